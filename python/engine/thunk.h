@@ -1,0 +1,125 @@
+// Typed thunks and registration records of the binding engine.
+//
+// `Thunk<&F>::call` forwards the engine's per-call slots to a routine with the C ABI described in
+// src/core/tvk.h: every pointer parameter takes the next data slot, every `size_t` parameter the
+// next text length, every call-back parameter the next call-back reference. `Thunk<&F>::codes`
+// describes the parameter list so that the engine can check it against the routine's signature
+// when the module is imported (a mismatch fails the import).
+#pragma once
+
+#include <cstddef>
+#include <string>
+#include <type_traits>
+#include <utility>
+
+#include "../../src/core/table.h"
+#include "../../src/core/tvk.h"
+
+namespace tvk::py {
+
+// Per-parameter type codes: d double, i int, z complex, b 1-byte logical, c char, L size_t
+// (text length), F call-back; a leading 'k' marks a pointer to const. The return type comes
+// first: v void, or one of d i z.
+template <class T> struct Code;
+template <> struct Code<double> { static constexpr char c = 'd'; };
+template <> struct Code<int> { static constexpr char c = 'i'; };
+template <> struct Code<cplx> { static constexpr char c = 'z'; };
+template <> struct Code<logical1> { static constexpr char c = 'b'; };
+template <> struct Code<char> { static constexpr char c = 'c'; };
+template <> struct Code<void> { static constexpr char c = 'v'; };
+
+template <class T> struct IsCallback : std::false_type {};
+template <class Sig> struct IsCallback<CallbackRef<Sig>> : std::true_type {};
+
+template <class P>
+void append_code(std::string& s) {
+    if constexpr (std::is_same_v<P, std::size_t>) {
+        s += 'L';
+    } else if constexpr (IsCallback<std::remove_cvref_t<P>>::value) {
+        s += 'F';
+    } else {
+        static_assert(std::is_pointer_v<P>, "routine parameters are pointers, size_t lengths or call-backs");
+        using E = std::remove_pointer_t<P>;
+        if constexpr (std::is_const_v<E>) s += 'k';
+        s += Code<std::remove_cv_t<E>>::c;
+    }
+}
+
+// One call's arguments as the engine hands them over.
+struct CallSlots {
+    void* const* data;            // one pointer per non-length parameter, in order
+    const std::size_t* lengths;   // one length per text argument, in order
+    void* result;                 // where a function value is stored
+};
+
+template <auto F> struct Thunk;
+
+template <class R, class... A, R (*F)(A...)>
+struct Thunk<F> {
+    template <std::size_t K>
+    static constexpr std::size_t data_index() {
+        std::size_t n = 0;
+        std::size_t k = 0;
+        ((k++ < K && !std::is_same_v<A, std::size_t> ? ++n : n), ...);
+        return n;
+    }
+    template <std::size_t K>
+    static constexpr std::size_t length_index() {
+        std::size_t n = 0;
+        std::size_t k = 0;
+        ((k++ < K && std::is_same_v<A, std::size_t> ? ++n : n), ...);
+        return n;
+    }
+    template <std::size_t K, class P>
+    static P arg(const CallSlots& s) {
+        if constexpr (std::is_same_v<P, std::size_t>) {
+            return s.lengths[length_index<K>()];
+        } else if constexpr (IsCallback<std::remove_cvref_t<P>>::value) {
+            return *static_cast<std::remove_cvref_t<P>*>(s.data[data_index<K>()]);
+        } else {
+            return static_cast<P>(s.data[data_index<K>()]);
+        }
+    }
+    template <std::size_t... K>
+    static void invoke(const CallSlots& s, std::index_sequence<K...>) {
+        if constexpr (std::is_void_v<R>) {
+            F(arg<K, A>(s)...);
+        } else {
+            *static_cast<R*>(s.result) = F(arg<K, A>(s)...);
+        }
+    }
+    static void call(const CallSlots& s) { invoke(s, std::index_sequence_for<A...>{}); }
+    static std::string codes() {
+        std::string c(1, Code<std::conditional_t<std::is_same_v<R, bool>, int, R>>::c);
+        (append_code<A>(c), ...);
+        return c;
+    }
+};
+
+using ThunkFn = void (*)(const CallSlots&);
+
+// Registration records; constructed at load time of the extension module, in file order.
+struct RoutineReg {
+    RoutineReg(const char* ns, const char* pyname, const char* cname, const char* sig, ThunkFn thunk,
+               std::string codes, void* entry);
+};
+struct CallbackReg {
+    CallbackReg(const char* name, const char* sig);
+};
+struct VarReg {
+    enum class Kind { scalar_int, scalar_real, text, table, constant };
+    struct Spec {
+        Kind kind;
+        void* ptr;
+        std::size_t len;
+        int value;
+    };
+    static Spec scalar(int& v) { return {Kind::scalar_int, &v, 0, 0}; }
+    static Spec scalar(double& v) { return {Kind::scalar_real, &v, 0, 0}; }
+    static Spec text(char* p, std::size_t n) { return {Kind::text, p, n, 0}; }
+    static Spec table(TableBase& t) { return {Kind::table, &t, 0, 0}; }
+    static Spec constant(int v) { return {Kind::constant, nullptr, 0, v}; }
+    VarReg(const char* ns, const char* name, Spec spec);
+};
+
+}  // namespace tvk::py

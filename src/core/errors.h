@@ -1,0 +1,56 @@
+// The process-wide error record (module `errorhandling`) and the helper every routine uses to
+// report into it.
+//
+// A routine that meets bad input or a numerical failure calls `tvk::report` with a level
+// (-1 note or iteration limit, -2 warning or recoverable error, -3 input error that voids the
+// result), its message, two integers, two reals and two names, and then returns a neutral
+// result; it never raises or stops. The record keeps the first report until `rsxerr` clears it.
+#pragma once
+
+#include <cstddef>
+#include <string>
+#include <string_view>
+
+#include "table.h"
+#include "tvk.h"
+
+namespace tvk {
+
+struct ErrorRecord {
+    int errstat = 0;
+    char errstring[80] = {};     // 80 zero bytes at load; never cleared
+    Table<int, 1> errintv;
+    Table<double, 1> errrealv;
+    Table<int, 2> errasciim;     // names as character codes, one name per column, at most 8 rows
+};
+extern ErrorRecord errorhandling;
+
+// Records a report as a library routine does (xerr without pyerr): the message is blank-padded
+// or cut to 80 characters, the names to 8 characters each, stored as an 8 x 2 code matrix.
+void report(int level, std::string_view msg, int i1 = 0, int i2 = 0, double r1 = 0.0,
+            double r2 = 0.0, std::string_view name1 = {}, std::string_view name2 = {});
+
+// A composed message: the first text without its trailing blanks directly followed by the second,
+// the whole cut at 80 characters.
+std::string compose(std::string_view first, std::string_view second);
+
+}  // namespace tvk
+
+// xerr(lop, xerrmsg, intv, realv, asciim, [pyerr]); the assumed-shape arrays carry their
+// extents right after them. With pyerr present and 0 the message is written to standard output
+// as one list-directed record and the process ends with status 1 (standard output flushed,
+// the host interpreter's included).
+TVK_API void xerr(const int* lop, const char* xerrmsg, const int* intv, const int* nintv,
+                  const double* realv, const int* nrealv, const int* asciim, const int* nrows,
+                  const int* ncols, int* pyerr, std::size_t xerrmsg_len);
+// rsxerr(reset, lop): with lop true clears the record (errstat 0, arrays released), reset = 1.
+TVK_API void rsxerr(int* reset, const int* lop);
+
+namespace tvk {
+// Hook run before the process is ended on purpose (print-and-stop modes, fatal reports):
+// the Python binding installs one that flushes the interpreter's sys.stdout.
+using FlushHook = void (*)();
+void set_flush_hook(FlushHook hook);
+// Flushes the host's and C's standard output, then ends the process with `status`.
+[[noreturn]] void stop_process(int status);
+}  // namespace tvk

@@ -1,0 +1,118 @@
+// Growable process-wide tables: column-major arrays of up to 7 dimensions whose storage is a
+// reference-counted block, so that a Python view taken before a release or a reallocation keeps
+// valid memory (the view holds its own reference to the block).
+//
+// Library code reads tables only through the bounds-checked accessors (`at`, `in_bounds`): a
+// table can be re-created from Python with any shape while the counters (`nplies`, `nsec`,
+// `ndmg`, ...) say otherwise, so an index is never trusted to fit.
+#pragma once
+
+#include <array>
+#include <cstddef>
+#include <cstdint>
+#include <initializer_list>
+
+#include "tvk.h"
+
+namespace tvk {
+
+// Reference-counted, zero-filled storage. Single-threaded by design (the library has no
+// threads; Python calls it under the interpreter lock).
+struct Block {
+    long refs;
+    std::size_t bytes;
+    alignas(16) unsigned char data[];
+};
+
+enum class AllocFailure { exit, throw_bad_alloc };
+
+// Creates a zero-filled block of n elements of elsize bytes. Inside the library an allocation
+// failure ends the process with "Error allocating %lu bytes" and an extent product that overflows
+// with "Integer overflow when calculating the amount of memory to allocate" (status 1); the
+// Python binding asks for std::bad_alloc instead and raises MemoryError.
+Block* block_new(std::int64_t n, std::size_t elsize, AllocFailure on_fail = AllocFailure::exit);
+inline void block_incref(Block* b) { if (b) ++b->refs; }
+void block_decref(Block* b);
+
+// Element type codes shared with the binding: 'd' float64, 'i' int32, 'D' complex128.
+template <class T> constexpr char elem_code();
+template <> constexpr char elem_code<double>() { return 'd'; }
+template <> constexpr char elem_code<int>() { return 'i'; }
+template <> constexpr char elem_code<cplx>() { return 'D'; }
+
+// Type-erased part: what the binding needs to expose, re-create and release any table.
+struct TableBase {
+    Block* blk = nullptr;
+    std::int64_t ext[7] = {0, 0, 0, 0, 0, 0, 0};
+    const int rank;
+    const char code;
+    const std::size_t elsize;
+
+    constexpr TableBase(int r, char c, std::size_t es) : rank(r), code(c), elsize(es) {}
+    TableBase(const TableBase&) = delete;
+    TableBase& operator=(const TableBase&) = delete;
+    ~TableBase() { release(); }
+
+    bool present() const { return blk != nullptr; }
+    // Extent d (1-based) of the current table, 0 when absent.
+    int extent(int d) const { return blk && d >= 1 && d <= rank ? static_cast<int>(ext[d - 1]) : 0; }
+    std::int64_t size() const;
+    void release();
+    // Re-creates the table with the given extents (negative extents count as 0), zero-filled.
+    void reallocate(const std::int64_t* extents, AllocFailure on_fail = AllocFailure::exit);
+    // Takes over a block (one reference passes to the table).
+    void adopt(Block* b, const std::int64_t* extents);
+    void* raw() const { return blk ? static_cast<void*>(blk->data) : nullptr; }
+};
+
+template <class T, int R>
+struct Table : TableBase {
+    static_assert(R >= 1 && R <= 7);
+    constexpr Table() : TableBase(R, elem_code<T>(), sizeof(T)) {}
+
+    T* data() const { return static_cast<T*>(raw()); }
+
+    // Creates the table with extents e, zero-filled, when it is absent; an existing table keeps
+    // its extents and contents. Returns true when it was created.
+    bool create_if_absent(std::array<std::int64_t, R> e) {
+        if (present()) return false;
+        reallocate(e.data());
+        return true;
+    }
+    void allocate(std::array<std::int64_t, R> e) { reallocate(e.data()); }
+
+    // 1-based index test against the real extents.
+    template <class... I>
+    bool in_bounds(I... idx) const {
+        static_assert(sizeof...(I) == R);
+        if (!blk) return false;
+        const std::int64_t v[] = {static_cast<std::int64_t>(idx)...};
+        for (int d = 0; d < R; ++d)
+            if (v[d] < 1 || v[d] > ext[d]) return false;
+        return true;
+    }
+    // Pointer to element (i, j, ...), 1-based; nullptr when absent or out of bounds.
+    template <class... I>
+    T* at(I... idx) const {
+        if (!in_bounds(idx...)) return nullptr;
+        const std::int64_t v[] = {static_cast<std::int64_t>(idx)...};
+        std::int64_t off = 0, stride = 1;
+        for (int d = 0; d < R; ++d) {
+            off += (v[d] - 1) * stride;
+            stride *= ext[d];
+        }
+        return data() + off;
+    }
+    // Value at (i, j, ...) or `fallback` when the index does not fit.
+    template <class... I>
+    T get(T fallback, I... idx) const {
+        const T* p = at(idx...);
+        return p ? *p : fallback;
+    }
+    void fill(T v) const {
+        T* p = data();
+        for (std::int64_t k = 0, n = size(); k < n; ++k) p[k] = v;
+    }
+};
+
+}  // namespace tvk
