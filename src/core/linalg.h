@@ -1,0 +1,111 @@
+// Dense linear algebra and products (namespace `math`): inverse, determinants, symmetric
+// eigen-solutions, singular values, Cholesky factor and general products through LAPACK/BLAS,
+// power iteration, conjugate gradient, and the element-wise, outer, Kronecker, dot, cross and
+// triple products with the in-place sum, difference, scaling and accumulation routines.
+//
+// Matrices are column-major doubles; extents are passed after the arrays (C ABI of tvk.h).
+//
+// Argument habits every caller relies on (they differ by routine):
+//   * source first, result second: MatrixInverse, MatrixTranspose, MatrixSymmetrize,
+//     CholeskyFactorization, MatrixEigenVectors, MatrixEigenvalues, SingularValueDecomposition;
+//   * result first: Determinant, LUFactDeterminant, GeneralMatrixProduct, PowerIteration,
+//     ConjugateGradient, MatrixDiagonal, CumulativeSum, CumulativeProduct;
+//   * operands first, result third: the products (they clear the result before summing into it;
+//     KroneckerProduct writes every entry), DotProduct (value in the third argument),
+//     MatrixShrinkage;
+//   * in place on the first argument: VectorSum/MatrixSum (a = a + b), VectorSub/MatrixSub
+//     (a = a - b), VectorAmplify/MatrixAmplify (a = c a);
+//   * accumulating: VectorScalarMultiplication/MatrixScalarMultiplication compute a = a + c b
+//     and never clear a.
+// Zero entries of the right operand of MatrixProduct, MatrixVectorProduct and
+// VectorMatrixProduct are skipped (a NaN counts as nonzero), so a NaN or infinity of the left
+// operand that meets only zeros does not spread. Hadamard results are 0 wherever an operand is 0;
+// the amplify routines leave zero entries at 0 even for an infinite or NaN factor.
+//
+// The LAPACK wrappers work on private copies and never change their input. Only MatrixInverse
+// and LUFactDeterminant report LAPACK failures; CholeskyFactorization marks a failure by -huge
+// in every entry of the factor (`tvk::la::chol_failed` tests for it).
+#pragma once
+
+#include <cstddef>
+
+#include "tvk.h"
+
+// --- LAPACK wrappers -------------------------------------------------------------------------
+TVK_API void MatrixInverse(const double* a, double* ainv, const int* n);
+TVK_API void LUFactDeterminant(double* lud, const double* a, const int* n);
+TVK_API void Determinant(double* pd, const double* a, const int* n, const int* pdflag);
+TVK_API void MatrixEigenVectors(const double* a, double* z, const int* n, double* eigvals);
+TVK_API void MatrixEigenvalues(const double* a, double* d, const int* n);
+TVK_API void SingularValueDecomposition(const double* a, double* u, double* s, double* v,
+                                        const int* m, const int* n);
+TVK_API void CholeskyFactorization(const double* a, double* c, const int* n);
+TVK_API void GeneralMatrixProduct(double* d, const double* alpha, const double* a, const double* b,
+                                  const double* beta, const double* c, const int* m, const int* n,
+                                  const int* k, const char* sa, const char* sb,
+                                  std::size_t sa_len, std::size_t sb_len);
+
+// --- Iterative solvers -----------------------------------------------------------------------
+TVK_API void PowerIteration(double* eigenval, double* eigenvec, const double* a, const int* n,
+                            const int* maxiter, const double* startvec, const double* abstol);
+TVK_API void ConjugateGradient(double* xgrad, const double* a, const double* b, const double* x0,
+                               const int* n, const int* m);
+
+// --- Products --------------------------------------------------------------------------------
+TVK_API void MatrixProduct(const double* a, const double* b, double* c, const int* l,
+                           const int* n, const int* m);
+TVK_API void MatrixVectorProduct(const double* a, const double* b, double* c, const int* n,
+                                 const int* m);
+TVK_API void VectorMatrixProduct(const double* a, const double* b, double* c, const int* n,
+                                 const int* m);
+TVK_API void LUMatrixVectorProduct(const double* a, const double* b, double* c, const int* m,
+                                   const int* n);
+TVK_API void HadamardProduct(const double* a, const double* b, double* c, const int* l,
+                             const int* n);
+TVK_API void HadamardDivision(const double* a, const double* b, double* c, const int* l,
+                              const int* n);
+TVK_API void KroneckerProduct(const double* a, const double* b, double* ab, const int* ma,
+                              const int* na, const int* pb, const int* qb);
+TVK_API void DyadenProduct(const double* a, const double* b, double* c, const int* m,
+                           const int* n);
+TVK_API void DotProduct(const double* a, const double* b, double* c, const int* l);
+TVK_API void CrossProduct(const double* a, const double* b, double* c);
+TVK_API void ScalarTripleProduct(const double* a, const double* b, const double* c, double* d);
+TVK_API void VectorTripleProduct(const double* a, const double* b, const double* c, double* d);
+
+// --- In-place sums, differences, scaling, accumulation ---------------------------------------
+TVK_API void VectorSum(double* a, const double* b, const int* n);
+TVK_API void VectorSub(double* a, const double* b, const int* n);
+TVK_API void MatrixSum(double* a, const double* b, const int* n, const int* m);
+TVK_API void MatrixSub(double* a, const double* b, const int* n, const int* m);
+TVK_API void VectorAmplify(double* a, const double* c, const int* n);
+TVK_API void MatrixAmplify(double* a, const double* c, const int* n, const int* m);
+TVK_API void VectorScalarMultiplication(double* a, const double* b, const double* c,
+                                        const int* n);
+TVK_API void MatrixScalarMultiplication(double* a, const double* b, const double* c,
+                                        const int* n, const int* m);
+TVK_API void MatrixShrinkage(const double* a, const double* b, double* c, const double* alpha,
+                             const int* n, const int* m);
+
+// --- Rearrangements and running sums ---------------------------------------------------------
+TVK_API void MatrixSymmetrize(const double* a, double* sym, const int* n);
+TVK_API void MatrixTranspose(const double* a, double* b, const int* n, const int* m);
+TVK_API void MatrixDiagonal(double* diag, const double* a, const int* k, const int* n);
+TVK_API void CumulativeSum(double* csum, const double* a, const int* n, const double* seed);
+TVK_API void CumulativeProduct(double* cprod, const double* a, const int* n, const double* seed);
+
+// --- C++ conveniences for library code (value extents; same results as the entry points) ----
+namespace tvk::la {
+
+// ainv = a^-1 (n x n); reports as MatrixInverse does.
+void inverse(const double* a, double* ainv, int n);
+// det a by LU; reports as LUFactDeterminant does.
+double lu_determinant(const double* a, int n);
+// c(l,m) = a(l,n) b(n,m), zero entries of b skipped.
+void matmul(const double* a, const double* b, double* c, int l, int n, int m);
+// c(n) = a(n,m) b(m), zero entries of b skipped.
+void matvec(const double* a, const double* b, double* c, int n, int m);
+// True when a factor from CholeskyFactorization carries the failure marker (every entry -huge).
+bool chol_failed(const double* c, int n);
+
+}  // namespace tvk::la
