@@ -59,14 +59,14 @@
 #define TVK_CALLBACK(cbname, sig) \
     static const ::tvk::py::CallbackReg TVK_UNIQ(tvk_reg_cb_){#cbname, sig}
 
-#define TVK_SCALAR(ns, name, lvalue) \
-    static const ::tvk::py::VarReg TVK_UNIQ(tvk_reg_var_){#ns, #name, ::tvk::py::VarReg::scalar(lvalue)}
+#define TVK_SCALAR(ns, name, scalarref) \
+    static const ::tvk::py::VarReg TVK_UNIQ(tvk_reg_var_){#ns, #name, ::tvk::py::VarReg::scalar(scalarref)}
 
-#define TVK_TEXT(ns, name, chars) \
-    static const ::tvk::py::VarReg TVK_UNIQ(tvk_reg_var_){#ns, #name, ::tvk::py::VarReg::text(chars, sizeof(chars))}
+#define TVK_TEXT(ns, name, charray) \
+    static const ::tvk::py::VarReg TVK_UNIQ(tvk_reg_var_){#ns, #name, ::tvk::py::VarReg::text(charray, sizeof(charray))}
 
-#define TVK_TABLE(ns, name, table) \
-    static const ::tvk::py::VarReg TVK_UNIQ(tvk_reg_var_){#ns, #name, ::tvk::py::VarReg::table(table)}
+#define TVK_TABLE(ns, name, tableref) \
+    static const ::tvk::py::VarReg TVK_UNIQ(tvk_reg_var_){#ns, #name, ::tvk::py::VarReg::table(tableref)}
 
-#define TVK_CONST(ns, name, value) \
-    static const ::tvk::py::VarReg TVK_UNIQ(tvk_reg_var_){#ns, #name, ::tvk::py::VarReg::constant(value)}
+#define TVK_CONST(ns, name, constvalue) \
+    static const ::tvk::py::VarReg TVK_UNIQ(tvk_reg_var_){#ns, #name, ::tvk::py::VarReg::constant(constvalue)}

@@ -31,12 +31,14 @@ template <> struct Code<void> { static constexpr char c = 'v'; };
 template <class T> struct IsCallback : std::false_type {};
 template <class Sig> struct IsCallback<CallbackRef<Sig>> : std::true_type {};
 
+template <class Sig> struct SigCodes;
+
 template <class P>
 void append_code(std::string& s) {
     if constexpr (std::is_same_v<P, std::size_t>) {
         s += 'L';
     } else if constexpr (IsCallback<std::remove_cvref_t<P>>::value) {
-        s += 'F';
+        s += "F(" + SigCodes<typename std::remove_cvref_t<P>::Signature>::codes() + ")";
     } else {
         static_assert(std::is_pointer_v<P>, "routine parameters are pointers, size_t lengths or call-backs");
         using E = std::remove_pointer_t<P>;
@@ -44,6 +46,51 @@ void append_code(std::string& s) {
         s += Code<std::remove_cv_t<E>>::c;
     }
 }
+
+template <class R, class... A>
+struct SigCodes<R(A...)> {
+    static std::string codes() {
+        std::string c(1, Code<R>::c);
+        (append_code<A>(c), ...);
+        return c;
+    }
+};
+
+// The engine's side of a call-back: a Python callable (or a native routine from a capsule) with
+// the call's extra arguments. `invoke_callback` throws CallbackAbort when the callable raised.
+struct CbContext;
+void* native_callback(const CbContext* ctx);
+void invoke_callback(CbContext* ctx, void* const* args, const std::size_t* lengths, void* result);
+
+template <class Sig> struct Trampoline;
+template <class R, class... A>
+struct Trampoline<R(A...)> {
+    template <class P>
+    static void* as_ptr(P p) {
+        if constexpr (std::is_pointer_v<P>) return const_cast<void*>(static_cast<const void*>(p));
+        else return nullptr;
+    }
+    static R call(void* ctx, A... a) {
+        auto* c = static_cast<CbContext*>(ctx);
+        if (void* nf = native_callback(c)) return reinterpret_cast<R (*)(A...)>(nf)(a...);
+        void* ptrs[sizeof...(A) + 1] = {};
+        std::size_t lens[sizeof...(A) + 1] = {};
+        std::size_t np = 0, nl = 0;
+        ((std::is_same_v<A, std::size_t> ? (void)(lens[nl++] = length_of(a)) : (void)(ptrs[np++] = as_ptr(a))), ...);
+        if constexpr (std::is_void_v<R>) {
+            invoke_callback(c, ptrs, lens, nullptr);
+        } else {
+            R r{};
+            invoke_callback(c, ptrs, lens, &r);
+            return r;
+        }
+    }
+    template <class P>
+    static std::size_t length_of(P p) {
+        if constexpr (std::is_same_v<P, std::size_t>) return p;
+        else return 0;
+    }
+};
 
 // One call's arguments as the engine hands them over.
 struct CallSlots {
@@ -75,7 +122,11 @@ struct Thunk<F> {
         if constexpr (std::is_same_v<P, std::size_t>) {
             return s.lengths[length_index<K>()];
         } else if constexpr (IsCallback<std::remove_cvref_t<P>>::value) {
-            return *static_cast<std::remove_cvref_t<P>*>(s.data[data_index<K>()]);
+            using Ref = std::remove_cvref_t<P>;
+            Ref r;
+            r.fn = &Trampoline<typename Ref::Signature>::call;
+            r.ctx = s.data[data_index<K>()];
+            return r;
         } else {
             return static_cast<P>(s.data[data_index<K>()]);
         }

@@ -50,6 +50,7 @@ struct CallbackRef;
 
 template <class R, class... A>
 struct CallbackRef<R(A...)> {
+    using Signature = R(A...);
     using Plain = R (*)(A...);
     R (*fn)(void* ctx, A...) = nullptr;
     void* ctx = nullptr;

@@ -1,0 +1,1069 @@
+// The call path of a routine: argument matching, conversion in dependency order with the checks
+// of the signature, the native call, and the result.
+#include <cmath>
+#include <cstring>
+#include <new>
+
+#include "engine.h"
+
+namespace tvk::py {
+
+namespace {
+
+constexpr int kMaxArgs = 64;
+
+int typenum(Ty t) {
+    switch (t) {
+        case Ty::f8: return NPY_DOUBLE;
+        case Ty::c16: return NPY_CDOUBLE;
+        case Ty::l1: return NPY_INT8;
+        default: return NPY_INT;
+    }
+}
+const char* ctype_name(Ty t) {
+    switch (t) {
+        case Ty::f8: return "double";
+        case Ty::c16: return "complex_double";
+        case Ty::l1: return "signed_char";
+        default: return "int";
+    }
+}
+
+// State of one argument during one call. Trivially constructible: only the fields an argument
+// needs are set.
+struct ArgState {
+    PyObject* obj;            // caller's object (borrowed), null when absent
+    PyArrayObject* arr;       // array handed to the routine (owned), null for scalars
+    void* ptr;                // what the routine receives
+    bool known;
+    double d;
+    int i;
+    std::int8_t b;
+    cplx z;
+    int rank;
+    npy_intp dims[7];
+    char* text;               // owned (malloc) text buffer
+    std::size_t textlen;
+    CbContext* cb;
+};
+
+}  // namespace
+
+struct CbContext {
+    PyObject* callable;
+    PyObject* extra;          // tuple
+    const CbSig* sig;
+    void* native;
+    int npass;                // call-back arguments handed over after arity trimming
+    int nextra;               // extra arguments handed over
+    const Routine* routine;
+    const ArgDesc* arg;
+};
+
+namespace {
+
+struct Env final : ExprEnv {
+    const Signature& s;
+    const ArgState* st;
+    Env(const Signature& sig, const ArgState* state) : s(sig), st(state) {}
+    bool scalar(int k, Value& v) const override {
+        const ArgState& a = st[k];
+        if (!a.known || s.args[k].rank() != 0) return false;
+        switch (s.args[k].type) {
+            case Ty::f8: v = Value::of(a.d); return true;
+            case Ty::c16: v = Value::of(a.z.real()); return true;
+            case Ty::l1: v = Value::of(static_cast<std::int64_t>(a.b)); return true;
+            case Ty::text: v = Value::of(static_cast<std::int64_t>(a.textlen)); return true;
+            case Ty::cb: return false;
+            default: v = Value::of(static_cast<std::int64_t>(a.i)); return true;
+        }
+    }
+    bool extent(int k, int axis, std::int64_t& n) const override {
+        const ArgState& a = st[k];
+        if (!a.known) return false;
+        if (s.args[k].type == Ty::text) { n = static_cast<std::int64_t>(a.textlen); return true; }
+        if (s.args[k].rank() == 0) return false;
+        n = axis < a.rank ? a.dims[axis] : 1;
+        return true;
+    }
+    bool size(int k, std::int64_t& n) const override {
+        const ArgState& a = st[k];
+        if (!a.known) return false;
+        if (s.args[k].rank() == 0) { n = 1; return true; }
+        n = 1;
+        for (int d = 0; d < a.rank; ++d) n *= a.dims[d];
+        return true;
+    }
+    bool slen(int k, std::int64_t& n) const override {
+        if (!st[k].known || s.args[k].type != Ty::text) return false;
+        n = static_cast<std::int64_t>(st[k].textlen);
+        return true;
+    }
+};
+
+// Replaces the pending error by `type(text)` chained to it ("failed in converting ... array").
+void wrap_error(const std::string& text) {
+    PyObject *type, *value, *tb;
+    PyErr_Fetch(&type, &value, &tb);
+    PyErr_NormalizeException(&type, &value, &tb);
+    if (!type) {
+        PyErr_SetString(error_type, text.c_str());
+        return;
+    }
+    if (tb && value) PyException_SetTraceback(value, tb);
+    PyObject* outer = PyObject_CallFunction(type, "s", text.c_str());
+    if (!outer) {
+        PyErr_Clear();
+        outer = PyObject_CallFunction(error_type, "s", text.c_str());
+        if (!outer) { Py_XDECREF(type); Py_XDECREF(value); Py_XDECREF(tb); return; }
+    }
+    if (value) PyException_SetCause(outer, value); else Py_XDECREF(value);
+    PyErr_SetObject(reinterpret_cast<PyObject*>(Py_TYPE(outer)), outer);
+    Py_DECREF(outer);
+    Py_XDECREF(type);
+    Py_XDECREF(tb);
+}
+
+void array_error(const Routine& r, const ArgDesc& a, const std::string& inner, PyObject* type = PyExc_ValueError) {
+    if (!inner.empty()) PyErr_SetString(type, inner.c_str());
+    wrap_error("failed in converting " + a.nth + " `" + a.name + "' of " + std::string(module_name()) + "." +
+               r.ns + "." + r.pyname + " to C/Fortran array");
+}
+
+void scalar_error(const Routine& r, const ArgDesc& a) {
+    std::string text = std::string(module_name()) + "." + r.ns + "." + r.pyname + "() " + a.nth + " (" + a.name +
+                       ") can't be converted to " + ctype_name(a.type);
+    PyObject* type = error_type;
+    if (PyErr_Occurred()) {
+        PyObject *t, *v, *tb;
+        PyErr_Fetch(&t, &v, &tb);
+        Py_XDECREF(v);
+        Py_XDECREF(tb);
+        type = t;
+        PyErr_SetString(type, text.c_str());
+        Py_XDECREF(t);
+        return;
+    }
+    PyErr_SetString(type, text.c_str());
+}
+
+// Python scalar conversion chain: exact float/int fast, then float()/int()/complex(); a complex
+// number gives its real part, any other sequence its first element.
+template <class F>
+bool from_sequence(PyObject* o, F&& conv, int depth) {
+    if (depth > 32) return false;
+    if (PyArray_Check(o)) {
+        PyArrayObject* a = reinterpret_cast<PyArrayObject*>(o);
+        if (PyArray_SIZE(a) < 1) return false;
+        if (PyArray_NDIM(a) == 0) return false;
+        PyObject* first = PyArray_GETITEM(a, static_cast<char*>(PyArray_DATA(a)));
+        if (!first) return false;
+        bool ok = conv(first, depth + 1);
+        Py_DECREF(first);
+        return ok;
+    }
+    if (PyUnicode_Check(o) || PyBytes_Check(o) || !PySequence_Check(o)) return false;
+    PyObject* first = PySequence_GetItem(o, 0);
+    if (!first) return false;
+    bool ok = conv(first, depth + 1);
+    Py_DECREF(first);
+    return ok;
+}
+
+bool to_double(PyObject* o, double& out, int depth = 0) {
+    if (PyFloat_CheckExact(o)) { out = PyFloat_AS_DOUBLE(o); return true; }
+    if (PyComplex_Check(o)) { out = PyComplex_RealAsDouble(o); return !PyErr_Occurred(); }
+    if (PyArray_Check(o) && PyArray_NDIM(reinterpret_cast<PyArrayObject*>(o)) > 0)
+        return from_sequence(o, [&](PyObject* x, int dp) { return to_double(x, out, dp); }, depth);
+    if (PyArray_IsScalar(o, ComplexFloating)) {
+        PyObject* c = PyObject_CallMethod(o, "__complex__", nullptr);
+        if (!c) return false;
+        out = PyComplex_RealAsDouble(c);
+        Py_DECREF(c);
+        return !PyErr_Occurred();
+    }
+    PyObject* f = PyNumber_Float(o);
+    if (f) {
+        out = PyFloat_AS_DOUBLE(f);
+        Py_DECREF(f);
+        return true;
+    }
+    if (!PyUnicode_Check(o) && !PyBytes_Check(o) && (PySequence_Check(o) || PyArray_Check(o))) {
+        PyErr_Clear();
+        if (from_sequence(o, [&](PyObject* x, int dp) { return to_double(x, out, dp); }, depth)) return true;
+        if (!PyErr_Occurred()) PyErr_SetString(PyExc_TypeError, "empty sequence");
+    }
+    return false;
+}
+
+bool to_int(PyObject* o, int& out, int depth = 0) {
+    PyObject* n = nullptr;
+    if (PyLong_CheckExact(o)) {
+        Py_INCREF(o);
+        n = o;
+    } else if (PyComplex_Check(o)) {
+        n = PyLong_FromDouble(PyComplex_RealAsDouble(o));
+    } else if (PyArray_Check(o) && PyArray_NDIM(reinterpret_cast<PyArrayObject*>(o)) > 0) {
+        return from_sequence(o, [&](PyObject* x, int dp) { return to_int(x, out, dp); }, depth);
+    } else {
+        n = PyNumber_Long(o);
+        if (!n && !PyUnicode_Check(o) && !PyBytes_Check(o) && PySequence_Check(o)) {
+            PyErr_Clear();
+            if (from_sequence(o, [&](PyObject* x, int dp) { return to_int(x, out, dp); }, depth)) return true;
+            if (!PyErr_Occurred()) PyErr_SetString(PyExc_TypeError, "empty sequence");
+            return false;
+        }
+    }
+    if (!n) return false;
+    int overflow = 0;
+    long long v = PyLong_AsLongLongAndOverflow(n, &overflow);
+    Py_DECREF(n);
+    if (overflow || v < INT32_MIN || v > INT32_MAX) {
+        if (!PyErr_Occurred()) PyErr_SetString(PyExc_OverflowError, "Python int too large to convert to C int");
+        return false;
+    }
+    if (v == -1 && PyErr_Occurred()) return false;
+    out = static_cast<int>(v);
+    return true;
+}
+
+bool to_complex(PyObject* o, cplx& out, int depth = 0) {
+    if (PyUnicode_Check(o) || PyBytes_Check(o)) {
+        PyErr_SetString(PyExc_TypeError, "strings are not complex numbers");
+        return false;
+    }
+    if (PyArray_Check(o) && PyArray_NDIM(reinterpret_cast<PyArrayObject*>(o)) > 0)
+        return from_sequence(o, [&](PyObject* x, int dp) { return to_complex(x, out, dp); }, depth);
+    Py_complex c = PyComplex_AsCComplex(o);
+    if (c.real == -1.0 && PyErr_Occurred()) {
+        if (PySequence_Check(o)) {
+            PyErr_Clear();
+            if (from_sequence(o, [&](PyObject* x, int dp) { return to_complex(x, out, dp); }, depth)) return true;
+            if (!PyErr_Occurred()) PyErr_SetString(PyExc_TypeError, "empty sequence");
+        }
+        return false;
+    }
+    out = cplx(c.real, c.imag);
+    return true;
+}
+
+// Stores a default or derived value into a scalar slot.
+bool set_value(const ArgDesc& a, ArgState& s, const Value& v) {
+    switch (a.type) {
+        case Ty::f8: s.d = v.real(); break;
+        case Ty::c16: s.z = cplx(v.real(), 0.0); break;
+        case Ty::l1: s.b = static_cast<std::int8_t>(v.real() != 0.0); break;
+        case Ty::l4: s.i = v.real() != 0.0; break;
+        default: {
+            std::int64_t x = v.integer();
+            if (x < INT32_MIN || x > INT32_MAX) {
+                PyErr_Format(PyExc_OverflowError, "value %lld of %s does not fit a 4-byte integer",
+                             static_cast<long long>(x), a.name.c_str());
+                return false;
+            }
+            s.i = static_cast<int>(x);
+        }
+    }
+    return true;
+}
+
+void point_scalar(const ArgDesc& a, ArgState& s) {
+    switch (a.type) {
+        case Ty::f8: s.ptr = &s.d; break;
+        case Ty::c16: s.ptr = &s.z; break;
+        case Ty::l1: s.ptr = &s.b; break;
+        default: s.ptr = &s.i; break;
+    }
+}
+
+bool convert_scalar(const Routine& r, const ArgDesc& a, ArgState& s, PyObject* o) {
+    bool ok = true;
+    switch (a.type) {
+        case Ty::f8: ok = to_double(o, s.d); break;
+        case Ty::i4: ok = to_int(o, s.i); break;
+        case Ty::c16: ok = to_complex(o, s.z); break;
+        case Ty::l4:
+        case Ty::l1: {
+            int t = PyObject_IsTrue(o);
+            if (t < 0) return false;
+            s.i = t;
+            s.b = static_cast<std::int8_t>(t);
+            break;
+        }
+        default: break;
+    }
+    if (!ok) {
+        scalar_error(r, a);
+        return false;
+    }
+    return true;
+}
+
+bool compatible(PyArrayObject* a, int tn) {
+    PyArray_Descr* d = PyArray_DESCR(a);
+    PyArray_Descr* want = PyArray_DescrFromType(tn);
+    bool ok = d->kind == want->kind && d->elsize == want->elsize && PyArray_ISALIGNED(a) &&
+              PyArray_IS_F_CONTIGUOUS(a) && PyArray_ISWRITEABLE(a) && PyArray_ISNOTSWAPPED(a);
+    Py_DECREF(want);
+    return ok;
+}
+
+std::string inout_reasons(PyArrayObject* a, int tn) {
+    std::string why = "failed to initialize intent(inout) array";
+    PyArray_Descr* d = PyArray_DESCR(a);
+    PyArray_Descr* want = PyArray_DescrFromType(tn);
+    if (!PyArray_IS_F_CONTIGUOUS(a) || !PyArray_ISWRITEABLE(a) || !PyArray_ISNOTSWAPPED(a)) why += " -- input not fortran contiguous";
+    if (d->elsize != want->elsize) why += " -- expected elsize=" + std::to_string(want->elsize) + " but got " + std::to_string(d->elsize);
+    if (d->kind != want->kind) why += std::string(" -- input '") + d->type + "' not compatible to '" + want->type + "'";
+    if (!PyArray_ISALIGNED(a)) why += " -- input not " + std::to_string(want->alignment) + "-aligned";
+    Py_DECREF(want);
+    return why;
+}
+
+// Matches the extents of a converted array to the declared ones (-1 = free), as numpy bindings
+// of Fortran routines do: unit axes beyond the rank are dropped, surplus axes fold into a free
+// last extent, missing trailing axes count as 1. On success `dims` holds the extents the
+// routine sees.
+bool fix_dims(const npy_intp* adims, int and_, const std::int64_t* want, int rank, npy_intp* dims, std::string& why) {
+    npy_intp work[NPY_MAXDIMS];
+    int n = 0;
+    std::int64_t asize = 1;
+    for (int d = 0; d < and_; ++d) {
+        work[n++] = adims[d];
+        asize *= adims[d];
+    }
+    if (n > rank) {
+        npy_intp kept[NPY_MAXDIMS];
+        int m = 0, excess = n - rank;
+        for (int d = 0; d < n; ++d) {
+            if (excess > 0 && work[d] == 1) { --excess; continue; }
+            kept[m++] = work[d];
+        }
+        n = m;
+        std::memcpy(work, kept, sizeof(npy_intp) * static_cast<std::size_t>(m));
+        if (n > rank) {
+            if (want[rank - 1] >= 0) {
+                why = "too many axes: " + std::to_string(and_) + " (effrank=" + std::to_string(n) + "), expected rank=" + std::to_string(rank) + "\n";
+                return false;
+            }
+            npy_intp last = 1;
+            for (int d = rank - 1; d < n; ++d) last *= work[d];
+            work[rank - 1] = last;
+            n = rank;
+        }
+    }
+    if (and_ == 0 && rank > 0 && want[0] > 1) {
+        why = "0-th dimension must be " + std::to_string(want[0]) + " but got 0 (not defined).\n";
+        return false;
+    }
+    for (int d = n; d < rank; ++d) work[d] = 1;
+    std::int64_t newsize = 1;
+    for (int d = 0; d < rank; ++d) {
+        if (want[d] >= 0 && work[d] != want[d]) {
+            if (work[d] > 1) {
+                why = std::to_string(d) + "-th dimension must be fixed to " + std::to_string(want[d]) + " but got " + std::to_string(work[d]) + "\n";
+                return false;
+            }
+            std::int64_t ns = 1;
+            for (int e = 0; e < rank; ++e) ns *= (want[e] >= 0 ? want[e] : work[e]);
+            why = "unexpected array size: new_size=" + std::to_string(ns) + ", got array with arr_size=" + std::to_string(asize) + "\n";
+            return false;
+        }
+        dims[d] = work[d];
+        newsize *= work[d];
+    }
+    if (newsize != asize) {
+        why = "unexpected array size: new_size=" + std::to_string(newsize) + ", got array with arr_size=" + std::to_string(asize) + "\n";
+        return false;
+    }
+    return true;
+}
+
+bool declared_dims(const ArgDesc& a, const Env& env, std::int64_t* want, bool need_all) {
+    for (int d = 0; d < a.rank(); ++d) {
+        Value v;
+        if (a.dims[d].eval(env, v)) want[d] = v.integer() < 0 ? 0 : v.integer();
+        else if (need_all) return false;
+        else want[d] = -1;
+    }
+    return true;
+}
+
+bool new_array(const Routine& r, const ArgDesc& a, ArgState& s, const Env& env) {
+    std::int64_t want[7];
+    if (!declared_dims(a, env, want, true)) {
+        std::string dims;
+        for (int d = 0; d < a.rank(); ++d) dims += "-1,";
+        array_error(r, a, "failed to create intent(cache|hide)|optional array-- must have defined dimensions but got (" + dims + ")");
+        return false;
+    }
+    npy_intp nd[7];
+    for (int d = 0; d < a.rank(); ++d) nd[d] = static_cast<npy_intp>(want[d]);
+    PyObject* arr = PyArray_ZEROS(a.rank(), nd, typenum(a.type), 1);
+    if (!arr) return false;
+    s.arr = reinterpret_cast<PyArrayObject*>(arr);
+    s.rank = a.rank();
+    for (int d = 0; d < a.rank(); ++d) s.dims[d] = nd[d];
+    s.ptr = PyArray_DATA(s.arr);
+    return true;
+}
+
+bool convert_array(const Routine& r, const ArgDesc& a, ArgState& s, PyObject* o, const Env& env, bool overwrite) {
+    const int tn = typenum(a.type);
+    std::int64_t want[7];
+    declared_dims(a, env, want, false);
+    PyArrayObject* arr = nullptr;
+    if (a.intent == Intent::inout) {
+        if (!PyArray_Check(o)) {
+            array_error(r, a, std::string("failed to initialize intent(inout|inplace|cache) array, input '") + Py_TYPE(o)->tp_name + "' object is not an array", PyExc_TypeError);
+            return false;
+        }
+        arr = reinterpret_cast<PyArrayObject*>(o);
+        if (!compatible(arr, tn)) {
+            array_error(r, a, inout_reasons(arr, tn));
+            return false;
+        }
+        Py_INCREF(o);
+    } else if (PyArray_Check(o) && compatible(reinterpret_cast<PyArrayObject*>(o), tn) &&
+               !(a.intent == Intent::io_copy && !overwrite) && !(a.intent == Intent::io_over && !overwrite)) {
+        arr = reinterpret_cast<PyArrayObject*>(o);
+        Py_INCREF(o);
+    } else {
+        PyArray_Descr* descr = PyArray_DescrFromType(tn);
+        PyObject* c = PyArray_FromAny(o, descr, 0, 0, NPY_ARRAY_F_CONTIGUOUS | NPY_ARRAY_ALIGNED | NPY_ARRAY_WRITEABLE |
+                                                          NPY_ARRAY_FORCECAST | NPY_ARRAY_ENSURECOPY, nullptr);
+        if (!c) {
+            array_error(r, a, "");
+            return false;
+        }
+        arr = reinterpret_cast<PyArrayObject*>(c);
+    }
+    s.arr = arr;
+    std::string why;
+    if (PyArray_NDIM(arr) > NPY_MAXDIMS || !fix_dims(PyArray_DIMS(arr), PyArray_NDIM(arr), want, a.rank(), s.dims, why)) {
+        array_error(r, a, why);
+        return false;
+    }
+    for (int d = 0; d < a.rank(); ++d)
+        if (s.dims[d] > INT32_MAX) {
+            array_error(r, a, "array extent does not fit a 4-byte integer\n");
+            return false;
+        }
+    s.rank = a.rank();
+    s.ptr = PyArray_DATA(arr);
+    return true;
+}
+
+bool fill_default_array(const ArgDesc& a, ArgState& s, const Env& env) {
+    if (a.def.empty()) return true;
+    Value v;
+    if (!a.def.eval(env, v)) return true;
+    npy_intp n = PyArray_SIZE(s.arr);
+    switch (a.type) {
+        case Ty::f8: for (npy_intp k = 0; k < n; ++k) static_cast<double*>(s.ptr)[k] = v.real(); break;
+        case Ty::c16: for (npy_intp k = 0; k < n; ++k) static_cast<cplx*>(s.ptr)[k] = v.real(); break;
+        case Ty::l1: for (npy_intp k = 0; k < n; ++k) static_cast<std::int8_t*>(s.ptr)[k] = static_cast<std::int8_t>(v.integer()); break;
+        default: for (npy_intp k = 0; k < n; ++k) static_cast<int*>(s.ptr)[k] = static_cast<int>(v.integer()); break;
+    }
+    return true;
+}
+
+bool convert_text(const Routine& r, const ArgDesc& a, ArgState& s, PyObject* o, const Env& env) {
+    // The source bytes.
+    PyObject* holder = nullptr;
+    const char* src = "";
+    Py_ssize_t n = 0;
+    if (o == nullptr || o == Py_None) {
+    } else if (PyBytes_Check(o)) {
+        src = PyBytes_AS_STRING(o);
+        n = PyBytes_GET_SIZE(o);
+    } else if (PyArray_Check(o)) {
+        PyArrayObject* arr = reinterpret_cast<PyArrayObject*>(o);
+        if (!PyArray_IS_C_CONTIGUOUS(arr)) {
+            PyErr_SetString(PyExc_ValueError, "array object is non-contiguous.");
+            wrap_error("string_from_pyobj failed in converting " + a.nth + " `" + a.name + "' of " + module_name() + "." + r.ns + "." + r.pyname + " to C string");
+            return false;
+        }
+        src = static_cast<const char*>(PyArray_DATA(arr));
+        n = PyArray_NBYTES(arr);
+    } else {
+        PyObject* str = PyUnicode_Check(o) ? (Py_INCREF(o), o) : PyObject_Str(o);
+        if (str) holder = PyUnicode_AsASCIIString(str);
+        Py_XDECREF(str);
+        if (!holder) {
+            wrap_error("string_from_pyobj failed in converting " + a.nth + " `" + a.name + "' of " + module_name() + "." + r.ns + "." + r.pyname + " to C string");
+            return false;
+        }
+        src = PyBytes_AS_STRING(holder);
+        n = PyBytes_GET_SIZE(holder);
+    }
+    // Its length: fixed, an expression, or the input's own.
+    std::int64_t len = n;
+    if (a.text_fixed >= 0) len = a.text_fixed;
+    else if (!a.text_len.empty()) {
+        Value v;
+        if (!a.text_len.eval(env, v)) {
+            Py_XDECREF(holder);
+            PyErr_Format(error_type, "length of %s cannot be evaluated", a.name.c_str());
+            return false;
+        }
+        len = v.integer() < 0 ? 0 : v.integer();
+    }
+    if (len > (1 << 24)) {
+        Py_XDECREF(holder);
+        PyErr_Format(PyExc_ValueError, "text %s is too long", a.name.c_str());
+        return false;
+    }
+    s.text = static_cast<char*>(std::malloc(static_cast<std::size_t>(len) + 1));
+    if (!s.text) {
+        Py_XDECREF(holder);
+        PyErr_NoMemory();
+        return false;
+    }
+    std::memset(s.text, ' ', static_cast<std::size_t>(len));
+    s.text[len] = 0;
+    bool nul = false;
+    for (std::int64_t k = 0; k < len && k < n; ++k) {
+        if (src[k] == 0) nul = true;
+        s.text[k] = nul ? ' ' : src[k];
+    }
+    Py_XDECREF(holder);
+    s.textlen = static_cast<std::size_t>(len);
+    s.ptr = s.text;
+    return true;
+}
+
+bool run_checks(const Routine& r, const ArgDesc& a, const ArgState& s, const Env& env) {
+    for (const Expr& c : a.checks) {
+        Value v;
+        if (!c.eval(env, v)) continue;
+        if (v.real() != 0.0) continue;
+        std::string msg = "(" + c.text() + ") failed for " + a.nth + " " + a.name;
+        if (a.rank() == 0 && a.type != Ty::cb) {
+            char buf[64];
+            if (a.type == Ty::f8) std::snprintf(buf, sizeof buf, "%g", s.d);
+            else if (a.type == Ty::text) std::snprintf(buf, sizeof buf, "%zu", s.textlen);
+            else std::snprintf(buf, sizeof buf, "%d", a.type == Ty::l1 ? static_cast<int>(s.b) : s.i);
+            if (a.type == Ty::text) msg += ": " + r.pyname + ":slen(" + a.name + ")=" + buf + " " + a.name + "=\"" + std::string(s.text, s.textlen) + "\"";
+            else msg += ": " + r.pyname + ":" + a.name + "=" + buf;
+        }
+        PyErr_SetString(error_type, msg.c_str());
+        return false;
+    }
+    return true;
+}
+
+bool setup_callback(const Routine& r, const ArgDesc& a, ArgState& s, PyObject* o, PyObject* extra, CbContext& ctx) {
+    ctx = CbContext{};
+    ctx.sig = a.cb;
+    ctx.routine = &r;
+    ctx.arg = &a;
+    ctx.extra = extra;
+    const std::string fail = "failed in processing argument list for call-back " + a.name + ".";
+    if (PyCapsule_CheckExact(o)) {
+        if (extra && PyTuple_GET_SIZE(extra) > 0) {
+            PyErr_SetString(error_type, fail.c_str());
+            return false;
+        }
+        const char* name = PyCapsule_GetName(o);
+        void* p = PyCapsule_GetPointer(o, name);
+        if (!p) return false;
+        for (const Routine& cand : routines())
+            if (cand.entry == p && cand.codes == "v" + a.cb->sig.codes.substr(1) && cand.sig.codes == a.cb->sig.codes) {
+                ctx.native = p;
+                break;
+            }
+        if (!ctx.native && name && std::string(name) == "tvk.callback." + a.cb->name) ctx.native = p;
+        if (!ctx.native) {
+            PyErr_SetString(error_type, (fail + " The capsule does not hold a routine of this call-back's form.").c_str());
+            return false;
+        }
+        s.cb = &ctx;
+        s.ptr = &ctx;
+        return true;
+    }
+    if (!PyCallable_Check(o)) {
+        PyErr_SetString(error_type, fail.c_str());
+        return false;
+    }
+    ctx.callable = o;
+    // Arity: as many call-back arguments as the callable takes, then the extra arguments.
+    const int maxn = static_cast<int>(a.cb->passed.size());
+    const int ext = extra ? static_cast<int>(PyTuple_GET_SIZE(extra)) : 0;
+    int tot = maxn + ext, opt = 0;
+    PyObject* fn = o;
+    bool method = false;
+    if (PyMethod_Check(o)) {
+        fn = PyMethod_GET_FUNCTION(o);
+        method = true;
+    }
+    if (PyFunction_Check(fn)) {
+        PyCodeObject* code = reinterpret_cast<PyCodeObject*>(PyFunction_GET_CODE(fn));
+        tot = code->co_argcount - (method ? 1 : 0);
+        PyObject* defs = PyFunction_GET_DEFAULTS(fn);
+        opt = defs ? static_cast<int>(PyTuple_GET_SIZE(defs)) : 0;
+    }
+    int siz = std::min(maxn + ext, tot);
+    if (siz < tot - opt) {
+        PyErr_SetString(error_type, fail.c_str());
+        return false;
+    }
+    ctx.npass = std::max(0, siz - ext);
+    ctx.nextra = siz - ctx.npass;
+    s.cb = &ctx;
+    s.ptr = &ctx;
+    return true;
+}
+
+void release(ArgState* st, int n) {
+    for (int k = 0; k < n; ++k) {
+        Py_XDECREF(st[k].arr);
+        std::free(st[k].text);
+    }
+}
+
+PyObject* result_of(const ArgDesc& a, ArgState& s) {
+    if (a.rank() > 0) {
+        if (a.intent != Intent::out && s.obj == reinterpret_cast<PyObject*>(s.arr)) {
+            Py_INCREF(s.obj);
+            return s.obj;
+        }
+        Py_INCREF(s.arr);
+        return reinterpret_cast<PyObject*>(s.arr);
+    }
+    switch (a.type) {
+        case Ty::f8: return PyFloat_FromDouble(s.d);
+        case Ty::c16: return PyComplex_FromDoubles(s.z.real(), s.z.imag());
+        case Ty::l1: return PyLong_FromLong(s.b);
+        case Ty::text: {
+            std::size_t n = strnlen(s.text, s.textlen);
+            return PyBytes_FromStringAndSize(s.text, static_cast<Py_ssize_t>(n));
+        }
+        default: return PyLong_FromLong(s.i);
+    }
+}
+
+// Reports a bad argument list in CPython's own words by handing it to PyArg_ParseTupleAndKeywords.
+PyObject* argument_error(const Routine& r, PyObject* const* args, Py_ssize_t nargs, PyObject* kwnames) {
+    PyObject* tuple = PyTuple_New(nargs);
+    if (!tuple) return nullptr;
+    for (Py_ssize_t k = 0; k < nargs; ++k) {
+        Py_INCREF(args[k]);
+        PyTuple_SET_ITEM(tuple, k, args[k]);
+    }
+    PyObject* kw = nullptr;
+    if (kwnames && PyTuple_GET_SIZE(kwnames) > 0) {
+        kw = PyDict_New();
+        for (Py_ssize_t k = 0; k < PyTuple_GET_SIZE(kwnames); ++k) PyDict_SetItem(kw, PyTuple_GET_ITEM(kwnames, k), args[nargs + k]);
+    }
+    std::vector<char*> kwlist;
+    for (const std::string& v : r.visible) kwlist.push_back(const_cast<char*>(v.c_str()));
+    kwlist.push_back(nullptr);
+    PyObject* o[kMaxArgs] = {};
+    int ov[kMaxArgs] = {};
+    void* ptrs[kMaxArgs * 2] = {};
+    int np = 0, no = 0, ni = 0;
+    const Signature& s = r.sig;
+    for (std::size_t k = 0; k < s.required.size() + s.optional.size(); ++k) ptrs[np++] = &o[no++];
+    for (int k : s.extras) {
+        if (s.args[k].type == Ty::cb) {
+            ptrs[np++] = &PyTuple_Type;
+            ptrs[np++] = &o[no++];
+        } else {
+            ptrs[np++] = &ov[ni++];
+        }
+    }
+    int ok = 0;
+    switch (np) {
+#define TVK_P(n) ptrs[n]
+        default: {
+            // Forward through a va_list-free path: PyArg_ParseTupleAndKeywords takes varargs, so
+            // expand the pointer array in groups.
+            ok = PyArg_ParseTupleAndKeywords(tuple, kw, r.format.c_str(), kwlist.data(),
+                TVK_P(0), TVK_P(1), TVK_P(2), TVK_P(3), TVK_P(4), TVK_P(5), TVK_P(6), TVK_P(7), TVK_P(8), TVK_P(9),
+                TVK_P(10), TVK_P(11), TVK_P(12), TVK_P(13), TVK_P(14), TVK_P(15), TVK_P(16), TVK_P(17), TVK_P(18), TVK_P(19),
+                TVK_P(20), TVK_P(21), TVK_P(22), TVK_P(23), TVK_P(24), TVK_P(25), TVK_P(26), TVK_P(27), TVK_P(28), TVK_P(29),
+                TVK_P(30), TVK_P(31), TVK_P(32), TVK_P(33), TVK_P(34), TVK_P(35), TVK_P(36), TVK_P(37), TVK_P(38), TVK_P(39),
+                TVK_P(40), TVK_P(41), TVK_P(42), TVK_P(43), TVK_P(44), TVK_P(45), TVK_P(46), TVK_P(47), TVK_P(48), TVK_P(49),
+                TVK_P(50), TVK_P(51), TVK_P(52), TVK_P(53), TVK_P(54), TVK_P(55), TVK_P(56), TVK_P(57), TVK_P(58), TVK_P(59),
+                TVK_P(60), TVK_P(61), TVK_P(62), TVK_P(63), TVK_P(64), TVK_P(65), TVK_P(66), TVK_P(67), TVK_P(68), TVK_P(69),
+                TVK_P(70), TVK_P(71), TVK_P(72), TVK_P(73), TVK_P(74), TVK_P(75), TVK_P(76), TVK_P(77), TVK_P(78), TVK_P(79));
+        }
+#undef TVK_P
+    }
+    Py_DECREF(tuple);
+    Py_XDECREF(kw);
+    if (ok) PyErr_Format(PyExc_TypeError, "%s.%s.%s(): bad argument list", module_name(), r.ns.c_str(), r.pyname.c_str());
+    return nullptr;
+}
+
+}  // namespace
+
+void* native_callback(const CbContext* ctx) { return ctx->native; }
+
+namespace {
+
+struct CbEnv final : ExprEnv {
+    const Signature& s;
+    void* const* ptrs;
+    const std::size_t* lens;
+    CbEnv(const Signature& sig, void* const* p, const std::size_t* l) : s(sig), ptrs(p), lens(l) {}
+    bool scalar(int k, Value& v) const override {
+        const ArgDesc& a = s.args[k];
+        if (a.rank() != 0 || a.intent == Intent::ret) return false;
+        void* p = ptrs[a.data_slot];
+        if (!p) return false;
+        switch (a.type) {
+            case Ty::f8: v = Value::of(*static_cast<double*>(p)); return true;
+            case Ty::i4: case Ty::l4: v = Value::of(static_cast<std::int64_t>(*static_cast<int*>(p))); return true;
+            case Ty::l1: v = Value::of(static_cast<std::int64_t>(*static_cast<std::int8_t*>(p))); return true;
+            default: return false;
+        }
+    }
+    bool extent(int k, int axis, std::int64_t& n) const override {
+        const ArgDesc& a = s.args[k];
+        if (a.type == Ty::text) { n = static_cast<std::int64_t>(lens[a.len_slot]); return true; }
+        if (axis >= a.rank()) return false;
+        Value v;
+        if (!a.dims[axis].eval(*this, v)) return false;
+        n = v.integer();
+        return true;
+    }
+    bool size(int k, std::int64_t& n) const override {
+        const ArgDesc& a = s.args[k];
+        n = 1;
+        for (int d = 0; d < a.rank(); ++d) {
+            std::int64_t e;
+            if (!extent(k, d, e)) return false;
+            n *= e;
+        }
+        return true;
+    }
+    bool slen(int k, std::int64_t& n) const override { return extent(k, 0, n); }
+};
+
+PyObject* cb_value(const ArgDesc& a, void* p, std::size_t len, const CbEnv& env) {
+    if (a.type == Ty::text) {
+        return PyUnicode_DecodeUTF8(static_cast<const char*>(p), static_cast<Py_ssize_t>(len), "replace");
+    }
+    if (a.rank() == 0 && a.intent != Intent::inout) {
+        switch (a.type) {
+            case Ty::f8: return PyFloat_FromDouble(*static_cast<double*>(p));
+            case Ty::c16: { cplx z = *static_cast<cplx*>(p); return PyComplex_FromDoubles(z.real(), z.imag()); }
+            case Ty::l1: return PyLong_FromLong(*static_cast<std::int8_t*>(p));
+            default: return PyLong_FromLong(*static_cast<int*>(p));
+        }
+    }
+    npy_intp dims[7];
+    for (int d = 0; d < a.rank(); ++d) {
+        Value v;
+        if (!a.dims[d].eval(env, v)) {
+            PyErr_Format(error_type, "extent of call-back argument %s cannot be evaluated", a.name.c_str());
+            return nullptr;
+        }
+        dims[d] = v.integer() < 0 ? 0 : static_cast<npy_intp>(v.integer());
+    }
+    return PyArray_New(&PyArray_Type, a.rank(), dims, typenum(a.type), nullptr, p, 0, NPY_ARRAY_FARRAY, nullptr);
+}
+
+bool cb_store(const CbContext& c, const ArgDesc& a, void* p, PyObject* v, const CbEnv& env) {
+    std::string ct = ctype_name(a.type);
+    auto fail = [&]() {
+        std::string msg = ct + "_from_pyobj failed in converting argument " + a.name + " of call-back function cb_" +
+                          c.arg->name + "_in_" + c.routine->cname + "__user__routines to C " + ct + "\n";
+        PyObject* type = PyExc_TypeError;
+        if (PyErr_Occurred()) {
+            PyObject *t, *val, *tb;
+            PyErr_Fetch(&t, &val, &tb);
+            Py_XDECREF(val);
+            Py_XDECREF(tb);
+            PyErr_SetString(t, msg.c_str());
+            Py_XDECREF(t);
+        } else {
+            PyErr_SetString(type, msg.c_str());
+        }
+        return false;
+    };
+    if (a.type == Ty::text) {
+        if (!PyBytes_Check(v)) {
+            PyErr_SetString(error_type, "string object expected");
+            return false;
+        }
+        std::size_t len = env.lens[a.len_slot];
+        char* dst = static_cast<char*>(p);
+        std::size_t n = std::min(len, static_cast<std::size_t>(PyBytes_GET_SIZE(v)));
+        std::memcpy(dst, PyBytes_AS_STRING(v), n);
+        std::memset(dst + n, ' ', len - n);
+        return true;
+    }
+    if (a.rank() == 0) {
+        bool ok = true;
+        switch (a.type) {
+            case Ty::f8: ok = to_double(v, *static_cast<double*>(p)); break;
+            case Ty::c16: ok = to_complex(v, *static_cast<cplx*>(p)); break;
+            case Ty::l1: { int t = PyObject_IsTrue(v); ok = t >= 0; if (ok) *static_cast<std::int8_t*>(p) = static_cast<std::int8_t>(t); break; }
+            default: ok = to_int(v, *static_cast<int*>(p)); break;
+        }
+        return ok ? true : fail();
+    }
+    std::int64_t n = 1;
+    if (!env.size(static_cast<int>(&a - c.sig->sig.args.data()), n)) return fail();
+    PyArray_Descr* descr = PyArray_DescrFromType(typenum(a.type));
+    PyObject* arr = PyArray_FromAny(v, descr, 0, 0, NPY_ARRAY_F_CONTIGUOUS | NPY_ARRAY_ALIGNED | NPY_ARRAY_FORCECAST, nullptr);
+    if (!arr) return fail();
+    npy_intp got = PyArray_SIZE(reinterpret_cast<PyArrayObject*>(arr));
+    if (got != n) {
+        Py_DECREF(arr);
+        PyErr_Format(PyExc_ValueError, "unexpected array size: new_size=%lld, got array with arr_size=%lld\n",
+                     static_cast<long long>(n), static_cast<long long>(got));
+        return false;
+    }
+    if (PyArray_DATA(reinterpret_cast<PyArrayObject*>(arr)) != p)
+        std::memcpy(p, PyArray_DATA(reinterpret_cast<PyArrayObject*>(arr)), static_cast<std::size_t>(PyArray_NBYTES(reinterpret_cast<PyArrayObject*>(arr))));
+    Py_DECREF(arr);
+    return true;
+}
+
+}  // namespace
+
+void invoke_callback(CbContext* c, void* const* ptrs, const std::size_t* lens, void* result) {
+    const CbSig& cs = *c->sig;
+    const Signature& s = cs.sig;
+    CbEnv env(s, ptrs, lens);
+    PyObject* argv[kMaxArgs + 1];
+    int n = 0;
+    bool ok = true;
+    for (int j = 0; j < c->npass && ok; ++j) {
+        const ArgDesc& a = s.args[cs.passed[j]];
+        PyObject* v = cb_value(a, ptrs[a.data_slot], a.type == Ty::text ? lens[a.len_slot] : 0, env);
+        if (!v) ok = false;
+        else argv[n++] = v;
+    }
+    for (int j = 0; j < c->nextra && ok; ++j) {
+        PyObject* e = PyTuple_GET_ITEM(c->extra, j);
+        Py_INCREF(e);
+        argv[n++] = e;
+    }
+    PyObject* ret = ok ? PyObject_Vectorcall(c->callable, argv, static_cast<std::size_t>(n), nullptr) : nullptr;
+    for (int j = 0; j < n; ++j) Py_DECREF(argv[j]);
+    if (!ret) throw CallbackAbort{};
+    // Return values go to the call-back's outputs in order; missing ones leave them unchanged.
+    PyObject* items = nullptr;
+    if (ret == Py_None) items = PyTuple_New(0);
+    else if (PyTuple_Check(ret)) { Py_INCREF(ret); items = ret; }
+    else items = PyTuple_Pack(1, ret);
+    Py_DECREF(ret);
+    if (!items) throw CallbackAbort{};
+    Py_ssize_t have = PyTuple_GET_SIZE(items);
+    Py_ssize_t j = 0;
+    for (int k : cs.returned) {
+        if (j >= have) break;
+        const ArgDesc& a = s.args[k];
+        void* p = a.intent == Intent::ret ? result : ptrs[a.data_slot];
+        if (p && !cb_store(*c, a, p, PyTuple_GET_ITEM(items, j), env)) {
+            Py_DECREF(items);
+            throw CallbackAbort{};
+        }
+        ++j;
+    }
+    Py_DECREF(items);
+}
+
+PyObject* call_routine(const Routine& r, PyObject* const* args, std::size_t nargsf, PyObject* kwnames) {
+    const Signature& s = r.sig;
+    const Py_ssize_t nargs = PyVectorcall_NARGS(nargsf);
+    const int nreq = static_cast<int>(s.required.size());
+    const int nopt = static_cast<int>(s.optional.size());
+    const int nvis = static_cast<int>(r.visible.size());
+    const int nargs_all = static_cast<int>(s.args.size());
+
+    // Match the arguments to the visible names: required, optional, extra keywords.
+    PyObject* given[kMaxArgs];
+    for (int k = 0; k < nvis; ++k) given[k] = nullptr;
+    if (nargs > nvis) return argument_error(r, args, nargs, kwnames);
+    for (Py_ssize_t k = 0; k < nargs; ++k) given[k] = args[k];
+    if (kwnames) {
+        const Py_ssize_t nkw = PyTuple_GET_SIZE(kwnames);
+        for (Py_ssize_t j = 0; j < nkw; ++j) {
+            PyObject* key = PyTuple_GET_ITEM(kwnames, j);
+            int slot = -1;
+            for (int k = 0; k < nvis; ++k)
+                if (r.kwnames[k] == key) { slot = k; break; }
+            if (slot < 0)
+                for (int k = 0; k < nvis; ++k)
+                    if (PyUnicode_Compare(r.kwnames[k], key) == 0) { slot = k; break; }
+            if (slot < 0 || given[slot]) return argument_error(r, args, nargs, kwnames);
+            given[slot] = args[nargs + j];
+        }
+    }
+    for (int k = 0; k < nreq; ++k)
+        if (!given[k]) return argument_error(r, args, nargs, kwnames);
+    // Extra keywords: call-back extra arguments (a tuple) and overwrite flags (an int).
+    PyObject* extra_of[kMaxArgs] = {};
+    bool overwrite_of[kMaxArgs] = {};
+    for (std::size_t e = 0; e < s.extras.size(); ++e) {
+        PyObject* v = given[nreq + nopt + static_cast<int>(e)];
+        const int owner = s.extras[e];
+        if (s.args[owner].type == Ty::cb) {
+            if (v && !PyTuple_Check(v)) return argument_error(r, args, nargs, kwnames);
+            extra_of[owner] = v;
+        } else {
+            bool dflt = s.args[owner].intent == Intent::io_over;
+            if (v) {
+                if (!PyLong_Check(v)) return argument_error(r, args, nargs, kwnames);
+                long x = PyLong_AsLong(v);
+                if ((x == -1 && PyErr_Occurred()) || x > INT32_MAX || x < INT32_MIN) {
+                    PyErr_Clear();
+                    return argument_error(r, args, nargs, kwnames);
+                }
+                dflt = x != 0;
+            }
+            overwrite_of[owner] = dflt;
+        }
+    }
+
+    ArgState st[kMaxArgs];
+    CbContext cbs[4];
+    int ncb = 0;
+    for (int k = 0; k < nargs_all; ++k) {
+        st[k].obj = nullptr;
+        st[k].arr = nullptr;
+        st[k].text = nullptr;
+        st[k].known = false;
+        st[k].cb = nullptr;
+        st[k].rank = 0;
+        st[k].ptr = nullptr;
+    }
+    for (int k = 0; k < nreq; ++k) st[s.required[k]].obj = given[k];
+    for (int k = 0; k < nopt; ++k) st[s.optional[k]].obj = given[nreq + k] == Py_None ? nullptr : given[nreq + k];
+
+    Env env(s, st);
+    bool ok = true;
+    for (int k : s.order) {
+        const ArgDesc& a = s.args[k];
+        ArgState& x = st[k];
+        PyObject* o = x.obj;
+        if (a.type == Ty::cb) {
+            if (ncb >= 4) { PyErr_SetString(error_type, "too many call-backs"); ok = false; break; }
+            ok = setup_callback(r, a, x, o, extra_of[k], cbs[ncb++]);
+        } else if (a.type == Ty::text) {
+            if (a.intent == Intent::out || a.intent == Intent::ret) ok = convert_text(r, a, x, nullptr, env);
+            else if (!o && !a.def.empty()) {
+                ok = false;
+                PyErr_Format(error_type, "text default of %s is not supported", a.name.c_str());
+            } else ok = convert_text(r, a, x, o, env);
+        } else if (a.rank() == 0 && a.intent != Intent::inout) {
+            if (o && a.reads_input() && a.intent != Intent::hide) {
+                ok = convert_scalar(r, a, x, o);
+            } else if (a.intent == Intent::out || a.intent == Intent::ret) {
+                x.d = 0; x.i = 0; x.b = 0; x.z = 0;
+            } else {
+                x.d = 0; x.i = 0; x.b = 0; x.z = 0;
+                Value v;
+                if (!a.def.empty()) {
+                    if (!a.def.eval(env, v)) {
+                        PyErr_Format(error_type, "default of %s cannot be evaluated", a.name.c_str());
+                        ok = false;
+                    } else {
+                        ok = set_value(a, x, v);
+                    }
+                }
+            }
+            point_scalar(a, x);
+        } else if (a.rank() == 0) {
+            // Scalar state updated in place: a numpy array of the exact type with one element.
+            if (!o || !PyArray_Check(o)) {
+                array_error(r, a, std::string("failed to initialize intent(inout|inplace|cache) array, input '") +
+                                      (o ? Py_TYPE(o)->tp_name : "NoneType") + "' object is not an array", PyExc_TypeError);
+                ok = false;
+            } else if (!compatible(reinterpret_cast<PyArrayObject*>(o), typenum(a.type)) || PyArray_SIZE(reinterpret_cast<PyArrayObject*>(o)) < 1) {
+                array_error(r, a, inout_reasons(reinterpret_cast<PyArrayObject*>(o), typenum(a.type)));
+                ok = false;
+            } else {
+                PyArrayObject* arr = reinterpret_cast<PyArrayObject*>(o);
+                Py_INCREF(o);
+                x.arr = arr;
+                x.ptr = PyArray_DATA(arr);
+                switch (a.type) {
+                    case Ty::f8: x.d = *static_cast<double*>(x.ptr); break;
+                    case Ty::c16: x.z = *static_cast<cplx*>(x.ptr); break;
+                    case Ty::l1: x.b = *static_cast<std::int8_t*>(x.ptr); break;
+                    default: x.i = *static_cast<int*>(x.ptr); break;
+                }
+            }
+        } else if (a.intent == Intent::out || a.intent == Intent::hide || (!o && a.intent != Intent::inout)) {
+            ok = new_array(r, a, x, env) && (a.intent == Intent::out || fill_default_array(a, x, env));
+        } else if (!o) {
+            array_error(r, a, "failed to initialize intent(inout|inplace|cache) array, input 'NoneType' object is not an array", PyExc_TypeError);
+            ok = false;
+        } else {
+            ok = convert_array(r, a, x, o, env, overwrite_of[k]);
+        }
+        if (!ok) break;
+        x.known = true;
+        if (!run_checks(r, a, x, env)) { ok = false; break; }
+    }
+    if (!ok) {
+        release(st, nargs_all);
+        return nullptr;
+    }
+
+    // The native call.
+    void* data[kMaxArgs];
+    std::size_t lens[kMaxArgs];
+    alignas(16) unsigned char ret[sizeof(cplx)] = {};
+    int retarg = -1;
+    for (int k = 0; k < nargs_all; ++k) {
+        const ArgDesc& a = s.args[k];
+        if (a.intent == Intent::ret) { retarg = k; continue; }
+        data[a.data_slot] = st[k].ptr;
+        if (a.len_slot >= 0) lens[a.len_slot] = st[k].textlen;
+    }
+    try {
+        r.thunk(CallSlots{data, lens, ret});
+    } catch (const CallbackAbort&) {
+        ok = false;
+        if (!PyErr_Occurred()) PyErr_SetString(error_type, "call-back failed");
+    } catch (const std::bad_alloc&) {
+        ok = false;
+        PyErr_NoMemory();
+    } catch (const std::exception& e) {
+        ok = false;
+        PyErr_SetString(error_type, e.what());
+    }
+    if (ok && PyErr_Occurred()) ok = false;
+    if (!ok) {
+        release(st, nargs_all);
+        return nullptr;
+    }
+    if (retarg >= 0) {
+        ArgState& x = st[retarg];
+        switch (s.args[retarg].type) {
+            case Ty::f8: std::memcpy(&x.d, ret, sizeof x.d); break;
+            case Ty::c16: std::memcpy(&x.z, ret, sizeof x.z); break;
+            case Ty::l1: { int v; std::memcpy(&v, ret, sizeof v); x.b = static_cast<std::int8_t>(v); break; }
+            default: std::memcpy(&x.i, ret, sizeof x.i); break;
+        }
+    }
+
+    // The result: None, the one value, or a tuple in result order.
+    PyObject* out = nullptr;
+    const std::size_t nres = s.results.size();
+    if (nres == 0) {
+        Py_INCREF(Py_None);
+        out = Py_None;
+    } else if (nres == 1) {
+        out = result_of(s.args[s.results[0]], st[s.results[0]]);
+    } else {
+        out = PyTuple_New(static_cast<Py_ssize_t>(nres));
+        for (std::size_t j = 0; out && j < nres; ++j) {
+            PyObject* v = result_of(s.args[s.results[j]], st[s.results[j]]);
+            if (!v) { Py_CLEAR(out); break; }
+            PyTuple_SET_ITEM(out, static_cast<Py_ssize_t>(j), v);
+        }
+    }
+    release(st, nargs_all);
+    return out;
+}
+
+}  // namespace tvk::py

@@ -1,0 +1,51 @@
+// Internal interface between the parts of the binding engine.
+#pragma once
+
+#define PY_SSIZE_T_CLEAN
+#include <Python.h>
+
+#define PY_ARRAY_UNIQUE_SYMBOL tvk_ARRAY_API
+#define NPY_NO_DEPRECATED_API NPY_1_7_API_VERSION
+#ifndef TVK_ENGINE_IMPORTS_NUMPY
+#define NO_IMPORT_ARRAY
+#endif
+#include <numpy/arrayobject.h>
+
+#include <string>
+#include <vector>
+
+#include "signature.h"
+#include "thunk.h"
+
+namespace tvk::py {
+
+struct Routine {
+    std::string ns, pyname, cname, sigtext;
+    ThunkFn thunk = nullptr;
+    std::string codes;
+    void* entry = nullptr;
+    Signature sig;
+    std::string format;                 // PyArg_ParseTupleAndKeywords format, for error reports
+    std::vector<std::string> visible;   // visible names in call order (required, optional, extras)
+    std::vector<PyObject*> kwnames;     // interned
+    std::string doc;
+};
+
+struct Variable {
+    std::string ns, name;
+    VarReg::Spec spec;
+};
+
+std::vector<Routine>& routines();
+std::vector<CbSig>& callbacks();
+std::vector<Variable>& variables();
+
+// The namespaces of the module in creation order (defined by the module's own binding).
+const std::vector<std::string>& namespace_order();
+
+extern PyObject* error_type;    // _tolvek.error
+const char* module_name();
+
+PyObject* call_routine(const Routine& r, PyObject* const* args, std::size_t nargsf, PyObject* kwnames);
+
+}  // namespace tvk::py

@@ -1,0 +1,588 @@
+// The extension module: the "fortran" object type that serves namespaces and routines, the table
+// variables, registration, and module initialisation.
+#define TVK_ENGINE_IMPORTS_NUMPY
+#include "engine.h"
+
+#include <cstring>
+#include <map>
+#include <new>
+
+#include "../../src/core/errors.h"
+
+#ifndef TVK_MODULE_NAME
+#define TVK_MODULE_NAME _tolvek
+#endif
+#define TVK_STR2(x) #x
+#define TVK_STR(x) TVK_STR2(x)
+#define TVK_INIT2(x) PyInit_##x
+#define TVK_INIT(x) TVK_INIT2(x)
+
+namespace tvk::py {
+
+PyObject* error_type = nullptr;
+const char* module_name() { return TVK_STR(TVK_MODULE_NAME); }
+
+std::vector<Routine>& routines() {
+    static std::vector<Routine> r;
+    return r;
+}
+std::vector<CbSig>& callbacks() {
+    static std::vector<CbSig> c;
+    return c;
+}
+std::vector<Variable>& variables() {
+    static std::vector<Variable> v;
+    return v;
+}
+
+// Registration happens while the shared object loads; parsing waits for module creation, so a
+// malformed signature fails the import with its reason instead of aborting the process.
+RoutineReg::RoutineReg(const char* ns, const char* pyname, const char* cname, const char* sig, ThunkFn thunk,
+                       std::string codes, void* entry) {
+    Routine r;
+    r.ns = ns;
+    r.pyname = pyname;
+    r.cname = cname;
+    r.sigtext = sig;
+    r.thunk = thunk;
+    r.codes = std::move(codes);
+    r.entry = entry;
+    routines().push_back(std::move(r));
+}
+CallbackReg::CallbackReg(const char* name, const char* sig) {
+    CbSig c;
+    c.name = name;
+    c.sig.codes = sig;  // the text until parsed
+    callbacks().push_back(std::move(c));
+}
+VarReg::VarReg(const char* ns, const char* name, Spec spec) { variables().push_back(Variable{ns, name, spec}); }
+
+namespace {
+
+enum class Kind { ns, routine };
+
+struct FObj {
+    PyObject_HEAD
+    PyObject* dict;
+    vectorcallfunc vectorcall;
+    Kind kind;
+    const Routine* routine;
+    std::string* nsname;
+    std::map<std::string, const Variable*>* vars;  // variables of a namespace, by name
+    std::vector<PyObject*>* members;               // routine objects in definition order
+};
+
+PyTypeObject FortranType = {PyVarObject_HEAD_INIT(nullptr, 0)};
+
+// Base object of a table view: keeps the table's storage block alive.
+void block_capsule_free(PyObject* cap) { block_decref(static_cast<Block*>(PyCapsule_GetPointer(cap, "tvk.block"))); }
+
+int tn_of(char code) {
+    switch (code) {
+        case 'd': return NPY_DOUBLE;
+        case 'D': return NPY_CDOUBLE;
+        default: return NPY_INT;
+    }
+}
+
+PyObject* table_view(TableBase& t) {
+    if (!t.present()) Py_RETURN_NONE;
+    npy_intp dims[7];
+    for (int d = 0; d < t.rank; ++d) dims[d] = static_cast<npy_intp>(t.ext[d]);
+    PyObject* arr = PyArray_New(&PyArray_Type, t.rank, dims, tn_of(t.code), nullptr, t.raw(), 0, NPY_ARRAY_FARRAY, nullptr);
+    if (!arr) return nullptr;
+    block_incref(t.blk);
+    PyObject* cap = PyCapsule_New(t.blk, "tvk.block", block_capsule_free);
+    if (!cap) {
+        block_decref(t.blk);
+        Py_DECREF(arr);
+        return nullptr;
+    }
+    if (PyArray_SetBaseObject(reinterpret_cast<PyArrayObject*>(arr), cap) < 0) {
+        Py_DECREF(arr);
+        return nullptr;
+    }
+    return arr;
+}
+
+// Converts an assigned value for a variable of `rank` free extents (0 = scalar) and type `tn`.
+PyArrayObject* assigned_array(PyObject* value, int tn, int rank, npy_intp* dims) {
+    PyArray_Descr* descr = PyArray_DescrFromType(tn);
+    PyObject* a = PyArray_FromAny(value, descr, 0, 0, NPY_ARRAY_FARRAY | NPY_ARRAY_FORCECAST | NPY_ARRAY_ENSURECOPY, nullptr);
+    if (!a) return nullptr;
+    PyArrayObject* arr = reinterpret_cast<PyArrayObject*>(a);
+    // Unit axes beyond the rank are dropped, surplus axes fold into the last extent, missing
+    // ones count as 1.
+    int nd = PyArray_NDIM(arr);
+    npy_intp work[NPY_MAXDIMS];
+    int n = 0, excess = nd - rank;
+    for (int d = 0; d < nd; ++d) {
+        if (excess > 0 && PyArray_DIM(arr, d) == 1) { --excess; continue; }
+        work[n++] = PyArray_DIM(arr, d);
+    }
+    if (rank == 0) {
+        if (PyArray_SIZE(arr) != 1) {
+            PyErr_Format(PyExc_ValueError, "too many axes: %d (effrank=%d), expected rank=0\n", nd, n);
+            Py_DECREF(a);
+            return nullptr;
+        }
+        return arr;
+    }
+    if (n > rank) {
+        npy_intp last = 1;
+        for (int d = rank - 1; d < n; ++d) last *= work[d];
+        work[rank - 1] = last;
+        n = rank;
+    }
+    for (int d = n; d < rank; ++d) work[d] = 1;
+    for (int d = 0; d < rank; ++d) dims[d] = work[d];
+    return arr;
+}
+
+int set_variable(const Variable& v, PyObject* value) {
+    const VarReg::Spec& sp = v.spec;
+    if (!value) {
+        PyErr_SetString(PyExc_AttributeError, "cannot delete fortran variable");
+        return -1;
+    }
+    switch (sp.kind) {
+        case VarReg::Kind::constant:
+            PyErr_Format(PyExc_AttributeError, "%s is a read-only constant", v.name.c_str());
+            return -1;
+        case VarReg::Kind::scalar_int:
+        case VarReg::Kind::scalar_real: {
+            int tn = sp.kind == VarReg::Kind::scalar_int ? NPY_INT : NPY_DOUBLE;
+            PyArrayObject* arr = assigned_array(value, tn, 0, nullptr);
+            if (!arr) return -1;
+            std::memcpy(sp.ptr, PyArray_DATA(arr), tn == NPY_INT ? sizeof(int) : sizeof(double));
+            Py_DECREF(arr);
+            return 0;
+        }
+        case VarReg::Kind::text: {
+            PyObject* bytes = nullptr;
+            if (PyBytes_Check(value)) { Py_INCREF(value); bytes = value; }
+            else if (PyUnicode_Check(value)) bytes = PyUnicode_AsASCIIString(value);
+            else if (PyArray_Check(value) && PyArray_TYPE(reinterpret_cast<PyArrayObject*>(value)) == NPY_STRING &&
+                     PyArray_SIZE(reinterpret_cast<PyArrayObject*>(value)) == 1) {
+                PyArrayObject* a = reinterpret_cast<PyArrayObject*>(value);
+                bytes = PyBytes_FromStringAndSize(static_cast<const char*>(PyArray_DATA(a)),
+                                                  static_cast<Py_ssize_t>(strnlen(static_cast<const char*>(PyArray_DATA(a)), PyArray_ITEMSIZE(a))));
+            } else {
+                PyErr_Format(PyExc_TypeError, "%s takes text (str or bytes), not %s", v.name.c_str(), Py_TYPE(value)->tp_name);
+                return -1;
+            }
+            if (!bytes) return -1;
+            Py_ssize_t n = PyBytes_GET_SIZE(bytes);
+            if (static_cast<std::size_t>(n) > sp.len) {
+                PyErr_Format(PyExc_ValueError, "text of %zd characters does not fit %s (%zu characters)", n, v.name.c_str(), sp.len);
+                Py_DECREF(bytes);
+                return -1;
+            }
+            char* dst = static_cast<char*>(sp.ptr);
+            std::memcpy(dst, PyBytes_AS_STRING(bytes), static_cast<std::size_t>(n));
+            std::memset(dst + n, ' ', sp.len - static_cast<std::size_t>(n));
+            Py_DECREF(bytes);
+            return 0;
+        }
+        case VarReg::Kind::table: {
+            TableBase& t = *static_cast<TableBase*>(sp.ptr);
+            if (value == Py_None) {
+                t.release();
+                return 0;
+            }
+            npy_intp dims[7];
+            PyArrayObject* arr = assigned_array(value, tn_of(t.code), t.rank, dims);
+            if (!arr) return -1;
+            bool same = t.present();
+            for (int d = 0; d < t.rank && same; ++d) same = t.ext[d] == dims[d];
+            try {
+                if (!same) {
+                    t.release();
+                    if (dims[0] >= 1) {
+                        std::int64_t e[7];
+                        for (int d = 0; d < t.rank; ++d) e[d] = dims[d];
+                        t.reallocate(e, AllocFailure::throw_bad_alloc);
+                    }
+                }
+            } catch (const std::bad_alloc&) {
+                Py_DECREF(arr);
+                PyErr_NoMemory();
+                return -1;
+            }
+            if (t.present()) std::memcpy(t.raw(), PyArray_DATA(arr), static_cast<std::size_t>(t.size()) * t.elsize);
+            Py_DECREF(arr);
+            return 0;
+        }
+    }
+    return -1;
+}
+
+std::string var_doc(const Variable& v) {
+    const VarReg::Spec& sp = v.spec;
+    switch (sp.kind) {
+        case VarReg::Kind::constant:
+        case VarReg::Kind::scalar_int: return "'i'-scalar";
+        case VarReg::Kind::scalar_real: return "'d'-scalar";
+        case VarReg::Kind::text: return "'S'-array(" + std::to_string(sp.len) + ")";
+        case VarReg::Kind::table: {
+            const TableBase& t = *static_cast<const TableBase*>(sp.ptr);
+            std::string s = std::string("'") + t.code + "'-array(";
+            for (int d = 0; d < t.rank; ++d) s += (d ? "," : "") + std::to_string(t.present() ? t.ext[d] : -1);
+            return s + (t.present() ? ")" : "), not allocated");
+        }
+    }
+    return {};
+}
+
+PyObject* routine_vectorcall(PyObject* self, PyObject* const* args, std::size_t nargsf, PyObject* kwnames) {
+    return call_routine(*reinterpret_cast<FObj*>(self)->routine, args, nargsf, kwnames);
+}
+PyObject* ns_vectorcall(PyObject*, PyObject* const*, std::size_t, PyObject*) {
+    PyErr_SetString(PyExc_TypeError, "this fortran object is not callable");
+    return nullptr;
+}
+
+PyObject* f_getattro(PyObject* self, PyObject* name) {
+    FObj* f = reinterpret_cast<FObj*>(self);
+    if (f->vars && !f->vars->empty()) {
+        const char* n = PyUnicode_AsUTF8(name);
+        if (!n) return nullptr;
+        auto it = f->vars->find(n);
+        if (it != f->vars->end() && it->second->spec.kind == VarReg::Kind::table)
+            return table_view(*static_cast<TableBase*>(it->second->spec.ptr));
+    }
+    if (PyUnicode_CompareWithASCIIString(name, "__doc__") == 0) {
+        if (f->kind == Kind::routine) return PyUnicode_FromString((f->routine->doc + "\n").c_str());
+        std::string d;
+        for (const Variable& v : variables())
+            if (v.ns == *f->nsname) d += var_doc(v) + "\n";
+        for (PyObject* m : *f->members) d += reinterpret_cast<FObj*>(m)->routine->doc + "\n\n";
+        return PyUnicode_FromString(d.c_str());
+    }
+    return PyObject_GenericGetAttr(self, name);
+}
+
+int f_setattro(PyObject* self, PyObject* name, PyObject* value) {
+    FObj* f = reinterpret_cast<FObj*>(self);
+    const char* n = PyUnicode_AsUTF8(name);
+    if (!n) return -1;
+    if (f->kind == Kind::ns) {
+        for (PyObject* m : *f->members)
+            if (reinterpret_cast<FObj*>(m)->routine->pyname == n) {
+                PyErr_SetString(PyExc_AttributeError, "over-writing fortran routine");
+                return -1;
+            }
+        auto it = f->vars->find(n);
+        if (it != f->vars->end()) return set_variable(*it->second, value);
+    }
+    if (!value) {
+        if (f->dict && PyDict_GetItemWithError(f->dict, name)) return PyDict_DelItem(f->dict, name);
+        if (!PyErr_Occurred()) PyErr_SetString(PyExc_AttributeError, "delete non-existing fortran attribute");
+        return -1;
+    }
+    return PyObject_GenericSetAttr(self, name, value);
+}
+
+PyObject* f_repr(PyObject*) { return PyUnicode_FromString("<fortran object>"); }
+
+void f_dealloc(PyObject* self) {
+    FObj* f = reinterpret_cast<FObj*>(self);
+    Py_XDECREF(f->dict);
+    delete f->nsname;
+    delete f->vars;
+    if (f->members) {
+        for (PyObject* m : *f->members) Py_DECREF(m);
+        delete f->members;
+    }
+    Py_TYPE(self)->tp_free(self);
+}
+
+PyObject* f_reduce(PyObject*, PyObject*) {
+    PyErr_SetString(PyExc_TypeError, "cannot pickle 'fortran' object");
+    return nullptr;
+}
+PyMethodDef f_methods[] = {{"__reduce__", f_reduce, METH_NOARGS, nullptr}, {nullptr, nullptr, 0, nullptr}};
+
+bool init_type() {
+    FortranType.tp_name = "fortran";
+    FortranType.tp_basicsize = sizeof(FObj);
+    FortranType.tp_dealloc = f_dealloc;
+    FortranType.tp_vectorcall_offset = offsetof(FObj, vectorcall);
+    FortranType.tp_call = PyVectorcall_Call;
+    FortranType.tp_repr = f_repr;
+    FortranType.tp_getattro = f_getattro;
+    FortranType.tp_setattro = f_setattro;
+    FortranType.tp_dictoffset = offsetof(FObj, dict);
+    FortranType.tp_flags = Py_TPFLAGS_DEFAULT | Py_TPFLAGS_HAVE_VECTORCALL;
+    FortranType.tp_methods = f_methods;
+    FortranType.tp_new = nullptr;
+    if (PyType_Ready(&FortranType) < 0) return false;
+    // Module "builtins", as for every object of this kind.
+    PyObject* mod = PyUnicode_FromString("builtins");
+    PyDict_SetItemString(FortranType.tp_dict, "__module__", mod);
+    Py_XDECREF(mod);
+    return true;
+}
+
+FObj* new_fobj(Kind k) {
+    FObj* f = PyObject_New(FObj, &FortranType);
+    if (!f) return nullptr;
+    f->dict = PyDict_New();
+    f->kind = k;
+    f->routine = nullptr;
+    f->nsname = nullptr;
+    f->vars = nullptr;
+    f->members = nullptr;
+    f->vectorcall = k == Kind::routine ? routine_vectorcall : ns_vectorcall;
+    return f;
+}
+
+// Imports numpy's C interface from numpy.core._multiarray_umath: ABI 0x1000009 and a feature
+// version of at least 13 (only interfaces of that version are used).
+bool import_numpy() {
+    PyObject* m = PyImport_ImportModule("numpy.core._multiarray_umath");
+    if (!m) return false;
+    PyObject* cap = PyObject_GetAttrString(m, "_ARRAY_API");
+    Py_DECREF(m);
+    if (!cap) return false;
+    if (!PyCapsule_CheckExact(cap)) {
+        Py_DECREF(cap);
+        PyErr_SetString(PyExc_RuntimeError, "_ARRAY_API is not a capsule");
+        return false;
+    }
+    tvk_ARRAY_API = static_cast<void**>(PyCapsule_GetPointer(cap, nullptr));
+    Py_DECREF(cap);
+    if (!tvk_ARRAY_API) return false;
+    if (PyArray_GetNDArrayCVersion() != 0x01000009) {
+        PyErr_Format(PyExc_RuntimeError, "numpy ABI version 0x%x is not supported", PyArray_GetNDArrayCVersion());
+        return false;
+    }
+    if (PyArray_GetNDArrayCFeatureVersion() < 0xd) {
+        PyErr_SetString(PyExc_RuntimeError, "numpy is too old (C interface version below 13)");
+        return false;
+    }
+    return true;
+}
+
+// Compares the C parameter codes of a routine with its signature: types must agree, and an
+// argument the routine writes must not be a pointer to const.
+std::string check_codes(const Routine& r) {
+    const std::string& c = r.codes;
+    std::vector<std::string> items;
+    for (std::size_t k = 0; k < c.size(); ++k) {
+        std::string it;
+        if (c[k] == 'k') it += c[k++];
+        it += c[k];
+        if (c[k] == 'F' && k + 1 < c.size() && c[k + 1] == '(') {
+            int depth = 0;
+            std::size_t j = k + 1;
+            for (; j < c.size(); ++j) {
+                if (c[j] == '(') ++depth;
+                if (c[j] == ')' && --depth == 0) break;
+            }
+            it += c.substr(k + 1, j - k);
+            k = j;
+        }
+        items.push_back(it);
+    }
+    const Signature& s = r.sig;
+    std::vector<const ArgDesc*> params;
+    char ret = 'v';
+    for (const ArgDesc& a : s.args) {
+        if (a.intent == Intent::ret) ret = s.codes[0];
+        else params.push_back(&a);
+    }
+    std::size_t ntext = 0;
+    for (const ArgDesc* a : params) ntext += a->type == Ty::text;
+    if (items.empty() || items[0] != std::string(1, ret))
+        return "function value: routine returns '" + (items.empty() ? std::string() : items[0]) + "'";
+    if (items.size() != 1 + params.size() + ntext)
+        return "routine has " + std::to_string(items.size() - 1) + " parameters, signature " + std::to_string(params.size() + ntext);
+    for (std::size_t k = 0; k < params.size(); ++k) {
+        const ArgDesc& a = *params[k];
+        const std::string& it = items[k + 1];
+        bool is_const = it[0] == 'k';
+        char t = it[is_const ? 1 : 0];
+        char want = s.codes[k + 1];
+        if (t != want) return "argument " + a.name + ": type code '" + std::string(1, t) + "', signature '" + std::string(1, want) + "'";
+        if (is_const && a.intent != Intent::in && a.intent != Intent::hide)
+            return "argument " + a.name + " is written by the call but the routine takes it as const";
+        if (t == 'F' && a.cb) {
+            std::string inner = it.substr(2, it.size() - 3);
+            std::string plain;
+            for (char ch : inner) if (ch != 'k') plain += ch;
+            if (plain != a.cb->sig.codes) return "call-back " + a.name + ": routine '" + plain + "', signature '" + a.cb->sig.codes + "'";
+        }
+    }
+    for (std::size_t k = 1 + params.size(); k < items.size(); ++k)
+        if (items[k] != "L") return "text lengths must come last";
+    return {};
+}
+
+bool prepare() {
+    for (CbSig& c : callbacks()) {
+        std::string text = c.sig.codes;
+        try {
+            c.sig = parse_signature(text, true);
+        } catch (const std::exception& e) {
+            PyErr_Format(PyExc_ImportError, "call-back %s: %s", c.name.c_str(), e.what());
+            return false;
+        }
+        for (int k = 0; k < static_cast<int>(c.sig.args.size()); ++k) {
+            const ArgDesc& a = c.sig.args[k];
+            if (a.intent == Intent::out || a.intent == Intent::ret || a.intent == Intent::hide) continue;
+            if (!a.optional) c.passed.push_back(k);
+        }
+        for (int k = 0; k < static_cast<int>(c.sig.args.size()); ++k) {
+            const ArgDesc& a = c.sig.args[k];
+            if (a.optional && a.intent == Intent::in) c.passed.push_back(k);
+        }
+        for (int k : c.sig.results) c.returned.push_back(k);
+    }
+    for (Routine& r : routines()) {
+        try {
+            r.sig = parse_signature(r.sigtext, false);
+        } catch (const std::exception& e) {
+            PyErr_Format(PyExc_ImportError, "%s.%s: %s", r.ns.c_str(), r.pyname.c_str(), e.what());
+            return false;
+        }
+        for (ArgDesc& a : r.sig.args) {
+            if (a.type != Ty::cb) continue;
+            for (const CbSig& c : callbacks())
+                if (c.name == a.cbname) a.cb = &c;
+            if (!a.cb) {
+                PyErr_Format(PyExc_ImportError, "%s.%s: unknown call-back form %s", r.ns.c_str(), r.pyname.c_str(), a.cbname.c_str());
+                return false;
+            }
+        }
+        std::string bad = check_codes(r);
+        if (!bad.empty()) {
+            PyErr_Format(PyExc_ImportError, "%s.%s does not match %s: %s", r.ns.c_str(), r.pyname.c_str(), r.cname.c_str(), bad.c_str());
+            return false;
+        }
+        if (r.sig.args.size() > 60) {
+            PyErr_Format(PyExc_ImportError, "%s.%s has too many arguments", r.ns.c_str(), r.pyname.c_str());
+            return false;
+        }
+        const Signature& s = r.sig;
+        r.format.clear();
+        for (int k : s.required) { r.visible.push_back(s.args[k].name); r.format += 'O'; }
+        r.format += '|';
+        for (int k : s.optional) { r.visible.push_back(s.args[k].name); r.format += 'O'; }
+        for (int k : s.extras) {
+            if (s.args[k].type == Ty::cb) { r.visible.push_back(s.args[k].name + "_extra_args"); r.format += "O!"; }
+            else { r.visible.push_back("overwrite_" + s.args[k].name); r.format += 'i'; }
+        }
+        r.format += ":" + std::string(module_name()) + "." + r.ns + "." + r.pyname;
+        for (const std::string& v : r.visible) r.kwnames.push_back(PyUnicode_InternFromString(v.c_str()));
+        r.doc = doc_text(s, r.pyname, r.cname);
+    }
+    return true;
+}
+
+void flush_python_stdout() {
+    PyObject* out = PySys_GetObject("stdout");
+    if (out && out != Py_None) {
+        PyObject* r = PyObject_CallMethod(out, "flush", nullptr);
+        Py_XDECREF(r);
+        PyErr_Clear();
+    }
+}
+
+PyModuleDef moddef = {PyModuleDef_HEAD_INIT, TVK_STR(TVK_MODULE_NAME), nullptr, -1, nullptr, nullptr, nullptr, nullptr, nullptr};
+
+}  // namespace
+
+PyObject* create_module() {
+    if (!import_numpy()) {
+        PyObject *t, *v, *tb;
+        PyErr_Fetch(&t, &v, &tb);
+        PyErr_NormalizeException(&t, &v, &tb);
+        PyErr_Format(PyExc_ImportError, "can't initialize module %s (failed to import numpy)", module_name());
+        if (v) {
+            PyObject *t2, *v2, *tb2;
+            PyErr_Fetch(&t2, &v2, &tb2);
+            PyErr_NormalizeException(&t2, &v2, &tb2);
+            PyException_SetCause(v2, v);
+            PyErr_Restore(t2, v2, tb2);
+        }
+        Py_XDECREF(t);
+        Py_XDECREF(tb);
+        return nullptr;
+    }
+    if (!init_type() || !prepare()) return nullptr;
+    set_flush_hook(flush_python_stdout);
+
+    PyObject* m = PyModule_Create(&moddef);
+    if (!m) return nullptr;
+    PyModule_AddStringConstant(m, "__version__", "$Revision: $");
+    std::string errname = std::string(module_name()) + ".error";
+    error_type = PyErr_NewException(errname.c_str(), nullptr, nullptr);
+    Py_INCREF(error_type);
+    PyModule_AddObject(m, (std::string(module_name()) + "_error").c_str(), error_type);
+    Py_INCREF(error_type);
+    PyModule_AddObject(m, "error", error_type);
+
+    std::string doc = std::string("This module '") + module_name() + "' gives Python access to the library's routines and model data.\nFunctions:\nModules:\n";
+    for (const std::string& ns : namespace_order()) {
+        FObj* f = new_fobj(Kind::ns);
+        if (!f) { Py_DECREF(m); return nullptr; }
+        f->nsname = new std::string(ns);
+        f->vars = new std::map<std::string, const Variable*>;
+        f->members = new std::vector<PyObject*>;
+        std::string listing;
+        for (const Variable& v : variables()) {
+            if (v.ns != ns) continue;
+            (*f->vars)[v.name] = &v;
+            listing += (listing.empty() ? "" : ",") + v.name;
+            PyObject* arr = nullptr;
+            const VarReg::Spec& sp = v.spec;
+            if (sp.kind == VarReg::Kind::scalar_int) arr = PyArray_New(&PyArray_Type, 0, nullptr, NPY_INT, nullptr, sp.ptr, 0, NPY_ARRAY_CARRAY, nullptr);
+            else if (sp.kind == VarReg::Kind::scalar_real) arr = PyArray_New(&PyArray_Type, 0, nullptr, NPY_DOUBLE, nullptr, sp.ptr, 0, NPY_ARRAY_CARRAY, nullptr);
+            else if (sp.kind == VarReg::Kind::text) arr = PyArray_New(&PyArray_Type, 0, nullptr, NPY_STRING, nullptr, sp.ptr, static_cast<int>(sp.len), NPY_ARRAY_CARRAY, nullptr);
+            else if (sp.kind == VarReg::Kind::constant) {
+                static std::vector<int*> consts;
+                int* store = new int(sp.value);
+                consts.push_back(store);
+                arr = PyArray_New(&PyArray_Type, 0, nullptr, NPY_INT, nullptr, store, 0, NPY_ARRAY_CARRAY_RO, nullptr);
+            }
+            if (arr) {
+                PyDict_SetItemString(f->dict, v.name.c_str(), arr);
+                Py_DECREF(arr);
+            }
+        }
+        for (const Routine& r : routines()) {
+            if (r.ns != ns) continue;
+            FObj* rf = new_fobj(Kind::routine);
+            if (!rf) { Py_DECREF(m); return nullptr; }
+            rf->routine = &r;
+            PyObject* cap = PyCapsule_New(r.entry, nullptr, nullptr);
+            if (cap) {
+                PyDict_SetItemString(rf->dict, "_cpointer", cap);
+                Py_DECREF(cap);
+            }
+            PyDict_SetItemString(f->dict, r.pyname.c_str(), reinterpret_cast<PyObject*>(rf));
+            f->members->push_back(reinterpret_cast<PyObject*>(rf));
+            listing += (listing.empty() ? "" : ",") + r.pyname + "()";
+        }
+        doc += "  " + ns + " --- " + listing;
+        PyModule_AddObject(m, ns.c_str(), reinterpret_cast<PyObject*>(f));
+    }
+    for (const Routine& r : routines()) {
+        bool known = false;
+        for (const std::string& ns : namespace_order()) known = known || ns == r.ns;
+        if (!known) {
+            PyErr_Format(PyExc_ImportError, "routine %s is bound to an unknown namespace %s", r.pyname.c_str(), r.ns.c_str());
+            Py_DECREF(m);
+            return nullptr;
+        }
+    }
+    doc += ".";
+    PyObject* d = PyUnicode_FromString(doc.c_str());
+    PyModule_AddObject(m, "__doc__", d);
+    return m;
+}
+
+}  // namespace tvk::py
+
+PyMODINIT_FUNC TVK_INIT(TVK_MODULE_NAME)(void) { return tvk::py::create_module(); }
