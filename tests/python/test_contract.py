@@ -1,0 +1,255 @@
+"""Contract of the `_tolvek` extension module: namespaces, call forms, and robustness of every
+routine against hostile arguments.
+
+The call forms live in data/callforms.tsv (namespace, routine, call form per line). A routine that
+the module binds must have a line there and its doc must start with that call form; lines for
+routines that are not bound yet are counted and otherwise ignored.
+
+The robustness walk calls every routine of every namespace (found by walking the module, so new
+routines are covered without editing this file) in worker processes (walk_helper.py): without
+arguments, with plausible arguments, and with each required argument in turn replaced by a
+hostile value. Every call must return or raise an ordinary Python exception; a worker that dies
+by a signal names the call that killed it, and the walk carries on after that call.
+"""
+
+import concurrent.futures
+import json
+import os
+import re
+import signal
+import subprocess
+import sys
+from pathlib import Path
+
+import numpy as np
+import pytest
+
+import _tolvek
+
+HERE = Path(__file__).resolve().parent
+CALLFORMS = HERE / "data" / "callforms.tsv"
+HELPER = HERE / "walk_helper.py"
+
+NAMESPACES = (
+    "toplevel wrapper prony fatigue iohandling delisio dg8 degradation dic fracture evocollection "
+    "damage cccollection delcollection mccollection fbcollection gpcollection sublaminate "
+    "elementhandling hex8 quad8 quad4 tria6 truss3 sldcollection elasticity resin laminate lamina "
+    "micromechanic isscollection nlcollection interaction permcollection listhandling "
+    "stringhandling imageprocessing signalprocessing math utility boxbeamio errorhandling "
+    "datahandling shokriehdata bukdata damagedata loaddata impactdata elementdata nodaldata "
+    "sectiondata materialdata debugdata jobdata types"
+).split()
+
+# Output of the paths that end the process by design (status 1): the fatal reports of the table
+# interpolation and of the cubic Hermite error handler.
+PROCESS_ENDING_TEXTS = (b"INTERP_LINEAR - Fatal error!", b" ***MESSAGE FROM ROUTINE ")
+
+WALK_JOBS = int(os.environ.get("TVK_WALK_JOBS", "2"))
+WALK_ALARM = float(os.environ.get("TVK_WALK_ALARM", "10"))
+WALK_FILTER = os.environ.get("TVK_WALK_FILTER", "")  # regex on "namespace.routine", for debugging
+
+
+def load_callforms():
+    table = {}
+    for lineno, line in enumerate(CALLFORMS.read_text().splitlines(), 1):
+        ns, name, form = line.split("\t")
+        assert (ns, name) not in table, "line %d repeats %s.%s" % (lineno, ns, name)
+        table[(ns, name)] = form
+    return table
+
+
+def doc_listing():
+    """{namespace: [member, ...]} from the module doc, where each namespace is listed as
+    "<name> --- <members>" with routines written as "name()"."""
+    doc = _tolvek.__doc__ or ""
+    heads = list(re.finditer(r"(?:^|\s)(\w+) --- ", doc))
+    listing = {}
+    for k, m in enumerate(heads):
+        end = heads[k + 1].start() if k + 1 < len(heads) else len(doc)
+        body = doc[m.end():end].strip().rstrip(".")
+        listing[m.group(1)] = [item.strip() for item in body.split(",") if item.strip()]
+    return listing
+
+
+def routines_of(ns, ns_obj):
+    """{name: routine} of a namespace: its callable members (variables are arrays), found through
+    the instance dict, dir() and the module doc's listing."""
+    names = set(dir(ns_obj))
+    try:
+        names.update(vars(ns_obj))
+    except TypeError:
+        pass
+    names.update(item[:-2] for item in doc_listing().get(ns, []) if item.endswith("()"))
+    out = {}
+    for name in names:
+        if name.startswith("__"):
+            continue
+        obj = getattr(ns_obj, name, None)
+        if callable(obj) and not isinstance(obj, (np.ndarray, type)):
+            out[name] = obj
+    return out
+
+
+def all_routines():
+    return [(ns, name, fn) for ns in NAMESPACES for name, fn in sorted(routines_of(ns, getattr(_tolvek, ns)).items())]
+
+
+def callform_matches(doc_line, expected):
+    """A call form that the data gives with an ellipsis matches any completion of it."""
+    if "..." not in expected:
+        return doc_line == expected
+    head, tail = expected.split("...", 1)
+    return doc_line.startswith(head) and doc_line.endswith(tail) and len(doc_line) >= len(expected) - 3
+
+
+# ------------------------------------------------------------------------------------------------
+# The module
+
+
+def test_module_identity():
+    assert _tolvek.__version__ == "$Revision: $"
+    assert isinstance(_tolvek.error, type) and issubclass(_tolvek.error, Exception)
+
+
+def test_namespaces_in_creation_order_in_module_dict():
+    present = [key for key in vars(_tolvek) if key in NAMESPACES]
+    assert present == NAMESPACES
+
+
+def test_namespaces_listed_in_module_doc():
+    # Each namespace is listed as "<name> --- <members>"; the listing may run in creation order or
+    # in its reverse, but must hold every namespace exactly once and in one of those orders.
+    listed = re.findall(r"(?:^|\s)(\w+) --- ", _tolvek.__doc__ or "")
+    assert listed in (NAMESPACES, NAMESPACES[::-1]), listed
+
+
+def test_listed_members_are_attributes_of_their_namespace():
+    listing = doc_listing()
+    problems = []
+    for ns in NAMESPACES:
+        ns_obj = getattr(_tolvek, ns)
+        visible = set(dir(ns_obj))
+        for item in listing.get(ns, []):
+            name = item[:-2] if item.endswith("()") else item
+            if item.endswith("()") and not callable(getattr(ns_obj, name, None)):
+                problems.append("%s.%s is listed but is not a routine of the namespace" % (ns, name))
+            elif item.endswith("()") and name not in visible:
+                problems.append("%s.%s is missing from dir(%s)" % (ns, name, ns))
+    assert not problems, "\n".join(problems)
+
+
+def test_callform_data_is_well_formed():
+    table = load_callforms()
+    form_re = re.compile(r"^(?:\w+(?:,\w+)* = )?(\w+)\((\w+(?:,\w+)*)?(?:,?\[[\w.]+(?:,[\w.]+)*\])?\)$")
+    for (ns, name), form in table.items():
+        assert ns in NAMESPACES, (ns, name)
+        m = form_re.match(form)
+        assert m and m.group(1) == name, form
+    names = [name for _, name in table]
+    assert len(names) == len(set(names)), "a routine name appears in two namespaces"
+
+
+# ------------------------------------------------------------------------------------------------
+# Call forms
+
+
+def test_routine_docs_start_with_their_call_form():
+    table = load_callforms()
+    where = {name: ns for ns, name in table}
+    problems = []
+    bound = set()
+    for ns, name, fn in all_routines():
+        bound.add((ns, name))
+        doc_line = (fn.__doc__ or "").split("\n", 1)[0].rstrip()
+        expected = table.get((ns, name))
+        if expected is None:
+            if name in where:
+                problems.append("%s.%s is bound in the wrong namespace (expected %s)" % (ns, name, where[name]))
+            else:
+                problems.append("%s.%s is bound but has no call form in the data" % (ns, name))
+        elif not callform_matches(doc_line, expected):
+            problems.append("%s.%s:\n    doc      %s\n    expected %s" % (ns, name, doc_line, expected))
+    missing = [key for key in table if key not in bound]
+    print("call forms: %d bound, %d in the data not yet bound" % (len(bound), len(missing)))
+    assert not problems, "\n".join(problems)
+
+
+# ------------------------------------------------------------------------------------------------
+# Robustness walk
+
+
+def _last_call(output):
+    """(ri, vi, description, output after the marker) of the last call marker in a worker's output."""
+    k = output.rfind(b"\n@@CALL ")
+    if k < 0:
+        return None
+    end = output.find(b"\n", k + 1)
+    end = len(output) if end < 0 else end
+    ri, vi, desc = output[k + len(b"\n@@CALL "):end].decode(errors="replace").split(" ", 2)
+    return int(ri), int(vi), desc, output[end + 1:]
+
+
+def _walk_chain(routines, workdir, env):
+    """Walk a list of routines in as many worker processes as the crashes demand."""
+    findings = []
+    start = (0, 0)
+    findings_path = workdir / "findings.jsonl"
+    while True:
+        job = workdir / "job.json"
+        job.write_text(json.dumps({"routines": routines, "start": start, "alarm": WALK_ALARM}))
+        out_path = workdir / "stdout.bin"
+        with open(out_path, "wb") as out:
+            proc = subprocess.run([sys.executable, str(HELPER), str(job), str(findings_path)],
+                                  stdin=subprocess.DEVNULL, stdout=out, stderr=subprocess.PIPE,
+                                  cwd=workdir, env=env, timeout=1800)
+        output = out_path.read_bytes()
+        last = _last_call(output)
+        if proc.returncode == 0 and output.rstrip().endswith(b"@@DONE"):
+            break
+        if last is None or last[0] < 0:
+            findings.append("worker failed before or after the walk (status %d): %s"
+                            % (proc.returncode, proc.stderr.decode(errors="replace")[-2000:]))
+            break
+        ri, vi, desc, tail = last
+        name, _, variant = desc.partition("|")
+        call = "%s(%s)" % (name, variant)
+        if proc.returncode < 0:
+            sig = signal.Signals(-proc.returncode).name
+            if -proc.returncode == signal.SIGALRM:
+                findings.append("%s: still running after %g s (ended by the walk)" % (call, WALK_ALARM))
+            else:
+                findings.append("%s: process killed by %s" % (call, sig))
+        elif proc.returncode == 1 and any(text in tail for text in PROCESS_ENDING_TEXTS):
+            pass  # a specified fatal report ends the process; carry on after this call
+        else:
+            findings.append("%s: process ended with status %d; output %r"
+                            % (call, proc.returncode, tail[-300:]))
+        start = (ri, vi + 1)
+    if findings_path.exists():
+        for line in findings_path.read_text().splitlines():
+            item = json.loads(line)
+            findings.append("%s: %s" % (item["where"], item["what"]))
+    return findings
+
+
+def test_robustness_walk(tmp_path):
+    routines = [[ns, name] for ns, name, _ in all_routines()
+                if not WALK_FILTER or re.search(WALK_FILTER, "%s.%s" % (ns, name))]
+    if not routines:
+        pytest.skip("no routine bound yet")
+    env = dict(os.environ)
+    module_dir = str(Path(_tolvek.__file__).resolve().parent)
+    env["PYTHONPATH"] = os.pathsep.join([module_dir, str(HERE)] + [p for p in env.get("PYTHONPATH", "").split(os.pathsep) if p])
+    env["OMP_NUM_THREADS"] = env["OPENBLAS_NUM_THREADS"] = "1"
+    jobs = max(1, min(WALK_JOBS, len(routines)))
+    shards = [routines[k::jobs] for k in range(jobs)]
+    dirs = []
+    for k in range(jobs):
+        d = tmp_path / ("worker%d" % k)
+        d.mkdir()
+        dirs.append(d)
+    with concurrent.futures.ThreadPoolExecutor(jobs) as pool:
+        results = list(pool.map(_walk_chain, shards, dirs, [env] * jobs))
+    findings = [f for chain in results for f in chain]
+    print("robustness walk: %d routines" % len(routines))
+    assert not findings, "%d finding(s):\n%s" % (len(findings), "\n".join(findings))
