@@ -1,0 +1,574 @@
+// Model-data tables, their allocation and release, the error record and the trace writer.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstdio>
+#include <cstring>
+#include <fstream>
+#include <limits>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "core/datahandling.h"
+#include "core/errors.h"
+#include "core/modeldata.h"
+#include "core/trace.h"
+
+using namespace tvk;
+
+namespace {
+
+template <class T, int R>
+std::vector<int> shape(const Table<T, R>& t) {
+    std::vector<int> s;
+    for (int d = 1; d <= R; ++d) s.push_back(t.extent(d));
+    return s;
+}
+
+template <class T, int R>
+bool all_equal(const Table<T, R>& t, T v) {
+    for (std::int64_t k = 0; k < t.size(); ++k)
+        if (t.data()[k] != v) return false;
+    return true;
+}
+
+void clear_record() {
+    const int yes = 1;
+    int reset = 0;
+    rsxerr(&reset, &yes);
+    std::memset(errorhandling.errstring, 0, sizeof errorhandling.errstring);
+}
+
+// Every table of the eleven modules, in no particular order, for the release checks.
+std::vector<TableBase*> all_tables() {
+    auto& m = materialdata;
+    auto& s = sectiondata;
+    auto& d = damagedata;
+    auto& e = elementdata;
+    auto& n = nodaldata;
+    return {&jobdata.stepid, &jobdata.processid,
+            &m.matidlist, &m.peprops, &m.psprops, &m.pfflags, &m.peflags, &m.pelimits,
+            &m.pdprops, &m.pfprops, &m.phprops, &m.cuprops, &m.temperatures, &m.secantprops,
+            &m.flowprops, &m.normalprops, &m.shearprops, &m.alpha1props, &m.alpha2props,
+            &m.alpha3props, &m.equivalentstress, &m.regularization, &m.i10, &m.r_crit,
+            &s.secidlist, &s.plyorientation, &s.plythickness, &s.plyzcoord, &s.xcstrength,
+            &s.seflags, &s.sehmatrix, &s.sefmatrix, &s.nsectionpoints, &s.sestress,
+            &s.tnormalstress, &s.tshearstress, &s.sestrain, &s.seprops, &s.seuser,
+            &n.nodalcoords, &n.nodesmotion, &n.tnodalmatrices, &n.tcurvmatrices,
+            &e.elemlist, &e.elemkind, &e.elemnodes, &e.elemindices, &e.elemreforientation,
+            &e.elemcurvatures, &e.elemlength,
+            &impactdata.cprops, &impactdata.csvars, &loaddata.dprops,
+            &d.damagedds, &d.generaldds, &d.fiberdds, &d.matrixdds, &d.coredds, &d.userdds,
+            &d.delamdds, &d.dmgplane, &d.dmgpoints, &d.dmgshape,
+            &bukdata.bukintdatalist, &bukdata.bukrealdatalist,
+            &shokriehdata.cycleprops, &shokriehdata.cycles};
+}
+
+// Every test starts from an empty store and an open error record.
+class ModelData : public ::testing::Test {
+protected:
+    void SetUp() override { reset(); }
+    void TearDown() override { reset(); }
+    static void reset() {
+        int istat = -1;
+        deallocall(&istat);
+        jobdata.processid.release();
+        damagedata.ndmg = 0;
+        clear_record();
+    }
+};
+
+}  // namespace
+
+// ---------------------------------------------------------------------------------------------
+// Allocation
+
+TEST_F(ModelData, AllocateDamageDataOnEmptyStore) {
+    int istat = -1;
+    const int kplies = 3, ksec = 2, kdmg = 0;
+    allocatedamagedata(&istat, &kplies, &ksec, &kdmg);
+    EXPECT_EQ(istat, 0);
+    auto& d = damagedata;
+    EXPECT_EQ(d.ndmg, 1);
+    for (auto* t : {&d.generaldds, &d.fiberdds, &d.matrixdds, &d.coredds, &d.userdds}) {
+        EXPECT_EQ(shape(*t), (std::vector<int>{3, 3, 1}));
+        EXPECT_TRUE(all_equal(*t, 0.0));
+    }
+    EXPECT_EQ(shape(d.delamdds), (std::vector<int>{3, 2, 1}));
+    EXPECT_EQ(shape(d.dmgplane), (std::vector<int>{10, 1}));
+    EXPECT_EQ(shape(bukdata.bukintdatalist), (std::vector<int>{4, 2, 1, 2}));
+    EXPECT_EQ(shape(bukdata.bukrealdatalist), (std::vector<int>{12, 2, 1, 2}));
+    EXPECT_TRUE(all_equal(bukdata.bukintdatalist, 0));
+    EXPECT_TRUE(all_equal(d.dmgplane, 0.0));
+    EXPECT_EQ(shape(d.damagedds), (std::vector<int>{1}));
+    EXPECT_EQ(d.damagedds.get(99, 1), 0);
+    // Tables that the routine has no business with stay absent.
+    EXPECT_FALSE(d.dmgpoints.present());
+    EXPECT_FALSE(d.dmgshape.present());
+}
+
+TEST_F(ModelData, AllocateDamageDataSinglePlyKeepsOneInterface) {
+    int istat = -1;
+    const int one = 1, zero = 0;
+    allocatedamagedata(&istat, &one, &one, &zero);
+    EXPECT_EQ(shape(damagedata.delamdds), (std::vector<int>{3, 1, 1}));
+    EXPECT_EQ(shape(bukdata.bukintdatalist), (std::vector<int>{4, 1, 1, 1}));
+    EXPECT_EQ(shape(damagedata.generaldds), (std::vector<int>{3, 1, 1}));
+}
+
+TEST_F(ModelData, SecondAllocationKeepsExtentsAndOnlyRaisesNdmg) {
+    int istat = -1;
+    const int one = 1, zero = 0;
+    allocatedamagedata(&istat, &one, &one, &zero);
+    *damagedata.fiberdds.at(1, 1, 1) = 4.5;
+    const int five = 5, two = 2, three = 3;
+    allocatedamagedata(&istat, &five, &two, &three);
+    EXPECT_EQ(istat, 0);
+    EXPECT_EQ(damagedata.ndmg, 3);
+    EXPECT_EQ(shape(damagedata.fiberdds), (std::vector<int>{3, 1, 1}));
+    EXPECT_EQ(shape(damagedata.dmgplane), (std::vector<int>{10, 1}));
+    EXPECT_EQ(shape(bukdata.bukrealdatalist), (std::vector<int>{12, 1, 1, 1}));
+    // The marker is already 0: existing contents are not zeroed again.
+    EXPECT_EQ(damagedata.fiberdds.get(0.0, 1, 1, 1), 4.5);
+    // ndmg never shrinks.
+    allocatedamagedata(&istat, &five, &two, &two);
+    EXPECT_EQ(damagedata.ndmg, 3);
+    // ndmg is counted even with the tables present; the table extents keep the old count, and
+    // readers see the difference through the bounds checks.
+    EXPECT_FALSE(damagedata.fiberdds.in_bounds(1, 1, 3));
+}
+
+TEST_F(ModelData, NewMarkerZeroesDataSetsThatAlreadyExist) {
+    // Sets left from a card read, their marker released from the host: the new marker starts at
+    // -1 and every present set is zeroed over its own extents.
+    damagedata.generaldds.allocate({3, 2, 2});
+    damagedata.generaldds.fill(7.0);
+    damagedata.delamdds.allocate({3, 4, 1});
+    damagedata.delamdds.fill(-2.0);
+    int istat = -1;
+    const int kplies = 3, ksec = 1, kdmg = 1;
+    allocatedamagedata(&istat, &kplies, &ksec, &kdmg);
+    EXPECT_EQ(shape(damagedata.generaldds), (std::vector<int>{3, 2, 2}));
+    EXPECT_TRUE(all_equal(damagedata.generaldds, 0.0));
+    EXPECT_EQ(shape(damagedata.delamdds), (std::vector<int>{3, 4, 1}));
+    EXPECT_TRUE(all_equal(damagedata.delamdds, 0.0));
+    EXPECT_EQ(damagedata.damagedds.get(99, 1), 0);
+}
+
+TEST_F(ModelData, SetCreatedAfterMarkerWasZeroedHoldsZeros) {
+    int istat = -1;
+    const int kplies = 2, ksec = 1, kdmg = 1;
+    allocatedamagedata(&istat, &kplies, &ksec, &kdmg);
+    damagedata.coredds.release();
+    damagedata.userdds.fill(3.0);
+    allocatedamagedata(&istat, &kplies, &ksec, &kdmg);
+    EXPECT_EQ(shape(damagedata.coredds), (std::vector<int>{3, 2, 1}));
+    EXPECT_TRUE(all_equal(damagedata.coredds, 0.0));
+    EXPECT_TRUE(all_equal(damagedata.userdds, 3.0));
+}
+
+TEST_F(ModelData, MarkerOfWrongShapeIsNeverIndexed) {
+    // An empty marker (re-created from the host) has no first entry: nothing is read or
+    // written through it and the sets are created all the same.
+    damagedata.damagedds.allocate({0});
+    int istat = -1;
+    const int k = 2;
+    allocatedamagedata(&istat, &k, &k, &k);
+    EXPECT_EQ(damagedata.damagedds.extent(1), 0);
+    EXPECT_EQ(shape(damagedata.matrixdds), (std::vector<int>{3, 2, 2}));
+}
+
+TEST_F(ModelData, ExtentsBelowOneGiveEmptyTables) {
+    int istat = -1;
+    const int neg = -4, zero = 0;
+    allocatedamagedata(&istat, &neg, &zero, &neg);
+    EXPECT_EQ(istat, 0);
+    EXPECT_EQ(damagedata.ndmg, 1);
+    EXPECT_TRUE(damagedata.generaldds.present());
+    EXPECT_EQ(damagedata.generaldds.size(), 0);
+    EXPECT_EQ(shape(damagedata.delamdds), (std::vector<int>{3, 1, 1}));
+    EXPECT_EQ(shape(bukdata.bukintdatalist), (std::vector<int>{4, 1, 1, 0}));
+
+    const int six = 6;
+    allocatenodaldata(&istat, &six, &neg, &zero);
+    EXPECT_EQ(shape(nodaldata.nodesmotion), (std::vector<int>{6, 0, 0}));
+    EXPECT_EQ(nodaldata.tnodalmatrices.size(), 0);
+}
+
+TEST_F(ModelData, NodalAndElementTablesCreatedOnlyWhenAbsent) {
+    int istat = -1;
+    const int ndof = 5, nn = 4, ne = 3;
+    allocatenodaldata(&istat, &ndof, &nn, &ne);
+    EXPECT_EQ(istat, 0);
+    EXPECT_EQ(shape(nodaldata.nodesmotion), (std::vector<int>{5, 4, 3}));
+    EXPECT_EQ(shape(nodaldata.nodalcoords), (std::vector<int>{3, 4, 3}));
+    EXPECT_EQ(shape(nodaldata.tnodalmatrices), (std::vector<int>{3, 3, 8, 3}));
+    EXPECT_EQ(shape(nodaldata.tcurvmatrices), (std::vector<int>{3, 3, 3}));
+    EXPECT_TRUE(all_equal(nodaldata.nodesmotion, 0.0));
+
+    istat = -1;
+    allocateelementdata(&istat, &nn, &ne);
+    EXPECT_EQ(istat, 0);
+    EXPECT_EQ(shape(elementdata.elemlist), (std::vector<int>{3}));
+    EXPECT_EQ(shape(elementdata.elemkind), (std::vector<int>{3}));
+    EXPECT_EQ(shape(elementdata.elemnodes), (std::vector<int>{4, 3}));
+    EXPECT_EQ(shape(elementdata.elemcurvatures), (std::vector<int>{2, 3}));
+    EXPECT_EQ(shape(elementdata.elemreforientation), (std::vector<int>{7, 3}));
+    EXPECT_EQ(shape(sectiondata.nsectionpoints), (std::vector<int>{3}));
+    EXPECT_FALSE(elementdata.elemlength.present());
+    EXPECT_FALSE(elementdata.elemindices.present());
+
+    // A present table keeps its extents and contents; only the missing one is created.
+    *elementdata.elemlist.at(2) = 1042;
+    elementdata.elemkind.release();
+    const int nn2 = 8, ne2 = 10;
+    allocateelementdata(&istat, &nn2, &ne2);
+    EXPECT_EQ(shape(elementdata.elemlist), (std::vector<int>{3}));
+    EXPECT_EQ(elementdata.elemlist.get(0, 2), 1042);
+    EXPECT_EQ(shape(elementdata.elemkind), (std::vector<int>{10}));
+    allocatenodaldata(&istat, &ndof, &nn2, &ne2);
+    EXPECT_EQ(shape(nodaldata.nodalcoords), (std::vector<int>{3, 4, 3}));
+}
+
+// ---------------------------------------------------------------------------------------------
+// Release
+
+TEST_F(ModelData, DeallocallReleasesEveryTableButTheRegister) {
+    for (TableBase* t : all_tables()) {
+        const std::int64_t e[7] = {2, 1, 1, 1, 1, 1, 1};
+        t->reallocate(e);
+    }
+    const int lvl = -2, n2 = 2, n8 = 8;
+    const int iv[2] = {1, 2}, names[16] = {};
+    const double rv[2] = {0.5, 1.5};
+    int pyerr = 1;
+    xerr(&lvl, "kept", iv, &n2, rv, &n2, names, &n8, &n2, &pyerr, 4);
+    sectiondata.nplies = 4;
+    damagedata.ndmg = 3;
+    debugdata.nupdate = 7;
+    std::memcpy(jobdata.jobfilepath, "job", 3);
+
+    int istat = -1;
+    deallocall(&istat);
+    EXPECT_EQ(istat, 0);
+    for (TableBase* t : all_tables()) EXPECT_EQ(t->present(), t == &jobdata.processid);
+    EXPECT_EQ(errorhandling.errstat, -2);
+    EXPECT_TRUE(errorhandling.errintv.present());
+    EXPECT_EQ(sectiondata.nplies, 4);
+    EXPECT_EQ(damagedata.ndmg, 3);
+    EXPECT_EQ(debugdata.nupdate, 7);
+    EXPECT_EQ(std::string(jobdata.jobfilepath, 4), std::string("job\0", 4));
+
+    // A second call on the released store finds nothing to release.
+    istat = -1;
+    deallocall(&istat);
+    EXPECT_EQ(istat, 0);
+    EXPECT_TRUE(jobdata.processid.present());
+}
+
+// Regression: a view of a table (a reference to its storage block, as a Python view holds) must
+// stay valid after the table is released or re-created.
+TEST_F(ModelData, ViewOutlivesReleaseAndReallocation) {
+    int istat = -1;
+    const int k = 2;
+    allocatedamagedata(&istat, &k, &k, &k);
+    Block* view = damagedata.generaldds.blk;
+    block_incref(view);
+    deallocall(&istat);
+    EXPECT_FALSE(damagedata.generaldds.present());
+    auto* p = reinterpret_cast<double*>(view->data);
+    p[0] = 1.25;
+    p[3 * 2 * 2 - 1] = 2.5;
+    EXPECT_EQ(p[0] + p[11], 3.75);
+
+    // Re-creating the table gives new storage; the old view is untouched by it.
+    allocatedamagedata(&istat, &k, &k, &k);
+    EXPECT_NE(damagedata.generaldds.blk, view);
+    *damagedata.generaldds.at(1, 1, 1) = -1.0;
+    EXPECT_EQ(p[0], 1.25);
+    block_decref(view);
+}
+
+// ---------------------------------------------------------------------------------------------
+// Table access
+
+TEST(Table, AccessorsRefuseEveryIndexOutsideTheExtents) {
+    Table<double, 3> t;
+    EXPECT_EQ(t.at(1, 1, 1), nullptr);  // absent
+    EXPECT_EQ(t.get(-7.0, 1, 1, 1), -7.0);
+    t.allocate({2, 3, 4});
+    EXPECT_NE(t.at(2, 3, 4), nullptr);
+    const int bad[][3] = {{0, 1, 1}, {1, 0, 1}, {1, 1, 0}, {3, 1, 1}, {1, 4, 1}, {1, 1, 5}};
+    for (auto& b : bad) EXPECT_EQ(t.at(b[0], b[1], b[2]), nullptr) << b[0] << b[1] << b[2];
+    // Column-major: the first index runs fastest.
+    *t.at(2, 1, 1) = 1.0;
+    *t.at(1, 2, 1) = 2.0;
+    *t.at(1, 1, 2) = 3.0;
+    EXPECT_EQ(t.data()[1], 1.0);
+    EXPECT_EQ(t.data()[2], 2.0);
+    EXPECT_EQ(t.data()[6], 3.0);
+    EXPECT_EQ(t.get(0.0, 2, 3, 4), 0.0);  // zero-filled
+    t.allocate({0, 3, 4});
+    EXPECT_TRUE(t.present());
+    EXPECT_EQ(t.at(1, 1, 1), nullptr);
+}
+
+// ---------------------------------------------------------------------------------------------
+// Error record
+
+namespace {
+
+struct Report {
+    int lop;
+    std::string msg;
+    std::vector<int> iv;
+    std::vector<double> rv;
+    std::vector<int> names;  // column-major rows x cols
+    int rows, cols;
+};
+
+// Calls xerr through its C ABI with pyerr present; returns pyerr.
+int record(const Report& r, int pyerr = 1) {
+    const int ni = static_cast<int>(r.iv.size()), nr = static_cast<int>(r.rv.size());
+    xerr(&r.lop, r.msg.data(), r.iv.data(), &ni, r.rv.data(), &nr, r.names.data(), &r.rows,
+         &r.cols, &pyerr, r.msg.size());
+    return pyerr;
+}
+
+std::string padded(std::string s, std::size_t n = 80) {
+    s.resize(n, ' ');
+    return s;
+}
+
+std::string errstring() { return std::string(errorhandling.errstring, 80); }
+
+std::vector<int> name_codes(const char* a, const char* b) {
+    std::vector<int> c;
+    for (const char* s : {a, b})
+        for (int r = 0; r < 8; ++r) c.push_back(static_cast<unsigned char>(padded(s, 8)[r]));
+    return c;
+}
+
+}  // namespace
+
+TEST_F(ModelData, FirstReportWinsUntilReset) {
+    EXPECT_EQ(record({-2, "first", {1, 2}, {0.5, 1.5}, name_codes("ab", "cd"), 8, 2}), 1);
+    EXPECT_EQ(record({-3, "second", {9, 9, 9}, {9.0}, name_codes("x", "y"), 8, 2}, 7), 7);
+    auto& e = errorhandling;
+    EXPECT_EQ(e.errstat, -2);
+    EXPECT_EQ(errstring(), padded("first"));
+    EXPECT_EQ(shape(e.errintv), (std::vector<int>{2}));
+    EXPECT_EQ(e.errintv.get(0, 2), 2);
+    EXPECT_EQ(e.errrealv.get(0.0, 2), 1.5);
+    EXPECT_EQ(shape(e.errasciim), (std::vector<int>{8, 2}));
+    EXPECT_EQ(e.errasciim.get(0, 1, 2), 'c');
+    EXPECT_EQ(e.errasciim.get(0, 3, 2), ' ');
+
+    int reset = -1;
+    const int no = 0, yes = 1;
+    rsxerr(&reset, &no);
+    EXPECT_EQ(reset, 0);
+    EXPECT_EQ(e.errstat, -2);
+    EXPECT_TRUE(e.errintv.present());
+
+    rsxerr(&reset, &yes);
+    EXPECT_EQ(reset, 1);
+    EXPECT_EQ(e.errstat, 0);
+    EXPECT_FALSE(e.errintv.present());
+    EXPECT_FALSE(e.errrealv.present());
+    EXPECT_FALSE(e.errasciim.present());
+    EXPECT_EQ(errstring(), padded("first"));  // the message is never cleared
+
+    // Open again: the next report is recorded.
+    record({-1, "third", {}, {}, {}, 0, 0});
+    EXPECT_EQ(e.errstat, -1);
+    EXPECT_EQ(errstring(), padded("third"));
+    EXPECT_EQ(e.errintv.extent(1), 0);
+}
+
+TEST_F(ModelData, NamesKeepEightCharactersOfEveryColumn) {
+    // 12 rows x 2 columns: codes 100+r in column 1, 200+r in column 2.
+    std::vector<int> names;
+    for (int c = 1; c <= 2; ++c)
+        for (int r = 1; r <= 12; ++r) names.push_back(100 * c + r);
+    record({-2, "m", {1}, {1.0}, names, 12, 2});
+    auto& a = errorhandling.errasciim;
+    ASSERT_EQ(shape(a), (std::vector<int>{8, 2}));
+    for (int r = 1; r <= 8; ++r) {
+        EXPECT_EQ(a.get(0, r, 1), 100 + r);
+        EXPECT_EQ(a.get(0, r, 2), 200 + r);
+    }
+}
+
+// Regression: a report finding the arrays present while errstat is 0 (after a level-0 report)
+// wrote a longer report past their ends; they now take the new report's lengths.
+TEST_F(ModelData, LevelZeroReportLeavesRecordOpenAndArraysResize) {
+    record({0, "note", {5}, {0.5}, name_codes("a", "b"), 8, 2});
+    auto& e = errorhandling;
+    EXPECT_EQ(e.errstat, 0);
+    EXPECT_EQ(errstring(), padded("note"));
+    ASSERT_TRUE(e.errintv.present());
+    Block* old_view = e.errintv.blk;
+    block_incref(old_view);
+
+    std::vector<int> names(3 * 12);
+    for (int k = 0; k < 36; ++k) names[k] = 'A' + k % 26;
+    record({-2, "second", {1, 2, 3, 4, 5}, {1, 2, 3}, names, 12, 3});
+    EXPECT_EQ(e.errstat, -2);
+    EXPECT_EQ(errstring(), padded("second"));
+    EXPECT_EQ(shape(e.errintv), (std::vector<int>{5}));
+    EXPECT_EQ(e.errintv.get(0, 5), 5);
+    EXPECT_EQ(shape(e.errrealv), (std::vector<int>{3}));
+    EXPECT_EQ(shape(e.errasciim), (std::vector<int>{8, 3}));
+    EXPECT_EQ(e.errasciim.get(0, 1, 3), 'A' + 24 % 26);
+    // The earlier view keeps its storage and its values.
+    EXPECT_EQ(reinterpret_cast<int*>(old_view->data)[0], 5);
+    block_decref(old_view);
+
+    // errstat reset from the host without rsxerr: a shorter report shrinks the arrays.
+    e.errstat = 0;
+    record({-3, "third", {8}, {}, name_codes("z", ""), 8, 1});
+    EXPECT_EQ(shape(e.errintv), (std::vector<int>{1}));
+    EXPECT_EQ(shape(e.errrealv), (std::vector<int>{0}));
+    EXPECT_EQ(shape(e.errasciim), (std::vector<int>{8, 1}));
+}
+
+TEST_F(ModelData, MessageIsCutOrPaddedToEightyCharacters) {
+    const std::string longer(100, 'q');
+    record({-2, longer, {}, {}, {}, 0, 0});
+    EXPECT_EQ(errstring(), std::string(80, 'q'));
+    clear_record();
+    record({-2, "", {}, {}, {}, 0, 0});
+    EXPECT_EQ(errstring(), std::string(80, ' '));
+}
+
+TEST_F(ModelData, ReportBuildsTheRecordOfALibraryRoutine) {
+    report(-2, "Unsupported input in GetNyeProperties", 3, -4, 0.25, -1e300, "GetNyeProperties", "ab");
+    auto& e = errorhandling;
+    EXPECT_EQ(e.errstat, -2);
+    EXPECT_EQ(errstring(), padded("Unsupported input in GetNyeProperties"));
+    EXPECT_EQ(e.errintv.get(0, 1), 3);
+    EXPECT_EQ(e.errintv.get(0, 2), -4);
+    EXPECT_EQ(e.errrealv.get(0.0, 2), -1e300);
+    ASSERT_EQ(shape(e.errasciim), (std::vector<int>{8, 2}));
+    std::string n1, n2;
+    for (int r = 1; r <= 8; ++r) {
+        n1 += static_cast<char>(e.errasciim.get(0, r, 1));
+        n2 += static_cast<char>(e.errasciim.get(0, r, 2));
+    }
+    EXPECT_EQ(n1, "GetNyePr");
+    EXPECT_EQ(n2, "ab      ");
+    // A report from a library routine never displaces the first one.
+    report(-3, "later");
+    EXPECT_EQ(e.errstat, -2);
+}
+
+TEST(Compose, JoinsWithoutTrailingBlanksAndCutsAtEighty) {
+    EXPECT_EQ(compose("Cannot process any input file. Execution stops.          ",
+                      " Please check paths and your input deck format."),
+              "Cannot process any input file. Execution stops. Please check paths and your inpu");
+    EXPECT_EQ(compose("   ", "x "), "x ");
+    EXPECT_EQ(compose(" a ", "b"), " ab");
+}
+
+namespace {
+int hook_calls = 0;
+void counting_hook() {
+    ++hook_calls;
+    std::fputs("flush hook ran\n", stderr);
+}
+}  // namespace
+
+TEST(ErrorRecordDeathTest, PrintAndStopWritesOneRecordAndExitsWithOne) {
+    const std::string path = ::testing::TempDir() + "tvk_xerr_stdout.txt";
+    std::remove(path.c_str());
+    const int lop = -2, n2 = 2, n8 = 8;
+    const int iv[2] = {1, 2}, names[16] = {};
+    const double rv[2] = {0.5, 1.5};
+    EXPECT_EXIT(
+        {
+            if (!std::freopen(path.c_str(), "w", stdout)) std::_Exit(3);
+            std::fputs("earlier output\n", stdout);
+            set_flush_hook(counting_hook);
+            int pyerr = 0;
+            xerr(&lop, "x", iv, &n2, rv, &n2, names, &n8, &n2, &pyerr, 1);
+            std::_Exit(4);  // not reached
+        },
+        ::testing::ExitedWithCode(1), "flush hook ran");
+    std::ifstream in(path);
+    std::stringstream ss;
+    ss << in.rdbuf();
+    EXPECT_EQ(ss.str(), "earlier output\n x" + std::string(79, ' ') + "\n");
+    // Nothing was recorded in this process.
+    EXPECT_EQ(errorhandling.errstat, 0);
+    std::remove(path.c_str());
+}
+
+// ---------------------------------------------------------------------------------------------
+// Trace records, compared with the output of gfortran 12 for `print *, ...`
+
+TEST(Trace, RealFieldsMatchListDirectedOutput) {
+    const double inf = std::numeric_limits<double>::infinity();
+    const struct {
+        double x;
+        const char* field;
+    } cases[] = {
+        {1.5, "  1.5000000000000000     "},
+        {-1.5, " -1.5000000000000000     "},
+        {0.0, "  0.0000000000000000     "},
+        {-0.0, " -0.0000000000000000     "},
+        {0.1, " 0.10000000000000001     "},
+        {123456789.123, "  123456789.12300000     "},
+        {1e15, "  1000000000000000.0     "},
+        {1e16, "  10000000000000000.     "},
+        {1e17, "  1.0000000000000000E+017"},
+        {0.099999, "  9.9999000000000005E-002"},
+        {1e-2, "  1.0000000000000000E-002"},
+        {1e300, "  1.0000000000000001E+300"},
+        {-1e-300, " -1.0000000000000000E-300"},
+        {1.7976931348623157e308, "  1.7976931348623157E+308"},
+        {2.2250738585072014e-308, "  2.2250738585072014E-308"},
+        {4.9406564584124654e-324, "  4.9406564584124654E-324"},
+        {std::ldexp(1.0, -25), "  2.9802322387695312E-008"},  // tie rounds to even
+        {3 * std::ldexp(1.0, -25), "  8.9406967163085938E-008"},
+        {std::ldexp(1.0, 60), "  1.1529215046068470E+018"},
+        {inf, "                 Infinity"},
+        {-inf, "                -Infinity"},
+        {std::nan(""), "                      NaN"},
+    };
+    for (const auto& c : cases) EXPECT_EQ(list_real(c.x), c.field) << c.x;
+    EXPECT_EQ(list_int(1), "          1");
+    EXPECT_EQ(list_int(-2147483647 - 1), "-2147483648");
+}
+
+TEST(Trace, RecordsSeparateItemsAsGfortranDoes) {
+    auto rec = [](auto build) {
+        Trace t;
+        build(t);
+        return t.take();
+    };
+    EXPECT_EQ(rec([](Trace& t) { t << std::string(80, ' ').replace(0, 1, "x"); }),
+              " x" + std::string(79, ' '));
+    EXPECT_EQ(rec([](Trace& t) { t << "a" << 1; }), " a           1");
+    EXPECT_EQ(rec([](Trace& t) { t << "a" << "b" << 1 << 2 << "c" << "d"; }),
+              " ab           1           2 cd");
+    EXPECT_EQ(rec([](Trace& t) { t << 1 << "c"; }), "           1 c");
+    EXPECT_EQ(rec([](Trace& t) { t << 1.5 << "lab"; }), "   1.5000000000000000      lab");
+    EXPECT_EQ(rec([](Trace& t) { t << "x" << 1.5 << 2.5 << 3; }),
+              " x   1.5000000000000000        2.5000000000000000                3");
+    EXPECT_EQ(rec([](Trace& t) { t << true << false; }), " T F");
+    EXPECT_EQ(rec([](Trace& t) { t << "a" << true; }), " a T");
+    const int v[] = {1, 2, 3};
+    EXPECT_EQ(rec([&](Trace& t) { t << "x" << std::span<const int>(v); }),
+              " x           1           2           3");
+    EXPECT_EQ(rec([](Trace& t) { t << ""; }), " ");
+    EXPECT_EQ(rec([](Trace&) {}), "");
+}
+
+TEST(Trace, DestructorWritesTheRecordToStdout) {
+    ::testing::internal::CaptureStdout();
+    Trace() << "lab" << 1.5;
+    { Trace t; }
+    EXPECT_EQ(::testing::internal::GetCapturedStdout(), " lab   1.5000000000000000     \n\n");
+}
