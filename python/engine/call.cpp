@@ -39,8 +39,10 @@ struct ArgState {
     double d;
     int i;
     std::int8_t b;
-    cplx z;
+    struct { double re, im; } zs;  // a complex value; plain storage keeps the state trivial
     int rank;
+    cplx& zref() { return *reinterpret_cast<cplx*>(&zs); }
+    const cplx& zref() const { return *reinterpret_cast<const cplx*>(&zs); }
     npy_intp dims[7];
     char* text;               // owned (malloc) text buffer
     std::size_t textlen;
@@ -71,7 +73,7 @@ struct Env final : ExprEnv {
         if (!a.known || s.args[k].rank() != 0) return false;
         switch (s.args[k].type) {
             case Ty::f8: v = Value::of(a.d); return true;
-            case Ty::c16: v = Value::of(a.z.real()); return true;
+            case Ty::c16: v = Value::of(a.zref().real()); return true;
             case Ty::l1: v = Value::of(static_cast<std::int64_t>(a.b)); return true;
             case Ty::text: v = Value::of(static_cast<std::int64_t>(a.textlen)); return true;
             case Ty::cb: return false;
@@ -251,7 +253,7 @@ bool to_complex(PyObject* o, cplx& out, int depth = 0) {
 bool set_value(const ArgDesc& a, ArgState& s, const Value& v) {
     switch (a.type) {
         case Ty::f8: s.d = v.real(); break;
-        case Ty::c16: s.z = cplx(v.real(), 0.0); break;
+        case Ty::c16: s.zref() = cplx(v.real(), 0.0); break;
         case Ty::l1: s.b = static_cast<std::int8_t>(v.real() != 0.0); break;
         case Ty::l4: s.i = v.real() != 0.0; break;
         default: {
@@ -270,7 +272,7 @@ bool set_value(const ArgDesc& a, ArgState& s, const Value& v) {
 void point_scalar(const ArgDesc& a, ArgState& s) {
     switch (a.type) {
         case Ty::f8: s.ptr = &s.d; break;
-        case Ty::c16: s.ptr = &s.z; break;
+        case Ty::c16: s.ptr = &s.zs; break;
         case Ty::l1: s.ptr = &s.b; break;
         default: s.ptr = &s.i; break;
     }
@@ -281,7 +283,7 @@ bool convert_scalar(const Routine& r, const ArgDesc& a, ArgState& s, PyObject* o
     switch (a.type) {
         case Ty::f8: ok = to_double(o, s.d); break;
         case Ty::i4: ok = to_int(o, s.i); break;
-        case Ty::c16: ok = to_complex(o, s.z); break;
+        case Ty::c16: ok = to_complex(o, s.zref()); break;
         case Ty::l4:
         case Ty::l1: {
             int t = PyObject_IsTrue(o);
@@ -568,11 +570,15 @@ bool setup_callback(const Routine& r, const ArgDesc& a, ArgState& s, PyObject* o
         const char* name = PyCapsule_GetName(o);
         void* p = PyCapsule_GetPointer(o, name);
         if (!p) return false;
-        for (const Routine& cand : routines())
-            if (cand.entry == p && cand.codes == "v" + a.cb->sig.codes.substr(1) && cand.sig.codes == a.cb->sig.codes) {
+        for (const Routine& cand : routines()) {
+            std::string plain;
+            for (char ch : cand.codes)
+                if (ch != 'k') plain += ch;
+            if (cand.entry == p && plain == a.cb->sig.codes) {
                 ctx.native = p;
                 break;
             }
+        }
         if (!ctx.native && name && std::string(name) == "tvk.callback." + a.cb->name) ctx.native = p;
         if (!ctx.native) {
             PyErr_SetString(error_type, (fail + " The capsule does not hold a routine of this call-back's form.").c_str());
@@ -633,7 +639,7 @@ PyObject* result_of(const ArgDesc& a, ArgState& s) {
     }
     switch (a.type) {
         case Ty::f8: return PyFloat_FromDouble(s.d);
-        case Ty::c16: return PyComplex_FromDoubles(s.z.real(), s.z.imag());
+        case Ty::c16: return PyComplex_FromDoubles(s.zs.re, s.zs.im);
         case Ty::l1: return PyLong_FromLong(s.b);
         case Ty::text: {
             std::size_t n = strnlen(s.text, s.textlen);
@@ -770,7 +776,7 @@ bool cb_store(const CbContext& c, const ArgDesc& a, void* p, PyObject* v, const 
     std::string ct = ctype_name(a.type);
     auto fail = [&]() {
         std::string msg = ct + "_from_pyobj failed in converting argument " + a.name + " of call-back function cb_" +
-                          c.arg->name + "_in_" + c.routine->cname + "__user__routines to C " + ct + "\n";
+                          c.arg->name + "_in_" + c.routine->pyname + "__user__routines to C " + ct + "\n";
         PyObject* type = PyExc_TypeError;
         if (PyErr_Occurred()) {
             PyObject *t, *val, *tb;
@@ -899,8 +905,8 @@ PyObject* call_routine(const Routine& r, PyObject* const* args, std::size_t narg
     for (int k = 0; k < nreq; ++k)
         if (!given[k]) return argument_error(r, args, nargs, kwnames);
     // Extra keywords: call-back extra arguments (a tuple) and overwrite flags (an int).
-    PyObject* extra_of[kMaxArgs] = {};
-    bool overwrite_of[kMaxArgs] = {};
+    PyObject* extra_of[kMaxArgs];      // set for the owners of extra keywords only
+    bool overwrite_of[kMaxArgs];
     for (std::size_t e = 0; e < s.extras.size(); ++e) {
         PyObject* v = given[nreq + nopt + static_cast<int>(e)];
         const int owner = s.extras[e];
@@ -956,9 +962,9 @@ PyObject* call_routine(const Routine& r, PyObject* const* args, std::size_t narg
             if (o && a.reads_input() && a.intent != Intent::hide) {
                 ok = convert_scalar(r, a, x, o);
             } else if (a.intent == Intent::out || a.intent == Intent::ret) {
-                x.d = 0; x.i = 0; x.b = 0; x.z = 0;
+                x.d = 0; x.i = 0; x.b = 0; x.zs = {0.0, 0.0};
             } else {
-                x.d = 0; x.i = 0; x.b = 0; x.z = 0;
+                x.d = 0; x.i = 0; x.b = 0; x.zs = {0.0, 0.0};
                 Value v;
                 if (!a.def.empty()) {
                     if (!a.def.eval(env, v)) {
@@ -986,7 +992,7 @@ PyObject* call_routine(const Routine& r, PyObject* const* args, std::size_t narg
                 x.ptr = PyArray_DATA(arr);
                 switch (a.type) {
                     case Ty::f8: x.d = *static_cast<double*>(x.ptr); break;
-                    case Ty::c16: x.z = *static_cast<cplx*>(x.ptr); break;
+                    case Ty::c16: x.zref() = *static_cast<cplx*>(x.ptr); break;
                     case Ty::l1: x.b = *static_cast<std::int8_t*>(x.ptr); break;
                     default: x.i = *static_cast<int*>(x.ptr); break;
                 }
@@ -1001,7 +1007,7 @@ PyObject* call_routine(const Routine& r, PyObject* const* args, std::size_t narg
         }
         if (!ok) break;
         x.known = true;
-        if (!run_checks(r, a, x, env)) { ok = false; break; }
+        if (!a.checks.empty() && !run_checks(r, a, x, env)) { ok = false; break; }
     }
     if (!ok) {
         release(st, nargs_all);
@@ -1040,7 +1046,7 @@ PyObject* call_routine(const Routine& r, PyObject* const* args, std::size_t narg
         ArgState& x = st[retarg];
         switch (s.args[retarg].type) {
             case Ty::f8: std::memcpy(&x.d, ret, sizeof x.d); break;
-            case Ty::c16: std::memcpy(&x.z, ret, sizeof x.z); break;
+            case Ty::c16: std::memcpy(&x.zs, ret, sizeof x.zs); break;
             case Ty::l1: { int v; std::memcpy(&v, ret, sizeof v); x.b = static_cast<std::int8_t>(v); break; }
             default: std::memcpy(&x.i, ret, sizeof x.i); break;
         }

@@ -1,0 +1,318 @@
+"""The binding engine, through a probe module built by the same engine: call forms, argument
+conversion and its messages, copy and in-place rules, results, call-backs and table variables."""
+import gc
+import subprocess
+import sys
+
+import numpy as np
+import pytest
+
+p = pytest.importorskip("_tvkprobe")
+m = p.tmath
+t = p.tdata
+
+
+def raises(exc, text, fn, *args, **kw):
+    with pytest.raises(exc) as info:
+        fn(*args, **kw)
+    assert str(info.value) == text
+    return info.value
+
+
+class TestCallForms:
+    @pytest.mark.parametrize("name,form", [
+        ("vcross", "c = vcross(a,b)"),
+        ("vsum", "a = vsum(a,b,[n,overwrite_a])"),
+        ("vsuminplace", "vsuminplace(a,b,[n])"),
+        ("lufac", "lu,info = lufac(lu,[n])"),
+        ("noout", "noout(x,k)"),
+        ("ifind", "ifind = ifind(element,array,[ndim,notfound])"),
+        ("nulstr", "outmsg = nulstr()"),
+        ("cbtest", "f,df = cbtest(dfunc,x,args,ncalls,[na,dfunc_extra_args])"),
+    ])
+    def test_first_doc_line_is_the_call_form(self, name, form):
+        assert getattr(m, name).__doc__.splitlines()[0] == form
+
+    def test_doc_sections(self):
+        doc = m.vsum.__doc__
+        assert "a : input rank-1 array('d') with bounds (n)" in doc
+        assert "overwrite_a : input int, optional\n    Default: 0" in doc
+        assert "n : input int, optional\n    Default: len(a)" in doc
+        assert doc.endswith("Returns\n-------\na : rank-1 array('d') with bounds (n)\n")
+        assert "def dfunc(x,args,nfun,[na]): return f,df" in m.cbtest.__doc__
+
+    def test_objects(self):
+        assert type(m).__name__ == "fortran" and type(m.vcross).__name__ == "fortran"
+        assert repr(m.vcross) == "<fortran object>"
+        with pytest.raises(TypeError):
+            type(m)()
+        raises(AttributeError, "over-writing fortran routine", setattr, m, "vcross", 0)
+        with pytest.raises(AttributeError):
+            del m.vcross
+        raises(TypeError, "this fortran object is not callable", t)
+
+
+class TestArguments:
+    def test_positional_keyword_and_extra_positional(self):
+        a, b = np.array([1.0, 2.0, 3.0]), np.array([1.0, 1.0, 1.0])
+        assert np.array_equal(m.vsum(b=b, a=a), [2, 3, 4])
+        m.vsum(a, b, 3, 1)  # overwrite_a given by position
+        assert np.array_equal(a, [2, 3, 4])
+
+    def test_argument_count_errors_are_cpythons(self):
+        raises(TypeError, "_tvkprobe.tmath.vcross() missing required argument 'b' (pos 2)", m.vcross, [1, 2, 3])
+        raises(TypeError, "_tvkprobe.tmath.vcross() takes at most 2 arguments (3 given)", m.vcross, 1, 2, 3)
+        raises(TypeError, "'ndimx' is an invalid keyword argument for _tvkprobe.tmath.ifind()",
+               m.ifind, 1, [1], ndimx=1)
+        raises(TypeError, "argument for _tvkprobe.tmath.ifind() given by name ('ndim') and position (3)",
+               m.ifind, 1, [1], 1, ndim=1)
+        raises(TypeError, "_tvkprobe.tmath.cbtest() argument 6 must be tuple, not list",
+               m.cbtest, lambda x: 0, 1.0, [1.0], 1, dfunc_extra_args=[1])
+
+    def test_size_checks(self):
+        raises(p.error, "(shape(lu,0)==n) failed for 1st keyword n: lufac:n=2", m.lufac, np.eye(3), 2)
+        raises(p.error, "(len(a)>=n) failed for 1st keyword n: vsum:n=5", m.vsum, [1.0, 2.0, 3.0], [1.0], 5)
+        # a smaller n is allowed for the vector it derives from; the routine sees n
+        assert m.fdot([1.0, 2.0, 3.0], [1.0, 1.0], 2) == 3.0
+
+    def test_scalar_conversions(self):
+        assert m.scal2("2.5", 2) == 5.0
+        assert m.scal2([1.5, 9], (2,)) == 3.0
+        assert m.scal2(1 + 5j, 3) == 3.0
+        assert m.scal2(np.float32(0.5), np.int64(4)) == 2.0
+        assert m.scal2(1.0, 1.7) == 1.0
+        e = raises(ValueError, "_tvkprobe.tmath.scal2() 2nd argument (k) can't be converted to int", m.scal2, 1.0, "abc")
+        assert e.__cause__ is None
+        raises(TypeError, "_tvkprobe.tmath.scal2() 1st argument (x) can't be converted to double", m.scal2, None, 1)
+        raises(OverflowError, "_tvkprobe.tmath.scal2() 1st argument (x) can't be converted to double", m.scal2, 2**2000, 1)
+
+    def test_integers_outside_32_bits_are_refused_before_the_call(self):
+        raises(OverflowError, "_tvkprobe.tmath.scal2() 2nd argument (k) can't be converted to int", m.scal2, 1.0, 2**40)
+        with pytest.raises(OverflowError):
+            m.scal2(1.0, -2**31 - 1)
+        assert m.scal2(1.0, 2**31 - 1) == 2**31 - 1
+
+    def test_logical_complex_text(self):
+        assert m.logtest(0) == 3 and m.logtest("x") == 7 and m.logtest(None) == 3
+        with pytest.raises(ValueError):
+            m.logtest(np.ones(3))
+        assert m.cplx(1 + 2j) == -2 + 1j
+        assert m.cplxout() == 0j
+        assert m.upper("abc") == b"ABC     "
+        assert m.upper(b"abcdefghijk") == b"ABCDEFGH"
+        assert m.upper(12) == b"12      "
+        assert m.nulstr() == b"ab"
+
+    def test_array_conversion_messages(self):
+        e = raises(ValueError, "failed in converting 1st argument `a' of _tvkprobe.tmath.vcross to C/Fortran array",
+                   m.vcross, [1.0, 2.0, 3.0, 4.0], [1.0, 2.0, 3.0])
+        assert str(e.__cause__) == "0-th dimension must be fixed to 3 but got 4\n"
+        e = raises(ValueError, "failed in converting 2nd argument `b' of _tvkprobe.tmath.vcross to C/Fortran array",
+                   m.vcross, [1.0, 2.0, 3.0], np.ones((2, 3)))
+        assert "too many axes" in str(e.__cause__)
+        with pytest.raises(ValueError):
+            m.vcross(["a", "b", "c"], [1.0, 2.0, 3.0])
+        e = raises(ValueError, "failed in converting 1st argument `a' of _tvkprobe.tmath.vcross to C/Fortran array",
+                   m.vcross, None, [1.0, 2.0, 3.0])
+        assert str(e.__cause__) == "0-th dimension must be 3 but got 0 (not defined).\n"
+
+    def test_arrays_of_other_layouts_and_types_are_converted(self):
+        a = np.arange(6, dtype=np.float32).reshape(2, 3)  # C order, float32
+        assert np.array_equal(m.mat(a), a * 10)
+        assert np.array_equal(m.mat(np.arange(6, dtype=np.int64).reshape(3, 2)), np.arange(6).reshape(3, 2) * 10)
+        assert np.array_equal(m.vcross(np.array([[1.0], [0.0], [0.0]]), [0.0, 1.0, 0.0]), [0, 0, 1])
+        # a vector where a matrix is declared becomes one column
+        assert m.mat([1.0, 2.0]).shape == (2, 1)
+
+    def test_copy_and_in_place_rules(self):
+        a = np.array([1.0, 2.0, 3.0])
+        r = m.vsum(a, [1.0, 1.0, 1.0])
+        assert r is not a and np.array_equal(a, [1, 2, 3])
+        r = m.vsum(a, [1.0, 1.0, 1.0], overwrite_a=1)
+        assert r is a and np.array_equal(a, [2, 3, 4])
+        r = m.vsumov(a, [1.0, 1.0, 1.0])
+        assert r is a and np.array_equal(a, [3, 4, 5])
+        r = m.vsumio(a, [1.0, 1.0, 1.0])
+        assert r is a
+        c = np.array([1, 2, 3], dtype=np.int32)
+        r = m.vsumio(c, [1.0, 1.0, 1.0])
+        assert r is not c and np.array_equal(c, [1, 2, 3]) and r.dtype == np.float64
+        m.vsuminplace(a, [1.0, 1.0, 1.0])
+        assert np.array_equal(a, [5, 6, 7])
+
+    def test_in_place_arguments_must_be_exact_arrays(self):
+        e = raises(TypeError, "failed in converting 1st argument `a' of _tvkprobe.tmath.vsuminplace to C/Fortran array",
+                   m.vsuminplace, [1.0, 2.0], [1.0, 2.0])
+        assert "is not an array" in str(e.__cause__)
+        for bad in (np.zeros(2, dtype=np.float32), np.zeros((2, 2))[:, 0], np.zeros(2)[::-1].copy().astype(">f8")):
+            with pytest.raises(ValueError):
+                m.vsuminplace(bad, [1.0, 2.0])
+        x, k = np.array(1.0), np.array([3], dtype=np.int32)
+        m.state(x, k)
+        assert x == 2.0 and k[0] == 4
+        with pytest.raises(TypeError):
+            m.state(1.0, k)
+
+    def test_function_values_and_optional_defaults(self):
+        assert m.ifind(5, [3, 5, 5]) == 2
+        assert m.ifind(7, [3, 5, 5]) == -1
+        assert m.ifind(7, [3, 5, 5], notfound=0) == 0
+        assert m.ifind(7, [3, 5, 5], None, None) == -1
+        assert m.optdef([1.0, 2.0]) == 3.0
+        assert m.noout(1.0, 2) is None
+        a, info = m.lufac(np.eye(2))
+        assert info == 2 and np.array_equal(a, 2 * np.eye(2))
+
+    def test_empty_arrays(self):
+        assert m.fdot([], []) == 0.0
+        assert m.ifind(1, []) == -1
+
+
+class TestCallbacks:
+    def test_inputs_and_returned_outputs(self):
+        seen = []
+
+        def f(x, args, nfun, na):
+            seen.append((x, list(args), nfun, na))
+            return x * x, 2 * x
+
+        assert m.cbtest(f, 3.0, [1.0, 2.0], 2) == (9.0, 6.0)
+        assert seen == [(3.0, [1.0, 2.0], 7, 2)] * 2
+
+    def test_arity_trimming_and_extra_arguments(self):
+        assert m.cbtest(lambda x: x, 2.0, [1.0], 1) == (2.0, 0.0)
+        assert m.cbtest(lambda x, e: (x, e), 2.0, [1.0], 1, dfunc_extra_args=(5.0,)) == (2.0, 5.0)
+        with pytest.raises(p.error):
+            m.cbtest(lambda a, b, c, d, e, f: 0, 1.0, [1.0], 1)
+        with pytest.raises(p.error):
+            m.cbtest(3, 1.0, [1.0], 1)
+
+    def test_missing_return_values_leave_outputs(self):
+        assert m.cbtest(lambda x: None, 1.0, [1.0], 1) == (0.0, 0.0)
+        assert m.cbtest(lambda x: 4.0, 1.0, [1.0], 1) == (4.0, 0.0)
+
+    def test_exception_reaches_the_caller_unchanged(self):
+        class Boom(Exception):
+            pass
+
+        calls = []
+
+        def f(x):
+            calls.append(x)
+            raise Boom("stop")
+
+        with pytest.raises(Boom, match="stop"):
+            m.cbtest(f, 1.0, [1.0], 5)
+        assert calls == [1.0]
+        raises(ValueError, "double_from_pyobj failed in converting argument f of call-back function "
+               "cb_dfunc_in_cbtest__user__routines to C double\n", m.cbtest, lambda x: "text", 1.0, [1.0], 1)
+        assert m.cbtest(lambda x: (1.0, 2.0), 1.0, [1.0], 1) == (1.0, 2.0)
+
+    def test_reentrant(self):
+        def outer(x):
+            inner = m.cbtest(lambda y: (y + 1, 0.0), x, [1.0], 1)
+            return inner[0], 0.0
+
+        assert m.cbtest(outer, 1.0, [1.0], 1) == (2.0, 0.0)
+
+    def test_array_view_shares_native_memory(self):
+        args = np.array([1.0, 2.0])
+
+        def f(x, a):
+            a[0] = 10.0
+            return float(a.sum())
+
+        assert m.cbtest(f, 0.0, args, 1)[0] == 12.0
+
+    def test_native_routine_as_capsule(self):
+        assert m.cbtest(m.square._cpointer, 3.0, [1.0], 1) == (7.0, 6.0)
+        with pytest.raises(p.error):
+            m.cbtest(m.vcross._cpointer, 3.0, [1.0], 1)
+        with pytest.raises(p.error):
+            m.cbtest(m.square._cpointer, 3.0, [1.0], 1, dfunc_extra_args=(1,))
+
+    def test_no_reference_leaks(self):
+        f = lambda x: (x, x)  # noqa: E731
+        a = np.array([1.0, 2.0, 3.0])
+        before = (sys.getrefcount(f), sys.getrefcount(a))
+        for _ in range(200):
+            m.cbtest(f, 1.0, a, 1)
+            m.vsumio(a, a)
+            try:
+                m.vcross(a, [1.0])
+            except ValueError:
+                pass
+        gc.collect()
+        assert (sys.getrefcount(f), sys.getrefcount(a)) == before
+
+
+class TestVariables:
+    def test_scalars_share_memory(self):
+        assert t.nsec is t.nsec and t.nsec.shape == ()
+        t.nsec = 5
+        assert t.nsec == 5
+        t.nsec[...] = 6
+        assert t.nsec == 6
+        with pytest.raises(ValueError):
+            t.nsec = [1, 2]
+        t.nsec = 0
+
+    def test_text(self):
+        t.jobname = "abc"
+        assert t.jobname[()] == b"abc" + b" " * 13
+        with pytest.raises(ValueError):
+            t.jobname = "x" * 17
+        t.jobname = b""
+
+    def test_constants_are_read_only(self):
+        assert t.dp == 8
+        with pytest.raises(AttributeError):
+            t.dp = 3
+        with pytest.raises(ValueError):
+            t.dp[...] = 3
+        with pytest.raises(AttributeError):
+            del t.nsec
+
+    def test_tables(self):
+        assert t.plyzcoord is None
+        t.plyzcoord = np.arange(6.0).reshape(3, 2)
+        v = t.plyzcoord
+        assert v.shape == (3, 2) and v.flags.f_contiguous and v[2, 1] == 5
+        v[0, 0] = 9.0
+        assert t.plyzcoord[0, 0] == 9.0
+        t.plyzcoord = np.ones((3, 2))  # same shape: storage reused, old view sees it
+        assert v[0, 0] == 1.0
+        t.plyzcoord = np.ones(4)  # lower rank: one column
+        assert t.plyzcoord.shape == (4, 1)
+        t.plyzcoord = np.zeros((0, 3))
+        assert t.plyzcoord is None
+
+    def test_view_survives_release_and_reallocation(self):
+        """Regression: a view taken before a release must not point to freed memory."""
+        t.stepid = [1, 2, 3]
+        v = t.stepid
+        t.stepid = None
+        assert t.stepid is None
+        v[:] = 7
+        assert list(v) == [7, 7, 7]
+        t.stepid = [1, 2]
+        w = t.stepid
+        t.stepid = [1, 2, 3, 4, 5]
+        w[:] = 0
+        assert list(t.stepid) == [1, 2, 3, 4, 5]
+        t.stepid = None
+
+    def test_namespace_doc_reflects_current_tables(self):
+        t.stepid = None
+        assert "'i'-array(-1), not allocated" in t.__doc__
+        t.stepid = [1, 2]
+        assert "'i'-array(2)" in t.__doc__
+        t.stepid = None
+
+
+def test_import_without_numpy_fails_with_the_specified_text(tmp_path):
+    code = ("import sys; sys.modules['numpy'] = None\n"
+            "try:\n import _tvkprobe\nexcept ImportError as e:\n"
+            " print(str(e)); print(type(e.__cause__).__name__)\n")
+    out = subprocess.run([sys.executable, "-c", code], capture_output=True, text=True, check=True).stdout
+    assert out.splitlines()[0] == "can't initialize module _tvkprobe (failed to import numpy)"
