@@ -28,6 +28,7 @@
 #pragma once
 
 #include <cstddef>
+#include <memory>
 
 #include "tvk.h"
 
@@ -96,6 +97,28 @@ TVK_API void CumulativeProduct(double* cprod, const double* a, const int* n, con
 
 // --- C++ conveniences for library code (value extents; same results as the entry points) ----
 namespace tvk::la {
+
+// Scratch array of `count` elements: on the stack up to N elements, on the heap beyond (the
+// small matrices of the material routines never touch the allocator). Uninitialised.
+template <class T, std::size_t N>
+class Scratch {
+public:
+    explicit Scratch(std::size_t count) {
+        if (count > N) {
+            heap_.reset(new T[count]);
+            p_ = heap_.get();
+        }
+    }
+    Scratch(const Scratch&) = delete;
+    Scratch& operator=(const Scratch&) = delete;
+    T* get() { return p_; }
+    T& operator[](std::size_t i) { return p_[i]; }
+
+private:
+    T buf_[N];
+    std::unique_ptr<T[]> heap_;
+    T* p_ = buf_;
+};
 
 // ainv = a^-1 (n x n); reports as MatrixInverse does.
 void inverse(const double* a, double* ainv, int n);

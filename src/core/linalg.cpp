@@ -1,0 +1,777 @@
+// Dense linear algebra and products; see linalg.h for the argument habits.
+//
+// Small matrices (n <= 6: the 3x3 and 6x6 stiffness, compliance and transformation matrices of
+// the material routines) take hand-written, fully unrolled paths on the stack for the inverse,
+// the LU determinant and the products. The inverse and the determinant follow the same
+// algorithm as LAPACK's dgetrf/dgetri (partial pivoting on the first largest modulus, inverse of
+// U, then inv(A) L = inv(U), then the column interchanges), but the order of the rank-one
+// updates differs from dgetrf's recursive splitting, so results may differ from the LAPACK path
+// in the last bits. Singular and non-finite cases always go through LAPACK so that the reports
+// and the returned work matrix are LAPACK's own.
+#include "linalg.h"
+
+#include <algorithm>
+#include <atomic>
+#include <cmath>
+#include <cstring>
+#include <utility>
+
+#include "errors.h"
+#include "lapack.h"
+
+namespace {
+
+using std::size_t;
+using tvk::la::Scratch;
+
+inline size_t count(int n) { return n > 0 ? static_cast<size_t>(n) : 0; }
+inline size_t count(int n, int m) { return count(n) * count(m); }
+
+// True when [p, p+np) and [q, q+nq) share memory.
+inline bool overlap(const double* p, size_t np, const double* q, size_t nq) {
+    return np && nq && p < q + nq && q < p + np;
+}
+
+// ---------------------------------------------------------------------------------------------
+// LU with partial pivoting for a compile-time order N (column-major, in place).
+// Pivot: the first entry of largest modulus at or below the diagonal (BLAS idamax; a NaN is
+// never chosen unless it stands on the diagonal). A zero pivot leaves the column unscaled and
+// the rows unswapped, as dgetf2 does, and sets info to its 1-based position (first one kept).
+template <int N>
+inline int lu_small(double* A, int* ipiv) {
+    int info = 0;
+    for (int j = 0; j < N; ++j) {
+        int p = j;
+        double amax = std::fabs(A[j + j * N]);
+        for (int i = j + 1; i < N; ++i) {
+            const double v = std::fabs(A[i + j * N]);
+            if (v > amax) {
+                amax = v;
+                p = i;
+            }
+        }
+        ipiv[j] = p;
+        const double piv = A[p + j * N];
+        if (piv != 0.0) {
+            if (p != j)
+                for (int c = 0; c < N; ++c) std::swap(A[j + c * N], A[p + c * N]);
+            if (std::fabs(piv) >= tvk::tiny) {
+                const double r = 1.0 / piv;
+                for (int i = j + 1; i < N; ++i) A[i + j * N] *= r;
+            } else {
+                for (int i = j + 1; i < N; ++i) A[i + j * N] /= piv;
+            }
+        } else if (info == 0) {
+            info = j + 1;
+        }
+        for (int c = j + 1; c < N; ++c) {
+            const double t = A[j + c * N];
+            for (int i = j + 1; i < N; ++i) A[i + c * N] -= A[i + j * N] * t;
+        }
+    }
+    return info;
+}
+
+// Inverse of a regular matrix of order N from its LU factors (dgetri's unblocked steps).
+// Returns false, writing nothing, when a pivot is zero or not finite: such matrices go to LAPACK.
+template <int N>
+bool inverse_small(const double* a, double* ainv) {
+    double A[N * N];
+    int ipiv[N];
+    std::memcpy(A, a, sizeof A);
+    lu_small<N>(A, ipiv);
+    for (int j = 0; j < N; ++j)
+        if (!(A[j + j * N] != 0.0) || !std::isfinite(A[j + j * N])) return false;
+    // inv(U) in place (dtrti2, upper, non-unit).
+    for (int j = 0; j < N; ++j) {
+        A[j + j * N] = 1.0 / A[j + j * N];
+        const double ajj = -A[j + j * N];
+        for (int jj = 0; jj < j; ++jj) {
+            const double t = A[jj + j * N];
+            if (t != 0.0) {
+                for (int i = 0; i < jj; ++i) A[i + j * N] += t * A[i + jj * N];
+                A[jj + j * N] = t * A[jj + jj * N];
+            }
+        }
+        for (int i = 0; i < j; ++i) A[i + j * N] *= ajj;
+    }
+    // Solve inv(A) L = inv(U), column by column from the right.
+    double work[N];
+    for (int j = N - 1; j >= 0; --j) {
+        for (int i = j + 1; i < N; ++i) {
+            work[i] = A[i + j * N];
+            A[i + j * N] = 0.0;
+        }
+        for (int jj = j + 1; jj < N; ++jj) {
+            const double t = -work[jj];
+            for (int i = 0; i < N; ++i) A[i + j * N] += t * A[i + jj * N];
+        }
+    }
+    // Undo the row interchanges of the factorisation as column interchanges of the inverse.
+    for (int j = N - 2; j >= 0; --j) {
+        const int jp = ipiv[j];
+        if (jp != j)
+            for (int i = 0; i < N; ++i) std::swap(A[i + j * N], A[i + jp * N]);
+    }
+    std::memcpy(ainv, A, sizeof A);
+    return true;
+}
+
+bool inverse_dispatch(const double* a, double* ainv, int n) {
+    switch (n) {
+        case 1: return inverse_small<1>(a, ainv);
+        case 2: return inverse_small<2>(a, ainv);
+        case 3: return inverse_small<3>(a, ainv);
+        case 4: return inverse_small<4>(a, ainv);
+        case 5: return inverse_small<5>(a, ainv);
+        case 6: return inverse_small<6>(a, ainv);
+        default: return false;
+    }
+}
+
+// det a for order N: product of the diagonal of U, negated once per row interchange.
+template <int N>
+double lu_det_small(const double* a, int& info) {
+    double A[N * N];
+    int ipiv[N];
+    std::memcpy(A, a, sizeof A);
+    info = lu_small<N>(A, ipiv);
+    double d = 1.0;
+    for (int i = 0; i < N; ++i) {
+        d *= A[i + i * N];
+        if (ipiv[i] != i) d = -d;
+    }
+    return d;
+}
+
+// Workspace sizes from LAPACK's query call (lwork = -1). The optimum depends only on the order
+// (and on ilaenv's block sizes), so it is asked once per order and kept for small orders.
+template <class Query>
+int cached_lwork(std::atomic<int>* cache, int ncache, int n, Query q) {
+    if (n < ncache) {
+        const int v = cache[n].load(std::memory_order_relaxed);
+        if (v > 0) return v;
+    }
+    double w = 0.0;
+    q(&w);
+    const int lw = std::max(1, static_cast<int>(w));
+    if (n < ncache) cache[n].store(lw, std::memory_order_relaxed);
+    return lw;
+}
+
+constexpr int kCache = 65;
+std::atomic<int> dsyev_lwork[kCache];
+std::atomic<int> dsytrd_lwork[kCache];
+
+// Generic product kernels. The compile-time variants let the compiler unroll the 3x3 and 6x6
+// cases; the arithmetic (and the zero skip) is the same.
+template <int L, int Nn, int M>
+inline void matmul_fixed(const double* a, const double* b, double* c) {
+    for (int j = 0; j < M; ++j) {
+        double col[L] = {};
+        for (int k = 0; k < Nn; ++k) {
+            const double bkj = b[k + j * Nn];
+            if (bkj != 0.0)
+                for (int i = 0; i < L; ++i) col[i] += a[i + k * L] * bkj;
+        }
+        for (int i = 0; i < L; ++i) c[i + j * L] = col[i];
+    }
+}
+
+void matmul_generic(const double* a, const double* b, double* c, size_t l, size_t n, size_t m) {
+    for (size_t j = 0; j < m; ++j) {
+        double* cj = c + j * l;
+        std::fill(cj, cj + l, 0.0);
+        for (size_t k = 0; k < n; ++k) {
+            const double bkj = b[k + j * n];
+            if (bkj != 0.0) {
+                const double* ak = a + k * l;
+                for (size_t i = 0; i < l; ++i) cj[i] += ak[i] * bkj;
+            }
+        }
+    }
+}
+
+template <int N, int M>
+inline void matvec_fixed(const double* a, const double* b, double* c) {
+    double col[N] = {};
+    for (int k = 0; k < M; ++k) {
+        const double bk = b[k];
+        if (bk != 0.0)
+            for (int i = 0; i < N; ++i) col[i] += a[i + k * N] * bk;
+    }
+    for (int i = 0; i < N; ++i) c[i] = col[i];
+}
+
+void matvec_generic(const double* a, const double* b, double* c, size_t n, size_t m) {
+    std::fill(c, c + n, 0.0);
+    for (size_t k = 0; k < m; ++k) {
+        const double bk = b[k];
+        if (bk != 0.0) {
+            const double* ak = a + k * n;
+            for (size_t i = 0; i < n; ++i) c[i] += ak[i] * bk;
+        }
+    }
+}
+
+// Cofactor expansion along the first remaining row. `cols` holds the remaining columns in
+// order; row `row` of `a` (leading dimension lda) is expanded. Sign of the i-th term:
+// s_1 = 1, s_(i+1) = s_i pdflag (pdflag -1: determinant, 1: permanent).
+double expand(const double* a, size_t lda, size_t row, const int* cols, int ncols, double pdflag) {
+    if (ncols <= 0) return 0.0;
+    if (ncols == 1) return a[row + static_cast<size_t>(cols[0]) * lda];
+    Scratch<int, 16> sub(static_cast<size_t>(ncols - 1));
+    double pd = 0.0;
+    double s = 1.0;
+    for (int i = 0; i < ncols; ++i) {
+        int q = 0;
+        for (int c = 0; c < ncols; ++c)
+            if (c != i) sub[q++] = cols[c];
+        const double aij = a[row + static_cast<size_t>(cols[i]) * lda];
+        pd += s * aij * expand(a, lda, row + 1, sub.get(), ncols - 1, pdflag);
+        s *= pdflag;
+    }
+    return pd;
+}
+
+}  // namespace
+
+// =============================================================================================
+// C++ conveniences
+// =============================================================================================
+namespace tvk::la {
+
+void inverse(const double* a, double* ainv, int n) {
+    if (n < 1) return;  // nothing to invert; LAPACK would reject lwork = 0
+    if (n <= 6 && inverse_dispatch(a, ainv, n)) return;
+    const size_t nn = count(n, n);
+    Scratch<double, 64> w(nn);
+    Scratch<int, 16> ipiv(count(n));
+    Scratch<double, 16> work(count(n));
+    std::memcpy(w.get(), a, nn * sizeof(double));
+    int info = 0;
+    dgetrf_(&n, &n, w.get(), &n, ipiv.get(), &info);
+    if (info != 0) tvk::report(-2, "Matrix inverse becomes numerically singular!", info, n);
+    const int lwork = n;
+    dgetri_(&n, w.get(), &n, ipiv.get(), work.get(), &lwork, &info);
+    if (info != 0) tvk::report(-2, "Matrix inversion failed!", info, n);
+    std::memcpy(ainv, w.get(), nn * sizeof(double));
+}
+
+double lu_determinant(const double* a, int n) {
+    if (n < 1) return 1.0;  // empty product
+    int info = 0;
+    double d = 1.0;
+    switch (n) {
+        case 1: d = lu_det_small<1>(a, info); break;
+        case 2: d = lu_det_small<2>(a, info); break;
+        case 3: d = lu_det_small<3>(a, info); break;
+        case 4: d = lu_det_small<4>(a, info); break;
+        case 5: d = lu_det_small<5>(a, info); break;
+        case 6: d = lu_det_small<6>(a, info); break;
+        default: {
+            const size_t nn = count(n, n);
+            Scratch<double, 64> w(nn);
+            Scratch<int, 16> ipiv(count(n));
+            std::memcpy(w.get(), a, nn * sizeof(double));
+            dgetrf_(&n, &n, w.get(), &n, ipiv.get(), &info);
+            if (info == 0) {
+                for (int i = 0; i < n; ++i) {
+                    d *= w[static_cast<size_t>(i) * (count(n) + 1)];
+                    if (ipiv[static_cast<size_t>(i)] != i + 1) d = -d;
+                }
+            }
+        }
+    }
+    if (info != 0) {
+        tvk::report(-2, "Singularity in LU-factorization computation", info, n);
+        return 0.0;
+    }
+    return d;
+}
+
+void matmul(const double* a, const double* b, double* c, int l, int n, int m) {
+    const size_t L = count(l), Nn = count(n), M = count(m);
+    if (L == 0 || M == 0) return;
+    // The result is cleared before it is summed into; an output that overlaps an operand is
+    // computed aside first.
+    if (overlap(c, L * M, a, L * Nn) || overlap(c, L * M, b, Nn * M)) {
+        Scratch<double, 64> t(L * M);
+        matmul_generic(a, b, t.get(), L, Nn, M);
+        std::memcpy(c, t.get(), L * M * sizeof(double));
+        return;
+    }
+    if (l == 3 && n == 3 && m == 3) return matmul_fixed<3, 3, 3>(a, b, c);
+    if (l == 6 && n == 6 && m == 6) return matmul_fixed<6, 6, 6>(a, b, c);
+    matmul_generic(a, b, c, L, Nn, M);
+}
+
+void matvec(const double* a, const double* b, double* c, int n, int m) {
+    const size_t Nn = count(n), M = count(m);
+    if (Nn == 0) return;
+    if (overlap(c, Nn, a, Nn * M) || overlap(c, Nn, b, M)) {
+        Scratch<double, 16> t(Nn);
+        matvec_generic(a, b, t.get(), Nn, M);
+        std::memcpy(c, t.get(), Nn * sizeof(double));
+        return;
+    }
+    if (n == 3 && m == 3) return matvec_fixed<3, 3>(a, b, c);
+    if (n == 6 && m == 6) return matvec_fixed<6, 6>(a, b, c);
+    matvec_generic(a, b, c, Nn, M);
+}
+
+bool chol_failed(const double* c, int n) {
+    const size_t nn = count(n, n);
+    for (size_t i = 0; i < nn; ++i)
+        if (!(c[i] == -tvk::huge)) return false;  // any other entry, NaN included, is a factor
+    return nn > 0;
+}
+
+}  // namespace tvk::la
+
+// =============================================================================================
+// LAPACK wrappers
+// =============================================================================================
+
+void MatrixInverse(const double* a, double* ainv, const int* n) { tvk::la::inverse(a, ainv, *n); }
+
+void LUFactDeterminant(double* lud, const double* a, const int* n) {
+    *lud = tvk::la::lu_determinant(a, *n);
+}
+
+void Determinant(double* pd, const double* a, const int* n, const int* pdflag) {
+    const int nn = *n;
+    const double flag = pdflag ? static_cast<double>(*pdflag) : -1.0;
+    if (nn <= 0) {
+        *pd = 0.0;
+        return;
+    }
+    Scratch<int, 16> cols(count(nn));
+    for (int i = 0; i < nn; ++i) cols[static_cast<size_t>(i)] = i;
+    *pd = expand(a, count(nn), 0, cols.get(), nn, flag);
+}
+
+// dsyev with jobz "V", uplo "U" on a copy of a held in z: eigenvectors as columns of z in the
+// order of ascending eigenvalues. The eigenvalues reach eigvals only when it is present and
+// every one of its incoming values is negative (the request marker). info is not examined.
+void MatrixEigenVectors(const double* a, double* z, const int* n, double* eigvals) {
+    const int nn = *n;
+    if (nn < 1) return;
+    const size_t N = count(nn);
+    std::memcpy(z, a, N * N * sizeof(double));
+    Scratch<double, 16> w(N);
+    const int lda = nn;
+    int info = 0;
+    const int queried = cached_lwork(dsyev_lwork, kCache, nn, [&](double* out) {
+        const int q = -1;
+        double dummy_a = 0.0, dummy_w = 0.0;
+        dsyev_("V", "U", &nn, &dummy_a, &lda, &dummy_w, out, &q, &info, 1, 1);
+    });
+    const int lwork = std::max(3 * nn - 1, queried);
+    Scratch<double, 512> work(static_cast<size_t>(lwork));
+    dsyev_("V", "U", &nn, z, &lda, w.get(), work.get(), &lwork, &info, 1, 1);
+    if (eigvals) {
+        bool requested = true;
+        for (size_t i = 0; i < N; ++i)
+            if (!(eigvals[i] < 0.0)) requested = false;
+        if (requested) std::memcpy(eigvals, w.get(), N * sizeof(double));
+    }
+}
+
+// dsytrd (uplo "U") reduces a copy to tridiagonal form, dsterf returns all eigenvalues in
+// ascending order in d. info is not examined.
+void MatrixEigenvalues(const double* a, double* d, const int* n) {
+    const int nn = *n;
+    if (nn < 1) return;
+    const size_t N = count(nn);
+    Scratch<double, 64> w(N * N);
+    Scratch<double, 16> e(N), tau(N);
+    std::memcpy(w.get(), a, N * N * sizeof(double));
+    const int lda = nn;
+    int info = 0;
+    const int lwork = cached_lwork(dsytrd_lwork, kCache, nn, [&](double* out) {
+        const int q = -1;
+        dsytrd_("U", &nn, w.get(), &lda, d, e.get(), tau.get(), out, &q, &info, 1);
+    });
+    Scratch<double, 512> work(static_cast<size_t>(lwork));
+    dsytrd_("U", &nn, w.get(), &lda, d, e.get(), tau.get(), work.get(), &lwork, &info, 1);
+    dsterf_(&nn, d, e.get(), &info);
+}
+
+// a = u s v: dgesvd with jobu = jobvt = "A" on a copy; v holds V transposed exactly as dgesvd
+// returns it; s(i,i) the singular values in descending order, every other entry 0.
+void SingularValueDecomposition(const double* a, double* u, double* s, double* v, const int* m,
+                                const int* n) {
+    const int mm = *m, nn = *n;
+    const size_t M = count(mm), N = count(nn);
+    std::fill(u, u + M * M, 0.0);
+    std::fill(s, s + M * N, 0.0);
+    std::fill(v, v + N * N, 0.0);
+    if (M == 0 || N == 0) return;
+    const size_t K = std::min(M, N);
+    Scratch<double, 64> w(M * N);
+    Scratch<double, 8> sv(K);
+    std::memcpy(w.get(), a, M * N * sizeof(double));
+    int info = 0;
+    double q = 0.0;
+    const int query = -1;
+    dgesvd_("A", "A", &mm, &nn, w.get(), &mm, sv.get(), u, &mm, v, &nn, &q, &query, &info, 1, 1);
+    const int lwork = std::max(1, static_cast<int>(q));
+    Scratch<double, 512> work(static_cast<size_t>(lwork));
+    dgesvd_("A", "A", &mm, &nn, w.get(), &mm, sv.get(), u, &mm, v, &nn, work.get(), &lwork, &info,
+            1, 1);
+    for (size_t i = 0; i < K; ++i) s[i + i * M] = sv[i];
+}
+
+// c is first filled with -huge (the failure marker); dpotrf (uplo "U") factors a copy, and only
+// on success the whole copy reaches c: the upper factor U (a = U^T U) in its upper triangle and
+// the untouched strictly lower part of a below it.
+void CholeskyFactorization(const double* a, double* c, const int* n) {
+    const int nn = *n;
+    const size_t N = count(nn);
+    std::fill(c, c + N * N, -tvk::huge);
+    if (N == 0) return;
+    Scratch<double, 64> w(N * N);
+    std::memcpy(w.get(), a, N * N * sizeof(double));
+    int info = 0;
+    dpotrf_("U", &nn, w.get(), &nn, &info, 1);
+    if (info == 0) std::memcpy(c, w.get(), N * N * sizeof(double));
+}
+
+// d = alpha op(a) op(b) + beta c by dgemm on a copy of c. "N"/"n" uses a matrix as it is, any
+// other letter its transpose. Leading dimensions are kept at least 1 and empty results return
+// at once, so dgemm never meets an illegal argument.
+void GeneralMatrixProduct(double* d, const double* alpha, const double* a, const double* b,
+                          const double* beta, const double* c, const int* m, const int* n,
+                          const int* k, const char* sa, const char* sb, std::size_t sa_len,
+                          std::size_t sb_len) {
+    const int mm = *m, nn = *n, kk = std::max(*k, 0);
+    if (mm < 1 || nn < 1) return;
+    std::memcpy(d, c, count(mm, nn) * sizeof(double));
+    const char ta = tvk::la::trans_flag(sa_len ? sa[0] : ' ');
+    const char tb = tvk::la::trans_flag(sb_len ? sb[0] : ' ');
+    const int lda = tvk::la::ld(ta == 'N' ? mm : kk);
+    const int ldb = tvk::la::ld(tb == 'N' ? kk : nn);
+    dgemm_(&ta, &tb, &mm, &nn, &kk, alpha, a, &lda, b, &ldb, beta, d, &mm, 1, 1);
+}
+
+// =============================================================================================
+// Power iteration and conjugate gradient
+// =============================================================================================
+
+namespace {
+double dot(const double* a, const double* b, size_t n) {
+    double s = 0.0;
+    for (size_t i = 0; i < n; ++i) s += a[i] * b[i];
+    return s;
+}
+}  // namespace
+
+// Dominant eigenpair by the power (von Mises) iteration. Each pass normalises y2 = a y1 and
+// aligns its sign with y1 through the largest component, so that the difference norm also
+// falls for a negative dominant eigenvalue. Reaching a positive maxiter without convergence is
+// not reported (the caller chose the pass count); a negative maxiter is reported as no
+// convergence. When no pass is made, or a y1 is met with a y1 = 0, the result is the
+// normalised current vector with its Rayleigh quotient (0 for a null vector of a).
+void PowerIteration(double* eigenval, double* eigenvec, const double* a, const int* n,
+                    const int* maxiter, const double* startvec, const double* abstol) {
+    const int nn = *n;
+    const int maxit = maxiter ? *maxiter : 2000;
+    const double tol = abstol ? *abstol : 1e-10;
+    *eigenval = 0.0;
+    if (nn < 1) return;
+    const size_t N = count(nn);
+    Scratch<double, 16> y1(N), y2(N);
+    for (size_t i = 0; i < N; ++i) y1[i] = startvec ? startvec[i] : 1.0;
+    if (maxit < 0 && tol < 1.0)
+        tvk::report(-2, "No convergence in von Mises eigenvalue computation", maxit);
+
+    double nd = 1.0;
+    bool normalised = false;
+    for (int pass = 0; nd > tol && pass < maxit; ++pass) {
+        tvk::la::matvec(a, y1.get(), y2.get(), nn, nn);
+        double ny = 0.0;
+        for (size_t i = 0; i < N; ++i) ny += y2[i] * y2[i];
+        if (ny == 0.0) break;  // a y1 = 0: y1 is an eigenvector for the eigenvalue 0
+        size_t im = 0;
+        double amax = -1.0;
+        for (size_t i = 0; i < N; ++i) {
+            const double v = std::fabs(y2[i]);
+            if (v > amax) {  // NaN entries are passed over
+                amax = v;
+                im = i;
+            }
+        }
+        const double r = std::sqrt(ny);
+        for (size_t i = 0; i < N; ++i) y2[i] /= r;
+        const double prod = y2[im] * y1[im];
+        const double s = (prod > 0.0 || (prod == 0.0 && !std::signbit(prod))) ? 1.0 : -1.0;
+        double d2 = 0.0;
+        for (size_t i = 0; i < N; ++i) {
+            const double t = y2[i] - s * y1[i];
+            d2 += t * t;
+        }
+        nd = std::sqrt(d2);
+        std::memcpy(y1.get(), y2.get(), N * sizeof(double));
+        normalised = true;
+    }
+    if (!normalised) {
+        const double r = std::sqrt(dot(y1.get(), y1.get(), N));
+        if (r == 0.0) {
+            tvk::report(-3, "Power iteration start vector is zero", nn);
+            std::fill(eigenvec, eigenvec + N, 0.0);
+            return;
+        }
+        for (size_t i = 0; i < N; ++i) y1[i] /= r;
+    }
+    std::memcpy(eigenvec, y1.get(), N * sizeof(double));
+    tvk::la::matvec(a, y1.get(), y2.get(), nn, nn);
+    *eigenval = dot(y1.get(), y2.get(), N);
+}
+
+// Conjugate-gradient solution of a x = b for a symmetric positive definite a(m,m), started at
+// x0. xgrad accumulates the steps from zero: it is the correction to x0 (the solution when
+// x0 = 0). A start residual below the tolerance gives xgrad = 0 at once; a search direction
+// with p.Ap = 0 (a not positive definite) ends the iteration with a report.
+void ConjugateGradient(double* xgrad, const double* a, const double* b, const double* x0,
+                       const int* n, const int* m) {
+    const int mm = *m;
+    if (mm < 1) return;
+    const size_t M = count(mm);
+    std::fill(xgrad, xgrad + M, 0.0);
+    if (*n != mm) {
+        tvk::report(-3, "Conjugate gradient needs a square matrix", *n, mm);
+        return;
+    }
+    Scratch<double, 16> r(M), p(M), ap(M);
+    tvk::la::matvec(a, x0, ap.get(), mm, mm);
+    for (size_t i = 0; i < M; ++i) r[i] = b[i] - ap[i];
+    std::memcpy(p.get(), r.get(), M * sizeof(double));
+    double rs_old = dot(r.get(), r.get(), M);
+    if (std::sqrt(rs_old) < 1e-10) return;
+    for (int it = 0; it < mm; ++it) {
+        tvk::la::matvec(a, p.get(), ap.get(), mm, mm);
+        const double pap = dot(p.get(), ap.get(), M);
+        if (pap == 0.0) {
+            tvk::report(-2, "Conjugate gradient breakdown: p.Ap = 0", it + 1, mm);
+            return;
+        }
+        const double alpha = rs_old / pap;
+        for (size_t i = 0; i < M; ++i) {
+            xgrad[i] += alpha * p[i];
+            r[i] -= alpha * ap[i];
+        }
+        const double rs_new = dot(r.get(), r.get(), M);
+        if (std::sqrt(rs_new) < 1e-10) return;
+        const double beta = rs_new / rs_old;
+        for (size_t i = 0; i < M; ++i) p[i] = r[i] + beta * p[i];
+        rs_old = rs_new;
+    }
+}
+
+// =============================================================================================
+// Products
+// =============================================================================================
+
+void MatrixProduct(const double* a, const double* b, double* c, const int* l, const int* n,
+                   const int* m) {
+    tvk::la::matmul(a, b, c, *l, *n, *m);
+}
+
+void MatrixVectorProduct(const double* a, const double* b, double* c, const int* n,
+                         const int* m) {
+    tvk::la::matvec(a, b, c, *n, *m);
+}
+
+// c(j) = sum_k a(k) b(k,j); zero entries of b are skipped.
+void VectorMatrixProduct(const double* a, const double* b, double* c, const int* n,
+                         const int* m) {
+    const size_t N = count(*n), M = count(*m);
+    for (size_t j = 0; j < N; ++j) {
+        double s = 0.0;
+        const double* bj = b + j * M;
+        for (size_t k = 0; k < M; ++k)
+            if (bj[k] != 0.0) s += a[k] * bj[k];
+        c[j] = s;
+    }
+}
+
+// c = S b with S symmetric, its upper triangle packed row by row in a (m >= n(n+1)/2 values).
+void LUMatrixVectorProduct(const double* a, const double* b, double* c, const int* m,
+                           const int* n) {
+    const size_t N = count(*n);
+    std::fill(c, c + N, 0.0);
+    if (static_cast<long long>(*m) < static_cast<long long>(N * (N + 1) / 2)) {
+        tvk::report(-3, "Packed symmetric matrix is shorter than n(n+1)/2", *m, *n);
+        return;
+    }
+    size_t off = 0;  // position of S(i,i)
+    for (size_t i = 0; i < N; ++i) {
+        c[i] += a[off] * b[i];
+        for (size_t j = i + 1; j < N; ++j) {
+            const double sij = a[off + (j - i)];
+            c[j] += b[i] * sij;
+            c[i] += sij * b[j];
+        }
+        off += N - i;
+    }
+}
+
+void HadamardProduct(const double* a, const double* b, double* c, const int* l, const int* n) {
+    const size_t T = count(*l, *n);
+    for (size_t i = 0; i < T; ++i) c[i] = (a[i] != 0.0 && b[i] != 0.0) ? a[i] * b[i] : 0.0;
+}
+
+// Element-wise quotient; 0 wherever a or b is 0 (so a division by zero yields 0).
+void HadamardDivision(const double* a, const double* b, double* c, const int* l, const int* n) {
+    const size_t T = count(*l, *n);
+    for (size_t i = 0; i < T; ++i) c[i] = (a[i] != 0.0 && b[i] != 0.0) ? a[i] / b[i] : 0.0;
+}
+
+// ab((i-1) pb + r, (j-1) qb + s) = a(i,j) b(r,s); every entry is written.
+void KroneckerProduct(const double* a, const double* b, double* ab, const int* ma, const int* na,
+                      const int* pb, const int* qb) {
+    const size_t MA = count(*ma), NA = count(*na), PB = count(*pb), QB = count(*qb);
+    const size_t rows = MA * PB;
+    for (size_t j = 0; j < NA; ++j)
+        for (size_t s = 0; s < QB; ++s) {
+            double* col = ab + (j * QB + s) * rows;
+            for (size_t i = 0; i < MA; ++i) {
+                const double aij = a[i + j * MA];
+                for (size_t r = 0; r < PB; ++r) col[i * PB + r] = aij * b[r + s * PB];
+            }
+        }
+}
+
+void DyadenProduct(const double* a, const double* b, double* c, const int* m, const int* n) {
+    const size_t M = count(*m), N = count(*n);
+    for (size_t j = 0; j < N; ++j)
+        for (size_t i = 0; i < M; ++i) c[i + j * M] = a[i] * b[j];
+}
+
+void DotProduct(const double* a, const double* b, double* c, const int* l) {
+    *c = dot(a, b, count(*l));
+}
+
+void CrossProduct(const double* a, const double* b, double* c) {
+    const double c0 = a[1] * b[2] - a[2] * b[1];
+    const double c1 = a[2] * b[0] - a[0] * b[2];
+    const double c2 = a[0] * b[1] - a[1] * b[0];
+    c[0] = c0;
+    c[1] = c1;
+    c[2] = c2;
+}
+
+void ScalarTripleProduct(const double* a, const double* b, const double* c, double* d) {
+    double bxc[3];
+    CrossProduct(b, c, bxc);
+    *d = dot(a, bxc, 3);
+}
+
+void VectorTripleProduct(const double* a, const double* b, const double* c, double* d) {
+    double bxc[3];
+    CrossProduct(b, c, bxc);
+    CrossProduct(a, bxc, d);
+}
+
+// =============================================================================================
+// In-place sums, differences, scaling and accumulation
+// =============================================================================================
+
+namespace {
+inline void add(double* a, const double* b, size_t n) {
+    for (size_t i = 0; i < n; ++i) a[i] += b[i];
+}
+inline void sub(double* a, const double* b, size_t n) {
+    for (size_t i = 0; i < n; ++i) a[i] -= b[i];
+}
+// Entries equal to 0 stay 0, also for an infinite or NaN factor.
+inline void amplify(double* a, double c, size_t n) {
+    for (size_t i = 0; i < n; ++i)
+        if (a[i] != 0.0) a[i] *= c;
+}
+inline void axpy(double* a, const double* b, double c, size_t n) {
+    for (size_t i = 0; i < n; ++i) a[i] += c * b[i];
+}
+}  // namespace
+
+void VectorSum(double* a, const double* b, const int* n) { add(a, b, count(*n)); }
+void VectorSub(double* a, const double* b, const int* n) { sub(a, b, count(*n)); }
+void MatrixSum(double* a, const double* b, const int* n, const int* m) { add(a, b, count(*n, *m)); }
+void MatrixSub(double* a, const double* b, const int* n, const int* m) { sub(a, b, count(*n, *m)); }
+void VectorAmplify(double* a, const double* c, const int* n) { amplify(a, *c, count(*n)); }
+void MatrixAmplify(double* a, const double* c, const int* n, const int* m) {
+    amplify(a, *c, count(*n, *m));
+}
+void VectorScalarMultiplication(double* a, const double* b, const double* c, const int* n) {
+    axpy(a, b, *c, count(*n));
+}
+void MatrixScalarMultiplication(double* a, const double* b, const double* c, const int* n,
+                                const int* m) {
+    axpy(a, b, *c, count(*n, *m));
+}
+
+// c = f a + (1 - f) b with f = alpha clamped to [0, 1].
+void MatrixShrinkage(const double* a, const double* b, double* c, const double* alpha,
+                     const int* n, const int* m) {
+    const double f = std::min(std::max(*alpha, 0.0), 1.0);
+    const size_t T = count(*n, *m);
+    for (size_t i = 0; i < T; ++i) c[i] = f * a[i] + (1.0 - f) * b[i];
+}
+
+// =============================================================================================
+// Rearrangements and running sums
+// =============================================================================================
+
+void MatrixSymmetrize(const double* a, double* sym, const int* n) {
+    const size_t N = count(*n);
+    if (overlap(sym, N * N, a, N * N)) {  // in place: pair the entries symmetrically
+        for (size_t j = 0; j < N; ++j)
+            for (size_t i = 0; i <= j; ++i) {
+                const double v = (a[i + j * N] + a[j + i * N]) / 2.0;
+                sym[i + j * N] = v;
+                sym[j + i * N] = v;
+            }
+        return;
+    }
+    for (size_t j = 0; j < N; ++j)
+        for (size_t i = 0; i < N; ++i) sym[i + j * N] = (a[i + j * N] + a[j + i * N]) / 2.0;
+}
+
+void MatrixTranspose(const double* a, double* b, const int* n, const int* m) {
+    const size_t N = count(*n), M = count(*m);
+    for (size_t j = 0; j < M; ++j)
+        for (size_t i = 0; i < N; ++i) b[j + i * M] = a[i + j * N];
+}
+
+// k >= 0: diag(i) = a(i, i+k); k < 0: diag(i) = a(i+|k|, i); i = 1 .. n-|k|; nothing is written
+// when |k| >= n.
+void MatrixDiagonal(double* diag, const double* a, const int* k, const int* n) {
+    const long long N = *n > 0 ? *n : 0;
+    const long long kk = *k;
+    const long long ak = kk < 0 ? -kk : kk;
+    if (ak >= N) return;
+    for (long long i = 0; i < N - ak; ++i) {
+        const long long r = kk >= 0 ? i : i + ak;
+        const long long c = kk >= 0 ? i + ak : i;
+        diag[i] = a[r + c * N];
+    }
+}
+
+void CumulativeSum(double* csum, const double* a, const int* n, const double* seed) {
+    double s = seed ? *seed : 0.0;
+    const size_t N = count(*n);
+    for (size_t i = 0; i < N; ++i) {
+        s += a[i];
+        csum[i] = s;
+    }
+}
+
+void CumulativeProduct(double* cprod, const double* a, const int* n, const double* seed) {
+    double s = seed ? *seed : 1.0;
+    const size_t N = count(*n);
+    for (size_t i = 0; i < N; ++i) {
+        s *= a[i];
+        cprod[i] = s;
+    }
+}

@@ -1,0 +1,474 @@
+// Matrix repair (positive semidefinite projection, nearest SPD and correlation matrices) and
+// matrix measures (positive-definiteness test, minors, trace, norms, Householder matrix, modal
+// assurance criterion). Built on the LAPACK wrappers of linalg.cpp.
+#include "matrix_repair.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstring>
+
+#include "errors.h"
+#include "lapack.h"
+#include "linalg.h"
+
+namespace {
+
+using std::size_t;
+using tvk::la::Scratch;
+using Buf = Scratch<double, 64>;
+
+inline size_t count(int n) { return n > 0 ? static_cast<size_t>(n) : 0; }
+
+// The repair loops shift a matrix until its Cholesky factor exists. The shift grows with the
+// square of the pass number, so a finite matrix is repaired within a few passes; the limit
+// guards against inputs where the shift cannot win (non-finite values, or a smallest eigenvalue
+// that is slightly positive while the factorisation still fails, which makes the shift negative).
+constexpr int kRepairPasses = 200;
+
+bool all_finite(const double* x, size_t n) {
+    for (size_t i = 0; i < n; ++i)
+        if (!std::isfinite(x[i])) return false;
+    return true;
+}
+
+void symmetrize(const double* a, double* s, size_t n) {
+    for (size_t j = 0; j < n; ++j)
+        for (size_t i = 0; i < n; ++i) s[i + j * n] = (a[i + j * n] + a[j + i * n]) / 2.0;
+}
+
+bool cholesky_ok(const double* a, int n) {
+    Buf c(count(n) * count(n));
+    CholeskyFactorization(a, c.get(), &n);
+    return !tvk::la::chol_failed(c.get(), n);
+}
+
+double smallest_eigenvalue(const double* a, int n) {
+    Scratch<double, 16> d(count(n));
+    MatrixEigenvalues(a, d.get(), &n);
+    return d[0];
+}
+
+double max_entry(const double* x, size_t n) {
+    double m = x[0];
+    for (size_t i = 1; i < n; ++i)
+        if (x[i] > m) m = x[i];
+    return m;
+}
+
+// Frobenius norm of a - b.
+double diff_norm(const double* a, const double* b, size_t n) {
+    Buf d(n);
+    for (size_t i = 0; i < n; ++i) d[i] = a[i] - b[i];
+    return tvk::la::norm2(d.get(), static_cast<long>(n));
+}
+
+// Singular values of x(m,n) in descending order into sv (min(m,n) values). dgesvd is asked for
+// the values only (jobu = jobvt = "N"), which uses the dqds algorithm instead of the QR sweeps
+// that run when vectors are wanted: the values agree with those of SingularValueDecomposition
+// to rounding (relative accuracy), not always in the last bit.
+void singular_values(const double* x, double* sv, int m, int n) {
+    const size_t M = count(m), N = count(n);
+    Buf w(M * N);
+    std::memcpy(w.get(), x, M * N * sizeof(double));
+    int info = 0, one = 1;
+    double q = 0.0, du = 0.0, dv = 0.0;
+    const int query = -1;
+    dgesvd_("N", "N", &m, &n, w.get(), &m, sv, &du, &one, &dv, &one, &q, &query, &info, 1, 1);
+    const int lwork = std::max(1, static_cast<int>(q));
+    Scratch<double, 512> work(static_cast<size_t>(lwork));
+    dgesvd_("N", "N", &m, &n, w.get(), &m, sv, &du, &one, &dv, &one, work.get(), &lwork, &info, 1,
+            1);
+}
+
+}  // namespace
+
+namespace tvk::la {
+
+// Square root of the sum of squares. Entries beyond about 1e154 (or below 1e-154) would make the
+// plain sum overflow (underflow); such vectors are summed again scaled by their largest entry,
+// which gives the same value to rounding wherever the plain sum is representable.
+double norm2(const double* x, long n) {
+    double s = 0.0;
+    for (long i = 0; i < n; ++i) s += x[i] * x[i];
+    if (s < 1e300 && s > 1e-290) return std::sqrt(s);
+    if (s == 0.0 || std::isnan(s)) {
+        bool any = false;
+        for (long i = 0; i < n && !any; ++i) any = x[i] != 0.0;
+        if (!any || std::isnan(s)) return std::sqrt(s);
+    }
+    double amax = 0.0;
+    for (long i = 0; i < n; ++i) amax = std::max(amax, std::fabs(x[i]));
+    if (std::isinf(amax)) return amax;
+    double t = 0.0;
+    for (long i = 0; i < n; ++i) {
+        const double v = x[i] / amax;
+        t += v * v;
+    }
+    return amax * std::sqrt(t);
+}
+
+}  // namespace tvk::la
+
+// =============================================================================================
+// Repair
+// =============================================================================================
+
+// Projection onto the positive semidefinite cone: s = (a + a^T)/2 = V diag(lambda) V^T, negative
+// eigenvalues set to 0, ppd = V diag(lambda) V^T (zero eigenvalues and zero entries of V skipped
+// as in the matrix product).
+void GetProjectedSPD(double* ppd, const double* a, const int* n) {
+    const int nn = *n;
+    const size_t N = count(nn);
+    std::fill(ppd, ppd + N * N, 0.0);
+    if (N == 0) return;
+    Buf s(N * N), v(N * N);
+    Scratch<double, 16> lam(N);
+    symmetrize(a, s.get(), N);
+    std::fill(lam.get(), lam.get() + N, -1.0);  // request the eigenvalues
+    MatrixEigenVectors(s.get(), v.get(), &nn, lam.get());
+    for (size_t k = 0; k < N; ++k)
+        if (lam[k] < 0.0) lam[k] = 0.0;
+    for (size_t j = 0; j < N; ++j)
+        for (size_t k = 0; k < N; ++k) {
+            const double vjk = v[j + k * N];
+            if (lam[k] == 0.0 || vjk == 0.0) continue;
+            for (size_t i = 0; i < N; ++i) ppd[i + j * N] += (v[i + k * N] * lam[k]) * vjk;
+        }
+}
+
+namespace {
+
+// Nearest symmetric positive definite matrix (Higham 1988, "Computing a nearest symmetric
+// positive semidefinite matrix", Linear Algebra Appl. 103): b = (a + a^T)/2, h = V S V^T the
+// symmetric polar factor of b from its SVD, pd = (b + h)/2 symmetrised; then, while the Cholesky
+// factor fails, pd = pd + (eps - lambda_min k^2) I on pass k. Returns false (with a report)
+// when the pass limit is reached or values are not finite; pd then holds the last matrix.
+bool nearest_spd(double* pd, const double* a, int nn) {
+    const size_t N = count(nn);
+    Buf b(N * N);
+    symmetrize(a, b.get(), N);
+    if (!all_finite(b.get(), N * N)) {
+        std::memcpy(pd, b.get(), N * N * sizeof(double));
+        tvk::report(-2, "Nearest SPD matrix not found: non-finite entries", nn);
+        return false;
+    }
+    Buf u(N * N), s(N * N), vt(N * N), h(N * N);
+    SingularValueDecomposition(b.get(), u.get(), s.get(), vt.get(), &nn, &nn);
+    // h(i,j) = sum_k V(i,k) s_k V(j,k) with V = vt^T.
+    std::fill(h.get(), h.get() + N * N, 0.0);
+    for (size_t j = 0; j < N; ++j)
+        for (size_t k = 0; k < N; ++k) {
+            const double sk = s[k + k * N];
+            const double vjk = vt[k + j * N];
+            if (sk == 0.0 || vjk == 0.0) continue;
+            for (size_t i = 0; i < N; ++i) h[i + j * N] += (vt[k + i * N] * sk) * vjk;
+        }
+    Buf t(N * N);
+    for (size_t i = 0; i < N * N; ++i) t[i] = (b[i] + h[i]) / 2.0;
+    symmetrize(t.get(), pd, N);
+    for (int k = 1;; ++k) {
+        if (cholesky_ok(pd, nn)) return true;
+        const double lmin = smallest_eigenvalue(pd, nn);
+        if (k >= kRepairPasses || !std::isfinite(lmin)) {
+            tvk::report(-2, "Nearest SPD matrix not found within the pass limit", k, nn, lmin);
+            return false;
+        }
+        const double shift = tvk::eps - lmin * static_cast<double>(k) * static_cast<double>(k);
+        for (size_t i = 0; i < N; ++i) pd[i + i * N] += shift;
+    }
+}
+
+// One run of the nearest correlation matrix with a given correlation kind; see
+// GetNearestCorrelationMatrix.
+void nearest_correlation(double* corr, const double* a, int nn, const double* w, double xtol,
+                         int maxiteration, int kind) {
+    const size_t N = count(nn), T = N * N;
+    std::fill(corr, corr + T, 0.0);
+    Buf whalf(T), x(T), y(T), xold(T), yold(T), r(T), ds(T), wr(T), p(T);
+    for (size_t j = 0; j < N; ++j)
+        for (size_t i = 0; i < N; ++i) whalf[i + j * N] = std::sqrt(w[i] * w[j]);
+    if (!all_finite(a, T) || !all_finite(whalf.get(), T)) {
+        tvk::report(-2, "Nearest correlation matrix: non-finite entries or negative weights", nn);
+        return;
+    }
+    // Alternating projections with Dykstra's correction (Higham 2002, "Computing the nearest
+    // correlation matrix - a problem from finance", IMA J. Numer. Anal. 22, algorithm 3.3),
+    // weighted by W^(1/2) on both sides.
+    std::fill(ds.get(), ds.get() + T, 0.0);
+    std::memcpy(x.get(), a, T * sizeof(double));
+    std::memcpy(y.get(), a, T * sizeof(double));
+    const int nl = nn;
+    for (int pass = 1;; ++pass) {
+        if (pass > maxiteration) {
+            // corr stays 0; the report tells the caller that it is no result.
+            tvk::report(-2, "Nearest correlation matrix: no convergence within maxiter passes",
+                        maxiteration, nn);
+            return;
+        }
+        std::memcpy(xold.get(), x.get(), T * sizeof(double));
+        for (size_t i = 0; i < T; ++i) r[i] = y[i] - ds[i];
+        HadamardProduct(whalf.get(), r.get(), wr.get(), &nl, &nl);
+        GetProjectedSPD(p.get(), wr.get(), &nn);
+        HadamardDivision(p.get(), whalf.get(), x.get(), &nl, &nl);
+        for (size_t i = 0; i < T; ++i) ds[i] = x[i] - r[i];
+        std::memcpy(yold.get(), y.get(), T * sizeof(double));
+        std::memcpy(y.get(), x.get(), T * sizeof(double));
+        for (size_t i = 0; i < N; ++i) y[i + i * N] = 1.0;
+        const double nx = tvk::la::norm2(x.get(), static_cast<long>(T));
+        const double ny = tvk::la::norm2(y.get(), static_cast<long>(T));
+        const double rx = diff_norm(x.get(), xold.get(), T) / nx;
+        const double ry = diff_norm(y.get(), yold.get(), T) / ny;
+        const double rxy = diff_norm(y.get(), x.get(), T) / ny;
+        // A NaN ratio (for example a zero x) counts as not converged.
+        if (rx <= xtol && ry <= xtol && rxy <= xtol) break;
+    }
+    // Shift the diagonal, take the nearest SPD matrix and bring its largest entry back to 1.
+    const double m = max_entry(x.get(), T);
+    for (size_t i = 0; i < N; ++i) x[i + i * N] -= (m - 1.0) * static_cast<double>(nn);
+    nearest_spd(y.get(), x.get(), nn);
+    const double m2 = max_entry(y.get(), T);
+    for (size_t i = 0; i < N; ++i) y[i + i * N] += 1.0 - m2;
+
+    if (kind == 1 || kind == 2) {
+        // Rank correlations to Pearson: Spearman rho -> 2 sin(pi rho / 6), Kendall tau ->
+        // sin(pi tau / 2); the result is the Pearson repair of the transformed matrix.
+        for (size_t i = 0; i < T; ++i)
+            y[i] = kind == 1 ? 2.0 * std::sin(0.5235987755982988 * y[i])
+                             : std::sin(1.5707963267948966 * y[i]);
+        nearest_correlation(corr, y.get(), nn, w, xtol, maxiteration, 0);
+        return;
+    }
+    // Shrink towards the identity until the Cholesky factor exists.
+    Buf eye(T);
+    std::fill(eye.get(), eye.get() + T, 0.0);
+    for (size_t i = 0; i < N; ++i) eye[i + i * N] = 1.0;
+    for (int k = 1;; ++k) {
+        if (cholesky_ok(y.get(), nn)) break;
+        const double lambda = std::fabs(smallest_eigenvalue(y.get(), nn));
+        if (k >= kRepairPasses || !std::isfinite(lambda)) {
+            tvk::report(-2, "Nearest correlation matrix: shrinkage pass limit reached", k, nn,
+                        lambda);
+            break;
+        }
+        const double alpha =
+            1.0 - (lambda * static_cast<double>(k) * static_cast<double>(k) + tvk::eps);
+        MatrixShrinkage(y.get(), eye.get(), y.get(), &alpha, &nl, &nl);
+    }
+    std::memcpy(corr, y.get(), T * sizeof(double));
+}
+
+}  // namespace
+
+void GetNearestSPD(double* pd, const double* a, const int* n) {
+    const size_t N = count(*n);
+    if (N == 0) return;
+    nearest_spd(pd, a, *n);
+}
+
+// Nearest correlation matrix: weighted alternating projections with a correction term, then a
+// diagonal shift, the nearest SPD matrix and a shrinkage towards the identity so that the
+// result is positive definite. cflag: 0 Pearson, 1 Spearman, 2 Kendall (negative counts as 0,
+// above 2 as Pearson). A run that does not converge within maxiter passes returns the zero
+// matrix with a report.
+void GetNearestCorrelationMatrix(double* corr, const double* a, const int* n,
+                                 const double* weights, const double* tol, const int* maxiter,
+                                 const int* cflag) {
+    const int nn = *n;
+    const size_t N = count(nn);
+    if (N == 0) return;
+    const int kind = cflag ? std::max(*cflag, 0) : 0;
+    const int maxiteration = maxiter ? std::max(*maxiter, 1) : 100;
+    const double xtol = (tol && *tol > 0.0) ? std::max(*tol, tvk::eps)
+                                            : static_cast<double>(nn) * tvk::eps;
+    Scratch<double, 16> w(N);
+    bool given = false;
+    if (weights)
+        for (size_t i = 0; i < N; ++i)
+            if (weights[i] != -1.0) given = true;
+    for (size_t i = 0; i < N; ++i) w[i] = given ? weights[i] : 1.0;
+    nearest_correlation(corr, a, nn, w.get(), xtol, maxiteration, kind);
+}
+
+// Frobenius distance of x to its nearest SPD matrix; 0 when x has a Cholesky factor.
+double GetNearestPDNorm(const double* x, const int* n) {
+    const int nn = *n;
+    const size_t N = count(nn);
+    if (N == 0 || cholesky_ok(x, nn)) return 0.0;
+    Buf pd(N * N);
+    nearest_spd(pd.get(), x, nn);
+    return diff_norm(x, pd.get(), N * N);
+}
+
+// True when every eigenvalue exceeds the tolerance (default 1e-8) and the LU determinant is
+// positive. Both tests always run, so a singular x leaves the LU report in the error record.
+int IsPositiveDefinite(const double* x, const int* n, const double* tolerance) {
+    const int nn = *n;
+    const size_t N = count(nn);
+    const double tl = tolerance ? *tolerance : 1e-8;
+    bool ok = true;
+    if (N > 0) {
+        Scratch<double, 16> d(N);
+        MatrixEigenvalues(x, d.get(), &nn);
+        for (size_t i = 0; i < N; ++i)
+            if (!(d[i] > tl)) ok = false;
+    }
+    double lud = 0.0;
+    LUFactDeterminant(&lud, x, &nn);
+    return (ok && lud > 0.0) ? 1 : 0;
+}
+
+// =============================================================================================
+// Minors, cofactor, trace
+// =============================================================================================
+
+// Leading principal minor of order i of sm(k,k): sm(1,1) for order 1, else the LU determinant
+// of the leading i x i block. An order outside 1..k is refused (report, 0).
+double GetPrincipleMinor(const double* sm, const int* i, const int* k) {
+    const int ii = *i, kk = *k;
+    if (ii < 1 || ii > kk) {
+        tvk::report(-3, "Principal minor order out of range", ii, kk);
+        return 0.0;
+    }
+    if (ii == 1) return sm[0];
+    const size_t I = count(ii), K = count(kk);
+    Buf blk(I * I);
+    for (size_t c = 0; c < I; ++c)
+        for (size_t r = 0; r < I; ++r) blk[r + c * I] = sm[r + c * K];
+    double lud = 0.0;
+    LUFactDeterminant(&lud, blk.get(), &ii);
+    return lud;
+}
+
+// Determinant of sm(k,k) without row i and column j (the rest kept in column order). The row
+// and column are removed by position, so an entry that equals any marker value stays.
+double GetFirstMinor(const double* sm, const int* i, const int* j, const int* k) {
+    const int ii = *i, jj = *j, kk = *k;
+    if (ii < 1 || ii > kk || jj < 1 || jj > kk) {
+        tvk::report(-3, "First minor row or column out of range", ii, jj);
+        return 0.0;
+    }
+    const size_t K = count(kk), R = K - 1;
+    Buf sub(R * R);
+    size_t q = 0;
+    for (size_t c = 0; c < K; ++c) {
+        if (c + 1 == static_cast<size_t>(jj)) continue;
+        for (size_t r = 0; r < K; ++r)
+            if (r + 1 != static_cast<size_t>(ii)) sub[q++] = sm[r + c * K];
+    }
+    const int order = kk - 1;
+    double lud = 0.0;
+    LUFactDeterminant(&lud, sub.get(), &order);
+    return lud;
+}
+
+double GetCofactor(const double* mij, const int* i, const int* j) {
+    // Parity of i + j without overflow.
+    return ((*i ^ *j) & 1) ? -*mij : *mij;
+}
+
+double Trace(const double* x, const int* n) {
+    const size_t N = count(*n);
+    double s = 0.0;
+    for (size_t i = 0; i < N; ++i) s += x[i + i * N];
+    return s;
+}
+
+// =============================================================================================
+// Norms
+// =============================================================================================
+
+double VectorNorm(const double* x, const int* n) {
+    return tvk::la::norm2(x, static_cast<long>(count(*n)));
+}
+
+double MatrixNorm(const double* x, const int* n, const int* m) {
+    return tvk::la::norm2(x, static_cast<long>(count(*n) * count(*m)));
+}
+
+namespace {
+// (sum |x_i|^p)^(1/p) with p raised to at least the smallest normal double.
+double lp(const double* x, size_t n, double p) {
+    p = std::max(p, tvk::tiny);
+    double s = 0.0;
+    for (size_t i = 0; i < n; ++i) s += std::pow(std::fabs(x[i]), p);
+    return std::pow(s, 1.0 / p);
+}
+
+// Singular values of x(m,n); returns their count (0 for an empty matrix).
+size_t sigma(const double* x, int m, int n, Scratch<double, 16>& sv) {
+    const size_t K = std::min(count(m), count(n));
+    if (K == 0) return 0;
+    singular_values(x, sv.get(), m, n);
+    return K;
+}
+}  // namespace
+
+double LpVectorNorm(const double* x, const double* p, const int* n) {
+    return lp(x, count(*n), *p);
+}
+
+double LpMatrixNorm(const double* x, const double* p, const int* n, const int* m) {
+    return lp(x, count(*n) * count(*m), *p);
+}
+
+// Largest singular value (0 for an empty matrix).
+double SpectralNorm(const double* x, const int* m, const int* n) {
+    Scratch<double, 16> sv(std::min(count(*m), count(*n)));
+    const size_t K = sigma(x, *m, *n, sv);
+    return K ? sv[0] : 0.0;
+}
+
+// Sum of the singular values (0 for an empty matrix).
+double NuclearNorm(const double* x, const int* m, const int* n) {
+    Scratch<double, 16> sv(std::min(count(*m), count(*n)));
+    const size_t K = sigma(x, *m, *n, sv);
+    double s = 0.0;
+    for (size_t i = 0; i < K; ++i) s += sv[i];
+    return s;
+}
+
+// (sum sigma_i^p)^(1/p), p raised to at least the smallest normal double.
+double SchattenNorm(const double* x, const double* p, const int* m, const int* n) {
+    Scratch<double, 16> sv(std::min(count(*m), count(*n)));
+    const size_t K = sigma(x, *m, *n, sv);
+    return lp(sv.get(), K, *p);
+}
+
+// =============================================================================================
+// Householder matrix and modal assurance criterion
+// =============================================================================================
+
+// thouse = I - 2 v v^T; v is used as given (a reflector only when it has unit length).
+void GetHouseHolderTransformationMatrix(double* thouse, const double* v, const int* n) {
+    const size_t N = count(*n);
+    for (size_t j = 0; j < N; ++j)
+        for (size_t i = 0; i < N; ++i)
+            thouse[i + j * N] = (i == j ? 1.0 : 0.0) - 2.0 * v[i] * v[j];
+}
+
+// (a.b)^2 / ((a.a)(b.b)); NaN (0/0) for empty or zero vectors.
+double VectorModalAssuranceCriterion(const double* a, const double* b, const int* n) {
+    const size_t N = count(*n);
+    double ab = 0.0, aa = 0.0, bb = 0.0;
+    for (size_t i = 0; i < N; ++i) {
+        ab += a[i] * b[i];
+        aa += a[i] * a[i];
+        bb += b[i] * b[i];
+    }
+    return (ab * ab) / (aa * bb);
+}
+
+// mac(i,j) = criterion between the i-th eigenvector of xs and the j-th eigenvector of ys (columns
+// in ascending eigenvalue order).
+void MatrixModalAssuranceCriterion(const double* xs, const double* ys, double* mac, const int* n) {
+    const int nn = *n;
+    const size_t N = count(nn);
+    std::fill(mac, mac + N * N, -1.0);
+    if (N == 0) return;
+    Buf vx(N * N), vy(N * N);
+    MatrixEigenVectors(xs, vx.get(), &nn, nullptr);
+    MatrixEigenVectors(ys, vy.get(), &nn, nullptr);
+    for (size_t j = 0; j < N; ++j)
+        for (size_t i = 0; i < N; ++i)
+            mac[i + j * N] = VectorModalAssuranceCriterion(vx.get() + i * N, vy.get() + j * N, &nn);
+}
