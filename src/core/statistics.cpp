@@ -1,0 +1,228 @@
+#include "statistics.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdint>
+#include <limits>
+
+#include "errors.h"
+
+namespace {
+
+// Min-max scaling of `total` entries with one minimum and one maximum, NaN passed over; an
+// array without a number scales everything to NaN, a constant one divides by 0.
+void minmax_scale(const double* x, double* z, std::int64_t total) {
+    double lo = std::numeric_limits<double>::quiet_NaN(), hi = lo;
+    for (std::int64_t k = 0; k < total; ++k) {
+        if (std::isnan(x[k])) continue;
+        if (std::isnan(lo) || x[k] < lo) lo = x[k];
+        if (std::isnan(hi) || x[k] > hi) hi = x[k];
+    }
+    for (std::int64_t k = 0; k < total; ++k) z[k] = (x[k] - lo) / (hi - lo);
+}
+
+double dot(const double* a, const double* b, int n) {
+    double s = 0.0;
+    for (int i = 0; i < n; ++i) s += a[i] * b[i];
+    return s;
+}
+
+constexpr double two52 = 4503599627370496.0;  // beyond 2^52 every double is an integer
+
+}  // namespace
+
+TVK_API void VectorNormalize(const double* x, double* z, const int* n) {
+    if (*n > 0) minmax_scale(x, z, *n);
+}
+
+TVK_API void MatrixNormalize(const double* x, double* z, const int* n, const int* m) {
+    if (*n > 0 && *m > 0) minmax_scale(x, z, static_cast<std::int64_t>(*n) * *m);
+}
+
+TVK_API int Monoticity(const double* x, const int* n) {
+    const int m = *n;
+    bool sdec = true, sinc = true, ninc = true, ndec = true;
+    for (int i = 0; i + 1 < m; ++i) {
+        const double a = x[i], b = x[i + 1];
+        sdec = sdec && b < a;
+        sinc = sinc && b > a;
+        ninc = ninc && b <= a;
+        ndec = ndec && b >= a;
+    }
+    // The strictly decreasing test comes first, so a series of fewer than 2 values gives -2;
+    // a constant series is non-increasing before it is non-decreasing.
+    if (sdec) return -2;
+    if (sinc) return 2;
+    if (ninc) return -1;
+    if (ndec) return 1;
+    return 0;
+}
+
+TVK_API double EuclideanDistance(const double* x, const double* y, const int* n) {
+    double s = 0.0;
+    for (int i = 0; i < *n; ++i) s += (x[i] - y[i]) * (x[i] - y[i]);
+    return std::sqrt(s);
+}
+
+// The cosine is clamped to [-1, 1] so that equal vectors give 0 even when rounding puts it
+// slightly above 1.
+TVK_API double EuclideanAngle(const double* x, const double* y, const int* n) {
+    const int m = std::max(*n, 0);
+    const double c = dot(x, y, m) / (std::sqrt(dot(x, x, m)) * std::sqrt(dot(y, y, m)));
+    return std::acos(std::clamp(c, -1.0, 1.0));
+}
+
+TVK_API void GetUnitVector(double* xu, const double* x, const int* n) {
+    const int m = std::max(*n, 0);
+    const double len = std::sqrt(dot(x, x, m));
+    for (int i = 0; i < m; ++i) xu[i] = x[i] / len;
+}
+
+TVK_API double ScalarProjection(const double* a, const double* b, const int* n) {
+    const int m = std::max(*n, 0);
+    const double len = std::sqrt(dot(b, b, m));
+    double s = 0.0;
+    for (int i = 0; i < m; ++i) s += a[i] * (b[i] / len);
+    return s;
+}
+
+TVK_API double MeanAbsoluteError(const double* x, const double* y, const int* n) {
+    double s = 0.0;
+    for (int i = 0; i < *n; ++i) s += std::fabs(x[i] - y[i]);
+    return s / *n;
+}
+
+TVK_API double RootMeanSquareError(const double* x, const double* y, const int* n) {
+    return std::sqrt(1.0 / *n) * EuclideanDistance(x, y, n);
+}
+
+TVK_API double dasinh(const double* x) { return std::log(*x + std::sqrt(*x * *x + 1.0)); }
+TVK_API double dacosh(const double* x) { return std::log(*x + std::sqrt(*x * *x - 1.0)); }
+TVK_API double datanh(const double* x) { return std::log((1.0 + *x) / (1.0 - *x)) / 2.0; }
+TVK_API double dacoth(const double* x) { return std::log((*x + 1.0) / (*x - 1.0)) / 2.0; }
+
+TVK_API double fishertransformation(const double* x, const int* iflag) {
+    if (!iflag || *iflag == -1) return datanh(x);
+    return std::tanh(*x);
+}
+
+// Truncation, not rounding: droundsf(-1.27, 1) = -1.2. Values whose scaled magnitude reaches
+// 2^52 have no fractional digits left at that scale and are returned unchanged.
+TVK_API double droundsf(const double* a, const int* sig) {
+    const double f = sig ? std::pow(10.0, *sig) : 1e8;
+    const double af = *a * f;
+    if (!(std::fabs(af) < two52)) return *a;
+    return std::trunc(af) / f;
+}
+
+// Deliberately not the ceiling: the integer part plus one, so whole numbers move up by one
+// (2.0 gives 3.0) and negative values move toward zero first (-1.5 gives 0.0).
+TVK_API double dceil(const double* a) {
+    if (!(std::fabs(*a) < two52)) return *a + 1.0;
+    return std::trunc(*a) + 1.0;
+}
+
+TVK_API double trapezoidintegration(const double* x, const int* nx, const double* y,
+                                    const int* ny) {
+    const int n = *nx;
+    if (n < 2) return 0.0;
+    if (*ny < n) {
+        tvk::report(-2, "trapezoidintegration: y is shorter than x", n, *ny, 0.0, 0.0,
+                    "trapezoidintegration");
+        return 0.0;
+    }
+    double s = 0.0;
+    for (int i = 0; i + 1 < n; ++i) s += (x[i + 1] - x[i]) * (y[i + 1] + y[i]) / 2.0;
+    return s;
+}
+
+TVK_API void Gradient(double* jac, const double* dy, const double* dx, const int* a, const int* b) {
+    const int na = *a, nb = *b;
+    if (na < 1 || nb < 1) return;
+    for (int j = 0; j < nb; ++j)
+        for (int i = 0; i < na; ++i) {
+            const std::int64_t k = i + static_cast<std::int64_t>(na) * j;
+            jac[k] = dy[k] / dx[j];
+        }
+}
+
+TVK_API void ComplexStepDerivative(double* derivative, const tvk::cplx* y, const tvk::cplx* x, const int* n) {
+    for (int i = 0; i < *n; ++i) derivative[i] = y[i].imag() / x[i].imag();
+}
+
+TVK_API void CentralStepDerivative(double* derivative, const double* y, const double* x,
+                                   const int* n) {
+    const int m = *n;
+    if (m < 1) return;
+    if (m == 1) {  // no neighbour to difference with
+        derivative[0] = 0.0;
+        tvk::report(-2, "CentralStepDerivative: at least two points are needed", m, 0, 0.0, 0.0,
+                    "CentralStepDerivative");
+        return;
+    }
+    derivative[0] = (y[1] - y[0]) / (x[1] - x[0]);
+    for (int i = 1; i + 1 < m; ++i) derivative[i] = (y[i + 1] - y[i - 1]) / (x[i + 1] - x[i - 1]);
+    derivative[m - 1] = (y[m - 1] - y[m - 2]) / (x[m - 1] - x[m - 2]);
+}
+
+namespace tvk {
+
+// For n < 0 the generalised coefficient is C(n, k) = (-1)^k C(k - n - 1, k); for m >= 0 the
+// symmetry C(m, k) = C(m, m - k) keeps the recurrence short. The recurrence
+// c_(i+1) = c_i (m - i) / (i + 1) divides exactly at every step (C(m, i) (m - i) =
+// C(m, i + 1) (i + 1)); the product is formed in 128 bits, and once a coefficient leaves the
+// 64-bit range the recurrence goes on in double precision (where it overflows to infinity
+// after at most a few hundred further steps).
+double binomial(std::int64_t n, std::int64_t k) {
+    if (k < 1) return 1.0;
+    double sign = 1.0;
+    std::int64_t m = n;
+    if (n < 0) {
+        m = k - n - 1;
+        if (k % 2 != 0) sign = -1.0;
+    }
+    if (m < k) return 0.0;
+    const std::int64_t j = std::min(k, m - k);
+    std::int64_t c = 1;
+    std::int64_t i = 0;
+    for (; i < j; ++i) {
+        const __int128 q = static_cast<__int128>(c) * (m - i) / (i + 1);
+        if (q > std::numeric_limits<std::int64_t>::max()) break;
+        c = static_cast<std::int64_t>(q);
+    }
+    if (i == j) return sign * static_cast<double>(c);
+    double d = static_cast<double>(c);
+    for (; i < j && std::isfinite(d); ++i)
+        d = d * static_cast<double>(m - i) / static_cast<double>(i + 1);
+    return sign * d;
+}
+
+}  // namespace tvk
+
+TVK_API double PascalTriangle(const int* n, const int* k) { return tvk::binomial(*n, *k); }
+
+TVK_API double EffectiveArcLength(const double* oa, const double* ob, const double* curvature,
+                                  const int* n) {
+    const double chord = EuclideanDistance(oa, ob, n);
+    if (*curvature == 0.0) return chord;
+    const double r = 1.0 / *curvature;
+    return 2.0 * r * std::asin(chord / (2.0 * r));
+}
+
+TVK_API void PolarTransformation(const double* cartesian, double* polar, const int* n,
+                                 const double* phi0) {
+    const int m = *n;
+    if (m < 1) return;
+    if (m < 2) {  // a single coordinate has no angle
+        polar[0] = 0.0;
+        tvk::report(-2, "PolarTransformation: at least two coordinates are needed", m, 0, 0.0,
+                    0.0, "PolarTransformation");
+        return;
+    }
+    const double x = cartesian[0], y = cartesian[1];
+    const double r = std::hypot(x, y);
+    const double phi = (x == 0.0 && y == 0.0) ? (phi0 ? *phi0 : 0.0) : std::atan2(y, x);
+    for (int i = m - 1; i >= 2; --i) polar[i] = cartesian[i];
+    polar[0] = r;
+    polar[1] = phi;
+}
