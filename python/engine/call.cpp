@@ -301,7 +301,10 @@ bool convert_scalar(const Routine& r, const ArgDesc& a, ArgState& s, PyObject* o
     return true;
 }
 
+constexpr int kDirectFlags = NPY_ARRAY_F_CONTIGUOUS | NPY_ARRAY_ALIGNED | NPY_ARRAY_WRITEABLE;
+
 bool compatible(PyArrayObject* a, int tn) {
+    if (PyArray_TYPE(a) == tn && (PyArray_FLAGS(a) & kDirectFlags) == kDirectFlags && PyArray_ISNOTSWAPPED(a)) return true;
     PyArray_Descr* d = PyArray_DESCR(a);
     PyArray_Descr* want = PyArray_DescrFromType(tn);
     bool ok = d->kind == want->kind && d->elsize == want->elsize && PyArray_ISALIGNED(a) &&
@@ -383,6 +386,10 @@ bool fix_dims(const npy_intp* adims, int and_, const std::int64_t* want, int ran
 
 bool declared_dims(const ArgDesc& a, const Env& env, std::int64_t* want, bool need_all) {
     for (int d = 0; d < a.rank(); ++d) {
+        if (a.const_dims[d] >= 0) {
+            want[d] = a.const_dims[d];
+            continue;
+        }
         Value v;
         if (a.dims[d].eval(env, v)) want[d] = v.integer() < 0 ? 0 : v.integer();
         else if (need_all) return false;
@@ -441,6 +448,19 @@ bool convert_array(const Routine& r, const ArgDesc& a, ArgState& s, PyObject* o,
         arr = reinterpret_cast<PyArrayObject*>(c);
     }
     s.arr = arr;
+    // Fast path: the declared rank and every fixed extent already match.
+    if (PyArray_NDIM(arr) == a.rank()) {
+        bool match = true;
+        for (int d = 0; d < a.rank() && match; ++d) {
+            s.dims[d] = PyArray_DIM(arr, d);
+            match = (want[d] < 0 || want[d] == s.dims[d]) && s.dims[d] <= INT32_MAX;
+        }
+        if (match) {
+            s.rank = a.rank();
+            s.ptr = PyArray_DATA(arr);
+            return true;
+        }
+    }
     std::string why;
     if (PyArray_NDIM(arr) > NPY_MAXDIMS || !fix_dims(PyArray_DIMS(arr), PyArray_NDIM(arr), want, a.rank(), s.dims, why)) {
         array_error(r, a, why);

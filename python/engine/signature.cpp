@@ -159,6 +159,18 @@ Signature parse_signature(const std::string& text, bool callback) {
         if (a.intent == Intent::hide && a.def.empty() && a.type != Ty::i4) bad(text, a.name + " is hidden without a default");
     }
 
+    struct NoEnv final : ExprEnv {
+        bool scalar(int, Value&) const override { return false; }
+        bool extent(int, int, std::int64_t&) const override { return false; }
+        bool size(int, std::int64_t&) const override { return false; }
+        bool slen(int, std::int64_t&) const override { return false; }
+    } none;
+    for (ArgDesc& a : s.args)
+        for (const Expr& d : a.dims) {
+            Value v;
+            a.const_dims.push_back(d.constant() && d.eval(none, v) ? std::max<std::int64_t>(v.integer(), 0) : -1);
+        }
+
     // Size arguments: an integer input without a default that stands alone as an extent of an
     // input array takes that extent as its default.
     for (std::size_t k = 0; k < s.args.size(); ++k) {

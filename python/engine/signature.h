@@ -19,6 +19,7 @@ struct ArgDesc {
     Ty type = Ty::f8;
     Intent intent = Intent::in;
     std::vector<Expr> dims;          // empty for a scalar
+    std::vector<std::int64_t> const_dims;  // value of each constant extent, -1 where it varies
     bool optional = false;           // visible and may be omitted
     Expr def;                        // default (optional or hidden)
     std::vector<Expr> checks;
