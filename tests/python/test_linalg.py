@@ -1,0 +1,294 @@
+"""Dense linear algebra, matrix repair and norms through the Python interface: the documented
+examples, property tests against numpy.linalg over random matrices of several sizes, and the
+argument checks that keep the routines inside their arrays."""
+import math
+
+import numpy as np
+import pytest
+
+import _tolvek
+
+m = _tolvek.math
+err = _tolvek.errorhandling
+HUGE = np.finfo(float).max
+SIZES = [1, 2, 3, 4, 6, 7, 10, 25]
+
+
+@pytest.fixture(autouse=True)
+def clean_record():
+    err.rsxerr(1)
+    yield
+    err.rsxerr(1)
+
+
+def errstat():
+    return int(err.errstat)
+
+
+def errtext():
+    return bytes(err.errstring).rstrip(b" \0").decode()
+
+
+def rng(seed):
+    return np.random.default_rng(seed)
+
+
+def regular(g, n):
+    a = g.uniform(-1, 1, (n, n))
+    return a + np.diag(np.where(np.arange(n) % 2, -1.0, 1.0) * n)
+
+
+def spd(g, n):
+    b = g.uniform(-1, 1, (n, n))
+    return b.T @ b + np.eye(n)
+
+
+# --- Inverse and determinants -------------------------------------------------------------
+
+
+@pytest.mark.parametrize("n", SIZES)
+def test_inverse_and_determinants_against_numpy(n):
+    g = rng(n)
+    for _ in range(5):
+        a = regular(g, n)
+        a0 = a.copy()
+        ainv = m.matrixinverse(a)
+        np.testing.assert_allclose(ainv, np.linalg.inv(a), rtol=1e-12, atol=1e-14)
+        np.testing.assert_allclose(a @ ainv, np.eye(n), atol=1e-12)
+        np.testing.assert_array_equal(a, a0)
+        np.testing.assert_allclose(m.lufactdeterminant(a), np.linalg.det(a), rtol=1e-12)
+        if n <= 6:
+            np.testing.assert_allclose(m.determinant(a), np.linalg.det(a), rtol=1e-12)
+    assert errstat() == 0
+
+
+def test_singular_inverse_reports_and_returns():
+    m.matrixinverse(np.array([[1.0, 2.0], [2.0, 4.0]]))
+    assert errstat() == -2
+    assert errtext() == "Matrix inverse becomes numerically singular!"
+
+
+def test_lu_determinant_and_permanent_examples():
+    assert m.lufactdeterminant(np.array([[0.0, 1.0], [1.0, 0.0]])) == -1.0
+    assert m.lufactdeterminant(np.array([[1.0, 2.0], [2.0, 4.0]])) == 0.0
+    assert errstat() == -2
+    assert errtext() == "Singularity in LU-factorization computation"
+    a = np.array([[1.0, 2.0], [3.0, 4.0]])
+    assert m.determinant(a) == -2.0
+    assert m.determinant(a, pdflag=1) == 10.0
+
+
+# --- Eigen, SVD, Cholesky ------------------------------------------------------------------
+
+
+@pytest.mark.parametrize("n", SIZES)
+def test_symmetric_eigen_against_numpy(n):
+    g = rng(100 + n)
+    s = g.uniform(-1, 1, (n, n))
+    s = s + s.T
+    w_ref = np.linalg.eigvalsh(s)
+    z, w = m.matrixeigenvectors(s)
+    np.testing.assert_allclose(w, w_ref, atol=1e-12)
+    np.testing.assert_allclose(m.matrixeigenvalues(s), w_ref, atol=1e-12)
+    np.testing.assert_allclose(z.T @ z, np.eye(n), atol=1e-12)
+    np.testing.assert_allclose(s @ z, z * w, atol=1e-12)
+
+
+def test_eigenvalues_only_on_request():
+    a = np.array([[2.0, 1.0], [1.0, 2.0]])
+    ev = np.array([-1.0, 5.0])
+    z, out = m.matrixeigenvectors(a, eigvals=ev)
+    np.testing.assert_array_equal(out, [-1.0, 5.0])
+    np.testing.assert_array_equal(ev, [-1.0, 5.0])  # copied unless overwrite_eigvals
+    req = np.array([-1.0, -1.0])
+    z, out = m.matrixeigenvectors(a, eigvals=req, overwrite_eigvals=1)
+    np.testing.assert_allclose(req, [1.0, 3.0])  # written in place
+    assert out is req
+
+
+@pytest.mark.parametrize("shape", [(2, 3), (3, 2), (1, 4), (5, 5), (8, 3)])
+def test_svd_against_numpy(shape):
+    g = rng(sum(shape))
+    a = g.uniform(-1, 1, shape)
+    u, s, v = m.singularvaluedecomposition(a)
+    assert u.shape == (shape[0],) * 2 and s.shape == shape and v.shape == (shape[1],) * 2
+    k = min(shape)
+    np.testing.assert_allclose(np.diag(s)[:k], np.linalg.svd(a, compute_uv=False), atol=1e-13)
+    assert np.count_nonzero(s) <= k
+    np.testing.assert_allclose(u @ s @ v, a, atol=1e-13)
+    np.testing.assert_allclose(m.spectralnorm(a), np.linalg.norm(a, 2), rtol=1e-13)
+    np.testing.assert_allclose(m.nuclearnorm(a), np.linalg.norm(a, "nuc"), rtol=1e-13)
+
+
+@pytest.mark.parametrize("n", SIZES)
+def test_cholesky_against_numpy(n):
+    g = rng(200 + n)
+    a = spd(g, n)
+    c = m.choleskyfactorization(a)
+    iu = np.triu_indices(n)
+    np.testing.assert_allclose(c[iu], np.linalg.cholesky(a).T[iu], rtol=1e-12, atol=1e-14)
+    il = np.tril_indices(n, -1)
+    np.testing.assert_array_equal(c[il], a[il])  # the input's strictly lower part
+
+
+def test_cholesky_examples_and_failure_marker():
+    c = m.choleskyfactorization(np.array([[4.0, 2.0], [2.0, 3.0]]))
+    np.testing.assert_allclose(c, [[2.0, 1.0], [2.0, math.sqrt(2.0)]])
+    c = m.choleskyfactorization(np.array([[1.0, 2.0], [2.0, 1.0]]))
+    assert (c == -HUGE).all()
+
+
+# --- Products ---------------------------------------------------------------------------------
+
+
+@pytest.mark.parametrize("l,n,k", [(3, 3, 3), (6, 6, 6), (2, 5, 4), (6, 6, 1), (9, 4, 7)])
+def test_products_against_numpy(l, n, k):
+    g = rng(l * 100 + n * 10 + k)
+    a, b = g.uniform(-1, 1, (l, n)), g.uniform(-1, 1, (n, k))
+    b[0, 0] = 0.0
+    np.testing.assert_allclose(m.matrixproduct(a, b), a @ b, atol=1e-14)
+    np.testing.assert_allclose(m.matrixvectorproduct(a, b[:, 0]), a @ b[:, 0], atol=1e-14)
+    np.testing.assert_allclose(m.vectormatrixproduct(a[0], b), a[0] @ b, atol=1e-14)
+    c = g.uniform(-1, 1, (l, k))
+    for sa in "nNtT":
+        for sb in "nNtx":
+            aa = a if sa in "nN" else np.asfortranarray(a.T)
+            bb = b if sb in "nN" else np.asfortranarray(b.T)
+            d = m.generalmatrixproduct(1.5, aa, bb, -0.5, c, sa, sb, k=n)
+            np.testing.assert_allclose(d, 1.5 * a @ b - 0.5 * c, atol=1e-14)
+
+
+def test_product_zero_and_nan_rules():
+    a = np.array([[1.0, np.nan], [2.0, np.nan]])
+    b = np.array([[1.0, 2.0], [0.0, 0.0]])
+    assert np.isfinite(m.matrixproduct(a, b)).all()
+    np.testing.assert_array_equal(m.hadamarddivision([[1.0, 2.0]], [[0.0, 4.0]]), [[0.0, 0.5]])
+    np.testing.assert_array_equal(m.vectorscalarmultiplication([1.0, 1.0], [2.0, 3.0], 2.0), [5, 7])
+    np.testing.assert_array_equal(m.vectoramplify([0.0, 2.0], np.inf), [0.0, np.inf])
+
+
+def test_in_place_habits_follow_overwrite_flag():
+    a = np.array([1.0, 2.0])
+    out = m.vectorsum(a, [1.0, 1.0])
+    np.testing.assert_array_equal(a, [1.0, 2.0])  # copied by default
+    np.testing.assert_array_equal(out, [2.0, 3.0])
+    out = m.vectorsub(a, [1.0, 1.0], overwrite_a=1)
+    assert out is a
+    np.testing.assert_array_equal(a, [0.0, 1.0])
+
+
+def test_small_helpers():
+    np.testing.assert_array_equal(m.cumulativeproduct([2.0, 3.0, 4.0]), [2, 6, 24])
+    np.testing.assert_array_equal(m.cumulativesum([2.0, 3.0, 4.0], seed=1.0), [3, 6, 10])
+    a = np.arange(1.0, 10.0).reshape(3, 3)
+    np.testing.assert_array_equal(m.matrixdiagonal(a, 1), [a[0, 1], a[1, 2]])
+    np.testing.assert_array_equal(m.matrixdiagonal(a, -2), [a[2, 0]])
+    assert m.matrixdiagonal(a, 5).shape == (0,)
+    g = rng(3)
+    x, y = g.uniform(-1, 1, (2, 3)), g.uniform(-1, 1, (3, 2))
+    np.testing.assert_allclose(m.kroneckerproduct(x, y), np.kron(x, y))
+    np.testing.assert_allclose(m.crossproduct([1.0, 2, 3], [4.0, 5, 6]), np.cross([1, 2, 3], [4, 5, 6]))
+    s = g.uniform(-1, 1, (4, 4))
+    s = s + s.T
+    packed = s[np.triu_indices(4)]  # upper triangle row by row
+    np.testing.assert_allclose(m.lumatrixvectorproduct(packed, x[0, :3].tolist() + [1.0]),
+                               s @ np.array(x[0, :3].tolist() + [1.0]), atol=1e-14)
+
+
+# --- Iterative solvers ----------------------------------------------------------------------
+
+
+def test_power_iteration_and_conjugate_gradient():
+    lam, v = m.poweriteration(np.diag([-3.0, 1.0]))
+    assert lam == pytest.approx(-3.0)
+    np.testing.assert_allclose(np.abs(v), [1.0, 0.0], atol=1e-9)
+    m.poweriteration(np.diag([-3.0, 1.0]), maxiter=1)
+    assert errstat() == 0
+    x = m.conjucategradient([[4.0, 1.0], [1.0, 3.0]], [1.0, 2.0], [0.0, 0.0])
+    np.testing.assert_allclose(x, [1 / 11, 7 / 11], rtol=1e-13)
+    np.testing.assert_array_equal(m.conjucategradient(np.eye(2), [0.0, 0.0], [0.0, 0.0]), [0, 0])
+
+
+@pytest.mark.parametrize("n", [3, 6, 10])
+def test_conjugate_gradient_against_solve(n):
+    a = spd(rng(300 + n), n)
+    b = np.arange(1.0, n + 1)
+    np.testing.assert_allclose(m.conjucategradient(a, b, np.zeros(n)), np.linalg.solve(a, b),
+                               rtol=1e-8)
+
+
+# --- Repair, minors, norms ------------------------------------------------------------------
+
+
+def test_repair_examples():
+    bad = np.array([[1.0, 2.0], [2.0, 1.0]])
+    np.testing.assert_allclose(m.getprojectedspd(bad), np.full((2, 2), 1.5))
+    assert np.linalg.eigvalsh(m.getnearestspd(bad)).min() > 0
+    assert (m.choleskyfactorization(m.getnearestspd(bad)) != -HUGE).any()
+    assert m.getnearestpdnorm(np.eye(2)) == 0.0
+    assert m.ispositivedefinite(np.diag([1.0, 1e-9])) == 0
+    assert m.ispositivedefinite(np.diag([1.0, 1e-9]), tolerance=1e-10) == 1
+
+
+def test_nearest_correlation_matrix():
+    c = np.array([[1.0, 0.3, 0.1], [0.3, 1.0, -0.2], [0.1, -0.2, 1.0]])
+    r = m.getnearestcorrelationmatrix(c)
+    np.testing.assert_allclose(np.diag(r), 1.0, atol=1e-12)
+    np.testing.assert_allclose(r, c, atol=1e-10)
+    bad = np.array([[1.0, 0.9, -0.9], [0.9, 1.0, 0.9], [-0.9, 0.9, 1.0]])
+    r = m.getnearestcorrelationmatrix(bad, maxiter=500)
+    assert np.linalg.eigvalsh(r).min() > 0
+    np.testing.assert_allclose(np.diag(r), 1.0, atol=1e-6)
+    assert errstat() == 0
+    # Not converged: zeros, and a report says so.
+    np.testing.assert_array_equal(m.getnearestcorrelationmatrix(bad, maxiter=1), np.zeros((3, 3)))
+    assert errstat() == -2
+
+
+def test_nearest_spd_ends_on_nan():
+    m.getnearestspd(np.array([[1.0, np.nan], [np.nan, 1.0]]))
+    assert errstat() == -2
+
+
+def test_minors_and_norms():
+    sm = np.array([[1.0, 2, 3], [4, 5, 6], [7, 8, 10]])
+    assert m.getfirstminor(sm, 1, 1) == pytest.approx(2.0)
+    assert m.getprincipleminor(sm, 3) == pytest.approx(np.linalg.det(sm))
+    assert m.getcofactor(3.0, 1, 2) == -3.0
+    assert m.trace(sm) == 16.0
+    assert m.lpvectornorm([3.0, -4.0], 2.0) == pytest.approx(5.0)
+    assert m.lpvectornorm([3.0, -4.0], 1.0) == pytest.approx(7.0)
+    assert m.spectralnorm(np.diag([3.0, -5.0])) == pytest.approx(5.0)
+    assert m.nuclearnorm(np.diag([3.0, -5.0])) == pytest.approx(8.0)
+    g = rng(9)
+    x = g.uniform(-1, 1, (4, 3))
+    assert m.matrixnorm(x) == pytest.approx(np.linalg.norm(x))
+    assert m.schattennorm(x, 2.0) == pytest.approx(np.linalg.norm(x))
+    np.testing.assert_array_equal(m.gethouseholdertransformationmatrix([0.0, 1.0]), np.diag([1.0, -1.0]))
+    assert m.vectormodalassurancecriterion([1.0, 2, 3], [2.0, 4, 6]) == pytest.approx(1.0)
+    assert m.vectormodalassurancecriterion([1.0, 0, 0], [0.0, 1, 0]) == 0.0
+
+
+# --- Argument checks keep the routines inside their arrays ---------------------------------
+
+
+@pytest.mark.parametrize("call", [
+    lambda: m.matrixinverse(np.ones((4, 3))),
+    lambda: m.choleskyfactorization(np.ones((2, 3))),
+    lambda: m.matrixeigenvectors(np.eye(3), eigvals=np.ones(2)),
+    lambda: m.generalmatrixproduct(1.0, np.ones((2, 2)), np.ones((2, 2)), 0.0, np.ones((2, 2)), "n", "n", k=3),
+    lambda: m.lumatrixvectorproduct(np.ones(5), np.ones(3)),
+    lambda: m.matrixproduct(np.ones((2, 3)), np.ones((2, 2))),
+    lambda: m.getfirstminor(np.ones((3, 2)), 1, 1),
+    lambda: m.matrixinverse(np.ones((3, 3)), n=4),
+])
+def test_mismatched_extents_raise(call):
+    with pytest.raises((_tolvek.error, ValueError)):
+        call()
+
+
+def test_empty_and_out_of_range_inputs_do_not_end_the_process():
+    assert m.matrixinverse(np.zeros((0, 0))).shape == (0, 0)
+    assert m.generalmatrixproduct(1.0, np.ones((2, 0)), np.ones((0, 2)), 2.0, np.ones((2, 2)), "x", "?").tolist() == [[2.0, 2.0], [2.0, 2.0]]
+    assert m.getfirstminor(np.eye(3), 4, 1) == 0.0
+    assert errstat() == -3
