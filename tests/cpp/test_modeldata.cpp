@@ -293,7 +293,7 @@ TEST_F(ModelData, ViewOutlivesReleaseAndReallocation) {
 // ---------------------------------------------------------------------------------------------
 // Table access
 
-TEST(Table, AccessorsRefuseEveryIndexOutsideTheExtents) {
+TEST(TableAccess, AccessorsRefuseEveryIndexOutsideTheExtents) {
     Table<double, 3> t;
     EXPECT_EQ(t.at(1, 1, 1), nullptr);  // absent
     EXPECT_EQ(t.get(-7.0, 1, 1, 1), -7.0);
@@ -464,7 +464,7 @@ TEST_F(ModelData, ReportBuildsTheRecordOfALibraryRoutine) {
     EXPECT_EQ(e.errstat, -2);
 }
 
-TEST(Compose, JoinsWithoutTrailingBlanksAndCutsAtEighty) {
+TEST(ComposeMessage, JoinsWithoutTrailingBlanksAndCutsAtEighty) {
     EXPECT_EQ(compose("Cannot process any input file. Execution stops.          ",
                       " Please check paths and your input deck format."),
               "Cannot process any input file. Execution stops. Please check paths and your inpu");
@@ -508,7 +508,7 @@ TEST(ErrorRecordDeathTest, PrintAndStopWritesOneRecordAndExitsWithOne) {
 // ---------------------------------------------------------------------------------------------
 // Trace records, compared with the output of gfortran 12 for `print *, ...`
 
-TEST(Trace, RealFieldsMatchListDirectedOutput) {
+TEST(TraceRecord, RealFieldsMatchListDirectedOutput) {
     const double inf = std::numeric_limits<double>::infinity();
     const struct {
         double x;
@@ -542,7 +542,7 @@ TEST(Trace, RealFieldsMatchListDirectedOutput) {
     EXPECT_EQ(list_int(-2147483647 - 1), "-2147483648");
 }
 
-TEST(Trace, RecordsSeparateItemsAsGfortranDoes) {
+TEST(TraceRecord, RecordsSeparateItemsAsGfortranDoes) {
     auto rec = [](auto build) {
         Trace t;
         build(t);
@@ -566,7 +566,7 @@ TEST(Trace, RecordsSeparateItemsAsGfortranDoes) {
     EXPECT_EQ(rec([](Trace&) {}), "");
 }
 
-TEST(Trace, DestructorWritesTheRecordToStdout) {
+TEST(TraceRecord, DestructorWritesTheRecordToStdout) {
     ::testing::internal::CaptureStdout();
     Trace() << "lab" << 1.5;
     { Trace t; }
