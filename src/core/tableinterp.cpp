@@ -1,0 +1,86 @@
+#include "tableinterp.h"
+
+#include <cmath>
+#include <limits>
+#include <string>
+#include <vector>
+
+#include "errors.h"
+#include "interp/interp.h"
+#include "pchip/pchip.h"
+#include "roots.h"
+
+namespace {
+
+constexpr double not_a_number = std::numeric_limits<double>::quiet_NaN();
+
+int count(const int* n) { return n && *n > 0 ? *n : 0; }
+
+// Every routine reads y with the extent of x; a shorter y is refused (level -3, NaN results).
+bool enough_ordinates(const char* routine, int nx, int ny) {
+    if (ny >= nx) return true;
+    tvk::report(-3, std::string("Fewer ordinates than abscissas in ") + routine, nx, ny);
+    return false;
+}
+
+void fill_nan(double* result, int np) {
+    for (int k = 0; k < np; ++k) result[k] = not_a_number;
+}
+
+// Node derivatives of the monotone cubic interpolant; ends the process on an unusable table.
+std::vector<double> derivatives(int n, const double* x, const double* y) {
+    std::vector<double> d(static_cast<std::size_t>(n > 0 ? n : 0));
+    int ierr = 0;
+    tvk::pchip::dpchez(n, x, y, d.data(), false, nullptr, 0, ierr);
+    return d;
+}
+
+double integral(int n, const double* x, const double* y, double a, double b) {
+    const std::vector<double> d = derivatives(n, x, y);
+    int ierr = 0;
+    return tvk::pchip::dpchqa(n, x, y, d.data(), a, b, ierr);
+}
+
+}  // namespace
+
+TVK_API void nearestinterpolation(double* result, const double* x, const int* nx, const double* y,
+                                  const int* ny, const double* p, const int* np) {
+    const int n = count(nx), m = count(np);
+    if (!enough_ordinates("nearestinterpolation", n, count(ny))) return fill_nan(result, m);
+    tvk::interp::interp_nearest(1, n, x, y, m, p, result);
+}
+
+TVK_API void linearinterpolation(double* result, const double* x, const int* nx, const double* y,
+                                 const int* ny, const double* p, const int* np) {
+    const int n = count(nx), m = count(np);
+    if (!enough_ordinates("linearinterpolation", n, count(ny))) return fill_nan(result, m);
+    tvk::interp::interp_linear(1, n, x, y, m, p, result);
+}
+
+TVK_API void cubichermitianinterpolation(double* result, const double* x, const int* nx,
+                                         const double* y, const int* ny, const double* p,
+                                         const int* np) {
+    const int n = count(nx), m = count(np);
+    if (!enough_ordinates("cubichermitianinterpolation", n, count(ny))) return fill_nan(result, m);
+    const std::vector<double> d = derivatives(n, x, y);
+    bool skip = false;
+    int ierr = 0;  // the count of extrapolated points is not needed
+    tvk::pchip::dpchfe(n, x, y, d.data(), 1, skip, m, p, result, ierr);
+}
+
+TVK_API double cubichermitianintegration(const double* x, const int* nx, const double* y,
+                                         const int* ny, const double* a, const double* b) {
+    const int n = count(nx);
+    if (!enough_ordinates("cubichermitianintegration", n, count(ny))) return not_a_number;
+    return integral(n, x, y, *a, *b);
+}
+
+TVK_API double cubichermitianarclength(const double* x, const int* nx, const double* y,
+                                       const int* ny, const double* a, const double* b) {
+    const int n = count(nx);
+    if (!enough_ordinates("cubichermitianarclength", n, count(ny))) return not_a_number;
+    // Node values of the integrand sqrt(1 + y'^2), integrated through their own interpolant.
+    std::vector<double> w = derivatives(n, x, y);
+    for (double& v : w) v = tvk::partialcurvelength(v);
+    return integral(n, x, w.data(), *a, *b);
+}

@@ -1,0 +1,382 @@
+// Cubic Hermite routines and their error handler.
+#include <gtest/gtest.h>
+
+#include <unistd.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
+#include <functional>
+#include <numeric>
+#include <random>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "pchip/pchip.h"
+#include "pchip/xermsg.h"
+
+namespace {
+
+using namespace tvk::pchip;
+
+// Runs fn in a child process with standard output sent to a file; expects the child to end
+// with `status` (fn returning normally ends it with 0) and returns what it printed.
+std::string child_output(const std::function<void()>& fn, int status) {
+    char path[] = "/tmp/tvk_pchip_XXXXXX";
+    const int fd = mkstemp(path);
+    if (fd >= 0) close(fd);
+    EXPECT_EXIT(
+        {
+            if (!std::freopen(path, "w", stdout)) std::_Exit(98);
+            fn();
+            std::fflush(stdout);
+            std::_Exit(0);
+        },
+        ::testing::ExitedWithCode(status), "");
+    std::ifstream in(path);
+    std::stringstream ss;
+    ss << in.rdbuf();
+    unlink(path);
+    return ss.str();
+}
+
+std::string framed(const std::string& routine, const std::string& kind, const std::string& msg,
+                   const std::string& nerr, const std::string& abort, const std::string& row) {
+    return " ***MESSAGE FROM ROUTINE " + routine + " IN LIBRARY SLATEC.\n ***" + kind +
+           ", PROG ABORTED, TRACEBACK REQUESTED\n *  " + msg + "\n *  ERROR NUMBER = " + nerr +
+           "\n *   \n ***END OF MESSAGE\n \n ***" + abort +
+           "\n0          ERROR MESSAGE SUMMARY\n"
+           " LIBRARY    SUBROUTINE MESSAGE START             NERR     LEVEL     COUNT\n" +
+           row + "\n \n";
+}
+
+// Reference: the cubic of the interval that holds t (a node belongs to the interval on its
+// right, points outside use the end cubics), evaluated by dchfev.
+double reference_value(const std::vector<double>& x, const std::vector<double>& f,
+                       const std::vector<double>& d, double t) {
+    const int n = static_cast<int>(x.size());
+    int l = static_cast<int>(std::upper_bound(x.begin(), x.end(), t) - x.begin());  // nodes <= t
+    l = std::clamp(l, 1, n - 1);
+    double fe = 0.0;
+    int next[2], ierr = 0;
+    dchfev(x[l - 1], x[l], f[l - 1], f[l], d[l - 1], d[l], 1, &t, &fe, next, ierr);
+    return fe;
+}
+
+struct Table {
+    std::vector<double> x, f, d;
+};
+
+Table random_table(std::mt19937& rng, int n, bool monotone) {
+    std::uniform_real_distribution<double> step(0.05, 2.0), val(-3.0, 3.0);
+    Table t;
+    double xv = val(rng), fv = val(rng);
+    for (int i = 0; i < n; ++i) {
+        t.x.push_back(xv);
+        t.f.push_back(fv);
+        xv += step(rng);
+        fv = monotone ? fv + step(rng) * (i % 3 == 0 ? 0.01 : 1.0) : val(rng);
+    }
+    t.d.resize(n);
+    int ierr = 0;
+    dpchim(n, t.x.data(), t.f.data(), t.d.data(), 1, ierr);
+    return t;
+}
+
+TEST(Pchip, DerivativesOfSmallTables) {
+    const double x[] = {0, 1, 2, 3};
+    int ierr = -7;
+    {
+        const double f[] = {0, 1, 0};
+        double d[3];
+        dpchim(3, x, f, d, 1, ierr);
+        EXPECT_EQ(d[0], 2.0);
+        EXPECT_EQ(d[1], 0.0);
+        EXPECT_EQ(d[2], -2.0);
+        EXPECT_EQ(ierr, 1);  // one change of direction
+    }
+    {
+        const double f[] = {0, 0, 1, 1};  // flat pieces are no change of direction
+        double d[4];
+        dpchim(4, x, f, d, 1, ierr);
+        for (double v : d) EXPECT_EQ(v, 0.0);
+        EXPECT_EQ(ierr, 0);
+    }
+    {
+        const double f[] = {1, 4};
+        double d[2];
+        dpchim(2, x, f, d, 1, ierr);
+        EXPECT_EQ(d[0], 3.0);
+        EXPECT_EQ(d[1], 3.0);
+    }
+    {
+        // The three-point end formula overshoots against a sign change: capped at 3 del1.
+        const double xs[] = {0, 1, 1.05}, f[] = {0, 1, 0};
+        double d[3];
+        dpchim(3, xs, f, d, 1, ierr);
+        EXPECT_EQ(d[0], 3.0);
+        EXPECT_NEAR(d[2], -21.0, 1e-12);  // within 3 del2 = -60: kept
+    }
+    {
+        // Strided values: f and d read every third entry.
+        const double f[] = {0, 9, 9, 1, 9, 9, 0, 9, 9};
+        double d[9] = {};
+        dpchim(3, x, f, d, 3, ierr);
+        EXPECT_EQ(d[0], 2.0);
+        EXPECT_EQ(d[3], 0.0);
+        EXPECT_EQ(d[6], -2.0);
+        EXPECT_EQ(d[1], 0.0);
+    }
+}
+
+TEST(Pchip, MonotoneDataGiveMonotoneInterpolant) {
+    std::mt19937 rng(7);
+    for (int n : {3, 4, 9, 40}) {
+        for (int rep = 0; rep < 20; ++rep) {
+            Table t = random_table(rng, n, true);
+            for (int i = 1; i < n - 1; ++i) EXPECT_GT(t.d[i], 0.0);
+            std::vector<double> xe;
+            for (int i = 0; i + 1 < n; ++i)
+                for (int k = 0; k < 20; ++k) xe.push_back(t.x[i] + (t.x[i + 1] - t.x[i]) * k / 20.0);
+            xe.push_back(t.x.back());
+            std::vector<double> fe(xe.size());
+            bool skip = false;
+            int ierr = -1;
+            dpchfe(n, t.x.data(), t.f.data(), t.d.data(), 1, skip, static_cast<int>(xe.size()),
+                   xe.data(), fe.data(), ierr);
+            EXPECT_EQ(ierr, 0);
+            EXPECT_TRUE(skip);
+            for (std::size_t k = 1; k < fe.size(); ++k) EXPECT_GE(fe[k], fe[k - 1] - 1e-12);
+        }
+    }
+}
+
+TEST(Pchip, EvaluationInAnyOrderMatchesIntervalByInterval) {
+    std::mt19937 rng(11);
+    for (int n : {2, 3, 5, 17, 100}) {
+        for (int rep = 0; rep < 10; ++rep) {
+            Table t = random_table(rng, n, false);
+            std::uniform_real_distribution<double> u(t.x.front() - 2.0, t.x.back() + 2.0);
+            std::vector<double> xe;
+            for (int k = 0; k < 3 * n + 5; ++k) xe.push_back(u(rng));
+            for (double v : t.x) xe.push_back(v);  // nodes take the interval on their right
+            std::shuffle(xe.begin(), xe.end(), rng);
+
+            std::vector<double> fe(xe.size()), sorted_fe(xe.size());
+            bool skip = true;
+            int ierr = 0;
+            dpchfe(n, t.x.data(), t.f.data(), t.d.data(), 1, skip, static_cast<int>(xe.size()),
+                   xe.data(), fe.data(), ierr);
+            for (std::size_t k = 0; k < xe.size(); ++k)
+                EXPECT_EQ(fe[k], reference_value(t.x, t.f, t.d, xe[k])) << "n=" << n << " k=" << k;
+
+            // Sorted points: the same values, and ierr counts the extrapolated points.
+            std::vector<double> xs = xe;
+            std::sort(xs.begin(), xs.end());
+            dpchfe(n, t.x.data(), t.f.data(), t.d.data(), 1, skip, static_cast<int>(xs.size()),
+                   xs.data(), sorted_fe.data(), ierr);
+            const long outside = std::count_if(xs.begin(), xs.end(), [&](double v) {
+                return v < t.x.front() || v > t.x.back();
+            });
+            EXPECT_EQ(ierr, outside);
+            for (std::size_t k = 0; k < xs.size(); ++k)
+                EXPECT_EQ(sorted_fe[k], reference_value(t.x, t.f, t.d, xs[k]));
+        }
+    }
+}
+
+// Simpson's rule is exact for cubics: integrate piece by piece, split at the nodes.
+double reference_integral(const Table& t, double a, double b) {
+    const double lo = std::min(a, b), hi = std::max(a, b);
+    std::vector<double> cuts = {lo, hi};
+    for (double v : t.x)
+        if (v > lo && v < hi) cuts.push_back(v);
+    std::sort(cuts.begin(), cuts.end());
+    double s = 0.0;
+    for (std::size_t k = 0; k + 1 < cuts.size(); ++k) {
+        const double p = cuts[k], q = cuts[k + 1], m = 0.5 * (p + q);
+        // Evaluate each piece on its own interval (its midpoint decides).
+        auto on_piece = [&](double v) {
+            const int n = static_cast<int>(t.x.size());
+            int l = static_cast<int>(std::upper_bound(t.x.begin(), t.x.end(), m) - t.x.begin());
+            l = std::clamp(l, 1, n - 1);
+            double fe = 0.0;
+            int next[2], ierr = 0;
+            dchfev(t.x[l - 1], t.x[l], t.f[l - 1], t.f[l], t.d[l - 1], t.d[l], 1, &v, &fe, next, ierr);
+            return fe;
+        };
+        s += (q - p) / 6.0 * (on_piece(p) + 4.0 * on_piece(m) + on_piece(q));
+    }
+    return a <= b ? s : -s;
+}
+
+TEST(Pchip, IntegralOverAnyLimits) {
+    std::mt19937 rng(3);
+    for (int n : {2, 3, 6, 30}) {
+        for (int rep = 0; rep < 15; ++rep) {
+            Table t = random_table(rng, n, rep % 2 == 0);
+            std::uniform_real_distribution<double> u(t.x.front() - 1.5, t.x.back() + 1.5);
+            for (int k = 0; k < 10; ++k) {
+                const double a = u(rng), b = u(rng);
+                int ierr = -9;
+                const double v = dpchqa(n, t.x.data(), t.f.data(), t.d.data(), a, b, ierr);
+                const double ref = reference_integral(t, a, b);
+                EXPECT_NEAR(v, ref, 1e-10 * (1.0 + std::fabs(ref))) << "n=" << n << " a=" << a << " b=" << b;
+                const int expect = (a < t.x.front() || a > t.x.back() ? 1 : 0) +
+                                   (b < t.x.front() || b > t.x.back() ? 2 : 0);
+                EXPECT_EQ(ierr, expect);
+                EXPECT_EQ(dpchqa(n, t.x.data(), t.f.data(), t.d.data(), b, a, ierr), -v);
+            }
+            int ierr = 0;
+            EXPECT_EQ(dpchqa(n, t.x.data(), t.f.data(), t.d.data(), 0.3, 0.3, ierr), 0.0);
+        }
+    }
+}
+
+TEST(Pchip, IntegralBeyondTheLastNodeUsesTheLastCubic) {
+    const double x[] = {0, 1, 2, 4}, f[] = {0, 1, 3, 2};
+    double d[4];
+    int ierr = 0;
+    dpchim(4, x, f, d, 1, ierr);
+    bool skip = false;
+    const double v = dpchia(4, x, f, d, 1, skip, 5.0, 6.5, ierr);
+    EXPECT_EQ(ierr, 3);
+    EXPECT_EQ(v, dchfie(x[2], x[3], f[2], f[3], d[2], d[3], 5.0, 6.5));
+    // Between nodes only: the node sum of dpchid.
+    EXPECT_DOUBLE_EQ(dpchia(4, x, f, d, 1, skip, 1.0, 4.0, ierr),
+                     dpchid(4, x, f, d, 1, skip, 2, 4, ierr));
+    EXPECT_EQ(dpchid(4, x, f, d, 1, skip, 4, 2, ierr), -dpchid(4, x, f, d, 1, skip, 2, 4, ierr));
+}
+
+TEST(PchipDeath, UnsortedNodesAreReportedAndEndTheProcess) {
+    const double x[] = {0, 0}, f[] = {1, 2};
+    double d[2];
+    const std::string out = child_output(
+        [&] {
+            int ierr = 0;
+            dpchim(2, x, f, d, 1, ierr);
+        },
+        1);
+    EXPECT_EQ(out, framed("DPCHIM", "POTENTIALLY RECOVERABLE ERROR", "X-ARRAY NOT STRICTLY INCREASING",
+                          "-3", "JOB ABORT DUE TO UNRECOVERED ERROR.",
+                          " SLATEC     DPCHIM     X-ARRAY NOT STRICTLY        -3         1         1"));
+}
+
+TEST(PchipDeath, EveryInputErrorEndsTheProcess) {
+    const double x[] = {0, 1, 2}, f[] = {0, 1, 4}, d[] = {1, 2, 3};
+    auto ends_with = [](const std::string& out, const std::string& routine, const std::string& msg) {
+        EXPECT_NE(out.find("MESSAGE FROM ROUTINE " + routine + " IN LIBRARY SLATEC."), std::string::npos) << out;
+        EXPECT_NE(out.find(" *  " + msg + "\n"), std::string::npos) << out;
+    };
+    ends_with(child_output([&] { int e; bool s = false; double fe; dpchfe(1, x, f, d, 1, s, 1, x, &fe, e); }, 1),
+              "DPCHFE", "NUMBER OF DATA POINTS LESS THAN TWO");
+    ends_with(child_output([&] { int e; bool s = false; double fe; dpchfe(3, x, f, d, 0, s, 1, x, &fe, e); }, 1),
+              "DPCHFE", "INCREMENT LESS THAN ONE");
+    ends_with(child_output([&] { int e; bool s = true; double fe; dpchfe(3, x, f, d, 1, s, 0, x, &fe, e); }, 1),
+              "DPCHFE", "NUMBER OF EVALUATION POINTS LESS THAN ONE");
+    // Skipped validation still refuses a table too small to read.
+    ends_with(child_output([&] { int e; bool s = true; dpchia(1, x, f, d, 1, s, 0.0, 1.0, e); }, 1),
+              "DPCHIA", "NUMBER OF DATA POINTS LESS THAN TWO");
+    ends_with(child_output([&] { int e; bool s = true; dpchid(3, x, f, d, 1, s, 0, 2, e); }, 1),
+              "DPCHID", "IA OR IB OUT OF RANGE");
+    ends_with(child_output([&] { int e, nx[2]; double fe; dchfev(1, 1, 0, 0, 0, 0, 1, x, &fe, nx, e); }, 1),
+              "DCHFEV", "INTERVAL ENDPOINTS EQUAL");
+    // The spline branch is not carried: reported, never silently skipped.
+    ends_with(child_output([&] { int e; double dd[3], wk[6]; dpchez(3, x, f, dd, true, wk, 6, e); }, 1),
+              "DPCHSP", "CUBIC SPLINE DERIVATIVES NOT AVAILABLE");
+    ends_with(child_output([&] { int e; double dd[3], wk[6]; dpchez(3, x, f, dd, true, wk, 5, e); }, 1),
+              "DPCHSP", "WORK ARRAY TOO SMALL");
+}
+
+TEST(XermsgDeath, FatalLevelReport) {
+    const std::string out = child_output(
+        [] { xermsg("SLATEC", "DPCHFE", "ERROR RETURN FROM DCHFEV -- FATAL", -5, 2); }, 1);
+    EXPECT_EQ(out, framed("DPCHFE", "FATAL ERROR", "ERROR RETURN FROM DCHFEV -- FATAL", "-5",
+                          "JOB ABORT DUE TO FATAL ERROR.",
+                          " SLATEC     DPCHFE     ERROR RETURN FROM DC        -5         2         1"));
+}
+
+TEST(XermsgDeath, InvalidNumberOrLevel) {
+    const std::string invalid =
+        " ***FATAL ERROR IN...\n *** XERMSG -- INVALID ERROR NUMBER OR LEVEL\n"
+        " *** JOB ABORT DUE TO FATAL ERROR.\n";
+    EXPECT_EQ(child_output([] { xermsg("SLATEC", "DPCHIM", "M", 0, 1); }, 1), invalid);
+    EXPECT_EQ(child_output([] { xermsg("SLATEC", "DPCHIM", "M", -3, 3); }, 1), invalid);
+    EXPECT_EQ(child_output([] { xermsg("SLATEC", "DPCHIM", "M", 100000000, 1); }, 1), invalid);
+}
+
+TEST(XermsgDeath, WarningsReturnAndCountRepeats) {
+    // Level 0 prints and returns; level -1 prints only the first time.
+    const std::string out = child_output(
+        [] {
+            xermsg("SLATEC", "R", "NOTE", 7, 0);
+            xermsg("SLATEC", "R", "ONCE", 8, -1);
+            xermsg("SLATEC", "R", "ONCE", 8, -1);
+            int icount = 0;
+            xersve("SLATEC", "R", "ONCE", 1, 8, -1, icount);
+            if (icount != 3) std::_Exit(3);
+        },
+        0);
+    const std::string note =
+        " ***MESSAGE FROM ROUTINE R IN LIBRARY SLATEC.\n"
+        " ***INFORMATIVE MESSAGE, PROG CONTINUES, TRACEBACK REQUESTED\n *  NOTE\n"
+        " *  ERROR NUMBER = 7\n *   \n ***END OF MESSAGE\n \n";
+    std::string once = note;
+    once.replace(once.find("NOTE"), 4, "ONCE");
+    once.replace(once.find("= 7"), 3, "= 8");
+    EXPECT_EQ(out, note + once);
+}
+
+TEST(XermsgDeath, EleventhMessageOnlyCounted) {
+    const std::string out = child_output(
+        [] {
+            int icount = -1;
+            for (int k = 1; k <= 11; ++k) xersve("LIB", "SUB" + std::to_string(k), "MSG", 1, k, 1, icount);
+            if (icount != 0) std::_Exit(3);
+            xersve(" ", " ", " ", 0, 0, 0, icount);  // summary, then cleared
+            xersve(" ", " ", " ", 0, 0, 0, icount);  // empty: prints nothing
+        },
+        0);
+    std::string expect =
+        "0          ERROR MESSAGE SUMMARY\n"
+        " LIBRARY    SUBROUTINE MESSAGE START             NERR     LEVEL     COUNT\n";
+    for (int k = 1; k <= 10; ++k) {
+        char row[128];
+        std::snprintf(row, sizeof row, " LIB        %-8s   MSG                 %10d         1         1\n",
+                      ("SUB" + std::to_string(k)).c_str(), k);
+        expect += row;
+    }
+    expect += "0OTHER ERRORS NOT INDIVIDUALLY TABULATED =          1\n \n";
+    EXPECT_EQ(out, expect);
+}
+
+TEST(XermsgDeath, LinesWrapAtTheLastBlank) {
+    const std::string a70(70, 'A'), a72(72, 'A'), a80(80, 'A');
+    const std::string out = child_output(
+        [&] {
+            xerprn(" *  ", -1, a70 + " BBBB CCCC", 72);
+            xerprn(" *  ", -1, a72 + " B", 72);   // blank at position 73: a full first line
+            xerprn(" *  ", -1, a80, 72);          // no blank: hard cut
+            xerprn("AB", 1, "ONE$$TWO$$$$THREE", 72);
+            xerprn("    ", 0, "   ", 72);
+        },
+        0);
+    EXPECT_EQ(out, " *  " + a70 + "\n *  BBBB CCCC\n *  " + a72 + "\n *  B\n *  " + a72 +
+                       "\n *  AAAAAAAA\nAONE\nATWO\nATHREE\n \n");
+}
+
+TEST(XermsgDeath, MachineConstants) {
+    EXPECT_EQ(i1mach(4), 6);
+    EXPECT_EQ(i1mach(9), 2147483647);
+    EXPECT_EQ(i1mach(14), 53);
+    EXPECT_EQ(child_output([] { i1mach(17); }, 1),
+              " \nI1MACH - Fatal error!\n  The input argument I is out of bounds.\n"
+              "  Legal values satisfy 1 <= I <= 16.\n  I =           17\n");
+    EXPECT_EQ(j4save(2, 0, false), 2);
+    EXPECT_EQ(j4save(4, 0, false), 10);
+    EXPECT_EQ(j4save(10, 5, true), 0);  // out of range: nothing stored
+}
+
+}  // namespace

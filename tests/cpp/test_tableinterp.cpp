@@ -1,0 +1,231 @@
+// Table interpolation: nearest, linear, monotone cubic, integral and arc length.
+#include <gtest/gtest.h>
+
+#include <unistd.h>
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
+#include <functional>
+#include <random>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "core/errors.h"
+#include "core/tableinterp.h"
+#include "interp/interp.h"
+
+namespace {
+
+using Vec = std::vector<double>;
+
+// Runs fn in a child process with standard output sent to a file; expects the child to end
+// with `status` and returns what it printed.
+std::string child_output(const std::function<void()>& fn, int status) {
+    char path[] = "/tmp/tvk_table_XXXXXX";
+    const int fd = mkstemp(path);
+    if (fd >= 0) close(fd);
+    EXPECT_EXIT(
+        {
+            if (!std::freopen(path, "w", stdout)) std::_Exit(98);
+            fn();
+            std::fflush(stdout);
+            std::_Exit(0);
+        },
+        ::testing::ExitedWithCode(status), "");
+    std::ifstream in(path);
+    std::stringstream ss;
+    ss << in.rdbuf();
+    unlink(path);
+    return ss.str();
+}
+
+using VecRoutine = void (*)(double*, const double*, const int*, const double*, const int*,
+                            const double*, const int*);
+
+Vec call(VecRoutine r, const Vec& x, const Vec& y, const Vec& p) {
+    Vec out(p.size(), -999.0);
+    const int nx = static_cast<int>(x.size()), ny = static_cast<int>(y.size()),
+              np = static_cast<int>(p.size());
+    r(out.data(), x.data(), &nx, y.data(), &ny, p.data(), &np);
+    return out;
+}
+double integrate(const Vec& x, const Vec& y, double a, double b) {
+    const int nx = static_cast<int>(x.size()), ny = static_cast<int>(y.size());
+    return cubichermitianintegration(x.data(), &nx, y.data(), &ny, &a, &b);
+}
+double arclength(const Vec& x, const Vec& y, double a, double b) {
+    const int nx = static_cast<int>(x.size()), ny = static_cast<int>(y.size());
+    return cubichermitianarclength(x.data(), &nx, y.data(), &ny, &a, &b);
+}
+
+void reset_errors() {
+    int r = 0, one = 1;
+    rsxerr(&r, &one);
+}
+
+TEST(TableInterp, LinearExtrapolatesAlongTheEndSegments) {
+    const Vec x = {0, 1, 2}, y = {0, 10, 30};
+    EXPECT_EQ(call(linearinterpolation, x, y, {-1, 1, 3, 0.5, 2}), (Vec{-10, 10, 50, 5, 30}));
+    // Two points: the straight line everywhere.
+    EXPECT_EQ(call(linearinterpolation, {1, 3}, {2, 6}, {-1, 2, 5}), (Vec{-2, 4, 10}));
+    EXPECT_TRUE(call(linearinterpolation, x, y, {}).empty());
+}
+
+TEST(TableInterp, LinearPicksTheIntervalOfALeftToRightScan) {
+    // The bracket is the first i of 2..n-1 with t < x(i) (else n-1, n); found by bisection, it
+    // must agree with the scan bit for bit, also at nodes and outside the table.
+    std::mt19937 rng(5);
+    for (int n : {2, 3, 4, 7, 50, 300}) {
+        Vec x(n), y(n);
+        std::uniform_real_distribution<double> step(0.01, 1.0), val(-5, 5);
+        double v = val(rng);
+        for (int i = 0; i < n; ++i) {
+            x[i] = v;
+            y[i] = val(rng);
+            v += step(rng);
+        }
+        std::uniform_real_distribution<double> q(x.front() - 1, x.back() + 1);
+        Vec p;
+        for (int k = 0; k < 400; ++k) p.push_back(q(rng));
+        p.insert(p.end(), x.begin(), x.end());
+        std::sort(p.begin(), p.begin() + 200);  // ordered and unordered queries
+        const Vec got = call(linearinterpolation, x, y, p);
+        for (std::size_t k = 0; k < p.size(); ++k) {
+            int left = n - 1;
+            for (int i = 2; i <= n - 1; ++i)
+                if (p[k] < x[i - 1]) {
+                    left = i - 1;
+                    break;
+                }
+            const int right = left + 1;
+            const double t = p[k];
+            const double ref = ((x[right - 1] - t) * y[left - 1] + (t - x[left - 1]) * y[right - 1]) /
+                               (x[right - 1] - x[left - 1]);
+            ASSERT_EQ(got[k], ref) << "n=" << n << " t=" << t;
+        }
+    }
+}
+
+TEST(TableInterp, TablesTooSmallForLinearOrNearest) {
+    EXPECT_EQ(call(linearinterpolation, {2}, {7}, {-1, 2, 9}), (Vec{7, 7, 7}));
+    for (double v : call(linearinterpolation, {}, {}, {1, 2})) EXPECT_TRUE(std::isnan(v));
+    for (double v : call(nearestinterpolation, {}, {}, {1})) EXPECT_TRUE(std::isnan(v));
+    EXPECT_EQ(call(nearestinterpolation, {4}, {5}, {-3, 9}), (Vec{5, 5}));
+}
+
+TEST(TableInterp, ShortOrdinatesAreRefused) {
+    reset_errors();
+    const Vec x = {0, 1, 2}, y = {0, 1};
+    for (VecRoutine r : {nearestinterpolation, linearinterpolation, cubichermitianinterpolation})
+        for (double v : call(r, x, y, {0.5})) EXPECT_TRUE(std::isnan(v));
+    EXPECT_TRUE(std::isnan(integrate(x, y, 0, 1)));
+    EXPECT_TRUE(std::isnan(arclength(x, y, 0, 1)));
+    EXPECT_EQ(tvk::errorhandling.errstat, -3);
+    EXPECT_EQ(std::string(tvk::errorhandling.errstring, 34), "Fewer ordinates than abscissas in ");
+    reset_errors();
+}
+
+TEST(TableInterp, NearestBracketsAndTies) {
+    const Vec y5 = {10, 11, 12, 13, 14};
+    EXPECT_EQ(call(nearestinterpolation, {0, 1}, {5, 6}, {0.5}), (Vec{6}));          // tie: larger
+    EXPECT_EQ(call(nearestinterpolation, {3, 2, 1}, {5, 6, 7}, {2.5, 1.5}), (Vec{5, 6}));  // descending
+    EXPECT_EQ(call(nearestinterpolation, {0, 1, 2, 3, 4}, y5, {3.4, 3.6, 2, -7, 9, 0.2}),
+              (Vec{13, 14, 12, 10, 14, 10}));
+    EXPECT_EQ(call(nearestinterpolation, {4, 3, 2, 1, 0}, y5, {3.4, -1, 8, 0.6}), (Vec{11, 14, 10, 13}));
+    EXPECT_TRUE(call(nearestinterpolation, {0, 1}, {5, 6}, {}).empty());
+
+    // Multi-component data: whole columns are copied.
+    const double t[] = {0, 1, 2}, pd[] = {1, 2, 3, 4, 5, 6}, ti[] = {1.9, -4};
+    double pi[4];
+    tvk::interp::interp_nearest(2, 3, t, pd, 2, ti, pi);
+    EXPECT_EQ(Vec(pi, pi + 4), (Vec{5, 6, 1, 2}));
+    tvk::interp::interp_linear(2, 3, t, pd, 2, ti, pi);
+    EXPECT_DOUBLE_EQ(pi[0], 4.8);
+    EXPECT_DOUBLE_EQ(pi[1], 5.8);
+    EXPECT_DOUBLE_EQ(pi[2], -7.0);
+    EXPECT_DOUBLE_EQ(pi[3], -6.0);
+}
+
+TEST(TableInterp, CubicOfTwoPointsIsTheLine) {
+    const Vec got = call(cubichermitianinterpolation, {1, 3}, {2, 6}, {-1, 1, 2, 3, 4.5});
+    const Vec want = {-2, 2, 4, 6, 9};
+    for (std::size_t k = 0; k < got.size(); ++k) EXPECT_NEAR(got[k], want[k], 1e-14);
+    EXPECT_NEAR(integrate({1, 3}, {2, 6}, 0, 2), 0.5 * (0 + 4) * 2, 1e-14);   // trapezoid
+    EXPECT_NEAR(integrate({1, 3}, {2, 6}, 5, -1), -0.5 * (10 - 2) * 6, 1e-13);
+}
+
+TEST(TableInterp, CubicShapeAndOrderOfQueries) {
+    const Vec x = {0, 1, 2, 3, 5}, y = {0, 2, 3, 1, 0};
+    // Unordered queries give the same values as ordered ones.
+    Vec p = {4.5, -1, 0.25, 2, 6, 1.5, 3, 0, 5, 2.75};
+    const Vec got = call(cubichermitianinterpolation, x, y, p);
+    Vec sp = p;
+    std::sort(sp.begin(), sp.end());
+    const Vec sgot = call(cubichermitianinterpolation, x, y, sp);
+    for (std::size_t k = 0; k < p.size(); ++k) {
+        const auto at = std::find(sp.begin(), sp.end(), p[k]) - sp.begin();
+        EXPECT_EQ(got[k], sgot[at]);
+    }
+    // Nodes are reproduced; the interpolant is flat at the turning point x = 2.
+    EXPECT_EQ(call(cubichermitianinterpolation, x, y, x), y);
+    const Vec near2 = call(cubichermitianinterpolation, x, y, {1.999, 2.001});
+    EXPECT_LT(near2[0], 3.0);
+    EXPECT_LT(near2[1], 3.0);
+    EXPECT_NEAR(near2[0], 3.0, 1e-5);
+}
+
+TEST(TableInterp, IntegralAndArcLength) {
+    const Vec x = {0, 1, 2, 4}, y = {1, 3, 2, 5};
+    EXPECT_EQ(integrate(x, y, 1.5, 1.5), 0.0);
+    for (auto [a, b] : {std::pair{0.2, 3.1}, {-1.0, 5.0}, {4.5, 6.0}, {1.0, 2.0}}) {
+        EXPECT_EQ(integrate(x, y, b, a), -integrate(x, y, a, b));
+        EXPECT_NEAR(integrate(x, y, a, 2.0) + integrate(x, y, 2.0, b), integrate(x, y, a, b), 1e-13);
+    }
+    // A straight line y = c x: length (b - a) sqrt(1 + c^2), also outside the table.
+    const double c = 0.75;
+    const Vec lx = {0, 1, 3, 4}, ly = {0, c, 3 * c, 4 * c};
+    EXPECT_NEAR(arclength(lx, ly, 0.5, 3.5), 3.0 * 1.25, 1e-13);
+    EXPECT_NEAR(arclength(lx, ly, 6.0, -1.0), -7.0 * 1.25, 1e-12);
+    // A bend is longer than its chord.
+    EXPECT_GT(arclength(x, y, 0, 4), std::hypot(4.0, 4.0));
+}
+
+TEST(TableInterpDeath, LinearRefusesUnsortedAbscissas) {
+    const std::string want =
+        " \nINTERP_LINEAR - Fatal error!\n"
+        "  Independent variable array T_DATA is not strictly increasing.\n";
+    EXPECT_EQ(child_output([] { call(linearinterpolation, {0, 2, 1}, {1, 2, 3}, {1}); }, 1), want);
+    EXPECT_EQ(child_output([] { call(linearinterpolation, {0, 0}, {1, 2}, {}); }, 1), want);
+    EXPECT_EQ(child_output([] { call(linearinterpolation, {0, NAN, 2}, {1, 2, 3}, {1}); }, 1), want);
+}
+
+std::string slatec_report(const std::string& routine, const std::string& msg, int nerr) {
+    char row[128];
+    std::snprintf(row, sizeof row, " SLATEC     %-8s   %-20.20s%10d         1         1\n",
+                  routine.c_str(), msg.c_str(), nerr);
+    return " ***MESSAGE FROM ROUTINE " + routine +
+           " IN LIBRARY SLATEC.\n"
+           " ***POTENTIALLY RECOVERABLE ERROR, PROG ABORTED, TRACEBACK REQUESTED\n *  " +
+           msg + "\n *  ERROR NUMBER = " + std::to_string(nerr) +
+           "\n *   \n ***END OF MESSAGE\n \n ***JOB ABORT DUE TO UNRECOVERED ERROR.\n"
+           "0          ERROR MESSAGE SUMMARY\n"
+           " LIBRARY    SUBROUTINE MESSAGE START             NERR     LEVEL     COUNT\n" +
+           row + " \n";
+}
+
+TEST(TableInterpDeath, CubicRefusesUnusableTables) {
+    const std::string unsorted = slatec_report("DPCHIM", "X-ARRAY NOT STRICTLY INCREASING", -3);
+    EXPECT_EQ(child_output([] { call(cubichermitianinterpolation, {0, 0}, {1, 2}, {0.5}); }, 1), unsorted);
+    EXPECT_EQ(child_output([] { integrate({0, 1, 1}, {1, 2, 3}, 0, 1); }, 1), unsorted);
+    EXPECT_EQ(child_output([] { arclength({0, 1, 1}, {1, 2, 3}, 0, 1); }, 1), unsorted);
+    EXPECT_EQ(child_output([] { call(cubichermitianinterpolation, {1}, {2}, {0.5}); }, 1),
+              slatec_report("DPCHIM", "NUMBER OF DATA POINTS LESS THAN TWO", -1));
+    EXPECT_EQ(child_output([] { call(cubichermitianinterpolation, {0, 1}, {1, 2}, {}); }, 1),
+              slatec_report("DPCHFE", "NUMBER OF EVALUATION POINTS LESS THAN ONE", -4));
+}
+
+}  // namespace
