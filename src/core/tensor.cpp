@@ -71,25 +71,23 @@ TVK_API void GetTransformationMatrix(double* tbase, const double* nx, const doub
 // and the angles lose accuracy.
 TVK_API void GetEulerRotation(double* eul, const double* r) {
     const double r31 = el(r, 2, 0);
-    double psi, theta, phi;
     if (r31 == -1.0) {
-        phi = 0.0;
-        theta = tvk::pi / 2.0;
-        psi = std::atan2(el(r, 0, 1), el(r, 0, 2));
+        eul[0] = std::atan2(el(r, 0, 1), el(r, 0, 2)) * tvk::rad2deg;
+        eul[1] = 90.0;
+        eul[2] = 0.0;
     } else if (r31 == 1.0) {
-        phi = 0.0;
-        theta = -tvk::pi / 2.0;
-        psi = std::atan2(-el(r, 0, 1), -el(r, 0, 2));
+        eul[0] = std::atan2(-el(r, 0, 1), -el(r, 0, 2)) * tvk::rad2deg;
+        eul[1] = -90.0;
+        eul[2] = 0.0;
     } else {
         const double a = std::asin(r31);
-        theta = -a;
         const double c = std::cos(a);
-        psi = std::atan2(el(r, 2, 1) / c, el(r, 2, 2) / c);
-        phi = std::atan2(el(r, 1, 0) / c, el(r, 0, 0) / c);
+        const double psi = std::atan2(el(r, 2, 1) / c, el(r, 2, 2) / c);
+        const double phi = std::atan2(el(r, 1, 0) / c, el(r, 0, 0) / c);
+        eul[0] = psi * tvk::rad2deg;
+        eul[1] = -a * tvk::rad2deg;
+        eul[2] = phi * tvk::rad2deg;
     }
-    eul[0] = psi * tvk::rad2deg;
-    eul[1] = theta * tvk::rad2deg;
-    eul[2] = phi * tvk::rad2deg;
 }
 
 TVK_API void TensorTransformation2nd(const double* tensin, double* tensout, const double* tbase) {

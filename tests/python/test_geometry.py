@@ -1,0 +1,143 @@
+"""Rotations, tensors, point transforms, polygon measures, statistics helpers and the
+point-in-shape tests, called from Python."""
+import math
+
+import numpy as np
+import pytest
+from scipy.spatial.transform import Rotation
+
+import _tolvek as t
+
+m = t.math
+ip = t.imageprocessing
+eh = t.errorhandling
+SQUARE = np.array([[0, 0], [1, 0], [1, 1], [0, 1]], dtype=float)  # xypairs(4, 2)
+
+
+@pytest.fixture
+def errstat():
+    """Clears the error record around the test; returns a reader of errstat."""
+    eh.rsxerr(1)
+    yield lambda: int(eh.errstat)
+    eh.rsxerr(1)
+
+
+@pytest.mark.parametrize("seed", range(4))
+def test_rotations_against_rotation_vectors(seed):
+    rng = np.random.default_rng(seed)
+    n = rng.normal(size=3)
+    n /= np.linalg.norm(n)
+    a = rng.uniform(-math.pi, math.pi)
+    r = m.getrotationmatrix(n, a)
+    assert np.allclose(r, Rotation.from_rotvec(a * n).as_matrix(), atol=1e-14)
+    a2, t4 = rng.normal(size=(3, 3)), rng.normal(size=(3, 3, 3, 3))
+    assert np.allclose(m.tensorrotation2nd(a2, a, n), r.T @ a2 @ r, atol=1e-14)
+    assert np.allclose(m.tensortransformation2nd(a2, r.T), r.T @ a2 @ r, atol=1e-14)
+    assert np.allclose(m.tensorrotation4th(t4, a, n), np.einsum("mi,nj,ok,pl,mnop->ijkl", r, r, r, r, t4))
+    assert np.allclose(m.tensormultiplication(t4, a2), np.einsum("ijkl,kl->ij", t4, a2))
+    p = rng.normal(size=3)
+    assert np.allclose(m.coordinaterotation(n, p, math.degrees(a)), r @ p)
+
+
+def test_rotation_sense_and_defaults():
+    assert np.allclose(m.getrotationmatrix([0, 0, 1], math.pi / 2) @ [1, 0, 0], [0, 1, 0])
+    assert np.allclose(m.tensorrotation2nd(np.diag([1.0, 2, 3]), math.pi / 2), np.diag([1, 3, 2]))
+    assert np.allclose(m.coordinateprojection([1, 0, 0], [0, 1, 0], [1, 2, 3], r0=[0, 0, 1]), [1, 2, 1])
+    assert np.allclose(m.coordinateprojection([1, 0, 0], [0, 1, 0], [1, 2, 3]), [1, 2, 0])
+    assert np.array_equal(m.coordinatereflection([1, 0, 0], [0, 1, 0], [1, 2, 3]), [1, 2, -3])
+    pn = m.coordinatenormalization(np.array([[0, 10], [5, 20]], float), [0, 1])
+    assert np.array_equal(pn, [[0, 0.5], [0.25, 1]])  # one minimum and maximum for both columns
+
+
+def test_euler_angles():
+    lock = np.array([[0, 1, 0], [0, 0, -1], [-1, 0, 0]], float)
+    assert tuple(m.geteulerrotation(lock)) == (90.0, 90.0, 0.0)
+    assert np.array_equal(m.geteulerrotation(np.eye(3)), [0, 0, 0])
+    r = Rotation.from_euler("ZYX", [40, -25, 70], degrees=True).as_matrix()  # phi, theta, psi
+    assert np.allclose(m.geteulerrotation(r), [70, -25, 40])
+
+
+@pytest.mark.parametrize("closed", [False, True])
+@pytest.mark.parametrize("reverse", [False, True])
+def test_square_area_and_centroid(closed, reverse):
+    x, y = [0, 1, 1, 0], [0, 0, 1, 1]
+    if reverse:
+        x, y = x[::-1], y[::-1]
+    if closed:
+        x, y = x + x[:1], y + y[:1]
+    assert m.shoelacemethod(x, y) == 1.0
+    assert np.array_equal(m.getcentroid(x, y), [0.5, 0.5])
+
+
+def test_polygon_and_ellipse_measures(errstat):
+    assert m.shoelacemethod([0, 1], [0, 1]) == 0.0
+    assert (m.gettrianglearea(0, 0, 1, 0, 0, 1), m.gettrianglearea(0, 0, 0, 1, 1, 0)) == (0.5, -0.5)
+    assert np.allclose(m.getboundingboxfromellipse(2, 1, 90), [1, 2])
+    assert np.allclose(m.getparabolacoefficients(np.array([[0, 1], [1, 2], [2, 5]], float)), [1, 0, 1])
+    assert np.array_equal(m.getcentroid([0, 1, 2], [0, 1, 2]), [0, 0])  # no area: zeros, reported
+    assert errstat() == -2
+
+
+def test_percentile(errstat):
+    assert m.getpercentile([1, 2, 3, 4, 10], 100, 5) == 6
+    assert m.getpercentile([1, 2, 3, 4, 10], 50, 5) == 1
+    assert m.getpercentile([1, 10, 10], 50, 5) == 6  # a repeated maximum
+    assert errstat() == 0
+    m.getpercentile([1, 2, 3], 50, 0)
+    assert errstat() == -2
+
+
+def test_scalar_helpers():
+    codes = [m.monoticity(x) for x in ([1, 2, 3], [1, 1, 2], [2, 2, 2], [3, 2, 2], [3, 2, 1], [1, 3, 2], [5])]
+    assert codes == [2, 1, -1, -1, -2, 0, -2]
+    assert (m.droundsf(1.27, 1), m.droundsf(-1.27, 1), m.droundsf(0.123456789123)) == (1.2, -1.2, 0.12345678)
+    assert (m.dceil(2.0), m.dceil(-1.5)) == (3.0, 0.0)
+    assert m.effectivearclength([0, 0], [2, 0], 1) == pytest.approx(math.pi)
+    assert m.effectivearclength([0, 0], [2, 0], 0) == 2
+    assert np.array_equal(m.polartransformation([0, 0, 5]), [0, 0, 5])
+    assert np.array_equal(m.polartransformation([0, 0, 5], phi0=0.5), [0, 0.5, 5])
+    assert m.euclideanangle([0.7, 0.8, 0.1], [0.7, 0.8, 0.1]) == 0  # the cosine rounds above 1
+    assert m.rootmeansquareerror([0, 0], [3, 4]) == pytest.approx(math.sqrt(12.5))
+    assert m.meanabsoluteerror([0, 0], [3, 4]) == 3.5
+    assert m.fishertransformation(0.5) == pytest.approx(math.log(3) / 2)
+    assert m.fishertransformation(0.5, 1) == pytest.approx(math.tanh(0.5))
+    assert (m.pascaltriangle(5, 2), m.pascaltriangle(30, 15)) == (10, 155117520)
+
+
+def test_tables_and_derivatives(errstat):
+    rng = np.random.default_rng(3)
+    x = np.sort(rng.uniform(0, 5, 20))
+    assert m.trapezoidintegration(x, np.sin(x)) == pytest.approx(np.trapz(np.sin(x), x), rel=1e-13)
+    assert np.array_equal(m.centralstepderivative([0, 1, 4], [0, 1, 2]), [1, 2, 3])
+    dy, dx = rng.normal(size=(3, 4)), rng.uniform(1, 2, 4)
+    assert np.allclose(m.gradient(dy, dx), dy / dx)
+    xc = np.array([1.0, 2.0]) + 1e-30j
+    assert np.allclose(m.complexstepderivative(xc ** 3, xc), [3, 12])
+    assert errstat() == 0
+    assert m.trapezoidintegration([0, 1, 2], [0, 1]) == 0  # y shorter than x
+    assert errstat() == -2
+
+
+def test_projected_point_in_polygon():
+    z = np.zeros(3)
+    cases = [((0.5, 0.5), 0.0), ((1.5, 0.5), -1.0), ((1, 0.5), 0.0), ((0, 0.5), -1.0), ((0.5, 0), -1.0)]
+    assert [ip.polygon(x, y, SQUARE[:, 0], SQUARE[:, 1]) for (x, y), _ in cases] == [v for _, v in cases]
+    assert ip.polygon(1, 1, [0, 2, 0], [0, 0, 2]) == 0.0
+    assert ip.projectedpointinpolygon([0.5, 0.5, 0], SQUARE, 0, z, np.eye(3)) == 1
+    assert np.allclose(ip.getpointonxyplane([0.5, 0.5, 0], z, np.eye(3), 90), [0.5, -0.5])
+    assert ip.projectedpointinpolygon([0.5, 0.5, 0], SQUARE, 90, z, np.eye(3)) == 0
+    assert ip.projectedpointinpolygon([0.5, 0.5, 0], np.zeros((0, 2)), 0, z, np.eye(3)) == 0
+    yz = np.array([[0, 0, 1], [1, 0, 0], [0, 1, 0]], float)  # columns y, z, x: the y-z plane
+    assert ip.projectedpointinpolygon([3, 0.5, 0.25], SQUARE, 0, z, yz) == 1
+    assert ip.projectedpointinpolygon([3, 0.5, 0.25], SQUARE, 90, z, yz) == 0
+
+
+def test_shapes_and_line():
+    z, eye = np.zeros(3), np.eye(3)
+    assert (ip.ellipse(2, 0, 2, 1), ip.ellipse(3, 1, 2, 1, [1, 1]), ip.rectangle(1, 3, 2, 2)) == (1.0, 1.0, 1.5)
+    assert ip.projectedpointinshape([2, 0, 0], 2, 1, 0, z, eye, 1) == 1  # the boundary is inside
+    inside = [ip.projectedpointinshape(p, 1, 3, 0, z, eye, sid)
+              for p, sid in (([2.9, 0, 0], 0), ([2.9, 0, 0], 1), ([2.9, 2.9, 0], 2), ([1.1, 0, 0], 3))]
+    assert inside == [1, 0, 1, 0]  # circle and square of max(a, b), ellipse and rectangle of a, b
+    assert ip.line(5, 1, [0, 0], [10, 0]) == 2.0
+    assert ip.line(0.5, 0.5, [0, 0], [1, 0], proximity=0.5) == 2.0
