@@ -38,15 +38,6 @@ const double* axis_or_x(const double* n0) {
     return xaxis;
 }
 
-// Sorts ascending with NaN placed last, so the comparison stays a strict weak ordering.
-void sort_nan_last(std::vector<double>& v) {
-    std::sort(v.begin(), v.end(), [](double a, double b) {
-        if (std::isnan(a)) return false;
-        if (std::isnan(b)) return true;
-        return a < b;
-    });
-}
-
 }  // namespace
 
 TVK_API void GetRotationMatrix(double* trot, const double* n, const double* alpha_r) {
@@ -334,7 +325,7 @@ TVK_API void getpercentile(const double* array, const int* ndim, const double* p
                     "getpercentile");
         return;
     }
-    sort_nan_last(s);
+    std::sort(s.begin(), s.end());  // NaN was left out above
     const double total = static_cast<double>(s.size());
     const double nclasses = std::trunc(s.back() / cs) + 1.0;
     if (!(nclasses < 9007199254740992.0)) {  // 2^53
