@@ -1034,6 +1034,29 @@ PyObject* call_routine(const Routine& r, PyObject* const* args, std::size_t narg
         return nullptr;
     }
 
+    // Every array the caller handed in must cover the extents the routine will use: extents that
+    // depended on arguments converted later are checked now that all of them are known.
+    for (int k = 0; k < nargs_all && ok; ++k) {
+        const ArgDesc& a = s.args[k];
+        if (a.rank() == 0 || !st[k].arr || a.intent == Intent::out || a.intent == Intent::hide || a.type == Ty::text) continue;
+        for (int d = 0; d < a.rank(); ++d) {
+            Value v;
+            if (!a.dims[d].eval(env, v)) continue;
+            const std::int64_t need = std::max<std::int64_t>(v.integer(), 0);
+            const std::int64_t have = st[k].dims[d];
+            if (a.rank() == 1 ? have >= need : have == need) continue;
+            std::string cond = a.rank() == 1 ? "len(" + a.name + ")>=" + a.dims[d].text()
+                                             : "shape(" + a.name + "," + std::to_string(d) + ")==" + a.dims[d].text();
+            PyErr_SetString(error_type, ("(" + cond + ") failed for " + a.nth + " " + a.name).c_str());
+            ok = false;
+            break;
+        }
+    }
+    if (!ok) {
+        release(st, nargs_all);
+        return nullptr;
+    }
+
     // The native call.
     void* data[kMaxArgs];
     std::size_t lens[kMaxArgs];

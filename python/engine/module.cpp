@@ -302,6 +302,8 @@ PyObject* f_reduce(PyObject*, PyObject*) {
     return nullptr;
 }
 PyMethodDef f_methods[] = {{"__reduce__", f_reduce, METH_NOARGS, nullptr}, {nullptr, nullptr, 0, nullptr}};
+PyGetSetDef f_getset[] = {{"__dict__", PyObject_GenericGetDict, nullptr, nullptr, nullptr},
+                          {nullptr, nullptr, nullptr, nullptr, nullptr}};
 
 bool init_type() {
     FortranType.tp_name = "fortran";
@@ -315,6 +317,7 @@ bool init_type() {
     FortranType.tp_dictoffset = offsetof(FObj, dict);
     FortranType.tp_flags = Py_TPFLAGS_DEFAULT | Py_TPFLAGS_HAVE_VECTORCALL;
     FortranType.tp_methods = f_methods;
+    FortranType.tp_getset = f_getset;
     FortranType.tp_new = nullptr;
     if (PyType_Ready(&FortranType) < 0) return false;
     // Module "builtins", as for every object of this kind.

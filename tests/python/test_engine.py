@@ -75,6 +75,11 @@ class TestArguments:
         # a smaller n is allowed for the vector it derives from; the routine sees n
         assert m.fdot([1.0, 2.0, 3.0], [1.0, 1.0], 2) == 3.0
 
+    def test_every_extent_is_checked_before_the_call(self):
+        """Regression: a non-square matrix for a square (n,n) argument overran its storage."""
+        raises(p.error, "(shape(lu,1)==n) failed for 1st argument lu", m.lufac, np.ones((3, 2)))
+        raises(p.error, "(shape(lu,1)==n) failed for 1st argument lu", m.lufac, np.ones((3, 4)))
+
     def test_scalar_conversions(self):
         assert m.scal2("2.5", 2) == 5.0
         assert m.scal2([1.5, 9], (2,)) == 3.0
