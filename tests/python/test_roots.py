@@ -1,0 +1,202 @@
+"""Root finders with Python and native call-backs, the golden-section search driven through numpy
+state arrays, cubic roots and the polynomial fit, called from Python."""
+import ctypes
+import math
+
+import numpy as np
+import pytest
+
+import _tolvek as t
+
+m = t.math
+eh = t.errorhandling
+
+
+@pytest.fixture
+def record():
+    """Clears the error record around the test; returns a reader of (errstat, message)."""
+    eh.rsxerr(1)
+    yield lambda: (int(eh.errstat), bytes(eh.errstring).decode().rstrip(" \0"))
+    eh.rsxerr(1)
+
+
+def test_root_finders_take_python_callables(record):
+    seen = []
+
+    def f(x, args, nfun, na):
+        seen.append((nfun, na, args[0]))
+        return x * x - args[0], 2.0 * x
+
+    root, istat = m.bdsafe(f, 0.0, 2.0, [2.0], 1e-12, 100, 7)
+    assert abs(root - math.sqrt(2)) < 1e-12 and istat == 0
+    assert seen[0] == (7, 1, 2.0)
+    root, istat = m.nrsafe(f, 0.0, 2.0, [2.0], 1e-13, 100, 7)
+    assert abs(root - math.sqrt(2)) < 1e-13 and istat == 0
+    # A single number sets f only; extra arguments follow the call-back's own ones.
+    root, istat = m.bdsafe(lambda x, args, nfun, na, c: x - c, -5.0, 5.0, [0.0], 1e-12, 50, 0,
+                           dfunc_extra_args=(1.5,))
+    assert abs(root - 1.5) < 1e-12
+    # Fewer parameters get the leading arguments only.
+    assert abs(m.bdsafe(lambda x: x ** 3 - 8.0, 0.0, 3.0, [0.0], 1e-12, 100, 0)[0] - 2.0) < 1e-11
+    assert record()[0] == 0
+
+
+def test_root_finder_reports(record):
+    root, istat = m.bdsafe(lambda x: x * x + 1.0, -1.0, 1.0, [0.0], 1e-12, 100, 0)
+    assert (root, istat) == (0.0, 0)
+    assert record() == (-2, "Error in BISECTION: Root must be bracketed.")
+    eh.rsxerr(1)
+    root, istat = m.bdsafe(lambda x: x - 0.3, 0.0, 1.0, [0.0], 1e-12, 0, 0)
+    assert (root, istat) == (1.0, 1)
+    assert record() == (-1, "Warning in BrentsMethod: Max iterations exceeded.")
+    eh.rsxerr(1)
+    root, istat = m.nrsafe(lambda x: (math.exp(x) - 2.0, math.exp(x)), 0.0, 2.0, [0.0], 1e-15, 1, 0)
+    assert istat == 1 and 0.0 < root < 2.0
+    assert record() == (-1, "Warning in subroutine RTSAFE: Max iterations exceeded.")
+
+
+def test_fixed_point_iteration(record):
+    calls = []
+
+    def g(fargs, nfun, na):
+        calls.append(fargs.copy())
+        return math.cos(fargs[0])
+
+    xs, istat = m.fpsafe(g, 1.0, [99.0, 4.0], 1e-12, 200, 0)
+    assert abs(xs - 0.7390851332151607) < 1e-11 and istat == 0
+    assert calls[0][0] == 1.0 and calls[0][1] == 4.0  # fargs(1) is the iterate, args(2) passed on
+    calls.clear()
+    xs, istat = m.fpsafe(g, 1.0, [0.0], 1e-12, 0, 0)
+    assert istat == 1 and len(calls) == 2
+    assert record() == (-1, "Warning in FixPointIteration:Max iterations exceeded.")
+    # No arguments at all: the call-back still gets the iterate.
+    assert m.fpsafe(lambda fargs: 0.5 * fargs[0], 4.0, [], 1e-10, 100, 0)[0] < 1e-9
+
+
+def test_callback_exception_reaches_the_caller_unchanged(record):
+    class Stop(Exception):
+        pass
+
+    calls = []
+
+    def f(x):
+        calls.append(x)
+        if len(calls) == 3:
+            raise Stop("third call")
+        return x - 0.25
+
+    for routine in (m.bdsafe, m.nrsafe):
+        calls.clear()
+        with pytest.raises(Stop, match="third call"):
+            routine(f, 0.0, 1.0, [0.0], 1e-12, 50, 0)
+        assert len(calls) == 3
+    with pytest.raises(ZeroDivisionError):
+        m.fpsafe(lambda fargs: 1 / 0, 1.0, [0.0], 1e-9, 10, 0)
+    # The routine works normally afterwards.
+    assert abs(m.bdsafe(lambda x: x - 0.25, 0.0, 1.0, [0.0], 1e-12, 50, 0)[0] - 0.25) < 1e-12
+
+
+ROOT_FN = ctypes.CFUNCTYPE(None, *[ctypes.POINTER(ctypes.c_double)] * 4, *[ctypes.POINTER(ctypes.c_int)] * 2)
+
+
+def test_native_callback_in_a_capsule(record):
+    @ROOT_FN
+    def native(f, df, x, args, na, nfun):
+        f[0] = x[0] * x[0] - args[0]
+        df[0] = 2.0 * x[0]
+
+    new = ctypes.pythonapi.PyCapsule_New
+    new.restype = ctypes.py_object
+    new.argtypes = (ctypes.c_void_p, ctypes.c_char_p, ctypes.c_void_p)
+    cap = new(ctypes.cast(native, ctypes.c_void_p), b"tvk.callback.bdsafe_dfunc", None)
+    root, istat = m.bdsafe(cap, 0.0, 3.0, [3.0], 1e-12, 100, 0)
+    assert abs(root - math.sqrt(3)) < 1e-12 and istat == 0
+
+
+class Search:
+    """Golden-section state held in numpy arrays, advanced in place by gssafe."""
+
+    def __init__(self, xlow, xup, dx, gsflag, npoints):
+        x, y, xmove, lplimits, incr, subcall, golden, finish = m.inigoldensearch(xlow, xup, dx, gsflag, npoints)
+        self.x, self.y, self.xmove, self.lplimits = x, y, xmove, lplimits
+        self.ymove = np.zeros(4)
+        self.xi, self.yi = np.zeros(()), np.zeros(())
+        self.xdir, self.increment, self.proc = (np.array(v, dtype=np.int32) for v in (0, incr, subcall))
+        self.isgolden, self.update, self.finish = (np.array(v, dtype=np.int8) for v in (golden, 0, finish))
+
+    def run(self, f, dx=0.0, defaultvalue=0.0, limit=10000):
+        calls = 0
+        while not self.finish and calls < limit:
+            calls += 1
+            m.gssafe(self.xi, self.yi, dx, self.x, self.y, self.xmove, self.ymove, self.lplimits,
+                     self.xdir, self.increment, self.proc, self.isgolden, self.update, self.finish,
+                     defaultvalue)
+            if self.update:
+                self.yi[()] = f(float(self.xi))
+        return calls
+
+
+def test_golden_section_search_in_place(record):
+    s = Search(0.0, 1.0, 1e-3, 1, 100)
+    s.run(lambda v: -(v - 0.3) ** 2)
+    assert bool(s.finish) and abs(float(s.xi) - 0.3) < 1e-12
+    assert int(s.proc) == 3 and float(s.yi) == s.y[int(s.increment) - 1]
+    # Tolerance wider than the interval: the first value ends it with the default value.
+    w = Search(0.0, 1.0, 2.0, 1, 100)
+    w.run(lambda v: v, defaultvalue=-7.0)
+    assert float(w.xi) == -7.0
+    # Scan of a negative function: (0, 0).
+    n = Search(0.0, 1.0, 0.0, 0, 10)
+    n.run(lambda v: -1.0 - v, dx=0.25)
+    assert (float(n.xi), float(n.yi)) == (0.0, 0.0)
+    assert record()[0] == 0
+
+
+def test_golden_section_refusals(record):
+    s = Search(0.0, 1.0, 0.0, 0, 10)
+    assert s.run(lambda v: 1.0 + v, dx=-0.5) == 2  # a scan that cannot advance is stopped
+    assert (float(s.xi), float(s.yi)) == (0.0, 1.0)
+    assert record() == (-3, "Error in GSSAFE: scan step does not advance.")
+    eh.rsxerr(1)
+    x, y, xmove, lplimits, incr, subcall, golden, finish = m.inigoldensearch(0.0, 1.0, 1e-3, 1, 3)
+    assert finish == 1 and len(x) == 3
+    assert record()[0] == -3
+    # State of the wrong type is not accepted.
+    good = Search(0.0, 1.0, 1e-3, 1, 20)
+    with pytest.raises((t.error, TypeError, ValueError)):
+        m.gssafe(good.xi, good.yi, 0.0, good.x, good.y, good.xmove, good.ymove, good.lplimits,
+                 np.zeros((), np.float64), good.increment, good.proc, good.isgolden, good.update,
+                 good.finish, 0.0)
+    with pytest.raises((t.error, TypeError, ValueError)):
+        m.gssafe(good.xi, good.yi, 0.0, good.x, good.y[:5], good.xmove, good.ymove, good.lplimits,
+                 good.xdir, good.increment, good.proc, good.isgolden, good.update, good.finish, 0.0)
+
+
+def test_golden_helpers_step_by_step():
+    x, y, xmove, lplimits, *_ = m.inigoldensearch(0.0, 1.0, 1e-3, 1, 10)
+    y[:4] = [0.0, 0.0, 1.0, 2.0]  # values of the four start points
+    xnext, dx, x2, xmove2, ymove2, xdir, incr = m.getnextfromgoldensearch(x, y, xmove, np.zeros(4), 0, 4)
+    assert xdir == 1 and incr == 5 and dx == pytest.approx(1.0 - xmove[2])
+    assert xmove2[0] == xmove[2] and xmove2[2] == xmove[3] and x2[4] == xnext
+    assert xnext == pytest.approx(xmove[3] + (1.0 - xmove[2]) / (1.618033988749895 ** 3))
+    assert np.array_equal(x[:5], [0, 1, xmove[2], xmove[3], 0])  # copied unless overwrite_x
+    vertex = m.getmaximumfromgoldensearch([0, 0, 0, 0], [0, 2, 1, 1.5], [1, 1, 1, 1], 9.0, 0, 0)
+    assert vertex == 9.0  # parabola through equal values: degenerate
+
+
+def test_cubic_roots_and_fit(record):
+    assert np.allclose(m.solution3pe(1, -6, 11, -6), (1, 2, 3), atol=1e-12)
+    assert np.allclose(m.solution3pe(1, 0, 0, -8), (2, 2, 2), atol=1e-14)
+    assert m.specialcase(-3, 2) == (-2, 1, 1)
+    assert m.specialcase(0, 0) == (0, 0, 0)
+    assert m.cuberoot(-27.0) == pytest.approx(-3.0, abs=1e-14)
+    rng = np.random.default_rng(1)
+    vx = rng.uniform(-2, 2, 12)
+    c = m.polynomialfitting(vx, 1 + 2 * vx + 3 * vx ** 2 - 0.5 * vx ** 3, 3)
+    assert np.allclose(c, [1, 2, 3, -0.5], atol=1e-10)
+    noisy = np.sin(vx)
+    assert np.allclose(m.polynomialfitting(vx, noisy, 2), np.polynomial.polynomial.polyfit(vx, noisy, 2), atol=1e-10)
+    assert record()[0] == 0
+    with pytest.raises(t.error):
+        m.polynomialfitting([1.0, 2.0, 3.0], [1.0, 2.0], 1)
+    assert m.partialcurvelength(0.75) == 1.25
