@@ -1,9 +1,8 @@
 // Python binding of the dense linear algebra, matrix repair and norm routines (namespace math).
 //
-// Square matrices get an explicit check of their second extent: the size argument takes its
-// default from the first extent, and without the check a (4,3) array would be read as 4 x 4.
-// The general product takes its operands with free extents (either orientation) and checks
-// that they hold at least the m*k and k*n values the product reads.
+// The general product takes its operands with free extents (either orientation, as sa and sb
+// say) and checks that they hold at least the m*k and k*n values the product reads; the packed
+// symmetric product checks that the packed vector holds n(n+1)/2 values.
 #include "engine/bind.h"
 
 #include "core/linalg.h"
@@ -11,19 +10,19 @@
 
 // --- LAPACK wrappers -------------------------------------------------------------------------
 TVK_ROUTINE(math, matrixinverse, MatrixInverse,
-            "a:f8(n,n) ainv:f8(n,n):out n:i4:check(shape(a,1)==n)");
+            "a:f8(n,n) ainv:f8(n,n):out n:i4");
 TVK_ROUTINE(math, lufactdeterminant, LUFactDeterminant,
-            "lud:f8:out a:f8(n,n) n:i4:check(shape(a,1)==n)");
+            "lud:f8:out a:f8(n,n) n:i4");
 TVK_ROUTINE(math, determinant, Determinant,
-            "pd:f8:out a:f8(n,n) n:i4:check(shape(a,1)==n) pdflag:i4:opt=-1");
+            "pd:f8:out a:f8(n,n) n:i4 pdflag:i4:opt=-1");
 TVK_ROUTINE(math, matrixeigenvectors, MatrixEigenVectors,
-            "a:f8(n,n) z:f8(n,n):out n:i4:check(shape(a,1)==n) eigvals:f8(n):io+copy:opt=-1.0");
+            "a:f8(n,n) z:f8(n,n):out n:i4 eigvals:f8(n):io+copy:opt=-1.0");
 TVK_ROUTINE(math, matrixeigenvalues, MatrixEigenvalues,
-            "a:f8(n,n) d:f8(n):out n:i4:check(shape(a,1)==n)");
+            "a:f8(n,n) d:f8(n):out n:i4");
 TVK_ROUTINE(math, singularvaluedecomposition, SingularValueDecomposition,
             "a:f8(m,n) u:f8(m,m):out s:f8(m,n):out v:f8(n,n):out m:i4 n:i4");
 TVK_ROUTINE(math, choleskyfactorization, CholeskyFactorization,
-            "a:f8(n,n) c:f8(n,n):out n:i4:check(shape(a,1)==n)");
+            "a:f8(n,n) c:f8(n,n):out n:i4");
 TVK_ROUTINE(math, generalmatrixproduct, GeneralMatrixProduct,
             "d:f8(m,n):out alpha:f8 a:f8(shape(a,0),shape(a,1)) b:f8(shape(b,0),shape(b,1)) "
             "beta:f8 c:f8(m,n) m:i4 n:i4 "
@@ -32,7 +31,7 @@ TVK_ROUTINE(math, generalmatrixproduct, GeneralMatrixProduct,
 
 // --- Iterative solvers -----------------------------------------------------------------------
 TVK_ROUTINE(math, poweriteration, PowerIteration,
-            "eigenval:f8:out eigenvec:f8(n):out a:f8(n,n) n:i4:check(shape(a,1)==n) "
+            "eigenval:f8:out eigenvec:f8(n):out a:f8(n,n) n:i4 "
             "maxiter:i4:opt=2000 startvec:f8(n):opt=1.0 abstol:f8:opt=1e-10");
 // The name is spelled as the library has always exported it.
 TVK_ROUTINE(math, conjucategradient, ConjugateGradient,
@@ -70,33 +69,33 @@ TVK_ROUTINE(math, matrixshrinkage, MatrixShrinkage,
 
 // --- Rearrangements and running sums ---------------------------------------------------------
 TVK_ROUTINE(math, matrixsymmetrize, MatrixSymmetrize,
-            "a:f8(n,n) sym:f8(n,n):out n:i4:check(shape(a,1)==n)");
+            "a:f8(n,n) sym:f8(n,n):out n:i4");
 TVK_ROUTINE(math, matrixtranspose, MatrixTranspose, "a:f8(n,m) b:f8(m,n):out n:i4 m:i4");
 TVK_ROUTINE(math, matrixdiagonal, MatrixDiagonal,
-            "diag:f8(max(n-abs(k),0)):out a:f8(n,n) k:i4 n:i4:check(shape(a,1)==n)");
+            "diag:f8(max(n-abs(k),0)):out a:f8(n,n) k:i4 n:i4");
 TVK_ROUTINE(math, cumulativesum, CumulativeSum, "csum:f8(n):out a:f8(n) n:i4 seed:f8:opt=0.0");
 TVK_ROUTINE(math, cumulativeproduct, CumulativeProduct,
             "cprod:f8(n):out a:f8(n) n:i4 seed:f8:opt=1.0");
 
 // --- Matrix repair ---------------------------------------------------------------------------
 TVK_ROUTINE(math, getprojectedspd, GetProjectedSPD,
-            "ppd:f8(n,n):out a:f8(n,n) n:i4:check(shape(a,1)==n)");
-TVK_ROUTINE(math, getnearestspd, GetNearestSPD, "pd:f8(n,n):out a:f8(n,n) n:i4:check(shape(a,1)==n)");
+            "ppd:f8(n,n):out a:f8(n,n) n:i4");
+TVK_ROUTINE(math, getnearestspd, GetNearestSPD, "pd:f8(n,n):out a:f8(n,n) n:i4");
 TVK_ROUTINE(math, getnearestcorrelationmatrix, GetNearestCorrelationMatrix,
-            "corr:f8(n,n):out a:f8(n,n) n:i4:check(shape(a,1)==n) weights:f8(n):opt=-1.0 "
+            "corr:f8(n,n):out a:f8(n,n) n:i4 weights:f8(n):opt=-1.0 "
             "tol:f8:opt=-1.0 maxiter:i4:opt=100 cflag:i4:opt=0");
 TVK_ROUTINE(math, getnearestpdnorm, GetNearestPDNorm,
-            "getnearestpdnorm:f8:ret x:f8(n,n) n:i4:check(shape(x,1)==n)");
+            "getnearestpdnorm:f8:ret x:f8(n,n) n:i4");
 TVK_ROUTINE(math, ispositivedefinite, IsPositiveDefinite,
-            "ispositivedefinite:l4:ret x:f8(n,n) n:i4:check(shape(x,1)==n) tolerance:f8:opt=1e-08");
+            "ispositivedefinite:l4:ret x:f8(n,n) n:i4 tolerance:f8:opt=1e-08");
 
 // --- Minors, cofactor, trace ------------------------------------------------------------------
 TVK_ROUTINE(math, getprincipleminor, GetPrincipleMinor,
-            "getprincipleminor:f8:ret sm:f8(k,k) i:i4 k:i4:check(shape(sm,1)==k)");
+            "getprincipleminor:f8:ret sm:f8(k,k) i:i4 k:i4");
 TVK_ROUTINE(math, getfirstminor, GetFirstMinor,
-            "getfirstminor:f8:ret sm:f8(k,k) i:i4 j:i4 k:i4:check(shape(sm,1)==k)");
+            "getfirstminor:f8:ret sm:f8(k,k) i:i4 j:i4 k:i4");
 TVK_ROUTINE(math, getcofactor, GetCofactor, "getcofactor:f8:ret mij:f8 i:i4 j:i4");
-TVK_ROUTINE(math, trace, Trace, "trace:f8:ret x:f8(n,n) n:i4:check(shape(x,1)==n)");
+TVK_ROUTINE(math, trace, Trace, "trace:f8:ret x:f8(n,n) n:i4");
 
 // --- Norms ------------------------------------------------------------------------------------
 TVK_ROUTINE(math, vectornorm, VectorNorm, "vectornorm:f8:ret x:f8(n) n:i4");
@@ -113,4 +112,4 @@ TVK_ROUTINE(math, gethouseholdertransformationmatrix, GetHouseHolderTransformati
 TVK_ROUTINE(math, vectormodalassurancecriterion, VectorModalAssuranceCriterion,
             "vectormodalassurancecriterion:f8:ret a:f8(n) b:f8(n) n:i4");
 TVK_ROUTINE(math, matrixmodalassurancecriterion, MatrixModalAssuranceCriterion,
-            "xs:f8(n,n) ys:f8(n,n) mac:f8(n,n):out n:i4:check(shape(xs,1)==n)");
+            "xs:f8(n,n) ys:f8(n,n) mac:f8(n,n):out n:i4");
