@@ -93,6 +93,20 @@ def _dtype(code):
         return np.dtype(np.float64)
 
 
+def _split_bounds(text):
+    """The extents of a bounds text, split at the commas outside parentheses."""
+    parts, depth, cur = [], 0, ""
+    for ch in text:
+        if ch == "," and depth == 0:
+            parts.append(cur)
+            cur = ""
+            continue
+        depth += (ch == "(") - (ch == ")")
+        cur += ch
+    parts.append(cur)
+    return parts
+
+
 def _extent(expr, env):
     expr = expr.strip()
     if expr in ("", "*", ":"):
@@ -141,11 +155,15 @@ def plausible_value(desc, env):
         else:
             dtype = _dtype(code)
         bounds = m.group(3)
-        shape = tuple(_extent(e, env) for e in bounds.split(",")) if bounds else ()
+        shape = tuple(_extent(e, env) for e in _split_bounds(bounds)) if bounds else ()
         if rank == 0 or not shape:
             shape = ()
         if dtype.kind == "S":
             arr = np.full(shape, b"a" * dtype.itemsize, dtype=dtype)
+        elif dtype.kind in "fc":
+            # 1, 2, 3, ... in storage order: strictly increasing abscissas for the tables
+            size = int(np.prod(shape)) if shape else 1
+            arr = np.arange(1, size + 1, dtype=dtype).reshape(shape, order="F")
         else:
             arr = np.ones(shape, dtype=dtype, order="F")
         return np.asfortranarray(arr) if inout and arr.ndim else arr
