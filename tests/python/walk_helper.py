@@ -41,6 +41,26 @@ HOSTILE = (
     ("object array", lambda: np.array([object(), object(), object()], dtype=object)),
 )
 
+def _cb_raises(*args):
+    raise ValueError("raised by the call-back")
+
+
+def _foreign_capsule():
+    # the native entry point of a routine whose argument list fits no call-back
+    import _tolvek
+    return getattr(_tolvek.math.crossproduct, "_cpointer", None)
+
+
+# Further values for a call-back argument.
+HOSTILE_CALLBACKS = (
+    ("call-back raising", lambda: _cb_raises),
+    ("call-back returning text", lambda: (lambda *args: "abc")),
+    ("call-back returning NaN", lambda: (lambda *args: (math.nan, math.nan))),
+    ("call-back returning a long tuple", lambda: (lambda *args: tuple(range(50)))),
+    ("call-back taking no arguments", lambda: (lambda: None)),
+    ("capsule of another routine", _foreign_capsule),
+)
+
 # Keyword arguments added to every call of a routine: xerr without pyerr=1 prints its message and
 # ends the process by design, which would cut the walk short.
 EXTRA_KWARGS = {("errorhandling", "xerr"): {"pyerr": 1}}
@@ -193,8 +213,9 @@ def variants(params):
     """[(description, args)] in variant order (variant 0 is the call without arguments)."""
     base = plausible_args(params)
     out = [("no arguments", None), ("plausible arguments", base)]
-    for i, (name, _) in enumerate(params):
-        for label, make in HOSTILE:
+    for i, (name, desc) in enumerate(params):
+        hostile = HOSTILE + (HOSTILE_CALLBACKS if desc == "call-back function" else ())
+        for label, make in hostile:
             args = list(base)
             args[i] = make()
             out.append(("%s = %s" % (name, label), args))
