@@ -105,26 +105,6 @@ TEST_F(Lists, CopyIsBoundedByTheList) {
     EXPECT_EQ(c, (std::vector<double>{8.0, tvk::huge, -5.0, -5.0}));
 }
 
-TEST_F(Lists, AppendArrayUniqueByContiguousRun) {
-    int id = 1, n = 3, uni = 0, r = 0;
-    const std::vector<int> first{1, 2, 3, 4};
-    iAppendArray2List(&id, first.data(), &n, &uni, &r, nullptr, nullptr);  // 1 2 3
-    EXPECT_EQ(r, 1);
-    uni = 1;
-    const std::vector<int> run{2, 3}, scattered{1, 3};
-    int two = 2;
-    iAppendArray2List(&id, run.data(), &two, &uni, &r, nullptr, nullptr);
-    EXPECT_EQ(r, 0);
-    iAppendArray2List(&id, scattered.data(), &two, &uni, &r, nullptr, nullptr);
-    EXPECT_EQ(r, 1);
-    int type = 0;
-    EXPECT_EQ(GetSizeOfList(&id, &type, nullptr, nullptr, nullptr), 5);
-    std::vector<int> c(5);
-    int five = 5, ierr = 0;
-    iGetCopyOfList(&id, c.data(), &five, &ierr);
-    EXPECT_EQ(c, (std::vector<int>{1, 2, 3, 1, 3}));
-}
-
 TEST_F(Lists, ComplexListsUseTheMarkerInBothParts) {
     int id = 3, uni = 1, r = 0, type = 2;
     const tvk::cplx a{1, 2}, b{1, 3};
