@@ -10,6 +10,15 @@ routines are covered without editing this file) in worker processes (walk_helper
 arguments, with plausible arguments, and with each required argument in turn replaced by a
 hostile value. Every call must return or raise an ordinary Python exception; a worker that dies
 by a signal names the call that killed it, and the walk carries on after that call.
+
+The walk also finds silent out-of-bounds access and undefined behaviour when the module comes from
+a sanitizer build (configure with -DTVK_SANITIZE=ON -DTVK_PYTHON=ON) and the runtimes are preloaded:
+    ASAN_OPTIONS=detect_leaks=0:abort_on_error=1 UBSAN_OPTIONS=abort_on_error=1:print_stacktrace=1 \
+    LD_PRELOAD=$(gcc -print-file-name=libasan.so):$(gcc -print-file-name=libubsan.so) \
+    PYTHONPATH=<build>/python /usr/bin/python3 -m pytest tests/python/test_contract.py -k walk
+A finding then carries the sanitizer's report.
+Environment: TVK_WALK_JOBS (worker processes, 2), TVK_WALK_ALARM (seconds a call may take, 10),
+TVK_WALK_FILTER (regular expression on "namespace.routine" to walk a subset).
 """
 
 import concurrent.futures
@@ -218,7 +227,12 @@ def _walk_chain(routines, workdir, env):
             if -proc.returncode == signal.SIGALRM:
                 findings.append("%s: still running after %g s (ended by the walk)" % (call, WALK_ALARM))
             else:
-                findings.append("%s: process killed by %s" % (call, sig))
+                report = proc.stderr.decode(errors="replace")
+                # a sanitizer build names the fault on stderr
+                marks = [k for k in (report.find("runtime error:"), report.find("Sanitizer")) if k >= 0]
+                k = min(marks) if marks else -1
+                detail = ("\n" + report[max(0, report.rfind("\n", 0, k)):k + 1200]) if k >= 0 else ""
+                findings.append("%s: process killed by %s%s" % (call, sig, detail))
         elif proc.returncode == 1 and any(text in tail for text in PROCESS_ENDING_TEXTS):
             pass  # a specified fatal report ends the process; carry on after this call
         else:
