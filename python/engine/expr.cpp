@@ -30,7 +30,7 @@ struct ExprParser {
         }
         return false;
     }
-    void emit(Expr::Op op, int a = 0, Value lit = {}) { e.code_.push_back({op, a, lit}); }
+    void emit(Expr::Op op, int a = 0, Value lit = Value::of(std::int64_t{0})) { e.code_.push_back({op, a, lit}); }
     int arg_of(const std::string& name) {
         int k = lookup(name);
         if (k < 0) fail("unknown name " + name);
@@ -168,6 +168,25 @@ Expr Expr::parse(const std::string& text, const std::function<int(const std::str
 }
 
 bool Expr::eval(const ExprEnv& env, Value& out) const {
+    // The common one-instruction forms (a literal, an argument, an extent) without the stack.
+    if (code_.size() == 1) {
+        const Ins& in = code_[0];
+        std::int64_t n = 0;
+        switch (in.op) {
+            case INT:
+            case REAL: out = in.lit; return true;
+            case ARG: return env.scalar(in.a, out);
+            case LEN:
+                if (!env.extent(in.a, 0, n)) return false;
+                out = Value::of(n);
+                return true;
+            case SHAPE:
+                if (!env.extent(in.a, static_cast<int>(in.lit.i), n)) return false;
+                out = Value::of(n);
+                return true;
+            default: break;
+        }
+    }
     Value st[32];
     int sp = 0;
     auto num2 = [&](auto fi, auto fd) {

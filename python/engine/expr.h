@@ -9,10 +9,11 @@
 
 namespace tvk::py {
 
+// A trivial type, so that evaluation stacks cost nothing to set up.
 struct Value {
-    bool is_int = true;
-    std::int64_t i = 0;
-    double d = 0.0;
+    bool is_int;
+    std::int64_t i;
+    double d;
     double real() const { return is_int ? static_cast<double>(i) : d; }
     std::int64_t integer() const { return is_int ? i : static_cast<std::int64_t>(d); }
     static Value of(std::int64_t v) { return {true, v, 0.0}; }
@@ -52,7 +53,7 @@ private:
     struct Ins {
         Op op;
         int a = 0;          // argument index, axis or operand count
-        Value lit{};
+        Value lit{true, 0, 0.0};
     };
     std::vector<Ins> code_;
     std::vector<int> args_;
