@@ -1,11 +1,13 @@
 #include "interp/interp.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstddef>
 #include <cstdio>
 #include <limits>
 
 #include "core/errors.h"
+#include "interp/locate.h"
 
 namespace tvk::interp {
 
@@ -15,33 +17,30 @@ constexpr double not_a_number = std::numeric_limits<double>::quiet_NaN();
 
 // Finds the left end L (1-based) of the interval [x(L), x(L+1)] that the linear interpolation
 // uses for t: L + 1 is the first i of 2..n-1 with t < x(i), or L = n - 1 when there is none.
-// For strictly increasing x the condition "t < x(i)" holds on a tail of 2..n-1, so bisection
-// finds the same interval as a scan from the left. The interval of the previous query is tried
-// first, which makes ordered queries cheap. Needs n >= 2.
+// For strictly increasing x the condition "t < x(i)" holds on a tail of 2..n-1, so a search
+// finds the same interval as a scan from the left. For queries that mostly ascend the interval
+// of the previous query is tried first; for others the bucket table of the locator (when there
+// are enough queries to build one) answers directly, which is cheaper than a failed guess.
+// Needs n >= 2.
 class Bracket {
 public:
-    Bracket(int n, const double* x) : x_(x), n_(n) {}
+    Bracket(int n, const double* x, long queries) : x_(x), n_(n), inner_(x + 1, n - 2, queries) {}
+
+    // Chooses the search for the next `count` queries t(0..count-1) by how many of them ascend.
+    void plan(const double* t, int count) {
+        int up = 0;
+        for (int k = 1; k < count; ++k) up += t[k - 1] <= t[k];
+        guess_ = !inner_.bucketed() || 8 * up >= 7 * (count - 1);
+    }
 
     int left(double t) {
+        if (!guess_) return search(t);
         if (fits(last_, t)) return last_;
         if (last_ + 1 <= n_ - 1 && fits(last_ + 1, t)) return ++last_;
         last_ = search(t);
         return last_;
     }
-
-    // Bisection over x(2..n-1) for the first entry above t, without branches on the data.
-    int search(double t) const {
-        std::size_t len = static_cast<std::size_t>(n_ - 2);
-        if (len == 0) return 1;
-        const double* first = x_ + 1;
-        while (len > 1) {
-            const std::size_t half = len / 2;
-            first = (t < first[half]) ? first : first + half;
-            len -= half;
-        }
-        const std::ptrdiff_t p = (first - x_) + ((t < *first) ? 0 : 1);
-        return static_cast<int>(p);  // 0-based index of x(L+1) equals L
-    }
+    int search(double t) const { return inner_.first_above(t) + 1; }
 
 private:
     bool fits(int l, double t) const {
@@ -50,7 +49,9 @@ private:
 
     const double* x_;
     int n_;
+    Locator inner_;  // over x(2..n-1)
     int last_ = 1;
+    bool guess_ = true;
 };
 
 }  // namespace
@@ -93,7 +94,7 @@ void r8vec_bracket(int n, const double* x, double xval, int& left, int& right) {
         left = right = n == 1 ? 1 : -1;
         return;
     }
-    left = Bracket(n, x).search(xval);
+    left = Bracket(n, x, 1).search(xval);
     right = left + 1;
 }
 
@@ -136,17 +137,23 @@ void interp_linear(int m, int data_num, const double* t_data, const double* p_da
     }
 
     const double* x = t_data;
-    Bracket bracket(data_num, x);
+    Bracket bracket(data_num, x, interp_num);
+    constexpr int block = 64;
     if (m == 1) {
         const double* y = p_data;
-        for (int i = 0; i < interp_num; ++i) {
-            const double t = t_interp[i];
-            const int l = bracket.left(t);  // 1-based left end; x[l] is x(l+1)
-            p_interp[i] = ((x[l] - t) * y[l - 1] + (t - x[l - 1]) * y[l]) / (x[l] - x[l - 1]);
+        for (int i0 = 0; i0 < interp_num; i0 += block) {
+            const int i1 = std::min(i0 + block, interp_num);
+            bracket.plan(t_interp + i0, i1 - i0);
+            for (int i = i0; i < i1; ++i) {
+                const double t = t_interp[i];
+                const int l = bracket.left(t);  // 1-based left end; x[l] is x(l+1)
+                p_interp[i] = ((x[l] - t) * y[l - 1] + (t - x[l - 1]) * y[l]) / (x[l] - x[l - 1]);
+            }
         }
         return;
     }
     for (int i = 0; i < interp_num; ++i) {
+        if (i % block == 0) bracket.plan(t_interp + i, std::min(block, interp_num - i));
         const double t = t_interp[i];
         const int l = bracket.left(t);
         const double* yl = p_data + static_cast<std::ptrdiff_t>(l - 1) * m;

@@ -3,7 +3,9 @@
 #include <algorithm>
 #include <cmath>
 #include <cstddef>
+#include <vector>
 
+#include "interp/locate.h"
 #include "pchip/xermsg.h"
 
 namespace tvk::pchip {
@@ -43,8 +45,8 @@ struct Strided {
     double operator()(int i) const { return p[(i - 1) * inc]; }
 };
 
-// True when every node is a number and the nodes increase strictly; the interval searches of
-// dpchfe may then bisect instead of scanning (the scans stay for unvalidated node data).
+// True when every node is a number and the nodes increase strictly; the interval walk of
+// dpchfe may then bisect instead of scanning (the literal walk stays for unvalidated data).
 bool ordered(int n, const double* x) {
     for (int i = 1; i < n; ++i)
         if (!(x[i - 1] < x[i])) return false;
@@ -183,6 +185,158 @@ void dchfev(double x1, double x2, double f1, double f2, double d1, double d2, in
     next[1] = right;
 }
 
+namespace {
+
+// The cubic of one interval in the form dchfev evaluates: f1 + t (d1 + t (c2 + t c3)) with
+// t = x - x1, computed with the same operations, so that values agree bit for bit.
+struct Piece {
+    double x1, h, f1, d1, c2, c3;
+    double operator()(double t) const { return f1 + t * (d1 + t * (c2 + t * c3)); }
+};
+Piece make_piece(double x1, double x2, double f1, double f2, double d1, double d2) {
+    const double h = x2 - x1;
+    const double delta = (f2 - f1) / h;
+    const double del1 = (d1 - delta) / h;
+    const double del2 = (d2 - delta) / h;
+    return {x1, h, f1, d1, -(del1 + del1 + del2), (del1 + del2) / h};
+}
+
+// The interval walk of dpchfe as stated, for node data that are not known to be ordered (no
+// bisection, every run evaluated whole by dchfev). Returns false after an internal failure.
+bool walk_literal(int n, const double* x, const Strided& f, const Strided& d, int ne,
+                  const double* xe, double* fe, int& ierr) {
+    auto xx = [&](int i) { return x[i - 1]; };
+    int jfirst = 0;  // first point not yet settled (0-based)
+    int last_backup = -1;
+    int ir = 2;
+    for (;;) {
+        if (jfirst >= ne) return true;
+        int j = ne;
+        if (ir < n) {
+            const double xr = xx(ir);
+            j = jfirst;
+            while (j < ne && !(xe[j] >= xr)) ++j;
+        }
+        if (j > jfirst) {
+            int next[2] = {0, 0};
+            int ierc = 0;
+            dchfev(xx(ir - 1), xx(ir), f(ir - 1), f(ir), d(ir - 1), d(ir), j - jfirst, xe + jfirst,
+                   fe + jfirst, next, ierc);
+            if (ierc < 0) return false;
+            if (next[1] != 0) {
+                if (ir < n) return false;
+                ierr += next[1];
+            }
+            if (next[0] != 0) {
+                if (ir <= 2) {
+                    ierr += next[0];
+                } else {
+                    const double xl = xx(ir - 1);
+                    int i = jfirst;
+                    while (i < j && !(xe[i] < xl)) ++i;
+                    // A back-up that does not move past the previous one would repeat forever
+                    // (possible only with unordered node data).
+                    if (i == j || i <= last_backup) return false;
+                    j = i;
+                    last_backup = i;
+                    int k = 1;
+                    while (k < ir - 1 && !(xe[j] < xx(k))) ++k;
+                    ir = std::max(1, k - 1);
+                }
+            }
+            jfirst = j;
+        }
+        if (++ir > n) return true;
+    }
+}
+
+// The same walk for strictly increasing nodes, with the same results (values and ierr) but
+// without its quadratic cost on unordered points: intervals are found by bisection, a run is
+// evaluated only up to its first point left of the interval (the walk backs up to that point
+// and evaluates everything after it again, so the literal walk's values for those points are
+// overwritten anyway), and the extrapolation count of a visit to the last interval, which
+// covers every remaining point, comes from a suffix count.
+void walk_ordered(int n, const double* x, const Strided& f, const Strided& d, int ne,
+                  const double* xe, double* fe, int& ierr) {
+    auto xx = [&](int i) { return x[i - 1]; };
+    auto piece_of = [&](int ir) {
+        return make_piece(xx(ir - 1), xx(ir), f(ir - 1), f(ir), d(ir - 1), d(ir));
+    };
+    std::vector<Piece> pieces;  // all cubics, when there are more points than intervals
+    if (ne >= n) {
+        pieces.reserve(static_cast<std::size_t>(n - 1));
+        for (int ir = 2; ir <= n; ++ir) pieces.push_back(piece_of(ir));
+    }
+    // right[k - base]: number of points k.. right of the last interval (its dchfev count).
+    std::vector<int> right;
+    int base = 0;
+    // First node k (1-based) of 1..n-1 with v < x(k), or n when there is none.
+    const interp::Locator nodes(x, n - 1, ne);
+    auto first_node_above = [&](double v) { return nodes.first_above(v) + 1; };
+
+    int jfirst = 0;
+    int ir = 2;
+    while (jfirst < ne) {
+        if (ir < n && xe[jfirst] >= xx(ir)) ir = first_node_above(xe[jfirst]);
+        const bool first = ir == 2, last = ir == n;
+        const Piece p = pieces.empty() ? piece_of(ir) : pieces[static_cast<std::size_t>(ir - 2)];
+
+        // The run: points before x(ir) (on the last interval all remaining points), cut at the
+        // first point left of the interval except on the first interval.
+        int j = jfirst, backup = -1;
+        if (first) {
+            if (last) j = ne;
+            else
+                while (j < ne && !(xe[j] >= xx(ir))) ++j;
+        } else {
+            const double xl = xx(ir - 1), xr = last ? 0.0 : xx(ir);
+            for (; j < ne; ++j) {
+                const double v = xe[j];
+                if (!last && v >= xr) break;
+                if (v < xl) {
+                    backup = j;
+                    break;
+                }
+            }
+        }
+
+        int left_count = 0, right_count = 0;
+        const double xma = std::max(0.0, p.h);
+        for (int k = jfirst; k < j; ++k) {
+            const double t = xe[k] - p.x1;
+            fe[k] = p(t);
+            left_count += t < 0.0;
+            right_count += t > xma;
+        }
+        if (first) ierr += left_count;
+        if (last) {
+            if (first) {
+                ierr += right_count;
+            } else {
+                if (right.empty()) {
+                    base = jfirst;
+                    right.assign(static_cast<std::size_t>(ne - jfirst + 1), 0);
+                    for (int k = ne - 1; k >= jfirst; --k)
+                        right[k - base] = right[k + 1 - base] + ((xe[k] - p.x1) > xma ? 1 : 0);
+                }
+                ierr += right[static_cast<std::size_t>(jfirst - base)];
+            }
+        }
+
+        if (backup >= 0) {
+            // Out of order: resume at that point, on the interval that holds it.
+            jfirst = backup;
+            ir = std::max(2, first_node_above(xe[backup]));
+            continue;
+        }
+        jfirst = j;
+        if (last) break;
+        ++ir;
+    }
+}
+
+}  // namespace
+
 void dpchfe(int n, const double* x, const double* fv, const double* dv, int incfd, bool& skip,
             int ne, const double* xe, double* fe, int& ierr) {
     // Node data that were not validated are checked at least for their count and stride, so
@@ -198,83 +352,19 @@ void dpchfe(int n, const double* x, const double* fv, const double* dv, int incf
     }
     ierr = 0;
 
-    const Strided f{fv, incfd};
-    const Strided d{dv, incfd};
-    auto xx = [&](int i) { return x[i - 1]; };
-    auto internal_failure = [&] {
-        ierr = -5;
-        fail("DPCHFE", "ERROR RETURN FROM DCHFEV -- FATAL", ierr, 2);
-    };
-    const bool bisect = ordered(n, x);
-
     // Walk the intervals [x(ir-1), x(ir)) from left to right, evaluating on each the run of
     // points that come before x(ir) (on the last interval: all remaining points). A run holding
     // points left of its interval means the points are out of order: the walk then backs up to
-    // the interval of the first such point and evaluates again from there (earlier values of
-    // those points are overwritten). Each back-up starts at a later point than the previous
-    // one, so the walk ends.
-    int jfirst = 0;       // first point not yet settled (0-based)
-    int last_backup = -1;
-    int ir = 2;
-    for (;;) {
-        if (jfirst >= ne) return;
-
-        int j = ne;
-        if (ir < n) {
-            const double xr = xx(ir);
-            j = jfirst;
-            while (j < ne && !(xe[j] >= xr)) ++j;
-        }
-
-        if (j > jfirst) {
-            int next[2] = {0, 0};
-            int ierc = 0;
-            dchfev(xx(ir - 1), xx(ir), f(ir - 1), f(ir), d(ir - 1), d(ir), j - jfirst, xe + jfirst,
-                   fe + jfirst, next, ierc);
-            if (ierc < 0) return internal_failure();
-            if (next[1] != 0) {
-                // Points right of the interval can only be extrapolation points of the last one.
-                if (ir < n) return internal_failure();
-                ierr += next[1];
-            }
-            if (next[0] != 0) {
-                if (ir <= 2) {
-                    ierr += next[0];  // extrapolation to the left
-                } else {
-                    const double xl = xx(ir - 1);
-                    int i = jfirst;
-                    while (i < j && !(xe[i] < xl)) ++i;
-                    if (i == j || i <= last_backup) return internal_failure();
-                    j = i;
-                    last_backup = i;
-                    // First node above the point: the point lies in [x(k-1), x(k)) or left of x(1).
-                    const double v = xe[j];
-                    int k;
-                    if (bisect) {
-                        k = static_cast<int>(std::upper_bound(x, x + (ir - 1), v) - x) + 1;
-                    } else {
-                        k = 1;
-                        while (k < ir - 1 && !(v < xx(k))) ++k;
-                    }
-                    ir = std::max(1, k - 1);  // incremented below
-                }
-            }
-            jfirst = j;
-        }
-
-        if (++ir > n) return;
-        // Intervals whose run would be empty (the next point lies at or beyond their right end)
-        // are passed over; the last interval takes every remaining point.
-        if (jfirst < ne && ir < n) {
-            const double v = xe[jfirst];
-            if (bisect) {
-                const double* p = std::partition_point(x + (ir - 1), x + (n - 1),
-                                                       [v](double xi) { return v >= xi; });
-                ir = static_cast<int>(p - x) + 1;
-            } else {
-                while (ir < n && v >= xx(ir)) ++ir;
-            }
-        }
+    // the interval of the first such point and evaluates again from there. A point equal to a
+    // node x(k), k < n, is thus evaluated on the interval to its right; points outside the
+    // table on the end cubics; ierr counts the extrapolated points.
+    const Strided f{fv, incfd};
+    const Strided d{dv, incfd};
+    if (ordered(n, x)) {
+        walk_ordered(n, x, f, d, ne, xe, fe, ierr);
+    } else if (!walk_literal(n, x, f, d, ne, xe, fe, ierr)) {
+        ierr = -5;
+        fail("DPCHFE", "ERROR RETURN FROM DCHFEV -- FATAL", ierr, 2);
     }
 }
 

@@ -17,6 +17,7 @@
 #include "core/errors.h"
 #include "core/tableinterp.h"
 #include "interp/interp.h"
+#include "interp/locate.h"
 
 namespace {
 
@@ -106,6 +107,33 @@ TEST(TableInterp, LinearPicksTheIntervalOfALeftToRightScan) {
             const double ref = ((x[right - 1] - t) * y[left - 1] + (t - x[left - 1]) * y[right - 1]) /
                                (x[right - 1] - x[left - 1]);
             ASSERT_EQ(got[k], ref) << "n=" << n << " t=" << t;
+        }
+    }
+}
+
+TEST(TableInterp, LocatorAgreesWithAScanOnClusteredNodes) {
+    // Nodes in tight clusters far apart (crowded buckets next to empty ones), queries at and
+    // between nodes, outside, infinite and NaN: the answer is the first entry above the value.
+    std::mt19937 rng(9);
+    for (int m : {8, 9, 40, 500}) {
+        Vec a;
+        double v = -50.0;
+        std::uniform_real_distribution<double> tiny(1e-9, 1e-6), gap(1.0, 100.0);
+        for (int i = 0; i < m; ++i) {
+            v += (i % 25 == 24) ? gap(rng) : tiny(rng);
+            a.push_back(v);
+        }
+        Vec q = a;
+        std::uniform_real_distribution<double> u(a.front() - 1, a.back() + 1);
+        for (int k = 0; k < 300; ++k) q.push_back(u(rng));
+        for (double e : a) q.push_back(std::nextafter(e, -INFINITY));
+        q.insert(q.end(), {INFINITY, -INFINITY, NAN, a.front(), a.back()});
+        for (long queries : {1L, 1000L}) {
+            const tvk::interp::Locator loc(a.data(), m, queries);
+            for (double e : q) {
+                const int want = static_cast<int>(std::upper_bound(a.begin(), a.end(), e) - a.begin());
+                ASSERT_EQ(loc.first_above(e), std::isnan(e) ? m : want) << "m=" << m << " v=" << e;
+            }
         }
     }
 }
