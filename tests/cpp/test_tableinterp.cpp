@@ -186,18 +186,8 @@ TEST(TableInterp, CubicOfTwoPointsIsTheLine) {
     EXPECT_NEAR(integrate({1, 3}, {2, 6}, 5, -1), -0.5 * (10 - 2) * 6, 1e-13);
 }
 
-TEST(TableInterp, CubicShapeAndOrderOfQueries) {
+TEST(TableInterp, CubicReproducesNodesAndTurnsFlat) {
     const Vec x = {0, 1, 2, 3, 5}, y = {0, 2, 3, 1, 0};
-    // Unordered queries give the same values as ordered ones.
-    Vec p = {4.5, -1, 0.25, 2, 6, 1.5, 3, 0, 5, 2.75};
-    const Vec got = call(cubichermitianinterpolation, x, y, p);
-    Vec sp = p;
-    std::sort(sp.begin(), sp.end());
-    const Vec sgot = call(cubichermitianinterpolation, x, y, sp);
-    for (std::size_t k = 0; k < p.size(); ++k) {
-        const auto at = std::find(sp.begin(), sp.end(), p[k]) - sp.begin();
-        EXPECT_EQ(got[k], sgot[at]);
-    }
     // Nodes are reproduced; the interpolant is flat at the turning point x = 2.
     EXPECT_EQ(call(cubichermitianinterpolation, x, y, x), y);
     const Vec near2 = call(cubichermitianinterpolation, x, y, {1.999, 2.001});
