@@ -35,7 +35,6 @@ struct ArgState {
     PyObject* obj;            // caller's object (borrowed), null when absent
     PyArrayObject* arr;       // array handed to the routine (owned), null for scalars
     void* ptr;                // what the routine receives
-    bool known;
     double d;
     int i;
     std::int8_t b;
@@ -67,10 +66,12 @@ namespace {
 struct Env final : ExprEnv {
     const Signature& s;
     const ArgState* st;
-    Env(const Signature& sig, const ArgState* state) : s(sig), st(state) {}
+    const std::uint64_t& known;  // bit k: argument k is converted
+    Env(const Signature& sig, const ArgState* state, const std::uint64_t& mask) : s(sig), st(state), known(mask) {}
+    bool is_known(int k) const { return (known >> k) & 1u; }
     bool scalar(int k, Value& v) const override {
         const ArgState& a = st[k];
-        if (!a.known || s.args[k].rank() != 0) return false;
+        if (!is_known(k) || s.args[k].rank() != 0) return false;
         switch (s.args[k].type) {
             case Ty::f8: v = Value::of(a.d); return true;
             case Ty::c16: v = Value::of(a.zref().real()); return true;
@@ -82,7 +83,7 @@ struct Env final : ExprEnv {
     }
     bool extent(int k, int axis, std::int64_t& n) const override {
         const ArgState& a = st[k];
-        if (!a.known) return false;
+        if (!is_known(k)) return false;
         if (s.args[k].type == Ty::text) { n = static_cast<std::int64_t>(a.textlen); return true; }
         if (s.args[k].rank() == 0) return false;
         n = axis < a.rank ? a.dims[axis] : 1;
@@ -90,14 +91,14 @@ struct Env final : ExprEnv {
     }
     bool size(int k, std::int64_t& n) const override {
         const ArgState& a = st[k];
-        if (!a.known) return false;
+        if (!is_known(k)) return false;
         if (s.args[k].rank() == 0) { n = 1; return true; }
         n = 1;
         for (int d = 0; d < a.rank; ++d) n *= a.dims[d];
         return true;
     }
     bool slen(int k, std::int64_t& n) const override {
-        if (!st[k].known || s.args[k].type != Ty::text) return false;
+        if (!is_known(k) || s.args[k].type != Ty::text) return false;
         n = static_cast<std::int64_t>(st[k].textlen);
         return true;
     }
@@ -641,10 +642,12 @@ bool setup_callback(const Routine& r, const ArgDesc& a, ArgState& s, PyObject* o
     return true;
 }
 
-void release(ArgState* st, int n) {
-    for (int k = 0; k < n; ++k) {
-        Py_XDECREF(st[k].arr);
-        std::free(st[k].text);
+// Releases what the first n converted arguments (in conversion order) own.
+void release(ArgState* st, const int* order, int n) {
+    for (int j = 0; j < n; ++j) {
+        ArgState& x = st[order[j]];
+        Py_XDECREF(x.arr);
+        std::free(x.text);
     }
 }
 
@@ -948,27 +951,31 @@ PyObject* call_routine(const Routine& r, PyObject* const* args, std::size_t narg
         }
     }
 
+    // Per-argument state is set up as each argument is converted: `known` tells the expressions
+    // which arguments they may read, `nconv` how many states own something to release.
     ArgState st[kMaxArgs];
     CbContext cbs[4];
     int ncb = 0;
-    for (int k = 0; k < nargs_all; ++k) {
-        st[k].obj = nullptr;
-        st[k].arr = nullptr;
-        st[k].text = nullptr;
-        st[k].known = false;
-        st[k].cb = nullptr;
-        st[k].rank = 0;
-        st[k].ptr = nullptr;
-    }
     for (int k = 0; k < nreq; ++k) st[s.required[k]].obj = given[k];
     for (int k = 0; k < nopt; ++k) st[s.optional[k]].obj = given[nreq + k] == Py_None ? nullptr : given[nreq + k];
 
-    Env env(s, st);
+    void* data[kMaxArgs];
+    std::size_t lens[kMaxArgs];
+    std::uint64_t known = 0;
+    Env env(s, st, known);
     bool ok = true;
+    int nconv = 0;
     for (int k : s.order) {
         const ArgDesc& a = s.args[k];
         ArgState& x = st[k];
-        PyObject* o = x.obj;
+        PyObject* o = a.visible() ? x.obj : nullptr;
+        x.obj = o;
+        x.arr = nullptr;
+        x.text = nullptr;
+        x.cb = nullptr;
+        x.rank = 0;
+        x.ptr = nullptr;
+        ++nconv;
         if (a.type == Ty::cb) {
             if (ncb >= 4) { PyErr_SetString(error_type, "too many call-backs"); ok = false; break; }
             ok = setup_callback(r, a, x, o, extra_of[k], cbs[ncb++]);
@@ -1026,20 +1033,21 @@ PyObject* call_routine(const Routine& r, PyObject* const* args, std::size_t narg
             ok = convert_array(r, a, x, o, env, overwrite_of[k]);
         }
         if (!ok) break;
-        x.known = true;
+        known |= std::uint64_t{1} << k;
+        if (a.intent != Intent::ret) data[a.data_slot] = x.ptr;
+        if (a.len_slot >= 0) lens[a.len_slot] = x.textlen;
         if (!a.checks.empty() && !run_checks(r, a, x, env)) { ok = false; break; }
     }
     if (!ok) {
-        release(st, nargs_all);
+        release(st, s.order.data(), nconv);
         return nullptr;
     }
 
     // Every array the caller handed in must cover the extents the routine will use: extents that
     // depended on arguments converted later are checked now that all of them are known.
-    for (int k = 0; k < nargs_all && ok; ++k) {
+    for (int k : r.recheck) {
         const ArgDesc& a = s.args[k];
-        if (a.rank() == 0 || !st[k].arr || a.intent == Intent::out || a.intent == Intent::hide || a.type == Ty::text) continue;
-        for (int d = 0; d < a.rank(); ++d) {
+        for (int d = 0; d < a.rank() && ok; ++d) {
             Value v;
             if (!a.dims[d].eval(env, v)) continue;
             const std::int64_t need = std::max<std::int64_t>(v.integer(), 0);
@@ -1049,25 +1057,16 @@ PyObject* call_routine(const Routine& r, PyObject* const* args, std::size_t narg
                                              : "shape(" + a.name + "," + std::to_string(d) + ")==" + a.dims[d].text();
             PyErr_SetString(error_type, ("(" + cond + ") failed for " + a.nth + " " + a.name).c_str());
             ok = false;
-            break;
         }
     }
     if (!ok) {
-        release(st, nargs_all);
+        release(st, s.order.data(), nconv);
         return nullptr;
     }
 
     // The native call.
-    void* data[kMaxArgs];
-    std::size_t lens[kMaxArgs];
     alignas(16) unsigned char ret[sizeof(cplx)] = {};
-    int retarg = -1;
-    for (int k = 0; k < nargs_all; ++k) {
-        const ArgDesc& a = s.args[k];
-        if (a.intent == Intent::ret) { retarg = k; continue; }
-        data[a.data_slot] = st[k].ptr;
-        if (a.len_slot >= 0) lens[a.len_slot] = st[k].textlen;
-    }
+    const int retarg = r.retarg;
     try {
         r.thunk(CallSlots{data, lens, ret});
     } catch (const CallbackAbort&) {
@@ -1082,7 +1081,7 @@ PyObject* call_routine(const Routine& r, PyObject* const* args, std::size_t narg
     }
     if (ok && PyErr_Occurred()) ok = false;
     if (!ok) {
-        release(st, nargs_all);
+        release(st, s.order.data(), nconv);
         return nullptr;
     }
     if (retarg >= 0) {
@@ -1111,7 +1110,7 @@ PyObject* call_routine(const Routine& r, PyObject* const* args, std::size_t narg
             PyTuple_SET_ITEM(out, static_cast<Py_ssize_t>(j), v);
         }
     }
-    release(st, nargs_all);
+    release(st, s.order.data(), nconv);
     return out;
 }
 

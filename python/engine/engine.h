@@ -29,6 +29,8 @@ struct Routine {
     std::vector<std::string> visible;   // visible names in call order (required, optional, extras)
     std::vector<PyObject*> kwnames;     // interned
     std::string doc;
+    std::vector<int> recheck;           // input arrays whose extents are verified after conversion
+    int retarg = -1;                    // the function value's argument, or -1
 };
 
 struct Variable {
