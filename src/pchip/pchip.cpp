@@ -201,7 +201,7 @@ Piece make_piece(double x1, double x2, double f1, double f2, double d1, double d
     return {x1, h, f1, d1, -(del1 + del1 + del2), (del1 + del2) / h};
 }
 
-// The interval walk of dpchfe as stated, for node data that are not known to be ordered (no
+// The interval walk of dpchfe step by step, for node data that are not known to be ordered (no
 // bisection, every run evaluated whole by dchfev). Returns false after an internal failure.
 bool walk_literal(int n, const double* x, const Strided& f, const Strided& d, int ne,
                   const double* xe, double* fe, int& ierr) {

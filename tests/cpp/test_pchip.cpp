@@ -140,7 +140,7 @@ TEST(Pchip, MonotoneDataGiveMonotoneInterpolant) {
     }
 }
 
-// The interval walk exactly as stated: runs evaluated whole, linear scans, back-ups.
+// The interval walk step by step: runs evaluated whole, linear scans, back-ups.
 void literal_walk(const Table& t, const std::vector<double>& xe, std::vector<double>& fe, int& ierr) {
     const int n = static_cast<int>(t.x.size()), ne = static_cast<int>(xe.size());
     auto x = [&](int i) { return t.x[i - 1]; };
@@ -174,7 +174,7 @@ void literal_walk(const Table& t, const std::vector<double>& xe, std::vector<dou
 }
 
 TEST(Pchip, EvaluationGivesTheResultsOfTheLiteralWalk) {
-    // Values and ierr agree with the walk as stated, for points in any order (ierr then counts
+    // Values and ierr agree with the step-by-step walk, for points in any order (ierr then counts
     // an extrapolated point again each time the walk revisits the last interval); for ascending
     // points ierr is the number of points outside the table.
     std::mt19937 rng(19);
