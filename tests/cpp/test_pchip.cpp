@@ -1,6 +1,8 @@
 // Cubic Hermite routines and their error handler.
 #include <gtest/gtest.h>
 
+#include "child_output.h"
+
 #include <unistd.h>
 
 #include <algorithm>
@@ -21,26 +23,7 @@ namespace {
 
 using namespace tvk::pchip;
 
-// Runs fn in a child process with standard output sent to a file; expects the child to end
-// with `status` (fn returning normally ends it with 0) and returns what it printed.
-std::string child_output(const std::function<void()>& fn, int status) {
-    char path[] = "/tmp/tvk_pchip_XXXXXX";
-    const int fd = mkstemp(path);
-    if (fd >= 0) close(fd);
-    EXPECT_EXIT(
-        {
-            if (!std::freopen(path, "w", stdout)) std::_Exit(98);
-            fn();
-            std::fflush(stdout);
-            std::_Exit(0);
-        },
-        ::testing::ExitedWithCode(status), "");
-    std::ifstream in(path);
-    std::stringstream ss;
-    ss << in.rdbuf();
-    unlink(path);
-    return ss.str();
-}
+using tvk::test::child_output;
 
 std::string framed(const std::string& routine, const std::string& kind, const std::string& msg,
                    const std::string& nerr, const std::string& abort, const std::string& row) {

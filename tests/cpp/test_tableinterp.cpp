@@ -1,6 +1,8 @@
 // Table interpolation: nearest, linear, monotone cubic, integral and arc length.
 #include <gtest/gtest.h>
 
+#include "child_output.h"
+
 #include <unistd.h>
 
 #include <algorithm>
@@ -23,26 +25,7 @@ namespace {
 
 using Vec = std::vector<double>;
 
-// Runs fn in a child process with standard output sent to a file; expects the child to end
-// with `status` and returns what it printed.
-std::string child_output(const std::function<void()>& fn, int status) {
-    char path[] = "/tmp/tvk_table_XXXXXX";
-    const int fd = mkstemp(path);
-    if (fd >= 0) close(fd);
-    EXPECT_EXIT(
-        {
-            if (!std::freopen(path, "w", stdout)) std::_Exit(98);
-            fn();
-            std::fflush(stdout);
-            std::_Exit(0);
-        },
-        ::testing::ExitedWithCode(status), "");
-    std::ifstream in(path);
-    std::stringstream ss;
-    ss << in.rdbuf();
-    unlink(path);
-    return ss.str();
-}
+using tvk::test::child_output;
 
 using VecRoutine = void (*)(double*, const double*, const int*, const double*, const int*,
                             const double*, const int*);
