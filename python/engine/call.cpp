@@ -63,44 +63,91 @@ struct CbContext {
 
 namespace {
 
-struct Env final : ExprEnv {
-    const Signature& s;
+// A generic expression's view of the call. The plan hands it only expressions whose arguments
+// are all converted at that point, so it reads the argument state without asking.
+struct CallEnv {
+    const ArgInfo* info;
     const ArgState* st;
-    const std::uint64_t& known;  // bit k: argument k is converted
-    Env(const Signature& sig, const ArgState* state, const std::uint64_t& mask) : s(sig), st(state), known(mask) {}
-    bool is_known(int k) const { return (known >> k) & 1u; }
-    bool scalar(int k, Value& v) const override {
+    bool scalar(int k, Value& v) const {
         const ArgState& a = st[k];
-        if (!is_known(k) || s.args[k].rank() != 0) return false;
-        switch (s.args[k].type) {
+        if (info[k].rank != 0) return false;
+        switch (info[k].type) {
             case Ty::f8: v = Value::of(a.d); return true;
-            case Ty::c16: v = Value::of(a.zref().real()); return true;
+            case Ty::c16: v = Value::of(a.zs.re); return true;
             case Ty::l1: v = Value::of(static_cast<std::int64_t>(a.b)); return true;
             case Ty::text: v = Value::of(static_cast<std::int64_t>(a.textlen)); return true;
             case Ty::cb: return false;
             default: v = Value::of(static_cast<std::int64_t>(a.i)); return true;
         }
     }
-    bool extent(int k, int axis, std::int64_t& n) const override {
-        const ArgState& a = st[k];
-        if (!is_known(k)) return false;
-        if (s.args[k].type == Ty::text) { n = static_cast<std::int64_t>(a.textlen); return true; }
-        if (s.args[k].rank() == 0) return false;
-        n = axis < a.rank ? a.dims[axis] : 1;
+    bool extent(int k, int axis, std::int64_t& n) const {
+        if (info[k].type == Ty::text) { n = static_cast<std::int64_t>(st[k].textlen); return true; }
+        if (info[k].rank == 0) return false;
+        n = axis < info[k].rank ? st[k].dims[axis] : 1;
         return true;
     }
-    bool size(int k, std::int64_t& n) const override {
-        const ArgState& a = st[k];
-        if (!is_known(k)) return false;
-        if (s.args[k].rank() == 0) { n = 1; return true; }
+    bool size(int k, std::int64_t& n) const {
         n = 1;
-        for (int d = 0; d < a.rank; ++d) n *= a.dims[d];
+        for (int d = 0; d < info[k].rank; ++d) n *= st[k].dims[d];
         return true;
     }
-    bool slen(int k, std::int64_t& n) const override {
-        if (!is_known(k) || s.args[k].type != Ty::text) return false;
+    bool slen(int k, std::int64_t& n) const {
+        if (info[k].type != Ty::text) return false;
         n = static_cast<std::int64_t>(st[k].textlen);
         return true;
+    }
+};
+
+// An environment in which no argument is known: constant expressions only.
+struct NoEnv {
+    bool scalar(int, Value&) const { return false; }
+    bool extent(int, int, std::int64_t&) const { return false; }
+    bool size(int, std::int64_t&) const { return false; }
+    bool slen(int, std::int64_t&) const { return false; }
+};
+
+template <class T>
+bool compare(Expr::Op op, T a, T b) {
+    switch (op) {
+        case Expr::EQ: return a == b;
+        case Expr::NE: return a != b;
+        case Expr::LT: return a < b;
+        case Expr::LE: return a <= b;
+        case Expr::GT: return a > b;
+        default: return a >= b;
+    }
+}
+
+// Evaluates the plan's resolved expressions against one call's argument state.
+struct Eval {
+    const Fx* fx;
+    const ArgState* st;
+    CallEnv env;
+    Value leaf(const Leaf& l) const {
+        switch (l.kind) {
+            case Leaf::real: return Value::of(st[l.arg].d);
+            case Leaf::integer: return Value::of(static_cast<std::int64_t>(st[l.arg].i));
+            case Leaf::byte: return Value::of(static_cast<std::int64_t>(st[l.arg].b));
+            case Leaf::cplx_re: return Value::of(st[l.arg].zs.re);
+            case Leaf::textlen: return Value::of(static_cast<std::int64_t>(st[l.arg].textlen));
+            case Leaf::extent: return Value::of(static_cast<std::int64_t>(st[l.arg].dims[l.axis]));
+            default: return l.v;
+        }
+    }
+    // Returns false when the expression cannot be evaluated (as Expr::eval does).
+    bool operator()(int index, Value& out) const {
+        const Fx& f = fx[index];
+        switch (f.form) {
+            case Fx::leaf: out = leaf(f.a); return true;
+            case Fx::cmp: {
+                const Value x = leaf(f.a), y = leaf(f.b);
+                const bool r = (x.is_int && y.is_int) ? compare(f.op, x.i, y.i) : compare(f.op, x.real(), y.real());
+                out = Value::of(static_cast<std::int64_t>(r));
+                return true;
+            }
+            case Fx::generic: return f.gen->eval_in(env, out);
+            default: return false;
+        }
     }
 };
 
@@ -270,8 +317,8 @@ bool set_value(const ArgDesc& a, ArgState& s, const Value& v) {
     return true;
 }
 
-void point_scalar(const ArgDesc& a, ArgState& s) {
-    switch (a.type) {
+void point_scalar(Ty type, ArgState& s) {
+    switch (type) {
         case Ty::f8: s.ptr = &s.d; break;
         case Ty::c16: s.ptr = &s.zs; break;
         case Ty::l1: s.ptr = &s.b; break;
@@ -385,43 +432,38 @@ bool fix_dims(const npy_intp* adims, int and_, const std::int64_t* want, int ran
     return true;
 }
 
-bool declared_dims(const ArgDesc& a, const Env& env, std::int64_t* want, bool need_all) {
-    for (int d = 0; d < a.rank(); ++d) {
-        if (a.const_dims[d] >= 0) {
-            want[d] = a.const_dims[d];
-            continue;
-        }
-        Value v;
-        if (a.dims[d].eval(env, v)) want[d] = v.integer() < 0 ? 0 : v.integer();
-        else if (need_all) return false;
-        else want[d] = -1;
-    }
-    return true;
-}
-
-bool new_array(const Routine& r, const ArgDesc& a, ArgState& s, const Env& env) {
-    std::int64_t want[7];
-    if (!declared_dims(a, env, want, true)) {
-        std::string dims;
-        for (int d = 0; d < a.rank(); ++d) dims += "-1,";
-        array_error(r, a, "failed to create intent(cache|hide)|optional array-- must have defined dimensions but got (" + dims + ")");
-        return false;
-    }
+bool new_array(const Routine& r, const Step& sp, ArgState& s, const Eval& ev) {
+    const int rank = sp.rank;
     npy_intp nd[7];
-    for (int d = 0; d < a.rank(); ++d) nd[d] = static_cast<npy_intp>(want[d]);
-    PyObject* arr = PyArray_ZEROS(a.rank(), nd, typenum(a.type), 1);
+    for (int d = 0; d < rank; ++d) {
+        Value v;
+        if (!ev(sp.dims + d, v)) {
+            std::string dims;
+            for (int e = 0; e < rank; ++e) dims += "-1,";
+            array_error(r, *sp.desc, "failed to create intent(cache|hide)|optional array-- must have defined dimensions but got (" + dims + ")");
+            return false;
+        }
+        nd[d] = static_cast<npy_intp>(v.integer() < 0 ? 0 : v.integer());
+    }
+    PyObject* arr = PyArray_ZEROS(rank, nd, sp.tn, 1);
     if (!arr) return false;
     s.arr = reinterpret_cast<PyArrayObject*>(arr);
-    s.rank = a.rank();
-    for (int d = 0; d < a.rank(); ++d) s.dims[d] = nd[d];
+    s.rank = rank;
+    for (int d = 0; d < rank; ++d) s.dims[d] = nd[d];
     s.ptr = PyArray_DATA(s.arr);
     return true;
 }
 
-bool convert_array(const Routine& r, const ArgDesc& a, ArgState& s, PyObject* o, const Env& env, bool overwrite) {
-    const int tn = typenum(a.type);
+bool convert_array(const Routine& r, const Step& sp, ArgState& s, PyObject* o, const Eval& ev, bool overwrite) {
+    const ArgDesc& a = *sp.desc;
+    const int tn = sp.tn;
+    const int rank = sp.rank;
+    // The declared extents, -1 where they are not known yet.
     std::int64_t want[7];
-    declared_dims(a, env, want, false);
+    for (int d = 0; d < rank; ++d) {
+        Value v;
+        want[d] = ev(sp.dims + d, v) ? (v.integer() < 0 ? 0 : v.integer()) : -1;
+    }
     PyArrayObject* arr = nullptr;
     if (a.intent == Intent::inout) {
         if (!PyArray_Check(o)) {
@@ -435,7 +477,7 @@ bool convert_array(const Routine& r, const ArgDesc& a, ArgState& s, PyObject* o,
         }
         Py_INCREF(o);
     } else if (PyArray_Check(o) && compatible(reinterpret_cast<PyArrayObject*>(o), tn) &&
-               !(a.intent == Intent::io_copy && !overwrite) && !(a.intent == Intent::io_over && !overwrite)) {
+               !(sp.intent == Intent::io_copy && !overwrite) && !(sp.intent == Intent::io_over && !overwrite)) {
         arr = reinterpret_cast<PyArrayObject*>(o);
         Py_INCREF(o);
     } else {
@@ -450,39 +492,39 @@ bool convert_array(const Routine& r, const ArgDesc& a, ArgState& s, PyObject* o,
     }
     s.arr = arr;
     // Fast path: the declared rank and every fixed extent already match.
-    if (PyArray_NDIM(arr) == a.rank()) {
+    if (PyArray_NDIM(arr) == rank) {
         bool match = true;
-        for (int d = 0; d < a.rank() && match; ++d) {
+        for (int d = 0; d < rank && match; ++d) {
             s.dims[d] = PyArray_DIM(arr, d);
             match = (want[d] < 0 || want[d] == s.dims[d]) && s.dims[d] <= INT32_MAX;
         }
         if (match) {
-            s.rank = a.rank();
+            s.rank = rank;
             s.ptr = PyArray_DATA(arr);
             return true;
         }
     }
     std::string why;
-    if (PyArray_NDIM(arr) > NPY_MAXDIMS || !fix_dims(PyArray_DIMS(arr), PyArray_NDIM(arr), want, a.rank(), s.dims, why)) {
+    if (PyArray_NDIM(arr) > NPY_MAXDIMS || !fix_dims(PyArray_DIMS(arr), PyArray_NDIM(arr), want, rank, s.dims, why)) {
         array_error(r, a, why);
         return false;
     }
-    for (int d = 0; d < a.rank(); ++d)
+    for (int d = 0; d < rank; ++d)
         if (s.dims[d] > INT32_MAX) {
             array_error(r, a, "array extent does not fit a 4-byte integer\n");
             return false;
         }
-    s.rank = a.rank();
+    s.rank = rank;
     s.ptr = PyArray_DATA(arr);
     return true;
 }
 
-bool fill_default_array(const ArgDesc& a, ArgState& s, const Env& env) {
-    if (a.def.empty()) return true;
+bool fill_default_array(const Step& sp, ArgState& s, const Eval& ev) {
+    if (sp.def < 0) return true;
     Value v;
-    if (!a.def.eval(env, v)) return true;
+    if (!ev(sp.def, v)) return true;
     npy_intp n = PyArray_SIZE(s.arr);
-    switch (a.type) {
+    switch (sp.type) {
         case Ty::f8: for (npy_intp k = 0; k < n; ++k) static_cast<double*>(s.ptr)[k] = v.real(); break;
         case Ty::c16: for (npy_intp k = 0; k < n; ++k) static_cast<cplx*>(s.ptr)[k] = v.real(); break;
         case Ty::l1: for (npy_intp k = 0; k < n; ++k) static_cast<std::int8_t*>(s.ptr)[k] = static_cast<std::int8_t>(v.integer()); break;
@@ -491,7 +533,8 @@ bool fill_default_array(const ArgDesc& a, ArgState& s, const Env& env) {
     return true;
 }
 
-bool convert_text(const Routine& r, const ArgDesc& a, ArgState& s, PyObject* o, const Env& env) {
+bool convert_text(const Routine& r, const Step& sp, ArgState& s, PyObject* o, const Eval& ev) {
+    const ArgDesc& a = *sp.desc;
     // The source bytes.
     PyObject* holder = nullptr;
     const char* src = "";
@@ -523,9 +566,9 @@ bool convert_text(const Routine& r, const ArgDesc& a, ArgState& s, PyObject* o, 
     // Its length: fixed, an expression, or the input's own.
     std::int64_t len = n;
     if (a.text_fixed >= 0) len = a.text_fixed;
-    else if (!a.text_len.empty()) {
+    else if (sp.text_len >= 0) {
         Value v;
-        if (!a.text_len.eval(env, v)) {
+        if (!ev(sp.text_len, v)) {
             Py_XDECREF(holder);
             PyErr_Format(error_type, "length of %s cannot be evaluated", a.name.c_str());
             return false;
@@ -556,12 +599,13 @@ bool convert_text(const Routine& r, const ArgDesc& a, ArgState& s, PyObject* o, 
     return true;
 }
 
-bool run_checks(const Routine& r, const ArgDesc& a, const ArgState& s, const Env& env) {
-    for (const Expr& c : a.checks) {
+bool run_checks(const Routine& r, const Step& sp, const ArgState& s, const Eval& ev) {
+    const ArgDesc& a = *sp.desc;
+    for (int c = sp.checks; c < sp.checks + sp.nchecks; ++c) {
         Value v;
-        if (!c.eval(env, v)) continue;
+        if (!ev(c, v)) continue;
         if (v.real() != 0.0) continue;
-        std::string msg = "(" + c.text() + ") failed for " + a.nth + " " + a.name;
+        std::string msg = "(" + ev.fx[c].gen->text() + ") failed for " + a.nth + " " + a.name;
         if (a.rank() == 0 && a.type != Ty::cb) {
             char buf[64];
             if (a.type == Ty::f8) std::snprintf(buf, sizeof buf, "%g", s.d);
@@ -643,9 +687,20 @@ bool setup_callback(const Routine& r, const ArgDesc& a, ArgState& s, PyObject* o
 }
 
 // Releases what the first n converted arguments (in conversion order) own.
-void release(ArgState* st, const int* order, int n) {
+void release_steps(ArgState* st, const Step* steps, int n) {
     for (int j = 0; j < n; ++j) {
-        ArgState& x = st[order[j]];
+        if (!(steps[j].flags & Step::owns)) continue;
+        ArgState& x = st[steps[j].arg];
+        Py_XDECREF(x.arr);
+        std::free(x.text);
+    }
+}
+
+// Releases what every argument owns once all are converted.
+void release_all(ArgState* st, const Plan& p) {
+    const int* k = p.owners.data();
+    for (const int* end = k + p.owners.size(); k != end; ++k) {
+        ArgState& x = st[*k];
         Py_XDECREF(x.arr);
         std::free(x.text);
     }
@@ -898,169 +953,386 @@ void invoke_callback(CbContext* c, void* const* ptrs, const std::size_t* lens, v
     Py_DECREF(items);
 }
 
+namespace {
+
+// Reads an exact Python int that fits a C int; false (without an error) for any other value.
+inline bool small_int(PyObject* o, int& out) {
+    int overflow = 0;
+    const long v = PyLong_AsLongAndOverflow(o, &overflow);
+    if (overflow || v < INT32_MIN || v > INT32_MAX) return false;
+    out = static_cast<int>(v);
+    return true;
+}
+
+// Text, call-back and rank-0 inout arguments.
+bool convert_other(const Routine& r, const Step& sp, ArgState& x, PyObject* o, const Eval& ev, PyObject* extra,
+                   CbContext* cbs, int& ncb) {
+    const ArgDesc& a = *sp.desc;
+    if (sp.type == Ty::cb) {
+        if (ncb >= 4) {
+            PyErr_SetString(error_type, "too many call-backs");
+            return false;
+        }
+        return setup_callback(r, a, x, o, extra, cbs[ncb++]);
+    }
+    if (sp.type == Ty::text) {
+        if (sp.intent == Intent::out || sp.intent == Intent::ret) return convert_text(r, sp, x, nullptr, ev);
+        if (!o && !a.def.empty()) {
+            PyErr_Format(error_type, "text default of %s is not supported", a.name.c_str());
+            return false;
+        }
+        return convert_text(r, sp, x, o, ev);
+    }
+    // Scalar state updated in place: a numpy array of the exact type with one element.
+    if (!o || !PyArray_Check(o)) {
+        array_error(r, a, std::string("failed to initialize intent(inout|inplace|cache) array, input '") +
+                              (o ? Py_TYPE(o)->tp_name : "NoneType") + "' object is not an array", PyExc_TypeError);
+        return false;
+    }
+    PyArrayObject* arr = reinterpret_cast<PyArrayObject*>(o);
+    if (!compatible(arr, sp.tn) || PyArray_SIZE(arr) < 1) {
+        array_error(r, a, inout_reasons(arr, sp.tn));
+        return false;
+    }
+    Py_INCREF(o);
+    x.arr = arr;
+    x.ptr = PyArray_DATA(arr);
+    switch (sp.type) {
+        case Ty::f8: x.d = *static_cast<double*>(x.ptr); break;
+        case Ty::c16: x.zref() = *static_cast<cplx*>(x.ptr); break;
+        case Ty::l1: x.b = *static_cast<std::int8_t*>(x.ptr); break;
+        default: x.i = *static_cast<int*>(x.ptr); break;
+    }
+    return true;
+}
+
+// --- Building the plan --------------------------------------------------------------------------
+
+bool is_leaf(const Expr::Ins& in) {
+    return in.op == Expr::INT || in.op == Expr::REAL || in.op == Expr::ARG || in.op == Expr::LEN || in.op == Expr::SHAPE;
+}
+bool is_cmp(Expr::Op op) {
+    return op == Expr::EQ || op == Expr::NE || op == Expr::LT || op == Expr::LE || op == Expr::GT || op == Expr::GE;
+}
+
+// Whether an instruction can read its argument once the arguments in `known` are converted
+// (what the expression environment would answer).
+bool readable(const Signature& s, std::uint64_t known, const Expr::Ins& in) {
+    if (in.op != Expr::ARG && in.op != Expr::LEN && in.op != Expr::SHAPE && in.op != Expr::SIZE && in.op != Expr::SLEN) return true;
+    const ArgDesc& a = s.args[static_cast<std::size_t>(in.a)];
+    if (!((known >> in.a) & 1u)) return false;
+    switch (in.op) {
+        case Expr::ARG: return a.rank() == 0 && a.type != Ty::cb;
+        case Expr::LEN:
+        case Expr::SHAPE: return a.type == Ty::text || a.rank() > 0;
+        case Expr::SLEN: return a.type == Ty::text;
+        default: return true;
+    }
+}
+
+Leaf leaf_of(const Signature& s, const Expr::Ins& in) {
+    Leaf l;
+    if (in.op == Expr::INT || in.op == Expr::REAL) {
+        l.v = in.lit;
+        return l;
+    }
+    const ArgDesc& a = s.args[static_cast<std::size_t>(in.a)];
+    l.arg = static_cast<std::int16_t>(in.a);
+    if (in.op == Expr::ARG) {
+        switch (a.type) {
+            case Ty::f8: l.kind = Leaf::real; break;
+            case Ty::c16: l.kind = Leaf::cplx_re; break;
+            case Ty::l1: l.kind = Leaf::byte; break;
+            case Ty::text: l.kind = Leaf::textlen; break;
+            default: l.kind = Leaf::integer; break;
+        }
+        return l;
+    }
+    const std::int64_t axis = in.op == Expr::LEN ? 0 : in.lit.i;
+    if (a.type == Ty::text) {
+        l.kind = Leaf::textlen;
+    } else if (axis >= 0 && axis < a.rank()) {
+        l.kind = Leaf::extent;
+        l.axis = static_cast<std::uint8_t>(axis);
+    } else {
+        l.arg = 0;
+        l.v = Value::of(std::int64_t{1});
+    }
+    return l;
+}
+
+Fx resolve(const Signature& s, const Expr& e, std::uint64_t known) {
+    Fx f;
+    f.gen = &e;
+    const std::vector<Expr::Ins>& code = e.code();
+    for (const Expr::Ins& in : code)
+        if (!readable(s, known, in)) return f;
+    if (e.constant()) {
+        Value v;
+        if (e.eval_in(NoEnv{}, v)) {
+            f.form = Fx::leaf;
+            f.a.v = v;
+        }
+        return f;
+    }
+    if (code.size() == 1 && is_leaf(code[0])) {
+        f.form = Fx::leaf;
+        f.a = leaf_of(s, code[0]);
+    } else if (code.size() == 3 && is_leaf(code[0]) && is_leaf(code[1]) && is_cmp(code[2].op)) {
+        f.form = Fx::cmp;
+        f.op = code[2].op;
+        f.a = leaf_of(s, code[0]);
+        f.b = leaf_of(s, code[1]);
+    } else {
+        f.form = Fx::generic;
+    }
+    return f;
+}
+
+}  // namespace
+
+std::string build_plan(Routine& r) {
+    const Signature& s = r.sig;
+    Plan& p = r.plan;
+    p = Plan{};
+    const int n = static_cast<int>(s.args.size());
+    p.nreq = static_cast<int>(s.required.size());
+    p.nopt = static_cast<int>(s.optional.size());
+    p.nvis = static_cast<int>(r.visible.size());
+    p.nextras = static_cast<int>(s.extras.size());
+    if (n > kMaxArgs || p.nvis > kMaxArgs) return "too many arguments";
+    std::vector<int> vis(static_cast<std::size_t>(n), -1);
+    for (int k = 0; k < p.nreq; ++k) vis[static_cast<std::size_t>(s.required[k])] = k;
+    for (int k = 0; k < p.nopt; ++k) vis[static_cast<std::size_t>(s.optional[k])] = p.nreq + k;
+    for (const ArgDesc& a : s.args) {
+        if (a.rank() > 7) return "argument " + a.name + " has more than 7 extents";
+        p.info.push_back(ArgInfo{a.type, static_cast<std::uint8_t>(a.rank())});
+    }
+
+    std::uint64_t known = 0;
+    for (int k : s.order) {
+        const ArgDesc& a = s.args[static_cast<std::size_t>(k)];
+        Step sp;
+        sp.arg = static_cast<std::int16_t>(k);
+        sp.type = a.type;
+        sp.intent = a.intent;
+        sp.rank = static_cast<std::uint8_t>(a.rank());
+        sp.vis = static_cast<std::int16_t>(vis[static_cast<std::size_t>(k)]);
+        sp.data_slot = static_cast<std::int16_t>(a.intent == Intent::ret ? -1 : a.data_slot);
+        sp.len_slot = static_cast<std::int16_t>(a.len_slot);
+        sp.tn = typenum(a.type);
+        sp.desc = &a;
+        if (a.visible() && a.optional) sp.flags |= Step::optional;
+        const bool out = a.intent == Intent::out || a.intent == Intent::ret;
+        if (a.type == Ty::cb || a.type == Ty::text) sp.kind = Step::other;
+        else if (a.rank() == 0) sp.kind = a.intent == Intent::inout ? Step::other : Step::scalar;
+        else sp.kind = a.intent == Intent::out || a.intent == Intent::hide ? Step::array_new : Step::array_in;
+        if (sp.kind != Step::scalar) sp.flags |= Step::owns;
+        // Extents, default and length see the arguments converted before this one.
+        sp.dims = static_cast<std::int32_t>(p.fx.size());
+        for (const Expr& d : a.dims) p.fx.push_back(resolve(s, d, known));
+        if (!a.def.empty() && !out && a.type != Ty::text && a.type != Ty::cb) {
+            sp.def = static_cast<std::int32_t>(p.fx.size());
+            p.fx.push_back(resolve(s, a.def, known));
+        }
+        if (!a.text_len.empty()) {
+            sp.text_len = static_cast<std::int32_t>(p.fx.size());
+            p.fx.push_back(resolve(s, a.text_len, known));
+        }
+        // Checks see this one too.
+        known |= std::uint64_t{1} << k;
+        sp.checks = static_cast<std::int32_t>(p.fx.size());
+        sp.nchecks = static_cast<std::int32_t>(a.checks.size());
+        for (const Expr& c : a.checks) p.fx.push_back(resolve(s, c, known));
+        p.steps.push_back(sp);
+        if (sp.flags & Step::owns) p.owners.push_back(k);
+    }
+
+    // Every array the caller hands in must cover the extents the routine will use. An extent
+    // known when its array is converted is enforced exactly then; so is one whose size argument
+    // carries a check of the same condition (len(a)>=n, shape(a,i)==n). The others are verified
+    // once all arguments are known.
+    for (const Step& sp : p.steps) {
+        const ArgDesc& a = *sp.desc;
+        if (sp.kind != Step::array_in) continue;
+        for (int d = 0; d < sp.rank; ++d) {
+            const Fx& early = p.fx[static_cast<std::size_t>(sp.dims + d)];
+            if (early.form != Fx::fail) continue;
+            Fx late = resolve(s, a.dims[static_cast<std::size_t>(d)], known);
+            if (late.form == Fx::fail) continue;
+            bool covered = false;
+            if (late.form == Fx::leaf && late.a.kind == Leaf::integer) {
+                for (const Step& q : p.steps)
+                    for (int c = q.checks; c < q.checks + q.nchecks && !covered; ++c) {
+                        const Fx& f = p.fx[static_cast<std::size_t>(c)];
+                        covered = f.form == Fx::cmp && (f.op == Expr::EQ || (sp.rank == 1 && f.op == Expr::GE)) &&
+                                  f.a.kind == Leaf::extent && f.a.arg == sp.arg && f.a.axis == d &&
+                                  f.b.kind == Leaf::integer && f.b.arg == late.a.arg;
+                    }
+            }
+            if (covered) continue;
+            p.recheck.push_back(Recheck{sp.arg, static_cast<std::uint8_t>(d), sp.rank == 1, static_cast<std::int32_t>(p.fx.size())});
+            p.fx.push_back(late);
+        }
+    }
+    return {};
+}
+
 PyObject* call_routine(const Routine& r, PyObject* const* args, std::size_t nargsf, PyObject* kwnames) {
+    const Plan& p = r.plan;
     const Signature& s = r.sig;
     const Py_ssize_t nargs = PyVectorcall_NARGS(nargsf);
-    const int nreq = static_cast<int>(s.required.size());
-    const int nopt = static_cast<int>(s.optional.size());
-    const int nvis = static_cast<int>(r.visible.size());
-    const int nargs_all = static_cast<int>(s.args.size());
+    const int nreq = p.nreq;
+    const int nopt = p.nopt;
+    const int nvis = p.nvis;
 
-    // Match the arguments to the visible names: required, optional, extra keywords.
+    // The arguments by visible position: the positional ones as given when there are no
+    // keywords and no extra keywords by position; otherwise matched by name.
+    PyObject* const* src = args;
+    Py_ssize_t nsrc = nargs;
+    bool matched = false;
     PyObject* given[kMaxArgs];
-    for (int k = 0; k < nvis; ++k) given[k] = nullptr;
-    if (nargs > nvis) return argument_error(r, args, nargs, kwnames);
-    for (Py_ssize_t k = 0; k < nargs; ++k) given[k] = args[k];
-    if (kwnames) {
-        const Py_ssize_t nkw = PyTuple_GET_SIZE(kwnames);
-        for (Py_ssize_t j = 0; j < nkw; ++j) {
-            PyObject* key = PyTuple_GET_ITEM(kwnames, j);
-            int slot = -1;
-            for (int k = 0; k < nvis; ++k)
-                if (r.kwnames[k] == key) { slot = k; break; }
-            if (slot < 0)
-                for (int k = 0; k < nvis; ++k)
-                    if (PyUnicode_Compare(r.kwnames[k], key) == 0) { slot = k; break; }
-            if (slot < 0 || given[slot]) return argument_error(r, args, nargs, kwnames);
-            given[slot] = args[nargs + j];
-        }
-    }
-    for (int k = 0; k < nreq; ++k)
-        if (!given[k]) return argument_error(r, args, nargs, kwnames);
-    // Extra keywords: call-back extra arguments (a tuple) and overwrite flags (an int).
     PyObject* extra_of[kMaxArgs];      // set for the owners of extra keywords only
     bool overwrite_of[kMaxArgs];
-    for (std::size_t e = 0; e < s.extras.size(); ++e) {
-        PyObject* v = given[nreq + nopt + static_cast<int>(e)];
-        const int owner = s.extras[e];
-        if (s.args[owner].type == Ty::cb) {
-            if (v && !PyTuple_Check(v)) return argument_error(r, args, nargs, kwnames);
-            extra_of[owner] = v;
-        } else {
-            bool dflt = s.args[owner].intent == Intent::io_over;
-            if (v) {
-                if (!PyLong_Check(v)) return argument_error(r, args, nargs, kwnames);
-                long x = PyLong_AsLong(v);
-                if ((x == -1 && PyErr_Occurred()) || x > INT32_MAX || x < INT32_MIN) {
-                    PyErr_Clear();
-                    return argument_error(r, args, nargs, kwnames);
-                }
-                dflt = x != 0;
+    if (kwnames || nargs < nreq || nargs > nreq + nopt) {
+        for (int k = 0; k < nvis; ++k) given[k] = nullptr;
+        if (nargs > nvis) return argument_error(r, args, nargs, kwnames);
+        for (Py_ssize_t k = 0; k < nargs; ++k) given[k] = args[k];
+        if (kwnames) {
+            const Py_ssize_t nkw = PyTuple_GET_SIZE(kwnames);
+            for (Py_ssize_t j = 0; j < nkw; ++j) {
+                PyObject* key = PyTuple_GET_ITEM(kwnames, j);
+                int slot = -1;
+                for (int k = 0; k < nvis; ++k)
+                    if (r.kwnames[k] == key) { slot = k; break; }
+                if (slot < 0)
+                    for (int k = 0; k < nvis; ++k)
+                        if (PyUnicode_Compare(r.kwnames[k], key) == 0) { slot = k; break; }
+                if (slot < 0 || given[slot]) return argument_error(r, args, nargs, kwnames);
+                given[slot] = args[nargs + j];
             }
-            overwrite_of[owner] = dflt;
         }
+        for (int k = 0; k < nreq; ++k)
+            if (!given[k]) return argument_error(r, args, nargs, kwnames);
+        // Extra keywords: call-back extra arguments (a tuple) and overwrite flags (an int).
+        for (int e = 0; e < p.nextras; ++e) {
+            PyObject* v = given[nreq + nopt + e];
+            const int owner = s.extras[static_cast<std::size_t>(e)];
+            if (s.args[static_cast<std::size_t>(owner)].type == Ty::cb) {
+                if (v && !PyTuple_Check(v)) return argument_error(r, args, nargs, kwnames);
+                extra_of[owner] = v;
+            } else {
+                bool dflt = s.args[static_cast<std::size_t>(owner)].intent == Intent::io_over;
+                if (v) {
+                    if (!PyLong_Check(v)) return argument_error(r, args, nargs, kwnames);
+                    long x = PyLong_AsLong(v);
+                    if ((x == -1 && PyErr_Occurred()) || x > INT32_MAX || x < INT32_MIN) {
+                        PyErr_Clear();
+                        return argument_error(r, args, nargs, kwnames);
+                    }
+                    dflt = x != 0;
+                }
+                overwrite_of[owner] = dflt;
+            }
+        }
+        src = given;
+        nsrc = nvis;
+        matched = true;
     }
 
-    // Per-argument state is set up as each argument is converted: `known` tells the expressions
-    // which arguments they may read, `nconv` how many states own something to release.
+    // One pass in conversion order: convert, fill the native slots, run the checks. The state
+    // of an argument is set up as it is converted; the plan guarantees that expressions read
+    // only arguments converted before them.
     ArgState st[kMaxArgs];
     CbContext cbs[4];
     int ncb = 0;
-    for (int k = 0; k < nreq; ++k) st[s.required[k]].obj = given[k];
-    for (int k = 0; k < nopt; ++k) st[s.optional[k]].obj = given[nreq + k] == Py_None ? nullptr : given[nreq + k];
-
     void* data[kMaxArgs];
     std::size_t lens[kMaxArgs];
-    std::uint64_t known = 0;
-    Env env(s, st, known);
+    const Step* const steps = p.steps.data();
+    const int nsteps = static_cast<int>(p.steps.size());
+    const Eval ev{p.fx.data(), st, CallEnv{p.info.data(), st}};
     bool ok = true;
-    int nconv = 0;
-    for (int k : s.order) {
-        const ArgDesc& a = s.args[k];
-        ArgState& x = st[k];
-        PyObject* o = a.visible() ? x.obj : nullptr;
+    int j = 0;
+    for (; j < nsteps; ++j) {
+        const Step& sp = steps[j];
+        ArgState& x = st[sp.arg];
+        PyObject* o = sp.vis >= 0 && sp.vis < nsrc ? src[sp.vis] : nullptr;
+        if (o == Py_None && (sp.flags & Step::optional)) o = nullptr;
         x.obj = o;
-        x.arr = nullptr;
-        x.text = nullptr;
-        x.cb = nullptr;
-        x.rank = 0;
-        x.ptr = nullptr;
-        ++nconv;
-        if (a.type == Ty::cb) {
-            if (ncb >= 4) { PyErr_SetString(error_type, "too many call-backs"); ok = false; break; }
-            ok = setup_callback(r, a, x, o, extra_of[k], cbs[ncb++]);
-        } else if (a.type == Ty::text) {
-            if (a.intent == Intent::out || a.intent == Intent::ret) ok = convert_text(r, a, x, nullptr, env);
-            else if (!o && !a.def.empty()) {
-                ok = false;
-                PyErr_Format(error_type, "text default of %s is not supported", a.name.c_str());
-            } else ok = convert_text(r, a, x, o, env);
-        } else if (a.rank() == 0 && a.intent != Intent::inout) {
-            if (o && a.reads_input() && a.intent != Intent::hide) {
-                ok = convert_scalar(r, a, x, o);
-            } else if (a.intent == Intent::out || a.intent == Intent::ret) {
-                x.d = 0; x.i = 0; x.b = 0; x.zs = {0.0, 0.0};
-            } else {
-                x.d = 0; x.i = 0; x.b = 0; x.zs = {0.0, 0.0};
-                Value v;
-                if (!a.def.empty()) {
-                    if (!a.def.eval(env, v)) {
-                        PyErr_Format(error_type, "default of %s cannot be evaluated", a.name.c_str());
-                        ok = false;
-                    } else {
-                        ok = set_value(a, x, v);
+        switch (sp.kind) {
+            case Step::scalar:
+                if (o) {
+                    if (sp.type == Ty::f8 && PyFloat_CheckExact(o)) x.d = PyFloat_AS_DOUBLE(o);
+                    else if (!(sp.type == Ty::i4 && PyLong_CheckExact(o) && small_int(o, x.i)))
+                        ok = convert_scalar(r, *sp.desc, x, o);
+                } else {
+                    x.d = 0;
+                    x.i = 0;
+                    x.b = 0;
+                    x.zs = {0.0, 0.0};
+                    if (sp.def >= 0) {
+                        Value v;
+                        if (!ev(sp.def, v)) {
+                            PyErr_Format(error_type, "default of %s cannot be evaluated", sp.desc->name.c_str());
+                            ok = false;
+                        } else {
+                            ok = set_value(*sp.desc, x, v);
+                        }
                     }
                 }
-            }
-            point_scalar(a, x);
-        } else if (a.rank() == 0) {
-            // Scalar state updated in place: a numpy array of the exact type with one element.
-            if (!o || !PyArray_Check(o)) {
-                array_error(r, a, std::string("failed to initialize intent(inout|inplace|cache) array, input '") +
-                                      (o ? Py_TYPE(o)->tp_name : "NoneType") + "' object is not an array", PyExc_TypeError);
-                ok = false;
-            } else if (!compatible(reinterpret_cast<PyArrayObject*>(o), typenum(a.type)) || PyArray_SIZE(reinterpret_cast<PyArrayObject*>(o)) < 1) {
-                array_error(r, a, inout_reasons(reinterpret_cast<PyArrayObject*>(o), typenum(a.type)));
-                ok = false;
-            } else {
-                PyArrayObject* arr = reinterpret_cast<PyArrayObject*>(o);
-                Py_INCREF(o);
-                x.arr = arr;
-                x.ptr = PyArray_DATA(arr);
-                switch (a.type) {
-                    case Ty::f8: x.d = *static_cast<double*>(x.ptr); break;
-                    case Ty::c16: x.zref() = *static_cast<cplx*>(x.ptr); break;
-                    case Ty::l1: x.b = *static_cast<std::int8_t*>(x.ptr); break;
-                    default: x.i = *static_cast<int*>(x.ptr); break;
+                point_scalar(sp.type, x);
+                break;
+            case Step::array_new:
+                x.arr = nullptr;
+                x.text = nullptr;
+                ok = new_array(r, sp, x, ev) && fill_default_array(sp, x, ev);
+                break;
+            case Step::array_in:
+                x.arr = nullptr;
+                x.text = nullptr;
+                if (o) {
+                    ok = convert_array(r, sp, x, o, ev, matched ? overwrite_of[sp.arg] : sp.intent == Intent::io_over);
+                } else if (sp.intent == Intent::inout) {
+                    array_error(r, *sp.desc, "failed to initialize intent(inout|inplace|cache) array, input 'NoneType' object is not an array", PyExc_TypeError);
+                    ok = false;
+                } else {
+                    ok = new_array(r, sp, x, ev) && fill_default_array(sp, x, ev);
                 }
-            }
-        } else if (a.intent == Intent::out || a.intent == Intent::hide || (!o && a.intent != Intent::inout)) {
-            ok = new_array(r, a, x, env) && (a.intent == Intent::out || fill_default_array(a, x, env));
-        } else if (!o) {
-            array_error(r, a, "failed to initialize intent(inout|inplace|cache) array, input 'NoneType' object is not an array", PyExc_TypeError);
-            ok = false;
-        } else {
-            ok = convert_array(r, a, x, o, env, overwrite_of[k]);
+                break;
+            default:
+                x.arr = nullptr;
+                x.text = nullptr;
+                x.cb = nullptr;
+                x.rank = 0;
+                x.ptr = nullptr;
+                ok = convert_other(r, sp, x, o, ev, matched ? extra_of[sp.arg] : nullptr, cbs, ncb);
+                break;
         }
         if (!ok) break;
-        known |= std::uint64_t{1} << k;
-        if (a.intent != Intent::ret) data[a.data_slot] = x.ptr;
-        if (a.len_slot >= 0) lens[a.len_slot] = x.textlen;
-        if (!a.checks.empty() && !run_checks(r, a, x, env)) { ok = false; break; }
+        if (sp.data_slot >= 0) data[sp.data_slot] = x.ptr;
+        if (sp.len_slot >= 0) lens[sp.len_slot] = x.textlen;
+        if (sp.nchecks && !run_checks(r, sp, x, ev)) {
+            ok = false;
+            break;
+        }
     }
     if (!ok) {
-        release(st, s.order.data(), nconv);
+        release_steps(st, steps, j + 1);
         return nullptr;
     }
 
-    // Every array the caller handed in must cover the extents the routine will use: extents that
-    // depended on arguments converted later are checked now that all of them are known.
-    for (int k : r.recheck) {
-        const ArgDesc& a = s.args[k];
-        for (int d = 0; d < a.rank() && ok; ++d) {
-            Value v;
-            if (!a.dims[d].eval(env, v)) continue;
-            const std::int64_t need = std::max<std::int64_t>(v.integer(), 0);
-            const std::int64_t have = st[k].dims[d];
-            if (a.rank() == 1 ? have >= need : have == need) continue;
-            std::string cond = a.rank() == 1 ? "len(" + a.name + ")>=" + a.dims[d].text()
-                                             : "shape(" + a.name + "," + std::to_string(d) + ")==" + a.dims[d].text();
-            PyErr_SetString(error_type, ("(" + cond + ") failed for " + a.nth + " " + a.name).c_str());
-            ok = false;
-        }
-    }
-    if (!ok) {
-        release(st, s.order.data(), nconv);
+    // Extents of the caller's arrays that depended on arguments converted later.
+    for (const Recheck* rc = p.recheck.data(), *end = rc + p.recheck.size(); rc != end; ++rc) {
+        Value v;
+        if (!ev(rc->fx, v)) continue;
+        const std::int64_t need = std::max<std::int64_t>(v.integer(), 0);
+        const std::int64_t have = st[rc->arg].dims[rc->axis];
+        if (rc->rank1 ? have >= need : have == need) continue;
+        const ArgDesc& a = s.args[static_cast<std::size_t>(rc->arg)];
+        const std::string& dim = a.dims[rc->axis].text();
+        std::string cond = rc->rank1 ? "len(" + a.name + ")>=" + dim : "shape(" + a.name + "," + std::to_string(rc->axis) + ")==" + dim;
+        PyErr_SetString(error_type, ("(" + cond + ") failed for " + a.nth + " " + a.name).c_str());
+        release_all(st, p);
         return nullptr;
     }
 
@@ -1081,7 +1353,7 @@ PyObject* call_routine(const Routine& r, PyObject* const* args, std::size_t narg
     }
     if (ok && PyErr_Occurred()) ok = false;
     if (!ok) {
-        release(st, s.order.data(), nconv);
+        release_all(st, p);
         return nullptr;
     }
     if (retarg >= 0) {
@@ -1110,7 +1382,7 @@ PyObject* call_routine(const Routine& r, PyObject* const* args, std::size_t narg
             PyTuple_SET_ITEM(out, static_cast<Py_ssize_t>(j), v);
         }
     }
-    release(st, s.order.data(), nconv);
+    release_all(st, p);
     return out;
 }
 

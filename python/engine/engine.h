@@ -14,6 +14,7 @@
 #include <string>
 #include <vector>
 
+#include "plan.h"
 #include "signature.h"
 #include "thunk.h"
 
@@ -29,8 +30,8 @@ struct Routine {
     std::vector<std::string> visible;   // visible names in call order (required, optional, extras)
     std::vector<PyObject*> kwnames;     // interned
     std::string doc;
-    std::vector<int> recheck;           // input arrays whose extents are verified after conversion
     int retarg = -1;                    // the function value's argument, or -1
+    Plan plan;                          // the per-call records, built once the signature is final
 };
 
 struct Variable {
@@ -47,6 +48,9 @@ const std::vector<std::string>& namespace_order();
 
 extern PyObject* error_type;    // _tolvek.error
 const char* module_name();
+
+// Builds `r.plan` from `r.sig` (once every call-back form is resolved); returns why it cannot.
+std::string build_plan(Routine& r);
 
 PyObject* call_routine(const Routine& r, PyObject* const* args, std::size_t nargsf, PyObject* kwnames);
 

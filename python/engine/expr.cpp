@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <cctype>
-#include <cmath>
 #include <cstdlib>
 #include <stdexcept>
 
@@ -165,124 +164,6 @@ Expr Expr::parse(const std::string& text, const std::function<int(const std::str
     if (ps.p != text.size()) ps.fail("trailing text");
     if (e.code_.size() == 1 && e.code_[0].op == ARG) e.bare_ = e.code_[0].a;
     return e;
-}
-
-bool Expr::eval(const ExprEnv& env, Value& out) const {
-    // The common one-instruction forms (a literal, an argument, an extent) without the stack.
-    if (code_.size() == 1) {
-        const Ins& in = code_[0];
-        std::int64_t n = 0;
-        switch (in.op) {
-            case INT:
-            case REAL: out = in.lit; return true;
-            case ARG: return env.scalar(in.a, out);
-            case LEN:
-                if (!env.extent(in.a, 0, n)) return false;
-                out = Value::of(n);
-                return true;
-            case SHAPE:
-                if (!env.extent(in.a, static_cast<int>(in.lit.i), n)) return false;
-                out = Value::of(n);
-                return true;
-            default: break;
-        }
-    }
-    Value st[32];
-    int sp = 0;
-    auto num2 = [&](auto fi, auto fd) {
-        Value b = st[--sp], a = st[--sp];
-        if (a.is_int && b.is_int) st[sp++] = Value::of(static_cast<std::int64_t>(fi(a.i, b.i)));
-        else st[sp++] = Value::of(static_cast<double>(fd(a.real(), b.real())));
-    };
-    auto cmp2 = [&](auto f) {
-        Value b = st[--sp], a = st[--sp];
-        bool r = (a.is_int && b.is_int) ? f(a.i, b.i) : f(a.real(), b.real());
-        st[sp++] = Value::of(static_cast<std::int64_t>(r));
-    };
-    for (const Ins& in : code_) {
-        if (sp >= 30) return false;
-        std::int64_t n = 0;
-        switch (in.op) {
-            case INT:
-            case REAL: st[sp++] = in.lit; break;
-            case ARG: {
-                Value v;
-                if (!env.scalar(in.a, v)) return false;
-                st[sp++] = v;
-                break;
-            }
-            case LEN:
-                if (!env.extent(in.a, 0, n)) return false;
-                st[sp++] = Value::of(n);
-                break;
-            case SHAPE:
-                if (!env.extent(in.a, static_cast<int>(in.lit.i), n)) return false;
-                st[sp++] = Value::of(n);
-                break;
-            case SIZE:
-                if (!env.size(in.a, n)) return false;
-                st[sp++] = Value::of(n);
-                break;
-            case SLEN:
-                if (!env.slen(in.a, n)) return false;
-                st[sp++] = Value::of(n);
-                break;
-            case NEG: {
-                Value& a = st[sp - 1];
-                if (a.is_int) a.i = -a.i; else a.d = -a.d;
-                break;
-            }
-            case NOT: st[sp - 1] = Value::of(static_cast<std::int64_t>(st[sp - 1].real() == 0.0)); break;
-            case ABS: {
-                Value& a = st[sp - 1];
-                if (a.is_int) a.i = a.i < 0 ? -a.i : a.i; else a.d = std::fabs(a.d);
-                break;
-            }
-            case ADD: num2([](auto a, auto b) { return a + b; }, [](double a, double b) { return a + b; }); break;
-            case SUB: num2([](auto a, auto b) { return a - b; }, [](double a, double b) { return a - b; }); break;
-            case MUL: num2([](auto a, auto b) { return a * b; }, [](double a, double b) { return a * b; }); break;
-            case DIV:
-                if (st[sp - 1].is_int && st[sp - 1].i == 0) return false;
-                num2([](auto a, auto b) { return a / b; }, [](double a, double b) { return a / b; });
-                break;
-            case MOD:
-                if (st[sp - 1].is_int && st[sp - 1].i == 0) return false;
-                num2([](auto a, auto b) { return a % b; }, [](double a, double b) { return std::fmod(a, b); });
-                break;
-            case EQ: cmp2([](auto a, auto b) { return a == b; }); break;
-            case NE: cmp2([](auto a, auto b) { return a != b; }); break;
-            case LT: cmp2([](auto a, auto b) { return a < b; }); break;
-            case LE: cmp2([](auto a, auto b) { return a <= b; }); break;
-            case GT: cmp2([](auto a, auto b) { return a > b; }); break;
-            case GE: cmp2([](auto a, auto b) { return a >= b; }); break;
-            case AND: {
-                Value b = st[--sp], a = st[--sp];
-                st[sp++] = Value::of(static_cast<std::int64_t>(a.real() != 0.0 && b.real() != 0.0));
-                break;
-            }
-            case OR: {
-                Value b = st[--sp], a = st[--sp];
-                st[sp++] = Value::of(static_cast<std::int64_t>(a.real() != 0.0 || b.real() != 0.0));
-                break;
-            }
-            case MIN:
-            case MAX: {
-                Value r = st[sp - in.a];
-                for (int k = sp - in.a + 1; k < sp; ++k) {
-                    Value v = st[k];
-                    bool less = (r.is_int && v.is_int) ? v.i < r.i : v.real() < r.real();
-                    bool greater = (r.is_int && v.is_int) ? v.i > r.i : v.real() > r.real();
-                    if ((in.op == MIN && less) || (in.op == MAX && greater)) r = v;
-                }
-                sp -= in.a;
-                st[sp++] = r;
-                break;
-            }
-        }
-    }
-    if (sp != 1) return false;
-    out = st[0];
-    return true;
 }
 
 }  // namespace tvk::py

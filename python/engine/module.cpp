@@ -479,13 +479,12 @@ bool prepare() {
         r.format += ":" + std::string(module_name()) + "." + r.ns + "." + r.pyname;
         for (const std::string& v : r.visible) r.kwnames.push_back(PyUnicode_InternFromString(v.c_str()));
         r.doc = doc_text(s, r.pyname, r.cname);
-        for (int k = 0; k < static_cast<int>(s.args.size()); ++k) {
-            const ArgDesc& a = s.args[k];
-            if (a.intent == Intent::ret) r.retarg = k;
-            if (a.rank() == 0 || a.type == Ty::text || a.intent == Intent::out || a.intent == Intent::hide) continue;
-            bool varying = false;
-            for (std::int64_t c : a.const_dims) varying = varying || c < 0;
-            if (varying) r.recheck.push_back(k);
+        for (int k = 0; k < static_cast<int>(s.args.size()); ++k)
+            if (s.args[k].intent == Intent::ret) r.retarg = k;
+        bad = build_plan(r);
+        if (!bad.empty()) {
+            PyErr_Format(PyExc_ImportError, "%s.%s: %s", r.ns.c_str(), r.pyname.c_str(), bad.c_str());
+            return false;
         }
     }
     return true;

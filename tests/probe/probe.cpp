@@ -24,6 +24,9 @@ TVK_API void pr_vcross(double* c, const double* a, const double* b) {
 TVK_API void pr_vsum(double* a, const double* b, const int* n) {
     for (int k = 0; k < *n; ++k) a[k] += b[k];
 }
+TVK_API void pr_vsumpad(double* a, const double* b, const int* n, const int* k) {
+    for (int j = 0; j < *n; ++j) a[j] += b[j + *k];
+}
 TVK_API void pr_lufac(double* lu, const int* n, int* info) {
     *info = *n;
     for (int k = 0; k < *n; ++k) lu[k + k * *n] *= 2.0;
@@ -89,6 +92,10 @@ TVK_ROUTINE(tmath, vsum, pr_vsum, "a:f8(n):io+copy b:f8(n) n:i4");
 TVK_ROUTINE(tmath, vsumov, pr_vsum, "a:f8(n):io+overwrite b:f8(n) n:i4");
 TVK_ROUTINE(tmath, vsumio, pr_vsum, "a:f8(n):io b:f8(n) n:i4");
 TVK_ROUTINE(tmath, vsuminplace, pr_vsum, "a:f8(n):inout b:f8(n) n:i4");
+// An explicit size default taken from the second vector: only the extent check made once every
+// argument is known guards b; and an extent that is a sum of two arguments.
+TVK_ROUTINE(tmath, vsumhint, pr_vsum, "a:f8(n):io b:f8(n) n:i4:opt=len(b)");
+TVK_ROUTINE(tmath, vsumpad, pr_vsumpad, "a:f8(n):io b:f8(n+k) n:i4 k:i4:opt=0:check(k>=0)");
 TVK_ROUTINE(tmath, lufac, pr_lufac, "lu:f8(n,n):io n:i4 info:i4:out");
 TVK_ROUTINE(tmath, scal2, pr_scal2, "x:f8 k:i4 y:f8:out");
 TVK_ROUTINE(tmath, noout, pr_noout, "x:f8 k:i4");

@@ -80,6 +80,26 @@ class TestArguments:
         raises(p.error, "(shape(lu,1)==n) failed for 1st argument lu", m.lufac, np.ones((3, 2)))
         raises(p.error, "(shape(lu,1)==n) failed for 1st argument lu", m.lufac, np.ones((3, 4)))
 
+    def test_extent_of_an_explicit_size_default_is_checked(self):
+        """n defaults to len(b) and a is checked against n when it converts; b is checked once n
+        is known, also when n is given and exceeds it (the routine reads n elements of b)."""
+        assert np.array_equal(m.vsumhint([1.0, 2.0, 3.0], [1.0, 1.0, 1.0]), [2.0, 3.0, 4.0])
+        raises(p.error, "(len(b)>=n) failed for 2nd argument b", m.vsumhint, [1.0, 2.0, 3.0], [1.0, 1.0], 3)
+        e = raises(ValueError, "failed in converting 1st argument `a' of _tvkprobe.tmath.vsumhint to C/Fortran array",
+                   m.vsumhint, [1.0, 2.0, 3.0], [1.0, 1.0, 1.0, 1.0])
+        assert str(e.__cause__) == "0-th dimension must be fixed to 4 but got 3\n"
+
+    def test_extent_given_by_an_expression(self):
+        """b:f8(n+k): b must have exactly n+k elements; the routine reads b[k:k+n]."""
+        assert np.array_equal(m.vsumpad([1.0, 2.0], [1.0, 1.0]), [2.0, 3.0])
+        assert np.array_equal(m.vsumpad([1.0, 2.0], [1.0, 1.0, 9.0], k=1), [2.0, 11.0])
+        assert np.array_equal(m.vsumpad([1.0, 2.0, 3.0], [1.0, 1.0, 1.0, 1.0], 2, 2), [2.0, 3.0, 3.0])
+        e = raises(ValueError, "failed in converting 2nd argument `b' of _tvkprobe.tmath.vsumpad to C/Fortran array",
+                   m.vsumpad, [1.0, 2.0], [1.0, 1.0], k=1)
+        assert str(e.__cause__) == "0-th dimension must be fixed to 3 but got 2\n"
+        raises(p.error, "(k>=0) failed for 2nd keyword k: vsumpad:k=-1", m.vsumpad, [1.0, 2.0], [1.0, 1.0], k=-1)
+        raises(p.error, "(len(a)>=n) failed for 1st keyword n: vsumpad:n=3", m.vsumpad, [1.0, 2.0], [1.0, 1.0, 1.0], 3)
+
     def test_scalar_conversions(self):
         assert m.scal2("2.5", 2) == 5.0
         assert m.scal2([1.5, 9], (2,)) == 3.0
