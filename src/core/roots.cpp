@@ -549,9 +549,9 @@ TVK_API void polynomialfitting(double* coef, const double* vx, const int* nvx, c
     }
     std::vector<double> xtx(static_cast<std::size_t>(m) * m, 0.0), xty(m, 0.0);
     for (int j = 0; j < m; ++j) {
-        const double* cj = &vand[static_cast<std::size_t>(j) * n];
+        const double* cj = vand.data() + static_cast<std::size_t>(j) * n;  // n may be 0
         for (int k = 0; k < m; ++k) {
-            const double* ck = &vand[static_cast<std::size_t>(k) * n];
+            const double* ck = vand.data() + static_cast<std::size_t>(k) * n;
             double s = 0.0;
             for (int i = 0; i < n; ++i) s += cj[i] * ck[i];
             xtx[static_cast<std::size_t>(k) * m + j] = s;

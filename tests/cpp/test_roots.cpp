@@ -352,6 +352,12 @@ TEST(PolynomialFit, RecoversAPolynomial) {
     EXPECT_EQ(tvk::errorhandling.errstat, -2);
     EXPECT_EQ(recorded(), "Problem in polynom fitting function");
     reset_errors();
+
+    // Regression: no samples at all formed a pointer into an empty work array.
+    const int zero = 0;
+    polynomialfitting(c4, vx.data(), &zero, vy.data(), &zero, &d3);
+    EXPECT_EQ(tvk::errorhandling.errstat, -2);
+    reset_errors();
     const double big = 1e200;
     EXPECT_EQ(partialcurvelength(&big), 1e200);
     const double three = 0.75;
