@@ -69,6 +69,7 @@ struct FObj {
     const Routine* routine;
     std::string* nsname;
     std::map<std::string, const Variable*>* vars;  // variables of a namespace, by name
+    PyObject* tables;                              // its table variables: name -> index in variables()
     std::vector<PyObject*>* members;               // routine objects in definition order
 };
 
@@ -242,16 +243,32 @@ PyObject* ns_vectorcall(PyObject*, PyObject* const*, std::size_t, PyObject*) {
     return nullptr;
 }
 
+PyObject* doc_name = nullptr;  // "__doc__", interned
+
+// Whether an attribute name is "__doc__": an interned exact str can only be the interned one.
+bool is_doc_name(PyObject* name) {
+    if (name == doc_name) return true;
+    if (PyUnicode_CheckExact(name) && PyUnicode_CHECK_INTERNED(name)) return false;
+    return PyUnicode_CompareWithASCIIString(name, "__doc__") == 0;
+}
+
 PyObject* f_getattro(PyObject* self, PyObject* name) {
     FObj* f = reinterpret_cast<FObj*>(self);
-    if (f->vars && !f->vars->empty()) {
-        const char* n = PyUnicode_AsUTF8(name);
-        if (!n) return nullptr;
-        auto it = f->vars->find(n);
-        if (it != f->vars->end() && it->second->spec.kind == VarReg::Kind::table)
-            return table_view(*static_cast<TableBase*>(it->second->spec.ptr));
+    if (f->tables) {
+        const Variable* v = nullptr;
+        if (PyUnicode_CheckExact(name)) {
+            PyObject* idx = PyDict_GetItemWithError(f->tables, name);
+            if (idx) v = &variables()[PyLong_AsSize_t(idx)];
+            else if (PyErr_Occurred()) return nullptr;
+        } else {
+            const char* n = PyUnicode_AsUTF8(name);
+            if (!n) return nullptr;
+            auto it = f->vars->find(n);
+            if (it != f->vars->end() && it->second->spec.kind == VarReg::Kind::table) v = it->second;
+        }
+        if (v) return table_view(*static_cast<TableBase*>(v->spec.ptr));
     }
-    if (PyUnicode_CompareWithASCIIString(name, "__doc__") == 0) {
+    if (is_doc_name(name)) {
         if (f->kind == Kind::routine) return PyUnicode_FromString((f->routine->doc + "\n").c_str());
         std::string d;
         for (const Variable& v : variables())
@@ -290,6 +307,7 @@ void f_dealloc(PyObject* self) {
     Py_XDECREF(f->dict);
     delete f->nsname;
     delete f->vars;
+    Py_XDECREF(f->tables);
     if (f->members) {
         for (PyObject* m : *f->members) Py_DECREF(m);
         delete f->members;
@@ -335,6 +353,7 @@ FObj* new_fobj(Kind k) {
     f->routine = nullptr;
     f->nsname = nullptr;
     f->vars = nullptr;
+    f->tables = nullptr;
     f->members = nullptr;
     f->vectorcall = k == Kind::routine ? routine_vectorcall : ns_vectorcall;
     return f;
@@ -521,6 +540,7 @@ PyObject* create_module() {
         return nullptr;
     }
     if (!init_type() || !prepare()) return nullptr;
+    if (!doc_name && !(doc_name = PyUnicode_InternFromString("__doc__"))) return nullptr;
     set_flush_hook(flush_python_stdout);
 
     PyObject* m = PyModule_Create(&moddef);
@@ -560,6 +580,17 @@ PyObject* create_module() {
                 PyDict_SetItemString(f->dict, v.name.c_str(), arr);
                 Py_DECREF(arr);
             }
+        }
+        // Table variables are looked up on every attribute access: by interned name in a dict.
+        for (const auto& [name, var] : *f->vars) {
+            if (var->spec.kind != VarReg::Kind::table) continue;
+            if (!f->tables && !(f->tables = PyDict_New())) { Py_DECREF(f); Py_DECREF(m); return nullptr; }
+            PyObject* key = PyUnicode_InternFromString(name.c_str());
+            PyObject* idx = PyLong_FromSize_t(static_cast<std::size_t>(var - variables().data()));
+            const int bad = !key || !idx || PyDict_SetItem(f->tables, key, idx) < 0;
+            Py_XDECREF(key);
+            Py_XDECREF(idx);
+            if (bad) { Py_DECREF(f); Py_DECREF(m); return nullptr; }
         }
         for (const Routine& r : routines()) {
             if (r.ns != ns) continue;
