@@ -1,6 +1,7 @@
 // The call path of a routine: argument matching, conversion in dependency order with the checks
 // of the signature, the native call, and the result.
 #include <cmath>
+#include <cstddef>
 #include <cstring>
 #include <new>
 
@@ -137,18 +138,19 @@ struct Eval {
     // Returns false when the expression cannot be evaluated (as Expr::eval does).
     bool operator()(int index, Value& out) const {
         const Fx& f = fx[index];
-        switch (f.form) {
-            case Fx::leaf: out = leaf(f.a); return true;
-            case Fx::cmp: {
-                const Value x = leaf(f.a), y = leaf(f.b);
-                const bool r = (x.is_int && y.is_int) ? compare(f.op, x.i, y.i) : compare(f.op, x.real(), y.real());
-                out = Value::of(static_cast<std::int64_t>(r));
-                return true;
-            }
-            case Fx::generic: return f.gen->eval_in(env, out);
-            default: return false;
+        if (f.form == Fx::leaf) {
+            out = leaf(f.a);
+            return true;
         }
+        if (f.form == Fx::cmp) {
+            const Value x = leaf(f.a), y = leaf(f.b);
+            const bool r = (x.is_int && y.is_int) ? compare(f.op, x.i, y.i) : compare(f.op, x.real(), y.real());
+            out = Value::of(static_cast<std::int64_t>(r));
+            return true;
+        }
+        return f.form == Fx::generic && generic(f, out);
     }
+    [[gnu::noinline]] bool generic(const Fx& f, Value& out) const { return f.gen->eval_in(env, out); }
 };
 
 // Replaces the pending error by `type(text)` chained to it ("failed in converting ... array").
@@ -315,15 +317,6 @@ bool set_value(const ArgDesc& a, ArgState& s, const Value& v) {
         }
     }
     return true;
-}
-
-void point_scalar(Ty type, ArgState& s) {
-    switch (type) {
-        case Ty::f8: s.ptr = &s.d; break;
-        case Ty::c16: s.ptr = &s.zs; break;
-        case Ty::l1: s.ptr = &s.b; break;
-        default: s.ptr = &s.i; break;
-    }
 }
 
 bool convert_scalar(const Routine& r, const ArgDesc& a, ArgState& s, PyObject* o) {
@@ -599,22 +592,27 @@ bool convert_text(const Routine& r, const Step& sp, ArgState& s, PyObject* o, co
     return true;
 }
 
-bool run_checks(const Routine& r, const Step& sp, const ArgState& s, const Eval& ev) {
+// Raises the failure of check `c` of an argument.
+[[gnu::cold]] void check_failed(const Routine& r, const Step& sp, const ArgState& s, const Eval& ev, int c) {
     const ArgDesc& a = *sp.desc;
+    std::string msg = "(" + ev.fx[c].gen->text() + ") failed for " + a.nth + " " + a.name;
+    if (a.rank() == 0 && a.type != Ty::cb) {
+        char buf[64];
+        if (a.type == Ty::f8) std::snprintf(buf, sizeof buf, "%g", s.d);
+        else if (a.type == Ty::text) std::snprintf(buf, sizeof buf, "%zu", s.textlen);
+        else std::snprintf(buf, sizeof buf, "%d", a.type == Ty::l1 ? static_cast<int>(s.b) : s.i);
+        if (a.type == Ty::text) msg += ": " + r.pyname + ":slen(" + a.name + ")=" + buf + " " + a.name + "=\"" + std::string(s.text, s.textlen) + "\"";
+        else msg += ": " + r.pyname + ":" + a.name + "=" + buf;
+    }
+    PyErr_SetString(error_type, msg.c_str());
+}
+
+bool run_checks(const Routine& r, const Step& sp, const ArgState& s, const Eval& ev) {
     for (int c = sp.checks; c < sp.checks + sp.nchecks; ++c) {
         Value v;
         if (!ev(c, v)) continue;
-        if (v.real() != 0.0) continue;
-        std::string msg = "(" + ev.fx[c].gen->text() + ") failed for " + a.nth + " " + a.name;
-        if (a.rank() == 0 && a.type != Ty::cb) {
-            char buf[64];
-            if (a.type == Ty::f8) std::snprintf(buf, sizeof buf, "%g", s.d);
-            else if (a.type == Ty::text) std::snprintf(buf, sizeof buf, "%zu", s.textlen);
-            else std::snprintf(buf, sizeof buf, "%d", a.type == Ty::l1 ? static_cast<int>(s.b) : s.i);
-            if (a.type == Ty::text) msg += ": " + r.pyname + ":slen(" + a.name + ")=" + buf + " " + a.name + "=\"" + std::string(s.text, s.textlen) + "\"";
-            else msg += ": " + r.pyname + ":" + a.name + "=" + buf;
-        }
-        PyErr_SetString(error_type, msg.c_str());
+        if (v.is_int ? v.i != 0 : v.d != 0.0) continue;
+        check_failed(r, sp, s, ev, c);
         return false;
     }
     return true;
@@ -1128,6 +1126,12 @@ std::string build_plan(Routine& r) {
         else if (a.rank() == 0) sp.kind = a.intent == Intent::inout ? Step::other : Step::scalar;
         else sp.kind = a.intent == Intent::out || a.intent == Intent::hide ? Step::array_new : Step::array_in;
         if (sp.kind != Step::scalar) sp.flags |= Step::owns;
+        switch (a.type) {
+            case Ty::f8: sp.slot = offsetof(ArgState, d); break;
+            case Ty::c16: sp.slot = offsetof(ArgState, zs); break;
+            case Ty::l1: sp.slot = offsetof(ArgState, b); break;
+            default: sp.slot = offsetof(ArgState, i); break;
+        }
         // Extents, default and length see the arguments converted before this one.
         sp.dims = static_cast<std::int32_t>(p.fx.size());
         for (const Expr& d : a.dims) p.fx.push_back(resolve(s, d, known));
@@ -1280,7 +1284,7 @@ PyObject* call_routine(const Routine& r, PyObject* const* args, std::size_t narg
                         }
                     }
                 }
-                point_scalar(sp.type, x);
+                x.ptr = reinterpret_cast<char*>(&x) + sp.slot;
                 break;
             case Step::array_new:
                 x.arr = nullptr;

@@ -48,6 +48,7 @@ struct Step {
     Intent intent = Intent::in;
     std::uint8_t rank = 0;
     std::uint8_t flags = 0;
+    std::uint8_t slot = 0;       // scalar: offset of its native value in the argument state
     std::int16_t arg = 0;
     std::int16_t vis = -1;       // position among the visible arguments, -1 when hidden
     std::int16_t data_slot = -1;
