@@ -536,7 +536,9 @@ bool convert_text(const Routine& r, const Step& sp, ArgState& s, PyObject* o, co
     } else if (PyBytes_Check(o)) {
         src = PyBytes_AS_STRING(o);
         n = PyBytes_GET_SIZE(o);
-    } else if (PyArray_Check(o)) {
+    } else if (PyArray_Check(o) && PyArray_DESCR(reinterpret_cast<PyArrayObject*>(o))->kind != 'O') {
+        // Text is read from the array's buffer; an object array holds pointers, not text, and
+        // is converted through str() like any other object.
         PyArrayObject* arr = reinterpret_cast<PyArrayObject*>(o);
         if (!PyArray_IS_C_CONTIGUOUS(arr)) {
             PyErr_SetString(PyExc_ValueError, "array object is non-contiguous.");
@@ -1295,7 +1297,8 @@ PyObject* call_routine(const Routine& r, PyObject* const* args, std::size_t narg
                 x.arr = nullptr;
                 x.text = nullptr;
                 if (o) {
-                    ok = convert_array(r, sp, x, o, ev, matched ? overwrite_of[sp.arg] : sp.intent == Intent::io_over);
+                    ok = convert_array(r, sp, x, o, ev,
+                                       matched && sp.desc->has_overwrite() ? overwrite_of[sp.arg] : sp.intent == Intent::io_over);
                 } else if (sp.intent == Intent::inout) {
                     array_error(r, *sp.desc, "failed to initialize intent(inout|inplace|cache) array, input 'NoneType' object is not an array", PyExc_TypeError);
                     ok = false;

@@ -150,12 +150,24 @@ int set_variable(const Variable& v, PyObject* value) {
         case VarReg::Kind::constant:
             PyErr_Format(PyExc_AttributeError, "%s is a read-only constant", v.name.c_str());
             return -1;
-        case VarReg::Kind::scalar_int:
-        case VarReg::Kind::scalar_real: {
-            int tn = sp.kind == VarReg::Kind::scalar_int ? NPY_INT : NPY_DOUBLE;
-            PyArrayObject* arr = assigned_array(value, tn, 0, nullptr);
+        case VarReg::Kind::scalar_int: {
+            // Read as a 64-bit integer first, so that a value outside 4 bytes is refused rather
+            // than wrapped.
+            PyArrayObject* arr = assigned_array(value, NPY_INT64, 0, nullptr);
             if (!arr) return -1;
-            std::memcpy(sp.ptr, PyArray_DATA(arr), tn == NPY_INT ? sizeof(int) : sizeof(double));
+            const std::int64_t x = *static_cast<const std::int64_t*>(PyArray_DATA(arr));
+            Py_DECREF(arr);
+            if (x < INT32_MIN || x > INT32_MAX) {
+                PyErr_Format(PyExc_OverflowError, "%lld does not fit the 4-byte integer %s", static_cast<long long>(x), v.name.c_str());
+                return -1;
+            }
+            *static_cast<int*>(sp.ptr) = static_cast<int>(x);
+            return 0;
+        }
+        case VarReg::Kind::scalar_real: {
+            PyArrayObject* arr = assigned_array(value, NPY_DOUBLE, 0, nullptr);
+            if (!arr) return -1;
+            std::memcpy(sp.ptr, PyArray_DATA(arr), sizeof(double));
             Py_DECREF(arr);
             return 0;
         }
@@ -497,7 +509,7 @@ bool prepare() {
         }
         r.format += ":" + std::string(module_name()) + "." + r.ns + "." + r.pyname;
         for (const std::string& v : r.visible) r.kwnames.push_back(PyUnicode_InternFromString(v.c_str()));
-        r.doc = doc_text(s, r.pyname, r.cname);
+        r.doc = doc_text(s, r.pyname, r.pyname);
         for (int k = 0; k < static_cast<int>(s.args.size()); ++k)
             if (s.args[k].intent == Intent::ret) r.retarg = k;
         bad = build_plan(r);

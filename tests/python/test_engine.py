@@ -126,6 +126,9 @@ class TestArguments:
         assert m.upper("abc") == b"ABC     "
         assert m.upper(b"abcdefghijk") == b"ABCDEFGH"
         assert m.upper(12) == b"12      "
+        # Regression: an object array handed over its pointers as text.
+        objs = np.array([1, "ab", None], dtype=object)
+        assert m.upper(objs) == str(objs).upper().encode()[:8].ljust(8)
         assert m.nulstr() == b"ab"
 
     def test_array_conversion_messages(self):
@@ -280,6 +283,11 @@ class TestVariables:
         assert t.nsec == 6
         with pytest.raises(ValueError):
             t.nsec = [1, 2]
+        # Regression: values outside 4 bytes were wrapped (2**40 read back as 0).
+        for big in (2**31, 2**40, -2**31 - 1):
+            with pytest.raises(OverflowError):
+                t.nsec = big
+        assert t.nsec == 6
         t.nsec = 0
 
     def test_text(self):
