@@ -29,13 +29,18 @@ case "$what" in
     $PY examples/analysis.py
     ;;
   test)
-    # The C++ tests, then again under AddressSanitizer and UndefinedBehaviorSanitizer.
-    (cd build && ctest --output-on-failure)
-    cmake -S . -B build-asan -DCMAKE_BUILD_TYPE=Debug -DTVK_SANITIZE=ON -DTVK_PYTHON=OFF \
-          -DTVK_BENCH=OFF >/dev/null
-    cmake --build build-asan -j "$jobs" --target tvk_tests
+    # Everything again under AddressSanitizer and UndefinedBehaviorSanitizer: the C++ tests, and
+    # the Python tests (the robustness walk included) with the sanitizer runtimes preloaded into
+    # the interpreter.
+    cmake -S . -B build-asan -DCMAKE_BUILD_TYPE=Debug -DTVK_SANITIZE=ON -DTVK_BENCH=OFF \
+          -DPython3_EXECUTABLE=$PY >/dev/null
+    cmake --build build-asan -j "$jobs"
     (cd build-asan && ctest --output-on-failure)
-    # The Python interface; its summary is the last line.
+    ASAN_OPTIONS=detect_leaks=0:abort_on_error=1 UBSAN_OPTIONS=abort_on_error=1:print_stacktrace=1 \
+      LD_PRELOAD="$(g++ -print-file-name=libasan.so):$(g++ -print-file-name=libubsan.so)" \
+      PYTHONPATH="$PWD/build-asan/python" $PY -m pytest -q -p no:cacheprovider tests/python
+    # The C++ tests and the Python interface of the release build; the summary is the last line.
+    (cd build && ctest --output-on-failure)
     $PY -m pytest -q -p no:cacheprovider tests/python
     ;;
   *)
