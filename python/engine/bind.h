@@ -38,7 +38,8 @@
 // function value, then every out/io argument in argument order.
 //
 // Expressions: integer and real literals, argument names (scalars), len(x), shape(x,i),
-// size(x), slen(x), min(..), max(..), abs(.), + - * / % (integer division truncates),
+// size(x), slen(x), min(..), max(..), abs(.), cmplx(re,im) (a complex default),
+// + - * / % (integer division truncates),
 // == != < <= > >=, && || !, parentheses.
 //
 // Example:  TVK_ROUTINE(utility, real_vectorcopy, fVectorCopy, "a:f8(n) b:f8(n):out n:i4");

@@ -303,7 +303,7 @@ bool to_complex(PyObject* o, cplx& out, int depth = 0) {
 bool set_value(const ArgDesc& a, ArgState& s, const Value& v) {
     switch (a.type) {
         case Ty::f8: s.d = v.real(); break;
-        case Ty::c16: s.zref() = cplx(v.real(), 0.0); break;
+        case Ty::c16: s.zref() = cplx(v.real(), v.im); break;
         case Ty::l1: s.b = static_cast<std::int8_t>(v.real() != 0.0); break;
         case Ty::l4: s.i = v.real() != 0.0; break;
         default: {
@@ -519,7 +519,7 @@ bool fill_default_array(const Step& sp, ArgState& s, const Eval& ev) {
     npy_intp n = PyArray_SIZE(s.arr);
     switch (sp.type) {
         case Ty::f8: for (npy_intp k = 0; k < n; ++k) static_cast<double*>(s.ptr)[k] = v.real(); break;
-        case Ty::c16: for (npy_intp k = 0; k < n; ++k) static_cast<cplx*>(s.ptr)[k] = v.real(); break;
+        case Ty::c16: for (npy_intp k = 0; k < n; ++k) static_cast<cplx*>(s.ptr)[k] = cplx(v.real(), v.im); break;
         case Ty::l1: for (npy_intp k = 0; k < n; ++k) static_cast<std::int8_t*>(s.ptr)[k] = static_cast<std::int8_t>(v.integer()); break;
         default: for (npy_intp k = 0; k < n; ++k) static_cast<int*>(s.ptr)[k] = static_cast<int>(v.integer()); break;
     }

@@ -145,6 +145,11 @@ struct ExprParser {
             } else if (id == "abs") {
                 parse_or();
                 emit(Expr::ABS);
+            } else if (id == "cmplx") {
+                parse_or();
+                if (!eat(",")) fail("cmplx needs a real and an imaginary part");
+                parse_or();
+                emit(Expr::CMPLX);
             } else {
                 fail("unknown function " + id);
             }

@@ -11,14 +11,18 @@
 namespace tvk::py {
 
 // A trivial type, so that evaluation stacks cost nothing to set up.
+// The imaginary part `im` is nonzero only for a complex literal, cmplx(re, im), the default of
+// a complex argument.
 struct Value {
     bool is_int;
     std::int64_t i;
     double d;
+    double im;
     double real() const { return is_int ? static_cast<double>(i) : d; }
     std::int64_t integer() const { return is_int ? i : static_cast<std::int64_t>(d); }
-    static Value of(std::int64_t v) { return {true, v, 0.0}; }
-    static Value of(double v) { return {false, 0, v}; }
+    static Value of(std::int64_t v) { return {true, v, 0.0, 0.0}; }
+    static Value of(double v) { return {false, 0, v, 0.0}; }
+    static Value complex(double re, double imag) { return {false, 0, re, imag}; }
 };
 
 // What an expression may ask of the call: the value of a scalar argument, the extent of an
@@ -35,11 +39,11 @@ struct ExprEnv {
 class Expr {
 public:
     enum Op : std::uint8_t { INT, REAL, ARG, LEN, SHAPE, SIZE, SLEN, NEG, NOT, ADD, SUB, MUL, DIV, MOD,
-                             EQ, NE, LT, LE, GT, GE, AND, OR, MIN, MAX, ABS };
+                             EQ, NE, LT, LE, GT, GE, AND, OR, MIN, MAX, ABS, CMPLX };
     struct Ins {
         Op op;
         int a = 0;          // argument index, axis or operand count
-        Value lit{true, 0, 0.0};
+        Value lit{true, 0, 0.0, 0.0};
     };
 
     Expr() = default;
@@ -136,6 +140,11 @@ bool Expr::eval_in(const Env& env, Value& out) const {
                 break;
             }
             case NOT: st[sp - 1] = Value::of(static_cast<std::int64_t>(st[sp - 1].real() == 0.0)); break;
+            case CMPLX: {
+                Value b = st[--sp], a = st[--sp];
+                st[sp++] = Value::complex(a.real(), b.real());
+                break;
+            }
             case ABS: {
                 Value& a = st[sp - 1];
                 if (a.is_int) a.i = a.i < 0 ? -a.i : a.i; else a.d = std::fabs(a.d);

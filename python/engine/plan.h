@@ -22,7 +22,7 @@ struct Leaf {
     Kind kind = lit;
     std::uint8_t axis = 0;       // extent: 0-based axis
     std::int16_t arg = 0;
-    Value v{true, 0, 0.0};       // lit: the value
+    Value v{true, 0, 0.0, 0.0};  // lit: the value
 };
 
 // An expression resolved for the point of the call where it is evaluated.
