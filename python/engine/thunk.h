@@ -135,6 +135,8 @@ struct Thunk<F> {
     static void invoke(const CallSlots& s, std::index_sequence<K...>) {
         if constexpr (std::is_void_v<R>) {
             F(arg<K, A>(s)...);
+        } else if constexpr (std::is_same_v<R, bool>) {
+            *static_cast<int*>(s.result) = F(arg<K, A>(s)...) ? 1 : 0;  // a logical is 4 bytes
         } else {
             *static_cast<R*>(s.result) = F(arg<K, A>(s)...);
         }
