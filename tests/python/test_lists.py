@@ -64,10 +64,11 @@ def test_append_array_by_contiguous_run():
 
 def test_complex_lists_default_to_the_marker_in_both_parts():
     assert lh.cmplx_appendscalar2list(2, 1 + 2j, 1) == 1
+    assert lh.cmplx_appendscalar2list(2, 1 + 3j, 1) == 1  # differs in one part only: a new value
     assert lh.cmplx_appendscalar2list(2, 1 + 2j, 1) == 0
-    assert lh.getsizeoflist(2, 2) == 1
-    assert lh.dyncmplxlist2[1] == complex(HUGE, HUGE)
+    assert lh.getsizeoflist(2, 2) == 2
+    assert lh.dyncmplxlist2[2] == complex(HUGE, HUGE)
     assert lh.cmplx_appendarray2list(2, [3j, 4j], 0) == 1
-    assert lh.getsizeoflist(2, 2) == 3
+    assert lh.getsizeoflist(2, 2) == 4
     assert lh.allocatelist(1, 2, 2) == 0
     assert lh.getsizeoflist(1, 2) == 0
