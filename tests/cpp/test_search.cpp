@@ -1,4 +1,4 @@
-// Array search, ordering, set and logical helpers; the process arrival register.
+// Array search, ordering, set and logical helpers.
 #include <gtest/gtest.h>
 
 #include <climits>
@@ -7,7 +7,6 @@
 #include <random>
 #include <vector>
 
-#include "core/modeldata.h"
 #include "core/search.h"
 
 namespace {
@@ -101,21 +100,6 @@ TEST(Ordering, ContinuousOrdersRandomIntegersStably) {
     }
 }
 
-TEST(Scatter, MaskEntriesOutsideTheTargetAreSkipped) {
-    V a(5, 0.0);
-    const V b{10, 20, 30, 40};
-    const IV mask{4, 1, 0, 6};
-    int na = 5, n = 4;
-    VectorSort(a.data(), &na, b.data(), mask.data(), &n);
-    EXPECT_EQ(a, (V{20, 0, 0, 10, 0}));
-    V m(6, 0.0);  // 2 x 3
-    const V cols{1, 2, 3, 4};
-    const IV cm{3, 9};
-    int ma = 2, nca = 3, rows = 2, nc = 2;
-    MatrixSort(m.data(), &ma, &nca, cols.data(), cm.data(), &rows, &nc);
-    EXPECT_EQ(m, (V{0, 0, 0, 0, 1, 2}));
-}
-
 TEST(Scalars, LogicalsAndWrappingIncrement) {
     for (tvk::logical1 p : {0, 1})
         for (tvk::logical1 q : {0, 1}) {
@@ -126,30 +110,6 @@ TEST(Scalars, LogicalsAndWrappingIncrement) {
     int i = INT_MAX;
     iINC(&i, nullptr);
     EXPECT_EQ(i, INT_MIN);
-}
-
-TEST(ArrivalRegister, LockSequenceAndUnlock) {
-    tvk::jobdata.processid.release();
-    auto reg = [] {
-        const auto& t = tvk::jobdata.processid;
-        return IV(t.data(), t.data() + t.extent(1));
-    };
-    auto lock = [](int id, int maxid) { return ProcessLock(&id, &maxid, nullptr); };
-    EXPECT_EQ(lock(2, 3), 0);
-    EXPECT_EQ(reg(), (IV{1, -1, 3}));
-    EXPECT_EQ(lock(1, 3), 0);
-    EXPECT_EQ(lock(-1, 3), 0);  // the arrival marker is not an id
-    EXPECT_EQ(lock(3, 3), 1);
-    EXPECT_EQ(lock(3, 3), 0);
-    EXPECT_EQ(lock(1, 4), 0);
-    EXPECT_EQ(reg(), (IV{-1, 2, 3, 4}));
-    int ierr = 7;
-    ProcessUnLock(&ierr);
-    EXPECT_EQ(ierr, 0);
-    EXPECT_EQ(reg(), (IV{1, 2, 3, 4}));
-    tvk::jobdata.processid.release();
-    ProcessUnLock(&ierr);  // no register: nothing to do
-    EXPECT_FALSE(tvk::jobdata.processid.present());
 }
 
 }  // namespace

@@ -63,7 +63,7 @@ def test_searches_sets_and_scalars():
     assert u.real_getmerged([1.0, 1.0], [1.0])[-1] == np.finfo(np.float64).max
     np.testing.assert_array_equal(u.real_getcontinuous([3.0, 1, 2, 1], -1), [1, 3, 2, 4])
     np.testing.assert_array_equal(u.vectorsort(np.zeros(5), [10.0, 20, 30], [4, 1, 99]), [20, 0, 0, 10, 0])
-    np.testing.assert_array_equal(u.matrixsort(np.zeros((2, 3)), [[1.0], [2.0]], [2]), [[0, 1, 0], [0, 2, 0]])
+    np.testing.assert_array_equal(u.matrixsort(np.zeros((2, 3)), [[1.0, 3], [2, 4]], [2, 9]), [[0, 1, 0], [0, 2, 0]])
     assert u.int_swap(1, 2) == (2, 1) and u.cmplx_swap(1j, 2) == (2, 1j)
     assert u.int_inc(5) == 6 and u.real_inc(1.5, 2) == 3.5
     assert [u.logical_nand(a, b) for a in (0, 1) for b in (0, 1)] == [1, 1, 1, 0]
@@ -75,6 +75,7 @@ def test_arrival_register():
     assert u.processlock(2, 3) == 0
     np.testing.assert_array_equal(jd.processid, [1, -1, 3])
     view = jd.processid
+    assert u.processlock(-1, 3) == 0  # the arrival marker is not an id
     assert (u.processlock(1, 3), u.processlock(3, 3), u.processlock(3, 3)) == (0, 1, 0)
     assert u.processlock(1, 4) == 0
     np.testing.assert_array_equal(jd.processid, [-1, 2, 3, 4])
@@ -82,3 +83,4 @@ def test_arrival_register():
     assert u.processunlock() == 0
     np.testing.assert_array_equal(jd.processid, [1, 2, 3, 4])
     jd.processid = None
+    assert u.processunlock() == 0 and jd.processid is None  # no register: nothing to do
