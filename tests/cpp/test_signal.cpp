@@ -1,4 +1,4 @@
-// Peak padding, the moving-average window guard, smoothstep symmetry and overflow, and the
+// The moving-average window guard, smoothstep symmetry and overflow, and the
 // modulo clamp at the integer limits.
 #include <gtest/gtest.h>
 
@@ -14,22 +14,6 @@ void clear_errors() {
     rsxerr(&reset, &lop);
 }
 }  // namespace
-
-TEST(Signal, PeaksWithHysteresis) {
-    const double v[5] = {0, 2, 0, 2, 0}, delta = -1;  // the magnitude of delta counts
-    const int n = 5;
-    double maxtab[10], mintab[10];
-    int nmax = -1, nmin = -1;
-    GetPeaks(maxtab, mintab, &nmax, &nmin, v, &delta, &n, nullptr);
-    ASSERT_EQ(nmax, 2);
-    ASSERT_EQ(nmin, 1);
-    const double emax[10] = {2, 4, tvk::tiny, tvk::tiny, tvk::tiny, 2, 2, tvk::tiny, tvk::tiny, tvk::tiny};
-    const double emin[10] = {3, tvk::tiny, tvk::tiny, tvk::tiny, tvk::tiny, 0, tvk::tiny, tvk::tiny, tvk::tiny, tvk::tiny};
-    for (int k = 0; k < 10; ++k) {
-        EXPECT_EQ(maxtab[k], emax[k]) << k;
-        EXPECT_EQ(mintab[k], emin[k]) << k;
-    }
-}
 
 TEST(Signal, WeightedMovingAverageCountOutsideWindow) {
     clear_errors();
