@@ -5,62 +5,9 @@
 #include <cstring>
 #include <new>
 
-#include "engine.h"
+#include "state.h"
 
 namespace tvk::py {
-
-namespace {
-
-constexpr int kMaxArgs = 64;
-
-int typenum(Ty t) {
-    switch (t) {
-        case Ty::f8: return NPY_DOUBLE;
-        case Ty::c16: return NPY_CDOUBLE;
-        case Ty::l1: return NPY_INT8;
-        default: return NPY_INT;
-    }
-}
-const char* ctype_name(Ty t) {
-    switch (t) {
-        case Ty::f8: return "double";
-        case Ty::c16: return "complex_double";
-        case Ty::l1: return "signed_char";
-        default: return "int";
-    }
-}
-
-// State of one argument during one call. Trivially constructible: only the fields an argument
-// needs are set.
-struct ArgState {
-    PyObject* obj;            // caller's object (borrowed), null when absent
-    PyArrayObject* arr;       // array handed to the routine (owned), null for scalars
-    void* ptr;                // what the routine receives
-    double d;
-    int i;
-    std::int8_t b;
-    struct { double re, im; } zs;  // a complex value; plain storage keeps the state trivial
-    int rank;
-    cplx& zref() { return *reinterpret_cast<cplx*>(&zs); }
-    const cplx& zref() const { return *reinterpret_cast<const cplx*>(&zs); }
-    npy_intp dims[7];
-    char* text;               // owned (malloc) text buffer
-    std::size_t textlen;
-    CbContext* cb;
-};
-
-}  // namespace
-
-struct CbContext {
-    PyObject* callable;
-    PyObject* extra;          // tuple
-    const CbSig* sig;
-    void* native;
-    int npass;                // call-back arguments handed over after arity trimming
-    int nextra;               // extra arguments handed over
-    const Routine* routine;
-    const ArgDesc* arg;
-};
 
 namespace {
 
@@ -99,13 +46,6 @@ struct CallEnv {
     }
 };
 
-// An environment in which no argument is known: constant expressions only.
-struct NoEnv {
-    bool scalar(int, Value&) const { return false; }
-    bool extent(int, int, std::int64_t&) const { return false; }
-    bool size(int, std::int64_t&) const { return false; }
-    bool slen(int, std::int64_t&) const { return false; }
-};
 
 template <class T>
 bool compare(Expr::Op op, T a, T b) {
@@ -222,7 +162,9 @@ bool from_sequence(PyObject* o, F&& conv, int depth) {
     return ok;
 }
 
-bool to_double(PyObject* o, double& out, int depth = 0) {
+}  // namespace
+
+bool to_double(PyObject* o, double& out, int depth) {
     if (PyFloat_CheckExact(o)) { out = PyFloat_AS_DOUBLE(o); return true; }
     if (PyComplex_Check(o)) { out = PyComplex_RealAsDouble(o); return !PyErr_Occurred(); }
     if (PyArray_Check(o) && PyArray_NDIM(reinterpret_cast<PyArrayObject*>(o)) > 0)
@@ -248,7 +190,7 @@ bool to_double(PyObject* o, double& out, int depth = 0) {
     return false;
 }
 
-bool to_int(PyObject* o, int& out, int depth = 0) {
+bool to_int(PyObject* o, int& out, int depth) {
     PyObject* n = nullptr;
     if (PyLong_CheckExact(o)) {
         Py_INCREF(o);
@@ -279,7 +221,7 @@ bool to_int(PyObject* o, int& out, int depth = 0) {
     return true;
 }
 
-bool to_complex(PyObject* o, cplx& out, int depth = 0) {
+bool to_complex(PyObject* o, cplx& out, int depth) {
     if (PyUnicode_Check(o) || PyBytes_Check(o)) {
         PyErr_SetString(PyExc_TypeError, "strings are not complex numbers");
         return false;
@@ -299,11 +241,13 @@ bool to_complex(PyObject* o, cplx& out, int depth = 0) {
     return true;
 }
 
+namespace {
+
 // Stores a default or derived value into a scalar slot.
 bool set_value(const ArgDesc& a, ArgState& s, const Value& v) {
     switch (a.type) {
         case Ty::f8: s.d = v.real(); break;
-        case Ty::c16: s.zref() = cplx(v.real(), v.im); break;
+        case Ty::c16: s.zset(cplx(v.real(), v.im)); break;
         case Ty::l1: s.b = static_cast<std::int8_t>(v.real() != 0.0); break;
         case Ty::l4: s.i = v.real() != 0.0; break;
         default: {
@@ -324,7 +268,12 @@ bool convert_scalar(const Routine& r, const ArgDesc& a, ArgState& s, PyObject* o
     switch (a.type) {
         case Ty::f8: ok = to_double(o, s.d); break;
         case Ty::i4: ok = to_int(o, s.i); break;
-        case Ty::c16: ok = to_complex(o, s.zref()); break;
+        case Ty::c16: {
+            cplx z;
+            ok = to_complex(o, z);
+            s.zset(z);
+            break;
+        }
         case Ty::l4:
         case Ty::l1: {
             int t = PyObject_IsTrue(o);
@@ -620,71 +569,6 @@ bool run_checks(const Routine& r, const Step& sp, const ArgState& s, const Eval&
     return true;
 }
 
-bool setup_callback(const Routine& r, const ArgDesc& a, ArgState& s, PyObject* o, PyObject* extra, CbContext& ctx) {
-    ctx = CbContext{};
-    ctx.sig = a.cb;
-    ctx.routine = &r;
-    ctx.arg = &a;
-    ctx.extra = extra;
-    const std::string fail = "failed in processing argument list for call-back " + a.name + ".";
-    if (PyCapsule_CheckExact(o)) {
-        if (extra && PyTuple_GET_SIZE(extra) > 0) {
-            PyErr_SetString(error_type, fail.c_str());
-            return false;
-        }
-        const char* name = PyCapsule_GetName(o);
-        void* p = PyCapsule_GetPointer(o, name);
-        if (!p) return false;
-        for (const Routine& cand : routines()) {
-            std::string plain;
-            for (char ch : cand.codes)
-                if (ch != 'k') plain += ch;
-            if (cand.entry == p && plain == a.cb->sig.codes) {
-                ctx.native = p;
-                break;
-            }
-        }
-        if (!ctx.native && name && std::string(name) == "tvk.callback." + a.cb->name) ctx.native = p;
-        if (!ctx.native) {
-            PyErr_SetString(error_type, (fail + " The capsule does not hold a routine of this call-back's form.").c_str());
-            return false;
-        }
-        s.cb = &ctx;
-        s.ptr = &ctx;
-        return true;
-    }
-    if (!PyCallable_Check(o)) {
-        PyErr_SetString(error_type, fail.c_str());
-        return false;
-    }
-    ctx.callable = o;
-    // Arity: as many call-back arguments as the callable takes, then the extra arguments.
-    const int maxn = static_cast<int>(a.cb->passed.size());
-    const int ext = extra ? static_cast<int>(PyTuple_GET_SIZE(extra)) : 0;
-    int tot = maxn + ext, opt = 0;
-    PyObject* fn = o;
-    bool method = false;
-    if (PyMethod_Check(o)) {
-        fn = PyMethod_GET_FUNCTION(o);
-        method = true;
-    }
-    if (PyFunction_Check(fn)) {
-        PyCodeObject* code = reinterpret_cast<PyCodeObject*>(PyFunction_GET_CODE(fn));
-        tot = code->co_argcount - (method ? 1 : 0);
-        PyObject* defs = PyFunction_GET_DEFAULTS(fn);
-        opt = defs ? static_cast<int>(PyTuple_GET_SIZE(defs)) : 0;
-    }
-    int siz = std::min(maxn + ext, tot);
-    if (siz < tot - opt) {
-        PyErr_SetString(error_type, fail.c_str());
-        return false;
-    }
-    ctx.npass = std::max(0, siz - ext);
-    ctx.nextra = siz - ctx.npass;
-    s.cb = &ctx;
-    s.ptr = &ctx;
-    return true;
-}
 
 // Releases what the first n converted arguments (in conversion order) own.
 void release_steps(ArgState* st, const Step* steps, int n) {
@@ -783,175 +667,6 @@ PyObject* argument_error(const Routine& r, PyObject* const* args, Py_ssize_t nar
 
 }  // namespace
 
-void* native_callback(const CbContext* ctx) { return ctx->native; }
-
-namespace {
-
-struct CbEnv final : ExprEnv {
-    const Signature& s;
-    void* const* ptrs;
-    const std::size_t* lens;
-    CbEnv(const Signature& sig, void* const* p, const std::size_t* l) : s(sig), ptrs(p), lens(l) {}
-    bool scalar(int k, Value& v) const override {
-        const ArgDesc& a = s.args[k];
-        if (a.rank() != 0 || a.intent == Intent::ret) return false;
-        void* p = ptrs[a.data_slot];
-        if (!p) return false;
-        switch (a.type) {
-            case Ty::f8: v = Value::of(*static_cast<double*>(p)); return true;
-            case Ty::i4: case Ty::l4: v = Value::of(static_cast<std::int64_t>(*static_cast<int*>(p))); return true;
-            case Ty::l1: v = Value::of(static_cast<std::int64_t>(*static_cast<std::int8_t*>(p))); return true;
-            default: return false;
-        }
-    }
-    bool extent(int k, int axis, std::int64_t& n) const override {
-        const ArgDesc& a = s.args[k];
-        if (a.type == Ty::text) { n = static_cast<std::int64_t>(lens[a.len_slot]); return true; }
-        if (axis >= a.rank()) return false;
-        Value v;
-        if (!a.dims[axis].eval(*this, v)) return false;
-        n = v.integer();
-        return true;
-    }
-    bool size(int k, std::int64_t& n) const override {
-        const ArgDesc& a = s.args[k];
-        n = 1;
-        for (int d = 0; d < a.rank(); ++d) {
-            std::int64_t e;
-            if (!extent(k, d, e)) return false;
-            n *= e;
-        }
-        return true;
-    }
-    bool slen(int k, std::int64_t& n) const override { return extent(k, 0, n); }
-};
-
-PyObject* cb_value(const ArgDesc& a, void* p, std::size_t len, const CbEnv& env) {
-    if (a.type == Ty::text) {
-        return PyUnicode_DecodeUTF8(static_cast<const char*>(p), static_cast<Py_ssize_t>(len), "replace");
-    }
-    if (a.rank() == 0 && a.intent != Intent::inout) {
-        switch (a.type) {
-            case Ty::f8: return PyFloat_FromDouble(*static_cast<double*>(p));
-            case Ty::c16: { cplx z = *static_cast<cplx*>(p); return PyComplex_FromDoubles(z.real(), z.imag()); }
-            case Ty::l1: return PyLong_FromLong(*static_cast<std::int8_t*>(p));
-            default: return PyLong_FromLong(*static_cast<int*>(p));
-        }
-    }
-    npy_intp dims[7];
-    for (int d = 0; d < a.rank(); ++d) {
-        Value v;
-        if (!a.dims[d].eval(env, v)) {
-            PyErr_Format(error_type, "extent of call-back argument %s cannot be evaluated", a.name.c_str());
-            return nullptr;
-        }
-        dims[d] = v.integer() < 0 ? 0 : static_cast<npy_intp>(v.integer());
-    }
-    return PyArray_New(&PyArray_Type, a.rank(), dims, typenum(a.type), nullptr, p, 0, NPY_ARRAY_FARRAY, nullptr);
-}
-
-bool cb_store(const CbContext& c, const ArgDesc& a, void* p, PyObject* v, const CbEnv& env) {
-    std::string ct = ctype_name(a.type);
-    auto fail = [&]() {
-        std::string msg = ct + "_from_pyobj failed in converting argument " + a.name + " of call-back function cb_" +
-                          c.arg->name + "_in_" + c.routine->pyname + "__user__routines to C " + ct + "\n";
-        PyObject* type = PyExc_TypeError;
-        if (PyErr_Occurred()) {
-            PyObject *t, *val, *tb;
-            PyErr_Fetch(&t, &val, &tb);
-            Py_XDECREF(val);
-            Py_XDECREF(tb);
-            PyErr_SetString(t, msg.c_str());
-            Py_XDECREF(t);
-        } else {
-            PyErr_SetString(type, msg.c_str());
-        }
-        return false;
-    };
-    if (a.type == Ty::text) {
-        if (!PyBytes_Check(v)) {
-            PyErr_SetString(error_type, "string object expected");
-            return false;
-        }
-        std::size_t len = env.lens[a.len_slot];
-        char* dst = static_cast<char*>(p);
-        std::size_t n = std::min(len, static_cast<std::size_t>(PyBytes_GET_SIZE(v)));
-        std::memcpy(dst, PyBytes_AS_STRING(v), n);
-        std::memset(dst + n, ' ', len - n);
-        return true;
-    }
-    if (a.rank() == 0) {
-        bool ok = true;
-        switch (a.type) {
-            case Ty::f8: ok = to_double(v, *static_cast<double*>(p)); break;
-            case Ty::c16: ok = to_complex(v, *static_cast<cplx*>(p)); break;
-            case Ty::l1: { int t = PyObject_IsTrue(v); ok = t >= 0; if (ok) *static_cast<std::int8_t*>(p) = static_cast<std::int8_t>(t); break; }
-            default: ok = to_int(v, *static_cast<int*>(p)); break;
-        }
-        return ok ? true : fail();
-    }
-    std::int64_t n = 1;
-    if (!env.size(static_cast<int>(&a - c.sig->sig.args.data()), n)) return fail();
-    PyArray_Descr* descr = PyArray_DescrFromType(typenum(a.type));
-    PyObject* arr = PyArray_FromAny(v, descr, 0, 0, NPY_ARRAY_F_CONTIGUOUS | NPY_ARRAY_ALIGNED | NPY_ARRAY_FORCECAST, nullptr);
-    if (!arr) return fail();
-    npy_intp got = PyArray_SIZE(reinterpret_cast<PyArrayObject*>(arr));
-    if (got != n) {
-        Py_DECREF(arr);
-        PyErr_Format(PyExc_ValueError, "unexpected array size: new_size=%lld, got array with arr_size=%lld\n",
-                     static_cast<long long>(n), static_cast<long long>(got));
-        return false;
-    }
-    if (PyArray_DATA(reinterpret_cast<PyArrayObject*>(arr)) != p)
-        std::memcpy(p, PyArray_DATA(reinterpret_cast<PyArrayObject*>(arr)), static_cast<std::size_t>(PyArray_NBYTES(reinterpret_cast<PyArrayObject*>(arr))));
-    Py_DECREF(arr);
-    return true;
-}
-
-}  // namespace
-
-void invoke_callback(CbContext* c, void* const* ptrs, const std::size_t* lens, void* result) {
-    const CbSig& cs = *c->sig;
-    const Signature& s = cs.sig;
-    CbEnv env(s, ptrs, lens);
-    PyObject* argv[kMaxArgs + 1];
-    int n = 0;
-    bool ok = true;
-    for (int j = 0; j < c->npass && ok; ++j) {
-        const ArgDesc& a = s.args[cs.passed[j]];
-        PyObject* v = cb_value(a, ptrs[a.data_slot], a.type == Ty::text ? lens[a.len_slot] : 0, env);
-        if (!v) ok = false;
-        else argv[n++] = v;
-    }
-    for (int j = 0; j < c->nextra && ok; ++j) {
-        PyObject* e = PyTuple_GET_ITEM(c->extra, j);
-        Py_INCREF(e);
-        argv[n++] = e;
-    }
-    PyObject* ret = ok ? PyObject_Vectorcall(c->callable, argv, static_cast<std::size_t>(n), nullptr) : nullptr;
-    for (int j = 0; j < n; ++j) Py_DECREF(argv[j]);
-    if (!ret) throw CallbackAbort{};
-    // Return values go to the call-back's outputs in order; missing ones leave them unchanged.
-    PyObject* items = nullptr;
-    if (ret == Py_None) items = PyTuple_New(0);
-    else if (PyTuple_Check(ret)) { Py_INCREF(ret); items = ret; }
-    else items = PyTuple_Pack(1, ret);
-    Py_DECREF(ret);
-    if (!items) throw CallbackAbort{};
-    Py_ssize_t have = PyTuple_GET_SIZE(items);
-    Py_ssize_t j = 0;
-    for (int k : cs.returned) {
-        if (j >= have) break;
-        const ArgDesc& a = s.args[k];
-        void* p = a.intent == Intent::ret ? result : ptrs[a.data_slot];
-        if (p && !cb_store(*c, a, p, PyTuple_GET_ITEM(items, j), env)) {
-            Py_DECREF(items);
-            throw CallbackAbort{};
-        }
-        ++j;
-    }
-    Py_DECREF(items);
-}
 
 namespace {
 
@@ -999,190 +714,15 @@ bool convert_other(const Routine& r, const Step& sp, ArgState& x, PyObject* o, c
     x.ptr = PyArray_DATA(arr);
     switch (sp.type) {
         case Ty::f8: x.d = *static_cast<double*>(x.ptr); break;
-        case Ty::c16: x.zref() = *static_cast<cplx*>(x.ptr); break;
+        case Ty::c16: x.zset(*static_cast<cplx*>(x.ptr)); break;
         case Ty::l1: x.b = *static_cast<std::int8_t*>(x.ptr); break;
         default: x.i = *static_cast<int*>(x.ptr); break;
     }
     return true;
 }
 
-// --- Building the plan --------------------------------------------------------------------------
-
-bool is_leaf(const Expr::Ins& in) {
-    return in.op == Expr::INT || in.op == Expr::REAL || in.op == Expr::ARG || in.op == Expr::LEN || in.op == Expr::SHAPE;
-}
-bool is_cmp(Expr::Op op) {
-    return op == Expr::EQ || op == Expr::NE || op == Expr::LT || op == Expr::LE || op == Expr::GT || op == Expr::GE;
-}
-
-// Whether an instruction can read its argument once the arguments in `known` are converted
-// (what the expression environment would answer).
-bool readable(const Signature& s, std::uint64_t known, const Expr::Ins& in) {
-    if (in.op != Expr::ARG && in.op != Expr::LEN && in.op != Expr::SHAPE && in.op != Expr::SIZE && in.op != Expr::SLEN) return true;
-    const ArgDesc& a = s.args[static_cast<std::size_t>(in.a)];
-    if (!((known >> in.a) & 1u)) return false;
-    switch (in.op) {
-        case Expr::ARG: return a.rank() == 0 && a.type != Ty::cb;
-        case Expr::LEN:
-        case Expr::SHAPE: return a.type == Ty::text || a.rank() > 0;
-        case Expr::SLEN: return a.type == Ty::text;
-        default: return true;
-    }
-}
-
-Leaf leaf_of(const Signature& s, const Expr::Ins& in) {
-    Leaf l;
-    if (in.op == Expr::INT || in.op == Expr::REAL) {
-        l.v = in.lit;
-        return l;
-    }
-    const ArgDesc& a = s.args[static_cast<std::size_t>(in.a)];
-    l.arg = static_cast<std::int16_t>(in.a);
-    if (in.op == Expr::ARG) {
-        switch (a.type) {
-            case Ty::f8: l.kind = Leaf::real; break;
-            case Ty::c16: l.kind = Leaf::cplx_re; break;
-            case Ty::l1: l.kind = Leaf::byte; break;
-            case Ty::text: l.kind = Leaf::textlen; break;
-            default: l.kind = Leaf::integer; break;
-        }
-        return l;
-    }
-    const std::int64_t axis = in.op == Expr::LEN ? 0 : in.lit.i;
-    if (a.type == Ty::text) {
-        l.kind = Leaf::textlen;
-    } else if (axis >= 0 && axis < a.rank()) {
-        l.kind = Leaf::extent;
-        l.axis = static_cast<std::uint8_t>(axis);
-    } else {
-        l.arg = 0;
-        l.v = Value::of(std::int64_t{1});
-    }
-    return l;
-}
-
-Fx resolve(const Signature& s, const Expr& e, std::uint64_t known) {
-    Fx f;
-    f.gen = &e;
-    const std::vector<Expr::Ins>& code = e.code();
-    for (const Expr::Ins& in : code)
-        if (!readable(s, known, in)) return f;
-    if (e.constant()) {
-        Value v;
-        if (e.eval_in(NoEnv{}, v)) {
-            f.form = Fx::leaf;
-            f.a.v = v;
-        }
-        return f;
-    }
-    if (code.size() == 1 && is_leaf(code[0])) {
-        f.form = Fx::leaf;
-        f.a = leaf_of(s, code[0]);
-    } else if (code.size() == 3 && is_leaf(code[0]) && is_leaf(code[1]) && is_cmp(code[2].op)) {
-        f.form = Fx::cmp;
-        f.op = code[2].op;
-        f.a = leaf_of(s, code[0]);
-        f.b = leaf_of(s, code[1]);
-    } else {
-        f.form = Fx::generic;
-    }
-    return f;
-}
 
 }  // namespace
-
-std::string build_plan(Routine& r) {
-    const Signature& s = r.sig;
-    Plan& p = r.plan;
-    p = Plan{};
-    const int n = static_cast<int>(s.args.size());
-    p.nreq = static_cast<int>(s.required.size());
-    p.nopt = static_cast<int>(s.optional.size());
-    p.nvis = static_cast<int>(r.visible.size());
-    p.nextras = static_cast<int>(s.extras.size());
-    if (n > kMaxArgs || p.nvis > kMaxArgs) return "too many arguments";
-    std::vector<int> vis(static_cast<std::size_t>(n), -1);
-    for (int k = 0; k < p.nreq; ++k) vis[static_cast<std::size_t>(s.required[k])] = k;
-    for (int k = 0; k < p.nopt; ++k) vis[static_cast<std::size_t>(s.optional[k])] = p.nreq + k;
-    for (const ArgDesc& a : s.args) {
-        if (a.rank() > 7) return "argument " + a.name + " has more than 7 extents";
-        p.info.push_back(ArgInfo{a.type, static_cast<std::uint8_t>(a.rank())});
-    }
-
-    std::uint64_t known = 0;
-    for (int k : s.order) {
-        const ArgDesc& a = s.args[static_cast<std::size_t>(k)];
-        Step sp;
-        sp.arg = static_cast<std::int16_t>(k);
-        sp.type = a.type;
-        sp.intent = a.intent;
-        sp.rank = static_cast<std::uint8_t>(a.rank());
-        sp.vis = static_cast<std::int16_t>(vis[static_cast<std::size_t>(k)]);
-        sp.data_slot = static_cast<std::int16_t>(a.intent == Intent::ret ? -1 : a.data_slot);
-        sp.len_slot = static_cast<std::int16_t>(a.len_slot);
-        sp.tn = typenum(a.type);
-        sp.desc = &a;
-        if (a.visible() && a.optional) sp.flags |= Step::optional;
-        const bool out = a.intent == Intent::out || a.intent == Intent::ret;
-        if (a.type == Ty::cb || a.type == Ty::text) sp.kind = Step::other;
-        else if (a.rank() == 0) sp.kind = a.intent == Intent::inout ? Step::other : Step::scalar;
-        else sp.kind = a.intent == Intent::out || a.intent == Intent::hide ? Step::array_new : Step::array_in;
-        if (sp.kind != Step::scalar) sp.flags |= Step::owns;
-        switch (a.type) {
-            case Ty::f8: sp.slot = offsetof(ArgState, d); break;
-            case Ty::c16: sp.slot = offsetof(ArgState, zs); break;
-            case Ty::l1: sp.slot = offsetof(ArgState, b); break;
-            default: sp.slot = offsetof(ArgState, i); break;
-        }
-        // Extents, default and length see the arguments converted before this one.
-        sp.dims = static_cast<std::int32_t>(p.fx.size());
-        for (const Expr& d : a.dims) p.fx.push_back(resolve(s, d, known));
-        if (!a.def.empty() && !out && a.type != Ty::text && a.type != Ty::cb) {
-            sp.def = static_cast<std::int32_t>(p.fx.size());
-            p.fx.push_back(resolve(s, a.def, known));
-        }
-        if (!a.text_len.empty()) {
-            sp.text_len = static_cast<std::int32_t>(p.fx.size());
-            p.fx.push_back(resolve(s, a.text_len, known));
-        }
-        // Checks see this one too.
-        known |= std::uint64_t{1} << k;
-        sp.checks = static_cast<std::int32_t>(p.fx.size());
-        sp.nchecks = static_cast<std::int32_t>(a.checks.size());
-        for (const Expr& c : a.checks) p.fx.push_back(resolve(s, c, known));
-        p.steps.push_back(sp);
-        if (sp.flags & Step::owns) p.owners.push_back(k);
-    }
-
-    // Every array the caller hands in must cover the extents the routine will use. An extent
-    // known when its array is converted is enforced exactly then; so is one whose size argument
-    // carries a check of the same condition (len(a)>=n, shape(a,i)==n). The others are verified
-    // once all arguments are known.
-    for (const Step& sp : p.steps) {
-        const ArgDesc& a = *sp.desc;
-        if (sp.kind != Step::array_in) continue;
-        for (int d = 0; d < sp.rank; ++d) {
-            const Fx& early = p.fx[static_cast<std::size_t>(sp.dims + d)];
-            if (early.form != Fx::fail) continue;
-            Fx late = resolve(s, a.dims[static_cast<std::size_t>(d)], known);
-            if (late.form == Fx::fail) continue;
-            bool covered = false;
-            if (late.form == Fx::leaf && late.a.kind == Leaf::integer) {
-                for (const Step& q : p.steps)
-                    for (int c = q.checks; c < q.checks + q.nchecks && !covered; ++c) {
-                        const Fx& f = p.fx[static_cast<std::size_t>(c)];
-                        covered = f.form == Fx::cmp && (f.op == Expr::EQ || (sp.rank == 1 && f.op == Expr::GE)) &&
-                                  f.a.kind == Leaf::extent && f.a.arg == sp.arg && f.a.axis == d &&
-                                  f.b.kind == Leaf::integer && f.b.arg == late.a.arg;
-                    }
-            }
-            if (covered) continue;
-            p.recheck.push_back(Recheck{sp.arg, static_cast<std::uint8_t>(d), sp.rank == 1, static_cast<std::int32_t>(p.fx.size())});
-            p.fx.push_back(late);
-        }
-    }
-    return {};
-}
 
 PyObject* call_routine(const Routine& r, PyObject* const* args, std::size_t nargsf, PyObject* kwnames) {
     const Plan& p = r.plan;

@@ -1,0 +1,77 @@
+// Internal to the binding engine: the state of one argument during a call, the call-back
+// context, and the conversions that the call path and the call-backs share.
+#pragma once
+
+#include <cstdint>
+
+#include "engine.h"
+
+namespace tvk::py {
+
+constexpr int kMaxArgs = 64;
+
+inline int typenum(Ty t) {
+    switch (t) {
+        case Ty::f8: return NPY_DOUBLE;
+        case Ty::c16: return NPY_CDOUBLE;
+        case Ty::l1: return NPY_INT8;
+        default: return NPY_INT;
+    }
+}
+inline const char* ctype_name(Ty t) {
+    switch (t) {
+        case Ty::f8: return "double";
+        case Ty::c16: return "complex_double";
+        case Ty::l1: return "signed_char";
+        default: return "int";
+    }
+}
+
+// State of one argument during one call. Trivially constructible: only the fields an argument
+// needs are set.
+struct ArgState {
+    PyObject* obj;            // caller's object (borrowed), null when absent
+    PyArrayObject* arr;       // array handed to the routine (owned), null for scalars
+    void* ptr;                // what the routine receives
+    double d;
+    int i;
+    std::int8_t b;
+    struct { double re, im; } zs;  // a complex value; plain storage keeps the state trivial
+    int rank;
+    void zset(cplx z) { zs = {z.real(), z.imag()}; }
+    npy_intp dims[7];
+    char* text;               // owned (malloc) text buffer
+    std::size_t textlen;
+    CbContext* cb;
+};
+
+struct CbContext {
+    PyObject* callable;
+    PyObject* extra;          // tuple
+    const CbSig* sig;
+    void* native;
+    int npass;                // call-back arguments handed over after arity trimming
+    int nextra;               // extra arguments handed over
+    const Routine* routine;
+    const ArgDesc* arg;
+};
+
+// An environment in which no argument is known: constant expressions only.
+struct NoEnv {
+    bool scalar(int, Value&) const { return false; }
+    bool extent(int, int, std::int64_t&) const { return false; }
+    bool size(int, std::int64_t&) const { return false; }
+    bool slen(int, std::int64_t&) const { return false; }
+};
+
+// Python scalar conversion chains: exact float/int fast, then float()/int()/complex(); a complex
+// number gives its real part, any other sequence its first element.
+bool to_double(PyObject* o, double& out, int depth = 0);
+bool to_int(PyObject* o, int& out, int depth = 0);
+bool to_complex(PyObject* o, cplx& out, int depth = 0);
+
+// Prepares the call-back argument of a call: a Python callable with its extra arguments, or a
+// native routine from a capsule; sets s.ptr to the context the thunk passes on.
+bool setup_callback(const Routine& r, const ArgDesc& a, ArgState& s, PyObject* o, PyObject* extra, CbContext& ctx);
+
+}  // namespace tvk::py
