@@ -18,6 +18,14 @@ inline int typenum(Ty t) {
         default: return NPY_INT;
     }
 }
+inline std::size_t elsize(Ty t) {
+    switch (t) {
+        case Ty::f8: return sizeof(double);
+        case Ty::c16: return sizeof(cplx);
+        case Ty::l1: return 1;
+        default: return sizeof(int);
+    }
+}
 inline const char* ctype_name(Ty t) {
     switch (t) {
         case Ty::f8: return "double";

@@ -79,6 +79,14 @@ TVK_API void pr_cbtest(void (*dfunc)(double*, double*, const double*, const doub
 TVK_API void pr_cbtest_ref(DFunc dfunc, const double* x, const double* args, const int* na, const int* ncalls, double* f, double* df) {
     probe::cbtest(dfunc, x, args, na, ncalls, f, df);
 }
+// A call-back that updates an array and a scalar in place: called ncalls times on a working copy
+// of y0 and a running scalar s (0 at first), which are returned.
+using UFunc = tvk::CallbackRef<void(double*, double*, const int*)>;
+TVK_API void pr_cbupdate(UFunc ufunc, const double* y0, const int* n, const int* ncalls, double* y, double* s) {
+    for (int k = 0; k < *n; ++k) y[k] = y0[k];
+    *s = 0.0;
+    for (int c = 0; c < *ncalls; ++c) ufunc(y, s, n);
+}
 // A native call-back for the capsule path: f = x*x - 2, df = 2x.
 TVK_API void pr_square(double* f, double* df, const double* x, const double*, const int*, const int*) {
     *f = *x * *x - 2.0;
@@ -86,6 +94,8 @@ TVK_API void pr_square(double* f, double* df, const double* x, const double*, co
 }
 
 TVK_CALLBACK(probe_dfunc, "f:f8:out df:f8:out x:f8 args:f8(na) na:i4 nfun:i4");
+
+TVK_CALLBACK(probe_ufunc, "y:f8(n):inout s:f8:inout n:i4");
 
 TVK_ROUTINE(tmath, vcross, pr_vcross, "c:f8(3):out a:f8(3) b:f8(3)");
 TVK_ROUTINE(tmath, vsum, pr_vsum, "a:f8(n):io+copy b:f8(n) n:i4");
@@ -110,6 +120,7 @@ TVK_ROUTINE(tmath, state, pr_state, "x:f8:inout k:i4:inout");
 TVK_ROUTINE(tmath, optdef, pr_optdef, "w:f8(n):opt=-1. n:i4 s:f8:out");
 TVK_ROUTINE(tmath, mat, pr_mat, "a:f8(n,m) n:i4 m:i4 b:f8(n,m):out");
 TVK_ROUTINE(tmath, cbtest, pr_cbtest_ref, "dfunc:cb(probe_dfunc) x:f8 args:f8(na) na:i4 ncalls:i4 f:f8:out df:f8:out");
+TVK_ROUTINE(tmath, cbupdate, pr_cbupdate, "ufunc:cb(probe_ufunc) y0:f8(n) n:i4 ncalls:i4 y:f8(n):out s:f8:out");
 TVK_ROUTINE(tmath, square, pr_square, "f:f8:out df:f8:out x:f8 args:f8(na) na:i4 nfun:i4");
 
 TVK_SCALAR(tdata, nsec, probe::nsec);

@@ -243,14 +243,17 @@ class TestCallbacks:
 
         assert m.cbtest(outer, 1.0, [1.0], 1) == (2.0, 0.0)
 
-    def test_array_view_shares_native_memory(self):
+    def test_input_arrays_are_the_callables_own_copies(self):
+        """The callable sees the values and may scribble on its copy; the routine's input and the
+        caller's array behind it stay as they were (they are read-only to the routine)."""
         args = np.array([1.0, 2.0])
 
         def f(x, a):
-            a[0] = 10.0
+            a[0] += 10.0
             return float(a.sum())
 
-        assert m.cbtest(f, 0.0, args, 1)[0] == 12.0
+        assert m.cbtest(f, 0.0, args, 2) == (13.0, 0.0)
+        assert np.array_equal(args, [1.0, 2.0])
 
     def test_native_routine_as_capsule(self):
         assert m.cbtest(m.square._cpointer, 3.0, [1.0], 1) == (7.0, 6.0)
@@ -272,6 +275,135 @@ class TestCallbacks:
                 pass
         gc.collect()
         assert (sys.getrefcount(f), sys.getrefcount(a)) == before
+
+
+class TestCallbackMemorySafety:
+    def test_arrays_updated_by_the_callable_reach_the_routine(self):
+        def u(y, s, n):
+            assert n == 3 and y.flags.owndata and s.flags.owndata
+            y += 1.0
+            s[...] += 2.0
+
+        y, s = m.cbupdate(u, [1.0, 2.0, 3.0], 3)
+        assert np.array_equal(y, [4.0, 5.0, 6.0]) and s == 6.0
+        # an update is seen by the next invocation
+        seen = []
+        m.cbupdate(lambda y, s: seen.append((y.tolist(), float(s))) or y.__imul__(2.0), [1.0], 3)
+        assert seen == [([1.0], 0.0), ([2.0], 0.0), ([4.0], 0.0)]
+
+    def test_kept_callback_array_read_freed_memory(self):
+        """Regression: the arrays handed to a call-back were views of native memory without an
+        owner; one kept by the callable read (and wrote) freed memory afterwards."""
+        math = pytest.importorskip("_tolvek").math
+        keep = []
+
+        def df(x, a):
+            keep.append(a)
+            return x * x - 2.0, 2.0 * x
+
+        def fp(a):
+            keep.append(a)
+            return 0.5 * (a[0] + 2.0 / a[0]) if a[0] else 1.0
+
+        args = np.array([0.25, 0.5])
+        root, istat = math.bdsafe(df, 0.0, 2.0, args, 1e-12, 100, 0)
+        assert istat == 0 and abs(root - 2**0.5) < 1e-10
+        fargs = np.array([1.0, 0.0])
+        m.cbupdate(lambda y, s: keep.append(y) or keep.append(s), [7.0, 8.0], 2)
+        del args, fargs
+        gc.collect()
+        fresh = [np.zeros(2) for _ in range(64)]
+        for k in keep:
+            assert k.flags.owndata
+            k[...] = 42.0
+        assert all(not f.any() for f in fresh)
+        assert all((k == 42.0).all() for k in keep)
+
+    def test_kept_fixed_point_array(self):
+        math = pytest.importorskip("_tolvek").math
+        keep = []
+
+        def g(fargs):
+            keep.append(fargs)
+            return 1.0 + 0.5 * fargs[0]
+
+        xs, istat = math.fpsafe(g, 0.0, [0.0], 1e-12, 200, 0)
+        assert istat == 0 and abs(xs - 2.0) < 1e-9
+        del g
+        fresh = np.ones(8)
+        for k in keep:
+            k[:] = -1.0
+        assert (fresh == 1.0).all()
+
+    def test_too_many_callback_arguments_overflowed_the_stack(self):
+        """Regression: the callable's arguments (its own plus the extra ones) went into a fixed
+        array without a bound; 300 extra arguments ended the process."""
+        tolvek = pytest.importorskip("_tolvek")
+        math = tolvek.math
+
+        class F:
+            def __call__(self, x, args, nfun, na, *e):
+                return x * x - 2, 2 * x
+
+        for n in (61, 62, 70, 300, 10000):
+            with pytest.raises(tolvek.error, match="Too many arguments"):
+                math.bdsafe(F(), 0.0, 2.0, [0.0], 1e-12, 100, 0, dfunc_extra_args=tuple(range(n)))
+        got = []
+        root, istat = math.bdsafe(lambda *a: got.append(a) or (a[0] ** 2 - 2, 2 * a[0]), 0.0, 2.0, [0.0],
+                                  1e-12, 100, 0, dfunc_extra_args=tuple(range(60)))
+        assert istat == 0 and abs(root - 2**0.5) < 1e-10
+        assert all(len(a) == 64 and a[4:] == tuple(range(60)) for a in got)
+        # a callable that takes fewer arguments than offered gets only those (the extra ones
+        # take precedence: here the first five of them)
+        assert m.cbtest(lambda x, a, nfun, na, e0: (x, e0), 1.0, [1.0], 1,
+                        dfunc_extra_args=tuple(range(1000))) == (0.0, 4.0)
+
+
+NESTING = """
+import sys, threading
+import _tvkprobe
+m = _tvkprobe.tmath
+
+def nest(depth):
+    def f(x):
+        depth[0] += 1
+        m.cbtest(f, x, [1.0], 1)
+        return x, 0.0
+    try:
+        m.cbtest(f, 1.0, [1.0], 1)
+    except RecursionError:
+        return depth[0]
+    return -1
+
+def in_thread(size):
+    threading.stack_size(size)
+    out = []
+    t = threading.Thread(target=lambda: out.append(nest([0])))
+    t.start()
+    t.join()
+    return out[0]
+
+levels = [nest([0])]
+sys.setrecursionlimit(10**6)
+levels.append(nest([0]))
+sys.setrecursionlimit(1000)
+levels += [in_thread(size) for size in (32768, 262144, 1 << 20, 8 << 20)]
+def deep(n):
+    return 0 if n == 0 else 1 + deep(n - 1)
+assert deep(900) == 900   # the recursion count is balanced after the errors
+print(*levels)
+"""
+
+
+def test_nested_callbacks_overflowed_the_native_stack():
+    """Regression: a call-back calling the routine that called it ended in SIGSEGV at about 575
+    levels (fewer in a thread); it now ends in RecursionError at Python's recursion limit or
+    when the thread's stack is nearly used up, whichever comes first."""
+    out = subprocess.run([sys.executable, "-c", NESTING], capture_output=True, text=True)
+    assert out.returncode == 0, out.stderr[-2000:]
+    main, unlimited, t32k, t256k, t1m, t8m = map(int, out.stdout.split())
+    assert 400 < main < 1000 and 0 < unlimited and t32k >= 0
+    assert 0 < t256k < t1m < t8m
 
 
 class TestVariables:
