@@ -241,9 +241,9 @@ double expand(const double* a, size_t lda, size_t row, const int* cols, int ncol
 // =============================================================================================
 namespace tvk::la {
 
-void inverse(const double* a, double* ainv, int n) {
-    if (n < 1) return;  // nothing to invert; LAPACK would reject lwork = 0
-    if (n <= 6 && inverse_dispatch(a, ainv, n)) return;
+bool inverse(const double* a, double* ainv, int n) {
+    if (n < 1) return true;  // nothing to invert; LAPACK would reject lwork = 0
+    if (n <= 6 && inverse_dispatch(a, ainv, n)) return true;
     const size_t nn = count(n, n);
     Scratch<double, 64> w(nn);
     Scratch<int, 16> ipiv(count(n));
@@ -251,11 +251,13 @@ void inverse(const double* a, double* ainv, int n) {
     std::memcpy(w.get(), a, nn * sizeof(double));
     int info = 0;
     dgetrf_(&n, &n, w.get(), &n, ipiv.get(), &info);
-    if (info != 0) tvk::report(-2, "Matrix inverse becomes numerically singular!", info, n);
+    const bool factored = info == 0;
+    if (!factored) tvk::report(-2, "Matrix inverse becomes numerically singular!", info, n);
     const int lwork = n;
     dgetri_(&n, w.get(), &n, ipiv.get(), work.get(), &lwork, &info);
     if (info != 0) tvk::report(-2, "Matrix inversion failed!", info, n);
     std::memcpy(ainv, w.get(), nn * sizeof(double));
+    return factored && info == 0;
 }
 
 double lu_determinant(const double* a, int n) {

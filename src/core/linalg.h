@@ -120,8 +120,9 @@ private:
     T* p_ = buf_;
 };
 
-// ainv = a^-1 (n x n); reports as MatrixInverse does.
-void inverse(const double* a, double* ainv, int n);
+// ainv = a^-1 (n x n); reports as MatrixInverse does. False when the factorisation or the
+// inversion failed (ainv then holds LAPACK's work matrix, as MatrixInverse returns it).
+bool inverse(const double* a, double* ainv, int n);
 // det a by LU; reports as LUFactDeterminant does.
 double lu_determinant(const double* a, int n);
 // c(l,m) = a(l,n) b(n,m), zero entries of b skipped.
