@@ -123,21 +123,31 @@ void array_error(const Routine& r, const ArgDesc& a, const std::string& inner, P
 }
 
 void scalar_error(const Routine& r, const ArgDesc& a) {
-    std::string text = std::string(module_name()) + "." + r.ns + "." + r.pyname + "() " + a.nth + " (" + a.name +
-                       ") can't be converted to " + ctype_name(a.type);
-    PyObject* type = error_type;
-    if (PyErr_Occurred()) {
-        PyObject *t, *v, *tb;
-        PyErr_Fetch(&t, &v, &tb);
-        Py_XDECREF(v);
-        Py_XDECREF(tb);
-        type = t;
+    conversion_error(std::string(module_name()) + "." + r.ns + "." + r.pyname + "() " + a.nth + " (" + a.name +
+                     ") can't be converted to " + ctype_name(a.type), error_type);
+}
+
+}  // namespace
+
+void conversion_error(const std::string& text, PyObject* type) {
+    if (!PyErr_Occurred()) {
         PyErr_SetString(type, text.c_str());
-        Py_XDECREF(t);
         return;
     }
-    PyErr_SetString(type, text.c_str());
+    PyObject *t, *v, *tb;
+    PyErr_Fetch(&t, &v, &tb);
+    if (tb) {
+        // Raised by the object's own Python code (its __float__, __index__, ...): kept as the cause.
+        PyErr_Restore(t, v, tb);
+        wrap_error(text);
+        return;
+    }
+    Py_XDECREF(v);
+    PyErr_SetString(t, text.c_str());
+    Py_XDECREF(t);
 }
+
+namespace {
 
 // Python scalar conversion chain: exact float/int fast, then float()/int()/complex(); a complex
 // number gives its real part, any other sequence its first element.
@@ -494,6 +504,15 @@ bool convert_text(const Routine& r, const Step& sp, ArgState& s, PyObject* o, co
             wrap_error("string_from_pyobj failed in converting " + a.nth + " `" + a.name + "' of " + module_name() + "." + r.ns + "." + r.pyname + " to C string");
             return false;
         }
+        if (PyArray_DESCR(arr)->kind == 'U') {
+            // Unicode text (4 bytes a character) is read as its ASCII encoding, element by element.
+            holder = PyObject_CallMethod(o, "astype", "s", "S");
+            if (!holder) {
+                wrap_error("string_from_pyobj failed in converting " + a.nth + " `" + a.name + "' of " + module_name() + "." + r.ns + "." + r.pyname + " to C string");
+                return false;
+            }
+            arr = reinterpret_cast<PyArrayObject*>(holder);
+        }
         src = static_cast<const char*>(PyArray_DATA(arr));
         n = PyArray_NBYTES(arr);
     } else {
@@ -770,9 +789,14 @@ PyObject* call_routine(const Routine& r, PyObject* const* args, std::size_t narg
             } else {
                 bool dflt = s.args[static_cast<std::size_t>(owner)].intent == Intent::io_over;
                 if (v) {
-                    if (!PyLong_Check(v)) return argument_error(r, args, nargs, kwnames);
-                    long x = PyLong_AsLong(v);
-                    if ((x == -1 && PyErr_Occurred()) || x > INT32_MAX || x < INT32_MIN) {
+                    // Any integer (an object with __index__, numpy's integers among them).
+                    if (!PyIndex_Check(v)) return argument_error(r, args, nargs, kwnames);
+                    PyObject* n = PyNumber_Index(v);
+                    if (!n) return nullptr;
+                    int overflow = 0;
+                    const long long x = PyLong_AsLongLongAndOverflow(n, &overflow);
+                    Py_DECREF(n);
+                    if (overflow || x > INT32_MAX || x < INT32_MIN) {
                         PyErr_Clear();
                         return argument_error(r, args, nargs, kwnames);
                     }

@@ -269,19 +269,9 @@ void cb_copy_back(const ArgDesc& a, void* p, PyObject* v, const CbEnv& env, cons
 bool cb_store(const CbContext& c, const ArgDesc& a, void* p, PyObject* v, const CbEnv& env) {
     std::string ct = ctype_name(a.type);
     auto fail = [&]() {
-        std::string msg = ct + "_from_pyobj failed in converting argument " + a.name + " of call-back function cb_" +
-                          c.arg->name + "_in_" + c.routine->pyname + "__user__routines to C " + ct + "\n";
-        PyObject* type = PyExc_TypeError;
-        if (PyErr_Occurred()) {
-            PyObject *t, *val, *tb;
-            PyErr_Fetch(&t, &val, &tb);
-            Py_XDECREF(val);
-            Py_XDECREF(tb);
-            PyErr_SetString(t, msg.c_str());
-            Py_XDECREF(t);
-        } else {
-            PyErr_SetString(type, msg.c_str());
-        }
+        conversion_error(ct + "_from_pyobj failed in converting argument " + a.name + " of call-back function cb_" +
+                             c.arg->name + "_in_" + c.routine->pyname + "__user__routines to C " + ct + "\n",
+                         PyExc_TypeError);
         return false;
     };
     if (a.type == Ty::text) {

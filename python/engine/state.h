@@ -78,6 +78,10 @@ bool to_double(PyObject* o, double& out, int depth = 0);
 bool to_int(PyObject* o, int& out, int depth = 0);
 bool to_complex(PyObject* o, cplx& out, int depth = 0);
 
+// Replaces the pending error (if any; else raises `type`) by one of the same type with `text`.
+// An error raised by Python code (a __float__ or __index__ of the object) becomes its cause.
+void conversion_error(const std::string& text, PyObject* type);
+
 // Prepares the call-back argument of a call: a Python callable with its extra arguments, or a
 // native routine from a capsule; sets s.ptr to the context the thunk passes on.
 bool setup_callback(const Routine& r, const ArgDesc& a, ArgState& s, PyObject* o, PyObject* extra, CbContext& ctx);

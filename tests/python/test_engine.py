@@ -1,8 +1,11 @@
 """The binding engine, through a probe module built by the same engine: call forms, argument
 conversion and its messages, copy and in-place rules, results, call-backs and table variables."""
+import functools
 import gc
+import math as mathlib
 import subprocess
 import sys
+import weakref
 
 import numpy as np
 import pytest
@@ -111,6 +114,26 @@ class TestArguments:
         raises(TypeError, "_tvkprobe.tmath.scal2() 1st argument (x) can't be converted to double", m.scal2, None, 1)
         raises(OverflowError, "_tvkprobe.tmath.scal2() 1st argument (x) can't be converted to double", m.scal2, 2**2000, 1)
 
+    def test_error_of_a_conversion_method_is_the_cause(self):
+        """Regression: an exception raised by an object's __float__ or __index__ was replaced
+        without a trace of it."""
+        class Bad:
+            def __float__(self):
+                raise KeyError("float")
+
+            def __index__(self):
+                raise KeyError("index")
+
+            __int__ = __index__
+
+        for fn, args in ((m.scal2, (Bad(), 1)), (m.scal2, (1.0, Bad()))):
+            with pytest.raises(KeyError, match="can't be converted") as info:
+                fn(*args)
+            assert isinstance(info.value.__cause__, KeyError)
+        with pytest.raises(KeyError, match="double_from_pyobj failed") as info:
+            m.cbtest(lambda x: Bad(), 1.0, [1.0], 1)
+        assert str(info.value.__cause__) == "'float'"
+
     def test_integers_outside_32_bits_are_refused_before_the_call(self):
         raises(OverflowError, "_tvkprobe.tmath.scal2() 2nd argument (k) can't be converted to int", m.scal2, 1.0, 2**40)
         with pytest.raises(OverflowError):
@@ -130,6 +153,18 @@ class TestArguments:
         objs = np.array([1, "ab", None], dtype=object)
         assert m.upper(objs) == str(objs).upper().encode()[:8].ljust(8)
         assert m.nulstr() == b"ab"
+
+    def test_unicode_array_text_was_read_as_raw_ucs4(self):
+        """Regression: a numpy str array passed as text was read as its 4-byte code units."""
+        assert m.upper(np.array("abc")) == b"ABC     "
+        assert m.upper(np.array(["ab", "c"])) == b"ABC     "[:3] + b" " * 5
+        assert m.upper(np.array("abcdefghijk").astype(">U11")) == b"ABCDEFGH"
+        assert m.upper(np.array([], dtype="U3")) == b" " * 8
+        e = raises(p.error, "string_from_pyobj failed in converting 1st argument `s' of _tvkprobe.tmath.upper to C string",
+                   m.upper, np.array("\u00e9t\u00e9"))
+        assert isinstance(e.__cause__, UnicodeEncodeError)
+        strings = pytest.importorskip("_tolvek").stringhandling
+        assert strings.match(np.array("abc"), "abc") == 1
 
     def test_array_conversion_messages(self):
         e = raises(ValueError, "failed in converting 1st argument `a' of _tvkprobe.tmath.vcross to C/Fortran array",
@@ -167,6 +202,23 @@ class TestArguments:
         assert r is not c and np.array_equal(c, [1, 2, 3]) and r.dtype == np.float64
         m.vsuminplace(a, [1.0, 1.0, 1.0])
         assert np.array_equal(a, [5, 6, 7])
+
+    def test_in_place_rules_hold_for_arguments_by_keyword(self):
+        a = np.array([1.0, 2.0, 3.0])
+        assert m.vsumov(b=[1.0, 1.0, 1.0], a=a) is a and np.array_equal(a, [2, 3, 4])
+        assert m.vsumov(a=a, b=[1.0, 1.0, 1.0], overwrite_a=0) is not a and np.array_equal(a, [2, 3, 4])
+        assert m.vsumov(a, [1.0, 1.0, 1.0], n=3) is a and np.array_equal(a, [3, 4, 5])
+        assert m.vsum(a=a, b=[1.0, 1.0, 1.0]) is not a and np.array_equal(a, [3, 4, 5])
+
+    def test_overwrite_flag_takes_any_integer(self):
+        """Regression: numpy integers were refused as overwrite flags."""
+        a = np.array([1.0, 2.0])
+        for flag in (np.int64(1), np.int32(1), np.uint8(1), True):
+            assert m.vsum(a, [1.0, 1.0], overwrite_a=flag) is a
+        assert m.vsum(a, [1.0, 1.0], overwrite_a=np.int16(0)) is not a
+        raises(TypeError, "'float' object cannot be interpreted as an integer", m.vsum, a, [1.0, 1.0], overwrite_a=1.5)
+        with pytest.raises(OverflowError):
+            m.vsum(a, [1.0, 1.0], overwrite_a=np.int64(2**40))
 
     def test_in_place_arguments_must_be_exact_arrays(self):
         e = raises(TypeError, "failed in converting 1st argument `a' of _tvkprobe.tmath.vsuminplace to C/Fortran array",
@@ -214,6 +266,44 @@ class TestCallbacks:
             m.cbtest(lambda a, b, c, d, e, f: 0, 1.0, [1.0], 1)
         with pytest.raises(p.error):
             m.cbtest(3, 1.0, [1.0], 1)
+
+    def test_arity_of_methods_instances_partials_and_builtins(self):
+        """Regression: only plain functions and bound methods had their arity read; callable
+        instances, partials and builtins were handed every argument."""
+        class C:
+            def meth(self, x, args):  # self is not one of the call-back's arguments
+                return x, args[0]
+
+            def __call__(self, x):
+                return 2 * x
+
+        assert m.cbtest(C().meth, 2.0, [5.0], 1) == (2.0, 5.0)
+        assert m.cbtest(C(), 2.0, [5.0], 1) == (4.0, 0.0)
+        assert m.cbtest(functools.partial(lambda k, x, args: (k * x, args[0]), 3.0), 2.0, [5.0], 1) == (6.0, 5.0)
+        assert m.cbtest(functools.partial(lambda x, args, k=0.0: (x + k, 0.0), k=1.0), 2.0, [5.0], 1) == (3.0, 0.0)
+        assert m.cbtest(abs, -2.0, [5.0], 1) == (2.0, 0.0)
+        # keyword-only parameters are not filled by position
+        assert m.cbtest(lambda x, *, scale=3.0: x * scale, 2.0, [5.0], 1) == (6.0, 0.0)
+        math = pytest.importorskip("_tolvek").math
+        xs, istat = math.fpsafe(mathlib.cos, 1.0, [0.0], 1e-13, 500, 0)
+        assert istat == 0 and abs(xs - mathlib.cos(xs)) < 1e-12
+
+    def test_defaulted_and_variable_parameters(self):
+        """Parameters with defaults are optional: a callable may take more than it is offered;
+        *args takes every argument."""
+        def f(x, args, nfun, na, e1=1.0, e2=2.0, e3=3.0):
+            return e1 + e2 + e3, na
+
+        assert m.cbtest(f, 0.0, [1.0, 2.0], 1) == (6.0, 2.0)
+        assert m.cbtest(f, 0.0, [1.0, 2.0], 1, dfunc_extra_args=(10.0,)) == (15.0, 2.0)
+        with pytest.raises(p.error):
+            m.cbtest(lambda x, args, nfun, na, e1, e2=0: 0, 0.0, [1.0], 1)
+        got = []
+        m.cbtest(lambda *a: got.append(a), 1.0, [2.0], 1, dfunc_extra_args=("e",))
+        assert len(got) == 1 and got[0][0] == 1.0 and list(got[0][1]) == [2.0] and got[0][2:] == (7, 1, "e")
+        got = []
+        m.cbtest(lambda x, *a: got.append(a), 1.0, [2.0], 1)
+        assert len(got[0]) == 3
 
     def test_missing_return_values_leave_outputs(self):
         assert m.cbtest(lambda x: None, 1.0, [1.0], 1) == (0.0, 0.0)
@@ -263,18 +353,25 @@ class TestCallbacks:
             m.cbtest(m.square._cpointer, 3.0, [1.0], 1, dfunc_extra_args=(1,))
 
     def test_no_reference_leaks(self):
-        f = lambda x: (x, x)  # noqa: E731
+        f = lambda x, a, nfun, na, e: (x, x)  # noqa: E731
         a = np.array([1.0, 2.0, 3.0])
-        before = (sys.getrefcount(f), sys.getrefcount(a))
+        e = object()
+        handed = []
+        g = lambda x, a: handed.append(weakref.ref(a))  # noqa: E731
+        before = (sys.getrefcount(f), sys.getrefcount(a), sys.getrefcount(e))
         for _ in range(200):
-            m.cbtest(f, 1.0, a, 1)
+            m.cbtest(f, 1.0, a, 3, dfunc_extra_args=(e,))
+            m.cbtest(g, 1.0, a, 1)
+            with pytest.raises(ZeroDivisionError):
+                m.cbtest(lambda x, a, nfun, na, e: 1 / 0, 1.0, a, 1, dfunc_extra_args=(e,))
             m.vsumio(a, a)
             try:
                 m.vcross(a, [1.0])
             except ValueError:
                 pass
         gc.collect()
-        assert (sys.getrefcount(f), sys.getrefcount(a)) == before
+        assert (sys.getrefcount(f), sys.getrefcount(a), sys.getrefcount(e)) == before
+        assert all(r() is None for r in handed)
 
 
 class TestCallbackMemorySafety:
@@ -422,6 +519,25 @@ class TestVariables:
         assert t.nsec == 6
         t.nsec = 0
 
+    def test_real_scalar_assignment_keeps_references(self):
+        """A real variable is assigned by value, over and over, without touching the reference
+        counts of what is assigned."""
+        x = 2.5
+        arr = np.array([0.75])
+        before = sys.getrefcount(x), sys.getrefcount(arr)
+        for k in range(2000):
+            t.rscal = x
+            assert t.rscal == 2.5
+            t.rscal = arr
+            t.rscal = k
+        assert (sys.getrefcount(x), sys.getrefcount(arr)) == before
+        assert t.rscal == 1999.0 and t.rscal.dtype == np.float64
+        t.rscal = np.float32(0.5)
+        assert t.rscal == 0.5
+        with pytest.raises(ValueError):
+            t.rscal = [1.0, 2.0]
+        t.rscal = 0.0
+
     def test_text(self):
         t.jobname = "abc"
         assert t.jobname[()] == b"abc" + b" " * 13
@@ -451,6 +567,20 @@ class TestVariables:
         assert t.plyzcoord.shape == (4, 1)
         t.plyzcoord = np.zeros((0, 3))
         assert t.plyzcoord is None
+
+    def test_table_assigned_surplus_axes(self):
+        """Unit axes beyond the table's rank are dropped; further axes fold into the last
+        extent, in column-major order, never past the data given."""
+        x = np.arange(24.0).reshape(2, 3, 4)
+        t.plyzcoord = x
+        assert t.plyzcoord.shape == (2, 12)
+        assert np.array_equal(t.plyzcoord, x.reshape(2, 12, order="F"))
+        t.plyzcoord = x.reshape(1, 2, 1, 12)
+        assert np.array_equal(t.plyzcoord, x.reshape(2, 12))
+        t.stepid = np.arange(6).reshape(2, 3)
+        assert np.array_equal(t.stepid, np.arange(6).reshape(2, 3).ravel(order="F"))
+        t.plyzcoord = None
+        t.stepid = None
 
     def test_view_survives_release_and_reallocation(self):
         """Regression: a view taken before a release must not point to freed memory."""
