@@ -20,7 +20,10 @@ if [ ${#missing[@]} -gt 0 ]; then
 fi
 
 PY=/usr/bin/python3
-cmake -S . -B build -DCMAKE_BUILD_TYPE=Release -DPython3_EXECUTABLE=$PY >/dev/null
+# The test run builds with warnings as errors, so that a change that adds one cannot land.
+werror=OFF
+if [ "$what" = test ]; then werror=ON; fi
+cmake -S . -B build -DCMAKE_BUILD_TYPE=Release -DTVK_WERROR=$werror -DPython3_EXECUTABLE=$PY >/dev/null
 cmake --build build -j "$jobs"
 export PYTHONPATH="$PWD/build/python${PYTHONPATH:+:$PYTHONPATH}"
 
@@ -33,7 +36,7 @@ case "$what" in
     # the Python tests (the robustness walk included) with the sanitizer runtimes preloaded into
     # the interpreter.
     cmake -S . -B build-asan -DCMAKE_BUILD_TYPE=Debug -DTVK_SANITIZE=ON -DTVK_BENCH=OFF \
-          -DPython3_EXECUTABLE=$PY >/dev/null
+          -DTVK_WERROR=ON -DPython3_EXECUTABLE=$PY >/dev/null
     cmake --build build-asan -j "$jobs"
     (cd build-asan && ctest --output-on-failure)
     ASAN_OPTIONS=detect_leaks=0:abort_on_error=1 UBSAN_OPTIONS=abort_on_error=1:print_stacktrace=1 \

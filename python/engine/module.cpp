@@ -73,7 +73,7 @@ struct FObj {
     std::vector<PyObject*>* members;               // routine objects in definition order
 };
 
-PyTypeObject FortranType = {PyVarObject_HEAD_INIT(nullptr, 0)};
+PyTypeObject FortranType = {};  // filled in by init_type
 
 // Base object of a table view: keeps the table's storage block alive.
 void block_capsule_free(PyObject* cap) { block_decref(static_cast<Block*>(PyCapsule_GetPointer(cap, "tvk.block"))); }
@@ -239,9 +239,15 @@ std::string var_doc(const Variable& v) {
         case VarReg::Kind::text: return "'S'-array(" + std::to_string(sp.len) + ")";
         case VarReg::Kind::table: {
             const TableBase& t = *static_cast<const TableBase*>(sp.ptr);
-            std::string s = std::string("'") + t.code + "'-array(";
-            for (int d = 0; d < t.rank; ++d) s += (d ? "," : "") + std::to_string(t.present() ? t.ext[d] : -1);
-            return s + (t.present() ? ")" : "), not allocated");
+            std::string s = "'";
+            s += t.code;
+            s += "'-array(";
+            for (int d = 0; d < t.rank; ++d) {
+                if (d) s += ',';
+                s += std::to_string(t.present() ? t.ext[d] : -1);
+            }
+            s += t.present() ? ")" : "), not allocated";
+            return s;
         }
     }
     return {};
@@ -336,6 +342,7 @@ PyGetSetDef f_getset[] = {{"__dict__", PyObject_GenericGetDict, nullptr, nullptr
                           {nullptr, nullptr, nullptr, nullptr, nullptr}};
 
 bool init_type() {
+    Py_SET_REFCNT(reinterpret_cast<PyObject*>(&FortranType), 1);  // a static type is never freed
     FortranType.tp_name = "fortran";
     FortranType.tp_basicsize = sizeof(FObj);
     FortranType.tp_dealloc = f_dealloc;
@@ -369,33 +376,6 @@ FObj* new_fobj(Kind k) {
     f->members = nullptr;
     f->vectorcall = k == Kind::routine ? routine_vectorcall : ns_vectorcall;
     return f;
-}
-
-// Imports numpy's C interface from numpy.core._multiarray_umath: ABI 0x1000009 and a feature
-// version of at least 13 (only interfaces of that version are used).
-bool import_numpy() {
-    PyObject* m = PyImport_ImportModule("numpy.core._multiarray_umath");
-    if (!m) return false;
-    PyObject* cap = PyObject_GetAttrString(m, "_ARRAY_API");
-    Py_DECREF(m);
-    if (!cap) return false;
-    if (!PyCapsule_CheckExact(cap)) {
-        Py_DECREF(cap);
-        PyErr_SetString(PyExc_RuntimeError, "_ARRAY_API is not a capsule");
-        return false;
-    }
-    tvk_ARRAY_API = static_cast<void**>(PyCapsule_GetPointer(cap, nullptr));
-    Py_DECREF(cap);
-    if (!tvk_ARRAY_API) return false;
-    if (PyArray_GetNDArrayCVersion() != 0x01000009) {
-        PyErr_Format(PyExc_RuntimeError, "numpy ABI version 0x%x is not supported", PyArray_GetNDArrayCVersion());
-        return false;
-    }
-    if (PyArray_GetNDArrayCFeatureVersion() < 0xd) {
-        PyErr_SetString(PyExc_RuntimeError, "numpy is too old (C interface version below 13)");
-        return false;
-    }
-    return true;
 }
 
 // Compares the C parameter codes of a routine with its signature: types must agree, and an
@@ -535,7 +515,8 @@ PyModuleDef moddef = {PyModuleDef_HEAD_INIT, TVK_STR(TVK_MODULE_NAME), nullptr, 
 }  // namespace
 
 PyObject* create_module() {
-    if (!import_numpy()) {
+    // numpy's own import checks the ABI and the feature version this module was compiled for.
+    if (_import_array() < 0) {
         PyObject *t, *v, *tb;
         PyErr_Fetch(&t, &v, &tb);
         PyErr_NormalizeException(&t, &v, &tb);
