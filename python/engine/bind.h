@@ -44,6 +44,11 @@
 //
 // Example:  TVK_ROUTINE(utility, real_vectorcopy, fVectorCopy, "a:f8(n) b:f8(n):out n:i4");
 //           gives  b = real_vectorcopy(a,[n])
+//
+// Every signature is checked while the binding file compiles (sigcheck.h): its grammar, the names
+// its expressions use, and its agreement with the C function (argument count, types, text
+// lengths, function value, and no pointer to const for an argument the call writes). A routine
+// signature that fails is a compile error naming the fault.
 #pragma once
 
 #include "thunk.h"
@@ -53,11 +58,13 @@
 #define TVK_UNIQ(p) TVK_CAT(p, __LINE__)
 
 #define TVK_ROUTINE(ns, pyname, fn, sig)                                                     \
+    static_assert(::tvk::py::check_routine<&fn>(sig));                                       \
     static const ::tvk::py::RoutineReg TVK_UNIQ(tvk_reg_routine_){                           \
         #ns, #pyname, #fn, sig, ::tvk::py::Thunk<&fn>::call, ::tvk::py::Thunk<&fn>::codes(),  \
         reinterpret_cast<void*>(&fn)}
 
-#define TVK_CALLBACK(cbname, sig) \
+#define TVK_CALLBACK(cbname, sig)                   \
+    static_assert(::tvk::py::check_callback(sig)); \
     static const ::tvk::py::CallbackReg TVK_UNIQ(tvk_reg_cb_){#cbname, sig}
 
 #define TVK_SCALAR(ns, name, scalarref) \

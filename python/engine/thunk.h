@@ -7,6 +7,7 @@
 // when the module is imported (a mismatch fails the import).
 #pragma once
 
+#include <array>
 #include <cstddef>
 #include <string>
 #include <type_traits>
@@ -14,6 +15,7 @@
 
 #include "../../src/core/table.h"
 #include "../../src/core/tvk.h"
+#include "sigcheck.h"
 
 namespace tvk::py {
 
@@ -32,6 +34,20 @@ template <class T> struct IsCallback : std::false_type {};
 template <class Sig> struct IsCallback<CallbackRef<Sig>> : std::true_type {};
 
 template <class Sig> struct SigCodes;
+
+// The same description, as a constant for the compile-time signature check (sigcheck.h).
+template <class P>
+constexpr ParamCode param_code() {
+    if constexpr (std::is_same_v<P, std::size_t>) {
+        return {'L', false};
+    } else if constexpr (IsCallback<std::remove_cvref_t<P>>::value) {
+        return {'F', false};
+    } else {
+        static_assert(std::is_pointer_v<P>, "routine parameters are pointers, size_t lengths or call-backs");
+        using E = std::remove_pointer_t<P>;
+        return {Code<std::remove_cv_t<E>>::c, std::is_const_v<E>};
+    }
+}
 
 template <class P>
 void append_code(std::string& s) {
@@ -142,6 +158,8 @@ struct Thunk<F> {
         }
     }
     static void call(const CallSlots& s) { invoke(s, std::index_sequence_for<A...>{}); }
+    static constexpr char ret_code = Code<std::conditional_t<std::is_same_v<R, bool>, int, R>>::c;
+    static constexpr std::array<ParamCode, sizeof...(A)> params{param_code<A>()...};
     static std::string codes() {
         std::string c(1, Code<std::conditional_t<std::is_same_v<R, bool>, int, R>>::c);
         (append_code<A>(c), ...);
@@ -150,6 +168,15 @@ struct Thunk<F> {
 };
 
 using ThunkFn = void (*)(const CallSlots&);
+
+// A routine's signature checked against its C function at compile time (sigcheck.h).
+template <auto F>
+consteval bool check_routine(std::string_view sig) {
+    sigcheck::Checker c;
+    c.parse(sig);
+    c.agree(Thunk<F>::ret_code, Thunk<F>::params);
+    return true;
+}
 
 // Registration records; constructed at load time of the extension module, in file order.
 struct RoutineReg {
