@@ -159,8 +159,11 @@ TVK_API void ContactLaw(double* fx, double* dfx, const double* xold, const doubl
         const double c = std::fabs(arg(args, 3) + arg(args, 5));
         const double p = arg(args, 6);
         const double base = arg(args, 2) - arg(args, 4) - arg(args, 7) - x * c;
-        *fx = k * std::pow(base, p) - x;
-        *dfx = -k * p * c * std::pow(base, p - 1.0) - 1.0;
+        // One power serves both: base^(p-1) = base^p/base where that quotient is exact enough.
+        const double bp = std::pow(base, p);
+        const double bp1 = base != 0.0 && std::isfinite(bp) ? bp / base : std::pow(base, p - 1.0);
+        *fx = k * bp - x;
+        *dfx = -k * p * c * bp1 - 1.0;
     }
     // F = k max(base, 0)^p: where the power is not defined the contact has opened.
     if (std::isnan(*fx)) *fx = -x;
