@@ -1,0 +1,169 @@
+#include "listread.h"
+
+#include <cerrno>
+#include <climits>
+#include <cmath>
+#include <cstdlib>
+#include <locale.h>
+#include <string>
+
+namespace tvk::io {
+
+namespace {
+
+inline bool blank(char c) { return c == ' ' || c == '\t'; }
+inline bool digit(char c) { return c >= '0' && c <= '9'; }
+inline bool ends_item(char c) { return blank(c) || c == ',' || c == '/'; }
+
+// The "C" locale for strtod_l: the decimal point must not follow the host's LC_NUMERIC.
+locale_t c_locale() {
+    static const locale_t loc = newlocale(LC_ALL_MASK, "C", static_cast<locale_t>(nullptr));
+    return loc;
+}
+
+// Digits and point of a real mantissa starting at p; returns the end, or npos without a digit.
+std::size_t scan_mantissa(std::string_view t, std::size_t p) {
+    std::size_t nd = 0;
+    while (p < t.size() && digit(t[p])) ++p, ++nd;
+    if (p < t.size() && t[p] == '.') {
+        ++p;
+        while (p < t.size() && digit(t[p])) ++p, ++nd;
+    }
+    return nd ? p : std::string_view::npos;
+}
+
+}  // namespace
+
+bool ListScanner::next(ListItem& item) {
+    if (done_) return false;
+    for (;;) {
+        while (p_ < s_.size() && blank(s_[p_])) ++p_;
+        if (p_ >= s_.size()) {
+            done_ = true;
+            return false;
+        }
+        const char c = s_[p_];
+        if (c == '/') {
+            done_ = slash_ = true;
+            return false;
+        }
+        if (c == ',') {
+            ++p_;
+            if (after_value_) {  // the separator of the value before it
+                after_value_ = false;
+                continue;
+            }
+            item = ListItem{{}, true};
+            return true;
+        }
+        const std::size_t b = p_;
+        while (p_ < s_.size() && !ends_item(s_[p_])) ++p_;
+        item = ListItem{s_.substr(b, p_ - b), false};
+        after_value_ = true;
+        return true;
+    }
+}
+
+int count_items(std::string_view record) {
+    ListScanner sc(record);
+    ListItem it;
+    int n = 0;
+    while (sc.next(it)) ++n;
+    return n;
+}
+
+int parse_real(std::string_view t, double& v) {
+    std::size_t p = 0;
+    if (p < t.size() && (t[p] == '+' || t[p] == '-')) ++p;
+    p = scan_mantissa(t, p);
+    if (p == std::string_view::npos) return err_bad_value;
+    if (p < t.size()) {
+        const char e = t[p];
+        if (e != 'e' && e != 'E' && e != 'd' && e != 'D') return err_bad_value;
+        ++p;
+        if (p < t.size() && (t[p] == '+' || t[p] == '-')) ++p;
+        const std::size_t d0 = p;
+        while (p < t.size() && digit(t[p])) ++p;
+        if (p == d0 || p != t.size()) return err_bad_value;
+    }
+    // The validated text with a d exponent written as e (on the stack for ordinary lengths).
+    char small[128];
+    std::string large;
+    char* buf = small;
+    if (t.size() >= sizeof small) {
+        large.assign(t);
+        buf = large.data();
+    } else {
+        t.copy(small, t.size());
+        small[t.size()] = 0;
+    }
+    for (std::size_t k = 0; k < t.size(); ++k)
+        if (buf[k] == 'd' || buf[k] == 'D') buf[k] = 'e';
+    errno = 0;
+    char* end = nullptr;
+    const double x = strtod_l(buf, &end, c_locale());
+    if (end != buf + t.size()) return err_bad_value;
+    if (errno == ERANGE && std::isinf(x)) return err_overflow;
+    v = x;
+    return ok;
+}
+
+int parse_int(std::string_view t, int& v) {
+    std::size_t p = 0;
+    bool neg = false;
+    if (p < t.size() && (t[p] == '+' || t[p] == '-')) neg = t[p++] == '-';
+    if (p == t.size()) return err_bad_value;
+    long long x = 0;
+    bool big = false;
+    for (; p < t.size(); ++p) {
+        if (!digit(t[p])) return err_bad_value;
+        if (!big) {
+            x = x * 10 + (t[p] - '0');
+            big = x > static_cast<long long>(INT_MAX) + 1;
+        }
+    }
+    if (neg) x = -x;
+    if (big || x > INT_MAX || x < INT_MIN) return err_overflow;
+    v = static_cast<int>(x);
+    return ok;
+}
+
+namespace {
+
+template <class T, class Parse>
+int read_values(std::string_view record, T* v, int n, int* taken, Parse parse) {
+    ListScanner sc(record);
+    ListItem it;
+    int k = 0, status = ok;
+    while (k < n) {
+        if (!sc.next(it)) {
+            // A slash ends the list with the remaining targets unchanged; the end of the record
+            // before n items is reported.
+            status = sc.slashed() ? ok : end_of_record;
+            break;
+        }
+        if (!it.null) {
+            T x;
+            if (int s = parse(it.text, x)) {
+                status = s;
+                break;
+            }
+            v[k] = x;
+        }
+        ++k;
+    }
+    if (taken) *taken = k;
+    return status;
+}
+
+}  // namespace
+
+int read_list(std::string_view record, double* v, int n, int* taken) {
+    return read_values(record, v, n, taken, [](std::string_view t, double& x) { return parse_real(t, x); });
+}
+
+int read_list(std::string_view record, int* v, int n, int* taken) {
+    return read_values(record, v, n, taken, [](std::string_view t, int& x) { return parse_int(t, x); });
+}
+
+}  // namespace tvk::io

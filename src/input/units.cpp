@@ -1,0 +1,187 @@
+#include "units.h"
+
+#include <algorithm>
+#include <array>
+#include <cstdio>
+#include <cstring>
+#include <filesystem>
+#include <memory>
+#include <system_error>
+#include <vector>
+
+namespace tvk::io {
+
+namespace {
+
+namespace fs = std::filesystem;
+
+struct Unit {
+    std::string path;       // canonical path, for unit_of
+    bool writing = false;
+    // Reading: the file's text and the start offset of every record; record k spans
+    // [start[k], start[k + 1]) less its line end. `pos` is the next record; pos == nrec() + 1
+    // means after the end-of-file marker.
+    std::string text;
+    std::vector<std::size_t> start;
+    std::size_t pos = 0;
+    // Appending.
+    std::FILE* out = nullptr;
+
+    std::size_t nrec() const { return start.size() - 1; }
+    ~Unit() {
+        if (out) std::fclose(out);
+    }
+};
+
+std::array<std::unique_ptr<Unit>, max_unit + 1> table;
+
+bool preconnected(int unit) { return unit == 0 || unit == 5 || unit == 6; }
+bool in_table(int unit) { return unit >= 0 && unit <= max_unit; }
+
+std::string canonical(std::string_view path) {
+    std::error_code ec;
+    fs::path p = fs::weakly_canonical(fs::path(std::string(path)), ec);
+    return ec ? std::string(path) : p.string();
+}
+
+bool usable_path(std::string_view path) {
+    return !path.empty() && path.find('\0') == std::string_view::npos;
+}
+
+// The unit for a new connection, or an error status.
+int check_free(int unit) {
+    if (!in_table(unit) || preconnected(unit)) return err_unit;
+    if (table[unit]) return err_connected;
+    return ok;
+}
+
+Unit* reading_unit(int unit, int& status) {
+    status = ok;
+    if (!in_table(unit) || preconnected(unit)) status = err_unit;
+    else if (!table[unit] || table[unit]->writing) status = err_not_open;
+    return status == ok ? table[unit].get() : nullptr;
+}
+
+void split_records(Unit& u) {
+    const std::string& t = u.text;
+    u.start.clear();
+    u.start.push_back(0);
+    std::size_t p = 0;
+    while (p < t.size()) {
+        const void* nl = std::memchr(t.data() + p, '\n', t.size() - p);
+        p = nl ? static_cast<std::size_t>(static_cast<const char*>(nl) - t.data()) + 1 : t.size();
+        u.start.push_back(p);
+    }
+}
+
+}  // namespace
+
+bool is_connected(int unit) { return preconnected(unit) || (in_table(unit) && table[unit] != nullptr); }
+
+int free_unit(int first, int last) {
+    if (first > last) return -1;
+    const int lo = first < 0 ? 0 : first;
+    const int hi = last > max_unit ? max_unit : last;
+    for (int u = lo; u <= hi; ++u)
+        if (!is_connected(u)) return u;
+    return -1;
+}
+
+int unit_of(std::string_view path) {
+    if (!usable_path(path)) return -1;
+    const std::string c = canonical(path);
+    for (int u = 0; u <= max_unit; ++u)
+        if (table[u] && table[u]->path == c) return u;
+    return -1;
+}
+
+int open_read(int unit, std::string_view path) {
+    if (int s = check_free(unit)) return s;
+    if (!usable_path(path)) return err_open;
+    const std::string p(path);
+    std::error_code ec;
+    if (!fs::is_regular_file(fs::path(p), ec)) return err_open;
+    std::FILE* f = std::fopen(p.c_str(), "rb");
+    if (!f) return err_open;
+    auto u = std::make_unique<Unit>();
+    char buf[1 << 16];
+    std::size_t got;
+    while ((got = std::fread(buf, 1, sizeof buf, f)) > 0) u->text.append(buf, got);
+    const bool failed = std::ferror(f) != 0;
+    std::fclose(f);
+    if (failed) return err_open;
+    split_records(*u);
+    u->path = canonical(path);
+    table[unit] = std::move(u);
+    return ok;
+}
+
+int open_append(int unit, std::string_view path, bool create) {
+    if (int s = check_free(unit)) return s;
+    if (!usable_path(path)) return err_open;
+    const std::string p(path);
+    std::error_code ec;
+    const fs::file_status st = fs::status(fs::path(p), ec);
+    if (fs::exists(st) ? !fs::is_regular_file(st) : !create) return err_open;
+    std::FILE* f = std::fopen(p.c_str(), "ab");
+    if (!f) return err_open;
+    auto u = std::make_unique<Unit>();
+    u->writing = true;
+    u->out = f;
+    u->start.push_back(0);
+    u->path = canonical(path);
+    table[unit] = std::move(u);
+    return ok;
+}
+
+int close_unit(int unit) {
+    if (!in_table(unit) || preconnected(unit)) return err_unit;
+    table[unit].reset();
+    return ok;
+}
+
+int read_record(int unit, std::string_view& record) {
+    int status;
+    Unit* u = reading_unit(unit, status);
+    if (!u) return status;
+    const std::size_t n = u->nrec();
+    if (u->pos > n) return err_past_end;
+    if (u->pos == n) {
+        u->pos = n + 1;
+        return end_of_file;
+    }
+    const std::size_t b = u->start[u->pos], e = u->start[u->pos + 1];
+    std::size_t len = e - b;
+    if (len > 0 && u->text[b + len - 1] == '\n') --len;
+    if (len > 0 && u->text[b + len - 1] == '\r') --len;
+    record = std::string_view(u->text).substr(b, len);
+    ++u->pos;
+    return ok;
+}
+
+int backspace(int unit, long long count) {
+    int status;
+    Unit* u = reading_unit(unit, status);
+    if (!u) return status;
+    if (count > 0) u->pos = static_cast<unsigned long long>(count) >= u->pos ? 0 : u->pos - static_cast<std::size_t>(count);
+    return ok;
+}
+
+int rewind_unit(int unit) {
+    int status;
+    Unit* u = reading_unit(unit, status);
+    if (!u) return status;
+    u->pos = 0;
+    return ok;
+}
+
+int write_record(int unit, std::string_view record) {
+    if (!in_table(unit) || preconnected(unit)) return err_unit;
+    Unit* u = table[unit].get();
+    if (!u || !u->writing) return err_not_open;
+    if (std::fwrite(record.data(), 1, record.size(), u->out) != record.size() || std::fputc('\n', u->out) == EOF)
+        return err_write;
+    return ok;
+}
+
+}  // namespace tvk::io

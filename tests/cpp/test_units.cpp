@@ -1,0 +1,121 @@
+// The process-wide unit table: connection, record reads, step-back and end-of-file positions.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <unistd.h>
+
+#include "input/format.h"
+#include "input/units.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+using namespace tvk::io;
+
+// A fresh folder per test, removed afterwards.
+struct TempDir {
+    fs::path dir;
+    TempDir() {
+        dir = fs::temp_directory_path() / ("tvk_units_" + std::to_string(::getpid()) + "_" +
+                                           ::testing::UnitTest::GetInstance()->current_test_info()->name());
+        fs::remove_all(dir);
+        fs::create_directories(dir);
+    }
+    ~TempDir() { fs::remove_all(dir); }
+    std::string file(const std::string& name, const std::string& text) const {
+        const fs::path p = dir / name;
+        std::ofstream(p, std::ios::binary) << text;
+        return p.string();
+    }
+};
+
+std::string Next(int unit, int& status) {
+    std::string_view r;
+    status = read_record(unit, r);
+    return std::string(r);
+}
+
+TEST(Units, FreeNumbersSkipPreconnectedAndOpenUnits) {
+    EXPECT_EQ(free_unit(5, 4), -1);
+    EXPECT_EQ(free_unit(5, 6), -1);  // standard input and output
+    EXPECT_EQ(free_unit(0, 2), 1);
+    EXPECT_EQ(free_unit(-10, 120), 1);
+    EXPECT_EQ(free_unit(121, 400), -1);  // outside the table
+    TempDir t;
+    const std::string p = t.file("a.txt", "x\n");
+    ASSERT_EQ(open_read(1, p), ok);
+    EXPECT_EQ(open_read(1, p), err_connected);
+    EXPECT_EQ(free_unit(1, 3), 2);
+    EXPECT_EQ(unit_of(p), 1);
+    EXPECT_EQ(unit_of((t.dir / "." / "a.txt").string()), 1);  // compared by canonical path
+    EXPECT_EQ(unit_of(t.dir.string() + "/b.txt"), -1);
+    EXPECT_EQ(close_unit(1), ok);
+    EXPECT_EQ(unit_of(p), -1);
+    EXPECT_EQ(free_unit(1, 3), 1);
+    for (int bad : {-1, 5, 6, 121, 1 << 30}) EXPECT_NE(open_read(bad, p), ok) << bad;
+}
+
+TEST(Units, OpeningRefusesWhatIsNotAReadableFile) {
+    TempDir t;
+    EXPECT_EQ(open_read(3, (t.dir / "missing").string()), err_open);
+    EXPECT_EQ(open_read(3, t.dir.string()), err_open);  // a folder
+    EXPECT_EQ(open_read(3, std::string("a\0b", 3)), err_open);
+    EXPECT_EQ(open_read(3, ""), err_open);
+    EXPECT_EQ(open_append(3, (t.dir / "missing").string(), false), err_open);
+    EXPECT_FALSE(is_connected(3));
+}
+
+TEST(Units, RecordsStepBackAndEndOfFile) {
+    TempDir t;
+    const int u = 7;
+    ASSERT_EQ(open_read(u, t.file("r.txt", "one\r\ntwo\n\nlast")), ok);
+    int st;
+    EXPECT_EQ(Next(u, st), "one");  // a carriage return before the newline is dropped
+    EXPECT_EQ(Next(u, st), "two");
+    EXPECT_EQ(Next(u, st), "");
+    EXPECT_EQ(Next(u, st), "last");  // a final line without newline is a record
+    EXPECT_EQ(st, ok);
+    Next(u, st);
+    EXPECT_EQ(st, end_of_file);
+    Next(u, st);
+    EXPECT_EQ(st, err_past_end);
+    // From after the end-of-file marker, two steps back reach the last record.
+    ASSERT_EQ(backspace(u, 2), ok);
+    EXPECT_EQ(Next(u, st), "last");
+    ASSERT_EQ(backspace(u, 1000000000000LL), ok);  // stops at the first record
+    EXPECT_EQ(Next(u, st), "one");
+    ASSERT_EQ(rewind_unit(u), ok);
+    EXPECT_EQ(Next(u, st), "one");
+    close_unit(u);
+    std::string_view r;
+    EXPECT_EQ(read_record(u, r), err_not_open);
+    EXPECT_EQ(backspace(u), err_not_open);
+    EXPECT_EQ(read_record(5, r), err_unit);
+
+    ASSERT_EQ(open_read(u, t.file("empty.txt", "")), ok);
+    Next(u, st);
+    EXPECT_EQ(st, end_of_file);
+    close_unit(u);
+}
+
+TEST(Units, AppendingCreatesOnlyWhenAsked) {
+    TempDir t;
+    const std::string p = (t.dir / "out.txt").string();
+    ASSERT_EQ(open_append(9, p, true), ok);
+    EXPECT_EQ(write_record(9, "first"), ok);
+    std::string_view r;
+    EXPECT_EQ(read_record(9, r), err_not_open);  // a writing unit is not read
+    close_unit(9);
+    ASSERT_EQ(open_append(9, p, false), ok);
+    EXPECT_EQ(write_formatted(9, Format("(I3,F6.2)"), {4, 0.5}), ok);
+    EXPECT_EQ(write_formatted(9, Format("(I3)"), {0.5}), err_format);
+    close_unit(9);
+    EXPECT_EQ(write_record(9, "x"), err_not_open);
+    std::ifstream in(p);
+    std::string all((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    EXPECT_EQ(all, "first\n  4  0.50\n");
+}
+
+}  // namespace
