@@ -1,5 +1,7 @@
 // The call path of a routine: argument matching, conversion in dependency order with the checks
 // of the signature, the native call, and the result.
+#include <alloca.h>
+
 #include <cmath>
 #include <cstddef>
 #include <cstring>
@@ -813,7 +815,8 @@ PyObject* call_routine(const Routine& r, PyObject* const* args, std::size_t narg
     // One pass in conversion order: convert, fill the native slots, run the checks. The state
     // of an argument is set up as it is converted; the plan guarantees that expressions read
     // only arguments converted before them.
-    ArgState st[kMaxArgs];
+    // Sized to the routine: nested call-backs stack one of these per level.
+    ArgState* const st = static_cast<ArgState*>(alloca(sizeof(ArgState) * (p.info.size() + 1)));
     CbContext cbs[4];
     int ncb = 0;
     void* data[kMaxArgs];

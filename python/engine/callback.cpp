@@ -14,7 +14,7 @@ namespace tvk::py {
 namespace {
 // Arguments a Python callable can be handed (the call-back's own and its extra arguments).
 constexpr int kMaxCbArgs = 64;
-// Native stack kept free below a call-back: one more level of nesting (about 15 kB, 17 kB under
+// Native stack kept free below a call-back: one more level of nesting (about 7 kB, 9 kB under
 // the address sanitizer) and the unwinding of an error must fit in it.
 constexpr std::uintptr_t kCbStackReserve = 64 * 1024;
 }  // namespace
