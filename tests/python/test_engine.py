@@ -398,16 +398,11 @@ class TestCallbackMemorySafety:
             keep.append(a)
             return x * x - 2.0, 2.0 * x
 
-        def fp(a):
-            keep.append(a)
-            return 0.5 * (a[0] + 2.0 / a[0]) if a[0] else 1.0
-
         args = np.array([0.25, 0.5])
         root, istat = math.bdsafe(df, 0.0, 2.0, args, 1e-12, 100, 0)
         assert istat == 0 and abs(root - 2**0.5) < 1e-10
-        fargs = np.array([1.0, 0.0])
         m.cbupdate(lambda y, s: keep.append(y) or keep.append(s), [7.0, 8.0], 2)
-        del args, fargs
+        del args
         gc.collect()
         fresh = [np.zeros(2) for _ in range(64)]
         for k in keep:
