@@ -1,0 +1,38 @@
+// Python binding of the micromechanics routines (namespace micromechanic).
+#include "engine/bind.h"
+
+#include "mechanics/micromechanics.h"
+
+// --- Closed-form rules -------------------------------------------------------------------------
+TVK_ROUTINE(micromechanic, ruleofmixture, RuleOfMixture,
+            "rm:f8(4):out fiberprops:f8(4) matrixprops:f8(2) vf:f8");
+TVK_ROUTINE(micromechanic, halpintsai, HalpinTsai,
+            "ht:f8(4):out fiberprops:f8(4) matrixprops:f8(2) vf:f8 zeta:f8(2):opt=-1.0");
+TVK_ROUTINE(micromechanic, hopkinschamis, HopkinsChamis,
+            "hc:f8(4):out fiberprops:f8(4) matrixprops:f8(2) vf:f8");
+// Four fibre values are read for csdim 4, five for csdim 5 and 6, none otherwise.
+TVK_ROUTINE(micromechanic, chamis, Chamis,
+            "cs:f8(csdim):out fiberprops:f8(len(fiberprops)) matrixprops:f8(2) vf:f8 "
+            "csdim:i4:opt=len(fiberprops):check(csdim>=0)"
+            ":check(csdim<4||csdim>6||len(fiberprops)>=min(csdim,5))");
+TVK_ROUTINE(micromechanic, puck, Puck, "pu:f8(4):out fiberprops:f8(4) matrixprops:f8(2) vf:f8");
+TVK_ROUTINE(micromechanic, abolinsh, Abolinsh,
+            "ah:f8(4):out fiberprops:f8(4) matrixprops:f8(2) vf:f8");
+TVK_ROUTINE(micromechanic, foye, Foye, "nfoye:f8:out laminaprops:f8(2) matrixprops:f8(2)");
+TVK_ROUTINE(micromechanic, krimmer, Krimmer,
+            "km:f8(5):out laminaprops:f8(3) fiberprops:f8(5) matrixprops:f8(2) vf:f8");
+// Two matrix values are read unless mdim is 5.
+TVK_ROUTINE(micromechanic, lth, LTH,
+            "lh:f8(5):out fiberprops:f8(5) matrixprops:f8(mdim) vf:f8 "
+            "mdim:i4:check(len(matrixprops)>=2) fmflag:i4 tcflag:i4");
+TVK_ROUTINE(micromechanic, generalizedmoritanaka, GeneralizedMoriTanaka,
+            "cmt:f8(6,6):out cinc:f8(6,6,ninc) eshinc:f8(6,6,ninc) vinc:f8(ninc) c0:f8(6,6) "
+            "ninc:i4");
+
+// --- Eshelby and concentration tensors ----------------------------------------------------------
+TVK_ROUTINE(micromechanic, geteshelbytensor, GetEshelbyTensor,
+            "et:f8(6,6):out incltype:i4 inclratio:f8 nu_m:f8 c_m:f8(6,6):opt");
+TVK_ROUTINE(micromechanic, getstrainconcentrationtensor, GetStrainConcentrationTensor,
+            "a:f8(6,6):out et:f8(6,6) cinc:f8(6,6) cm:f8(6,6) vinc:f8 atype:i4:opt=0");
+TVK_ROUTINE(micromechanic, getaveragescfromdualequation, GetAverageSCFromDualEquation,
+            "sc:f8(6,6):out bainc:f8(6,6) scinc:f8(6,6) scm:f8(6,6) vinc:f8");
