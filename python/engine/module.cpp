@@ -8,6 +8,7 @@
 #include <new>
 
 #include "../../src/core/errors.h"
+#include "../../src/core/host.h"
 
 #ifndef TVK_MODULE_NAME
 #define TVK_MODULE_NAME _tolvek
@@ -501,12 +502,31 @@ bool prepare() {
     return true;
 }
 
-void flush_python_stdout() {
-    PyObject* out = PySys_GetObject("stdout");
-    if (out && out != Py_None) {
-        PyObject* r = PyObject_CallMethod(out, "flush", nullptr);
-        Py_XDECREF(r);
-        PyErr_Clear();
+// The library's stop hook: writes out what Python still buffers in sys.stdout and sys.stderr,
+// which exit() would discard. The library may stop from any thread and from a call that does not
+// hold the interpreter lock (a ctypes call releases it), so the hook takes the lock itself, and
+// keeps it: no other Python thread then runs while the process ends. Nothing is done once the
+// interpreter is gone or shutting down (taking the lock then could block forever).
+bool python_finalizing() {
+#if PY_VERSION_HEX >= 0x030D0000
+    return Py_IsFinalizing();
+#else
+    return _Py_IsFinalizing();
+#endif
+}
+
+void flush_python_output() {
+    if (!Py_IsInitialized() || python_finalizing()) return;
+    PyGILState_Ensure();
+    PyObject *t, *v, *tb;
+    PyErr_Fetch(&t, &v, &tb);  // an error pending in this thread does not stop the flush
+    for (const char* name : {"stdout", "stderr"}) {
+        PyObject* out = PySys_GetObject(name);
+        if (out && out != Py_None) {
+            PyObject* r = PyObject_CallMethod(out, "flush", nullptr);
+            Py_XDECREF(r);
+            PyErr_Clear();
+        }
     }
 }
 
@@ -534,7 +554,7 @@ PyObject* create_module() {
     }
     if (!init_type() || !prepare()) return nullptr;
     if (!doc_name && !(doc_name = PyUnicode_InternFromString("__doc__"))) return nullptr;
-    set_flush_hook(flush_python_stdout);
+    host::install({.before_stop = flush_python_output});
 
     PyObject* m = PyModule_Create(&moddef);
     if (!m) return nullptr;

@@ -1,22 +1,15 @@
 #include "errors.h"
 
 #include <algorithm>
-#include <cstdio>
-#include <cstdlib>
 #include <cstring>
+
+#include "host.h"
 
 namespace tvk {
 
 constinit ErrorRecord errorhandling;
 
 namespace {
-
-constinit FlushHook flush_hook = nullptr;
-
-void flush_host() {
-    if (flush_hook) flush_hook();
-    std::fflush(stdout);
-}
 
 // Number of elements of an assumed-shape argument: its extent, or 0 when the array or its extent
 // is missing or the extent is negative.
@@ -34,18 +27,6 @@ void ensure_extents(Table<T, R>& t, std::array<std::int64_t, R> e) {
 }
 
 }  // namespace
-
-void set_flush_hook(FlushHook hook) { flush_hook = hook; }
-
-// Ends the process with std::exit, as a Fortran STOP does: C stdio buffers are flushed and
-// atexit handlers and static destructors run. The host interpreter is not finalised (none of its
-// objects are destroyed), so this is safe from inside a call made by Python while it holds the
-// interpreter lock; the hook flushes the interpreter's own sys.stdout buffer first, which exit()
-// would otherwise discard.
-[[noreturn]] void stop_process(int status) {
-    flush_host();
-    std::exit(status);
-}
 
 void report(int level, std::string_view msg, int i1, int i2, double r1, double r2,
             std::string_view name1, std::string_view name2) {
@@ -86,13 +67,12 @@ TVK_API void xerr(const int* lop, const char* xerrmsg, const int* intv, const in
     if (pyerr && *pyerr == 0) {
         // Print-and-stop: one list-directed record (leading blank, the 80 characters, line end),
         // then an orderly end of the whole process. The status is 1, not 0: the process ends
-        // because something went wrong and must not look like a success to its parent. The
-        // record goes to the C stdio buffer; stop_process flushes the host's buffered output
-        // before that buffer, so earlier host output keeps its place ahead of the record.
-        std::fputc(' ', stdout);
-        std::fwrite(text, 1, sizeof text, stdout);
-        std::fputc('\n', stdout);
-        stop_process(1);
+        // because something went wrong and must not look like a success to its parent.
+        char record[sizeof text + 2];
+        record[0] = ' ';
+        std::memcpy(record + 1, text, sizeof text);
+        record[sizeof record - 1] = '\n';
+        host::stop({record, sizeof record}, 1);
     }
 
     auto& e = errorhandling;

@@ -38,19 +38,9 @@ std::string compose(std::string_view first, std::string_view second);
 
 // xerr(lop, xerrmsg, intv, realv, asciim, [pyerr]); the assumed-shape arrays carry their
 // extents right after them. With pyerr present and 0 the message is written to standard output
-// as one list-directed record and the process ends with status 1 (standard output flushed,
-// the host interpreter's included).
+// as one list-directed record and the process ends with status 1 (through host::stop).
 TVK_API void xerr(const int* lop, const char* xerrmsg, const int* intv, const int* nintv,
                   const double* realv, const int* nrealv, const int* asciim, const int* nrows,
                   const int* ncols, int* pyerr, std::size_t xerrmsg_len);
 // rsxerr(reset, lop): with lop true clears the record (errstat 0, arrays released), reset = 1.
 TVK_API void rsxerr(int* reset, const int* lop);
-
-namespace tvk {
-// Hook run before the process is ended on purpose (print-and-stop modes, fatal reports):
-// the Python binding installs one that flushes the interpreter's sys.stdout.
-using FlushHook = void (*)();
-void set_flush_hook(FlushHook hook);
-// Flushes the host's and C's standard output, then ends the process with `status`.
-[[noreturn]] void stop_process(int status);
-}  // namespace tvk

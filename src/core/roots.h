@@ -5,9 +5,8 @@
 //
 // Root finders return a status: 0 converged (also after a "not bracketed" report, which the
 // error record carries), 1 iteration limit reached (level -1 report, the latest iterate
-// returned). A negative `maxit` counts as 0. The call-back may throw (the Python binding throws
-// tvk::CallbackAbort when a Python call-back raised); the routines then end at once and hold
-// nothing that needs releasing.
+// returned). A negative `maxit` counts as 0. A call-back that abandons the call
+// (host::abort_callback) ends the routine at once; it holds nothing that needs releasing.
 //
 // Golden-section search record (held by the caller, passed whole to every GSSAFE call):
 //   x(npoints), y(npoints)  abscissas and values in the order evaluated (golden mode); in scan

@@ -1,17 +1,22 @@
 #include "table.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <new>
 
+#include "host.h"
+
 namespace tvk {
 
-[[noreturn]] static void fatal(const char* text, unsigned long bytes) {
-    std::fflush(stdout);
-    std::fprintf(stderr, text, bytes);
-    std::fputc('\n', stderr);
-    std::exit(1);
+// The run-time library's messages of a failed allocation, on standard error.
+[[noreturn]] static void fatal(const char* format, unsigned long bytes) {
+    char text[96];
+    const int n = std::snprintf(text, sizeof text - 1, format, bytes);
+    const std::size_t len = n < 0 ? 0 : std::min<std::size_t>(static_cast<std::size_t>(n), sizeof text - 2);
+    text[len] = '\n';
+    host::stop({text, len + 1}, 1, host::Stream::err);
 }
 
 Block* block_new(std::int64_t n, std::size_t elsize, AllocFailure on_fail) {

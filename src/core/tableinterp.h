@@ -8,7 +8,7 @@
 // integrate them for limits outside the table).
 //
 // Unusable tables end the process with exit status 1 after a report on standard output
-// (standard output flushed first, the host interpreter's included), as the interpolation
+// (through tvk::host::stop, which lets the host flush its output first), as the interpolation
 // library does: linear with x not strictly increasing (a three-line report), cubic with fewer
 // than two points or x not strictly increasing, and the cubic interpolation without query
 // points (the framed report of the cubic Hermite error handler). These routines do not write

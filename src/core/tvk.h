@@ -23,6 +23,8 @@
 #include <cstdint>
 #include <limits>
 
+#include "host.h"
+
 #define TVK_API extern "C" __attribute__((visibility("default")))
 
 namespace tvk {
@@ -42,9 +44,10 @@ inline constexpr double rad2deg = 57.29577951308232;
 
 // A non-owning reference to a call-back: a function pointer taking an opaque context first,
 // and that context. C++ callers wrap lambdas with `ref()`, C callers a plain function pointer
-// with `plain()`; the Python binding passes a trampoline and its own context. Exceptions thrown
-// by the call-back (the binding throws `CallbackAbort` when a Python call-back raised) unwind
-// through the routine, so routines that take call-backs hold their resources in RAII objects.
+// with `plain()`; a host passes a trampoline and its own context. A call-back whose host-side
+// function failed abandons the routine with `host::abort_callback` (host.h): the exception
+// unwinds through the routine, so routines that take call-backs hold their resources in RAII
+// objects.
 template <class Sig>
 struct CallbackRef;
 
@@ -72,8 +75,5 @@ struct CallbackRef<R(A...)> {
         return r;
     }
 };
-
-// Thrown through a routine when a Python call-back raised; the Python error is already set.
-struct CallbackAbort {};
 
 }  // namespace tvk

@@ -6,7 +6,7 @@
 #include <cstdio>
 #include <limits>
 
-#include "core/errors.h"
+#include "core/host.h"
 #include "interp/locate.h"
 
 namespace tvk::interp {
@@ -122,10 +122,9 @@ void interp_nearest(int m, int data_num, const double* t_data, const double* p_d
 void interp_linear(int m, int data_num, const double* t_data, const double* p_data,
                    int interp_num, const double* t_interp, double* p_interp) {
     if (!r8vec_ascends_strictly(data_num, t_data)) {
-        std::fputs(" \nINTERP_LINEAR - Fatal error!\n"
-                   "  Independent variable array T_DATA is not strictly increasing.\n",
-                   stdout);
-        stop_process(1);
+        tvk::host::stop(" \nINTERP_LINEAR - Fatal error!\n"
+                        "  Independent variable array T_DATA is not strictly increasing.\n",
+                        1);
     }
     if (m < 1) return;
     if (data_num < 2) {

@@ -5,7 +5,7 @@
 #include <cstdlib>
 #include <string>
 
-#include "core/errors.h"
+#include "core/host.h"
 
 namespace tvk::pchip {
 
@@ -76,17 +76,16 @@ void xgetua(int* iunita, int& n) {
 
 int i1mach(int i) {
     if (i >= 1 && i <= 16) return machine_constants[i - 1];
-    char num[32];
-    std::snprintf(num, sizeof num, "%12d", i);
-    std::fputs(" \nI1MACH - Fatal error!\n  The input argument I is out of bounds.\n"
-               "  Legal values satisfy 1 <= I <= 16.\n",
-               stdout);
-    std::printf("  I = %s\n", num);
+    char text[192];
+    const int len = std::snprintf(text, sizeof text,
+                                  " \nI1MACH - Fatal error!\n  The input argument I is out of bounds.\n"
+                                  "  Legal values satisfy 1 <= I <= 16.\n  I = %12d\n",
+                                  i);
     // A failed request must not end the process as if it had succeeded: status 1.
-    stop_process(1);
+    host::stop({text, static_cast<std::size_t>(len)}, 1);
 }
 
-void xerhlt(std::string_view) { stop_process(1); }
+void xerhlt(std::string_view) { host::stop({}, 1); }
 
 void xercnt(std::string_view, std::string_view, std::string_view, int, int, int&) {}
 

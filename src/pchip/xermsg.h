@@ -7,7 +7,7 @@
 // ends the process through `xerhlt` when the level and the control settings say so. The settings
 // live in the store of `j4save`. Nothing in the library changes them, so with their initial
 // values every error of level 1 or 2 prints its report on standard output and ends the process
-// with exit status 1 (standard output flushed first, the host interpreter's included). This
+// with exit status 1 (through tvk::host::stop, which lets the host flush its output). This
 // package is separate from the error record (core/errors.h) and never touches it.
 //
 // Settings of `j4save` (1-based, initial value):

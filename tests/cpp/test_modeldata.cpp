@@ -331,7 +331,7 @@ TEST(ErrorRecordDeathTest, PrintAndStopWritesOneRecordAndExitsWithOne) {
         {
             if (!std::freopen(path.c_str(), "w", stdout)) std::_Exit(3);
             std::fputs("earlier output\n", stdout);
-            set_flush_hook(announcing_hook);
+            tvk::host::install({.before_stop = announcing_hook});
             int pyerr = 0;
             xerr(&lop, "x", iv, &n2, rv, &n2, names, &n8, &n2, &pyerr, 1);
             std::_Exit(4);  // not reached
