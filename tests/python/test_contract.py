@@ -246,6 +246,7 @@ def _walk_chain(routines, workdir, env):
     return findings
 
 
+@pytest.mark.timeout(3600)  # the workers have their own per-call alarm and time limit
 def test_robustness_walk(tmp_path):
     routines = [[ns, name] for ns, name, _ in all_routines()
                 if not WALK_FILTER or re.search(WALK_FILTER, "%s.%s" % (ns, name))]
