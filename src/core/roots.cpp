@@ -27,6 +27,28 @@ constexpr const char* not_bracketed = "Error in BISECTION: Root must be brackete
 // Strictly the same sign (a product would underflow to zero for tiny values).
 inline bool same_sign(double a, double b) { return (a > 0.0 && b > 0.0) || (a < 0.0 && b < 0.0); }
 
+// A non-finite bound, start value or tolerance, or a non-finite value from the call-back, leaves
+// nothing to iterate on: every comparison with a NaN is false, so the iteration would otherwise
+// end on a "converged" test or run to the limit with meaningless iterates. The routine stops with
+// a level -3 report (the offending abscissa and value in the reals), NaN as its result and the
+// not-converged status.
+constexpr double not_a_number = std::numeric_limits<double>::quiet_NaN();
+
+bool usable_input(const char* routine, const char* what, double x1, double x2, double xacc,
+                  double* result, int* istat) {
+    if (std::isfinite(x1) && std::isfinite(x2) && !std::isnan(xacc)) return true;
+    report(-3, std::string("Error in ") + routine + ": " + what, 0, 0, x1, x2);
+    *result = not_a_number;
+    *istat = 1;
+    return false;
+}
+
+void not_finite(const char* routine, double x, double f, double* result, int* istat) {
+    report(-3, std::string("Error in ") + routine + ": function value is not finite.", 0, 0, x, f);
+    *result = not_a_number;
+    *istat = 1;
+}
+
 }  // namespace
 
 void bdsafe(RootFunction dfunc, const double* x1, const double* x2, double* root,
@@ -35,6 +57,7 @@ void bdsafe(RootFunction dfunc, const double* x1, const double* x2, double* root
     const double tol = *xacc;
     const int limit = std::max(*maxit, 0);
     *istat = 0;
+    if (!usable_input("BrentsMethod", "bound or tolerance is not finite.", *x1, *x2, tol, root, istat)) return;
 
     double scratch = 0.0;  // derivative slot, ignored
     auto f = [&](double x) {
@@ -50,6 +73,8 @@ void bdsafe(RootFunction dfunc, const double* x1, const double* x2, double* root
 
     double a = *x1, b = *x2;
     double fa = f(a), fb = f(b);
+    if (!std::isfinite(fa)) return not_finite("BrentsMethod", a, fa, root, istat);
+    if (!std::isfinite(fb)) return not_finite("BrentsMethod", b, fb, root, istat);
     if (fa == 0.0) {
         *root = *x1;
         return;
@@ -120,6 +145,7 @@ void bdsafe(RootFunction dfunc, const double* x1, const double* x2, double* root
         if (std::fabs(d) > tol1) b += d;
         else b += xm > 0.0 ? tol1 : -tol1;
         fb = f(b);
+        if (!std::isfinite(fb)) return not_finite("BrentsMethod", b, fb, root, istat);
         if (iter >= limit) return limit_reached(b);
     }
 }
@@ -129,12 +155,20 @@ void nrsafe(RootFunction dfunc, const double* x1, const double* x2, double* root
             const int* nfun, int* istat) {
     const int limit = std::max(*maxit, 0);
     *istat = 0;
+    if (!usable_input("RTSAFE", "bound or tolerance is not finite.", *x1, *x2, *xacc, root, istat)) return;
     double f = 0.0, df = 0.0;
-    auto eval = [&](double x) { dfunc(&f, &df, &x, args, na, nfun); };
+    // The Newton step needs a finite derivative as well: an infinite one would make a zero step
+    // that passes for convergence.
+    auto eval = [&](double x) {
+        dfunc(&f, &df, &x, args, na, nfun);
+        if (std::isfinite(f) && std::isfinite(df)) return true;
+        not_finite("RTSAFE", x, std::isfinite(f) ? df : f, root, istat);
+        return false;
+    };
 
-    eval(*x1);
+    if (!eval(*x1)) return;
     const double fl = f;
-    eval(*x2);
+    if (!eval(*x2)) return;
     const double fh = f;
     if (fl == 0.0) {
         *root = *x1;
@@ -157,7 +191,7 @@ void nrsafe(RootFunction dfunc, const double* x1, const double* x2, double* root
     double rts = 0.5 * (*x1 + *x2);
     double dxold = *x2 - *x1;  // only its magnitude is used
     double dx = dxold;
-    eval(rts);
+    if (!eval(rts)) return;
     for (int j = 1; j <= limit; ++j) {
         if (((rts - xh) * df - f) * ((rts - xl) * df - f) >= 0.0 ||
             std::fabs(2.0 * f) > std::fabs(dxold * df)) {
@@ -183,7 +217,7 @@ void nrsafe(RootFunction dfunc, const double* x1, const double* x2, double* root
             *root = rts;
             return;
         }
-        eval(rts);
+        if (!eval(rts)) return;
         if (f < 0.0) xl = rts;
         else xh = rts;
     }
@@ -196,6 +230,7 @@ void fpsafe(FixPointFunction dfunc, double* xs, const double* args, const double
             const int* maxit, const int* na, const int* nfun, int* istat) {
     const int limit = std::max(*maxit, 0);
     *istat = 0;
+    if (!usable_input("FixPointIteration", "start value or tolerance is not finite.", *xs, *xs, *xacc, xs, istat)) return;
     // Private copy of args whose first entry carries the current iterate; it has that entry
     // even when the caller passes no arguments, and the call-back then sees a length of 1.
     const int n = *na;
@@ -207,6 +242,7 @@ void fpsafe(FixPointFunction dfunc, double* xs, const double* args, const double
     double xnew = xold;  // kept when the call-back leaves it unwritten
     fargs[0] = xold;
     dfunc(&xnew, fargs.data(), &ncb, nfun);
+    if (!std::isfinite(xnew)) return not_finite("FixPointIteration", xold, xnew, xs, istat);
 
     int k = 0;
     while (std::fabs(xold - xnew) > *xacc) {
@@ -215,6 +251,7 @@ void fpsafe(FixPointFunction dfunc, double* xs, const double* args, const double
         fargs[0] = xnew;
         ++k;
         dfunc(&xnew, fargs.data(), &ncb, nfun);
+        if (!std::isfinite(xnew)) return not_finite("FixPointIteration", xold, xnew, xs, istat);
     }
     *xs = xnew;
     if (k <= limit) return;  // converged within the limit

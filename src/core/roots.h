@@ -4,8 +4,11 @@
 // least-squares polynomial fit and the arc-length integrand of the table interpolation.
 //
 // Root finders return a status: 0 converged (also after a "not bracketed" report, which the
-// error record carries), 1 iteration limit reached (level -1 report, the latest iterate
-// returned). A negative `maxit` counts as 0. A call-back that abandons the call
+// error record carries), 1 not converged: the iteration limit reached (level -1 report, the
+// latest iterate returned), or a non-finite bound, start value or function value (or, for the
+// Newton iteration, derivative) or a NaN tolerance (level -3 report "Error in <method>: bound or
+// tolerance is not finite." (fixed point: "start value or tolerance") or "...: function value is
+// not finite.", with the bounds or the abscissa and the value as its reals; NaN returned). A negative `maxit` counts as 0. A call-back that abandons the call
 // (host::abort_callback) ends the routine at once; it holds nothing that needs releasing.
 //
 // Golden-section search record (held by the caller, passed whole to every GSSAFE call):

@@ -23,6 +23,14 @@ bool enough_ordinates(const char* routine, int nx, int ny) {
     return false;
 }
 
+// An integration limit that is not finite has no meaningful integral (the interpolant is
+// extrapolated by its end cubics): refused at level -3 with both limits, NaN result.
+bool finite_limits(const char* routine, double a, double b) {
+    if (std::isfinite(a) && std::isfinite(b)) return true;
+    tvk::report(-3, std::string("Integration limit not finite in ") + routine, 0, 0, a, b);
+    return false;
+}
+
 void fill_nan(double* result, int np) {
     for (int k = 0; k < np; ++k) result[k] = not_a_number;
 }
@@ -71,14 +79,18 @@ TVK_API void cubichermitianinterpolation(double* result, const double* x, const 
 TVK_API double cubichermitianintegration(const double* x, const int* nx, const double* y,
                                          const int* ny, const double* a, const double* b) {
     const int n = count(nx);
-    if (!enough_ordinates("cubichermitianintegration", n, count(ny))) return not_a_number;
+    if (!enough_ordinates("cubichermitianintegration", n, count(ny)) ||
+        !finite_limits("cubichermitianintegration", *a, *b))
+        return not_a_number;
     return integral(n, x, y, *a, *b);
 }
 
 TVK_API double cubichermitianarclength(const double* x, const int* nx, const double* y,
                                        const int* ny, const double* a, const double* b) {
     const int n = count(nx);
-    if (!enough_ordinates("cubichermitianarclength", n, count(ny))) return not_a_number;
+    if (!enough_ordinates("cubichermitianarclength", n, count(ny)) ||
+        !finite_limits("cubichermitianarclength", *a, *b))
+        return not_a_number;
     // Node values of the integrand sqrt(1 + y'^2), integrated through their own interpolant.
     std::vector<double> w = derivatives(n, x, y);
     for (double& v : w) v = tvk::partialcurvelength(v);

@@ -12,8 +12,8 @@
 // library does: linear with x not strictly increasing (a three-line report), cubic with fewer
 // than two points or x not strictly increasing, and the cubic interpolation without query
 // points (the framed report of the cubic Hermite error handler). These routines do not write
-// the error record, with one exception: a y shorter than x (every routine reads y with the
-// extent of x) is recorded at level -3 and gives NaN results.
+// the error record, with two exceptions, recorded at level -3 with NaN results: a y shorter than
+// x (every routine reads y with the extent of x), and an integration limit that is not finite.
 //
 // Tables too small for the nearest and linear routines: no point gives NaN for every query, a
 // linear table of one point gives y(1) everywhere.

@@ -5,6 +5,8 @@
 #include <functional>
 #include <random>
 #include <string>
+#include <tuple>
+#include <utility>
 #include <vector>
 
 #include "core/errors.h"
@@ -186,6 +188,52 @@ TEST_F(Roots, FixedPointWithoutArgumentsRegression) {
     Result r = fixpoint(half, 8.0, {}, 1e-9, 100);
     EXPECT_NEAR(r.root, 0.0, 1e-8);
     EXPECT_EQ(half.seen.front(), 8.0);
+}
+
+// Regression: a NaN from the call-back used to end Brent's method with a "converged" root near
+// the bracket end and an empty record, and the fixed-point iteration with NaN and status 0.
+TEST_F(Roots, NonFiniteInputNeverLooksConverged) {
+    const double nan = std::nan(""), inf = INFINITY;
+    auto expect_refused = [](Result r, const std::string& message) {
+        EXPECT_TRUE(std::isnan(r.root)) << message;
+        EXPECT_EQ(r.istat, 1) << message;
+        EXPECT_EQ(tvk::errorhandling.errstat, -3) << message;
+        EXPECT_EQ(recorded(), message);
+        reset_errors();
+    };
+    using Solver = decltype(&tvk::bdsafe);
+    for (auto [solver, name] : {std::pair<Solver, const char*>{tvk::bdsafe, "BrentsMethod"},
+                                std::pair<Solver, const char*>{tvk::nrsafe, "RTSAFE"}}) {
+        const std::string value = std::string("Error in ") + name + ": function value is not finite.";
+        const std::string bound = std::string("Error in ") + name + ": bound or tolerance is not finite.";
+        // NaN everywhere; NaN (or an infinity) only inside the bracket, met during the iteration.
+        Fn all_nan{[=](double) { return nan; }};
+        expect_refused(run(solver, all_nan, 0.0, 2.0, 1e-12, 100), value);
+        Fn hole{[=](double x) { return std::fabs(x - 1.3) < 0.5 ? nan : x - 1.3; }, [](double) { return 1.0; }};
+        expect_refused(run(solver, hole, 0.0, 2.0, 1e-12, 100), value);
+        Fn pole{[=](double x) { return x > 0.5 && x < 1.5 ? -inf : x - 1.0; }, [](double) { return 1.0; }};
+        expect_refused(run(solver, pole, 0.0, 2.0, 1e-12, 100), value);
+        // Bounds and tolerance: refused before any call.
+        Fn line{[](double x) { return x - 1.0; }, [](double) { return 1.0; }};
+        for (auto [x1, x2, xacc] : {std::tuple{nan, 2.0, 1e-12}, std::tuple{0.0, inf, 1e-12},
+                                    std::tuple{-inf, 2.0, 1e-12}, std::tuple{0.0, 2.0, nan}})
+            expect_refused(run(solver, line, x1, x2, xacc, 100), bound);
+        EXPECT_EQ(line.calls, 0);
+    }
+    // An infinite derivative would make a zero Newton step that passes for convergence.
+    Fn steep{[](double x) { return x - 0.7; }, [=](double) { return inf; }};
+    expect_refused(run(tvk::nrsafe, steep, 0.0, 2.0, 1e-12, 100), "Error in RTSAFE: function value is not finite.");
+
+    // Fixed point: a NaN iterate at the first or a later step, a NaN start, a NaN tolerance
+    // (with which every difference compares as converged).
+    FixPoint first{[=](double) { return nan; }};
+    expect_refused(fixpoint(first, 1.0, {0.0}, 1e-12, 100), "Error in FixPointIteration: function value is not finite.");
+    FixPoint later{[=](double x) { return x > 0.9 ? x - 0.05 : inf; }};
+    expect_refused(fixpoint(later, 1.0, {0.0}, 1e-12, 100), "Error in FixPointIteration: function value is not finite.");
+    FixPoint cosine{[](double x) { return std::cos(x); }};
+    expect_refused(fixpoint(cosine, nan, {0.0}, 1e-12, 100), "Error in FixPointIteration: start value or tolerance is not finite.");
+    expect_refused(fixpoint(cosine, 1.0, {0.0}, nan, 100), "Error in FixPointIteration: start value or tolerance is not finite.");
+    EXPECT_EQ(cosine.calls, 0);
 }
 
 // Golden-section search driven as a caller does.

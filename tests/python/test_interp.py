@@ -76,6 +76,23 @@ SLATEC = """\
 """
 
 
+def test_integration_limit_not_finite_is_refused():
+    # Regression: a NaN limit gave the integral over the whole table (4.0) with no report.
+    t.errorhandling.rsxerr(1)
+    try:
+        for name in ("cubichermitianintegration", "cubichermitianarclength"):
+            routine = getattr(m, name)
+            for a, b in ((float("nan"), 2.0), (1.0, float("inf")), (-float("inf"), 2.0)):
+                assert np.isnan(routine([1.0, 2, 3], [1.0, 2, 3], a, b))
+                assert int(t.errorhandling.errstat) == -3
+                text = bytes(t.errorhandling.errstring).decode().rstrip()
+                assert text == "Integration limit not finite in " + name
+                assert t.errorhandling.errrealv[0] == a or np.isnan(a)
+                t.errorhandling.rsxerr(1)
+    finally:
+        t.errorhandling.rsxerr(1)
+
+
 @pytest.mark.parametrize("call, routine, msg, nerr", [
     ("cubichermitianinterpolation([0, 0], [1, 2], [0.5])", "DPCHIM", "X-ARRAY NOT STRICTLY INCREASING", -3),
     ("cubichermitianinterpolation([0, 1], [1, 2], [])", "DPCHFE", "NUMBER OF EVALUATION POINTS LESS THAN ONE", -4),

@@ -78,6 +78,27 @@ def test_callback_exception_reaches_the_caller_unchanged(record):
     assert abs(m.bdsafe(lambda x: x - 0.25, 0.0, 1.0, [0.0], 1e-12, 50, 0)[0] - 0.25) < 1e-12
 
 
+def test_non_finite_values_never_look_converged(record):
+    # Regressions: Brent's method returned 1.8e-12 with status 0 and an empty record for a NaN
+    # function, the fixed-point iteration NaN with status 0.
+    nan = float("nan")
+    root, istat = m.bdsafe(lambda x: (nan, nan), 0.0, 2.0, [0.0], 1e-12, 100, 0)
+    assert math.isnan(root) and istat == 1
+    assert record() == (-3, "Error in BrentsMethod: function value is not finite.")
+    eh.rsxerr(1)
+    root, istat = m.nrsafe(lambda x: (x - 1.0, math.inf), 0.0, 2.0, [0.0], 1e-12, 100, 0)
+    assert math.isnan(root) and istat == 1
+    assert record() == (-3, "Error in RTSAFE: function value is not finite.")
+    eh.rsxerr(1)
+    xs, istat = m.fpsafe(lambda fargs: nan, 1.0, [0.0], 1e-12, 100, 0)
+    assert math.isnan(xs) and istat == 1
+    assert record() == (-3, "Error in FixPointIteration: function value is not finite.")
+    eh.rsxerr(1)
+    root, istat = m.bdsafe(lambda x: x - 1.0, 0.0, math.inf, [0.0], 1e-12, 100, 0)
+    assert math.isnan(root) and istat == 1
+    assert record() == (-3, "Error in BrentsMethod: bound or tolerance is not finite.")
+
+
 ROOT_FN = ctypes.CFUNCTYPE(None, *[ctypes.POINTER(ctypes.c_double)] * 4, *[ctypes.POINTER(ctypes.c_int)] * 2)
 
 
