@@ -352,9 +352,9 @@ void invoke_callback(CbContext* c, void* const* ptrs, const std::size_t* lens, v
     // Nested call-backs are guarded as Python guards its own recursion, and by the stack left.
     if (!stack_has_room()) {
         PyErr_SetString(PyExc_RecursionError, "maximum recursion depth exceeded: the native stack is nearly exhausted by nested call-backs");
-        throw CallbackAbort{};
+        host::abort_callback();
     }
-    if (Py_EnterRecursiveCall(" while calling a Python object")) throw CallbackAbort{};
+    if (Py_EnterRecursiveCall(" while calling a Python object")) host::abort_callback();
     // argv[0] is free for the callee's use (PY_VECTORCALL_ARGUMENTS_OFFSET).
     PyObject* argv[kMaxCbArgs + 1] = {};
     PyObject** args = argv + 1;
@@ -380,14 +380,14 @@ void invoke_callback(CbContext* c, void* const* ptrs, const std::size_t* lens, v
         }
     }
     for (int j = 0; j < n; ++j) Py_DECREF(args[j]);
-    if (!ret) throw CallbackAbort{};
+    if (!ret) host::abort_callback();
     // Return values go to the call-back's outputs in order; missing ones leave them unchanged.
     PyObject* items = nullptr;
     if (ret == Py_None) items = PyTuple_New(0);
     else if (PyTuple_Check(ret)) { Py_INCREF(ret); items = ret; }
     else items = PyTuple_Pack(1, ret);
     Py_DECREF(ret);
-    if (!items) throw CallbackAbort{};
+    if (!items) host::abort_callback();
     Py_ssize_t have = PyTuple_GET_SIZE(items);
     Py_ssize_t j = 0;
     for (int k : cs.returned) {
@@ -396,7 +396,7 @@ void invoke_callback(CbContext* c, void* const* ptrs, const std::size_t* lens, v
         void* p = a.intent == Intent::ret ? result : ptrs[a.data_slot];
         if (p && !cb_store(*c, a, p, PyTuple_GET_ITEM(items, j), env)) {
             Py_DECREF(items);
-            throw CallbackAbort{};
+            host::abort_callback();
         }
         ++j;
     }

@@ -73,7 +73,8 @@ struct SigCodes<R(A...)> {
 };
 
 // The engine's side of a call-back: a Python callable (or a native routine from a capsule) with
-// the call's extra arguments. `invoke_callback` throws CallbackAbort when the callable raised.
+// the call's extra arguments. `invoke_callback` abandons the routine (host::abort_callback) when
+// the callable raised.
 struct CbContext;
 void* native_callback(const CbContext* ctx);
 void invoke_callback(CbContext* ctx, void* const* args, const std::size_t* lengths, void* result);
