@@ -15,34 +15,10 @@ inline std::int64_t val(const int* p) { return p ? *p : 0; }
 TVK_API void deallocall(int* istat) {
     using namespace tvk;
     if (istat) *istat = 0;
-    auto& m = materialdata;
-    auto& s = sectiondata;
-    auto& d = damagedata;
-    // Release order follows the modules; absent tables are skipped by release() itself.
-    TableBase* const list[] = {
-        &jobdata.stepid,
-        &m.matidlist, &m.pfflags, &m.peflags, &m.pelimits, &m.peprops, &m.psprops, &m.pfprops,
-        &m.phprops, &m.pdprops, &m.cuprops, &m.temperatures, &m.secantprops, &m.flowprops,
-        &m.normalprops, &m.shearprops, &m.alpha1props, &m.alpha2props, &m.alpha3props,
-        &m.equivalentstress, &m.regularization, &m.i10, &m.r_crit,
-        &s.secidlist, &s.seflags, &s.nsectionpoints, &s.xcstrength, &s.plythickness,
-        &s.plyorientation, &s.plyzcoord, &s.sefmatrix, &s.sehmatrix, &s.seuser, &s.seprops,
-        &s.sestress, &s.sestrain, &s.tnormalstress, &s.tshearstress,
-        &nodaldata.nodesmotion, &nodaldata.nodalcoords, &nodaldata.tnodalmatrices,
-        &nodaldata.tcurvmatrices,
-        &elementdata.elemlist, &elementdata.elemkind, &elementdata.elemnodes,
-        &elementdata.elemlength, &elementdata.elemindices, &elementdata.elemcurvatures,
-        &elementdata.elemreforientation,
-        &impactdata.cprops, &impactdata.csvars, &loaddata.dprops,
-        &d.damagedds, &d.generaldds, &d.fiberdds, &d.matrixdds, &d.coredds, &d.userdds,
-        &d.delamdds, &d.dmgshape, &d.dmgplane, &d.dmgpoints,
-        &bukdata.bukintdatalist, &bukdata.bukrealdatalist,
-        &shokriehdata.cycles, &shokriehdata.cycleprops,
-    };
-    // A release drops only the table's reference to its storage: a Python view taken earlier
-    // keeps the storage alive.
-    for (TableBase* t : list)
-        if (t->present()) t->release();
+    // Every table its module's list marks as freed, module by module. A release drops only the
+    // table's reference to its storage: a Python view taken earlier keeps the storage alive.
+    for (const VarDesc& v : modeldata_variables())
+        if (v.freed) v.table()->release();
 }
 
 TVK_API void allocatedamagedata(int* istat, const int* kplies, const int* ksec, const int* kdmg) {

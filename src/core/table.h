@@ -2,15 +2,33 @@
 // reference-counted block, so that a Python view taken before a release or a reallocation keeps
 // valid memory (the view holds its own reference to the block).
 //
-// Library code reads tables only through the bounds-checked accessors (`at`, `in_bounds`): a
-// table can be re-created from Python with any shape while the counters (`nplies`, `nsec`,
-// `ndmg`, ...) say otherwise, so an index is never trusted to fit.
+// Library code reads tables only through the bounds-checked accessors (`at`, `in_bounds`) or a
+// view checked once at entry: a table can be re-created from Python with any shape while the
+// counters (`nplies`, `nsec`, `ndmg`, ...) say otherwise, so an index is never trusted to fit.
+//
+// Routines that read a table at every integration point take a view: its extents are fixed when
+// it is taken, the routine checks the largest index it will use once, and then indexes without
+// checks (1-based, first index fastest).
+//
+//   const auto v = tvk::materialdata.peprops.view();
+//   if (!v.has(9, ply, sec)) {                       // entries 1..9 of column (ply, sec) exist
+//       tvk::report(-2, "No elastic properties for this ply", ply, sec);
+//       return;
+//   }
+//   const double e1 = v(1, ply, sec);                 // unchecked
+//   std::span<const double> nye = v.column(ply, sec); // nye[0] = E1, ..., nye[8] = G23
+//
+// A view does not own the storage: it stays valid until the table is re-created or released, so
+// take it at routine entry and do not keep it across calls that may re-create tables (the
+// allocation routines, a call-back into the host).
 #pragma once
 
 #include <array>
+#include <cassert>
 #include <cstddef>
 #include <cstdint>
 #include <initializer_list>
+#include <span>
 
 #include "tvk.h"
 
@@ -66,6 +84,9 @@ struct TableBase {
 };
 
 template <class T, int R>
+class TableView;
+
+template <class T, int R>
 struct Table : TableBase {
     static_assert(R >= 1 && R <= 7);
     constexpr Table() : TableBase(R, elem_code<T>(), sizeof(T)) {}
@@ -113,6 +134,62 @@ struct Table : TableBase {
         T* p = data();
         for (std::int64_t k = 0, n = size(); k < n; ++k) p[k] = v;
     }
+    // Unchecked read and write access for hot loops (see the header comment); an absent table
+    // gives a view with every extent 0.
+    TableView<T, R> view() const { return TableView<T, R>(*this); }
+};
+
+template <class T, int R>
+class TableView {
+public:
+    TableView() = default;
+    explicit TableView(const Table<T, R>& t) : data_(t.data()) {
+        for (int d = 0; d < R; ++d) ext_[d] = t.ext[d];  // all 0 when the table is absent
+    }
+
+    // Extent d (1-based), 0 for an absent table.
+    std::int64_t extent(int d) const { return ext_[d - 1]; }
+
+    // Whether element (i, j, ...) exists, and with it every element of smaller indices.
+    template <class... I>
+    bool has(I... idx) const {
+        static_assert(sizeof...(I) == R);
+        const std::int64_t v[] = {static_cast<std::int64_t>(idx)...};
+        for (int d = 0; d < R; ++d)
+            if (v[d] < 1 || v[d] > ext_[d]) return false;
+        return true;
+    }
+
+    // Element (i, j, ...), 1-based, unchecked (asserted in debug builds).
+    template <class... I>
+    T& operator()(I... idx) const {
+        static_assert(sizeof...(I) == R);
+        assert(has(idx...));
+        return data_[position(idx...)];
+    }
+
+    // The first-index column at (j, k, ...), as a span of extent(1) elements; unchecked
+    // (asserted in debug builds).
+    template <class... I>
+    std::span<T> column(I... idx) const {
+        static_assert(sizeof...(I) == R - 1);
+        if (ext_[0] == 0) return {};
+        assert(has(1, idx...));
+        return std::span<T>(data_ + position(1, idx...), static_cast<std::size_t>(ext_[0]));
+    }
+
+private:
+    // Column-major offset of a 1-based index, innermost extent last (Horner form).
+    template <class... I>
+    std::int64_t position(I... idx) const {
+        const std::int64_t v[] = {static_cast<std::int64_t>(idx)...};
+        std::int64_t off = v[R - 1] - 1;
+        for (int d = R - 2; d >= 0; --d) off = off * ext_[d] + (v[d] - 1);
+        return off;
+    }
+
+    T* data_ = nullptr;
+    std::int64_t ext_[R] = {};
 };
 
 }  // namespace tvk

@@ -2,10 +2,13 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <array>
 #include <cstdio>
 #include <cstring>
 #include <fstream>
 #include <limits>
+#include <random>
+#include <span>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -40,29 +43,12 @@ void clear_record() {
     std::memset(errorhandling.errstring, 0, sizeof errorhandling.errstring);
 }
 
-// Every table of the eleven modules, in no particular order, for the release checks.
+// Every table of the data modules, from their declarations.
 std::vector<TableBase*> all_tables() {
-    auto& m = materialdata;
-    auto& s = sectiondata;
-    auto& d = damagedata;
-    auto& e = elementdata;
-    auto& n = nodaldata;
-    return {&jobdata.stepid, &jobdata.processid,
-            &m.matidlist, &m.peprops, &m.psprops, &m.pfflags, &m.peflags, &m.pelimits,
-            &m.pdprops, &m.pfprops, &m.phprops, &m.cuprops, &m.temperatures, &m.secantprops,
-            &m.flowprops, &m.normalprops, &m.shearprops, &m.alpha1props, &m.alpha2props,
-            &m.alpha3props, &m.equivalentstress, &m.regularization, &m.i10, &m.r_crit,
-            &s.secidlist, &s.plyorientation, &s.plythickness, &s.plyzcoord, &s.xcstrength,
-            &s.seflags, &s.sehmatrix, &s.sefmatrix, &s.nsectionpoints, &s.sestress,
-            &s.tnormalstress, &s.tshearstress, &s.sestrain, &s.seprops, &s.seuser,
-            &n.nodalcoords, &n.nodesmotion, &n.tnodalmatrices, &n.tcurvmatrices,
-            &e.elemlist, &e.elemkind, &e.elemnodes, &e.elemindices, &e.elemreforientation,
-            &e.elemcurvatures, &e.elemlength,
-            &impactdata.cprops, &impactdata.csvars, &loaddata.dprops,
-            &d.damagedds, &d.generaldds, &d.fiberdds, &d.matrixdds, &d.coredds, &d.userdds,
-            &d.delamdds, &d.dmgplane, &d.dmgpoints, &d.dmgshape,
-            &bukdata.bukintdatalist, &bukdata.bukrealdatalist,
-            &shokriehdata.cycleprops, &shokriehdata.cycles};
+    std::vector<TableBase*> t;
+    for (const VarDesc& v : modeldata_variables())
+        if (TableBase* p = v.table()) t.push_back(p);
+    return t;
 }
 
 // Every test starts from an empty store and an open error record.
@@ -200,6 +186,46 @@ TEST(TableAccess, AccessorsRefuseEveryIndexOutsideTheExtents) {
     t.allocate({0, 3, 4});
     EXPECT_TRUE(t.present());
     EXPECT_EQ(t.at(1, 1, 1), nullptr);
+}
+
+TEST(TableAccess, ViewAgreesWithTheCheckedAccessorsOnRandomShapes) {
+    std::mt19937 rng(9);
+    std::uniform_int_distribution<int> extent(0, 5);
+    for (int trial = 0; trial < 40; ++trial) {
+        Table<double, 3> t;
+        const std::array<std::int64_t, 3> e = {extent(rng), extent(rng), extent(rng)};
+        t.allocate(e);
+        for (std::int64_t k = 0; k < t.size(); ++k) t.data()[k] = static_cast<double>(k);
+        const auto v = t.view();
+        for (int d = 1; d <= 3; ++d) EXPECT_EQ(v.extent(d), e[d - 1]);
+        // Every index from 0 to one past the extent: has() is in_bounds(), and where both
+        // accept, the view and at() name the same element.
+        for (int i = 0; i <= e[0] + 1; ++i)
+            for (int j = 0; j <= e[1] + 1; ++j)
+                for (int k = 0; k <= e[2] + 1; ++k) {
+                    ASSERT_EQ(v.has(i, j, k), t.in_bounds(i, j, k)) << i << j << k;
+                    if (v.has(i, j, k)) {
+                        ASSERT_EQ(&v(i, j, k), t.at(i, j, k));
+                    }
+                }
+        for (int j = 1; j <= e[1]; ++j)
+            for (int k = 1; k <= e[2]; ++k) {
+                const std::span<double> c = v.column(j, k);
+                ASSERT_EQ(c.size(), static_cast<std::size_t>(e[0]));
+                for (int i = 1; i <= e[0]; ++i) ASSERT_EQ(&c[i - 1], t.at(i, j, k));
+            }
+    }
+    // An absent table gives a view that holds nothing.
+    Table<int, 2> absent;
+    const auto v = absent.view();
+    EXPECT_FALSE(v.has(1, 1));
+    EXPECT_EQ(v.extent(1), 0);
+    EXPECT_TRUE(v.column(1).empty());
+    // A vector's column is the whole vector.
+    Table<int, 1> vec;
+    vec.allocate({4});
+    EXPECT_EQ(vec.view().column().data(), vec.data());
+    EXPECT_EQ(vec.view().column().size(), 4u);
 }
 
 // ---------------------------------------------------------------------------------------------
