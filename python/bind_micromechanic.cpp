@@ -1,4 +1,8 @@
 // Python binding of the micromechanics routines (namespace micromechanic).
+//
+// Optional scheme inputs reach the routines with their defaults: no voids, no interphase
+// (interphase constants 0 take the matrix's), a circular fibre, spherical voids, no strengths,
+// bridging parameters (0.5, 0.5), hexagonal packing of the cumulative scheme.
 #include "engine/bind.h"
 
 #include "mechanics/micromechanics.h"
@@ -36,3 +40,58 @@ TVK_ROUTINE(micromechanic, getstrainconcentrationtensor, GetStrainConcentrationT
             "a:f8(6,6):out et:f8(6,6) cinc:f8(6,6) cm:f8(6,6) vinc:f8 atype:i4:opt=0");
 TVK_ROUTINE(micromechanic, getaveragescfromdualequation, GetAverageSCFromDualEquation,
             "sc:f8(6,6):out bainc:f8(6,6) scinc:f8(6,6) scm:f8(6,6) vinc:f8");
+
+// --- Compliances and phase reductions -----------------------------------------------------------
+TVK_ROUTINE(micromechanic, getvoigtcompliancematrix, GetVoigtComplianceMatrix,
+            "s:f8(6,6):out props:f8(5)");
+TVK_ROUTINE(micromechanic, getengconstsfromcompliancematrix, GetEngConstsFromComplianceMatrix,
+            "eng:f8(9):out s:f8(6,6)");
+TVK_ROUTINE(micromechanic, getfiberbundlecompliancematrix, GetFiberBundleComplianceMatrix,
+            "sfb:f8(6,6):out sf:f8(6,6) sinter:f8(6,6) vf:f8 vinter:f8");
+TVK_ROUTINE(micromechanic, getporousresincompliancematrix, GetPorousResinComplianceMatrix,
+            "spm:f8(6,6):out sm:f8(6,6) vv:f8 voidtype:i4");
+TVK_ROUTINE(micromechanic, getphasereduction, GetPhaseReduction,
+            "sf:f8(6,6):out sm:f8(6,6):out fiberprops:f8(5) matrixprops:f8(2) vf:f8 "
+            "vvoid:f8:opt=0.0 vint:f8:opt=0.0 interprops:f8(2):opt=0.0 voidtype:i4:opt=0");
+
+// --- Mean-field schemes -------------------------------------------------------------------------
+TVK_ROUTINE(micromechanic, voigt, Voigt,
+            "vt:f8(9):out fiberprops:f8(5) matrixprops:f8(2) vf:f8 vvoid:f8:opt=0.0 "
+            "vint:f8:opt=0.0 interprops:f8(2):opt=0.0 voidtype:i4:opt=0");
+TVK_ROUTINE(micromechanic, reuss, Reuss,
+            "rs:f8(9):out fiberprops:f8(5) matrixprops:f8(2) vf:f8 vvoid:f8:opt=0.0 "
+            "vint:f8:opt=0.0 interprops:f8(2):opt=0.0 voidtype:i4:opt=0");
+TVK_ROUTINE(micromechanic, dilute, Dilute,
+            "es:f8(9):out fiberprops:f8(5) matrixprops:f8(2) vf:f8 vvoid:f8:opt=0.0 "
+            "vint:f8:opt=0.0 interprops:f8(2):opt=0.0 yzratio:f8:opt=1.0 voidtype:i4:opt=0");
+TVK_ROUTINE(micromechanic, moritanaka, MoriTanaka,
+            "mt:f8(9):out fiberprops:f8(5) matrixprops:f8(2) vf:f8 vvoid:f8:opt=0.0 "
+            "vint:f8:opt=0.0 interprops:f8(2):opt=0.0 yzratio:f8:opt=1.0 voidtype:i4:opt=0");
+TVK_ROUTINE(micromechanic, mura, Mura,
+            "ma:f8(9):out fiberprops:f8(5) matrixprops:f8(2) vf:f8 vvoid:f8:opt=0.0 "
+            "vint:f8:opt=0.0 interprops:f8(2):opt=0.0 yzratio:f8:opt=1.0 voidtype:i4:opt=0");
+TVK_ROUTINE(micromechanic, chow, Chow,
+            "cw:f8(9):out fiberprops:f8(5) matrixprops:f8(2) vf:f8 vvoid:f8:opt=0.0 "
+            "vint:f8:opt=0.0 interprops:f8(2):opt=0.0 yzratio:f8:opt=1.0 voidtype:i4:opt=0");
+TVK_ROUTINE(micromechanic, lielens, Lielens,
+            "li:f8(9):out fiberprops:f8(5) matrixprops:f8(2) vf:f8 vvoid:f8:opt=0.0 "
+            "vint:f8:opt=0.0 interprops:f8(2):opt=0.0 yzratio:f8:opt=1.0 voidtype:i4:opt=0");
+TVK_ROUTINE(micromechanic, hashinshtrikman, HashinShtrikman,
+            "hs:f8(9):out fiberprops:f8(5) matrixprops:f8(2) vf:f8 luflag:i4 vvoid:f8:opt=0.0 "
+            "vint:f8:opt=0.0 interprops:f8(2):opt=0.0 yzratio:f8:opt=1.0 voidtype:i4:opt=0");
+TVK_ROUTINE(micromechanic, cscs, CSCS,
+            "sc:f8(9):out fiberprops:f8(5) matrixprops:f8(2) vf:f8 vvoid:f8:opt=0.0 "
+            "vint:f8:opt=0.0 interprops:f8(2):opt=0.0 yzratio:f8:opt=1.0 voidtype:i4:opt=0 "
+            "maxit:i4:opt=200 threshold:f8:opt=1e-08");
+
+// --- Bridging model -----------------------------------------------------------------------------
+TVK_ROUTINE(micromechanic, huang, Huang,
+            "hg:f8(12):out fiberprops:f8(5) matrixprops:f8(2) vf:f8 vvoid:f8:opt=0.0 "
+            "vint:f8:opt=0.0 interprops:f8(2):opt=0.0 strengthprops:f8(4):opt=0.0 "
+            "cp:f8(2):opt=0.5 voidtype:i4:opt=0");
+TVK_ROUTINE(micromechanic, cumulative, Cumulative,
+            "ch:f8(12):out fiberprops:f8(5) matrixprops:f8(2) vf:f8 vvoid:f8:opt=0.0 "
+            "vint:f8:opt=0.0 interprops:f8(2):opt=0.0 strengthprops:f8(4):opt=0.0 "
+            "yzratio:f8:opt=1.0 voidtype:i4:opt=0 rvetype:i4:opt=1");
+TVK_ROUTINE(micromechanic, getudstrengthfrombridgingmatrix, GetUDStrengthFromBridgingMatrix,
+            "ud:f8(3):out bridging:f8(6,6) fiberprops:f8(4) matrixprops:f8(5) vf:f8");
