@@ -474,6 +474,13 @@ bool convert_array(const Routine& r, const Step& sp, ArgState& s, PyObject* o, c
 }
 
 bool fill_default_array(const Step& sp, ArgState& s, const Eval& ev) {
+    const std::vector<double>& vd = sp.desc->vec_def;
+    if (!vd.empty() && sp.type == Ty::f8) {
+        const npy_intp n = PyArray_SIZE(s.arr);
+        const npy_intp nv = static_cast<npy_intp>(vd.size());
+        for (npy_intp k = 0; k < n; ++k) static_cast<double*>(s.ptr)[k] = vd[static_cast<std::size_t>(k % nv)];
+        return true;
+    }
     if (sp.def < 0) return true;
     Value v;
     if (!ev(sp.def, v)) return true;

@@ -11,6 +11,31 @@ namespace {
     throw std::runtime_error("bad signature \"" + sig + "\": " + why);
 }
 
+// A default given entry by entry, "[a,b,...]" of numeric literals: an optional array left out
+// receives these values in memory order (repeated when the array is longer), so a default
+// vector reaches the routine whole.
+void parse_vector_default(ArgDesc& a, const std::string& text) {
+    if (text.size() < 3 || text.back() != ']') bad(text, "a vector default is [a,b,...]");
+    std::string body = text.substr(1, text.size() - 2);
+    std::size_t start = 0;
+    while (start <= body.size()) {
+        std::size_t end = body.find(',', start);
+        if (end == std::string::npos) end = body.size();
+        const std::string item = body.substr(start, end - start);
+        std::size_t used = 0;
+        double v = 0.0;
+        try {
+            v = std::stod(item, &used);
+        } catch (const std::exception&) {
+            used = 0;
+        }
+        if (item.empty() || used != item.size()) bad(text, "not a number: '" + item + "'");
+        a.vec_def.push_back(v);
+        start = end + 1;
+    }
+    a.vec_def_text = text;
+}
+
 // Splits at `sep` outside parentheses.
 std::vector<std::string> split_top(const std::string& s, char sep, bool on_space) {
     std::vector<std::string> out;
@@ -150,7 +175,9 @@ Signature parse_signature(const std::string& text, bool callback) {
         Pending& p = pend[k];
         try {
             for (auto& d : p.dims) a.dims.push_back(Expr::parse(d, lookup));
-            if (!p.def.empty()) a.def = Expr::parse(p.def, lookup);
+            if (!p.def.empty() && p.def.front() == '[') parse_vector_default(a, p.def);
+            else if (!p.def.empty()) a.def = Expr::parse(p.def, lookup);
+            if (!a.vec_def.empty() && (a.type != Ty::f8 || a.dims.empty())) bad(text, a.name + ": a vector default needs a real array");
             if (!p.textlen.empty()) a.text_len = Expr::parse(p.textlen, lookup);
             for (auto& c : p.checks) a.checks.push_back(Expr::parse(c, lookup));
         } catch (const std::exception& e) {
@@ -361,7 +388,7 @@ std::string doc_text(const Signature& s, const std::string& pyname, const std::s
     for (int k : s.required) params += "\n" + s.args[k].name + " : " + type_text(s.args[k], true);
     for (const auto& a : s.args) {
         if (a.visible() && a.optional)
-            others += "\n" + a.name + " : " + type_text(a, true) + ", optional\n    Default: " + (a.def.empty() ? std::string("0") : a.def.text());
+            others += "\n" + a.name + " : " + type_text(a, true) + ", optional\n    Default: " + (!a.vec_def_text.empty() ? a.vec_def_text : a.def.empty() ? std::string("0") : a.def.text());
         if (a.visible() && a.type == Ty::cb) {
             others += "\n" + a.name + "_extra_args : input tuple, optional\n    Default: ()";
             if (a.cb) {

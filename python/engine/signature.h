@@ -22,6 +22,8 @@ struct ArgDesc {
     std::vector<std::int64_t> const_dims;  // value of each constant extent, -1 where it varies
     bool optional = false;           // visible and may be omitted
     Expr def;                        // default (optional or hidden)
+    std::vector<double> vec_def;     // default of an array given entry by entry, opt=[a,b,...]
+    std::string vec_def_text;
     std::vector<Expr> checks;
     // text
     int text_fixed = -1;             // s<N>
