@@ -1,0 +1,134 @@
+"""Nonlinear property laws and in-situ strengths through the Python interface: limits and
+symmetries of each law, the Hahn-Tsai fixed point checked against its own equation, and the
+default arrays of the in-situ models."""
+import math
+
+import numpy as np
+import pytest
+
+import _tolvek
+
+nl = _tolvek.nlcollection
+iss = _tolvek.isscollection
+err = _tolvek.errorhandling
+
+
+@pytest.fixture(autouse=True)
+def clean_record():
+    err.rsxerr(1)
+    yield
+    err.rsxerr(1)
+
+
+def test_softening_laws():
+    for law, ref in ((nl.nlkrause, lambda b, e: 1 - math.exp(-b * abs(e))),
+                     (nl.nlkaestner, lambda b, e: 1 - 1 / (1 + b * abs(e)))):
+        assert law(50.0, 0.0) == 0.0
+        for e in (1e-3, 0.02, 0.4):
+            assert law(50.0, e) == law(50.0, -e)
+            assert math.isclose(law(50.0, e), ref(50.0, e), rel_tol=1e-14)
+        assert law(50.0, 0.01) < law(50.0, 0.02) < 1.0
+
+
+def test_adam_residual_strength():
+    l, x, nf, a, b = 800.0, 350.0, 1e6, 1.3, 2.1
+    assert nl.nladam(l, x, 0.25, nf, a, b) == 0.0
+    assert math.isclose(nl.nladam(l, x, nf, nf, a, b), 1 - x / l, rel_tol=1e-14)
+    assert nl.nladam(l, x, nf, nf, a, b, [0.25, 0.25]) == nl.nladam(l, x, nf, nf, a, b)
+    n = 1e3
+    r = (math.log10(n) - math.log10(1.0)) / (math.log10(nf) - math.log10(1.0))
+    ref = 1 - ((l - x) * (1 - r**b) ** (1 / a) + x) / l
+    assert math.isclose(nl.nladam(l, x, n, nf, a, b, [1.0, 1.0]), ref, rel_tol=1e-14)
+    assert err.errstat == 0
+    nl.nladam(l, x, 0.0, nf, a, b)
+    assert err.errstat == -3
+
+
+def test_hahn_tsai():
+    tg, beta = 5e9, 1e-26
+    assert nl.pure_nlhahntsai(tg, beta, 60e6, 0.0) == 0.0
+    assert nl.recu_nlhahntsai([60e6, 0.0, tg, beta], ns=2) == 0.0
+    args = [60e6, 0.014, tg, beta]
+    assert nl.recu_nlhahntsai(args) == nl.pure_nlhahntsai(tg, beta, 60e6, 0.014)
+    assert nl.recu_nlhahntsai(args, ns=7) == nl.recu_nlhahntsai(args)
+    step = nl.recu_nlhahntsai(args, ns=2)
+    assert math.isclose(step, tg * (1 - nl.pure_nlhahntsai(tg, beta, 60e6, 0.014)) * 0.014, rel_tol=1e-14)
+    # ns 1: the degradation at the stress s = tg (1 - dnl(s)) eps, found by iteration.
+    d = nl.recu_nlhahntsai(args, ns=1)
+    # Recover that stress from d: bisection on the fixed-point residual, independent of fpsafe.
+    g = lambda s: tg * (1 - nl.pure_nlhahntsai(tg, beta, s, 0.014)) * 0.014 - s
+    lo, hi = 1e6, 70e6
+    for _ in range(200):
+        mid = (lo + hi) / 2
+        lo, hi = (mid, hi) if g(lo) * g(mid) > 0 else (lo, mid)
+    assert math.isclose(d, nl.pure_nlhahntsai(tg, beta, lo, 0.014), rel_tol=1e-4)
+    assert err.errstat == 0
+
+
+def test_hahn_tsai_needs_four_arguments():
+    """Regression: a shorter argument vector was read past its end."""
+    assert nl.recu_nlhahntsai([1.0, 2.0]) == 0.0
+    assert err.errstat == -3
+
+
+def test_temperature_laws():
+    props = np.array([3.5e9, 350.0, 0.5e9, 450.0, 0.01e9])
+    m = np.array([20.0, 30.0])
+    assert math.isclose(nl.nlmahieux(0.0, props, m), props[0], rel_tol=1e-15)
+    assert math.isclose(nl.nlmahieux(2000.0, props, m), props[4], rel_tol=1e-12)
+    t = 380.0
+    ref = sum((props[2 * i] - props[2 * i + 2]) * math.exp(-(t / props[2 * i + 1]) ** m[i]) for i in range(2)) + props[4]
+    assert math.isclose(nl.nlmahieux(t, props, m), ref, rel_tol=1e-14)
+    assert nl.nlmahieux(t, props[:1], []) == props[0]
+    xi = np.array([0.01, 0.02])
+    ref = sum((props[2 * i] + props[2 * i + 2]) / 2 - (props[2 * i] - props[2 * i + 2]) / 2 * math.tanh(xi[i] * t / props[2 * i + 1]) for i in range(2))
+    assert math.isclose(nl.nlgibson(t, props, xi), ref, rel_tol=1e-14)
+    assert nl.nlgibson(t, props[:1], []) == 0.0
+    with pytest.raises((ValueError, _tolvek.error)):
+        nl.nlmahieux(t, props[:3], m, ntrans=2)  # two transitions need five entries
+
+
+def test_negative_transition_count_is_refused():
+    assert math.isnan(nl.nlmahieux(300.0, [1.0], [], ntrans=-1))
+    assert err.errstat == -3
+
+
+def test_larc04_in_situ_strengths():
+    elastic, gxc, xt22, x12 = [171e9, 9.1e9, 0.32, 5.3e9], [258.0, 1080.0], 62.3e6, 92.3e6
+    t = 0.0007
+    ys = iss.insitularc04(elastic, gxc, xt22, x12, t)
+    lam22 = 2 * (1 / 9.1e9 - 0.32**2 / 171e9)
+    assert np.allclose(ys, [math.sqrt(8 * 258 / (math.pi * t * lam22)), math.sqrt(8 * 1080 * 5.3e9 / (math.pi * t))], rtol=1e-14)
+    thick = iss.insitularc04(elastic, gxc, xt22, x12, t * 1.0000001)
+    assert np.array_equal(thick, [1.5839191966013624 * xt22, 1.4142135623730951 * x12])
+    assert np.array_equal(iss.insitularc04(elastic, gxc, xt22, x12, 0.002, 0.003), ys * 0 + iss.insitularc04(elastic, gxc, xt22, x12, 0.002, tlim=0.003))
+    # Thinner plies are stronger in situ.
+    assert all(iss.insitularc04(elastic, gxc, xt22, x12, t / 2) > ys)
+
+
+def test_puck_compressive_strength():
+    xc11, xc22, x12 = 1200.0, 200.0, 80.0
+    assert iss.insitupuckps(xc11, xc22, x12, 0.0) == xc11
+    assert math.isclose(iss.insitupuckps(xc11, xc22, x12, 90.0), xc22, rel_tol=1e-12)
+    # The default parameters reach the routine whole: q = 0.2, p = 0.15.
+    dflt = iss.insitupuckps(xc11, xc22, x12, 20.0)
+    assert dflt == iss.insitupuckps(xc11, xc22, x12, 20.0, [0.3, 0.2, 0.15, 0.15])
+    assert dflt != iss.insitupuckps(xc11, xc22, x12, 20.0, [0.15] * 4)
+    # Near the fibres the fibre limit governs, and it is 2 xc11/(1 + cos 2 theta).
+    assert math.isclose(iss.insitupuckps(xc11, xc22, x12, 1.0), 2 * xc11 / (1 + math.cos(math.radians(2.0))), rel_tol=1e-14)
+    # In between the strength lies below both uniaxial strengths' envelope and above zero.
+    for th in (15.0, 30.0, 45.0, 60.0, 75.0):
+        assert 0 < iss.insitupuckps(xc11, xc22, x12, th) < xc11
+
+
+def test_chang_lessard_in_situ_strengths():
+    xt22, ilss = 50.0, 90.0
+    ys = iss.insituchanglessard(xt22, ilss, 2.0, 45.0)
+    assert ys[1] == ilss
+    assert math.isclose(ys[0], xt22 * (1 + 1.3 * math.sin(math.radians(45)) / 2.0**0.7), rel_tol=1e-14)
+    assert np.array_equal(ys, iss.insituchanglessard(xt22, ilss, 2.0, 45.0, [1.3, 0.7, 0.0, 1.0]))
+    ys = iss.insituchanglessard(xt22, ilss, 4.0, 30.0, [1.0, 1.0, 0.5, 0.5])
+    assert np.allclose(ys, [xt22 * (1 + 0.5 / 4), ilss * (1 + 0.5 * 0.5 / 2)], rtol=1e-14)
+    assert err.errstat == 0
+    iss.insituchanglessard(xt22, ilss, 0.0, 30.0)
+    assert err.errstat == -3
