@@ -31,7 +31,11 @@ void GetNyeStiffnessMatrix(double* c, const double* props, const int* ntens, con
         tvk::report(-2, "Unsupported dimension in GetNyeStiffnessMatrix", n);
         return;
     }
-    lam::stiffness(c, props, n, psflag && *psflag == 0);
+    // One call per size, so that each is compiled with its extent known.
+    const bool plane = psflag && *psflag == 0;
+    if (n == 6) lam::stiffness(c, props, 6, plane);
+    else if (n == 4) lam::stiffness(c, props, 4, plane);
+    else lam::stiffness(c, props, 3, plane);
 }
 
 void GetNyeComplianceMatrix(double* s, const double* props, const int* ntens, const int* psflag) {
@@ -49,14 +53,17 @@ void GetGeneralizedNyeOnAxisSC(double* sc, const double* props, const int* ntens
                                const int* ldflag, const int* unsymm) {
     const int n = *ntens, np = *nprops;
     zero_square(sc, n);
-    // Larger or smaller matrices have no place for the shear entries of a ply (ntens 1, 2) or
-    // would read beyond the 6 x 6 of the input (ntens > 6): they are refused like an
-    // unsupported count.
-    const bool fits = n >= 3 && n <= 6;
+    // Smaller matrices have no place for the shear entry of a ply (ntens 1, 2) and larger ones
+    // would read beyond the 6 x 6 of the input (ntens > 6): refused like an unsupported count,
+    // with the zero result (nothing to invert).
+    if (n < 3 || n > 6) {
+        tvk::report(-2, "Unsupported number of properties or dimensions in GetGeneralizedNyeOnAxisSC.", np, n);
+        return;
+    }
     const bool plane = n == 3 || (psflag && *psflag == 0);
     const int k = n == 3 ? 2 : 3;
     const bool symmetrise = !(unsymm && *unsymm);
-    if (fits && (np == 2 || np == 5 || np == 9 || np == 12)) {
+    if (np == 2 || np == 5 || np == 9 || np == 12) {
         double p[9];
         lam::nye_properties(p, props, np == 12 ? 9 : np);
         const double e1 = p[0], e2 = p[1], e3 = p[2];
@@ -74,21 +81,9 @@ void GetGeneralizedNyeOnAxisSC(double* sc, const double* props, const int* ntens
             sc[1] = nu21 * e1 / d;
             sc[k + k * n] = p[6];
         } else {
-            double v[6];
-            lam::orthotropic_normal(v, p, nu21, nu31, nu32);
-            sc[0] = v[0];
-            sc[1 + n] = v[1];
-            sc[2 + 2 * n] = v[2];
-            sc[1] = sc[n] = v[3];
-            sc[2] = sc[2 * n] = v[4];
-            sc[2 + n] = sc[1 + 2 * n] = v[5];
-            sc[3 + 3 * n] = p[6];
-            if (n == 6) {
-                sc[4 + 4 * n] = p[7];
-                sc[5 + 5 * n] = p[8];
-            }
+            lam::orthotropic(sc, p, n, nu21, nu31, nu32);
         }
-    } else if (fits && (np == 21 || np == 36)) {
+    } else if (np == 21 || np == 36) {
         double c[36];
         if (np == 36) {
             std::memcpy(c, props, sizeof c);
@@ -109,19 +104,19 @@ void GetGeneralizedNyeOnAxisSC(double* sc, const double* props, const int* ntens
                 for (int a = 0; a < n; ++a) sc[a + b * n] = c[a + 6 * b];
         }
     }
-    if ((np == 12 || np == 36) && symmetrise && fits) {
+    if ((np == 12 || np == 36) && symmetrise) {
         for (int b = 0; b < n; ++b)
             for (int a = b + 1; a < n; ++a) sc[a + b * n] = sc[b + a * n] =
                 0.5 * (sc[a + b * n] + sc[b + a * n]);
     }
     bool allzero = true;
-    for (long q = 0; q < static_cast<long>(n) * n; ++q) allzero = allzero && sc[q] == 0.0;
-    if (allzero || n < 1)
+    for (int q = 0; q < n * n; ++q) allzero = allzero && sc[q] == 0.0;
+    if (allzero)
         tvk::report(-2, "Unsupported number of properties or dimensions in GetGeneralizedNyeOnAxisSC.", np, n);
-    if (*scflag == 0 && n >= 1) {
-        tvk::la::Scratch<double, 36> w(static_cast<std::size_t>(n) * n);
-        std::memcpy(w.get(), sc, sizeof(double) * n * n);
-        tvk::la::inverse(w.get(), sc, n);
+    if (*scflag == 0) {
+        double w[36];
+        std::memcpy(w, sc, sizeof(double) * n * n);
+        tvk::la::inverse(w, sc, n);
     }
 }
 
@@ -199,7 +194,11 @@ void GetStressVector(double* stress, const double* ddsdde, const double* strain0
     const int n = *ntens;
     const bool secant = *issekant != 0, tensor = *istensor != 0;
     if (n < 1) return;
-    if (n <= 6) {
+    if (n == 6) {
+        lam::stress_vector(stress, ddsdde, strain0, dstrain, *ndi, 6, secant, tensor);
+        return;
+    }
+    if (n < 6) {
         lam::stress_vector(stress, ddsdde, strain0, dstrain, *ndi, n, secant, tensor);
         return;
     }
@@ -216,6 +215,7 @@ void GetSpecificStrainEnergy(double* sse, const double* stress, const double* st
                              const double* strain0, const double* dstrain, const int* ndi,
                              const int* ntens, const tvk::logical1* issekant,
                              const tvk::logical1* istensor) {
-    *sse = lam::strain_energy(*sse, stress, stress0, strain0, dstrain, *ndi, *ntens, *issekant != 0,
-                              *istensor != 0);
+    const bool secant = *issekant != 0, tensor = *istensor != 0;
+    if (*ntens == 6) *sse = lam::strain_energy(*sse, stress, stress0, strain0, dstrain, *ndi, 6, secant, tensor);
+    else *sse = lam::strain_energy(*sse, stress, stress0, strain0, dstrain, *ndi, *ntens, secant, tensor);
 }

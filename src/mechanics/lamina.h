@@ -78,13 +78,31 @@ inline bool nye_properties(double* out, const double* e, int n) {
 inline void orthotropic_normal(double* n, const double* p, double nu21, double nu31, double nu32) {
     const double e1 = p[0], e2 = p[1], e3 = p[2], nu12 = p[3], nu13 = p[4], nu23 = p[5];
     const double d = 1.0 - nu12 * nu21 - nu23 * nu32 - nu13 * nu31 - 2.0 * nu12 * nu23 * nu31;
-    const double r1 = e1 / d, r2 = e2 / d;
+    const double rd = 1.0 / d, r1 = e1 * rd, r2 = e2 * rd;
     n[0] = r1 * (1.0 - nu23 * nu32);
     n[1] = r2 * (1.0 - nu13 * nu31);
-    n[2] = e3 / d * (1.0 - nu12 * nu21);
+    n[2] = e3 * rd * (1.0 - nu12 * nu21);
     n[3] = r1 * (nu21 + nu31 * nu23);
     n[4] = r1 * (nu31 + nu21 * nu32);
     n[5] = r2 * (nu32 + nu12 * nu31);
+}
+
+// The three-dimensional orthotropic stiffness into a zeroed c(n, n), n 4..6, from a Nye property
+// vector and the minor ratios: the normal block, G12, and for n 6 also G13 and G23.
+inline void orthotropic(double* c, const double* p, int n, double nu21, double nu31, double nu32) {
+    double v[6];
+    orthotropic_normal(v, p, nu21, nu31, nu32);
+    c[0] = v[0];
+    c[1 + n] = v[1];
+    c[2 + 2 * n] = v[2];
+    c[1] = c[n] = v[3];
+    c[2] = c[2 * n] = v[4];
+    c[2 + n] = c[1 + 2 * n] = v[5];
+    c[3 + 3 * n] = p[6];
+    if (n == 6) {
+        c[4 + 4 * n] = p[7];
+        c[5 + 5 * n] = p[8];
+    }
 }
 
 // On-axis stiffness c(ntens, ntens) of a Nye property vector for ntens 3, 4 or 6 (the caller
@@ -103,19 +121,8 @@ inline void stiffness(double* c, const double* p, int ntens, bool plane) {
         c[k + k * n] = p[6];
         return;
     }
-    double v[6];
-    orthotropic_normal(v, p, nu12 * e2 / e1, p[4] * p[2] / e1, p[5] * p[2] / e2);
-    c[0] = v[0];
-    c[1 + n] = v[1];
-    c[2 + 2 * n] = v[2];
-    c[1] = c[n] = v[3];
-    c[2] = c[2 * n] = v[4];
-    c[2 + n] = c[1 + 2 * n] = v[5];
-    c[3 + 3 * n] = p[6];
-    if (n == 6) {
-        c[4 + 4 * n] = p[7];
-        c[5 + 5 * n] = p[8];
-    }
+    const double re1 = 1.0 / e1;
+    orthotropic(c, p, n, nu12 * e2 * re1, p[4] * p[2] * re1, p[5] * p[2] / e2);
 }
 
 // On-axis compliance s(ntens, ntens), ntens 3, 4 or 6 as for stiffness().
