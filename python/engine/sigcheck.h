@@ -36,6 +36,7 @@ void text_length_is_not_a_number();
 void text_or_call_back_with_extents();
 void unknown_attribute();
 void expression_malformed();
+void vector_default_is_not_a_list_of_numbers_for_a_real_array();
 void expression_names_an_unknown_argument();
 void expression_calls_an_unknown_function();
 void more_than_one_function_value();
@@ -206,6 +207,27 @@ struct Checker {
             if (!eat(")")) bad_signature::expression_malformed();
         }
     };
+    // opt=[a,b,...]: numeric literals, for a real array.
+    static constexpr void vector_default(std::string_view s, bool real_array) {
+        if (!real_array || s.size() < 3 || s.back() != ']') bad_signature::vector_default_is_not_a_list_of_numbers_for_a_real_array();
+        std::string_view body = s.substr(1, s.size() - 2);
+        std::size_t b = 0;
+        for (std::size_t k = 0; k <= body.size(); ++k) {
+            if (k < body.size() && body[k] != ',') continue;
+            std::string_view item = body.substr(b, k - b);
+            std::size_t q = (!item.empty() && (item[0] == '-' || item[0] == '+')) ? 1 : 0;
+            bool digit = false;
+            for (; q < item.size(); ++q) {
+                const char ch = item[q];
+                if (is_digit(ch)) digit = true;
+                else if (!(ch == '.' || ch == 'e' || ch == 'E' ||
+                           ((ch == '-' || ch == '+') && (item[q - 1] == 'e' || item[q - 1] == 'E'))))
+                    bad_signature::vector_default_is_not_a_list_of_numbers_for_a_real_array();
+            }
+            if (!digit) bad_signature::vector_default_is_not_a_list_of_numbers_for_a_real_array();
+            b = k + 1;
+        }
+    }
     constexpr void expression(std::string_view s) const {
         Expr e{*this, s};
         e.expr();
@@ -294,7 +316,8 @@ struct Checker {
             }
             for (int k = 2; k < parts.n; ++k) {
                 std::string_view at = parts.item[k];
-                if (at.substr(0, 4) == "opt=") expression(at.substr(4));
+                if (at.substr(0, 5) == "opt=[") vector_default(at.substr(4), a.base == "f8" && !a.inner.empty());
+                else if (at.substr(0, 4) == "opt=") expression(at.substr(4));
                 else if (at.substr(0, 1) == "=") expression(at.substr(1));
                 else if (at.substr(0, 6) == "check(") expression(at.substr(6, at.size() - 7));
             }
