@@ -1,4 +1,5 @@
-// The namespaces of _tolvek, in the order the module creates them: one per component.
+// The extension module _tolvek: its namespaces, in the order the module creates them (one per
+// component), and its entry point.
 #include "engine/engine.h"
 
 namespace tvk::py {
@@ -17,3 +18,5 @@ const std::vector<std::string>& namespace_order() {
 }
 
 }  // namespace tvk::py
+
+PyMODINIT_FUNC PyInit__tolvek(void) { return tvk::py::create_module("_tolvek"); }

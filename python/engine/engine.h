@@ -46,8 +46,12 @@ std::vector<Variable>& variables();
 // The namespaces of the module in creation order (defined by the module's own binding).
 const std::vector<std::string>& namespace_order();
 
-extern PyObject* error_type;    // _tolvek.error
+extern PyObject* error_type;    // <module>.error
 const char* module_name();
+
+// Creates the extension module `name` (what its PyInit_<name> returns): numpy imported, every
+// registered signature parsed, the namespaces of namespace_order() filled.
+PyObject* create_module(const char* name);
 
 // Builds `r.plan` from `r.sig` (once every call-back form is resolved); returns why it cannot.
 std::string build_plan(Routine& r);

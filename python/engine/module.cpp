@@ -7,21 +7,16 @@
 #include <map>
 #include <new>
 
-#include "../../src/core/errors.h"
-#include "../../src/core/host.h"
-
-#ifndef TVK_MODULE_NAME
-#define TVK_MODULE_NAME _tolvek
-#endif
-#define TVK_STR2(x) #x
-#define TVK_STR(x) TVK_STR2(x)
-#define TVK_INIT2(x) PyInit_##x
-#define TVK_INIT(x) TVK_INIT2(x)
+#include "core/errors.h"
+#include "core/host.h"
 
 namespace tvk::py {
 
 PyObject* error_type = nullptr;
-const char* module_name() { return TVK_STR(TVK_MODULE_NAME); }
+namespace {
+std::string the_module_name;
+}
+const char* module_name() { return the_module_name.c_str(); }
 
 std::vector<Routine>& routines() {
     static std::vector<Routine> r;
@@ -530,11 +525,13 @@ void flush_python_output() {
     }
 }
 
-PyModuleDef moddef = {PyModuleDef_HEAD_INIT, TVK_STR(TVK_MODULE_NAME), nullptr, -1, nullptr, nullptr, nullptr, nullptr, nullptr};
+PyModuleDef moddef = {PyModuleDef_HEAD_INIT, nullptr, nullptr, -1, nullptr, nullptr, nullptr, nullptr, nullptr};
 
 }  // namespace
 
-PyObject* create_module() {
+PyObject* create_module(const char* name) {
+    the_module_name = name;
+    moddef.m_name = the_module_name.c_str();
     // numpy's own import checks the ABI and the feature version this module was compiled for.
     if (_import_array() < 0) {
         PyObject *t, *v, *tb;
@@ -638,5 +635,3 @@ PyObject* create_module() {
 }
 
 }  // namespace tvk::py
-
-PyMODINIT_FUNC TVK_INIT(TVK_MODULE_NAME)(void) { return tvk::py::create_module(); }

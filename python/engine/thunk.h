@@ -13,8 +13,8 @@
 #include <type_traits>
 #include <utility>
 
-#include "../../src/core/table.h"
-#include "../../src/core/tvk.h"
+#include "core/table.h"
+#include "core/tvk.h"
 #include "sigcheck.h"
 
 namespace tvk::py {

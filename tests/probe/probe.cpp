@@ -4,9 +4,9 @@
 #include <cctype>
 #include <cstring>
 
-#include "../../python/engine/bind.h"
-#include "../../python/engine/engine.h"
-#include "../../src/core/table.h"
+#include "core/table.h"
+#include "engine/bind.h"
+#include "engine/engine.h"
 
 namespace probe {
 int nsec = 0;
@@ -136,3 +136,5 @@ const std::vector<std::string>& namespace_order() {
     return order;
 }
 }  // namespace tvk::py
+
+PyMODINIT_FUNC PyInit__tvkprobe(void) { return tvk::py::create_module("_tvkprobe"); }
