@@ -1,0 +1,299 @@
+// Classical lamination theory: ply and section z-coordinates, the A, B, D stiffness of a stack
+// of plies and its 6 x 6 assembly, partial and partially inverted blocks, integrals of the
+// off-axis stiffness times a power of z, and an effective plate bending stiffness.
+//
+// A = sum Qbar_k (zt - zb), B = 1/2 sum Qbar_k (zt^2 - zb^2), D = 1/3 sum Qbar_k (zt^3 - zb^3)
+// (Jones, Mechanics of Composite Materials, 2nd ed., 1999, eqs. 4.22-4.24), each sum
+// accumulated first and scaled once.
+#include <algorithm>
+#include <cmath>
+#include <string>
+#include <cstring>
+
+#include "core/errors.h"
+#include "core/linalg.h"
+#include "laminate.h"
+#include "lamina.h"
+#include "transformation.h"
+
+namespace lm = tvk::laminate;
+
+namespace tvk::laminate {
+
+void qbar(double* q, const Stack& s, int k) {
+    const int three = 3, stiffness = 1;
+    GetNyeOffAxisSC(q, s.angle + k, s.elastic + 9 * static_cast<std::ptrdiff_t>(k), &three,
+                    &stiffness);
+}
+
+double total_thickness(const Stack& s) {
+    double t = 0.0;
+    for (int k = 0; k < s.n; ++k) t += s.thick[k];
+    return t;
+}
+
+void abd(const Stack& s, double* a, double* b, double* d) {
+    double sa[9] = {}, sb[9] = {}, sd[9] = {}, q[9];
+    double zb = -0.5 * total_thickness(s), cum = 0.0;
+    const double base = zb;
+    for (int k = 0; k < s.n; ++k) {
+        cum += s.thick[k];
+        const double zt = base + cum;
+        qbar(q, s, k);
+        const double w1 = zt - zb, w2 = zt * zt - zb * zb, w3 = std::pow(zt, 3) - std::pow(zb, 3);
+        for (int i = 0; i < 9; ++i) {
+            sa[i] += q[i] * w1;
+            sb[i] += q[i] * w2;
+            sd[i] += q[i] * w3;
+        }
+        zb = zt;
+    }
+    const double third = 1.0 / 3.0;
+    for (int i = 0; i < 9; ++i) {
+        if (a) a[i] = sa[i];
+        if (b) b[i] = 0.5 * sb[i];
+        if (d) d[i] = third * sd[i];
+    }
+}
+
+// dstar = (D - B A^-1 B)^-1 (or D - B A^-1 B itself when invert is false); binv = A^-1 B.
+static void reduce(const double* a, const double* b, const double* d, double* dstar, double* binv,
+                   bool invert) {
+    double ainv[9], ba[9], bab[9], r[9];
+    tvk::la::inverse(a, ainv, 3);
+    mul3(b, ainv, ba);
+    mul3(ba, b, bab);
+    for (int i = 0; i < 9; ++i) r[i] = d[i] - bab[i];
+    if (binv) mul3(ainv, b, binv);
+    if (invert) tvk::la::inverse(r, dstar, 3);
+    else std::memcpy(dstar, r, sizeof r);
+}
+
+void coupling_factors(const double* a, const double* b, const double* d, double* fa, double* fb) {
+    double ab[9], dstar[9];
+    reduce(a, b, d, dstar, ab, true);
+    mul3(ab, dstar, fa);
+    std::memcpy(fb, dstar, sizeof dstar);
+}
+
+int section_plies(const int* col, int nplies, int empty) {
+    for (int k = 0; k < nplies; ++k)
+        if (col[k] == empty) return k;
+    return nplies;
+}
+
+bool integral_layout_fits(const int* plysectionpoint, int nplies, int nzcrd, const char* name) {
+    long long total = 1;
+    for (int k = 0; k < nplies; ++k)
+        if (plysectionpoint[k] > 0) total += plysectionpoint[k];
+    if (total == nzcrd) return true;
+    tvk::report(-2, std::string("Section points do not match the z-table in ") + name, nzcrd,
+                static_cast<int>(std::min<long long>(total, 2147483647)));
+    return false;
+}
+
+void ply_integrand(double* y, const double* props, double angle_deg, bool thermal) {
+    const int three = 3, stiffness = 1;
+    if (!thermal) {
+        GetNyeOffAxisSC(y, &angle_deg, props, &three, &stiffness);
+        return;
+    }
+    double q[9], t[9];
+    GetNyeOffAxisSC(q, &angle_deg, props, &three, &stiffness);
+    tvk::lamina::nye_transformation(t, angle_deg * tvk::deg2rad, 3, -1.0, true);
+    const double a1 = props[9], a2 = props[10];
+    double alpha[3];
+    for (int i = 0; i < 3; ++i) alpha[i] = t[i] * a1 + t[i + 3] * a2;
+    for (int i = 0; i < 3; ++i) y[i] = q[i] * alpha[0] + q[i + 3] * alpha[1] + q[i + 6] * alpha[2];
+}
+
+}  // namespace tvk::laminate
+
+namespace {
+
+lm::Stack stack(const double* e, const double* ang, const double* t, const int* n) {
+    return {e, ang, t, *n};
+}
+
+// Bottom of ply k (0-based) of the stack whose bottom lies at s: s plus the thicknesses below,
+// summed from the bottom ply up.
+double bottom(const double* t, int k, double s) {
+    double cum = 0.0;
+    for (int m = 0; m < k; ++m) cum += t[m];
+    return s + cum;
+}
+
+void zero(double* a, std::ptrdiff_t n) {
+    if (n > 0) std::memset(a, 0, sizeof(double) * static_cast<std::size_t>(n));
+}
+
+// Partial A (power 1) or B (power 2) from the laminate bottom to zcrd in ply iply.
+void partial(double* x, const lm::Stack& s, double zcrd, int iply, int power, const char* name) {
+    zero(x, 9);
+    if (iply < 1 || iply > s.n) {
+        tvk::report(-3, std::string("Ply index out of range in ") + name, iply, s.n);
+        return;
+    }
+    const auto f = [power](double z) { return power == 1 ? z : z * z; };
+    double q[9], zb = -0.5 * lm::total_thickness(s), cum = 0.0;
+    const double base = zb;
+    for (int k = 0; k < iply - 1; ++k) {
+        cum += s.thick[k];
+        const double zt = base + cum, w = f(zt) - f(zb);
+        lm::qbar(q, s, k);
+        for (int i = 0; i < 9; ++i) x[i] += q[i] * w;
+        zb = zt;
+    }
+    lm::qbar(q, s, iply - 1);
+    const double w = f(zcrd) - f(zb);
+    for (int i = 0; i < 9; ++i) x[i] += q[i] * w;
+    if (power == 2)
+        for (int i = 0; i < 9; ++i) x[i] *= 0.5;
+}
+
+}  // namespace
+
+double GetPlyZCoord(const double* plythickness, const int* iply, const int* nplies,
+                    const int* zpos, const double* refoffset) {
+    const int n = *nplies, k = *iply;
+    if (k < 1 || k > n) {
+        tvk::report(-3, "Ply index out of range in GetPlyZCoord", k, n);
+        return 0.0;
+    }
+    double total = 0.0;
+    for (int m = 0; m < n; ++m) total += plythickness[m];
+    double s = -0.5 * total;
+    if (refoffset) s -= *refoffset;
+    if (*zpos == 2) return bottom(plythickness, k, s);
+    const double z = bottom(plythickness, k - 1, s);
+    return *zpos == 1 ? z + 0.5 * plythickness[k - 1] : z;
+}
+
+void GetSectionZCoord(double* plyzcoord, const int* sectionlist, const double* plythickness,
+                      const int* nplies, const int* nsec, const int* defint) {
+    const int np = *nplies, ns = *nsec, rows = 2 * np + 1;
+    if (np < 0 || ns < 1) return;
+    zero(plyzcoord, static_cast<std::ptrdiff_t>(rows) * ns);
+    const int empty = defint ? *defint : tvk::defint;
+    for (int sec = 0; sec < ns; ++sec) {
+        const int* col = sectionlist + static_cast<std::ptrdiff_t>(np) * sec;
+        const int n = lm::section_plies(col, np, empty);
+        if (n < 1) continue;  // no plies: the column stays 0 (its top, entry 1, is 0 as well)
+        const double* t = plythickness + static_cast<std::ptrdiff_t>(np) * sec;
+        double* z = plyzcoord + static_cast<std::ptrdiff_t>(rows) * sec;
+        double total = 0.0;
+        for (int k = 0; k < n; ++k) total += t[k];
+        const double s = -0.5 * total;
+        double cum = 0.0;
+        for (int k = 0; k < n; ++k) {
+            z[2 * k] = s + cum;
+            z[2 * k + 1] = z[2 * k] + 0.5 * t[k];
+            cum += t[k];
+        }
+        z[2 * n] = s + cum;
+    }
+}
+
+void GetAMatrix(double* a, const double* plyelastic, const double* plyorientation,
+                const double* plythickness, const int* nplies) {
+    lm::abd(stack(plyelastic, plyorientation, plythickness, nplies), a, nullptr, nullptr);
+}
+
+void GetBMatrix(double* b, const double* plyelastic, const double* plyorientation,
+                const double* plythickness, const int* nplies) {
+    lm::abd(stack(plyelastic, plyorientation, plythickness, nplies), nullptr, b, nullptr);
+}
+
+void GetDMatrix(double* d, const double* plyelastic, const double* plyorientation,
+                const double* plythickness, const int* nplies) {
+    lm::abd(stack(plyelastic, plyorientation, plythickness, nplies), nullptr, nullptr, d);
+}
+
+void GetABDMatrix(double* abd, const double* a, const double* b, const double* d) {
+    double m[36];
+    for (int j = 0; j < 3; ++j)
+        for (int i = 0; i < 3; ++i) {
+            m[i + 6 * j] = a[i + 3 * j];
+            m[i + 3 + 6 * j] = b[i + 3 * j];
+            m[i + 6 * (j + 3)] = b[i + 3 * j];
+            m[i + 3 + 6 * (j + 3)] = d[i + 3 * j];
+        }
+    std::memcpy(abd, m, sizeof m);
+}
+
+void GetPartialAMatrix(double* aprt, const double* plyelastic, const double* plyorientation,
+                       const double* plythickness, const double* zcrd, const int* iply,
+                       const int* nplies) {
+    partial(aprt, stack(plyelastic, plyorientation, plythickness, nplies), *zcrd, *iply, 1,
+            "GetPartialAMatrix");
+}
+
+void GetPartialBMatrix(double* bprt, const double* plyelastic, const double* plyorientation,
+                       const double* plythickness, const double* zcrd, const int* iply,
+                       const int* nplies) {
+    partial(bprt, stack(plyelastic, plyorientation, plythickness, nplies), *zcrd, *iply, 2,
+            "GetPartialBMatrix");
+}
+
+void GetReducedBendingStiffness(double* dred, const double* a, const double* b, const double* d) {
+    lm::reduce(a, b, d, dred, nullptr, false);
+}
+
+void GetABDTilde(const double* a, const double* b, const double* d, double* atstar,
+                 double* btstar, double* dtstar) {
+    double ainv[9], ba[9], ab[9], dt[9], bt[9], at[9];
+    tvk::la::inverse(a, ainv, 3);
+    lm::reduce(a, b, d, dt, ab, true);
+    lm::mul3(b, ainv, ba);
+    lm::mul3(dt, ba, bt);
+    lm::mul3(ab, bt, at);
+    for (int i = 0; i < 9; ++i) at[i] += ainv[i];
+    std::memcpy(atstar, at, sizeof at);
+    std::memcpy(btstar, bt, sizeof bt);
+    std::memcpy(dtstar, dt, sizeof dt);
+}
+
+void GetArbitraryLaminateIntegral(double* xint, const int* expo, const double* plyprops,
+                                  const double* plyorientation, const double* plyzcoord,
+                                  const int* plysectionpoint, const int* nzcrd, const int* nplies,
+                                  const int* nprops, const int* thflag) {
+    const bool thermal = thflag && *thflag == 1;
+    const int w = thermal ? 1 : 3, nz = *nzcrd, np = *nplies, e = *expo, nr = *nprops;
+    if (nz < 1) return;
+    const std::ptrdiff_t width = 3 * w;
+    zero(xint, width * nz);
+    if (!lm::integral_layout_fits(plysectionpoint, np, nz, "GetArbitraryLaminateIntegral")) return;
+    if (nr < (thermal ? 11 : 9)) {
+        tvk::report(-2, "Too few ply properties in GetArbitraryLaminateIntegral", nr);
+        return;
+    }
+    if (e == 0) {
+        tvk::report(-3, "Zero exponent in GetArbitraryLaminateIntegral");
+        return;
+    }
+    double x[9] = {}, y[9];
+    double p0 = std::pow(plyzcoord[0], e);
+    int i = 1;
+    for (int k = 0; k < np; ++k) {
+        const int cnt = plysectionpoint[k];
+        if (cnt < 1) continue;
+        lm::ply_integrand(y, plyprops + static_cast<std::ptrdiff_t>(nr) * k, plyorientation[k],
+                          thermal);
+        double wl = 0.0;
+        for (int j = 0; j < cnt; ++j, ++i) {
+            wl = (std::pow(plyzcoord[i], e) - p0) / e;
+            double* xi = xint + width * i;
+            for (int m = 0; m < width; ++m) xi[m] = x[m] + wl * y[m];
+        }
+        for (int m = 0; m < width; ++m) x[m] += wl * y[m];
+        p0 = std::pow(plyzcoord[i - 1], e);
+    }
+}
+
+double GetEffectivePlateStiffness(const double* plyelastic, const double* plyorientation,
+                                  const double* plythickness, const int* nplies) {
+    double d[9];
+    lm::abd(stack(plyelastic, plyorientation, plythickness, nplies), nullptr, nullptr, d);
+    const double d11 = d[0], d22 = d[4], d12 = d[3], d66 = d[8], g = std::sqrt(d11 * d22);
+    return std::sqrt(d11 * d22 * 0.5 * (1.0 + (d12 + 2.0 * d66) / g));
+}
