@@ -132,7 +132,7 @@ TVK_CONST(tdata, dp, 8);
 
 namespace tvk::py {
 const std::vector<std::string>& namespace_order() {
-    static const std::vector<std::string> order = {"tmath", "tdata"};
+    static const std::vector<std::string> order = {"tmath", "tdata", "tsolver"};
     return order;
 }
 }  // namespace tvk::py

@@ -1,0 +1,98 @@
+// Binding of the solver user routines: the signature of every routine of an interface is derived
+// from the interface's argument list (src/solver/interface.h), so a routine is bound with
+//
+//   TVK_SOLVER_ROUTINE(ns, pyname, Iface, cname);
+//
+// which is TVK_ROUTINE with the derived signature, refused at compile time when `cname` was not
+// declared from `Iface` (TVK_SOLVER_DECLARE).
+#pragma once
+
+#include <array>
+#include <cstddef>
+#include <string_view>
+
+#include "../../src/solver/interfaces.h"
+#include "bind.h"
+
+namespace tvk::py::solver_sig {
+
+using tvk::solver::ArgSpec;
+
+constexpr bool ident_char(char c) {
+    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '_';
+}
+
+// The binding attribute of a list intent.
+constexpr std::string_view attribute(std::string_view intent) {
+    if (intent == "in") return "";
+    if (intent == "opt") return ":opt";
+    if (intent == "out") return ":out";
+    if (intent == "inout") return ":inout";
+    if (intent == "io") return ":io";
+    if (intent == "io_copy") return ":io+copy";
+    if (intent == "io_overwrite") return ":io+overwrite";
+    return ":?";  // rejected by the signature check
+}
+
+// Writes the signature into `out` (when given) and returns its length: "name:type(extents):intent"
+// per argument, blank-separated, with the binding names of the arguments, also inside extents.
+template <std::size_t N>
+constexpr std::size_t write(const ArgSpec (&args)[N], char* out) {
+    std::size_t n = 0;
+    auto put = [&](char c) {
+        if (out) out[n] = c;
+        ++n;
+    };
+    auto puts = [&](std::string_view s) {
+        for (char c : s) put(c);
+    };
+    auto binding_name = [&](std::string_view id) {
+        for (const ArgSpec& a : args)
+            if (a.name == id) return a.binding_name;
+        return id;
+    };
+    for (std::size_t k = 0; k < N; ++k) {
+        const ArgSpec& a = args[k];
+        if (k) put(' ');
+        puts(a.binding_name);
+        put(':');
+        puts(a.type);
+        if (a.extents != "()") {
+            std::string_view e = a.extents;
+            for (std::size_t p = 0; p < e.size();) {
+                if (ident_char(e[p]) && !(e[p] >= '0' && e[p] <= '9')) {
+                    std::size_t q = p;
+                    while (q < e.size() && ident_char(e[q])) ++q;
+                    puts(binding_name(e.substr(p, q - p)));
+                    p = q;
+                } else {
+                    if (e[p] != ' ') put(e[p]);
+                    ++p;
+                }
+            }
+        }
+        puts(attribute(a.intent));
+    }
+    return n;
+}
+
+template <class Iface>
+constexpr auto text() {
+    std::array<char, write(Iface::args, nullptr) + 1> s{};
+    write(Iface::args, s.data());
+    return s;
+}
+
+}  // namespace tvk::py::solver_sig
+
+namespace tvk::py {
+// The binding signature of the routines of interface `Iface`.
+template <class Iface>
+inline constexpr auto solver_signature = solver_sig::text<Iface>();
+}  // namespace tvk::py
+
+#define TVK_SOLVER_ROUTINE(ns, pyname, Iface, cname)                                                  \
+    static_assert(std::is_same_v<std::remove_cv_t<decltype(::tvk::solver::entry::cname)>,            \
+                                 ::tvk::solver::EntryOf<::tvk::solver::Iface>>,                       \
+                  #cname " is not declared from the interface " #Iface);                              \
+    TVK_ROUTINE(ns, pyname, cname, ::tvk::py::solver_signature<::tvk::solver::Iface>.data())
