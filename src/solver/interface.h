@@ -10,7 +10,7 @@
 //            argument as a size_t)
 //   extents  () for a scalar, else integer C++ expressions of the scalar integer arguments
 //            (+ - * /, min, max), first extent first (column-major)
-//   intent   in | opt (input, optional from Python with default 0) | out | inout | io |
+//   intent   in | opt (input, optional with default 0; a null pointer from C) | out | inout | io |
 //            io_copy | io_overwrite (the binding intents of python/engine/bind.h); `in` and `opt`
 //            arguments are pointers to const in the C prototype and read-only in the view
 //
@@ -156,11 +156,13 @@ using Member = typename MemberOf<T, In, R>::type;
 template <class T, bool In>
 using Param = std::conditional_t<In, const T*, T*>;
 
-// A view member from the C arguments.
+// A view member from the C arguments. An input scalar passed as a null pointer (an optional
+// argument the caller leaves out) reads as 0.
 template <class M, class P, class... E>
 M member(P* p, E... e) {
     if constexpr (std::is_same_v<M, std::string_view>) return M(p, e...);
     else if constexpr (std::is_same_v<M, Text>) return M{p, e...};
+    else if constexpr (sizeof...(E) == 0 && std::is_const_v<P>) return p ? *p : M{};
     else if constexpr (sizeof...(E) == 0) return *p;
     else return M(p, e...);
 }
@@ -174,10 +176,11 @@ T* pass(T& v) { return &v; }
 inline std::size_t length(const std::string_view& s) { return s.size(); }
 inline std::size_t length(const Text& t) { return t.len; }
 
-// What names a scalar integer argument inside a generated entry: its value, for the extents.
+// What names an argument inside a generated entry, for the extents: the value of an input scalar
+// (0 for a null pointer), the pointer otherwise.
 template <int R, class P>
-decltype(auto) local(P* p) {
-    if constexpr (R == 0 && !std::is_same_v<std::remove_cv_t<P>, char>) return (*p);
+auto local(P* p) {
+    if constexpr (R == 0 && std::is_const_v<P> && !std::is_same_v<P, const char>) return p ? *p : P{};
     else return p;
 }
 

@@ -124,4 +124,16 @@ TEST(SolverInterfaces, VumatBlockOfPlaneStressPoints) {
     EXPECT_EQ(enerinelasnew[0], -1);  // not written by the probe
 }
 
+TEST(SolverInterfaces, OptionalArgumentLeftOutAsNullPointer) {
+    // The implicit field hook of a solver without a thread number: the C entry gets a null
+    // pointer for it, and the view reads 0 instead of dereferencing it.
+    double field[2] = {}, statev[3] = {}, pnewdt = 1, m33[9] = {}, celent = 1, time[2] = {}, dtime = 0;
+    double coord[3] = {};
+    char cmname[80] = {}, orname[80] = {};
+    const int nfield = 2, nstatv = 3, one = 1;
+    probe_usdfld(field, statev, &pnewdt, m33, m33, &celent, time, &dtime, cmname, orname, &nfield, &nstatv, &one,
+                 &one, &one, &one, &one, &one, &one, &one, coord, &one, &one, &one, &one, nullptr, 80, 80);
+    EXPECT_EQ(pnewdt, 1.0);
+}
+
 }  // namespace
