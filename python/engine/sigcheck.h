@@ -258,9 +258,10 @@ struct Checker {
             if (!is_ident(a.name)) bad_signature::name_is_not_an_identifier();
             if (find(a.name) >= 0) bad_signature::name_repeated();
             std::string_view ty = parts.item[1];
-            std::size_t open = ty.find('(');
+            std::size_t open = 0;  // a plain loop: find() is not constant under -fsanitize=undefined
+            while (open < ty.size() && ty[open] != '(') ++open;
             a.base = ty.substr(0, open);
-            if (open != std::string_view::npos) {
+            if (open < ty.size()) {
                 if (ty.back() != ')') bad_signature::unbalanced_parentheses();
                 a.inner = ty.substr(open + 1, ty.size() - open - 2);
                 if (a.inner.empty()) bad_signature::expression_malformed();
