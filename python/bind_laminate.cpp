@@ -63,3 +63,56 @@ TVK_ROUTINE(laminate, getdecoupangle, GetDecoupAngle,
             "nplies:i4");
 TVK_ROUTINE(laminate, getdangle, GetdAngle,
             "getdangle:f8:ret plyorientation:f8(nplies) luflag:i4 iply:i4 nplies:i4");
+
+// --- Through-thickness recovery ----------------------------------------------------------------
+TVK_ROUTINE(laminate, getsmallfmatrix, GetSmallFMatrix,
+            "smallf:f8(2,2):out plyelastic:f8(9,nplies) plyorientation:f8(nplies) plythickness:f8(nplies) "
+            "zcrd:f8 fa:f8(3,3) fb:f8(3,3) iply:i4 nplies:i4");
+TVK_ROUTINE(laminate, getsectionfmatrix, GetSectionFMatrix,
+            "plysmallf:f8(2*nplies+1,4,nsec):out sectionlist:i4(nplies,nsec) plyorientation:f8(nplies,nsec) "
+            "plythickness:f8(nplies,nsec) plyzcoord:f8(2*nplies+1,nsec) plyelastic:f8(9,nplies,nsec) nplies:i4 "
+            "nsec:i4 defint:i4:opt=2147483647");
+TVK_ROUTINE(laminate, getarbitrarysmallf, GetArbitrarySmallF,
+            "afmat:f8(2,2):out iply:i4 zpos:f8 zcoord:f8(2*nplies+1) smallfmatrix:f8(2*nplies+1,4) "
+            "nplies:i4:opt=(shape(smallfmatrix,0)-1)/2:check(nplies>=0)");
+TVK_ROUTINE(laminate, getext2dshearstress, GetExt2DShearStress,
+            "xytss:f8(nplies*max(nspt,0),2):out r:f8(2) plyorientation:f8(nplies) smallfmatrix:f8(2*nplies+1,4) "
+            "nspt:i4 nplies:i4");
+TVK_ROUTINE(laminate, getnormalstressfrombottom, GetNormalStressFromBottom,
+            "s33:f8(2*nplies+1):out rdx:f8(2) rdy:f8(2) zcoord:f8(2*nplies+1) smallfmatrix:f8(2*nplies+1,4) "
+            "nplies:i4:opt=(shape(smallfmatrix,0)-1)/2:check(nplies>=0)");
+TVK_ROUTINE(laminate, getnormalstressfromtop, GetNormalStressFromTop,
+            "s33:f8(2*nplies+1):out rdx:f8(2) rdy:f8(2) s33bc:f8 zcoord:f8(2*nplies+1) "
+            "smallfmatrix:f8(2*nplies+1,4) nplies:i4:opt=(shape(smallfmatrix,0)-1)/2:check(nplies>=0)");
+TVK_ROUTINE(laminate, getintegralofmembranenormalstress, GetIntegralOfMembraneNormalStress,
+            "sint:f8(nzcrd):out sbt:f8(2*nplies) plyzcoord:f8(nzcrd) plysectionpoint:i4(nplies) ki:f8 kj:f8 "
+            "nzcrd:i4 nplies:i4");
+TVK_ROUTINE(laminate, getpartialabwithcurvature, getpartialabwithcurvature,
+            "pij:f8(3,pdim,nzcrd):out p0:f8(3,pdim,nzcrd) p1:f8(3,pdim,nzcrd) p2:f8(3,pdim,nzcrd) ki:f8 kj:f8 "
+            "pdim:i4 nzcrd:i4");
+TVK_ROUTINE(laminate, getpartialfg, GetPartialFG,
+            "fg:f8(3,3,nzcrd):out p1:f8(3,3,nzcrd) p2:f8(3,3,nzcrd) tstar1:f8(3,3) tstar2:f8(3,3) nzcrd:i4 "
+            "fgflag:i4");
+TVK_ROUTINE(laminate, getpartialcdwithcurvature, GetPartialCDwithCurvature,
+            "xij:f8(3,ndim,nzcrd):out pij:f8(3,ndim,nzcrd) plyprops:f8(nprops,nplies) plyorientation:f8(nplies) "
+            "plyzcoord:f8(nzcrd) plysectionpoint:i4(nplies) ki:f8 kj:f8 ndim:i4 nzcrd:i4 nplies:i4 nprops:i4 "
+            "cdflag:i4");
+TVK_ROUTINE(laminate, getarbitrarysectionfg, GetArbitrarySectionFG,
+            "fg:f8(2*nplies+1,4,nsec):out sectionlist:i4(nplies,nsec) plyorientation:f8(nplies,nsec) "
+            "plythickness:f8(nplies,nsec) plyzcoord:f8(2*nplies+1,nsec) plyelastic:f8(9,nplies,nsec) nplies:i4 "
+            "nsec:i4 csflag:i4 fgflag:i4 xycurv:f8(2):opt=[0.0,0.0] defint:i4:opt=2147483647");
+
+// --- Transverse shear stiffness ----------------------------------------------------------------
+TVK_ROUTINE(laminate, getsectionhmatrix, GetSectionHMatrix,
+            "sehmatrix:f8(2,2,nsec):out sectionlist:i4(nplies,nsec) plyorientation:f8(nplies,nsec) "
+            "plythickness:f8(nplies,nsec) plyelastic:f8(9,nplies,nsec) nplies:i4 nsec:i4 method:i4:opt=1 "
+            "defint:i4:opt=2147483647");
+TVK_ROUTINE(laminate, gethmatrixshearcorrect, GetHMatrixShearCorrect,
+            "hshear:f8(2,2):out plyelastic:f8(9,nplies) plyorientation:f8(nplies) plythickness:f8(nplies) nplies:i4");
+TVK_ROUTINE(laminate, gethmatriximprovedshear, GetHMatrixImprovedShear,
+            "hext2d:f8(2,2):out plyelastic:f8(9,nplies) plyorientation:f8(nplies) plythickness:f8(nplies) nplies:i4");
+TVK_ROUTINE(laminate, gethmatrixquadrature, GetHMatrixQuadrature,
+            "hquad:f8(2,2):out plyelastic:f8(9,nplies) plyorientation:f8(nplies) plythickness:f8(nplies) nplies:i4");
+TVK_ROUTINE(laminate, getshearcorrectfactors, GetShearCorrectFactors,
+            "sk:f8(2):out hlam:f8(2,2) plyelastic:f8(9,nplies) plyorientation:f8(nplies) plythickness:f8(nplies) "
+            "nplies:i4");

@@ -107,6 +107,37 @@ void ply_integrand(double* y, const double* props, double angle_deg, bool therma
     for (int i = 0; i < 3; ++i) y[i] = q[i] * alpha[0] + q[i + 3] * alpha[1] + q[i + 6] * alpha[2];
 }
 
+void partial(double* x, const Stack& s, double z, int iply, int power) {
+    const auto f = [power](double v) { return power == 1 ? v : v * v; };
+    double q[9], sum[9] = {}, zb = -0.5 * total_thickness(s), cum = 0.0;
+    const double base = zb;
+    for (int k = 0; k < iply; ++k) {
+        cum += s.thick[k];
+        const double zt = base + cum, w = f(zt) - f(zb);
+        qbar(q, s, k);
+        for (int i = 0; i < 9; ++i) sum[i] += q[i] * w;
+        zb = zt;
+    }
+    qbar(q, s, iply);
+    const double w = f(z) - f(zb);
+    for (int i = 0; i < 9; ++i) x[i] = power == 2 ? 0.5 * (sum[i] + q[i] * w) : sum[i] + q[i] * w;
+}
+
+bool all_zero(const double* a, std::ptrdiff_t n) {
+    for (std::ptrdiff_t i = 0; i < n; ++i)
+        if (a[i] != 0.0) return false;
+    return true;
+}
+
+Stack section_stack(const int* sectionlist, const double* plyelastic, const double* plyorientation,
+                    const double* plythickness, int nplies, int sec, int empty) {
+    const std::ptrdiff_t off = static_cast<std::ptrdiff_t>(nplies) * sec;
+    Stack s{plyelastic + 9 * off, plyorientation + off, plythickness + off,
+            section_plies(sectionlist + off, nplies, empty)};
+    if (all_zero(s.elastic, 9 * static_cast<std::ptrdiff_t>(s.n))) s.n = 0;
+    return s;
+}
+
 }  // namespace tvk::laminate
 
 namespace {
@@ -127,28 +158,15 @@ void zero(double* a, std::ptrdiff_t n) {
     if (n > 0) std::memset(a, 0, sizeof(double) * static_cast<std::size_t>(n));
 }
 
-// Partial A (power 1) or B (power 2) from the laminate bottom to zcrd in ply iply.
-void partial(double* x, const lm::Stack& s, double zcrd, int iply, int power, const char* name) {
-    zero(x, 9);
+// Partial A (power 1) or B (power 2) of the entry points: the ply index checked first.
+void checked_partial(double* x, const lm::Stack& s, double zcrd, int iply, int power,
+                     const char* name) {
     if (iply < 1 || iply > s.n) {
+        zero(x, 9);
         tvk::report(-3, std::string("Ply index out of range in ") + name, iply, s.n);
         return;
     }
-    const auto f = [power](double z) { return power == 1 ? z : z * z; };
-    double q[9], zb = -0.5 * lm::total_thickness(s), cum = 0.0;
-    const double base = zb;
-    for (int k = 0; k < iply - 1; ++k) {
-        cum += s.thick[k];
-        const double zt = base + cum, w = f(zt) - f(zb);
-        lm::qbar(q, s, k);
-        for (int i = 0; i < 9; ++i) x[i] += q[i] * w;
-        zb = zt;
-    }
-    lm::qbar(q, s, iply - 1);
-    const double w = f(zcrd) - f(zb);
-    for (int i = 0; i < 9; ++i) x[i] += q[i] * w;
-    if (power == 2)
-        for (int i = 0; i < 9; ++i) x[i] *= 0.5;
+    lm::partial(x, s, zcrd, iply - 1, power);
 }
 
 }  // namespace
@@ -224,14 +242,14 @@ void GetABDMatrix(double* abd, const double* a, const double* b, const double* d
 void GetPartialAMatrix(double* aprt, const double* plyelastic, const double* plyorientation,
                        const double* plythickness, const double* zcrd, const int* iply,
                        const int* nplies) {
-    partial(aprt, stack(plyelastic, plyorientation, plythickness, nplies), *zcrd, *iply, 1,
+    checked_partial(aprt, stack(plyelastic, plyorientation, plythickness, nplies), *zcrd, *iply, 1,
             "GetPartialAMatrix");
 }
 
 void GetPartialBMatrix(double* bprt, const double* plyelastic, const double* plyorientation,
                        const double* plythickness, const double* zcrd, const int* iply,
                        const int* nplies) {
-    partial(bprt, stack(plyelastic, plyorientation, plythickness, nplies), *zcrd, *iply, 2,
+    checked_partial(bprt, stack(plyelastic, plyorientation, plythickness, nplies), *zcrd, *iply, 2,
             "GetPartialBMatrix");
 }
 

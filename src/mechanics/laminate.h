@@ -236,6 +236,15 @@ void qbar(double* q, const Stack& s, int k);
 double total_thickness(const Stack& s);
 // A, B, D of the stack; a null pointer skips that matrix.
 void abd(const Stack& s, double* a, double* b, double* d);
+// Partial A (power 1) or B (power 2) from the stack's bottom to z in ply iply (0-based, not
+// checked).
+void partial(double* x, const Stack& s, double z, int iply, int power);
+// True when all n values are 0.
+bool all_zero(const double* a, std::ptrdiff_t n);
+// The plies of section sec of the section tables (nplies slots per section) as a stack; n is 0
+// for a section without plies or without elastic data, which the section routines skip.
+Stack section_stack(const int* sectionlist, const double* plyelastic, const double* plyorientation,
+                    const double* plythickness, int nplies, int sec, int empty);
 // A^-1 B D* and D* with D* = (D - B A^-1 B)^-1 (the coupling factors of the recovery).
 void coupling_factors(const double* a, const double* b, const double* d, double* fa, double* fb);
 // Small-f matrix of the stack at z in ply iply (0-based) with the decoupling angle psi (radians).

@@ -104,3 +104,67 @@ TEST(Laminate, LongStacksKeepTheirFamilies) {
     const Layup l(angles);
     EXPECT_EQ(GetDecoupAngle(l.e.data(), l.ang.data(), l.t.data(), &l.n), 30.0);
 }
+
+TEST(LaminateRecovery, AbsentSectionArgumentsTakeTheirDefaults) {
+    clear_errors();
+    const Layup l({0, 45, -45, 90});
+    const int sl[4] = {1, 1, 1, tvk::defint}, np = 4, nsec = 1, marker = tvk::defint, one = 1,
+              zero = 0;
+    double z[9];
+    GetSectionZCoord(z, sl, l.t.data(), &np, &nsec, nullptr);
+    double f[36], fd[36], g[36], gd[36], h[4], hd[4];
+    GetSectionFMatrix(f, sl, l.ang.data(), l.t.data(), z, l.e.data(), &np, &nsec, nullptr);
+    GetSectionFMatrix(fd, sl, l.ang.data(), l.t.data(), z, l.e.data(), &np, &nsec, &marker);
+    const double curv[2] = {0.0, 0.0};
+    GetArbitrarySectionFG(g, sl, l.ang.data(), l.t.data(), z, l.e.data(), &np, &nsec, &one, &one,
+                          nullptr, nullptr);
+    GetArbitrarySectionFG(gd, sl, l.ang.data(), l.t.data(), z, l.e.data(), &np, &nsec, &one, &one,
+                          curv, &marker);
+    for (int i = 0; i < 36; ++i) {
+        EXPECT_EQ(f[i], fd[i]);
+        EXPECT_EQ(g[i], gd[i]);
+    }
+    GetSectionHMatrix(h, sl, l.ang.data(), l.t.data(), l.e.data(), &np, &nsec, nullptr, nullptr);
+    GetSectionHMatrix(hd, sl, l.ang.data(), l.t.data(), l.e.data(), &np, &nsec, &one, &marker);
+    for (int i = 0; i < 4; ++i) EXPECT_EQ(h[i], hd[i]);
+    EXPECT_GT(h[0], 0.0);
+    GetSectionHMatrix(hd, sl, l.ang.data(), l.t.data(), l.e.data(), &np, &nsec, &zero, &marker);
+    EXPECT_NE(h[0], hd[0]);
+    EXPECT_EQ(tvk::errorhandling.errstat, 0);
+}
+
+TEST(LaminateRecovery, DegenerateTablesGiveNoNaN) {
+    clear_errors();
+    // A ply of no thickness: its three points coincide.
+    const double z[5] = {-1.0, -1.0, -1.0, 0.0, 1.0};
+    double table[20];
+    for (int i = 0; i < 20; ++i) table[i] = 1.0 + i;
+    const int one = 1, two = 2;
+    const double at = -1.0;
+    double af[4];
+    GetArbitrarySmallF(af, &one, &at, z, table, &two);
+    EXPECT_EQ(af[0], table[0]);
+    EXPECT_EQ(af[1], table[10]);  // read row by row
+    EXPECT_EQ(tvk::errorhandling.errstat, 0);
+    const double rd[2] = {1.0, 2.0};
+    double s33[5];
+    GetNormalStressFromBottom(s33, rd, rd, z, table, &two);
+    for (double v : s33) EXPECT_TRUE(std::isfinite(v));
+    EXPECT_EQ(s33[1], 0.0);
+    EXPECT_EQ(s33[2], 0.0);
+    // Two coincident points of a ply with thickness do not span a parabola.
+    const double bad[5] = {-1.0, -1.0, 0.0, 0.5, 1.0};
+    GetArbitrarySmallF(af, &one, &at, bad, table, &two);
+    for (double v : af) EXPECT_EQ(v, 0.0);
+    EXPECT_EQ(tvk::errorhandling.errstat, -2);
+    clear_errors();
+    // Only one and three columns per point exist.
+    const Layup l({0, 90});
+    const int pts[2] = {2, 2}, nz = 5, ndim = 2, nine = 9;
+    const double zz[5] = {-1.0, -0.5, 0.0, 0.5, 1.0}, k0 = 0.0;
+    std::vector<double> p(6 * 5, 1.0), x(6 * 5, -1.0);
+    GetPartialCDwithCurvature(x.data(), p.data(), l.e.data(), l.ang.data(), zz, pts, &k0, &k0,
+                              &ndim, &nz, &two, &nine, &one);
+    for (double v : x) EXPECT_EQ(v, 0.0);
+    EXPECT_EQ(tvk::errorhandling.errstat, -2);
+}
