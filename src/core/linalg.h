@@ -35,6 +35,8 @@
 // --- LAPACK wrappers -------------------------------------------------------------------------
 TVK_API void MatrixInverse(const double* a, double* ainv, const int* n);
 TVK_API void LUFactDeterminant(double* lud, const double* a, const int* n);
+// pd = det a (pdflag -1, the default) or the permanent (pdflag 1) by cofactor expansion along
+// the first row (n! cost); the determinant of a matrix larger than 10 x 10 from its LU factors.
 TVK_API void Determinant(double* pd, const double* a, const int* n, const int* pdflag);
 TVK_API void MatrixEigenVectors(const double* a, double* z, const int* n, double* eigvals);
 TVK_API void MatrixEigenvalues(const double* a, double* d, const int* n);

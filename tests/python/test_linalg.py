@@ -72,6 +72,29 @@ def test_lu_determinant_and_permanent_examples():
     assert m.determinant(a, pdflag=1) == 10.0
 
 
+def test_large_determinant_from_lu_agrees_with_cofactor_expansion():
+    # Regression: the n! cofactor expansion took seconds at n = 12 and hung from n = 14.
+    g = rng(77)
+    for n in range(11, 21):
+        a = regular(g, n)
+        np.testing.assert_allclose(m.determinant(a), np.linalg.det(a), rtol=1e-11)
+    # Across the switch: n = 10 still expands, n = 11 is checked against its Laplace expansion
+    # along the first row over the expanded 10 x 10 minors.
+    a10 = g.uniform(-1, 1, (10, 10))
+    np.testing.assert_allclose(m.determinant(a10), m.lufactdeterminant(a10), rtol=1e-11)
+    a11 = g.uniform(-1, 1, (11, 11))
+    minors = [m.determinant(np.delete(a11[1:], j, axis=1)) for j in range(11)]
+    laplace = sum((-1) ** j * a11[0, j] * minors[j] for j in range(11))
+    np.testing.assert_allclose(m.determinant(a11), laplace, rtol=1e-11)
+    # Singular above the switch: 0 (or rounding noise) and, as for the expansion, no report.
+    s = regular(g, 12)
+    s[:, 5] = s[:, 2]
+    assert abs(m.determinant(s)) <= 1e-13 * np.prod(np.linalg.norm(s, axis=0))  # Hadamard's bound
+    assert errstat() == 0
+    # The permanent keeps the expansion: the all-ones matrix of order 8 gives 8!.
+    assert m.determinant(np.ones((8, 8)), pdflag=1) == math.factorial(8)
+
+
 # --- Eigen, SVD, Cholesky ------------------------------------------------------------------
 
 
