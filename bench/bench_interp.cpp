@@ -1,5 +1,6 @@
 // Table interpolation on a 1,000-point table: linear and monotone cubic interpolation of
-// 1,000,000 query points in random and in ascending order, node derivatives, integral. The
+// 1,000,000 query points in random and in ascending order, node derivatives, integral; and one
+// query (and an integral) on a 16-point table. The
 // side-by-side comparison with numpy.interp and scipy's PchipInterpolator is bench/interp_py.py.
 #include <benchmark/benchmark.h>
 
@@ -76,6 +77,29 @@ void BM_Integral(benchmark::State& state) {
     for (auto _ : state) benchmark::DoNotOptimize(cubichermitianintegration(d.x.data(), &n, d.y.data(), &n, &a, &b));
 }
 
+// One query on a 16-point table, as a material routine makes at an integration point.
+void small_table_one_point(benchmark::State& state, VecRoutine routine) {
+    const Data small(16, 64);
+    const int nx = 16, one = 1;
+    double out = 0.0;
+    std::size_t k = 0;
+    for (auto _ : state) {
+        routine(&out, small.x.data(), &nx, small.y.data(), &nx, &small.random[k++ & 63], &one);
+        benchmark::DoNotOptimize(out);
+    }
+}
+void BM_Linear_Small_OnePoint(benchmark::State& s) { small_table_one_point(s, linearinterpolation); }
+void BM_Cubic_Small_OnePoint(benchmark::State& s) { small_table_one_point(s, cubichermitianinterpolation); }
+void BM_Integral_Small(benchmark::State& state) {
+    const Data small(16, 1);
+    const int n = 16;
+    const double a = small.x[1] + 0.3, b = small.x[12] - 0.2;
+    for (auto _ : state) benchmark::DoNotOptimize(cubichermitianintegration(small.x.data(), &n, small.y.data(), &n, &a, &b));
+}
+
+BENCHMARK(BM_Linear_Small_OnePoint);
+BENCHMARK(BM_Cubic_Small_OnePoint);
+BENCHMARK(BM_Integral_Small);
 BENCHMARK(BM_Linear_Random)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_Linear_Sorted)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_Cubic_Random)->Unit(benchmark::kMillisecond);

@@ -28,8 +28,8 @@
 #pragma once
 
 #include <cstddef>
-#include <memory>
 
+#include "scratch.h"
 #include "tvk.h"
 
 // --- LAPACK wrappers -------------------------------------------------------------------------
@@ -100,27 +100,7 @@ TVK_API void CumulativeProduct(double* cprod, const double* a, const int* n, con
 // --- C++ conveniences for library code (value extents; same results as the entry points) ----
 namespace tvk::la {
 
-// Scratch array of `count` elements: on the stack up to N elements, on the heap beyond (the
-// small matrices of the material routines never touch the allocator). Uninitialised.
-template <class T, std::size_t N>
-class Scratch {
-public:
-    explicit Scratch(std::size_t count) {
-        if (count > N) {
-            heap_.reset(new T[count]);
-            p_ = heap_.get();
-        }
-    }
-    Scratch(const Scratch&) = delete;
-    Scratch& operator=(const Scratch&) = delete;
-    T* get() { return p_; }
-    T& operator[](std::size_t i) { return p_[i]; }
-
-private:
-    T buf_[N];
-    std::unique_ptr<T[]> heap_;
-    T* p_ = buf_;
-};
+using tvk::Scratch;  // stack up to N elements, heap beyond (scratch.h)
 
 // ainv = a^-1 (n x n); reports as MatrixInverse does. False when the factorisation or the
 // inversion failed (ainv then holds LAPACK's work matrix, as MatrixInverse returns it).

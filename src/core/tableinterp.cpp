@@ -3,12 +3,12 @@
 #include <cmath>
 #include <limits>
 #include <string>
-#include <vector>
 
 #include "errors.h"
 #include "interp/interp.h"
 #include "pchip/pchip.h"
 #include "roots.h"
+#include "scratch.h"
 
 namespace {
 
@@ -35,18 +35,21 @@ void fill_nan(double* result, int np) {
     for (int k = 0; k < np; ++k) result[k] = not_a_number;
 }
 
+// Per-node work arrays: on the stack for tables of up to 128 points (the routines run at every
+// integration point of the material routines), on the heap only for larger tables.
+using NodeArray = tvk::Scratch<double, 128>;
+
 // Node derivatives of the monotone cubic interpolant; ends the process on an unusable table.
-std::vector<double> derivatives(int n, const double* x, const double* y) {
-    std::vector<double> d(static_cast<std::size_t>(n > 0 ? n : 0));
+void derivatives(int n, const double* x, const double* y, double* d) {
     int ierr = 0;
-    tvk::pchip::dpchez(n, x, y, d.data(), false, nullptr, 0, ierr);
-    return d;
+    tvk::pchip::dpchez(n, x, y, d, false, nullptr, 0, ierr);
 }
 
 double integral(int n, const double* x, const double* y, double a, double b) {
-    const std::vector<double> d = derivatives(n, x, y);
+    NodeArray d(static_cast<std::size_t>(n));
+    derivatives(n, x, y, d.get());
     int ierr = 0;
-    return tvk::pchip::dpchqa(n, x, y, d.data(), a, b, ierr);
+    return tvk::pchip::dpchqa(n, x, y, d.get(), a, b, ierr);
 }
 
 }  // namespace
@@ -70,10 +73,11 @@ TVK_API void cubichermitianinterpolation(double* result, const double* x, const 
                                          const int* np) {
     const int n = count(nx), m = count(np);
     if (!enough_ordinates("cubichermitianinterpolation", n, count(ny))) return fill_nan(result, m);
-    const std::vector<double> d = derivatives(n, x, y);
+    NodeArray d(static_cast<std::size_t>(n));
+    derivatives(n, x, y, d.get());
     bool skip = false;
     int ierr = 0;  // the count of extrapolated points is not needed
-    tvk::pchip::dpchfe(n, x, y, d.data(), 1, skip, m, p, result, ierr);
+    tvk::pchip::dpchfe(n, x, y, d.get(), 1, skip, m, p, result, ierr);
 }
 
 TVK_API double cubichermitianintegration(const double* x, const int* nx, const double* y,
@@ -92,7 +96,8 @@ TVK_API double cubichermitianarclength(const double* x, const int* nx, const dou
         !finite_limits("cubichermitianarclength", *a, *b))
         return not_a_number;
     // Node values of the integrand sqrt(1 + y'^2), integrated through their own interpolant.
-    std::vector<double> w = derivatives(n, x, y);
-    for (double& v : w) v = tvk::partialcurvelength(v);
-    return integral(n, x, w.data(), *a, *b);
+    NodeArray w(static_cast<std::size_t>(n));
+    derivatives(n, x, y, w.get());
+    for (int i = 0; i < n; ++i) w[static_cast<std::size_t>(i)] = tvk::partialcurvelength(w[static_cast<std::size_t>(i)]);
+    return integral(n, x, w.get(), *a, *b);
 }

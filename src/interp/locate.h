@@ -5,7 +5,8 @@
 
 #include <algorithm>
 #include <cstddef>
-#include <vector>
+
+#include "core/scratch.h"
 
 namespace tvk::interp {
 
@@ -31,7 +32,7 @@ public:
             nb_ = 0;  // not finite: bisect
             return;
         }
-        start_.resize(static_cast<std::size_t>(nb_) + 1);
+        start_.reset(static_cast<std::size_t>(nb_) + 1);
         int idx = 0;
         for (int b = 0; b <= nb_; ++b) {
             while (idx < m_ && bucket(a_[idx]) < b) ++idx;
@@ -83,7 +84,9 @@ private:
     int m_;
     int nb_ = 0;
     double scale_ = 0.0;
-    std::vector<int> start_;
+    // Bucket starts; on the stack for vectors of up to 128 entries, so that locating in a small
+    // table allocates nothing.
+    Scratch<int, 4 * 128 + 1> start_{0};
 };
 
 }  // namespace tvk::interp

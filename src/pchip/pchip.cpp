@@ -3,8 +3,8 @@
 #include <algorithm>
 #include <cmath>
 #include <cstddef>
-#include <vector>
 
+#include "core/scratch.h"
 #include "interp/locate.h"
 #include "pchip/xermsg.h"
 
@@ -262,14 +262,15 @@ void walk_ordered(int n, const double* x, const Strided& f, const Strided& d, in
     auto piece_of = [&](int ir) {
         return make_piece(xx(ir - 1), xx(ir), f(ir - 1), f(ir), d(ir - 1), d(ir));
     };
-    std::vector<Piece> pieces;  // all cubics, when there are more points than intervals
-    if (ne >= n) {
-        pieces.reserve(static_cast<std::size_t>(n - 1));
-        for (int ir = 2; ir <= n; ++ir) pieces.push_back(piece_of(ir));
-    }
-    // right[k - base]: number of points k.. right of the last interval (its dchfev count).
-    std::vector<int> right;
-    int base = 0;
+    // All cubics, when there are more points than intervals (on the stack for small tables).
+    const bool tabulated = ne >= n;
+    Scratch<Piece, 127> pieces(tabulated ? static_cast<std::size_t>(n - 1) : 0);
+    if (tabulated)
+        for (int ir = 2; ir <= n; ++ir) pieces[static_cast<std::size_t>(ir - 2)] = piece_of(ir);
+    // right[k - base]: number of points k.. right of the last interval (its dchfev count),
+    // filled at the first visit of the last interval.
+    Scratch<int, 129> right(0);
+    int base = -1;
     // First node k (1-based) of 1..n-1 with v < x(k), or n when there is none.
     const interp::Locator nodes(x, n - 1, ne);
     auto first_node_above = [&](double v) { return nodes.first_above(v) + 1; };
@@ -279,7 +280,7 @@ void walk_ordered(int n, const double* x, const Strided& f, const Strided& d, in
     while (jfirst < ne) {
         if (ir < n && xe[jfirst] >= xx(ir)) ir = first_node_above(xe[jfirst]);
         const bool first = ir == 2, last = ir == n;
-        const Piece p = pieces.empty() ? piece_of(ir) : pieces[static_cast<std::size_t>(ir - 2)];
+        const Piece p = tabulated ? pieces[static_cast<std::size_t>(ir - 2)] : piece_of(ir);
 
         // The run: points before x(ir) (on the last interval all remaining points), cut at the
         // first point left of the interval except on the first interval.
@@ -313,11 +314,13 @@ void walk_ordered(int n, const double* x, const Strided& f, const Strided& d, in
             if (first) {
                 ierr += right_count;
             } else {
-                if (right.empty()) {
+                if (base < 0) {
                     base = jfirst;
-                    right.assign(static_cast<std::size_t>(ne - jfirst + 1), 0);
+                    right.reset(static_cast<std::size_t>(ne - jfirst + 1));
+                    right[static_cast<std::size_t>(ne - base)] = 0;
                     for (int k = ne - 1; k >= jfirst; --k)
-                        right[k - base] = right[k + 1 - base] + ((xe[k] - p.x1) > xma ? 1 : 0);
+                        right[static_cast<std::size_t>(k - base)] =
+                            right[static_cast<std::size_t>(k + 1 - base)] + ((xe[k] - p.x1) > xma ? 1 : 0);
                 }
                 ierr += right[static_cast<std::size_t>(jfirst - base)];
             }

@@ -11,6 +11,7 @@
 #include <cstdlib>
 #include <fstream>
 #include <functional>
+#include <new>
 #include <random>
 #include <sstream>
 #include <string>
@@ -20,6 +21,23 @@
 #include "core/tableinterp.h"
 #include "interp/interp.h"
 #include "interp/locate.h"
+
+// Counts the allocations of this thread made through operator new (std::vector, new[]): the
+// table interpolation of small tables must make none per call.
+namespace {
+thread_local long heap_allocations = 0;
+}  // namespace
+void* operator new(std::size_t n) {
+    ++heap_allocations;
+    if (void* p = std::malloc(n ? n : 1)) return p;
+    throw std::bad_alloc();
+}
+// The replacement pair is malloc/free underneath, which the compiler cannot see through.
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wmismatched-new-delete"
+void operator delete(void* p) noexcept { std::free(p); }
+void operator delete(void* p, std::size_t) noexcept { std::free(p); }
+#pragma GCC diagnostic pop
 
 namespace {
 
@@ -180,6 +198,65 @@ TEST(TableInterp, IntegralAndArcLength) {
     EXPECT_NEAR(arclength(lx, ly, 6.0, -1.0), -7.0 * 1.25, 1e-12);
     // A bend is longer than its chord.
     EXPECT_GT(arclength(x, y, 0, 4), std::hypot(4.0, 4.0));
+}
+
+// A sorted random table of n points on [0, n) and query points of its first n - 2 intervals
+// (unsorted, so that the bucket search and the out-of-order walk both run).
+struct Table {
+    Vec x, y, p;
+    Table(int n, unsigned seed) {
+        std::mt19937 gen(seed);
+        std::uniform_real_distribution<double> u(0.0, 1.0);
+        for (int i = 0; i < n; ++i) {
+            x.push_back(i + 0.8 * u(gen));
+            y.push_back(std::sin(0.3 * i) + u(gen));
+        }
+        for (int k = 0; k < 300; ++k) p.push_back(x[0] + (x[n - 2] - x[0]) * u(gen));
+        p.push_back(x[n - 1] + 1.0);  // beyond the table: the last interval, extrapolated
+    }
+};
+
+TEST(TableInterp, SmallTablesAllocateNothingPerCall) {
+    for (int n : {2, 8, 64, 128, 300}) {
+        const Table t(n, 7);
+        const int nx = n, one = 1, many = static_cast<int>(t.p.size());
+        Vec out(t.p.size());
+        const double a = t.x[0], b = t.x[n - 1];
+        const long before = heap_allocations;
+        for (int np : {one, many}) {
+            linearinterpolation(out.data(), t.x.data(), &nx, t.y.data(), &nx, t.p.data() + many - np, &np);
+            cubichermitianinterpolation(out.data(), t.x.data(), &nx, t.y.data(), &nx, t.p.data() + many - np, &np);
+        }
+        const double area = cubichermitianintegration(t.x.data(), &nx, t.y.data(), &nx, &a, &b);
+        const double length = cubichermitianarclength(t.x.data(), &nx, t.y.data(), &nx, &a, &b);
+        EXPECT_TRUE(std::isfinite(area) && std::isfinite(length));
+        // Larger tables may use the heap (and this count sees it).
+        if (n <= 128) EXPECT_EQ(heap_allocations - before, 0) << "n = " << n;
+        else EXPECT_GT(heap_allocations - before, 0) << "n = " << n;
+    }
+}
+
+TEST(TableInterp, StackAndHeapWorkArraysGiveTheSameBits) {
+    // A table and the same table extended by three points to the right have the same node
+    // derivatives up to node n - 1, so they agree bit for bit on the first n - 2 intervals while
+    // their work arrays lie on either side of the stack limit.
+    for (int n : {125, 126, 127, 128, 129, 130}) {
+        const Table t(n, static_cast<unsigned>(n));
+        Vec xl = t.x, yl = t.y;
+        for (int k = 1; k <= 3; ++k) {
+            xl.push_back(t.x[n - 1] + k);
+            yl.push_back(std::cos(k));
+        }
+        const Vec p(t.p.begin(), t.p.end() - 1);
+        EXPECT_EQ(call(cubichermitianinterpolation, t.x, t.y, p), call(cubichermitianinterpolation, xl, yl, p)) << n;
+        EXPECT_EQ(call(linearinterpolation, t.x, t.y, p), call(linearinterpolation, xl, yl, p)) << n;
+        const double a = t.x[0], b = t.x[n - 2], c = 0.5 * (t.x[3] + t.x[4]);
+        EXPECT_EQ(integrate(t.x, t.y, a, b), integrate(xl, yl, a, b)) << n;
+        EXPECT_EQ(integrate(t.x, t.y, b, c), integrate(xl, yl, b, c)) << n;
+        // The arc length interpolates sqrt(1 + d^2), whose own derivatives reach one node less.
+        const double b3 = t.x[n - 3];
+        EXPECT_EQ(arclength(t.x, t.y, c, b3), arclength(xl, yl, c, b3)) << n;
+    }
 }
 
 TEST(TableInterpDeath, LinearRefusesUnsortedAbscissas) {
