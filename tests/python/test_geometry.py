@@ -76,6 +76,16 @@ def test_polygon_and_ellipse_measures(errstat):
     assert errstat() == -2
 
 
+def test_radius_of_ellipse_lies_on_the_ellipse():
+    for a, b in ((3.0, 1.0), (1.0, 3.0), (2.0, 0.5)):
+        for phi in (0.0, 30.0, 90.0, 135.0, 200.0):
+            r = m.getradiusofellipse(a, b, phi)
+            x, y = r * math.cos(math.radians(phi)), r * math.sin(math.radians(phi))
+            assert (x / a) ** 2 + (y / b) ** 2 == pytest.approx(1.0, rel=1e-14)
+    assert m.getradiusofellipse(3.0, 1.0, 0.0) == pytest.approx(3.0)  # phi from the a axis
+    assert m.getradiusofellipse(3.0, 1.0, 90.0) == pytest.approx(1.0)
+
+
 def test_percentile(errstat):
     assert m.getpercentile([1, 2, 3, 4, 10], 100, 5) == 6
     assert m.getpercentile([1, 2, 3, 4, 10], 50, 5) == 1

@@ -265,6 +265,14 @@ def test_nearest_correlation_matrix():
     assert errstat() == -2
 
 
+def test_first_minor_removes_row_i_and_column_j():
+    sm = rng(21).uniform(-1, 1, (4, 4))
+    for i in range(1, 5):
+        for j in range(1, 5):
+            minor = np.delete(np.delete(sm, i - 1, axis=0), j - 1, axis=1)
+            assert m.getfirstminor(sm, i, j) == pytest.approx(np.linalg.det(minor), rel=1e-12, abs=1e-14)
+
+
 def test_minors_and_norms():
     sm = np.array([[1.0, 2, 3], [4, 5, 6], [7, 8, 10]])
     assert m.getfirstminor(sm, 1, 1) == pytest.approx(2.0)

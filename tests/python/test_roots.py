@@ -99,6 +99,22 @@ def test_non_finite_values_never_look_converged(record):
     assert record() == (-3, "Error in BrentsMethod: bound or tolerance is not finite.")
 
 
+def test_brent_tolerance_bounds_the_error(record):
+    # Converged means half the final bracket is within xacc plus rounding, so the root lies
+    # within 2 (xacc + 2 eps |root|) of the exact one; a looser tolerance needs fewer calls.
+    exact = 2.0 ** (1.0 / 3.0)
+    calls = []
+    for xacc in (1e-1, 1e-3, 1e-6, 1e-9, 1e-13):
+        seen = []
+        root, istat = m.bdsafe(lambda x: (seen.append(x), x ** 3 - 2.0)[1], 0.0, 2.0, [0.0], xacc, 100, 0)
+        assert istat == 0
+        assert abs(root - exact) <= 2.0 * (xacc + 2.0 * np.finfo(float).eps * exact)
+        calls.append(len(seen))
+    assert calls == sorted(calls) and calls[0] < calls[-1]
+    assert abs(root - exact) <= 1e-13  # the tight one is accurate
+    assert record()[0] == 0
+
+
 ROOT_FN = ctypes.CFUNCTYPE(None, *[ctypes.POINTER(ctypes.c_double)] * 4, *[ctypes.POINTER(ctypes.c_int)] * 2)
 
 

@@ -23,6 +23,26 @@ def test_peaks():
     assert np.allclose(maxtab[:2, 0], [math.pi / 2, 5 * math.pi / 2], atol=0.02)
 
 
+@pytest.mark.parametrize("v, delta, maxima, minima", [
+    ([], 1.0, [], []),
+    ([3.0], 1.0, [], []),
+    ([2.0, 0.0], 1.0, [(1, 2.0)], []),        # a first sample is a maximum once the fall confirms it
+    ([0.0, 2.0], 1.0, [], []),                # a rise at the end confirms nothing
+    ([5.0, 0.0, 1.0], 0.5, [(1, 5.0)], [(2, 0.0)]),
+    ([0.0, 1.0, 5.0], 0.5, [], []),           # the last sample is the largest: not confirmed
+    ([0.0, 2.0, 2.0, 0.0], 1.0, [(2, 2.0)], []),  # equal maxima: the first one
+    ([1.0, 1.0, 1.0], 0.0, [], []),           # no move at all, even with delta 0
+    ([0.0, 1.0, 0.0, 1.0], 1.0, [], []),      # moves of exactly delta do not count
+    ([4.0, 0.0, 0.0, 4.0, 2.5], 1.0, [(1, 4.0), (4, 4.0)], [(2, 0.0)]),  # equal minima: the first
+])
+def test_peak_boundaries(v, delta, maxima, minima):
+    maxtab, mintab, nmax, nmin = sp.getpeaks(np.array(v, dtype=float), delta)
+    assert (nmax, nmin) == (len(maxima), len(minima))
+    assert maxtab.shape == mintab.shape == (len(v), 2)
+    assert [tuple(r) for r in maxtab[:nmax]] == maxima and [tuple(r) for r in mintab[:nmin]] == minima
+    assert np.all(maxtab[nmax:] == TINY) and np.all(mintab[nmin:] == TINY)
+
+
 def test_weighted_moving_average():
     a, denom, got = np.zeros(3), 0, []
     for v in (3, 6, 9, 12):

@@ -69,6 +69,30 @@ def test_searches_sets_and_scalars():
     assert [u.logical_nand(a, b) for a in (0, 1) for b in (0, 1)] == [1, 1, 1, 0]
 
 
+def test_triangles_against_numpy():
+    a = np.random.default_rng(3).uniform(1.0, 2.0, (5, 5))  # no zero entry: a lost one shows
+    np.testing.assert_array_equal(u.gettriangularmatrix(a), np.tril(a))
+    np.testing.assert_array_equal(u.gettriangularmatrix(a, luflag=0), np.tril(a))
+    np.testing.assert_array_equal(u.gettriangularmatrix(a, luflag=1), np.triu(a))
+    np.testing.assert_array_equal(u.gettriangularmatrix(a[:1, :1], luflag=1), a[:1, :1])
+
+
+def test_vectorsort_boundaries():
+    def scatter(a, b, mask):
+        return u.vectorsort(np.array(a, dtype=float), np.array(b, dtype=float), np.array(mask, dtype=np.int32))
+    np.testing.assert_array_equal(scatter([0, 0, 0, 0], [1, 2], [1, 4]), [1, 0, 0, 2])  # first and last slot
+    np.testing.assert_array_equal(scatter([0, 0], [3, 4], [2, 1]), [4, 3])
+    np.testing.assert_array_equal(scatter([0, 0, 0], [1, 2, 3], [2, 2, 0]), [0, 2, 0])  # repeated target: last wins
+    np.testing.assert_array_equal(scatter([7, 7], [5, 6], [-1, 3]), [7, 7])  # outside 1..na: skipped
+    np.testing.assert_array_equal(scatter([7, 7], [], []), [7, 7])
+    np.testing.assert_array_equal(scatter([0], [9], [1]), [9])
+    # A permutation mask: a(mask(i)) = b(i) is the inverse permutation of b.
+    g = np.random.default_rng(5)
+    perm = g.permutation(9)
+    b = g.normal(size=9)
+    np.testing.assert_array_equal(scatter(np.zeros(9), b, perm + 1), b[np.argsort(perm)])
+
+
 def test_arrival_register():
     jd = _tolvek.jobdata
     jd.processid = None
