@@ -23,20 +23,32 @@
 #include "interp/locate.h"
 
 // Counts the allocations of this thread made through operator new (std::vector, new[]): the
-// table interpolation of small tables must make none per call.
+// table interpolation of small tables must make none per call. Every unaligned form is
+// replaced, so that each allocation meets its own release (the sanitizer checks the pairs).
 namespace {
 thread_local long heap_allocations = 0;
-}  // namespace
-void* operator new(std::size_t n) {
+void* counted(std::size_t n) noexcept {
     ++heap_allocations;
-    if (void* p = std::malloc(n ? n : 1)) return p;
+    return std::malloc(n ? n : 1);
+}
+void* counted_or_throw(std::size_t n) {
+    if (void* p = counted(n)) return p;
     throw std::bad_alloc();
 }
-// The replacement pair is malloc/free underneath, which the compiler cannot see through.
+}  // namespace
+void* operator new(std::size_t n) { return counted_or_throw(n); }
+void* operator new[](std::size_t n) { return counted_or_throw(n); }
+void* operator new(std::size_t n, const std::nothrow_t&) noexcept { return counted(n); }
+void* operator new[](std::size_t n, const std::nothrow_t&) noexcept { return counted(n); }
+// The pairs are malloc/free underneath, which the compiler cannot see through.
 #pragma GCC diagnostic push
 #pragma GCC diagnostic ignored "-Wmismatched-new-delete"
 void operator delete(void* p) noexcept { std::free(p); }
+void operator delete[](void* p) noexcept { std::free(p); }
 void operator delete(void* p, std::size_t) noexcept { std::free(p); }
+void operator delete[](void* p, std::size_t) noexcept { std::free(p); }
+void operator delete(void* p, const std::nothrow_t&) noexcept { std::free(p); }
+void operator delete[](void* p, const std::nothrow_t&) noexcept { std::free(p); }
 #pragma GCC diagnostic pop
 
 namespace {
