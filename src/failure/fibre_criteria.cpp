@@ -1,0 +1,226 @@
+// Fibre-breakage criteria: fibre kinking after LaRC05 (S. T. Pinho et al., 2012, Compos. Sci.
+// Technol. 72, sec. 2.2: kink-band plane search, misalignment frame, action-plane matrix
+// criterion in it) and LaRC04 (S. T. Pinho et al., 2005, NASA/TM-2005-213530, eqs. 59-60), the
+// fibre modes of F.-K. Chang and K.-Y. Chang (1987, J. Compos. Mater. 21) and Z. Hashin (1980,
+// J. Appl. Mech. 47, eq. 21), the fibre criterion of R. M. Christensen (1997, Int. J. Solids
+// Struct. 34) and the fibre efforts of Y. A. Bahei-El-Din et al. (2004, Int. J. Solids Struct. 41).
+#include <algorithm>
+#include <cmath>
+
+#include "anglesearch.h"
+#include "core/errors.h"
+#include "criteria.h"
+#include "mechanics/transformation.h"
+
+namespace {
+
+double sq(double v) { return v * v; }
+
+constexpr double default_a0_r = 0.9250245035569946;     // 53 degrees
+constexpr double default_sainc_r = 0.08726646259971647;  // 5 degrees
+
+// The kinking parameters shared by the LaRC criteria: friction coefficients eta_T, eta_L,
+// transverse shear strength ST and the initial misalignment phi_0 that makes pure compression
+// at XC critical.
+struct Kinking {
+    double eta_t, eta_l, st, sl, phi0, g12;
+
+    // The misalignment angle of the kink band for the ply stress (s11, s22, s12) and the shear of
+    // the rotated stress t12 whose sign it takes (Fortran SIGN semantics: -0 counts negative).
+    double misalignment(double s11, double s22, double s12, double t12) const {
+        return std::copysign(1.0, t12) * (g12 * phi0 + std::abs(s12)) / (g12 + s11 - s22);
+    }
+};
+
+Kinking kinking(double a0_r, double st, double sl, double xc, double g12) {
+    Kinking k{};
+    k.eta_t = -1.0 / std::tan(2.0 * a0_r);
+    k.st = st;
+    k.sl = sl;
+    k.eta_l = k.eta_t * sl / st;
+    k.g12 = g12;
+    const double a = k.eta_l + sl / xc;
+    const double phic = std::atan((1.0 - std::sqrt(1.0 - 4.0 * a * (sl / xc))) / (2.0 * a));
+    k.phi0 = phic - xc * phic / g12;
+    return k;
+}
+
+// ST of the action-plane criteria from the fracture angle a0 under transverse compression.
+double transverse_shear_strength(double xc22, double a0_r) {
+    return xc22 * std::cos(a0_r) * (std::cos(a0_r) / std::tan(2.0 * a0_r) + std::sin(a0_r));
+}
+
+// Nye stress (6) rotated by phi about direction 3 into the misalignment frame.
+void into_misalignment_frame(double* sm, const double* s, double phi) {
+    static constexpr int six = 6, plus = 0, stress_form = 0;
+    double t[36];
+    GetNyeTransformationMatrix(t, &phi, &six, &plus, &stress_form);
+    for (int i = 0; i < 6; ++i) {
+        double v = 0.0;
+        for (int j = 0; j < 6; ++j) v += t[i + 6 * j] * s[j];
+        sm[i] = v;
+    }
+}
+
+// LaRC05 kinking: the largest matrix-failure value on the kink plane, over the plane angle psi
+// in [0, pi]. The traction on the face normal to direction 2 of the misalignment frame is
+// (s22, s12, s23) of the frame's stress, read directly (a rotation by 0 is the identity).
+double larc05_kinking(const double* s, const Kinking& k, double xt22, double sainc_r, int gsflag) {
+    static constexpr double axis1[3] = {1.0, 0.0, 0.0};
+    auto value = [&](double psi) {
+        double sp[6], sm[6];
+        GetRotatedStresses(sp, &psi, axis1, s, s + 1, s + 2, s + 3, s + 4, s + 5, nullptr);
+        const double phi = k.misalignment(s[0], s[1], s[3], sp[3]);
+        into_misalignment_frame(sm, sp, phi);
+        const double tn = sm[1], tl = sm[3], tt = sm[5];
+        return sq(tl / (k.sl - k.eta_l * tn)) + sq(tt / (k.st - k.eta_t * tn)) + sq(std::max(tn, 0.0) / xt22);
+    };
+    return tvk::failure::maximise_over_angle(value, 0.0, tvk::pi, sainc_r, gsflag, tvk::pi).value;
+}
+
+double angle_r(const double* deg, double fallback_r) { return deg ? *deg * tvk::deg2rad : fallback_r; }
+
+}  // namespace
+
+void FBLaRC05(double* rfb, const double* s11, const double* s22, const double* s33, const double* s12,
+              const double* s13, const double* s23, const double* xt11, const double* xc11, const double* xt22,
+              const double* xc22, const double* x12, const double* g12, const double* a0, const double* sainc,
+              const int* gsflag, const int* fcl) {
+    *rfb = 0.0;
+    if (*s11 >= 0.0) {
+        *rfb = *s11 / *xt11;
+        return;
+    }
+    if (fcl && *fcl != 0) return;  // kink-band stresses only: nothing to report in compression
+    const double a0_r = angle_r(a0, default_a0_r);
+    const Kinking k = kinking(a0_r, transverse_shear_strength(*xc22, a0_r), *x12, *xc11, *g12);
+    const double s[6] = {*s11, *s22, *s33, *s12, *s13, *s23};
+    *rfb = larc05_kinking(s, k, *xt22, angle_r(sainc, default_sainc_r), gsflag ? *gsflag : 0);
+}
+
+// As FBLaRC05 with in-situ strengths: a nonzero entry of x_is (xt11, xt22, xt33, xc11, xc22,
+// xc33, x12, x13, x23) replaces the standard strength; ST is the chosen x23 itself.
+void FBLaRC05_is(double* rfb, const double* s11, const double* s22, const double* s33, const double* s12,
+                 const double* s13, const double* s23, const double* xt11_std, const double* xc11_std,
+                 const double* xt22_std, const double* x23_std, const double* x12_std, const double* g12,
+                 const double* a0, const double* sainc, const int* gsflag, const int* fcl, const double* x_is) {
+    auto chosen = [x_is](int entry, double fallback) {
+        return (x_is && x_is[entry - 1] != 0.0) ? x_is[entry - 1] : fallback;
+    };
+    const double xt11 = chosen(1, *xt11_std), xt22 = chosen(2, *xt22_std), xc11 = chosen(4, *xc11_std);
+    const double x12 = chosen(7, *x12_std), x23 = chosen(9, *x23_std);
+    *rfb = 0.0;
+    if (*s11 >= 0.0) {
+        *rfb = *s11 / xt11;
+        return;
+    }
+    if (fcl && *fcl != 0) return;
+    const Kinking k = kinking(angle_r(a0, default_a0_r), x23, x12, xc11, *g12);
+    const double s[6] = {*s11, *s22, *s33, *s12, *s13, *s23};
+    *rfb = larc05_kinking(s, k, xt22, angle_r(sainc, default_sainc_r), gsflag ? *gsflag : 0);
+}
+
+// LaRC04 kinking in closed form: the kink plane is the principal plane of the transverse
+// stresses, psi = atan(2 s23/(s22 - s33))/2; for s22 = s33 with s23 = 0 (pure fibre compression
+// among others) every plane is principal and psi = 0 is taken instead of the 0/0.
+void FBLaRC04(double* rfb, const double* s11, const double* s22, const double* s33, const double* s12,
+              const double* s13, const double* s23, const double* xt11, const double* xc11, const double* xt22,
+              const double* xc22, const double* x12, const double* e11, const double* e22, const double* g12,
+              const double* nu12, const double* gc, const double* a0, const int* fcl) {
+    *rfb = 0.0;
+    const double g = (gc && gc[0] != 0.0 && gc[1] != 0.0) ? gc[0] / gc[1] : 0.3499999940395355;
+    const double a0_r = angle_r(a0, default_a0_r);
+    if (*s11 >= 0.0) {
+        *rfb = *s11 / *xt11;
+        return;
+    }
+    const double num = 2.0 * *s23, den = *s22 - *s33;
+    const double psi = (num == 0.0 && den == 0.0) ? 0.0 : std::atan(num / den) / 2.0;
+    static constexpr double axis1[3] = {1.0, 0.0, 0.0};
+    double sp[6], sm[6];
+    GetRotatedStresses(sp, &psi, axis1, s11, s22, s33, s12, s13, s23, nullptr);
+    if (fcl && *fcl != 0) return;
+    const Kinking k = kinking(a0_r, transverse_shear_strength(*xc22, a0_r), *x12, *xc11, *g12);
+    into_misalignment_frame(sm, sp, k.misalignment(*s11, *s22, *s12, sp[3]));
+    const double s22m = sm[1], s12m = sm[3], s13m = sm[4];
+    if (s22m < 0.0) {
+        *rfb = sq(s12m / (*x12 - k.eta_l * s22m));
+    } else {
+        const double r = s22m / *xt22;
+        *rfb = (1.0 - g) * r + g * r * r + sq(s12m / *x12) + (1.0 / *e22 - sq(*nu12) / *e11) * sq(s13m / *x12);
+    }
+}
+
+void FBChangChang(double* rfb, const double* s11, const double* s12, const double* xt11, const double* xc11,
+                  const double* x12) {
+    const double x = *s11 >= 0.0 ? *xt11 : *xc11;
+    *rfb = std::sqrt(sq(*s11 / x) + sq(*s12 / *x12));
+}
+
+void FBHashin(double* rfb, const double* s11, const double* s12, const double* s13, const double* xt11,
+              const double* xc11, const double* x12, const double* x13, const double* alpha) {
+    const double x = *s11 >= 0.0 ? *xt11 : *xc11;
+    const double a = alpha ? *alpha : 1.0;
+    *rfb = std::sqrt(a * (sq(*s12 / *x12) + sq(*s13 / *x13)) + sq(*s11 / x));
+}
+
+void FBChristensen(double* rfb, const double* s11, const double* s22, const double* s33, const double* xt11,
+                   const double* xc11) {
+    const double lin = (1.0 / *xt11 - 1.0 / *xc11) * *s11;
+    const double quad = sq(*s11) / (*xt11 * *xc11) - 0.25 * sq(1.0 / *xt11 + 1.0 / *xc11) * *s11 * (*s22 + *s33);
+    const double disc = lin * lin + 4.0 * quad;
+    *rfb = 0.0;
+    static constexpr char tail[] = "evaluation. Please check your input parameters.";
+    if (disc < 0.0) {
+        tvk::report(-1, tvk::compose("Note: Negative root during Christensen failure", tail));
+        return;
+    }
+    const double den = std::sqrt(disc) - lin;
+    if (den == 0.0) {
+        tvk::report(-1, tvk::compose("Note: Division by Zero during Christensen failure", tail));
+        return;
+    }
+    *rfb = 2.0 * quad / den;
+}
+
+// Efforts: 1 fibre tension, 2 longitudinal shear, 3 transverse shear, 4 transverse tension.
+// Stress vectors other than 3, 4 or at least 6 components cannot be read and are refused.
+void FBBahei(double* rfb, const double* stressvector, const double* xlnorm, const double* xtnorm,
+             const double* xlshear, const double* xtshear, const double* mu, const int* nstress, int* failmode) {
+    const int n = nstress ? *nstress : 6;
+    double s1 = stressvector[0], s2 = 0, s3 = 0, t12 = 0, t13 = 0, t23 = 0;
+    if (n == 3) {
+        s2 = stressvector[1];
+        t12 = stressvector[2];
+    } else if (n == 4) {
+        s2 = stressvector[1];
+        s3 = stressvector[2];
+        t12 = stressvector[3];
+    } else if (n >= 6) {
+        s2 = stressvector[1];
+        s3 = stressvector[2];
+        t12 = stressvector[3];
+        t13 = stressvector[4];
+        t23 = stressvector[5];
+    } else {
+        *rfb = 0.0;
+        tvk::report(-3, "Unsupported number of stress components in FBBahei.", n);
+        return;
+    }
+    double effort[4] = {0.0, 0.0, 0.0, 0.0};
+    if (s1 > *xlnorm) {
+        effort[0] = std::abs(s1 / *xlnorm);
+    } else {
+        const double ss = t12 * t12 + t13 * t13;
+        const double sigma_s = std::sqrt(ss);
+        const double sigma_n = ss == 0.0 ? 0.0 : (t12 * t12 * s2 + t13 * t13 * s3 + 2.0 * t12 * t13 * t23) / ss;
+        const double tau_t = 0.5 * std::sqrt(sq(s2 - s3) + 4.0 * t23 * t23);
+        const double sigma_ii = (s2 + s3) / 2.0 + std::sqrt(sq((s2 - s3) / 2.0) + t23 * t23);
+        effort[1] = std::abs(sigma_s + *mu * std::min(sigma_n, 0.0)) / *xlshear;
+        effort[2] = std::abs(tau_t + *mu * std::min((s2 + s3) / 2.0, 0.0)) / *xtshear;
+        effort[3] = std::max(sigma_ii, 0.0) / *xtnorm;
+    }
+    const int decisive = static_cast<int>(std::max_element(effort, effort + 4) - effort);
+    *rfb = effort[decisive];
+    if (failmode && *failmode < 0 && *rfb >= 1.0) *failmode = decisive + 1;
+}

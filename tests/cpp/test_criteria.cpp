@@ -1,0 +1,194 @@
+// Failure criteria: uniaxial states at a strength give exposure 1 whatever the criterion, the
+// exposure is homogeneous of degree one in the stress, Tsai-Wu against the load-factor equation
+// on an off-axis lamina, the kink-band criteria at the compressive strength, and the mended
+// faults (NaN-free LaRC04 and polynomial exposures, Drucker-Prager beyond the surface, Petras
+// crushing, short Bahei stress vectors).
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "core/errors.h"
+#include "failure/criteria.h"
+
+namespace {
+
+void clear_errors() {
+    int reset = 0, lop = 1;
+    rsxerr(&reset, &lop);
+}
+std::string errtext() {
+    std::string s(tvk::errorhandling.errstring, 80);
+    return s.substr(0, s.find_last_not_of(' ') + 1);
+}
+
+// A carbon/epoxy ply: strengths (MPa) and elastic constants.
+constexpr double xt11 = 2560, xc11 = 1590, xt22 = 73, xc22 = 185, xt33 = 60, xc33 = 200;
+constexpr double x12 = 90, x13 = 95, x23 = 57, ilss = 80, g12 = 5290, e11 = 171420, e22 = 9080, nu12 = 0.32;
+
+// A criterion as a function of the Nye stress (s11, s22, s33, s12, s13, s23).
+using Criterion = std::function<double(const double*)>;
+
+std::vector<std::pair<const char*, Criterion>> ply_criteria() {
+    std::vector<std::pair<const char*, Criterion>> c;
+    c.emplace_back("GPMaxNominal", [](const double* s) { double r; GPMaxNominal(&r, s, &xt11, &xc11); return r; });
+    c.emplace_back("GPQuadInteraction", [](const double* s) {
+        double r; GPQuadInteraction(&r, s, s + 1, s + 3, &xt11, &xc11, &xt22, &xc22, &x12); return r; });
+    c.emplace_back("GPNorrisInteraction", [](const double* s) {
+        double r; GPNorrisInteraction(&r, s, s + 1, s + 3, &xt11, &xc11, &xt22, &xc22, &x12); return r; });
+    c.emplace_back("GPYamadaSunInteraction", [](const double* s) {
+        double r; GPYamadaSunInteraction(&r, s, s + 3, s + 4, &xt11, &xc11, &x12, &x13); return r; });
+    c.emplace_back("GPPolyCamanho", [](const double* s) {
+        double r; GPPolyCamanho(&r, s, s + 1, s + 2, s + 3, s + 4, s + 5, &xt11, &xc11, &xt22, &xc22, &x12, &x13,
+                                &x23, nullptr, nullptr); return r; });
+    c.emplace_back("GPPolynomial", [](const double* s) {
+        const double xint = -0.5; const int ptype = 0; double r;
+        GPPolynomial(&r, s, s + 1, s + 2, s + 3, s + 4, s + 5, &xt11, &xc11, &xt22, &xc22, &xt33, &xc33, &x12,
+                     &x13, &x23, &xint, &ptype); return r; });
+    c.emplace_back("FBChangChang", [](const double* s) { double r; FBChangChang(&r, s, s + 3, &xt11, &xc11, &x12); return r; });
+    c.emplace_back("FBHashin", [](const double* s) {
+        double r; FBHashin(&r, s, s + 3, s + 4, &xt11, &xc11, &x12, &x13, nullptr); return r; });
+    c.emplace_back("FBLaRC05", [](const double* s) {
+        const int golden = 1; const double step = 0.01; double r;
+        FBLaRC05(&r, s, s + 1, s + 2, s + 3, s + 4, s + 5, &xt11, &xc11, &xt22, &xc22, &x12, &g12, nullptr, &step,
+                 &golden, nullptr); return r; });
+    c.emplace_back("FBLaRC04", [](const double* s) {
+        double r; FBLaRC04(&r, s, s + 1, s + 2, s + 3, s + 4, s + 5, &xt11, &xc11, &xt22, &xc22, &x12, &e11, &e22,
+                           &g12, &nu12, nullptr, nullptr, nullptr); return r; });
+    return c;
+}
+
+TEST(Criteria, UniaxialFibreStressAtItsStrengthIsCriticalInEveryCriterion) {
+    for (const auto& [name, crit] : ply_criteria()) {
+        SCOPED_TRACE(name);
+        const double tension[6] = {xt11, 0, 0, 0, 0, 0}, compression[6] = {-xc11, 0, 0, 0, 0, 0};
+        EXPECT_NEAR(crit(tension), 1.0, 1e-12);
+        EXPECT_NEAR(crit(compression), 1.0, 1e-12);
+    }
+}
+
+TEST(Criteria, ExposureIsHomogeneousOfDegreeOne) {
+    const double s[6] = {-400, 30, -10, 35, 12, 8};
+    for (const auto& [name, crit] : ply_criteria()) {
+        SCOPED_TRACE(name);
+        const double r = crit(s);
+        ASSERT_TRUE(std::isfinite(r));
+        for (double k : {0.25, 3.0}) {
+            const double ks[6] = {k * s[0], k * s[1], k * s[2], k * s[3], k * s[4], k * s[5]};
+            if (std::string(name).rfind("FBLaRC", 0) == 0) continue;  // friction terms are not homogeneous
+            EXPECT_NEAR(crit(ks), k * r, 1e-12 * k * r);
+        }
+    }
+}
+
+TEST(Criteria, TsaiWuOnAnOffAxisLaminaSolvesTheLoadFactorEquation) {
+    // A 30-degree lamina under uniaxial global stress sx: ply stresses by the usual transformation.
+    const double th = 30.0 * M_PI / 180.0, c = std::cos(th), s = std::sin(th), sx = 120.0;
+    const double s11 = c * c * sx, s22 = s * s * sx, s12 = -s * c * sx, zero = 0.0;
+    const double f1 = 1 / xt11 - 1 / xc11, f2 = 1 / xt22 - 1 / xc22, f11 = 1 / (xt11 * xc11), f22 = 1 / (xt22 * xc22);
+    const double f12 = -0.5 * std::sqrt(f11 * f22), f66 = 1 / (x12 * x12);
+    const double lin = f1 * s11 + f2 * s22;
+    const double quad = f11 * s11 * s11 + f22 * s22 * s22 + 2 * f12 * s11 * s22 + f66 * s12 * s12;
+    const double lambda = (-lin + std::sqrt(lin * lin + 4 * quad)) / (2 * quad);
+    double r;
+    const double xint = -0.5;
+    const int ptype = 0;
+    GPPolynomial(&r, &s11, &s22, &zero, &s12, &zero, &zero, &xt11, &xc11, &xt22, &xc22, &xt33, &xc33, &x12, &x13,
+                 &x23, &xint, &ptype);
+    EXPECT_NEAR(r, 1.0 / lambda, 1e-12);
+    GPPolyCamanho(&r, &s11, &s22, &zero, &s12, &zero, &zero, &xt11, &xc11, &xt22, &xc22, &x12, &x13, &x23, &xint,
+                  &ptype);
+    EXPECT_NEAR(r, 1.0 / lambda, 1e-12);
+}
+
+TEST(Criteria, LaRC05GoldenAndScanAgreeAndKinkBandModeIsSilent) {
+    const double s[6] = {-900, -40, 5, 45, 0, 0};
+    double golden, scan, kink;
+    const int g = 1, sc = 0, fcl = 1;
+    const double fine = 0.001, coarse = 1.0;
+    FBLaRC05(&golden, s, s + 1, s + 2, s + 3, s + 4, s + 5, &xt11, &xc11, &xt22, &xc22, &x12, &g12, nullptr, &fine, &g, nullptr);
+    FBLaRC05(&scan, s, s + 1, s + 2, s + 3, s + 4, s + 5, &xt11, &xc11, &xt22, &xc22, &x12, &g12, nullptr, &coarse, &sc, nullptr);
+    EXPECT_NEAR(golden, scan, 1e-3 * golden);
+    EXPECT_GE(golden, scan * (1 - 1e-9));  // the golden search finds at least the scanned maximum
+    FBLaRC05(&kink, s, s + 1, s + 2, s + 3, s + 4, s + 5, &xt11, &xc11, &xt22, &xc22, &x12, &g12, nullptr, nullptr, nullptr, &fcl);
+    EXPECT_EQ(kink, 0.0);
+    // In-situ twin with every in-situ entry zero: the standard strengths.
+    const double none[9] = {};
+    double is;
+    FBLaRC05_is(&is, s, s + 1, s + 2, s + 3, s + 4, s + 5, &xt11, &xc11, &xt22, &x23, &x12, &g12, nullptr, &fine, &g, nullptr, none);
+    double is0;
+    FBLaRC05_is(&is0, s, s + 1, s + 2, s + 3, s + 4, s + 5, &xt11, &xc11, &xt22, &x23, &x12, &g12, nullptr, &fine, &g, nullptr, nullptr);
+    EXPECT_EQ(is, is0);
+}
+
+TEST(Criteria, PolynomialExposureOfAStressFreePlyIsZeroNotNaN) {
+    const double z = 0.0;
+    double r = -1;
+    clear_errors();
+    GPPolynomial(&r, &z, &z, &z, &z, &z, &z, &xt11, &xc11, &xt22, &xc22, &xt33, &xc33, &x12, &x13, &x23, nullptr, nullptr);
+    EXPECT_EQ(r, 0.0);
+    // Only the linear part: Q = 0, exposure L.
+    const double s22 = 0.0, s11 = 100.0;
+    const int ptype = 0;
+    GPPolyCamanho(&r, &s11, &s22, &z, &z, &z, &z, &xt11, &xc11, &xt22, &xc22, &x12, &x13, &x23, nullptr, &ptype);
+    EXPECT_TRUE(std::isfinite(r));
+    EXPECT_EQ(tvk::errorhandling.errstat, 0);
+    // A negative discriminant: the note, exposure 0.
+    const double a = 500, b = -50, xint = 5.0, h = 1000, lo = 100, sh = 80;
+    GPPolynomial(&r, &a, &b, &z, &z, &z, &z, &h, &h, &lo, &lo, &lo, &lo, &sh, &sh, &sh, &xint, &ptype);
+    EXPECT_EQ(r, 0.0);
+    EXPECT_EQ(errtext(), "Note: Negative root during polynomial failureevaluation. Please check your input");
+    clear_errors();
+}
+
+TEST(Criteria, LaRC04UnderPureFibreCompressionIsFiniteAndCritical) {
+    const double s11 = -xc11, z = 0.0;
+    double r;
+    FBLaRC04(&r, &s11, &z, &z, &z, &z, &z, &xt11, &xc11, &xt22, &xc22, &x12, &e11, &e22, &g12, &nu12, nullptr, nullptr,
+             nullptr);
+    EXPECT_NEAR(r, 1.0, 1e-12);
+}
+
+TEST(Criteria, DruckerPragerFailsStatesBeyondTheSurface) {
+    const double shear[6] = {0, 0, 0, 50, 0, 0}, xt = 60, xc = 120;
+    double d = 0.0, g = 0.0;
+    GPDruckerPrager(shear, &xt, &xc, &d, &g);
+    EXPECT_LT(g, -1.0);
+    EXPECT_EQ(d, 1.0);
+    const double quiet[6] = {1, 0, 0, 0, 0, 0};
+    d = -0.5;
+    GPDruckerPrager(quiet, &xt, &xc, &d, &g);
+    EXPECT_GT(g, 1.0);
+    EXPECT_EQ(d, 0.0);
+}
+
+TEST(Criteria, PetrasCrushingAtTheStrengthFailsWhateverTheShearSign) {
+    const double below = -xc33, up = 10.0, none[2] = {0, 0}, neg[2] = {-5, -5};
+    double r;
+    CCPetras(&r, &up, &below, &up, none, none, none, &xc33, &x13, &x23);
+    EXPECT_NEAR(r, 1.0, 1e-15);
+    double rneg;
+    CCPetras(&rneg, &up, &below, &up, none, neg, none, &xc33, &x13, &x23);
+    EXPECT_GT(rneg, 1.0);
+    const double n1 = 1.0;
+    double besant;
+    CCBesant(&besant, &up, &below, &up, none, neg, none, &xc33, &x13, &x23, &n1);
+    EXPECT_NEAR(besant, rneg, 1e-15);
+}
+
+TEST(Criteria, BaheiRefusesStressVectorsItCannotRead) {
+    const double v[6] = {10, 20, 30, 40, 50, 60}, one = 1.0;
+    const int five = 5;
+    int mode = -1;
+    double r = 7;
+    clear_errors();
+    FBBahei(&r, v, &one, &one, &one, &one, &one, &five, &mode);
+    EXPECT_EQ(r, 0.0);
+    EXPECT_EQ(tvk::errorhandling.errstat, -3);
+    EXPECT_EQ(mode, -1);
+    clear_errors();
+}
+
+}  // namespace
