@@ -1,0 +1,96 @@
+"""Failure criteria through the binding: the published values and notes, the in/out resin
+damage values, optional defaults, and uniaxial states against numpy-built references."""
+import math
+
+import numpy as np
+import pytest
+
+import _tolvek as t
+
+gp, fb, de, cc, eh = t.gpcollection, t.fbcollection, t.delcollection, t.cccollection, t.errorhandling
+
+
+@pytest.fixture
+def record():
+    eh.rsxerr(1)
+    yield lambda: (int(eh.errstat), bytes(eh.errstring).decode())
+    eh.rsxerr(1)
+
+
+def test_general_criteria_values(record):
+    assert gp.gpmaxnominal(0.0, 1500.0, 1000.0) == 0.0
+    assert gp.gpmaxnominal(-500.0, 1500.0, 1000.0) == 0.5
+    assert gp.gplininteraction(750, -50, 0, 1500, 1000, 100, 100, 80) == 0.0
+    args = (300.0, 20.0, 10.0, 30.0, 15.0, 5.0, 1500, 1000, 60, 200, 80, 85, 50)
+    assert gp.gppolycamanho(*args) == gp.gppolycamanho(*args, xint=0.0)
+    assert gp.gppolycamanho(*args, ptype=2) == gp.gppolycamanho(*args[:4], 0.0, 0.0, *args[6:], ptype=2)
+    s = np.zeros(6)
+    s[0] = 1500
+    assert gp.gppolycamanho(*s, *args[6:]) == pytest.approx(1, abs=1e-15)
+    assert gp.gppolynomial(500, -50, 0, 0, 0, 0, 1000, 1000, 100, 100, 100, 100, 80, 80, 80, 5.0, 0) == 0.0
+    assert record() == (-1, "Note: Negative root during polynomial failureevaluation. Please check your input")
+    eh.rsxerr(1)
+    assert fb.fbchristensen(0, 0, 0, 1500, 1000) == 0.0
+    assert record()[1] == "Note: Division by Zero during Christensen failureevaluation. Please check your i"
+
+
+def test_resin_functions_update_their_damage_in_place():
+    s = np.array([60.0, 0, 0, 0, 0, 0])
+    d, di1, dmises, i1cr, misescr, life = gp.gpha(s, 60, 120, 3.0)
+    assert (dmises, di1, d, life) == pytest.approx((0.3, 0.7, 1.0, 1.0))
+    assert gp.gpha(s / 2, 60, 120, 3.0)[5] == 0.0  # life untouched below failure: starts at 0
+    shear = np.array([0, 0, 0, 30.0, 0, 0])
+    assert gp.gpha(shear, 60, 120, 2.0)[0] == pytest.approx(gp.gpraghava(shear, 60, 120))
+    d, g = np.array(-0.5), np.array(0.0)
+    assert gp.gpdruckerprager(np.array([1.0, 0, 0, 0, 0, 0]), 60, 120, d, g) is None
+    assert d == 0.0 and g > 1
+    d = np.array(0.25)
+    gp.gpbauwens(np.zeros(6), 60, 120, d)
+    assert d == 0.25
+    with pytest.raises(Exception):
+        gp.gpbauwens(np.zeros(6), 60, 120, 0.25)  # an in/out value must be a 0-d float64 array
+
+
+def test_fibre_criteria(record):
+    ply = dict(xt11=2560, xc11=1590, xt22=73, xc22=185, x12=90, g12=5290)
+    zero = dict(s22=0, s33=0, s12=0, s13=0, s23=0)
+    assert fb.fblarc05(s11=2560, **zero, **ply) == 1.0
+    assert fb.fblarc05(s11=-1590, **zero, **ply) == pytest.approx(1, abs=1e-12)
+    assert fb.fblarc05(s11=-900, **zero, **ply, fcl=1) == 0.0
+    std = dict(xt11_std=2560, xc11_std=1590, xt22_std=73, x23_std=57, x12_std=90, g12=5290)
+    stress = dict(s11=-800, s22=-30, s33=0, s12=40, s13=0, s23=0)
+    assert fb.fblarc05_is(**stress, **std) == fb.fblarc05_is(**stress, **std, x_is=np.zeros(9))
+    assert fb.fblarc04(-1590, 0, 0, 0, 0, 0, 2560, 1590, 73, 185, 90, 171420, 9080, 5290, 0.32) == pytest.approx(1)
+    assert fb.fbhashin(-300, 40, 30, 2560, 1590, 90, 95, alpha=0) == pytest.approx(300 / 1590)
+    assert fb.fbchangchang(0, -45, 2560, 1590, 90) == 0.5
+    rfb, mode = fb.fbbahei([2000.0, 0, 0, 0, 0, 0], 1000, 50, 80, 60, 0.3)
+    assert (rfb, mode) == (2.0, 1)
+    rfb, mode = fb.fbbahei([0.0, 10.0, 40.0], 1000, 50, 80, 60, 0.3, failmode=-1)
+    assert rfb == pytest.approx(0.5) and mode == -1  # (s1, s2, t12): longitudinal shear decides, no failure
+    assert record()[0] == 0
+
+
+def test_interface_and_core_criteria():
+    assert de.dellee(-100, 0, 0, 50, 1000, 80) == 0.0
+    assert de.dellee(0, -80, 0, 50, 1000, 80) == 1.0
+    assert de.delhashin(0, 0, 0, 50, 200, 80) == 0.0
+    assert de.delchoichang(50, 0, 0, 50, 200, 80, 80) == pytest.approx(math.sqrt(1.8))
+    assert de.delchai(50, 30, 20, 50, 200, 40, 80, 0, 0, 0) == 0.0
+    # Puck on the interface under pure transverse shear: |s23| / RA.
+    ra = 200 / (2 * 1.15)
+    assert de.delpuck(0, 0, 40, 50, 200, 80) == pytest.approx(40 / ra)
+    assert de.delpuck(0, 0, 40, 50, 200, 80, gp=[0.3, 0.2, 0.15, 0.15]) == pytest.approx(40 / ra)
+    none = np.zeros(2)
+    assert cc.ccpetras(1, 2, 3, none, none, none, 10, 5, 5) == 1e-20
+    assert cc.ccbesant(1, 2, 3, none, none, none, 10, 5, 5, 2.0) == 1e-20
+    assert cc.ccpetras(1, -10, 3, none, none, none, 10, 5, 5) == 1.0
+
+
+@pytest.mark.parametrize("direction", [0, 1])
+def test_transverse_uniaxial_states_at_strength(direction):
+    xt, xc = (2560, 1590) if direction == 0 else (73, 185)
+    for sign, strength in ((1, xt), (-1, xc)):
+        s = np.zeros(6)
+        s[direction] = sign * strength
+        assert gp.gpquadinteraction(s[0], s[1], 0, 2560, 1590, 73, 185, 90) == pytest.approx(1)
+        assert gp.gppolynomial(*s, 2560, 1590, 73, 185, 60, 200, 90, 95, 57, -0.5, 0) == pytest.approx(1)
