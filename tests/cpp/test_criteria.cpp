@@ -11,18 +11,13 @@
 #include <vector>
 
 #include "core/errors.h"
+#include "error_record.h"
 #include "failure/criteria.h"
 
 namespace {
 
-void clear_errors() {
-    int reset = 0, lop = 1;
-    rsxerr(&reset, &lop);
-}
-std::string errtext() {
-    std::string s(tvk::errorhandling.errstring, 80);
-    return s.substr(0, s.find_last_not_of(' ') + 1);
-}
+using tvktest::clear_errors;
+using tvktest::errtext;
 
 // A carbon/epoxy ply: strengths (MPa) and elastic constants.
 constexpr double xt11 = 2560, xc11 = 1590, xt22 = 73, xc22 = 185, xt33 = 60, xc33 = 200;

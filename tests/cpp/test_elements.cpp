@@ -12,20 +12,15 @@
 #include <vector>
 
 #include "core/errors.h"
+#include "error_record.h"
 #include "elements/shapefunctions.h"
 #include "elements/shell.h"
 #include "elements/stressstate.h"
 
 namespace {
 
-void clear_errors() {
-    int reset = 0, lop = 1;
-    rsxerr(&reset, &lop);
-}
-std::string errtext() {
-    std::string s(tvk::errorhandling.errstring, 80);
-    return s.substr(0, s.find_last_not_of(' ') + 1);
-}
+using tvktest::clear_errors;
+using tvktest::errtext;
 
 // One family seen through a uniform interface: value, first and second derivative of node k
 // (1-based) at a point of up to three coordinates.

@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "core/errors.h"
+#include "error_record.h"
 #include "core/lapack.h"
 #include "core/linalg.h"
 
@@ -20,14 +21,8 @@ namespace {
 using Vec = std::vector<double>;
 const double kNaN = std::numeric_limits<double>::quiet_NaN();
 
-void clear_errors() {
-    int reset = 0, lop = 1;
-    rsxerr(&reset, &lop);
-}
-std::string errtext() {
-    std::string s(tvk::errorhandling.errstring, 80);
-    return s.substr(0, s.find_last_not_of(' ') + 1);
-}
+using tvktest::clear_errors;
+using tvktest::errtext;
 Vec random_matrix(std::mt19937& g, int r, int c) {
     std::uniform_real_distribution<double> u(-1.0, 1.0);
     Vec a(static_cast<size_t>(r) * c);

@@ -1,0 +1,23 @@
+// Test helpers around the process-wide error record.
+#pragma once
+
+#include <string>
+
+#include "core/errors.h"
+
+namespace tvktest {
+
+// Clears the record (errstat 0, arrays released), as rsxerr(lop = true) does.
+inline void clear_errors() {
+    int reset = 0, lop = 1;
+    rsxerr(&reset, &lop);
+}
+
+// The recorded message without its trailing blanks.
+inline std::string errtext() {
+    std::string s(tvk::errorhandling.errstring, 80);
+    const auto end = s.find_last_not_of(' ');
+    return end == std::string::npos ? std::string() : s.substr(0, end + 1);
+}
+
+}  // namespace tvktest
