@@ -16,11 +16,12 @@ struct AngleMaximum {
 
 // gsflag 1: golden section, stopping when the bracket is narrower than `step`; any other value:
 // a scan from lo in steps of `step`. `fallback` is the abscissa the search hands back when it
-// cannot produce one. f is called with the angle (radians).
-template <class F>
+// cannot produce one; a golden search ends when its Npoints abscissas are used up. f is called
+// with the angle (radians).
+template <int Npoints = 200, class F>
 AngleMaximum maximise_over_angle(F&& f, double lo, double hi, double step, int gsflag, double fallback) {
-    constexpr int npoints = 200;
-    std::array<double, npoints> x, y;
+    const int npoints = Npoints;
+    std::array<double, Npoints> x, y;
     double xmove[4] = {}, ymove[4] = {}, lplimits[2] = {};
     int increment = 0, proc = 0, xdir = 0;
     tvk::logical1 isgolden = 0, update = 0, finish = 0;

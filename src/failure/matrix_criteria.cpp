@@ -1,0 +1,469 @@
+// Inter-fibre failure criteria.
+//
+// Action-plane criteria: A. Puck, H. Schuermann (1998, Compos. Sci. Technol. 58, eqs. 17-20) and
+// its VDI 2014 guideline form with the fibre-parallel weakening (VDI 2014 part 3, 2006); LaRC05
+// (S. T. Pinho et al., 2012, Compos. Sci. Technol. 72, eq. 1) and LaRC04 (S. T. Pinho et al.,
+// 2005, NASA/TM-2005-213530, eqs. 33-40 and 93); the 3-D plane criteria of P. P. Camanho et al.
+// (2015, Compos. Struct. 124) and J. Wiegand (2008, thesis, Oxford); the SPC3D strength-along-
+// the-plane criterion. Closed forms: R. G. Cuntze (2004, Compos. Sci. Technol. 64; 2012),
+// F.-K. Chang, K.-Y. Chang (1987), Z. Hashin (1980, J. Appl. Mech. 47, eqs. 23-24, and the 1989
+// three-dimensional form), R. M. Christensen (1997), Y. A. Bahei-El-Din et al. (2004).
+#include "matrix_criteria.h"
+
+#include <algorithm>
+#include <cmath>
+
+#include "anglesearch.h"
+#include "core/errors.h"
+#include "mechanics/transformation.h"
+
+namespace {
+
+double sq(double v) { return v * v; }
+
+constexpr double default_sainc_r = 0.08726646259971647;  // 5 degrees
+constexpr double default_a0_r = 0.9250245035569946;      // 53 degrees
+constexpr char note_tail[] = "evaluation. Please check your input parameters.";
+
+struct Traction {
+    double n, l, t;  // normal, longitudinal shear (along the fibres), transverse shear
+};
+
+// The ply stress on the planes through the fibre direction.
+struct PlyStress {
+    double s22, s33, s12, s13, s23;
+    Traction on(double theta) const {
+        double tv[3];
+        GetTVectorOnRotatedXYPlane(tv, &theta, &s22, &s33, &s12, &s13, &s23);
+        return {tv[0], tv[1], tv[2]};
+    }
+};
+
+// The search step (radians) from sainc in degrees: absent gives the default; a step that could
+// not advance a scan (non-positive, not finite) is replaced by the default with a warning.
+double search_step(const double* sainc, double default_r) {
+    if (!sainc) return default_r;
+    if (!(*sainc > 0.0) || !std::isfinite(*sainc)) {
+        tvk::report(-2, "Warning: angle step of the fracture-plane search replaced by its default.");
+        return default_r;
+    }
+    return *sainc * tvk::deg2rad;
+}
+
+// Searches the fracture plane and applies the angle rule: outtheta receives the angle only
+// when it was asked for (negative on input) and the point fails.
+template <int Npoints, class F>
+tvk::failure::AngleMaximum fracture_plane(F&& value, double lo, double hi, double step, const int* gsflag,
+                                          double fallback, double* outtheta) {
+    const auto m = tvk::failure::maximise_over_angle<Npoints>(value, lo, hi, step, gsflag ? *gsflag : 0, fallback);
+    if (outtheta && *outtheta < 0.0 && m.value >= 1.0) *outtheta = m.angle;
+    return m;
+}
+
+// Friction parameters from the fracture angle a0 under transverse compression.
+struct ActionPlane {
+    double eta_t, st, sl, eta_l;
+};
+ActionPlane larc_parameters(const double* a0, double xc22, double x12) {
+    ActionPlane p{};
+    if (a0) {
+        const double a = *a0 * tvk::deg2rad;
+        p.eta_t = -1.0 / std::tan(2.0 * a);
+        p.st = xc22 * std::cos(a) * (std::sin(a) + std::cos(a) / std::tan(2.0 * a));
+    } else {
+        p.eta_t = 0.2867453857588078;
+        p.st = xc22 * 0.6018150231520484 * 0.6260678290781129;
+    }
+    p.sl = x12;
+    p.eta_l = p.eta_t * p.sl / p.st;
+    return p;
+}
+
+double larc_value(const Traction& t, const ActionPlane& p) {
+    return sq(t.t / (p.st - p.eta_t * t.n)) + sq(t.l / (p.sl - p.eta_l * t.n));
+}
+
+// eta = -1/(2 tan 2 a0) of the Camanho and Wiegand criteria.
+double half_friction(const double* a0) {
+    return a0 ? -1.0 / (2.0 * std::tan(2.0 * *a0 * tvk::deg2rad)) : 0.1433726928794039;
+}
+
+// 2Q/(sqrt(D) - L) of the Hashin compression branches, or L when the denominator is 0.
+double hashin_root(double lin, double quad) {
+    const double den = std::sqrt(4.0 * quad + lin * lin) - lin;
+    return den == 0.0 ? lin : 2.0 * quad / den;
+}
+
+}  // namespace
+
+void MCrckLaRC05(double* rmc, const double* s22, const double* s33, const double* s12, const double* s13,
+                 const double* s23, const double* xt22, const double* xc22, const double* x12, const double* a0,
+                 double* outtheta, const double* sainc, const int* gsflag) {
+    const double step = search_step(sainc, default_sainc_r);
+    const ActionPlane p = larc_parameters(a0, *xc22, *x12);
+    const PlyStress s{*s22, *s33, *s12, *s13, *s23};
+    const double yt = *xt22;
+    auto value = [&](double theta) {
+        const Traction t = s.on(theta);
+        return larc_value(t, p) + sq(std::max(t.n, 0.0) / yt);
+    };
+    *rmc = fracture_plane<200>(value, 0.0, tvk::pi, step, gsflag, tvk::pi, outtheta).value;
+}
+
+// LaRC04 matrix cracking: closed form in tension; in compression the plane search, in the ply
+// frame while s11 >= -xc22 (the fibres carry little compression) and in the kink band's
+// misalignment frame beyond.
+void MCrckLaRC04(double* rmc, const double* s11, const double* s22, const double* s33, const double* s12,
+                 const double* s13, const double* s23, const double* xt11, const double* xc11, const double* xt22,
+                 const double* xc22, const double* x12, const double* e11, const double* e22, const double* g12,
+                 const double* nu12, const double* gc, const double* a0, double* outtheta, const double* sainc,
+                 const int* fcl, const int* gsflag) {
+    *rmc = 0.0;
+    const double step = search_step(sainc, default_sainc_r);
+    const double g = (gc && gc[0] != 0.0 && gc[1] != 0.0) ? gc[0] / gc[1] : 0.3499999940395355;
+    const bool kink_only = fcl && *fcl != 0;
+    if (*s22 >= 0.0) {
+        if (kink_only) return;
+        const double r = *s22 / *xt22;
+        *rmc = (1.0 - g) * r + g * r * r + sq(*s12 / *x12) + (1.0 / *e22 - sq(*nu12) / *e11) * sq(*s23 / *x12);
+        return;
+    }
+    const ActionPlane p = larc_parameters(a0, *xc22, *x12);
+    if (*s11 >= -*xc22) {
+        const PlyStress s{*s22, *s33, *s12, *s13, *s23};
+        auto value = [&](double theta) { return larc_value(s.on(theta), p); };
+        *rmc = fracture_plane<200>(value, -tvk::pi, tvk::pi, step, gsflag, tvk::pi, outtheta).value;
+        return;
+    }
+    const double num = 2.0 * *s23, den = *s22 - *s33;
+    const double psi = (num == 0.0 && den == 0.0) ? 0.0 : std::atan(num / den) / 2.0;
+    static constexpr double axis1[3] = {1.0, 0.0, 0.0};
+    double sp[6];
+    GetRotatedStresses(sp, &psi, axis1, s11, s22, s33, s12, s13, s23, nullptr);
+    if (kink_only) return;
+    const double xc = *xc11, sl = p.sl, a = p.eta_l + sl / xc;
+    const double phic = std::atan((1.0 - std::sqrt(1.0 - 4.0 * a * sl / xc)) / (2.0 * a));
+    const double phi0 = phic - xc * phic / *g12;
+    const double phi = std::copysign(1.0, sp[3]) * (*g12 * phi0 + std::abs(*s12)) / (*s11 + *g12 - *s22);
+    static constexpr int six = 6, plus = 0, stress_form = 0;
+    double t[36], sm[6];
+    GetNyeTransformationMatrix(t, &phi, &six, &plus, &stress_form);
+    for (int i = 0; i < 6; ++i) {
+        double v = 0.0;
+        for (int j = 0; j < 6; ++j) v += t[i + 6 * j] * sp[j];
+        sm[i] = v;
+    }
+    const PlyStress s{sm[1], sm[2], sm[3], sm[4], sm[5]};
+    auto value = [&](double theta) { return larc_value(s.on(theta), p); };
+    *rmc = fracture_plane<200>(value, 0.0, tvk::pi, step, gsflag, tvk::pi, outtheta).value;
+}
+
+namespace {
+
+// Puck's inclination parameters and the action-plane exposure in the form shared by the Puck
+// and VDI criteria: c_plus/c_minus are the inclination terms for tn >= 0 and tn < 0.
+double puck_exposure(const Traction& t, double c, double yt, double ra, double rtl) {
+    const double shear = sq(t.t / ra) + sq(t.l / rtl);
+    if (t.n >= 0.0) return std::sqrt(sq((1.0 / yt - c) * t.n) + shear) + c * t.n;
+    return std::sqrt(shear + sq(c * t.n)) + c * t.n;
+}
+
+}  // namespace
+
+void MCrckPuck(double* rmc, const double* s22, const double* s33, const double* s12, const double* s13,
+               const double* s23, const double* xt22, const double* xc22, const double* x12, double* outtheta,
+               const double* gp, const double* sainc, const int* gsflag, int* tcflag) {
+    static constexpr double defaults[4] = {0.3, 0.2, 0.15, 0.15};
+    const double* p = gp ? gp : defaults;
+    const double step = search_step(sainc, default_sainc_r);
+    const double rtl = *x12, ra = *xc22 / (2.0 * (1.0 + p[3])), yt = *xt22;
+    const PlyStress s{*s22, *s33, *s12, *s13, *s23};
+    auto value = [&](double theta) {
+        const Traction t = s.on(theta);
+        const double w = sq(t.t) + sq(t.l);
+        const double c = w == 0.0 ? 0.0
+                         : t.n >= 0.0 ? (p[0] * sq(t.l) / rtl + p[2] * sq(t.t) / ra) / w
+                                      : (p[1] * sq(t.l) / rtl + p[3] * sq(t.t) / ra) / w;
+        return puck_exposure(t, c, yt, ra, rtl);
+    };
+    const auto m = fracture_plane<100>(value, 0.0, tvk::pi, step, gsflag, tvk::pi, outtheta);
+    *rmc = m.value;
+    if (tcflag && m.value >= 1.0) *tcflag = s.on(m.angle).n < 0.0 ? -1 : 1;
+}
+
+void MCrckVDI2014(double* rmc, const double* s11, const double* s22, const double* s33, const double* s12,
+                  const double* s13, const double* s23, const double* xt11, const double* xc11, const double* xt22,
+                  const double* xc22, const double* x12, double* outtheta, const double* gp, const double* wp,
+                  const double* sainc, const int* gsflag) {
+    static constexpr double gp_defaults[4] = {0.3, 0.3, 0.25, 0.25}, wp_defaults[2] = {0.5, 0.5};
+    const double* p = gp ? gp : gp_defaults;
+    const double* w = wp ? wp : wp_defaults;
+    const double step = search_step(sainc, default_sainc_r);
+    const double rtl = *x12, ra = *xc22 / (2.0 * (1.0 + p[3])), yt = *xt22;
+    const PlyStress s{*s22, *s33, *s12, *s13, *s23};
+    auto value = [&](double theta) {
+        const Traction t = s.on(theta);
+        double cos2 = 3.749399456654644e-33, sin2 = 1.0;
+        if (std::abs(t.t) > 1e-6) {
+            const double psi = std::atan(t.l / t.t);
+            cos2 = sq(std::cos(psi));
+            sin2 = sq(std::sin(psi));
+        }
+        const double c = t.n >= 0.0 ? p[2] / ra * cos2 + p[0] / rtl * sin2 : p[3] / ra * cos2 + p[1] / rtl * sin2;
+        return puck_exposure(t, c, yt, ra, rtl);
+    };
+    const auto plane = fracture_plane<100>(value, 0.0, tvk::pi, step, gsflag, tvk::pi, nullptr);
+    const double fiff = plane.value;
+    // Weakening of the inter-fibre exposure by the fibre-parallel stress.
+    const double fff = *s11 >= 0.0 ? *s11 / *xt11 : -*s11 / *xc11;
+    const double q = fff > 1e-6 ? fiff / fff : 1e6;
+    const double sw = w[0], mw = w[1];
+    double r = fiff;
+    if (1.0 / mw >= q && q >= sw) {
+        const double a = (1.0 - mw) / std::sqrt(1.0 - sw * sw);
+        const double eta_w = q * (a * std::sqrt(q * q * (a * a - mw * mw) + 1.0) + mw) / (sq(q * a) + 1.0);
+        r = fiff / eta_w;
+    }
+    *rmc = r;
+    // The angle rule applies to the weakened exposure of the plane the search found.
+    if (outtheta && *outtheta < 0.0 && r >= 1.0) *outtheta = plane.angle;
+}
+
+void MCrckSPC3D(double* rmc, const double* s22, const double* s33, const double* s12, const double* s13,
+                const double* s23, const double* xt11, const double* xc11, const double* xt22, const double* xc22,
+                const double* xt33, const double* xc33, const double* xt12, const double* xt13, const double* xt23,
+                const double* xcs, double* outtheta, const double* gp, const double* sainc, const double* salims,
+                const int* gsflag) {
+    static constexpr double gp_defaults[2] = {0.3, -0.3};
+    const double* g = gp ? gp : gp_defaults;
+    const bool own_xcs = xcs && (xcs[0] != 0.0 || xcs[1] != 0.0 || xcs[2] != 0.0);
+    const double xc12 = own_xcs ? xcs[0] : *xt12, xc13 = own_xcs ? xcs[1] : *xt13, xc23 = own_xcs ? xcs[2] : *xt23;
+    const double lo = salims ? salims[0] * tvk::deg2rad : 0.03490658503988659;
+    const double hi = salims ? salims[1] * tvk::deg2rad : 3.1066860685499065;
+    const double step = search_step(sainc, 0.03490658503988659);
+    const PlyStress s{*s22, *s33, *s12, *s13, *s23};
+    auto value = [&](double theta) {
+        const Traction t = s.on(theta);
+        const double c = std::cos(theta), sn = std::sin(theta), s2 = std::abs(std::sin(2.0 * theta));
+        if (t.n >= 0.0) {
+            const double a = t.n / (c * c * *xt33 + sn * sn * *xt22 + *xt23 * s2);
+            return g[0] * a + std::sqrt(sq(1.0 - g[0]) * a * a + sq(t.t / ((*xt22 + *xt33) * s2 + *xt23)) +
+                                        sq(t.l / (std::abs(sn) * *xt12 + std::abs(c) * *xt13)));
+        }
+        const double a = g[1] * t.n / (c * c * *xc33 + sn * sn * *xc22 + xc23 * s2);
+        return a + std::sqrt(a * a + sq(t.t / ((*xc22 + *xc33) * s2 + xc23)) +
+                             sq(t.l / (std::abs(sn) * xc12 + std::abs(c) * xc13)));
+    };
+    *rmc = fracture_plane<100>(value, lo, hi, step, gsflag, hi, outtheta).value;
+}
+
+void MCrckCamanho(double* rmc, const double* s22, const double* s33, const double* s12, const double* s13,
+                  const double* s23, const double* xt22, const double* xc22, const double* x12, const double* x23,
+                  double* outtheta, const double* a0, const double* sainc, const int* gsflag) {
+    const double step = search_step(sainc, default_sainc_r);
+    const double eta = half_friction(a0), st = *x23, sl = *x12, yt = *xt22, eta_l = eta * sl / st;
+    const double g1 = (st * st - yt * yt) / (yt * st), g2 = 2.0 * eta - g1;
+    const PlyStress s{*s22, *s33, *s12, *s13, *s23};
+    auto value = [&](double theta) {
+        const Traction t = s.on(theta);
+        if (t.n <= 0.0) return std::sqrt(sq(t.t / (st - eta * t.n)) + sq(t.l / (sl - eta_l * t.n)));
+        const double n = t.n / st, l2 = sq(t.l / sl);
+        return std::sqrt(n * n + sq(t.t / st) + l2 + l2 * g2 * n + g1 * n);
+    };
+    *rmc = fracture_plane<100>(value, 0.0, tvk::pi, step, gsflag, tvk::pi, outtheta).value;
+}
+
+void MCrckWiegand(double* rmc, const double* s22, const double* s33, const double* s12, const double* s13,
+                  const double* s23, const double* xt22, const double* xc22, const double* x12, double* outtheta,
+                  const double* a0, const double* sainc, const int* gsflag) {
+    const double step = search_step(sainc, default_sainc_r);
+    const double eta = half_friction(a0);
+    const double two_tan = a0 ? 2.0 * std::tan(*a0 * tvk::deg2rad) : 2.6540896432408196;
+    const double st = *xc22 / two_tan, sl = *x12, yt = *xt22, eta_l = eta * sl / st;
+    const PlyStress s{*s22, *s33, *s12, *s13, *s23};
+    auto value = [&](double theta) {
+        const Traction t = s.on(theta);
+        const double v = sq(t.t / (st - eta * t.n)) + sq(t.l / (sl - eta_l * t.n));
+        return std::sqrt(t.n < 0.0 ? v : v + sq(t.n / yt));
+    };
+    *rmc = fracture_plane<100>(value, 0.0, tvk::pi, step, gsflag, tvk::pi, outtheta).value;
+}
+
+// Cuntze's failure-mode-concept (2012): three inter-fibre modes interacting with the exponent
+// mint. A stress-free ply gives 0; only a list of stresses that are all zero short-cuts (a signed
+// sum could vanish for a loaded ply).
+void MCrckCuntze2012(double* rmc, const double* s22, const double* s33, const double* s12, const double* s13,
+                     const double* s23, const double* xt22, const double* xc22, const double* x12, const double* gp,
+                     const double* mint) {
+    *rmc = 0.0;
+    if (*s22 == 0.0 && *s33 == 0.0 && *s12 == 0.0 && *s13 == 0.0 && *s23 == 0.0) return;
+    const double m = mint ? *mint : 2.4;
+    const double btl = gp ? gp[0] : 0.16, btt = gp ? gp[1] : 1.16;
+    const double i2 = *s22 + *s33, w = std::sqrt(sq(*s22 - *s33) + 4.0 * sq(*s23));
+    const double i3 = sq(*s12) + sq(*s13);
+    const double i5 = 2.0 * *s22 * sq(*s12) + 2.0 * *s33 * sq(*s13) + 4.0 * *s23 * *s13 * *s12;
+    const double e1 = std::max((i2 + w) / (2.0 * *xt22), 0.0);
+    const double e2 = std::max(((btt - 1.0) * i2 + btt * w) / *xc22, 0.0);
+    const double p = std::sqrt(4.0 * sq(*x12) * sq(i3) + sq(btl * i5)) + btl * i5;
+    double e3 = 0.0;
+    if (p < 0.0)
+        tvk::report(-3, tvk::compose("Note: Negative root during Cuntze failure", note_tail));
+    else
+        e3 = std::max(std::sqrt(p / (2.0 * std::pow(*x12, 3))), 0.0);
+    *rmc = std::pow(std::pow(e1, m) + std::pow(e2, m) + std::pow(e3, m), 1.0 / m);
+}
+
+// Cuntze (2004). E1 = (I2 + sqrt I4)/(2 xt22), the largest principal transverse stress over the
+// strength: the rationalised K/(I2 -+ sqrt I4) it equals is 0 for every plane-stress state.
+void MCrckCuntze2004(double* rmc, const double* s22, const double* s33, const double* s12, const double* s13,
+                     const double* s23, const double* xt22, const double* xc22, const double* x12, const double* x13,
+                     const double* gp, const double* mint) {
+    *rmc = 0.0;
+    if (*s22 == 0.0 && *s33 == 0.0 && *s12 == 0.0 && *s13 == 0.0 && *s23 == 0.0) return;
+    const double m = mint ? *mint : 2.5;
+    const double b1 = gp ? gp[0] : 0.13, b2 = gp ? gp[1] : 1.5, b3 = gp ? gp[2] : 0.4;
+    const double i2 = *s22 + *s33, i4 = sq(*s22 - *s33) + 4.0 * sq(*s23), i3 = sq(*s12) + sq(*s13);
+    double e1 = (i2 + std::sqrt(i4)) / (2.0 * *xt22);
+    if (e1 < 0.0) e1 = 0.01;
+    const double r = (*x12 + *x13) / 2.0;
+    const double v = (2.0 * b1 * (*s33 * sq(*s13) + *s22 * sq(*s12) + 2.0 * *s12 * *s13 * *s23) + std::pow(i3, 1.5)) /
+                     std::pow(r, 3);
+    const double e2 = v >= 0.0 ? std::cbrt(v) : 0.01;
+    const double h = b3 * i3 + b2 * i4;
+    const double p = (b2 - 1.0) * i2 * *xc22 / h;
+    const double sdisc = p * p / 4.0 + sq(*xc22) / h;
+    double root = 0.0;
+    if (sdisc < 0.0)
+        tvk::report(-3, tvk::compose("Note: Negative root during Cuntze failure", note_tail));
+    else
+        root = std::sqrt(sdisc);
+    double e3 = std::max(1.0 / (-p / 2.0 - root), 1.0 / (root - p / 2.0));
+    if (e3 < 0.0) e3 = 0.01;
+    *rmc = std::pow(std::pow(e1, m) + std::pow(e2, m) + std::pow(e3, m), 1.0 / m);
+}
+
+void MCrckChangChang(double* rmc, const double* s22, const double* s12, const double* xt22, const double* xc22,
+                     const double* x12) {
+    *rmc = std::sqrt(sq(*s22 / (*s22 > 0.0 ? *xt22 : *xc22)) + sq(*s12 / *x12));
+}
+
+void MCrckChai(double* rmc, const double* s22, const double* s12, const double* s23, const double* xt22,
+               const double* xc22, const double* x12, const double* x23, const double*) {
+    *rmc = std::sqrt(sq(*s22 / (*s22 >= 0.0 ? *xt22 : *xc22)) + sq(*s12 / *x12) + sq(*s23 / *x23));
+}
+
+void MCrckChristensen(double* rmc, const double* s22, const double* s33, const double* s12, const double* s13,
+                      const double* s23, const double* xt22, const double* xc22, const double* xt33,
+                      const double* xc33, const double* x12, const double* x13, const double* x23) {
+    *rmc = 0.0;
+    const double lin = (1.0 / *xt22 - 1.0 / *xc22) * *s22 + (1.0 / *xt33 - 1.0 / *xc33) * *s33;
+    const double quad = (sq(*s23) - *s22 * *s33) / sq(*x23) + sq(*s12 / *x12) + sq(*s13 / *x13) +
+                        sq(*s22 + *s33) / std::sqrt(*xt22 * *xc22 * *xt33 * *xc33);
+    const double disc = lin * lin + 4.0 * quad;
+    if (disc < 0.0) {
+        tvk::report(-1, tvk::compose("Note: Negative root during Christensen failure", note_tail));
+        return;
+    }
+    const double den = std::sqrt(disc) - lin;
+    if (den != 0.0) *rmc = 2.0 * quad / den;
+}
+
+void MCrckHashin1989(double* rmc, const double* s22, const double* s33, const double* s12, const double* s13,
+                     const double* s23, const double* xt22, const double* xc22, const double* xt33,
+                     const double* xc33, const double* x12, const double* x13, const double* x23) {
+    *rmc = 0.0;
+    const double i = *s22 + *s33, a = (sq(*s23) - *s22 * *s33) / sq(*x23);
+    const double t = sq(*s12 / *x12) + sq(*s13 / *x13);
+    auto note = [] { tvk::report(-1, tvk::compose("Note: Negative root during Hashin failure", note_tail)); };
+    if (i >= 0.0) {
+        const double v = a + i * i / (*xt22 * *xt33) + t;
+        if (v > 0.0)
+            *rmc = std::sqrt(v);
+        else
+            note();
+        return;
+    }
+    const double lin = (*xc22 * *xc33 / (4.0 * sq(*x23)) - 1.0) * (*s22 / *xc22 + *s33 / *xc33);
+    const double quad = a + i * i / (4.0 * sq(*x23)) + t;
+    const double disc = 4.0 * quad + lin * lin;
+    if (disc < 0.0) {
+        note();
+        return;
+    }
+    const double den = std::sqrt(disc) - lin;
+    if (den != 0.0) *rmc = 2.0 * quad / den;
+}
+
+void MCrckHashinComplete(double* rmc, const double* s22, const double* s33, const double* s12, const double* s13,
+                         const double* s23, const double* xt22, const double* xc22, const double* x12,
+                         const double* x23) {
+    const double i = *s22 + *s33, a = (sq(*s23) - *s22 * *s33) / sq(*x23);
+    const double t = (sq(*s12) + sq(*s13)) / sq(*x12);
+    if (i >= 0.0) {
+        const double v = i * i / sq(*xt22) + a + t;
+        *rmc = v > 0.0 ? std::sqrt(v) : 0.0;
+        return;
+    }
+    const double lin = (sq(*xc22 / (2.0 * *x23)) - 1.0) * i / *xc22;
+    *rmc = hashin_root(lin, i * i / (4.0 * sq(*x23)) + a + t);
+}
+
+void MCrckHashin3D(double* rmc, const double* s22, const double* s12, const double* s13, const double* s23,
+                   const double* xt22, const double* xc22, const double* x12, const double* x23) {
+    const double t = (sq(*s12) + sq(*s13)) / sq(*x12) + sq(*s23 / *x23);
+    if (*s22 >= 0.0) {
+        *rmc = std::sqrt(sq(*s22 / *xt22) + t);
+        return;
+    }
+    const double lin = (sq(*xc22 / (2.0 * *x12)) - 1.0) * *s22 / *xc22;
+    *rmc = hashin_root(lin, sq(*s22 / (2.0 * *x23)) + t);
+}
+
+void MCrckHashinPS(double* rmc, const double* s22, const double* s12, const double* xt22, const double* xc22,
+                   const double* x12, const double* x23) {
+    if (*s22 >= 0.0) {
+        *rmc = std::sqrt(sq(*s22 / *xt22) + sq(*s12 / *x12));
+        return;
+    }
+    const double lin = (sq(*xc22 / (2.0 * *x23)) - 1.0) * *s22 / *xc22;
+    *rmc = hashin_root(lin, sq(*s22 / (2.0 * *x23)) + sq(*s12 / *x12));
+}
+
+// Matrix efforts of Bahei-El-Din: 1 the matrix's equivalent stress, 2 interphase shear, 3
+// interphase debonding. Stress vectors other than 3, 4 or at least 6 components are refused.
+void MCrckBahei(double* rmc, const double* stressvector, const double* xnorm, const double* xshear,
+                const int* nstress, const double* interphase, int* failmode) {
+    const int n = nstress ? *nstress : 6;
+    double s1 = stressvector[0], s2 = 0, s3 = 0, t4 = 0, t5 = 0, t6 = 0;
+    if (n == 3) {
+        s2 = stressvector[1];
+        t4 = stressvector[2];
+    } else if (n == 4) {
+        s2 = stressvector[1];
+        s3 = stressvector[2];
+        t4 = stressvector[3];
+    } else if (n >= 6) {
+        s2 = stressvector[1];
+        s3 = stressvector[2];
+        t4 = stressvector[3];
+        t5 = stressvector[4];
+        t6 = stressvector[5];
+    } else {
+        *rmc = 0.0;
+        tvk::report(-3, "Unsupported number of stress components in MCrckBahei.", n);
+        return;
+    }
+    double effort[3] = {0.0, 0.0, 0.0};
+    const bool with_interphase = interphase && interphase[0] != -1.0 && interphase[1] != -1.0;
+    if (!with_interphase) {
+        effort[0] = 3.0 * (t4 * t4 + t5 * t5 + t6 * t6) / sq(*xshear) +
+                    (s1 * s1 + s2 * s2 + s3 * s3 - s1 * s2 - s2 * s3 - s3 * s1) / sq(*xnorm);
+    } else {
+        const double tau0 = interphase[0], mu = interphase[1];
+        effort[1] = std::abs(mu * std::min(s3, 0.0) + std::sqrt(t5 * t5 + t6 * t6)) / tau0;
+        effort[2] = std::max(s3, 0.0) / *xnorm;
+    }
+    const int decisive = static_cast<int>(std::max_element(effort, effort + 3) - effort);
+    *rmc = effort[decisive];
+    if (failmode && *failmode < 0 && *rmc >= 1.0) *failmode = decisive + 1;
+}

@@ -1,0 +1,109 @@
+"""Matrix-cracking criteria: fracture planes against closed forms, golden section against a fine
+scan, the angle and tension-flag rules, and the mended faults (Cuntze short-cuts and E1,
+non-advancing search steps)."""
+import math
+
+import numpy as np
+import pytest
+
+import _tolvek as t
+
+mc, eh = t.mccollection, t.errorhandling
+YT, YC, SL, S23 = 50.0, 200.0, 80.0, 60.0
+ACTION_PLANE = {
+    "larc05": lambda s, **k: mc.mcrcklarc05(*s, YT, YC, SL, **k),
+    "camanho": lambda s, **k: mc.mcrckcamanho(*s, YT, YC, SL, S23, **k),
+    "wiegand": lambda s, **k: mc.mcrckwiegand(*s, YT, YC, SL, **k),
+    "puck": lambda s, **k: mc.mcrckpuck(*s, YT, YC, SL, **k)[:2],
+    "spc3d": lambda s, **k: mc.mcrckspc3d(*s, 1500, 1000, YT, YC, YT, YC, SL, SL, S23, **k),
+}
+
+
+@pytest.fixture
+def record():
+    eh.rsxerr(1)
+    yield lambda: (int(eh.errstat), bytes(eh.errstring).rstrip().decode())
+    eh.rsxerr(1)
+
+
+def test_puck_fracture_plane_under_transverse_compression():
+    p = 0.22
+    gp = [0.3, 0.25, 0.2, p]
+    r, theta, tc = mc.mcrckpuck(-YC, 0, 0, 0, 0, YT, YC, SL, gp=gp, sainc=1e-6, gsflag=1)
+    # Puck: cos^2 of the fracture angle (from the plane normal to 2) is RA/YC = 1/(2(1 + p_tt-)).
+    expected = math.acos(math.sqrt(1 / (2 * (1 + p))))
+    assert r == pytest.approx(1, abs=1e-9)
+    assert abs(abs(theta - math.pi / 2) - expected) < 1e-5
+    assert tc == -1
+
+
+def test_larc05_fails_at_its_fracture_angle():
+    r, theta = mc.mcrcklarc05(-YC, 0, 0, 0, 0, YT, YC, SL, a0=53.0, sainc=1e-7, gsflag=1)
+    assert r == pytest.approx(1, abs=1e-9)
+    assert abs(abs(theta - math.pi / 2) - math.radians(53)) < 1e-5
+
+
+@pytest.mark.parametrize("name", sorted(ACTION_PLANE))
+def test_golden_section_and_fine_scan_find_the_same_plane(name):
+    # In-plane loading: one maximum over the planes, which both searches must find (a general
+    # 3-D state may have several, and the golden section then keeps a local one).
+    s = (-60.0, 0.0, 35.0, 0.0, 0.0)
+    golden = ACTION_PLANE[name](s, sainc=1e-4, gsflag=1)[0]
+    scan = ACTION_PLANE[name](s, sainc=0.01, gsflag=0)[0]
+    assert golden == pytest.approx(scan, rel=1e-6)
+    assert ACTION_PLANE[name]((0.0,) * 5)[0] == 0.0
+
+
+def test_angle_is_written_only_when_asked_for_and_failed():
+    quiet, failing = (10.0, 0, 5.0, 0, 0), (-250.0, 0, 40.0, 0, 0)
+    assert mc.mcrcklarc05(*quiet, YT, YC, SL)[1] == -1.0
+    assert mc.mcrcklarc05(*failing, YT, YC, SL, outtheta=0.5)[1] == 0.5
+    r, theta = mc.mcrcklarc05(*failing, YT, YC, SL)
+    assert r >= 1 and 0 <= theta <= math.pi
+    r, theta, tc = mc.mcrckpuck(*quiet, YT, YC, SL, tcflag=7)
+    assert r < 1 and tc == 7
+    assert mc.mcrckpuck(60.0, 0, 0, 0, 0, YT, YC, SL)[2] == 1
+
+
+def test_non_advancing_search_step_is_replaced_not_looped(record):
+    s = (-60.0, 20.0, 35.0, 10.0, -15.0)
+    reference = mc.mcrckpuck(*s, YT, YC, SL)[0]
+    for step in (0.0, -2.0, float("nan")):
+        eh.rsxerr(1)
+        assert mc.mcrckpuck(*s, YT, YC, SL, sainc=step)[0] == reference
+        assert record()[0] == -2
+
+
+def test_larc04_tension_closed_form_and_compression_frames():
+    args = (1500, 1000, YT, YC, SL, 140000, 9000, 5000, 0.3)
+    g = 0.3499999940395355
+    r, theta = mc.mcrcklarc04(0, 25, 0, 30, 0, 10, *args)
+    expected = (1 - g) * 0.5 + g * 0.25 + (30 / SL) ** 2 + (1 / 9000 - 0.09 / 140000) * (10 / SL) ** 2
+    assert r == pytest.approx(expected) and theta == -1.0
+    assert mc.mcrcklarc04(0, 25, 0, 30, 0, 10, *args, fcl=1)[0] == 0.0
+    # Little fibre compression: the ply frame, the same plane search as LaRC05 without the
+    # tension term.
+    s = (-120.0, 0, 30.0, 0, 0)
+    assert mc.mcrcklarc04(-50, *s[:1], 0, 30, 0, 0, *args)[0] == pytest.approx(
+        mc.mcrcklarc05(*s, YT, YC, SL)[0])
+    assert np.isfinite(mc.mcrcklarc04(-900, -120, -120, 30, 0, 0, *args)[0])
+
+
+def test_cuntze_short_cut_only_for_a_stress_free_ply():
+    assert mc.mcrckcuntze2012(10, 0, -10, 0, 0, YT, YC, SL) == pytest.approx(0.2301980548, rel=1e-9)
+    assert mc.mcrckcuntze2012(0, 0, 0, 0, 0, YT, YC, SL) == 0.0
+    assert mc.mcrckcuntze2004(YT, 0, 0, 0, 0, YT, YC, SL, SL) == pytest.approx(1, rel=0.05)
+
+
+def test_closed_form_criteria():
+    assert mc.mcrckchangchang(0, SL, YT, YC, SL) == 1.0
+    assert mc.mcrckchai(-YC, 0, 0, YT, YC, SL, S23) == 1.0
+    for f in (lambda s: mc.mcrckhashinps(s, 0, YT, YC, SL, S23),
+              lambda s: mc.mcrckhashincomplete(s, 0, 0, 0, 0, YT, YC, SL, S23),
+              lambda s: mc.mcrckhashin1989(s, 0, 0, 0, 0, YT, YC, YT, YC, SL, SL, S23)):
+        assert f(YT) == pytest.approx(1.0, rel=1e-12)
+    assert mc.mcrckhashin3d(YT, 0, 0, 0, YT, YC, SL, S23) == pytest.approx(1.0)
+    rmc, mode = mc.mcrckbahei([0, 0, 0, 40.0, 0, 0], 100, 40)
+    assert rmc == pytest.approx(3.0) and mode == 1
+    rmc, mode = mc.mcrckbahei([0, 0, -10.0, 0, 30.0, 40.0], 100, 40, interphase=[25.0, 0.5])
+    assert rmc == pytest.approx(45 / 25) and mode == 2
