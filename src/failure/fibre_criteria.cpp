@@ -188,7 +188,8 @@ void FBChristensen(double* rfb, const double* s11, const double* s22, const doub
 void FBBahei(double* rfb, const double* stressvector, const double* xlnorm, const double* xtnorm,
              const double* xlshear, const double* xtshear, const double* mu, const int* nstress, int* failmode) {
     const int n = nstress ? *nstress : 6;
-    double s1 = stressvector[0], s2 = 0, s3 = 0, t12 = 0, t13 = 0, t23 = 0;
+    double s1 = 0, s2 = 0, s3 = 0, t12 = 0, t13 = 0, t23 = 0;
+    if (n == 3 || n == 4 || n >= 6) s1 = stressvector[0];
     if (n == 3) {
         s2 = stressvector[1];
         t12 = stressvector[2];

@@ -434,7 +434,8 @@ void MCrckHashinPS(double* rmc, const double* s22, const double* s12, const doub
 void MCrckBahei(double* rmc, const double* stressvector, const double* xnorm, const double* xshear,
                 const int* nstress, const double* interphase, int* failmode) {
     const int n = nstress ? *nstress : 6;
-    double s1 = stressvector[0], s2 = 0, s3 = 0, t4 = 0, t5 = 0, t6 = 0;
+    double s1 = 0, s2 = 0, s3 = 0, t4 = 0, t5 = 0, t6 = 0;
+    if (n == 3 || n == 4 || n >= 6) s1 = stressvector[0];
     if (n == 3) {
         s2 = stressvector[1];
         t4 = stressvector[2];

@@ -183,6 +183,11 @@ TEST(Criteria, BaheiRefusesStressVectorsItCannotRead) {
     EXPECT_EQ(r, 0.0);
     EXPECT_EQ(tvk::errorhandling.errstat, -3);
     EXPECT_EQ(mode, -1);
+    // An empty vector is not read at all (the sanitizer build would catch a read).
+    const std::vector<double> none;
+    const int zero = 0;
+    FBBahei(&r, none.data(), &one, &one, &one, &one, &one, &zero, &mode);
+    EXPECT_EQ(r, 0.0);
     clear_errors();
 }
 
