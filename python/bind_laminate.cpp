@@ -116,3 +116,15 @@ TVK_ROUTINE(laminate, gethmatrixquadrature, GetHMatrixQuadrature,
 TVK_ROUTINE(laminate, getshearcorrectfactors, GetShearCorrectFactors,
             "sk:f8(2):out hlam:f8(2,2) plyelastic:f8(9,nplies) plyorientation:f8(nplies) plythickness:f8(nplies) "
             "nplies:i4");
+
+// --- Stack stiffness averages ------------------------------------------------------------------
+TVK_ROUTINE(laminate, getvoigteffectivestiffness, GetVoigtEffectiveStiffness,
+            "cvoigt:f8(6,6):out volratios:f8(nvols) rotatedstiffnessmatrices:f8(6,6,nvols) nvols:i4");
+TVK_ROUTINE(laminate, getreusseffectivestiffness, GetReussEffectiveStiffness,
+            "creuss:f8(6,6):out volratios:f8(nvols) rotatedstiffnessmatrices:f8(6,6,nvols) nvols:i4");
+TVK_ROUTINE(laminate, getsuneffectivestiffness, GetSunEffectiveStiffness,
+            "csun:f8(6,6):out volratios:f8(nvols) rotatedstiffnessmatrices:f8(6,6,nvols) nvols:i4");
+TVK_ROUTINE(laminate, getchoueffectivestiffness, GetChouEffectiveStiffness,
+            "chou:f8(6,6):out volratios:f8(nvols) rotatedstiffnessmatrices:f8(6,6,nvols) nvols:i4");
+TVK_ROUTINE(laminate, gethenryeffectivestiffness, GetHenryEffectiveStiffness,
+            "chenry:f8(6,6):out volratios:f8(nvols) rotatedstiffnessmatrices:f8(6,6,nvols) nvols:i4");
