@@ -1,0 +1,76 @@
+// Elimination for the shear-flow systems of the box-beam calculator: N unknowns from N + 1
+// equations (one redundant, as boom equilibrium of a connected section always is), Gaussian
+// elimination with row pivoting through a permutation vector, and a strided scalar product for
+// the residuals.
+#include <cmath>
+#include <vector>
+
+#include "calc.h"
+
+namespace tvk::boxbeam {
+
+int tvert(double* A, int n, int kl, double eps, const double* b, int* ip, double* x) {
+    if (n < 1 || kl < n + 1) return -1;
+    auto a = [A, kl](int i, int j) -> double& { return A[(i - 1) + static_cast<std::ptrdiff_t>(j - 1) * kl]; };
+    std::vector<double> rv(b, b + n + 1);
+    auto r = [&rv](int i) -> double& { return rv[static_cast<std::size_t>(i - 1)]; };
+    for (int i = 1; i <= n + 1; ++i) ip[i - 1] = i;
+    auto p = [ip](int j) -> int& { return ip[j - 1]; };
+
+    for (int k = 1; k <= n - 1; ++k) {
+        // the first of equal maxima wins
+        int best = k;
+        for (int j = k + 1; j <= n + 1; ++j)
+            if (std::fabs(a(p(j), k)) > std::fabs(a(p(best), k))) best = j;
+        std::swap(p(k), p(best));
+        const int piv = p(k);
+        if (eps >= std::fabs(a(piv, k))) return k;
+        const double inv = 1.0 / a(piv, k);
+        for (int j = k + 1; j <= n + 1; ++j) {
+            const int i = p(j);
+            const double h = a(i, k) * inv;
+            for (int l = k; l <= n; ++l) a(i, l) -= a(piv, l) * h;
+            a(i, k) = h;
+        }
+    }
+    for (int k = 1; k <= n - 1; ++k)
+        for (int j = k + 1; j <= n + 1; ++j) r(p(j)) -= a(p(j), k) * r(p(k));
+
+    // two rows are left for the last unknown: the one with the larger coefficient decides
+    const int rp = p(n), rq = p(n + 1);
+    const int last = std::fabs(a(rp, n)) >= std::fabs(a(rq, n)) ? rp : rq;
+    if (std::fabs(a(last, n)) > eps) {
+        x[n - 1] = r(last) / a(last, n);
+    } else if (std::fabs(r(last)) > eps) {
+        return last == rp ? n : n + 1;  // no coefficient left and a right side: inconsistent
+    } else {
+        x[n - 1] = 1.0;
+    }
+    for (int k = n - 1; k >= 1; --k) {
+        const int i = p(k);
+        double s = r(i);
+        for (int l = k + 1; l <= n; ++l) s -= a(i, l) * x[l - 1];
+        x[k - 1] = s / a(i, k);
+    }
+    return 0;
+}
+
+double qvskpx(const double* a, const double* b, int n, int la, int lb) {
+    double s = 0.0;
+    for (int i = 0; i < n; ++i) s += a[static_cast<std::ptrdiff_t>(i) * la] * b[static_cast<std::ptrdiff_t>(i) * lb];
+    return s;
+}
+
+}  // namespace tvk::boxbeam
+
+TVK_BOX_API void TVERT(double* A, const std::int32_t* N, const std::int32_t* KL, const double* EPS,
+                       const double* B, std::int32_t* IP, double* X, std::int32_t* IFAIL) {
+    const int f = (A && N && KL && EPS && B && IP && X) ? tvk::boxbeam::tvert(A, *N, *KL, *EPS, B, IP, X) : -1;
+    if (IFAIL) *IFAIL = f;
+}
+
+TVK_BOX_API double QVSKPX(const double* A, const double* B, const std::int32_t* N, const std::int32_t* LA,
+                          const std::int32_t* LB) {
+    if (!A || !B || !N || !LA || !LB) return 0.0;
+    return tvk::boxbeam::qvskpx(A, B, *N, *LA, *LB);
+}
