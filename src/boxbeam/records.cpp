@@ -80,6 +80,11 @@ void zero2(T* p, std::int64_t e1, std::int64_t e2, std::int64_t rows, std::int64
 
 int or100(const std::int32_t* v) { return v ? *v : 100; }
 
+// istat of the allocation routines: 0, or 1 when an allocation failed.
+void set_status(std::int32_t* istat, bool ok) {
+    if (istat) *istat = ok ? 0 : 1;
+}
+
 bool allocate_walls(std::int64_t maxw) {
     auto& w = wand;
     // every array is attempted, so that a later call only has the failed ones left to create
@@ -132,6 +137,15 @@ bool allocate_strains(std::int64_t maxw, std::int64_t maxg) {
     return ok;
 }
 
+bool allocate_all(int maxw, int maxg, int maxz) {
+    bool ok = allocate_walls(maxw);
+    ok = allocate_booms(maxg) && ok;
+    ok = allocate_cells(maxz, maxg) && ok;
+    ok = allocate_forces(maxw) && ok;
+    ok = allocate_strains(maxw, maxg) && ok;
+    return ok;
+}
+
 }  // namespace
 
 Status initialize(int nw, int ng, int nz) {
@@ -159,11 +173,7 @@ Status initialize(int nw, int ng, int nz) {
     zero2(zelle.IA, zelle.IA_n1, zelle.IA_n2, ng, nz);
 
     alloc_message.clear();
-    bool ok = allocate_walls(nw);
-    ok = allocate_booms(ng) && ok;
-    ok = allocate_cells(nz, ng) && ok;
-    ok = allocate_forces(nw) && ok;
-    ok = allocate_strains(nw, ng) && ok;
+    const bool ok = allocate_all(nw, ng, nz);
     // the capacities in force: a later call with other capacities keeps the arrays of the first
     restr.MAXWA = wand.YK0 ? wand.YK0_n : std::max(nw, 0);
     restr.MAXGU = gurt.MYI ? gurt.MYI_n : std::max(ng, 0);
@@ -191,36 +201,25 @@ TVK_BOX_API void Box_Initialize(const std::int32_t* nw, const std::int32_t* ng, 
 
 TVK_BOX_API void AllocAll(std::int32_t* istat, const std::int32_t* maxw, const std::int32_t* maxg,
                           const std::int32_t* maxz) {
-    const int w = or100(maxw), g = or100(maxg), z = or100(maxz);
-    bool ok = allocate_walls(w);
-    ok = allocate_booms(g) && ok;
-    ok = allocate_cells(z, g) && ok;
-    ok = allocate_forces(w) && ok;
-    ok = allocate_strains(w, g) && ok;
-    if (istat) *istat = ok ? 0 : 1;
+    set_status(istat, allocate_all(or100(maxw), or100(maxg), or100(maxz)));
 }
 
 TVK_BOX_API void AllocateWallData(std::int32_t* istat, const std::int32_t* maxw) {
-    const bool ok = allocate_walls(or100(maxw));
-    if (istat) *istat = ok ? 0 : 1;
+    set_status(istat, allocate_walls(or100(maxw)));
 }
 
 TVK_BOX_API void AllocateCapData(std::int32_t* istat, const std::int32_t* maxg) {
-    const bool ok = allocate_booms(or100(maxg));
-    if (istat) *istat = ok ? 0 : 1;
+    set_status(istat, allocate_booms(or100(maxg)));
 }
 
 TVK_BOX_API void AllocateCellData(std::int32_t* istat, const std::int32_t* maxz, const std::int32_t* maxg) {
-    const bool ok = allocate_cells(or100(maxz), or100(maxg));
-    if (istat) *istat = ok ? 0 : 1;
+    set_status(istat, allocate_cells(or100(maxz), or100(maxg)));
 }
 
 TVK_BOX_API void AllocateForceData(std::int32_t* istat, const std::int32_t* maxw) {
-    const bool ok = allocate_forces(or100(maxw));
-    if (istat) *istat = ok ? 0 : 1;
+    set_status(istat, allocate_forces(or100(maxw)));
 }
 
 TVK_BOX_API void AllocateEpigamData(std::int32_t* istat, const std::int32_t* maxw, const std::int32_t* maxg) {
-    const bool ok = allocate_strains(or100(maxw), or100(maxg));
-    if (istat) *istat = ok ? 0 : 1;
+    set_status(istat, allocate_strains(or100(maxw), or100(maxg)));
 }
