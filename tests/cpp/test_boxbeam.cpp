@@ -517,11 +517,21 @@ TEST(BoxBeamReport, WrittenOnlyWhenAskedForAndAppended) {
     const std::string second = both.substr(plain.size());
     EXPECT_NE(second.find("0                   DEHNSTEIFIGKEIT DES TRAEGERS =  0.700000000D+05  (K)"), std::string::npos);
     EXPECT_NE(second.find("KONTROLLAUSDRUCK GLEICHUNGSSYSTEM:"), std::string::npos);
-    EXPECT_NE(second.find("          SPX = "), std::string::npos);
+    // walls only: the x forces sum to the normal force
+    EXPECT_NE(second.find("\n          SPX =  0.100000000D+02\n"), std::string::npos);
     const std::string trace = f.text("trace.txt");
     EXPECT_EQ(trace.substr(0, 7), " Wand: ");
     EXPECT_NE(trace.find(" ALPHA "), std::string::npos);
     EXPECT_NE(trace.find(" ZWC "), std::string::npos);
+
+    // the nodal forces alone, from the results in the records
+    fs::remove(f.dir / "section.txt");
+    steuer.EXDRU = 0;
+    const int kw = 4;
+    KNKRFT(&kw);
+    const std::string nodal = f.text("section.txt");
+    EXPECT_EQ(nodal.find("\n\n\n\n\n0    AEQUIVALENTE KNOTENKRAEFTE IN  X-RICHTUNG\n"), 0u);
+    EXPECT_NE(nodal.find("AEQUIVALENTE KNOTENKRAEFTE IN  Z-RICHTUNG"), std::string::npos);
 }
 
 // Exact lines of the report: input tables, loads, results, and the nodal-force rows.
