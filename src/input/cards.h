@@ -1,0 +1,70 @@
+// The card-file grammar shared by the card readers: how a card is opened (the card in the
+// workspace folder, else the fallback file), keyword records split into head and option text,
+// and data blocks read from a unit.
+//
+// Keyword records are read 80 characters wide, data records 256; non-blank text of a card line
+// beyond these widths is not seen and leaves a warning in the error record. A data block is the run of
+// records after a keyword line up to the first record whose first character is "*" or "+" (or
+// the end of the file); that ending record stays unread. Items are counted and read by the
+// same list-directed scanner (io/listread.h), so sizing and reading always agree.
+#pragma once
+
+#include <cstddef>
+#include <string_view>
+#include <vector>
+
+namespace tvk::cards {
+
+inline constexpr std::size_t keyword_width = 80;
+inline constexpr std::size_t data_width = 256;
+inline constexpr std::size_t path_width = 256;
+
+// Reads the next record cut to `width` (see io::read_record for the statuses); a data line whose
+// text is cut is reported.
+int read_cut(int unit, std::size_t width, std::string_view& rec);
+// Reads the next record of a reader's main loop, cut to the keyword width; only a record that
+// begins with "+" (a card line) is reported when text is cut, so the long lines of a solver
+// deck that holds the blocks pass silently.
+int read_keyword(int unit, std::string_view& rec);
+
+// A keyword record split at its first comma: the head as written (leading blanks kept) and the
+// option text after the comma with leading blanks removed (blank without a comma).
+struct KeyLine {
+    std::string_view head, option;
+};
+KeyLine split_keyword(std::string_view rec);
+// Head comparison: equal after trailing blanks are removed, in any letter case.
+bool same_text(std::string_view a, std::string_view b);
+// Case-insensitive substring test.
+bool contains_text(std::string_view s, std::string_view word);
+bool blank_text(std::string_view s);
+// The block id: the first item after `skip` characters of the option text read as an integer;
+// `fallback` when it holds none.
+int block_id(std::string_view option, std::size_t skip, int fallback);
+// True when the record, leading blanks removed and blank-padded, begins with key in any case.
+bool begins_with_key(std::string_view rec, std::string_view key);
+
+// Opens `workspace`/`name` (trailing blanks of the folder removed), else `filepath`, on the lowest
+// free unit; the unit, or -1 when neither can be opened. Paths longer than 256 characters are
+// not opened (never cut to another file's name).
+int open_card(std::string_view filepath, std::string_view workspace, std::string_view name);
+
+// Item count of the data block at the position; the unit is left where it stood.
+int block_size(int unit, std::string_view ending = "*+");
+// Reads the data block at the position (null items read as 0); the ending record stays unread.
+// ok, or the status of the first failure (after which the unit stands after the failing
+// record). `values` holds what was read.
+int read_block(int unit, std::vector<double>& values);
+int read_block(int unit, std::vector<int>& values);
+
+// read_block that records the GetDataPoints read error on failure; false then, with `values`
+// emptied.
+bool read_data(int unit, std::vector<double>& values);
+bool read_data(int unit, std::vector<int>& values);
+
+// Records "Error: Error in <label>Read operation exited with an error." (level -2).
+void read_error(std::string_view label);
+// Records "Warning: card value outside table in <routine>." (level -2).
+void outside_table(std::string_view routine);
+
+}  // namespace tvk::cards

@@ -1,0 +1,306 @@
+// Card grammar helpers and the reading primitives on a unit.
+#include <algorithm>
+#include <cstring>
+#include <string>
+
+#include "cards.h"
+#include "core/errors.h"
+#include "core/strings.h"
+#include "iohandling.h"
+#include "listread.h"
+#include "units.h"
+
+namespace tvk::cards {
+
+namespace {
+
+inline char lower(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c + 32) : c; }
+inline bool blank(char c) { return c == ' ' || c == '\t'; }
+
+std::string_view trim_right(std::string_view s) {
+    std::size_t n = s.size();
+    while (n > 0 && s[n - 1] == ' ') --n;
+    return s.substr(0, n);
+}
+
+std::string_view trim_left(std::string_view s) {
+    std::size_t p = 0;
+    while (p < s.size() && s[p] == ' ') ++p;
+    return s.substr(p);
+}
+
+bool ending_record(std::string_view rec, std::string_view ending) {
+    const char c = rec.empty() ? ' ' : rec[0];
+    return ending.find(c) != std::string_view::npos;
+}
+
+template <class T, class Parse>
+int read_block_of(int unit, std::vector<T>& values, Parse parse) {
+    values.clear();
+    for (;;) {
+        std::string_view rec;
+        const int st = read_cut(unit, data_width, rec);
+        if (st == io::end_of_file || (st == io::ok && ending_record(rec, "*+"))) {
+            io::backspace(unit);
+            return io::ok;
+        }
+        if (st != io::ok) return st;
+        io::ListScanner sc(rec);
+        io::ListItem it;
+        while (sc.next(it)) {
+            T v{};
+            if (!it.null)
+                if (int s = parse(it.text, v)) return s;
+            values.push_back(v);
+        }
+    }
+}
+
+}  // namespace
+
+namespace {
+
+// A cut record is reported when it is a keyword line read as one, or a data line read as one
+// (a solver line that ends a block or stands between blocks is not card input).
+int read_width(int unit, std::size_t width, std::string_view& rec, bool keyword) {
+    const int st = io::read_record(unit, rec);
+    if (st == io::ok && rec.size() > width) {
+        const bool card_line = keyword ? rec[0] == '+' : rec[0] != '*' && rec[0] != '+';
+        if (card_line && rec.find_first_not_of(" \t", width) != std::string_view::npos)
+            report(-2, "Warning: card record cut at its record width.");
+        rec = rec.substr(0, width);
+    }
+    return st;
+}
+
+}  // namespace
+
+int read_cut(int unit, std::size_t width, std::string_view& rec) { return read_width(unit, width, rec, false); }
+
+int read_keyword(int unit, std::string_view& rec) { return read_width(unit, keyword_width, rec, true); }
+
+KeyLine split_keyword(std::string_view rec) {
+    const std::size_t c = rec.find(',');
+    if (c == std::string_view::npos) return {rec, {}};
+    return {rec.substr(0, c), trim_left(rec.substr(c + 1))};
+}
+
+bool same_text(std::string_view a, std::string_view b) {
+    a = trim_right(a);
+    b = trim_right(b);
+    if (a.size() != b.size()) return false;
+    for (std::size_t i = 0; i < a.size(); ++i)
+        if (lower(a[i]) != lower(b[i])) return false;
+    return true;
+}
+
+bool contains_text(std::string_view s, std::string_view word) {
+    if (word.empty()) return true;
+    if (word.size() > s.size()) return false;
+    for (std::size_t p = 0; p + word.size() <= s.size(); ++p) {
+        std::size_t k = 0;
+        while (k < word.size() && lower(s[p + k]) == lower(word[k])) ++k;
+        if (k == word.size()) return true;
+    }
+    return false;
+}
+
+bool blank_text(std::string_view s) { return s.find_first_not_of(' ') == std::string_view::npos; }
+
+int block_id(std::string_view option, std::size_t skip, int fallback) {
+    if (option.size() <= skip) return fallback;
+    int id = fallback;
+    io::ListScanner sc(option.substr(skip));
+    io::ListItem it;
+    if (!sc.next(it) || it.null || io::parse_int(it.text, id) != io::ok) return fallback;
+    return id;
+}
+
+bool begins_with_key(std::string_view rec, std::string_view key) {
+    std::size_t p = 0;
+    while (p < rec.size() && rec[p] == ' ') ++p;
+    for (std::size_t k = 0; k < key.size(); ++k) {
+        const char c = p + k < rec.size() ? rec[p + k] : ' ';
+        if (lower(c) != lower(key[k])) return false;
+    }
+    return true;
+}
+
+int open_card(std::string_view filepath, std::string_view workspace, std::string_view name) {
+    const int unit = io::free_unit(1, io::max_unit);
+    if (unit < 0) return -1;
+    std::string path(trim_right(workspace));
+    path += '/';
+    path += name;
+    if (path.size() > path_width || io::open_read(unit, path) != io::ok) {
+        const std::string_view deck = trim_right(filepath);
+        if (deck.size() > path_width || io::open_read(unit, deck) != io::ok) return -1;
+    }
+    return unit;
+}
+
+int block_size(int unit, std::string_view ending) {
+    int n = 0;
+    long long nread = 0;
+    for (;;) {
+        std::string_view rec;
+        const int st = read_cut(unit, data_width, rec);
+        if (st == io::ok || st == io::end_of_file) ++nread;
+        if (st != io::ok || ending_record(rec, ending)) break;
+        n += io::count_items(rec);
+    }
+    io::backspace(unit, nread);
+    return n;
+}
+
+int read_block(int unit, std::vector<double>& values) {
+    return read_block_of(unit, values, [](std::string_view t, double& v) { return io::parse_real(t, v); });
+}
+
+int read_block(int unit, std::vector<int>& values) {
+    return read_block_of(unit, values, [](std::string_view t, int& v) { return io::parse_int(t, v); });
+}
+
+namespace {
+
+template <class T>
+bool read_data_of(int unit, std::vector<T>& values) {
+    if (read_block(unit, values) == io::ok) return true;
+    read_error("Error: Error in GetDataPoints");
+    values.clear();
+    return false;
+}
+
+}  // namespace
+
+bool read_data(int unit, std::vector<double>& values) { return read_data_of(unit, values); }
+bool read_data(int unit, std::vector<int>& values) { return read_data_of(unit, values); }
+
+void read_error(std::string_view label) { report(-2, compose(label, "Read operation exited with an error.")); }
+
+void outside_table(std::string_view routine) {
+    std::string msg = "Warning: card value outside table in ";
+    msg += routine;
+    msg += '.';
+    report(-2, msg);
+}
+
+}  // namespace tvk::cards
+
+// ---- the C entry points ----------------------------------------------------------------------
+
+namespace {
+
+using namespace tvk;
+using tvk::cards::read_error;
+
+std::string_view as_view(const char* s, std::size_t n) { return s ? std::string_view(s, n) : std::string_view(); }
+
+// The first k characters of a text argument, k clamped to its length.
+std::string_view head_of(const char* s, std::size_t n, const int* k) {
+    const int want = k ? *k : 0;
+    return as_view(s, n).substr(0, static_cast<std::size_t>(std::clamp<long long>(want, 0, static_cast<long long>(n))));
+}
+
+template <class T>
+void getdatapoints(const int* fileid, T* outdata, const int* n) {
+    std::vector<T> values;
+    if (!cards::read_data(*fileid, values)) return;
+    const std::size_t room = *n > 0 ? static_cast<std::size_t>(*n) : 0;
+    if (values.size() > room) cards::outside_table("GetDataPoints");
+    std::copy_n(values.begin(), std::min(room, values.size()), outdata);
+}
+
+}  // namespace
+
+TVK_API void RewindFile(const int* fileid, const int* nrwd) {
+    if (*nrwd > 0) io::backspace(*fileid, *nrwd);
+}
+
+TVK_API int getsizeofdata(const int* fileid, const char* skeys, const int* ls, std::size_t lskeys) {
+    return cards::block_size(*fileid, head_of(skeys, lskeys, ls));
+}
+
+TVK_API void real_getdatapoints(const int* fileid, double* outdata, const int* n) { getdatapoints(fileid, outdata, n); }
+
+TVK_API void int_getdatapoints(const int* fileid, int* outdata, const int* n) { getdatapoints(fileid, outdata, n); }
+
+TVK_API void getxydatapoints(const int* fileid, double* xydata, const int* ndata, const int* nrows) {
+    const int nd = *ndata, nr = *nrows;
+    const int count = cards::block_size(*fileid);
+    if (nd < 1 || count / nd != nr) {
+        read_error("Error: Error in GetXYDataPoints");
+        return;
+    }
+    std::vector<double> values;
+    if (!cards::read_data(*fileid, values)) return;
+    // Value v is xydata(v / nrows + 1, v % nrows + 1): line i of a block of ndata lines is row i.
+    const std::size_t used = std::min(values.size(), static_cast<std::size_t>(nd) * static_cast<std::size_t>(nr));
+    for (std::size_t v = 0; v < used; ++v)
+        xydata[(v / nr) + (v % nr) * static_cast<std::size_t>(nd)] = values[v];
+}
+
+TVK_API int get2nextkey(const int* fileid, const int* dirflag, const char* keyword, const int* lkey,
+                        const int* ulimit, const int* returnkey, std::size_t lkeyword) {
+    const bool readkey = returnkey && *returnkey == 1;
+    const std::string_view key = head_of(keyword, lkeyword, lkey);
+    bool found = false;
+    for (int i = 1; i <= *ulimit; ++i) {
+        if (*dirflag == -1) io::backspace(*fileid, 2);
+        std::string_view rec;
+        const int st = io::read_record(*fileid, rec);
+        if (st > 0) {
+            read_error("Error: Error in Get2NextKey");
+            return 0;
+        }
+        if (st == io::end_of_file) break;
+        if (cards::begins_with_key(rec, key)) {
+            found = true;
+            break;
+        }
+    }
+    if (readkey) io::backspace(*fileid);
+    return found ? 1 : 0;
+}
+
+TVK_API int getnumberofkeywords(const int* fileid, const char* keyword, const int* lkey, const int* rwd,
+                                std::size_t lkeyword) {
+    const std::string_view key = head_of(keyword, lkeyword, lkey);
+    int count = 0;
+    for (;;) {
+        std::string_view rec;
+        const int st = io::read_record(*fileid, rec);
+        if (st == io::end_of_file) break;
+        if (st != io::ok) {
+            read_error("Error: Error in GetNumberOfKeywords");
+            return count;
+        }
+        if (cards::begins_with_key(rec.substr(0, std::min(rec.size(), cards::data_width)), key)) ++count;
+    }
+    if (!rwd || *rwd) io::rewind_unit(*fileid);
+    return count;
+}
+
+TVK_API int GetFileLength(const int* fileid, const int* rwd) {
+    int count = 0;
+    for (;;) {
+        std::string_view rec;
+        const int st = io::read_record(*fileid, rec);
+        if (st == io::end_of_file || st == io::end_of_record) break;
+        if (st != io::ok) {
+            read_error("Error: Error in GetFileLength");
+            return count;
+        }
+        ++count;
+    }
+    if (!rwd || *rwd) io::rewind_unit(*fileid);
+    return count;
+}
+
+TVK_API int getunitnumber(const char* filename, std::size_t lfilename) {
+    std::string_view name = as_view(filename, lfilename);
+    while (!name.empty() && name.back() == ' ') name.remove_suffix(1);
+    return io::unit_of(name);
+}
+
+TVK_API int GetFreeUnitNumber(const int* first, const int* last) { return io::free_unit(*first, *last); }

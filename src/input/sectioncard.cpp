@@ -1,0 +1,160 @@
+// Section card reader: the laminates of the model (sectiondata) and the ply-to-material map
+// (materialdata matidlist), followed by the ply z-coordinates of every section.
+//
+// Sections are addressed by their position in the file; the id of a section's opener is kept in
+// secidlist. The table sizes come from two sizing passes: the number of openers gives nsec, the
+// largest block of a bare "+Orientation" record gives nplies (both only ever raised).
+#include <algorithm>
+#include <vector>
+
+#include "cards.h"
+#include "core/errors.h"
+#include "core/modeldata.h"
+#include "iohandling.h"
+#include "listread.h"
+#include "mechanics/laminate.h"
+#include "units.h"
+
+namespace {
+
+using namespace tvk;
+using cards::same_text;
+
+constexpr const char* reader = "getsectiondatafromfile";
+
+// Stores values 1..k of a block into column sec of a (ply, sec) table.
+template <class T, class V>
+void store_column(Table<T, 2>& t, int sec, const std::vector<V>& v) {
+    for (std::size_t k = 0; k < v.size(); ++k) {
+        T* p = t.at(static_cast<std::int64_t>(k + 1), sec);
+        if (!p) {
+            cards::outside_table(reader);
+            return;
+        }
+        *p = static_cast<T>(v[k]);
+    }
+}
+
+// Copies entry 1 of column sec to entries 2..m.
+template <class T>
+void spread(Table<T, 2>& t, int sec, int m) {
+    const T* first = t.at(1, sec);
+    if (!first) return;
+    for (int k = 2; k <= m; ++k) {
+        T* p = t.at(k, sec);
+        if (!p) {
+            cards::outside_table(reader);
+            return;
+        }
+        *p = *first;
+    }
+}
+
+// The largest item count of a bare "+Orientation" record's block.
+int largest_orientation(int unit) {
+    int largest = 0;
+    std::string_view rec;
+    while (cards::read_keyword(unit, rec) == io::ok)
+        if (same_text(rec, "+Orientation")) largest = std::max(largest, cards::block_size(unit));
+    io::rewind_unit(unit);
+    return largest;
+}
+
+void create_tables(int np, int ns) {
+    auto& sd = sectiondata;
+    sd.xcstrength.allocate({ns});
+    sd.secidlist.allocate({ns});
+    materialdata.matidlist.allocate({np, ns});
+    materialdata.matidlist.fill(static_cast<std::int64_t>(np) * ns == 1 ? 1 : defint);
+    sd.plyorientation.allocate({np, ns});
+    sd.plythickness.allocate({np, ns});
+    sd.plyzcoord.allocate({2 * static_cast<std::int64_t>(np) + 1, ns});
+    sd.seflags.allocate({2, ns});
+    sd.sehmatrix.allocate({2, 2, ns});
+    sd.sefmatrix.allocate({2 * static_cast<std::int64_t>(np) + 1, 4, ns});
+}
+
+// The z-table of every section, when the three tables agree in their extents.
+void section_zcoords() {
+    const auto& ids = materialdata.matidlist;
+    auto& sd = sectiondata;
+    const int np = ids.extent(1), ns = ids.extent(2);
+    if (!ids.present() || sd.plythickness.extent(1) != np || sd.plythickness.extent(2) != ns ||
+        sd.plyzcoord.extent(1) != 2 * np + 1 || sd.plyzcoord.extent(2) != ns) {
+        report(-2, "Warning: section tables of different extents in getsectiondatafromfile.");
+        return;
+    }
+    GetSectionZCoord(sd.plyzcoord.data(), ids.data(), sd.plythickness.data(), &np, &ns, nullptr);
+}
+
+}  // namespace
+
+TVK_API void getsectiondatafromfile(const char* filepath, const char* workspace, std::size_t lfilepath,
+                                    std::size_t lworkspace) {
+    const int unit = cards::open_card({filepath, lfilepath}, {workspace, lworkspace}, "SectionCard.tvk");
+    if (unit < 0) return;
+    {
+        io::UnitGuard guard(unit);
+        auto& sd = sectiondata;
+        const int lkey = 15;
+        sd.nsec = std::max(sd.nsec, getnumberofkeywords(&unit, "++BEGIN SECTION", &lkey, nullptr, 15));
+        sd.nplies = std::max(sd.nplies, largest_orientation(unit));
+        if (!sd.plyorientation.present()) create_tables(sd.nplies, sd.nsec);
+
+        int sec = 1, id = 0, nmat = 0, nori = 0, nthick = 0;
+        bool inblock = false;
+        for (;;) {
+            std::string_view rec;
+            if (cards::read_keyword(unit, rec) != io::ok) break;
+            const auto [head, option] = cards::split_keyword(rec);
+            if (same_text(head, "++Begin Section")) {
+                inblock = true;
+                id = cards::block_id(option, 6, 0);
+                nmat = nori = nthick = 0;
+            } else if (same_text(head, "+Material") && inblock) {
+                std::vector<int> v;
+                cards::read_data(unit, v);
+                store_column(materialdata.matidlist, sec, v);
+                nmat = static_cast<int>(v.size());
+            } else if (same_text(head, "+Orientation") && inblock) {
+                std::vector<double> v;
+                cards::read_data(unit, v);
+                store_column(sd.plyorientation, sec, v);
+                nori = static_cast<int>(v.size());
+            } else if (same_text(head, "+Thickness") && inblock) {
+                std::vector<double> v;
+                cards::read_data(unit, v);
+                store_column(sd.plythickness, sec, v);
+                nthick = static_cast<int>(v.size());
+            } else if (same_text(head, "+Extension") && inblock) {
+                std::vector<int> v;
+                cards::read_data(unit, v);
+                store_column(sd.seflags, sec, v);
+            } else if (same_text(head, "+Strength") && inblock && !same_text(option, "TYPE=INSITU")) {
+                // One real: the first item of the next record, when that record is a data line.
+                std::string_view data;
+                const int st = cards::read_cut(unit, cards::data_width, data);
+                if (st != io::ok || (!data.empty() && (data[0] == '*' || data[0] == '+'))) {
+                    if (st == io::ok || st == io::end_of_file) io::backspace(unit);
+                    continue;
+                }
+                io::ListScanner items(data);
+                io::ListItem it;
+                double x = 0.0;
+                if (!items.next(it) || it.null) continue;  // nothing to store
+                if (io::parse_real(it.text, x) != io::ok) cards::read_error("Error: Error in GetDataPoints");
+                else if (double* p = sd.xcstrength.at(sec)) *p = x;
+                else cards::outside_table(reader);
+            } else if (same_text(head, "++End Section")) {
+                if (int* p = sd.secidlist.at(sec)) *p = id;
+                else cards::outside_table(reader);
+                if (nmat == 1) spread(materialdata.matidlist, sec, std::max(nori, 1));
+                if (nthick == 1) spread(sd.plythickness, sec, nori);
+                ++sec;
+                inblock = false;
+                nmat = nori = nthick = 0;
+            }
+        }
+    }
+    section_zcoords();
+}

@@ -1,0 +1,303 @@
+"""Model input through the `iohandling` namespace: step, section and damage cards written into a
+temporary job folder, name tags and the Gauss-point report."""
+import numpy as np
+import pytest
+
+import _tolvek
+
+io = _tolvek.iohandling
+err = _tolvek.errorhandling
+dbg = _tolvek.debugdata
+shok = _tolvek.shokriehdata
+sec = _tolvek.sectiondata
+dmg = _tolvek.damagedata
+buk = _tolvek.bukdata
+HUGE = np.finfo(float).max
+
+TABLES = {
+    shok: ["cycleprops", "cycles"],
+    sec: ["secidlist", "plyorientation", "plythickness", "plyzcoord", "xcstrength", "seflags", "sehmatrix",
+          "sefmatrix"],
+    _tolvek.materialdata: ["matidlist"],
+    dmg: ["generaldds", "fiberdds", "matrixdds", "coredds", "userdds", "delamdds", "dmgplane", "dmgpoints"],
+    buk: ["bukintdatalist", "bukrealdatalist"],
+}
+
+
+@pytest.fixture(autouse=True)
+def fresh_model():
+    """Every test starts from an analysis without tables and with a clear error record."""
+    def clear():
+        for ns, names in TABLES.items():
+            for name in names:
+                setattr(ns, name, None)
+        sec.nsec = sec.nplies = dmg.ndmg = 0
+        for name in ("edebug", "ndebug", "fdebug", "nupdate", "verbose", "unitid"):
+            setattr(dbg, name, 99)
+        err.rsxerr(1)
+    clear()
+    yield
+    clear()
+
+
+def card(folder, name, *lines):
+    (folder / name).write_text("\n".join(lines) + "\n")
+    return str(folder)
+
+
+def settings():
+    return tuple(int(getattr(dbg, n)) for n in ("edebug", "ndebug", "fdebug", "nupdate", "verbose", "unitid"))
+
+
+def test_step_settings_apply_at_the_block_end(tmp_path):
+    ws = card(tmp_path, "StepCard.tvk", "+Debug, TYPE=ELEMENT", "12")
+    io.getstepdatafromfile("", ws, 1)
+    assert settings() == (0, 0, 0, 1, 0, -3)  # defaults set, the stray setting ignored
+    ws = card(tmp_path, "StepCard.tvk",
+              "++Begin Step, STEPID=1", "+Debug,TYPE=ELEMENT", "12", "+Debug, type=nodal", "4", "++End Step",
+              "++Begin Step, STEPID=2", "+Debug, TYPE=ELEMENT", "7", "+Verbose", "1", "++End Step",
+              "++Begin Step, STEPID=3", "+Verbose", "1 6", "+Debug, TYPE=FILE", "5")  # never closed
+    io.getstepdatafromfile("", ws, 1)
+    assert settings() == (7, 4, 0, 1, 1, -3)
+    ws = card(tmp_path, "StepCard.tvk", "+Update", "25 3", "++Begin Step", "+Verbose", "1 6", "++End Step")
+    io.getstepdatafromfile("", ws, 1)
+    assert settings() == (0, 0, 0, 25, 1, 6)
+    assert err.errstat == 0
+
+
+def test_empty_setting_blocks_set_nothing(tmp_path):
+    ws = card(tmp_path, "StepCard.tvk", "++Begin Step", "+Verbose", "+Update, TYPE=INC", "+Debug, TYPE=ELEMENT",
+              "++End Step")
+    io.getstepdatafromfile("", ws, 1)
+    assert settings() == (0, 0, 0, 1, 0, -3)
+
+
+def test_cycle_plan_column_by_column(tmp_path):
+    ws = card(tmp_path, "StepCard.tvk", "+Cycle", "1 2 3", "4,5", "6 7 8 9 10", "*Step")
+    io.getstepdatafromfile("", ws, 2)
+    np.testing.assert_array_equal(shok.cycleprops, np.arange(1.0, 11.0).reshape(5, 2, order="F"))
+    shok.cycleprops = None
+    ws = card(tmp_path, "StepCard.tvk", "++Begin Step", "+Cycle, TYPE=GENERAL", "1 2 3 4 5 6 7 8 9 10 11",
+              "++End Step")
+    io.getstepdatafromfile("", ws, 2)
+    assert shok.cycleprops.shape == (5, 2) and shok.cycleprops[4, 1] == 10.0
+    shok.cycleprops = None
+    ws = card(tmp_path, "StepCard.tvk", "+Cycle", "1,,2 , 4,")  # a null item keeps the 0
+    io.getstepdatafromfile("", ws, 1)
+    np.testing.assert_array_equal(shok.cycleprops[:, 0], [1, 0, 2, 4])
+
+
+def test_individual_and_direct_cycles(tmp_path):
+    plan = np.zeros((6, 3))
+    plan[2] = (1, 3, 5)
+    plan[5] = (10, 4, 2)
+    values = " ".join(str(v) for v in range(101, 111))
+    ws = card(tmp_path, "StepCard.tvk",
+              "+Cycle", " ".join(str(v) for v in plan.ravel(order="F")),
+              "++Begin Step", "+Cycle, TYPE=INDIVIDUAL", values, "++End Step")
+    io.getstepdatafromfile("", ws, 3)
+    assert shok.cycles.shape == (10, 3)
+    np.testing.assert_array_equal(shok.cycles[:, 1], np.arange(101.0, 111.0))
+    assert not shok.cycles[:, [0, 2]].any()
+    shok.cycles = shok.cycleprops = None
+    ws = card(tmp_path, "StepCard.tvk", "++Begin Step", "+Cycle, TYPE=DIRECT", "1 2 3 4", "++End Step")
+    io.getstepdatafromfile("", ws, 2)
+    np.testing.assert_array_equal(shok.cycles, np.ones((1, 2)))
+    np.testing.assert_array_equal(shok.cycleprops, [[1, 3], [2, 4]])
+
+
+@pytest.mark.parametrize("lines,nsteps", [
+    (["+Cycle", "1 2 3"], 0),                                     # division by nsteps
+    (["+Cycle", "1 2", "++Begin Step", "+Cycle, TYPE=INDIVIDUAL", "5"], 3),  # plan of 0 rows
+    (["++Begin Step", "+Cycle, TYPE=INDIVIDUAL", "5"], 1),       # no plan at all
+])
+def test_cycle_input_without_a_usable_plan_is_refused(tmp_path, lines, nsteps):
+    io.getstepdatafromfile("", card(tmp_path, "StepCard.tvk", *lines), nsteps)
+    assert err.errstat == -2
+    assert shok.cycles is None
+
+
+def test_individual_list_longer_than_the_table(tmp_path):
+    ws = card(tmp_path, "StepCard.tvk", "+Cycle", "0 0 3 0 0 2", "++Begin Step", "+Cycle, TYPE=INDIVIDUAL",
+              "1 2 3", "++End Step")
+    io.getstepdatafromfile("", ws, 1)
+    np.testing.assert_array_equal(shok.cycles, [[1.0], [2.0]])
+    assert err.errstring.tobytes().startswith(b"Warning: card value outside table in getstepdatafromfile.")
+
+
+def test_fallback_to_the_input_deck(tmp_path):
+    deck = tmp_path / "job.inp"
+    deck.write_text("*Heading\n** comment\n++Begin Step, STEPID=1\n+Debug, TYPE=ELEMENT\n12\n*Step\n"
+                    "++End Step\n*End Step\n")
+    io.getstepdatafromfile(str(deck), str(tmp_path / "nothing"), 1)
+    assert settings()[0] == 12
+    for name in ("edebug", "ndebug", "fdebug", "nupdate", "verbose", "unitid"):
+        setattr(dbg, name, 99)
+    io.getstepdatafromfile(str(tmp_path / "missing.inp"), str(tmp_path), 1)
+    assert settings() == (99,) * 6  # nothing opened, nothing set
+    # A joined path longer than 256 characters is not opened, even when a shorter cut exists.
+    long_ws = str(tmp_path) + "/" + "x" * 300
+    io.getstepdatafromfile("", long_ws, 1)
+    assert settings() == (99,) * 6
+
+
+def test_section_with_one_material_and_thickness(tmp_path):
+    ws = card(tmp_path, "SectionCard.tvk", "++Begin Section, SECID=7", "+Material", "3", "+Orientation",
+              "0 45 -45 90", "+Thickness", "0.125", "+Strength", "450.0 12", "+Extension", "1 0", "++End Section")
+    io.getsectiondatafromfile("", ws)
+    assert (int(sec.nsec), int(sec.nplies)) == (1, 4)
+    np.testing.assert_array_equal(sec.secidlist, [7])
+    np.testing.assert_array_equal(_tolvek.materialdata.matidlist[:, 0], [3] * 4)
+    np.testing.assert_array_equal(sec.plyorientation[:, 0], [0, 45, -45, 90])
+    np.testing.assert_array_equal(sec.plythickness[:, 0], [0.125] * 4)
+    np.testing.assert_allclose(sec.plyzcoord[:, 0], np.linspace(-0.25, 0.25, 9), rtol=0, atol=1e-15)
+    assert sec.xcstrength[0] == 450.0 and sec.seflags[:, 0].tolist() == [1, 0]
+    assert sec.sehmatrix.shape == (2, 2, 1) and sec.sefmatrix.shape == (9, 4, 1)
+
+
+def test_sections_of_different_ply_counts(tmp_path):
+    ws = card(tmp_path, "SectionCard.tvk",
+              "++Begin Section, SECID=1", "+Material", "1 2 1 2", "+Orientation", "0 90 90 0", "+Thickness",
+              "0.1 0.2 0.2 0.1", "++End Section",
+              "++Begin Section, SECID=2", "+Material", "5 6", "+Orientation", "30 -30", "+Thickness", "0.5 0.25",
+              "+Strength, TYPE=INSITU", "450.0", "++End Section")
+    io.getsectiondatafromfile("", ws)
+    ids = _tolvek.materialdata.matidlist
+    assert ids.shape == (4, 2) and ids[2:4, 1].tolist() == [2147483647] * 2
+    np.testing.assert_allclose(sec.plyzcoord[:, 1], [-0.375, -0.125, 0.125, 0.25, 0.375, 0, 0, 0, 0])
+    np.testing.assert_allclose(sec.plyzcoord[:, 0], [-0.3, -0.25, -0.2, -0.1, 0.0, 0.1, 0.2, 0.25, 0.3], atol=1e-15)
+    assert sec.xcstrength[1] == 0.0
+
+
+def test_single_ply_section_without_material(tmp_path):
+    ws = card(tmp_path, "SectionCard.tvk", "++Begin Section, SECID=1", "+Orientation", "0", "+Thickness", "2.0",
+              "++End Section")
+    io.getsectiondatafromfile("", ws)
+    assert _tolvek.materialdata.matidlist.tolist() == [[1]]
+    np.testing.assert_array_equal(sec.plyzcoord[:, 0], [-1.0, 0.0, 1.0])
+
+
+def test_section_values_beyond_the_tables(tmp_path):
+    # An option on "+Orientation" hides it from the ply count; a stray closer runs past nsec.
+    ws = card(tmp_path, "SectionCard.tvk", "++Begin Section, SECID=1", "+Orientation", "0 90",
+              "+Material", "1 1 1", "++End Section", "++Begin Section, SECID=2", "+Orientation, X", "1 2 3 4",
+              "++End Section", "++End Section")
+    io.getsectiondatafromfile("", ws)
+    assert sec.plyorientation.shape == (2, 2)
+    np.testing.assert_array_equal(sec.plyorientation, [[0, 1], [90, 2]])
+    assert err.errstat == -2
+
+
+def test_damage_sets_by_opener_id(tmp_path):
+    ws = card(tmp_path, "DamageCard.tvk",
+              "++Begin Damage, DMGID=2", "+Position", "1 2 3 4 5", "+Abstraction, TYPE=Fiber", "1 2.5 1.5 0",
+              "2 3.0 2.0 0", "+Table, LayID=2, TYPE=Matrix", "1 2 3 4 5 6", "++End Damage",
+              "++Begin Damage, DMGID=1", "+Position", "10.0 20.0 0.0 30.0", "+Table, TYPE=Matrix, Layer=2", "7 8 9",
+              "+Abstraction, TYPE=FIBER", "1 9 9 0", "+Abstraction, TYPE=General", "1 4 5 0",
+              "+Abstraction, TYPE=User", "2 6 7 0", "++End Damage")
+    io.getdamagedatafromfile("", ws, 3, 1)
+    assert int(dmg.ndmg) == 2
+    assert dmg.dmgplane.shape == (5, 2)
+    np.testing.assert_array_equal(dmg.dmgplane[:, 0], [10, 20, 0, 30, -HUGE])
+    np.testing.assert_array_equal(dmg.fiberdds[:2, :2, 1], [[2.5, 3.0], [1.5, 2.0]])
+    assert not dmg.fiberdds[:, :, 0].any()  # the upper-case mode word names no mode
+    assert dmg.generaldds[:2, 0, 0].tolist() == [4, 5] and dmg.userdds[:2, 0, 0].tolist() == [6, 7]
+    assert dmg.dmgpoints.shape == (6, 3, 6, 2)
+    np.testing.assert_array_equal(dmg.dmgpoints[:, 1, 2, 1], [1, 2, 3, 4, 5, 6])
+    np.testing.assert_array_equal(dmg.dmgpoints[:, 1, 2, 0], [7, 8, 9, HUGE, HUGE, HUGE])
+    assert dmg.matrixdds is None and dmg.delamdds is None and err.errstat == 0
+
+
+def test_delamination_sets_bring_the_buckling_records(tmp_path):
+    lines = ["++Begin Damage, DMGID=1", "+Abstraction, TYPE=Delamination", "1 0.5 0.25 0", "++End Damage"]
+    io.getdamagedatafromfile("", card(tmp_path, "DamageCard.tvk", *lines), 1, 2)
+    assert dmg.delamdds is None and buk.bukintdatalist is None
+    io.getdamagedatafromfile("", card(tmp_path, "DamageCard.tvk", *lines), 3, 2)
+    assert dmg.delamdds.shape == (3, 2, 1) and dmg.delamdds[:2, 0, 0].tolist() == [0.5, 0.25]
+    assert buk.bukintdatalist.shape == (4, 2, 1, 2) and not buk.bukintdatalist.any()
+    assert buk.bukrealdatalist.shape == (12, 2, 1, 2) and not buk.bukrealdatalist.any()
+
+
+def test_damage_card_without_sets(tmp_path):
+    dmg.ndmg = 5
+    io.getdamagedatafromfile("", card(tmp_path, "DamageCard.tvk", "+Position", "1 2 3 4"), 2, 1)
+    assert int(dmg.ndmg) == 0 and dmg.dmgplane is None
+
+
+@pytest.mark.parametrize("lines", [
+    ["++Begin Damage, DMGID=3", "+Position", "1 2 3 4", "++End Damage"],             # id beyond ndmg
+    ["++Begin Damage, DMGID=1", "+Table, LayID=9, TYPE=Fiber", "1 2 3", "++End Damage"],  # layer beyond
+    ["++Begin Damage, DMGID=1", "+Table, LayID=1, MODE=Fiber", "1 2 3", "++End Damage"],  # no mode at 6
+    ["++Begin Damage, DMGID=1", "+Abstraction, TYPE=Core", "1 1 1 0 2 2 2 0 3 3 3 0", "++End Damage"],
+])
+def test_damage_indices_outside_the_tables(tmp_path, lines):
+    io.getdamagedatafromfile("", card(tmp_path, "DamageCard.tvk", *lines), 2, 1)
+    assert err.errstring.tobytes().startswith(b"Warning: card value outside table in getdamagedatafromfile.")
+
+
+def test_reading_a_bad_item_is_reported(tmp_path):
+    ws = card(tmp_path, "SectionCard.tvk", "++Begin Section, SECID=1", "+Orientation", "0 x", "++End Section")
+    io.getsectiondatafromfile("", ws)
+    assert err.errstat == -2
+    assert err.errstring.tobytes() == b"Error: Error in GetDataPointsRead operation exited with an error.".ljust(80)
+
+
+@pytest.mark.parametrize("name,key,want", [
+    ("CFRP_s@2@_l@14@", "l", 14), ("CFRP_s@2@_l@14@", "s", 2), ("_l@3@x_l@5@", "l", 5), ("_L@3@", "L", 3),
+    ("_l@3", "l", -1), ("_l@x@", "l", -1), ("_l@@", "l", -1), ("_l@3@", "x", -1), ("_l@ 7 @", "l", 7),
+    ("_l@99999999999@", "l", -1), ("_l@,@", "l", -1), ("_m@-4@", "M", -4),
+])
+def test_name_tags(name, key, want):
+    assert io.getxidfromstring(name, len(name), key) == want
+
+
+def test_name_tag_bounds():
+    assert io.getxidfromstring("mat", 3, "l", 0) == 0
+    assert io.getxidfromstring("_l@3@", 1000, "l") == 3  # a length beyond the text is clamped
+    assert io.getxidfromstring("_l@3@_l@8@", 5, "l") == 3  # only the first ls characters count
+
+
+def test_gauss_point_report(tmp_path):
+    path = tmp_path / "job.rst"
+    for _ in range(2):
+        io.getgausspointreport(str(path), [0.125, -2.5, 10.0], 17, 3)
+    lines = path.read_text().split("\n")
+    assert lines[0] == "    NOEL     NPT" + " " * 24 + "x" + " " * 24 + "y" + " " * 24 + "z"
+    assert lines[1] == lines[2] == "      17       3               0.12500000              -2.50000000              10.00000000"
+    assert lines[3:] == [""]
+    io.getgausspointreport(str(tmp_path / "no" / "such" / "dir.rst"), [0, 0, 0], 1, 1)
+    io.getgausspointreport(str(tmp_path / ("y" * 300)), [0, 0, 0], 1, 1)
+    assert sorted(p.name for p in tmp_path.iterdir()) == ["job.rst"]
+
+
+def test_tables_left_from_an_earlier_analysis(tmp_path):
+    # Stale block tables of other extents are created anew, never written out of bounds.
+    dmg.userdds = np.full((3, 9, 9), 5.0)
+    buk.bukrealdatalist = np.ones((1, 1, 1, 1))
+    lines = ["++Begin Damage, DMGID=1", "+Abstraction, TYPE=User", "1 0.5 0.25 0",
+             "+Abstraction, TYPE=Delamination", "1 0.5 0.25 0", "++End Damage"]
+    io.getdamagedatafromfile("", card(tmp_path, "DamageCard.tvk", *lines), 2, 1)
+    assert dmg.userdds.shape == (3, 2, 1) and dmg.userdds[:, :, 0].tolist() == [[0.5, 0], [0.25, 0], [0, 0]]
+    assert buk.bukrealdatalist.shape == (12, 1, 1, 1)
+    _tolvek.materialdata.matidlist = np.zeros((1, 1), dtype=np.int32)
+    sec.plythickness = np.zeros((1, 1))
+    ws = card(tmp_path, "SectionCard.tvk", "++Begin Section, SECID=3", "+Orientation", "0 90", "+Thickness", "1.0", "+Material", "4",
+              "++End Section")
+    io.getsectiondatafromfile("", ws)
+    assert _tolvek.materialdata.matidlist.shape == (2, 1) and sec.plythickness.tolist() == [[1.0], [1.0]]
+    np.testing.assert_array_equal(sec.plyzcoord[:, 0], [-1.0, -0.5, 0.0, 0.5, 1.0])
+    # A second read writes into the tables the first one created.
+    io.getsectiondatafromfile("", ws)
+    assert sec.secidlist.tolist() == [3] and err.errstat == 0
+
+
+def test_long_lines_of_a_deck_are_not_reported(tmp_path):
+    deck = tmp_path / "job.inp"
+    deck.write_text("*Node\n" + "1, " + ", ".join(["1.0"] * 100) + "\n*Element, type=S4R, elset=" + "x" * 300 + "\n"
+                    "++Begin Step\n+Update, TYPE=INC\n4\n++End Step\n")
+    io.getstepdatafromfile(str(deck), str(tmp_path), 1)
+    assert dbg.nupdate == 4 and err.errstat == 0
+    ws = card(tmp_path, "StepCard.tvk", "++Begin Step", "+Debug, TYPE=ELEMENT" + " " * 70 + "x", "3", "++End Step")
+    io.getstepdatafromfile("", ws, 1)
+    assert dbg.edebug == 3  # the option text is read in its 80 characters ...
+    assert err.errstring.tobytes().startswith(b"Warning: card record cut at its record width.")  # ... and the cut reported
