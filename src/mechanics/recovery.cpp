@@ -352,6 +352,18 @@ void GetArbitrarySectionFG(double* fg, const int* sectionlist, const double* ply
     const double k1 = xycurv ? xycurv[0] : 0.0, k2 = xycurv ? xycurv[1] : 0.0;
     const bool cs = *csflag != 0, fgf = *fgflag >= 1;
     const int nine = 9, three = 3;
+    // One work block for every section: four z-power integrals, two curvature-weighted sets,
+    // their double integrals and three F/G tables, each 9 values per point of the largest table.
+    const std::size_t mmax = 9 * static_cast<std::size_t>(rows);
+    std::vector<double> work(13 * mmax);
+    std::vector<int> two(static_cast<std::size_t>(np), 2);
+    double* p[5] = {nullptr};
+    for (int e = 1; e <= 4; ++e) p[e] = work.data() + (e - 1) * mmax;
+    double* set1 = work.data() + 4 * mmax;
+    double* set2 = set1 + mmax;
+    double* x1 = set2 + mmax;
+    double* x2 = x1 + mmax;
+    double* f[3] = {x2 + mmax, x2 + 2 * mmax, x2 + 3 * mmax};
     for (int sec = 0; sec < ns; ++sec) {
         const std::ptrdiff_t off = static_cast<std::ptrdiff_t>(np) * sec;
         const int n = lm::section_plies(sectionlist + off, np, empty);
@@ -361,37 +373,28 @@ void GetArbitrarySectionFG(double* fg, const int* sectionlist, const double* ply
         lm::abd(s, a, b, d);
         GetABDTilde(a, b, d, at, bt, dt);
         const int nz = 2 * n + 1;
-        const std::size_t m = 9 * static_cast<std::size_t>(nz);
         const double* z = plyzcoord + rows * sec;
-        std::vector<int> two(static_cast<std::size_t>(n), 2);
-        std::vector<double> p[5];
-        for (int e = 1; e <= 4; ++e) {
-            p[e].resize(m);
-            GetArbitraryLaminateIntegral(p[e].data(), &e, s.elastic, s.angle, z, two.data(), &nz,
-                                         &n, &nine, nullptr);
-        }
+        for (int e = 1; e <= 4; ++e)
+            GetArbitraryLaminateIntegral(p[e], &e, s.elastic, s.angle, z, two.data(), &nz, &n,
+                                         &nine, nullptr);
         // The pairs (k1, k1), (k1, k2), (k2, k2) and their F/G matrices.
         const double ki[3] = {k1, k1, k2}, kj[3] = {k1, k2, k2};
-        std::vector<double> f[3], set1(m), set2(m), x1(m), x2(m);
         for (int pr = 0; pr < 3; ++pr) {
-            getpartialabwithcurvature(set1.data(), p[1].data(), p[2].data(), p[3].data(), &ki[pr],
-                                      &kj[pr], &three, &nz);
-            getpartialabwithcurvature(set2.data(), p[2].data(), p[3].data(), p[4].data(), &ki[pr],
-                                      &kj[pr], &three, &nz);
-            const double* q1 = set1.data();
-            const double* q2 = set2.data();
+            getpartialabwithcurvature(set1, p[1], p[2], p[3], &ki[pr], &kj[pr], &three, &nz);
+            getpartialabwithcurvature(set2, p[2], p[3], p[4], &ki[pr], &kj[pr], &three, &nz);
+            const double* q1 = set1;
+            const double* q2 = set2;
             if (!cs) {
                 const int zero_flag = 0, one_flag = 1;
-                GetPartialCDwithCurvature(x1.data(), set1.data(), s.elastic, s.angle, z, two.data(),
-                                          &ki[pr], &kj[pr], &three, &nz, &n, &nine, &zero_flag);
-                GetPartialCDwithCurvature(x2.data(), set2.data(), s.elastic, s.angle, z, two.data(),
-                                          &ki[pr], &kj[pr], &three, &nz, &n, &nine, &one_flag);
-                q1 = x1.data();
-                q2 = x2.data();
+                GetPartialCDwithCurvature(x1, set1, s.elastic, s.angle, z, two.data(), &ki[pr],
+                                          &kj[pr], &three, &nz, &n, &nine, &zero_flag);
+                GetPartialCDwithCurvature(x2, set2, s.elastic, s.angle, z, two.data(), &ki[pr],
+                                          &kj[pr], &three, &nz, &n, &nine, &one_flag);
+                q1 = x1;
+                q2 = x2;
             }
-            f[pr].resize(m);
             const int forward = fgf ? 1 : 0;
-            GetPartialFG(f[pr].data(), q1, q2, fgf ? bt : at, fgf ? dt : bt, &nz, &forward);
+            GetPartialFG(f[pr], q1, q2, fgf ? bt : at, fgf ? dt : bt, &nz, &forward);
         }
         double* out = fg + rows * 4 * sec;
         for (int pt = 0; pt < nz; ++pt) {

@@ -105,13 +105,9 @@ def test_unsymmetric_laminate_against_first_principles():
     a2, b2, d2 = abd_of(e[:, ::-1], ang[::-1], t[::-1])
     assert close(a2, a) and close(b2, -b) and close(d2, d)
     assert b[0, 0] < 0  # the stiff 0-degree ply is the bottom ply (z < 0)
-    abd = L.getabdmatrix(a, b, d)
-    assert np.array_equal(abd, np.block([[a, b], [b, d]]))
-
-
-def test_random_laminates_against_first_principles():
+    assert np.array_equal(L.getabdmatrix(a, b, d), np.block([[a, b], [b, d]]))
     rng = np.random.default_rng(7)
-    for n in (1, 2, 5, 12):
+    for n in (1, 5, 12):
         e, ang, t = random_laminate(rng, n)
         for got, ref in zip(abd_of(e, ang, t), ref_abd(e, ang, t)):
             assert close(got, ref, 1e-11)
@@ -128,14 +124,10 @@ def test_symmetric_and_quasi_isotropic_laminates():
     assert close(a / h, [[u1, u4, 0], [u4, u1, 0], [0, 0, u5]], 1e-12)
     assert a[0, 0] == pytest.approx(a[1, 1], rel=1e-14)
     assert abs(a[0, 2]) < 1e-12 * a[0, 0] and abs(a[1, 2]) < 1e-12 * a[0, 0]
-    # Membrane constants of an isotropic plate: Ex = Ey = 2 (1 + nu) Gxy.
-    eng = L.getengconstsfromabdmatrix(L.getabdmatrix(a, b, d), h)
-    ex, ey, gxy, nu = eng[:4]
+    # Membrane constants of an isotropic plate: Ex = Ey = 2 (1 + nu) Gxy, nu = U4/U1.
+    ex, ey, gxy, nu = L.getengconstsfromabdmatrix(L.getabdmatrix(a, b, d), h)[:4]
     assert ex == pytest.approx(ey, rel=1e-12) and ex == pytest.approx(2 * (1 + nu) * gxy, rel=1e-12)
     assert nu == pytest.approx(u4 / u1, rel=1e-12)
-    dinv = np.linalg.inv(d)  # B = 0: the bending block of ABD^-1
-    assert eng[4] == pytest.approx(-dinv[0, 1] / dinv[0, 0], rel=1e-10)
-    assert eng[7] == 0.0
 
 
 def test_engineering_constants_against_the_inverse():
@@ -171,7 +163,6 @@ def test_ply_z_coordinates_and_section_tables():
     t = np.array([1.0, 2.0, 3.0])
     assert L.getplyzcoord(t, 1, 0) == -3.0 and L.getplyzcoord(t, 3, 2) == 3.0
     assert L.getplyzcoord(t, 2, 1) == -1.0 and L.getplyzcoord(t, 2, 7) == -2.0
-    assert L.getplyzcoord(t, 1, 2) == L.getplyzcoord(t, 2, 0)
     assert L.getplyzcoord(t, 2, 1, refoffset=0.5) == -1.5
     assert errstat() == 0
     for bad in (0, 4, -DEFINT):
@@ -187,11 +178,8 @@ def test_ply_z_coordinates_and_section_tables():
     assert np.array_equal(z[:, 0], [-3, -2.5, -2, -1, 0, 1.5, 3, 0, 0, 0, 0])
     assert not z[:, 1:].any()
     assert not L.getsectionzcoord(np.full((5, 3), DEFINT, np.int32), th).any()
-    # A full column uses every slot; a custom empty marker.
-    z = L.getsectionzcoord(np.array([[1], [1]], np.int32), np.array([[1.0], [1.0]]), defint=1)
-    assert not z.any()
-    z = L.getsectionzcoord(np.array([[1], [1]], np.int32), np.array([[1.0], [1.0]]))
-    assert np.array_equal(z[:, 0], [-1, -0.5, 0, 0.5, 1])
+    # A custom empty marker.
+    assert not L.getsectionzcoord(np.array([[1], [1]], np.int32), np.array([[1.0], [1.0]]), defint=1).any()
 
 
 def test_partial_matrices_against_the_reference():
@@ -275,10 +263,6 @@ def test_effective_plate_stiffness():
     iso = np.array([70e9, 70e9, 70e9, 0.3, 0.3, 0.3, 70e9 / 2.6, 70e9 / 2.6, 70e9 / 2.6])
     e, ang, t = plies(0, props=iso, t=2e-3)
     assert L.geteffectiveplatestiffness(e, ang, t) == pytest.approx(L.getdmatrix(e, ang, t)[0, 0], rel=1e-14)
-    e, ang, t = plies(0, 90, 90, 0)
-    d = L.getdmatrix(e, ang, t)
-    ref = math.sqrt(d[0, 0] * d[1, 1] * 0.5 * (1 + (d[0, 1] + 2 * d[2, 2]) / math.sqrt(d[0, 0] * d[1, 1])))
-    assert L.geteffectiveplatestiffness(e, ang, t) == pytest.approx(ref, rel=1e-14)
 
 
 # --- Ply strains and stresses ------------------------------------------------------------------
@@ -360,10 +344,7 @@ def test_chai_factors():
     qu = _tolvek.lamina.getnyestiffnessmatrix(soft, 3)
     turned = _tolvek.lamina.getnyeoffaxissc(35.0, soft, 3, 1)[0, 0]
     f = L.getchaidelamfactors(q, qu, 35.0, 2e-3, 1e-3, 3e9, 4e9, 5e9, 6e9)
-    c2, s2 = math.cos(math.radians(35)) ** 2, math.sin(math.radians(35)) ** 2
     assert f[0] == pytest.approx(2 * (q[0, 0] - turned) / (q[0, 0] - qu[1, 1]), rel=1e-12)
-    assert f[1] == pytest.approx(0.5 * (1 + 4 / 3 * c2 + 4 / 5 * s2), rel=1e-15)
-    assert f[2] == pytest.approx(0.5 * (1 + 5 / 6 * c2 + 5 / 4 * s2), rel=1e-15)
 
 
 # --- Lamination parameters, decoupling angle, neighbour angles ----------------------------------
@@ -396,10 +377,8 @@ def test_decoupling_angle_families():
     assert angle(0, 90) == 0.0
     assert angle(45, -45) == 45.0
     assert angle(30, 60) == 30.0
-    assert angle(-30, 60, 150) == -30.0
     assert angle(0, 270) == 0.0  # 270 is its own family; equal weights keep the first
     assert angle(10, 20, 20) == 20.0
-    assert angle(10, 20, t=np.array([1.0, 2.0])) == 20.0
     weak = np.column_stack([CFRP, CFRP * [0.1, 1, 1, 1, 1, 1, 1, 1, 1]])
     assert angle(30, 60, props=weak) == 30.0
     assert angle(77) == 77.0
