@@ -1,0 +1,322 @@
+// Per-mode failure dispatchers: selector -> criterion, on the columns of one ply.
+#include "dispatchers.h"
+
+#include <algorithm>
+#include <cstddef>
+#include <string>
+
+#include "core/errors.h"
+#include "criteria.h"
+#include "matrix_criteria.h"
+#include "mechanics/laminate.h"
+#include "mechanics/lamina.h"
+
+namespace {
+
+// The ply's strengths in the order of a strength column.
+struct Strengths {
+    double xt11, xt22, xt33, xc11, xc22, xc33, x12, x13, x23, ilss;
+};
+
+// Column (layer, isec) of an (rows, nlayer, nsec) table, 1-based indices already checked.
+const double* column(const double* table, int rows, int layer, int nlayer, int isec) {
+    return table + static_cast<std::size_t>(rows) * (static_cast<std::size_t>(layer - 1) +
+                                                     static_cast<std::size_t>(nlayer) * (isec - 1));
+}
+
+Strengths strengths(const double* psprops, int layer, int nlayer, int isec) {
+    const double* p = column(psprops, 10, layer, nlayer, isec);
+    return {p[0], p[1], p[2], p[3], p[4], p[5], p[6], p[7], p[8], p[9]};
+}
+
+// Checks the ply and section against the arrays; reports and returns false when outside.
+bool ply_in_range(const char* who, int layer, int nlayer, int isec, int nsec) {
+    if (layer >= 1 && layer <= nlayer && isec >= 1 && isec <= nsec) return true;
+    tvk::report(-3, tvk::compose("Error: ply or section out of range in ", who), layer, isec);
+    return false;
+}
+
+void default_case(const char* first, const char* second) { tvk::report(-2, tvk::compose(first, second)); }
+
+void set_flag(double* f, double r) { *f = r >= 1.0 ? 1.0 : 0.0; }
+
+// The general criteria shared by the general and fibre dispatchers.
+bool general_member(int which, double* r, const double* s, const Strengths& x) {
+    switch (which) {
+        case 1: GPMaxNominal(r, &s[0], &x.xt11, &x.xc11); return true;
+        case 2: GPQuadNominal(r, &s[0], &s[3], &s[4], &x.xt11, &x.x12, &x.x13); return true;
+        case 3: GPLinInteraction(r, &s[0], &s[1], &s[3], &x.xt11, &x.xc11, &x.xt22, &x.xc22, &x.x12); return true;
+        case 4: GPQuadInteraction(r, &s[0], &s[1], &s[3], &x.xt11, &x.xc11, &x.xt22, &x.xc22, &x.x12); return true;
+        case 5: GPNorrisInteraction(r, &s[0], &s[1], &s[3], &x.xt11, &x.xc11, &x.xt22, &x.xc22, &x.x12); return true;
+        case 6: GPYamadaSunInteraction(r, &s[0], &s[3], &s[4], &x.xt11, &x.xc11, &x.x12, &x.x13); return true;
+        case 7: {
+            static constexpr int ptype = 0;
+            GPPolyCamanho(r, &s[0], &s[1], &s[2], &s[3], &s[4], &s[5], &x.xt11, &x.xc11, &x.xt22, &x.xc22, &x.x12,
+                          &x.x13, &x.x23, nullptr, &ptype);
+            return true;
+        }
+        case 8: {
+            static constexpr int ptype = 0;
+            GPPolynomial(r, &s[0], &s[1], &s[2], &s[3], &s[4], &s[5], &x.xt11, &x.xc11, &x.xt22, &x.xc22, &x.xt33,
+                         &x.xc33, &x.x12, &x.x13, &x.x23, nullptr, &ptype);
+            return true;
+        }
+        default: return false;
+    }
+}
+
+}  // namespace
+
+void generalfailure(double* fgp, double* rgp, const double* plystress, const double* psprops, const double*,
+                    const int* layer, const int* nlayer, const int* isec, const int* nsec, const int* gpflag) {
+    *fgp = 0.0;
+    *rgp = 0.0;
+    if (!ply_in_range("GeneralFailure.", *layer, *nlayer, *isec, *nsec)) return;
+    const Strengths x = strengths(psprops, *layer, *nlayer, *isec);
+    if (*gpflag == 0) return;
+    if (!general_member(*gpflag, rgp, plystress, x)) {
+        default_case("Warning: Default case in GeneralFailure subroutine.", "Please check your input parameters.");
+        return;
+    }
+    set_flag(fgp, *rgp);
+}
+
+void fiberbreakage(double* ffb, double* rfb, const double* plystress, const double* peprops, const double* psprops,
+                   const double*, const int* layer, const int* nlayer, const int* isec, const int* nsec,
+                   const int* fbflag) {
+    *ffb = 0.0;
+    *rfb = 0.0;
+    if (!ply_in_range("FiberBreakage.", *layer, *nlayer, *isec, *nsec)) return;
+    const Strengths x = strengths(psprops, *layer, *nlayer, *isec);
+    const double* e = column(peprops, 9, *layer, *nlayer, *isec);  // E1 E2 E3 nu12 nu13 nu23 G12 G13 G23
+    const double* s = plystress;
+    // fbflag 1, 2 and 6 to 11 are general criteria: their general selector.
+    static constexpr int general_of[12] = {0, 1, 2, 0, 0, 0, 7, 8, 3, 4, 5, 6};
+    const int flag = *fbflag;
+    if (flag == 0) return;
+    if (flag >= 1 && flag <= 11 && general_of[flag] != 0) {
+        general_member(general_of[flag], rfb, s, x);
+    } else if (flag == 3) {
+        FBHashin(rfb, &s[0], &s[3], &s[4], &x.xt11, &x.xc11, &x.x12, &x.x13, nullptr);
+    } else if (flag == 4) {
+        FBChangChang(rfb, &s[0], &s[3], &x.xt11, &x.xc11, &x.x12);
+    } else if (flag == 5) {
+        FBChristensen(rfb, &s[0], &s[1], &s[2], &x.xt11, &x.xc11);
+    } else if (flag == 12) {
+        FBLaRC04(rfb, &s[0], &s[1], &s[2], &s[3], &s[4], &s[5], &x.xt11, &x.xc11, &x.xt22, &x.xc22, &x.x12, &e[0],
+                 &e[1], &e[6], &e[3], nullptr, nullptr, nullptr);
+    } else if (flag == 13) {
+        FBLaRC05(rfb, &s[0], &s[1], &s[2], &s[3], &s[4], &s[5], &x.xt11, &x.xc11, &x.xt22, &x.xc22, &x.x12, &e[6],
+                 nullptr, nullptr, nullptr, nullptr);
+    } else {
+        default_case("Warning: Default case in FiberBreakage subroutine.", "Please check your input parameters.");
+        return;
+    }
+    set_flag(ffb, *rfb);
+}
+
+// The parameter set of a ply is its pdprops column up to the first `defreal`; any -1.0 in it
+// keeps every default. Which values are taken depends on the selector and the set's length.
+void MatrixCracking(double* fmc, double* rmc, const double* plystress, const double* peprops,
+                    const double* psprops, const double* pdprops, const double*, const int* layer,
+                    const int* nlayer, const int* isec, const int* nsec, const int* nprops, const int* mcflag,
+                    double* outtheta, const double* defreal) {
+    *fmc = 0.0;
+    *rmc = 0.0;
+    if (!ply_in_range("MatrixCracking.", *layer, *nlayer, *isec, *nsec)) return;
+    const bool asked = outtheta && *outtheta < 0.0;
+    const Strengths x = strengths(psprops, *layer, *nlayer, *isec);
+    const double* e = column(peprops, 9, *layer, *nlayer, *isec);
+    const double* s = plystress;
+    double a0 = 53.0, sainc = 5.0, phi_r = -1.0;
+    int gsflag = 1;
+    double ppuck[4] = {0.3, 0.2, 0.15, 0.15}, pvdi[6] = {0.3, 0.3, 0.25, 0.25, 0.5, 0.5};
+    double pspc3d[5] = {x.x12, x.x13, x.x23, 0.3, -0.3};
+
+    const int np = std::max(*nprops, 0);
+    const double* params = np > 0 ? column(pdprops, np, *layer, *nlayer, *isec) : nullptr;
+    const double unset = defreal ? *defreal : tvk::huge;
+    int n = 0;
+    while (n < np && params[n] != unset) ++n;
+    bool defaults_only = n == 0;
+    for (int i = 0; i < n; ++i)
+        if (params[i] == -1.0) defaults_only = true;
+    const int flag = *mcflag;
+    if (!defaults_only) {
+        auto step_and_mode = [&](int count) {
+            sainc = params[count - 2];
+            gsflag = static_cast<int>(params[count - 1]);
+        };
+        switch (flag) {
+            case 9:
+                if (n == 4) std::copy_n(params, 4, ppuck);
+                else if (n == 2 || n == 6) step_and_mode(n);
+                break;
+            case 13:
+                if (n == 6) std::copy_n(params, 6, pvdi);
+                else if (n == 2 || n == 8) step_and_mode(n);
+                break;
+            case 12:
+                if (n == 5) std::copy_n(params, 5, pspc3d);
+                else if (n == 2 || n == 7) step_and_mode(n);
+                break;
+            case 10:
+            case 11:
+                if (n == 1) a0 = params[0];
+                else if (n == 2 || n == 3) step_and_mode(n);
+                break;
+            default:
+                a0 = params[0];
+                phi_r = params[0] * tvk::deg2rad;
+                break;
+        }
+    }
+    switch (flag) {
+        case 0: return;
+        case 1: MCrckHashinPS(rmc, &s[1], &s[3], &x.xt22, &x.xc22, &x.x12, &x.x23); break;
+        case 2: MCrckHashin3D(rmc, &s[1], &s[3], &s[4], &s[5], &x.xt22, &x.xc22, &x.x12, &x.x23); break;
+        case 3: MCrckHashinComplete(rmc, &s[1], &s[2], &s[3], &s[4], &s[5], &x.xt22, &x.xc22, &x.x12, &x.x23); break;
+        case 4:
+            MCrckHashin1989(rmc, &s[1], &s[2], &s[3], &s[4], &s[5], &x.xt22, &x.xc22, &x.xt33, &x.xc33, &x.x12,
+                            &x.x13, &x.x23);
+            break;
+        case 5: MCrckChai(rmc, &s[1], &s[3], &s[5], &x.xt22, &x.xc22, &x.x12, &x.x23, nullptr); break;
+        case 6: MCrckChangChang(rmc, &s[1], &s[3], &x.xt22, &x.xc22, &x.x12); break;
+        case 7:
+            MCrckCuntze2004(rmc, &s[1], &s[2], &s[3], &s[4], &s[5], &x.xt22, &x.xc22, &x.x12, &x.x13, nullptr,
+                            nullptr);
+            break;
+        case 8: MCrckCuntze2012(rmc, &s[1], &s[2], &s[3], &s[4], &s[5], &x.xt22, &x.xc22, &x.x12, nullptr, nullptr); break;
+        case 9:
+            MCrckPuck(rmc, &s[1], &s[2], &s[3], &s[4], &s[5], &x.xt22, &x.xc22, &x.x12, &phi_r, ppuck, &sainc,
+                      &gsflag, nullptr);
+            break;
+        case 10:
+            MCrckWiegand(rmc, &s[1], &s[2], &s[3], &s[4], &s[5], &x.xt22, &x.xc22, &x.x12, &phi_r, &a0, &sainc,
+                         &gsflag);
+            break;
+        case 11:
+            MCrckCamanho(rmc, &s[1], &s[2], &s[3], &s[4], &s[5], &x.xt22, &x.xc22, &x.x12, &x.x23, &phi_r, &a0,
+                         &sainc, &gsflag);
+            break;
+        case 12:
+            MCrckSPC3D(rmc, &s[1], &s[2], &s[3], &s[4], &s[5], &x.xt11, &x.xc11, &x.xt22, &x.xc22, &x.xt33, &x.xc33,
+                       &x.x12, &x.x13, &x.x23, pspc3d, &phi_r, pspc3d + 3, &sainc, nullptr, &gsflag);
+            break;
+        case 13:
+            MCrckVDI2014(rmc, &s[0], &s[1], &s[2], &s[3], &s[4], &s[5], &x.xt11, &x.xc11, &x.xt22, &x.xc22, &x.x12,
+                         &phi_r, pvdi, pvdi + 4, &sainc, &gsflag);
+            break;
+        case 14:
+            MCrckLaRC04(rmc, &s[0], &s[1], &s[2], &s[3], &s[4], &s[5], &x.xt11, &x.xc11, &x.xt22, &x.xc22, &x.x12,
+                        &e[0], &e[1], &e[6], &e[3], nullptr, nullptr, nullptr, &sainc, nullptr, &gsflag);
+            break;
+        case 15:
+            MCrckLaRC05(rmc, &s[1], &s[2], &s[3], &s[4], &s[5], &x.xt22, &x.xc22, &x.x12, nullptr, &phi_r, &sainc,
+                        &gsflag);
+            break;
+        default:
+            default_case("Warning: Default case in MatrixCracking subroutine", ". Please check your input parameters.");
+            return;
+    }
+    set_flag(fmc, *rmc);
+    if (asked && *fmc == 1.0) *outtheta = phi_r;
+}
+
+namespace {
+
+// Plane-stress (11, 22, 12) stiffness of a ply from its Nye property column.
+void plane_stress_stiffness(double* q, const double* props) {
+    static constexpr int three = 3;
+    GetNyeStiffnessMatrix(q, props, &three, nullptr);
+}
+
+}  // namespace
+
+// Delamination onset at the interface above ply `layer`. The two-ply forms evaluate the lower
+// ply always and the upper one only when every strength it needs is given (nonzero).
+void delamination(double* fdel, double* rdel, const double* s33i, const double* lplystress, const double* uplystress,
+                  const double* peprops, const double* psprops, const double* plyorientation,
+                  const double* plythickness, const int* layer, const int* nlayer, const int* isec, const int* nsec,
+                  const int* delflag) {
+    *fdel = 0.0;
+    *rdel = 0.0;
+    const int lay = *layer, nl = *nlayer, sec = *isec;
+    if (!ply_in_range("Delamination.", lay, nl - 1, sec, *nsec)) return;  // a ply above is needed
+    const Strengths lo = strengths(psprops, lay, nl, sec), up = strengths(psprops, lay + 1, nl, sec);
+    const double *ls = lplystress, *us = uplystress;
+    const int flag = *delflag;
+    if (flag == 0) return;
+    auto two_ply = [&](auto member, bool upper_given) {
+        double rl = 0.0, ru = 0.0;
+        member(&rl, ls, lo);
+        if (upper_given) member(&ru, us, up);
+        *rdel = std::max(ru, rl);
+    };
+    switch (flag) {
+        case 1: {
+            const double* el = column(peprops, 9, lay, nl, sec);
+            const double* eu = column(peprops, 9, lay + 1, nl, sec);
+            double ql[9], qu[9], factors[3];
+            plane_stress_stiffness(ql, el);
+            plane_stress_stiffness(qu, eu);
+            const std::size_t at = static_cast<std::size_t>(lay - 1) + static_cast<std::size_t>(nl) * (sec - 1);
+            const double dangle = plyorientation[at] - plyorientation[at + 1];
+            GetChaiDelamFactors(factors, ql, qu, &dangle, &plythickness[at], &plythickness[at + 1], &el[8], &eu[8],
+                                &el[7], &eu[7]);
+            DelChai(rdel, &ls[1], &ls[4], &us[5], &lo.xt22, &lo.xc22, &up.x23, &lo.ilss, &factors[0], &factors[1],
+                    &factors[2]);
+            break;
+        }
+        case 2: {
+            const double ilssu = up.ilss == 0.0 ? lo.ilss : up.ilss;
+            DelChoiChang(rdel, &ls[1], &ls[4], &us[5], &lo.xt22, &lo.xc22, &lo.ilss, &ilssu, nullptr);
+            break;
+        }
+        case 3:
+            two_ply([&](double* r, const double* s, const Strengths& x) {
+                DelPuck(r, s33i, &s[4], &s[5], &x.xt22, &x.xc22, &x.ilss, nullptr);
+            }, up.xt22 != 0.0 && up.xc22 != 0.0 && up.ilss != 0.0);
+            break;
+        case 4: {
+            const bool all = up.xt11 != 0.0 && up.xc11 != 0.0 && up.xt22 != 0.0 && up.xc22 != 0.0 && up.xt33 != 0.0 &&
+                             up.xc33 != 0.0 && up.x12 != 0.0 && up.x13 != 0.0 && up.x23 != 0.0;
+            two_ply([&](double* r, const double* s, const Strengths& x) {
+                static constexpr double step = 1.0, range[2] = {178.0, 182.0};
+                static constexpr int scan = 0;
+                MCrckSPC3D(r, &s[1], &s[2], &s[3], &s[4], &s[5], &x.xt11, &x.xc11, &x.xt22, &x.xc22, &x.xt33, &x.xc33,
+                           &x.x12, &x.x13, &x.x23, nullptr, nullptr, nullptr, &step, range, &scan);
+            }, all);
+            break;
+        }
+        case 5:
+            two_ply([&](double* r, const double* s, const Strengths& x) {
+                DelHashin(r, s33i, &s[4], &s[5], &x.xt22, &x.xc22, &x.ilss);
+            }, up.xt22 != 0.0 && up.xc22 != 0.0 && up.ilss != 0.0);
+            break;
+        case 6:
+            two_ply([&](double* r, const double* s, const Strengths& x) {
+                DelOchoaEngblom(r, s33i, &s[4], &s[5], &x.xt33, &x.xc33, &x.ilss);
+            }, up.xt33 != 0.0 && up.xc33 != 0.0 && up.ilss != 0.0);
+            break;
+        case 7:
+            two_ply([&](double* r, const double* s, const Strengths& x) {
+                DelLee(r, s33i, &s[3], &s[4], &x.xt33, &x.xc33, &x.ilss);
+            }, up.xt33 != 0.0 && up.xc33 != 0.0 && up.ilss != 0.0);
+            break;
+        default:
+            default_case("Warning: Default case in Delamination subroutine", ". Please check your input parameters.");
+            return;
+    }
+    set_flag(fdel, *rdel);
+}
+
+// No core-crushing criterion is evaluated on this road: ccflag 0 to 2 give zeros.
+void corecrushing(double* fcc, double* rcc, const double*, const double*, const double*, const int* layer,
+                  const int* nlayer, const int* isec, const int* nsec, const int* ccflag) {
+    *fcc = 0.0;
+    *rcc = 0.0;
+    if (!ply_in_range("CoreCrushing.", *layer, *nlayer, *isec, *nsec)) return;
+    if (*ccflag >= 0 && *ccflag <= 2) return;
+    default_case("Warning: Default case in CoreCrushing subroutine", ". Please check your input parameters.");
+}

@@ -1,0 +1,113 @@
+"""Per-mode failure dispatchers driven through the materialdata tables as the damage field
+routine hands them over: selectors, parameter sets, the angle rule, two-ply interface forms,
+warnings and index checks."""
+import math
+
+import numpy as np
+import pytest
+
+import _tolvek as t
+
+dmg, md, eh = t.damage, t.materialdata, t.errorhandling
+HUGE = np.finfo(float).max
+# Strength column: xt11 xt22 xt33 xc11 xc22 xc33 x12 x13 x23 ilss.
+STRENGTH = [2560.0, 73.0, 60.0, 1590.0, 185.0, 200.0, 90.0, 95.0, 57.0, 80.0]
+ELASTIC = [171420.0, 9080.0, 9080.0, 0.32, 0.32, 0.45, 5290.0, 5290.0, 3130.0]
+
+
+@pytest.fixture
+def tables():
+    """A section of three plies in materialdata, released afterwards."""
+    eh.rsxerr(1)
+    md.psprops = np.repeat(np.array(STRENGTH)[:, None, None], 3, axis=1)
+    md.peprops = np.repeat(np.array(ELASTIC)[:, None, None], 3, axis=1)
+    md.pdprops = np.full((8, 3, 1), HUGE)
+    orient = np.array([[0.0], [45.0], [90.0]])
+    thick = np.full((3, 1), 0.125)
+    yield orient, thick
+    md.psprops = md.peprops = md.pdprops = None
+    eh.rsxerr(1)
+
+
+def record():
+    return int(eh.errstat), bytes(eh.errstring).rstrip().decode()
+
+
+def test_general_and_fibre_selectors_match_their_criteria(tables):
+    orient, _ = tables
+    s = np.array([-1590.0, 0, 0, 0, 0, 0])
+    assert dmg.generalfailure(s, md.psprops, orient, 1, 1, 1) == (1.0, 1.0)  # exactly 1 fails
+    f, r = dmg.fiberbreakage(1.01 * s, md.peprops, md.psprops, orient, 2, 1, 13)
+    assert f == 1.0 and r > 1
+    s = np.array([500.0, 20, 0, 30, 0, 0])
+    r = t.gpcollection.gpnorrisinteraction(500, 20, 30, 2560, 1590, 73, 185, 90)
+    assert dmg.generalfailure(s, md.psprops, orient, 3, 1, 5) == (0.0, r)
+    assert dmg.fiberbreakage(s, md.peprops, md.psprops, orient, 3, 1, 10) == (0.0, r)
+    assert dmg.generalfailure(s, md.psprops, orient, 1, 1, 0) == (0.0, 0.0) and record()[0] == 0
+
+
+@pytest.mark.parametrize("call,text", [
+    (lambda o: dmg.generalfailure(np.zeros(6), md.psprops, o, 1, 1, 9),
+     "Warning: Default case in GeneralFailure subroutine.Please check your input parameters."),
+    (lambda o: dmg.fiberbreakage(np.zeros(6), md.peprops, md.psprops, o, 1, 1, -1),
+     "Warning: Default case in FiberBreakage subroutine.Please check your input parameters."),
+    (lambda o: dmg.matrixcracking(np.zeros(6), md.peprops, md.psprops, md.pdprops, o, 1, 1, 16),
+     "Warning: Default case in MatrixCracking subroutine. Please check your input parameters."),
+    (lambda o: dmg.corecrushing(np.zeros(6), md.psprops, o, 1, 1, 3),
+     "Warning: Default case in CoreCrushing subroutine. Please check your input parameters."),
+])
+def test_unknown_selectors_warn_and_return_zeros(tables, call, text):
+    result = call(tables[0])
+    assert all(v == 0.0 for v in result[:2])
+    assert record() == (-2, text[:80])
+
+
+def test_matrix_cracking_parameter_sets(tables):
+    orient, _ = tables
+    s = np.array([0.0, -170.0, 0, 60.0, 0, 0])
+    args = (s, md.peprops, md.psprops, md.pdprops, orient, 1, 1, 9)
+    default = dmg.matrixcracking(*args)
+    puck = t.mccollection.mcrckpuck(-170, 0, 60, 0, 0, 73, 185, 90, gsflag=1)
+    assert puck[0] > 1 and default == (1.0, puck[0], puck[1])
+    pd = md.pdprops
+    pd[:4, 0, 0] = [0.3, 0.3, 0.3, 0.3]
+    assert dmg.matrixcracking(*args)[1] == pytest.approx(
+        t.mccollection.mcrckpuck(-170, 0, 60, 0, 0, 73, 185, 90, gp=[0.3] * 4, gsflag=1)[0])
+    pd[1, 0, 0] = -1.0  # any -1 keeps every default
+    assert dmg.matrixcracking(*args)[1] == default[1]
+    pd[:, 0, 0] = HUGE
+    pd[0, 0, 0] = 30.0  # Chang-Chang with an angle: handed out on failure only
+    s_fail = np.array([0.0, 0, 0, 90.0, 0, 0])
+    cc = (md.peprops, md.psprops, md.pdprops, orient, 1, 1, 6)
+    assert dmg.matrixcracking(s_fail, *cc)[2] == pytest.approx(math.radians(30))
+    assert dmg.matrixcracking(s_fail / 2, *cc)[2] == -1.0
+
+
+def test_delamination_two_ply_rules(tables):
+    orient, thick = tables
+    lo, up = np.array([0, 0, 0, 0, 40.0, 30.0]), np.array([0, 0, 0, 0, 60.0, 50.0])
+    args = (md.peprops, md.psprops, orient, thick, 1, 1)
+    r_lo = t.delcollection.delhashin(10.0, 40, 30, 73, 185, 80)
+    r_up = t.delcollection.delhashin(10.0, 60, 50, 73, 185, 80)
+    assert dmg.delamination(10.0, lo, up, *args, 5)[1] == pytest.approx(max(r_lo, r_up))
+    md.psprops[1, 1, 0] = 0.0  # the upper ply's xt22 is not given: only the lower ply counts
+    assert dmg.delamination(10.0, lo, up, *args, 5)[1] == pytest.approx(r_lo)
+    md.psprops[9, 1, 0] = 0.0  # upper ilss 0: the lower one for both
+    assert dmg.delamination(10.0, lo, up, *args, 2)[1] == pytest.approx(
+        t.delcollection.delchoichang(0, 40, 50, 73, 185, 80, 80))
+    # Chai: the interface factors of the two plies' plane-stress stiffnesses, 0 minus 45 degrees.
+    lo, up = np.array([0, 30.0, 0, 0, 40.0, 0]), np.array([0, 0, 0, 0, 0, 25.0])
+    q = t.lamina.getnyestiffnessmatrix(np.array(ELASTIC), 3)
+    df = t.laminate.getchaidelamfactors(q, q, -45.0, 0.125, 0.125, 3130.0, 3130.0, 5290.0, 5290.0)
+    expected = t.delcollection.delchai(30.0, 40.0, 25.0, 73, 185, 57, 80, *df)
+    assert dmg.delamination(0.0, lo, up, *args, 1)[1] == pytest.approx(expected)
+
+
+def test_indices_outside_the_tables_are_refused(tables):
+    orient, thick = tables
+    z = np.zeros(6)
+    assert dmg.generalfailure(z, md.psprops, orient, 4, 1, 1) == (0.0, 0.0)
+    assert record()[0] == -3
+    eh.rsxerr(1)
+    assert dmg.delamination(0.0, z, z, md.peprops, md.psprops, orient, thick, 3, 1, 5) == (0.0, 0.0)
+    assert record()[0] == -3
