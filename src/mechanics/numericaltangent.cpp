@@ -1,7 +1,8 @@
 // Numerical tangent of a stress law, by the complex step (Squire and Trapp, SIAM Review 40,
 // 1998: f'(x) = Im f(x + i h) / h, free of subtractive cancellation, so h may be tiny) or by
-// central differences (error O(h^2), cancellation below h of about the cube root of the
-// rounding unit times the strain).
+// central differences (truncation error O(h^2), while rounding grows as h shrinks: a step near
+// the cube root of the rounding unit times the strain scale balances the two; the tiny default
+// step suits only the complex step).
 #include <algorithm>
 #include <cstring>
 
