@@ -7,17 +7,17 @@
 #include "failure/stiffness_factors.h"
 
 TVK_ROUTINE(degradation, falcomdegradation, FalcomDegradation,
-            "d:f8(9):out dds:f8(10) rdisc:f8 degrid:i4 plyistape:l4 fa:f8(4):opt");
+            "d:f8(9):out dds:f8(10) rdisc:f8 degrid:i4 plyistape:l4 fa:f8(4):opt=[0.3,0.3,0.5,0.5]");
 TVK_ROUTINE(degradation, getnyedegradationmatrix, GetNyeDegradationMatrix,
             "d:f8(ntens,ntens):out degrf:f8(9) ntens:i4 psflag:i4:opt=1");
 
 TVK_ROUTINE(degradation, suddendegradation, SuddenDegradation,
             "degpeprops:f8(9):io degpsprops:f8(9):io peprops:f8(9) psprops:f8(9) de:f8(6):io df:f8(9):io "
-            "g_f:f8:io g_m:f8:io ttol:f8(2) degrfac:f8 nm:f8(6):opt");
+            "g_f:f8:io g_m:f8:io ttol:f8(2) degrfac:f8 nm:f8(6):opt=-1.0");
 // degr_old is carried in place: a 0-d float64 array.
 TVK_ROUTINE(degradation, suddendegradation_viscouse, SuddenDegradation_viscouse,
             "degpeprops:f8(9):io degpsprops:f8(9):io peprops:f8(9) psprops:f8(9) de:f8(6):io df:f8(9):io "
-            "g_f:f8:io g_m:f8:io ttol:f8(2) degrfac:f8 nm:f8(6):opt degr_old:f8:inout eta:f8 dt:f8");
+            "g_f:f8:io g_m:f8:io ttol:f8(2) degrfac:f8 nm:f8(6):opt=-1.0 degr_old:f8:inout eta:f8 dt:f8");
 TVK_ROUTINE(degradation, viscouseregularisation, viscouseregularisation,
             "dold:f8 dnew:f8 dviscouse:f8:out eta:f8 dt:f8");
 // degpeprops(3) comes back zero-filled: the routine writes entries 1 and 2 only.

@@ -1,0 +1,139 @@
+"""Degradation routines through the binding: the damaged ply road against a numpy-built stiffness,
+default factor amplitudes, in-place and 0-d in/out values, trace lines, and reports."""
+import numpy as np
+import pytest
+
+import _tolvek as t
+
+dg, la, eh = t.degradation, t.lamina, t.errorhandling
+AZ = 1e-20
+
+
+@pytest.fixture
+def record():
+    eh.rsxerr(1)
+    yield lambda: (int(eh.errstat), bytes(eh.errstring).decode().rstrip())
+    eh.rsxerr(1)
+
+
+def flags(*slots):
+    f = np.zeros(10)
+    f[[s - 1 for s in slots]] = 1.0
+    return f
+
+
+def test_damaged_ply_stress_against_numpy_stiffness():
+    e1, e2, e3, g12, g13, g23, nu12, nu13, nu23 = 150e3, 9e3, 8.5e3, 5.5e3, 5.1e3, 3.1e3, 0.31, 0.29, 0.42
+    props = la.getnyeproperties(np.array([e1, e2, e3, g12, g13, g23, nu12, nu13, nu23]))
+    c = la.getnyestiffnessmatrix(props, 6)
+    # Ply state: fibre and matrix flags set, delamination recorded at the lower interface.
+    sdv = {8: 1.0, 9: 1.0, 10: 1.0, 11: 0.0, 12: 0.0}
+    dds = np.array([sdv[8], 0, sdv[9], 0, sdv[10], 0, sdv[11], sdv[12], 0, 0])
+    f = dg.falcomdegradation(dds, 1.0, 5, 1)
+    cd = c * dg.getnyedegradationmatrix(f, 6)
+    eps = np.array([1e-3, 4e-4, -3e-4, 2e-3, 1e-3, -1e-3])
+    s = cd @ eps
+
+    comp = np.array([[1 / e1, -nu12 / e1, -nu13 / e1], [-nu12 / e1, 1 / e2, -nu23 / e2],
+                     [-nu13 / e1, -nu23 / e2, 1 / e3]])
+    n = np.linalg.inv(comp)
+    # Rule 5, tape: fibre halves C11, C12, C13; matrix and delamination release C12, C22, C23
+    # and every shear modulus.
+    k = np.array([[0.5, AZ, 0.5], [AZ, AZ, AZ], [0.5, AZ, 1.0]])
+    expect = np.concatenate([(n * k) @ eps[:3], [AZ * g12 * eps[3], AZ * g13 * eps[4], AZ * g23 * eps[5]]])
+    np.testing.assert_allclose(s, expect, rtol=1e-12, atol=1e-25)
+
+
+def test_factor_defaults_and_matrix_reports(record):
+    assert dg.falcomdegradation(flags(6, 3), 1.0, 2, 1).tolist() == [1, .5, .5, .5, .5, .5, 1, .5, 1]
+    assert dg.falcomdegradation(flags(1), 1.0, 1, 1)[0] == 0.3
+    assert dg.falcomdegradation(flags(1), 1.0, 1, 1, fa=[0.7, 0, 0, 0])[0] == 0.7
+    assert dg.falcomdegradation(flags(8), 0.0, 0, 0).tolist() == [0.0] * 9
+    f = np.linspace(0.1, 0.9, 9)
+    m = dg.getnyedegradationmatrix(f, 6)
+    assert m.flags.f_contiguous and np.array_equal(m, m.T)
+    assert np.count_nonzero(m != 1.0) == 12
+    plane = dg.getnyedegradationmatrix(f, 6, psflag=0)
+    assert sorted(zip(*np.nonzero(plane != 1.0))) == [(0, 0), (0, 1), (1, 0), (1, 1), (3, 3)]
+    assert dg.getnyedegradationmatrix(f, 3)[2, 2] == f[3]
+    assert np.array_equal(dg.getnyedegradationmatrix(f, 5), np.ones((5, 5)))
+    assert record() == (-2, "Unsupported dimension in GetNyeDegradationMatrix")
+
+
+def test_ply_discount_in_place_and_one_way():
+    pe = np.array([140e3, 9e3, 9e3, 0.3, 0.3, 0.4, 5e3, 5e3, 3e3])
+    ps = np.array([2000.0, -1200, 60, 180, 80, 80, 60, 60, 50])
+    degpe, degps, de, df = pe.copy(), ps.copy(), np.ones(6), np.ones(9)
+    out = dg.suddendegradation(degpe, degps, pe, ps, de, df, 1.2, 0.0, [1.0, 1.0], 0.1)
+    assert out[0] is degpe and out[2] is de
+    assert out[4:] == (1.0, 0.0)
+    np.testing.assert_allclose(degps, 0.1 * ps)
+    # A later, milder failure never raises what is degraded.
+    again = dg.suddendegradation(degpe, degps, pe, ps, de, df, 1.2, 1.2, [1.0, 1.0], 0.9, nm=-np.ones(6))
+    np.testing.assert_allclose(again[0], 0.1 * pe)
+    np.testing.assert_allclose(again[3], 0.1)
+
+
+def test_viscous_forms_trace_and_carry(capfd):
+    assert dg.viscouseregularisation(0.2, 0.6, 1.0, 1.0) == pytest.approx(0.4)
+    assert dg.viscouseregularisation(0.2, 0.6, 0.0, 0.0) == 0.6
+    pe = np.array([140e3, 9e3, 9e3, 0.3, 0.3, 0.4, 5e3, 5e3, 3e3])
+    ps = np.full(9, 100.0)
+    old = np.array(1.0)
+    res = dg.suddendegradation_viscouse(pe.copy(), ps.copy(), pe, ps, np.ones(6), np.ones(9), 0.0, 1.0,
+                                        [1.0, 1.0], 0.2, old, 1.0, 1.0)
+    assert float(old) == pytest.approx(0.6)
+    assert res[0][1] == pytest.approx(0.6 * pe[1]) and res[0][0] == pe[0]
+    lines = capfd.readouterr().out.splitlines()
+    assert [line.split("  ")[0] for line in lines] == [
+        " Get regularised degradation factor", " Viskose degradation for FF", " Viskose degradation for IFF"]
+    with pytest.raises(Exception):  # the carried factor must be an array updated in place
+        dg.suddendegradation_viscouse(pe.copy(), ps.copy(), pe, ps, np.ones(6), np.ones(9), 0.0, 1.0,
+                                      [1.0, 1.0], 0.2, 1.0, 1.0, 1.0)
+
+
+def test_isotropic_and_accumulated_damage(record):
+    assert dg.isotropicdegradation([3500.0, 0.35, 9.0], 1.0, 0.0, 0.1).tolist() == pytest.approx([350, 0, 0])
+    assert dg.isotropicdegradation([3500.0, 0.35, 9.0], 2.0, 0.0, 0.1).tolist() == pytest.approx([350, 0, 0])
+    assert dg.isotropicdegradation([3500.0, 0.35, 9.0], 0.99, 0.0, 0.1).tolist() == [3500, 0.35, 0]
+    degpe, old = dg.isotropicdegradation_viscouse([3500.0, 0.35, 9.0], 0.5, 0.0, 0.1, 1.0, 1.0)
+    assert degpe.tolist() == [3500, 0.35, 0] and old == 0.0
+    assert dg.getaccumulateddamage(np.zeros((3, 2)), 0.0) == 0.0
+    assert dg.getaccumulateddamage(np.ones((3, 2)), 0.0) == 1.0
+    r = np.array([[0.5, 1e-3], [1.0, 1e-30]])
+    expect = np.mean(np.log10(np.maximum(r, 1e-20)).sum(axis=0) / (-20 * 2))
+    assert dg.getaccumulateddamage(r, 1.0) == pytest.approx(expect, rel=1e-14)
+    assert dg.getaccumulateddamage(np.zeros((0, 2)), 0.0) == 0.0
+    assert record()[0] == -3
+
+
+def fatigue_state(**kw):
+    s = dict(speak_t=0.5, sbottom_t=0.0, speak_c=0.0, sbottom_c=0.0, nm=0.0, de=1.0, df_t=1.0, df_c=1.0,
+             cjump_nf=-1.0)
+    s.update(kw)
+    return {k: np.array(v) for k, v in s.items()}
+
+
+def gradual(st, law, n, cjimp=1000.0):
+    return dg.gradualdegradation(st["speak_t"], st["sbottom_t"], st["speak_c"], st["sbottom_c"], 1.6, 1.0, -0.1,
+                                 1.2, 0.8, st["nm"], n, cjimp, 2.0, 3.0, 1.5, 2.5, 4.0, 3.5, st["de"], st["df_t"],
+                                 st["df_c"], 0.01, law, 0, 1, st["cjump_nf"], 0.02)
+
+
+def test_gradual_degradation_carries_zero_d_state(record):
+    st = fatigue_state()
+    assert gradual(st, 3, 1000.0) is None
+    assert record() == (-2, "Error: Default case in subroutine GradualDegradation. Please check your input pa")
+    assert float(st["sbottom_t"]) == 0.0 and float(st["nm"]) == 0.0
+    assert gradual(st, 1, 1000.0) is None
+    assert float(st["sbottom_t"]) == 1e-8 and float(st["speak_c"]) == 1e-8
+    nf = 1000.0 / float(st["nm"])
+    first = fatigue_state()
+    gradual(first, 2, 1000.0)
+    assert float(first["nm"]) == pytest.approx(1000.0 / nf, rel=1e-12)
+    assert 0 < float(first["df_t"]) < 1 and 0 < float(first["cjump_nf"]) < nf
+    failed = fatigue_state(df_t=0.01)
+    gradual(failed, 2, 5000.0)
+    assert float(failed["nm"]) == 1.0 and float(failed["cjump_nf"]) == np.finfo(float).max
+    with pytest.raises(Exception):
+        dg.gradualdegradation(*([0.5] * 27))
