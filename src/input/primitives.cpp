@@ -236,6 +236,7 @@ TVK_API void getxydatapoints(const int* fileid, double* xydata, const int* ndata
     if (!cards::read_data(*fileid, values)) return;
     // Value v is xydata(v / nrows + 1, v % nrows + 1): line i of a block of ndata lines is row i.
     const std::size_t used = std::min(values.size(), static_cast<std::size_t>(nd) * static_cast<std::size_t>(nr));
+    if (values.size() > used) cards::outside_table("GetXYDataPoints");
     for (std::size_t v = 0; v < used; ++v)
         xydata[(v / nr) + (v % nr) * static_cast<std::size_t>(nd)] = values[v];
 }

@@ -54,6 +54,7 @@ void cycle_plan(int unit, int nsteps) {
     double* p = plan.data();
     const std::size_t n = static_cast<std::size_t>(rows) * static_cast<std::size_t>(nsteps);
     for (std::size_t k = 0; k < n; ++k) p[k] = v[k];
+    if (v.size() > n) cards::outside_table(reader);  // values beyond rows x nsteps
 }
 
 // "TYPE=INDIVIDUAL": the block's values from cycles(1, s) on, s the first step whose jump

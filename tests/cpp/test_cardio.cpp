@@ -121,6 +121,15 @@ TEST(CardIO, XYBlocksMapLinesToRows) {
     EXPECT_EQ(keep[0], 7.0);
     getxydatapoints(&f.unit, keep, &zero, &three);  // no division by a zero row count
     EXPECT_EQ(keep[5], 7.0);
+    int r, one = 1;
+    rsxerr(&r, &one);
+    io::rewind_unit(f.unit);
+    getxydatapoints(&f.unit, keep, &three, &two);  // 6 items for 3 x 2: stored in row order
+    EXPECT_EQ(std::vector<double>(keep, keep + 6), (std::vector<double>{1, 3, 5, 2, 4, 6}));
+    f.next();
+    getxydatapoints(&f.unit, keep, &two, &two);  // 5 items: 5 / 2 = 2 rows, the fifth is left over
+    EXPECT_EQ(std::vector<double>(keep, keep + 4), (std::vector<double>{1, 3, 2, 4}));
+    EXPECT_EQ(errstring(), padded("Warning: card value outside table in GetXYDataPoints."));
 }
 
 TEST(CardIO, KeySearchForwardWithinTheLimit) {

@@ -81,6 +81,8 @@ def test_cycle_plan_column_by_column(tmp_path):
               "++End Step")
     io.getstepdatafromfile("", ws, 2)
     assert shok.cycleprops.shape == (5, 2) and shok.cycleprops[4, 1] == 10.0
+    assert err.errstring.tobytes().startswith(b"Warning: card value outside table in getstepdatafromfile.")
+    err.rsxerr(1)
     shok.cycleprops = None
     ws = card(tmp_path, "StepCard.tvk", "+Cycle", "1,,2 , 4,")  # a null item keeps the 0
     io.getstepdatafromfile("", ws, 1)
