@@ -20,15 +20,17 @@ namespace tvk::interp {
 // not decrease when v grows, whatever the rounding, so an entry in a lower bucket than v lies
 // below v and one in a higher bucket above it: the answer lies between the first entry of v's
 // bucket and the first entry of the next one.
-class Locator {
+// T is the real type of the vector (the bucket arithmetic is done in it).
+template <class T>
+class BasicLocator {
 public:
     // `queries`: how many values will be located; the bucket table pays off only for many.
-    Locator(const double* a, int m, long queries) : a_(a), m_(m > 0 ? m : 0) {
+    BasicLocator(const T* a, int m, long queries) : a_(a), m_(m > 0 ? m : 0) {
         if (m_ < 8 || queries < 32 || queries < m_ / 4) return;
-        const double width = a_[m_ - 1] - a_[0];
+        const T width = a_[m_ - 1] - a_[0];
         nb_ = m_ <= 65536 ? 4 * m_ : 2 * m_;
-        scale_ = nb_ / width;
-        if (!(width > 0.0) || !(scale_ > 0.0) || !(scale_ * width < 2.0 * nb_)) {
+        scale_ = static_cast<T>(nb_) / width;
+        if (!(width > T(0)) || !(scale_ > T(0)) || !(scale_ * width < static_cast<T>(2 * nb_))) {
             nb_ = 0;  // not finite: bisect
             return;
         }
@@ -42,7 +44,7 @@ public:
 
     bool bucketed() const { return nb_ > 0; }
 
-    int first_above(double v) const {
+    int first_above(T v) const {
         if (v != v) return m_;
         if (nb_ == 0) return bisect(0, m_, v);
         const int b = bucket(v);
@@ -59,18 +61,19 @@ public:
     }
 
 private:
-    int bucket(double v) const {
-        double t = (v - a_[0]) * scale_;
-        t = t < 0.0 ? 0.0 : t;
-        t = t > nb_ - 1 ? nb_ - 1 : t;
+    int bucket(T v) const {
+        T t = (v - a_[0]) * scale_;
+        const T top = static_cast<T>(nb_ - 1);
+        t = t < T(0) ? T(0) : t;
+        t = t > top ? top : t;
         return static_cast<int>(t);
     }
 
     // First index of [lo, hi) whose entry is above v (hi when none), without branches on the
     // data.
-    int bisect(int lo, int hi, double v) const {
+    int bisect(int lo, int hi, T v) const {
         if (hi <= lo) return lo;
-        const double* base = a_ + lo;
+        const T* base = a_ + lo;
         std::size_t len = static_cast<std::size_t>(hi - lo);
         while (len > 1) {
             const std::size_t half = len / 2;
@@ -80,13 +83,15 @@ private:
         return static_cast<int>(base - a_) + ((v < *base) ? 0 : 1);
     }
 
-    const double* a_;
+    const T* a_;
     int m_;
     int nb_ = 0;
-    double scale_ = 0.0;
+    T scale_ = T(0);
     // Bucket starts; on the stack for vectors of up to 128 entries, so that locating in a small
     // table allocates nothing.
     Scratch<int, 4 * 128 + 1> start_{0};
 };
+
+using Locator = BasicLocator<double>;
 
 }  // namespace tvk::interp
