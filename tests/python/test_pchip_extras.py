@@ -3,7 +3,7 @@ import numpy as np
 import pytest
 from scipy.interpolate import BSpline, CubicHermiteSpline, CubicSpline
 
-from pchip_lib import LIB, arr, hermite_fd, i, ints, out, recoverable, spline, vec
+from native_lib import LIB, arr, hermite_fd, i, ints, out, recoverable, spline, vec
 from ctypes import byref, c_double, c_int
 
 

@@ -8,20 +8,8 @@ import textwrap
 
 import pytest
 
-import _tolvek
-
-
-def library_path():
-    """The shared library the extension module loaded (ctypes then shares its state)."""
-    with open("/proc/self/maps") as maps:
-        for line in maps:
-            path = line.split()[-1]
-            if os.path.basename(path).startswith("libtolvek.so"):
-                return path
-    raise AssertionError("libtolvek.so is not loaded")
-
-
-LIB = library_path()
+import _tolvek  # noqa: F401
+from native_lib import LIBRARY_PATH as LIB
 
 PRELUDE = """
 import ctypes, threading

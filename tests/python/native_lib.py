@@ -20,7 +20,8 @@ def _library_path():
     raise AssertionError("libtolvek.so is not loaded")
 
 
-LIB = ctypes.CDLL(_library_path())
+LIBRARY_PATH = _library_path()
+LIB = ctypes.CDLL(LIBRARY_PATH)
 for _name in ("dpchdf", "dbvalu", "dpchia", "d1mach", "dchfie"):
     getattr(LIB, _name).restype = c_double
 for _name in ("pchdf", "bvalu", "pchia", "r1mach", "pchip_rand"):
