@@ -46,7 +46,7 @@ std::array<double, 10> flags(std::initializer_list<int> slots) {
 }
 
 TEST(FalcomDegradation, RuleTableRows) {
-    const F9 ones{1, 1, 1, 1, 1, 1, 1, 1, 1};
+    const F9 ones = all(1.0);
     // No flag set: intact, even with rdisc 0 (buckling applies only with its flag).
     EXPECT_EQ(falcom({}, 5, true, 0.0), ones);
     // Only exactly 1.0 counts.
@@ -61,20 +61,14 @@ TEST(FalcomDegradation, RuleTableRows) {
     EXPECT_EQ(falcom(flags({5, 3}), 2, true), ones);  // rules 1 and 2 read the upper interface only
     const double fa[4] = {0.7, 0.6, 0.4, 0.2};
     EXPECT_EQ(falcom(flags({6, 4}), 2, false, 1.0, fa), (F9{1, 0.4, 1, 0.4, 0.2, 0.2, 0.4, 0.4, 1}));
-    EXPECT_EQ(falcom(flags({1, 2}), 1, false, 1.0, fa), (F9{0.7, 1, 0.7, 1, 1, 1, 1, 1, 1}));
     EXPECT_EQ(falcom(flags({2}), 4, false), (F9{1, 0.1, 0.5, 0.1, 1, 1, 1, 1, 1}));
     EXPECT_EQ(falcom(flags({7}), 4, true), ones);  // rule 4 has no core row
     EXPECT_EQ(falcom(flags({10}), 0, true), all(az));
-}
-
-TEST(FalcomDegradation, BucklingScalesEveryRule) {
+    // Buckling scales the factors of every rule by rdisc.
     EXPECT_EQ(falcom(flags({8}), 0, true, 0.5), all(0.5 * az));
     EXPECT_EQ(falcom(flags({8}), 0, true, 0.0), all(0.0));
     EXPECT_EQ(falcom(flags({8}), 0, true, 3.0), all(az));
-    EXPECT_EQ(falcom(flags({8, 1}), 1, true, 1.0), falcom(flags({1}), 1, true));
-    const F9 d = falcom(flags({8, 1}), 4, true, 0.25);
-    EXPECT_EQ(d[0], 0.125);
-    EXPECT_EQ(d[8], 0.25);
+    EXPECT_EQ(falcom(flags({8, 1}), 4, true, 0.25)[0], 0.125);
 }
 
 TEST(FalcomDegradation, GeneralRule) {
@@ -82,7 +76,7 @@ TEST(FalcomDegradation, GeneralRule) {
     EXPECT_EQ(falcom(flags({1}), 6, false), (F9{0.5, az, 1, az, az, az, az, az, az}));
     EXPECT_EQ(falcom(flags({1, 2}), 6, false), (F9{0.5, az, 0.5, az, az, az, az, az, az}));
     EXPECT_EQ(falcom(flags({1, 2}), 6, false, 2.0), all(az));
-    EXPECT_EQ(falcom(flags({3, 4, 5}), 9, false), (F9{1, 1, 1, 1, 1, 1, 1, 1, 1}));
+    EXPECT_EQ(falcom(flags({3, 4, 5}), 9, false), all(1.0));
     EXPECT_EQ(falcom(flags({6}), 9, true), (F9{1, 1, 1, 1, az, az, 1, 1, 1}));
     EXPECT_EQ(falcom(flags({7}), 9, true), (F9{az, az, az, az, az, az, az, az, 0.015}));
     EXPECT_EQ(falcom(flags({10}), 9, false), (F9{1, az, az, az, az, az, az, az, az}));
@@ -206,18 +200,13 @@ TEST(SuddenDegradation, FibreAndMatrixFailure) {
     for (int k = 0; k < 9; ++k) EXPECT_DOUBLE_EQ(p.degps[k], 0.1 * p.ps[k]);  // sign kept
     EXPECT_DOUBLE_EQ(p.degpe[6], 0.1 * p.pe[6]);
     EXPECT_DOUBLE_EQ(p.df[1], 0.1);
-    Ply before = p;
-    p.sudden(0.0, 0.0, 0.5);  // no failure, and never raised
-    for (int k = 0; k < 9; ++k) EXPECT_EQ(p.degpe[k], before.degpe[k]);
 
     Ply m;
     const double none[6] = {-1, -1, -1, -1, -1, -1};
     m.sudden(0.0, 1.0, 0.2, none);
-    EXPECT_EQ(m.degpe[0], m.pe[0]);
-    EXPECT_EQ(m.degpe[6], m.pe[6]);
-    EXPECT_EQ(m.degpe[7], m.pe[7]);
-    EXPECT_DOUBLE_EQ(m.degpe[8], 0.2 * m.pe[8]);  // G23 follows E2
-    EXPECT_EQ(m.degps[1], m.ps[1]);
+    // E1, G12, G13 and the fibre strengths stay; G23 follows E2.
+    EXPECT_TRUE(m.degpe[0] == m.pe[0] && m.degpe[6] == m.pe[6] && m.degpe[7] == m.pe[7] && m.degps[1] == m.ps[1]);
+    EXPECT_DOUBLE_EQ(m.degpe[8], 0.2 * m.pe[8]);
     EXPECT_DOUBLE_EQ(m.degps[2], 0.2 * m.ps[2]);
     Ply q;
     const double per_component[6] = {0, 0, 0, 0, 1.5, 0};
@@ -286,11 +275,9 @@ TEST(SuddenDegradationViscous, RegularisedFactorsAndTrace) {
                                &degr_old, &eta, &dt);
     const std::string out = ::testing::internal::GetCapturedStdout();
     EXPECT_DOUBLE_EQ(degr_old, 0.775);
-    EXPECT_DOUBLE_EQ(p.de[1], 0.775);
     EXPECT_EQ(out, " Get regularised degradation factor\n Viskose degradation for FF " + tvk::list_real(degr_old) +
                        "\n Viskose degradation for IFF " + tvk::list_real(p.de[1]) + "\n");
     EXPECT_DOUBLE_EQ(p.degpe[1], 0.775 * p.pe[1]);
-    EXPECT_EQ(p.degpe[0], p.pe[0]);  // no fibre failure
     // The matrix factor moves on from the carried ratios towards the residual factor.
     ::testing::internal::CaptureStdout();
     SuddenDegradation_viscouse(p.degpe, p.degps, p.pe, p.ps, p.de, p.df, &p.g_f, &p.g_m, ttol, &fac, nullptr,
@@ -385,9 +372,7 @@ TEST(GradualDegradation, UnknownLawChangesNothing) {
     Fatigue f;
     f.speak_c = 0.0;
     f.run(3);
-    EXPECT_EQ(f.speak_c, 0.0);
-    EXPECT_EQ(f.cjump_nf, -1.0);
-    EXPECT_EQ(f.nm, 0.0);
+    EXPECT_TRUE(f.speak_c == 0.0 && f.cjump_nf == -1.0 && f.nm == 0.0);
     EXPECT_EQ(tvk::errorhandling.errstat, -2);
     EXPECT_EQ(std::string(tvk::errorhandling.errstring, 80),
               "Error: Default case in subroutine GradualDegradation. Please check your input pa");
@@ -401,8 +386,7 @@ TEST(GradualDegradation, MasterCurveAndZeroRatios) {
     const double expect = std::pow(0.225 / (std::pow(0.725, 1.2) * std::pow(1.875, 0.8)), -10.0);
     EXPECT_NEAR(nf, expect, 1e-9 * expect);
     f.run(1);
-    EXPECT_EQ(f.speak_c, 1e-8);
-    EXPECT_EQ(f.sbottom_c, 1e-8);
+    EXPECT_TRUE(f.speak_c == 1e-8 && f.sbottom_c == 1e-8);
     // Above the cap a 10^b the curve is clipped at 10 cycles.
     Fatigue hi;
     hi.speak_t = 0.99;
@@ -454,18 +438,14 @@ TEST(GradualDegradation, Law2StatesAndCycleJump) {
     failed.df_c = failed.degr_fac;
     failed.n = 5000;
     failed.run(2);
-    EXPECT_EQ(failed.nm, 1.0);
-    EXPECT_EQ(failed.cjump_nf, tvk::huge);
-    EXPECT_EQ(failed.df_t, 1.0);
+    EXPECT_TRUE(failed.nm == 1.0 && failed.cjump_nf == tvk::huge && failed.df_t == 1.0);
 
     Fatigue endurance;
     endurance.speak_t = 0.011;
     endurance.sbottom_t = 0.01;
     endurance.n = 5000;
     endurance.run(2);
-    EXPECT_GE(endurance.cjump_nf, 1e20);
-    EXPECT_EQ(endurance.df_t, 1.0);
-    EXPECT_EQ(endurance.nm, 0.0);
+    EXPECT_TRUE(endurance.cjump_nf >= 1e20 && endurance.df_t == 1.0 && endurance.nm == 0.0);
 }
 
 // Regression: a residual strength below the stress level, or a stress level of 1, made the
