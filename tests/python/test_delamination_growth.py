@@ -1,0 +1,187 @@
+"""Delamination growth: the elliptical Ritz model against an independent quadrature of its
+definition, gradient and Hessian against finite differences, the contact penalty, the Newton
+equilibrium, and the strip model's energies, load transfer, growth tables and allowables."""
+import math
+
+import numpy as np
+import pytest
+
+import _tolvek as t
+
+dg, dl, eh = t.dg8, t.delisio, t.errorhandling
+
+
+def random_abd(rng):
+    m = rng.normal(size=(6, 6))
+    return m @ m.T + 6 * np.eye(6)
+
+
+def energy_by_quadrature(vec, eps, a, b, abd):
+    """The strain energy written out from the field definitions, integrated in polar coordinates
+    (Gauss-Legendre in the radius, uniform in the angle: exact for the degree-20 integrand)."""
+    p1, p2, q1, q2, r1, r2, r3, r4 = vec
+    A = np.triu(abd[:3, :3]); A = A + np.triu(A, 1).T
+    D = np.triu(abd[3:, 3:]); D = D + np.triu(D, 1).T
+    B = np.triu(abd[:3, 3:]); B = B + np.triu(B, 1).T
+    rr, wr = np.polynomial.legendre.leggauss(14)
+    rr, wr = (rr + 1) / 2, wr / 2
+    th = np.linspace(0, 2 * np.pi, 48, endpoint=False)
+    R, T = np.meshgrid(rr, th, indexing="ij")
+    W = np.outer(wr * rr, np.full(th.size, 2 * np.pi / th.size))
+    x, y = R * np.cos(T), R * np.sin(T)  # normalised coordinates
+    phi = 1 - x * x - y * y
+    c = r1 + r2 * x * x + r3 * y * y + r4 * x * y
+    cx, cy = 2 * r2 * x + r4 * y, 2 * r3 * y + r4 * x
+    wx = (2 * phi * (-2 * x) * c + phi ** 2 * cx) / a
+    wy = (2 * phi * (-2 * y) * c + phi ** 2 * cy) / b
+    # Second derivatives of w = phi^2 c by hand.
+    wxx = (8 * x * x * c - 4 * phi * c - 8 * x * phi * cx + phi ** 2 * 2 * r2) / a ** 2
+    wyy = (8 * y * y * c - 4 * phi * c - 8 * y * phi * cy + phi ** 2 * 2 * r3) / b ** 2
+    wxy = (8 * x * y * c - 4 * x * phi * cy - 4 * y * phi * cx + phi ** 2 * r4) / (a * b)
+    ux = (p1 * (phi - 2 * x * x) + p2 * (-2 * x * y)) / a
+    uy = (p1 * (-2 * x * y) + p2 * (phi - 2 * y * y)) / b
+    vx = (q1 * (phi - 2 * x * x) + q2 * (-2 * x * y)) / a
+    vy = (q1 * (-2 * x * y) + q2 * (phi - 2 * y * y)) / b
+    e = np.array([eps[0] + ux + wx * wx / 2, eps[1] + vy + wy * wy / 2, eps[2] + uy + vx + wx * wy])
+    k = np.array([-wxx, -wyy, -2 * wxy])
+    dens = 0.5 * np.einsum("i...,ij,j...", e, A, e) + np.einsum("i...,ij,j...", e, B, k) \
+        + 0.5 * np.einsum("i...,ij,j...", k, D, k)
+    return a * b * np.sum(W * dens)
+
+
+@pytest.mark.parametrize("seed", range(3))
+def test_ritz_energy_gradient_and_hessian(seed):
+    rng = np.random.default_rng(seed)
+    abd = random_abd(rng)
+    vec, eps, a, b = 0.2 * rng.normal(size=8), 0.01 * rng.normal(size=3), 1.0 + rng.random(), 0.5 + rng.random()
+    u = dg.getstrainenergy8(vec, eps, a, b, abd)
+    assert u == pytest.approx(energy_by_quadrature(vec, eps, a, b, abd), rel=1e-11)
+    h, e8 = 1e-6, np.eye(8)
+    f = dg.getf8(vec, eps, 0.0, 0.0, a, b, abd, 1)
+    fd = [(dg.getstrainenergy8(vec + h * e8[i], eps, a, b, abd) - dg.getstrainenergy8(vec - h * e8[i], eps, a, b, abd))
+          / (2 * h) for i in range(8)]
+    assert np.allclose(f, fd, rtol=1e-6, atol=1e-8 * np.abs(f).max())
+    hess = dg.getdf8(vec, eps, 0.0, a, b, abd, 1).reshape(8, 8, order="F")
+    fdh = np.array([(dg.getf8(vec + h * e8[i], eps, 0, 0, a, b, abd, 1) - dg.getf8(vec - h * e8[i], eps, 0, 0, a, b, abd, 1))
+                    / (2 * h) for i in range(8)]).T
+    assert np.allclose(hess, fdh, rtol=1e-6, atol=1e-8 * np.abs(hess).max()) and np.array_equal(hess, hess.T)
+    # The start term only touches f(5); only the upper triangles of A, B and D are read.
+    start = dg.getf8(vec, eps, 2.0, 0.1, a, b, abd, 0) - f
+    assert np.allclose(start, [0, 0, 0, 0, -math.pi * a * b * 2 * 0.01 / 10, 0, 0, 0], rtol=1e-9, atol=1e-12)
+    junk = abd.copy()
+    junk[np.tril_indices(6, -1)] = 99.0
+    junk[1, 3] = junk[2, 3] = junk[2, 4] = -7.0
+    assert dg.getstrainenergy8(vec, eps, a, b, junk) == u
+
+
+def test_plate_values():
+    abd = np.zeros((6, 6))
+    abd[3, 3] = 1.0
+    assert dg.getstrainenergy8([0, 0, 0, 0, 1, 0, 0, 0], [0, 0, 0], 1, 1, abd) == pytest.approx(4 * math.pi)
+    abd = random_abd(np.random.default_rng(5))
+    eps = np.array([-0.01, 0.002, 0.001])
+    a0 = np.triu(abd[:3, :3]) + np.triu(abd[:3, :3], 1).T
+    assert dg.getstrainenergy8(np.zeros(8), eps, 2.0, 0.5, abd) == pytest.approx(0.5 * eps @ a0 @ eps * math.pi)
+
+
+def test_contact_penalty():
+    up = np.array([0, 0, 0, 0, 0.1, 0, 0, 0])
+    assert dg.getcontactenergy8(up, 1.0, 0.7, 1e6, 20) == 0.0 and dg.getareaofoverlap8(up, 1.0, 0.7, 20) == 0.0
+    down = np.array([0, 0, 0, 0, -0.01, 0.004, -0.002, 0.003])
+    km, kv = dg.getkdfkf8(down, 1.0, 0.7, 1e6, 20)
+    e0 = dg.getcontactenergy8(down, 1.0, 0.7, 1e6, 20)
+    assert e0 > 0 and 0 < dg.getareaofoverlap8(down, 1.0, 0.7, 20) <= 4 * 0.7
+    h = 1e-9
+    fd = [(dg.getcontactenergy8(down + h * np.eye(8)[4 + i], 1.0, 0.7, 1e6, 20)
+           - dg.getcontactenergy8(down - h * np.eye(8)[4 + i], 1.0, 0.7, 1e6, 20)) / (2 * h) for i in range(4)]
+    assert np.allclose(kv, fd, rtol=1e-5) and np.allclose(km, km.T)
+    assert 0.5 * down[4:] @ km @ down[4:] == pytest.approx(e0)  # quadratic in r per cell
+    abd = random_abd(np.random.default_rng(2))
+    fp, dfp = dg.getfdf8(down, [-0.01, 0, 0], 0.3, 0.002, 1.0, 0.7, 1e6, abd, 20, 0)
+    f = dg.getf8(down, [-0.01, 0, 0], 0.3, 0.002, 1.0, 0.7, abd, 0)
+    assert np.allclose(fp[4:] - f[4:], kv) and np.allclose(fp[:4], f[:4])
+    assert np.allclose(dfp.reshape(8, 8, order="F")[4:, 4:] - dg.getdf8(down, [-0.01, 0, 0], 0, 1.0, 0.7, abd, 0).reshape(8, 8, order="F")[4:, 4:], km)
+
+
+def test_newton_reaches_equilibrium_of_a_buckled_sublaminate():
+    abd = np.diag([1e5, 1e5, 4e4, 10.0, 10.0, 4.0])
+    sol = np.array([0, 0, 0, 0, 0.05, 0, 0, 0.0])
+    rel = np.array([-1.0, 0.0, 0.0])
+    sol, err = dg.newtonraphson8(sol, 1.0, 1.0, 1e3, 0.0, 0.01, 0.0, rel, abd, 1e-20, 150, 10, 1)
+    assert err < 1e-20 and abs(sol[4]) > 1e-3  # buckled away from the flat state
+    fp, _ = dg.getfdf8(sol, 0.01 * rel, 0.0, 0.0, 1.0, 1.0, 1e3, abd, 10, 1)
+    assert np.abs(fp).max() < 1e-8
+    g0 = 0.5 * rel @ abd[:3, :3] @ rel  # membrane energy of the flat sublaminate per unit strain^2
+    serr, fa, fb = dg.getenergyreleaserate8(sol, 1.0, 1.0, 1e3, g0, 0.01, 0.0, rel, abd, 10, 1)
+    assert serr > 0 and (fa, fb) in ((1.001, 1.0), (1.0, 1.001))
+
+
+# --- the strip model --------------------------------------------------------------------------
+
+def laminate_abd(layup, tply=0.125, props=(140e3, 9e3, 9e3, 0.3, 0.3, 0.4, 5e3, 5e3, 3e3)):
+    n = len(layup)
+    pe = np.repeat(np.array(props)[:, None], n, axis=1)
+    lm = t.laminate
+    a = lm.getamatrix(pe, np.array(layup, float), np.full(n, tply))
+    b = lm.getbmatrix(pe, np.array(layup, float), np.full(n, tply))
+    d = lm.getdmatrix(pe, np.array(layup, float), np.full(n, tply))
+    return lm.getabdmatrix(a, b, d)
+
+
+def test_strip_energies_and_load_transfer():
+    abd = laminate_abd([0, 45, -45, 90])
+    dof = np.array([-0.002, 0.0005, 0, 0, 0, 0])
+    assert dl.reducedelasticenergy(dof, abd, 2.0, 0, 0) == dl.linearelasticenergy(dof, abd, 2.0) == pytest.approx(dof @ abd @ dof)
+    forces = abd @ dof
+    energy, nsub, buckled = dl.energysublaminat(abd, dof, 10.0, 5.0, forces)
+    assert not buckled and nsub == forces[0] and energy == pytest.approx(0.5 * dof @ abd @ dof * 200)
+    energy, nsub, buckled = dl.energysublaminat(abd, 50 * dof, 10.0, 5.0, 50 * forces)
+    ncr = nsub
+    assert buckled and ncr < 0 and ncr > 50 * forces[0]
+    eb = 50 * dof * ncr / (50 * forces[0])
+    assert energy == pytest.approx(0.5 * eb @ abd @ eb * 200 + 200 * (50 * dof[0] - eb[0]) * ncr)
+    nl, nr = dl.momentumbalance(-100.0, -40.0, 5.0, 20.0, 20.0, 50.0, 0.0)
+    assert nl == nr == pytest.approx((-100 * 50 + 2 * 5 * 40) / 2 / 20)
+    nl, nr = dl.momentumbalance(-100.0, -40.0, 5.0, 22.0, 18.0, 50.0, 2.0)
+    assert nl * 18 + nr * 22 == pytest.approx(-100 * 50 + 400)
+    fc = np.vstack([forces, forces / 2, forces / 2])
+    out = dl.forcetransfer(abd, np.stack([abd / 2, abd / 2]), fc, fc[1, 0], fc[2, 0], 50.0, 20.0, 20.0, 10.0, 50.0, 0.0)
+    assert out[4] == 0.0 and out[2] == fc[1, 0] and out[3] == fc[2, 0]
+
+
+def test_growth_tables():
+    layup = np.array([0.0, 45, -45, 90, 90, -45, 45, 0])
+    props = np.array([140e3, 9e3, 9e3, 0.3, 0.3, 0.4, 5e3, 5e3, 3e3, 0.3, 2.0, 1e-3])
+    dof = np.array([-0.004, 0, 0, 0, 0, 0])
+    res = dl.delacompgrowth(layup, 0.125, dof, 2, props, 200.0, 60.0, 0.0, 10.0, 20.0, 3, incyclejump=2)
+    assert res.shape == (13, 4) and res[0, :3].tolist() == [0, 2, 4] and not res[:, 3].any()
+    assert np.all(np.isfinite(res))
+    res = dl.delatensiongrowth(layup, 0.125, -dof, 3, props, 200.0, 60.0, 0.0, 5.0, 5.0, 2.0, 1, incyclejump=5)
+    assert res[:, 0].any() and not res[:, 1:].any()
+    n, g = np.array(0.0), np.array(2.0)
+    dl.growthinitiationparis(g, n, 3.0, 2.0)
+    assert g == 0.0
+    full = dl.serr_delatension([0.01, 0.002, 0.0], laminate_abd([30])[:3, :3], 1, 1, 1, 0, 1, outer=1)
+    assert dl.serr_delatension([0.01, 0.002, 0.0], laminate_abd([30])[:3, :3], 1, 1, 1, 0, 1) == pytest.approx(full / 2)
+
+
+def test_allowables(capfd):
+    layup = np.array([0.0, 45, -45, 90, 90, -45, 45, 0])
+    props = np.array([140e3, 9e3, 9e3, 0.3, 0.3, 0.4, 5e3, 5e3, 3e3, 0.3, 2.0, 1e-3])
+    none = np.zeros((7, 2))
+    strain, *_ = dl.find_allowable_nogrowth_comp(layup, 0.125, 0.0, 200.0, 60.0, props, none, inloadcycles=0.0)
+    assert strain == -np.finfo(float).max
+    assert "Invalid" not in capfd.readouterr().out
+    dl.find_allowable_nogrowth_comp(layup, 0.125, 0.0, 200.0, 60.0, props, none, inloadcycles=0.5)
+    out = capfd.readouterr().out
+    assert "Invalid number of cycles was given" in out and "Static limit is calculated" in out
+    sizes = np.zeros((7, 2))
+    sizes[1] = [20.0, 10.0]
+    strain, force, hist, per = dl.find_allowable_nogrowth_comp(layup, 0.125, 0.0, 200.0, 60.0, props, sizes,
+                                                              inincrement=0.001)
+    assert strain < 0 and per[1] == strain and hist.shape == (7, 6, 100)
+    last = np.nonzero(hist[1, 0])[0].max()
+    assert max(hist[1, 1, last], hist[1, 2, last]) > 0.3 >= max(hist[1, 1, last - 1], hist[1, 2, last - 1])
+    assert not hist[1, :, last + 1:].any()
+    per_ply, strain, _ = dl.find_allowable_nogrowth_tension(layup, 0.125, 0.0, 200.0, 60.0, props, np.zeros(8), sizes)
+    assert strain == np.finfo(float).max and not per_ply.any()
