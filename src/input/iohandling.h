@@ -55,6 +55,12 @@ TVK_API void getsectiondatafromfile(const char* filepath, const char* workspace,
                                     std::size_t lworkspace);
 TVK_API void getdamagedatafromfile(const char* filepath, const char* workspace, const int* nplies,
                                    const int* nsec, std::size_t lfilepath, std::size_t lworkspace);
+// Material card reader: per-(ply, section) property tables of materialdata for every slot whose
+// matidlist entry holds a material block's id, and the shared temperature axis, resin calibration
+// and cure tables. nplies and nsec are the extents of matidlist (larger values are clipped to
+// them); without matidlist the tables are only created.
+TVK_API void getmaterialdatafromfile(const char* filepath, const char* workspace, const int* nplies,
+                                     const int* nsec, std::size_t lfilepath, std::size_t lworkspace);
 // Reads a block of rows of four numbers into xdds(3, nplies): row j gives xdds(1:2, j) from its
 // second and third values.
 TVK_API void getddsfromfile(const int* fileid, double* xdds, const int* nplies);

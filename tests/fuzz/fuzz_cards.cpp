@@ -1,12 +1,14 @@
-// libFuzzer target of the card readers: the input bytes become, in turn, the step, section and
-// damage card of a job folder, and each reader reads them from a fresh model. The first byte
-// picks the step, ply and section counts handed to the readers. Any crash, hang, leak of a unit
+// libFuzzer target of the card readers: the input bytes become, in turn, the step, section,
+// material and damage card of a job folder, and each reader reads them from a fresh model. The
+// first byte picks the step, ply and section counts handed to the readers; the material card is
+// read a second time with these counts into the tables of the first read. Any crash, hang, leak of a unit
 // or sanitizer report is a finding; each finding becomes a regression case of the card tests.
 #include <unistd.h>
 
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <filesystem>
 #include <string>
 
@@ -68,6 +70,8 @@ void fresh_model() {
         t->release();
     bukdata.bukintdatalist.release();
     bukdata.bukrealdatalist.release();
+    for (const VarDesc& v : modeldata_variables())
+        if (TableBase* t = v.table(); t && std::strcmp(v.module, "materialdata") == 0) t->release();
     int r, one = 1;
     rsxerr(&r, &one);
 }
@@ -79,14 +83,18 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const int nsteps = pick % 4, nplies = (pick >> 2) % 6, nsec = (pick >> 5) % 4;
     const std::string& ws = folder();
     fresh_model();
-    for (const char* name : {"StepCard.tvk", "SectionCard.tvk", "DamageCard.tvk"}) write_file(ws + "/" + name, data, size);
+    for (const char* name : {"StepCard.tvk", "SectionCard.tvk", "MaterialCard.tvk", "DamageCard.tvk"})
+        write_file(ws + "/" + name, data, size);
     getstepdatafromfile("", ws.data(), &nsteps, 0, ws.size());
     getsectiondatafromfile("", ws.data(), 0, ws.size());
+    const int mplies = tvk::sectiondata.nplies, msec = tvk::sectiondata.nsec;
+    getmaterialdatafromfile("", ws.data(), &mplies, &msec, 0, ws.size());
     getdamagedatafromfile("", ws.data(), &nplies, &nsec, 0, ws.size());
     // The same bytes as the fallback deck of a folder without cards.
     const std::string deck = ws + "/deck.inp", none = ws + "/none";
     write_file(deck, data, size);
     getstepdatafromfile(deck.data(), none.data(), &nsteps, deck.size(), none.size());
+    getmaterialdatafromfile(deck.data(), none.data(), &nplies, &nsec, deck.size(), none.size());
     // Every reader closed its unit.
     if (tvk::io::free_unit(1, tvk::io::max_unit) != 1) std::abort();
     return 0;

@@ -1,0 +1,358 @@
+// Material card reader: the material blocks of the card become per-(ply, section) property tables
+// of materialdata, every ply slot whose matidlist entry holds a block's id receiving that block's
+// values; the shared temperature, calibration and cure tables are filled alongside
+// (materialtables.cpp).
+//
+// Three passes over the file: sizing (the largest block of every sized keyword), temperatures
+// (the merged temperature axis) and values, with the tables created in between when peprops,
+// the key table of the block, is absent. Values are copied at each "++End Material"; blocks over
+// their count limits are passed over without a report. Writes never go beyond the extents of the
+// tables as they are (a second analysis may meet tables created for another model): such values
+// are dropped and leave one warning per call.
+#include <algorithm>
+#include <climits>
+
+#include "cards.h"
+#include "core/errors.h"
+#include "core/signal.h"
+#include "core/strings.h"
+#include "iohandling.h"
+#include "materialcard.h"
+#include "mechanics/lamina.h"
+#include "units.h"
+
+namespace tvk::material_card {
+
+void State::outside() {
+    if (warned) return;
+    warned = true;
+    cards::outside_table(reader);
+}
+
+namespace {
+
+using cards::contains_text;
+using cards::same_text;
+
+using Slots = std::vector<std::pair<int, int>>;
+
+// Number of case-sensitive "T=" in the option text: a temperature row needs exactly one.
+bool one_temperature_mark(std::string_view option) {
+    const int cs = 1;
+    return tally(option.data(), "T=", &cs, option.size(), 2) == 1;
+}
+
+// ---- sizing pass -------------------------------------------------------------------------------
+
+void keep_largest(int unit, int& largest) { largest = std::max(largest, cards::block_size(unit)); }
+
+void sizing_pass(State& s) {
+    Sizes& z = s.sizes;
+    bool inside = false;
+    std::string_view rec;
+    while (cards::read_keyword(s.unit, rec) == io::ok) {
+        const auto [head, option] = cards::split_keyword(rec);
+        if (same_text(head, "++Begin Material")) inside = true;
+        else if (same_text(head, "++End Material")) inside = false;
+        else if (!inside) continue;
+        else if (same_text(head, "+Strength")) keep_largest(s.unit, z.strength);
+        else if (temperature_head(head)) keep_largest(s.unit, z.temperature);
+        else if (same_text(head, "+Calibration")) {
+            // Every type word of the option counts ("T=" plays no part here).
+            for (int k = 0; k < ncalibration; ++k)
+                if (contains_text(option, calibration_tables[k].word)) keep_largest(s.unit, z.calibration[k]);
+            if (contains_text(option, "TYPE=EquivalentStress")) keep_largest(s.unit, z.equivalent);
+        } else if (same_text(head, "+Elastic")) keep_largest(s.unit, z.elastic);
+        else if (same_text(head, "+Hygrothermal")) keep_largest(s.unit, z.hygrothermal);
+        else if (same_text(head, "+Fracture")) keep_largest(s.unit, z.fracture);
+        else if (same_text(head, "+Failure") && contains_text(option, "TYPE=PROPERTIES")) keep_largest(s.unit, z.properties);
+        else if (same_text(head, "+Regularization") && contains_text(option, "TYPE=VISCOUS"))
+            keep_largest(s.unit, z.regularization);
+        else if (same_text(head, "+Curing") && contains_text(option, "TYPE=RATE")) keep_largest(s.unit, z.rate);
+        else if (same_text(head, "+Curing") && contains_text(option, "TYPE=MASTER")) keep_largest(s.unit, z.master);
+    }
+    io::rewind_unit(s.unit);
+}
+
+// ---- creation ----------------------------------------------------------------------------------
+
+// A table of the block: created with extents e and filled when the block is made anew, or when it
+// is missing from a block that is reused; a present table of a reused block is left as it is.
+template <class T, int R>
+void make(Table<T, R>& t, bool fresh, std::array<std::int64_t, R> e, T fill) {
+    if (!fresh && t.present()) return;
+    t.allocate(e);
+    if (fill != T{}) t.fill(fill);
+}
+
+// Creates the tables of the block (fresh: peprops was absent, and any table of the block left
+// from an earlier analysis is released and made with this card's extents).
+void create_tables(const State& s, bool fresh) {
+    auto& md = materialdata;
+    const Sizes& z = s.sizes;
+    const std::int64_t np = s.nplies, ns = s.nsec, nt = s.ntemp;
+    // peprops last: it is the key that says the block exists.
+    make(md.pfflags, fresh, {5, np, ns}, 0);
+    make(md.peflags, fresh, {5, np, ns}, 0);
+    make(md.pelimits, fresh, {12, np, ns}, -1.0);
+    make(md.psprops, fresh, {z.strength * nt, np, ns}, 0.0);
+    make(md.phprops, fresh, {z.hygrothermal, np, ns}, 0.0);
+    make(md.pfprops, fresh, {z.fracture, np, ns}, 0.0);
+    make(md.pdprops, fresh, {z.properties, np, ns}, huge);
+    for (const CalibrationTable& ct : calibration_tables) make(md.*ct.table, fresh, {nt, md.*ct.rows, ct.fields}, 0.0);
+    make(md.cuprops, fresh, {std::max(z.rate, z.master), ncure, np, ns}, huge);
+    make(md.regularization, fresh, {z.regularization}, 0.0);
+    make(md.equivalentstress, fresh, {std::max(z.equivalent / 2, 1), 2}, 0.0);
+    make(md.peprops, fresh, {z.elastic * nt, np, ns}, 0.0);
+}
+
+// ---- copies at "++End Material" ----------------------------------------------------------------
+
+// The (ply, sec) slots that hold material `id`, within the arguments and matidlist's extents; an
+// empty slot (defint) holds no material.
+Slots slots_of(const State& s, std::optional<int> id) {
+    Slots out;
+    const auto& ids = materialdata.matidlist;
+    if (!id || *id == defint) return out;
+    const int np = std::min(s.nplies, ids.extent(1)), ns = std::min(s.nsec, ids.extent(2));
+    for (int sec = 1; sec <= ns; ++sec)
+        for (int ply = 1; ply <= np; ++ply)
+            if (*ids.at(ply, sec) == *id) out.emplace_back(ply, sec);
+    return out;
+}
+
+// Writes v(1:n) to entries first..first + n - 1 of column (ply, sec).
+template <class T>
+void put(State& s, const Table<T, 3>& t, const Slots& slots, std::int64_t first, const T* v, std::size_t n) {
+    for (const auto& [ply, sec] : slots)
+        for (std::size_t k = 0; k < n; ++k) {
+            T* p = t.at(first + static_cast<std::int64_t>(k), ply, sec);
+            if (!p) {
+                s.outside();
+                break;
+            }
+            *p = v[k];
+        }
+}
+
+template <class T>
+void put_limited(State& s, const Table<T, 3>& t, const Slots& slots, const std::optional<std::vector<T>>& v,
+                 std::size_t limit) {
+    if (v && v->size() <= limit) put(s, t, slots, 1, v->data(), v->size());
+}
+
+// "+Elastic" through GetNyeProperties: one Nye vector, or one per temperature (block t at
+// entries (t - 1) p + 1.. of the column, p = extent / temperatures) with a factor table in force.
+void copy_elastic(State& s, const std::vector<double>& e, const std::vector<double>* factors, const Slots& slots) {
+    const int n = static_cast<int>(e.size());
+    if (n < 2 || n > 9 || slots.empty()) return;
+    double nye[9];
+    if (n != 2 && n != 5 && n != 9) {  // GetNyeProperties refuses the count and says so
+        GetNyeProperties(nye, e.data(), &n);
+        return;
+    }
+    const auto& peprops = materialdata.peprops;
+    const int p = peprops.extent(1) / s.ntemp;
+    // A reused table too short for a vector per temperature takes the first temperature's only.
+    int nt = factors ? s.ntemp : 1;
+    if (nt > 1 && p < 9) {
+        s.outside();
+        nt = 1;
+    }
+    double scaled[9];
+    for (int t = 1; t <= nt; ++t) {
+        for (int i = 0; i < n; ++i)
+            scaled[i] = factors ? e[i] * (*factors)[static_cast<std::size_t>(t - 1 + i * s.ntemp)] : e[i];
+        GetNyeProperties(nye, scaled, &n);
+        put(s, peprops, slots, static_cast<std::int64_t>(t - 1) * p + 1, nye, 9);
+    }
+}
+
+// "+Strength": the values, or per temperature the groups s(k) F(t, ne + k) one after the other.
+void copy_strength(State& s, const std::vector<double>& v, const std::vector<double>* factors, const Slots& slots) {
+    const std::size_t n = v.size();
+    if (n > 10) return;
+    if (!factors) {
+        put(s, materialdata.psprops, slots, 1, v.data(), n);
+        return;
+    }
+    double scaled[10];
+    for (int t = 1; t <= s.ntemp; ++t) {
+        for (std::size_t k = 0; k < n; ++k)
+            scaled[k] = v[k] * (*factors)[static_cast<std::size_t>(t - 1) +
+                                          (static_cast<std::size_t>(s.last_elastic) + k) * s.ntemp];
+        put(s, materialdata.psprops, slots, static_cast<std::int64_t>(t - 1) * static_cast<std::int64_t>(n) + 1,
+            scaled, n);
+    }
+}
+
+void close_block(State& s, Block& b, std::optional<int> id) {
+    auto& md = materialdata;
+    const Slots slots = slots_of(s, id);
+    if (b.modelid) md.modelid = *b.modelid;
+    const std::vector<double>* factors = thermal_factors(s);
+    if (b.elastic) copy_elastic(s, *b.elastic, factors, slots);
+    if (b.strength) copy_strength(s, *b.strength, factors, slots);
+    put_limited(s, md.phprops, slots, b.hygrothermal, 5);
+    put_limited(s, md.pfprops, slots, b.fracture, 5);
+    put_limited(s, md.pdprops, slots, b.properties, 5);
+    put_limited(s, md.pfflags, slots, b.initiation, 5);
+    put_limited(s, md.peflags, slots, b.evolution, 5);
+    if (b.degradation && (b.degradation->size() == 6 || b.degradation->size() == 12)) {
+        // Six caps serve both halves; twelve are taken as they are.
+        double caps[12];
+        for (int k = 0; k < 12; ++k) caps[k] = (*b.degradation)[static_cast<std::size_t>(k) % b.degradation->size()];
+        put(s, md.pelimits, slots, 1, caps, 12);
+    }
+    copy_temperature_tables(s, b, slots);
+}
+
+// ---- value pass --------------------------------------------------------------------------------
+
+// Reads the data block at the position; nullopt when it could not be read (reported).
+template <class T>
+std::optional<std::vector<T>> block(const State& s) {
+    std::vector<T> v;
+    if (!cards::read_data(s.unit, v)) return std::nullopt;
+    return v;
+}
+
+// The first value of a real block into t(1), t created with one entry when it has none; an empty
+// block sets nothing.
+void first_value(const State& s, Table<double, 1>& t) {
+    const auto v = block<double>(s);
+    if (!v || v->empty()) return;
+    if (!t.at(1)) t.allocate({1});
+    *t.at(1) = v->front();
+}
+
+void regularization(State& s) {
+    const auto v = block<double>(s);
+    if (!v) return;
+    auto& t = materialdata.regularization;
+    const std::size_t room = static_cast<std::size_t>(t.extent(1));
+    if (v->size() > room) s.outside();
+    std::copy_n(v->begin(), std::min(room, v->size()), t.data());
+}
+
+void temperature_list(State& s) {
+    const auto v = block<double>(s);
+    s.thermal_flag = true;
+    // A list longer than the merged axis (repeated values) gives the calibration rows more
+    // temperatures; the tables keep the merged count.
+    if (v) s.nrows = std::max(s.nrows, static_cast<int>(std::min<std::size_t>(v->size(), INT_MAX)));
+}
+
+// "+Calibration" lines, in the reader's order of options.
+void calibration(State& s, Block& b, std::string_view option) {
+    const bool row = one_temperature_mark(option);
+    auto as_row = [&](Calibration k) {
+        if (auto v = block<double>(s)) calibration_row(s, b, k, std::move(*v));
+    };
+    for (Calibration k : {secant, normal, shear})
+        if (contains_text(option, calibration_tables[k].word) && row) return as_row(k);
+    if (contains_text(option, "TYPE=Ratio")) return first_value(s, materialdata.r_crit);
+    if (contains_text(option, calibration_tables[plasticity].word) && row) return as_row(plasticity);
+    if (contains_text(option, "TYPE=EquivalentStress")) {
+        b.equivalent = block<double>(s);
+        return;
+    }
+    for (Calibration k : {alpha1, alpha2, alpha3})
+        if (contains_text(option, calibration_tables[k].word) && row) return as_row(k);
+}
+
+void cure_block(State& s, Block& b, int column) { b.cure[static_cast<std::size_t>(column - 1)] = block<double>(s); }
+
+void value_pass(State& s) {
+    Block b;
+    std::optional<int> id;
+    bool inside = false;
+    std::string_view rec;
+    while (cards::read_keyword(s.unit, rec) == io::ok) {
+        const auto [head, option] = cards::split_keyword(rec);
+        if (same_text(head, "++Begin Material")) {
+            if (inside) b = Block{};  // the block before was never closed: it is not copied
+            // An opener without an integer id gives a block that no slot carries.
+            const int v = cards::block_id(option, 6, defint);
+            id = v == defint ? std::nullopt : std::optional<int>(v);
+            b.counter = 1;
+            inside = true;
+            continue;
+        }
+        if (same_text(head, "++End Material")) {
+            if (!inside) continue;
+            close_block(s, b, id);
+            b = Block{};
+            inside = false;
+            continue;
+        }
+        const bool bare = cards::blank_text(option);
+        // Outside a block only the option-less "+Failure" and "+Curing" count; their values
+        // belong to the block closed next.
+        if (!inside && !(bare && (same_text(head, "+Failure") || same_text(head, "+Curing")))) continue;
+        if (same_text(head, "+ModelID")) {
+            const auto v = block<int>(s);
+            if (v && !v->empty()) b.modelid = v->front();
+        } else if (temperature_head(head)) {
+            temperature_list(s);
+        } else if (same_text(head, "+Elastic")) {
+            b.elastic = block<double>(s);
+            if (b.elastic) s.last_elastic = static_cast<int>(b.elastic->size());
+        } else if (same_text(head, "+Strength")) {
+            b.strength = block<double>(s);
+            if (b.strength) s.last_strength = static_cast<int>(b.strength->size());
+        } else if (same_text(head, "+Hygrothermal")) {
+            b.hygrothermal = block<double>(s);
+        } else if (same_text(head, "+Fracture")) {
+            b.fracture = block<double>(s);
+        } else if (same_text(head, "+Failure")) {
+            if (bare || contains_text(option, "TYPE=INITIATION")) b.initiation = block<int>(s);
+            else if (contains_text(option, "TYPE=EVOLUTION")) b.evolution = block<int>(s);
+            else if (contains_text(option, "TYPE=DEGRADATION")) b.degradation = block<double>(s);
+            else if (contains_text(option, "TYPE=PROPERTIES")) b.properties = block<double>(s);
+        } else if (same_text(head, "+Regularization")) {
+            if (contains_text(option, "TYPE=VISCOUS")) regularization(s);
+        } else if (same_text(head, "+Table")) {
+            if (contains_text(option, "TYPE=TEMPERATURE"))
+                if (auto v = block<double>(s)) s.factors = std::move(v);
+        } else if (same_text(head, "+GelPoint")) {
+            cure_block(s, b, 1);
+        } else if (same_text(head, "+Enthalpie")) {
+            cure_block(s, b, 2);
+        } else if (same_text(head, "+Expansion")) {
+            cure_block(s, b, 3);
+        } else if (same_text(head, "+Shrinkage")) {
+            cure_block(s, b, 4);
+        } else if (same_text(head, "+Transition")) {
+            cure_block(s, b, 6);
+        } else if (same_text(head, "+Curing")) {
+            if (bare || contains_text(option, "TYPE=EXPONENTIAL")) cure_block(s, b, 5);
+            else if (contains_text(option, "TYPE=RATE")) cure_block(s, b, 7);
+            else if (contains_text(option, "TYPE=MASTER")) cure_block(s, b, 8);
+        } else if (same_text(head, "+I10")) {
+            first_value(s, materialdata.i10);
+        } else if (same_text(head, "+Calibration")) {
+            calibration(s, b, option);
+        }
+    }
+}
+
+}  // namespace
+}  // namespace tvk::material_card
+
+TVK_API void getmaterialdatafromfile(const char* filepath, const char* workspace, const int* nplies,
+                                     const int* nsec, std::size_t lfilepath, std::size_t lworkspace) {
+    using namespace tvk::material_card;
+    const int unit = tvk::cards::open_card({filepath, lfilepath}, {workspace, lworkspace}, "MaterialCard.tvk");
+    if (unit < 0) return;
+    tvk::io::UnitGuard guard(unit);
+    State s;
+    s.unit = unit;
+    s.nplies = std::max(*nplies, 0);
+    s.nsec = std::max(*nsec, 0);
+    sizing_pass(s);
+    temperature_pass(s);
+    create_tables(s, !tvk::materialdata.peprops.present());
+    if (!tvk::materialdata.matidlist.present()) return;
+    value_pass(s);
+}

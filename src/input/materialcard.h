@@ -1,0 +1,100 @@
+// Internal state of the material card reader (materialcard.cpp, materialtables.cpp): the table
+// sizes of its sizing pass, the values of the material block being read, and the settings that
+// carry over from one material block to the next.
+#pragma once
+
+#include <array>
+#include <optional>
+#include <string_view>
+#include <utility>
+#include <vector>
+
+#include "cards.h"
+#include "core/modeldata.h"
+
+namespace tvk::material_card {
+
+inline constexpr const char* reader = "getmaterialdatafromfile";
+
+// The resin calibration tables that take one temperature row per "+Calibration" line with "T=".
+enum Calibration : int { secant, normal, shear, plasticity, alpha1, alpha2, alpha3, ncalibration };
+
+struct CalibrationTable {
+    std::string_view word;             // option word, searched in any letter case
+    int fields;                        // values per data row
+    Table<double, 3> MaterialData::*table;
+    int MaterialData::*rows;           // the table's row count
+};
+
+inline constexpr std::array<CalibrationTable, ncalibration> calibration_tables = {{
+    {"TYPE=Secant", 2, &MaterialData::secantprops, &MaterialData::nsecantdata},
+    {"TYPE=Normal", 2, &MaterialData::normalprops, &MaterialData::nnormaldata},
+    {"TYPE=Shear", 2, &MaterialData::shearprops, &MaterialData::nsheardata},
+    {"TYPE=Plasticity", 3, &MaterialData::flowprops, &MaterialData::nflowdata},
+    {"TYPE=Alpha1", 2, &MaterialData::alpha1props, &MaterialData::nalpha1data},
+    {"TYPE=Alpha2", 2, &MaterialData::alpha2props, &MaterialData::nalpha2data},
+    {"TYPE=Alpha3", 2, &MaterialData::alpha3props, &MaterialData::nalpha3data},
+}};
+
+// The eight cure and thermal blocks, by their column of cuprops (1-based column = index + 1):
+// gel point, heat of reaction, expansion, shrinkage, cure limit, glass transition, cure rate,
+// time-temperature shift.
+inline constexpr int ncure = 8;
+
+// Largest block of each sized keyword over the material blocks of the file, with its floor.
+struct Sizes {
+    int elastic = 9, strength = 10, temperature = 1, hygrothermal = 1, fracture = 1, properties = 1,
+        regularization = 1, rate = 7, master = 1, equivalent = 1;
+    std::array<int, ncalibration> calibration{1, 1, 1, 1, 1, 1, 1};
+};
+
+// Temperature rows x values of one calibration type of a material, zero where no block wrote.
+struct RowBuffer {
+    int rows = 0, cols = 0;
+    int top = 0;                 // highest row written
+    std::vector<double> v;       // row-major: row r, value c at (r - 1) * cols + c - 1
+    bool created() const { return cols > 0; }
+    double value(int r, int c) const { return c <= cols ? v[static_cast<std::size_t>((r - 1) * cols + c - 1)] : 0.0; }
+};
+
+// The values of the material block being read; cleared after its closer.
+struct Block {
+    std::optional<int> modelid;
+    std::optional<std::vector<double>> elastic, strength, hygrothermal, fracture, degradation, properties;
+    std::optional<std::vector<int>> initiation, evolution;
+    std::array<std::optional<std::vector<double>>, ncure> cure;
+    std::array<RowBuffer, ncalibration> calibration;
+    std::optional<std::vector<double>> equivalent;
+    int counter = 1;  // temperature row counter of the calibration lines
+};
+
+// Everything one call of the reader shares between its passes.
+struct State {
+    int unit = -1;
+    int nplies = 0, nsec = 0;     // the arguments, never below 0
+    Sizes sizes;
+    int ntemp = 1;                // temperatures of the tables (the merged list, at least 1)
+    int nrows = 1;                // rows of the calibration buffers (grows with longer lists)
+    std::optional<std::vector<double>> factors;  // temperature factor table in force
+    bool thermal_flag = false;    // a material gave its own temperature list
+    int last_elastic = 0, last_strength = 0;     // counts of the last such blocks read
+    bool warned = false;
+
+    // Records the out-of-table warning once per reader call.
+    void outside();
+};
+
+// A "+Temperature" head: its first 12 characters are compared, so longer heads count as well.
+inline bool temperature_head(std::string_view head) { return cards::same_text(head.substr(0, 12), "+Temperature"); }
+
+// The merged temperature axis of the material blocks (temperatures, ntempdata) and the row
+// counts of the calibration tables.
+void temperature_pass(State& s);
+// The cure blocks and calibration tables of a closed material block; `slots` are its (ply, sec).
+void copy_temperature_tables(State& s, Block& b, const std::vector<std::pair<int, int>>& slots);
+// Stores the data block of a "+Calibration" line with "T=" as the next temperature row.
+void calibration_row(State& s, Block& b, Calibration kind, std::vector<double>&& values);
+// The factor F(t, j) (1-based) when thermal mode is on for the closing block, else nullptr.
+const std::vector<double>* thermal_factors(const State& s);
+
+}  // namespace tvk::material_card
