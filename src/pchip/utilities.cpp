@@ -149,9 +149,9 @@ bool comp(int ieract, int ierexp, int lout, int kprint) {
     return same;
 }
 
-void put(int unit, std::string_view fmt, std::initializer_list<io::FmtItem> items) {
+void put(int unit, std::string_view fmt, const io::FmtItem* items, std::size_t n) {
     std::vector<std::string> records;
-    if (!io::Format(fmt).records(items.begin(), items.size(), records)) return;
+    if (!io::Format(fmt).records(items, n, records)) return;
     for (const std::string& r : records) {
         if (unit == 6) {
             std::fwrite(r.data(), 1, r.size(), stdout);

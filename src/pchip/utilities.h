@@ -4,9 +4,11 @@
 // function, the comparison of error codes) together with the report writer they share.
 #pragma once
 
+#include <cstddef>
 #include <initializer_list>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "core/tvk.h"
 #include "input/format.h"
@@ -63,7 +65,13 @@ bool comp(int ieract, int ierexp, int lout, int kprint);
 // Writes the records of one formatted write (format text in edit-descriptor notation) to a unit:
 // unit 6 is standard output, any other unit a unit opened for appending in the unit table (see
 // input/units.h); records for a unit that is not open are dropped.
-void put(int unit, std::string_view fmt, std::initializer_list<io::FmtItem> items);
+void put(int unit, std::string_view fmt, const io::FmtItem* items, std::size_t n);
+inline void put(int unit, std::string_view fmt, std::initializer_list<io::FmtItem> items) {
+    put(unit, fmt, items.begin(), items.size());
+}
+inline void put(int unit, std::string_view fmt, const std::vector<io::FmtItem>& items) {
+    put(unit, fmt, items.data(), items.size());
+}
 
 }  // namespace tvk::pchip
 

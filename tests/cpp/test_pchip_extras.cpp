@@ -2,13 +2,18 @@
 // monotonicity, B-spline form, the single-precision twins and the machine constants.
 #include <gtest/gtest.h>
 
+#include <unistd.h>
+
 #include <algorithm>
+#include <fstream>
+#include <sstream>
 #include <cmath>
 #include <random>
 #include <string>
 #include <vector>
 
 #include "child_output.h"
+#include "input/units.h"
 #include "pchip/pchip.h"
 #include "pchip/utilities.h"
 #include "pchip/xermsg.h"
@@ -461,6 +466,57 @@ TEST(UtilitiesDeath, MachineConstantOutOfRangeEndsWithStatusOne) {
     EXPECT_EQ(child_output([] { r1mach(0); }, 1),
               " \nR1MACH - Fatal error!\n  The input argument I is out of bounds.\n"
               "  Legal values satisfy 1 <= I <= 5.\n  I =            0\n");
+}
+
+TEST(Utilities, TimestampWordsControlFlagUnitsAndComparison) {
+    EXPECT_EQ(timestamp_text(2024, 3, 5, 12, 0, 0, 7), " 5 March 2024  12:00:00.007 Noon");
+    EXPECT_EQ(timestamp_text(2024, 12, 31, 0, 30, 0, 0), "31 December 2024   0:30:00.000 AM");
+    EXPECT_EQ(timestamp_text(2024, 9, 1, 12, 0, 1, 999), " 1 September 2024  12:00:01.999 PM");
+    EXPECT_EQ(timestamp_text(2024, 9, 1, 23, 59, 59, 5), " 1 September 2024  11:59:59.005 PM");
+    EXPECT_EQ(timestamp_text(2024, 9, 1, 24, 0, 0, 0), " 1 September 2024  12:00:00.000 Midnight");
+    const int saved = xgetf();
+    xsetf(0);
+    EXPECT_EQ(xgetf(), 0);
+    xsetf(-2);
+    EXPECT_EQ(xgetf(), -2);
+    xsetf(saved);
+    EXPECT_EQ(xgetf(), 2);
+    const int u = get_unit();
+    ASSERT_GE(u, 1);
+    EXPECT_TRUE(u != 5 && u != 6 && u != 9 && !tvk::io::is_connected(u));
+    char path[] = "/tmp/tvk_unit_XXXXXX";
+    close(mkstemp(path));
+    ASSERT_EQ(tvk::io::open_append(u, path, false), tvk::io::ok);
+    EXPECT_GT(get_unit(), u);
+    // The verdict of a comparison goes to the given unit, at level 3 only.
+    EXPECT_TRUE(comp(-3, -3, u, 2));
+    EXPECT_FALSE(comp(-1, -3, u, 3));
+    EXPECT_TRUE(comp(0, 0, u, 3));
+    tvk::io::close_unit(u);
+    std::ifstream in(path);
+    std::stringstream ss;
+    ss << in.rdbuf();
+    unlink(path);
+    EXPECT_EQ(ss.str(), "  COMPARE FAILED -- IERR =    -1\n     OK.\n");
+}
+
+TEST(UtilitiesDeath, InvalidControlFlagIsFatal) {
+    const std::string out = child_output([] { xsetf(3); }, 1);
+    EXPECT_NE(out.find(" *  INVALID ARGUMENT =        3\n"), std::string::npos) << out;
+    EXPECT_NE(out.find("FATAL ERROR, PROG ABORTED"), std::string::npos) << out;
+}
+
+TEST(BSplineForm, TooFewPointsOrABadStrideAreRefused) {
+    // Regression: one point made the knot setup read x(2); a stride below 1 read f backwards.
+    Recoverable quiet;
+    const double x[2] = {0, 1}, f[2] = {1, 2}, d[2] = {1, 1};
+    double t[8] = {}, bcoef[4] = {};
+    int nknots = 0, ndim = 0, kord = 0, ierr = 0;
+    pchbs<double>(1, x, f, d, 1, 1, nknots, t, bcoef, ndim, kord, ierr);
+    EXPECT_EQ(ierr, -3);
+    pchbs<double>(2, x, f, d, 0, 0, nknots, t, bcoef, ndim, kord, ierr);
+    EXPECT_EQ(ierr, -4);
+    EXPECT_EQ(bcoef[0], 0.0);
 }
 
 }  // namespace
