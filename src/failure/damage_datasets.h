@@ -1,0 +1,46 @@
+// Damage data sets (namespace `damage`): the recorded extent of the damage of every mode, per
+// damage set and ply, grown by newly failed material points and read back onto material points.
+//
+// Tables (model-data module `damagedata`): generaldds, fiberdds, matrixdds, coredds (3, ply, set)
+// and delamdds (3, interface, set) hold the half-extents a, b of the damaged region (interface k
+// lies between plies k and k+1); dmgplane(:, set) the origin (entries 1 to 3) and the angle of
+// the set (the last entry before the first -huge; 0 when fewer than four entries are set);
+// dmgpoints(3 npts, ply, 6, set) optional outline polygons of x, y, z triples ending at the first
+// huge entry. Mode ids: 1 general, 2 fibre, 3 matrix, 4 delamination, 5 core, 6 user.
+//
+// Frames: refcos(3, 3) holds the element's reference axes as columns (1 and 2 in the plane,
+// 3 the normal). The ply axes are columns 1 and 2 turned about column 3 by the ply angle.
+// Extents are measured in the ply axes turned once more by the ply angle about the plane's own
+// normal (GetPointOnXYPlane); the inside test of an ellipse uses the same frames (angle of the
+// set plus ply angle on the ply axes), so a point recorded from the set origin lies inside the
+// extent it produced.
+//
+// Indices from the caller (ply, section, set) are checked against the tables: outside them the
+// routines record a level -3 report and leave the tables and results alone.
+#pragma once
+
+#include "core/tvk.h"
+
+// Widens the damage extents of ply ilay of set idmg for every mode whose failed flag sdv(5)
+// (general, fibre, matrix, delamination, core) is at least 1; the delamination extent (interface
+// ilay) only when a ply lies above. Creates the data sets when absent. ierror 0, or 1 after an
+// index that does not fit the tables.
+TVK_API void UpdateDDS(int* ierror, const double* sdv, const double* gpcoords, const double* refcoords,
+                       const double* refcos, const int* ilay, const int* isec, const int* idmg);
+// Raises the failed flags sdv(1..6) (general, fibre, matrix, delamination, core, buckling) of a
+// material point of ply ilay, section isec, that lies inside a recorded damage region, and lowers
+// the residual factor sdv(12) to the stress ratio of a buckled sublaminate holding the ply. Fills
+// the buckling records once, when they are all zero. sdv(7..11) are not touched.
+TVK_API void GetDamageFromDDS(double* sdv, const double* gpcoords, const double* refcos, const int* ilay,
+                              const int* isec);
+// Whether point lies inside the damage of mode modeid, set dmgid, ply (or interface) layid: the
+// outline polygon of dmgpoints when it has two or more points (turned by dmgangle), else the
+// ellipse of half-axes a, b (turned by dmgangle + plyangle), both in the plane of dmgcos through
+// dmgorigin. skip nonzero: false.
+TVK_API int PointInDamage(const double* point, const double* dmgcos, const double* dmgorigin,
+                          const double* dmgangle, const double* plyangle, const double* a, const double* b,
+                          const int* modeid, const int* dmgid, const int* layid, const int* skip);
+// halfaxis(2) = max(|x|, |y|, halfaxis) of gpcoords in the plane of refcos through refcoords,
+// turned by theta (degrees), when mdmg >= 1.
+TVK_API void getextentofprojecteddamage(double* halfaxis, const double* gpcoords, const double* refcoords,
+                                        const double* refcos, const double* theta, const double* mdmg);

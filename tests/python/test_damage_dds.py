@@ -1,0 +1,222 @@
+"""Damage data sets: extents grown by failed points, read back onto material points, buckled
+sublaminates, outlines, and indices that do not fit the tables."""
+import numpy as np
+import pytest
+
+import _tolvek as t
+
+dmg, dd, sd, md, bd, eh = t.damage, t.damagedata, t.sectiondata, t.materialdata, t.bukdata, t.errorhandling
+HUGE = np.finfo(float).max
+DEFINT = 2147483647
+CFRP = [140e9, 9e9, 9e9, 0.3, 0.3, 0.45, 5e9, 5e9, 3.5e9]
+
+
+def record():
+    return int(eh.errstat), bytes(eh.errstring).rstrip(b"\0 ").decode()
+
+
+def reset_tables():
+    t.datahandling.deallocall()
+    sd.nsec = sd.nplies = dd.ndmg = 0
+    eh.rsxerr(1)
+
+
+@pytest.fixture
+def layup():
+    """Four plies (0, 45, -45, 90) in one section; no damage sets yet."""
+    reset_tables()
+    sd.plyorientation = np.array([[0.0], [45.0], [-45.0], [90.0]])
+    yield
+    reset_tables()
+
+
+def rot(deg):
+    c, s = np.cos(np.radians(deg)), np.sin(np.radians(deg))
+    return np.array([[c, -s, 0], [s, c, 0], [0, 0, 1.0]])
+
+
+def random_axes(rng):
+    q, _ = np.linalg.qr(rng.normal(size=(3, 3)))
+    return q * np.sign(np.linalg.det(q))
+
+
+def test_extent_of_one_point():
+    eye = np.eye(3)
+    assert list(dmg.getextentofprojecteddamage([0, 0], [4, 2, 0], [1, 1, 0], eye, 0.0, 1.0)) == [3, 1]
+    assert np.allclose(dmg.getextentofprojecteddamage([0, 0], [4, 2, 0], [1, 1, 0], eye, 90.0, 1.0), [1, 3])
+    assert list(dmg.getextentofprojecteddamage([5, 0.5], [4, 2, 0], [1, 1, 0], eye, 0.0, 1.0)) == [5, 1]
+    for flag in (0.5, 0.0, np.nan):
+        assert list(dmg.getextentofprojecteddamage([0.2, 0.1], [4, 2, 0], [1, 1, 0], eye, 0.0, flag)) == [0.2, 0.1]
+    # In any plane: the point's coordinates along the plane axes turned by theta, off-plane
+    # offsets dropped.
+    rng = np.random.default_rng(3)
+    for _ in range(20):
+        axes, theta = random_axes(rng), rng.uniform(-180, 180)
+        ref, local = rng.normal(size=3), rng.normal(size=3)
+        point = ref + axes @ rot(theta) @ local
+        got = dmg.getextentofprojecteddamage([0, 0], point, ref, np.asfortranarray(axes), theta, 1.0)
+        assert np.allclose(got, np.abs(local[:2]), atol=1e-12)
+
+
+def tables():
+    return {m: getattr(dd, m).copy() for m in ("generaldds", "fiberdds", "matrixdds", "delamdds", "coredds")}
+
+
+def test_update_creates_the_sets_and_widens_only_failed_modes(layup):
+    ierr = dmg.updatedds([1, 0, 1, 1, 0], [3, -1, 0], [0, 0, 0], np.eye(3), 1, 1, 1)
+    assert ierr == 0 and int(dd.ndmg) == 1 and dd.generaldds.shape == (3, 4, 1) and dd.delamdds.shape == (3, 3, 1)
+    assert bd.bukrealdatalist.shape == (12, 3, 1, 1)
+    d = tables()
+    for m in ("generaldds", "matrixdds", "delamdds"):
+        assert list(d[m][:, 0, 0]) == [3, 1, 0]
+    assert not d["fiberdds"].any() and not d["coredds"].any()
+    # A nearer point, or a flag below 1, never shrinks or widens.
+    dmg.updatedds([1, 0.99, 1, 1, 0], [1, 2, 0], [0, 0, 0], np.eye(3), 1, 1, 1)
+    d2 = tables()
+    assert list(d2["generaldds"][:, 0, 0]) == [3, 2, 0] and not d2["fiberdds"].any()
+
+
+def test_top_ply_has_no_interface_above(layup):
+    dmg.updatedds([1, 1, 1, 1, 1], [3, 1, 0], [0, 0, 0], np.eye(3), 4, 1, 1)
+    d = tables()
+    assert not d["delamdds"].any()
+    assert all(d[m][0, 3, 0] > 0 for m in ("generaldds", "fiberdds", "matrixdds", "coredds"))
+
+
+@pytest.mark.parametrize("ilay,isec,idmg", [(0, 1, 1), (5, 1, 1), (1, 2, 1), (1, 0, 1), (1, 1, 2), (1, 1, 0)])
+def test_update_outside_the_tables_changes_nothing(layup, ilay, isec, idmg):
+    dmg.updatedds([0] * 5, [0, 0, 0], [0, 0, 0], np.eye(3), 1, 1, 1)
+    before = tables()
+    ierr = dmg.updatedds([1] * 5, [3, 1, 0], [0, 0, 0], np.eye(3), ilay, isec, idmg)
+    assert ierr != 0 and record()[0] == -3
+    after = tables()
+    assert all(np.array_equal(before[m], after[m]) for m in before)
+
+
+def test_recorded_points_are_found_again_in_any_frame(layup):
+    # The point that set an extent along an axis of the recording frame lies on the recorded
+    # ellipse; 1 % farther out it does not.
+    rng = np.random.default_rng(11)
+    for trial in range(8):
+        reset_tables()
+        ply, angle = 1 + trial % 4, rng.uniform(-90, 90)
+        orient = np.array([[0.0], [45.0], [-45.0], [90.0]])
+        orient[ply - 1] = angle
+        sd.plyorientation = orient
+        refcos, ref = np.asfortranarray(random_axes(rng)), rng.normal(size=3)
+        frame = refcos @ rot(2 * angle)  # ply axes, turned once more by the ply angle
+        pa, pb = ref + 2.0 * frame[:, 0], ref - 0.5 * frame[:, 1]
+        for p in (pa, pb):
+            assert dmg.updatedds([1, 0, 0, 0, 0], p, ref, refcos, ply, 1, 1) == 0
+        assert np.allclose(dd.generaldds[:2, ply - 1, 0], [2.0, 0.5])
+        dd.dmgplane[:3, 0] = ref
+        for p, inside in [(pa, 1.0), (pb, 1.0), (ref + 2.02 * frame[:, 0], 0.0), (ref + 0.6 * frame[:, 1], 0.0)]:
+            sdv = np.zeros(12)
+            dmg.getdamagefromdds(sdv, p, refcos, ply, 1)
+            assert sdv[0] == inside, (trial, p)
+
+
+def test_damage_flags_only_rise_and_exposures_are_left_alone(layup):
+    dmg.updatedds([1, 1, 1, 1, 1], [2, 1, 0], [0, 0, 0], np.eye(3), 2, 1, 1)
+    sdv = np.array([0, 0, 0, 0, 0, 1.0, 0.1, 0.2, 0.3, 0.4, 0.5, 0.7])
+    dmg.getdamagefromdds(sdv, [0.1, 0.1, 0], np.eye(3), 2, 1)
+    assert list(sdv[:5]) == [1, 1, 1, 1, 1] and list(sdv[5:11]) == [1.0, 0.1, 0.2, 0.3, 0.4, 0.5]
+    sdv = np.array([1.0] * 6 + [0.0] * 5 + [0.7])
+    dmg.getdamagefromdds(sdv, [50, 50, 0], np.eye(3), 2, 1)  # outside everything
+    assert list(sdv[:6]) == [1.0] * 6 and sdv[11] <= 0.7
+
+
+@pytest.fixture
+def buckling_layup(layup):
+    """Four 0.25 mm plies with elastic data, one section, three damage sets; one delamination at
+    interface 1 of set 2."""
+    md.peprops = np.repeat(np.array(CFRP + [0.0])[:, None, None], 4, axis=1)  # ten rows
+    md.matidlist = np.ones((4, 1), np.int32)
+    sd.plythickness = np.full((4, 1), 0.25e-3)
+    sd.xcstrength = np.array([600e6])
+    t.datahandling.allocatedamagedata(4, 1, 3)
+    dd.delamdds[:2, 0, 1] = [0.03, 0.02]
+    dd.dmgplane[:, :] = 0.0
+    yield
+
+
+def test_buckled_sublaminate_lowers_the_residual_factor_once(buckling_layup):
+    expected_real, expected_int = t.sublaminate.getbukdatafromdds(
+        np.concatenate([dd.delamdds[:2], np.broadcast_to(sd.plyorientation[:3, 0][None, :, None], (1, 3, 3))]),
+        np.ones((3, 3), np.int32), sd.xcstrength, np.asfortranarray(md.peprops[:9]), sd.plyorientation,
+        sd.plythickness, md.matidlist)
+    sdv = np.zeros(12)
+    sdv[11] = 1.0
+    dmg.getdamagefromdds(sdv, [0.01, 0.0, 0], np.eye(3), 1, 1)
+    # The records were filled, with the delamination angles of the calling point's section.
+    assert list(dd.delamdds[2, :, 0]) == [0.0, 45.0, -45.0]
+    np.testing.assert_array_equal(bd.bukintdatalist, expected_int)
+    np.testing.assert_array_equal(bd.bukrealdatalist, expected_real)
+    assert list(bd.bukintdatalist[:, 0, 1, 0]) == [1, 1, 1, 0]  # the bottom ply buckles first
+    ratio = bd.bukrealdatalist[1, 0, 1, 0]
+    assert 0 < ratio < 1 and sdv[3] == 1.0 and sdv[5] == 1.0 and sdv[11] == ratio
+    # Residual factors never rise (a smaller carried value stays), and never fall elsewhere.
+    for carried, ply, point, result in [(0.01, 1, [0.01, 0, 0], 0.01), (0.9, 1, [0.01, 0, 0], ratio),
+                                        (0.9, 1, [0.05, 0, 0], 0.9), (0.9, 3, [0.01, 0, 0], None)]:
+        sdv = np.zeros(12)
+        sdv[11] = carried
+        dmg.getdamagefromdds(sdv, point, np.eye(3), ply, 1)
+        if result is not None:
+            assert sdv[11] == result
+        else:  # ply 3 lies in the remaining stack, buckled by the same delamination
+            rest = bd.bukrealdatalist[1, 1, 1, 0]
+            assert list(bd.bukintdatalist[:, 1, 1, 0]) == [1, 2, 4, 0] and sdv[11] == min(rest, 0.9)
+    assert record()[0] == 0
+
+
+def test_buckling_tables_that_do_not_fit_are_reported(buckling_layup):
+    bd.bukrealdatalist = np.zeros((12, 2, 3, 1))
+    sdv = np.zeros(12)
+    dmg.getdamagefromdds(sdv, [0.01, 0.0, 0], np.eye(3), 1, 1)
+    assert record()[0] == -3 and sdv[5] == 0.0 and not bd.bukrealdatalist.any()
+
+
+def test_dmgplane_angle_needs_four_entries(layup):
+    dmg.updatedds([1, 0, 0, 0, 0], [2, 0, 0], [0, 0, 0], np.eye(3), 1, 1, 1)
+    dmg.updatedds([1, 0, 0, 0, 0], [0, 0.5, 0], [0, 0, 0], np.eye(3), 1, 1, 1)
+    for plane, inside in [([0, 0, 90.0, -HUGE], 1.0), ([0, 0, 0, 90.0, -HUGE], 0.0), ([0, 0, 0, 0.0], 1.0)]:
+        dd.dmgplane[:, 0] = 0.0
+        dd.dmgplane[:len(plane), 0] = plane
+        sdv = np.zeros(12)
+        dmg.getdamagefromdds(sdv, [1.5, 0, 0], np.eye(3), 1, 1)
+        assert sdv[0] == inside, plane
+
+
+def test_outlines_and_ellipses(layup):
+    eye, o = np.eye(3), np.zeros(3)
+    args = (eye, o, 0.0, 0.0, 2.0, 1.0)
+    assert dmg.pointindamage([1.5, 0, 0], *args, 1, 1, 1, 0) == 1
+    assert dmg.pointindamage([1.5, 0, 0], *args, 1, 1, 1, 1) == 0  # skip
+    assert dmg.pointindamage([1.5, 0.8, 0], *args, 1, 1, 1, 0) == 0
+    assert dmg.pointindamage([0.5, 1.5, 0], eye, o, 45.0, 45.0, 2.0, 1.0, 1, 1, 1, 0) == 1  # turned by 90
+    dd.dmgpoints = np.full((12, 4, 6, 1), HUGE)
+    dd.dmgpoints[:3, 0, 0, 0] = [5, 5, 0]  # one point: still the ellipse
+    assert dmg.pointindamage([1.5, 0, 0], *args, 1, 1, 1, 0) == 1
+    dd.dmgpoints[:9, 0, 0, 0] = [0, 0, 0, 4, 0, 0, 0, 4, 0]  # triangle
+    assert dmg.pointindamage([1.5, 0, 0], *args, 1, 1, 1, 0) == 0  # polygon: on the bottom edge
+    assert dmg.pointindamage([1.0, 2.5, 0], *args, 1, 1, 1, 0) == 1
+    assert dmg.pointindamage([3.0, 2.0, 0], *args, 1, 1, 1, 0) == 0
+    assert dmg.pointindamage([-1.0, 1.0, 0], eye, o, 90.0, 0.0, 2.0, 1.0, 1, 1, 1, 0) == 1  # turned outline
+    assert record()[0] == 0
+    for mode, dset, ply in [(7, 1, 1), (1, 2, 1), (1, 1, 5), (0, 1, 1)]:
+        assert dmg.pointindamage([1.0, 1.0, 0], *args, mode, dset, ply, 0) == 0
+        assert record()[0] == -3
+        eh.rsxerr(1)
+
+
+def test_read_back_outside_the_tables_changes_nothing(layup):
+    dmg.updatedds([1] * 5, [2, 1, 0], [0, 0, 0], np.eye(3), 1, 1, 1)
+    for ply, sec in [(0, 1), (5, 1), (1, 2)]:
+        sdv = np.zeros(12)
+        dmg.getdamagefromdds(sdv, [0, 0, 0], np.eye(3), ply, sec)
+        assert not sdv.any() and record()[0] == -3
+        eh.rsxerr(1)
+    dd.generaldds = np.ones((3, 1, 1))  # too few plies for ply 2
+    sdv = np.zeros(12)
+    dmg.getdamagefromdds(sdv, [0, 0, 0], np.eye(3), 2, 1)
+    assert not sdv.any() and record()[0] == -3
