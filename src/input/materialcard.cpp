@@ -56,7 +56,6 @@ void sizing_pass(State& s) {
         else if (same_text(head, "++End Material")) inside = false;
         else if (!inside) continue;
         else if (same_text(head, "+Strength")) keep_largest(s.unit, z.strength);
-        else if (temperature_head(head)) keep_largest(s.unit, z.temperature);
         else if (same_text(head, "+Calibration")) {
             // Every type word of the option counts ("T=" plays no part here).
             for (int k = 0; k < ncalibration; ++k)

@@ -43,7 +43,7 @@ inline constexpr int ncure = 8;
 
 // Largest block of each sized keyword over the material blocks of the file, with its floor.
 struct Sizes {
-    int elastic = 9, strength = 10, temperature = 1, hygrothermal = 1, fracture = 1, properties = 1,
+    int elastic = 9, strength = 10, hygrothermal = 1, fracture = 1, properties = 1,
         regularization = 1, rate = 7, master = 1, equivalent = 1;
     std::array<int, ncalibration> calibration{1, 1, 1, 1, 1, 1, 1};
 };
