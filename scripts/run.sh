@@ -42,13 +42,14 @@ case "$what" in
     ASAN_OPTIONS=detect_leaks=0:abort_on_error=1 UBSAN_OPTIONS=abort_on_error=1:print_stacktrace=1 \
       LD_PRELOAD="$(g++ -print-file-name=libasan.so):$(g++ -print-file-name=libubsan.so)" \
       PYTHONPATH="$PWD/build-asan/python" $PY -m pytest -q -p no:cacheprovider tests/python
-    # The card readers under libFuzzer for a minute, from the seed corpus (needs clang).
+    # The card readers (a minute) and the listing reader (half a minute) under libFuzzer, from
+    # their seed corpora (needs clang).
     if command -v clang++ >/dev/null; then
       mkdir -p build-fuzz
       bash scripts/fuzz.sh 60 >build-fuzz/fuzz.log 2>&1 || { tail -40 build-fuzz/fuzz.log; exit 1; }
       grep -E "^Done" build-fuzz/fuzz.log || true
     else
-      echo "clang++ not found: card reader fuzzing skipped"
+      echo "clang++ not found: reader fuzzing skipped"
     fi
     # The C++ tests and the Python interface of the release build; the summary is the last line.
     (cd build && ctest --output-on-failure)
