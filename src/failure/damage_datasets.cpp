@@ -228,8 +228,19 @@ void GetDamageFromDDS(double* sdv, const double* gpcoords, const double* refcos,
     for (int j = 1; j <= nd; ++j) {
         const double* origin = &plane(1, j);
         const double angle = set_angle(plane, j);
+        // Without outlines every test is the ellipse test of PointInDamage on the same plane
+        // coordinates, so they are computed once per set.
+        const bool outlines = d.dmgpoints.present();
+        const double theta = angle + *phi;
+        double xy[2] = {0.0, 0.0};
+        if (!outlines) GetPointOnXYPlane(xy, gpcoords, origin, axes, &theta);
         auto inside = [&](const Table<double, 3>& t, int col, int mode) {
             const double* ab = t.at(1, col, j);
+            if (!outlines) {
+                if (ab[0] == 0.0 || ab[1] == 0.0) return false;  // no extent: the quotient is inf or NaN
+                const double e = Ellipse(&xy[0], &xy[1], ab, ab + 1, nullptr);
+                return e >= 0.0 && e <= 1.0;
+            }
             return PointInDamage(gpcoords, axes, origin, &angle, phi, ab, ab + 1, &mode, &j, &col, &no) != 0;
         };
         for (int m = 0; m < 3; ++m)

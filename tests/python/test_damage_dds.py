@@ -220,3 +220,18 @@ def test_read_back_outside_the_tables_changes_nothing(layup):
     sdv = np.zeros(12)
     dmg.getdamagefromdds(sdv, [0, 0, 0], np.eye(3), 2, 1)
     assert not sdv.any() and record()[0] == -3
+
+
+def test_read_back_uses_outlines_where_given(layup):
+    dmg.updatedds([1, 1, 0, 0, 0], [2, 0.5, 0], [0, 0, 0], np.eye(3), 1, 1, 1)
+    point = [2.5, 2.5, 0]  # outside the recorded ellipse (2, 0.5), inside the outline
+    sdv = np.zeros(12)
+    dmg.getdamagefromdds(sdv, point, np.eye(3), 1, 1)
+    assert not sdv[:2].any()
+    dd.dmgpoints = np.full((12, 4, 6, 1), HUGE)
+    dd.dmgpoints[:12, 0, 0, 0] = [0, 0, 0, 3, 0, 0, 3, 3, 0, 0, 3, 0]  # general mode, ply 1
+    dmg.getdamagefromdds(sdv, point, np.eye(3), 1, 1)
+    assert list(sdv[:2]) == [1.0, 0.0]  # the fibre mode keeps its ellipse
+    sdv[:] = 0
+    dmg.getdamagefromdds(sdv, [1.5, 0.2, 0], np.eye(3), 1, 1)
+    assert list(sdv[:2]) == [1.0, 1.0]
