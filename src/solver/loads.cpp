@@ -1,0 +1,251 @@
+// Impactor contact loads applied through the solver's load hooks. The pressure profiles are
+// the Hertzian pressure of an elliptical contact (H. Hertz, 1882: p = 3F/(2 pi a b)
+// sqrt(1 - x^2/a^2 - y^2/b^2), integrating to F) and simpler profiles over the element window.
+#include "loads.h"
+
+#include <algorithm>
+#include <cctype>
+#include <cmath>
+#include <string_view>
+
+#include "core/errors.h"
+#include "core/modeldata.h"
+#include "core/shapes.h"
+#include "core/signal.h"
+
+namespace {
+
+std::string_view name_of(const char* s, std::size_t n) { return {s, n}; }
+bool has(std::string_view name, std::string_view word) { return name.find(word) != std::string_view::npos; }
+
+double tiny_zero(double v) { return std::abs(v) <= 1e-10 ? 0.0 : v; }
+
+// Index (0-based) of the largest absolute component of a 3-vector, the first on a tie.
+int dominant(const double* v) {
+    int k = 0;
+    for (int i = 1; i < 3; ++i)
+        if (std::abs(v[i]) > std::abs(v[k])) k = i;
+    return k;
+}
+
+// Step kind of step kstep; a missing table or step reads as kind 1 (no tracking, no load).
+int step_kind(int kstep) {
+    const int* kind = tvk::jobdata.stepid.at(kstep);
+    if (kind) return *kind;
+    tvk::report(-2, "Warning: step kind of the load step unknown, taken as 1.", kstep);
+    return 1;
+}
+
+// Kind code of solver element noel from the element tables, 0 when it is not listed.
+int element_kind(int noel) {
+    const auto& list = tvk::elementdata.elemlist;
+    const auto& kinds = tvk::elementdata.elemkind;
+    if (noel < 1 || !list.present() || !kinds.present()) return 0;
+    const int n = static_cast<int>(list.ext[0]);
+    for (int i = 1; i <= n; ++i)
+        if (*list.at(i) == noel) {
+            const int* k = kinds.at(i);
+            return k ? *k : 0;
+        }
+    return 0;
+}
+
+}  // namespace
+
+double HertzianSurfaceLoad(const double* f, const double* rcorr, const double* scorr, const double* r0,
+                           const double* s0, const double* rcontradius, const double* scontradius) {
+    const double a = *rcontradius, b = *scontradius, dr = *rcorr - *r0, ds = *scorr - *s0;
+    const double radicand = 1.0 - dr * dr / (a * a) - ds * ds / (b * b);
+    // Outside the contact ellipse there is no pressure.
+    return radicand > 0.0 ? 3.0 * *f / (2.0 * tvk::pi * a * b) * std::sqrt(radicand) : 0.0;
+}
+
+double ParabolicSurfaceLoad(const double* f, const double* rcorr, const double* scorr, const double* r0,
+                            const double* s0, const double* relementlength, const double* selementlength) {
+    const double a = *relementlength, b = *selementlength, dr = *rcorr - *r0, ds = *scorr - *s0;
+    return 3.0 * *f / (8.0 * a * b) * (1.0 - dr * dr / (a * a + a * b) - ds * ds / (b * b + a * b));
+}
+
+// As written, this profile integrates to zero over its window |dr| <= a, |ds| <= b (a cosine
+// over a full period): shape code 8 applies no net force.
+double CosineSurfaceLoad(const double* f, const double* rcorr, const double* scorr, const double* r0,
+                         const double* s0, const double* relementlength, const double* selementlength) {
+    const double a = *relementlength, b = *selementlength;
+    return *f / (a * b) * std::cos(tvk::pi * (*rcorr - *r0) / a) * std::cos(tvk::pi * (*scorr - *s0) / b);
+}
+
+double SineSurfaceLoad(const double* f, const double* rcorr, const double* scorr, const double* r0, const double* s0,
+                       const double* relementlength, const double* selementlength) {
+    const double a = *relementlength, b = *selementlength;
+    return *f / (a * b) * std::sin(tvk::pi * (*rcorr - *r0) / a) * std::sin(tvk::pi * (*scorr - *s0) / b);
+}
+
+double PyramidalSurfaceLoad(const double* f, const double* rcorr, const double* scorr, const double* r0,
+                            const double* s0, const double* relementlength, const double* selementlength) {
+    const double a = *relementlength, b = *selementlength;
+    return *f / (a * b) * (a - std::abs(*rcorr - *r0)) / a * (b - std::abs(*scorr - *s0)) / b;
+}
+
+double UniformSurfaceLoad(const double* f, const double* relementlength, const double* selementlength) {
+    return *f / (4.0 * *relementlength * *selementlength);
+}
+
+void dsload(double* alpha, double* t_user, const int* kstep, const double* coords, const double* dircos,
+            const double* cprops, double* dprops, const int* nimp, const int* elemid) {
+    const double* c1 = dircos;
+    const double* c2 = dircos + 3;
+    const double* c3 = dircos + 6;
+    const int ir = dominant(c1), is = dominant(c2), inorm = dominant(c3);
+    // The normal reflected in the plane of the first two directions: minus the normal for
+    // orthonormal direction cosines.
+    double t[3];
+    for (int i = 0; i < 3; ++i) {
+        double v = -c3[i];
+        for (int j = 0; j < 3; ++j) v += 2.0 * (c1[i] * c1[j] + c2[i] * c2[j]) * c3[j];
+        t[i] = tiny_zero(v);
+    }
+    std::copy_n(t, 3, t_user);
+    double sum = 0.0;
+    const int noel = elemid ? *elemid : 0;
+    const int kind = step_kind(*kstep);
+    const bool tracking = kind == 0 || kind == 2 || kind == 3, loading = kind == 2 || kind == 3;
+    static constexpr double flat = 0.0;
+    for (int k = 0; k < *nimp; ++k) {
+        const double* cp = cprops + 20 * static_cast<std::size_t>(k);
+        double* dp = dprops + 12 * static_cast<std::size_t>(k);
+        double rs[2];
+        GetPointOnXYPlane(rs, coords, dp + 1, dircos, &flat);
+        const double r = rs[0], s = rs[1], r0 = 0.0, s0 = 0.0;
+        const double d = std::hypot(r - r0, s - s0);
+        const double m6 = dp[5], m7 = dp[6];
+        if (dp[4] == 0.0) dp[4] = noel;
+        if (dp[5] == 0.0) dp[5] = d;
+        if (dp[6] == 0.0) dp[6] = d;
+        // Distances to the impact point in the coordinate planes of the global axes.
+        const double d1 = std::hypot(coords[ir] - dp[1 + ir], coords[inorm] - dp[1 + inorm]);
+        const double d2 = std::hypot(coords[is] - dp[1 + is], coords[inorm] - dp[1 + inorm]);
+        if (tracking) {
+            if (m6 >= d) {
+                dp[5] = dp[6] = d;
+                dp[4] = noel;
+                dp[7] = d1;
+                dp[8] = d2;
+            } else if (noel == static_cast<int>(dp[4]) && (dp[5] == dp[6] || d >= m7)) {
+                dp[6] = d;
+                dp[9] = d1;
+                dp[10] = d2;
+            }
+        }
+        const double force = cp[0];
+        if (force == 0.0 || !loading) continue;
+        const double rl = dp[7] + dp[9], sl = dp[8] + dp[10], radius = cp[1];
+        const bool in_window = rl >= std::abs(r - r0) && sl >= std::abs(s - s0);
+        switch (static_cast<int>(dp[0])) {
+            case 6:
+                if (radius >= d && radius > std::max(rl, sl))
+                    sum += HertzianSurfaceLoad(&force, &r, &s, &r0, &s0, &radius, &radius);
+                else if (in_window)
+                    sum += ParabolicSurfaceLoad(&force, &r, &s, &r0, &s0, &rl, &sl);
+                break;
+            case 5:
+                if (radius >= d && radius > dp[5]) sum += HertzianSurfaceLoad(&force, &r, &s, &r0, &s0, &radius, &radius);
+                break;
+            case 2: if (in_window) sum += UniformSurfaceLoad(&force, &rl, &sl); break;
+            case 3: if (in_window) sum += PyramidalSurfaceLoad(&force, &r, &s, &r0, &s0, &rl, &sl); break;
+            case 4: if (in_window) sum += ParabolicSurfaceLoad(&force, &r, &s, &r0, &s0, &rl, &sl); break;
+            case 8: if (in_window) sum += CosineSurfaceLoad(&force, &r, &s, &r0, &s0, &rl, &sl); break;
+            default: break;
+        }
+    }
+    const int ek = element_kind(noel);
+    *alpha = (ek == 9 || ek == 10 || ek == 11) ? -sum : sum;
+}
+
+namespace {
+
+// Whether the set name names impactor k: a maximal run of digits equal to k, the digits of the
+// symmetry words SYM2 and SYM4 not counting (so "SYM2" names no impactor and "IMP12" names
+// impactor 12 only).
+bool names_impactor(std::string_view name, int k) {
+    std::size_t i = 0;
+    while (i < name.size()) {
+        if (!std::isdigit(static_cast<unsigned char>(name[i]))) {
+            ++i;
+            continue;
+        }
+        const bool symmetry_word = i >= 3 && name.substr(i - 3, 3) == "SYM" && (name[i] == '2' || name[i] == '4') &&
+                                   (i + 1 == name.size() || !std::isdigit(static_cast<unsigned char>(name[i + 1])));
+        std::size_t j = i;
+        long long v = 0;
+        while (j < name.size() && std::isdigit(static_cast<unsigned char>(name[j]))) {
+            if (v < 1000000000) v = v * 10 + (name[j] - '0');
+            ++j;
+        }
+        if (!symmetry_word && v == k) return true;
+        i = j;
+    }
+    return false;
+}
+
+}  // namespace
+
+// Edge load: the force of every impactor the set name names over its edge length; a symmetry
+// word halves the sum once.
+void deload(double* alpha, double* t_user, const int*, const int*, const double*, const int*, const int*,
+            const double*, const double* dircos, const int*, const char* sname, const double* cprops,
+            double*, const int* nimp, std::size_t sname_len) {
+    for (int i = 0; i < 3; ++i) t_user[i] = tiny_zero(-dircos[6 + i]);
+    const std::string_view name = name_of(sname, sname_len);
+    static constexpr double lo = tvk::tiny, hi = tvk::huge;
+    double sum = 0.0;
+    for (int k = 1; k <= *nimp; ++k) {
+        if (!names_impactor(name, k)) continue;
+        const double* cp = cprops + 20 * static_cast<std::size_t>(k - 1);
+        const double edge = 2.0 * cp[17];
+        sum += cp[0] / fLimit(&edge, &lo, &hi);
+    }
+    if (has(name, "SYMX") || has(name, "SYMY") || has(name, "SYM2")) sum *= 0.5;
+    *alpha = sum;
+}
+
+void cload(double* f, double* ldflag, const double* cforce, const char* sname, std::size_t sname_len) {
+    const std::string_view name = name_of(sname, sname_len);
+    double force = 0.0;
+    bool zero = false;
+    if (*ldflag == 0.0) {
+        static constexpr std::string_view words[] = {"POINT", "UNIFORM", "PYRAMIDAL", "PARABOLIC", "HERTZIAN",
+                                                     "AUTOMATIC", "SINE", "COSINE", "EDGE"};
+        int code = 0;
+        for (int i = 0; i < 9; ++i)
+            if (has(name, words[i])) code = i + 1;
+        *ldflag = code;
+        if (code == 0) {
+            *f = 0.0;
+            tvk::report(-2, "Warning: No valid load state detected in %S", 0, 0, 0.0, 0.0, "LDFLAG");
+            return;
+        }
+        zero = code == 8 || code == 9;
+    }
+    if (!zero) {
+        constexpr double rlen = 0.0005;
+        if ((*ldflag == 1.0 && *cforce >= 0.0) || *ldflag == -1.0) force = *cforce / (rlen * rlen);
+    }
+    if (has(name, "SYMX")) force *= 0.5;
+    if (has(name, "SYMY")) force *= 0.5;
+    if (has(name, "SYM2")) force *= 0.5;
+    if (has(name, "SYM4")) force *= 0.25;
+    *f = force;
+}
+
+void tvk_dsload(double* alpha, double* t_user, const int* kstep, const double* coords, const double* dircos,
+                const double* cprops, double* dprops, const int* nimp, const int* elemid) {
+    dsload(alpha, t_user, kstep, coords, dircos, cprops, dprops, nimp, elemid);
+}
+void tvk_deload(double* alpha, double* t_user, const int* kstep, const int* kinc, const double* time, const int* noel,
+                const int* npt, const double* coords, const double* dircos, const int* jltyp, const char* sname,
+                const double* cprops, double* dprops, const int* nimp, std::size_t sname_len) {
+    deload(alpha, t_user, kstep, kinc, time, noel, npt, coords, dircos, jltyp, sname, cprops, dprops, nimp, sname_len);
+}
+void tvk_cload(double* f, double* ldflag, const double* cforce, const char* sname, std::size_t sname_len) {
+    cload(f, ldflag, cforce, sname, sname_len);
+}
