@@ -1,0 +1,68 @@
+// Crack-plane damage of a matrix crack in the smeared-crack form used by R. Bogenfeld and
+// co-workers for explicit impact analyses of composite plies: the strain and stress tractions on
+// the fracture plane (through the fibre axis at phi) drive a bilinear softening law whose final
+// strain follows from the mode-mixed toughness over the element length across the plane
+// (Z. P. Bazant, B. H. Oh (1983), Mater. Struct. 16, 155-177). A closing normal strain does not
+// open the crack. The onset values are frozen on first damage in the caller's state.
+#include <cmath>
+
+#include "continuum_damage.h"
+#include "core/errors.h"
+#include "damage_evolution.h"
+#include "mechanics/transformation.h"
+
+namespace {
+
+constexpr double unset = -1.0;
+
+double norm3(const double* v) { return std::sqrt(v[0] * v[0] + v[1] * v[1] + v[2] * v[2]); }
+
+// Traction (normal, shear, shear) of a Voigt tensor on face 2 of the frame turned by phi about x.
+void crack_traction(double* t, const double* v, double phi) {
+    static constexpr double xaxis[3] = {1.0, 0.0, 0.0};
+    static constexpr int face = 2;
+    GetTVectorFromArbitraryRotation(t, &phi, xaxis, &v[0], &v[1], &v[2], &v[5], &v[4], &v[3], &face);
+}
+
+}  // namespace
+
+void BogenfeldDegradation(double* d, double* sdv, const double* svoigt, const double* evoigt,
+                          const double* charelemlength, const double* props, const int* mode, const int* nsdv,
+                          const int* nprops) {
+    if (*mode == 0) {
+        *d = 0.0;
+        return;
+    }
+    if (*mode != 3) {
+        tvk::report(-2, "Unknown mode in BogenfeldDegradation", *mode);
+        return;
+    }
+    if (*nsdv < 4 || *nprops < 5) {
+        tvk::report(-3, "Too few state or property values in BogenfeldDegradation", *nsdv, *nprops);
+        *d = 0.0;
+        return;
+    }
+    const double phi = props[0];
+    double ts[3], te[3];
+    crack_traction(ts, svoigt, phi);
+    crack_traction(te, evoigt, phi);
+    te[0] = std::max(te[0], 0.0);
+    const double eps = norm3(te);
+    const double lm = tvk::damage::crack_plane_length(phi, charelemlength);
+
+    if (sdv[0] == unset && sdv[1] == unset && sdv[2] == unset && sdv[3] == unset) {
+        sdv[0] = eps;
+        sdv[1] = norm3(ts);
+        sdv[2] = tvk::damage::mixed_mode_err(ts, props + 1, true);
+    }
+    const double eps0 = sdv[0], sig = sdv[1], gc = sdv[2];
+    // Final strain: from the toughness over the length across the plane whenever that length
+    // takes part in the law, and on first damage whatever the length (a final strain left at the
+    // unset marker would make the law meaningless for elements under 1 mm).
+    double eps1 = sdv[3];
+    if (eps1 == unset || std::abs(lm) >= tvk::damage::crackband_tol)
+        eps1 = lm > 0.0 && sig > 0.0 ? tvk::damage::crackband_final_strain(eps0, sig, gc, lm)
+                                     : tvk::damage::crackband_min_ratio * eps0;
+    if (sdv[3] == unset) sdv[3] = eps1;
+    *d = tvk::damage::bilinear_damage(eps, eps0, eps1);
+}
