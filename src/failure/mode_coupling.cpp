@@ -31,12 +31,15 @@ void DegradationFromModes(const double* d_modes, double* w_stat, const int* accu
                           const double* moduli, const double* vnu, const double* effort) {
     double w[9] = {};
     if (d_modes) {
+        const bool sum = *accumulation != 0;
         for (int j = 0; j < 9; ++j) {
             const double dj = d_modes[j];
-            for (int i = 0; i < 9; ++i) {
-                const double v = coupling[j][i] * dj;
-                w[i] = *accumulation ? w[i] + v : std::max(w[i], v);
-            }
+            if (dj == 0.0) continue;  // contributes 0 to a sum and to a maximum that starts at 0
+            const double* k = coupling[j];
+            if (sum)
+                for (int i = 0; i < 9; ++i) w[i] += k[i] * dj;
+            else
+                for (int i = 0; i < 9; ++i) w[i] = std::max(w[i], k[i] * dj);
         }
     }
     std::memcpy(w_stat, w, sizeof w);
