@@ -76,50 +76,32 @@ constexpr double marker = -tvk::huge;
 constexpr double default_tolerance = 1e-10;
 
 // Depth-first patch search. Every search works on the tail of the patch that starts at its
-// first free column and removes exact duplicates after each sub-search.
+// first free column and removes exact duplicates after each sub-search. The searches are kept on
+// an explicit stack, so a deep search cannot exhaust the call stack.
 //
 // An element whose neighbourhood was searched to completion before, to at least the requested
 // depth, is not searched again: every point it would store is in the patch already, so its
 // copies would only be removed again. (The points stored, their order and the duplicate removal
 // are those of the full search; only the repeated work is skipped, which keeps deep searches
-// from growing exponentially with the depth.)
+// from growing exponentially with the depth.) A depth beyond the element count finds nothing
+// more and is taken as the element count.
 class PatchSearch {
   public:
-    PatchSearch(const double* coords, const int* nodes, int nnodes, int nelem)
-        : coords_(coords), nodes_(nodes), nn_(nnodes), ne_(nelem) {}
+    PatchSearch(double* patch, const double* coords, const int* nodes, int nnodes, int nelem)
+        : patch_(patch), coords_(coords), nodes_(nodes), nn_(nnodes), ne_(nelem) {}
 
-    void search(double* patch, long long cap, int ref, double tol, bool with_ref, int depth) {
-        long long filled = 0;
-        const int* rn = nodes_ + static_cast<std::ptrdiff_t>(ref - 1) * nn_;
-        int lo = std::numeric_limits<int>::max(), hi = 0;
-        for (int m = 0; m < nn_; ++m)
-            if (rn[m] >= 1) lo = std::min(lo, rn[m]), hi = std::max(hi, rn[m]);
-        if (hi == 0) return;  // an element without nodes has no neighbours
-        for (int e = 1; e <= ne_; ++e) {
-            if (e == ref && !with_ref) continue;
-            const int* en = nodes_ + static_cast<std::ptrdiff_t>(e - 1) * nn_;
-            if (!shares_node(en, rn, lo, hi)) continue;
-            for (int m = 0; m < nn_; ++m) {
-                if (en[m] < 1) continue;
-                const double* p = coords_ + 3 * (static_cast<std::ptrdiff_t>(e - 1) * nn_ + m);
-                if (near_any(patch, filled, p, tol)) continue;
-                if (filled >= cap) {
-                    if (!full_) tvk::report(-2, "Warning: nodal patch full in GetNodalPatch.", ref, e);
-                    full_ = true;
-                    continue;
-                }
-                std::memcpy(patch + 3 * filled, p, 3 * sizeof(double));
-                ++filled;
+    void run(long long cap, int ref, double tol, bool with_ref, int depth) {
+        stack_.push_back(open(ref, std::min(depth, ne_), tol, with_ref, 0, cap));
+        while (!stack_.empty()) {
+            const std::size_t top = stack_.size() - 1;
+            Search& f = stack_[top];
+            if (f.pending) {  // a sub-search returned
+                int& d = searched_[f.pending];
+                d = std::max(d, f.depth - 1);
+                f.pending = 0;
+                f.filled = remove_duplicates(patch_ + 3 * f.base, count(patch_ + 3 * f.base, f.cap));
             }
-            if (depth > 1) {
-                auto done = searched_.find(e);
-                if (done != searched_.end() && done->second >= depth - 1) continue;
-                search(patch + 3 * filled, cap - filled, e, default_tolerance, false, depth - 1);
-                int& d = searched_[e];
-                d = std::max(d, depth - 1);
-                filled = count(patch, cap);
-                filled = remove_duplicates(patch, filled);
-            }
+            if (!advance(f)) stack_.pop_back();
         }
     }
 
@@ -130,6 +112,57 @@ class PatchSearch {
     }
 
   private:
+    struct Search {
+        int ref, depth;
+        double tol;
+        bool with_ref;
+        long long base, cap, filled = 0;  // columns of the whole patch: start, room, stored
+        int next = 1, pending = 0, lo = 0, hi = 0;
+    };
+
+    Search open(int ref, int depth, double tol, bool with_ref, long long base, long long cap) const {
+        Search f{ref, depth, tol, with_ref, base, cap};
+        const int* rn = nodes_ + static_cast<std::ptrdiff_t>(ref - 1) * nn_;
+        f.lo = std::numeric_limits<int>::max();
+        for (int m = 0; m < nn_; ++m)
+            if (rn[m] >= 1) f.lo = std::min(f.lo, rn[m]), f.hi = std::max(f.hi, rn[m]);
+        if (f.hi == 0) f.next = ne_ + 1;  // an element without nodes has no neighbours
+        return f;
+    }
+
+    // Examines the next neighbours of f; false when f is done. Opens a sub-search (and returns
+    // true) after storing the points of a neighbour whose neighbourhood is to be searched.
+    bool advance(Search& f) {
+        while (f.next <= ne_) {
+            const int e = f.next++;
+            if (e == f.ref && !f.with_ref) continue;
+            const int* en = nodes_ + static_cast<std::ptrdiff_t>(e - 1) * nn_;
+            if (!shares_node(en, nodes_ + static_cast<std::ptrdiff_t>(f.ref - 1) * nn_, f.lo, f.hi)) continue;
+            double* patch = patch_ + 3 * f.base;
+            for (int m = 0; m < nn_; ++m) {
+                if (en[m] < 1) continue;
+                const double* p = coords_ + 3 * (static_cast<std::ptrdiff_t>(e - 1) * nn_ + m);
+                if (near_any(patch, f.filled, p, f.tol)) continue;
+                if (f.filled >= f.cap) {
+                    if (!full_) tvk::report(-2, "Warning: nodal patch full in GetNodalPatch.", f.ref, e);
+                    full_ = true;
+                    continue;
+                }
+                std::memcpy(patch + 3 * f.filled, p, 3 * sizeof(double));
+                ++f.filled;
+            }
+            if (f.depth > 1) {
+                const auto done = searched_.find(e);
+                if (done != searched_.end() && done->second >= f.depth - 1) continue;
+                f.pending = e;
+                const Search child = open(e, f.depth - 1, default_tolerance, false, f.base + f.filled, f.cap - f.filled);
+                stack_.push_back(child);  // f is not used after this
+                return true;
+            }
+        }
+        return false;
+    }
+
     bool shares_node(const int* en, const int* rn, int lo, int hi) const {
         for (int m = 0; m < nn_; ++m) {
             const int n = en[m];
@@ -167,10 +200,12 @@ class PatchSearch {
         return out;
     }
 
+    double* patch_;
     const double* coords_;
     const int* nodes_;
     int nn_, ne_;
     bool full_ = false;
+    std::vector<Search> stack_;
     std::unordered_map<int, int> searched_;  // element -> depth searched to completion
 };
 
@@ -186,9 +221,8 @@ void GetNodalPatch(double* nodalpatch, const double* nodalcoords, const int* ele
     if (*elemid < 1 || *elemid > ne || nn == 0) return;
     const double tol = tolerance ? *tolerance : default_tolerance;
     const int depth = ntree && *ntree >= 1 ? *ntree : 1;
-    PatchSearch s(nodalcoords, elemnodes, nn, ne);
-    // A sub-search called from outside starts on the first free column of the array it is given.
-    s.search(nodalpatch, cap, *elemid, tol, exflag && *exflag == 1, depth);
+    // A sub-search called from outside works on the array it is given, from its first column.
+    PatchSearch(nodalpatch, nodalcoords, elemnodes, nn, ne).run(cap, *elemid, tol, exflag && *exflag == 1, depth);
 }
 
 void GetDataFromPatch(double* patchdata, const double* refdata, const double* patchcoords,

@@ -1,5 +1,5 @@
 // libFuzzer target of the data listing reader: the input bytes become a listing, read into a
-// fresh model. Any crash, hang, leak of a
+// fresh model; the element frames are then built on what was read. Any crash, hang, leak of a
 // unit or sanitizer report is a finding; each finding becomes a regression case of the listing
 // tests.
 #include <unistd.h>
@@ -12,6 +12,7 @@
 
 #include "core/datahandling.h"
 #include "core/errors.h"
+#include "elements/frames.h"
 #include "input/listing.h"
 #include "input/units.h"
 
@@ -48,6 +49,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     deallocall(&istat);
     rsxerr(&r, &one);
     getabqdatafromfile(p.data(), p.size());
+    int lop = 0;
+    GetNodeReferenceData(&lop, nullptr);
     // The reader closed its unit.
     if (tvk::io::free_unit(1, tvk::io::max_unit) != 1) std::abort();
     return 0;

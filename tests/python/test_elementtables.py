@@ -225,6 +225,10 @@ def test_patch_of_a_regular_mesh():
     assert patch_points(coords, nodes, 3) == [(1, 0, 0), (2, 0, 0), (2, 1, 0), (1, 1, 0), (3, 0, 0),
                                                (4, 0, 0), (4, 1, 0), (3, 1, 0)]
     assert len(patch_points(coords, nodes, 3, ntree=2)) == 10
+    # A depth far beyond the mesh finds the whole row (the depth is bounded by the element count).
+    coords, nodes = grid_mesh(20, 1)
+    assert len(patch_points(coords, nodes, 1, npt=4000, ntree=2**31 - 1)) == 42
+    assert record()[0] == 0
 
 
 @pytest.mark.parametrize("seed", range(6))
