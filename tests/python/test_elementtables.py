@@ -7,6 +7,7 @@ import numpy as np
 import pytest
 
 import _tolvek as t
+from element_tables import empty_model, record  # noqa: F401 (autouse fixture)
 
 el = t.elementhandling
 io = t.iohandling
@@ -17,25 +18,6 @@ lh = t.listhandling
 eh = t.errorhandling
 DATA = Path(__file__).resolve().parent / "data"
 HUGE = np.finfo(float).max
-
-
-@pytest.fixture(autouse=True)
-def clean():
-    def clear():
-        t.datahandling.deallocall()
-        ed.nelem = 0
-        nd.nnodes = nd.ndof = 0
-        for kind in range(3):
-            for lid in (1, 2, 3):
-                lh.deallocatelist(lid, kind)
-        eh.rsxerr(1)
-    clear()
-    yield
-    clear()
-
-
-def record():
-    return int(eh.errstat), bytes(eh.errstring).rstrip(b" ").decode()
 
 
 def write(tmp_path, text, name="job.dat"):

@@ -7,6 +7,7 @@ import numpy as np
 import pytest
 
 import _tolvek as t
+from element_tables import empty_model, record  # noqa: F401 (autouse fixture)
 
 el = t.elementhandling
 io = t.iohandling
@@ -18,22 +19,6 @@ QUAD = [(-1, -1), (1, -1), (1, 1), (-1, 1), (0, -1), (1, 0), (0, 1), (-1, 0)]
 TRIA = [(0, 0), (1, 0), (0, 1), (0.5, 0), (0.5, 0.5), (0, 0.5)]
 HUGE = np.finfo(float).max
 REF0 = [0, 1, 0, 0, 0, 1, 0]
-
-
-@pytest.fixture(autouse=True)
-def clean():
-    def clear():
-        t.datahandling.deallocall()
-        ed.nelem = 0
-        nd.nnodes = nd.ndof = 0
-        eh.rsxerr(1)
-    clear()
-    yield
-    clear()
-
-
-def record():
-    return int(eh.errstat), bytes(eh.errstring).rstrip(b" ").decode()
 
 
 def refdir(angle_d):

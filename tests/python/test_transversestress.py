@@ -7,6 +7,7 @@ import numpy as np
 import pytest
 
 import _tolvek as t
+from element_tables import empty_model, record  # noqa: F401 (autouse fixture)
 
 el = t.elementhandling
 lam = t.laminate
@@ -17,18 +18,6 @@ G = 0.5773502691896257
 QUAD_GP = [(-G, -G), (G, -G), (G, G), (-G, G)]
 TRIA_GP = [(0.16666666667, 0.16666666667), (0.16666666667, 0.66666666667), (0.66666666667, 0.16666666667)]
 CFRP = [140e3, 10e3, 10e3, 0.3, 0.3, 0.45, 5e3, 5e3, 3.5e3]
-
-
-@pytest.fixture(autouse=True)
-def clean():
-    def clear():
-        t.datahandling.deallocall()
-        ed.nelem = 0
-        nd.nnodes = nd.ndof = 0
-        t.errorhandling.rsxerr(1)
-    clear()
-    yield
-    clear()
 
 
 class Model:
