@@ -5,6 +5,7 @@
 #include <string>
 
 #include "boxbeam.h"
+#include "core/tvk.h"
 
 namespace tvk::boxbeam {
 
@@ -20,10 +21,10 @@ struct Status {
 
 // Creates the record arrays that do not exist yet (capacities below 0 count as 0) and zeroes
 // counts, loads, results and input arrays within the allocated lengths.
-Status initialize(int nw, int ng, int nz);
+Status initialize(int nw, int ng, int nz) TVK_HOST_API("tvk_boxbeam_initialize");
 
 // One calculation from the records (GetEquivalentXSection).
-Status calculate();
+Status calculate() TVK_HOST_API("tvk_boxbeam_calculate");
 
 // Consistent nodal forces of a wall from (y0, z0) to (y1, z1) carrying quadratically varying
 // normal flows (n0, nm, n1) and shear flows (t0, tm, t1) at start, middle and end:

@@ -23,7 +23,7 @@ struct ErrorRecord {
     Table<double, 1> errrealv;
     Table<int, 2> errasciim;     // names as character codes, one name per column, at most 8 rows
 };
-extern ErrorRecord errorhandling;
+extern ErrorRecord errorhandling TVK_HOST_API("tvk_errorhandling");
 
 // Records a report as a library routine does (xerr without pyerr): the message is blank-padded
 // or cut to 80 characters, the names to 8 characters each, stored as an 8 x 2 code matrix.

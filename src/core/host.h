@@ -16,6 +16,8 @@
 
 #include <string_view>
 
+#include "tvk.h"
+
 namespace tvk {
 
 // Thrown through a routine by `host::abort_callback`; the host keeps the reason of the failure
@@ -34,7 +36,7 @@ struct Hooks {
 
 // Installs the host's hooks (replacing any installed before); a host installs them once, when
 // it loads the library.
-void install(const Hooks& hooks);
+void install(const Hooks& hooks) TVK_HOST_API("tvk_host_install");
 
 enum class Stream { out, err };
 
@@ -44,7 +46,7 @@ enum class Stream { out, err };
 [[noreturn]] void stop(std::string_view text, int status, Stream stream = Stream::out);
 
 // Abandons the routine that is calling the host's call-back (throws CallbackAbort).
-[[noreturn]] void abort_callback();
+[[noreturn]] void abort_callback() TVK_HOST_API("tvk_host_abort_callback");
 
 }  // namespace host
 }  // namespace tvk

@@ -25,7 +25,7 @@ struct Lists {
     Table<double, 1> dynreallist1, dynreallist2, dynreallist3;
     Table<cplx, 1> dyncmplxlist1, dyncmplxlist2, dyncmplxlist3;
 };
-extern Lists listhandling;
+extern Lists listhandling TVK_HOST_API("tvk_listhandling");
 
 inline constexpr int list_status_nomem = 5014;
 inline constexpr int list_default_allocinc = 500;

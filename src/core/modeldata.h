@@ -241,6 +241,6 @@ struct VarDesc {
 };
 
 // Every variable of every data module, module by module in the order of the lists.
-std::span<const VarDesc> modeldata_variables();
+std::span<const VarDesc> modeldata_variables() TVK_HOST_API("tvk_modeldata_variables");
 
 }  // namespace tvk

@@ -55,17 +55,17 @@ using FixPointFunction =
 // at most 2 eps |b| + xacc. Not bracketed: root 0, status 0, level -2 report.
 void bdsafe(RootFunction dfunc, const double* x1, const double* x2, double* root,
             const double* args, const double* xacc, const int* maxit, const int* na,
-            const int* nfun, int* istat);
+            const int* nfun, int* istat) TVK_HOST_API("tvk_bdsafe");
 // Newton's method kept inside a shrinking bracket, falling back to bisection when a Newton step
 // would leave the bracket or not halve the step (the rtsafe scheme of Press et al., Numerical
 // Recipes, 2nd ed., 1992, sec. 9.4). Not bracketed: level -2 report, the iteration goes on.
 void nrsafe(RootFunction dfunc, const double* x1, const double* x2, double* root,
             const double* args, const double* xacc, const int* maxit, const int* na,
-            const int* nfun, int* istat);
+            const int* nfun, int* istat) TVK_HOST_API("tvk_nrsafe");
 // Fixed-point iteration x = g(x) from xs until two iterates differ by at most xacc; at most
 // maxit + 2 call-back calls. xs returns the last iterate.
 void fpsafe(FixPointFunction dfunc, double* xs, const double* args, const double* xacc,
-            const int* maxit, const int* na, const int* nfun, int* istat);
+            const int* maxit, const int* na, const int* nfun, int* istat) TVK_HOST_API("tvk_fpsafe");
 
 inline double partialcurvelength(double dy) { return std::hypot(1.0, dy); }
 

@@ -50,7 +50,7 @@ enum class AllocFailure { exit, throw_bad_alloc };
 // Python binding asks for std::bad_alloc instead and raises MemoryError.
 Block* block_new(std::int64_t n, std::size_t elsize, AllocFailure on_fail = AllocFailure::exit);
 inline void block_incref(Block* b) { if (b) ++b->refs; }
-void block_decref(Block* b);
+void block_decref(Block* b) TVK_HOST_API("tvk_block_decref");
 
 // Element type codes shared with the binding: 'd' float64, 'i' int32, 'D' complex128.
 template <class T> constexpr char elem_code();
@@ -74,10 +74,11 @@ struct TableBase {
     bool present() const { return blk != nullptr; }
     // Extent d (1-based) of the current table, 0 when absent.
     int extent(int d) const { return blk && d >= 1 && d <= rank ? static_cast<int>(ext[d - 1]) : 0; }
-    std::int64_t size() const;
-    void release();
+    std::int64_t size() const TVK_HOST_API("tvk_table_size");
+    void release() TVK_HOST_API("tvk_table_release");
     // Re-creates the table with the given extents (negative extents count as 0), zero-filled.
-    void reallocate(const std::int64_t* extents, AllocFailure on_fail = AllocFailure::exit);
+    void reallocate(const std::int64_t* extents, AllocFailure on_fail = AllocFailure::exit)
+        TVK_HOST_API("tvk_table_reallocate");
     // Takes over a block (one reference passes to the table).
     void adopt(Block* b, const std::int64_t* extents);
     void* raw() const { return blk ? static_cast<void*>(blk->data) : nullptr; }

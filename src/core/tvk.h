@@ -23,9 +23,17 @@
 #include <cstdint>
 #include <limits>
 
-#include "host.h"
-
 #define TVK_API extern "C" __attribute__((visibility("default")))
+
+// Exports of the shared library: the routines under their C names (TVK_API) and nothing of the
+// C++ API, which stays internal, except the few functions and objects that the Python binding
+// (a separate shared object) reaches. Those are marked TVK_HOST_API("tvk_<name>") after their
+// declarator and exported under that plain name instead of their C++ (mangled) name; C++ code
+// still calls them by their C++ names. A binding that needs another internal entity fails to link
+// until the entity is marked.
+#define TVK_HOST_API(symbol) __asm__(symbol) __attribute__((visibility("default")))
+
+#include "host.h"
 
 namespace tvk {
 

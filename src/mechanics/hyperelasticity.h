@@ -33,7 +33,7 @@ void getnumericaltangent(double* ddsdde, ComplexStressLaw law, const double* pro
                          const double* stress1, const double* stress0, const double* dstrain,
                          const int* ntens, const int* ndi, const int* nprops,
                          const logical1* istensor, const double* tgref, const double* h,
-                         const int* nmflag);
+                         const int* nmflag) TVK_HOST_API("tvk_getnumericaltangent");
 // The same for a real law. A real law has no complex step: nmflag 1 is reported at level -2 and
 // central differences are taken instead.
 void getnumericaltangent_real(double* ddsdde, RealStressLaw law, const double* props,
