@@ -9,9 +9,14 @@
 // same list-directed scanner (io/listread.h), so sizing and reading always agree.
 #pragma once
 
+#include <array>
 #include <cstddef>
+#include <cstdint>
 #include <string_view>
+#include <type_traits>
 #include <vector>
+
+#include "core/table.h"
 
 namespace tvk::cards {
 
@@ -61,6 +66,15 @@ int read_block(int unit, std::vector<int>& values);
 // emptied.
 bool read_data(int unit, std::vector<double>& values);
 bool read_data(int unit, std::vector<int>& values);
+
+// (Re)creates a model table with extents e, zero-filled; std::bad_alloc when the memory cannot be
+// had (the extents may come from arguments or from counters set from Python). Each reader catches
+// it, records "Error: model table too large in <reader>." (level -3) and returns.
+template <class T, int R>
+void create(Table<T, R>& t, std::type_identity_t<std::array<std::int64_t, R>> e) {
+    t.reallocate(e.data(), AllocFailure::throw_bad_alloc);
+}
+void too_large(std::string_view routine);
 
 // Records "Error: Error in <label>Read operation exited with an error." (level -2).
 void read_error(std::string_view label);

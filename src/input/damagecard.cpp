@@ -7,6 +7,7 @@
 // extents this card needs, otherwise it is created anew.
 #include <algorithm>
 #include <array>
+#include <new>
 #include <string_view>
 #include <vector>
 
@@ -35,7 +36,7 @@ void prepare(Table<T, R>& t, bool& done, std::array<std::int64_t, R> e, T fill) 
     bool same = t.present();
     for (int d = 0; d < R && same; ++d) same = t.extent(d + 1) == e[d];
     if (same) return;
-    t.allocate(e);
+    cards::create(t, e);
     t.fill(fill);
 }
 
@@ -120,63 +121,67 @@ TVK_API void getdamagedatafromfile(const char* filepath, const char* workspace, 
     const int ndmg = dd.ndmg;
     const int npl = std::max(*nplies, 0), ns = std::max(*nsec, 0);
 
-    bool made_plane = false, made_points = false, made_delam = false;
-    std::array<bool, 6> made_mode{};
-    bool inblock = false;
-    int id = 0;
-    for (;;) {
-        std::string_view rec;
-        if (cards::read_keyword(unit, rec) != io::ok) break;
-        const auto [head, option] = cards::split_keyword(rec);
-        if (same_text(head, "++Begin Damage")) {
-            inblock = true;
-            id = cards::block_id(option, 6, 0);
-        } else if (same_text(head, "+Position") && inblock) {
-            prepare(dd.dmgplane, made_plane, {np, ndmg}, -huge);
-            store(unit, dd.dmgplane.at(1, id), static_cast<std::size_t>(dd.dmgplane.extent(1)));
-        } else if (same_text(head, "+Abstraction") && inblock) {
-            int mode = 0;
-            for (int m : abstraction_order)
-                if (option.find(modes[m - 1]) != std::string_view::npos) {
-                    mode = m;
-                    break;
+    try {
+        bool made_plane = false, made_points = false, made_delam = false;
+        std::array<bool, 6> made_mode{};
+        bool inblock = false;
+        int id = 0;
+        for (;;) {
+            std::string_view rec;
+            if (cards::read_keyword(unit, rec) != io::ok) break;
+            const auto [head, option] = cards::split_keyword(rec);
+            if (same_text(head, "++Begin Damage")) {
+                inblock = true;
+                id = cards::block_id(option, 6, 0);
+            } else if (same_text(head, "+Position") && inblock) {
+                prepare(dd.dmgplane, made_plane, {np, ndmg}, -huge);
+                store(unit, dd.dmgplane.at(1, id), static_cast<std::size_t>(dd.dmgplane.extent(1)));
+            } else if (same_text(head, "+Abstraction") && inblock) {
+                int mode = 0;
+                for (int m : abstraction_order)
+                    if (option.find(modes[m - 1]) != std::string_view::npos) {
+                        mode = m;
+                        break;
+                    }
+                if (mode == 0) continue;
+                if (mode == 4) {
+                    const int nifc = npl - 1;
+                    if (nifc < 1) continue;
+                    if (!made_delam) {
+                        bool b1 = false, b2 = false;
+                        prepare(bukdata.bukrealdatalist, b2, {12, nifc, ndmg, ns}, 0.0);
+                        prepare(bukdata.bukintdatalist, b1, {4, nifc, ndmg, ns}, 0);
+                        prepare(dd.delamdds, made_delam, {3, nifc, ndmg}, 0.0);
+                    }
+                    Table<double, 3>& t = dd.delamdds;
+                    double* col = t.at(1, 1, id);
+                    if (col) dds_rows(unit, col, t.extent(2), reader);
+                    else cards::outside_table(reader);
+                } else {
+                    Table<double, 3>& t = mode_table(mode);
+                    prepare(t, made_mode[mode - 1], {3, npl, ndmg}, 0.0);
+                    double* col = t.at(1, 1, id);
+                    if (col) dds_rows(unit, col, t.extent(2), reader);
+                    else cards::outside_table(reader);
                 }
-            if (mode == 0) continue;
-            if (mode == 4) {
-                const int nifc = npl - 1;
-                if (nifc < 1) continue;
-                if (!made_delam) {
-                    prepare(dd.delamdds, made_delam, {3, nifc, ndmg}, 0.0);
-                    bool b1 = false, b2 = false;
-                    prepare(bukdata.bukintdatalist, b1, {4, nifc, ndmg, ns}, 0);
-                    prepare(bukdata.bukrealdatalist, b2, {12, nifc, ndmg, ns}, 0.0);
-                }
-                Table<double, 3>& t = dd.delamdds;
-                double* col = t.at(1, 1, id);
-                if (col) dds_rows(unit, col, t.extent(2), reader);
-                else cards::outside_table(reader);
-            } else {
-                Table<double, 3>& t = mode_table(mode);
-                prepare(t, made_mode[mode - 1], {3, npl, ndmg}, 0.0);
-                double* col = t.at(1, 1, id);
-                if (col) dds_rows(unit, col, t.extent(2), reader);
-                else cards::outside_table(reader);
+            } else if (same_text(head, "+Table") && inblock) {
+                prepare(dd.dmgpoints, made_points, {nt, npl, 6, ndmg}, huge);
+                const std::size_t comma = option.find(',');
+                std::string_view part1 = option.substr(0, comma);
+                std::string_view part2 = comma == std::string_view::npos ? std::string_view() : option.substr(comma + 1);
+                while (!part2.empty() && part2.front() == ' ') part2.remove_prefix(1);
+                const bool first_is_layer = part1.find("LayID") != std::string_view::npos ||
+                                            part1.find("Layer") != std::string_view::npos;
+                const std::string_view layer_part = first_is_layer ? part1 : part2;
+                const std::string_view mode_part = first_is_layer ? part2 : part1;
+                const int layer = cards::block_id(layer_part, 6, 0);
+                const int mode = mode_at_6(mode_part);
+                store(unit, dd.dmgpoints.at(1, layer, mode, id), static_cast<std::size_t>(dd.dmgpoints.extent(1)));
+            } else if (same_text(head, "++End Damage")) {
+                inblock = false;
             }
-        } else if (same_text(head, "+Table") && inblock) {
-            prepare(dd.dmgpoints, made_points, {nt, npl, 6, ndmg}, huge);
-            const std::size_t comma = option.find(',');
-            std::string_view part1 = option.substr(0, comma);
-            std::string_view part2 = comma == std::string_view::npos ? std::string_view() : option.substr(comma + 1);
-            while (!part2.empty() && part2.front() == ' ') part2.remove_prefix(1);
-            const bool first_is_layer = part1.find("LayID") != std::string_view::npos ||
-                                        part1.find("Layer") != std::string_view::npos;
-            const std::string_view layer_part = first_is_layer ? part1 : part2;
-            const std::string_view mode_part = first_is_layer ? part2 : part1;
-            const int layer = cards::block_id(layer_part, 6, 0);
-            const int mode = mode_at_6(mode_part);
-            store(unit, dd.dmgpoints.at(1, layer, mode, id), static_cast<std::size_t>(dd.dmgpoints.extent(1)));
-        } else if (same_text(head, "++End Damage")) {
-            inblock = false;
         }
+    } catch (const std::bad_alloc&) {
+        cards::too_large(reader);
     }
 }

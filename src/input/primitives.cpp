@@ -178,6 +178,13 @@ bool read_data(int unit, std::vector<int>& values) { return read_data_of(unit, v
 
 void read_error(std::string_view label) { report(-2, compose(label, "Read operation exited with an error.")); }
 
+void too_large(std::string_view routine) {
+    std::string msg = "Error: model table too large in ";
+    msg += routine;
+    msg += '.';
+    report(-3, msg);
+}
+
 void outside_table(std::string_view routine) {
     std::string msg = "Warning: card value outside table in ";
     msg += routine;

@@ -5,6 +5,7 @@
 // secidlist. The table sizes come from two sizing passes: the number of openers gives nsec, the
 // largest block of a bare "+Orientation" record gives nplies (both only ever raised).
 #include <algorithm>
+#include <new>
 #include <vector>
 
 #include "cards.h"
@@ -62,16 +63,16 @@ int largest_orientation(int unit) {
 
 void create_tables(int np, int ns) {
     auto& sd = sectiondata;
-    sd.xcstrength.allocate({ns});
-    sd.secidlist.allocate({ns});
-    materialdata.matidlist.allocate({np, ns});
+    cards::create(sd.sefmatrix, {2 * static_cast<std::int64_t>(np) + 1, 4, ns});  // the largest first
+    cards::create(sd.xcstrength, {ns});
+    cards::create(sd.secidlist, {ns});
+    cards::create(materialdata.matidlist, {np, ns});
     materialdata.matidlist.fill(static_cast<std::int64_t>(np) * ns == 1 ? 1 : defint);
-    sd.plyorientation.allocate({np, ns});
-    sd.plythickness.allocate({np, ns});
-    sd.plyzcoord.allocate({2 * static_cast<std::int64_t>(np) + 1, ns});
-    sd.seflags.allocate({2, ns});
-    sd.sehmatrix.allocate({2, 2, ns});
-    sd.sefmatrix.allocate({2 * static_cast<std::int64_t>(np) + 1, 4, ns});
+    cards::create(sd.plyorientation, {np, ns});
+    cards::create(sd.plythickness, {np, ns});
+    cards::create(sd.plyzcoord, {2 * static_cast<std::int64_t>(np) + 1, ns});
+    cards::create(sd.seflags, {2, ns});
+    cards::create(sd.sehmatrix, {2, 2, ns});
 }
 
 // The z-table of every section, when the three tables agree in their extents.
@@ -93,7 +94,7 @@ TVK_API void getsectiondatafromfile(const char* filepath, const char* workspace,
                                     std::size_t lworkspace) {
     const int unit = cards::open_card({filepath, lfilepath}, {workspace, lworkspace}, "SectionCard.tvk");
     if (unit < 0) return;
-    {
+    try {
         io::UnitGuard guard(unit);
         auto& sd = sectiondata;
         const int lkey = 15;
@@ -155,6 +156,9 @@ TVK_API void getsectiondatafromfile(const char* filepath, const char* workspace,
                 nmat = nori = nthick = 0;
             }
         }
+    } catch (const std::bad_alloc&) {
+        cards::too_large(reader);
+        return;
     }
     section_zcoords();
 }

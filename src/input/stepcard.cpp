@@ -4,6 +4,7 @@
 // The trace and update settings of a step block are held as pending values and applied at
 // "++End Step"; the cycle plan is one table of `rows` values per step, filled column by column.
 #include <cmath>
+#include <new>
 #include <vector>
 
 #include "cards.h"
@@ -50,7 +51,7 @@ void cycle_plan(int unit, int nsteps) {
         report(-1, "Note: cycle plan replaced in getstepdatafromfile.");
         if (plan.extent(1) != rows || plan.extent(2) != nsteps) plan.release();
     }
-    plan.create_if_absent({rows, nsteps});
+    if (!plan.present()) cards::create(plan, {rows, nsteps});
     double* p = plan.data();
     const std::size_t n = static_cast<std::size_t>(rows) * static_cast<std::size_t>(nsteps);
     for (std::size_t k = 0; k < n; ++k) p[k] = v[k];
@@ -74,7 +75,7 @@ void individual_cycles(int unit, int nsteps) {
         return;
     }
     auto& cycles = shokriehdata.cycles;
-    cycles.create_if_absent({static_cast<std::int64_t>(nmax), nsteps});
+    if (!cycles.present()) cards::create(cycles, {static_cast<std::int64_t>(nmax), nsteps});
     const std::size_t size = static_cast<std::size_t>(cycles.size());
     for (int s = 1; s <= nplan; ++s) {
         if (!(*plan.at(3, s) >= 3.0)) continue;
@@ -119,49 +120,53 @@ TVK_API void getstepdatafromfile(const char* filepath, const char* workspace, co
 
     Pending pend;
     bool inblock = false;
-    for (;;) {
-        std::string_view rec;
-        if (cards::read_keyword(unit, rec) != io::ok) break;
-        const auto [head, option] = cards::split_keyword(rec);
-        const bool no_option = cards::blank_text(option);
-        if (same_text(head, "++Begin Step")) {
-            inblock = true;
-        } else if (same_text(head, "+Debug") && inblock && same_text(option, "TYPE=ELEMENT")) {
-            debug_value(unit, pend.edebug, pend.edebug_v);
-        } else if (same_text(head, "+Debug") && inblock && same_text(option, "TYPE=NODAL")) {
-            debug_value(unit, pend.ndebug, pend.ndebug_v);
-        } else if (same_text(head, "+Debug") && inblock && same_text(option, "TYPE=FILE")) {
-            debug_value(unit, pend.fdebug, pend.fdebug_v);
-        } else if (same_text(head, "+Verbose") && inblock) {
-            std::vector<int> v;
-            if (int_block(unit, v)) {
-                pend.verbose = true;
-                pend.verbose_v = v[0];
-                pend.unitid = v.size() > 1 ? v[1] : -3;
-            }
-        } else if (same_text(head, "+Update") && (no_option || (inblock && same_text(option, "TYPE=INC")))) {
-            std::vector<int> v;
-            if (int_block(unit, v)) {
-                pend.update = true;
-                pend.nupdate = v[0];
-            }
-        } else if (same_text(head, "+Cycle") && (no_option || (inblock && (cards::contains_text(option, "TYPE=GENERAL") ||
-                                                                            same_text(option, "TYPE=INDIVIDUAL") ||
-                                                                            same_text(option, "TYPE=DIRECT"))))) {
-            if (*nsteps < 1) {
-                report(-2, "Warning: cycle plan needs nsteps >= 1 in getstepdatafromfile.");
-            } else if (same_text(option, "TYPE=INDIVIDUAL")) {
-                individual_cycles(unit, *nsteps);
-            } else {
-                if (same_text(option, "TYPE=DIRECT") && !shokriehdata.cycles.present()) {
-                    shokriehdata.cycles.allocate({1, *nsteps});
-                    shokriehdata.cycles.fill(1.0);
+    try {
+        for (;;) {
+            std::string_view rec;
+            if (cards::read_keyword(unit, rec) != io::ok) break;
+            const auto [head, option] = cards::split_keyword(rec);
+            const bool no_option = cards::blank_text(option);
+            if (same_text(head, "++Begin Step")) {
+                inblock = true;
+            } else if (same_text(head, "+Debug") && inblock && same_text(option, "TYPE=ELEMENT")) {
+                debug_value(unit, pend.edebug, pend.edebug_v);
+            } else if (same_text(head, "+Debug") && inblock && same_text(option, "TYPE=NODAL")) {
+                debug_value(unit, pend.ndebug, pend.ndebug_v);
+            } else if (same_text(head, "+Debug") && inblock && same_text(option, "TYPE=FILE")) {
+                debug_value(unit, pend.fdebug, pend.fdebug_v);
+            } else if (same_text(head, "+Verbose") && inblock) {
+                std::vector<int> v;
+                if (int_block(unit, v)) {
+                    pend.verbose = true;
+                    pend.verbose_v = v[0];
+                    pend.unitid = v.size() > 1 ? v[1] : -3;
                 }
-                cycle_plan(unit, *nsteps);
+            } else if (same_text(head, "+Update") && (no_option || (inblock && same_text(option, "TYPE=INC")))) {
+                std::vector<int> v;
+                if (int_block(unit, v)) {
+                    pend.update = true;
+                    pend.nupdate = v[0];
+                }
+            } else if (same_text(head, "+Cycle") && (no_option || (inblock && (cards::contains_text(option, "TYPE=GENERAL") ||
+                                                                                same_text(option, "TYPE=INDIVIDUAL") ||
+                                                                                same_text(option, "TYPE=DIRECT"))))) {
+                if (*nsteps < 1) {
+                    report(-2, "Warning: cycle plan needs nsteps >= 1 in getstepdatafromfile.");
+                } else if (same_text(option, "TYPE=INDIVIDUAL")) {
+                    individual_cycles(unit, *nsteps);
+                } else {
+                    if (same_text(option, "TYPE=DIRECT") && !shokriehdata.cycles.present()) {
+                        cards::create(shokriehdata.cycles, {1, *nsteps});
+                        shokriehdata.cycles.fill(1.0);
+                    }
+                    cycle_plan(unit, *nsteps);
+                }
+            } else if (same_text(head, "++End Step")) {
+                apply(pend);
+                inblock = false;
             }
-        } else if (same_text(head, "++End Step")) {
-            apply(pend);
-            inblock = false;
         }
+    } catch (const std::bad_alloc&) {
+        cards::too_large(reader);
     }
 }

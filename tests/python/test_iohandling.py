@@ -303,3 +303,15 @@ def test_long_lines_of_a_deck_are_not_reported(tmp_path):
     io.getstepdatafromfile("", ws, 1)
     assert dbg.edebug == 3  # the option text is read in its 80 characters ...
     assert err.errstring.tobytes().startswith(b"Warning: card record cut at its record width.")  # ... and the cut reported
+
+
+def test_tables_too_large_for_memory_are_refused(tmp_path):
+    big = 2**31 - 1
+    sec.nsec = sec.nplies = big  # counters set from Python size the tables
+    io.getsectiondatafromfile("", card(tmp_path, "SectionCard.tvk", "++Begin Section, SECID=1", "++End Section"))
+    assert err.errstat == -3 and sec.plyorientation is None
+    assert err.errstring.tobytes().startswith(b"Error: model table too large in getsectiondatafromfile.")
+    err.rsxerr(1)
+    lines = ["++Begin Damage, DMGID=1", "+Abstraction, TYPE=Delamination", "1 0.5 0.25 0", "++End Damage"]
+    io.getdamagedatafromfile("", card(tmp_path, "DamageCard.tvk", *lines), big, big)
+    assert err.errstat == -3 and dmg.delamdds is None
