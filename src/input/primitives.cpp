@@ -15,7 +15,6 @@ namespace tvk::cards {
 namespace {
 
 inline char lower(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c + 32) : c; }
-inline bool blank(char c) { return c == ' ' || c == '\t'; }
 
 std::string_view trim_right(std::string_view s) {
     std::size_t n = s.size();
