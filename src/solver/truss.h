@@ -1,0 +1,55 @@
+// Two-node bar elements in three dimensions (three translations per node, 6 degrees of freedom)
+// for the implicit (UEL) and the explicit (VUEL) solver, and the bar geometry they share with the
+// impactor elements.
+//
+// PROPS: 1 Young's modulus E, 2 density rho, 3 cross-section area A. Axial stiffness EA/L, lumped
+// nodal mass rho A L / 2 on every translation.
+//
+// uel_truss SVARS: 1..6 the nodal internal forces of the last call, 7..12 those of the call
+// before (dynamic procedures; at least 12 values are needed there). vuel_truss svars(k, 1) the
+// current length and svars(k, 2) the axial force after the last internal-force call.
+//
+// Arguments that cannot describe a two-node 3-D bar (ndofel not 6, fewer than 3 coordinates or
+// 2 nodes, fewer than 3 properties, too few state values for the procedure) are reported at
+// level -3 and the element contributes nothing.
+#pragma once
+
+#include <cmath>
+
+#include "interfaces.h"
+
+TVK_SOLVER_DECLARE(Uel, uel_truss);
+TVK_SOLVER_DECLARE(Vuel, vuel_truss);
+
+namespace tvk::solver {
+
+// Axis of a straight bar: length and unit direction from node 1 to node 2. The 2 x 6 bar
+// transformation te has (n, 0) in its first row and (0, n) in its second, so the axial
+// displacements are te u = (n . u1, n . u2) and a nodal force pair f maps to te^T f. A bar of
+// zero length has a zero direction.
+struct BarAxis {
+    double length = 0.0;
+    double n[3] = {0.0, 0.0, 0.0};
+
+    // x1 and x2 point to the three coordinates of each node.
+    BarAxis(const double* x1, const double* x2) {
+        const double d[3] = {x2[0] - x1[0], x2[1] - x1[1], x2[2] - x1[2]};
+        length = std::sqrt(d[0] * d[0] + d[1] * d[1] + d[2] * d[2]);
+        if (length > 0.0)
+            for (int i = 0; i < 3; ++i) n[i] = d[i] / length;
+    }
+    // Axial displacement of node `node` (0 or 1) from a 6-vector read through get(i).
+    template <class Get>
+    double axial(int node, Get get) const {
+        return n[0] * get(3 * node) + n[1] * get(3 * node + 1) + n[2] * get(3 * node + 2);
+    }
+    // Entry i (0..5) of te^T (f1, f2).
+    double spread(int i, double f1, double f2) const { return (i < 3 ? f1 : f2) * n[i % 3]; }
+    // Entry (i, j) of te^T [[1, -1], [-1, 1]] te.
+    double stiffness(int i, int j) const {
+        const double s = (i < 3) == (j < 3) ? 1.0 : -1.0;
+        return s * n[i % 3] * n[j % 3];
+    }
+};
+
+}  // namespace tvk::solver
