@@ -15,20 +15,22 @@ using tvk::solver::BarAxis;
 
 constexpr double eps = std::numeric_limits<double>::epsilon();
 
-bool uel_fits(const tvk::solver::Uel& a) {
-    if (a.ndofel == 6 && a.mcrd >= 3 && a.nnode >= 2 && a.nprops >= 3 && a.mlvarx >= a.ndofel) return true;
+template <class V>
+bool uel_fits(const V& a, int nprops) {
+    if (a.ndofel == 6 && a.mcrd >= 3 && a.nnode >= 2 && nprops >= 3 && a.mlvarx >= a.ndofel) return true;
     tvk::report(-3, "Error: truss element needs 2 nodes, 3 coordinates, 6 dofs and 3 properties", a.ndofel,
-                a.nprops);
+                nprops);
     return false;
 }
 
-void uel_law(const tvk::solver::Uel& a) {
+template <class V>
+void uel_bar(const V& a, const double* props, int nprops) {
     for (int k = 0; k < a.rhs.size(); ++k) a.rhs[k] = 0.0;
     for (int k = 0; k < a.amatrx.size(); ++k) a.amatrx[k] = 0.0;
-    if (!uel_fits(a)) return;
+    if (!uel_fits(a, nprops)) return;
     const int nd = 6;
     const BarAxis bar(&a.coords(0, 0), &a.coords(0, 1));
-    const double E = a.props[0], rho = a.props[1], area = a.props[2];
+    const double E = props[0], rho = props[1], area = props[2];
     const double L = bar.length;
     if (!(L > 0.0)) {
         tvk::report(-3, "Error: truss element of zero length", a.jelem);
@@ -148,17 +150,19 @@ void uel_law(const tvk::solver::Uel& a) {
     }
 }
 
-bool vuel_fits(const tvk::solver::Vuel& a) {
-    if (a.ndofel == 6 && a.ncrd >= 3 && a.nnode >= 2 && a.nprops >= 3 && a.nsvars >= 2) return true;
+template <class V>
+bool vuel_fits(const V& a, int nprops) {
+    if (a.ndofel == 6 && a.ncrd >= 3 && a.nnode >= 2 && nprops >= 3 && a.nsvars >= 2) return true;
     tvk::report(-3, "Error: truss element needs 2 nodes, 3 coordinates, 6 dofs, 3 properties, 2 svars",
                 a.ndofel, a.nsvars);
     return false;
 }
 
-void vuel_law(const tvk::solver::Vuel& a) {
+template <class V>
+void vuel_bar(const V& a, const double* props, int nprops) {
     if (a.lflags[0] != 17) return;
-    if (!vuel_fits(a)) return;
-    const double E = a.props[0], rho = a.props[1], area = a.props[2];
+    if (!vuel_fits(a, nprops)) return;
+    const double E = props[0], rho = props[1], area = props[2];
     for (int k = 0; k < a.nblock; ++k) {
         const double x1[3] = {a.coords(k, 0, 0), a.coords(k, 0, 1), a.coords(k, 0, 2)};
         const double x2[3] = {a.coords(k, 1, 0), a.coords(k, 1, 1), a.coords(k, 1, 2)};
@@ -196,7 +200,13 @@ void vuel_law(const tvk::solver::Vuel& a) {
     }
 }
 
+void uel_law(const tvk::solver::Uel& a) { uel_bar(a, a.props.data(), a.nprops); }
+void vuel_law(const tvk::solver::Vuel& a) { vuel_bar(a, a.props.data(), a.nprops); }
+
 }  // namespace
+
+void tvk::solver::weak_bar(const UelImpact& a) { uel_bar(a, weak_bar_props, 3); }
+void tvk::solver::weak_bar(const VuelImpact& a) { vuel_bar(a, weak_bar_props, 3); }
 
 TVK_SOLVER_ENTRY(Uel, uel_truss, uel_law)
 TVK_SOLVER_ENTRY(Vuel, vuel_truss, vuel_law)

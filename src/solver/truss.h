@@ -52,4 +52,11 @@ struct BarAxis {
     }
 };
 
+// The bar of uel_truss and vuel_truss with the properties of a vanishingly weak bar (E 1e-20, rho
+// 1e-20, A 0.001) in place of the element's own: the impactor elements are such bars for the
+// solver, so that it sees a valid element.
+inline constexpr double weak_bar_props[3] = {1e-20, 1e-20, 0.001};
+void weak_bar(const UelImpact& a);
+void weak_bar(const VuelImpact& a);
+
 }  // namespace tvk::solver

@@ -1,0 +1,420 @@
+// Impactor elements. The contact force follows Hertz's law F = k a^(3/2) (H. Hertz, "Ueber die
+// Beruehrung fester elastischer Koerper", J. reine angew. Math. 92, 1882), with the indentation a
+// taken from the impactor's motion and the plate's compliance at the impact point. The implicit
+// element predicts the impactor displacement with the Hilber-Hughes-Taylor operator (Hilber,
+// Hughes and Taylor, Earthquake Eng. Struct. Dyn. 5, 1977) that analysis control uses to advance
+// the impactor, and solves the force consistent with that displacement, the plate's response and
+// the contact law; the explicit element takes the force directly from the power law.
+#include "impactor.h"
+
+#include <algorithm>
+#include <cmath>
+#include <limits>
+#include <vector>
+
+#include "../core/arrays.h"
+#include "../core/errors.h"
+#include "../core/modeldata.h"
+#include "../core/roots.h"
+#include "../core/tableinterp.h"
+#include "../mechanics/contact.h"
+#include "../mechanics/indentation.h"
+#include "stepkinds.h"
+#include "truss.h"
+
+namespace {
+
+using namespace tvk::solver;
+
+constexpr double eps = std::numeric_limits<double>::epsilon();
+constexpr char bad_procedure[] = "Error: Invalid root finding procedure";
+
+// The argument vector of the contact-stiffness law: entries 1-8 from the properties.
+struct StiffnessArgs {
+    double v[14] = {};
+    template <class P>
+    explicit StiffnessArgs(const P& props) {
+        const int from[8] = {6, 7, 0, 1, 8, 9, 2, 3};
+        for (int i = 0; i < 8; ++i) v[i] = props[from[i]];
+    }
+    // Contact stiffness k and effective modulus E* of law `flag`.
+    void stiffness(double& k, double& estar, int flag) const {
+        const int n = 14;
+        ContactStiffness(&k, &estar, v, &n, &flag);
+    }
+};
+
+// Contact radius and Hertz indentation depth of force F.
+template <class P>
+void radius_and_depth(double F, double estar, int csflag, const P& props, double& radius, double& depth) {
+    const double ra[4] = {F, estar, props[6], 2.0 * props[7]};
+    const double da[3] = {F, props[6], estar};
+    const int n4 = 4, n3 = 3, hertz = 0;
+    ContactRadius(&radius, ra, &n4, &csflag);
+    ContactDepth(&depth, da, &n3, &hertz);
+}
+
+// Axial displacements of a bar's nodes.
+template <class Get>
+double elongation(const BarAxis& bar, Get get) {
+    return bar.axial(1, get) - bar.axial(0, get);
+}
+
+int prop_int(const tvk::solver::View<const int, 1>& jprops, int njprop, int i) {
+    return i < std::min(njprop, jprops.size()) ? jprops[i] : 0;
+}
+
+// An impactor number held in a real record entry; 0 (no impactor) when it is not a number in the
+// integer range.
+int impactor_number(double x) {
+    return x >= 1.0 && x < 2147483647.0 ? static_cast<int>(x) : 0;
+}
+
+// Column j (1-based) of csvars when it exists, else nullptr with a level -3 report.
+double* csvars_column(int j) {
+    double* col = tvk::impactdata.csvars.at(1, j);
+    if (!col) tvk::report(-3, "Error: impactor number outside the contact state table", j);
+    return col;
+}
+
+// Compliance of the plate at time increment dt from the response table in svars(21..): the
+// interpolant of the elongation under the unit force over the time increments. The table must be
+// complete and its time increments strictly falling; otherwise false (level -2 report).
+bool table_compliance(const View<double, 1>& svars, int nh, double dt, double& cp) {
+    std::vector<double> x(nh), y(nh);
+    bool usable = nh >= 2;
+    for (int i = 0; i < nh; ++i) {
+        x[i] = svars[20 + nh - 1 - i];
+        y[i] = svars[20 + 2 * nh - 1 - i];
+        usable = usable && std::isfinite(x[i]) && std::isfinite(y[i]) && x[i] > 0.0 && (i == 0 || x[i] > x[i - 1]);
+    }
+    if (!usable) {
+        tvk::report(-2, "Warning: incomplete plate response table, compliance kept", nh);
+        return false;
+    }
+    const int one = 1;
+    cubichermitianinterpolation(&cp, x.data(), &nh, y.data(), &nh, &dt, &one);
+    return true;
+}
+
+// The contact force of the implicit element for the predicted impactor displacement wp above
+// the reference elongation r.
+double contact_force(const UelImpact& a, StiffnessArgs& cs, double wp, double r, double c, double cp,
+                     double& estar) {
+    const int irf = prop_int(a.jprops, a.njprop, 0), icsflag = prop_int(a.jprops, a.njprop, 1),
+              iclflag = prop_int(a.jprops, a.njprop, 2);
+    double k = 0.0;
+    cs.stiffness(k, estar, icsflag);
+    if (irf == 0) return a.cprops[0];
+    if (irf != 1 && irf != 2) {
+        tvk::report(-3, bad_procedure, irf);
+        return 0.0;
+    }
+    const double cc = c + cp;
+    if (!(cc > 0.0)) {
+        tvk::report(-3, "Error: impactor motion coefficient plus plate compliance not positive", irf, 0, cc);
+        return 0.0;
+    }
+    if (irf == 1) {
+        if (!(k > 0.0)) {
+            tvk::report(-3, "Error: contact stiffness not positive", icsflag, 0, k);
+            return 0.0;
+        }
+        // k y^3 + y^2/(c + Cp) - (wp - r)/(c + Cp) = 0 with y the square root of the indentation.
+        const double b = 1.0 / cc, z = 0.0, d = -(wp - r) / cc;
+        double y1, y2, y3;
+        Solution3PE(&k, &b, &z, &d, &y1, &y2, &y3);
+        return k * y3 * y3 * y3;
+    }
+    double fmax = (wp - r - eps) / cc;
+    double cl[107] = {};
+    cl[1] = wp;
+    cl[2] = c;
+    cl[3] = r;
+    cl[4] = cp;
+    cs.v[9] = a.cprops[13];
+    cs.v[10] = a.cprops[14];
+    double n = 1.5;
+    if (iclflag == 1) {
+        const int ns = 50, endpoint = 1;
+        const double zero = 0.0;
+        Linspace(&cl[7], &zero, &fmax, &ns, &endpoint);
+        for (int i = 0; i < ns; ++i) {
+            double e = 0.0;
+            cs.v[12] = cl[7 + i];
+            cs.stiffness(cl[57 + i], e, icsflag);
+        }
+        cl[0] = 0.0;
+        n = 1.0;
+    } else if (iclflag == 2) {
+        cl[0] = a.props[11];
+        n = a.nprops > 12 ? a.props[12] : 0.0;
+    } else if (a.cprops[15] != 0.0 && icsflag != 0) {
+        // Unloading from the peak with a permanent dent a0 (Tan and Sun, 1985).
+        double a0 = 0.0;
+        const double amax = a.cprops[14], acr = a.props[11];
+        PITanSunNonLinear(&a0, &amax, &acr);
+        n = a.cprops[13] == a.svars[16] ? 2.5 : 1.5;
+        cs.v[8] = n;
+        cs.v[11] = a0;
+        cl[6] = a0;
+        double e = 0.0;
+        cs.stiffness(cl[0], e, 2);
+        if (a0 != 0.0) fmax -= a0 / cc;
+    } else {
+        cl[0] = k;
+    }
+    cl[5] = n;
+    double root = 0.0;
+    const double lo = 0.0, tol = 0.001;
+    const int maxit = 100, na = 107;
+    int istat = 0;
+    tvk::bdsafe(tvk::RootFunction::plain(ContactLaw), &lo, &fmax, &root, cl, &tol, &maxit, &na, &iclflag,
+                &istat);
+    return root;
+}
+
+void uel_impact_law(const UelImpact& a) {
+    weak_bar(a);
+    if (a.ndofel != 6 || a.mcrd < 3 || a.nnode < 2) return;  // reported by the bar
+    if (a.nsvars < 20 || a.nprops < 12) {
+        tvk::report(-3, "Error: impactor element needs 20 state variables and 12 properties", a.nsvars, a.nprops);
+        return;
+    }
+    const BarAxis bar(&a.coords(0, 0), &a.coords(0, 1));
+    const View<double, 1>& sv = a.svars;
+    const double ddl = elongation(bar, [&](int i) { return a.du(i, 0); });
+    const bool moved = ddl != 0.0;
+    const int proc = a.lflags[0], what = a.lflags[2];
+    const bool is_static = proc == 1 || proc == 2;
+    const bool dynamic = what == 1 && (proc == 11 || proc == 12);
+    if (dynamic || (what == 1 && is_static)) sv[15] = elongation(bar, [&](int i) { return a.u[i]; });
+    else if (what == 100 && is_static) sv[15] = ddl;
+
+    StiffnessArgs cs(a.props);
+    const double ti0 = std::max(0.0, a.props[10]), d0 = std::min(0.0, a.props[10]);
+    const int kind = step_kind(a.kstep);
+    const View<double, 1>& cp = a.cprops;
+    double m, w, v, acc0;
+    if (kind == TVK_INITIALIZATION && a.kinc != 0) {
+        cp[6] = a.props[5];
+        cp[3] = d0;
+        cp[4] = a.props[5] > 0.0 ? std::sqrt(2.0 * a.props[4] / a.props[5]) : 0.0;
+        if (!(a.props[5] > 0.0)) tvk::report(-3, "Error: impactor mass not positive", a.jelem, 0, a.props[5]);
+        cp[16] = a.props[6];
+        cp[17] = a.props[7];
+        sv[12] = cp[5];
+        for (int i = 13; i < 18; ++i) sv[i] = 0.0;
+    }
+    m = cp[6], w = cp[3], v = cp[4], acc0 = sv[12];
+    for (int i = 0; i < 3; ++i) cp[7 + i] = a.time[0] < ti0 ? 0.0 : a.params[i];
+
+    const int nimp = tvk::loaddata.nimp;
+    const bool has_table = a.nsvars > 20 && a.nsvars % 2 == 0;
+    const int nh = (a.nsvars - 20) / 2;
+    const int icsflag = prop_int(a.jprops, a.njprop, 1);
+    if (kind == TVK_IMPACT) {
+        const double alpha = a.params[0], beta = a.params[1], dt = a.dtime;
+        double cpl = sv[13];
+        if (has_table && a.kinc != 0) {
+            double t = 0.0;
+            if (table_compliance(sv, nh, dt, t)) cpl = sv[18] = t;
+        }
+        if (!(m > 0.0)) {
+            tvk::report(-3, "Error: impactor mass not positive", a.jelem, 0, m);
+            return;
+        }
+        double c = (1.0 + alpha) * beta * dt * dt / m;
+        double r = sv[14];
+        if (a.kinc > 1 && moved) {
+            if (cp[12] == 0.0) cp[12] = sv[15];
+            r = cp[12];
+        }
+        if (a.kinc > 1 && cp[10] >= 0.0) {
+            auto& cv = tvk::impactdata.csvars;
+            if (cv.present() && cv.extent(1) > 1) cv.release();
+            cv.create_if_absent({1, std::max(nimp, 0)});
+            if (double* cj = csvars_column(impactor_number(sv[19]))) {
+                if (cp[0] < 0.0 && std::abs(cp[0]) != cp[10]) {
+                    *cj = -cp[0];
+                    cp[0] = 0.0;
+                }
+                if (*cj > 0.0) c = *cj;
+            }
+        }
+        if (a.time[0] < ti0) return;
+        double F = cp[0], radius = cp[1], depth = cp[2];
+        if (dynamic) {
+            const double wp = w + v * dt + (0.5 - beta) * dt * dt * cp[5] + beta * dt * dt * acc0 +
+                              alpha * beta * dt * dt * cp[10] / m;
+            if (wp > r && a.kinc != 0) {
+                double estar = 0.0;
+                F = contact_force(a, cs, wp, r, c, cpl, estar);
+                radius_and_depth(F, estar, icsflag, a.props, radius, depth);
+            } else if (wp < r && a.kinc != 0) {
+                F = radius = depth = 0.0;
+            }
+        }
+        if (a.kinc == 1 || moved || (a.kinc > 0 && cp[0] == 0.0 && cp[10] == 0.0)) {
+            cp[0] = F;
+            cp[1] = radius;
+            cp[2] = depth;
+            sv[14] = sv[15];
+            sv[16] = std::max(F, sv[16]);
+        } else {
+            cp[0] = -cp[10];
+            cp[1] = cp[11];
+        }
+    } else if (kind == TVK_STRUCTRESPONSE) {
+        double F = 0.0, radius = 0.0;
+        if (dynamic) {
+            F = cp[12] == 0.0 ? 1.0 : 0.0;
+            double k = 0.0, estar = 0.0;
+            cs.stiffness(k, estar, icsflag);
+            const double ra[4] = {F, estar, a.props[6], 2.0 * a.props[7]};
+            const int n4 = 4;
+            ContactRadius(&radius, ra, &n4, &icsflag);
+        }
+        cp[0] = F;
+        cp[1] = radius;
+        auto& cv = tvk::impactdata.csvars;
+        if (cp[12] == 0.0 && sv[15] != 0.0) {
+            cp[0] = cp[1] = 0.0;
+            const int j = impactor_number(cp[13]);
+            bool complete = true;
+            if (has_table) {
+                if (!cv.present() || cv.extent(1) != 2 * nh || cv.extent(2) != std::max(nimp, 0))
+                    cv.allocate({2 * nh, std::max(nimp, 0)});
+                double* col = csvars_column(j);
+                if (col && std::all_of(col, col + 2 * nh, [](double x) { return x == 0.0; })) {
+                    if (cp[14] > 0.0) {
+                        const int endpoint = 1;
+                        Linspace(col, &a.dtime, &cp[14], &nh, &endpoint);
+                    } else {
+                        tvk::report(-3, "Error: last time increment of the response grid not positive", j, 0, cp[14]);
+                        col = nullptr;
+                    }
+                }
+                const auto zero = col ? std::find(col, col + 2 * nh, 0.0) : nullptr;
+                if (col && zero != col + 2 * nh) {
+                    const int p = static_cast<int>(zero - col) + 1;
+                    if (p - nh >= 1) {
+                        *zero = sv[15];
+                        const double q = col[std::min(p + 1 - nh, nh) - 1] / col[p - nh - 1];
+                        if (q < 1.0) {
+                            a.pnewdt = q;
+                            complete = false;
+                        }
+                    } else {
+                        tvk::report(-3, "Error: response grid holds a zero time increment", j, p);
+                        complete = false;
+                    }
+                }
+            }
+            if (complete) {
+                cp[12] = sv[15];
+                cp[14] = tvk::huge;
+                if (cv.present())
+                    if (const double* c1 = csvars_column(j)) cp[12] = *c1;
+                a.pnewdt = 0.8;
+            }
+        }
+        if (sv[13] == 0.0) {
+            sv[13] = cp[12];
+            sv[19] = cp[13];
+            if (cv.present() && a.nsvars > 20) {
+                if (const double* col = csvars_column(impactor_number(cp[13]))) {
+                    const int n = std::min<int>(a.nsvars - 20, static_cast<int>(cv.extent(1)));
+                    std::copy(col, col + n, &sv[20]);
+                }
+            }
+        }
+    }
+}
+
+void vuel_impact_law(const VuelImpact& a) {
+    weak_bar(a);
+    if (a.lflags[0] != 17 || a.lflags[2] != 2) return;
+    if (a.ndofel != 6 || a.ncrd < 3 || a.nnode < 2) return;  // reported by the bar
+    if (a.nsvars < 18 || a.nprops < 12) {
+        tvk::report(-3, "Error: impactor element needs 18 state variables and 12 properties", a.nsvars, a.nprops);
+        return;
+    }
+    for (int k = 0; k < a.nblock; ++k) {
+        const double x1[3] = {a.coords(k, 0, 0), a.coords(k, 0, 1), a.coords(k, 0, 2)};
+        const double x2[3] = {a.coords(k, 1, 0), a.coords(k, 1, 1), a.coords(k, 1, 2)};
+        a.svars(k, 15) = elongation(BarAxis(x1, x2), [&](int i) { return a.u(k, i); });
+    }
+    if (!tvk::jobdata.stepid.present()) return;
+    StiffnessArgs cs(a.props);
+    const View<double, 1>& cp = a.cprops;
+    const double ti0 = std::max(0.0, a.props[10]), d0 = std::min(0.0, a.props[10]);
+    const bool blended = a.njprops == 4 && a.jprops[3] != 1;
+    for (int i = 7; i < 10; ++i) cp[i] = a.time[0] < ti0 ? 0.0 : blended ? -2.0 : -1.0;
+    if (blended) cp[19] = a.nprops > 12 ? a.props[12] : 0.5;
+    const int kind = step_kind(a.kstep);
+    const int irf = prop_int(a.jprops, a.njprops, 0), icsflag = prop_int(a.jprops, a.njprops, 1);
+    for (int k = 0; k < a.nblock; ++k) {
+        if (kind == TVK_INITIALIZATION && a.kinc != 0) {
+            cp[3] = d0;
+            cp[6] = a.props[5];
+            cp[16] = a.props[6];
+            cp[17] = a.props[7];
+            a.svars(k, 12) = cp[5];
+            for (int j = 13; j < 18; ++j) a.svars(k, j) = 0.0;
+            if (!(a.props[5] > 0.0)) tvk::report(-3, "Error: impactor mass not positive", a.jelem[k], 0, a.props[5]);
+            const double vi = a.props[5] > 0.0 ? std::sqrt(2.0 * a.props[4] / a.props[5]) : 0.0;
+            cp[4] = vi;
+            cp[18] = vi - 0.5 * a.dtimecur * cp[5];
+        } else if (kind == TVK_IMPACT && a.time[0] >= ti0) {
+            const double w = cp[3], e = a.svars(k, 14);
+            double F = cp[0], radius = cp[1], depth = cp[2];
+            double kc = 0.0, estar = 0.0;
+            if (w > e && a.kinc != 0) {
+                cs.stiffness(kc, estar, icsflag);
+                if (irf == 0) {
+                    F = cp[0];
+                } else if (irf == 1 || (irf == 2 && cp[15] == 0.0)) {
+                    F = kc * std::pow(w - e, 1.5);
+                } else if (irf == 2) {
+                    // Unloading with a permanent dent a0 (Tan and Sun, 1985): no force once the
+                    // approach is back below the dent.
+                    double a0 = 0.0;
+                    const double amax = cp[14], acr = a.props[11];
+                    PITanSunNonLinear(&a0, &amax, &acr);
+                    const double n = cp[13] == a.svars(k, 16) ? 2.5 : 1.5;
+                    cs.v[8] = n;
+                    cs.v[9] = cp[13];
+                    cs.v[10] = cp[14];
+                    cs.v[11] = a0;
+                    double e2 = 0.0;
+                    cs.stiffness(kc, e2, 2);
+                    const double base = w - e - a0;
+                    F = base > 0.0 ? kc * std::pow(base, n) : 0.0;
+                } else {
+                    tvk::report(-3, bad_procedure, irf);
+                    F = 0.0;
+                }
+                radius_and_depth(F, estar, icsflag, a.props, radius, depth);
+            } else if (w <= e && a.kinc != 0) {
+                if (irf == 0) {
+                    cs.stiffness(kc, estar, icsflag);
+                    F = cp[0];
+                    radius_and_depth(F, estar, icsflag, a.props, radius, depth);
+                } else if (w < e) {
+                    F = radius = depth = 0.0;
+                }
+            }
+            a.svars(k, 14) = a.svars(k, 15);
+            cp[0] = F;
+            cp[1] = radius;
+            cp[2] = depth;
+            a.svars(k, 16) = std::max(F, a.svars(k, 16));
+        }
+    }
+}
+
+}  // namespace
+
+TVK_SOLVER_ENTRY(UelImpact, uel_impact, uel_impact_law)
+TVK_SOLVER_ENTRY(VuelImpact, vuel_impact, vuel_impact_law)

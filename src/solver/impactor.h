@@ -1,0 +1,31 @@
+// Impactor user elements: a two-node bar between the impactor and the impact point whose own
+// contributions are those of a vanishingly weak bar, and whose work is the contact force between
+// impactor and plate, kept in the impactor's contact record cprops(20) (one column of impactdata
+// cprops, selected by the caller) for the load routine and analysis control.
+//
+// PROPS: 1-2 impactor modulus and Poisson's ratio, 3-4 target modulus through the thickness and
+// Poisson's ratio, 5 impact energy, 6 impactor mass, 7 impactor radius, 8 second impactor length,
+// 9-10 target curvatures, 11 start value (> 0 the step time ti0 before which no contact is
+// computed, < 0 the initial impactor offset d0), 12 critical indentation of the permanent
+// indentation law (coefficient of the user power law with contact-law flag 2), 13 exponent of the
+// user power law (implicit) or weight of the blended update (explicit). At least 12 are needed.
+// JPROPS: 1 root-finding procedure / force law (0 keep the recorded force, 1 Hertz, 2 bracketed
+// root (implicit) or Hertz with permanent indentation (explicit)), 2 contact-stiffness flag, 3
+// contact-law flag (implicit), 4 update mark selector (explicit, with 4 values).
+//
+// uel_impact SVARS (at least 20): 13 impactor acceleration at initialisation, 14 plate compliance
+// (or the structural-response marker), 15 elongation at the last stored force, 16 current
+// elongation, 17 largest stored force, 18 zeroed at initialisation, 19 interpolated compliance,
+// 20 impactor number, 21.. the plate response table (an even count beyond 20: nh time increments,
+// falling, then the nh elongations under the unit force). vuel_impact svars(k, 13..18) likewise
+// (at least 18 per element).
+//
+// Out-of-range impactor numbers, a motion coefficient plus compliance that is not positive, an
+// unusable response table and too few state values are reported (xerr -3, the table at -2) and
+// give no contact force or no table, never an access outside the records.
+#pragma once
+
+#include "interfaces.h"
+
+TVK_SOLVER_DECLARE(UelImpact, uel_impact);
+TVK_SOLVER_DECLARE(VuelImpact, vuel_impact);

@@ -1,0 +1,309 @@
+// Impactor elements driven through impacts as the solvers and analysis control call them.
+#include <gtest/gtest.h>
+
+#include <cmath>
+
+#include "core/arrays.h"
+#include "core/modeldata.h"
+#include "element_driver.h"
+#include "error_record.h"
+#include "mechanics/contact.h"
+#include "solver/impactor.h"
+#include "solver/stepkinds.h"
+
+using tvktest::UelDriver;
+using tvktest::VuelDriver;
+using namespace tvk::solver;
+
+namespace {
+
+// Steel-like rigid sphere of radius 10 mm and 50 g at 2 m/s on an elastic half-space.
+constexpr double R = 0.01, mass = 0.05, v0 = 2.0, E2 = 10e9, nu2 = 0.3;
+const double estar = E2 / (1 - nu2 * nu2), khertz = 4.0 / 3.0 * estar * std::sqrt(R);
+
+void set_steps(std::initializer_list<int> kinds) {
+    tvk::jobdata.stepid.allocate({static_cast<std::int64_t>(kinds.size())});
+    int s = 1;
+    for (int k : kinds) *tvk::jobdata.stepid.at(s++) = k;
+    tvk::loaddata.nimp = 1;
+    tvk::impactdata.csvars.release();
+}
+
+UelDriver impactor(int nsvars = 20) {
+    UelDriver e(nsvars);
+    e.props = {1e30, 0.3, E2, nu2, 0.5 * mass * v0 * v0, mass, R, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0};
+    e.nprops = 13;
+    e.coords = {0, 0, 0, 0, 0, -1};
+    e.lflags = {11, 1, 1, 0, 0};
+    e.params = {0.0, 0.25, 0.5};
+    e.dtime = 1e-6;
+    e.jprops = {1, 0, 0};
+    return e;
+}
+
+// A Newton iteration-free implicit impact: per increment one element call, then the impactor
+// advanced with the same Newmark operator (beta 1/4, gamma 1/2) from the recorded force, as
+// analysis control does. Returns the peak force, the peak indentation and the contact duration.
+struct Impact {
+    double fmax = 0, depthmax = 0, duration = 0, radius_at_peak = 0;
+};
+Impact run_impact(int irfflag) {
+    set_steps({TVK_INITIALIZATION, TVK_IMPACT});
+    UelDriver e = impactor();
+    e.jprops[0] = irfflag;
+    e.kstep = 1;
+    e.cprops[5] = 0.0;  // no gravity
+    e.call(uel_impact);
+    EXPECT_DOUBLE_EQ(e.cprops[4], v0);
+    EXPECT_DOUBLE_EQ(e.cprops[6], mass);
+    e.kstep = 2;
+    e.svars[19] = 1.0;
+    // The plate point creeps along the bar axis, so that the element counts as moved.
+    e.du[5] = -1e-15;
+    Impact out;
+    double w = 0, v = v0, acc = 0, t = 0;
+    for (int inc = 1; inc < 2000; ++inc) {
+        e.kinc = inc;
+        e.u[5] += e.du[5];
+        e.cprops[3] = w, e.cprops[4] = v, e.cprops[5] = acc;
+        e.call(uel_impact);
+        const double F = std::max(e.cprops[0], 0.0), dt = e.dtime;
+        const double anew = -F / mass;
+        w += v * dt + 0.25 * dt * dt * (acc + anew);
+        v += 0.5 * dt * (acc + anew);
+        acc = anew;
+        t += dt;
+        if (F > out.fmax) out.fmax = F, out.radius_at_peak = e.cprops[1];
+        out.depthmax = std::max(out.depthmax, e.cprops[2]);
+        if (inc > 10 && F == 0.0) break;
+        out.duration = t;
+    }
+    return out;
+}
+
+}  // namespace
+
+TEST(UelImpact, RigidSphereOnHalfSpaceFollowsHertz) {
+    // Hertz's closed forms for the impact of a rigid sphere (Johnson, Contact Mechanics, 1985,
+    // sec. 11.4): largest approach, peak force and contact duration.
+    const double amax = std::pow(5.0 * mass * v0 * v0 / (4.0 * khertz), 0.4);
+    const double fmax = khertz * std::pow(amax, 1.5);
+    const double tc = 2.9432 * amax / v0;
+    double k = 0, e = 0;
+    const double args[8] = {R, 0, 1e30, 0.3, 0, 0, E2, nu2};
+    const int n = 8, flag = 0;
+    ContactStiffness(&k, &e, args, &n, &flag);
+    ASSERT_NEAR(k, khertz, 1e-6 * khertz);
+    for (int irf : {1, 2}) {
+        tvktest::clear_errors();
+        const Impact r = run_impact(irf);
+        EXPECT_EQ(tvk::errorhandling.errstat, 0);
+        EXPECT_NEAR(r.fmax, fmax, 0.005 * fmax) << irf;
+        EXPECT_NEAR(r.depthmax, amax, 0.005 * amax) << irf;
+        EXPECT_NEAR(r.duration, tc, 0.01 * tc) << irf;
+        EXPECT_NEAR(r.radius_at_peak, std::cbrt(3.0 * r.fmax * R / (4.0 * estar)), 1e-9 * R) << irf;
+    }
+}
+
+TEST(UelImpact, ForceConsistentWithMotionAndPlate) {
+    // One contact increment: the force satisfies F = k (wp - r - F (c + Cp))^1.5, checked by an
+    // independent bisection; radius and depth are Hertz's for that force.
+    for (int irf : {1, 2}) {
+        set_steps({TVK_INITIALIZATION, TVK_IMPACT});
+        UelDriver e = impactor();
+        e.jprops[0] = irf;
+        e.kstep = 1;
+        e.call(uel_impact);
+        e.kstep = 2;
+        e.svars[13] = 2e-9;  // plate compliance
+        e.svars[12] = 0.0;
+        e.cprops[3] = 1e-4, e.cprops[4] = 1.0, e.cprops[5] = 0.0;
+        e.dtime = 1e-5;
+        e.call(uel_impact);
+        const double wp = 1e-4 + 1e-5, cc = 0.25 * 1e-10 / mass + 2e-9;
+        double lo = 0, hi = wp / cc;
+        for (int i = 0; i < 200; ++i) {
+            const double mid = 0.5 * (lo + hi);
+            (khertz * std::pow(std::max(wp - mid * cc, 0.0), 1.5) - mid > 0 ? lo : hi) = mid;
+        }
+        const double F = e.cprops[0];
+        EXPECT_NEAR(F, lo, irf == 1 ? 1e-9 * lo : 0.002) << irf;
+        EXPECT_NEAR(e.cprops[1], std::cbrt(3 * F * R / (4 * estar)), 1e-12);
+        EXPECT_NEAR(e.cprops[2], std::cbrt(9 * F * F / (16 * R * estar * estar)), 1e-12);
+        EXPECT_EQ(e.svars[16], F);
+    }
+}
+
+TEST(UelImpact, StepKindsStartTimeSeparationAndBadProcedure) {
+    set_steps({TVK_INITIALIZATION, TVK_IMPACT, TVK_FATIGUE});
+    UelDriver e = impactor();
+    for (int i = 0; i < 20; ++i) e.cprops[i] = 100.0 + i;
+    e.kstep = 3;
+    e.call(uel_impact);
+    for (int i = 0; i < 20; ++i)
+        if (i < 7 || i > 9) {
+            EXPECT_EQ(e.cprops[i], 100.0 + i);
+        }
+    EXPECT_EQ(e.cprops[8], 0.25);
+
+    // Before the start time: no mark, no force.
+    e.props[10] = 1.0;
+    e.kstep = 2;
+    e.cprops[0] = 5.0;
+    e.call(uel_impact);
+    EXPECT_EQ(e.cprops[7], 0.0);
+    EXPECT_EQ(e.cprops[0], 5.0);
+
+    // Predicted displacement below the reference elongation: contact lost.
+    e.props[10] = 0.0;
+    e.cprops[3] = -1.0, e.cprops[4] = 0.0, e.cprops[6] = mass;
+    e.call(uel_impact);
+    EXPECT_EQ(e.cprops[0], 0.0);
+    EXPECT_EQ(e.cprops[1], 0.0);
+    EXPECT_EQ(e.cprops[2], 0.0);
+
+    // An unknown procedure reports and gives no force.
+    tvktest::clear_errors();
+    e.jprops[0] = 5;
+    e.cprops[3] = 1e-4;
+    e.call(uel_impact);
+    EXPECT_EQ(tvk::errorhandling.errstat, -3);
+    EXPECT_EQ(tvktest::errtext(), "Error: Invalid root finding procedure");
+    EXPECT_EQ(e.cprops[0], 0.0);
+
+    // Too few state values: reported, the record untouched beyond the mark.
+    tvktest::clear_errors();
+    UelDriver s = impactor(12);
+    s.kstep = 2;
+    s.cprops[0] = 3.0;
+    s.call(uel_impact);
+    EXPECT_EQ(tvk::errorhandling.errstat, -3);
+    EXPECT_EQ(s.cprops[0], 3.0);
+}
+
+TEST(UelImpact, ResponseTableThroughCutBacksThenCompliance) {
+    const int nh = 4;
+    set_steps({TVK_INITIALIZATION, TVK_STRUCTRESPONSE, TVK_IMPACT});
+    UelDriver e = impactor(20 + 2 * nh);
+    e.kstep = 2;
+    e.cprops[12] = 0.0, e.cprops[13] = 1.0, e.cprops[14] = 1e-10;
+    e.dtime = 1e-3;
+    e.call(uel_impact);  // the unit force goes out
+    EXPECT_EQ(e.cprops[0], 1.0);
+    EXPECT_FALSE(tvk::impactdata.csvars.present());
+    const double answer[nh] = {4e-6, 3e-6, 2e-6, 1e-6};
+    double grid[nh];
+    const int four = nh, endpoint = 1;
+    const double first = 1e-3, last = 1e-10;
+    Linspace(grid, &first, &last, &four, &endpoint);
+    for (int attempt = 0; attempt < nh; ++attempt) {
+        e.pnewdt = 1.0;
+        e.u[5] = -answer[attempt];  // elongation along the bar axis (0, 0, -1)
+        e.dtime = grid[attempt];
+        e.call(uel_impact);
+        if (attempt < nh - 1) {
+            EXPECT_NEAR(e.pnewdt, grid[attempt + 1] / grid[attempt], 1e-12) << attempt;
+            EXPECT_EQ(e.cprops[12], 0.0);
+        }
+    }
+    EXPECT_EQ(e.pnewdt, 0.8);
+    EXPECT_EQ(e.cprops[14], 1.7976931348623157e308);
+    EXPECT_EQ(e.cprops[12], grid[0]);
+    EXPECT_EQ(e.svars[19], 1.0);
+    for (int i = 0; i < nh; ++i) {
+        EXPECT_EQ(e.svars[20 + i], grid[i]);
+        EXPECT_EQ(e.svars[20 + nh + i], answer[i]);
+    }
+
+    // Impact step: the compliance at a grid increment is the answer recorded there.
+    e.kstep = 3;
+    e.kinc = 1;
+    e.dtime = grid[1];
+    e.cprops[6] = mass;
+    e.call(uel_impact);
+    EXPECT_NEAR(e.svars[18], answer[1], 1e-15);
+
+    // A table that is not complete falls back to the recorded compliance with a warning.
+    tvktest::clear_errors();
+    e.svars[21] = 0.0;
+    e.svars[13] = 7e-9;
+    e.svars[18] = -5.0;
+    e.call(uel_impact);
+    EXPECT_EQ(tvk::errorhandling.errstat, -2);
+    EXPECT_EQ(e.svars[18], -5.0);
+}
+
+TEST(UelImpact, ImpactorNumberOutsideTheTableIsRefused) {
+    set_steps({TVK_INITIALIZATION, TVK_IMPACT});
+    UelDriver e = impactor();
+    e.kstep = 2;
+    e.kinc = 2;
+    e.svars[19] = 7.0;  // only one impactor
+    e.cprops[6] = mass;
+    e.cprops[0] = -3.0;
+    tvktest::clear_errors();
+    e.call(uel_impact);
+    EXPECT_EQ(tvk::errorhandling.errstat, -3);
+    EXPECT_EQ(tvk::impactdata.csvars.extent(2), 1);
+}
+
+TEST(VuelImpact, PowerLawMarksAndKeptRecord) {
+    tvk::jobdata.stepid.release();
+    VuelDriver e(2, 18);
+    e.props = {1e30, 0.3, E2, nu2, 0.1, mass, R, 0.0, 0.0, 0.0, 0.0, 1e-3, 0.7};
+    e.nprops = 13;
+    e.jprops = {1, 0, 0, 0};
+    for (int k = 0; k < 2; ++k) e.X(k, 1, 2) = -1.0;
+    e.U(1, 5) = -2e-5;
+    e.cprops[0] = 9.0;
+    e.call(vuel_impact);  // no step table: only the elongations
+    EXPECT_EQ(e.SV(0, 15), 0.0);
+    EXPECT_DOUBLE_EQ(e.SV(1, 15), 2e-5);
+    EXPECT_EQ(e.cprops[0], 9.0);
+    EXPECT_EQ(e.cprops[7], 0.0);
+
+    set_steps({TVK_INITIALIZATION, TVK_IMPACT});
+    e.kstep = 1;
+    e.cprops[5] = 9.80665;
+    e.call(vuel_impact);
+    EXPECT_DOUBLE_EQ(e.cprops[4], 2.0);
+    EXPECT_DOUBLE_EQ(e.cprops[18], 2.0 - 0.5 * 9.80665);
+    EXPECT_EQ(e.cprops[7], -2.0);  // njprops 4, jprops(4) not 1: blended update
+    EXPECT_EQ(e.cprops[19], 0.7);
+
+    e.kstep = 2;
+    e.jprops[3] = 1;
+    e.cprops[3] = 1e-4;
+    e.call(vuel_impact);
+    EXPECT_EQ(e.cprops[9], -1.0);
+    // The last element of the block decides: e = svars(2, 15) = 0 before this call.
+    EXPECT_NEAR(e.cprops[0], khertz * std::pow(1e-4, 1.5), 1e-9 * khertz * 1e-6);
+    EXPECT_NEAR(e.cprops[1], std::cbrt(3 * e.cprops[0] * R / (4 * estar)), 1e-12);
+
+    // Approach equal to the recorded elongation: the record is kept.
+    e.cprops[3] = 2e-5;
+    e.cprops[0] = 42.0;
+    e.nblock = 1;
+    VuelDriver one(1, 18);
+    one.props = e.props;
+    one.nprops = 13;
+    one.jprops = {1, 0, 0, 1};
+    one.X(0, 1, 2) = -1.0;
+    one.U(0, 5) = -2e-5;
+    one.SV(0, 14) = 2e-5;
+    one.kstep = 2;
+    one.cprops = e.cprops;
+    one.call(vuel_impact);
+    EXPECT_EQ(one.cprops[0], 42.0);
+
+    // Unloading with a permanent dent larger than the approach: no force rather than NaN.
+    VuelDriver dent = one;
+    dent.jprops[0] = 2;
+    dent.SV(0, 14) = 0.0;
+    dent.cprops[15] = 1.0;   // past the peak
+    dent.cprops[14] = 1.0;   // largest indentation far above the critical one
+    dent.cprops[13] = 100.0;
+    dent.cprops[3] = 1e-4;
+    dent.call(vuel_impact);
+    EXPECT_EQ(dent.cprops[0], 0.0);
+}
