@@ -176,7 +176,7 @@ double contact_force(const UelImpact& a, StiffnessArgs& cs, double wp, double r,
 
 void uel_impact_law(const UelImpact& a) {
     weak_bar(a);
-    if (a.ndofel != 6 || a.mcrd < 3 || a.nnode < 2) return;  // reported by the bar
+    if (a.ndofel != 6 || a.mcrd < 3 || a.nnode < 2 || a.mlvarx < 6) return;  // reported by the bar
     if (a.nsvars < 20 || a.nprops < 12) {
         tvk::report(-3, "Error: impactor element needs 20 state variables and 12 properties", a.nsvars, a.nprops);
         return;
