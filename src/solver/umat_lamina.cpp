@@ -1,0 +1,91 @@
+// Orthotropic ply material routine: Hooke's law in Nye order with the stiffness degraded
+// element by element from the ply's failure flags in a DIC step.
+#include "umat_lamina.h"
+
+#include <cmath>
+#include <cstring>
+
+#include "core/errors.h"
+#include "core/modeldata.h"
+#include "failure/stiffness_factors.h"
+#include "mechanics/lamina.h"
+
+namespace {
+
+constexpr int dic_step = 5;
+
+// State slot k (1-based) or 0 when the vector is shorter.
+double slot(const tvk::solver::Umat& a, int k) { return k <= a.nstatv ? a.statev[k - 1] : 0.0; }
+
+// A 1-based table index from a state value, truncated toward zero; 0 when it is no integer in
+// range (a real outside the int range must not be converted).
+int index_of(double v) { return std::isfinite(v) && std::fabs(v) < 2.0e9 ? static_cast<int>(v) : 0; }
+
+// The Nye property vector of the point: props, or with one property the material table column of
+// the ply and section held in state slots 21 and 22. False, after a report, when there is none.
+bool ply_properties(double* nye, const tvk::solver::Umat& a) {
+    if (a.nprops != 1) {
+        if (tvk::lamina::nye_properties(nye, a.props.data(), a.nprops)) return true;
+        tvk::report(-2, "Unsupported input in GetNyeProperties", a.nprops);
+        return false;
+    }
+    const int ply = index_of(slot(a, 21)), sec = index_of(slot(a, 22));
+    const auto pe = tvk::materialdata.peprops.view();
+    if (pe.extent(1) < 9 || !pe.has(9, ply, sec)) {
+        tvk::report(-3, "umat_lamina: no elastic properties for this ply and section", ply, sec);
+        return false;
+    }
+    return tvk::lamina::nye_properties(nye, &pe(1, ply, sec), 9);
+}
+
+// Whether the current step is a DIC step; a step outside the step table counts as undegraded.
+bool dic(const tvk::solver::Umat& a) {
+    const auto kinds = tvk::jobdata.stepid.view();
+    return kinds.has(a.jstep[0]) && kinds(a.jstep[0]) == dic_step;
+}
+
+void law(const tvk::solver::Umat& a) {
+    const int n = a.ntens;
+    a.spd = 0.0;
+    a.scd = 0.0;
+    if (n != 3 && n != 4 && n != 6) {
+        tvk::report(-3, "umat_lamina: unsupported number of stress components", n);
+        return;
+    }
+    double c[36];
+    double nye[9];
+    if (ply_properties(nye, a)) {
+        tvk::lamina::stiffness(c, nye, n, false);
+        if (dic(a)) {
+            const double dds[10] = {slot(a, 8), 0.0, slot(a, 9), 0.0, slot(a, 10),
+                                    0.0,        slot(a, 11), slot(a, 12), 0.0, 0.0};
+            double de[9], m[36];
+            tvk::degradation::falcom(de, dds, slot(a, 18), 5, true, nullptr);
+            tvk::degradation::nye_degradation_matrix(m, de, n, false);
+            for (int k = 0; k < n * n; ++k) c[k] *= m[k];
+        }
+    } else {
+        std::memset(c, 0, sizeof c);  // no constants: a zero, deterministic response
+    }
+    double s[6], e[6];
+    for (int i = 0; i < n; ++i) e[i] = a.stran[i] + a.dstran[i];
+    tvk::lamina::stress_vector(s, c, a.stran.data(), a.dstran.data(), a.ndi, n, true, false);
+    double w = 0.0;
+    for (int i = 0; i < n; ++i) {
+        a.stress[i] = s[i];
+        w += s[i] * e[i];
+    }
+    a.sse = 0.5 * w;
+    for (int j = 0; j < n; ++j)
+        for (int i = 0; i < n; ++i) a.ddsdde(i, j) = c[i + j * n];
+    if (a.nstatv > 5) {
+        // Direct stresses into slots 1..ndi, shear stresses from slot 4 on (with ndi 2 slot 3
+        // keeps its value).
+        for (int i = 0; i < a.ndi && i < n && i < a.nstatv; ++i) a.statev[i] = s[i];
+        for (int i = 0; i < a.nshr && a.ndi + i < n && 3 + i < a.nstatv; ++i) a.statev[3 + i] = s[a.ndi + i];
+    }
+}
+
+}  // namespace
+
+TVK_SOLVER_ENTRY(Umat, umat_lamina, law)

@@ -1,0 +1,51 @@
+"""Solver material routines called from Python with their call forms: results against numpy
+references, and the model tables they read."""
+import numpy as np
+import pytest
+
+import _tolvek
+
+t = _tolvek.toplevel
+
+NYE = np.array([140e3, 10e3, 10e3, 0.3, 0.3, 0.45, 5e3, 5e3, 3.5e3])
+
+
+def compliance(p):
+    e1, e2, e3, n12, n13, n23, g12, g13, g23 = p
+    s = np.zeros((6, 6))
+    s[:3, :3] = [[1 / e1, -n12 / e1, -n13 / e1], [-n12 / e1, 1 / e2, -n23 / e2], [-n13 / e1, -n23 / e2, 1 / e3]]
+    s[3, 3], s[4, 4], s[5, 5] = 1 / g12, 1 / g13, 1 / g23
+    return s
+
+
+def umat_args(ntens=6, nstatv=30, props=NYE, stran=None, dstran=None, jstep=1):
+    stran = np.zeros(ntens) if stran is None else stran
+    dstran = np.zeros(ntens) if dstran is None else dstran
+    return [np.zeros(ntens), np.zeros(nstatv), 0.0, 0.0, 0.0, 0.0, np.zeros(ntens), np.zeros(ntens), 0.0,
+            stran, dstran, np.zeros(2), 1.0, 0.0, 0.0, np.zeros(1), np.zeros(1), "PLY", 3 if ntens > 3 else 2,
+            ntens - 3 if ntens > 3 else 1, props, np.zeros(3), np.eye(3), 1.0, 1.0, np.eye(3), np.eye(3), 1, 1, 1,
+            1, np.array([jstep, 1, 0, 0], dtype=np.int32), 1]
+
+
+class TestUmatLamina:
+    def test_stiffness_is_the_inverse_compliance_and_stress_is_secant(self):
+        rng = np.random.default_rng(3)
+        stran, dstran = rng.normal(size=6) * 1e-3, rng.normal(size=6) * 1e-4
+        stress, statev, ddsdde, sse, spd, scd, pnewdt = t.umat_lamina(*umat_args(stran=stran, dstran=dstran))
+        np.testing.assert_allclose(ddsdde, np.linalg.inv(compliance(NYE)), rtol=1e-12, atol=1e-9)
+        np.testing.assert_allclose(stress, ddsdde @ (stran + dstran), rtol=1e-13)
+        assert sse == pytest.approx(0.5 * stress @ (stran + dstran), rel=1e-13)
+        assert (spd, scd, pnewdt) == (0.0, 0.0, 1.0)
+        np.testing.assert_array_equal(statev[:6], stress)
+
+    def test_constants_from_the_material_table(self):
+        md = _tolvek.materialdata
+        md.peprops = np.asfortranarray(np.stack([np.stack([NYE * 3, NYE * 3])] * 1 + [np.stack([NYE, NYE * 3])]
+                                                ).transpose(2, 0, 1))  # (9, ply 2, sec 2): ply 2 sec 1 = NYE
+        try:
+            a = umat_args(props=np.array([-1.0]))
+            a[1][20], a[1][21] = 2.9, 1.0
+            ddsdde = t.umat_lamina(*a)[2]
+            np.testing.assert_allclose(ddsdde, np.linalg.inv(compliance(NYE)), rtol=1e-12, atol=1e-9)
+        finally:
+            md.peprops = None
