@@ -2,6 +2,11 @@
 // derived from the routine's solver interface.
 #include "engine/solver.h"
 
+#include "solver/fiber.h"
+#include "solver/umat_krause.h"
 #include "solver/umat_lamina.h"
 
 TVK_SOLVER_ROUTINE(toplevel, umat_lamina, Umat, umat_lamina);
+TVK_SOLVER_ROUTINE(toplevel, umat_fiber, Umat, umat_fiber);
+TVK_SOLVER_ROUTINE(toplevel, usermat_fiber, Usermat, usermat_fiber);
+TVK_SOLVER_ROUTINE(toplevel, umat_krause, Umat, umat_krause);

@@ -1,0 +1,34 @@
+// Endochronic resin routine: the law's stress and state, and a central-difference tangent.
+#include "umat_krause.h"
+
+#include "core/errors.h"
+#include "mechanics/endochronic.h"
+
+namespace {
+
+void law(const tvk::solver::Umat& a) {
+    if (a.ntens != 6) {
+        tvk::report(-3, "umat_krause: the law needs six stress components", a.ntens);
+        return;
+    }
+    const int np = a.nprops, ns = a.nstatv;
+    const tvk::logical1 yes = 1, no = 0;
+    double* statev = a.statev.data();
+    EndochroneViscoPlasticity(a.stran.data(), a.dstran.data(), a.props.data(), a.stress.data(), statev, &a.dtime,
+                              &np, &ns, &yes, &yes);
+    constexpr double h = 1e-8;
+    const double dt0 = 0.0;
+    for (int j = 0; j < 6; ++j) {
+        double up[6], down[6], su[6], sd[6];
+        for (int i = 0; i < 6; ++i) up[i] = down[i] = a.dstran[i];
+        up[j] += h;
+        down[j] -= h;
+        EndochroneViscoPlasticity(a.stran.data(), up, a.props.data(), su, statev, &dt0, &np, &ns, &no, &yes);
+        EndochroneViscoPlasticity(a.stran.data(), down, a.props.data(), sd, statev, &dt0, &np, &ns, &no, &yes);
+        for (int i = 0; i < 6; ++i) a.ddsdde(i, j) = (su[i] - sd[i]) / (2.0 * h);
+    }
+}
+
+}  // namespace
+
+TVK_SOLVER_ENTRY(Umat, umat_krause, law)
