@@ -76,8 +76,7 @@ void law(const tvk::solver::Umat& a) {
         w += s[i] * e[i];
     }
     a.sse = 0.5 * w;
-    for (int j = 0; j < n; ++j)
-        for (int i = 0; i < n; ++i) a.ddsdde(i, j) = c[i + j * n];
+    std::memcpy(a.ddsdde.data(), c, sizeof(double) * n * n);  // both column-major n x n
     if (a.nstatv > 5) {
         // Direct stresses into slots 1..ndi, shear stresses from slot 4 on (with ndi 2 slot 3
         // keeps its value).
