@@ -49,3 +49,32 @@ class TestUmatLamina:
             np.testing.assert_allclose(ddsdde, np.linalg.inv(compliance(NYE)), rtol=1e-12, atol=1e-9)
         finally:
             md.peprops = None
+
+
+def usermat_args(stress, dstrain, ndirect=3, nshear=3, tsstif=None, sedel=None):
+    z = lambda: np.zeros(())
+    return [1, 1, 1, 1, 1, 1, 1, ndirect, nshear, 0.0, 1.0, 0.0, 0.0, stress, np.zeros(1),
+            z() if sedel is None else sedel, z(), z(), np.zeros(len(stress)), dstrain, np.zeros(len(stress)), NYE,
+            np.zeros(3), z(), np.eye(3), np.eye(3), np.zeros(2) if tsstif is None else tsstif] + [z() for _ in range(8)]
+
+
+class TestFibreRoutines:
+    def test_umat_fiber_exposure_from_python(self):
+        props = np.concatenate([NYE, [1000.0, 600.0, 0.5]])
+        dstran = compliance(NYE)[:, 0] * 500.0
+        stress, statev, ddsdde, *_ = t.umat_fiber(*umat_args(nstatv=12, props=props, dstran=dstran))
+        np.testing.assert_allclose(stress, [500.0, 0, 0, 0, 0, 0], atol=1e-9)
+        assert statev[2] == pytest.approx(0.5) and statev[11] == np.finfo(float).max
+
+    def test_usermat_fiber_updates_in_place_in_cyclic_order(self):
+        stress, sedel, tsstif = np.zeros(6), np.zeros(()), np.zeros(2)
+        dstrain = np.array([1e-3, 2e-4, -1e-4, 3e-4, 2e-4, 1e-4])
+        keycut, dsdepl, epszz = t.usermat_fiber(*usermat_args(stress, dstrain, tsstif=tsstif, sedel=sedel))
+        perm = [0, 1, 2, 3, 5, 4]
+        c = np.linalg.inv(compliance(NYE))[np.ix_(perm, perm)]
+        np.testing.assert_allclose(dsdepl, c, rtol=1e-12, atol=1e-9)
+        np.testing.assert_allclose(stress, c @ dstrain, rtol=1e-12)
+        assert sedel == pytest.approx(0.5 * stress @ dstrain)
+        assert (keycut, epszz, tsstif[0]) == (0, 0.0, NYE[7])
+        with pytest.raises(TypeError):  # an in-place argument that needs a conversion
+            t.usermat_fiber(*usermat_args([0.0] * 6, dstrain))
