@@ -9,10 +9,9 @@
 #include "core/modeldata.h"
 #include "failure/stiffness_factors.h"
 #include "mechanics/lamina.h"
+#include "stepkinds.h"
 
 namespace {
-
-constexpr int dic_step = 5;
 
 // State slot k (1-based) or 0 when the vector is shorter.
 double slot(const tvk::solver::Umat& a, int k) { return k <= a.nstatv ? a.statev[k - 1] : 0.0; }
@@ -38,12 +37,6 @@ bool ply_properties(double* nye, const tvk::solver::Umat& a) {
     return tvk::lamina::nye_properties(nye, &pe(1, ply, sec), 9);
 }
 
-// Whether the current step is a DIC step; a step outside the step table counts as undegraded.
-bool dic(const tvk::solver::Umat& a) {
-    const auto kinds = tvk::jobdata.stepid.view();
-    return kinds.has(a.jstep[0]) && kinds(a.jstep[0]) == dic_step;
-}
-
 void law(const tvk::solver::Umat& a) {
     const int n = a.ntens;
     a.spd = 0.0;
@@ -56,7 +49,7 @@ void law(const tvk::solver::Umat& a) {
     double nye[9];
     if (ply_properties(nye, a)) {
         tvk::lamina::stiffness(c, nye, n, false);
-        if (dic(a)) {
+        if (tvk::solver::step_kind(a.jstep[0]) == tvk::solver::TVK_DIC) {  // absent step: undegraded
             const double dds[10] = {slot(a, 8), 0.0, slot(a, 9), 0.0, slot(a, 10),
                                     0.0,        slot(a, 11), slot(a, 12), 0.0, 0.0};
             double de[9], m[36];
