@@ -1,0 +1,135 @@
+"""Auxiliary solver hooks: characteristic lengths of element blocks, the Gauss-point report of
+initialisation steps, nodal-coordinate recording, constraint switch-off and the state-vector
+initialisation mark."""
+import numpy as np
+import pytest
+
+import _tolvek as t
+
+tl = t.toplevel
+el = t.elementhandling
+HUGE = np.finfo(float).max
+
+
+@pytest.fixture(autouse=True)
+def clean():
+    t.datahandling.deallocall()
+    t.jobdata.jobfilepath = ""
+    yield
+    t.datahandling.deallocall()
+    t.jobdata.jobfilepath = ""
+
+
+def charlengths(jeltype, coordnode, tdirect, ncomp=3):
+    nb, nn, nd = coordnode.shape
+    z = np.zeros((nb, 1))
+    return tl.vucharlength_cel(ncomp, 1, 1, 1, [jeltype, 0, 0], np.arange(1, nb + 1), 0.0, 0.0, 1e-3, "PLY",
+                               np.zeros((nb, nd)), coordnode, tdirect, np.zeros((nb, 3, 3)), np.zeros(1), z, z)
+
+
+def test_charlength_per_point_matches_single_element_routines():
+    rng = np.random.default_rng(4)
+    nb = 5
+    frames = np.array([np.linalg.qr(rng.normal(size=(3, 3)))[0] for _ in range(nb)])
+    quad = rng.normal(size=(nb, 4, 3))
+    hexa = rng.normal(size=(nb, 8, 3))
+    # the block carries a spare node, which must not shift the corner layout
+    lq = charlengths(3, np.concatenate([quad, rng.normal(size=(nb, 1, 3))], axis=1), frames)
+    lh = charlengths(6, hexa, frames)
+    for k in range(nb):
+        assert np.allclose(lq[k], el.getquad4elemlength(frames[k], quad[k].T), rtol=1e-14)
+        assert np.allclose(lh[k], el.gethex8elemlength(frames[k], hexa[k].T), rtol=1e-14)
+    # unit square in its own plane: the two edges and the diagonal
+    sq = np.array([[[0, 0, 0], [1, 0, 0], [1, 1, 0], [0, 1, 0]]], float)
+    assert np.allclose(charlengths(3, sq, np.eye(3)[None]), [[1, 1, np.sqrt(2)]])
+
+
+def test_charlength_other_types_short_blocks_and_narrow_results():
+    rng = np.random.default_rng(5)
+    frames = np.tile(np.eye(3), (2, 1, 1))
+    assert not charlengths(4, rng.normal(size=(2, 8, 3)), frames).any()
+    # a quadrilateral block with three nodes or planar coordinates gives zero lengths
+    assert not charlengths(3, rng.normal(size=(2, 3, 3)), frames).any()
+    assert not charlengths(3, rng.normal(size=(2, 4, 2)), frames).any()
+    hexa = rng.normal(size=(2, 8, 3))
+    full = charlengths(6, hexa, frames)
+    assert np.array_equal(charlengths(6, hexa, frames, ncomp=2), full[:, :2])
+    wide = charlengths(6, hexa, frames, ncomp=5)
+    assert np.array_equal(wide[:, :3], full) and not wide[:, 3:].any()
+
+
+def report_call(kstep, kinc, noel=7, uvar=None):
+    uvar = np.array([1.5, -2.0]) if uvar is None else uvar
+    return tl.uvarm_report(uvar, np.eye(3), np.eye(3), [0.0, 0.0], 0.1, "PLY", "ORI", noel, 2, 1, 1, kstep,
+                           kinc, 3, 3, [1.0, 2.0, 3.0], [0], [0], 0, 0)
+
+
+def test_uvarm_report_only_in_first_increment_of_initialisation_steps(tmp_path):
+    t.jobdata.jobfilepath = str(tmp_path / "job")
+    rst = tmp_path / "job.rst"
+    report_call(1, 1)
+    assert not rst.exists()  # no step table: every step counts as fatigue
+    t.jobdata.stepid = [0, 1, 0]
+    out = report_call(1, 1, noel=7)
+    assert np.array_equal(out, [1.5, -2.0])
+    report_call(1, 2, noel=8)
+    report_call(2, 1, noel=9)
+    report_call(4, 1, noel=10)  # beyond the table: default kind
+    report_call(3, 1, noel=11)
+    lines = rst.read_text().splitlines()
+    assert [int(l.split()[0]) for l in lines[1:]] == [7, 11]
+    assert [float(v) for v in lines[1].split()[2:]] == [1.0, 2.0, 3.0]
+
+
+def test_mpc_nullify_switches_constraint_off():
+    ue = np.array([1.0, 2.0, 3.0])
+    n = 4
+    ue2, a, jdof, lmpc = tl.mpc_nullify(ue, 14, np.ones((6, n)), np.ones((3, n)), np.ones((3, n)), 1, 2, 3,
+                                        [0.0, 0.0], np.zeros((1, n)), np.zeros((1, 1, n)), np.zeros(n, np.int32),
+                                        np.zeros((3, 3, n)))
+    assert np.array_equal(ue2, ue) and lmpc == 0
+    assert a.shape == (3, 3, n) and not a.any() and jdof.shape == (3, n) and not jdof.any()
+
+
+def test_gen_sdvini_marks_only_untouched_vectors():
+    s = tl.gen_sdvini(np.zeros(40), np.zeros(3), 1, 2, 3, 4)
+    assert s[-1] == HUGE and not s[:-1].any()
+    v = np.zeros(40)
+    v[12] = -1e-300
+    assert np.array_equal(tl.gen_sdvini(v.copy(), np.zeros(3), 1, 2, 3, 4), v)
+    assert tl.gen_sdvini(np.zeros(1), np.zeros(3), 1, 2, 3, 4)[0] == HUGE
+    assert tl.gen_sdvini(np.zeros(0), np.zeros(3), 1, 2, 3, 4).size == 0
+    assert tl.gen_sdvini(np.zeros(5), np.zeros(3), 1, 2, 3, 4, nstatv=0)[-1] == 0.0
+
+
+def test_vdisp_nullify_records_coordinates_in_first_increment_of_initial_step():
+    t.elementdata.nelem = 1
+    t.nodaldata.nnodes = 4
+    t.datahandling.allocateelementdata(4, 1)
+    t.elementdata.elemkind[:] = [2]
+    t.elementdata.elemlist[:] = [1]
+    t.elementdata.elemnodes[:, 0] = [3, 4, 5, 6]
+    t.datahandling.allocatenodaldata(6, 4, 1)
+    nb = 2
+    coordnp = np.array([[1.0, 2.0, 3.0], [4.0, 5.0, 6.0]]).T
+    u = np.ones((6, nb))
+    rval = np.full((6, nb), 2.5)
+
+    def call(kstep, kinc):
+        tl.vdisp_nullify(kstep, kinc, 0.0, 0.0, 1e-3, 1e-3, "BC", 0, 1, [4, 6], 1.0, coordnp, u, u, u, u,
+                         np.ones(nb), np.zeros((nb, 3, 3)), rval)
+
+    call(1, 1)  # no step table: nothing recorded
+    assert not t.nodaldata.nodalcoords.any()
+    t.jobdata.stepid = [1, 0]
+    call(1, 1)  # first step is not an initialisation step
+    call(2, 1)
+    assert not t.nodaldata.nodalcoords.any()
+    t.jobdata.stepid = [0, 1]
+    call(1, 2)
+    assert not t.nodaldata.nodalcoords.any()
+    call(1, 1)
+    assert t.nodaldata.nodalcoords[:, 1, 0].tolist() == [1, 2, 3]
+    assert t.nodaldata.nodalcoords[:, 3, 0].tolist() == [4, 5, 6]
+    assert np.count_nonzero(t.nodaldata.nodalcoords) == 6
+    assert (rval == 2.5).all()
