@@ -1,0 +1,123 @@
+#include "solver/impactormotion.h"
+
+#include <algorithm>
+#include <cmath>
+#include <vector>
+
+#include "core/modeldata.h"
+#include "core/signal.h"
+
+namespace tvk {
+namespace {
+
+constexpr int nrec = 20;
+constexpr int nwin = 5;
+
+// Moving-average window of the contact forces, nwin values per impactor, and the fill counts.
+std::vector<double> window;
+std::vector<int> denom;
+
+// One impactor's contact record, entries 1-based.
+struct Record {
+    double* p;
+    double& operator()(int k) const { return p[k - 1]; }
+};
+
+// The contact table when it holds full records (no columns otherwise).
+TableView<double, 2> records() {
+    const auto& c = impactdata.cprops;
+    return c.present() && c.extent(1) >= nrec ? c.view() : TableView<double, 2>();
+}
+
+Record record(const TableView<double, 2>& v, int i) { return Record{v.column(i + 1).data()}; }
+
+void update_motion(Record r, double dt) {
+    const double f = r(1), m = r(7);
+    const double a_old = r(6), v_old = r(5), u_old = r(4);
+    const double alpha = r(8), beta = r(9), gamma = r(10);
+    auto all = [&](double x) { return alpha == x && beta == x && gamma == x; };
+    if (all(0.0)) return;
+    if (all(-1.0)) {  // central differences with the velocity at mid-increment
+        r(19) += 0.5 * (r(20) + dt) * a_old;
+        r(20) = dt;
+        const double a = gravity - f / m;
+        r(6) = a;
+        r(5) = r(19) + 0.5 * dt * a;
+        r(4) = u_old + dt * r(19);
+    } else if (all(-2.0)) {
+        const double a = gravity - f / m, w = r(20);
+        r(6) = a;
+        r(5) = v_old + dt * ((1.0 - w) * a_old + w * a);
+        r(4) = u_old + dt * v_old + 0.5 * dt * dt * a;
+    } else {  // Newmark (1959) with the force weighted as in Hilber, Hughes and Taylor (1977)
+        const double fe = (1.0 + alpha) * f - alpha * r(11);
+        const double a = gravity - fe / m;
+        r(6) = a;
+        r(5) = v_old + dt * ((1.0 - gamma) * a_old + gamma * a);
+        r(4) = u_old + dt * v_old + dt * dt * ((0.5 - beta) * a_old + beta * a);
+    }
+}
+
+}  // namespace
+
+void impactor_window_reset(int nimp) {
+    const std::size_t n = static_cast<std::size_t>(std::max(nimp, 0));
+    window.assign(n * nwin, 0.0);
+    denom.assign(n, 0);
+    if (nimp < 0) {
+        window.shrink_to_fit();
+        denom.shrink_to_fit();
+    }
+}
+
+void impactor_increment_start() {
+    const auto v = records();
+    const int n = static_cast<int>(v.extent(2));
+    bool carried = false;
+    for (int i = 0; i < n; ++i) carried = carried || !(record(v, i)(1) >= 0.0);
+    for (int i = 0; i < n; ++i) {
+        const Record r = record(v, i);
+        if (!carried && !(r(7) > 0.0)) continue;
+        if (!carried) r(1) = 0.0;
+        r(2) = r(3) = r(13) = 0.0;
+    }
+}
+
+void impactor_response_end() {
+    const auto v = records();
+    const int n = static_cast<int>(v.extent(2));
+    for (int i = 0; i < n; ++i) {
+        const Record r = record(v, i);
+        r(14) = r(15) = 0.0;
+    }
+}
+
+void impactor_impact_end(double dt) {
+    const auto v = records();
+    const int n = static_cast<int>(v.extent(2));
+    if (denom.size() != static_cast<std::size_t>(n)) impactor_window_reset(n);
+    for (int i = 0; i < n; ++i) {
+        const Record r = record(v, i);
+        bool idle = true;
+        for (int k = 1; k <= 6; ++k) idle = idle && r(k) == 0.0;
+        if (idle) continue;
+        const double f = r(1);
+        if (r(7) == 0.0) {
+            r(11) = f;
+            r(12) = r(2);
+            continue;
+        }
+        update_motion(r, dt);
+        r(15) = std::max(r(3), r(15));
+        r(14) = std::max(f, r(14));
+        r(11) = f;
+        r(12) = r(2);
+        r(13) = 0.0;
+        double sma = 0.0;
+        const int wb = nwin;
+        WeightedMovingAverage(&sma, &f, &window[static_cast<std::size_t>(i) * nwin], &denom[i], &wb, nullptr);
+        if (sma > f && denom[i] == nwin) r(16) = 1.0;
+    }
+}
+
+}  // namespace tvk
