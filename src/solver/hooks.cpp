@@ -7,10 +7,9 @@
 #include "elements/elementtables.h"
 #include "elements/orientation.h"
 #include "input/iohandling.h"
+#include "solver/stepkinds.h"
 
 namespace tvk {
-
-int step_kind(int kstep) { return jobdata.stepid.get(1, kstep); }
 
 std::string job_file(const char* ext) {
     const char* p = jobdata.jobfilepath;
@@ -53,7 +52,7 @@ void uvarm_report(double*, const double*, const double*, const double*, const do
                   const int*, const int* noel, const int* npt, const int*, const int*, const int* kstep,
                   const int* kinc, const int*, const int*, const double* coord, const int*, const int*,
                   const int*, const int*, std::size_t, std::size_t) {
-    if (tvk::step_kind(*kstep) != 0 || *kinc != 1) return;
+    if (tvk::solver::step_kind(*kstep) != tvk::solver::TVK_INITIALIZATION || *kinc != 1) return;
     const std::string path = tvk::job_file(".rst");
     getgausspointreport(path.c_str(), coord, noel, npt, path.size());
 }
@@ -65,7 +64,7 @@ void vdisp_nullify(const int* nblock, const int*, const int* ncoord, const int* 
                    std::size_t) {
     if (!tvk::jobdata.stepid.present() || *kstep == 0) return;
     if (*kinc == 1) {
-        if (*kstep == 1 && tvk::step_kind(1) == 0 && *nblock > 0 && *ncoord > 0)
+        if (*kstep == 1 && tvk::solver::step_kind(1) == tvk::solver::TVK_INITIALIZATION && *nblock > 0 && *ncoord > 0)
             GetNodalCoordinates(coordnp, jnodeuid, ncoord, nblock);
         return;
     }

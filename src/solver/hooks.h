@@ -60,9 +60,6 @@ TVK_API void gen_sdvini(double* statev, const double* coords, const int* nstatv,
                         const int* noel, const int* npt, const int* layer, const int* kspt);
 
 namespace tvk {
-// Step kind of step kstep from jobdata stepid: 1 (fatigue) when the table is missing or does not
-// hold the step.
-int step_kind(int kstep);
 // The job path of jobdata jobfilepath without trailing blanks and NULs, followed by ext.
 std::string job_file(const char* ext);
 }  // namespace tvk
