@@ -21,3 +21,7 @@ TVK_ROUTINE(dg8, newtonraphson8, NewtonRaphson8,
 TVK_ROUTINE(dg8, getenergyreleaserate8, GetEnergyReleaseRate8,
             "serr:f8:out fa:f8:out fb:f8:out vec:f8(8) a:f8 b:f8 kmd:f8 g0:f8 epsnom:f8 epsbucklin:f8 "
             "relepsellipse:f8(3) abd:f8(6,6) nk:i4 w:l4 tol:f8:opt=1e-15 maxiter:i4:opt=100");
+TVK_ROUTINE(dg8, delaminationgrowthanalysis, DelaminationGrowthAnalysis,
+            "success:f8:out strains:f8(3):out limstrain:f8(2) relstrain:f8(3) plyelastic:f8(9,nplies) "
+            "plyorientation:f8(nplies) plythickness:f8(nplies) delamination:f8(3) sublamstack:i4(2) kmd:f8 gamma:f8 "
+            "width:f8 radius:f8 ninc:i4 nprec:i4 nplies:i4");

@@ -42,3 +42,15 @@ TVK_API void GetEnergyReleaseRate8(double* serr, double* fa, double* fb, const d
                                    const double* b, const double* kmd, const double* g0, const double* epsnom,
                                    const double* epsbucklin, const double* relepsellipse, const double* abd,
                                    const int* nk, const int* w, const double* tol, const int* maxiter);
+
+// Strain ramp of an elliptical delamination (a, b, angle = delamination) in the sublaminate of
+// plies sublamstack(1..2): linear buckling, the buckling point of the ramp and growth while the
+// energy release rate exceeds gamma. success: 1 done, -1 no equilibrium in a load increment,
+// -2 trivial solution, -3 no equilibrium while growing; strains = the ramp strains along x at
+// linear buckling, at the buckling point and at growth onset (0 when not reached).
+TVK_API void DelaminationGrowthAnalysis(double* success, double* strains, const double* limstrain,
+                                        const double* relstrain, const double* plyelastic,
+                                        const double* plyorientation, const double* plythickness,
+                                        const double* delamination, const int* sublamstack, const double* kmd,
+                                        const double* gamma, const double* width, const double* radius,
+                                        const int* ninc, const int* nprec, const int* nplies);

@@ -185,3 +185,26 @@ def test_allowables(capfd):
     assert not hist[1, :, last + 1:].any()
     per_ply, strain, _ = dl.find_allowable_nogrowth_tension(layup, 0.125, 0.0, 200.0, 60.0, props, np.zeros(8), sizes)
     assert strain == np.finfo(float).max and not per_ply.any()
+
+
+def test_growth_analysis_outcomes():
+    pe = np.repeat(np.array([140e3, 9e3, 9e3, 0.3, 0.3, 0.4, 5e3, 5e3, 3e3])[:, None], 8, axis=1)
+    po, pt = np.array([0, 45, -45, 90, 90, -45, 45, 0.0]), np.full(8, 0.125)
+    rel, size = np.array([-1.0, 0, 0]), np.array([10.0, 10.0, 0.0])
+    eb = t.sublaminate.getsublambucklingstrain(size, rel, pe[:, :1], po[:1], pt[:1], 1)[0]
+    eh.rsxerr(1)
+    # No increment: only the linear buckling strain.
+    success, strains = dg.delaminationgrowthanalysis([0.0005, 0.0], rel, pe, po, pt, size, [1, 1], 1e5, 0.2,
+                                                     200.0, 40.0, 20, 4)
+    assert success == 1.0 and strains.tolist() == [-eb, 0.0, 0.0]
+    # Beyond buckling this coarse contact grid loses the Newton equilibrium: reported, not hidden.
+    success, strains = dg.delaminationgrowthanalysis([0.0, 0.0008], rel, pe, po, pt, size, [1, 1], 1e5, 0.2,
+                                                     200.0, 40.0, 20, 4)
+    assert success == -1.0 and strains[0] == -eb
+    assert bytes(eh.errstring).decode() == \
+        "Error: No convergence in load increment iteration! Error after 150 iterations. T"
+    eh.rsxerr(1)
+    assert dg.delaminationgrowthanalysis([0.0, 0.0008], rel, pe, po, pt, size, [1, 1], 1e5, 0.2, 200.0,
+                                         float("nan"), 20, 4)[0] == 0.0
+    assert int(eh.errstat) == -3
+    eh.rsxerr(1)
