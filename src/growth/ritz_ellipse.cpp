@@ -12,6 +12,7 @@
 #include <array>
 #include <cmath>
 #include <cstring>
+#include <limits>
 
 #include "core/errors.h"
 #include "core/linalg.h"
@@ -393,6 +394,12 @@ void NewtonRaphson8(double* sol, double* nrerr, const double* a, const double* b
             for (int j = 0; j < 8; ++j) d += inv[i + 8 * j] * fp[j];
             sol[i] -= d;
             check += d * d;
+        }
+        // A step that is not finite can never converge: stop, and say so through an infinite
+        // error (a NaN error would pass every caller's "nrerr > tolerance" test as converged).
+        if (!std::isfinite(check)) {
+            check = std::numeric_limits<double>::infinity();
+            break;
         }
         if (check < *tolerance) break;
     }

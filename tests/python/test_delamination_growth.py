@@ -208,3 +208,9 @@ def test_growth_analysis_outcomes():
                                          float("nan"), 20, 4)[0] == 0.0
     assert int(eh.errstat) == -3
     eh.rsxerr(1)
+
+
+def test_newton_with_a_non_finite_state_stops_as_not_converged():
+    abd = np.diag([1e5, 1e5, 4e4, 10.0, 10.0, 4.0])
+    sol, err = dg.newtonraphson8(np.zeros(8), float("nan"), 1.0, 1e3, 0.0, 0.01, 0.0, [-1.0, 0, 0], abd, 1e-15, 150, 10, 1)
+    assert err == float("inf")
