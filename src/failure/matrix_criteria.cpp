@@ -22,7 +22,6 @@ namespace {
 double sq(double v) { return v * v; }
 
 constexpr double default_sainc_r = 0.08726646259971647;  // 5 degrees
-constexpr double default_a0_r = 0.9250245035569946;      // 53 degrees
 constexpr char note_tail[] = "evaluation. Please check your input parameters.";
 
 struct Traction {
