@@ -1,8 +1,8 @@
 // Monotone node derivatives with end conditions and control at extrema (pchip.h): F. N.
 // Fritsch and R. E. Carlson, "Monotone piecewise cubic interpolation", SIAM J. Numer. Anal. 17
 // (1980) 238-246; the initial derivatives after F. N. Fritsch and J. Butland, SIAM J. Sci. Stat.
-// Comput. 5 (1984) 300-304; the excursion limit near extrema after F. N. Fritsch, "Piecewise
-// cubic Hermite interpolation package, final specifications", LLNL report UCID-30194 (1982).
+// Comput. 5 (1984) 300-304; the excursion limit near extrema after F. N. Fritsch's report on the
+// piecewise cubic Hermite interpolation package, LLNL report UCID-30194 (1982).
 #include <algorithm>
 #include <cmath>
 #include <cstddef>
