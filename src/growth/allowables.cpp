@@ -4,6 +4,7 @@
 // steps and interpolating linearly in the bracketing step.
 #include <algorithm>
 #include <cmath>
+#include <string>
 #include <vector>
 
 #include "core/errors.h"
@@ -27,18 +28,26 @@ double allowable_rate(const double* props, double n) {
     return props[9];
 }
 
-// Linear interpolation inside the first step whose rate exceeds the allowable. Without such a
-// step the last step's strain and load are returned (the allowable lies beyond them: a safe,
-// conservative value) with a warning.
-struct Ramp {
-    double eps_prev = 0.0, g_prev = 0.0, n_prev = 0.0;
-    bool bracketed = false;
-    double strain = 0.0, force = 0.0;
+// Ramps the strain in steps of `step` until the rate exceeds the allowable, then interpolates
+// linearly inside that step. Without such a step within kSteps the last step's strain and load
+// are returned (the allowable lies beyond them: a safe, conservative value) with a warning.
+// evaluate(i, eps, n11, g) computes the load and rate of step i at strain eps.
+struct Allowable {
+    double strain, force;
 };
-void interpolate(Ramp& r, double step, double eps, double g, double n11, double gallow) {
-    r.strain = eps + step * (gallow - g) / (g - r.g_prev);
-    r.force = n11 + (gallow - g) * (n11 - r.n_prev) / (g - r.g_prev);
-    r.bracketed = true;
+template <class Evaluate>
+Allowable ramp(double step, double gallow, const char* who, int index, Evaluate&& evaluate) {
+    double eps = 0.0, g = 0.0, n11 = 0.0, g_prev = 0.0, n_prev = 0.0;
+    for (int i = 1; i <= kSteps; ++i) {
+        eps += step;
+        evaluate(i, eps, n11, g);
+        if (g > gallow)
+            return {eps + step * (gallow - g) / (g - g_prev), n11 + (gallow - g) * (n11 - n_prev) / (g - g_prev)};
+        g_prev = g;
+        n_prev = n11;
+    }
+    tvk::report(-2, std::string("No allowable within the strain ramp in ") + who, index);
+    return {eps, n11};
 }
 
 bool enough(const char* who, int nprops) {
@@ -70,10 +79,8 @@ void Find_Allowable_nogrowth_comp(const double* layup, const double* tply, const
     for (int k = 1; k <= ni; ++k) {
         const double len = dmgsizes[k - 1], wid = dmgsizes[(k - 1) + ni];
         if (len == 0.0 || wid == 0.0) continue;
-        Ramp r;
-        double eps = 0.0, g = 0.0, n11 = 0.0;
-        for (int i = 1; i <= kSteps; ++i) {
-            eps += step;
+        const Allowable r = ramp(step, gallow, "Find_Allowable_nogrowth_comp.", k,
+                                 [&](int i, double eps, double& n11, double& g) {
             const double dof[6] = {eps, 0, 0, 0, 0, 0};
             static constexpr int one = 1, six = 6;
             DelaCompGrowth(layup, tply, dof, &k, props, length, width, extensdmg, results, &wid, &len, &one, nplies,
@@ -85,19 +92,7 @@ void Find_Allowable_nogrowth_comp(const double* layup, const double* tply, const
             const double row[6] = {eps, gx, gy, n11, c2[10], c2[11]};
             for (int j = 0; j < 6; ++j) out[static_cast<std::size_t>(ni) * j] = row[j];
             g = std::max(gx, gy);
-            if (g > gallow) {
-                interpolate(r, step, eps, g, n11, gallow);
-                break;
-            }
-            r.eps_prev = eps;
-            r.g_prev = g;
-            r.n_prev = n11;
-        }
-        if (!r.bracketed) {
-            tvk::report(-2, "No allowable within the strain ramp in Find_Allowable_nogrowth_comp.", k);
-            r.strain = eps;
-            r.force = n11;
-        }
+        });
         allowables_perinterface[k - 1] = r.strain;
         forceallowables_perinterface[k - 1] = r.force;
         *strainallowable = any ? std::max(*strainallowable, r.strain) : r.strain;
@@ -127,29 +122,15 @@ void Find_Allowable_nogrowth_tension(const double* layup, const double* tply, co
     bool any = false;
     for (int k = 1; k <= np; ++k) {
         if (fibercrack[k - 1] == 0.0) continue;
-        Ramp r;
-        double eps = 0.0, g = 0.0, n11 = 0.0;
-        for (int i = 1; i <= kSteps; ++i) {
-            eps += step;
+        const Allowable r = ramp(step, gallow, "Find_Allowable_nogrowth_tension.", k,
+                                 [&](int, double eps, double& n11, double& g) {
             const double dof[6] = {eps, 0, 0, 0, 0, 0};
             static constexpr int one = 1, six = 6;
             delaTension(layup, tply, dof, &k, props, length, width, extensdmg, results.data(), &wid, &len,
                         &fibercrack[k - 1], &one, nplies, nprops, &six, nullptr, nullptr, nullptr);
             n11 = results[1];
             g = std::max(results[6], results[8]);
-            if (g > gallow) {
-                interpolate(r, step, eps, g, n11, gallow);
-                break;
-            }
-            r.eps_prev = eps;
-            r.g_prev = g;
-            r.n_prev = n11;
-        }
-        if (!r.bracketed) {
-            tvk::report(-2, "No allowable within the strain ramp in Find_Allowable_nogrowth_tension.", k);
-            r.strain = eps;
-            r.force = n11;
-        }
+        });
         allowables_perply[k - 1] = r.strain;
         forceallowables_perply[k - 1] = r.force;
         *strainallowable = any ? std::min(*strainallowable, r.strain) : r.strain;

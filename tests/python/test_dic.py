@@ -4,6 +4,7 @@ import numpy as np
 import pytest
 
 import _tolvek as t
+from error_record import clean_record  # noqa: F401 (autouse fixture)
 
 dic, eh = t.dic, t.errorhandling
 CFRP = [140e9, 9e9, 9e9, 0.3, 0.3, 0.45, 5e9, 5e9, 3.5e9]
@@ -11,13 +12,6 @@ CFRP = [140e9, 9e9, 9e9, 0.3, 0.3, 0.45, 5e9, 5e9, 3.5e9]
 
 def record():
     return int(eh.errstat), bytes(eh.errstring).rstrip(b"\0 ").decode()
-
-
-@pytest.fixture(autouse=True)
-def clean_record():
-    eh.rsxerr(1)
-    yield
-    eh.rsxerr(1)
 
 
 def records(*entries, n):

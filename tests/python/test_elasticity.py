@@ -9,21 +9,11 @@ import numpy as np
 import pytest
 
 import _tolvek
+from error_record import clean_record, errstat  # noqa: F401 (autouse fixture)
 
 E = _tolvek.elasticity
 err = _tolvek.errorhandling
 libc = ctypes.CDLL(None)
-
-
-@pytest.fixture(autouse=True)
-def clean_record():
-    err.rsxerr(1)
-    yield
-    err.rsxerr(1)
-
-
-def errstat():
-    return int(err.errstat)
 
 
 def trace_lines(capfd):

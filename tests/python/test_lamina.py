@@ -7,6 +7,7 @@ import numpy as np
 import pytest
 
 import _tolvek
+from error_record import clean_record, errstat, errtext  # noqa: F401 (autouse fixture)
 
 L = _tolvek.lamina
 err = _tolvek.errorhandling
@@ -14,21 +15,6 @@ err = _tolvek.errorhandling
 CFRP = np.array([181e9, 10.3e9, 10.3e9, 0.28, 0.28, 0.4, 7.17e9, 7.17e9, 3.68e9])
 NYE_TO_VOIGT = [0, 1, 2, 5, 4, 3]
 PAIRS = [(0, 0), (1, 1), (2, 2), (1, 2), (0, 2), (0, 1)]  # Voigt positions
-
-
-@pytest.fixture(autouse=True)
-def clean_record():
-    err.rsxerr(1)
-    yield
-    err.rsxerr(1)
-
-
-def errstat():
-    return int(err.errstat)
-
-
-def errtext():
-    return bytes(err.errstring).rstrip(b" \0").decode()
 
 
 def random_ply(rng):

@@ -8,27 +8,13 @@ import numpy as np
 import pytest
 
 import _tolvek
+from error_record import clean_record, errstat, errtext  # noqa: F401 (autouse fixture)
 
 L = _tolvek.laminate
 err = _tolvek.errorhandling
 DEFINT = 2147483647
 # Nye property vector of a carbon/epoxy ply (T300/5208 in-plane constants).
 CFRP = np.array([181e9, 10.3e9, 10.3e9, 0.28, 0.28, 0.4, 7.17e9, 7.17e9, 3.68e9])
-
-
-@pytest.fixture(autouse=True)
-def clean_record():
-    err.rsxerr(1)
-    yield
-    err.rsxerr(1)
-
-
-def errstat():
-    return int(err.errstat)
-
-
-def errtext():
-    return bytes(err.errstring).rstrip(b" \0").decode()
 
 
 # --- Independent reference ---------------------------------------------------------------------

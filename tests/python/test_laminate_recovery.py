@@ -11,17 +11,11 @@ from scipy import integrate
 
 import _tolvek
 from test_laminate import DEFINT, abd_of, bounds, close, errstat, errtext, plies, qbar, random_laminate, ref_abd
+from error_record import clean_record  # noqa: F401 (autouse fixture)
 
 L = _tolvek.laminate
 err = _tolvek.errorhandling
 ISO = np.array([70e9, 70e9, 70e9, 0.3, 0.3, 0.3, 70e9 / 2.6, 70e9 / 2.6, 70e9 / 2.6])
-
-
-@pytest.fixture(autouse=True)
-def clean_record():
-    err.rsxerr(1)
-    yield
-    err.rsxerr(1)
 
 
 def section(e, ang, t):

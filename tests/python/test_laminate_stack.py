@@ -7,17 +7,11 @@ import pytest
 
 import _tolvek
 from test_laminate import CFRP, close, errstat
+from error_record import clean_record  # noqa: F401 (autouse fixture)
 
 L = _tolvek.laminate
 err = _tolvek.errorhandling
 IN, OUT = [0, 1, 5], [2, 3, 4]  # Voigt positions in the plane and through the thickness
-
-
-@pytest.fixture(autouse=True)
-def clean_record():
-    err.rsxerr(1)
-    yield
-    err.rsxerr(1)
 
 
 def rotated(props, deg):

@@ -7,26 +7,12 @@ import numpy as np
 import pytest
 
 import _tolvek
+from error_record import clean_record, errstat, errtext  # noqa: F401 (autouse fixture)
 
 m = _tolvek.math
 err = _tolvek.errorhandling
 HUGE = np.finfo(float).max
 SIZES = [1, 2, 3, 6, 7, 25]
-
-
-@pytest.fixture(autouse=True)
-def clean_record():
-    err.rsxerr(1)
-    yield
-    err.rsxerr(1)
-
-
-def errstat():
-    return int(err.errstat)
-
-
-def errtext():
-    return bytes(err.errstring).rstrip(b" \0").decode()
 
 
 def rng(seed):

@@ -7,17 +7,11 @@ import numpy as np
 import pytest
 
 import _tolvek
+from error_record import clean_record  # noqa: F401 (autouse fixture)
 
 nl = _tolvek.nlcollection
 iss = _tolvek.isscollection
 err = _tolvek.errorhandling
-
-
-@pytest.fixture(autouse=True)
-def clean_record():
-    err.rsxerr(1)
-    yield
-    err.rsxerr(1)
 
 
 def test_softening_laws():

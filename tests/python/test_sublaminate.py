@@ -9,6 +9,7 @@ import pytest
 import scipy.linalg
 
 import _tolvek as t
+from error_record import clean_record  # noqa: F401 (autouse fixture)
 
 sl, eh = t.sublaminate, t.errorhandling
 DEFINT = 2147483647
@@ -19,13 +20,6 @@ CFRP = [140e9, 9e9, 9e9, 0.3, 0.3, 0.45, 5e9, 5e9, 3.5e9]
 
 def record():
     return int(eh.errstat), bytes(eh.errstring).rstrip().decode()
-
-
-@pytest.fixture(autouse=True)
-def clean_record():
-    eh.rsxerr(1)
-    yield
-    eh.rsxerr(1)
 
 
 # --- Exact Ritz integrals ----------------------------------------------------------------------
