@@ -10,10 +10,15 @@
 #include "core/errors.h"
 #include "core/trace.h"
 #include "core/tvk.h"
+#include "converters.h"
 #include "elements/stressstate.h"
 #include "mechanics/lamina.h"
 
 namespace {
+
+using tvk::solver::Order;
+using tvk::solver::Outcome;
+using tvk::solver::Point;
 
 // The eleven constants (Nye vector, xt, xc) at temperature t from two sets of eleven, each
 // followed by its temperature; the set of the lower temperature below it, the other above it,
@@ -30,7 +35,9 @@ void at_temperature(double* p, const double* props, double t) {
     }
 }
 
-void fiber_law(const tvk::solver::Umat& a) {
+// umat_fiber: secant Hooke law in Nye order with the fibre exposure and the stiffness factor
+// after fibre failure.
+Outcome fibre_point(Point<Order::nye>& a) {
     const int n = a.ntens, np = a.nprops, ns = a.nstatv;
     a.spd = 0.0;
     a.scd = 0.0;
@@ -38,14 +45,8 @@ void fiber_law(const tvk::solver::Umat& a) {
         if (ns < 12) tvk::Trace() << "****WARNING: To less nstatev allocated for material " << a.materl;
         if (a.statev[ns - 1] >= 9.9e34) a.statev[ns - 1] = 0.0;
     }
-    if (n != 3 && n != 4 && n != 6) {
-        tvk::report(-3, "umat_fiber: unsupported number of stress components", n);
-        return;
-    }
-    if (np < 9) {
-        tvk::report(-3, "umat_fiber: fewer than nine elastic constants", np);
-        return;
-    }
+    if (n != 3 && n != 4 && n != 6) return Outcome::fail("umat_fiber: unsupported number of stress components", n);
+    if (np < 9) return Outcome::fail("umat_fiber: fewer than nine elastic constants", np);
     // Constants and the stiffness factor after fibre failure; a count without strengths checks
     // no failure, a count without a factor keeps the stiffness.
     double p[11] = {};
@@ -78,56 +79,56 @@ void fiber_law(const tvk::solver::Umat& a) {
     }
     if (ns >= 12) a.statev[11] = tvk::huge;
     a.sse = tvk::lamina::strain_energy(a.sse, s, s0, a.stran.data(), a.dstran.data(), a.ndi, n, true, false);
+    return Outcome::ok();
 }
 
-// Nye (11, 22, 33, 12, 13, 23) <-> cyclic (11, 22, 33, 12, 23, 13): the last two exchange.
-constexpr int cyclic[6] = {0, 1, 2, 3, 5, 4};
-
-void usermat_law(const tvk::solver::Usermat& a) {
-    const int n = a.ncomp;
-    a.keycut = 0;
-    a.sedel = 0.0;
-    a.sedpl = 0.0;
-    a.epseq = 0.0;
-    a.epszz = 0.0;
+// usermat_fiber: the elastic law incrementally, in the order of the interface (the stiffness is
+// built in Nye order and read through the point's order), without failure; a plane-stress point
+// returns its through-thickness strain and the transverse shear stiffnesses.
+template <Order O>
+Outcome fibre_increment(Point<O>& a) {
+    const int n = a.ntens;
+    a.sse = 0.0;
+    if (a.epszz) *a.epszz = 0.0;
     double nye[9];
-    if (!tvk::lamina::nye_properties(nye, a.prop.data(), a.nprop)) {
-        tvk::report(-2, "Unsupported input in GetNyeProperties", a.nprop);
-        return;
-    }
-    if (n != 3 && n != 4 && n != 6) {
-        tvk::report(-3, "usermat_fiber: unsupported number of stress components", n);
-        return;
-    }
+    if (!tvk::lamina::nye_properties(nye, a.props.data(), a.nprops))
+        return Outcome::fail("Unsupported input in GetNyeProperties", a.nprops, -2);
+    if (n != 3 && n != 4 && n != 6) return Outcome::fail("usermat_fiber: unsupported number of stress components", n);
     double c[36];
     tvk::lamina::stiffness(c, nye, n, false);
-    const auto at = [n](int k) { return n == 6 ? cyclic[k] : k; };
     double s0[6], s[6];
     for (int i = 0; i < n; ++i) s0[i] = s[i] = a.stress[i];
     for (int j = 0; j < n; ++j)
         for (int i = 0; i < n; ++i) {
-            const double cij = c[at(i) + at(j) * n];
-            a.dsdepl(i, j) = cij;
-            s[i] += cij * a.dstrain[j];
+            const double cij = c[a.at(i) + a.at(j) * n];
+            a.ddsdde(i, j) = cij;
+            s[i] += cij * a.dstran[j];
         }
     double w = 0.0;
     for (int i = 0; i < n; ++i) {
         a.stress[i] = s[i];
-        w += (s[i] + s0[i]) * a.dstrain[i];
+        w += (s[i] + s0[i]) * a.dstran[i];
     }
-    a.sedel = 0.5 * w;
+    a.sse = 0.5 * w;
+    if (!a.tsstif) return Outcome::ok();
     a.tsstif[0] = nye[7];
-    if (n == 6) return;
-    if (n == 3 && a.ndirect == 2) {
+    if (n == 6) return Outcome::ok();
+    if (n == 3 && a.ndi == 2) {
         const double nu31 = nye[4] * nye[2] / nye[0], nu32 = nye[5] * nye[2] / nye[1];
-        a.epszz = GetPlaneStressEpsZZ(&nye[2], &nu31, &nu32, &s[0], &s[1]);
+        if (a.epszz) *a.epszz = GetPlaneStressEpsZZ(&nye[2], &nu31, &nu32, &s[0], &s[1]);
         a.tsstif[1] = nye[8];
-    } else if ((a.ndirect == 2 || a.ndirect == 3) && n < 5) {
+    } else if ((a.ndi == 2 || a.ndi == 3) && n < 5) {
         a.tsstif[1] = nye[8];
     }
+    return Outcome::ok();
+}
+
+void umat_law(const tvk::solver::Umat& a) { tvk::solver::umat_point("umat_fiber", a, fibre_point); }
+void usermat_law(const tvk::solver::Usermat& a) {
+    tvk::solver::usermat_point("usermat_fiber", a, [](auto& p) { return fibre_increment(p); });
 }
 
 }  // namespace
 
-TVK_SOLVER_ENTRY(Umat, umat_fiber, fiber_law)
+TVK_SOLVER_ENTRY(Umat, umat_fiber, umat_law)
 TVK_SOLVER_ENTRY(Usermat, usermat_fiber, usermat_law)

@@ -1,13 +1,19 @@
 // Sensor material: isotropic Hooke law with E = 1e-20 and nu = 0.49, so the marked elements do
-// not stiffen the structure, and a copy of the impactor's contact record into the state.
+// not stiffen the structure, and a copy of the impactor's contact record into the state. One
+// kernel serves both solvers; it runs in each interface's own component order (the law is
+// isotropic) and reads the strain increments as the solver passes them.
 #include "sensor.h"
 
 #include <algorithm>
 
-#include "../core/errors.h"
 #include "../elements/stressstate.h"
+#include "converters.h"
 
 namespace {
+
+using tvk::solver::Order;
+using tvk::solver::Outcome;
+using tvk::solver::Point;
 
 constexpr double emod = 1e-20, enu = 0.49;
 constexpr double elam = emod * enu / ((1.0 + enu) * (1.0 - 2.0 * enu));
@@ -19,68 +25,69 @@ inline double tangent(int i, int j, int ndi) {
     return i == j ? eg : 0.0;
 }
 
-template <class Props, class Dprops>
-void hand_to_sensor_record(int nprops, const Props& props, const Dprops& dprops) {
-    if (nprops != 2) return;
-    dprops[7] = props[0];
-    dprops[8] = props[1];
-    dprops[9] = dprops[10] = 0.0;
-    if (dprops[0] == 1.0) dprops[0] = -1.0;
-}
+// The impactor records of the point: its step kind, contact record (20) and sensor record (12).
+template <class Cprops, class Dprops>
+struct Sensor {
+    int stepid, nprops;
+    const double* props;
+    Cprops cprops;
+    Dprops dprops;
+
+    // The two properties handed to the sensor record (once per point; the same values each time).
+    void hand_to_record() const {
+        if (nprops != 2) return;
+        dprops[7] = props[0];
+        dprops[8] = props[1];
+        dprops[9] = dprops[10] = 0.0;
+        if (dprops[0] == 1.0) dprops[0] = -1.0;
+    }
+
+    template <Order O>
+    Outcome operator()(Point<O>& a) const {
+        const int nt = a.ntens, ndi = a.ndi;
+        a.spd = a.scd = 0.0;
+        for (int k = 0; k < a.statev.size(); ++k) a.statev[k] = 0.0;
+        double ds[6];
+        for (int i = 0; i < nt; ++i) {
+            double d = 0.0;
+            for (int j = 0; j < nt; ++j) {
+                a.ddsdde(i, j) = tangent(i, j, ndi);
+                d += a.ddsdde(i, j) * a.dstran[j];
+            }
+            ds[i] = d;
+        }
+        // A plane-stress point returns its through-thickness strain increment, which then counts
+        // in the work of the increment.
+        if (a.epszz) {
+            const double e33 = emod, nu = enu;
+            *a.epszz = GetPlaneStressEpsZZ(&e33, &nu, &nu, &ds[0], &ds[1]);
+        }
+        double work = 0.0;
+        for (int i = 0; i < nt; ++i) {
+            const double old = a.stress[i];
+            a.stress[i] = old + ds[i];
+            work += 0.5 * (a.stress[i] + old) * (i == 2 && a.epszz ? *a.epszz : a.dstran[i]);
+        }
+        a.sse += work;
+        hand_to_record();
+        for (int k = 0; k < std::min(3, a.nstatv); ++k) a.statev[k] = cprops[3 + k];
+        if (stepid == 3 && a.nstatv > 5)
+            for (int k = 0; k < 3; ++k) a.statev[3 + k] = cprops[k];
+        return Outcome::ok();
+    }
+};
+template <class C, class D>
+Sensor(int, int, const double*, C, D) -> Sensor<C, D>;
 
 void umat_law(const tvk::solver::UmatSensor& a) {
-    const int nt = a.ntens, ndi = std::min(a.ndi, nt);
-    a.spd = a.scd = 0.0;
-    for (int k = 0; k < a.statev.size(); ++k) a.statev[k] = 0.0;
-    double work = 0.0;
-    for (int i = 0; i < nt; ++i) {
-        double ds = 0.0;
-        for (int j = 0; j < nt; ++j) {
-            a.ddsdde(i, j) = tangent(i, j, ndi);
-            ds += a.ddsdde(i, j) * a.dstran[j];
-        }
-        const double old = a.stress[i];
-        a.stress[i] = old + ds;
-        work += 0.5 * (a.stress[i] + old) * a.dstran[i];
-    }
-    a.sse += work;
-    hand_to_sensor_record(a.nprops, a.props, a.dprops);
-    for (int k = 0; k < std::min(3, a.nstatv); ++k) a.statev[k] = a.cprops[3 + k];
-    if (a.stepid == 3 && a.nstatv > 5)
-        for (int k = 0; k < 3; ++k) a.statev[3 + k] = a.cprops[k];
+    tvk::solver::umat_point("umat_sensor", a, Sensor{a.stepid, a.nprops, a.props.data(), a.cprops, a.dprops});
 }
 
 void vumat_law(const tvk::solver::VumatSensor& a) {
-    const int nc = a.ndir + a.nshr, ndi = std::min(a.ndir, nc);
-    const bool plane_stress = a.ndir == 3 && a.nshr == 1;
-    bool bad_density = false;
-    for (int k = 0; k < a.nblock; ++k) {
-        a.enerinelasnew[k] = 0.0;
-        for (int s = 0; s < a.nstatev; ++s) a.statenew(k, s) = 0.0;
-        double ds[6] = {};
-        for (int i = 0; i < std::min(nc, 6); ++i)
-            for (int j = 0; j < nc; ++j) ds[i] += tangent(i, j, ndi) * a.straininc(k, j);
-        if (plane_stress) {
-            const double e33 = emod, nu = enu;
-            a.straininc(k, 2) = GetPlaneStressEpsZZ(&e33, &nu, &nu, &ds[0], &ds[1]);
-        }
-        double w = 0.0;
-        for (int i = 0; i < nc; ++i) {
-            a.stressnew(k, i) = a.stressold(k, i) + (i < 6 ? ds[i] : 0.0);
-            w += 0.5 * (a.stressnew(k, i) + a.stressold(k, i)) * a.straininc(k, i);
-        }
-        if (a.density[k] > 0.0) {
-            a.enerinternnew[k] = a.enerinternold[k] + w / a.density[k];
-        } else {
-            a.enerinternnew[k] = a.enerinternold[k];
-            bad_density = true;
-        }
-        hand_to_sensor_record(a.nprops, a.props, a.dprops);
-        for (int s = 0; s < std::min(3, a.nstatev); ++s) a.statenew(k, s) = a.cprops[3 + s];
-        if (a.stepid == 3 && a.nstatev >= 6)
-            for (int s = 0; s < 3; ++s) a.statenew(k, 3 + s) = a.cprops[s];
-    }
-    if (bad_density) tvk::report(-3, "Error: sensor material point with a density that is not positive");
+    using tvk::solver::Shears;
+    tvk::solver::vumat_block<Shears::as_passed>("vumat_sensor", a,
+                                                Sensor{a.stepid, a.nprops, a.props.data(), a.cprops, a.dprops});
+    for (int k = 0; k < a.nblock; ++k) a.enerinelasnew[k] = 0.0;  // the sensor dissipates nothing
 }
 
 }  // namespace

@@ -1,0 +1,316 @@
+// Converters between the solver interfaces and the material-point kernels of kernel.h. The
+// implicit UMAT point is the hub: every other interface is turned into calls of a kernel on such
+// points and back.
+//
+//   umat_point      UMAT                 one point, Nye order, the caller's arrays used in place
+//   usermat_point   ANSYS USERMAT        one point, cyclic order for six components, keycut
+//   muesli_point    MUESLI-style form    the UMAT list headed by a material id
+//   upermat_block   Peridigm             a block; each point's returned stress added to its old one
+//   vumat_block     Abaqus/Explicit      a block in cyclic order, tensor shear strains, energies
+//
+// Each converter first checks what the kernel will index by: the component counts (ndi + nshr
+// = ntens, at most six) and finite stresses, strains and temperatures. A refused point gets a
+// level -3 report and a neutral result: stress and state as they came, zero tangent, and a
+// request to cut the increment back where the interface has one. A non-finite input therefore
+// never reaches a kernel, so it never becomes a damage flag, an exposure or a state value.
+//
+// The kernel runs in the interface's own order when it accepts a point of that order (a
+// template kernel); a kernel written for Nye vectors gets its vectors reordered and its results
+// reordered back.
+#pragma once
+
+#include <algorithm>
+#include <cmath>
+#include <cstring>
+#include <string>
+#include <type_traits>
+
+#include "../core/errors.h"
+#include "../core/scratch.h"
+#include "kernel.h"
+
+namespace tvk::solver {
+
+namespace conv {
+
+inline constexpr double identity3[9] = {1, 0, 0, 0, 1, 0, 0, 0, 1};
+inline constexpr double zeros6[6] = {};
+inline constexpr int no_step[4] = {0, 0, 0, 0};
+
+// Component counts a kernel can index by (ndi and nshr 0 to 3, adding up to ntens >= 1); false
+// after a level -3 report.
+inline bool components_valid(const char* routine, int ndi, int nshr, int ntens) {
+    if (ndi >= 0 && ndi <= 3 && nshr >= 0 && nshr <= 3 && ndi + nshr >= 1 && ndi + nshr == ntens) return true;
+    report(-3, compose(routine, ": ndi and nshr must be 0 to 3 and add up to ntens"), ndi, nshr);
+    return false;
+}
+
+template <class T>
+bool finite(const T* v, int n) {
+    for (int k = 0; k < n; ++k)
+        if (!std::isfinite(v[k])) return false;
+    return true;
+}
+
+inline void refuse_non_finite(const char* routine) {
+    report(-3, compose(routine, ": non-finite stress, strain or temperature; point not evaluated"));
+}
+
+// What the interface makes of the kernel's outcome; true when the point was computed.
+inline bool apply(const char* routine, const Outcome& o, double& pnewdt) {
+    switch (o.kind) {
+        case Outcome::done: return true;
+        case Outcome::cut_back: pnewdt = std::min(pnewdt, o.factor); return true;
+        case Outcome::failed: report(o.level, o.message ? o.message : routine, o.value); return false;
+    }
+    return false;
+}
+
+template <Order O>
+constexpr Order other_order() { return O == Order::nye ? Order::cyclic : Order::nye; }
+
+// Vectors and tangent of a point in the other order, in the buffer `b` (5 x 6 + 36 values).
+template <Order To, Order From>
+Point<To> reordered(const Point<From>& p, double* b) {
+    const int n = p.ntens;
+    double* s = b;
+    double* e = b + 6;
+    double* de = b + 12;
+    double* tt = b + 18;
+    double* rd = b + 24;
+    double* c = b + 30;
+    for (int k = 0; k < n; ++k) {
+        const int f = reorder(From, reorder(To, k, n), n);  // From position of To's component k
+        s[k] = p.stress[f];
+        e[k] = p.stran[f];
+        de[k] = p.dstran[f];
+        tt[k] = p.ddsddt.p ? p.ddsddt[f] : 0.0;
+        rd[k] = p.drplde.p ? p.drplde[f] : 0.0;
+    }
+    std::fill(c, c + n * n, 0.0);
+    Point<To> q{{s, n}, p.statev, {c, n}, p.sse, p.spd, p.scd, p.pnewdt, p.rpl, p.drpldt, {tt, n}, {rd, n},
+                {e, n}, {de, n}, p.time, p.dtime, p.temp, p.dtemp, p.predef, p.dpred, p.materl, p.ndi, p.nshr,
+                p.ntens, p.nstatv, p.props, p.nprops, p.coords, p.drot, p.celent, p.dfgrd0, p.dfgrd1, p.noel,
+                p.npt, p.kslay, p.kspt, p.jstep, p.kinc, p.epszz, p.tsstif, p.matid};
+    return q;
+}
+
+// Runs the kernel on p, in p's order when the kernel takes it, else reordered.
+template <class K, Order O>
+Outcome run(K& kernel, Point<O>& p) {
+    if constexpr (std::is_invocable_v<K&, Point<O>&>) {
+        return kernel(p);
+    } else {
+        constexpr Order T = other_order<O>();
+        static_assert(std::is_invocable_v<K&, Point<T>&>, "a kernel takes a Point of one order or of both");
+        double b[66];
+        Point<T> q = reordered<T>(p, b);
+        const Outcome o = kernel(q);
+        const int n = p.ntens;
+        for (int i = 0; i < n; ++i) {
+            const int fi = reorder(T, reorder(O, i, n), n);
+            p.stress[i] = q.stress[fi];
+            for (int j = 0; j < n; ++j) p.ddsdde(i, j) = q.ddsdde(fi, reorder(T, reorder(O, j, n), n));
+        }
+        return o;
+    }
+}
+
+}  // namespace conv
+
+// ---- UMAT -----------------------------------------------------------------------------------
+// `a` is the view of a UMAT-list interface (tvk::solver::Umat or a variant of it).
+template <class A, class K>
+void umat_point(const char* routine, const A& a, K&& kernel) {
+    if (!conv::components_valid(routine, a.ndi, a.nshr, a.ntens)) return;
+    const int n = a.ntens;
+    if (!conv::finite(a.stress.data(), n) || !conv::finite(a.stran.data(), n) ||
+        !conv::finite(a.dstran.data(), n) || !std::isfinite(a.temp) || !std::isfinite(a.dtemp)) {
+        conv::refuse_non_finite(routine);
+        std::fill(a.ddsdde.data(), a.ddsdde.data() + n * n, 0.0);
+        a.pnewdt = std::min(a.pnewdt, 0.5);
+        return;
+    }
+    const int* jstep = conv::no_step;
+    if constexpr (requires { a.jstep; }) jstep = a.jstep.data();
+    Point<Order::nye> p{{a.stress.data(), n}, a.statev, {a.ddsdde.data(), n}, a.sse, a.spd, a.scd, a.pnewdt,
+                        a.rpl, a.drpldt, {a.ddsddt.data(), n}, {a.drplde.data(), n}, {a.stran.data(), n},
+                        {a.dstran.data(), n}, a.time.data(), a.dtime, a.temp, a.dtemp, a.predef.data(),
+                        a.dpred.data(), a.materl, a.ndi, a.nshr, n, a.statev.size(), a.props, a.props.size(),
+                        a.coords.data(), a.drot.data(), a.celent, a.dfgrd0.data(), a.dfgrd1.data(), a.noel,
+                        a.npt, a.kslay, a.kspt, jstep, a.kinc};
+    conv::apply(routine, conv::run(kernel, p), a.pnewdt);
+}
+
+// ---- ANSYS USERMAT --------------------------------------------------------------------------
+// The point the kernel sees: no material name ("ABQ_WRAPPER"), the time pair (time, the largest
+// double), the step record (ldstep, 2147483647, 1, 0), unit rotation, characteristic length 1, no
+// predefined fields; element, integration point, layer, section point and substep as noel, npt,
+// kslay, kspt and kinc; `sedel` as the strain energy. keycut is 1 when the kernel asks for a
+// cut-back; sedpl and epseq are 0. A plane-stress kernel may set epszz and tsstif.
+namespace conv {
+inline constexpr char wrapper_name[81] =
+    "ABQ_WRAPPER                                                                     ";
+inline constexpr int unknown_procedure = 2147483647;
+}  // namespace conv
+
+template <class A, class K>
+void usermat_point(const char* routine, const A& a, K&& kernel) {
+    a.keycut = 0;
+    a.sedpl = 0.0;
+    a.epseq = 0.0;
+    if (!conv::components_valid(routine, a.ndirect, a.nshear, a.ncomp)) return;
+    const int n = a.ncomp;
+    if (!conv::finite(a.stress.data(), n) || !conv::finite(a.strain.data(), n) ||
+        !conv::finite(a.dstrain.data(), n) || !std::isfinite(a.temp) || !std::isfinite(a.dtemp)) {
+        conv::refuse_non_finite(routine);
+        std::fill(a.dsdepl.data(), a.dsdepl.data() + n * n, 0.0);
+        a.keycut = 1;
+        return;
+    }
+    double spd = 0.0, scd = 0.0, pnewdt = 1.0;
+    const double time[2] = {a.time, huge};
+    const int jstep[4] = {a.ldstep, conv::unknown_procedure, 1, 0};
+    Point<Order::cyclic> p{{a.stress.data(), n}, a.ustatev, {a.dsdepl.data(), n}, a.sedel, spd, scd, pnewdt,
+                           0.0, 0.0, {conv::zeros6, n}, {conv::zeros6, n}, {a.strain.data(), n},
+                           {a.dstrain.data(), n}, time, a.dtime, a.temp, a.dtemp, conv::zeros6, conv::zeros6,
+                           std::string_view(conv::wrapper_name, 80), a.ndirect, a.nshear, n, a.ustatev.size(),
+                           a.prop, a.prop.size(), a.coords.data(), conv::identity3, 1.0, a.defgrad_t.data(),
+                           a.defgrad.data(), a.elemid, a.kdomintpt, a.klayer, a.ksectpt, jstep, a.isubst,
+                           &a.epszz, a.tsstif.data(), a.matid};
+    if (conv::apply(routine, conv::run(kernel, p), pnewdt) && pnewdt < 1.0) a.keycut = 1;
+}
+
+// ---- Block interfaces -------------------------------------------------------------------------
+namespace conv {
+
+// The row of point k of a column-major (npoint, m) block, gathered and scattered.
+template <class T>
+void gather(double* out, const T& block, int k, int m) {
+    for (int j = 0; j < m; ++j) out[j] = block(k, j);
+}
+template <class T>
+void scatter(const T& block, int k, const double* in, int m) {
+    for (int j = 0; j < m; ++j) block(k, j) = in[j];
+}
+
+inline void no_cut_back(const char* routine) {
+    report(-2, compose(routine, ": increment cut-back requested, the interface has none"));
+}
+
+}  // namespace conv
+
+// Peridigm: every point starts from its old stress and state and the increment of its strain at
+// zero total strain; the stress the kernel returns is added to the old stress, so a law that
+// returns its stiffness times (total strain + increment) delivers the new stress. Time pair
+// (steptime, totaltime), material id as given, the remaining UMAT values as for USERMAT except
+// element and point numbers 1, step record (1, 2147483647, 1, 0), coordinates (1, 1, 1).
+template <class A, class K>
+void upermat_block(const char* routine, const A& a, K&& kernel) {
+    const int n = a.ndir + a.nshr, m = a.nstatev > 0 ? a.nstatev : 0;
+    if (a.npoint <= 0) return;
+    if (!conv::components_valid(routine, a.ndir, a.nshr, n)) return;
+    Scratch<double, 128> state(static_cast<std::size_t>(m));
+    const double time[2] = {a.steptime, a.totaltime};
+    static constexpr int jstep[4] = {1, conv::unknown_procedure, 1, 0};
+    static constexpr double ones[3] = {1.0, 1.0, 1.0};
+    bool cut = false, refused = false;
+    for (int k = 0; k < a.npoint; ++k) {
+        double stress[6], dstran[6], ddsdde[36] = {}, stran[6] = {};
+        conv::gather(stress, a.stressold, k, n);
+        conv::gather(dstran, a.straininc, k, n);
+        conv::gather(state.get(), a.stateold, k, m);
+        if (!conv::finite(stress, n) || !conv::finite(dstran, n)) {
+            refused = true;
+            conv::scatter(a.stressnew, k, stress, n);
+            conv::scatter(a.statenew, k, state.get(), m);
+            continue;
+        }
+        double sse = 0.0, spd = 0.0, scd = 0.0, pnewdt = 1.0;
+        Point<Order::nye> p{{stress, n}, View<double, 1>(state.get(), m), {ddsdde, n}, sse, spd, scd, pnewdt,
+                            0.0, 0.0, {conv::zeros6, n}, {conv::zeros6, n}, {stran, n}, {dstran, n}, time,
+                            a.dt, 0.0, 0.0, conv::zeros6, conv::zeros6, std::string_view(conv::wrapper_name, 80),
+                            a.ndir, a.nshr, n, m, a.props, a.props.size(), ones, conv::identity3, 1.0,
+                            conv::identity3, conv::identity3, 1, 1, 1, 1, jstep, 1, nullptr, nullptr, a.matid};
+        conv::apply(routine, conv::run(kernel, p), pnewdt);
+        cut = cut || pnewdt < 1.0;
+        for (int j = 0; j < n; ++j) a.stressnew(k, j) = a.stressold(k, j) + stress[j];
+        conv::scatter(a.statenew, k, state.get(), m);
+    }
+    if (refused) conv::refuse_non_finite(routine);
+    if (cut) conv::no_cut_back(routine);
+}
+
+// How the block's shear strain increments reach the kernel: doubled into engineering shears (the
+// strain measure of the implicit point), or as the solver passes them (tensor shears).
+enum class Shears { engineering, as_passed };
+
+// Abaqus/Explicit: each point of the block from its old stress and state and its strain increment
+// (total strain zero), in cyclic order; the internal energy per unit mass grows by the kernel's
+// strain energy over the density, the inelastic energy by its dissipations over the density. A
+// plane-stress block (ndir 3, nshr 1) of an interface that returns the strain increments gets
+// the kernel's through-thickness increment in column 3.
+template <Shears S = Shears::engineering, class A, class K>
+void vumat_block(const char* routine, const A& a, K&& kernel) {
+    const int n = a.ndir + a.nshr, m = a.nstatev > 0 ? a.nstatev : 0;
+    if (a.nblock <= 0) return;
+    if (!conv::components_valid(routine, a.ndir, a.nshr, n)) return;
+    constexpr bool writes_strain = !std::is_const_v<std::remove_reference_t<decltype(a.straininc(0, 0))>>;
+    const bool plane_stress = writes_strain && a.ndir == 3 && a.nshr == 1;
+    Scratch<double, 128> state(static_cast<std::size_t>(m));
+    const double time[2] = {a.steptime, a.totaltime};
+    bool cut = false, refused = false, bad_density = false;
+    for (int k = 0; k < a.nblock; ++k) {
+        double stress[6], dstran[6], ddsdde[36] = {}, stran[6] = {}, coords[3], epszz = 0.0;
+        conv::gather(stress, a.stressold, k, n);
+        conv::gather(dstran, a.straininc, k, n);
+        conv::gather(state.get(), a.stateold, k, m);
+        conv::gather(coords, a.coordmp, k, 3);
+        if (!conv::finite(stress, n) || !conv::finite(dstran, n) || !std::isfinite(a.tempold[k]) ||
+            !std::isfinite(a.tempnew[k])) {
+            refused = true;
+            conv::scatter(a.stressnew, k, stress, n);
+            conv::scatter(a.statenew, k, state.get(), m);
+            a.enerinternnew[k] = a.enerinternold[k];
+            a.enerinelasnew[k] = a.enerinelasold[k];
+            continue;
+        }
+        if constexpr (S == Shears::engineering)
+            for (int j = a.ndir; j < n; ++j) dstran[j] *= 2.0;
+        double sse = 0.0, spd = 0.0, scd = 0.0, pnewdt = 1.0;
+        Point<Order::cyclic> p{{stress, n}, View<double, 1>(state.get(), m), {ddsdde, n}, sse, spd, scd, pnewdt,
+                               0.0, 0.0, {conv::zeros6, n}, {conv::zeros6, n}, {stran, n}, {dstran, n}, time,
+                               a.dt, a.tempold[k], a.tempnew[k] - a.tempold[k], conv::zeros6, conv::zeros6,
+                               a.cmname, a.ndir, a.nshr, n, m, a.props, a.props.size(), coords, conv::identity3,
+                               a.charlength(k, 0), conv::identity3, conv::identity3, 0, 0, 0, 0, conv::no_step, 0,
+                               plane_stress ? &epszz : nullptr, nullptr, 0};
+        conv::apply(routine, conv::run(kernel, p), pnewdt);
+        cut = cut || pnewdt < 1.0;
+        conv::scatter(a.stressnew, k, stress, n);
+        conv::scatter(a.statenew, k, state.get(), m);
+        if constexpr (writes_strain)
+            if (plane_stress) a.straininc(k, 2) = epszz;
+        if (a.density[k] > 0.0) {
+            a.enerinternnew[k] = a.enerinternold[k] + sse / a.density[k];
+            a.enerinelasnew[k] = a.enerinelasold[k] + (spd + scd) / a.density[k];
+        } else {
+            a.enerinternnew[k] = a.enerinternold[k];
+            a.enerinelasnew[k] = a.enerinelasold[k];
+            bad_density = true;
+        }
+    }
+    if (refused) conv::refuse_non_finite(routine);
+    if (bad_density) report(-3, compose(routine, ": material point with a density that is not positive"));
+    if (cut) conv::no_cut_back(routine);
+}
+
+// ---- MUESLI-style form: the UMAT list headed by a material id ----------------------------------
+template <class A, class K>
+void muesli_point(const char* routine, const A& a, K&& kernel) {
+    umat_point(routine, a, [&](auto& p) {
+        p.matid = a.matid;
+        return conv::run(kernel, p);
+    });
+}
+
+}  // namespace tvk::solver

@@ -1,0 +1,109 @@
+// Material-point kernels: a material law of the solver routines is written once, as a kernel on
+// one point, and reaches every solver interface through the converters of converters.h.
+//
+// A kernel is a callable `Outcome kernel(Point<O>& p)`. The point is the implicit material point
+// of the UMAT interface (its members carry the UMAT argument names), with its stress and strain
+// vectors and its tangent typed by their component order O: a Nye vector (11, 22, 33, 12, 13, 23)
+// cannot be passed where a cyclic one (11, 22, 33, 12, 23, 13) is expected. With fewer than six
+// components the two orders agree ((11, 22, 12) or (11, 22, 33, 12)). A kernel written for one
+// order takes `Point<Order::nye>&` (the converters reorder for it); a law that is the same in
+// both orders, with its constants indexed through `p.at(k)`, is a template over O and runs in the
+// order of each interface, without reordering.
+//
+// The kernel returns what became of the point: done; cut back (the increment is too large:
+// retry with `factor` times it); or failed (nothing usable was computed: the converter records
+// `message` with `value`, at level -3 unless the kernel says otherwise). A converter turns a cut-back into pnewdt < 1 (UMAT), keycut
+// 1 (USERMAT) or a level -2 report (the explicit and block interfaces, which cannot cut back).
+#pragma once
+
+#include <cmath>
+#include <string_view>
+
+#include "interface.h"
+
+namespace tvk::solver {
+
+enum class Order { nye, cyclic };
+
+// Position in order O of component k of the Nye order (and the reverse: the map is its own
+// inverse). Only six-component vectors differ: cyclic swaps the last two shears.
+constexpr int reorder(Order o, int k, int n) { return o == Order::cyclic && n == 6 && k >= 4 ? 9 - k : k; }
+
+// A stress or strain vector of n <= 6 components in order O, over storage the converter owns or
+// borrows from the caller.
+template <Order O, class T = double>
+struct Voigt {
+    T* p = nullptr;
+    int n = 0;
+    T& operator[](int k) const { return p[k]; }
+    T* data() const { return p; }
+    int size() const { return n; }
+};
+
+// An n x n matrix (n <= 6) in order O, column-major.
+template <Order O>
+struct VoigtMatrix {
+    double* p = nullptr;
+    int n = 0;
+    double& operator()(int i, int j) const { return p[i + j * n]; }
+    double* data() const { return p; }
+    int size() const { return n * n; }
+};
+
+struct Outcome {
+    enum Kind { done, cut_back, failed };
+    Kind kind = done;
+    double factor = 1.0;              // cut_back: the fraction of the increment to retry with
+    const char* message = nullptr;    // failed: the report
+    int value = 0;                    // failed: the integer reported with it
+    int level = -3;                   // failed: the report's level
+
+    static constexpr Outcome ok() { return {}; }
+    static constexpr Outcome cut(double f) { return {cut_back, f, nullptr, 0, -3}; }
+    static constexpr Outcome fail(const char* msg, int v = 0, int lvl = -3) { return {failed, 1.0, msg, v, lvl}; }
+};
+
+// The implicit material point: what a UMAT routine is handed, by the UMAT names. The scalars
+// that the law updates are references to the converter's (or the caller's) values.
+template <Order O>
+struct Point {
+    static constexpr Order order = O;
+
+    Voigt<O> stress;                  // in: at the start of the increment; out: at its end
+    View<double, 1> statev;           // solution-dependent state, updated in place
+    VoigtMatrix<O> ddsdde;            // out: the tangent d stress / d strain increment
+    double& sse;                      // specific elastic strain energy
+    double& spd;                      // plastic dissipation
+    double& scd;                      // creep dissipation
+    double& pnewdt;                   // the solver's increment ratio; kernels return Outcome::cut
+    double rpl, drpldt;
+    Voigt<O, const double> ddsddt, drplde;
+    Voigt<O, const double> stran;     // total strain at the start of the increment
+    Voigt<O, const double> dstran;    // strain increment (engineering shears)
+    const double* time;               // (step time, total time) at the start of the increment
+    double dtime, temp, dtemp;
+    const double* predef;
+    const double* dpred;
+    std::string_view materl;          // material name, 80 characters, blank-padded
+    int ndi, nshr, ntens, nstatv;
+    View<const double, 1> props;
+    int nprops;
+    const double* coords;             // 3
+    const double* drot;               // 3 x 3
+    double celent;
+    const double* dfgrd0;             // 3 x 3
+    const double* dfgrd1;             // 3 x 3
+    int noel, npt, kslay, kspt;
+    const int* jstep;                 // (step, procedure, geometric nonlinearity, perturbation)
+    int kinc;
+    // Results that only a plane-stress point of some interfaces asks for (null otherwise): the
+    // through-thickness strain increment and the transverse shear stiffnesses (G13, G23).
+    double* epszz = nullptr;
+    double* tsstif = nullptr;
+    int matid = 0;                    // material id of the interfaces that pass one
+
+    // Position of Nye component k in this point's order.
+    int at(int k) const { return reorder(O, k, ntens); }
+};
+
+}  // namespace tvk::solver
