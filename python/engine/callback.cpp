@@ -149,6 +149,19 @@ bool setup_callback(const Routine& r, const ArgDesc& a, ArgState& s, PyObject* o
         s.ptr = &ctx;
         return true;
     }
+    // A routine of the module whose C entry has the call-back's form is called natively, without
+    // a round trip through Python; any other callable object goes through Python.
+    if (const Routine* rt = routine_of(o); rt && (!extra || PyTuple_GET_SIZE(extra) == 0)) {
+        std::string plain;
+        for (char ch : rt->codes)
+            if (ch != 'k') plain += ch;
+        if (plain == a.cb->sig.codes) {
+            ctx.native = rt->entry;
+            s.cb = &ctx;
+            s.ptr = &ctx;
+            return true;
+        }
+    }
     if (!PyCallable_Check(o)) {
         PyErr_SetString(error_type, fail.c_str());
         return false;

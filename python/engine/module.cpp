@@ -529,6 +529,12 @@ PyModuleDef moddef = {PyModuleDef_HEAD_INIT, nullptr, nullptr, -1, nullptr, null
 
 }  // namespace
 
+const Routine* routine_of(PyObject* o) {
+    if (!o || Py_TYPE(o) != &FortranType) return nullptr;
+    const FObj* f = reinterpret_cast<const FObj*>(o);
+    return f->kind == Kind::routine ? f->routine : nullptr;
+}
+
 PyObject* create_module(const char* name) {
     the_module_name = name;
     moddef.m_name = the_module_name.c_str();

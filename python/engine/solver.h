@@ -96,3 +96,47 @@ inline constexpr auto solver_signature = solver_sig::text<Iface>();
                                  ::tvk::solver::EntryOf<::tvk::solver::Iface>>,                       \
                   #cname " is not declared from the interface " #Iface);                              \
     TVK_ROUTINE(ns, pyname, cname, ::tvk::py::solver_signature<::tvk::solver::Iface>.data())
+
+// ---- Adapters: a material routine of interface `Proc` as first argument --------------------------
+//   TVK_SOLVER_PROC(cbname, Proc);                                   the call-back form, once
+//   TVK_SOLVER_ADAPTER_ROUTINE(ns, pyname, cbname, Proc, Iface, cname);
+// The adapter's signature is "dfunc:cb(cbname) " followed by the derived signature of `Iface`, so
+// the routine argument is declared from the same list as the routines it stands for.
+namespace tvk::py::solver_sig {
+
+template <std::size_t N>
+struct Name {
+    char s[N] = {};
+    constexpr Name(const char (&t)[N]) {
+        for (std::size_t k = 0; k < N; ++k) s[k] = t[k];
+    }
+};
+
+template <Name Cb, class Iface>
+constexpr auto adapter_text() {
+    constexpr std::string_view head1 = "dfunc:cb(", head2 = ") ";
+    constexpr std::size_t ncb = sizeof(Cb.s) - 1;
+    constexpr auto body = text<Iface>();
+    std::array<char, head1.size() + ncb + head2.size() + body.size()> s{};
+    std::size_t n = 0;
+    for (char c : head1) s[n++] = c;
+    for (std::size_t k = 0; k < ncb; ++k) s[n++] = Cb.s[k];
+    for (char c : head2) s[n++] = c;
+    for (char c : body) s[n++] = c;  // includes the terminating NUL
+    return s;
+}
+
+}  // namespace tvk::py::solver_sig
+
+namespace tvk::py {
+template <solver_sig::Name Cb, class Iface>
+inline constexpr auto adapter_signature = solver_sig::adapter_text<Cb, Iface>();
+}  // namespace tvk::py
+
+#define TVK_SOLVER_PROC(cbname, Proc) TVK_CALLBACK(cbname, ::tvk::py::solver_signature<::tvk::solver::Proc>.data())
+
+#define TVK_SOLVER_ADAPTER_ROUTINE(ns, pyname, cbname, Proc, Iface, cname)                                \
+    static_assert(std::is_same_v<std::remove_cv_t<decltype(::tvk::solver::entry::cname)>,                \
+                                 ::tvk::solver::AdapterOf<::tvk::solver::Proc, ::tvk::solver::Iface>>,    \
+                  #cname " is not declared as an adapter of " #Proc " routines with the interface " #Iface); \
+    TVK_ROUTINE(ns, pyname, ::tvk::solver::adapter::cname, (::tvk::py::adapter_signature<#cbname, ::tvk::solver::Iface>.data()))

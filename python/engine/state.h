@@ -85,5 +85,7 @@ void conversion_error(const std::string& text, PyObject* type);
 // Prepares the call-back argument of a call: a Python callable with its extra arguments, or a
 // native routine from a capsule; sets s.ptr to the context the thunk passes on.
 bool setup_callback(const Routine& r, const ArgDesc& a, ArgState& s, PyObject* o, PyObject* extra, CbContext& ctx);
+// The routine a routine object of the module stands for; null for any other object.
+const Routine* routine_of(PyObject* o);
 
 }  // namespace tvk::py

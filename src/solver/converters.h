@@ -313,4 +313,24 @@ void muesli_point(const char* routine, const A& a, K&& kernel) {
     });
 }
 
+// ---- One converter per interface ----------------------------------------------------------------
+// The converter that serves the view `a` of a solver interface, chosen by the arguments it has.
+template <class A, class K>
+void convert(const char* routine, const A& a, K&& kernel) {
+    if constexpr (requires { a.matid; a.ddsdde; }) muesli_point(routine, a, kernel);
+    else if constexpr (requires { a.ddsdde; }) umat_point(routine, a, kernel);
+    else if constexpr (requires { a.dsdepl; }) usermat_point(routine, a, kernel);
+    else if constexpr (requires { a.npoint; }) upermat_block(routine, a, kernel);
+    else if constexpr (requires { a.nblock; a.stressold; }) vumat_block(routine, a, kernel);
+    else static_assert(sizeof(A) == 0, "no converter for this interface");
+}
+
 }  // namespace tvk::solver
+
+// Defines the C entry `cname` of interface `Iface` (declared with TVK_SOLVER_DECLARE) as the
+// point kernel `kernel` behind the interface's converter.
+#define TVK_SOLVER_KERNEL(Iface, cname, kernel)                                                   \
+    static void cname##_through_converter(const ::tvk::solver::Iface& a) {                         \
+        ::tvk::solver::convert(#cname, a, kernel);                                                 \
+    }                                                                                              \
+    TVK_SOLVER_ENTRY(Iface, cname, cname##_through_converter)

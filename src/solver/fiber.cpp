@@ -123,12 +123,9 @@ Outcome fibre_increment(Point<O>& a) {
     return Outcome::ok();
 }
 
-void umat_law(const tvk::solver::Umat& a) { tvk::solver::umat_point("umat_fiber", a, fibre_point); }
-void usermat_law(const tvk::solver::Usermat& a) {
-    tvk::solver::usermat_point("usermat_fiber", a, [](auto& p) { return fibre_increment(p); });
-}
+constexpr auto fibre_increment_kernel = [](auto& p) { return fibre_increment(p); };
 
 }  // namespace
 
-TVK_SOLVER_ENTRY(Umat, umat_fiber, umat_law)
-TVK_SOLVER_ENTRY(Usermat, usermat_fiber, usermat_law)
+TVK_SOLVER_KERNEL(Umat, umat_fiber, fibre_point)
+TVK_SOLVER_KERNEL(Usermat, usermat_fiber, fibre_increment_kernel)

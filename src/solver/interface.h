@@ -187,6 +187,10 @@ auto local(P* p) {
 // Marks a C function declared from an interface (see TVK_SOLVER_DECLARE).
 template <class Iface>
 struct EntryOf {};
+// Marks an adapter declared from its own interface and the interface of the routine it takes
+// (see TVK_SOLVER_DECLARE_ADAPTER).
+template <class Proc, class Iface>
+struct AdapterOf {};
 
 }  // namespace tvk::solver
 
@@ -203,6 +207,8 @@ struct EntryOf {};
                                                   TVK_PP_RANK ext>>(p_##name TVK_SOLVER_TEXT_ONLY_##type(name##_len) \
                                                                         TVK_PP_EXTENTS ext)
 #define TVK_SOLVER_ARG(name, type, ext, intent, bname) , ::tvk::solver::pass(a.name)
+#define TVK_SOLVER_FWD(name, type, ext, intent, bname) , p_##name
+#define TVK_SOLVER_FWDLEN(name, type, ext, intent, bname) TVK_SOLVER_TEXT_ONLY_##type(name##_len)
 #define TVK_SOLVER_LENARG(name, type, ext, intent, bname) TVK_SOLVER_TEXT_ONLY_##type(::tvk::solver::length(a.name))
 #define TVK_SOLVER_SPEC(name, type, ext, intent, bname) {#name, #bname, #type, #ext, #intent},
 
@@ -221,8 +227,10 @@ struct ArgSpec {
         using Fn = void(TVK_PP_DROP_FIRST(TVK_SOLVER_##Iface(TVK_SOLVER_PARAM)                       \
                                               TVK_SOLVER_##Iface(TVK_SOLVER_LENPARAM)));             \
         static constexpr ArgSpec args[] = {TVK_SOLVER_##Iface(TVK_SOLVER_SPEC)};                     \
-        /* Calls a routine of this interface with the arguments of the view, in the list's order. */ \
-        static void call(Fn* fn, const Iface& a) {                                                   \
+        /* Calls a routine of this interface (a function pointer or a call-back reference) with */ \
+        /* the arguments of the view, in the list's order. */                                         \
+        template <class F>                                                                           \
+        static void call(F&& fn, const Iface& a) {                                                   \
             fn(TVK_PP_DROP_FIRST(TVK_SOLVER_##Iface(TVK_SOLVER_ARG) TVK_SOLVER_##Iface(TVK_SOLVER_LENARG))); \
         }                                                                                            \
     };                                                                                               \
@@ -249,4 +257,49 @@ struct ArgSpec {
         using std::min;                                                                               \
         TVK_SOLVER_##Iface(TVK_SOLVER_LOCAL)                                                          \
         law(::tvk::solver::Iface{TVK_PP_DROP_FIRST(TVK_SOLVER_##Iface(TVK_SOLVER_INIT))});            \
+    }
+
+// ---- Adapters: routines that take a material routine of another interface as first argument ------
+// An adapter `cname` of interface `Iface` taking a routine of interface `Proc` is declared in a
+// header with
+//   TVK_SOLVER_DECLARE_ADAPTER(Proc, Iface, cname);
+// which declares the C entry `cname(Proc::Fn* dfunc, <Iface arguments>)` and the C++ entry
+// `tvk::solver::adapter::cname(tvk::CallbackRef<Proc::Fn> dfunc, <Iface arguments>)` (the one the
+// Python binding calls: the routine may be a Python callable). Its source defines both with
+//   TVK_SOLVER_ADAPTER(Proc, Iface, cname, law);
+// where `law(tvk::CallbackRef<Proc::Fn> dfunc, const tvk::solver::Iface& a)` does the work. A null
+// routine is refused with a level -3 report.
+#define TVK_SOLVER_ADAPTER_PARAMS(Iface) TVK_SOLVER_##Iface(TVK_SOLVER_PARAM) TVK_SOLVER_##Iface(TVK_SOLVER_LENPARAM)
+
+#define TVK_SOLVER_DECLARE_ADAPTER(Proc, Iface, cname)                                                  \
+    TVK_API void cname(::tvk::solver::Proc::Fn* dfunc TVK_SOLVER_ADAPTER_PARAMS(Iface));                \
+    namespace tvk::solver::adapter {                                                                    \
+    void cname(::tvk::CallbackRef<::tvk::solver::Proc::Fn> dfunc TVK_SOLVER_ADAPTER_PARAMS(Iface))      \
+        TVK_HOST_API("tvk_" #cname);                                                                    \
+    }                                                                                                   \
+    namespace tvk::solver::entry {                                                                      \
+    [[maybe_unused]] inline constexpr ::tvk::solver::AdapterOf<::tvk::solver::Proc, ::tvk::solver::Iface> \
+        cname{};                                                                                        \
+    }
+
+#define TVK_SOLVER_ADAPTER(Proc, Iface, cname, law)                                                     \
+    static_assert(std::is_same_v<std::remove_cv_t<decltype(::tvk::solver::entry::cname)>,               \
+                                 ::tvk::solver::AdapterOf<::tvk::solver::Proc, ::tvk::solver::Iface>>,   \
+                  #cname " is declared with other interfaces than " #Proc " and " #Iface);              \
+    void tvk::solver::adapter::cname(::tvk::CallbackRef<::tvk::solver::Proc::Fn> dfunc                 \
+                                         TVK_SOLVER_ADAPTER_PARAMS(Iface)) {                            \
+        using std::max;                                                                                 \
+        using std::min;                                                                                 \
+        TVK_SOLVER_##Iface(TVK_SOLVER_LOCAL)                                                            \
+        if (!dfunc) {                                                                                   \
+            ::tvk::report(-3, #cname ": no material routine given");                                    \
+            return;                                                                                     \
+        }                                                                                               \
+        law(dfunc, ::tvk::solver::Iface{TVK_PP_DROP_FIRST(TVK_SOLVER_##Iface(TVK_SOLVER_INIT))});       \
+    }                                                                                                   \
+    TVK_API void cname(::tvk::solver::Proc::Fn* dfunc TVK_SOLVER_ADAPTER_PARAMS(Iface)) {               \
+        ::tvk::solver::adapter::cname(                                                                  \
+            dfunc ? ::tvk::CallbackRef<::tvk::solver::Proc::Fn>::plain(dfunc)                           \
+                  : ::tvk::CallbackRef<::tvk::solver::Proc::Fn>{} TVK_SOLVER_##Iface(TVK_SOLVER_FWD)    \
+                        TVK_SOLVER_##Iface(TVK_SOLVER_FWDLEN));                                         \
     }

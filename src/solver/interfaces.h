@@ -93,6 +93,48 @@
     TVK_SOLVER_BASE(X, cprops, f8, (20), in)                \
     TVK_SOLVER_BASE(X, dprops, f8, (12), io)
 
+// ---- MUESLI-style material: the UMAT list headed by a material id --------------------------------
+#define TVK_SOLVER_Muesli(X) TVK_SOLVER_BASE(X, matid, i4, (), in) TVK_SOLVER_UMAT_ARGS(TVK_SOLVER_BASE, X)
+
+// ---- Material routines handed to an adapter as its first argument ------------------------------
+// From Python such a routine is a native routine of the module, a capsule holding one, or a
+// callable; a callable receives the arrays and updates them in place (only the MUESLI-style
+// routine returns its state, energies and pnewdt instead).
+#define TVK_SOLVER_UmatProc(X) TVK_SOLVER_UMAT_ARGS(TVK_SOLVER_UMAT_PROC, X)
+#define TVK_SOLVER_UMAT_PROC(X, ...) TVK_SOLVER_VARY(X, TVK_SOLVER_UMAT_PROC_, __VA_ARGS__)
+#define TVK_SOLVER_UMAT_PROC_stress TVK_SOLVER_CHANGE(stress, inout)
+#define TVK_SOLVER_UMAT_PROC_statev TVK_SOLVER_CHANGE(statev, inout)
+#define TVK_SOLVER_UMAT_PROC_ddsdde TVK_SOLVER_CHANGE(ddsdde, inout)
+#define TVK_SOLVER_UMAT_PROC_sse TVK_SOLVER_CHANGE(sse, inout)
+#define TVK_SOLVER_UMAT_PROC_spd TVK_SOLVER_CHANGE(spd, inout)
+#define TVK_SOLVER_UMAT_PROC_scd TVK_SOLVER_CHANGE(scd, inout)
+#define TVK_SOLVER_UMAT_PROC_pnewdt TVK_SOLVER_CHANGE(pnewdt, inout)
+
+#define TVK_SOLVER_MuesliProc(X) \
+    TVK_SOLVER_BASE(X, matid, i4, (), in) TVK_SOLVER_UMAT_ARGS(TVK_SOLVER_MUESLI_PROC, X)
+#define TVK_SOLVER_MUESLI_PROC(X, ...) TVK_SOLVER_VARY(X, TVK_SOLVER_MUESLI_PROC_, __VA_ARGS__)
+#define TVK_SOLVER_MUESLI_PROC_stress TVK_SOLVER_CHANGE(stress, inout)
+#define TVK_SOLVER_MUESLI_PROC_statev TVK_SOLVER_CHANGE(statev, io)
+#define TVK_SOLVER_MUESLI_PROC_ddsdde TVK_SOLVER_CHANGE(ddsdde, inout)
+#define TVK_SOLVER_MUESLI_PROC_sse TVK_SOLVER_CHANGE(sse, io)
+#define TVK_SOLVER_MUESLI_PROC_spd TVK_SOLVER_CHANGE(spd, io)
+#define TVK_SOLVER_MUESLI_PROC_scd TVK_SOLVER_CHANGE(scd, io)
+#define TVK_SOLVER_MUESLI_PROC_pnewdt TVK_SOLVER_CHANGE(pnewdt, io)
+
+// The UMAT list of an adapter that updates stress, state, energies and pnewdt in the caller's
+// arrays and returns only the tangent.
+#define TVK_SOLVER_UmatUpdated(X) TVK_SOLVER_UMAT_ARGS(TVK_SOLVER_UMAT_UPDATED, X)
+#define TVK_SOLVER_UMAT_UPDATED(X, ...) TVK_SOLVER_VARY(X, TVK_SOLVER_UMAT_UPDATED_, __VA_ARGS__)
+#define TVK_SOLVER_UMAT_UPDATED_stress TVK_SOLVER_CHANGE(stress, inout)
+#define TVK_SOLVER_UMAT_UPDATED_statev TVK_SOLVER_CHANGE(statev, inout)
+#define TVK_SOLVER_UMAT_UPDATED_sse TVK_SOLVER_CHANGE(sse, inout)
+#define TVK_SOLVER_UMAT_UPDATED_spd TVK_SOLVER_CHANGE(spd, inout)
+#define TVK_SOLVER_UMAT_UPDATED_scd TVK_SOLVER_CHANGE(scd, inout)
+#define TVK_SOLVER_UMAT_UPDATED_pnewdt TVK_SOLVER_CHANGE(pnewdt, inout)
+
+// The UMAT list followed by a material id (the MUESLI adapter's own list).
+#define TVK_SOLVER_UmatWithId(X) TVK_SOLVER_UMAT_ARGS(TVK_SOLVER_BASE, X) TVK_SOLVER_BASE(X, matid, i4, (), in)
+
 // ---- Abaqus/Explicit VUMAT: a block of material points ----------------------------------------
 #define TVK_SOLVER_VUMAT_ARGS(V, X)                        \
     V(X, nblock, i4, (), in)                               \
@@ -190,6 +232,13 @@
     V(X, var7, f8, (), inout)                    \
     V(X, var8, f8, (), inout)
 #define TVK_SOLVER_Usermat(X) TVK_SOLVER_USERMAT_ARGS(TVK_SOLVER_BASE, X)
+
+// A USERMAT routine handed to an adapter: its results updated in place.
+#define TVK_SOLVER_UsermatProc(X) TVK_SOLVER_USERMAT_ARGS(TVK_SOLVER_USERMAT_PROC, X)
+#define TVK_SOLVER_USERMAT_PROC(X, ...) TVK_SOLVER_VARY(X, TVK_SOLVER_USERMAT_PROC_, __VA_ARGS__)
+#define TVK_SOLVER_USERMAT_PROC_keycut TVK_SOLVER_CHANGE(keycut, inout)
+#define TVK_SOLVER_USERMAT_PROC_dsdepl TVK_SOLVER_CHANGE(dsdepl, inout)
+#define TVK_SOLVER_USERMAT_PROC_epszz TVK_SOLVER_CHANGE(epszz, inout)
 
 // ---- Peridigm user material: a block of points ------------------------------------------------
 #define TVK_SOLVER_UPERMAT_ARGS(V, X)                  \
@@ -363,10 +412,16 @@ TVK_SOLVER_INTERFACE(UmatResin)
 TVK_SOLVER_INTERFACE(UmatInPlace)
 TVK_SOLVER_INTERFACE(UmatNoStep)
 TVK_SOLVER_INTERFACE(UmatSensor)
+TVK_SOLVER_INTERFACE(UmatProc)
+TVK_SOLVER_INTERFACE(UmatUpdated)
+TVK_SOLVER_INTERFACE(UmatWithId)
+TVK_SOLVER_INTERFACE(Muesli)
+TVK_SOLVER_INTERFACE(MuesliProc)
 TVK_SOLVER_INTERFACE(Vumat)
 TVK_SOLVER_INTERFACE(VumatPlaneStrain)
 TVK_SOLVER_INTERFACE(VumatSensor)
 TVK_SOLVER_INTERFACE(Usermat)
+TVK_SOLVER_INTERFACE(UsermatProc)
 TVK_SOLVER_INTERFACE(Upermat)
 TVK_SOLVER_INTERFACE(Usdfld)
 TVK_SOLVER_INTERFACE(Vusdfld)

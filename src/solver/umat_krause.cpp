@@ -1,16 +1,16 @@
 // Endochronic resin routine: the law's stress and state, and a central-difference tangent.
 #include "umat_krause.h"
 
-#include "core/errors.h"
+#include "converters.h"
 #include "mechanics/endochronic.h"
 
 namespace {
 
-void law(const tvk::solver::Umat& a) {
-    if (a.ntens != 6) {
-        tvk::report(-3, "umat_krause: the law needs six stress components", a.ntens);
-        return;
-    }
+using tvk::solver::Order;
+using tvk::solver::Outcome;
+
+Outcome endochronic_point(tvk::solver::Point<Order::nye>& a) {
+    if (a.ntens != 6) return Outcome::fail("umat_krause: the law needs six stress components", a.ntens);
     const int np = a.nprops, ns = a.nstatv;
     const tvk::logical1 yes = 1, no = 0;
     double* statev = a.statev.data();
@@ -27,8 +27,9 @@ void law(const tvk::solver::Umat& a) {
         EndochroneViscoPlasticity(a.stran.data(), down, a.props.data(), sd, statev, &dt0, &np, &ns, &no, &yes);
         for (int i = 0; i < 6; ++i) a.ddsdde(i, j) = (su[i] - sd[i]) / (2.0 * h);
     }
+    return Outcome::ok();
 }
 
 }  // namespace
 
-TVK_SOLVER_ENTRY(Umat, umat_krause, law)
+TVK_SOLVER_KERNEL(Umat, umat_krause, endochronic_point)

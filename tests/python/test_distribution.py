@@ -34,7 +34,8 @@ def exports(path):
 def declared_names():
     """C names the headers under src/ declare for export: functions and objects declared with
     TVK_API or another TVK_*_API macro, and routines declared from a solver interface
-    (TVK_SOLVER_DECLARE(Iface, name)); comments skipped. A declaration inside a macro whose name
+    (TVK_SOLVER_DECLARE(Iface, name)) or as an adapter of one (TVK_SOLVER_DECLARE_ADAPTER(Proc,
+    Iface, name)); comments skipped. A declaration inside a macro whose name
     is pasted together (`TVK_API void P##chfev(...)`) gives a pattern: the fixed part after a
     prefix of at most two characters."""
     names, pasted = set(), set()
@@ -47,6 +48,7 @@ def declared_names():
         for m in re.finditer(r"\bTVK_(?!HOST_)\w*API\b([^;{]*)", text):
             names.update(re.findall(r"(\w+)\s*$", m.group(1).split("(")[0]))
         names.update(re.findall(r"\bTVK_SOLVER_DECLARE\(\s*\w+\s*,\s*(\w+)\s*\)", text))
+        names.update(re.findall(r"\bTVK_SOLVER_DECLARE_ADAPTER\(\s*\w+\s*,\s*\w+\s*,\s*(\w+)\s*\)", text))
     return names, re.compile("|".join(r"\w{0,2}" + re.escape(p) for p in sorted(pasted)) or "$^")
 
 

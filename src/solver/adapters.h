@@ -1,0 +1,26 @@
+// Adapters between solver interfaces (namespace `wrapper`): a material routine written for one
+// interface, handed in as the first argument, serves another. Every adapter evaluates the routine
+// on the full three-dimensional state: the caller's reduced state is expanded with
+// Get3DInputFromElem (no transverse part, axis swap of the four-component state) and stress and
+// tangent are reduced back with GetElemOutputFrom3D.
+//
+//   abq_umat_to_ansys_usermat      a UMAT routine as an ANSYS USERMAT; returns the transverse
+//                                  shear stiffnesses and, for plane stress, the through-thickness
+//                                  strain from the engineering constants of the returned tangent
+//   abq_umat_to_peridigm_upermat   a UMAT routine as a Peridigm material (a block of points)
+//   ansys_usermat_to_abq_umat      a USERMAT routine as a UMAT; the material id comes from the
+//                                  "_m@<id>@" tag of the material name (1 without one)
+//   muesli_to_abq_umat             a MUESLI-style routine (the UMAT list headed by a material id)
+//                                  as a UMAT followed by the id
+//
+// What the routine is handed besides the caller's values is in converters.h (USERMAT and
+// Peridigm points). A routine's request to cut the increment back reaches the caller: keycut 1
+// for USERMAT, pnewdt for UMAT, a level -2 report for Peridigm, which has no cut-back.
+#pragma once
+
+#include "interfaces.h"
+
+TVK_SOLVER_DECLARE_ADAPTER(UmatProc, Usermat, abq_umat_to_ansys_usermat);
+TVK_SOLVER_DECLARE_ADAPTER(UmatProc, Upermat, abq_umat_to_peridigm_upermat);
+TVK_SOLVER_DECLARE_ADAPTER(UsermatProc, UmatUpdated, ansys_usermat_to_abq_umat);
+TVK_SOLVER_DECLARE_ADAPTER(MuesliProc, UmatWithId, muesli_to_abq_umat);
