@@ -9,8 +9,8 @@
 #include <random>
 #include <vector>
 
-#include "core/tableinterp.h"
 #include "pchip/pchip.h"
+#include "pchip/tableinterp.h"
 
 namespace {
 

@@ -2,7 +2,7 @@
 // x, so a shorter y is refused before the call.
 #include "engine/bind.h"
 
-#include "core/tableinterp.h"
+#include "pchip/tableinterp.h"
 
 // nearestinterpolation = nearestinterpolation(x,y,p)
 TVK_ROUTINE(math, nearestinterpolation, nearestinterpolation,

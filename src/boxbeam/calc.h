@@ -8,7 +8,7 @@
 #include <string_view>
 #include <vector>
 
-#include "input/format.h"
+#include "core/format.h"
 #include "section.h"
 
 namespace tvk::boxbeam {

@@ -5,7 +5,7 @@
 #include <cstring>
 
 #include "calc.h"
-#include "input/units.h"
+#include "core/units.h"
 
 namespace tvk::boxbeam {
 

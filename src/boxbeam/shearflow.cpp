@@ -10,7 +10,7 @@
 #include <cstdio>
 
 #include "calc.h"
-#include "input/format.h"
+#include "core/format.h"
 
 namespace tvk::boxbeam {
 

@@ -3,9 +3,9 @@
 #include <string_view>
 
 #include "cards.h"
-#include "format.h"
+#include "core/format.h"
+#include "core/units.h"
 #include "iohandling.h"
-#include "units.h"
 
 TVK_API void getgausspointreport(const char* filepath, const double* coord, const int* noel, const int* npt,
                                  std::size_t lfilepath) {

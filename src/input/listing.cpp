@@ -9,10 +9,10 @@
 #include "core/datahandling.h"
 #include "core/modeldata.h"
 #include "core/strings.h"
+#include "core/units.h"
 #include "elements/catalogue.h"
 #include "elements/elementtables.h"
 #include "listread.h"
-#include "units.h"
 
 namespace {
 

@@ -13,7 +13,7 @@
 
 #include <string_view>
 
-#include "units.h"
+#include "core/units.h"
 
 namespace tvk::io {
 

@@ -16,10 +16,10 @@
 #include "core/errors.h"
 #include "core/signal.h"
 #include "core/strings.h"
+#include "core/units.h"
 #include "iohandling.h"
 #include "materialcard.h"
 #include "mechanics/lamina.h"
-#include "units.h"
 
 namespace tvk::material_card {
 

@@ -11,8 +11,8 @@
 #include "core/errors.h"
 #include "core/search.h"
 #include "core/signal.h"
+#include "core/units.h"
 #include "materialcard.h"
-#include "units.h"
 
 namespace tvk::material_card {
 

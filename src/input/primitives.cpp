@@ -6,9 +6,9 @@
 #include "cards.h"
 #include "core/errors.h"
 #include "core/strings.h"
+#include "core/units.h"
 #include "iohandling.h"
 #include "listread.h"
-#include "units.h"
 
 namespace tvk::cards {
 

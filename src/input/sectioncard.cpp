@@ -11,10 +11,10 @@
 #include "cards.h"
 #include "core/errors.h"
 #include "core/modeldata.h"
+#include "core/units.h"
 #include "iohandling.h"
 #include "listread.h"
 #include "mechanics/laminate.h"
-#include "units.h"
 
 namespace {
 

@@ -10,8 +10,8 @@
 #include "cards.h"
 #include "core/errors.h"
 #include "core/modeldata.h"
+#include "core/units.h"
 #include "iohandling.h"
-#include "units.h"
 
 namespace {
 

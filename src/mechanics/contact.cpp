@@ -16,7 +16,7 @@
 
 #include "core/errors.h"
 #include "core/signal.h"
-#include "core/tableinterp.h"
+#include "pchip/tableinterp.h"
 
 namespace {
 

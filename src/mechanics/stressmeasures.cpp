@@ -7,9 +7,9 @@
 #include "core/errors.h"
 #include "core/linalg.h"
 #include "core/statistics.h"
-#include "core/tableinterp.h"
 #include "nonlinear_properties.h"
 #include "notation.h"
+#include "pchip/tableinterp.h"
 
 namespace {
 

@@ -5,7 +5,7 @@
 #include <string>
 #include <string_view>
 
-#include "input/format.h"
+#include "core/format.h"
 #include "pchip/real.h"
 
 namespace tvk::pchip {

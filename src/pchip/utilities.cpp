@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "core/host.h"
-#include "input/units.h"
+#include "core/units.h"
 #include "pchip/xermsg.h"
 
 namespace tvk::pchip {

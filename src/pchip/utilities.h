@@ -11,7 +11,7 @@
 #include <vector>
 
 #include "core/tvk.h"
-#include "input/format.h"
+#include "core/format.h"
 #include "pchip/real.h"
 
 namespace tvk::pchip {
@@ -64,7 +64,7 @@ bool comp(int ieract, int ierexp, int lout, int kprint);
 
 // Writes the records of one formatted write (format text in edit-descriptor notation) to a unit:
 // unit 6 is standard output, any other unit a unit opened for appending in the unit table (see
-// input/units.h); records for a unit that is not open are dropped.
+// core/units.h); records for a unit that is not open are dropped.
 void put(int unit, std::string_view fmt, const io::FmtItem* items, std::size_t n);
 inline void put(int unit, std::string_view fmt, std::initializer_list<io::FmtItem> items) {
     put(unit, fmt, items.begin(), items.size());

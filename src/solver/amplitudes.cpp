@@ -6,8 +6,8 @@
 
 #include "core/errors.h"
 #include "core/scratch.h"
-#include "core/tableinterp.h"
 #include "loads.h"
+#include "pchip/tableinterp.h"
 
 namespace {
 

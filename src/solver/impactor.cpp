@@ -16,9 +16,9 @@
 #include "../core/errors.h"
 #include "../core/modeldata.h"
 #include "../core/roots.h"
-#include "../core/tableinterp.h"
 #include "../mechanics/contact.h"
 #include "../mechanics/indentation.h"
+#include "../pchip/tableinterp.h"
 #include "stepkinds.h"
 #include "truss.h"
 

@@ -10,8 +10,8 @@
 #include <vector>
 
 #include "core/errors.h"
+#include "core/units.h"
 #include "input/iohandling.h"
-#include "input/units.h"
 
 namespace {
 

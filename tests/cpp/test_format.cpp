@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "input/format.h"
+#include "core/format.h"
 
 namespace {
 

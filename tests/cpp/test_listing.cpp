@@ -9,9 +9,9 @@
 
 #include "core/datahandling.h"
 #include "core/modeldata.h"
+#include "core/units.h"
 #include "input/iohandling.h"
 #include "input/listing.h"
-#include "input/units.h"
 
 namespace {
 

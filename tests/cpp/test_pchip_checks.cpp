@@ -14,7 +14,7 @@
 #include <string>
 
 #include "child_output.h"
-#include "input/units.h"
+#include "core/units.h"
 #include "pchip/checks.h"
 #include "pchip/utilities.h"
 #include "pchip/xermsg.h"

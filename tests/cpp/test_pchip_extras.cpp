@@ -13,7 +13,7 @@
 #include <vector>
 
 #include "child_output.h"
-#include "input/units.h"
+#include "core/units.h"
 #include "pchip/pchip.h"
 #include "pchip/utilities.h"
 #include "pchip/xermsg.h"

@@ -18,9 +18,9 @@
 #include <vector>
 
 #include "core/errors.h"
-#include "core/tableinterp.h"
 #include "interp/interp.h"
 #include "interp/locate.h"
+#include "pchip/tableinterp.h"
 
 // Counts the allocations of this thread made through operator new (std::vector, new[]): the
 // table interpolation of small tables must make none per call. Every unaligned form is

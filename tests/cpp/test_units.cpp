@@ -6,8 +6,8 @@
 #include <string>
 #include <unistd.h>
 
-#include "input/format.h"
-#include "input/units.h"
+#include "core/format.h"
+#include "core/units.h"
 
 namespace {
 

@@ -14,8 +14,8 @@
 
 #include "core/errors.h"
 #include "core/modeldata.h"
+#include "core/units.h"
 #include "input/iohandling.h"
-#include "input/units.h"
 
 namespace {
 

@@ -12,9 +12,9 @@
 
 #include "core/datahandling.h"
 #include "core/errors.h"
+#include "core/units.h"
 #include "elements/frames.h"
 #include "input/listing.h"
-#include "input/units.h"
 
 namespace {
 

@@ -1,14 +1,14 @@
-#include "tableinterp.h"
+#include "pchip/tableinterp.h"
 
 #include <cmath>
 #include <limits>
 #include <string>
 
-#include "errors.h"
+#include "core/errors.h"
+#include "core/roots.h"
+#include "core/scratch.h"
 #include "interp/interp.h"
 #include "pchip/pchip.h"
-#include "roots.h"
-#include "scratch.h"
 
 namespace {
 

@@ -22,7 +22,7 @@
 // argument is followed by its extent.
 #pragma once
 
-#include "tvk.h"
+#include "core/tvk.h"
 
 TVK_API void nearestinterpolation(double* result, const double* x, const int* nx, const double* y,
                                   const int* ny, const double* p, const int* np);
