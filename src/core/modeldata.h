@@ -33,6 +33,7 @@
 // tvk::defint for an empty material slot, -1 for a value not yet set in element tables and flags.
 #pragma once
 
+#include <cstdint>
 #include <span>
 
 #include "table.h"
@@ -63,21 +64,19 @@
 
 #define TVK_MATERIALDATA(X)                                                                       \
     X(materialdata, matidlist, table, int, 2, freed)      /* (ply, sec) material id; defint empty */ \
-    X(materialdata, peprops, table, double, 3, freed)     /* (ne, ply, sec) Nye vectors, ne >= 9 */ \
-    X(materialdata, psprops, table, double, 3, freed)     /* (ns, ply, sec) strengths, ns >= 10 */ \
-    X(materialdata, pfflags, table, int, 3, freed)        /* (5, ply, sec) criterion per mode */  \
-    X(materialdata, peflags, table, int, 3, freed)        /* (5, ply, sec) evolution per mode */  \
-    X(materialdata, pelimits, table, double, 3, freed)    /* (12, ply, sec) damage caps; -1 own */ \
+    X(materialdata, peprops, table, double, 3, freed)     /* (ne x nT, ply, sec) columns::peprops */ \
+    X(materialdata, psprops, table, double, 3, freed)     /* (nsg x nT, ply, sec) columns::psprops */ \
+    X(materialdata, pfflags, table, int, 3, freed)        /* (5, ply, sec) columns::modes */       \
+    X(materialdata, peflags, table, int, 3, freed)        /* (5, ply, sec) columns::modes */       \
+    X(materialdata, pelimits, table, double, 3, freed)    /* (12, ply, sec) columns::pelimits */ \
     X(materialdata, pdprops, table, double, 3, freed)     /* (nd, ply, sec) criterion parameters  \
                                                              up to the first huge */              \
-    X(materialdata, pfprops, table, double, 3, freed)     /* (nf, ply, sec) fracture values */    \
+    X(materialdata, pfprops, table, double, 3, freed)     /* (nf, ply, sec) columns::pfprops */   \
     X(materialdata, phprops, table, double, 3, freed)     /* (nh, ply, sec) hygrothermal values */ \
-    X(materialdata, cuprops, table, double, 4, freed)     /* (nc, 8, ply, sec) cure and thermal   \
-                                                             blocks */                            \
+    X(materialdata, cuprops, table, double, 4, freed)     /* (nc, 8, ply, sec) columns::cuprops */ \
     X(materialdata, temperatures, table, double, 1, freed) /* (ntempdata) temperature points */   \
     X(materialdata, ntempdata, scalar, int, 0, kept)                                              \
-    /* Resin calibration tables: (t, r, 1) abscissa and (t, r, 2) ordinate of row r at            \
-       temperature column t; flowprops holds three fields per row. */                             \
+    /* Resin calibration tables (t, r, field): columns::calibration, columns::flowprops. */      \
     X(materialdata, secantprops, table, double, 3, freed)                                         \
     X(materialdata, flowprops, table, double, 3, freed)                                           \
     X(materialdata, normalprops, table, double, 3, freed)                                         \
@@ -93,11 +92,136 @@
     X(materialdata, nalpha1data, scalar, int, 0, kept)                                            \
     X(materialdata, nalpha2data, scalar, int, 0, kept)                                            \
     X(materialdata, nalpha3data, scalar, int, 0, kept)                                            \
-    X(materialdata, equivalentstress, table, double, 2, freed) /* (n, 2) calibration pairs */     \
+    X(materialdata, equivalentstress, table, double, 2, freed) /* (n, 2) columns::calibration */  \
     X(materialdata, modelid, scalar, int, 0, kept)             /* resin model selector */         \
-    X(materialdata, regularization, table, double, 1, freed)   /* viscous regularisation */      \
+    X(materialdata, regularization, table, double, 1, freed)   /* columns::regularization */     \
     X(materialdata, i10, table, double, 1, freed)                                                 \
     X(materialdata, r_crit, table, double, 1, freed)
+// clang-format on
+
+// ---- Column layouts of the materialdata tables ---------------------------------------------------
+//
+// The per-ply tables are (rows, ply, sec) (cuprops (nc, 8, ply, sec)): the column of a (ply, sec)
+// slot holds the entries named below, 1-based, as the material card reader writes them. Code
+// that reads or writes a column goes through these names and through PlyColumns, never through
+// a stride of its own: the first extent of peprops and psprops grows with the number of
+// temperatures and the largest block of the card, so only the table knows it.
+namespace tvk::columns {
+
+// peprops (ne x nT, ply, sec): per temperature of the axis a block of p = extent(1) / nT entries
+// (ne >= 9); the first nine entries of a block are the Nye property vector. Block 1, entries 1..9,
+// is the ply's elastic vector at the first temperature, whatever the first extent.
+namespace peprops {
+enum Entry : int { e1 = 1, e2, e3, nu12, nu13, nu23, g12, g13, g23 };
+inline constexpr int nye = 9;
+// First entry of temperature block t (1-based) in a column of `extent1` entries over `ntemp`
+// temperatures.
+constexpr std::int64_t block_first(int t, std::int64_t extent1, int ntemp) {
+    return static_cast<std::int64_t>(t - 1) * (extent1 / (ntemp > 0 ? ntemp : 1)) + 1;
+}
+}  // namespace peprops
+
+// psprops (nsg x nT, ply, sec), nsg >= 10: the ply strength vector. Block 1, entries 1..10, holds
+// the strengths at the first temperature; with a temperature factor table the later blocks follow
+// in groups of the material's own strength count (not extent(1) / nT), so only block 1 is found
+// from the table alone.
+namespace psprops {
+enum Entry : int { xt11 = 1, xt22, xt33, xc11, xc22, xc33, x12, x13, x23, ilss };
+inline constexpr int count = 10;
+}  // namespace psprops
+
+// pfflags, peflags (5, ply, sec): criterion and evolution flag per damage mode, in this order
+// (the selectors gpflag, fbflag, mcflag, delflag, ccflag of the failure dispatchers).
+namespace modes {
+enum Entry : int { general = 1, fibre, matrix, delamination, core };
+inline constexpr int count = 5;
+}  // namespace modes
+
+// pelimits (12, ply, sec): upper bounds of the damage values in two halves of six, each in the
+// order below (the fibre entries of the two halves are the tension and the compression cap); a
+// card of six values serves both halves. -1 in an entry asks for the default caps.
+namespace pelimits {
+enum Entry : int { general = 1, fibre, matrix, delamination, core, buckling };
+inline constexpr int half = 6;
+inline constexpr int count = 12;
+inline constexpr double unset = -1.0;
+}  // namespace pelimits
+
+// pdprops (nd, ply, sec): criterion parameters of the matrix-cracking dispatcher, the entries up
+// to the first tvk::huge (the fill value).
+// phprops (nh, ply, sec): hygrothermal values (the library reads none).
+// pfprops (nf, ply, sec): fracture values; entries 2..5 are the crack-plane degradation
+// parameters that follow the fracture angle in the degradation's property vector.
+namespace pfprops {
+inline constexpr int crack_plane_first = 2;
+inline constexpr int crack_plane_count = 4;
+}  // namespace pfprops
+
+// cuprops (nc, 8, ply, sec), nc >= 7: one column per cure and thermal block.
+namespace cuprops {
+enum Column : int {
+    gelpoint = 1,  // entry 1: degree of cure at the gel point
+    enthalpy,      // entry 1: heat of reaction per unit degree of cure
+    expansion,     // thermal expansion 11 22 33 glassy, then rubbery
+    shrinkage,     // chemical shrinkage 11 22 33 glassy, then rubbery
+    curelimit,     // c1, c2 of the largest reachable degree of cure
+    transition,    // Tg0, Tg-infinity (Celsius), lambda of the glass transition
+    curerate,      // groups of 7 coefficients, each but the last followed by its start temperature
+    shift          // time-temperature shift: 4 parameters, or 8 for two shift functions
+};
+inline constexpr int columns = 8;
+inline constexpr int min_rows = 7;
+}  // namespace cuprops
+
+// secantprops, normalprops, shearprops, alpha1props..alpha3props (nT, rows, 2): (t, r, x) the
+// abscissa and (t, r, y) the ordinate of row r at temperature t. flowprops (nT, rows, 3): the
+// equivalent plastic strain and the two flow parameters of row r. equivalentstress (rows, 2):
+// pairs, x then y.
+namespace calibration {
+enum Field : int { x = 1, y = 2 };
+}  // namespace calibration
+namespace flowprops {
+enum Field : int { strain = 1, a0, a1 };
+inline constexpr int fields = 3;
+}  // namespace flowprops
+
+// regularization (n): entry 1 the start value of the resin degradation factor, entry 2 the
+// viscosity of the regularised sudden degradation.
+namespace regularization {
+enum Entry : int { start = 1, viscosity };
+}  // namespace regularization
+
+// A table with one column per (ply, sec) slot, seen as such: a (rows, ply, sec) table, or a
+// (ply, sec) table as columns of one entry. The extents are fixed when it is taken (like a
+// TableView): take it at routine entry. A raw array handed over by a caller is seen with the
+// extents the caller declares.
+template <class T>
+struct PlyColumns {
+    const T* data = nullptr;
+    std::int64_t rows = 0;
+    int plies = 0, sections = 0;
+
+    PlyColumns() = default;
+    PlyColumns(const T* d, std::int64_t r, int np, int ns)
+        : data(d), rows(r > 0 ? r : 0), plies(np > 0 ? np : 0), sections(ns > 0 ? ns : 0) {}
+    explicit PlyColumns(const Table<T, 3>& t) : PlyColumns(t.data(), t.extent(1), t.extent(2), t.extent(3)) {}
+    explicit PlyColumns(const Table<T, 2>& t) : PlyColumns(t.data(), 1, t.extent(1), t.extent(2)) {}
+
+    // Whether the column (ply, sec) exists and holds at least `need` entries.
+    bool has(std::int64_t need, int ply, int sec) const {
+        return data && need <= rows && ply >= 1 && ply <= plies && sec >= 1 && sec <= sections;
+    }
+    // Entry 1 of column (ply, sec); unchecked (test with `has` first).
+    const T* column(int ply, int sec) const {
+        return data + rows * (static_cast<std::int64_t>(ply - 1) + static_cast<std::int64_t>(plies) * (sec - 1));
+    }
+    // Entry 1 of column (ply, sec) when it holds `need` entries, else nullptr.
+    const T* column_if(std::int64_t need, int ply, int sec) const { return has(need, ply, sec) ? column(ply, sec) : nullptr; }
+};
+
+}  // namespace tvk::columns
+
+// clang-format off
 
 #define TVK_SECTIONDATA(X)                                                                        \
     X(sectiondata, nsec, scalar, int, 0, kept)              /* number of sections */              \

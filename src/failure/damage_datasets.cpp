@@ -80,7 +80,7 @@ bool buckling_tables_fit(int nplies, int isec, int ndmg) {
            br.extent(2) == nrec && br.extent(3) == nd && br.extent(4) == ns && nd >= ndmg && isec <= ns &&
            damagedata.delamdds.extent(3) >= nd && sd.plyorientation.extent(2) >= ns &&
            sd.plythickness.extent(1) == nplies && sd.plythickness.extent(2) >= ns && sd.xcstrength.extent(1) >= ns &&
-           md.matidlist.extent(1) == nplies && md.matidlist.extent(2) >= ns && md.peprops.extent(1) >= 9 &&
+           md.matidlist.extent(1) == nplies && md.matidlist.extent(2) >= ns && md.peprops.extent(1) >= tvk::columns::peprops::nye &&
            md.peprops.extent(2) == nplies && md.peprops.extent(3) >= ns;
 }
 

@@ -13,27 +13,37 @@
 
 namespace {
 
-// The ply's strengths in the order of a strength column.
+namespace cols = tvk::columns;
+using tvk::dispatch::PlyTables;
+
+// The ply's strengths: the first ten entries of its strength column (the first temperature block).
 struct Strengths {
     double xt11, xt22, xt33, xc11, xc22, xc33, x12, x13, x23, ilss;
 };
 
-// Column (layer, isec) of an (rows, nlayer, nsec) table, 1-based indices already checked.
-const double* column(const double* table, int rows, int layer, int nlayer, int isec) {
-    return table + static_cast<std::size_t>(rows) * (static_cast<std::size_t>(layer - 1) +
-                                                     static_cast<std::size_t>(nlayer) * (isec - 1));
+Strengths strengths(const PlyTables& t, int layer, int isec) {
+    const double* p = t.psprops.column(layer, isec);
+    using cols::psprops::Entry;
+    auto v = [p](Entry e) { return p[e - 1]; };
+    return {v(Entry::xt11), v(Entry::xt22), v(Entry::xt33), v(Entry::xc11), v(Entry::xc22),
+            v(Entry::xc33), v(Entry::x12),  v(Entry::x13),  v(Entry::x23),  v(Entry::ilss)};
 }
 
-Strengths strengths(const double* psprops, int layer, int nlayer, int isec) {
-    const double* p = column(psprops, 10, layer, nlayer, isec);
-    return {p[0], p[1], p[2], p[3], p[4], p[5], p[6], p[7], p[8], p[9]};
+// The ply's Nye property vector (E1 E2 E3 nu12 nu13 nu23 G12 G13 G23): the first nine entries of
+// its elastic column; nullptr when the table lacks them.
+const double* elastic(const PlyTables& t, int layer, int isec) {
+    return t.peprops.column_if(cols::peprops::nye, layer, isec);
 }
 
-// Checks the ply and section against the arrays; reports and returns false when outside.
-bool ply_in_range(const char* who, int layer, int nlayer, int isec, int nsec) {
-    if (layer >= 1 && layer <= nlayer && isec >= 1 && isec <= nsec) return true;
+// Reports a ply or section outside the tables (level -3) and returns false.
+bool out_of_range(const char* who, int layer, int isec) {
     tvk::report(-3, tvk::compose("Error: ply or section out of range in ", who), layer, isec);
     return false;
+}
+
+// Checks that the ply's strength column exists; reports and returns false when it does not.
+bool ply_in_range(const char* who, const PlyTables& t, int layer, int isec) {
+    return t.psprops.has(cols::psprops::count, layer, isec) || out_of_range(who, layer, isec);
 }
 
 void default_case(const char* first, const char* second) { tvk::report(-2, tvk::compose(first, second)); }
@@ -65,83 +75,118 @@ bool general_member(int which, double* r, const double* s, const Strengths& x) {
     }
 }
 
+// Plane-stress (11, 22, 12) stiffness of a ply from its Nye property column.
+void plane_stress_stiffness(double* q, const double* props) {
+    static constexpr int three = 3;
+    GetNyeStiffnessMatrix(q, props, &three, nullptr);
+}
+
+// The tables of a call through the C interface: every array laid out (rows, nlayer, nsec) with
+// the fixed rows of the interface (ten strengths, nine elastic values, nprops parameters, one
+// orientation and one thickness per ply).
+PlyTables interface_tables(int nlayer, int nsec, const double* peprops, const double* psprops,
+                           const double* pdprops = nullptr, int nprops = 0, const double* plyorientation = nullptr,
+                           const double* plythickness = nullptr) {
+    return {{peprops, cols::peprops::nye, nlayer, nsec},
+            {psprops, cols::psprops::count, nlayer, nsec},
+            {pdprops, nprops, nlayer, nsec},
+            {plyorientation, 1, nlayer, nsec},
+            {plythickness, 1, nlayer, nsec}};
+}
+
 }  // namespace
 
-void generalfailure(double* fgp, double* rgp, const double* plystress, const double* psprops, const double*,
-                    const int* layer, const int* nlayer, const int* isec, const int* nsec, const int* gpflag) {
-    *fgp = 0.0;
-    *rgp = 0.0;
-    if (!ply_in_range("GeneralFailure.", *layer, *nlayer, *isec, *nsec)) return;
-    const Strengths x = strengths(psprops, *layer, *nlayer, *isec);
-    if (*gpflag == 0) return;
-    if (!general_member(*gpflag, rgp, plystress, x)) {
+namespace tvk::dispatch {
+
+PlyTables model_tables() {
+    return {columns::PlyColumns<double>(materialdata.peprops), columns::PlyColumns<double>(materialdata.psprops),
+            columns::PlyColumns<double>(materialdata.pdprops),
+            columns::PlyColumns<double>(sectiondata.plyorientation),
+            columns::PlyColumns<double>(sectiondata.plythickness)};
+}
+
+void general_failure(double& fgp, double& rgp, const double* plystress, const PlyTables& t, int layer, int isec,
+                     int gpflag) {
+    fgp = 0.0;
+    rgp = 0.0;
+    if (!ply_in_range("GeneralFailure.", t, layer, isec)) return;
+    const Strengths x = strengths(t, layer, isec);
+    if (gpflag == 0) return;
+    if (!general_member(gpflag, &rgp, plystress, x)) {
         default_case("Warning: Default case in GeneralFailure subroutine.", "Please check your input parameters.");
         return;
     }
-    set_flag(fgp, *rgp);
+    set_flag(&fgp, rgp);
 }
 
-void fiberbreakage(double* ffb, double* rfb, const double* plystress, const double* peprops, const double* psprops,
-                   const double*, const int* layer, const int* nlayer, const int* isec, const int* nsec,
-                   const int* fbflag) {
-    *ffb = 0.0;
-    *rfb = 0.0;
-    if (!ply_in_range("FiberBreakage.", *layer, *nlayer, *isec, *nsec)) return;
-    const Strengths x = strengths(psprops, *layer, *nlayer, *isec);
-    const double* e = column(peprops, 9, *layer, *nlayer, *isec);  // E1 E2 E3 nu12 nu13 nu23 G12 G13 G23
+void fibre_breakage(double& ffb, double& rfb, const double* plystress, const PlyTables& t, int layer, int isec,
+                    int fbflag) {
+    ffb = 0.0;
+    rfb = 0.0;
+    if (!ply_in_range("FiberBreakage.", t, layer, isec)) return;
+    const Strengths x = strengths(t, layer, isec);
     const double* s = plystress;
     // fbflag 1, 2 and 6 to 11 are general criteria: their general selector.
     static constexpr int general_of[12] = {0, 1, 2, 0, 0, 0, 7, 8, 3, 4, 5, 6};
-    const int flag = *fbflag;
+    const int flag = fbflag;
     if (flag == 0) return;
+    const double* e = flag == 12 || flag == 13 ? elastic(t, layer, isec) : nullptr;
+    if ((flag == 12 || flag == 13) && !e) {
+        out_of_range("FiberBreakage.", layer, isec);
+        return;
+    }
+    using cols::peprops::Entry;
     if (flag >= 1 && flag <= 11 && general_of[flag] != 0) {
-        general_member(general_of[flag], rfb, s, x);
+        general_member(general_of[flag], &rfb, s, x);
     } else if (flag == 3) {
-        FBHashin(rfb, &s[0], &s[3], &s[4], &x.xt11, &x.xc11, &x.x12, &x.x13, nullptr);
+        FBHashin(&rfb, &s[0], &s[3], &s[4], &x.xt11, &x.xc11, &x.x12, &x.x13, nullptr);
     } else if (flag == 4) {
-        FBChangChang(rfb, &s[0], &s[3], &x.xt11, &x.xc11, &x.x12);
+        FBChangChang(&rfb, &s[0], &s[3], &x.xt11, &x.xc11, &x.x12);
     } else if (flag == 5) {
-        FBChristensen(rfb, &s[0], &s[1], &s[2], &x.xt11, &x.xc11);
+        FBChristensen(&rfb, &s[0], &s[1], &s[2], &x.xt11, &x.xc11);
     } else if (flag == 12) {
-        FBLaRC04(rfb, &s[0], &s[1], &s[2], &s[3], &s[4], &s[5], &x.xt11, &x.xc11, &x.xt22, &x.xc22, &x.x12, &e[0],
-                 &e[1], &e[6], &e[3], nullptr, nullptr, nullptr);
+        FBLaRC04(&rfb, &s[0], &s[1], &s[2], &s[3], &s[4], &s[5], &x.xt11, &x.xc11, &x.xt22, &x.xc22, &x.x12,
+                 &e[Entry::e1 - 1], &e[Entry::e2 - 1], &e[Entry::g12 - 1], &e[Entry::nu12 - 1], nullptr, nullptr,
+                 nullptr);
     } else if (flag == 13) {
-        FBLaRC05(rfb, &s[0], &s[1], &s[2], &s[3], &s[4], &s[5], &x.xt11, &x.xc11, &x.xt22, &x.xc22, &x.x12, &e[6],
-                 nullptr, nullptr, nullptr, nullptr);
+        FBLaRC05(&rfb, &s[0], &s[1], &s[2], &s[3], &s[4], &s[5], &x.xt11, &x.xc11, &x.xt22, &x.xc22, &x.x12,
+                 &e[Entry::g12 - 1], nullptr, nullptr, nullptr, nullptr);
     } else {
         default_case("Warning: Default case in FiberBreakage subroutine.", "Please check your input parameters.");
         return;
     }
-    set_flag(ffb, *rfb);
+    set_flag(&ffb, rfb);
 }
 
 // The parameter set of a ply is its pdprops column up to the first `defreal`; any -1.0 in it
 // keeps every default. Which values are taken depends on the selector and the set's length.
-void MatrixCracking(double* fmc, double* rmc, const double* plystress, const double* peprops,
-                    const double* psprops, const double* pdprops, const double*, const int* layer,
-                    const int* nlayer, const int* isec, const int* nsec, const int* nprops, const int* mcflag,
-                    double* outtheta, const double* defreal) {
-    *fmc = 0.0;
-    *rmc = 0.0;
-    if (!ply_in_range("MatrixCracking.", *layer, *nlayer, *isec, *nsec)) return;
+void matrix_cracking(double& fmc, double& rmc, const double* plystress, const PlyTables& t, int layer, int isec,
+                     int mcflag, double* outtheta, double defreal) {
+    fmc = 0.0;
+    rmc = 0.0;
+    if (!ply_in_range("MatrixCracking.", t, layer, isec)) return;
     const bool asked = outtheta && *outtheta < 0.0;
-    const Strengths x = strengths(psprops, *layer, *nlayer, *isec);
-    const double* e = column(peprops, 9, *layer, *nlayer, *isec);
+    const Strengths x = strengths(t, layer, isec);
     const double* s = plystress;
     double a0 = 53.0, sainc = 5.0, phi_r = -1.0;
     int gsflag = 1;
     double ppuck[4] = {0.3, 0.2, 0.15, 0.15}, pvdi[6] = {0.3, 0.3, 0.25, 0.25, 0.5, 0.5};
     double pspc3d[5] = {x.x12, x.x13, x.x23, 0.3, -0.3};
 
-    const int np = std::max(*nprops, 0);
-    const double* params = np > 0 ? column(pdprops, np, *layer, *nlayer, *isec) : nullptr;
-    const double unset = defreal ? *defreal : tvk::huge;
+    // A parameter table that does not reach this ply counts as an empty set.
+    const int np = t.pdprops.has(t.pdprops.rows, layer, isec) ? static_cast<int>(t.pdprops.rows) : 0;
+    const double* params = np > 0 ? t.pdprops.column(layer, isec) : nullptr;
     int n = 0;
-    while (n < np && params[n] != unset) ++n;
+    while (n < np && params[n] != defreal) ++n;
     bool defaults_only = n == 0;
     for (int i = 0; i < n; ++i)
         if (params[i] == -1.0) defaults_only = true;
-    const int flag = *mcflag;
+    const int flag = mcflag;
+    const double* e = flag == 14 ? elastic(t, layer, isec) : nullptr;
+    if (flag == 14 && !e) {
+        out_of_range("MatrixCracking.", layer, isec);
+        return;
+    }
     if (!defaults_only) {
         auto step_and_mode = [&](int count) {
             sainc = params[count - 2];
@@ -171,111 +216,111 @@ void MatrixCracking(double* fmc, double* rmc, const double* plystress, const dou
                 break;
         }
     }
+    using cols::peprops::Entry;
+    double* r = &rmc;
     switch (flag) {
         case 0: return;
-        case 1: MCrckHashinPS(rmc, &s[1], &s[3], &x.xt22, &x.xc22, &x.x12, &x.x23); break;
-        case 2: MCrckHashin3D(rmc, &s[1], &s[3], &s[4], &s[5], &x.xt22, &x.xc22, &x.x12, &x.x23); break;
-        case 3: MCrckHashinComplete(rmc, &s[1], &s[2], &s[3], &s[4], &s[5], &x.xt22, &x.xc22, &x.x12, &x.x23); break;
+        case 1: MCrckHashinPS(r, &s[1], &s[3], &x.xt22, &x.xc22, &x.x12, &x.x23); break;
+        case 2: MCrckHashin3D(r, &s[1], &s[3], &s[4], &s[5], &x.xt22, &x.xc22, &x.x12, &x.x23); break;
+        case 3: MCrckHashinComplete(r, &s[1], &s[2], &s[3], &s[4], &s[5], &x.xt22, &x.xc22, &x.x12, &x.x23); break;
         case 4:
-            MCrckHashin1989(rmc, &s[1], &s[2], &s[3], &s[4], &s[5], &x.xt22, &x.xc22, &x.xt33, &x.xc33, &x.x12,
+            MCrckHashin1989(r, &s[1], &s[2], &s[3], &s[4], &s[5], &x.xt22, &x.xc22, &x.xt33, &x.xc33, &x.x12,
                             &x.x13, &x.x23);
             break;
-        case 5: MCrckChai(rmc, &s[1], &s[3], &s[5], &x.xt22, &x.xc22, &x.x12, &x.x23, nullptr); break;
-        case 6: MCrckChangChang(rmc, &s[1], &s[3], &x.xt22, &x.xc22, &x.x12); break;
+        case 5: MCrckChai(r, &s[1], &s[3], &s[5], &x.xt22, &x.xc22, &x.x12, &x.x23, nullptr); break;
+        case 6: MCrckChangChang(r, &s[1], &s[3], &x.xt22, &x.xc22, &x.x12); break;
         case 7:
-            MCrckCuntze2004(rmc, &s[1], &s[2], &s[3], &s[4], &s[5], &x.xt22, &x.xc22, &x.x12, &x.x13, nullptr,
+            MCrckCuntze2004(r, &s[1], &s[2], &s[3], &s[4], &s[5], &x.xt22, &x.xc22, &x.x12, &x.x13, nullptr,
                             nullptr);
             break;
-        case 8: MCrckCuntze2012(rmc, &s[1], &s[2], &s[3], &s[4], &s[5], &x.xt22, &x.xc22, &x.x12, nullptr, nullptr); break;
+        case 8: MCrckCuntze2012(r, &s[1], &s[2], &s[3], &s[4], &s[5], &x.xt22, &x.xc22, &x.x12, nullptr, nullptr); break;
         case 9:
-            MCrckPuck(rmc, &s[1], &s[2], &s[3], &s[4], &s[5], &x.xt22, &x.xc22, &x.x12, &phi_r, ppuck, &sainc,
+            MCrckPuck(r, &s[1], &s[2], &s[3], &s[4], &s[5], &x.xt22, &x.xc22, &x.x12, &phi_r, ppuck, &sainc,
                       &gsflag, nullptr);
             break;
         case 10:
-            MCrckWiegand(rmc, &s[1], &s[2], &s[3], &s[4], &s[5], &x.xt22, &x.xc22, &x.x12, &phi_r, &a0, &sainc,
+            MCrckWiegand(r, &s[1], &s[2], &s[3], &s[4], &s[5], &x.xt22, &x.xc22, &x.x12, &phi_r, &a0, &sainc,
                          &gsflag);
             break;
         case 11:
-            MCrckCamanho(rmc, &s[1], &s[2], &s[3], &s[4], &s[5], &x.xt22, &x.xc22, &x.x12, &x.x23, &phi_r, &a0,
+            MCrckCamanho(r, &s[1], &s[2], &s[3], &s[4], &s[5], &x.xt22, &x.xc22, &x.x12, &x.x23, &phi_r, &a0,
                          &sainc, &gsflag);
             break;
         case 12:
-            MCrckSPC3D(rmc, &s[1], &s[2], &s[3], &s[4], &s[5], &x.xt11, &x.xc11, &x.xt22, &x.xc22, &x.xt33, &x.xc33,
+            MCrckSPC3D(r, &s[1], &s[2], &s[3], &s[4], &s[5], &x.xt11, &x.xc11, &x.xt22, &x.xc22, &x.xt33, &x.xc33,
                        &x.x12, &x.x13, &x.x23, pspc3d, &phi_r, pspc3d + 3, &sainc, nullptr, &gsflag);
             break;
         case 13:
-            MCrckVDI2014(rmc, &s[0], &s[1], &s[2], &s[3], &s[4], &s[5], &x.xt11, &x.xc11, &x.xt22, &x.xc22, &x.x12,
+            MCrckVDI2014(r, &s[0], &s[1], &s[2], &s[3], &s[4], &s[5], &x.xt11, &x.xc11, &x.xt22, &x.xc22, &x.x12,
                          &phi_r, pvdi, pvdi + 4, &sainc, &gsflag);
             break;
         case 14:
-            MCrckLaRC04(rmc, &s[0], &s[1], &s[2], &s[3], &s[4], &s[5], &x.xt11, &x.xc11, &x.xt22, &x.xc22, &x.x12,
-                        &e[0], &e[1], &e[6], &e[3], nullptr, nullptr, nullptr, &sainc, nullptr, &gsflag);
+            MCrckLaRC04(r, &s[0], &s[1], &s[2], &s[3], &s[4], &s[5], &x.xt11, &x.xc11, &x.xt22, &x.xc22, &x.x12,
+                        &e[Entry::e1 - 1], &e[Entry::e2 - 1], &e[Entry::g12 - 1], &e[Entry::nu12 - 1], nullptr,
+                        nullptr, nullptr, &sainc, nullptr, &gsflag);
             break;
         case 15:
-            MCrckLaRC05(rmc, &s[1], &s[2], &s[3], &s[4], &s[5], &x.xt22, &x.xc22, &x.x12, nullptr, &phi_r, &sainc,
+            MCrckLaRC05(r, &s[1], &s[2], &s[3], &s[4], &s[5], &x.xt22, &x.xc22, &x.x12, nullptr, &phi_r, &sainc,
                         &gsflag);
             break;
         default:
             default_case("Warning: Default case in MatrixCracking subroutine", ". Please check your input parameters.");
             return;
     }
-    set_flag(fmc, *rmc);
-    if (asked && *fmc == 1.0) *outtheta = phi_r;
+    set_flag(&fmc, rmc);
+    if (asked && fmc == 1.0) *outtheta = phi_r;
 }
-
-namespace {
-
-// Plane-stress (11, 22, 12) stiffness of a ply from its Nye property column.
-void plane_stress_stiffness(double* q, const double* props) {
-    static constexpr int three = 3;
-    GetNyeStiffnessMatrix(q, props, &three, nullptr);
-}
-
-}  // namespace
 
 // Delamination onset at the interface above ply `layer`. The two-ply forms evaluate the lower
 // ply always and the upper one only when every strength it needs is given (nonzero).
-void delamination(double* fdel, double* rdel, const double* s33i, const double* lplystress, const double* uplystress,
-                  const double* peprops, const double* psprops, const double* plyorientation,
-                  const double* plythickness, const int* layer, const int* nlayer, const int* isec, const int* nsec,
-                  const int* delflag) {
-    *fdel = 0.0;
-    *rdel = 0.0;
-    const int lay = *layer, nl = *nlayer, sec = *isec;
-    if (!ply_in_range("Delamination.", lay, nl - 1, sec, *nsec)) return;  // a ply above is needed
-    const Strengths lo = strengths(psprops, lay, nl, sec), up = strengths(psprops, lay + 1, nl, sec);
+void delamination_onset(double& fdel, double& rdel, double s33i, const double* lplystress,
+                        const double* uplystress, const PlyTables& t, int layer, int isec, int delflag) {
+    fdel = 0.0;
+    rdel = 0.0;
+    const int lay = layer, sec = isec;
+    // A ply above is needed.
+    if (lay < 1 || !t.psprops.has(cols::psprops::count, lay + 1, sec)) {
+        out_of_range("Delamination.", lay, sec);
+        return;
+    }
+    const Strengths lo = strengths(t, lay, sec), up = strengths(t, lay + 1, sec);
     const double *ls = lplystress, *us = uplystress;
-    const int flag = *delflag;
+    const int flag = delflag;
     if (flag == 0) return;
     auto two_ply = [&](auto member, bool upper_given) {
         double rl = 0.0, ru = 0.0;
         member(&rl, ls, lo);
         if (upper_given) member(&ru, us, up);
-        *rdel = std::max(ru, rl);
+        rdel = std::max(ru, rl);
     };
     switch (flag) {
         case 1: {
-            const double* el = column(peprops, 9, lay, nl, sec);
-            const double* eu = column(peprops, 9, lay + 1, nl, sec);
+            using cols::peprops::Entry;
+            const double* el = elastic(t, lay, sec);
+            const double* eu = elastic(t, lay + 1, sec);
+            if (!el || !eu || !t.plyorientation.has(1, lay + 1, sec) || !t.plythickness.has(1, lay + 1, sec)) {
+                out_of_range("Delamination.", lay, sec);
+                return;
+            }
             double ql[9], qu[9], factors[3];
             plane_stress_stiffness(ql, el);
             plane_stress_stiffness(qu, eu);
-            const std::size_t at = static_cast<std::size_t>(lay - 1) + static_cast<std::size_t>(nl) * (sec - 1);
-            const double dangle = plyorientation[at] - plyorientation[at + 1];
-            GetChaiDelamFactors(factors, ql, qu, &dangle, &plythickness[at], &plythickness[at + 1], &el[8], &eu[8],
-                                &el[7], &eu[7]);
-            DelChai(rdel, &ls[1], &ls[4], &us[5], &lo.xt22, &lo.xc22, &up.x23, &lo.ilss, &factors[0], &factors[1],
+            const double dangle = *t.plyorientation.column(lay, sec) - *t.plyorientation.column(lay + 1, sec);
+            GetChaiDelamFactors(factors, ql, qu, &dangle, t.plythickness.column(lay, sec),
+                                t.plythickness.column(lay + 1, sec), &el[Entry::g23 - 1], &eu[Entry::g23 - 1],
+                                &el[Entry::g13 - 1], &eu[Entry::g13 - 1]);
+            DelChai(&rdel, &ls[1], &ls[4], &us[5], &lo.xt22, &lo.xc22, &up.x23, &lo.ilss, &factors[0], &factors[1],
                     &factors[2]);
             break;
         }
         case 2: {
             const double ilssu = up.ilss == 0.0 ? lo.ilss : up.ilss;
-            DelChoiChang(rdel, &ls[1], &ls[4], &us[5], &lo.xt22, &lo.xc22, &lo.ilss, &ilssu, nullptr);
+            DelChoiChang(&rdel, &ls[1], &ls[4], &us[5], &lo.xt22, &lo.xc22, &lo.ilss, &ilssu, nullptr);
             break;
         }
         case 3:
             two_ply([&](double* r, const double* s, const Strengths& x) {
-                DelPuck(r, s33i, &s[4], &s[5], &x.xt22, &x.xc22, &x.ilss, nullptr);
+                DelPuck(r, &s33i, &s[4], &s[5], &x.xt22, &x.xc22, &x.ilss, nullptr);
             }, up.xt22 != 0.0 && up.xc22 != 0.0 && up.ilss != 0.0);
             break;
         case 4: {
@@ -291,32 +336,73 @@ void delamination(double* fdel, double* rdel, const double* s33i, const double* 
         }
         case 5:
             two_ply([&](double* r, const double* s, const Strengths& x) {
-                DelHashin(r, s33i, &s[4], &s[5], &x.xt22, &x.xc22, &x.ilss);
+                DelHashin(r, &s33i, &s[4], &s[5], &x.xt22, &x.xc22, &x.ilss);
             }, up.xt22 != 0.0 && up.xc22 != 0.0 && up.ilss != 0.0);
             break;
         case 6:
             two_ply([&](double* r, const double* s, const Strengths& x) {
-                DelOchoaEngblom(r, s33i, &s[4], &s[5], &x.xt33, &x.xc33, &x.ilss);
+                DelOchoaEngblom(r, &s33i, &s[4], &s[5], &x.xt33, &x.xc33, &x.ilss);
             }, up.xt33 != 0.0 && up.xc33 != 0.0 && up.ilss != 0.0);
             break;
         case 7:
             two_ply([&](double* r, const double* s, const Strengths& x) {
-                DelLee(r, s33i, &s[3], &s[4], &x.xt33, &x.xc33, &x.ilss);
+                DelLee(r, &s33i, &s[3], &s[4], &x.xt33, &x.xc33, &x.ilss);
             }, up.xt33 != 0.0 && up.xc33 != 0.0 && up.ilss != 0.0);
             break;
         default:
             default_case("Warning: Default case in Delamination subroutine", ". Please check your input parameters.");
             return;
     }
-    set_flag(fdel, *rdel);
+    set_flag(&fdel, rdel);
 }
 
 // No core-crushing criterion is evaluated on this road: ccflag 0 to 2 give zeros.
-void corecrushing(double* fcc, double* rcc, const double*, const double*, const double*, const int* layer,
-                  const int* nlayer, const int* isec, const int* nsec, const int* ccflag) {
-    *fcc = 0.0;
-    *rcc = 0.0;
-    if (!ply_in_range("CoreCrushing.", *layer, *nlayer, *isec, *nsec)) return;
-    if (*ccflag >= 0 && *ccflag <= 2) return;
+void core_crushing(double& fcc, double& rcc, const double*, const PlyTables& t, int layer, int isec, int ccflag) {
+    fcc = 0.0;
+    rcc = 0.0;
+    if (!ply_in_range("CoreCrushing.", t, layer, isec)) return;
+    if (ccflag >= 0 && ccflag <= 2) return;
     default_case("Warning: Default case in CoreCrushing subroutine", ". Please check your input parameters.");
+}
+
+}  // namespace tvk::dispatch
+
+// ---- the C interface: arrays of the fixed rows of interface_tables ------------------------------
+
+void generalfailure(double* fgp, double* rgp, const double* plystress, const double* psprops, const double*,
+                    const int* layer, const int* nlayer, const int* isec, const int* nsec, const int* gpflag) {
+    tvk::dispatch::general_failure(*fgp, *rgp, plystress, interface_tables(*nlayer, *nsec, nullptr, psprops), *layer,
+                                   *isec, *gpflag);
+}
+
+void fiberbreakage(double* ffb, double* rfb, const double* plystress, const double* peprops, const double* psprops,
+                   const double*, const int* layer, const int* nlayer, const int* isec, const int* nsec,
+                   const int* fbflag) {
+    tvk::dispatch::fibre_breakage(*ffb, *rfb, plystress, interface_tables(*nlayer, *nsec, peprops, psprops), *layer,
+                                  *isec, *fbflag);
+}
+
+void MatrixCracking(double* fmc, double* rmc, const double* plystress, const double* peprops,
+                    const double* psprops, const double* pdprops, const double*, const int* layer,
+                    const int* nlayer, const int* isec, const int* nsec, const int* nprops, const int* mcflag,
+                    double* outtheta, const double* defreal) {
+    tvk::dispatch::matrix_cracking(*fmc, *rmc, plystress,
+                                   interface_tables(*nlayer, *nsec, peprops, psprops, pdprops, *nprops), *layer,
+                                   *isec, *mcflag, outtheta, defreal ? *defreal : tvk::huge);
+}
+
+void delamination(double* fdel, double* rdel, const double* s33i, const double* lplystress, const double* uplystress,
+                  const double* peprops, const double* psprops, const double* plyorientation,
+                  const double* plythickness, const int* layer, const int* nlayer, const int* isec, const int* nsec,
+                  const int* delflag) {
+    tvk::dispatch::delamination_onset(
+        *fdel, *rdel, *s33i, lplystress, uplystress,
+        interface_tables(*nlayer, *nsec, peprops, psprops, nullptr, 0, plyorientation, plythickness), *layer, *isec,
+        *delflag);
+}
+
+void corecrushing(double* fcc, double* rcc, const double* plystress, const double* psprops, const double*,
+                  const int* layer, const int* nlayer, const int* isec, const int* nsec, const int* ccflag) {
+    tvk::dispatch::core_crushing(*fcc, *rcc, plystress, interface_tables(*nlayer, *nsec, nullptr, psprops), *layer,
+                                 *isec, *ccflag);
 }

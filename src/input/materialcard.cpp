@@ -23,6 +23,8 @@
 
 namespace tvk::material_card {
 
+namespace cure = columns::cuprops;
+
 void State::outside() {
     if (warned) return;
     warned = true;
@@ -91,9 +93,9 @@ void create_tables(const State& s, bool fresh) {
     const Sizes& z = s.sizes;
     const std::int64_t np = s.nplies, ns = s.nsec, nt = s.ntemp;
     // peprops last: it is the key that says the block exists.
-    make(md.pfflags, fresh, {5, np, ns}, 0);
-    make(md.peflags, fresh, {5, np, ns}, 0);
-    make(md.pelimits, fresh, {12, np, ns}, -1.0);
+    make(md.pfflags, fresh, {columns::modes::count, np, ns}, 0);
+    make(md.peflags, fresh, {columns::modes::count, np, ns}, 0);
+    make(md.pelimits, fresh, {columns::pelimits::count, np, ns}, columns::pelimits::unset);
     make(md.psprops, fresh, {z.strength * nt, np, ns}, 0.0);
     make(md.phprops, fresh, {z.hygrothermal, np, ns}, 0.0);
     make(md.pfprops, fresh, {z.fracture, np, ns}, 0.0);
@@ -143,9 +145,10 @@ void put_limited(State& s, const Table<T, 3>& t, const Slots& slots, const std::
 // "+Elastic" through GetNyeProperties: one Nye vector, or one per temperature (block t at
 // entries (t - 1) p + 1.. of the column, p = extent / temperatures) with a factor table in force.
 void copy_elastic(State& s, const std::vector<double>& e, const std::vector<double>* factors, const Slots& slots) {
+    constexpr int nye_n = columns::peprops::nye;
     const int n = static_cast<int>(e.size());
-    if (n < 2 || n > 9 || slots.empty()) return;
-    double nye[9];
+    if (n < 2 || n > nye_n || slots.empty()) return;
+    double nye[nye_n];
     if (n != 2 && n != 5 && n != 9) {  // GetNyeProperties refuses the count and says so
         GetNyeProperties(nye, e.data(), &n);
         return;
@@ -154,28 +157,28 @@ void copy_elastic(State& s, const std::vector<double>& e, const std::vector<doub
     const int p = peprops.extent(1) / s.ntemp;
     // A reused table too short for a vector per temperature takes the first temperature's only.
     int nt = factors ? s.ntemp : 1;
-    if (nt > 1 && p < 9) {
+    if (nt > 1 && p < nye_n) {
         s.outside();
         nt = 1;
     }
-    double scaled[9];
+    double scaled[nye_n];
     for (int t = 1; t <= nt; ++t) {
         for (int i = 0; i < n; ++i)
             scaled[i] = factors ? e[i] * (*factors)[static_cast<std::size_t>(t - 1 + i * s.ntemp)] : e[i];
         GetNyeProperties(nye, scaled, &n);
-        put(s, peprops, slots, static_cast<std::int64_t>(t - 1) * p + 1, nye, 9);
+        put(s, peprops, slots, columns::peprops::block_first(t, peprops.extent(1), s.ntemp), nye, nye_n);
     }
 }
 
 // "+Strength": the values, or per temperature the groups s(k) F(t, ne + k) one after the other.
 void copy_strength(State& s, const std::vector<double>& v, const std::vector<double>* factors, const Slots& slots) {
     const std::size_t n = v.size();
-    if (n > 10) return;
+    if (n > columns::psprops::count) return;
     if (!factors) {
         put(s, materialdata.psprops, slots, 1, v.data(), n);
         return;
     }
-    double scaled[10];
+    double scaled[columns::psprops::count];
     for (int t = 1; t <= s.ntemp; ++t) {
         for (std::size_t k = 0; k < n; ++k)
             scaled[k] = v[k] * (*factors)[static_cast<std::size_t>(t - 1) +
@@ -197,11 +200,12 @@ void close_block(State& s, Block& b, std::optional<int> id) {
     put_limited(s, md.pdprops, slots, b.properties, 5);
     put_limited(s, md.pfflags, slots, b.initiation, 5);
     put_limited(s, md.peflags, slots, b.evolution, 5);
-    if (b.degradation && (b.degradation->size() == 6 || b.degradation->size() == 12)) {
+    using columns::pelimits::half, columns::pelimits::count;
+    if (b.degradation && (b.degradation->size() == half || b.degradation->size() == count)) {
         // Six caps serve both halves; twelve are taken as they are.
-        double caps[12];
-        for (int k = 0; k < 12; ++k) caps[k] = (*b.degradation)[static_cast<std::size_t>(k) % b.degradation->size()];
-        put(s, md.pelimits, slots, 1, caps, 12);
+        double caps[count];
+        for (int k = 0; k < count; ++k) caps[k] = (*b.degradation)[static_cast<std::size_t>(k) % b.degradation->size()];
+        put(s, md.pelimits, slots, 1, caps, count);
     }
     copy_temperature_tables(s, b, slots);
 }
@@ -315,19 +319,19 @@ void value_pass(State& s) {
             if (contains_text(option, "TYPE=TEMPERATURE"))
                 if (auto v = block<double>(s)) s.factors = std::move(v);
         } else if (same_text(head, "+GelPoint")) {
-            cure_block(s, b, 1);
+            cure_block(s, b, cure::gelpoint);
         } else if (same_text(head, "+Enthalpie")) {
-            cure_block(s, b, 2);
+            cure_block(s, b, cure::enthalpy);
         } else if (same_text(head, "+Expansion")) {
-            cure_block(s, b, 3);
+            cure_block(s, b, cure::expansion);
         } else if (same_text(head, "+Shrinkage")) {
-            cure_block(s, b, 4);
+            cure_block(s, b, cure::shrinkage);
         } else if (same_text(head, "+Transition")) {
-            cure_block(s, b, 6);
+            cure_block(s, b, cure::transition);
         } else if (same_text(head, "+Curing")) {
-            if (bare || contains_text(option, "TYPE=EXPONENTIAL")) cure_block(s, b, 5);
-            else if (contains_text(option, "TYPE=RATE")) cure_block(s, b, 7);
-            else if (contains_text(option, "TYPE=MASTER")) cure_block(s, b, 8);
+            if (bare || contains_text(option, "TYPE=EXPONENTIAL")) cure_block(s, b, cure::curelimit);
+            else if (contains_text(option, "TYPE=RATE")) cure_block(s, b, cure::curerate);
+            else if (contains_text(option, "TYPE=MASTER")) cure_block(s, b, cure::shift);
         } else if (same_text(head, "+I10")) {
             first_value(s, materialdata.i10);
         } else if (same_text(head, "+Calibration")) {

@@ -30,21 +30,20 @@ inline constexpr std::array<CalibrationTable, ncalibration> calibration_tables =
     {"TYPE=Secant", 2, &MaterialData::secantprops, &MaterialData::nsecantdata},
     {"TYPE=Normal", 2, &MaterialData::normalprops, &MaterialData::nnormaldata},
     {"TYPE=Shear", 2, &MaterialData::shearprops, &MaterialData::nsheardata},
-    {"TYPE=Plasticity", 3, &MaterialData::flowprops, &MaterialData::nflowdata},
+    {"TYPE=Plasticity", columns::flowprops::fields, &MaterialData::flowprops, &MaterialData::nflowdata},
     {"TYPE=Alpha1", 2, &MaterialData::alpha1props, &MaterialData::nalpha1data},
     {"TYPE=Alpha2", 2, &MaterialData::alpha2props, &MaterialData::nalpha2data},
     {"TYPE=Alpha3", 2, &MaterialData::alpha3props, &MaterialData::nalpha3data},
 }};
 
-// The eight cure and thermal blocks, by their column of cuprops (1-based column = index + 1):
-// gel point, heat of reaction, expansion, shrinkage, cure limit, glass transition, cure rate,
-// time-temperature shift.
-inline constexpr int ncure = 8;
+// The eight cure and thermal blocks, by their column of cuprops (1-based column = index + 1, the
+// columns of columns::cuprops).
+inline constexpr int ncure = columns::cuprops::columns;
 
 // Largest block of each sized keyword over the material blocks of the file, with its floor.
 struct Sizes {
-    int elastic = 9, strength = 10, hygrothermal = 1, fracture = 1, properties = 1,
-        regularization = 1, rate = 7, master = 1, equivalent = 1;
+    int elastic = columns::peprops::nye, strength = columns::psprops::count, hygrothermal = 1, fracture = 1,
+        properties = 1, regularization = 1, rate = columns::cuprops::min_rows, master = 1, equivalent = 1;
     std::array<int, ncalibration> calibration{1, 1, 1, 1, 1, 1, 1};
 };
 

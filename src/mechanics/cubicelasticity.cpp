@@ -39,9 +39,9 @@ void GetStressFromCubicElasticity(double* stress, const double* endstran, const 
     const tvk::MaterialData& md = tvk::materialdata;
     using tvk::resin::Method;
     double a1, a2, a3;
-    if (!tvk::resin::lookup(md.alpha1props, md.nalpha1data, 2, xv, temp, Method::cubic, me, a1) ||
-        !tvk::resin::lookup(md.alpha2props, md.nalpha2data, 2, xn, temp, Method::cubic, me, a2) ||
-        !tvk::resin::lookup(md.alpha3props, md.nalpha3data, 2, xs, temp, Method::cubic, me, a3))
+    if (!tvk::resin::lookup(md.alpha1props, md.nalpha1data, tvk::columns::calibration::y, xv, temp, Method::cubic, me, a1) ||
+        !tvk::resin::lookup(md.alpha2props, md.nalpha2data, tvk::columns::calibration::y, xn, temp, Method::cubic, me, a2) ||
+        !tvk::resin::lookup(md.alpha3props, md.nalpha3data, tvk::columns::calibration::y, xs, temp, Method::cubic, me, a3))
         return;
     double s[9];
     for (int k = 0; k < 9; ++k) s[k] = degr * (a1 * vol[k] + a2 * dn[k] + a3 * ds[k]);

@@ -203,7 +203,7 @@ void GetResinOrthotropicProperties(const double* props, const int* nprops, const
         if (trace) Trace() << "endstran(i)" << i + 1 << endstran[i];
         double a = 0.0;
         if (soften)
-            ok = ok && lookup(tvk::materialdata.normalprops, tvk::materialdata.nnormaldata, 2,
+            ok = ok && lookup(tvk::materialdata.normalprops, tvk::materialdata.nnormaldata, tvk::columns::calibration::y,
                               endstran[i], tev, Method::linear, me, a);
         if (trace) Trace() << "alpha_0" << a;
         moduli[i] = e / (1.0 + a * std::fabs(endstran[i]));
@@ -213,7 +213,7 @@ void GetResinOrthotropicProperties(const double* props, const int* nprops, const
     for (int k = 0; k < 3; ++k) {
         double a = 0.0;
         if (soften)
-            ok = ok && lookup(tvk::materialdata.shearprops, tvk::materialdata.nsheardata, 2,
+            ok = ok && lookup(tvk::materialdata.shearprops, tvk::materialdata.nsheardata, tvk::columns::calibration::y,
                               endstran[3 + k], tev, Method::linear, me, a);
         if (trace && k == 0) Trace() << "alpha 12 ohne vr" << a;
         shear[k] = g0 / (1.0 + a * std::fabs(endstran[3 + k]));

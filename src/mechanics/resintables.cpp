@@ -59,7 +59,7 @@ bool lookup_field(const Field& tab, long n3, int nrows, int field, double x, dou
     double across[2];
     for (int t = 1; t <= 2; ++t) {
         for (int r = 1; r <= nrows; ++r) {
-            xs[r - 1] = tab.at(t, r, 1);
+            xs[r - 1] = tab.at(t, r, columns::calibration::x);
             ys[r - 1] = tab.at(t, r, field);
         }
         if (!interp::r8vec_ascends_strictly(nrows, xs))
@@ -97,15 +97,15 @@ void GetExternalData(const double* datafield, const int* n1, const int* n2, cons
 
 void GetFlowParameters(const double* eqplaststrain, double* a0, double* a1, const double* temp) {
     const int n = materialdata.nflowdata;
-    if (!tvk::resin::lookup(materialdata.flowprops, n, 2, *eqplaststrain, *temp, Method::cubic,
+    if (!tvk::resin::lookup(materialdata.flowprops, n, tvk::columns::flowprops::a0, *eqplaststrain, *temp, Method::cubic,
                             "GetFlowParameters", *a0) ||
-        !tvk::resin::lookup(materialdata.flowprops, n, 3, *eqplaststrain, *temp, Method::cubic,
+        !tvk::resin::lookup(materialdata.flowprops, n, tvk::columns::flowprops::a1, *eqplaststrain, *temp, Method::cubic,
                             "GetFlowParameters", *a1)) {
         *a0 = *a1 = 0.0;
     }
 }
 
 void GetModulusFromTable(const double* eqstrain, double* e, const double* temp) {
-    tvk::resin::lookup(materialdata.secantprops, materialdata.nsecantdata, 2, *eqstrain, *temp,
+    tvk::resin::lookup(materialdata.secantprops, materialdata.nsecantdata, tvk::columns::calibration::y, *eqstrain, *temp,
                        Method::cubic, "GetModulusFromTable", *e);
 }

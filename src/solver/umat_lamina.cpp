@@ -9,11 +9,15 @@
 #include "core/modeldata.h"
 #include "failure/stiffness_factors.h"
 #include "mechanics/lamina.h"
+#include "ply_state.h"
 #include "stepkinds.h"
 
 namespace {
 
-// State slot k (1-based) or 0 when the vector is shorter.
+namespace ps = tvk::plystate;
+
+// Ply state slot k (1-based) or 0 when the vector is shorter. This routine addresses slot k as
+// state variable k, the placement of a point with exactly 40 state variables (ply_state.h).
 double slot(const tvk::solver::Umat& a, int k) { return k <= a.nstatv ? a.statev[k - 1] : 0.0; }
 
 // A 1-based table index from a state value, truncated toward zero; 0 when it is no integer in
@@ -21,14 +25,14 @@ double slot(const tvk::solver::Umat& a, int k) { return k <= a.nstatv ? a.statev
 int index_of(double v) { return std::isfinite(v) && std::fabs(v) < 2.0e9 ? static_cast<int>(v) : 0; }
 
 // The Nye property vector of the point: props, or with one property the material table column of
-// the ply and section held in state slots 21 and 22. False, after a report, when there is none.
+// the ply and section held in the ply state vector. False, after a report, when there is none.
 bool ply_properties(double* nye, const tvk::solver::Umat& a) {
     if (a.nprops != 1) {
         if (tvk::lamina::nye_properties(nye, a.props.data(), a.nprops)) return true;
         tvk::report(-2, "Unsupported input in GetNyeProperties", a.nprops);
         return false;
     }
-    const int ply = index_of(slot(a, 21)), sec = index_of(slot(a, 22));
+    const int ply = index_of(slot(a, ps::ply)), sec = index_of(slot(a, ps::section));
     const auto pe = tvk::materialdata.peprops.view();
     if (pe.extent(1) < 9 || !pe.has(9, ply, sec)) {
         tvk::report(-3, "umat_lamina: no elastic properties for this ply and section", ply, sec);
@@ -50,10 +54,11 @@ void law(const tvk::solver::Umat& a) {
     if (ply_properties(nye, a)) {
         tvk::lamina::stiffness(c, nye, n, false);
         if (tvk::solver::step_kind(a.jstep[0]) == tvk::solver::TVK_DIC) {  // absent step: undegraded
-            const double dds[10] = {slot(a, 8), 0.0, slot(a, 9), 0.0, slot(a, 10),
-                                    0.0,        slot(a, 11), slot(a, 12), 0.0, 0.0};
+            const double dds[10] = {slot(a, ps::fibre_flag), 0.0, slot(a, ps::matrix_flag), 0.0,
+                                    slot(a, ps::delamination_flag), 0.0, slot(a, ps::core_flag),
+                                    slot(a, ps::buckling_flag), 0.0, 0.0};
             double de[9], m[36];
-            tvk::degradation::falcom(de, dds, slot(a, 18), 5, true, nullptr);
+            tvk::degradation::falcom(de, dds, slot(a, ps::residual), 5, true, nullptr);
             tvk::degradation::nye_degradation_matrix(m, de, n, false);
             for (int k = 0; k < n * n; ++k) c[k] *= m[k];
         }
@@ -71,10 +76,11 @@ void law(const tvk::solver::Umat& a) {
     a.sse = 0.5 * w;
     std::memcpy(a.ddsdde.data(), c, sizeof(double) * n * n);  // both column-major n x n
     if (a.nstatv > 5) {
-        // Direct stresses into slots 1..ndi, shear stresses from slot 4 on (with ndi 2 slot 3
-        // keeps its value).
-        for (int i = 0; i < a.ndi && i < n && i < a.nstatv; ++i) a.statev[i] = s[i];
-        for (int i = 0; i < a.nshr && a.ndi + i < n && 3 + i < a.nstatv; ++i) a.statev[3 + i] = s[a.ndi + i];
+        // Direct stresses into the slots from stress_direct on, shear stresses from stress_shear
+        // on (with ndi 2 the third direct slot keeps its value).
+        constexpr int d0 = ps::stress_direct - 1, s0 = ps::stress_shear - 1;
+        for (int i = 0; i < a.ndi && i < n && d0 + i < a.nstatv; ++i) a.statev[d0 + i] = s[i];
+        for (int i = 0; i < a.nshr && a.ndi + i < n && s0 + i < a.nstatv; ++i) a.statev[s0 + i] = s[a.ndi + i];
     }
 }
 
