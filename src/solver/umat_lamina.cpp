@@ -5,6 +5,7 @@
 #include <cmath>
 #include <cstring>
 
+#include "converters.h"
 #include "core/errors.h"
 #include "core/modeldata.h"
 #include "failure/stiffness_factors.h"
@@ -15,10 +16,12 @@
 namespace {
 
 namespace ps = tvk::plystate;
+using Ply = tvk::solver::Point<tvk::solver::Order::nye>;
+using tvk::solver::Outcome;
 
 // Ply state slot k (1-based) or 0 when the vector is shorter. This routine addresses slot k as
 // state variable k, the placement of a point with exactly 40 state variables (ply_state.h).
-double slot(const tvk::solver::Umat& a, int k) { return k <= a.nstatv ? a.statev[k - 1] : 0.0; }
+double slot(const Ply& a, int k) { return k <= a.nstatv ? a.statev[k - 1] : 0.0; }
 
 // A 1-based table index from a state value, truncated toward zero; 0 when it is no integer in
 // range (a real outside the int range must not be converted).
@@ -26,7 +29,7 @@ int index_of(double v) { return std::isfinite(v) && std::fabs(v) < 2.0e9 ? stati
 
 // The Nye property vector of the point: props, or with one property the material table column of
 // the ply and section held in the ply state vector. False, after a report, when there is none.
-bool ply_properties(double* nye, const tvk::solver::Umat& a) {
+bool ply_properties(double* nye, const Ply& a) {
     if (a.nprops != 1) {
         if (tvk::lamina::nye_properties(nye, a.props.data(), a.nprops)) return true;
         tvk::report(-2, "Unsupported input in GetNyeProperties", a.nprops);
@@ -41,14 +44,11 @@ bool ply_properties(double* nye, const tvk::solver::Umat& a) {
     return tvk::lamina::nye_properties(nye, &pe(1, ply, sec), 9);
 }
 
-void law(const tvk::solver::Umat& a) {
+Outcome ply_point(Ply& a) {
     const int n = a.ntens;
     a.spd = 0.0;
     a.scd = 0.0;
-    if (n != 3 && n != 4 && n != 6) {
-        tvk::report(-3, "umat_lamina: unsupported number of stress components", n);
-        return;
-    }
+    if (n != 3 && n != 4 && n != 6) return Outcome::fail("umat_lamina: unsupported number of stress components", n);
     double c[36];
     double nye[9];
     if (ply_properties(nye, a)) {
@@ -82,8 +82,9 @@ void law(const tvk::solver::Umat& a) {
         for (int i = 0; i < a.ndi && i < n && d0 + i < a.nstatv; ++i) a.statev[d0 + i] = s[i];
         for (int i = 0; i < a.nshr && a.ndi + i < n && s0 + i < a.nstatv; ++i) a.statev[s0 + i] = s[a.ndi + i];
     }
+    return Outcome::ok();
 }
 
 }  // namespace
 
-TVK_SOLVER_ENTRY(Umat, umat_lamina, law)
+TVK_SOLVER_KERNEL(Umat, umat_lamina, ply_point)
