@@ -4,6 +4,7 @@
 // closed, the failure recorded in the error record and returned to the caller.
 #include <algorithm>
 #include <climits>
+#include <cmath>
 #include <cstdio>
 #include <new>
 
@@ -49,6 +50,46 @@ Status check_records() {
     return {};
 }
 
+// A section that cannot carry the loads it is given: no axial stiffness (the stiffness centre and
+// every normal flow divide by it), or no bending stiffness about a principal axis (the bending and
+// open-section shear flows divide by it). Checked before the first division by these sums.
+Status check_stiffness(Report& r) {
+    const auto& q = quer;
+    char text[120] = {};
+    if (!(q.BX > 0) || !std::isfinite(q.BX))
+        std::snprintf(text, sizeof text, "SECTION WITHOUT AXIAL STIFFNESS: BX = %.6G", q.BX);
+    else if (!(q.DYYSTE > 0 && q.DZZSTE > 0) || !std::isfinite(q.DYYSTE) || !std::isfinite(q.DZZSTE))
+        std::snprintf(text, sizeof text, "SECTION WITHOUT BENDING STIFFNESS: DYY* = %.6G, DZZ* = %.6G", q.DYYSTE,
+                      q.DZZSTE);
+    if (!text[0]) return {};
+    report_failure(r, text);
+    return {Status::refused, text};
+}
+
+// Every result the calculation wrote is finite; a non-finite one (from non-finite coordinates or
+// stiffnesses, or an overflow) voids the calculation instead of being handed back as a result.
+Status check_results(const Calc& w, Report& r) {
+    const auto& q = quer;
+    const double scalars[] = {q.BX, q.M, q.YS, q.ZS, q.YT, q.ZT, q.DYY, q.DZY, q.DZZ, q.ALPHA, q.DYYSTE,
+                              q.DZZSTE, q.YMST, q.ZMST, q.YMSTAC, q.ZMSTAC, q.DT, q.IYYS, q.IZYS, q.IZZS, q.ITT};
+    bool finite = std::all_of(std::begin(scalars), std::end(scalars), [](double v) { return std::isfinite(v); });
+    const auto& k = kraft;
+    const auto& e = epigam;
+    const double* walls[] = {k.NX0, k.NXL2, k.NXL, k.T0, k.TL2, k.TL};
+    for (const double* a : walls)
+        for (int i = 0; finite && i < w.KW; ++i) finite = std::isfinite(a[i]);
+    if (w.AZ > 0 && finite) finite = std::isfinite(k.T0[w.KW]);  // the specific twist
+    for (int m = 0; m < 3; ++m)
+        for (int i = 0; finite && i < w.KW; ++i)
+            finite = std::isfinite(e.EPI[i + static_cast<std::ptrdiff_t>(m) * e.EPI_n1]) &&
+                     std::isfinite(e.GAM[i + static_cast<std::ptrdiff_t>(m) * e.GAM_n1]);
+    for (int i = 0; finite && i < w.IG; ++i) finite = std::isfinite(e.EPIGU[i]);
+    if (finite) return {};
+    const char* text = "NON-FINITE BOX-BEAM RESULT: CHECK THE COORDINATES AND STIFFNESSES";
+    report_failure(r, text);
+    return {Status::refused, text};
+}
+
 Status run() {
     Status st = check_records();
     if (!st) return st;
@@ -60,11 +101,17 @@ Status run() {
     report_input(w.rep);
     section_properties(w);
     principal_axes(w);
-    report_properties(w);
-    report_principal_axes(w);
-    normal_forces(w);
-    report_normal_forces(w);
-    if (shear_flows(w, st)) nodal_forces(w);
+    st = check_stiffness(w.rep);
+    if (st) {
+        report_properties(w);
+        report_principal_axes(w);
+        normal_forces(w);
+        report_normal_forces(w);
+        if (shear_flows(w, st)) {
+            st = check_results(w, w.rep);
+            if (st) nodal_forces(w);
+        }
+    }
     w.rep.close();
     if (st && !w.rep.write_failure().empty()) st = {Status::refused, w.rep.write_failure()};
     return st;

@@ -43,11 +43,18 @@ void section_properties(Calc& w) {
         q.YT += wd.RHOK[k] * w.SKZK[k];
         q.ZT += wd.RHOK[k] * w.SKYK[k];
     }
-    // a section without stiffness or mass gets non-finite centres, as the arithmetic gives them
+    // A section without axial stiffness gets non-finite stiffness centres, as the arithmetic gives
+    // them; the calculation refuses it right after these sums. A section without mass has no
+    // mass moments, and every point is its mass centre: it is put at the stiffness centre.
     q.YS = sz / q.BX;
     q.ZS = sy / q.BX;
-    q.YT /= q.M;
-    q.ZT /= q.M;
+    if (q.M != 0) {
+        q.YT /= q.M;
+        q.ZT /= q.M;
+    } else {
+        q.YT = q.YS;
+        q.ZT = q.ZS;
+    }
 
     q.DYY = q.DZY = q.DZZ = q.ITT = 0;
     w.IYYD = w.IZYD = w.IZZD = 0;

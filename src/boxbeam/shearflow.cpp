@@ -140,24 +140,35 @@ bool shear_flows(Calc& w, Status& st) {
     for (int cell = 1; cell <= AZ; ++cell) {
         const int row = IG + cell, nb = z.IAK[cell - 1];
         const std::int32_t* ia = z.IA + static_cast<std::ptrdiff_t>(cell - 1) * z.IA_n1;
-        double zf = 0;
+        double zf = 0, perimeter = 0;
         for (int j = 0; j < nb; ++j) {
             const int a = ia[j], b = ia[j + 1 < nb ? j + 1 : 0];
-            bool joined = false;
-            for (int k = 0; k < KW && !joined; ++k) {
+            int joined = -1;
+            for (int k = 0; k < KW && joined < 0; ++k) {
                 if (wd.IG1[k] == a && wd.IG2[k] == b) {
                     w.IALA[cell - 1].push_back(k);
                     w.c(row, k + 1) = w.LK[k] / wd.GK[k];
                     zf += w.RUK[k];
-                    joined = true;
+                    joined = k;
                 } else if (wd.IG1[k] == b && wd.IG2[k] == a) {
                     w.IBETA[cell - 1].push_back(k);
                     w.c(row, k + 1) = -w.LK[k] / wd.GK[k];
                     zf -= w.RUK[k];
-                    joined = true;
+                    joined = k;
                 }
             }
-            if (!joined) {
+            // The compatibility of the cell divides every wall's length by its shear stiffness: a
+            // wall without it would make the twist of the cell undefined.
+            if (joined >= 0 && (!(wd.GK[joined] > 0) || !std::isfinite(wd.GK[joined]))) {
+                char text[120];
+                std::snprintf(text, sizeof text, "WALL %d OF CELL %d WITHOUT SHEAR STIFFNESS: GK = %.6G", joined + 1,
+                              cell, wd.GK[joined]);
+                report_failure(r, text);
+                st = refused(text);
+                return false;
+            }
+            if (joined >= 0) perimeter += w.LK[joined];
+            if (joined < 0) {
                 report_topology(r, cell, a, b);
                 char text[120];
                 std::snprintf(text, sizeof text, "IN ZELLE %d WURDE DIE WAND ZWISCHEN DEN GURTEN %d UND %d NICHT DEFINIERT !!",
@@ -165,6 +176,15 @@ bool shear_flows(Calc& w, Status& st) {
                 st = refused(text);
                 return false;
             }
+        }
+        // twice the enclosed area: a cell without one (its booms on a line, or a circuit that
+        // runs back over itself) can carry no torque, and its compatibility row is void
+        if (!(std::fabs(zf) > 1.0e-12 * perimeter * perimeter)) {
+            char text[120];
+            std::snprintf(text, sizeof text, "CELL %d ENCLOSES NO AREA", cell);
+            report_failure(r, text);
+            st = refused(text);
+            return false;
         }
         w.ZFA[cell - 1] = zf;
         w.SCALE[cell - 1] = scale_row(row);

@@ -2,14 +2,21 @@
 
 #include <algorithm>
 #include <cstring>
+#include <mutex>
 
 #include "host.h"
+#include "tvk_error.h"
 
 namespace tvk {
 
 constinit ErrorRecord errorhandling;
 
 namespace {
+
+// Serialises every update and every C read of the record: a host may report from several threads
+// at once (a solver calling its material routine in parallel), and two reports must neither both
+// take the record nor resize its arrays at the same time. The rest of the library takes no lock.
+constinit std::mutex record_lock;
 
 // Number of elements of an assumed-shape argument: its extent, or 0 when the array or its extent
 // is missing or the extent is negative.
@@ -75,6 +82,7 @@ TVK_API void xerr(const int* lop, const char* xerrmsg, const int* intv, const in
         host::stop({record, sizeof record}, 1);
     }
 
+    const std::lock_guard<std::mutex> hold(record_lock);
     auto& e = errorhandling;
     if (e.errstat != 0) return;  // the first report wins
 
@@ -107,9 +115,43 @@ TVK_API void rsxerr(int* reset, const int* lop) {
     const bool clear = lop && *lop != 0;
     if (reset) *reset = clear ? 1 : 0;
     if (!clear) return;
+    const std::lock_guard<std::mutex> hold(record_lock);
     auto& e = errorhandling;
     e.errstat = 0;
     e.errintv.release();
     e.errrealv.release();
     e.errasciim.release();
+}
+
+TVK_ERROR_API int tvk_error_level(void) {
+    const std::lock_guard<std::mutex> hold(tvk::record_lock);
+    return tvk::errorhandling.errstat;
+}
+
+TVK_ERROR_API std::size_t tvk_error_message(char* buf, std::size_t n) {
+    char text[sizeof tvk::errorhandling.errstring];
+    std::size_t len = 0;
+    {
+        const std::lock_guard<std::mutex> hold(tvk::record_lock);
+        const auto& e = tvk::errorhandling;
+        if (e.errstat != 0) {
+            std::memcpy(text, e.errstring, sizeof text);
+            len = sizeof text;
+        }
+    }
+    // the text ends at its first NUL (the record starts as zero bytes), then loses its blanks
+    len = std::find(text, text + len, '\0') - text;
+    while (len > 0 && text[len - 1] == ' ') --len;
+    if (buf && n > 0) {
+        const std::size_t m = std::min(len, n - 1);
+        std::memcpy(buf, text, m);
+        buf[m] = '\0';
+    }
+    return len;
+}
+
+TVK_ERROR_API void tvk_error_clear(void) {
+    int reset = 0;
+    const int clear = 1;
+    rsxerr(&reset, &clear);
 }

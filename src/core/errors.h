@@ -5,6 +5,8 @@
 // (-1 note or iteration limit, -2 warning or recoverable error, -3 input error that voids the
 // result), its message, two integers, two reals and two names, and then returns a neutral
 // result; it never raises or stops. The record keeps the first report until `rsxerr` clears it.
+// Its update is serialised, so reports may come from several threads at once (the first wins);
+// C hosts read it through tvk_error.h.
 #pragma once
 
 #include <cstddef>

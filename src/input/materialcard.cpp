@@ -6,11 +6,13 @@
 // Three passes over the file: sizing (the largest block of every sized keyword), temperatures
 // (the merged temperature axis) and values, with the tables created in between when peprops,
 // the key table of the block, is absent. Values are copied at each "++End Material"; blocks over
-// their count limits are passed over without a report. Writes never go beyond the extents of the
-// tables as they are (a second analysis may meet tables created for another model): such values
-// are dropped and leave one warning per call.
+// their count limits are passed over without a report, except an "+Elastic" block, whose loss
+// leaves the material without stiffness and is recorded as a warning. Writes never go beyond the
+// extents of the tables as they are (a second analysis may meet tables created for another
+// model): such values are dropped and leave one warning per call.
 #include <algorithm>
 #include <climits>
+#include <cstdio>
 
 #include "cards.h"
 #include "core/errors.h"
@@ -144,10 +146,24 @@ void put_limited(State& s, const Table<T, 3>& t, const Slots& slots, const std::
 
 // "+Elastic" through GetNyeProperties: one Nye vector, or one per temperature (block t at
 // entries (t - 1) p + 1.. of the column, p = extent / temperatures) with a factor table in force.
-void copy_elastic(State& s, const std::vector<double>& e, const std::vector<double>* factors, const Slots& slots) {
+// A block of 1 or of more than 9 values is not copied and leaves the material's vector as it was
+// (0.0 in a new table); that loss is recorded as a warning naming the material.
+void copy_elastic(State& s, const std::vector<double>& e, const std::vector<double>* factors, const Slots& slots,
+                  std::optional<int> id) {
     constexpr int nye_n = columns::peprops::nye;
-    const int n = static_cast<int>(e.size());
-    if (n < 2 || n > nye_n || slots.empty()) return;
+    const std::size_t count = e.size();
+    if (count == 1 || count > static_cast<std::size_t>(nye_n)) {
+        char text[96];
+        if (id)
+            std::snprintf(text, sizeof text, "Warning: +Elastic of material %d has %zu values, 2 to 9 are read.", *id,
+                          count);
+        else
+            std::snprintf(text, sizeof text, "Warning: +Elastic of a material without id has %zu values.", count);
+        report(-2, text, id.value_or(0), static_cast<int>(std::min<std::size_t>(count, INT_MAX)));
+        return;
+    }
+    const int n = static_cast<int>(count);
+    if (n < 2 || slots.empty()) return;
     double nye[nye_n];
     if (n != 2 && n != 5 && n != 9) {  // GetNyeProperties refuses the count and says so
         GetNyeProperties(nye, e.data(), &n);
@@ -193,7 +209,7 @@ void close_block(State& s, Block& b, std::optional<int> id) {
     const Slots slots = slots_of(s, id);
     if (b.modelid) md.modelid = *b.modelid;
     const std::vector<double>* factors = thermal_factors(s);
-    if (b.elastic) copy_elastic(s, *b.elastic, factors, slots);
+    if (b.elastic) copy_elastic(s, *b.elastic, factors, slots, id);
     if (b.strength) copy_strength(s, *b.strength, factors, slots);
     put_limited(s, md.phprops, slots, b.hygrothermal, 5);
     put_limited(s, md.pfprops, slots, b.fracture, 5);

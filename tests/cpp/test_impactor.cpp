@@ -134,6 +134,35 @@ TEST(UelImpact, ForceConsistentWithMotionAndPlate) {
     }
 }
 
+TEST(UelImpact, LineContactRadiusIsTheHalfWidthOverTwiceTheLength) {
+    // Contact-stiffness flag 6 (line contact of the length PROPS(8)): the contact radius is the
+    // half-width of a cylinder pressed by the load per length w = F / (2 PROPS(8)), b = sqrt(4 w R
+    // / (pi E*)) (Johnson, Contact Mechanics, sec. 4.3); the depth stays Hertz's.
+    const double length = 0.02;
+    for (int irf : {1, 2}) {
+        tvktest::clear_errors();
+        set_steps({TVK_INITIALIZATION, TVK_IMPACT});
+        UelDriver e = impactor();
+        e.props[7] = length;
+        e.jprops = {irf, 6, 0};
+        e.kstep = 1;
+        e.call(uel_impact);
+        e.kstep = 2;
+        e.svars[13] = 2e-9;
+        e.svars[12] = 0.0;
+        e.cprops[3] = 1e-4, e.cprops[4] = 1.0, e.cprops[5] = 0.0;
+        e.dtime = 1e-5;
+        e.call(uel_impact);
+        const double F = e.cprops[0];
+        ASSERT_GT(F, 0.0) << irf;
+        EXPECT_EQ(tvk::errorhandling.errstat, 0) << irf;
+        const double w = F / (2.0 * length);
+        EXPECT_NEAR(e.cprops[1], std::sqrt(4.0 * w * R / (M_PI * estar)), 1e-12 * R) << irf;
+        EXPECT_NEAR(e.cprops[2], std::cbrt(9 * F * F / (16 * R * estar * estar)), 1e-12) << irf;
+    }
+    tvktest::clear_errors();
+}
+
 TEST(UelImpact, StepKindsStartTimeSeparationAndBadProcedure) {
     set_steps({TVK_INITIALIZATION, TVK_IMPACT, TVK_FATIGUE});
     UelDriver e = impactor();

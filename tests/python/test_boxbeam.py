@@ -297,3 +297,71 @@ def test_allocation_failure_raises_memory_error():
                          env=dict(os.environ))
     assert out.returncode == 0, out.stderr
     assert out.stdout.split() == ["MemoryError", "-3"]
+
+
+def _box_walls(gk=(2.7e3,) * 4, bk=(7e3,) * 4):
+    return [(1, 2, bk[0], gk[0]), (2, 3, bk[1], gk[1]), (3, 4, bk[2], gk[2]), (4, 1, bk[3], gk[3])]
+
+
+BOX = [(0, 0), (3, 0), (3, 2), (0, 2)]
+
+
+def assert_refused(match):
+    eh.rsxerr(1)
+    with pytest.raises(_tolvek.error, match=match):
+        bb.box_getxsection()
+    assert eh.errstat == -3
+    assert eh.errstring.tobytes().decode().startswith(match.replace("\\", "")[:20])
+
+
+def test_degenerate_sections_refused_not_reported_as_success():
+    loads = (5, 10, 20, 1000, 30, 40)
+    # one cell wall without shear stiffness: the cell's compatibility is void (it returned a
+    # torsion constant of 1.0 and the flows of the intact cell, with status 0)
+    for gk in (0.0, -1.0, math.inf, math.nan):
+        fill(BOX, _box_walls(gk=(2.7e3, gk, 2.7e3, 2.7e3)), [(1, 2, 3, 4)], loads=loads)
+        assert_refused("WALL 2 OF CELL 1 WITHOUT SHEAR STIFFNESS")
+    # no axial stiffness anywhere (walls and booms): no stiffness centre (it returned NaN)
+    fill(BOX, _box_walls(bk=(0.0,) * 4), [(1, 2, 3, 4)], loads=loads)
+    assert_refused("SECTION WITHOUT AXIAL STIFFNESS")
+    # all stiffness on one line: no bending stiffness about that line
+    fill([(0, 0), (1, 0), (3, 0)], [(1, 2, 7e3, 2.7e3), (2, 3, 7e3, 2.7e3)], loads=loads)
+    assert_refused("SECTION WITHOUT BENDING STIFFNESS")
+    # a cell whose booms lie on a line, in a section that has bending stiffness (a branch to boom 4)
+    fill([(0, 0), (1, 0), (2, 0), (0, 2)],
+         [(1, 2, 7e3, 2.7e3), (2, 3, 7e3, 2.7e3), (3, 1, 7e3, 2.7e3), (1, 4, 7e3, 2.7e3)],
+         [(1, 2, 3)], loads=loads)
+    assert_refused("CELL 1 ENCLOSES NO AREA")
+    # a circuit that runs back over its own wall encloses nothing either
+    fill(BOX, _box_walls(), [(1, 2, 1, 2)], loads=loads)
+    assert_refused("CELL 1 ENCLOSES NO AREA")
+    # a non-finite coordinate reaches no result unrecorded
+    fill(BOX, _box_walls(), [(1, 2, 3, 4)], loads=loads)
+    view(gurt, "YI")[0] = math.nan
+    view(wand, "YK0")[0] = math.nan
+    view(wand, "YKLK")[3] = math.nan
+    assert_refused("SECTION WITHOUT AXIAL STIFFNESS: BX = NAN")
+    # nor does a non-finite load
+    fill(BOX, _box_walls(), [(1, 2, 3, 4)], loads=(0, 0, math.inf, 0, 0, 0))
+    assert_refused("NON-FINITE BOX-BEAM RESULT")
+
+
+def test_massless_section_has_its_mass_centre_at_the_stiffness_centre():
+    # no mass anywhere: every point is a mass centre, the results stay finite and the stiffness
+    # results are those of the section (the Bredt-Batho torsion constant 4 A^2 / oint ds/(G t))
+    fill(BOX, _box_walls(), [(1, 2, 3, 4)], loads=(0, 0, 0, 1000, 0, 0))
+    bb.box_getxsection()
+    assert eh.errstat == 0
+    assert (quer.YT, quer.ZT) == (quer.YS, quer.ZS) == (1.5, 1.0)
+    assert quer.M == 0 and quer.ITT == 0 and quer.IYYS == 0
+    assert quer.DT == pytest.approx(4 * 36 / (10 / 2.7e3), rel=1e-12)
+
+
+def test_section_with_too_few_walls_refused():
+    # a closed box (4 booms, 1 cell) needs 4 walls; 3 of them leave the flows undetermined, and a
+    # tree of 4 booms without cells needs 3; 1 or 2 are too few
+    fill(BOX, _box_walls()[:3], [(1, 2, 3, 4)], loads=(0, 0, 10, 0, 0, 0))
+    assert_refused("ANZAHL DER WAENDE    3 UNGLEICH GURTE \\+ ZELLEN - 1 =    4")
+    for n in (1, 2):
+        fill(BOX, _box_walls()[:n], (), loads=(0, 0, 10, 0, 0, 0), bi=[100.0] * 4)
+        assert_refused(f"ANZAHL DER WAENDE    {n} UNGLEICH GURTE \\+ ZELLEN - 1 =    3")

@@ -94,3 +94,35 @@ def test_transverse_uniaxial_states_at_strength(direction):
         s[direction] = sign * strength
         assert gp.gpquadinteraction(s[0], s[1], 0, 2560, 1590, 73, 185, 90) == pytest.approx(1)
         assert gp.gppolynomial(*s, 2560, 1590, 73, 185, 60, 200, 90, 95, 57, -0.5, 0) == pytest.approx(1)
+
+
+def test_hashin_fibre_shear_term_with_out_of_plane_shear():
+    # Hashin (1980, eq. 21): sqrt((s11/X)^2 + alpha ((s12/X12)^2 + (s13/X13)^2)), each shear over
+    # its own strength
+    s11, s12, s13, x12, x13 = 1200.0, 45.0, 30.0, 90.0, 60.0
+    expected = math.sqrt((s11 / 2560) ** 2 + (s12 / x12) ** 2 + (s13 / x13) ** 2)
+    assert fb.fbhashin(s11, s12, s13, 2560, 1590, x12, x13) == pytest.approx(expected, rel=1e-14)
+    expected = math.sqrt((-s11 / 1590) ** 2 + 0.5 * ((s12 / x12) ** 2 + (s13 / x13) ** 2))
+    assert fb.fbhashin(-s11, s12, s13, 2560, 1590, x12, x13, alpha=0.5) == pytest.approx(expected, rel=1e-14)
+    # shear alone: the out-of-plane shear at its own strength fails the ply, not at X12
+    assert fb.fbhashin(0, 0, x13, 2560, 1590, x12, x13) == pytest.approx(1.0, rel=1e-14)
+    assert fb.fbhashin(0, x12, 0, 2560, 1590, x12, x13) == pytest.approx(1.0, rel=1e-14)
+
+
+def christensen_form(s11, s22, s33, xt, xc):
+    """Christensen's fibre criterion (1997) as written: the left side that is 1 at failure."""
+    return (1 / xt - 1 / xc) * s11 + s11 ** 2 / (xt * xc) - 0.25 * (1 / xt + 1 / xc) ** 2 * s11 * (s22 + s33)
+
+
+def test_christensen_fibre_criterion_at_and_around_its_strength():
+    xt, xc = 1500.0, 1000.0
+    # uniaxial: exactly 1 at either strength, and the effort scales with the stress
+    assert fb.fbchristensen(xt, 0, 0, xt, xc) == pytest.approx(1.0, rel=1e-14)
+    assert fb.fbchristensen(-xc, 0, 0, xt, xc) == pytest.approx(1.0, rel=1e-14)
+    for f in (0.25, 0.9, 1.1, 2.0):
+        assert fb.fbchristensen(f * xt, 0, 0, xt, xc) == pytest.approx(f, rel=1e-13)
+        assert fb.fbchristensen(-f * xc, 0, 0, xt, xc) == pytest.approx(f, rel=1e-13)
+    # multiaxial: the effort R is the factor that brings the stress onto the failure surface
+    for s in ((900.0, -40.0, 10.0), (-600.0, 30.0, 30.0), (1400.0, 80.0, -20.0), (-950.0, -60.0, 0.0)):
+        r = fb.fbchristensen(*s, xt, xc)
+        assert christensen_form(*(np.array(s) / r), xt, xc) == pytest.approx(1.0, rel=1e-12)

@@ -110,3 +110,23 @@ def test_gradual_degradation_carries_zero_d_state(record):
     assert float(failed["nm"]) == 1.0 and float(failed["cjump_nf"]) == np.finfo(float).max
     with pytest.raises(Exception):
         dg.gradualdegradation(*([0.5] * 27))
+
+
+def test_gradual_degradation_law_1_constant_load_does_not_degrade(record):
+    # R = 1: no stress amplitude, so no cycle counts towards failure; the residual strengths
+    # and the stiffness stay at their intact value 1 however many cycles pass
+    for peak in (0.3, 0.9):
+        st = fatigue_state(speak_t=peak, sbottom_t=peak)
+        for n in (1e3, 1e5, 1e7):
+            gradual(st, 1, n, cjimp=n)
+        assert (float(st["df_t"]), float(st["df_c"]), float(st["de"])) == (1.0, 1.0, 1.0)
+        assert float(st["nm"]) == pytest.approx(0.0, abs=1e-250)
+    # compressive constant load likewise
+    st = fatigue_state(speak_t=0.0, sbottom_t=0.0, speak_c=-0.7, sbottom_c=-0.7)
+    gradual(st, 1, 1e6, cjimp=1e6)
+    assert (float(st["df_t"]), float(st["df_c"]), float(st["de"])) == (1.0, 1.0, 1.0)
+    # the same peak with R = 0 does degrade: the constant-load case is not a dead routine
+    st = fatigue_state(speak_t=0.9, sbottom_t=0.0)
+    gradual(st, 1, 1e5, cjimp=1e5)
+    assert float(st["df_t"]) < 1.0 and float(st["de"]) < 1.0
+    assert record()[0] == 0

@@ -214,3 +214,92 @@ def test_newton_with_a_non_finite_state_stops_as_not_converged():
     abd = np.diag([1e5, 1e5, 4e4, 10.0, 10.0, 4.0])
     sol, err = dg.newtonraphson8(np.zeros(8), float("nan"), 1.0, 1e3, 0.0, 0.01, 0.0, [-1.0, 0, 0], abd, 1e-15, 150, 10, 1)
     assert err == float("inf")
+
+
+GROWTH_LAYUP = np.array([0.0, 45, -45, 90, 90, -45, 45, 0])
+GROWTH_PROPS = np.array([140e3, 9e3, 9e3, 0.3, 0.3, 0.4, 5e3, 5e3, 3e3, 0.3, 2.0, 1e-3])
+
+
+def test_initiation_law_directions():
+    # n < 0 asks for the cycles to initiation at deltag: n = (c1/deltag)^c2
+    g, n = np.array(2.0), np.array(-1.0)
+    dl.growthinitiationparis(g, n, 3.0, 2.0)
+    assert float(n) == pytest.approx(2.25, rel=1e-15) and float(g) == 2.0
+    g, n = np.array(0.5), np.array(-1.0)
+    dl.growthinitiationparis(g, n, 3.0, 4.0)
+    assert float(n) == pytest.approx(6.0 ** 4, rel=1e-15)
+    # n >= 0 asks for the rate that initiates in n cycles: deltag = c1 n^(1/c2)
+    g, n = np.array(-7.0), np.array(16.0)
+    dl.growthinitiationparis(g, n, 3.0, 2.0)
+    assert float(g) == pytest.approx(12.0, rel=1e-15) and float(n) == 16.0
+
+
+def test_fibre_crack_energy_release_rate():
+    # a through crack of half-length b in a ply under s11: K = s11 sqrt(pi b), G = K^2 / E1
+    for s11, b, e1 in ((500.0, 0.2, 140e3), (1200.0, 1.5, 60e3)):
+        props = np.array([e1, 9e3, 0.3])
+        assert dl.fibertension_lefm(s11, b, 0.3, props) == pytest.approx(s11 ** 2 * math.pi * b / e1, rel=1e-14)
+    eh.rsxerr(1)
+    assert dl.fibertension_lefm(500.0, 0.2, 0.3, np.zeros(1), 0) == 0.0
+    assert int(eh.errstat) == -3
+    eh.rsxerr(1)
+
+
+def test_compressive_growth_table_refused_for_an_interface_at_the_top_ply():
+    dof = np.array([-0.004, 0, 0, 0, 0, 0])
+    for k in (8, 0, 9):        # 8 plies: interfaces 1..7 lie inside the laminate
+        eh.rsxerr(1)
+        res = dl.delacompgrowth(GROWTH_LAYUP, 0.125, dof, k, GROWTH_PROPS, 200.0, 60.0, 0.0, 10.0, 20.0, 3)
+        assert int(eh.errstat) == -3 and not res.any()
+        assert bytes(eh.errstring).decode().startswith("Delaminated interface outside the laminate")
+    eh.rsxerr(1)
+    res = dl.delacompgrowth(GROWTH_LAYUP, 0.125, dof, 7, GROWTH_PROPS, 200.0, 60.0, 0.0, 10.0, 20.0, 3)
+    assert int(eh.errstat) == 0 and res[0, 1:].tolist() == [1, 2, 3]
+
+
+def test_compressive_growth_default_damage_increment_is_a_tenth():
+    # the C entry point without a damage increment uses 0.1: the same table as 0.1 given, and not
+    # that of another increment
+    import ctypes
+    from ctypes import POINTER, byref, c_double, c_int
+    from native_lib import LIB
+    fn = LIB.DelaCompGrowth
+    fn.restype = None
+    dof = np.array([-0.004, 0, 0, 0, 0, 0])
+
+    def table(increment):
+        out = np.zeros((13, 4), order="F")
+        dp = lambda a: a.ctypes.data_as(POINTER(c_double))  # noqa: E731
+        inc = None if increment is None else byref(c_double(increment))
+        fn(dp(GROWTH_LAYUP), byref(c_double(0.125)), dp(dof), byref(c_int(2)), dp(GROWTH_PROPS),
+           byref(c_double(200.0)), byref(c_double(60.0)), byref(c_double(0.0)), dp(out), byref(c_double(10.0)),
+           byref(c_double(20.0)), byref(c_int(3)), byref(c_int(8)), byref(c_int(12)), byref(c_int(6)), None, None,
+           inc)
+        return out
+
+    default, tenth, other = table(None), table(0.1), table(0.3)
+    assert default[8:12].any()
+    np.testing.assert_array_equal(default, tenth)
+    assert not np.array_equal(default[8:12], other[8:12])
+    python_default = dl.delacompgrowth(GROWTH_LAYUP, 0.125, dof, 2, GROWTH_PROPS, 200.0, 60.0, 0.0, 10.0, 20.0, 3)
+    np.testing.assert_array_equal(python_default, tenth)
+
+
+def test_no_growth_allowable_interpolated_inside_its_bracketing_step():
+    sizes = np.zeros((7, 2))
+    sizes[1] = [20.0, 10.0]
+    sizes[4] = [30.0, 12.0]
+    strain, force, hist, per = dl.find_allowable_nogrowth_comp(GROWTH_LAYUP, 0.125, 0.0, 200.0, 60.0, GROWTH_PROPS,
+                                                              sizes, inincrement=0.001)
+    gallow = GROWTH_PROPS[9]
+    for k in (1, 4):
+        last = np.nonzero(hist[k, 0])[0].max()
+        eps0, eps1 = hist[k, 0, last - 1], hist[k, 0, last]
+        g0, g1 = max(hist[k, 1, last - 1], hist[k, 2, last - 1]), max(hist[k, 1, last], hist[k, 2, last])
+        n0, n1 = hist[k, 3, last - 1], hist[k, 3, last]
+        assert g0 <= gallow < g1
+        w = (gallow - g0) / (g1 - g0)            # linear interpolation of G in the step
+        assert per[k] == pytest.approx(eps0 + w * (eps1 - eps0), rel=1e-12)
+        assert force[k] == pytest.approx(n0 + w * (n1 - n0), rel=1e-12)
+        assert eps1 < per[k] <= eps0            # compressive strains: inside the bracketing step
+    assert strain == max(per[1], per[4])

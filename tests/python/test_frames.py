@@ -76,6 +76,21 @@ def test_triangle_origin_is_the_corner_facing_the_longest_edge():
     assert origin.tolist() == [0.5, 1, 0]
 
 
+def test_triangle_origin_tie_goes_to_the_first_of_equal_longest_edges():
+    def origin_of(pts):
+        pts = np.array(pts, float)
+        on = np.zeros((8, 3))
+        on[:3] = pts
+        on[3:6] = (pts[[0, 1, 2]] + pts[[1, 2, 0]]) / 2
+        return el.getelementtransformation(on, REF0, 6)[1].tolist()
+    # apex at corner 0: the edges facing corners 1 and 2 (|0-2| and |0-1|) are equal and longest
+    assert origin_of([[0, 3, 0], [-1, 0, 0], [1, 0, 0]]) == [-1, 0, 0]
+    # apex at corner 1: the edges facing corners 0 and 2 tie; corner 0 wins
+    assert origin_of([[-1, 0, 0], [0, 3, 0], [1, 0, 0]]) == [-1, 0, 0]
+    # apex at corner 0 with a tie between corners 1 and 2 again, mirrored: corner 1 still wins
+    assert origin_of([[0, -3, 0], [1, 0, 0], [-1, 0, 0]]) == [1, 0, 0]
+
+
 @pytest.mark.parametrize("seed", range(5))
 def test_curvatures_are_the_eigenvalues_of_the_hessian(seed):
     rng = np.random.default_rng(seed)

@@ -42,3 +42,21 @@ def test_contact_area_record():
 def test_indentation_flags_are_logicals():
     assert t.permcollection.pisuresh(2.0, 1.0, 0.25, 1, 1) == pytest.approx((0.333, 1.0))
     assert t.permcollection.pisuresh(2.0, 1.0, 0.25, False, True) == (0.75, -1.0)
+
+
+def test_hertz_effective_modulus_of_impactor_and_target_with_different_poisson_ratios():
+    # 1/E* = (1 - nu1^2)/E1 + (1 - nu2^2)/E2 (Johnson, Contact Mechanics, sec. 4.2): steel ball
+    # (R1 = 8 mm, E1 = 210 GPa, nu1 = 0.30) on aluminium (E2 = 70 GPa, nu2 = 0.33), flat and curved
+    e1, nu1, e2, nu2, r1 = 210e9, 0.30, 70e9, 0.33, 0.008
+    estar = 1.0 / ((1 - 0.09) / e1 + (1 - 0.1089) / e2)
+    assert estar == pytest.approx(5.8605e10, rel=1e-4)       # worked by hand: 58.61 GPa
+    for inv_r2 in (0.0, 1 / 0.05):
+        r = 1.0 / (1 / r1 + inv_r2)
+        k, eeff = ia.contactstiffness([r1, 0, e1, nu1, inv_r2, 0, e2, nu2], 0)
+        assert eeff == pytest.approx(estar, rel=1e-14)
+        assert k == pytest.approx(4 / 3 * estar * np.sqrt(r), rel=1e-14)
+    # a laminated target (flag 1) counts the transverse modulus alone: 1/E* = (1 - nu1^2)/E1 + 1/E2
+    k, eeff = ia.contactstiffness([r1, 0, e1, nu1, 0, 0, e2, nu2], 1)
+    assert eeff == pytest.approx(1.0 / ((1 - 0.09) / e1 + 1 / e2), rel=1e-14)
+    # swapping the two bodies' Poisson ratios changes E*: each ratio belongs to its own modulus
+    assert ia.contactstiffness([r1, 0, e1, nu2, 0, 0, e2, nu1], 0)[1] != pytest.approx(estar, rel=1e-6)

@@ -106,6 +106,25 @@ def test_edge_load_matches_whole_impactor_numbers():
     assert sl.deload(*args("IMP3"))[1].tolist() == [0, 0, -1]
 
 
+def test_edge_load_sym4_names_no_impactor_and_keeps_the_sum():
+    # twelve impactors with forces 1..12 on edges of length 1: the 4 of SYM4 is part of the
+    # symmetry word, not impactor 4, and SYM4 scales no edge load (the edge sum is halved only by
+    # SYMX, SYMY or SYM2)
+    cprops = np.zeros((20, 12))
+    cprops[0, :] = np.arange(1.0, 13.0)
+    cprops[17, :] = 0.5
+    args = lambda s, n=12: (np.zeros(3), 1, 1, [0.0, 0.0], 1, 1, np.zeros(3), np.eye(3), 0, name(s), cprops[:, :n],
+                            np.zeros((12, n)))
+    for n in (4, 5, 12):
+        assert sl.deload(*args("EDGE_SYM4", n))[0] == 0.0
+        assert sl.deload(*args("IMP1_SYM4", n))[0] == pytest.approx(1.0)
+        assert sl.deload(*args("IMP4_SYM4", n))[0] == pytest.approx(4.0)
+        assert sl.deload(*args("IMP2_IMP3_SYM4_SYMX", n))[0] == pytest.approx(0.5 * (2 + 3))
+    # SYM44 is no symmetry word: its digits name impactor 44 (none here)
+    assert sl.deload(*args("SYM44"))[0] == 0.0
+    assert sl.deload(*args("IMP7SYM4"))[0] == pytest.approx(7.0)
+
+
 def test_amplitudes(record):
     assert sl.camplitude([0, 1, 2, 0, 10, 20], 1.5) == pytest.approx(15)
     assert sl.camplitude([0, 1, 2, 0, 10, 20], 3.0) == pytest.approx(30)  # not clamped

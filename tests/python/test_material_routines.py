@@ -78,3 +78,40 @@ class TestFibreRoutines:
         assert (keycut, epszz, tsstif[0]) == (0, 0.0, NYE[7])
         with pytest.raises(TypeError):  # an in-place argument that needs a conversion
             t.usermat_fiber(*usermat_args([0.0] * 6, dstrain))
+
+
+class TestUmatLaminaBuckledPly:
+    """A DIC step degrades the ply from its flags in the state vector: slot 12 marks a buckled
+    sublaminate, slot 18 the stiffness fraction it keeps, slot 8 fibre failure. Expected stiffness
+    from the compliance inverted by numpy and the factors worked out by hand."""
+
+    def run(self, flags, rdisc):
+        jd = _tolvek.jobdata
+        jd.stepid = np.array([5], dtype=np.int32)       # step 1 is a DIC step
+        try:
+            a = umat_args(jstep=1)
+            for k, v in flags.items():
+                a[1][k - 1] = v
+            a[1][17] = rdisc
+            return t.umat_lamina(*a)[2]
+        finally:
+            jd.stepid = None
+
+    def test_buckled_ply_keeps_its_residual_fraction_of_every_stiffness(self):
+        intact = np.linalg.inv(compliance(NYE))
+        for rdisc in (0.3, 0.05):
+            np.testing.assert_allclose(self.run({12: 1.0}, rdisc), rdisc * intact, rtol=1e-12, atol=1e-12)
+        # a fraction of 1 or more keeps the ply intact; a flag other than exactly 1 is not set
+        np.testing.assert_allclose(self.run({12: 1.0}, 1.0), intact, rtol=1e-12, atol=1e-9)
+        np.testing.assert_allclose(self.run({12: 0.999}, 0.3), intact, rtol=1e-12, atol=1e-9)
+
+    def test_buckling_scales_the_factors_of_fibre_failure(self):
+        # rule 5 of a tape ply with fibre failure: C11, C12, C13 halved, G12 and G23 to 1e-20;
+        # the buckled ply then keeps 0.4 of each factor
+        rdisc = 0.4
+        factors = np.ones((6, 6))
+        for i, j in ((0, 0), (0, 1), (1, 0), (0, 2), (2, 0)):
+            factors[i, j] = 0.5
+        factors[3, 3] = factors[5, 5] = 1e-20
+        expected = np.linalg.inv(compliance(NYE)) * factors * rdisc
+        np.testing.assert_allclose(self.run({8: 1.0, 12: 1.0}, rdisc), expected, rtol=1e-12, atol=1e-12)

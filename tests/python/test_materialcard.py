@@ -99,7 +99,7 @@ def test_blocks_over_their_count_limits_are_not_copied(tmp_path):
         *material(3, "+Failure, TYPE=DEGRADATION", twelve, "+Strength", "1 2 3", "+Hygrothermal", "7 8"),
         *material(4, "+Elastic", "1"), *material(2, "+Elastic", "1 2 3"))
     assert md.peprops.shape[0] == 10 and not md.peprops.any()
-    assert message() == "Unsupported input in GetNyeProperties"  # its own report for 3 values
+    assert message() == "Warning: +Elastic of material 1 has 10 values, 2 to 9 are read."  # the first report
     np.testing.assert_array_equal(md.pelimits[:, 0, 0], [0.9, 0.9, 0.9, 0.5, 0.9, 0.9] * 2)
     assert (md.pelimits[:, 1, 0] == -1.0).all()
     np.testing.assert_allclose(md.pelimits[:, 2, 0], [0.05 * k for k in range(1, 13)])
@@ -109,6 +109,29 @@ def test_blocks_over_their_count_limits_are_not_copied(tmp_path):
     assert not md.psprops[:, 1, 0].any() and md.psprops[:3, 2, 0].tolist() == [1, 2, 3]
     assert md.psprops.shape[0] == 11 and md.phprops.shape[0] == 6
     assert not md.phprops[:, 1, 0].any() and md.phprops[:2, 2, 0].tolist() == [7, 8]
+
+
+def test_elastic_block_of_more_than_nine_values_lost_silently(tmp_path):
+    # the block is not copied (the material keeps 0.0), and the loss is a warning naming the
+    # material by its id, with the id and the count as the record's integers
+    for values, mid in ((10, 7), (12, 3), (1, 5)):
+        err.rsxerr(1)
+        release()
+        job(tmp_path / f"m{values}", [[mid, 2]], *material(mid, "+Elastic", " ".join(["3"] * values)),
+            *material(2, "+Elastic", "70000 0.3"))
+        assert not md.peprops[:, 0, 0].any()
+        np.testing.assert_allclose(md.peprops[:9, 1, 0], nye_isotropic(70000.0, 0.3), rtol=1e-15)
+        assert err.errstat == -2
+        assert message() == f"Warning: +Elastic of material {mid} has {values} values, 2 to 9 are read."
+        assert err.errintv.tolist() == [mid, values]
+    # counts 2 to 9 that are not 2, 5 or 9 keep their own report; 2, 5 and 9 none
+    for values, text in ((3, "Unsupported input in GetNyeProperties"), (5, ""), (9, "")):
+        err.rsxerr(1)
+        release()
+        job(tmp_path / f"n{values}", [[1]], *material(1, "+Elastic", " ".join(["0.2"] * values)))
+        assert err.errstat == (-2 if text else 0)
+        if text:
+            assert message() == text
 
 
 def test_failure_flags_and_option_less_lines_before_the_block(tmp_path):

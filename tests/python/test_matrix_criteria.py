@@ -107,3 +107,36 @@ def test_closed_form_criteria():
     assert rmc == pytest.approx(3.0) and mode == 1
     rmc, mode = mc.mcrckbahei([0, 0, -10.0, 0, 30.0, 40.0], 100, 40, interphase=[25.0, 0.5])
     assert rmc == pytest.approx(45 / 25) and mode == 2
+
+
+def larc_friction_reference(s22, s12, yc, sl, a0=53.0, planes=200001):
+    """LaRC05 matrix exposure (Pinho et al. 2012) of the plane stress state (s22, s12), written
+    from the published formulas: tractions on the plane at theta from the plane normal to 2,
+    eta_T = -1/tan(2 a0), S_T = YC cos a0 (sin a0 + cos a0/tan 2a0), eta_L = eta_T S_L/S_T,
+    exposure (tT/(ST - eta_T tn))^2 + (tL/(SL - eta_L tn))^2 (+ (tn/YT)^2 for tn > 0), maximised
+    over a fine grid of planes."""
+    a = math.radians(a0)
+    eta_t = -1 / math.tan(2 * a)
+    st = yc * math.cos(a) * (math.sin(a) + math.cos(a) / math.tan(2 * a))
+    eta_l = eta_t * sl / st
+    th = np.linspace(0, np.pi, planes)
+    c, s = np.cos(th), np.sin(th)
+    tn = s22 * c * c
+    tt = -s22 * s * c
+    tl = s12 * c
+    f = (tt / (st - eta_t * tn)) ** 2 + (tl / (sl - eta_l * tn)) ** 2 + (np.maximum(tn, 0) / YT) ** 2
+    return f.max(), (tl[0] / (sl - eta_l * tn[0])) ** 2
+
+
+@pytest.mark.parametrize("s22,s12", [(-40.0, 60.0), (-90.0, 50.0), (-150.0, 30.0)])
+def test_larc_matrix_exposure_friction_under_transverse_compression_and_shear(s22, s12):
+    ref, at_zero = larc_friction_reference(s22, s12, YC, SL)
+    # the compression raises the longitudinal shear strength by the friction term eta_L |s22|
+    assert at_zero < (s12 / SL) ** 2
+    r05 = mc.mcrcklarc05(s22, 0, s12, 0, 0, YT, YC, SL, sainc=1e-4, gsflag=1)[0]
+    assert r05 == pytest.approx(ref, rel=1e-7)
+    args = (1500, 1000, YT, YC, SL, 140000, 9000, 5000, 0.3)
+    r04 = mc.mcrcklarc04(-100.0, s22, 0, s12, 0, 0, *args, sainc=1e-4, gsflag=1)[0]
+    assert r04 == pytest.approx(ref, rel=1e-7)
+    if s22 == -40.0:   # the plane normal to 2 is critical: the closed form with friction
+        assert r05 == pytest.approx(at_zero, rel=1e-9)

@@ -95,3 +95,29 @@ def test_bspline_form_matches_scipy_bspline_and_the_hermite_function():
                 got = [LIB.dbvalu(t, bcoef, i(2 * n), i(4), i(ideriv), byref(c_double(v)),
                                   byref(inbv), work) for v in xs]
                 assert np.allclose(got, ref, atol=1e-10 * (1 + np.abs(ref).max()))
+
+
+def test_bspline_knot_sequences_of_the_three_knot_types():
+    # double knots at every node; end knots by type: 0 quadruple ends, 1 one end interval
+    # beyond each end (extrapolating), 2 periodic: the last interval before the first node and the
+    # first after the last. End intervals of different widths tell the types apart.
+    x = np.array([1.0, 1.5, 2.5, 4.0, 7.0])
+    f, d = np.sin(x), np.cos(x)
+    n = len(x)
+    inner = np.repeat(x, 2)
+    expected = {
+        0: (x[0], x[-1]),
+        1: (x[0] - (x[1] - x[0]), x[-1] + (x[-1] - x[-2])),
+        2: (x[0] - (x[-1] - x[-2]), x[-1] + (x[1] - x[0])),
+    }
+    for knotyp, (lo, hi) in expected.items():
+        t, bcoef = out(2 * n + 4), out(2 * n)
+        nknots, ndim, kord, ierr = c_int(0), c_int(0), c_int(0), c_int(9)
+        LIB.dpchbs(i(n), arr(x), arr(f), arr(d), i(1), i(knotyp), byref(nknots), t, bcoef,
+                   byref(ndim), byref(kord), byref(ierr))
+        assert ierr.value == 0
+        assert vec(t).tolist() == [lo, lo, *inner, hi, hi], knotyp
+        # the knot routine alone gives the same sequence
+        t2 = out(2 * n + 4)
+        LIB.dpchkt(i(n), arr(x), i(knotyp), t2)
+        assert vec(t2).tolist() == [lo, lo, *inner, hi, hi]

@@ -1,0 +1,52 @@
+/* The library's error record, read from C: plain C, so that a C or Fortran host (a solver's
+ * material routine, a ctypes caller) can use it as it stands.
+ *
+ * A routine that meets bad input or a numerical failure does not stop the host and does not
+ * raise: it records a report and returns a neutral result (a zero stiffness, an empty table).
+ * The record keeps the first report until it is cleared, so a host checks it after a call (or
+ * after a batch of calls) and clears it before the next:
+ *
+ *     double ddsdde[36];
+ *     umat_lamina(...);
+ *     if (tvk_error_level() <= -3) {
+ *         char text[81];
+ *         tvk_error_message(text, sizeof text);
+ *         fprintf(stderr, "material routine: %s\n", text);
+ *         tvk_error_clear();
+ *         ... stop or cut the increment ...
+ *     }
+ *
+ * Levels: 0 no report; -1 note or iteration limit reached; -2 warning or recoverable error (the
+ * result is usable); -3 input error (the result is void). A caller of `xerr` may record other
+ * levels; they are returned as recorded.
+ *
+ * Threads: reports, these three functions and `rsxerr` may be called from several threads at
+ * once; the record's update is serialised and the first report of all threads wins. The record is
+ * one per process, so a host that runs the library from several threads sees the first report of
+ * any of them. Everything else in the library is single-threaded: a host that calls routines
+ * concurrently must not share their tables or records between threads.
+ */
+#ifndef TVK_ERROR_H
+#define TVK_ERROR_H
+
+#include <stddef.h>
+
+#ifdef __cplusplus
+#define TVK_ERROR_API extern "C" __attribute__((visibility("default")))
+#else
+#define TVK_ERROR_API extern __attribute__((visibility("default")))
+#endif
+
+/* Level of the recorded report: 0 when the record holds none. */
+TVK_ERROR_API int tvk_error_level(void);
+
+/* Copies the recorded message (at most 80 characters, trailing blanks removed) into buf as a
+ * NUL-terminated string, cut to n - 1 characters; writes nothing when buf is null or n is 0.
+ * Returns the full length of the message, so a return value >= n means it was cut. With no
+ * report recorded the message is empty (returns 0). */
+TVK_ERROR_API size_t tvk_error_message(char* buf, size_t n);
+
+/* Clears the record (as rsxerr with its flag true): the next report is recorded again. */
+TVK_ERROR_API void tvk_error_clear(void);
+
+#endif /* TVK_ERROR_H */
