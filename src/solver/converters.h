@@ -37,27 +37,40 @@ inline constexpr double identity3[9] = {1, 0, 0, 0, 1, 0, 0, 0, 1};
 inline constexpr double zeros6[6] = {};
 inline constexpr int no_step[4] = {0, 0, 0, 0};
 
+[[gnu::cold, gnu::noinline]] inline void refuse_components(const char* routine, int ndi, int nshr) {
+    report(-3, compose(routine, ": ndi and nshr must be 0 to 3 and add up to ntens"), ndi, nshr);
+}
 // Component counts a kernel can index by (ndi and nshr 0 to 3, adding up to ntens >= 1); false
 // after a level -3 report.
 inline bool components_valid(const char* routine, int ndi, int nshr, int ntens) {
-    if (ndi >= 0 && ndi <= 3 && nshr >= 0 && nshr <= 3 && ndi + nshr >= 1 && ndi + nshr == ntens) return true;
-    report(-3, compose(routine, ": ndi and nshr must be 0 to 3 and add up to ntens"), ndi, nshr);
+    if (static_cast<unsigned>(ndi) <= 3u && static_cast<unsigned>(nshr) <= 3u && ndi + nshr >= 1 &&
+        ndi + nshr == ntens) [[likely]]
+        return true;
+    refuse_components(routine, ndi, nshr);
     return false;
 }
 
+// True when every value is finite: x * 0 is 0 for a finite x and NaN for an infinite or NaN one,
+// so one sum tells (no branch per value).
 template <class T>
 bool finite(const T* v, int n) {
-    for (int k = 0; k < n; ++k)
-        if (!std::isfinite(v[k])) return false;
-    return true;
+    double z = 0.0;
+    for (int k = 0; k < n; ++k) z += v[k] * 0.0;
+    return z == 0.0;
+}
+// The same for three vectors of n values.
+inline bool finite3(const double* a, const double* b, const double* c, int n) {
+    double z = 0.0;
+    for (int k = 0; k < n; ++k) z += a[k] * 0.0 + b[k] * 0.0 + c[k] * 0.0;
+    return z == 0.0;
 }
 
-inline void refuse_non_finite(const char* routine) {
+[[gnu::cold, gnu::noinline]] inline void refuse_non_finite(const char* routine) {
     report(-3, compose(routine, ": non-finite stress, strain or temperature; point not evaluated"));
 }
 
 // What the interface makes of the kernel's outcome; true when the point was computed.
-inline bool apply(const char* routine, const Outcome& o, double& pnewdt) {
+[[gnu::always_inline]] inline bool apply(const char* routine, const Outcome& o, double& pnewdt) {
     switch (o.kind) {
         case Outcome::done: return true;
         case Outcome::cut_back: pnewdt = std::min(pnewdt, o.factor); return true;
@@ -69,48 +82,64 @@ inline bool apply(const char* routine, const Outcome& o, double& pnewdt) {
 template <Order O>
 constexpr Order other_order() { return O == Order::nye ? Order::cyclic : Order::nye; }
 
-// Vectors and tangent of a point in the other order, in the buffer `b` (5 x 6 + 36 values).
+// The six-component swap between the orders (its own inverse); fewer components agree.
+inline constexpr int swapped[6] = {0, 1, 2, 3, 5, 4};
+
+// The kernel's order for a point of the interface's order O: O when the kernel takes it.
+template <class K, Order O>
+constexpr Order order_for() {
+    if constexpr (std::is_invocable_v<K&, Point<O>&>) {
+        return O;
+    } else {
+        static_assert(std::is_invocable_v<K&, Point<other_order<O>()>&>, "a kernel takes a Point of one order or both");
+        return other_order<O>();
+    }
+}
+
+// A point's arguments with the vectors and tangent in `to` order: the same storage when the
+// orders agree (fewer than six components), else the six-component vectors swapped into the
+// buffer `b` (5 x 6 + 36 values; the kernel fills the tangent part).
 template <Order To, Order From>
 Point<To> reordered(const Point<From>& p, double* b) {
     const int n = p.ntens;
-    double* s = b;
-    double* e = b + 6;
-    double* de = b + 12;
-    double* tt = b + 18;
-    double* rd = b + 24;
-    double* c = b + 30;
-    for (int k = 0; k < n; ++k) {
-        const int f = reorder(From, reorder(To, k, n), n);  // From position of To's component k
+    Point<To> q{{p.stress.p, n}, p.statev, {p.ddsdde.p, n}, p.sse, p.spd, p.scd, p.pnewdt, p.rpl, p.drpldt,
+                {p.ddsddt.p, n}, {p.drplde.p, n}, {p.stran.p, n}, {p.dstran.p, n}, p.time, p.dtime, p.temp, p.dtemp,
+                p.predef, p.dpred, p.materl, p.ndi, p.nshr, p.ntens, p.nstatv, p.props, p.nprops, p.coords, p.drot,
+                p.celent, p.dfgrd0, p.dfgrd1, p.noel, p.npt, p.kslay, p.kspt, p.jstep, p.kinc, p.epszz, p.tsstif,
+                p.matid};
+    if (n != 6) return q;
+    double *s = b, *e = b + 6, *de = b + 12;
+    for (int k = 0; k < 6; ++k) {
+        const int f = swapped[k];
         s[k] = p.stress[f];
         e[k] = p.stran[f];
         de[k] = p.dstran[f];
-        tt[k] = p.ddsddt.p ? p.ddsddt[f] : 0.0;
-        rd[k] = p.drplde.p ? p.drplde[f] : 0.0;
     }
-    std::fill(c, c + n * n, 0.0);
-    Point<To> q{{s, n}, p.statev, {c, n}, p.sse, p.spd, p.scd, p.pnewdt, p.rpl, p.drpldt, {tt, n}, {rd, n},
-                {e, n}, {de, n}, p.time, p.dtime, p.temp, p.dtemp, p.predef, p.dpred, p.materl, p.ndi, p.nshr,
-                p.ntens, p.nstatv, p.props, p.nprops, p.coords, p.drot, p.celent, p.dfgrd0, p.dfgrd1, p.noel,
-                p.npt, p.kslay, p.kspt, p.jstep, p.kinc, p.epszz, p.tsstif, p.matid};
+    q.stress.p = s, q.stran.p = e, q.dstran.p = de, q.ddsdde.p = b + 30;
+    // The thermal derivatives are zero in the converters that reorder; others are swapped too.
+    if (p.ddsddt.p != zeros6 || p.drplde.p != zeros6) {
+        double *tt = b + 18, *rd = b + 24;
+        for (int k = 0; k < 6; ++k) tt[k] = p.ddsddt[swapped[k]], rd[k] = p.drplde[swapped[k]];
+        q.ddsddt.p = tt, q.drplde.p = rd;
+    }
     return q;
 }
 
 // Runs the kernel on p, in p's order when the kernel takes it, else reordered.
 template <class K, Order O>
-Outcome run(K& kernel, Point<O>& p) {
-    if constexpr (std::is_invocable_v<K&, Point<O>&>) {
+[[gnu::always_inline]] inline Outcome run(K& kernel, Point<O>& p) {
+    constexpr Order T = order_for<K, O>();
+    if constexpr (T == O) {
         return kernel(p);
     } else {
-        constexpr Order T = other_order<O>();
-        static_assert(std::is_invocable_v<K&, Point<T>&>, "a kernel takes a Point of one order or of both");
         double b[66];
         Point<T> q = reordered<T>(p, b);
         const Outcome o = kernel(q);
-        const int n = p.ntens;
-        for (int i = 0; i < n; ++i) {
-            const int fi = reorder(T, reorder(O, i, n), n);
-            p.stress[i] = q.stress[fi];
-            for (int j = 0; j < n; ++j) p.ddsdde(i, j) = q.ddsdde(fi, reorder(T, reorder(O, j, n), n));
+        // A failed kernel leaves the caller's stress and tangent as they came, as in its own order.
+        if (p.ntens == 6 && o.kind != Outcome::failed) {
+            for (int i = 0; i < 6; ++i) p.stress[i] = b[swapped[i]];
+            for (int j = 0; j < 6; ++j)
+                for (int i = 0; i < 6; ++i) p.ddsdde(i, j) = b[30 + swapped[i] + 6 * swapped[j]];
         }
         return o;
     }
@@ -121,11 +150,10 @@ Outcome run(K& kernel, Point<O>& p) {
 // ---- UMAT -----------------------------------------------------------------------------------
 // `a` is the view of a UMAT-list interface (tvk::solver::Umat or a variant of it).
 template <class A, class K>
-void umat_point(const char* routine, const A& a, K&& kernel) {
+[[gnu::always_inline]] inline void umat_point(const char* routine, const A& a, K&& kernel) {
     if (!conv::components_valid(routine, a.ndi, a.nshr, a.ntens)) return;
     const int n = a.ntens;
-    if (!conv::finite(a.stress.data(), n) || !conv::finite(a.stran.data(), n) ||
-        !conv::finite(a.dstran.data(), n) || !std::isfinite(a.temp) || !std::isfinite(a.dtemp)) {
+    if (!conv::finite3(a.stress.data(), a.stran.data(), a.dstran.data(), n) || a.temp * 0.0 + a.dtemp * 0.0 != 0.0) {
         conv::refuse_non_finite(routine);
         std::fill(a.ddsdde.data(), a.ddsdde.data() + n * n, 0.0);
         a.pnewdt = std::min(a.pnewdt, 0.5);
@@ -155,14 +183,13 @@ inline constexpr int unknown_procedure = 2147483647;
 }  // namespace conv
 
 template <class A, class K>
-void usermat_point(const char* routine, const A& a, K&& kernel) {
+[[gnu::always_inline]] inline void usermat_point(const char* routine, const A& a, K&& kernel) {
     a.keycut = 0;
     a.sedpl = 0.0;
     a.epseq = 0.0;
     if (!conv::components_valid(routine, a.ndirect, a.nshear, a.ncomp)) return;
     const int n = a.ncomp;
-    if (!conv::finite(a.stress.data(), n) || !conv::finite(a.strain.data(), n) ||
-        !conv::finite(a.dstrain.data(), n) || !std::isfinite(a.temp) || !std::isfinite(a.dtemp)) {
+    if (!conv::finite3(a.stress.data(), a.strain.data(), a.dstrain.data(), n) || a.temp * 0.0 + a.dtemp * 0.0 != 0.0) {
         conv::refuse_non_finite(routine);
         std::fill(a.dsdepl.data(), a.dsdepl.data() + n * n, 0.0);
         a.keycut = 1;
@@ -187,14 +214,18 @@ namespace conv {
 // The row of point k of a column-major (npoint, m) block, gathered and scattered.
 template <class T>
 void gather(double* out, const T& block, int k, int m) {
-    for (int j = 0; j < m; ++j) out[j] = block(k, j);
+    const auto* p = block.data() + k;
+    const long stride = block.extent(0);
+    for (int j = 0; j < m; ++j) out[j] = p[j * stride];
 }
 template <class T>
 void scatter(const T& block, int k, const double* in, int m) {
-    for (int j = 0; j < m; ++j) block(k, j) = in[j];
+    double* p = block.data() + k;
+    const long stride = block.extent(0);
+    for (int j = 0; j < m; ++j) p[j * stride] = in[j];
 }
 
-inline void no_cut_back(const char* routine) {
+[[gnu::cold, gnu::noinline]] inline void no_cut_back(const char* routine) {
     report(-2, compose(routine, ": increment cut-back requested, the interface has none"));
 }
 
@@ -220,7 +251,7 @@ void upermat_block(const char* routine, const A& a, K&& kernel) {
         conv::gather(stress, a.stressold, k, n);
         conv::gather(dstran, a.straininc, k, n);
         conv::gather(state.get(), a.stateold, k, m);
-        if (!conv::finite(stress, n) || !conv::finite(dstran, n)) {
+        if (!conv::finite3(stress, dstran, stress, n)) {
             refused = true;
             conv::scatter(a.stressnew, k, stress, n);
             conv::scatter(a.statenew, k, state.get(), m);
@@ -257,36 +288,40 @@ void vumat_block(const char* routine, const A& a, K&& kernel) {
     if (!conv::components_valid(routine, a.ndir, a.nshr, n)) return;
     constexpr bool writes_strain = !std::is_const_v<std::remove_reference_t<decltype(a.straininc(0, 0))>>;
     const bool plane_stress = writes_strain && a.ndir == 3 && a.nshr == 1;
+    // The block's columns are in cyclic order; the kernel's vectors are gathered in its own order.
+    constexpr Order O = conv::order_for<std::remove_reference_t<K>, Order::cyclic>();
+    int col[6];
+    for (int c = 0; c < n; ++c) col[c] = O == Order::cyclic || n != 6 ? c : conv::swapped[c];
     Scratch<double, 128> state(static_cast<std::size_t>(m));
     const double time[2] = {a.steptime, a.totaltime};
     bool cut = false, refused = false, bad_density = false;
     for (int k = 0; k < a.nblock; ++k) {
-        double stress[6], dstran[6], ddsdde[36] = {}, stran[6] = {}, coords[3], epszz = 0.0;
-        conv::gather(stress, a.stressold, k, n);
-        conv::gather(dstran, a.straininc, k, n);
-        conv::gather(state.get(), a.stateold, k, m);
-        conv::gather(coords, a.coordmp, k, 3);
-        if (!conv::finite(stress, n) || !conv::finite(dstran, n) || !std::isfinite(a.tempold[k]) ||
-            !std::isfinite(a.tempnew[k])) {
+        double stress[6], dstran[6], ddsdde[36], stran[6] = {}, coords[3], epszz = 0.0;
+        for (int c = 0; c < n; ++c) {
+            stress[c] = a.stressold(k, col[c]);
+            dstran[c] = a.straininc(k, col[c]);
+        }
+        if (!conv::finite3(stress, dstran, stress, n) || a.tempold[k] * 0.0 + a.tempnew[k] * 0.0 != 0.0) {
             refused = true;
-            conv::scatter(a.stressnew, k, stress, n);
-            conv::scatter(a.statenew, k, state.get(), m);
+            for (int c = 0; c < n; ++c) a.stressnew(k, c) = a.stressold(k, c);
+            for (int j = 0; j < m; ++j) a.statenew(k, j) = a.stateold(k, j);
             a.enerinternnew[k] = a.enerinternold[k];
             a.enerinelasnew[k] = a.enerinelasold[k];
             continue;
         }
         if constexpr (S == Shears::engineering)
-            for (int j = a.ndir; j < n; ++j) dstran[j] *= 2.0;
+            for (int c = a.ndir; c < n; ++c) dstran[c] *= 2.0;
+        conv::gather(state.get(), a.stateold, k, m);
+        conv::gather(coords, a.coordmp, k, 3);
         double sse = 0.0, spd = 0.0, scd = 0.0, pnewdt = 1.0;
-        Point<Order::cyclic> p{{stress, n}, View<double, 1>(state.get(), m), {ddsdde, n}, sse, spd, scd, pnewdt,
-                               0.0, 0.0, {conv::zeros6, n}, {conv::zeros6, n}, {stran, n}, {dstran, n}, time,
-                               a.dt, a.tempold[k], a.tempnew[k] - a.tempold[k], conv::zeros6, conv::zeros6,
-                               a.cmname, a.ndir, a.nshr, n, m, a.props, a.props.size(), coords, conv::identity3,
-                               a.charlength(k, 0), conv::identity3, conv::identity3, 0, 0, 0, 0, conv::no_step, 0,
-                               plane_stress ? &epszz : nullptr, nullptr, 0};
-        conv::apply(routine, conv::run(kernel, p), pnewdt);
+        Point<O> p{{stress, n}, View<double, 1>(state.get(), m), {ddsdde, n}, sse, spd, scd, pnewdt, 0.0, 0.0,
+                   {conv::zeros6, n}, {conv::zeros6, n}, {stran, n}, {dstran, n}, time, a.dt, a.tempold[k],
+                   a.tempnew[k] - a.tempold[k], conv::zeros6, conv::zeros6, a.cmname, a.ndir, a.nshr, n, m, a.props,
+                   a.props.size(), coords, conv::identity3, a.charlength(k, 0), conv::identity3, conv::identity3, 0, 0,
+                   0, 0, conv::no_step, 0, plane_stress ? &epszz : nullptr, nullptr, 0};
+        conv::apply(routine, kernel(p), pnewdt);
         cut = cut || pnewdt < 1.0;
-        conv::scatter(a.stressnew, k, stress, n);
+        for (int c = 0; c < n; ++c) a.stressnew(k, col[c]) = stress[c];
         conv::scatter(a.statenew, k, state.get(), m);
         if constexpr (writes_strain)
             if (plane_stress) a.straininc(k, 2) = epszz;
@@ -316,7 +351,7 @@ void muesli_point(const char* routine, const A& a, K&& kernel) {
 // ---- One converter per interface ----------------------------------------------------------------
 // The converter that serves the view `a` of a solver interface, chosen by the arguments it has.
 template <class A, class K>
-void convert(const char* routine, const A& a, K&& kernel) {
+[[gnu::always_inline]] inline void convert(const char* routine, const A& a, K&& kernel) {
     if constexpr (requires { a.matid; a.ddsdde; }) muesli_point(routine, a, kernel);
     else if constexpr (requires { a.ddsdde; }) umat_point(routine, a, kernel);
     else if constexpr (requires { a.dsdepl; }) usermat_point(routine, a, kernel);
@@ -330,7 +365,7 @@ void convert(const char* routine, const A& a, K&& kernel) {
 // Defines the C entry `cname` of interface `Iface` (declared with TVK_SOLVER_DECLARE) as the
 // point kernel `kernel` behind the interface's converter.
 #define TVK_SOLVER_KERNEL(Iface, cname, kernel)                                                   \
-    static void cname##_through_converter(const ::tvk::solver::Iface& a) {                         \
-        ::tvk::solver::convert(#cname, a, kernel);                                                 \
+    [[gnu::always_inline]] static inline void cname##_through_converter(const ::tvk::solver::Iface& a) { \
+        ::tvk::solver::convert(#cname, a, [](auto& p) -> decltype(kernel(p)) { return kernel(p); }); \
     }                                                                                              \
     TVK_SOLVER_ENTRY(Iface, cname, cname##_through_converter)
