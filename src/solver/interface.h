@@ -2,7 +2,8 @@
 // every routine of that interface, the named view its law code reads, the call of such a routine
 // by a native caller, and (python/engine/solver.h) the binding signature are all derived.
 //
-// An interface is a list macro (the lists are in interfaces.h) whose entries are
+// An interface is a list macro (the material and element lists are in interfaces.h, those of the
+// other solver hooks in hook_interfaces.h) whose entries are
 //
 //   V(X, name, type, (extents), intent)
 //

@@ -251,9 +251,9 @@ TVK_SOLVER_ENTRY(Hetval, extent_probe, extent_law)
 namespace {
 
 TEST(HookAliasForwarding, PointersAndTextLengthsPassUnchanged) {
-    int ints[16];
-    double reals[16];
-    char texts[2][80];
+    int ints[16] = {};
+    double reals[16] = {};
+    char texts[2][80] = {};
     raw_control_alias(ints, ints + 1, reals, reals + 2, ints + 2, ints + 3, nullptr);
     const void* want_control[] = {ints, ints + 1, reals, reals + 2, ints + 2, ints + 3, nullptr};
     for (int k = 0; k < 7; ++k) EXPECT_EQ(raw_seen[k], want_control[k]) << "argument " << k;
