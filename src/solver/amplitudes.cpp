@@ -25,36 +25,37 @@ double interpolate(const double* x, const double* y, int n, double v) {
     return r;
 }
 
-}  // namespace
-
-void CAMPLITUDE(double* amp, const double* xydata, const double* xvalue, const int* ndata, const int* skip) {
-    *amp = 0.0;
-    if (skip && *skip) return;
-    if (*ndata % 2 != 0) {
+void camplitude_law(const tvk::solver::Camplitude& a) {
+    a.amp = 0.0;
+    if (a.skip) return;
+    if (a.ndata % 2 != 0) {
         tvk::report(-2, "Warning: Mismatch between x- and y-values in %S", 0, 0, 0.0, 0.0, "TVK_AMPL");
         return;
     }
-    const int n = std::max(*ndata, 0) / 2;
-    *amp = interpolate(xydata, xydata + n, n, *xvalue);
+    const int n = std::max(a.ndata, 0) / 2;
+    const double* xydata = a.xydata.data();
+    a.amp = interpolate(xydata, xydata + n, n, a.xvalue);
 }
 
-void CHYSTERESIS(double* amp, double* passed, const double* xydata, const double* xvalue, const int* ndata,
-                 const int* skip) {
-    *amp = 0.0;
-    if (skip && *skip) return;
-    if (*ndata % 2 != 0) {
+void chysteresis_law(const tvk::solver::Chysteresis& a) {
+    a.amp = 0.0;
+    if (a.skip) return;
+    if (a.ndata % 2 != 0) {
         tvk::report(-2, "Warning: Mismatch between x- and y-values in %S", 0, 0, 0.0, 0.0, "TVK_HYST");
         return;
     }
-    const int n = std::max(*ndata, 0) / 2;
+    const int n = std::max(a.ndata, 0) / 2;
+    const double* xydata = a.xydata.data();
+    const double xvalue = a.xvalue;
+    double& passed = a.passed;
     bool reverse;
-    if (*passed == tvk::huge) {
+    if (passed == tvk::huge) {
         reverse = true;
-    } else if (*passed > *xvalue) {
-        *passed = tvk::huge;
+    } else if (passed > xvalue) {
+        passed = tvk::huge;
         reverse = true;
     } else {
-        *passed = std::max(*passed, *xvalue);
+        passed = std::max(passed, xvalue);
         reverse = false;
     }
     tvk::Scratch<double, 64> bx(static_cast<std::size_t>(n)), by(static_cast<std::size_t>(n));
@@ -74,14 +75,14 @@ void CHYSTERESIS(double* amp, double* passed, const double* xydata, const double
             lo = std::min(lo, bx[i]);
             hi = std::max(hi, bx[i]);
         }
-    const double v = m > 0 ? std::clamp(*xvalue, lo, hi) : *xvalue;
-    *amp = interpolate(bx.get(), by.get(), m, v);
+    const double v = m > 0 ? std::clamp(xvalue, lo, hi) : xvalue;
+    a.amp = interpolate(bx.get(), by.get(), m, v);
 }
 
-void tvk_amplitude(double* amp, const double* xydata, const double* xvalue, const int* ndata, const int* skip) {
-    CAMPLITUDE(amp, xydata, xvalue, ndata, skip);
-}
-void tvk_hysteresis(double* amp, double* passed, const double* xydata, const double* xvalue, const int* ndata,
-                    const int* skip) {
-    CHYSTERESIS(amp, passed, xydata, xvalue, ndata, skip);
-}
+}  // namespace
+
+TVK_SOLVER_ENTRY(Camplitude, CAMPLITUDE, camplitude_law)
+TVK_SOLVER_ENTRY(Chysteresis, CHYSTERESIS, chysteresis_law)
+
+TVK_SOLVER_ALIAS(Camplitude, tvk_amplitude, CAMPLITUDE)
+TVK_SOLVER_ALIAS(Chysteresis, tvk_hysteresis, CHYSTERESIS)

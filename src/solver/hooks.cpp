@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstring>
 
+#include "core/errors.h"
 #include "core/modeldata.h"
 #include "elements/elementtables.h"
 #include "elements/orientation.h"
@@ -22,17 +23,18 @@ std::string job_file(const char* ext) {
 
 }  // namespace tvk
 
-void vucharlength_cel(const int* nblock, const int*, const int*, const int* ncomp, const int* ndim,
-                      const int* nnode, const int*, const int*, const int*, const int*, const int* jeltype,
-                      const int*, const double*, const double*, const double*, const char*, const double*,
-                      const double* coordnode, const double* tdirect, const double*, const double*,
-                      const double*, const double*, double* charlength, std::size_t) {
-    const int nb = std::max(*nblock, 0), nc = std::max(*ncomp, 0);
+namespace {
+
+void charlength_law(const tvk::solver::Vucharlength& a) {
+    const int nb = std::max(a.nblock, 0), nc = std::max(a.ncomp, 0);
+    double* charlength = a.charlength.data();
     std::fill(charlength, charlength + static_cast<std::size_t>(nb) * nc, 0.0);
-    const int kind = jeltype[0];
+    const int kind = a.jeltype[0];
     const int nodes = kind == 3 ? 4 : kind == 6 ? 8 : 0;
-    if (nodes == 0 || *nnode < nodes || *ndim < 3) return;
-    const std::size_t sb = static_cast<std::size_t>(nb), sn = static_cast<std::size_t>(*nnode);
+    if (nodes == 0 || a.nnode < nodes || a.ndim < 3) return;
+    const double* tdirect = a.tdirect.data();
+    const double* coordnode = a.coordnode.data();
+    const std::size_t sb = static_cast<std::size_t>(nb), sn = static_cast<std::size_t>(a.nnode);
     const int nwrite = std::min(nc, 3);
     for (std::size_t k = 0; k < sb; ++k) {
         double frame[9], corners[24], len[3];
@@ -48,43 +50,52 @@ void vucharlength_cel(const int* nblock, const int*, const int*, const int* ncom
     }
 }
 
-void uvarm_report(double*, const double*, const double*, const double*, const double*, const char*, const char*,
-                  const int*, const int* noel, const int* npt, const int*, const int*, const int* kstep,
-                  const int* kinc, const int*, const int*, const double* coord, const int*, const int*,
-                  const int*, const int*, std::size_t, std::size_t) {
-    if (tvk::solver::step_kind(*kstep) != tvk::solver::TVK_INITIALIZATION || *kinc != 1) return;
-    const std::string path = tvk::job_file(".rst");
-    getgausspointreport(path.c_str(), coord, noel, npt, path.size());
+// The report goes next to the job; without a job path there is no such place, and writing
+// ".rst" into the working directory would leave a hidden file behind.
+void uvarm_report_law(const tvk::solver::Uvarm& a) {
+    if (tvk::solver::step_kind(a.kstep) != tvk::solver::TVK_INITIALIZATION || a.kinc != 1) return;
+    std::string path = tvk::job_file("");
+    if (path.empty()) {
+        tvk::report(-2, "Warning: no job path, Gauss-point report not written.", a.noel, a.npt);
+        return;
+    }
+    path += ".rst";
+    const int noel = a.noel, npt = a.npt;
+    getgausspointreport(path.c_str(), a.coord.data(), &noel, &npt, path.size());
 }
 
-void vdisp_nullify(const int* nblock, const int*, const int* ncoord, const int* kstep, const int* kinc,
-                   const double*, const double*, const double*, const double*, const char*, const int*,
-                   const int*, const int* jnodeuid, const double*, const double* coordnp, const double*,
-                   const double*, const double*, const double*, const double*, const double*, const double*,
-                   std::size_t) {
-    if (!tvk::jobdata.stepid.present() || *kstep == 0) return;
-    if (*kinc == 1) {
-        if (*kstep == 1 && tvk::solver::step_kind(1) == tvk::solver::TVK_INITIALIZATION && *nblock > 0 && *ncoord > 0)
-            GetNodalCoordinates(coordnp, jnodeuid, ncoord, nblock);
+void vdisp_law(const tvk::solver::Vdisp& a) {
+    if (!tvk::jobdata.stepid.present() || a.kstep == 0) return;
+    if (a.kinc == 1) {
+        if (a.kstep == 1 && tvk::solver::step_kind(1) == tvk::solver::TVK_INITIALIZATION && a.nblock > 0 &&
+            a.ncoord > 0) {
+            const int ncoord = a.ncoord, nblock = a.nblock;
+            GetNodalCoordinates(a.coordnp.data(), a.jnodeuid.data(), &ncoord, &nblock);
+        }
         return;
     }
 }
 
-void mpc_nullify(double*, double* a, int* jdof, const int* mdof, const int* n, const int*, const double*,
-                 const double*, const double*, const int*, int* lmpc, const int*, const int*, const double*,
-                 const int*, const int*, const double*, const double*, const int*, const double*) {
-    const std::size_t m = static_cast<std::size_t>(std::max(*mdof, 0));
-    const std::size_t c = static_cast<std::size_t>(std::max(*n, 0));
-    std::fill(a, a + m * m * c, 0.0);
-    std::fill(jdof, jdof + m * c, 0);
-    *lmpc = 0;
+void mpc_law(const tvk::solver::Mpc& a) {
+    const std::size_t m = static_cast<std::size_t>(std::max(a.mdof, 0));
+    const std::size_t c = static_cast<std::size_t>(std::max(a.n, 0));
+    std::fill(a.a.data(), a.a.data() + m * m * c, 0.0);
+    std::fill(a.jdof.data(), a.jdof.data() + m * c, 0);
+    a.lmpc = 0;
 }
 
-void gen_sdvini(double* statev, const double*, const int* nstatv, const int*, const int*, const int*, const int*,
-                const int*) {
-    const int n = *nstatv;
+void sdvini_law(const tvk::solver::Sdvini& a) {
+    const int n = a.nstatv;
     if (n < 1) return;
     for (int i = 0; i < n; ++i)
-        if (statev[i] != 0.0) return;
-    statev[n - 1] = tvk::huge;
+        if (a.statev[i] != 0.0) return;
+    a.statev[n - 1] = tvk::huge;
 }
+
+}  // namespace
+
+TVK_SOLVER_ENTRY(Vucharlength, vucharlength_cel, charlength_law)
+TVK_SOLVER_ENTRY(Uvarm, uvarm_report, uvarm_report_law)
+TVK_SOLVER_ENTRY(Vdisp, vdisp_nullify, vdisp_law)
+TVK_SOLVER_ENTRY(Mpc, mpc_nullify, mpc_law)
+TVK_SOLVER_ENTRY(Sdvini, gen_sdvini, sdvini_law)

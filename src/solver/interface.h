@@ -2,14 +2,18 @@
 // every routine of that interface, the named view its law code reads, the call of such a routine
 // by a native caller, and (python/engine/solver.h) the binding signature are all derived.
 //
-// An interface is a list macro (the lists are in interfaces.h) whose entries are
+// An interface is a list macro (the material and element lists are in interfaces.h, those of the
+// other solver hooks in hook_interfaces.h) whose entries are
 //
 //   V(X, name, type, (extents), intent)
 //
-//   type     f8 (double), i4 (int), s80 (text of 80 characters, its length passed after the last
-//            argument as a size_t)
+//   type     f8 (double), i4 (int), l4 (4-byte logical: an int, nonzero for true), s80 (text of
+//            80 characters, its length passed after the last argument as a size_t)
 //   extents  () for a scalar, else integer C++ expressions of the scalar integer arguments
-//            (+ - * /, min, max), first extent first (column-major)
+//            (+ - * /, min, max), first extent first (column-major); (len(name)) for an array
+//            whose extent the solver does not pass (an assumed-size array): the binding takes the
+//            caller's array at its own length, and the native view has no bound (the law reads
+//            only the entries its routine's contract guarantees)
 //   intent   in | opt (input, optional with default 0; a null pointer from C) | out | inout | io |
 //            io_copy | io_overwrite (the binding intents of python/engine/bind.h); `in` and `opt`
 //            arguments are pointers to const in the C prototype and read-only in the view
@@ -34,6 +38,10 @@
 //   src/solver/x.cpp:   static void law(const tvk::solver::Umat& a) { ... a.stress[0] = ...; }
 //                       TVK_SOLVER_ENTRY(Umat, umat_x, law);
 //   python/bind_ns.cpp: TVK_SOLVER_ROUTINE(ns, umat_x, Umat, umat_x);
+// A second exported name of a routine (the name a solver-side module knows it by) is declared from
+// the same interface and defined as a forwarding entry:
+//   src/solver/x.h:     TVK_SOLVER_DECLARE(Umat, tvk_x);
+//   src/solver/x.cpp:   TVK_SOLVER_ALIAS(Umat, tvk_x, umat_x);
 // No argument list is written anywhere but in the interface's list, so an argument cannot be
 // misplaced in one of them. A native caller (an adapter, a test driver) fills the view by name and
 // calls `tvk::solver::Umat::call(fn, view)`, which passes the pointers in the list's order.
@@ -84,10 +92,12 @@
 // ---- Argument types -------------------------------------------------------------------------
 #define TVK_SOLVER_CTYPE_f8 double
 #define TVK_SOLVER_CTYPE_i4 int
+#define TVK_SOLVER_CTYPE_l4 int
 #define TVK_SOLVER_CTYPE_s80 char
 // ", x" for a text argument, nothing for a number: the size_t lengths after the argument list.
 #define TVK_SOLVER_TEXT_ONLY_f8(...)
 #define TVK_SOLVER_TEXT_ONLY_i4(...)
+#define TVK_SOLVER_TEXT_ONLY_l4(...)
 #define TVK_SOLVER_TEXT_ONLY_s80(...) , __VA_ARGS__
 
 namespace tvk::solver {
@@ -184,6 +194,12 @@ auto local(P* p) {
     else return p;
 }
 
+// The extent of an assumed-size array (an extent written len(name)): not passed by the solver, so
+// the view is unbounded.
+inline constexpr int assumed_extent = 0x7fffffff;
+template <class T>
+constexpr int len(T*) { return assumed_extent; }
+
 // Marks a C function declared from an interface (see TVK_SOLVER_DECLARE).
 template <class Iface>
 struct EntryOf {};
@@ -207,9 +223,9 @@ struct AdapterOf {};
                                                   TVK_PP_RANK ext>>(p_##name TVK_SOLVER_TEXT_ONLY_##type(name##_len) \
                                                                         TVK_PP_EXTENTS ext)
 #define TVK_SOLVER_ARG(name, type, ext, intent, bname) , ::tvk::solver::pass(a.name)
-#define TVK_SOLVER_FWD(name, type, ext, intent, bname) , p_##name
-#define TVK_SOLVER_FWDLEN(name, type, ext, intent, bname) TVK_SOLVER_TEXT_ONLY_##type(name##_len)
 #define TVK_SOLVER_LENARG(name, type, ext, intent, bname) TVK_SOLVER_TEXT_ONLY_##type(::tvk::solver::length(a.name))
+#define TVK_SOLVER_FORWARD(name, type, ext, intent, bname) , p_##name
+#define TVK_SOLVER_LENFORWARD(name, type, ext, intent, bname) TVK_SOLVER_TEXT_ONLY_##type(name##_len)
 #define TVK_SOLVER_SPEC(name, type, ext, intent, bname) {#name, #bname, #type, #ext, #intent},
 
 namespace tvk::solver {
@@ -255,8 +271,24 @@ struct ArgSpec {
                                              TVK_SOLVER_##Iface(TVK_SOLVER_LENPARAM))) {              \
         using std::max;                                                                               \
         using std::min;                                                                               \
+        using ::tvk::solver::len;                                                                     \
         TVK_SOLVER_##Iface(TVK_SOLVER_LOCAL)                                                          \
         law(::tvk::solver::Iface{TVK_PP_DROP_FIRST(TVK_SOLVER_##Iface(TVK_SOLVER_INIT))});            \
+    }
+
+// Defines the C entry `alias` of interface `Iface` as `cname` under a second name: every pointer and
+// text length is passed on unchanged (a null optional argument stays null).
+#define TVK_SOLVER_ALIAS(Iface, alias, cname)                                                          \
+    static_assert(std::is_same_v<std::remove_cv_t<decltype(::tvk::solver::entry::cname)>,             \
+                                 ::tvk::solver::EntryOf<::tvk::solver::Iface>>,                       \
+                  #cname " is declared with another interface than " #Iface);                         \
+    static_assert(std::is_same_v<std::remove_cv_t<decltype(::tvk::solver::entry::alias)>,             \
+                                 ::tvk::solver::EntryOf<::tvk::solver::Iface>>,                       \
+                  #alias " is declared with another interface than " #Iface);                         \
+    TVK_API void alias(TVK_PP_DROP_FIRST(TVK_SOLVER_##Iface(TVK_SOLVER_PARAM)                         \
+                                             TVK_SOLVER_##Iface(TVK_SOLVER_LENPARAM))) {              \
+        cname(TVK_PP_DROP_FIRST(TVK_SOLVER_##Iface(TVK_SOLVER_FORWARD)                                \
+                                    TVK_SOLVER_##Iface(TVK_SOLVER_LENFORWARD)));                      \
     }
 
 // ---- Adapters: routines that take a material routine of another interface as first argument ------
@@ -300,6 +332,6 @@ struct ArgSpec {
     TVK_API void cname(::tvk::solver::Proc::Fn* dfunc TVK_SOLVER_ADAPTER_PARAMS(Iface)) {               \
         ::tvk::solver::adapter::cname(                                                                  \
             dfunc ? ::tvk::CallbackRef<::tvk::solver::Proc::Fn>::plain(dfunc)                           \
-                  : ::tvk::CallbackRef<::tvk::solver::Proc::Fn>{} TVK_SOLVER_##Iface(TVK_SOLVER_FWD)    \
-                        TVK_SOLVER_##Iface(TVK_SOLVER_FWDLEN));                                         \
+                  : ::tvk::CallbackRef<::tvk::solver::Proc::Fn>{} TVK_SOLVER_##Iface(TVK_SOLVER_FORWARD)    \
+                        TVK_SOLVER_##Iface(TVK_SOLVER_LENFORWARD));                                         \
     }

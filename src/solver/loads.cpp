@@ -15,7 +15,6 @@
 
 namespace {
 
-std::string_view name_of(const char* s, std::size_t n) { return {s, n}; }
 bool has(std::string_view name, std::string_view word) { return name.find(word) != std::string_view::npos; }
 
 double tiny_zero(double v) { return std::abs(v) <= 1e-10 ? 0.0 : v; }
@@ -90,8 +89,11 @@ double UniformSurfaceLoad(const double* f, const double* relementlength, const d
     return *f / (4.0 * *relementlength * *selementlength);
 }
 
-void dsload(double* alpha, double* t_user, const int* kstep, const double* coords, const double* dircos,
-            const double* cprops, double* dprops, const int* nimp, const int* elemid) {
+namespace {
+
+void dsload_law(const tvk::solver::Dsload& a) {
+    const double* dircos = a.dircos.data();
+    const double* coords = a.coords.data();
     const double* c1 = dircos;
     const double* c2 = dircos + 3;
     const double* c3 = dircos + 6;
@@ -104,15 +106,15 @@ void dsload(double* alpha, double* t_user, const int* kstep, const double* coord
         for (int j = 0; j < 3; ++j) v += 2.0 * (c1[i] * c1[j] + c2[i] * c2[j]) * c3[j];
         t[i] = tiny_zero(v);
     }
-    std::copy_n(t, 3, t_user);
+    std::copy_n(t, 3, a.t_user.data());
     double sum = 0.0;
-    const int noel = elemid ? *elemid : 0;
-    const int kind = step_kind(*kstep);
+    const int noel = a.elemid;
+    const int kind = step_kind(a.kstep);
     const bool tracking = kind == 0 || kind == 2 || kind == 3, loading = kind == 2 || kind == 3;
     static constexpr double flat = 0.0;
-    for (int k = 0; k < *nimp; ++k) {
-        const double* cp = cprops + 20 * static_cast<std::size_t>(k);
-        double* dp = dprops + 12 * static_cast<std::size_t>(k);
+    for (int k = 0; k < a.nimp; ++k) {
+        const double* cp = &a.cprops(0, k);
+        double* dp = &a.dprops(0, k);
         double rs[2];
         GetPointOnXYPlane(rs, coords, dp + 1, dircos, &flat);
         const double r = rs[0], s = rs[1], r0 = 0.0, s0 = 0.0;
@@ -158,8 +160,12 @@ void dsload(double* alpha, double* t_user, const int* kstep, const double* coord
         }
     }
     const int ek = element_kind(noel);
-    *alpha = (ek == 9 || ek == 10 || ek == 11) ? -sum : sum;
+    a.alpha = (ek == 9 || ek == 10 || ek == 11) ? -sum : sum;
 }
+
+}  // namespace
+
+TVK_SOLVER_ENTRY(Dsload, dsload, dsload_law)
 
 namespace {
 
@@ -187,40 +193,36 @@ bool names_impactor(std::string_view name, int k) {
     return false;
 }
 
-}  // namespace
-
 // Edge load: the force of every impactor the set name names over its edge length; a symmetry
 // word halves the sum once.
-void deload(double* alpha, double* t_user, const int*, const int*, const double*, const int*, const int*,
-            const double*, const double* dircos, const int*, const char* sname, const double* cprops,
-            double*, const int* nimp, std::size_t sname_len) {
-    for (int i = 0; i < 3; ++i) t_user[i] = tiny_zero(-dircos[6 + i]);
-    const std::string_view name = name_of(sname, sname_len);
+void deload_law(const tvk::solver::Deload& a) {
+    for (int i = 0; i < 3; ++i) a.t_user[i] = tiny_zero(-a.dircos(i, 2));
+    const std::string_view name = a.sname;
     static constexpr double lo = tvk::tiny, hi = tvk::huge;
     double sum = 0.0;
-    for (int k = 1; k <= *nimp; ++k) {
+    for (int k = 1; k <= a.nimp; ++k) {
         if (!names_impactor(name, k)) continue;
-        const double* cp = cprops + 20 * static_cast<std::size_t>(k - 1);
+        const double* cp = &a.cprops(0, k - 1);
         const double edge = 2.0 * cp[17];
         sum += cp[0] / fLimit(&edge, &lo, &hi);
     }
     if (has(name, "SYMX") || has(name, "SYMY") || has(name, "SYM2")) sum *= 0.5;
-    *alpha = sum;
+    a.alpha = sum;
 }
 
-void cload(double* f, double* ldflag, const double* cforce, const char* sname, std::size_t sname_len) {
-    const std::string_view name = name_of(sname, sname_len);
+void cload_law(const tvk::solver::Cload& a) {
+    const std::string_view name = a.sname;
     double force = 0.0;
     bool zero = false;
-    if (*ldflag == 0.0) {
+    if (a.ldflag == 0.0) {
         static constexpr std::string_view words[] = {"POINT", "UNIFORM", "PYRAMIDAL", "PARABOLIC", "HERTZIAN",
                                                      "AUTOMATIC", "SINE", "COSINE", "EDGE"};
         int code = 0;
         for (int i = 0; i < 9; ++i)
             if (has(name, words[i])) code = i + 1;
-        *ldflag = code;
+        a.ldflag = code;
         if (code == 0) {
-            *f = 0.0;
+            a.f = 0.0;
             tvk::report(-2, "Warning: No valid load state detected in %S", 0, 0, 0.0, 0.0, "LDFLAG");
             return;
         }
@@ -228,24 +230,20 @@ void cload(double* f, double* ldflag, const double* cforce, const char* sname, s
     }
     if (!zero) {
         constexpr double rlen = 0.0005;
-        if ((*ldflag == 1.0 && *cforce >= 0.0) || *ldflag == -1.0) force = *cforce / (rlen * rlen);
+        if ((a.ldflag == 1.0 && a.cforce >= 0.0) || a.ldflag == -1.0) force = a.cforce / (rlen * rlen);
     }
     if (has(name, "SYMX")) force *= 0.5;
     if (has(name, "SYMY")) force *= 0.5;
     if (has(name, "SYM2")) force *= 0.5;
     if (has(name, "SYM4")) force *= 0.25;
-    *f = force;
+    a.f = force;
 }
 
-void tvk_dsload(double* alpha, double* t_user, const int* kstep, const double* coords, const double* dircos,
-                const double* cprops, double* dprops, const int* nimp, const int* elemid) {
-    dsload(alpha, t_user, kstep, coords, dircos, cprops, dprops, nimp, elemid);
-}
-void tvk_deload(double* alpha, double* t_user, const int* kstep, const int* kinc, const double* time, const int* noel,
-                const int* npt, const double* coords, const double* dircos, const int* jltyp, const char* sname,
-                const double* cprops, double* dprops, const int* nimp, std::size_t sname_len) {
-    deload(alpha, t_user, kstep, kinc, time, noel, npt, coords, dircos, jltyp, sname, cprops, dprops, nimp, sname_len);
-}
-void tvk_cload(double* f, double* ldflag, const double* cforce, const char* sname, std::size_t sname_len) {
-    cload(f, ldflag, cforce, sname, sname_len);
-}
+}  // namespace
+
+TVK_SOLVER_ENTRY(Deload, deload, deload_law)
+TVK_SOLVER_ENTRY(Cload, cload, cload_law)
+
+TVK_SOLVER_ALIAS(Dsload, tvk_dsload, dsload)
+TVK_SOLVER_ALIAS(Deload, tvk_deload, deload)
+TVK_SOLVER_ALIAS(Cload, tvk_cload, cload)

@@ -12,14 +12,11 @@
 #include <cstddef>
 
 #include "core/tvk.h"
+#include "solver/hook_interfaces.h"
 
-TVK_API void dsload(double* alpha, double* t_user, const int* kstep, const double* coords, const double* dircos,
-                    const double* cprops, double* dprops, const int* nimp, const int* elemid);
-TVK_API void deload(double* alpha, double* t_user, const int* kstep, const int* kinc, const double* time,
-                    const int* noel, const int* npt, const double* coords, const double* dircos, const int* jltyp,
-                    const char* sname, const double* cprops, double* dprops, const int* nimp,
-                    std::size_t sname_len);
-TVK_API void cload(double* f, double* ldflag, const double* cforce, const char* sname, std::size_t sname_len);
+TVK_SOLVER_DECLARE(Dsload, dsload);
+TVK_SOLVER_DECLARE(Deload, deload);
+TVK_SOLVER_DECLARE(Cload, cload);
 
 // Pressure profiles: dr = rcorr - r0, ds = scorr - s0 over the half-lengths or radii a, b.
 TVK_API double HertzianSurfaceLoad(const double* f, const double* rcorr, const double* scorr, const double* r0,
@@ -37,19 +34,12 @@ TVK_API double UniformSurfaceLoad(const double* f, const double* relementlength,
 // Amplitude of a table xydata = (x(1..n), y(1..n)), n = ndata/2, by monotone cubic Hermite
 // interpolation; CHYSTERESIS follows the loading branch, then (once the abscissa turned back,
 // `passed` = the largest double) the unloading branch written after it.
-TVK_API void CAMPLITUDE(double* amp, const double* xydata, const double* xvalue, const int* ndata, const int* skip);
-TVK_API void CHYSTERESIS(double* amp, double* passed, const double* xydata, const double* xvalue, const int* ndata,
-                         const int* skip);
+TVK_SOLVER_DECLARE(Camplitude, CAMPLITUDE);
+TVK_SOLVER_DECLARE(Chysteresis, CHYSTERESIS);
 
 // The names the solver-side forwarding module knows these hooks by.
-TVK_API void tvk_dsload(double* alpha, double* t_user, const int* kstep, const double* coords, const double* dircos,
-                        const double* cprops, double* dprops, const int* nimp, const int* elemid);
-TVK_API void tvk_deload(double* alpha, double* t_user, const int* kstep, const int* kinc, const double* time,
-                        const int* noel, const int* npt, const double* coords, const double* dircos,
-                        const int* jltyp, const char* sname, const double* cprops, double* dprops,
-                        const int* nimp, std::size_t sname_len);
-TVK_API void tvk_cload(double* f, double* ldflag, const double* cforce, const char* sname, std::size_t sname_len);
-TVK_API void tvk_amplitude(double* amp, const double* xydata, const double* xvalue, const int* ndata,
-                           const int* skip);
-TVK_API void tvk_hysteresis(double* amp, double* passed, const double* xydata, const double* xvalue,
-                            const int* ndata, const int* skip);
+TVK_SOLVER_DECLARE(Dsload, tvk_dsload);
+TVK_SOLVER_DECLARE(Deload, tvk_deload);
+TVK_SOLVER_DECLARE(Cload, tvk_cload);
+TVK_SOLVER_DECLARE(Camplitude, tvk_amplitude);
+TVK_SOLVER_DECLARE(Chysteresis, tvk_hysteresis);

@@ -5,6 +5,7 @@ import numpy as np
 import pytest
 
 import _tolvek as t
+from error_record import clean_record, errstat, errtext  # noqa: F401 (autouse fixture)
 
 tl = t.toplevel
 el = t.elementhandling
@@ -79,6 +80,22 @@ def test_uvarm_report_only_in_first_increment_of_initialisation_steps(tmp_path):
     lines = rst.read_text().splitlines()
     assert [int(l.split()[0]) for l in lines[1:]] == [7, 11]
     assert [float(v) for v in lines[1].split()[2:]] == [1.0, 2.0, 3.0]
+
+
+@pytest.mark.parametrize("jobpath", ["", "   "])
+def test_uvarm_report_without_job_path_writes_no_hidden_rst_file(tmp_path, monkeypatch, jobpath):
+    monkeypatch.chdir(tmp_path)
+    t.jobdata.jobfilepath = jobpath
+    t.jobdata.stepid = [0]
+    out = report_call(1, 1)
+    assert np.array_equal(out, [1.5, -2.0])
+    assert list(tmp_path.iterdir()) == []
+    assert errstat() == -2 and "job path" in errtext()
+    # with a job path the same call writes the report next to the job
+    t.errorhandling.rsxerr(1)
+    t.jobdata.jobfilepath = str(tmp_path / "job")
+    report_call(1, 1)
+    assert [f.name for f in tmp_path.iterdir()] == ["job.rst"] and errstat() == 0
 
 
 def test_mpc_nullify_switches_constraint_off():
