@@ -9,6 +9,7 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
+#include <iterator>
 #include <string_view>
 
 namespace tvk::py {
@@ -203,7 +204,12 @@ constexpr bool is_ident(std::string_view s) {
         if (!is_alpha(c) && !is_digit(c)) return false;
     return true;
 }
-constexpr bool is_exponent_letter(char c) { return exponent_letters.find(c) != std::string_view::npos; }
+// (A plain loop: string_view::find is not constant under -fsanitize=undefined.)
+constexpr bool is_exponent_letter(char c) {
+    for (char e : exponent_letters)
+        if (c == e) return true;
+    return false;
+}
 
 // The next piece of `s` from `p`, up to `sep` outside parentheses; with sep ' ' pieces are separated
 // by runs of blanks and none is empty. False when there is none left.
@@ -335,15 +341,14 @@ struct ExprReader {
     constexpr bool level(int l) {
         if (l == unary_level) return unary();
         if (!level(l + 1)) return false;
+        // (Indices, not pointers: a pointer into a table compared with null is not constant under
+        // -fsanitize=undefined.)
         for (;;) {
-            const BinaryOp* found = nullptr;
-            for (const BinaryOp& b : binary_ops)
-                if (b.level == l && eat(b.token)) {
-                    found = &b;
-                    break;
-                }
-            if (!found) return true;
-            if (!level(l + 1) || !emit(found->op)) return false;
+            int found = -1;
+            for (int b = 0; b < static_cast<int>(std::size(binary_ops)) && found < 0; ++b)
+                if (binary_ops[b].level == l && eat(binary_ops[b].token)) found = b;
+            if (found < 0) return true;
+            if (!level(l + 1) || !emit(binary_ops[found].op)) return false;
         }
     }
     constexpr bool unary() {
@@ -372,14 +377,15 @@ struct ExprReader {
             if (count == 0) bare = k;
             return emit(Ops::ARG, k);
         }
-        const Function* fn = nullptr;
-        for (const Function& f : functions)
-            if (f.name == id) fn = &f;
-        if (!fn) return fail(Fault::expression_calls_an_unknown_function);
-        switch (fn->takes) {
+        int which = -1;
+        for (int f = 0; f < static_cast<int>(std::size(functions)); ++f)
+            if (functions[f].name == id) which = f;
+        if (which < 0) return fail(Fault::expression_calls_an_unknown_function);
+        const Function fn = functions[which];
+        switch (fn.takes) {
             case Takes::name: {
                 const int k = argument(ident());
-                if (k < 0 || !emit(fn->op, k)) return false;
+                if (k < 0 || !emit(fn.op, k)) return false;
                 break;
             }
             case Takes::name_axis: {
@@ -391,7 +397,7 @@ struct ExprReader {
                 std::int64_t axis = 0;
                 for (; p < s.size() && is_digit(s[p]); ++p) axis = axis < 100000000 ? axis * 10 + (s[p] - '0') : axis;
                 if (b == p) return fail(Fault::expression_malformed);
-                if (!emit(fn->op, k, axis)) return false;
+                if (!emit(fn.op, k, axis)) return false;
                 break;
             }
             case Takes::one_or_more: {
@@ -400,16 +406,16 @@ struct ExprReader {
                     if (!level(0)) return false;
                     ++n;
                 } while (eat(","));
-                if (!emit(fn->op, n)) return false;
+                if (!emit(fn.op, n)) return false;
                 break;
             }
             case Takes::one:
-                if (!level(0) || !emit(fn->op)) return false;
+                if (!level(0) || !emit(fn.op)) return false;
                 break;
             case Takes::two:
                 if (!level(0)) return false;
                 if (!eat(",")) return fail(Fault::expression_malformed);
-                if (!level(0) || !emit(fn->op)) return false;
+                if (!level(0) || !emit(fn.op)) return false;
                 break;
         }
         return eat(")") || fail(Fault::expression_malformed);
@@ -609,27 +615,34 @@ private:
     }
 
     // One expression of argument k: its references join the argument's.
-    constexpr bool expression(ArgText& a, std::string_view text, std::uint64_t* refs = nullptr, std::int8_t* bare = nullptr) {
+    constexpr bool expression(ArgText& a, std::string_view text, std::uint64_t& refs, std::int8_t& bare) {
         NoSink none;
         const auto r = read_expression(text, *this, none);
         if (r.fault != Fault::none) return fail(r.fault, a.token);
         a.refs |= r.refs;
-        if (refs) *refs = r.refs;
-        if (bare) *bare = static_cast<std::int8_t>(r.bare);
+        refs = r.refs;
+        bare = static_cast<std::int8_t>(r.bare);
         return true;
+    }
+    constexpr bool expression(ArgText& a, std::string_view text) {
+        std::uint64_t refs = 0;
+        std::int8_t bare = -1;
+        return expression(a, text, refs, bare);
     }
 
     constexpr bool expressions() {
         for (int k = 0; k < n; ++k) {
             ArgText& a = args[k];
+            std::uint64_t refs = 0;
+            std::int8_t bare = -1;
             for (int d = 0; d < a.rank; ++d)
-                if (!expression(a, a.dims[d], nullptr, &a.dim_bare[d])) return false;
+                if (!expression(a, a.dims[d], refs, a.dim_bare[d])) return false;
             if (!a.def.empty() && a.def.front() == '[') {
                 if (a.type != Ty::f8 || a.rank == 0 || !read_vector_default(a.def, [](std::string_view) {}))
                     return fail(Fault::vector_default_is_not_a_list_of_numbers_for_a_real_array, a.token);
                 a.vector_default = true;
             } else if (!a.def.empty()) {
-                if (!expression(a, a.def, &a.def_refs)) return false;
+                if (!expression(a, a.def, a.def_refs, bare)) return false;
                 a.expr_default = true;
             }
             if (!a.text_len.empty() && !expression(a, a.text_len)) return false;
