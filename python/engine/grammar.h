@@ -470,7 +470,6 @@ struct ArgText {
     bool text_star = false;         // s*
     bool optional = false;
     bool vector_default = false;    // def is a [list]
-    int nchecks = 0;
     std::uint64_t refs = 0;         // arguments its extents, default, length and checks refer to
     std::uint64_t def_refs = 0;     // those of its default expression
     bool expr_default = false;      // it has a default expression (written, or of a size argument)
@@ -606,7 +605,7 @@ private:
                 if (a.def.empty()) return fail(Fault::expression_malformed, token);
             } else if (at.size() > attr_check.size() + 1 && at.substr(0, attr_check.size()) == attr_check &&
                        at[attr_check.size()] == '(' && at.back() == ')') {
-                ++a.nchecks;
+                // read with the expressions
             } else {
                 return fail(Fault::unknown_attribute, token);
             }
