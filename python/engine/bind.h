@@ -30,6 +30,8 @@
 //             ret     the function value of the routine (first result)
 //           opt | opt=EXPR   optional argument, with a default expression
 //           =EXPR            default of a hidden argument
+//           opt=[a,b,...] | =[a,b,...]  default of a real array: numeric literals, filled in
+//                            memory order (repeated when the array is longer)
 //           check(EXPR)      a condition raised as _tolvek.error when it fails
 //
 // A size argument (an i4 input without a default that stands alone as an extent of an input
@@ -37,7 +39,8 @@
 // for the i-th extent of a matrix (check shape(a,i)==n). Results come back in the order:
 // function value, then every out/io argument in argument order.
 //
-// Expressions: integer and real literals, argument names (scalars), len(x), shape(x,i),
+// Expressions: integer and real literals (1, 1.5, .5, 1., 2.5e-1, 1d0), argument names (scalars),
+// len(x), shape(x,i),
 // size(x), slen(x), min(..), max(..), abs(.), cmplx(re,im) (a complex default),
 // + - * / % (integer division truncates),
 // == != < <= > >=, && || !, parentheses.
@@ -45,10 +48,16 @@
 // Example:  TVK_ROUTINE(utility, real_vectorcopy, fVectorCopy, "a:f8(n) b:f8(n):out n:i4");
 //           gives  b = real_vectorcopy(a,[n])
 //
-// Every signature is checked while the binding file compiles (sigcheck.h): its grammar, the names
-// its expressions use, and its agreement with the C function (argument count, types, text
-// lengths, function value, and no pointer to const for an argument the call writes). A routine
-// signature that fails is a compile error naming the fault.
+// Limits (grammar.h): 64 arguments, and 64 parameters of the Python call counting the extra
+// keywords; 7 extents; 4 call-back arguments; 29 values on an expression's evaluation stack.
+// Arguments may not depend on each other in a circle (through extents, defaults and checks).
+//
+// The vocabulary, the limits and the reader of this grammar are defined once, in grammar.h: the
+// build and the import read a signature with the same code. Every signature is checked while the
+// binding file compiles (sigcheck.h): its grammar and limits, the names its expressions use, and
+// its agreement with the C function (argument count, types, text lengths, function value, and no
+// pointer to const for an argument the call writes). A routine signature that fails is a compile
+// error naming the fault.
 #pragma once
 
 #include "thunk.h"

@@ -657,6 +657,9 @@ PyObject* argument_error(const Routine& r, PyObject* const* args, Py_ssize_t nar
     kwlist.push_back(nullptr);
     PyObject* o[kMaxArgs] = {};
     int ov[kMaxArgs] = {};
+    // One pointer per visible argument and extra keyword, two for a call-back's extra arguments
+    // (the grammar limits both), handed on in the 80 places of the call below.
+    static_assert(grammar::max_args + grammar::max_callbacks <= 80 && grammar::max_args + grammar::max_callbacks <= kMaxArgs * 2);
     void* ptrs[kMaxArgs * 2] = {};
     int np = 0, no = 0, ni = 0;
     const Signature& s = r.sig;
@@ -712,7 +715,7 @@ bool convert_other(const Routine& r, const Step& sp, ArgState& x, PyObject* o, c
                    CbContext* cbs, int& ncb) {
     const ArgDesc& a = *sp.desc;
     if (sp.type == Ty::cb) {
-        if (ncb >= 4) {
+        if (ncb >= grammar::max_callbacks) {  // refused by the grammar already
             PyErr_SetString(error_type, "too many call-backs");
             return false;
         }
@@ -824,7 +827,7 @@ PyObject* call_routine(const Routine& r, PyObject* const* args, std::size_t narg
     // only arguments converted before them.
     // Sized to the routine: nested call-backs stack one of these per level.
     ArgState* const st = static_cast<ArgState*>(alloca(sizeof(ArgState) * (p.info.size() + 1)));
-    CbContext cbs[4];
+    CbContext cbs[grammar::max_callbacks];
     int ncb = 0;
     void* data[kMaxArgs];
     std::size_t lens[kMaxArgs];

@@ -13,7 +13,7 @@ namespace tvk::py {
 
 namespace {
 // Arguments a Python callable can be handed (the call-back's own and its extra arguments).
-constexpr int kMaxCbArgs = 64;
+constexpr int kMaxCbArgs = grammar::max_args;
 // Native stack kept free below a call-back: one more level of nesting (about 7 kB, 9 kB under
 // the address sanitizer) and the unwinding of an error must fit in it.
 constexpr std::uintptr_t kCbStackReserve = 64 * 1024;

@@ -8,6 +8,8 @@
 #include <string>
 #include <vector>
 
+#include "grammar.h"
+
 namespace tvk::py {
 
 // A trivial type, so that evaluation stacks cost nothing to set up.
@@ -36,10 +38,9 @@ struct ExprEnv {
     virtual bool slen(int arg, std::int64_t& n) const = 0;
 };
 
-class Expr {
+// The operations (Expr::Op, Expr::ADD and so on) are the grammar's (grammar.h).
+class Expr : public grammar::Ops {
 public:
-    enum Op : std::uint8_t { INT, REAL, ARG, LEN, SHAPE, SIZE, SLEN, NEG, NOT, ADD, SUB, MUL, DIV, MOD,
-                             EQ, NE, LT, LE, GT, GE, AND, OR, MIN, MAX, ABS, CMPLX };
     struct Ins {
         Op op;
         int a = 0;          // argument index, axis or operand count
@@ -47,7 +48,8 @@ public:
     };
 
     Expr() = default;
-    // Parses `text`; `lookup` maps a name to an argument index (-1 when unknown, which throws).
+    // Parses `text` with the grammar's reader; `lookup` maps a name to an argument index (-1 when
+    // unknown). Throws SignatureError (signature.h) on a malformed expression.
     static Expr parse(const std::string& text, const std::function<int(const std::string&)>& lookup);
 
     bool empty() const { return code_.empty(); }
@@ -70,7 +72,7 @@ private:
     std::vector<int> args_;
     std::string text_;
     int bare_ = -1;
-    friend struct ExprParser;
+    friend struct ExprSink;
 };
 
 template <class Env>
@@ -94,7 +96,7 @@ bool Expr::eval_in(const Env& env, Value& out) const {
             default: break;
         }
     }
-    Value st[32];
+    Value st[grammar::max_expr_depth + 3];
     int sp = 0;
     auto num2 = [&](auto fi, auto fd) {
         Value b = st[--sp], a = st[--sp];
@@ -107,7 +109,7 @@ bool Expr::eval_in(const Env& env, Value& out) const {
         st[sp++] = Value::of(static_cast<std::int64_t>(r));
     };
     for (const Ins& in : code_) {
-        if (sp >= 30) return false;
+        if (sp > grammar::max_expr_depth) return false;  // refused by the grammar already
         std::int64_t n = 0;
         switch (in.op) {
             case INT:

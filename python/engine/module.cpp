@@ -470,7 +470,7 @@ bool prepare() {
             PyErr_Format(PyExc_ImportError, "%s.%s does not match %s: %s", r.ns.c_str(), r.pyname.c_str(), r.cname.c_str(), bad.c_str());
             return false;
         }
-        if (r.sig.args.size() > 60) {
+        if (r.sig.args.size() > static_cast<std::size_t>(grammar::max_args)) {  // refused by the grammar already
             PyErr_Format(PyExc_ImportError, "%s.%s has too many arguments", r.ns.c_str(), r.pyname.c_str());
             return false;
         }

@@ -105,7 +105,7 @@ std::string build_plan(Routine& r) {
     for (int k = 0; k < p.nreq; ++k) vis[static_cast<std::size_t>(s.required[k])] = k;
     for (int k = 0; k < p.nopt; ++k) vis[static_cast<std::size_t>(s.optional[k])] = p.nreq + k;
     for (const ArgDesc& a : s.args) {
-        if (a.rank() > 7) return "argument " + a.name + " has more than 7 extents";
+        if (a.rank() > grammar::max_rank) return "argument " + a.name + " has more extents than the grammar allows";
         p.info.push_back(ArgInfo{a.type, static_cast<std::uint8_t>(a.rank())});
     }
 

@@ -1,92 +1,19 @@
 #include "signature.h"
 
 #include <algorithm>
+#include <cstdlib>
+#include <memory>
 #include <stdexcept>
 
 namespace tvk::py {
 
 namespace {
 
-[[noreturn]] void bad(const std::string& sig, const std::string& why) {
-    throw std::runtime_error("bad signature \"" + sig + "\": " + why);
-}
-
-// A default given entry by entry, "[a,b,...]" of numeric literals: an optional array left out
-// receives these values in memory order (repeated when the array is longer), so a default
-// vector reaches the routine whole.
-void parse_vector_default(ArgDesc& a, const std::string& text) {
-    if (text.size() < 3 || text.back() != ']') bad(text, "a vector default is [a,b,...]");
-    std::string body = text.substr(1, text.size() - 2);
-    std::size_t start = 0;
-    while (start <= body.size()) {
-        std::size_t end = body.find(',', start);
-        if (end == std::string::npos) end = body.size();
-        const std::string item = body.substr(start, end - start);
-        std::size_t used = 0;
-        double v = 0.0;
-        try {
-            v = std::stod(item, &used);
-        } catch (const std::exception&) {
-            used = 0;
-        }
-        if (item.empty() || used != item.size()) bad(text, "not a number: '" + item + "'");
-        a.vec_def.push_back(v);
-        start = end + 1;
-    }
-    a.vec_def_text = text;
-}
-
-// Splits at `sep` outside parentheses.
-std::vector<std::string> split_top(const std::string& s, char sep, bool on_space) {
-    std::vector<std::string> out;
-    std::string cur;
-    int depth = 0;
-    for (char c : s) {
-        if (c == '(') ++depth;
-        if (c == ')') --depth;
-        bool cut = depth == 0 && (on_space ? (c == ' ' || c == '\t' || c == '\n') : c == sep);
-        if (cut) {
-            if (!cur.empty() || !on_space) out.push_back(cur);
-            cur.clear();
-        } else {
-            cur += c;
-        }
-    }
-    if (!cur.empty() || (!on_space && !out.empty())) out.push_back(cur);
-    return out;
-}
-
-// Text inside the outermost parentheses starting at s[open].
-std::string inner(const std::string& s, std::size_t open, std::size_t& close) {
-    int depth = 0;
-    for (std::size_t k = open; k < s.size(); ++k) {
-        if (s[k] == '(') ++depth;
-        if (s[k] == ')' && --depth == 0) {
-            close = k;
-            return s.substr(open + 1, k - open - 1);
-        }
-    }
-    close = std::string::npos;
-    return {};
-}
-
-struct Pending {
-    std::vector<std::string> dims;
-    std::string def, textlen;
-    std::vector<std::string> checks;
-};
-
-char type_char(Ty t) {
-    switch (t) {
-        case Ty::f8: return 'd';
-        case Ty::i4:
-        case Ty::l4: return 'i';
-        case Ty::c16: return 'z';
-        case Ty::l1: return 'b';
-        case Ty::text: return 'c';
-        case Ty::cb: return 'F';
-    }
-    return '?';
+[[noreturn]] void bad(const std::string& sig, grammar::Fault f, std::string_view at) {
+    std::string why(grammar::fault_text(f));
+    if (grammar::limit_of(f) >= 0) why += " (" + std::to_string(grammar::limit_of(f)) + ")";
+    if (!at.empty()) why += ": '" + std::string(at) + "'";
+    throw SignatureError(f, "bad signature \"" + sig + "\": " + why);
 }
 
 }  // namespace
@@ -106,84 +33,47 @@ int Signature::find(const std::string& name) const {
 }
 
 Signature parse_signature(const std::string& text, bool callback) {
+    // The grammar's reader (grammar.h) accepts or refuses the text, resolves the size arguments and
+    // orders the conversions; here its reading becomes the descriptors and expression programs.
+    const auto g = std::make_unique<grammar::Parsed>();
+    if (!g->read(text)) bad(text, g->fault, g->at);
     Signature s;
-    std::vector<Pending> pend;
-    for (const std::string& tok : split_top(text, ' ', true)) {
-        std::vector<std::string> parts = split_top(tok, ':', false);
-        if (parts.size() < 2) bad(text, "argument '" + tok + "' needs a type");
-        ArgDesc a;
-        Pending p;
-        a.name = parts[0];
-        std::string ty = parts[1];
-        std::size_t open = ty.find('(');
-        std::string base = ty.substr(0, open);
-        std::string rest;
-        if (open != std::string::npos) {
-            std::size_t close;
-            rest = inner(ty, open, close);
-            if (close != ty.size() - 1) bad(text, "junk after " + ty);
-        }
-        if (base == "f8") a.type = Ty::f8;
-        else if (base == "i4") a.type = Ty::i4;
-        else if (base == "c16") a.type = Ty::c16;
-        else if (base == "l4") a.type = Ty::l4;
-        else if (base == "l1") a.type = Ty::l1;
-        else if (base == "cb") {
-            a.type = Ty::cb;
-            a.cbname = rest;
-            rest.clear();
-        } else if (base == "s*") {
-            a.type = Ty::text;
-            a.text_star = true;
-        } else if (base == "s") {
-            a.type = Ty::text;
-            p.textlen = rest;
-            rest.clear();
-        } else if (base.size() > 1 && base[0] == 's') {
-            a.type = Ty::text;
-            a.text_fixed = std::stoi(base.substr(1));
-        } else {
-            bad(text, "unknown type " + base);
-        }
-        if (!rest.empty()) p.dims = split_top(rest, ',', false);
-        for (std::size_t k = 2; k < parts.size(); ++k) {
-            const std::string& at = parts[k];
-            if (at == "in") a.intent = Intent::in;
-            else if (at == "out") a.intent = Intent::out;
-            else if (at == "inout") a.intent = Intent::inout;
-            else if (at == "io") a.intent = Intent::io;
-            else if (at == "io+copy") a.intent = Intent::io_copy;
-            else if (at == "io+overwrite") a.intent = Intent::io_over;
-            else if (at == "hide") a.intent = Intent::hide;
-            else if (at == "ret") a.intent = Intent::ret;
-            else if (at == "opt") a.optional = true;
-            else if (at.rfind("opt=", 0) == 0) {
-                a.optional = true;
-                p.def = at.substr(4);
-            } else if (at.rfind("=", 0) == 0) p.def = at.substr(1);
-            else if (at.rfind("check(", 0) == 0 && at.back() == ')') p.checks.push_back(at.substr(6, at.size() - 7));
-            else bad(text, "unknown attribute " + at);
-        }
-        if (a.type == Ty::text && !a.dims.empty()) bad(text, "text arrays are not supported");
-        if (a.intent == Intent::ret && !p.dims.empty()) bad(text, "a function value is a scalar");
-        s.args.push_back(std::move(a));
-        pend.push_back(std::move(p));
-    }
-    auto lookup = [&](const std::string& n) { return s.find(n); };
-    for (std::size_t k = 0; k < s.args.size(); ++k) {
-        ArgDesc& a = s.args[k];
-        Pending& p = pend[k];
+    auto lookup = [&](const std::string& n) { return g->find(n); };
+    s.args.resize(static_cast<std::size_t>(g->n));
+    for (int k = 0; k < g->n; ++k) {
+        const grammar::ArgText& t = g->args[k];
+        ArgDesc& a = s.args[static_cast<std::size_t>(k)];
+        a.name = std::string(t.name);
+        a.type = t.type;
+        a.intent = t.intent;
+        a.optional = t.optional;
+        a.text_fixed = t.text_fixed;
+        a.text_star = t.text_star;
+        a.cbname = std::string(t.cbname);
         try {
-            for (auto& d : p.dims) a.dims.push_back(Expr::parse(d, lookup));
-            if (!p.def.empty() && p.def.front() == '[') parse_vector_default(a, p.def);
-            else if (!p.def.empty()) a.def = Expr::parse(p.def, lookup);
-            if (!a.vec_def.empty() && (a.type != Ty::f8 || a.dims.empty())) bad(text, a.name + ": a vector default needs a real array");
-            if (!p.textlen.empty()) a.text_len = Expr::parse(p.textlen, lookup);
-            for (auto& c : p.checks) a.checks.push_back(Expr::parse(c, lookup));
-        } catch (const std::exception& e) {
-            bad(text, e.what());
+            for (int d = 0; d < t.rank; ++d) a.dims.push_back(Expr::parse(std::string(t.dims[d]), lookup));
+            if (t.vector_default) {
+                grammar::read_vector_default(t.def, [&](std::string_view item) {
+                    std::string lit(item);
+                    std::replace(lit.begin(), lit.end(), 'd', 'e');
+                    std::replace(lit.begin(), lit.end(), 'D', 'e');
+                    a.vec_def.push_back(std::strtod(lit.c_str(), nullptr));
+                });
+                a.vec_def_text = std::string(t.def);
+            } else if (!t.def.empty()) {
+                a.def = Expr::parse(std::string(t.def), lookup);
+            }
+            if (!t.text_len.empty()) a.text_len = Expr::parse(std::string(t.text_len), lookup);
+            g->attributes(k, [&](std::string_view at) {
+                if (at.substr(0, grammar::attr_check.size()) == grammar::attr_check && at.size() > grammar::attr_check.size() &&
+                    at[grammar::attr_check.size()] == '(')
+                    a.checks.push_back(Expr::parse(std::string(at.substr(grammar::attr_check.size() + 1,
+                                                                         at.size() - grammar::attr_check.size() - 2)),
+                                                   lookup));
+            });
+        } catch (const SignatureError& e) {
+            throw SignatureError(e.fault, "bad signature \"" + text + "\": " + e.what());
         }
-        if (a.intent == Intent::hide && a.def.empty() && a.type != Ty::i4) bad(text, a.name + " is hidden without a default");
     }
 
     struct NoEnv final : ExprEnv {
@@ -198,77 +88,27 @@ Signature parse_signature(const std::string& text, bool callback) {
             a.const_dims.push_back(d.constant() && d.eval(none, v) ? std::max<std::int64_t>(v.integer(), 0) : -1);
         }
 
-    // Size arguments: an integer input without a default that stands alone as an extent of an
-    // input array takes that extent as its default.
-    for (std::size_t k = 0; k < s.args.size(); ++k) {
-        ArgDesc& n = s.args[k];
-        if (n.type != Ty::i4 || n.rank() != 0 || !n.def.empty()) continue;
-        if (n.intent != Intent::in && n.intent != Intent::hide) continue;
-        for (std::size_t j = 0; j < s.args.size(); ++j) {
-            ArgDesc& a = s.args[j];
-            if (!a.reads_input() || a.intent == Intent::hide || a.rank() == 0) continue;
-            int axis = -1;
-            for (int d = 0; d < a.rank(); ++d)
-                if (a.dims[d].bare_arg() == static_cast<int>(k)) { axis = d; break; }
-            if (axis < 0) continue;
-            std::string dflt = a.rank() == 1 ? "len(" + a.name + ")" : "shape(" + a.name + "," + std::to_string(axis) + ")";
-            n.def = Expr::parse(dflt, lookup);
-            if (n.intent == Intent::in) {
-                n.optional = true;
-                std::string chk = a.rank() == 1 ? "len(" + a.name + ")>=" + n.name : dflt + "==" + n.name;
-                n.checks.insert(n.checks.begin(), Expr::parse(chk, lookup));
-            }
-            break;
-        }
-        if (n.intent == Intent::hide && n.def.empty()) bad(text, n.name + " is hidden without a default");
-    }
-
-    // Dependencies: what an argument's extents, default, length and checks refer to. An array
-    // does not depend on a size argument that takes its default from that array.
-    for (std::size_t k = 0; k < s.args.size(); ++k) {
-        ArgDesc& a = s.args[k];
-        auto add = [&](const Expr& e) {
-            for (int r : e.args())
-                if (r != static_cast<int>(k) && std::find(a.deps.begin(), a.deps.end(), r) == a.deps.end()) a.deps.push_back(r);
-        };
-        for (auto& d : a.dims) add(d);
-        add(a.def);
-        add(a.text_len);
-        for (auto& c : a.checks) add(c);
-    }
-    for (std::size_t k = 0; k < s.args.size(); ++k) {
-        ArgDesc& a = s.args[k];
-        a.deps.erase(std::remove_if(a.deps.begin(), a.deps.end(),
-                                    [&](int r) {
-                                        const ArgDesc& n = s.args[r];
-                                        return std::find(n.deps.begin(), n.deps.end(), static_cast<int>(k)) != n.deps.end() &&
-                                               !n.def.empty() && n.def.args().size() == 1 && n.def.args()[0] == static_cast<int>(k);
-                                    }),
-                     a.deps.end());
-    }
-
-    // Conversion order: independent arguments in argument order, then dependent ones, each taken
-    // when none of the other remaining ones is among its dependencies.
-    std::vector<int> dependent;
-    for (std::size_t k = 0; k < s.args.size(); ++k) {
-        if (s.args[k].deps.empty()) s.order.push_back(static_cast<int>(k));
-        else dependent.push_back(static_cast<int>(k));
-    }
-    std::size_t stall = 0;
-    while (!dependent.empty()) {
-        int head = dependent.front();
-        bool blocked = false;
-        for (std::size_t j = 1; j < dependent.size(); ++j)
-            if (std::find(s.args[head].deps.begin(), s.args[head].deps.end(), dependent[j]) != s.args[head].deps.end()) blocked = true;
-        dependent.erase(dependent.begin());
-        if (blocked) {
-            dependent.push_back(head);
-            if (++stall > dependent.size() + 1) bad(text, "circular dependency at " + s.args[head].name);
-        } else {
-            s.order.push_back(head);
-            stall = 0;
+    // Size arguments (found by the reader): default len(a) for a vector, shape(a,i) for the i-th
+    // extent of a matrix; an input one is optional and checked against that extent.
+    for (int k = 0; k < g->n; ++k) {
+        const grammar::ArgText& t = g->args[k];
+        if (t.size_of < 0) continue;
+        ArgDesc& n = s.args[static_cast<std::size_t>(k)];
+        const ArgDesc& a = s.args[static_cast<std::size_t>(t.size_of)];
+        std::string dflt = a.rank() == 1 ? "len(" + a.name + ")" : "shape(" + a.name + "," + std::to_string(t.size_axis) + ")";
+        n.def = Expr::parse(dflt, lookup);
+        if (n.intent == Intent::in) {
+            n.optional = true;
+            std::string chk = a.rank() == 1 ? "len(" + a.name + ")>=" + n.name : dflt + "==" + n.name;
+            n.checks.insert(n.checks.begin(), Expr::parse(chk, lookup));
         }
     }
+
+    // Dependencies and conversion order, as the reader found them.
+    for (int k = 0; k < g->n; ++k)
+        for (int r = 0; r < g->n; ++r)
+            if ((g->args[k].deps >> r) & 1u) s.args[static_cast<std::size_t>(k)].deps.push_back(r);
+    for (int k = 0; k < g->n; ++k) s.order.push_back(g->order[static_cast<std::size_t>(k)]);
 
     int data = 0, lens = 0;
     for (auto& a : s.args) {
@@ -293,15 +133,13 @@ Signature parse_signature(const std::string& text, bool callback) {
         if (s.args[k].intent == Intent::ret) s.results.push_back(static_cast<int>(k));
     for (std::size_t k = 0; k < s.args.size(); ++k)
         if (s.args[k].returned() && s.args[k].intent != Intent::ret) s.results.push_back(static_cast<int>(k));
-    if (std::count_if(s.args.begin(), s.args.end(), [](const ArgDesc& a) { return a.intent == Intent::ret; }) > 1)
-        bad(text, "more than one function value");
 
     // Expected C parameter codes.
     char ret = 'v';
     std::string params;
     for (auto& a : s.args) {
-        if (a.intent == Intent::ret) ret = type_char(a.type);
-        else params += type_char(a.type);
+        if (a.intent == Intent::ret) ret = grammar::code_of(a.type);
+        else params += grammar::code_of(a.type);
     }
     s.codes = std::string(1, ret) + params + std::string(static_cast<std::size_t>(lens), 'L');
     (void)callback;

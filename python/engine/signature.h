@@ -2,15 +2,14 @@
 #pragma once
 
 #include <cstdint>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
 #include "expr.h"
+#include "grammar.h"
 
 namespace tvk::py {
-
-enum class Ty : std::uint8_t { f8, i4, c16, l4, l1, text, cb };
-enum class Intent : std::uint8_t { in, out, inout, io, io_copy, io_over, hide, ret };
 
 struct CbSig;
 
@@ -67,7 +66,13 @@ struct CbSig {
     std::vector<int> returned;       // arguments taken from its return value, in order
 };
 
-// Parses a signature; throws std::runtime_error with the reason on a malformed one.
+// A signature the grammar refuses (grammar.h): the fault, and the message.
+struct SignatureError : std::runtime_error {
+    grammar::Fault fault;
+    SignatureError(grammar::Fault f, const std::string& what) : std::runtime_error(what), fault(f) {}
+};
+
+// Parses a signature with the grammar's reader; throws SignatureError on a malformed one.
 Signature parse_signature(const std::string& text, bool callback);
 
 // "b = real_vectorcopy(a,[n])"

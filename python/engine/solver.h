@@ -9,10 +9,12 @@
 
 #include <array>
 #include <cstddef>
+#include <iterator>
 #include <string_view>
 
 #include "../../src/solver/interfaces.h"
 #include "bind.h"
+#include "grammar.h"
 
 namespace tvk::py::solver_sig {
 
@@ -22,16 +24,13 @@ constexpr bool ident_char(char c) {
     return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '_';
 }
 
-// The binding attribute of a list intent.
+// The binding attribute of a list intent (its grammar word, grammar.h; nothing for the default
+// intent `in`), or "?" for a word the grammar does not know, which the signature check refuses.
 constexpr std::string_view attribute(std::string_view intent) {
-    if (intent == "in") return "";
-    if (intent == "opt") return ":opt";
-    if (intent == "out") return ":out";
-    if (intent == "inout") return ":inout";
-    if (intent == "io") return ":io";
-    if (intent == "io_copy") return ":io+copy";
-    if (intent == "io_overwrite") return ":io+overwrite";
-    return ":?";  // rejected by the signature check
+    if (intent == grammar::attr_optional) return grammar::attr_optional;
+    for (const grammar::IntentWord& w : grammar::intents)
+        if (w.list_word == intent) return w.intent == Intent::in ? std::string_view() : w.word;
+    return "?";
 }
 
 // Writes the signature into `out` (when given) and returns its length: "name:type(extents):intent"
@@ -71,13 +70,18 @@ constexpr std::size_t write(const ArgSpec (&args)[N], char* out) {
                 }
             }
         }
-        puts(attribute(a.intent));
+        if (!attribute(a.intent).empty()) {
+            put(':');
+            puts(attribute(a.intent));
+        }
     }
     return n;
 }
 
 template <class Iface>
 constexpr auto text() {
+    static_assert(std::size(Iface::args) <= static_cast<std::size_t>(grammar::max_args),
+                  "an interface list has more arguments than the binding grammar's limit");
     std::array<char, write(Iface::args, nullptr) + 1> s{};
     write(Iface::args, s.data());
     return s;

@@ -8,7 +8,8 @@
 
 namespace tvk::py {
 
-constexpr int kMaxArgs = 64;
+// Arguments of one call: the grammar's limit (grammar.h).
+constexpr int kMaxArgs = grammar::max_args;
 
 inline int typenum(Ty t) {
     switch (t) {
@@ -47,7 +48,7 @@ struct ArgState {
     struct { double re, im; } zs;  // a complex value; plain storage keeps the state trivial
     int rank;
     void zset(cplx z) { zs = {z.real(), z.imag()}; }
-    npy_intp dims[7];
+    npy_intp dims[grammar::max_rank];
     char* text;               // owned (malloc) text buffer
     std::size_t textlen;
     CbContext* cb;

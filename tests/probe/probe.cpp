@@ -1,12 +1,16 @@
 // Probe routines for the binding engine's own tests: one routine per calling convention
 // (fixed and sized arrays, copies and in-place updates, functions, text, logicals, complex
 // values, call-backs, state updated in place) and a few model variables.
+#include <array>
 #include <cctype>
 #include <cstring>
+#include <string>
+#include <utility>
 
 #include "core/table.h"
 #include "engine/bind.h"
 #include "engine/engine.h"
+#include "../cpp/signature_cases.h"
 
 namespace probe {
 int nsec = 0;
@@ -93,6 +97,16 @@ TVK_API void pr_square(double* f, double* df, const double* x, const double*, co
     *df = 2.0 * *x;
 }
 
+// At the grammar's argument limit: 64 arguments, all of them parameters of the Python call.
+// acc[0] = sum of k * x<k>, acc[1] = the number of values read.
+TVK_API void pr_many(double* acc, const double* x1, const double* x2, const double* x3, const double* x4, const double* x5, const double* x6, const double* x7, const double* x8, const double* x9, const double* x10, const double* x11, const double* x12, const double* x13, const double* x14, const double* x15, const double* x16, const double* x17, const double* x18, const double* x19, const double* x20, const double* x21, const double* x22, const double* x23, const double* x24, const double* x25, const double* x26, const double* x27, const double* x28, const double* x29, const double* x30, const double* x31, const double* x32, const double* x33, const double* x34, const double* x35, const double* x36, const double* x37, const double* x38, const double* x39, const double* x40, const double* x41, const double* x42, const double* x43, const double* x44, const double* x45, const double* x46, const double* x47, const double* x48, const double* x49, const double* x50, const double* x51, const double* x52, const double* x53, const double* x54, const double* x55, const double* x56, const double* x57, const double* x58, const double* x59, const double* x60, const double* x61, const double* x62, const double* x63) {
+    const double* x[] = {x1, x2, x3, x4, x5, x6, x7, x8, x9, x10, x11, x12, x13, x14, x15, x16, x17, x18, x19, x20, x21, x22, x23, x24, x25, x26, x27, x28, x29, x30, x31, x32, x33, x34, x35, x36, x37, x38, x39, x40, x41, x42, x43, x44, x45, x46, x47, x48, x49, x50, x51, x52, x53, x54, x55, x56, x57, x58, x59, x60, x61, x62, x63};
+    for (int k = 0; k < 63; ++k) {
+        acc[0] += (k + 1) * *x[k];
+        acc[1] += 1.0;
+    }
+}
+
 TVK_CALLBACK(probe_dfunc, "f:f8:out df:f8:out x:f8 args:f8(na) na:i4 nfun:i4");
 
 TVK_CALLBACK(probe_ufunc, "y:f8(n):inout s:f8:inout n:i4");
@@ -123,6 +137,9 @@ TVK_ROUTINE(tmath, cbtest, pr_cbtest_ref, "dfunc:cb(probe_dfunc) x:f8 args:f8(na
 TVK_ROUTINE(tmath, cbupdate, pr_cbupdate, "ufunc:cb(probe_ufunc) y0:f8(n) n:i4 ncalls:i4 y:f8(n):out s:f8:out");
 TVK_ROUTINE(tmath, square, pr_square, "f:f8:out df:f8:out x:f8 args:f8(na) na:i4 nfun:i4");
 
+static_assert(signature_cases::at_limit.n < signature_cases::at_limit.c.size());
+TVK_ROUTINE(tmath, many, pr_many, signature_cases::at_limit.c_str());
+
 TVK_SCALAR(tdata, nsec, probe::nsec);
 TVK_SCALAR(tdata, rscal, probe::rscal);
 TVK_TEXT(tdata, jobname, probe::jobname);
@@ -137,4 +154,69 @@ const std::vector<std::string>& namespace_order() {
 }
 }  // namespace tvk::py
 
-PyMODINIT_FUNC PyInit__tvkprobe(void) { return tvk::py::create_module("_tvkprobe"); }
+// Test hooks of the binding grammar: the import-time parser's verdict on a signature, and the
+// table of signatures with the faults the build's reader found in them (signature_cases.h).
+namespace {
+template <std::size_t... I>
+constexpr std::array<tvk::py::grammar::Fault, sizeof...(I)> compile_time_faults(std::index_sequence<I...>) {
+    return {tvk::py::grammar::check(signature_cases::cases[I].sig)...};
+}
+constexpr auto compiled_faults = compile_time_faults(std::make_index_sequence<signature_cases::count>{});
+
+// "" when the import accepts `text` as a routine's signature (parsed, call plan built), else the
+// name of the grammar's fault, or "plan: <reason>" when only the call plan refuses it.
+PyObject* probe_parse_signature(PyObject*, PyObject* arg) {
+    const char* text = PyUnicode_AsUTF8(arg);
+    if (!text) return nullptr;
+    std::string verdict;
+    try {
+        tvk::py::Routine r;
+        r.sig = tvk::py::parse_signature(text, false);
+        const tvk::py::Signature& s = r.sig;
+        for (int k : s.required) r.visible.push_back(s.args[static_cast<std::size_t>(k)].name);
+        for (int k : s.optional) r.visible.push_back(s.args[static_cast<std::size_t>(k)].name);
+        for (int k : s.extras) r.visible.push_back("extra_" + s.args[static_cast<std::size_t>(k)].name);
+        const std::string why = tvk::py::build_plan(r);
+        if (!why.empty()) verdict = "plan: " + why;
+    } catch (const tvk::py::SignatureError& e) {
+        verdict = tvk::py::grammar::fault_name(e.fault);
+    } catch (const std::exception& e) {
+        verdict = std::string("other: ") + e.what();
+    }
+    return PyUnicode_FromStringAndSize(verdict.data(), static_cast<Py_ssize_t>(verdict.size()));
+}
+
+// [(signature, stated fault, fault found by the build's reader), ...]
+PyObject* probe_signature_cases(PyObject*, PyObject*) {
+    PyObject* list = PyList_New(0);
+    if (!list) return nullptr;
+    for (std::size_t k = 0; k < signature_cases::count; ++k) {
+        const auto& c = signature_cases::cases[k];
+        const std::string_view found = tvk::py::grammar::fault_name(compiled_faults[k]);
+        PyObject* item = Py_BuildValue("(s#s#s#)", c.sig.data(), static_cast<Py_ssize_t>(c.sig.size()), c.fault.data(),
+                                       static_cast<Py_ssize_t>(c.fault.size()), found.data(), static_cast<Py_ssize_t>(found.size()));
+        if (!item || PyList_Append(list, item) < 0) {
+            Py_XDECREF(item);
+            Py_DECREF(list);
+            return nullptr;
+        }
+        Py_DECREF(item);
+    }
+    return list;
+}
+
+PyMethodDef probe_methods[] = {
+    {"parse_signature", probe_parse_signature, METH_O, nullptr},
+    {"signature_cases", probe_signature_cases, METH_NOARGS, nullptr},
+    {nullptr, nullptr, 0, nullptr},
+};
+}  // namespace
+
+PyMODINIT_FUNC PyInit__tvkprobe(void) {
+    PyObject* m = tvk::py::create_module("_tvkprobe");
+    if (m && PyModule_AddFunctions(m, probe_methods) < 0) {
+        Py_DECREF(m);
+        return nullptr;
+    }
+    return m;
+}

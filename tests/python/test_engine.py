@@ -600,6 +600,42 @@ class TestVariables:
         t.stepid = None
 
 
+class TestGrammar:
+    """One grammar for the build and the import: a signature the build accepts imports, and the
+    import refuses nothing the build accepted (the probe's hooks run the import-time parser)."""
+
+    def test_routine_at_the_argument_limit_built_then_failed_at_import(self):
+        """Regression: the build allowed 64 arguments and the import 60, so a routine of 61 to 64
+        arguments compiled and then stopped the import. The probe's 64-argument routine (64 call
+        parameters too) imports and is called with every argument in place."""
+        x = np.random.default_rng(7).normal(size=63)
+        acc = np.zeros(2)
+        assert m.many(acc, *x) is None
+        assert acc[1] == 63.0
+        assert acc[0] == pytest.approx(np.dot(np.arange(1, 64), x), rel=1e-14)
+        acc = np.zeros(2)
+        m.many(acc, *x[:62], x63=x[62])
+        assert acc[0] == pytest.approx(np.dot(np.arange(1, 64), x), rel=1e-14)
+        params = m.many.__doc__.splitlines()[0]
+        assert params == "many(acc," + ",".join(f"x{k}" for k in range(1, 64)) + ")"
+        with pytest.raises(TypeError):
+            m.many(acc, *x, 1.0)
+        with pytest.raises(TypeError):
+            m.many(acc, *x[:62])
+
+    CASES = p.signature_cases() if hasattr(p, "signature_cases") else []
+
+    @pytest.mark.parametrize("sig,stated,built", CASES, ids=[f"{c[1] or 'valid'}-{k}" for k, c in enumerate(CASES)])
+    def test_import_parser_finds_the_fault_the_build_finds(self, sig, stated, built):
+        assert built == stated
+        assert p.parse_signature(sig) == stated
+
+    def test_case_table_holds_good_and_bad_signatures(self):
+        faults = {c[1] for c in self.CASES}
+        assert "" in faults and len(faults) >= 15
+        assert {"too_many_arguments", "too_many_extents", "too_many_call_backs", "circular_dependency"} <= faults
+
+
 def test_import_without_numpy_fails_with_the_specified_text(tmp_path):
     code = ("import sys; sys.modules['numpy'] = None\n"
             "try:\n import _tvkprobe\nexcept ImportError as e:\n"
