@@ -46,7 +46,7 @@ TVK_ROUTINE(math, lumatrixvectorproduct, LUMatrixVectorProduct,
 TVK_ROUTINE(math, hadamardproduct, HadamardProduct, "a:f8(l,n) b:f8(l,n) c:f8(l,n):out l:i4 n:i4");
 TVK_ROUTINE(math, hadamarddivision, HadamardDivision, "a:f8(l,n) b:f8(l,n) c:f8(l,n):out l:i4 n:i4");
 TVK_ROUTINE(math, kroneckerproduct, KroneckerProduct,
-            "a:f8(ma,na) b:f8(pb,qb) ab:f8(ma*pb,na*qb):out ma:i4 na:i4 pb:i4 qb:i4");
+            "a:f8(ma,na) b:f8(pb,qb) ab:f8(max(ma,0)*max(pb,0),max(na,0)*max(qb,0)):out ma:i4 na:i4 pb:i4 qb:i4");
 TVK_ROUTINE(math, dyadenproduct, DyadenProduct, "a:f8(m) b:f8(n) c:f8(m,n):out m:i4 n:i4");
 TVK_ROUTINE(math, dotproduct, DotProduct, "a:f8(l) b:f8(l) c:f8:out l:i4");
 TVK_ROUTINE(math, crossproduct, CrossProduct, "a:f8(3) b:f8(3) c:f8(3):out");

@@ -11,7 +11,7 @@ TVK_ROUTINE(utility, int_vectorcopy, iVectorCopy, "a:i4(n) b:i4(n):out n:i4");
 TVK_ROUTINE(utility, cmplx_vectorcopy, cVectorCopy, "a:c16(n) b:c16(n):out n:i4");
 TVK_ROUTINE(utility, matrixcopy, MatrixCopy, "a:f8(n,m) b:f8(n,m):out n:i4 m:i4");
 TVK_ROUTINE(utility, getunpackedmatrixfromlist, GetUnpackedMatrixFromList,
-            "matrix:f8(n,m):out list:f8(n*m) n:i4 m:i4");
+            "matrix:f8(n,m):out list:f8(max(n,0)*max(m,0)) n:i4 m:i4");
 
 // --- Fills of whole arrays: the array's own extents are passed along, hidden -----------------------
 TVK_ROUTINE(utility, real_fillvectorwithscalar, real_fillvectorwithscalar,
@@ -124,9 +124,9 @@ TVK_ROUTINE(utility, real_exlist, fExList, "real_exlist:l1:ret scalar:f8 list:f8
 
 // --- Union, ordering, scatter ------------------------------------------------------------------------------
 TVK_ROUTINE(utility, real_getmerged, fGetMerged,
-            "merged:f8(nx+ny):out x:f8(nx) y:f8(ny) nx:i4 ny:i4 defval:f8:opt=1.7976931348623157e308");
+            "merged:f8(max(nx,0)+max(ny,0)):out x:f8(nx) y:f8(ny) nx:i4 ny:i4 defval:f8:opt=1.7976931348623157e308");
 TVK_ROUTINE(utility, int_getmerged, iGetMerged,
-            "merged:i4(nx+ny):out x:i4(nx) y:i4(ny) nx:i4 ny:i4 defval:i4:opt=2147483647");
+            "merged:i4(max(nx,0)+max(ny,0)):out x:i4(nx) y:i4(ny) nx:i4 ny:i4 defval:i4:opt=2147483647");
 TVK_ROUTINE(utility, real_getcontinuous, fGetContinuous,
             "xarr:f8(xdim) xdim:i4 iloc:i4(xdim):out sflag:i4");
 TVK_ROUTINE(utility, int_getcontinuous, iGetContinuous,

@@ -24,7 +24,10 @@
 //
 // The LAPACK wrappers work on private copies and never change their input. Only MatrixInverse
 // and LUFactDeterminant report LAPACK failures; CholeskyFactorization marks a failure by -huge
-// in every entry of the factor (`tvk::la::chol_failed` tests for it).
+// in every entry of the factor (`tvk::la::chol_failed` tests for it). The eigen-solutions and
+// the singular value decomposition refuse a matrix with an infinite or NaN entry (their LAPACK
+// iterations need not end on one) with a level -3 report: eigenvalues and eigenvectors come back
+// NaN, the three SVD factors 0.
 #pragma once
 
 #include <cstddef>
@@ -36,7 +39,9 @@
 TVK_API void MatrixInverse(const double* a, double* ainv, const int* n);
 TVK_API void LUFactDeterminant(double* lud, const double* a, const int* n);
 // pd = det a (pdflag -1, the default) or the permanent (pdflag 1) by cofactor expansion along
-// the first row (n! cost); the determinant of a matrix larger than 10 x 10 from its LU factors.
+// the first row, its minors memoised (n 2^(n-1) cost, n <= 20); the determinant of a matrix
+// larger than 10 x 10 from its LU factors, a permanent up to 27 x 27 by Ryser's formula; larger
+// sizes are refused (level -3, pd = 0).
 TVK_API void Determinant(double* pd, const double* a, const int* n, const int* pdflag);
 TVK_API void MatrixEigenVectors(const double* a, double* z, const int* n, double* eigvals);
 TVK_API void MatrixEigenvalues(const double* a, double* d, const int* n);

@@ -118,8 +118,46 @@ int append_array(int listid, const T* a, int na, int uniflag, const int* allocin
         const int filled = size_of(*t, free);
         if (tvk::find_subarray(a, t->data(), na, filled) != tvk::notfound) return 0;
     }
+    // The values go one after the other into the first free slot, the list growing by allocinc
+    // slots whenever it is full, exactly as repeated scalar appends would place them. The slots
+    // before the last one written hold no free value, so the search for the next free slot
+    // resumes there instead of starting over (linear instead of quadratic in na). When the new
+    // slots count as free (the marker is the free value), all the growth the remaining values
+    // need is made at once: the same extent and contents as growing allocinc slots at a time.
+    // Those values need one slot each, except that a value equal to the free value leaves its
+    // slot free for the next one (it keeps a slot only as the last value).
+    const bool marker_is_free = marker<T>() == free;
+    const auto slots_needed = [&](int i) {
+        std::int64_t k = 0;
+        for (int j = i; j < na; ++j) k += !(a[j] == free);
+        return k + (a[na - 1] == free ? 1 : 0);
+    };
     int r = 0;
-    for (int i = 0; i < na; ++i) r = append_scalar(listid, a[i], 0, &inc, &free);
+    std::int64_t from = 0;
+    for (int i = 0; i < na; ++i) {
+        const int n = t->extent(1);
+        const int p = from < n ? tvk::find_location(free, t->data() + from, static_cast<int>(n - from)) : tvk::notfound;
+        if (p != tvk::notfound) {
+            from += p - 1;
+            t->data()[from] = a[i];
+            r = 1;
+            continue;
+        }
+        const std::int64_t blocks = marker_is_free ? (slots_needed(i) + inc - 1) / inc : 1;
+        std::int64_t grown = static_cast<std::int64_t>(n) + blocks * inc;
+        bool ok = grown <= INT_MAX && rebuild(*t, grown, n, marker<T>());
+        if (!ok && blocks > 1) {
+            grown = static_cast<std::int64_t>(n) + inc;
+            ok = grown <= INT_MAX && rebuild(*t, grown, n, marker<T>());
+        }
+        if (!ok) {
+            r = -tvk::list_status_nomem;
+            continue;
+        }
+        from = n;
+        t->data()[from] = a[i];
+        r = 1;
+    }
     return r;
 }
 

@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstring>
+#include <limits>
 
 #include "errors.h"
 #include "lapack.h"
@@ -65,9 +66,15 @@ double diff_norm(const double* a, const double* b, size_t n) {
 // Singular values of x(m,n) in descending order into sv (min(m,n) values). dgesvd is asked for
 // the values only (jobu = jobvt = "N"), which uses the dqds algorithm instead of the QR sweeps
 // that run when vectors are wanted: the values agree with those of SingularValueDecomposition
-// to rounding (relative accuracy), not always in the last bit.
+// to rounding (relative accuracy), not always in the last bit. A matrix with an infinite or NaN
+// entry is refused before dgesvd (its iteration need not end on one): level -3, NaN values.
 void singular_values(const double* x, double* sv, int m, int n) {
     const size_t M = count(m), N = count(n);
+    if (!all_finite(x, M * N)) {
+        std::fill(sv, sv + std::min(M, N), std::numeric_limits<double>::quiet_NaN());
+        tvk::report(-3, "Singular values: matrix entry is not finite", m, n);
+        return;
+    }
     Buf w(M * N);
     std::memcpy(w.get(), x, M * N * sizeof(double));
     int info = 0, one = 1;

@@ -1,6 +1,7 @@
 #include "roots.h"
 
 #include <algorithm>
+#include <climits>
 #include <cmath>
 #include <limits>
 #include <string>
@@ -333,11 +334,14 @@ TVK_API void GetNextFromGoldenSearch(double* xnext, double* dx, double* x, const
                                      double* xmove, double* ymove, int* xdir, int* increment,
                                      const int* npoints) {
     if (!enough_points("GetNextFromGoldenSearch", *npoints)) return;
-    const int k = *increment + 1;  // number of the abscissa handed out
-    if (k < 1 || k > *npoints) {
-        report(-3, "Error in GetNextFromGoldenSearch: no point left.", k, *npoints);
+    // Number of the abscissa handed out, in 64 bits (increment may be INT_MAX).
+    const long long next = static_cast<long long>(*increment) + 1;
+    if (next < 1 || next > *npoints) {
+        report(-3, "Error in GetNextFromGoldenSearch: no point left.",
+               static_cast<int>(std::min<long long>(next, INT_MAX)), *npoints);
         return;
     }
+    const int k = static_cast<int>(next);
     *increment = k;
 
     if (k <= 4) {
@@ -435,6 +439,8 @@ TVK_API void GSSAFE(double* xi, double* yi, const double* dx, double* x, double*
     }
     if (*increment < 0 || *increment > np)
         return refuse("Error in GSSAFE: search state out of range.", *increment, np);
+    if (*proc == INT_MAX)  // the phase counter could not advance
+        return refuse("Error in GSSAFE: search state out of range.", *proc, np);
 
     for (;;) {
         ++*proc;

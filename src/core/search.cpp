@@ -1,11 +1,13 @@
 #include "search.h"
 
 #include <algorithm>
+#include <climits>
 #include <cmath>
 #include <numeric>
 #include <type_traits>
 #include <vector>
 
+#include "errors.h"
 #include "modeldata.h"
 
 namespace {
@@ -37,8 +39,13 @@ void get_pairs(int* ainb, const T* a, const T* b, int n) {
 //      defval entry.
 template <class T>
 void get_merged(T* merged, const T* x, const T* y, int nx, int ny, T defval) {
+    // A negative count is an empty list; the caller sizes merged from the counts so clamped.
     nx = std::max(nx, 0);
     ny = std::max(ny, 0);
+    if (nx > INT_MAX - ny) {
+        tvk::report(-3, "Merged list longer than a 4-byte count in GetMerged", nx, ny);
+        return;
+    }
     const int nm = nx + ny;
     if (nm < 1) return;
     const T e{};

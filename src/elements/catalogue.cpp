@@ -2,6 +2,7 @@
 #include "catalogue.h"
 
 #include <algorithm>
+#include <climits>
 
 #include "core/errors.h"
 #include "core/modeldata.h"
@@ -82,6 +83,10 @@ int getabqelementkind(const char* elemtype, std::size_t lelemtype) {
 void getelementdataextents(const char* elemtype, int* iele, int* inodes, int* idof, std::size_t lelemtype) {
     const TypeName t({elemtype, lelemtype});
     if (!tvk::elements::is_counted_type(t)) return;
+    if (iele && *iele == INT_MAX) {
+        tvk::report(-3, "Error: element count at its limit in getelementdataextents", *iele);
+        return;
+    }
     if (iele) ++*iele;
     int n = 0;
     if (inodes && tvk::elements::node_count(t, n)) *inodes = std::max(*inodes, n);
@@ -95,8 +100,10 @@ void getabqelementconnectivity(const int* connectivity, const int* elemid, const
     if (!ed.elemlist.present() || !ed.elemkind.present() || !ed.elemnodes.present()) return;
     const TypeName t({elemtype, lelemtype});
     if (!elements::is_counted_type(t)) return;
-    const int pos = *iele + 1, n = std::max(*nconnect, 0);
-    if (*iele < 0 || !ed.elemlist.in_bounds(pos) || !ed.elemkind.in_bounds(pos) ||
+    // The next position, in 64 bits so that a count at INT_MAX is refused instead of wrapping.
+    const long long next = static_cast<long long>(*iele) + 1;
+    const int pos = next > INT_MAX ? INT_MAX : static_cast<int>(next), n = std::max(*nconnect, 0);
+    if (*iele < 0 || next > INT_MAX || !ed.elemlist.in_bounds(pos) || !ed.elemkind.in_bounds(pos) ||
         !ed.elemnodes.in_bounds(1, pos) || n > ed.elemnodes.extent(1)) {
         report(-2, "Warning: element outside the tables in getabqelementconnectivity.", pos, n);
         return;

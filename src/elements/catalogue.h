@@ -48,7 +48,8 @@ inline constexpr int ext2dkind[6] = {0, 6, 7, 9, 10, 11};
 
 TVK_API int getabqelementkind(const char* elemtype, std::size_t lelemtype);
 // For a shell or solid (not infinite) type: iele + 1, inodes = max(inodes, node count),
-// idof = max(idof, dof count); any other name changes nothing.
+// idof = max(idof, dof count); any other name changes nothing. A count iele at INT_MAX cannot
+// grow: level -3 report, nothing changed.
 TVK_API void getelementdataextents(const char* elemtype, int* iele, int* inodes, int* idof,
                                    std::size_t lelemtype);
 // Appends element elemid of type elemtype with the node numbers connectivity(1:nconnect) at

@@ -75,7 +75,7 @@ double larc05_kinking(const double* s, const Kinking& k, double xt22, double sai
         const double tn = sm[1], tl = sm[3], tt = sm[5];
         return sq(tl / (k.sl - k.eta_l * tn)) + sq(tt / (k.st - k.eta_t * tn)) + sq(std::max(tn, 0.0) / xt22);
     };
-    return tvk::failure::maximise_over_angle(value, 0.0, tvk::pi, sainc_r, gsflag, tvk::pi).value;
+    return tvk::failure::maximise_over_angle(value, 0.0, tvk::pi, sainc_r, gsflag, tvk::pi, default_sainc_r).value;
 }
 
 double angle_r(const double* deg, double fallback_r) { return deg ? *deg * tvk::deg2rad : fallback_r; }

@@ -38,23 +38,17 @@ struct PlyStress {
     }
 };
 
-// The search step (radians) from sainc in degrees: absent gives the default; a step that could
-// not advance a scan (non-positive, not finite) is replaced by the default with a warning.
-double search_step(const double* sainc, double default_r) {
-    if (!sainc) return default_r;
-    if (!(*sainc > 0.0) || !std::isfinite(*sainc)) {
-        tvk::report(-2, "Warning: angle step of the fracture-plane search replaced by its default.");
-        return default_r;
-    }
-    return *sainc * tvk::deg2rad;
-}
+// The search step (radians) from sainc in degrees; absent gives the default. The search itself
+// replaces a step that cannot serve a scan (see maximise_over_angle).
+double search_step(const double* sainc, double default_r) { return sainc ? *sainc * tvk::deg2rad : default_r; }
 
 // Searches the fracture plane and applies the angle rule: outtheta receives the angle only
 // when it was asked for (negative on input) and the point fails.
 template <int Npoints, class F>
-tvk::failure::AngleMaximum fracture_plane(F&& value, double lo, double hi, double step, const int* gsflag,
-                                          double fallback, double* outtheta) {
-    const auto m = tvk::failure::maximise_over_angle<Npoints>(value, lo, hi, step, gsflag ? *gsflag : 0, fallback);
+tvk::failure::AngleMaximum fracture_plane(F&& value, double lo, double hi, double step, double default_step,
+                                          const int* gsflag, double fallback, double* outtheta) {
+    const auto m = tvk::failure::maximise_over_angle<Npoints>(value, lo, hi, step, gsflag ? *gsflag : 0, fallback,
+                                                              default_step);
     if (outtheta && *outtheta < 0.0 && m.value >= 1.0) *outtheta = m.angle;
     return m;
 }
@@ -98,7 +92,7 @@ double hashin_root(double lin, double quad) {
 void MCrckLaRC05(double* rmc, const double* s22, const double* s33, const double* s12, const double* s13,
                  const double* s23, const double* xt22, const double* xc22, const double* x12, const double* a0,
                  double* outtheta, const double* sainc, const int* gsflag) {
-    const double step = search_step(sainc, default_sainc_r);
+    const double default_step = default_sainc_r, step = search_step(sainc, default_step);
     const ActionPlane p = larc_parameters(a0, *xc22, *x12);
     const PlyStress s{*s22, *s33, *s12, *s13, *s23};
     const double yt = *xt22;
@@ -106,7 +100,7 @@ void MCrckLaRC05(double* rmc, const double* s22, const double* s33, const double
         const Traction t = s.on(theta);
         return larc_value(t, p) + sq(std::max(t.n, 0.0) / yt);
     };
-    *rmc = fracture_plane<200>(value, 0.0, tvk::pi, step, gsflag, tvk::pi, outtheta).value;
+    *rmc = fracture_plane<200>(value, 0.0, tvk::pi, step, default_step, gsflag, tvk::pi, outtheta).value;
 }
 
 // LaRC04 matrix cracking: closed form in tension; in compression the plane search, in the ply
@@ -118,7 +112,7 @@ void MCrckLaRC04(double* rmc, const double* s11, const double* s22, const double
                  const double* nu12, const double* gc, const double* a0, double* outtheta, const double* sainc,
                  const int* fcl, const int* gsflag) {
     *rmc = 0.0;
-    const double step = search_step(sainc, default_sainc_r);
+    const double default_step = default_sainc_r, step = search_step(sainc, default_step);
     const double g = (gc && gc[0] != 0.0 && gc[1] != 0.0) ? gc[0] / gc[1] : 0.3499999940395355;
     const bool kink_only = fcl && *fcl != 0;
     if (*s22 >= 0.0) {
@@ -131,7 +125,7 @@ void MCrckLaRC04(double* rmc, const double* s11, const double* s22, const double
     if (*s11 >= -*xc22) {
         const PlyStress s{*s22, *s33, *s12, *s13, *s23};
         auto value = [&](double theta) { return larc_value(s.on(theta), p); };
-        *rmc = fracture_plane<200>(value, -tvk::pi, tvk::pi, step, gsflag, tvk::pi, outtheta).value;
+        *rmc = fracture_plane<200>(value, -tvk::pi, tvk::pi, step, default_step, gsflag, tvk::pi, outtheta).value;
         return;
     }
     const double num = 2.0 * *s23, den = *s22 - *s33;
@@ -154,7 +148,7 @@ void MCrckLaRC04(double* rmc, const double* s11, const double* s22, const double
     }
     const PlyStress s{sm[1], sm[2], sm[3], sm[4], sm[5]};
     auto value = [&](double theta) { return larc_value(s.on(theta), p); };
-    *rmc = fracture_plane<200>(value, 0.0, tvk::pi, step, gsflag, tvk::pi, outtheta).value;
+    *rmc = fracture_plane<200>(value, 0.0, tvk::pi, step, default_step, gsflag, tvk::pi, outtheta).value;
 }
 
 namespace {
@@ -174,7 +168,7 @@ void MCrckPuck(double* rmc, const double* s22, const double* s33, const double* 
                const double* gp, const double* sainc, const int* gsflag, int* tcflag) {
     static constexpr double defaults[4] = {0.3, 0.2, 0.15, 0.15};
     const double* p = gp ? gp : defaults;
-    const double step = search_step(sainc, default_sainc_r);
+    const double default_step = default_sainc_r, step = search_step(sainc, default_step);
     const double rtl = *x12, ra = *xc22 / (2.0 * (1.0 + p[3])), yt = *xt22;
     const PlyStress s{*s22, *s33, *s12, *s13, *s23};
     auto value = [&](double theta) {
@@ -185,7 +179,7 @@ void MCrckPuck(double* rmc, const double* s22, const double* s33, const double* 
                                       : (p[1] * sq(t.l) / rtl + p[3] * sq(t.t) / ra) / w;
         return puck_exposure(t, c, yt, ra, rtl);
     };
-    const auto m = fracture_plane<100>(value, 0.0, tvk::pi, step, gsflag, tvk::pi, outtheta);
+    const auto m = fracture_plane<100>(value, 0.0, tvk::pi, step, default_step, gsflag, tvk::pi, outtheta);
     *rmc = m.value;
     if (tcflag && m.value >= 1.0) *tcflag = s.on(m.angle).n < 0.0 ? -1 : 1;
 }
@@ -197,7 +191,7 @@ void MCrckVDI2014(double* rmc, const double* s11, const double* s22, const doubl
     static constexpr double gp_defaults[4] = {0.3, 0.3, 0.25, 0.25}, wp_defaults[2] = {0.5, 0.5};
     const double* p = gp ? gp : gp_defaults;
     const double* w = wp ? wp : wp_defaults;
-    const double step = search_step(sainc, default_sainc_r);
+    const double default_step = default_sainc_r, step = search_step(sainc, default_step);
     const double rtl = *x12, ra = *xc22 / (2.0 * (1.0 + p[3])), yt = *xt22;
     const PlyStress s{*s22, *s33, *s12, *s13, *s23};
     auto value = [&](double theta) {
@@ -211,7 +205,7 @@ void MCrckVDI2014(double* rmc, const double* s11, const double* s22, const doubl
         const double c = t.n >= 0.0 ? p[2] / ra * cos2 + p[0] / rtl * sin2 : p[3] / ra * cos2 + p[1] / rtl * sin2;
         return puck_exposure(t, c, yt, ra, rtl);
     };
-    const auto plane = fracture_plane<100>(value, 0.0, tvk::pi, step, gsflag, tvk::pi, nullptr);
+    const auto plane = fracture_plane<100>(value, 0.0, tvk::pi, step, default_step, gsflag, tvk::pi, nullptr);
     const double fiff = plane.value;
     // Weakening of the inter-fibre exposure by the fibre-parallel stress.
     const double fff = *s11 >= 0.0 ? *s11 / *xt11 : -*s11 / *xc11;
@@ -239,7 +233,8 @@ void MCrckSPC3D(double* rmc, const double* s22, const double* s33, const double*
     const double xc12 = own_xcs ? xcs[0] : *xt12, xc13 = own_xcs ? xcs[1] : *xt13, xc23 = own_xcs ? xcs[2] : *xt23;
     const double lo = salims ? salims[0] * tvk::deg2rad : 0.03490658503988659;
     const double hi = salims ? salims[1] * tvk::deg2rad : 3.1066860685499065;
-    const double step = search_step(sainc, 0.03490658503988659);
+    const double default_step = 0.03490658503988659;  // 2 degrees
+    const double step = search_step(sainc, default_step);
     const PlyStress s{*s22, *s33, *s12, *s13, *s23};
     auto value = [&](double theta) {
         const Traction t = s.on(theta);
@@ -253,13 +248,13 @@ void MCrckSPC3D(double* rmc, const double* s22, const double* s33, const double*
         return a + std::sqrt(a * a + sq(t.t / ((*xc22 + *xc33) * s2 + xc23)) +
                              sq(t.l / (std::abs(sn) * xc12 + std::abs(c) * xc13)));
     };
-    *rmc = fracture_plane<100>(value, lo, hi, step, gsflag, hi, outtheta).value;
+    *rmc = fracture_plane<100>(value, lo, hi, step, default_step, gsflag, hi, outtheta).value;
 }
 
 void MCrckCamanho(double* rmc, const double* s22, const double* s33, const double* s12, const double* s13,
                   const double* s23, const double* xt22, const double* xc22, const double* x12, const double* x23,
                   double* outtheta, const double* a0, const double* sainc, const int* gsflag) {
-    const double step = search_step(sainc, default_sainc_r);
+    const double default_step = default_sainc_r, step = search_step(sainc, default_step);
     const double eta = half_friction(a0), st = *x23, sl = *x12, yt = *xt22, eta_l = eta * sl / st;
     const double g1 = (st * st - yt * yt) / (yt * st), g2 = 2.0 * eta - g1;
     const PlyStress s{*s22, *s33, *s12, *s13, *s23};
@@ -269,13 +264,13 @@ void MCrckCamanho(double* rmc, const double* s22, const double* s33, const doubl
         const double n = t.n / st, l2 = sq(t.l / sl);
         return std::sqrt(n * n + sq(t.t / st) + l2 + l2 * g2 * n + g1 * n);
     };
-    *rmc = fracture_plane<100>(value, 0.0, tvk::pi, step, gsflag, tvk::pi, outtheta).value;
+    *rmc = fracture_plane<100>(value, 0.0, tvk::pi, step, default_step, gsflag, tvk::pi, outtheta).value;
 }
 
 void MCrckWiegand(double* rmc, const double* s22, const double* s33, const double* s12, const double* s13,
                   const double* s23, const double* xt22, const double* xc22, const double* x12, double* outtheta,
                   const double* a0, const double* sainc, const int* gsflag) {
-    const double step = search_step(sainc, default_sainc_r);
+    const double default_step = default_sainc_r, step = search_step(sainc, default_step);
     const double eta = half_friction(a0);
     const double two_tan = a0 ? 2.0 * std::tan(*a0 * tvk::deg2rad) : 2.6540896432408196;
     const double st = *xc22 / two_tan, sl = *x12, yt = *xt22, eta_l = eta * sl / st;
@@ -285,7 +280,7 @@ void MCrckWiegand(double* rmc, const double* s22, const double* s33, const doubl
         const double v = sq(t.t / (st - eta * t.n)) + sq(t.l / (sl - eta_l * t.n));
         return std::sqrt(t.n < 0.0 ? v : v + sq(t.n / yt));
     };
-    *rmc = fracture_plane<100>(value, 0.0, tvk::pi, step, gsflag, tvk::pi, outtheta).value;
+    *rmc = fracture_plane<100>(value, 0.0, tvk::pi, step, default_step, gsflag, tvk::pi, outtheta).value;
 }
 
 // Cuntze's failure-mode-concept (2012): three inter-fibre modes interacting with the exponent

@@ -264,7 +264,7 @@ void DelaminatedBucklingAnalysis(double* epsbuck, double* bukrealdatalist, int* 
                                  const double* plythickness, const double* plydelamination, const int* plydshape,
                                  const int* nplies) {
     const int n = *nplies;
-    const Records out{bukrealdatalist, bukintdatalist, std::max(n - 1, 1)};
+    const Records out{bukrealdatalist, bukintdatalist, n > 1 ? n - 1 : 1};
     if (n < 1) {
         *epsbuck = 0.0;
         std::fill(out.real, out.real + 12, 0.0);
@@ -280,7 +280,7 @@ void GetBukDataFromDDS(double* bukrealdatalist, int* bukintdatalist, const doubl
                        const double* comprstrength, const double* plyelastic, const double* plyorientation,
                        const double* plythickness, const int* sectionlist, const int* ndmg, const int* nplies,
                        const int* nsec, const int* defint) {
-    const int nrec = std::max(*nplies - 1, 1);
+    const int nrec = *nplies > 1 ? *nplies - 1 : 1;  // no n - 1 overflow at INT_MIN
     tvk::sublaminate::fill_records(bukrealdatalist, bukintdatalist,
                                    {delamdds, nrec, plydshape, nrec, comprstrength, plyelastic, 9, plyorientation,
                                     plythickness, sectionlist, *ndmg, *nplies, *nsec, defint ? *defint : tvk::defint});

@@ -54,7 +54,7 @@ void TensorDegradation(const double* csix, double* cdeg, const double* angle_r, 
     double m[36], cr[36];
     bond(m, rt);
     congruence(cr, m, csix);
-    const int b = *baseid - 1;
+    const long long b = static_cast<long long>(*baseid) - 1;  // 0-based axis; any other value degrades nothing
     const double f = 1.0 - *d;
     const bool closed = *nn == -1;
     for (int j = 0; j < 6; ++j)

@@ -2,6 +2,7 @@
 
 #include <cmath>
 #include <cstddef>
+#include <cstdint>
 #include <limits>
 
 namespace tvk::interp {
@@ -26,36 +27,41 @@ void parameterize_arc_length(int m, int data_num, const double* p_data, double* 
 
 namespace {
 
-// The interior part of both vector expansions, from xfat(k); returns the next position.
-std::size_t expand_interior(int n, const double* x, int fat, double* xfat, std::size_t k) {
-    const double f1 = static_cast<double>(fat + 1);
+// The interior part of both vector expansions, from xfat(k); returns the next position. fat is
+// at least 0 here; the counters are 64-bit so that fat = INT_MAX cannot overflow them.
+std::size_t expand_interior(int n, const double* x, std::int64_t fat, double* xfat, std::size_t k) {
+    const double f1 = static_cast<double>(fat) + 1.0;
     for (int i = 1; i <= n - 1; ++i) {
         xfat[k++] = x[i - 1];
-        for (int j = 1; j <= fat; ++j)
+        for (std::int64_t j = 1; j <= fat; ++j)
             xfat[k++] = (static_cast<double>(fat - j + 1) * x[i - 1] + static_cast<double>(j) * x[i]) / f1;
     }
     xfat[k++] = x[n - 1];
     return k;
 }
 
+// A negative count of inserted or continued values means none, in the size rule and here alike.
+std::int64_t nonnegative(int v) { return v > 0 ? v : 0; }
+
 }  // namespace
 
 void r8vec_expand_linear(int n, const double* x, int fat, double* xfat) {
     if (n < 1) return;
-    expand_interior(n, x, fat, xfat, 0);
+    expand_interior(n, x, nonnegative(fat), xfat, 0);
 }
 
 void r8vec_expand_linear2(int n, const double* x, int before, int fat, int after, double* xfat) {
     if (n < 1) return;
+    const std::int64_t b = nonnegative(before), f = nonnegative(fat), a = nonnegative(after);
     const double h1 = n >= 2 ? x[1] - x[0] : 0.0;
     const double hn = n >= 2 ? x[n - 1] - x[n - 2] : 0.0;
-    const double f1 = static_cast<double>(fat + 1);
+    const double f1 = static_cast<double>(f) + 1.0;
     std::size_t k = 0;
-    for (int j = fat - before + 1; j <= fat; ++j)
-        xfat[k++] = (static_cast<double>(fat - j + 1) * (x[0] - h1) + static_cast<double>(j) * x[0]) / f1;
-    k = expand_interior(n, x, fat, xfat, k);
-    for (int j = 1; j <= after; ++j)
-        xfat[k++] = (static_cast<double>(fat - j + 1) * x[n - 1] + static_cast<double>(j) * (x[n - 1] + hn)) / f1;
+    for (std::int64_t j = f - b + 1; j <= f; ++j)
+        xfat[k++] = (static_cast<double>(f - j + 1) * (x[0] - h1) + static_cast<double>(j) * x[0]) / f1;
+    k = expand_interior(n, x, f, xfat, k);
+    for (std::int64_t j = 1; j <= a; ++j)
+        xfat[k++] = (static_cast<double>(f - j + 1) * x[n - 1] + static_cast<double>(j) * (x[n - 1] + hn)) / f1;
 }
 
 namespace {

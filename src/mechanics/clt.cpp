@@ -189,26 +189,27 @@ double GetPlyZCoord(const double* plythickness, const int* iply, const int* npli
 
 void GetSectionZCoord(double* plyzcoord, const int* sectionlist, const double* plythickness,
                       const int* nplies, const int* nsec, const int* defint) {
-    const int np = *nplies, ns = *nsec, rows = 2 * np + 1;
+    const int np = *nplies, ns = *nsec;
     if (np < 0 || ns < 1) return;
-    zero(plyzcoord, static_cast<std::ptrdiff_t>(rows) * ns);
+    const std::ptrdiff_t rows = 2 * static_cast<std::ptrdiff_t>(np) + 1;  // 64 bits: np may be INT_MAX
+    zero(plyzcoord, rows * ns);
     const int empty = defint ? *defint : tvk::defint;
     for (int sec = 0; sec < ns; ++sec) {
         const int* col = sectionlist + static_cast<std::ptrdiff_t>(np) * sec;
         const int n = lm::section_plies(col, np, empty);
         if (n < 1) continue;  // no plies: the column stays 0 (its top, entry 1, is 0 as well)
         const double* t = plythickness + static_cast<std::ptrdiff_t>(np) * sec;
-        double* z = plyzcoord + static_cast<std::ptrdiff_t>(rows) * sec;
+        double* z = plyzcoord + rows * sec;
         double total = 0.0;
         for (int k = 0; k < n; ++k) total += t[k];
         const double s = -0.5 * total;
         double cum = 0.0;
-        for (int k = 0; k < n; ++k) {
+        for (std::ptrdiff_t k = 0; k < n; ++k) {
             z[2 * k] = s + cum;
             z[2 * k + 1] = z[2 * k] + 0.5 * t[k];
             cum += t[k];
         }
-        z[2 * n] = s + cum;
+        z[2 * static_cast<std::ptrdiff_t>(n)] = s + cum;
     }
 }
 

@@ -3,8 +3,15 @@
 // central differences (truncation error O(h^2), while rounding grows as h shrinks: a step near
 // the cube root of the rounding unit times the strain scale balances the two; the tiny default
 // step suits only the complex step).
+//
+// Central differences therefore take a step of at least cbrt(eps) times the largest strain
+// entry (a smaller one only adds rounding), and divide by the difference of the two perturbed
+// strains as they are represented, (x + h) - (x - h), not by 2 h: a law that is linear in the
+// perturbed entry then gives its stiffness whatever the step.
 #include <algorithm>
+#include <cmath>
 #include <cstring>
+#include <limits>
 
 #include "core/errors.h"
 #include "core/linalg.h"
@@ -19,6 +26,7 @@ using Work = tvk::la::Scratch<T, 36>;
 struct Plan {
     int n = 0;
     double h = 0.0;
+    double min_step = 0.0;  // smallest central-difference step (strain scale times cbrt(eps))
     bool complex_step = false;
 };
 
@@ -42,8 +50,11 @@ bool prepare(double* ddsdde, double* x, Plan& p, const double* stress1, const do
             return true;
         }
     }
-    p.h = h ? *h : 1.4901161193847656e-08 * *std::max_element(dstrain, dstrain + n);
-    if (p.h == 0.0) p.h = 1e-08;
+    double scale = 0.0;
+    for (int k = 0; k < n; ++k) scale = std::max(scale, std::fabs(x[k]));
+    p.h = h && std::isfinite(*h) ? *h : 1.4901161193847656e-08 * *std::max_element(dstrain, dstrain + n);
+    if (p.h == 0.0 || !std::isfinite(p.h)) p.h = 1e-08;
+    p.min_step = std::isfinite(scale) ? std::cbrt(std::numeric_limits<double>::epsilon()) * scale : 0.0;
     p.complex_step = nmflag && *nmflag == 1;
     return false;
 }
@@ -53,20 +64,22 @@ void store_column(double* ddsdde, const double* dy, int n, int j, double delta) 
     for (int i = 0; i < n; ++i) ddsdde[i + static_cast<long>(n) * j] = dy[i] / delta;
 }
 
-// Central differences: column j from eval(x + h e_j) - eval(x - h e_j) over 2 h, where
-// eval(strain, stress) evaluates the law on real vectors.
+// Central differences: column j from eval(x + h e_j) - eval(x - h e_j) over the represented
+// difference of the two strains, where eval(strain, stress) evaluates the law on real vectors.
 template <class Eval>
 void central_differences(double* ddsdde, const Plan& p, const double* x, Eval&& eval) {
     const int n = p.n;
+    const double h = std::max(std::fabs(p.h), p.min_step);
     Work<double> z(n), sp(n), sm(n);
     for (int j = 0; j < n; ++j) {
         for (int k = 0; k < n; ++k) z[k] = x[k];
-        z[j] = x[j] + p.h;
+        const double up = x[j] + h, down = x[j] - h;
+        z[j] = up;
         eval(z.get(), sp.get());
-        z[j] = x[j] - p.h;
+        z[j] = down;
         eval(z.get(), sm.get());
         for (int i = 0; i < n; ++i) sp[i] -= sm[i];
-        store_column(ddsdde, sp.get(), n, j, 2.0 * p.h);
+        store_column(ddsdde, sp.get(), n, j, up - down);
     }
 }
 

@@ -106,13 +106,13 @@ void GetSubLaminateXMatrix(double* xsub, const char* slflag, const double* plyel
                            const int* sublamstack, const int* nplies, std::size_t slflag_len) {
     std::memset(xsub, 0, 9 * sizeof(double));
     const int first = sublamstack[0], last = sublamstack[1], n = *nplies;
-    const int count = last - first + 1 > 0 ? last - first + 1 : 0;
-    if (count == 0) return;
+    if (last < first) return;  // an empty sub-laminate
     if (first < 1 || last > n) {
         tvk::report(-3, "Sub-laminate out of range in GetSubLaminateXMatrix", first, last);
         return;
     }
     const char f = slflag_len > 0 ? slflag[0] : ' ';
+    const int count = last - first + 1;  // 1 <= first <= last <= n: no overflow
     const lm::Stack s = lm::Stack{plyelastic, plyorientation, plythickness, n}.sub(first - 1, count);
     if (f == 'A') lm::abd(s, xsub, nullptr, nullptr);
     else if (f == 'B') lm::abd(s, nullptr, xsub, nullptr);

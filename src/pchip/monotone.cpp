@@ -335,7 +335,12 @@ TVK_INSTANTIATE(float)
         *ierr = e;                                                                                \
     }                                                                                             \
                                                                                                   \
+    /* The exported routine checks its counts as the table routines do (the package's own */     \
+    /* callers pass checked ones): n < 2 and incfd < 1 are reported, d is left untouched.  */     \
     TVK_API void P##pchci(const int* n, const R* h, const R* slope, R* d, const int* incfd) {     \
+        const std::string_view routine = tvk::pchip::name<R>("DPCHCI");                           \
+        if (*n < 2) return tvk::pchip::fail(routine, "NUMBER OF DATA POINTS LESS THAN TWO", -1);  \
+        if (*incfd < 1) return tvk::pchip::fail(routine, "INCREMENT LESS THAN ONE", -2);          \
         tvk::pchip::pchci<R>(*n, h, slope, d, *incfd);                                            \
     }                                                                                             \
                                                                                                   \

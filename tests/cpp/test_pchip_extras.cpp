@@ -5,6 +5,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <climits>
 #include <fstream>
 #include <sstream>
 #include <cmath>
@@ -517,6 +518,46 @@ TEST(BSplineForm, TooFewPointsOrABadStrideAreRefused) {
     pchbs<double>(2, x, f, d, 0, 0, nknots, t, bcoef, ndim, kord, ierr);
     EXPECT_EQ(ierr, -4);
     EXPECT_EQ(bcoef[0], 0.0);
+}
+
+TEST(InitialMonotoneDerivatives, ExportedRoutineChecksItsCounts) {
+    // Regression: dpchci/pchci took any n and incfd, so n < 2 read h(2) and slope(2) and wrote
+    // d(n) before d; incfd < 1 wrote backwards. Now both are reported as the table routines
+    // report them (numbers -1 and -2) and d stays untouched.
+    Recoverable quiet;
+    const double h[3] = {1, 1, 1}, s[3] = {1, 2, 3};
+    const float hf[3] = {1, 1, 1}, sf[3] = {1, 2, 3};
+    for (int n : {1, 0, -5, INT_MIN}) {
+        double d[8] = {-7, -7, -7, -7, -7, -7, -7, -7};
+        const int one = 1;
+        dpchci(&n, h, s, d + 4, &one);
+        EXPECT_EQ(j4save(1, 0, false), -1) << n;
+        for (double v : d) EXPECT_EQ(v, -7.0);
+        float df[4] = {-7, -7, -7, -7};
+        pchci(&n, hf, sf, df + 2, &one);
+        EXPECT_EQ(j4save(1, 0, false), -1);
+        for (float v : df) EXPECT_EQ(v, -7.0f);
+    }
+    for (int incfd : {0, -1, INT_MIN}) {
+        double d[12] = {};
+        std::fill(d, d + 12, -7.0);
+        const int four = 4;
+        dpchci(&four, h, s, d + 6, &incfd);
+        EXPECT_EQ(j4save(1, 0, false), -2) << incfd;
+        for (double v : d) EXPECT_EQ(v, -7.0);
+    }
+    // Valid counts: the Brodlie-Butland derivatives of the slopes 1, 2, 3 on unit steps (stride
+    // 2): ends 1.5 s1 - 0.5 s2 = 0.5 and 1.5 s3 - 0.5 s2 = 3.5; interior weights 1/2, 1/2, so
+    // d = dmin / (del1 / 2 dmax + del2 / 2 dmax): 1 / (1/4 + 1/2) = 4/3 and 2 / (1/3 + 1/2) = 12/5.
+    const int four = 4, two = 2;
+    double d[8];
+    std::fill(d, d + 8, -7.0);
+    dpchci(&four, h, s, d, &two);
+    EXPECT_DOUBLE_EQ(d[0], 0.5);
+    EXPECT_DOUBLE_EQ(d[2], 4.0 / 3.0);
+    EXPECT_DOUBLE_EQ(d[4], 2.4);
+    EXPECT_DOUBLE_EQ(d[6], 3.5);
+    EXPECT_EQ(d[1], -7.0);
 }
 
 }  // namespace

@@ -482,3 +482,28 @@ def test_nonlinear_and_cubic_laws_tangents_along_the_path():
     finally:
         for name in ("temperatures", "alpha1props", "alpha2props", "alpha3props"):
             setattr(md, name, None)
+
+
+def test_numerical_tangent_of_a_linear_law_is_its_stiffness_for_any_step():
+    """Regression: with the Python defaults (central differences, h = 2.2e-16) the law
+    stress = 2 strain at a strain of 1e-3 gave 2.00085: x + h and x - h are not 2h apart in
+    floating point. The difference is now divided by the strains as represented, and the step is
+    kept above the rounding level of the strain (cbrt(eps) times its largest entry)."""
+    two = lambda s, e, p, ndi: s.__setitem__(slice(None), 2.0 * e)
+    tangent = lambda law, x, **k: E.getnumericaltangent(law, [0.0], np.zeros(6), np.zeros(6), x, 3, 0, **k)
+    assert tangent(two, np.full(6, 1e-3))[0, 0] == 2.0  # the reported case, defaults
+    rng = np.random.default_rng(10)
+    strains = [np.full(6, 1e-3), np.zeros(6), np.full(6, 1.0), np.full(6, 10.0), np.full(6, -3e-7),
+               rng.normal(0, 1e-2, 6), 1e5 * rng.normal(size=6)]
+    for x in strains:
+        for h in (2.2e-16, 1e-12, 1e-8, 1e-3, 0.0, -1e-6, np.inf, np.nan):
+            np.testing.assert_allclose(tangent(two, x, h=h), 2.0 * np.eye(6), rtol=1e-12, atol=0)
+    # A coupled law (isotropic, E = 3000, nu = 0.3): only the rounding of its own sums remains,
+    # some 1e-11 of the stiffness at the smallest step, nothing visible with a step of 1e-3 |x|.
+    c = isotropic_stiffness(3000.0, 0.3)
+    iso = lambda s, e, p, ndi: s.__setitem__(slice(None), c @ e)
+    for x in strains[:3] + strains[5:]:
+        np.testing.assert_allclose(tangent(iso, x), c, rtol=0, atol=1e-10 * c.max())
+        step = 1e-3 * np.abs(x).max() or 1e-3
+        np.testing.assert_allclose(tangent(iso, x, h=step), c, rtol=0, atol=1e-12 * c.max())
+    assert errstat() == 0

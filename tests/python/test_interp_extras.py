@@ -221,3 +221,31 @@ def test_degenerate_sizes_read_nothing_outside_the_data():
     assert np.allclose(got, np.tile(np.interp(np.linspace(0, 2, 5), [0, 1, 2], row[0]), (2, 1)))
     LIB.r8mat_expand_linear2(i(0), i(3), arr(row), i(2), i(5), a2)
     assert np.isnan(vec(a2)).all()
+
+
+def test_expand_linear_with_negative_counts_stays_within_its_size_rule():
+    """Regression: a negative fat made the size rule (n-1)(fat+1)+1 small or negative while the
+    loops still wrote every x(i), up to n-1 values past the result (a negative before or after
+    likewise shrank the rule of r8vec_expand_linear2). A negative count now counts as 0 in the
+    rule and the loops alike; the slots behind the result keep their guard values."""
+    x = np.array([1.0, 2.0, 4.0, 7.0])
+    guard = -12345.0
+
+    def run(fn, size, *counts):
+        buf = arr(np.r_[np.full(size, np.nan), np.full(8, guard)])
+        fn(i(4), arr(x), *[i(c) for c in counts], buf)
+        got = vec(buf)
+        assert (got[size:] == guard).all(), counts
+        return got[:size]
+
+    for fat in (-1, -2, -7, -(2**31)):
+        assert run(LIB.r8vec_expand_linear, 4, fat).tolist() == x.tolist()
+        # before and after continue the end spacings at fat + 1 = 1 subdivision.
+        assert run(LIB.r8vec_expand_linear2, 4 + 2 + 1, 2, fat, 1).tolist() == [-1.0, 0.0, 1, 2, 4, 7, 10.0]
+    for before, after in ((-3, 0), (0, -3), (-(2**31), -(2**31)), (-1, 2)):
+        size = max(before, 0) + 3 * 2 + 1 + max(after, 0)
+        got = run(LIB.r8vec_expand_linear2, size, before, 1, after)
+        s = np.arange(-max(before, 0), 3 * 2 + 1 + max(after, 0)) / 2
+        ref = np.where(s < 0, x[0] + s * (x[1] - x[0]),
+                       np.where(s > 3, x[3] + (s - 3) * (x[3] - x[2]), np.interp(s, np.arange(4), x)))
+        np.testing.assert_allclose(got, ref, atol=1e-14)

@@ -1,6 +1,7 @@
 """Dense linear algebra, matrix repair and norms through the Python interface: the documented
 examples, property tests against numpy.linalg over random matrices of several sizes, and the
 argument checks that keep the routines inside their arrays."""
+import itertools
 import math
 
 import numpy as np
@@ -81,6 +82,68 @@ def test_large_determinant_from_lu_agrees_with_cofactor_expansion():
     assert m.determinant(np.ones((8, 8)), pdflag=1) == math.factorial(8)
 
 
+def brute_signed_permanent(a, q):
+    """sum over permutations s of q^(inversions of s) prod_i a[i, s(i)]: the value the cofactor
+    expansion with sign rule pdflag = q defines (q = -1 determinant, q = 1 permanent)."""
+    n = len(a)
+    total = 0.0
+    for p in itertools.permutations(range(n)):
+        inv = sum(1 for i in range(n) for j in range(i + 1, n) if p[i] > p[j])
+        total += q ** inv * np.prod([a[i, p[i]] for i in range(n)])
+    return total
+
+
+def test_permanent_and_signed_expansions_are_not_factorial():
+    """Regression: every pdflag but -1 ran the n! cofactor expansion (5 s at n = 12, hours at
+    16). The expansion now memoises its minors (2^n n) up to n = 20, the permanent beyond that
+    follows Ryser's formula up to n = 27, larger sizes are refused."""
+    g = rng(9)
+    for n in range(1, 7):
+        for q in (1, -1, 2, 0, 3, -2):
+            a = g.uniform(-1, 2, (n, n))
+            np.testing.assert_allclose(m.determinant(a, pdflag=q), brute_signed_permanent(a, q),
+                                       rtol=1e-12, atol=1e-12)
+        a = g.uniform(-1, 1, (n, n))
+        np.testing.assert_allclose(m.determinant(a, pdflag=-1), np.linalg.det(a), rtol=1e-12, atol=1e-14)
+    # Known values: per J_n = n!; the q-analogue sum q^inv over S_n = prod_k (1 + q + ... + q^(k-1));
+    # pdflag 0 keeps the identity permutation only (the product of the diagonal).
+    for n in (10, 14, 18, 20):
+        assert m.determinant(np.ones((n, n)), pdflag=1) == math.factorial(n)
+    assert m.determinant(np.ones((12, 12)), pdflag=2) == np.prod([2.0**k - 1 for k in range(1, 13)])
+    a = g.uniform(1, 2, (16, 16))
+    assert m.determinant(a, pdflag=0) == pytest.approx(np.prod(np.diag(a)), rel=1e-14)
+    # Beyond the memoised sizes: Ryser's permanent of J_n and of t J_n (= t^n n!), and invariance
+    # under row and column permutations; a block-diagonal matrix has the product of its blocks'
+    # permanents (each block evaluated by the expansion).
+    for n in (21, 23, 24):
+        np.testing.assert_allclose(m.determinant(np.ones((n, n)), pdflag=1), float(math.factorial(n)), rtol=1e-9)
+    np.testing.assert_allclose(m.determinant(np.full((22, 22), 0.5), pdflag=1), 0.5**22 * float(math.factorial(22)),
+                               rtol=1e-9)
+    b1, b2 = g.uniform(0.5, 1.5, (11, 11)), g.uniform(0.5, 1.5, (11, 11))
+    block = np.zeros((22, 22))
+    block[:11, :11], block[11:, 11:] = b1, b2
+    rows, cols = g.permutation(22), g.permutation(22)
+    np.testing.assert_allclose(m.determinant(block[rows][:, cols], pdflag=1),
+                               m.determinant(b1, pdflag=1) * m.determinant(b2, pdflag=1), rtol=1e-8)
+    c = g.uniform(0.5, 1.5, (21, 21))
+    np.testing.assert_allclose(m.determinant(c[::-1][:, g.permutation(21)], pdflag=1),
+                               m.determinant(c, pdflag=1), rtol=1e-10)
+    assert errstat() == 0
+    # Refused: too large for the method of its sign rule, or a permanent with an infinite entry.
+    for a, q in ((np.ones((28, 28)), 1), (np.ones((21, 21)), 2), (np.ones((21, 21)), 0)):
+        assert m.determinant(a, pdflag=q) == 0.0
+        assert errstat() == -3 and errtext() == "Determinant: matrix too large for the cofactor expansion"
+        err.rsxerr(1)
+    inf = np.ones((21, 21))
+    inf[3, 4] = np.inf
+    assert m.determinant(inf, pdflag=1) == 0.0
+    assert errstat() == -3 and errtext() == "Determinant: permanent of a matrix with a non-finite entry"
+    err.rsxerr(1)
+    # The expansion sizes keep infinities as the expansion does: per of [[inf, 1], [1, 1]] is inf.
+    assert m.determinant(np.array([[np.inf, 1.0], [1.0, 1.0]]), pdflag=1) == np.inf
+    assert errstat() == 0
+
+
 # --- Eigen, SVD, Cholesky ------------------------------------------------------------------
 
 
@@ -107,6 +170,39 @@ def test_eigenvalues_only_on_request():
     z, out = m.matrixeigenvectors(a, eigvals=req, overwrite_eigvals=1)
     np.testing.assert_allclose(req, [1.0, 3.0])  # written in place
     assert out is req
+
+
+@pytest.mark.parametrize("bad", [np.inf, -np.inf, np.nan])
+def test_svd_and_eigen_with_a_non_finite_entry_are_refused_not_hung(bad):
+    """Regression: dgesvd never returned on an infinite entry (nor on some NaN ones), and the
+    eigen-solvers returned NaN with no record. The entries LAPACK reads are checked first."""
+    a = np.eye(4)
+    a[1, 2] = a[2, 1] = bad
+    u, s, v = m.singularvaluedecomposition(a)
+    assert not u.any() and not s.any() and not v.any()  # the zeros the factors start from
+    assert errstat() == -3 and errtext() == "SingularValueDecomposition: matrix entry is not finite"
+    err.rsxerr(1)
+    rect = np.ones((2, 3))
+    rect[1, 2] = bad
+    assert not m.singularvaluedecomposition(rect)[1].any() and errstat() == -3
+    err.rsxerr(1)
+    assert np.isnan(m.matrixeigenvalues(a)).all()
+    assert errstat() == -3 and errtext() == "MatrixEigenvalues: matrix entry is not finite"
+    err.rsxerr(1)
+    z, w = m.matrixeigenvectors(a)
+    assert np.isnan(z).all() and np.isnan(w).all()
+    assert errstat() == -3 and errtext() == "MatrixEigenVectors: matrix entry is not finite"
+    err.rsxerr(1)
+    for norm in (m.spectralnorm(a), m.nuclearnorm(a), m.schattennorm(a, 2.0)):
+        assert np.isnan(norm)
+    assert errstat() == -3
+    err.rsxerr(1)
+    # The symmetric solvers read the upper triangle only: a bad entry below it is not seen, and
+    # the result is that of the symmetric matrix the upper triangle defines.
+    low = np.diag([1.0, 2.0, 3.0])
+    low[2, 0] = bad
+    np.testing.assert_allclose(m.matrixeigenvalues(low), [1.0, 2.0, 3.0], atol=1e-15)
+    assert errstat() == 0
 
 
 @pytest.mark.parametrize("shape", [(2, 3), (3, 2), (1, 4), (5, 5), (8, 3)])

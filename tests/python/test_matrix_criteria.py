@@ -74,6 +74,38 @@ def test_non_advancing_search_step_is_replaced_not_looped(record):
         assert record()[0] == -2
 
 
+@pytest.mark.timeout(60)
+def test_tiny_scan_step_is_replaced_not_run_for_ever(record):
+    """Regression: a scan makes (range)/step evaluations, so a step of 1e-300 degrees never
+    ended and 1e-7 took minutes, in every criterion that searches through the shared angle
+    maximiser. A scan of more than 1e5 steps now runs with the default step and a warning."""
+    s = (-60.0, 20.0, 35.0, 10.0, -15.0)
+    fibre = lambda **k: t.fbcollection.fblarc05(-900.0, *s, 1500, 1000, YT, YC, SL, 5000, **k)
+    criteria = dict(ACTION_PLANE, fblarc05=lambda s, **k: (fibre(**k),))
+    for name, crit in criteria.items():
+        reference = crit(s)[0]  # the default step (5 degrees; 2 for SPC3D)
+        default = 2.0 if name == "spc3d" else 5.0
+        assert crit(s, sainc=default)[0] == reference and record()[0] == 0
+        for step in (1e-300, 1e-7, 1e-3, 5e-324):
+            eh.rsxerr(1)
+            assert crit(s, sainc=step)[0] == reference, (name, step)
+            assert record() == (-2, "Warning: angle step of the fracture-plane search replaced by its default.")
+        # Just inside the bound (180 degrees / 0.002 = 90,000 steps) the step is kept: the finer
+        # scan finds a maximum at least as high as the coarse one (to the rounding of its grid).
+        eh.rsxerr(1)
+        fine = crit(s, sainc=0.002)[0]
+        assert fine >= reference * (1 - 1e-8) and record()[0] == 0
+        # The golden section is bounded by its point count whatever the tolerance.
+        assert np.isfinite(crit(s, sainc=1e-300, gsflag=1)[0]) and record()[0] == 0
+    # A search range that no default step can cover is refused, with a NaN exposure.
+    eh.rsxerr(1)
+    assert math.isnan(ACTION_PLANE["spc3d"](s, salims=[0.0, 1e300])[0])
+    assert record() == (-3, "Error: angle range of the fracture-plane search is too wide.")
+    eh.rsxerr(1)
+    assert math.isnan(ACTION_PLANE["spc3d"](s, salims=[0.0, math.inf], gsflag=1)[0])
+    assert record() == (-3, "Error: angle range of the fracture-plane search is not finite.")
+
+
 def test_larc04_tension_closed_form_and_compression_frames():
     args = (1500, 1000, YT, YC, SL, 140000, 9000, 5000, 0.3)
     g = 0.3499999940395355

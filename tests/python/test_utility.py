@@ -108,3 +108,21 @@ def test_arrival_register():
     np.testing.assert_array_equal(jd.processid, [1, 2, 3, 4])
     jd.processid = None
     assert u.processunlock() == 0 and jd.processid is None  # no register: nothing to do
+
+
+def test_negative_counts_size_the_results_as_the_routines_clamp_them():
+    """Regression: getmerged sized its result nx + ny from the raw counts while the routine
+    treats a negative count as an empty list, so the other list was written past the end; the
+    unpacked list multiplied two negative counts into a positive extent. Each negative count
+    now counts as 0 in the extent as well."""
+    big = 2147483647
+    for nx, ny in ((-1, 3), (-(2**31), 3), (-7, 1)):
+        merged = u.int_getmerged([1, 2], [3, 4, 5], nx, ny)
+        np.testing.assert_array_equal(merged, [3, 4, 5][:max(ny, 0)])
+        np.testing.assert_array_equal(u.real_getmerged([1.0, 2.0], [3.0, 4.0, 5.0], nx, ny),
+                                      [3.0, 4.0, 5.0][:max(ny, 0)])
+    np.testing.assert_array_equal(u.int_getmerged([1, 2], [3, 4, 5], 2, -1), [1, 2])
+    np.testing.assert_array_equal(u.int_getmerged([1, 2], [3], -2, -3), np.zeros(0))
+    # A merge of two lists with one common value: the union with the spare slot at the marker.
+    np.testing.assert_array_equal(u.int_getmerged([1, 2], [2, 3]), [1, 3, 2, big])
+    assert u.getunpackedmatrixfromlist([], -2, -3).shape == (0, 0)
