@@ -12,6 +12,7 @@
 #include "core/lists.h"
 #include "core/modeldata.h"
 #include "core/search.h"
+#include "solver/process_state.h"
 
 namespace tvk::elements {
 
@@ -37,6 +38,13 @@ void clear_coords_local() {
     block_decref(local_block);
     local_block = nullptr;
 }
+
+}  // namespace tvk::elements
+
+// The marker is process-wide state; the release clears it (solver/process_state.cpp).
+bool tvk::process_state::hooks::coords_local_marker_clear() { return tvk::elements::local_block == nullptr; }
+
+namespace tvk::elements {
 
 NodeBlock::NodeBlock(const int* nodeid, int nblock) {
     sorted_.reserve(static_cast<std::size_t>(std::max(nblock, 0)));

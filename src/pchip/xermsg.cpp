@@ -6,6 +6,7 @@
 #include <string>
 
 #include "core/host.h"
+#include "solver/process_state.h"
 
 namespace tvk::pchip {
 
@@ -279,6 +280,21 @@ void xermsg(std::string_view librar, std::string_view subrou, std::string_view m
 }
 
 }  // namespace tvk::pchip
+
+// The message table is process-wide state; the release empties it, without the summary that
+// xersve prints when it empties the table (solver/process_state.cpp).
+void tvk::process_state::hooks::clear_hermite_message_table() {
+    tvk::pchip::nmsg = 0;
+    tvk::pchip::kountx = 0;
+    for (auto& e : tvk::pchip::table) e = {};
+}
+bool tvk::process_state::hooks::hermite_message_table_empty() {
+    const auto& t = tvk::pchip::table;
+    return tvk::pchip::nmsg == 0 && tvk::pchip::kountx == 0 &&
+           std::all_of(std::begin(t), std::end(t), [](const tvk::pchip::Entry& e) {
+               return e.nerr == 0 && e.level == 0 && e.count == 0 && e.lib[0] == 0 && e.sub[0] == 0 && e.mes[0] == 0;
+           });
+}
 
 namespace {
 inline std::string_view text(const char* p, std::size_t n) {

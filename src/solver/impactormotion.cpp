@@ -6,6 +6,7 @@
 
 #include "core/modeldata.h"
 #include "core/signal.h"
+#include "solver/process_state.h"
 
 namespace tvk {
 namespace {
@@ -121,3 +122,6 @@ void impactor_impact_end(double dt) {
 }
 
 }  // namespace tvk
+
+// The window is process-wide state; the release empties it (solver/process_state.cpp).
+bool tvk::process_state::hooks::impactor_window_empty() { return window.empty() && denom.empty(); }
