@@ -181,6 +181,14 @@ void cyclic_stiffness(double* c, const double* constants, const double* wdeg) {
     FlipVoigtCyclicNotation(c, voigt, &six, &voigt_to_cyclic);
 }
 
+// The degraded stiffness: the undamaged one itself when no component is damaged.
+void degraded_stiffness(double* c, const double* cstiff, const double* constants, const double* wdeg) {
+    if (std::all_of(wdeg, wdeg + 6, [](double w) { return w == 0.0; }))
+        std::copy(cstiff, cstiff + 36, c);
+    else
+        cyclic_stiffness(c, constants, wdeg);
+}
+
 void multiply(double* s, const double* c, const double* e) {
     for (int i = 0; i < 6; ++i) {
         double v = 0.0;
@@ -468,7 +476,7 @@ Outcome cartesian_point(const Material& m, CartesianPoint& p) {
 
         double trial[6];
         component_damage(wdeg, w_stat, etot);
-        cyclic_stiffness(cdeg, constants, wdeg);
+        degraded_stiffness(cdeg, cstiff, constants, wdeg);
         multiply(trial, cdeg, eel);
 
         double rs[nm], dlim[nm];
@@ -520,7 +528,7 @@ Outcome cartesian_point(const Material& m, CartesianPoint& p) {
             }
         }
 
-        cyclic_stiffness(cdeg, constants, wdeg);
+        degraded_stiffness(cdeg, cstiff, constants, wdeg);
 
         // Damped strain: elastic strain plus the three rate terms, each through the degraded
         // stiffness.
