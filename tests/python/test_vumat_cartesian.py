@@ -1,0 +1,77 @@
+"""The explicit orthotropic damage material through its Python call form."""
+import numpy as np
+
+import _tolvek
+from error_record import clean_record, errstat, errtext  # noqa: F401
+
+t = _tolvek.toplevel
+NSV = 82
+
+
+def ply(**changes):
+    p = np.zeros(39)
+    p[0:9] = 1e5, 8000, 8000, 4000, 4000, 3000, 0.3, 0.25, 0.4
+    p[9:18] = 1000, 50, 50, -800, 150, 150, 60, 60, 40
+    p[18:20] = 9e4, 9000
+    p[24:29] = 100, 80, 0.3, 1.0, 0.3
+    p[32], p[33], p[37] = 1, 2, 1
+    for k, v in changes.items():
+        p[int(k[1:])] = v
+    return p
+
+
+def call(props, straininc, stressold, stateold, totaltime, dt=1e-6, charlength=1.0, density=1.0, ener=None):
+    nblock = straininc.shape[0]
+    z = np.zeros
+    ener = z(nblock) if ener is None else ener
+    return t.vumat_cartesian(3, 0, totaltime, totaltime, dt, "PLY", z((nblock, 3)),
+                             np.full((nblock, 3), charlength), props, np.full(nblock, density), straininc,
+                             z((nblock, 3)), z(nblock), z((nblock, 6)), z((nblock, 9)), z((nblock, 1)), stressold,
+                             stateold, ener, z(nblock), z(nblock), z((nblock, 6)), z((nblock, 9)), z((nblock, 1)))
+
+
+def test_initial_call_is_the_inverted_compliance_of_the_mean_moduli():
+    p = ply()
+    rng = np.random.default_rng(3)
+    e = rng.uniform(-1e-4, 1e-4, (4, 6))
+    stress, state, ener, inel = call(p, e, np.zeros((4, 6)), np.ones((4, NSV)), 0.0)
+    E1, E2, E3 = (1e5 + 9e4) / 2, (8000 + 9000) / 2, 8000
+    nu12, nu13, nu23 = 0.3, 0.25, 0.4
+    S = np.array([[1 / E1, -nu12 / E1, -nu13 / E1], [-nu12 / E1, 1 / E2, -nu23 / E2], [-nu13 / E1, -nu23 / E2, 1 / E3]])
+    C = np.zeros((6, 6))
+    C[:3, :3] = np.linalg.inv(S)
+    C[3, 3], C[4, 4], C[5, 5] = 2 * 4000, 2 * 3000, 2 * 4000   # cyclic 12, 23, 13, tensor shears
+    np.testing.assert_allclose(stress, e @ C.T, rtol=1e-12, atol=1e-12 * abs(stress).max())
+    np.testing.assert_array_equal(state[:, 20:26], e)
+    np.testing.assert_array_equal(state[:, 38:44], e)
+    assert not state[:, :18].any() and not state[:, 26:38].any()
+    # Internal energy: work of the mean stress over the increment (shears counted twice).
+    m = 0.5 * stress
+    work = (m[:, :3] * e[:, :3]).sum(1) + 2 * (m[:, 3:] * e[:, 3:]).sum(1)
+    np.testing.assert_allclose(ener, work, rtol=1e-14)
+
+
+def test_block_rows_are_independent_points():
+    p = ply(p33=1, p38=1)
+    rng = np.random.default_rng(4)
+    n = 5
+    e = rng.uniform(-1e-4, 1e-4, (n, 6))
+    stress, state, ener, inel = call(p, e, np.zeros((n, 6)), np.ones((n, NSV)), 0.0)
+    for step in range(40):
+        de = np.tile(rng.uniform(-1e-3, 3e-3, 6), (n, 1))
+        de[n - 1] *= -1
+        out = call(p, de, stress, state, 1.0 + step, ener=ener)
+        for k in range(n):
+            one = call(p, de[k:k + 1], stress[k:k + 1], state[k:k + 1], 1.0 + step, ener=ener[k:k + 1])
+            for a, b in zip(out, one):
+                np.testing.assert_array_equal(a[k], b[0])
+        stress, state, ener, inel = out
+    assert state[:, 9:18].max() > 0
+
+
+def test_short_property_list_is_reported():
+    e = np.full((1, 6), 1e-3)
+    stress, state, ener, inel = call(ply()[:20], e, np.zeros((1, 6)), np.ones((1, NSV)), 1.0)
+    assert np.isfinite(stress).all()
+    assert errstat() == -3
+    assert errtext() == "vumat_cartesian: fewer than 39 properties; elastic response without damage"
