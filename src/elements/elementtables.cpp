@@ -12,7 +12,7 @@
 #include "core/lists.h"
 #include "core/modeldata.h"
 #include "core/search.h"
-#include "solver/process_state.h"
+#include "core/process_hooks.h"
 
 namespace tvk::elements {
 

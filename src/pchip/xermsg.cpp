@@ -6,7 +6,7 @@
 #include <string>
 
 #include "core/host.h"
-#include "solver/process_state.h"
+#include "core/process_hooks.h"
 
 namespace tvk::pchip {
 

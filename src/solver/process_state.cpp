@@ -9,7 +9,7 @@
 #include "core/modeldata.h"
 #include "elements/elementtables.h"
 #include "impactormotion.h"
-#include "input/units.h"
+#include "core/units.h"
 #include "pchip/xermsg.h"
 
 namespace tvk::process_state {
@@ -94,6 +94,8 @@ constexpr Entry list[] = {
      "unit table: files still connected are closed at release"},
     {"tvk_errorhandling", A::keep, A::keep, nullptr, nullptr, nullptr,
      "error record: the host reads it after the release and clears it with rsxerr"},
+    {"tvk::(anonymous namespace)::record_lock", A::keep, A::keep, nullptr, nullptr, nullptr,
+     "serialises concurrent reports into the error record (core/errors.cpp)"},
     {"tvk::host::(anonymous namespace)::before_stop", A::keep, A::keep, nullptr, nullptr, nullptr,
      "the host's hook before the process ends, installed once per process"},
     {"tvk::host::(anonymous namespace)::stopping", A::keep, A::keep, nullptr, nullptr, nullptr,

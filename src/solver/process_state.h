@@ -16,6 +16,8 @@
 
 #include <span>
 
+#include "../core/process_hooks.h"
+
 namespace tvk::process_state {
 
 enum class Action : char {
@@ -50,13 +52,5 @@ void release();
 
 // Whether every entry whose release action is `reset` or `tables` holds what release leaves.
 bool released();
-
-// Hooks of values that live in the unnamed namespace of their owner, defined there.
-namespace hooks {
-bool impactor_window_empty();        // solver/impactormotion.cpp
-bool coords_local_marker_clear();    // elements/elementtables.cpp
-void clear_hermite_message_table();  // pchip/xermsg.cpp, without printing the summary
-bool hermite_message_table_empty();  // pchip/xermsg.cpp
-}  // namespace hooks
 
 }  // namespace tvk::process_state

@@ -18,7 +18,7 @@
 #include "core/modeldata.h"
 #include "elements/elementtables.h"
 #include "error_record.h"
-#include "input/units.h"
+#include "core/units.h"
 #include "pchip/xermsg.h"
 #include "solver/impactormotion.h"
 #include "solver/process_state.h"
