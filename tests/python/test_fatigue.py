@@ -313,3 +313,187 @@ class TestAllowableCycleJump:
         want = acj_reference(0.5, -0.8, 2000.0, 1200.0, 2000.0, 140e3, 2000.0 / 140e3, 1.0, -0.1, 1.0, 0.5, 0.0,
                              1.5, 5.0, 1.2, 4.0, 1950.0, 139e3, 0.9)
         assert np.isfinite(cj) and cj == pytest.approx(want, rel=1e-12)
+
+
+def fresh_block():
+    s = np.zeros(77)
+    s[0] = 1.0          # cycle number
+    s[43] = 1.0         # last jump
+    s[58:73] = 1.0      # stiffness and strength factors
+    s[76] = HUGE
+    return s
+
+
+def nye_stiffness(e):
+    """Orthotropic stiffness of (E11, E22, E33, G12, G13, G23, nu12, nu13, nu23) by inverting the
+    compliance."""
+    e1, e2, e3, g12, g13, g23, n12, n13, n23 = e
+    s = np.zeros((6, 6))
+    s[:3, :3] = [[1 / e1, -n12 / e1, -n13 / e1], [-n12 / e1, 1 / e2, -n23 / e2], [-n13 / e1, -n23 / e2, 1 / e3]]
+    s[3, 3], s[4, 4], s[5, 5] = 1 / g12, 1 / g13, 1 / g23
+    return np.linalg.inv(s)
+
+
+class Point:
+    """One Shokrieh material point called through fatigue.getshokrieh."""
+
+    def __init__(self, props=None, temp=240.0, idc=0, kstep=1):
+        self.props = props_std() if props is None else props
+        self.statev, self.backup = fresh_block(), fresh_block()
+        self.stress, self.stran = np.zeros(6), np.zeros(6)
+        self.temp, self.idc, self.kstep = temp, idc, kstep
+        self.time = np.zeros(2)
+        self.kinc = 1
+
+    def call(self, dstran, dtime=0.5, dtemp=0.0, advance=True, kinc=None):
+        kinc = self.kinc if kinc is None else kinc
+        stress, ddsdde, statev, backup = f.getshokrieh(
+            self.stress, self.statev, self.stran, np.asarray(dstran, float), self.props, self.time.copy(), dtime,
+            self.temp, dtemp, 1, np.array([self.kstep, 1, 0, 0], np.int32), kinc, 1, self.idc, self.backup)
+        self.stress, self.statev, self.backup, self.ddsdde = stress, statev, backup, ddsdde
+        if advance:
+            self.stran = self.stran + dstran
+            self.time += dtime
+            self.kinc += 1
+        return stress
+
+
+def e11(v):
+    return np.array([v, 0, 0, 0, 0, 0], float)
+
+
+@pytest.fixture
+def fatigue_plan(cycles_table):
+    def make(algorithm=1, period=1.0, jump_min=1.0, maxcycle=1e6, rows=10, step=1, nsteps=1):
+        cp = np.zeros((rows, nsteps), order="F")
+        cp[1, step - 1] = 1.0
+        cp[2, step - 1] = algorithm
+        cp[3, step - 1] = period
+        cp[4, step - 1] = 100.0 * period
+        cp[5, step - 1] = 1e6
+        cp[6, step - 1] = jump_min
+        cp[7, step - 1] = 1e6
+        cp[9, step - 1] = maxcycle
+        cycles_table.cycleprops = cp
+        _tolvek.jobdata.nsteps = nsteps
+        return cp
+    return make
+
+
+class TestShokriehPoint:
+    def test_hooke_and_cycle_extremes_outside_a_fatigue_step(self):
+        p = Point(temp=240.0)
+        lo = block(250.0)
+        c = nye_stiffness(lo[:9])
+        rng = np.random.default_rng(5)
+        e = rng.normal(size=6) * 2e-4
+        s = p.call(e)
+        np.testing.assert_allclose(s, c @ e, rtol=1e-12)
+        np.testing.assert_allclose(p.ddsdde, c, rtol=1e-12, atol=1e-9)
+        s2 = p.call(-1.5 * e, dtemp=5.0)
+        st = p.statev
+        xt = np.array([lo[9], lo[10], lo[11], lo[15], lo[16], lo[17]])
+        xc = np.array([lo[12], lo[13], lo[14], lo[15], lo[16], lo[17]])
+        rt = np.array([s / xt, s2 / xt])
+        rc = np.abs(np.array([s / xc, s2 / xc]))
+        np.testing.assert_allclose(st[19:25], np.maximum(rt.max(0), 0.0), rtol=1e-13)
+        np.testing.assert_allclose(st[25:31], np.minimum(rt.min(0), 0.0), rtol=1e-13)
+        np.testing.assert_allclose(st[31:37], rc.max(0), rtol=1e-13)
+        np.testing.assert_allclose(st[52:58], s2, rtol=1e-13)
+        assert (st[73], st[74]) == (240.0, 245.0)
+        assert st[43] == 1.0 and np.all(st[58:73] == 1.0) and np.all(st[46:52] == 0.0)
+        np.testing.assert_allclose(st[13:19], lo[:6], rtol=1e-15)
+
+    def cycle(self, p, peak, valley=0.1):
+        p.call(e11(peak) - p.stran)
+        p.call(e11(valley * peak) - p.stran)
+
+    def test_fibre_failure_suppresses_gradual_degradation(self, fatigue_plan):
+        fatigue_plan(algorithm=1)
+        intact = Point(temp=240.0)
+        for _ in range(3):
+            self.cycle(intact, 0.0075)
+        assert np.all(intact.statev[46:49] > 0.0) and intact.statev[44] == 0.0
+        failed = Point(temp=240.0)
+        failed.call(e11(0.02))                 # s11 = 2800 above xt = 2000
+        assert failed.statev[44] == 1.0 and failed.statev[1] == 1.0
+        failed.call(e11(0.001) - failed.stran)  # ends the first cycle
+        for _ in range(2):
+            self.cycle(failed, 0.0075)
+        assert np.all(failed.statev[46:52] == 0.0)
+        assert failed.statev[44] == 1.0 and failed.statev[0] == 4.0
+
+    def test_direct_cyclic_block_start_and_repeat(self, fatigue_plan, cycles_table):
+        fatigue_plan(algorithm=5)
+        cycles_table.cycles = np.asfortranarray([[5.0]])
+        p = Point(temp=240.0, idc=1)
+        p.statev[0] = 3.0
+        p.statev[58:64] = 0.8
+        p.call(e11(1e-3))
+        assert p.statev[0] == 5.0 and p.statev[43] == 2.0
+        np.testing.assert_array_equal(p.backup[[0, 43]], [5.0, 2.0])
+        np.testing.assert_array_equal(p.backup[58:64], 0.8)
+        # The solver repeats cycle 5: the block comes back from the backup, whatever it holds now.
+        p.backup[58:64] = 0.5
+        p.statev[58:64] = 0.9
+        s = p.call(e11(0.0), kinc=1)
+        assert p.statev[0] == 5.0
+        np.testing.assert_array_equal(p.statev[58:64], 0.5)
+        # moduli and Poisson ratios follow the factors of E11 and E22
+        assert s[0] == pytest.approx(nye_stiffness(0.5 * block(250.0)[:9])[0, 0] * 1e-3, rel=1e-12)
+
+    @pytest.mark.parametrize("time1, dtime, ends", [
+        (0.5, 0.5, True), (0.5, 0.5004, True), (0.5, 0.502, False), (0.0, 0.0, False), (0.2, 0.2, False),
+        (1.0, 1.0, True), (2.25, 0.25, False), (2.5, 0.5, True)])
+    def test_cycle_end_to_a_thousandth_and_after_half_a_period(self, fatigue_plan, time1, dtime, ends):
+        fatigue_plan(algorithm=1)
+        p = Point(temp=300.0)
+        p.time[:] = time1
+        p.call(e11(1e-3), dtime=dtime)
+        assert (p.statev[75] == 300.0) == ends
+        assert p.statev[0] == (2.0 if ends else 1.0)
+
+    def test_algorithm_7_advances_at_period_starts(self, fatigue_plan, cycles_table):
+        fatigue_plan(algorithm=7, period=2.0)
+        cycles_table.dnfshok = 7.2
+        p = Point(temp=300.0)
+        counts = []
+        for _ in range(8):                      # increments of 0.5: starts at 0, 0.5, ..., 3.5
+            p.call(e11(1e-4))
+            counts.append(p.statev[0])
+        # total time 0 does not count; step times 2.0 advances by ceil(7.2) = 8
+        assert counts == [1.0, 1.0, 1.0, 1.0, 9.0, 9.0, 9.0, 9.0]
+        assert errstat() == 0
+
+    def test_GetShokrieh_adaptive_and_fixed_jumps_reach_no_unknown_algorithm(self, fatigue_plan):
+        # F5: algorithms 6 and 7 used to reach the cycle counter as unknown algorithms.
+        fatigue_plan(algorithm=6)
+        p = Point(temp=240.0)
+        self.cycle(p, 0.0075)
+        assert errstat() == 0
+        allowed = p.statev[76]
+        assert np.isfinite(allowed) and allowed >= 1.0
+        # the permitted jump min(allowed, last jump 1) by the table-bounded rule: aint(1) + 1
+        assert p.statev[43] == 2.0 and p.statev[0] == 3.0
+        fatigue_plan(algorithm=6, maxcycle=4.0)
+        self.cycle(p, 0.0075)
+        assert p.statev[0] == 4.0 and p.statev[43] == 1.0
+
+    def test_GetShokrieh_cycle_period_below_the_time_resolution(self, fatigue_plan):
+        # F4: a period below 0.0005 made the millisecond test divide by zero.
+        for period in (0.0004, 0.0, -1.0):
+            _tolvek.errorhandling.rsxerr(1)
+            fatigue_plan(algorithm=1, period=period)
+            p = Point(temp=240.0)
+            p.time[:] = 1.0
+            p.call(e11(1e-3), dtime=1.0)
+            assert errstat() == -3
+            assert p.statev[0] == 1.0 and p.statev[75] == 0.0
+
+    def test_short_property_vector_is_refused(self):
+        p = Point(props=props_std()[:120])
+        p.stress = np.arange(6.0)
+        s = p.call(e11(1e-3))
+        assert errstat() == -3
+        np.testing.assert_array_equal(s, np.arange(6.0))
+        assert np.all(p.ddsdde == 0.0)
