@@ -497,3 +497,63 @@ class TestShokriehPoint:
         assert errstat() == -3
         np.testing.assert_array_equal(s, np.arange(6.0))
         assert np.all(p.ddsdde == 0.0)
+
+
+def umat_args(props, statev, dstran, ntens=6, jstep=(1, 1, 0, 0), kinc=1, temp=240.0):
+    ndi = 3 if ntens > 3 else 2
+    return [np.zeros(ntens), statev, 0.0, 0.0, 0.0, 0.0, np.zeros(ntens), np.zeros(ntens), 0.0, np.zeros(ntens),
+            np.asarray(dstran, float), np.zeros(2), 0.5, temp, 0.0, np.zeros(1), np.zeros(1), "PLY", ndi,
+            ntens - ndi, props, np.zeros(3), np.eye(3), 1.0, 1.0, np.eye(3), np.eye(3), 1, 1, 1, 1,
+            np.array(jstep, np.int32), kinc]
+
+
+class TestFatigueRoutines:
+    def test_umat_shokrieh_solid_point_is_hooke(self):
+        d = np.array([1e-3, -2e-4, 1e-4, 3e-4, -1e-4, 2e-4])
+        stress, statev, ddsdde, sse, spd, scd, pnewdt = _tolvek.toplevel.umat_shokrieh(
+            *umat_args(props_std(), np.zeros(312), d))
+        c = nye_stiffness(block(250.0)[:9])
+        np.testing.assert_allclose(stress, c @ d, rtol=1e-12)
+        np.testing.assert_allclose(ddsdde, c, rtol=1e-12, atol=1e-9)
+        assert sse == pytest.approx(0.5 * stress @ d, rel=1e-13)
+        assert (spd, scd, pnewdt) == (0.0, 0.0, 1.0)
+        np.testing.assert_array_equal(statev[53:59], stress)
+        assert statev[77] == HUGE and statev[154] == HUGE
+
+    def test_woven_ply_angle_sign_gives_the_same_stress(self):
+        d = np.array([1e-3, -2e-4, 1e-4, 3e-4, -1e-4, 2e-4])
+        a = _tolvek.toplevel.umat_shokrieh(*umat_args(props_std(angle=45.0), np.zeros(312), d))
+        b = _tolvek.toplevel.umat_shokrieh(*umat_args(props_std(angle=-45.0), np.zeros(312), d))
+        np.testing.assert_allclose(a[0], b[0], rtol=1e-12, atol=1e-12)
+        np.testing.assert_allclose(a[2], b[2], rtol=1e-6, atol=1e-3)
+        # The averaged sub-ply stiffness is symmetric and equals T1' C T1 / 2 + T2' C T2 / 2.
+        np.testing.assert_allclose(a[2], a[2].T, rtol=1e-6, atol=1e-2)
+        np.testing.assert_allclose(a[0], a[2] @ d, rtol=1e-7)
+
+    def test_umat_shokrieh_needs_312_state_variables(self):
+        # F23: a shorter state vector was read and written beyond its end.
+        stress, statev, ddsdde, *_ = _tolvek.toplevel.umat_shokrieh(
+            *umat_args(props_std(), np.zeros(311), np.full(6, 1e-3)))
+        assert errstat() == -3
+        assert np.all(ddsdde == 0.0) and np.all(stress == 0.0) and np.all(statev == 0.0)
+
+    def test_usermat_shokrieh_is_the_adapter_on_umat_shokrieh(self):
+        z = lambda: np.zeros(())
+
+        def args(ncomp, statev):
+            ndir = 3 if ncomp > 3 else 2
+            dstrain = np.array([1e-3, -2e-4, 1e-4, 3e-4, 2e-4, -1e-4])[:ncomp]
+            return [1, 1, 1, 1, 1, 1, 1, ndir, ncomp - ndir, 0.0, 0.5, 240.0, 0.0, np.zeros(ncomp), statev, z(), z(),
+                    z(), np.zeros(ncomp), dstrain, np.zeros(ncomp), props_std(angle=20.0), np.zeros(3), z(), np.eye(3),
+                    np.eye(3), np.zeros(2)] + [z() for _ in range(8)]
+
+        for ncomp in (6, 4, 3):
+            a, b = args(ncomp, np.zeros(312)), args(ncomp, np.zeros(312))
+            ra = _tolvek.toplevel.usermat_shokrieh(*a)
+            rb = _tolvek.wrapper.abq_umat_to_ansys_usermat(_tolvek.toplevel.umat_shokrieh, *b)
+            for x, y in zip(ra, rb):
+                np.testing.assert_array_equal(x, y)
+            for k in (13, 14, 15, 26):  # stress, ustatev, sedel, tsstif updated in place
+                np.testing.assert_array_equal(a[k], b[k])
+            assert np.any(a[13] != 0.0) and a[14][0] == 20.0
+        assert errstat() == 0
