@@ -5,8 +5,11 @@
 #include "solver/fiber.h"
 #include "solver/umat_krause.h"
 #include "solver/umat_lamina.h"
+#include "solver/umat_shokrieh.h"
 
 TVK_SOLVER_ROUTINE(toplevel, umat_lamina, Umat, umat_lamina);
 TVK_SOLVER_ROUTINE(toplevel, umat_fiber, Umat, umat_fiber);
 TVK_SOLVER_ROUTINE(toplevel, usermat_fiber, Usermat, usermat_fiber);
 TVK_SOLVER_ROUTINE(toplevel, umat_krause, Umat, umat_krause);
+TVK_SOLVER_ROUTINE(toplevel, umat_shokrieh, UmatShokrieh, umat_shokrieh);
+TVK_SOLVER_ROUTINE(toplevel, usermat_shokrieh, Usermat, usermat_shokrieh);

@@ -1,0 +1,158 @@
+// Cycle counting of a fatigue step: each computed load cycle stands for a block of cycles, whose
+// size (the cycle jump) one of five algorithms decides; and the allowable jump of one stress
+// component from the residual strength and residual stiffness laws of Shokrieh and Lessard
+// (Int. J. Fatigue 22, 2000), which bounds the jump before either has fallen by a tolerance.
+#include <algorithm>
+#include <cmath>
+
+#include "core/errors.h"
+#include "core/modeldata.h"
+#include "core/trace.h"
+#include "growth/shokrieh.h"
+
+namespace {
+
+constexpr double huge = tvk::huge;
+constexpr double cycle_cap = 1e8;
+constexpr double zero_bottom = 1e-8;
+constexpr double log4 = 0.6020599913279624;
+
+// Fortran nint (halves away from zero) kept in floating point, so that no value overflows an
+// integer.
+double nint(double x) { return std::round(x); }
+
+// The jump of algorithm 3: tabulated cycle number of the load cycle running at `time`.
+bool tabulated_jump(double& njimp, double n, double time, double period, int ncycles, int istep, int nstep) {
+    const auto& cyc = tvk::shokriehdata.cycles;
+    const int rows = cyc.extent(1);
+    if (!cyc.in_bounds(1, istep)) {
+        tvk::report(-3, "CycleCount: no cycle table column for this step", istep);
+        return false;
+    }
+    // The rounded time passes through single precision, as the tabulated plan was written for.
+    const double q = std::floor(static_cast<double>(static_cast<float>(nint(time))) / period) + 1.0;
+    if (!(std::abs(q) < 2.0e9)) {
+        tvk::report(-3, "CycleCount: cycle index out of range (time or period)", istep);
+        return false;
+    }
+    const int icycle = static_cast<int>(q);
+    const auto clamped = [rows](int i) { return std::clamp(i, 1, rows); };
+    if (ncycles >= icycle) {
+        njimp = *cyc.at(clamped(icycle), istep) - n;
+    } else if (nstep > istep) {
+        if (!cyc.in_bounds(1, istep + 1)) {
+            tvk::report(-3, "CycleCount: no cycle table column for the next step", istep + 1);
+            return false;
+        }
+        njimp = *cyc.at(1, istep + 1) - n;
+    } else {
+        njimp = *cyc.at(clamped(icycle - 1), istep) - n;
+    }
+    return true;
+}
+
+}  // namespace
+
+void CycleCount(double* njimp, double* n, const double* maxcycle, const double* time, const double* time_calc,
+                const double* time_period, const double* njimp_min, const double* /*njimp_max*/,
+                const double* njimp_zul, const int* ncycles, const int* /*nmaxcycles*/, const int* istep,
+                const int* nstep, const int* jumpalgo, const int* stepflag) {
+    const bool traced = tvk::debugdata.edebug == 1;
+    const auto tr = [traced](const char* label, auto value) {
+        if (traced) tvk::Trace() << label << value;
+    };
+    const auto& cyc = tvk::shokriehdata.cycles;
+    tr("StepFlag", *stepflag);
+    tr("Allocated cycles?", cyc.present());
+    tr("jumpAlgo", *jumpalgo);
+    if (*stepflag != 1) {
+        *n = 1.0;
+        *njimp = 1.0;
+        return;
+    }
+    switch (*jumpalgo) {
+        case 1: *njimp = *njimp_min; break;
+        case 2: {
+            if (!(*time_calc > *time_period) || !(*maxcycle > 1.0)) {
+                tvk::report(-3, "CycleCount: logarithmic ramp needs time_calc > time_period and maxcycle > 1",
+                            *jumpalgo);
+                *njimp = 1.0;
+                break;
+            }
+            const double k = std::log(*maxcycle) / (*time_calc - *time_period);
+            const double n1 = nint(std::exp(k * *time)), n0 = nint(std::exp(k * (*time - *time_period)));
+            *njimp = std::fmax(1.0, n1 - n0);
+            break;
+        }
+        case 3:
+            if (!tabulated_jump(*njimp, *n, *time, *time_period, *ncycles, *istep, *nstep)) *njimp = 0.0;
+            break;
+        case 4: {
+            tr("njimp_zul", *njimp_zul);
+            *njimp = *njimp_zul == huge ? 0.0 : std::trunc(*njimp_zul) + 1.0;
+            if (cyc.present()) {
+                double next = huge;
+                const double* d = cyc.data();
+                for (std::int64_t k = 0, sz = cyc.size(); k < sz; ++k)
+                    if (d[k] > *n && d[k] < next) next = d[k];
+                tr("n_individual", next);
+                tr("n_individual-n", next - *n);
+                if (*n + *njimp > next) *njimp = next - *n;
+            }
+            if (*n + *njimp >= *maxcycle) *njimp = *maxcycle - *n;
+            tr("njimp", *njimp);
+            tr("n+njimp", *n + *njimp);
+            break;
+        }
+        case 5: {
+            tr("allocated Cycles", cyc.present());
+            if (!cyc.in_bounds(1, *istep)) {
+                tvk::report(-3, "CycleCount: no cycle number of the solver for this step", *istep);
+                *njimp = 0.0;
+                break;
+            }
+            const double nnew = *cyc.at(1, *istep);
+            tr("nNew in CycleCount", nnew);
+            *njimp = nnew == *n ? 0.0 : nnew - *n;
+            break;
+        }
+        default: tvk::report(-2, "Unknown cycle jump flag in CycleCount", *jumpalgo); break;
+    }
+    tr("cycle jump for this block is ", *njimp);
+    *n += *njimp;
+    tr("new cycle number", *n);
+}
+
+void AllowableCycleJump(const double* speak, double* sbottom, const double* ft, const double* fc, const double* f0,
+                        const double* e0, const double* eps_f, const double* a, const double* b, const double* u,
+                        const double* v, const double* nm, double* cjimp, const double* alpha, const double* beta,
+                        const double* gamma, const double* lambda, const double* x_n, const double* e_n,
+                        const double* /*de*/, const double* df, const double* degr_fac,
+                        const double* njimp_dtol) {
+    if (*df == *degr_fac) {
+        *cjimp = cycle_cap;
+        return;
+    }
+    if (*sbottom == 0.0) *sbottom = zero_bottom;
+    // The stress cycle and its reference stress (the larger magnitude of its extremes).
+    const double smax = std::max(*speak, *sbottom);
+    const double r = std::min(*speak, *sbottom) / smax;
+    const double sa = (1.0 - r) * smax / 2.0, sm = (1.0 + r) * smax / 2.0;
+    const double so = std::max(std::abs(sa + sm), std::abs(sm - sa));
+    double lognf = 8.0;
+    if (!(*speak < 1.0)) {
+        const double q = sm / *ft, c = std::abs(*fc) / *ft;
+        // The normalised stress is capped at the one-cycle level a 10^b of the master curve, as the
+        // gradual degradation caps it: the cycles to failure are then at least 10^(1) for b < 0.
+        const double w = std::min(*a * std::pow(10.0, *b), (sa / *ft) / (std::pow(1.0 - q, *u) * std::pow(c + q, *v)));
+        lognf = std::log10(w / *a) / *b;
+    }
+    const double nf = std::pow(10.0, lognf);
+    const double dx = *njimp_dtol * *x_n, dE = *njimp_dtol * *e_n;
+    const double ns =
+        std::pow(10.0, std::pow(1.0 - std::pow((dx - so) / (*f0 - so), *alpha), 1.0 / *beta) * (lognf + log4) - log4);
+    const double se = so / *eps_f;
+    const double ne = std::pow(
+        10.0, std::pow(1.0 - std::pow((dE - se) / (*e0 - se), *gamma), 1.0 / *lambda) * (lognf + log4) - log4);
+    *cjimp = std::min(ns, ne) - std::max(1.0, *nm * std::min(nf, huge));
+}

@@ -1,0 +1,376 @@
+// The fatigue ply routine driven as an implicit solver drives it: a fatigue step of several
+// hundred load cycles on one point, then a step with cycle jumps up to the cycle limit; a direct
+// cyclic analysis whose repeated cycle block starts again from the backup; woven plies as two
+// sub-plies; initialisation of the state vector and refused inputs.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cmath>
+#include <vector>
+
+#include "core/modeldata.h"
+#include "error_record.h"
+#include "growth/shokrieh.h"
+#include "single_point_driver.h"
+#include "solver/umat_shokrieh.h"
+
+namespace {
+
+namespace slot = tvk::fatigue::slot;
+using tvktest::UmatPoint;
+
+constexpr int nall = 312;
+constexpr int b1 = 1, b2 = 78, k1 = 157, k2 = 234;  // 0-based starts of the blocks and backups
+
+std::vector<double> block(double temp, double scale) {
+    std::vector<double> b(74, 0.0);
+    const double el[9] = {140e3, 10e3, 9e3, 5e3, 4.8e3, 3.5e3, 0.3, 0.31, 0.45};
+    for (int k = 0; k < 9; ++k) b[k] = k < 6 ? el[k] * scale : el[k];
+    const double st[9] = {2000, 50, 45, 1200, -200, 190, 80, 78, 60};
+    for (int k = 0; k < 9; ++k) b[9 + k] = st[k] * scale;
+    for (int k = 0; k < 9; ++k) b[18 + k] = 1.5 * scale + 0.01 * k;
+    for (int k = 0; k < 9; ++k) b[27 + k] = 5.0 * scale + 0.02 * k;
+    for (int k = 0; k < 6; ++k) {
+        b[36 + k] = 4.0 * scale + 0.03 * k;
+        b[42 + k] = 1.2 * scale + 0.04 * k;
+        b[48 + 2 * k] = 1.0 * scale + 0.001 * k;
+        b[49 + 2 * k] = -0.1 * scale - 0.001 * k;
+        b[61 + k] = 1.0 + 0.05 * k;
+        b[67 + k] = 0.5 + 0.05 * k;
+    }
+    b[73] = temp;
+    return b;
+}
+
+std::vector<double> properties(double angle = 0.0) {
+    std::vector<double> p = block(250.0, 1.0), up = block(350.0, 1.1);
+    p.insert(p.end(), up.begin(), up.end());
+    p.push_back(angle);
+    p.push_back(0.1);  // degr_fac
+    return p;
+}
+
+// The cycle plan of `nsteps` steps; step s gets algorithm algo[s-1].
+struct Plan {
+    Plan(std::vector<int> algo, double maxcycle) {
+        const auto n = static_cast<std::int64_t>(algo.size());
+        tvk::shokriehdata.cycleprops.allocate({10, n});
+        for (std::int64_t s = 1; s <= n; ++s) {
+            *tvk::shokriehdata.cycleprops.at(2, s) = 1.0;
+            *tvk::shokriehdata.cycleprops.at(3, s) = algo[s - 1];
+            *tvk::shokriehdata.cycleprops.at(4, s) = 1.0;      // period
+            *tvk::shokriehdata.cycleprops.at(5, s) = 1000.0;   // calculation time
+            *tvk::shokriehdata.cycleprops.at(7, s) = 1.0;      // fixed jump
+            *tvk::shokriehdata.cycleprops.at(10, s) = maxcycle;
+        }
+        tvk::jobdata.nsteps = static_cast<int>(n);
+    }
+    ~Plan() {
+        tvk::shokriehdata.cycleprops.release();
+        tvk::shokriehdata.cycles.release();
+        tvk::shokriehdata.dnfshok = 0.0;
+        tvk::jobdata.nsteps = 0;
+    }
+};
+
+UmatPoint fatigue_point(double angle = 0.0, int ndi = 3, int nshr = 3) {
+    UmatPoint p(umat_shokrieh, ndi, nshr, nall, properties(angle));
+    p.temp = 240.0;
+    p.dtime = 0.5;
+    p.kinc = 1;
+    return p;
+}
+
+std::vector<double> to_strain(const UmatPoint& p, double e11) {
+    std::vector<double> d(p.ntens, 0.0);
+    d[0] = e11 - p.stran[0];
+    return d;
+}
+
+// x = A^-1 b for a small column-major A (Gaussian elimination with partial pivoting).
+std::vector<double> solve(std::vector<double> a, std::vector<double> b) {
+    const int n = static_cast<int>(b.size());
+    for (int c = 0; c < n; ++c) {
+        int piv = c;
+        for (int r = c + 1; r < n; ++r)
+            if (std::fabs(a[r + c * n]) > std::fabs(a[piv + c * n])) piv = r;
+        for (int k = 0; k < n; ++k) std::swap(a[c + k * n], a[piv + k * n]);
+        std::swap(b[c], b[piv]);
+        for (int r = c + 1; r < n; ++r) {
+            const double f = a[r + c * n] / a[c + c * n];
+            for (int k = c; k < n; ++k) a[r + k * n] -= f * a[c + k * n];
+            b[r] -= f * b[c];
+        }
+    }
+    for (int r = n - 1; r >= 0; --r) {
+        for (int k = r + 1; k < n; ++k) b[r] -= a[r + k * n] * b[k];
+        b[r] /= a[r + r * n];
+    }
+    return b;
+}
+
+// The increment under stress control: Newton on the returned tangent with trial calls (the
+// point is a function of its incoming state), then the committed call.
+void stress_increment(UmatPoint& p, const std::vector<double>& target) {
+    std::vector<double> d(p.ntens, 0.0);
+    for (int it = 0; it < 8; ++it) {
+        UmatPoint t = p;
+        t.call(d);
+        std::vector<double> r(p.ntens);
+        double err = 0.0;
+        for (int i = 0; i < p.ntens; ++i) {
+            r[i] = target[i] - t.stress[i];
+            err = std::max(err, std::fabs(r[i]));
+        }
+        if (err < 1e-9) break;
+        const std::vector<double> dd = solve(t.ddsdde, r);
+        for (int i = 0; i < p.ntens; ++i) d[i] += dd[i];
+    }
+    p.increment(d);
+}
+
+// One tension-tension load cycle under stress control: up to the peak stresses, down to a tenth
+// of them.
+void load_cycle(UmatPoint& p, double s11, double s22) {
+    stress_increment(p, {s11, s22, 0, 0, 0, 0});
+    stress_increment(p, {0.1 * s11, 0.1 * s22, 0, 0, 0, 0});
+    ASSERT_NEAR(p.stress[0], 0.1 * s11, 1e-6);
+}
+
+struct Snapshot {
+    std::vector<double> factors, life;
+    double n, fibre, matrix;
+    explicit Snapshot(const UmatPoint& p)
+        : factors(p.statev.begin() + b1 + slot::stiffness, p.statev.begin() + b1 + slot::strength + 9),
+          life(p.statev.begin() + b1 + slot::life, p.statev.begin() + b1 + slot::life + 6),
+          n(p.statev[b1 + slot::cycle]), fibre(p.statev[b1 + slot::fibre_index]),
+          matrix(p.statev[b1 + slot::matrix_index]) {}
+};
+
+// Residual factors never rise, consumed lives, indices and the cycle number never fall.
+void expect_monotone(const Snapshot& before, const Snapshot& after) {
+    for (std::size_t k = 0; k < before.factors.size(); ++k) EXPECT_LE(after.factors[k], before.factors[k]) << k;
+    // (the consumed life is re-derived from the residual strength each cycle: equal to rounding
+    // when the cycle adds no cycles)
+    for (std::size_t k = 0; k < before.life.size(); ++k) EXPECT_GE(after.life[k], before.life[k] * (1.0 - 1e-9)) << k;
+    EXPECT_GE(after.n, before.n);
+    EXPECT_GE(after.fibre, before.fibre);
+    EXPECT_GE(after.matrix, before.matrix);
+}
+
+TEST(FatigueRoutine, SeveralHundredCyclesThenJumpsToTheCycleLimit) {
+    tvktest::clear_errors();
+    const double maxcycle = 2000.0;
+    Plan plan({1, 4}, maxcycle);
+    tvk::shokriehdata.dnfshok = 49.5;  // jumps of 50 in the second step
+    UmatPoint p = fatigue_point();
+    const double s11 = 1000.0, s22 = 20.0;  // half the tensile strength 11, 0.4 of 22
+    // The first load cycle starts from the state's zero bottom ratios (its stress ratio is 0, not
+    // 0.1), and the second re-counts its life on the curve of ratio 0.1; from the third on the
+    // consumed life grows by one cycle on that curve per cycle.
+    for (int c = 0; c < 3; ++c) load_cycle(p, s11, s22);
+    Snapshot last(p);
+    for (int c = 4; c <= 300; ++c) {
+        load_cycle(p, s11, s22);
+        const Snapshot now(p);
+        expect_monotone(last, now);
+        ASSERT_EQ(now.n, c + 1.0);
+        ASSERT_EQ(p.pnewdt, 1.0);
+        last = now;
+    }
+    EXPECT_EQ(tvk::errorhandling.errstat, 0);
+    // Three hundred cycles at half the strength have lowered strength and stiffness a little.
+    const double* s = p.statev.data() + b1;
+    EXPECT_LT(s[slot::strength + 0], 0.999);
+    EXPECT_GT(s[slot::strength + 0], 0.9);
+    EXPECT_LT(s[slot::stiffness + 0], 1.0);
+    EXPECT_GT(s[slot::life + 0], 0.0);
+    EXPECT_EQ(s[slot::fibre_failed], 0.0);
+    EXPECT_LT(s[slot::strength + 2], 1.0);
+    EXPECT_GT(s[slot::life + 1], 0.0);
+    // The strain of the same stress grows as the stiffness falls.
+    EXPECT_GT(p.stran[0], 0.1 * s11 / 140e3);
+
+    // Second step: a jump of 50 at the start of every cycle, cut at the cycle limit.
+    p.jstep[0] = 2;
+    p.time[0] = 0.0;
+    p.kinc = 1;
+    double n_before = s[slot::cycle];
+    for (int c = 1; c <= 60; ++c) {
+        load_cycle(p, s11, s22);
+        const Snapshot now(p);
+        expect_monotone(last, now);
+        ASSERT_LE(now.n, maxcycle);
+        ASSERT_LE(s[slot::jump], 50.0);
+        last = now;
+    }
+    EXPECT_EQ(s[slot::cycle], maxcycle);
+    EXPECT_GT(s[slot::cycle] - n_before, 1500.0);
+    EXPECT_LT(s[slot::strength + 0], 0.99);
+    EXPECT_EQ(tvk::errorhandling.errstat, 0);
+    // The backups of a non-direct-cyclic run stay as initialised.
+    EXPECT_EQ(p.statev[k1 + slot::cycle], 1.0);
+    EXPECT_EQ(p.statev[k2 + slot::stiffness], 1.0);
+}
+
+TEST(FatigueRoutine, RepeatedCycleBlockRestartsFromTheBackup) {
+    tvktest::clear_errors();
+    Plan plan({5}, 1e6);
+    tvk::shokriehdata.cycles.allocate({1, 1});
+    UmatPoint p = fatigue_point();
+    p.jstep[1] = 6;  // direct cyclic
+    const double peak = 0.0075;  // strain control
+    // Block 1 (cycle 1): the state starts at cycle 0 and takes the solver's cycle number.
+    *tvk::shokriehdata.cycles.at(1, 1) = 1.0;
+    p.call(std::vector<double>(6, 0.0));
+    EXPECT_EQ(p.statev[b1 + slot::cycle], 1.0);
+    EXPECT_EQ(p.statev[b1 + slot::jump], 1.0);
+    for (int blockno = 2; blockno <= 4; ++blockno) {
+        *tvk::shokriehdata.cycles.at(1, 1) = 1.0 + 10.0 * (blockno - 1);
+        p.time[0] = 0.0;
+        p.kinc = 1;
+        p.stran.assign(6, 0.0);
+        const UmatPoint start = p;
+        for (int c = 0; c < 2; ++c) {
+            p.increment(to_strain(p, peak));
+            p.increment(to_strain(p, 0.1 * peak));
+        }
+        EXPECT_EQ(p.statev[b1 + slot::cycle], 1.0 + 10.0 * (blockno - 1));
+        EXPECT_EQ(p.statev[b1 + slot::jump], 10.0);
+        // The solver repeats the block: its first increment, from the state reached meanwhile,
+        // gives exactly what the first increment of the block gave.
+        UmatPoint first = start;
+        first.increment(to_strain(first, peak));
+        UmatPoint again = start;
+        again.statev = p.statev;
+        again.increment(to_strain(again, peak));
+        EXPECT_EQ(again.statev, first.statev);
+        EXPECT_EQ(again.stress, first.stress);
+        EXPECT_EQ(again.ddsdde, first.ddsdde);
+        // Backup and block agree at that point on everything but the running cycle's values.
+        for (int k : {slot::cycle, slot::jump, slot::stiffness, slot::strength, slot::life})
+            EXPECT_EQ(again.statev[k1 + k], again.statev[b1 + k]) << k;
+    }
+    EXPECT_EQ(tvk::errorhandling.errstat, 0);
+}
+
+TEST(FatigueRoutine, Initialisation) {
+    tvktest::clear_errors();
+    UmatPoint p = fatigue_point();
+    p.call(std::vector<double>(6, 0.0));
+    for (int b : {b1, b2, k1, k2}) {
+        EXPECT_EQ(p.statev[b + slot::cycle], 1.0) << b;
+        EXPECT_EQ(p.statev[b + slot::jump], 1.0) << b;
+        EXPECT_EQ(p.statev[b + slot::stiffness + 3], 1.0) << b;
+        EXPECT_EQ(p.statev[b + slot::strength + 8], 1.0) << b;
+    }
+    EXPECT_EQ(p.statev[b1 + slot::cycles_left], tvk::huge);
+    // A state whose last variable holds the marker is initialised even when others are set; in a
+    // direct cyclic analysis cycle and jump start at 0.
+    UmatPoint q = fatigue_point();
+    std::fill(q.statev.begin(), q.statev.end(), 0.25);
+    q.statev[nall - 1] = 1e35;
+    q.jstep[1] = 7;
+    q.call(std::vector<double>(6, 0.0));
+    for (int b : {b2, k2}) {
+        EXPECT_EQ(q.statev[b + slot::cycle], 0.0);
+        EXPECT_EQ(q.statev[b + slot::jump], 0.0);
+        EXPECT_EQ(q.statev[b + slot::stiffness], 1.0);
+    }
+    EXPECT_EQ(q.statev[155], 0.0);
+    EXPECT_EQ(q.statev[311], 0.0);
+    EXPECT_EQ(q.statev[156], 0.25);  // variable 1 as it was at initialisation
+    EXPECT_EQ(q.statev[0], 0.0);     // the sub-ply angle of the properties
+    // In a later increment nothing is initialised.
+    UmatPoint r = fatigue_point();
+    r.kinc = 2;
+    r.call(std::vector<double>(6, 0.0));
+    EXPECT_EQ(r.statev[b2 + slot::cycle], 0.0);
+}
+
+TEST(FatigueRoutine, UnidirectionalPlyUsesTheFirstBlockOnly) {
+    tvktest::clear_errors();
+    Plan plan({1}, 1e6);
+    UmatPoint p = fatigue_point();
+    p.call(std::vector<double>(6, 0.0));
+    const std::vector<double> init = p.statev;
+    for (int c = 0; c < 5; ++c) load_cycle(p, 1000.0, 20.0);
+    EXPECT_NE(std::vector<double>(p.statev.begin() + b1, p.statev.begin() + b2),
+              std::vector<double>(init.begin() + b1, init.begin() + b2));
+    EXPECT_EQ(std::vector<double>(p.statev.begin() + b2, p.statev.begin() + b2 + 77),
+              std::vector<double>(init.begin() + b2, init.begin() + b2 + 77));
+    EXPECT_EQ(std::vector<double>(p.statev.begin() + k2, p.statev.begin() + k2 + 77),
+              std::vector<double>(init.begin() + k2, init.begin() + k2 + 77));
+}
+
+TEST(FatigueRoutine, WovenPlyOfTwoSubPlies) {
+    tvktest::clear_errors();
+    const std::vector<double> d = {1e-3, -4e-4, 2e-4, 6e-4, -3e-4, 1e-4};
+    UmatPoint plus = fatigue_point(30.0), minus = fatigue_point(-30.0);
+    plus.increment(d);
+    minus.increment(d);
+    for (int i = 0; i < 6; ++i) EXPECT_NEAR(plus.stress[i], minus.stress[i], 1e-12 * 200.0) << i;
+    EXPECT_EQ(plus.statev[0], 30.0);
+    // Both sub-plies carry their own stress: +30 and -30 degrees see different strains.
+    EXPECT_NE(plus.statev[b1 + slot::stress + 3], plus.statev[b2 + slot::stress + 3]);
+    // The tangent is the central difference of the averaged sub-ply stresses.
+    tvktest::check_tangent(plus, d, 1e-7, 1e-6);
+    // At 0 degrees the two sub-plies would coincide: a unidirectional ply gives the same stress.
+    UmatPoint ud = fatigue_point(0.0);
+    ud.increment(d);
+    UmatPoint near_ud = fatigue_point(1e-9);
+    near_ud.increment(d);
+    for (int i = 0; i < 6; ++i) EXPECT_NEAR(near_ud.stress[i], ud.stress[i], 1e-9 * 300.0) << i;
+    EXPECT_EQ(tvk::errorhandling.errstat, 0);
+}
+
+TEST(FatigueRoutine, ShellPointIsPlaneStressHooke) {
+    tvktest::clear_errors();
+    UmatPoint p = fatigue_point(0.0, 2, 1);
+    const std::vector<double> d = {1e-3, -2e-4, 3e-4};
+    p.increment(d);
+    // Plane-stress stiffness of the lower block (temperature below both blocks).
+    const double e1 = 140e3, e2 = 10e3, nu12 = 0.3, g12 = 5e3, nu21 = nu12 * e2 / e1, den = 1.0 - nu12 * nu21;
+    const double q[3][3] = {{e1 / den, nu12 * e2 / den, 0}, {nu12 * e2 / den, e2 / den, 0}, {0, 0, g12}};
+    for (int i = 0; i < 3; ++i) {
+        double s = 0.0;
+        for (int j = 0; j < 3; ++j) {
+            EXPECT_NEAR(p.tangent(i, j), q[i][j], 1e-9 * e1) << i << j;
+            s += q[i][j] * d[j];
+        }
+        EXPECT_NEAR(p.stress[i], s, 1e-12 * 200.0) << i;
+    }
+    double w = 0.0;
+    for (int i = 0; i < 3; ++i) w += 0.5 * p.stress[i] * d[i];
+    EXPECT_NEAR(p.sse, w, 1e-15);
+}
+
+TEST(FatigueRoutine, umat_shokrieh_with_fewer_than_312_state_variables) {
+    // The two blocks and their backups need 312 state variables; fewer were read and written
+    // beyond the state vector.
+    tvktest::clear_errors();
+    UmatPoint p(umat_shokrieh, 3, 3, 200, properties());
+    p.kinc = 1;
+    p.stress = {1, 2, 3, 4, 5, 6};
+    std::fill(p.ddsdde.begin(), p.ddsdde.end(), 7.0);
+    const std::vector<double> state = p.statev;
+    p.call({1e-3, 0, 0, 0, 0, 0});
+    EXPECT_EQ(tvk::errorhandling.errstat, -3);
+    EXPECT_EQ(p.stress, (std::vector<double>{1, 2, 3, 4, 5, 6}));
+    EXPECT_EQ(p.statev, state);
+    for (double c : p.ddsdde) EXPECT_EQ(c, 0.0);
+    // Five stress components and short property vectors are refused the same way.
+    tvktest::clear_errors();
+    UmatPoint five(umat_shokrieh, 3, 2, nall, properties());
+    five.call(std::vector<double>(5, 0.0));
+    EXPECT_EQ(tvk::errorhandling.errstat, -3);
+    tvktest::clear_errors();
+    std::vector<double> shortp = properties();
+    shortp.resize(140);
+    UmatPoint sp(umat_shokrieh, 3, 3, nall, shortp);
+    sp.call(std::vector<double>(6, 0.0));
+    EXPECT_EQ(tvk::errorhandling.errstat, -3);
+    tvktest::clear_errors();
+}
+
+}  // namespace
