@@ -1,0 +1,8 @@
+// Python entry points of the plasticity, porosity, hyperelastic and explicit ply material
+// routines and of the ply material's entries for other solvers (namespace `toplevel`): every
+// signature is derived from the routine's solver interface.
+#include "engine/solver.h"
+
+#include "solver/umat_hail.h"
+
+TVK_SOLVER_ROUTINE(toplevel, umat_hail, UmatInPlace, umat_hail);
