@@ -4,5 +4,7 @@
 #include "engine/solver.h"
 
 #include "solver/umat_hail.h"
+#include "solver/umat_porosity.h"
 
 TVK_SOLVER_ROUTINE(toplevel, umat_hail, UmatInPlace, umat_hail);
+TVK_SOLVER_ROUTINE(toplevel, umat_porosity, UmatNoStep, umat_porosity);
