@@ -4,7 +4,9 @@
 #include "engine/solver.h"
 
 #include "solver/umat_hail.h"
+#include "solver/umat_hyper.h"
 #include "solver/umat_porosity.h"
 
 TVK_SOLVER_ROUTINE(toplevel, umat_hail, UmatInPlace, umat_hail);
 TVK_SOLVER_ROUTINE(toplevel, umat_porosity, UmatNoStep, umat_porosity);
+TVK_SOLVER_ROUTINE(toplevel, umat_hyper, Umat, umat_hyper);

@@ -90,3 +90,61 @@ class TestUmatPorosity:
         stress = t.umat_porosity(*umat_args(s0.copy(), np.ones(1), np.array([70e3, 0.3]), np.zeros(3), ndi=2,
                                             step=False))[0]
         np.testing.assert_array_equal(stress, s0)
+
+
+def packed_upper(k):
+    """The column-packed upper triangle of a symmetric matrix."""
+    return np.array([k[i, j] for j in range(len(k)) for i in range(j + 1)])
+
+
+class TestUmatHyper:
+    def test_packed_stiffness_secant_stress_state_and_tangent(self):
+        rng = np.random.default_rng(11)
+        a = rng.normal(size=(6, 6))
+        k = a @ a.T * 1e3 + np.eye(6) * 5e3
+        stran, dstran = rng.normal(size=6) * 1e-3, rng.normal(size=6) * 1e-4
+        for incoming in (k @ stran, np.full(6, 17.0)):  # consistent old stress, then an unrelated one
+            statev = np.arange(30.0)
+            stress, sv, ddsdde, sse, spd, scd, pnewdt = t.umat_hyper(
+                *umat_args(incoming.copy(), statev, packed_upper(k), dstran, stran=stran))
+            np.testing.assert_allclose(ddsdde, k, rtol=1e-10, atol=1e-9 * abs(k).max())
+            np.testing.assert_allclose(stress, k @ (stran + dstran), rtol=1e-12)
+            assert sse == pytest.approx(0.5 * stress @ (stran + dstran), rel=1e-12)
+            np.testing.assert_array_equal(sv[:6], stress)
+            np.testing.assert_array_equal(sv[6:], np.arange(6.0, 30.0))
+            assert (spd, scd, pnewdt) == (0.0, 0.0, 1.0)
+
+    def test_constants_and_plane_stress_state_slots(self):
+        dstran = np.array([1e-3, -5e-4, 2e-3])
+        stress, sv, ddsdde = t.umat_hyper(*umat_args(np.full(3, 99.0), np.full(8, -1.0), NYE, dstran, ndi=2))[:3]
+        e1, e2, n12, g12 = NYE[0], NYE[1], NYE[3], NYE[6]
+        n21 = n12 * e2 / e1
+        q = np.array([[e1, n12 * e2, 0], [n12 * e2, e2, 0], [0, 0, g12 * (1 - n12 * n21)]]) / (1 - n12 * n21)
+        np.testing.assert_allclose(ddsdde, q, rtol=1e-10)
+        np.testing.assert_allclose(stress, q @ dstran, rtol=1e-12)
+        np.testing.assert_array_equal(sv[[0, 1, 3]], stress)
+        np.testing.assert_array_equal(sv[[2, 4, 5, 6, 7]], -1.0)
+
+    def test_refused_property_forms(self):
+        # A packed list that is no triangle of ntens, and table indices without a table.
+        for props, statev in ((np.ones(20), np.zeros(30)), (np.ones(1), np.zeros(30)), (np.ones(1), np.zeros(5))):
+            _tolvek.errorhandling.rsxerr(1)
+            s0 = np.full(6, 3.0)
+            stress, sv, ddsdde = t.umat_hyper(*umat_args(s0.copy(), statev, props, np.full(6, 1e-3)))[:3]
+            np.testing.assert_array_equal(stress, s0)
+            np.testing.assert_array_equal(ddsdde, 0.0)
+            assert errstat() == -3
+
+    def test_constants_from_the_material_table(self):
+        md = _tolvek.materialdata
+        pe = np.zeros((9, 2, 2), order="F")
+        pe[:, 0, 0] = pe[:, 1, 1] = NYE * 3
+        pe[:, 1, 0] = NYE  # ply 2, section 1
+        md.peprops = pe
+        try:
+            statev = np.zeros(30)
+            statev[20], statev[21] = 2.7, 1.0
+            ddsdde = t.umat_hyper(*umat_args(np.zeros(6), statev, np.array([0.0]), np.zeros(6)))[2]
+            np.testing.assert_allclose(ddsdde, np.linalg.inv(nye_compliance(NYE)), rtol=1e-10, atol=1e-6)
+        finally:
+            md.peprops = None
