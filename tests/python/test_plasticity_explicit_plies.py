@@ -148,3 +148,52 @@ class TestUmatHyper:
             np.testing.assert_allclose(ddsdde, np.linalg.inv(nye_compliance(NYE)), rtol=1e-10, atol=1e-6)
         finally:
             md.peprops = None
+
+
+# Nye (11, 22, 33, 12, 13, 23) position of each component of the cyclic order (11, 22, 33, 12, 23, 13).
+CYC = [0, 1, 2, 3, 5, 4]
+
+
+class TestPlyForOtherSolvers:
+    def test_usermat_lamina_is_the_ply_routine_in_cyclic_order(self):
+        rng = np.random.default_rng(5)
+        strain, dstrain = rng.normal(size=6) * 1e-3, rng.normal(size=6) * 1e-4
+        z = lambda v=0.0: np.array(v)  # noqa: E731
+        stress, ustatev, sedel = np.zeros(6), np.zeros(30), z()
+        tsstif = np.zeros(2)
+        keycut, dsdepl, epszz = t.usermat_lamina(
+            1, 1, 1, 1, 1, 1, 1, 3, 3, 0.0, 1.0, 0.0, 0.0, stress, ustatev, sedel, z(), z(), strain, dstrain,
+            np.zeros(6), NYE, np.zeros(3), z(), np.eye(3), np.eye(3), tsstif, *[z() for _ in range(8)])
+        # The ply routine itself on the same point in Nye order.
+        ref_stress, ref_statev, ref_dd = t.umat_lamina(*umat_args(np.zeros(6), np.zeros(30), NYE,
+                                                                  dstrain[CYC], stran=strain[CYC]))[:3]
+        assert keycut == 0
+        np.testing.assert_allclose(stress, ref_stress[CYC], rtol=1e-13)
+        np.testing.assert_allclose(dsdepl, ref_dd[np.ix_(CYC, CYC)], rtol=1e-13)
+        np.testing.assert_allclose(ustatev, ref_statev, rtol=1e-13)
+        assert float(sedel) == pytest.approx(0.5 * ref_stress @ (strain + dstrain)[CYC], rel=1e-12)
+
+    def test_upermat_lamina_returns_each_points_ply_stress_and_state(self):
+        rng = np.random.default_rng(6)
+        npoint = 3
+        stressold = np.asfortranarray(rng.normal(size=(npoint, 6)))
+        straininc = np.asfortranarray(rng.normal(size=(npoint, 6)) * 1e-4)
+        stateold = np.asfortranarray(np.tile(np.arange(30.0), (npoint, 1)))
+        stressnew, statenew = t.upermat_lamina(stressold, stateold, straininc, NYE, 0.0, 1.0, 1.0, 1, 3, 3)
+        for k in range(npoint):
+            s, sv = t.umat_lamina(*umat_args(np.zeros(6), stateold[k].copy(), NYE, straininc[k]))[:2]
+            np.testing.assert_allclose(stressnew[k], stressold[k] + s, rtol=1e-12, atol=1e-12)
+            np.testing.assert_allclose(statenew[k], sv, rtol=1e-13)
+
+    def test_hypela_lamina_answers_with_zeros(self):
+        def call(ngens, e):
+            return t.hypela_lamina(e, e * 0.1, np.zeros(2), np.zeros(2), 7, 1, 1, 1, 3, 3, np.zeros((3, 8)),
+                                   np.zeros((3, 8)), np.zeros(24), *[np.eye(3)] * 2, np.ones(3), np.eye(3),
+                                   *[np.eye(3)] * 2, np.ones(3), np.eye(3), 3, 3, 7, 1, 0, 0, 6,
+                                   np.zeros(1, dtype=np.int32), np.zeros(1), "PLY", 3)
+        for e in (np.zeros(6), np.full(6, 0.05), np.array([1.0, -2.0, 3.0, 0.5, 0.1, -0.2])):
+            d, g, s, error_code = call(6, e)
+            assert error_code == 0
+            assert d.shape == (6, 6) and not d.any() and not g.any() and not s.any()
+        d, g, s, error_code = call(0, np.zeros(0))
+        assert error_code == 0 and d.size == g.size == s.size == 0
