@@ -197,3 +197,67 @@ class TestPlyForOtherSolvers:
             assert d.shape == (6, 6) and not d.any() and not g.any() and not s.any()
         d, g, s, error_code = call(0, np.zeros(0))
         assert error_code == 0 and d.size == g.size == s.size == 0
+
+
+def vumat_args(props, straininc, stressold, nstatev=3, density=None, totaltime=1.0, stateold=None):
+    nb, n = straininc.shape
+    ndir = 3 if n != 3 else 2
+    nshr = n - ndir
+    z = lambda *s: np.zeros(s, order="F")  # noqa: E731
+    stateold = z(nb, nstatev) if stateold is None else stateold
+    density = np.ones(nb) if density is None else density
+    return [ndir, 0, 0.0, totaltime, 1e-6, "PLY", z(nb, 3), np.ones((nb, 3), order="F"), props, density,
+            straininc, z(nb, nshr), z(nb), z(nb, n), z(nb, n + nshr), z(nb, 1), stressold, stateold,
+            np.full(nb, 2.0), np.full(nb, 5.0), z(nb), z(nb, n), z(nb, n + nshr), z(nb, 1)]
+
+
+class TestVumatLamina:
+    def test_isotropic_shear_energy_and_zero_state(self):
+        e, nu, g = 70e3, 0.25, 70e3 / 2.5
+        inc = np.asfortranarray([[0, 0, 0, 1e-3, 0, 0], [1e-4, -2e-4, 3e-4, 1e-4, 2e-4, -1e-4]])
+        old = np.asfortranarray(np.arange(12.0).reshape(2, 6))
+        stateold = np.asfortranarray(np.full((2, 4), 7.0))
+        density = np.array([2.0, 4.0])
+        stressnew, statenew, enerintern, enerinelas = t.vumat_lamina(
+            *vumat_args(np.array([e, nu]), inc, old, nstatev=4, density=density, stateold=stateold))
+        assert stressnew[0, 3] - old[0, 3] == pytest.approx(2 * g * 1e-3, rel=1e-13)
+        # Stiffness in cyclic order, engineering shears from the tensor ones.
+        lam = e * nu / ((1 + nu) * (1 - 2 * nu))
+        c = np.diag([2 * g + lam] * 3 + [g] * 3)
+        c[:3, :3] += lam * (1 - np.eye(3))
+        eng = inc * [1, 1, 1, 2, 2, 2]
+        np.testing.assert_allclose(stressnew, old + eng @ c, rtol=1e-12, atol=1e-9)
+        np.testing.assert_allclose(enerintern, 2.0 + 0.5 * ((stressnew + old) * eng).sum(1) / density, rtol=1e-13)
+        np.testing.assert_array_equal(statenew, 0.0)
+        np.testing.assert_array_equal(enerinelas, 0.0)
+
+    def test_plane_stress_points_get_their_thickness_strain(self):
+        p = np.array([140e3, 10e3, 10e3, 5e3, 5e3, 3.5e3, 0.3, 0.3, 0.45])
+        inc = np.asfortranarray([[1e-3, 2e-4, 0.5, 3e-4], [-2e-4, 1e-3, -0.5, 0.0]])
+        old = np.asfortranarray(np.zeros((2, 4)))
+        stressnew = t.vumat_lamina(*vumat_args(p, inc, old))[0]
+        e1, e3, n13, n23, e2 = 140e3, 10e3, 0.3, 0.45, 10e3
+        nu31, nu32 = n13 * e3 / e1, n23 * e3 / e2
+        np.testing.assert_allclose(inc[:, 2], -(nu31 * stressnew[:, 0] + nu32 * stressnew[:, 1]) / e3, rtol=1e-13)
+        np.testing.assert_array_equal(stressnew[:, 2], 0.0)
+        # A full layout keeps the solver's increments.
+        inc6 = np.asfortranarray(np.full((1, 6), 1e-4))
+        t.vumat_lamina(*vumat_args(p, inc6, np.asfortranarray(np.zeros((1, 6)))))
+        np.testing.assert_array_equal(inc6, 1e-4)
+
+
+class TestVumatBogenfeld:
+    def test_fibre_tension_initiates_from_the_start_stress(self):
+        p = np.zeros(29)
+        p[:9] = [140e3, 10e3, 10e3, 5e3, 5e3, 3.5e3, 0.3, 0.3, 0.45]
+        p[[9, 10, 12, 13, 15, 16, 24, 25, 26, 27, 28]] = [2000, 1e5, 1500, 1e5, 1e5, 1e5, 100, 80, 0.5, 1, 1.5]
+        stateold = np.asfortranarray(np.zeros((1, 47)))
+        stateold[0, 18], stateold[0, 20] = 1.0, 0.02
+        inc = np.asfortranarray(np.array([[1e-4, 0, 0, 0, 0, 0.0]]))
+        old = np.asfortranarray(np.array([[2500.0, 0, 0, 0, 0, 0]]))
+        stressnew, statenew, enerintern, enerinelas = t.vumat_bogenfeld(
+            *vumat_args(p, inc, old, nstatev=47, stateold=stateold))
+        assert statenew[0, 12] == pytest.approx(0.0201 / 1.5625, rel=1e-14)
+        assert 0 < statenew[0, 0] < 0.999
+        assert statenew[0, 20] == pytest.approx(0.0201, rel=1e-14)
+        assert stressnew[0, 0] < 140e3 * 0.0201
