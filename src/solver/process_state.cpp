@@ -1,6 +1,8 @@
 // The list of the library's process-wide state and the start and release work done from it.
 #include "process_state.h"
 
+#include "umat_hail.h"
+
 #include <cstring>
 
 #include "core/datahandling.h"
@@ -87,6 +89,9 @@ constexpr Entry list[] = {
      hooks::impactor_window_empty, "fill counts of the impactor force window"},
     {"tvk::elements::(anonymous namespace)::local_block", A::keep, A::reset, nullptr, release_local_marker,
      hooks::coords_local_marker_clear, "the nodal coordinates already turned local (holds their storage)"},
+    {"(anonymous namespace)::cutoff_latch", A::keep, A::reset, nullptr,
+     tvk::solver::reset_umat_hail_cutoff, tvk::solver::umat_hail_cutoff_clear,
+     "largest stress magnitude of the plasticity material's plane-stress cut-off (solver/umat_hail.cpp)"},
     // Shared services.
     {"tvk_listhandling", A::keep, A::reset, nullptr, release_lists, lists_released,
      "the nine growable lists (core/lists.h)"},

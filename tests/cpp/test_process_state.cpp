@@ -21,7 +21,9 @@
 #include "core/units.h"
 #include "pchip/xermsg.h"
 #include "solver/impactormotion.h"
+#include "single_point_driver.h"
 #include "solver/process_state.h"
+#include "solver/umat_hail.h"
 
 namespace {
 
@@ -75,6 +77,10 @@ protected:
                 std::memset(v.address, 'x', static_cast<std::size_t>(v.extent));
             }
         }
+        // The plasticity material's cut-off latch, set by a point whose mean trial stress exceeds
+        // the first yield stress.
+        tvktest::UmatPoint hail(umat_hail, 3, 3, 13, {70000.0, 0.3, 1.0, 100.0, 0.0, 100.0, 1.0});
+        hail.call({0.01, 0.01, 0.01, 0.0, 0.0, 0.0});
         auto& l = tvk::listhandling;
         l.dynintlist2.allocate({4});
         l.dynreallist3.allocate({4});
