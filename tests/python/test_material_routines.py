@@ -4,18 +4,11 @@ import numpy as np
 import pytest
 
 import _tolvek
+from ply_reference import nye_compliance as compliance
 
 t = _tolvek.toplevel
 
 NYE = np.array([140e3, 10e3, 10e3, 0.3, 0.3, 0.45, 5e3, 5e3, 3.5e3])
-
-
-def compliance(p):
-    e1, e2, e3, n12, n13, n23, g12, g13, g23 = p
-    s = np.zeros((6, 6))
-    s[:3, :3] = [[1 / e1, -n12 / e1, -n13 / e1], [-n12 / e1, 1 / e2, -n23 / e2], [-n13 / e1, -n23 / e2, 1 / e3]]
-    s[3, 3], s[4, 4], s[5, 5] = 1 / g12, 1 / g13, 1 / g23
-    return s
 
 
 def umat_args(ntens=6, nstatv=30, props=NYE, stran=None, dstran=None, jstep=1):

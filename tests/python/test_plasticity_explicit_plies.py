@@ -9,20 +9,13 @@ import numpy as np
 import pytest
 
 import _tolvek
+from ply_reference import nye_compliance
 from error_record import errstat  # noqa: F401  (its fixture clears the record around each test)
 from error_record import clean_record  # noqa: F401
 
 t = _tolvek.toplevel
 
 NYE = np.array([140e3, 10e3, 10e3, 0.3, 0.3, 0.45, 5e3, 5e3, 3.5e3])
-
-
-def nye_compliance(p):
-    e1, e2, e3, n12, n13, n23, g12, g13, g23 = p
-    s = np.zeros((6, 6))
-    s[:3, :3] = [[1 / e1, -n12 / e1, -n13 / e1], [-n12 / e1, 1 / e2, -n23 / e2], [-n13 / e1, -n23 / e2, 1 / e3]]
-    s[3, 3], s[4, 4], s[5, 5] = 1 / g12, 1 / g13, 1 / g23
-    return s
 
 
 def umat_args(stress, statev, props, dstran, stran=None, ndi=3, step=True):

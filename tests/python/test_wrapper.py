@@ -4,21 +4,12 @@ import numpy as np
 import pytest
 
 import _tolvek
+from ply_reference import nye_compliance as compliance
 
 w, t = _tolvek.wrapper, _tolvek.toplevel
 HUGE = np.finfo(float).max
 NYE = np.array([140e3, 9e3, 9.5e3, 0.3, 0.28, 0.45, 5e3, 4.5e3, 3e3])
 CYC = [0, 1, 2, 3, 5, 4]  # cyclic position of each Nye component (its own inverse)
-
-
-def compliance(p):
-    e1, e2, e3, n12, n13, n23, g12, g13, g23 = p
-    s = np.zeros((6, 6))
-    s[:3, :3] = [[1 / e1, -n12 / e1, -n13 / e1], [-n12 / e1, 1 / e2, -n23 / e2], [-n13 / e1, -n23 / e2, 1 / e3]]
-    s[3, 3], s[4, 4], s[5, 5] = 1 / g12, 1 / g13, 1 / g23
-    return s
-
-
 C = np.linalg.inv(compliance(NYE))
 
 

@@ -1,8 +1,11 @@
 ! A solver-side forwarding file: the solver's UMAT entry passes its arguments on to the library's
-! umat_lamina. Compiled without name decoration (gfortran -fno-underscoring), the call needs no
-! interface: the compiler appends the hidden length of the material name after the last argument,
-! where the library expects it. The program plays the solver for one increment of a ply in
-! uniaxial strain and checks stress, tangent and energy against the closed form.
+! umat_lamina, in one of two ways. Compiled without name decoration (gfortran -fno-underscoring),
+! the call needs no interface: the compiler appends the hidden length of the material name after
+! the last argument, where the library expects it. With TVK_BINDC defined, for solvers whose own
+! entry keeps the compiler's name decoration, a bind(C) interface names the library routine
+! exactly and passes the length explicitly, as a size_t value after the last argument. The
+! program plays the solver for one increment of a ply in uniaxial strain and checks stress,
+! tangent and energy against the closed form.
 subroutine umat(stress, statev, ddsdde, sse, spd, scd, rpl, ddsddt, drplde, drpldt, stran, dstran, &
                 time, dtime, temp, dtemp, predef, dpred, cmname, ndi, nshr, ntens, nstatv, props, nprops, &
                 coords, drot, pnewdt, celent, dfgrd0, dfgrd1, noel, npt, layer, kspt, jstep, kinc)
@@ -13,9 +16,29 @@ subroutine umat(stress, statev, ddsdde, sse, spd, scd, rpl, ddsddt, drplde, drpl
   double precision :: ddsddt(ntens), drplde(ntens), drpldt, stran(ntens), dstran(ntens), time(2)
   double precision :: dtime, temp, dtemp, predef(1), dpred(1), props(nprops), coords(3), drot(3, 3)
   double precision :: pnewdt, celent, dfgrd0(3, 3), dfgrd1(3, 3)
+#ifdef TVK_BINDC
+  interface
+    subroutine umat_lamina(stress, statev, ddsdde, sse, spd, scd, rpl, ddsddt, drplde, drpldt, stran, &
+                           dstran, time, dtime, temp, dtemp, predef, dpred, cmname, ndi, nshr, ntens, &
+                           nstatv, props, nprops, coords, drot, pnewdt, celent, dfgrd0, dfgrd1, noel, npt, &
+                           layer, kspt, jstep, kinc, cmname_len) bind(C, name="umat_lamina")
+      use, intrinsic :: iso_c_binding, only: c_double, c_int, c_char, c_size_t
+      real(c_double) :: stress(*), statev(*), ddsdde(*), sse, spd, scd, rpl, ddsddt(*), drplde(*)
+      real(c_double) :: drpldt, stran(*), dstran(*), time(2), dtime, temp, dtemp, predef(*), dpred(*)
+      real(c_double) :: props(*), coords(3), drot(9), pnewdt, celent, dfgrd0(9), dfgrd1(9)
+      character(kind=c_char) :: cmname(80)
+      integer(c_int) :: ndi, nshr, ntens, nstatv, nprops, noel, npt, layer, kspt, jstep(4), kinc
+      integer(c_size_t), value :: cmname_len
+    end subroutine umat_lamina
+  end interface
+#endif
   call umat_lamina(stress, statev, ddsdde, sse, spd, scd, rpl, ddsddt, drplde, drpldt, stran, dstran, &
                    time, dtime, temp, dtemp, predef, dpred, cmname, ndi, nshr, ntens, nstatv, props, &
-                   nprops, coords, drot, pnewdt, celent, dfgrd0, dfgrd1, noel, npt, layer, kspt, jstep, kinc)
+                   nprops, coords, drot, pnewdt, celent, dfgrd0, dfgrd1, noel, npt, layer, kspt, jstep, kinc &
+#ifdef TVK_BINDC
+                   , int(len(cmname), 8) &
+#endif
+                   )
 end subroutine umat
 
 program solver
