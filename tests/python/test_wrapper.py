@@ -139,10 +139,13 @@ class TestAnsysUsermatToAbqUmat:
         assert a[23] == 1.0
 
     def test_in_place_arguments_that_need_a_conversion_are_refused(self):
-        a = umat_inputs()
-        a[0] = [0.0] * 6
-        with pytest.raises((_tolvek.error, TypeError)):
-            w.ansys_usermat_to_abq_umat(t.usermat_fiber, *a)
+        # The stress would be updated in a converted copy and lost: a list and an array of
+        # another type are refused instead.
+        for stress, error in (([0.0] * 6, TypeError), (np.zeros(6, dtype=np.float32), ValueError)):
+            a = umat_inputs()
+            a[0] = stress
+            with pytest.raises(error, match="stress"):
+                w.ansys_usermat_to_abq_umat(t.usermat_fiber, *a)
 
 
 class TestMuesliToAbqUmat:
