@@ -393,9 +393,13 @@ void int2aformat(char* j2s, const int* jrray, const char* aw, const int* jmax, c
             const int v = jrray[i + j * static_cast<long long>(std::max(*n, 0))];
             // A format that cannot write the value, or output wider than the field, gives a
             // field of asterisks (a formatted write would stop the program there).
+            // Only the first sout characters of a field can reach the result (it is cut to sout
+            // after every field, and the blanks that pad a field are trimmed before the next one),
+            // so a field is never built wider than that: a huge jmax costs nothing.
+            const std::size_t shown = std::min<std::size_t>(static_cast<std::size_t>(width), static_cast<std::size_t>(so));
             if (!tvk::text::format_integer(fmt, v, field) || static_cast<int>(field.size()) > width)
-                field.assign(static_cast<std::size_t>(width), '*');
-            field.resize(static_cast<std::size_t>(width), ' ');
+                field.assign(shown, '*');
+            field.resize(std::max(field.size(), shown), ' ');
             acc.resize(len_trim(acc));
             acc += adjustl(field);
             if (acc.size() > static_cast<std::size_t>(so)) acc.resize(static_cast<std::size_t>(so));

@@ -210,6 +210,79 @@ def test_growth_analysis_outcomes():
     eh.rsxerr(1)
 
 
+def test_growth_analysis_grows_while_the_rate_exceeds_the_toughness_and_stops_at_the_strip_width():
+    """The growth loop of the elliptical-delamination analysis: the ramp of its first increments is
+    followed here step by step (Newton equilibrium and energy release rate at each ramp strain), so
+    that the toughness can be put between the rates of two increments and the growth-onset strain
+    predicted; the width and radius limits are set from the closed-form bounding box of the
+    ellipse."""
+    props = np.array([140e3, 9e3, 9e3, 0.3, 0.3, 0.4, 5e3, 5e3, 3e3])
+    pe = np.repeat(props[:, None], 8, axis=1)
+    po, pt = np.array([0, 45, -45, 90, 90, -45, 45, 0.0]), np.full(8, 0.125)
+    rel, size = np.array([-1.0, 0, 0]), np.array([10.0, 10.0, 0.0])
+    lim, ninc, kmd, nprec = (0.0001, 0.0004), 20, 1e5, 4
+    # Sublaminate: the 0-degree top ply alone, its stiffness from the plane-stress reduced moduli.
+    e1, e2, nu12, g12, h = 140e3, 9e3, 0.3, 5e3, 0.125
+    d = 1 - nu12 * nu12 * e2 / e1
+    q = np.array([[e1 / d, nu12 * e2 / d, 0], [nu12 * e2 / d, e2 / d, 0], [0, 0, g12]])
+    abd = np.zeros((6, 6))
+    abd[:3, :3], abd[3:, 3:] = q * h, q * h ** 3 / 12
+    g0 = 0.5 * rel @ abd[:3, :3] @ rel
+    eb, _, eig = t.sublaminate.getsublambucklingstrain(size, rel, pe[:, :1], po[:1], pt[:1], 1)
+    sol = np.array([0, 0, 0, 0, 1e-6, *(1e-6 * eig[3:6] / eig[0])])
+    # Increments 1..6 without growth: constant strain step, no buckling point declared yet.
+    eps, deps, ramp = lim[0], (lim[1] - lim[0]) / ninc, []
+    for _ in range(6):
+        sol, err = dg.newtonraphson8(sol, 10.0, 10.0, kmd, g0, eps, eb, rel, abd, 1e-15, 150, nprec, 0)
+        assert err <= 1e-15
+        serr = dg.getenergyreleaserate8(sol, 10.0, 10.0, kmd, g0, eps, eb, rel, abd, nprec, 0)[0]
+        ramp.append((eps, serr))
+        eps += deps
+    rates = [r for _, r in ramp]
+    assert rates[4] > max(rates[:4]) and rates[5] > rates[4]  # the rate rises once the ply buckles
+
+    def analysis(gamma, width, radius, delamination=size):
+        eh.rsxerr(1)
+        success, strains = dg.delaminationgrowthanalysis(list(lim), rel, pe, po, pt, delamination, [1, 1], kmd,
+                                                         gamma, width, radius, ninc, nprec)
+        assert int(eh.errstat) == 0, bytes(eh.errstring)
+        return success, strains
+
+    # A toughness no rate reaches: no growth, the ramp runs on and finds its buckling point.
+    success, strains = analysis(1e300, 200.0, 40.0)
+    assert success == 1.0 and strains[0] == pytest.approx(-eb) and strains[1] < 0 and strains[2] == 0.0
+    # Toughness between the rates of increments k-1 and k: growth starts at the strain of increment k.
+    for k in (5, 6):
+        gamma = 0.5 * (rates[k - 2] + rates[k - 1])
+        success, strains = analysis(gamma, 200.0, 10.05)
+        assert success == 1.0 and strains[2] == pytest.approx(-ramp[k - 1][0], rel=1e-12)
+        # The radius of 10.05 stops the growth after a few steps of 1.001: the analysis ends there,
+        # before the buckling point the unbounded ramp finds.
+        assert strains[1] == 0.0
+    gamma = 0.5 * (rates[3] + rates[4])
+    # Strip width: the step that makes 2Y reach the width ends the analysis before it grows, Y the
+    # half extent across the strip (b for an ellipse along the strip).
+    success, strains = analysis(gamma, 20.0, 10.05)
+    assert success == 1.0 and strains[1] == 0.0 and strains[2] == 0.0
+    success, strains = analysis(gamma, 20.001, 10.05)
+    assert success == 1.0 and strains[2] == pytest.approx(-ramp[4][0], rel=1e-12)
+    # A turned ellipse, a = 12, b = 8 at 30 degrees, growing from the first increment (every rate
+    # exceeds the toughness): Y = sqrt(a^2 sin^2 + b^2 cos^2) = sqrt(84). A width of 2Y stops the
+    # first growth step; with 0.2 % more room one growth step of 1.001 on either axis (Y grows by
+    # at most 0.057 %) fits, and growth starts at the first ramp strain.
+    turned = np.array([12.0, 8.0, 30.0])
+    ytop = math.sqrt(12.0 ** 2 * 0.25 + 8.0 ** 2 * 0.75)
+    success, strains = analysis(-1e300, 2 * ytop, 12.03, turned)
+    assert success == 1.0 and strains[2] == 0.0
+    success, strains = analysis(-1e300, 2 * ytop * 1.002, 12.03, turned)
+    assert success == 1.0 and strains[2] == pytest.approx(-lim[0], rel=1e-15)
+    # A circle of radius 8 with the same room, but a radius limit that the first step (8.008)
+    # overruns: no growth.
+    success, strains = analysis(-1e300, 2 * ytop * 1.002, 8.005, np.array([8.0, 8.0, 30.0]))
+    assert success == 1.0 and strains[2] == 0.0
+    eh.rsxerr(1)
+
+
 def test_newton_with_a_non_finite_state_stops_as_not_converged():
     abd = np.diag([1e5, 1e5, 4e4, 10.0, 10.0, 4.0])
     sol, err = dg.newtonraphson8(np.zeros(8), float("nan"), 1.0, 1e3, 0.0, 0.01, 0.0, [-1.0, 0, 0], abd, 1e-15, 150, 10, 1)

@@ -27,6 +27,19 @@ def test_replacement_holding_the_text_ends(rep):
     assert len(out) == 8 and out.count(b"a") >= 2
 
 
+def test_int2aformat_field_width_at_the_32bit_limit_ran_for_minutes():
+    # A field of jmax characters was built (and copied twice) for every value, whatever the
+    # output length: jmax = 2**31 - 1 took gigabytes and minutes. Only sout characters can show.
+    j = np.array([[1, 333], [22, -4]], dtype=np.int32)
+    big = 2**31 - 1
+    assert s.int2aformat(j, "(I4)", big, 10, 2) == b"122333-4  "
+    assert s.int2aformat(j, "(bad)", big, 6, 2) == b"******"
+    assert s.int2aformat(j, "(I4)", big, 0, 2) == b""
+    # Fields wider than the output and narrower than the digits, as before.
+    assert s.int2aformat(j, "(I4)", 12, 10, 2) == b"122333-4  "
+    assert s.int2aformat(j, "(I4)", 2, 10, 2) == b"********  "
+
+
 def test_integer_conversions():
     assert s.str2int("  42") == (42, 0)
     assert s.str2int("abc")[1] != 0

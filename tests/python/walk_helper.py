@@ -2,10 +2,15 @@
 
 Run as a script:  python walk_helper.py JOBFILE FINDINGSFILE
 
-JOBFILE is JSON: {"routines": [[namespace, name], ...], "start": [ri, vi], "alarm": seconds}.
-The worker calls routine ri onwards, beginning with variant vi of routine ri, where variant 0 is a
-call without arguments, variant 1 a call with plausible values for every required argument, and
-each further variant replaces one required argument by one hostile value.
+JOBFILE is JSON: {"kind": "walk" | "states" | "replay", "items": [item, ...], "start": [ri, vi],
+"alarm": seconds, ...}. An item is a routine ["routine", namespace, name] or a call of the recorded
+corpus ["call", index] ("corpus" gives its file). The worker calls item ri onwards, beginning with
+variant vi of item ri. For a routine, variant 0 is a call without arguments, variant 1 a call with
+plausible values for every required argument, and each further variant replaces one required
+argument by one hostile value ("walk"). "states" makes only the first two calls of a routine, and
+the recorded calls as recorded, each with the model data in the table state "state" (none, tiny,
+nan). "replay" makes a recorded call as recorded and then with one change at a time
+(call_mutations), one change in "stride" (chosen by "seed"), or only the changes "labels"[ri].
 
 Before every call it flushes Python's and C's standard output and writes the marker line
 "@@CALL ri vi namespace.name|variant" to standard output, so that the parent can tell which call
@@ -222,6 +227,214 @@ def variants(params):
     return out
 
 
+# ------------------------------------------------------------------------------------------------
+# Model data: the tables and counters of the data namespaces, and the states the walk puts them in
+
+MODEL_NAMESPACES = ("jobdata debugdata materialdata sectiondata nodaldata elementdata impactdata "
+                    "loaddata damagedata bukdata shokriehdata").split()
+
+INT_MIN, INT_MAX = -2**31, 2**31 - 1
+
+_VARLINE = re.compile(r"^'(\w)'-(scalar|array\(([-\d,]*)\))")
+
+
+def model_variables(module):
+    """[(namespace, name, kind, code, rank)] of every model-data variable: kind "table", "scalar"
+    or "text", code the element type ('i', 'd', 'S'), rank that of a table. The names come from
+    the module doc's listing, the kinds from the namespace doc (one line per variable, in the same
+    order)."""
+    doc = module.__doc__ or ""
+    heads = list(re.finditer(r"(?:^|\s)(\w+) --- ", doc))
+    listing = {}
+    for k, m in enumerate(heads):
+        end = heads[k + 1].start() if k + 1 < len(heads) else len(doc)
+        body = doc[m.end():end].strip().rstrip(".")
+        listing[m.group(1)] = [x.strip() for x in body.split(",") if x.strip() and not x.strip().endswith("()")]
+    out = []
+    for ns in MODEL_NAMESPACES:
+        lines = [m for m in (_VARLINE.match(line) for line in (getattr(module, ns).__doc__ or "").split("\n")) if m]
+        names = listing.get(ns, [])
+        for name, m in zip(names, lines):
+            code = m.group(1)
+            if code == "S":
+                out.append((ns, name, "text", code, 0))
+            elif m.group(2) == "scalar":
+                out.append((ns, name, "scalar", code, 0))
+            else:
+                out.append((ns, name, "table", code, m.group(3).count(",") + 1))
+    return out
+
+
+def read_state(module, variables):
+    """{"ns.name": value} of the tables present and the counters that are not 0 (text fields are
+    left out: a path in them would send output to where the recording ran)."""
+    state = {}
+    for ns, name, kind, code, rank in variables:
+        if kind == "text":
+            continue
+        value = getattr(getattr(module, ns), name)
+        if value is None:
+            continue
+        if kind == "scalar":
+            if value != 0:
+                state["%s.%s" % (ns, name)] = value.item()
+        else:
+            state["%s.%s" % (ns, name)] = np.array(value, order="F")
+    return state
+
+
+def reset_model(module, variables):
+    """Every table absent, every counter 0."""
+    for ns, name, kind, code, rank in variables:
+        if kind == "table":
+            setattr(getattr(module, ns), name, None)
+        elif kind == "scalar":
+            setattr(getattr(module, ns), name, 0)
+
+
+def load_state(module, variables, state):
+    reset_model(module, variables)
+    for key, value in state.items():
+        ns, name = key.split(".")
+        setattr(getattr(module, ns), name, value)
+
+
+# The table states of the walk: "none" every table absent and every counter 0; "tiny" every table
+# of extent 1 in every dimension while the counters say 7 (the counters of the trace settings stay
+# 0: they only switch printing on); "nan" every table of extents (24, 3, 3, 3) filled with NaN (the
+# integer tables with 1, the ids and flags that let a routine reach the values), counters 3.
+TABLE_STATES = ("none", "tiny", "nan")
+
+
+def table_state(variables, which):
+    state = {}
+    if which == "none":
+        return state
+    for ns, name, kind, code, rank in variables:
+        key = "%s.%s" % (ns, name)
+        if kind == "scalar":
+            if ns == "debugdata":
+                continue
+            if code == "d":
+                state[key] = 1.0 if which == "tiny" else math.nan
+            else:
+                state[key] = 7 if which == "tiny" else 3
+        elif kind == "table":
+            shape = (1,) * rank if which == "tiny" else (24, 3, 3, 3)[:rank]
+            if code == "i":
+                state[key] = np.ones(shape, dtype=np.int32, order="F")
+            elif which == "tiny":
+                state[key] = np.ones(shape, order="F")
+            else:
+                state[key] = np.full(shape, math.nan, order="F")
+    return state
+
+
+# ------------------------------------------------------------------------------------------------
+# Replay of recorded calls with one argument, table or counter changed at a time
+
+INT_VALUES = (("-1", -1), ("0", 0), ("INT_MIN", INT_MIN), ("INT_MAX", INT_MAX), ("10**7", 10**7))
+FLOAT_VALUES = (("NaN", math.nan), ("inf", math.inf), ("-inf", -math.inf), ("0.0", 0.0))
+
+
+def _is_int(v):
+    return isinstance(v, (int, np.integer)) and not isinstance(v, (bool, np.bool_))
+
+
+def _value_mutations(v):
+    """[(label, value)] of the replacements of one argument."""
+    out = []
+    if _is_int(v) or (isinstance(v, np.ndarray) and v.ndim == 0 and v.dtype.kind in "iu"):
+        out += [(label, x) for label, x in INT_VALUES if x != v]
+    elif isinstance(v, float) or (isinstance(v, np.ndarray) and v.ndim == 0 and v.dtype.kind == "f"):
+        out += list(FLOAT_VALUES)
+    elif isinstance(v, np.ndarray) and v.size:
+        if v.dtype.kind in "fc":
+            out.append(("all NaN", np.full_like(v, math.nan)))
+            w = v.copy(order="K")
+            w.flat[0] = math.inf
+            out.append(("first inf", w))
+        elif v.dtype.kind in "iu":
+            for label, x in (("all -1", -1), ("first INT_MIN", INT_MIN), ("first INT_MAX", INT_MAX)):
+                w = v.copy(order="K")
+                if label.startswith("all"):
+                    w[...] = x
+                else:
+                    w.flat[0] = x
+                out.append((label, w))
+        if v.ndim and v.size > 1:
+            out.append(("shrunk to one entry", np.array(v[(slice(0, 1),) * v.ndim], order="F")))
+    elif isinstance(v, (bytes, str)) and v:
+        out.append(("empty text", v[:0]))
+    return out
+
+
+def optional_int_params(doc):
+    """Names of the optional integer arguments of a routine (its "Other Parameters")."""
+    lines = (doc or "").split("\n")
+    for i, line in enumerate(lines[:-1]):
+        if line == "Other Parameters" and lines[i + 1].startswith("---"):
+            names = []
+            for entry in lines[i + 2:]:
+                if not entry.strip():
+                    break
+                m = _PARAM.match(entry)
+                if m and m.group(2).startswith("input int") and not m.group(1).startswith("overwrite_"):
+                    names.append(m.group(1))
+            return names
+    return []
+
+
+def call_mutations(call, doc, states):
+    """[(label, args, kwargs, state)] of a recorded call: the call itself, then one change at a
+    time: each argument (positional, keyword, or an optional size not passed) replaced, and each
+    table of the recorded model data released, shrunk to extent 1 or NaN-filled, each counter
+    set below and above the tables."""
+    args, kwargs = list(call["args"]), dict(call["kwargs"])
+    state = states[call["state"]] if call.get("state") is not None else {}
+    out = [("as recorded", args, kwargs, state)]
+    for i, v in enumerate(args):
+        for label, x in _value_mutations(v):
+            a = list(args)
+            a[i] = x
+            out.append(("arg %d = %s" % (i + 1, label), a, kwargs, state))
+    for k, v in kwargs.items():
+        if k.startswith("overwrite_") or k.endswith("_extra_args"):
+            continue
+        for label, x in _value_mutations(v):
+            out.append(("%s = %s" % (k, label), args, dict(kwargs, **{k: x}), state))
+    for k in optional_int_params(doc):
+        if k in kwargs:
+            continue
+        for label, x in INT_VALUES:
+            out.append(("%s = %s" % (k, label), args, dict(kwargs, **{k: x}), state))
+    for key, v in state.items():
+        if isinstance(v, np.ndarray):
+            changes = [("released", None)]
+            if v.size > 1:
+                changes.append(("shrunk", np.array(v[(slice(0, 1),) * v.ndim], order="F")))
+            if v.dtype.kind == "f":
+                changes.append(("NaN-filled", np.full_like(v, math.nan)))
+        elif _is_int(v):
+            changes = [("-1", -1), ("+5", v + 5)]
+        else:
+            changes = [("NaN", math.nan)]
+        for label, x in changes:
+            s = dict(state)
+            if x is None:
+                del s[key]
+            else:
+                s[key] = x
+            out.append(("%s %s" % (key, label), args, kwargs, s))
+    return out
+
+
+def sampled(ri, vi, stride, seed):
+    """Whether variant vi of item ri is in the sample of one in `stride` (the unchanged call,
+    variant 0, always is)."""
+    return vi == 0 or stride <= 1 or (ri * 7919 + vi * 104729 + seed) % stride == 0
+
+
 class Walker:
     def __init__(self, findings_path, alarm):
         self.findings = open(findings_path, "a", buffering=1)
@@ -249,19 +462,56 @@ class Walker:
         finally:
             signal.setitimer(signal.ITIMER_REAL, 0)
 
-    def walk(self, module, routines, start):
-        ri0, vi0 = start
-        for ri in range(ri0, len(routines)):
-            ns, name = routines[ri]
-            fn = getattr(getattr(module, ns), name)
-            doc = fn.__doc__ or ""
-            form = callform(doc)
-            kwargs = EXTRA_KWARGS.get((ns, name), {})
-            for vi, (label, args) in enumerate(variants(required_params(doc))):
+    def item_variants(self, module, item, job):
+        """(where, fn, form, [(label, args, kwargs, state)]) of one item of the job: a routine
+        ["routine", ns, name] or a recorded call ["call", index]. state None leaves the model
+        data as it is."""
+        kind = job.get("kind", "walk")
+        if item[0] == "call":
+            call = self.corpus["calls"][item[1]]
+            ns, name = call["ns"], call["name"]
+        else:
+            ns, name = item[1], item[2]
+        fn = getattr(getattr(module, ns), name)
+        doc = fn.__doc__ or ""
+        extra = EXTRA_KWARGS.get((ns, name), {})
+        where = "%s.%s" % (ns, name)
+        if item[0] == "call":
+            where += "[call %d]" % item[1]
+            if kind == "replay":
+                out = call_mutations(call, doc, self.corpus["states"])
+            else:
+                out = [("as recorded", call["args"], call["kwargs"], None)]
+        else:
+            out = [(label, args, {}, None) for label, args in variants(required_params(doc))]
+            if kind == "states":
+                out = out[:2]
+        if kind == "states":
+            out = [(label, args, kwargs, self.table_state) for label, args, kwargs, _ in out]
+        out = [(label, args, dict(kwargs, **extra), state) for label, args, kwargs, state in out]
+        return where, fn, callform(doc), out
+
+    def walk(self, module, job):
+        items = job["items"]
+        ri0, vi0 = job["start"]
+        stride, seed = job.get("stride", 1), job.get("seed", 0)
+        for ri in range(ri0, len(items)):
+            where0, fn, form, vars_ = self.item_variants(module, items[ri], job)
+            for vi, (label, args, kwargs, state) in enumerate(vars_):
                 if ri == ri0 and vi < vi0:
                     continue
-                where = "%s.%s(%s)" % (ns, name, label)
-                self.marker("%d %d %s.%s|%s" % (ri, vi, ns, name, label))
+                if job.get("kind") == "replay" and not sampled(ri, vi, stride, seed):
+                    continue
+                if "labels" in job and label not in job["labels"][ri]:
+                    continue
+                where = "%s(%s)" % (where0, label)
+                if state is not None:
+                    try:
+                        load_state(module, self.model_vars, state)
+                    except Exception as exc:
+                        self.finding(where, "model data could not be set: %s: %s" % (type(exc).__name__, exc))
+                        continue
+                self.marker("%d %d %s|%s" % (ri, vi, where0, label))
                 try:
                     ok, value = self.call(fn, args, kwargs)
                 except BaseException as exc:  # SystemExit, KeyboardInterrupt and the like
@@ -269,7 +519,7 @@ class Walker:
                     continue
                 if ok is False:
                     self.finding(where, "raised SystemError: %s" % value)
-                elif ok and vi == 1:
+                elif ok and vi == 1 and items[ri][0] == "routine":
                     outs = results_of(form)
                     if len(outs) == 0:
                         good = value is None
@@ -285,14 +535,36 @@ class Walker:
         os.write(1, b"@@DONE\n")
 
 
+def load_corpus(path):
+    import lzma
+    import pickle
+    with lzma.open(path, "rb") as f:
+        return pickle.load(f)
+
+
+def limit_memory():
+    """Bounds the address space of a worker outside the sanitizer builds (which reserve their
+    shadow memory up front and bound single allocations through their own options), so that a huge
+    count ends in a failed allocation instead of taking the machine's memory."""
+    if "asan" in os.environ.get("LD_PRELOAD", ""):
+        return
+    import resource
+    limit = int(os.environ.get("TVK_WALK_MEMORY_MB", "6144")) << 20
+    resource.setrlimit(resource.RLIMIT_AS, (limit, limit))
+
+
 def main(argv):
     job = json.load(open(argv[1]))
     warnings.simplefilter("ignore")
     np.seterr(all="ignore")
     import _tolvek
 
+    limit_memory()
     walker = Walker(argv[2], job.get("alarm", 10.0))
-    walker.walk(_tolvek, [tuple(r) for r in job["routines"]], tuple(job["start"]))
+    walker.model_vars = model_variables(_tolvek)
+    walker.corpus = load_corpus(job["corpus"]) if job.get("corpus") else {"calls": [], "states": []}
+    walker.table_state = table_state(walker.model_vars, job.get("state") or "none")
+    walker.walk(_tolvek, job)
     return 0
 
 

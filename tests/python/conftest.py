@@ -1,0 +1,161 @@
+"""Recording of the calls the Python tests make, for the replay walk of test_contract.py.
+
+With TVK_RECORD_CALLS=<file> set, the module `_tolvek` is replaced, before any test imports it,
+by a thin stand-in that forwards everything to the real module and records the calls of its
+routines: namespace, routine, arguments (copied before the call, since in/out arrays change) and
+the model-data tables and counters present at the time of the call. At the end of the session the
+calls are written to <file> (a pickle compressed with lzma), at most a few per routine, so that the
+corpus stays small:
+
+    TVK_RECORD_CALLS=tests/python/data/replay_calls.pickle.xz \
+        PYTHONPATH=build/python /usr/bin/python3 -m pytest -q -p no:cacheprovider tests/python
+
+Tests that look at the module object itself (its dict, the types of its namespaces) fail while
+recording; the recorded calls are what counts. Without the variable nothing changes.
+"""
+
+import os
+import sys
+
+RECORD_PATH = os.environ.get("TVK_RECORD_CALLS", "")
+
+if RECORD_PATH:
+    import lzma
+    import pickle
+
+    import numpy as np
+
+    import _tolvek as _real
+    import walk_helper
+
+    # At most this many calls per routine, each with a different argument signature (types,
+    # shapes, the presence of model data), and no argument larger than this many elements.
+    PER_ROUTINE = 4
+    MAX_ELEMENTS = 4096
+    MAX_STATE_BYTES = 64 * 1024
+
+    _MODEL_VARS = walk_helper.model_variables(_real)
+    _calls = []
+    _states = []
+    _state_index = {}
+    _per_routine = {}
+
+    class _Unrecordable(Exception):
+        pass
+
+    def _copy(value):
+        if value is None or isinstance(value, (bool, int, float, complex, str, bytes)):
+            return value
+        if isinstance(value, np.generic):
+            return value.item() if value.dtype.kind in "biufc" else value
+        if isinstance(value, np.ndarray):
+            if value.dtype.kind not in "biufcS" or value.size > MAX_ELEMENTS:
+                raise _Unrecordable
+            return value.copy(order="K")
+        if isinstance(value, (tuple, list)):
+            items = [_copy(v) for v in value]
+            return tuple(items) if isinstance(value, tuple) else items
+        raise _Unrecordable  # call-backs, capsules, files and other objects
+
+    def _signature(value):
+        if isinstance(value, np.ndarray):
+            return ("a", value.dtype.str, value.shape)
+        if isinstance(value, (tuple, list)):
+            return (type(value).__name__,) + tuple(_signature(v) for v in value)
+        return type(value).__name__
+
+    def _state_id():
+        state = walk_helper.read_state(_real, _MODEL_VARS)
+        if not state:
+            return None
+        if sum(np.asarray(v).nbytes for v in state.values()) > MAX_STATE_BYTES:
+            raise _Unrecordable
+        key = pickle.dumps(sorted(state.items(), key=lambda kv: kv[0]))
+        if key not in _state_index:
+            _state_index[key] = len(_states)
+            _states.append(state)
+        return _state_index[key]
+
+    def _record(ns, name, args, kwargs):
+        try:
+            cargs = [_copy(a) for a in args]
+            ckwargs = {k: _copy(v) for k, v in kwargs.items()}
+            state = _state_id()
+        except _Unrecordable:
+            return
+        sig = (tuple(_signature(a) for a in cargs), tuple(sorted((k, _signature(v)) for k, v in ckwargs.items())),
+               state is not None)
+        seen = _per_routine.setdefault((ns, name), set())
+        if sig in seen or len(seen) >= PER_ROUTINE:
+            return
+        seen.add(sig)
+        _calls.append({"ns": ns, "name": name, "args": cargs, "kwargs": ckwargs, "state": state})
+
+    class _Routine:
+        """Forwards to a routine and records its calls."""
+
+        def __init__(self, ns, name, fn):
+            object.__setattr__(self, "_where", (ns, name))
+            object.__setattr__(self, "_fn", fn)
+
+        @property
+        def __doc__(self):
+            return self._fn.__doc__
+
+        def __call__(self, *args, **kwargs):
+            _record(self._where[0], self._where[1], args, kwargs)
+            return self._fn(*args, **kwargs)
+
+        def __getattr__(self, attr):
+            return getattr(self._fn, attr)
+
+        def __repr__(self):
+            return repr(self._fn)
+
+    class _Namespace:
+        """Forwards to a namespace; its routines come back wrapped."""
+
+        def __init__(self, ns, obj):
+            object.__setattr__(self, "_ns", ns)
+            object.__setattr__(self, "_obj", obj)
+
+        @property
+        def __doc__(self):
+            return self._obj.__doc__
+
+        def __getattr__(self, attr):
+            value = getattr(self._obj, attr)
+            if callable(value) and not isinstance(value, (np.ndarray, type)) and not attr.startswith("__"):
+                return _Routine(self._ns, attr, value)
+            return value
+
+        def __setattr__(self, attr, value):
+            setattr(self._obj, attr, value)
+
+        def __delattr__(self, attr):
+            delattr(self._obj, attr)
+
+        def __dir__(self):
+            return dir(self._obj)
+
+    class _Module:
+        def __getattr__(self, attr):
+            value = getattr(_real, attr)
+            if type(value) is type(_real.math):
+                value = _Namespace(attr, value)
+                self.__dict__[attr] = value
+            return value
+
+        def __dir__(self):
+            return dir(_real)
+
+    _module = _Module()
+    _module.__dict__.update({k: getattr(_real, k) for k in ("__doc__", "__file__", "__version__", "error")
+                             if hasattr(_real, k)})
+    sys.modules["_tolvek"] = _module
+
+    def pytest_sessionfinish(session, exitstatus):
+        with lzma.open(RECORD_PATH, "wb", preset=9) as f:
+            pickle.dump({"calls": _calls, "states": _states}, f, protocol=4)
+        print("\nrecorded %d calls of %d routines, %d model states into %s"
+              % (len(_calls), len(_per_routine), len(_states), RECORD_PATH))
