@@ -2,6 +2,7 @@
 #include "dispatchers.h"
 
 #include <algorithm>
+#include <limits>
 #include <cstddef>
 #include <string>
 
@@ -278,8 +279,8 @@ void delamination_onset(double& fdel, double& rdel, double s33i, const double* l
     fdel = 0.0;
     rdel = 0.0;
     const int lay = layer, sec = isec;
-    // A ply above is needed.
-    if (lay < 1 || !t.psprops.has(cols::psprops::count, lay + 1, sec)) {
+    // A ply above is needed (and a ply index of the int limit has none).
+    if (lay < 1 || lay == std::numeric_limits<int>::max() || !t.psprops.has(cols::psprops::count, lay + 1, sec)) {
         out_of_range("Delamination.", lay, sec);
         return;
     }

@@ -355,24 +355,7 @@ def test_robustness_walk_table_states(tmp_path, state):
 # by the walks (and printed), and each has a strict expected failure below that replays exactly
 # its calls, so that the entry goes once the fault is fixed. (fault, pattern on the finding,
 # whether only a sanitizer build shows it.)
-KNOWN_FAULTS = [
-    ("negative counts size the merged result wrong (int_getmerged, real_getmerged)",
-     r"^utility\.(int|real)_getmerged\[call \d+\]\(n[xy] = (-1|INT_MIN)\)", True),
-    ("singular value decomposition hangs on an infinite entry",
-     r"^math\.singularvaluedecomposition\[call \d+\]\(arg 1 = first inf\)", False),
-    ("fracture-plane scans with a tiny angle step hang (a scan of 1e-7 degree steps)",
-     r"^mccollection\.mcrck(puck|larc05|camanho|wiegand)\[call \d+\]\(gsflag = ", None),
-    ("signed overflow at the 32-bit limits (getabqelementconnectivity)",
-     r"^elementhandling\.getabqelementconnectivity\[call \d+\]\((arg 4|iele) = INT_MAX\)", False),
-    ("signed overflow at the 32-bit limits (getelementdataextents, TensorDegradation, "
-     "GetSubLaminateXMatrix, GetNextFromGoldenSearch)",
-     r"^(iohandling\.getelementdataextents\[call \d+\]\((arg 2|iele) = INT_MAX\)"
-     r"|degradation\.tensordegradation\[call \d+\]\(arg 4 = INT_MIN\)"
-     r"|laminate\.getsublaminatexmatrix\[call \d+\]\(arg 5 = first INT_MIN\)"
-     r"|math\.getnextfromgoldensearch\[call \d+\]\(arg 6 = INT_MAX\))", True),
-    ("delamination dispatcher: ply index layer + 1 overflows for layer = INT_MAX",
-     r"^damage\.delamination\[call \d+\]\(arg 8 = INT_MAX\)", False),
-]
+KNOWN_FAULTS = []
 
 
 def _known(finding):

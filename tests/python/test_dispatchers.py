@@ -111,3 +111,13 @@ def test_indices_outside_the_tables_are_refused(tables):
     eh.rsxerr(1)
     assert dmg.delamination(0.0, z, z, md.peprops, md.psprops, orient, thick, 3, 1, 5) == (0.0, 0.0)
     assert record()[0] == -3
+
+
+def test_delamination_at_the_int_limit_ply_overflowed_its_upper_ply_index(tables):
+    # The ply above ply 2**31 - 1 was read at index 2**31 - 1 + 1 (signed overflow, a wild read).
+    orient, thick = tables
+    s = np.array([0, 0, 0, 0, 40.0, 30.0])
+    for layer in (2**31 - 1, 3, 0, -2**31):
+        eh.rsxerr(1)
+        assert dmg.delamination(10.0, s, s, md.peprops, md.psprops, orient, thick, layer, 1, 5) == (0.0, 0.0)
+        assert record()[0] == -3
