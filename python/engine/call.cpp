@@ -421,12 +421,12 @@ bool convert_array(const Routine& r, const Step& sp, ArgState& s, PyObject* o, c
     PyArrayObject* arr = nullptr;
     if (a.intent == Intent::inout) {
         if (!PyArray_Check(o)) {
-            array_error(r, a, std::string("failed to initialize intent(inout|inplace|cache) array, input '") + Py_TYPE(o)->tp_name + "' object is not an array", PyExc_TypeError);
+            array_error(r, a, std::string("failed to initialize intent(inout|inplace|cache) array, input '") + Py_TYPE(o)->tp_name + "' object is not an array", inplace_type_error);
             return false;
         }
         arr = reinterpret_cast<PyArrayObject*>(o);
         if (!compatible(arr, tn)) {
-            array_error(r, a, inout_reasons(arr, tn));
+            array_error(r, a, inout_reasons(arr, tn), inplace_value_error);
             return false;
         }
         Py_INCREF(o);
@@ -732,12 +732,12 @@ bool convert_other(const Routine& r, const Step& sp, ArgState& x, PyObject* o, c
     // Scalar state updated in place: a numpy array of the exact type with one element.
     if (!o || !PyArray_Check(o)) {
         array_error(r, a, std::string("failed to initialize intent(inout|inplace|cache) array, input '") +
-                              (o ? Py_TYPE(o)->tp_name : "NoneType") + "' object is not an array", PyExc_TypeError);
+                              (o ? Py_TYPE(o)->tp_name : "NoneType") + "' object is not an array", inplace_type_error);
         return false;
     }
     PyArrayObject* arr = reinterpret_cast<PyArrayObject*>(o);
     if (!compatible(arr, sp.tn) || PyArray_SIZE(arr) < 1) {
-        array_error(r, a, inout_reasons(arr, sp.tn));
+        array_error(r, a, inout_reasons(arr, sp.tn), inplace_value_error);
         return false;
     }
     Py_INCREF(o);
@@ -877,7 +877,7 @@ PyObject* call_routine(const Routine& r, PyObject* const* args, std::size_t narg
                     ok = convert_array(r, sp, x, o, ev,
                                        matched && sp.desc->has_overwrite() ? overwrite_of[sp.arg] : sp.intent == Intent::io_over);
                 } else if (sp.intent == Intent::inout) {
-                    array_error(r, *sp.desc, "failed to initialize intent(inout|inplace|cache) array, input 'NoneType' object is not an array", PyExc_TypeError);
+                    array_error(r, *sp.desc, "failed to initialize intent(inout|inplace|cache) array, input 'NoneType' object is not an array", inplace_type_error);
                     ok = false;
                 } else {
                     ok = new_array(r, sp, x, ev) && fill_default_array(sp, x, ev);

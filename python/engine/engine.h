@@ -47,6 +47,10 @@ std::vector<Variable>& variables();
 const std::vector<std::string>& namespace_order();
 
 extern PyObject* error_type;    // <module>.error
+// An in-place argument that would need a conversion (its update would be lost in a copy): raised
+// as the binding's TypeError or ValueError that is also a <module>.error.
+extern PyObject* inplace_type_error;
+extern PyObject* inplace_value_error;
 const char* module_name();
 
 // Creates the extension module `name` (what its PyInit_<name> returns): numpy imported, every

@@ -5,6 +5,7 @@
 
 #include <cstring>
 #include <map>
+#include <tuple>
 #include <new>
 
 #include "core/errors.h"
@@ -13,6 +14,8 @@
 namespace tvk::py {
 
 PyObject* error_type = nullptr;
+PyObject* inplace_type_error = nullptr;
+PyObject* inplace_value_error = nullptr;
 namespace {
 std::string the_module_name;
 }
@@ -568,6 +571,14 @@ PyObject* create_module(const char* name) {
     PyModule_AddObject(m, (std::string(module_name()) + "_error").c_str(), error_type);
     Py_INCREF(error_type);
     PyModule_AddObject(m, "error", error_type);
+    // The in-place refusals: caught as the module's error and as the binding's own type.
+    for (auto [slot, base, name] : {std::tuple{&inplace_type_error, PyExc_TypeError, "InPlaceTypeError"},
+                                    std::tuple{&inplace_value_error, PyExc_ValueError, "InPlaceValueError"}}) {
+        PyObject* bases = PyTuple_Pack(2, error_type, base);
+        *slot = bases ? PyErr_NewException((std::string(module_name()) + "." + name).c_str(), bases, nullptr) : nullptr;
+        Py_XDECREF(bases);
+        if (!*slot) return nullptr;
+    }
 
     std::string doc = std::string("This module '") + module_name() + "' gives Python access to the library's routines and model data.\nFunctions:\nModules:\n";
     for (const std::string& ns : namespace_order()) {

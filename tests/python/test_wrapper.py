@@ -140,12 +140,13 @@ class TestAnsysUsermatToAbqUmat:
 
     def test_in_place_arguments_that_need_a_conversion_are_refused(self):
         # The stress would be updated in a converted copy and lost: a list and an array of
-        # another type are refused instead.
+        # another type are refused, as the module's error and the binding's own type.
         for stress, error in (([0.0] * 6, TypeError), (np.zeros(6, dtype=np.float32), ValueError)):
             a = umat_inputs()
             a[0] = stress
-            with pytest.raises(error, match="stress"):
+            with pytest.raises(error, match="stress") as got:
                 w.ansys_usermat_to_abq_umat(t.usermat_fiber, *a)
+            assert isinstance(got.value, _tolvek.error)
 
 
 class TestMuesliToAbqUmat:
