@@ -1,5 +1,6 @@
 // Python bindings of `fatigue`: properties, cycle counting and the material point of the
-// Shokrieh fatigue model.
+// Shokrieh fatigue model; the equivalent fatigue stress and the fatigue life of an isotropic
+// point.
 #include "engine/bind.h"
 
 #include "growth/fatigue_life.h"
