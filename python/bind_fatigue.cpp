@@ -1,7 +1,9 @@
 // Python bindings of `fatigue`: properties, cycle counting and the material point of the
-// Shokrieh fatigue model.
+// Shokrieh fatigue model; the equivalent fatigue stress and the fatigue life of an isotropic
+// point.
 #include "engine/bind.h"
 
+#include "growth/fatigue_life.h"
 #include "growth/shokrieh.h"
 
 TVK_ROUTINE(fatigue, getshokriehproperties, GetShokriehProperties,
@@ -20,3 +22,8 @@ TVK_ROUTINE(fatigue, getshokrieh, GetShokrieh,
             "stress:f8(6):io+copy ddsdde:f8(6,6):out statev:f8(77):io+copy stran:f8(6) dstran:f8(6) "
             "props:f8(nprops) time:f8(2) dtime:f8 temp:f8 dtemp:f8 nprops:i4 noel:i4 kstep:i4(4) kinc:i4 "
             "iszflag:i4 idcflag:i4 statev_backup:f8(77):io+copy");
+// eq_stress, nf and life are updated in place: 0-d float64 arrays (anything else is refused).
+TVK_ROUTINE(fatigue, getequivalentfatiguestress, GetEquivalentFatigueStress,
+            "stress:f8(6) xt:f8 xc:f8 np:f8 eq_stress:f8:inout");
+TVK_ROUTINE(fatigue, getfatiguelife, GetFatigueLife,
+            "eq_min:f8 eq_max:f8 a_woehler:f8 exp_woehler:f8 alpha:f8 dn:f8 nf:f8:inout life:f8:inout noel:i4");

@@ -1,0 +1,61 @@
+// Solver routines of neat (unreinforced) resin:
+//
+//   umat_resin     UMAT with the resin's own argument names. One routine serves eight models,
+//                  chosen process-wide by materialdata.modelid:
+//                    0 isotropic elastic with the secant modulus of the calibration table
+//                    1, 2, 3 isotropic viscoelastic-style laws (Krause, Kaestner, non-constant
+//                            Poisson ratio)
+//                    4 plasticity (equivalent plastic strain carried in state slot 14)
+//                    5 deviatoric/volumetric split
+//                    6 cubic elasticity from the calibration tables
+//                    7 orthotropic strain-softening law with regularised sudden degradation
+//                  On top of the law: a failure criterion chosen by the tag at characters 10-20
+//                  of the material name ("_GPHASTRAIN", "_GPHA", "_GPRA", "_GPBA", "_GPDP"),
+//                  degradation of failed material, and in fatigue steps (cycle plan row 2 = 1, or
+//                  "_FATIGUE" at characters 29-36) the load-cycle bookkeeping: the extremes of the
+//                  equivalent stress over each computed cycle, the fatigue life by the S-N law
+//                  with Miner accumulation, and the cycle jumps. Four (11, 22, 33, 12) or six
+//                  stress components. sse, spd, scd and pnewdt come back as they went in; the
+//                  strain energy accumulates in state slot 10 from the incoming (old) and the new
+//                  tangent. From Python `tangente` is output only, so the old-tangent half of
+//                  that energy is zero there.
+//   usermat_resin  ANSYS USERMAT: umat_resin through abq_umat_to_ansys_usermat.
+//
+// State variables (1-based, at least 22; slots beyond nstatv read as 0 and are not written; the
+// last one holds the largest double until the point is initialised): see tvk::resin_state.
+#pragma once
+
+#include "interfaces.h"
+
+TVK_SOLVER_DECLARE(UmatResin, umat_resin);
+TVK_SOLVER_DECLARE(Usermat, usermat_resin);
+
+namespace tvk::resin_state {
+
+inline constexpr int nstatv_min = 22;
+
+// 1-based state slots of the resin material point.
+enum Slot : int {
+    cycle = 1,          // cycle counter n (1 at start)
+    di1 = 2,            // first-invariant part of the criterion
+    exposure = 3,       // criterion exposure d
+    modulus = 4,        // first degraded property (the modulus)
+    second = 5,         // second degraded property
+    life = 6,           // consumed fatigue life
+    dmises = 7,         // deviatoric part of the criterion
+    ratio_max = 8,      // largest equivalent stress / xt of the running cycle
+    jump = 9,           // cycle jump njimp
+    energy = 10,        // accumulated strain energy density
+    remaining = 12,     // (1 - life) nf, or the largest double once life is used up
+    cycles_to_failure = 13,
+    plastic_strain = 14,  // equivalent plastic strain of model 4
+    strength = 16,      // tensile strength xt of the call
+    factor = 17,        // degradation factor (regularised)
+    failed = 18,        // failure indicator (1 failed)
+    ratio_min = 19,     // smallest equivalent stress / xt of the running cycle
+    cycle_index = 20,   // number of completed computed cycles + 1
+    global_jumps = 21,  // global cycle jumps taken
+    eq_stress = 22,     // equivalent fatigue stress of the call
+};
+
+}  // namespace tvk::resin_state
