@@ -47,7 +47,7 @@ double prony_step(double dold, double tau, double shift, double dt, double k, do
     const double den = tau * shift + dt;
     if (den == 0.0) return dold;
     const double w = dt / den;
-    return dold + w * (k * p * e - dold);
+    return (1.0 - w) * dold + w * (k * p * e);
 }
 
 // The rate law of CureRate with nc >= 7 already checked.
@@ -283,9 +283,10 @@ Outcome prony_point(tvk::solver::Point<Order::nye>& a) {
                 states[k] = dnew;
             }
         }
-        // Tangent: every term's share dt/(tau a + dt) of its weight is gone. The entries 23 and 44
-        // take the shift a1, although their states relax with a2 (the tangent, not the stress, is
-        // then approximate when the two shift functions differ).
+        // Tangent: every term's share dt/(tau a + dt) of its weight is gone. The entries of 12, 23
+        // and 44 take the shift a1, although the states of 12 that follow e2 and e3, and those of
+        // 23 and 44, relax with a2: when the two shift functions differ the tangent, not the
+        // stress, is approximate in those entries (a convergence matter only).
         double d[ncomp];
         const int tangent_shift[ncomp] = {0, 0, 1, 0, 0};
         for (int cc = 0; cc < ncomp; ++cc) {

@@ -10,7 +10,7 @@
 //
 //   Relaxation   backward Euler step of one Prony term d' = (stiffness pprony strain - d)/(tau shift):
 //                (stiffness timestep pprony strain + dold tau shift) / (tau shift + timestep),
-//                evaluated as dold + w (stiffness pprony strain - dold) with
+//                evaluated as (1 - w) dold + w stiffness pprony strain with
 //                w = timestep / (tau shift + timestep); a zero denominator (no time, no relaxation
 //                time) returns dold
 //   CureRate     the rate above with the group whose switch temperatures t has reached; a group
