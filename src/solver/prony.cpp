@@ -55,7 +55,7 @@ double cure_rate(const double* cf, double t, double degree, double degmax, int n
     const double a = std::min(degree, degmax);
     // Group s + 1 applies once t reached its switch temperature cf(8s) and its values lie within nc.
     int s = 0;
-    while (8 * (s + 1) + 7 <= nc && t >= cf[8 * (s + 1) - 1]) ++s;
+    while (8LL * (s + 1) + 7 <= nc && t >= cf[8 * (s + 1) - 1]) ++s;
     const double* g = cf + 8 * s;  // A1, E1, A2, E2, N1, M, N2
     const double rt = t * tvk::prony::gas_constant;
     const double left = degmax - a;
@@ -184,6 +184,10 @@ bool read_series(Series& s, const tvk::solver::Point<Order::nye>& a, const char*
     }
     if (a.nstatv < cs::umat_min) {
         why = "umat_prony: fewer than 510 state variables", value = a.nstatv;
+        return false;
+    }
+    if (!(a.dtime >= 0.0 && a.dtime <= tvk::huge)) {
+        why = "umat_prony: time increment negative or not finite";
         return false;
     }
     return true;

@@ -281,6 +281,11 @@ TEST_F(UmatProny, RefusedSizesGiveTheInstantaneousResponseAndKeepTheStates) {
     refused(point(400.0, 380.0, negative), "term count not a count");
     negative[2] = std::nan("");
     refused(point(400.0, 380.0, negative), "term count not a count");
+    for (const double dt : {-1.0, std::nan(""), HUGE_VAL}) {
+        UmatPoint p = point(400.0, 380.0);
+        p.dtime = dt;
+        refused(p, "time increment negative or not finite");
+    }
 
     // Four components: the instantaneous stiffness of (11, 22, 33, 12).
     tvktest::clear_errors();
