@@ -196,6 +196,14 @@ TEST_F(UmatProny, TwoShiftFunctionsAndTheTangentEntriesThatTakeTheFirst) {
     EXPECT_NEAR(p.tangent(0, 2), stiff[1] * (1.0 - 0.25 * dt / (50.0 * a1 + dt)), 1e-9);
     EXPECT_NEAR((up1[1] - base[1]) / 1e-6, p.tangent(1, 0), 1e-5);
     EXPECT_NEAR((up1[0] - base[0]) / 1e-6, p.tangent(0, 0), 1e-5);
+    // A master-curve block longer than two shift functions: values beyond the eighth are not read.
+    set_shift({10.0, 50.0, 5000.0, 0.0, 4.0, 30.0, 2000.0, 0.0, 99.0, 99.0, 99.0, 99.0});
+    UmatPoint q = point(420.0, 380.0);
+    q.dtime = 2.0;
+    q.increment({1e-4, 1e-4, 0, 0, 0, 0});
+    EXPECT_EQ(q.statev[cs::log_shift1 - 1], p.statev[cs::log_shift1 - 1]);
+    EXPECT_EQ(q.statev[cs::log_shift2 - 1], p.statev[cs::log_shift2 - 1]);
+    EXPECT_EQ(q.stress, p.stress);
 }
 
 TEST_F(UmatProny, GlassyAndFullyRelaxedRegimes) {
