@@ -250,11 +250,15 @@
     V(X, noel, i4, (), in)
 #define TVK_SOLVER_Uexpan(X) TVK_SOLVER_UEXPAN_ARGS(TVK_SOLVER_BASE, X)
 
-// The cure routines name the state vector as the cure material routine does.
-#define TVK_SOLVER_HetvalProny(X) TVK_SOLVER_HETVAL_ARGS(TVK_SOLVER_HOOK_PRONY, X)
+// The cure routines name the state vector as the cure material routine does. The heat routine
+// reads and writes the first four state variables of a vector whose length the solver does not
+// pass: a native caller must supply at least four, and the Python binding refuses a shorter one.
+#define TVK_SOLVER_HetvalProny(X) TVK_SOLVER_HETVAL_ARGS(TVK_SOLVER_HOOK_HETVAL_PRONY, X)
 #define TVK_SOLVER_UexpanProny(X) TVK_SOLVER_UEXPAN_ARGS(TVK_SOLVER_HOOK_PRONY, X)
 #define TVK_SOLVER_HOOK_PRONY(X, ...) TVK_SOLVER_VARY(X, TVK_SOLVER_HOOK_PRONY_, __VA_ARGS__)
 #define TVK_SOLVER_HOOK_PRONY_statev TVK_SOLVER_CHANGE(svar, io_copy)
+#define TVK_SOLVER_HOOK_HETVAL_PRONY(X, ...) TVK_SOLVER_VARY(X, TVK_SOLVER_HOOK_HETVAL_PRONY_, __VA_ARGS__)
+#define TVK_SOLVER_HOOK_HETVAL_PRONY_statev TVK_SOLVER_CHANGE_CHECKED(svar, io_copy, len(statev)>=4)
 
 TVK_SOLVER_INTERFACE(Dsload)
 TVK_SOLVER_INTERFACE(Deload)

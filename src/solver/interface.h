@@ -18,6 +18,15 @@
 //            io_copy | io_overwrite (the binding intents of python/engine/bind.h); `in` and `opt`
 //            arguments are pointers to const in the C prototype and read-only in the view
 //
+// A variant may attach a binding condition to an array argument,
+//   TVK_SOLVER_CHANGE_CHECKED(binding_name, intent, condition)
+// (the condition an expression of the binding grammar over the list's names, such as
+// len(statev)>=4): the Python binding raises _tolvek.error when it fails. It is a binding check
+// only: a native caller is not checked, so it suits a bound that the argument list cannot carry
+// (the length of an assumed-size array). The condition rides in the extents text of the
+// argument's ArgSpec, which the signature writer copies after the extents (with the list's
+// names turned into binding names); hence arrays only.
+//
 // V is the variant hook: TVK_SOLVER_BASE takes the entry as written; a variant (interfaces.h)
 // renames an argument for the binding, changes its intent or drops it, and may add arguments
 // before or after the base list. X is the generator (below) applied to every resulting entry as
@@ -82,11 +91,14 @@
     TVK_SOLVER_VARY_(X, TVK_PP_2ND(P##name, TVK_SOLVER_KEPT, ~), TVK_PP_3RD(P##name, ~, (), ~), name, type, ext, intent)
 #define TVK_SOLVER_VARY_(X, how, change, name, type, ext, intent) how(X, change, name, type, ext, intent)
 #define TVK_SOLVER_CHANGE(binding_name, intent) ~, TVK_SOLVER_CHANGED, (binding_name, intent)
+#define TVK_SOLVER_CHANGE_CHECKED(binding_name, intent, condition) \
+    ~, TVK_SOLVER_CHANGED, (binding_name, intent, condition)
 #define TVK_SOLVER_DROP ~, TVK_SOLVER_DROPPED, ()
 #define TVK_SOLVER_KEPT(X, change, name, type, ext, intent) X(name, type, ext, intent, name)
 #define TVK_SOLVER_CHANGED(X, change, name, type, ext, intent) \
     TVK_PP_CALL(TVK_SOLVER_CHANGED_, (X, name, type, ext, TVK_PP_EXPAND change))
-#define TVK_SOLVER_CHANGED_(X, name, type, ext, binding_name, intent) X(name, type, ext, intent, binding_name)
+#define TVK_SOLVER_CHANGED_(X, name, type, ext, binding_name, intent, ...) \
+    X(name, type, ext, intent, binding_name __VA_OPT__(, ) __VA_ARGS__)
 #define TVK_SOLVER_DROPPED(...)
 
 // ---- Argument types -------------------------------------------------------------------------
@@ -211,22 +223,24 @@ struct AdapterOf {};
 }  // namespace tvk::solver
 
 // ---- Generators -------------------------------------------------------------------------------
-#define TVK_SOLVER_MEMBER(name, type, ext, intent, bname) \
-    ::tvk::solver::Member<TVK_SOLVER_CTYPE_##type, ::tvk::solver::is_input(#intent), TVK_PP_RANK ext> name;
-#define TVK_SOLVER_PARAM(name, type, ext, intent, bname) \
+#define TVK_SOLVER_MEMBER(name, type, ext, intent, bname, ...)                                              \
+    ::tvk::solver::Member<TVK_SOLVER_CTYPE_##type, ::tvk::solver::is_input(#intent), TVK_PP_RANK ext> name;   \
+    __VA_OPT__(static_assert(TVK_PP_RANK ext > 0, "a binding condition is attached to an array argument only");)
+#define TVK_SOLVER_PARAM(name, type, ext, intent, bname, ...) \
     , ::tvk::solver::Param<TVK_SOLVER_CTYPE_##type, ::tvk::solver::is_input(#intent)> p_##name
-#define TVK_SOLVER_LENPARAM(name, type, ext, intent, bname) TVK_SOLVER_TEXT_ONLY_##type(std::size_t name##_len)
-#define TVK_SOLVER_LOCAL(name, type, ext, intent, bname) \
+#define TVK_SOLVER_LENPARAM(name, type, ext, intent, bname, ...) TVK_SOLVER_TEXT_ONLY_##type(std::size_t name##_len)
+#define TVK_SOLVER_LOCAL(name, type, ext, intent, bname, ...) \
     [[maybe_unused]] auto&& name = ::tvk::solver::local<TVK_PP_RANK ext>(p_##name);
-#define TVK_SOLVER_INIT(name, type, ext, intent, bname)                                                   \
+#define TVK_SOLVER_INIT(name, type, ext, intent, bname, ...)                                                   \
     , ::tvk::solver::member<::tvk::solver::Member<TVK_SOLVER_CTYPE_##type, ::tvk::solver::is_input(#intent), \
                                                   TVK_PP_RANK ext>>(p_##name TVK_SOLVER_TEXT_ONLY_##type(name##_len) \
                                                                         TVK_PP_EXTENTS ext)
-#define TVK_SOLVER_ARG(name, type, ext, intent, bname) , ::tvk::solver::pass(a.name)
-#define TVK_SOLVER_LENARG(name, type, ext, intent, bname) TVK_SOLVER_TEXT_ONLY_##type(::tvk::solver::length(a.name))
-#define TVK_SOLVER_FORWARD(name, type, ext, intent, bname) , p_##name
-#define TVK_SOLVER_LENFORWARD(name, type, ext, intent, bname) TVK_SOLVER_TEXT_ONLY_##type(name##_len)
-#define TVK_SOLVER_SPEC(name, type, ext, intent, bname) {#name, #bname, #type, #ext, #intent},
+#define TVK_SOLVER_ARG(name, type, ext, intent, bname, ...) , ::tvk::solver::pass(a.name)
+#define TVK_SOLVER_LENARG(name, type, ext, intent, bname, ...) TVK_SOLVER_TEXT_ONLY_##type(::tvk::solver::length(a.name))
+#define TVK_SOLVER_FORWARD(name, type, ext, intent, bname, ...) , p_##name
+#define TVK_SOLVER_LENFORWARD(name, type, ext, intent, bname, ...) TVK_SOLVER_TEXT_ONLY_##type(name##_len)
+#define TVK_SOLVER_SPEC(name, type, ext, intent, bname, ...) \
+    {#name, #bname, #type, #ext __VA_OPT__(":check(" #__VA_ARGS__ ")"), #intent},
 
 namespace tvk::solver {
 // One argument as the list states it, for the binding's signature text.

@@ -1,0 +1,336 @@
+// Cure kinetics and the generalized Maxwell material of a curing resin (umat_prony, and its
+// ANSYS entry usermat_prony); the lookup of the cure data a material name points to.
+#include "prony.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstring>
+
+#include "adapters.h"
+#include "converters.h"
+#include "core/errors.h"
+#include "core/modeldata.h"
+#include "core/search.h"
+#include "cure_state.h"
+#include "input/iohandling.h"
+
+// ---- Cure data of a material name ------------------------------------------------------------------
+
+namespace tvk::curestate {
+
+PlySection ply_section(std::string_view cmname) {
+    const std::size_t end = cmname.find_last_not_of(' ');
+    const int ls = end == std::string_view::npos ? 0 : static_cast<int>(end + 1), notfound = -1;
+    PlySection at;
+    at.ply = std::max(getxidfromstring(cmname.data(), &ls, "l", &notfound, cmname.size(), 1), 1);
+    const int id = std::max(getxidfromstring(cmname.data(), &ls, "s", &notfound, cmname.size(), 1), 1);
+    const auto& list = tvk::sectiondata.secidlist;
+    const int n = list.extent(1);
+    if (n > 0) at.sec = std::max(iFindLocation(&id, list.data(), &n, &notfound), 1);
+    return at;
+}
+
+const double* cure_column(const PlySection& at, int col, int& nc) {
+    const auto cu = tvk::materialdata.cuprops.view();
+    nc = static_cast<int>(std::min<std::int64_t>(cu.extent(1), 1 << 30));
+    if (nc < tvk::columns::cuprops::min_rows || !cu.has(1, col, at.ply, at.sec)) return nullptr;
+    return &cu(1, col, at.ply, at.sec);
+}
+
+}  // namespace tvk::curestate
+
+// ---- Cure kinetics -----------------------------------------------------------------------------------
+
+namespace {
+
+double prony_step(double dold, double tau, double shift, double dt, double k, double p, double e) {
+    const double den = tau * shift + dt;
+    if (den == 0.0) return dold;
+    const double w = dt / den;
+    return (1.0 - w) * dold + w * (k * p * e);
+}
+
+// The rate law of CureRate with nc >= 7 already checked.
+double cure_rate(const double* cf, double t, double degree, double degmax, int nc) {
+    const double a = std::min(degree, degmax);
+    // Group s + 1 applies once t reached its switch temperature cf(8s) and its values lie within nc.
+    int s = 0;
+    while (8LL * (s + 1) + 7 <= nc && t >= cf[8 * (s + 1) - 1]) ++s;
+    const double* g = cf + 8 * s;  // A1, E1, A2, E2, N1, M, N2
+    const double rt = t * tvk::prony::gas_constant;
+    const double left = degmax - a;
+    return g[0] * std::exp(-g[1] / rt) * std::pow(left, g[4]) +
+           g[2] * std::exp(-g[3] / rt) * std::pow(a, g[5]) * std::pow(left, g[6]);
+}
+
+double func_degree(const double* cf, double t1, double degree0, double dt, double degmax, int nc) {
+    double r1 = cure_rate(cf, t1, degree0, degmax, nc);
+    double d = degree0 + dt * r1;
+    for (int it = 0; it < tvk::prony::funcdegree_max_iterations; ++it) {
+        const double r2 = cure_rate(cf, t1, std::min(degmax, d), degmax, nc);
+        d = degree0 + dt * r2;
+        if (r1 == 0.0 || std::fabs(r2 - r1) < 1e-6 || std::fabs((r2 - r1) / r1) <= 1e-10) return d;
+        r1 = r2;
+    }
+    tvk::report(-1, "FuncDegree: degree of cure not converged in 1000 iterations", tvk::prony::funcdegree_max_iterations,
+                0, d);
+    return d;
+}
+
+}  // namespace
+
+TVK_API double Relaxation(const double* dold, const double* tau, const double* shift, const double* timestep,
+                          const double* stiffness, const double* pprony, const double* strain) {
+    return prony_step(*dold, *tau, *shift, *timestep, *stiffness, *pprony, *strain);
+}
+
+TVK_API double CureRate(const double* curvefit, const double* t, const double* degree, const double* degmax,
+                        const int* nc) {
+    if (*nc < tvk::columns::cuprops::min_rows) {
+        tvk::report(-3, "CureRate: fewer than 7 cure-rate coefficients", *nc);
+        return 0.0;
+    }
+    return cure_rate(curvefit, *t, *degree, *degmax, *nc);
+}
+
+TVK_API double FuncDegree(const double* curvefit, const double* t1, const double* degree0, const double* timestep,
+                          const double* degmax, const int* nc) {
+    if (*nc < tvk::columns::cuprops::min_rows) {
+        tvk::report(-3, "FuncDegree: fewer than 7 cure-rate coefficients", *nc);
+        return *degree0;
+    }
+    return func_degree(curvefit, *t1, *degree0, *timestep, *degmax, *nc);
+}
+
+// ---- umat_prony ---------------------------------------------------------------------------------------
+
+namespace {
+
+using tvk::solver::Order;
+using tvk::solver::Outcome;
+namespace cs = tvk::curestate;
+
+// Stiffness components and their term sets, in the order of props 1-5 and 6-10.
+enum Comp : int { k11, k12, k22, k23, k44, ncomp };
+
+// A family of Prony states: the terms of component `comp` scaled by `factor`, following strain
+// component `strain` (Nye, 0-based) with shift function `shift` (0: a1, 1: a2), acting on stress
+// component `stress`.
+struct Family {
+    Comp comp;
+    int strain, shift, stress;
+    double factor;
+};
+constexpr Family families[] = {
+    {k11, 0, 0, 0, 1.0}, {k12, 1, 1, 0, 1.0}, {k12, 2, 1, 0, 1.0},  // c11 c12 c13
+    {k12, 0, 0, 1, 1.0}, {k22, 1, 1, 1, 1.0}, {k23, 2, 1, 1, 1.0},  // c21 c22 c23
+    {k12, 0, 0, 2, 1.0}, {k23, 1, 1, 2, 1.0}, {k22, 2, 1, 2, 1.0},  // c31 c32 c33
+    {k44, 3, 1, 3, 1.0}, {k44, 4, 1, 4, 1.0},                       // c44 c55
+    {k22, 5, 1, 5, 0.5}, {k23, 5, 1, 5, -0.5},                      // c661 c662
+};
+
+// The transversely isotropic 6 x 6 matrix (column-major, Nye) of the entries d11 .. d44.
+void transversely_isotropic(double* m, const double* d) {
+    std::fill(m, m + 36, 0.0);
+    auto at = [m](int i, int j) -> double& { return m[i + 6 * j]; };
+    at(0, 0) = d[k11];
+    at(0, 1) = at(0, 2) = at(1, 0) = at(2, 0) = d[k12];
+    at(1, 1) = at(2, 2) = d[k22];
+    at(1, 2) = at(2, 1) = d[k23];
+    at(3, 3) = at(4, 4) = d[k44];
+    at(5, 5) = 0.5 * (d[k22] - d[k23]);
+}
+
+// What props holds: the term counts, the instantaneous stiffnesses and where the pairs of each
+// component start (0-based index into props).
+struct Series {
+    int n[ncomp] = {};
+    int first[ncomp] = {};
+    double c[ncomp] = {};
+    int states = 0;  // N11 + 4 N12 + 3 N22 + 3 N23 + 2 N44
+};
+
+// Reads the counts and stiffnesses; false with the reason when props, the state vector or the
+// component count cannot serve the series.
+bool read_series(Series& s, const tvk::solver::Point<Order::nye>& a, const char*& why, int& value) {
+    if (a.ntens != 6) {
+        why = "umat_prony: six stress components needed", value = a.ntens;
+        return false;
+    }
+    if (a.nprops < 10) {
+        why = "umat_prony: fewer than 10 material properties", value = a.nprops;
+        return false;
+    }
+    int pairs = 0;
+    for (int c = 0; c < ncomp; ++c) {
+        const double v = a.props[c];
+        if (!(v >= 0.0 && v < 1.0e6)) {
+            why = "umat_prony: Prony term count not a count", value = c + 1;
+            return false;
+        }
+        s.n[c] = static_cast<int>(v);
+        s.first[c] = 10 + 2 * pairs;
+        pairs += s.n[c];
+        s.c[c] = a.props[5 + c];
+    }
+    if (10 + 2 * pairs > a.nprops) {
+        why = "umat_prony: fewer properties than the Prony terms need", value = a.nprops;
+        return false;
+    }
+    s.states = s.n[k11] + 4 * s.n[k12] + 3 * s.n[k22] + 3 * s.n[k23] + 2 * s.n[k44];
+    if (s.states > cs::max_prony_states) {
+        why = "umat_prony: more than 492 Prony states", value = s.states;
+        return false;
+    }
+    if (a.nstatv < cs::umat_min) {
+        why = "umat_prony: fewer than 510 state variables", value = a.nstatv;
+        return false;
+    }
+    if (!(a.dtime >= 0.0 && a.dtime <= tvk::huge)) {
+        why = "umat_prony: time increment negative or not finite";
+        return false;
+    }
+    return true;
+}
+
+// The response of a point the routine cannot serve: the instantaneous stiffness of props 6-10
+// restricted to the point's components (zero without them), stress + stiffness x strain increment;
+// the state is left alone.
+void instantaneous_only(tvk::solver::Point<Order::nye>& a) {
+    const int n = a.ntens;
+    std::fill(a.ddsdde.data(), a.ddsdde.data() + n * n, 0.0);
+    if (a.nprops < 10) return;
+    double d[ncomp], c[36];
+    for (int k = 0; k < ncomp; ++k) d[k] = a.props[5 + k];
+    transversely_isotropic(c, d);
+    int nye[6];
+    for (int k = 0; k < n; ++k) nye[k] = k < a.ndi ? k : 3 + (k - a.ndi);
+    for (int j = 0; j < n; ++j)
+        for (int i = 0; i < n; ++i) a.ddsdde(i, j) = c[nye[i] + 6 * nye[j]];
+    double ds[6] = {};
+    for (int i = 0; i < n; ++i)
+        for (int j = 0; j < n; ++j) ds[i] += a.ddsdde(i, j) * a.dstran[j];
+    for (int i = 0; i < n; ++i) a.stress[i] += ds[i];
+}
+
+// log10 of the two shift factors at temperature t with glass transition tg. The parameters are
+// column 8 of the cure data up to its first unset value (at most 8: P1..P4 of each function; four
+// serve both functions). Without at least four, or where a formula has no value, the shift is 1
+// (log 0) with a level -2 report.
+void log_shifts(double* x, double t, double tg, const cs::PlySection& at) {
+    x[0] = x[1] = 0.0;
+    int nc = 0;
+    const double* col = cs::cure_column(at, tvk::columns::cuprops::shift, nc);
+    double p[8];
+    int np = 0;
+    if (col)
+        while (np < 8 && np < nc && col[np] != tvk::huge) {
+            p[np] = col[np];
+            ++np;
+        }
+    if (np < 4) {
+        tvk::report(-2, "umat_prony: no time-temperature shift data; shift factor 1 used", at.ply, at.sec);
+        return;
+    }
+    for (int j = 0; j < 2; ++j) {
+        const double* q = np >= 8 ? p + 4 * j : p;  // P1..P4
+        const double tt = tg + q[3];
+        const double v = t > tt ? -q[0] * (t - tg) / (q[1] + t - tg)
+                                : q[2] * (1.0 / t - 1.0 / tt) - q[0] * q[3] / (q[1] + q[3]);
+        if (std::isfinite(v)) {
+            x[j] = v;
+        } else {
+            tvk::report(-2, "umat_prony: shift factor undefined at this temperature; 1 used", j + 1, 0, t);
+        }
+    }
+}
+
+Outcome prony_point(tvk::solver::Point<Order::nye>& a) {
+    Series s;
+    const char* why = nullptr;
+    int value = 0;
+    if (!read_series(s, a, why, value)) {
+        instantaneous_only(a);
+        return Outcome::fail(why, value);
+    }
+    double e[6], de[6];
+    for (int i = 0; i < 6; ++i) {
+        de[i] = a.dstran[i];
+        e[i] = a.stran[i] + de[i];
+    }
+    double* states = &cs::slot(a.statev, cs::prony_first);
+    double c[36], ds[6] = {};
+    const double t = a.temp, dt = a.dtime;
+
+    if (t < cs::kelvin0) {
+        // Glassy: the instantaneous stiffness, the Prony states kept.
+        transversely_isotropic(c, s.c);
+        for (int i = 0; i < 6; ++i)
+            for (int j = 0; j < 6; ++j) ds[i] += c[i + 6 * j] * de[j];
+    } else if (t < 573.15) {
+        // Viscoelastic: every term relaxes over the increment with its shifted relaxation time.
+        double x[2];
+        log_shifts(x, t, cs::slot(a.statev, cs::tg), cs::ply_section(a.materl));
+        const double shift[2] = {std::pow(10.0, x[0]), std::pow(10.0, x[1])};
+        cs::slot(a.statev, cs::log_shift1) = x[0];
+        cs::slot(a.statev, cs::log_shift2) = x[1];
+        transversely_isotropic(c, s.c);
+        for (int i = 0; i < 6; ++i)
+            for (int j = 0; j < 6; ++j) ds[i] += c[i + 6 * j] * de[j];
+        int k = 0;
+        for (const Family& f : families) {
+            const double stiff = f.factor * s.c[f.comp];
+            for (int m = 0; m < s.n[f.comp]; ++m, ++k) {
+                const double p = a.props[s.first[f.comp] + 2 * m], tau = a.props[s.first[f.comp] + 2 * m + 1];
+                const double dnew = prony_step(states[k], tau, shift[f.shift], dt, stiff, p, e[f.strain]);
+                ds[f.stress] -= dnew - states[k];
+                states[k] = dnew;
+            }
+        }
+        // Tangent: every term's share dt/(tau a + dt) of its weight is gone. The entries of 12, 23
+        // and 44 take the shift a1, although the states of 12 that follow e2 and e3, and those of
+        // 23 and 44, relax with a2: when the two shift functions differ the tangent, not the
+        // stress, is approximate in those entries (a convergence matter only).
+        double d[ncomp];
+        const int tangent_shift[ncomp] = {0, 0, 1, 0, 0};
+        for (int cc = 0; cc < ncomp; ++cc) {
+            double sum = 0.0;
+            for (int m = 0; m < s.n[cc]; ++m) {
+                const double p = a.props[s.first[cc] + 2 * m], tau = a.props[s.first[cc] + 2 * m + 1];
+                const double den = tau * shift[tangent_shift[cc]] + dt;
+                if (den != 0.0) sum += p * dt / den;
+            }
+            d[cc] = s.c[cc] * (1.0 - sum);
+        }
+        transversely_isotropic(c, d);
+    } else {
+        // Fully relaxed: every state at its equilibrium, the relaxed stiffness.
+        int k = 0;
+        for (const Family& f : families)
+            for (int m = 0; m < s.n[f.comp]; ++m, ++k)
+                states[k] = f.factor * s.c[f.comp] * a.props[s.first[f.comp] + 2 * m] * e[f.strain];
+        double d[ncomp];
+        for (int cc = 0; cc < ncomp; ++cc) {
+            double sum = 0.0;
+            for (int m = 0; m < s.n[cc]; ++m) sum += a.props[s.first[cc] + 2 * m];
+            d[cc] = s.c[cc] * (1.0 - sum);
+        }
+        transversely_isotropic(c, d);
+        for (int i = 0; i < 6; ++i)
+            for (int j = 0; j < 6; ++j) ds[i] += c[i + 6 * j] * de[j];
+    }
+    for (int i = 0; i < 6; ++i) a.stress[i] += ds[i];
+    std::memcpy(a.ddsdde.data(), c, sizeof c);
+    cs::slot(a.statev, cs::tangent11) = c[0];
+    cs::slot(a.statev, cs::tangent22) = c[7];
+    return Outcome::ok();
+}
+
+void usermat_law(const tvk::solver::Usermat& a) {
+    tvk::solver::Usermat::call([](auto... x) { abq_umat_to_ansys_usermat(umat_prony, x...); }, a);
+}
+
+}  // namespace
+
+TVK_SOLVER_KERNEL(UmatProny, umat_prony, prony_point)
+TVK_SOLVER_ENTRY(Usermat, usermat_prony, usermat_law)

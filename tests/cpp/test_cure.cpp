@@ -1,0 +1,297 @@
+// Cure kinetics and the heat-generation and expansion routines of the curing resin, called as the
+// solver calls them: the rate law against its closed form, the implicit degree step against the
+// equation it solves and its convergence as the step halves, an isothermal cure to the reachable
+// degree, the glass transition, glassy, liquid and rubbery expansion, and refused inputs.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "core/modeldata.h"
+#include "error_record.h"
+#include "solver/cure_state.h"
+#include "solver/prony.h"
+
+namespace {
+
+using V = std::vector<double>;
+namespace cs = tvk::curestate;
+constexpr double R = 8.314462618;
+
+// Kamal-Sourour coefficients A1 E1 A2 E2 N1 M N2 of an epoxy.
+const V kinetics = {2.0e5, 6.0e4, 5.0e6, 6.0e4, 1.5, 0.6, 1.4};
+
+double rate_of(const V& g, double t, double a, double amax) {
+    a = std::min(a, amax);
+    return g[0] * std::exp(-g[1] / (R * t)) * std::pow(amax - a, g[4]) +
+           g[2] * std::exp(-g[3] / (R * t)) * std::pow(a, g[5]) * std::pow(amax - a, g[6]);
+}
+
+double curerate(const V& cf, double t, double a, double amax, int nc = -1) {
+    if (nc < 0) nc = static_cast<int>(cf.size());
+    return CureRate(cf.data(), &t, &a, &amax, &nc);
+}
+double funcdegree(const V& cf, double t, double a0, double dt, double amax) {
+    const int nc = static_cast<int>(cf.size());
+    return FuncDegree(cf.data(), &t, &a0, &dt, &amax, &nc);
+}
+
+TEST(CureKinetics, RateLawAndItsTemperatureGroups) {
+    EXPECT_DOUBLE_EQ(curerate(kinetics, 420.0, 0.3, 0.95), rate_of(kinetics, 420.0, 0.3, 0.95));
+    // Two groups, the second from 400 K: nc 15 switches at value 8.
+    V two = kinetics;
+    two.push_back(400.0);
+    const V second = {1.0e4, 5.0e4, 2.0e5, 5.5e4, 1.0, 0.5, 2.0};
+    two.insert(two.end(), second.begin(), second.end());
+    EXPECT_DOUBLE_EQ(curerate(two, 399.0, 0.3, 0.95), rate_of(kinetics, 399.0, 0.3, 0.95));
+    EXPECT_DOUBLE_EQ(curerate(two, 400.0, 0.3, 0.95), rate_of(second, 400.0, 0.3, 0.95));
+    // nc 7: the single group whatever t; the switch value beyond nc is not read.
+    EXPECT_DOUBLE_EQ(curerate(two, 500.0, 0.3, 0.95, 7), rate_of(kinetics, 500.0, 0.3, 0.95));
+    // A switch temperature whose group would end beyond nc is not taken (nc 8 .. 14).
+    EXPECT_DOUBLE_EQ(curerate(two, 500.0, 0.3, 0.95, 12), rate_of(kinetics, 500.0, 0.3, 0.95));
+    // At or above the reachable degree the rate is 0 for positive exponents.
+    EXPECT_EQ(curerate(kinetics, 420.0, 0.95, 0.95), 0.0);
+    EXPECT_EQ(curerate(kinetics, 420.0, 1.2, 0.95), 0.0);
+    tvktest::clear_errors();
+    EXPECT_EQ(curerate(kinetics, 420.0, 0.3, 0.95, 6), 0.0);
+    EXPECT_EQ(tvk::errorhandling.errstat, -3);
+    tvktest::clear_errors();
+}
+
+// FuncDegree solves d = d0 + dt rate(d) (backward Euler) to its stopping tolerance.
+TEST(CureKinetics, DegreeStepSolvesTheImplicitEquation) {
+    for (const double dt : {0.2, 0.5, 1.0}) {  // steps over which the iteration contracts
+        const double d = funcdegree(kinetics, 430.0, 0.2, dt, 0.97);
+        EXPECT_NEAR(d, 0.2 + dt * rate_of(kinetics, 430.0, d, 0.97), dt * 1e-6) << dt;
+        EXPECT_GT(d, 0.2);
+    }
+    // No rate at the start: degree0 (here the reachable degree).
+    EXPECT_EQ(funcdegree(kinetics, 430.0, 0.97, 10.0, 0.97), 0.97);
+    EXPECT_EQ(funcdegree({0, 0, 0, 0, 1, 1, 1}, 430.0, 0.4, 10.0, 0.97), 0.4);
+}
+
+// An iteration that oscillates for good (here between about 0 and 0.99) stops after 1000
+// iterations with a level -1 report instead of looping.
+TEST(CureKinetics, OscillatingDegreeIterationStopsWithAReport) {
+    tvktest::clear_errors();
+    const V osc = {0.99, 0.0, 0.0, 0.0, 2.0, 1.0, 1.0};
+    const double d = funcdegree(osc, 400.0, 0.0, 1.0, 1.0);
+    EXPECT_EQ(tvk::errorhandling.errstat, -1);
+    EXPECT_TRUE(d < 0.01 || d > 0.98) << d;
+    tvktest::clear_errors();
+}
+
+// Backward Euler is first order: halving the step halves the error of the degree reached.
+TEST(CureKinetics, StepHalvingConverges) {
+    const double t = 400.0, amax = 0.97, end = 40.0;  // degree about 0.66 at the end
+    auto degree_at_end = [&](int steps) {
+        double a = 0.0;
+        for (int k = 0; k < steps; ++k) a = funcdegree(kinetics, t, a, end / steps, amax);
+        return a;
+    };
+    // Reference: classical Runge-Kutta with a fine step.
+    double ref = 0.0;
+    const int n = 200000;
+    const double h = end / n;
+    for (int k = 0; k < n; ++k) {
+        const double k1 = rate_of(kinetics, t, ref, amax), k2 = rate_of(kinetics, t, ref + 0.5 * h * k1, amax);
+        const double k3 = rate_of(kinetics, t, ref + 0.5 * h * k2, amax), k4 = rate_of(kinetics, t, ref + h * k3, amax);
+        ref += h / 6.0 * (k1 + 2 * k2 + 2 * k3 + k4);
+    }
+    double last = std::fabs(degree_at_end(40) - ref);
+    for (const int steps : {80, 160, 320, 640}) {
+        const double err = std::fabs(degree_at_end(steps) - ref);
+        EXPECT_NEAR(last / err, 2.0, 0.2) << steps;
+        last = err;
+    }
+    EXPECT_LT(last, 1e-3);
+}
+
+TEST(CureKinetics, PronyTermStep) {
+    auto relax = [](double dold, double tau, double shift, double dt, double k, double p, double e) {
+        return Relaxation(&dold, &tau, &shift, &dt, &k, &p, &e);
+    };
+    EXPECT_EQ(relax(3.5, 10.0, 2.0, 0.0, 100.0, 0.3, 1e-3), 3.5);
+    EXPECT_EQ(relax(3.5, 10.0, 0.0, 0.7, 100.0, 0.3, 1e-3), 100.0 * 0.3 * 1e-3);
+    EXPECT_DOUBLE_EQ(relax(3.5, 10.0, 2.0, 5.0, 100.0, 0.3, 2.0),
+                     (100.0 * 5.0 * 0.3 * 2.0 + 3.5 * 10.0 * 2.0) / (10.0 * 2.0 + 5.0));
+    EXPECT_EQ(relax(3.5, 0.0, 2.0, 0.0, 100.0, 0.3, 2.0), 3.5);  // no time, no relaxation time
+}
+
+// ---- The heat and expansion routines --------------------------------------------------------------
+
+struct CureRoutines : ::testing::Test {
+    char name[80];
+    V gel = {0.6}, enthalpy = {4.5e8}, expansion = {5e-5, 5.5e-5, 6e-5, 1.5e-4, 1.6e-4, 1.7e-4},
+      shrinkage = {-0.01, -0.011, -0.012, -0.02, -0.021, -0.022}, limit = {0.1, 5.0}, transition = {-10.0, 190.0, 0.45};
+
+    void SetUp() override {
+        tvktest::clear_errors();
+        std::memset(name, ' ', sizeof name);
+        std::memcpy(name, "EPOXY", 5);
+        write_tables();
+    }
+    void TearDown() override {
+        tvk::materialdata.cuprops.release();
+        tvktest::clear_errors();
+    }
+    void write_tables() {
+        auto& cu = tvk::materialdata.cuprops;
+        cu.allocate({8, 8, 1, 1});
+        cu.fill(tvk::huge);
+        const V* cols[] = {&gel, &enthalpy, &expansion, &shrinkage, &limit, &transition, &kinetics};
+        for (int c = 0; c < 7; ++c)
+            for (std::size_t k = 0; k < cols[c]->size(); ++k) *cu.at(static_cast<int>(k) + 1, c + 1, 1, 1) = (*cols[c])[k];
+    }
+    double amax(double t) const { return 1.0 / (1.0 + std::exp(limit[1] - limit[0] * (t - 273.15))); }
+    double tg_of(double a) const {
+        const double l = transition[2];
+        return (transition[1] - transition[0]) * l * a / (1.0 - (1.0 - l) * a) + transition[0] + 273.15;
+    }
+    double heat(V& svar, double temp, double dtime) {
+        double t2[2] = {temp, 0.0}, time[2] = {0.0, 0.0}, flux[2] = {0.0, -7.0}, predef[1] = {}, dpred[1] = {};
+        hetval_prony(name, t2, time, &dtime, svar.data(), flux, predef, dpred, sizeof name);
+        EXPECT_EQ(flux[1], -7.0);  // flux(2) is the caller's
+        return flux[0];
+    }
+    V expand(V& svar, double temp, double dtemp, double total, double dtime) {
+        double t2[2] = {temp, dtemp}, time[2] = {total, total}, predef[1] = {}, dpred[1] = {}, expan[6], dexp[6];
+        std::fill(expan, expan + 6, 9.0);
+        std::fill(dexp, dexp + 6, 9.0);
+        int nstatv = static_cast<int>(svar.size()), noel = 1;
+        uexpan_prony(expan, dexp, t2, time, &dtime, predef, dpred, svar.data(), name, &nstatv, &noel, sizeof name);
+        for (double v : dexp) EXPECT_EQ(v, 0.0);
+        return V(expan, expan + 6);
+    }
+};
+
+// At a high, constant temperature the degree rises monotonically to the reachable degree, and
+// the heat released over the cure adds up to the heat of reaction times the degree reached.
+TEST_F(CureRoutines, IsothermalCureReachesFullDegreeMonotonically) {
+    V svar(4, 0.0);
+    const double t = 460.0, dt = 2.0;
+    double last = 0.0, heat_sum = 0.0;
+    for (int k = 0; k < 3000; ++k) {
+        const double flux = heat(svar, t, dt);
+        EXPECT_GE(svar[0], last);
+        EXPECT_LE(svar[0], amax(t));
+        EXPECT_DOUBLE_EQ(flux, enthalpy[0] * svar[1]);
+        EXPECT_DOUBLE_EQ(svar[1], rate_of(kinetics, t, svar[0], amax(t)));
+        heat_sum += flux * dt;
+        last = svar[0];
+    }
+    EXPECT_NEAR(svar[0], amax(t), 1e-4);
+    EXPECT_GT(amax(t), 0.9999);
+    EXPECT_EQ(svar[3], amax(t));
+    EXPECT_DOUBLE_EQ(svar[2], tg_of(svar[0]));
+    // Backward Euler: the rate at the end of each step times the step sums to the degree reached.
+    EXPECT_NEAR(heat_sum, enthalpy[0] * svar[0], 2e-5 * enthalpy[0]);  // within the iteration's tolerance
+    EXPECT_EQ(tvk::errorhandling.errstat, 0);
+}
+
+TEST_F(CureRoutines, ReachableDegreeNeverFallsAndStopsTheCure) {
+    V svar = {0.9, 0.5, 0.0, 0.0};
+    const double flux = heat(svar, 300.0, 10.0);  // amax(300 K) well below 0.9
+    EXPECT_EQ(flux, 0.0);
+    EXPECT_EQ(svar[1], 0.0);
+    EXPECT_EQ(svar[0], 0.9);
+    EXPECT_DOUBLE_EQ(svar[3], amax(300.0));
+    svar[3] = 0.95;  // reached before
+    heat(svar, 300.0, 10.0);
+    EXPECT_EQ(svar[3], 0.95);
+    EXPECT_GT(svar[0], 0.9);
+    // c1 = c2 = 0: amax = 1/2 at any temperature.
+    limit = {0.0, 0.0};
+    write_tables();
+    for (const double t : {250.0, 400.0, 520.0}) {
+        V s(4, 0.0);
+        heat(s, t, 1.0);
+        EXPECT_EQ(s[3], 0.5);
+    }
+}
+
+TEST_F(CureRoutines, GlassTransitionOfTheDegree) {
+    V s = {0.0, 0.0, 0.0, 0.0};
+    limit = {0.0, -50.0};  // amax ~ 1, so a = 0.5 keeps curing
+    transition[2] = 1.0;   // lambda 1: linear in the degree
+    write_tables();
+    s[0] = 0.5;
+    heat(s, 400.0, 0.0);  // no time: the degree stays
+    EXPECT_EQ(s[0], 0.5);
+    EXPECT_DOUBLE_EQ(s[2], transition[0] + (transition[1] - transition[0]) * 0.5 + 273.15);
+    s[0] = 0.0;
+    heat(s, 400.0, 0.0);
+    EXPECT_DOUBLE_EQ(s[2], transition[0] + 273.15);
+}
+
+TEST_F(CureRoutines, ExpansionGlassyLiquidAndRubbery) {
+    // Liquid: above Tg below the gel point; no expansion while the cure advances.
+    V svar(508, 0.0);
+    V e = expand(svar, 420.0, 2.0, 10.0, 0.5);
+    EXPECT_EQ(e, V(6, 0.0));
+    EXPECT_GT(svar[0], 0.0);
+    EXPECT_LT(svar[0], gel[0]);
+    EXPECT_GT(420.0, svar[2]);
+    // Rubbery: above Tg and gelled.
+    svar[0] = 0.7;
+    svar[3] = 0.0;
+    const double dt = 0.2, dtemp = 2.0;
+    e = expand(svar, 440.0, dtemp, 10.0, dt);
+    ASSERT_GT(440.0, svar[2]);
+    for (int i = 0; i < 3; ++i) EXPECT_DOUBLE_EQ(e[i], expansion[3 + i] * dtemp + shrinkage[3 + i] * svar[1] * dt);
+    EXPECT_EQ(e[3] + e[4] + e[5], 0.0);
+    EXPECT_DOUBLE_EQ(svar[6], shrinkage[3] * svar[1] * dt);
+    EXPECT_DOUBLE_EQ(svar[7], shrinkage[4] * svar[1] * dt);
+    // Glassy with no cure rate: the glassy thermal expansion alone, and the sums accumulate.
+    V g(510, 0.0);
+    g[0] = 0.99;
+    g[3] = 0.99;
+    g[502] = 1.0;
+    g[505] = 2.0;
+    e = expand(g, 300.0, -3.0, 10.0, dt);  // amax(297 K) < 0.99: no cure
+    ASSERT_LT(300.0, g[2]);
+    EXPECT_EQ(g[1], 0.0);
+    for (int i = 0; i < 3; ++i) EXPECT_DOUBLE_EQ(e[i], expansion[i] * -3.0);
+    EXPECT_DOUBLE_EQ(g[502], 1.0 + expansion[0] * -3.0);
+    EXPECT_DOUBLE_EQ(g[503], expansion[1] * -3.0);
+    EXPECT_EQ(g[505], 2.0);
+    EXPECT_EQ(g[509], 0.0);
+    EXPECT_EQ(tvk::errorhandling.errstat, 0);
+}
+
+// Total time 0 restarts the cure: degree, rate and Tg from 0 whatever they held.
+TEST_F(CureRoutines, ExpansionAtTimeZeroStartsFromDegreeZero) {
+    V a(508, 0.0), b(508, 0.0);
+    a[0] = 0.8, a[1] = 3.0, a[2] = 500.0;
+    expand(a, 420.0, 1.0, 0.0, 5.0);
+    expand(b, 420.0, 1.0, 0.0, 5.0);
+    EXPECT_EQ(a[0], b[0]);
+    EXPECT_EQ(a[1], b[1]);
+    EXPECT_EQ(a[2], b[2]);
+    EXPECT_GT(a[0], 0.0);
+}
+
+TEST_F(CureRoutines, RefusedInputsLeaveTheStateAndReport) {
+    V svar(507, 0.25);
+    EXPECT_EQ(expand(svar, 420.0, 1.0, 10.0, 5.0), V(6, 0.0));
+    EXPECT_EQ(tvk::errorhandling.errstat, -3);
+    EXPECT_EQ(svar, V(507, 0.25));
+    tvktest::clear_errors();
+    V s = {0.1, 0.0, 0.0, 0.0};
+    EXPECT_EQ(heat(s, std::nan(""), 1.0), 0.0);
+    EXPECT_EQ(tvk::errorhandling.errstat, -3);
+    EXPECT_EQ(s, V({0.1, 0.0, 0.0, 0.0}));
+    // No cure data for the tagged ply: reported, nothing computed.
+    tvktest::clear_errors();
+    std::memcpy(name, "EPOXY_L@2@", 10);
+    EXPECT_EQ(heat(s, 420.0, 1.0), 0.0);
+    EXPECT_EQ(tvk::errorhandling.errstat, -3);
+    EXPECT_EQ(s, V({0.1, 0.0, 0.0, 0.0}));
+    V big(508, 0.0);
+    EXPECT_EQ(expand(big, 420.0, 1.0, 10.0, 5.0), V(6, 0.0));
+    EXPECT_EQ(big, V(508, 0.0));
+}
+
+}  // namespace

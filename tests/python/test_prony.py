@@ -1,0 +1,219 @@
+"""Curing resin from Python: the cure kinetics of `prony` against closed forms and scipy, and the
+curing-resin routines of `toplevel` with their call forms, the cure tables they read and the
+state vector they share."""
+import numpy as np
+import pytest
+from scipy.integrate import solve_ivp
+from scipy.optimize import brentq
+
+import _tolvek
+from error_record import clean_record, errstat, errtext  # noqa: F401
+
+pr = _tolvek.prony
+t = _tolvek.toplevel
+R = 8.314462618
+HUGE = np.finfo(float).max
+
+KIN = np.array([2.0e5, 6.0e4, 5.0e6, 6.0e4, 1.5, 0.6, 1.4])
+STIFF = [4000.0, 2000.0, 4200.0, 2100.0, 1000.0]
+WEIGHTS = [[0.3, 0.2], [0.25], [0.2, 0.3], [0.1], [0.4]]
+TIMES = [[10.0, 100.0], [50.0], [5.0, 80.0], [30.0], [20.0]]
+
+
+def rate(g, temp, a, amax):
+    a = min(a, amax)
+    return (g[0] * np.exp(-g[1] / (R * temp)) * (amax - a) ** g[4]
+            + g[2] * np.exp(-g[3] / (R * temp)) * a ** g[5] * (amax - a) ** g[6])
+
+
+def ti(d):
+    m = np.zeros((6, 6))
+    m[0, 0] = d[0]
+    m[0, 1:3] = m[1:3, 0] = d[1]
+    m[1, 1] = m[2, 2] = d[2]
+    m[1, 2] = m[2, 1] = d[3]
+    m[3, 3] = m[4, 4] = d[4]
+    m[5, 5] = 0.5 * (d[2] - d[3])
+    return m
+
+
+def props(weights=WEIGHTS, times=TIMES):
+    p = [float(len(w)) for w in weights] + STIFF
+    for w, tau in zip(weights, times):
+        for pk, tk in zip(w, tau):
+            p += [pk, tk]
+    return np.array(p)
+
+
+@pytest.fixture
+def cure_tables():
+    """Cure data of ply 1, section 1: gel point, heat, expansion, shrinkage, reachable degree,
+    glass transition, the kinetics and one group of shift parameters."""
+    md = _tolvek.materialdata
+    cu = np.full((8, 8, 1, 1), HUGE, order="F")
+    cols = [[0.6], [4.5e8], [5e-5, 5.5e-5, 6e-5, 1.5e-4, 1.6e-4, 1.7e-4],
+            [-0.01, -0.011, -0.012, -0.02, -0.021, -0.022], [0.1, 5.0], [-10.0, 190.0, 0.45], list(KIN),
+            [10.0, 50.0, 5000.0, 0.0]]
+    for c, v in enumerate(cols):
+        cu[:len(v), c, 0, 0] = v
+    md.cuprops = cu
+    yield md
+    md.cuprops = None
+
+
+class TestKinetics:
+    def test_relaxation_edges_and_formula(self):
+        assert pr.relaxation(3.5, 10.0, 2.0, 0.0, 100.0, 0.3, 1e-3) == 3.5
+        assert pr.relaxation(3.5, 10.0, 0.0, 0.7, 100.0, 0.3, 1e-3) == 100.0 * 0.3 * 1e-3
+        assert pr.relaxation(3.5, 10.0, 2.0, 5.0, 100.0, 0.3, 2.0) == pytest.approx(
+            (100.0 * 5.0 * 0.3 * 2.0 + 3.5 * 10.0 * 2.0) / (10.0 * 2.0 + 5.0), rel=1e-15)
+
+    def test_curerate_groups_and_limits(self):
+        assert pr.curerate(KIN, 420.0, 0.3, 0.95) == pytest.approx(rate(KIN, 420.0, 0.3, 0.95), rel=1e-14)
+        second = np.array([1.0e4, 5.0e4, 2.0e5, 5.5e4, 1.0, 0.5, 2.0])
+        two = np.concatenate([KIN, [400.0], second])
+        assert pr.curerate(two, 500.0, 0.3, 0.95, 7) == pytest.approx(rate(KIN, 500.0, 0.3, 0.95), rel=1e-14)
+        assert pr.curerate(two, 400.0, 0.3, 0.95) == pytest.approx(rate(second, 400.0, 0.3, 0.95), rel=1e-14)
+        assert pr.curerate(two, 399.9, 0.3, 0.95) == pytest.approx(rate(KIN, 399.9, 0.3, 0.95), rel=1e-14)
+        assert pr.curerate(KIN, 420.0, 0.95, 0.95) == 0.0
+        with pytest.raises(_tolvek.error, match=r"nc>=7"):
+            pr.curerate(KIN[:6], 420.0, 0.3, 0.95)
+        with pytest.raises(_tolvek.error):
+            pr.curerate(KIN, 420.0, 0.3, 0.95, 8)
+
+    def test_funcdegree_is_the_backward_euler_step(self):
+        d = pr.funcdegree(KIN, 430.0, 0.2, 0.5, 0.97)
+        # the root of d = d0 + dt rate(d) found independently
+        root = brentq(lambda x: x - 0.2 - 0.5 * rate(KIN, 430.0, x, 0.97), 0.2, 0.97)
+        assert d == pytest.approx(root, abs=1e-6)
+        assert pr.funcdegree(KIN, 430.0, 0.97, 10.0, 0.97) == 0.97
+        assert pr.funcdegree(np.zeros(7), 430.0, 0.4, 10.0, 0.97) == 0.4
+
+    def test_funcdegree_step_halving_converges_to_the_ode_solution(self):
+        end = 40.0
+        ref = solve_ivp(lambda s, y: [rate(KIN, 400.0, y[0], 0.97)], [0, end], [0.0], rtol=1e-12,
+                        atol=1e-14).y[0, -1]
+        errs = []
+        for n in (40, 80, 160, 320):
+            a = 0.0
+            for _ in range(n):
+                a = pr.funcdegree(KIN, 400.0, a, end / n, 0.97)
+            errs.append(abs(a - ref))
+        ratios = np.array(errs[:-1]) / np.array(errs[1:])
+        np.testing.assert_allclose(ratios, 2.0, atol=0.2)
+
+    def test_funcdegree_oscillation_is_capped_and_reported(self):
+        d = pr.funcdegree([0.99, 0.0, 0.0, 0.0, 2.0, 1.0, 1.0], 400.0, 0.0, 1.0, 1.0)
+        assert errstat() == -1 and "FuncDegree" in errtext()
+        assert np.isfinite(d)
+
+
+def umat_args(stress, svar, dstran, temp, p, dtime=1.0, stran=None, name="RESIN_L@1@_S@1@"):
+    stran = np.zeros(6) if stran is None else stran
+    return [stress, svar, 0.0, 0.0, 0.0, 0.0, np.zeros(6), np.zeros(6), 0.0, stran, dstran, np.zeros(2), dtime,
+            temp, 0.0, np.zeros(1), np.zeros(1), name, 3, 3, p, np.zeros(3), np.eye(3), 1.0, 1.0, np.eye(3),
+            np.eye(3), 1, 1, 1, 1, np.array([1, 1, 0, 0], dtype=np.int32), 1]
+
+
+class TestUmatProny:
+    de = np.array([1e-4, 2e-4, -1e-4, 3e-4, 1e-4, -2e-4])
+
+    def test_glassy_regime_is_the_instantaneous_stiffness(self, cure_tables):
+        svar = np.full(510, 0.5)
+        stress, out, ddsdde, sse, spd, scd, pnewdt = t.umat_prony(*umat_args(np.ones(6), svar, self.de, 250.0,
+                                                                             props()))
+        np.testing.assert_array_equal(ddsdde, ti(STIFF))
+        np.testing.assert_allclose(stress, 1.0 + ti(STIFF) @ self.de, rtol=1e-15)
+        np.testing.assert_array_equal(out[8:500], 0.5)
+        assert (sse, spd, scd, pnewdt) == (0.0, 0.0, 0.0, 1.0)
+
+    def test_relaxed_regime_states_at_equilibrium(self, cure_tables):
+        stran = np.array([2e-4, 1e-4, 3e-4, -1e-4, 2e-4, 1e-4])
+        stress, svar, ddsdde, *_ = t.umat_prony(*umat_args(np.zeros(6), np.zeros(510), self.de, 600.0, props(),
+                                                           stran=stran))
+        relaxed = ti([c * (1 - sum(w)) for c, w in zip(STIFF, WEIGHTS)])
+        np.testing.assert_allclose(ddsdde, relaxed, rtol=1e-14, atol=1e-12)
+        e = stran + self.de
+        fams = [(0, 0, 1), (1, 1, 1), (1, 2, 1), (1, 0, 1), (2, 1, 1), (3, 2, 1), (1, 0, 1), (3, 1, 1), (2, 2, 1),
+                (4, 3, 1), (4, 4, 1), (2, 5, .5), (3, 5, -.5)]
+        expected = [f * STIFF[c] * w * e[s] for c, s, f in fams for w in WEIGHTS[c]]
+        np.testing.assert_allclose(svar[8:8 + len(expected)], expected, rtol=1e-15)
+        np.testing.assert_allclose(stress, relaxed @ self.de, rtol=1e-13)
+        assert svar[500] == ddsdde[0, 0] and svar[501] == ddsdde[1, 1]
+
+    def test_no_terms_and_the_single_shift_group(self, cure_tables):
+        none = props([[]] * 5, [[]] * 5)
+        svar = np.zeros(510)
+        svar[2] = 380.0
+        stress, svar, ddsdde, *_ = t.umat_prony(*umat_args(np.zeros(6), svar, self.de, 420.0, none))
+        np.testing.assert_array_equal(ddsdde, ti(STIFF))
+        np.testing.assert_allclose(stress, ti(STIFF) @ self.de, rtol=1e-15)
+        assert svar[508] == svar[509] == pytest.approx(-10.0 * 40.0 / 90.0, rel=1e-14)
+
+    def test_refused_state_count_keeps_the_states(self, cure_tables):
+        svar = np.full(509, 2.0)
+        stress, out, ddsdde, *_ = t.umat_prony(*umat_args(np.zeros(6), svar, self.de, 420.0, props()))
+        assert errstat() == -3 and "510" in errtext()
+        np.testing.assert_array_equal(out, 2.0)
+        np.testing.assert_array_equal(ddsdde, ti(STIFF))
+
+    def test_usermat_prony_is_the_adapter_with_umat_prony(self, cure_tables):
+        def args(stress, ustatev):
+            z = lambda: np.zeros(())
+            return [1, 1, 1, 1, 1, 1, 1, 3, 3, 0.0, 2.0, 420.0, 0.0, stress, ustatev, z(), z(), z(),
+                    np.full(6, 1e-4), self.de, np.zeros(6), props(), np.zeros(3), z(), np.eye(3), np.eye(3),
+                    np.zeros(2)] + [z() for _ in range(8)]
+        sa, sb = np.ones(6), np.ones(6)
+        va, vb = np.zeros(510), np.zeros(510)
+        va[2] = vb[2] = 380.0
+        ra = t.usermat_prony(*args(sa, va))
+        rb = _tolvek.wrapper.abq_umat_to_ansys_usermat(t.umat_prony, *args(sb, vb))
+        assert ra[0] == rb[0] and ra[2] == rb[2]
+        np.testing.assert_array_equal(ra[1], rb[1])
+        np.testing.assert_array_equal(sa, sb)
+        np.testing.assert_array_equal(va, vb)
+        assert not np.array_equal(sa, np.ones(6))
+
+
+class TestCureHooks:
+    def test_hetval_isothermal_cure_and_heat(self, cure_tables):
+        svar = np.zeros(4)
+        last = 0.0
+        for _ in range(2000):
+            svar, flux = t.hetval_prony("EPOXY", [460.0, 0.0], [0.0, 0.0], 2.0, svar, [0.0], [0.0])
+            assert svar[0] >= last
+            assert flux[0] == pytest.approx(4.5e8 * svar[1], rel=1e-15) and flux[1] == 0.0
+            last = svar[0]
+        amax = 1.0 / (1.0 + np.exp(5.0 - 0.1 * (460.0 - 273.15)))
+        assert svar[0] == pytest.approx(amax, abs=1e-4) and svar[3] == amax
+        a = svar[0]
+        assert svar[2] == pytest.approx(200.0 * 0.45 * a / (1 - 0.55 * a) - 10.0 + 273.15, rel=1e-14)
+
+    def test_hetval_refuses_a_state_vector_shorter_than_four(self, cure_tables):
+        with pytest.raises(_tolvek.error, match=r"len\(svar\)>=4"):
+            t.hetval_prony("EPOXY", [460.0, 0.0], [0.0, 0.0], 2.0, np.zeros(3), [0.0], [0.0])
+        svar, flux = t.hetval_prony("EPOXY", [460.0, 0.0], [0.0, 0.0], 2.0, np.zeros(4), [0.0], [0.0])
+        assert flux[0] > 0.0
+
+    def test_hetval_at_the_reachable_degree(self, cure_tables):
+        svar, flux = t.hetval_prony("EPOXY", [300.0, 0.0], [0.0, 0.0], 2.0, [0.9, 0.5, 0.0, 0.0], [0.0], [0.0])
+        assert flux[0] == 0.0 and svar[1] == 0.0 and svar[0] == 0.9
+
+    def test_uexpan_glassy_liquid_and_time_zero(self, cure_tables):
+        glassy = np.zeros(508)
+        glassy[0] = glassy[3] = 0.99
+        expan, dexpandt, out = t.uexpan_prony([300.0, -3.0], [1.0, 10.0], 0.5, [0.0], [0.0], glassy, "EPOXY", 1)
+        np.testing.assert_allclose(expan, [5e-5 * -3, 5.5e-5 * -3, 6e-5 * -3, 0, 0, 0], rtol=1e-15)
+        np.testing.assert_array_equal(dexpandt, 0.0)
+        liquid = np.zeros(508)
+        expan, _, out = t.uexpan_prony([420.0, 2.0], [1.0, 10.0], 0.5, [0.0], [0.0], liquid, "EPOXY", 1)
+        np.testing.assert_array_equal(expan, 0.0)
+        assert 0.0 < out[0] < 0.6
+        used = np.zeros(508)
+        used[:3] = [0.8, 3.0, 500.0]
+        fresh = t.uexpan_prony([420.0, 2.0], [0.0, 0.0], 0.5, [0.0], [0.0], used, "EPOXY", 1)[2]
+        np.testing.assert_array_equal(fresh[:3], out[:3])
+        expan, _, short = t.uexpan_prony([420.0, 2.0], [1.0, 10.0], 0.5, [0.0], [0.0], np.ones(507), "EPOXY", 1)
+        assert errstat() == -3
+        np.testing.assert_array_equal(expan, 0.0)
+        np.testing.assert_array_equal(short, 1.0)
