@@ -297,12 +297,16 @@ void read_cycle_number(int kstep) {
     if (!sd.cycles.present() || !sd.cycleprops.present() || step_kind(kstep) != solver::TVK_FATIGUE) return;
     const int first = 1, last = 120;
     const int unit = GetFreeUnitNumber(&first, &last);
-    if (io::open_read(unit, job_file(".msg")) != io::ok) return;
-    io::UnitGuard msg(unit);
+    const bool open = io::open_read(unit, job_file(".msg")) == io::ok;
+    io::UnitGuard msg(open ? unit : -1);
     if (sd.cycleprops.get(0.0, 3, kstep) != 5.0) return;
     double* cycle = sd.cycles.at(1, kstep);
     if (!cycle) {
         report(-2, "Warning: no cycle number entry for the step in UEXTERNALDB_IOControl.", kstep);
+        return;
+    }
+    if (!open) {  // no message file (yet): as a file without a CYCLE record
+        *cycle = std::max(*cycle, 1.0);
         return;
     }
     const int no = 0, back = -1, lkey = 5, keep = 1;

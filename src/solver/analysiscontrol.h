@@ -11,7 +11,8 @@
 //   1        increment start (not for exflag 1, a call forwarded from the explicit hook);
 //   7        increment start: impactor resets of impact steps, element lengths, the section-point
 //            stress tables and the accumulators of fatigue and impact steps from step 2 on, and
-//            the fatigue cycle number from <jobfilepath>.msg;
+//            the fatigue cycle number from the last "CYCLE n ..." record of <jobfilepath>.msg
+//            (at least 1 when the file or such a record is missing);
 //   2        increment end: impactor motion of impact steps (peak resets of structural-response
 //            steps), accumulators zeroed (explicit calls only every nupdate-th increment), the
 //            node motions beyond the fourth node of four-node shells zeroed;

@@ -327,7 +327,8 @@ def test_cards_missing_are_read_from_the_deck(tmp_path):
     (" NO CYCLES HERE\n", 5, 0.0, 1.0),             # no record: at least 1
     (" NO CYCLES HERE\n", 5, 40.0, 40.0),
     (MSG, 4, 40.0, 40.0),                           # another jump algorithm: not read
-    (None, 5, 40.0, 40.0),                          # no message file
+    (None, 5, 40.0, 40.0),                          # no message file: as one without a record
+    (None, 5, 0.0, 1.0),
 ])
 def test_cycle_number_from_the_message_file(tmp_path, msg, plan, old, expected):
     job_folder(tmp_path, msg=msg)
