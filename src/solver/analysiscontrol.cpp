@@ -165,7 +165,9 @@ void create_impactors(const std::vector<double>& xyz) {
 
 // Step 10: the section matrices from the layup and the first nine elastic values of each ply (the
 // first temperature block of peprops). Nothing without the section tables of the card; tables
-// whose extents do not fit nplies and nsec are left alone with a warning.
+// whose extents do not fit nplies and nsec are left alone with a warning. A ply of some thickness
+// without elastic constants (no material block for its id) enters with zero stiffness and is
+// reported (level -2).
 void build_section_matrices() {
     auto& s = sectiondata;
     const int np = s.nplies, ns = s.nsec;
@@ -186,13 +188,20 @@ void build_section_matrices() {
     // empty slots of matidlist and give zero matrices for a layup without stiffness).
     std::vector<double> elastic(9 * static_cast<std::size_t>(np) * ns, 0.0);
     const auto pe = mat.peprops.view();
-    if (pe.extent(1) >= 9)
-        for (int sec = 1; sec <= ns; ++sec)
-            for (int ply = 1; ply <= np; ++ply)
-                if (pe.has(9, ply, sec))
-                    for (int k = 1; k <= 9; ++k)
-                        elastic[(k - 1) + 9 * (static_cast<std::size_t>(ply - 1) + np * static_cast<std::size_t>(sec - 1))] =
-                            pe(k, ply, sec);
+    int bare_ply = 0, bare_sec = 0;  // the first ply of some thickness without elastic constants
+    for (int sec = 1; sec <= ns; ++sec)
+        for (int ply = 1; ply <= np; ++ply) {
+            double* e = &elastic[9 * (static_cast<std::size_t>(ply - 1) + np * static_cast<std::size_t>(sec - 1))];
+            if (pe.has(9, ply, sec))
+                for (int k = 1; k <= 9; ++k) e[k - 1] = pe(k, ply, sec);
+            if (*mat.matidlist.at(ply, sec) != defint && *s.plythickness.at(ply, sec) > 0.0 && !(e[0] > 0.0) &&
+                bare_ply == 0) {
+                bare_ply = ply;
+                bare_sec = sec;
+            }
+        }
+    if (bare_ply > 0)
+        report(-2, "Warning: ply without elastic constants in the section matrices.", bare_ply, bare_sec);
     GetSectionFMatrix(s.sefmatrix.data(), mat.matidlist.data(), s.plyorientation.data(), s.plythickness.data(),
                       s.plyzcoord.data(), elastic.data(), &np, &ns, nullptr);
     GetSectionHMatrix(s.sehmatrix.data(), mat.matidlist.data(), s.plyorientation.data(), s.plythickness.data(),

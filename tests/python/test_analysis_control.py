@@ -656,3 +656,13 @@ def test_vdisp_records_node_motions_every_nupdate_increments(tmp_path):
     assert nm[:3, 0, e].tolist() == [4.0, 5.0, 6.0] and (nm[3:, 0, e] == 9.0).all()
     vdisp(2, 5, [node], np.array([[4.0, 5.0]]).T)  # fewer than three: nothing
     assert nm[:3, 0, e].tolist() == [4.0, 5.0, 6.0]
+
+
+def test_section_without_material_constants_is_reported(tmp_path):
+    cards = dict(CARDS)
+    del cards["MaterialCard.tvk"]
+    job_folder(tmp_path, cards=cards)
+    uext(0)
+    assert errstat() == -2 and "elastic constants" in errtext()
+    assert list(t.errorhandling.errintv) == [1, 1]
+    assert not t.sectiondata.sehmatrix.any() and np.isfinite(t.sectiondata.sefmatrix).all()
