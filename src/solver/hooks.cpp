@@ -2,10 +2,13 @@
 
 #include <algorithm>
 #include <cstring>
+#include <vector>
 
 #include "core/errors.h"
 #include "core/modeldata.h"
+#include "core/signal.h"
 #include "elements/elementtables.h"
+#include "elements/motion.h"
 #include "elements/orientation.h"
 #include "input/iohandling.h"
 #include "solver/stepkinds.h"
@@ -74,6 +77,21 @@ void vdisp_law(const tvk::solver::Vdisp& a) {
         }
         return;
     }
+    const int kind = tvk::solver::step_kind(a.kstep);
+    if (a.kstep < 2 || a.kinc < 2 || (kind != tvk::solver::TVK_FATIGUE && kind != tvk::solver::TVK_IMPACT)) return;
+    const int next = a.kinc + 1, nupdate = tvk::debugdata.nupdate;
+    if (mLimit(&next, &nupdate) != nupdate || a.nblock < 1 || a.mdof < 3) return;
+    // Translations u(1:3, :) and rotations u(4:mdof, :), at least two rotation rows: rows the
+    // solver does not pass are zero, which the node-motion store takes as not given.
+    const int nblock = a.nblock, mdof = a.mdof, nrot = std::max(mdof - 3, 2);
+    std::vector<double> trans(3 * static_cast<std::size_t>(nblock));
+    std::vector<double> rot(static_cast<std::size_t>(nrot) * nblock, 0.0);
+    for (int k = 0; k < nblock; ++k) {
+        for (int i = 0; i < 3; ++i) trans[3 * static_cast<std::size_t>(k) + i] = a.u(i, k);
+        for (int i = 3; i < mdof; ++i) rot[static_cast<std::size_t>(nrot) * k + (i - 3)] = a.u(i, k);
+    }
+    const double defreal = 0.0;
+    GetNodesMotion(trans.data(), rot.data(), a.jnodeuid.data(), &nrot, &nblock, &defreal);
 }
 
 void mpc_law(const tvk::solver::Mpc& a) {

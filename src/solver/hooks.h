@@ -28,8 +28,12 @@ TVK_SOLVER_DECLARE(Vucharlength, vucharlength_cel);
 TVK_SOLVER_DECLARE(Uvarm, uvarm_report);
 
 // Records the nodal coordinates of a block of nodes in increment 1 of a first step of kind
-// initialisation. Nothing else is done without a step-kind table or with kstep 0. rval is never
-// written: the solver keeps the values that it passes in.
+// initialisation, and the nodal motions (translations u(1:3, :), rotations u(4:mdof, :)) from
+// increment 2 of steps 2 on of kind fatigue or impact, at the increments kinc for which kinc + 1
+// is a multiple of debugdata nupdate. With mdof = 3 (or 4) the missing rotation rows are passed
+// as zeros, which leave the stored rotations as they are; blocks with mdof < 3 record nothing.
+// Nothing is done without a step-kind table or with kstep 0. rval is never written: the solver
+// keeps the values that it passes in.
 TVK_SOLVER_DECLARE(Vdisp, vdisp_nullify);
 
 // Switches the constraint off: a(mdof, mdof, n) = 0, jdof(mdof, n) = 0, lmpc = 0; ue unchanged.
