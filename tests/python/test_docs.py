@@ -94,10 +94,12 @@ def test_c_blocks_compile_and_run(name, tmp_path):
     cc = shutil.which("cc") or shutil.which("gcc")
     assert cc, "a C compiler is needed"
     lib = library_path()
+    # Under the sanitizer run the library is instrumented: the program is built the same way.
+    sanitize = ["-fsanitize=address,undefined"] if "libasan" in os.environ.get("LD_PRELOAD", "") else []
     for k, (code, line) in enumerate(programs):
         src, exe = tmp_path / f"snippet{k}.c", tmp_path / f"snippet{k}"
         src.write_text(f'#line {line + 1} "{name}"\n' + code)
-        build = subprocess.run([cc, "-std=c11", "-Wall", "-Werror", "-I", os.path.join(ROOT, "src"), str(src),
+        build = subprocess.run([cc, "-std=c11", "-Wall", "-Werror", *sanitize, "-I", os.path.join(ROOT, "src"), str(src),
                                 lib, f"-Wl,-rpath,{os.path.dirname(lib)}", "-o", str(exe)],
                                capture_output=True, text=True, timeout=120)
         assert build.returncode == 0, build.stderr
