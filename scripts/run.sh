@@ -8,7 +8,8 @@ jobs=$(nproc)
 
 # Everything comes from Debian's packages; Python is Debian's /usr/bin/python3 with numpy.
 packages=(g++ cmake make python3-dev python3-numpy python3-pytest python3-pytest-timeout
-          python3-scipy liblapack-dev libblas-dev libgtest-dev libbenchmark-dev gfortran)
+          python3-scipy python3-matplotlib liblapack-dev libblas-dev libgtest-dev libbenchmark-dev
+          gfortran)
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
@@ -29,7 +30,9 @@ export PYTHONPATH="$PWD/build/python${PYTHONPATH:+:$PYTHONPATH}"
 
 case "$what" in
   example)
-    $PY examples/analysis.py
+    # First-ply failure of a laminate: tables from its cards, three criteria, the failure
+    # envelope as a picture (matplotlib without a display).
+    MPLBACKEND=Agg $PY examples/laminate_failure.py --png build/laminate_failure.png
     ;;
   test)
     # Everything again under AddressSanitizer and UndefinedBehaviorSanitizer: the C++ tests, and

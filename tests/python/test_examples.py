@@ -1,0 +1,171 @@
+"""The example analyses run as a user runs them (a separate interpreter, a non-interactive
+matplotlib backend), and their printed results agree with a lamination-theory computation of this
+test's own (numpy only, no library call)."""
+
+import os
+import re
+import subprocess
+import sys
+import textwrap
+
+import numpy as np
+import pytest
+
+ROOT = os.path.abspath(os.path.join(os.path.dirname(__file__), "..", ".."))
+EXAMPLE = os.path.join(ROOT, "examples", "laminate_failure.py")
+
+# T300/BSL914C, as the example's built-in material card gives it (N, mm, MPa).
+E1, E2, NU12, G12 = 138000.0, 11000.0, 0.28, 5500.0
+XT, XC, YT, YC, S12 = 1500.0, 900.0, 27.0, 200.0, 80.0
+
+
+def run_example(tmp_path, *args):
+    env = dict(os.environ, MPLBACKEND="Agg")
+    png = tmp_path / "envelope.png"
+    proc = subprocess.run([sys.executable, EXAMPLE, "--png", str(png), *args], capture_output=True,
+                          text=True, env=env, cwd=tmp_path, timeout=240)
+    assert proc.returncode == 0, proc.stdout + proc.stderr
+    return proc.stdout, png
+
+
+def printed_factors(out):
+    return {m.group(1): float(m.group(2)) for m in re.finditer(r"^\s+(Tsai-Wu|Puck|LaRC05)\s+([0-9.]+)\s",
+                                                                 out, re.M)}
+
+
+def printed_abd(out):
+    block = out.split("ABD matrix")[1].split("\n\n")[0]
+    rows = re.findall(r"\[+([^\[\]]+)\]", block)
+    return np.array([[float(v) for v in r.split()] for r in rows])
+
+
+def reduced_stiffness(e1, e2, nu12, g12):
+    nu21 = nu12 * e2 / e1
+    d = 1.0 - nu12 * nu21
+    return np.array([[e1 / d, nu12 * e2 / d, 0.0], [nu12 * e2 / d, e2 / d, 0.0], [0.0, 0.0, g12]])
+
+
+def stress_rotation(deg):
+    """Laminate-axes stress (x, y, xy) into ply axes (1, 2, 12)."""
+    c, s = np.cos(np.radians(deg)), np.sin(np.radians(deg))
+    return np.array([[c * c, s * s, 2 * c * s], [s * s, c * c, -2 * c * s], [-c * s, c * s, c * c - s * s]])
+
+
+def clt_ply_stresses(angles, t, load, q):
+    """Ply-axes stresses of a symmetric laminate under a membrane load: A from the rotated
+    reduced stiffnesses, mid-plane strain A^-1 N, then each ply's stress."""
+    # Engineering-shear strain rotation: R^-T for the strain of the stress rotation R.
+    qbars = []
+    for a in angles:
+        tr = stress_rotation(a)
+        reuter = np.diag([1.0, 1.0, 2.0])
+        qbars.append(np.linalg.inv(tr) @ q @ reuter @ tr @ np.linalg.inv(reuter))
+    a_matrix = sum(qb * t for qb in qbars)
+    eps0 = np.linalg.solve(a_matrix, load)
+    return a_matrix, [stress_rotation(a) @ (qb @ eps0) for a, qb in zip(angles, qbars)]
+
+
+def tsai_wu_factor(stresses, xt=XT, xc=XC, yt=YT, yc=YC, s12=S12):
+    """Smallest lambda with F1 s1 + F2 s2 scaled by lambda plus the quadratic terms by lambda^2
+    reaching 1 (no interaction term)."""
+    f1, f2 = 1 / xt - 1 / xc, 1 / yt - 1 / yc
+    f11, f22, f66 = 1 / (xt * xc), 1 / (yt * yc), 1 / s12 ** 2
+    lams = []
+    for s1, s2, t12 in stresses:
+        b = f1 * s1 + f2 * s2
+        a = f11 * s1 ** 2 + f22 * s2 ** 2 + f66 * t12 ** 2
+        lams.append((-b + np.sqrt(b * b + 4 * a)) / (2 * a))
+    return min(lams)
+
+
+def puck_factor(stresses, xt=XT, xc=XC, yt=YT, yc=YC, s12=S12, p=(0.3, 0.2, 0.15, 0.15)):
+    """Puck in plane stress: fibre failure by maximum stress, inter-fibre failure as the largest
+    action-plane exposure over the planes through the fibre (a fine scan of the angle), with the
+    inclination parameters p = (p_TL(+), p_TL(-), p_TT(+), p_TT(-)) and the fracture resistance
+    R_TT = YC / (2 (1 + p_TT(-))). The exposure is linear in the load: lambda = 1 / max."""
+    r_tt = yc / (2.0 * (1.0 + p[3]))
+    theta = np.linspace(0.0, np.pi, 36001)
+    c, s = np.cos(theta), np.sin(theta)
+    worst = 0.0
+    for s1, s2, t12 in stresses:
+        ff = s1 / xt if s1 >= 0 else -s1 / xc
+        tn, tl, tt = s2 * s * s, -t12 * s, -s2 * s * c
+        w = tt ** 2 + tl ** 2
+        cos2 = np.divide(tt ** 2, w, out=np.zeros_like(w), where=w > 0)
+        pt = p[2] / r_tt * cos2 + p[0] / s12 * (1 - cos2)
+        pc = p[3] / r_tt * cos2 + p[1] / s12 * (1 - cos2)
+        tension = np.sqrt(((1 / yt - pt) * tn) ** 2 + (tt / r_tt) ** 2 + (tl / s12) ** 2) + pt * tn
+        compression = np.sqrt((tt / r_tt) ** 2 + (tl / s12) ** 2 + (pc * tn) ** 2) + pc * tn
+        iff = np.where(tn >= 0, tension, compression).max()
+        worst = max(worst, ff, iff)
+    return 1.0 / worst
+
+
+def qi_layup():
+    return [0.0, 45.0, -45.0, 90.0, 90.0, -45.0, 45.0, 0.0]
+
+
+def test_laminate_failure_example_matches_lamination_theory(tmp_path):
+    out, png = run_example(tmp_path)
+    # The envelope picture is written as a PNG of a sensible size.
+    data = png.read_bytes()
+    assert data[:8] == b"\x89PNG\r\n\x1a\n" and len(data) > 20000
+    import matplotlib.image
+    assert matplotlib.image.imread(str(png)).shape[0] > 400
+
+    q = reduced_stiffness(E1, E2, NU12, G12)
+    load = np.array([100.0, -50.0, 0.0])
+    a_matrix, stresses = clt_ply_stresses(qi_layup(), 0.125, load, q)
+    np.testing.assert_allclose(printed_abd(out)[:3, :3], a_matrix, atol=0.06)
+    # Quasi-isotropic: Ex = Ey = (A11^2 - A12^2) / (A11 h).
+    ex = (a_matrix[0, 0] ** 2 - a_matrix[0, 1] ** 2) / a_matrix[0, 0]
+    m = re.search(r"Ex (\d+)\s+Ey (\d+)\s+Gxy (\d+) MPa\s+nu_xy ([0-9.]+)", out)
+    assert abs(float(m.group(1)) - ex) <= 0.5 and abs(float(m.group(2)) - ex) <= 0.5
+    assert abs(float(m.group(3)) - a_matrix[2, 2]) <= 0.5
+    assert abs(float(m.group(4)) - a_matrix[0, 1] / a_matrix[0, 0]) <= 1e-4
+
+    factors = printed_factors(out)
+    assert set(factors) == {"Tsai-Wu", "Puck", "LaRC05"}
+    assert factors["Tsai-Wu"] == pytest.approx(tsai_wu_factor(stresses), rel=2e-6)
+    # The library's Puck searches the fracture plane by golden section to a bracket of 5 degrees.
+    assert factors["Puck"] == pytest.approx(puck_factor(stresses), rel=3e-4)
+    # Transverse tension of the 90-degree plies governs; LaRC05 then reduces to s22 = YT.
+    lam_yt = YT / max(s[1] for s in stresses)
+    assert factors["LaRC05"] == pytest.approx(lam_yt, rel=1e-4)
+
+
+def test_laminate_failure_example_options(tmp_path):
+    """Another material card, layup and load, with shear: the options reach the analysis. The
+    plies fail in transverse compression with shear (Puck's fracture-plane modes B and C)."""
+    card = tmp_path / "my_material.tvk"
+    card.write_text(textwrap.dedent("""\
+        ++Begin Material, MatID=7
+        +Elastic
+        140000.0, 9000.0, 0.3, 0.45, 4600.0
+        +Strength
+        2000.0, 50.0, 50.0, 1200.0, 180.0, 180.0, 90.0, 90.0, 60.0, 90.0
+        ++End Material
+        """))
+    out, png = run_example(tmp_path, "--material", str(card), "--matid", "7", "--layup", "0,30,-30s",
+                           "--thickness", "0.2", "--load=-10,-100,30", "--directions", "12")
+    assert png.stat().st_size > 10000
+    assert "[0/30/-30/-30/30/0]" in out and "h = 1.2 mm" in out
+    q = reduced_stiffness(140000.0, 9000.0, 0.3, 4600.0)
+    _, stresses = clt_ply_stresses([0, 30, -30, -30, 30, 0], 0.2, np.array([-10.0, -100.0, 30.0]), q)
+    factors = printed_factors(out)
+    assert factors["Tsai-Wu"] == pytest.approx(
+        tsai_wu_factor(stresses, 2000.0, 1200.0, 50.0, 180.0, 90.0), rel=2e-6)
+    assert factors["Puck"] == pytest.approx(puck_factor(stresses, xt=2000.0, xc=1200.0, yt=50.0, yc=180.0,
+                                                        s12=90.0), rel=3e-4)
+
+
+def test_laminate_failure_example_refuses_a_material_it_cannot_find(tmp_path):
+    env = dict(os.environ, MPLBACKEND="Agg")
+    proc = subprocess.run([sys.executable, EXAMPLE, "--material", str(tmp_path / "none.tvk")],
+                          capture_output=True, text=True, env=env, cwd=tmp_path, timeout=60)
+    assert proc.returncode != 0 and "no material card" in proc.stderr
+    card = tmp_path / "other.tvk"
+    card.write_text("++Begin Material, MatID=3\n+Elastic\n70000.0, 0.3\n++End Material\n")
+    proc = subprocess.run([sys.executable, EXAMPLE, "--material", str(card)],
+                          capture_output=True, text=True, env=env, cwd=tmp_path, timeout=60)
+    assert proc.returncode != 0 and "material 1 has no elastic constants" in proc.stderr
