@@ -235,6 +235,12 @@ void locate_section_point(SectionPoint& sp, Slots& s, const Point& pt, int ply, 
     const std::int64_t il = static_cast<std::int64_t>(ply) * nsp - nsp / 2;
     const std::int64_t iu = static_cast<std::int64_t>(ply + 1LL) * nsp - nsp / 2;
 
+    // A section point or integration point beyond the stress table has no stress to take.
+    if (sd.sestress.present() && !(sd.sestress.extent(1) >= 6 && sd.sestress.in_bounds(1, sp.isp, npt, e))) {
+        sp.isp = 0;
+        sp.interface = false;
+        return;
+    }
     double p[6] = {};
     read_six(p, sd.sestress, sp.isp, npt, e);
     if (sp.interface) {
