@@ -378,7 +378,7 @@ void evaluate(const Point& pt) {
     // First increment of the analysis: the sensor records and the element orientation.
     if (pt.kstep == 1 && pt.kinc == 1) {
         auto& dp = tvk::loaddata.dprops;
-        if (ply == 1 && dp.present() && dp.extent(1) >= 12) {
+        if (ply == 1 && dp.present() && dp.extent(1) == 12) {
             const int nimp = std::min(tvk::loaddata.nimp, dp.extent(2));
             const int noel = pt.noel;
             if (nimp > 0)
