@@ -35,6 +35,7 @@
 //                                                                         initialisation only
 #pragma once
 
+#include <cmath>
 #include <cstddef>
 
 namespace tvk::plystate {
@@ -85,6 +86,9 @@ inline constexpr int failure_code_fibre = 400, failure_code_matrix = 40, failure
 
 inline constexpr Range crack_state{27, 4};
 
+// Value of the fracture angles and of the crack-plane state until they are set.
+inline constexpr double unset = -1.0;
+
 inline constexpr int length = 35;
 
 inline constexpr int unset_mark = size;  // the last state variable
@@ -96,6 +100,10 @@ constexpr int block_start(int nstatv) { return nstatv >= size ? nstatv - size : 
 // 0-based offset of slot s within the block.
 constexpr std::size_t at(int s) { return static_cast<std::size_t>(s - 1); }
 
+// The table index an index slot holds: the value truncated toward zero; 0 (no index) for a value
+// that is not a number or lies outside the int range.
+inline int index_of(double v) { return std::isfinite(v) && std::fabs(v) < 2.0e9 ? static_cast<int>(v) : 0; }
+
 static_assert(flags.last() == 12 && exposures.last() == 17 && residuals.last() == 20);
 static_assert(crack_state.last() == 30 && stress.last() == 6);
 
@@ -105,6 +113,7 @@ static_assert(crack_state.last() == 30 && stress.last() == 6);
 namespace tvk::plyfield {
 
 inline constexpr int flags_first = 1;   // 1-5: the failed flags of the five modes (slots 7-11)
+inline constexpr int flags_last = 5;    // the field variables are written when nfield reaches it
 inline constexpr int crack_angle = 6;   // slot 25 / pi
 inline constexpr int crack_damage = 7;  // crack-plane damage, clamped to the matrix cap
 inline constexpr int used = 7;          // entries beyond are 0

@@ -1,0 +1,146 @@
+"""Damage field of ply points through Python, with the model tables filled from Python as analysis
+control would: the per-point evaluation and its explicit-path record, the implicit hook against the
+evaluation, and the explicit block hook against point-by-point evaluations with the record built
+in numpy from the solver's cyclic rows."""
+import numpy as np
+import pytest
+
+import _tolvek as t
+
+tl, md, sd, jd, eh = t.toplevel, t.materialdata, t.sectiondata, t.jobdata, t.errorhandling
+# Strength column xt11 xt22 xt33 xc11 xc22 xc33 x12 x13 x23 ilss and Nye vector of the ply.
+STRENGTH = [2000.0, 50.0, 50.0, 1500.0, 200.0, 200.0, 80.0, 80.0, 60.0, 90.0]
+ELASTIC = [140000.0, 9000.0, 9000.0, 0.3, 0.3, 0.45, 5000.0, 5000.0, 3100.0]
+NPLIES = 3
+EYE = np.eye(3)
+
+
+@pytest.fixture
+def model():
+    """Three plies of one section; every column holds a second temperature block at half the values,
+    which the evaluation must not read. Criteria: fibre max nominal stress, matrix Puck."""
+    eh.rsxerr(1)
+    jd.stepid = np.array([0, 3, 4], dtype=np.int32)
+    sd.nsec, sd.nplies = 1, NPLIES
+    sd.secidlist = np.array([1], dtype=np.int32)
+    sd.plyorientation = np.array([[0.0], [90.0], [0.0]])
+    sd.plythickness = np.full((NPLIES, 1), 0.2)
+    md.psprops = np.repeat(np.array(STRENGTH + [0.5 * v for v in STRENGTH])[:, None, None], NPLIES, axis=1)
+    md.peprops = np.repeat(np.array(ELASTIC + [0.5 * v for v in ELASTIC])[:, None, None], NPLIES, axis=1)
+    md.pfflags = np.repeat(np.array([0, 1, 9, 0, 0], dtype=np.int32)[:, None, None], NPLIES, axis=1)
+    md.peflags = np.repeat(np.array([1, 1, 2, 1, 1], dtype=np.int32)[:, None, None], NPLIES, axis=1)
+    md.pelimits = np.full((12, NPLIES, 1), -1.0)
+    md.pfprops = np.repeat(np.array([0.0, 0.3, 0.3, 0.9, 0.9])[:, None, None], NPLIES, axis=1)
+    yield
+    md.psprops = md.peprops = md.pfflags = md.peflags = md.pelimits = md.pfprops = None
+    sd.secidlist = sd.plyorientation = sd.plythickness = None
+    jd.stepid = None
+    sd.nsec = sd.nplies = 0
+    eh.rsxerr(1)
+
+
+def evaluate(statev, stress=None, table=None, nfield=7, layer=1, kstep=2, noel=5):
+    statev = np.array(statev, dtype=float)
+    if stress is not None:
+        statev[-40:-34] = stress
+    args = (np.zeros(nfield), statev, EYE, EYE, 0.5, np.zeros(2), 1.0, "PLY", noel, 1, layer, 1, kstep, 3,
+            np.array([1.0, 2.0, 0.0]))
+    return tl.gen_damage(*args) if table is None else tl.gen_damage(*args, table=table)
+
+
+def test_criteria_read_the_first_temperature_block(model):
+    field, s = evaluate(np.zeros(40), stress=[1500.0, 0, 0, 0, 0, 0])
+    assert s[13] == pytest.approx(1500.0 / 2000.0, rel=1e-15)  # fibre exposure, slot 14
+    assert s[7] == 0.0
+    field, s = evaluate(s, stress=[2100.0, 0, 0, 0, 0, 0])
+    assert s[7] == 1.0 and field[1] == 1.0 and s[25] == 400.0
+    field, s = evaluate(s, stress=[0.0] * 6)  # the flag stays
+    assert s[7] == 1.0 and s[13] == 0.0
+    assert eh.errstat == 0
+
+
+def test_default_table_is_absent_and_a_record_supplies_the_stress(model):
+    stress = [1900.0, 30.0, 0.0, 20.0, 5.0, 3.0]
+    a = evaluate(np.zeros(40), stress=stress)
+    b = evaluate(np.zeros(40), stress=stress, table=np.full(16, -1.0))
+    assert np.array_equal(a[0], b[0]) and np.array_equal(a[1], b[1])
+    voigt = np.array([2100.0, 10.0, 1.0, 2.0, 3.0, 4.0])
+    table = np.concatenate([[20.0], voigt, np.zeros(6), [0.25, 0.5, 0.75]])
+    field, s = evaluate(np.zeros(40), stress=stress, table=table)
+    assert np.array_equal(s[:6], voigt[[0, 1, 2, 5, 4, 3]])  # Voigt -> Nye
+    assert s[7] == 1.0
+    assert s[34] == 0.25  # the record's first length in the criteria path
+
+
+def test_implicit_hook_is_the_evaluation_and_keeps_pnewdt(model):
+    state = np.zeros(45)
+    state[:5] = [1, 2, 3, 4, 5]
+    state[-40:-34] = [2100.0, 60.0, 0.0, 10.0, 0.0, 0.0]
+    ref_field, ref_state = evaluate(state)
+    field, statev, pnewdt = tl.usdfld_dmg(np.zeros(7), state, 0.75, EYE, EYE, 0.5, np.zeros(2), 1.0, "PLY", "ORI",
+                                         5, 1, 1, 1, 2, 3, 3, 3, np.array([1.0, 2.0, 0.0]), 0, 0, 0, 0)
+    assert pnewdt == 0.75
+    assert np.array_equal(statev, ref_state) and np.array_equal(field, ref_field)
+    assert np.array_equal(statev[:5], [1, 2, 3, 4, 5])
+    assert statev[-40 + 8] == 1.0  # matrix cracked under 60 > xt22
+
+
+def block_inputs(nblock, nstatev, ncomp=6, seed=1):
+    rng = np.random.default_rng(seed)
+    stress = rng.normal(scale=[1500.0, 40.0, 20.0, 40.0, 30.0, 30.0][:ncomp], size=(nblock, ncomp))
+    strain = rng.normal(scale=1e-3, size=(nblock, ncomp))
+    stateold = np.zeros((nblock, nstatev))
+    if nstatev:
+        stateold[:, 0] = np.arange(nblock) + 0.5
+    coords = rng.normal(size=(nblock, 3))
+    char = np.full((nblock, 3), 0.4)
+    tdir = np.repeat(EYE[None], nblock, axis=0)
+    return stress, strain, stateold, coords, char, tdir
+
+
+def test_explicit_block_is_its_points_one_by_one(model):
+    nblock, nstatev = 6, 42
+    stress, strain, stateold, coords, char, tdir = block_inputs(nblock, nstatev)
+    jelem = np.arange(10, 10 + nblock, dtype=np.int32)
+    temp = np.linspace(20.0, 30.0, nblock)
+    steptime, dt = 0.5, 0.25
+    statenew, field = tl.vusdfld_dmg(3, 3, jelem, 1, 2, 1, 2, temp, steptime, 1.0, dt, "PLY", coords, tdir, tdir,
+                                     char, np.zeros(1), stateold, stress, strain, np.zeros((nblock, 7)))
+    cyclic_to_voigt = [0, 1, 2, 4, 5, 3]
+    for k in range(nblock):
+        table = np.concatenate([[temp[k]], stress[k, cyclic_to_voigt], strain[k, cyclic_to_voigt], char[k]])
+        f, s = tl.gen_damage(np.zeros(7), stateold[k].copy(), tdir[k], tdir[k], char[k, 0], np.zeros(2), dt, "PLY",
+                             jelem[k], 1, 2, 1, 2, 2, coords[k], table=table)
+        assert np.array_equal(statenew[k], s), k
+        assert np.array_equal(field[k], f), k
+        # Nye order of the ply stress: cyclic (11 22 33 12 23 13) -> (11 22 33 12 13 23).
+        assert np.array_equal(s[2:8], stress[k, [0, 1, 2, 3, 5, 4]])
+    assert np.array_equal(statenew[:, 0], stateold[:, 0])
+    assert statenew[:, 2 + 7].max() == 1.0  # some fibres failed
+
+
+def test_explicit_block_with_plane_stress_rows(model):
+    nblock = 3
+    stress, strain, stateold, coords, char, tdir = block_inputs(nblock, 40, ncomp=4)
+    statenew, field = tl.vusdfld_dmg(3, 1, np.arange(1, 4, dtype=np.int32), 1, 1, 1, 2, np.zeros(nblock), 1.0, 1.0,
+                                     0.0, "PLY", coords, tdir, tdir, char, np.zeros(1), stateold, stress, strain,
+                                     np.zeros((nblock, 7)))
+    assert np.array_equal(statenew[:, :6], np.column_stack([stress, np.zeros((nblock, 2))]))
+
+
+def test_explicit_block_without_points_or_state_writes_nothing(model):
+    stress, strain, stateold, coords, char, tdir = block_inputs(2, 0)
+    field0 = np.full((2, 7), 3.0)
+    statenew, field = tl.vusdfld_dmg(3, 3, np.arange(2, dtype=np.int32), 1, 1, 1, 2, np.zeros(2), 1.0, 1.0, 0.1,
+                                     "PLY", coords, tdir, tdir, char, np.zeros(1), stateold, stress, strain, field0)
+    assert statenew.shape == (2, 0)
+    assert np.array_equal(field, field0)
+
+
+def test_wrong_shapes_are_refused(model):
+    with pytest.raises((t.error, ValueError)):
+        tl.gen_damage(np.zeros(7), np.zeros(40), EYE, EYE, 0.5, np.zeros(2), 1.0, "PLY", 1, 1, 1, 1, 2, 1,
+                      np.zeros(3), table=np.zeros(5))
+    with pytest.raises((t.error, ValueError)):
+        tl.gen_damage(np.zeros(7), np.zeros(40), EYE, EYE, 0.5, np.zeros(2), 1.0, "PLY", 1, 1, 1, 1, 2, 1,
+                      np.zeros(3), nfield=9)
