@@ -1,6 +1,8 @@
 #include "listread.h"
 
+#include <algorithm>
 #include <cerrno>
+#include <charconv>
 #include <climits>
 #include <cmath>
 #include <cstdlib>
@@ -72,21 +74,11 @@ int count_items(std::string_view record) {
     return n;
 }
 
-int parse_real(std::string_view t, double& v) {
-    std::size_t p = 0;
-    if (p < t.size() && (t[p] == '+' || t[p] == '-')) ++p;
-    p = scan_mantissa(t, p);
-    if (p == std::string_view::npos) return err_bad_value;
-    if (p < t.size()) {
-        const char e = t[p];
-        if (e != 'e' && e != 'E' && e != 'd' && e != 'D') return err_bad_value;
-        ++p;
-        if (p < t.size() && (t[p] == '+' || t[p] == '-')) ++p;
-        const std::size_t d0 = p;
-        while (p < t.size() && digit(t[p])) ++p;
-        if (p == d0 || p != t.size()) return err_bad_value;
-    }
-    // The validated text with a d exponent written as e (on the stack for ordinary lengths).
+namespace {
+
+// strtod_l on the validated text with a d exponent written as e: the conversion of values
+// outside the double range, whose overflow and underflow strtod reports by ERANGE.
+int parse_real_strtod(std::string_view t, double& v) {
     char small[128];
     std::string large;
     char* buf = small;
@@ -104,6 +96,49 @@ int parse_real(std::string_view t, double& v) {
     const double x = strtod_l(buf, &end, c_locale());
     if (end != buf + t.size()) return err_bad_value;
     if (errno == ERANGE && std::isinf(x)) return err_overflow;
+    v = x;
+    return ok;
+}
+
+}  // namespace
+
+int parse_real(std::string_view t, double& v) {
+    std::size_t p = 0;
+    if (p < t.size() && (t[p] == '+' || t[p] == '-')) ++p;
+    p = scan_mantissa(t, p);
+    if (p == std::string_view::npos) return err_bad_value;
+    std::size_t d_exp = std::string_view::npos;  // position of a d exponent letter
+    if (p < t.size()) {
+        const char e = t[p];
+        if (e != 'e' && e != 'E' && e != 'd' && e != 'D') return err_bad_value;
+        if (e == 'd' || e == 'D') d_exp = p;
+        ++p;
+        if (p < t.size() && (t[p] == '+' || t[p] == '-')) ++p;
+        const std::size_t d0 = p;
+        while (p < t.size() && digit(t[p])) ++p;
+        if (p == d0 || p != t.size()) return err_bad_value;
+    }
+    // The text is now [sign]mantissa[exponent]. std::from_chars converts it correctly rounded,
+    // as strtod does, but takes no plus sign and no d exponent, and leaves the value unset for
+    // results outside the double range: those few go to strtod, which reports overflow and
+    // gives the nearest value for an underflow.
+    const char* b = t.data();
+    const char* const e = b + t.size();
+    if (*b == '+') ++b;
+    char small[64];
+    const char* sb = b;
+    const char* se = e;
+    if (d_exp != std::string_view::npos) {
+        if (t.size() > sizeof small) return parse_real_strtod(t, v);
+        const std::size_t n = static_cast<std::size_t>(e - b);
+        std::copy(b, e, small);
+        small[d_exp - static_cast<std::size_t>(b - t.data())] = 'e';
+        sb = small;
+        se = small + n;
+    }
+    double x = 0.0;
+    const std::from_chars_result r = std::from_chars(sb, se, x);
+    if (r.ec != std::errc() || r.ptr != se) return parse_real_strtod(t, v);
     v = x;
     return ok;
 }
