@@ -104,6 +104,13 @@ int open_read(int unit, std::string_view path) {
     std::FILE* f = std::fopen(p.c_str(), "rb");
     if (!f) return err_open;
     auto u = std::make_unique<Unit>();
+    // The whole file in one read when its size is known; whatever follows (a file that grew
+    // meanwhile, or one whose size is not reported) in pieces.
+    const std::uintmax_t size = fs::file_size(fs::path(p), ec);
+    if (!ec && size > 0 && size < (std::uintmax_t{1} << 40)) {
+        u->text.resize(static_cast<std::size_t>(size));
+        u->text.resize(std::fread(u->text.data(), 1, u->text.size(), f));
+    }
     char buf[1 << 16];
     std::size_t got;
     while ((got = std::fread(buf, 1, sizeof buf, f)) > 0) u->text.append(buf, got);
