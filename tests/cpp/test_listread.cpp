@@ -148,7 +148,7 @@ TEST(ListRead, RealsConvertBitForBitAsStrtod) {
         if (pick(3)) {
             s += letters[pick(4)];
             if (pick(2)) s += "+-"[pick(2)];
-            s += std::to_string(pick(4) ? pick(330) : pick(100000));
+            s += std::to_string(pick(2) ? pick(30) : pick(4) ? pick(330) : pick(100000));
         }
         expect_as_strtod(s);
         if (HasFailure()) return;
