@@ -84,15 +84,6 @@ KeyLine split_keyword(std::string_view rec) {
     return {rec.substr(0, c), trim_left(rec.substr(c + 1))};
 }
 
-bool same_text(std::string_view a, std::string_view b) {
-    a = trim_right(a);
-    b = trim_right(b);
-    if (a.size() != b.size()) return false;
-    for (std::size_t i = 0; i < a.size(); ++i)
-        if (lower(a[i]) != lower(b[i])) return false;
-    return true;
-}
-
 bool contains_text(std::string_view s, std::string_view word) {
     if (word.empty()) return true;
     if (word.size() > s.size()) return false;
