@@ -1,16 +1,23 @@
 // Time of reading a data listing of 100,000 shell elements (a 400 x 250 grid of 8-node shells,
 // about 300,000 nodes), and of one nodal patch search on the mesh read from it (depth 1 and 2):
 // the patch search scans the element table once per searched element, so its time grows with
-// the element count, not with its square.
+// the element count, not with its square. BM_ListingFloor is the floor of the reader: the file
+// read in one piece and every number in it converted with std::from_chars.
+//
+// With TVK_BENCH_LISTING set, that file is read instead of the generated one (bench/readers_py.py
+// writes the same listing and times numpy.loadtxt on its numbers).
 #include <benchmark/benchmark.h>
 
 #include <unistd.h>
 
 #include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <string>
 #include <vector>
+
+#include "parse_floor.h"
 
 #include "core/datahandling.h"
 #include "core/modeldata.h"
@@ -26,6 +33,7 @@ constexpr int nx = 400, ny = 250;  // 100,000 elements
 // Writes the listing once per process; returns its path.
 const std::string& listing() {
     static const std::string path = [] {
+        if (const char* given = std::getenv("TVK_BENCH_LISTING")) return std::string(given);
         const fs::path p = fs::temp_directory_path() / ("tvk_bench_listing_" + std::to_string(::getpid()) + ".dat");
         std::ofstream f(p);
         const int w = 2 * nx + 1;  // nodes per row of the quadratic grid
@@ -62,6 +70,17 @@ void BM_ReadListing100k(benchmark::State& st) {
     st.counters["elements"] = tvk::elementdata.nelem;
 }
 BENCHMARK(BM_ReadListing100k)->Unit(benchmark::kMillisecond);
+
+void BM_ListingFloor(benchmark::State& st) {
+    const std::string& p = listing();
+    tvk_bench::FloorResult r;
+    for (auto _ : st) {
+        r = tvk_bench::parse_floor(p);
+        benchmark::DoNotOptimize(r.sum);
+    }
+    st.counters["numbers"] = static_cast<double>(r.numbers);
+}
+BENCHMARK(BM_ListingFloor)->Unit(benchmark::kMillisecond);
 
 void BM_NodalPatch100k(benchmark::State& st) {
     const std::string& p = listing();

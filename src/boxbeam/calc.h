@@ -39,7 +39,27 @@ class Report {
     std::string failure_;
 };
 
-struct Calc {
+// The work arrays of a calculation. They are kept from one calculation to the next (see
+// calculation.cpp), so that a series of sections allocates only while its sizes grow.
+struct CalcArrays {
+    // per wall (index k-1)
+    std::vector<double> LK, SKYK, SKZK;
+    std::vector<double> SSTYK, SSTZK, DSIYK, DSIZK, FSTSYM, FSTSZM, RUK, TRUYK, TRUZK, DELTYK, DELTZK,
+        DDQYK, DDQZK;
+    std::vector<double> GN;  // boom forces (printed only)
+
+    // topology: walls ending at each boom; walls along and against each cell's circuit (0-based)
+    std::vector<std::vector<int>> IAL, IALA, IBETA;
+    std::vector<double> ZFA, SCALE;
+
+    std::vector<double> C;  // the equation system (see Calc::c)
+    // scratch of the solves (system copy, right side, pivot order), the booms in the principal
+    // system, the unit-torque solution and the nodal forces
+    std::vector<double> solve_c, solve_r, bz, by, unit, forces;
+    std::vector<int> solve_ip;
+};
+
+struct Calc : CalcArrays {
     int KW = 0, IG = 0, AZ = 0;
     // the loads, copied: the calculation moves and turns them
     double QX = 0, QY = 0, QZ = 0, MX = 0, MY = 0, MZ = 0;
@@ -47,20 +67,10 @@ struct Calc {
     double IYYD = 0, IZYD = 0, IZZD = 0;  // mass moments about the stiffness centre
     double DYYVRT = 0, DZYVRT = 0, DZZVRT = 0, DITT = 0, DITTVRT = 0;
 
-    // per wall (index k-1)
-    std::vector<double> LK, SKYK, SKZK;
-    std::vector<double> SSTYK, SSTZK, DSIYK, DSIZK, FSTSYM, FSTSZM, RUK, TRUYK, TRUZK, DELTYK, DELTZK,
-        DDQYK, DDQZK;
-    std::vector<double> GN;  // boom forces (printed only)
     double RMX = 0;
-
-    // topology: walls ending at each boom; walls along and against each cell's circuit (0-based)
-    std::vector<std::vector<int>> IAL, IALA, IBETA;
-    std::vector<double> ZFA, SCALE;
 
     // equation system: rows booms, cells, moment; columns walls, twist, right side
     int rows = 0, cols = 0;
-    std::vector<double> C;
     double& c(int i, int j) { return C[static_cast<std::size_t>(i - 1) + static_cast<std::size_t>(j - 1) * rows]; }
     double c(int i, int j) const { return C[static_cast<std::size_t>(i - 1) + static_cast<std::size_t>(j - 1) * rows]; }
 
@@ -78,7 +88,8 @@ bool shear_flows(Calc& w, Status& st);  // coefficients, topology, shear centre,
 void nodal_forces(Calc& w);
 
 // Solver and scalar product (IFAIL of TVERT; -1 for a system of no unknowns).
-int tvert(double* A, int n, int kl, double eps, const double* b, int* ip, double* x);
+// `work` holds n + 1 entries.
+int tvert(double* A, int n, int kl, double eps, const double* b, int* ip, double* x, double* work);
 double qvskpx(const double* a, const double* b, int n, int la, int lb);
 
 // Report blocks.

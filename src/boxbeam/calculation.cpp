@@ -90,10 +90,27 @@ Status check_results(const Calc& w, Report& r) {
     return {Status::refused, text};
 }
 
+// The work arrays of the last calculation, lent to the next one: their memory is reused, their
+// contents are not (every phase sizes and fills the arrays it uses).
+CalcArrays spare_arrays;
+
+// Lends the spare arrays to a calculation and takes them back on every way out of it.
+class Lend {
+  public:
+    explicit Lend(Calc& w) : w_(w) { static_cast<CalcArrays&>(w_) = std::move(spare_arrays); }
+    ~Lend() { spare_arrays = std::move(static_cast<CalcArrays&>(w_)); }
+    Lend(const Lend&) = delete;
+    Lend& operator=(const Lend&) = delete;
+
+  private:
+    Calc& w_;
+};
+
 Status run() {
     Status st = check_records();
     if (!st) return st;
     Calc w;
+    const Lend lend(w);
     w.KW = wand.KW, w.IG = gurt.IG, w.AZ = zelle.AZ;
     const auto& s = spanug;
     w.QX = s.QQX, w.QY = s.QQY, w.QZ = s.QQZ, w.MX = s.QMX, w.MY = s.QMY, w.MZ = s.QMZ;

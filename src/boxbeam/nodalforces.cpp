@@ -29,7 +29,8 @@ void nodal_forces(Calc& w) {
     const auto& wd = wand;
     const auto& k = kraft;
     // p[(wall * 3 + direction) * 3 + node]
-    std::vector<double> p(static_cast<std::size_t>(w.KW) * 9, 0.0);
+    std::vector<double>& p = w.forces;
+    p.assign(static_cast<std::size_t>(w.KW) * 9, 0.0);
     double sp[3] = {0, 0, 0};
     for (int j = 0; j < w.KW; ++j) {
         double f[3][3];

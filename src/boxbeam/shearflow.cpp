@@ -24,13 +24,16 @@ Status refused(std::string text) { return {Status::refused, std::move(text)}; }
 // right side in column rhs, into x. Writes the extended dumps; on failure the solver message.
 bool solve(Calc& w, int nrows, int n, int rhs, double* x, Status& st) {
     const int ld = w.rows;
-    std::vector<double> cc(w.C.size(), 0.0);
+    std::vector<double>& cc = w.solve_c;
+    cc.assign(w.C.size(), 0.0);
     for (int j = 1; j <= rhs; ++j)
         for (int i = 1; i <= nrows; ++i) cc[(i - 1) + static_cast<std::size_t>(j - 1) * ld] = w.c(i, j);
-    std::vector<double> rv(static_cast<std::size_t>(ld), 0.0);
+    std::vector<double>& rv = w.solve_r;
+    rv.assign(2 * static_cast<std::size_t>(ld), 0.0);  // the right side, then the solver's work
     for (int i = 1; i <= nrows; ++i) rv[i - 1] = -w.c(i, rhs);
-    std::vector<int> irv(static_cast<std::size_t>(ld), 0);
-    const int ifail = tvert(cc.data(), n, ld, tol, rv.data(), irv.data(), x);
+    std::vector<int>& irv = w.solve_ip;
+    irv.assign(static_cast<std::size_t>(ld), 0);
+    const int ifail = tvert(cc.data(), n, ld, tol, rv.data(), irv.data(), x, rv.data() + ld);
     if (ifail != 0) {
         report_solver_failure(w.rep, ifail);
         st = refused(io::format("('ABBRUCH DER REDUKTION IN SCHRITT',I3,'. PIVOT','ELEMENT IST ZU KLEIN')", {ifail}));
@@ -39,6 +42,13 @@ bool solve(Calc& w, int nrows, int n, int rhs, double* x, Status& st) {
     report_solution(w, x, n);
     report_residuals(w, x, nrows, n, rhs);
     return true;
+}
+
+// Empties lists 1..n (at least n lists exist afterwards). Lists are never dropped, so that their
+// memory serves the next calculation, whatever its size.
+void clear_lists(std::vector<std::vector<int>>& lists, int n) {
+    if (lists.size() < static_cast<std::size_t>(n)) lists.resize(static_cast<std::size_t>(n));
+    for (auto& l : lists) l.clear();
 }
 
 // Sum of a per-wall coefficient over a list of walls.
@@ -123,7 +133,7 @@ bool shear_flows(Calc& w, Status& st) {
     report_first_moments(w);
 
     // ---- topology: boom equilibrium rows, cell compatibility rows
-    w.IAL.assign(IG, {});
+    clear_lists(w.IAL, IG);
     for (int i = 1; i <= IG; ++i)
         for (int k = 1; k <= KW; ++k) {
             if (wd.IG1[k - 1] == i) {
@@ -134,8 +144,8 @@ bool shear_flows(Calc& w, Status& st) {
             }
         }
     const auto& z = zelle;
-    w.IALA.assign(AZ, {});
-    w.IBETA.assign(AZ, {});
+    clear_lists(w.IALA, AZ);
+    clear_lists(w.IBETA, AZ);
     w.ZFA.assign(AZ, 0.0);
     for (int cell = 1; cell <= AZ; ++cell) {
         const int row = IG + cell, nb = z.IAK[cell - 1];
@@ -191,7 +201,10 @@ bool shear_flows(Calc& w, Status& st) {
     }
 
     // z* and y* of every boom
-    std::vector<double> bz(IG), by(IG);
+    std::vector<double>& bz = w.bz;
+    std::vector<double>& by = w.by;
+    bz.assign(IG, 0.0);
+    by.assign(IG, 0.0);
     for (int i = 0; i < IG; ++i) w.principal(g.YI[i], g.ZI[i], bz[i], by[i]);
 
     double* t0 = kraft.T0;
@@ -293,7 +306,8 @@ bool shear_flows(Calc& w, Status& st) {
         w.c(IGAZ1, KWP1) = 0;
         w.c(IGAZ1, KWP2) = -w.SCALE[AZ];
         report_system(w, IGAZ1, KWP2);
-        std::vector<double> unit(static_cast<std::size_t>(KWP1), 0.0);
+        std::vector<double>& unit = w.unit;
+        unit.assign(static_cast<std::size_t>(KWP1), 0.0);
         if (!solve(w, IGAZ1, KWP1, KWP2, unit.data(), st)) return false;
         q.DT = 1 / unit[KW];
     }

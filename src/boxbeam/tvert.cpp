@@ -2,18 +2,20 @@
 // equations (one redundant, as boom equilibrium of a connected section always is), Gaussian
 // elimination with row pivoting through a permutation vector, and a strided scalar product for
 // the residuals.
+#include <algorithm>
 #include <cmath>
 #include <vector>
 
 #include "calc.h"
+#include "core/scratch.h"
 
 namespace tvk::boxbeam {
 
-int tvert(double* A, int n, int kl, double eps, const double* b, int* ip, double* x) {
+int tvert(double* A, int n, int kl, double eps, const double* b, int* ip, double* x, double* work) {
     if (n < 1 || kl < n + 1) return -1;
     auto a = [A, kl](int i, int j) -> double& { return A[(i - 1) + static_cast<std::ptrdiff_t>(j - 1) * kl]; };
-    std::vector<double> rv(b, b + n + 1);
-    auto r = [&rv](int i) -> double& { return rv[static_cast<std::size_t>(i - 1)]; };
+    std::copy(b, b + n + 1, work);
+    auto r = [work](int i) -> double& { return work[i - 1]; };
     for (int i = 1; i <= n + 1; ++i) ip[i - 1] = i;
     auto p = [ip](int j) -> int& { return ip[j - 1]; };
 
@@ -65,7 +67,11 @@ double qvskpx(const double* a, const double* b, int n, int la, int lb) {
 
 TVK_BOX_API void TVERT(double* A, const std::int32_t* N, const std::int32_t* KL, const double* EPS,
                        const double* B, std::int32_t* IP, double* X, std::int32_t* IFAIL) {
-    const int f = (A && N && KL && EPS && B && IP && X) ? tvk::boxbeam::tvert(A, *N, *KL, *EPS, B, IP, X) : -1;
+    int f = -1;
+    if (A && N && KL && EPS && B && IP && X) {
+        tvk::Scratch<double, 64> work(static_cast<std::size_t>(std::max(*N, 0)) + 1);
+        f = tvk::boxbeam::tvert(A, *N, *KL, *EPS, B, IP, X, work.get());
+    }
     if (IFAIL) *IFAIL = f;
 }
 

@@ -19,10 +19,12 @@ struct Unit {
     std::string path;       // canonical path, for unit_of
     bool writing = false;
     // Reading: the file's text and the start offset of every record; record k spans
-    // [start[k], start[k + 1]) less its line end. `pos` is the next record; pos == nrec() + 1
+    // [start[k], start[k + 1]) less its line end, which leaves length[k] characters. `pos` is
+    // the next record; pos == nrec() + 1
     // means after the end-of-file marker.
     std::string text;
     std::vector<std::size_t> start;
+    std::vector<std::size_t> length;
     std::size_t pos = 0;
     // Appending.
     std::FILE* out = nullptr;
@@ -64,13 +66,19 @@ Unit* reading_unit(int unit, int& status) {
 
 void split_records(Unit& u) {
     const std::string& t = u.text;
+    const char* const d = t.data();
     u.start.clear();
+    u.length.clear();
     u.start.push_back(0);
     std::size_t p = 0;
     while (p < t.size()) {
-        const void* nl = std::memchr(t.data() + p, '\n', t.size() - p);
-        p = nl ? static_cast<std::size_t>(static_cast<const char*>(nl) - t.data()) + 1 : t.size();
-        u.start.push_back(p);
+        const void* nl = std::memchr(d + p, '\n', t.size() - p);
+        const std::size_t next = nl ? static_cast<std::size_t>(static_cast<const char*>(nl) - d) + 1 : t.size();
+        std::size_t len = next - p;
+        if (len > 0 && d[p + len - 1] == '\n') --len;
+        if (len > 0 && d[p + len - 1] == '\r') --len;
+        u.length.push_back(len);
+        u.start.push_back(p = next);
     }
 }
 
@@ -104,6 +112,13 @@ int open_read(int unit, std::string_view path) {
     std::FILE* f = std::fopen(p.c_str(), "rb");
     if (!f) return err_open;
     auto u = std::make_unique<Unit>();
+    // The whole file in one read when its size is known; whatever follows (a file that grew
+    // meanwhile, or one whose size is not reported) in pieces.
+    const std::uintmax_t size = fs::file_size(fs::path(p), ec);
+    if (!ec && size > 0 && size < (std::uintmax_t{1} << 40)) {
+        u->text.resize(static_cast<std::size_t>(size));
+        u->text.resize(std::fread(u->text.data(), 1, u->text.size(), f));
+    }
     char buf[1 << 16];
     std::size_t got;
     while ((got = std::fread(buf, 1, sizeof buf, f)) > 0) u->text.append(buf, got);
@@ -150,11 +165,7 @@ int read_record(int unit, std::string_view& record) {
         u->pos = n + 1;
         return end_of_file;
     }
-    const std::size_t b = u->start[u->pos], e = u->start[u->pos + 1];
-    std::size_t len = e - b;
-    if (len > 0 && u->text[b + len - 1] == '\n') --len;
-    if (len > 0 && u->text[b + len - 1] == '\r') --len;
-    record = std::string_view(u->text).substr(b, len);
+    record = std::string_view(u->text.data() + u->start[u->pos], u->length[u->pos]);
     ++u->pos;
     return ok;
 }

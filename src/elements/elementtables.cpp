@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdint>
 #include <cstring>
 #include <limits>
 #include <unordered_map>
@@ -47,13 +48,44 @@ bool tvk::process_state::hooks::coords_local_marker_clear() { return tvk::elemen
 namespace tvk::elements {
 
 NodeBlock::NodeBlock(const int* nodeid, int nblock) {
-    sorted_.reserve(static_cast<std::size_t>(std::max(nblock, 0)));
+    int valid = 0, lo = 0, hi = 0;
+    for (int k = 0; k < nblock; ++k) {
+        const int id = nodeid[k];
+        if (id < 1) continue;
+        lo = valid ? std::min(lo, id) : id;
+        hi = valid ? std::max(hi, id) : id;
+        ++valid;
+    }
+    if (valid == 0) return;
+    const std::int64_t range = static_cast<std::int64_t>(hi) - lo + 1;
+    if (range > 4 * static_cast<std::int64_t>(valid) + 64) {
+        // Sparse numbers: sorted pairs, searched by bisection.
+        sorted_.reserve(static_cast<std::size_t>(valid));
+        for (int k = 0; k < nblock; ++k)
+            if (nodeid[k] >= 1) sorted_.emplace_back(nodeid[k], k);
+        std::sort(sorted_.begin(), sorted_.end());
+        return;
+    }
+    // Dense numbers (the usual case): a counting sort, which keeps block order among equal
+    // numbers, and the start of every number's run in `first_`.
+    base_ = lo;
+    first_.assign(static_cast<std::size_t>(range) + 1, 0);
     for (int k = 0; k < nblock; ++k)
-        if (nodeid[k] >= 1) sorted_.emplace_back(nodeid[k], k);
-    std::sort(sorted_.begin(), sorted_.end());
+        if (nodeid[k] >= 1) ++first_[static_cast<std::size_t>(nodeid[k] - lo) + 1];
+    for (std::size_t i = 1; i < first_.size(); ++i) first_[i] += first_[i - 1];
+    sorted_.resize(static_cast<std::size_t>(valid));
+    std::vector<int> next(first_.begin(), first_.end() - 1);
+    for (int k = 0; k < nblock; ++k)
+        if (nodeid[k] >= 1) sorted_[static_cast<std::size_t>(next[static_cast<std::size_t>(nodeid[k] - lo)]++)] = {nodeid[k], k};
 }
 
 std::span<const std::pair<int, int>> NodeBlock::entries(int node) const {
+    if (!first_.empty()) {
+        const std::int64_t i = static_cast<std::int64_t>(node) - base_;
+        if (i < 0 || i + 1 >= static_cast<std::int64_t>(first_.size())) return {};
+        const int b = first_[static_cast<std::size_t>(i)], e = first_[static_cast<std::size_t>(i) + 1];
+        return {sorted_.data() + b, static_cast<std::size_t>(e - b)};
+    }
     const auto lo = std::lower_bound(sorted_.begin(), sorted_.end(), std::pair<int, int>(node, -1));
     auto hi = lo;
     while (hi != sorted_.end() && hi->first == node) ++hi;

@@ -37,6 +37,10 @@ class NodeBlock {
 
   private:
     std::vector<std::pair<int, int>> sorted_;  // (node number, 0-based block position)
+    // For numbers spanning a range of at most a few times their count: the run of number
+    // base_ + i in sorted_ is [first_[i], first_[i + 1]). Empty otherwise.
+    std::vector<int> first_;
+    int base_ = 0;
 };
 
 // The elements a routine visits: the first entries of elementdata.elemindices other than -1

@@ -38,8 +38,17 @@ struct KeyLine {
     std::string_view head, option;
 };
 KeyLine split_keyword(std::string_view rec);
-// Head comparison: equal after trailing blanks are removed, in any letter case.
-bool same_text(std::string_view a, std::string_view b);
+// Head comparison: equal after trailing blanks are removed, in any letter case. Inline: the
+// readers compare every keyword record with several literal heads.
+inline bool same_text(std::string_view a, std::string_view b) {
+    while (!a.empty() && a.back() == ' ') a.remove_suffix(1);
+    while (!b.empty() && b.back() == ' ') b.remove_suffix(1);
+    if (a.size() != b.size()) return false;
+    const auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c + 32) : c; };
+    for (std::size_t i = 0; i < a.size(); ++i)
+        if (lower(a[i]) != lower(b[i])) return false;
+    return true;
+}
 // Case-insensitive substring test.
 bool contains_text(std::string_view s, std::string_view word);
 bool blank_text(std::string_view s);

@@ -58,8 +58,8 @@ void sizes(int unit, int& np, int& nt) {
 }
 
 // Reads a block into the consecutive entries starting at `first` (nullptr: index out of range).
-void store(int unit, double* first, std::size_t room) {
-    std::vector<double> v;
+// `v` is the reader's block buffer.
+void store(int unit, double* first, std::size_t room, std::vector<double>& v) {
     if (!cards::read_data(unit, v)) return;
     if (!first) {
         cards::outside_table(reader);
@@ -70,8 +70,7 @@ void store(int unit, double* first, std::size_t room) {
 }
 
 // Rows of four numbers into xdds(3, nplies): row j -> xdds(1:2, j) = its values 2 and 3.
-void dds_rows(int unit, double* xdds, int nplies, std::string_view routine) {
-    std::vector<double> v;
+void dds_rows(int unit, double* xdds, int nplies, std::string_view routine, std::vector<double>& v) {
     if (!cards::read_data(unit, v)) return;
     const std::size_t rows = v.size() / 4;
     const std::size_t room = nplies > 0 ? static_cast<std::size_t>(nplies) : 0;
@@ -105,7 +104,8 @@ Table<double, 3>& mode_table(int mode) {
 }  // namespace
 
 TVK_API void getddsfromfile(const int* fileid, double* xdds, const int* nplies) {
-    dds_rows(*fileid, xdds, *nplies, "getddsfromfile");
+    std::vector<double> v;
+    dds_rows(*fileid, xdds, *nplies, "getddsfromfile", v);
 }
 
 TVK_API void getdamagedatafromfile(const char* filepath, const char* workspace, const int* nplies,
@@ -126,6 +126,7 @@ TVK_API void getdamagedatafromfile(const char* filepath, const char* workspace, 
         std::array<bool, 6> made_mode{};
         bool inblock = false;
         int id = 0;
+        std::vector<double> reals;  // block buffer, reused from block to block
         for (;;) {
             std::string_view rec;
             if (cards::read_keyword(unit, rec) != io::ok) break;
@@ -135,7 +136,7 @@ TVK_API void getdamagedatafromfile(const char* filepath, const char* workspace, 
                 id = cards::block_id(option, 6, 0);
             } else if (same_text(head, "+Position") && inblock) {
                 prepare(dd.dmgplane, made_plane, {np, ndmg}, -huge);
-                store(unit, dd.dmgplane.at(1, id), static_cast<std::size_t>(dd.dmgplane.extent(1)));
+                store(unit, dd.dmgplane.at(1, id), static_cast<std::size_t>(dd.dmgplane.extent(1)), reals);
             } else if (same_text(head, "+Abstraction") && inblock) {
                 int mode = 0;
                 for (int m : abstraction_order)
@@ -155,13 +156,13 @@ TVK_API void getdamagedatafromfile(const char* filepath, const char* workspace, 
                     }
                     Table<double, 3>& t = dd.delamdds;
                     double* col = t.at(1, 1, id);
-                    if (col) dds_rows(unit, col, t.extent(2), reader);
+                    if (col) dds_rows(unit, col, t.extent(2), reader, reals);
                     else cards::outside_table(reader);
                 } else {
                     Table<double, 3>& t = mode_table(mode);
                     prepare(t, made_mode[mode - 1], {3, npl, ndmg}, 0.0);
                     double* col = t.at(1, 1, id);
-                    if (col) dds_rows(unit, col, t.extent(2), reader);
+                    if (col) dds_rows(unit, col, t.extent(2), reader, reals);
                     else cards::outside_table(reader);
                 }
             } else if (same_text(head, "+Table") && inblock) {
@@ -176,7 +177,8 @@ TVK_API void getdamagedatafromfile(const char* filepath, const char* workspace, 
                 const std::string_view mode_part = first_is_layer ? part2 : part1;
                 const int layer = cards::block_id(layer_part, 6, 0);
                 const int mode = mode_at_6(mode_part);
-                store(unit, dd.dmgpoints.at(1, layer, mode, id), static_cast<std::size_t>(dd.dmgpoints.extent(1)));
+                store(unit, dd.dmgpoints.at(1, layer, mode, id), static_cast<std::size_t>(dd.dmgpoints.extent(1)),
+                      reals);
             } else if (same_text(head, "++End Damage")) {
                 inblock = false;
             }

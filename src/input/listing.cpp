@@ -42,6 +42,17 @@ Pieces take_apart(std::string_view rec) {
 // Free-format integer read of a token; a blank token or a null value is no integer.
 bool token_int(std::string_view tok, int& v) {
     if (tok.empty() || tok[0] == ',' || tok[0] == '/') return false;
+    // The usual token, up to nine plain digits, read directly (the same value as the general
+    // read below, which also takes signs, repeat counts and separators).
+    if (tok.size() <= 9) {
+        int r = 0;
+        std::size_t k = 0;
+        for (; k < tok.size() && tok[k] >= '0' && tok[k] <= '9'; ++k) r = r * 10 + (tok[k] - '0');
+        if (k == tok.size()) {
+            v = r;
+            return true;
+        }
+    }
     int r = 0;
     if (text::read_integer(tok, r) != 0) return false;
     v = r;
@@ -189,10 +200,17 @@ void getabqdatafromfile(const char* filepath, std::size_t lfilepath) {
     if (listing.find(node_heading)) {
         int largest = 0;
         listing.table([&](int number, std::string_view rest) {
-            if (io::count_items(rest) <= 2) return true;
+            // The first three items, in one scan: a line of at most two items is passed over,
+            // and so is a line whose first three items do not read (null items read as 0).
+            io::ListScanner sc(rest);
+            io::ListItem items[3];
+            int n = 0;
+            while (n < 3 && sc.next(items[n])) ++n;
+            if (n < 3) return true;
             if (number < largest) return false;
             double v[3] = {0.0, 0.0, 0.0};
-            if (io::read_list(rest, v, 3) != io::ok) return true;  // a line that does not read is passed over
+            for (int k = 0; k < 3; ++k)
+                if (!items[k].null && io::parse_real(items[k].text, v[k]) != io::ok) return true;
             if (!ids.empty() && ids.back() == number) {
                 std::copy(v, v + 3, xyz.end() - 3);
             } else {

@@ -1,7 +1,10 @@
 #include "listread.h"
 
+#include <algorithm>
 #include <cerrno>
+#include <charconv>
 #include <climits>
+#include <cstdint>
 #include <cmath>
 #include <cstdlib>
 #include <locale.h>
@@ -19,17 +22,6 @@ inline bool ends_item(char c) { return blank(c) || c == ',' || c == '/'; }
 locale_t c_locale() {
     static const locale_t loc = newlocale(LC_ALL_MASK, "C", static_cast<locale_t>(nullptr));
     return loc;
-}
-
-// Digits and point of a real mantissa starting at p; returns the end, or npos without a digit.
-std::size_t scan_mantissa(std::string_view t, std::size_t p) {
-    std::size_t nd = 0;
-    while (p < t.size() && digit(t[p])) ++p, ++nd;
-    if (p < t.size() && t[p] == '.') {
-        ++p;
-        while (p < t.size() && digit(t[p])) ++p, ++nd;
-    }
-    return nd ? p : std::string_view::npos;
 }
 
 }  // namespace
@@ -72,21 +64,11 @@ int count_items(std::string_view record) {
     return n;
 }
 
-int parse_real(std::string_view t, double& v) {
-    std::size_t p = 0;
-    if (p < t.size() && (t[p] == '+' || t[p] == '-')) ++p;
-    p = scan_mantissa(t, p);
-    if (p == std::string_view::npos) return err_bad_value;
-    if (p < t.size()) {
-        const char e = t[p];
-        if (e != 'e' && e != 'E' && e != 'd' && e != 'D') return err_bad_value;
-        ++p;
-        if (p < t.size() && (t[p] == '+' || t[p] == '-')) ++p;
-        const std::size_t d0 = p;
-        while (p < t.size() && digit(t[p])) ++p;
-        if (p == d0 || p != t.size()) return err_bad_value;
-    }
-    // The validated text with a d exponent written as e (on the stack for ordinary lengths).
+namespace {
+
+// strtod_l on the validated text with a d exponent written as e: the conversion of values
+// outside the double range, whose overflow and underflow strtod reports by ERANGE.
+int parse_real_strtod(std::string_view t, double& v) {
     char small[128];
     std::string large;
     char* buf = small;
@@ -104,6 +86,80 @@ int parse_real(std::string_view t, double& v) {
     const double x = strtod_l(buf, &end, c_locale());
     if (end != buf + t.size()) return err_bad_value;
     if (errno == ERANGE && std::isinf(x)) return err_overflow;
+    v = x;
+    return ok;
+}
+
+}  // namespace
+
+int parse_real(std::string_view t, double& v) {
+    // Validation of [sign]mantissa[exponent], gathering on the way the first 19 significant
+    // digits of the mantissa, their count, the number of fraction digits and the exponent.
+    const std::size_t n = t.size();
+    std::size_t p = 0;
+    bool neg = false;
+    if (p < n && (t[p] == '+' || t[p] == '-')) neg = t[p++] == '-';
+    std::uint64_t m = 0;
+    // Significant digits (leading zeros not counted), fraction digits, all digits.
+    std::int64_t sig = 0, frac = 0, nd = 0;
+    for (; p < n && digit(t[p]); ++p, ++nd)
+        if (sig || t[p] != '0') {
+            if (sig < 19) m = m * 10 + static_cast<unsigned>(t[p] - '0');
+            ++sig;
+        }
+    if (p < n && t[p] == '.')
+        for (++p; p < n && digit(t[p]); ++p, ++nd, ++frac)
+            if (sig || t[p] != '0') {
+                if (sig < 19) m = m * 10 + static_cast<unsigned>(t[p] - '0');
+                ++sig;
+            }
+    if (nd == 0) return err_bad_value;
+    std::size_t d_exp = std::string_view::npos;  // position of a d exponent letter
+    int ex = 0;                                  // the exponent, held at 100000 beyond that
+    if (p < n) {
+        const char e = t[p];
+        if (e != 'e' && e != 'E' && e != 'd' && e != 'D') return err_bad_value;
+        if (e == 'd' || e == 'D') d_exp = p;
+        ++p;
+        bool eneg = false;
+        if (p < n && (t[p] == '+' || t[p] == '-')) eneg = t[p++] == '-';
+        const std::size_t d0 = p;
+        for (; p < n && digit(t[p]); ++p)
+            if (ex < 100000) ex = ex * 10 + (t[p] - '0');
+        if (p == d0 || p != n) return err_bad_value;
+        if (eneg) ex = -ex;
+    }
+    // Mantissas of at most 15 significant digits are exact doubles, and so are the powers of ten
+    // up to 1e22: one correctly rounded multiplication or division then gives the correctly
+    // rounded value of the text, the value strtod gives.
+    static constexpr double pow10[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,  1e8,  1e9,  1e10, 1e11,
+                                       1e12, 1e13, 1e14, 1e15, 1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
+    const std::int64_t e10 = ex - frac;
+    if (sig <= 15 && e10 >= -22 && e10 <= 22) {
+        double x = static_cast<double>(m);
+        x = e10 < 0 ? x / pow10[static_cast<int>(-e10)] : x * pow10[static_cast<int>(e10)];
+        v = neg ? -x : x;
+        return ok;
+    }
+    // Other texts: std::from_chars, also correctly rounded, which takes no plus sign and no d
+    // exponent and leaves the value unset for results outside the double range; those few go to
+    // strtod, which reports overflow and gives the nearest value for an underflow.
+    const char* b = t.data();
+    const char* const e = b + n;
+    if (*b == '+') ++b;
+    char small[64];
+    const char* sb = b;
+    const char* se = e;
+    if (d_exp != std::string_view::npos) {
+        if (n > sizeof small) return parse_real_strtod(t, v);
+        std::copy(b, e, small);
+        small[d_exp - static_cast<std::size_t>(b - t.data())] = 'e';
+        sb = small;
+        se = small + (e - b);
+    }
+    double x = 0.0;
+    const std::from_chars_result r = std::from_chars(sb, se, x);
+    if (r.ec != std::errc() || r.ptr != se) return parse_real_strtod(t, v);
     v = x;
     return ok;
 }

@@ -84,24 +84,28 @@ KeyLine split_keyword(std::string_view rec) {
     return {rec.substr(0, c), trim_left(rec.substr(c + 1))};
 }
 
-bool same_text(std::string_view a, std::string_view b) {
-    a = trim_right(a);
-    b = trim_right(b);
-    if (a.size() != b.size()) return false;
-    for (std::size_t i = 0; i < a.size(); ++i)
-        if (lower(a[i]) != lower(b[i])) return false;
-    return true;
-}
-
 bool contains_text(std::string_view s, std::string_view word) {
     if (word.empty()) return true;
     if (word.size() > s.size()) return false;
-    for (std::size_t p = 0; p + word.size() <= s.size(); ++p) {
-        std::size_t k = 0;
+    // Candidate starts are the places of the first character in either case, found with memchr;
+    // the next place of each case is kept until passed, so the scan stays linear.
+    const char a = lower(word[0]), b = a >= 'a' && a <= 'z' ? static_cast<char>(a - 32) : a;
+    const char* const base = s.data();
+    const std::size_t span = s.size() - word.size() + 1;  // number of candidate starts
+    const auto find = [&](char c, std::size_t from) {
+        const void* q = std::memchr(base + from, c, span - from);
+        return q ? static_cast<std::size_t>(static_cast<const char*>(q) - base) : span;
+    };
+    std::size_t pa = find(a, 0), pb = b == a ? span : find(b, 0);
+    for (;;) {
+        const std::size_t p = std::min(pa, pb);
+        if (p >= span) return false;
+        std::size_t k = 1;
         while (k < word.size() && lower(s[p + k]) == lower(word[k])) ++k;
         if (k == word.size()) return true;
+        if (pa == p) pa = p + 1 < span ? find(a, p + 1) : span;
+        if (pb == p) pb = p + 1 < span ? find(b, p + 1) : span;
     }
-    return false;
 }
 
 bool blank_text(std::string_view s) { return s.find_first_not_of(' ') == std::string_view::npos; }

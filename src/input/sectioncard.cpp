@@ -104,6 +104,8 @@ TVK_API void getsectiondatafromfile(const char* filepath, const char* workspace,
 
         int sec = 1, id = 0, nmat = 0, nori = 0, nthick = 0;
         bool inblock = false;
+        std::vector<int> ints;  // block buffers, reused from block to block
+        std::vector<double> reals;
         for (;;) {
             std::string_view rec;
             if (cards::read_keyword(unit, rec) != io::ok) break;
@@ -113,22 +115,22 @@ TVK_API void getsectiondatafromfile(const char* filepath, const char* workspace,
                 id = cards::block_id(option, 6, 0);
                 nmat = nori = nthick = 0;
             } else if (same_text(head, "+Material") && inblock) {
-                std::vector<int> v;
+                std::vector<int>& v = ints;
                 cards::read_data(unit, v);
                 store_column(materialdata.matidlist, sec, v);
                 nmat = static_cast<int>(v.size());
             } else if (same_text(head, "+Orientation") && inblock) {
-                std::vector<double> v;
+                std::vector<double>& v = reals;
                 cards::read_data(unit, v);
                 store_column(sd.plyorientation, sec, v);
                 nori = static_cast<int>(v.size());
             } else if (same_text(head, "+Thickness") && inblock) {
-                std::vector<double> v;
+                std::vector<double>& v = reals;
                 cards::read_data(unit, v);
                 store_column(sd.plythickness, sec, v);
                 nthick = static_cast<int>(v.size());
             } else if (same_text(head, "+Extension") && inblock) {
-                std::vector<int> v;
+                std::vector<int>& v = ints;
                 cards::read_data(unit, v);
                 store_column(sd.seflags, sec, v);
             } else if (same_text(head, "+Strength") && inblock && !same_text(option, "TYPE=INSITU")) {

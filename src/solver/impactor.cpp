@@ -10,12 +10,12 @@
 #include <algorithm>
 #include <cmath>
 #include <limits>
-#include <vector>
 
 #include "../core/arrays.h"
 #include "../core/errors.h"
 #include "../core/modeldata.h"
 #include "../core/roots.h"
+#include "../core/scratch.h"
 #include "../mechanics/contact.h"
 #include "../mechanics/indentation.h"
 #include "../pchip/tableinterp.h"
@@ -80,8 +80,11 @@ double* csvars_column(int j) {
 // Compliance of the plate at time increment dt from the response table in svars(21..): the
 // interpolant of the elongation under the unit force over the time increments. The table must be
 // complete and its time increments strictly falling; otherwise false (level -2 report).
+// The table is copied in ascending order on the stack (on the heap only beyond 128 points).
 bool table_compliance(const View<double, 1>& svars, int nh, double dt, double& cp) {
-    std::vector<double> x(nh), y(nh);
+    tvk::Scratch<double, 256> xy(2 * static_cast<std::size_t>(std::max(nh, 0)));
+    double* const x = xy.get();
+    double* const y = x + std::max(nh, 0);
     bool usable = nh >= 2;
     for (int i = 0; i < nh; ++i) {
         x[i] = svars[20 + nh - 1 - i];
@@ -93,7 +96,7 @@ bool table_compliance(const View<double, 1>& svars, int nh, double dt, double& c
         return false;
     }
     const int one = 1;
-    cubichermitianinterpolation(&cp, x.data(), &nh, y.data(), &nh, &dt, &one);
+    cubichermitianinterpolation(&cp, x, &nh, y, &nh, &dt, &one);
     return true;
 }
 

@@ -133,6 +133,8 @@ constexpr Entry list[] = {
     {"kraft", A::keep, A::keep, nullptr, nullptr, nullptr, "box-beam wall results"},
     {"epigam", A::keep, A::keep, nullptr, nullptr, nullptr, "box-beam strains"},
     {"quer", A::keep, A::keep, nullptr, nullptr, nullptr, "box-beam section results"},
+    {"tvk::boxbeam::(anonymous namespace)::spare_arrays", A::keep, A::keep, nullptr, nullptr, nullptr,
+     "box-beam work arrays kept for the next calculation (their memory only, no results)"},
     {"tvk::boxbeam::(anonymous namespace)::alloc_message", A::keep, A::keep, nullptr, nullptr, nullptr,
      "text of a failed box-beam allocation, cleared at each box_initialize"},
     // Set up once and never changed afterwards: not state of an analysis.

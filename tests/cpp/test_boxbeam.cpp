@@ -14,6 +14,7 @@
 #include <unistd.h>
 #include <vector>
 
+#include "alloc_counter.h"
 #include "boxbeam/boxbeam.h"
 #include "boxbeam/section.h"
 #include "core/errors.h"
@@ -155,6 +156,27 @@ TEST(BoxBeamSection, RectangularCellMatchesThinWallClosedForms) {
 }
 
 // A square box: equal bending stiffnesses without product term, every axis principal.
+TEST(BoxBeamSection, RepeatedSectionsMakeNoHeapAllocation) {
+    // The work arrays of a calculation are kept for the next: after the first calculation of a
+    // size, a series of sections of that size or smaller allocates nothing, and gives the
+    // results of a first calculation.
+    Section two;
+    two.booms = {{0, 0}, {3, 0}, {5, 0}, {5, 2}, {3, 2}, {0, 2}};
+    two.walls = {{1, 2}, {2, 3}, {3, 4}, {4, 5}, {5, 6}, {6, 1}, {2, 5}};
+    two.cells = {{1, 2, 5, 6}, {2, 3, 4, 5}};
+    load(two, 1, 20, 30, 40, 50, 60);
+    ASSERT_TRUE(run());
+    const double first_dt = quer.DT, first_t0 = wall_t0(3);
+    for (const Section& s : {rectangle(3, 2, 1, -0.5), two}) {
+        load(s, 1, 20, 30, 40, 50, 60);
+        const long before = tvk::test::heap_allocations();
+        ASSERT_TRUE(run());
+        EXPECT_EQ(tvk::test::heap_allocations() - before, 0) << s.cells.size() << " cell(s)";
+    }
+    EXPECT_EQ(quer.DT, first_dt);
+    EXPECT_EQ(wall_t0(3), first_t0);
+}
+
 TEST(BoxBeamSection, SquareBoxKeepsTheCustomaryAngle) {
     load(rectangle(2, 2, 0, 0));
     ASSERT_TRUE(run());

@@ -5,12 +5,14 @@
 #include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <random>
 #include <string>
 #include <unistd.h>
 #include <vector>
 
 #include "core/errors.h"
 #include "core/units.h"
+#include "input/cards.h"
 #include "input/iohandling.h"
 
 namespace {
@@ -203,4 +205,35 @@ TEST(CardIO, DamageRowsTakeTheirMiddleValues) {
     EXPECT_EQ(errstring(), padded("Warning: card value outside table in getddsfromfile."));
 }
 
+TEST(CardIO, TextSearchFindsWordsInAnyCaseAtAnyPlace) {
+    // Against a plain search of every position, on random texts over a small alphabet (so that
+    // partial matches and repeated first characters are common) and at the edges of the text.
+    const auto plain = [](std::string_view s, std::string_view w) {
+        const auto low = [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c + 32) : c; };
+        for (std::size_t p = 0; p + w.size() <= s.size(); ++p) {
+            std::size_t k = 0;
+            while (k < w.size() && low(s[p + k]) == low(w[k])) ++k;
+            if (k == w.size()) return true;
+        }
+        return w.empty();
+    };
+    EXPECT_TRUE(cards::contains_text("  n o d e   d e f", "N O D E"));
+    EXPECT_TRUE(cards::contains_text("TYPE=Rate", "type=rate"));
+    EXPECT_FALSE(cards::contains_text("TYPE=Rat", "TYPE=RATE"));
+    EXPECT_TRUE(cards::contains_text("", ""));
+    EXPECT_FALSE(cards::contains_text("", "a"));
+    std::mt19937 rng(11);
+    const std::string alphabet = "aAbB= 1";
+    const auto text = [&](std::size_t n) {
+        std::string t;
+        for (std::size_t i = 0; i < n; ++i) t += alphabet[rng() % alphabet.size()];
+        return t;
+    };
+    for (int k = 0; k < 20000; ++k) {
+        const std::string s = text(rng() % 40), w = text(1 + rng() % 4);
+        ASSERT_EQ(cards::contains_text(s, w), plain(s, w)) << '"' << s << "\" \"" << w << '"';
+    }
+}
+
 }  // namespace
+

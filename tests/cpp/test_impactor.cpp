@@ -3,6 +3,7 @@
 
 #include <cmath>
 
+#include "alloc_counter.h"
 #include "core/arrays.h"
 #include "core/modeldata.h"
 #include "element_driver.h"
@@ -251,6 +252,13 @@ TEST(UelImpact, ResponseTableThroughCutBacksThenCompliance) {
     e.cprops[6] = mass;
     e.call(uel_impact);
     EXPECT_NEAR(e.svars[18], answer[1], 1e-15);
+    // Further increments of the impact step read the table without a heap allocation.
+    e.kinc = 2;
+    const long before = tvk::test::heap_allocations();
+    e.call(uel_impact);
+    EXPECT_EQ(tvk::test::heap_allocations() - before, 0);
+    EXPECT_NEAR(e.svars[18], answer[1], 1e-15);
+    e.kinc = 1;
 
     // A table that is not complete falls back to the recorded compliance with a warning.
     tvktest::clear_errors();

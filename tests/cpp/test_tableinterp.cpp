@@ -1,6 +1,7 @@
 // Table interpolation: nearest, linear, monotone cubic, integral and arc length.
 #include <gtest/gtest.h>
 
+#include "alloc_counter.h"
 #include "child_output.h"
 
 #include <unistd.h>
@@ -22,34 +23,9 @@
 #include "interp/locate.h"
 #include "pchip/tableinterp.h"
 
-// Counts the allocations of this thread made through operator new (std::vector, new[]): the
-// table interpolation of small tables must make none per call. Every unaligned form is
-// replaced, so that each allocation meets its own release (the sanitizer checks the pairs).
-namespace {
-thread_local long heap_allocations = 0;
-void* counted(std::size_t n) noexcept {
-    ++heap_allocations;
-    return std::malloc(n ? n : 1);
-}
-void* counted_or_throw(std::size_t n) {
-    if (void* p = counted(n)) return p;
-    throw std::bad_alloc();
-}
-}  // namespace
-void* operator new(std::size_t n) { return counted_or_throw(n); }
-void* operator new[](std::size_t n) { return counted_or_throw(n); }
-void* operator new(std::size_t n, const std::nothrow_t&) noexcept { return counted(n); }
-void* operator new[](std::size_t n, const std::nothrow_t&) noexcept { return counted(n); }
-// The pairs are malloc/free underneath, which the compiler cannot see through.
-#pragma GCC diagnostic push
-#pragma GCC diagnostic ignored "-Wmismatched-new-delete"
-void operator delete(void* p) noexcept { std::free(p); }
-void operator delete[](void* p) noexcept { std::free(p); }
-void operator delete(void* p, std::size_t) noexcept { std::free(p); }
-void operator delete[](void* p, std::size_t) noexcept { std::free(p); }
-void operator delete(void* p, const std::nothrow_t&) noexcept { std::free(p); }
-void operator delete[](void* p, const std::nothrow_t&) noexcept { std::free(p); }
-#pragma GCC diagnostic pop
+// The table interpolation of small tables must make no allocation per call (heap_allocations()
+// counts them; see alloc_counter.h).
+using tvk::test::heap_allocations;
 
 namespace {
 
@@ -234,7 +210,7 @@ TEST(TableInterp, SmallTablesAllocateNothingPerCall) {
         const int nx = n, one = 1, many = static_cast<int>(t.p.size());
         Vec out(t.p.size());
         const double a = t.x[0], b = t.x[n - 1];
-        const long before = heap_allocations;
+        const long before = heap_allocations();
         for (int np : {one, many}) {
             linearinterpolation(out.data(), t.x.data(), &nx, t.y.data(), &nx, t.p.data() + many - np, &np);
             cubichermitianinterpolation(out.data(), t.x.data(), &nx, t.y.data(), &nx, t.p.data() + many - np, &np);
@@ -243,8 +219,8 @@ TEST(TableInterp, SmallTablesAllocateNothingPerCall) {
         const double length = cubichermitianarclength(t.x.data(), &nx, t.y.data(), &nx, &a, &b);
         EXPECT_TRUE(std::isfinite(area) && std::isfinite(length));
         // Larger tables may use the heap (and this count sees it).
-        if (n <= 128) EXPECT_EQ(heap_allocations - before, 0) << "n = " << n;
-        else EXPECT_GT(heap_allocations - before, 0) << "n = " << n;
+        if (n <= 128) EXPECT_EQ(heap_allocations() - before, 0) << "n = " << n;
+        else EXPECT_GT(heap_allocations() - before, 0) << "n = " << n;
     }
 }
 

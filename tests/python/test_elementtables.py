@@ -343,6 +343,29 @@ def test_nodal_coordinates_reach_every_holding_slot():
         el.getnodalcoordinates(np.zeros((4, 1)), [5])
 
 
+@pytest.mark.parametrize("scale", [1, 1000])
+def test_nodal_coordinates_of_dense_and_sparse_numbers(scale):
+    # Node numbers spanning their count (scale 1) and far apart (scale 1000), with repeated
+    # numbers (the last in the block wins), numbers below 1 and numbers no element holds:
+    # every slot gets the coordinates of the last block entry of its node, checked against a
+    # plain loop over the slots.
+    rng = np.random.default_rng(3)
+    coords, nodes = grid_mesh(3, 2)
+    nodes = nodes * scale
+    set_elements([2] * 6, nodes=nodes.T, nnodes=4)
+    t.datahandling.allocatenodaldata(6, 4, 6)
+    ids = np.array([1, 5, 0, 7, 5, -3, 12, 3, 99, 1, 8, 8, 2], dtype=np.int32) * scale
+    xyz = rng.normal(size=(3, ids.size))
+    el.getnodalcoordinates(xyz, ids)
+    want = np.zeros((3, 4, 6))
+    for e in range(6):
+        for m in range(4):
+            hits = np.flatnonzero((ids == nodes[m, e]) & (ids >= 1))
+            if hits.size:
+                want[:, m, e] = xyz[:, hits[-1]]
+    assert (nd.nodalcoords == want).all()
+
+
 # ---- lengths and orientations ---------------------------------------------------------------
 
 def test_lengths_and_bar_geometry():
