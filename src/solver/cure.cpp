@@ -28,17 +28,17 @@ struct CureData {
     int nc = 0;
 };
 
+// False when the table lacks any of the columns (a table with fewer than eight columns).
 bool cure_data(CureData& d, std::string_view cmname) {
     const cs::PlySection at = cs::ply_section(cmname);
     d.gel = cs::cure_column(at, col::gelpoint, d.nc);
-    if (!d.gel) return false;
     d.enthalpy = cs::cure_column(at, col::enthalpy, d.nc);
     d.expansion = cs::cure_column(at, col::expansion, d.nc);
     d.shrinkage = cs::cure_column(at, col::shrinkage, d.nc);
     d.limit = cs::cure_column(at, col::curelimit, d.nc);
     d.transition = cs::cure_column(at, col::transition, d.nc);
     d.rate = cs::cure_column(at, col::curerate, d.nc);
-    return true;
+    return d.gel && d.enthalpy && d.expansion && d.shrinkage && d.limit && d.transition && d.rate;
 }
 
 // Advances the degree of cure over dtime at the temperature tc: the largest reachable degree

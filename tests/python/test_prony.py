@@ -195,6 +195,21 @@ class TestCureHooks:
         svar, flux = t.hetval_prony("EPOXY", [460.0, 0.0], [0.0, 0.0], 2.0, np.zeros(4), [0.0], [0.0])
         assert flux[0] > 0.0
 
+    def test_cure_table_with_fewer_than_eight_columns_read_missing_columns(self, cure_tables):
+        # Only the gel-point column was checked: a table of three columns reached the cure limit,
+        # glass transition and kinetics through null pointers (found by the table-state walk).
+        md = cure_tables
+        md.cuprops = np.asfortranarray(md.cuprops[:, :3, :, :])
+        eh = _tolvek.errorhandling
+        eh.rsxerr(1)
+        svar, flux = t.hetval_prony("EPOXY", [460.0, 0.0], [0.0, 0.0], 2.0, np.zeros(4), [0.0], [0.0])
+        assert flux[0] == 0.0 and list(svar) == [0.0] * 4 and eh.errstat == -3
+        eh.rsxerr(1)
+        expan, dexpandt, out = t.uexpan_prony([420.0, 2.0], [1.0, 10.0], 0.5, [0.0], [0.0], np.zeros(510),
+                                              "EPOXY", 1)
+        assert not expan.any() and not dexpandt.any() and eh.errstat == -3
+        eh.rsxerr(1)
+
     def test_hetval_at_the_reachable_degree(self, cure_tables):
         svar, flux = t.hetval_prony("EPOXY", [300.0, 0.0], [0.0, 0.0], 2.0, [0.9, 0.5, 0.0, 0.0], [0.0], [0.0])
         assert flux[0] == 0.0 and svar[1] == 0.0 and svar[0] == 0.9
