@@ -8,7 +8,8 @@ failure. It
 
   1. writes a job folder into a temporary directory, as a solver job leaves it: the input deck
      with its steps, the step, section, material and damage cards and the data listing of the
-     element that holds the point,
+     element that holds the point (read with the library's listing reader: the point's
+     coordinates and characteristic length come from it),
   2. starts the analysis through the analysis-control hook (`toplevel.uexternaldb_iocontrol`),
      which scans the deck for the step kinds and reads the four cards into the model tables,
   3. runs the steps increment by increment in the solver's order: the increment-start hook, the
@@ -25,7 +26,11 @@ TVK_DIC, in which the ply routine takes the degraded stiffness (the field routin
 recorded damage there), and a checking step of the default kind, in which the field routine
 evaluates the criteria (maximum stress for fibre failure, Puck for inter-fibre failure) on the
 ply stresses of the loading step and raises the failed flags. Outside TVK_DIC steps the ply
-routine keeps the ply elastic, so the curve is the loading steps' equilibrium.
+routine keeps the ply elastic, so the checking steps' equilibrium is that of undamaged plies and
+the curve is the loading steps' equilibrium. The onset strain of a failure is interpolated between
+the last two checks (the exposures grow in proportion to the strain while the damage state holds).
+Final failure is the fibre failure of the 0-degree plies; one more loading step shows the load
+drop, and the analysis ends there.
 
 Units N, mm, MPa. Options:
 
