@@ -33,6 +33,10 @@ case "$what" in
     # First-ply failure of a laminate: tables from its cards, three criteria, the failure
     # envelope as a picture (matplotlib without a display).
     MPLBACKEND=Agg $PY examples/laminate_failure.py --png build/laminate_failure.png
+    # Progressive damage of a laminate point in tension, driven through the solver routines as a
+    # solver runs a job: the damage sequence and the stress-strain curve as a picture.
+    echo
+    MPLBACKEND=Agg $PY examples/progressive_damage.py --png build/progressive_damage.png
     ;;
   test)
     # Everything again under AddressSanitizer and UndefinedBehaviorSanitizer: the C++ tests, and

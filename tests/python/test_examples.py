@@ -169,3 +169,69 @@ def test_laminate_failure_example_refuses_a_material_it_cannot_find(tmp_path):
     proc = subprocess.run([sys.executable, EXAMPLE, "--material", str(card)],
                           capture_output=True, text=True, env=env, cwd=tmp_path, timeout=60)
     assert proc.returncode != 0 and "material 1 has no elastic constants" in proc.stderr
+
+
+PROGRESSIVE = os.path.join(ROOT, "examples", "progressive_damage.py")
+
+
+def damage_sequence(out):
+    """(strain, ply, angle, mode) of every printed damage event, strain as a fraction."""
+    rows = re.findall(r"^\s+([0-9.]+)\s+([0-9.]+)\s+(\d+)\s+(-?\d+)\s+(inter-fibre|fibre)", out, re.M)
+    return [(float(e) / 100.0, int(p), float(a), "matrix" if m == "inter-fibre" else "fibre") for e, _, p, a, m in rows]
+
+
+def test_progressive_damage_example_matches_lamination_theory(tmp_path):
+    """The job runs through the solver routines; the first-ply failure strain is that of the
+    undamaged laminate, the second failure that of the laminate whose 90-degree plies carry only
+    their fibre stiffness, and final failure comes with the fibres of the 0-degree plies."""
+    env = dict(os.environ, MPLBACKEND="Agg")
+    png = tmp_path / "curve.png"
+    proc = subprocess.run([sys.executable, PROGRESSIVE, "--png", str(png)], capture_output=True, text=True,
+                          env=env, cwd=tmp_path, timeout=240)
+    assert proc.returncode == 0, proc.stdout + proc.stderr
+    out = proc.stdout
+    data = png.read_bytes()
+    assert data[:8] == b"\x89PNG\r\n\x1a\n" and len(data) > 20000
+    # No file of the job is left behind in the working folder.
+    assert sorted(p.name for p in tmp_path.iterdir()) == ["curve.png"]
+
+    layup = qi_layup()
+    q = reduced_stiffness(E1, E2, NU12, G12)
+    unit = np.array([1.0, 0.0, 0.0])            # Nx = 1 N/mm, Ny = Nxy = 0
+    a_matrix, stresses = clt_ply_stresses(layup, 0.125, unit, q)
+    strain_per_load = np.linalg.solve(a_matrix, unit)[0]
+    fpf = puck_factor(stresses) * strain_per_load
+    m = re.search(r"First-ply failure at a strain of ([0-9.e+-]+) \(ply (\d), (\w+)\)", out)
+    assert m, out
+    # The library's Puck searches the fracture plane by golden section to a bracket of 5 degrees.
+    assert float(m.group(1)) == pytest.approx(fpf, rel=3e-4)
+    assert layup[int(m.group(2)) - 1] == 90.0 and m.group(3) == "matrix"
+    # Transverse tension of the 90-degree plies: their s22 reaches YT.
+    assert max(s[1] for s in stresses) * puck_factor(stresses) == pytest.approx(YT, rel=1e-6)
+
+    events = damage_sequence(out)
+    assert [(p, a, mode) for _, p, a, mode in events] == [
+        (4, 90, "matrix"), (5, 90, "matrix"), (2, 45, "matrix"), (3, -45, "matrix"), (6, -45, "matrix"),
+        (7, 45, "matrix"), (1, 0, "fibre"), (8, 0, "fibre")]
+    assert events[0][0] == pytest.approx(fpf, rel=3e-4)
+
+    # After the matrix cracks the 90-degree plies keep only their stiffness along the fibres.
+    cracked = np.zeros((3, 3))
+    cracked[0, 0] = q[0, 0]
+    reuter = np.diag([1.0, 1.0, 2.0])
+    qbars = []
+    for angle in layup:
+        tr = stress_rotation(angle)
+        qply = cracked if angle == 90.0 else q
+        qbars.append(np.linalg.inv(tr) @ qply @ reuter @ tr @ np.linalg.inv(reuter))
+    a_cracked = 0.125 * sum(qbars)
+    eps = np.linalg.solve(a_cracked, unit)
+    angled = [stress_rotation(a) @ (qb @ eps) for a, qb in zip(layup, qbars) if abs(a) == 45.0]
+    second = puck_factor(angled) * eps[0]
+    assert second > fpf
+    for strain, _, angle, _ in events[2:6]:
+        assert strain == pytest.approx(second, rel=3e-4)
+    # Final failure: the 0-degree plies reach XT along the fibres, near XT / E1.
+    m = re.search(r"Final failure at a strain of ([0-9.e+-]+)", out)
+    assert m and float(m.group(1)) == pytest.approx(events[-1][0], rel=1e-5)
+    assert float(m.group(1)) == pytest.approx(XT / E1, rel=5e-3)
