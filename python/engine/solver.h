@@ -143,4 +143,5 @@ inline constexpr auto adapter_signature = solver_sig::adapter_text<Cb, Iface>();
     static_assert(std::is_same_v<std::remove_cv_t<decltype(::tvk::solver::entry::cname)>,                \
                                  ::tvk::solver::AdapterOf<::tvk::solver::Proc, ::tvk::solver::Iface>>,    \
                   #cname " is not declared as an adapter of " #Proc " routines with the interface " #Iface); \
-    TVK_ROUTINE(ns, pyname, ::tvk::solver::adapter::cname, (::tvk::py::adapter_signature<#cbname, ::tvk::solver::Iface>.data()))
+    TVK_ROUTINE(ns, pyname, ::tvk::solver::adapter::cname,                                               \
+                (::tvk::py::adapter_signature<#cbname, ::tvk::solver::Iface>.data()))

@@ -12,8 +12,9 @@
 //
 // The kernel returns what became of the point: done; cut back (the increment is too large:
 // retry with `factor` times it); or failed (nothing usable was computed: the converter records
-// `message` with `value`, at level -3 unless the kernel says otherwise). A converter turns a cut-back into pnewdt < 1 (UMAT), keycut
-// 1 (USERMAT) or a level -2 report (the explicit and block interfaces, which cannot cut back).
+// `message` with `value`, at level -3 unless the kernel says otherwise). A converter turns a
+// cut-back into pnewdt < 1 (UMAT), keycut 1 (USERMAT) or a level -2 report (the explicit and
+// block interfaces, which cannot cut back).
 #pragma once
 
 #include <cmath>
