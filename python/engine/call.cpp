@@ -804,6 +804,9 @@ PyObject* call_scalar_routine(const Routine& r, PyObject* const* args, std::size
     alignas(16) unsigned char ret[sizeof(cplx)] = {};
     try {
         r.thunk(CallSlots{data, nullptr, ret});
+    } catch (const CallbackAbort&) {
+        if (!PyErr_Occurred()) PyErr_SetString(error_type, "call-back failed");
+        return nullptr;
     } catch (const std::bad_alloc&) {
         PyErr_NoMemory();
         return nullptr;
