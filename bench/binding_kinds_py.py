@@ -71,12 +71,19 @@ def main():
         per[label] = (t8 - t0) / 8
         print(f"{label:44s} {per[label]:8.1f} {t8:8.1f} {t0:8.1f}")
 
+    # An io+copy array (umat_lamina's stress and statev): the same routine with the array copied
+    # and used in place.
+    env.update(x6=np.arange(6.0), y6=np.ones(6))
+    t_copy, t_inplace = best_of_alternating(["m.vsum(x6, y6)", "m.vsumio(x6, y6)"], env)
+    per["copy"] = t_copy - t_inplace
+    print(f"{'copy of an io+copy 1-D array (6 doubles)':44s} {per['copy']:8.1f} {t_copy:8.1f} {t_inplace:8.1f}")
+
     t_umat, t0 = best_of_alternating(["umat(*args)", "m.kinds_none()"], env, number=50000)
-    # umat_lamina's visible arguments by kind: 11 floats, 9 ints (jstep an int array of 4 among
-    # the 1-D arrays), 1 text, 10 1-D arrays, 3 2-D arrays; 1 2-D result, 2 copied arrays and 4
-    # floats in the result tuple of 7.
+    # umat_lamina's visible arguments by kind: 11 floats, 8 ints, 1 text, 11 1-D arrays (jstep an
+    # int array of 4 among them), 3 2-D arrays; 1 2-D result, 2 copied arrays and 4 floats in the
+    # result tuple of 7 (the floats and the tuple, and the routine itself, are not in the sum).
     est = (11 * per["float"] + 8 * per["int"] + per["text (8 characters, str)"] + 11 * per["1-D array (6 doubles)"]
-           + 3 * per["2-D Fortran array (3x3)"] + per["2-D result array (3x3, in the tuple)"])
+           + 3 * per["2-D Fortran array (3x3)"] + per["2-D result array (3x3, in the tuple)"] + 2 * per["copy"])
     print()
     print(f"{'umat_lamina (33 arguments)':44s} {t_umat:8.1f}")
     print(f"{'  routine without arguments':44s} {t0:8.1f}")
