@@ -315,6 +315,12 @@ bool compatible(PyArrayObject* a, int tn) {
     return ok;
 }
 
+// True when a copy of `a` in type `tn` and Fortran order is a copy of its bytes: the same type,
+// native byte order, aligned and Fortran-contiguous (writeable or not).
+bool copies_as_bytes(PyArrayObject* a, int tn) {
+    return PyArray_TYPE(a) == tn && PyArray_ISNOTSWAPPED(a) && PyArray_ISALIGNED(a) && PyArray_IS_F_CONTIGUOUS(a);
+}
+
 std::string inout_reasons(PyArrayObject* a, int tn) {
     std::string why = "failed to initialize intent(inout) array";
     PyArray_Descr* d = PyArray_DESCR(a);
@@ -434,6 +440,18 @@ bool convert_array(const Routine& r, const Step& sp, ArgState& s, PyObject* o, c
                !(sp.intent == Intent::io_copy && !overwrite) && !(sp.intent == Intent::io_over && !overwrite)) {
         arr = reinterpret_cast<PyArrayObject*>(o);
         Py_INCREF(o);
+    } else if (PyArray_CheckExact(o) && copies_as_bytes(reinterpret_cast<PyArrayObject*>(o), tn)) {
+        // A copy of an array already in the routine's type and layout: its bytes, without
+        // numpy's general conversion (which gives the same array).
+        PyArrayObject* src = reinterpret_cast<PyArrayObject*>(o);
+        PyObject* c = PyArray_NewFromDescr(&PyArray_Type, PyArray_DescrFromType(tn), PyArray_NDIM(src), PyArray_DIMS(src),
+                                           nullptr, nullptr, NPY_ARRAY_F_CONTIGUOUS, nullptr);
+        if (!c) {
+            array_error(r, a, "");
+            return false;
+        }
+        arr = reinterpret_cast<PyArrayObject*>(c);
+        std::memcpy(PyArray_DATA(arr), PyArray_DATA(src), static_cast<std::size_t>(PyArray_NBYTES(src)));
     } else {
         PyArray_Descr* descr = PyArray_DescrFromType(tn);
         PyObject* c = PyArray_FromAny(o, descr, 0, 0, NPY_ARRAY_F_CONTIGUOUS | NPY_ARRAY_ALIGNED | NPY_ARRAY_WRITEABLE |
@@ -494,7 +512,7 @@ bool fill_default_array(const Step& sp, ArgState& s, const Eval& ev) {
     return true;
 }
 
-bool convert_text(const Routine& r, const Step& sp, ArgState& s, PyObject* o, const Eval& ev) {
+bool convert_text(const Routine& r, const Step& sp, ArgState& s, PyObject* o, const Eval& ev, TextStore& store) {
     const ArgDesc& a = *sp.desc;
     // The source bytes.
     PyObject* holder = nullptr;
@@ -504,6 +522,10 @@ bool convert_text(const Routine& r, const Step& sp, ArgState& s, PyObject* o, co
     } else if (PyBytes_Check(o)) {
         src = PyBytes_AS_STRING(o);
         n = PyBytes_GET_SIZE(o);
+    } else if (PyUnicode_CheckExact(o) && PyUnicode_IS_COMPACT_ASCII(o)) {
+        // ASCII text: its characters are its bytes.
+        src = static_cast<const char*>(PyUnicode_DATA(o));
+        n = PyUnicode_GET_LENGTH(o);
     } else if (PyArray_Check(o) && PyArray_DESCR(reinterpret_cast<PyArrayObject*>(o))->kind != 'O') {
         // Text is read from the array's buffer; an object array holds pointers, not text, and
         // is converted through str() like any other object.
@@ -552,7 +574,9 @@ bool convert_text(const Routine& r, const Step& sp, ArgState& s, PyObject* o, co
         PyErr_Format(PyExc_ValueError, "text %s is too long", a.name.c_str());
         return false;
     }
-    s.text = static_cast<char*>(std::malloc(static_cast<std::size_t>(len) + 1));
+    s.text = store.take(static_cast<std::size_t>(len) + 1);
+    s.text_heap = !s.text;
+    if (!s.text) s.text = static_cast<char*>(std::malloc(static_cast<std::size_t>(len) + 1));
     if (!s.text) {
         Py_XDECREF(holder);
         PyErr_NoMemory();
@@ -604,7 +628,7 @@ void release_steps(ArgState* st, const Step* steps, int n) {
         if (!(steps[j].flags & Step::owns)) continue;
         ArgState& x = st[steps[j].arg];
         Py_XDECREF(x.arr);
-        std::free(x.text);
+        if (x.text_heap) std::free(x.text);
     }
 }
 
@@ -614,7 +638,7 @@ void release_all(ArgState* st, const Plan& p) {
     for (const int* end = k + p.owners.size(); k != end; ++k) {
         ArgState& x = st[*k];
         Py_XDECREF(x.arr);
-        std::free(x.text);
+        if (x.text_heap) std::free(x.text);
     }
 }
 
@@ -712,7 +736,7 @@ inline bool small_int(PyObject* o, int& out) {
 
 // Text, call-back and rank-0 inout arguments.
 bool convert_other(const Routine& r, const Step& sp, ArgState& x, PyObject* o, const Eval& ev, PyObject* extra,
-                   CbContext* cbs, int& ncb) {
+                   CbContext* cbs, int& ncb, TextStore& store) {
     const ArgDesc& a = *sp.desc;
     if (sp.type == Ty::cb) {
         if (ncb >= grammar::max_callbacks) {  // refused by the grammar already
@@ -722,12 +746,12 @@ bool convert_other(const Routine& r, const Step& sp, ArgState& x, PyObject* o, c
         return setup_callback(r, a, x, o, extra, cbs[ncb++]);
     }
     if (sp.type == Ty::text) {
-        if (sp.intent == Intent::out || sp.intent == Intent::ret) return convert_text(r, sp, x, nullptr, ev);
+        if (sp.intent == Intent::out || sp.intent == Intent::ret) return convert_text(r, sp, x, nullptr, ev, store);
         if (!o && !a.def.empty()) {
             PyErr_Format(error_type, "text default of %s is not supported", a.name.c_str());
             return false;
         }
-        return convert_text(r, sp, x, o, ev);
+        return convert_text(r, sp, x, o, ev, store);
     }
     // Scalar state updated in place: a numpy array of the exact type with one element.
     if (!o || !PyArray_Check(o)) {
@@ -754,6 +778,53 @@ bool convert_other(const Routine& r, const Step& sp, ArgState& x, PyObject* o, c
 
 
 }  // namespace
+
+PyObject* call_scalar_routine(const Routine& r, PyObject* const* args, std::size_t nargsf, PyObject* kwnames) {
+    const Plan& p = r.plan;
+    if (kwnames || PyVectorcall_NARGS(nargsf) != p.nreq) return call_routine(r, args, nargsf, kwnames);
+    union Number {
+        double d;
+        int i;
+    };
+    Number vals[kMaxArgs];
+    void* data[kMaxArgs];
+    for (const Step *sp = p.steps.data(), *end = sp + p.steps.size(); sp != end; ++sp) {
+        if (sp->vis < 0) continue;  // the function value
+        PyObject* o = args[sp->vis];
+        Number& v = vals[sp->data_slot];
+        if (sp->type == Ty::f8) {
+            if (!PyFloat_CheckExact(o)) return call_routine(r, args, nargsf, kwnames);
+            v.d = PyFloat_AS_DOUBLE(o);
+        } else if (!PyLong_CheckExact(o) || !small_int(o, v.i)) {
+            PyErr_Clear();
+            return call_routine(r, args, nargsf, kwnames);
+        }
+        data[sp->data_slot] = &v;
+    }
+    alignas(16) unsigned char ret[sizeof(cplx)] = {};
+    try {
+        r.thunk(CallSlots{data, nullptr, ret});
+    } catch (const CallbackAbort&) {
+        if (!PyErr_Occurred()) PyErr_SetString(error_type, "call-back failed");
+        return nullptr;
+    } catch (const std::bad_alloc&) {
+        PyErr_NoMemory();
+        return nullptr;
+    } catch (const std::exception& e) {
+        PyErr_SetString(error_type, e.what());
+        return nullptr;
+    }
+    if (PyErr_Occurred()) return nullptr;
+    if (r.retarg < 0) Py_RETURN_NONE;
+    if (r.sig.args[static_cast<std::size_t>(r.retarg)].type == Ty::f8) {
+        double d;
+        std::memcpy(&d, ret, sizeof d);
+        return PyFloat_FromDouble(d);
+    }
+    int i;
+    std::memcpy(&i, ret, sizeof i);
+    return PyLong_FromLong(i);
+}
 
 PyObject* call_routine(const Routine& r, PyObject* const* args, std::size_t nargsf, PyObject* kwnames) {
     const Plan& p = r.plan;
@@ -829,6 +900,7 @@ PyObject* call_routine(const Routine& r, PyObject* const* args, std::size_t narg
     ArgState* const st = static_cast<ArgState*>(alloca(sizeof(ArgState) * (p.info.size() + 1)));
     CbContext cbs[grammar::max_callbacks];
     int ncb = 0;
+    TextStore texts;
     void* data[kMaxArgs];
     std::size_t lens[kMaxArgs];
     const Step* const steps = p.steps.data();
@@ -868,11 +940,13 @@ PyObject* call_routine(const Routine& r, PyObject* const* args, std::size_t narg
             case Step::array_new:
                 x.arr = nullptr;
                 x.text = nullptr;
+                x.text_heap = false;
                 ok = new_array(r, sp, x, ev) && fill_default_array(sp, x, ev);
                 break;
             case Step::array_in:
                 x.arr = nullptr;
                 x.text = nullptr;
+                x.text_heap = false;
                 if (o) {
                     ok = convert_array(r, sp, x, o, ev,
                                        matched && sp.desc->has_overwrite() ? overwrite_of[sp.arg] : sp.intent == Intent::io_over);
@@ -886,10 +960,11 @@ PyObject* call_routine(const Routine& r, PyObject* const* args, std::size_t narg
             default:
                 x.arr = nullptr;
                 x.text = nullptr;
+                x.text_heap = false;
                 x.cb = nullptr;
                 x.rank = 0;
                 x.ptr = nullptr;
-                ok = convert_other(r, sp, x, o, ev, matched ? extra_of[sp.arg] : nullptr, cbs, ncb);
+                ok = convert_other(r, sp, x, o, ev, matched ? extra_of[sp.arg] : nullptr, cbs, ncb, texts);
                 break;
         }
         if (!ok) break;

@@ -61,5 +61,8 @@ PyObject* create_module(const char* name);
 std::string build_plan(Routine& r);
 
 PyObject* call_routine(const Routine& r, PyObject* const* args, std::size_t nargsf, PyObject* kwnames);
+// The call of a routine whose plan is scalar_only: exact floats and ints by position go straight
+// to the routine; any other argument list takes call_routine.
+PyObject* call_scalar_routine(const Routine& r, PyObject* const* args, std::size_t nargsf, PyObject* kwnames);
 
 }  // namespace tvk::py

@@ -255,6 +255,9 @@ std::string var_doc(const Variable& v) {
 PyObject* routine_vectorcall(PyObject* self, PyObject* const* args, std::size_t nargsf, PyObject* kwnames) {
     return call_routine(*reinterpret_cast<FObj*>(self)->routine, args, nargsf, kwnames);
 }
+PyObject* scalar_vectorcall(PyObject* self, PyObject* const* args, std::size_t nargsf, PyObject* kwnames) {
+    return call_scalar_routine(*reinterpret_cast<FObj*>(self)->routine, args, nargsf, kwnames);
+}
 PyObject* ns_vectorcall(PyObject*, PyObject* const*, std::size_t, PyObject*) {
     PyErr_SetString(PyExc_TypeError, "this fortran object is not callable");
     return nullptr;
@@ -624,6 +627,7 @@ PyObject* create_module(const char* name) {
             FObj* rf = new_fobj(Kind::routine);
             if (!rf) { Py_DECREF(m); return nullptr; }
             rf->routine = &r;
+            if (r.plan.scalar_only) rf->vectorcall = scalar_vectorcall;
             PyObject* cap = PyCapsule_New(r.entry, nullptr, nullptr);
             if (cap) {
                 PyDict_SetItemString(rf->dict, "_cpointer", cap);

@@ -181,6 +181,16 @@ std::string build_plan(Routine& r) {
             p.fx.push_back(late);
         }
     }
+
+    p.scalar_only = p.nopt == 0 && p.nextras == 0 && p.recheck.empty() &&
+                    (s.results.empty() || (s.results.size() == 1 && s.results[0] == r.retarg));
+    for (const Step& sp : p.steps) {
+        const bool number = sp.type == Ty::f8 || sp.type == Ty::i4;
+        const bool input = sp.intent == Intent::in && sp.vis >= 0 && !(sp.flags & Step::optional) && sp.def < 0 &&
+                           sp.data_slot >= 0;
+        const bool value = sp.intent == Intent::ret && sp.arg == r.retarg;
+        if (sp.kind != Step::scalar || !number || sp.nchecks != 0 || !(input || value)) p.scalar_only = false;
+    }
     return {};
 }
 

@@ -83,6 +83,10 @@ struct Plan {
     std::vector<ArgInfo> info;   // by argument index
     std::vector<int> owners;     // arguments that may own an array or a buffer, conversion order
     int nreq = 0, nopt = 0, nvis = 0, nextras = 0;
+    // Every argument a required f8 or i4 number taken by value, without default or check, and
+    // the result at most the routine's f8 or i4 function value: such a routine is called by
+    // call_scalar_routine when its arguments are exact floats and ints given by position.
+    bool scalar_only = false;
 };
 
 }  // namespace tvk::py

@@ -49,9 +49,24 @@ struct ArgState {
     int rank;
     void zset(cplx z) { zs = {z.real(), z.imag()}; }
     npy_intp dims[grammar::max_rank];
-    char* text;               // owned (malloc) text buffer
+    char* text;               // text buffer: the call's TextStore, or malloc'ed when text_heap
+    bool text_heap;
     std::size_t textlen;
     CbContext* cb;
+};
+
+// Storage of one call for its short texts, so that they need no allocation; a text that does
+// not fit is allocated on the heap.
+struct TextStore {
+    alignas(8) char buf[512];
+    std::size_t used = 0;
+    char* take(std::size_t n) {
+        n = (n + 7) & ~static_cast<std::size_t>(7);
+        if (n > sizeof buf - used) return nullptr;
+        char* p = buf + used;
+        used += n;
+        return p;
+    }
 };
 
 struct CbContext {

@@ -511,9 +511,11 @@ TVK_API void GSSAFE(double* xi, double* yi, const double* dx, double* x, double*
 // ---------------------------------------------------------------------------------------------
 // Cubic roots, polynomial fit, arc-length integrand.
 
+// The real cube root, with the sign of a; 0 for either zero. std::cbrt is at least as close as
+// exp(log|a| / 3) and costs a third of it.
 TVK_API double cuberoot(const double* a) {
     if (*a == 0.0) return 0.0;
-    return std::copysign(std::exp(std::log(std::fabs(*a)) / 3.0), *a);
+    return std::cbrt(*a);
 }
 
 TVK_API void SpecialCase(const double* p, const double* q, double* xx1, double* xx2, double* xx3) {

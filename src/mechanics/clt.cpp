@@ -20,27 +20,44 @@ namespace lm = tvk::laminate;
 
 namespace tvk::laminate {
 
-void qbar(double* q, const Stack& s, int k) {
-    const int three = 3, stiffness = 1;
-    GetNyeOffAxisSC(q, s.angle + k, s.elastic + 9 * static_cast<std::ptrdiff_t>(k), &three,
-                    &stiffness);
+namespace {
+
+// Qbar = T^T Q T of one ply for the plane-stress case, written out for 3 x 3: the on-axis Q
+// (Q11, Q22, Q12, Q66, its other entries 0) and the strain form of the in-plane rotation T by the
+// ply angle. The products and sums are those of the general n x n rotation of GetNyeOffAxisSC
+// with its zero terms left out, so the result is the same.
+inline void qbar_ply(double* q, const double* p, double angle_deg) {
+    const double e1 = p[0], e2 = p[1], nu12 = p[3];
+    const double nu21 = nu12 * e2 / e1, den = 1.0 - nu12 * nu21;
+    const double q11 = e1 / den, q22 = e2 / den, q12 = nu12 * e2 / den, q66 = p[6];
+    const double r = angle_deg * tvk::deg2rad, c = std::cos(r), s = std::sin(r);
+    const double cc = c * c, ss = s * s, cs = c * s;
+    const double t[9] = {cc, ss, -2.0 * cs, ss, cc, 2.0 * cs, cs, -cs, cc - ss};
+    double w[9];  // Q T
+    for (int j = 0; j < 3; ++j) {
+        const double t0 = t[3 * j], t1 = t[3 * j + 1], t2 = t[3 * j + 2];
+        w[3 * j] = q11 * t0 + q12 * t1;
+        w[3 * j + 1] = q12 * t0 + q22 * t1;
+        w[3 * j + 2] = q66 * t2;
+    }
+    for (int j = 0; j < 3; ++j)
+        for (int i = 0; i < 3; ++i)
+            q[i + 3 * j] = t[3 * i] * w[3 * j] + t[3 * i + 1] * w[3 * j + 1] + t[3 * i + 2] * w[3 * j + 2];
 }
 
-double total_thickness(const Stack& s) {
-    double t = 0.0;
-    for (int k = 0; k < s.n; ++k) t += s.thick[k];
-    return t;
-}
-
-void abd(const Stack& s, double* a, double* b, double* d) {
+// The sums of A, B and D of a stack, scaled: one sweep over the plies. The weights of ply k
+// between zb and zt are zt - zb, zt^2 - zb^2 and zt^3 - zb^3, formed as products of the bounds,
+// (zt - zb)(zt + zb) and (zt - zb)(zt^2 + zt zb + zb^2), which loses nothing to cancellation in
+// the thin outer plies.
+void abd_sweep(const Stack& s, double* a, double* b, double* d) {
     double sa[9] = {}, sb[9] = {}, sd[9] = {}, q[9];
     double zb = -0.5 * total_thickness(s), cum = 0.0;
     const double base = zb;
     for (int k = 0; k < s.n; ++k) {
         cum += s.thick[k];
         const double zt = base + cum;
-        qbar(q, s, k);
-        const double w1 = zt - zb, w2 = zt * zt - zb * zb, w3 = std::pow(zt, 3) - std::pow(zb, 3);
+        qbar_ply(q, s.elastic + 9 * static_cast<std::ptrdiff_t>(k), s.angle[k]);
+        const double w1 = zt - zb, w2 = w1 * (zt + zb), w3 = w1 * (zt * zt + zt * zb + zb * zb);
         for (int i = 0; i < 9; ++i) {
             sa[i] += q[i] * w1;
             sb[i] += q[i] * w2;
@@ -50,10 +67,64 @@ void abd(const Stack& s, double* a, double* b, double* d) {
     }
     const double third = 1.0 / 3.0;
     for (int i = 0; i < 9; ++i) {
-        if (a) a[i] = sa[i];
-        if (b) b[i] = 0.5 * sb[i];
-        if (d) d[i] = third * sd[i];
+        a[i] = sa[i];
+        b[i] = 0.5 * sb[i];
+        d[i] = third * sd[i];
     }
+}
+
+// The stack of the last A, B, D computed on this thread, by value (properties, angles,
+// thicknesses), with its result: the A, B and D routines called in turn for one stack sweep its
+// plies once. Equal bits give equal results, so a stored result is returned only for a stack
+// whose every value has the same bits.
+struct AbdMemo {
+    static constexpr int max_plies = 64;
+    int n = 0;                          // 0: nothing stored
+    double key[11 * max_plies];         // elastic (9 n), angle (n), thick (n)
+    double a[9], b[9], d[9];
+};
+thread_local AbdMemo abd_memo;
+
+bool same_values(const double* stored, const double* given, int count) {
+    return std::memcmp(stored, given, sizeof(double) * static_cast<std::size_t>(count)) == 0;
+}
+
+}  // namespace
+
+void qbar(double* q, const Stack& s, int k) {
+    qbar_ply(q, s.elastic + 9 * static_cast<std::ptrdiff_t>(k), s.angle[k]);
+}
+
+double total_thickness(const Stack& s) {
+    double t = 0.0;
+    for (int k = 0; k < s.n; ++k) t += s.thick[k];
+    return t;
+}
+
+void abd(const Stack& s, double* a, double* b, double* d) {
+    double ra[9], rb[9], rd[9];
+    const int n = s.n;
+    AbdMemo& m = abd_memo;
+    if (n < 1 || n > AbdMemo::max_plies) {
+        abd_sweep(s, ra, rb, rd);
+    } else if (m.n == n && same_values(m.key, s.elastic, 9 * n) && same_values(m.key + 9 * n, s.angle, n) &&
+               same_values(m.key + 10 * n, s.thick, n)) {
+        std::memcpy(ra, m.a, sizeof ra);
+        std::memcpy(rb, m.b, sizeof rb);
+        std::memcpy(rd, m.d, sizeof rd);
+    } else {
+        abd_sweep(s, ra, rb, rd);
+        m.n = n;
+        std::memcpy(m.key, s.elastic, sizeof(double) * 9 * static_cast<std::size_t>(n));
+        std::memcpy(m.key + 9 * n, s.angle, sizeof(double) * static_cast<std::size_t>(n));
+        std::memcpy(m.key + 10 * n, s.thick, sizeof(double) * static_cast<std::size_t>(n));
+        std::memcpy(m.a, ra, sizeof ra);
+        std::memcpy(m.b, rb, sizeof rb);
+        std::memcpy(m.d, rd, sizeof rd);
+    }
+    if (a) std::memcpy(a, ra, sizeof ra);
+    if (b) std::memcpy(b, rb, sizeof rb);
+    if (d) std::memcpy(d, rd, sizeof rd);
 }
 
 // dstar = (D - B A^-1 B)^-1 (or D - B A^-1 B itself when invert is false); binv = A^-1 B.

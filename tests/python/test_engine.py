@@ -154,6 +154,62 @@ class TestArguments:
         assert m.upper(objs) == str(objs).upper().encode()[:8].ljust(8)
         assert m.nulstr() == b"ab"
 
+    def test_direct_scalar_path_behaves_as_the_general_path(self):
+        """`scaled` takes exact floats and ints by position straight to the routine; every other
+        argument list, and `scaled_general` always, takes the general conversions: results,
+        error types and texts must agree (the texts differ only in the routine's name)."""
+        def outcome(fn, *args, **kw):
+            try:
+                return ("ok", fn(*args, **kw))
+            except Exception as e:
+                return (type(e), str(e).replace("scaled_general", "scaled"), type(e.__cause__))
+
+        cases = [((2.5, 3), {}), ((2.5, -3), {}), ((float("inf"), -1), {}), ((2, 3), {}), ((2.5, 3.9), {}),
+                 ((np.float64(2.5), np.int32(3)), {}), ((2.5, True), {}), ((True, 3), {}), (("2.5", 3), {}),
+                 ((2.5,), {"k": 3}), ((), {"x": 2.5, "k": 3}), ((2.5, 2**31 - 1), {}), ((2.5, -2**31), {}),
+                 ((2.5, 2**31), {}), ((2.5, -2**31 - 1), {}), ((2.5, 2**80), {}), ((None, 1), {}), ((2.5, "abc"), {}),
+                 ((2.5,), {}), ((2.5, 3, 4), {}), ((2.5, 3), {"y": 1}), (([2.5, 9.0], (3,)), {}), ((1 + 5j, 3), {})]
+        for args, kw in cases:
+            direct, general = outcome(m.scaled, *args, **kw), outcome(m.scaled_general, *args, **kw)
+            assert direct == general, (args, kw)
+            if direct[0] == "ok":
+                assert type(direct[1]) is float
+        assert m.scaled(2.5, 3) == 7.5 and m.scaled(-1.5, -2**31) == 1.5 * 2**31
+
+    def test_copy_of_a_compatible_array_is_a_new_fortran_array(self):
+        """io+copy: an array already in the routine's type and layout is copied by its bytes;
+        the copy is a new, writeable, Fortran-ordered array and the caller's array is untouched,
+        whether it is writeable or not; other arrays go through numpy's conversion."""
+        b = np.array([1.0, 1.0, 1.0])
+        a = np.array([1.0, 2.0, 3.0])
+        frozen = a.copy()
+        frozen.flags.writeable = False
+        swapped = a.astype(">f8")
+        strided = np.array([1.0, 0.0, 2.0, 0.0, 3.0, 0.0])[::2]
+        for src in (a, frozen, swapped, strided, np.asfortranarray(a), [1.0, 2.0, 3.0], a.astype(np.float32)):
+            before = np.array(src, dtype=float, copy=True)
+            r = m.vsum(src, b)
+            assert r is not src and np.array_equal(r, [2.0, 3.0, 4.0])
+            assert r.dtype == np.float64 and r.flags.f_contiguous and r.flags.writeable and r.flags.owndata
+            assert np.array_equal(np.asarray(src, dtype=float), before)
+        lu = np.asfortranarray(np.arange(9.0).reshape(3, 3))
+        r = m.vsum(lu.ravel(order="F"), np.ones(9))
+        assert np.array_equal(r, lu.ravel(order="F") + 1)
+        assert m.vsum(np.zeros(0), np.zeros(0)).shape == (0,)
+
+    def test_texts_of_one_call_do_not_overlap(self):
+        """Short texts are kept in the call's own storage, longer ones on the heap: eight texts in
+        one call, an ASCII str read in place, a NUL ending a str, and a text longer than the
+        storage all reach the routine as given."""
+        assert m.upper("ab\0cd") == b"AB      "
+        assert m.upper("abcdefgh" * 100) == b"ABCDEFGH"
+        m.kinds_s8(*[chr(ord("a") + k) * 8 for k in range(8)])
+        long_text = np.array("x" * 4000)
+        assert m.upper(long_text) == b"XXXXXXXX"
+        e = raises(p.error, "string_from_pyobj failed in converting 1st argument `s' of _tvkprobe.tmath.upper to C string",
+                   m.upper, "\u00e9t\u00e9")
+        assert isinstance(e.__cause__, UnicodeEncodeError)
+
     def test_unicode_array_text_was_read_as_raw_ucs4(self):
         """Regression: a numpy str array passed as text was read as its 4-byte code units."""
         assert m.upper(np.array("abc")) == b"ABC     "
