@@ -2,6 +2,8 @@
 
 #include <algorithm>
 #include <array>
+#include <bit>
+#include <cstdint>
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
@@ -64,18 +66,37 @@ Unit* reading_unit(int unit, int& status) {
     return status == ok ? table[unit].get() : nullptr;
 }
 
+// The offset of the first '\n' in [p, end), or end. Eight characters at a time: a word's bytes
+// that equal '\n' are marked exactly (no carry between bytes), and the lowest mark on a
+// little-endian machine is the first of them.
+std::size_t next_line_end(const char* d, std::size_t p, std::size_t end) {
+    if constexpr (std::endian::native == std::endian::little) {
+        constexpr std::uint64_t low7 = 0x7f7f7f7f7f7f7f7full, nl = 0x0a0a0a0a0a0a0a0aull;
+        for (; p + 8 <= end; p += 8) {
+            std::uint64_t w;
+            std::memcpy(&w, d + p, 8);
+            const std::uint64_t x = w ^ nl;  // zero bytes where '\n' stands
+            const std::uint64_t marks = ~(((x & low7) + low7) | x | low7);
+            if (marks) return p + static_cast<std::size_t>(std::countr_zero(marks) / 8);
+        }
+    }
+    for (; p < end; ++p)
+        if (d[p] == '\n') return p;
+    return end;
+}
+
 void split_records(Unit& u) {
     const std::string& t = u.text;
     const char* const d = t.data();
+    const std::size_t size = t.size();
     u.start.clear();
     u.length.clear();
     u.start.push_back(0);
     std::size_t p = 0;
-    while (p < t.size()) {
-        const void* nl = std::memchr(d + p, '\n', t.size() - p);
-        const std::size_t next = nl ? static_cast<std::size_t>(static_cast<const char*>(nl) - d) + 1 : t.size();
-        std::size_t len = next - p;
-        if (len > 0 && d[p + len - 1] == '\n') --len;
+    while (p < size) {
+        const std::size_t nl = next_line_end(d, p, size);
+        const std::size_t next = nl < size ? nl + 1 : size;
+        std::size_t len = nl - p;
         if (len > 0 && d[p + len - 1] == '\r') --len;
         u.length.push_back(len);
         u.start.push_back(p = next);
@@ -167,6 +188,18 @@ int read_record(int unit, std::string_view& record) {
     }
     record = std::string_view(u->text.data() + u->start[u->pos], u->length[u->pos]);
     ++u->pos;
+    return ok;
+}
+
+int records(int unit, Records& r) {
+    int status;
+    Unit* u = reading_unit(unit, status);
+    if (!u) return status;
+    r.text = u->text.data();
+    r.start = u->start.data();
+    r.length = u->length.data();
+    r.count = u->nrec();
+    r.pos = &u->pos;
     return ok;
 }
 

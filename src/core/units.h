@@ -67,6 +67,20 @@ int rewind_unit(int unit);
 // Appends one record (the text and a newline) to a unit opened for appending.
 int write_record(int unit, std::string_view record);
 
+// A reading unit's records as held in memory, for readers that walk a file without a call per
+// record: record k is the length[k] characters at text + start[k], k < count; *pos is the unit's
+// position, shared with read_record and backspace (count + 1 after the end-of-file marker). Valid
+// while the unit stays open.
+struct Records {
+    const char* text = nullptr;
+    const std::size_t* start = nullptr;
+    const std::size_t* length = nullptr;
+    std::size_t count = 0;
+    std::size_t* pos = nullptr;
+};
+// The records of a unit open for reading; ok, err_not_open or err_unit (then `r` is unchanged).
+int records(int unit, Records& r);
+
 // Closes the unit when it goes out of scope, on every return path of a reader.
 class UnitGuard {
   public:

@@ -17,6 +17,7 @@
 #include <vector>
 
 #include "core/table.h"
+#include "core/units.h"
 
 namespace tvk::cards {
 
@@ -24,12 +25,61 @@ inline constexpr std::size_t keyword_width = 80;
 inline constexpr std::size_t data_width = 256;
 inline constexpr std::size_t path_width = 256;
 
+// A unit's records read in place (io::records): the passes of a reader over a file held in
+// memory without a call into the unit table per record. Its position is the unit's, so reads
+// through a cursor and through the unit may be mixed. A unit that is not open for reading gives
+// the status io::read_record gives.
+class Cursor {
+  public:
+    explicit Cursor(int unit) : status_(io::records(unit, r_)) {}
+    // As io::read_record.
+    int read(std::string_view& rec) {
+        if (status_ != io::ok) return status_;
+        std::size_t& p = *r_.pos;
+        if (p > r_.count) return io::err_past_end;
+        if (p == r_.count) {
+            p = r_.count + 1;
+            return io::end_of_file;
+        }
+        rec = std::string_view(r_.text + r_.start[p], r_.length[p]);
+        ++p;
+        return io::ok;
+    }
+    // As io::backspace(unit, n) and io::rewind_unit.
+    void back(long long n = 1) {
+        if (status_ != io::ok || n <= 0) return;
+        std::size_t& p = *r_.pos;
+        p = static_cast<unsigned long long>(n) >= p ? 0 : p - static_cast<std::size_t>(n);
+    }
+    void rewind() {
+        if (status_ == io::ok) *r_.pos = 0;
+    }
+
+  private:
+    io::Records r_;
+    int status_;
+};
+
+// Cuts a record longer than `width`, reporting text cut from a card line (see read_cut and
+// read_keyword).
+void cut_record(std::string_view& rec, std::size_t width, bool keyword);
+
 // Reads the next record cut to `width` (see io::read_record for the statuses); a data line whose
 // text is cut is reported.
+inline int read_cut(Cursor& c, std::size_t width, std::string_view& rec) {
+    const int st = c.read(rec);
+    if (st == io::ok && rec.size() > width) cut_record(rec, width, false);
+    return st;
+}
 int read_cut(int unit, std::size_t width, std::string_view& rec);
 // Reads the next record of a reader's main loop, cut to the keyword width; only a record that
 // begins with "+" (a card line) is reported when text is cut, so the long lines of a solver
 // deck that holds the blocks pass silently.
+inline int read_keyword(Cursor& c, std::string_view& rec) {
+    const int st = c.read(rec);
+    if (st == io::ok && rec.size() > keyword_width) cut_record(rec, keyword_width, true);
+    return st;
+}
 int read_keyword(int unit, std::string_view& rec);
 
 // A keyword record split at its first comma: the head as written (leading blanks kept) and the
@@ -64,15 +114,18 @@ bool begins_with_key(std::string_view rec, std::string_view key);
 int open_card(std::string_view filepath, std::string_view workspace, std::string_view name);
 
 // Item count of the data block at the position; the unit is left where it stood.
+int block_size(Cursor& c, std::string_view ending = "*+");
 int block_size(int unit, std::string_view ending = "*+");
 // Reads the data block at the position (null items read as 0); the ending record stays unread.
 // ok, or the status of the first failure (after which the unit stands after the failing
 // record). `values` holds what was read.
-int read_block(int unit, std::vector<double>& values);
-int read_block(int unit, std::vector<int>& values);
+int read_block(Cursor& c, std::vector<double>& values);
+int read_block(Cursor& c, std::vector<int>& values);
 
 // read_block that records the GetDataPoints read error on failure; false then, with `values`
 // emptied.
+bool read_data(Cursor& c, std::vector<double>& values);
+bool read_data(Cursor& c, std::vector<int>& values);
 bool read_data(int unit, std::vector<double>& values);
 bool read_data(int unit, std::vector<int>& values);
 

@@ -40,27 +40,36 @@ void prepare(Table<T, R>& t, bool& done, std::array<std::int64_t, R> e, T fill) 
     t.fill(fill);
 }
 
-// Sizes of the sizing pass: np = max(4, largest "+Position" block), nt = max(1, largest
-// "+Table" block), both counted inside damage blocks.
-void sizes(int unit, int& np, int& nt) {
+// The sizing pass: ndmg = the records that begin with "++BEGIN DAMAGE" (any case, leading blanks
+// passed over; every record from the first is a candidate, as counted by getnumberofkeywords,
+// which reports nothing); np = max(4, largest "+Position" block), nt = max(1, largest "+Table"
+// block), both counted inside damage blocks.
+void sizes(cards::Cursor& c, int& ndmg, int& np, int& nt) {
+    ndmg = 0;
     np = 4;
     nt = 1;
     bool inblock = false;
     std::string_view rec;
-    while (cards::read_keyword(unit, rec) == io::ok) {
+    for (;;) {
+        if (c.read(rec) != io::ok) break;
+        // An opener begins with "+" after its leading blanks.
+        if (!rec.empty() && (rec[0] == '+' || rec[0] == ' ') &&
+            cards::begins_with_key(rec.substr(0, std::min(rec.size(), cards::data_width)), "++BEGIN DAMAGE")) ++ndmg;
+        if (rec.empty() || rec[0] != '+') continue;  // no head and, for a keyword record, no cut report
+        if (rec.size() > cards::keyword_width) cards::cut_record(rec, cards::keyword_width, true);
         const auto head = cards::split_keyword(rec).head;
         if (same_text(head, "++Begin Damage")) inblock = true;
-        else if (same_text(head, "+Position") && inblock) np = std::max(np, cards::block_size(unit));
-        else if (same_text(head, "+Table") && inblock) nt = std::max(nt, cards::block_size(unit));
+        else if (same_text(head, "+Position") && inblock) np = std::max(np, cards::block_size(c));
+        else if (same_text(head, "+Table") && inblock) nt = std::max(nt, cards::block_size(c));
         else if (same_text(head, "++End Damage")) inblock = false;
     }
-    io::rewind_unit(unit);
+    c.rewind();
 }
 
 // Reads a block into the consecutive entries starting at `first` (nullptr: index out of range).
 // `v` is the reader's block buffer.
-void store(int unit, double* first, std::size_t room, std::vector<double>& v) {
-    if (!cards::read_data(unit, v)) return;
+void store(cards::Cursor& c, double* first, std::size_t room, std::vector<double>& v) {
+    if (!cards::read_data(c, v)) return;
     if (!first) {
         cards::outside_table(reader);
         return;
@@ -70,8 +79,8 @@ void store(int unit, double* first, std::size_t room, std::vector<double>& v) {
 }
 
 // Rows of four numbers into xdds(3, nplies): row j -> xdds(1:2, j) = its values 2 and 3.
-void dds_rows(int unit, double* xdds, int nplies, std::string_view routine, std::vector<double>& v) {
-    if (!cards::read_data(unit, v)) return;
+void dds_rows(cards::Cursor& c, double* xdds, int nplies, std::string_view routine, std::vector<double>& v) {
+    if (!cards::read_data(c, v)) return;
     const std::size_t rows = v.size() / 4;
     const std::size_t room = nplies > 0 ? static_cast<std::size_t>(nplies) : 0;
     if (rows > room) cards::outside_table(routine);
@@ -105,7 +114,8 @@ Table<double, 3>& mode_table(int mode) {
 
 TVK_API void getddsfromfile(const int* fileid, double* xdds, const int* nplies) {
     std::vector<double> v;
-    dds_rows(*fileid, xdds, *nplies, "getddsfromfile", v);
+    cards::Cursor c(*fileid);
+    dds_rows(c, xdds, *nplies, "getddsfromfile", v);
 }
 
 TVK_API void getdamagedatafromfile(const char* filepath, const char* workspace, const int* nplies,
@@ -113,11 +123,10 @@ TVK_API void getdamagedatafromfile(const char* filepath, const char* workspace, 
     const int unit = cards::open_card({filepath, lfilepath}, {workspace, lworkspace}, "DamageCard.tvk");
     if (unit < 0) return;
     io::UnitGuard guard(unit);
+    cards::Cursor cur(unit);
     auto& dd = damagedata;
-    const int lkey = 14;
-    dd.ndmg = getnumberofkeywords(&unit, "++BEGIN DAMAGE", &lkey, nullptr, 14);
     int np, nt;
-    sizes(unit, np, nt);
+    sizes(cur, dd.ndmg, np, nt);
     const int ndmg = dd.ndmg;
     const int npl = std::max(*nplies, 0), ns = std::max(*nsec, 0);
 
@@ -129,14 +138,15 @@ TVK_API void getdamagedatafromfile(const char* filepath, const char* workspace, 
         std::vector<double> reals;  // block buffer, reused from block to block
         for (;;) {
             std::string_view rec;
-            if (cards::read_keyword(unit, rec) != io::ok) break;
+            if (cards::read_keyword(cur, rec) != io::ok) break;
+            if (rec.empty() || rec[0] != '+') continue;  // every head begins with "+"
             const auto [head, option] = cards::split_keyword(rec);
             if (same_text(head, "++Begin Damage")) {
                 inblock = true;
                 id = cards::block_id(option, 6, 0);
             } else if (same_text(head, "+Position") && inblock) {
                 prepare(dd.dmgplane, made_plane, {np, ndmg}, -huge);
-                store(unit, dd.dmgplane.at(1, id), static_cast<std::size_t>(dd.dmgplane.extent(1)), reals);
+                store(cur, dd.dmgplane.at(1, id), static_cast<std::size_t>(dd.dmgplane.extent(1)), reals);
             } else if (same_text(head, "+Abstraction") && inblock) {
                 int mode = 0;
                 for (int m : abstraction_order)
@@ -156,13 +166,13 @@ TVK_API void getdamagedatafromfile(const char* filepath, const char* workspace, 
                     }
                     Table<double, 3>& t = dd.delamdds;
                     double* col = t.at(1, 1, id);
-                    if (col) dds_rows(unit, col, t.extent(2), reader, reals);
+                    if (col) dds_rows(cur, col, t.extent(2), reader, reals);
                     else cards::outside_table(reader);
                 } else {
                     Table<double, 3>& t = mode_table(mode);
                     prepare(t, made_mode[mode - 1], {3, npl, ndmg}, 0.0);
                     double* col = t.at(1, 1, id);
-                    if (col) dds_rows(unit, col, t.extent(2), reader, reals);
+                    if (col) dds_rows(cur, col, t.extent(2), reader, reals);
                     else cards::outside_table(reader);
                 }
             } else if (same_text(head, "+Table") && inblock) {
@@ -177,7 +187,7 @@ TVK_API void getdamagedatafromfile(const char* filepath, const char* workspace, 
                 const std::string_view mode_part = first_is_layer ? part2 : part1;
                 const int layer = cards::block_id(layer_part, 6, 0);
                 const int mode = mode_at_6(mode_part);
-                store(unit, dd.dmgpoints.at(1, layer, mode, id), static_cast<std::size_t>(dd.dmgpoints.extent(1)),
+                store(cur, dd.dmgpoints.at(1, layer, mode, id), static_cast<std::size_t>(dd.dmgpoints.extent(1)),
                       reals);
             } else if (same_text(head, "++End Damage")) {
                 inblock = false;

@@ -14,9 +14,7 @@ namespace tvk::io {
 
 namespace {
 
-inline bool blank(char c) { return c == ' ' || c == '\t'; }
 inline bool digit(char c) { return c >= '0' && c <= '9'; }
-inline bool ends_item(char c) { return blank(c) || c == ',' || c == '/'; }
 
 // The "C" locale for strtod_l: the decimal point must not follow the host's LC_NUMERIC.
 locale_t c_locale() {
@@ -25,36 +23,6 @@ locale_t c_locale() {
 }
 
 }  // namespace
-
-bool ListScanner::next(ListItem& item) {
-    if (done_) return false;
-    for (;;) {
-        while (p_ < s_.size() && blank(s_[p_])) ++p_;
-        if (p_ >= s_.size()) {
-            done_ = true;
-            return false;
-        }
-        const char c = s_[p_];
-        if (c == '/') {
-            done_ = slash_ = true;
-            return false;
-        }
-        if (c == ',') {
-            ++p_;
-            if (after_value_) {  // the separator of the value before it
-                after_value_ = false;
-                continue;
-            }
-            item = ListItem{{}, true};
-            return true;
-        }
-        const std::size_t b = p_;
-        while (p_ < s_.size() && !ends_item(s_[p_])) ++p_;
-        item = ListItem{s_.substr(b, p_ - b), false};
-        after_value_ = true;
-        return true;
-    }
-}
 
 int count_items(std::string_view record) {
     ListScanner sc(record);

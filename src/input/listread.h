@@ -28,11 +28,42 @@ class ListScanner {
   public:
     explicit ListScanner(std::string_view record) : s_(record) {}
     // The next item; false at the end of the record or at a slash.
-    bool next(ListItem& item);
+    bool next(ListItem& item) {
+        if (done_) return false;
+        for (;;) {
+            while (p_ < s_.size() && blank(s_[p_])) ++p_;
+            if (p_ >= s_.size()) {
+                done_ = true;
+                return false;
+            }
+            const char c = s_[p_];
+            if (c == '/') {
+                done_ = slash_ = true;
+                return false;
+            }
+            if (c == ',') {
+                ++p_;
+                if (after_value_) {  // the separator of the value before it
+                    after_value_ = false;
+                    continue;
+                }
+                item = ListItem{{}, true};
+                return true;
+            }
+            const std::size_t b = p_;
+            while (p_ < s_.size() && !ends_item(s_[p_])) ++p_;
+            item = ListItem{s_.substr(b, p_ - b), false};
+            after_value_ = true;
+            return true;
+        }
+    }
     // True once a slash ended the items.
     bool slashed() const { return slash_; }
 
   private:
+    static bool blank(char c) { return c == ' ' || c == '\t'; }
+    static bool ends_item(char c) { return blank(c) || c == ',' || c == '/'; }
+
     std::string_view s_;
     std::size_t p_ = 0;
     bool after_value_ = false;  // a value was read and its separator comma is still allowed

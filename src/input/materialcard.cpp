@@ -48,33 +48,33 @@ bool one_temperature_mark(std::string_view option) {
 
 // ---- sizing pass -------------------------------------------------------------------------------
 
-void keep_largest(int unit, int& largest) { largest = std::max(largest, cards::block_size(unit)); }
+void keep_largest(cards::Cursor& c, int& largest) { largest = std::max(largest, cards::block_size(c)); }
 
 void sizing_pass(State& s) {
     Sizes& z = s.sizes;
     bool inside = false;
     std::string_view rec;
-    while (cards::read_keyword(s.unit, rec) == io::ok) {
+    while (cards::read_keyword(*s.cur, rec) == io::ok) {
         const auto [head, option] = cards::split_keyword(rec);
         if (same_text(head, "++Begin Material")) inside = true;
         else if (same_text(head, "++End Material")) inside = false;
         else if (!inside) continue;
-        else if (same_text(head, "+Strength")) keep_largest(s.unit, z.strength);
+        else if (same_text(head, "+Strength")) keep_largest(*s.cur, z.strength);
         else if (same_text(head, "+Calibration")) {
             // Every type word of the option counts ("T=" plays no part here).
             for (int k = 0; k < ncalibration; ++k)
-                if (contains_text(option, calibration_tables[k].word)) keep_largest(s.unit, z.calibration[k]);
-            if (contains_text(option, "TYPE=EquivalentStress")) keep_largest(s.unit, z.equivalent);
-        } else if (same_text(head, "+Elastic")) keep_largest(s.unit, z.elastic);
-        else if (same_text(head, "+Hygrothermal")) keep_largest(s.unit, z.hygrothermal);
-        else if (same_text(head, "+Fracture")) keep_largest(s.unit, z.fracture);
-        else if (same_text(head, "+Failure") && contains_text(option, "TYPE=PROPERTIES")) keep_largest(s.unit, z.properties);
+                if (contains_text(option, calibration_tables[k].word)) keep_largest(*s.cur, z.calibration[k]);
+            if (contains_text(option, "TYPE=EquivalentStress")) keep_largest(*s.cur, z.equivalent);
+        } else if (same_text(head, "+Elastic")) keep_largest(*s.cur, z.elastic);
+        else if (same_text(head, "+Hygrothermal")) keep_largest(*s.cur, z.hygrothermal);
+        else if (same_text(head, "+Fracture")) keep_largest(*s.cur, z.fracture);
+        else if (same_text(head, "+Failure") && contains_text(option, "TYPE=PROPERTIES")) keep_largest(*s.cur, z.properties);
         else if (same_text(head, "+Regularization") && contains_text(option, "TYPE=VISCOUS"))
-            keep_largest(s.unit, z.regularization);
-        else if (same_text(head, "+Curing") && contains_text(option, "TYPE=RATE")) keep_largest(s.unit, z.rate);
-        else if (same_text(head, "+Curing") && contains_text(option, "TYPE=MASTER")) keep_largest(s.unit, z.master);
+            keep_largest(*s.cur, z.regularization);
+        else if (same_text(head, "+Curing") && contains_text(option, "TYPE=RATE")) keep_largest(*s.cur, z.rate);
+        else if (same_text(head, "+Curing") && contains_text(option, "TYPE=MASTER")) keep_largest(*s.cur, z.master);
     }
-    io::rewind_unit(s.unit);
+    s.cur->rewind();
 }
 
 // ---- creation ----------------------------------------------------------------------------------
@@ -232,7 +232,7 @@ void close_block(State& s, Block& b, std::optional<int> id) {
 template <class T>
 std::optional<std::vector<T>> block(const State& s) {
     std::vector<T> v;
-    if (!cards::read_data(s.unit, v)) return std::nullopt;
+    if (!cards::read_data(*s.cur, v)) return std::nullopt;
     return v;
 }
 
@@ -287,7 +287,7 @@ void value_pass(State& s) {
     std::optional<int> id;
     bool inside = false;
     std::string_view rec;
-    while (cards::read_keyword(s.unit, rec) == io::ok) {
+    while (cards::read_keyword(*s.cur, rec) == io::ok) {
         const auto [head, option] = cards::split_keyword(rec);
         if (same_text(head, "++Begin Material")) {
             if (inside) b = Block{};  // the block before was never closed: it is not copied
@@ -365,8 +365,9 @@ TVK_API void getmaterialdatafromfile(const char* filepath, const char* workspace
     const int unit = tvk::cards::open_card({filepath, lfilepath}, {workspace, lworkspace}, "MaterialCard.tvk");
     if (unit < 0) return;
     tvk::io::UnitGuard guard(unit);
+    tvk::cards::Cursor cur(unit);
     State s;
-    s.unit = unit;
+    s.cur = &cur;
     s.nplies = std::max(*nplies, 0);
     s.nsec = std::max(*nsec, 0);
     sizing_pass(s);

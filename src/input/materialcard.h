@@ -69,7 +69,7 @@ struct Block {
 
 // Everything one call of the reader shares between its passes.
 struct State {
-    int unit = -1;
+    cards::Cursor* cur = nullptr;  // the card's records
     int nplies = 0, nsec = 0;     // the arguments, never below 0
     Sizes sizes;
     int ntemp = 1;                // temperatures of the tables (the merged list, at least 1)

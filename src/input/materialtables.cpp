@@ -42,7 +42,7 @@ void temperature_pass(State& s) {
     std::optional<std::vector<double>> list;
     bool inside = false;
     std::string_view rec;
-    while (cards::read_keyword(s.unit, rec) == io::ok) {
+    while (cards::read_keyword(*s.cur, rec) == io::ok) {
         const auto head = cards::split_keyword(rec).head;
         if (cards::same_text(head, "++Begin Material")) {
             inside = true;
@@ -53,10 +53,10 @@ void temperature_pass(State& s) {
             inside = false;
         } else if (inside && temperature_head(head)) {
             std::vector<double> v;
-            if (cards::read_data(s.unit, v)) list = std::move(v);
+            if (cards::read_data(*s.cur, v)) list = std::move(v);
         }
     }
-    io::rewind_unit(s.unit);
+    s.cur->rewind();
 
     // Without any temperature (no list, or only empty ones) the axis is the single largest double.
     auto& md = materialdata;

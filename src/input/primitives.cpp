@@ -34,13 +34,13 @@ bool ending_record(std::string_view rec, std::string_view ending) {
 }
 
 template <class T, class Parse>
-int read_block_of(int unit, std::vector<T>& values, Parse parse) {
+int read_block_of(Cursor& c, std::vector<T>& values, Parse parse) {
     values.clear();
     for (;;) {
         std::string_view rec;
-        const int st = read_cut(unit, data_width, rec);
+        const int st = read_cut(c, data_width, rec);
         if (st == io::end_of_file || (st == io::ok && ending_record(rec, "*+"))) {
-            io::backspace(unit);
+            c.back();
             return io::ok;
         }
         if (st != io::ok) return st;
@@ -57,26 +57,24 @@ int read_block_of(int unit, std::vector<T>& values, Parse parse) {
 
 }  // namespace
 
-namespace {
-
 // A cut record is reported when it is a keyword line read as one, or a data line read as one
 // (a solver line that ends a block or stands between blocks is not card input).
-int read_width(int unit, std::size_t width, std::string_view& rec, bool keyword) {
-    const int st = io::read_record(unit, rec);
-    if (st == io::ok && rec.size() > width) {
-        const bool card_line = keyword ? rec[0] == '+' : rec[0] != '*' && rec[0] != '+';
-        if (card_line && rec.find_first_not_of(" \t", width) != std::string_view::npos)
-            report(-2, "Warning: card record cut at its record width.");
-        rec = rec.substr(0, width);
-    }
-    return st;
+void cut_record(std::string_view& rec, std::size_t width, bool keyword) {
+    const bool card_line = keyword ? rec[0] == '+' : rec[0] != '*' && rec[0] != '+';
+    if (card_line && rec.find_first_not_of(" \t", width) != std::string_view::npos)
+        report(-2, "Warning: card record cut at its record width.");
+    rec = rec.substr(0, width);
 }
 
-}  // namespace
+int read_cut(int unit, std::size_t width, std::string_view& rec) {
+    Cursor c(unit);
+    return read_cut(c, width, rec);
+}
 
-int read_cut(int unit, std::size_t width, std::string_view& rec) { return read_width(unit, width, rec, false); }
-
-int read_keyword(int unit, std::string_view& rec) { return read_width(unit, keyword_width, rec, true); }
+int read_keyword(int unit, std::string_view& rec) {
+    Cursor c(unit);
+    return read_keyword(c, rec);
+}
 
 KeyLine split_keyword(std::string_view rec) {
     const std::size_t c = rec.find(',');
@@ -142,33 +140,38 @@ int open_card(std::string_view filepath, std::string_view workspace, std::string
     return unit;
 }
 
-int block_size(int unit, std::string_view ending) {
+int block_size(Cursor& c, std::string_view ending) {
     int n = 0;
     long long nread = 0;
     for (;;) {
         std::string_view rec;
-        const int st = read_cut(unit, data_width, rec);
+        const int st = read_cut(c, data_width, rec);
         if (st == io::ok || st == io::end_of_file) ++nread;
         if (st != io::ok || ending_record(rec, ending)) break;
         n += io::count_items(rec);
     }
-    io::backspace(unit, nread);
+    c.back(nread);
     return n;
 }
 
-int read_block(int unit, std::vector<double>& values) {
-    return read_block_of(unit, values, [](std::string_view t, double& v) { return io::parse_real(t, v); });
+int block_size(int unit, std::string_view ending) {
+    Cursor c(unit);
+    return block_size(c, ending);
 }
 
-int read_block(int unit, std::vector<int>& values) {
-    return read_block_of(unit, values, [](std::string_view t, int& v) { return io::parse_int(t, v); });
+int read_block(Cursor& c, std::vector<double>& values) {
+    return read_block_of(c, values, [](std::string_view t, double& v) { return io::parse_real(t, v); });
+}
+
+int read_block(Cursor& c, std::vector<int>& values) {
+    return read_block_of(c, values, [](std::string_view t, int& v) { return io::parse_int(t, v); });
 }
 
 namespace {
 
 template <class T>
-bool read_data_of(int unit, std::vector<T>& values) {
-    if (read_block(unit, values) == io::ok) return true;
+bool read_data_of(Cursor& c, std::vector<T>& values) {
+    if (read_block(c, values) == io::ok) return true;
     read_error("Error: Error in GetDataPoints");
     values.clear();
     return false;
@@ -176,8 +179,18 @@ bool read_data_of(int unit, std::vector<T>& values) {
 
 }  // namespace
 
-bool read_data(int unit, std::vector<double>& values) { return read_data_of(unit, values); }
-bool read_data(int unit, std::vector<int>& values) { return read_data_of(unit, values); }
+bool read_data(Cursor& c, std::vector<double>& values) { return read_data_of(c, values); }
+bool read_data(Cursor& c, std::vector<int>& values) { return read_data_of(c, values); }
+
+bool read_data(int unit, std::vector<double>& values) {
+    Cursor c(unit);
+    return read_data_of(c, values);
+}
+
+bool read_data(int unit, std::vector<int>& values) {
+    Cursor c(unit);
+    return read_data_of(c, values);
+}
 
 void read_error(std::string_view label) { report(-2, compose(label, "Read operation exited with an error.")); }
 

@@ -2,8 +2,9 @@
 // (materialdata matidlist), followed by the ply z-coordinates of every section.
 //
 // Sections are addressed by their position in the file; the id of a section's opener is kept in
-// secidlist. The table sizes come from two sizing passes: the number of openers gives nsec, the
-// largest block of a bare "+Orientation" record gives nplies (both only ever raised).
+// secidlist. The table sizes come from one sizing pass: the number of openers gives nsec, the
+// largest block of a bare "+Orientation" record gives nplies (both only ever raised). A second
+// pass reads the values.
 #include <algorithm>
 #include <new>
 #include <vector>
@@ -51,14 +52,29 @@ void spread(Table<T, 2>& t, int sec, int m) {
     }
 }
 
-// The largest item count of a bare "+Orientation" record's block.
-int largest_orientation(int unit) {
-    int largest = 0;
+struct Sizes {
+    int sections = 0;  // records that begin with "++BEGIN SECTION" (any case, leading blanks passed over)
+    int plies = 0;     // the largest item count of a bare "+Orientation" record's block
+};
+
+// The sizing pass: every record from the first is a candidate opener (as counted by
+// getnumberofkeywords, which reports nothing) and is read as a keyword record of the reader.
+Sizes sizes(cards::Cursor& c) {
+    Sizes z;
     std::string_view rec;
-    while (cards::read_keyword(unit, rec) == io::ok)
-        if (same_text(rec, "+Orientation")) largest = std::max(largest, cards::block_size(unit));
-    io::rewind_unit(unit);
-    return largest;
+    for (;;) {
+        const int st = c.read(rec);
+        if (st != io::ok) break;
+        // An opener begins with "+" after its leading blanks.
+        if (!rec.empty() && (rec[0] == '+' || rec[0] == ' ') &&
+            cards::begins_with_key(rec.substr(0, std::min(rec.size(), cards::data_width)), "++BEGIN SECTION"))
+            ++z.sections;
+        if (rec.empty() || rec[0] != '+') continue;  // no head and, for a keyword record, no cut report
+        if (rec.size() > cards::keyword_width) cards::cut_record(rec, cards::keyword_width, true);
+        if (same_text(rec, "+Orientation")) z.plies = std::max(z.plies, cards::block_size(c));
+    }
+    c.rewind();
+    return z;
 }
 
 void create_tables(int np, int ns) {
@@ -96,10 +112,11 @@ TVK_API void getsectiondatafromfile(const char* filepath, const char* workspace,
     if (unit < 0) return;
     try {
         io::UnitGuard guard(unit);
+        cards::Cursor cur(unit);
         auto& sd = sectiondata;
-        const int lkey = 15;
-        sd.nsec = std::max(sd.nsec, getnumberofkeywords(&unit, "++BEGIN SECTION", &lkey, nullptr, 15));
-        sd.nplies = std::max(sd.nplies, largest_orientation(unit));
+        const Sizes z = sizes(cur);
+        sd.nsec = std::max(sd.nsec, z.sections);
+        sd.nplies = std::max(sd.nplies, z.plies);
         if (!sd.plyorientation.present()) create_tables(sd.nplies, sd.nsec);
 
         int sec = 1, id = 0, nmat = 0, nori = 0, nthick = 0;
@@ -108,7 +125,8 @@ TVK_API void getsectiondatafromfile(const char* filepath, const char* workspace,
         std::vector<double> reals;
         for (;;) {
             std::string_view rec;
-            if (cards::read_keyword(unit, rec) != io::ok) break;
+            if (cards::read_keyword(cur, rec) != io::ok) break;
+            if (rec.empty() || rec[0] != '+') continue;  // every head begins with "+"
             const auto [head, option] = cards::split_keyword(rec);
             if (same_text(head, "++Begin Section")) {
                 inblock = true;
@@ -116,29 +134,29 @@ TVK_API void getsectiondatafromfile(const char* filepath, const char* workspace,
                 nmat = nori = nthick = 0;
             } else if (same_text(head, "+Material") && inblock) {
                 std::vector<int>& v = ints;
-                cards::read_data(unit, v);
+                cards::read_data(cur, v);
                 store_column(materialdata.matidlist, sec, v);
                 nmat = static_cast<int>(v.size());
             } else if (same_text(head, "+Orientation") && inblock) {
                 std::vector<double>& v = reals;
-                cards::read_data(unit, v);
+                cards::read_data(cur, v);
                 store_column(sd.plyorientation, sec, v);
                 nori = static_cast<int>(v.size());
             } else if (same_text(head, "+Thickness") && inblock) {
                 std::vector<double>& v = reals;
-                cards::read_data(unit, v);
+                cards::read_data(cur, v);
                 store_column(sd.plythickness, sec, v);
                 nthick = static_cast<int>(v.size());
             } else if (same_text(head, "+Extension") && inblock) {
                 std::vector<int>& v = ints;
-                cards::read_data(unit, v);
+                cards::read_data(cur, v);
                 store_column(sd.seflags, sec, v);
             } else if (same_text(head, "+Strength") && inblock && !same_text(option, "TYPE=INSITU")) {
                 // One real: the first item of the next record, when that record is a data line.
                 std::string_view data;
-                const int st = cards::read_cut(unit, cards::data_width, data);
+                const int st = cards::read_cut(cur, cards::data_width, data);
                 if (st != io::ok || (!data.empty() && (data[0] == '*' || data[0] == '+'))) {
-                    if (st == io::ok || st == io::end_of_file) io::backspace(unit);
+                    if (st == io::ok || st == io::end_of_file) cur.back();
                     continue;
                 }
                 io::ListScanner items(data);

@@ -28,21 +28,21 @@ struct Pending {
 };
 
 // Reads an integer block; false when it is empty or could not be read (the read is reported).
-bool int_block(int unit, std::vector<int>& v) { return cards::read_data(unit, v) && !v.empty(); }
+bool int_block(cards::Cursor& c, std::vector<int>& v) { return cards::read_data(c, v) && !v.empty(); }
 
 // "+Debug": one integer.
-void debug_value(int unit, bool& flag, int& value) {
+void debug_value(cards::Cursor& c, bool& flag, int& value) {
     std::vector<int> v;
-    if (!int_block(unit, v)) return;
+    if (!int_block(c, v)) return;
     if (v.size() > 1) cards::outside_table(reader);
     flag = true;
     value = v[0];
 }
 
 // The general plan: the block's values column by column into cycleprops(rows, nsteps).
-void cycle_plan(int unit, int nsteps) {
+void cycle_plan(cards::Cursor& c, int nsteps) {
     std::vector<double> v;
-    if (!cards::read_data(unit, v)) return;
+    if (!cards::read_data(c, v)) return;
     const int rows = static_cast<int>(v.size()) / nsteps;
     auto& plan = shokriehdata.cycleprops;
     // A plan met while one exists (a second plan, or one left from an earlier read) replaces it;
@@ -60,7 +60,7 @@ void cycle_plan(int unit, int nsteps) {
 
 // "TYPE=INDIVIDUAL": the block's values from cycles(1, s) on, s the first step whose jump
 // algorithm (row 3) is 3 or more; later such steps meet the block's ending record.
-void individual_cycles(int unit, int nsteps) {
+void individual_cycles(cards::Cursor& c, int nsteps) {
     const auto& plan = shokriehdata.cycleprops;
     if (plan.extent(1) < 6) {
         report(-2, "Warning: cycle plan without row 6 in getstepdatafromfile.");
@@ -80,7 +80,7 @@ void individual_cycles(int unit, int nsteps) {
     for (int s = 1; s <= nplan; ++s) {
         if (!(*plan.at(3, s) >= 3.0)) continue;
         std::vector<double> v;
-        if (!cards::read_data(unit, v)) return;
+        if (!cards::read_data(c, v)) return;
         const std::size_t first = static_cast<std::size_t>(s - 1) * static_cast<std::size_t>(cycles.extent(1));
         for (std::size_t k = 0; k < v.size(); ++k) {
             if (first + k >= size) {
@@ -111,6 +111,7 @@ TVK_API void getstepdatafromfile(const char* filepath, const char* workspace, co
     const int unit = cards::open_card({filepath, lfilepath}, {workspace, lworkspace}, "StepCard.tvk");
     if (unit < 0) return;
     io::UnitGuard guard(unit);
+    cards::Cursor cur(unit);
     debugdata.fdebug = 0;
     debugdata.nupdate = 1;
     debugdata.edebug = 0;
@@ -123,27 +124,28 @@ TVK_API void getstepdatafromfile(const char* filepath, const char* workspace, co
     try {
         for (;;) {
             std::string_view rec;
-            if (cards::read_keyword(unit, rec) != io::ok) break;
+            if (cards::read_keyword(cur, rec) != io::ok) break;
+            if (rec.empty() || rec[0] != '+') continue;  // every head begins with "+"
             const auto [head, option] = cards::split_keyword(rec);
             const bool no_option = cards::blank_text(option);
             if (same_text(head, "++Begin Step")) {
                 inblock = true;
             } else if (same_text(head, "+Debug") && inblock && same_text(option, "TYPE=ELEMENT")) {
-                debug_value(unit, pend.edebug, pend.edebug_v);
+                debug_value(cur, pend.edebug, pend.edebug_v);
             } else if (same_text(head, "+Debug") && inblock && same_text(option, "TYPE=NODAL")) {
-                debug_value(unit, pend.ndebug, pend.ndebug_v);
+                debug_value(cur, pend.ndebug, pend.ndebug_v);
             } else if (same_text(head, "+Debug") && inblock && same_text(option, "TYPE=FILE")) {
-                debug_value(unit, pend.fdebug, pend.fdebug_v);
+                debug_value(cur, pend.fdebug, pend.fdebug_v);
             } else if (same_text(head, "+Verbose") && inblock) {
                 std::vector<int> v;
-                if (int_block(unit, v)) {
+                if (int_block(cur, v)) {
                     pend.verbose = true;
                     pend.verbose_v = v[0];
                     pend.unitid = v.size() > 1 ? v[1] : -3;
                 }
             } else if (same_text(head, "+Update") && (no_option || (inblock && same_text(option, "TYPE=INC")))) {
                 std::vector<int> v;
-                if (int_block(unit, v)) {
+                if (int_block(cur, v)) {
                     pend.update = true;
                     pend.nupdate = v[0];
                 }
@@ -153,13 +155,13 @@ TVK_API void getstepdatafromfile(const char* filepath, const char* workspace, co
                 if (*nsteps < 1) {
                     report(-2, "Warning: cycle plan needs nsteps >= 1 in getstepdatafromfile.");
                 } else if (same_text(option, "TYPE=INDIVIDUAL")) {
-                    individual_cycles(unit, *nsteps);
+                    individual_cycles(cur, *nsteps);
                 } else {
                     if (same_text(option, "TYPE=DIRECT") && !shokriehdata.cycles.present()) {
                         cards::create(shokriehdata.cycles, {1, *nsteps});
                         shokriehdata.cycles.fill(1.0);
                     }
-                    cycle_plan(unit, *nsteps);
+                    cycle_plan(cur, *nsteps);
                 }
             } else if (same_text(head, "++End Step")) {
                 apply(pend);
