@@ -3,6 +3,9 @@
 #include <algorithm>
 #include <array>
 #include <bit>
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
@@ -66,23 +69,50 @@ Unit* reading_unit(int unit, int& status) {
     return status == ok ? table[unit].get() : nullptr;
 }
 
-// The offset of the first '\n' in [p, end), or end. Eight characters at a time: a word's bytes
-// that equal '\n' are marked exactly (no carry between bytes), and the lowest mark on a
-// little-endian machine is the first of them.
-std::size_t next_line_end(const char* d, std::size_t p, std::size_t end) {
-    if constexpr (std::endian::native == std::endian::little) {
-        constexpr std::uint64_t low7 = 0x7f7f7f7f7f7f7f7full, nl = 0x0a0a0a0a0a0a0a0aull;
-        for (; p + 8 <= end; p += 8) {
-            std::uint64_t w;
-            std::memcpy(&w, d + p, 8);
-            const std::uint64_t x = w ^ nl;  // zero bytes where '\n' stands
-            const std::uint64_t marks = ~(((x & low7) + low7) | x | low7);
-            if (marks) return p + static_cast<std::size_t>(std::countr_zero(marks) / 8);
+// Appends to `out` the offset after every '\n' in [p, end), a chunk at a time through a local
+// buffer. Sixteen characters at a time where SSE2 is there (every x86-64): one comparison gives
+// a bit per '\n', taken lowest first.
+void line_ends(const char* d, std::size_t p, std::size_t end, std::vector<std::size_t>& out) {
+    constexpr std::size_t chunk = 4096;
+    std::size_t buf[chunk];
+    while (p < end) {
+        const std::size_t stop = std::min(end, p + chunk);
+        std::size_t n = 0;
+#if defined(__SSE2__)
+        const __m128i nl = _mm_set1_epi8('\n');
+        for (; p + 16 <= stop; p += 16) {
+            const __m128i w = _mm_loadu_si128(reinterpret_cast<const __m128i*>(d + p));
+            unsigned mask = static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(w, nl)));
+            while (mask) {
+                buf[n++] = p + static_cast<std::size_t>(std::countr_zero(mask)) + 1;
+                mask &= mask - 1;
+            }
         }
+#endif
+        for (; p < stop; ++p)
+            if (d[p] == '\n') buf[n++] = p + 1;
+        out.insert(out.end(), buf, buf + n);
     }
-    for (; p < end; ++p)
-        if (d[p] == '\n') return p;
-    return end;
+}
+
+// The number of '\n' in the text: the record tables are sized once, never grown by copying.
+std::size_t count_line_ends(const char* d, std::size_t size) {
+    std::size_t total = 0, p = 0;
+#if defined(__SSE2__)
+    const __m128i nl = _mm_set1_epi8('\n'), zero = _mm_setzero_si128();
+    while (p + 16 <= size) {
+        // Byte counters of at most 255 words, then summed.
+        __m128i acc = zero;
+        const std::size_t words = std::min<std::size_t>(255, (size - p) / 16);
+        for (std::size_t k = 0; k < words; ++k, p += 16)
+            acc = _mm_sub_epi8(acc, _mm_cmpeq_epi8(_mm_loadu_si128(reinterpret_cast<const __m128i*>(d + p)), nl));
+        const __m128i sums = _mm_sad_epu8(acc, zero);
+        total += static_cast<std::size_t>(_mm_cvtsi128_si32(sums)) +
+                 static_cast<std::size_t>(_mm_extract_epi16(sums, 4));
+    }
+#endif
+    for (; p < size; ++p) total += d[p] == '\n';
+    return total;
 }
 
 void split_records(Unit& u) {
@@ -91,15 +121,18 @@ void split_records(Unit& u) {
     const std::size_t size = t.size();
     u.start.clear();
     u.length.clear();
+    u.start.reserve(count_line_ends(d, size) + 2);
     u.start.push_back(0);
-    std::size_t p = 0;
-    while (p < size) {
-        const std::size_t nl = next_line_end(d, p, size);
-        const std::size_t next = nl < size ? nl + 1 : size;
-        std::size_t len = nl - p;
-        if (len > 0 && d[p + len - 1] == '\r') --len;
-        u.length.push_back(len);
-        u.start.push_back(p = next);
+    line_ends(d, 0, size, u.start);
+    if (size > 0 && d[size - 1] != '\n') u.start.push_back(size);  // a last line without its end
+    const std::size_t nrec = u.start.size() - 1;
+    u.length.resize(nrec);
+    for (std::size_t k = 0; k < nrec; ++k) {
+        const std::size_t b = u.start[k], e = u.start[k + 1];
+        std::size_t len = e - b;
+        if (d[e - 1] == '\n') --len;
+        if (len > 0 && d[b + len - 1] == '\r') --len;
+        u.length[k] = len;
     }
 }
 

@@ -30,7 +30,9 @@ std::string_view trim_left(std::string_view s) {
 
 bool ending_record(std::string_view rec, std::string_view ending) {
     const char c = rec.empty() ? ' ' : rec[0];
-    return ending.find(c) != std::string_view::npos;
+    for (const char e : ending)  // a few characters: no library search
+        if (e == c) return true;
+    return false;
 }
 
 template <class T, class Parse>
