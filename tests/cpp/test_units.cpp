@@ -2,6 +2,8 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <random>
+#include <vector>
 #include <fstream>
 #include <string>
 #include <unistd.h>
@@ -98,6 +100,45 @@ TEST(Units, RecordsStepBackAndEndOfFile) {
     Next(u, st);
     EXPECT_EQ(st, end_of_file);
     close_unit(u);
+}
+
+// Records of texts with many short lines, carriage returns, lines across the boundaries of the
+// sixteen-character words and of the split's 4096-character pieces, and with and without a
+// final line end, against a plain character-by-character split.
+TEST(Units, RecordsOfRandomTextsMatchAPlainSplit) {
+    TempDir tmp;
+    std::mt19937 rng(7);
+    for (int round = 0; round < 60; ++round) {
+        const std::size_t size = round < 20 ? rng() % 64 : rng() % 20000;
+        const unsigned density = 2 + rng() % 40;  // one '\n' in about `density` characters
+        std::string text(size, ' ');
+        for (char& c : text) {
+            const unsigned r = rng() % density;
+            c = r == 0 ? '\n' : r == 1 ? '\r' : static_cast<char>('a' + rng() % 26);
+        }
+        if (round % 3 == 0) text += '\n';
+        std::vector<std::string> want;
+        std::size_t b = 0;
+        while (b < text.size()) {
+            std::size_t e = text.find('\n', b);
+            const std::size_t next = e == std::string::npos ? text.size() : e + 1;
+            if (e == std::string::npos) e = text.size();
+            std::string rec = text.substr(b, e - b);
+            if (!rec.empty() && rec.back() == '\r') rec.pop_back();
+            want.push_back(rec);
+            b = next;
+        }
+        const std::string path = tmp.file("random.txt", text);
+        ASSERT_EQ(open_read(9, path), ok);
+        Records r;
+        ASSERT_EQ(records(9, r), ok);
+        EXPECT_EQ(r.count, want.size()) << "round " << round;
+        int st = ok;
+        for (std::size_t k = 0; k < want.size(); ++k) ASSERT_EQ(Next(9, st), want[k]) << "round " << round << " record " << k;
+        Next(9, st);
+        EXPECT_EQ(st, end_of_file);
+        close_unit(9);
+    }
 }
 
 TEST(Units, AppendingCreatesOnlyWhenAsked) {
