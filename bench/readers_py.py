@@ -5,12 +5,13 @@ std::from_chars), in one run. Run from the source folder after a Release build:
     PYTHONPATH=build/python /usr/bin/python3 bench/readers_py.py [build/tvk_bench]
 
 The script writes the data listing of bench/bench_listing.cpp (100,000 8-node shells, 401,301
-nodes) and the two cards of bench/bench_cards.cpp into a temporary folder, and the numbers of each
-file as a plain table (the element table: number, property and eight node numbers per row; the
-node table: number and three coordinates; a card: the numbers of one section or damage set per
-row). It times numpy.loadtxt on the tables and the readers called from Python (best of the
-repeats), then runs the Google Benchmark executable on the same files for the native reader
-times and the floors (minimum of the repetitions). Ratios are of minimum times.
+nodes) and the three cards of bench/bench_cards.cpp into a temporary folder, and the numbers of
+each file as a plain table (the element table: number, property and eight node numbers per row;
+the node table: number and three coordinates; a card: the numbers of one section, damage set or
+material per row). It times numpy.loadtxt on the tables and the readers called from Python (best
+of the repeats), then runs the Google Benchmark executable on the same files for the native
+reader times and the floors (minimum of the repetitions). Ratios are of minimum times. The
+material card is read into the slots of 25 sections of 8 plies that hold its 200 materials.
 """
 import json
 import os
@@ -76,6 +77,35 @@ def write_damage_card(folder, table):
             t.write(row + "\n")
 
 
+def write_material_card(folder, table):
+    os.makedirs(folder, exist_ok=True)
+    with open(os.path.join(folder, "MaterialCard.tvk"), "w") as f, open(table, "w") as t:
+        for m in range(1, 201):
+            f.write("++Begin Material, MATID=%d\n+Elastic\n"
+                    "140000.0 10000.0 10000.0 0.3 0.3 0.45 5000.0 5000.0 3500.0\n"
+                    "+Strength\n2000.0 1200.0 50.0 200.0 80.0 80.0 0.0 0.0 0.0\n"
+                    "+Hygrothermal\n-0.5e-6 30.0e-6 30.0e-6 0.0 0.0\n+Fracture\n0.2 0.8 1.0 0.5 0.5\n"
+                    "+Failure, TYPE=INITIATION\n1 2 3 0 0\n+Failure, TYPE=EVOLUTION\n1 1 1 0 0\n"
+                    "+Failure, TYPE=DEGRADATION\n0.01 0.01 0.01 0.01 0.01 0.01\n++End Material\n" % m)
+            t.write("140000.0 10000.0 10000.0 0.3 0.3 0.45 5000.0 5000.0 3500.0 "
+                    "2000.0 1200.0 50.0 200.0 80.0 80.0 0.0 0.0 0.0 -0.5e-6 30.0e-6 30.0e-6 0.0 0.0 "
+                    "0.2 0.8 1.0 0.5 0.5 1 2 3 0 0 1 1 1 0 0 0.01 0.01 0.01 0.01 0.01 0.01\n")
+
+
+def material_slots(folder):
+    """25 sections of 8 plies holding the materials 1..200, one per slot, read from a section card
+    into a released model."""
+    _tolvek.datahandling.deallocall()
+    _tolvek.sectiondata.nsec = _tolvek.sectiondata.nplies = 0
+    slots = os.path.join(folder, "slots")
+    os.makedirs(slots, exist_ok=True)
+    with open(os.path.join(slots, "SectionCard.tvk"), "w") as f:
+        for s in range(25):
+            f.write("++Begin Section, SECID=%d\n+Material\n%s\n+Orientation\n0 0 0 0 0 0 0 0\n"
+                    "+Thickness\n0.1\n++End Section\n" % (s + 1, " ".join(str(8 * s + k + 1) for k in range(8))))
+    _tolvek.iohandling.getsectiondatafromfile("", slots)
+
+
 def best(f, repeat):
     times = []
     for _ in range(repeat):
@@ -110,9 +140,11 @@ def main():
         sec_table, dmg_table = os.path.join(tmp, "sections.txt"), os.path.join(tmp, "damage.txt")
         write_section_card(os.path.join(cards, "section"), sec_table)
         write_damage_card(os.path.join(cards, "damage"), dmg_table)
+        mat_table = os.path.join(tmp, "materials.txt")
+        write_material_card(os.path.join(cards, "material"), mat_table)
 
         env = dict(os.environ, TVK_BENCH_LISTING=listing, TVK_BENCH_CARDS=cards)
-        nat = native(bench, env, "BM_ReadListing100k$|BM_ListingFloor|BM_SectionCard1000|BM_MaterialSizedCard")
+        nat = native(bench, env, "BM_ReadListing100k$|BM_ListingFloor|BM_SectionCard1000|BM_MaterialSizedCard|BM_MaterialCard200")
 
         rows = []
         t_np = best(lambda: (np.loadtxt(elems, dtype=np.int32), np.loadtxt(nodes)), 5)
@@ -128,6 +160,12 @@ def main():
         t_py = best(lambda: io.getdamagedatafromfile("", dmg_ws, 3, 1), 50)
         rows.append(("damage card (200 sets)", t_np, t_py, nat["BM_MaterialSizedCard"],
                      nat["BM_MaterialSizedCardFloor"]))
+        mat_ws = os.path.join(cards, "material")
+        material_slots(tmp)
+        t_np = best(lambda: np.loadtxt(mat_table), 50)
+        t_py = best(lambda: io.getmaterialdatafromfile("", mat_ws, 8, 25), 50)
+        rows.append(("material card (200 materials)", t_np, t_py, nat["BM_MaterialCard200"],
+                     nat["BM_MaterialCard200Floor"]))
 
     print(f"{'reader':30s} {'loadtxt ms':>10s} {'python ms':>10s} {'native ms':>10s} {'floor ms':>9s}"
           f" {'py/loadtxt':>10s} {'nat/floor':>9s}")

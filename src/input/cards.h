@@ -12,6 +12,7 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
+#include <string>
 #include <string_view>
 #include <type_traits>
 #include <vector>
@@ -54,21 +55,50 @@ class Cursor {
     void rewind() {
         if (status_ == io::ok) *r_.pos = 0;
     }
+    // The list that holds the reports of the primitives reading through this cursor (see
+    // HeldReports); nullptr: they are made at once.
+    std::vector<std::string>* held() const { return held_; }
+    void hold(std::vector<std::string>* into) { held_ = into; }
 
   private:
     io::Records r_;
     int status_;
+    std::vector<std::string>* held_ = nullptr;
 };
 
 // Cuts a record longer than `width`, reporting text cut from a card line (see read_cut and
-// read_keyword).
-void cut_record(std::string_view& rec, std::size_t width, bool keyword);
+// read_keyword; held when the cursor holds); true when it reported.
+bool cut_record(Cursor& c, std::string_view& rec, std::size_t width, bool keyword);
+
+// The reports of the primitives (cut records, read failures) that read through a cursor, held
+// back while the cursor holds them here, in their order, and made by release(): a pass that
+// runs within another pass keeps its reports after those of the other, as when it ran after it.
+class HeldReports {
+  public:
+    explicit HeldReports(Cursor& c) : c_(c) {}
+    HeldReports(const HeldReports&) = delete;
+    HeldReports& operator=(const HeldReports&) = delete;
+    ~HeldReports() { hold(false); }
+    // Starts or stops holding the reports of the primitives on the cursor.
+    void hold(bool on) { c_.hold(on ? &msgs_ : nullptr); }
+    // A report of the held pass made here rather than by a primitive.
+    void add(std::string_view msg) { msgs_.emplace_back(msg); }
+    // Stops holding and makes the held reports (level -2) in their order.
+    void release();
+
+  private:
+    Cursor& c_;
+    std::vector<std::string> msgs_;
+};
+
+// The message of a record cut at its width.
+inline constexpr std::string_view cut_message = "Warning: card record cut at its record width.";
 
 // Reads the next record cut to `width` (see io::read_record for the statuses); a data line whose
 // text is cut is reported.
 inline int read_cut(Cursor& c, std::size_t width, std::string_view& rec) {
     const int st = c.read(rec);
-    if (st == io::ok && rec.size() > width) cut_record(rec, width, false);
+    if (st == io::ok && rec.size() > width) cut_record(c, rec, width, false);
     return st;
 }
 int read_cut(int unit, std::size_t width, std::string_view& rec);
@@ -77,7 +107,7 @@ int read_cut(int unit, std::size_t width, std::string_view& rec);
 // deck that holds the blocks pass silently.
 inline int read_keyword(Cursor& c, std::string_view& rec) {
     const int st = c.read(rec);
-    if (st == io::ok && rec.size() > keyword_width) cut_record(rec, keyword_width, true);
+    if (st == io::ok && rec.size() > keyword_width) cut_record(c, rec, keyword_width, true);
     return st;
 }
 int read_keyword(int unit, std::string_view& rec);

@@ -56,7 +56,7 @@ void sizes(cards::Cursor& c, int& ndmg, int& np, int& nt) {
         if (!rec.empty() && (rec[0] == '+' || rec[0] == ' ') &&
             cards::begins_with_key(rec.substr(0, std::min(rec.size(), cards::data_width)), "++BEGIN DAMAGE")) ++ndmg;
         if (rec.empty() || rec[0] != '+') continue;  // no head and, for a keyword record, no cut report
-        if (rec.size() > cards::keyword_width) cards::cut_record(rec, cards::keyword_width, true);
+        if (rec.size() > cards::keyword_width) cards::cut_record(c, rec, cards::keyword_width, true);
         const auto head = cards::split_keyword(rec).head;
         if (same_text(head, "++Begin Damage")) inblock = true;
         else if (same_text(head, "+Position") && inblock) np = std::max(np, cards::block_size(c));

@@ -50,31 +50,42 @@ bool one_temperature_mark(std::string_view option) {
 
 void keep_largest(cards::Cursor& c, int& largest) { largest = std::max(largest, cards::block_size(c)); }
 
+// The sizing pass, with the merge of the temperature lists (TemperatureMerge) walking along.
 void sizing_pass(State& s) {
     Sizes& z = s.sizes;
+    cards::Cursor& c = *s.cur;
+    cards::HeldReports held(c);
+    TemperatureMerge temperatures;
     bool inside = false;
     std::string_view rec;
-    while (cards::read_keyword(*s.cur, rec) == io::ok) {
+    while (c.read(rec) == io::ok) {
+        if (rec.empty() || rec[0] != '+') continue;  // every head begins with "+"
+        // A cut keyword record is reported by this pass and again by the temperature merge.
+        if (rec.size() > cards::keyword_width && cards::cut_record(c, rec, cards::keyword_width, true))
+            held.add(cards::cut_message);
         const auto [head, option] = cards::split_keyword(rec);
+        temperatures.keyword(c, head, held);
         if (same_text(head, "++Begin Material")) inside = true;
         else if (same_text(head, "++End Material")) inside = false;
         else if (!inside) continue;
-        else if (same_text(head, "+Strength")) keep_largest(*s.cur, z.strength);
+        else if (same_text(head, "+Strength")) keep_largest(c, z.strength);
         else if (same_text(head, "+Calibration")) {
             // Every type word of the option counts ("T=" plays no part here).
             for (int k = 0; k < ncalibration; ++k)
-                if (contains_text(option, calibration_tables[k].word)) keep_largest(*s.cur, z.calibration[k]);
-            if (contains_text(option, "TYPE=EquivalentStress")) keep_largest(*s.cur, z.equivalent);
-        } else if (same_text(head, "+Elastic")) keep_largest(*s.cur, z.elastic);
-        else if (same_text(head, "+Hygrothermal")) keep_largest(*s.cur, z.hygrothermal);
-        else if (same_text(head, "+Fracture")) keep_largest(*s.cur, z.fracture);
-        else if (same_text(head, "+Failure") && contains_text(option, "TYPE=PROPERTIES")) keep_largest(*s.cur, z.properties);
+                if (contains_text(option, calibration_tables[k].word)) keep_largest(c, z.calibration[k]);
+            if (contains_text(option, "TYPE=EquivalentStress")) keep_largest(c, z.equivalent);
+        } else if (same_text(head, "+Elastic")) keep_largest(c, z.elastic);
+        else if (same_text(head, "+Hygrothermal")) keep_largest(c, z.hygrothermal);
+        else if (same_text(head, "+Fracture")) keep_largest(c, z.fracture);
+        else if (same_text(head, "+Failure") && contains_text(option, "TYPE=PROPERTIES")) keep_largest(c, z.properties);
         else if (same_text(head, "+Regularization") && contains_text(option, "TYPE=VISCOUS"))
-            keep_largest(*s.cur, z.regularization);
-        else if (same_text(head, "+Curing") && contains_text(option, "TYPE=RATE")) keep_largest(*s.cur, z.rate);
-        else if (same_text(head, "+Curing") && contains_text(option, "TYPE=MASTER")) keep_largest(*s.cur, z.master);
+            keep_largest(c, z.regularization);
+        else if (same_text(head, "+Curing") && contains_text(option, "TYPE=RATE")) keep_largest(c, z.rate);
+        else if (same_text(head, "+Curing") && contains_text(option, "TYPE=MASTER")) keep_largest(c, z.master);
     }
-    s.cur->rewind();
+    c.rewind();
+    held.release();
+    temperatures.finish(s);
 }
 
 // ---- creation ----------------------------------------------------------------------------------
@@ -288,6 +299,7 @@ void value_pass(State& s) {
     bool inside = false;
     std::string_view rec;
     while (cards::read_keyword(*s.cur, rec) == io::ok) {
+        if (rec.empty() || rec[0] != '+') continue;  // every head begins with "+"
         const auto [head, option] = cards::split_keyword(rec);
         if (same_text(head, "++Begin Material")) {
             if (inside) b = Block{};  // the block before was never closed: it is not copied
@@ -371,7 +383,6 @@ TVK_API void getmaterialdatafromfile(const char* filepath, const char* workspace
     s.nplies = std::max(*nplies, 0);
     s.nsec = std::max(*nsec, 0);
     sizing_pass(s);
-    temperature_pass(s);
     create_tables(s, !tvk::materialdata.peprops.present());
     if (!tvk::materialdata.matidlist.present()) return;
     value_pass(s);

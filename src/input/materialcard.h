@@ -86,9 +86,22 @@ struct State {
 // A "+Temperature" head: its first 12 characters are compared, so longer heads count as well.
 inline bool temperature_head(std::string_view head) { return cards::same_text(head.substr(0, 12), "+Temperature"); }
 
-// The merged temperature axis of the material blocks (temperatures, ntempdata) and the row
-// counts of the calibration tables.
-void temperature_pass(State& s);
+// The temperature lists of the material blocks merged into one axis, keyword record by keyword
+// record: a part of the sizing pass whose reports are held back until the sizing pass is over
+// (as when it was a pass of its own after it).
+class TemperatureMerge {
+  public:
+    // A keyword record (its head, cut to the keyword width); at a temperature head inside a block
+    // the list at the position is read, its reports held.
+    void keyword(cards::Cursor& c, std::string_view head, cards::HeldReports& held);
+    // The merged axis (temperatures, ntempdata) and the row counts of the calibration tables.
+    void finish(State& s);
+
+  private:
+    std::vector<double> axis_;
+    std::optional<std::vector<double>> list_;
+    bool inside_ = false;
+};
 // The cure blocks and calibration tables of a closed material block; `slots` are its (ply, sec).
 void copy_temperature_tables(State& s, Block& b, const std::vector<std::pair<int, int>>& slots);
 // Stores the data block of a "+Calibration" line with "T=" as the next temperature row.

@@ -37,27 +37,25 @@ void merge(std::vector<double>& axis, const std::vector<double>& list) {
 
 }  // namespace
 
-void temperature_pass(State& s) {
-    std::vector<double> axis;
-    std::optional<std::vector<double>> list;
-    bool inside = false;
-    std::string_view rec;
-    while (cards::read_keyword(*s.cur, rec) == io::ok) {
-        const auto head = cards::split_keyword(rec).head;
-        if (cards::same_text(head, "++Begin Material")) {
-            inside = true;
-            list.reset();
-        } else if (cards::same_text(head, "++End Material")) {
-            if (inside && list) merge(axis, *list);
-            list.reset();
-            inside = false;
-        } else if (inside && temperature_head(head)) {
-            std::vector<double> v;
-            if (cards::read_data(*s.cur, v)) list = std::move(v);
-        }
+void TemperatureMerge::keyword(cards::Cursor& c, std::string_view head, cards::HeldReports& held) {
+    if (cards::same_text(head, "++Begin Material")) {
+        inside_ = true;
+        list_.reset();
+    } else if (cards::same_text(head, "++End Material")) {
+        if (inside_ && list_) merge(axis_, *list_);
+        list_.reset();
+        inside_ = false;
+    } else if (inside_ && temperature_head(head)) {
+        std::vector<double> v;
+        held.hold(true);
+        const bool read = cards::read_data(c, v);
+        held.hold(false);
+        if (read) list_ = std::move(v);
     }
-    s.cur->rewind();
+}
 
+void TemperatureMerge::finish(State& s) {
+    const std::vector<double>& axis = axis_;
     // Without any temperature (no list, or only empty ones) the axis is the single largest double.
     auto& md = materialdata;
     s.ntemp = std::max(static_cast<int>(axis.size()), 1);

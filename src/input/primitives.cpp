@@ -61,11 +61,28 @@ int read_block_of(Cursor& c, std::vector<T>& values, Parse parse) {
 
 // A cut record is reported when it is a keyword line read as one, or a data line read as one
 // (a solver line that ends a block or stands between blocks is not card input).
-void cut_record(std::string_view& rec, std::size_t width, bool keyword) {
+namespace {
+
+// A level -2 report of the primitives reading through the cursor, held when it holds.
+void note(Cursor& c, std::string_view msg) {
+    if (std::vector<std::string>* held = c.held()) held->emplace_back(msg);
+    else report(-2, msg);
+}
+
+}  // namespace
+
+void HeldReports::release() {
+    hold(false);
+    for (const std::string& m : msgs_) report(-2, m);
+    msgs_.clear();
+}
+
+bool cut_record(Cursor& c, std::string_view& rec, std::size_t width, bool keyword) {
     const bool card_line = keyword ? rec[0] == '+' : rec[0] != '*' && rec[0] != '+';
-    if (card_line && rec.find_first_not_of(" \t", width) != std::string_view::npos)
-        report(-2, "Warning: card record cut at its record width.");
+    const bool cut = card_line && rec.find_first_not_of(" \t", width) != std::string_view::npos;
+    if (cut) note(c, cut_message);
     rec = rec.substr(0, width);
+    return cut;
 }
 
 int read_cut(int unit, std::size_t width, std::string_view& rec) {
@@ -174,7 +191,7 @@ namespace {
 template <class T>
 bool read_data_of(Cursor& c, std::vector<T>& values) {
     if (read_block(c, values) == io::ok) return true;
-    read_error("Error: Error in GetDataPoints");
+    note(c, compose("Error: Error in GetDataPoints", "Read operation exited with an error."));
     values.clear();
     return false;
 }

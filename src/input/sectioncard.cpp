@@ -70,7 +70,7 @@ Sizes sizes(cards::Cursor& c) {
             cards::begins_with_key(rec.substr(0, std::min(rec.size(), cards::data_width)), "++BEGIN SECTION"))
             ++z.sections;
         if (rec.empty() || rec[0] != '+') continue;  // no head and, for a keyword record, no cut report
-        if (rec.size() > cards::keyword_width) cards::cut_record(rec, cards::keyword_width, true);
+        if (rec.size() > cards::keyword_width) cards::cut_record(c, rec, cards::keyword_width, true);
         if (same_text(rec, "+Orientation")) z.plies = std::max(z.plies, cards::block_size(c));
     }
     c.rewind();

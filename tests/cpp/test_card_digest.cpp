@@ -232,6 +232,32 @@ std::uint64_t digest_of_cards(int cards) {
     return d.h;
 }
 
+// The temperature lists are read along the sizing pass but report as a pass after it: a bad
+// temperature list early in the card does not come before a cut data line of a sized block
+// further on, and without that line it is the first report.
+TEST(CardDigest, TemperatureListReportsComeAfterThoseOfTheSizingPass) {
+    Folder dir;
+    const std::string ws = dir.path.string();
+    const std::string head = "++Begin Material, MATID=1\n+Temperature\n20 abc\n++End Material\n"
+                             "++Begin Material, MATID=2\n+Elastic\n70000 0.3";
+    for (const bool cut : {true, false}) {
+        std::ofstream(dir.path / "MaterialCard.tvk", std::ios::binary)
+            << head << (cut ? std::string(300, ' ') + "9" : std::string()) << "\n++End Material\n";
+        fresh_model();
+        materialdata.matidlist.allocate({1, 1});
+        *materialdata.matidlist.at(1, 1) = 2;
+        const int one = 1;
+        getmaterialdatafromfile("", ws.data(), &one, &one, 0, ws.size());
+        const std::string text(errorhandling.errstring, 80);
+        EXPECT_EQ(errorhandling.errstat, -2);
+        EXPECT_EQ(text.substr(0, text.find_last_not_of(' ') + 1),
+                  cut ? "Warning: card record cut at its record width."
+                      : "Error: Error in GetDataPointsRead operation exited with an error.");
+        EXPECT_EQ(*materialdata.peprops.at(1, 1, 1), 70000.0);  // the cut text is not read
+    }
+    fresh_model();
+}
+
 TEST(CardDigest, RandomCardsGiveTheTablesAndReportsOfTheReadersBeforeTheirRestructuring) {
     EXPECT_EQ(digest_of_cards(600), 0x2e6578acbd2bf5aull);
 }
