@@ -122,17 +122,26 @@ void create_tables(const State& s, bool fresh) {
 
 // ---- copies at "++End Material" ----------------------------------------------------------------
 
-// The (ply, sec) slots that hold material `id`, within the arguments and matidlist's extents; an
-// empty slot (defint) holds no material.
-Slots slots_of(const State& s, std::optional<int> id) {
-    Slots out;
-    const auto& ids = materialdata.matidlist;
-    if (!id || *id == defint) return out;
-    const int np = std::min(s.nplies, ids.extent(1)), ns = std::min(s.nsec, ids.extent(2));
-    for (int sec = 1; sec <= ns; ++sec)
-        for (int ply = 1; ply <= np; ++ply)
-            if (*ids.at(ply, sec) == *id) out.emplace_back(ply, sec);
-    return out;
+// The (ply, sec) slots that hold material `id`, within the arguments and matidlist's extents, in
+// the order sec, then ply; an empty slot (defint) holds no material. Looked up in an index of
+// every slot by id, made once per read.
+const Slots& slots_of(State& s, std::optional<int> id) {
+    if (!s.indexed) {
+        s.indexed = true;
+        const auto& ids = materialdata.matidlist;
+        const int np = std::min(s.nplies, ids.extent(1)), ns = std::min(s.nsec, ids.extent(2));
+        for (int sec = 1; sec <= ns; ++sec)
+            for (int ply = 1; ply <= np; ++ply)
+                if (const int v = *ids.at(ply, sec); v != defint) s.slot_index.push_back({v, sec, ply});
+        std::sort(s.slot_index.begin(), s.slot_index.end());
+    }
+    s.slots.clear();
+    if (!id || *id == defint) return s.slots;
+    const std::array<int, 3> lo{*id, INT_MIN, INT_MIN};
+    for (auto it = std::lower_bound(s.slot_index.begin(), s.slot_index.end(), lo);
+         it != s.slot_index.end() && (*it)[0] == *id; ++it)
+        s.slots.emplace_back((*it)[2], (*it)[1]);
+    return s.slots;
 }
 
 // Writes v(1:n) to entries first..first + n - 1 of column (ply, sec).
@@ -150,7 +159,7 @@ void put(State& s, const Table<T, 3>& t, const Slots& slots, std::int64_t first,
 }
 
 template <class T>
-void put_limited(State& s, const Table<T, 3>& t, const Slots& slots, const std::optional<std::vector<T>>& v,
+void put_limited(State& s, const Table<T, 3>& t, const Slots& slots, const Values<T>& v,
                  std::size_t limit) {
     if (v && v->size() <= limit) put(s, t, slots, 1, v->data(), v->size());
 }
@@ -217,7 +226,7 @@ void copy_strength(State& s, const std::vector<double>& v, const std::vector<dou
 
 void close_block(State& s, Block& b, std::optional<int> id) {
     auto& md = materialdata;
-    const Slots slots = slots_of(s, id);
+    const Slots& slots = slots_of(s, id);
     if (b.modelid) md.modelid = *b.modelid;
     const std::vector<double>* factors = thermal_factors(s);
     if (b.elastic) copy_elastic(s, *b.elastic, factors, slots, id);
@@ -284,14 +293,14 @@ void calibration(State& s, Block& b, std::string_view option) {
     if (contains_text(option, "TYPE=Ratio")) return first_value(s, materialdata.r_crit);
     if (contains_text(option, calibration_tables[plasticity].word) && row) return as_row(plasticity);
     if (contains_text(option, "TYPE=EquivalentStress")) {
-        b.equivalent = block<double>(s);
+        b.equivalent.read(*s.cur);
         return;
     }
     for (Calibration k : {alpha1, alpha2, alpha3})
         if (contains_text(option, calibration_tables[k].word) && row) return as_row(k);
 }
 
-void cure_block(State& s, Block& b, int column) { b.cure[static_cast<std::size_t>(column - 1)] = block<double>(s); }
+void cure_block(State& s, Block& b, int column) { b.cure[static_cast<std::size_t>(column - 1)].read(*s.cur); }
 
 void value_pass(State& s) {
     Block b;
@@ -302,7 +311,7 @@ void value_pass(State& s) {
         if (rec.empty() || rec[0] != '+') continue;  // every head begins with "+"
         const auto [head, option] = cards::split_keyword(rec);
         if (same_text(head, "++Begin Material")) {
-            if (inside) b = Block{};  // the block before was never closed: it is not copied
+            if (inside) b.clear();  // the block before was never closed: it is not copied
             // An opener without an integer id gives a block that no slot carries.
             const int v = cards::block_id(option, 6, defint);
             id = v == defint ? std::nullopt : std::optional<int>(v);
@@ -313,7 +322,7 @@ void value_pass(State& s) {
         if (same_text(head, "++End Material")) {
             if (!inside) continue;
             close_block(s, b, id);
-            b = Block{};
+            b.clear();
             inside = false;
             continue;
         }
@@ -327,20 +336,20 @@ void value_pass(State& s) {
         } else if (temperature_head(head)) {
             temperature_list(s);
         } else if (same_text(head, "+Elastic")) {
-            b.elastic = block<double>(s);
+            b.elastic.read(*s.cur);
             if (b.elastic) s.last_elastic = static_cast<int>(b.elastic->size());
         } else if (same_text(head, "+Strength")) {
-            b.strength = block<double>(s);
+            b.strength.read(*s.cur);
             if (b.strength) s.last_strength = static_cast<int>(b.strength->size());
         } else if (same_text(head, "+Hygrothermal")) {
-            b.hygrothermal = block<double>(s);
+            b.hygrothermal.read(*s.cur);
         } else if (same_text(head, "+Fracture")) {
-            b.fracture = block<double>(s);
+            b.fracture.read(*s.cur);
         } else if (same_text(head, "+Failure")) {
-            if (bare || contains_text(option, "TYPE=INITIATION")) b.initiation = block<int>(s);
-            else if (contains_text(option, "TYPE=EVOLUTION")) b.evolution = block<int>(s);
-            else if (contains_text(option, "TYPE=DEGRADATION")) b.degradation = block<double>(s);
-            else if (contains_text(option, "TYPE=PROPERTIES")) b.properties = block<double>(s);
+            if (bare || contains_text(option, "TYPE=INITIATION")) b.initiation.read(*s.cur);
+            else if (contains_text(option, "TYPE=EVOLUTION")) b.evolution.read(*s.cur);
+            else if (contains_text(option, "TYPE=DEGRADATION")) b.degradation.read(*s.cur);
+            else if (contains_text(option, "TYPE=PROPERTIES")) b.properties.read(*s.cur);
         } else if (same_text(head, "+Regularization")) {
             if (contains_text(option, "TYPE=VISCOUS")) regularization(s);
         } else if (same_text(head, "+Table")) {

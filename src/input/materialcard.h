@@ -54,22 +54,65 @@ struct RowBuffer {
     std::vector<double> v;       // row-major: row r, value c at (r - 1) * cols + c - 1
     bool created() const { return cols > 0; }
     double value(int r, int c) const { return c <= cols ? v[static_cast<std::size_t>((r - 1) * cols + c - 1)] : 0.0; }
+    // As a new buffer, keeping the memory of the values.
+    void clear() {
+        rows = cols = top = 0;
+        v.clear();
+    }
+};
+
+// The values of one data block of a material, or none (as std::optional<std::vector<T>>); the
+// memory stays when they are cleared, so that the blocks of a card reuse it.
+template <class T>
+class Values {
+  public:
+    explicit operator bool() const { return set_; }
+    bool has_value() const { return set_; }
+    const std::vector<T>& operator*() const { return v_; }
+    const std::vector<T>* operator->() const { return &v_; }
+    void reset() {
+        set_ = false;
+        v_.clear();
+    }
+    // The data block at the position; none when it could not be read (reported).
+    void read(cards::Cursor& c) { set_ = cards::read_data(c, v_); }
+
+  private:
+    std::vector<T> v_;
+    bool set_ = false;
 };
 
 // The values of the material block being read; cleared after its closer.
 struct Block {
     std::optional<int> modelid;
-    std::optional<std::vector<double>> elastic, strength, hygrothermal, fracture, degradation, properties;
-    std::optional<std::vector<int>> initiation, evolution;
-    std::array<std::optional<std::vector<double>>, ncure> cure;
+    Values<double> elastic, strength, hygrothermal, fracture, degradation, properties;
+    Values<int> initiation, evolution;
+    std::array<Values<double>, ncure> cure;
     std::array<RowBuffer, ncalibration> calibration;
-    std::optional<std::vector<double>> equivalent;
+    Values<double> equivalent;
     int counter = 1;  // temperature row counter of the calibration lines
+
+    // As a new block, keeping the memory of the values.
+    void clear() {
+        modelid.reset();
+        for (Values<double>* v : {&elastic, &strength, &hygrothermal, &fracture, &degradation, &properties, &equivalent})
+            v->reset();
+        initiation.reset();
+        evolution.reset();
+        for (Values<double>& v : cure) v.reset();
+        for (RowBuffer& r : calibration) r.clear();
+        counter = 1;
+    }
 };
 
 // Everything one call of the reader shares between its passes.
 struct State {
     cards::Cursor* cur = nullptr;  // the card's records
+    // (id, sec, ply) of every slot that holds a material, in this order, made at the first
+    // closer (matidlist is only read); and the slots of the block being closed.
+    std::vector<std::array<int, 3>> slot_index;
+    bool indexed = false;
+    std::vector<std::pair<int, int>> slots;
     int nplies = 0, nsec = 0;     // the arguments, never below 0
     Sizes sizes;
     int ntemp = 1;                // temperatures of the tables (the merged list, at least 1)
