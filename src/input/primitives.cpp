@@ -96,14 +96,27 @@ int read_keyword(int unit, std::string_view& rec) {
 }
 
 KeyLine split_keyword(std::string_view rec) {
-    const std::size_t c = rec.find(',');
-    if (c == std::string_view::npos) return {rec, {}};
+    // Keyword records are short: a plain loop rather than a library search.
+    std::size_t c = 0;
+    while (c < rec.size() && rec[c] != ',') ++c;
+    if (c == rec.size()) return {rec, {}};
     return {rec.substr(0, c), trim_left(rec.substr(c + 1))};
 }
 
 bool contains_text(std::string_view s, std::string_view word) {
     if (word.empty()) return true;
     if (word.size() > s.size()) return false;
+    if (s.size() <= 96) {
+        // A keyword option: every start tried in a plain loop, cheaper than library searches.
+        const char first = lower(word[0]);
+        for (std::size_t p = 0; p + word.size() <= s.size(); ++p) {
+            if (lower(s[p]) != first) continue;
+            std::size_t k = 1;
+            while (k < word.size() && lower(s[p + k]) == lower(word[k])) ++k;
+            if (k == word.size()) return true;
+        }
+        return false;
+    }
     // Candidate starts are the places of the first character in either case, found with memchr;
     // the next place of each case is kept until passed, so the scan stays linear.
     const char a = lower(word[0]), b = a >= 'a' && a <= 'z' ? static_cast<char>(a - 32) : a;

@@ -43,6 +43,26 @@ TEST(ListRead, SeparatorsAndNullItems) {
     EXPECT_EQ(taken, 0);
 }
 
+// The item count of a record equals the number of items the scanner yields, for records of
+// blanks, tabs, commas, slashes and item characters in any mix.
+TEST(ListRead, ItemCountsAgreeWithTheScanner) {
+    std::mt19937 rng(11);
+    const char alphabet[] = {' ', ' ', '\t', ',', '/', '1', '.', 'e', '-', 'x'};
+    for (int round = 0; round < 20000; ++round) {
+        std::string rec(rng() % 24, ' ');
+        const unsigned span = round % 2 ? 10 : 7;  // every other record without commas and slashes
+        for (char& c : rec) {
+            const unsigned k = rng() % span;
+            c = alphabet[span == 7 ? (k < 3 ? k : k + 2) : k];
+        }
+        ListScanner sc(rec);
+        ListItem it;
+        int n = 0;
+        while (sc.next(it)) ++n;
+        ASSERT_EQ(count_items(rec), n) << "'" << rec << "'";
+    }
+}
+
 TEST(ListRead, RealAndIntegerForms) {
     double v = 0;
     for (auto [text, want] : std::vector<std::pair<const char*, double>>{
