@@ -121,11 +121,14 @@ KeyLine split_keyword(std::string_view rec);
 // Head comparison: equal after trailing blanks are removed, in any letter case. Inline: the
 // readers compare every keyword record with several literal heads.
 inline bool same_text(std::string_view a, std::string_view b) {
-    while (!a.empty() && a.back() == ' ') a.remove_suffix(1);
-    while (!b.empty() && b.back() == ' ') b.remove_suffix(1);
-    if (a.size() != b.size()) return false;
+    while (!b.empty() && b.back() == ' ') b.remove_suffix(1);  // folded for a literal
+    // a is b followed by blanks only: the characters past b are looked at first, so that a
+    // longer head is refused at its first character past b, without trimming it.
+    if (a.size() < b.size()) return false;
+    for (std::size_t i = b.size(); i < a.size(); ++i)
+        if (a[i] != ' ') return false;
     const auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c + 32) : c; };
-    for (std::size_t i = 0; i < a.size(); ++i)
+    for (std::size_t i = 0; i < b.size(); ++i)
         if (lower(a[i]) != lower(b[i])) return false;
     return true;
 }
