@@ -69,32 +69,6 @@ Unit* reading_unit(int unit, int& status) {
     return status == ok ? table[unit].get() : nullptr;
 }
 
-// Appends to `out` the offset after every '\n' in [p, end), a chunk at a time through a local
-// buffer. Sixteen characters at a time where SSE2 is there (every x86-64): one comparison gives
-// a bit per '\n', taken lowest first.
-void line_ends(const char* d, std::size_t p, std::size_t end, std::vector<std::size_t>& out) {
-    constexpr std::size_t chunk = 4096;
-    std::size_t buf[chunk];
-    while (p < end) {
-        const std::size_t stop = std::min(end, p + chunk);
-        std::size_t n = 0;
-#if defined(__SSE2__)
-        const __m128i nl = _mm_set1_epi8('\n');
-        for (; p + 16 <= stop; p += 16) {
-            const __m128i w = _mm_loadu_si128(reinterpret_cast<const __m128i*>(d + p));
-            unsigned mask = static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(w, nl)));
-            while (mask) {
-                buf[n++] = p + static_cast<std::size_t>(std::countr_zero(mask)) + 1;
-                mask &= mask - 1;
-            }
-        }
-#endif
-        for (; p < stop; ++p)
-            if (d[p] == '\n') buf[n++] = p + 1;
-        out.insert(out.end(), buf, buf + n);
-    }
-}
-
 // The number of '\n' in the text: the record tables are sized once, never grown by copying.
 std::size_t count_line_ends(const char* d, std::size_t size) {
     std::size_t total = 0, p = 0;
@@ -115,25 +89,57 @@ std::size_t count_line_ends(const char* d, std::size_t size) {
     return total;
 }
 
+// One record ending at `end` (its '\n', or the end of the text), less a carriage return.
+void add_record(Unit& u, const char* d, std::size_t end, std::size_t next) {
+    const std::size_t b = u.start.back();
+    std::size_t len = end - b;
+    if (len > 0 && d[b + len - 1] == '\r') --len;
+    u.length.push_back(len);
+    u.start.push_back(next);
+}
+
+// Texts up to this size have their record tables sized once from a count of the line ends
+// (a card: no table grown by copying); larger ones grow them (a listing: measured faster, the
+// growth of large blocks being cheap in the allocator).
+constexpr std::size_t small_text = std::size_t{1} << 22;
+
+// Records found a piece of the text at a time, the records of a piece made while it is in the
+// cache. Sixteen characters at
+// a time where SSE2 is there (every x86-64): one comparison gives a bit per '\n'.
 void split_records(Unit& u) {
     const std::string& t = u.text;
     const char* const d = t.data();
     const std::size_t size = t.size();
     u.start.clear();
     u.length.clear();
-    u.start.reserve(count_line_ends(d, size) + 2);
-    u.start.push_back(0);
-    line_ends(d, 0, size, u.start);
-    if (size > 0 && d[size - 1] != '\n') u.start.push_back(size);  // a last line without its end
-    const std::size_t nrec = u.start.size() - 1;
-    u.length.resize(nrec);
-    for (std::size_t k = 0; k < nrec; ++k) {
-        const std::size_t b = u.start[k], e = u.start[k + 1];
-        std::size_t len = e - b;
-        if (d[e - 1] == '\n') --len;
-        if (len > 0 && d[b + len - 1] == '\r') --len;
-        u.length[k] = len;
+    if (size <= small_text) {
+        const std::size_t lines = count_line_ends(d, size);
+        u.start.reserve(lines + 2);
+        u.length.reserve(lines + 1);
     }
+    u.start.push_back(0);
+    constexpr std::size_t piece = 4096;
+    std::size_t ends[piece];
+    std::size_t p = 0;
+    while (p < size) {
+        const std::size_t stop = std::min(size, p + piece);
+        std::size_t n = 0;
+#if defined(__SSE2__)
+        const __m128i nl = _mm_set1_epi8('\n');
+        for (; p + 16 <= stop; p += 16) {
+            unsigned mask = static_cast<unsigned>(
+                _mm_movemask_epi8(_mm_cmpeq_epi8(_mm_loadu_si128(reinterpret_cast<const __m128i*>(d + p)), nl)));
+            while (mask) {
+                ends[n++] = p + static_cast<std::size_t>(std::countr_zero(mask));
+                mask &= mask - 1;
+            }
+        }
+#endif
+        for (; p < stop; ++p)
+            if (d[p] == '\n') ends[n++] = p;
+        for (std::size_t k = 0; k < n; ++k) add_record(u, d, ends[k], ends[k] + 1);
+    }
+    if (size > 0 && d[size - 1] != '\n') add_record(u, d, size, size);  // a last line without its end
 }
 
 }  // namespace
