@@ -73,7 +73,13 @@ void GetShellTransverseStresses(
     const bool points_fit = sp >= 1 && static_cast<long long>(np) * sp <= nip;
     const int nspt = points_fit ? np * sp : 0;
     const int one = 1;
-    std::vector<double> fg;  // the F/G table of every section, for curved elements
+    // Work arrays kept on each thread for the next call: a series of calls allocates only while
+    // the laminate grows.
+    thread_local struct {
+        std::vector<double> fg, out, sbt, comp, sint, sum, xytss;
+        std::vector<int> spv, zpv;
+    } kept;
+    std::vector<double>& fg = kept.fg;  // the F/G table of every section, for curved elements
     const auto section_fg = [&](int csflag) {
         fg.assign(static_cast<std::size_t>(nz) * 4 * ns, 0.0);
         GetArbitrarySectionFG(fg.data(), sectionlist, plyorientation, plythickness, plyzcoord, plyelastic, &np, &ns,
@@ -96,15 +102,21 @@ void GetShellTransverseStresses(
                 for (int c = 0; c < 2; ++c) rdx[c] += f.weight * ax[c], rdy[c] += f.weight * ay[c];
             }
         }
-        std::vector<double> out(static_cast<std::size_t>(nz), 0.0);
+        std::vector<double>& out = kept.out;
+        out.assign(static_cast<std::size_t>(nz), 0.0);
         if (!curved) {
             GetNormalStressFromBottom(out.data(), rdx, rdy, zc, fmat, &np);
         } else {
             const double* tsfg = section_fg(0);
             // Per ply: its sp section points in the stresses, its three points in the z-table.
-            const std::vector<int> spv(static_cast<std::size_t>(np), sp), zpv(static_cast<std::size_t>(np), 3);
-            std::vector<double> sbt(12 * static_cast<std::size_t>(np)), comp(2 * static_cast<std::size_t>(np)),
-                sint(static_cast<std::size_t>(nz)), sum(static_cast<std::size_t>(nz), 0.0);
+            std::vector<int>&spv = kept.spv, &zpv = kept.zpv;
+            spv.assign(static_cast<std::size_t>(np), sp);
+            zpv.assign(static_cast<std::size_t>(np), 3);
+            std::vector<double>&sbt = kept.sbt, &comp = kept.comp, &sint = kept.sint, &sum = kept.sum;
+            sbt.assign(12 * static_cast<std::size_t>(np), 0.0);
+            comp.assign(2 * static_cast<std::size_t>(np), 0.0);
+            sint.assign(static_cast<std::size_t>(nz), 0.0);
+            sum.assign(static_cast<std::size_t>(nz), 0.0);
             for (int i = 0; i < f.points; ++i) {
                 const double* se = sestress + 6LL * nip * (i + static_cast<long long>(npoints) * (e - 1));
                 GetPlyBottomTopStress(sbt.data(), se, spv.data(), &nspt, &np);
@@ -131,7 +143,8 @@ void GetShellTransverseStresses(
         for (int c = 0; c < 40; ++c) strain[0] += b[6 + 8 * c] * u[c], strain[1] += b[7 + 8 * c] * u[c];
         const double r[2] = {hmat[0] * strain[0] + hmat[2] * strain[1], hmat[1] * strain[0] + hmat[3] * strain[1]};
         const double* fm = curved ? section_fg(1) : fmat;
-        std::vector<double> xytss(2 * static_cast<std::size_t>(nspt));
+        std::vector<double>& xytss = kept.xytss;
+        xytss.assign(2 * static_cast<std::size_t>(nspt), 0.0);
         GetExt2DShearStress(xytss.data(), r, plyorientation + static_cast<long long>(np) * (s - 1), fm, &sp, &np);
         std::copy_n(xytss.begin(), nspt, tss);
         std::copy_n(xytss.begin() + nspt, nspt, tss + nip);

@@ -355,8 +355,14 @@ void GetArbitrarySectionFG(double* fg, const int* sectionlist, const double* ply
     // One work block for every section: four z-power integrals, two curvature-weighted sets,
     // their double integrals and three F/G tables, each 9 values per point of the largest table.
     const std::size_t mmax = 9 * static_cast<std::size_t>(rows);
-    std::vector<double> work(13 * mmax);
-    std::vector<int> two(static_cast<std::size_t>(np), 2);
+    // Kept on each thread for the next call: a series of calls allocates only while the
+    // laminate grows.
+    thread_local std::vector<double> kept_work;
+    thread_local std::vector<int> kept_two;
+    std::vector<double>& work = kept_work;
+    std::vector<int>& two = kept_two;
+    work.assign(13 * mmax, 0.0);
+    two.assign(static_cast<std::size_t>(np), 2);
     double* p[5] = {nullptr};
     for (int e = 1; e <= 4; ++e) p[e] = work.data() + (e - 1) * mmax;
     double* set1 = work.data() + 4 * mmax;

@@ -165,8 +165,14 @@ void refresh_transverse_stresses(int e, int npt, int sec) {
                              ed.elemcurvatures.extent(2)});
     if (e < 1 || e > ne) return;
     const std::size_t cells = static_cast<std::size_t>(np) * static_cast<std::size_t>(ns);
-    std::vector<double> elastic(cols::peprops::nye * cells, 0.0);
-    std::vector<int> ids(cells, tvk::defint);
+    // The ply tables of every section, in arrays kept on each thread for the next call: a series
+    // of calls allocates only while the model grows.
+    thread_local std::vector<double> kept_elastic;
+    thread_local std::vector<int> kept_ids;
+    std::vector<double>& elastic = kept_elastic;
+    std::vector<int>& ids = kept_ids;
+    elastic.assign(cols::peprops::nye * cells, 0.0);
+    ids.assign(cells, tvk::defint);
     const cols::PlyColumns<double> pe(tvk::materialdata.peprops);
     for (int s = 1; s <= ns; ++s)
         for (int p = 1; p <= np; ++p) {

@@ -17,6 +17,7 @@
 
 #include "core/datahandling.h"
 #include "core/lists.h"
+#include "alloc_counter.h"
 #include "core/modeldata.h"
 #include "error_record.h"
 #include "failure/dispatchers.h"
@@ -525,6 +526,72 @@ TEST_F(PlyFieldShell, ThreeSectionPointsPerPlyGiveBottomMiddleAndTopWithTheInter
         }
     }
     EXPECT_EQ(tvk::errorhandling.errstat, 0) << tvktest::errtext();
+}
+
+// The field routine evaluates the criteria of a shell section point (ply stress, interface
+// stresses, delamination onset) without a heap allocation once it has been called.
+TEST_F(PlyFieldShell, SectionPointCriteriaAllocateOnlyOnTheFirstCall) {
+    shell(3);
+    *tvk::materialdata.pfflags.at(4, 2, 1) = 3;
+    for (const int kspt : {1, 3}) {
+        FieldPoint p;
+        p.layer = 2;
+        p.kspt = kspt;
+        p.call();
+        const long before = tvk::test::heap_allocations();
+        p.call();
+        EXPECT_EQ(tvk::test::heap_allocations() - before, 0) << kspt;
+    }
+    EXPECT_EQ(tvk::errorhandling.errstat, 0) << tvktest::errtext();
+}
+
+// The transverse stresses of a curved 8-node shell recovered through the field routine (the F/G
+// tables of every section, the ply stress integrals): no heap allocation once the routine has
+// run for this laminate.
+TEST_F(PlyFieldShell, TransverseStressRecoveryAllocatesOnlyOnTheFirstCall) {
+    shell(2);
+    auto& sd = tvk::sectiondata;
+    auto& nd = tvk::nodaldata;
+    // Stress rows for two section points of each of the six plies of the ply table.
+    const int np = sd.plyorientation.extent(1), nz = 2 * np + 1, nip = 2 * np;
+    sd.sestress.allocate({6, nip, 4, 2});
+    for (int j = 1; j <= nip; ++j)
+        for (int g = 1; g <= 4; ++g)
+            for (int i = 1; i <= 6; ++i) *sd.sestress.at(i, j, g, 2) = 10.0 * j + i + g;
+    sd.tnormalstress.allocate({nz, 2});
+    sd.tshearstress.allocate({nip, 2, 4, 2});
+    *sd.seflags.at(1, 1) = 1;
+    *sd.seflags.at(2, 1) = 1;
+    *sd.sehmatrix.at(1, 1, 1) = *sd.sehmatrix.at(2, 2, 1) = 1000.0;  // transverse shear stiffness
+    tvk::elementdata.elemcurvatures.allocate({2, 2});
+    *tvk::elementdata.elemcurvatures.at(1, 2) = 0.02;
+    *tvk::elementdata.elemcurvatures.at(2, 2) = 0.01;
+    nd.nodalcoords.allocate({3, 8, 2});
+    nd.nodesmotion.allocate({6, 8, 2});
+    const double xy[8][2] = {{0, 0}, {1, 0}, {1, 1}, {0, 1}, {0.5, 0}, {1, 0.5}, {0.5, 1}, {0, 0.5}};
+    for (int n = 1; n <= 8; ++n) {
+        *nd.nodalcoords.at(1, n, 2) = xy[n - 1][0];
+        *nd.nodalcoords.at(2, n, 2) = xy[n - 1][1];
+        *nd.nodesmotion.at(3, n, 2) = 1e-3 * xy[n - 1][0] * xy[n - 1][0];  // bending
+        *nd.nodesmotion.at(1, n, 2) = 1e-4 * xy[n - 1][1];
+    }
+    FieldPoint p;
+    p.layer = 2;
+    p.kspt = 1;
+    // Each call with the recovered stresses cleared, so that both recover them anew.
+    const auto counted_call = [&] {
+        sd.tnormalstress.fill(0.0);
+        sd.tshearstress.fill(0.0);
+        const long before = tvk::test::heap_allocations();
+        p.call();
+        return tvk::test::heap_allocations() - before;
+    };
+    counted_call();
+    EXPECT_EQ(counted_call(), 0);
+    const double* tn = sd.tnormalstress.at(1, 2);
+    EXPECT_TRUE(std::any_of(tn, tn + nz, [](double v) { return v != 0.0; })) << "no transverse stress recovered";
+    const double* ts = sd.tshearstress.at(1, 1, 1, 2);
+    EXPECT_TRUE(std::any_of(ts, ts + 2 * nip, [](double v) { return v != 0.0; })) << "no shear stress recovered";
 }
 
 TEST_F(PlyFieldShell, TopOfTheLastPlyIsNoInterface) {
