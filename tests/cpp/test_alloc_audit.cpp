@@ -15,6 +15,7 @@
 #include "solver/interfaces.h"
 #include "solver/truss.h"
 #include "solver/umat_hail.h"
+#include "solver/umat_hyper.h"
 #include "solver/umat_krause.h"
 #include "solver/umat_lamina.h"
 #include "solver/vumat_cartesian.h"
@@ -83,6 +84,7 @@ TEST(AllocationAudit, ImplicitMaterialRoutinesAllocateOnlyOnTheirFirstCall) {
         {"umat_fiber failed", umat_fiber, 12, with(nye, {1000.0, 600.0, 0.01}), {2e-2, 0, 0, 0, 0, 0}},
         {"umat_krause", umat_krause, 42, resin, strain},
         {"umat_hail", umat_hail, 13, {70000.0, 0.3, 1.0, 100.0, 0.0, 100.0, 1.0}, strain},
+        {"umat_hyper", umat_hyper, 8, nye, strain},
     };
     for (const Case& c : cases) {
         Point p(c.fn, c.nstatv, c.props, c.de);
