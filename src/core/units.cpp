@@ -104,8 +104,8 @@ void add_record(Unit& u, const char* d, std::size_t end, std::size_t next) {
 constexpr std::size_t small_text = std::size_t{1} << 22;
 
 // Records found a piece of the text at a time, the records of a piece made while it is in the
-// cache. Sixteen characters at
-// a time where SSE2 is there (every x86-64): one comparison gives a bit per '\n'.
+// cache. Sixteen characters at a time where SSE2 is there (every x86-64): one comparison gives a
+// bit per '\n'.
 void split_records(Unit& u) {
     const std::string& t = u.text;
     const char* const d = t.data();
