@@ -23,6 +23,7 @@
 
 #include "core/errors.h"
 #include "core/modeldata.h"
+#include "digest.h"
 #include "core/units.h"
 #include "input/iohandling.h"
 
@@ -31,18 +32,7 @@ namespace {
 namespace fs = std::filesystem;
 using namespace tvk;
 
-// FNV-1a over bytes.
-struct Digest {
-    std::uint64_t h = 1469598103934665603ull;
-    void add(const void* p, std::size_t n) {
-        const auto* b = static_cast<const unsigned char*>(p);
-        for (std::size_t k = 0; k < n; ++k) h = (h ^ b[k]) * 1099511628211ull;
-    }
-    template <class T>
-    void add(const T& v) {
-        add(&v, sizeof v);
-    }
-};
+using tvktest::Digest;
 
 void clear_record() {
     int r, one = 1;

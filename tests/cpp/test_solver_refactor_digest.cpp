@@ -8,6 +8,7 @@
 #include <cstring>
 #include <vector>
 
+#include "digest.h"
 #include "error_record.h"
 #include "solver/fiber.h"
 #include "solver/sensor.h"
@@ -23,17 +24,7 @@ struct Sequence {
     }
 };
 
-struct Digest {
-    std::uint64_t h = 1469598103934665603ULL;
-    void bytes(const void* p, std::size_t n) {
-        const auto* c = static_cast<const unsigned char*>(p);
-        for (std::size_t k = 0; k < n; ++k) h = (h ^ c[k]) * 1099511628211ULL;
-    }
-    template <class T>
-    void add(const std::vector<T>& v) { bytes(v.data(), v.size() * sizeof(T)); }
-    template <class T>
-    void add(const T& x) { bytes(&x, sizeof x); }
-};
+using tvktest::Digest;
 
 std::vector<double> randoms(Sequence& g, int n, double lo, double hi) {
     std::vector<double> v(std::max(n, 1));
