@@ -22,44 +22,36 @@ using CView = View<const double, 1>;
 
 // ---- The routine handed in, as a kernel ----------------------------------------------------------
 
-// A UMAT routine: called with the point's arguments; its pnewdt is the point's.
+// The point's arguments as a UMAT list; the routine's pnewdt is the point's.
+tvk::solver::UmatProc umat_list(const Point<Order::nye>& p) {
+    const int n = p.ntens;
+    return {.stress = View<double, 1>(p.stress.data(), n), .statev = p.statev,
+            .ddsdde = View<double, 2>(p.ddsdde.data(), n, n), .sse = p.sse, .spd = p.spd, .scd = p.scd,
+            .rpl = p.rpl, .ddsddt = CView(p.ddsddt.data(), n), .drplde = CView(p.drplde.data(), n),
+            .drpldt = p.drpldt, .stran = CView(p.stran.data(), n), .dstran = CView(p.dstran.data(), n),
+            .time = CView(p.time, 2), .dtime = p.dtime, .temp = p.temp, .dtemp = p.dtemp,
+            .predef = CView(p.predef, 1), .dpred = CView(p.dpred, 1), .materl = p.materl, .ndi = p.ndi,
+            .nshr = p.nshr, .ntens = n, .nstatv = p.nstatv, .props = p.props, .nprops = p.nprops,
+            .coords = CView(p.coords, 3), .drot = View<const double, 2>(p.drot, 3, 3), .pnewdt = p.pnewdt,
+            .celent = p.celent, .dfgrd0 = View<const double, 2>(p.dfgrd0, 3, 3),
+            .dfgrd1 = View<const double, 2>(p.dfgrd1, 3, 3), .noel = p.noel, .npt = p.npt, .kslay = p.kslay,
+            .kspt = p.kspt, .jstep = View<const int, 1>(p.jstep, 4), .kinc = p.kinc};
+}
+
+// A UMAT routine, called with the point's arguments.
 struct UmatRoutine {
     CallbackRef<tvk::solver::UmatProc::Fn> fn;
     Outcome operator()(Point<Order::nye>& p) const {
-        const int n = p.ntens;
-        tvk::solver::UmatProc::call(
-            fn, {.stress = View<double, 1>(p.stress.data(), n), .statev = p.statev,
-                 .ddsdde = View<double, 2>(p.ddsdde.data(), n, n), .sse = p.sse, .spd = p.spd, .scd = p.scd,
-                 .rpl = p.rpl, .ddsddt = CView(p.ddsddt.data(), n), .drplde = CView(p.drplde.data(), n),
-                 .drpldt = p.drpldt, .stran = CView(p.stran.data(), n), .dstran = CView(p.dstran.data(), n),
-                 .time = CView(p.time, 2), .dtime = p.dtime, .temp = p.temp, .dtemp = p.dtemp,
-                 .predef = CView(p.predef, 1), .dpred = CView(p.dpred, 1), .materl = p.materl, .ndi = p.ndi,
-                 .nshr = p.nshr, .ntens = n, .nstatv = p.nstatv, .props = p.props, .nprops = p.nprops,
-                 .coords = CView(p.coords, 3), .drot = View<const double, 2>(p.drot, 3, 3), .pnewdt = p.pnewdt,
-                 .celent = p.celent, .dfgrd0 = View<const double, 2>(p.dfgrd0, 3, 3),
-                 .dfgrd1 = View<const double, 2>(p.dfgrd1, 3, 3), .noel = p.noel, .npt = p.npt, .kslay = p.kslay,
-                 .kspt = p.kspt, .jstep = View<const int, 1>(p.jstep, 4), .kinc = p.kinc});
+        tvk::solver::UmatProc::call(fn, umat_list(p));
         return Outcome::ok();
     }
 };
 
-// A MUESLI-style routine: the UMAT routine headed by the point's material id.
+// A MUESLI-style routine: the same list headed by the point's material id.
 struct MuesliRoutine {
     CallbackRef<tvk::solver::MuesliProc::Fn> fn;
     Outcome operator()(Point<Order::nye>& p) const {
-        const int n = p.ntens;
-        tvk::solver::MuesliProc::call(
-            fn, {.matid = p.matid, .stress = View<double, 1>(p.stress.data(), n), .statev = p.statev,
-                 .ddsdde = View<double, 2>(p.ddsdde.data(), n, n), .sse = p.sse, .spd = p.spd, .scd = p.scd,
-                 .rpl = p.rpl, .ddsddt = CView(p.ddsddt.data(), n), .drplde = CView(p.drplde.data(), n),
-                 .drpldt = p.drpldt, .stran = CView(p.stran.data(), n), .dstran = CView(p.dstran.data(), n),
-                 .time = CView(p.time, 2), .dtime = p.dtime, .temp = p.temp, .dtemp = p.dtemp,
-                 .predef = CView(p.predef, 1), .dpred = CView(p.dpred, 1), .materl = p.materl, .ndi = p.ndi,
-                 .nshr = p.nshr, .ntens = n, .nstatv = p.nstatv, .props = p.props, .nprops = p.nprops,
-                 .coords = CView(p.coords, 3), .drot = View<const double, 2>(p.drot, 3, 3), .pnewdt = p.pnewdt,
-                 .celent = p.celent, .dfgrd0 = View<const double, 2>(p.dfgrd0, 3, 3),
-                 .dfgrd1 = View<const double, 2>(p.dfgrd1, 3, 3), .noel = p.noel, .npt = p.npt, .kslay = p.kslay,
-                 .kspt = p.kspt, .jstep = View<const int, 1>(p.jstep, 4), .kinc = p.kinc});
+        tvk::solver::UmatProc::call([&](auto... x) { fn(&p.matid, x...); }, umat_list(p));
         return Outcome::ok();
     }
 };
