@@ -727,6 +727,14 @@ namespace {
 
 // Reads an exact Python int that fits a C int; false (without an error) for any other value.
 inline bool small_int(PyObject* o, int& out) {
+#if PY_VERSION_HEX < 0x030C0000
+    // An int of at most one digit (|value| < 2**30) is read in place, as CPython's own fast paths do.
+    const Py_ssize_t size = Py_SIZE(o);
+    if (size >= -1 && size <= 1) {
+        out = size == 0 ? 0 : static_cast<int>(size * static_cast<Py_ssize_t>(reinterpret_cast<PyLongObject*>(o)->ob_digit[0]));
+        return true;
+    }
+#endif
     int overflow = 0;
     const long v = PyLong_AsLongAndOverflow(o, &overflow);
     if (overflow || v < INT32_MIN || v > INT32_MAX) return false;
@@ -788,20 +796,19 @@ PyObject* call_scalar_routine(const Routine& r, PyObject* const* args, std::size
     };
     Number vals[kMaxArgs];
     void* data[kMaxArgs];
-    for (const Step *sp = p.steps.data(), *end = sp + p.steps.size(); sp != end; ++sp) {
-        if (sp->vis < 0) continue;  // the function value
-        PyObject* o = args[sp->vis];
-        Number& v = vals[sp->data_slot];
-        if (sp->type == Ty::f8) {
+    for (const ScalarArg& a : p.scalars) {
+        PyObject* o = args[a.vis];
+        Number& v = vals[a.data_slot];
+        if (a.real) {
             if (!PyFloat_CheckExact(o)) return call_routine(r, args, nargsf, kwnames);
             v.d = PyFloat_AS_DOUBLE(o);
         } else if (!PyLong_CheckExact(o) || !small_int(o, v.i)) {
             PyErr_Clear();
             return call_routine(r, args, nargsf, kwnames);
         }
-        data[sp->data_slot] = &v;
+        data[a.data_slot] = &v;
     }
-    alignas(16) unsigned char ret[sizeof(cplx)] = {};
+    alignas(16) unsigned char ret[sizeof(cplx)];
     try {
         r.thunk(CallSlots{data, nullptr, ret});
     } catch (const CallbackAbort&) {
@@ -814,9 +821,9 @@ PyObject* call_scalar_routine(const Routine& r, PyObject* const* args, std::size
         PyErr_SetString(error_type, e.what());
         return nullptr;
     }
-    if (PyErr_Occurred()) return nullptr;
+    if (PyErr_Occurred()) [[unlikely]] return nullptr;
     if (r.retarg < 0) Py_RETURN_NONE;
-    if (r.sig.args[static_cast<std::size_t>(r.retarg)].type == Ty::f8) {
+    if (p.scalar_ret == Ty::f8) {
         double d;
         std::memcpy(&d, ret, sizeof d);
         return PyFloat_FromDouble(d);

@@ -274,6 +274,13 @@ bool is_doc_name(PyObject* name) {
 
 PyObject* f_getattro(PyObject* self, PyObject* name) {
     FObj* f = reinterpret_cast<FObj*>(self);
+    // A routine of a namespace, the common case, straight from the instance dict: routine names
+    // are never dunder names, so no descriptor of the type can take precedence over them.
+    if (f->kind == Kind::ns && f->dict && PyUnicode_CheckExact(name)) {
+        PyObject* v = PyDict_GetItemWithError(f->dict, name);
+        if (v && Py_IS_TYPE(v, &FortranType)) return Py_NewRef(v);
+        if (!v && PyErr_Occurred()) return nullptr;
+    }
     if (f->tables) {
         const Variable* v = nullptr;
         if (PyUnicode_CheckExact(name)) {
@@ -624,6 +631,13 @@ PyObject* create_module(const char* name) {
         }
         for (const Routine& r : routines()) {
             if (r.ns != ns) continue;
+            // A routine is found before the tables (f_getattro): the names must not meet.
+            if (f->tables && PyDict_GetItemString(f->tables, r.pyname.c_str())) {
+                PyErr_Format(PyExc_ImportError, "routine %s.%s has the name of a table", ns.c_str(), r.pyname.c_str());
+                Py_DECREF(f);
+                Py_DECREF(m);
+                return nullptr;
+            }
             FObj* rf = new_fobj(Kind::routine);
             if (!rf) { Py_DECREF(m); return nullptr; }
             rf->routine = &r;

@@ -190,7 +190,12 @@ std::string build_plan(Routine& r) {
                            sp.data_slot >= 0;
         const bool value = sp.intent == Intent::ret && sp.arg == r.retarg;
         if (sp.kind != Step::scalar || !number || sp.nchecks != 0 || !(input || value)) p.scalar_only = false;
+        if (input) p.scalars.push_back(ScalarArg{sp.vis, sp.data_slot, sp.type == Ty::f8});
+        if (value) p.scalar_ret = sp.type;
     }
+    if (!p.scalar_only) p.scalars.clear();
+    std::sort(p.scalars.begin(), p.scalars.end(),
+              [](const ScalarArg& a, const ScalarArg& b) { return a.data_slot < b.data_slot; });
     return {};
 }
 

@@ -76,6 +76,13 @@ struct ArgInfo {
     std::uint8_t rank;
 };
 
+// A visible number of a scalar-only call: where its value goes.
+struct ScalarArg {
+    std::int16_t vis;            // position in the call
+    std::int16_t data_slot;      // native slot of its value
+    bool real;                   // f8, else i4
+};
+
 struct Plan {
     std::vector<Step> steps;
     std::vector<Fx> fx;
@@ -87,6 +94,8 @@ struct Plan {
     // the result at most the routine's f8 or i4 function value: such a routine is called by
     // call_scalar_routine when its arguments are exact floats and ints given by position.
     bool scalar_only = false;
+    std::vector<ScalarArg> scalars;  // scalar_only: its arguments, in data-slot order
+    Ty scalar_ret = Ty::f8;          // scalar_only with a function value: its type
 };
 
 }  // namespace tvk::py

@@ -7,6 +7,8 @@
 #include "engine/bind.h"
 
 TVK_API void pr_none() {}
+// The work of a bare builtin (abs), as a scalar routine: what remains of its time is the binding's.
+TVK_API double pr_abs(const double* x) { return *x < 0.0 ? -*x : *x; }
 TVK_API void pr_f8x8(const double* a, const double* b, const double* c, const double* d, const double* e,
                      const double* f, const double* g, const double* h) {
     volatile double s = *a + *b + *c + *d + *e + *f + *g + *h;
@@ -33,6 +35,7 @@ TVK_API void pr_out8x8(double* a, double* b, double* c, double* d, double* e, do
 }
 
 TVK_ROUTINE(tmath, kinds_none, pr_none, "");
+TVK_ROUTINE(tmath, kinds_abs, pr_abs, "kinds_abs:f8:ret x:f8");
 TVK_ROUTINE(tmath, kinds_f8, pr_f8x8, "a:f8 b:f8 c:f8 d:f8 e:f8 f:f8 g:f8 h:f8");
 TVK_ROUTINE(tmath, kinds_i4, pr_i4x8, "a:i4 b:i4 c:i4 d:i4 e:i4 f:i4 g:i4 h:i4");
 TVK_ROUTINE(tmath, kinds_s8, pr_s8x8, "a:s8 b:s8 c:s8 d:s8 e:s8 f:s8 g:s8 h:s8");

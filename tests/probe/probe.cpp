@@ -3,6 +3,7 @@
 // values, call-backs, state updated in place) and a few model variables.
 #include <array>
 #include <cctype>
+#include <cstddef>
 #include <cstring>
 #include <string>
 #include <utility>
@@ -205,6 +206,36 @@ PyObject* probe_signature_cases(PyObject*, PyObject*) {
     return list;
 }
 
+// The cheapest callable object that is not a builtin function: a vectorcall type whose call takes
+// one exact float and returns its absolute value. The interpreter specialises calls of builtin
+// functions such as abs() and cannot for any other callable; timed beside abs() and the engine's
+// scalar routine (bench/binding_kinds_py.py) it separates the two costs.
+struct BareAbs {
+    PyObject_HEAD
+    vectorcallfunc vectorcall;
+};
+PyObject* bare_abs_call(PyObject*, PyObject* const* args, std::size_t nargsf, PyObject* kwnames) {
+    if (kwnames || PyVectorcall_NARGS(nargsf) != 1 || !PyFloat_CheckExact(args[0])) {
+        PyErr_SetString(PyExc_TypeError, "bare_abs takes one float");
+        return nullptr;
+    }
+    const double x = PyFloat_AS_DOUBLE(args[0]);
+    return PyFloat_FromDouble(x < 0.0 ? -x : x);
+}
+PyTypeObject BareAbsType = {};
+
+PyObject* new_bare_abs() {
+    BareAbsType.tp_name = "_tvkprobe.bare_abs";
+    BareAbsType.tp_basicsize = sizeof(BareAbs);
+    BareAbsType.tp_vectorcall_offset = offsetof(BareAbs, vectorcall);
+    BareAbsType.tp_call = PyVectorcall_Call;
+    BareAbsType.tp_flags = Py_TPFLAGS_DEFAULT | Py_TPFLAGS_HAVE_VECTORCALL;
+    if (PyType_Ready(&BareAbsType) < 0) return nullptr;
+    BareAbs* o = PyObject_New(BareAbs, &BareAbsType);
+    if (o) o->vectorcall = bare_abs_call;
+    return reinterpret_cast<PyObject*>(o);
+}
+
 PyMethodDef probe_methods[] = {
     {"parse_signature", probe_parse_signature, METH_O, nullptr},
     {"signature_cases", probe_signature_cases, METH_NOARGS, nullptr},
@@ -215,6 +246,12 @@ PyMethodDef probe_methods[] = {
 PyMODINIT_FUNC PyInit__tvkprobe(void) {
     PyObject* m = tvk::py::create_module("_tvkprobe");
     if (m && PyModule_AddFunctions(m, probe_methods) < 0) {
+        Py_DECREF(m);
+        return nullptr;
+    }
+    PyObject* bare = m ? new_bare_abs() : nullptr;
+    if (m && (!bare || PyModule_AddObject(m, "bare_abs", bare) < 0)) {
+        Py_XDECREF(bare);
         Py_DECREF(m);
         return nullptr;
     }

@@ -168,13 +168,18 @@ class TestArguments:
                  ((np.float64(2.5), np.int32(3)), {}), ((2.5, True), {}), ((True, 3), {}), (("2.5", 3), {}),
                  ((2.5,), {"k": 3}), ((), {"x": 2.5, "k": 3}), ((2.5, 2**31 - 1), {}), ((2.5, -2**31), {}),
                  ((2.5, 2**31), {}), ((2.5, -2**31 - 1), {}), ((2.5, 2**80), {}), ((None, 1), {}), ((2.5, "abc"), {}),
-                 ((2.5,), {}), ((2.5, 3, 4), {}), ((2.5, 3), {"y": 1}), (([2.5, 9.0], (3,)), {}), ((1 + 5j, 3), {})]
+                 ((2.5,), {}), ((2.5, 3, 4), {}), ((2.5, 3), {"y": 1}), (([2.5, 9.0], (3,)), {}), ((1 + 5j, 3), {}),
+                 # ints of one internal digit (|k| < 2**30) are read in place; the edges either side
+                 ((2.5, 0), {}), ((2.5, -1), {}), ((2.5, 2**30 - 1), {}), ((2.5, -(2**30 - 1)), {}),
+                 ((2.5, 2**30), {}), ((2.5, -2**30), {}), ((2.5, False), {})]
         for args, kw in cases:
             direct, general = outcome(m.scaled, *args, **kw), outcome(m.scaled_general, *args, **kw)
             assert direct == general, (args, kw)
             if direct[0] == "ok":
                 assert type(direct[1]) is float
         assert m.scaled(2.5, 3) == 7.5 and m.scaled(-1.5, -2**31) == 1.5 * 2**31
+        for k in (0, 1, -1, 2**30 - 1, -(2**30 - 1), 2**30, -2**30, 2**31 - 1):
+            assert m.scaled(0.5, k) == 0.5 * k, k
 
     def test_copy_of_a_compatible_array_is_a_new_fortran_array(self):
         """io+copy: an array already in the routine's type and layout is copied by its bytes;
