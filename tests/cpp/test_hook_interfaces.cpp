@@ -1,7 +1,7 @@
 // Solver hook interfaces: the C entries keep the ABI solvers link against, every second name runs
 // the code of its routine on the caller's own storage, and values reach the hook's law under the
-// names of its list (the probes of the hooks still to come, called natively and through the view a
-// forwarding module fills by name).
+// names of its list (probes of the analysis-control, heat and expansion hooks, called natively and
+// through the view a forwarding module fills by name).
 #include <gtest/gtest.h>
 
 #include <cstring>
@@ -271,7 +271,7 @@ TEST(HookAliasForwarding, PointersAndTextLengthsPassUnchanged) {
     EXPECT_EQ(raw_lengths[1], 17u);
 }
 
-// ---- Values reach the laws of the hooks still to come under their names -------------------------
+// ---- Values reach the laws of the probed hooks under their names --------------------------------
 
 TEST(HookInterfaces, AnalysisControlArgumentsReachTheirNames) {
     const int lop = 2, lrestart = 5, kstep = 3, kinc = 11, exflag = 1;

@@ -1,6 +1,6 @@
-// Probe routines of the solver hook interfaces whose library routines are still to come (analysis
-// control, heat generation, expansion): one C entry per interface, generated from its argument
-// list, that shows which value reached which argument. Defines the C entries: include it in one
+// Probe routines of solver hook interfaces (analysis control, heat generation, expansion): one C
+// entry per interface, generated from its argument list, that shows which value reached which
+// argument (the library's routines of these hooks keep no such record). Defines the C entries: include it in one
 // source per binary (the probe module's binding file and the C++ hook-interface tests).
 #pragma once
 

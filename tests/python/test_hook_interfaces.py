@@ -1,7 +1,8 @@
-"""Solver hook interfaces of the hooks still to come (analysis control, heat generation,
-expansion), through the probe module: the call form derived from each hook's argument list is the
-routine's call form, and values reach the arguments the call form names. (The hooks already built
-are checked against their call forms by the contract test.)"""
+"""Solver hook interfaces (analysis control, heat generation, expansion) through the probe module,
+which binds a probe of each interface under the routine's name: the call form derived from each
+hook's argument list is the routine's call form, and values reach the arguments the call form
+names, which the routines' own results do not show one by one. (The routines themselves are
+checked against their call forms by the contract test.)"""
 from pathlib import Path
 
 import numpy as np
@@ -12,8 +13,8 @@ s = p.tsolver
 
 CALLFORMS = Path(__file__).resolve().parent / "data" / "callforms.tsv"
 
-# Hooks still to come: the probe module binds a probe of each interface under the routine's name.
-TO_COME = ["uexternaldb_iocontrol", "vexternaldb_iocontrol", "uaccess_iocontrol", "hetval_prony", "uexpan_prony"]
+# The probed hooks: the probe module binds a probe of each interface under the routine's name.
+PROBED = ["uexternaldb_iocontrol", "vexternaldb_iocontrol", "uaccess_iocontrol", "hetval_prony", "uexpan_prony"]
 
 
 def callforms():
@@ -24,8 +25,8 @@ def callforms():
     return forms
 
 
-@pytest.mark.parametrize("name", TO_COME)
-def test_interface_of_a_hook_to_come_gives_its_call_form(name):
+@pytest.mark.parametrize("name", PROBED)
+def test_interface_of_a_probed_hook_gives_its_call_form(name):
     assert getattr(s, name).__doc__.splitlines()[0] == callforms()[("toplevel", name)]
 
 
