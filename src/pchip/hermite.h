@@ -17,10 +17,9 @@ inline void fail(std::string_view routine, std::string_view message, int ierr, i
     xermsg("SLATEC", routine, message, ierr, level);
 }
 
-// The node checks shared by the routines that take a table, in this order: n < 2 (-1),
-// incfd < 1 (-2), x not strictly increasing (-3).
-template <class R>
-bool valid_nodes(std::string_view routine, int n, const R* x, int incfd, int& ierr) {
+// The count checks of the exported helpers (the package's own callers pass checked counts):
+// n < 2 (-1) and incfd < 1 (-2), reported; false when the helper must not run.
+inline bool valid_counts(std::string_view routine, int n, int incfd, int& ierr) {
     if (n < 2) {
         ierr = -1;
         fail(routine, "NUMBER OF DATA POINTS LESS THAN TWO", ierr);
@@ -31,6 +30,14 @@ bool valid_nodes(std::string_view routine, int n, const R* x, int incfd, int& ie
         fail(routine, "INCREMENT LESS THAN ONE", ierr);
         return false;
     }
+    return true;
+}
+
+// The node checks shared by the routines that take a table, in this order: n < 2 (-1),
+// incfd < 1 (-2), x not strictly increasing (-3).
+template <class R>
+bool valid_nodes(std::string_view routine, int n, const R* x, int incfd, int& ierr) {
+    if (!valid_counts(routine, n, incfd, ierr)) return false;
     for (int i = 1; i < n; ++i) {
         if (x[i] <= x[i - 1]) {
             ierr = -3;

@@ -338,23 +338,25 @@ TVK_INSTANTIATE(float)
     /* The exported routine checks its counts as the table routines do (the package's own */     \
     /* callers pass checked ones): n < 2 and incfd < 1 are reported, d is left untouched.  */     \
     TVK_API void P##pchci(const int* n, const R* h, const R* slope, R* d, const int* incfd) {     \
-        const std::string_view routine = tvk::pchip::name<R>("DPCHCI");                           \
-        if (*n < 2) return tvk::pchip::fail(routine, "NUMBER OF DATA POINTS LESS THAN TWO", -1);  \
-        if (*incfd < 1) return tvk::pchip::fail(routine, "INCREMENT LESS THAN ONE", -2);          \
-        tvk::pchip::pchci<R>(*n, h, slope, d, *incfd);                                            \
+        int e = 0;                                                                                \
+        if (tvk::pchip::valid_counts(tvk::pchip::name<R>("DPCHCI"), *n, *incfd, e))               \
+            tvk::pchip::pchci<R>(*n, h, slope, d, *incfd);                                        \
     }                                                                                             \
                                                                                                   \
+    /* pchcs and pchce check their counts the same way, with the numbers in ierr. */             \
     TVK_API void P##pchcs(const R* sw, const int* n, const R* h, const R* slope, R* d,            \
                           const int* incfd, int* ierr) {                                          \
         int e = 0;                                                                                \
-        tvk::pchip::pchcs<R>(*sw, *n, h, slope, d, *incfd, e);                                    \
+        if (tvk::pchip::valid_counts(tvk::pchip::name<R>("DPCHCS"), *n, *incfd, e))               \
+            tvk::pchip::pchcs<R>(*sw, *n, h, slope, d, *incfd, e);                                \
         *ierr = e;                                                                                \
     }                                                                                             \
                                                                                                   \
     TVK_API void P##pchce(const int* ic, const R* vc, const int* n, const R* x, const R* h,       \
                           const R* slope, R* d, const int* incfd, int* ierr) {                    \
         int e = 0;                                                                                \
-        tvk::pchip::pchce<R>(ic, vc, *n, x, h, slope, d, *incfd, e);                              \
+        if (tvk::pchip::valid_counts(tvk::pchip::name<R>("DPCHCE"), *n, *incfd, e))               \
+            tvk::pchip::pchce<R>(ic, vc, *n, x, h, slope, d, *incfd, e);                          \
         *ierr = e;                                                                                \
     }                                                                                             \
                                                                                                   \

@@ -60,7 +60,8 @@ template <class R>
 void pchic(const int* ic, const R* vc, R sw, int n, const R* x, const R* f, R* d, int incfd,
            R* wk, int nwk, int& ierr);
 // The steps of pchic, on the intervals' h(n-1) and slope(n-1) (no checks here; the exported
-// dpchci/pchci report n < 2 (-1) and incfd < 1 (-2) through the error handler first).
+// pchci, pchcs and pchce report n < 2 (-1) and incfd < 1 (-2) through the error handler first,
+// pchcs and pchce also in ierr).
 template <class R> void pchci(int n, const R* h, const R* slope, R* d, int incfd);
 template <class R>
 void pchcs(R sw, int n, const R* h, const R* slope, R* d, int incfd, int& ierr);

@@ -546,6 +546,32 @@ TEST(InitialMonotoneDerivatives, ExportedRoutineChecksItsCounts) {
         EXPECT_EQ(j4save(1, 0, false), -2) << incfd;
         for (double v : d) EXPECT_EQ(v, -7.0);
     }
+    // Regression: the exported dpchcs/dpchce took any n and incfd too; incfd < 1 wrote before d.
+    const double sw = 1.0, x[4] = {0, 1, 2, 3}, vc[2] = {0, 0};
+    const int ic[2] = {1, 1};
+    for (int n : {1, -3}) {
+        double d[8];
+        std::fill(d, d + 8, -7.0);
+        const int one = 1;
+        int ierr = 0;
+        dpchcs(&sw, &n, h, s, d + 4, &one, &ierr);
+        EXPECT_EQ(ierr, -1);
+        dpchce(ic, vc, &n, x, h, s, d + 4, &one, &ierr);
+        EXPECT_EQ(ierr, -1);
+        for (double v : d) EXPECT_EQ(v, -7.0);
+    }
+    for (int incfd : {0, -1, INT_MIN}) {
+        double d[12];
+        std::fill(d, d + 12, -7.0);
+        const int four = 4;
+        int ierr = 0;
+        dpchcs(&sw, &four, h, s, d + 6, &incfd, &ierr);
+        EXPECT_EQ(ierr, -2);
+        dpchce(ic, vc, &four, x, h, s, d + 6, &incfd, &ierr);
+        EXPECT_EQ(ierr, -2);
+        EXPECT_EQ(j4save(1, 0, false), -2);
+        for (double v : d) EXPECT_EQ(v, -7.0);
+    }
     // Valid counts: the Brodlie-Butland derivatives of the slopes 1, 2, 3 on unit steps (stride
     // 2): ends 1.5 s1 - 0.5 s2 = 0.5 and 1.5 s3 - 0.5 s2 = 3.5; interior weights 1/2, 1/2, so
     // d = dmin / (del1 / 2 dmax + del2 / 2 dmax): 1 / (1/4 + 1/2) = 4/3 and 2 / (1/3 + 1/2) = 12/5.
