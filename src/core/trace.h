@@ -25,7 +25,7 @@ namespace tvk {
 
 class Trace {
 public:
-    Trace() = default;
+    Trace();
     Trace(const Trace&) = delete;
     Trace& operator=(const Trace&) = delete;
     // Writes the record and its line end to standard output (C stdio).

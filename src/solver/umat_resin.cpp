@@ -457,7 +457,7 @@ Outcome resin_point(Point& p) {
     double* statev = p.statev.data();
 
     if (nstatv < slot::nstatv_min && p.kinc <= 1)
-        Trace() << std::string("WARNING: Too less nstatev allocated for material ") + std::string(p.materl);
+        Trace() << "WARNING: Too less nstatev allocated for material " << p.materl;
 
     Work w;
     std::fill(w.de, w.de + 6, 1.0);
@@ -549,7 +549,7 @@ Outcome resin_point(Point& p) {
     stress_law(m, w, p, cubic_factor(m, d, life), false);
     if (traced) {
         Trace() << "STRESS" << std::span<const double>(w.stress, 6);
-        Trace() << std::string(p.materl.substr(9, 5));
+        Trace() << p.materl.substr(9, 5);
     }
 
     // Failure criterion and, for a failed point, the second degradation and the stress again.

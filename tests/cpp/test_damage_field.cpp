@@ -774,6 +774,25 @@ TEST_F(PlyField, ExplicitBlockEqualsSinglePointsWithTheRecordOfEachPoint) {
     }
 }
 
+// The explicit field routine evaluates a block of points without a heap allocation once it has
+// been called.
+TEST_F(PlyField, ExplicitBlockAllocatesOnlyOnTheFirstCall) {
+    const int n = 5, ns = 44, nf = 7;
+    Block b(n, ns, nf);
+    for (int k = 0; k < n; ++k) {
+        b.stateold[static_cast<std::size_t>(k)] = 9.0 + k;
+        for (int i = 0; i < 6; ++i) {
+            b.stressold[static_cast<std::size_t>(k + n * i)] = (i == 0 ? 1200.0 : 60.0) + 400.0 * k;
+            b.strainold[static_cast<std::size_t>(k + n * i)] = 1e-3 * (i + 1);
+        }
+    }
+    b.call();
+    const long before = tvk::test::heap_allocations();
+    b.call();
+    EXPECT_EQ(tvk::test::heap_allocations() - before, 0);
+    EXPECT_EQ(tvk::errorhandling.errstat, 0) << tvktest::errtext();
+}
+
 TEST_F(PlyField, ExplicitBlockWritesNothingWithoutPointsOrState) {
     Block none(0, 40, 7);
     none.call();

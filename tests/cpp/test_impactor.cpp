@@ -343,4 +343,8 @@ TEST(VuelImpact, PowerLawMarksAndKeptRecord) {
     dent.cprops[3] = 1e-4;
     dent.call(vuel_impact);
     EXPECT_EQ(dent.cprops[0], 0.0);
+    // A further block of the impact step: no heap allocation.
+    const long before = tvk::test::heap_allocations();
+    dent.call(vuel_impact);
+    EXPECT_EQ(tvk::test::heap_allocations() - before, 0);
 }
