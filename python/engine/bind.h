@@ -62,6 +62,15 @@
 
 #include "thunk.h"
 
+// A module's binding files (compiled with Python's headers) give a routine that takes only numbers
+// its direct call; elsewhere (the C++ tests of the grammar) the registration line takes none.
+#ifdef TVK_PYTHON_MODULE
+#include "direct.h"
+#define TVK_DIRECT_CALL(fn) ::tvk::py::Direct<&fn>::entry()
+#else
+#define TVK_DIRECT_CALL(fn) nullptr
+#endif
+
 #define TVK_CAT2(a, b) a##b
 #define TVK_CAT(a, b) TVK_CAT2(a, b)
 #define TVK_UNIQ(p) TVK_CAT(p, __LINE__)
@@ -70,7 +79,7 @@
     static_assert(::tvk::py::check_routine<&fn>(sig));                                       \
     static const ::tvk::py::RoutineReg TVK_UNIQ(tvk_reg_routine_){                           \
         #ns, #pyname, #fn, sig, ::tvk::py::Thunk<&fn>::call, ::tvk::py::Thunk<&fn>::codes(),  \
-        reinterpret_cast<void*>(&fn)}
+        reinterpret_cast<void*>(&fn), TVK_DIRECT_CALL(fn)}
 
 #define TVK_CALLBACK(cbname, sig)                   \
     static_assert(::tvk::py::check_callback(sig)); \

@@ -725,23 +725,6 @@ PyObject* argument_error(const Routine& r, PyObject* const* args, Py_ssize_t nar
 
 namespace {
 
-// Reads an exact Python int that fits a C int; false (without an error) for any other value.
-inline bool small_int(PyObject* o, int& out) {
-#if PY_VERSION_HEX < 0x030C0000
-    // An int of at most one digit (|value| < 2**30) is read in place, as CPython's own fast paths do.
-    const Py_ssize_t size = Py_SIZE(o);
-    if (size >= -1 && size <= 1) {
-        out = size == 0 ? 0 : static_cast<int>(size * static_cast<Py_ssize_t>(reinterpret_cast<PyLongObject*>(o)->ob_digit[0]));
-        return true;
-    }
-#endif
-    int overflow = 0;
-    const long v = PyLong_AsLongAndOverflow(o, &overflow);
-    if (overflow || v < INT32_MIN || v > INT32_MAX) return false;
-    out = static_cast<int>(v);
-    return true;
-}
-
 // Text, call-back and rank-0 inout arguments.
 bool convert_other(const Routine& r, const Step& sp, ArgState& x, PyObject* o, const Eval& ev, PyObject* extra,
                    CbContext* cbs, int& ncb, TextStore& store) {
@@ -787,6 +770,19 @@ bool convert_other(const Routine& r, const Step& sp, ArgState& x, PyObject* o, c
 
 }  // namespace
 
+PyObject* exception_to_error() {
+    try {
+        throw;
+    } catch (const CallbackAbort&) {
+        if (!PyErr_Occurred()) PyErr_SetString(error_type, "call-back failed");
+    } catch (const std::bad_alloc&) {
+        PyErr_NoMemory();
+    } catch (const std::exception& e) {
+        PyErr_SetString(error_type, e.what());
+    }
+    return nullptr;
+}
+
 PyObject* call_scalar_routine(const Routine& r, PyObject* const* args, std::size_t nargsf, PyObject* kwnames) {
     const Plan& p = r.plan;
     if (kwnames || PyVectorcall_NARGS(nargsf) != p.nreq) return call_routine(r, args, nargsf, kwnames);
@@ -811,15 +807,8 @@ PyObject* call_scalar_routine(const Routine& r, PyObject* const* args, std::size
     alignas(16) unsigned char ret[sizeof(cplx)];
     try {
         r.thunk(CallSlots{data, nullptr, ret});
-    } catch (const CallbackAbort&) {
-        if (!PyErr_Occurred()) PyErr_SetString(error_type, "call-back failed");
-        return nullptr;
-    } catch (const std::bad_alloc&) {
-        PyErr_NoMemory();
-        return nullptr;
-    } catch (const std::exception& e) {
-        PyErr_SetString(error_type, e.what());
-        return nullptr;
+    } catch (...) {
+        return exception_to_error();
     }
     if (PyErr_Occurred()) [[unlikely]] return nullptr;
     if (r.retarg < 0) Py_RETURN_NONE;

@@ -14,6 +14,7 @@
 #include <string>
 #include <vector>
 
+#include "direct.h"
 #include "plan.h"
 #include "signature.h"
 #include "thunk.h"
@@ -23,6 +24,7 @@ namespace tvk::py {
 struct Routine {
     std::string ns, pyname, cname, sigtext;
     ThunkFn thunk = nullptr;
+    DirectFn direct = nullptr;          // the direct call of a routine that takes only numbers
     std::string codes;
     void* entry = nullptr;
     Signature sig;
@@ -64,5 +66,8 @@ PyObject* call_routine(const Routine& r, PyObject* const* args, std::size_t narg
 // The call of a routine whose plan is scalar_only: exact floats and ints by position go straight
 // to the routine; any other argument list takes call_routine.
 PyObject* call_scalar_routine(const Routine& r, PyObject* const* args, std::size_t nargsf, PyObject* kwnames);
+// How a routine object's calls are taken: "direct" (direct.h), "scalar" (call_scalar_routine) or
+// "general"; null for any other object. For the engine's tests.
+const char* call_path(PyObject* o);
 
 }  // namespace tvk::py

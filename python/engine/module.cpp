@@ -37,8 +37,9 @@ std::vector<Variable>& variables() {
 // Registration happens while the shared object loads; parsing waits for module creation, so a
 // malformed signature fails the import with its reason instead of aborting the process.
 RoutineReg::RoutineReg(const char* ns, const char* pyname, const char* cname, const char* sig, ThunkFn thunk,
-                       std::string codes, void* entry) {
+                       std::string codes, void* entry, DirectFn direct) {
     Routine r;
+    r.direct = direct;
     r.ns = ns;
     r.pyname = pyname;
     r.cname = cname;
@@ -250,6 +251,17 @@ std::string var_doc(const Variable& v) {
         }
     }
     return {};
+}
+
+// Whether a routine's direct call takes the arguments its call form takes: every parameter a
+// number given by position in the C order, and the function value the routine's own.
+bool direct_fits(const Routine& r) {
+    const Plan& p = r.plan;
+    if (!r.direct || !p.scalar_only || p.nreq != static_cast<int>(p.scalars.size())) return false;
+    for (std::size_t k = 0; k < p.scalars.size(); ++k)
+        if (p.scalars[k].vis != static_cast<int>(k) || p.scalars[k].data_slot != static_cast<int>(k)) return false;
+    const char ret = r.codes.empty() ? '?' : r.codes[0];
+    return r.retarg < 0 ? ret == 'v' : (ret == 'd' && p.scalar_ret == Ty::f8) || (ret == 'i' && p.scalar_ret == Ty::i4);
 }
 
 PyObject* routine_vectorcall(PyObject* self, PyObject* const* args, std::size_t nargsf, PyObject* kwnames) {
@@ -542,10 +554,20 @@ PyModuleDef moddef = {PyModuleDef_HEAD_INIT, nullptr, nullptr, -1, nullptr, null
 
 }  // namespace
 
+PyObject* call_routine_object(PyObject* self, PyObject* const* args, std::size_t nargsf, PyObject* kwnames) {
+    return call_routine(*reinterpret_cast<FObj*>(self)->routine, args, nargsf, kwnames);
+}
+
 const Routine* routine_of(PyObject* o) {
     if (!o || Py_TYPE(o) != &FortranType) return nullptr;
     const FObj* f = reinterpret_cast<const FObj*>(o);
     return f->kind == Kind::routine ? f->routine : nullptr;
+}
+
+const char* call_path(PyObject* o) {
+    if (!routine_of(o)) return nullptr;
+    const vectorcallfunc v = reinterpret_cast<const FObj*>(o)->vectorcall;
+    return v == routine_vectorcall ? "general" : v == scalar_vectorcall ? "scalar" : "direct";
 }
 
 PyObject* create_module(const char* name) {
@@ -641,7 +663,8 @@ PyObject* create_module(const char* name) {
             FObj* rf = new_fobj(Kind::routine);
             if (!rf) { Py_DECREF(m); return nullptr; }
             rf->routine = &r;
-            if (r.plan.scalar_only) rf->vectorcall = scalar_vectorcall;
+            if (direct_fits(r)) rf->vectorcall = r.direct;
+            else if (r.plan.scalar_only) rf->vectorcall = scalar_vectorcall;
             PyObject* cap = PyCapsule_New(r.entry, nullptr, nullptr);
             if (cap) {
                 PyDict_SetItemString(rf->dict, "_cpointer", cap);

@@ -17,6 +17,8 @@
 #include "core/tvk.h"
 #include "sigcheck.h"
 
+struct _object;  // CPython's PyObject
+
 namespace tvk::py {
 
 // Per-parameter type codes: d double, i int, z complex, b 1-byte logical, c char, L size_t
@@ -180,9 +182,12 @@ consteval bool check_routine(std::string_view sig) {
 }
 
 // Registration records; constructed at load time of the extension module, in file order.
+// A routine object's own call (a vectorcall function of CPython, see direct.h), or null.
+using DirectFn = _object* (*)(_object*, _object* const*, std::size_t, _object*);
+
 struct RoutineReg {
     RoutineReg(const char* ns, const char* pyname, const char* cname, const char* sig, ThunkFn thunk,
-               std::string codes, void* entry);
+               std::string codes, void* entry, DirectFn direct = nullptr);
 };
 struct CallbackReg {
     CallbackReg(const char* name, const char* sig);

@@ -236,8 +236,18 @@ PyObject* new_bare_abs() {
     return reinterpret_cast<PyObject*>(o);
 }
 
+PyObject* probe_call_path(PyObject*, PyObject* o) {
+    const char* path = tvk::py::call_path(o);
+    if (!path) {
+        PyErr_SetString(PyExc_TypeError, "not a routine object");
+        return nullptr;
+    }
+    return PyUnicode_FromString(path);
+}
+
 PyMethodDef probe_methods[] = {
     {"parse_signature", probe_parse_signature, METH_O, nullptr},
+    {"call_path", probe_call_path, METH_O, nullptr},
     {"signature_cases", probe_signature_cases, METH_NOARGS, nullptr},
     {nullptr, nullptr, 0, nullptr},
 };

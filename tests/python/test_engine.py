@@ -178,8 +178,52 @@ class TestArguments:
             if direct[0] == "ok":
                 assert type(direct[1]) is float
         assert m.scaled(2.5, 3) == 7.5 and m.scaled(-1.5, -2**31) == 1.5 * 2**31
+        # `scaled` takes the numbers straight into its C parameters; with a check it cannot.
+        assert (p.call_path(m.scaled), p.call_path(m.scaled_general)) == ("direct", "general")
         for k in (0, 1, -1, 2**30 - 1, -(2**30 - 1), 2**30, -2**30, 2**31 - 1):
             assert m.scaled(0.5, k) == 0.5 * k, k
+
+    def test_direct_path_of_the_module_agrees_with_its_general_path(self):
+        """The routines of the module that take only numbers (by their call forms: float and int
+        inputs, no optional argument, at most one number back) are called directly or by the
+        scalar path; called once so and once through the general path (numpy scalars are not
+        exact floats and ints), each gives the same result, or the same error, for the same
+        values."""
+        import _tolvek
+
+        direct = []
+        for ns in dir(_tolvek):
+            space = getattr(_tolvek, ns)
+            for name, obj in vars(space).items() if type(space).__name__ == "fortran" else ():
+                doc = obj.__doc__ if type(obj).__name__ == "fortran" else ""
+                lines = doc.splitlines()
+                form = lines[0] if lines else "()"
+                nparams = len(form[form.index("(") + 1:form.rindex(")")].split(",")) if "()" not in form else 0
+                inputs = [line for line in lines if " : input " in line]
+                results = doc.split("Returns\n-------\n")[1].strip().splitlines() if "Returns" in doc else []
+                if (inputs and len(inputs) == nparams and "Other Parameters" not in doc and "callback" not in doc.lower()
+                        and all(line.split(" : ")[1] in ("input float", "input int") for line in inputs)
+                        and len(results) <= 1 and all(r.split(" : ")[1] in ("float", "int") for r in results)):
+                    direct.append(obj)
+        assert _tolvek.math.cuberoot in direct and len(direct) > 50
+
+        def outcome(fn, args):
+            try:
+                r = fn(*args)
+                return ("ok", None if r is None else (type(r), r if r == r else "nan"))
+            except Exception as e:
+                return (type(e), str(e))
+
+        rng = np.random.default_rng(7)
+        for fn in direct:
+            form = fn.__doc__.splitlines()[0]
+            params = form[form.index("(") + 1:form.rindex(")")].split(",") if "()" not in form else []
+            kinds = [line.split(" : ")[1] for line in fn.__doc__.splitlines() if " : input " in line]
+            assert len(kinds) == len(params), form
+            for _ in range(4):
+                exact = [float(rng.normal(0, 3)) if k == "input float" else int(rng.integers(-3, 8)) for k in kinds]
+                wrapped = [np.float64(v) if isinstance(v, float) else np.int64(v) for v in exact]
+                assert outcome(fn, exact) == outcome(fn, wrapped), (form, exact)
 
     def test_copy_of_a_compatible_array_is_a_new_fortran_array(self):
         """io+copy: an array already in the routine's type and layout is copied by its bytes;
