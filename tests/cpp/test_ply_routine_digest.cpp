@@ -114,7 +114,9 @@ std::uint64_t umat_lamina_digest() {
                     &nshr, &ntens, &nstatv, props.data(), &nprops, coords, drot, &pnewdt, &celent, f0, f1, &noel, &npt,
                     &kslay, &kspt, jstep, &kinc, sizeof materl);
         d.add(stress), d.add(statev), d.add(ddsdde), d.add(sse), d.add(spd), d.add(scd), d.add(pnewdt);
-        d.add(tvk::errorhandling.errstat), d.add(tvk::errorhandling.errstring);
+        // The message of this call's report (the text of an earlier one stays in the record).
+        d.add(tvk::errorhandling.errstat);
+        if (tvk::errorhandling.errstat != 0) d.add(tvk::errorhandling.errstring);
     }
     pe.release();
     tvk::jobdata.stepid.release();
@@ -125,6 +127,6 @@ std::uint64_t umat_lamina_digest() {
 
 TEST(PlyRoutineDigest, UmatLaminaKeepsEveryBit) {
     const std::uint64_t got = umat_lamina_digest();
-    EXPECT_EQ(got, 0xf2e2b9e7c758d806ULL) << "umat_lamina 0x" << std::hex << got;
+    EXPECT_EQ(got, 0xc0f69462aa7083aaULL) << "umat_lamina 0x" << std::hex << got;
     tvktest::clear_errors();
 }
