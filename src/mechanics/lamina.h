@@ -24,15 +24,16 @@
 
 namespace tvk::lamina {
 
+// Whether 9 values are in the engineering order (E1, E2, E3, G12, G13, G23, nu12, nu13, nu23):
+// the last three all at most 1.
+inline bool engineering_order(const double* e) { return e[6] <= 1.0 && e[7] <= 1.0 && e[8] <= 1.0; }
+
 // Nye property vector from 2 (E, nu), 5 or 9 values; false (out untouched) for other counts.
 //  5 values: (E1, E2, nu12, nu23, G12) when the third is at most 1, else (E1, E2, G12, G23, nu12);
 //            transverse isotropy about axis 1 gives E3 = E2, nu13 = nu12, G13 = G12 and
 //            G23 = E2/(2 (1 + nu23)) (a given G23 of exactly 0 is taken as E2/2, nu23 = 0).
 //  9 values: (E1, E2, E3, G12, G13, G23, nu12, nu13, nu23) when the last three are all at most 1,
 //            else already in Nye order.
-// Whether 9 values are in the engineering order (E1, E2, E3, G12, G13, G23, nu12, nu13, nu23):
-// the last three all at most 1.
-inline bool engineering_order(const double* e) { return e[6] <= 1.0 && e[7] <= 1.0 && e[8] <= 1.0; }
 inline bool nye_properties(double* out, const double* e, int n) {
     double p[9];
     if (n == 2) {
@@ -188,11 +189,24 @@ inline void place_stiffness_entries(double* c, const double* v, int n, bool plan
 
 // On-axis stiffness c(ntens, ntens) of a Nye property vector for ntens 3, 4 or 6 (the caller
 // checks ntens). plane: the plane-stress entries only (ignored for ntens 3, which is always the
-// plane-stress stiffness).
+// plane-stress stiffness). The same values as stiffness_entries() placed by
+// place_stiffness_entries(), written directly (one pass for a component count known only at run
+// time).
 inline void stiffness(double* c, const double* p, int ntens, bool plane) {
-    double v[9];
-    stiffness_entries(v, p, ntens, plane);
-    place_stiffness_entries(c, v, ntens, plane || ntens == 3);
+    const int n = ntens;
+    std::memset(c, 0, sizeof(double) * n * n);
+    const double e1 = p[0], e2 = p[1], nu12 = p[3];
+    if (n == 3 || plane) {
+        const double nu21 = nu12 * e2 / e1, d = 1.0 - nu12 * nu21;
+        const int k = n == 3 ? 2 : 3;
+        c[0] = e1 / d;
+        c[1 + n] = e2 / d;
+        c[1] = c[n] = nu12 * e2 / d;
+        c[k + k * n] = p[6];
+        return;
+    }
+    const double re1 = 1.0 / e1;
+    orthotropic(c, p, n, nu12 * e2 * re1, p[4] * p[2] * re1, p[5] * p[2] / e2);
 }
 
 // On-axis compliance s(ntens, ntens), ntens 3, 4 or 6 as for stiffness().
