@@ -63,7 +63,7 @@ bool finite(const T* v, int n) {
 // The same for three vectors of n values. The products x * 0 are +-0 or NaN, so their bit
 // patterns OR-ed together have an all-ones exponent exactly when one of them is NaN; unlike a
 // floating-point sum, the integer OR may be taken in any order, so the loop vectorises.
-inline bool finite3(const double* a, const double* b, const double* c, int n) {
+[[gnu::always_inline]] inline bool finite3(const double* a, const double* b, const double* c, int n) {
     constexpr std::uint64_t exponent = 0x7ff0000000000000ULL;
     std::uint64_t bits = 0;
     for (int k = 0; k < n; ++k)
@@ -160,7 +160,10 @@ template <class A, class K>
 [[gnu::always_inline]] inline void umat_point(const char* routine, const A& a, K&& kernel) {
     if (!conv::components_valid(routine, a.ndi, a.nshr, a.ntens)) return;
     const int n = a.ntens;
-    if (!conv::finite3(a.stress.data(), a.stran.data(), a.dstran.data(), n) || a.temp * 0.0 + a.dtemp * 0.0 != 0.0) {
+    // (Six components, the common count, checked with the count known to the compiler.)
+    const bool finite = n == 6 ? conv::finite3(a.stress.data(), a.stran.data(), a.dstran.data(), 6)
+                               : conv::finite3(a.stress.data(), a.stran.data(), a.dstran.data(), n);
+    if (!finite || a.temp * 0.0 + a.dtemp * 0.0 != 0.0) {
         conv::refuse_non_finite(routine);
         std::fill(a.ddsdde.data(), a.ddsdde.data() + n * n, 0.0);
         a.pnewdt = std::min(a.pnewdt, 0.5);

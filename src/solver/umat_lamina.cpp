@@ -3,6 +3,7 @@
 #include "umat_lamina.h"
 
 #include <cmath>
+#include <cstring>
 #include <utility>
 
 #include "converters.h"
@@ -47,16 +48,34 @@ const double* ply_properties(double* buf, const double* props, int nprops, const
     return tvk::lamina::nye_vector(buf, &pe(1, ply, sec), 9);
 }
 
-// The N x N stiffness of the entries v into c, column-major, one store per entry (no block clear).
+// The N x N stiffness of the entries v into c, column-major, each entry written once (no block
+// clear) and two neighbouring entries by one 16-byte store: the point's stores, not its
+// arithmetic, bound its speed (the tangent is most of them), so they are made as few as the
+// entries allow.
 template <int N, int K>
-inline constexpr int entry_at = tvk::lamina::stiffness_entry(K % N, K / N, N, N == 3);
-template <int N, int... K>
-[[gnu::always_inline]] inline void put_stiffness(double* c, const double* v, std::integer_sequence<int, K...>) {
-    ((c[K] = entry_at<N, K> < 0 ? 0.0 : v[entry_at<N, K> < 0 ? 0 : entry_at<N, K>]), ...);
+inline constexpr int entry_at = K < N * N ? tvk::lamina::stiffness_entry(K % N, K / N, N, N == 3) : -1;
+template <int N, int K>
+[[gnu::always_inline]] inline double entry_value(const double* v) {
+    if constexpr (entry_at<N, K> < 0) return 0.0;
+    else return v[entry_at<N, K>];
+}
+template <int N, int... P>
+[[gnu::always_inline]] inline void put_stiffness(double* c, const double* v, std::integer_sequence<int, P...>) {
+    using Pair = double __attribute__((vector_size(16)));
+    (
+        [&] {
+            if constexpr (2 * P + 1 < N * N) {
+                const Pair x = {entry_value<N, 2 * P>(v), entry_value<N, 2 * P + 1>(v)};
+                std::memcpy(c + 2 * P, &x, sizeof x);
+            } else {
+                c[2 * P] = entry_value<N, 2 * P>(v);
+            }
+        }(),
+        ...);
 }
 template <int N>
 [[gnu::always_inline]] inline void put_stiffness(double* c, const double* v) {
-    put_stiffness<N>(c, v, std::make_integer_sequence<int, N * N>{});
+    put_stiffness<N>(c, v, std::make_integer_sequence<int, (N * N + 1) / 2>{});
 }
 
 // Stress s = C e of the orthotropic stiffness with the entries v (tvk::lamina::stiffness_entries
@@ -91,7 +110,7 @@ template <int N>
 // property vector, null when it has none. The stiffness is held as its nine independent entries;
 // every result has the bits of the full-matrix form (the stiffness and degradation matrices of
 // tvk::lamina and tvk::degradation, the stress of tvk::lamina::stress_vector). Every input is
-// read before the first output is written.
+// read before the first output of the point is written (the outputs are distinct arrays).
 template <int N>
 [[gnu::always_inline]] inline Outcome ply_point_n(Ply& a, const double* nye) {
     double v[9];  // C11, C12, C22, G12, G13, G23, C13, C23, C33
@@ -108,10 +127,14 @@ template <int N>
             tvk::unrolled<9>([&](auto k) { v[k] *= de[k]; });
         }
     } else {
-        for (double& x : v) x = 0.0;  // no constants: a zero, deterministic response
+        tvk::unrolled<9>([&](auto k) { v[k] = 0.0; });  // no constants: a zero, deterministic response
     }
     double s[N], e[N];
     tvk::unrolled<N>([&](auto i) { e[i] = a.stran[i] + a.dstran[i]; });
+    // Every input has been read: the tangent goes out first, while the stress and energy are
+    // still being formed (its stores then no longer wait behind their long chain of dependent
+    // operations, and its values need not be kept until the end).
+    put_stiffness<N>(a.ddsdde.data(), v);
     orthotropic_stress<N>(s, v, e);
     double w = 0.0;
     tvk::unrolled<N>([&](auto i) { w += s[i] * e[i]; });
@@ -119,8 +142,8 @@ template <int N>
         // A non-finite energy: possibly a non-finite strain sum e_i, whose products with the
         // zero entries the sparse form left out. The full product, as stress_vector forms it.
         double c[N * N], t[N];
-        tvk::lamina::place_stiffness_entries(c, v, N, N == 3);
-        tvk::lamina::stress_vector(t, c, a.stran.data(), a.dstran.data(), a.ndi, N, true, false);
+        put_stiffness<N>(c, v);  // (v indexed by constants only: it stays in registers)
+        tvk::lamina::stress_vector(t, c, e, nullptr, a.ndi, N, true, false);  // e = stran + dstran
         w = 0.0;
         tvk::unrolled<N>([&](auto i) {
             s[i] = t[i];
@@ -129,7 +152,6 @@ template <int N>
     }
     tvk::unrolled<N>([&](auto i) { a.stress[i] = s[i]; });
     a.sse = 0.5 * w;
-    put_stiffness<N>(a.ddsdde.data(), v);
     if (a.nstatv > 5) {
         // Direct stress k (k < ndi) into the slot stress_direct + k, shear stress k (ndi <= k <
         // ndi + nshr) into the slot stress_shear + k - ndi, slots past nstatv left out (with ndi
