@@ -158,9 +158,14 @@ template <int N>
         // 2 the third direct slot keeps its value).
         constexpr int d0 = ps::stress_direct - 1, s0 = ps::stress_shear - 1;
         const int ndi = a.ndi, nshr = a.nshr, nstatv = a.nstatv;
-        if (N == 6 && ndi == 3 && nshr == ndi && s0 == d0 + 3) {  // slots 1-6 in Nye order
-            tvk::unrolled<6>([&](auto k) { a.statev[d0 + k] = s[k]; });
-        } else {
+        bool written = false;
+        if constexpr (N == 6 && s0 == d0 + 3) {
+            if (ndi == 3 && nshr == ndi) {  // slots 1-6 in Nye order
+                tvk::unrolled<6>([&](auto k) { a.statev[d0 + k] = s[k]; });
+                written = true;
+            }
+        }
+        if (!written) {
             tvk::unrolled<N>([&](auto k) {
                 if (k < ndi) {
                     if (d0 + k < nstatv) a.statev[d0 + k] = s[k];
