@@ -24,6 +24,10 @@
 
 namespace tvk::lamina {
 
+// Whether 9 values are in the engineering order (E1, E2, E3, G12, G13, G23, nu12, nu13, nu23):
+// the last three all at most 1.
+inline bool engineering_order(const double* e) { return e[6] <= 1.0 && e[7] <= 1.0 && e[8] <= 1.0; }
+
 // Nye property vector from 2 (E, nu), 5 or 9 values; false (out untouched) for other counts.
 //  5 values: (E1, E2, nu12, nu23, G12) when the third is at most 1, else (E1, E2, G12, G23, nu12);
 //            transverse isotropy about axis 1 gives E3 = E2, nu13 = nu12, G13 = G12 and
@@ -55,7 +59,7 @@ inline bool nye_properties(double* out, const double* e, int n) {
         p[3] = nu12; p[4] = nu12; p[5] = nu23;
         p[6] = g12; p[7] = g12; p[8] = g23;
     } else if (n == 9) {
-        if (e[6] <= 1.0 && e[7] <= 1.0 && e[8] <= 1.0) {
+        if (engineering_order(e)) {
             static constexpr int from[9] = {0, 1, 2, 6, 7, 8, 3, 4, 5};
             for (int k = 0; k < 9; ++k) p[k] = e[from[k]];
         } else {
@@ -66,6 +70,14 @@ inline bool nye_properties(double* out, const double* e, int n) {
     }
     std::memcpy(out, p, sizeof p);
     return true;
+}
+
+// The Nye property vector of e(n) as nye_properties() forms it, without a copy where there is
+// nothing to form: e itself for 9 values already in Nye order, else buf filled by
+// nye_properties(); null (buf untouched) for an unsupported count.
+inline const double* nye_vector(double* buf, const double* e, int n) {
+    if (n == 9 && !engineering_order(e)) return e;
+    return nye_properties(buf, e, n) ? buf : nullptr;
 }
 
 // The six independent normal entries of the three-dimensional orthotropic stiffness,
@@ -105,9 +117,81 @@ inline void orthotropic(double* c, const double* p, int n, double nu21, double n
     }
 }
 
+// The independent entries of the on-axis stiffness of ntens 3, 4 or 6 (plane as for
+// stiffness()), in the order of the stiffness factors of a damaged ply: C11, C12, C22, G12, G13,
+// G23, C13, C23, C33. An entry the matrix does not have (C13, C23, C33 of the plane-stress
+// stiffness, G13 and G23 below six components) is 0.
+inline void stiffness_entries(double* v, const double* p, int ntens, bool plane) {
+    const int n = ntens;
+    const double e1 = p[0], e2 = p[1], nu12 = p[3];
+    if (n == 3 || plane) {
+        const double nu21 = nu12 * e2 / e1, d = 1.0 - nu12 * nu21;
+        v[0] = e1 / d;
+        v[1] = nu12 * e2 / d;
+        v[2] = e2 / d;
+        v[3] = p[6];
+        v[4] = v[5] = v[6] = v[7] = v[8] = 0.0;
+        return;
+    }
+    const double re1 = 1.0 / e1;
+    double w[6];  // c11, c22, c33, c12, c13, c23
+    orthotropic_normal(w, p, nu12 * e2 * re1, p[4] * p[2] * re1, p[5] * p[2] / e2);
+    v[0] = w[0];
+    v[1] = w[3];
+    v[2] = w[1];
+    v[3] = p[6];
+    v[4] = n == 6 ? p[7] : 0.0;
+    v[5] = n == 6 ? p[8] : 0.0;
+    v[6] = w[4];
+    v[7] = w[5];
+    v[8] = w[2];
+}
+
+// Position in the entries of stiffness_entries() of entry (i, j) (0-based) of the n x n
+// stiffness, n 3..6, or -1 for an entry that is always 0. Three components are (11, 22, 12);
+// more are (11, 22, 33, 12[, 13, 23]), the 13 and 23 shear entries present for n 6 only and the
+// normal 33 block unless plane (which keeps the 11, 22 and 12 entries only).
+constexpr int stiffness_entry(int i, int j, int n, bool plane) {
+    if (i > j) return stiffness_entry(j, i, n, plane);  // symmetric
+    if (n == 3) {
+        constexpr int e3[3][3] = {{0, 1, -1}, {1, 2, -1}, {-1, -1, 3}};
+        return e3[i][j];
+    }
+    constexpr int e6[6][6] = {{0, 1, 6, -1, -1, -1}, {1, 2, 7, -1, -1, -1}, {6, 7, 8, -1, -1, -1},
+                              {-1, -1, -1, 3, -1, -1}, {-1, -1, -1, -1, 4, -1}, {-1, -1, -1, -1, -1, 5}};
+    const int k = e6[i][j];
+    if ((plane || n != 6) && (i >= 4 || j >= 4)) return -1;
+    if (plane && (i == 2 || j == 2)) return -1;
+    return k;
+}
+
+// The column-major n x n matrix of the entries v (in the order of stiffness_entries()), n 3..6:
+// the entries stiffness_entry() places, every other entry 0.
+inline void place_stiffness_entries(double* c, const double* v, int n, bool plane) {
+    std::memset(c, 0, sizeof(double) * n * n);
+    c[0] = v[0];
+    c[1 + n] = v[2];
+    c[1] = c[n] = v[1];
+    if (n == 3) {
+        c[2 + 2 * n] = v[3];
+        return;
+    }
+    c[3 + 3 * n] = v[3];
+    if (plane) return;
+    c[2 + 2 * n] = v[8];
+    c[2] = c[2 * n] = v[6];
+    c[2 + n] = c[1 + 2 * n] = v[7];
+    if (n == 6) {
+        c[4 + 4 * n] = v[4];
+        c[5 + 5 * n] = v[5];
+    }
+}
+
 // On-axis stiffness c(ntens, ntens) of a Nye property vector for ntens 3, 4 or 6 (the caller
 // checks ntens). plane: the plane-stress entries only (ignored for ntens 3, which is always the
-// plane-stress stiffness).
+// plane-stress stiffness). The same values as stiffness_entries() placed by
+// place_stiffness_entries(), written directly (one pass for a component count known only at run
+// time).
 inline void stiffness(double* c, const double* p, int ntens, bool plane) {
     const int n = ntens;
     std::memset(c, 0, sizeof(double) * n * n);

@@ -20,7 +20,9 @@
 #pragma once
 
 #include <algorithm>
+#include <bit>
 #include <cmath>
+#include <cstdint>
 #include <cstring>
 #include <string>
 #include <type_traits>
@@ -58,11 +60,16 @@ bool finite(const T* v, int n) {
     for (int k = 0; k < n; ++k) z += v[k] * 0.0;
     return z == 0.0;
 }
-// The same for three vectors of n values.
-inline bool finite3(const double* a, const double* b, const double* c, int n) {
-    double z = 0.0;
-    for (int k = 0; k < n; ++k) z += a[k] * 0.0 + b[k] * 0.0 + c[k] * 0.0;
-    return z == 0.0;
+// The same for three vectors of n values. The products x * 0 are +-0 or NaN, so their bit
+// patterns OR-ed together have an all-ones exponent exactly when one of them is NaN; unlike a
+// floating-point sum, the integer OR may be taken in any order, so the loop vectorises.
+[[gnu::always_inline]] inline bool finite3(const double* a, const double* b, const double* c, int n) {
+    constexpr std::uint64_t exponent = 0x7ff0000000000000ULL;
+    std::uint64_t bits = 0;
+    for (int k = 0; k < n; ++k)
+        bits |= std::bit_cast<std::uint64_t>(a[k] * 0.0) | std::bit_cast<std::uint64_t>(b[k] * 0.0) |
+                std::bit_cast<std::uint64_t>(c[k] * 0.0);
+    return (bits & exponent) != exponent;
 }
 
 [[gnu::cold, gnu::noinline]] inline void refuse_non_finite(const char* routine) {
@@ -153,7 +160,10 @@ template <class A, class K>
 [[gnu::always_inline]] inline void umat_point(const char* routine, const A& a, K&& kernel) {
     if (!conv::components_valid(routine, a.ndi, a.nshr, a.ntens)) return;
     const int n = a.ntens;
-    if (!conv::finite3(a.stress.data(), a.stran.data(), a.dstran.data(), n) || a.temp * 0.0 + a.dtemp * 0.0 != 0.0) {
+    // (Six components, the common count, checked with the count known to the compiler.)
+    const bool finite = n == 6 ? conv::finite3(a.stress.data(), a.stran.data(), a.dstran.data(), 6)
+                               : conv::finite3(a.stress.data(), a.stran.data(), a.dstran.data(), n);
+    if (!finite || a.temp * 0.0 + a.dtemp * 0.0 != 0.0) {
         conv::refuse_non_finite(routine);
         std::fill(a.ddsdde.data(), a.ddsdde.data() + n * n, 0.0);
         a.pnewdt = std::min(a.pnewdt, 0.5);
@@ -363,9 +373,14 @@ template <class A, class K>
 }  // namespace tvk::solver
 
 // Defines the C entry `cname` of interface `Iface` (declared with TVK_SOLVER_DECLARE) as the
-// point kernel `kernel` behind the interface's converter.
+// point kernel `kernel` behind the interface's converter. The call of the kernel is inlined into
+// the entry; a kernel that is inlined there too works on the point's members in registers, without
+// the point ever being stored as a whole.
 #define TVK_SOLVER_KERNEL(Iface, cname, kernel)                                                   \
     [[gnu::always_inline]] static inline void cname##_through_converter(const ::tvk::solver::Iface& a) { \
-        ::tvk::solver::convert(#cname, a, [](auto& p) -> decltype(kernel(p)) { return kernel(p); }); \
+        ::tvk::solver::convert(#cname, a,                                                          \
+                               [](auto& p) __attribute__((always_inline)) -> decltype(kernel(p)) { \
+                                   return kernel(p);                                               \
+                               });                                                                 \
     }                                                                                              \
     TVK_SOLVER_ENTRY(Iface, cname, cname##_through_converter)

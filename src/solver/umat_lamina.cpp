@@ -4,10 +4,12 @@
 
 #include <cmath>
 #include <cstring>
+#include <utility>
 
 #include "converters.h"
 #include "core/errors.h"
 #include "core/modeldata.h"
+#include "core/unroll.h"
 #include "failure/stiffness_factors.h"
 #include "mechanics/lamina.h"
 #include "ply_state.h"
@@ -21,68 +23,174 @@ using tvk::solver::Outcome;
 
 // Ply state slot k (1-based) or 0 when the vector is shorter. This routine addresses slot k as
 // state variable k, the placement of a point with exactly 40 state variables (ply_state.h).
-double slot(const Ply& a, int k) { return k <= a.nstatv ? a.statev[k - 1] : 0.0; }
+double slot(const double* statev, int nstatv, int k) { return k <= nstatv ? statev[k - 1] : 0.0; }
+double slot(const Ply& a, int k) { return slot(a.statev.data(), a.nstatv, k); }
 
 // A 1-based table index from a state value, truncated toward zero; 0 when it is no integer in
 // range (a real outside the int range must not be converted).
 int index_of(double v) { return std::isfinite(v) && std::fabs(v) < 2.0e9 ? static_cast<int>(v) : 0; }
 
 // The Nye property vector of the point: props, or with one property the material table column of
-// the ply and section held in the ply state vector. False, after a report, when there is none.
-bool ply_properties(double* nye, const Ply& a) {
-    if (a.nprops != 1) {
-        if (tvk::lamina::nye_properties(nye, a.props.data(), a.nprops)) return true;
-        tvk::report(-2, "Unsupported input in GetNyeProperties", a.nprops);
-        return false;
+// the ply and section held in the ply state vector (buf when it has to be formed). Null, after a
+// report, when there is none.
+const double* ply_properties(double* buf, const double* props, int nprops, const double* statev, int nstatv) {
+    if (nprops != 1) {
+        if (const double* nye = tvk::lamina::nye_vector(buf, props, nprops)) return nye;
+        tvk::report(-2, "Unsupported input in GetNyeProperties", nprops);
+        return nullptr;
     }
-    const int ply = index_of(slot(a, ps::ply)), sec = index_of(slot(a, ps::section));
+    const int ply = index_of(slot(statev, nstatv, ps::ply)), sec = index_of(slot(statev, nstatv, ps::section));
     const auto pe = tvk::materialdata.peprops.view();
     if (pe.extent(1) < 9 || !pe.has(9, ply, sec)) {
         tvk::report(-3, "umat_lamina: no elastic properties for this ply and section", ply, sec);
-        return false;
+        return nullptr;
     }
-    return tvk::lamina::nye_properties(nye, &pe(1, ply, sec), 9);
+    return tvk::lamina::nye_vector(buf, &pe(1, ply, sec), 9);
 }
 
-Outcome ply_point(Ply& a) {
-    const int n = a.ntens;
-    a.spd = 0.0;
-    a.scd = 0.0;
-    if (n != 3 && n != 4 && n != 6) return Outcome::fail("umat_lamina: unsupported number of stress components", n);
-    double c[36];
-    double nye[9];
-    if (ply_properties(nye, a)) {
-        tvk::lamina::stiffness(c, nye, n, false);
+// The N x N stiffness of the entries v into c, column-major, each entry written once (no block
+// clear) and two neighbouring entries by one 16-byte store: the point's stores, not its
+// arithmetic, bound its speed (the tangent is most of them), so they are made as few as the
+// entries allow.
+template <int N, int K>
+inline constexpr int entry_at = K < N * N ? tvk::lamina::stiffness_entry(K % N, K / N, N, N == 3) : -1;
+template <int N, int K>
+[[gnu::always_inline]] inline double entry_value(const double* v) {
+    if constexpr (entry_at<N, K> < 0) return 0.0;
+    else return v[entry_at<N, K>];
+}
+template <int N, int... P>
+[[gnu::always_inline]] inline void put_stiffness(double* c, const double* v, std::integer_sequence<int, P...>) {
+    using Pair = double __attribute__((vector_size(16)));
+    (
+        [&] {
+            if constexpr (2 * P + 1 < N * N) {
+                const Pair x = {entry_value<N, 2 * P>(v), entry_value<N, 2 * P + 1>(v)};
+                std::memcpy(c + 2 * P, &x, sizeof x);
+            } else {
+                c[2 * P] = entry_value<N, 2 * P>(v);
+            }
+        }(),
+        ...);
+}
+template <int N>
+[[gnu::always_inline]] inline void put_stiffness(double* c, const double* v) {
+    put_stiffness<N>(c, v, std::make_integer_sequence<int, (N * N + 1) / 2>{});
+}
+
+// Stress s = C e of the orthotropic stiffness with the entries v (tvk::lamina::stiffness_entries
+// order) and N components, as tvk::lamina::stress_vector forms it (s_i = 0 + C_i1 e_1 + ... +
+// C_iN e_N, in that order) when every e_i is finite: the entries that are 0 in every such
+// stiffness (normal-shear coupling, shear-shear off-diagonal) are left out, since their products
+// are then +-0, and adding +-0 to a running sum that started at +0 (so is never -0) changes no
+// bit. With a non-finite e_i the full product differs (0 e_i is NaN); the caller sees that in the
+// energy it forms from s and e.
+template <int N>
+[[gnu::always_inline]] inline void orthotropic_stress(double* s, const double* v, const double* e) {
+    const double c11 = v[0], c12 = v[1], c22 = v[2], g12 = v[3];
+    if constexpr (N == 3) {
+        s[0] = 0.0 + c11 * e[0] + c12 * e[1];
+        s[1] = 0.0 + c12 * e[0] + c22 * e[1];
+        s[2] = 0.0 + g12 * e[2];
+    } else {
+        const double c13 = v[6], c23 = v[7], c33 = v[8];
+        s[0] = 0.0 + c11 * e[0] + c12 * e[1] + c13 * e[2];
+        s[1] = 0.0 + c12 * e[0] + c22 * e[1] + c23 * e[2];
+        s[2] = 0.0 + c13 * e[0] + c23 * e[1] + c33 * e[2];
+        s[3] = 0.0 + g12 * e[3];
+        if constexpr (N == 6) {
+            s[4] = 0.0 + v[4] * e[4];
+            s[5] = 0.0 + v[5] * e[5];
+        }
+    }
+}
+
+// The point for N = ntens stress components (3, 4 or 6), a compile-time count so that the
+// stiffness, its degradation, the stress product and the copies unroll; nye is the point's Nye
+// property vector, null when it has none. The stiffness is held as its nine independent entries;
+// every result has the bits of the full-matrix form (the stiffness and degradation matrices of
+// tvk::lamina and tvk::degradation, the stress of tvk::lamina::stress_vector). Every input is
+// read before the first output of the point is written (the outputs are distinct arrays).
+template <int N>
+[[gnu::always_inline]] inline Outcome ply_point_n(Ply& a, const double* nye) {
+    double v[9];  // C11, C12, C22, G12, G13, G23, C13, C23, C33
+    if (nye) {
+        tvk::lamina::stiffness_entries(v, nye, N, false);
         if (tvk::solver::step_kind(a.jstep[0]) == tvk::solver::TVK_DIC) {  // absent step: undegraded
             const double dds[10] = {slot(a, ps::fibre_flag), 0.0, slot(a, ps::matrix_flag), 0.0,
                                     slot(a, ps::delamination_flag), 0.0, slot(a, ps::core_flag),
                                     slot(a, ps::buckling_flag), 0.0, 0.0};
-            double de[9], m[36];
+            double de[9];
             tvk::degradation::falcom(de, dds, slot(a, ps::residual), 5, true, nullptr);
-            tvk::degradation::nye_degradation_matrix(m, de, n, false);
-            for (int k = 0; k < n * n; ++k) c[k] *= m[k];
+            // The factor vector is in the order of the entries (the Hadamard product with the
+            // degradation matrix; the entries the matrix has not got stay 0 and are not placed).
+            tvk::unrolled<9>([&](auto k) { v[k] *= de[k]; });
         }
     } else {
-        std::memset(c, 0, sizeof c);  // no constants: a zero, deterministic response
+        tvk::unrolled<9>([&](auto k) { v[k] = 0.0; });  // no constants: a zero, deterministic response
     }
-    double s[6], e[6];
-    for (int i = 0; i < n; ++i) e[i] = a.stran[i] + a.dstran[i];
-    tvk::lamina::stress_vector(s, c, a.stran.data(), a.dstran.data(), a.ndi, n, true, false);
+    double s[N], e[N];
+    tvk::unrolled<N>([&](auto i) { e[i] = a.stran[i] + a.dstran[i]; });
+    // Every input has been read: the tangent goes out first, while the stress and energy are
+    // still being formed (its stores then no longer wait behind their long chain of dependent
+    // operations, and its values need not be kept until the end).
+    put_stiffness<N>(a.ddsdde.data(), v);
+    orthotropic_stress<N>(s, v, e);
     double w = 0.0;
-    for (int i = 0; i < n; ++i) {
-        a.stress[i] = s[i];
-        w += s[i] * e[i];
+    tvk::unrolled<N>([&](auto i) { w += s[i] * e[i]; });
+    if (w * 0.0 != 0.0) [[unlikely]] {
+        // A non-finite energy: possibly a non-finite strain sum e_i, whose products with the
+        // zero entries the sparse form left out. The full product, as stress_vector forms it.
+        double c[N * N], t[N];
+        put_stiffness<N>(c, v);  // (v indexed by constants only: it stays in registers)
+        tvk::lamina::stress_vector(t, c, e, nullptr, a.ndi, N, true, false);  // e = stran + dstran
+        w = 0.0;
+        tvk::unrolled<N>([&](auto i) {
+            s[i] = t[i];
+            w += s[i] * e[i];
+        });
     }
+    tvk::unrolled<N>([&](auto i) { a.stress[i] = s[i]; });
     a.sse = 0.5 * w;
-    std::memcpy(a.ddsdde.data(), c, sizeof(double) * n * n);  // both column-major n x n
     if (a.nstatv > 5) {
-        // Direct stresses into the slots from stress_direct on, shear stresses from stress_shear
-        // on (with ndi 2 the third direct slot keeps its value).
+        // Direct stress k (k < ndi) into the slot stress_direct + k, shear stress k (ndi <= k <
+        // ndi + nshr) into the slot stress_shear + k - ndi, slots past nstatv left out (with ndi
+        // 2 the third direct slot keeps its value).
         constexpr int d0 = ps::stress_direct - 1, s0 = ps::stress_shear - 1;
-        for (int i = 0; i < a.ndi && i < n && d0 + i < a.nstatv; ++i) a.statev[d0 + i] = s[i];
-        for (int i = 0; i < a.nshr && a.ndi + i < n && s0 + i < a.nstatv; ++i) a.statev[s0 + i] = s[a.ndi + i];
+        const int ndi = a.ndi, nshr = a.nshr, nstatv = a.nstatv;
+        bool written = false;
+        if constexpr (N == 6 && s0 == d0 + 3) {
+            if (ndi == 3 && nshr == ndi) {  // slots 1-6 in Nye order
+                tvk::unrolled<6>([&](auto k) { a.statev[d0 + k] = s[k]; });
+                written = true;
+            }
+        }
+        if (!written) {
+            tvk::unrolled<N>([&](auto k) {
+                if (k < ndi) {
+                    if (d0 + k < nstatv) a.statev[d0 + k] = s[k];
+                } else if (k - ndi < nshr && s0 + k - ndi < nstatv) {
+                    a.statev[s0 + k - ndi] = s[k];
+                }
+            });
+        }
     }
     return Outcome::ok();
+}
+
+// Inlined into the entry, so that the point the converter builds is never stored as a whole.
+[[gnu::always_inline]] inline Outcome ply_point(Ply& a) {
+    const int n = a.ntens;
+    a.spd = 0.0;
+    a.scd = 0.0;
+    if (n != 3 && n != 4 && n != 6) return Outcome::fail("umat_lamina: unsupported number of stress components", n);
+    double buf[9];
+    const double* nye = ply_properties(buf, a.props.data(), a.nprops, a.statev.data(), a.nstatv);
+    switch (n) {
+        case 6: return ply_point_n<6>(a, nye);
+        case 4: return ply_point_n<4>(a, nye);
+        default: return ply_point_n<3>(a, nye);
+    }
 }
 
 }  // namespace

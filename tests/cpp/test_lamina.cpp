@@ -163,3 +163,26 @@ TEST(PlyLaws, HahnTsaiAsFixedPointCallback) {
     NLHahnTsai(&dref, &tg, &beta, &s, &eps);
     EXPECT_NEAR(d1, dref, 1e-6);
 }
+
+// The stiffness as entries: stiffness_entry() places the entries of stiffness_entries() where
+// stiffness() puts them, every other entry is 0, and place_stiffness_entries() agrees, for every
+// component count and the plane-stress form.
+TEST(Lamina, StiffnessEntriesPlaceAsTheMatrix) {
+    for (const int n : {3, 4, 5, 6})
+        for (const bool plane : {false, true}) {
+            double c[36], v[9], placed[36];
+            tvk::lamina::stiffness(c, cfrp, n, plane);
+            tvk::lamina::stiffness_entries(v, cfrp, n, plane);
+            tvk::lamina::place_stiffness_entries(placed, v, n, plane || n == 3);
+            for (int j = 0; j < n; ++j)
+                for (int i = 0; i < n; ++i) {
+                    const int k = tvk::lamina::stiffness_entry(i, j, n, plane || n == 3);
+                    const double want = c[i + j * n];
+                    EXPECT_EQ(k < 0 ? 0.0 : v[k], want) << n << plane << " (" << i << ", " << j << ")";
+                    EXPECT_EQ(placed[i + j * n], want) << n << plane << " (" << i << ", " << j << ")";
+                    if (k < 0) {
+                        EXPECT_FALSE(std::signbit(want));
+                    }
+                }
+        }
+}

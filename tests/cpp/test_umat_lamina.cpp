@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstring>
 #include <vector>
 
 #include "core/modeldata.h"
@@ -216,3 +217,33 @@ TEST(UmatLamina, UnsupportedCountsAreReportedWithAZeroResponse) {
 }
 
 }  // namespace
+
+// Finite strains whose sum overflows: the stress is the full product of stress_vector (its zero
+// entries times the infinite strain make every row non-finite), not the product over the nonzero
+// entries; every bit of stress, energy and tangent is that of the generic routines.
+TEST(UmatLamina, OverflowedStrainSumGivesTheFullProduct) {
+    for (const int ndi : {2, 3}) {
+        for (const int big : {0, 1, 3}) {
+            const int nshr = ndi == 2 ? 1 : 3, n = ndi + nshr;
+            if (big >= n) continue;
+            UmatPoint p(umat_lamina, ndi, nshr, 30, nye);
+            p.stran.assign(n, 1e-3);
+            p.stran[big] = 1.5e308;
+            V d(n, 2e-4);
+            d[big] = 1.5e308;
+            const V stran0 = p.stran;
+            p.call(d);
+
+            double c[36], s[6], w = 0.0;
+            tvk::lamina::stiffness(c, nye.data(), n, false);
+            tvk::lamina::stress_vector(s, c, stran0.data(), d.data(), ndi, n, true, false);
+            for (int i = 0; i < n; ++i) w += s[i] * (stran0[i] + d[i]);
+            const double sse = 0.5 * w;
+            EXPECT_EQ(std::memcmp(p.stress.data(), s, sizeof(double) * n), 0) << "ndi " << ndi << " big " << big;
+            EXPECT_EQ(std::memcmp(&p.sse, &sse, sizeof sse), 0);
+            EXPECT_EQ(std::memcmp(p.ddsdde.data(), c, sizeof(double) * n * n), 0);
+            // Rows whose nonzero entries meet only finite strains are NaN, not finite.
+            for (int i = 0; i < n; ++i) EXPECT_FALSE(std::isfinite(p.stress[i])) << "component " << i;
+        }
+    }
+}
