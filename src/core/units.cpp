@@ -6,6 +6,7 @@
 #if defined(__SSE2__)
 #include <emmintrin.h>
 #endif
+#include <cerrno>
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
@@ -13,6 +14,10 @@
 #include <memory>
 #include <system_error>
 #include <vector>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace tvk::io {
 
@@ -27,7 +32,8 @@ struct Unit {
     // [start[k], start[k + 1]) less its line end, which leaves length[k] characters. `pos` is
     // the next record; pos == nrec() + 1
     // means after the end-of-file marker.
-    std::string text;
+    std::unique_ptr<char[]> text;  // not value-initialised: every character is read into it
+    std::size_t size = 0;           // characters of the file
     std::vector<std::size_t> start;
     std::vector<std::size_t> length;
     std::size_t pos = 0;
@@ -107,9 +113,8 @@ constexpr std::size_t small_text = std::size_t{1} << 22;
 // cache. Sixteen characters at a time where SSE2 is there (every x86-64): one comparison gives a
 // bit per '\n'.
 void split_records(Unit& u) {
-    const std::string& t = u.text;
-    const char* const d = t.data();
-    const std::size_t size = t.size();
+    const char* const d = u.text.get();
+    const std::size_t size = u.size;
     u.start.clear();
     u.length.clear();
     if (size <= small_text) {
@@ -163,30 +168,67 @@ int unit_of(std::string_view path) {
     return -1;
 }
 
+namespace {
+
+// The file's text read with read() into a buffer sized from fstat, without the zero-fill of a
+// string: the whole file in one call when its size is known, whatever follows (a file that grew
+// meanwhile, or one whose size is not reported) in further calls into a grown buffer.
+bool read_text(int fd, std::size_t size_hint, Unit& u) {
+    std::size_t cap = size_hint + 1;  // room for one more byte: the end is seen without a second call
+    std::unique_ptr<char[]> buf(new char[cap]);
+    std::size_t n = 0;
+    for (;;) {
+        if (n == cap) {
+            const std::size_t grown = cap < (std::size_t{1} << 16) ? std::size_t{1} << 16 : 2 * cap;
+            std::unique_ptr<char[]> more(new char[grown]);
+            std::memcpy(more.get(), buf.get(), n);
+            buf = std::move(more);
+            cap = grown;
+        }
+        const ssize_t got = ::read(fd, buf.get() + n, cap - n);
+        if (got < 0) {
+            if (errno == EINTR) continue;
+            return false;
+        }
+        if (got == 0) break;
+        n += static_cast<std::size_t>(got);
+    }
+    u.text = std::move(buf);
+    u.size = n;
+    return true;
+}
+
+// The canonical path of an open file: the link of its descriptor (one call, the path the system
+// resolved on opening), else the canonical form of the given path.
+std::string canonical_of(int fd, std::string_view path) {
+    char link[64];
+    std::snprintf(link, sizeof link, "/proc/self/fd/%d", fd);
+    char target[4096];
+    const ssize_t n = ::readlink(link, target, sizeof target);
+    if (n > 0 && static_cast<std::size_t>(n) < sizeof target && target[0] == '/') return std::string(target, static_cast<std::size_t>(n));
+    return canonical(path);
+}
+
+}  // namespace
+
 int open_read(int unit, std::string_view path) {
     if (int s = check_free(unit)) return s;
     if (!usable_path(path)) return err_open;
     const std::string p(path);
-    std::error_code ec;
-    if (!fs::is_regular_file(fs::path(p), ec)) return err_open;
-    std::FILE* f = std::fopen(p.c_str(), "rb");
-    if (!f) return err_open;
+    // Only a regular file is opened (a pipe or device is never touched); the descriptor is
+    // checked again, the file may have been replaced in between.
+    struct stat st;
+    if (::stat(p.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) return err_open;
+    const int fd = ::open(p.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+    if (fd < 0) return err_open;
     auto u = std::make_unique<Unit>();
-    // The whole file in one read when its size is known; whatever follows (a file that grew
-    // meanwhile, or one whose size is not reported) in pieces.
-    const std::uintmax_t size = fs::file_size(fs::path(p), ec);
-    if (!ec && size > 0 && size < (std::uintmax_t{1} << 40)) {
-        u->text.resize(static_cast<std::size_t>(size));
-        u->text.resize(std::fread(u->text.data(), 1, u->text.size(), f));
-    }
-    char buf[1 << 16];
-    std::size_t got;
-    while ((got = std::fread(buf, 1, sizeof buf, f)) > 0) u->text.append(buf, got);
-    const bool failed = std::ferror(f) != 0;
-    std::fclose(f);
-    if (failed) return err_open;
+    const bool read = ::fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && st.st_size >= 0 &&
+                      static_cast<std::uintmax_t>(st.st_size) < (std::uintmax_t{1} << 40) &&
+                      read_text(fd, static_cast<std::size_t>(st.st_size), *u);
+    if (read) u->path = canonical_of(fd, path);
+    ::close(fd);
+    if (!read) return err_open;
     split_records(*u);
-    u->path = canonical(path);
     table[unit] = std::move(u);
     return ok;
 }
@@ -225,7 +267,7 @@ int read_record(int unit, std::string_view& record) {
         u->pos = n + 1;
         return end_of_file;
     }
-    record = std::string_view(u->text.data() + u->start[u->pos], u->length[u->pos]);
+    record = std::string_view(u->text.get() + u->start[u->pos], u->length[u->pos]);
     ++u->pos;
     return ok;
 }
@@ -234,7 +276,7 @@ int records(int unit, Records& r) {
     int status;
     Unit* u = reading_unit(unit, status);
     if (!u) return status;
-    r.text = u->text.data();
+    r.text = u->text.get();
     r.start = u->start.data();
     r.length = u->length.data();
     r.count = u->nrec();

@@ -35,8 +35,8 @@ bool ending_record(std::string_view rec, std::string_view ending) {
     return false;
 }
 
-template <class T, class Parse>
-int read_block_of(Cursor& c, std::vector<T>& values, Parse parse) {
+template <class T>
+int read_block_of(Cursor& c, std::vector<T>& values) {
     values.clear();
     for (;;) {
         std::string_view rec;
@@ -47,11 +47,12 @@ int read_block_of(Cursor& c, std::vector<T>& values, Parse parse) {
         }
         if (st != io::ok) return st;
         io::ListScanner sc(rec);
-        io::ListItem it;
-        while (sc.next(it)) {
-            T v{};
-            if (!it.null)
-                if (int s = parse(it.text, v)) return s;
+        T v{};
+        bool null = false;
+        int s = io::ok;
+        while (sc.next_value(v, null, s)) {
+            if (null) v = T{};
+            else if (s) return s;
             values.push_back(v);
         }
     }
@@ -192,11 +193,11 @@ int block_size(int unit, std::string_view ending) {
 }
 
 int read_block(Cursor& c, std::vector<double>& values) {
-    return read_block_of(c, values, [](std::string_view t, double& v) { return io::parse_real(t, v); });
+    return read_block_of(c, values);
 }
 
 int read_block(Cursor& c, std::vector<int>& values) {
-    return read_block_of(c, values, [](std::string_view t, int& v) { return io::parse_int(t, v); });
+    return read_block_of(c, values);
 }
 
 namespace {
