@@ -74,11 +74,12 @@ std::string_view type_field(std::string_view rest) {
 
 class Listing {
   public:
-    explicit Listing(int unit) : unit_(unit) {}
+    explicit Listing(int unit) : cur_(unit) {}
 
     // The next record, cut to the record width; false at the end of the file or on an error.
+    // Records are read in place (no call into the unit table per record).
     bool next(std::string_view& rec) {
-        if (io::read_record(unit_, rec) != io::ok) return false;
+        if (cur_.read(rec) != io::ok) return false;
         rec = rec.substr(0, record_width);
         return true;
     }
@@ -89,7 +90,7 @@ class Listing {
             if (cards::contains_text(rec, heading)) return true;
         return false;
     }
-    void rewind() { io::rewind_unit(unit_); }
+    void rewind() { cur_.rewind(); }
 
     // Walks the records of the table after the heading: calls f(number, rest) for each record
     // whose first token is a positive integer; the walk ends when f returns false, at the end of
@@ -111,7 +112,7 @@ class Listing {
     }
 
   private:
-    int unit_;
+    cards::Cursor cur_;
 };
 
 // The unit the listing is read from: the one it is connected to, or a fresh one.
