@@ -34,13 +34,16 @@ struct Unit {
     // means after the end-of-file marker.
     std::unique_ptr<char[]> text;  // not value-initialised: every character is read into it
     std::size_t size = 0;           // characters of the file
-    std::vector<std::size_t> start;
-    std::vector<std::size_t> length;
+    // Both made once at their full size, from a count of the line ends, and not initialised:
+    // every entry up to `records` is written.
+    std::unique_ptr<std::size_t[]> start;   // records + 1 entries
+    std::unique_ptr<std::size_t[]> length;  // records entries
+    std::size_t records = 0;
     std::size_t pos = 0;
     // Appending.
     std::FILE* out = nullptr;
 
-    std::size_t nrec() const { return start.size() - 1; }
+    std::size_t nrec() const { return records; }
     ~Unit() {
         if (out) std::fclose(out);
     }
@@ -95,56 +98,43 @@ std::size_t count_line_ends(const char* d, std::size_t size) {
     return total;
 }
 
-// One record ending at `end` (its '\n', or the end of the text), less a carriage return.
-void add_record(Unit& u, const char* d, std::size_t end, std::size_t next) {
-    const std::size_t b = u.start.back();
-    std::size_t len = end - b;
-    if (len > 0 && d[b + len - 1] == '\r') --len;
-    u.length.push_back(len);
-    u.start.push_back(next);
-}
-
-// Texts up to this size have their record tables sized once from a count of the line ends
-// (a card: no table grown by copying); larger ones grow them (a listing: measured faster, the
-// growth of large blocks being cheap in the allocator).
-constexpr std::size_t small_text = std::size_t{1} << 22;
-
-// Records found a piece of the text at a time, the records of a piece made while it is in the
-// cache. Sixteen characters at a time where SSE2 is there (every x86-64): one comparison gives a
-// bit per '\n'.
+// Records found sixteen characters at a time where SSE2 is there (every x86-64): one comparison
+// gives a bit per '\n'. The tables are sized once from a count of the line ends (never grown by
+// copying) and written through plain pointers.
 void split_records(Unit& u) {
     const char* const d = u.text.get();
     const std::size_t size = u.size;
-    u.start.clear();
-    u.length.clear();
-    if (size <= small_text) {
-        const std::size_t lines = count_line_ends(d, size);
-        u.start.reserve(lines + 2);
-        u.length.reserve(lines + 1);
-    }
-    u.start.push_back(0);
-    constexpr std::size_t piece = 4096;
-    std::size_t ends[piece];
+    const std::size_t cap = count_line_ends(d, size) + 1;  // and a last line without its end
+    u.start.reset(new std::size_t[cap + 1]);
+    u.length.reset(new std::size_t[cap]);
+    std::size_t* const st = u.start.get();
+    std::size_t* const ln = u.length.get();
+    std::size_t r = 0;
+    st[0] = 0;
+    // One record ending at `end` (its '\n', or the end of the text), less a carriage return.
+    const auto add = [&](std::size_t end, std::size_t next) {
+        std::size_t len = end - st[r];
+        if (len > 0 && d[end - 1] == '\r') --len;
+        ln[r] = len;
+        st[++r] = next;
+    };
     std::size_t p = 0;
-    while (p < size) {
-        const std::size_t stop = std::min(size, p + piece);
-        std::size_t n = 0;
 #if defined(__SSE2__)
-        const __m128i nl = _mm_set1_epi8('\n');
-        for (; p + 16 <= stop; p += 16) {
-            unsigned mask = static_cast<unsigned>(
-                _mm_movemask_epi8(_mm_cmpeq_epi8(_mm_loadu_si128(reinterpret_cast<const __m128i*>(d + p)), nl)));
-            while (mask) {
-                ends[n++] = p + static_cast<std::size_t>(std::countr_zero(mask));
-                mask &= mask - 1;
-            }
+    const __m128i nl = _mm_set1_epi8('\n');
+    for (; p + 16 <= size; p += 16) {
+        unsigned mask = static_cast<unsigned>(
+            _mm_movemask_epi8(_mm_cmpeq_epi8(_mm_loadu_si128(reinterpret_cast<const __m128i*>(d + p)), nl)));
+        while (mask) {
+            const std::size_t e = p + static_cast<std::size_t>(std::countr_zero(mask));
+            add(e, e + 1);
+            mask &= mask - 1;
         }
-#endif
-        for (; p < stop; ++p)
-            if (d[p] == '\n') ends[n++] = p;
-        for (std::size_t k = 0; k < n; ++k) add_record(u, d, ends[k], ends[k] + 1);
     }
-    if (size > 0 && d[size - 1] != '\n') add_record(u, d, size, size);  // a last line without its end
+#endif
+    for (; p < size; ++p)
+        if (d[p] == '\n') add(p, p + 1);
+    if (size > 0 && d[size - 1] != '\n') add(size, size);  // a last line without its end
+    u.records = r;
 }
 
 }  // namespace
@@ -245,7 +235,7 @@ int open_append(int unit, std::string_view path, bool create) {
     auto u = std::make_unique<Unit>();
     u->writing = true;
     u->out = f;
-    u->start.push_back(0);
+    u->start.reset(new std::size_t[1]{0});
     u->path = canonical(path);
     table[unit] = std::move(u);
     return ok;
@@ -277,8 +267,8 @@ int records(int unit, Records& r) {
     Unit* u = reading_unit(unit, status);
     if (!u) return status;
     r.text = u->text.get();
-    r.start = u->start.data();
-    r.length = u->length.data();
+    r.start = u->start.get();
+    r.length = u->length.get();
     r.count = u->nrec();
     r.pos = &u->pos;
     return ok;
