@@ -121,12 +121,8 @@ bool contains_text(std::string_view s, std::string_view word) {
     if (s.size() <= 96) {
         // A keyword option: every start tried in a plain loop, cheaper than library searches.
         const char first = lower(word[0]);
-        for (std::size_t p = 0; p + word.size() <= s.size(); ++p) {
-            if (lower(s[p]) != first) continue;
-            std::size_t k = 1;
-            while (k < word.size() && lower(s[p + k]) == lower(word[k])) ++k;
-            if (k == word.size()) return true;
-        }
+        for (std::size_t p = 0; p + word.size() <= s.size(); ++p)
+            if (lower(s[p]) == first && nocase::equal(s.data() + p + 1, word.data() + 1, word.size() - 1)) return true;
         return false;
     }
     // Candidate starts are the places of the first character in either case, found with memchr;
