@@ -28,11 +28,29 @@ namespace fast {
 
 inline bool digit(char c) { return c >= '0' && c <= '9'; }
 
+// Character classes of the scanner by table: blank or tab, comma or slash (both end an item).
+inline constexpr unsigned char cls_blank = 1, cls_end = 2;
+struct CharClasses {
+    unsigned char c[256];
+};
+inline constexpr CharClasses char_class = [] {
+    CharClasses t{};
+    t.c[static_cast<unsigned char>(' ')] = t.c[static_cast<unsigned char>('\t')] = cls_blank;
+    t.c[static_cast<unsigned char>(',')] = t.c[static_cast<unsigned char>('/')] = cls_end;
+    return t;
+}();
+
 // Appends the digits at p (before end) to m, counting them in nd; the first character after
 // them. m is exact while nd stays at most 19. One digit at a time: the numbers of cards and
 // listings are short, and for them this measured faster than eight digits at a time in a word.
 inline const char* digits(const char* p, const char* end, std::uint64_t& m, std::ptrdiff_t& nd) {
-    for (; p < end && digit(*p); ++p, ++nd) m = m * 10 + static_cast<unsigned>(*p - '0');
+    const char* const from = p;
+    for (; p < end; ++p) {
+        const unsigned d = static_cast<unsigned>(static_cast<unsigned char>(*p)) - '0';
+        if (d > 9) break;
+        m = m * 10 + d;
+    }
+    nd += p - from;
     return p;
 }
 
@@ -183,8 +201,8 @@ class ListScanner {
     bool slashed() const { return slash_; }
 
   private:
-    static bool blank(char c) { return c == ' ' || c == '\t'; }
-    static bool ends_item(char c) { return blank(c) || c == ',' || c == '/'; }
+    static bool blank(char c) { return fast::char_class.c[static_cast<unsigned char>(c)] == fast::cls_blank; }
+    static bool ends_item(char c) { return fast::char_class.c[static_cast<unsigned char>(c)] != 0; }
 
     std::string_view s_;
     std::size_t p_ = 0;
