@@ -160,7 +160,12 @@ int block_id(std::string_view option, std::size_t skip, int fallback) {
 bool begins_with_key(std::string_view rec, std::string_view key) {
     std::size_t p = 0;
     while (p < rec.size() && rec[p] == ' ') ++p;
-    if (rec.size() - p >= key.size()) return nocase::equal(rec.data() + p, key.data(), key.size());
+    if (rec.size() - p >= key.size()) {
+        // Most records differ within their first two characters: those are looked at first.
+        for (std::size_t k = 0; k < 2 && k < key.size(); ++k)
+            if (rec[p + k] != key[k] && lower(rec[p + k]) != lower(key[k])) return false;
+        return nocase::equal(rec.data() + p, key.data(), key.size());
+    }
     for (std::size_t k = 0; k < key.size(); ++k) {
         const char c = p + k < rec.size() ? rec[p + k] : ' ';
         if (lower(c) != lower(key[k])) return false;
