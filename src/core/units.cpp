@@ -164,7 +164,7 @@ namespace {
 // string: the whole file in one call when its size is known, whatever follows (a file that grew
 // meanwhile, or one whose size is not reported) in further calls into a grown buffer.
 bool read_text(int fd, std::size_t size_hint, Unit& u) {
-    std::size_t cap = size_hint + 1;  // room for one more byte: the end is seen without a second call
+    std::size_t cap = size_hint + 1;  // one byte more: the read that finds the end needs no larger buffer
     std::unique_ptr<char[]> buf(new char[cap]);
     std::size_t n = 0;
     for (;;) {
@@ -195,7 +195,8 @@ std::string canonical_of(int fd, std::string_view path) {
     std::snprintf(link, sizeof link, "/proc/self/fd/%d", fd);
     char target[4096];
     const ssize_t n = ::readlink(link, target, sizeof target);
-    if (n > 0 && static_cast<std::size_t>(n) < sizeof target && target[0] == '/') return std::string(target, static_cast<std::size_t>(n));
+    if (n > 0 && static_cast<std::size_t>(n) < sizeof target && target[0] == '/')
+        return std::string(target, static_cast<std::size_t>(n));
     return canonical(path);
 }
 
@@ -211,13 +212,16 @@ int open_read(int unit, std::string_view path) {
     if (::stat(p.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) return err_open;
     const int fd = ::open(p.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
     if (fd < 0) return err_open;
+    struct Closer {  // the descriptor is closed on every path, a failed allocation included
+        int fd;
+        ~Closer() { ::close(fd); }
+    } closer{fd};
     auto u = std::make_unique<Unit>();
     const bool read = ::fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && st.st_size >= 0 &&
                       static_cast<std::uintmax_t>(st.st_size) < (std::uintmax_t{1} << 40) &&
                       read_text(fd, static_cast<std::size_t>(st.st_size), *u);
-    if (read) u->path = canonical_of(fd, path);
-    ::close(fd);
     if (!read) return err_open;
+    u->path = canonical_of(fd, path);
     split_records(*u);
     table[unit] = std::move(u);
     return ok;
