@@ -56,6 +56,8 @@ class Cursor {
     void rewind() {
         if (status_ == io::ok) *r_.pos = 0;
     }
+    // The number of records from the position to the end of the file.
+    std::size_t remaining() const { return status_ == io::ok && *r_.pos < r_.count ? r_.count - *r_.pos : 0; }
     // The list that holds the reports of the primitives reading through this cursor (see
     // HeldReports); nullptr: they are made at once.
     std::vector<std::string>* held() const { return held_; }

@@ -2,6 +2,7 @@
 #include "listing.h"
 
 #include <algorithm>
+#include <new>
 #include <string_view>
 #include <vector>
 
@@ -91,6 +92,7 @@ class Listing {
         return false;
     }
     void rewind() { cur_.rewind(); }
+    std::size_t remaining() const { return cur_.remaining(); }
 
     // Walks the records of the table after the heading: calls f(number, rest) for each record
     // whose first token is a positive integer; the walk ends when f returns false, at the end of
@@ -205,6 +207,14 @@ void getabqdatafromfile(const char* filepath, std::size_t lfilepath) {
     std::vector<int> ids;
     std::vector<double> xyz;
     if (listing.find(node_heading)) {
+        // At most one node per record left: the lists are reserved for that many (memory that is
+        // not written is not touched), so they never grow by copying. A reservation the system
+        // refuses is passed over: the lists then grow as they are filled.
+        try {
+            ids.reserve(listing.remaining());
+            xyz.reserve(3 * listing.remaining());
+        } catch (const std::bad_alloc&) {
+        }
         int largest = 0;
         listing.table([&](int number, std::string_view rest) {
             // The first three items, found and converted in one scan: a line of at most two
