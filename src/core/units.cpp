@@ -6,19 +6,54 @@
 #if defined(__SSE2__)
 #include <emmintrin.h>
 #endif
+#include <cerrno>
 #include <cstdint>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <filesystem>
 #include <memory>
+#include <new>
 #include <system_error>
 #include <vector>
+
+#include <fcntl.h>
+#include <sys/mman.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace tvk::io {
 
 namespace {
 
 namespace fs = std::filesystem;
+
+// Memory of a unit's text and record tables: from malloc, or for large files on 2 MiB boundaries
+// with the advice to back it with huge pages (where the system has them), so that a listing of
+// tens of megabytes takes a few dozen page faults rather than thousands on each read. Released
+// with free.
+struct FreeMemory {
+    void operator()(void* p) const { std::free(p); }
+};
+template <class T>
+using Memory = std::unique_ptr<T[], FreeMemory>;
+
+template <class T>
+Memory<T> memory_for(std::size_t count) {
+    constexpr std::size_t huge_page = std::size_t{2} << 20;
+    const std::size_t bytes = count * sizeof(T);
+    void* p = nullptr;
+    if (bytes >= 2 * huge_page) {
+        p = std::aligned_alloc(huge_page, (bytes + huge_page - 1) / huge_page * huge_page);
+#if defined(MADV_HUGEPAGE)
+        if (p) ::madvise(p, (bytes + huge_page - 1) / huge_page * huge_page, MADV_HUGEPAGE);  // advice only
+#endif
+    } else {
+        p = std::malloc(bytes > 0 ? bytes : 1);
+    }
+    if (!p) throw std::bad_alloc();
+    return Memory<T>(static_cast<T*>(p));
+}
 
 struct Unit {
     std::string path;       // canonical path, for unit_of
@@ -27,14 +62,18 @@ struct Unit {
     // [start[k], start[k + 1]) less its line end, which leaves length[k] characters. `pos` is
     // the next record; pos == nrec() + 1
     // means after the end-of-file marker.
-    std::string text;
-    std::vector<std::size_t> start;
-    std::vector<std::size_t> length;
+    Memory<char> text;  // not value-initialised: every character is read into it
+    std::size_t size = 0;           // characters of the file
+    // Both made once at their full size, from a count of the line ends, and not initialised:
+    // every entry up to `records` is written.
+    Memory<std::size_t> start;   // records + 1 entries
+    Memory<std::size_t> length;  // records entries
+    std::size_t records = 0;
     std::size_t pos = 0;
     // Appending.
     std::FILE* out = nullptr;
 
-    std::size_t nrec() const { return start.size() - 1; }
+    std::size_t nrec() const { return records; }
     ~Unit() {
         if (out) std::fclose(out);
     }
@@ -89,57 +128,43 @@ std::size_t count_line_ends(const char* d, std::size_t size) {
     return total;
 }
 
-// One record ending at `end` (its '\n', or the end of the text), less a carriage return.
-void add_record(Unit& u, const char* d, std::size_t end, std::size_t next) {
-    const std::size_t b = u.start.back();
-    std::size_t len = end - b;
-    if (len > 0 && d[b + len - 1] == '\r') --len;
-    u.length.push_back(len);
-    u.start.push_back(next);
-}
-
-// Texts up to this size have their record tables sized once from a count of the line ends
-// (a card: no table grown by copying); larger ones grow them (a listing: measured faster, the
-// growth of large blocks being cheap in the allocator).
-constexpr std::size_t small_text = std::size_t{1} << 22;
-
-// Records found a piece of the text at a time, the records of a piece made while it is in the
-// cache. Sixteen characters at a time where SSE2 is there (every x86-64): one comparison gives a
-// bit per '\n'.
+// Records found sixteen characters at a time where SSE2 is there (every x86-64): one comparison
+// gives a bit per '\n'. The tables are sized once from a count of the line ends (never grown by
+// copying) and written through plain pointers.
 void split_records(Unit& u) {
-    const std::string& t = u.text;
-    const char* const d = t.data();
-    const std::size_t size = t.size();
-    u.start.clear();
-    u.length.clear();
-    if (size <= small_text) {
-        const std::size_t lines = count_line_ends(d, size);
-        u.start.reserve(lines + 2);
-        u.length.reserve(lines + 1);
-    }
-    u.start.push_back(0);
-    constexpr std::size_t piece = 4096;
-    std::size_t ends[piece];
+    const char* const d = u.text.get();
+    const std::size_t size = u.size;
+    const std::size_t cap = count_line_ends(d, size) + 1;  // and a last line without its end
+    u.start = memory_for<std::size_t>(cap + 1);
+    u.length = memory_for<std::size_t>(cap);
+    std::size_t* const st = u.start.get();
+    std::size_t* const ln = u.length.get();
+    std::size_t r = 0;
+    st[0] = 0;
+    // One record ending at `end` (its '\n', or the end of the text), less a carriage return.
+    const auto add = [&](std::size_t end, std::size_t next) {
+        std::size_t len = end - st[r];
+        if (len > 0 && d[end - 1] == '\r') --len;
+        ln[r] = len;
+        st[++r] = next;
+    };
     std::size_t p = 0;
-    while (p < size) {
-        const std::size_t stop = std::min(size, p + piece);
-        std::size_t n = 0;
 #if defined(__SSE2__)
-        const __m128i nl = _mm_set1_epi8('\n');
-        for (; p + 16 <= stop; p += 16) {
-            unsigned mask = static_cast<unsigned>(
-                _mm_movemask_epi8(_mm_cmpeq_epi8(_mm_loadu_si128(reinterpret_cast<const __m128i*>(d + p)), nl)));
-            while (mask) {
-                ends[n++] = p + static_cast<std::size_t>(std::countr_zero(mask));
-                mask &= mask - 1;
-            }
+    const __m128i nl = _mm_set1_epi8('\n');
+    for (; p + 16 <= size; p += 16) {
+        unsigned mask = static_cast<unsigned>(
+            _mm_movemask_epi8(_mm_cmpeq_epi8(_mm_loadu_si128(reinterpret_cast<const __m128i*>(d + p)), nl)));
+        while (mask) {
+            const std::size_t e = p + static_cast<std::size_t>(std::countr_zero(mask));
+            add(e, e + 1);
+            mask &= mask - 1;
         }
-#endif
-        for (; p < stop; ++p)
-            if (d[p] == '\n') ends[n++] = p;
-        for (std::size_t k = 0; k < n; ++k) add_record(u, d, ends[k], ends[k] + 1);
     }
-    if (size > 0 && d[size - 1] != '\n') add_record(u, d, size, size);  // a last line without its end
+#endif
+    for (; p < size; ++p)
+        if (d[p] == '\n') add(p, p + 1);
+    if (size > 0 && d[size - 1] != '\n') add(size, size);  // a last line without its end
+    u.records = r;
 }
 
 }  // namespace
@@ -163,30 +188,71 @@ int unit_of(std::string_view path) {
     return -1;
 }
 
+namespace {
+
+// The file's text read with read() into a buffer sized from fstat, without the zero-fill of a
+// string: the whole file in one call when its size is known, whatever follows (a file that grew
+// meanwhile, or one whose size is not reported) in further calls into a grown buffer.
+bool read_text(int fd, std::size_t size_hint, Unit& u) {
+    std::size_t cap = size_hint + 1;  // one byte more: the read that finds the end needs no larger buffer
+    Memory<char> buf = memory_for<char>(cap);
+    std::size_t n = 0;
+    for (;;) {
+        if (n == cap) {
+            const std::size_t grown = cap < (std::size_t{1} << 16) ? std::size_t{1} << 16 : 2 * cap;
+            Memory<char> more = memory_for<char>(grown);
+            std::memcpy(more.get(), buf.get(), n);
+            buf = std::move(more);
+            cap = grown;
+        }
+        const ssize_t got = ::read(fd, buf.get() + n, cap - n);
+        if (got < 0) {
+            if (errno == EINTR) continue;
+            return false;
+        }
+        if (got == 0) break;
+        n += static_cast<std::size_t>(got);
+    }
+    u.text = std::move(buf);
+    u.size = n;
+    return true;
+}
+
+// The canonical path of an open file: the link of its descriptor (one call, the path the system
+// resolved on opening), else the canonical form of the given path.
+std::string canonical_of(int fd, std::string_view path) {
+    char link[64];
+    std::snprintf(link, sizeof link, "/proc/self/fd/%d", fd);
+    char target[4096];
+    const ssize_t n = ::readlink(link, target, sizeof target);
+    if (n > 0 && static_cast<std::size_t>(n) < sizeof target && target[0] == '/')
+        return std::string(target, static_cast<std::size_t>(n));
+    return canonical(path);
+}
+
+}  // namespace
+
 int open_read(int unit, std::string_view path) {
     if (int s = check_free(unit)) return s;
     if (!usable_path(path)) return err_open;
     const std::string p(path);
-    std::error_code ec;
-    if (!fs::is_regular_file(fs::path(p), ec)) return err_open;
-    std::FILE* f = std::fopen(p.c_str(), "rb");
-    if (!f) return err_open;
+    // Only a regular file is opened (a pipe or device is never touched); the descriptor is
+    // checked again, the file may have been replaced in between.
+    struct stat st;
+    if (::stat(p.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) return err_open;
+    const int fd = ::open(p.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+    if (fd < 0) return err_open;
+    struct Closer {  // the descriptor is closed on every path, a failed allocation included
+        int fd;
+        ~Closer() { ::close(fd); }
+    } closer{fd};
     auto u = std::make_unique<Unit>();
-    // The whole file in one read when its size is known; whatever follows (a file that grew
-    // meanwhile, or one whose size is not reported) in pieces.
-    const std::uintmax_t size = fs::file_size(fs::path(p), ec);
-    if (!ec && size > 0 && size < (std::uintmax_t{1} << 40)) {
-        u->text.resize(static_cast<std::size_t>(size));
-        u->text.resize(std::fread(u->text.data(), 1, u->text.size(), f));
-    }
-    char buf[1 << 16];
-    std::size_t got;
-    while ((got = std::fread(buf, 1, sizeof buf, f)) > 0) u->text.append(buf, got);
-    const bool failed = std::ferror(f) != 0;
-    std::fclose(f);
-    if (failed) return err_open;
+    const bool read = ::fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && st.st_size >= 0 &&
+                      static_cast<std::uintmax_t>(st.st_size) < (std::uintmax_t{1} << 40) &&
+                      read_text(fd, static_cast<std::size_t>(st.st_size), *u);
+    if (!read) return err_open;
+    u->path = canonical_of(fd, path);
     split_records(*u);
-    u->path = canonical(path);
     table[unit] = std::move(u);
     return ok;
 }
@@ -203,7 +269,8 @@ int open_append(int unit, std::string_view path, bool create) {
     auto u = std::make_unique<Unit>();
     u->writing = true;
     u->out = f;
-    u->start.push_back(0);
+    u->start = memory_for<std::size_t>(1);
+    u->start[0] = 0;
     u->path = canonical(path);
     table[unit] = std::move(u);
     return ok;
@@ -225,7 +292,7 @@ int read_record(int unit, std::string_view& record) {
         u->pos = n + 1;
         return end_of_file;
     }
-    record = std::string_view(u->text.data() + u->start[u->pos], u->length[u->pos]);
+    record = std::string_view(u->text.get() + u->start[u->pos], u->length[u->pos]);
     ++u->pos;
     return ok;
 }
@@ -234,9 +301,9 @@ int records(int unit, Records& r) {
     int status;
     Unit* u = reading_unit(unit, status);
     if (!u) return status;
-    r.text = u->text.data();
-    r.start = u->start.data();
-    r.length = u->length.data();
+    r.text = u->text.get();
+    r.start = u->start.get();
+    r.length = u->length.get();
     r.count = u->nrec();
     r.pos = &u->pos;
     return ok;

@@ -413,7 +413,11 @@ void GetNodalCoordinates(const double* coordnp, const int* nodeid, const int* nc
         if (!nodes.in_bounds(1, e) || !coords.has(3, width, e)) continue;
         const int* en = nodes.at(1, e);
         for (int m = 1; m <= width; ++m)
-            for (const auto& [node, k] : block.entries(en[m - 1]))  // block order: the last wins
-                std::copy_n(coordnp + static_cast<std::ptrdiff_t>(stride) * k, nc, &coords(1, m, e));
+            for (const auto& [node, k] : block.entries(en[m - 1])) {  // block order: the last wins
+                // At most three values: a plain loop, not a library copy per node.
+                const double* from = coordnp + static_cast<std::ptrdiff_t>(stride) * k;
+                double* to = &coords(1, m, e);
+                for (int c = 0; c < nc; ++c) to[c] = from[c];
+            }
     }
 }

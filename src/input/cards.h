@@ -12,6 +12,7 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
 #include <string>
 #include <string_view>
 #include <type_traits>
@@ -55,6 +56,8 @@ class Cursor {
     void rewind() {
         if (status_ == io::ok) *r_.pos = 0;
     }
+    // The number of records from the position to the end of the file.
+    std::size_t remaining() const { return status_ == io::ok && *r_.pos < r_.count ? r_.count - *r_.pos : 0; }
     // The list that holds the reports of the primitives reading through this cursor (see
     // HeldReports); nullptr: they are made at once.
     std::vector<std::string>* held() const { return held_; }
@@ -118,6 +121,39 @@ struct KeyLine {
     std::string_view head, option;
 };
 KeyLine split_keyword(std::string_view rec);
+namespace nocase {
+
+inline std::uint64_t load8(const char* p) {
+    std::uint64_t x;
+    std::memcpy(&x, p, 8);
+    return x;
+}
+
+// The eight characters of x with the letters A-Z made lower case (exact: no carry crosses a byte).
+inline std::uint64_t lower8(std::uint64_t x) {
+    constexpr std::uint64_t low7 = 0x7F7F7F7F7F7F7F7Fu, high = 0x8080808080808080u;
+    const std::uint64_t h = x & low7;
+    const std::uint64_t from_a = h + 0x3F3F3F3F3F3F3F3Fu;  // high bit set from 'A' on
+    const std::uint64_t past_z = h + 0x2525252525252525u;  // high bit set past 'Z'
+    return x | ((from_a & ~past_z & ~x & high) >> 2);
+}
+
+// a[0..n) equals b[0..n) in any letter case; eight characters at a time (the last eight
+// overlapping the ones before) when n is at least 8.
+inline bool equal(const char* a, const char* b, std::size_t n) {
+    if (n >= 8) {
+        for (std::size_t i = 0; i + 8 < n; i += 8)
+            if (lower8(load8(a + i)) != lower8(load8(b + i))) return false;
+        return lower8(load8(a + n - 8)) == lower8(load8(b + n - 8));
+    }
+    const auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c + 32) : c; };
+    for (std::size_t i = 0; i < n; ++i)
+        if (a[i] != b[i] && lower(a[i]) != lower(b[i])) return false;
+    return true;
+}
+
+}  // namespace nocase
+
 // Head comparison: equal after trailing blanks are removed, in any letter case. Inline: the
 // readers compare every keyword record with several literal heads.
 inline bool same_text(std::string_view a, std::string_view b) {
@@ -127,10 +163,7 @@ inline bool same_text(std::string_view a, std::string_view b) {
     if (a.size() < b.size()) return false;
     for (std::size_t i = b.size(); i < a.size(); ++i)
         if (a[i] != ' ') return false;
-    const auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c + 32) : c; };
-    for (std::size_t i = 0; i < b.size(); ++i)
-        if (lower(a[i]) != lower(b[i])) return false;
-    return true;
+    return nocase::equal(a.data(), b.data(), b.size());
 }
 // Case-insensitive substring test.
 bool contains_text(std::string_view s, std::string_view word);

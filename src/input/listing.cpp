@@ -2,6 +2,7 @@
 #include "listing.h"
 
 #include <algorithm>
+#include <new>
 #include <string_view>
 #include <vector>
 
@@ -22,9 +23,12 @@ constexpr std::size_t record_width = 256;
 constexpr std::string_view element_heading = "E L E M E N T   D E F I N I T I O N S";
 constexpr std::string_view node_heading = "N O D E   D E F I N I T I O N S";
 
+// Plain loops in this file: the runs are a few characters long, shorter than a library search
+// takes to set up.
 std::string_view trim_left(std::string_view s) {
-    const std::size_t p = s.find_first_not_of(' ');
-    return p == std::string_view::npos ? std::string_view() : s.substr(p);
+    std::size_t p = 0;
+    while (p < s.size() && s[p] == ' ') ++p;
+    return s.substr(p);
 }
 
 // A record taken apart into the first token and the rest.
@@ -34,8 +38,9 @@ struct Pieces {
 
 Pieces take_apart(std::string_view rec) {
     rec = trim_left(rec);
-    const std::size_t b = rec.find(' ');
-    if (b == std::string_view::npos) return {rec, {}};
+    std::size_t b = 0;
+    while (b < rec.size() && rec[b] != ' ') ++b;
+    if (b == rec.size()) return {rec, {}};
     return {rec.substr(0, b), trim_left(rec.substr(b + 1))};
 }
 
@@ -63,16 +68,19 @@ bool token_int(std::string_view tok, int& v) {
 // (a type name holds no blank; a property reference printed close to it is not part of it).
 std::string_view type_field(std::string_view rest) {
     rest = rest.substr(0, 8);
-    return rest.substr(0, rest.find(' '));
+    std::size_t b = 0;
+    while (b < rest.size() && rest[b] != ' ') ++b;
+    return rest.substr(0, b);
 }
 
 class Listing {
   public:
-    explicit Listing(int unit) : unit_(unit) {}
+    explicit Listing(int unit) : cur_(unit) {}
 
     // The next record, cut to the record width; false at the end of the file or on an error.
+    // Records are read in place (no call into the unit table per record).
     bool next(std::string_view& rec) {
-        if (io::read_record(unit_, rec) != io::ok) return false;
+        if (cur_.read(rec) != io::ok) return false;
         rec = rec.substr(0, record_width);
         return true;
     }
@@ -83,7 +91,8 @@ class Listing {
             if (cards::contains_text(rec, heading)) return true;
         return false;
     }
-    void rewind() { io::rewind_unit(unit_); }
+    void rewind() { cur_.rewind(); }
+    std::size_t remaining() const { return cur_.remaining(); }
 
     // Walks the records of the table after the heading: calls f(number, rest) for each record
     // whose first token is a positive integer; the walk ends when f returns false, at the end of
@@ -105,7 +114,7 @@ class Listing {
     }
 
   private:
-    int unit_;
+    cards::Cursor cur_;
 };
 
 // The unit the listing is read from: the one it is connected to, or a fresh one.
@@ -198,19 +207,32 @@ void getabqdatafromfile(const char* filepath, std::size_t lfilepath) {
     std::vector<int> ids;
     std::vector<double> xyz;
     if (listing.find(node_heading)) {
+        // At most one node per record left: the lists are reserved for that many (memory that is
+        // not written is not touched), so they never grow by copying. A reservation the system
+        // refuses is passed over: the lists then grow as they are filled.
+        try {
+            ids.reserve(listing.remaining());
+            xyz.reserve(3 * listing.remaining());
+        } catch (const std::bad_alloc&) {
+        }
         int largest = 0;
         listing.table([&](int number, std::string_view rest) {
-            // The first three items, in one scan: a line of at most two items is passed over,
-            // and so is a line whose first three items do not read (null items read as 0).
+            // The first three items, found and converted in one scan: a line of at most two
+            // items is passed over, and so is a line whose first three items do not read (null
+            // items read as 0).
             io::ListScanner sc(rest);
-            io::ListItem items[3];
+            double v[3] = {0.0, 0.0, 0.0};
+            bool read = true;
             int n = 0;
-            while (n < 3 && sc.next(items[n])) ++n;
+            for (bool null = false; n < 3; ++n) {
+                int st = io::ok;
+                if (!sc.next_value(v[n], null, st)) break;
+                if (null) v[n] = 0.0;
+                else if (st != io::ok) read = false;
+            }
             if (n < 3) return true;
             if (number < largest) return false;
-            double v[3] = {0.0, 0.0, 0.0};
-            for (int k = 0; k < 3; ++k)
-                if (!items[k].null && io::parse_real(items[k].text, v[k]) != io::ok) return true;
+            if (!read) return true;
             if (!ids.empty() && ids.back() == number) {
                 std::copy(v, v + 3, xyz.end() - 3);
             } else {

@@ -1,5 +1,7 @@
 // Card grammar helpers and the reading primitives on a unit.
 #include <algorithm>
+#include <bit>
+#include <cstdint>
 #include <cstring>
 #include <string>
 
@@ -35,8 +37,8 @@ bool ending_record(std::string_view rec, std::string_view ending) {
     return false;
 }
 
-template <class T, class Parse>
-int read_block_of(Cursor& c, std::vector<T>& values, Parse parse) {
+template <class T>
+int read_block_of(Cursor& c, std::vector<T>& values) {
     values.clear();
     for (;;) {
         std::string_view rec;
@@ -47,11 +49,12 @@ int read_block_of(Cursor& c, std::vector<T>& values, Parse parse) {
         }
         if (st != io::ok) return st;
         io::ListScanner sc(rec);
-        io::ListItem it;
-        while (sc.next(it)) {
-            T v{};
-            if (!it.null)
-                if (int s = parse(it.text, v)) return s;
+        T v{};
+        bool null = false;
+        int s = io::ok;
+        while (sc.next_value(v, null, s)) {
+            if (null) v = T{};
+            else if (s) return s;
             values.push_back(v);
         }
     }
@@ -96,8 +99,17 @@ int read_keyword(int unit, std::string_view& rec) {
 }
 
 KeyLine split_keyword(std::string_view rec) {
-    // Keyword records are short: a plain loop rather than a library search.
+    // Keyword records are short: eight characters at a time rather than a library search.
     std::size_t c = 0;
+    constexpr std::uint64_t low7 = 0x7F7F7F7F7F7F7F7Fu;
+    for (; c + 8 <= rec.size(); c += 8) {
+        const std::uint64_t t = nocase::load8(rec.data() + c) ^ 0x2C2C2C2C2C2C2C2Cu;  // ','
+        const std::uint64_t commas = ~(((t & low7) + low7) | t) & 0x8080808080808080u;
+        if (commas) {
+            c += static_cast<std::size_t>(std::countr_zero(commas)) / 8;
+            return {rec.substr(0, c), trim_left(rec.substr(c + 1))};
+        }
+    }
     while (c < rec.size() && rec[c] != ',') ++c;
     if (c == rec.size()) return {rec, {}};
     return {rec.substr(0, c), trim_left(rec.substr(c + 1))};
@@ -109,12 +121,8 @@ bool contains_text(std::string_view s, std::string_view word) {
     if (s.size() <= 96) {
         // A keyword option: every start tried in a plain loop, cheaper than library searches.
         const char first = lower(word[0]);
-        for (std::size_t p = 0; p + word.size() <= s.size(); ++p) {
-            if (lower(s[p]) != first) continue;
-            std::size_t k = 1;
-            while (k < word.size() && lower(s[p + k]) == lower(word[k])) ++k;
-            if (k == word.size()) return true;
-        }
+        for (std::size_t p = 0; p + word.size() <= s.size(); ++p)
+            if (lower(s[p]) == first && nocase::equal(s.data() + p + 1, word.data() + 1, word.size() - 1)) return true;
         return false;
     }
     // Candidate starts are the places of the first character in either case, found with memchr;
@@ -152,6 +160,12 @@ int block_id(std::string_view option, std::size_t skip, int fallback) {
 bool begins_with_key(std::string_view rec, std::string_view key) {
     std::size_t p = 0;
     while (p < rec.size() && rec[p] == ' ') ++p;
+    if (rec.size() - p >= key.size()) {
+        // Most records differ within their first two characters: those are looked at first.
+        for (std::size_t k = 0; k < 2 && k < key.size(); ++k)
+            if (rec[p + k] != key[k] && lower(rec[p + k]) != lower(key[k])) return false;
+        return nocase::equal(rec.data() + p, key.data(), key.size());
+    }
     for (std::size_t k = 0; k < key.size(); ++k) {
         const char c = p + k < rec.size() ? rec[p + k] : ' ';
         if (lower(c) != lower(key[k])) return false;
@@ -192,11 +206,11 @@ int block_size(int unit, std::string_view ending) {
 }
 
 int read_block(Cursor& c, std::vector<double>& values) {
-    return read_block_of(c, values, [](std::string_view t, double& v) { return io::parse_real(t, v); });
+    return read_block_of(c, values);
 }
 
 int read_block(Cursor& c, std::vector<int>& values) {
-    return read_block_of(c, values, [](std::string_view t, int& v) { return io::parse_int(t, v); });
+    return read_block_of(c, values);
 }
 
 namespace {

@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <cerrno>
+#include <climits>
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
@@ -177,3 +178,114 @@ TEST(ListRead, RealsConvertBitForBitAsStrtod) {
 
 }  // namespace
 
+
+namespace {
+
+using namespace tvk::io;
+
+// Edges of the one-operation conversion: mantissas about 2^53 (the largest exact integer and
+// the ones past it), 16 to 19 digits, exponents at and beyond +-22, leading and trailing zeros
+// that push the digit count past 19, and signs; each must match strtod bit for bit.
+TEST(ListRead, OneOperationConversionEdgesAsStrtod) {
+    for (const char* s :
+         {"9007199254740992", "9007199254740993", "9007199254740991e22", "9007199254740992e-22", "9007199254740993e-22",
+          "900719925474099.2", "1234567890123456789", "1234567890123456789e-22", "12345678901234567890",
+          "0.0000000000000000001", "0.00000000000000000001", "00000000000000000001", "000000000000000000001e3",
+          "1e22", "1e23", "1e-22", "1e-23", "9e22", "123e-25", "123.456e-20", "-0.1", "+0.1d+0", "1D22", "1d-22",
+          "4.35", "0.3", "-45", "1e0000", "1e00022", "1e00023", "5.e-1", ".25E+1", "100000000000000000000e-22"})
+        expect_as_strtod(s);
+    // Random mantissas of 1 to 19 digits with small exponents: the range of the one-operation
+    // path and its edges, both sides.
+    std::mt19937_64 rng(31);
+    for (int k = 0; k < 100000; ++k) {
+        const int digits = 1 + static_cast<int>(rng() % 19);
+        std::string s = rng() % 4 == 0 ? "-" : "";
+        for (int i = 0; i < digits; ++i) s += static_cast<char>('0' + rng() % 10);
+        if (rng() % 2) {
+            const std::size_t at = s.size() - static_cast<std::size_t>(rng() % static_cast<unsigned>(digits));
+            s = s.substr(0, at) + "." + s.substr(at);
+        }
+        if (rng() % 3) s += "eEdD"[rng() % 4] + std::to_string(static_cast<int>(rng() % 61) - 30);
+        expect_as_strtod(s);
+        if (HasFailure()) return;
+    }
+}
+
+// Integers of the short path (at most nine digits) and past it read as the reference reads them.
+TEST(ListRead, IntegersAsTheReference) {
+    std::mt19937_64 rng(32);
+    for (int k = 0; k < 50000; ++k) {
+        const int digits = 1 + static_cast<int>(rng() % 12);
+        const char* const signs[] = {"", "+", "-"};
+        std::string s = signs[rng() % 3];
+        for (int i = 0; i < digits; ++i) s += static_cast<char>('0' + rng() % 10);
+        const long long want = std::strtoll(s.c_str(), nullptr, 10);
+        int got = 7;
+        const int st = parse_int(s, got);
+        if (want > INT_MAX || want < INT_MIN) {
+            EXPECT_EQ(st, err_overflow) << s;
+            EXPECT_EQ(got, 7) << s;
+        } else {
+            ASSERT_EQ(st, ok) << s;
+            EXPECT_EQ(got, want) << s;
+        }
+        if (HasFailure()) return;
+    }
+}
+
+// The scan that finds and converts items in one pass gives, item by item, what the item scan
+// followed by parse_real / parse_int gives: the same null items, statuses and values (bit for
+// bit), the same end at a slash, for records of numbers, bad items, commas, slashes, blanks and
+// tabs in any mix, long enough to cover several words of the item count.
+template <class T>
+void expect_scan_as_items(const std::string& rec) {
+    ListScanner a(rec), b(rec);
+    ListItem it;
+    for (;;) {
+        T x{}, y{};
+        bool null = false;
+        int st = ok;
+        const bool more = a.next_value(x, null, st);
+        ASSERT_EQ(more, b.next(it)) << "'" << rec << "'";
+        if (!more) break;
+        ASSERT_EQ(null, it.null) << "'" << rec << "'";
+        if (null) continue;
+        int want = ok;
+        if constexpr (std::is_same_v<T, double>) want = parse_real(it.text, y);
+        else want = parse_int(it.text, y);
+        ASSERT_EQ(st, want) << "'" << rec << "' item '" << it.text << "'";
+        if (st == ok) {
+            ASSERT_EQ(std::memcmp(&x, &y, sizeof x), 0) << "'" << rec << "' item '" << it.text << "'";
+        }
+    }
+    ASSERT_EQ(a.slashed(), b.slashed()) << "'" << rec << "'";
+}
+
+TEST(ListRead, OneScanConversionAgreesWithItemConversion) {
+    std::mt19937 rng(33);
+    const char* pieces[] = {"1",    "-2.5", "+.5",  "3.",   "1e5",  "2D-3", "12345678901234567890", "0.1",
+                            "1e400", "1e",   "x",    "3*1",  "7-",   "..",   "-",    "+",    "1.5e+",
+                            "2147483648",    "-2147483648",   "999999999", "0e999"};
+    const char* seps[] = {" ", "  ", "\t", ",", " , ", ",,", " / ", "/", ""};
+    for (int round = 0; round < 20000; ++round) {
+        std::string rec;
+        const int n = static_cast<int>(rng() % 12);
+        for (int i = 0; i < n; ++i) {
+            rec += seps[rng() % (round % 3 ? 4 : 9)];
+            rec += pieces[rng() % std::size(pieces)];
+        }
+        if (rng() % 2) rec += seps[rng() % 9];
+        expect_scan_as_items<double>(rec);
+        expect_scan_as_items<int>(rec);
+        ASSERT_EQ(count_items(rec), [&] {
+            ListScanner sc(rec);
+            ListItem it;
+            int c = 0;
+            while (sc.next(it)) ++c;
+            return c;
+        }()) << "'" << rec << "'";
+        if (HasFailure()) return;
+    }
+}
+
+}  // namespace
