@@ -219,13 +219,16 @@ bool read_text(int fd, std::size_t size_hint, Unit& u) {
 }
 
 // The canonical path of an open file: the link of its descriptor (one call, the path the system
-// resolved on opening), else the canonical form of the given path.
+// resolved on opening), else the canonical form of the given path. A file removed since it was
+// opened has " (deleted)" appended to its link, which is no path: the given path serves then.
 std::string canonical_of(int fd, std::string_view path) {
     char link[64];
     std::snprintf(link, sizeof link, "/proc/self/fd/%d", fd);
     char target[4096];
     const ssize_t n = ::readlink(link, target, sizeof target);
-    if (n > 0 && static_cast<std::size_t>(n) < sizeof target && target[0] == '/')
+    constexpr std::string_view removed = " (deleted)";
+    if (n > 0 && static_cast<std::size_t>(n) < sizeof target && target[0] == '/' &&
+        !std::string_view(target, static_cast<std::size_t>(n)).ends_with(removed))
         return std::string(target, static_cast<std::size_t>(n));
     return canonical(path);
 }
