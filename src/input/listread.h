@@ -120,87 +120,75 @@ class ListScanner {
     explicit ListScanner(std::string_view record) : s_(record) {}
     // The next item; false at the end of the record or at a slash.
     bool next(ListItem& item) {
-        if (done_) return false;
-        for (;;) {
-            while (p_ < s_.size() && blank(s_[p_])) ++p_;
-            if (p_ >= s_.size()) {
-                done_ = true;
-                return false;
-            }
-            const char c = s_[p_];
-            if (c == '/') {
-                done_ = slash_ = true;
-                return false;
-            }
-            if (c == ',') {
-                ++p_;
-                if (after_value_) {  // the separator of the value before it
-                    after_value_ = false;
-                    continue;
-                }
-                item = ListItem{{}, true};
-                return true;
-            }
-            const std::size_t b = p_;
-            while (p_ < s_.size() && !ends_item(s_[p_])) ++p_;
-            item = ListItem{s_.substr(b, p_ - b), false};
-            after_value_ = true;
-            return true;
+        switch (step()) {
+            case Step::end: return false;
+            case Step::null: item = ListItem{{}, true}; return true;
+            case Step::value: break;
         }
+        const std::size_t b = p_;
+        while (p_ < s_.size() && !ends_item(s_[p_])) ++p_;
+        item = ListItem{s_.substr(b, p_ - b), false};
+        after_value_ = true;
+        return true;
     }
     // The next item converted as parse_real or parse_int converts its text, found and converted
     // in one scan: false at the end of the record or at a slash; otherwise `null` tells a null
     // item, and `status` is the conversion's status (x set only when ok).
     template <class T>
     bool next_value(T& x, bool& null, int& status) {
-        if (done_) return false;
-        for (;;) {
-            while (p_ < s_.size() && blank(s_[p_])) ++p_;
-            if (p_ >= s_.size()) {
-                done_ = true;
-                return false;
-            }
-            const char c = s_[p_];
-            if (c == '/') {
-                done_ = slash_ = true;
-                return false;
-            }
-            if (c == ',') {
-                ++p_;
-                if (after_value_) {
-                    after_value_ = false;
-                    continue;
-                }
-                null = true;
-                return true;
-            }
-            null = false;
-            after_value_ = true;
-            const char* const b = s_.data() + p_;
-            const char* const e = s_.data() + s_.size();
-            T y{};
-            const char* q;
-            if constexpr (std::is_same_v<T, double>) q = fast::real(b, e, y);
-            else q = fast::integer(b, e, y);
-            if (q && (q == e || ends_item(*q))) {
-                p_ = static_cast<std::size_t>(q - s_.data());
-                x = y;
-                status = ok;
-                return true;
-            }
-            // Any other item: its whole text to the general conversion.
-            const std::size_t from = p_;
-            while (p_ < s_.size() && !ends_item(s_[p_])) ++p_;
-            const std::string_view t = s_.substr(from, p_ - from);
-            if constexpr (std::is_same_v<T, double>) status = parse_real(t, x);
-            else status = parse_int(t, x);
+        switch (step()) {
+            case Step::end: return false;
+            case Step::null: null = true; return true;
+            case Step::value: break;
+        }
+        null = false;
+        after_value_ = true;
+        const char* const b = s_.data() + p_;
+        const char* const e = s_.data() + s_.size();
+        T y{};
+        const char* q;
+        if constexpr (std::is_same_v<T, double>) q = fast::real(b, e, y);
+        else q = fast::integer(b, e, y);
+        if (q && (q == e || ends_item(*q))) {
+            p_ = static_cast<std::size_t>(q - s_.data());
+            x = y;
+            status = ok;
             return true;
         }
+        // Any other item: its whole text to the general conversion.
+        const std::size_t from = p_;
+        while (p_ < s_.size() && !ends_item(s_[p_])) ++p_;
+        const std::string_view t = s_.substr(from, p_ - from);
+        if constexpr (std::is_same_v<T, double>) status = parse_real(t, x);
+        else status = parse_int(t, x);
+        return true;
     }
     // True once a slash ended the items.
     bool slashed() const { return slash_; }
 
   private:
+    enum class Step { end, null, value };
+    // Moves to the next item: `end` at the end of the record or at a slash, `null` for an empty
+    // item (taken), `value` with p_ on the first character of a value.
+    Step step() {
+        if (done_) return Step::end;
+        for (;;) {
+            while (p_ < s_.size() && blank(s_[p_])) ++p_;
+            if (p_ >= s_.size()) {
+                done_ = true;
+                return Step::end;
+            }
+            const char c = s_[p_];
+            if (c == '/') {
+                done_ = slash_ = true;
+                return Step::end;
+            }
+            if (c != ',') return Step::value;
+            ++p_;
+            if (!after_value_) return Step::null;
+            after_value_ = false;  // the separator of the value before it
+        }
+    }
     static bool blank(char c) { return fast::char_class.c[static_cast<unsigned char>(c)] == fast::cls_blank; }
     static bool ends_item(char c) { return fast::char_class.c[static_cast<unsigned char>(c)] != 0; }
 

@@ -1,4 +1,5 @@
-// FNV-1a digest over bytes, for tests that pin every bit of a routine's results.
+// FNV-1a digest over bytes, and a fixed sequence of inputs, for tests that pin every bit of a
+// routine's results.
 #pragma once
 
 #include <cstddef>
@@ -21,6 +22,16 @@ struct Digest {
     void add(const T& v) {
         add(&v, sizeof v);
     }
+};
+
+// A fixed linear congruential sequence: the same numbers on every platform and library.
+struct Sequence {
+    std::uint64_t s;
+    double next(double lo, double hi) {
+        s = s * 6364136223846793005ULL + 1442695040888963407ULL;
+        return lo + (hi - lo) * static_cast<double>(s >> 11) * 0x1.0p-53;
+    }
+    int pick(int n) { return static_cast<int>(next(0.0, n)) % n; }
 };
 
 }  // namespace tvktest

@@ -15,16 +15,8 @@
 
 namespace {
 
-// A fixed linear congruential sequence: the same numbers on every platform and library.
-struct Sequence {
-    std::uint64_t s;
-    double next(double lo, double hi) {
-        s = s * 6364136223846793005ULL + 1442695040888963407ULL;
-        return lo + (hi - lo) * static_cast<double>(s >> 11) * 0x1.0p-53;
-    }
-};
-
 using tvktest::Digest;
+using tvktest::Sequence;
 
 std::vector<double> randoms(Sequence& g, int n, double lo, double hi) {
     std::vector<double> v(std::max(n, 1));
