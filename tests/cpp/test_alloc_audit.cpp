@@ -18,6 +18,7 @@
 #include "element_driver.h"
 #include "error_record.h"
 #include "explicit_block_driver.h"
+#include "material_fixtures.h"
 #include "solver/adapters.h"
 #include "solver/cure_state.h"
 #include "solver/fiber.h"
@@ -72,15 +73,8 @@ struct Case {
 
 // The model tables the cases fill, released after each case.
 void release_model() {
-    auto& md = tvk::materialdata;
-    for (auto* t : {&md.secantprops, &md.flowprops, &md.normalprops, &md.shearprops, &md.alpha1props,
-                    &md.alpha2props, &md.alpha3props})
-        t->release();
-    md.temperatures.release();
-    md.regularization.release();
-    md.r_crit.release();
-    md.cuprops.release();
-    md.modelid = 0;
+    tvktest::release_resin_tables();
+    tvk::materialdata.cuprops.release();
     tvk::shokriehdata.cycleprops.release();
     tvk::shokriehdata.cycles.release();
     tvk::shokriehdata.dnf = 0.0;
@@ -255,58 +249,23 @@ struct PeridigmBlock {
 };
 
 // A block of explicit points of the interfaces that write the strain increments back (the
-// plane-stress routines and the sensor): the increments are restored before each call.
-struct ExplicitBlock {
-    int nblock, ndir, nshr, nstatev, nfieldv = 1, nprops, lanneal = 0;
-    double steptime = 0.0, totaltime = 1.0, dt = 1e-6;
-    char cmname[80];
-    V props, coordmp, charlength, density, straininc, relspininc, tempold, stretchold, defgradold, fieldold;
-    V stressold, stateold, enerinternold, enerinelasold, tempnew, stretchnew, defgradnew, fieldnew;
-    V stressnew, statenew, enerinternnew, enerinelasnew, straininc0;
+// plane-stress routines and the sensor), every point strained by de: the increments are
+// restored before each call.
+template <class Fn>
+struct RestoredBlock : tvktest::ExplicitBlock<Fn> {
+    V straininc0;
     int stepid = 3;
     double cprops[20] = {}, dprops[12] = {};
 
-    ExplicitBlock(int nb, int nd, int ns, int nsv, V p, const V& de)
-        : nblock(nb), ndir(nd), nshr(ns), nstatev(nsv), nprops(static_cast<int>(p.size())), props(std::move(p)) {
-        const int n = nd + ns;
-        std::memset(cmname, ' ', sizeof cmname);
-        coordmp.assign(nb * 3, 0.0);
-        charlength.assign(nb * 3, 1.0);
-        density.assign(nb, 1.0);
-        straininc.assign(nb * n, 0.0);
-        for (int k = 0; k < nb; ++k)
-            for (int c = 0; c < n; ++c) straininc[k + nb * c] = de[c];
-        straininc0 = straininc;
-        relspininc.assign(nb * ns, 0.0);
-        tempold = tempnew = V(nb, 0.0);
-        stretchold = stretchnew = V(nb * n, 0.0);
-        defgradold = defgradnew = V(nb * (n + ns), 0.0);
-        fieldold = fieldnew = V(nb, 0.0);
-        stressold = stressnew = V(nb * n, 0.0);
-        stateold = statenew = V(nb * std::max(nsv, 1), 0.0);
-        enerinternold = enerinelasold = enerinternnew = enerinelasnew = V(nb, 0.0);
+    RestoredBlock(Fn* f, int nb, int nd, int ns, int nsv, V p, const V& de)
+        : tvktest::ExplicitBlock<Fn>(f, nb, nd, ns, nsv, std::move(p)) {
+        this->set_increment_all(de);
+        straininc0 = this->straininc;
     }
-    double& state(int k, int s) { return stateold[k + (s - 1) * nblock]; }  // 1-based slot
-
-    void plane(sv::VumatPlaneStrain::Fn* f) {
-        std::copy(straininc0.begin(), straininc0.end(), straininc.begin());
-        f(&nblock, &ndir, &nshr, &nstatev, &nfieldv, &nprops, &lanneal, &steptime, &totaltime, &dt, cmname,
-          coordmp.data(), charlength.data(), props.data(), density.data(), straininc.data(), relspininc.data(),
-          tempold.data(), stretchold.data(), defgradold.data(), fieldold.data(), stressold.data(), stateold.data(),
-          enerinternold.data(), enerinelasold.data(), tempnew.data(), stretchnew.data(), defgradnew.data(),
-          fieldnew.data(), stressnew.data(), statenew.data(), enerinternnew.data(), enerinelasnew.data(),
-          sizeof cmname);
-    }
-    void sensor(sv::VumatSensor::Fn* f) {
-        std::copy(straininc0.begin(), straininc0.end(), straininc.begin());
-        f(&nblock, &ndir, &nshr, &nstatev, &nfieldv, &nprops, &lanneal, &steptime, &totaltime, &dt, cmname,
-          coordmp.data(), charlength.data(), props.data(), density.data(), straininc.data(), relspininc.data(),
-          tempold.data(), stretchold.data(), defgradold.data(), fieldold.data(), stressold.data(), stateold.data(),
-          enerinternold.data(), enerinelasold.data(), tempnew.data(), stretchnew.data(), defgradnew.data(),
-          fieldnew.data(), stressnew.data(), statenew.data(), enerinternnew.data(), enerinelasnew.data(), &stepid,
-          cprops, dprops, sizeof cmname);
-    }
+    void restore() { std::copy(straininc0.begin(), straininc0.end(), this->straininc.begin()); }
 };
+using PlaneBlock = RestoredBlock<sv::VumatPlaneStrain::Fn>;
+using SensorBlock = RestoredBlock<sv::VumatSensor::Fn>;
 
 // ---- Material data ------------------------------------------------------------------------------
 
@@ -324,25 +283,8 @@ V scaled(const V& v, double f) {
     return r;
 }
 
-// Resin: e, nu, num, xt, np, gamma, xc/xt, a_woehler, exp_woehler at 250 K and at 350 K, then
-// degr; the plastic layout (models 0 and 4): et, ec, g, nut, nuc, alpha, xt, xc, np, a_woehler,
-// exp_woehler at 250 K and 350 K, then degr.
-const V resin_props = {3000.0, 0.35, 1e-5, 80.0, 1.5, 20.0, 1.5, 1.0, -0.08, 250.0,
-                       2800.0, 0.36, 1e-5, 75.0, 1.5, 22.0, 1.5, 1.0, -0.08, 350.0, 0.1};
-const V plastic_props = {3000.0, 3300.0, 1100.0, 0.35, 0.38, 0.3, 80.0, 120.0, 1.5, 1.0, -0.08, 250.0,
-                         2900.0, 3200.0, 1050.0, 0.36, 0.38, 0.3, 78.0, 118.0, 1.5, 1.0, -0.08, 350.0, 0.1};
-
-// One calibration table of two temperature columns with the same rows at both.
-void fill(tvk::Table<double, 3>& t, int& count, const V& x, const std::vector<V>& y) {
-    const auto rows = static_cast<std::int64_t>(x.size());
-    t.allocate({2, rows, static_cast<std::int64_t>(1 + y.size())});
-    for (int tc = 1; tc <= 2; ++tc)
-        for (std::int64_t r = 1; r <= rows; ++r) {
-            *t.at(tc, r, 1) = x[r - 1];
-            for (std::size_t f = 0; f < y.size(); ++f) *t.at(tc, r, static_cast<std::int64_t>(f + 2)) = y[f][r - 1];
-        }
-    count = static_cast<int>(rows);
-}
+using tvktest::resin_props;
+using tvktest::shokrieh_props;
 
 // One step's cycle plan: fatigue step, algorithm `algo`, period 1, calculation time `calc`,
 // fixed jump `jump`, cycle limit 1e6.
@@ -362,64 +304,19 @@ void cycle_plan(double algo, double calc, double jump) {
 // `fatigue` adds a one-step cycle plan.
 std::function<void()> resin_model(int model, bool fatigue = false) {
     return [=] {
-        auto& md = tvk::materialdata;
-        md.modelid = model;
-        md.temperatures.allocate({2});
-        *md.temperatures.at(1) = 250.0;
-        *md.temperatures.at(2) = 350.0;
-        fill(md.secantprops, md.nsecantdata, {-1.0, 1.0}, {{2800.0, 2800.0}});
-        fill(md.flowprops, md.nflowdata, {0.0, 1.0}, {{900.0, 900.0}, {20.0, 20.0}});
-        fill(md.normalprops, md.nnormaldata, {-1.0, 1.0}, {{0.0, 0.0}});
-        fill(md.shearprops, md.nsheardata, {-1.0, 1.0}, {{0.0, 0.0}});
-        fill(md.alpha1props, md.nalpha1data, {-1.0, 0.0, 1.0}, {{900.0, 1000.0, 1050.0}});
-        fill(md.alpha2props, md.nalpha2data, {-1.0, 0.0, 1.0}, {{700.0, 800.0, 820.0}});
-        fill(md.alpha3props, md.nalpha3data, {-1.0, 0.0, 1.0}, {{600.0, 650.0, 700.0}});
-        md.regularization.allocate({2});
-        *md.regularization.at(1) = 0.3;
-        *md.regularization.at(2) = 0.1;
-        md.r_crit.allocate({1});
-        *md.r_crit.at(1) = -1.3;
+        tvktest::set_resin_tables(model, 0.0, 0.3);
         if (fatigue) cycle_plan(1.0, 1000.0, 100.0);
     };
 }
 
 // A resin point at 300 K, name `name` (criterion tags at character 10).
 Point resin_point(int model, const V& de, std::string_view name = "RESIN") {
-    Point p(umat_resin, 30, model == 0 || model == 4 ? plastic_props : resin_props, de, name);
+    Point p(umat_resin, 30, tvktest::resin_props_of(model), de, name);
     p.temp = 300.0;
     return p;
 }
 
-// The Shokrieh property vector: the point block of a unidirectional ply at 250 K and at 350 K
-// (elastic constants, strengths, the fatigue curve parameters), the sub-ply angle and degr.
-V shokrieh_block(double temp, double scale) {
-    V b(74, 0.0);
-    const double el[9] = {140e3, 10e3, 9e3, 5e3, 4.8e3, 3.5e3, 0.3, 0.31, 0.45};
-    const double st[9] = {2000, 50, 45, 1200, -200, 190, 80, 78, 60};
-    for (int k = 0; k < 9; ++k) {
-        b[k] = k < 6 ? el[k] * scale : el[k];
-        b[9 + k] = st[k] * scale;
-        b[18 + k] = 1.5 * scale + 0.01 * k;
-        b[27 + k] = 5.0 * scale + 0.02 * k;
-    }
-    for (int k = 0; k < 6; ++k) {
-        b[36 + k] = 4.0 * scale + 0.03 * k;
-        b[42 + k] = 1.2 * scale + 0.04 * k;
-        b[48 + 2 * k] = 1.0 * scale + 0.001 * k;
-        b[49 + 2 * k] = -0.1 * scale - 0.001 * k;
-        b[61 + k] = 1.0 + 0.05 * k;
-        b[67 + k] = 0.5 + 0.05 * k;
-    }
-    b[73] = temp;
-    return b;
-}
-V shokrieh_props(double angle) {
-    V p = shokrieh_block(250.0, 1.0), up = shokrieh_block(350.0, 1.1);
-    p.insert(p.end(), up.begin(), up.end());
-    p.push_back(angle);
-    p.push_back(0.1);
-    return p;
-}
+// The cycle plan of the fatigue cases: one step, fixed jump of one cycle.
 std::function<void()> shokrieh_model() {
     return [] { cycle_plan(1.0, 1000.0, 1.0); };
 }
@@ -498,8 +395,8 @@ V bogenfeld_props() {
     return p;
 }
 // A block of `nb` intact points (state 19 = 1) strained by de from the fibre stress s11.
-ExplicitBlock bogenfeld_block(int nb, const V& de, double s11 = 0.0) {
-    ExplicitBlock b(nb, 3, 3, 47, bogenfeld_props(), de);
+PlaneBlock bogenfeld_block(int nb, const V& de, double s11 = 0.0) {
+    PlaneBlock b(vumat_bogenfeld, nb, 3, 3, 47, bogenfeld_props(), de);
     for (int k = 0; k < nb; ++k) b.state(k, 19) = 1.0, b.stressold[k] = s11;
     return b;
 }
@@ -586,7 +483,7 @@ TEST(AllocationAudit, AnsysAndPeridigmEntriesAllocateOnlyOnTheirFirstCall) {
     const V plane = {1e-3, 2e-4, 1e-3};
     AnsysPoint shell(1, nye, plane);
     shell.ncomp = 3, shell.ndirect = 2, shell.nshear = 1;
-    AnsysPoint resin(30, resin_props, strain);
+    AnsysPoint resin(30, resin_props(), strain);
     resin.temp = 300.0;
     audit({
         {"usermat_lamina", nullptr, usermat(usermat_lamina, AnsysPoint(30, nye, strain))},
@@ -637,17 +534,18 @@ TEST(AllocationAudit, ExplicitMaterialRoutineAllocatesOnlyOnItsFirstCall) {
 }
 
 TEST(AllocationAudit, ExplicitPlyAndSensorBlocksAllocateOnlyOnTheirFirstCall) {
-    const auto plane = [](sv::VumatPlaneStrain::Fn* f) { return [f](ExplicitBlock& b) { b.plane(f); }; };
-    ExplicitBlock sensor(4, 3, 3, 8, {3.0, 4.0}, strain);
+    const auto plane = [](PlaneBlock& b) { b.restore(), b.call(); };
+    SensorBlock sensor(vumat_sensor, 4, 3, 3, 8, {3.0, 4.0}, strain);
     for (int i = 0; i < 20; ++i) sensor.cprops[i] = i + 1;
     audit({
-        {"vumat_lamina", nullptr, on(ExplicitBlock(4, 3, 3, 1, nye, strain), plane(vumat_lamina))},
+        {"vumat_lamina", nullptr, on(PlaneBlock(vumat_lamina, 4, 3, 3, 1, nye, strain), plane)},
         {"vumat_lamina plane stress", nullptr,
-         on(ExplicitBlock(4, 3, 1, 1, nye, {1e-3, 2e-4, 0.0, 5e-4}), plane(vumat_lamina))},
-        {"vumat_bogenfeld elastic", nullptr, on(bogenfeld_block(4, scaled(strain, 0.1)), plane(vumat_bogenfeld))},
+         on(PlaneBlock(vumat_lamina, 4, 3, 1, 1, nye, {1e-3, 2e-4, 0.0, 5e-4}), plane)},
+        {"vumat_bogenfeld elastic", nullptr, on(bogenfeld_block(4, scaled(strain, 0.1)), plane)},
         // From a stress past the fibre strength: fibre damage grows.
-        {"vumat_bogenfeld damage", nullptr, on(bogenfeld_block(4, scaled(strain, 2.0), 2500.0), plane(vumat_bogenfeld))},
-        {"vumat_sensor", nullptr, on(sensor, [](ExplicitBlock& b) { b.sensor(vumat_sensor); })},
+        {"vumat_bogenfeld damage", nullptr, on(bogenfeld_block(4, scaled(strain, 2.0), 2500.0), plane)},
+        {"vumat_sensor", nullptr,
+         on(sensor, [](SensorBlock& b) { b.restore(), b.call(&b.stepid, b.cprops, b.dprops); })},
     });
 }
 

@@ -11,6 +11,7 @@
 #include "core/modeldata.h"
 #include "error_record.h"
 #include "growth/shokrieh.h"
+#include "material_fixtures.h"
 #include "single_point_driver.h"
 #include "solver/umat_shokrieh.h"
 
@@ -22,33 +23,7 @@ using tvktest::UmatPoint;
 constexpr int nall = 312;
 constexpr int b1 = 1, b2 = 78, k1 = 157, k2 = 234;  // 0-based starts of the blocks and backups
 
-std::vector<double> block(double temp, double scale) {
-    std::vector<double> b(74, 0.0);
-    const double el[9] = {140e3, 10e3, 9e3, 5e3, 4.8e3, 3.5e3, 0.3, 0.31, 0.45};
-    for (int k = 0; k < 9; ++k) b[k] = k < 6 ? el[k] * scale : el[k];
-    const double st[9] = {2000, 50, 45, 1200, -200, 190, 80, 78, 60};
-    for (int k = 0; k < 9; ++k) b[9 + k] = st[k] * scale;
-    for (int k = 0; k < 9; ++k) b[18 + k] = 1.5 * scale + 0.01 * k;
-    for (int k = 0; k < 9; ++k) b[27 + k] = 5.0 * scale + 0.02 * k;
-    for (int k = 0; k < 6; ++k) {
-        b[36 + k] = 4.0 * scale + 0.03 * k;
-        b[42 + k] = 1.2 * scale + 0.04 * k;
-        b[48 + 2 * k] = 1.0 * scale + 0.001 * k;
-        b[49 + 2 * k] = -0.1 * scale - 0.001 * k;
-        b[61 + k] = 1.0 + 0.05 * k;
-        b[67 + k] = 0.5 + 0.05 * k;
-    }
-    b[73] = temp;
-    return b;
-}
-
-std::vector<double> properties(double angle = 0.0) {
-    std::vector<double> p = block(250.0, 1.0), up = block(350.0, 1.1);
-    p.insert(p.end(), up.begin(), up.end());
-    p.push_back(angle);
-    p.push_back(0.1);  // degr_fac
-    return p;
-}
+using tvktest::shokrieh_props;
 
 // The cycle plan of `nsteps` steps; step s gets algorithm algo[s-1].
 struct Plan {
@@ -74,7 +49,7 @@ struct Plan {
 };
 
 UmatPoint fatigue_point(double angle = 0.0, int ndi = 3, int nshr = 3) {
-    UmatPoint p(umat_shokrieh, ndi, nshr, nall, properties(angle));
+    UmatPoint p(umat_shokrieh, ndi, nshr, nall, shokrieh_props(angle));
     p.temp = 240.0;
     p.dtime = 0.5;
     p.kinc = 1;
@@ -349,7 +324,7 @@ TEST(FatigueRoutine, umat_shokrieh_with_fewer_than_312_state_variables) {
     // The two blocks and their backups need 312 state variables; fewer were read and written
     // beyond the state vector.
     tvktest::clear_errors();
-    UmatPoint p(umat_shokrieh, 3, 3, 200, properties());
+    UmatPoint p(umat_shokrieh, 3, 3, 200, shokrieh_props());
     p.kinc = 1;
     p.stress = {1, 2, 3, 4, 5, 6};
     std::fill(p.ddsdde.begin(), p.ddsdde.end(), 7.0);
@@ -361,11 +336,11 @@ TEST(FatigueRoutine, umat_shokrieh_with_fewer_than_312_state_variables) {
     for (double c : p.ddsdde) EXPECT_EQ(c, 0.0);
     // Five stress components and short property vectors are refused the same way.
     tvktest::clear_errors();
-    UmatPoint five(umat_shokrieh, 3, 2, nall, properties());
+    UmatPoint five(umat_shokrieh, 3, 2, nall, shokrieh_props());
     five.call(std::vector<double>(5, 0.0));
     EXPECT_EQ(tvk::errorhandling.errstat, -3);
     tvktest::clear_errors();
-    std::vector<double> shortp = properties();
+    std::vector<double> shortp = shokrieh_props();
     shortp.resize(140);
     UmatPoint sp(umat_shokrieh, 3, 3, nall, shortp);
     sp.call(std::vector<double>(6, 0.0));

@@ -16,6 +16,7 @@
 #include "error_record.h"
 #include "failure/criteria.h"
 #include "growth/fatigue_life.h"
+#include "material_fixtures.h"
 #include "mechanics/plasticity.h"
 #include "mechanics/resin.h"
 #include "mechanics/stressmeasures.h"
@@ -28,49 +29,13 @@ using tvktest::UmatPoint;
 namespace slot = tvk::resin_state;
 constexpr double huge = tvk::huge;
 
-// One calibration table of two temperature columns with the same rows at both.
-void fill(tvk::Table<double, 3>& t, int& count, const std::vector<double>& x, const std::vector<std::vector<double>>& y) {
-    const auto rows = static_cast<std::int64_t>(x.size());
-    t.allocate({2, rows, static_cast<std::int64_t>(1 + y.size())});
-    for (int tc = 1; tc <= 2; ++tc)
-        for (std::int64_t r = 1; r <= rows; ++r) {
-            *t.at(tc, r, 1) = x[r - 1];
-            for (std::size_t f = 0; f < y.size(); ++f) *t.at(tc, r, static_cast<std::int64_t>(f + 2)) = y[f][r - 1];
-        }
-    count = static_cast<int>(rows);
-}
-
-// The model data of a resin analysis: calibration temperatures, the secant, flow, softening and
-// cubic tables, the regularisation and the critical stress ratio.
+// The model data of a resin analysis, released with the fatigue bookkeeping it may have started.
 struct ResinData {
     explicit ResinData(int model, double softening = 0.0, double reg1 = 0.0) {
-        auto& md = tvk::materialdata;
-        md.modelid = model;
-        md.temperatures.allocate({2});
-        *md.temperatures.at(1) = 250.0;
-        *md.temperatures.at(2) = 350.0;
-        fill(md.secantprops, md.nsecantdata, {-1.0, 1.0}, {{2800.0, 2800.0}});
-        fill(md.flowprops, md.nflowdata, {0.0, 1.0}, {{900.0, 900.0}, {20.0, 20.0}});
-        fill(md.normalprops, md.nnormaldata, {-1.0, 1.0}, {{softening, softening}});
-        fill(md.shearprops, md.nsheardata, {-1.0, 1.0}, {{softening, softening}});
-        fill(md.alpha1props, md.nalpha1data, {-1.0, 0.0, 1.0}, {{900.0, 1000.0, 1050.0}});
-        fill(md.alpha2props, md.nalpha2data, {-1.0, 0.0, 1.0}, {{700.0, 800.0, 820.0}});
-        fill(md.alpha3props, md.nalpha3data, {-1.0, 0.0, 1.0}, {{600.0, 650.0, 700.0}});
-        md.regularization.allocate({2});
-        *md.regularization.at(1) = reg1;
-        *md.regularization.at(2) = 0.1;
-        md.r_crit.allocate({1});
-        *md.r_crit.at(1) = -1.3;
+        tvktest::set_resin_tables(model, softening, reg1);
     }
     ~ResinData() {
-        auto& md = tvk::materialdata;
-        for (auto* t : {&md.secantprops, &md.flowprops, &md.normalprops, &md.shearprops, &md.alpha1props,
-                        &md.alpha2props, &md.alpha3props})
-            t->release();
-        md.temperatures.release();
-        md.regularization.release();
-        md.r_crit.release();
-        md.modelid = 0;
+        tvktest::release_resin_tables();
         tvk::shokriehdata.cycleprops.release();
         tvk::shokriehdata.dnf = 0.0;
         tvk::jobdata.nsteps = 0;
@@ -78,28 +43,12 @@ struct ResinData {
     }
 };
 
-// e, nu, num, xt, np, gamma, xc/xt, a_woehler, exp_woehler at 250 K and at 350 K, then degr.
-std::vector<double> resin_props() {
-    std::vector<double> p = {3000.0, 0.35, 1e-5, 80.0, 1.5, 20.0, 1.5, 1.0, -0.08, 250.0};
-    std::vector<double> b = {2800.0, 0.36, 1e-5, 75.0, 1.5, 22.0, 1.5, 1.0, -0.08, 350.0};
-    p.insert(p.end(), b.begin(), b.end());
-    p.push_back(0.1);
-    return p;
-}
-// et, ec, g, nut, nuc, alpha, xt, xc, np, a_woehler, exp_woehler at 250 K and 350 K, then degr.
-std::vector<double> plastic_props() {
-    std::vector<double> p = {3000.0, 3300.0, 1100.0, 0.35, 0.38, 0.3, 80.0, 120.0, 1.5, 1.0, -0.08, 250.0};
-    std::vector<double> b = {2900.0, 3200.0, 1050.0, 0.36, 0.38, 0.3, 78.0, 118.0, 1.5, 1.0, -0.08, 350.0};
-    p.insert(p.end(), b.begin(), b.end());
-    p.push_back(0.1);
-    return p;
-}
-
-std::vector<double> props_of(int model) { return model == 0 || model == 4 ? plastic_props() : resin_props(); }
+using tvktest::plastic_props;
+using tvktest::resin_props;
 
 // A resin point of `model` with ntens components and the given material name.
 UmatPoint resin_point(int model, const std::string& name = "RESIN", int nstatv = 30, int ndi = 3, int nshr = 3) {
-    UmatPoint p(umat_resin, ndi, nshr, nstatv, props_of(model), name);
+    UmatPoint p(umat_resin, ndi, nshr, nstatv, tvktest::resin_props_of(model), name);
     p.temp = 300.0;
     p.kinc = 1;
     return p;

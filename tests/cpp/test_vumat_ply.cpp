@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "error_record.h"
+#include "explicit_block_driver.h"
 #include "mechanics/lamina.h"
 #include "solver/vumat_ply.h"
 
@@ -18,58 +19,7 @@ namespace {
 using V = std::vector<double>;
 
 // A block of points called through the C entry, each point's state carried between increments.
-struct VumatBlock {
-    using Fn = tvk::solver::VumatPlaneStrain::Fn;
-    Fn* fn;
-    int nblock, ndir, nshr, nstatev, nfieldv = 1, nprops, lanneal = 0;
-    double steptime = 0.0, totaltime = 1.0, dt = 1e-6;
-    char cmname[80];
-    V props, coordmp, charlength, density, straininc, relspininc, tempold, stretchold, defgradold, fieldold;
-    V stressold, stateold, enerinternold, enerinelasold, tempnew, stretchnew, defgradnew, fieldnew;
-    V stressnew, statenew, enerinternnew, enerinelasnew;
-
-    VumatBlock(Fn* f, int nb, int nd, int ns, int nsv, V p)
-        : fn(f), nblock(nb), ndir(nd), nshr(ns), nstatev(nsv), nprops(static_cast<int>(p.size())),
-          props(std::move(p)) {
-        const int n = nd + ns;
-        std::memset(cmname, ' ', sizeof cmname);
-        coordmp.assign(nb * 3, 0.0);
-        charlength.assign(nb * 3, 1.0);
-        density.assign(nb, 1.0);
-        straininc.assign(nb * n, 0.0);
-        relspininc.assign(nb * ns, 0.0);
-        tempold = tempnew = V(nb, 0.0);
-        stretchold = stretchnew = V(nb * n, 0.0);
-        defgradold = defgradnew = V(nb * (n + ns), 0.0);
-        fieldold = fieldnew = V(nb, 0.0);
-        stressold = stressnew = V(nb * n, 0.0);
-        stateold = statenew = V(nb * std::max(nsv, 1), 0.0);
-        enerinternold = enerinelasold = enerinternnew = enerinelasnew = V(nb, 0.0);
-    }
-    int n() const { return ndir + nshr; }
-    double& inc(int k, int j) { return straininc[k + j * nblock]; }
-    double& sold(int k, int j) { return stressold[k + j * nblock]; }
-    double& state(int k, int s) { return stateold[k + (s - 1) * nblock]; }  // 1-based slot
-    double snew(int k, int j) const { return stressnew[k + j * nblock]; }
-    double stnew(int k, int s) const { return statenew[k + (s - 1) * nblock]; }
-
-    void call() {
-        fn(&nblock, &ndir, &nshr, &nstatev, &nfieldv, &nprops, &lanneal, &steptime, &totaltime, &dt, cmname,
-           coordmp.data(), charlength.data(), props.data(), density.data(), straininc.data(), relspininc.data(),
-           tempold.data(), stretchold.data(), defgradold.data(), fieldold.data(), stressold.data(), stateold.data(),
-           enerinternold.data(), enerinelasold.data(), tempnew.data(), stretchnew.data(), defgradnew.data(),
-           fieldnew.data(), stressnew.data(), statenew.data(), enerinternnew.data(), enerinelasnew.data(),
-           sizeof cmname);
-    }
-    // The solver's step: new values become old ones.
-    void advance() {
-        stressold = stressnew;
-        stateold = statenew;
-        enerinternold = enerinternnew;
-        enerinelasold = enerinelasnew;
-        totaltime += dt;
-    }
-};
+using VumatBlock = tvktest::ExplicitBlock<tvk::solver::VumatPlaneStrain::Fn>;
 
 // Full property list: a carbon/epoxy ply (MPa, mm, N/mm) with the given transverse strengths.
 V full_props(double xt22 = 1e5, double xc22 = 1e5, double x12 = 1e5) {
