@@ -1,5 +1,5 @@
-// The direct call of a routine that takes only numbers: every parameter a `const double*` or
-// `const int*` (at most eight), the function value nothing, a double or an int. Its routine object
+// The direct call of a routine that takes only numbers: every parameter a pointer to a double or
+// an int (at most eight), the function value nothing, a double or an int. Its routine object
 // calls `Direct<&F>::call` itself, which reads exact floats and small ints given by position
 // straight into the routine's parameters; any other argument list goes to the general call path
 // with its conversions and messages. Installed at import only where the routine's Python call
@@ -54,6 +54,9 @@ template <> struct DirectParam<const int*> : std::true_type {
     using Value = int;
     static bool read(PyObject* o, int& v) { return PyLong_CheckExact(o) && small_int(o, v); }
 };
+// A parameter without const that the call form takes as an input: the routine gets a copy.
+template <> struct DirectParam<double*> : DirectParam<const double*> {};
+template <> struct DirectParam<int*> : DirectParam<const int*> {};
 
 template <auto F> struct Direct {
     static constexpr vectorcallfunc entry() { return nullptr; }

@@ -24,3 +24,12 @@ TVK_SOLVER_DECLARE_ADAPTER(UmatProc, Usermat, abq_umat_to_ansys_usermat);
 TVK_SOLVER_DECLARE_ADAPTER(UmatProc, Upermat, abq_umat_to_peridigm_upermat);
 TVK_SOLVER_DECLARE_ADAPTER(UsermatProc, UmatUpdated, ansys_usermat_to_abq_umat);
 TVK_SOLVER_DECLARE_ADAPTER(MuesliProc, UmatWithId, muesli_to_abq_umat);
+
+// Defines the solver entry `cname` of interface `Iface` as `adapter` around the library routine
+// `routine`: one line for a routine offered under another solver's interface, e.g.
+//   TVK_SOLVER_ADAPTED(Usermat, usermat_lamina, abq_umat_to_ansys_usermat, umat_lamina)
+#define TVK_SOLVER_ADAPTED(Iface, cname, adapter, routine)                                        \
+    static void cname##_adapted(const ::tvk::solver::Iface& a) {                                  \
+        ::tvk::solver::Iface::call([](auto... x) { adapter(routine, x...); }, a);                 \
+    }                                                                                             \
+    TVK_SOLVER_ENTRY(Iface, cname, cname##_adapted)

@@ -9,14 +9,6 @@
 
 namespace {
 
-void usermat_law(const tvk::solver::Usermat& a) {
-    tvk::solver::Usermat::call([](auto... x) { abq_umat_to_ansys_usermat(umat_lamina, x...); }, a);
-}
-
-void upermat_law(const tvk::solver::Upermat& a) {
-    tvk::solver::Upermat::call([](auto... x) { abq_umat_to_peridigm_upermat(umat_lamina, x...); }, a);
-}
-
 void hypela_law(const tvk::solver::Hypela2& a) {
     a.error_code = 0;
     if (a.ngens <= 0) return;
@@ -30,6 +22,6 @@ void hypela_law(const tvk::solver::Hypela2& a) {
 
 }  // namespace
 
-TVK_SOLVER_ENTRY(Usermat, usermat_lamina, usermat_law)
-TVK_SOLVER_ENTRY(Upermat, upermat_lamina, upermat_law)
+TVK_SOLVER_ADAPTED(Usermat, usermat_lamina, abq_umat_to_ansys_usermat, umat_lamina)
+TVK_SOLVER_ADAPTED(Upermat, upermat_lamina, abq_umat_to_peridigm_upermat, umat_lamina)
 TVK_SOLVER_ENTRY(Hypela2, hypela_lamina, hypela_law)

@@ -3,6 +3,7 @@
 
 #include "umat_hail.h"
 
+#include <array>
 #include <cstring>
 
 #include "core/datahandling.h"
@@ -26,20 +27,19 @@ void start_sections() { sectiondata.nsec = sectiondata.nplies = 1; }
 void start_loads() { loaddata.nimp = 0; }
 void start_damage() { damagedata.ndmg = 0; }
 
-void release_lists() {
+// The nine growable lists.
+std::array<TableBase*, 9> lists() {
     auto& l = listhandling;
-    for (TableBase* t : {static_cast<TableBase*>(&l.dynintlist1), static_cast<TableBase*>(&l.dynintlist2),
-                         static_cast<TableBase*>(&l.dynintlist3), static_cast<TableBase*>(&l.dynreallist1),
-                         static_cast<TableBase*>(&l.dynreallist2), static_cast<TableBase*>(&l.dynreallist3),
-                         static_cast<TableBase*>(&l.dyncmplxlist1), static_cast<TableBase*>(&l.dyncmplxlist2),
-                         static_cast<TableBase*>(&l.dyncmplxlist3)})
-        t->release();
+    return {&l.dynintlist1, &l.dynintlist2, &l.dynintlist3, &l.dynreallist1, &l.dynreallist2,
+            &l.dynreallist3, &l.dyncmplxlist1, &l.dyncmplxlist2, &l.dyncmplxlist3};
+}
+void release_lists() {
+    for (TableBase* t : lists()) t->release();
 }
 bool lists_released() {
-    const auto& l = listhandling;
-    return !l.dynintlist1.present() && !l.dynintlist2.present() && !l.dynintlist3.present() &&
-           !l.dynreallist1.present() && !l.dynreallist2.present() && !l.dynreallist3.present() &&
-           !l.dyncmplxlist1.present() && !l.dyncmplxlist2.present() && !l.dyncmplxlist3.present();
+    for (const TableBase* t : lists())
+        if (t->present()) return false;
+    return true;
 }
 
 // Units 0, 5 and 6 are preconnected (standard error, input, output) and never in the table.

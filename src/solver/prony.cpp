@@ -326,11 +326,7 @@ Outcome prony_point(tvk::solver::Point<Order::nye>& a) {
     return Outcome::ok();
 }
 
-void usermat_law(const tvk::solver::Usermat& a) {
-    tvk::solver::Usermat::call([](auto... x) { abq_umat_to_ansys_usermat(umat_prony, x...); }, a);
-}
-
 }  // namespace
 
 TVK_SOLVER_KERNEL(UmatProny, umat_prony, prony_point)
-TVK_SOLVER_ENTRY(Usermat, usermat_prony, usermat_law)
+TVK_SOLVER_ADAPTED(Usermat, usermat_prony, abq_umat_to_ansys_usermat, umat_prony)

@@ -650,11 +650,7 @@ Outcome resin_point(Point& p) {
     return Outcome::ok();
 }
 
-void usermat_law(const tvk::solver::Usermat& a) {
-    tvk::solver::Usermat::call([](auto... x) { abq_umat_to_ansys_usermat(umat_resin, x...); }, a);
-}
-
 }  // namespace
 
 TVK_SOLVER_KERNEL(UmatResin, umat_resin, resin_point)
-TVK_SOLVER_ENTRY(Usermat, usermat_resin, usermat_law);
+TVK_SOLVER_ADAPTED(Usermat, usermat_resin, abq_umat_to_ansys_usermat, umat_resin)

@@ -137,11 +137,7 @@ Outcome fatigue_ply(tvk::solver::Point<Order::nye>& a) {
     return Outcome::ok();
 }
 
-void usermat_law(const tvk::solver::Usermat& a) {
-    tvk::solver::Usermat::call([](auto... x) { abq_umat_to_ansys_usermat(umat_shokrieh, x...); }, a);
-}
-
 }  // namespace
 
 TVK_SOLVER_KERNEL(UmatShokrieh, umat_shokrieh, fatigue_ply)
-TVK_SOLVER_ENTRY(Usermat, usermat_shokrieh, usermat_law);
+TVK_SOLVER_ADAPTED(Usermat, usermat_shokrieh, abq_umat_to_ansys_usermat, umat_shokrieh)
