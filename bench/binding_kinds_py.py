@@ -7,7 +7,8 @@
    (`_tvkprobe.bare_abs`, a vectorcall type doing only that work: the interpreter specialises
    calls of builtin functions and of nothing else), so that the engine's own share shows; and
    `_tolvek.math.cuberoot` against `math.cbrt`, the same work both ways (libm's cbrt is about
-   half of either call).
+   half of either call); and the lookup of a routine in its namespace (`ns.cuberoot`) against
+   that of a function in a Python module (`math.cbrt`).
 2. The cost of one argument of each kind: probe routines of the engine's test module that take
    eight arguments of one kind (float, int, text of 8 characters, 1-D array of 6, 2-D Fortran
    array 3x3, and 2-D results created by the engine), less the routine without arguments,
@@ -46,7 +47,7 @@ def main():
     m = _tvkprobe.tmath
     v = [np.arange(6.0) for _ in range(8)]
     a = [np.asfortranarray(np.eye(3)) for _ in range(8)]
-    env = dict(cuberoot=_tolvek.math.cuberoot, cbrt=math.cbrt, abs=abs, bare=_tvkprobe.bare_abs,
+    env = dict(cuberoot=_tolvek.math.cuberoot, cbrt=math.cbrt, ns=_tolvek.math, mathmod=math, abs=abs, bare=_tvkprobe.bare_abs,
                kabs=m.kinds_abs, m=m, v=v, a=a, umat=_tolvek.toplevel.umat_lamina, args=umat_args())
     t_kabs, t_bare, t_abs = best_of_alternating(["kabs(-2.0)", "bare(-2.0)", "abs(-2.0)"], env, number=500000)
     t_cbrt, t_mcbrt = best_of_alternating(["cuberoot(2.0)", "cbrt(2.0)"], env, number=500000)
@@ -57,6 +58,9 @@ def main():
     print(f"{'  its binding over the cheapest callable':44s} {t_kabs - t_bare:8.1f}")
     print(f"{'math.cbrt(2.0), a builtin':44s} {t_mcbrt:8.1f} {1.0:8.2f}")
     print(f"{'math.cuberoot(2.0), a scalar routine':44s} {t_cbrt:8.1f} {t_cbrt / t_mcbrt:8.2f}")
+    t_look, t_mlook = best_of_alternating(["ns.cuberoot", "mathmod.cbrt"], env, number=500000)
+    print(f"{'math.cbrt, a Python module attribute':44s} {t_mlook:8.1f} {1.0:8.2f}")
+    print(f"{'ns.cuberoot, a routine of its namespace':44s} {t_look:8.1f} {t_look / t_mlook:8.2f}")
 
     kinds = [
         ("float", "m.kinds_f8(1.5, 1.5, 1.5, 1.5, 1.5, 1.5, 1.5, 1.5)"),

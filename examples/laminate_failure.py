@@ -218,31 +218,77 @@ def envelope(laminate, name, directions):
     return np.array(points)
 
 
-def plot(envelopes, load, failure_loads, path):
+def layup_label(text):
+    """The layup as written on a drawing: "0,45,-45,90s" gives [0/45/-45/90]s."""
+    text = text.strip()
+    symmetric = text.lower().endswith("s")
+    angles = parse_layup(text[:-1] if symmetric else text)
+    return "[" + "/".join(f"{a:g}" for a in angles) + "]" + ("s" if symmetric else "")
+
+
+def envelope_title(layup, nplies, thickness, matid, material_file):
+    """The picture's title: what it shows, the layup and the material."""
+    material = (f"T300/BSL914C (material {matid})" if material_file is None
+                else f"material {matid} of {os.path.basename(material_file)}")
+    return f"First-ply failure envelope (Nxy = 0)\n{layup_label(layup)}, {nplies} plies of {thickness:g} mm, {material}"
+
+
+# Each criterion's colour, line style and failure marker. The markers are open shapes of
+# decreasing size around one centre, so that failure points that coincide (Puck and LaRC05 give
+# the same factor when transverse tension governs) all stay visible.
+STYLES = {
+    "Tsai-Wu": dict(color="tab:blue", ls="-", marker="o", ms=14),
+    "Puck": dict(color="tab:orange", ls="--", marker="s", ms=9),
+    "LaRC05": dict(color="tab:green", ls="-.", marker="x", ms=6),
+}
+
+
+def envelope_figure(envelopes, load, failure_loads, title):
+    """The envelopes of the criteria, each with its first-ply failure point on the load path."""
     import matplotlib
     matplotlib.use("Agg")
     import matplotlib.pyplot as plt
+    from matplotlib.lines import Line2D
 
-    fig, ax = plt.subplots(figsize=(7, 6.5))
-    styles = {"Tsai-Wu": "-", "Puck": "--", "LaRC05": "-."}
+    fig, ax = plt.subplots(figsize=(9.5, 6.5))
+    handles = []
     for name, pts in envelopes.items():
-        ax.plot(pts[:, 0], pts[:, 1], styles.get(name, "-"), lw=1.8, label=f"{name}")
+        style = STYLES.get(name, dict(color=None, ls="-", marker="+", ms=8))
+        line, = ax.plot(pts[:, 0], pts[:, 1], ls=style["ls"], color=style["color"], lw=1.8)
+        colour = line.get_color()
+        marker = dict(marker=style["marker"], mfc="none", mec=colour, mew=2)
+        lam = failure_loads.get(name, np.inf)
+        if np.isfinite(lam):
+            ax.plot(*(lam * load[:2]), ls="none", ms=style["ms"], zorder=3, **marker)
+            label = f"{name}: first-ply failure at {lam:.3f} x load"
+        else:
+            label = f"{name}: no ply fails along the load path"
+        # The legend entry shows the envelope's line with its failure marker.
+        handles.append(Line2D([], [], ls=style["ls"], color=colour, lw=1.8, ms=min(style["ms"], 9),
+                              label=label, **marker))
     # The envelope holds Nxy = 0; a load with shear is shown by its (Nx, Ny) part.
     off_plane = " (its Nx, Ny)" if load[2] != 0.0 else ""
-    ax.plot([0, load[0]], [0, load[1]], "k:", lw=1)
-    ax.plot(*load[:2], "ko", label=f"applied load{off_plane}")
-    for name, lam in failure_loads.items():
-        if np.isfinite(lam):
-            ax.plot(*(lam * load[:2]), "x", ms=8, label=f"{name} first-ply failure, factor {lam:.3f}")
+    # The load path, from the origin through the applied load to the last failure point on it.
+    reach = max([1.0] + [lam for lam in failure_loads.values() if np.isfinite(lam)])
+    ax.plot([0, reach * load[0]], [0, reach * load[1]], "k:", lw=1)
+    handles += ax.plot(*load[:2], "ko", ms=5, label=f"applied load{off_plane}")
     ax.axhline(0.0, color="0.7", lw=0.6)
     ax.axvline(0.0, color="0.7", lw=0.6)
     ax.set_xlabel("Nx [N/mm]")
     ax.set_ylabel("Ny [N/mm]")
-    ax.set_title("First-ply failure envelope (Nxy = 0)")
+    ax.set_title(title, fontsize=10)
     ax.set_aspect("equal", adjustable="datalim")
     ax.grid(True, lw=0.3)
-    ax.legend(fontsize=8, loc="lower left")
+    # The legend beside the axes, never over the curves.
+    ax.legend(handles=handles, fontsize=8, loc="upper left", bbox_to_anchor=(1.02, 1.0), borderaxespad=0.0)
     fig.tight_layout()
+    return fig
+
+
+def plot(envelopes, load, failure_loads, title, path):
+    import matplotlib.pyplot as plt
+
+    fig = envelope_figure(envelopes, load, failure_loads, title)
     fig.savefig(path, dpi=120)
     plt.close(fig)
 
@@ -305,7 +351,8 @@ def main(argv=None):
         print(f"  {name:8s} {factors[name]:.6f}   (ply {critical + 1}, {lam.angles[critical]:g} deg)")
 
     envelopes = {name: envelope(lam, name, args.directions) for name in names}
-    plot(envelopes, load, factors, args.png)
+    plot(envelopes, load, factors, envelope_title(args.layup, lam.nplies, args.thickness, args.matid, args.material),
+         args.png)
     print(f"\nFirst-ply failure envelope written to {args.png}")
     tvk.datahandling.deallocall()
     return 0

@@ -5,6 +5,15 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 what=${1:-test}
 jobs=$(nproc)
+case "$what" in
+  # The examples need the library and the Python module only, not the test programs.
+  example) targets=(--target tolvek _tolvek) ;;
+  test) targets=() ;;
+  *)
+    echo "usage: $0 example|test" >&2
+    exit 2
+    ;;
+esac
 
 # Everything comes from Debian's packages; Python is Debian's /usr/bin/python3 with numpy.
 packages=(g++ cmake make python3-dev python3-numpy python3-pytest python3-pytest-timeout
@@ -24,7 +33,7 @@ PY=/usr/bin/python3
 # Always with warnings as errors, so that a change that adds one cannot land, and so that the
 # example and the tests share one release build (a different flag would rebuild all of it).
 cmake -S . -B build -DCMAKE_BUILD_TYPE=Release -DTVK_WERROR=ON -DPython3_EXECUTABLE=$PY >/dev/null
-cmake --build build -j "$jobs"
+cmake --build build -j "$jobs" ${targets[@]+"${targets[@]}"}
 export PYTHONPATH="$PWD/build/python${PYTHONPATH:+:$PYTHONPATH}"
 
 case "$what" in
@@ -61,9 +70,5 @@ case "$what" in
     # The C++ tests and the Python interface of the release build; the summary is the last line.
     (cd build && ctest --output-on-failure)
     $PY -m pytest -q -p no:cacheprovider tests/python
-    ;;
-  *)
-    echo "usage: $0 example|test" >&2
-    exit 2
     ;;
 esac

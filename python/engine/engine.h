@@ -32,6 +32,7 @@ struct Routine {
     std::vector<std::string> visible;   // visible names in call order (required, optional, extras)
     std::vector<PyObject*> kwnames;     // interned
     std::string doc;
+    std::string textsig;                // the call form as a Python signature, or empty
     int retarg = -1;                    // the function value's argument, or -1
     Plan plan;                          // the per-call records, built once the signature is final
 };

@@ -74,6 +74,8 @@ struct FObj {
 };
 
 PyTypeObject FortranType = {};  // filled in by init_type
+// The routines: a subtype of the same name that documents itself as a function (see init_type).
+PyTypeObject RoutineType = {};
 
 // Base object of a table view: keeps the table's storage block alive.
 void block_capsule_free(PyObject* cap) { block_decref(static_cast<Block*>(PyCapsule_GetPointer(cap, "tvk.block"))); }
@@ -284,13 +286,15 @@ bool is_doc_name(PyObject* name) {
     return PyUnicode_CompareWithASCIIString(name, "__doc__") == 0;
 }
 
+PyObject* routine_doc(PyObject* self, void*);
+
 PyObject* f_getattro(PyObject* self, PyObject* name) {
     FObj* f = reinterpret_cast<FObj*>(self);
     // A routine of a namespace, the common case, straight from the instance dict: routine names
     // are never dunder names, so no descriptor of the type can take precedence over them.
     if (f->kind == Kind::ns && f->dict && PyUnicode_CheckExact(name)) {
         PyObject* v = PyDict_GetItemWithError(f->dict, name);
-        if (v && Py_IS_TYPE(v, &FortranType)) return Py_NewRef(v);
+        if (v && Py_IS_TYPE(v, &RoutineType)) return Py_NewRef(v);
         if (!v && PyErr_Occurred()) return nullptr;
     }
     if (f->tables) {
@@ -308,7 +312,7 @@ PyObject* f_getattro(PyObject* self, PyObject* name) {
         if (v) return table_view(*static_cast<TableBase*>(v->spec.ptr));
     }
     if (is_doc_name(name)) {
-        if (f->kind == Kind::routine) return PyUnicode_FromString((f->routine->doc + "\n").c_str());
+        if (f->kind == Kind::routine) return routine_doc(self, nullptr);
         std::string d;
         for (const Variable& v : variables())
             if (v.ns == *f->nsname) d += var_doc(v) + "\n";
@@ -341,6 +345,28 @@ int f_setattro(PyObject* self, PyObject* name, PyObject* value) {
 
 PyObject* f_repr(PyObject*) { return PyUnicode_FromString("<fortran object>"); }
 
+// What a routine object tells about itself: the names by which it is reached (the module, the
+// namespace and the routine), its doc and its Python signature.
+const Routine& routine_self(PyObject* self) { return *reinterpret_cast<FObj*>(self)->routine; }
+PyObject* routine_repr(PyObject* self) {
+    const Routine& r = routine_self(self);
+    return PyUnicode_FromFormat("<fortran routine %s.%s.%s>", module_name(), r.ns.c_str(), r.pyname.c_str());
+}
+PyObject* routine_name(PyObject* self, void*) { return PyUnicode_FromString(routine_self(self).pyname.c_str()); }
+PyObject* routine_qualname(PyObject* self, void*) {
+    const Routine& r = routine_self(self);
+    return PyUnicode_FromString((r.ns + "." + r.pyname).c_str());
+}
+PyObject* routine_module(PyObject*, void*) { return PyUnicode_FromString(module_name()); }
+PyObject* routine_textsig(PyObject* self, void*) {
+    const std::string& t = routine_self(self).textsig;
+    if (t.empty()) Py_RETURN_NONE;
+    return PyUnicode_FromString(t.c_str());
+}
+PyObject* routine_doc(PyObject* self, void*) { return PyUnicode_FromString((routine_self(self).doc + "\n").c_str()); }
+// Found on a class, a routine is itself, as a builtin function is (no binding to an instance).
+PyObject* routine_descr_get(PyObject* self, PyObject*, PyObject*) { return Py_NewRef(self); }
+
 void f_dealloc(PyObject* self) {
     FObj* f = reinterpret_cast<FObj*>(self);
     Py_XDECREF(f->dict);
@@ -361,6 +387,12 @@ PyObject* f_reduce(PyObject*, PyObject*) {
 PyMethodDef f_methods[] = {{"__reduce__", f_reduce, METH_NOARGS, nullptr}, {nullptr, nullptr, 0, nullptr}};
 PyGetSetDef f_getset[] = {{"__dict__", PyObject_GenericGetDict, nullptr, nullptr, nullptr},
                           {nullptr, nullptr, nullptr, nullptr, nullptr}};
+PyGetSetDef routine_getset[] = {{"__doc__", routine_doc, nullptr, nullptr, nullptr},
+                                {"__name__", routine_name, nullptr, nullptr, nullptr},
+                                {"__qualname__", routine_qualname, nullptr, nullptr, nullptr},
+                                {"__module__", routine_module, nullptr, nullptr, nullptr},
+                                {"__text_signature__", routine_textsig, nullptr, nullptr, nullptr},
+                                {nullptr, nullptr, nullptr, nullptr, nullptr}};
 
 bool init_type() {
     Py_SET_REFCNT(reinterpret_cast<PyObject*>(&FortranType), 1);  // a static type is never freed
@@ -382,11 +414,27 @@ bool init_type() {
     PyObject* mod = PyUnicode_FromString("builtins");
     PyDict_SetItemString(FortranType.tp_dict, "__module__", mod);
     Py_XDECREF(mod);
-    return true;
+    // Routines are of a subtype with the same name whose descriptors make pydoc and inspect take
+    // them as functions: inspect.isroutine holds for an object whose type has __get__ (and no
+    // __set__), and pydoc then reads __name__, the signature from __text_signature__ and the doc
+    // (found by object.__getattribute__, hence a descriptor of the type rather than the
+    // namespace's computed attribute). Calls take the same vectorcall slot as before.
+    Py_SET_REFCNT(reinterpret_cast<PyObject*>(&RoutineType), 1);
+    RoutineType.tp_name = "fortran";
+    RoutineType.tp_basicsize = sizeof(FObj);
+    RoutineType.tp_base = &FortranType;
+    RoutineType.tp_vectorcall_offset = offsetof(FObj, vectorcall);
+    RoutineType.tp_call = PyVectorcall_Call;
+    RoutineType.tp_repr = routine_repr;
+    RoutineType.tp_descr_get = routine_descr_get;
+    RoutineType.tp_flags = Py_TPFLAGS_DEFAULT | Py_TPFLAGS_HAVE_VECTORCALL | Py_TPFLAGS_DISALLOW_INSTANTIATION;
+    RoutineType.tp_getset = routine_getset;
+    RoutineType.tp_new = nullptr;
+    return PyType_Ready(&RoutineType) == 0;
 }
 
 FObj* new_fobj(Kind k) {
-    FObj* f = PyObject_New(FObj, &FortranType);
+    FObj* f = PyObject_New(FObj, k == Kind::routine ? &RoutineType : &FortranType);
     if (!f) return nullptr;
     f->dict = PyDict_New();
     f->kind = k;
@@ -511,6 +559,7 @@ bool prepare() {
         r.format += ":" + std::string(module_name()) + "." + r.ns + "." + r.pyname;
         for (const std::string& v : r.visible) r.kwnames.push_back(PyUnicode_InternFromString(v.c_str()));
         r.doc = doc_text(s, r.pyname, r.pyname);
+        r.textsig = text_signature(s);
         for (int k = 0; k < static_cast<int>(s.args.size()); ++k)
             if (s.args[k].intent == Intent::ret) r.retarg = k;
         bad = build_plan(r);
@@ -559,7 +608,7 @@ PyObject* call_routine_object(PyObject* self, PyObject* const* args, std::size_t
 }
 
 const Routine* routine_of(PyObject* o) {
-    if (!o || Py_TYPE(o) != &FortranType) return nullptr;
+    if (!o || Py_TYPE(o) != &RoutineType) return nullptr;
     const FObj* f = reinterpret_cast<const FObj*>(o);
     return f->kind == Kind::routine ? f->routine : nullptr;
 }

@@ -176,6 +176,38 @@ std::string call_form(const Signature& s, const std::string& pyname) {
     return out;
 }
 
+// Whether `name` can be a parameter of a Python signature: an ASCII identifier, not a keyword.
+static bool python_parameter_name(const std::string& name) {
+    static constexpr const char* keywords[] = {
+        "False", "None", "True", "and", "as", "assert", "async", "await", "break", "class", "continue",
+        "def", "del", "elif", "else", "except", "finally", "for", "from", "global", "if", "import", "in",
+        "is", "lambda", "nonlocal", "not", "or", "pass", "raise", "return", "try", "while", "with", "yield"};
+    if (name.empty() || (name[0] >= '0' && name[0] <= '9')) return false;
+    for (char c : name)
+        if (!((c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '_')) return false;
+    for (const char* k : keywords)
+        if (name == k) return false;
+    return true;
+}
+
+std::string text_signature(const Signature& s) {
+    std::vector<std::string> params;
+    for (int k : s.required) params.push_back(s.args[k].name);
+    for (int k : s.optional) params.push_back(s.args[k].name + "=None");
+    for (int k : s.extras) {
+        const ArgDesc& a = s.args[k];
+        params.push_back(a.type == Ty::cb ? a.name + "_extra_args=()"
+                                          : "overwrite_" + a.name + (a.intent == Intent::io_over ? "=1" : "=0"));
+    }
+    std::string out = "(";
+    for (std::size_t j = 0; j < params.size(); ++j) {
+        const std::string& p = params[j];
+        if (!python_parameter_name(p.substr(0, p.find('=')))) return {};
+        out += (j ? ", " : "") + p;
+    }
+    return out + ")";
+}
+
 static const char* scalar_word(Ty t) {
     switch (t) {
         case Ty::f8: return "float";

@@ -77,6 +77,11 @@ Signature parse_signature(const std::string& text, bool callback);
 
 // "b = real_vectorcopy(a,[n])"
 std::string call_form(const Signature& s, const std::string& pyname);
+// The call form as a Python signature, "(a, b, n=None, overwrite_a=0)", in the text form that
+// inspect.signature reads from __text_signature__: optional arguments default to None (absent),
+// the extra keywords to their own defaults. Empty when a name cannot name a Python parameter (a
+// keyword such as `lambda`): no signature then, rather than a wrong one.
+std::string text_signature(const Signature& s);
 // The routine's __doc__ text (without the final newline).
 std::string doc_text(const Signature& s, const std::string& pyname, const std::string& cname);
 // "input rank-1 array('d') with bounds (n)" and friends.

@@ -46,7 +46,7 @@ class TestCallForms:
 
     def test_objects(self):
         assert type(m).__name__ == "fortran" and type(m.vcross).__name__ == "fortran"
-        assert repr(m.vcross) == "<fortran object>"
+        assert repr(m.vcross) == "<fortran routine _tvkprobe.tmath.vcross>" and repr(m) == "<fortran object>"
         with pytest.raises(TypeError):
             type(m)()
         raises(AttributeError, "over-writing fortran routine", setattr, m, "vcross", 0)

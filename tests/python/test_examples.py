@@ -159,6 +159,40 @@ def test_laminate_failure_example_options(tmp_path):
                                                         s12=90.0), rel=3e-4)
 
 
+def test_envelope_picture_names_its_laminate_and_shows_every_failure_point_beside_a_clear_legend():
+    """Each criterion's failure marker takes its envelope's colour; markers at one point (Puck and
+    LaRC05 at the same factor) differ in shape or size, so both show; the legend lies outside the
+    axes; the title names the layup and the material."""
+    import importlib.util
+    import matplotlib.pyplot as plt
+    from matplotlib.colors import to_rgba
+
+    spec = importlib.util.spec_from_file_location("laminate_failure_example", EXAMPLE)
+    example = importlib.util.module_from_spec(spec)
+    spec.loader.exec_module(example)
+    t = np.linspace(0.0, 2.0 * np.pi, 9)
+    envelopes = {"Tsai-Wu": 300.0, "Puck": 200.0, "LaRC05": 250.0}
+    envelopes = {n: r * np.column_stack([np.cos(t), np.sin(t)]) for n, r in envelopes.items()}
+    factors, load = {"Tsai-Wu": 1.2, "Puck": 1.424, "LaRC05": 1.424}, np.array([100.0, -50.0, 0.0])
+    title = example.envelope_title("0,45,-45,90s", 8, 0.125, 1, None)
+    assert title.splitlines()[1] == "[0/45/-45/90]s, 8 plies of 0.125 mm, T300/BSL914C (material 1)"
+    fig = example.envelope_figure(envelopes, load, factors, title)
+    try:
+        ax = fig.axes[0]
+        colour = {n: to_rgba(line.get_color()) for line in ax.lines for n, pts in envelopes.items()
+                  if np.array_equal(line.get_xdata(), pts[:, 0])}
+        points = {n: line for line in ax.lines for n, lam in factors.items() if len(line.get_xdata()) == 1
+                  and np.allclose(line.get_xydata()[0], lam * load[:2]) and to_rgba(line.get_mec()) == colour[n]}
+        assert set(points) == set(factors) and ax.get_title() == title
+        assert len({(points[n].get_marker(), points[n].get_markersize()) for n in ("Puck", "LaRC05")}) == 2
+        assert all(to_rgba(line.get_mfc())[3] == 0.0 for line in points.values())  # open shapes
+        fig.canvas.draw()
+        legend = ax.get_legend().get_window_extent()
+        assert not legend.overlaps(ax.get_window_extent()) and legend.x1 <= fig.bbox.x1
+    finally:
+        plt.close(fig)
+
+
 def test_laminate_failure_example_refuses_a_material_it_cannot_find(tmp_path):
     env = dict(os.environ, MPLBACKEND="Agg")
     proc = subprocess.run([sys.executable, EXAMPLE, "--material", str(tmp_path / "none.tvk")],
