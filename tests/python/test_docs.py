@@ -1,8 +1,9 @@
-"""The code of the user guide runs as written. In each docs/*.md file the ```python blocks run in
-order in one fresh interpreter (one session per file, in an empty working folder), a ```card NAME
-block is written into that folder as NAME before the next python block, and each ```c block is
-compiled against the library and run. Blocks marked `norun`, and ```text blocks, are not run;
-any other fence is refused, so that no snippet escapes unmarked."""
+"""The code of the README and the user guide runs as written. In README.md and in each docs/*.md
+file the ```python blocks run in order in one fresh interpreter (one session per file, in an empty
+working folder), a ```card NAME block is written into that folder as NAME before the next python
+block, and each ```c block is compiled against the library and run. Blocks marked `norun` (```sh
+norun, ```python norun, ...), and ```text blocks, are not run; any other fence is refused, so
+that no snippet escapes unmarked."""
 
 import json
 import os
@@ -21,7 +22,8 @@ FENCE = re.compile(r"^```([^\n`]*)\n(.*?)^```\s*$", re.M | re.S)
 
 
 def doc_files():
-    return sorted(f for f in os.listdir(DOCS) if f.endswith(".md"))
+    """The documents whose code is checked, relative to the repository root."""
+    return ["README.md"] + sorted("docs/" + f for f in os.listdir(DOCS) if f.endswith(".md"))
 
 
 def blocks(path):
@@ -59,9 +61,16 @@ def session_steps(doc_blocks, name):
     return steps
 
 
+def session_env():
+    """The environment of a session: the module this test imported first on the path (a relative
+    PYTHONPATH would not hold in the session's own working folder), no display."""
+    path = [os.path.dirname(os.path.abspath(_tolvek.__file__))] + os.environ.get("PYTHONPATH", "").split(os.pathsep)
+    return dict(os.environ, MPLBACKEND="Agg", PYTHONPATH=os.pathsep.join(p for p in path if p))
+
+
 @pytest.mark.parametrize("name", doc_files())
 def test_every_block_is_marked(name):
-    for info, _, line in blocks(os.path.join(DOCS, name)):
+    for info, _, line in blocks(os.path.join(ROOT, name)):
         runs = info in (["python"], ["c"]) or (len(info) == 2 and info[0] == "card")
         assert runs or info == ["text"] or (len(info) == 2 and info[1] == "norun"), \
             f"{name}:{line}: a code block must run (python, c, card NAME) or say norun: {info}"
@@ -69,7 +78,7 @@ def test_every_block_is_marked(name):
 
 @pytest.mark.parametrize("name", doc_files())
 def test_python_blocks_run_as_one_session(name, tmp_path):
-    doc = [b for b in blocks(os.path.join(DOCS, name)) if b[0] == ["python"] or b[0][:1] == ["card"]]
+    doc = [b for b in blocks(os.path.join(ROOT, name)) if b[0] == ["python"] or b[0][:1] == ["card"]]
     if not any(b[0] == ["python"] for b in doc):
         pytest.skip("no python block")
     script, steps = tmp_path / "session.py", tmp_path / "steps.json"
@@ -78,13 +87,13 @@ def test_python_blocks_run_as_one_session(name, tmp_path):
     work = tmp_path / "work"
     work.mkdir()
     proc = subprocess.run([sys.executable, str(script), str(steps)], cwd=work, capture_output=True, text=True,
-                          env=dict(os.environ, MPLBACKEND="Agg"), timeout=240)
+                          env=session_env(), timeout=240)
     assert proc.returncode == 0, proc.stdout[-3000:] + proc.stderr[-5000:]
 
 
 @pytest.mark.parametrize("name", doc_files())
 def test_c_blocks_compile_and_run(name, tmp_path):
-    programs = [(code, line) for info, code, line in blocks(os.path.join(DOCS, name)) if info == ["c"]]
+    programs = [(code, line) for info, code, line in blocks(os.path.join(ROOT, name)) if info == ["c"]]
     if not programs:
         pytest.skip("no c block")
     cc = shutil.which("cc") or shutil.which("gcc")
