@@ -53,7 +53,7 @@ bool ply_in_range(const char* who, const PlyTables& t, int layer, int isec) {
 void default_case(const char* first, const char* second) { tvk::report(-2, tvk::compose(first, second)); }
 
 // The members behind each dispatcher's selectors, named in the report on an exposure that is not
-// a number.
+// a finite number.
 constexpr const char* general_members[] = {"",
                                            "GPMaxNominal",
                                            "GPQuadNominal",

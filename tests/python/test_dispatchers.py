@@ -137,16 +137,3 @@ def test_selector_zero_on_a_ply_outside_the_tables_reads_and_records_nothing(tab
     dmg.matrixcracking(z, md.peprops, md.psprops, md.pdprops, orient, 4, 2, 6)
     assert record() == (-3, "Error: ply or section out of range in MatrixCracking.")
 
-
-def test_non_finite_exposure_is_returned_and_recorded(tables):
-    orient, _ = tables
-    s = np.array([0.0, np.nan, 0, 40.0, 0, 0])
-    f, r, angle = dmg.matrixcracking(s, md.peprops, md.psprops, md.pdprops, orient, 2, 1, 9)
-    assert f == 0.0 and math.isnan(r) and angle == -1.0
-    assert record() == (-3, "Error: non-finite exposure from MCrckPuck in MatrixCracking.")
-    assert list(eh.errintv) == [2, 1]
-    eh.rsxerr(1)
-    md.psprops[:, 0, 0] = 0.0  # a ply without strengths
-    f, r = dmg.generalfailure(np.array([10.0, 0, 0, 0, 0, 0]), md.psprops, orient, 1, 1, 1)
-    assert (f, r) == (1.0, math.inf)
-    assert record() == (-3, "Error: non-finite exposure from GPMaxNominal in GeneralFailure.")
