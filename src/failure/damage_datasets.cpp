@@ -64,7 +64,7 @@ ModeTables ply_tables() {
 }
 
 void out_of_range(const char* who, int i1, int i2) {
-    tvk::report(-3, tvk::compose("Error: ply, section or damage set outside the tables in ", who), i1, i2);
+    tvk::report(-3, std::string("Error: ply, section or damage set outside the tables in ") + who, i1, i2);
 }
 
 // Whether the tables the buckling records need fit together: the records (4 | 12, nrec, nd, ns)

@@ -2,9 +2,10 @@
 #include "dispatchers.h"
 
 #include <algorithm>
-#include <limits>
+#include <cmath>
 #include <cstddef>
-#include <string>
+#include <cstdio>
+#include <limits>
 
 #include "core/errors.h"
 #include "criteria.h"
@@ -38,7 +39,9 @@ const double* elastic(const PlyTables& t, int layer, int isec) {
 
 // Reports a ply or section outside the tables (level -3) and returns false.
 bool out_of_range(const char* who, int layer, int isec) {
-    tvk::report(-3, tvk::compose("Error: ply or section out of range in ", who), layer, isec);
+    char msg[96];
+    std::snprintf(msg, sizeof msg, "Error: ply or section out of range in %s", who);
+    tvk::report(-3, msg, layer, isec);
     return false;
 }
 
@@ -49,7 +52,64 @@ bool ply_in_range(const char* who, const PlyTables& t, int layer, int isec) {
 
 void default_case(const char* first, const char* second) { tvk::report(-2, tvk::compose(first, second)); }
 
-void set_flag(double* f, double r) { *f = r >= 1.0 ? 1.0 : 0.0; }
+// The members behind each dispatcher's selectors, named in the report on an exposure that is not
+// a finite number.
+constexpr const char* general_members[] = {"",
+                                           "GPMaxNominal",
+                                           "GPQuadNominal",
+                                           "GPLinInteraction",
+                                           "GPQuadInteraction",
+                                           "GPNorrisInteraction",
+                                           "GPYamadaSunInteraction",
+                                           "GPPolyCamanho",
+                                           "GPPolynomial"};
+constexpr const char* fibre_members[] = {"",
+                                         "GPMaxNominal",
+                                         "GPQuadNominal",
+                                         "FBHashin",
+                                         "FBChangChang",
+                                         "FBChristensen",
+                                         "GPPolyCamanho",
+                                         "GPPolynomial",
+                                         "GPLinInteraction",
+                                         "GPQuadInteraction",
+                                         "GPNorrisInteraction",
+                                         "GPYamadaSunInteraction",
+                                         "FBLaRC04",
+                                         "FBLaRC05"};
+constexpr const char* matrix_members[] = {"",
+                                          "MCrckHashinPS",
+                                          "MCrckHashin3D",
+                                          "MCrckHashinComplete",
+                                          "MCrckHashin1989",
+                                          "MCrckChai",
+                                          "MCrckChangChang",
+                                          "MCrckCuntze2004",
+                                          "MCrckCuntze2012",
+                                          "MCrckPuck",
+                                          "MCrckWiegand",
+                                          "MCrckCamanho",
+                                          "MCrckSPC3D",
+                                          "MCrckVDI2014",
+                                          "MCrckLaRC04",
+                                          "MCrckLaRC05"};
+constexpr const char* delamination_members[] = {
+    "", "DelChai", "DelChoiChang", "DelPuck", "MCrckSPC3D", "DelHashin", "DelOchoaEngblom", "DelLee"};
+
+[[gnu::cold]] void not_finite(const char* member, const char* who, int layer, int isec, double r) {
+    char msg[96];
+    std::snprintf(msg, sizeof msg, "Error: non-finite exposure from %s in %s", member, who);
+    tvk::report(-3, msg, layer, isec, r);
+}
+
+// The failed flag of exposure r (1 when r >= 1). The exposure reaches the caller unchanged; one
+// that is not a finite number (a NaN stress, zero strengths or moduli) is also recorded at level
+// -3, naming the member, so that such a ply does not pass for an intact one.
+void set_flag(double* f, double r, const char* member, const char* who, int layer, int isec) {
+    *f = r >= 1.0 ? 1.0 : 0.0;
+    if (!std::isfinite(r)) [[unlikely]]
+        not_finite(member, who, layer, isec, r);
+}
 
 // The general criteria shared by the general and fibre dispatchers.
 bool general_member(int which, double* r, const double* s, const Strengths& x) {
@@ -110,27 +170,27 @@ void general_failure(double& fgp, double& rgp, const double* plystress, const Pl
                      int gpflag) {
     fgp = 0.0;
     rgp = 0.0;
+    if (gpflag == 0) return;  // no criterion: nothing is read
     if (!ply_in_range("GeneralFailure.", t, layer, isec)) return;
     const Strengths x = strengths(t, layer, isec);
-    if (gpflag == 0) return;
     if (!general_member(gpflag, &rgp, plystress, x)) {
         default_case("Warning: Default case in GeneralFailure subroutine.", "Please check your input parameters.");
         return;
     }
-    set_flag(&fgp, rgp);
+    set_flag(&fgp, rgp, general_members[gpflag], "GeneralFailure.", layer, isec);
 }
 
 void fibre_breakage(double& ffb, double& rfb, const double* plystress, const PlyTables& t, int layer, int isec,
                     int fbflag) {
     ffb = 0.0;
     rfb = 0.0;
+    const int flag = fbflag;
+    if (flag == 0) return;  // no criterion: nothing is read
     if (!ply_in_range("FiberBreakage.", t, layer, isec)) return;
     const Strengths x = strengths(t, layer, isec);
     const double* s = plystress;
     // fbflag 1, 2 and 6 to 11 are general criteria: their general selector.
     static constexpr int general_of[12] = {0, 1, 2, 0, 0, 0, 7, 8, 3, 4, 5, 6};
-    const int flag = fbflag;
-    if (flag == 0) return;
     const double* e = flag == 12 || flag == 13 ? elastic(t, layer, isec) : nullptr;
     if ((flag == 12 || flag == 13) && !e) {
         out_of_range("FiberBreakage.", layer, isec);
@@ -156,7 +216,7 @@ void fibre_breakage(double& ffb, double& rfb, const double* plystress, const Ply
         default_case("Warning: Default case in FiberBreakage subroutine.", "Please check your input parameters.");
         return;
     }
-    set_flag(&ffb, rfb);
+    set_flag(&ffb, rfb, fibre_members[flag], "FiberBreakage.", layer, isec);
 }
 
 // The parameter set of a ply is its pdprops column up to the first `defreal`; any -1.0 in it
@@ -165,6 +225,7 @@ void matrix_cracking(double& fmc, double& rmc, const double* plystress, const Pl
                      int mcflag, double* outtheta, double defreal) {
     fmc = 0.0;
     rmc = 0.0;
+    if (mcflag == 0) return;  // no criterion: nothing is read, the angle stays
     if (!ply_in_range("MatrixCracking.", t, layer, isec)) return;
     const bool asked = outtheta && *outtheta < 0.0;
     const Strengths x = strengths(t, layer, isec);
@@ -220,7 +281,6 @@ void matrix_cracking(double& fmc, double& rmc, const double* plystress, const Pl
     using cols::peprops::Entry;
     double* r = &rmc;
     switch (flag) {
-        case 0: return;
         case 1: MCrckHashinPS(r, &s[1], &s[3], &x.xt22, &x.xc22, &x.x12, &x.x23); break;
         case 2: MCrckHashin3D(r, &s[1], &s[3], &s[4], &s[5], &x.xt22, &x.xc22, &x.x12, &x.x23); break;
         case 3: MCrckHashinComplete(r, &s[1], &s[2], &s[3], &s[4], &s[5], &x.xt22, &x.xc22, &x.x12, &x.x23); break;
@@ -268,7 +328,7 @@ void matrix_cracking(double& fmc, double& rmc, const double* plystress, const Pl
             default_case("Warning: Default case in MatrixCracking subroutine", ". Please check your input parameters.");
             return;
     }
-    set_flag(&fmc, rmc);
+    set_flag(&fmc, rmc, matrix_members[flag], "MatrixCracking.", layer, isec);
     if (asked && fmc == 1.0) *outtheta = phi_r;
 }
 
@@ -278,6 +338,8 @@ void delamination_onset(double& fdel, double& rdel, double s33i, const double* l
                         const double* uplystress, const PlyTables& t, int layer, int isec, int delflag) {
     fdel = 0.0;
     rdel = 0.0;
+    const int flag = delflag;
+    if (flag == 0) return;  // no criterion: nothing is read
     const int lay = layer, sec = isec;
     // A ply above is needed (and a ply index of the int limit has none).
     if (lay < 1 || lay == std::numeric_limits<int>::max() || !t.psprops.has(cols::psprops::count, lay + 1, sec)) {
@@ -286,13 +348,15 @@ void delamination_onset(double& fdel, double& rdel, double s33i, const double* l
     }
     const Strengths lo = strengths(t, lay, sec), up = strengths(t, lay + 1, sec);
     const double *ls = lplystress, *us = uplystress;
-    const int flag = delflag;
-    if (flag == 0) return;
+    // The exposure checked on the way out: rdel, or in the two-ply forms the ply's exposure that
+    // may be non-finite (max() would drop a NaN of the lower ply).
+    double seen = 0.0;
     auto two_ply = [&](auto member, bool upper_given) {
         double rl = 0.0, ru = 0.0;
         member(&rl, ls, lo);
         if (upper_given) member(&ru, us, up);
         rdel = std::max(ru, rl);
+        seen = std::isfinite(rl) ? ru : rl;
     };
     switch (flag) {
         case 1: {
@@ -312,11 +376,13 @@ void delamination_onset(double& fdel, double& rdel, double s33i, const double* l
                                 &el[Entry::g13 - 1], &eu[Entry::g13 - 1]);
             DelChai(&rdel, &ls[1], &ls[4], &us[5], &lo.xt22, &lo.xc22, &up.x23, &lo.ilss, &factors[0], &factors[1],
                     &factors[2]);
+            seen = rdel;
             break;
         }
         case 2: {
             const double ilssu = up.ilss == 0.0 ? lo.ilss : up.ilss;
             DelChoiChang(&rdel, &ls[1], &ls[4], &us[5], &lo.xt22, &lo.xc22, &lo.ilss, &ilssu, nullptr);
+            seen = rdel;
             break;
         }
         case 3:
@@ -354,15 +420,17 @@ void delamination_onset(double& fdel, double& rdel, double s33i, const double* l
             default_case("Warning: Default case in Delamination subroutine", ". Please check your input parameters.");
             return;
     }
-    set_flag(&fdel, rdel);
+    fdel = rdel >= 1.0 ? 1.0 : 0.0;
+    if (!std::isfinite(seen)) [[unlikely]]
+        not_finite(delamination_members[flag], "Delamination.", lay, sec, seen);
 }
 
 // No core-crushing criterion is evaluated on this road: ccflag 0 to 2 give zeros.
 void core_crushing(double& fcc, double& rcc, const double*, const PlyTables& t, int layer, int isec, int ccflag) {
     fcc = 0.0;
     rcc = 0.0;
+    if (ccflag >= 0 && ccflag <= 2) return;  // no criterion: nothing is read
     if (!ply_in_range("CoreCrushing.", t, layer, isec)) return;
-    if (ccflag >= 0 && ccflag <= 2) return;
     default_case("Warning: Default case in CoreCrushing subroutine", ". Please check your input parameters.");
 }
 

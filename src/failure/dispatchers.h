@@ -12,10 +12,14 @@
 // peprops(9, nlayer, nsec), pdprops(nprops, nlayer, nsec), plyorientation and plythickness
 // (nlayer, nsec).
 //
-// `layer` and `isec` select the column; outside the tables (or, for delamination, without a ply
-// above `layer`) the dispatcher records a level -3 report and returns f = r = 0. The failed flag
-// f is 1 when the exposure r is at least 1. A selector outside its table records a level -2
-// warning and gives f = r = 0.
+// A selector that names no criterion (0, and 1 or 2 of core crushing) gives f = r = 0 at once,
+// without reading any table. Otherwise `layer` and `isec` select the column; outside the tables
+// (or, for delamination, without a ply above `layer`) the dispatcher records a level -3 report and
+// returns f = r = 0. The failed flag f is 1 when the exposure r is at least 1. A selector outside
+// its table records a level -2 warning and gives f = r = 0. The criterion's exposure is passed on
+// unchanged; one that is not a finite number (a NaN stress, zero strengths or moduli) is recorded
+// at level -3 naming the criterion, the ply and the section, so that such a ply does not pass
+// for an intact one.
 #pragma once
 
 #include "core/modeldata.h"

@@ -16,7 +16,7 @@ void GetStressFromCubicElasticity(double* stress, const double* endstran, const 
     tvk::elastic::zero(stress, n);
     if (!tvk::elastic::isotropic_sizes(n, nd, me)) return;
     if (*nprops < 2) {
-        tvk::report(-2, tvk::compose("Too few properties in ", me), *nprops, 2);
+        tvk::report(-2, std::string("Too few properties in ") + me, *nprops, 2);
         return;
     }
     const double temp = props[0], degr = props[1];

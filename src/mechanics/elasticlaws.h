@@ -29,7 +29,7 @@ inline void strain_tensor(double* eps, const double* strain, int ndi) {
 // otherwise a level -2 report naming the routine.
 inline bool isotropic_sizes(int ntens, int ndi, const char* routine) {
     if (ntens == 6 && ndi >= 1 && ndi <= 3) return true;
-    report(-2, compose("Unsupported dimensions in ", routine), ntens, ndi);
+    report(-2, std::string("Unsupported dimensions in ") + routine, ntens, ndi);
     return false;
 }
 

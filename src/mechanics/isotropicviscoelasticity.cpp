@@ -34,7 +34,7 @@ void nonconst_poisson_moduli(double normdev, double e, double g, double nu, doub
 
 bool tensor_ndi(int ndi, double* s, const char* routine) {
     if (ndi >= 1 && ndi <= 3) return true;
-    tvk::report(-2, tvk::compose("Unsupported dimensions in ", routine), ndi);
+    tvk::report(-2, std::string("Unsupported dimensions in ") + routine, ndi);
     tvk::elastic::zero(s, 9);
     return false;
 }
@@ -94,7 +94,7 @@ void GetStressFromIsotropicViscoElasticity(double* stress, const double* strain,
         return;
     }
     if (*nprops < 5) {
-        tvk::report(-2, tvk::compose("Too few properties in ", me), *nprops, 5);
+        tvk::report(-2, std::string("Too few properties in ") + me, *nprops, 5);
         tvk::elastic::zero(stress, n);
         return;
     }
@@ -126,7 +126,7 @@ void GetStressFromIsotropicViscoElasticity(double* stress, const double* strain,
     } else if (model == 3.0) {
         nonconst_poisson_moduli(normdev, e, g, nu, num, gamma, gd, kv);
     } else {
-        tvk::report(-2, tvk::compose("Unknown model in ", me), 0, 0, model);
+        tvk::report(-2, std::string("Unknown model in ") + me, 0, 0, model);
         tvk::elastic::zero(stress, n);
         return;
     }

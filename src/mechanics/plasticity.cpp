@@ -78,7 +78,7 @@ void engineering_tangent(const double* d, double* ddsdde) {
 }
 
 bool bad_size(const char* routine, double* r, int n1, int n2) {
-    tvk::report(-2, tvk::compose("Unsupported dimensions in ", routine), n1, n2);
+    tvk::report(-2, std::string("Unsupported dimensions in ") + routine, n1, n2);
     for (int k = 0; k < 6; ++k) r[k] = 0.0;
     return false;
 }

@@ -89,7 +89,7 @@ bool degraded_modulus(const double* c, double temp, const double* ecold, const d
 }
 
 void missing_block(const char* routine) {
-    tvk::report(-2, tvk::compose("No block at the temperature the modulus law needs in ", routine));
+    tvk::report(-2, std::string("No block at the temperature the modulus law needs in ") + routine);
 }
 
 }  // namespace

@@ -36,7 +36,7 @@ double interpolate(Method method, int n, const double* x, const double* y, doubl
 }
 
 bool fail(const char* what, const char* routine, int i1 = 0, int i2 = 0) {
-    report(-2, compose(what, routine), i1, i2);
+    report(-2, std::string(what) + routine, i1, i2);
     return false;
 }
 

@@ -42,7 +42,8 @@ bool cure_data(CureData& d, std::string_view cmname) {
 }
 
 // Advances the degree of cure over dtime at the temperature tc: the largest reachable degree
-// never falls; below it the degree takes the implicit step of FuncDegree. Writes slots 1-4 and
+// never falls; below it the degree takes the implicit (backward Euler) step of FuncDegree, solved
+// for its root where the fixed-point iteration bounces off the reachable degree. Writes slots 1-4 and
 // returns the cure rate at the new degree (0 once the reachable degree is reached).
 template <class V>
 double advance_cure(const CureData& d, const V& svar, double tc, double dtime) {
@@ -52,7 +53,7 @@ double advance_cure(const CureData& d, const V& svar, double tc, double dtime) {
     double rate = 0.0;
     double& a = cs::slot(svar, cs::degree);
     if (a < amax) {
-        a = FuncDegree(d.rate, &tc, &a, &dtime, &amax, &d.nc);
+        a = cs::implicit_degree(d.rate, d.nc, tc, a, dtime, amax);
         rate = CureRate(d.rate, &tc, &a, &amax, &d.nc);
     }
     cs::slot(svar, cs::rate) = rate;

@@ -1,7 +1,8 @@
 // State vector of a curing-resin material point, shared by the curing-resin material routine
 // (umat_prony), its heat-generation routine (hetval_prony) and its expansion routine
-// (uexpan_prony), and the lookup of the point's cure data. Code reads and writes the vector
-// through the names below (1-based slots, as the solver numbers state variables).
+// (uexpan_prony), the lookup of the point's cure data and the cure step they store. Code reads
+// and writes the vector through the names below (1-based slots, as the solver numbers state
+// variables).
 //
 //   slot      content                                                       written by
 //   1         degree of cure                                                heat / expansion
@@ -62,6 +63,15 @@ struct PlySection {
     int ply = 1, sec = 1;
 };
 PlySection ply_section(std::string_view cmname);
+
+// The degree of cure the cure update stores after the step dt at the constant temperature t1,
+// from degree0 below the reachable degree degmax (cure-rate coefficients cf, nc >= 7): the
+// result of FuncDegree where its fixed-point iteration converges without an iterate at or beyond
+// degmax; otherwise the root of the backward Euler step d = degree0 + dt rate(d), bracketed in
+// [degree0, degmax] (beyond degmax, where the rate is that at degmax, for a rate law that does
+// not vanish there). Without a sign change in the bracket the last iterate is returned with a
+// level -2 report.
+double implicit_degree(const double* cf, int nc, double t1, double degree0, double dt, double degmax);
 
 // Column `col` (tvk::columns::cuprops) of materialdata cuprops for the slot, with its length nc
 // (the table's first extent); nullptr when the table does not hold that slot with at least

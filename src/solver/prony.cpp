@@ -10,6 +10,7 @@
 #include "converters.h"
 #include "core/errors.h"
 #include "core/modeldata.h"
+#include "core/roots.h"
 #include "core/search.h"
 #include "cure_state.h"
 #include "input/iohandling.h"
@@ -63,21 +64,74 @@ double cure_rate(const double* cf, double t, double degree, double degmax, int n
            g[2] * std::exp(-g[3] / rt) * std::pow(a, g[5]) * std::pow(left, g[6]);
 }
 
-double func_degree(const double* cf, double t1, double degree0, double dt, double degmax, int nc) {
+// The fixed-point iteration of FuncDegree and how it ended: `converged` when its tolerance tests
+// stopped it (not the iteration limit), `reached` when an iterate lay at or beyond degmax.
+struct DegreeIteration {
+    double d;
+    bool converged, reached;
+};
+
+DegreeIteration degree_iteration(const double* cf, double t1, double degree0, double dt, double degmax, int nc) {
     double r1 = cure_rate(cf, t1, degree0, degmax, nc);
     double d = degree0 + dt * r1;
+    bool reached = d >= degmax;
     for (int it = 0; it < tvk::prony::funcdegree_max_iterations; ++it) {
         const double r2 = cure_rate(cf, t1, std::min(degmax, d), degmax, nc);
         d = degree0 + dt * r2;
-        if (r1 == 0.0 || std::fabs(r2 - r1) < 1e-6 || std::fabs((r2 - r1) / r1) <= 1e-10) return d;
+        reached = reached || d >= degmax;
+        if (r1 == 0.0 || std::fabs(r2 - r1) < 1e-6 || std::fabs((r2 - r1) / r1) <= 1e-10) return {d, true, reached};
         r1 = r2;
     }
-    tvk::report(-1, "FuncDegree: degree of cure not converged in 1000 iterations", tvk::prony::funcdegree_max_iterations,
-                0, d);
-    return d;
+    return {d, false, reached};
+}
+
+double func_degree(const double* cf, double t1, double degree0, double dt, double degmax, int nc) {
+    const DegreeIteration it = degree_iteration(cf, t1, degree0, dt, degmax, nc);
+    if (!it.converged)
+        tvk::report(-1, "FuncDegree: degree of cure not converged in 1000 iterations",
+                    tvk::prony::funcdegree_max_iterations, 0, it.d);
+    return it.d;
 }
 
 }  // namespace
+
+namespace tvk::curestate {
+
+// Where the rate law vanishes at degmax (positive exponents), an iterate that reaches degmax gets
+// the rate 0, the next one falls back to degree0, and the iteration stops on a wrong value: with
+// rate = degmax - d it returns degree0 + dt (degmax - degree0) for every step dt >= 1, while the
+// backward Euler step is (degree0 + dt degmax) / (1 + dt). g(d) = d - degree0 - dt rate(d) is
+// -dt rate(degree0) <= 0 at degree0 and degmax - degree0 - dt rate(degmax) at degmax, so a rate
+// law that vanishes there brackets the root, which Brent's method then finds.
+double implicit_degree(const double* cf, int nc, double t1, double degree0, double dt, double degmax) {
+    const DegreeIteration it = degree_iteration(cf, t1, degree0, dt, degmax, nc);
+    if (it.converged && !it.reached) return it.d;
+    // cure_rate caps its degree at degmax: beyond degmax the rate is that at degmax.
+    auto g = [&](double d) { return d - degree0 - dt * cure_rate(cf, t1, d, degmax, nc); };
+    const double g0 = g(degree0), g1 = g(degmax);
+    if (g0 == 0.0) return degree0;
+    if (g0 < 0.0 && g1 == 0.0) return degmax;
+    // A rate that does not vanish at degmax (a zero exponent): the root lies beyond degmax, where
+    // the rate is constant, and is explicit.
+    if (g0 < 0.0 && g1 < 0.0) return degree0 + dt * cure_rate(cf, t1, degmax, degmax, nc);
+    if (g0 < 0.0 && g1 > 0.0) {
+        auto f = [&](double* v, double*, const double* x, const double*, const int*, const int*) { *v = g(*x); };
+        const double xacc = 1e-15;
+        const int maxit = 200, na = 0, nfun = 0;
+        double root = it.d;
+        int istat = 0;
+        tvk::bdsafe(tvk::RootFunction::ref(f), &degree0, &degmax, &root, nullptr, &xacc, &maxit, &na, &nfun, &istat);
+        if (std::isfinite(root)) return root;  // a limit reached is reported by the solver
+        return it.d;
+    }
+    // No sign change in [degree0, degmax] (a negative rate, a negative step, or a rate law that is
+    // not a number there): the iterate, reported.
+    tvk::report(-2, "Cure update: no degree of cure between the start and the reachable degree", 0, 0, degree0,
+                degmax);
+    return it.d;
+}
+
+}  // namespace tvk::curestate
 
 TVK_API double Relaxation(const double* dold, const double* tau, const double* shift, const double* timestep,
                           const double* stiffness, const double* pprony, const double* strain) {

@@ -1,7 +1,9 @@
 // Cure kinetics and the heat-generation and expansion routines of the curing resin, called as the
 // solver calls them: the rate law against its closed form, the implicit degree step against the
 // equation it solves and its convergence as the step halves, an isothermal cure to the reachable
-// degree, the glass transition, glassy, liquid and rubbery expansion, and refused inputs.
+// degree, the glass transition, glassy, liquid and rubbery expansion, and refused inputs. Where the
+// fixed-point iteration fails (an iterate at the reachable degree, or no convergence), the cure
+// update stores the root of the backward Euler step, checked against closed forms.
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -125,7 +127,8 @@ TEST(CureKinetics, PronyTermStep) {
 struct CureRoutines : ::testing::Test {
     char name[80];
     V gel = {0.6}, enthalpy = {4.5e8}, expansion = {5e-5, 5.5e-5, 6e-5, 1.5e-4, 1.6e-4, 1.7e-4},
-      shrinkage = {-0.01, -0.011, -0.012, -0.02, -0.021, -0.022}, limit = {0.1, 5.0}, transition = {-10.0, 190.0, 0.45};
+      shrinkage = {-0.01, -0.011, -0.012, -0.02, -0.021, -0.022}, limit = {0.1, 5.0}, transition = {-10.0, 190.0, 0.45},
+      law = kinetics;
 
     void SetUp() override {
         tvktest::clear_errors();
@@ -141,7 +144,7 @@ struct CureRoutines : ::testing::Test {
         auto& cu = tvk::materialdata.cuprops;
         cu.allocate({8, 8, 1, 1});
         cu.fill(tvk::huge);
-        const V* cols[] = {&gel, &enthalpy, &expansion, &shrinkage, &limit, &transition, &kinetics};
+        const V* cols[] = {&gel, &enthalpy, &expansion, &shrinkage, &limit, &transition, &law};
         for (int c = 0; c < 7; ++c)
             for (std::size_t k = 0; k < cols[c]->size(); ++k) *cu.at(static_cast<int>(k) + 1, c + 1, 1, 1) = (*cols[c])[k];
     }
@@ -292,6 +295,103 @@ TEST_F(CureRoutines, RefusedInputsLeaveTheStateAndReport) {
     V big(508, 0.0);
     EXPECT_EQ(expand(big, 420.0, 1.0, 10.0, 5.0), V(6, 0.0));
     EXPECT_EQ(big, V(508, 0.0));
+}
+
+// ---- The stored degree: the root of the backward Euler step ----------------------------------------
+
+// rate = A1 exp(-E1/RT) (amax - a)^n: the coefficients of a single-term law.
+V single_term(double a1, double e1, double n) { return {a1, e1, 0.0, 0.0, n, 0.0, 0.0}; }
+
+// With rate = amax - a the step d = d0 + dt (amax - d) has the root (d0 + dt amax) / (1 + dt).
+// For dt >= 1 the first iterate lands on amax, where the rate is 0, and the fixed-point iteration
+// of FuncDegree stops on d0 + dt amax (0.5, 0.75 and 5.0 below: a Tg far below absolute zero for
+// the last); the cure update stores the root and its rate, without a report.
+TEST_F(CureRoutines, LongStepStoresTheRootOfTheImplicitUpdate) {
+    law = single_term(1.0, 0.0, 1.0);
+    limit = {0.0, 0.0};  // amax = 1/2
+    write_tables();
+    const double uncapped[] = {0.5, 0.75, 5.0};
+    int k = 0;
+    for (const double dt : {1.0, 1.5, 10.0}) {
+        SCOPED_TRACE(dt);
+        EXPECT_EQ(funcdegree(law, 400.0, 0.0, dt, 0.5), uncapped[k++]);  // FuncDegree itself as before
+        V svar(4, 0.0);
+        const double flux = heat(svar, 400.0, dt);
+        const double root = 0.5 * dt / (1.0 + dt);
+        EXPECT_NEAR(svar[0], root, 1e-14);
+        EXPECT_DOUBLE_EQ(svar[1], 0.5 - svar[0]);
+        EXPECT_DOUBLE_EQ(flux, enthalpy[0] * svar[1]);
+        EXPECT_DOUBLE_EQ(svar[2], tg_of(svar[0]));
+        EXPECT_GT(svar[2], 273.15 + transition[0]);
+        // From a cured start the same: (d0 + dt amax) / (1 + dt).
+        svar = {0.2, 0.0, 0.0, 0.0};
+        heat(svar, 400.0, dt);
+        EXPECT_NEAR(svar[0], (0.2 + 0.5 * dt) / (1.0 + dt), 1e-14);
+    }
+    // Second order: dt A (amax - d)^2 = d - d0, with u = amax - d the positive root of
+    // dt A u^2 + u - (amax - d0) = 0.
+    for (const double dt : {0.5, 4.0, 100.0}) {
+        SCOPED_TRACE(dt);
+        law = single_term(30.0, 0.0, 2.0);
+        write_tables();
+        V svar = {0.1, 0.0, 0.0, 0.0};
+        heat(svar, 400.0, dt);
+        const double c = dt * 30.0, u = (-1.0 + std::sqrt(1.0 + 4.0 * c * 0.4)) / (2.0 * c);
+        EXPECT_NEAR(svar[0], 0.5 - u, 1e-14);
+        EXPECT_LT(svar[0], 0.5);
+    }
+    EXPECT_EQ(tvk::errorhandling.errstat, 0);
+}
+
+// An iteration that oscillates for good runs out; the cure update then stores the root:
+// 0.99 (1 - d)^2 = d, i.e. u = 1 - d solves 0.99 u^2 + u - 1 = 0. A step over which the
+// iteration converges stores exactly what FuncDegree returns.
+TEST_F(CureRoutines, UnconvergedIterationStoresTheRootAndConvergedStepsAreUnchanged) {
+    law = {0.99, 0.0, 0.0, 0.0, 2.0, 1.0, 1.0};
+    limit = {0.0, -50.0};  // amax 1 in double precision
+    write_tables();
+    ASSERT_EQ(amax(400.0), 1.0);
+    V svar(4, 0.0);
+    heat(svar, 400.0, 1.0);
+    EXPECT_NEAR(svar[0], 1.0 - (-1.0 + std::sqrt(1.0 + 4.0 * 0.99)) / (2.0 * 0.99), 1e-14);
+    EXPECT_EQ(tvk::errorhandling.errstat, 0);
+
+    law = kinetics;
+    limit = {0.1, 5.0};
+    write_tables();
+    for (const double dt : {0.05, 0.2, 1.0}) {
+        V s = {0.3, 0.0, 0.0, 0.0};
+        heat(s, 430.0, dt);
+        EXPECT_EQ(s[0], funcdegree(kinetics, 430.0, 0.3, dt, amax(430.0))) << dt;
+    }
+}
+
+// The expansion routine advances the cure at the temperature at the end of the increment,
+// temp(1) + temp(2): with rate = k(T) (amax - a), k = A exp(-E/RT), the step is
+// d = (d0 + dt k amax) / (1 + dt k) with k and amax at 420 K, not at the 400 K of temp(1).
+TEST_F(CureRoutines, ExpansionCuresAtTheEndOfIncrementTemperature) {
+    law = single_term(1.0e7, 6.0e4, 1.0);
+    write_tables();
+    auto step = [&](double t, double d0, double dt) {
+        const double k = 1.0e7 * std::exp(-6.0e4 / (R * t));
+        return (d0 + dt * k * amax(t)) / (1.0 + dt * k);
+    };
+    const double d0 = 0.1, dt = 1.0;
+    V svar(508, 0.0);
+    svar[0] = d0;
+    expand(svar, 400.0, 20.0, 10.0, dt);
+    // The fixed point stops once the rate changes by less than 1e-6: d within about dt 1e-6.
+    EXPECT_NEAR(svar[0], step(420.0, d0, dt), 2e-6);
+    EXPECT_GT(std::fabs(step(400.0, d0, dt) - step(420.0, d0, dt)), 0.05);
+    EXPECT_EQ(svar[3], amax(420.0));
+    EXPECT_DOUBLE_EQ(svar[1], 1.0e7 * std::exp(-6.0e4 / (R * 420.0)) * (amax(420.0) - svar[0]));
+    EXPECT_DOUBLE_EQ(svar[2], tg_of(svar[0]));
+    // A cooling increment cures at the lower end temperature.
+    V cool(508, 0.0);
+    cool[0] = d0;
+    expand(cool, 420.0, -20.0, 10.0, dt);
+    EXPECT_NEAR(cool[0], step(400.0, d0, dt), 2e-6);
+    EXPECT_EQ(tvk::errorhandling.errstat, 0);
 }
 
 }  // namespace

@@ -1,11 +1,14 @@
 // The failure dispatchers on the model's own tables, as the material card reader leaves them: with
 // two temperatures the strength and elastic columns are twice as long as one block, and each ply
-// must still get its own first-temperature values.
+// must still get its own first-temperature values. Then the dispatchers' own rules on the tables
+// of the C interface: a selector without a criterion reads nothing and reports nothing, and an
+// exposure that is not a finite number is passed on and recorded naming its criterion.
 #include <gtest/gtest.h>
 
 #include <cmath>
 #include <filesystem>
 #include <fstream>
+#include <limits>
 #include <string>
 #include <unistd.h>
 #include <vector>
@@ -173,7 +176,7 @@ TEST_F(TwoTemperatureLaminate, PliesAndSectionsOutsideTheModelTablesAreRefused) 
     EXPECT_EQ(f, 0.0);
     EXPECT_EQ(r, 0.0);
     EXPECT_EQ(tvk::errorhandling.errstat, -3);
-    EXPECT_EQ(tvktest::errtext(), "Error: ply or section out of range inGeneralFailure.");
+    EXPECT_EQ(tvktest::errtext(), "Error: ply or section out of range in GeneralFailure.");
     tvktest::clear_errors();
     tvk::dispatch::delamination_onset(f, r, 0.0, s, s, t, 2, 1, 5);  // no ply above the last
     EXPECT_EQ(tvk::errorhandling.errstat, -3);
@@ -186,6 +189,140 @@ TEST_F(TwoTemperatureLaminate, PliesAndSectionsOutsideTheModelTablesAreRefused) 
     tvk::dispatch::general_failure(f, r, s, tvk::dispatch::model_tables(), 1, 1, 1);
     EXPECT_EQ(r, 0.0);
     EXPECT_EQ(tvk::errorhandling.errstat, -3);
+}
+
+// ---- Rules of the C interface ------------------------------------------------------------------------
+
+struct DispatcherRules : ::testing::Test {
+    CompactTables c;
+    V pd = V(4, tvk::huge);  // no parameter set: two entries per ply, both unset
+    int nlayer = 2, nsec = 1, nprops = 2;
+    void SetUp() override { tvktest::clear_errors(); }
+    void TearDown() override { tvktest::clear_errors(); }
+
+    double general(const double* s, int layer, int flag, double* f = nullptr) {
+        double ff = -1, r = -1;
+        const int isec = 1;
+        generalfailure(f ? f : &ff, &r, s, c.ps.data(), c.orient.data(), &layer, &nlayer, &isec, &nsec, &flag);
+        return r;
+    }
+};
+
+// A model with no criteria calls every dispatcher with selector 0 on every point, whatever its
+// tables hold: nothing may be read or recorded, so that a later report is the one kept.
+TEST_F(DispatcherRules, SelectorWithoutACriterionReadsNoTableAndRecordsNothing) {
+    const double s[6] = {1e9, 1e9, 1e9, 1e9, 1e9, 1e9};
+    const int zero = 0, far = 7, sec = 3;
+    double f = -1, r = -1, angle = -1.0;
+    // No tables at all, and a ply and section outside any table.
+    generalfailure(&f, &r, s, nullptr, nullptr, &far, &nlayer, &sec, &nsec, &zero);
+    EXPECT_EQ(f, 0.0);
+    EXPECT_EQ(r, 0.0);
+    f = r = -1;
+    fiberbreakage(&f, &r, s, nullptr, nullptr, nullptr, &far, &nlayer, &sec, &nsec, &zero);
+    EXPECT_EQ(f + r, 0.0);
+    f = r = -1;
+    MatrixCracking(&f, &r, s, nullptr, nullptr, nullptr, nullptr, &far, &nlayer, &sec, &nsec, &nprops, &zero, &angle,
+                   nullptr);
+    EXPECT_EQ(f + r, 0.0);
+    EXPECT_EQ(angle, -1.0);
+    f = r = -1;
+    const double s33 = 1e9;
+    delamination(&f, &r, &s33, s, s, nullptr, nullptr, nullptr, nullptr, &far, &nlayer, &sec, &nsec, &zero);
+    EXPECT_EQ(f + r, 0.0);
+    for (const int cc : {0, 1, 2}) {
+        f = r = -1;
+        corecrushing(&f, &r, s, nullptr, nullptr, &far, &nlayer, &sec, &nsec, &cc);
+        EXPECT_EQ(f + r, 0.0) << cc;
+    }
+    EXPECT_EQ(tvk::errorhandling.errstat, 0);
+    // The same ply with a criterion is refused, and the report names the dispatcher.
+    EXPECT_EQ(general(s, far, 1), 0.0);
+    EXPECT_EQ(tvk::errorhandling.errstat, -3);
+    EXPECT_EQ(tvktest::errtext(), "Error: ply or section out of range in GeneralFailure.");
+    tvktest::clear_errors();
+    const int unknown = 3;
+    corecrushing(&f, &r, s, c.ps.data(), c.orient.data(), &far, &nlayer, &sec, &nsec, &unknown);
+    EXPECT_EQ(tvktest::errtext(), "Error: ply or section out of range in CoreCrushing.");
+}
+
+// Zero strengths, zero moduli or a NaN stress make some criteria return NaN (which compares as
+// "not failed") or infinity. The dispatcher passes the value on and records it at level -3 with
+// the criterion's name, the ply and the section; a finite exposure records nothing.
+TEST_F(DispatcherRules, NonFiniteExposureIsPassedOnAndRecordedNamingTheCriterion) {
+    const double nan = std::nan(""), inf = std::numeric_limits<double>::infinity();
+    const int one = 1, two = 2;
+    auto matrix = [&](const double* s, int ply, int flag, double* r) {
+        double f = -1, angle = -1.0;
+        MatrixCracking(&f, r, s, c.pe.data(), c.ps.data(), pd.data(), c.orient.data(), &ply, &nlayer, &one, &nsec,
+                       &nprops, &flag, &angle, nullptr);
+        return f;
+    };
+    auto expect_record = [](const std::string& text, int ply) {
+        EXPECT_EQ(tvk::errorhandling.errstat, -3);
+        EXPECT_EQ(tvktest::errtext(), text);
+        EXPECT_EQ(tvk::errorhandling.errintv.data()[0], ply);
+        EXPECT_EQ(tvk::errorhandling.errintv.data()[1], 1);
+        tvktest::clear_errors();
+    };
+    const double nan_stress[6] = {nan, nan, nan, nan, nan, nan};
+    const double transverse[6] = {0, -120, 0, 40, 0, 0};
+
+    // General, maximum nominal stress: NaN from a NaN stress, infinity from a zero strength.
+    double f = -1;
+    EXPECT_TRUE(std::isnan(general(nan_stress, 1, 1, &f)));
+    EXPECT_EQ(f, 0.0);
+    expect_record("Error: non-finite exposure from GPMaxNominal in GeneralFailure.", 1);
+    c.ps[10] = 0.0;  // xt11 of ply 2
+    const double tension[6] = {10, 0, 0, 0, 0, 0};
+    EXPECT_EQ(general(tension, 2, 1, &f), inf);
+    EXPECT_EQ(f, 1.0);
+    expect_record("Error: non-finite exposure from GPMaxNominal in GeneralFailure.", 2);
+    c.ps[10] = strength2[0];
+
+    // Fibre, Hashin, a NaN stress.
+    double ff = -1, r = -1;
+    const int hashin = 3;
+    fiberbreakage(&ff, &r, nan_stress, c.pe.data(), c.ps.data(), c.orient.data(), &two, &nlayer, &one, &nsec, &hashin);
+    EXPECT_TRUE(std::isnan(r));
+    expect_record("Error: non-finite exposure from FBHashin in FiberBreakage.", 2);
+
+    // Matrix, Puck: a NaN stress, then a ply without strengths.
+    EXPECT_EQ(matrix(nan_stress, 1, 9, &r), 0.0);
+    EXPECT_TRUE(std::isnan(r));
+    expect_record("Error: non-finite exposure from MCrckPuck in MatrixCracking.", 1);
+    const V kept = c.ps;
+    std::fill(c.ps.begin() + 10, c.ps.end(), 0.0);
+    matrix(transverse, 2, 9, &r);
+    EXPECT_FALSE(std::isfinite(r));
+    expect_record("Error: non-finite exposure from MCrckPuck in MatrixCracking.", 2);
+    c.ps = kept;
+    // Matrix, LaRC04 in transverse tension on a ply without moduli.
+    std::fill(c.pe.begin(), c.pe.begin() + 9, 0.0);
+    const double opening[6] = {0, 30, 0, 40, 0, 0};
+    matrix(opening, 1, 14, &r);
+    EXPECT_FALSE(std::isfinite(r));
+    expect_record("Error: non-finite exposure from MCrckLaRC04 in MatrixCracking.", 1);
+
+    // Delamination, Hashin on both plies: a NaN of the lower ply is recorded even where the
+    // larger-of-two keeps the upper ply's exposure.
+    const double s33 = 10.0, upper[6] = {0, 0, 0, 0, 20, 10};
+    const double lower[6] = {0, 0, 0, 0, nan, 10};
+    const int hashin_del = 5;
+    delamination(&ff, &r, &s33, lower, upper, c.pe.data(), c.ps.data(), c.orient.data(), c.thick.data(), &one,
+                 &nlayer, &one, &nsec, &hashin_del);
+    EXPECT_TRUE(std::isfinite(r));
+    expect_record("Error: non-finite exposure from DelHashin in Delamination.", 1);
+
+    // Finite exposures, failed or not, record nothing.
+    c.pe = CompactTables().pe;
+    const double crushing[6] = {0, -160, 0, 60, 0, 0};
+    EXPECT_EQ(matrix(crushing, 1, 9, &r), 1.0);
+    EXPECT_GT(r, 1.0);
+    delamination(&ff, &r, &s33, upper, upper, c.pe.data(), c.ps.data(), c.orient.data(), c.thick.data(), &one,
+                 &nlayer, &one, &nsec, &hashin_del);
+    EXPECT_TRUE(std::isfinite(r));
+    EXPECT_EQ(tvk::errorhandling.errstat, 0);
 }
 
 }  // namespace

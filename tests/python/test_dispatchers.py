@@ -121,3 +121,19 @@ def test_delamination_at_the_int_limit_ply_overflowed_its_upper_ply_index(tables
         eh.rsxerr(1)
         assert dmg.delamination(10.0, s, s, md.peprops, md.psprops, orient, thick, layer, 1, 5) == (0.0, 0.0)
         assert record()[0] == -3
+
+
+def test_selector_zero_on_a_ply_outside_the_tables_reads_and_records_nothing(tables):
+    # A model without criteria calls every dispatcher with selector 0 on every point.
+    orient, thick = tables
+    z = np.zeros(6)
+    assert dmg.generalfailure(z, md.psprops, orient, 4, 2, 0) == (0.0, 0.0)
+    assert dmg.fiberbreakage(z, md.peprops, md.psprops, orient, 4, 2, 0) == (0.0, 0.0)
+    assert dmg.matrixcracking(z, md.peprops, md.psprops, md.pdprops, orient, 4, 2, 0) == (0.0, 0.0, -1.0)
+    assert dmg.delamination(0.0, z, z, md.peprops, md.psprops, orient, thick, 3, 1, 0) == (0.0, 0.0)
+    assert dmg.corecrushing(z, md.psprops, orient, 4, 2, 2) == (0.0, 0.0)
+    assert record()[0] == 0
+    # so the first real report is the one kept
+    dmg.matrixcracking(z, md.peprops, md.psprops, md.pdprops, orient, 4, 2, 6)
+    assert record() == (-3, "Error: ply or section out of range in MatrixCracking.")
+

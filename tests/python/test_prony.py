@@ -189,6 +189,18 @@ class TestCureHooks:
         a = svar[0]
         assert svar[2] == pytest.approx(200.0 * 0.45 * a / (1 - 0.55 * a) - 10.0 + 273.15, rel=1e-14)
 
+    def test_hetval_long_step_stores_the_backward_euler_root(self, cure_tables):
+        # Long steps at a high temperature send the fixed-point iteration to the reachable
+        # degree, where the rate is 0; the stored degree is the root of d = d0 + dt rate(d).
+        amax = 1.0 / (1.0 + np.exp(5.0 - 0.1 * (460.0 - 273.15)))
+        for d0, dt in ((0.0, 50.0), (0.3, 400.0), (0.9, 5000.0)):
+            svar, flux = t.hetval_prony("EPOXY", [460.0, 0.0], [0.0, 0.0], dt, [d0, 0.0, 0.0, 0.0], [0.0], [0.0])
+            root = brentq(lambda d: d - d0 - dt * rate(KIN, 460.0, d, amax), d0, amax, xtol=1e-15, rtol=1e-15)
+            assert svar[0] == pytest.approx(root, abs=1e-14)
+            assert svar[1] == pytest.approx(rate(KIN, 460.0, svar[0], amax), rel=1e-12)
+            assert flux[0] == pytest.approx(4.5e8 * svar[1], rel=1e-15)
+            assert errstat() == 0
+
     def test_hetval_refuses_a_state_vector_shorter_than_four(self, cure_tables):
         with pytest.raises(_tolvek.error, match=r"len\(svar\)>=4"):
             t.hetval_prony("EPOXY", [460.0, 0.0], [0.0, 0.0], 2.0, np.zeros(3), [0.0], [0.0])
