@@ -75,3 +75,46 @@ def test_short_property_list_is_reported():
     assert np.isfinite(stress).all()
     assert errstat() == -3
     assert errtext() == "vumat_cartesian: fewer than 39 properties; elastic response without damage"
+
+
+def started(p, nblock=1):
+    """A block after the solver's initial call at zero strain (element status 1)."""
+    state = np.zeros((nblock, NSV))
+    state[:, 18] = 1.0
+    z = np.zeros((nblock, 6))
+    return call(p, z, z, state, 0.0)
+
+
+def test_failed_fibres_hold_a_quarter_of_the_compressive_strength():
+    # Quadratic set, compressive residual law of the fibres: past the residual limit the stress is
+    # -x11c / 4 at the most compressive strain, and unloads from there with a tenth of C11.
+    p = ply(p6=0, p7=0, p8=0, p33=1, p32=2, p35=1, p25=8)
+    stress, state, ener, inel = started(p)
+    x0, de = 800 / 9e4, 800 / 9e4 / 50
+    for step in range(250):
+        stress, state, ener, inel = call(p, np.array([[-de, 0, 0, 0, 0, 0]]), stress, state, 1.0 + step, ener=ener)
+    assert state[0, 10] == 1.0
+    assert abs(stress[0, 0] + 200) < 1e-9
+    m = state[0, 38]
+    for step in range(50):
+        stress, state, ener, inel = call(p, np.array([[de, 0, 0, 0, 0, 0]]), stress, state, 300.0 + step, ener=ener)
+    assert abs(stress[0, 0] - (-200 + (state[0, 20] - m) * 9e4 / 10)) < 1e-9
+    assert abs(stress[0, 0] + 120) < 1e-6
+
+
+def test_overflowing_point_keeps_its_old_values_and_is_reported():
+    p = ply(p6=0, p7=0, p8=0)
+    stress, state, ener, inel = started(p, 2)
+    stress = stress + [[1, 2, 3, 4, 5, 6], [7, 8, 9, 10, 11, 12]]
+    ener = np.array([1.0, 2.0])
+    de = np.zeros((2, 6))
+    de[:, 0] = 1e-3
+    de[1, 0] = 1e300
+    out = call(p, de, stress, state, 1.0, ener=ener)
+    assert errstat() == -3
+    assert errtext() == "vumat_cartesian: result not finite; point keeps its old stress and state"
+    np.testing.assert_array_equal(out[0][1], stress[1])
+    np.testing.assert_array_equal(out[1][1], state[1])
+    assert out[2][1] == 2.0
+    assert out[0][0, 0] == 1e5 * 1e-3
+    assert all(np.isfinite(a).all() for a in out)
