@@ -619,10 +619,11 @@ Outcome cartesian_point(const Material& m, CartesianPoint& p) {
         elastic += 0.5 * shear * stress[i] * eel[i];
         work += shear * 0.5 * (p.stressold[i] + stress[i]) * p.straininc[i];
     }
-    if (!(p.density > 0.0)) {
+    if (!(p.density > 0.0) || p.density == HUGE_VAL) {
         p.enerintern = p.enerinternold;
         p.enerinelas = p.enerinelasold;
-        return Outcome::fail("vumat_cartesian: material point with a density that is not positive");
+        return Outcome::fail(p.density > 0.0 ? "vumat_cartesian: material point with a density that is not finite"
+                                             : "vumat_cartesian: material point with a density that is not positive");
     }
     const double f = sv[slot::status];
     p.enerintern = p.enerinternold + f * work / p.density;

@@ -552,6 +552,11 @@ TEST(VumatCartesian, RefusedInputKeepsTheOldValues) {
     EXPECT_EQ(tvktest::errtext(), "vumat_cartesian: material point with a density that is not positive");
     EXPECT_EQ(d.enerinternnew[0], 3.0);
     EXPECT_DOUBLE_EQ(d.new_stress(0, 0), 1e5 * 1e-3);
+    tvktest::clear_errors();
+    d.density[0] = INFINITY;  // energies per unit mass would silently stop growing
+    d.call();
+    EXPECT_EQ(tvktest::errtext(), "vumat_cartesian: material point with a density that is not finite");
+    EXPECT_EQ(d.enerinternnew[0], 3.0);
 
     tvktest::clear_errors();
     VumatBlock s(vumat_cartesian, 2, nsv - 1, ply());
