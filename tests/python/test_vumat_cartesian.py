@@ -85,23 +85,6 @@ def started(p, nblock=1):
     return call(p, z, z, state, 0.0)
 
 
-def test_failed_fibres_hold_a_quarter_of_the_compressive_strength():
-    # Quadratic set, compressive residual law of the fibres: past the residual limit the stress is
-    # -x11c / 4 at the most compressive strain, and unloads from there with a tenth of C11.
-    p = ply(p6=0, p7=0, p8=0, p33=1, p32=2, p35=1, p25=8)
-    stress, state, ener, inel = started(p)
-    x0, de = 800 / 9e4, 800 / 9e4 / 50
-    for step in range(250):
-        stress, state, ener, inel = call(p, np.array([[-de, 0, 0, 0, 0, 0]]), stress, state, 1.0 + step, ener=ener)
-    assert state[0, 10] == 1.0
-    assert abs(stress[0, 0] + 200) < 1e-9
-    m = state[0, 38]
-    for step in range(50):
-        stress, state, ener, inel = call(p, np.array([[de, 0, 0, 0, 0, 0]]), stress, state, 300.0 + step, ener=ener)
-    assert abs(stress[0, 0] - (-200 + (state[0, 20] - m) * 9e4 / 10)) < 1e-9
-    assert abs(stress[0, 0] + 120) < 1e-6
-
-
 def test_overflowing_point_keeps_its_old_values_and_is_reported():
     p = ply(p6=0, p7=0, p8=0)
     stress, state, ener, inel = started(p, 2)
