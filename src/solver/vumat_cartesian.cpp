@@ -31,15 +31,20 @@
 //   - the sliding sign of a closed shear crack is kept per point in the state (slot::slide_sign),
 //     zeroed by the initial call;
 //   - a failure index that is not a number counts as 0; a residual-limit ratio of exactly 1 gives
-//     the limit 1; an onset whose strain measure is 0 or whose final strain is not finite (no
-//     stress at onset) does not initiate the mode;
+//     the limit 1; an onset whose strain measure is 0 or with no stress at onset does not
+//     initiate the mode;
 //   - the compressive residual factor of the fibre direction is limited to [0, cap] and is not
-//     updated at zero elastic strain;
-//   - strain rates are 0 for a time increment that is not positive.
+//     updated at zero elastic strain; the residual law of all normal directions does not act
+//     where a criterion set gives no residual limit (limit 1);
+//   - strain rates are 0 for a time increment that is not positive;
+//   - a point whose result (stress, state, energies or a final strain) overflows is refused and
+//     reported, keeping its old stress, state and energies.
 #include "vumat_cartesian.h"
 
 #include <algorithm>
+#include <bit>
 #include <cmath>
+#include <cstdint>
 #include <cstring>
 
 #include "../core/errors.h"
@@ -91,13 +96,13 @@ struct Material {
     double strength[nm], strainx0[nm], xi[nm], gc[nm], wmax[nm];
     double sigc_end[3], shearfactor[3], alpha_sh[3], damp[3];
     int nls = 0, es = 0, crit = 0, perm = 0, comp = 0;
-    bool accumulate = false, stiff_deg = false, strength_deg = false;
+    bool accumulate = false, stiff_deg = false, strength_deg = false, damped = false;
 };
 
 // A flag value: truncated toward zero; a value out of the integer range is no valid flag.
 int flag(double v) { return std::abs(v) < 1e9 ? static_cast<int>(v) : -1; }
 
-enum class Use { damage, elastic, refused };
+enum class Use { damage, elastic, refused, not_finite };
 
 // The per-call tables of the property list p(n). A list shorter than prop::count is read as far
 // as it goes (compression moduli default to the tension moduli) with every damage, shear-law and
@@ -105,7 +110,7 @@ enum class Use { damage, elastic, refused };
 Use read_material(Material& m, const double* p, int n) {
     if (n < 9) return Use::refused;
     for (int k = 0; k < std::min(n, prop::count); ++k)
-        if (k != prop::nls_flag + 1 && !std::isfinite(p[k])) return Use::refused;
+        if (k != prop::nls_flag + 1 && !std::isfinite(p[k])) return Use::not_finite;
     const bool full = n >= prop::count;
     auto at = [&](int k, double fallback = 0.0) { return k < n ? p[k] : fallback; };
     m.e11t = p[prop::e11t], m.e22t = p[prop::e22t], m.e33 = p[prop::e33];
@@ -144,6 +149,7 @@ Use read_material(Material& m, const double* p, int n) {
     m.stiff_deg = flag(p[prop::stiff_deg_flag]) == 1;
     m.strength_deg = flag(p[prop::strength_deg_flag]) == 1;
     for (int k = 0; k < 3; ++k) m.damp[k] = p[prop::damp1 + k];
+    m.damped = m.damp[0] != 0.0 || m.damp[1] != 0.0 || m.damp[2] != 0.0;
     const bool shear_law = m.nls == 1 || m.nls == 2 || m.nls == 6 || m.nls == 11;
     if (shear_law && !(m.g_ini > 0.0)) return Use::refused;
     if (m.nls == 2 || m.nls == 11) {
@@ -214,6 +220,16 @@ double residual_limit(double r0, double r1, double cdd, double sigc) {
 
 double sign_of(double v) { return v >= 0.0 ? 1.0 : -1.0; }
 
+// True when all n values are finite: x * 0 is +-0 for a finite x and NaN otherwise, so the OR of
+// the bit patterns has an all-ones exponent exactly when one value is not finite; the integer OR
+// takes any order, so the loop vectorises.
+bool all_finite(const double* v, int n) {
+    constexpr std::uint64_t exponent = 0x7ff0000000000000ULL;
+    std::uint64_t bits = 0;
+    for (int k = 0; k < n; ++k) bits |= std::bit_cast<std::uint64_t>(v[k] * 0.0);
+    return (bits & exponent) != exponent;
+}
+
 // One point of the block: its own rows of the block arrays.
 struct CartesianPoint {
     bool initial;
@@ -225,6 +241,7 @@ struct CartesianPoint {
     Voigt<Order::cyclic> stress;                   // out
     double* state;                                 // slot::count values at least, in/out
     double enerintern = 0.0, enerinelas = 0.0;     // out
+    bool refused = false;                          // out: an intermediate value overflowed
 };
 
 // The vectors the criteria see, from the elastic strain eel and the trial stress.
@@ -265,12 +282,14 @@ public:
         e_ = Efforts(m.es, eel, trial, xi_);
     }
 
-    void run(double* rs, double* dlim) {
+    // False when a final strain overflows (the point's result would be invented).
+    bool run(double* rs, double* dlim) {
         std::fill(rs, rs + nm, 0.0);
         std::fill(dlim, dlim + nm, 1.0);
         const int c = m_.crit;
         const int modes = c == 1 ? 6 : c == 2 ? 9 : (c == 3 || c == 4) ? 3 : (c == 5 || c == 6) ? 6 : 0;
         for (int i = 0; i < modes; ++i) rs[i] = evaluate(i, dlim[i]);
+        return !overflow_;
     }
 
 private:
@@ -281,6 +300,7 @@ private:
     const double* rs_old_;
     double xi_[nm];
     Efforts e_{0, nullptr, nullptr, nullptr};
+    bool overflow_ = false;
 
     bool quadratic_set() const { return m_.crit == 1 || m_.crit == 5; }
     // Weight of the shear partners of normal mode i.
@@ -359,7 +379,7 @@ private:
     }
 
     // New damage of mode i; dlim receives its residual limit where the set computes one.
-    double evaluate(int i, double& dlim) const {
+    double evaluate(int i, double& dlim) {
         double* sv = p_.state;
         const double d_old = rs_old_[i];
         const auto kept = [&] { return std::clamp(d_old, 0.0, 1.0); };
@@ -376,7 +396,10 @@ private:
             const double q = std::pow(f, 0.25), lc = p_.charlength[direction[i]];
             double seq = 0.0;
             if (m_.crit == 2) {
-                r0 = std::abs(e_.deg_ctrl[i]) / q;
+                // A strain-based shear effort is capped at its threshold strain, so its index is
+                // exactly 1 from the threshold on: the onset of such a mode is the threshold itself.
+                const bool capped = m_.es == 1 && i >= mode::s12;
+                r0 = capped ? std::abs(xi_[i]) : std::abs(e_.deg_ctrl[i]) / q;
                 // The area under the stress-strain triangle stays that of the onset table.
                 r1 = std::max(strainx1_[i] * m_.strainx0[i] / r0, 1.1 * r0);
             } else {
@@ -388,12 +411,17 @@ private:
                 if (quadratic_set() || m_.crit == 2) pa = std::abs(pa), pb = std::abs(pb);
                 r0 = equivalent_strain(i) / q;
                 seq = (w2 * pa + dc[i] * sc[i] + w2 * pb) / r0;
+                if (seq == 0.0) return kept();  // no stress at onset: no crack band to open
                 const double geq =
                     (sc[i] * sc[i] * m_.gc[i] + w2 * sc[a] * sc[a] * m_.gc[a] + w2 * sc[b] * sc[b] * m_.gc[b]) /
                     (seq * seq);
                 r1 = std::max(2.0 * geq / (std::abs(seq) * lc), 1.1 * r0);
             }
-            if (!(r0 > 0.0) || !std::isfinite(r1)) return kept();
+            if (!(r0 > 0.0)) return kept();
+            if (!std::isfinite(r1)) {
+                overflow_ = true;
+                return kept();
+            }
             sv[slot::onset + i] = r0;
             sv[slot::final_strain + i] = r1;
             if (m_.crit != 2) sv[slot::onset_stress + i] = seq;
@@ -480,7 +508,10 @@ Outcome cartesian_point(const Material& m, CartesianPoint& p) {
         multiply(trial, cdeg, eel);
 
         double rs[nm], dlim[nm];
-        Initiation(m, p, cstiff, strainx1, eel, trial, rs_old).run(rs, dlim);
+        if (!Initiation(m, p, cstiff, strainx1, eel, trial, rs_old).run(rs, dlim)) {
+            p.refused = true;
+            return Outcome::ok();
+        }
 
         // Degradation variables from the mode damage.
         if (m.stiff_deg) {
@@ -493,21 +524,26 @@ Outcome cartesian_point(const Material& m, CartesianPoint& p) {
         for (int i = 0; i < nm; ++i) w_stat[i] = std::clamp(w_stat[i], 0.0, m.wmax[i]);
         component_damage(wdeg, w_stat, etot);
 
-        // Compressive residual stress.
+        // Compressive residual stress of a mode past the damage dlim at which its softening branch
+        // reaches the residual stress -sigc_end (a compressive stress, so signed negative).
         if (m.comp == 1 && rs[mode::fc] > 0.0 && rs[mode::fc] >= dlim[mode::fc] && etot[0] < 0.0) {
+            // Fibres: the stress holds -sigc_end at the most compressive strain reached (memory)
+            // and unloads from there with a tenth of the stiffness; the factor is that stress over
+            // the undamaged one, within the cap of fibre compression.
             memory[0] = std::min(memory[0], etot[0]);
             const double c11 = cstiff[0];
-            // As the law states it: for a compressive elastic strain the factor exceeds 1 and is
-            // held at the cap of fibre compression.
             if (eel[0] != 0.0)
-                wdeg[0] = std::clamp(1.0 - (m.sigc_end[0] - (memory[0] - etot[0]) * c11 / 10.0) / (c11 * eel[0]), 0.0,
-                                     m.wmax[mode::fc]);
+                wdeg[0] = std::clamp(1.0 - (-m.sigc_end[0] - (memory[0] - etot[0]) * c11 / 10.0) / (c11 * eel[0]),
+                                     0.0, m.wmax[mode::fc]);
         } else if (m.comp == 2) {
+            // Each normal direction: the elastic strain is held at the strain of the softening
+            // branch at dlim, -sigc_end / (C (1 - dlim)), the excess going to the inelastic strain
+            // (at most ten onset strains). Without a limit (dlim 1) the law does not act.
             for (int d = 0; d < 3; ++d) {
                 const int c = 2 * d + 1;
-                if (!(rs[c] > 0.0 && rs[c] >= dlim[c] && etot[d] < 0.0)) continue;
+                if (!(rs[c] > 0.0 && rs[c] >= dlim[c] && dlim[c] < 1.0 && etot[d] < 0.0)) continue;
                 const double cdd = cstiff[d + 6 * d], floor = -10.0 * m.strainx0[c];
-                const double bound = dlim[c] != 1.0 ? etot[d] - m.sigc_end[d] / (cdd * (1.0 - dlim[c])) : -HUGE_VAL;
+                const double bound = etot[d] + m.sigc_end[d] / (cdd * (1.0 - dlim[c]));
                 ein[d] = std::max(std::min(ein[d], bound), floor);
                 eel[d] = etot[d] - ein[d];
             }
@@ -531,10 +567,11 @@ Outcome cartesian_point(const Material& m, CartesianPoint& p) {
         degraded_stiffness(cdeg, cstiff, constants, wdeg);
 
         // Damped strain: elastic strain plus the three rate terms, each through the degraded
-        // stiffness.
+        // stiffness. A time increment that is not a number leaves rates that are not numbers.
         double v[6];
-        for (int i = 0; i < 6; ++i) {
-            const double r1 = p.dt > 0.0 ? p.straininc[i] / p.dt : 0.0;
+        if (!m.damped) std::copy(eel, eel + 6, v);
+        for (int i = 0; m.damped && i < 6; ++i) {
+            const double r1 = !(p.dt <= 0.0) ? p.straininc[i] / p.dt : 0.0;
             const double excess = std::min(std::max(std::abs(r1) - rate_floor, 0.0), rate_span);
             const double r2 = (r1 > 0.0 ? 1.0 : r1 < 0.0 ? -1.0 : 0.0) * excess * excess;
             const double r3 = std::abs(r2) * r1;
@@ -582,10 +619,11 @@ Outcome cartesian_point(const Material& m, CartesianPoint& p) {
         elastic += 0.5 * shear * stress[i] * eel[i];
         work += shear * 0.5 * (p.stressold[i] + stress[i]) * p.straininc[i];
     }
-    if (!(p.density > 0.0)) {
+    if (!(p.density > 0.0) || p.density == HUGE_VAL) {
         p.enerintern = p.enerinternold;
         p.enerinelas = p.enerinelasold;
-        return Outcome::fail("vumat_cartesian: material point with a density that is not positive");
+        return Outcome::fail(p.density > 0.0 ? "vumat_cartesian: material point with a density that is not finite"
+                                             : "vumat_cartesian: material point with a density that is not positive");
     }
     const double f = sv[slot::status];
     p.enerintern = p.enerinternold + f * work / p.density;
@@ -617,6 +655,7 @@ void law(const tvk::solver::Vumat& a) {
     switch (read_material(m, a.props.data(), a.props.size())) {
         case Use::refused:
             return refuse_block("vumat_cartesian: moduli, strengths or fracture energies invalid", a.nprops, 0);
+        case Use::not_finite: return refuse_block("vumat_cartesian: property not finite", a.nprops, 0);
         case Use::elastic:
             tvk::report(-3, "vumat_cartesian: fewer than 39 properties; elastic response without damage", a.nprops);
             break;
@@ -625,7 +664,7 @@ void law(const tvk::solver::Vumat& a) {
 
     tvk::Scratch<double, 128> state(static_cast<std::size_t>(nsv));
     const bool initial = a.totaltime == 0.0;
-    bool refused = false, short_length = false;
+    bool refused = false, short_length = false, overflow = false;
     double unused_pnewdt = 1.0;
     for (int k = 0; k < a.nblock; ++k) {
         double de[6], so[6], lc[3], s[6];
@@ -633,8 +672,8 @@ void law(const tvk::solver::Vumat& a) {
         conv::gather(so, a.stressold, k, 6);
         conv::gather(lc, a.charlength, k, 3);
         conv::gather(state.get(), a.stateold, k, nsv);
-        if (!conv::finite(de, 6) || !conv::finite(so, 6) || !conv::finite(state.get(), slot::count) ||
-            !std::isfinite(a.enerinternold[k]) || (!initial && !conv::finite(lc, 3))) {
+        if (!all_finite(de, 6) || !all_finite(so, 6) || !all_finite(state.get(), slot::count) ||
+            !std::isfinite(a.enerinternold[k]) || (!initial && !all_finite(lc, 3))) {
             refused = true;
             keep(k);
             continue;
@@ -646,7 +685,16 @@ void law(const tvk::solver::Vumat& a) {
         }
         CartesianPoint p{initial,    a.dt,      {de, 6},         {so, 6},         lc, a.density[k],
                          a.enerinternold[k], a.enerinelasold[k], {s, 6}, state.get()};
-        conv::apply(routine, cartesian_point(m, p), unused_pnewdt);
+        const Outcome outcome = cartesian_point(m, p);
+        // Finite input can still overflow (a huge increment, modulus or rate, a tiny length,
+        // time increment or density): such a point is refused, never returned as infinite.
+        if (p.refused || !all_finite(s, 6) || !all_finite(state.get(), slot::count) ||
+            !std::isfinite(p.enerintern) || !std::isfinite(p.enerinelas)) {
+            overflow = true;
+            keep(k);
+            continue;
+        }
+        conv::apply(routine, outcome, unused_pnewdt);
         conv::scatter(a.stressnew, k, s, 6);
         conv::scatter(a.statenew, k, state.get(), nsv);
         a.enerinternnew[k] = p.enerintern;
@@ -654,6 +702,7 @@ void law(const tvk::solver::Vumat& a) {
     }
     if (refused) conv::refuse_non_finite(routine);
     if (short_length) tvk::report(-3, "vumat_cartesian: characteristic length not positive; point not evaluated");
+    if (overflow) tvk::report(-3, "vumat_cartesian: result not finite; point keeps its old stress and state");
 }
 
 }  // namespace

@@ -9,7 +9,8 @@
 // the property list has cartesian::prop::count values. Refused input is reported in the error
 // record (level -3) and leaves a neutral result: the old stress, state and energies (a whole
 // block for a bad component count, state count or property list; one point for non-finite
-// input). A property list shorter than prop::count gives the elastic response without damage.
+// input or a result that overflows). A property list shorter than prop::count gives the elastic
+// response without damage.
 #pragma once
 
 #include "interfaces.h"

@@ -4,6 +4,7 @@
 // stiffness).
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <numbers>
 #include <vector>
@@ -388,8 +389,7 @@ TEST(VumatCartesian, F13FracturePlaneIsSearchedAndStored) {
 }
 
 // The shear modes have no fracture energy: their final strain is 1.1 times the onset strain.
-// (Stress-based initiation: the strain-based shear effort is capped at its threshold, so its
-// index never exceeds 1 and the onset strain keeps following the strain.)
+// (Stress-based initiation; strain-based initiation of the shear modes has its own test.)
 TEST(VumatCartesian, F13ShearModesSoftenOverATenthOfTheirOnsetStrain) {
     VumatBlock b = started(with(ply(), {{prop::es_flag, 2}}));
     const double x0 = 60.0 / (2 * 4000);
@@ -470,7 +470,8 @@ TEST(VumatCartesian, F14NoInitiationWithoutAnInitiationMeasure) {
 
 // Residual limit with X = 1 exactly (onset 2^-10, final 2^-9, C11 = 1024, residual stress 2):
 // the limit is 1, so fully damaged fibre compression engages the compressive residual law and
-// its strain memory follows the total strain.
+// its strain memory follows the total strain; at the most compressive strain the stress is the
+// residual stress -2.
 TEST(VumatCartesian, F14ResidualLimitOfUnitRatioIsOne) {
     const auto p = with(ply(), {{prop::e11c, 1024}, {prop::x11c, 8}, {prop::criterion_flag, 1},
                                 {prop::es_flag, 2}, {prop::comp_flag, 1}});
@@ -481,12 +482,12 @@ TEST(VumatCartesian, F14ResidualLimitOfUnitRatioIsOne) {
     EXPECT_EQ(b.new_state(0, slot::memory), -2e-3);
     EXPECT_EQ(b.new_state(0, slot::rs + mode::fc), 1.0);
     for (int c = 0; c < 6; ++c) EXPECT_TRUE(std::isfinite(b.new_stress(0, c)));
-    // The factor of the law exceeds 1 for a compressive elastic strain and stays at the cap.
-    EXPECT_DOUBLE_EQ(b.new_stress(0, 0), (1 - 0.99) * 1024 * -2e-3);
+    EXPECT_DOUBLE_EQ(b.new_stress(0, 0), -2.0);
 }
 
 // The compressive residual factor of the fibre direction is never negative (a stiffer than
-// undamaged point) and is not formed at zero elastic strain.
+// undamaged point), at most the cap of fibre compression, and is not formed at zero elastic
+// strain. The residual stress is -200.
 TEST(VumatCartesian, F15CompressiveResidualFactorIsBounded) {
     const auto p = with(ply(), {{prop::comp_flag, 1}});
     VumatBlock b = at_strain(p, e1(-5e-4));
@@ -494,7 +495,14 @@ TEST(VumatCartesian, F15CompressiveResidualFactorIsBounded) {
     initiated(b, mode::fc, 1.0, 0.01, 0.05);
     b.set_increment(0, e1(-5e-4));
     b.call();
-    EXPECT_DOUBLE_EQ(b.new_stress(0, 0), 9e4 * 1e-3);  // factor 0, not -1.22
+    // Tensile elastic strain under a compressive residual: factor 1 + 200/90, held at the cap.
+    EXPECT_DOUBLE_EQ(b.new_stress(0, 0), (1 - 0.99) * 9e4 * 1e-3);
+
+    VumatBlock u = at_strain(p, e1(-5e-4));
+    initiated(u, mode::fc, 1.0, 0.01, 0.05);
+    u.set_increment(0, e1(-5e-4));
+    u.call();
+    EXPECT_DOUBLE_EQ(u.new_stress(0, 0), -9e4 * 1e-3);  // factor 0, not 1 - 200/90 = -1.22
 
     const auto q = with(p, {{prop::nu12, 0.3}, {prop::nu13, 0.3}, {prop::nu23, 0.4}});
     VumatBlock z = at_strain(q, {-1e-3, 1e-3, 0, 0, 0, 0});
@@ -544,6 +552,11 @@ TEST(VumatCartesian, RefusedInputKeepsTheOldValues) {
     EXPECT_EQ(tvktest::errtext(), "vumat_cartesian: material point with a density that is not positive");
     EXPECT_EQ(d.enerinternnew[0], 3.0);
     EXPECT_DOUBLE_EQ(d.new_stress(0, 0), 1e5 * 1e-3);
+    tvktest::clear_errors();
+    d.density[0] = INFINITY;  // energies per unit mass would silently stop growing
+    d.call();
+    EXPECT_EQ(tvktest::errtext(), "vumat_cartesian: material point with a density that is not finite");
+    EXPECT_EQ(d.enerinternnew[0], 3.0);
 
     tvktest::clear_errors();
     VumatBlock s(vumat_cartesian, 2, nsv - 1, ply());
@@ -560,5 +573,331 @@ TEST(VumatCartesian, RefusedInputKeepsTheOldValues) {
     n.call();
     EXPECT_EQ(tvktest::errtext(), "vumat_cartesian: three direct and three shear components required");
     for (int k = 0; k < 8; ++k) EXPECT_EQ(n.stressnew[k], 4.0);
+    tvktest::clear_errors();
+}
+
+// Strain-based maximum criterion: the effort of a shear mode is its strain capped at the
+// threshold x0, so the mode initiates with onset x0, fixed once, and softens to its final strain
+// 1.1 x0 (no shear fracture energy): damage 11 (1 - x0 / e), stress (1 - min(d, cap)) 2 G e, never
+// above the strength; unloading keeps the damage. Each shear component drives its own mode.
+TEST(VumatCartesian, StrainBasedShearModeStartsAtItsThresholdAndSoftens) {
+    struct Shear {
+        int comp, mode;
+        double g, x, cap;
+    };
+    const Shear shears[] = {{3, mode::s12, 4000, 60, 0.99}, {4, mode::s23, 3000, 40, 0.999}, {5, mode::s13, 4000, 60, 0.99}};
+    for (const Shear& sh : shears) {
+        VumatBlock b = started(ply());
+        const double x0 = sh.x / (2 * sh.g), r1 = 1.1 * x0;
+        std::vector<double> de(6, 0.0);
+        double e = 0.0, d = 0.0, peak = 0.0;
+        for (int step = 0; step < 90; ++step) {
+            de[sh.comp] = (step < 60 ? 1.0 : -1.0) * x0 / 40;  // to 1.5 x0, back to 0.75 x0
+            b.increment(de);
+            e += de[sh.comp];
+            if (e >= x0) d = std::max(d, std::min(r1 / (r1 - x0) * (1 - x0 / e), 1.0));
+            const double rs = b.stateold[slot::rs + sh.mode];
+            ASSERT_NEAR(rs, d, 1e-12) << sh.comp << " step " << step;
+            if (rs > 0.0) {
+                EXPECT_EQ(b.stateold[slot::onset + sh.mode], x0);
+                EXPECT_NEAR(b.stateold[slot::final_strain + sh.mode], r1, 1e-15 * r1);
+            }
+            const double s = b.stressold[sh.comp];
+            EXPECT_NEAR(s, (1 - std::min(d, sh.cap)) * 2 * sh.g * e, 1e-9 * sh.x) << sh.comp << " step " << step;
+            peak = std::max(peak, s);
+        }
+        EXPECT_LE(peak, sh.x * (1 + 1e-12));
+        EXPECT_GE(peak, sh.x * (1 - 1e-12));
+        EXPECT_EQ(d, 1.0);
+    }
+}
+
+// Fibre compressive residual law (comp_flag 1) along a compression path of the quadratic set:
+// elastic to onset, then the softening branch (1 - d) C e until the damage reaches dlim, where
+// that branch meets the residual stress -X/4; from there -X/4 at the most compressive strain m,
+// and unloading with a tenth of the stiffness, -X/4 + (e - m) C / 10. dlim and the branch from
+// the onset and final strains in the state; the switch is continuous to within one increment of
+// the branch.
+TEST(VumatCartesian, FailedFibresHoldAQuarterOfTheCompressiveStrength) {
+    const double C = 9e4, X = 800, sigc = 0.25 * X, x0 = X / C, gc = 8, cap = 0.99;
+    const auto p =
+        with(ply(), {{prop::criterion_flag, 1}, {prop::es_flag, 2}, {prop::comp_flag, 1}, {prop::gc_fc, gc}});
+    VumatBlock b = started(p);
+    const double de = x0 / 50;
+    double e = 0, m = 0, d = 0, r0 = 0, r1 = 0, dlim = 0, last_branch = 0;
+    int residual_steps = 0;
+    for (int step = 0; step < 300; ++step) {
+        const double inc = step < 250 ? -de : de;  // to -5 x0, back by x0
+        b.increment(e1(inc));
+        e += inc;
+        m = std::min(m, e);
+        const double s = b.stressold[0], rs = b.stateold[slot::rs + mode::fc];
+        if (rs == 0.0) {
+            ASSERT_DOUBLE_EQ(s, C * e) << step;
+            continue;
+        }
+        if (r0 == 0.0) {
+            r0 = b.stateold[slot::onset + mode::fc], r1 = b.stateold[slot::final_strain + mode::fc];
+            EXPECT_NEAR(r0, x0, 0.02 * x0);  // onset within one increment
+            // Crack band: equivalent stress C e^2 / r0, energy gc (C e / seq)^2, r1 = 2 Geq / seq.
+            const double seq = C * e * e / r0, geq = gc * (C * e / seq) * (C * e / seq);
+            EXPECT_NEAR(r1, 2 * geq / seq, 1e-12 * r1);
+            const double xr = r0 * r1 * C / (sigc * (r1 - r0));
+            dlim = (r1 / (r1 - r0) - xr) / (1 - xr);
+            // On the branch the damage dlim is reached where (1 - dlim) C e = -X/4.
+            const double ed = r0 * r1 / (r1 - dlim * (r1 - r0));
+            EXPECT_NEAR((1 - dlim) * C * ed, sigc, 1e-9 * sigc);
+            ASSERT_GT(dlim, 0.5);
+            ASSERT_LT(dlim, cap);
+        }
+        if (inc < 0) d = std::max(d, std::min(r1 / (r1 - r0) * (1 - r0 / -e), 1.0));
+        ASSERT_NEAR(rs, d, 1e-12) << step;
+        if (d < dlim) {
+            EXPECT_NEAR(s, (1 - d) * C * e, 1e-9 * X) << step;
+            last_branch = s;
+            continue;
+        }
+        const double law = -sigc + (e - m) * C / 10;
+        const double w = std::clamp(1 - law / (C * e), 0.0, cap);
+        EXPECT_NEAR(s, (1 - w) * C * e, 1e-9 * X) << step;
+        if (inc < 0) {
+            EXPECT_NEAR(s, -sigc, 1e-9 * X) << step;
+        }
+        if (residual_steps++ == 0) {
+            EXPECT_LE(std::abs(last_branch + sigc), C * r0 / (r1 - r0) * de);
+        }
+        EXPECT_EQ(b.stateold[slot::memory], m);
+    }
+    EXPECT_GT(residual_steps, 100);
+    EXPECT_NEAR(b.stressold[0], -sigc + x0 * C / 10, 1e-6 * X);  // unloaded by x0: -120
+}
+
+// Residual law of all normal directions (comp_flag 2), compression of the quadratic set in each
+// direction: once the damage reaches dlim, the elastic strain is held at the branch's strain
+// there, e* = -X/4 / (C (1 - dlim)), the rest becoming inelastic strain down to ten onset
+// strains; the stress (1 - w) C (e - e_in) is never tensile. The damage is driven by the elastic
+// strain the criteria see, e - (inelastic strain of the previous increment); the degradation of
+// a compression mode is its damage in the fibre direction and a third of it across (the mode
+// coupling).
+TEST(VumatCartesian, NormalResidualLawHoldsTheElasticStrainAtTheResidualLimit) {
+    struct Dir {
+        int comp, mode;
+        double C, X, cap, share;
+    };
+    const Dir dirs[] = {{0, mode::fc, 9e4, 800, 0.99, 1.0}, {1, mode::mc, 9000, 150, 0.9, 1.0 / 3.0},
+                        {2, mode::zc, 8000, 150, 0.7, 1.0 / 3.0}};
+    for (const Dir& dir : dirs) {
+        const auto p =
+            with(ply(), {{prop::criterion_flag, 1}, {prop::es_flag, 2}, {prop::comp_flag, 2}, {prop::gc_fc, 8}});
+        VumatBlock b = started(p);
+        const double sigc = 0.25 * dir.X, x0 = dir.X / dir.C;
+        std::vector<double> de(6, 0.0);
+        de[dir.comp] = -x0 / 50;
+        double e = 0, ein = 0, d = 0, r0 = 0, r1 = 0, dlim = 2, estar = 0;
+        bool held = false, floored = false;
+        for (int step = 0; step < 650; ++step) {
+            b.increment(de);
+            e += de[dir.comp];
+            const double s = b.stressold[dir.comp], rs = b.stateold[slot::rs + dir.mode];
+            ASSERT_LE(s, 0.0) << dir.comp << " step " << step;
+            if (rs == 0.0) {
+                ASSERT_DOUBLE_EQ(s, dir.C * e) << step;
+                continue;
+            }
+            if (r0 == 0.0) {
+                r0 = b.stateold[slot::onset + dir.mode], r1 = b.stateold[slot::final_strain + dir.mode];
+                const double xr = r0 * r1 * dir.C / (sigc * (r1 - r0));
+                dlim = (r1 / (r1 - r0) - xr) / (1 - xr);
+                estar = -sigc / (dir.C * (1 - dlim));
+                ASSERT_GT(dlim, 0.0);
+                ASSERT_LT(dlim, 1.0);
+            }
+            d = std::max(d, std::min(r1 / (r1 - r0) * (1 - r0 / -(e - ein)), 1.0));
+            ASSERT_NEAR(rs, d, 1e-12) << dir.comp << " step " << step;
+            if (d >= dlim) ein = std::max(std::min(ein, e - estar), -10 * x0);
+            ASSERT_NEAR(b.stateold[slot::inelastic + dir.comp], ein, 1e-12 * x0) << dir.comp << " step " << step;
+            const double w = std::min(dir.share * d, dir.cap);
+            EXPECT_NEAR(s, (1 - w) * dir.C * (e - ein), 1e-9 * dir.X) << dir.comp << " step " << step;
+            if (d >= dlim && ein > -10 * x0) {
+                held = true;
+                EXPECT_NEAR(e - ein, estar, 1e-12 * x0);
+            }
+            floored = floored || ein == -10 * x0;
+        }
+        EXPECT_TRUE(held && floored) << dir.comp;
+    }
+
+    // Without a residual limit (maximum criterion: dlim 1) the law leaves a fully damaged
+    // direction alone: no inelastic strain, the capped degradation, no division by 1 - dlim.
+    const double x0 = 800 / 9e4;
+    VumatBlock c = at_strain(with(ply(), {{prop::comp_flag, 2}}), e1(-0.01));
+    initiated(c, mode::fc, 1.0, x0, 2 * x0);
+    c.set_increment(0, e1(-0.01));
+    c.call();
+    EXPECT_EQ(c.new_state(0, slot::inelastic), 0.0);
+    EXPECT_DOUBLE_EQ(c.new_stress(0, 0), (1 - 0.99) * 9e4 * -0.02);
+}
+
+// Shear laws 2 (bilinear) and 11 (exponential) scale each shear stiffness by its own factor
+// g_ini / G, so every shear component starts with 2 g_ini whatever its own modulus (G12, G23, G13
+// all different). With g_ini below them all, the bilinear law stays on that line; the
+// exponential law gives 2 g_ini e exp(-2 alpha e) on first loading.
+TEST(VumatCartesian, ShearLawsScaleEachShearStiffnessByItsOwnFactor) {
+    const double gi = 2000, alpha = 5.0, gam = 1e-3;
+    for (int law : {2, 11}) {
+        const auto p = with(ply(), {{prop::g12, 4000}, {prop::g23, 3000}, {prop::g13, 5000}, {prop::nls_flag, law},
+                                    {prop::g_ini, gi}, {prop::alpha_sh, alpha}, {prop::criterion_flag, 0}});
+        for (int c = 3; c < 6; ++c) {
+            std::vector<double> de(6, 0.0);
+            de[c] = gam;
+            VumatBlock first(vumat_cartesian, 1, nsv, p);
+            first.start(de);
+            EXPECT_DOUBLE_EQ(first.stressold[c], 2 * gi * gam) << law << " " << c;
+
+            VumatBlock b = started(p);
+            b.increment(de);
+            const double expected = law == 2 ? 2 * gi * gam : 2 * gi * gam * std::exp(-2 * alpha * gam);
+            EXPECT_DOUBLE_EQ(b.stressold[c], expected) << law << " " << c;
+            for (int i = 0; i < 6; ++i)
+                if (i != c) {
+                    EXPECT_EQ(b.stressold[i], 0.0);
+                }
+        }
+    }
+}
+
+// Unequal 13 and 23 shear damage: 23 shear damage d8 (stress-based maximum criterion, loaded past
+// onset) degrades the 23 shear stiffness by d8 and, through the mode coupling, the 13 one by
+// d8 / 2; each scales its own stress component, 2 (1 - w) G e, with G13 and G23 different.
+TEST(VumatCartesian, ShearDamageOf13And23ReducesEachItsOwnStress) {
+    const double g13 = 5000, g23 = 3000, x23 = 40, x0 = x23 / (2 * g23);
+    const auto p = with(ply(), {{prop::g13, g13}, {prop::g23, g23}, {prop::es_flag, 2}});
+    VumatBlock b = started(p);
+    double e5 = 0.0;
+    for (int step = 0; step < 21; ++step) {
+        b.increment({0, 0, 0, 0, x0 / 20, 0});
+        e5 += x0 / 20;
+    }
+    const double r0 = b.stateold[slot::onset + mode::s23], r1 = b.stateold[slot::final_strain + mode::s23];
+    EXPECT_NEAR(r0, x0, 0.05 * x0);
+    const double d8 = r1 / (r1 - r0) * (1 - r0 / e5);
+    ASSERT_NEAR(b.stateold[slot::rs + mode::s23], d8, 1e-12);
+    ASSERT_GT(d8, 0.1);
+    ASSERT_LT(d8, 0.9);
+
+    const double e6 = 0.2 * 60 / (2 * g13);  // a fifth of the 13 strength: no 13 onset
+    b.increment({0, 0, 0, 0, -0.5 * e5, e6});
+    e5 -= 0.5 * e5;
+    EXPECT_EQ(b.stateold[slot::rs + mode::s13], 0.0);
+    EXPECT_DOUBLE_EQ(b.stateold[slot::w_stat + mode::s23], d8);
+    EXPECT_DOUBLE_EQ(b.stateold[slot::w_stat + mode::s13], 0.5 * d8);
+    EXPECT_NEAR(b.stressold[4], 2 * (1 - d8) * g23 * e5, 1e-12 * x23);
+    EXPECT_NEAR(b.stressold[5], 2 * (1 - 0.5 * d8) * g13 * e6, 1e-12 * x23);
+    EXPECT_EQ(b.stressold[3], 0.0);
+}
+
+// A result that overflows from finite input (an increment, rate or energy too large, a length,
+// time increment or density too small) is refused: the point keeps its old stress, state
+// and energies, the block's other points are evaluated, and the error record says so. A time
+// increment that is not a number is refused only where damping reads it.
+TEST(VumatCartesian, OverflowingResultIsRefusedAndKeepsTheOldValues) {
+    struct Case {
+        const char* what;
+        bool whole_block;
+        void (*spoil)(VumatBlock&);
+    };
+    const Case cases[] = {
+        {"increment", false, [](VumatBlock& b) { b.straininc[1] = 1e300; }},
+        {"initial increment", false,
+         [](VumatBlock& b) {
+             b.totaltime = 0.0;
+             b.straininc[1] = 1e300;
+         }},
+        {"energy", false, [](VumatBlock& b) { b.density[1] = 1e-310; }},
+        {"final strain", false,
+         [](VumatBlock& b) {
+             for (int j = 0; j < 3; ++j) b.charlength[1 + 2 * j] = 1e-310;
+             b.straininc[1] = 0.02;  // fibre tension onset
+         }},
+        {"rate", true,
+         [](VumatBlock& b) {
+             b.props[prop::damp1] = 1.0;
+             b.dt = 1e-320;
+         }},
+        {"time increment", true,
+         [](VumatBlock& b) {
+             b.props[prop::damp1] = 1e-9;
+             b.dt = NAN;
+         }},
+    };
+    for (const Case& c : cases) {
+        tvktest::clear_errors();
+        VumatBlock b(vumat_cartesian, 2, nsv, ply());
+        b.totaltime = 1.0;
+        for (int k = 0; k < 2; ++k) {
+            b.state(k, slot::status) = 1.0;
+            b.state(k, slot::strain) = 1e-4 * (k + 1);
+            b.state(k, slot::tau_max) = 3.0;
+        }
+        b.stressold = {1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12};
+        b.enerinternold = {1.0, 2.0};
+        b.enerinelasold = {0.5, 1.5};
+        b.set_increment_all(e1(1e-3));
+        c.spoil(b);
+        b.call();
+        EXPECT_EQ(tvk::errorhandling.errstat, -3) << c.what;
+        EXPECT_EQ(tvktest::errtext(), "vumat_cartesian: result not finite; point keeps its old stress and state")
+            << c.what;
+        for (int k = c.whole_block ? 0 : 1; k < 2; ++k) {
+            for (int j = 0; j < 6; ++j) EXPECT_EQ(b.new_stress(k, j), b.stressold[k + 2 * j]) << c.what;
+            for (int s = 0; s < nsv; ++s) EXPECT_EQ(b.new_state(k, s), b.state(k, s)) << c.what << " slot " << s;
+            EXPECT_EQ(b.enerinternnew[k], b.enerinternold[k]) << c.what;
+            EXPECT_EQ(b.enerinelasnew[k], b.enerinelasold[k]) << c.what;
+        }
+        for (double v : b.stressnew) EXPECT_TRUE(std::isfinite(v)) << c.what;
+        for (double v : b.statenew) EXPECT_TRUE(std::isfinite(v)) << c.what;
+        if (!c.whole_block) {
+            // The other point is evaluated (the initial call: the mean modulus times the increment).
+            EXPECT_DOUBLE_EQ(b.new_stress(0, 0), b.totaltime == 0.0 ? 9.5e4 * 1e-3 : 1e5 * 1.1e-3) << c.what;
+        }
+    }
+    // Without damping the time increment is not read.
+    tvktest::clear_errors();
+    VumatBlock u = at_strain(ply(), e1(1e-4));
+    u.dt = NAN;
+    u.set_increment(0, e1(1e-3));
+    u.call();
+    EXPECT_EQ(tvk::errorhandling.errstat, 0);
+    EXPECT_DOUBLE_EQ(u.new_stress(0, 0), 1e5 * 1.1e-3);
+}
+
+// A property that is not finite refuses the block; a state value the law reads that is not a
+// number refuses its point; both are reported, and nothing that is not finite is returned.
+TEST(VumatCartesian, NonFinitePropertyOrStateIsRefusedAndReported) {
+    for (int k : {prop::e11t, prop::x12, prop::gc_fc, prop::alpha_sh, prop::damp2, prop::comp_flag}) {
+        for (double v : {NAN, INFINITY, -INFINITY}) {
+            tvktest::clear_errors();
+            VumatBlock b = at_strain(with(ply(), {{k, v}}), e1(1e-3));
+            b.stressold = {1, 2, 3, 4, 5, 6};
+            b.set_increment(0, e1(1e-3));
+            b.call();
+            EXPECT_EQ(tvktest::errtext(), "vumat_cartesian: property not finite") << k << " " << v;
+            EXPECT_EQ(b.stressnew, b.stressold);
+            EXPECT_EQ(b.statenew, b.stateold);
+        }
+    }
+    tvktest::clear_errors();
+    VumatBlock b = at_strain(ply(), e1(0.02));
+    initiated(b, mode::ft, 0.5, 0.01, 0.2);
+    b.state(0, slot::onset) = NAN;
+    b.stressold = {1, 2, 3, 4, 5, 6};
+    b.set_increment(0, e1(1e-3));
+    b.call();
+    EXPECT_EQ(tvktest::errtext(), "vumat_cartesian: non-finite stress, strain or temperature; point not evaluated");
+    EXPECT_EQ(b.stressnew, b.stressold);
+    for (int s = 0; s < nsv; ++s)
+        if (s != slot::onset) {
+            EXPECT_EQ(b.new_state(0, s), b.state(0, s)) << s;
+        }
     tvktest::clear_errors();
 }

@@ -75,3 +75,29 @@ def test_short_property_list_is_reported():
     assert np.isfinite(stress).all()
     assert errstat() == -3
     assert errtext() == "vumat_cartesian: fewer than 39 properties; elastic response without damage"
+
+
+def started(p, nblock=1):
+    """A block after the solver's initial call at zero strain (element status 1)."""
+    state = np.zeros((nblock, NSV))
+    state[:, 18] = 1.0
+    z = np.zeros((nblock, 6))
+    return call(p, z, z, state, 0.0)
+
+
+def test_overflowing_point_keeps_its_old_values_and_is_reported():
+    p = ply(p6=0, p7=0, p8=0)
+    stress, state, ener, inel = started(p, 2)
+    stress = stress + [[1, 2, 3, 4, 5, 6], [7, 8, 9, 10, 11, 12]]
+    ener = np.array([1.0, 2.0])
+    de = np.zeros((2, 6))
+    de[:, 0] = 1e-3
+    de[1, 0] = 1e300
+    out = call(p, de, stress, state, 1.0, ener=ener)
+    assert errstat() == -3
+    assert errtext() == "vumat_cartesian: result not finite; point keeps its old stress and state"
+    np.testing.assert_array_equal(out[0][1], stress[1])
+    np.testing.assert_array_equal(out[1][1], state[1])
+    assert out[2][1] == 2.0
+    assert out[0][0, 0] == 1e5 * 1e-3
+    assert all(np.isfinite(a).all() for a in out)
