@@ -296,7 +296,7 @@ void usermat_shokrieh(const int* matid, const int* elemid, const int* kdomintpt,
                       double* var7, double* var8);
 
 /* ---- Peridigm user material: a block of npoint points -------------------------------------------
- * Block arrays are (npoint, ...), column-major, components in cyclic order.
+ * Block arrays are (npoint, ...), column-major.
  * Arrays: stressnew(npoint, ndir + nshr), statenew(npoint, nstatev),
  * stressold(npoint, ndir + nshr), stateold(npoint, nstatev), straininc(npoint, ndir + nshr),
  * props(nprops).
@@ -327,7 +327,7 @@ void hypela_lamina(double* d, double* g, const double* e, const double* de, doub
                    const int* len_rdata, const int* len_cdata, int* error_code, size_t cdata_len);
 
 /* ---- Abaqus/Standard USDFLD: field variables of one material point ------------------------------
- * cmname and orname the 80-character material and orientation names; threadid may be null.
+ * cmname and orname the 80-character material and orientation names.
  * Arrays: field(nfield), statev(nstatv), tdirect(3, 3), t(3, 3), time(2), coord(3).
  * May be null: threadid.
  */
@@ -340,7 +340,7 @@ void usdfld_dmg(double* field, double* statev, double* pnewdt, const double* tdi
                 const int* laccfla, const int* threadid, size_t cmname_len, size_t orname_len);
 
 /* ---- Abaqus/Explicit VUSDFLD: field variables of a block of nblock points -----------------------
- * Block arrays are (nblock, ...), column-major; threadid may be null.
+ * Block arrays are (nblock, ...), column-major.
  * Arrays: jelem(nblock), temp(nblock), coordmp(nblock, 3), tdirect(nblock, 3, 3), t(nblock, 3, 3),
  * charlength(nblock, 3), props(nprops), stateold(nblock, nstatev), stressold(nblock, ndir + nshr),
  * strainold(nblock, ndir + nshr), statenew(nblock, nstatev), field(nblock, nfieldv).
@@ -427,7 +427,7 @@ void vuel_impact(const int* nblock, double* rhs, double* amass, double* dtimesta
                  const int* jdltyp, const double* adlmag, double* cprops);
 
 /* ---- Distributed surface load of the impactors --------------------------------------------------
- * cprops(20, k) and dprops(12, k) the contact and load records of impactor k; elemid may be null.
+ * cprops(20, k) and dprops(12, k) the contact and load records of impactor k.
  * Arrays: t_user(3), coords(3), dircos(3, 3), cprops(20, nimp), dprops(12, nimp).
  * May be null: elemid.
  */
@@ -459,7 +459,7 @@ void tvk_cload(double* f, double* ldflag, const double* cforce, const char* snam
                size_t sname_len);
 
 /* ---- Amplitude of a table -----------------------------------------------------------------------
- * xydata = (x(1..n), y(1..n)); skip (4-byte logical) may be null.
+ * xydata = (x(1..n), y(1..n)); skip a 4-byte logical.
  * Arrays: xydata(ndata).
  * May be null: skip.
  */
@@ -469,7 +469,7 @@ void tvk_amplitude(double* amp, const double* xydata, const double* xvalue, cons
                    const int* skip);
 
 /* ---- Amplitude with a branch history ------------------------------------------------------------
- * passed the branch history the caller keeps between calls; skip may be null.
+ * passed the branch history the caller keeps between calls.
  * Arrays: xydata(ndata).
  * May be null: skip.
  */
@@ -479,7 +479,7 @@ void tvk_hysteresis(double* amp, double* passed, const double* xydata, const dou
                     const int* ndata, const int* skip);
 
 /* ---- Analysis control of the implicit solver ----------------------------------------------------
- * lop the operation code; exflag may be null.
+ * lop the operation code.
  * Arrays: time(2).
  * May be null: exflag.
  */
@@ -488,7 +488,7 @@ void UEXTERNALDB_IOControl(const int* lop, const int* lrestart, const double* ti
                            const int* exflag);
 
 /* ---- Analysis control of the explicit solver ----------------------------------------------------
- * k the operation code; mpi_rank may be null.
+ * k the operation code.
  * Arrays: i_array(niarray), r_array(nrarray).
  * May be null: mpi_rank.
  */
