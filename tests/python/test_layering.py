@@ -146,7 +146,7 @@ def object_files():
     """The library's object files of the loaded build, by folder; skips when the build keeps them
     elsewhere."""
     with open("/proc/self/maps") as maps:
-        libs = [line.split()[-1] for line in maps if Path(line.split()[-1]).name == "libtolvek.so"]
+        libs = [line.split()[-1] for line in maps if Path(line.split()[-1]).name.startswith("libtolvek.so")]
     assert libs, "libtolvek.so is not loaded"
     objdir = Path(libs[0]).parent / "CMakeFiles" / "tolvek_objects.dir" / "src"
     if not objdir.is_dir():
