@@ -90,7 +90,7 @@ inline constexpr int tolerance = 11;  // gradual-degradation limit of algorithm 
 // that is not a number, negative, or would carry the counter beyond it is refused.
 inline constexpr double count_limit = 9007199254740992.0;
 inline bool jump_usable(double n, double njimp) {
-    return njimp >= 0.0 && njimp <= count_limit && n + njimp <= count_limit;
+    return njimp >= 0.0 && n <= count_limit && njimp <= count_limit - n;
 }
 
 // GetShokriehProperties returning whether the sets are usable: false after a report, with zero

@@ -6,6 +6,9 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstring>
+#include <limits>
+#include <string>
 #include <vector>
 
 #include "core/modeldata.h"
@@ -566,4 +569,186 @@ TEST(FatigueRoutine, NextTensionCycleSeesItsOwnValleyRatio) {
     EXPECT_NEAR(1.0 - factor(p, 0), 1.0 - residual(life * nf, peak, f.alpha_t, f.beta_t, nf), 1e-9 * (1.0 - factor(p, 0)));
     EXPECT_GT(std::abs(nf - nf0), 0.1 * nf0);  // a valley of 0 would give another life
     EXPECT_EQ(tvk::errorhandling.errstat, 0) << tvktest::errtext();
+}
+
+// ---- Refused cycle jumps and inputs that are not finite -------------------------------------------
+namespace {
+
+const double not_a_number = std::numeric_limits<double>::quiet_NaN();
+const double inf = std::numeric_limits<double>::infinity();
+constexpr double two53 = 9007199254740992.0;
+double huge_limit() { return 1e300; }  // a cycle limit the runs never reach
+
+// One load cycle (peak and valley of the fibre-direction strain) of a fresh point under `plan`.
+UmatPoint one_cycle(double first_time = 0.0) {
+    UmatPoint p = fatigue_point();
+    p.time[0] = p.time[1] = first_time;
+    p.increment(to_strain(p, 0.004));
+    p.increment(to_strain(p, 0.0004));
+    return p;
+}
+
+void expect_refused_jump(const UmatPoint& p, double n, const char* what) {
+    EXPECT_EQ(p.statev[b1 + slot::cycle], n) << what;
+    EXPECT_EQ(p.statev[b1 + slot::jump], 0.0) << what;
+    EXPECT_EQ(tvk::errorhandling.errstat, -2) << what;
+    EXPECT_NE(tvktest::errtext().find("cycle jump refused"), std::string::npos) << what;
+    tvktest::clear_errors();
+}
+
+}  // namespace
+
+// A jump that is not a number, infinite, negative or beyond 2^53 cycles made the counter NaN,
+// infinite or run backwards, and the routine stored it in the point's state.
+TEST(FatigueRoutine, UnusableCycleJumpsAreRefusedAndTheCounterStays) {
+    tvktest::clear_errors();
+    // The fixed jump of the plan.
+    for (double jump : {not_a_number, inf, 1e308, -5.0, two53}) {
+        Plan plan({1}, huge_limit());
+        *tvk::shokriehdata.cycleprops.at(7, 1) = jump;
+        expect_refused_jump(one_cycle(), 1.0, "fixed");
+    }
+    {
+        Plan plan({1}, huge_limit());
+        *tvk::shokriehdata.cycleprops.at(7, 1) = two53 - 1.0;  // reaches 2^53 exactly
+        const UmatPoint p = one_cycle();
+        EXPECT_EQ(p.statev[b1 + slot::cycle], two53);
+        EXPECT_EQ(tvk::errorhandling.errstat, 0);
+    }
+    // A cycle table whose next number lies below the counter, or is not a number.
+    for (double entry : {0.5, not_a_number}) {
+        Plan plan({3}, huge_limit());
+        tvk::shokriehdata.cycles.allocate({3, 1});
+        const double t[3] = {1.0, entry, 10.0};
+        std::copy(t, t + 3, tvk::shokriehdata.cycles.data());
+        expect_refused_jump(one_cycle(), 1.0, "tabulated");
+    }
+    // The adaptive jump cut at a cycle limit the counter has passed.
+    {
+        Plan plan({6}, 0.5);
+        expect_refused_jump(one_cycle(), 1.0, "adaptive");
+    }
+    // The permitted jump of the host at the start of a cycle (algorithms 4 and 7).
+    for (int algorithm : {4, 7}) {
+        for (double permitted : {not_a_number, 1e308, -3.0}) {
+            Plan plan({algorithm}, huge_limit());
+            tvk::shokriehdata.dnfshok = permitted;
+            expect_refused_jump(one_cycle(1.0), 1.0, algorithm == 4 ? "permitted" : "rounded up");
+        }
+    }
+    // A cycle number of the solver that is not a count opens no block and restores none.
+    for (double reported : {not_a_number, 1e300}) {
+        Plan plan({5}, huge_limit());
+        tvk::shokriehdata.cycles.allocate({1, 1});
+        *tvk::shokriehdata.cycles.at(1, 1) = reported;
+        UmatPoint p = fatigue_point();
+        p.jstep[1] = 6;
+        p.call(std::vector<double>(6, 0.0));  // initialised at cycle 0
+        p.statev[b1 + slot::stiffness] = 0.7;  // differs from the backup
+        const std::vector<double> before = p.statev;
+        p.call(std::vector<double>(6, 0.0));
+        EXPECT_EQ(p.statev[b1 + slot::cycle], 0.0);
+        EXPECT_EQ(p.statev[b1 + slot::stiffness], 0.7);
+        EXPECT_EQ(std::vector<double>(p.statev.begin() + k1, p.statev.begin() + k1 + 77),
+                  std::vector<double>(before.begin() + k1, before.begin() + k1 + 77));
+        EXPECT_EQ(tvk::errorhandling.errstat, -2);
+        EXPECT_NE(tvktest::errtext().find("cycle number of the solver not usable"), std::string::npos);
+        tvktest::clear_errors();
+    }
+}
+
+// A strain, stress, temperature or time that is not a number (or is infinite) gave NaN stresses
+// and state, and an infinite strain raised the fibre flag; property sets that are not finite (a
+// zero modulus) did the same.
+TEST(FatigueRoutine, InputsThatAreNotFiniteAreRefusedWithTheStateUnchanged) {
+    tvktest::clear_errors();
+    Plan plan({1}, huge_limit());
+    for (double angle : {0.0, 30.0}) {
+        UmatPoint p = fatigue_point(angle);
+        p.increment({1e-3, 2e-4, 0, 1e-4, 0, 0});
+        ASSERT_EQ(tvk::errorhandling.errstat, 0);
+        const auto refused = [&](UmatPoint q, std::vector<double> d, const char* what) {
+            std::fill(q.ddsdde.begin(), q.ddsdde.end(), 5.0);
+            const std::vector<double> stress = q.stress;
+            q.call(d);
+            EXPECT_EQ(tvk::errorhandling.errstat, -3) << what;
+            EXPECT_EQ(q.statev, p.statev) << what;
+            for (int i = 0; i < 6; ++i)  // as it came (a NaN compares by its bits)
+                EXPECT_EQ(std::memcmp(&q.stress[i], &stress[i], sizeof(double)), 0) << what << i;
+            EXPECT_EQ(q.sse, p.sse) << what;
+            for (double c : q.ddsdde) EXPECT_EQ(c, 0.0) << what;
+            tvktest::clear_errors();
+        };
+        const std::vector<double> d = {1e-4, 0, 0, 0, 0, 0};
+        refused(p, {not_a_number, 0, 0, 0, 0, 0}, "strain increment");
+        refused(p, {0, inf, 0, 0, 0, 0}, "infinite strain increment");
+        UmatPoint q = p;
+        q.stran[0] = -inf;
+        refused(q, d, "strain");
+        q = p;
+        q.temp = not_a_number;
+        refused(q, d, "temperature");
+        q = p;
+        q.dtemp = inf;
+        refused(q, d, "temperature increment");
+        q = p;
+        q.time[0] = not_a_number;
+        refused(q, d, "time");
+        q = p;
+        q.dtime = not_a_number;
+        refused(q, d, "time increment");
+        q = p;
+        q.stress[2] = not_a_number;
+        refused(q, d, "stress");
+    }
+    // A zero fibre modulus in both blocks: the failure strains are not finite.
+    std::vector<double> props = tvktest::shokrieh_props();
+    props[0] = props[74] = 0.0;
+    double e[9], xf[9], epsf[9], at[6], ac[6], bt[6], bc[6], lam[6], gam[6], a[6], b[6], u[6], v[6], eta, degr;
+    const int np = static_cast<int>(props.size());
+    for (double temp : {300.0, not_a_number}) {
+        std::vector<double> ok = tvktest::shokrieh_props();
+        const double* use = std::isnan(temp) ? ok.data() : props.data();
+        GetShokriehProperties(use, &np, &temp, e, xf, epsf, at, ac, bt, bc, lam, gam, a, b, u, v, &eta, &degr);
+        EXPECT_EQ(tvk::errorhandling.errstat, -3) << temp;
+        for (double x : epsf) EXPECT_EQ(x, 0.0);
+        for (double x : xf) EXPECT_EQ(x, 0.0);
+        EXPECT_EQ(degr, 0.0);
+        tvktest::clear_errors();
+    }
+    UmatPoint z(umat_shokrieh, 3, 3, nall, props);
+    z.temp = 240.0;
+    z.kinc = 2;
+    const std::vector<double> state = z.statev;
+    z.call({1e-3, 0, 0, 0, 0, 0});
+    EXPECT_EQ(tvk::errorhandling.errstat, -3);
+    EXPECT_EQ(z.statev, state);
+    tvktest::clear_errors();
+}
+
+// Properties that are not finite at the cycle's evaluation temperature (here E22 passes through
+// 0 between the blocks) leave the cycle open: no degradation, no jump, the extremes kept.
+TEST(FatigueRoutine, CycleEndWithoutUsablePropertiesKeepsTheCycleOpen) {
+    tvktest::clear_errors();
+    Plan plan({1}, huge_limit());
+    std::vector<double> props = tvktest::shokrieh_props();
+    props[74 + 1] = -10e3;  // E22 of the upper block: 0 at 300 K
+    UmatPoint p(umat_shokrieh, 3, 3, nall, props);
+    p.dtime = 0.5;
+    p.kinc = 1;
+    p.temp = 260.0;
+    p.increment(to_strain(p, 0.004));
+    p.temp = 340.0;
+    p.increment(to_strain(p, 0.0004));
+    EXPECT_EQ(tvk::errorhandling.errstat, -3);
+    EXPECT_NE(tvktest::errtext().find("not finite"), std::string::npos);
+    const double* s = p.statev.data() + b1;
+    EXPECT_EQ(s[slot::cycle], 1.0);
+    EXPECT_EQ(s[slot::temp_eval], 0.0);
+    EXPECT_EQ(s[slot::life], 0.0);
+    EXPECT_EQ(s[slot::strength], 1.0);
+    EXPECT_GT(s[slot::tension_max], 0.0);  // the running cycle's extremes stay
+    EXPECT_EQ(s[slot::temp_low], 260.0);
+    EXPECT_EQ(s[slot::temp_high], 340.0);
+    tvktest::clear_errors();
 }
