@@ -701,6 +701,29 @@ TEST(FatigueRoutine, InputsThatAreNotFiniteAreRefusedWithTheStateUnchanged) {
         q.stress[2] = not_a_number;
         refused(q, d, "stress");
     }
+    // The material point itself (the solver converter refuses the first four before it).
+    {
+        UmatPoint p = fatigue_point();
+        p.increment({1e-3, 2e-4, 0, 1e-4, 0, 0});
+        const std::vector<double> props = tvktest::shokrieh_props();
+        const int np = static_cast<int>(props.size()), noel = 1, kinc = 2, isz = 1, idc = 0;
+        for (int bad = 0; bad < 6; ++bad) {
+            std::vector<double> block(p.statev.begin() + b1, p.statev.begin() + b1 + 77), backup = block;
+            double stress[6] = {1, 2, 3, 4, 5, 6}, c[36], stran[6] = {}, dstran[6] = {1e-4, 0, 0, 0, 0, 0};
+            double time[2] = {1.0, 1.0}, dtime = 0.5, temp = 240.0, dtemp = 0.0;
+            double* target[6] = {&stran[0], &dstran[1], &temp, &dtemp, &time[0], &dtime};
+            *target[bad] = bad % 2 ? inf : not_a_number;
+            GetShokrieh(stress, c, block.data(), stran, dstran, props.data(), time, &dtime, &temp, &dtemp, &np, &noel,
+                        p.jstep, &kinc, &isz, &idc, backup.data());
+            EXPECT_EQ(tvk::errorhandling.errstat, -3) << bad;
+            EXPECT_NE(tvktest::errtext().find("GetShokrieh: strain, stress"), std::string::npos) << bad;
+            EXPECT_EQ(block, std::vector<double>(p.statev.begin() + b1, p.statev.begin() + b1 + 77)) << bad;
+            EXPECT_EQ(backup, block) << bad;
+            EXPECT_EQ(stress[0], 1.0);
+            for (double x : c) EXPECT_EQ(x, 0.0);
+            tvktest::clear_errors();
+        }
+    }
     // A zero fibre modulus in both blocks: the failure strains are not finite.
     std::vector<double> props = tvktest::shokrieh_props();
     props[0] = props[74] = 0.0;
