@@ -53,10 +53,13 @@ inline constexpr int matrix_index = 2;     // accumulated matrix failure index (
 inline constexpr int angle = 3;            // fracture-plane angle of the matrix criterion
 inline constexpr int strengths = 4;        // 9: current strengths
 inline constexpr int moduli = 13;          // 6: current E11 .. G23
+// The tensile ratios are stress over the tensile strength; the compressive ratios are stress over
+// the magnitude of the compressive strength, signed (negative in compression), so that the
+// smallest compressive ratio is the cycle's largest compressive level.
 inline constexpr int tension_max = 19;     // 6: largest tensile ratio of the running cycle
 inline constexpr int tension_min = 25;     // 6: smallest tensile ratio
-inline constexpr int compression_max = 31; // 6: largest compressive ratio (magnitude)
-inline constexpr int compression_min = 37; // 6: smallest compressive ratio
+inline constexpr int compression_max = 31; // 6: largest compressive ratio (signed)
+inline constexpr int compression_min = 37; // 6: smallest compressive ratio (signed)
 inline constexpr int jump = 43;            // last cycle jump
 inline constexpr int fibre_failed = 44;    // 1.0 once the fibre has failed
 inline constexpr int matrix_failed = 45;   // 1.0 once the matrix has failed
@@ -83,12 +86,35 @@ inline constexpr int limit = 10;      // cycle limit (maxcycle)
 inline constexpr int tolerance = 11;  // gradual-degradation limit of algorithm 4 (11-row plans)
 }  // namespace plan
 
+// Largest cycle count at which the counter still tells one cycle from the next (2^53). A jump
+// that is not a number, negative, or would carry the counter beyond it is refused.
+inline constexpr double count_limit = 9007199254740992.0;
+inline bool jump_usable(double n, double njimp) {
+    return njimp >= 0.0 && n <= count_limit && njimp <= count_limit - n;
+}
+
+// GetShokriehProperties returning whether the sets are usable: false after a report, with zero
+// outputs (too few properties, a temperature that is not finite, or sets that are not finite,
+// such as failure strains of a zero modulus).
+bool properties(const double* props, int nprops, double temp, double* eprops, double* xfprops, double* epsfprops,
+                double* alpha_t, double* alpha_c, double* beta_t, double* beta_c, double* lambda, double* gamma,
+                double* a, double* b, double* u, double* v, double* eta, double* degr_fac);
+
+// GetShokrieh returning whether the increment was computed: false after a report when it was
+// refused (unusable properties, or a strain, stress, temperature or time that is not finite);
+// then the stress and both state blocks are as they came and the tangent is zero.
+bool point(double* stress, double* ddsdde, double* statev, const double* stran, const double* dstran,
+           const double* props, const double* time, const double* dtime, const double* temp, const double* dtemp,
+           const int* nprops, const int* noel, const int* kstep, const int* kinc, const int* iszflag,
+           const int* idcflag, double* statev_backup);
+
 }  // namespace tvk::fatigue
 
 // Working sets of one material point at temperature temp from the property vector: the selected
 // or interpolated temperature block, then (nprops > 150) the temperature degradation of the
-// moduli, then the failure strains xf/E. nprops below 150 is a level -3 report with zero
-// outputs; 151 to 158 values are taken as 150 after a level -2 report.
+// moduli, then the failure strains xf/E. nprops below 150, a temperature that is not finite and
+// sets that would not be finite (a zero modulus, a value that is not a number) are level -3
+// reports with zero outputs; 151 to 158 values are taken as 150 after a level -2 report.
 TVK_API void GetShokriehProperties(const double* props, const int* nprops, const double* temp, double* eprops,
                                    double* xfprops, double* epsfprops, double* alpha_t, double* alpha_c,
                                    double* beta_t, double* beta_c, double* lambda, double* gamma, double* a,
@@ -123,7 +149,10 @@ TVK_API void AllowableCycleJump(const double* speak, double* sbottom, const doub
 // failure with sudden degradation, and in a fatigue step the load-cycle bookkeeping, the gradual
 // degradation at each cycle end and the next cycle jump. statev and statev_backup are 77-value
 // blocks (tvk::fatigue::slot); kstep(1) is the step number, idcflag 1 a direct cyclic analysis,
-// iszflag 0 the plane-stress stiffness.
+// iszflag 0 the plane-stress stiffness. A strain, stress, temperature or time that is not finite
+// is refused with a level -3 report (stress and state as they came, zero tangent); a cycle jump
+// that is not usable (tvk::fatigue::jump_usable) is refused with a level -2 report and the
+// counter stays (the jump is recorded as 0).
 TVK_API void GetShokrieh(double* stress, double* ddsdde, double* statev, const double* stran, const double* dstran,
                          const double* props, const double* time, const double* dtime, const double* temp,
                          const double* dtemp, const int* nprops, const int* noel, const int* kstep,

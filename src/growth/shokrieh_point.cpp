@@ -45,9 +45,9 @@ struct Props {
     double eta, degr;
 };
 
-void properties(Props& p, const double* props, int nprops, double temp) {
-    GetShokriehProperties(props, &nprops, &temp, p.e, p.xf, p.epsf, p.at, p.ac, p.bt, p.bc, p.lam, p.gam, p.a, p.b,
-                          p.u, p.v, &p.eta, &p.degr);
+bool properties(Props& p, const double* props, int nprops, double temp) {
+    return tvk::fatigue::properties(props, nprops, temp, p.e, p.xf, p.epsf, p.at, p.ac, p.bt, p.bc, p.lam, p.gam, p.a,
+                                    p.b, p.u, p.v, &p.eta, &p.degr);
 }
 
 // The step's cycle plan; a missing plan (no table, no column of this step) is not a fatigue step.
@@ -112,24 +112,45 @@ bool whole_multiple(double t, double p) {
     return std::abs(m) < 9.0e15 && std::fmod(m, p) == 0.0;
 }
 
+// A jump that the plan, the cycle table or the permitted jump make unusable (not a number,
+// negative, or beyond the counter's resolution) is refused: the counter stays, the jump is 0.
+void refuse_jump(double& njimp, double& n, double n0, int step) {
+    tvk::report(-2, "GetShokrieh: cycle jump refused (NaN, negative or beyond 2^53 cycles)", step, 0, njimp, n0);
+    n = n0;
+    njimp = 0.0;
+}
+
 void cycle_count(double& njimp, double& n, const Plan& pl, double time, double zul, int step, int algorithm) {
     const int nstep = tvk::jobdata.nsteps, stepflag = 1;
+    const double n0 = n;
     CycleCount(&njimp, &n, &pl.limit, &time, &pl.calc_time, &pl.period, &pl.jump_min, &pl.jump_max, &zul,
                &pl.ncycles, &pl.nmaxcycles, &step, &nstep, &algorithm, &stepflag);
+    if (!tvk::fatigue::jump_usable(n0, njimp)) refuse_jump(njimp, n, n0, step);
 }
 
 // The adaptive jump: per component the allowable jump of the dominant side of its load cycle
-// (compression when the smallest compressive ratio outweighs the largest tensile one).
+// (compression when the cycle's largest compressive level, the magnitude of its smallest signed
+// compressive ratio, outweighs its largest tensile ratio).
 double allowable_jump(const double* s, const Props& pe, const Current& ce) {
     double smallest = huge;
     bool any = false;
     for (int i = 0; i < 6; ++i) {
-        const bool comp = std::abs(s[slot::compression_min + i]) > std::abs(s[slot::tension_max + i]);
+        const double cmax = s[slot::compression_max + i], cmin = s[slot::compression_min + i];
+        const bool comp = std::abs(cmin) > std::abs(s[slot::tension_max + i]);
+        // Levels of the dominant side, counted positive in its own sense: in compression the
+        // cycle mirrored (peak the largest compressive level, bottom minus the signed maximum,
+        // 0 for a cycle that stays in compression); a cycle that never entered compression
+        // keeps its ratios, which are then magnitudes.
+        double peak = s[slot::tension_max + i], bottom = s[slot::tension_min + i];
+        if (comp) {
+            peak = cmin < 0.0 ? -cmin : cmax;
+            bottom = cmin < 0.0 ? -cmax : cmin;
+        }
         const int own = comp ? compression_of[i] : tension_of[i];
         const int other = comp ? tension_of[i] : compression_of[i];
         const double ft = std::abs(pe.xf[own]), fc = std::abs(pe.xf[other]);
-        const double speak = (comp ? s[slot::compression_max + i] : s[slot::tension_max + i]) * ft;
-        double sbottom = (comp ? s[slot::compression_min + i] : s[slot::tension_min + i]) * ft;
+        const double speak = peak * ft;
+        double sbottom = bottom * ft;
         const double e0 = pe.e[i], epsf = std::abs(pe.epsf[own]);
         const double alpha = comp ? pe.ac[i] : pe.at[i], beta = comp ? pe.bc[i] : pe.bt[i];
         const double x_n = std::abs(ce.xf[own]), e_n = ce.e[i];
@@ -148,14 +169,25 @@ double allowable_jump(const double* s, const Props& pe, const Current& ce) {
 
 }  // namespace
 
-void GetShokrieh(double* stress, double* ddsdde, double* statev, const double* stran, const double* dstran,
-                 const double* props, const double* time, const double* dtime, const double* temp,
-                 const double* dtemp, const int* nprops, const int* noel, const int* kstep, const int* kinc,
-                 const int* iszflag, const int* idcflag, double* statev_backup) {
+bool tvk::fatigue::point(double* stress, double* ddsdde, double* statev, const double* stran, const double* dstran,
+                         const double* props, const double* time, const double* dtime, const double* temp,
+                         const double* dtemp, const int* nprops, const int* noel, const int* kstep, const int* kinc,
+                         const int* iszflag, const int* idcflag, double* statev_backup) {
     if (*nprops < tvk::fatigue::nprops_min) {
         tvk::report(-3, "GetShokrieh: the property vector needs at least 150 values", *nprops);
         std::fill(ddsdde, ddsdde + 36, 0.0);
-        return;
+        return false;
+    }
+    // Inputs that are not finite would carry NaN or infinite stresses into the state (an
+    // infinite strain would even raise the fibre flag): the increment is refused untouched.
+    bool finite = std::isfinite(time[0]) && std::isfinite(time[1]) && std::isfinite(*dtime) &&
+                  std::isfinite(*temp) && std::isfinite(*dtemp);
+    for (int i = 0; i < 6; ++i)
+        finite = finite && std::isfinite(stress[i]) && std::isfinite(stran[i]) && std::isfinite(dstran[i]);
+    if (!finite) {
+        tvk::report(-3, "GetShokrieh: strain, stress, temperature or time not finite; increment refused", kstep[0]);
+        std::fill(ddsdde, ddsdde + 36, 0.0);
+        return false;
     }
     double* s = statev;
     const bool traced = tvk::debugdata.edebug != 0 && *noel == tvk::debugdata.edebug;
@@ -173,7 +205,10 @@ void GetShokrieh(double* stress, double* ddsdde, double* statev, const double* s
     const double t_end = time[0] + *dtime;
     tr(" -- Time ", t_end);
     Props p;
-    properties(p, props, *nprops, t);
+    if (!properties(p, props, *nprops, t)) {
+        std::fill(ddsdde, ddsdde + 36, 0.0);
+        return false;
+    }
 
     // 3. Direct cyclic analysis: the solver's cycle number opens a new cycle block (backup taken)
     // or repeats the current one (state restored).
@@ -183,7 +218,10 @@ void GetShokrieh(double* stress, double* ddsdde, double* statev, const double* s
         const double zul = huge;
         CycleCount(&njimp, &nmsg, &pl.limit, &t_end, &pl.calc_time, &pl.period, &pl.jump_min, &pl.jump_max, &zul,
                    &pl.ncycles, &pl.nmaxcycles, &step, &nstep, &algorithm, &stepflag);
-        if (nmsg > s[slot::cycle]) {
+        if (!(std::abs(nmsg) <= tvk::fatigue::count_limit)) {
+            // A cycle number that is not a count neither opens nor repeats a block.
+            tvk::report(-2, "GetShokrieh: cycle number of the solver not usable; block kept", step, 0, nmsg);
+        } else if (nmsg > s[slot::cycle]) {
             s[slot::jump] = nmsg - s[slot::cycle];
             s[slot::cycle] = nmsg;
             std::copy(s, s + ns, statev_backup);
@@ -228,7 +266,7 @@ void GetShokrieh(double* stress, double* ddsdde, double* statev, const double* s
     // 10. Extremes of the running load cycle (ratios to the static strengths at t).
     for (int i = 0; i < 6; ++i) {
         const double rt = stress[i] / p.xf[tension_of[i]];
-        const double rc = std::abs(stress[i] / p.xf[compression_of[i]]);
+        const double rc = stress[i] / std::abs(p.xf[compression_of[i]]);
         s[slot::tension_max + i] = std::fmax(s[slot::tension_max + i], rt);
         s[slot::tension_min + i] = std::fmin(s[slot::tension_min + i], rt);
         s[slot::compression_max + i] = std::fmax(s[slot::compression_max + i], rc);
@@ -244,24 +282,29 @@ void GetShokrieh(double* stress, double* ddsdde, double* statev, const double* s
     // 11. Outside a fatigue step nothing more happens.
     if (!pl.fatigue) {
         write_back();
-        return;
+        return true;
     }
 
     // 12. Cycle end?
     const double period_ms = std::round(time_resolution * pl.period);
     const bool period_ok = period_ms >= 1.0 && period_ms < 9.0e15;
     if (!period_ok) tvk::report(-3, "GetShokrieh: cycle period too small (below 0.0005 time units)", step);
-    const bool cycle_end = period_ok && t_end >= pl.period / 2.0 && whole_multiple(t_end - pl.period, period_ms);
+    bool cycle_end = period_ok && t_end >= pl.period / 2.0 && whole_multiple(t_end - pl.period, period_ms);
+
+    // 13. Properties at the cycle's evaluation temperature; where they are not usable (reported)
+    // the cycle stays open.
+    Props pe;
+    if (cycle_end) {
+        const double tev = (s[slot::temp_low] + s[slot::temp_high]) / 2.0;
+        cycle_end = properties(pe, props, *nprops, tev);
+        if (cycle_end) s[slot::temp_eval] = tev;
+    }
     tr("Bottom of cycle?", cycle_end);
 
     if (cycle_end) {
-        // 13. Properties at the cycle's evaluation temperature.
-        const double tev = (s[slot::temp_low] + s[slot::temp_high]) / 2.0;
-        s[slot::temp_eval] = tev;
-        Props pe;
-        properties(pe, props, *nprops, tev);
-
-        // 14. Gradual degradation of every component for the skipped cycles.
+        // 14. Gradual degradation of every component for the skipped cycles. The cycle's extremes
+        // go in as recorded: for the compressive side signed ratios, whose smaller one is the
+        // cycle's largest compressive level.
         double cnf[6] = {huge, huge, huge, huge, huge, huge};
         if (!(s[slot::fibre_index] >= 1.0 || s[slot::fibre_failed] == 1.0)) {
             for (int i = 0; i < 6; ++i) {
@@ -329,7 +372,9 @@ void GetShokrieh(double* stress, double* ddsdde, double* statev, const double* s
             cycle_count(njimp, s[slot::cycle], pl, t_end, tvk::shokriehdata.dnfshok, step, 4);
             s[slot::jump] = njimp;
         } else if (pl.algorithm == 7) {
-            const double jump = std::ceil(tvk::shokriehdata.dnfshok);
+            double jump = std::ceil(tvk::shokriehdata.dnfshok);
+            double n = s[slot::cycle];
+            if (!tvk::fatigue::jump_usable(n, jump)) refuse_jump(jump, n, n, step);
             s[slot::jump] = jump;
             s[slot::cycle] += jump;
         }
@@ -338,7 +383,8 @@ void GetShokrieh(double* stress, double* ddsdde, double* statev, const double* s
     // 18. Current properties back into the state.
     write_back();
 
-    // 19. A new load cycle starts.
+    // 19. A new load cycle starts. The maxima restart from 0, so that for a cycle that stays in
+    // compression the signed compressive maximum is 0, as the tensile one is.
     if (cycle_end && time[1] > 0.5) {
         for (int i = 0; i < 6; ++i) {
             s[slot::tension_max + i] = 0.0;
@@ -352,4 +398,13 @@ void GetShokrieh(double* stress, double* ddsdde, double* statev, const double* s
         tvk::Trace() << "Stress update " << stress[0] << stress[1] << stress[2] << stress[3] << stress[4]
                      << stress[5];
     }
+    return true;
+}
+
+void GetShokrieh(double* stress, double* ddsdde, double* statev, const double* stran, const double* dstran,
+                 const double* props, const double* time, const double* dtime, const double* temp,
+                 const double* dtemp, const int* nprops, const int* noel, const int* kstep, const int* kinc,
+                 const int* iszflag, const int* idcflag, double* statev_backup) {
+    tvk::fatigue::point(stress, ddsdde, statev, stran, dstran, props, time, dtime, temp, dtemp, nprops, noel, kstep,
+                        kinc, iszflag, idcflag, statev_backup);
 }

@@ -20,24 +20,27 @@ void zero(double* p, int n) { std::fill(p, p + n, 0.0); }
 
 }  // namespace
 
-void GetShokriehProperties(const double* props, const int* nprops, const double* temp, double* eprops,
-                           double* xfprops, double* epsfprops, double* alpha_t, double* alpha_c, double* beta_t,
-                           double* beta_c, double* lambda, double* gamma, double* a, double* b, double* u,
-                           double* v, double* eta, double* degr_fac) {
-    int np = *nprops;
-    if (np < tvk::fatigue::nprops_min) {
-        tvk::report(-3, "GetShokriehProperties: the property vector needs at least 150 values", np);
+bool tvk::fatigue::properties(const double* props, int nprops, double temp, double* eprops, double* xfprops,
+                              double* epsfprops, double* alpha_t, double* alpha_c, double* beta_t, double* beta_c,
+                              double* lambda, double* gamma, double* a, double* b, double* u, double* v, double* eta,
+                              double* degr_fac) {
+    const auto refuse = [&](const char* message, int value, double real) {
+        tvk::report(-3, message, value, 0, real);
         for (double* p : {eprops, xfprops, epsfprops}) zero(p, 9);
         for (double* p : {alpha_t, alpha_c, beta_t, beta_c, lambda, gamma, a, b, u, v}) zero(p, 6);
         *eta = 0.0;
         *degr_fac = 0.0;
-        return;
-    }
+        return false;
+    };
+    int np = nprops;
+    if (np < tvk::fatigue::nprops_min)
+        return refuse("GetShokriehProperties: the property vector needs at least 150 values", np, 0.0);
+    if (!std::isfinite(temp)) return refuse("GetShokriehProperties: temperature not finite", np, temp);
     if (np > tvk::fatigue::nprops_min && np < tvk::fatigue::nprops_thermal) {
         tvk::report(-2, "GetShokriehProperties: temperature law incomplete (159 values); not applied", np);
         np = tvk::fatigue::nprops_min;
     }
-    const double t = *temp;
+    const double t = temp;
     *degr_fac = props[149];
 
     // Blocks ordered by temperature; equal temperatures count as falling (the second is lower).
@@ -99,4 +102,22 @@ void GetShokriehProperties(const double* props, const int* nprops, const double*
 
     static constexpr int modulus_of[9] = {0, 0, 1, 1, 2, 2, 3, 4, 5};
     for (int k = 0; k < 9; ++k) epsfprops[k] = xfprops[k] / eprops[modulus_of[k]];
+
+    // Every set must be finite: a zero modulus gives infinite failure strains, a value that is
+    // not a number spreads into the sets that use it.
+    bool finite = std::isfinite(*eta) && std::isfinite(*degr_fac);
+    for (const double* p : {eprops, xfprops, epsfprops})
+        for (int k = 0; k < 9; ++k) finite = finite && std::isfinite(p[k]);
+    for (const double* p : {alpha_t, alpha_c, beta_t, beta_c, lambda, gamma, a, b, u, v})
+        for (int k = 0; k < 6; ++k) finite = finite && std::isfinite(p[k]);
+    if (!finite) return refuse("GetShokriehProperties: sets not finite (a zero modulus or a NaN value)", np, t);
+    return true;
+}
+
+void GetShokriehProperties(const double* props, const int* nprops, const double* temp, double* eprops,
+                           double* xfprops, double* epsfprops, double* alpha_t, double* alpha_c, double* beta_t,
+                           double* beta_c, double* lambda, double* gamma, double* a, double* b, double* u,
+                           double* v, double* eta, double* degr_fac) {
+    tvk::fatigue::properties(props, *nprops, *temp, eprops, xfprops, epsfprops, alpha_t, alpha_c, beta_t, beta_c,
+                             lambda, gamma, a, b, u, v, eta, degr_fac);
 }

@@ -23,8 +23,11 @@
 //   1-11 block A: et, ec, g, nut, nuc, alpha, xt, xc, np, a_woehler, exp_woehler; 12 its
 //   temperature; 13-23 block B, 24 its temperature; 25 degr; 26-28 c2, c1, c0; 29, 30 slope and
 //   intercept; 31-33 Ta, Tb, Tc; 34 Tw; 35 m; 36 residual modulus.
-// nprops is what switches the degradation law on; a caller that passes a count at or above the
-// switch passes the whole vector (the Python binding checks this).
+// nprops is what switches the degradation law on. The exported routines read no more than nprops
+// values: a count that switches the law on without holding its coefficients (29 to 31, resp. 26
+// to 35) is taken as 28 (resp. 25) after a level -2 report. The routines of tvk::resin below
+// read the whole vector from the switch on; their caller guarantees it (the Python binding
+// checks the length).
 #pragma once
 
 #include <cstddef>
@@ -46,6 +49,23 @@ enum class Method { linear, cubic };
 bool lookup(const Table<double, 3>& table, int nrows, int field, double x, double temp,
             Method method, const char* routine, double& value);
 
+// The property routines for a caller that hands in the whole vector whenever nprops switches the
+// modulus law on (32, resp. 36 values), whatever the count: the same arguments as the exported
+// GetResinProperties, GetResinPlasticProperties and GetResinOrthotropicProperties.
+void properties(const double* props, const int* nprops, const double* temp, double* e, double* nu, double* num,
+                double* gamma, double* degr, double* xt, double* xc, double* np, double* a_woehler,
+                double* exp_woehler, const int* noel) TVK_HOST_API("tvk_resin_properties");
+void plastic_properties(const double* props, const int* nprops, const double* temp, const double* eqplaststrain,
+                        double* et, double* ec, double* g, double* nut, double* nuc, double* a0, double* a1,
+                        double* alpha, double* degr, double* xt, double* xc, double* np, double* a_woehler,
+                        double* exp_woehler) TVK_HOST_API("tvk_resin_plastic_properties");
+void orthotropic_properties(const double* props, const int* nprops, const double* temp, const double* dt,
+                            const double* stran, const double* endstran, double* e1, double* e2, double* e3,
+                            double* nu12, double* nu13, double* nu23, double* nu21, double* nu31, double* nu32,
+                            double* g12, double* g13, double* g23, double* xt, double* xc, double* np,
+                            double* a_woehler, double* exp_woehler, double* degr, const int* noel, const double* d)
+    TVK_HOST_API("tvk_resin_orthotropic_properties");
+
 }  // namespace tvk::resin
 
 // rvalue from datafield(n1, n2, n3) (temperature column, row, field) over rows 1..ndata at x0 and
@@ -58,13 +78,15 @@ TVK_API void GetFlowParameters(const double* eqplaststrain, double* a0, double* 
                                const double* temp);
 // Secant modulus of secantprops at the signed equivalent strain and temperature (cubic).
 TVK_API void GetModulusFromTable(const double* eqstrain, double* e, const double* temp);
-// Isotropic resin constants at temp. nprops < 21: level -2 report, every output 0.
+// Isotropic resin constants at temp. nprops < 21: level -2 report, every output 0; 29 to 31:
+// taken as 28 (no modulus law) after a level -2 report.
 TVK_API void GetResinProperties(const double* props, const int* nprops, const double* temp,
                                 double* e, double* nu, double* num, double* gamma, double* degr,
                                 double* xt, double* xc, double* np, double* a_woehler,
                                 double* exp_woehler, const int* noel);
 // Resin constants of the plasticity law at temp; a0, a1 from GetFlowParameters at the
-// equivalent plastic strain. nprops < 25: level -2 report, every output 0.
+// equivalent plastic strain. nprops < 25: level -2 report, every output 0; 26 to 35: taken as
+// 25 (no modulus law) after a level -2 report.
 TVK_API void GetResinPlasticProperties(const double* props, const int* nprops, const double* temp,
                                        const double* eqplaststrain, double* et, double* ec,
                                        double* g, double* nut, double* nuc, double* a0, double* a1,
@@ -73,7 +95,7 @@ TVK_API void GetResinPlasticProperties(const double* props, const int* nprops, c
 // Orthotropic resin constants for the end strain endstran(6): the isotropic constants of
 // GetResinProperties softened per direction by the normalprops and shearprops coefficients (not
 // looked up when d >= 1 and degr < 1). stran takes no part; dt is traced only. When a lookup
-// fails, the moduli and Poisson's ratios are 0.
+// fails, the moduli and Poisson's ratios are 0. nprops 29 to 31 as in GetResinProperties.
 TVK_API void GetResinOrthotropicProperties(const double* props, const int* nprops,
                                            const double* temp, const double* dt,
                                            const double* stran, const double* endstran,

@@ -92,9 +92,18 @@ void missing_block(const char* routine) {
     tvk::report(-2, std::string("No block at the temperature the modulus law needs in ") + routine);
 }
 
+// The count a caller that hands in exactly nprops values may have read: a count that switches
+// the modulus law on (from `on`) without holding its coefficients (`full` values) is taken as the
+// count below the switch, with a report.
+int readable_count(int nprops, int on, int full, const char* message) {
+    if (nprops < on || nprops >= full) return nprops;
+    tvk::report(-2, message, nprops, full);
+    return on - 1;
+}
+
 }  // namespace
 
-void GetResinProperties(const double* props, const int* nprops, const double* temp, double* e,
+void tvk::resin::properties(const double* props, const int* nprops, const double* temp, double* e,
                         double* nu, double* num, double* gamma, double* degr, double* xt,
                         double* xc, double* np, double* a_woehler, double* exp_woehler,
                         const int* noel) {
@@ -135,7 +144,7 @@ void GetResinProperties(const double* props, const int* nprops, const double* te
     *degr = props[20];
 }
 
-void GetResinPlasticProperties(const double* props, const int* nprops, const double* temp,
+void tvk::resin::plastic_properties(const double* props, const int* nprops, const double* temp,
                                const double* eqplaststrain, double* et, double* ec, double* g,
                                double* nut, double* nuc, double* a0, double* a1, double* alpha,
                                double* degr, double* xt, double* xc, double* np,
@@ -170,7 +179,7 @@ void GetResinPlasticProperties(const double* props, const int* nprops, const dou
     GetFlowParameters(eqplaststrain, a0, a1, temp);
 }
 
-void GetResinOrthotropicProperties(const double* props, const int* nprops, const double* temp,
+void tvk::resin::orthotropic_properties(const double* props, const int* nprops, const double* temp,
                                    const double* dt, const double* /*stran*/,
                                    const double* endstran, double* e1, double* e2, double* e3,
                                    double* nu12, double* nu13, double* nu23, double* nu21,
@@ -181,8 +190,8 @@ void GetResinOrthotropicProperties(const double* props, const int* nprops, const
     double* elastic[] = {e1, e2, e3, nu12, nu13, nu23, nu21, nu31, nu32, g12, g13, g23};
     for (double* o : elastic) *o = 0.0;
     double e = 0.0, nu = 0.0, num = 0.0, gamma = 0.0;
-    GetResinProperties(props, nprops, temp, &e, &nu, &num, &gamma, degr, xt, xc, np, a_woehler,
-                       exp_woehler, noel);
+    tvk::resin::properties(props, nprops, temp, &e, &nu, &num, &gamma, degr, xt, xc, np, a_woehler,
+                           exp_woehler, noel);
     if (*nprops < 21) return;
     const bool trace = tvk::resin::traced(*noel);
     if (trace) {
@@ -232,6 +241,39 @@ void GetResinOrthotropicProperties(const double* props, const int* nprops, const
     *g12 = shear[0];
     *g13 = shear[1];
     *g23 = shear[2];
+}
+
+void GetResinProperties(const double* props, const int* nprops, const double* temp, double* e,
+                        double* nu, double* num, double* gamma, double* degr, double* xt,
+                        double* xc, double* np, double* a_woehler, double* exp_woehler,
+                        const int* noel) {
+    const int n = readable_count(*nprops, 29, 32, "GetResinProperties: the modulus law needs 32 properties; taken without it");
+    tvk::resin::properties(props, &n, temp, e, nu, num, gamma, degr, xt, xc, np, a_woehler, exp_woehler, noel);
+}
+
+void GetResinPlasticProperties(const double* props, const int* nprops, const double* temp,
+                               const double* eqplaststrain, double* et, double* ec, double* g,
+                               double* nut, double* nuc, double* a0, double* a1, double* alpha,
+                               double* degr, double* xt, double* xc, double* np,
+                               double* a_woehler, double* exp_woehler) {
+    const int n = readable_count(*nprops, 26, 36,
+                                 "GetResinPlasticProperties: the modulus law needs 36 properties; taken without it");
+    tvk::resin::plastic_properties(props, &n, temp, eqplaststrain, et, ec, g, nut, nuc, a0, a1, alpha, degr, xt, xc,
+                                   np, a_woehler, exp_woehler);
+}
+
+void GetResinOrthotropicProperties(const double* props, const int* nprops, const double* temp,
+                                   const double* dt, const double* stran,
+                                   const double* endstran, double* e1, double* e2, double* e3,
+                                   double* nu12, double* nu13, double* nu23, double* nu21,
+                                   double* nu31, double* nu32, double* g12, double* g13,
+                                   double* g23, double* xt, double* xc, double* np,
+                                   double* a_woehler, double* exp_woehler, double* degr,
+                                   const int* noel, const double* d) {
+    const int n = readable_count(*nprops, 29, 32,
+                                 "GetResinOrthotropicProperties: modulus law needs 32 properties; taken without it");
+    tvk::resin::orthotropic_properties(props, &n, temp, dt, stran, endstran, e1, e2, e3, nu12, nu13, nu23, nu21, nu31,
+                                       nu32, g12, g13, g23, xt, xc, np, a_woehler, exp_woehler, degr, noel, d);
 }
 
 void EquivalentStrain(const double* strain, double* eqstrain, const int* /*ndi*/,

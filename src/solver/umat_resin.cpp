@@ -342,10 +342,19 @@ Plan read_plan(int step) {
     return p;
 }
 
+// In a planned fatigue step a jump that the plan, the cycle table or the permitted jump make
+// unusable (not a number, negative, or beyond the counter's resolution) is refused: the counter
+// stays and the jump is 0. (Outside a planned step the counter restarts at 1 as it should.)
 void cycle_count(double& njimp, double& n, const Plan& pl, double time, double zul, int step, int stepflag) {
     const int nstep = tvk::jobdata.nsteps;
+    const double n0 = n;
     CycleCount(&njimp, &n, &pl.limit, &time, &pl.calc_time, &pl.period, &pl.jump_min, &pl.jump_max, &zul,
                &pl.ncycles, &pl.nmaxcycles, &step, &nstep, &pl.algorithm, &stepflag);
+    if (stepflag == 1 && !tvk::fatigue::jump_usable(n0, njimp)) {
+        tvk::report(-2, "umat_resin: cycle jump refused (NaN, negative or beyond 2^53 cycles)", step, 0, njimp, n0);
+        n = n0;
+        njimp = 0.0;
+    }
 }
 
 // Fatigue bookkeeping after the tangent: close a completed computed cycle and take the global

@@ -94,9 +94,12 @@ Outcome fatigue_ply(tvk::solver::Point<Order::nye>& a) {
     const double angle = a.props[148] * tvk::deg2rad;
     const double dtime = a.dtime, temp = a.temp, dtemp = a.dtemp;
     const int nprops = a.nprops, noel = a.noel, kinc = a.kinc;
+    // A point that refuses its increment (reported) leaves stress and blocks as they came.
+    const char* refused = "umat_shokrieh: the material point refused the increment";
     if (angle == 0.0) {
-        GetShokrieh(s3, c3, sv + block1, e3, de3, a.props.data(), a.time, &dtime, &temp, &dtemp, &nprops, &noel,
-                    a.jstep, &kinc, &iszflag, &idcflag, sv + backup1);
+        if (!tvk::fatigue::point(s3, c3, sv + block1, e3, de3, a.props.data(), a.time, &dtime, &temp, &dtemp, &nprops,
+                                 &noel, a.jstep, &kinc, &iszflag, &idcflag, sv + backup1))
+            return refuse(refused, a.noel);
     } else {
         double t[2][36], c[2][36];
         std::fill(s3, s3 + 6, 0.0);
@@ -110,8 +113,9 @@ Outcome fatigue_ply(tvk::solver::Point<Order::nye>& a) {
             apply(t[k], de3, des, false);
             // The sub-ply's own stress at the end of its last increment is its starting stress.
             std::copy(sv + blk + tvk::fatigue::slot::stress, sv + blk + tvk::fatigue::slot::stress + 6, ss);
-            GetShokrieh(ss, c[k], sv + blk, es, des, a.props.data(), a.time, &dtime, &temp, &dtemp, &nprops, &noel,
-                        a.jstep, &kinc, &iszflag, &idcflag, sv + bak);
+            if (!tvk::fatigue::point(ss, c[k], sv + blk, es, des, a.props.data(), a.time, &dtime, &temp, &dtemp,
+                                     &nprops, &noel, a.jstep, &kinc, &iszflag, &idcflag, sv + bak))
+                return refuse(refused, a.noel);
             apply(t[k], ss, sp, true);
             for (int i = 0; i < 6; ++i) s3[i] += weight * sp[i];
         }

@@ -6,6 +6,9 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstring>
+#include <limits>
+#include <string>
 #include <vector>
 
 #include "core/modeldata.h"
@@ -349,3 +352,426 @@ TEST(FatigueRoutine, umat_shokrieh_with_fewer_than_312_state_variables) {
 }
 
 }  // namespace
+
+// ---- Load-cycle extremes, evaluation temperature and cycle jumps --------------------------------
+namespace {
+
+// Closed forms of the Shokrieh-Lessard fatigue model (normalised master S-N curve, residual
+// strength and stiffness in the cycle fraction (log x + log 4)/(log NF + log 4)).
+struct ShokriehLaw {
+    double a, b, u, v, c;  // master curve, mean-stress exponents, |compressive| / tensile strength
+    // Cycles to failure of a cycle between the tensile ratios smax and smin.
+    double cycles_to_failure(double smax, double smin) const {
+        const double sa = (smax - smin) / 2.0, sm = (smax + smin) / 2.0;
+        const double f = std::min(sa / (std::pow(1.0 - sm, u) * std::pow(c + sm, v)), a * std::pow(10.0, b));
+        return std::min(std::pow(f / a, 1.0 / b), tvk::huge);
+    }
+};
+const double log4 = std::log10(4.0);
+double residual(double x, double s, double alpha, double beta, double nf) {
+    const double q = (std::log10(x) + log4) / (std::log10(nf) + log4);
+    return (1.0 - s) * std::pow(1.0 - std::pow(q, beta), 1.0 / alpha) + s;
+}
+// The cycle count at which the residual law has fallen to f.
+double equivalent_cycles(double f, double s, double alpha, double beta, double nf) {
+    const double p = (f - s) / (1.0 - s);
+    return std::pow(10.0, std::pow(1.0 - std::pow(p, alpha), 1.0 / beta) * (std::log10(nf) + log4) - log4);
+}
+
+// The fixture's property block at temperature t (linear between its blocks at 250 K and 350 K).
+std::vector<double> block_at(double t) {
+    const std::vector<double> lo = tvktest::shokrieh_block(250.0, 1.0), up = tvktest::shokrieh_block(350.0, 1.1);
+    const double w = std::clamp((t - 250.0) / 100.0, 0.0, 1.0);
+    std::vector<double> b(74);
+    for (int k = 0; k < 74; ++k) b[k] = lo[k] + (up[k] - lo[k]) * w;
+    return b;
+}
+// Component 11 of a block: master curve, exponents and strengths.
+struct Fibre {
+    ShokriehLaw law;
+    double xt, xc, alpha_t, beta_t, alpha_c, beta_c, lambda, gamma;
+    explicit Fibre(const std::vector<double>& b)
+        : law{b[48], b[49], b[61], b[67], std::abs(b[12]) / b[9]}, xt(b[9]), xc(std::abs(b[12])), alpha_t(b[18]),
+          beta_t(b[27]), alpha_c(b[19]), beta_c(b[28]), lambda(b[36]), gamma(b[42]) {}
+};
+
+// The increment to the target stress of a point whose stress is linear in the strain (the secant
+// laws without shear): its stiffness from trial calls, then the committed call. (A cycle end
+// returns the tangent of the degraded point, not of the stress it returns.)
+void secant_stress_increment(UmatPoint& p, const std::vector<double>& target) {
+    const int n = p.ntens;
+    const std::vector<double> zero(n, 0.0);
+    const std::vector<double> s0 = p.trial(zero);
+    std::vector<double> k(n * n), r(n);
+    for (int j = 0; j < n; ++j) {
+        std::vector<double> d = zero;
+        d[j] = 1e-4;
+        const std::vector<double> sj = p.trial(d);
+        for (int i = 0; i < n; ++i) k[i + j * n] = (sj[i] - s0[i]) / 1e-4;
+    }
+    for (int i = 0; i < n; ++i) r[i] = target[i] - s0[i];
+    p.increment(solve(k, r));
+}
+
+// One load cycle of pure fibre-direction stress under stress control through the given levels.
+void stress_cycle(UmatPoint& p, std::initializer_list<double> levels) {
+    for (double s : levels) secant_stress_increment(p, {s, 0, 0, 0, 0, 0});
+}
+
+double factor(const UmatPoint& p, int k) { return p.statev[b1 + slot::strength + k]; }
+
+}  // namespace
+
+// The compressive side of a load cycle goes to the gradual degradation as its largest compressive
+// level; the cycle's smallest compressive magnitude once stood in for it, so that a cycle at 0.9
+// of the compressive strength lowered that strength towards a low level without failing.
+TEST(FatigueRoutine, CompressionCycleDegradesTowardsItsLargestCompressiveLevelAndFailsAtItsLife) {
+    tvktest::clear_errors();
+    Plan plan({1}, 1e9);
+    const Fibre f(block_at(240.0));
+    const double peak = 0.9, valley = 0.19;  // compressive levels over the compressive strength
+    // The tensile side of the cycle: 0 (the running maximum's start) down to -peak xc / xt.
+    const double nf = f.law.cycles_to_failure(1e-8, -peak * f.xc / f.xt);
+    const double jump = std::round(0.6 * nf);
+    *tvk::shokriehdata.cycleprops.at(7, 1) = jump;
+    UmatPoint p = fatigue_point();
+    double x = 1.0;
+    for (int c = 1; c <= 3; ++c) {
+        stress_cycle(p, {-peak * f.xc, -valley * f.xc});
+        if (c == 3) break;
+        // Compression-dominated: the compressive strength falls towards 0.9, the tensile one
+        // (the other side) towards the cycle's tensile level.
+        EXPECT_NEAR(1.0 - factor(p, 1), 1.0 - residual(x, peak, f.alpha_c, f.beta_c, nf),
+                    1e-9 * (1.0 - factor(p, 1))) << c;
+        EXPECT_NEAR(1.0 - factor(p, 0), 1.0 - residual(x, 1e-8, f.alpha_t, f.beta_t, nf),
+                    1e-9 * (1.0 - factor(p, 0))) << c;
+        EXPECT_GT(factor(p, 1), peak);
+        EXPECT_NEAR(p.statev[b1 + slot::life], x / nf, 1e-9 * x / nf);
+        EXPECT_EQ(p.statev[b1 + slot::fibre_failed], 0.0);
+        x = 1.0 + c * jump;  // the next block ends at this equivalent cycle count
+    }
+    // The third block passes the cycles to failure: the direction fails by fatigue.
+    ASSERT_GE(x, nf);
+    EXPECT_EQ(p.statev[b1 + slot::life], 1.0);
+    EXPECT_EQ(p.statev[b1 + slot::fibre_failed], 1.0);
+    EXPECT_EQ(factor(p, 1), 0.1);
+    EXPECT_EQ(tvk::errorhandling.errstat, 0) << tvktest::errtext();
+}
+
+TEST(FatigueRoutine, TensionCompressionCycleTakesItsLargestCompressiveLevel) {
+    tvktest::clear_errors();
+    Plan plan({1}, 1e9);
+    const Fibre f(block_at(240.0));
+    UmatPoint p = fatigue_point();
+    p.dtime = 0.25;
+    // Through zero in both directions: the smallest compressive magnitude of the cycle is small.
+    const double t_peak = 0.5, c_peak = 0.6;
+    stress_cycle(p, {t_peak * f.xt, 0.02 * f.xt, -c_peak * f.xc, -0.05 * f.xc});
+    const double smin_t = -c_peak * f.xc / f.xt;
+    const double nf = f.law.cycles_to_failure(t_peak, smin_t);
+    // Compression-dominated (0.6 > 0.5): own side compression at 0.6, the tensile side at 0.5.
+    EXPECT_NEAR(1.0 - factor(p, 1), 1.0 - residual(1.0, c_peak, f.alpha_c, f.beta_c, nf), 1e-9 * (1.0 - factor(p, 1)));
+    EXPECT_NEAR(1.0 - factor(p, 0), 1.0 - residual(1.0, t_peak, f.alpha_t, f.beta_t, nf), 1e-9 * (1.0 - factor(p, 0)));
+    const double de = residual(1.0, c_peak, f.gamma, f.lambda, nf);
+    EXPECT_NEAR(1.0 - p.statev[b1 + slot::stiffness], 1.0 - de, 1e-9 * (1.0 - de));
+    // The compressive extremes of the cycle are signed; they restart after the cycle end.
+    EXPECT_EQ(p.statev[b1 + slot::compression_max], 0.0);
+    EXPECT_EQ(p.statev[b1 + slot::compression_min], tvk::huge);
+    EXPECT_EQ(tvk::errorhandling.errstat, 0) << tvktest::errtext();
+}
+
+TEST(FatigueRoutine, AdaptiveJumpComparesTheLargestCompressiveLevel) {
+    tvktest::clear_errors();
+    Plan plan({6}, 1e9);
+    const std::vector<double> b = block_at(240.0);
+    const Fibre f(b);
+    UmatPoint p = fatigue_point();
+    p.dtime = 0.25;
+    const double t_peak = 0.5, c_peak = 0.6;
+    stress_cycle(p, {t_peak * f.xt, 0.02 * f.xt, -c_peak * f.xc, -0.05 * f.xc});
+    // Component 11 on its compressive side (0.6 of xc outweighs 0.5 of xt), the cycle mirrored:
+    // peak 0.6 xc, bottom minus the tensile peak; with the consumed life, the current strength
+    // and stiffness after the cycle's degradation.
+    const double* s = p.statev.data() + b1;
+    const double e0 = b[0], life = s[slot::life], en = s[slot::moduli], de = s[slot::stiffness];
+    const double degr = 0.1, dtol = 0.9;
+    const auto allowed = [&](bool compression) {
+        const double ft = compression ? f.xc : f.xt, fc = compression ? f.xt : f.xc;
+        const double peak = compression ? c_peak * f.xc : t_peak * f.xt;
+        double bottom = compression ? -t_peak * f.xt : -c_peak * f.xc;
+        const double epsf = ft / e0, xn = ft * s[slot::strength + (compression ? 1 : 0)];
+        const double df = s[slot::strength + (compression ? 1 : 0)];
+        const double alpha = compression ? f.alpha_c : f.alpha_t, beta = compression ? f.beta_c : f.beta_t;
+        double cj = 0.0;
+        AllowableCycleJump(&peak, &bottom, &ft, &fc, &ft, &e0, &epsf, &f.law.a, &f.law.b, &f.law.u, &f.law.v, &life,
+                           &cj, &alpha, &beta, &f.gamma, &f.lambda, &xn, &en, &de, &df, &degr, &dtol);
+        return cj;
+    };
+    const double expected = allowed(true);
+    ASSERT_TRUE(std::isfinite(expected));
+    EXPECT_NEAR(s[slot::cycles_left], expected, 1e-9 * std::abs(expected));
+    EXPECT_GT(std::abs(allowed(false) - expected), 1e-3 * std::abs(expected));  // the side matters
+    EXPECT_EQ(tvk::errorhandling.errstat, 0) << tvktest::errtext();
+}
+
+TEST(FatigueRoutine, CycleEndEvaluatesAtTheMeanOfTheCyclesTemperatures) {
+    tvktest::clear_errors();
+    Plan plan({1}, 1e9);
+    UmatPoint p = fatigue_point();
+    p.temp = 260.0;
+    p.dtemp = 40.0;  // ends at 300 K
+    stress_increment(p, {1000.0, 0, 0, 0, 0, 0});
+    p.temp = 300.0;
+    p.dtemp = 20.0;  // ends at 320 K
+    stress_increment(p, {100.0, 0, 0, 0, 0, 0});
+    // Lowest 260 K (the first increment's start), highest 320 K.
+    EXPECT_EQ(p.statev[b1 + slot::temp_eval], 290.0);
+    const Fibre ev(block_at(290.0)), end(block_at(320.0));
+    const double r = 1000.0 / block_at(300.0)[9];  // the peak over the tensile strength at 300 K
+    const auto loss = [&](const Fibre& f) {
+        return 1.0 - residual(1.0, r, f.alpha_t, f.beta_t, f.law.cycles_to_failure(r, 1e-8));
+    };
+    const auto stiffness_loss = [&](const Fibre& f) {
+        return 1.0 - residual(1.0, r, f.gamma, f.lambda, f.law.cycles_to_failure(r, 1e-8));
+    };
+    EXPECT_NEAR(1.0 - factor(p, 0), loss(ev), 1e-9 * loss(ev));
+    EXPECT_NEAR(1.0 - p.statev[b1 + slot::stiffness], stiffness_loss(ev), 1e-9 * stiffness_loss(ev));
+    // The properties at the end temperature would give another loss.
+    EXPECT_GT(std::abs(loss(end) - loss(ev)), 1e-3 * loss(ev));
+    // The current strength is the static one at the end temperature times the factor.
+    EXPECT_NEAR(p.statev[b1 + slot::strengths], block_at(320.0)[9] * factor(p, 0), 1e-12 * 2200.0);
+    EXPECT_EQ(tvk::errorhandling.errstat, 0) << tvktest::errtext();
+}
+
+TEST(FatigueRoutine, NextTensionCycleSeesItsOwnValleyRatio) {
+    tvktest::clear_errors();
+    Plan plan({1}, 1e9);
+    const double jump = 1000.0;
+    *tvk::shokriehdata.cycleprops.at(7, 1) = jump;
+    const Fibre f(block_at(240.0));
+    UmatPoint p = fatigue_point();
+    const double peak = 0.5, valley = 0.05;
+    // The first cycle (ending at total time 1) keeps the state's zero valley into the second,
+    // which then restarts the valley from the largest double.
+    stress_cycle(p, {peak * f.xt, valley * f.xt});
+    EXPECT_EQ(p.statev[b1 + slot::tension_min], 1e-8);
+    stress_cycle(p, {peak * f.xt, valley * f.xt});
+    EXPECT_EQ(p.statev[b1 + slot::tension_min], tvk::huge);
+    const double nf0 = f.law.cycles_to_failure(peak, 1e-8);
+    const double strength2 = factor(p, 0);
+    EXPECT_NEAR(1.0 - strength2, 1.0 - residual(1.0 + jump, peak, f.alpha_t, f.beta_t, nf0), 1e-9 * (1.0 - strength2));
+    stress_cycle(p, {peak * f.xt, valley * f.xt});
+    // The third cycle's life on the curve of its own valley: the equivalent cycles of the
+    // strength reached, plus the jump, over its cycles to failure.
+    const double nf = f.law.cycles_to_failure(peak, valley);
+    const double life = (equivalent_cycles(strength2, peak, f.alpha_t, f.beta_t, nf) + jump) / nf;
+    EXPECT_NEAR(p.statev[b1 + slot::life], life, 1e-9 * life);
+    EXPECT_NEAR(1.0 - factor(p, 0), 1.0 - residual(life * nf, peak, f.alpha_t, f.beta_t, nf), 1e-9 * (1.0 - factor(p, 0)));
+    EXPECT_GT(std::abs(nf - nf0), 0.1 * nf0);  // a valley of 0 would give another life
+    EXPECT_EQ(tvk::errorhandling.errstat, 0) << tvktest::errtext();
+}
+
+// ---- Refused cycle jumps and inputs that are not finite -------------------------------------------
+namespace {
+
+const double not_a_number = std::numeric_limits<double>::quiet_NaN();
+const double inf = std::numeric_limits<double>::infinity();
+constexpr double two53 = 9007199254740992.0;
+double huge_limit() { return 1e300; }  // a cycle limit the runs never reach
+
+// One load cycle (peak and valley of the fibre-direction strain) of a fresh point under `plan`.
+UmatPoint one_cycle(double first_time = 0.0) {
+    UmatPoint p = fatigue_point();
+    p.time[0] = p.time[1] = first_time;
+    p.increment(to_strain(p, 0.004));
+    p.increment(to_strain(p, 0.0004));
+    return p;
+}
+
+void expect_refused_jump(const UmatPoint& p, double n, const char* what) {
+    EXPECT_EQ(p.statev[b1 + slot::cycle], n) << what;
+    EXPECT_EQ(p.statev[b1 + slot::jump], 0.0) << what;
+    EXPECT_EQ(tvk::errorhandling.errstat, -2) << what;
+    EXPECT_NE(tvktest::errtext().find("cycle jump refused"), std::string::npos) << what;
+    tvktest::clear_errors();
+}
+
+}  // namespace
+
+// A jump that is not a number, infinite, negative or beyond 2^53 cycles made the counter NaN,
+// infinite or run backwards, and the routine stored it in the point's state.
+TEST(FatigueRoutine, UnusableCycleJumpsAreRefusedAndTheCounterStays) {
+    tvktest::clear_errors();
+    // The fixed jump of the plan.
+    for (double jump : {not_a_number, inf, 1e308, -5.0, two53}) {
+        Plan plan({1}, huge_limit());
+        *tvk::shokriehdata.cycleprops.at(7, 1) = jump;
+        expect_refused_jump(one_cycle(), 1.0, "fixed");
+    }
+    {
+        Plan plan({1}, huge_limit());
+        *tvk::shokriehdata.cycleprops.at(7, 1) = two53 - 1.0;  // reaches 2^53 exactly
+        const UmatPoint p = one_cycle();
+        EXPECT_EQ(p.statev[b1 + slot::cycle], two53);
+        EXPECT_EQ(tvk::errorhandling.errstat, 0);
+    }
+    // A cycle table whose next number lies below the counter, or is not a number.
+    for (double entry : {0.5, not_a_number}) {
+        Plan plan({3}, huge_limit());
+        tvk::shokriehdata.cycles.allocate({3, 1});
+        const double t[3] = {1.0, entry, 10.0};
+        std::copy(t, t + 3, tvk::shokriehdata.cycles.data());
+        expect_refused_jump(one_cycle(), 1.0, "tabulated");
+    }
+    // The adaptive jump cut at a cycle limit the counter has passed.
+    {
+        Plan plan({6}, 0.5);
+        expect_refused_jump(one_cycle(), 1.0, "adaptive");
+    }
+    // The permitted jump of the host at the start of a cycle (algorithms 4 and 7).
+    for (int algorithm : {4, 7}) {
+        for (double permitted : {not_a_number, 1e308, -3.0}) {
+            Plan plan({algorithm}, huge_limit());
+            tvk::shokriehdata.dnfshok = permitted;
+            expect_refused_jump(one_cycle(1.0), 1.0, algorithm == 4 ? "permitted" : "rounded up");
+        }
+    }
+    // A cycle number of the solver that is not a count opens no block and restores none.
+    for (double reported : {not_a_number, 1e300}) {
+        Plan plan({5}, huge_limit());
+        tvk::shokriehdata.cycles.allocate({1, 1});
+        *tvk::shokriehdata.cycles.at(1, 1) = reported;
+        UmatPoint p = fatigue_point();
+        p.jstep[1] = 6;
+        p.call(std::vector<double>(6, 0.0));  // initialised at cycle 0
+        p.statev[b1 + slot::stiffness] = 0.7;  // differs from the backup
+        const std::vector<double> before = p.statev;
+        p.call(std::vector<double>(6, 0.0));
+        EXPECT_EQ(p.statev[b1 + slot::cycle], 0.0);
+        EXPECT_EQ(p.statev[b1 + slot::stiffness], 0.7);
+        EXPECT_EQ(std::vector<double>(p.statev.begin() + k1, p.statev.begin() + k1 + 77),
+                  std::vector<double>(before.begin() + k1, before.begin() + k1 + 77));
+        EXPECT_EQ(tvk::errorhandling.errstat, -2);
+        EXPECT_NE(tvktest::errtext().find("cycle number of the solver not usable"), std::string::npos);
+        tvktest::clear_errors();
+    }
+}
+
+// A strain, stress, temperature or time that is not a number (or is infinite) gave NaN stresses
+// and state, and an infinite strain raised the fibre flag; property sets that are not finite (a
+// zero modulus) did the same.
+TEST(FatigueRoutine, InputsThatAreNotFiniteAreRefusedWithTheStateUnchanged) {
+    tvktest::clear_errors();
+    Plan plan({1}, huge_limit());
+    for (double angle : {0.0, 30.0}) {
+        UmatPoint p = fatigue_point(angle);
+        p.increment({1e-3, 2e-4, 0, 1e-4, 0, 0});
+        ASSERT_EQ(tvk::errorhandling.errstat, 0);
+        const auto refused = [&](UmatPoint q, std::vector<double> d, const char* what) {
+            std::fill(q.ddsdde.begin(), q.ddsdde.end(), 5.0);
+            const std::vector<double> stress = q.stress;
+            q.call(d);
+            EXPECT_EQ(tvk::errorhandling.errstat, -3) << what;
+            EXPECT_EQ(q.statev, p.statev) << what;
+            for (int i = 0; i < 6; ++i)  // as it came (a NaN compares by its bits)
+                EXPECT_EQ(std::memcmp(&q.stress[i], &stress[i], sizeof(double)), 0) << what << i;
+            EXPECT_EQ(q.sse, p.sse) << what;
+            for (double c : q.ddsdde) EXPECT_EQ(c, 0.0) << what;
+            tvktest::clear_errors();
+        };
+        const std::vector<double> d = {1e-4, 0, 0, 0, 0, 0};
+        refused(p, {not_a_number, 0, 0, 0, 0, 0}, "strain increment");
+        refused(p, {0, inf, 0, 0, 0, 0}, "infinite strain increment");
+        UmatPoint q = p;
+        q.stran[0] = -inf;
+        refused(q, d, "strain");
+        q = p;
+        q.temp = not_a_number;
+        refused(q, d, "temperature");
+        q = p;
+        q.dtemp = inf;
+        refused(q, d, "temperature increment");
+        q = p;
+        q.time[0] = not_a_number;
+        refused(q, d, "time");
+        q = p;
+        q.dtime = not_a_number;
+        refused(q, d, "time increment");
+        q = p;
+        q.stress[2] = not_a_number;
+        refused(q, d, "stress");
+    }
+    // The material point itself (the solver converter refuses the first four before it).
+    {
+        UmatPoint p = fatigue_point();
+        p.increment({1e-3, 2e-4, 0, 1e-4, 0, 0});
+        const std::vector<double> props = tvktest::shokrieh_props();
+        const int np = static_cast<int>(props.size()), noel = 1, kinc = 2, isz = 1, idc = 0;
+        for (int bad = 0; bad < 6; ++bad) {
+            std::vector<double> block(p.statev.begin() + b1, p.statev.begin() + b1 + 77), backup = block;
+            double stress[6] = {1, 2, 3, 4, 5, 6}, c[36], stran[6] = {}, dstran[6] = {1e-4, 0, 0, 0, 0, 0};
+            double time[2] = {1.0, 1.0}, dtime = 0.5, temp = 240.0, dtemp = 0.0;
+            double* target[6] = {&stran[0], &dstran[1], &temp, &dtemp, &time[0], &dtime};
+            *target[bad] = bad % 2 ? inf : not_a_number;
+            GetShokrieh(stress, c, block.data(), stran, dstran, props.data(), time, &dtime, &temp, &dtemp, &np, &noel,
+                        p.jstep, &kinc, &isz, &idc, backup.data());
+            EXPECT_EQ(tvk::errorhandling.errstat, -3) << bad;
+            EXPECT_NE(tvktest::errtext().find("GetShokrieh: strain, stress"), std::string::npos) << bad;
+            EXPECT_EQ(block, std::vector<double>(p.statev.begin() + b1, p.statev.begin() + b1 + 77)) << bad;
+            EXPECT_EQ(backup, block) << bad;
+            EXPECT_EQ(stress[0], 1.0);
+            for (double x : c) EXPECT_EQ(x, 0.0);
+            tvktest::clear_errors();
+        }
+    }
+    // A zero fibre modulus in both blocks: the failure strains are not finite.
+    std::vector<double> props = tvktest::shokrieh_props();
+    props[0] = props[74] = 0.0;
+    double e[9], xf[9], epsf[9], at[6], ac[6], bt[6], bc[6], lam[6], gam[6], a[6], b[6], u[6], v[6], eta, degr;
+    const int np = static_cast<int>(props.size());
+    for (double temp : {300.0, not_a_number}) {
+        std::vector<double> ok = tvktest::shokrieh_props();
+        const double* use = std::isnan(temp) ? ok.data() : props.data();
+        GetShokriehProperties(use, &np, &temp, e, xf, epsf, at, ac, bt, bc, lam, gam, a, b, u, v, &eta, &degr);
+        EXPECT_EQ(tvk::errorhandling.errstat, -3) << temp;
+        for (double x : epsf) EXPECT_EQ(x, 0.0);
+        for (double x : xf) EXPECT_EQ(x, 0.0);
+        EXPECT_EQ(degr, 0.0);
+        tvktest::clear_errors();
+    }
+    UmatPoint z(umat_shokrieh, 3, 3, nall, props);
+    z.temp = 240.0;
+    z.kinc = 2;
+    const std::vector<double> state = z.statev;
+    z.call({1e-3, 0, 0, 0, 0, 0});
+    EXPECT_EQ(tvk::errorhandling.errstat, -3);
+    EXPECT_EQ(z.statev, state);
+    tvktest::clear_errors();
+}
+
+// Properties that are not finite at the cycle's evaluation temperature (here E22 passes through
+// 0 between the blocks) leave the cycle open: no degradation, no jump, the extremes kept.
+TEST(FatigueRoutine, CycleEndWithoutUsablePropertiesKeepsTheCycleOpen) {
+    tvktest::clear_errors();
+    Plan plan({1}, huge_limit());
+    std::vector<double> props = tvktest::shokrieh_props();
+    props[74 + 1] = -10e3;  // E22 of the upper block: 0 at 300 K
+    UmatPoint p(umat_shokrieh, 3, 3, nall, props);
+    p.dtime = 0.5;
+    p.kinc = 1;
+    p.temp = 260.0;
+    p.increment(to_strain(p, 0.004));
+    p.temp = 340.0;
+    p.increment(to_strain(p, 0.0004));
+    EXPECT_EQ(tvk::errorhandling.errstat, -3);
+    EXPECT_NE(tvktest::errtext().find("not finite"), std::string::npos);
+    const double* s = p.statev.data() + b1;
+    EXPECT_EQ(s[slot::cycle], 1.0);
+    EXPECT_EQ(s[slot::temp_eval], 0.0);
+    EXPECT_EQ(s[slot::life], 0.0);
+    EXPECT_EQ(s[slot::strength], 1.0);
+    EXPECT_GT(s[slot::tension_max], 0.0);  // the running cycle's extremes stay
+    EXPECT_EQ(s[slot::temp_low], 260.0);
+    EXPECT_EQ(s[slot::temp_high], 340.0);
+    tvktest::clear_errors();
+}

@@ -8,7 +8,10 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdint>
 #include <cstring>
+#include <limits>
+#include <utility>
 #include <string>
 #include <vector>
 
@@ -675,4 +678,196 @@ TEST(UmatResin, PlasticModelRecomputesAFailedIncrementFromItsStart) {
     testing::internal::GetCapturedStdout();
     for (int i = 0; i < 6; ++i) EXPECT_NEAR(p.stress[i], stress[i], 1e-12 * (1 + std::fabs(stress[i])));
     EXPECT_EQ(tvk::errorhandling.errstat, 0) << tvktest::errtext();
+}
+
+// ---- Tabulated and refused cycle jumps -----------------------------------------------------------
+namespace {
+
+// The cycle table of step 1.
+void cycle_table(std::vector<double> entries) {
+    auto& c = tvk::shokriehdata.cycles;
+    c.allocate({static_cast<std::int64_t>(entries.size()), 1});
+    std::copy(entries.begin(), entries.end(), c.data());
+}
+
+// A point in the running cycle 1 of a fatigue step at step time t (the cycle completes there).
+UmatPoint completing_point(double n, double jump, double t) {
+    UmatPoint p = resin_point(1);
+    p.kinc = 5;
+    p.statev[slot::cycle - 1] = n;
+    p.statev[slot::jump - 1] = jump;
+    p.statev[slot::cycle_index - 1] = t;
+    p.statev[slot::global_jumps - 1] = t;
+    p.statev[slot::ratio_max - 1] = 0.4;
+    p.statev[slot::ratio_min - 1] = 0.1;
+    p.time[0] = p.time[1] = t;
+    return p;
+}
+
+}  // namespace
+
+// With algorithm 3 each completed cycle sets the counter to the tabulated cycle number of the
+// next load cycle and records the jump to it.
+TEST(UmatResin, TabulatedJumpsSetTheCounterAtEachCompletedCycle) {
+    ResinData data(1);
+    plan(3.0);
+    cycle_table({1.0, 40.0, 250.0, 900.0});
+    tvktest::clear_errors();
+    UmatPoint p = resin_point(1);
+    p.dtime = 0.25;
+    const double amp[4] = {4e-3, -2e-3, -1.5e-3, 0.5e-3};
+    double n = 1.0, life = 0.0, njimp = 1.0, smax = -huge, smin = huge;
+    for (int k = 0; k < 16; ++k) {
+        p.increment(scaled(path, amp[k % 4]));
+        const double ratio = p.statev[slot::eq_stress - 1] / p.statev[slot::strength - 1];
+        smax = std::max(smax, ratio);
+        smin = std::min(smin, ratio);
+        const double t1 = p.time[0] - p.dtime;
+        if (t1 > 0.0 && std::fmod(t1, 1.0) == 0.0) {
+            // The cycle running at step time t1 is number t1 + 1 of the table.
+            const double next = *tvk::shokriehdata.cycles.at(static_cast<int>(t1) + 1, 1);
+            life = std::min(1.0, life + njimp / cycles_to_failure(smin, smax));
+            EXPECT_EQ(p.statev[slot::cycle - 1], next) << t1;
+            EXPECT_EQ(p.statev[slot::jump - 1], next - n) << t1;
+            EXPECT_NEAR(p.statev[slot::life - 1], life, 1e-12) << t1;
+            njimp = next - n;
+            n = next;
+            smax = -huge;
+            smin = huge;
+        }
+    }
+    EXPECT_EQ(n, 900.0);
+    tvk::shokriehdata.cycles.release();
+    EXPECT_EQ(tvk::errorhandling.errstat, 0) << tvktest::errtext();
+}
+
+// A jump that is not a number, infinite, negative or beyond 2^53 cycles made the counter NaN,
+// infinite or run backwards, and the routine stored it in the point's state.
+TEST(UmatResin, UnusableCycleJumpsAreRefusedAndTheCounterStays) {
+    ResinData data(1);
+    const double nan = std::numeric_limits<double>::quiet_NaN();
+    const auto refused = [](const UmatPoint& p, double n, const char* what) {
+        EXPECT_EQ(p.statev[slot::cycle - 1], n) << what;
+        EXPECT_EQ(p.statev[slot::jump - 1], 0.0) << what;
+        EXPECT_EQ(tvk::errorhandling.errstat, -2) << what;
+        EXPECT_NE(tvktest::errtext().find("cycle jump refused"), std::string::npos) << what;
+        tvktest::clear_errors();
+    };
+    // The fixed jump of the plan, completed cycle.
+    for (double jump : {nan, std::numeric_limits<double>::infinity(), 1e308, -5.0}) {
+        plan(1.0);
+        *tvk::shokriehdata.cycleprops.at(7, 1) = jump;
+        tvktest::clear_errors();
+        UmatPoint p = completing_point(50.0, 3.0, 2.0);
+        p.call(scaled(path, 1e-4));
+        EXPECT_EQ(p.statev[slot::cycle_index - 1], 3.0);
+        refused(p, 50.0, "fixed");
+    }
+    // A cycle table that runs backwards.
+    plan(3.0);
+    cycle_table({1.0, 40.0, 30.0});
+    tvktest::clear_errors();
+    UmatPoint back = completing_point(40.0, 39.0, 2.0);
+    back.call(scaled(path, 1e-4));
+    refused(back, 40.0, "tabulated");
+    tvk::shokriehdata.cycles.release();
+    // The global jump with the host's permitted jump, or cut at a cycle limit already passed.
+    for (const auto& [dnf, limit] : {std::pair{nan, 1e6}, std::pair{-3.0, 1e6}, std::pair{7.6, 20.0}}) {
+        plan(4.0);
+        *tvk::shokriehdata.cycleprops.at(10, 1) = limit;
+        tvk::shokriehdata.dnf = dnf;
+        tvktest::clear_errors();
+        UmatPoint p = completing_point(50.0, 3.0, 2.0);
+        p.statev[slot::global_jumps - 1] = 2.0;
+        p.time[0] = p.time[1] = 2.5;  // within cycle 3 after the first period
+        p.statev[slot::cycle_index - 1] = 3.0;
+        p.call(scaled(path, 1e-4));
+        EXPECT_EQ(p.statev[slot::global_jumps - 1], 3.0);
+        refused(p, 50.0, "global");
+    }
+    // A usable jump beside them is taken.
+    plan(1.0);
+    tvktest::clear_errors();
+    UmatPoint ok = completing_point(50.0, 3.0, 2.0);
+    ok.call(scaled(path, 1e-4));
+    EXPECT_EQ(ok.statev[slot::cycle - 1], 150.0);
+    EXPECT_EQ(tvk::errorhandling.errstat, 0) << tvktest::errtext();
+}
+
+// ---- Property routines read no more values than their count ---------------------------------------
+namespace {
+
+// Two blocks at 293.15 K and 353.15 K, degr, and the coefficients of the modulus law.
+const std::vector<double> law = {-1e-4, 2e-3, 1.0, -0.002, 1.05, 300.0, 330.0, 380.0, 420.0, 3.0, 400.0};
+std::vector<double> resin_with_law(int n) {
+    std::vector<double> p = {3000.0, 0.35, 0.01, 80.0, 1.5, 20.0, 1.6, 100.0, 0.1, 293.15,
+                             2000.0, 0.40, 0.02, 50.0, 2.5, 30.0, 1.8, 90.0, 0.2, 353.15, 0.9};
+    p.insert(p.end(), law.begin(), law.end());
+    p.resize(static_cast<std::size_t>(n));  // exactly n values: a read beyond is out of bounds
+    return p;
+}
+std::vector<double> plastic_with_law(int n) {
+    std::vector<double> p = {3000.0, 3300.0, 1100.0, 0.35, 0.38, 0.5, 80.0, 120.0, 1.5, 100.0, 0.1, 293.15,
+                             2000.0, 2400.0, 700.0, 0.40, 0.42, 0.6, 50.0, 90.0, 2.5, 90.0, 0.2, 353.15, 0.8};
+    p.insert(p.end(), law.begin(), law.end());
+    p.resize(static_cast<std::size_t>(n));
+    return p;
+}
+
+std::vector<double> resin_outputs(int n, double temp) {
+    std::vector<double> o(10);
+    const std::vector<double> props = resin_with_law(n);
+    const int noel = 0;
+    GetResinProperties(props.data(), &n, &temp, &o[0], &o[1], &o[2], &o[3], &o[4], &o[5], &o[6], &o[7], &o[8], &o[9],
+                       &noel);
+    return o;
+}
+std::vector<double> plastic_outputs(int n, double temp) {
+    std::vector<double> o(14);
+    const std::vector<double> props = plastic_with_law(n);
+    const double eqp = 0.0;
+    GetResinPlasticProperties(props.data(), &n, &temp, &eqp, &o[0], &o[1], &o[2], &o[3], &o[4], &o[5], &o[6], &o[7],
+                              &o[8], &o[9], &o[10], &o[11], &o[12], &o[13]);
+    return o;
+}
+std::vector<double> orthotropic_outputs(int n, double temp) {
+    std::vector<double> o(18);
+    const std::vector<double> props = resin_with_law(n);
+    const double dt = 1.0, strain[6] = {1e-3, 0, 0, 0, 0, 0}, d = 0.0;
+    const int noel = 0;
+    GetResinOrthotropicProperties(props.data(), &n, &temp, &dt, strain, strain, &o[0], &o[1], &o[2], &o[3], &o[4],
+                                  &o[5], &o[6], &o[7], &o[8], &o[9], &o[10], &o[11], &o[12], &o[13], &o[14], &o[15],
+                                  &o[16], &o[17], &noel, &d);
+    return o;
+}
+
+}  // namespace
+
+// A count that switches the modulus law on without holding its coefficients (29 to 31 values of
+// the resin layout, 26 to 35 of the plastic one) was read beyond the vector.
+TEST(ResinProperties, CountsThatSwitchTheLawOnWithoutItsCoefficientsAreTakenWithoutIt) {
+    ResinData data(7);
+    const double temp = 350.0;  // above room temperature: the law changes the modulus
+    tvktest::clear_errors();
+    const std::vector<double> base = resin_outputs(28, temp), full = resin_outputs(32, temp);
+    const std::vector<double> pbase = plastic_outputs(25, temp), pfull = plastic_outputs(36, temp);
+    const std::vector<double> obase = orthotropic_outputs(28, temp);
+    ASSERT_EQ(tvk::errorhandling.errstat, 0) << tvktest::errtext();
+    EXPECT_NE(base[0], full[0]);
+    EXPECT_NE(pbase[0], pfull[0]);
+    for (int n = 29; n <= 31; ++n) {
+        EXPECT_EQ(resin_outputs(n, temp), base) << n;
+        EXPECT_EQ(tvk::errorhandling.errstat, -2);
+        EXPECT_EQ(tvktest::errtext(), "GetResinProperties: the modulus law needs 32 properties; taken without it");
+        tvktest::clear_errors();
+        EXPECT_EQ(orthotropic_outputs(n, temp), obase) << n;
+        EXPECT_EQ(tvk::errorhandling.errstat, -2);
+        tvktest::clear_errors();
+    }
+    for (int n = 26; n <= 35; ++n) {
+        EXPECT_EQ(plastic_outputs(n, temp), pbase) << n;
+        EXPECT_EQ(tvk::errorhandling.errstat, -2);
+        EXPECT_EQ(tvktest::errtext(), "GetResinPlasticProperties: the modulus law needs 36 properties; taken without it");
+        tvktest::clear_errors();
+    }
 }

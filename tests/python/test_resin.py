@@ -491,3 +491,15 @@ def test_endochronic_short_vectors_report():
     # The reduced state reads no state variables.
     stress, _ = endo(np.full(6, 1e-3), np.zeros(6), np.zeros(1), 0.0, matstate=0)
     assert stress.any() and errstat() == 0
+
+
+def test_binding_applies_the_modulus_law_from_its_switch_on_with_the_whole_vector():
+    # The exported routines take a count of 29 to 31 (26 to 35) as 28 (25): they cannot know
+    # the vector's length. From Python the length is checked, so the law applies from the switch.
+    p = resin_props()
+    full = named(R.getresinproperties(p, 350.0, 0))
+    for n in (29, 30, 31):
+        assert named(R.getresinproperties(p, 350.0, 0, n)) == full
+    ortho = R.getresinorthotropicproperties(p, 350.0, 1.0, np.zeros(6), np.zeros(6), 0, 1.0)
+    assert R.getresinorthotropicproperties(p, 350.0, 1.0, np.zeros(6), np.zeros(6), 0, 1.0, 30) == ortho
+    assert errstat() == 0
