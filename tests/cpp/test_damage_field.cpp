@@ -675,6 +675,57 @@ TEST_F(PlyFieldShell, RecoveredTransverseShearStressesLandInTheirOwnSlots) {
     EXPECT_EQ(tvk::errorhandling.errstat, 0) << tvktest::errtext();
 }
 
+// The same through the stress recovery of a bent 8-node shell of the (0, 90, 0) section: the
+// deflection w = 1e-3 x^2 shears the shell in the xz plane only, which in the 0 degree ply (fibres
+// along x) is the 13 stress and in the 90 degree ply (fibres along y) the 23 stress. The recovery
+// and the field evaluation agree on the component order when each ply shows its shear in the slot
+// its fibre direction asks for.
+TEST_F(PlyFieldShell, BendingShearOfAShellIsTheThirteenStressOfAZeroPlyAndTheTwentyThreeStressOfANinetyPly) {
+    shell(2);
+    auto& sd = tvk::sectiondata;
+    auto& nd = tvk::nodaldata;
+    const int np = sd.plyorientation.extent(1), nz = 2 * np + 1, nip = 2 * np;
+    sd.sestress.allocate({6, nip, 4, 2});
+    for (int j = 1; j <= nip; ++j)
+        for (int g = 1; g <= 4; ++g)
+            for (int i = 1; i <= 6; ++i) *sd.sestress.at(i, j, g, 2) = 10.0 * j + i + g;
+    sd.tnormalstress.allocate({nz, 2});
+    sd.tshearstress.allocate({nip, 2, 4, 2});
+    *sd.seflags.at(1, 1) = 1;
+    *sd.seflags.at(2, 1) = 1;
+    *sd.sehmatrix.at(1, 1, 1) = *sd.sehmatrix.at(2, 2, 1) = 1000.0;
+    tvk::elementdata.elemcurvatures.allocate({2, 2});
+    *tvk::elementdata.elemcurvatures.at(1, 2) = 0.02;  // a slightly curved shell
+    *tvk::elementdata.elemcurvatures.at(2, 2) = 0.01;
+    nd.nodalcoords.allocate({3, 8, 2});
+    nd.nodesmotion.allocate({6, 8, 2});
+    const double xy[8][2] = {{0, 0}, {1, 0}, {1, 1}, {0, 1}, {0.5, 0}, {1, 0.5}, {0.5, 1}, {0, 0.5}};
+    for (int n = 1; n <= 8; ++n) {
+        *nd.nodalcoords.at(1, n, 2) = xy[n - 1][0];
+        *nd.nodalcoords.at(2, n, 2) = xy[n - 1][1];
+        *nd.nodesmotion.at(3, n, 2) = 1e-3 * xy[n - 1][0] * xy[n - 1][0];
+    }
+    double shear[2][2];  // (13, 23) of plies 1 (0 degrees) and 2 (90 degrees)
+    for (const int layer : {1, 2}) {
+        sd.tnormalstress.fill(0.0);
+        sd.tshearstress.fill(0.0);
+        FieldPoint p;
+        p.layer = layer;
+        p.kspt = 2;  // the top of the ply, inside the laminate (the shear vanishes at its faces)
+        p.call();
+        const int isp = 2 * (layer - 1) + 2;
+        EXPECT_EQ(p.slot(5), *sd.tshearstress.at(isp, 2, 1, 2)) << layer;
+        EXPECT_EQ(p.slot(6), *sd.tshearstress.at(isp, 1, 1, 2)) << layer;
+        shear[layer - 1][0] = p.slot(5);
+        shear[layer - 1][1] = p.slot(6);
+    }
+    ASSERT_GT(std::fabs(shear[0][0]), 0.0);
+    EXPECT_LT(std::fabs(shear[0][1]), 1e-9 * std::fabs(shear[0][0]));
+    ASSERT_GT(std::fabs(shear[1][1]), 0.0);
+    EXPECT_LT(std::fabs(shear[1][0]), 1e-9 * std::fabs(shear[1][1]));
+    EXPECT_EQ(tvk::errorhandling.errstat, 0) << tvktest::errtext();
+}
+
 TEST_F(PlyFieldShell, TopOfTheLastPlyIsNoInterface) {
     shell(1);
     tvk::sectiondata.nplies = 3;
