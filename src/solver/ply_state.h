@@ -3,10 +3,13 @@
 // routine that reads or writes them goes through the names below, never through bare numbers.
 //
 // Ply state vector: a block of 40 state variables (8-byte reals) at the END of the point's state
-// array statev(1..nstatv): slot s (1..40) is statev(nstatv - 40 + s). With exactly 40 state
-// variables slot s is state variable s, the placement the implicit ply material routine
-// (umat_lamina) addresses; the damage-field evaluation places the block at the end and leaves a
-// point with fewer than 40 state variables alone. Index slots (ply, section, element) hold whole
+// array statev(1..nstatv): slot s (1..40) is statev(nstatv - 40 + s), so with exactly 40 state
+// variables slot s is state variable s, and any state variables before the block belong to the
+// solver or to other routines. Every routine that shares the vector (the damage field, and the
+// implicit ply and hyperelastic material routines umat_lamina and umat_hyper) finds its slots
+// through `offset` below. A point with fewer than 40 state variables has no block: the damage
+// field leaves it alone, and the two material routines read its state variable s as slot s
+// (0 beyond nstatv) and write the slots it reaches. Index slots (ply, section, element) hold whole
 // numbers as reals, read by truncation toward zero; flags are 0 or 1, only ever raised; residual
 // factors only ever fall. A new point's state arrives as zeros; the first-call values are noted
 // per slot.
@@ -93,9 +96,28 @@ inline constexpr int length = 35;
 
 inline constexpr int unset_mark = size;  // the last state variable
 
-// Position (0-based) of slot 1 in a state array of nstatv variables, the block being the last 40;
-// -1 when the array is too short to hold it.
-constexpr int block_start(int nstatv) { return nstatv >= size ? nstatv - size : -1; }
+// Position (0-based) of slot 1 in a state array of nstatv variables: the block is the last 40
+// when the array holds at least 40, else the slots start at state variable 1.
+constexpr int offset(int nstatv) { return nstatv > size ? nstatv - size : 0; }
+// Number of slots (0..40) a state array of nstatv variables carries from slot 1 on.
+constexpr int reach(int nstatv) { return nstatv < 0 ? 0 : nstatv < size ? nstatv : size; }
+
+// Position (0-based) of slot 1 when the array holds the whole block; -1 when it is too short.
+constexpr int block_start(int nstatv) { return nstatv >= size ? offset(nstatv) : -1; }
+
+// The slots of one point's state array (statev of nstatv variables), 1-based as the names above;
+// T is double, or const double for a read-only view.
+template <class T>
+struct SlotView {
+    T* first;  // slot 1
+    int n;     // slots carried
+    // Slot s, or 0 when the array does not reach it.
+    double get(int s) const { return s <= n ? first[s - 1] : 0.0; }
+    // Slot s, which the array must reach (s <= n).
+    T& operator[](int s) const { return first[s - 1]; }
+};
+template <class T>
+SlotView<T> slots(T* statev, int nstatv) { return {statev + offset(nstatv), reach(nstatv)}; }
 
 // 0-based offset of slot s within the block.
 constexpr std::size_t at(int s) { return static_cast<std::size_t>(s - 1); }
@@ -106,6 +128,8 @@ inline int index_of(double v) { return std::isfinite(v) && std::fabs(v) < 2.0e9 
 
 static_assert(flags.last() == 12 && exposures.last() == 17 && residuals.last() == 20);
 static_assert(crack_state.last() == 30 && stress.last() == 6);
+static_assert(offset(40) == 0 && offset(50) == 10 && offset(39) == 0 && reach(50) == size && reach(22) == 22);
+static_assert(block_start(39) == -1 && block_start(40) == 0 && block_start(50) == 10);
 
 }  // namespace tvk::plystate
 

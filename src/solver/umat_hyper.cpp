@@ -18,9 +18,7 @@ namespace ps = tvk::plystate;
 using tvk::solver::Outcome;
 using Ply = tvk::solver::Point<tvk::solver::Order::nye>;
 
-// A 1-based table index from a state value, truncated toward zero; 0 when it is no integer in
-// range.
-int index_of(double v) { return std::isfinite(v) && std::fabs(v) < 2.0e9 ? static_cast<int>(v) : 0; }
+using ps::index_of;
 
 // The stiffness K (ntens x ntens, Nye order) of the point's property form; a failure when there
 // is none.
@@ -31,9 +29,10 @@ Outcome stiffness_of(double* k, const Ply& a) {
             return Outcome::fail("umat_hyper: elastic constants need 3, 4 or 6 stress components", n);
         double nye[9];
         if (a.nprops == 1) {
-            if (a.nstatv < ps::section)
+            const ps::SlotView<const double> sv = ps::slots<const double>(a.statev.data(), a.nstatv);
+            if (sv.n < ps::section)
                 return Outcome::fail("umat_hyper: ply and section indices need 22 state variables", a.nstatv);
-            const int ply = index_of(a.statev[ps::ply - 1]), sec = index_of(a.statev[ps::section - 1]);
+            const int ply = index_of(sv[ps::ply]), sec = index_of(sv[ps::section]);
             const auto pe = tvk::materialdata.peprops.view();
             if (pe.extent(1) < 9 || !pe.has(9, ply, sec))
                 return Outcome::fail("umat_hyper: no elastic properties for this ply and section", ply);
@@ -70,9 +69,10 @@ Outcome hyper_point(Ply& a) {
     const tvk::logical1 engineering = 0;
     tvk::getnumericaltangent(a.ddsdde.data(), tvk::ComplexStressLaw::plain(cGetStressFromAnisotropicHyperelasticity), k,
                              s, old, a.dstran.data(), &n, &ndi, &nk, &engineering, k, nullptr, &complex_step);
-    // Stress into the state: direct entries from slot 1, shears from slot 4.
-    for (int i = 0; i < a.ndi && i < a.nstatv; ++i) a.statev[i] = s[i];
-    for (int i = 0; i < a.nshr && 3 + i < a.nstatv; ++i) a.statev[3 + i] = s[a.ndi + i];
+    // Stress into the ply state vector: direct entries from slot 1, shears from slot 4.
+    const ps::SlotView<double> sv = ps::slots(a.statev.data(), a.nstatv);
+    for (int i = 0; i < a.ndi && ps::stress_direct + i <= sv.n; ++i) sv[ps::stress_direct + i] = s[i];
+    for (int i = 0; i < a.nshr && ps::stress_shear + i <= sv.n; ++i) sv[ps::stress_shear + i] = s[a.ndi + i];
     return Outcome::ok();
 }
 

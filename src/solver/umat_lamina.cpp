@@ -21,14 +21,12 @@ namespace ps = tvk::plystate;
 using Ply = tvk::solver::Point<tvk::solver::Order::nye>;
 using tvk::solver::Outcome;
 
-// Ply state slot k (1-based) or 0 when the vector is shorter. This routine addresses slot k as
-// state variable k, the placement of a point with exactly 40 state variables (ply_state.h).
-double slot(const double* statev, int nstatv, int k) { return k <= nstatv ? statev[k - 1] : 0.0; }
+// Ply state slot k (1-based) or 0 when the state vector does not reach it: the ply state vector
+// is the last 40 state variables, or with fewer the state variables from 1 on (ply_state.h).
+double slot(const double* statev, int nstatv, int k) { return ps::slots(statev, nstatv).get(k); }
 double slot(const Ply& a, int k) { return slot(a.statev.data(), a.nstatv, k); }
 
-// A 1-based table index from a state value, truncated toward zero; 0 when it is no integer in
-// range (a real outside the int range must not be converted).
-int index_of(double v) { return std::isfinite(v) && std::fabs(v) < 2.0e9 ? static_cast<int>(v) : 0; }
+using ps::index_of;
 
 // The Nye property vector of the point: props, or with one property the material table column of
 // the ply and section held in the ply state vector (buf when it has to be formed). Null, after a
@@ -154,23 +152,25 @@ template <int N>
     a.sse = 0.5 * w;
     if (a.nstatv > 5) {
         // Direct stress k (k < ndi) into the slot stress_direct + k, shear stress k (ndi <= k <
-        // ndi + nshr) into the slot stress_shear + k - ndi, slots past nstatv left out (with ndi
-        // 2 the third direct slot keeps its value).
+        // ndi + nshr) into the slot stress_shear + k - ndi, slots the state vector does not reach
+        // left out (with ndi 2 the third direct slot keeps its value).
         constexpr int d0 = ps::stress_direct - 1, s0 = ps::stress_shear - 1;
-        const int ndi = a.ndi, nshr = a.nshr, nstatv = a.nstatv;
+        const ps::SlotView<double> sv = ps::slots(a.statev.data(), a.nstatv);
+        double* const out = sv.first;
+        const int ndi = a.ndi, nshr = a.nshr, reach = sv.n;
         bool written = false;
         if constexpr (N == 6 && s0 == d0 + 3) {
-            if (ndi == 3 && nshr == ndi) {  // slots 1-6 in Nye order
-                tvk::unrolled<6>([&](auto k) { a.statev[d0 + k] = s[k]; });
+            if (ndi == 3 && nshr == ndi) {  // slots 1-6 in Nye order (reach >= 6 here)
+                tvk::unrolled<6>([&](auto k) { out[d0 + k] = s[k]; });
                 written = true;
             }
         }
         if (!written) {
             tvk::unrolled<N>([&](auto k) {
                 if (k < ndi) {
-                    if (d0 + k < nstatv) a.statev[d0 + k] = s[k];
-                } else if (k - ndi < nshr && s0 + k - ndi < nstatv) {
-                    a.statev[s0 + k - ndi] = s[k];
+                    if (d0 + k < reach) out[d0 + k] = s[k];
+                } else if (k - ndi < nshr && s0 + k - ndi < reach) {
+                    out[s0 + k - ndi] = s[k];
                 }
             });
         }

@@ -224,3 +224,48 @@ TEST(AnalysisControl, AccessHookReleaseLeavesTheForceWindowToTheNextStart) {
         for (int i = 1; i <= 2; ++i) EXPECT_EQ(*impactdata.cprops.at(16, i), kinc == 5 ? 1.0 : 0.0) << kinc;
     }
 }
+
+// The section-point stress tables are created at the first increment start of a later step whose
+// kind evaluates the failure criteria, never in step 1, even when step 1 is a fatigue step: the
+// damage field evaluates no criteria in step 1, so it has no use for them there.
+TEST(AnalysisControl, SectionPointTablesStayAbsentInStepOneEvenWhenItIsAFatigueStep) {
+    tvktest::clear_errors();
+    JobFolder job;
+    job.write("job.inp", "*Step, name=TVK_FATIGUE-1\n*End Step\n*Step, name=TVK_FATIGUE-2\n*End Step\n");
+    control(0);
+    ASSERT_EQ(jobdata.nsteps, 2);
+    ASSERT_EQ(jobdata.stepid.get(-1, 1), 1);
+    ASSERT_EQ(jobdata.stepid.get(-1, 2), 1);
+    ASSERT_EQ(sectiondata.nplies, 4);
+    tvktest::clear_errors();  // (the job's step card plans cycles for a third step)
+    // Two 8-node shells with three and two section points per ply.
+    elementdata.nelem = 2;
+    elementdata.elemkind.allocate({2});
+    elementdata.elemkind.data()[0] = elementdata.elemkind.data()[1] = 5;
+    sectiondata.nsectionpoints.allocate({2});
+    sectiondata.nsectionpoints.data()[0] = 3;
+    sectiondata.nsectionpoints.data()[1] = 2;
+    for (int kinc = 1; kinc <= 3; ++kinc) {
+        control(1, 1, kinc);
+        explicit_control(2, 1, kinc);  // the explicit increment set-up: increment start as well
+        control(2, 1, kinc, 0.1);
+        EXPECT_FALSE(sectiondata.sestress.present()) << kinc;
+        EXPECT_FALSE(sectiondata.tnormalstress.present()) << kinc;
+        EXPECT_FALSE(sectiondata.tshearstress.present()) << kinc;
+    }
+    // Step 2, the same kind: created at its first increment start, sized by the largest section
+    // point count and the plies.
+    control(1, 2, 1);
+    ASSERT_TRUE(sectiondata.sestress.present());
+    EXPECT_EQ(sectiondata.sestress.extent(1), 6);
+    EXPECT_EQ(sectiondata.sestress.extent(2), 3 * 4);
+    EXPECT_EQ(sectiondata.sestress.extent(3), 4);
+    EXPECT_EQ(sectiondata.sestress.extent(4), 2);
+    ASSERT_TRUE(sectiondata.tnormalstress.present());
+    EXPECT_EQ(sectiondata.tnormalstress.extent(1), 2 * 4 + 1);
+    ASSERT_TRUE(sectiondata.tshearstress.present());
+    EXPECT_EQ(sectiondata.tshearstress.extent(1), 3 * 4);
+    EXPECT_EQ(sectiondata.tshearstress.extent(2), 2);
+    EXPECT_EQ(errorhandling.errstat, 0) << tvktest::errtext();
+    elementdata.nelem = 0;
+}

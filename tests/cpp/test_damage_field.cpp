@@ -384,6 +384,42 @@ TEST_F(PlyField, MissingOrShortStepTableCountsAsFatigue) {
     EXPECT_TRUE(tvk::listhandling.dynintlist1.present());
 }
 
+// Every value of the damage data sets (the set marker, the ply sets and the interface sets).
+std::vector<V> damage_sets() {
+    const auto& dd = tvk::damagedata;
+    std::vector<V> out;
+    for (const auto* t : {&dd.generaldds, &dd.fiberdds, &dd.matrixdds, &dd.coredds, &dd.userdds, &dd.delamdds})
+        out.push_back(t->present() ? V(t->data(), t->data() + t->size()) : V{-99.0});
+    out.push_back(dd.damagedds.present() ? V(dd.damagedds.data(), dd.damagedds.data() + dd.damagedds.size())
+                                         : V{-99.0});
+    return out;
+}
+
+// A fatigue step evaluates the criteria, so a point fails in it, but only a relaxation step
+// records failed points into the damage sets: the fatigue step leaves every set as it was, and
+// the relaxation step after it records the same point.
+TEST_F(PlyField, FatigueStepFailsAPointWithoutRecordingItInTheDamageSets) {
+    set_steps({0, 1, 1, 4});
+    const std::vector<V> before = damage_sets();
+    FieldPoint p;
+    p.coord[0] = 3.0;
+    p.coord[1] = -1.5;
+    p.stress({2500, 0, 0, 0, 0, 0});
+    for (const int kstep : {2, 3}) {
+        p.kstep = kstep;
+        p.call();
+        ASSERT_EQ(p.slot(ps::fibre_flag), 1.0) << kstep;
+        EXPECT_EQ(p.field[1], 1.0);
+        EXPECT_EQ(damage_sets(), before) << "fatigue step " << kstep << " wrote a damage set";
+    }
+    EXPECT_EQ(*tvk::damagedata.fiberdds.at(1, 1, 1), 0.0);
+    p.kstep = 4;  // relaxation
+    p.call();
+    EXPECT_EQ(*tvk::damagedata.fiberdds.at(1, 1, 1), 3.0);
+    EXPECT_EQ(*tvk::damagedata.fiberdds.at(2, 1, 1), 1.5);
+    EXPECT_EQ(tvk::errorhandling.errstat, 0) << tvktest::errtext();
+}
+
 // ---- crack-plane damage ---------------------------------------------------------------------------
 
 // A matrix crack in the explicit path: the record's stress fails the matrix, then a growing
@@ -592,6 +628,102 @@ TEST_F(PlyFieldShell, TransverseStressRecoveryAllocatesOnlyOnTheFirstCall) {
     EXPECT_TRUE(std::any_of(tn, tn + nz, [](double v) { return v != 0.0; })) << "no transverse stress recovered";
     const double* ts = sd.tshearstress.at(1, 1, 1, 2);
     EXPECT_TRUE(std::any_of(ts, ts + 2 * nip, [](double v) { return v != 0.0; })) << "no shear stress recovered";
+}
+
+// The transverse shear stresses of a shell section point, as the stress recovery leaves them
+// (component 1 the 23 stress, component 2 the 13 stress, per section point): each lands in its own
+// slot of the ply stress, 13 in slot 5 and 23 in slot 6, at the point itself and, at an interface,
+// in the stresses below and above it that the delamination criterion sees.
+TEST_F(PlyFieldShell, RecoveredTransverseShearStressesLandInTheirOwnSlots) {
+    shell(3);
+    auto& ts = tvk::sectiondata.tshearstress;
+    ts.allocate({9, 2, 4, 2});
+    ts.fill(0.0);
+    for (int j = 1; j <= 9; ++j) {
+        *ts.at(j, 1, 1, 2) = 23.0 + 1000.0 * j;  // 23
+        *ts.at(j, 2, 1, 2) = 13.0 + 1000.0 * j;  // 13
+    }
+    *tvk::materialdata.pfflags.at(4, 2, 1) = 3;
+    for (const int kspt : {1, 2, 3}) {
+        FieldPoint p;
+        p.layer = 2;
+        p.kspt = kspt;
+        p.call();
+        const int isp = 3 + kspt;
+        EXPECT_EQ(p.slot(5), 13.0 + 1000.0 * isp) << kspt;
+        EXPECT_EQ(p.slot(6), 23.0 + 1000.0 * isp) << kspt;
+        EXPECT_EQ(p.slot(4), 100.0 * isp + 4) << kspt;  // the in-plane shear from the stress table
+        if (kspt == 3) {
+            // At the interface the delamination criterion sees the shears of the middle section
+            // points of plies 2 and 3 in their own components.
+            const int lower = 3 * 2 - 1, upper = 3 * 3 - 1;
+            V lo(6), up(6);
+            for (int i = 0; i < 6; ++i) lo[i] = 100.0 * lower + i + 1, up[i] = 100.0 * upper + i + 1;
+            lo[2] = 1000.0 + 4, up[2] = 1000.0 + 6;
+            lo[4] = 13.0 + 1000.0 * lower, lo[5] = 23.0 + 1000.0 * lower;
+            up[4] = 13.0 + 1000.0 * upper, up[5] = 23.0 + 1000.0 * upper;
+            double f = 0, r = 0, rs = 0;
+            const auto t = tvk::dispatch::model_tables();
+            tvk::dispatch::delamination_onset(f, r, p.slot(3), lo.data(), up.data(), t, 2, 1, 3);
+            std::swap(lo[4], lo[5]);
+            std::swap(up[4], up[5]);
+            tvk::dispatch::delamination_onset(f, rs, p.slot(3), lo.data(), up.data(), t, 2, 1, 3);
+            EXPECT_EQ(p.slot(ps::exposures[ps::delamination]), r);
+            EXPECT_NE(r, rs);  // the criterion tells the two shears apart
+        }
+    }
+    EXPECT_EQ(tvk::errorhandling.errstat, 0) << tvktest::errtext();
+}
+
+// The same through the stress recovery of a bent 8-node shell of the (0, 90, 0) section: the
+// deflection w = 1e-3 x^2 shears the shell in the xz plane only, which in the 0 degree ply (fibres
+// along x) is the 13 stress and in the 90 degree ply (fibres along y) the 23 stress. The recovery
+// and the field evaluation agree on the component order when each ply shows its shear in the slot
+// its fibre direction asks for.
+TEST_F(PlyFieldShell, BendingShearOfAShellIsTheThirteenStressOfAZeroPlyAndTheTwentyThreeStressOfANinetyPly) {
+    shell(2);
+    auto& sd = tvk::sectiondata;
+    auto& nd = tvk::nodaldata;
+    const int np = sd.plyorientation.extent(1), nz = 2 * np + 1, nip = 2 * np;
+    sd.sestress.allocate({6, nip, 4, 2});
+    for (int j = 1; j <= nip; ++j)
+        for (int g = 1; g <= 4; ++g)
+            for (int i = 1; i <= 6; ++i) *sd.sestress.at(i, j, g, 2) = 10.0 * j + i + g;
+    sd.tnormalstress.allocate({nz, 2});
+    sd.tshearstress.allocate({nip, 2, 4, 2});
+    *sd.seflags.at(1, 1) = 1;
+    *sd.seflags.at(2, 1) = 1;
+    *sd.sehmatrix.at(1, 1, 1) = *sd.sehmatrix.at(2, 2, 1) = 1000.0;
+    tvk::elementdata.elemcurvatures.allocate({2, 2});
+    *tvk::elementdata.elemcurvatures.at(1, 2) = 0.02;  // a slightly curved shell
+    *tvk::elementdata.elemcurvatures.at(2, 2) = 0.01;
+    nd.nodalcoords.allocate({3, 8, 2});
+    nd.nodesmotion.allocate({6, 8, 2});
+    const double xy[8][2] = {{0, 0}, {1, 0}, {1, 1}, {0, 1}, {0.5, 0}, {1, 0.5}, {0.5, 1}, {0, 0.5}};
+    for (int n = 1; n <= 8; ++n) {
+        *nd.nodalcoords.at(1, n, 2) = xy[n - 1][0];
+        *nd.nodalcoords.at(2, n, 2) = xy[n - 1][1];
+        *nd.nodesmotion.at(3, n, 2) = 1e-3 * xy[n - 1][0] * xy[n - 1][0];
+    }
+    double shear[2][2];  // (13, 23) of plies 1 (0 degrees) and 2 (90 degrees)
+    for (const int layer : {1, 2}) {
+        sd.tnormalstress.fill(0.0);
+        sd.tshearstress.fill(0.0);
+        FieldPoint p;
+        p.layer = layer;
+        p.kspt = 2;  // the top of the ply, inside the laminate (the shear vanishes at its faces)
+        p.call();
+        const int isp = 2 * (layer - 1) + 2;
+        EXPECT_EQ(p.slot(5), *sd.tshearstress.at(isp, 2, 1, 2)) << layer;
+        EXPECT_EQ(p.slot(6), *sd.tshearstress.at(isp, 1, 1, 2)) << layer;
+        shear[layer - 1][0] = p.slot(5);
+        shear[layer - 1][1] = p.slot(6);
+    }
+    ASSERT_GT(std::fabs(shear[0][0]), 0.0);
+    EXPECT_LT(std::fabs(shear[0][1]), 1e-9 * std::fabs(shear[0][0]));
+    ASSERT_GT(std::fabs(shear[1][1]), 0.0);
+    EXPECT_LT(std::fabs(shear[1][0]), 1e-9 * std::fabs(shear[1][1]));
+    EXPECT_EQ(tvk::errorhandling.errstat, 0) << tvktest::errtext();
 }
 
 TEST_F(PlyFieldShell, TopOfTheLastPlyIsNoInterface) {
@@ -958,6 +1090,72 @@ TEST_F(PlyField, PlyPointRunsFromIntactToFibreFailureThroughTheFieldHook) {
     EXPECT_TRUE(softer);
     EXPECT_LT(point.ddsdde[0], c[0]);
     EXPECT_EQ(tvk::errorhandling.errstat, 0) << tvktest::errtext();
+}
+
+// ---- the ply state vector shared with the material routine -----------------------------------------
+
+// The implicit field hook on the state of a single-point driver's point; the field variables.
+V implicit_field_hook(tvktest::UmatPoint& pt) {
+    double field[7] = {}, pnewdt = 1.0, tdirect[9] = {1, 0, 0, 0, 1, 0, 0, 0, 1}, t[9] = {1, 0, 0, 0, 1, 0, 0, 0, 1};
+    double celent = 1.0, coord[3] = {0, 0, 0};
+    char orname[80];
+    std::memset(orname, ' ', 80);
+    const int nfield = 7, nstatv = pt.nstatv, noel = pt.noel, npt = pt.npt, layer = pt.kslay, kspt = pt.kspt,
+              kstep = pt.jstep[0], kinc = pt.kinc, ndi = 3, nshr = 3, zero = 0;
+    usdfld_dmg(field, pt.statev.data(), &pnewdt, tdirect, t, &celent, pt.time, &pt.dtime, pt.materl, orname, &nfield,
+               &nstatv, &noel, &npt, &layer, &kspt, &kstep, &kinc, &ndi, &nshr, coord, &zero, &zero, &zero, &zero,
+               &zero, 80, 80);
+    return V(field, field + 7);
+}
+
+// A point with more state variables than the ply state vector: the field hook and the ply material
+// routine both use the last 40. The stress the routine leaves (s11 = C11 0.02, about 2860 against
+// xt11 = 2000) is the stress the field hook evaluates, the fibre failure it flags degrades the
+// routine's stiffness in the DIC step, and the state variables before the block belong to neither.
+// With one property the routine takes its constants from the ply and section the hook located.
+TEST_F(PlyField, FieldHookAndPlyRoutineShareTheLastFortyStateVariables) {
+    set_steps({0, 3, 5});
+    double c[36];
+    tvk::lamina::stiffness(c, nye.data(), 6, false);
+    for (const int nstatv : {40, 50, 64}) {
+        for (const V& props : {nye, V{1.0}}) {
+            tvktest::UmatPoint point(umat_lamina, 3, 3, nstatv, props);
+            const int base = nstatv - ps::size;
+            const auto slot = [&](int s) { return point.statev[static_cast<std::size_t>(base + s - 1)]; };
+            for (int k = 0; k < base; ++k) point.statev[static_cast<std::size_t>(k)] = -50.0 - k;
+            point.jstep[0] = 2;  // impact step: criteria
+            point.kinc = 1;
+            implicit_field_hook(point);
+            ASSERT_EQ(slot(ps::ply), 1.0);
+            ASSERT_EQ(slot(ps::section), 1.0);
+            EXPECT_EQ(slot(ps::fibre_flag), 0.0);
+
+            point.increment({0.02, 0, 0, 0, 0, 0});
+            EXPECT_EQ(point.stress[0], c[0] * 0.02) << nstatv;
+            ASSERT_GT(point.stress[0], 2000.0);
+            for (int i = 1; i <= 6; ++i) EXPECT_EQ(slot(i), point.stress[static_cast<std::size_t>(i - 1)]) << nstatv;
+            for (int k = 0; k < 36; ++k) EXPECT_EQ(point.ddsdde[static_cast<std::size_t>(k)], c[k]);
+
+            const V f = implicit_field_hook(point);
+            EXPECT_EQ(slot(ps::fibre_flag), 1.0) << nstatv;
+            EXPECT_EQ(f[1], 1.0) << nstatv;
+            EXPECT_GE(slot(ps::exposures[ps::fibre]), 2000.0 * 1.4 / 2000.0) << nstatv;
+
+            // DIC step: the flags the hook keeps degrade the routine's stiffness.
+            point.jstep[0] = 3;
+            implicit_field_hook(point);
+            point.increment({1e-4, 0, 0, 0, 0, 0});
+            const double dds[10] = {slot(ps::fibre_flag), 0, slot(ps::matrix_flag), 0, slot(ps::delamination_flag), 0,
+                                    slot(ps::core_flag), slot(ps::buckling_flag), 0, 0};
+            double fac[9], m[36];
+            tvk::degradation::falcom(fac, dds, slot(ps::residual), 5, true, nullptr);
+            tvk::degradation::nye_degradation_matrix(m, fac, 6, false);
+            for (int k = 0; k < 36; ++k) EXPECT_DOUBLE_EQ(point.ddsdde[static_cast<std::size_t>(k)], c[k] * m[k]) << k;
+            EXPECT_LT(point.ddsdde[0], c[0]) << nstatv;
+            for (int k = 0; k < base; ++k) EXPECT_EQ(point.statev[static_cast<std::size_t>(k)], -50.0 - k) << k;
+            EXPECT_EQ(tvk::errorhandling.errstat, 0) << tvktest::errtext();
+        }
+    }
 }
 
 }  // namespace

@@ -9,10 +9,13 @@
 
 #include "core/modeldata.h"
 #include "error_record.h"
+#include "explicit_block_driver.h"
 #include "failure/stiffness_factors.h"
 #include "mechanics/lamina.h"
 #include "single_point_driver.h"
+#include "solver/ply_adapters.h"
 #include "solver/umat_lamina.h"
+#include "solver/vumat_ply.h"
 
 namespace {
 
@@ -213,6 +216,91 @@ TEST(UmatLamina, UnsupportedCountsAreReportedWithAZeroResponse) {
     q.increment(V(5, 1e-3));
     EXPECT_EQ(tvk::errorhandling.errstat, -3);
     EXPECT_EQ(q.stress, V(5, 4.0));
+    tvktest::clear_errors();
+}
+
+// ---- component counts that do not fit ---------------------------------------------------------
+
+// Direct and shear counts that do not add up to the number of stress components (or that no
+// stress state has) are refused before the ply is evaluated: a level -3 report naming the entry,
+// and every result as the caller passed it.
+TEST(UmatLamina, ComponentCountsThatDoNotAddUpAreRefusedWithTheResultUntouched) {
+    const int cases[][3] = {{3, 2, 6}, {2, 2, 3}, {3, 3, 4}, {4, 2, 6}, {1, 1, 3}};
+    for (const auto& c : cases) {
+        UmatPoint p(umat_lamina, 3, 3, 40, nye);
+        p.ndi = c[0], p.nshr = c[1], p.ntens = c[2];  // the arrays keep room for six components
+        for (int k = 0; k < 40; ++k) p.statev[k] = 0.25 * k;
+        p.stress = {1, 2, 3, 4, 5, 6};
+        p.ddsdde.assign(36, -7.0);
+        p.sse = 11.0, p.spd = 12.0, p.scd = 13.0, p.pnewdt = 0.75;
+        const UmatPoint before = p;
+        tvktest::clear_errors();
+        p.call({1e-3, 2e-3, 3e-3, 4e-3, 5e-3, 6e-3});
+        EXPECT_EQ(tvk::errorhandling.errstat, -3) << c[0] << " " << c[1] << " " << c[2];
+        EXPECT_EQ(tvktest::errtext(), "umat_lamina: ndi and nshr must be 0 to 3 and add up to ntens");
+        EXPECT_EQ(p.stress, before.stress);
+        EXPECT_EQ(p.statev, before.statev);
+        EXPECT_EQ(p.ddsdde, before.ddsdde);
+        EXPECT_EQ(p.sse, 11.0);
+        EXPECT_EQ(p.spd, 12.0);
+        EXPECT_EQ(p.scd, 13.0);
+        EXPECT_EQ(p.pnewdt, 0.75);
+    }
+    tvktest::clear_errors();
+}
+
+TEST(UmatLamina, UsermatEntryRefusesComponentCountsThatDoNotAddUp) {
+    const int cases[][3] = {{3, 2, 6}, {2, 1, 4}, {4, 2, 6}};
+    for (const auto& c : cases) {
+        int matid = 1, elemid = 1, kdomintpt = 1, klayer = 1, ksectpt = 1, ldstep = 1, isubst = 1, keycut = 5;
+        int ndirect = c[0], nshear = c[1], ncomp = c[2], nstatev = 40, nprop = 9;
+        double time = 0, dtime = 1, temp = 0, dtemp = 0, sedel = 9.0, sedpl = 8.0, epseq = 7.0, var0 = 0;
+        double epszz = 6.0, coords[3] = {}, tsstif[2] = {4.0, 5.0}, var[8] = {}, eye[9] = {1, 0, 0, 0, 1, 0, 0, 0, 1};
+        V stress = {1, 2, 3, 4, 5, 6}, dsdepl(36, -7.0), strain(6, 0.0), epspl(6, 0.0), prop = nye;
+        V dstrain = {1e-3, 2e-3, 3e-3, 4e-3, 5e-3, 6e-3}, ustatev(40);
+        for (int k = 0; k < 40; ++k) ustatev[k] = 0.5 * k;
+        const V stress0 = stress, ustatev0 = ustatev;
+        tvktest::clear_errors();
+        usermat_lamina(&matid, &elemid, &kdomintpt, &klayer, &ksectpt, &ldstep, &isubst, &keycut, &ndirect, &nshear,
+                       &ncomp, &nstatev, &nprop, &time, &dtime, &temp, &dtemp, stress.data(), ustatev.data(),
+                       dsdepl.data(), &sedel, &sedpl, &epseq, strain.data(), dstrain.data(), epspl.data(),
+                       prop.data(), coords, &var0, eye, eye, tsstif, &epszz, &var[0], &var[1], &var[2], &var[3],
+                       &var[4], &var[5], &var[6], &var[7]);
+        EXPECT_EQ(tvk::errorhandling.errstat, -3) << c[0] << " " << c[1] << " " << c[2];
+        EXPECT_EQ(tvktest::errtext(), "abq_umat_to_ansys_usermat: ndi and nshr must be 0 to 3 and add up to ntens");
+        EXPECT_EQ(stress, stress0);
+        EXPECT_EQ(ustatev, ustatev0);
+        EXPECT_EQ(dsdepl, V(36, -7.0));
+        EXPECT_EQ(sedel, 9.0);
+        EXPECT_EQ(epszz, 6.0);
+        EXPECT_EQ(tsstif[0], 4.0);
+        EXPECT_EQ(tsstif[1], 5.0);
+        // The interface's own outputs: no cut-back asked for, no plastic work.
+        EXPECT_EQ(keycut, 0);
+        EXPECT_EQ(sedpl, 0.0);
+        EXPECT_EQ(epseq, 0.0);
+    }
+    tvktest::clear_errors();
+}
+
+// The explicit ply routine has a stiffness for (3, 3), (3, 1) and (2, 1) components only; any other
+// layout is refused and every point keeps its old stress and internal energy.
+TEST(UmatLamina, ExplicitPlyRoutineRefusesLayoutsWithoutAStiffness) {
+    using Block = tvktest::ExplicitBlock<tvk::solver::VumatPlaneStrain::Fn>;
+    const int cases[][2] = {{3, 2}, {2, 2}, {1, 1}, {4, 2}};
+    for (const auto& c : cases) {
+        Block b(vumat_lamina, 3, c[0], c[1], 4, nye);
+        for (std::size_t k = 0; k < b.stressold.size(); ++k) b.stressold[k] = 10.0 + k;
+        for (std::size_t k = 0; k < b.straininc.size(); ++k) b.straininc[k] = 1e-3 * (1 + k);
+        b.enerinternold = {1.0, 2.0, 3.0};
+        tvktest::clear_errors();
+        b.call();
+        EXPECT_EQ(tvk::errorhandling.errstat, -3) << c[0] << " " << c[1];
+        EXPECT_EQ(tvktest::errtext(), "vumat_lamina: ndir and nshr must be 3 and 3, 3 and 1, or 2 and 1");
+        EXPECT_EQ(b.stressnew, b.stressold);
+        EXPECT_EQ(b.enerinternnew, b.enerinternold);
+        EXPECT_EQ(b.enerinelasnew, V(3, 0.0));
+    }
     tvktest::clear_errors();
 }
 

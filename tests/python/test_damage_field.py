@@ -144,3 +144,48 @@ def test_wrong_shapes_are_refused(model):
     with pytest.raises((t.error, ValueError)):
         tl.gen_damage(np.zeros(7), np.zeros(40), EYE, EYE, 0.5, np.zeros(2), 1.0, "PLY", 1, 1, 1, 1, 2, 1,
                       np.zeros(3), nfield=9)
+
+
+def test_longer_state_vector_is_shared_with_the_ply_routine_at_its_end(model):
+    """Implicit hook and ply routine (one property: constants of the located ply) on 50 state
+    variables behave as on 40: the last 40 carry the same values at every call, and the ten before
+    them stay the caller's. The stress the routine leaves (s11 = C11 0.02 > xt11) fails the fibres
+    at the next hook call, and the DIC step degrades the routine's stiffness."""
+    jd.stepid = np.array([0, 3, 5], dtype=np.int32)
+
+    def hook(state, kstep):
+        field, state, _ = tl.usdfld_dmg(np.zeros(7), state, 1.0, EYE, EYE, 0.5, np.zeros(2), 1.0, "PLY", "ORI", 5, 1,
+                                        1, 1, kstep, 1, 3, 3, np.array([1.0, 2.0, 0.0]), 0, 0, 0, 0)
+        return field, state
+
+    def ply(state, kstep, dstran):
+        stress, state, ddsdde = tl.umat_lamina(
+            np.zeros(6), state, 0.0, 0.0, 0.0, 0.0, np.zeros(6), np.zeros(6), 0.0, np.zeros(6), np.array(dstran),
+            np.zeros(2), 1.0, 20.0, 0.0, [0.0], [0.0], "PLY", 3, 3, [1.0], np.zeros(3), EYE, 1.0, 1.0, EYE, EYE, 5,
+            1, 1, 1, np.array([kstep, 1, 0, 0], dtype=np.int32), 1)[:3]
+        return stress, state, ddsdde
+
+    head = np.arange(1.0, 11.0)
+    runs = {}
+    for n in (40, 50):
+        state = np.zeros(n)
+        state[: n - 40] = head[: n - 40]
+        out = []
+        _, state = hook(state, 2)
+        stress, state, ddsdde = ply(state, 2, [0.02, 0, 0, 0, 0, 0])
+        out.append((stress, ddsdde, state[-40:].copy()))
+        field, state = hook(state, 2)
+        out.append((field, state[-40:].copy()))
+        _, state = hook(state, 3)
+        stress, state, ddsdde = ply(state, 3, [1e-4, 0, 0, 0, 0, 0])
+        out.append((stress, ddsdde, state[-40:].copy()))
+        assert np.array_equal(state[: n - 40], head[: n - 40])
+        runs[n] = out
+    for a, b in zip(runs[40], runs[50]):
+        for x, y in zip(a, b):
+            assert np.array_equal(x, y)
+    (stress, intact, block), (field, failed), (_, degraded, _) = runs[50]
+    assert stress[0] > 2000.0 and np.array_equal(block[:6], stress)
+    assert failed[7] == 1.0 and field[1] == 1.0  # fibre flag, slot 8, and its field variable
+    assert degraded[0, 0] < intact[0, 0]
+    assert eh.errstat == 0
