@@ -534,6 +534,37 @@ protected:
         sd.tnormalstress.allocate({7, 2});
         for (int z = 1; z <= 7; ++z) *sd.tnormalstress.at(z, 2) = 1000.0 + z;
     }
+    // The same element as a slightly curved 8-node shell of unit size with two section points per
+    // ply, ready for the transverse stress recovery: stress rows for every section point, a
+    // transverse shear stiffness of 1000 and curvatures (0.02, 0.01); motion(n, x, y) sets the
+    // nodal motion of node n at (x, y).
+    template <class Motion>
+    void curved_shell(Motion motion) {
+        shell(2);
+        auto& sd = tvk::sectiondata;
+        auto& nd = tvk::nodaldata;
+        const int np = sd.plyorientation.extent(1), nz = 2 * np + 1, nip = 2 * np;
+        sd.sestress.allocate({6, nip, 4, 2});
+        for (int j = 1; j <= nip; ++j)
+            for (int g = 1; g <= 4; ++g)
+                for (int i = 1; i <= 6; ++i) *sd.sestress.at(i, j, g, 2) = 10.0 * j + i + g;
+        sd.tnormalstress.allocate({nz, 2});
+        sd.tshearstress.allocate({nip, 2, 4, 2});
+        *sd.seflags.at(1, 1) = 1;
+        *sd.seflags.at(2, 1) = 1;
+        *sd.sehmatrix.at(1, 1, 1) = *sd.sehmatrix.at(2, 2, 1) = 1000.0;  // transverse shear stiffness
+        tvk::elementdata.elemcurvatures.allocate({2, 2});
+        *tvk::elementdata.elemcurvatures.at(1, 2) = 0.02;
+        *tvk::elementdata.elemcurvatures.at(2, 2) = 0.01;
+        nd.nodalcoords.allocate({3, 8, 2});
+        nd.nodesmotion.allocate({6, 8, 2});
+        const double xy[8][2] = {{0, 0}, {1, 0}, {1, 1}, {0, 1}, {0.5, 0}, {1, 0.5}, {0.5, 1}, {0, 0.5}};
+        for (int n = 1; n <= 8; ++n) {
+            *nd.nodalcoords.at(1, n, 2) = xy[n - 1][0];
+            *nd.nodalcoords.at(2, n, 2) = xy[n - 1][1];
+            motion(n, xy[n - 1][0], xy[n - 1][1]);
+        }
+    }
 };
 
 TEST_F(PlyFieldShell, ThreeSectionPointsPerPlyGiveBottomMiddleAndTopWithTheInterfaceStresses) {
@@ -585,32 +616,12 @@ TEST_F(PlyFieldShell, SectionPointCriteriaAllocateOnlyOnTheFirstCall) {
 // tables of every section, the ply stress integrals): no heap allocation once the routine has
 // run for this laminate.
 TEST_F(PlyFieldShell, TransverseStressRecoveryAllocatesOnlyOnTheFirstCall) {
-    shell(2);
     auto& sd = tvk::sectiondata;
-    auto& nd = tvk::nodaldata;
-    // Stress rows for two section points of each of the six plies of the ply table.
-    const int np = sd.plyorientation.extent(1), nz = 2 * np + 1, nip = 2 * np;
-    sd.sestress.allocate({6, nip, 4, 2});
-    for (int j = 1; j <= nip; ++j)
-        for (int g = 1; g <= 4; ++g)
-            for (int i = 1; i <= 6; ++i) *sd.sestress.at(i, j, g, 2) = 10.0 * j + i + g;
-    sd.tnormalstress.allocate({nz, 2});
-    sd.tshearstress.allocate({nip, 2, 4, 2});
-    *sd.seflags.at(1, 1) = 1;
-    *sd.seflags.at(2, 1) = 1;
-    *sd.sehmatrix.at(1, 1, 1) = *sd.sehmatrix.at(2, 2, 1) = 1000.0;  // transverse shear stiffness
-    tvk::elementdata.elemcurvatures.allocate({2, 2});
-    *tvk::elementdata.elemcurvatures.at(1, 2) = 0.02;
-    *tvk::elementdata.elemcurvatures.at(2, 2) = 0.01;
-    nd.nodalcoords.allocate({3, 8, 2});
-    nd.nodesmotion.allocate({6, 8, 2});
-    const double xy[8][2] = {{0, 0}, {1, 0}, {1, 1}, {0, 1}, {0.5, 0}, {1, 0.5}, {0.5, 1}, {0, 0.5}};
-    for (int n = 1; n <= 8; ++n) {
-        *nd.nodalcoords.at(1, n, 2) = xy[n - 1][0];
-        *nd.nodalcoords.at(2, n, 2) = xy[n - 1][1];
-        *nd.nodesmotion.at(3, n, 2) = 1e-3 * xy[n - 1][0] * xy[n - 1][0];  // bending
-        *nd.nodesmotion.at(1, n, 2) = 1e-4 * xy[n - 1][1];
-    }
+    curved_shell([](int n, double x, double y) {
+        *tvk::nodaldata.nodesmotion.at(3, n, 2) = 1e-3 * x * x;  // bending
+        *tvk::nodaldata.nodesmotion.at(1, n, 2) = 1e-4 * y;
+    });
+    const int nz = sd.tnormalstress.extent(1), nip = sd.tshearstress.extent(1);
     FieldPoint p;
     p.layer = 2;
     p.kspt = 1;
@@ -681,30 +692,8 @@ TEST_F(PlyFieldShell, RecoveredTransverseShearStressesLandInTheirOwnSlots) {
 // and the field evaluation agree on the component order when each ply shows its shear in the slot
 // its fibre direction asks for.
 TEST_F(PlyFieldShell, BendingShearOfAShellIsTheThirteenStressOfAZeroPlyAndTheTwentyThreeStressOfANinetyPly) {
-    shell(2);
     auto& sd = tvk::sectiondata;
-    auto& nd = tvk::nodaldata;
-    const int np = sd.plyorientation.extent(1), nz = 2 * np + 1, nip = 2 * np;
-    sd.sestress.allocate({6, nip, 4, 2});
-    for (int j = 1; j <= nip; ++j)
-        for (int g = 1; g <= 4; ++g)
-            for (int i = 1; i <= 6; ++i) *sd.sestress.at(i, j, g, 2) = 10.0 * j + i + g;
-    sd.tnormalstress.allocate({nz, 2});
-    sd.tshearstress.allocate({nip, 2, 4, 2});
-    *sd.seflags.at(1, 1) = 1;
-    *sd.seflags.at(2, 1) = 1;
-    *sd.sehmatrix.at(1, 1, 1) = *sd.sehmatrix.at(2, 2, 1) = 1000.0;
-    tvk::elementdata.elemcurvatures.allocate({2, 2});
-    *tvk::elementdata.elemcurvatures.at(1, 2) = 0.02;  // a slightly curved shell
-    *tvk::elementdata.elemcurvatures.at(2, 2) = 0.01;
-    nd.nodalcoords.allocate({3, 8, 2});
-    nd.nodesmotion.allocate({6, 8, 2});
-    const double xy[8][2] = {{0, 0}, {1, 0}, {1, 1}, {0, 1}, {0.5, 0}, {1, 0.5}, {0.5, 1}, {0, 0.5}};
-    for (int n = 1; n <= 8; ++n) {
-        *nd.nodalcoords.at(1, n, 2) = xy[n - 1][0];
-        *nd.nodalcoords.at(2, n, 2) = xy[n - 1][1];
-        *nd.nodesmotion.at(3, n, 2) = 1e-3 * xy[n - 1][0] * xy[n - 1][0];
-    }
+    curved_shell([](int n, double x, double) { *tvk::nodaldata.nodesmotion.at(3, n, 2) = 1e-3 * x * x; });
     double shear[2][2];  // (13, 23) of plies 1 (0 degrees) and 2 (90 degrees)
     for (const int layer : {1, 2}) {
         sd.tnormalstress.fill(0.0);
