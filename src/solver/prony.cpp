@@ -246,6 +246,7 @@ void log_shifts(double* x, double t, double tg, const cs::PlySection& at) {
 }
 
 Outcome prony_point(tvk::solver::Point<Order::nye>& a) {
+    if (a.nprops < 10) return Outcome::refuse("umat_prony: fewer than 10 material properties", a.nprops);
     Series s;
     const char* why = nullptr;
     int value = 0;

@@ -149,6 +149,8 @@ template <int N>
             s[i] = t[i];
             w += s[i] * e[i];
         });
+        // Every result is finite when the energy is (each stiffness entry enters the stress).
+        if (w * 0.0 != 0.0) return tvk::solver::conv::non_finite_result();
     }
     tvk::unrolled<N>([&](auto i) { a.stress[i] = s[i]; });
     a.sse = 0.5 * w;
@@ -180,12 +182,15 @@ template <int N>
 
 // Inlined into the entry, so that the point the converter builds is never stored as a whole.
 [[gnu::always_inline]] inline Outcome ply_point(Ply& a) {
+    if (a.nprops != 1 && a.nprops != 2 && a.nprops != 5 && a.nprops != 9) [[unlikely]]
+        return Outcome::refuse("umat_lamina: unusable number of elastic constants", a.nprops);
     const int n = a.ntens;
     a.spd = 0.0;
     a.scd = 0.0;
     if (n != 3 && n != 4 && n != 6) return Outcome::fail("umat_lamina: unsupported number of stress components", n);
     double buf[9];
     const double* nye = ply_properties(buf, a.props.data(), a.nprops, a.statev.data(), a.nstatv);
+    if (!nye) [[unlikely]] return Outcome::refuse(nullptr);  // reported: no constants for the ply
     switch (n) {
         case 6: return ply_point_n<6>(a, nye);
         case 4: return ply_point_n<4>(a, nye);
@@ -195,4 +200,4 @@ template <int N>
 
 }  // namespace
 
-TVK_SOLVER_KERNEL(Umat, umat_lamina, ply_point)
+TVK_SOLVER_KERNEL_CHECKED(Umat, umat_lamina, ply_point)
