@@ -98,11 +98,12 @@ inline thread_local unsigned refusals = 0;
     if (!(pnewdt > 0.0 && pnewdt <= f)) pnewdt = f;
 }
 
-// The material a refusal names: its name, or its material id where the interface has no name.
+// The material a refusal names: its name, or its material id where the interface has none (a
+// USERMAT or Peridigm point, whose name is the wrapper's); empty when neither is known.
 inline std::string material_of(std::string_view materl, int matid) {
-    const std::size_t end = materl.find_last_not_of(" \0");
+    const std::size_t end = materl.find_last_not_of(std::string_view(" \0", 2));
     const std::string_view name = end == std::string_view::npos ? std::string_view{} : materl.substr(0, end + 1);
-    if (name.empty() || name == "ABQ_WRAPPER") return "id " + std::to_string(matid);
+    if ((name.empty() || name == "ABQ_WRAPPER") && matid > 0) return "id " + std::to_string(matid);
     return std::string(name);
 }
 
@@ -118,7 +119,8 @@ constexpr Outcome non_finite_result() { return Outcome::refuse(non_finite_text);
     if (!o.message) return;
     const std::string material = material_of(materl, matid);
     const std::string text = o.message == non_finite_text ? compose(routine, non_finite_text) : std::string(o.message);
-    report(-3, compose(text, " (material " + material + ")"), o.value, 0, 0.0, 0.0, material);
+    report(-3, material.empty() ? text : compose(text, " (material " + material + ")"), o.value, 0, 0.0, 0.0,
+           material);
 }
 
 // The refused-point result of an implicit point besides its stress and state: zero tangent,
