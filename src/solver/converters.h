@@ -113,32 +113,50 @@ constexpr Outcome non_finite_result() { return Outcome::refuse(non_finite_text);
 
 // Reports a refused point (a refusal with a null message is reported already): the message, the
 // material and the integer of the refusal.
-[[gnu::cold, gnu::noinline]] inline void report_refusal(const char* routine, const Outcome& o, std::string_view materl,
-                                                        int matid) {
+[[gnu::cold, gnu::noinline]] inline void report_refusal(const char* routine, const char* message, int value,
+                                                        std::string_view materl, int matid) {
     ++refusals;
-    if (!o.message) return;
+    if (!message) return;
     const std::string material = material_of(materl, matid);
-    const std::string text = o.message == non_finite_text ? compose(routine, non_finite_text) : std::string(o.message);
-    report(-3, material.empty() ? text : compose(text, " (material " + material + ")"), o.value, 0, 0.0, 0.0,
-           material);
+    const std::string text = message == non_finite_text ? compose(routine, non_finite_text) : std::string(message);
+    report(-3, material.empty() ? text : compose(text, " (material " + material + ")"), value, 0, 0.0, 0.0, material);
 }
 
-// The refused-point result of an implicit point besides its stress and state: zero tangent,
-// energies as they came, a cut-back request.
-template <Order O>
-[[gnu::cold, gnu::noinline]] void refused_tangent(const Point<O>& p, double sse, double spd, double scd) {
-    std::fill(p.ddsdde.data(), p.ddsdde.data() + p.ntens * p.ntens, 0.0);
-    p.sse = sse, p.spd = spd, p.scd = scd;
-    request_cut(p.pnewdt, 0.5);
+[[gnu::cold, gnu::noinline]] inline void report_count(const char* message, int count, std::string_view materl,
+                                                      int matid) {
+    report_refusal(nullptr, message, count, materl, matid);
 }
 
-// What the interface makes of the kernel's outcome; true when the point was computed.
+// Reports an implicit point's refusal and gives it the refused-point result besides its stress
+// and state: zero tangent (n x n), the energies as they came (sse0, spd0, scd0), a cut-back
+// request. (Handed the pieces, not the point or the outcome, so that an inlined kernel's point
+// and outcome stay in registers.)
+[[gnu::cold, gnu::noinline]] inline void refuse_point(const char* routine, const char* message, int value,
+                                                      std::string_view materl, int matid, double* ddsdde, int n,
+                                                      double& sse, double& spd, double& scd, double sse0, double spd0,
+                                                      double scd0, double& pnewdt) {
+    report_refusal(routine, message, value, materl, matid);
+    std::fill(ddsdde, ddsdde + n * n, 0.0);
+    sse = sse0, spd = spd0, scd = scd0;
+    request_cut(pnewdt, 0.5);
+}
+
+// A refusal's report, without the material, and its cut-back request.
+[[gnu::cold, gnu::noinline]] inline void refuse_reported(const char* routine, const char* message, int value,
+                                                         double& pnewdt) {
+    report_refusal(routine, message, value, {}, 0);
+    request_cut(pnewdt, 0.5);
+}
+
+// What the interface makes of the kernel's outcome (a refusal: its report and a cut-back
+// request; the converter gives the rest of the refused-point result); true when the point was
+// computed.
 [[gnu::always_inline]] inline bool apply(const char* routine, const Outcome& o, double& pnewdt) {
     switch (o.kind) {
         case Outcome::done: return true;
         case Outcome::cut_back: request_cut(pnewdt, o.factor); return true;
         case Outcome::failed: report(o.level, o.message ? o.message : routine, o.value); return false;
-        case Outcome::refused: report_refusal(routine, o, {}, 0); return false;
+        case Outcome::refused: refuse_reported(routine, o.message, o.value, pnewdt); return false;
     }
     return false;
 }
@@ -151,7 +169,7 @@ template <Order O>
 // The stress, tangent (of an implicit interface, which returns it), energies, plane-stress
 // results and the m state values of a computed point are finite.
 template <bool tangent = true, Order O>
-bool results_finite(const Point<O>& p, const double* state, int m) {
+[[gnu::always_inline]] inline bool results_finite(const Point<O>& p, const double* state, int m) {
     constexpr std::uint64_t exponent = 0x7ff0000000000000ULL;
     const int n = p.ntens;
     const double energies[3] = {p.sse, p.spd, p.scd};
@@ -254,6 +272,17 @@ template <class A, class K>
 [[gnu::always_inline]] inline void umat_point(const char* routine, const A& a, K&& kernel) {
     if (!conv::components_valid(routine, a.ndi, a.nshr, a.ntens)) return;
     const int n = a.ntens;
+    int matid = 0;
+    if constexpr (requires { a.matid; }) matid = a.matid;
+    // A kernel's constant count, checked first: its report is the one the record keeps.
+    if constexpr (checks_results<K>) {
+        if (kernel.counts.usable && !kernel.counts.usable(a.props.size())) [[unlikely]] {
+            conv::report_count(kernel.counts.message, a.props.size(), a.materl, matid);
+            std::fill(a.ddsdde.data(), a.ddsdde.data() + n * n, 0.0);
+            conv::request_cut(a.pnewdt, 0.5);
+            return;
+        }
+    }
     // (Six components, the common count, checked with the count known to the compiler.)
     const bool finite = n == 6 ? conv::finite3(a.stress.data(), a.stran.data(), a.dstran.data(), 6)
                                : conv::finite3(a.stress.data(), a.stran.data(), a.dstran.data(), n);
@@ -265,28 +294,24 @@ template <class A, class K>
     }
     const int* jstep = conv::no_step;
     if constexpr (requires { a.jstep; }) jstep = a.jstep.data();
-    int matid = 0;
-    if constexpr (requires { a.matid; }) matid = a.matid;
     Point<Order::nye> p{{a.stress.data(), n}, a.statev, {a.ddsdde.data(), n}, a.sse, a.spd, a.scd, a.pnewdt,
                         a.rpl, a.drpldt, {a.ddsddt.data(), n}, {a.drplde.data(), n}, {a.stran.data(), n},
                         {a.dstran.data(), n}, a.time.data(), a.dtime, a.temp, a.dtemp, a.predef.data(),
                         a.dpred.data(), a.materl, a.ndi, a.nshr, n, a.statev.size(), a.props, a.props.size(),
                         a.coords.data(), a.drot.data(), a.celent, a.dfgrd0.data(), a.dfgrd1.data(), a.noel,
                         a.npt, a.kslay, a.kspt, jstep, a.kinc};
-    // What a refused point gets back: the energies as they came, and (from a kernel that does not
-    // check its own results) the stress and state as they came.
-    const double sse = a.sse, spd = a.spd, scd = a.scd;
-    Outcome o;
     if constexpr (checks_results<K>) {
-        o = conv::run(kernel, p);
+        const Outcome o = conv::run(kernel, p);
         assert(o.kind == Outcome::failed || o.kind == Outcome::refused ||
                conv::results_finite(p, a.statev.data(), a.statev.size()));
-        if (o.kind == Outcome::refused) [[unlikely]] {
-            conv::report_refusal(routine, o, a.materl, matid);
-            conv::refused_tangent(p, sse, spd, scd);
-            return;
-        }
+        // (The material's name is not kept across the kernel for the report: that costs the fast
+        // kernels measurably; a kernel's own refusal of its constants names it, refuse_constants.)
+        if (!conv::apply(routine, o, a.pnewdt) && o.kind == Outcome::refused) [[unlikely]]
+            std::fill(a.ddsdde.data(), a.ddsdde.data() + n * n, 0.0);
     } else {
+        // What a refused point gets back: stress, state and energies as they came.
+        const double sse = a.sse, spd = a.spd, scd = a.scd;
+        Outcome o;
         double stress[6];
         std::copy(a.stress.data(), a.stress.data() + n, stress);
         const conv::SavedState state(a.statev);
@@ -295,14 +320,14 @@ template <class A, class K>
             !conv::results_finite(p, a.statev.data(), a.statev.size())) [[unlikely]]
             o = conv::non_finite_result();
         if (o.kind == Outcome::refused) [[unlikely]] {
-            conv::report_refusal(routine, o, a.materl, matid);
             std::copy(stress, stress + n, a.stress.data());
             state.restore(a.statev);
-            conv::refused_tangent(p, sse, spd, scd);
+            conv::refuse_point(routine, o.message, o.value, a.materl, matid, a.ddsdde.data(), n, a.sse, a.spd, a.scd,
+                               sse, spd, scd, a.pnewdt);
             return;
         }
+        conv::apply(routine, o, a.pnewdt);
     }
-    conv::apply(routine, o, a.pnewdt);
 }
 
 // ---- ANSYS USERMAT --------------------------------------------------------------------------
@@ -350,10 +375,10 @@ template <class A, class K>
         !conv::results_finite(p, a.ustatev.data(), a.ustatev.size())) [[unlikely]]
         o = conv::non_finite_result();
     if (o.kind == Outcome::refused) [[unlikely]] {
-        conv::report_refusal(routine, o, {}, a.matid);
         std::copy(stress, stress + n, a.stress.data());
         state.restore(a.ustatev);
-        conv::refused_tangent(p, sedel, spd, scd);
+        conv::refuse_point(routine, o.message, o.value, {}, a.matid, a.dsdepl.data(), n, a.sedel, spd, scd, sedel, 0.0,
+                           0.0, pnewdt);
         a.epszz = epszz, a.tsstif[0] = tsstif[0], a.tsstif[1] = tsstif[1];
         a.keycut = 1;
         return;
@@ -422,7 +447,7 @@ void upermat_block(const char* routine, const A& a, K&& kernel) {
             o = conv::non_finite_result();
         if (o.kind == Outcome::refused) [[unlikely]] {
             // The point keeps its old stress and state.
-            conv::report_refusal(routine, o, {}, a.matid);
+            conv::report_refusal(routine, o.message, o.value, {}, a.matid);
             for (int j = 0; j < n; ++j) a.stressnew(k, j) = a.stressold(k, j);
             for (int j = 0; j < m; ++j) a.statenew(k, j) = a.stateold(k, j);
             continue;
@@ -492,7 +517,7 @@ void vumat_block(const char* routine, const A& a, K&& kernel) {
             o = conv::non_finite_result();
         if (o.kind == Outcome::refused) [[unlikely]] {
             // The point keeps its old stress, state and energies.
-            conv::report_refusal(routine, o, a.cmname, 0);
+            conv::report_refusal(routine, o.message, o.value, a.cmname, 0);
             for (int c = 0; c < n; ++c) a.stressnew(k, c) = a.stressold(k, c);
             for (int j = 0; j < m; ++j) a.statenew(k, j) = a.stateold(k, j);
             a.enerinternnew[k] = a.enerinternold[k];
@@ -551,11 +576,13 @@ template <class A, class K>
     TVK_SOLVER_ENTRY(Iface, cname, cname##_through_converter)
 
 // As TVK_SOLVER_KERNEL, for a kernel that checks its own results (kernel.h): the converter keeps
-// no copy of the state and does not check the results again.
-#define TVK_SOLVER_KERNEL_CHECKED(Iface, cname, kernel)                                           \
+// no copy of the state and does not check the results again. The optional last argument is the
+// kernel's ConstantCounts.
+#define TVK_SOLVER_KERNEL_CHECKED(Iface, cname, kernel, ...)                                      \
     [[gnu::always_inline]] static inline void cname##_through_converter(const ::tvk::solver::Iface& a) { \
         ::tvk::solver::convert(#cname, a,                                                          \
                                ::tvk::solver::Checked{[](auto& p) __attribute__((always_inline))   \
-                                                      -> decltype(kernel(p)) { return kernel(p); }}); \
+                                                      -> decltype(kernel(p)) { return kernel(p); } \
+                                                      __VA_OPT__(, __VA_ARGS__)});                 \
     }                                                                                              \
     TVK_SOLVER_ENTRY(Iface, cname, cname##_through_converter)

@@ -20,12 +20,14 @@
 //
 // The refused-point result: stress, state and energies as they came, a zero tangent and a
 // request to cut back (0 < pnewdt <= 0.5; keycut 1); an explicit or block point keeps its old
-// stress and state. A converter gives it to a refused point and to every point whose kernel
-// returns a non-finite stress, tangent, energy or state (after a level -3 report), so no result
-// of a kernel is non-finite in silence. To restore a point it keeps the incoming stress, energies
-// and state; a kernel that checks its own results (TVK_SOLVER_KERNEL_CHECKED) spares the state
-// copy and the check: it returns done or cut back only with finite results, and refuses before it
-// writes the stress or the state.
+// stress, state and energies. A converter gives it to a refused point and to every point whose
+// kernel returns a non-finite stress, tangent, energy or state (after a level -3 report), so no
+// result of a kernel is non-finite in silence. To restore a point it keeps the incoming stress,
+// energies and state. A kernel that checks its own results (TVK_SOLVER_KERNEL_CHECKED) spares the
+// copies and the check: it returns done or cut back only with a finite stress, tangent, strain
+// energy and finite state values where it writes them, and refuses before it writes the stress,
+// the state or the strain energy (the dissipations it set before stay); the converter then
+// neither restores nor names the material in the report of a non-finite result.
 #pragma once
 
 #include <cmath>
@@ -78,17 +80,31 @@ struct Outcome {
     static constexpr Outcome refuse(const char* msg, int v = 0) { return {refused, 0.5, msg, v, -3}; }
 };
 
+// The constant counts a kernel can build a stiffness from, checked by the converter before the
+// kernel runs (where the material's name is at hand for the report): `usable(nprops)`, else an
+// input error with `message`, the material and the count, and the refused-point result.
+struct ConstantCounts {
+    bool (*usable)(int nprops);
+    const char* message;
+};
+
 // A kernel that checks its own results: done or cut back only with a finite stress, tangent,
-// energy and state; a refusal before the stress or the state is written.
+// energy and state; a refusal before the stress, the state or the strain energy is written.
+// Optionally with the constant counts it accepts.
 template <class K>
 struct Checked {
     K kernel;
+    ConstantCounts counts{nullptr, nullptr};
     static constexpr bool checks_results = true;
     template <class P>
     [[gnu::always_inline]] auto operator()(P& p) const -> decltype(kernel(p)) {
         return kernel(p);
     }
 };
+template <class K>
+Checked(K) -> Checked<K>;
+template <class K>
+Checked(K, ConstantCounts) -> Checked<K>;
 template <class K>
 inline constexpr bool checks_results = requires { std::remove_cvref_t<K>::checks_results; };
 

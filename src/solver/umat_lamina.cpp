@@ -182,8 +182,6 @@ template <int N>
 
 // Inlined into the entry, so that the point the converter builds is never stored as a whole.
 [[gnu::always_inline]] inline Outcome ply_point(Ply& a) {
-    if (a.nprops != 1 && a.nprops != 2 && a.nprops != 5 && a.nprops != 9) [[unlikely]]
-        return Outcome::refuse("umat_lamina: unusable number of elastic constants", a.nprops);
     const int n = a.ntens;
     a.spd = 0.0;
     a.scd = 0.0;
@@ -198,6 +196,11 @@ template <int N>
     }
 }
 
+// The counts the property routine builds a stiffness from; with one, the ply's constants from the
+// material table.
+constexpr bool usable_count(int nprops) { return nprops == 1 || nprops == 2 || nprops == 5 || nprops == 9; }
+
 }  // namespace
 
-TVK_SOLVER_KERNEL_CHECKED(Umat, umat_lamina, ply_point)
+TVK_SOLVER_KERNEL_CHECKED(Umat, umat_lamina, ply_point,
+                          {usable_count, "umat_lamina: unusable number of elastic constants"})

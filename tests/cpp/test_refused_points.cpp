@@ -112,18 +112,22 @@ void expect_refused(const UmatPoint& after, const UmatPoint& before, const std::
     EXPECT_EQ(after.stress, before.stress) << what;
     EXPECT_EQ(std::memcmp(after.statev.data(), before.statev.data(), sizeof(double) * before.statev.size()), 0)
         << what;
+    // The energies as they came; the ply routine sets its dissipations to 0 before it can refuse
+    // a point (its constant count is checked before it runs).
+    const bool ply = what.rfind("umat_lamina", 0) == 0 && what.find("unusable") == std::string::npos;
     EXPECT_EQ(after.sse, before.sse);
-    EXPECT_EQ(after.spd, before.spd);
-    EXPECT_EQ(after.scd, before.scd);
+    EXPECT_EQ(after.spd, ply ? 0.0 : before.spd);
+    EXPECT_EQ(after.scd, ply ? 0.0 : before.scd);
     EXPECT_EQ(after.ddsdde, V(after.ntens * after.ntens, 0.0)) << what;
     EXPECT_GT(after.pnewdt, 0.0);
     EXPECT_LE(after.pnewdt, 0.5);
     EXPECT_EQ(tvk::errorhandling.errstat, -3) << what;
     const std::string text = tvktest::errtext();
     EXPECT_NE(text.find(what), std::string::npos) << text;
-    // A law's refusal names the material (the converter's refusal of a non-finite input and the
-    // ply table lookup report without it).
-    if (what.find("non-finite stress") == std::string::npos && what.find("no elastic") == std::string::npos) {
+    // A law's refusal names the material (the converter's refusal of a non-finite input, the ply
+    // table lookup and the ply routine's non-finite result report without it).
+    if (what.find("non-finite stress") == std::string::npos && what.find("no elastic") == std::string::npos &&
+        what.find("umat_lamina: non-finite") == std::string::npos) {
         EXPECT_NE(text.find("(material PLY)"), std::string::npos) << text;
     }
 }
@@ -322,7 +326,7 @@ TEST(RefusedPoints, PlyRoutineUnderOtherSolversKeepsTheOldPoint) {
     EXPECT_EQ(st, V(8, 0.5));
     EXPECT_EQ(dsdepl, V(36, 0.0));
     EXPECT_EQ(tvk::errorhandling.errstat, -3);
-    EXPECT_EQ(tvktest::errtext(), "umat_lamina: non-finite result; point not evaluated (material ABQ_WRAPPER)");
+    EXPECT_EQ(tvktest::errtext(), "umat_lamina: non-finite result; point not evaluated");
 
     const int npoint = 2, ndir = 3, nshr = 3, nstatev = 8, nprops = 9, matid = 1;
     const double steptime = 0.5, totaltime = 1.5, dtp = 0.1;

@@ -223,7 +223,7 @@ TEST(UmatLamina, UnsupportedCountsAreReportedWithAZeroResponse) {
 
 // Finite strains whose sum overflows: the full product of stress_vector (its zero entries times
 // the infinite strain make every row non-finite) is not finite, so the point is refused: stress,
-// state and energy as they came, a zero tangent, a cut-back and a report.
+// state and strain energy as they came, a zero tangent, a cut-back and a report.
 TEST(UmatLamina, OverflowedStrainSumIsRefusedWithTheStressKept) {
     for (const int ndi : {2, 3}) {
         for (const int big : {0, 1, 3}) {
@@ -252,7 +252,7 @@ TEST(UmatLamina, OverflowedStrainSumIsRefusedWithTheStressKept) {
             EXPECT_EQ(p.ddsdde, V(n * n, 0.0));
             EXPECT_EQ(p.pnewdt, 0.5);
             EXPECT_EQ(tvk::errorhandling.errstat, -3);
-            EXPECT_EQ(tvktest::errtext(), "umat_lamina: non-finite result; point not evaluated (material PLY)");
+            EXPECT_EQ(tvktest::errtext(), "umat_lamina: non-finite result; point not evaluated");
         }
     }
 }
