@@ -184,18 +184,49 @@ template <bool tangent = true, Order O>
 }
 
 // The state of an implicit point as it came, for a point that is refused after its kernel ran:
-// on the stack up to 512 values (the largest states of the library's laws fit).
+// the whole vector, or only the ranges a kernel says it may write (StateSlots); on the stack up
+// to 512 values (the largest states of the library's laws fit).
 struct SavedState {
     Scratch<double, 512> copy;
-    int m;
-    explicit SavedState(const View<double, 1>& statev)
-        : copy(static_cast<std::size_t>(std::max(statev.size(), 0))), m(std::max(statev.size(), 0)) {
-        if (m > 0) std::memcpy(copy.get(), statev.data(), sizeof(double) * static_cast<std::size_t>(m));
+    StateSlots slots;
+    int total = 0;
+    SavedState(const View<double, 1>& statev, const StateSlots& w) : copy(0), slots(w) {
+        const int m = std::max(statev.size(), 0);
+        for (int r = 0; r < 3; ++r) {
+            slots.first[r] = std::clamp(slots.first[r], 0, m);
+            slots.count[r] = std::clamp(slots.count[r], 0, m - slots.first[r]);
+            total += slots.count[r];
+        }
+        copy.reset(static_cast<std::size_t>(total));
+        double* c = copy.get();
+        for (int r = 0; r < 3; ++r) {
+            if (slots.count[r] > 0) std::memcpy(c, statev.data() + slots.first[r], sizeof(double) * slots.count[r]);
+            c += slots.count[r];
+        }
     }
+    explicit SavedState(const View<double, 1>& statev) : SavedState(statev, {{0, 0, 0}, {statev.size(), 0, 0}}) {}
     void restore(const View<double, 1>& statev) const {
-        if (m > 0) std::memcpy(statev.data(), copy.get(), sizeof(double) * static_cast<std::size_t>(m));
+        const double* c = copy.get();
+        for (int r = 0; r < 3; ++r) {
+            if (slots.count[r] > 0) std::memcpy(statev.data() + slots.first[r], c, sizeof(double) * slots.count[r]);
+            c += slots.count[r];
+        }
+    }
+    // The kept values are finite after the kernel.
+    bool finite_now(const View<double, 1>& statev) const {
+        constexpr std::uint64_t exponent = 0x7ff0000000000000ULL;
+        std::uint64_t bits = 0;
+        for (int r = 0; r < 3; ++r) collect(bits, statev.data() + slots.first[r], slots.count[r]);
+        return (bits & exponent) != exponent;
     }
 };
+
+// The state an implicit point's kernel may write: all of it unless the kernel says.
+template <class K, Order O>
+SavedState saved_state(const K& kernel, const Point<O>& p) {
+    if constexpr (declares_writes<K>) return SavedState(p.statev, kernel.writes(p));
+    else return SavedState(p.statev);
+}
 
 template <Order O>
 constexpr Order other_order() { return O == Order::nye ? Order::cyclic : Order::nye; }
@@ -314,10 +345,10 @@ template <class A, class K>
         Outcome o;
         double stress[6];
         std::copy(a.stress.data(), a.stress.data() + n, stress);
-        const conv::SavedState state(a.statev);
+        const conv::SavedState state = conv::saved_state(kernel, p);
         o = conv::run(kernel, p);
         if ((o.kind == Outcome::done || o.kind == Outcome::cut_back) &&
-            !conv::results_finite(p, a.statev.data(), a.statev.size())) [[unlikely]]
+            !(conv::results_finite(p, nullptr, 0) && state.finite_now(a.statev))) [[unlikely]]
             o = conv::non_finite_result();
         if (o.kind == Outcome::refused) [[unlikely]] {
             std::copy(stress, stress + n, a.stress.data());
@@ -369,10 +400,10 @@ template <class A, class K>
     double stress[6];
     std::copy(a.stress.data(), a.stress.data() + n, stress);
     const double sedel = a.sedel, epszz = a.epszz, tsstif[2] = {a.tsstif[0], a.tsstif[1]};
-    const conv::SavedState state(a.ustatev);
+    const conv::SavedState state = conv::saved_state(kernel, p);
     Outcome o = conv::run(kernel, p);
     if ((o.kind == Outcome::done || o.kind == Outcome::cut_back) &&
-        !conv::results_finite(p, a.ustatev.data(), a.ustatev.size())) [[unlikely]]
+        !(conv::results_finite(p, nullptr, 0) && state.finite_now(a.ustatev))) [[unlikely]]
         o = conv::non_finite_result();
     if (o.kind == Outcome::refused) [[unlikely]] {
         std::copy(stress, stress + n, a.stress.data());
@@ -572,6 +603,17 @@ template <class A, class K>
                                [](auto& p) __attribute__((always_inline)) -> decltype(kernel(p)) { \
                                    return kernel(p);                                               \
                                });                                                                 \
+    }                                                                                              \
+    TVK_SOLVER_ENTRY(Iface, cname, cname##_through_converter)
+
+// As TVK_SOLVER_KERNEL, for a kernel that tells the state values it may write (kernel.h):
+// `writes` is a callable StateSlots(const Point<O>&) for the kernel's points.
+#define TVK_SOLVER_KERNEL_WRITING(Iface, cname, kernel, writes)                                   \
+    [[gnu::always_inline]] static inline void cname##_through_converter(const ::tvk::solver::Iface& a) { \
+        ::tvk::solver::convert(#cname, a,                                                          \
+                               ::tvk::solver::Writing{[](auto& p) __attribute__((always_inline))   \
+                                                      -> decltype(kernel(p)) { return kernel(p); }, \
+                                                      writes});                                    \
     }                                                                                              \
     TVK_SOLVER_ENTRY(Iface, cname, cname##_through_converter)
 

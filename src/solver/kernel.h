@@ -80,6 +80,29 @@ struct Outcome {
     static constexpr Outcome refuse(const char* msg, int v = 0) { return {refused, 0.5, msg, v, -3}; }
 };
 
+// The state values a kernel may write, as up to three ranges of 0-based positions [first,
+// first + count), for a converter to keep and check only those (a large state vector of which a
+// law writes a few values would otherwise be copied and checked whole on every call).
+struct StateSlots {
+    int first[3] = {0, 0, 0};
+    int count[3] = {0, 0, 0};
+};
+
+// A kernel with the state values it may write: `writes(p)` tells them before the kernel runs.
+template <class K, class W>
+struct Writing {
+    K kernel;
+    W writes;
+    template <class P>
+    [[gnu::always_inline]] auto operator()(P& p) const -> decltype(kernel(p)) {
+        return kernel(p);
+    }
+};
+template <class K, class W>
+Writing(K, W) -> Writing<K, W>;
+template <class K>
+inline constexpr bool declares_writes = requires(const std::remove_cvref_t<K>& k) { k.writes; };
+
 // The constant counts a kernel can build a stiffness from, checked by the converter before the
 // kernel runs (where the material's name is at hand for the report): `usable(nprops)`, else an
 // input error with `message`, the material and the count, and the refused-point result.

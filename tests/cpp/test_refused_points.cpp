@@ -81,6 +81,9 @@ using tvktest::UmatPoint;
 
 const V nye = {140e3, 9e3, 9.5e3, 0.3, 0.28, 0.45, 5e3, 4.5e3, 3e3};
 
+// umat_prony (its own argument names) and umat_porosity (no step record) under the UMAT list.
+constexpr auto prony_as_umat = umat_prony;
+
 // umat_porosity (no step record) under the UMAT list.
 void porosity(double* stress, double* statev, double* ddsdde, double* sse, double* spd, double* scd, const double* rpl,
               const double* ddsddt, const double* drplde, const double* drpldt, const double* stran,
@@ -107,7 +110,7 @@ struct Call {
 };
 
 // The refused-point result of an implicit point and its report (level -3, naming `what` and the
-// material PLY).
+// point's material).
 void expect_refused(const UmatPoint& after, const UmatPoint& before, const std::string& what) {
     EXPECT_EQ(after.stress, before.stress) << what;
     EXPECT_EQ(std::memcmp(after.statev.data(), before.statev.data(), sizeof(double) * before.statev.size()), 0)
@@ -128,7 +131,9 @@ void expect_refused(const UmatPoint& after, const UmatPoint& before, const std::
     // table lookup and the ply routine's non-finite result report without it).
     if (what.find("non-finite stress") == std::string::npos && what.find("no elastic") == std::string::npos &&
         what.find("umat_lamina: non-finite") == std::string::npos) {
-        EXPECT_NE(text.find("(material PLY)"), std::string::npos) << text;
+        std::string name(after.materl, sizeof after.materl);
+        name.erase(name.find_last_not_of(' ') + 1);
+        EXPECT_NE(text.find("(material " + name + ")"), std::string::npos) << text;
     }
 }
 
@@ -304,6 +309,58 @@ TEST(RefusedPoints, NonFinitePropertiesStatesAndSingularConstantsAreRefused) {
     clear_errors();
     c.p.call(de);
     expect_refused(c.p, before, "umat_krause: non-finite result");
+    clear_errors();
+}
+
+// The curing-resin routine tells the state values it writes (its Prony states, tangent entries
+// and shift factors): those are kept and checked; a value it leaves alone is the solver's.
+TEST(RefusedPoints, PronyRoutineKeepsTheStateValuesItWrites) {
+    auto& cu = tvk::materialdata.cuprops;
+    cu.allocate({16, 8, 1, 1});
+    cu.fill(tvk::huge);
+    const double shift[4] = {10.0, 50.0, 5000.0, 0.0};
+    for (int k = 0; k < 4; ++k) *cu.at(k + 1, 8, 1, 1) = shift[k];
+    // One term per component: counts, stiffnesses C11 C12 C22 C23 C44, (weight, time) pairs.
+    const V props = {1, 1, 1, 1, 1, 4000, 2000, 4200, 2100, 1000, 0.3, 10, 0.25, 50, 0.2, 5, 0.1, 30, 0.4, 20};
+    const V de = {1e-3, -4e-4, 2e-4, 5e-4, -3e-4, 6e-4};
+    auto point = [&](const V& p) {
+        UmatPoint u(prony_as_umat, 3, 3, 510, p, "RESIN_L@1@_S@1@");
+        u.temp = 400.0;
+        return u;
+    };
+    for (const int bad_slot : {9, 11, 509}) {  // a Prony state, another one, a shift factor
+        Call c(point(props));
+        c.p.statev[2] = 400.0;  // Tg
+        c.p.statev[bad_slot - 1] = nan;
+        const UmatPoint before = c.p;
+        clear_errors();
+        c.p.call(de);
+        if (bad_slot == 509) {  // written, not read: the point is computed
+            EXPECT_EQ(tvk::errorhandling.errstat, 0);
+            EXPECT_TRUE(std::isfinite(c.p.statev[508]));
+            EXPECT_EQ(c.p.pnewdt, -1.0);
+        } else {
+            expect_refused(c.p, before, "umat_prony: non-finite result");
+        }
+    }
+    V bad = props;
+    bad[12] = nan;  // a weight
+    Call c(point(bad));
+    c.p.statev[2] = 400.0;
+    c.p.statev[504] = nan;  // accumulated thermal strain: the expansion routine's, left alone
+    const UmatPoint before = c.p;
+    clear_errors();
+    c.p.call(de);
+    expect_refused(c.p, before, "umat_prony: non-finite result");
+    // The value it leaves alone does not refuse a point by itself.
+    Call d(point(props));
+    d.p.statev[2] = 400.0;
+    d.p.statev[504] = nan;
+    clear_errors();
+    d.p.call(de);
+    EXPECT_EQ(tvk::errorhandling.errstat, 0);
+    EXPECT_NE(d.p.stress, before.stress);
+    cu.release();
     clear_errors();
 }
 
