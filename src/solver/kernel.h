@@ -14,7 +14,8 @@
 // retry with `factor` times it); failed (nothing usable was computed: the converter records
 // `message` with `value`, at level -3 unless the kernel says otherwise); or refused (the point's
 // input cannot be evaluated, such as constants that give no stiffness: the converter records
-// `message`, naming the material, and returns the refused-point result). A converter turns a
+// `message` (naming the material where it keeps the name at hand; a null message is reported
+// already) and returns the refused-point result). A converter turns a
 // cut-back into 0 < pnewdt <= factor (UMAT), keycut 1 (USERMAT) or a level -2 report (the
 // explicit and block interfaces, which cannot cut back).
 //
@@ -23,7 +24,9 @@
 // stress, state and energies. A converter gives it to a refused point and to every point whose
 // kernel returns a non-finite stress, tangent, energy or state (after a level -3 report), so no
 // result of a kernel is non-finite in silence. To restore a point it keeps the incoming stress,
-// energies and state. A kernel that checks its own results (TVK_SOLVER_KERNEL_CHECKED) spares the
+// energies and state: the whole state vector, or only the values a kernel says it may write
+// (TVK_SOLVER_KERNEL_WRITING; the values it leaves alone are the solver's and are not checked).
+// A kernel that checks its own results (TVK_SOLVER_KERNEL_CHECKED) spares the
 // copies and the check: it returns done or cut back only with a finite stress, tangent, strain
 // energy and finite state values where it writes them, and refuses before it writes the stress,
 // the state or the strain energy (the dissipations it set before stay); the converter then
