@@ -38,12 +38,19 @@ tvk::solver::UmatProc umat_list(const Point<Order::nye>& p) {
             .kspt = p.kspt, .jstep = View<const int, 1>(p.jstep, 4), .kinc = p.kinc};
 }
 
+// The outcome of a routine of the library that the adapter called: refused (reported already)
+// when it refused its point, which then keeps its old stress and state under every interface.
+Outcome called(unsigned refusals_before) {
+    return tvk::solver::conv::refusals != refusals_before ? Outcome::refuse(nullptr) : Outcome::ok();
+}
+
 // A UMAT routine, called with the point's arguments.
 struct UmatRoutine {
     CallbackRef<tvk::solver::UmatProc::Fn> fn;
     Outcome operator()(Point<Order::nye>& p) const {
+        const unsigned before = tvk::solver::conv::refusals;
         tvk::solver::UmatProc::call(fn, umat_list(p));
-        return Outcome::ok();
+        return called(before);
     }
 };
 
@@ -51,8 +58,9 @@ struct UmatRoutine {
 struct MuesliRoutine {
     CallbackRef<tvk::solver::MuesliProc::Fn> fn;
     Outcome operator()(Point<Order::nye>& p) const {
+        const unsigned before = tvk::solver::conv::refusals;
         tvk::solver::UmatProc::call([&](auto... x) { fn(&p.matid, x...); }, umat_list(p));
-        return Outcome::ok();
+        return called(before);
     }
 };
 
@@ -66,6 +74,7 @@ struct UsermatRoutine {
     Outcome operator()(Point<Order::cyclic>& p) const {
         const int n = p.ntens;
         int keycut = 0;
+        const unsigned before = tvk::solver::conv::refusals;
         double sedpl = 0.0, epseq = 0.0, epspl[6] = {}, var[9] = {}, tsstif[2] = {}, epszz = 0.0;
         tvk::solver::UsermatProc::call(
             fn, {.matid = matid, .elemid = p.noel, .kdomintpt = p.npt, .klayer = p.kslay, .ksectpt = p.kspt,
@@ -79,6 +88,7 @@ struct UsermatRoutine {
                  .defgrad = View<const double, 2>(p.dfgrd1, 3, 3), .tsstif = View<double, 1>(tsstif, 2),
                  .epszz = epszz, .var1 = var[1], .var2 = var[2], .var3 = var[3], .var4 = var[4], .var5 = var[5],
                  .var6 = var[6], .var7 = var[7], .var8 = var[8]});
+        if (tvk::solver::conv::refusals != before) return Outcome::refuse(nullptr);
         return keycut != 0 ? Outcome::cut(0.5) : Outcome::ok();
     }
 };
@@ -128,7 +138,7 @@ void ansys_from_umat(CallbackRef<tvk::solver::UmatProc::Fn> dfunc, const tvk::so
     tvk::solver::usermat_point("abq_umat_to_ansys_usermat", a, [&](Point<Order::nye>& p) {
         double c3[36];
         const Outcome o = in_3d(p, routine, c3);
-        if (o.kind == Outcome::failed || !p.tsstif) return o;
+        if (o.kind == Outcome::failed || o.kind == Outcome::refused || !p.tsstif) return o;
         double s3[36], sv[36], eng[9];
         if (!tvk::la::inverse(c3, s3, 6)) return o;
         const int six = 6;

@@ -15,7 +15,10 @@
 //
 // What the routine is handed besides the caller's values is in converters.h (USERMAT and
 // Peridigm points). A routine's request to cut the increment back reaches the caller: keycut 1
-// for USERMAT, pnewdt for UMAT, a level -2 report for Peridigm, which has no cut-back.
+// for USERMAT, pnewdt for UMAT, a level -2 report for Peridigm, which has no cut-back. A routine
+// of the library that refuses its point (kernel.h), and a routine whose results are not finite,
+// give the caller the refused-point result of its interface: a Peridigm point keeps its old
+// stress and state.
 #pragma once
 
 #include "interfaces.h"

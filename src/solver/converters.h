@@ -10,9 +10,17 @@
 //
 // Each converter first checks what the kernel will index by: the component counts (ndi + nshr
 // = ntens, at most six) and finite stresses, strains and temperatures. A refused point gets a
-// level -3 report and a neutral result: stress and state as they came, zero tangent, and a
-// request to cut the increment back where the interface has one. A non-finite input therefore
-// never reaches a kernel, so it never becomes a damage flag, an exposure or a state value.
+// level -3 report and the refused-point result (kernel.h): stress and state as they came, zero
+// tangent, and a request to cut the increment back where the interface has one. A non-finite
+// input therefore never reaches a kernel, so it never becomes a damage flag, an exposure or a
+// state value. After the kernel the converter checks its results (stress, tangent, energies,
+// the state): a non-finite one, from a property or state value the law could not use, gives the
+// refused-point result too, so no result is non-finite in silence. Checking the results costs
+// less than checking every input a law may read (its properties, the state values it reads).
+//
+// A cut-back request of the library's own (a refused point, a kernel's cut-back with factor f)
+// leaves 0 < pnewdt <= f (0.5 for a refusal) whatever the solver passed in: a solver that passes
+// pnewdt = -1 for "no request" still receives it. Without a request pnewdt is untouched.
 //
 // The kernel runs in the interface's own order when it accepts a point of that order (a
 // template kernel); a kernel written for Nye vectors gets its vectors reordered and its results
@@ -21,6 +29,7 @@
 
 #include <algorithm>
 #include <bit>
+#include <cassert>
 #include <cmath>
 #include <cstdint>
 #include <cstring>
@@ -72,18 +81,151 @@ bool finite(const T* v, int n) {
     return (bits & exponent) != exponent;
 }
 
+// Refused points of this thread so far: a routine that calls another routine (an adapter) tells
+// from it whether the called routine refused its point.
+inline thread_local unsigned refusals = 0;
+
 [[gnu::cold, gnu::noinline]] inline void refuse_non_finite(const char* routine) {
+    ++refusals;
     report(-3, compose(routine, ": non-finite stress, strain or temperature; point not evaluated"));
 }
 
-// What the interface makes of the kernel's outcome; true when the point was computed.
+// A cut-back request with the factor f: afterwards 0 < pnewdt <= f, whatever came in (a solver
+// passes pnewdt <= 0 for "no request"); a smaller positive pnewdt stays. A factor that is not
+// positive asks for half the increment.
+[[gnu::always_inline]] inline void request_cut(double& pnewdt, double f) {
+    if (!(f > 0.0)) f = 0.5;
+    if (!(pnewdt > 0.0 && pnewdt <= f)) pnewdt = f;
+}
+
+// The material a refusal names: its name, or its material id where the interface has none (a
+// USERMAT or Peridigm point, whose name is the wrapper's); empty when neither is known.
+inline std::string material_of(std::string_view materl, int matid) {
+    const std::size_t end = materl.find_last_not_of(std::string_view(" \0", 2));
+    const std::string_view name = end == std::string_view::npos ? std::string_view{} : materl.substr(0, end + 1);
+    if ((name.empty() || name == "ABQ_WRAPPER") && matid > 0) return "id " + std::to_string(matid);
+    return std::string(name);
+}
+
+// The refusal of a point whose kernel returned a non-finite result.
+inline constexpr char non_finite_text[] = ": non-finite result; point not evaluated";
+constexpr Outcome non_finite_result() { return Outcome::refuse(non_finite_text); }
+
+// Reports a refused point (a refusal with a null message is reported already): the message, the
+// material and the integer of the refusal.
+[[gnu::cold, gnu::noinline]] inline void report_refusal(const char* routine, const char* message, int value,
+                                                        std::string_view materl, int matid) {
+    ++refusals;
+    if (!message) return;
+    const std::string material = material_of(materl, matid);
+    const std::string text = message == non_finite_text ? compose(routine, non_finite_text) : std::string(message);
+    report(-3, material.empty() ? text : compose(text, " (material " + material + ")"), value, 0, 0.0, 0.0, material);
+}
+
+[[gnu::cold, gnu::noinline]] inline void report_count(const char* message, int count, std::string_view materl,
+                                                      int matid) {
+    report_refusal(nullptr, message, count, materl, matid);
+}
+
+// Reports an implicit point's refusal and gives it the refused-point result besides its stress
+// and state: zero tangent (n x n), the energies as they came (sse0, spd0, scd0), a cut-back
+// request. (Handed the pieces, not the point or the outcome, so that an inlined kernel's point
+// and outcome stay in registers.)
+[[gnu::cold, gnu::noinline]] inline void refuse_point(const char* routine, const char* message, int value,
+                                                      std::string_view materl, int matid, double* ddsdde, int n,
+                                                      double& sse, double& spd, double& scd, double sse0, double spd0,
+                                                      double scd0, double& pnewdt) {
+    report_refusal(routine, message, value, materl, matid);
+    std::fill(ddsdde, ddsdde + n * n, 0.0);
+    sse = sse0, spd = spd0, scd = scd0;
+    request_cut(pnewdt, 0.5);
+}
+
+// A refusal's report, without the material, and its cut-back request.
+[[gnu::cold, gnu::noinline]] inline void refuse_reported(const char* routine, const char* message, int value,
+                                                         double& pnewdt) {
+    report_refusal(routine, message, value, {}, 0);
+    request_cut(pnewdt, 0.5);
+}
+
+// What the interface makes of the kernel's outcome (a refusal: its report and a cut-back
+// request; the converter gives the rest of the refused-point result); true when the point was
+// computed.
 [[gnu::always_inline]] inline bool apply(const char* routine, const Outcome& o, double& pnewdt) {
     switch (o.kind) {
         case Outcome::done: return true;
-        case Outcome::cut_back: pnewdt = std::min(pnewdt, o.factor); return true;
+        case Outcome::cut_back: request_cut(pnewdt, o.factor); return true;
         case Outcome::failed: report(o.level, o.message ? o.message : routine, o.value); return false;
+        case Outcome::refused: refuse_reported(routine, o.message, o.value, pnewdt); return false;
     }
     return false;
+}
+
+// Adds to `bits` the bit patterns of v[k] * 0 (see finite3): finite values add no exponent bits.
+[[gnu::always_inline]] inline void collect(std::uint64_t& bits, const double* v, int n) {
+    for (int k = 0; k < n; ++k) bits |= std::bit_cast<std::uint64_t>(v[k] * 0.0);
+}
+
+// The stress, tangent (of an implicit interface, which returns it), energies, plane-stress
+// results and the m state values of a computed point are finite.
+template <bool tangent = true, Order O>
+[[gnu::always_inline]] inline bool results_finite(const Point<O>& p, const double* state, int m) {
+    constexpr std::uint64_t exponent = 0x7ff0000000000000ULL;
+    const int n = p.ntens;
+    const double energies[3] = {p.sse, p.spd, p.scd};
+    std::uint64_t bits = 0;
+    collect(bits, p.stress.data(), n);
+    if constexpr (tangent) collect(bits, p.ddsdde.data(), n * n);
+    collect(bits, energies, 3);
+    collect(bits, state, m);
+    if (p.epszz) collect(bits, p.epszz, 1);
+    if (p.tsstif) collect(bits, p.tsstif, 2);
+    return (bits & exponent) != exponent;
+}
+
+// The state of an implicit point as it came, for a point that is refused after its kernel ran:
+// the whole vector, or only the ranges a kernel says it may write (StateSlots); on the stack up
+// to 512 values (the largest states of the library's laws fit).
+struct SavedState {
+    Scratch<double, 512> copy;
+    StateSlots slots;
+    int total = 0;
+    SavedState(const View<double, 1>& statev, const StateSlots& w) : copy(0), slots(w) {
+        const int m = std::max(statev.size(), 0);
+        for (int r = 0; r < 3; ++r) {
+            slots.first[r] = std::clamp(slots.first[r], 0, m);
+            slots.count[r] = std::clamp(slots.count[r], 0, m - slots.first[r]);
+            total += slots.count[r];
+        }
+        copy.reset(static_cast<std::size_t>(total));
+        double* c = copy.get();
+        for (int r = 0; r < 3; ++r) {
+            if (slots.count[r] > 0) std::memcpy(c, statev.data() + slots.first[r], sizeof(double) * slots.count[r]);
+            c += slots.count[r];
+        }
+    }
+    explicit SavedState(const View<double, 1>& statev) : SavedState(statev, {{0, 0, 0}, {statev.size(), 0, 0}}) {}
+    void restore(const View<double, 1>& statev) const {
+        const double* c = copy.get();
+        for (int r = 0; r < 3; ++r) {
+            if (slots.count[r] > 0) std::memcpy(statev.data() + slots.first[r], c, sizeof(double) * slots.count[r]);
+            c += slots.count[r];
+        }
+    }
+    // The kept values are finite after the kernel.
+    bool finite_now(const View<double, 1>& statev) const {
+        constexpr std::uint64_t exponent = 0x7ff0000000000000ULL;
+        std::uint64_t bits = 0;
+        for (int r = 0; r < 3; ++r) collect(bits, statev.data() + slots.first[r], slots.count[r]);
+        return (bits & exponent) != exponent;
+    }
+};
+
+// The state an implicit point's kernel may write: all of it unless the kernel says.
+template <class K, Order O>
+SavedState saved_state(const K& kernel, const Point<O>& p) {
+    if constexpr (declares_writes<K>) return SavedState(p.statev, kernel.writes(p));
+    else return SavedState(p.statev);
 }
 
 template <Order O>
@@ -142,8 +284,9 @@ template <class K, Order O>
         double b[66];
         Point<T> q = reordered<T>(p, b);
         const Outcome o = kernel(q);
-        // A failed kernel leaves the caller's stress and tangent as they came, as in its own order.
-        if (p.ntens == 6 && o.kind != Outcome::failed) {
+        // A failed or refused kernel leaves the caller's stress and tangent as they came, as in
+        // its own order.
+        if (p.ntens == 6 && o.kind != Outcome::failed && o.kind != Outcome::refused) {
             for (int i = 0; i < 6; ++i) p.stress[i] = b[swapped[i]];
             for (int j = 0; j < 6; ++j)
                 for (int i = 0; i < 6; ++i) p.ddsdde(i, j) = b[30 + swapped[i] + 6 * swapped[j]];
@@ -160,13 +303,24 @@ template <class A, class K>
 [[gnu::always_inline]] inline void umat_point(const char* routine, const A& a, K&& kernel) {
     if (!conv::components_valid(routine, a.ndi, a.nshr, a.ntens)) return;
     const int n = a.ntens;
+    int matid = 0;
+    if constexpr (requires { a.matid; }) matid = a.matid;
+    // A kernel's constant count, checked first: its report is the one the record keeps.
+    if constexpr (checks_results<K>) {
+        if (kernel.counts.usable && !kernel.counts.usable(a.props.size())) [[unlikely]] {
+            conv::report_count(kernel.counts.message, a.props.size(), a.materl, matid);
+            std::fill(a.ddsdde.data(), a.ddsdde.data() + n * n, 0.0);
+            conv::request_cut(a.pnewdt, 0.5);
+            return;
+        }
+    }
     // (Six components, the common count, checked with the count known to the compiler.)
     const bool finite = n == 6 ? conv::finite3(a.stress.data(), a.stran.data(), a.dstran.data(), 6)
                                : conv::finite3(a.stress.data(), a.stran.data(), a.dstran.data(), n);
     if (!finite || a.temp * 0.0 + a.dtemp * 0.0 != 0.0) {
         conv::refuse_non_finite(routine);
         std::fill(a.ddsdde.data(), a.ddsdde.data() + n * n, 0.0);
-        a.pnewdt = std::min(a.pnewdt, 0.5);
+        conv::request_cut(a.pnewdt, 0.5);
         return;
     }
     const int* jstep = conv::no_step;
@@ -177,7 +331,34 @@ template <class A, class K>
                         a.dpred.data(), a.materl, a.ndi, a.nshr, n, a.statev.size(), a.props, a.props.size(),
                         a.coords.data(), a.drot.data(), a.celent, a.dfgrd0.data(), a.dfgrd1.data(), a.noel,
                         a.npt, a.kslay, a.kspt, jstep, a.kinc};
-    conv::apply(routine, conv::run(kernel, p), a.pnewdt);
+    if constexpr (checks_results<K>) {
+        const Outcome o = conv::run(kernel, p);
+        // (Its stress, tangent and energies; the state values it leaves alone are the solver's.)
+        assert(o.kind == Outcome::failed || o.kind == Outcome::refused || conv::results_finite(p, nullptr, 0));
+        // (The material's name is not kept across the kernel for the report: that costs the fast
+        // kernels measurably. The refusal of the constant count above names it.)
+        if (!conv::apply(routine, o, a.pnewdt) && o.kind == Outcome::refused) [[unlikely]]
+            std::fill(a.ddsdde.data(), a.ddsdde.data() + n * n, 0.0);
+    } else {
+        // What a refused point gets back: stress, state and energies as they came.
+        const double sse = a.sse, spd = a.spd, scd = a.scd;
+        Outcome o;
+        double stress[6];
+        std::copy(a.stress.data(), a.stress.data() + n, stress);
+        const conv::SavedState state = conv::saved_state(kernel, p);
+        o = conv::run(kernel, p);
+        if ((o.kind == Outcome::done || o.kind == Outcome::cut_back) &&
+            !(conv::results_finite(p, nullptr, 0) && state.finite_now(a.statev))) [[unlikely]]
+            o = conv::non_finite_result();
+        if (o.kind == Outcome::refused) [[unlikely]] {
+            std::copy(stress, stress + n, a.stress.data());
+            state.restore(a.statev);
+            conv::refuse_point(routine, o.message, o.value, a.materl, matid, a.ddsdde.data(), n, a.sse, a.spd, a.scd,
+                               sse, spd, scd, a.pnewdt);
+            return;
+        }
+        conv::apply(routine, o, a.pnewdt);
+    }
 }
 
 // ---- ANSYS USERMAT --------------------------------------------------------------------------
@@ -215,7 +396,25 @@ template <class A, class K>
                            a.prop, a.prop.size(), a.coords.data(), conv::identity3, 1.0, a.defgrad_t.data(),
                            a.defgrad.data(), a.elemid, a.kdomintpt, a.klayer, a.ksectpt, jstep, a.isubst,
                            &a.epszz, a.tsstif.data(), a.matid};
-    if (conv::apply(routine, conv::run(kernel, p), pnewdt) && pnewdt < 1.0) a.keycut = 1;
+    // What a refused point gets back: stress, state, energy and plane-stress results as they came.
+    double stress[6];
+    std::copy(a.stress.data(), a.stress.data() + n, stress);
+    const double sedel = a.sedel, epszz = a.epszz, tsstif[2] = {a.tsstif[0], a.tsstif[1]};
+    const conv::SavedState state = conv::saved_state(kernel, p);
+    Outcome o = conv::run(kernel, p);
+    if ((o.kind == Outcome::done || o.kind == Outcome::cut_back) &&
+        !(conv::results_finite(p, nullptr, 0) && state.finite_now(a.ustatev))) [[unlikely]]
+        o = conv::non_finite_result();
+    if (o.kind == Outcome::refused) [[unlikely]] {
+        std::copy(stress, stress + n, a.stress.data());
+        state.restore(a.ustatev);
+        conv::refuse_point(routine, o.message, o.value, {}, a.matid, a.dsdepl.data(), n, a.sedel, spd, scd, sedel, 0.0,
+                           0.0, pnewdt);
+        a.epszz = epszz, a.tsstif[0] = tsstif[0], a.tsstif[1] = tsstif[1];
+        a.keycut = 1;
+        return;
+    }
+    if (conv::apply(routine, o, pnewdt) && pnewdt < 1.0) a.keycut = 1;
 }
 
 // ---- Block interfaces -------------------------------------------------------------------------
@@ -273,7 +472,18 @@ void upermat_block(const char* routine, const A& a, K&& kernel) {
                             a.dt, 0.0, 0.0, conv::zeros6, conv::zeros6, std::string_view(conv::wrapper_name, 80),
                             a.ndir, a.nshr, n, m, a.props, a.props.size(), ones, conv::identity3, 1.0,
                             conv::identity3, conv::identity3, 1, 1, 1, 1, jstep, 1, nullptr, nullptr, a.matid};
-        conv::apply(routine, conv::run(kernel, p), pnewdt);
+        Outcome o = conv::run(kernel, p);
+        if ((o.kind == Outcome::done || o.kind == Outcome::cut_back) &&
+            !conv::results_finite<false>(p, state.get(), m)) [[unlikely]]
+            o = conv::non_finite_result();
+        if (o.kind == Outcome::refused) [[unlikely]] {
+            // The point keeps its old stress and state.
+            conv::report_refusal(routine, o.message, o.value, {}, a.matid);
+            for (int j = 0; j < n; ++j) a.stressnew(k, j) = a.stressold(k, j);
+            for (int j = 0; j < m; ++j) a.statenew(k, j) = a.stateold(k, j);
+            continue;
+        }
+        conv::apply(routine, o, pnewdt);
         cut = cut || pnewdt < 1.0;
         for (int j = 0; j < n; ++j) a.stressnew(k, j) = a.stressold(k, j) + stress[j];
         conv::scatter(a.statenew, k, state.get(), m);
@@ -329,20 +539,31 @@ void vumat_block(const char* routine, const A& a, K&& kernel) {
                    a.tempnew[k] - a.tempold[k], conv::zeros6, conv::zeros6, a.cmname, a.ndir, a.nshr, n, m, a.props,
                    a.props.size(), coords, conv::identity3, a.charlength(k, 0), conv::identity3, conv::identity3, 0, 0,
                    0, 0, conv::no_step, 0, plane_stress ? &epszz : nullptr, nullptr, 0};
-        conv::apply(routine, kernel(p), pnewdt);
+        Outcome o = kernel(p);
+        const bool dense = a.density[k] > 0.0;
+        const double ei = dense ? a.enerinternold[k] + sse / a.density[k] : a.enerinternold[k];
+        const double ee = dense ? a.enerinelasold[k] + (spd + scd) / a.density[k] : a.enerinelasold[k];
+        if ((o.kind == Outcome::done || o.kind == Outcome::cut_back) &&
+            !(conv::results_finite<false>(p, state.get(), m) && ei * 0.0 + ee * 0.0 == 0.0)) [[unlikely]]
+            o = conv::non_finite_result();
+        if (o.kind == Outcome::refused) [[unlikely]] {
+            // The point keeps its old stress, state and energies.
+            conv::report_refusal(routine, o.message, o.value, a.cmname, 0);
+            for (int c = 0; c < n; ++c) a.stressnew(k, c) = a.stressold(k, c);
+            for (int j = 0; j < m; ++j) a.statenew(k, j) = a.stateold(k, j);
+            a.enerinternnew[k] = a.enerinternold[k];
+            a.enerinelasnew[k] = a.enerinelasold[k];
+            continue;
+        }
+        conv::apply(routine, o, pnewdt);
         cut = cut || pnewdt < 1.0;
         for (int c = 0; c < n; ++c) a.stressnew(k, col[c]) = stress[c];
         conv::scatter(a.statenew, k, state.get(), m);
         if constexpr (writes_strain)
             if (plane_stress) a.straininc(k, 2) = epszz;
-        if (a.density[k] > 0.0) {
-            a.enerinternnew[k] = a.enerinternold[k] + sse / a.density[k];
-            a.enerinelasnew[k] = a.enerinelasold[k] + (spd + scd) / a.density[k];
-        } else {
-            a.enerinternnew[k] = a.enerinternold[k];
-            a.enerinelasnew[k] = a.enerinelasold[k];
-            bad_density = true;
-        }
+        a.enerinternnew[k] = ei;
+        a.enerinelasnew[k] = ee;
+        bad_density = bad_density || !dense;
     }
     if (refused) conv::refuse_non_finite(routine);
     if (bad_density) report(-3, compose(routine, ": material point with a density that is not positive"));
@@ -382,5 +603,28 @@ template <class A, class K>
                                [](auto& p) __attribute__((always_inline)) -> decltype(kernel(p)) { \
                                    return kernel(p);                                               \
                                });                                                                 \
+    }                                                                                              \
+    TVK_SOLVER_ENTRY(Iface, cname, cname##_through_converter)
+
+// As TVK_SOLVER_KERNEL, for a kernel that tells the state values it may write (kernel.h):
+// `writes` is a callable StateSlots(const Point<O>&) for the kernel's points.
+#define TVK_SOLVER_KERNEL_WRITING(Iface, cname, kernel, writes)                                   \
+    [[gnu::always_inline]] static inline void cname##_through_converter(const ::tvk::solver::Iface& a) { \
+        ::tvk::solver::convert(#cname, a,                                                          \
+                               ::tvk::solver::Writing{[](auto& p) __attribute__((always_inline))   \
+                                                      -> decltype(kernel(p)) { return kernel(p); }, \
+                                                      writes});                                    \
+    }                                                                                              \
+    TVK_SOLVER_ENTRY(Iface, cname, cname##_through_converter)
+
+// As TVK_SOLVER_KERNEL, for a kernel that checks its own results (kernel.h): the converter keeps
+// no copy of the state and does not check the results again. The optional last argument is the
+// kernel's ConstantCounts.
+#define TVK_SOLVER_KERNEL_CHECKED(Iface, cname, kernel, ...)                                      \
+    [[gnu::always_inline]] static inline void cname##_through_converter(const ::tvk::solver::Iface& a) { \
+        ::tvk::solver::convert(#cname, a,                                                          \
+                               ::tvk::solver::Checked{[](auto& p) __attribute__((always_inline))   \
+                                                      -> decltype(kernel(p)) { return kernel(p); } \
+                                                      __VA_OPT__(, __VA_ARGS__)});                 \
     }                                                                                              \
     TVK_SOLVER_ENTRY(Iface, cname, cname##_through_converter)

@@ -39,6 +39,7 @@ void at_temperature(double* p, const double* props, double t) {
 // after fibre failure.
 Outcome fibre_point(Point<Order::nye>& a) {
     const int n = a.ntens, np = a.nprops, ns = a.nstatv;
+    if (np < 9) return Outcome::refuse("umat_fiber: fewer than nine elastic constants", np);
     a.spd = 0.0;
     a.scd = 0.0;
     if (a.kinc <= 1 && ns >= 1) {
@@ -46,7 +47,6 @@ Outcome fibre_point(Point<Order::nye>& a) {
         if (a.statev[ns - 1] >= 9.9e34) a.statev[ns - 1] = 0.0;
     }
     if (n != 3 && n != 4 && n != 6) return Outcome::fail("umat_fiber: unsupported number of stress components", n);
-    if (np < 9) return Outcome::fail("umat_fiber: fewer than nine elastic constants", np);
     // Constants and the stiffness factor after fibre failure; a count without strengths checks
     // no failure, a count without a factor keeps the stiffness.
     double p[11] = {};
@@ -87,12 +87,12 @@ Outcome fibre_point(Point<Order::nye>& a) {
 // returns its through-thickness strain and the transverse shear stiffnesses.
 template <Order O>
 Outcome fibre_increment(Point<O>& a) {
-    const int n = a.ntens;
+    const int n = a.ntens, np = a.nprops;
+    if (np != 2 && np != 5 && np != 9) return Outcome::refuse("usermat_fiber: unusable number of elastic constants", np);
     a.sse = 0.0;
     if (a.epszz) *a.epszz = 0.0;
     double nye[9];
-    if (!tvk::lamina::nye_properties(nye, a.props.data(), a.nprops))
-        return Outcome::fail("Unsupported input in GetNyeProperties", a.nprops, -2);
+    tvk::lamina::nye_properties(nye, a.props.data(), np);
     if (n != 3 && n != 4 && n != 6) return Outcome::fail("usermat_fiber: unsupported number of stress components", n);
     double c[36];
     tvk::lamina::stiffness(c, nye, n, false);

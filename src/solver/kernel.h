@@ -11,14 +11,31 @@
 // order of each interface, without reordering.
 //
 // The kernel returns what became of the point: done; cut back (the increment is too large:
-// retry with `factor` times it); or failed (nothing usable was computed: the converter records
-// `message` with `value`, at level -3 unless the kernel says otherwise). A converter turns a
-// cut-back into pnewdt < 1 (UMAT), keycut 1 (USERMAT) or a level -2 report (the explicit and
-// block interfaces, which cannot cut back).
+// retry with `factor` times it); failed (nothing usable was computed: the converter records
+// `message` with `value`, at level -3 unless the kernel says otherwise); or refused (the point's
+// input cannot be evaluated, such as constants that give no stiffness: the converter records
+// `message` (naming the material where it keeps the name at hand; a null message is reported
+// already) and returns the refused-point result). A converter turns a
+// cut-back into 0 < pnewdt <= factor (UMAT), keycut 1 (USERMAT) or a level -2 report (the
+// explicit and block interfaces, which cannot cut back).
+//
+// The refused-point result: stress, state and energies as they came, a zero tangent and a
+// request to cut back (0 < pnewdt <= 0.5; keycut 1); an explicit or block point keeps its old
+// stress, state and energies. A converter gives it to a refused point and to every point whose
+// kernel returns a non-finite stress, tangent, energy or state (after a level -3 report), so no
+// result of a kernel is non-finite in silence. To restore a point it keeps the incoming stress,
+// energies and state: the whole state vector, or only the values a kernel says it may write
+// (TVK_SOLVER_KERNEL_WRITING; the values it leaves alone are the solver's and are not checked).
+// A kernel that checks its own results (TVK_SOLVER_KERNEL_CHECKED) spares the
+// copies and the check: it returns done or cut back only with a finite stress, tangent, strain
+// energy and finite state values where it writes them, and refuses before it writes the stress,
+// the state or the strain energy (the dissipations it set before stay); the converter then
+// neither restores nor names the material in the report of a non-finite result.
 #pragma once
 
 #include <cmath>
 #include <string_view>
+#include <type_traits>
 
 #include "interface.h"
 
@@ -52,17 +69,70 @@ struct VoigtMatrix {
 };
 
 struct Outcome {
-    enum Kind { done, cut_back, failed };
+    enum Kind { done, cut_back, failed, refused };
     Kind kind = done;
     double factor = 1.0;              // cut_back: the fraction of the increment to retry with
-    const char* message = nullptr;    // failed: the report
-    int value = 0;                    // failed: the integer reported with it
+    const char* message = nullptr;    // failed, refused: the report
+    int value = 0;                    // failed, refused: the integer reported with it
     int level = -3;                   // failed: the report's level
 
     static constexpr Outcome ok() { return {}; }
     static constexpr Outcome cut(double f) { return {cut_back, f, nullptr, 0, -3}; }
     static constexpr Outcome fail(const char* msg, int v = 0, int lvl = -3) { return {failed, 1.0, msg, v, lvl}; }
+    // A null message: the refusal is reported already (by the kernel or a routine it called).
+    static constexpr Outcome refuse(const char* msg, int v = 0) { return {refused, 0.5, msg, v, -3}; }
 };
+
+// The state values a kernel may write, as up to three ranges of 0-based positions [first,
+// first + count), for a converter to keep and check only those (a large state vector of which a
+// law writes a few values would otherwise be copied and checked whole on every call).
+struct StateSlots {
+    int first[3] = {0, 0, 0};
+    int count[3] = {0, 0, 0};
+};
+
+// A kernel with the state values it may write: `writes(p)` tells them before the kernel runs.
+template <class K, class W>
+struct Writing {
+    K kernel;
+    W writes;
+    template <class P>
+    [[gnu::always_inline]] auto operator()(P& p) const -> decltype(kernel(p)) {
+        return kernel(p);
+    }
+};
+template <class K, class W>
+Writing(K, W) -> Writing<K, W>;
+template <class K>
+inline constexpr bool declares_writes = requires(const std::remove_cvref_t<K>& k) { k.writes; };
+
+// The constant counts a kernel can build a stiffness from, checked by the converter before the
+// kernel runs (where the material's name is at hand for the report): `usable(nprops)`, else an
+// input error with `message`, the material and the count, and the refused-point result.
+struct ConstantCounts {
+    bool (*usable)(int nprops);
+    const char* message;
+};
+
+// A kernel that checks its own results: done or cut back only with a finite stress, tangent,
+// energy and state; a refusal before the stress, the state or the strain energy is written.
+// Optionally with the constant counts it accepts.
+template <class K>
+struct Checked {
+    K kernel;
+    ConstantCounts counts{nullptr, nullptr};
+    static constexpr bool checks_results = true;
+    template <class P>
+    [[gnu::always_inline]] auto operator()(P& p) const -> decltype(kernel(p)) {
+        return kernel(p);
+    }
+};
+template <class K>
+Checked(K) -> Checked<K>;
+template <class K>
+Checked(K, ConstantCounts) -> Checked<K>;
+template <class K>
+inline constexpr bool checks_results = requires { std::remove_cvref_t<K>::checks_results; };
 
 // The implicit material point: what a UMAT routine is handed, by the UMAT names. The scalars
 // that the law updates are references to the converter's (or the caller's) values.

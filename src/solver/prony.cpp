@@ -300,6 +300,7 @@ void log_shifts(double* x, double t, double tg, const cs::PlySection& at) {
 }
 
 Outcome prony_point(tvk::solver::Point<Order::nye>& a) {
+    if (a.nprops < 10) return Outcome::refuse("umat_prony: fewer than 10 material properties", a.nprops);
     Series s;
     const char* why = nullptr;
     int value = 0;
@@ -380,7 +381,17 @@ Outcome prony_point(tvk::solver::Point<Order::nye>& a) {
     return Outcome::ok();
 }
 
+// The state values the routine may write (its Prony states, tangent entries and shift factors),
+// which its converter keeps for a refused point; none when the series cannot be read.
+tvk::solver::StateSlots prony_writes(const tvk::solver::Point<Order::nye>& a) {
+    Series s;
+    const char* why = nullptr;
+    int value = 0;
+    if (!read_series(s, a, why, value)) return {};
+    return {{cs::prony_first - 1, cs::tangent11 - 1, cs::log_shift1 - 1}, {s.states, 2, 2}};
+}
+
 }  // namespace
 
-TVK_SOLVER_KERNEL(UmatProny, umat_prony, prony_point)
+TVK_SOLVER_KERNEL_WRITING(UmatProny, umat_prony, prony_point, prony_writes)
 TVK_SOLVER_ADAPTED(Usermat, usermat_prony, abq_umat_to_ansys_usermat, umat_prony)

@@ -50,11 +50,11 @@ Outcome hail_point(Point& a) {
     // The stress vector is (11, 22, 12), (11, 22, 33, 12) or the full six components.
     if (!((ndi == 2 && a.nshr == 1) || (ndi == 3 && (a.nshr == 1 || a.nshr == 3))))
         return Outcome::fail("umat_hail: unsupported number of stress components", n);
-    if (a.nprops < 2) return Outcome::fail("umat_hail: Young's modulus and Poisson's ratio needed", a.nprops);
-    if (!finite_all(a.props.data(), a.nprops)) return Outcome::fail("umat_hail: non-finite material property");
+    if (a.nprops < 2) return Outcome::refuse("umat_hail: Young's modulus and Poisson's ratio needed", a.nprops);
+    if (!finite_all(a.props.data(), a.nprops)) return Outcome::refuse("umat_hail: non-finite material property");
     const double e = a.props[0], nu = a.props[1];
     if (!(e > 0.0) || !(nu > -1.0) || nu == 0.5)
-        return Outcome::fail("umat_hail: Young's modulus must be positive, Poisson's ratio above -1 and not 0.5");
+        return Outcome::refuse("umat_hail: Young's modulus must be positive, Poisson's ratio above -1 and not 0.5");
 
     // Elastic stiffness from the given E and nu; trial stress.
     double nye[9];

@@ -53,12 +53,15 @@ Outcome stiffness_of(double* k, const Ply& a) {
 }
 
 Outcome hyper_point(Ply& a) {
+    const int np = a.nprops, nt = a.ntens;
+    if (np != 1 && np != 2 && np != 5 && np != 9 && !(np > 9 && np == nt * (nt + 1) / 2))
+        return Outcome::refuse("umat_hyper: unusable number of elastic constants", np);
     const int n = a.ntens;
     a.spd = 0.0;
     a.scd = 0.0;
     double k[36];
     std::fill(a.ddsdde.data(), a.ddsdde.data() + n * n, 0.0);
-    if (const Outcome o = stiffness_of(k, a); o.kind != Outcome::done) return o;
+    if (const Outcome o = stiffness_of(k, a); o.kind != Outcome::done) return Outcome::refuse(o.message, o.value);
     double old[6], s[6];
     for (int i = 0; i < n; ++i) old[i] = a.stress[i];
     tvk::lamina::stress_vector(s, k, a.stran.data(), a.dstran.data(), a.ndi, n, true, false);

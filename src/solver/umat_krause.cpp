@@ -11,6 +11,8 @@ using tvk::solver::Outcome;
 
 Outcome endochronic_point(tvk::solver::Point<Order::nye>& a) {
     if (a.ntens != 6) return Outcome::fail("umat_krause: the law needs six stress components", a.ntens);
+    if (a.nprops < 11 || a.nstatv < 42)
+        return Outcome::refuse("umat_krause: at least 11 properties and 42 state variables needed", a.nprops);
     const int np = a.nprops, ns = a.nstatv;
     const tvk::logical1 yes = 1, no = 0;
     double* statev = a.statev.data();

@@ -147,6 +147,8 @@ template <int N>
             s[i] = t[i];
             w += s[i] * e[i];
         });
+        // Every result is finite when the energy is (each stiffness entry enters the stress).
+        if (w * 0.0 != 0.0) return tvk::solver::conv::non_finite_result();
     }
     tvk::unrolled<N>([&](auto i) { a.stress[i] = s[i]; });
     a.sse = 0.5 * w;
@@ -186,6 +188,7 @@ template <int N>
     if (n != 3 && n != 4 && n != 6) return Outcome::fail("umat_lamina: unsupported number of stress components", n);
     double buf[9];
     const double* nye = ply_properties(buf, a.props.data(), a.nprops, a.statev.data(), a.nstatv);
+    if (!nye) [[unlikely]] return Outcome::refuse(nullptr);  // reported: no constants for the ply
     switch (n) {
         case 6: return ply_point_n<6>(a, nye);
         case 4: return ply_point_n<4>(a, nye);
@@ -193,6 +196,11 @@ template <int N>
     }
 }
 
+// The counts the property routine builds a stiffness from; with one, the ply's constants from the
+// material table.
+constexpr bool usable_count(int nprops) { return nprops == 1 || nprops == 2 || nprops == 5 || nprops == 9; }
+
 }  // namespace
 
-TVK_SOLVER_KERNEL(Umat, umat_lamina, ply_point)
+TVK_SOLVER_KERNEL_CHECKED(Umat, umat_lamina, ply_point,
+                          {usable_count, "umat_lamina: unusable number of elastic constants"})

@@ -459,8 +459,8 @@ void fatigue_cycles(const Model& m, Work& w, State& s, const Point& p, double d,
 Outcome resin_point(Point& p) {
     const int nt = p.ntens;
     const int model = tvk::materialdata.modelid;
-    if (nt != 4 && nt != 6) return Outcome::fail("umat_resin: 4 or 6 stress components needed", nt);
-    if (model < 0 || model > 7) return Outcome::fail("umat_resin: resin model (materialdata modelid) must be 0 to 7", model);
+    if (nt != 4 && nt != 6) return Outcome::refuse("umat_resin: 4 or 6 stress components needed", nt);
+    if (model < 0 || model > 7) return Outcome::refuse("umat_resin: resin model (materialdata modelid) must be 0 to 7", model);
     const bool traced = tvk::resin::traced(p.noel);
     const int nstatv = p.nstatv;
     double* statev = p.statev.data();

@@ -65,7 +65,7 @@ Outcome fatigue_ply(tvk::solver::Point<Order::nye>& a) {
     const int n = a.ntens;
     const auto refuse = [&](const char* message, int value) {
         std::fill(a.ddsdde.data(), a.ddsdde.data() + n * n, 0.0);
-        return Outcome::fail(message, value);
+        return Outcome::refuse(message, value);
     };
     if (n != 3 && n != 4 && n != 6) return refuse("umat_shokrieh: 3, 4 or 6 stress components needed", n);
     if (a.nstatv < nstatv_min) return refuse("umat_shokrieh: at least 312 state variables needed", a.nstatv);

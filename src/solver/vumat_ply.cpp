@@ -92,13 +92,12 @@ double lamina_point(const Elastic& m, const double* so, double* de, double* sn) 
     return 0.5 * w;
 }
 
+// A point that is refused (no stiffness, a non-finite input or result) keeps its old stress,
+// state and energies and its strain increments; every other point gets a zero state and no
+// inelastic energy.
 void lamina_law(const tvk::solver::VumatPlaneStrain& a) {
     const int nb = std::max(a.nblock, 0), n = a.ndir + a.nshr, ns = std::max(a.nstatev, 0);
     if (nb == 0) return;
-    for (int k = 0; k < nb; ++k) {
-        for (int j = 0; j < ns; ++j) a.statenew(k, j) = 0.0;
-        a.enerinelasnew[k] = 0.0;
-    }
     Elastic m{};
     m.ndir = a.ndir;
     m.n = n;
@@ -115,31 +114,36 @@ void lamina_law(const tvk::solver::VumatPlaneStrain& a) {
             usable = false;
         }
     }
-    bool refused = false, bad_density = false;
+    bool refused = false, overflow = false, bad_density = false;
     for (int k = 0; k < nb; ++k) {
         double so[6] = {}, de[6] = {}, sn[6];
         for (int j = 0; j < n && usable; ++j) {
             so[j] = a.stressold(k, j);
             de[j] = a.straininc(k, j);
         }
-        if (!usable || !finite(so, n) || !finite(de, n)) {
-            // No stiffness, or a point that cannot be evaluated: the old stress and energy.
-            refused = refused || usable;
+        const bool valid = usable && finite(so, n) && finite(de, n);
+        const double w = valid ? lamina_point(m, so, de, sn) : 0.0;
+        const bool dense = a.density[k] > 0.0;
+        const double ei = dense ? a.enerinternold[k] + w / a.density[k] : a.enerinternold[k];
+        const bool computed = valid && finite(sn, n) && std::isfinite(ei) && std::isfinite(de[2]);
+        if (!computed) {
+            refused = refused || (usable && !valid);
+            overflow = overflow || valid;
             for (int j = 0; j < n; ++j) a.stressnew(k, j) = a.stressold(k, j);
+            for (int j = 0; j < ns; ++j) a.statenew(k, j) = a.stateold(k, j);
             a.enerinternnew[k] = a.enerinternold[k];
+            a.enerinelasnew[k] = a.enerinelasold[k];
             continue;
         }
-        const double w = lamina_point(m, so, de, sn);
         for (int j = 0; j < n; ++j) a.stressnew(k, j) = sn[j];
+        for (int j = 0; j < ns; ++j) a.statenew(k, j) = 0.0;
         if (m.plane_stress) a.straininc(k, 2) = de[2];
-        if (a.density[k] > 0.0) {
-            a.enerinternnew[k] = a.enerinternold[k] + w / a.density[k];
-        } else {
-            a.enerinternnew[k] = a.enerinternold[k];
-            bad_density = true;
-        }
+        a.enerinternnew[k] = ei;
+        a.enerinelasnew[k] = 0.0;
+        bad_density = bad_density || !dense;
     }
     if (refused) tvk::solver::conv::refuse_non_finite("vumat_lamina");
+    if (overflow) tvk::report(-3, "vumat_lamina: non-finite result; point not evaluated");
     if (bad_density) tvk::report(-3, "vumat_lamina: material point with a density that is not positive");
 }
 
@@ -423,7 +427,7 @@ void bogenfeld_law(const tvk::solver::VumatPlaneStrain& a) {
         for (int k = 0; k < nb; ++k) keep_old(k);
         return;
     }
-    bool refused = false, bad_density = false;
+    bool refused = false, overflow = false, bad_density = false;
     for (int k = 0; k < nb; ++k) {
         double so[6], de[6], sn[6], lc[3], total_eng[6] = {};
         for (int j = 0; j < n; ++j) {
@@ -451,19 +455,25 @@ void bogenfeld_law(const tvk::solver::VumatPlaneStrain& a) {
         pse *= 0.5;
         const double sse = 0.5 * dot(sn, total_eng, n);
         const double alive = ns >= slot::status ? st[slot::status - 1] : 1.0;
+        const bool dense = a.density[k] > 0.0;
+        const double ei = dense ? a.enerinternold[k] + alive * pse / a.density[k] : a.enerinternold[k];
+        const double ee = dense ? ei - alive * sse / a.density[k] : a.enerinelasold[k];
+        if (!finite(sn, n) || (m.damage && !finite(st.get(), slot::count)) || !std::isfinite(ei) || !std::isfinite(ee) ||
+            !std::isfinite(de[2])) {
+            // An overflowing increment (or a value the law could not use): the old point.
+            overflow = true;
+            keep_old(k);
+            continue;
+        }
         for (int j = 0; j < n; ++j) a.stressnew(k, j) = sn[j];
         for (int j = 0; j < ns; ++j) a.statenew(k, j) = st[j];
         if (m.plane_stress) a.straininc(k, 2) = de[2];
-        if (a.density[k] > 0.0) {
-            a.enerinternnew[k] = a.enerinternold[k] + alive * pse / a.density[k];
-            a.enerinelasnew[k] = a.enerinternnew[k] - alive * sse / a.density[k];
-        } else {
-            a.enerinternnew[k] = a.enerinternold[k];
-            a.enerinelasnew[k] = a.enerinelasold[k];
-            bad_density = true;
-        }
+        a.enerinternnew[k] = ei;
+        a.enerinelasnew[k] = ee;
+        bad_density = bad_density || !dense;
     }
     if (refused) tvk::solver::conv::refuse_non_finite("vumat_bogenfeld");
+    if (overflow) tvk::report(-3, "vumat_bogenfeld: non-finite result; point not evaluated");
     if (bad_density) tvk::report(-3, "vumat_bogenfeld: material point with a density that is not positive");
 }
 

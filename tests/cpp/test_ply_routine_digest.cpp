@@ -2,7 +2,9 @@
 // of pseudo-random calls through its C entry, over every component layout (valid and refused),
 // property count, step kind, failure flag pattern and state vector length, is hashed (every
 // output byte and the error record) and compared with the digest the routine gave before its
-// point kernel was specialised by component count.
+// point kernel was specialised by component count; since refused points keep their stress and
+// state, the calls with an unusable constant count or no constants for their ply hash that result
+// (the valid calls hash as before).
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -118,6 +120,6 @@ std::uint64_t umat_lamina_digest() {
 
 TEST(PlyRoutineDigest, UmatLaminaKeepsEveryBit) {
     const std::uint64_t got = umat_lamina_digest();
-    EXPECT_EQ(got, 0xc0f69462aa7083aaULL) << "umat_lamina 0x" << std::hex << got;
+    EXPECT_EQ(got, 0x89c6af586fefb6e3ULL) << "umat_lamina 0x" << std::hex << got;
     tvktest::clear_errors();
 }

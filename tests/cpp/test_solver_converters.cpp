@@ -450,6 +450,39 @@ TEST(SolverAdapters, PeridigmBlockOfUmatLamina) {
         }
 }
 
+// ansys_usermat_to_abq_umat: a USERMAT routine that sets keycut gives its UMAT caller a cut-back,
+// also a caller that passes pnewdt = -1 for "no request", and the point is computed.
+void umat_from_usermat_test(const tvk::solver::Umat& a) {
+    tvk::solver::Umat::call([](auto... x) { ansys_usermat_to_abq_umat(tvktest_usermat, x...); }, a);
+}
+
+}  // namespace
+
+TVK_SOLVER_DECLARE(Umat, tvktest_umat_from_usermat_test);
+TVK_SOLVER_ENTRY(Umat, tvktest_umat_from_usermat_test, umat_from_usermat_test)
+
+namespace {
+
+TEST(SolverAdapters, UsermatKeycutBecomesACutBackOfTheUmatCaller) {
+    std::mt19937 g(31);
+    for (const double pnewdt : {1.0, 0.75, -1.0, 0.25}) {
+        for (const double cut : {0.0, 0.125}) {
+            Umat direct(3, 3, random_props(g, cut));
+            direct.dstran = {1e-3, -2e-4, 3e-4, 1e-4, 0, -1e-4};
+            direct.stress = {1, 2, 3, 4, 5, 6};
+            Umat adapted = direct;
+            direct.call(tvktest_umat);
+            adapted.pnewdt = pnewdt;
+            clear_errors();
+            adapted.call(tvktest_umat_from_usermat_test);
+            EXPECT_EQ(tvk::errorhandling.errstat, 0);
+            // The adapter starts from pnewdt 1; keycut 1 asks for half the increment.
+            EXPECT_EQ(adapted.pnewdt, cut > 0.0 ? 0.5 : 1.0) << pnewdt;
+            for (int i = 0; i < 6; ++i) EXPECT_NEAR(adapted.stress[i], direct.stress[i], 1e-9 * std::fabs(direct.stress[i]));
+        }
+    }
+}
+
 TEST(SolverAdapters, NullRoutineIsRefused) {
     Usermat a(3, 3, {1.0});
     clear_errors();

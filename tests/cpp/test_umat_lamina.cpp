@@ -186,9 +186,10 @@ TEST(UmatLamina, SinglePropertyReadsTheMaterialTable) {
         bad.stress.assign(6, 5.0);
         bad.increment(d);
         EXPECT_EQ(tvk::errorhandling.errstat, -3);
-        EXPECT_EQ(bad.stress, V(6, 0.0));
+        EXPECT_EQ(bad.stress, V(6, 5.0));  // refused: the stress kept, a zero tangent, a cut-back
         EXPECT_EQ(bad.ddsdde, V(36, 0.0));
         EXPECT_EQ(bad.sse, 0.0);
+        EXPECT_EQ(bad.pnewdt, 0.5);
     }
     pe.release();
     tvktest::clear_errors();
@@ -205,10 +206,12 @@ TEST(UmatLamina, UnsupportedCountsAreReportedWithAZeroResponse) {
     tvktest::clear_errors();
     UmatPoint p(umat_lamina, 3, 3, 30, {1.0, 2.0, 3.0});
     p.increment({1e-3, 0, 0, 0, 0, 0});
-    EXPECT_EQ(tvk::errorhandling.errstat, -2);
-    EXPECT_EQ(tvktest::errtext(), "Unsupported input in GetNyeProperties");
+    // An input error naming the material and the count; the refused-point result.
+    EXPECT_EQ(tvk::errorhandling.errstat, -3);
+    EXPECT_EQ(tvktest::errtext(), "umat_lamina: unusable number of elastic constants (material PLY)");
     EXPECT_EQ(p.stress, V(6, 0.0));
     EXPECT_EQ(p.ddsdde, V(36, 0.0));
+    EXPECT_EQ(p.pnewdt, 0.5);
 
     tvktest::clear_errors();
     UmatPoint q(umat_lamina, 3, 2, 30, nye);  // five components: no stiffness of that size
@@ -306,10 +309,10 @@ TEST(UmatLamina, ExplicitPlyRoutineRefusesLayoutsWithoutAStiffness) {
 
 }  // namespace
 
-// Finite strains whose sum overflows: the stress is the full product of stress_vector (its zero
-// entries times the infinite strain make every row non-finite), not the product over the nonzero
-// entries; every bit of stress, energy and tangent is that of the generic routines.
-TEST(UmatLamina, OverflowedStrainSumGivesTheFullProduct) {
+// Finite strains whose sum overflows: the full product of stress_vector (its zero entries times
+// the infinite strain make every row non-finite) is not finite, so the point is refused: stress,
+// state and strain energy as they came, a zero tangent, a cut-back and a report.
+TEST(UmatLamina, OverflowedStrainSumIsRefusedWithTheStressKept) {
     for (const int ndi : {2, 3}) {
         for (const int big : {0, 1, 3}) {
             const int nshr = ndi == 2 ? 1 : 3, n = ndi + nshr;
@@ -320,18 +323,24 @@ TEST(UmatLamina, OverflowedStrainSumGivesTheFullProduct) {
             V d(n, 2e-4);
             d[big] = 1.5e308;
             const V stran0 = p.stran;
+            p.stress.assign(n, 3.0);
+            p.statev.assign(30, 0.25);
+            p.sse = 0.75;
+            tvktest::clear_errors();
             p.call(d);
 
-            double c[36], s[6], w = 0.0;
+            double c[36], s[6];
             tvk::lamina::stiffness(c, nye.data(), n, false);
             tvk::lamina::stress_vector(s, c, stran0.data(), d.data(), ndi, n, true, false);
-            for (int i = 0; i < n; ++i) w += s[i] * (stran0[i] + d[i]);
-            const double sse = 0.5 * w;
-            EXPECT_EQ(std::memcmp(p.stress.data(), s, sizeof(double) * n), 0) << "ndi " << ndi << " big " << big;
-            EXPECT_EQ(std::memcmp(&p.sse, &sse, sizeof sse), 0);
-            EXPECT_EQ(std::memcmp(p.ddsdde.data(), c, sizeof(double) * n * n), 0);
             // Rows whose nonzero entries meet only finite strains are NaN, not finite.
-            for (int i = 0; i < n; ++i) EXPECT_FALSE(std::isfinite(p.stress[i])) << "component " << i;
+            for (int i = 0; i < n; ++i) EXPECT_FALSE(std::isfinite(s[i])) << "component " << i;
+            EXPECT_EQ(p.stress, V(n, 3.0)) << "ndi " << ndi << " big " << big;
+            EXPECT_EQ(p.statev, V(30, 0.25));
+            EXPECT_EQ(p.sse, 0.75);
+            EXPECT_EQ(p.ddsdde, V(n * n, 0.0));
+            EXPECT_EQ(p.pnewdt, 0.5);
+            EXPECT_EQ(tvk::errorhandling.errstat, -3);
+            EXPECT_EQ(tvktest::errtext(), "umat_lamina: non-finite result; point not evaluated");
         }
     }
 }

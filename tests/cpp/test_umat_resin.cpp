@@ -569,7 +569,7 @@ TEST(UmatResin, ShortStateIsNeverWrittenBeyondItsEnd) {
     EXPECT_EQ(testing::internal::GetCapturedStdout().find("WARNING"), std::string::npos);
 }
 
-TEST(UmatResin, UnknownModelOrComponentCountReturnsTheIncomingStressAndTangent) {
+TEST(UmatResin, UnknownModelOrComponentCountIsRefusedWithTheIncomingStressAndState) {
     for (int model : {-1, 8}) {
         ResinData data(model);
         tvktest::clear_errors();
@@ -580,8 +580,9 @@ TEST(UmatResin, UnknownModelOrComponentCountReturnsTheIncomingStressAndTangent) 
         p.call(scaled(path, 1e-3));
         EXPECT_EQ(tvk::errorhandling.errstat, -3);
         EXPECT_EQ(p.stress, (std::vector<double>{1, 2, 3, 4, 5, 6}));
-        for (int k = 0; k < 36; ++k) EXPECT_EQ(p.ddsdde[k], k);
+        for (int k = 0; k < 36; ++k) EXPECT_EQ(p.ddsdde[k], 0.0);  // refused: zero tangent, cut-back
         EXPECT_EQ(p.statev, state);
+        EXPECT_EQ(p.pnewdt, 0.5);
     }
     ResinData data(1);
     tvktest::clear_errors();

@@ -189,6 +189,64 @@ TEST_F(VumatBogenfeld, InitiationRulesOfTheFibreModes) {
     }
 }
 
+// Fibre tension: a strain that partly unloads while still in tension leaves the damage where it
+// was (the softening law would give less); the stress unloads along the damaged secant.
+TEST_F(VumatBogenfeld, FibreTensionDamageNeverFallsWhenTheStrainPartlyUnloads) {
+    VumatBlock b(vumat_bogenfeld, 1, 3, 3, 47, full_props());
+    b.density[0] = 1.6e-9;
+    b.state(0, 19) = 1.0;
+    const double de = 2e-5, c11 = nye_stiffness()[0];
+    int k = 0;
+    for (; k < 20000 && b.state(0, 1) < 0.3; ++k) {  // load into the softening branch
+        b.inc(0, 0) = de;
+        b.call();
+        b.advance();
+    }
+    const double d = b.state(0, 1);
+    ASSERT_GT(d, 0.3);
+    ASSERT_LT(d, 0.9);
+    double e = b.state(0, 21);
+    for (int u = 0; u < 30; ++u) {  // unload by half the strain, still in tension
+        b.inc(0, 0) = -e / 60.0;
+        b.call();
+        EXPECT_EQ(b.stnew(0, 1), d) << "unloading step " << u;
+        EXPECT_GT(b.snew(0, 0), 0.0);
+        EXPECT_NEAR(b.snew(0, 0), (1.0 - d) * c11 * b.stnew(0, 21), 1e-9 * c11);
+        b.advance();
+    }
+    e = b.state(0, 21);
+    for (int r = 0; r < 30; ++r) {  // reloading to the former strain keeps it too
+        b.inc(0, 0) = e / 30.0;
+        b.call();
+        EXPECT_GE(b.stnew(0, 1), d);
+        EXPECT_LE(b.stnew(0, 1) - d, 1e-12) << "reloading step " << r;
+        b.advance();
+    }
+}
+
+// Fibre compression: the final strain stored at initiation is max(2 G / (s l), 1.5 e0), here with
+// a short element, so that the energy term is the larger.
+TEST_F(VumatBogenfeld, FibreCompressionFinalStrainFromTheEnergyOnAShortElement) {
+    for (const double lc : {0.1, 0.05}) {
+        VumatBlock b(vumat_bogenfeld, 1, 3, 3, 47, full_props());
+        b.charlength.assign(3, lc);
+        b.sold(0, 0) = -16.0 * 1500.0;
+        b.state(0, 21) = -0.02;
+        b.state(0, 24) = 1e-3;
+        b.inc(0, 0) = -1e-4;
+        b.call();
+        const double e0 = std::sqrt(0.0201 * 0.0201 + 1e-6) / 2.0, energy = 2.0 * 80.0 / (24000.0 * lc);
+        ASSERT_GT(energy, 1.5 * e0);
+        EXPECT_NEAR(b.stnew(0, 16), e0, 1e-16);
+        EXPECT_NEAR(b.stnew(0, 17), energy, 1e-15 * energy) << "element length " << lc;
+        EXPECT_EQ(b.stnew(0, 46), 24000.0);
+        // The damage of the bilinear law at the equivalent strain of this increment.
+        const double eq = std::sqrt(0.0201 * 0.0201 + 1e-6);
+        const double expected = energy * (eq - e0) / (eq * (energy - e0));
+        EXPECT_NEAR(b.stnew(0, 2), expected, 1e-12);
+    }
+}
+
 TEST_F(VumatBogenfeld, AnExistingCrackKeepsItsAngleAndIsNotReassessed) {
     VumatBlock b(vumat_bogenfeld, 1, 3, 3, 47, full_props(50.0, 200.0, 80.0));
     b.state(0, 10) = 1.5;

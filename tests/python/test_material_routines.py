@@ -108,3 +108,40 @@ class TestUmatLaminaBuckledPly:
         factors[3, 3] = factors[5, 5] = 1e-20
         expected = np.linalg.inv(compliance(NYE)) * factors * rdisc
         np.testing.assert_allclose(self.run({8: 1.0, 12: 1.0}, rdisc), expected, rtol=1e-12, atol=1e-12)
+
+
+class TestRefusedPoints:
+    """A point a routine cannot evaluate from Python: stress and state kept, zero tangent, and a
+    cut-back that a caller passing pnewdt = -1 ("no request") receives."""
+
+    @pytest.mark.parametrize("props", [NYE[:3], np.where(np.arange(9) == 1, np.nan, NYE),
+                                       np.where(np.arange(9) == 6, np.inf, NYE)])
+    def test_umat_lamina_refuses_constants_without_a_finite_stiffness(self, props):
+        a = umat_args(props=props, dstran=np.full(6, 1e-3))
+        a[0][:] = [1, 2, 3, 4, 5, 6]
+        a[1][:] = 0.5
+        a[23] = -1.0  # pnewdt
+        _tolvek.errorhandling.rsxerr(1)
+        stress, statev, ddsdde, sse, spd, scd, pnewdt = t.umat_lamina(*a)
+        message = bytes(_tolvek.errorhandling.errstring).rstrip(b" ").decode()
+        assert int(_tolvek.errorhandling.errstat) == -3 and message.startswith("umat_lamina: ")
+        _tolvek.errorhandling.rsxerr(1)
+        np.testing.assert_array_equal(stress, [1, 2, 3, 4, 5, 6])
+        np.testing.assert_array_equal(statev, np.full(30, 0.5))
+        np.testing.assert_array_equal(ddsdde, np.zeros((6, 6)))
+        assert pnewdt == 0.5 and np.isfinite(sse)
+
+    def test_umat_porosity_with_a_zero_transverse_modulus(self):
+        props = NYE.copy()
+        props[1] = 0.0
+        a = umat_args(nstatv=1, props=props, dstran=np.full(6, 1e-3))
+        del a[-2]  # no step record
+        a[0][:] = 7.0
+        a[23] = -1.0
+        _tolvek.errorhandling.rsxerr(1)
+        stress, statev, ddsdde, sse, spd, scd, pnewdt = t.umat_porosity(*a)
+        assert int(_tolvek.errorhandling.errstat) == -3
+        _tolvek.errorhandling.rsxerr(1)
+        np.testing.assert_array_equal(stress, np.full(6, 7.0))
+        np.testing.assert_array_equal(ddsdde, np.zeros((6, 6)))
+        assert pnewdt == 0.5
