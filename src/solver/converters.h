@@ -166,6 +166,26 @@ constexpr Outcome non_finite_result() { return Outcome::refuse(non_finite_text);
     for (int k = 0; k < n; ++k) bits |= std::bit_cast<std::uint64_t>(v[k] * 0.0);
 }
 
+// A state value after the kernel is finite, or the very value that came in: a state value the
+// kernel did not touch is not its result, and a solver may keep anything there.
+inline bool kept_or_finite(double now, double before) {
+    return now * 0.0 == 0.0 || std::bit_cast<std::uint64_t>(now) == std::bit_cast<std::uint64_t>(before);
+}
+
+// The m state values of a block point after the kernel (`now`) against the point's row `before`
+// of the block's old state: finite, or as they came.
+template <class T>
+[[gnu::always_inline]] inline bool block_state_finite(const double* now, int m, const T& before, int k) {
+    constexpr std::uint64_t exponent = 0x7ff0000000000000ULL;
+    std::uint64_t bits = 0;
+    collect(bits, now, m);
+    if ((bits & exponent) != exponent) [[likely]]
+        return true;
+    for (int j = 0; j < m; ++j)
+        if (!kept_or_finite(now[j], before(k, j))) return false;
+    return true;
+}
+
 // The stress, tangent (of an implicit interface, which returns it), energies, plane-stress
 // results and the m state values of a computed point are finite.
 template <bool tangent = true, Order O>
@@ -212,12 +232,19 @@ struct SavedState {
             c += slots.count[r];
         }
     }
-    // The kept values are finite after the kernel.
+    // The kept values are finite after the kernel, or non-finite as they came (a value the kernel
+    // left alone is the solver's, whatever it holds).
     bool finite_now(const View<double, 1>& statev) const {
         constexpr std::uint64_t exponent = 0x7ff0000000000000ULL;
         std::uint64_t bits = 0;
         for (int r = 0; r < 3; ++r) collect(bits, statev.data() + slots.first[r], slots.count[r]);
-        return (bits & exponent) != exponent;
+        if ((bits & exponent) != exponent) [[likely]]
+            return true;
+        const double* c = copy.get();
+        for (int r = 0; r < 3; ++r)
+            for (int k = 0; k < slots.count[r]; ++k, ++c)
+                if (!kept_or_finite(statev[slots.first[r] + k], *c)) return false;
+        return true;
     }
 };
 
@@ -474,7 +501,8 @@ void upermat_block(const char* routine, const A& a, K&& kernel) {
                             conv::identity3, conv::identity3, 1, 1, 1, 1, jstep, 1, nullptr, nullptr, a.matid};
         Outcome o = conv::run(kernel, p);
         if ((o.kind == Outcome::done || o.kind == Outcome::cut_back) &&
-            !conv::results_finite<false>(p, state.get(), m)) [[unlikely]]
+            !(conv::results_finite<false>(p, nullptr, 0) && conv::block_state_finite(state.get(), m, a.stateold, k)))
+            [[unlikely]]
             o = conv::non_finite_result();
         if (o.kind == Outcome::refused) [[unlikely]] {
             // The point keeps its old stress and state.
@@ -544,7 +572,8 @@ void vumat_block(const char* routine, const A& a, K&& kernel) {
         const double ei = dense ? a.enerinternold[k] + sse / a.density[k] : a.enerinternold[k];
         const double ee = dense ? a.enerinelasold[k] + (spd + scd) / a.density[k] : a.enerinelasold[k];
         if ((o.kind == Outcome::done || o.kind == Outcome::cut_back) &&
-            !(conv::results_finite<false>(p, state.get(), m) && ei * 0.0 + ee * 0.0 == 0.0)) [[unlikely]]
+            !(conv::results_finite<false>(p, nullptr, 0) && conv::block_state_finite(state.get(), m, a.stateold, k) &&
+              ei * 0.0 + ee * 0.0 == 0.0)) [[unlikely]]
             o = conv::non_finite_result();
         if (o.kind == Outcome::refused) [[unlikely]] {
             // The point keeps its old stress, state and energies.

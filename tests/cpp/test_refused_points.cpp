@@ -42,10 +42,17 @@ constexpr double inf = std::numeric_limits<double>::infinity();
 
 // A law told by props(1) what to return: 0 a finite elastic point (stress += 1000 dstran, tangent
 // 1000 I, state 1 counts the calls), 1-4 a non-finite stress, tangent, state or energy (after the
-// finite point is written, so that restoring is needed), 5 a cut-back by props(2), 6 a refusal.
+// finite point is written, so that restoring is needed), 5 a cut-back by props(2), 6 a refusal,
+// 7 the finite point with state 1 only (the rest of the state left as it came).
 Outcome told(Point<Order::nye>& p) {
     const int mode = static_cast<int>(p.props[0]), n = p.ntens;
     if (mode == 6) return Outcome::refuse("test law: refused", 42);
+    if (mode == 7) {
+        for (int i = 0; i < n; ++i) p.stress[i] += 1000.0 * p.dstran[i];
+        for (int i = 0; i < n * n; ++i) p.ddsdde.data()[i] = i % (n + 1) == 0 ? 1000.0 : 0.0;
+        p.statev[0] += 1.0;
+        return Outcome::ok();
+    }
     for (int i = 0; i < n; ++i) {
         p.stress[i] += 1000.0 * p.dstran[i];
         for (int j = 0; j < n; ++j) p.ddsdde(i, j) = i == j ? 1000.0 : 0.0;
@@ -252,6 +259,51 @@ TEST(RefusedPoints, BlockPointsWithANonFiniteResultKeepTheirOldValues) {
         EXPECT_EQ(stn, st);
         EXPECT_EQ(tvk::errorhandling.errstat, -3);
     }
+    clear_errors();
+}
+
+// A non-finite state value that the law leaves alone is the solver's own: the point is computed
+// and the value passes through, in every converter kind.
+TEST(RefusedPoints, NonFiniteStateTheLawDoesNotWriteIsNoRefusal) {
+    clear_errors();
+    UmatPoint u(tvktest_told_umat, 3, 3, 4, {7.0});
+    u.statev[3] = nan;
+    u.pnewdt = -1.0;
+    u.call(V(6, 1e-3));
+    EXPECT_EQ(u.stress[0], 1.0);
+    EXPECT_EQ(u.statev[0], 1.0);
+    EXPECT_TRUE(std::isnan(u.statev[3]));
+    EXPECT_EQ(u.pnewdt, -1.0);
+
+    int id = 2, one = 1, keycut = 0, nd = 3, ns = 3, nc = 6, nsv = 4, np = 1;
+    double t = 0, dt = 1, temp = 20, dtemp = 0, sedel = 0, sedpl = 0, epseq = 0, var[9] = {}, ts[2] = {3, 4};
+    double epszz = 0, coords[3] = {}, eye[9] = {1, 0, 0, 0, 1, 0, 0, 0, 1};
+    V stress(6), st = {0, 0, 0, nan}, dsdepl(36), strain(6), de(6, 1e-3), epspl(6), prop = {7.0};
+    tvktest_told_usermat(&id, &one, &one, &one, &one, &one, &one, &keycut, &nd, &ns, &nc, &nsv, &np, &t, &dt, &temp,
+                         &dtemp, stress.data(), st.data(), dsdepl.data(), &sedel, &sedpl, &epseq, strain.data(),
+                         de.data(), epspl.data(), prop.data(), coords, &var[0], eye, eye, ts, &epszz, &var[1], &var[2],
+                         &var[3], &var[4], &var[5], &var[6], &var[7], &var[8]);
+    EXPECT_EQ(keycut, 0);
+    EXPECT_EQ(stress[0], 1.0);
+    EXPECT_TRUE(std::isnan(st[3]));
+
+    tvktest::VumatBlock b(tvktest_told_vumat, 2, 3, {7.0});
+    b.totaltime = 1.0;
+    b.state(1, 2) = nan;
+    b.set_increment_all(V(6, 1e-3));
+    b.call();
+    EXPECT_EQ(b.new_stress(1, 0), 1.0);
+    EXPECT_EQ(b.new_state(1, 0), 1.0);
+    EXPECT_TRUE(std::isnan(b.new_state(1, 2)));
+
+    const int npoint = 2, ndir = 3, nshr = 3, nstatev = 3, nprops = 1, matid = 1;
+    const double props[1] = {7.0};
+    V so(12, 5.0), sto = {0, 0, 0, 0, nan, 0}, dp(12, 1e-3), sn(12), stn(6);
+    tvktest_told_upermat(sn.data(), stn.data(), so.data(), sto.data(), dp.data(), props, &t, &t, &t, &matid, &npoint,
+                         &ndir, &nshr, &nstatev, &nprops);
+    EXPECT_EQ(sn[0], 5.0 + (5.0 + 1.0));  // the old stress plus the stress the law returns
+    EXPECT_TRUE(std::isnan(stn[4]));
+    EXPECT_EQ(tvk::errorhandling.errstat, 0) << tvktest::errtext();
     clear_errors();
 }
 
