@@ -305,8 +305,7 @@ void log_shifts(double* x, double t, double tg, const cs::PlySection& at) {
 // The report of a point whose results are not finite, as the converter words it for a result it
 // finds non-finite: the routine and the material.
 [[gnu::cold, gnu::noinline]] Outcome refuse_non_finite(std::string_view materl, int matid) {
-    namespace conv = tvk::solver::conv;
-    ++conv::refusals;
+    namespace conv = tvk::solver::conv;  // (the converter counts the refusal)
     const std::string material = conv::material_of(materl, matid);
     const std::string text = tvk::compose("umat_prony", conv::non_finite_text);
     tvk::report(-3, material.empty() ? text : tvk::compose(text, " (material " + material + ")"), 0, 0, 0.0, 0.0,

@@ -1,10 +1,13 @@
 // The curing-resin material routine driven as an implicit solver drives it: relaxation at held
 // strain against the Prony series, the three temperature regimes, the tangent against finite
-// differences, the time-temperature shift, refused sizes, and the ANSYS entry against the adapter.
+// differences, the time-temperature shift, refused sizes, refused non-finite results, and the ANSYS
+// entry against the adapter.
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <cmath>
+#include <cstring>
+#include <string>
 #include <vector>
 
 #include "core/modeldata.h"
@@ -314,6 +317,96 @@ TEST_F(UmatProny, RefusedSizesGiveTheInstantaneousResponseAndKeepTheStates) {
     EXPECT_EQ(tvk::errorhandling.errstat, -3);
     EXPECT_EQ(bare.ddsdde, V(36, 0.0));
     EXPECT_EQ(bare.stress, V({1, 2, 3, 4, 5, 6}));
+}
+
+// A property, Prony state, energy or increment the series cannot use, in each regime: the point is
+// refused before anything is written (stress, state and energies as they came, bit for bit; zero
+// tangent; a cut-back request that a solver passing -1 receives; the report names the material).
+// What a regime does not read and overwrites does not refuse it; what it carries over does.
+TEST_F(UmatProny, NonFiniteResultsAreRefusedInEveryRegimeBeforeAnythingIsWritten) {
+    const double nan = std::nan("");
+    enum What { stiffness, weight, first_state, shift_slot, energy, overflow };
+    struct Case {
+        double temp;
+        What what;
+        bool refused;
+    };
+    const Case cases[] = {
+        {250.0, stiffness, true},    {250.0, weight, false},     {250.0, first_state, true},
+        {250.0, shift_slot, true},   {250.0, energy, true},      {250.0, overflow, true},
+        {420.0, stiffness, true},    {420.0, weight, true},      {420.0, first_state, true},
+        {420.0, shift_slot, false},  {420.0, energy, true},      {420.0, overflow, true},
+        {600.0, stiffness, true},    {600.0, weight, true},      {600.0, first_state, false},
+        {600.0, shift_slot, true},   {600.0, energy, true},      {600.0, overflow, true},
+    };
+    for (const Case& k : cases) {
+        SCOPED_TRACE(testing::Message() << k.temp << " K, case " << k.what);
+        V props = prony_props();
+        if (k.what == stiffness) props[5] = nan;  // C11
+        if (k.what == weight) props[10] = nan;    // the first weight of 11
+        UmatPoint p = point(k.temp, 380.0, props);
+        for (std::size_t i = 0; i < p.statev.size(); ++i)
+            if (i != cs::tg - 1) p.statev[i] = 1e-3 * static_cast<double>(i % 7);
+        p.stress = {1, 2, 3, 4, 5, 6};
+        p.sse = 0.25, p.spd = 0.5, p.scd = 0.75;
+        p.pnewdt = -1.0;
+        p.dtime = 2.0;
+        if (k.what == first_state) p.statev[cs::prony_first - 1] = nan;
+        if (k.what == shift_slot) p.statev[cs::log_shift1 - 1] = nan;
+        if (k.what == energy) p.sse = nan;
+        V de = {1e-4, 2e-4, -1e-4, 3e-4, 1e-4, -2e-4};
+        if (k.what == overflow) de[0] = 1e306;  // C11 de1 beyond the largest double
+        const UmatPoint before = p;
+        tvktest::clear_errors();
+        p.call(de);
+        if (k.refused) {
+            EXPECT_EQ(p.stress, before.stress);
+            EXPECT_EQ(std::memcmp(p.statev.data(), before.statev.data(), sizeof(double) * p.statev.size()), 0);
+            EXPECT_EQ(std::memcmp(&p.sse, &before.sse, sizeof p.sse), 0);
+            EXPECT_EQ(p.spd, 0.5);
+            EXPECT_EQ(p.scd, 0.75);
+            EXPECT_EQ(p.ddsdde, V(36, 0.0));
+            EXPECT_GT(p.pnewdt, 0.0);
+            EXPECT_LE(p.pnewdt, 0.5);
+            EXPECT_EQ(tvk::errorhandling.errstat, -3);
+            EXPECT_EQ(tvktest::errtext(),
+                      "umat_prony: non-finite result; point not evaluated (material RESIN_L@1@_S@1@)");
+        } else {
+            EXPECT_EQ(tvk::errorhandling.errstat, 0) << tvktest::errtext();
+            EXPECT_EQ(p.pnewdt, -1.0);
+            EXPECT_TRUE(std::all_of(p.ddsdde.begin(), p.ddsdde.end(), [](double v) { return std::isfinite(v); }));
+            EXPECT_NE(p.stress, before.stress);
+            // The value the regime does not read is overwritten, or kept as the solver passed it.
+            if (k.what == first_state) { EXPECT_TRUE(std::isfinite(p.statev[cs::prony_first - 1])); }
+            if (k.what == shift_slot) { EXPECT_TRUE(std::isfinite(p.statev[cs::log_shift1 - 1])); }
+            if (k.what == weight) { EXPECT_EQ(p.statev[cs::prony_first - 1], before.statev[cs::prony_first - 1]); }
+        }
+    }
+}
+
+// The ANSYS entry of a point the routine refuses: keycut 1, stress, state and energy as they came,
+// zero tangent.
+TEST_F(UmatProny, AnsysEntryOfARefusedPointKeepsItsValues) {
+    V prop = prony_props();
+    prop[10] = std::nan("");
+    int matid = 1, one = 1, keycut = 0, ndirect = 3, nshear = 3, ncomp = 6, nstatev = 510;
+    int nprop = static_cast<int>(prop.size());
+    double time = 0.0, dtime = 2.0, temp = 420.0, dtemp = 0.0, sedel = 0.25, sedpl = 0.0, epseq = 0.0;
+    double var[9] = {}, tsstif[2] = {3.0, 4.0}, epszz = 0.0, coords[3] = {}, eye[9] = {1, 0, 0, 0, 1, 0, 0, 0, 1};
+    V stress = {1, 2, 3, 4, 5, 6}, statev(510, 0.5), dsdepl(36, 9.0), strain(6, 1e-4), epspl(6, 0.0);
+    statev[cs::tg - 1] = 380.0;
+    const V dstrain = {1e-4, -2e-4, 5e-5, 1e-4, 2e-4, -1e-4}, statev0 = statev;
+    usermat_prony(&matid, &one, &one, &one, &one, &one, &one, &keycut, &ndirect, &nshear, &ncomp, &nstatev, &nprop,
+                  &time, &dtime, &temp, &dtemp, stress.data(), statev.data(), dsdepl.data(), &sedel, &sedpl, &epseq,
+                  strain.data(), dstrain.data(), epspl.data(), prop.data(), coords, &var[0], eye, eye, tsstif, &epszz,
+                  &var[1], &var[2], &var[3], &var[4], &var[5], &var[6], &var[7], &var[8]);
+    EXPECT_EQ(keycut, 1);
+    EXPECT_EQ(stress, V({1, 2, 3, 4, 5, 6}));
+    EXPECT_EQ(statev, statev0);
+    EXPECT_EQ(dsdepl, V(36, 0.0));
+    EXPECT_EQ(sedel, 0.25);
+    EXPECT_EQ(tvk::errorhandling.errstat, -3);
+    EXPECT_NE(tvktest::errtext().find("umat_prony: non-finite result"), std::string::npos) << tvktest::errtext();
 }
 
 // A missing master curve (no table, or fewer than four values before the first unset one), or a
