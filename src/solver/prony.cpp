@@ -313,25 +313,26 @@ void log_shifts(double* x, double t, double tg, const cs::PlySection& at) {
     return Outcome::refuse(nullptr);
 }
 
-// Adds to `bits` the bit patterns of v[k] * 0: +-0 for a finite v[k], NaN otherwise, so the OR of
-// them has an all-ones exponent exactly when a value is not finite (no branch per value). Four
-// running ORs, which the order of an OR does not change, so that a long vector is not one chain.
-[[gnu::always_inline]] inline void collect(std::uint64_t& bits, const double* v, int n) {
-    std::uint64_t b[4] = {};
-    int k = 0;
-    for (; k + 4 <= n; k += 4)
-        for (int j = 0; j < 4; ++j) b[j] |= std::bit_cast<std::uint64_t>(v[k + j] * 0.0);
-    for (; k < n; ++k) b[0] |= std::bit_cast<std::uint64_t>(v[k] * 0.0);
-    bits |= (b[0] | b[1]) | (b[2] | b[3]);
+// The bit pattern of v * 0: +-0 for a finite v, NaN otherwise, so that the OR of such patterns
+// has an all-ones exponent exactly when a value is not finite (no branch per value).
+[[gnu::always_inline]] inline std::uint64_t zero_bits(double v) { return std::bit_cast<std::uint64_t>(v * 0.0); }
+constexpr bool any_non_finite(std::uint64_t bits) {
+    return (bits & 0x7ff0000000000000ULL) == 0x7ff0000000000000ULL;
 }
-constexpr std::uint64_t exponent_bits = 0x7ff0000000000000ULL;
+
+// Whether one of the n new Prony states is not finite although it differs from the value that
+// came in (a value as it came is the solver's, whatever it holds).
+[[gnu::cold, gnu::noinline]] bool changed_to_non_finite(const double* next, const double* states, int n) {
+    for (int k = 0; k < n; ++k)
+        if (!tvk::solver::conv::kept_or_finite(next[k], states[k])) return true;
+    return false;
+}
 
 // The point, with every result formed in locals and checked before the first is written: a
-// property or Prony state the series cannot use refuses the point with its stress, state and
-// energies as they came. Checked are the stress, the tangent, the energies (which the routine
-// leaves as they came), the Prony states and the shift factor slots: the values the routine
-// writes and those of its own it carries over (the Prony states at a glassy point, the shift
-// factors outside the viscoelastic range).
+// property, Prony state or increment the series cannot use refuses the point with its stress,
+// state and energies as they came. Checked are the stress, the tangent, the energies (which the
+// routine leaves as they came) and the Prony states it changes; the states it keeps (at a glassy
+// point) and the shift factors it keeps (outside the viscoelastic range) are the solver's.
 Outcome prony_point(tvk::solver::Point<Order::nye>& a) {
     Series s;
     const char* why = nullptr;
@@ -352,7 +353,7 @@ Outcome prony_point(tvk::solver::Point<Order::nye>& a) {
     double x[2];                        // log10 of the shift factors
     const double t = a.temp, dt = a.dtime;
     enum { glassy, viscoelastic, relaxed } regime;
-    std::uint64_t bits = 0;
+    std::uint64_t state_bits = 0;  // of the new Prony states of a relaxed point
 
     if (t < cs::kelvin0) {
         // Glassy: the instantaneous stiffness, the Prony states kept.
@@ -360,8 +361,6 @@ Outcome prony_point(tvk::solver::Point<Order::nye>& a) {
         transversely_isotropic(c, s.c);
         for (int i = 0; i < 6; ++i)
             for (int j = 0; j < 6; ++j) ds[i] += c[i + 6 * j] * de[j];
-        collect(bits, states, s.states);
-        collect(bits, shift_slots, 2);
     } else if (t < 573.15) {
         // Viscoelastic: every term relaxes over the increment with its shifted relaxation time.
         regime = viscoelastic;
@@ -377,8 +376,7 @@ Outcome prony_point(tvk::solver::Point<Order::nye>& a) {
                 const double p = a.props[s.first[f.comp] + 2 * m], tau = a.props[s.first[f.comp] + 2 * m + 1];
                 const double dnew = prony_step(states[k], tau, shift[f.shift], dt, stiff, p, e[f.strain]);
                 ds[f.stress] -= dnew - states[k];
-                next[k] = dnew;
-                bits |= std::bit_cast<std::uint64_t>(dnew * 0.0);
+                next[k] = dnew;  // (not finite: then neither is the stress, which takes its change)
             }
         }
         // Tangent: every term's share dt/(tau a + dt) of its weight is gone. The entries of 12, 23
@@ -404,9 +402,8 @@ Outcome prony_point(tvk::solver::Point<Order::nye>& a) {
         for (const Family& f : families)
             for (int m = 0; m < s.n[f.comp]; ++m, ++k) {
                 next[k] = f.factor * s.c[f.comp] * a.props[s.first[f.comp] + 2 * m] * e[f.strain];
-                bits |= std::bit_cast<std::uint64_t>(next[k] * 0.0);
+                state_bits |= zero_bits(next[k]);
             }
-        collect(bits, shift_slots, 2);
         double d[ncomp];
         for (int cc = 0; cc < ncomp; ++cc) {
             double sum = 0.0;
@@ -422,12 +419,12 @@ Outcome prony_point(tvk::solver::Point<Order::nye>& a) {
     const double energies[3] = {a.sse, a.spd, a.scd};
     // The tangent's entries are 0 or one of d11, d12, d22, d23, d44 and (d22 - d23)/2.
     const double entries[6] = {c[0], c[6], c[7], c[13], c[21], c[35]};
-    collect(bits, stress, 6);
-    collect(bits, entries, 6);
-    collect(bits, energies, 3);
-    if ((bits & exponent_bits) == exponent_bits) [[unlikely]]
+    std::uint64_t bits = zero_bits(energies[0]) | zero_bits(energies[1]) | zero_bits(energies[2]);
+    for (int i = 0; i < 6; ++i) bits |= zero_bits(stress[i]) | zero_bits(entries[i]);
+    if (any_non_finite(bits) || (any_non_finite(state_bits) && changed_to_non_finite(next, states, s.states)))
+        [[unlikely]]
         return refuse_non_finite(a.materl, a.matid);
-    // Every result is finite: the point is written.
+    // Every result is finite (a relaxed point's Prony state may be one as it came): the point is written.
     std::memcpy(a.stress.data(), stress, sizeof stress);
     std::memcpy(a.ddsdde.data(), c, sizeof c);
     cs::slot(a.statev, cs::tangent11) = c[0];

@@ -322,22 +322,30 @@ TEST_F(UmatProny, RefusedSizesGiveTheInstantaneousResponseAndKeepTheStates) {
 // A property, Prony state, energy or increment the series cannot use, in each regime: the point is
 // refused before anything is written (stress, state and energies as they came, bit for bit; zero
 // tangent; a cut-back request that a solver passing -1 receives; the report names the material).
-// What a regime does not read and overwrites does not refuse it; what it carries over does.
+// A value a regime does not read and overwrites does not refuse it; a state value it keeps, or
+// one it would set to the very value that came in, is the solver's and passes through.
 TEST_F(UmatProny, NonFiniteResultsAreRefusedInEveryRegimeBeforeAnythingIsWritten) {
-    const double nan = std::nan("");
-    enum What { stiffness, weight, first_state, shift_slot, energy, overflow };
+    const double nan = std::nan(""), inf = HUGE_VAL;
+    // big_strain: a total strain e1 = 2e305 whose first equilibrium state 4000 x 0.3 x e1
+    // overflows (the others of e1, 800 e1 and 500 e1, do not); big_strain_kept: the same with that
+    // state already +inf.
+    enum What { stiffness, weight, first_state, shift_slot, energy, overflow, big_strain, big_strain_kept };
+    enum Result { refused, computed, passed_through };
     struct Case {
         double temp;
         What what;
-        bool refused;
+        Result result;
     };
     const Case cases[] = {
-        {250.0, stiffness, true},    {250.0, weight, false},     {250.0, first_state, true},
-        {250.0, shift_slot, true},   {250.0, energy, true},      {250.0, overflow, true},
-        {420.0, stiffness, true},    {420.0, weight, true},      {420.0, first_state, true},
-        {420.0, shift_slot, false},  {420.0, energy, true},      {420.0, overflow, true},
-        {600.0, stiffness, true},    {600.0, weight, true},      {600.0, first_state, false},
-        {600.0, shift_slot, true},   {600.0, energy, true},      {600.0, overflow, true},
+        {250.0, stiffness, refused},       {250.0, weight, computed},         {250.0, first_state, passed_through},
+        {250.0, shift_slot, passed_through}, {250.0, energy, refused},        {250.0, overflow, refused},
+        {250.0, big_strain, computed},
+        {420.0, stiffness, refused},       {420.0, weight, refused},          {420.0, first_state, refused},
+        {420.0, shift_slot, computed},     {420.0, energy, refused},          {420.0, overflow, refused},
+        {420.0, big_strain, refused},      {420.0, big_strain_kept, refused},
+        {600.0, stiffness, refused},       {600.0, weight, refused},          {600.0, first_state, computed},
+        {600.0, shift_slot, passed_through}, {600.0, energy, refused},        {600.0, overflow, refused},
+        {600.0, big_strain, refused},      {600.0, big_strain_kept, passed_through},
     };
     for (const Case& k : cases) {
         SCOPED_TRACE(testing::Message() << k.temp << " K, case " << k.what);
@@ -351,15 +359,18 @@ TEST_F(UmatProny, NonFiniteResultsAreRefusedInEveryRegimeBeforeAnythingIsWritten
         p.sse = 0.25, p.spd = 0.5, p.scd = 0.75;
         p.pnewdt = -1.0;
         p.dtime = 2.0;
-        if (k.what == first_state) p.statev[cs::prony_first - 1] = nan;
-        if (k.what == shift_slot) p.statev[cs::log_shift1 - 1] = nan;
+        double* watched = nullptr;  // the value a case sets
+        if (k.what == first_state || k.what == big_strain_kept) watched = &p.statev[cs::prony_first - 1];
+        if (k.what == shift_slot) watched = &p.statev[cs::log_shift1 - 1];
+        if (watched) *watched = k.what == big_strain_kept ? inf : nan;
         if (k.what == energy) p.sse = nan;
+        if (k.what == big_strain || k.what == big_strain_kept) p.stran[0] = 2e305;
         V de = {1e-4, 2e-4, -1e-4, 3e-4, 1e-4, -2e-4};
         if (k.what == overflow) de[0] = 1e306;  // C11 de1 beyond the largest double
         const UmatPoint before = p;
         tvktest::clear_errors();
         p.call(de);
-        if (k.refused) {
+        if (k.result == refused) {
             EXPECT_EQ(p.stress, before.stress);
             EXPECT_EQ(std::memcmp(p.statev.data(), before.statev.data(), sizeof(double) * p.statev.size()), 0);
             EXPECT_EQ(std::memcmp(&p.sse, &before.sse, sizeof p.sse), 0);
@@ -371,15 +382,20 @@ TEST_F(UmatProny, NonFiniteResultsAreRefusedInEveryRegimeBeforeAnythingIsWritten
             EXPECT_EQ(tvk::errorhandling.errstat, -3);
             EXPECT_EQ(tvktest::errtext(),
                       "umat_prony: non-finite result; point not evaluated (material RESIN_L@1@_S@1@)");
-        } else {
-            EXPECT_EQ(tvk::errorhandling.errstat, 0) << tvktest::errtext();
-            EXPECT_EQ(p.pnewdt, -1.0);
-            EXPECT_TRUE(std::all_of(p.ddsdde.begin(), p.ddsdde.end(), [](double v) { return std::isfinite(v); }));
-            EXPECT_NE(p.stress, before.stress);
-            // The value the regime does not read is overwritten, or kept as the solver passed it.
-            if (k.what == first_state) { EXPECT_TRUE(std::isfinite(p.statev[cs::prony_first - 1])); }
-            if (k.what == shift_slot) { EXPECT_TRUE(std::isfinite(p.statev[cs::log_shift1 - 1])); }
-            if (k.what == weight) { EXPECT_EQ(p.statev[cs::prony_first - 1], before.statev[cs::prony_first - 1]); }
+            continue;
+        }
+        EXPECT_EQ(tvk::errorhandling.errstat, 0) << tvktest::errtext();
+        EXPECT_EQ(p.pnewdt, -1.0);
+        EXPECT_TRUE(std::all_of(p.ddsdde.begin(), p.ddsdde.end(), [](double v) { return std::isfinite(v); }));
+        EXPECT_TRUE(std::all_of(p.stress.begin(), p.stress.end(), [](double v) { return std::isfinite(v); }));
+        EXPECT_NE(p.stress, before.stress);
+        if (k.result == passed_through) {
+            EXPECT_EQ(std::memcmp(watched, &before.statev[watched - p.statev.data()], sizeof(double)), 0);
+        } else if (watched) {
+            EXPECT_TRUE(std::isfinite(*watched));  // overwritten
+        }
+        if (k.what == weight) {
+            EXPECT_EQ(p.statev[cs::prony_first - 1], before.statev[cs::prony_first - 1]);
         }
     }
 }
