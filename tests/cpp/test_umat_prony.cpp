@@ -400,31 +400,6 @@ TEST_F(UmatProny, NonFiniteResultsAreRefusedInEveryRegimeBeforeAnythingIsWritten
     }
 }
 
-// The ANSYS entry of a point the routine refuses: keycut 1, stress, state and energy as they came,
-// zero tangent.
-TEST_F(UmatProny, AnsysEntryOfARefusedPointKeepsItsValues) {
-    V prop = prony_props();
-    prop[10] = std::nan("");
-    int matid = 1, one = 1, keycut = 0, ndirect = 3, nshear = 3, ncomp = 6, nstatev = 510;
-    int nprop = static_cast<int>(prop.size());
-    double time = 0.0, dtime = 2.0, temp = 420.0, dtemp = 0.0, sedel = 0.25, sedpl = 0.0, epseq = 0.0;
-    double var[9] = {}, tsstif[2] = {3.0, 4.0}, epszz = 0.0, coords[3] = {}, eye[9] = {1, 0, 0, 0, 1, 0, 0, 0, 1};
-    V stress = {1, 2, 3, 4, 5, 6}, statev(510, 0.5), dsdepl(36, 9.0), strain(6, 1e-4), epspl(6, 0.0);
-    statev[cs::tg - 1] = 380.0;
-    const V dstrain = {1e-4, -2e-4, 5e-5, 1e-4, 2e-4, -1e-4}, statev0 = statev;
-    usermat_prony(&matid, &one, &one, &one, &one, &one, &one, &keycut, &ndirect, &nshear, &ncomp, &nstatev, &nprop,
-                  &time, &dtime, &temp, &dtemp, stress.data(), statev.data(), dsdepl.data(), &sedel, &sedpl, &epseq,
-                  strain.data(), dstrain.data(), epspl.data(), prop.data(), coords, &var[0], eye, eye, tsstif, &epszz,
-                  &var[1], &var[2], &var[3], &var[4], &var[5], &var[6], &var[7], &var[8]);
-    EXPECT_EQ(keycut, 1);
-    EXPECT_EQ(stress, V({1, 2, 3, 4, 5, 6}));
-    EXPECT_EQ(statev, statev0);
-    EXPECT_EQ(dsdepl, V(36, 0.0));
-    EXPECT_EQ(sedel, 0.25);
-    EXPECT_EQ(tvk::errorhandling.errstat, -3);
-    EXPECT_NE(tvktest::errtext().find("umat_prony: non-finite result"), std::string::npos) << tvktest::errtext();
-}
-
 // A missing master curve (no table, or fewer than four values before the first unset one), or a
 // shift formula without a value, gives shift 1 with a level -2 report.
 TEST_F(UmatProny, MissingMasterCurveGivesShiftOneWithAReport) {
