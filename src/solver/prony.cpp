@@ -3,8 +3,11 @@
 #include "prony.h"
 
 #include <algorithm>
+#include <bit>
 #include <cmath>
+#include <cstdint>
 #include <cstring>
+#include <string>
 
 #include "adapters.h"
 #include "converters.h"
@@ -299,8 +302,38 @@ void log_shifts(double* x, double t, double tg, const cs::PlySection& at) {
     }
 }
 
+// The report of a point whose results are not finite, as the converter words it for a result it
+// finds non-finite: the routine and the material.
+[[gnu::cold, gnu::noinline]] Outcome refuse_non_finite(std::string_view materl, int matid) {
+    namespace conv = tvk::solver::conv;  // (the converter counts the refusal)
+    const std::string material = conv::material_of(materl, matid);
+    const std::string text = tvk::compose("umat_prony", conv::non_finite_text);
+    tvk::report(-3, material.empty() ? text : tvk::compose(text, " (material " + material + ")"), 0, 0, 0.0, 0.0,
+                material);
+    return Outcome::refuse(nullptr);
+}
+
+// The bit pattern of v * 0: +-0 for a finite v, NaN otherwise, so that the OR of such patterns
+// has an all-ones exponent exactly when a value is not finite (no branch per value).
+[[gnu::always_inline]] inline std::uint64_t zero_bits(double v) { return std::bit_cast<std::uint64_t>(v * 0.0); }
+constexpr bool any_non_finite(std::uint64_t bits) {
+    return (bits & 0x7ff0000000000000ULL) == 0x7ff0000000000000ULL;
+}
+
+// Whether one of the n new Prony states is not finite although it differs from the value that
+// came in (a value as it came is the solver's, whatever it holds).
+[[gnu::cold, gnu::noinline]] bool changed_to_non_finite(const double* next, const double* states, int n) {
+    for (int k = 0; k < n; ++k)
+        if (!tvk::solver::conv::kept_or_finite(next[k], states[k])) return true;
+    return false;
+}
+
+// The point, with every result formed in locals and checked before the first is written: a
+// property, Prony state or increment the series cannot use refuses the point with its stress,
+// state and energies as they came. Checked are the stress, the tangent, the energies (which the
+// routine leaves as they came) and the Prony states it changes; the states it keeps (at a glassy
+// point) and the shift factors it keeps (outside the viscoelastic range) are the solver's.
 Outcome prony_point(tvk::solver::Point<Order::nye>& a) {
-    if (a.nprops < 10) return Outcome::refuse("umat_prony: fewer than 10 material properties", a.nprops);
     Series s;
     const char* why = nullptr;
     int value = 0;
@@ -314,21 +347,25 @@ Outcome prony_point(tvk::solver::Point<Order::nye>& a) {
         e[i] = a.stran[i] + de[i];
     }
     double* states = &cs::slot(a.statev, cs::prony_first);
+    double* shift_slots = &cs::slot(a.statev, cs::log_shift1);
     double c[36], ds[6] = {};
+    double next[cs::max_prony_states];  // the Prony states at the end of the increment
+    double x[2];                        // log10 of the shift factors
     const double t = a.temp, dt = a.dtime;
+    enum { glassy, viscoelastic, relaxed } regime;
+    std::uint64_t state_bits = 0;  // of the new Prony states of a relaxed point
 
     if (t < cs::kelvin0) {
         // Glassy: the instantaneous stiffness, the Prony states kept.
+        regime = glassy;
         transversely_isotropic(c, s.c);
         for (int i = 0; i < 6; ++i)
             for (int j = 0; j < 6; ++j) ds[i] += c[i + 6 * j] * de[j];
     } else if (t < 573.15) {
         // Viscoelastic: every term relaxes over the increment with its shifted relaxation time.
-        double x[2];
+        regime = viscoelastic;
         log_shifts(x, t, cs::slot(a.statev, cs::tg), cs::ply_section(a.materl));
         const double shift[2] = {std::pow(10.0, x[0]), std::pow(10.0, x[1])};
-        cs::slot(a.statev, cs::log_shift1) = x[0];
-        cs::slot(a.statev, cs::log_shift2) = x[1];
         transversely_isotropic(c, s.c);
         for (int i = 0; i < 6; ++i)
             for (int j = 0; j < 6; ++j) ds[i] += c[i + 6 * j] * de[j];
@@ -339,7 +376,7 @@ Outcome prony_point(tvk::solver::Point<Order::nye>& a) {
                 const double p = a.props[s.first[f.comp] + 2 * m], tau = a.props[s.first[f.comp] + 2 * m + 1];
                 const double dnew = prony_step(states[k], tau, shift[f.shift], dt, stiff, p, e[f.strain]);
                 ds[f.stress] -= dnew - states[k];
-                states[k] = dnew;
+                next[k] = dnew;  // (not finite: then neither is the stress, which takes its change)
             }
         }
         // Tangent: every term's share dt/(tau a + dt) of its weight is gone. The entries of 12, 23
@@ -360,10 +397,13 @@ Outcome prony_point(tvk::solver::Point<Order::nye>& a) {
         transversely_isotropic(c, d);
     } else {
         // Fully relaxed: every state at its equilibrium, the relaxed stiffness.
+        regime = relaxed;
         int k = 0;
         for (const Family& f : families)
-            for (int m = 0; m < s.n[f.comp]; ++m, ++k)
-                states[k] = f.factor * s.c[f.comp] * a.props[s.first[f.comp] + 2 * m] * e[f.strain];
+            for (int m = 0; m < s.n[f.comp]; ++m, ++k) {
+                next[k] = f.factor * s.c[f.comp] * a.props[s.first[f.comp] + 2 * m] * e[f.strain];
+                state_bits |= zero_bits(next[k]);
+            }
         double d[ncomp];
         for (int cc = 0; cc < ncomp; ++cc) {
             double sum = 0.0;
@@ -374,24 +414,32 @@ Outcome prony_point(tvk::solver::Point<Order::nye>& a) {
         for (int i = 0; i < 6; ++i)
             for (int j = 0; j < 6; ++j) ds[i] += c[i + 6 * j] * de[j];
     }
-    for (int i = 0; i < 6; ++i) a.stress[i] += ds[i];
+    double stress[6];
+    for (int i = 0; i < 6; ++i) stress[i] = a.stress[i] + ds[i];
+    const double energies[3] = {a.sse, a.spd, a.scd};
+    // The tangent's entries are 0 or one of d11, d12, d22, d23, d44 and (d22 - d23)/2.
+    const double entries[6] = {c[0], c[6], c[7], c[13], c[21], c[35]};
+    std::uint64_t bits = zero_bits(energies[0]) | zero_bits(energies[1]) | zero_bits(energies[2]);
+    for (int i = 0; i < 6; ++i) bits |= zero_bits(stress[i]) | zero_bits(entries[i]);
+    if (any_non_finite(bits) || (any_non_finite(state_bits) && changed_to_non_finite(next, states, s.states)))
+        [[unlikely]]
+        return refuse_non_finite(a.materl, a.matid);
+    // Every result is finite (a relaxed point's Prony state may be one as it came): the point is written.
+    std::memcpy(a.stress.data(), stress, sizeof stress);
     std::memcpy(a.ddsdde.data(), c, sizeof c);
     cs::slot(a.statev, cs::tangent11) = c[0];
     cs::slot(a.statev, cs::tangent22) = c[7];
+    if (regime != glassy) std::memcpy(states, next, sizeof(double) * s.states);
+    if (regime == viscoelastic) shift_slots[0] = x[0], shift_slots[1] = x[1];
     return Outcome::ok();
 }
 
-// The state values the routine may write (its Prony states, tangent entries and shift factors),
-// which its converter keeps for a refused point; none when the series cannot be read.
-tvk::solver::StateSlots prony_writes(const tvk::solver::Point<Order::nye>& a) {
-    Series s;
-    const char* why = nullptr;
-    int value = 0;
-    if (!read_series(s, a, why, value)) return {};
-    return {{cs::prony_first - 1, cs::tangent11 - 1, cs::log_shift1 - 1}, {s.states, 2, 2}};
-}
+// The constant counts the routine reads its series from (the term counts and the five
+// instantaneous stiffnesses).
+constexpr bool usable_count(int nprops) { return nprops >= 10; }
 
 }  // namespace
 
-TVK_SOLVER_KERNEL_WRITING(UmatProny, umat_prony, prony_point, prony_writes)
+TVK_SOLVER_KERNEL_CHECKED(UmatProny, umat_prony, prony_point,
+                          {usable_count, "umat_prony: fewer than 10 material properties"})
 TVK_SOLVER_ADAPTED(Usermat, usermat_prony, abq_umat_to_ansys_usermat, umat_prony)

@@ -1,10 +1,13 @@
 // The curing-resin material routine driven as an implicit solver drives it: relaxation at held
 // strain against the Prony series, the three temperature regimes, the tangent against finite
-// differences, the time-temperature shift, refused sizes, and the ANSYS entry against the adapter.
+// differences, the time-temperature shift, refused sizes, refused non-finite results, and the ANSYS
+// entry against the adapter.
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <cmath>
+#include <cstring>
+#include <string>
 #include <vector>
 
 #include "core/modeldata.h"
@@ -314,6 +317,87 @@ TEST_F(UmatProny, RefusedSizesGiveTheInstantaneousResponseAndKeepTheStates) {
     EXPECT_EQ(tvk::errorhandling.errstat, -3);
     EXPECT_EQ(bare.ddsdde, V(36, 0.0));
     EXPECT_EQ(bare.stress, V({1, 2, 3, 4, 5, 6}));
+}
+
+// A property, Prony state, energy or increment the series cannot use, in each regime: the point is
+// refused before anything is written (stress, state and energies as they came, bit for bit; zero
+// tangent; a cut-back request that a solver passing -1 receives; the report names the material).
+// A value a regime does not read and overwrites does not refuse it; a state value it keeps, or
+// one it would set to the very value that came in, is the solver's and passes through.
+TEST_F(UmatProny, NonFiniteResultsAreRefusedInEveryRegimeBeforeAnythingIsWritten) {
+    const double nan = std::nan(""), inf = HUGE_VAL;
+    // big_strain: a total strain e1 = 2e305 whose first equilibrium state 4000 x 0.3 x e1
+    // overflows (the others of e1, 800 e1 and 500 e1, do not); big_strain_kept: the same with that
+    // state already +inf.
+    enum What { stiffness, weight, first_state, shift_slot, energy, overflow, big_strain, big_strain_kept };
+    enum Result { refused, computed, passed_through };
+    struct Case {
+        double temp;
+        What what;
+        Result result;
+    };
+    const Case cases[] = {
+        {250.0, stiffness, refused},       {250.0, weight, computed},         {250.0, first_state, passed_through},
+        {250.0, shift_slot, passed_through}, {250.0, energy, refused},        {250.0, overflow, refused},
+        {250.0, big_strain, computed},
+        {420.0, stiffness, refused},       {420.0, weight, refused},          {420.0, first_state, refused},
+        {420.0, shift_slot, computed},     {420.0, energy, refused},          {420.0, overflow, refused},
+        {420.0, big_strain, refused},      {420.0, big_strain_kept, refused},
+        {600.0, stiffness, refused},       {600.0, weight, refused},          {600.0, first_state, computed},
+        {600.0, shift_slot, passed_through}, {600.0, energy, refused},        {600.0, overflow, refused},
+        {600.0, big_strain, refused},      {600.0, big_strain_kept, passed_through},
+    };
+    for (const Case& k : cases) {
+        SCOPED_TRACE(testing::Message() << k.temp << " K, case " << k.what);
+        V props = prony_props();
+        if (k.what == stiffness) props[5] = nan;  // C11
+        if (k.what == weight) props[10] = nan;    // the first weight of 11
+        UmatPoint p = point(k.temp, 380.0, props);
+        for (std::size_t i = 0; i < p.statev.size(); ++i)
+            if (i != cs::tg - 1) p.statev[i] = 1e-3 * static_cast<double>(i % 7);
+        p.stress = {1, 2, 3, 4, 5, 6};
+        p.sse = 0.25, p.spd = 0.5, p.scd = 0.75;
+        p.pnewdt = -1.0;
+        p.dtime = 2.0;
+        double* watched = nullptr;  // the value a case sets
+        if (k.what == first_state || k.what == big_strain_kept) watched = &p.statev[cs::prony_first - 1];
+        if (k.what == shift_slot) watched = &p.statev[cs::log_shift1 - 1];
+        if (watched) *watched = k.what == big_strain_kept ? inf : nan;
+        if (k.what == energy) p.sse = nan;
+        if (k.what == big_strain || k.what == big_strain_kept) p.stran[0] = 2e305;
+        V de = {1e-4, 2e-4, -1e-4, 3e-4, 1e-4, -2e-4};
+        if (k.what == overflow) de[0] = 1e306;  // C11 de1 beyond the largest double
+        const UmatPoint before = p;
+        tvktest::clear_errors();
+        p.call(de);
+        if (k.result == refused) {
+            EXPECT_EQ(p.stress, before.stress);
+            EXPECT_EQ(std::memcmp(p.statev.data(), before.statev.data(), sizeof(double) * p.statev.size()), 0);
+            EXPECT_EQ(std::memcmp(&p.sse, &before.sse, sizeof p.sse), 0);
+            EXPECT_EQ(p.spd, 0.5);
+            EXPECT_EQ(p.scd, 0.75);
+            EXPECT_EQ(p.ddsdde, V(36, 0.0));
+            EXPECT_GT(p.pnewdt, 0.0);
+            EXPECT_LE(p.pnewdt, 0.5);
+            EXPECT_EQ(tvk::errorhandling.errstat, -3);
+            EXPECT_EQ(tvktest::errtext(),
+                      "umat_prony: non-finite result; point not evaluated (material RESIN_L@1@_S@1@)");
+            continue;
+        }
+        EXPECT_EQ(tvk::errorhandling.errstat, 0) << tvktest::errtext();
+        EXPECT_EQ(p.pnewdt, -1.0);
+        EXPECT_TRUE(std::all_of(p.ddsdde.begin(), p.ddsdde.end(), [](double v) { return std::isfinite(v); }));
+        EXPECT_TRUE(std::all_of(p.stress.begin(), p.stress.end(), [](double v) { return std::isfinite(v); }));
+        EXPECT_NE(p.stress, before.stress);
+        if (k.result == passed_through) {
+            EXPECT_EQ(std::memcmp(watched, &before.statev[watched - p.statev.data()], sizeof(double)), 0);
+        } else if (watched) {
+            EXPECT_TRUE(std::isfinite(*watched));  // overwritten
+        }
+        if (k.what == weight) {
+            EXPECT_EQ(p.statev[cs::prony_first - 1], before.statev[cs::prony_first - 1]);
+        }
+    }
 }
 
 // A missing master curve (no table, or fewer than four values before the first unset one), or a
