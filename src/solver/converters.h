@@ -35,6 +35,9 @@
 #include <cstring>
 #include <string>
 #include <type_traits>
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 
 #include "../core/errors.h"
 #include "../core/scratch.h"
@@ -162,8 +165,29 @@ constexpr Outcome non_finite_result() { return Outcome::refuse(non_finite_text);
 }
 
 // Adds to `bits` the bit patterns of v[k] * 0 (see finite3): finite values add no exponent bits.
+// The values are read 8 bytes at a time, two to a vector register: a kernel has written them one
+// by one just before, and a 16-byte read of two 8-byte writes still in flight waits until they
+// reach the cache, which costs more than the whole check.
 [[gnu::always_inline]] inline void collect(std::uint64_t& bits, const double* v, int n) {
+#if defined(__SSE2__)
+    const __m128d zero = _mm_setzero_pd();
+    __m128d b0 = zero, b1 = zero;
+    int k = 0;
+    for (; k + 4 <= n; k += 4) {
+        b0 = _mm_or_pd(b0, _mm_mul_pd(_mm_loadh_pd(_mm_load_sd(v + k), v + k + 1), zero));
+        b1 = _mm_or_pd(b1, _mm_mul_pd(_mm_loadh_pd(_mm_load_sd(v + k + 2), v + k + 3), zero));
+    }
+    if (k + 2 <= n) {
+        b0 = _mm_or_pd(b0, _mm_mul_pd(_mm_loadh_pd(_mm_load_sd(v + k), v + k + 1), zero));
+        k += 2;
+    }
+    if (k < n) b1 = _mm_or_pd(b1, _mm_mul_sd(_mm_load_sd(v + k), zero));
+    b0 = _mm_or_pd(b0, b1);
+    bits |= static_cast<std::uint64_t>(_mm_cvtsi128_si64(_mm_castpd_si128(b0))) |
+            static_cast<std::uint64_t>(_mm_cvtsi128_si64(_mm_castpd_si128(_mm_unpackhi_pd(b0, b0))));
+#else
     for (int k = 0; k < n; ++k) bits |= std::bit_cast<std::uint64_t>(v[k] * 0.0);
+#endif
 }
 
 // A state value after the kernel is finite, or the very value that came in: a state value the
@@ -224,7 +248,6 @@ struct SavedState {
             c += slots.count[r];
         }
     }
-    explicit SavedState(const View<double, 1>& statev) : SavedState(statev, {{0, 0, 0}, {statev.size(), 0, 0}}) {}
     void restore(const View<double, 1>& statev) const {
         const double* c = copy.get();
         for (int r = 0; r < 3; ++r) {
@@ -232,12 +255,16 @@ struct SavedState {
             c += slots.count[r];
         }
     }
+    // Adds to `bits` the kept values after the kernel (see collect).
+    [[gnu::always_inline]] void collect_now(std::uint64_t& bits, const View<double, 1>& statev) const {
+        for (int r = 0; r < 3; ++r) collect(bits, statev.data() + slots.first[r], slots.count[r]);
+    }
     // The kept values are finite after the kernel, or non-finite as they came (a value the kernel
     // left alone is the solver's, whatever it holds).
     bool finite_now(const View<double, 1>& statev) const {
         constexpr std::uint64_t exponent = 0x7ff0000000000000ULL;
         std::uint64_t bits = 0;
-        for (int r = 0; r < 3; ++r) collect(bits, statev.data() + slots.first[r], slots.count[r]);
+        collect_now(bits, statev);
         if ((bits & exponent) != exponent) [[likely]]
             return true;
         const double* c = copy.get();
@@ -248,11 +275,79 @@ struct SavedState {
     }
 };
 
+// The same for the whole state vector, the common case of a kernel without a contract: one copy,
+// no ranges.
+struct WholeState {
+    Scratch<double, 512> copy;
+    int m;
+    explicit WholeState(const View<double, 1>& statev) : copy(0), m(std::max(statev.size(), 0)) {
+        if (m > 512) [[unlikely]] copy.reset(static_cast<std::size_t>(m));
+        if (m > 0) std::memcpy(copy.get(), statev.data(), sizeof(double) * m);
+    }
+    void restore(const View<double, 1>& statev) const {
+        if (m > 0) std::memcpy(statev.data(), copy.get(), sizeof(double) * m);
+    }
+    [[gnu::always_inline]] void collect_now(std::uint64_t& bits, const View<double, 1>& statev) const {
+        collect(bits, statev.data(), m);
+    }
+    // As SavedState::finite_now.
+    bool finite_now(const View<double, 1>& statev) const {
+        const double* c = copy.get();
+        for (int k = 0; k < m; ++k)
+            if (!kept_or_finite(statev[k], c[k])) return false;
+        return true;
+    }
+};
+
 // The state an implicit point's kernel may write: all of it unless the kernel says.
 template <class K, Order O>
-SavedState saved_state(const K& kernel, const Point<O>& p) {
+auto saved_state(const K& kernel, const Point<O>& p) {
     if constexpr (declares_writes<K>) return SavedState(p.statev, kernel.writes(p));
-    else return SavedState(p.statev);
+    else return WholeState(p.statev);
+}
+
+// results_finite and the saved state's finite_now in one pass over the values: the products of
+// the stress, tangent, energies, plane-stress results and kept state values with 0 OR-ed
+// together (six components, the common count, with the count known to the compiler); the two
+// checks one by one only when a value is not finite.
+template <Order O, class S>
+[[gnu::always_inline]] inline bool point_finite(const Point<O>& p, const S& state) {
+    constexpr std::uint64_t exponent = 0x7ff0000000000000ULL;
+    const int n = p.ntens;
+    std::uint64_t bits = std::bit_cast<std::uint64_t>(p.sse * 0.0) | std::bit_cast<std::uint64_t>(p.spd * 0.0) |
+                         std::bit_cast<std::uint64_t>(p.scd * 0.0);
+    if (n == 6) {
+        collect(bits, p.stress.data(), 6);
+        collect(bits, p.ddsdde.data(), 36);
+    } else {
+        collect(bits, p.stress.data(), n);
+        collect(bits, p.ddsdde.data(), n * n);
+    }
+    if (p.epszz) collect(bits, p.epszz, 1);
+    if (p.tsstif) collect(bits, p.tsstif, 2);
+    state.collect_now(bits, p.statev);
+    if ((bits & exponent) != exponent) [[likely]]
+        return true;
+    return results_finite(p, nullptr, 0) && state.finite_now(p.statev);
+}
+
+// The same for a point of a block interface (no tangent): its stress, energies, plane-stress
+// result and m state values (`state`, against the point's row k of the block's old state
+// `before`), with the block's energies e1 and e2 derived from the point's.
+template <Order O, class T>
+[[gnu::always_inline]] inline bool block_point_finite(const Point<O>& p, const double* state, int m, const T& before,
+                                                      int k, double e1 = 0.0, double e2 = 0.0) {
+    constexpr std::uint64_t exponent = 0x7ff0000000000000ULL;
+    std::uint64_t bits = std::bit_cast<std::uint64_t>(p.sse * 0.0) | std::bit_cast<std::uint64_t>(p.spd * 0.0) |
+                         std::bit_cast<std::uint64_t>(p.scd * 0.0) | std::bit_cast<std::uint64_t>(e1 * 0.0) |
+                         std::bit_cast<std::uint64_t>(e2 * 0.0);
+    collect(bits, p.stress.data(), p.ntens);
+    if (p.epszz) collect(bits, p.epszz, 1);
+    if (p.tsstif) collect(bits, p.tsstif, 2);
+    collect(bits, state, m);
+    if ((bits & exponent) != exponent) [[likely]]
+        return true;
+    return results_finite<false>(p, nullptr, 0) && block_state_finite(state, m, before, k) && e1 * 0.0 + e2 * 0.0 == 0.0;
 }
 
 template <Order O>
@@ -372,10 +467,9 @@ template <class A, class K>
         Outcome o;
         double stress[6];
         std::copy(a.stress.data(), a.stress.data() + n, stress);
-        const conv::SavedState state = conv::saved_state(kernel, p);
+        const auto state = conv::saved_state(kernel, p);
         o = conv::run(kernel, p);
-        if ((o.kind == Outcome::done || o.kind == Outcome::cut_back) &&
-            !(conv::results_finite(p, nullptr, 0) && state.finite_now(a.statev))) [[unlikely]]
+        if ((o.kind == Outcome::done || o.kind == Outcome::cut_back) && !conv::point_finite(p, state)) [[unlikely]]
             o = conv::non_finite_result();
         if (o.kind == Outcome::refused) [[unlikely]] {
             std::copy(stress, stress + n, a.stress.data());
@@ -427,10 +521,9 @@ template <class A, class K>
     double stress[6];
     std::copy(a.stress.data(), a.stress.data() + n, stress);
     const double sedel = a.sedel, epszz = a.epszz, tsstif[2] = {a.tsstif[0], a.tsstif[1]};
-    const conv::SavedState state = conv::saved_state(kernel, p);
+    const auto state = conv::saved_state(kernel, p);
     Outcome o = conv::run(kernel, p);
-    if ((o.kind == Outcome::done || o.kind == Outcome::cut_back) &&
-        !(conv::results_finite(p, nullptr, 0) && state.finite_now(a.ustatev))) [[unlikely]]
+    if ((o.kind == Outcome::done || o.kind == Outcome::cut_back) && !conv::point_finite(p, state)) [[unlikely]]
         o = conv::non_finite_result();
     if (o.kind == Outcome::refused) [[unlikely]] {
         std::copy(stress, stress + n, a.stress.data());
@@ -501,8 +594,7 @@ void upermat_block(const char* routine, const A& a, K&& kernel) {
                             conv::identity3, conv::identity3, 1, 1, 1, 1, jstep, 1, nullptr, nullptr, a.matid};
         Outcome o = conv::run(kernel, p);
         if ((o.kind == Outcome::done || o.kind == Outcome::cut_back) &&
-            !(conv::results_finite<false>(p, nullptr, 0) && conv::block_state_finite(state.get(), m, a.stateold, k)))
-            [[unlikely]]
+            !conv::block_point_finite(p, state.get(), m, a.stateold, k)) [[unlikely]]
             o = conv::non_finite_result();
         if (o.kind == Outcome::refused) [[unlikely]] {
             // The point keeps its old stress and state.
@@ -572,8 +664,7 @@ void vumat_block(const char* routine, const A& a, K&& kernel) {
         const double ei = dense ? a.enerinternold[k] + sse / a.density[k] : a.enerinternold[k];
         const double ee = dense ? a.enerinelasold[k] + (spd + scd) / a.density[k] : a.enerinelasold[k];
         if ((o.kind == Outcome::done || o.kind == Outcome::cut_back) &&
-            !(conv::results_finite<false>(p, nullptr, 0) && conv::block_state_finite(state.get(), m, a.stateold, k) &&
-              ei * 0.0 + ee * 0.0 == 0.0)) [[unlikely]]
+            !conv::block_point_finite(p, state.get(), m, a.stateold, k, ei, ee)) [[unlikely]]
             o = conv::non_finite_result();
         if (o.kind == Outcome::refused) [[unlikely]] {
             // The point keeps its old stress, state and energies.
