@@ -72,15 +72,41 @@ bool finite(const T* v, int n) {
     for (int k = 0; k < n; ++k) z += v[k] * 0.0;
     return z == 0.0;
 }
-// The same for three vectors of n values. The products x * 0 are +-0 or NaN, so their bit
-// patterns OR-ed together have an all-ones exponent exactly when one of them is NaN; unlike a
-// floating-point sum, the integer OR may be taken in any order, so the loop vectorises.
+// Adds to `bits` the bit patterns of v[k] * 0: x * 0 is +-0 for a finite x and NaN for an
+// infinite or NaN one, so the patterns OR-ed together have an all-ones exponent exactly when one
+// of the values is not finite (unlike a floating-point sum, the OR may be taken in any order).
+// The values are read 8 bytes at a time, two to a vector register: a kernel has written them one
+// by one just before, and a 16-byte read of two 8-byte writes still in flight waits until they
+// reach the cache, which costs more than the whole check.
+[[gnu::always_inline]] inline void collect(std::uint64_t& bits, const double* v, int n) {
+#if defined(__SSE2__)
+    const __m128d zero = _mm_setzero_pd();
+    __m128d b0 = zero, b1 = zero;
+    int k = 0;
+    for (; k + 4 <= n; k += 4) {
+        b0 = _mm_or_pd(b0, _mm_mul_pd(_mm_loadh_pd(_mm_load_sd(v + k), v + k + 1), zero));
+        b1 = _mm_or_pd(b1, _mm_mul_pd(_mm_loadh_pd(_mm_load_sd(v + k + 2), v + k + 3), zero));
+    }
+    if (k + 2 <= n) {
+        b0 = _mm_or_pd(b0, _mm_mul_pd(_mm_loadh_pd(_mm_load_sd(v + k), v + k + 1), zero));
+        k += 2;
+    }
+    if (k < n) b1 = _mm_or_pd(b1, _mm_mul_sd(_mm_load_sd(v + k), zero));
+    b0 = _mm_or_pd(b0, b1);
+    bits |= static_cast<std::uint64_t>(_mm_cvtsi128_si64(_mm_castpd_si128(b0))) |
+            static_cast<std::uint64_t>(_mm_cvtsi128_si64(_mm_castpd_si128(_mm_unpackhi_pd(b0, b0))));
+#else
+    for (int k = 0; k < n; ++k) bits |= std::bit_cast<std::uint64_t>(v[k] * 0.0);
+#endif
+}
+
+// The same for three vectors of n values.
 [[gnu::always_inline]] inline bool finite3(const double* a, const double* b, const double* c, int n) {
     constexpr std::uint64_t exponent = 0x7ff0000000000000ULL;
     std::uint64_t bits = 0;
-    for (int k = 0; k < n; ++k)
-        bits |= std::bit_cast<std::uint64_t>(a[k] * 0.0) | std::bit_cast<std::uint64_t>(b[k] * 0.0) |
-                std::bit_cast<std::uint64_t>(c[k] * 0.0);
+    collect(bits, a, n);
+    collect(bits, b, n);
+    collect(bits, c, n);
     return (bits & exponent) != exponent;
 }
 
@@ -162,32 +188,6 @@ constexpr Outcome non_finite_result() { return Outcome::refuse(non_finite_text);
         case Outcome::refused: refuse_reported(routine, o.message, o.value, pnewdt); return false;
     }
     return false;
-}
-
-// Adds to `bits` the bit patterns of v[k] * 0 (see finite3): finite values add no exponent bits.
-// The values are read 8 bytes at a time, two to a vector register: a kernel has written them one
-// by one just before, and a 16-byte read of two 8-byte writes still in flight waits until they
-// reach the cache, which costs more than the whole check.
-[[gnu::always_inline]] inline void collect(std::uint64_t& bits, const double* v, int n) {
-#if defined(__SSE2__)
-    const __m128d zero = _mm_setzero_pd();
-    __m128d b0 = zero, b1 = zero;
-    int k = 0;
-    for (; k + 4 <= n; k += 4) {
-        b0 = _mm_or_pd(b0, _mm_mul_pd(_mm_loadh_pd(_mm_load_sd(v + k), v + k + 1), zero));
-        b1 = _mm_or_pd(b1, _mm_mul_pd(_mm_loadh_pd(_mm_load_sd(v + k + 2), v + k + 3), zero));
-    }
-    if (k + 2 <= n) {
-        b0 = _mm_or_pd(b0, _mm_mul_pd(_mm_loadh_pd(_mm_load_sd(v + k), v + k + 1), zero));
-        k += 2;
-    }
-    if (k < n) b1 = _mm_or_pd(b1, _mm_mul_sd(_mm_load_sd(v + k), zero));
-    b0 = _mm_or_pd(b0, b1);
-    bits |= static_cast<std::uint64_t>(_mm_cvtsi128_si64(_mm_castpd_si128(b0))) |
-            static_cast<std::uint64_t>(_mm_cvtsi128_si64(_mm_castpd_si128(_mm_unpackhi_pd(b0, b0))));
-#else
-    for (int k = 0; k < n; ++k) bits |= std::bit_cast<std::uint64_t>(v[k] * 0.0);
-#endif
 }
 
 // A state value after the kernel is finite, or the very value that came in: a state value the
