@@ -72,42 +72,67 @@ bool finite(const T* v, int n) {
     for (int k = 0; k < n; ++k) z += v[k] * 0.0;
     return z == 0.0;
 }
-// Adds to `bits` the bit patterns of v[k] * 0: x * 0 is +-0 for a finite x and NaN for an
-// infinite or NaN one, so the patterns OR-ed together have an all-ones exponent exactly when one
-// of the values is not finite (unlike a floating-point sum, the OR may be taken in any order).
-// The values are read 8 bytes at a time, two to a vector register: a kernel has written them one
-// by one just before, and a 16-byte read of two 8-byte writes still in flight waits until they
-// reach the cache, which costs more than the whole check.
-[[gnu::always_inline]] inline void collect(std::uint64_t& bits, const double* v, int n) {
+// Tells whether values are finite: x * 0 is +-0 for a finite x and NaN for an infinite or NaN
+// one, so the bit patterns of the products OR-ed together have an all-ones exponent exactly when
+// one of the values is not finite (unlike a floating-point sum, the OR may be taken in any
+// order, so no branch per value and no order to keep). The values are read 8 bytes at a time,
+// two to a vector register: a kernel has written them one by one just before, and a 16-byte read
+// of two 8-byte writes still in flight waits until they reach the cache, which costs more than
+// the whole check. The products are OR-ed in registers and reduced once, at `finite()`.
+class FiniteCheck {
+public:
+    [[gnu::always_inline]] void add(const double* v, int n) {
 #if defined(__SSE2__)
-    const __m128d zero = _mm_setzero_pd();
-    __m128d b0 = zero, b1 = zero;
-    int k = 0;
-    for (; k + 4 <= n; k += 4) {
-        b0 = _mm_or_pd(b0, _mm_mul_pd(_mm_loadh_pd(_mm_load_sd(v + k), v + k + 1), zero));
-        b1 = _mm_or_pd(b1, _mm_mul_pd(_mm_loadh_pd(_mm_load_sd(v + k + 2), v + k + 3), zero));
-    }
-    if (k + 2 <= n) {
-        b0 = _mm_or_pd(b0, _mm_mul_pd(_mm_loadh_pd(_mm_load_sd(v + k), v + k + 1), zero));
-        k += 2;
-    }
-    if (k < n) b1 = _mm_or_pd(b1, _mm_mul_sd(_mm_load_sd(v + k), zero));
-    b0 = _mm_or_pd(b0, b1);
-    bits |= static_cast<std::uint64_t>(_mm_cvtsi128_si64(_mm_castpd_si128(b0))) |
-            static_cast<std::uint64_t>(_mm_cvtsi128_si64(_mm_castpd_si128(_mm_unpackhi_pd(b0, b0))));
+        const __m128d zero = _mm_setzero_pd();
+        int k = 0;
+        for (; k + 4 <= n; k += 4) {
+            b0_ = _mm_or_pd(b0_, _mm_mul_pd(_mm_loadh_pd(_mm_load_sd(v + k), v + k + 1), zero));
+            b1_ = _mm_or_pd(b1_, _mm_mul_pd(_mm_loadh_pd(_mm_load_sd(v + k + 2), v + k + 3), zero));
+        }
+        if (k + 2 <= n) {
+            b0_ = _mm_or_pd(b0_, _mm_mul_pd(_mm_loadh_pd(_mm_load_sd(v + k), v + k + 1), zero));
+            k += 2;
+        }
+        if (k < n) b1_ = _mm_or_pd(b1_, _mm_mul_sd(_mm_load_sd(v + k), zero));
 #else
-    for (int k = 0; k < n; ++k) bits |= std::bit_cast<std::uint64_t>(v[k] * 0.0);
+        for (int k = 0; k < n; ++k) bits_ |= std::bit_cast<std::uint64_t>(v[k] * 0.0);
 #endif
+    }
+    [[gnu::always_inline]] void add(double x) { add(&x, 1); }
+    // Every value added is finite.
+    [[gnu::always_inline]] bool finite() const {
+        constexpr std::uint64_t exponent = 0x7ff0000000000000ULL;
+#if defined(__SSE2__)
+        const __m128d b = _mm_or_pd(b0_, b1_);
+        const std::uint64_t bits = static_cast<std::uint64_t>(_mm_cvtsi128_si64(_mm_castpd_si128(b))) |
+                                   static_cast<std::uint64_t>(_mm_cvtsi128_si64(_mm_castpd_si128(_mm_unpackhi_pd(b, b))));
+#else
+        const std::uint64_t bits = bits_;
+#endif
+        return (bits & exponent) != exponent;
+    }
+
+private:
+#if defined(__SSE2__)
+    __m128d b0_ = _mm_setzero_pd(), b1_ = _mm_setzero_pd();
+#else
+    std::uint64_t bits_ = 0;
+#endif
+};
+
+// Adds to `bits` the bit patterns of v[k] * 0 (see FiniteCheck): finite values add no exponent
+// bits.
+[[gnu::always_inline]] inline void collect(std::uint64_t& bits, const double* v, int n) {
+    for (int k = 0; k < n; ++k) bits |= std::bit_cast<std::uint64_t>(v[k] * 0.0);
 }
 
-// The same for three vectors of n values.
+// True when the values of three vectors of n values are finite.
 [[gnu::always_inline]] inline bool finite3(const double* a, const double* b, const double* c, int n) {
-    constexpr std::uint64_t exponent = 0x7ff0000000000000ULL;
-    std::uint64_t bits = 0;
-    collect(bits, a, n);
-    collect(bits, b, n);
-    collect(bits, c, n);
-    return (bits & exponent) != exponent;
+    FiniteCheck check;
+    check.add(a, n);
+    check.add(b, n);
+    check.add(c, n);
+    return check.finite();
 }
 
 // Refused points of this thread so far: a routine that calls another routine (an adapter) tells
@@ -200,10 +225,9 @@ inline bool kept_or_finite(double now, double before) {
 // of the block's old state: finite, or as they came.
 template <class T>
 [[gnu::always_inline]] inline bool block_state_finite(const double* now, int m, const T& before, int k) {
-    constexpr std::uint64_t exponent = 0x7ff0000000000000ULL;
-    std::uint64_t bits = 0;
-    collect(bits, now, m);
-    if ((bits & exponent) != exponent) [[likely]]
+    FiniteCheck check;
+    check.add(now, m);
+    if (check.finite()) [[likely]]
         return true;
     for (int j = 0; j < m; ++j)
         if (!kept_or_finite(now[j], before(k, j))) return false;
@@ -234,6 +258,7 @@ struct SavedState {
     Scratch<double, 512> copy;
     StateSlots slots;
     int total = 0;
+    bool finite_in = true;  // every kept value came in finite
     SavedState(const View<double, 1>& statev, const StateSlots& w) : copy(0), slots(w) {
         const int m = std::max(statev.size(), 0);
         for (int r = 0; r < 3; ++r) {
@@ -241,12 +266,21 @@ struct SavedState {
             slots.count[r] = std::clamp(slots.count[r], 0, m - slots.first[r]);
             total += slots.count[r];
         }
-        copy.reset(static_cast<std::size_t>(total));
+        if (total > 512) [[unlikely]] copy.reset(static_cast<std::size_t>(total));
+        // (The few values of a typical range one by one, noting whether each came in finite: a
+        // library call per range would cost more than the copy.)
+        constexpr std::uint64_t exponent = 0x7ff0000000000000ULL;
         double* c = copy.get();
+        std::uint64_t bits = 0;
         for (int r = 0; r < 3; ++r) {
-            if (slots.count[r] > 0) std::memcpy(c, statev.data() + slots.first[r], sizeof(double) * slots.count[r]);
+            const double* v = statev.data() + slots.first[r];
+            for (int k = 0; k < slots.count[r]; ++k) {
+                c[k] = v[k];
+                bits |= std::bit_cast<std::uint64_t>(v[k] * 0.0);
+            }
             c += slots.count[r];
         }
+        finite_in = (bits & exponent) != exponent;
     }
     void restore(const View<double, 1>& statev) const {
         const double* c = copy.get();
@@ -255,18 +289,18 @@ struct SavedState {
             c += slots.count[r];
         }
     }
-    // Adds to `bits` the kept values after the kernel (see collect).
-    [[gnu::always_inline]] void collect_now(std::uint64_t& bits, const View<double, 1>& statev) const {
-        for (int r = 0; r < 3; ++r) collect(bits, statev.data() + slots.first[r], slots.count[r]);
+    // Adds the kept values after the kernel to `check`.
+    [[gnu::always_inline]] void add_now(FiniteCheck& check, const View<double, 1>& statev) const {
+        for (int r = 0; r < 3; ++r) check.add(statev.data() + slots.first[r], slots.count[r]);
     }
     // The kept values are finite after the kernel, or non-finite as they came (a value the kernel
     // left alone is the solver's, whatever it holds).
     bool finite_now(const View<double, 1>& statev) const {
-        constexpr std::uint64_t exponent = 0x7ff0000000000000ULL;
-        std::uint64_t bits = 0;
-        collect_now(bits, statev);
-        if ((bits & exponent) != exponent) [[likely]]
+        FiniteCheck check;
+        add_now(check, statev);
+        if (check.finite()) [[likely]]
             return true;
+        if (finite_in) return false;  // a value not finite now is not as it came
         const double* c = copy.get();
         for (int r = 0; r < 3; ++r)
             for (int k = 0; k < slots.count[r]; ++k, ++c)
@@ -287,8 +321,8 @@ struct WholeState {
     void restore(const View<double, 1>& statev) const {
         if (m > 0) std::memcpy(statev.data(), copy.get(), sizeof(double) * m);
     }
-    [[gnu::always_inline]] void collect_now(std::uint64_t& bits, const View<double, 1>& statev) const {
-        collect(bits, statev.data(), m);
+    [[gnu::always_inline]] void add_now(FiniteCheck& check, const View<double, 1>& statev) const {
+        check.add(statev.data(), m);
     }
     // As SavedState::finite_now.
     bool finite_now(const View<double, 1>& statev) const {
@@ -312,21 +346,21 @@ auto saved_state(const K& kernel, const Point<O>& p) {
 // checks one by one only when a value is not finite.
 template <Order O, class S>
 [[gnu::always_inline]] inline bool point_finite(const Point<O>& p, const S& state) {
-    constexpr std::uint64_t exponent = 0x7ff0000000000000ULL;
     const int n = p.ntens;
-    std::uint64_t bits = std::bit_cast<std::uint64_t>(p.sse * 0.0) | std::bit_cast<std::uint64_t>(p.spd * 0.0) |
-                         std::bit_cast<std::uint64_t>(p.scd * 0.0);
+    FiniteCheck check;
+    const double energies[3] = {p.sse, p.spd, p.scd};
+    check.add(energies, 3);
     if (n == 6) {
-        collect(bits, p.stress.data(), 6);
-        collect(bits, p.ddsdde.data(), 36);
+        check.add(p.stress.data(), 6);
+        check.add(p.ddsdde.data(), 36);
     } else {
-        collect(bits, p.stress.data(), n);
-        collect(bits, p.ddsdde.data(), n * n);
+        check.add(p.stress.data(), n);
+        check.add(p.ddsdde.data(), n * n);
     }
-    if (p.epszz) collect(bits, p.epszz, 1);
-    if (p.tsstif) collect(bits, p.tsstif, 2);
-    state.collect_now(bits, p.statev);
-    if ((bits & exponent) != exponent) [[likely]]
+    if (p.epszz) check.add(*p.epszz);
+    if (p.tsstif) check.add(p.tsstif, 2);
+    state.add_now(check, p.statev);
+    if (check.finite()) [[likely]]
         return true;
     return results_finite(p, nullptr, 0) && state.finite_now(p.statev);
 }
@@ -337,15 +371,14 @@ template <Order O, class S>
 template <Order O, class T>
 [[gnu::always_inline]] inline bool block_point_finite(const Point<O>& p, const double* state, int m, const T& before,
                                                       int k, double e1 = 0.0, double e2 = 0.0) {
-    constexpr std::uint64_t exponent = 0x7ff0000000000000ULL;
-    std::uint64_t bits = std::bit_cast<std::uint64_t>(p.sse * 0.0) | std::bit_cast<std::uint64_t>(p.spd * 0.0) |
-                         std::bit_cast<std::uint64_t>(p.scd * 0.0) | std::bit_cast<std::uint64_t>(e1 * 0.0) |
-                         std::bit_cast<std::uint64_t>(e2 * 0.0);
-    collect(bits, p.stress.data(), p.ntens);
-    if (p.epszz) collect(bits, p.epszz, 1);
-    if (p.tsstif) collect(bits, p.tsstif, 2);
-    collect(bits, state, m);
-    if ((bits & exponent) != exponent) [[likely]]
+    FiniteCheck check;
+    const double energies[5] = {p.sse, p.spd, p.scd, e1, e2};
+    check.add(energies, 5);
+    check.add(p.stress.data(), p.ntens);
+    if (p.epszz) check.add(*p.epszz);
+    if (p.tsstif) check.add(p.tsstif, 2);
+    check.add(state, m);
+    if (check.finite()) [[likely]]
         return true;
     return results_finite<false>(p, nullptr, 0) && block_state_finite(state, m, before, k) && e1 * 0.0 + e2 * 0.0 == 0.0;
 }
@@ -637,11 +670,18 @@ void vumat_block(const char* routine, const A& a, K&& kernel) {
     bool cut = false, refused = false, bad_density = false;
     for (int k = 0; k < a.nblock; ++k) {
         double stress[6], dstran[6], ddsdde[36], stran[6] = {}, coords[3], epszz = 0.0;
+        // The values as the solver passes them are checked; the kernel gets engineering shears
+        // (doubled as they are gathered: a second pass over the increment just written would
+        // wait for those writes).
+        conv::FiniteCheck check;
         for (int c = 0; c < n; ++c) {
-            stress[c] = a.stressold(k, col[c]);
-            dstran[c] = a.straininc(k, col[c]);
+            const double s = a.stressold(k, col[c]), e = a.straininc(k, col[c]);
+            check.add(s);
+            check.add(e);
+            stress[c] = s;
+            dstran[c] = S == Shears::engineering && c >= a.ndir ? 2.0 * e : e;
         }
-        if (!conv::finite3(stress, dstran, stress, n) || a.tempold[k] * 0.0 + a.tempnew[k] * 0.0 != 0.0) {
+        if (!check.finite() || a.tempold[k] * 0.0 + a.tempnew[k] * 0.0 != 0.0) {
             refused = true;
             for (int c = 0; c < n; ++c) a.stressnew(k, c) = a.stressold(k, c);
             for (int j = 0; j < m; ++j) a.statenew(k, j) = a.stateold(k, j);
@@ -649,8 +689,6 @@ void vumat_block(const char* routine, const A& a, K&& kernel) {
             a.enerinelasnew[k] = a.enerinelasold[k];
             continue;
         }
-        if constexpr (S == Shears::engineering)
-            for (int c = a.ndir; c < n; ++c) dstran[c] *= 2.0;
         conv::gather(state.get(), a.stateold, k, m);
         conv::gather(coords, a.coordmp, k, 3);
         double sse = 0.0, spd = 0.0, scd = 0.0, pnewdt = 1.0;
