@@ -125,15 +125,7 @@ Outcome fibre_increment(Point<O>& a) {
 
 constexpr auto fibre_increment_kernel = [](auto& p) { return fibre_increment(p); };
 
-// The state values umat_fiber writes: the exposure (state 3), the marker of state 12 and the last
-// state value (reset at the first increment).
-constexpr auto fibre_writes = [](const auto& p) {
-    return tvk::solver::StateSlots{{2, 11, p.nstatv - 1}, {1, 1, 1}};
-};
-// usermat_fiber writes no state value.
-constexpr auto writes_no_state = [](const auto&) { return tvk::solver::StateSlots{}; };
-
 }  // namespace
 
-TVK_SOLVER_KERNEL_WRITING(Umat, umat_fiber, fibre_point, fibre_writes)
-TVK_SOLVER_KERNEL_WRITING(Usermat, usermat_fiber, fibre_increment_kernel, writes_no_state)
+TVK_SOLVER_KERNEL(Umat, umat_fiber, fibre_point)
+TVK_SOLVER_KERNEL(Usermat, usermat_fiber, fibre_increment_kernel)

@@ -162,13 +162,6 @@ Outcome hail_point(Point& a) {
     return Outcome::ok();
 }
 
-// The state values the law writes: elastic and plastic strains and the equivalent plastic strain
-// (2 ntens + 1 values from the first), where the state holds them all.
-constexpr auto hail_writes = [](const Point& p) {
-    const int n = 2 * p.ntens + 1;
-    return tvk::solver::StateSlots{{0, 0, 0}, {p.nstatv >= n ? n : 0, 0, 0}};
-};
-
 }  // namespace
 
 namespace tvk::solver {
@@ -177,4 +170,4 @@ void reset_umat_hail_cutoff() { cutoff_latch.store(false, std::memory_order_rela
 bool umat_hail_cutoff_clear() { return !cutoff_latch.load(std::memory_order_relaxed); }
 }  // namespace tvk::solver
 
-TVK_SOLVER_KERNEL_WRITING(UmatInPlace, umat_hail, hail_point, hail_writes)
+TVK_SOLVER_KERNEL(UmatInPlace, umat_hail, hail_point)

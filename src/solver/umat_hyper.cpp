@@ -79,13 +79,6 @@ Outcome hyper_point(Ply& a) {
     return Outcome::ok();
 }
 
-// The state values the law writes: the ply stress slots, direct components from slot
-// stress_direct, shears from slot stress_shear (slots past the state's end are not written).
-constexpr auto hyper_writes = [](const Ply& p) {
-    const int off = ps::offset(p.nstatv);
-    return tvk::solver::StateSlots{{off + ps::stress_direct - 1, off + ps::stress_shear - 1, 0}, {p.ndi, p.nshr, 0}};
-};
-
 }  // namespace
 
-TVK_SOLVER_KERNEL_WRITING(Umat, umat_hyper, hyper_point, hyper_writes)
+TVK_SOLVER_KERNEL(Umat, umat_hyper, hyper_point)

@@ -26,9 +26,6 @@ Outcome porosity_point(tvk::solver::Point<tvk::solver::Order::nye>& a) {
     return Outcome::ok();
 }
 
-// The law reads the porosity flag (state 1) and writes no state value.
-constexpr auto writes_no_state = [](const auto&) { return tvk::solver::StateSlots{}; };
-
 }  // namespace
 
-TVK_SOLVER_KERNEL_WRITING(UmatNoStep, umat_porosity, porosity_point, writes_no_state)
+TVK_SOLVER_KERNEL(UmatNoStep, umat_porosity, porosity_point)
