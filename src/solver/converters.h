@@ -103,9 +103,9 @@ public:
     [[gnu::always_inline]] bool finite() const {
         constexpr std::uint64_t exponent = 0x7ff0000000000000ULL;
 #if defined(__SSE2__)
-        const __m128d b = _mm_or_pd(b0_, b1_);
-        const std::uint64_t bits = static_cast<std::uint64_t>(_mm_cvtsi128_si64(_mm_castpd_si128(b))) |
-                                   static_cast<std::uint64_t>(_mm_cvtsi128_si64(_mm_castpd_si128(_mm_unpackhi_pd(b, b))));
+        const __m128i b = _mm_castpd_si128(_mm_or_pd(b0_, b1_));
+        const std::uint64_t bits = static_cast<std::uint64_t>(_mm_cvtsi128_si64(b)) |
+                                   static_cast<std::uint64_t>(_mm_cvtsi128_si64(_mm_unpackhi_epi64(b, b)));
 #else
         const std::uint64_t bits = bits_;
 #endif
@@ -340,10 +340,10 @@ auto saved_state(const K& kernel, const Point<O>& p) {
     else return WholeState(p.statev);
 }
 
-// results_finite and the saved state's finite_now in one pass over the values: the products of
-// the stress, tangent, energies, plane-stress results and kept state values with 0 OR-ed
-// together (six components, the common count, with the count known to the compiler); the two
-// checks one by one only when a value is not finite.
+// results_finite and the saved state's finite_now in one pass over the values: the stress,
+// tangent, energies, plane-stress results and kept state values into one FiniteCheck (six
+// components, the common count, with the count known to the compiler); the two checks one by one
+// only when a value is not finite.
 template <Order O, class S>
 [[gnu::always_inline]] inline bool point_finite(const Point<O>& p, const S& state) {
     const int n = p.ntens;
@@ -380,7 +380,8 @@ template <Order O, class T>
     check.add(state, m);
     if (check.finite()) [[likely]]
         return true;
-    return results_finite<false>(p, nullptr, 0) && block_state_finite(state, m, before, k) && e1 * 0.0 + e2 * 0.0 == 0.0;
+    return results_finite<false>(p, nullptr, 0) && block_state_finite(state, m, before, k) &&
+           e1 * 0.0 + e2 * 0.0 == 0.0;
 }
 
 template <Order O>

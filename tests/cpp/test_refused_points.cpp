@@ -542,7 +542,8 @@ TEST(RefusedPoints, ANonFiniteResultIsFoundAtEveryPosition) {
                 if (where != 3 && m > 1) continue;  // the stress, tangent and energies once per shape
                 for (int at = 0; at < count[where - 1]; ++at)
                     for (const double kind : {0.0, 1.0, 2.0})
-                        expect_refusal(UmatPoint(tvktest_placed_umat, shape[0], shape[1], m, {double(where), double(at), kind}),
+                        expect_refusal(UmatPoint(tvktest_placed_umat, shape[0], shape[1], m,
+                                                 {double(where), double(at), kind}),
                                        de, "tvktest_placed_umat: non-finite result");
             }
         }
