@@ -35,6 +35,9 @@
 #include <cstring>
 #include <string>
 #include <type_traits>
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 
 #include "../core/errors.h"
 #include "../core/scratch.h"
@@ -69,16 +72,67 @@ bool finite(const T* v, int n) {
     for (int k = 0; k < n; ++k) z += v[k] * 0.0;
     return z == 0.0;
 }
-// The same for three vectors of n values. The products x * 0 are +-0 or NaN, so their bit
-// patterns OR-ed together have an all-ones exponent exactly when one of them is NaN; unlike a
-// floating-point sum, the integer OR may be taken in any order, so the loop vectorises.
+// Tells whether values are finite: x * 0 is +-0 for a finite x and NaN for an infinite or NaN
+// one, so the bit patterns of the products OR-ed together have an all-ones exponent exactly when
+// one of the values is not finite (unlike a floating-point sum, the OR may be taken in any
+// order, so no branch per value and no order to keep). The values are read 8 bytes at a time,
+// two to a vector register: a kernel has written them one by one just before, and a 16-byte read
+// of two 8-byte writes still in flight waits until they reach the cache, which costs more than
+// the whole check. The products are OR-ed in registers and reduced once, at `finite()`.
+class FiniteCheck {
+public:
+    [[gnu::always_inline]] void add(const double* v, int n) {
+#if defined(__SSE2__)
+        const __m128d zero = _mm_setzero_pd();
+        int k = 0;
+        for (; k + 4 <= n; k += 4) {
+            b0_ = _mm_or_pd(b0_, _mm_mul_pd(_mm_loadh_pd(_mm_load_sd(v + k), v + k + 1), zero));
+            b1_ = _mm_or_pd(b1_, _mm_mul_pd(_mm_loadh_pd(_mm_load_sd(v + k + 2), v + k + 3), zero));
+        }
+        if (k + 2 <= n) {
+            b0_ = _mm_or_pd(b0_, _mm_mul_pd(_mm_loadh_pd(_mm_load_sd(v + k), v + k + 1), zero));
+            k += 2;
+        }
+        if (k < n) b1_ = _mm_or_pd(b1_, _mm_mul_sd(_mm_load_sd(v + k), zero));
+#else
+        for (int k = 0; k < n; ++k) bits_ |= std::bit_cast<std::uint64_t>(v[k] * 0.0);
+#endif
+    }
+    [[gnu::always_inline]] void add(double x) { add(&x, 1); }
+    // Every value added is finite.
+    [[gnu::always_inline]] bool finite() const {
+        constexpr std::uint64_t exponent = 0x7ff0000000000000ULL;
+#if defined(__SSE2__)
+        const __m128i b = _mm_castpd_si128(_mm_or_pd(b0_, b1_));
+        const std::uint64_t bits = static_cast<std::uint64_t>(_mm_cvtsi128_si64(b)) |
+                                   static_cast<std::uint64_t>(_mm_cvtsi128_si64(_mm_unpackhi_epi64(b, b)));
+#else
+        const std::uint64_t bits = bits_;
+#endif
+        return (bits & exponent) != exponent;
+    }
+
+private:
+#if defined(__SSE2__)
+    __m128d b0_ = _mm_setzero_pd(), b1_ = _mm_setzero_pd();
+#else
+    std::uint64_t bits_ = 0;
+#endif
+};
+
+// Adds to `bits` the bit patterns of v[k] * 0 (see FiniteCheck): finite values add no exponent
+// bits.
+[[gnu::always_inline]] inline void collect(std::uint64_t& bits, const double* v, int n) {
+    for (int k = 0; k < n; ++k) bits |= std::bit_cast<std::uint64_t>(v[k] * 0.0);
+}
+
+// True when the values of three vectors of n values are finite.
 [[gnu::always_inline]] inline bool finite3(const double* a, const double* b, const double* c, int n) {
-    constexpr std::uint64_t exponent = 0x7ff0000000000000ULL;
-    std::uint64_t bits = 0;
-    for (int k = 0; k < n; ++k)
-        bits |= std::bit_cast<std::uint64_t>(a[k] * 0.0) | std::bit_cast<std::uint64_t>(b[k] * 0.0) |
-                std::bit_cast<std::uint64_t>(c[k] * 0.0);
-    return (bits & exponent) != exponent;
+    FiniteCheck check;
+    check.add(a, n);
+    check.add(b, n);
+    check.add(c, n);
+    return check.finite();
 }
 
 // Refused points of this thread so far: a routine that calls another routine (an adapter) tells
@@ -161,11 +215,6 @@ constexpr Outcome non_finite_result() { return Outcome::refuse(non_finite_text);
     return false;
 }
 
-// Adds to `bits` the bit patterns of v[k] * 0 (see finite3): finite values add no exponent bits.
-[[gnu::always_inline]] inline void collect(std::uint64_t& bits, const double* v, int n) {
-    for (int k = 0; k < n; ++k) bits |= std::bit_cast<std::uint64_t>(v[k] * 0.0);
-}
-
 // A state value after the kernel is finite, or the very value that came in: a state value the
 // kernel did not touch is not its result, and a solver may keep anything there.
 inline bool kept_or_finite(double now, double before) {
@@ -176,10 +225,9 @@ inline bool kept_or_finite(double now, double before) {
 // of the block's old state: finite, or as they came.
 template <class T>
 [[gnu::always_inline]] inline bool block_state_finite(const double* now, int m, const T& before, int k) {
-    constexpr std::uint64_t exponent = 0x7ff0000000000000ULL;
-    std::uint64_t bits = 0;
-    collect(bits, now, m);
-    if ((bits & exponent) != exponent) [[likely]]
+    FiniteCheck check;
+    check.add(now, m);
+    if (check.finite()) [[likely]]
         return true;
     for (int j = 0; j < m; ++j)
         if (!kept_or_finite(now[j], before(k, j))) return false;
@@ -210,6 +258,7 @@ struct SavedState {
     Scratch<double, 512> copy;
     StateSlots slots;
     int total = 0;
+    bool finite_in = true;  // every kept value came in finite
     SavedState(const View<double, 1>& statev, const StateSlots& w) : copy(0), slots(w) {
         const int m = std::max(statev.size(), 0);
         for (int r = 0; r < 3; ++r) {
@@ -217,14 +266,22 @@ struct SavedState {
             slots.count[r] = std::clamp(slots.count[r], 0, m - slots.first[r]);
             total += slots.count[r];
         }
-        copy.reset(static_cast<std::size_t>(total));
+        if (total > 512) [[unlikely]] copy.reset(static_cast<std::size_t>(total));
+        // (The few values of a typical range one by one, noting whether each came in finite: a
+        // library call per range would cost more than the copy.)
+        constexpr std::uint64_t exponent = 0x7ff0000000000000ULL;
         double* c = copy.get();
+        std::uint64_t bits = 0;
         for (int r = 0; r < 3; ++r) {
-            if (slots.count[r] > 0) std::memcpy(c, statev.data() + slots.first[r], sizeof(double) * slots.count[r]);
+            const double* v = statev.data() + slots.first[r];
+            for (int k = 0; k < slots.count[r]; ++k) {
+                c[k] = v[k];
+                bits |= std::bit_cast<std::uint64_t>(v[k] * 0.0);
+            }
             c += slots.count[r];
         }
+        finite_in = (bits & exponent) != exponent;
     }
-    explicit SavedState(const View<double, 1>& statev) : SavedState(statev, {{0, 0, 0}, {statev.size(), 0, 0}}) {}
     void restore(const View<double, 1>& statev) const {
         const double* c = copy.get();
         for (int r = 0; r < 3; ++r) {
@@ -232,14 +289,18 @@ struct SavedState {
             c += slots.count[r];
         }
     }
+    // Adds the kept values after the kernel to `check`.
+    [[gnu::always_inline]] void add_now(FiniteCheck& check, const View<double, 1>& statev) const {
+        for (int r = 0; r < 3; ++r) check.add(statev.data() + slots.first[r], slots.count[r]);
+    }
     // The kept values are finite after the kernel, or non-finite as they came (a value the kernel
     // left alone is the solver's, whatever it holds).
     bool finite_now(const View<double, 1>& statev) const {
-        constexpr std::uint64_t exponent = 0x7ff0000000000000ULL;
-        std::uint64_t bits = 0;
-        for (int r = 0; r < 3; ++r) collect(bits, statev.data() + slots.first[r], slots.count[r]);
-        if ((bits & exponent) != exponent) [[likely]]
+        FiniteCheck check;
+        add_now(check, statev);
+        if (check.finite()) [[likely]]
             return true;
+        if (finite_in) return false;  // a value not finite now is not as it came
         const double* c = copy.get();
         for (int r = 0; r < 3; ++r)
             for (int k = 0; k < slots.count[r]; ++k, ++c)
@@ -248,11 +309,79 @@ struct SavedState {
     }
 };
 
+// The same for the whole state vector, the common case of a kernel without a contract: one copy,
+// no ranges.
+struct WholeState {
+    Scratch<double, 512> copy;
+    int m;
+    explicit WholeState(const View<double, 1>& statev) : copy(0), m(std::max(statev.size(), 0)) {
+        if (m > 512) [[unlikely]] copy.reset(static_cast<std::size_t>(m));
+        if (m > 0) std::memcpy(copy.get(), statev.data(), sizeof(double) * m);
+    }
+    void restore(const View<double, 1>& statev) const {
+        if (m > 0) std::memcpy(statev.data(), copy.get(), sizeof(double) * m);
+    }
+    [[gnu::always_inline]] void add_now(FiniteCheck& check, const View<double, 1>& statev) const {
+        check.add(statev.data(), m);
+    }
+    // As SavedState::finite_now.
+    bool finite_now(const View<double, 1>& statev) const {
+        const double* c = copy.get();
+        for (int k = 0; k < m; ++k)
+            if (!kept_or_finite(statev[k], c[k])) return false;
+        return true;
+    }
+};
+
 // The state an implicit point's kernel may write: all of it unless the kernel says.
 template <class K, Order O>
-SavedState saved_state(const K& kernel, const Point<O>& p) {
+auto saved_state(const K& kernel, const Point<O>& p) {
     if constexpr (declares_writes<K>) return SavedState(p.statev, kernel.writes(p));
-    else return SavedState(p.statev);
+    else return WholeState(p.statev);
+}
+
+// results_finite and the saved state's finite_now in one pass over the values: the stress,
+// tangent, energies, plane-stress results and kept state values into one FiniteCheck (six
+// components, the common count, with the count known to the compiler); the two checks one by one
+// only when a value is not finite.
+template <Order O, class S>
+[[gnu::always_inline]] inline bool point_finite(const Point<O>& p, const S& state) {
+    const int n = p.ntens;
+    FiniteCheck check;
+    const double energies[3] = {p.sse, p.spd, p.scd};
+    check.add(energies, 3);
+    if (n == 6) {
+        check.add(p.stress.data(), 6);
+        check.add(p.ddsdde.data(), 36);
+    } else {
+        check.add(p.stress.data(), n);
+        check.add(p.ddsdde.data(), n * n);
+    }
+    if (p.epszz) check.add(*p.epszz);
+    if (p.tsstif) check.add(p.tsstif, 2);
+    state.add_now(check, p.statev);
+    if (check.finite()) [[likely]]
+        return true;
+    return results_finite(p, nullptr, 0) && state.finite_now(p.statev);
+}
+
+// The same for a point of a block interface (no tangent): its stress, energies, plane-stress
+// result and m state values (`state`, against the point's row k of the block's old state
+// `before`), with the block's energies e1 and e2 derived from the point's.
+template <Order O, class T>
+[[gnu::always_inline]] inline bool block_point_finite(const Point<O>& p, const double* state, int m, const T& before,
+                                                      int k, double e1 = 0.0, double e2 = 0.0) {
+    FiniteCheck check;
+    const double energies[5] = {p.sse, p.spd, p.scd, e1, e2};
+    check.add(energies, 5);
+    check.add(p.stress.data(), p.ntens);
+    if (p.epszz) check.add(*p.epszz);
+    if (p.tsstif) check.add(p.tsstif, 2);
+    check.add(state, m);
+    if (check.finite()) [[likely]]
+        return true;
+    return results_finite<false>(p, nullptr, 0) && block_state_finite(state, m, before, k) &&
+           e1 * 0.0 + e2 * 0.0 == 0.0;
 }
 
 template <Order O>
@@ -372,10 +501,9 @@ template <class A, class K>
         Outcome o;
         double stress[6];
         std::copy(a.stress.data(), a.stress.data() + n, stress);
-        const conv::SavedState state = conv::saved_state(kernel, p);
+        const auto state = conv::saved_state(kernel, p);
         o = conv::run(kernel, p);
-        if ((o.kind == Outcome::done || o.kind == Outcome::cut_back) &&
-            !(conv::results_finite(p, nullptr, 0) && state.finite_now(a.statev))) [[unlikely]]
+        if ((o.kind == Outcome::done || o.kind == Outcome::cut_back) && !conv::point_finite(p, state)) [[unlikely]]
             o = conv::non_finite_result();
         if (o.kind == Outcome::refused) [[unlikely]] {
             std::copy(stress, stress + n, a.stress.data());
@@ -427,10 +555,9 @@ template <class A, class K>
     double stress[6];
     std::copy(a.stress.data(), a.stress.data() + n, stress);
     const double sedel = a.sedel, epszz = a.epszz, tsstif[2] = {a.tsstif[0], a.tsstif[1]};
-    const conv::SavedState state = conv::saved_state(kernel, p);
+    const auto state = conv::saved_state(kernel, p);
     Outcome o = conv::run(kernel, p);
-    if ((o.kind == Outcome::done || o.kind == Outcome::cut_back) &&
-        !(conv::results_finite(p, nullptr, 0) && state.finite_now(a.ustatev))) [[unlikely]]
+    if ((o.kind == Outcome::done || o.kind == Outcome::cut_back) && !conv::point_finite(p, state)) [[unlikely]]
         o = conv::non_finite_result();
     if (o.kind == Outcome::refused) [[unlikely]] {
         std::copy(stress, stress + n, a.stress.data());
@@ -501,8 +628,7 @@ void upermat_block(const char* routine, const A& a, K&& kernel) {
                             conv::identity3, conv::identity3, 1, 1, 1, 1, jstep, 1, nullptr, nullptr, a.matid};
         Outcome o = conv::run(kernel, p);
         if ((o.kind == Outcome::done || o.kind == Outcome::cut_back) &&
-            !(conv::results_finite<false>(p, nullptr, 0) && conv::block_state_finite(state.get(), m, a.stateold, k)))
-            [[unlikely]]
+            !conv::block_point_finite(p, state.get(), m, a.stateold, k)) [[unlikely]]
             o = conv::non_finite_result();
         if (o.kind == Outcome::refused) [[unlikely]] {
             // The point keeps its old stress and state.
@@ -545,11 +671,18 @@ void vumat_block(const char* routine, const A& a, K&& kernel) {
     bool cut = false, refused = false, bad_density = false;
     for (int k = 0; k < a.nblock; ++k) {
         double stress[6], dstran[6], ddsdde[36], stran[6] = {}, coords[3], epszz = 0.0;
+        // The values as the solver passes them are checked; the kernel gets engineering shears
+        // (doubled as they are gathered: a second pass over the increment just written would
+        // wait for those writes).
+        conv::FiniteCheck check;
         for (int c = 0; c < n; ++c) {
-            stress[c] = a.stressold(k, col[c]);
-            dstran[c] = a.straininc(k, col[c]);
+            const double s = a.stressold(k, col[c]), e = a.straininc(k, col[c]);
+            check.add(s);
+            check.add(e);
+            stress[c] = s;
+            dstran[c] = S == Shears::engineering && c >= a.ndir ? 2.0 * e : e;
         }
-        if (!conv::finite3(stress, dstran, stress, n) || a.tempold[k] * 0.0 + a.tempnew[k] * 0.0 != 0.0) {
+        if (!check.finite() || a.tempold[k] * 0.0 + a.tempnew[k] * 0.0 != 0.0) {
             refused = true;
             for (int c = 0; c < n; ++c) a.stressnew(k, c) = a.stressold(k, c);
             for (int j = 0; j < m; ++j) a.statenew(k, j) = a.stateold(k, j);
@@ -557,8 +690,6 @@ void vumat_block(const char* routine, const A& a, K&& kernel) {
             a.enerinelasnew[k] = a.enerinelasold[k];
             continue;
         }
-        if constexpr (S == Shears::engineering)
-            for (int c = a.ndir; c < n; ++c) dstran[c] *= 2.0;
         conv::gather(state.get(), a.stateold, k, m);
         conv::gather(coords, a.coordmp, k, 3);
         double sse = 0.0, spd = 0.0, scd = 0.0, pnewdt = 1.0;
@@ -572,8 +703,7 @@ void vumat_block(const char* routine, const A& a, K&& kernel) {
         const double ei = dense ? a.enerinternold[k] + sse / a.density[k] : a.enerinternold[k];
         const double ee = dense ? a.enerinelasold[k] + (spd + scd) / a.density[k] : a.enerinelasold[k];
         if ((o.kind == Outcome::done || o.kind == Outcome::cut_back) &&
-            !(conv::results_finite<false>(p, nullptr, 0) && conv::block_state_finite(state.get(), m, a.stateold, k) &&
-              ei * 0.0 + ee * 0.0 == 0.0)) [[unlikely]]
+            !conv::block_point_finite(p, state.get(), m, a.stateold, k, ei, ee)) [[unlikely]]
             o = conv::non_finite_result();
         if (o.kind == Outcome::refused) [[unlikely]] {
             // The point keeps its old stress, state and energies.

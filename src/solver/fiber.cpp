@@ -94,7 +94,7 @@ Outcome fibre_increment(Point<O>& a) {
     double nye[9];
     tvk::lamina::nye_properties(nye, a.props.data(), np);
     if (n != 3 && n != 4 && n != 6) return Outcome::fail("usermat_fiber: unsupported number of stress components", n);
-    double c[36];
+    alignas(64) double c[36];  // (cleared by a block store, which is slow on a misaligned start)
     tvk::lamina::stiffness(c, nye, n, false);
     double s0[6], s[6];
     for (int i = 0; i < n; ++i) s0[i] = s[i] = a.stress[i];

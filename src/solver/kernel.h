@@ -173,6 +173,27 @@ struct Point {
     double* tsstif = nullptr;
     int matid = 0;                    // material id of the interfaces that pass one
 
+    // The members in order (the last three optional). A constructor rather than an aggregate: the
+    // compiler clears the whole of an aggregate with padding (some 360 bytes, a block store that
+    // costs as much as a small kernel) before it stores the members; a constructor stores only
+    // the members.
+    [[gnu::always_inline]] Point(Voigt<O> stress_, View<double, 1> statev_, VoigtMatrix<O> ddsdde_, double& sse_,
+                                 double& spd_, double& scd_, double& pnewdt_, double rpl_, double drpldt_,
+                                 Voigt<O, const double> ddsddt_, Voigt<O, const double> drplde_,
+                                 Voigt<O, const double> stran_, Voigt<O, const double> dstran_, const double* time_,
+                                 double dtime_, double temp_, double dtemp_, const double* predef_,
+                                 const double* dpred_, std::string_view materl_, int ndi_, int nshr_, int ntens_,
+                                 int nstatv_, View<const double, 1> props_, int nprops_, const double* coords_,
+                                 const double* drot_, double celent_, const double* dfgrd0_, const double* dfgrd1_,
+                                 int noel_, int npt_, int kslay_, int kspt_, const int* jstep_, int kinc_,
+                                 double* epszz_ = nullptr, double* tsstif_ = nullptr, int matid_ = 0)
+        : stress(stress_), statev(statev_), ddsdde(ddsdde_), sse(sse_), spd(spd_), scd(scd_), pnewdt(pnewdt_),
+          rpl(rpl_), drpldt(drpldt_), ddsddt(ddsddt_), drplde(drplde_), stran(stran_), dstran(dstran_), time(time_),
+          dtime(dtime_), temp(temp_), dtemp(dtemp_), predef(predef_), dpred(dpred_), materl(materl_), ndi(ndi_),
+          nshr(nshr_), ntens(ntens_), nstatv(nstatv_), props(props_), nprops(nprops_), coords(coords_), drot(drot_),
+          celent(celent_), dfgrd0(dfgrd0_), dfgrd1(dfgrd1_), noel(noel_), npt(npt_), kslay(kslay_), kspt(kspt_),
+          jstep(jstep_), kinc(kinc_), epszz(epszz_), tsstif(tsstif_), matid(matid_) {}
+
     // Position of Nye component k in this point's order.
     int at(int k) const { return reorder(O, k, ntens); }
 };

@@ -8,6 +8,8 @@
 
 #include <cmath>
 #include <array>
+#include <bit>
+#include <cstdint>
 #include <cstring>
 #include <limits>
 #include <string>
@@ -68,8 +70,52 @@ Outcome told(Point<Order::nye>& p) {
     return Outcome::ok();
 }
 
+// The finite point of `told` with one non-finite value placed by the properties: props(1) the
+// result (1 stress, 2 tangent, 3 state, 4 energy), props(2) its 0-based position (column-major
+// in the tangent; sse, spd, scd for the energies), props(3) the value (0 NaN, 1 +inf, 2 -inf).
+Outcome placed(Point<Order::nye>& p) {
+    const int n = p.ntens, at = static_cast<int>(p.props[1]), kind = static_cast<int>(p.props[2]);
+    for (int i = 0; i < n; ++i) {
+        p.stress[i] += 1000.0 * p.dstran[i];
+        for (int j = 0; j < n; ++j) p.ddsdde(i, j) = i == j ? 1000.0 : 0.0;
+    }
+    for (int k = 0; k < p.nstatv; ++k) p.statev[k] = -7.0;
+    p.sse += 1.0;
+    const double bad = kind == 0 ? nan : kind == 1 ? inf : -inf;
+    switch (static_cast<int>(p.props[0])) {
+        case 1: p.stress[at] = bad; break;
+        case 2: p.ddsdde.data()[at] = bad; break;
+        case 3: p.statev[at] = bad; break;
+        default: (at == 0 ? p.sse : at == 1 ? p.spd : p.scd) = bad;
+    }
+    return Outcome::ok();
+}
+
+// A law that tells the state values it writes: states 2-3 and 5 (0-based 1, 2 and 4), to -7, or
+// with props(1) = 1 state 5 to NaN, with props(1) = 2 states 2-3 left as they came.
+Outcome told_slots(Point<Order::nye>& p) {
+    const int mode = static_cast<int>(p.props[0]);
+    for (int i = 0; i < p.ntens; ++i) {
+        p.stress[i] += 1000.0 * p.dstran[i];
+        for (int j = 0; j < p.ntens; ++j) p.ddsdde(i, j) = i == j ? 1000.0 : 0.0;
+    }
+    for (const int k : {1, 2, 4})
+        if (k < p.nstatv && !(mode == 2 && k < 4)) p.statev[k] = -7.0;
+    if (mode == 1 && p.nstatv > 4) p.statev[4] = nan;
+    return Outcome::ok();
+}
+constexpr auto told_slots_writes = [](const Point<Order::nye>&) {
+    return tvk::solver::StateSlots{{1, 4, 0}, {2, 1, 0}};
+};
+
 }  // namespace
 
+TVK_SOLVER_DECLARE(Umat, tvktest_placed_umat);
+TVK_SOLVER_DECLARE(Vumat, tvktest_placed_vumat);
+TVK_SOLVER_DECLARE(Umat, tvktest_told_slots_umat);
+TVK_SOLVER_KERNEL(Umat, tvktest_placed_umat, placed)
+TVK_SOLVER_KERNEL(Vumat, tvktest_placed_vumat, placed)
+TVK_SOLVER_KERNEL_WRITING(Umat, tvktest_told_slots_umat, told_slots, told_slots_writes)
 TVK_SOLVER_DECLARE(Umat, tvktest_told_umat);
 TVK_SOLVER_DECLARE(Usermat, tvktest_told_usermat);
 TVK_SOLVER_DECLARE(Vumat, tvktest_told_vumat);
@@ -480,6 +526,88 @@ TEST(RefusedPoints, ExplicitPlyRoutinesRefuseAnOverflowingIncrement) {
             }
         }
     }
+    clear_errors();
+}
+
+// The converters read the results in runs of four, two and one values: a non-finite value is
+// found at every position of the stress, the tangent, the state (of 1 to 9 values) and the
+// energies, for each component count, NaN and either infinity alike.
+TEST(RefusedPoints, ANonFiniteResultIsFoundAtEveryPosition) {
+    for (const auto& shape : {std::array<int, 2>{2, 1}, std::array<int, 2>{3, 1}, std::array<int, 2>{3, 3}}) {
+        const int n = shape[0] + shape[1];
+        const V de(n, 1e-3);
+        for (int m = 1; m <= 9; ++m) {
+            const int count[4] = {n, n * n, m, 3};
+            for (int where = 1; where <= 4; ++where) {
+                if (where != 3 && m > 1) continue;  // the stress, tangent and energies once per shape
+                for (int at = 0; at < count[where - 1]; ++at)
+                    for (const double kind : {0.0, 1.0, 2.0})
+                        expect_refusal(UmatPoint(tvktest_placed_umat, shape[0], shape[1], m,
+                                                 {double(where), double(at), kind}),
+                                       de, "tvktest_placed_umat: non-finite result");
+            }
+        }
+    }
+    // Block points: their old stress, state and energies.
+    for (int m = 1; m <= 9; ++m) {
+        for (int where : {1, 3, 4}) {
+            const int count = where == 1 ? 6 : where == 3 ? m : 3;
+            for (int at = 0; at < count; ++at) {
+                tvktest::VumatBlock b(tvktest_placed_vumat, 2, m, {double(where), double(at), 1.0});
+                b.totaltime = 1.0;
+                for (int k = 0; k < 2; ++k) {
+                    for (int c = 0; c < 6; ++c) b.sold(k, c) = 5.0 + c;
+                    for (int j = 0; j < m; ++j) b.state(k, j) = 0.5 * j;
+                    b.enerinternold[k] = 7.0, b.enerinelasold[k] = 8.0;
+                }
+                b.set_increment_all(V(6, 1e-3));
+                clear_errors();
+                b.call();
+                EXPECT_EQ(tvk::errorhandling.errstat, -3) << where << " " << at << " " << m;
+                for (int k = 0; k < 2; ++k) {
+                    for (int c = 0; c < 6; ++c) EXPECT_EQ(b.new_stress(k, c), 5.0 + c);
+                    for (int j = 0; j < m; ++j) EXPECT_EQ(b.new_state(k, j), 0.5 * j);
+                    EXPECT_EQ(b.enerinternnew[k], 7.0);
+                }
+            }
+        }
+    }
+    clear_errors();
+}
+
+// A kernel that tells the state values it writes: those are kept and checked; a refused point
+// gets its whole state back bit for bit; a non-finite value the law leaves as it came, inside its
+// ranges or out of them, is the solver's.
+TEST(RefusedPoints, AKernelWithDeclaredStateRangesKeepsTheWholeStateOfARefusedPoint) {
+    const V de = {1e-3, -2e-4, 1e-4, 5e-4, 2e-4, -1e-4};
+    const double payload = std::bit_cast<double>(0x7ff8000000000123ULL);  // a NaN with a payload
+    // Written NaN: refused, every value (the payload NaN out of the ranges too) as it came.
+    for (const int m : {5, 8}) {
+        Call c(UmatPoint(tvktest_told_slots_umat, 3, 3, m, {1.0}));
+        c.p.statev[m - 1] = payload;
+        const UmatPoint before = c.p;
+        clear_errors();
+        c.p.call(de);
+        expect_refused(c.p, before, "tvktest_told_slots_umat: non-finite result");
+    }
+    // NaN out of the ranges, and NaN in a range the law leaves as it came: computed.
+    Call c(UmatPoint(tvktest_told_slots_umat, 3, 3, 6, {2.0}));
+    c.p.statev[0] = nan;
+    c.p.statev[2] = payload;
+    clear_errors();
+    c.p.call(de);
+    EXPECT_EQ(tvk::errorhandling.errstat, 0) << tvktest::errtext();
+    EXPECT_TRUE(std::isnan(c.p.statev[0]));
+    EXPECT_EQ(std::bit_cast<std::uint64_t>(c.p.statev[2]), 0x7ff8000000000123ULL);
+    EXPECT_EQ(c.p.statev[4], -7.0);
+    EXPECT_EQ(c.p.stress[0], 10.0 + 1.0);
+    EXPECT_EQ(c.p.pnewdt, -1.0);
+    // A state shorter than the ranges: the ranges end with it.
+    Call d(UmatPoint(tvktest_told_slots_umat, 3, 3, 2, {0.0}));
+    clear_errors();
+    d.p.call(de);
+    EXPECT_EQ(tvk::errorhandling.errstat, 0);
+    EXPECT_EQ(d.p.statev, (V{0.0, -7.0}));
     clear_errors();
 }
 
