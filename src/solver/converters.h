@@ -64,14 +64,6 @@ inline bool components_valid(const char* routine, int ndi, int nshr, int ntens) 
     return false;
 }
 
-// True when every value is finite: x * 0 is 0 for a finite x and NaN for an infinite or NaN one,
-// so one sum tells (no branch per value).
-template <class T>
-bool finite(const T* v, int n) {
-    double z = 0.0;
-    for (int k = 0; k < n; ++k) z += v[k] * 0.0;
-    return z == 0.0;
-}
 // Tells whether values are finite: x * 0 is +-0 for a finite x and NaN for an infinite or NaN
 // one, so the bit patterns of the products OR-ed together have an all-ones exponent exactly when
 // one of the values is not finite (unlike a floating-point sum, the OR may be taken in any
@@ -120,10 +112,11 @@ private:
 #endif
 };
 
-// Adds to `bits` the bit patterns of v[k] * 0 (see FiniteCheck): finite values add no exponent
-// bits.
-[[gnu::always_inline]] inline void collect(std::uint64_t& bits, const double* v, int n) {
-    for (int k = 0; k < n; ++k) bits |= std::bit_cast<std::uint64_t>(v[k] * 0.0);
+// True when the n values are finite.
+[[gnu::always_inline]] inline bool all_finite(const double* v, int n) {
+    FiniteCheck check;
+    check.add(v, n);
+    return check.finite();
 }
 
 // True when the values of three vectors of n values are finite.
@@ -165,15 +158,21 @@ inline std::string material_of(std::string_view materl, int matid) {
 inline constexpr char non_finite_text[] = ": non-finite result; point not evaluated";
 constexpr Outcome non_finite_result() { return Outcome::refuse(non_finite_text); }
 
-// Reports a refused point (a refusal with a null message is reported already): the message, the
-// material and the integer of the refusal.
-[[gnu::cold, gnu::noinline]] inline void report_refusal(const char* routine, const char* message, int value,
+// The report of a refused point: the message (the routine's non-finite result, or the law's own
+// text), the material and the integer of the refusal. A kernel that reports its refusal itself,
+// to name the material, calls this and returns Outcome::refuse(nullptr).
+[[gnu::cold, gnu::noinline]] inline void report_refused(const char* routine, const char* message, int value,
                                                         std::string_view materl, int matid) {
-    ++refusals;
-    if (!message) return;
     const std::string material = material_of(materl, matid);
     const std::string text = message == non_finite_text ? compose(routine, non_finite_text) : std::string(message);
     report(-3, material.empty() ? text : compose(text, " (material " + material + ")"), value, 0, 0.0, 0.0, material);
+}
+
+// Counts a refused point and reports it (a refusal with a null message is reported already).
+[[gnu::cold, gnu::noinline]] inline void report_refusal(const char* routine, const char* message, int value,
+                                                        std::string_view materl, int matid) {
+    ++refusals;
+    if (message) report_refused(routine, message, value, materl, matid);
 }
 
 [[gnu::cold, gnu::noinline]] inline void report_count(const char* message, int count, std::string_view materl,
@@ -225,9 +224,7 @@ inline bool kept_or_finite(double now, double before) {
 // of the block's old state: finite, or as they came.
 template <class T>
 [[gnu::always_inline]] inline bool block_state_finite(const double* now, int m, const T& before, int k) {
-    FiniteCheck check;
-    check.add(now, m);
-    if (check.finite()) [[likely]]
+    if (all_finite(now, m)) [[likely]]
         return true;
     for (int j = 0; j < m; ++j)
         if (!kept_or_finite(now[j], before(k, j))) return false;
@@ -238,17 +235,16 @@ template <class T>
 // results and the m state values of a computed point are finite.
 template <bool tangent = true, Order O>
 [[gnu::always_inline]] inline bool results_finite(const Point<O>& p, const double* state, int m) {
-    constexpr std::uint64_t exponent = 0x7ff0000000000000ULL;
     const int n = p.ntens;
     const double energies[3] = {p.sse, p.spd, p.scd};
-    std::uint64_t bits = 0;
-    collect(bits, p.stress.data(), n);
-    if constexpr (tangent) collect(bits, p.ddsdde.data(), n * n);
-    collect(bits, energies, 3);
-    collect(bits, state, m);
-    if (p.epszz) collect(bits, p.epszz, 1);
-    if (p.tsstif) collect(bits, p.tsstif, 2);
-    return (bits & exponent) != exponent;
+    FiniteCheck check;
+    check.add(p.stress.data(), n);
+    if constexpr (tangent) check.add(p.ddsdde.data(), n * n);
+    check.add(energies, 3);
+    check.add(state, m);
+    if (p.epszz) check.add(*p.epszz);
+    if (p.tsstif) check.add(p.tsstif, 2);
+    return check.finite();
 }
 
 // The state of an implicit point as it came, for a point that is refused after its kernel ran:

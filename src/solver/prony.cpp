@@ -303,18 +303,16 @@ void log_shifts(double* x, double t, double tg, const cs::PlySection& at) {
 }
 
 // The report of a point whose results are not finite, as the converter words it for a result it
-// finds non-finite: the routine and the material.
+// finds non-finite, naming the material; the converter counts the refusal.
 [[gnu::cold, gnu::noinline]] Outcome refuse_non_finite(std::string_view materl, int matid) {
-    namespace conv = tvk::solver::conv;  // (the converter counts the refusal)
-    const std::string material = conv::material_of(materl, matid);
-    const std::string text = tvk::compose("umat_prony", conv::non_finite_text);
-    tvk::report(-3, material.empty() ? text : tvk::compose(text, " (material " + material + ")"), 0, 0, 0.0, 0.0,
-                material);
+    tvk::solver::conv::report_refused("umat_prony", tvk::solver::conv::non_finite_text, 0, materl, matid);
     return Outcome::refuse(nullptr);
 }
 
 // The bit pattern of v * 0: +-0 for a finite v, NaN otherwise, so that the OR of such patterns
-// has an all-ones exponent exactly when a value is not finite (no branch per value).
+// has an all-ones exponent exactly when a value is not finite (no branch per value; kept in one
+// integer register, which is cheaper here than the converters' vector check of values scattered
+// over the kernel's loops).
 [[gnu::always_inline]] inline std::uint64_t zero_bits(double v) { return std::bit_cast<std::uint64_t>(v * 0.0); }
 constexpr bool any_non_finite(std::uint64_t bits) {
     return (bits & 0x7ff0000000000000ULL) == 0x7ff0000000000000ULL;

@@ -220,16 +220,6 @@ double residual_limit(double r0, double r1, double cdd, double sigc) {
 
 double sign_of(double v) { return v >= 0.0 ? 1.0 : -1.0; }
 
-// True when all n values are finite: x * 0 is +-0 for a finite x and NaN otherwise, so the OR of
-// the bit patterns has an all-ones exponent exactly when one value is not finite; the integer OR
-// takes any order, so the loop vectorises.
-bool all_finite(const double* v, int n) {
-    constexpr std::uint64_t exponent = 0x7ff0000000000000ULL;
-    std::uint64_t bits = 0;
-    for (int k = 0; k < n; ++k) bits |= std::bit_cast<std::uint64_t>(v[k] * 0.0);
-    return (bits & exponent) != exponent;
-}
-
 // One point of the block: its own rows of the block arrays.
 struct CartesianPoint {
     bool initial;
@@ -672,8 +662,8 @@ void law(const tvk::solver::Vumat& a) {
         conv::gather(so, a.stressold, k, 6);
         conv::gather(lc, a.charlength, k, 3);
         conv::gather(state.get(), a.stateold, k, nsv);
-        if (!all_finite(de, 6) || !all_finite(so, 6) || !all_finite(state.get(), slot::count) ||
-            !std::isfinite(a.enerinternold[k]) || (!initial && !all_finite(lc, 3))) {
+        if (!conv::all_finite(de, 6) || !conv::all_finite(so, 6) || !conv::all_finite(state.get(), slot::count) ||
+            !std::isfinite(a.enerinternold[k]) || (!initial && !conv::all_finite(lc, 3))) {
             refused = true;
             keep(k);
             continue;
@@ -688,7 +678,7 @@ void law(const tvk::solver::Vumat& a) {
         const Outcome outcome = cartesian_point(m, p);
         // Finite input can still overflow (a huge increment, modulus or rate, a tiny length,
         // time increment or density): such a point is refused, never returned as infinite.
-        if (p.refused || !all_finite(s, 6) || !all_finite(state.get(), slot::count) ||
+        if (p.refused || !conv::all_finite(s, 6) || !conv::all_finite(state.get(), slot::count) ||
             !std::isfinite(p.enerintern) || !std::isfinite(p.enerinelas)) {
             overflow = true;
             keep(k);
