@@ -185,7 +185,7 @@ void copy_elastic(State& s, const std::vector<double>& e, const std::vector<doub
     const int n = static_cast<int>(count);
     if (n < 2 || slots.empty()) return;
     double nye[nye_n];
-    if (n != 2 && n != 5 && n != 9) {  // GetNyeProperties refuses the count and says so
+    if (!tvk::lamina::nye_count(n)) {  // GetNyeProperties refuses the count and says so
         GetNyeProperties(nye, e.data(), &n);
         return;
     }

@@ -28,6 +28,9 @@ namespace tvk::lamina {
 // the last three all at most 1.
 inline bool engineering_order(const double* e) { return e[6] <= 1.0 && e[7] <= 1.0 && e[8] <= 1.0; }
 
+// The counts of elastic constants nye_properties() forms a Nye property vector from.
+constexpr bool nye_count(int n) { return n == 2 || n == 5 || n == 9; }
+
 // Nye property vector from 2 (E, nu), 5 or 9 values; false (out untouched) for other counts.
 //  5 values: (E1, E2, nu12, nu23, G12) when the third is at most 1, else (E1, E2, G12, G23, nu12);
 //            transverse isotropy about axis 1 gives E3 = E2, nu13 = nu12, G13 = G12 and

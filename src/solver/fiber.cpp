@@ -88,7 +88,7 @@ Outcome fibre_point(Point<Order::nye>& a) {
 template <Order O>
 Outcome fibre_increment(Point<O>& a) {
     const int n = a.ntens, np = a.nprops;
-    if (np != 2 && np != 5 && np != 9) return Outcome::refuse("usermat_fiber: unusable number of elastic constants", np);
+    if (!tvk::lamina::nye_count(np)) return Outcome::refuse("usermat_fiber: unusable number of elastic constants", np);
     a.sse = 0.0;
     if (a.epszz) *a.epszz = 0.0;
     double nye[9];

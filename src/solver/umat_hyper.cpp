@@ -54,7 +54,7 @@ Outcome stiffness_of(double* k, const Ply& a) {
 
 Outcome hyper_point(Ply& a) {
     const int np = a.nprops, nt = a.ntens;
-    if (np != 1 && np != 2 && np != 5 && np != 9 && !(np > 9 && np == nt * (nt + 1) / 2))
+    if (np != 1 && !tvk::lamina::nye_count(np) && !(np > 9 && np == nt * (nt + 1) / 2))
         return Outcome::refuse("umat_hyper: unusable number of elastic constants", np);
     const int n = a.ntens;
     a.spd = 0.0;

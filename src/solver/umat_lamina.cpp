@@ -198,7 +198,7 @@ template <int N>
 
 // The counts the property routine builds a stiffness from; with one, the ply's constants from the
 // material table.
-constexpr bool usable_count(int nprops) { return nprops == 1 || nprops == 2 || nprops == 5 || nprops == 9; }
+constexpr bool usable_count(int nprops) { return nprops == 1 || tvk::lamina::nye_count(nprops); }
 
 }  // namespace
 
