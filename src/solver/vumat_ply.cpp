@@ -41,11 +41,7 @@ void solver_stiffness(double* c, const double* nye, int n) {
             c[i + j * n] = cn[tvk::solver::reorder(Order::cyclic, i, n) + tvk::solver::reorder(Order::cyclic, j, n) * n];
 }
 
-bool finite(const double* v, int n) {
-    for (int k = 0; k < n; ++k)
-        if (!std::isfinite(v[k])) return false;
-    return true;
-}
+bool finite(const double* v, int n) { return tvk::solver::conv::all_finite(v, n); }
 
 // Work strain with engineering shears from tensor shears.
 void engineering(double* e, const double* t, int ndir, int n) {
@@ -143,7 +139,7 @@ void lamina_law(const tvk::solver::VumatPlaneStrain& a) {
         bad_density = bad_density || !dense;
     }
     if (refused) tvk::solver::conv::refuse_non_finite("vumat_lamina");
-    if (overflow) tvk::report(-3, "vumat_lamina: non-finite result; point not evaluated");
+    if (overflow) tvk::report(-3, tvk::compose("vumat_lamina", tvk::solver::conv::non_finite_text));
     if (bad_density) tvk::report(-3, "vumat_lamina: material point with a density that is not positive");
 }
 
@@ -473,7 +469,7 @@ void bogenfeld_law(const tvk::solver::VumatPlaneStrain& a) {
         bad_density = bad_density || !dense;
     }
     if (refused) tvk::solver::conv::refuse_non_finite("vumat_bogenfeld");
-    if (overflow) tvk::report(-3, "vumat_bogenfeld: non-finite result; point not evaluated");
+    if (overflow) tvk::report(-3, tvk::compose("vumat_bogenfeld", tvk::solver::conv::non_finite_text));
     if (bad_density) tvk::report(-3, "vumat_bogenfeld: material point with a density that is not positive");
 }
 
