@@ -68,9 +68,9 @@ PlySection ply_section(std::string_view cmname);
 // from degree0 below the reachable degree degmax (cure-rate coefficients cf, nc >= 7): the
 // result of FuncDegree where its fixed-point iteration converges without an iterate at or beyond
 // degmax; otherwise the root of the backward Euler step d = degree0 + dt rate(d), bracketed in
-// [degree0, degmax] (beyond degmax, where the rate is that at degmax, for a rate law that does
-// not vanish there). Without a sign change in the bracket the last iterate is returned with a
-// level -2 report.
+// [degree0, degmax]; degmax itself for a rate law that does not vanish there but stays positive,
+// whose step would carry the degree past it. Without a sign change in the bracket the last
+// iterate is returned with a level -2 report.
 double implicit_degree(const double* cf, int nc, double t1, double degree0, double dt, double degmax);
 
 // Column `col` (tvk::columns::cuprops) of materialdata cuprops for the slot, with its length nc

@@ -114,9 +114,14 @@ double implicit_degree(const double* cf, int nc, double t1, double degree0, doub
     const double g0 = g(degree0), g1 = g(degmax);
     if (g0 == 0.0) return degree0;
     if (g0 < 0.0 && g1 == 0.0) return degmax;
-    // A rate that does not vanish at degmax (a zero exponent): the root lies beyond degmax, where
-    // the rate is constant, and is explicit.
-    if (g0 < 0.0 && g1 < 0.0) return degree0 + dt * cure_rate(cf, t1, degmax, degmax, nc);
+    // A rate that does not vanish at degmax (a zero exponent) and still cures there: no root lies
+    // below degmax, so the cure reaches degmax within the step and stops there. Any other rate
+    // without a root below degmax (a negative rate on a negative step) takes the explicit step at
+    // the rate of degmax, constant beyond it.
+    if (g0 < 0.0 && g1 < 0.0) {
+        const double rate = cure_rate(cf, t1, degmax, degmax, nc);
+        return rate > 0.0 ? degmax : degree0 + dt * rate;
+    }
     if (g0 < 0.0 && g1 > 0.0) {
         auto f = [&](double* v, double*, const double* x, const double*, const int*, const int*) { *v = g(*x); };
         const double xacc = 1e-15;

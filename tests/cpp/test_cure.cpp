@@ -366,6 +366,46 @@ TEST_F(CureRoutines, UnconvergedIterationStoresTheRootAndConvergedStepsAreUnchan
     }
 }
 
+// A rate law with a zero exponent keeps a positive rate at the reachable degree: the step cures
+// up to it and stops there, however long, with the rate of the stored degree and no report.
+// FuncDegree itself stays uncapped; a short step and a degree at or above amax are as before.
+TEST_F(CureRoutines, NonVanishingRateStoresTheReachableDegree) {
+    law = {0.2, 0.0, 0.0, 0.0, 0.0, 1.0, 1.0};  // rate 0.2 whatever the degree
+    limit = {0.0, 0.0};                          // amax = 1/2
+    write_tables();
+    EXPECT_EQ(funcdegree(law, 400.0, 0.0, 5.0, 0.5), 1.0);
+    for (const double dt : {5.0, 50.0}) {
+        SCOPED_TRACE(dt);
+        V svar(4, 0.0);
+        EXPECT_EQ(heat(svar, 400.0, dt), enthalpy[0] * 0.2);
+        EXPECT_EQ(svar, V({0.5, 0.2, tg_of(0.5), 0.5}));
+    }
+    V svar(4, 0.0);
+    heat(svar, 400.0, 1.0);
+    EXPECT_EQ(svar[0], 0.2);  // below amax: the converged iterate
+    for (const double d0 : {0.5, 0.7}) {
+        V s = {d0, 0.3, 0.0, 0.0};
+        EXPECT_EQ(heat(s, 400.0, 5.0), 0.0);
+        EXPECT_EQ(s[0], d0);
+        EXPECT_EQ(s[1], 0.0);
+    }
+    EXPECT_EQ(tvk::errorhandling.errstat, 0);
+}
+
+// A rate that rises with the degree, 0.01 (1 - d) + 10 d (1 - d): its iterates overshoot amax = 1,
+// and the root of 10 d^2 - 8.99 d - 0.01 = 0 (0.9001) lies far from the last iterate, so the
+// bracket must end at amax.
+TEST_F(CureRoutines, RisingRateStoresTheRootBelowTheReachableDegree) {
+    law = {0.01, 0.0, 10.0, 0.0, 1.0, 1.0, 1.0};
+    limit = {0.0, -50.0};  // amax 1 in double precision
+    write_tables();
+    V svar(4, 0.0);
+    heat(svar, 400.0, 1.0);
+    EXPECT_NEAR(svar[0], (8.99 + std::sqrt(8.99 * 8.99 + 0.4)) / 20.0, 1e-14);
+    EXPECT_DOUBLE_EQ(svar[1], rate_of(law, 400.0, svar[0], 1.0));
+    EXPECT_EQ(tvk::errorhandling.errstat, 0);
+}
+
 // The expansion routine advances the cure at the temperature at the end of the increment,
 // temp(1) + temp(2): with rate = k(T) (amax - a), k = A exp(-E/RT), the step is
 // d = (d0 + dt k amax) / (1 + dt k) with k and amax at 420 K, not at the 400 K of temp(1).
