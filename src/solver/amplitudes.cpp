@@ -3,6 +3,7 @@
 // branch and, once the abscissa turns back, the unloading branch stored after it.
 #include <algorithm>
 #include <cmath>
+#include <string_view>
 
 #include "core/errors.h"
 #include "core/scratch.h"
@@ -11,18 +12,52 @@
 
 namespace {
 
-// Interpolates rows (x(i), y(i)) at v. A table or branch of fewer than two rows cannot be
-// interpolated: it gives y(1) (0 when empty) with a warning instead of the interpolation
-// library's fatal report.
-double interpolate(const double* x, const double* y, int n, double v) {
+// The routine and its table name (the name slot of its reports).
+struct Caller {
+    std::string_view routine, table;
+};
+constexpr Caller amplitude{"CAMPLITUDE", "TVK_AMPL"}, hysteresis{"CHYSTERESIS", "TVK_HYST"};
+
+void refuse(const Caller& c, std::string_view what, int row, double v) {
+    tvk::report(-3, tvk::compose(c.routine, what), row, 0, v, 0.0, c.table);
+}
+
+// The first row (1-based) the interpolation cannot take, 0 when it takes them all: an abscissa
+// or ordinate that is not finite, or an abscissa that does not rise above the one before it by a
+// finite gap. Such a table would end the process in the interpolation's fatal input path or give
+// no number.
+int unusable_row(const double* x, const double* y, int n) {
+    for (int i = 0; i < n; ++i) {
+        if (!std::isfinite(x[i]) || !std::isfinite(y[i])) return i + 1;
+        if (i > 0 && !(x[i] - x[i - 1] > 0.0 && x[i] - x[i - 1] <= tvk::huge)) return i + 1;
+    }
+    return 0;
+}
+
+// Interpolates rows (x(i), y(i)) at v into amp; false when the rows are refused (amp 0). A table
+// or branch of fewer than two rows cannot be interpolated: it gives y(1) (0 when empty) with a
+// warning instead of the interpolation library's fatal report. A table spanning nearly the whole
+// range of doubles can overflow inside the cubic: a result that is not finite is refused too.
+bool interpolate(double& amp, const Caller& c, const double* x, const double* y, int n, double v) {
+    amp = 0.0;
     if (n < 2) {
         tvk::report(-2, "Warning: amplitude table with fewer than two rows.", n);
-        return n == 1 ? y[0] : 0.0;
+        amp = n == 1 ? y[0] : 0.0;
+        return true;
+    }
+    if (const int row = unusable_row(x, y, n)) {
+        refuse(c, ": table row not finite or abscissa not rising; amplitude 0", row, x[row - 1]);
+        return false;
     }
     double r = 0.0;
     const int one = 1;
     cubichermitianinterpolation(&r, x, &n, y, &n, &v, &one);
-    return r;
+    if (!std::isfinite(r)) {
+        refuse(c, ": interpolated amplitude not finite; amplitude 0", 0, v);
+        return false;
+    }
+    amp = r;
+    return true;
 }
 
 void camplitude_law(const tvk::solver::Camplitude& a) {
@@ -34,7 +69,9 @@ void camplitude_law(const tvk::solver::Camplitude& a) {
     }
     const int n = std::max(a.ndata, 0) / 2;
     const double* xydata = a.xydata.data();
-    a.amp = interpolate(xydata, xydata + n, n, a.xvalue);
+    // The end pieces extend the table without clamping: no finite amplitude at an infinite abscissa.
+    if (n >= 2 && !std::isfinite(a.xvalue)) return refuse(amplitude, ": abscissa not finite; amplitude 0", 0, a.xvalue);
+    interpolate(a.amp, amplitude, xydata, xydata + n, n, a.xvalue);
 }
 
 void chysteresis_law(const tvk::solver::Chysteresis& a) {
@@ -47,7 +84,10 @@ void chysteresis_law(const tvk::solver::Chysteresis& a) {
     const int n = std::max(a.ndata, 0) / 2;
     const double* xydata = a.xydata.data();
     const double xvalue = a.xvalue;
-    double& passed = a.passed;
+    // An infinite abscissa is clamped to the branch end; NaN selects no branch.
+    if (n >= 2 && std::isnan(xvalue)) return refuse(hysteresis, ": abscissa not a number; amplitude 0", 0, xvalue);
+    // The branch state is kept only when the call is served: a refused call leaves passed as it came.
+    double passed = a.passed;
     bool reverse;
     if (passed == tvk::huge) {
         reverse = true;
@@ -69,14 +109,9 @@ void chysteresis_law(const tvk::solver::Chysteresis& a) {
         by[m] = y;
         ++m;
     }
-    double lo = tvk::huge, hi = -tvk::huge;
-    for (int i = 0; i < m; ++i)
-        if (!std::isnan(bx[i])) {
-            lo = std::min(lo, bx[i]);
-            hi = std::max(hi, bx[i]);
-        }
-    const double v = m > 0 ? std::clamp(xvalue, lo, hi) : xvalue;
-    a.amp = interpolate(bx.get(), by.get(), m, v);
+    // A usable branch rises strictly, so its ends bound it.
+    const double v = m >= 2 ? std::clamp(xvalue, bx[0], bx[m - 1]) : xvalue;
+    if (interpolate(a.amp, hysteresis, bx.get(), by.get(), m, v)) a.passed = passed;
 }
 
 }  // namespace

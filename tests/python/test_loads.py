@@ -140,3 +140,57 @@ def test_amplitudes(record):
     eh.rsxerr(1)
     assert sl.camplitude([2.0, 7.0], 1.0) == 7.0  # one row: its value, never the interpolation's exit
     assert record()[0] == -2
+
+
+# ---- CAMPLITUDE / CHYSTERESIS: tables and abscissas the interpolation cannot take ----------------
+
+INF, NAN, BIG = math.inf, math.nan, 1e308
+
+
+@pytest.mark.parametrize("table, x", [
+    ([0, 1, 1, 2, 0, 1, 2, 3], 0.5),         # a step: abscissas that do not rise strictly
+    ([0, 0, 0, 0, 0, 0], 0.0),               # all zero
+    ([0, INF, 0, 1], 0.5),                   # an infinite abscissa
+    ([-BIG, BIG, 0, 1], 0.5),                # a gap that overflows
+    ([0, 1, 2, 0, NAN, 1], 1.5),             # an ordinate that is not a number
+    ([-BIG, 1, 2, 0, 10, 20], 1.5),          # finite, but the cubic overflows
+    ([0, 1, 2, 0, 10, 20], NAN),
+    ([0, 1, 2, 0, 10, 20], INF),             # extended without clamping: no finite value
+])
+def test_camplitude_refuses_what_it_cannot_interpolate(record, table, x):
+    assert sl.camplitude(table, x) == 0.0
+    status, text, names = record()
+    assert status == -3 and text.startswith("CAMPLITUDE: ") and names == "TVK_AMPL"
+
+
+def test_camplitude_serves_valid_tables_unchanged(record):
+    # What stays served: extrapolation by the end pieces, tables far out on the axis, two rows
+    # spanning most of the double range, one row (its value, with the short-table warning).
+    assert sl.camplitude([0, 1, 2, 0, 10, 20], -4.0) == -40.0
+    assert sl.camplitude([1e300, 2e300, 3e300, 0, 10, 20], 2.5e300) == pytest.approx(15)
+    assert sl.camplitude([-BIG, 1, 0, 10], 0.5) == 10.0
+    assert record()[0] == 0
+    assert sl.camplitude([2.0, 7.0], NAN) == 7.0 and record()[0] == -2
+
+
+def test_chysteresis_refuses_what_it_cannot_interpolate_and_keeps_passed(record):
+    table = [0, 1, 2, 1, 0, 0, 10, 20, 5, 0]
+    assert sl.chysteresis(0.5, table, NAN) == (0.0, 0.5)
+    assert record()[:2] == (-3, "CHYSTERESIS: abscissa not a number; amplitude 0")
+    eh.rsxerr(1)
+    assert sl.chysteresis(0.5, [0, INF, 0, 1], 0.7) == (0.0, 0.5)
+    assert record()[0] == -3 and record()[2] == "TVK_HYST"
+    eh.rsxerr(1)
+    # A fault in the unloading branch refuses the call that turns back, not those that load.
+    bad = [0, 1, 2, 1, 0, 0, 10, 20, NAN, 0]
+    assert sl.chysteresis(0.0, bad, 1.5) == (pytest.approx(15), 1.5)
+    assert record()[0] == 0
+    assert sl.chysteresis(1.5, bad, 1.0) == (0.0, 1.5)
+    assert record()[0] == -3
+    eh.rsxerr(1)
+    assert sl.chysteresis(-BIG, [-BIG, 1, 2, 0, 10, 20], 1.5) == (0.0, -BIG)
+    assert record()[1] == "CHYSTERESIS: interpolated amplitude not finite; amplitude 0"
+    eh.rsxerr(1)
+    # An infinite abscissa is clamped to the branch end.
+    assert sl.chysteresis(0.0, table, INF) == (pytest.approx(20), INF)
+    assert record()[0] == 0
