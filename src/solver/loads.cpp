@@ -194,7 +194,10 @@ bool names_impactor(std::string_view name, int k) {
 }
 
 // Edge load: the force of every impactor the set name names over its edge length; a symmetry
-// word halves the sum once.
+// word halves the sum once. An impactor out of contact (force 0) adds nothing. One in contact
+// without an edge (a length that is zero, negative or not a number) has no edge to load, and
+// one whose force over its edge overflows has no load a solver can apply: each adds nothing,
+// with a warning.
 void deload_law(const tvk::solver::Deload& a) {
     for (int i = 0; i < 3; ++i) a.t_user[i] = tiny_zero(-a.dircos(i, 2));
     const std::string_view name = a.sname;
@@ -203,8 +206,18 @@ void deload_law(const tvk::solver::Deload& a) {
     for (int k = 1; k <= a.nimp; ++k) {
         if (!names_impactor(name, k)) continue;
         const double* cp = &a.cprops(0, k - 1);
-        const double edge = 2.0 * cp[17];
-        sum += cp[0] / fLimit(&edge, &lo, &hi);
+        const double force = cp[0], edge = 2.0 * cp[17];
+        if (force == 0.0) continue;
+        if (!(edge > 0.0)) {
+            tvk::report(-2, "deload: impactor in contact without an edge length; no edge load", k, 0, force, cp[17]);
+            continue;
+        }
+        const double load = force / fLimit(&edge, &lo, &hi);
+        if (!std::isfinite(load)) {
+            tvk::report(-2, "deload: impactor edge load not finite; no edge load", k, 0, force, cp[17]);
+            continue;
+        }
+        sum += load;
     }
     if (has(name, "SYMX") || has(name, "SYMY") || has(name, "SYM2")) sum *= 0.5;
     a.alpha = sum;

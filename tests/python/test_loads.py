@@ -125,6 +125,33 @@ def test_edge_load_sym4_names_no_impactor_and_keeps_the_sum():
     assert sl.deload(*args("IMP7SYM4"))[0] == pytest.approx(7.0)
 
 
+def test_edge_load_without_an_edge_adds_nothing_and_warns_in_contact(record):
+    # impactor 1 on an edge of length 1 with force 3; impactor 2 with force 5 and the edge below
+    cprops = np.zeros((20, 2))
+    cprops[0, :] = [3.0, 5.0]
+    cprops[17, 0] = 0.5
+    args = lambda: (np.zeros(3), 1, 1, [0.0, 0.0], 1, 1, np.zeros(3), np.eye(3), 0, name("IMP1_IMP2"), cprops,
+                    np.zeros((12, 2)))
+    for half_edge in (0.0, -0.5, math.nan):
+        cprops[17, 1] = half_edge
+        eh.rsxerr(1)
+        alpha = sl.deload(*args())[0]
+        assert alpha == 3.0 and record()[:2] == (-2, "deload: impactor in contact without an edge length; no edge load")
+    cprops[17, 1] = 1e-310  # a positive edge over which the force overflows
+    eh.rsxerr(1)
+    assert sl.deload(*args())[0] == 3.0 and record()[:2] == (-2, "deload: impactor edge load not finite; no edge load")
+    # out of contact: nothing added and nothing reported, whatever the edge
+    cprops[0, 1] = 0.0
+    for half_edge in (0.0, math.nan, 1e-310):
+        cprops[17, 1] = half_edge
+        eh.rsxerr(1)
+        assert sl.deload(*args())[0] == 3.0 and record()[0] == 0
+    # a tiny but usable edge still loads: force over the smallest normal edge length
+    cprops[0, 1], cprops[17, 1] = 1e-300, 0.5 * np.finfo(float).tiny
+    eh.rsxerr(1)
+    assert sl.deload(*args())[0] == 3.0 + 1e-300 / np.finfo(float).tiny and record()[0] == 0
+
+
 def test_amplitudes(record):
     assert sl.camplitude([0, 1, 2, 0, 10, 20], 1.5) == pytest.approx(15)
     assert sl.camplitude([0, 1, 2, 0, 10, 20], 3.0) == pytest.approx(30)  # not clamped
