@@ -40,6 +40,8 @@ constexpr double mintimeincrement = 1e-10;
 
 constexpr const char* no_deck =
     "Cannot process any input file. Execution stops. Please check paths and your input deck format.";
+// A start before the release of the earlier analysis: the fault is the missing release, not the deck.
+constexpr const char* held = "Error: earlier analysis still held; release it (UEXTERNALDB_IOControl code 3).";
 
 // Step-kind keywords in the order in which they are looked for in a step line's option text.
 struct KindWord {
@@ -218,7 +220,10 @@ void analysis_start() {
     if (st != io::ok) filepath = job_file(".inp");
     io::close_unit(unit);
     st = io::open_read(unit, filepath);
-    if (st != io::ok || jobdata.stepid.present()) {
+    if (jobdata.stepid.present()) {
+        io::close_unit(unit);
+        report(-3, held, jobdata.nsteps);
+    } else if (st != io::ok) {
         io::close_unit(unit);
         report(-3, no_deck);
     } else {

@@ -18,10 +18,12 @@
 //            node motions beyond the fourth node of four-node shells zeroed;
 //   3        release of every process-wide table (a following analysis start begins clean);
 //   other    nothing.
-// A deck that cannot be opened, or a start while the step kinds of an earlier analysis are still
-// held (no release in between), records the level -3 report "Cannot process any input file.
-// Execution stops. Please check paths and your input deck format." (cut to 80 characters); the
-// run goes on without a scan, and the cards are read with the deck path last tried.
+// A deck that cannot be opened records the level -3 report "Cannot process any input file.
+// Execution stops. Please check paths and your input deck format." (cut to 80 characters); a start
+// while the step kinds of an earlier analysis are still held (no release in between) records its
+// own level -3 report, "Error: earlier analysis still held; release it (UEXTERNALDB_IOControl code
+// 3).", with the held analysis's step count. Either way the run goes on without a scan, and the
+// cards are read with the deck path last tried.
 //
 // VUEXTERNALDB_IOControl(k, i_array, niarray, r_array, nrarray, [mpi_rank]) translates the
 // explicit solver's codes k = 0..6 onto the codes (0, 5, 7, 1, 2, 6, 3) of the implicit hook

@@ -175,11 +175,24 @@ TEST(AnalysisControl, StartWithoutReleaseIsRefusedAndKeepsTheStepKinds) {
     *jobdata.stepid.at(1) = 5;
     control(0);
     EXPECT_EQ(errorhandling.errstat, -3);
+    // the text names the held analysis and its release (and its step count), not the deck paths
+    EXPECT_EQ(std::string(errorhandling.errstring, 80),
+              std::string("Error: earlier analysis still held; release it (UEXTERNALDB_IOControl code 3).").append(2, ' '));
+    EXPECT_EQ(errorhandling.errintv.get(0, 1), jobdata.nsteps);
+    EXPECT_EQ(*jobdata.stepid.at(1), 5);
+    // after the release the same deck starts again; without a deck the deck text stays
+    control(3);
+    tvktest::clear_errors();
+    control(0);
+    EXPECT_EQ(errorhandling.errstat, 0);
+    control(3);
+    fs::remove(job.dir / "job.inp");
+    control(0);
+    EXPECT_EQ(errorhandling.errstat, -3);
     EXPECT_EQ(std::string(errorhandling.errstring, 80),
               std::string("Cannot process any input file. Execution stops. Please check paths and your input deck "
                           "format.")
                   .substr(0, 80));
-    EXPECT_EQ(*jobdata.stepid.at(1), 5);
 }
 
 TEST(AnalysisControl, AccessHookReleaseLeavesTheForceWindowToTheNextStart) {

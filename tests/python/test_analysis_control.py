@@ -14,6 +14,7 @@ G = 9.80665
 HUGE = np.finfo(float).max
 DATA = Path(__file__).resolve().parent / "data"
 NO_DECK = "Cannot process any input file. Execution stops. Please check paths and your input deck format."[:80]
+HELD = "Error: earlier analysis still held; release it (UEXTERNALDB_IOControl code 3)."
 
 DECK = """*Heading
 *Part, name=Plate
@@ -244,7 +245,7 @@ def test_job_folder_driven_through_a_whole_analysis(tmp_path):
     # and one without a release in between is refused; the step kinds stay
     t.jobdata.stepid[:] = [5, 5, 5]
     uext(0)
-    assert errstat() == -3 and errtext() == NO_DECK
+    assert errstat() == -3 and errtext() == HELD and int(np.asarray(t.errorhandling.errintv)[0]) == 3
     assert t.jobdata.stepid.tolist() == [5, 5, 5]
 
 
