@@ -258,9 +258,13 @@ TEST_F(DispatcherRules, NonFiniteExposureIsPassedOnAndRecordedNamingTheCriterion
                        &nprops, &flag, &angle, nullptr);
         return f;
     };
+    // Fatal when the record is missing: its integers are then not there to read, and a report
+    // left in place would hide every later one (the first report wins). Each call is wrapped in
+    // ASSERT_NO_FATAL_FAILURE, so that the test stops at the first record that is not as expected.
     auto expect_record = [](const std::string& text, int ply) {
-        EXPECT_EQ(tvk::errorhandling.errstat, -3);
+        ASSERT_EQ(tvk::errorhandling.errstat, -3) << text;
         EXPECT_EQ(tvktest::errtext(), text);
+        ASSERT_GE(tvk::errorhandling.errintv.extent(1), 2) << text;
         EXPECT_EQ(tvk::errorhandling.errintv.data()[0], ply);
         EXPECT_EQ(tvk::errorhandling.errintv.data()[1], 1);
         tvktest::clear_errors();
@@ -272,12 +276,12 @@ TEST_F(DispatcherRules, NonFiniteExposureIsPassedOnAndRecordedNamingTheCriterion
     double f = -1;
     EXPECT_TRUE(std::isnan(general(nan_stress, 1, 1, &f)));
     EXPECT_EQ(f, 0.0);
-    expect_record("Error: non-finite exposure from GPMaxNominal in GeneralFailure.", 1);
+    ASSERT_NO_FATAL_FAILURE(expect_record("Error: non-finite exposure from GPMaxNominal in GeneralFailure.", 1));
     c.ps[10] = 0.0;  // xt11 of ply 2
     const double tension[6] = {10, 0, 0, 0, 0, 0};
     EXPECT_EQ(general(tension, 2, 1, &f), inf);
     EXPECT_EQ(f, 1.0);
-    expect_record("Error: non-finite exposure from GPMaxNominal in GeneralFailure.", 2);
+    ASSERT_NO_FATAL_FAILURE(expect_record("Error: non-finite exposure from GPMaxNominal in GeneralFailure.", 2));
     c.ps[10] = strength2[0];
 
     // Fibre, Hashin, a NaN stress.
@@ -285,24 +289,24 @@ TEST_F(DispatcherRules, NonFiniteExposureIsPassedOnAndRecordedNamingTheCriterion
     const int hashin = 3;
     fiberbreakage(&ff, &r, nan_stress, c.pe.data(), c.ps.data(), c.orient.data(), &two, &nlayer, &one, &nsec, &hashin);
     EXPECT_TRUE(std::isnan(r));
-    expect_record("Error: non-finite exposure from FBHashin in FiberBreakage.", 2);
+    ASSERT_NO_FATAL_FAILURE(expect_record("Error: non-finite exposure from FBHashin in FiberBreakage.", 2));
 
     // Matrix, Puck: a NaN stress, then a ply without strengths.
     EXPECT_EQ(matrix(nan_stress, 1, 9, &r), 0.0);
     EXPECT_TRUE(std::isnan(r));
-    expect_record("Error: non-finite exposure from MCrckPuck in MatrixCracking.", 1);
+    ASSERT_NO_FATAL_FAILURE(expect_record("Error: non-finite exposure from MCrckPuck in MatrixCracking.", 1));
     const V kept = c.ps;
     std::fill(c.ps.begin() + 10, c.ps.end(), 0.0);
     matrix(transverse, 2, 9, &r);
     EXPECT_FALSE(std::isfinite(r));
-    expect_record("Error: non-finite exposure from MCrckPuck in MatrixCracking.", 2);
+    ASSERT_NO_FATAL_FAILURE(expect_record("Error: non-finite exposure from MCrckPuck in MatrixCracking.", 2));
     c.ps = kept;
     // Matrix, LaRC04 in transverse tension on a ply without moduli.
     std::fill(c.pe.begin(), c.pe.begin() + 9, 0.0);
     const double opening[6] = {0, 30, 0, 40, 0, 0};
     matrix(opening, 1, 14, &r);
     EXPECT_FALSE(std::isfinite(r));
-    expect_record("Error: non-finite exposure from MCrckLaRC04 in MatrixCracking.", 1);
+    ASSERT_NO_FATAL_FAILURE(expect_record("Error: non-finite exposure from MCrckLaRC04 in MatrixCracking.", 1));
 
     // Delamination, Hashin on both plies: a NaN of the lower ply is recorded even where the
     // larger-of-two keeps the upper ply's exposure.
@@ -312,7 +316,7 @@ TEST_F(DispatcherRules, NonFiniteExposureIsPassedOnAndRecordedNamingTheCriterion
     delamination(&ff, &r, &s33, lower, upper, c.pe.data(), c.ps.data(), c.orient.data(), c.thick.data(), &one,
                  &nlayer, &one, &nsec, &hashin_del);
     EXPECT_TRUE(std::isfinite(r));
-    expect_record("Error: non-finite exposure from DelHashin in Delamination.", 1);
+    ASSERT_NO_FATAL_FAILURE(expect_record("Error: non-finite exposure from DelHashin in Delamination.", 1));
 
     // Finite exposures, failed or not, record nothing.
     c.pe = CompactTables().pe;
