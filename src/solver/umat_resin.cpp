@@ -87,7 +87,8 @@ int usable_count(int nprops, int base_switch, int base, int full, const char* wh
     return nprops;
 }
 
-// Why the point has no stiffness to compute with, or null. It needs the properties its model's
+// Why the point has no stiffness to compute with, or null, with the integer of its report (the
+// property count, or the model whose table is missing). It needs the properties its model's
 // property routine reads (25 in the plastic layout of models 0 and 4, 21 for the others) and the
 // calibration tables its law takes the stiffness from: model 0 the secant modulus, model 6 the
 // three tables of the cubic law, model 7 the normal and shear softening (which a failed point of a
@@ -102,25 +103,25 @@ const char* no_stiffness(const Point& p, int model, double failed, int& value) {
     constexpr int y = tvk::columns::calibration::y;
     const bool plastic_layout = model == 0 || model == 4;
     value = p.nprops;
-    if (plastic_layout && p.nprops < plastic_min) return "umat_resin: fewer than 25 properties (resin models 0 and 4)";
-    if (!plastic_layout && p.nprops < resin_min) return "umat_resin: fewer than 21 properties (resin models 1-3, 5-7)";
+    if (plastic_layout && p.nprops < plastic_min) return "umat_resin: too few properties (25 needed)";
+    if (!plastic_layout && p.nprops < resin_min) return "umat_resin: too few properties (21 needed)";
     value = model;
     switch (model) {
         case 0:
             if (!readable(md.secantprops, md.nsecantdata, y, Method::cubic))
-                return "umat_resin: no readable secant-modulus table (resin model 0)";
+                return "umat_resin: no readable secant-modulus table";
             break;
         case 6:
             if (!readable(md.alpha1props, md.nalpha1data, y, Method::cubic) ||
                 !readable(md.alpha2props, md.nalpha2data, y, Method::cubic) ||
                 !readable(md.alpha3props, md.nalpha3data, y, Method::cubic))
-                return "umat_resin: no readable cubic-law tables (resin model 6)";
+                return "umat_resin: no readable cubic-law tables";
             break;
         case 7:
             if (failed >= 1.0 && p.props[20] < 1.0) break;  // (property 21: degr)
             if (!readable(md.normalprops, md.nnormaldata, y, Method::linear) ||
                 !readable(md.shearprops, md.nsheardata, y, Method::linear))
-                return "umat_resin: no readable softening tables (resin model 7)";
+                return "umat_resin: no readable softening tables";
             break;
         default: break;
     }

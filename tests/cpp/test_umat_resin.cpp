@@ -609,6 +609,7 @@ TEST(UmatResin, PointWithoutAStiffnessIsRefused) {
         p.call(scaled(path, 1e-3));
         EXPECT_EQ(tvk::errorhandling.errstat, -3) << what << ": " << tvktest::errtext();
         EXPECT_NE(tvktest::errtext().find(text), std::string::npos) << what << ": " << tvktest::errtext();
+        EXPECT_NE(tvktest::errtext().find("(material RESIN)"), std::string::npos) << tvktest::errtext();
         EXPECT_EQ(p.stress, (std::vector<double>{1, 2, 3, 4, 5, 6})) << what;
         EXPECT_EQ(p.statev, state) << what;
         EXPECT_EQ(p.ddsdde, std::vector<double>(36, 0.0)) << what;
@@ -620,7 +621,7 @@ TEST(UmatResin, PointWithoutAStiffnessIsRefused) {
         UmatPoint p = resin_point(model);
         p.props.pop_back();
         p.nprops = static_cast<int>(p.props.size());
-        refused(p, model == 0 || model == 4 ? "fewer than 25 properties" : "fewer than 21 properties",
+        refused(p, model == 0 || model == 4 ? "too few properties (25 needed)" : "too few properties (21 needed)",
                 "short properties");
     }
     auto& md = tvk::materialdata;

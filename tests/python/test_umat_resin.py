@@ -271,7 +271,7 @@ class TestUmatResin:
         args = umat_args(s, statev, self.DSTRAN)
         args[20] = resin_props()[:20]
         out, tangente, sse, spd, scd, pnewdt = T.umat_resin(*args)
-        assert errstat() == -3 and "fewer than 21 properties" in errtext(), errtext()
+        assert errstat() == -3 and "too few properties (21 needed)" in errtext(), errtext()
         np.testing.assert_array_equal(s, 1.0)
         np.testing.assert_array_equal(out, 0.5)
         np.testing.assert_array_equal(tangente, 0.0)
