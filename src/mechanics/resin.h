@@ -48,6 +48,9 @@ enum class Method { linear, cubic };
 // Returns false (value 0, level -2 report) when the table cannot be read.
 bool lookup(const Table<double, 3>& table, int nrows, int field, double x, double temp,
             Method method, const char* routine, double& value);
+// Whether `lookup` can read the table (every check it makes before it interpolates holds), without
+// a report: for a caller that refuses its point when a table it needs is missing.
+bool readable(const Table<double, 3>& table, int nrows, int field, Method method);
 
 // The property routines for a caller that hands in the whole vector whenever nprops switches the
 // modulus law on (32, resp. 36 values), whatever the count: the same arguments as the exported

@@ -40,18 +40,36 @@ bool fail(const char* what, const char* routine, int i1 = 0, int i2 = 0) {
     return false;
 }
 
+// Why field `field` of the table cannot be looked up over rows 1..nrows (the text of its report,
+// with its integers), or null: the extents, the two increasing calibration temperatures and, at
+// both of them, the strictly increasing abscissas that the interpolation needs.
+const char* unreadable(const Field& tab, long n3, int nrows, int field, Method method, int& i1, int& i2) {
+    const int minrows = method == Method::cubic ? 2 : 1;
+    if (tab.n1 < 2 || n3 < field || nrows < minrows || nrows > tab.n2) {
+        i1 = nrows, i2 = static_cast<int>(tab.n2);
+        return "Calibration table too small in ";
+    }
+    const Table<double, 1>& temps = materialdata.temperatures;
+    if (temps.extent(1) < 2 || !(*temps.at(1) < *temps.at(2))) {
+        i1 = static_cast<int>(temps.extent(1)), i2 = 0;
+        return "Two increasing calibration temperatures needed in ";
+    }
+    for (int t = 1; t <= 2; ++t)
+        for (int r = 2; r <= nrows; ++r)
+            if (!(tab.at(t, r - 1, columns::calibration::x) < tab.at(t, r, columns::calibration::x))) {
+                i1 = t, i2 = 0;
+                return "Calibration abscissas not increasing in ";
+            }
+    return nullptr;
+}
+
 // The core of every lookup once the table is known to be present: checks the extents and the
 // orderings that the interpolation needs, then interpolates.
 bool lookup_field(const Field& tab, long n3, int nrows, int field, double x, double temp,
                   Method method, const char* routine, double& value) {
     value = 0.0;
-    const int minrows = method == Method::cubic ? 2 : 1;
-    if (tab.n1 < 2 || n3 < field || nrows < minrows || nrows > tab.n2)
-        return fail("Calibration table too small in ", routine, nrows, static_cast<int>(tab.n2));
-    const Table<double, 1>& temps = materialdata.temperatures;
-    if (temps.extent(1) < 2 || !(*temps.at(1) < *temps.at(2)))
-        return fail("Two increasing calibration temperatures needed in ", routine,
-                    temps.extent(1));
+    int i1 = 0, i2 = 0;
+    if (const char* why = unreadable(tab, n3, nrows, field, method, i1, i2)) return fail(why, routine, i1, i2);
     la::Scratch<double, 3 * kStackRows> work(3 * static_cast<std::size_t>(nrows));
     double* xs = work.get();
     double* ys = xs + nrows;
@@ -62,10 +80,9 @@ bool lookup_field(const Field& tab, long n3, int nrows, int field, double x, dou
             xs[r - 1] = tab.at(t, r, columns::calibration::x);
             ys[r - 1] = tab.at(t, r, field);
         }
-        if (!interp::r8vec_ascends_strictly(nrows, xs))
-            return fail("Calibration abscissas not increasing in ", routine, t);
         across[t - 1] = interpolate(method, nrows, xs, ys, ds, x);
     }
+    const Table<double, 1>& temps = materialdata.temperatures;
     const double tt[2] = {*temps.at(1), *temps.at(2)};
     double dt[2];
     value = interpolate(method, 2, tt, across, dt, temp);
@@ -80,6 +97,13 @@ bool lookup(const Table<double, 3>& table, int nrows, int field, double x, doubl
     if (!table.present()) return fail("Calibration table not allocated in ", routine);
     const Field f{table.data(), table.extent(1), table.extent(2)};
     return lookup_field(f, table.extent(3), nrows, field, x, temp, method, routine, value);
+}
+
+bool readable(const Table<double, 3>& table, int nrows, int field, Method method) {
+    if (!table.present()) return false;
+    const Field f{table.data(), table.extent(1), table.extent(2)};
+    int i1 = 0, i2 = 0;
+    return !unreadable(f, table.extent(3), nrows, field, method, i1, i2);
 }
 
 }  // namespace tvk::resin

@@ -255,26 +255,6 @@ bool read_series(Series& s, const tvk::solver::Point<Order::nye>& a, const char*
     return true;
 }
 
-// The response of a point the routine cannot serve: the instantaneous stiffness of props 6-10
-// restricted to the point's components (zero without them), stress + stiffness x strain increment;
-// the state is left alone.
-void instantaneous_only(tvk::solver::Point<Order::nye>& a) {
-    const int n = a.ntens;
-    std::fill(a.ddsdde.data(), a.ddsdde.data() + n * n, 0.0);
-    if (a.nprops < 10) return;
-    double d[ncomp], c[36];
-    for (int k = 0; k < ncomp; ++k) d[k] = a.props[5 + k];
-    transversely_isotropic(c, d);
-    int nye[6];
-    for (int k = 0; k < n; ++k) nye[k] = k < a.ndi ? k : 3 + (k - a.ndi);
-    for (int j = 0; j < n; ++j)
-        for (int i = 0; i < n; ++i) a.ddsdde(i, j) = c[nye[i] + 6 * nye[j]];
-    double ds[6] = {};
-    for (int i = 0; i < n; ++i)
-        for (int j = 0; j < n; ++j) ds[i] += a.ddsdde(i, j) * a.dstran[j];
-    for (int i = 0; i < n; ++i) a.stress[i] += ds[i];
-}
-
 // log10 of the two shift factors at temperature t with glass transition tg. The parameters are
 // column 8 of the cure data up to its first unset value (at most 8: P1..P4 of each function; four
 // serve both functions). Without at least four, or where a formula has no value, the shift is 1
@@ -307,11 +287,17 @@ void log_shifts(double* x, double t, double tg, const cs::PlySection& at) {
     }
 }
 
-// The report of a point whose results are not finite, as the converter words it for a result it
-// finds non-finite, naming the material; the converter counts the refusal.
-[[gnu::cold, gnu::noinline]] Outcome refuse_non_finite(std::string_view materl, int matid) {
-    tvk::solver::conv::report_refused("umat_prony", tvk::solver::conv::non_finite_text, 0, materl, matid);
+// The refusal of a point, reported with the material named (the converter counts it and gives the
+// refused-point result).
+[[gnu::cold, gnu::noinline]] Outcome refuse_point(const char* why, int value, std::string_view materl, int matid) {
+    tvk::solver::conv::report_refused("umat_prony", why, value, materl, matid);
     return Outcome::refuse(nullptr);
+}
+
+// The report of a point whose results are not finite, as the converter words it for a result it
+// finds non-finite.
+[[gnu::cold, gnu::noinline]] Outcome refuse_non_finite(std::string_view materl, int matid) {
+    return refuse_point(tvk::solver::conv::non_finite_text, 0, materl, matid);
 }
 
 // The bit pattern of v * 0: +-0 for a finite v, NaN otherwise, so that the OR of such patterns
@@ -331,19 +317,20 @@ constexpr bool any_non_finite(std::uint64_t bits) {
     return false;
 }
 
-// The point, with every result formed in locals and checked before the first is written: a
-// property, Prony state or increment the series cannot use refuses the point with its stress,
-// state and energies as they came. Checked are the stress, the tangent, the energies (which the
-// routine leaves as they came) and the Prony states it changes; the states it keeps (at a glassy
-// point) and the shift factors it keeps (outside the viscoelastic range) are the solver's.
+// The point, with every result formed in locals and checked before the first is written. A point
+// whose series cannot be read (component count, term counts, properties, state count, time
+// increment) is refused before anything is computed; a property, Prony state or increment that
+// makes a result non-finite refuses it after. Either way its stress, state and energies stay as
+// they came (the converter gives the zero tangent and the cut-back request). Checked are the
+// stress, the tangent, the energies (which the routine leaves as they came) and the Prony states
+// it changes; the states it keeps (at a glassy point) and the shift factors it keeps (outside the
+// viscoelastic range) are the solver's.
 Outcome prony_point(tvk::solver::Point<Order::nye>& a) {
     Series s;
     const char* why = nullptr;
     int value = 0;
-    if (!read_series(s, a, why, value)) {
-        instantaneous_only(a);
-        return Outcome::fail(why, value);
-    }
+    if (!read_series(s, a, why, value)) [[unlikely]]
+        return refuse_point(why, value, a.materl, a.matid);
     double e[6], de[6];
     for (int i = 0; i < 6; ++i) {
         de[i] = a.dstran[i];

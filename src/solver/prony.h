@@ -26,7 +26,11 @@
 // Solver routines:
 //   umat_prony     UMAT of the transversely isotropic generalized Maxwell resin (six stress
 //                  components; props: the five term counts, C11 C12 C22 C23 C44, then the
-//                  (weight, relaxation time) pairs of the components 11, 12, 22, 23, 44)
+//                  (weight, relaxation time) pairs of the components 11, 12, 22, 23, 44); a
+//                  point it cannot serve (other than six components, a term count that is not a
+//                  count, fewer properties than the terms need, more than 492 Prony states, fewer
+//                  than 510 state variables, a time increment that is negative or not finite) is
+//                  refused before anything is written
 //   hetval_prony   heat flux of the cure reaction (flux(1) = heat of reaction x cure rate); the
 //                  state vector must hold at least 4 values (a native caller's duty: the solver
 //                  passes no length; the Python binding checks it)

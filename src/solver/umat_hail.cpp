@@ -55,6 +55,16 @@ Outcome hail_point(Point& a) {
     const double e = a.props[0], nu = a.props[1];
     if (!(e > 0.0) || !(nu > -1.0) || nu == 0.5)
         return Outcome::refuse("umat_hail: Young's modulus must be positive, Poisson's ratio above -1 and not 0.5");
+    // The layout needs 2 ntens + 1 state values; the hardening table is read only with plasticity
+    // on and the state to keep it in. Its strains are the abscissas of the interpolation and must
+    // increase strictly: a table whose strains do not is refused before the point is computed.
+    const bool has_state = a.nstatv >= 2 * n + 1;
+    const bool plastic_on = a.nprops >= 3 && a.props[2] > 0.0;
+    const int nvalue = (a.nprops - 3) / 2;
+    if (plastic_on && has_state)
+        for (int r = 1; r < nvalue; ++r)
+            if (!(a.props[4 + 2 * r] > a.props[2 + 2 * r]))
+                return Outcome::refuse("umat_hail: hardening strains do not increase strictly", r + 1);
 
     // Elastic stiffness from the given E and nu; trial stress.
     double nye[9];
@@ -65,8 +75,7 @@ Outcome hail_point(Point& a) {
     for (int k = 0; k < n; ++k) s[k] = a.stress[k];
     tvk::lamina::stress_vector(s, dd, a.stran.data(), a.dstran.data(), ndi, n, false, false);
 
-    // State in: the layout needs 2 ntens + 1 values.
-    const bool has_state = a.nstatv >= 2 * n + 1;
+    // State in.
     double eel[6], epl[6], eqplas = 0.0;
     for (int k = 0; k < n; ++k) {
         eel[k] = (has_state ? a.statev[k] : 0.0) + a.dstran[k];
@@ -74,8 +83,6 @@ Outcome hail_point(Point& a) {
     }
     if (has_state) eqplas = a.statev[2 * n];
 
-    const bool plastic_on = a.nprops >= 3 && a.props[2] > 0.0;
-    const int nvalue = (a.nprops - 3) / 2;
     if (!plastic_on && !has_state && a.nstatv > 0)
         tvk::report(-1, "umat_hail: fewer than 2 ntens + 1 state variables; state not kept", a.nstatv);
     if (plastic_on && (!has_state || nvalue < 1)) {

@@ -4,7 +4,8 @@
 // on the plastic strain increment, consistent tangent, and a mean-stress cut-off.
 //
 // props: E, nu, plasticity switch (> 0: on), then rows (yield stress, equivalent plastic strain)
-// with strains increasing; the first yield stress is also the cut-off stress.
+// with strains increasing strictly (a table that does not refuses the point when it is read:
+// plasticity on and the state present); the first yield stress is also the cut-off stress.
 // statev (2 ntens + 1): elastic strain, plastic strain (Nye order, engineering shears),
 // equivalent plastic strain.
 //

@@ -47,9 +47,10 @@ constexpr double time_resolution = 1000.0;  // cycle ends are tested in 1/1000 t
 constexpr double jump_tolerance = 1e-15;
 constexpr int six = 6, three = 3;
 
-// Property counts of the two layouts and where their modulus law starts needing more values.
-constexpr int resin_full = 32, resin_law = 29, resin_base = 28;
-constexpr int plastic_full = 36, plastic_law = 26, plastic_base = 25;
+// Property counts of the two layouts: the least a point needs, and where their modulus law starts
+// needing more values.
+constexpr int resin_min = 21, resin_full = 32, resin_law = 29, resin_base = 28;
+constexpr int plastic_min = 25, plastic_full = 36, plastic_law = 26, plastic_base = 25;
 
 // The first 22 state slots, 1-based; slots the caller did not allocate read as 0 and are not
 // written back.
@@ -84,6 +85,47 @@ int usable_count(int nprops, int base_switch, int base, int full, const char* wh
         return base;
     }
     return nprops;
+}
+
+// Why the point has no stiffness to compute with, or null, with the integer of its report (the
+// property count, or the model whose table is missing). It needs the properties its model's
+// property routine reads (25 in the plastic layout of models 0 and 4, 21 for the others) and the
+// calibration tables its law takes the stiffness from: model 0 the secant modulus, model 6 the
+// three tables of the cubic law, model 7 the normal and shear softening (which a failed point of a
+// degraded resin does not read). Without them the property routines and laws give zero moduli,
+// and the stress would be wiped out with only a warning; the point is refused instead, before a
+// property routine reports. (Model 0 also reads the flow table, for values it does not use, and
+// model 4 its flow parameters, which are not its stiffness: neither is a reason to refuse.)
+const char* no_stiffness(const Point& p, int model, double failed, int& value) {
+    using tvk::resin::Method;
+    using tvk::resin::readable;
+    const auto& md = tvk::materialdata;
+    constexpr int y = tvk::columns::calibration::y;
+    const bool plastic_layout = model == 0 || model == 4;
+    value = p.nprops;
+    if (plastic_layout && p.nprops < plastic_min) return "umat_resin: too few properties (25 needed)";
+    if (!plastic_layout && p.nprops < resin_min) return "umat_resin: too few properties (21 needed)";
+    value = model;
+    switch (model) {
+        case 0:
+            if (!readable(md.secantprops, md.nsecantdata, y, Method::cubic))
+                return "umat_resin: no readable secant-modulus table";
+            break;
+        case 6:
+            if (!readable(md.alpha1props, md.nalpha1data, y, Method::cubic) ||
+                !readable(md.alpha2props, md.nalpha2data, y, Method::cubic) ||
+                !readable(md.alpha3props, md.nalpha3data, y, Method::cubic))
+                return "umat_resin: no readable cubic-law tables";
+            break;
+        case 7:
+            if (failed >= 1.0 && p.props[20] < 1.0) break;  // (property 21: degr)
+            if (!readable(md.normalprops, md.nnormaldata, y, Method::linear) ||
+                !readable(md.shearprops, md.nsheardata, y, Method::linear))
+                return "umat_resin: no readable softening tables";
+            break;
+        default: break;
+    }
+    return nullptr;
 }
 
 double regularization(int entry, const char* missing) {
@@ -528,6 +570,9 @@ Outcome resin_point(Point& p) {
         Trace() << "failure indicator" << s[slot::failed];
     }
 
+    int value = 0;
+    if (const char* why = no_stiffness(p, model, s[slot::failed], value)) [[unlikely]]
+        return Outcome::refuse(why, value);
     Model m;
     m.id = model;
     w.eqplastic = s[slot::plastic_strain];

@@ -18,7 +18,10 @@
 //                  stress components. sse, spd, scd and pnewdt come back as they went in; the
 //                  strain energy accumulates in state slot 10 from the incoming (old) and the new
 //                  tangent. From Python `tangente` is output only, so the old-tangent half of
-//                  that energy is zero there.
+//                  that energy is zero there. A point without a stiffness (fewer properties than
+//                  its model reads, 25 for models 0 and 4 and 21 for the others, or no readable
+//                  table its law takes the stiffness from: the secant table of model 0, the cubic
+//                  tables of model 6, the softening tables of model 7) is refused.
 //   usermat_resin  ANSYS USERMAT: umat_resin through abq_umat_to_ansys_usermat.
 //
 // State variables (1-based, at least 22; slots beyond nstatv read as 0 and are not written; the

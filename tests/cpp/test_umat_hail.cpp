@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <tuple>
 #include <vector>
 
 #include "error_record.h"
@@ -278,6 +279,50 @@ TEST_F(UmatHail, ShortStateOrMissingTableIsElasticAndReported) {
         EXPECT_EQ(p.stress, V(6, 0.0));
         EXPECT_EQ(tvk::errorhandling.errstat, -3);
     }
+}
+
+// A hardening table whose strains do not increase strictly cannot be interpolated: the routine
+// refuses the point before it computes it (stress, state and energies as they came, zero tangent,
+// cut-back), also where the point would lie beyond the table's end. Only a table that is read is
+// checked: with plasticity off or without the state the point is elastic as before.
+TEST_F(UmatHail, HardeningStrainsThatDoNotIncreaseStrictlyAreRefused) {
+    const V flat = {E, NU, 1.0, S0, 0.0, S0 + 10.0, 0.0};                   // row 2 at strain 0 again
+    const V back = {E, NU, 1.0, S0, 0.0, S0 + 10.0, 0.1, S0 + 20.0, 0.05};  // row 3 falls back
+    const V d = {2e-2, 0.0, 0.0, 0.0, 0.0, 0.0};
+    // (The last case lies beyond the table's end, where the yield stress is its largest.)
+    for (const auto& [table, row, eqplas] :
+         {std::tuple{flat, 2, 0.0}, std::tuple{back, 3, 0.0}, std::tuple{back, 3, 1.0}}) {
+        tvktest::clear_errors();
+        UmatPoint p(umat_hail, 3, 3, 13, table);
+        p.stress = {1, 2, 3, 4, 5, 6};
+        p.statev.assign(13, 0.5);
+        p.statev[12] = eqplas;
+        p.ddsdde.assign(36, 9.0);
+        p.spd = 2.0;
+        const V state = p.statev;
+        p.call(d);
+        EXPECT_EQ(tvk::errorhandling.errstat, -3);
+        EXPECT_NE(tvktest::errtext().find("umat_hail: hardening strains do not increase strictly"), std::string::npos)
+            << tvktest::errtext();
+        EXPECT_EQ(tvk::errorhandling.errintv.data()[0], row);
+        EXPECT_EQ(p.stress, V({1, 2, 3, 4, 5, 6}));
+        EXPECT_EQ(p.statev, state);
+        EXPECT_EQ(p.ddsdde, V(36, 0.0));
+        EXPECT_EQ(p.spd, 2.0);
+        EXPECT_TRUE(p.pnewdt > 0.0 && p.pnewdt <= 0.5);
+    }
+    // Not read: plasticity off (elastic, no report), or too short a state (elastic, reported).
+    V off = back;
+    off[2] = 0.0;
+    tvktest::clear_errors();
+    UmatPoint elastic(umat_hail, 3, 3, 13, off);
+    elastic.call(d);
+    EXPECT_EQ(tvk::errorhandling.errstat, 0) << tvktest::errtext();
+    EXPECT_NEAR(elastic.stress[0], E * (1 - NU) / ((1 + NU) * (1 - 2 * NU)) * 2e-2, 1e-9 * E);
+    UmatPoint stateless(umat_hail, 3, 3, 12, back);
+    stateless.call(d);
+    EXPECT_EQ(tvk::errorhandling.errstat, -2);
+    EXPECT_EQ(stateless.pnewdt, 1.0);
 }
 
 }  // namespace

@@ -256,20 +256,29 @@ TEST_F(UmatProny, WithoutTermsTheViscoelasticRegimeIsElastic) {
     for (int i = 0; i < 6; ++i) EXPECT_DOUBLE_EQ(p.stress[i], s[i]);
 }
 
-// Sizes the routine cannot serve: a level -3 report, the instantaneous response, states untouched.
-TEST_F(UmatProny, RefusedSizesGiveTheInstantaneousResponseAndKeepTheStates) {
+// A point the series cannot serve is refused before anything is written: stress, state and
+// energies as they came, a zero tangent and a cut-back request, the reason and the material in the
+// record (not the instantaneous response, which a solver would take as a converged point).
+TEST_F(UmatProny, UnservablePointIsRefusedWithItsStressStateAndEnergiesAndAZeroTangent) {
     const V de = {1e-4, 2e-4, -1e-4, 3e-4, 1e-4, -2e-4};
-    const V s = times_matrix(ti_matrix(stiff), de);
     auto refused = [&](UmatPoint p, const char* text) {
         tvktest::clear_errors();
         std::fill(p.statev.begin(), p.statev.end(), 3.0);
-        const V before = p.statev;
-        p.increment(de);
+        for (int i = 0; i < p.ntens; ++i) p.stress[i] = i + 1.0;
+        p.ddsdde.assign(p.ddsdde.size(), 7.0);
+        p.sse = 1.0, p.spd = 2.0, p.scd = 3.0, p.pnewdt = -1.0;
+        const V before = p.statev, stress = p.stress;
+        p.increment(std::vector<double>(de.begin(), de.begin() + p.ntens));
         EXPECT_EQ(tvk::errorhandling.errstat, -3) << text;
         EXPECT_NE(tvktest::errtext().find(text), std::string::npos) << tvktest::errtext();
-        EXPECT_EQ(p.statev, before);
-        EXPECT_EQ(p.ddsdde, ti_matrix(stiff)) << text;
-        for (int i = 0; i < 6; ++i) EXPECT_DOUBLE_EQ(p.stress[i], s[i]);
+        EXPECT_NE(tvktest::errtext().find("(material RESIN"), std::string::npos) << tvktest::errtext();
+        EXPECT_EQ(p.statev, before) << text;
+        EXPECT_EQ(p.stress, stress) << text;
+        EXPECT_EQ(p.ddsdde, V(p.ddsdde.size(), 0.0)) << text;
+        EXPECT_TRUE(p.pnewdt > 0.0 && p.pnewdt <= 0.5) << text;
+        EXPECT_EQ(p.sse, 1.0);
+        EXPECT_EQ(p.spd, 2.0);
+        EXPECT_EQ(p.scd, 3.0);
     };
     UmatPoint few = point(400.0, 380.0);
     few.nstatv = 509;
@@ -297,26 +306,22 @@ TEST_F(UmatProny, RefusedSizesGiveTheInstantaneousResponseAndKeepTheStates) {
         p.dtime = dt;
         refused(p, "time increment negative or not finite");
     }
-
-    // Four components: the instantaneous stiffness of (11, 22, 33, 12).
-    tvktest::clear_errors();
+    // Four components (11, 22, 33, 12).
     UmatPoint four(umat_prony, 3, 1, 510, prony_props(), "RESIN");
     four.temp = 400.0;
-    four.increment({1e-4, 2e-4, -1e-4, 3e-4});
-    EXPECT_EQ(tvk::errorhandling.errstat, -3);
-    const V c = ti_matrix(stiff);
-    const int nye[4] = {0, 1, 2, 3};
-    for (int i = 0; i < 4; ++i)
-        for (int j = 0; j < 4; ++j) EXPECT_EQ(four.tangent(i, j), c[nye[i] + 6 * nye[j]]);
-    // Too few properties for the stiffness: zero tangent, stress as it came.
-    tvktest::clear_errors();
+    refused(four, "six stress components needed");
+    // Too few properties for the stiffness.
     UmatPoint bare(umat_prony, 3, 3, 510, {0, 0, 0, 0, 0}, "RESIN");
     bare.temp = 400.0;
-    bare.stress = {1, 2, 3, 4, 5, 6};
-    bare.increment(de);
-    EXPECT_EQ(tvk::errorhandling.errstat, -3);
-    EXPECT_EQ(bare.ddsdde, V(36, 0.0));
-    EXPECT_EQ(bare.stress, V({1, 2, 3, 4, 5, 6}));
+    refused(bare, "fewer than 10 material properties");
+
+    // A zero time increment passes: no relaxation, the instantaneous stiffness.
+    UmatPoint still = point(400.0, 380.0);
+    still.dtime = 0.0;
+    tvktest::clear_errors();
+    still.increment(de);
+    EXPECT_EQ(tvk::errorhandling.errstat, 0) << tvktest::errtext();
+    EXPECT_EQ(still.ddsdde, ti_matrix(stiff));
 }
 
 // A property, Prony state, energy or increment the series cannot use, in each regime: the point is
@@ -492,6 +497,29 @@ TEST_F(UmatProny, AnsysEntryIsTheAdapterWithTheRoutine) {
         }
     }
     EXPECT_EQ(tvk::errorhandling.errstat, 0);
+}
+
+// Through the ANSYS entry a refused point asks for a cut-back (keycut 1) and keeps its stress and
+// state, with a zero tangent.
+TEST_F(UmatProny, AnsysEntryRefusesWithACutBack) {
+    const V prop = prony_props();
+    int matid = 1, elemid = 3, kdom = 1, klayer = 1, ksect = 1, ldstep = 1, isubst = 1, keycut = 0, ndirect = 3;
+    int nshear = 3, ncomp = 6, nstatev = 509, nprop = static_cast<int>(prop.size());
+    double time = 0.0, dtime = 2.0, temp = 420.0, dtemp = 0.0, coords[3] = {}, eye[9] = {1, 0, 0, 0, 1, 0, 0, 0, 1};
+    double sedel = 0, sedpl = 0, epseq = 0, var[9] = {}, tsstif[2] = {}, epszz = 0;
+    V stress(6, 1.0), statev(509, 2.0), dsdepl(36, 5.0);
+    const V strain(6, 1e-4), dstrain(6, 1e-4), epspl(6, 0.0);
+    tvktest::clear_errors();
+    usermat_prony(&matid, &elemid, &kdom, &klayer, &ksect, &ldstep, &isubst, &keycut, &ndirect, &nshear, &ncomp,
+                  &nstatev, &nprop, &time, &dtime, &temp, &dtemp, stress.data(), statev.data(), dsdepl.data(), &sedel,
+                  &sedpl, &epseq, strain.data(), dstrain.data(), epspl.data(), prop.data(), coords, &var[0], eye, eye,
+                  tsstif, &epszz, &var[1], &var[2], &var[3], &var[4], &var[5], &var[6], &var[7], &var[8]);
+    EXPECT_EQ(tvk::errorhandling.errstat, -3);
+    EXPECT_NE(tvktest::errtext().find("fewer than 510 state variables"), std::string::npos) << tvktest::errtext();
+    EXPECT_EQ(keycut, 1);
+    EXPECT_EQ(stress, V(6, 1.0));
+    EXPECT_EQ(statev, V(509, 2.0));
+    EXPECT_EQ(dsdepl, V(36, 0.0));
 }
 
 }  // namespace

@@ -593,6 +593,81 @@ TEST(UmatResin, UnknownModelOrComponentCountIsRefusedWithTheIncomingStressAndSta
     EXPECT_EQ(p.stress, (std::vector<double>{1, 2, 3}));
 }
 
+// A point without a stiffness (fewer properties than its model's property routine reads, or no
+// readable table that its law takes the stiffness from) is refused before any property routine
+// reports: the record holds the refusal, the point its stress, state and energies, with a zero
+// tangent and a cut-back request (it used to come back with a zero stress and tangent, and only
+// a warning). Tables a model does not take its stiffness from are no reason to refuse.
+TEST(UmatResin, PointWithoutAStiffnessIsRefused) {
+    const auto refused = [](UmatPoint p, const char* text, const char* what) {
+        tvktest::clear_errors();
+        p.stress = {1, 2, 3, 4, 5, 6};
+        p.ddsdde.assign(36, 9.0);
+        p.statev[slot::energy - 1] = 0.25;
+        p.sse = 1.0, p.spd = 2.0, p.scd = 3.0;
+        const std::vector<double> state = p.statev;
+        p.call(scaled(path, 1e-3));
+        EXPECT_EQ(tvk::errorhandling.errstat, -3) << what << ": " << tvktest::errtext();
+        EXPECT_NE(tvktest::errtext().find(text), std::string::npos) << what << ": " << tvktest::errtext();
+        EXPECT_NE(tvktest::errtext().find("(material RESIN)"), std::string::npos) << tvktest::errtext();
+        EXPECT_EQ(p.stress, (std::vector<double>{1, 2, 3, 4, 5, 6})) << what;
+        EXPECT_EQ(p.statev, state) << what;
+        EXPECT_EQ(p.ddsdde, std::vector<double>(36, 0.0)) << what;
+        EXPECT_TRUE(p.pnewdt > 0.0 && p.pnewdt <= 0.5) << what;
+        EXPECT_TRUE(p.sse == 1.0 && p.spd == 2.0 && p.scd == 3.0) << what;
+    };
+    for (int model = 0; model <= 7; ++model) {
+        ResinData data(model);
+        UmatPoint p = resin_point(model);
+        p.props.pop_back();
+        p.nprops = static_cast<int>(p.props.size());
+        refused(p, model == 0 || model == 4 ? "too few properties (25 needed)" : "too few properties (21 needed)",
+                "short properties");
+    }
+    auto& md = tvk::materialdata;
+    {
+        ResinData data(0);
+        md.secantprops.release();
+        refused(resin_point(0), "no readable secant-modulus table", "model 0 without its table");
+        tvktest::fill_calibration(md.secantprops, md.nsecantdata, {1.0, -1.0}, {{2800.0, 2800.0}});
+        refused(resin_point(0), "no readable secant-modulus table", "model 0 with falling strains");
+        tvktest::fill_calibration(md.secantprops, md.nsecantdata, {-1.0, 1.0}, {{2800.0, 2800.0}});
+        *md.temperatures.at(2) = 250.0;
+        refused(resin_point(0), "no readable secant-modulus table", "model 0 at one temperature");
+    }
+    {
+        ResinData data(6);
+        md.alpha2props.release();
+        refused(resin_point(6), "no readable cubic-law tables", "model 6 without its second table");
+    }
+    {
+        ResinData data(7);
+        md.shearprops.release();
+        refused(resin_point(7), "no readable softening tables", "model 7 without its shear table");
+        // A failed point of a degraded resin (degr 0.1 < 1) does not read them.
+        tvktest::clear_errors();
+        UmatPoint failed = resin_point(7);
+        failed.kinc = 2;
+        failed.statev[slot::failed - 1] = 1.0;
+        failed.statev[slot::factor - 1] = 0.5;
+        failed.call(scaled(path, 1e-3));
+        EXPECT_NE(tvk::errorhandling.errstat, -3) << tvktest::errtext();
+        EXPECT_NE(failed.stress[0], 0.0);
+        EXPECT_EQ(failed.pnewdt, 1.0);
+    }
+    {
+        // Model 0 reads the flow table for values it does not use: computed, with a warning.
+        ResinData data(0);
+        md.flowprops.release();
+        tvktest::clear_errors();
+        UmatPoint p = resin_point(0);
+        p.call(scaled(path, 1e-3));
+        EXPECT_EQ(tvk::errorhandling.errstat, -2);
+        EXPECT_GT(p.stress[0], 0.0);
+        EXPECT_EQ(p.pnewdt, 1.0);
+    }
+}
+
 TEST(UmatResin, MissingViscosityIsTakenAsZeroWithAWarning) {
     ResinData data(7, 0.0, 0.5);
     tvk::materialdata.regularization.allocate({1});

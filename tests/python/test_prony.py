@@ -150,12 +150,15 @@ class TestUmatProny:
         np.testing.assert_allclose(stress, ti(STIFF) @ self.de, rtol=1e-15)
         assert svar[508] == svar[509] == pytest.approx(-10.0 * 40.0 / 90.0, rel=1e-14)
 
-    def test_refused_state_count_keeps_the_states(self, cure_tables):
+    def test_refused_state_count_keeps_the_stress_and_states_with_a_zero_tangent(self, cure_tables):
         svar = np.full(509, 2.0)
-        stress, out, ddsdde, *_ = t.umat_prony(*umat_args(np.zeros(6), svar, self.de, 420.0, props()))
+        stress, out, ddsdde, sse, spd, scd, pnewdt = t.umat_prony(*umat_args(np.ones(6), svar, self.de, 420.0,
+                                                                             props()))
         assert errstat() == -3 and "510" in errtext()
         np.testing.assert_array_equal(out, 2.0)
-        np.testing.assert_array_equal(ddsdde, ti(STIFF))
+        np.testing.assert_array_equal(stress, 1.0)
+        np.testing.assert_array_equal(ddsdde, 0.0)
+        assert (sse, spd, scd) == (0.0, 0.0, 0.0) and 0.0 < pnewdt <= 0.5
 
     def test_usermat_prony_is_the_adapter_with_umat_prony(self, cure_tables):
         def args(stress, ustatev):

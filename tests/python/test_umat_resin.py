@@ -263,3 +263,25 @@ class TestUmatResin:
                 np.testing.assert_array_equal(a[k], b[k])
             assert np.any(a[13] != 0.0) and a[14][0] == 1.0
         assert errstat() == 0, errtext()
+
+    def test_resin_without_a_stiffness_is_refused_through_both_entries(self, resin_model):
+        # Twenty properties: too few for model 1 (it used to come back with a zero stress and
+        # tangent and only a warning).
+        s, statev = np.ones(6), np.full(24, 0.5)
+        args = umat_args(s, statev, self.DSTRAN)
+        args[20] = resin_props()[:20]
+        out, tangente, sse, spd, scd, pnewdt = T.umat_resin(*args)
+        assert errstat() == -3 and "too few properties (21 needed)" in errtext(), errtext()
+        np.testing.assert_array_equal(s, 1.0)
+        np.testing.assert_array_equal(out, 0.5)
+        np.testing.assert_array_equal(tangente, 0.0)
+        assert (sse, spd, scd) == (0.0, 0.0, 0.0) and 0.0 < pnewdt <= 0.5
+        stress, ustatev = np.ones(6), np.full(24, 0.5)
+        keycut, dsdepl, _ = T.usermat_resin(1, 1, 1, 1, 1, 1, 1, 3, 3, 0.0, 0.5, 300.0, 0.0, stress, ustatev, z(),
+                                            z(), z(), np.zeros(6), self.DSTRAN, np.zeros(6), resin_props()[:20],
+                                            np.zeros(3), z(), np.eye(3), np.eye(3), np.zeros(2),
+                                            *[z() for _ in range(8)])
+        assert keycut == 1
+        np.testing.assert_array_equal(stress, 1.0)
+        np.testing.assert_array_equal(ustatev, 0.5)
+        np.testing.assert_array_equal(dsdepl, 0.0)
