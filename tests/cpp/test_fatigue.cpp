@@ -866,3 +866,36 @@ TEST(FatigueRoutine, CycleEndWithoutUsablePropertiesKeepsTheCycleOpen) {
     EXPECT_EQ(s[slot::temp_high], 340.0);
     tvktest::clear_errors();
 }
+
+// ---- CycleCount ---------------------------------------------------------------------------------
+namespace {
+
+// CycleCount with the jump `njimp` coming in, counter n, algorithm `algo` in a fatigue step.
+std::pair<double, double> cycle_count(double njimp, double n, int algo) {
+    const double maxcycle = 1e6, time = 1.0, calc = 10.0, period = 1.0, jmin = 5.0, jmax = 0.0, zul = tvk::huge;
+    const int ncycles = 0, nmax = 0, istep = 1, nstep = 1, stepflag = 1;
+    CycleCount(&njimp, &n, &maxcycle, &time, &calc, &period, &jmin, &jmax, &zul, &ncycles, &nmax, &istep, &nstep,
+               &algo, &stepflag);
+    return {njimp, n};
+}
+
+}  // namespace
+
+// An unknown algorithm keeps the jump it is handed: a negative one or one that is not a number
+// ran the counter backwards or made it NaN.
+TEST(CycleCount, UnknownAlgorithmRefusesAnIncomingJumpTheCounterCannotTake) {
+    for (double njimp : {-5.0, not_a_number, two53}) {
+        tvktest::clear_errors();
+        EXPECT_EQ(cycle_count(njimp, 10.0, 9), std::make_pair(0.0, 10.0)) << njimp;
+        EXPECT_EQ(tvk::errorhandling.errstat, -2);
+        EXPECT_EQ(tvktest::errtext(), "Unknown cycle jump flag in CycleCount");  // the first report
+    }
+    tvktest::clear_errors();
+    EXPECT_EQ(cycle_count(3.0, 10.0, 9), std::make_pair(3.0, 13.0));
+    EXPECT_EQ(cycle_count(-0.0, 10.0, 0), std::make_pair(-0.0, 10.0));
+    tvktest::clear_errors();
+    // The refusal speaks for itself where the algorithm is known.
+    EXPECT_EQ(cycle_count(0.0, two53, 1), std::make_pair(0.0, two53));
+    EXPECT_NE(tvktest::errtext().find("CycleCount: cycle jump refused"), std::string::npos);
+    tvktest::clear_errors();
+}
