@@ -527,7 +527,8 @@ double allowable_closed_form(double peak, double bottom, double ft, double fc, d
     const double smax = std::max(peak, bottom), r = std::min(peak, bottom) / smax;
     const double sa = (1.0 - r) * smax / 2.0, sm = (1.0 + r) * smax / 2.0, so = std::max(sm + sa, std::abs(sm - sa));
     const double q = sm / ft, c = fc / ft;
-    const double w = std::min(law.a * std::pow(10.0, law.b), (sa / ft) / (std::pow(1.0 - q, law.u) * std::pow(c + q, law.v)));
+    const double f = (sa / ft) / (std::pow(1.0 - q, law.u) * std::pow(c + q, law.v));
+    const double w = std::min(law.a * std::pow(10.0, law.b), f);
     const double lognf = std::log10(w / law.a) / law.b;
     const auto cycles = [&](double x, double x0, double s, double a, double b) {
         return std::pow(10.0, std::pow(1.0 - std::pow((0.9 * x - s) / (x0 - s), a), 1.0 / b) * (lognf + log4) - log4);
