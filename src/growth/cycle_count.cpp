@@ -16,6 +16,7 @@ constexpr double huge = tvk::huge;
 constexpr double cycle_cap = 1e8;
 constexpr double zero_bottom = 1e-8;
 constexpr double log4 = 0.6020599913279624;
+constexpr double count_limit = tvk::fatigue::count_limit;
 
 // Fortran nint (halves away from zero) kept in floating point, so that no value overflows an
 // integer.
@@ -117,6 +118,20 @@ void CycleCount(double* njimp, double* n, const double* maxcycle, const double* 
             break;
         }
         default: tvk::report(-2, "Unknown cycle jump flag in CycleCount", *jumpalgo); break;
+    }
+    if (*jumpalgo == 5) {
+        // The counter moves to the solver's number whatever it is: the direct cyclic analysis
+        // compares it with the stored one and keeps the block when it is not a count.
+        if (!(std::abs(*n + *njimp) <= count_limit))
+            tvk::report(-2, "CycleCount: cycle number of the solver not usable (NaN or beyond 2^53)", *istep, 0,
+                        *njimp, *n);
+    } else if (std::isnan(*njimp) || !(std::abs(*n + *njimp) <= count_limit) || (*njimp < 0.0 && *jumpalgo != 4)) {
+        // A jump the counter cannot take: not a number, past 2^53 (where the counter no longer
+        // tells one cycle from the next), or backwards. Algorithm 4 may step back, as it cuts the
+        // counter back to maxcycle; its callers judge a backward jump themselves.
+        tvk::report(-2, "CycleCount: cycle jump refused (NaN, negative or beyond 2^53 cycles)", *jumpalgo, 0, *njimp,
+                    *n);
+        *njimp = 0.0;
     }
     tr("cycle jump for this block is ", *njimp);
     *n += *njimp;

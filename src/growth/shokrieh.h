@@ -124,7 +124,11 @@ TVK_API void GetShokriehProperties(const double* props, const int* nprops, const
 // 4 permitted jump bounded by the table and maxcycle, 5 cycle number from the solver) and the
 // counter n advanced by it; outside a fatigue step (stepflag not 1) n = njimp = 1. Reads
 // shokriehdata.cycles(:, istep); a table or column it needs that is absent is a level -3 report
-// with a jump of 0. An unknown algorithm is a level -2 report and keeps njimp as it came.
+// with a jump of 0. An unknown algorithm is a level -2 report and keeps njimp as it came. A jump
+// that is not a number or would carry n past 2^53 (count_limit), and a negative one of
+// algorithms 1 to 3 or of an unknown algorithm, is refused with a level -2 report: n stays and
+// njimp is 0. Algorithm 4 may cut n back to maxcycle; algorithm 5 always moves n to the solver's
+// number (a level -2 report when that is not a count).
 TVK_API void CycleCount(double* njimp, double* n, const double* maxcycle, const double* time,
                         const double* time_calc, const double* time_period, const double* njimp_min,
                         const double* njimp_max, const double* njimp_zul, const int* ncycles,

@@ -129,23 +129,21 @@ void cycle_count(double& njimp, double& n, const Plan& pl, double time, double z
 }
 
 // The adaptive jump: per component the allowable jump of the dominant side of its load cycle
-// (compression when the cycle's largest compressive level, the magnitude of its smallest signed
-// compressive ratio, outweighs its largest tensile ratio).
+// (compression when the cycle's largest compressive magnitude, max(0, -smallest signed
+// compressive ratio), outweighs its largest tensile ratio; a cycle that never enters compression
+// is judged in tension, however its ratios to the two strengths compare).
 double allowable_jump(const double* s, const Props& pe, const Current& ce) {
     double smallest = huge;
     bool any = false;
     for (int i = 0; i < 6; ++i) {
         const double cmax = s[slot::compression_max + i], cmin = s[slot::compression_min + i];
-        const bool comp = std::abs(cmin) > std::abs(s[slot::tension_max + i]);
-        // Levels of the dominant side, counted positive in its own sense: in compression the
-        // cycle mirrored (peak the largest compressive level, bottom minus the signed maximum,
-        // 0 for a cycle that stays in compression); a cycle that never entered compression
-        // keeps its ratios, which are then magnitudes.
-        double peak = s[slot::tension_max + i], bottom = s[slot::tension_min + i];
-        if (comp) {
-            peak = cmin < 0.0 ? -cmin : cmax;
-            bottom = cmin < 0.0 ? -cmax : cmin;
-        }
+        const bool comp = std::max(0.0, -cmin) > std::abs(s[slot::tension_max + i]);
+        // Levels of the dominant side, counted positive in its own sense. In compression the
+        // cycle is mirrored: peak the largest compressive level, bottom minus the signed maximum
+        // (the smallest compressive level of a cycle that stays in compression, minus the
+        // tensile peak of one that crosses zero).
+        const double peak = comp ? -cmin : s[slot::tension_max + i];
+        const double bottom = comp ? -cmax : s[slot::tension_min + i];
         const int own = comp ? compression_of[i] : tension_of[i];
         const int other = comp ? tension_of[i] : compression_of[i];
         const double ft = std::abs(pe.xf[own]), fc = std::abs(pe.xf[other]);
@@ -383,12 +381,13 @@ bool tvk::fatigue::point(double* stress, double* ddsdde, double* statev, const d
     // 18. Current properties back into the state.
     write_back();
 
-    // 19. A new load cycle starts. The maxima restart from 0, so that for a cycle that stays in
-    // compression the signed compressive maximum is 0, as the tensile one is.
+    // 19. A new load cycle starts. The signed compressive maximum restarts from the lowest
+    // double, so that it is the cycle's own maximum: for a cycle that stays in compression its
+    // smallest compressive level, which the adaptive jump takes as the bottom.
     if (cycle_end && time[1] > 0.5) {
         for (int i = 0; i < 6; ++i) {
             s[slot::tension_max + i] = 0.0;
-            s[slot::compression_max + i] = 0.0;
+            s[slot::compression_max + i] = -huge;
             s[slot::tension_min + i] = huge;
             s[slot::compression_min + i] = huge;
         }

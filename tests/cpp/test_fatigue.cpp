@@ -474,8 +474,9 @@ TEST(FatigueRoutine, TensionCompressionCycleTakesItsLargestCompressiveLevel) {
     EXPECT_NEAR(1.0 - factor(p, 0), 1.0 - residual(1.0, t_peak, f.alpha_t, f.beta_t, nf), 1e-9 * (1.0 - factor(p, 0)));
     const double de = residual(1.0, c_peak, f.gamma, f.lambda, nf);
     EXPECT_NEAR(1.0 - p.statev[b1 + slot::stiffness], 1.0 - de, 1e-9 * (1.0 - de));
-    // The compressive extremes of the cycle are signed; they restart after the cycle end.
-    EXPECT_EQ(p.statev[b1 + slot::compression_max], 0.0);
+    // The compressive extremes of the cycle are signed; they restart after the cycle end, the
+    // maximum from the lowest double.
+    EXPECT_EQ(p.statev[b1 + slot::compression_max], -tvk::huge);
     EXPECT_EQ(p.statev[b1 + slot::compression_min], tvk::huge);
     EXPECT_EQ(tvk::errorhandling.errstat, 0) << tvktest::errtext();
 }
@@ -511,6 +512,97 @@ TEST(FatigueRoutine, AdaptiveJumpComparesTheLargestCompressiveLevel) {
     ASSERT_TRUE(std::isfinite(expected));
     EXPECT_NEAR(s[slot::cycles_left], expected, 1e-9 * std::abs(expected));
     EXPECT_GT(std::abs(allowed(false) - expected), 1e-3 * std::abs(expected));  // the side matters
+    EXPECT_EQ(tvk::errorhandling.errstat, 0) << tvktest::errtext();
+}
+
+// ---- The side and the levels of the adaptive jump -----------------------------------------------
+namespace {
+
+// The allowable jump of a stress cycle (peak and bottom stress on the side judged, own strength
+// ft, the other side's fc) in closed form: the cycles at which the residual strength and the
+// residual stiffness have fallen to 0.9 of their current values x_n and e_n, less those consumed.
+double allowable_closed_form(double peak, double bottom, double ft, double fc, double e0, const ShokriehLaw& law,
+                             double nm, double alpha, double beta, double gamma, double lambda, double x_n,
+                             double e_n) {
+    const double smax = std::max(peak, bottom), r = std::min(peak, bottom) / smax;
+    const double sa = (1.0 - r) * smax / 2.0, sm = (1.0 + r) * smax / 2.0, so = std::max(sm + sa, std::abs(sm - sa));
+    const double q = sm / ft, c = fc / ft;
+    const double f = (sa / ft) / (std::pow(1.0 - q, law.u) * std::pow(c + q, law.v));
+    const double w = std::min(law.a * std::pow(10.0, law.b), f);
+    const double lognf = std::log10(w / law.a) / law.b;
+    const auto cycles = [&](double x, double x0, double s, double a, double b) {
+        return std::pow(10.0, std::pow(1.0 - std::pow((0.9 * x - s) / (x0 - s), a), 1.0 / b) * (lognf + log4) - log4);
+    };
+    const double ns = cycles(x_n, ft, so, alpha, beta), ne = cycles(e_n, e0, so / (ft / e0), gamma, lambda);
+    return std::min(ns, ne) - std::max(1.0, nm * std::pow(10.0, lognf));
+}
+
+// The allowable jump of component 11 of the point after a cycle between the stresses peak and
+// bottom (MPa, both of one sign or peak the larger magnitude), on the side given.
+double fibre_allowable(const UmatPoint& p, const Fibre& f, const std::vector<double>& b, bool compression,
+                       double peak, double bottom) {
+    const double* s = p.statev.data() + b1;
+    const double ft = compression ? f.xc : f.xt, fc = compression ? f.xt : f.xc;
+    const double df = s[slot::strength + (compression ? 1 : 0)];
+    const ShokriehLaw law{f.law.a, f.law.b, f.law.u, f.law.v, 0.0};
+    return allowable_closed_form(std::abs(peak), compression ? -bottom : bottom, ft, fc, b[0], law, s[slot::life],
+                                 compression ? f.alpha_c : f.alpha_t, compression ? f.beta_c : f.beta_t, f.gamma,
+                                 f.lambda, ft * df, s[slot::moduli]);
+}
+
+}  // namespace
+
+// A cycle that never entered compression was judged on its compressive side when its smallest
+// tensile stress, over the compressive strength, outweighed its peak over the tensile strength
+// (|XC| < XT and R > XC/XT): here 1120 to 1600 MPa against XT 2000 and XC 1200. Its peak over
+// XC is above 1, which leaves the fibre without a finite allowable jump on that side.
+TEST(FatigueRoutine, AdaptiveJumpJudgesATensionCycleOnItsTensileSide) {
+    tvktest::clear_errors();
+    Plan plan({6}, 1e9);
+    const std::vector<double> b = block_at(240.0);
+    const Fibre f(b);
+    UmatPoint p = fatigue_point();
+    p.dtime = 0.25;
+    // The second cycle is the first whose extremes restarted (at the first one's end).
+    for (int c = 0; c < 2; ++c) stress_cycle(p, {1400.0, 1600.0, 1300.0, 1120.0});
+    ASSERT_GT(1120.0 / f.xc, 1600.0 / f.xt);  // the compressive-side ratio is the larger one
+    const double tension = fibre_allowable(p, f, b, false, 1600.0, 1120.0);
+    ASSERT_TRUE(std::isfinite(tension));
+    EXPECT_NEAR(p.statev[b1 + slot::cycles_left], tension, 1e-9 * tension);
+    EXPECT_EQ(tvk::errorhandling.errstat, 0) << tvktest::errtext();
+}
+
+// A cycle that stays in compression entered the allowable jump with a bottom of 0 (its signed
+// maximum restarted at 0) instead of its smallest compressive level, which cut the jump about
+// sixteenfold for -1020 to -510 MPa. A first step of fixed jumps lifts the cap that the last jump
+// puts on the adaptive one above the allowable of a zero bottom, so that the jump taken shows
+// which bottom entered.
+TEST(FatigueRoutine, AdaptiveJumpOfACompressionCycleTakesItsSmallestCompressiveLevelAsTheBottom) {
+    tvktest::clear_errors();
+    Plan plan({1, 6}, 1e9);
+    const double lifted = 5000.0;
+    *tvk::shokriehdata.cycleprops.at(7, 1) = lifted;
+    const std::vector<double> b = block_at(240.0);
+    const Fibre f(b);
+    UmatPoint p = fatigue_point();
+    p.dtime = 0.25;
+    const std::initializer_list<double> cycle = {-765.0, -1020.0, -640.0, -510.0};
+    stress_cycle(p, cycle);
+    ASSERT_EQ(p.statev[b1 + slot::jump], lifted);
+    EXPECT_EQ(p.statev[b1 + slot::compression_max], -tvk::huge);  // restarted at the cycle end
+    const double n = p.statev[b1 + slot::cycle];
+    p.jstep[0] = 2;
+    stress_cycle(p, cycle);
+    // The smallest allowable of the point is the fibre's, with the cycle's own bottom.
+    const double sound = fibre_allowable(p, f, b, true, -1020.0, -510.0);
+    const double zero_bottom = fibre_allowable(p, f, b, true, -1020.0, -1e-8 * f.xc);
+    EXPECT_NEAR(p.statev[b1 + slot::cycles_left], sound, 1e-9 * sound);
+    ASSERT_LT(zero_bottom, lifted);
+    ASSERT_GT(sound, lifted);
+    // The jump taken is the last one's cap, applied by the table-bounded rule (aint + 1); a zero
+    // bottom would have given aint(zero_bottom) + 1.
+    EXPECT_EQ(p.statev[b1 + slot::jump], lifted + 1.0);
+    EXPECT_EQ(p.statev[b1 + slot::cycle], n + lifted + 1.0);
     EXPECT_EQ(tvk::errorhandling.errstat, 0) << tvktest::errtext();
 }
 
@@ -773,5 +865,38 @@ TEST(FatigueRoutine, CycleEndWithoutUsablePropertiesKeepsTheCycleOpen) {
     EXPECT_GT(s[slot::tension_max], 0.0);  // the running cycle's extremes stay
     EXPECT_EQ(s[slot::temp_low], 260.0);
     EXPECT_EQ(s[slot::temp_high], 340.0);
+    tvktest::clear_errors();
+}
+
+// ---- CycleCount ---------------------------------------------------------------------------------
+namespace {
+
+// CycleCount with the jump `njimp` coming in, counter n, algorithm `algo` in a fatigue step.
+std::pair<double, double> cycle_count(double njimp, double n, int algo) {
+    const double maxcycle = 1e6, time = 1.0, calc = 10.0, period = 1.0, jmin = 5.0, jmax = 0.0, zul = tvk::huge;
+    const int ncycles = 0, nmax = 0, istep = 1, nstep = 1, stepflag = 1;
+    CycleCount(&njimp, &n, &maxcycle, &time, &calc, &period, &jmin, &jmax, &zul, &ncycles, &nmax, &istep, &nstep,
+               &algo, &stepflag);
+    return {njimp, n};
+}
+
+}  // namespace
+
+// An unknown algorithm keeps the jump it is handed: a negative one or one that is not a number
+// ran the counter backwards or made it NaN.
+TEST(CycleCount, UnknownAlgorithmRefusesAnIncomingJumpTheCounterCannotTake) {
+    for (double njimp : {-5.0, not_a_number, two53}) {
+        tvktest::clear_errors();
+        EXPECT_EQ(cycle_count(njimp, 10.0, 9), std::make_pair(0.0, 10.0)) << njimp;
+        EXPECT_EQ(tvk::errorhandling.errstat, -2);
+        EXPECT_EQ(tvktest::errtext(), "Unknown cycle jump flag in CycleCount");  // the first report
+    }
+    tvktest::clear_errors();
+    EXPECT_EQ(cycle_count(3.0, 10.0, 9), std::make_pair(3.0, 13.0));
+    EXPECT_EQ(cycle_count(-0.0, 10.0, 0), std::make_pair(-0.0, 10.0));
+    tvktest::clear_errors();
+    // The refusal speaks for itself where the algorithm is known.
+    EXPECT_EQ(cycle_count(0.0, two53, 1), std::make_pair(0.0, two53));
+    EXPECT_NE(tvktest::errtext().find("CycleCount: cycle jump refused"), std::string::npos);
     tvktest::clear_errors();
 }

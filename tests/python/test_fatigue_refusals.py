@@ -1,12 +1,16 @@
 """The Shokrieh fatigue model from Python refuses what it cannot compute: property sets at a
-temperature that is not finite or with a zero modulus, and material-point increments whose
-strain or temperature is not finite; the state comes back as it went in."""
+temperature that is not finite or with a zero modulus, material-point increments whose strain or
+temperature is not finite (the state comes back as it went in), and cycle jumps the counter
+cannot take."""
+import math
+
 import numpy as np
+import pytest
 
 import _tolvek
 from error_record import errstat, errtext  # noqa: F401
 from error_record import clean_record  # noqa: F401
-from test_fatigue import Point, props_std, NAMES, e11
+from test_fatigue import Point, props_std, NAMES, e11, cyclecount, cycles_table  # noqa: F401
 
 f = _tolvek.fatigue
 
@@ -40,3 +44,63 @@ def test_increment_whose_strain_or_temperature_is_not_finite_leaves_the_point():
         assert p.statev[44] == 0.0  # no fibre flag from an infinite strain
         _tolvek.errorhandling.rsxerr(1)
         p.statev, p.backup, p.stress = statev.copy(), backup.copy(), stress.copy()
+
+
+TWO53 = 2.0 ** 53
+
+
+def refused(result, n, what):
+    assert result == (0.0, n), what
+    assert errstat() == -2 and "cycle jump refused" in errtext(), what
+    _tolvek.errorhandling.rsxerr(1)
+
+
+class TestCycleCount:
+    """A jump of NaN, 1e308 or -100 gave a counter of NaN, inf or -95 with an empty record."""
+
+    def test_fixed_jump_not_a_number_past_2_53_or_negative_is_refused(self):
+        for jump in (math.nan, math.inf, 1e308, TWO53, -100.0, -math.inf):
+            refused(cyclecount(5.0, jmin=jump, algo=1), 5.0, jump)
+        refused(cyclecount(math.nan, jmin=5.0, algo=1), pytest.approx(math.nan, nan_ok=True), "counter NaN")
+
+    def test_fixed_jump_up_to_2_53_and_fractional_jumps_are_taken(self):
+        assert cyclecount(1.0, jmin=TWO53 - 1.0, algo=1) == (TWO53 - 1.0, TWO53)
+        assert cyclecount(1.0, jmin=0.5, algo=1) == (0.5, 1.5)
+        assert cyclecount(7.0, jmin=0.0, algo=1) == (0.0, 7.0)
+        assert errstat() == 0
+
+    def test_ramp_past_2_53_is_refused(self):
+        # A ramp to 1e300 cycles over one period, and one whose exponential overflows.
+        for time in (1.0, 1.5):
+            refused(cyclecount(4.0, maxcycle=1e300, time=time, time_calc=2.0, period=1.0, algo=2), 4.0, time)
+
+    def test_tabulated_jump_backwards_or_not_a_number_is_refused(self, cycles_table):
+        for entry in (3.0, math.nan):
+            cycles_table.cycles = np.asfortranarray([[entry, 20.0]]).T
+            refused(cyclecount(12.0, time=0.0, ncycles=2, algo=3), 12.0, entry)
+
+    def test_permitted_jump_not_a_number_is_refused(self, cycles_table):
+        refused(cyclecount(10.0, zul=math.nan, algo=4), 10.0, "NaN")
+        cycles_table.cycles = np.asfortranarray([[5.0, 15.0]]).T
+        refused(cyclecount(10.0, zul=math.nan, algo=4), 10.0, "NaN with a table")
+
+    def test_permitted_jump_may_cut_the_counter_back_to_maxcycle(self):
+        # Backwards is algorithm 4's own rule (the material routines refuse it themselves).
+        assert cyclecount(50.0, zul=7.6, algo=4, maxcycle=20.0) == (-30.0, 20.0)
+        assert cyclecount(50.0, zul=-3.0, algo=4) == (-2.0, 48.0)
+        assert errstat() == 0
+
+    def test_solver_number_moves_the_counter_even_backwards_or_when_not_a_count(self, cycles_table):
+        cycles_table.cycles = np.asfortranarray([[3.0]])
+        assert cyclecount(10.0, algo=5) == (-7.0, 3.0)
+        assert errstat() == 0
+        for reported in (math.nan, 1e300):
+            cycles_table.cycles = np.asfortranarray([[reported]])
+            j, n = cyclecount(10.0, algo=5)
+            assert n == reported or (math.isnan(n) and math.isnan(reported))
+            assert errstat() == -2 and "cycle number of the solver not usable" in errtext()
+            _tolvek.errorhandling.rsxerr(1)
+
+    def test_outside_a_fatigue_step_nothing_is_refused(self):
+        assert cyclecount(math.nan, jmin=math.nan, algo=1, stepflag=0) == (1.0, 1.0)
+        assert errstat() == 0
