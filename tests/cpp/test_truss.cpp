@@ -220,3 +220,182 @@ TEST(VuelTruss, EnergyConservedOverUndampedOscillation) {
         EXPECT_LT(worst, 0.5 * (omega * dt) * (omega * dt));
     }
 }
+
+namespace {
+
+// The refused implicit element: a level -3 report, zero residual, stiffness and energies, the
+// state as it came, and 0 < pnewdt <= 0.5 whatever the solver passed (-1 and 0 for "no request").
+void expect_refused(UelDriver e, tvk::solver::Uel::Fn* fn, const char* what) {
+    for (double pnewdt : {1.0, -1.0, 0.0, 0.3}) {
+        tvktest::clear_errors();
+        UelDriver c = e;
+        c.pnewdt = pnewdt;
+        c.energy.fill(4.0);
+        for (std::size_t i = 0; i < c.svars.size(); ++i) c.svars[i] = 1.0 + i;
+        const std::vector<double> svars0 = c.svars;
+        c.call(fn);
+        EXPECT_EQ(tvk::errorhandling.errstat, -3) << what;
+        for (double x : c.rhs) EXPECT_EQ(x, 0.0) << what;
+        for (double x : c.amatrx) EXPECT_EQ(x, 0.0) << what;
+        for (double x : c.energy) EXPECT_EQ(x, 0.0) << what;
+        EXPECT_EQ(c.svars, svars0) << what;
+        EXPECT_EQ(c.pnewdt, pnewdt == 0.3 ? 0.3 : 0.5) << what;
+    }
+    tvktest::clear_errors();
+}
+
+}  // namespace
+
+TEST(UelTruss, RefusalsZeroTheElementAndAskForACutBack) {
+    const double nan = std::nan(""), inf = INFINITY;
+    UelDriver base(12);
+    base.props = {100.0, 2.0, 0.5};
+    base.u[3] = 0.01;
+    auto with = [&](auto change) {
+        UelDriver e = base;
+        change(e);
+        return e;
+    };
+    expect_refused(with([](UelDriver& e) { e.ndofel = 5; }), uel_truss, "ndofel 5");
+    expect_refused(with([](UelDriver& e) { e.nprops = 2; }), uel_truss, "nprops 2");
+    expect_refused(with([](UelDriver& e) { e.mcrd = 2; }), uel_truss, "mcrd 2");
+    expect_refused(with([](UelDriver& e) { e.nnode = 1; }), uel_truss, "nnode 1");
+    expect_refused(with([](UelDriver& e) { e.mlvarx = 5; }), uel_truss, "mlvarx 5");
+    expect_refused(with([](UelDriver& e) { e.coords = {1, 2, 3, 1, 2, 3}; }), uel_truss, "zero length");
+    expect_refused(with([](UelDriver& e) { e.coords = {-1e308, 0, 0, 1e308, 0, 0}; }), uel_truss, "overflow");
+    expect_refused(with([](UelDriver& e) { e.coords = {0, 0, 0, 0, 1e308, 1e308}; }), uel_truss, "huge length");
+    expect_refused(with([&](UelDriver& e) { e.coords[4] = nan; }), uel_truss, "NaN coordinate");
+    expect_refused(with([&](UelDriver& e) { e.props[0] = nan; }), uel_truss, "NaN modulus");
+    expect_refused(with([&](UelDriver& e) { e.props[2] = inf; }), uel_truss, "infinite area");
+    expect_refused(with([&](UelDriver& e) { e.u[0] = inf; }), uel_truss, "infinite displacement");
+    expect_refused(with([&](UelDriver& e) { e.lflags = {1, 1, 100, 0, 0}, e.du[3] = nan; }), uel_truss,
+                   "NaN perturbation");
+    auto dynamic = [&](UelDriver& e) { e.lflags = {11, 1, 1, 0, 0}, e.params = {-0.05, 0.275625, 0.55}; };
+    expect_refused(with([&](UelDriver& e) { dynamic(e), e.v[2] = nan; }), uel_truss, "NaN velocity");
+    expect_refused(with([&](UelDriver& e) { dynamic(e), e.a[1] = inf; }), uel_truss, "infinite acceleration");
+    expect_refused(with([&](UelDriver& e) { dynamic(e), e.params[1] = 0.0; }), uel_truss, "beta 0");
+    expect_refused(with([&](UelDriver& e) { dynamic(e), e.lflags[2] = 4, e.props[1] = inf; }), uel_truss,
+                   "infinite mass");
+    UelDriver few(6);
+    few.lflags = {11, 1, 1, 0, 0};
+    few.params = {0, 0.25, 0.5};
+    expect_refused(few, uel_truss, "6 state values in a dynamic call");
+    few.lflags = {11, 1, 5, 0, 0};
+    expect_refused(few, uel_truss, "6 state values in a half-step call");
+}
+
+// What a call never reads, and energies the solver left unset that the call does not write, are
+// no reason to refuse: the results are those of the clean call, bit for bit, and pnewdt stays.
+TEST(UelTruss, UnreadNonFiniteValuesRefuseNothing) {
+    const double nan = std::nan("");
+    UelDriver clean;
+    clean.props = {100.0, 2.0, 0.5};
+    clean.u[3] = 0.01;
+    clean.call(uel_truss);
+    for (double pnewdt : {1.0, -1.0}) {
+        tvktest::clear_errors();
+        UelDriver e;
+        e.props = {100.0, nan, 0.5};  // the density is not read in a static call
+        e.u[3] = 0.01;
+        e.v.fill(nan);
+        e.a.fill(nan);
+        e.params.fill(nan);
+        for (int i = 2; i < 7; ++i) e.energy[i] = nan;
+        e.pnewdt = pnewdt;
+        e.call(uel_truss);
+        EXPECT_EQ(tvk::errorhandling.errstat, 0);
+        EXPECT_EQ(e.pnewdt, pnewdt);
+        EXPECT_EQ(e.rhs, clean.rhs);
+        EXPECT_EQ(e.amatrx, clean.amatrx);
+        EXPECT_EQ(e.energy[1], clean.energy[1]);
+        EXPECT_TRUE(std::isnan(e.energy[4]));
+    }
+}
+
+namespace {
+
+// A block of three bars along x of lengths 10, 11 and 12.
+VuelDriver three_bars() {
+    VuelDriver e(3, 2);
+    e.props = {70e3, 2.7e-9, 4.0};
+    for (int k = 0; k < 3; ++k) e.X(k, 1, 0) = 10.0 + k;
+    for (int k = 0; k < 3; ++k) e.jelem[k] = 1 + k;
+    return e;
+}
+
+}  // namespace
+
+// A refused element of an explicit block gets zero residual, mass and energies with a level -3
+// report and keeps its state and stable increment; the other elements of the block are computed
+// as if alone.
+TEST(VuelTruss, RefusedElementsReportAndKeepTheirState) {
+    const double nan = std::nan(""), inf = INFINITY;
+    VuelDriver alone = three_bars();
+    alone.lflags = {17, 1, 1};
+    alone.call(vuel_truss);
+
+    // Mass: coincident nodes have no mass, a NaN coordinate no length.
+    tvktest::clear_errors();
+    VuelDriver e = three_bars();
+    e.X(1, 1, 0) = 0.0;
+    e.X(2, 0, 1) = nan;
+    e.amass.assign(e.amass.size(), 5.0);
+    e.lflags = {17, 1, 1};
+    e.call(vuel_truss);
+    EXPECT_EQ(tvk::errorhandling.errstat, -3);
+    EXPECT_EQ(tvktest::errtext(), "Error: truss element of zero length");
+    for (int i = 0; i < 6; ++i)
+        for (int j = 0; j < 6; ++j) {
+            EXPECT_EQ(e.M(0, i, j), alone.M(0, i, j));
+            EXPECT_EQ(e.M(1, i, j), 0.0);
+            EXPECT_EQ(e.M(2, i, j), 0.0);
+        }
+
+    // Internal force: a NaN or infinite displacement is refused, not taken for a collapse to the
+    // length eps; a zero-length bar keeps the reference length eps of its force.
+    for (double bad : {nan, -inf, inf, -1e308}) {
+        tvktest::clear_errors();
+        VuelDriver f = three_bars();
+        f.lflags = {17, 1, 2};
+        f.X(1, 1, 0) = 0.0;
+        f.U(2, 3) = bad;
+        f.U(2, 0) = bad == -1e308 ? 1e308 : 0.0;
+        for (int k = 0; k < 3; ++k) f.SV(k, 0) = 3.0, f.SV(k, 1) = 4.0, f.EN(k, 2) = 5.0, f.dtimestable[k] = 6.0;
+        f.call(vuel_truss);
+        EXPECT_EQ(tvk::errorhandling.errstat, -3) << bad;
+        EXPECT_EQ(tvktest::errtext(), "vuel_truss: non-finite result; element not evaluated") << bad;
+        EXPECT_EQ(f.SV(2, 0), 3.0);
+        EXPECT_EQ(f.SV(2, 1), 4.0);
+        EXPECT_EQ(f.dtimestable[2], 6.0);
+        for (int i = 0; i < 12; ++i) EXPECT_EQ(f.EN(2, i), 0.0);
+        for (int i = 0; i < 6; ++i) EXPECT_EQ(f.RHS(2, i), 0.0);
+        EXPECT_EQ(f.SV(1, 0), 2.220446049250313e-16);
+        EXPECT_TRUE(std::isfinite(f.dtimestable[1]));
+        EXPECT_NEAR(f.dtimestable[0], 0.99 * 10.0 * std::sqrt(2.7e-9 / 70e3), 1e-15);
+    }
+
+    // E = 0 gives no stiffness and an infinite stable increment: refused.
+    tvktest::clear_errors();
+    VuelDriver soft = three_bars();
+    soft.props[0] = 0.0;
+    soft.lflags = {17, 1, 2};
+    soft.call(vuel_truss);
+    EXPECT_EQ(tvk::errorhandling.errstat, -3);
+    for (double x : soft.dtimestable) EXPECT_EQ(x, 0.0);
+
+    // A load along a bar needs its direction and a finite magnitude.
+    tvktest::clear_errors();
+    VuelDriver load = three_bars();
+    load.lflags = {17, 1, 3};
+    load.jdltyp = 123;
+    load.adlmag = {5.0, inf, 7.0};
+    load.X(2, 1, 0) = 0.0;
+    load.call(vuel_truss);
+    EXPECT_EQ(tvk::errorhandling.errstat, -3);
+    EXPECT_EQ(load.RHS(0, 3), 5.0);
+    for (int i = 0; i < 6; ++i) {
+        EXPECT_EQ(load.RHS(1, i), 0.0);
+        EXPECT_EQ(load.RHS(2, i), 0.0);
+    }
+    tvktest::clear_errors();
+}
