@@ -372,24 +372,13 @@ TEST(UelImpact, RefusalsCutBackAndKeepTheRecord) {
         for (double x : e.amatrx) EXPECT_EQ(x, 0.0) << what;
         for (double x : e.energy) EXPECT_EQ(x, 0.0) << what;
     };
-    UelDriver e = impactor();
-    e.kstep = 1;
     expect_refused(impactor(19), "19 state values");
-    UelDriver few = impactor();
-    few.nprops = 11;
-    expect_refused(few, "11 properties");
     UelDriver bad = impactor();
-    bad.ndofel = 4;
-    expect_refused(bad, "ndofel 4");
+    bad.nprops = 11;
+    expect_refused(bad, "11 properties");
     bad = impactor();
     bad.coords = {0, 0, 0, 0, 0, 0};
     expect_refused(bad, "coincident nodes");
-    bad = impactor();
-    bad.coords[2] = 1e308, bad.coords[5] = -1e308;
-    expect_refused(bad, "coordinates 1e308 apart");
-    bad = impactor();
-    bad.u[5] = INFINITY;
-    expect_refused(bad, "infinite displacement");
     // Initialisation: a negative impact energy has no velocity, a NaN mass is none.
     UelDriver init = impactor();
     init.kstep = 1;

