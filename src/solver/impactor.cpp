@@ -177,13 +177,13 @@ double contact_force(const UelImpact& a, StiffnessArgs& cs, double wp, double r,
     return root;
 }
 
-void uel_impact_law(const UelImpact& a) {
-    weak_bar(a);
-    if (a.ndofel != 6 || a.mcrd < 3 || a.nnode < 2 || a.mlvarx < 6) return;  // reported by the bar
-    if (a.nsvars < 20 || a.nprops < 12) {
-        tvk::report(-3, "Error: impactor element needs 20 state variables and 12 properties", a.nsvars, a.nprops);
-        return;
-    }
+[[gnu::cold, gnu::noinline]] void report_non_finite(const char* routine, int jelem) {
+    tvk::report(-3, tvk::compose(routine, ": non-finite result; element not evaluated"), jelem);
+}
+
+// The implicit element's work on the contact record and its state; false when a value it would
+// keep in the process-wide csvars is not finite (nothing is written there then).
+bool uel_impact_contact(const UelImpact& a) {
     const BarAxis bar(&a.coords(0, 0), &a.coords(0, 1));
     const View<double, 1>& sv = a.svars;
     const double ddl = elongation(bar, [&](int i) { return a.du(i, 0); });
@@ -225,7 +225,7 @@ void uel_impact_law(const UelImpact& a) {
         }
         if (!(m > 0.0)) {
             tvk::report(-3, "Error: impactor mass not positive", a.jelem, 0, m);
-            return;
+            return true;
         }
         double c = (1.0 + alpha) * beta * dt * dt / m;
         double r = sv[14];
@@ -245,7 +245,7 @@ void uel_impact_law(const UelImpact& a) {
                 if (*cj > 0.0) c = *cj;
             }
         }
-        if (a.time[0] < ti0) return;
+        if (a.time[0] < ti0) return true;
         double F = cp[0], radius = cp[1], depth = cp[2];
         if (dynamic) {
             const double wp = w + v * dt + (0.5 - beta) * dt * dt * cp[5] + beta * dt * dt * acc0 +
@@ -282,6 +282,7 @@ void uel_impact_law(const UelImpact& a) {
         cp[1] = radius;
         auto& cv = tvk::impactdata.csvars;
         if (cp[12] == 0.0 && sv[15] != 0.0) {
+            if (!std::isfinite(sv[15])) return false;
             cp[0] = cp[1] = 0.0;
             const int j = impactor_number(cp[13]);
             bool complete = true;
@@ -290,6 +291,7 @@ void uel_impact_law(const UelImpact& a) {
                     cv.allocate({2 * nh, std::max(nimp, 0)});
                 double* col = csvars_column(j);
                 if (col && std::all_of(col, col + 2 * nh, [](double x) { return x == 0.0; })) {
+                    if (!std::isfinite(a.dtime) || !std::isfinite(cp[14])) return false;
                     if (cp[14] > 0.0) {
                         const int endpoint = 1;
                         Linspace(col, &a.dtime, &cp[14], &nh, &endpoint);
@@ -333,32 +335,96 @@ void uel_impact_law(const UelImpact& a) {
             }
         }
     }
+    return true;
+}
+
+// The weak bar first (its refusal is the element's); then the contact work. A refusal after the
+// bar's work (too few values, a record entry or state value that would turn non-finite) gives the
+// bar's refused element with the record and the state as they came.
+void uel_impact_law(const UelImpact& a) {
+    const int ns = std::clamp(a.nsvars, 0, 20);
+    double cp0[20], sv0[20];
+    std::copy_n(a.cprops.data(), 20, cp0);
+    std::copy_n(a.svars.data(), ns, sv0);
+    if (!weak_bar(a)) return;
+    auto refuse = [&] {
+        std::copy_n(cp0, 20, a.cprops.data());
+        std::copy_n(sv0, ns, a.svars.data());
+        refuse_element(a);
+    };
+    if (a.nsvars < 20 || a.nprops < 12) {
+        tvk::report(-3, "Error: impactor element needs 20 state variables and 12 properties", a.nsvars, a.nprops);
+        refuse();
+        return;
+    }
+    bool finite = uel_impact_contact(a);
+    for (int i = 0; i < 20; ++i) finite = finite && (std::isfinite(a.cprops[i]) || !std::isfinite(cp0[i]));
+    for (int i = 12; i < 20; ++i) finite = finite && (std::isfinite(a.svars[i]) || !std::isfinite(sv0[i]));
+    if (finite) [[likely]]
+        return;
+    report_non_finite("uel_impact", a.jelem);
+    refuse();
 }
 
 void vuel_impact_law(const VuelImpact& a) {
-    weak_bar(a);
-    if (a.lflags[0] != 17 || a.lflags[2] != 2) return;
-    if (a.ndofel != 6 || a.ncrd < 3 || a.nnode < 2) return;  // reported by the bar
+    const int nblock = std::max(a.nblock, 0);
+    tvk::Scratch<unsigned char, 256> refused(nblock);
+    std::fill_n(refused.get(), nblock, 0);
+    const bool forces = a.lflags[0] == 17 && a.lflags[2] == 2;
+    const bool fits = a.ndofel == 6 && a.ncrd >= 3 && a.nnode >= 2 && a.nsvars >= 2;
+    // The bar's state (length and force), for an element the contact work refuses.
+    tvk::Scratch<double, 512> bar0(forces && fits ? 2 * static_cast<std::size_t>(nblock) : 0);
+    for (int k = 0; forces && fits && k < nblock; ++k) bar0[2 * k] = a.svars(k, 0), bar0[2 * k + 1] = a.svars(k, 1);
+    weak_bar(a, refused.get());
+    if (!forces || !fits) return;  // refused by the bar where the counts do not fit
+    auto refuse_bar = [&](int k) {
+        a.svars(k, 0) = bar0[2 * k];
+        a.svars(k, 1) = bar0[2 * k + 1];
+        refuse_element(a, k);
+    };
     if (a.nsvars < 18 || a.nprops < 12) {
         tvk::report(-3, "Error: impactor element needs 18 state variables and 12 properties", a.nsvars, a.nprops);
+        for (int k = 0; k < nblock; ++k)
+            if (!refused[k]) refuse_bar(k);
         return;
     }
-    for (int k = 0; k < a.nblock; ++k) {
-        const double x1[3] = {a.coords(k, 0, 0), a.coords(k, 0, 1), a.coords(k, 0, 2)};
-        const double x2[3] = {a.coords(k, 1, 0), a.coords(k, 1, 1), a.coords(k, 1, 2)};
-        a.svars(k, 15) = elongation(BarAxis(x1, x2), [&](int i) { return a.u(k, i); });
-    }
-    if (!tvk::jobdata.stepid.present()) return;
+    const bool steps = tvk::jobdata.stepid.present();
     StiffnessArgs cs(a.props);
     const View<double, 1>& cp = a.cprops;
     const double ti0 = std::max(0.0, a.props[10]), d0 = std::min(0.0, a.props[10]);
-    const bool blended = a.njprops == 4 && a.jprops[3] != 1;
-    for (int i = 7; i < 10; ++i) cp[i] = a.time[0] < ti0 ? 0.0 : blended ? -2.0 : -1.0;
-    if (blended) cp[19] = a.nprops > 12 ? a.props[12] : 0.5;
-    const int kind = step_kind(a.kstep);
+    if (steps) {
+        const bool blended = a.njprops == 4 && a.jprops[3] != 1;
+        for (int i = 7; i < 10; ++i) cp[i] = a.time[0] < ti0 ? 0.0 : blended ? -2.0 : -1.0;
+        if (blended) cp[19] = a.nprops > 12 ? a.props[12] : 0.5;
+    }
+    const int kind = steps ? step_kind(a.kstep) : -1;
     const int irf = prop_int(a.jprops, a.njprops, 0), icsflag = prop_int(a.jprops, a.njprops, 1);
-    for (int k = 0; k < a.nblock; ++k) {
+    for (int k = 0; k < nblock; ++k) {
+        if (refused[k]) continue;
+        // An element the contact work cannot use keeps its state and the record as they came.
+        const double elongation0 = a.svars(k, 15);
+        auto refuse = [&] {
+            a.svars(k, 15) = elongation0;
+            report_non_finite("vuel_impact", a.jelem[k]);
+            refuse_bar(k);
+        };
+        const double x1[3] = {a.coords(k, 0, 0), a.coords(k, 0, 1), a.coords(k, 0, 2)};
+        const double x2[3] = {a.coords(k, 1, 0), a.coords(k, 1, 1), a.coords(k, 1, 2)};
+        const double el = elongation(BarAxis(x1, x2), [&](int i) { return a.u(k, i); });
+        if (!std::isfinite(el)) {
+            refuse();
+            continue;
+        }
+        a.svars(k, 15) = el;
         if (kind == TVK_INITIALIZATION && a.kinc != 0) {
+            const double vi = a.props[5] > 0.0 ? std::sqrt(2.0 * a.props[4] / a.props[5]) : 0.0;
+            const double back = vi - 0.5 * a.dtimecur * cp[5];
+            // A start time of +inf (no contact ever) is a value; NaN is none.
+            if (!(std::isfinite(d0) && !std::isnan(a.props[10]) && std::isfinite(a.props[5]) &&
+                  std::isfinite(a.props[6]) && std::isfinite(a.props[7]) && std::isfinite(back))) {
+                refuse();
+                continue;
+            }
             cp[3] = d0;
             cp[6] = a.props[5];
             cp[16] = a.props[6];
@@ -366,9 +432,8 @@ void vuel_impact_law(const VuelImpact& a) {
             a.svars(k, 12) = cp[5];
             for (int j = 13; j < 18; ++j) a.svars(k, j) = 0.0;
             if (!(a.props[5] > 0.0)) tvk::report(-3, "Error: impactor mass not positive", a.jelem[k], 0, a.props[5]);
-            const double vi = a.props[5] > 0.0 ? std::sqrt(2.0 * a.props[4] / a.props[5]) : 0.0;
             cp[4] = vi;
-            cp[18] = vi - 0.5 * a.dtimecur * cp[5];
+            cp[18] = back;
         } else if (kind == TVK_IMPACT && a.time[0] >= ti0) {
             const double w = cp[3], e = a.svars(k, 14);
             double F = cp[0], radius = cp[1], depth = cp[2];
@@ -407,6 +472,10 @@ void vuel_impact_law(const VuelImpact& a) {
                 } else if (w < e) {
                     F = radius = depth = 0.0;
                 }
+            }
+            if (!(std::isfinite(F) && std::isfinite(radius) && std::isfinite(depth))) {
+                refuse();
+                continue;
             }
             a.svars(k, 14) = a.svars(k, 15);
             cp[0] = F;

@@ -1,19 +1,72 @@
 // Two-node bar elements: linear bar for the implicit solver (static, Hilber-Hughes-Taylor dynamic
 // and perturbation procedures), volume-preserving bar with logarithmic strain for the explicit
 // solver.
+//
+// A refused element (a shape or count the bar cannot serve, a zero or non-finite length, a
+// non-finite result) is reported at level -3 and contributes nothing: zero residual, stiffness
+// (mass) and energies, its state as it came. The implicit element also asks for a cut-back
+// (0 < pnewdt <= 0.5); the explicit one has none, its report is all. The results are checked
+// rather than every input the procedure may read: a NaN velocity in a static call is never read
+// and refuses nothing.
 #include "truss.h"
 
 #include <algorithm>
 #include <cmath>
+#include <cstdint>
 #include <limits>
 
 #include "../core/errors.h"
+#include "converters.h"
 
 namespace {
 
 using tvk::solver::BarAxis;
 
 constexpr double eps = std::numeric_limits<double>::epsilon();
+
+// How an element's call ended: computed, refused with its own report, or with a non-finite result
+// (reported by the caller, which knows the routine's name).
+enum class Call { done, refused, non_finite };
+
+template <class T, int R>
+void zero(const tvk::solver::View<T, R>& v) {
+    std::int64_t n = 1;
+    for (int d = 0; d < R; ++d) n *= v.extent(d);
+    std::fill_n(v.data(), n, 0.0);
+}
+
+[[gnu::cold, gnu::noinline]] void report_non_finite(const char* routine, int jelem) {
+    tvk::report(-3, tvk::compose(routine, ": non-finite result; element not evaluated"), jelem);
+}
+
+// The refused implicit element: zero residual, stiffness and energies, and a cut-back request.
+template <class V>
+void refuse_uel(const V& a) {
+    zero(a.rhs);
+    zero(a.amatrx);
+    zero(a.energy);
+    tvk::solver::conv::request_cut(a.pnewdt, 0.5);
+}
+
+// The refused element k of an explicit block: zero residual and energies, and zero mass in a mass
+// call; its state and stable increment as they came.
+template <class V>
+void refuse_vuel(const V& a, int k) {
+    for (int i = 0; i < a.rhs.extent(1); ++i) a.rhs(k, i) = 0.0;
+    for (int i = 0; i < 12; ++i) a.energy(k, i) = 0.0;
+    if (a.lflags[2] == 1)
+        for (int j = 0; j < a.amass.extent(2); ++j)
+            for (int i = 0; i < a.amass.extent(1); ++i) a.amass(k, i, j) = 0.0;
+}
+
+// The bar's length must be positive and finite (coordinates far enough apart to overflow give an
+// infinite one); false after a level -3 report.
+bool length_usable(double L, int jelem) {
+    if (!std::isfinite(L)) tvk::report(-3, "Error: truss element of non-finite length", jelem);
+    else if (!(L > 0.0)) tvk::report(-3, "Error: truss element of zero length", jelem);
+    else return true;
+    return false;
+}
 
 template <class V>
 bool uel_fits(const V& a, int nprops) {
@@ -23,19 +76,19 @@ bool uel_fits(const V& a, int nprops) {
     return false;
 }
 
+// The implicit bar. Its state is written last, once the residual, stiffness and the energies the
+// call wrote (those that came in finite: energy0) are found finite, so a refused call leaves it
+// as it came.
 template <class V>
-void uel_bar(const V& a, const double* props, int nprops) {
-    for (int k = 0; k < a.rhs.size(); ++k) a.rhs[k] = 0.0;
-    for (int k = 0; k < a.amatrx.size(); ++k) a.amatrx[k] = 0.0;
-    if (!uel_fits(a, nprops)) return;
+Call uel_bar(const V& a, const double* props, int nprops, const double* energy0) {
+    zero(a.rhs);
+    zero(a.amatrx);
+    if (!uel_fits(a, nprops)) return Call::refused;
     const int nd = 6;
     const BarAxis bar(&a.coords(0, 0), &a.coords(0, 1));
     const double E = props[0], rho = props[1], area = props[2];
     const double L = bar.length;
-    if (!(L > 0.0)) {
-        tvk::report(-3, "Error: truss element of zero length", a.jelem);
-        return;
-    }
+    if (!length_usable(L, a.jelem)) return Call::refused;
     const double ak = E * area / L, am = 0.5 * rho * area * L;
     const double ue1 = bar.axial(0, [&](int i) { return a.u[i]; });
     const double ue2 = bar.axial(1, [&](int i) { return a.u[i]; });
@@ -53,6 +106,11 @@ void uel_bar(const V& a, const double* props, int nprops) {
         if (k < nrhs)
             for (int i = 0; i < nd; ++i) a.rhs(i, k) = bar.spread(i, f1, f2);
     };
+    auto too_few_svars = [&] {
+        if (a.nsvars >= 12) return false;
+        tvk::report(-3, "Error: dynamic truss element needs 12 state variables", a.nsvars);
+        return true;
+    };
     // Static perturbation: the response to the load increment du(:, 1).
     auto perturbation = [&] {
         const double ddl = due(1, 0) - due(0, 0), dforce = ak * ddl;
@@ -60,6 +118,9 @@ void uel_bar(const V& a, const double* props, int nprops) {
         a.energy[1] = 0.5 * ak * dl * ddl + 0.5 * dl * dforce + 0.5 * ddl * dforce;
     };
     const double force = ak * dl;
+    // The state the call leaves: the nodal forces (shifted into 7..12 first in dynamic calls), or
+    // the perturbation residual in a zeroed vector.
+    enum { none, shift, forces, output } state = none;
     switch (kind) {
     case 1:
         if (is_static) {
@@ -81,26 +142,21 @@ void uel_bar(const V& a, const double* props, int nprops) {
             set_rhs(1, 0.0, f2[1]);
             a.energy[1] = 0.5 * force * dl;
         } else if (is_dynamic) {
-            if (a.nsvars < 12) {
-                tvk::report(-3, "Error: dynamic truss element needs 12 state variables", a.nsvars);
-                break;
-            }
+            if (too_few_svars()) return Call::refused;
             const double bdt2 = beta * a.dtime * a.dtime;
-            set_stiffness(1.0 + alpha);
-            if (bdt2 > 0.0)
-                for (int i = 0; i < nd; ++i) a.amatrx(i, i) += am / bdt2;
-            else
+            if (!(bdt2 > 0.0)) {
                 tvk::report(-3, "Error: dynamic truss element needs beta*dtime**2 > 0", a.jelem, 0, bdt2);
-            for (int i = 0; i < nd; ++i) {
-                const double sresid = bar.spread(i, -force, force);
-                if (nrhs > 0) a.rhs(i, 0) -= am * a.a[i] + (1.0 + alpha) * sresid - alpha * a.svars[i];
-                a.svars[i + 6] = a.svars[i];
-                a.svars[i] = sresid;
+                return Call::refused;
             }
+            set_stiffness(1.0 + alpha);
+            for (int i = 0; i < nd; ++i) a.amatrx(i, i) += am / bdt2;
+            for (int i = 0; nrhs > 0 && i < nd; ++i)
+                a.rhs(i, 0) -= am * a.a[i] + (1.0 + alpha) * bar.spread(i, -force, force) - alpha * a.svars[i];
             double kinetic = 0.0;
             for (int i = 0; i < nd; ++i) kinetic += 0.5 * am * a.v[i] * a.v[i];
             a.energy[0] = kinetic;
             a.energy[1] = 0.5 * ak * dl * dl;
+            state = shift;
         }
         break;
     case 2:
@@ -110,10 +166,7 @@ void uel_bar(const V& a, const double* props, int nprops) {
         for (int i = 0; i < nd; ++i) a.amatrx(i, i) = am;
         break;
     case 5:
-        if (a.nsvars < 12) {
-            tvk::report(-3, "Error: dynamic truss element needs 12 state variables", a.nsvars);
-            break;
-        }
+        if (too_few_svars()) return Call::refused;
         for (int i = 0; nrhs > 0 && i < nd; ++i)
             a.rhs(i, 0) -= am * a.a[i] + (1.0 + alpha) * bar.spread(i, -force, force) -
                            0.5 * alpha * (a.svars[i] + a.svars[i + 6]);
@@ -122,13 +175,12 @@ void uel_bar(const V& a, const double* props, int nprops) {
         double kinetic = 0.0;
         for (int i = 0; i < nd; ++i) {
             a.amatrx(i, i) = am;
-            const double sresid = bar.spread(i, -force, force);
-            if (nrhs > 0) a.rhs(i, 0) -= sresid;
-            if (i < a.nsvars) a.svars[i] = sresid;
+            if (nrhs > 0) a.rhs(i, 0) -= bar.spread(i, -force, force);
             kinetic += 0.5 * am * a.v[i] * a.v[i];
         }
         a.energy[0] = kinetic;
         a.energy[1] = 0.5 * force * dl;
+        state = forces;
         break;
     }
     case 100:
@@ -140,14 +192,56 @@ void uel_bar(const V& a, const double* props, int nprops) {
                 set_rhs(k, f, -f);
             }
         } else {
-            return;
+            return Call::done;
         }
-        for (int i = 0; i < a.nsvars; ++i) a.svars[i] = 0.0;
-        for (int i = 0; nrhs > 0 && i < std::min(nd, a.nsvars); ++i) a.svars[i] = a.rhs(i, 0);
+        state = output;
         break;
     default:
         break;
     }
+
+    // Only the first two right-hand sides are ever written; an energy that came in non-finite (a
+    // solver's unset value) and was left alone is not the element's.
+    double probe = 0.0;  // 0 x every result: NaN as soon as one is not finite
+    for (int k = 0; k < std::min(nrhs, 2); ++k)
+        for (int i = 0; i < nd; ++i) probe += 0.0 * a.rhs(i, k);
+    for (int k = 0; k < nd * nd; ++k) probe += 0.0 * a.amatrx[k];
+    bool finite = probe == 0.0;
+    for (int i = 0; i < 8; ++i) finite = finite && (std::isfinite(a.energy[i]) || !std::isfinite(energy0[i]));
+    if (!finite) return Call::non_finite;
+
+    switch (state) {
+    case shift:
+        for (int i = 0; i < nd; ++i) {
+            a.svars[i + 6] = a.svars[i];
+            a.svars[i] = bar.spread(i, -force, force);
+        }
+        break;
+    case forces:
+        for (int i = 0; i < std::min(nd, a.nsvars); ++i) a.svars[i] = bar.spread(i, -force, force);
+        break;
+    case output:
+        for (int i = 0; i < a.nsvars; ++i) a.svars[i] = 0.0;
+        for (int i = 0; nrhs > 0 && i < std::min(nd, a.nsvars); ++i) a.svars[i] = a.rhs(i, 0);
+        break;
+    case none:
+        break;
+    }
+    return Call::done;
+}
+
+// The implicit element `routine` with the bar properties props: true when computed, else refused
+// (reported, the refused-element result).
+template <class V>
+bool uel_element(const char* routine, const V& a, const double* props, int nprops) {
+    double energy0[8];
+    std::copy_n(a.energy.data(), 8, energy0);
+    const Call c = uel_bar(a, props, nprops, energy0);
+    if (c == Call::done) [[likely]]
+        return true;
+    if (c == Call::non_finite) report_non_finite(routine, a.jelem);
+    refuse_uel(a);
+    return false;
 }
 
 template <class V>
@@ -158,19 +252,42 @@ bool vuel_fits(const V& a, int nprops) {
     return false;
 }
 
+// The explicit bar on a block; refused elements are marked in refused[k] when it is given. Each
+// element's results are formed first and written only when finite.
 template <class V>
-void vuel_bar(const V& a, const double* props, int nprops) {
+void vuel_bar(const char* routine, const V& a, const double* props, int nprops, unsigned char* refused) {
     if (a.lflags[0] != 17) return;
-    if (!vuel_fits(a, nprops)) return;
+    auto refuse = [&](int k) {
+        refuse_vuel(a, k);
+        if (refused) refused[k] = 1;
+    };
+    if (!vuel_fits(a, nprops)) {
+        for (int k = 0; k < a.nblock; ++k) refuse(k);
+        return;
+    }
     const double E = props[0], rho = props[1], area = props[2];
+    const int kind = a.lflags[2];
     for (int k = 0; k < a.nblock; ++k) {
         const double x1[3] = {a.coords(k, 0, 0), a.coords(k, 0, 1), a.coords(k, 0, 2)};
         const double x2[3] = {a.coords(k, 1, 0), a.coords(k, 1, 1), a.coords(k, 1, 2)};
         const BarAxis bar(x1, x2);
+        const int jelem = a.jelem[k];
+        // The mass and a load along the bar need a positive length; the internal force gives a
+        // bar of zero length the reference length eps.
+        const bool uses_length = kind == 1 || kind == 2 || (kind == 3 && a.jdltyp == 123);
+        if (uses_length && !(kind == 2 && bar.length == 0.0) && !length_usable(bar.length, jelem)) {
+            refuse(k);
+            continue;
+        }
         const double L0 = bar.length > 0.0 ? bar.length : eps;
-        switch (a.lflags[2]) {
+        switch (kind) {
         case 1: {
             const double am = 0.5 * rho * area * bar.length;
+            if (!std::isfinite(am)) {
+                report_non_finite(routine, jelem);
+                refuse(k);
+                break;
+            }
             for (int j = 0; j < 6; ++j)
                 for (int i = 0; i < 6; ++i) a.amass(k, i, j) = i == j ? am : 0.0;
             break;
@@ -179,20 +296,34 @@ void vuel_bar(const V& a, const double* props, int nprops) {
             const double ue1 = bar.axial(0, [&](int i) { return a.u(k, i); });
             const double ue2 = bar.axial(1, [&](int i) { return a.u(k, i); });
             double L = bar.length + ue2 - ue1;
+            const bool finite_length = std::isfinite(L);  // a non-finite displacement is no compression
             if (!(L > 0.0)) L = eps;
             // Volume kept: the area follows the length; logarithmic (true) strain.
             const double acur = area * L0 / L, kax = E * acur / L, mass = rho * area * L0;
-            a.dtimestable[k] = 0.99 * std::sqrt(mass / kax);
+            const double dts = 0.99 * std::sqrt(mass / kax);
             const double F = E * acur * std::log(L / L0);
+            const double work = 0.5 * (a.svars(k, 1) + F) * (L - a.svars(k, 0));
+            if (!(finite_length && std::isfinite(dts) && std::isfinite(F) && std::isfinite(work))) {
+                report_non_finite(routine, jelem);
+                refuse(k);
+                break;
+            }
+            a.dtimestable[k] = dts;
             for (int i = 0; i < 6; ++i) a.rhs(k, i) = bar.spread(i, -F, F);
-            a.energy(k, 2) += 0.5 * (a.svars(k, 1) + F) * (L - a.svars(k, 0));
+            a.energy(k, 2) += work;
             a.svars(k, 0) = L;
             a.svars(k, 1) = F;
             break;
         }
         case 3:
-            if (a.jdltyp == 123)
+            if (a.jdltyp == 123) {
+                if (!std::isfinite(a.adlmag[k])) {
+                    report_non_finite(routine, jelem);
+                    refuse(k);
+                    break;
+                }
                 for (int i = 0; i < 6; ++i) a.rhs(k, i) = bar.spread(i, 0.0, a.adlmag[k]);
+            }
             break;
         default:
             break;
@@ -200,13 +331,17 @@ void vuel_bar(const V& a, const double* props, int nprops) {
     }
 }
 
-void uel_law(const tvk::solver::Uel& a) { uel_bar(a, a.props.data(), a.nprops); }
-void vuel_law(const tvk::solver::Vuel& a) { vuel_bar(a, a.props.data(), a.nprops); }
+void uel_law(const tvk::solver::Uel& a) { uel_element("uel_truss", a, a.props.data(), a.nprops); }
+void vuel_law(const tvk::solver::Vuel& a) { vuel_bar("vuel_truss", a, a.props.data(), a.nprops, nullptr); }
 
 }  // namespace
 
-void tvk::solver::weak_bar(const UelImpact& a) { uel_bar(a, weak_bar_props, 3); }
-void tvk::solver::weak_bar(const VuelImpact& a) { vuel_bar(a, weak_bar_props, 3); }
+bool tvk::solver::weak_bar(const UelImpact& a) { return uel_element("uel_impact", a, weak_bar_props, 3); }
+void tvk::solver::weak_bar(const VuelImpact& a, unsigned char* refused) {
+    vuel_bar("vuel_impact", a, weak_bar_props, 3, refused);
+}
+void tvk::solver::refuse_element(const UelImpact& a) { refuse_uel(a); }
+void tvk::solver::refuse_element(const VuelImpact& a, int k) { refuse_vuel(a, k); }
 
 TVK_SOLVER_ENTRY(Uel, uel_truss, uel_law)
 TVK_SOLVER_ENTRY(Vuel, vuel_truss, vuel_law)

@@ -10,8 +10,12 @@
 // current length and svars(k, 2) the axial force after the last internal-force call.
 //
 // Arguments that cannot describe a two-node 3-D bar (ndofel not 6, fewer than 3 coordinates or
-// 2 nodes, fewer than 3 properties, too few state values for the procedure) are reported at
-// level -3 and the element contributes nothing.
+// 2 nodes, fewer than 3 properties, mlvarx below ndofel, too few state values for the procedure,
+// beta*dtime**2 not positive in a dynamic call), a zero or non-finite length (the explicit
+// internal force excepted, which gives a bar of zero length the reference length eps) and a
+// non-finite result refuse the element: a level -3 report, zero residual, stiffness (mass) and
+// energies, the state as it came; uel_truss also leaves 0 < pnewdt <= 0.5 (a cut-back request).
+// Without a refusal pnewdt is untouched.
 #pragma once
 
 #include <cmath>
@@ -55,8 +59,16 @@ struct BarAxis {
 // The bar of uel_truss and vuel_truss with the properties of a vanishingly weak bar (E 1e-20, rho
 // 1e-20, A 0.001) in place of the element's own: the impactor elements are such bars for the
 // solver, so that it sees a valid element.
+// The implicit one is false when the bar refused the element (reported, with the refused-element
+// result); the explicit one sets refused[k] (nblock entries) for each element it refused.
 inline constexpr double weak_bar_props[3] = {1e-20, 1e-20, 0.001};
-void weak_bar(const UelImpact& a);
-void weak_bar(const VuelImpact& a);
+bool weak_bar(const UelImpact& a);
+void weak_bar(const VuelImpact& a, unsigned char* refused);
+
+// The refused-element result, for an impactor element's own refusals (reported by the caller):
+// zero residual, stiffness and energies and a cut-back request; for element k of an explicit
+// block zero residual and energies (and mass in a mass call).
+void refuse_element(const UelImpact& a);
+void refuse_element(const VuelImpact& a, int k);
 
 }  // namespace tvk::solver

@@ -348,3 +348,86 @@ TEST(VuelImpact, PowerLawMarksAndKeptRecord) {
     dent.call(vuel_impact);
     EXPECT_EQ(tvk::test::heap_allocations() - before, 0);
 }
+
+// A refusal of the implicit impactor element, by the bar or by its own work, is the bar's refused
+// element (level -3, zero residual, stiffness and energies, 0 < pnewdt <= 0.5) with the contact
+// record and the state as they came.
+TEST(UelImpact, RefusalsCutBackAndKeepTheRecord) {
+    const double nan = std::nan("");
+    set_steps({TVK_INITIALIZATION, TVK_IMPACT});
+    auto expect_refused = [](UelDriver e, const char* what) {
+        for (int i = 0; i < 20; ++i) e.cprops[i] = 1.0 + i;
+        for (std::size_t i = 0; i < e.svars.size(); ++i) e.svars[i] = 0.5 + i;
+        e.energy.fill(3.0);
+        e.pnewdt = -1.0;
+        const auto cprops0 = e.cprops;
+        const auto svars0 = e.svars;
+        tvktest::clear_errors();
+        e.call(uel_impact);
+        EXPECT_EQ(tvk::errorhandling.errstat, -3) << what;
+        EXPECT_EQ(e.pnewdt, 0.5) << what;
+        EXPECT_EQ(e.cprops, cprops0) << what;
+        EXPECT_EQ(e.svars, svars0) << what;
+        for (double x : e.rhs) EXPECT_EQ(x, 0.0) << what;
+        for (double x : e.amatrx) EXPECT_EQ(x, 0.0) << what;
+        for (double x : e.energy) EXPECT_EQ(x, 0.0) << what;
+    };
+    expect_refused(impactor(19), "19 state values");
+    UelDriver bad = impactor();
+    bad.nprops = 11;
+    expect_refused(bad, "11 properties");
+    bad = impactor();
+    bad.coords = {0, 0, 0, 0, 0, 0};
+    expect_refused(bad, "coincident nodes");
+    // Initialisation: a negative impact energy has no velocity, a NaN mass is none.
+    UelDriver init = impactor();
+    init.kstep = 1;
+    init.props[4] = -1.0;
+    expect_refused(init, "negative impact energy");
+    init.props[4] = 0.1, init.props[5] = nan;
+    expect_refused(init, "NaN mass");
+    tvktest::clear_errors();
+}
+
+// In a block, an element whose contact values would turn non-finite is refused alone: its state,
+// and the record it would have written, stay as they came; the other elements are computed.
+TEST(VuelImpact, NonFiniteContactRefusesTheElementAlone) {
+    set_steps({TVK_INITIALIZATION, TVK_IMPACT});
+    VuelDriver e(2, 18);
+    e.props = {1e30, 0.3, E2, nu2, -0.1, mass, R, 0.0, 0.0, 0.0, 0.0, 1e-3, 0.7};
+    e.nprops = 13;
+    e.jprops = {1, 0, 0, 1};
+    for (int k = 0; k < 2; ++k) e.X(k, 1, 2) = -1.0, e.jelem[k] = 1 + k;
+    e.kstep = 1;
+    for (int i = 0; i < 20; ++i) e.cprops[i] = 1.0 + i;
+    const auto cprops0 = e.cprops;
+    tvktest::clear_errors();
+    e.call(vuel_impact);  // a negative impact energy: no velocity
+    EXPECT_EQ(tvk::errorhandling.errstat, -3);
+    EXPECT_EQ(tvktest::errtext(), "vuel_impact: non-finite result; element not evaluated");
+    for (int i = 0; i < 20; ++i)
+        if (i < 7 || i > 9) {
+            EXPECT_EQ(e.cprops[i], cprops0[i]) << i;
+        }
+    for (int k = 0; k < 2; ++k) {
+        EXPECT_EQ(e.EN(k, 2), 0.0);
+        EXPECT_EQ(e.SV(k, 0), 0.0);  // the bar's length and force as they came
+        EXPECT_EQ(e.SV(k, 1), 0.0);
+        EXPECT_EQ(e.RHS(k, 2), 0.0);
+    }
+
+    // Impact step: the second element's displacement is not finite.
+    e.props[4] = 0.1;
+    e.kstep = 2;
+    e.cprops[3] = 1e-4, e.cprops[0] = 0.0;
+    e.SV(1, 15) = 7.0, e.SV(1, 14) = 0.0, e.SV(0, 14) = 0.0;
+    e.U(1, 5) = std::nan("");
+    tvktest::clear_errors();
+    e.call(vuel_impact);
+    EXPECT_EQ(tvk::errorhandling.errstat, -3);
+    EXPECT_EQ(e.SV(1, 15), 7.0);
+    EXPECT_EQ(e.SV(1, 16), 0.0);
+    EXPECT_NEAR(e.cprops[0], khertz * std::pow(1e-4, 1.5), 1e-9 * khertz * 1e-6);  // from the first element
+    EXPECT_EQ(e.SV(0, 16), e.cprops[0]);
+    tvktest::clear_errors();
+}

@@ -220,3 +220,135 @@ TEST(VuelTruss, EnergyConservedOverUndampedOscillation) {
         EXPECT_LT(worst, 0.5 * (omega * dt) * (omega * dt));
     }
 }
+
+namespace {
+
+// The refused implicit element: a level -3 report, zero residual, stiffness and energies, the
+// state as it came, and 0 < pnewdt <= 0.5 whatever the solver passed (-1 for "no request").
+void expect_refused(UelDriver c, const char* what) {
+    for (double pnewdt : {1.0, -1.0, 0.3}) {
+        tvktest::clear_errors();
+        c.pnewdt = pnewdt;
+        c.energy.fill(4.0);
+        for (std::size_t i = 0; i < c.svars.size(); ++i) c.svars[i] = 1.0 + i;
+        UelDriver out = c;
+        out.call(uel_truss);
+        EXPECT_EQ(tvk::errorhandling.errstat, -3) << what;
+        EXPECT_EQ(out.rhs, std::vector<double>(12)) << what;
+        EXPECT_EQ(out.amatrx, std::vector<double>(36)) << what;
+        EXPECT_EQ(out.energy, decltype(out.energy){}) << what;
+        EXPECT_EQ(out.svars, c.svars) << what;
+        EXPECT_EQ(out.pnewdt, pnewdt == 0.3 ? 0.3 : 0.5) << what;
+    }
+    tvktest::clear_errors();
+}
+
+}  // namespace
+
+TEST(UelTruss, RefusalsZeroTheElementAndAskForACutBack) {
+    const double nan = std::nan(""), inf = INFINITY;
+    auto with = [](auto change, int nsvars = 12) {
+        UelDriver e(nsvars);
+        e.props = {100.0, 2.0, 0.5};
+        e.u[3] = 0.01;
+        change(e);
+        return e;
+    };
+    auto dynamic = [](UelDriver& e) { e.lflags = {11, 1, 1, 0, 0}, e.params = {-0.05, 0.275625, 0.55}; };
+    expect_refused(with([](UelDriver& e) { e.ndofel = 5; }), "ndofel 5");
+    expect_refused(with([](UelDriver& e) { e.nprops = 2; }), "nprops 2");
+    expect_refused(with([](UelDriver& e) { e.nnode = 1; }), "nnode 1");
+    expect_refused(with([](UelDriver& e) { e.mlvarx = 5; }), "mlvarx 5");
+    expect_refused(with([](UelDriver& e) { e.coords = {1, 2, 3, 1, 2, 3}; }), "zero length");
+    expect_refused(with([](UelDriver& e) { e.coords = {-1e308, 0, 0, 1e308, 0, 0}; }), "coordinates 1e308 apart");
+    expect_refused(with([&](UelDriver& e) { e.coords[4] = nan; }), "NaN coordinate");
+    expect_refused(with([&](UelDriver& e) { e.props[0] = nan; }), "NaN modulus");
+    expect_refused(with([&](UelDriver& e) { e.u[0] = inf; }), "infinite displacement");
+    expect_refused(with([&](UelDriver& e) { e.lflags = {1, 1, 100, 0, 0}, e.du[3] = nan; }), "NaN perturbation");
+    expect_refused(with([&](UelDriver& e) { dynamic(e), e.v[2] = nan; }), "NaN velocity");
+    expect_refused(with([&](UelDriver& e) { dynamic(e), e.params[1] = 0.0; }), "beta 0");
+    expect_refused(with([&](UelDriver& e) { dynamic(e), e.lflags[2] = 4, e.props[1] = inf; }), "infinite mass");
+    expect_refused(with(dynamic, 6), "6 state values in a dynamic call");
+}
+
+// What a call never reads, and energies the solver left unset that the call does not write, are
+// no reason to refuse: the results are those of the clean call, bit for bit, and pnewdt stays.
+TEST(UelTruss, UnreadNonFiniteValuesRefuseNothing) {
+    const double nan = std::nan("");
+    UelDriver clean;
+    clean.props = {100.0, 2.0, 0.5};
+    clean.u[3] = 0.01;
+    clean.call(uel_truss);
+    tvktest::clear_errors();
+    UelDriver e;
+    e.props = {100.0, nan, 0.5};  // the density is not read in a static call
+    e.u[3] = 0.01;
+    e.v.fill(nan);
+    e.params.fill(nan);
+    for (int i = 2; i < 7; ++i) e.energy[i] = nan;
+    e.pnewdt = -1.0;
+    e.call(uel_truss);
+    EXPECT_EQ(tvk::errorhandling.errstat, 0);
+    EXPECT_EQ(e.pnewdt, -1.0);
+    EXPECT_EQ(e.rhs, clean.rhs);
+    EXPECT_EQ(e.amatrx, clean.amatrx);
+    EXPECT_EQ(e.energy[1], clean.energy[1]);
+}
+
+// A refused element of an explicit block gets zero residual, mass and energies with a level -3
+// report and keeps its state and stable increment; the others are computed as if alone.
+TEST(VuelTruss, RefusedElementsReportAndKeepTheirState) {
+    auto three_bars = [](int kind) {  // lengths 10, 11 and 12 along x
+        VuelDriver e(3, 2);
+        e.props = {70e3, 2.7e-9, 4.0};
+        for (int k = 0; k < 3; ++k) e.X(k, 1, 0) = 10.0 + k, e.dtimestable[k] = 6.0, e.SV(k, 0) = 3.0;
+        e.lflags = {17, 1, kind};
+        return e;
+    };
+    // Mass: coincident nodes have none.
+    tvktest::clear_errors();
+    VuelDriver m = three_bars(1);
+    m.X(1, 1, 0) = 0.0;
+    m.amass.assign(m.amass.size(), 5.0);
+    m.call(vuel_truss);
+    EXPECT_EQ(tvktest::errtext(), "Error: truss element of zero length");
+    for (int i = 0; i < 6; ++i) {
+        EXPECT_EQ(m.M(1, i, i), 0.0);
+        EXPECT_EQ(m.M(2, i, i), 0.5 * 2.7e-9 * 4.0 * 12.0);
+    }
+
+    // Internal force: a NaN or infinite displacement is refused, not taken for a collapse to the
+    // length eps; a zero-length bar keeps the reference length eps of its force; E = 0 gives an
+    // infinite stable increment.
+    for (double bad : {std::nan(""), -HUGE_VAL}) {
+        tvktest::clear_errors();
+        VuelDriver f = three_bars(2);
+        f.X(1, 1, 0) = 0.0;
+        f.U(2, 3) = bad;
+        f.EN(2, 2) = 5.0;
+        f.call(vuel_truss);
+        EXPECT_EQ(tvktest::errtext(), "vuel_truss: non-finite result; element not evaluated");
+        EXPECT_EQ(f.SV(2, 0), 3.0);
+        EXPECT_EQ(f.dtimestable[2], 6.0);
+        EXPECT_EQ(f.EN(2, 2), 0.0);
+        EXPECT_EQ(f.SV(1, 0), 2.220446049250313e-16);
+        EXPECT_NEAR(f.dtimestable[0], 0.99 * 10.0 * std::sqrt(2.7e-9 / 70e3), 1e-15);
+    }
+    tvktest::clear_errors();
+    VuelDriver soft = three_bars(2);
+    soft.props[0] = 0.0;
+    soft.call(vuel_truss);
+    EXPECT_EQ(tvk::errorhandling.errstat, -3);
+    for (double x : soft.dtimestable) EXPECT_EQ(x, 6.0);
+
+    // A load along a bar needs a finite magnitude.
+    tvktest::clear_errors();
+    VuelDriver load = three_bars(3);
+    load.jdltyp = 123;
+    load.adlmag = {5.0, INFINITY, 7.0};
+    load.call(vuel_truss);
+    EXPECT_EQ(tvk::errorhandling.errstat, -3);
+    EXPECT_EQ(load.RHS(1, 3), 0.0);
+    EXPECT_EQ(load.RHS(2, 3), 7.0);
+    tvktest::clear_errors();
+}

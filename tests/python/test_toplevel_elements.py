@@ -3,6 +3,7 @@ import numpy as np
 import pytest
 
 import _tolvek
+from error_record import clean_record, errstat  # noqa: F401 (autouse fixture)
 
 t = _tolvek.toplevel
 
@@ -31,6 +32,13 @@ def test_uel_truss_matches_a_numpy_bar():
     dl = n @ (u[3:] - u[:3])
     assert energy[1] == pytest.approx(0.5 * E * A / L * dl * dl)
     assert pnewdt == 1.0
+
+
+def test_uel_truss_refusal_cuts_back():
+    coords = np.array([[0.0, 1.0], [0.0, np.nan], [0.0, 0.0]])
+    rhs, amatrx, svars, energy, pnewdt = uel_truss(coords, np.zeros(6), (70e3, 1e-9, 3.0))
+    assert errstat() == -3 and pnewdt == 0.5
+    assert not rhs.any() and not amatrx.any() and not energy.any()
 
 
 def test_vumat_sensor_plane_stress_strain():
