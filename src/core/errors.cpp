@@ -162,7 +162,7 @@ TVK_ERROR_API std::size_t tvk_error_message(char* buf, std::size_t n) {
     while (len > 0 && text[len - 1] == ' ') --len;
     if (buf && n > 0) {
         const std::size_t m = std::min(len, n - 1);
-        std::memcpy(buf, text, m);
+        std::memmove(buf, text, m);  // buf may be any memory of the caller's, the record's too
         buf[m] = '\0';
     }
     return len;
