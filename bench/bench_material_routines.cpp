@@ -1,12 +1,14 @@
 // Speed of the ply material routine per native call, undamaged and damaged (DIC step, fibre and
 // matrix flags), against a hand-written 6 x 6 Hooke update of the same point; and of the small
 // routines of the same argument list on the same point (30 state variables): hyperelastic,
-// porosity, fibre (UMAT and USERMAT) and elastic-plastic.
+// porosity, fibre (UMAT and USERMAT) and elastic-plastic; and the ply routine followed by the read
+// of the error record's level that a forwarding file makes after every call.
 #include <benchmark/benchmark.h>
 
 #include <cstring>
 
 #include "core/modeldata.h"
+#include "core/tvk_error.h"
 #include "mechanics/lamina.h"
 #include "solver/fiber.h"
 #include "solver/umat_hail.h"
@@ -55,6 +57,19 @@ void BM_umat_lamina(benchmark::State& st) {
     tvk::jobdata.stepid.release();
 }
 BENCHMARK(BM_umat_lamina)->Arg(0)->Arg(1);
+
+// The call as a forwarding file makes it: the ply routine, then the level of the calling thread's
+// error record (nothing recorded, so nothing to clear).
+void BM_umat_lamina_then_error_level(benchmark::State& st) {
+    Point p;
+    for (auto _ : st) {
+        p.call();
+        benchmark::DoNotOptimize(tvk_error_level());
+        benchmark::DoNotOptimize(p.stress);
+        benchmark::ClobberMemory();
+    }
+}
+BENCHMARK(BM_umat_lamina_then_error_level);
 
 // The reference: stiffness from the constants, stress = C (stran + dstran), tangent and energy.
 void BM_hooke_6x6(benchmark::State& st) {

@@ -703,8 +703,10 @@ void muesli_to_abq_umat(tvk_muesli_routine* dfunc, double* stress, double* state
                         const int* matid, size_t materl_len);
 
 /* ---- Error record ----------------------------------------------------------------------------
- * The first report is kept until it is cleared: check after a call (or a batch of calls) and
- * clear before the next. Levels: 0 no report; -1 note; -2 warning or recoverable error (the
+ * One record per thread: a report lands in the record of the thread whose call made it, and
+ * these functions act on the calling thread's record, so read it in the thread that made the
+ * call. The first report is kept until it is cleared: check after a call (or a batch of calls)
+ * and clear before the next. Levels: 0 no report; -1 note; -2 warning or recoverable error (the
  * result is usable); -3 input error (the result is void).
  */
 /* Level of the recorded report: 0 when the record holds none. */

@@ -1,13 +1,14 @@
-// Python attributes of the error record and its two routines.
+// Python attributes of the error record and its two routines. Every thread has its own record:
+// each access resolves the calling thread's.
 #include "engine/bind.h"
 
 #include "core/errors.h"
 
-TVK_SCALAR(errorhandling, errstat, tvk::errorhandling.errstat);
-TVK_TEXT(errorhandling, errstring, tvk::errorhandling.errstring);
-TVK_TABLE(errorhandling, errintv, tvk::errorhandling.errintv);
-TVK_TABLE(errorhandling, errrealv, tvk::errorhandling.errrealv);
-TVK_TABLE(errorhandling, errasciim, tvk::errorhandling.errasciim);
+TVK_PER_THREAD(errorhandling, errstat, tvk::error_record().errstat);
+TVK_PER_THREAD(errorhandling, errstring, tvk::error_record().errstring);
+TVK_PER_THREAD(errorhandling, errintv, tvk::error_record().errintv);
+TVK_PER_THREAD(errorhandling, errrealv, tvk::error_record().errrealv);
+TVK_PER_THREAD(errorhandling, errasciim, tvk::error_record().errasciim);
 
 // pyerr = xerr(lop,xerrmsg,intv,realv,asciim,[pyerr]): the default pyerr 0 prints the message
 // and ends the process; pyerr nonzero records the report.

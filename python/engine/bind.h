@@ -7,6 +7,9 @@
 //   TVK_TEXT(ns, name, char_array);             // fixed-length text variable -> 0-d S<N> array
 //   TVK_TABLE(ns, name, tvk::Table<T,R>&);      // growable table -> view of its shape, or None
 //   TVK_CONST(ns, name, int_value);             // read-only integer constant
+//   TVK_PER_THREAD(ns, name, lvalue);           // a variable every thread has its own of: the
+//                                               // expression names the calling thread's, and is
+//                                               // evaluated on every access (scalar, text, table)
 //
 // Signature: the routine's arguments in the order of the C function, separated by blanks (the
 // `size_t` text lengths of the C ABI are implicit). Each argument is
@@ -96,3 +99,10 @@
 
 #define TVK_CONST(ns, name, constvalue) \
     static const ::tvk::py::VarReg TVK_UNIQ(tvk_reg_var_){#ns, #name, ::tvk::py::VarReg::constant(constvalue)}
+
+#define TVK_PER_THREAD(ns, name, lvalue)                                                                     \
+    static const ::tvk::py::VarReg TVK_UNIQ(tvk_reg_var_){                                                  \
+        #ns, #name,                                                                                          \
+        ::tvk::py::VarReg::per_thread(                                                                       \
+            ::tvk::py::VarReg::kind_of(static_cast<std::remove_reference_t<decltype(lvalue)>*>(nullptr)),   \
+            sizeof(lvalue), +[]() -> void* { return &(lvalue); })}

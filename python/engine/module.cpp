@@ -69,7 +69,8 @@ struct FObj {
     const Routine* routine;
     std::string* nsname;
     std::map<std::string, const Variable*>* vars;  // variables of a namespace, by name
-    PyObject* tables;                              // its table variables: name -> index in variables()
+    PyObject* tables;                              // its variables read on every access (the tables and
+                                                   // the per-thread variables): name -> index in variables()
     std::vector<PyObject*>* members;               // routine objects in definition order
 };
 
@@ -105,6 +106,52 @@ PyObject* table_view(TableBase& t) {
         Py_DECREF(arr);
         return nullptr;
     }
+    return arr;
+}
+
+// Where the variable is: for a per-thread variable, the calling thread's.
+void* where(const VarReg::Spec& sp) { return sp.locate ? sp.locate() : sp.ptr; }
+
+// Whether a variable is resolved on every access rather than held in the namespace's dict.
+bool looked_up(const VarReg::Spec& sp) { return sp.kind == VarReg::Kind::table || sp.locate; }
+
+// A 0-d array sharing a scalar or text variable at p.
+PyObject* scalar_view(const VarReg::Spec& sp, void* p) {
+    const int flags = sp.kind == VarReg::Kind::constant ? NPY_ARRAY_CARRAY_RO : NPY_ARRAY_CARRAY;
+    switch (sp.kind) {
+        case VarReg::Kind::scalar_int:
+        case VarReg::Kind::constant: return PyArray_New(&PyArray_Type, 0, nullptr, NPY_INT, nullptr, p, 0, flags, nullptr);
+        case VarReg::Kind::scalar_real: return PyArray_New(&PyArray_Type, 0, nullptr, NPY_DOUBLE, nullptr, p, 0, flags, nullptr);
+        case VarReg::Kind::text: return PyArray_New(&PyArray_Type, 0, nullptr, NPY_STRING, nullptr, p, static_cast<int>(sp.len), flags, nullptr);
+        case VarReg::Kind::table: break;
+    }
+    PyErr_SetString(PyExc_SystemError, "a table has no 0-d view");
+    return nullptr;
+}
+
+// Keys of the per-thread scalar and text variables in the thread state's dict, by index in
+// variables().
+std::vector<PyObject*>& thread_keys() {
+    static std::vector<PyObject*> k;
+    return k;
+}
+
+// The value of a variable resolved on every access: a view of a table's current extents, or the
+// calling thread's 0-d array of a per-thread scalar or text. That array is made once per thread
+// and kept in the thread state's dict, so that a thread reads the same object every time, as it
+// does for a variable of the process; the thread's record outlives the array.
+PyObject* looked_up_value(const Variable& v) {
+    const VarReg::Spec& sp = v.spec;
+    if (sp.kind == VarReg::Kind::table) return table_view(*static_cast<TableBase*>(where(sp)));
+    PyObject* key = thread_keys()[static_cast<std::size_t>(&v - variables().data())];
+    PyObject* cache = PyThreadState_GetDict();
+    if (cache) {
+        PyObject* arr = PyDict_GetItemWithError(cache, key);
+        if (arr) return Py_NewRef(arr);
+        if (PyErr_Occurred()) return nullptr;
+    }
+    PyObject* arr = scalar_view(sp, where(sp));
+    if (arr && cache && PyDict_SetItem(cache, key, arr) < 0) Py_CLEAR(arr);
     return arr;
 }
 
@@ -163,13 +210,13 @@ int set_variable(const Variable& v, PyObject* value) {
                 PyErr_Format(PyExc_OverflowError, "%lld does not fit the 4-byte integer %s", static_cast<long long>(x), v.name.c_str());
                 return -1;
             }
-            *static_cast<int*>(sp.ptr) = static_cast<int>(x);
+            *static_cast<int*>(where(sp)) = static_cast<int>(x);
             return 0;
         }
         case VarReg::Kind::scalar_real: {
             PyArrayObject* arr = assigned_array(value, NPY_DOUBLE, 0, nullptr);
             if (!arr) return -1;
-            std::memcpy(sp.ptr, PyArray_DATA(arr), sizeof(double));
+            std::memcpy(where(sp), PyArray_DATA(arr), sizeof(double));
             Py_DECREF(arr);
             return 0;
         }
@@ -193,14 +240,14 @@ int set_variable(const Variable& v, PyObject* value) {
                 Py_DECREF(bytes);
                 return -1;
             }
-            char* dst = static_cast<char*>(sp.ptr);
+            char* dst = static_cast<char*>(where(sp));
             std::memcpy(dst, PyBytes_AS_STRING(bytes), static_cast<std::size_t>(n));
             std::memset(dst + n, ' ', sp.len - static_cast<std::size_t>(n));
             Py_DECREF(bytes);
             return 0;
         }
         case VarReg::Kind::table: {
-            TableBase& t = *static_cast<TableBase*>(sp.ptr);
+            TableBase& t = *static_cast<TableBase*>(where(sp));
             if (value == Py_None) {
                 t.release();
                 return 0;
@@ -240,7 +287,7 @@ std::string var_doc(const Variable& v) {
         case VarReg::Kind::scalar_real: return "'d'-scalar";
         case VarReg::Kind::text: return "'S'-array(" + std::to_string(sp.len) + ")";
         case VarReg::Kind::table: {
-            const TableBase& t = *static_cast<const TableBase*>(sp.ptr);
+            const TableBase& t = *static_cast<const TableBase*>(where(sp));
             std::string s = "'";
             s += t.code;
             s += "'-array(";
@@ -307,9 +354,9 @@ PyObject* f_getattro(PyObject* self, PyObject* name) {
             const char* n = PyUnicode_AsUTF8(name);
             if (!n) return nullptr;
             auto it = f->vars->find(n);
-            if (it != f->vars->end() && it->second->spec.kind == VarReg::Kind::table) v = it->second;
+            if (it != f->vars->end() && looked_up(it->second->spec)) v = it->second;
         }
-        if (v) return table_view(*static_cast<TableBase*>(v->spec.ptr));
+        if (v) return looked_up_value(*v);
     }
     if (is_doc_name(name)) {
         if (f->kind == Kind::routine) return routine_doc(self, nullptr);
@@ -384,7 +431,27 @@ PyObject* f_reduce(PyObject*, PyObject*) {
     PyErr_SetString(PyExc_TypeError, "cannot pickle 'fortran' object");
     return nullptr;
 }
-PyMethodDef f_methods[] = {{"__reduce__", f_reduce, METH_NOARGS, nullptr}, {nullptr, nullptr, 0, nullptr}};
+// dir(): what object.__dir__ finds (the dict and the type), and a namespace's per-thread scalar
+// and text variables, which no dict holds but which read like the variables a dict does.
+PyObject* f_dir(PyObject* self, PyObject*) {
+    PyObject* names = PyObject_CallMethod(reinterpret_cast<PyObject*>(&PyBaseObject_Type), "__dir__", "O", self);
+    const FObj* f = reinterpret_cast<FObj*>(self);
+    if (!names || !f->vars) return names;
+    for (const auto& [name, var] : *f->vars) {
+        if (!var->spec.locate || var->spec.kind == VarReg::Kind::table) continue;
+        PyObject* n = PyUnicode_FromString(name.c_str());
+        if (!n || PyList_Append(names, n) < 0) {
+            Py_XDECREF(n);
+            Py_DECREF(names);
+            return nullptr;
+        }
+        Py_DECREF(n);
+    }
+    return names;
+}
+PyMethodDef f_methods[] = {{"__reduce__", f_reduce, METH_NOARGS, nullptr},
+                           {"__dir__", f_dir, METH_NOARGS, nullptr},
+                           {nullptr, nullptr, 0, nullptr}};
 PyGetSetDef f_getset[] = {{"__dict__", PyObject_GenericGetDict, nullptr, nullptr, nullptr},
                           {nullptr, nullptr, nullptr, nullptr, nullptr}};
 PyGetSetDef routine_getset[] = {{"__doc__", routine_doc, nullptr, nullptr, nullptr},
@@ -673,25 +740,37 @@ PyObject* create_module(const char* name) {
             if (v.ns != ns) continue;
             (*f->vars)[v.name] = &v;
             listing += (listing.empty() ? "" : ",") + v.name;
-            PyObject* arr = nullptr;
             const VarReg::Spec& sp = v.spec;
-            if (sp.kind == VarReg::Kind::scalar_int) arr = PyArray_New(&PyArray_Type, 0, nullptr, NPY_INT, nullptr, sp.ptr, 0, NPY_ARRAY_CARRAY, nullptr);
-            else if (sp.kind == VarReg::Kind::scalar_real) arr = PyArray_New(&PyArray_Type, 0, nullptr, NPY_DOUBLE, nullptr, sp.ptr, 0, NPY_ARRAY_CARRAY, nullptr);
-            else if (sp.kind == VarReg::Kind::text) arr = PyArray_New(&PyArray_Type, 0, nullptr, NPY_STRING, nullptr, sp.ptr, static_cast<int>(sp.len), NPY_ARRAY_CARRAY, nullptr);
-            else if (sp.kind == VarReg::Kind::constant) {
+            if (looked_up(sp)) {
+                if (sp.kind == VarReg::Kind::table) continue;
+                // A per-thread scalar or text: its key in each thread's cache.
+                thread_keys().resize(variables().size(), nullptr);
+                PyObject*& key = thread_keys()[static_cast<std::size_t>(&v - variables().data())];
+                if (!key && !(key = PyUnicode_FromFormat("%s.%s.%s", module_name(), ns.c_str(), v.name.c_str()))) {
+                    Py_DECREF(f);
+                    Py_DECREF(m);
+                    return nullptr;
+                }
+                continue;
+            }
+            PyObject* arr = nullptr;
+            if (sp.kind == VarReg::Kind::constant) {
                 static std::vector<int*> consts;
                 int* store = new int(sp.value);
                 consts.push_back(store);
-                arr = PyArray_New(&PyArray_Type, 0, nullptr, NPY_INT, nullptr, store, 0, NPY_ARRAY_CARRAY_RO, nullptr);
+                arr = scalar_view(sp, store);
+            } else if (sp.kind != VarReg::Kind::table) {
+                arr = scalar_view(sp, sp.ptr);
             }
             if (arr) {
                 PyDict_SetItemString(f->dict, v.name.c_str(), arr);
                 Py_DECREF(arr);
             }
         }
-        // Table variables are looked up on every attribute access: by interned name in a dict.
+        // Tables and per-thread variables are looked up on every attribute access: by interned
+        // name in a dict.
         for (const auto& [name, var] : *f->vars) {
-            if (var->spec.kind != VarReg::Kind::table) continue;
+            if (!looked_up(var->spec)) continue;
             if (!f->tables && !(f->tables = PyDict_New())) { Py_DECREF(f); Py_DECREF(m); return nullptr; }
             PyObject* key = PyUnicode_InternFromString(name.c_str());
             PyObject* idx = PyLong_FromSize_t(static_cast<std::size_t>(var - variables().data()));

@@ -199,12 +199,25 @@ struct VarReg {
         void* ptr;
         std::size_t len;
         int value;
+        // A variable of which every thread has its own: where the calling thread's is (ptr is
+        // then null). Null for a variable of the process.
+        void* (*locate)() = nullptr;
     };
     static Spec scalar(int& v) { return {Kind::scalar_int, &v, 0, 0}; }
     static Spec scalar(double& v) { return {Kind::scalar_real, &v, 0, 0}; }
     static Spec text(char* p, std::size_t n) { return {Kind::text, p, n, 0}; }
     static Spec table(TableBase& t) { return {Kind::table, &t, 0, 0}; }
     static Spec constant(int v) { return {Kind::constant, nullptr, 0, v}; }
+    // The kind of a per-thread variable, from its type alone (the variable is not reached at
+    // registration, which runs in the thread that loads the module).
+    static constexpr Kind kind_of(int*) { return Kind::scalar_int; }
+    static constexpr Kind kind_of(double*) { return Kind::scalar_real; }
+    template <std::size_t N>
+    static constexpr Kind kind_of(char (*)[N]) { return Kind::text; }
+    static constexpr Kind kind_of(TableBase*) { return Kind::table; }
+    static Spec per_thread(Kind k, std::size_t size, void* (*locate)()) {
+        return {k, nullptr, k == Kind::text ? size : 0, 0, locate};
+    }
     VarReg(const char* ns, const char* name, Spec spec);
 };
 

@@ -1,22 +1,48 @@
 #include "errors.h"
 
 #include <algorithm>
+#include <atomic>
+#include <cstdio>
 #include <cstring>
-#include <mutex>
+#include <new>
 
 #include "host.h"
 #include "tvk_error.h"
 
 namespace tvk {
 
-constinit ErrorRecord errorhandling;
-
 namespace {
 
-// Serialises every update and every C read of the record: a host may report from several threads
-// at once (a solver calling its material routine in parallel), and two reports must neither both
-// take the record nor resize its arrays at the same time. The rest of the library takes no lock.
-constinit std::mutex record_lock;
+// A thread's record and the link to the record of the thread that came before it. Every record
+// ever created stays on this list, so that it is reachable (not a leak) and alive for the life of
+// the process: a thread that ends leaves its record behind, and a Python view of its `errstat`
+// or `errstring` keeps valid memory.
+struct RecordNode {
+    ErrorRecord record;
+    RecordNode* next = nullptr;
+};
+constinit std::atomic<RecordNode*> all_records{nullptr};
+
+// The calling thread's record, null until its first use.
+constinit thread_local ErrorRecord* own_record = nullptr;
+
+[[gnu::noinline, gnu::cold]] ErrorRecord& new_record() {
+    auto* node = new (std::nothrow) RecordNode;
+    if (!node) {
+        char text[64];
+        const int n = std::snprintf(text, sizeof text, "Error allocating %lu bytes\n",
+                                    static_cast<unsigned long>(sizeof(RecordNode)));
+        host::stop({text, static_cast<std::size_t>(std::max(n, 0))}, 1, host::Stream::err);
+    }
+    node->next = all_records.load(std::memory_order_relaxed);
+    while (!all_records.compare_exchange_weak(node->next, node, std::memory_order_release,
+                                              std::memory_order_relaxed)) {
+    }
+    own_record = &node->record;
+    return node->record;
+}
+
+inline ErrorRecord& record() { return own_record ? *own_record : new_record(); }
 
 // Number of elements of an assumed-shape argument: its extent, or 0 when the array or its extent
 // is missing or the extent is negative.
@@ -34,6 +60,10 @@ void ensure_extents(Table<T, R>& t, std::array<std::int64_t, R> e) {
 }
 
 }  // namespace
+
+ErrorRecord& error_record() { return record(); }
+
+thread_local ErrorRecord& errorhandling = record();
 
 void report(int level, std::string_view msg, int i1, int i2, double r1, double r2,
             std::string_view name1, std::string_view name2) {
@@ -82,9 +112,8 @@ TVK_API void xerr(const int* lop, const char* xerrmsg, const int* intv, const in
         host::stop({record, sizeof record}, 1);
     }
 
-    const std::lock_guard<std::mutex> hold(record_lock);
-    auto& e = errorhandling;
-    if (e.errstat != 0) return;  // the first report wins
+    auto& e = record();
+    if (e.errstat != 0) return;  // the first report of this thread wins
 
     e.errstat = lop ? *lop : 0;
     std::memcpy(e.errstring, text, sizeof text);
@@ -115,36 +144,25 @@ TVK_API void rsxerr(int* reset, const int* lop) {
     const bool clear = lop && *lop != 0;
     if (reset) *reset = clear ? 1 : 0;
     if (!clear) return;
-    const std::lock_guard<std::mutex> hold(record_lock);
-    auto& e = errorhandling;
+    auto& e = record();
     e.errstat = 0;
     e.errintv.release();
     e.errrealv.release();
     e.errasciim.release();
 }
 
-TVK_ERROR_API int tvk_error_level(void) {
-    const std::lock_guard<std::mutex> hold(tvk::record_lock);
-    return tvk::errorhandling.errstat;
-}
+TVK_ERROR_API int tvk_error_level(void) { return tvk::record().errstat; }
 
 TVK_ERROR_API std::size_t tvk_error_message(char* buf, std::size_t n) {
-    char text[sizeof tvk::errorhandling.errstring];
-    std::size_t len = 0;
-    {
-        const std::lock_guard<std::mutex> hold(tvk::record_lock);
-        const auto& e = tvk::errorhandling;
-        if (e.errstat != 0) {
-            std::memcpy(text, e.errstring, sizeof text);
-            len = sizeof text;
-        }
-    }
+    const auto& e = tvk::record();
+    const char* text = e.errstring;
+    std::size_t len = e.errstat != 0 ? sizeof e.errstring : 0;
     // the text ends at its first NUL (the record starts as zero bytes), then loses its blanks
     len = std::find(text, text + len, '\0') - text;
     while (len > 0 && text[len - 1] == ' ') --len;
     if (buf && n > 0) {
         const std::size_t m = std::min(len, n - 1);
-        std::memcpy(buf, text, m);
+        std::memmove(buf, text, m);  // buf may be any memory of the caller's, the record's too
         buf[m] = '\0';
     }
     return len;

@@ -1,12 +1,14 @@
-// The process-wide error record (module `errorhandling`) and the helper every routine uses to
-// report into it.
+// The error record (module `errorhandling`), one per thread, and the helper every routine uses
+// to report into it.
 //
 // A routine that meets bad input or a numerical failure calls `tvk::report` with a level
 // (-1 note or iteration limit, -2 warning or recoverable error, -3 input error that voids the
 // result), its message, two integers, two reals and two names, and then returns a neutral
 // result; it never raises or stops. The record keeps the first report until `rsxerr` clears it.
-// Its update is serialised, so reports may come from several threads at once (the first wins);
-// C hosts read it through tvk_error.h.
+// Like errno, every thread has its own record: a solver that runs its material routine in several
+// threads reads and clears, in each thread, the reports of that thread's points only. `xerr`,
+// `rsxerr` and the C readers of tvk_error.h act on the calling thread's record; no thread ever
+// touches another's, so none of them takes a lock.
 #pragma once
 
 #include <cstddef>
@@ -25,7 +27,15 @@ struct ErrorRecord {
     Table<double, 1> errrealv;
     Table<int, 2> errasciim;     // names as character codes, one name per column, at most 8 rows
 };
-extern ErrorRecord errorhandling TVK_HOST_API("tvk_errorhandling");
+
+// The calling thread's record, created at the thread's first use. It is never destroyed, not
+// even when its thread ends: a Python view of one of its variables stays valid for the life of
+// the process.
+ErrorRecord& error_record() TVK_HOST_API("tvk_error_record");
+
+// The calling thread's record under the module's name, for C++ code that reads it (the tests):
+// `tvk::errorhandling.errstat` is the level of this thread's report.
+extern thread_local ErrorRecord& errorhandling;
 
 // Records a report as a library routine does (xerr without pyerr): the message is blank-padded
 // or cut to 80 characters, the names to 8 characters each, stored as an 8 x 2 code matrix.

@@ -17,7 +17,7 @@
 //  * a call-back slot is a `tvk::CallbackRef<Sig>` (function pointer plus opaque context) in the
 //    C++ API; the plain C entry point takes a bare function pointer and wraps it.
 //
-// A routine reports bad input or a failure into the process-wide error record and returns a
+// A routine reports bad input or a failure into the calling thread's error record and returns a
 // neutral result; a C host reads the record with the plain C functions of core/tvk_error.h
 // (tvk_error_level, tvk_error_message, tvk_error_clear).
 #pragma once

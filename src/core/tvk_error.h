@@ -20,11 +20,15 @@
  * result is usable); -3 input error (the result is void). A caller of `xerr` may record other
  * levels; they are returned as recorded.
  *
- * Threads: reports, these three functions and `rsxerr` may be called from several threads at
- * once; the record's update is serialised and the first report of all threads wins. The record is
- * one per process, so a host that runs the library from several threads sees the first report of
- * any of them. Everything else in the library is single-threaded: a host that calls routines
- * concurrently must not share their tables or records between threads.
+ * Threads: like errno, the record is one per thread (this departs from a record shared by the
+ * whole process). A report lands in the record of the thread whose call made it, and these three
+ * functions, `xerr` and `rsxerr` act on the calling thread's record only; the first report within
+ * a thread wins. A host that calls the library from several threads reads and clears the record
+ * in the thread that made the call, after each call or after that thread's part of a batch: a
+ * thread never sees another thread's report, and a report read in another thread (the main
+ * thread after a threaded batch) is not there. A thread's record lives as long as the process.
+ * Everything else in the library is single-threaded: a host that calls routines concurrently must
+ * not share their tables between threads.
  */
 #ifndef TVK_ERROR_H
 #define TVK_ERROR_H

@@ -334,8 +334,10 @@ extern "C" {
 
 const char* const error_record = R"(
 /* ---- Error record ----------------------------------------------------------------------------
- * The first report is kept until it is cleared: check after a call (or a batch of calls) and
- * clear before the next. Levels: 0 no report; -1 note; -2 warning or recoverable error (the
+ * One record per thread: a report lands in the record of the thread whose call made it, and
+ * these functions act on the calling thread's record, so read it in the thread that made the
+ * call. The first report is kept until it is cleared: check after a call (or a batch of calls)
+ * and clear before the next. Levels: 0 no report; -1 note; -2 warning or recoverable error (the
  * result is usable); -3 input error (the result is void).
  */
 /* Level of the recorded report: 0 when the record holds none. */

@@ -1,4 +1,4 @@
-// Test helpers around the process-wide error record.
+// Test helpers around the error record of the calling thread.
 #pragma once
 
 #include <string>

@@ -1,9 +1,10 @@
 // The error record read through its plain C functions (tvk_error.h), and reports made from many
-// threads at once: the first report of all threads is kept whole, its message, integers, reals
-// and names all from one report, and clearing while others report never corrupts the record.
+// threads at once: every thread has its own record, which keeps the first of that thread's
+// reports whole, never shows another thread's report and outlives its thread.
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <barrier>
 #include <cstdio>
 #include <cstring>
 #include <string>
@@ -14,6 +15,8 @@
 #include "core/tvk_error.h"
 #include "error_record.h"
 #include "mechanics/lamina.h"
+#include "single_point_driver.h"
+#include "solver/umat_lamina.h"
 
 namespace {
 
@@ -70,7 +73,7 @@ TEST(ErrorRecordC, LevelMessageAndClearOfARoutineReport) {
 }
 
 // One report of thread t in round r: every part of it carries (t, r), and its integer and real
-// arrays have a length that depends on t, so that concurrent reports would resize the arrays.
+// arrays have a length that depends on t.
 void report_from(int t, int r) {
     char text[80];
     std::snprintf(text, sizeof text, "thread %d round %d", t, r);
@@ -85,81 +88,143 @@ void report_from(int t, int r) {
     xerr(&level, text, ints.data(), &ni, reals.data(), &nr, codes.data(), &rows, &cols, nullptr, len);
 }
 
-// The record holds one whole report of some thread of round r.
-void expect_one_report(int r, int threads) {
+// The calling thread's record holds report_from(t, r) whole: an empty string when it does,
+// else what differs.
+std::string holds_report(int t, int r) {
     const auto& e = tvk::errorhandling;
-    char buf[81];
-    ASSERT_GT(tvk_error_message(buf, sizeof buf), 0u);
-    int t = -1, rr = -1;
-    ASSERT_EQ(std::sscanf(buf, "thread %d round %d", &t, &rr), 2) << buf;
-    ASSERT_EQ(rr, r);
-    ASSERT_TRUE(t >= 0 && t < threads);
-    ASSERT_EQ(tvk_error_level(), -1 - t % 3);
-    ASSERT_EQ(e.errintv.extent(1), 1 + t % 5);
-    ASSERT_EQ(e.errintv.data()[0], r);
-    for (int i = 1; i < 1 + t % 5; ++i) ASSERT_EQ(e.errintv.data()[i], t);
-    ASSERT_EQ(e.errrealv.extent(1), 1 + (t * 7) % 4);
-    for (int i = 0; i < 1 + (t * 7) % 4; ++i) ASSERT_EQ(e.errrealv.data()[i], t + 0.5);
-    ASSERT_EQ(e.errasciim.extent(1), 3);
-    ASSERT_EQ(e.errasciim.extent(2), 1 + t % 2);
-    for (int i = 0; i < 3 * (1 + t % 2); ++i) ASSERT_EQ(e.errasciim.data()[i], 'a' + t % 26);
+    char buf[81], want[80];
+    std::snprintf(want, sizeof want, "thread %d round %d", t, r);
+    if (tvk_error_message(buf, sizeof buf) == 0 || std::strcmp(buf, want) != 0)
+        return std::string("message '") + buf + "', expected '" + want + "'";
+    bool whole = tvk_error_level() == -1 - t % 3 && e.errintv.extent(1) == 1 + t % 5 &&
+                 e.errintv.data()[0] == r && e.errrealv.extent(1) == 1 + (t * 7) % 4 &&
+                 e.errasciim.extent(1) == 3 && e.errasciim.extent(2) == 1 + t % 2;
+    for (int i = 1; whole && i < 1 + t % 5; ++i) whole = e.errintv.data()[i] == t;
+    for (int i = 0; whole && i < 1 + (t * 7) % 4; ++i) whole = e.errrealv.data()[i] == t + 0.5;
+    for (int i = 0; whole && i < 3 * (1 + t % 2); ++i) whole = e.errasciim.data()[i] == 'a' + t % 26;
+    return whole ? std::string() : "the record of '" + std::string(want) + "' is not whole";
 }
 
-TEST(ErrorRecordThreads, ConcurrentReportsKeepTheFirstWhole) {
-    constexpr int threads = 16, rounds = 200;
-    clear_errors();
-    for (int r = 0; r < rounds; ++r) {
-        std::atomic<int> ready{0};
-        std::vector<std::thread> pool;
-        for (int t = 0; t < threads; ++t)
-            pool.emplace_back([t, r, &ready] {
-                ready.fetch_add(1);
-                while (ready.load() < threads) std::this_thread::yield();  // start together
-                for (int k = 0; k < 5; ++k) report_from(t, r);
-            });
-        for (auto& th : pool) th.join();
-        expect_one_report(r, threads);
-        if (HasFatalFailure()) return;
-        clear_errors();
-    }
-}
-
-TEST(ErrorRecordThreads, ClearingWhileOthersReportNeverCorruptsTheRecord) {
-    constexpr int threads = 12, reports = 2000;
-    clear_errors();
-    std::atomic<bool> stop{false};
+// Runs body(t) in `threads` threads started together, and collects what each returns.
+template <class Body>
+std::vector<std::string> in_threads(int threads, Body body) {
+    std::atomic<int> ready{0};
+    std::vector<std::string> out(threads);
     std::vector<std::thread> pool;
     for (int t = 0; t < threads; ++t)
-        pool.emplace_back([t] {
-            for (int k = 0; k < reports; ++k) report_from(t, 0);
+        pool.emplace_back([t, threads, &ready, &out, &body] {
+            ready.fetch_add(1);
+            while (ready.load() < threads) std::this_thread::yield();
+            out[t] = body(t);
         });
-    // two clearing threads and a reader: the reader sees either no report or one whole report
-    std::atomic<int> torn{0};
-    std::thread clearer1([&stop] { while (!stop.load()) tvk_error_clear(); });
-    std::thread clearer2([&stop] {
+    for (auto& th : pool) th.join();
+    return out;
+}
+
+TEST(ErrorRecordThreads, EachThreadKeepsTheFirstOfItsOwnReportsWhole) {
+    constexpr int threads = 16, rounds = 50;
+    clear_errors();
+    report_from(99, 0);  // the main thread's own report, which no other thread may touch
+    const auto out = in_threads(threads, [](int t) -> std::string {
+        for (int r = 0; r < rounds; ++r) {
+            if (tvk_error_level() != 0) return "a report before the thread made one";
+            for (int k = 0; k < 5; ++k) report_from(t, r + k);  // later reports are dropped
+            if (std::string bad = holds_report(t, r); !bad.empty()) return bad;
+            tvk_error_clear();
+        }
+        return {};
+    });
+    for (int t = 0; t < threads; ++t) EXPECT_EQ(out[t], "") << "thread " << t;
+    EXPECT_EQ(holds_report(99, 0), "");
+    clear_errors();
+}
+
+TEST(ErrorRecordThreads, ClearingInOneThreadLeavesTheOtherThreadsReports) {
+    constexpr int threads = 8, reports = 2000;
+    clear_errors();
+    std::atomic<bool> stop{false};
+    // A thread that clears its record all the time and one that reads its own, empty record,
+    // while the others report and check theirs after every report.
+    std::thread clearer([&stop] {
         int reset = 0;
         const int lop = 1;
-        while (!stop.load()) rsxerr(&reset, &lop);
+        while (!stop.load()) rsxerr(&reset, &lop), tvk_error_clear();
     });
-    std::thread reader([&stop, &torn] {
-        char buf[81];
-        while (!stop.load()) {
-            if (tvk_error_message(buf, sizeof buf) == 0) continue;
-            int t = -1, r = -1;
-            if (std::sscanf(buf, "thread %d round %d", &t, &r) != 2 || r != 0) torn.fetch_add(1);
+    std::atomic<int> seen{0};
+    std::thread reader([&stop, &seen] {
+        while (!stop.load()) seen += tvk_error_level() != 0 || tvk_error_message(nullptr, 0) != 0;
+    });
+    const auto out = in_threads(threads, [](int t) -> std::string {
+        for (int k = 0; k < reports; ++k) {
+            report_from(t, k % 7);
+            if (std::string bad = holds_report(t, k % 7); !bad.empty()) return bad;
+            tvk_error_clear();
         }
+        return {};
     });
-    for (auto& th : pool) th.join();
     stop = true;
-    clearer1.join();
-    clearer2.join();
+    clearer.join();
     reader.join();
-    EXPECT_EQ(torn.load(), 0);
-    // whatever the interleaving left, a last report after a clear is recorded whole
+    for (int t = 0; t < threads; ++t) EXPECT_EQ(out[t], "") << "thread " << t;
+    EXPECT_EQ(seen.load(), 0);
+    EXPECT_EQ(tvk_error_level(), 0);
+}
+
+// A solver running its material routine in two threads, one thread's points refused (too few
+// elastic constants) and the other's valid, each thread reading and clearing the record after
+// every call as a forwarding file does. The calls run at the same time; the reads follow in the
+// order that exposes a shared record (the valid thread first, then the refused one). Every refusal
+// is seen by its own thread, none by the other, and the main thread's record stays empty.
+TEST(ErrorRecordThreads, RefusedAndValidMaterialPointsInTwoThreadsEachReadOnlyTheirOwnReports) {
+    constexpr int calls = 2000;
     clear_errors();
-    report_from(3, 7);
-    expect_one_report(7, threads);
-    clear_errors();
+    const std::vector<double> ply = {140e3, 10e3, 10e3, 0.3, 0.3, 0.45, 5e3, 5e3, 3.5e3};
+    const std::string refusal = "umat_lamina: unusable number of elastic constants (material BAD)";
+    std::barrier step(2);
+    const auto out = in_threads(2, [&](int t) -> std::string {
+        const bool refused = t == 0;
+        tvktest::UmatPoint p(umat_lamina, 3, 3, 40, refused ? std::vector<double>(ply.begin(), ply.begin() + 3) : ply,
+                             refused ? "BAD" : "PLY");
+        const std::vector<double> d = {1e-6, 0, 0, 0, 0, 0};
+        std::string wrong;
+        for (int k = 0; k < calls; ++k) {
+            p.call(d);
+            for (const int turn : {1, 0}) {
+                step.arrive_and_wait();
+                if (t != turn) continue;
+                char buf[81];
+                const int level = tvk_error_level();
+                tvk_error_message(buf, sizeof buf);
+                tvk_error_clear();
+                if (wrong.empty() && refused && (level != -3 || buf != refusal))
+                    wrong = "refusal " + std::to_string(k) + " read as '" + buf + "'";
+                if (wrong.empty() && !refused && level != 0)
+                    wrong = "valid point " + std::to_string(k) + " read '" + buf + "'";
+            }
+        }
+        return wrong;
+    });
+    EXPECT_EQ(out[0], "");
+    EXPECT_EQ(out[1], "");
+    EXPECT_EQ(tvk_error_level(), 0);
+}
+
+// A thread's record outlives the thread: what it recorded is still there (and valid memory)
+// after the thread ended, and a thread started later begins with an empty record of its own.
+TEST(ErrorRecordThreads, AThreadsRecordLivesOnAfterTheThreadEnds) {
+    tvk::ErrorRecord* ended = nullptr;
+    std::thread([&ended] {
+        report_from(5, 3);
+        ended = &tvk::error_record();
+    }).join();
+    ASSERT_NE(ended, nullptr);
+    EXPECT_EQ(ended->errstat, -1 - 5 % 3);
+    EXPECT_EQ(std::string(ended->errstring, 16), "thread 5 round 3");
+    EXPECT_EQ(ended->errintv.data()[0], 3);
+    int later = 1;
+    std::thread([&later, ended] { later = &tvk::error_record() == ended ? 2 : tvk_error_level(); }).join();
+    EXPECT_EQ(later, 0);
+    EXPECT_NE(&tvk::error_record(), ended);
 }
 
 }  // namespace

@@ -1,5 +1,6 @@
 ! Forwarding file of a Fortran solver: the solver's one `umat` entry serves every user material of
-! a model and hands each point to the library routine its material name selects. Copy it next to
+! a model and hands each point to the library routine its material name selects, and its
+! `uexternaldb` hands the analysis-control calls to the library's hook. Copy it next to
 ! the solver's user routines, adapt the dispatch table and the message unit, compile it with the
 ! solver's own flags and link the library (see the README, "Connecting a solver").
 !
@@ -10,9 +11,14 @@
 ! - Dispatch by material name: the first characters, in any letter case. A solver may change the
 !   name before the call (CalculiX upper-cases it and strips a leading "ABAQUS"); the routines that
 !   read tags at fixed character positions of the name (umat_resin) see the name as it arrives.
-! - After every call the error record is read: a report is written with its level, the material,
-!   the element and the integration point to unit tvk_message_unit, and the record is cleared so
-!   that the next point's first report is seen.
+! - After every library call, material routine or hook, the error record is read: a report is
+!   written with its level and where it arose (the material, the element and the integration
+!   point, or the analysis-control operation) to unit tvk_message_unit, and the record is cleared
+!   so that the next call's first report is seen.
+! - The record is one per thread. A solver that runs its material points in several threads
+!   (CalculiX) gets each point's report in the thread that computed the point, so it is read right
+!   after the call, in that thread, and written with that point's element; the analysis-control
+!   hook reports in the solver's main thread, which reads it there.
 ! - pnewdt: the library's routines receive 1 and lower it to ask for a smaller increment. A request
 !   (a value below 1) reaches the solver as the smaller of its own value and the request; a solver
 !   that passes 0 or a negative value for "no request yet" gets the request itself. Without a
@@ -21,7 +27,7 @@ module tvk_forwarding
   use, intrinsic :: iso_c_binding, only: c_double, c_int, c_char, c_size_t, c_null_char
   implicit none
   private
-  public :: tvk_message_unit, tvk_report, tvk_umat_list
+  public :: tvk_message_unit, tvk_report, tvk_report_at, tvk_umat_list
 
   ! Unit for the library's reports: 6 is standard output (CalculiX); Abaqus/Standard writes its
   ! message file on unit 7.
@@ -62,10 +68,20 @@ module tvk_forwarding
 
 contains
 
-  ! Writes the recorded report, if any, with the material, element and point, and clears it.
+  ! Writes the recorded report of a material point, if any, with the material, element and point,
+  ! and clears it.
   subroutine tvk_report(cmname, noel, npt)
     character(len=*), intent(in) :: cmname
     integer, intent(in) :: noel, npt
+    character(len=160) :: where
+    if (tvk_error_level() == 0) return
+    write (where, '(3a, i0, a, i0)') 'for material ', trim(cmname), ' at element ', noel, ' point ', npt
+    call tvk_report_at(trim(where))
+  end subroutine tvk_report
+
+  ! Writes the recorded report, if any, saying where it arose, and clears it.
+  subroutine tvk_report_at(where)
+    character(len=*), intent(in) :: where
     character(kind=c_char) :: buf(81)
     character(len=80) :: text
     integer(c_size_t) :: length
@@ -78,10 +94,9 @@ contains
       if (buf(k) == c_null_char) exit
       text(k:k) = buf(k)
     end do
-    write (tvk_message_unit, '(a, i0, 3a, i0, a, i0, 2a)') ' tolvek report level ', level, ' for material ', &
-      trim(cmname), ' at element ', noel, ' point ', npt, ': ', trim(text)
+    write (tvk_message_unit, '(a, i0, 4a)') ' tolvek report level ', level, ' ', where, ': ', trim(text)
     call tvk_error_clear()
-  end subroutine tvk_report
+  end subroutine tvk_report_at
 
 end module tvk_forwarding
 
@@ -137,3 +152,29 @@ subroutine umat(stress, statev, ddsdde, sse, spd, scd, rpl, ddsddt, drplde, drpl
   end if
   call tvk_report(cmname, noel, npt)
 end subroutine umat
+
+! The solver's analysis-control hook (Abaqus/Standard and CalculiX call it at the start and end of
+! the analysis and of every increment): forwarded to the library's UEXTERNALDB_IOControl, whose
+! reports (a deck that cannot be opened, a card that cannot be read) are written like those of a
+! material point.
+subroutine uexternaldb(lop, lrestart, time, dtime, kstep, kinc)
+  use, intrinsic :: iso_c_binding, only: c_int, c_double, c_ptr, c_null_ptr
+  use tvk_forwarding
+  implicit none
+  integer :: lop, lrestart, kstep, kinc
+  double precision :: time(2), dtime
+  character(len=48) :: where
+  interface
+    ! The library's hook; its last argument, exflag, is optional and passed as a null pointer.
+    subroutine UEXTERNALDB_IOControl(lop, lrestart, time, dtime, kstep, kinc, exflag) &
+        bind(C, name="UEXTERNALDB_IOControl")
+      import :: c_int, c_double, c_ptr
+      integer(c_int) :: lop, lrestart, kstep, kinc
+      real(c_double) :: time(2), dtime
+      type(c_ptr), value :: exflag
+    end subroutine UEXTERNALDB_IOControl
+  end interface
+  call UEXTERNALDB_IOControl(lop, lrestart, time, dtime, kstep, kinc, c_null_ptr)
+  write (where, '(a, i0, a, i0)') 'in analysis control lop ', lop, ' step ', kstep
+  call tvk_report_at(trim(where))
+end subroutine uexternaldb

@@ -1,8 +1,9 @@
 ! Plays a Fortran solver that calls the forwarding file's umat (decorated as umat_ by gfortran's
 ! default) and passes pnewdt = -1 for "no request": a ply point against the closed form of its
 ! stiffness, a hyperelastic point whose packed stiffness is that tangent, a resin point with too
-! few constants, a ply point with a non-finite strain, and (with the argument "unknown") a
-! material that no routine serves. The reports go to a scratch unit and are read back.
+! few constants, a ply point with a non-finite strain, an analysis start that finds no input deck
+! and its release, and (with the argument "unknown") a material that no routine serves. The
+! reports go to a scratch unit and are read back.
 program solver
   use, intrinsic :: ieee_arithmetic, only: ieee_value, ieee_quiet_nan
   use tvk_forwarding, only: tvk_message_unit
@@ -17,7 +18,8 @@ program solver
   double precision :: ply(9), packed(21), tangent(ntens, ntens), expected(ntens), nan, scale
   double precision :: e1, e2, nu12, nu21, nu23, d, c11, c12
   integer :: jstep(4), i, j, k, unit, ios, nlines
-  logical :: resin_line, ply_line
+  logical :: resin_line, ply_line, start_line
+  external :: uexternaldb
 
   open (newunit=unit, status='scratch', action='readwrite')
   tvk_message_unit = unit
@@ -95,11 +97,18 @@ program solver
   call point(ply, 9, 11, 2)
   if (pnewdt /= 0.1d0) stop 11
 
-  ! The reports: resin at element 7 point 3, the ply at element 11 point 2 (twice).
+  ! 5. Analysis start without a job path: no deck to scan, reported by the hook and read by the
+  ! forwarding file; the release that follows reports nothing.
+  time = 0d0
+  call uexternaldb(0, 0, time, 0d0, 1, 0)
+  call uexternaldb(3, 0, time, 0d0, 1, 0)
+
+  ! The reports: resin at element 7 point 3, the ply at element 11 point 2 (twice), the start.
   rewind (unit)
   nlines = 0
   resin_line = .false.
   ply_line = .false.
+  start_line = .false.
   do
     read (unit, '(a)', iostat=ios) line
     if (ios /= 0) exit
@@ -109,9 +118,12 @@ program solver
     k = index(line, 'material RESIN at element 7 point 3: ')
     if (k > 0) resin_line = index(line(k + 37:), 'resin') > 0 .or. index(line(k + 37:), 'RESIN') > 0
     if (index(line, 'material PLY at element 11 point 2: ') > 0) ply_line = .true.
+    if (index(line, 'level -3 in analysis control lop 0 step 1: Cannot process any input file.') > 0) &
+      start_line = .true.
   end do
-  if (nlines /= 3 .or. .not. resin_line .or. .not. ply_line) stop 12
-  print '(a)', 'forwarding file: ply, hyperelastic and resin points dispatched, reports written, cut-back passed on'
+  if (nlines /= 4 .or. .not. resin_line .or. .not. ply_line .or. .not. start_line) stop 12
+  print '(a)', 'forwarding file: ply, hyperelastic and resin points dispatched, reports written, cut-back passed on, ' // &
+    'analysis-control reports written'
 
 contains
 

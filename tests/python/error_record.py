@@ -1,4 +1,4 @@
-"""Helpers around the process-wide error record shared by the Python tests."""
+"""Helpers around the error record (the calling thread's) shared by the Python tests."""
 import pytest
 
 import _tolvek
