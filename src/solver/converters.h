@@ -17,6 +17,8 @@
 // the state): a non-finite one, from a property or state value the law could not use, gives the
 // refused-point result too, so no result is non-finite in silence. Checking the results costs
 // less than checking every input a law may read (its properties, the state values it reads).
+// The check lets through what the kernel's ResultRules allow: the non-finite state values its law
+// defines, in their slots, and the energies that are the solver's.
 //
 // A cut-back request of the library's own (a refused point, a kernel's cut-back with factor f)
 // leaves 0 < pnewdt <= f (0.5 for a refusal) whatever the solver passed in: a solver that passes
@@ -50,7 +52,10 @@ namespace tvk::solver {
 // `a` is the view of a UMAT-list interface (tvk::solver::Umat or a variant of it).
 template <class A, class K>
 [[gnu::always_inline]] inline void umat_point(const char* routine, const A& a, K&& kernel) {
-    if (!conv::components_valid(routine, a.ndi, a.nshr, a.ntens)) return;
+    if (!conv::components_valid(routine, a.ndi, a.nshr, a.ntens)) [[unlikely]] {
+        conv::refuse_components_point(a.ddsdde.data(), a.ntens, a.pnewdt);
+        return;
+    }
     const int n = a.ntens;
     int matid = 0;
     if constexpr (requires { a.matid; }) matid = a.matid;
@@ -82,8 +87,10 @@ template <class A, class K>
                         a.npt, a.kslay, a.kspt, jstep, a.kinc};
     if constexpr (checks_results<K>) {
         const Outcome o = conv::run(kernel, p);
-        // (Its stress, tangent and energies; the state values it leaves alone are the solver's.)
-        assert(o.kind == Outcome::failed || o.kind == Outcome::refused || conv::results_finite(p, nullptr, 0));
+        // (Its stress and tangent; the energies it does not set and the state values it leaves
+        // alone are the solver's.)
+        assert(o.kind == Outcome::failed || o.kind == Outcome::refused ||
+               (conv::results_finite<true, false>(p, nullptr, 0)));
         // (The material's name is not kept across the kernel for the report: that costs the fast
         // kernels measurably. The refusal of the constant count above names it.)
         if (!conv::apply(routine, o, a.pnewdt) && o.kind == Outcome::refused) [[unlikely]]
@@ -96,13 +103,14 @@ template <class A, class K>
         std::copy(a.stress.data(), a.stress.data() + n, stress);
         const auto state = conv::saved_state(kernel, p);
         o = conv::run(kernel, p);
-        if ((o.kind == Outcome::done || o.kind == Outcome::cut_back) && !conv::point_finite(p, state)) [[unlikely]]
+        if ((o.kind == Outcome::done || o.kind == Outcome::cut_back) &&
+            !conv::point_finite(p, state, rules_of(kernel), sse, spd, scd)) [[unlikely]]
             o = conv::non_finite_result();
         if (o.kind == Outcome::refused) [[unlikely]] {
             std::copy(stress, stress + n, a.stress.data());
             state.restore(a.statev);
             conv::refuse_point(routine, o.message, o.value, a.materl, matid, a.ddsdde.data(), n, a.sse, a.spd, a.scd,
-                               sse, spd, scd, a.pnewdt);
+                               sse, spd, scd, a.pnewdt, o.counted);
             return;
         }
         conv::apply(routine, o, a.pnewdt);
@@ -126,7 +134,12 @@ template <class A, class K>
     a.keycut = 0;
     a.sedpl = 0.0;
     a.epseq = 0.0;
-    if (!conv::components_valid(routine, a.ndirect, a.nshear, a.ncomp)) return;
+    if (!conv::components_valid(routine, a.ndirect, a.nshear, a.ncomp)) [[unlikely]] {
+        double pnewdt = 1.0;
+        conv::refuse_components_point(a.dsdepl.data(), a.ncomp, pnewdt);
+        a.keycut = 1;
+        return;
+    }
     const int n = a.ncomp;
     if (!conv::finite3(a.stress.data(), a.strain.data(), a.dstrain.data(), n) || a.temp * 0.0 + a.dtemp * 0.0 != 0.0) {
         conv::refuse_non_finite(routine);
@@ -150,13 +163,14 @@ template <class A, class K>
     const double sedel = a.sedel, epszz = a.epszz, tsstif[2] = {a.tsstif[0], a.tsstif[1]};
     const auto state = conv::saved_state(kernel, p);
     Outcome o = conv::run(kernel, p);
-    if ((o.kind == Outcome::done || o.kind == Outcome::cut_back) && !conv::point_finite(p, state)) [[unlikely]]
+    if ((o.kind == Outcome::done || o.kind == Outcome::cut_back) &&
+        !conv::point_finite(p, state, rules_of(kernel), sedel, 0.0, 0.0)) [[unlikely]]
         o = conv::non_finite_result();
     if (o.kind == Outcome::refused) [[unlikely]] {
         std::copy(stress, stress + n, a.stress.data());
         state.restore(a.ustatev);
         conv::refuse_point(routine, o.message, o.value, {}, a.matid, a.dsdepl.data(), n, a.sedel, spd, scd, sedel, 0.0,
-                           0.0, pnewdt);
+                           0.0, pnewdt, o.counted);
         a.epszz = epszz, a.tsstif[0] = tsstif[0], a.tsstif[1] = tsstif[1];
         a.keycut = 1;
         return;
@@ -225,7 +239,7 @@ void upermat_block(const char* routine, const A& a, K&& kernel) {
             o = conv::non_finite_result();
         if (o.kind == Outcome::refused) [[unlikely]] {
             // The point keeps its old stress and state.
-            conv::report_refusal(routine, o.message, o.value, {}, a.matid);
+            conv::report_refusal(routine, o.message, o.value, {}, a.matid, o.counted);
             for (int j = 0; j < n; ++j) a.stressnew(k, j) = a.stressold(k, j);
             for (int j = 0; j < m; ++j) a.statenew(k, j) = a.stateold(k, j);
             continue;
@@ -300,7 +314,7 @@ void vumat_block(const char* routine, const A& a, K&& kernel) {
             o = conv::non_finite_result();
         if (o.kind == Outcome::refused) [[unlikely]] {
             // The point keeps its old stress, state and energies.
-            conv::report_refusal(routine, o.message, o.value, a.cmname, 0);
+            conv::report_refusal(routine, o.message, o.value, a.cmname, 0, o.counted);
             for (int c = 0; c < n; ++c) a.stressnew(k, c) = a.stressold(k, c);
             for (int j = 0; j < m; ++j) a.statenew(k, j) = a.stateold(k, j);
             a.enerinternnew[k] = a.enerinternold[k];
@@ -366,6 +380,18 @@ template <class A, class K>
                                ::tvk::solver::Writing{[](auto& p) __attribute__((always_inline))   \
                                                       -> decltype(kernel(p)) { return kernel(p); }, \
                                                       writes});                                    \
+    }                                                                                              \
+    TVK_SOLVER_ENTRY(Iface, cname, cname##_through_converter)
+
+// As TVK_SOLVER_KERNEL, for a kernel with the rules of its results (kernel.h): `rules` is a
+// ResultRules, the energies the kernel does not own and the non-finite state values its law
+// defines.
+#define TVK_SOLVER_KERNEL_RULED(Iface, cname, kernel, rules)                                      \
+    [[gnu::always_inline]] static inline void cname##_through_converter(const ::tvk::solver::Iface& a) { \
+        ::tvk::solver::convert(#cname, a,                                                          \
+                               ::tvk::solver::Ruled{[](auto& p) __attribute__((always_inline))     \
+                                                    -> decltype(kernel(p)) { return kernel(p); },   \
+                                                    rules});                                        \
     }                                                                                              \
     TVK_SOLVER_ENTRY(Iface, cname, cname##_through_converter)
 

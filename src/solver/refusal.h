@@ -1,6 +1,6 @@
 // The converters' refusal rules: which component counts a kernel can index by, the report of a
-// refused point (naming its material), the cut-back request, and what an interface makes of a
-// kernel's outcome.
+// refused point (naming its material, and the count for a refused count), the cut-back request,
+// and what an interface makes of a kernel's outcome.
 #pragma once
 
 #include <algorithm>
@@ -42,6 +42,16 @@ inline thread_local unsigned refusals = 0;
     if (!(pnewdt > 0.0 && pnewdt <= f)) pnewdt = f;
 }
 
+// The refused-point result of an implicit point whose component counts fail components_valid
+// (reported there): a zero tangent where ntens gives its size (1 to 6), a cut-back request; stress,
+// state and energies as they came. The point counts as refused (an adapter that called the
+// routine tells so).
+[[gnu::cold, gnu::noinline]] inline void refuse_components_point(double* tangent, int ntens, double& pnewdt) {
+    ++refusals;
+    if (ntens >= 1 && ntens <= 6) std::fill(tangent, tangent + ntens * ntens, 0.0);
+    request_cut(pnewdt, 0.5);
+}
+
 // The material a refusal names: its name, or its material id where the interface has none (a
 // USERMAT or Peridigm point, whose name is the wrapper's); empty when neither is known.
 inline std::string material_of(std::string_view materl, int matid) {
@@ -56,25 +66,29 @@ inline constexpr char non_finite_text[] = ": non-finite result; point not evalua
 constexpr Outcome non_finite_result() { return Outcome::refuse(non_finite_text); }
 
 // The report of a refused point: the message (the routine's non-finite result, or the law's own
-// text), the material and the integer of the refusal. A kernel that reports its refusal itself,
-// to name the material, calls this and returns Outcome::refuse(nullptr).
+// text), the material and the integer of the refusal; a refused count (`counted`) is named in the
+// text too, "message (count, material NAME)". A kernel that reports its refusal itself, to name
+// the material, calls this and returns Outcome::refuse(nullptr).
 [[gnu::cold, gnu::noinline]] inline void report_refused(const char* routine, const char* message, int value,
-                                                        std::string_view materl, int matid) {
+                                                        std::string_view materl, int matid, bool counted = false) {
     const std::string material = material_of(materl, matid);
     const std::string text = message == non_finite_text ? compose(routine, non_finite_text) : std::string(message);
-    report(-3, material.empty() ? text : compose(text, " (material " + material + ")"), value, 0, 0.0, 0.0, material);
+    std::string named = counted ? std::to_string(value) : std::string();
+    if (!material.empty()) named += (named.empty() ? "material " : ", material ") + material;
+    report(-3, named.empty() ? text : compose(text, " (" + named + ")"), value, 0, 0.0, 0.0, material);
 }
 
 // Counts a refused point and reports it (a refusal with a null message is reported already).
 [[gnu::cold, gnu::noinline]] inline void report_refusal(const char* routine, const char* message, int value,
-                                                        std::string_view materl, int matid) {
+                                                        std::string_view materl, int matid, bool counted = false) {
     ++refusals;
-    if (message) report_refused(routine, message, value, materl, matid);
+    if (message) report_refused(routine, message, value, materl, matid, counted);
 }
 
+// A constant count the kernel cannot build a stiffness from.
 [[gnu::cold, gnu::noinline]] inline void report_count(const char* message, int count, std::string_view materl,
                                                       int matid) {
-    report_refusal(nullptr, message, count, materl, matid);
+    report_refusal(nullptr, message, count, materl, matid, true);
 }
 
 // Reports an implicit point's refusal and gives it the refused-point result besides its stress
@@ -84,8 +98,8 @@ constexpr Outcome non_finite_result() { return Outcome::refuse(non_finite_text);
 [[gnu::cold, gnu::noinline]] inline void refuse_point(const char* routine, const char* message, int value,
                                                       std::string_view materl, int matid, double* ddsdde, int n,
                                                       double& sse, double& spd, double& scd, double sse0, double spd0,
-                                                      double scd0, double& pnewdt) {
-    report_refusal(routine, message, value, materl, matid);
+                                                      double scd0, double& pnewdt, bool counted = false) {
+    report_refusal(routine, message, value, materl, matid, counted);
     std::fill(ddsdde, ddsdde + n * n, 0.0);
     sse = sse0, spd = spd0, scd = scd0;
     request_cut(pnewdt, 0.5);
@@ -93,8 +107,8 @@ constexpr Outcome non_finite_result() { return Outcome::refuse(non_finite_text);
 
 // A refusal's report, without the material, and its cut-back request.
 [[gnu::cold, gnu::noinline]] inline void refuse_reported(const char* routine, const char* message, int value,
-                                                         double& pnewdt) {
-    report_refusal(routine, message, value, {}, 0);
+                                                         double& pnewdt, bool counted = false) {
+    report_refusal(routine, message, value, {}, 0, counted);
     request_cut(pnewdt, 0.5);
 }
 
@@ -106,7 +120,7 @@ constexpr Outcome non_finite_result() { return Outcome::refuse(non_finite_text);
         case Outcome::done: return true;
         case Outcome::cut_back: request_cut(pnewdt, o.factor); return true;
         case Outcome::failed: report(o.level, o.message ? o.message : routine, o.value); return false;
-        case Outcome::refused: refuse_reported(routine, o.message, o.value, pnewdt); return false;
+        case Outcome::refused: refuse_reported(routine, o.message, o.value, pnewdt, o.counted); return false;
     }
     return false;
 }

@@ -1,6 +1,6 @@
 // The converters' checks of values: whether the values a solver passes and the results a kernel
-// returns are finite, and the state of an implicit point kept so that a refused point gets it back
-// as it came.
+// returns are finite (besides what the kernel's ResultRules let through), and the state of an
+// implicit point kept so that a refused point gets it back as it came.
 #pragma once
 
 #include <algorithm>
@@ -97,16 +97,28 @@ template <class T>
     return true;
 }
 
-// The stress, tangent (of an implicit interface, which returns it), energies, plane-stress
-// results and the m state values of a computed point are finite.
-template <bool tangent = true, Order O>
+// An energy after the kernel, by whose it is (ResultRules): the kernel's own is finite, the
+// solver's finite or as it came, an accumulated one finite or the sum with a solver's value that
+// came in non-finite.
+inline bool energy_finite(double now, double before, Energy whose) {
+    if (now * 0.0 == 0.0) return true;
+    if (whose == Energy::solvers) return std::bit_cast<std::uint64_t>(now) == std::bit_cast<std::uint64_t>(before);
+    return whose == Energy::accumulated && before * 0.0 != 0.0;
+}
+
+// The stress, tangent (of an implicit interface, which returns it), energies (unless they are
+// checked by their rules), plane-stress results and the m state values of a computed point are
+// finite.
+template <bool tangent = true, bool energies = true, Order O>
 [[gnu::always_inline]] inline bool results_finite(const Point<O>& p, const double* state, int m) {
     const int n = p.ntens;
-    const double energies[3] = {p.sse, p.spd, p.scd};
     FiniteCheck check;
     check.add(p.stress.data(), n);
     if constexpr (tangent) check.add(p.ddsdde.data(), n * n);
-    check.add(energies, 3);
+    if constexpr (energies) {
+        const double e[3] = {p.sse, p.spd, p.scd};
+        check.add(e, 3);
+    }
     check.add(state, m);
     if (p.epszz) check.add(*p.epszz);
     if (p.tsstif) check.add(p.tsstif, 2);
@@ -155,18 +167,21 @@ struct SavedState {
     [[gnu::always_inline]] void add_now(FiniteCheck& check, const View<double, 1>& statev) const {
         for (int r = 0; r < 3; ++r) check.add(statev.data() + slots.first[r], slots.count[r]);
     }
-    // The kept values are finite after the kernel, or non-finite as they came (a value the kernel
-    // left alone is the solver's, whatever it holds).
-    bool finite_now(const View<double, 1>& statev) const {
+    // The kept values are finite after the kernel, non-finite as they came (a value the kernel
+    // left alone is the solver's, whatever it holds), or non-finite values the law defines in their
+    // slots (`rules`).
+    bool finite_now(const View<double, 1>& statev, const ResultRules& rules) const {
         FiniteCheck check;
         add_now(check, statev);
         if (check.finite()) [[likely]]
             return true;
-        if (finite_in) return false;  // a value not finite now is not as it came
+        if (finite_in && !rules.defines_state()) return false;  // a value not finite now is not as it came
         const double* c = copy.get();
         for (int r = 0; r < 3; ++r)
-            for (int k = 0; k < slots.count[r]; ++k, ++c)
-                if (!kept_or_finite(statev[slots.first[r] + k], *c)) return false;
+            for (int k = 0; k < slots.count[r]; ++k, ++c) {
+                const int at = slots.first[r] + k;
+                if (!kept_or_finite(statev[at], *c) && !rules.allows(at, statev[at])) return false;
+            }
         return true;
     }
 };
@@ -187,10 +202,10 @@ struct WholeState {
         check.add(statev.data(), m);
     }
     // As SavedState::finite_now.
-    bool finite_now(const View<double, 1>& statev) const {
+    bool finite_now(const View<double, 1>& statev, const ResultRules& rules) const {
         const double* c = copy.get();
         for (int k = 0; k < m; ++k)
-            if (!kept_or_finite(statev[k], c[k])) return false;
+            if (!kept_or_finite(statev[k], c[k]) && !rules.allows(k, statev[k])) return false;
         return true;
     }
 };
@@ -204,10 +219,12 @@ auto saved_state(const K& kernel, const Point<O>& p) {
 
 // results_finite and the saved state's finite_now in one pass over the values: the stress,
 // tangent, energies, plane-stress results and kept state values into one FiniteCheck (six
-// components, the common count, with the count known to the compiler); the two checks one by one
-// only when a value is not finite.
+// components, the common count, with the count known to the compiler); only when a value is not
+// finite, the checks one by one, with the kernel's rules: its energies against those that came in
+// (sse0, spd0, scd0), its state against the slots its law defines non-finite values in.
 template <Order O, class S>
-[[gnu::always_inline]] inline bool point_finite(const Point<O>& p, const S& state) {
+[[gnu::always_inline]] inline bool point_finite(const Point<O>& p, const S& state, const ResultRules& rules,
+                                                double sse0, double spd0, double scd0) {
     const int n = p.ntens;
     FiniteCheck check;
     const double energies[3] = {p.sse, p.spd, p.scd};
@@ -224,7 +241,9 @@ template <Order O, class S>
     state.add_now(check, p.statev);
     if (check.finite()) [[likely]]
         return true;
-    return results_finite(p, nullptr, 0) && state.finite_now(p.statev);
+    return results_finite<true, false>(p, nullptr, 0) && energy_finite(p.sse, sse0, rules.sse) &&
+           energy_finite(p.spd, spd0, rules.spd) && energy_finite(p.scd, scd0, rules.scd) &&
+           state.finite_now(p.statev, rules);
 }
 
 // The same for a point of a block interface (no tangent): its stress, energies, plane-stress

@@ -183,9 +183,10 @@ template <int N>
 // Inlined into the entry, so that the point the converter builds is never stored as a whole.
 [[gnu::always_inline]] inline Outcome ply_point(Ply& a) {
     const int n = a.ntens;
+    if (n != 3 && n != 4 && n != 6) [[unlikely]]
+        return Outcome::refuse_count("umat_lamina: unsupported number of stress components", n);
     a.spd = 0.0;
     a.scd = 0.0;
-    if (n != 3 && n != 4 && n != 6) return Outcome::fail("umat_lamina: unsupported number of stress components", n);
     double buf[9];
     const double* nye = ply_properties(buf, a.props.data(), a.nprops, a.statev.data(), a.nstatv);
     if (!nye) [[unlikely]] return Outcome::refuse(nullptr);  // reported: no constants for the ply

@@ -180,13 +180,14 @@ void expect_refused(const UmatPoint& after, const UmatPoint& before, const std::
     EXPECT_EQ(tvk::errorhandling.errstat, -3) << what;
     const std::string text = tvktest::errtext();
     EXPECT_NE(text.find(what), std::string::npos) << text;
-    // A law's refusal names the material (the converter's refusal of a non-finite input, the ply
-    // table lookup and the ply routine's non-finite result report without it).
+    // A law's refusal names the material, after the count for a refused count (the converter's
+    // refusal of a non-finite input, the ply table lookup and the ply routine's non-finite result
+    // report without it).
     if (what.find("non-finite stress") == std::string::npos && what.find("no elastic") == std::string::npos &&
         what.find("umat_lamina: non-finite") == std::string::npos) {
         std::string name(after.materl, sizeof after.materl);
         name.erase(name.find_last_not_of(' ') + 1);
-        EXPECT_NE(text.find("(material " + name + ")"), std::string::npos) << text;
+        EXPECT_NE(text.find("material " + name + ")"), std::string::npos) << text;
     }
 }
 
@@ -353,16 +354,17 @@ TEST(RefusedPoints, NonFiniteStateTheLawDoesNotWriteIsNoRefusal) {
     clear_errors();
 }
 
-// Constant counts that give no stiffness: an input error naming the routine's complaint and the
-// material, before anything else; the refused-point result.
+// Constant counts that give no stiffness: an input error naming the routine's complaint, the
+// count and the material, before anything else; the refused-point result.
 TEST(RefusedPoints, ImplicitRoutinesRefuseUnusableConstantCounts) {
     const V de = {1e-3, -2e-4, 1e-4, 5e-4, 0, 0};
-    expect_refusal(UmatPoint(umat_lamina, 3, 3, 40, {140e3, 9e3, 0.3}), de, "umat_lamina: unusable number of elastic");
+    expect_refusal(UmatPoint(umat_lamina, 3, 3, 40, {140e3, 9e3, 0.3}), de,
+                   "umat_lamina: unusable number of elastic constants (3, material PLY)");
     expect_refusal(UmatPoint(umat_lamina, 2, 1, 40, {140e3, 9e3, 0.3}), {1e-3, 0, 0}, "umat_lamina: unusable number");
-    expect_refusal(UmatPoint(umat_lamina, 3, 3, 30, V(12, 1e3)), de, "umat_lamina: unusable number");
-    expect_refusal(UmatPoint(umat_hyper, 3, 3, 8, {140e3, 9e3, 0.3}), de, "umat_hyper: unusable number");
-    expect_refusal(UmatPoint(porosity, 3, 3, 1, {140e3, 9e3, 0.3}), de, "umat_porosity: unusable number");
-    expect_refusal(UmatPoint(umat_fiber, 3, 3, 12, {140e3, 9e3, 9e3, 0.3, 0.3}), de, "umat_fiber: fewer than nine");
+    expect_refusal(UmatPoint(umat_lamina, 3, 3, 30, V(12, 1e3)), de, "umat_lamina: unusable number of elastic constants (12,");
+    expect_refusal(UmatPoint(umat_hyper, 3, 3, 8, {140e3, 9e3, 0.3}), de, "umat_hyper: unusable number of elastic constants (3,");
+    expect_refusal(UmatPoint(porosity, 3, 3, 1, {140e3, 9e3, 0.3}), de, "umat_porosity: unusable number of elastic constants (3,");
+    expect_refusal(UmatPoint(umat_fiber, 3, 3, 12, {140e3, 9e3, 9e3, 0.3, 0.3}), de, "umat_fiber: fewer than nine elastic constants (5,");
     expect_refusal(UmatPoint(umat_krause, 3, 3, 42, {3000.0, 10.0, 0.35}), de, "umat_krause: at least 11 properties");
     expect_refusal(UmatPoint(umat_hail, 3, 3, 13, {70000.0}), de, "umat_hail: Young's modulus and Poisson");
     expect_refusal(UmatPoint(umat_prony, 3, 3, 510, {1.0, 1.0, 1.0, 1.0, 1.0}), de, "umat_prony: fewer than 10");
