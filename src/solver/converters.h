@@ -59,10 +59,13 @@ template <class A, class K>
     const int n = a.ntens;
     int matid = 0;
     if constexpr (requires { a.matid; }) matid = a.matid;
-    // A kernel's constant count, checked first: its report is the one the record keeps.
+    // A kernel's constant count, checked first: its report is the one the record keeps; then its
+    // component count.
     if constexpr (checks_results<K>) {
-        if (kernel.counts.usable && !kernel.counts.usable(a.props.size())) [[unlikely]] {
-            conv::report_count(kernel.counts.message, a.props.size(), a.materl, matid);
+        const bool constants = !kernel.counts.usable || kernel.counts.usable(a.props.size());
+        if (!constants || (kernel.components.usable && !kernel.components.usable(n))) [[unlikely]] {
+            if (!constants) conv::report_count(kernel.counts.message, a.props.size(), a.materl, matid);
+            else conv::report_count(kernel.components.message, n, a.materl, matid);
             std::fill(a.ddsdde.data(), a.ddsdde.data() + n * n, 0.0);
             conv::request_cut(a.pnewdt, 0.5);
             return;
@@ -396,8 +399,8 @@ template <class A, class K>
     TVK_SOLVER_ENTRY(Iface, cname, cname##_through_converter)
 
 // As TVK_SOLVER_KERNEL, for a kernel that checks its own results (kernel.h): the converter keeps
-// no copy of the state and does not check the results again. The optional last argument is the
-// kernel's ConstantCounts.
+// no copy of the state and does not check the results again. The optional last arguments are the
+// kernel's ConstantCounts and ComponentCounts.
 #define TVK_SOLVER_KERNEL_CHECKED(Iface, cname, kernel, ...)                                      \
     [[gnu::always_inline]] static inline void cname##_through_converter(const ::tvk::solver::Iface& a) { \
         ::tvk::solver::convert(#cname, a,                                                          \

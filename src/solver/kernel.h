@@ -125,13 +125,20 @@ struct ConstantCounts {
     const char* message;
 };
 
+// The same for the number of stress components a kernel has a law for: `usable(ntens)`.
+struct ComponentCounts {
+    bool (*usable)(int ntens);
+    const char* message;
+};
+
 // A kernel that checks its own results: done or cut back only with a finite stress, tangent,
 // energy and state; a refusal before the stress, the state or the strain energy is written.
-// Optionally with the constant counts it accepts.
+// Optionally with the constant and component counts it accepts.
 template <class K>
 struct Checked {
     K kernel;
     ConstantCounts counts{nullptr, nullptr};
+    ComponentCounts components{nullptr, nullptr};
     static constexpr bool checks_results = true;
     template <class P>
     [[gnu::always_inline]] auto operator()(P& p) const -> decltype(kernel(p)) {
@@ -142,6 +149,8 @@ template <class K>
 Checked(K) -> Checked<K>;
 template <class K>
 Checked(K, ConstantCounts) -> Checked<K>;
+template <class K>
+Checked(K, ConstantCounts, ComponentCounts) -> Checked<K>;
 template <class K>
 inline constexpr bool checks_results = requires { std::remove_cvref_t<K>::checks_results; };
 

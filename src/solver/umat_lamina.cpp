@@ -200,8 +200,11 @@ template <int N>
 // The counts the property routine builds a stiffness from; with one, the ply's constants from the
 // material table.
 constexpr bool usable_count(int nprops) { return nprops == 1 || tvk::lamina::nye_count(nprops); }
+// The component counts it has a stiffness for.
+constexpr bool has_stiffness(int ntens) { return ntens == 3 || ntens == 4 || ntens == 6; }
 
 }  // namespace
 
 TVK_SOLVER_KERNEL_CHECKED(Umat, umat_lamina, ply_point,
-                          {usable_count, "umat_lamina: unusable number of elastic constants"})
+                          {usable_count, "umat_lamina: unusable number of elastic constants"},
+                          {has_stiffness, "umat_lamina: unsupported number of stress components"})

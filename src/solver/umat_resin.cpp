@@ -661,13 +661,5 @@ Outcome resin_point(Point& p) {
 
 }  // namespace
 
-namespace {
-// Its energies are the solver's (the strain energy accumulates in a state slot); the remaining
-// cycles and the cycles to failure are +inf for an infinite life (a cycle without amplitude).
-constexpr tvk::solver::ResultRules resin_results{
-    .sse = tvk::solver::Energy::solvers, .spd = tvk::solver::Energy::solvers, .scd = tvk::solver::Energy::solvers,
-    .infinite = {tvk::resin_state::remaining - 1, tvk::resin_state::cycles_to_failure - 1, -1, -1}};
-}  // namespace
-
-TVK_SOLVER_KERNEL_RULED(UmatResin, umat_resin, resin_point, resin_results)
-TVK_SOLVER_ADAPTED_RULED(Usermat, usermat_resin, abq_umat_to_ansys_usermat, umat_resin, resin_results)
+TVK_SOLVER_KERNEL_RULED(UmatResin, umat_resin, resin_point, tvk::solver::resin_results)
+TVK_SOLVER_ADAPTED_RULED(Usermat, usermat_resin, abq_umat_to_ansys_usermat, umat_resin, tvk::solver::resin_results)

@@ -141,15 +141,15 @@ Outcome fatigue_ply(tvk::solver::Point<Order::nye>& a) {
     return Outcome::ok();
 }
 
-// Its strain energy adds the increment's to the solver's, its dissipations are the solver's; slot
-// 77 of each point block and backup is NaN when no component has a finite life.
+// The slots whose NaN the result check lets through: slot 77 of each point block and backup.
 constexpr int none_finite = tvk::fatigue::slot::cycles_left;
-constexpr tvk::solver::ResultRules fatigue_results{
-    .sse = tvk::solver::Energy::accumulated, .spd = tvk::solver::Energy::solvers,
-    .scd = tvk::solver::Energy::solvers, .none = {block1 + none_finite, block2 + none_finite,
-                                                  backup1 + none_finite, backup2 + none_finite}};
+static_assert(tvk::solver::shokrieh_results.none[0] == block1 + none_finite &&
+              tvk::solver::shokrieh_results.none[1] == block2 + none_finite &&
+              tvk::solver::shokrieh_results.none[2] == backup1 + none_finite &&
+              tvk::solver::shokrieh_results.none[3] == backup2 + none_finite);
 
 }  // namespace
 
-TVK_SOLVER_KERNEL_RULED(UmatShokrieh, umat_shokrieh, fatigue_ply, fatigue_results)
-TVK_SOLVER_ADAPTED_RULED(Usermat, usermat_shokrieh, abq_umat_to_ansys_usermat, umat_shokrieh, fatigue_results)
+TVK_SOLVER_KERNEL_RULED(UmatShokrieh, umat_shokrieh, fatigue_ply, tvk::solver::shokrieh_results)
+TVK_SOLVER_ADAPTED_RULED(Usermat, usermat_shokrieh, abq_umat_to_ansys_usermat, umat_shokrieh,
+                         tvk::solver::shokrieh_results)

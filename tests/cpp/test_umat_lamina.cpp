@@ -219,7 +219,7 @@ TEST(UmatLamina, UnsupportedCountsAreReportedWithAZeroResponse) {
     q.stress.assign(5, 4.0);
     q.increment(V(5, 1e-3));
     EXPECT_EQ(tvk::errorhandling.errstat, -3);
-    EXPECT_EQ(tvktest::errtext(), "umat_lamina: unsupported number of stress components (5)");
+    EXPECT_EQ(tvktest::errtext(), "umat_lamina: unsupported number of stress components (5, material PLY)");
     EXPECT_EQ(q.stress, V(5, 4.0));
     EXPECT_EQ(q.ddsdde, V(25, 0.0));
     EXPECT_EQ(q.pnewdt, 0.5);
