@@ -157,7 +157,7 @@ void ansys_from_umat(CallbackRef<tvk::solver::UmatProc::Fn> dfunc, const tvk::so
             p.tsstif[1] = g23;
         }
         return o;
-    }, rules});
+    }, &rules});
 }
 
 void peridigm_from_umat(CallbackRef<tvk::solver::UmatProc::Fn> dfunc, const tvk::solver::Upermat& a) {

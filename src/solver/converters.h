@@ -387,14 +387,14 @@ template <class A, class K>
     TVK_SOLVER_ENTRY(Iface, cname, cname##_through_converter)
 
 // As TVK_SOLVER_KERNEL, for a kernel with the rules of its results (kernel.h): `rules` is a
-// ResultRules, the energies the kernel does not own and the non-finite state values its law
-// defines.
+// ResultRules of static storage, the energies the kernel does not own and the non-finite state
+// values its law defines.
 #define TVK_SOLVER_KERNEL_RULED(Iface, cname, kernel, rules)                                      \
     [[gnu::always_inline]] static inline void cname##_through_converter(const ::tvk::solver::Iface& a) { \
         ::tvk::solver::convert(#cname, a,                                                          \
                                ::tvk::solver::Ruled{[](auto& p) __attribute__((always_inline))     \
                                                     -> decltype(kernel(p)) { return kernel(p); },   \
-                                                    rules});                                        \
+                                                    &(rules)});                                     \
     }                                                                                              \
     TVK_SOLVER_ENTRY(Iface, cname, cname##_through_converter)
 

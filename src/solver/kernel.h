@@ -181,23 +181,27 @@ struct ResultRules {
     }
 };
 
-// A kernel with the rules of its results.
+// The rules of a kernel without any: its energies are its own, its results finite.
+inline constexpr ResultRules own_results{};
+
+// A kernel with the rules of its results (held by address: a converter hands them to its slow
+// path only, so the hot path of a point never builds them).
 template <class K>
 struct Ruled {
     K kernel;
-    ResultRules rules;
+    const ResultRules* rules;
     template <class P>
     [[gnu::always_inline]] auto operator()(P& p) const -> decltype(kernel(p)) {
         return kernel(p);
     }
 };
 template <class K>
-Ruled(K, ResultRules) -> Ruled<K>;
+Ruled(K, const ResultRules*) -> Ruled<K>;
 // The rules of a kernel's results: its own, or none.
 template <class K>
-constexpr ResultRules rules_of(const K& kernel) {
-    if constexpr (requires { kernel.rules; }) return kernel.rules;
-    else return {};
+constexpr const ResultRules& rules_of(const K& kernel) {
+    if constexpr (requires { kernel.rules; }) return *kernel.rules;
+    else return own_results;
 }
 
 // The implicit material point: what a UMAT routine is handed, by the UMAT names. The scalars

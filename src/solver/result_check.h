@@ -217,6 +217,24 @@ auto saved_state(const K& kernel, const Point<O>& p) {
     else return WholeState(p.statev);
 }
 
+// The results of an implicit point one by one, for a point with a value that is not finite: its
+// stress, tangent and plane-stress results are finite, its energies (sse, spd, scd after the
+// kernel, sse0, spd0, scd0 before it) and its state as the kernel's rules allow. (Handed the
+// pieces, not the point, so that an inlined kernel's point stays in registers.)
+template <class S>
+[[gnu::cold, gnu::noinline]] bool point_allowed(const double* stress, const double* ddsdde, int n,
+                                                const double* epszz, const double* tsstif, View<double, 1> statev,
+                                                const S& state, const ResultRules& rules, double sse, double spd,
+                                                double scd, double sse0, double spd0, double scd0) {
+    FiniteCheck check;
+    check.add(stress, n);
+    check.add(ddsdde, n * n);
+    if (epszz) check.add(*epszz);
+    if (tsstif) check.add(tsstif, 2);
+    return check.finite() && energy_finite(sse, sse0, rules.sse) && energy_finite(spd, spd0, rules.spd) &&
+           energy_finite(scd, scd0, rules.scd) && state.finite_now(statev, rules);
+}
+
 // results_finite and the saved state's finite_now in one pass over the values: the stress,
 // tangent, energies, plane-stress results and kept state values into one FiniteCheck (six
 // components, the common count, with the count known to the compiler); only when a value is not
@@ -241,9 +259,8 @@ template <Order O, class S>
     state.add_now(check, p.statev);
     if (check.finite()) [[likely]]
         return true;
-    return results_finite<true, false>(p, nullptr, 0) && energy_finite(p.sse, sse0, rules.sse) &&
-           energy_finite(p.spd, spd0, rules.spd) && energy_finite(p.scd, scd0, rules.scd) &&
-           state.finite_now(p.statev, rules);
+    return point_allowed(p.stress.data(), p.ddsdde.data(), n, p.epszz, p.tsstif, p.statev, state, rules, p.sse, p.spd,
+                         p.scd, sse0, spd0, scd0);
 }
 
 // The same for a point of a block interface (no tangent): its stress, energies, plane-stress
