@@ -84,75 +84,50 @@ TVK_SOLVER_KERNEL(Vumat, tvktest_energy_vumat, writes_value)
 
 namespace {
 
-// One USERMAT call of `fn` with six components and 312 state variables `st`, the properties
-// `prop` and the strain energy `sedel`; returns keycut.
-int usermat_call(tvk::solver::Usermat::Fn* fn, V& stress, V& st, V& dsdepl, double& sedel, const V& prop) {
+// One USERMAT call of `fn` with six components from zero stress, the state `st`, the properties
+// `prop`, the strain energy `sedel`, time, temperature, substep and a uniform strain increment
+// `de`; returns keycut, the stress in `stress` where asked.
+int usermat_call(tvk::solver::Usermat::Fn* fn, V& st, double& sedel, const V& prop, double t = 0.0,
+                 double temp = 20.0, int isubst = 1, double de = 1e-3, V* stress = nullptr) {
     int id = 2, one = 1, keycut = 0, nd = 3, ns = 3, nc = 6, nsv = static_cast<int>(st.size());
     int np = static_cast<int>(prop.size());
-    double t = 0, dt = 1, temp = 20, dtemp = 0, sedpl = 0, epseq = 0, var[9] = {}, ts[2] = {3, 4}, epszz = 0;
-    double coords[3] = {}, eye[9] = {1, 0, 0, 0, 1, 0, 0, 0, 1};
-    V strain(6), de(6, 1e-3), epspl(6);
-    fn(&id, &one, &one, &one, &one, &one, &one, &keycut, &nd, &ns, &nc, &nsv, &np, &t, &dt, &temp, &dtemp,
-       stress.data(), st.data(), dsdepl.data(), &sedel, &sedpl, &epseq, strain.data(), de.data(), epspl.data(),
-       prop.data(), coords, &var[0], eye, eye, ts, &epszz, &var[1], &var[2], &var[3], &var[4], &var[5], &var[6],
+    double dt = 1, dtemp = 0, sedpl = 0, epseq = 0, var[9] = {}, ts[2] = {3, 4}, epszz = 0, coords[3] = {};
+    double eye[9] = {1, 0, 0, 0, 1, 0, 0, 0, 1};
+    V s(6, 0.0), dsdepl(36), strain(6), dstrain(6, de), epspl(6), props = prop;
+    fn(&id, &one, &one, &one, &one, &one, &isubst, &keycut, &nd, &ns, &nc, &nsv, &np, &t, &dt, &temp, &dtemp,
+       s.data(), st.data(), dsdepl.data(), &sedel, &sedpl, &epseq, strain.data(), dstrain.data(), epspl.data(),
+       props.data(), coords, &var[0], eye, eye, ts, &epszz, &var[1], &var[2], &var[3], &var[4], &var[5], &var[6],
        &var[7], &var[8]);
+    if (stress) *stress = s;
     return keycut;
 }
 
-// A value the rules let through in its slot: the point is computed and the value kept; anywhere
-// else, or another non-finite value there, gives the refused-point result with the state as it
-// came.
+// A value the rules let through, in its slot: the point is computed and the value kept, under the
+// UMAT entry and the ANSYS adapter (which checks the state again). The other non-finite value
+// there, the same value in another slot, or a NaN stress beside it give the refused-point result,
+// the slot as it came.
 void expect_slots(UmatPoint::Fn* fn, tvk::solver::Usermat::Fn* ansys, const int (&slots)[4], double allowed) {
-    const double kind = std::isnan(allowed) ? 0.0 : 1.0, other = std::isnan(allowed) ? 1.0 : 0.0;
+    const double kind = std::isnan(allowed) ? 0.0 : 1.0;
     for (const int at : slots) {
         if (at < 0) continue;
-        for (const double mode : {1.0, 4.0}) {
-            for (const double k : {kind, other, 2.0}) {
-                UmatPoint p(fn, 3, 3, 312, {mode, static_cast<double>(at), k});
-                p.statev[at] = 0.5;
-                p.pnewdt = -1.0;
-                const UmatPoint before = p;
-                clear_errors();
-                p.call(V(6, 1e-3));
-                if (mode == 1.0 && k == kind) {
-                    EXPECT_EQ(tvk::errorhandling.errstat, 0) << at << tvktest::errtext();
-                    EXPECT_TRUE(same_bits(p.statev[at], allowed)) << at;
-                    EXPECT_EQ(p.statev[0], 1.0);
-                    EXPECT_EQ(p.pnewdt, -1.0);
-                    EXPECT_EQ(p.stress[0], 1.0);
-                } else {  // another value, or the allowed one with a NaN stress
-                    EXPECT_EQ(tvk::errorhandling.errstat, -3) << at << " " << mode << " " << k;
-                    EXPECT_EQ(p.statev, before.statev);
-                    EXPECT_EQ(p.stress, before.stress);
-                    EXPECT_EQ(p.ddsdde, V(36, 0.0));
-                    EXPECT_EQ(p.pnewdt, 0.5);
-                }
-            }
-        }
-        // The same value in a slot near it is refused.
-        UmatPoint q(fn, 3, 3, 312, {1.0, static_cast<double>(at - 2), kind});
-        clear_errors();
-        q.call(V(6, 1e-3));
-        EXPECT_EQ(tvk::errorhandling.errstat, -3) << at - 2;
-        EXPECT_EQ(q.statev[at - 2], 0.0);
+        const double a = at;
+        for (const V& props : {V{1.0, a, kind}, V{1.0, a, 1.0 - kind}, V{1.0, a, 2.0}, V{1.0, a - 2, kind},
+                               V{4.0, a, kind}}) {
+            const bool passes = props == V{1.0, a, kind};
+            UmatPoint p(fn, 3, 3, 312, props);
+            p.pnewdt = -1.0;
+            const UmatPoint before = p;
+            clear_errors();
+            p.call(V(6, 1e-3));
+            EXPECT_EQ(tvk::errorhandling.errstat, passes ? 0 : -3) << at << " " << props[0] << " " << props[2];
+            EXPECT_EQ(p.pnewdt, passes ? -1.0 : 0.5);
+            EXPECT_TRUE(passes ? same_bits(p.statev[at], allowed) : p.statev == before.statev) << at;
 
-        // Under the ANSYS adapter, which checks the state again.
-        for (const double k : {kind, other}) {
-            V stress(6, 1.0), st(312, 0.0), dsdepl(36, 9.0);
+            V st(312, 0.0);
             double sedel = 0.25;
             clear_errors();
-            const int keycut = usermat_call(ansys, stress, st, dsdepl, sedel, {1.0, static_cast<double>(at), k});
-            if (k == kind) {
-                EXPECT_EQ(tvk::errorhandling.errstat, 0) << at << tvktest::errtext();
-                EXPECT_EQ(keycut, 0);
-                EXPECT_TRUE(same_bits(st[at], allowed));
-                EXPECT_EQ(st[0], 1.0);
-            } else {
-                EXPECT_EQ(tvk::errorhandling.errstat, -3) << at;
-                EXPECT_EQ(keycut, 1);
-                EXPECT_EQ(st, V(312, 0.0));
-                EXPECT_EQ(stress, V(6, 1.0));
-            }
+            EXPECT_EQ(usermat_call(ansys, st, sedel, props), passes ? 0 : 1);
+            EXPECT_TRUE(same_bits(st[at], passes ? allowed : 0.0)) << at;
         }
     }
     clear_errors();
@@ -210,26 +185,21 @@ TEST(ResultRules, EnergiesAreCheckedOnlyWhereTheKernelOwnsThem) {
 
 // A point of a fatigue step without load: its cycle ends with no amplitude, so its life is
 // infinite (cycles to failure and remaining cycles +inf); the point is computed, and the energies
-// the routine never sets come back as they came, through the UMAT entry and the ANSYS adapter.
+// the routine never sets come back as they came, under the UMAT entry and the ANSYS adapter.
 TEST(UmatResin, UnloadedPointInAFatigueStepHasAnInfiniteLife) {
     namespace slot = tvk::resin_state;
     tvktest::set_resin_tables(1, 0.0, 0.0);
-    auto& plan = tvk::shokriehdata.cycleprops;
+    auto& plan = tvk::shokriehdata.cycleprops;  // one fatigue step, period 1
     plan.allocate({10, 1});
     *plan.at(2, 1) = 1.0, *plan.at(3, 1) = 1.0, *plan.at(4, 1) = 1.0, *plan.at(5, 1) = 100.0;
     *plan.at(7, 1) = 100.0, *plan.at(10, 1) = 1e6;
     tvk::jobdata.nsteps = 1;
-    const auto unloaded = [](V& statev) {
-        statev[slot::cycle - 1] = 1.0;
-        statev[slot::cycle_index - 1] = 5.0;
-        statev[slot::ratio_max - 1] = 0.0;
-        statev[slot::ratio_min - 1] = 0.0;
-    };
+    // In cycle 1 at the end of period 2, no stress in the cycle so far nor in this increment.
+    V statev(30, 0.0);
+    statev[slot::cycle - 1] = 1.0, statev[slot::cycle_index - 1] = 5.0;
     UmatPoint p(umat_resin, 3, 3, 30, tvktest::resin_props_of(1), "RESIN");
-    p.temp = 300.0;
-    p.kinc = 5;
-    p.time[0] = p.time[1] = 2.0;
-    unloaded(p.statev);
+    p.statev = statev;
+    p.temp = 300.0, p.kinc = 5, p.time[0] = p.time[1] = 2.0;
     const double garbage = std::bit_cast<double>(0x7ff4000000000123ULL);  // a signalling NaN
     p.sse = garbage, p.spd = nan, p.scd = -inf, p.pnewdt = -1.0;
     clear_errors();
@@ -239,89 +209,51 @@ TEST(UmatResin, UnloadedPointInAFatigueStepHasAnInfiniteLife) {
     EXPECT_EQ(p.statev[slot::remaining - 1], inf);
     EXPECT_EQ(p.statev[slot::cycle_index - 1], 6.0);
     EXPECT_EQ(p.pnewdt, -1.0);
-    EXPECT_TRUE(same_bits(p.sse, garbage));
-    EXPECT_TRUE(std::isnan(p.spd));
-    EXPECT_EQ(p.scd, -inf);
+    EXPECT_TRUE(same_bits(p.sse, garbage) && std::isnan(p.spd) && p.scd == -inf);
     EXPECT_GT(p.tangent(0, 0), 0.0);
-
-    // usermat_resin: the adapter's own check of the state and of sedel, the routine's sse.
-    V stress(6, 0.0), st(30, 0.0), dsdepl(36, 0.0);
-    unloaded(st);
+    // usermat_resin: sedel is the routine's sse.
     double sedel = nan;
-    int id = 2, one = 1, five = 5, keycut = 0, nd = 3, ns = 3, nc = 6, nsv = 30;
-    int np = static_cast<int>(tvktest::resin_props_of(1).size());
-    V prop = tvktest::resin_props_of(1);
-    double t = 2.0, dt = 1, temp = 300, dtemp = 0, sedpl = 0, epseq = 0, var[9] = {}, ts[2] = {}, epszz = 0;
-    double coords[3] = {}, eye[9] = {1, 0, 0, 0, 1, 0, 0, 0, 1};
-    V strain(6), de(6, 0.0), epspl(6);
-    clear_errors();
-    usermat_resin(&id, &one, &one, &one, &one, &one, &five, &keycut, &nd, &ns, &nc, &nsv, &np, &t, &dt, &temp,
-                  &dtemp, stress.data(), st.data(), dsdepl.data(), &sedel, &sedpl, &epseq, strain.data(), de.data(),
-                  epspl.data(), prop.data(), coords, &var[0], eye, eye, ts, &epszz, &var[1], &var[2], &var[3],
-                  &var[4], &var[5], &var[6], &var[7], &var[8]);
+    EXPECT_EQ(usermat_call(usermat_resin, statev, sedel, tvktest::resin_props_of(1), 2.0, 300.0, 5, 0.0), 0);
     EXPECT_EQ(tvk::errorhandling.errstat, 0) << tvktest::errtext();
-    EXPECT_EQ(keycut, 0);
-    EXPECT_EQ(st[slot::cycles_to_failure - 1], inf);
-    EXPECT_EQ(st[slot::remaining - 1], inf);
+    EXPECT_EQ(statev[slot::cycles_to_failure - 1], inf);
+    EXPECT_EQ(statev[slot::remaining - 1], inf);
     EXPECT_TRUE(std::isnan(sedel));
-
     tvktest::release_resin_tables();
     plan.release();
     tvk::jobdata.nsteps = 0;
     clear_errors();
 }
 
-// The endochronic routine sets no energy: NaN energies pass through untouched.
-TEST(UmatKrause, EnergiesAreTheSolvers) {
-    UmatPoint p(umat_krause, 3, 3, 42, {3000.0, 10.0, 0.35, 1500.0, 200.0, 100.0, 80.0, 60.0, 40.0, 20.0, 10.0});
-    p.sse = nan, p.spd = inf, p.scd = nan;
+// Energies the endochronic and Shokrieh routines do not set pass through untouched, NaN or not;
+// the Shokrieh routine adds its strain energy to the solver's.
+TEST(RoutineEnergies, EnergiesARoutineDoesNotSetComeBackAsTheyCame) {
     clear_errors();
-    p.call({1e-4, -2e-5, 0, 3e-5, 0, 0});
-    EXPECT_EQ(tvk::errorhandling.errstat, 0) << tvktest::errtext();
-    EXPECT_TRUE(std::isnan(p.sse));
-    EXPECT_EQ(p.spd, inf);
-    EXPECT_TRUE(std::isnan(p.scd));
-    EXPECT_TRUE(std::isfinite(p.stress[0]));
-    clear_errors();
-}
-
-TEST(UmatShokrieh, StrainEnergyAccumulatesOntoTheSolversAndTheDissipationsAreTheSolvers) {
-    tvktest::clear_errors();
+    UmatPoint k(umat_krause, 3, 3, 42, {3000.0, 10.0, 0.35, 1500.0, 200.0, 100.0, 80.0, 60.0, 40.0, 20.0, 10.0});
+    k.sse = nan, k.spd = inf, k.scd = nan;
+    k.call({1e-4, -2e-5, 0, 3e-5, 0, 0});
+    EXPECT_TRUE(std::isnan(k.sse) && k.spd == inf && std::isnan(k.scd) && std::isfinite(k.stress[0]));
     for (const double sse : {0.25, nan}) {
         UmatPoint p(umat_shokrieh, 3, 3, 312, tvktest::shokrieh_props(0.0));
         p.temp = 240.0, p.dtime = 0.5, p.kinc = 1;
-        p.sse = sse, p.spd = nan, p.scd = inf, p.pnewdt = -1.0;
+        p.sse = sse, p.spd = nan, p.scd = inf;
         p.call({1e-3, 0, 0, 0, 0, 0});
-        EXPECT_EQ(tvk::errorhandling.errstat, 0) << tvktest::errtext();
-        EXPECT_EQ(p.pnewdt, -1.0);
-        EXPECT_EQ(std::isnan(p.sse), std::isnan(sse));
-        if (!std::isnan(sse)) {
-            EXPECT_NEAR(p.sse, 0.25 + 0.5 * p.stress[0] * 1e-3, 1e-12);
-        }
-        EXPECT_TRUE(std::isnan(p.spd));
-        EXPECT_EQ(p.scd, inf);
+        EXPECT_TRUE(std::isnan(sse) ? std::isnan(p.sse) : p.sse == 0.25 + 0.5 * p.stress[0] * 1e-3);
+        EXPECT_TRUE(std::isnan(p.spd) && p.scd == inf);
     }
-    clear_errors();
-}
-
-TEST(UsermatProny, StrainEnergyIsTheSolvers) {
+    // usermat_prony: sedel is the relaxation routine's sse, which it does not set.
     auto& cu = tvk::materialdata.cuprops;
     cu.allocate({16, 8, 1, 1});
     cu.fill(tvk::huge);
-    const double shift[4] = {10.0, 50.0, 5000.0, 0.0};
-    for (int k = 0; k < 4; ++k) *cu.at(k + 1, 8, 1, 1) = shift[k];
-    V stress(6, 0.0), st(510, 0.0), dsdepl(36, 0.0);
+    *cu.at(1, 8, 1, 1) = 10.0, *cu.at(2, 8, 1, 1) = 50.0, *cu.at(3, 8, 1, 1) = 5000.0, *cu.at(4, 8, 1, 1) = 0.0;
+    V st(510, 0.0), stress;
     st[2] = 400.0;  // Tg
     double sedel = nan;
-    clear_errors();
-    const int keycut = usermat_call(usermat_prony, stress, st, dsdepl, sedel,
-                                    {1, 1, 1, 1, 1, 4000, 2000, 4200, 2100, 1000, 0.3, 10, 0.25, 50, 0.2, 5, 0.1, 30,
-                                     0.4, 20});
-    EXPECT_EQ(tvk::errorhandling.errstat, 0) << tvktest::errtext();
-    EXPECT_EQ(keycut, 0);
+    const V prony = {1, 1, 1, 1, 1, 4000, 2000, 4200, 2100, 1000, 0.3, 10, 0.25, 50, 0.2, 5, 0.1, 30, 0.4, 20};
+    EXPECT_EQ(usermat_call(usermat_prony, st, sedel, prony, 0.0, 20.0, 1, 1e-3, &stress), 0);
     EXPECT_TRUE(std::isnan(sedel));
     EXPECT_NE(stress, V(6, 0.0));
     cu.release();
+    EXPECT_EQ(tvk::errorhandling.errstat, 0) << tvktest::errtext();
     clear_errors();
 }
 
