@@ -100,7 +100,8 @@ struct UsermatRoutine {
 template <class Inner>
 Outcome in_3d(Point<Order::nye>& p, const Inner& inner, double* c3) {
     const int n = p.ntens;
-    if (n != 3 && n != 4 && n != 6) return Outcome::refuse_count("solver adapter: 3, 4 or 6 stress components expected", n);
+    if (n != 3 && n != 4 && n != 6)
+        return Outcome::refuse_count("solver adapter: 3, 4 or 6 stress components expected", n);
     double s3[6], e3[6], de3[6];
     const double transverse[6] = {}, zero6[6] = {};
     const int off = 0;

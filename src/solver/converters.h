@@ -95,7 +95,7 @@ template <class A, class K>
         assert(o.kind == Outcome::failed || o.kind == Outcome::refused ||
                (conv::results_finite<true, false>(p, nullptr, 0)));
         // (The material's name is not kept across the kernel for the report: that costs the fast
-        // kernels measurably. The refusal of the constant count above names it.)
+        // kernels measurably. The refusals of the constant and component counts above name it.)
         if (!conv::apply(routine, o, a.pnewdt) && o.kind == Outcome::refused) [[unlikely]]
             std::fill(a.ddsdde.data(), a.ddsdde.data() + n * n, 0.0);
     } else {

@@ -40,7 +40,8 @@ void at_temperature(double* p, const double* props, double t) {
 Outcome fibre_point(Point<Order::nye>& a) {
     const int n = a.ntens, np = a.nprops, ns = a.nstatv;
     if (np < 9) return Outcome::refuse_count("umat_fiber: fewer than nine elastic constants", np);
-    if (n != 3 && n != 4 && n != 6) return Outcome::refuse_count("umat_fiber: unsupported number of stress components", n);
+    if (n != 3 && n != 4 && n != 6)
+        return Outcome::refuse_count("umat_fiber: unsupported number of stress components", n);
     a.spd = 0.0;
     a.scd = 0.0;
     if (a.kinc <= 1 && ns >= 1) {

@@ -16,10 +16,10 @@
 // input cannot be evaluated, such as constants that give no stiffness: the converter records
 // `message` (naming the material where it keeps the name at hand, and the count for a refused
 // count; a null message is reported already) and returns the refused-point result). A kernel's
-// own verdict that it cannot evaluate its point (a component, constant or state count, a property
-// or table check) is a refusal, never a failure: a void result is a refused point. A converter turns a
-// cut-back into 0 < pnewdt <= factor (UMAT), keycut 1 (USERMAT) or a level -2 report (the
-// explicit and block interfaces, which cannot cut back).
+// own verdict that it cannot evaluate its point (a component, constant or state count, a
+// property or table check) is a refusal, never a failure: a void result is a refused point. A
+// converter turns a cut-back into 0 < pnewdt <= factor (UMAT), keycut 1 (USERMAT) or a level -2
+// report (the explicit and block interfaces, which cannot cut back).
 //
 // The refused-point result: stress, state and energies as they came, a zero tangent and a
 // request to cut back (0 < pnewdt <= 0.5; keycut 1); an explicit or block point keeps its old

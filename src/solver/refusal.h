@@ -85,7 +85,7 @@ constexpr Outcome non_finite_result() { return Outcome::refuse(non_finite_text);
     if (message) report_refused(routine, message, value, materl, matid, counted);
 }
 
-// A constant count the kernel cannot build a stiffness from.
+// A count of constants or stress components a kernel cannot serve, found before it runs.
 [[gnu::cold, gnu::noinline]] inline void report_count(const char* message, int count, std::string_view materl,
                                                       int matid) {
     report_refusal(nullptr, message, count, materl, matid, true);

@@ -366,10 +366,14 @@ TEST(RefusedPoints, ImplicitRoutinesRefuseUnusableConstantCounts) {
     expect_refusal(UmatPoint(umat_lamina, 3, 3, 40, {140e3, 9e3, 0.3}), de,
                    "umat_lamina: unusable number of elastic constants (3, material PLY)");
     expect_refusal(UmatPoint(umat_lamina, 2, 1, 40, {140e3, 9e3, 0.3}), {1e-3, 0, 0}, "umat_lamina: unusable number");
-    expect_refusal(UmatPoint(umat_lamina, 3, 3, 30, V(12, 1e3)), de, "umat_lamina: unusable number of elastic constants (12,");
-    expect_refusal(UmatPoint(umat_hyper, 3, 3, 8, {140e3, 9e3, 0.3}), de, "umat_hyper: unusable number of elastic constants (3,");
-    expect_refusal(UmatPoint(porosity, 3, 3, 1, {140e3, 9e3, 0.3}), de, "umat_porosity: unusable number of elastic constants (3,");
-    expect_refusal(UmatPoint(umat_fiber, 3, 3, 12, {140e3, 9e3, 9e3, 0.3, 0.3}), de, "umat_fiber: fewer than nine elastic constants (5,");
+    expect_refusal(UmatPoint(umat_lamina, 3, 3, 30, V(12, 1e3)), de,
+                   "umat_lamina: unusable number of elastic constants (12,");
+    expect_refusal(UmatPoint(umat_hyper, 3, 3, 8, {140e3, 9e3, 0.3}), de,
+                   "umat_hyper: unusable number of elastic constants (3,");
+    expect_refusal(UmatPoint(porosity, 3, 3, 1, {140e3, 9e3, 0.3}), de,
+                   "umat_porosity: unusable number of elastic constants (3,");
+    expect_refusal(UmatPoint(umat_fiber, 3, 3, 12, {140e3, 9e3, 9e3, 0.3, 0.3}), de,
+                   "umat_fiber: fewer than nine elastic constants (5,");
     expect_refusal(UmatPoint(umat_krause, 3, 3, 42, {3000.0, 10.0, 0.35}), de, "umat_krause: at least 11 properties");
     expect_refusal(UmatPoint(umat_hail, 3, 3, 13, {70000.0}), de, "umat_hail: Young's modulus and Poisson");
     expect_refusal(UmatPoint(umat_prony, 3, 3, 510, {1.0, 1.0, 1.0, 1.0, 1.0}), de, "umat_prony: fewer than 10");
