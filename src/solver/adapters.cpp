@@ -100,7 +100,8 @@ struct UsermatRoutine {
 template <class Inner>
 Outcome in_3d(Point<Order::nye>& p, const Inner& inner, double* c3) {
     const int n = p.ntens;
-    if (n != 3 && n != 4 && n != 6) return Outcome::fail("solver adapter: 3, 4 or 6 stress components expected", n);
+    if (n != 3 && n != 4 && n != 6)
+        return Outcome::refuse_count("solver adapter: 3, 4 or 6 stress components expected", n);
     double s3[6], e3[6], de3[6];
     const double transverse[6] = {}, zero6[6] = {};
     const int off = 0;
@@ -131,11 +132,12 @@ auto three_d(const Inner& inner) {
 // tangent, and for plane stress (ncomp 3, ndirect 2) tsstif(2) = G23 and the thickness strain
 // -(nu13/E1) s11 - (nu23/E2) s22 of the returned stress; for ndirect 2 or 3 and fewer than five
 // components tsstif(2) = G23. A tangent that cannot be inverted leaves both as they came (the
-// inversion records its failure).
-void ansys_from_umat(CallbackRef<tvk::solver::UmatProc::Fn> dfunc, const tvk::solver::Usermat& a) {
+// inversion records its failure). The results are checked by the routine's `rules`.
+void ansys_from_umat(CallbackRef<tvk::solver::UmatProc::Fn> dfunc, const tvk::solver::Usermat& a,
+                     const tvk::solver::ResultRules& rules = {}) {
     const UmatRoutine routine{dfunc};
     const int ndirect = a.ndirect;
-    tvk::solver::usermat_point("abq_umat_to_ansys_usermat", a, [&](Point<Order::nye>& p) {
+    tvk::solver::usermat_point("abq_umat_to_ansys_usermat", a, tvk::solver::Ruled{[&](Point<Order::nye>& p) {
         double c3[36];
         const Outcome o = in_3d(p, routine, c3);
         if (o.kind == Outcome::failed || o.kind == Outcome::refused || !p.tsstif) return o;
@@ -156,7 +158,7 @@ void ansys_from_umat(CallbackRef<tvk::solver::UmatProc::Fn> dfunc, const tvk::so
             p.tsstif[1] = g23;
         }
         return o;
-    });
+    }, &rules});
 }
 
 void peridigm_from_umat(CallbackRef<tvk::solver::UmatProc::Fn> dfunc, const tvk::solver::Upermat& a) {
@@ -187,3 +189,12 @@ TVK_SOLVER_ADAPTER(UmatProc, Usermat, abq_umat_to_ansys_usermat, ansys_from_umat
 TVK_SOLVER_ADAPTER(UmatProc, Upermat, abq_umat_to_peridigm_upermat, peridigm_from_umat)
 TVK_SOLVER_ADAPTER(UsermatProc, UmatUpdated, ansys_usermat_to_abq_umat, umat_from_ansys)
 TVK_SOLVER_ADAPTER(MuesliProc, UmatWithId, muesli_to_abq_umat, umat_from_muesli)
+
+void tvk::solver::adapted::abq_umat_to_ansys_usermat(CallbackRef<UmatProc::Fn> dfunc, const Usermat& a,
+                                                     const ResultRules& rules) {
+    if (!dfunc) {
+        report(-3, "abq_umat_to_ansys_usermat: no material routine given");
+        return;
+    }
+    ansys_from_umat(dfunc, a, rules);
+}

@@ -18,15 +18,24 @@
 // for USERMAT, pnewdt for UMAT, a level -2 report for Peridigm, which has no cut-back. A routine
 // of the library that refuses its point (kernel.h), and a routine whose results are not finite,
 // give the caller the refused-point result of its interface: a Peridigm point keeps its old
-// stress and state.
+// stress and state. So does a point whose component count the adapter cannot expand (3, 4 or 6).
+// The adapter checks the routine's results again; around a routine of the library it takes that
+// routine's ResultRules (kernel.h), so it lets through what the routine's own converter does.
 #pragma once
 
 #include "interfaces.h"
+#include "kernel.h"
 
 TVK_SOLVER_DECLARE_ADAPTER(UmatProc, Usermat, abq_umat_to_ansys_usermat);
 TVK_SOLVER_DECLARE_ADAPTER(UmatProc, Upermat, abq_umat_to_peridigm_upermat);
 TVK_SOLVER_DECLARE_ADAPTER(UsermatProc, UmatUpdated, ansys_usermat_to_abq_umat);
 TVK_SOLVER_DECLARE_ADAPTER(MuesliProc, UmatWithId, muesli_to_abq_umat);
+
+// The adapters that take the rules of the routine's results, on the interface's view.
+namespace tvk::solver::adapted {
+// abq_umat_to_ansys_usermat around a routine whose results follow `rules`.
+void abq_umat_to_ansys_usermat(::tvk::CallbackRef<UmatProc::Fn> dfunc, const Usermat& a, const ResultRules& rules);
+}  // namespace tvk::solver::adapted
 
 // Defines the solver entry `cname` of interface `Iface` as `adapter` around the library routine
 // `routine`: one line for a routine offered under another solver's interface, e.g.
@@ -34,5 +43,14 @@ TVK_SOLVER_DECLARE_ADAPTER(MuesliProc, UmatWithId, muesli_to_abq_umat);
 #define TVK_SOLVER_ADAPTED(Iface, cname, adapter, routine)                                        \
     static void cname##_adapted(const ::tvk::solver::Iface& a) {                                  \
         ::tvk::solver::Iface::call([](auto... x) { adapter(routine, x...); }, a);                 \
+    }                                                                                             \
+    TVK_SOLVER_ENTRY(Iface, cname, cname##_adapted)
+
+// As TVK_SOLVER_ADAPTED, for a library routine with the rules of its results (`rules`, the
+// routine's ResultRules) and an adapter that takes them, e.g.
+//   TVK_SOLVER_ADAPTED_RULED(Usermat, usermat_resin, abq_umat_to_ansys_usermat, umat_resin, resin_rules)
+#define TVK_SOLVER_ADAPTED_RULED(Iface, cname, adapter_name, routine, rules)                      \
+    static void cname##_adapted(const ::tvk::solver::Iface& a) {                                  \
+        ::tvk::solver::adapted::adapter_name(::tvk::CallbackRef<decltype(routine)>::plain(routine), a, rules); \
     }                                                                                             \
     TVK_SOLVER_ENTRY(Iface, cname, cname##_adapted)

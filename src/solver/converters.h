@@ -17,6 +17,8 @@
 // the state): a non-finite one, from a property or state value the law could not use, gives the
 // refused-point result too, so no result is non-finite in silence. Checking the results costs
 // less than checking every input a law may read (its properties, the state values it reads).
+// The check lets through what the kernel's ResultRules allow: the non-finite state values its law
+// defines, in their slots, and the energies that are the solver's.
 //
 // A cut-back request of the library's own (a refused point, a kernel's cut-back with factor f)
 // leaves 0 < pnewdt <= f (0.5 for a refusal) whatever the solver passed in: a solver that passes
@@ -24,443 +26,46 @@
 //
 // The kernel runs in the interface's own order when it accepts a point of that order (a
 // template kernel); a kernel written for Nye vectors gets its vectors reordered and its results
-// reordered back.
+//
+// The pieces the converters are built from are in headers of their own: the finiteness checks and
+// the kept state (result_check.h), the refusal rules and reports (refusal.h), the component orders
+// (point_order.h).
 #pragma once
 
 #include <algorithm>
-#include <bit>
 #include <cassert>
 #include <cmath>
-#include <cstdint>
 #include <cstring>
 #include <string>
 #include <type_traits>
-#if defined(__SSE2__)
-#include <emmintrin.h>
-#endif
 
 #include "../core/errors.h"
 #include "../core/scratch.h"
 #include "kernel.h"
+#include "point_order.h"
+#include "refusal.h"
+#include "result_check.h"
 
 namespace tvk::solver {
-
-namespace conv {
-
-inline constexpr double identity3[9] = {1, 0, 0, 0, 1, 0, 0, 0, 1};
-inline constexpr double zeros6[6] = {};
-inline constexpr int no_step[4] = {0, 0, 0, 0};
-
-[[gnu::cold, gnu::noinline]] inline void refuse_components(const char* routine, int ndi, int nshr) {
-    report(-3, compose(routine, ": ndi and nshr must be 0 to 3 and add up to ntens"), ndi, nshr);
-}
-// Component counts a kernel can index by (ndi and nshr 0 to 3, adding up to ntens >= 1); false
-// after a level -3 report.
-inline bool components_valid(const char* routine, int ndi, int nshr, int ntens) {
-    if (static_cast<unsigned>(ndi) <= 3u && static_cast<unsigned>(nshr) <= 3u && ndi + nshr >= 1 &&
-        ndi + nshr == ntens) [[likely]]
-        return true;
-    refuse_components(routine, ndi, nshr);
-    return false;
-}
-
-// Tells whether values are finite: x * 0 is +-0 for a finite x and NaN for an infinite or NaN
-// one, so the bit patterns of the products OR-ed together have an all-ones exponent exactly when
-// one of the values is not finite (unlike a floating-point sum, the OR may be taken in any
-// order, so no branch per value and no order to keep). The values are read 8 bytes at a time,
-// two to a vector register: a kernel has written them one by one just before, and a 16-byte read
-// of two 8-byte writes still in flight waits until they reach the cache, which costs more than
-// the whole check. The products are OR-ed in registers and reduced once, at `finite()`.
-class FiniteCheck {
-public:
-    [[gnu::always_inline]] void add(const double* v, int n) {
-#if defined(__SSE2__)
-        const __m128d zero = _mm_setzero_pd();
-        int k = 0;
-        for (; k + 4 <= n; k += 4) {
-            b0_ = _mm_or_pd(b0_, _mm_mul_pd(_mm_loadh_pd(_mm_load_sd(v + k), v + k + 1), zero));
-            b1_ = _mm_or_pd(b1_, _mm_mul_pd(_mm_loadh_pd(_mm_load_sd(v + k + 2), v + k + 3), zero));
-        }
-        if (k + 2 <= n) {
-            b0_ = _mm_or_pd(b0_, _mm_mul_pd(_mm_loadh_pd(_mm_load_sd(v + k), v + k + 1), zero));
-            k += 2;
-        }
-        if (k < n) b1_ = _mm_or_pd(b1_, _mm_mul_sd(_mm_load_sd(v + k), zero));
-#else
-        for (int k = 0; k < n; ++k) bits_ |= std::bit_cast<std::uint64_t>(v[k] * 0.0);
-#endif
-    }
-    [[gnu::always_inline]] void add(double x) { add(&x, 1); }
-    // Every value added is finite.
-    [[gnu::always_inline]] bool finite() const {
-        constexpr std::uint64_t exponent = 0x7ff0000000000000ULL;
-#if defined(__SSE2__)
-        const __m128i b = _mm_castpd_si128(_mm_or_pd(b0_, b1_));
-        const std::uint64_t bits = static_cast<std::uint64_t>(_mm_cvtsi128_si64(b)) |
-                                   static_cast<std::uint64_t>(_mm_cvtsi128_si64(_mm_unpackhi_epi64(b, b)));
-#else
-        const std::uint64_t bits = bits_;
-#endif
-        return (bits & exponent) != exponent;
-    }
-
-private:
-#if defined(__SSE2__)
-    __m128d b0_ = _mm_setzero_pd(), b1_ = _mm_setzero_pd();
-#else
-    std::uint64_t bits_ = 0;
-#endif
-};
-
-// True when the n values are finite.
-[[gnu::always_inline]] inline bool all_finite(const double* v, int n) {
-    FiniteCheck check;
-    check.add(v, n);
-    return check.finite();
-}
-
-// True when the values of three vectors of n values are finite.
-[[gnu::always_inline]] inline bool finite3(const double* a, const double* b, const double* c, int n) {
-    FiniteCheck check;
-    check.add(a, n);
-    check.add(b, n);
-    check.add(c, n);
-    return check.finite();
-}
-
-// Refused points of this thread so far: a routine that calls another routine (an adapter) tells
-// from it whether the called routine refused its point.
-inline thread_local unsigned refusals = 0;
-
-[[gnu::cold, gnu::noinline]] inline void refuse_non_finite(const char* routine) {
-    ++refusals;
-    report(-3, compose(routine, ": non-finite stress, strain or temperature; point not evaluated"));
-}
-
-// A cut-back request with the factor f: afterwards 0 < pnewdt <= f, whatever came in (a solver
-// passes pnewdt <= 0 for "no request"); a smaller positive pnewdt stays. A factor that is not
-// positive asks for half the increment.
-[[gnu::always_inline]] inline void request_cut(double& pnewdt, double f) {
-    if (!(f > 0.0)) f = 0.5;
-    if (!(pnewdt > 0.0 && pnewdt <= f)) pnewdt = f;
-}
-
-// The material a refusal names: its name, or its material id where the interface has none (a
-// USERMAT or Peridigm point, whose name is the wrapper's); empty when neither is known.
-inline std::string material_of(std::string_view materl, int matid) {
-    const std::size_t end = materl.find_last_not_of(std::string_view(" \0", 2));
-    const std::string_view name = end == std::string_view::npos ? std::string_view{} : materl.substr(0, end + 1);
-    if ((name.empty() || name == "ABQ_WRAPPER") && matid > 0) return "id " + std::to_string(matid);
-    return std::string(name);
-}
-
-// The refusal of a point whose kernel returned a non-finite result.
-inline constexpr char non_finite_text[] = ": non-finite result; point not evaluated";
-constexpr Outcome non_finite_result() { return Outcome::refuse(non_finite_text); }
-
-// The report of a refused point: the message (the routine's non-finite result, or the law's own
-// text), the material and the integer of the refusal. A kernel that reports its refusal itself,
-// to name the material, calls this and returns Outcome::refuse(nullptr).
-[[gnu::cold, gnu::noinline]] inline void report_refused(const char* routine, const char* message, int value,
-                                                        std::string_view materl, int matid) {
-    const std::string material = material_of(materl, matid);
-    const std::string text = message == non_finite_text ? compose(routine, non_finite_text) : std::string(message);
-    report(-3, material.empty() ? text : compose(text, " (material " + material + ")"), value, 0, 0.0, 0.0, material);
-}
-
-// Counts a refused point and reports it (a refusal with a null message is reported already).
-[[gnu::cold, gnu::noinline]] inline void report_refusal(const char* routine, const char* message, int value,
-                                                        std::string_view materl, int matid) {
-    ++refusals;
-    if (message) report_refused(routine, message, value, materl, matid);
-}
-
-[[gnu::cold, gnu::noinline]] inline void report_count(const char* message, int count, std::string_view materl,
-                                                      int matid) {
-    report_refusal(nullptr, message, count, materl, matid);
-}
-
-// Reports an implicit point's refusal and gives it the refused-point result besides its stress
-// and state: zero tangent (n x n), the energies as they came (sse0, spd0, scd0), a cut-back
-// request. (Handed the pieces, not the point or the outcome, so that an inlined kernel's point
-// and outcome stay in registers.)
-[[gnu::cold, gnu::noinline]] inline void refuse_point(const char* routine, const char* message, int value,
-                                                      std::string_view materl, int matid, double* ddsdde, int n,
-                                                      double& sse, double& spd, double& scd, double sse0, double spd0,
-                                                      double scd0, double& pnewdt) {
-    report_refusal(routine, message, value, materl, matid);
-    std::fill(ddsdde, ddsdde + n * n, 0.0);
-    sse = sse0, spd = spd0, scd = scd0;
-    request_cut(pnewdt, 0.5);
-}
-
-// A refusal's report, without the material, and its cut-back request.
-[[gnu::cold, gnu::noinline]] inline void refuse_reported(const char* routine, const char* message, int value,
-                                                         double& pnewdt) {
-    report_refusal(routine, message, value, {}, 0);
-    request_cut(pnewdt, 0.5);
-}
-
-// What the interface makes of the kernel's outcome (a refusal: its report and a cut-back
-// request; the converter gives the rest of the refused-point result); true when the point was
-// computed.
-[[gnu::always_inline]] inline bool apply(const char* routine, const Outcome& o, double& pnewdt) {
-    switch (o.kind) {
-        case Outcome::done: return true;
-        case Outcome::cut_back: request_cut(pnewdt, o.factor); return true;
-        case Outcome::failed: report(o.level, o.message ? o.message : routine, o.value); return false;
-        case Outcome::refused: refuse_reported(routine, o.message, o.value, pnewdt); return false;
-    }
-    return false;
-}
-
-// A state value after the kernel is finite, or the very value that came in: a state value the
-// kernel did not touch is not its result, and a solver may keep anything there.
-inline bool kept_or_finite(double now, double before) {
-    return now * 0.0 == 0.0 || std::bit_cast<std::uint64_t>(now) == std::bit_cast<std::uint64_t>(before);
-}
-
-// The m state values of a block point after the kernel (`now`) against the point's row `before`
-// of the block's old state: finite, or as they came.
-template <class T>
-[[gnu::always_inline]] inline bool block_state_finite(const double* now, int m, const T& before, int k) {
-    if (all_finite(now, m)) [[likely]]
-        return true;
-    for (int j = 0; j < m; ++j)
-        if (!kept_or_finite(now[j], before(k, j))) return false;
-    return true;
-}
-
-// The stress, tangent (of an implicit interface, which returns it), energies, plane-stress
-// results and the m state values of a computed point are finite.
-template <bool tangent = true, Order O>
-[[gnu::always_inline]] inline bool results_finite(const Point<O>& p, const double* state, int m) {
-    const int n = p.ntens;
-    const double energies[3] = {p.sse, p.spd, p.scd};
-    FiniteCheck check;
-    check.add(p.stress.data(), n);
-    if constexpr (tangent) check.add(p.ddsdde.data(), n * n);
-    check.add(energies, 3);
-    check.add(state, m);
-    if (p.epszz) check.add(*p.epszz);
-    if (p.tsstif) check.add(p.tsstif, 2);
-    return check.finite();
-}
-
-// The state of an implicit point as it came, for a point that is refused after its kernel ran:
-// the whole vector, or only the ranges a kernel says it may write (StateSlots); on the stack up
-// to 512 values (the largest states of the library's laws fit).
-struct SavedState {
-    Scratch<double, 512> copy;
-    StateSlots slots;
-    int total = 0;
-    bool finite_in = true;  // every kept value came in finite
-    SavedState(const View<double, 1>& statev, const StateSlots& w) : copy(0), slots(w) {
-        const int m = std::max(statev.size(), 0);
-        for (int r = 0; r < 3; ++r) {
-            slots.first[r] = std::clamp(slots.first[r], 0, m);
-            slots.count[r] = std::clamp(slots.count[r], 0, m - slots.first[r]);
-            total += slots.count[r];
-        }
-        if (total > 512) [[unlikely]] copy.reset(static_cast<std::size_t>(total));
-        // (The few values of a typical range one by one, noting whether each came in finite: a
-        // library call per range would cost more than the copy.)
-        constexpr std::uint64_t exponent = 0x7ff0000000000000ULL;
-        double* c = copy.get();
-        std::uint64_t bits = 0;
-        for (int r = 0; r < 3; ++r) {
-            const double* v = statev.data() + slots.first[r];
-            for (int k = 0; k < slots.count[r]; ++k) {
-                c[k] = v[k];
-                bits |= std::bit_cast<std::uint64_t>(v[k] * 0.0);
-            }
-            c += slots.count[r];
-        }
-        finite_in = (bits & exponent) != exponent;
-    }
-    void restore(const View<double, 1>& statev) const {
-        const double* c = copy.get();
-        for (int r = 0; r < 3; ++r) {
-            if (slots.count[r] > 0) std::memcpy(statev.data() + slots.first[r], c, sizeof(double) * slots.count[r]);
-            c += slots.count[r];
-        }
-    }
-    // Adds the kept values after the kernel to `check`.
-    [[gnu::always_inline]] void add_now(FiniteCheck& check, const View<double, 1>& statev) const {
-        for (int r = 0; r < 3; ++r) check.add(statev.data() + slots.first[r], slots.count[r]);
-    }
-    // The kept values are finite after the kernel, or non-finite as they came (a value the kernel
-    // left alone is the solver's, whatever it holds).
-    bool finite_now(const View<double, 1>& statev) const {
-        FiniteCheck check;
-        add_now(check, statev);
-        if (check.finite()) [[likely]]
-            return true;
-        if (finite_in) return false;  // a value not finite now is not as it came
-        const double* c = copy.get();
-        for (int r = 0; r < 3; ++r)
-            for (int k = 0; k < slots.count[r]; ++k, ++c)
-                if (!kept_or_finite(statev[slots.first[r] + k], *c)) return false;
-        return true;
-    }
-};
-
-// The same for the whole state vector, the common case of a kernel without a contract: one copy,
-// no ranges.
-struct WholeState {
-    Scratch<double, 512> copy;
-    int m;
-    explicit WholeState(const View<double, 1>& statev) : copy(0), m(std::max(statev.size(), 0)) {
-        if (m > 512) [[unlikely]] copy.reset(static_cast<std::size_t>(m));
-        if (m > 0) std::memcpy(copy.get(), statev.data(), sizeof(double) * m);
-    }
-    void restore(const View<double, 1>& statev) const {
-        if (m > 0) std::memcpy(statev.data(), copy.get(), sizeof(double) * m);
-    }
-    [[gnu::always_inline]] void add_now(FiniteCheck& check, const View<double, 1>& statev) const {
-        check.add(statev.data(), m);
-    }
-    // As SavedState::finite_now.
-    bool finite_now(const View<double, 1>& statev) const {
-        const double* c = copy.get();
-        for (int k = 0; k < m; ++k)
-            if (!kept_or_finite(statev[k], c[k])) return false;
-        return true;
-    }
-};
-
-// The state an implicit point's kernel may write: all of it unless the kernel says.
-template <class K, Order O>
-auto saved_state(const K& kernel, const Point<O>& p) {
-    if constexpr (declares_writes<K>) return SavedState(p.statev, kernel.writes(p));
-    else return WholeState(p.statev);
-}
-
-// results_finite and the saved state's finite_now in one pass over the values: the stress,
-// tangent, energies, plane-stress results and kept state values into one FiniteCheck (six
-// components, the common count, with the count known to the compiler); the two checks one by one
-// only when a value is not finite.
-template <Order O, class S>
-[[gnu::always_inline]] inline bool point_finite(const Point<O>& p, const S& state) {
-    const int n = p.ntens;
-    FiniteCheck check;
-    const double energies[3] = {p.sse, p.spd, p.scd};
-    check.add(energies, 3);
-    if (n == 6) {
-        check.add(p.stress.data(), 6);
-        check.add(p.ddsdde.data(), 36);
-    } else {
-        check.add(p.stress.data(), n);
-        check.add(p.ddsdde.data(), n * n);
-    }
-    if (p.epszz) check.add(*p.epszz);
-    if (p.tsstif) check.add(p.tsstif, 2);
-    state.add_now(check, p.statev);
-    if (check.finite()) [[likely]]
-        return true;
-    return results_finite(p, nullptr, 0) && state.finite_now(p.statev);
-}
-
-// The same for a point of a block interface (no tangent): its stress, energies, plane-stress
-// result and m state values (`state`, against the point's row k of the block's old state
-// `before`), with the block's energies e1 and e2 derived from the point's.
-template <Order O, class T>
-[[gnu::always_inline]] inline bool block_point_finite(const Point<O>& p, const double* state, int m, const T& before,
-                                                      int k, double e1 = 0.0, double e2 = 0.0) {
-    FiniteCheck check;
-    const double energies[5] = {p.sse, p.spd, p.scd, e1, e2};
-    check.add(energies, 5);
-    check.add(p.stress.data(), p.ntens);
-    if (p.epszz) check.add(*p.epszz);
-    if (p.tsstif) check.add(p.tsstif, 2);
-    check.add(state, m);
-    if (check.finite()) [[likely]]
-        return true;
-    return results_finite<false>(p, nullptr, 0) && block_state_finite(state, m, before, k) &&
-           e1 * 0.0 + e2 * 0.0 == 0.0;
-}
-
-template <Order O>
-constexpr Order other_order() { return O == Order::nye ? Order::cyclic : Order::nye; }
-
-// The six-component swap between the orders (its own inverse); fewer components agree.
-inline constexpr int swapped[6] = {0, 1, 2, 3, 5, 4};
-
-// The kernel's order for a point of the interface's order O: O when the kernel takes it.
-template <class K, Order O>
-constexpr Order order_for() {
-    if constexpr (std::is_invocable_v<K&, Point<O>&>) {
-        return O;
-    } else {
-        static_assert(std::is_invocable_v<K&, Point<other_order<O>()>&>, "a kernel takes a Point of one order or both");
-        return other_order<O>();
-    }
-}
-
-// A point's arguments with the vectors and tangent in `to` order: the same storage when the
-// orders agree (fewer than six components), else the six-component vectors swapped into the
-// buffer `b` (5 x 6 + 36 values; the kernel fills the tangent part).
-template <Order To, Order From>
-Point<To> reordered(const Point<From>& p, double* b) {
-    const int n = p.ntens;
-    Point<To> q{{p.stress.p, n}, p.statev, {p.ddsdde.p, n}, p.sse, p.spd, p.scd, p.pnewdt, p.rpl, p.drpldt,
-                {p.ddsddt.p, n}, {p.drplde.p, n}, {p.stran.p, n}, {p.dstran.p, n}, p.time, p.dtime, p.temp, p.dtemp,
-                p.predef, p.dpred, p.materl, p.ndi, p.nshr, p.ntens, p.nstatv, p.props, p.nprops, p.coords, p.drot,
-                p.celent, p.dfgrd0, p.dfgrd1, p.noel, p.npt, p.kslay, p.kspt, p.jstep, p.kinc, p.epszz, p.tsstif,
-                p.matid};
-    if (n != 6) return q;
-    double *s = b, *e = b + 6, *de = b + 12;
-    for (int k = 0; k < 6; ++k) {
-        const int f = swapped[k];
-        s[k] = p.stress[f];
-        e[k] = p.stran[f];
-        de[k] = p.dstran[f];
-    }
-    q.stress.p = s, q.stran.p = e, q.dstran.p = de, q.ddsdde.p = b + 30;
-    // The thermal derivatives are zero in the converters that reorder; others are swapped too.
-    if (p.ddsddt.p != zeros6 || p.drplde.p != zeros6) {
-        double *tt = b + 18, *rd = b + 24;
-        for (int k = 0; k < 6; ++k) tt[k] = p.ddsddt[swapped[k]], rd[k] = p.drplde[swapped[k]];
-        q.ddsddt.p = tt, q.drplde.p = rd;
-    }
-    return q;
-}
-
-// Runs the kernel on p, in p's order when the kernel takes it, else reordered.
-template <class K, Order O>
-[[gnu::always_inline]] inline Outcome run(K& kernel, Point<O>& p) {
-    constexpr Order T = order_for<K, O>();
-    if constexpr (T == O) {
-        return kernel(p);
-    } else {
-        double b[66];
-        Point<T> q = reordered<T>(p, b);
-        const Outcome o = kernel(q);
-        // A failed or refused kernel leaves the caller's stress and tangent as they came, as in
-        // its own order.
-        if (p.ntens == 6 && o.kind != Outcome::failed && o.kind != Outcome::refused) {
-            for (int i = 0; i < 6; ++i) p.stress[i] = b[swapped[i]];
-            for (int j = 0; j < 6; ++j)
-                for (int i = 0; i < 6; ++i) p.ddsdde(i, j) = b[30 + swapped[i] + 6 * swapped[j]];
-        }
-        return o;
-    }
-}
-
-}  // namespace conv
 
 // ---- UMAT -----------------------------------------------------------------------------------
 // `a` is the view of a UMAT-list interface (tvk::solver::Umat or a variant of it).
 template <class A, class K>
 [[gnu::always_inline]] inline void umat_point(const char* routine, const A& a, K&& kernel) {
-    if (!conv::components_valid(routine, a.ndi, a.nshr, a.ntens)) return;
+    if (!conv::components_valid(routine, a.ndi, a.nshr, a.ntens)) [[unlikely]] {
+        conv::refuse_components_point(a.ddsdde.data(), a.ntens, a.pnewdt);
+        return;
+    }
     const int n = a.ntens;
     int matid = 0;
     if constexpr (requires { a.matid; }) matid = a.matid;
-    // A kernel's constant count, checked first: its report is the one the record keeps.
+    // A kernel's constant count, checked first: its report is the one the record keeps; then its
+    // component count.
     if constexpr (checks_results<K>) {
-        if (kernel.counts.usable && !kernel.counts.usable(a.props.size())) [[unlikely]] {
-            conv::report_count(kernel.counts.message, a.props.size(), a.materl, matid);
+        const bool constants = !kernel.counts.usable || kernel.counts.usable(a.props.size());
+        if (!constants || (kernel.components.usable && !kernel.components.usable(n))) [[unlikely]] {
+            if (!constants) conv::report_count(kernel.counts.message, a.props.size(), a.materl, matid);
+            else conv::report_count(kernel.components.message, n, a.materl, matid);
             std::fill(a.ddsdde.data(), a.ddsdde.data() + n * n, 0.0);
             conv::request_cut(a.pnewdt, 0.5);
             return;
@@ -485,10 +90,12 @@ template <class A, class K>
                         a.npt, a.kslay, a.kspt, jstep, a.kinc};
     if constexpr (checks_results<K>) {
         const Outcome o = conv::run(kernel, p);
-        // (Its stress, tangent and energies; the state values it leaves alone are the solver's.)
-        assert(o.kind == Outcome::failed || o.kind == Outcome::refused || conv::results_finite(p, nullptr, 0));
+        // (Its stress and tangent; the energies it does not set and the state values it leaves
+        // alone are the solver's.)
+        assert(o.kind == Outcome::failed || o.kind == Outcome::refused ||
+               (conv::results_finite<true, false>(p, nullptr, 0)));
         // (The material's name is not kept across the kernel for the report: that costs the fast
-        // kernels measurably. The refusal of the constant count above names it.)
+        // kernels measurably. The refusals of the constant and component counts above name it.)
         if (!conv::apply(routine, o, a.pnewdt) && o.kind == Outcome::refused) [[unlikely]]
             std::fill(a.ddsdde.data(), a.ddsdde.data() + n * n, 0.0);
     } else {
@@ -499,13 +106,14 @@ template <class A, class K>
         std::copy(a.stress.data(), a.stress.data() + n, stress);
         const auto state = conv::saved_state(kernel, p);
         o = conv::run(kernel, p);
-        if ((o.kind == Outcome::done || o.kind == Outcome::cut_back) && !conv::point_finite(p, state)) [[unlikely]]
+        if ((o.kind == Outcome::done || o.kind == Outcome::cut_back) &&
+            !conv::point_finite(p, state, rules_of(kernel), sse, spd, scd)) [[unlikely]]
             o = conv::non_finite_result();
         if (o.kind == Outcome::refused) [[unlikely]] {
             std::copy(stress, stress + n, a.stress.data());
             state.restore(a.statev);
             conv::refuse_point(routine, o.message, o.value, a.materl, matid, a.ddsdde.data(), n, a.sse, a.spd, a.scd,
-                               sse, spd, scd, a.pnewdt);
+                               sse, spd, scd, a.pnewdt, o.counted);
             return;
         }
         conv::apply(routine, o, a.pnewdt);
@@ -529,7 +137,12 @@ template <class A, class K>
     a.keycut = 0;
     a.sedpl = 0.0;
     a.epseq = 0.0;
-    if (!conv::components_valid(routine, a.ndirect, a.nshear, a.ncomp)) return;
+    if (!conv::components_valid(routine, a.ndirect, a.nshear, a.ncomp)) [[unlikely]] {
+        double pnewdt = 1.0;
+        conv::refuse_components_point(a.dsdepl.data(), a.ncomp, pnewdt);
+        a.keycut = 1;
+        return;
+    }
     const int n = a.ncomp;
     if (!conv::finite3(a.stress.data(), a.strain.data(), a.dstrain.data(), n) || a.temp * 0.0 + a.dtemp * 0.0 != 0.0) {
         conv::refuse_non_finite(routine);
@@ -553,13 +166,14 @@ template <class A, class K>
     const double sedel = a.sedel, epszz = a.epszz, tsstif[2] = {a.tsstif[0], a.tsstif[1]};
     const auto state = conv::saved_state(kernel, p);
     Outcome o = conv::run(kernel, p);
-    if ((o.kind == Outcome::done || o.kind == Outcome::cut_back) && !conv::point_finite(p, state)) [[unlikely]]
+    if ((o.kind == Outcome::done || o.kind == Outcome::cut_back) &&
+        !conv::point_finite(p, state, rules_of(kernel), sedel, 0.0, 0.0)) [[unlikely]]
         o = conv::non_finite_result();
     if (o.kind == Outcome::refused) [[unlikely]] {
         std::copy(stress, stress + n, a.stress.data());
         state.restore(a.ustatev);
         conv::refuse_point(routine, o.message, o.value, {}, a.matid, a.dsdepl.data(), n, a.sedel, spd, scd, sedel, 0.0,
-                           0.0, pnewdt);
+                           0.0, pnewdt, o.counted);
         a.epszz = epszz, a.tsstif[0] = tsstif[0], a.tsstif[1] = tsstif[1];
         a.keycut = 1;
         return;
@@ -628,7 +242,7 @@ void upermat_block(const char* routine, const A& a, K&& kernel) {
             o = conv::non_finite_result();
         if (o.kind == Outcome::refused) [[unlikely]] {
             // The point keeps its old stress and state.
-            conv::report_refusal(routine, o.message, o.value, {}, a.matid);
+            conv::report_refusal(routine, o.message, o.value, {}, a.matid, o.counted);
             for (int j = 0; j < n; ++j) a.stressnew(k, j) = a.stressold(k, j);
             for (int j = 0; j < m; ++j) a.statenew(k, j) = a.stateold(k, j);
             continue;
@@ -703,7 +317,7 @@ void vumat_block(const char* routine, const A& a, K&& kernel) {
             o = conv::non_finite_result();
         if (o.kind == Outcome::refused) [[unlikely]] {
             // The point keeps its old stress, state and energies.
-            conv::report_refusal(routine, o.message, o.value, a.cmname, 0);
+            conv::report_refusal(routine, o.message, o.value, a.cmname, 0, o.counted);
             for (int c = 0; c < n; ++c) a.stressnew(k, c) = a.stressold(k, c);
             for (int j = 0; j < m; ++j) a.statenew(k, j) = a.stateold(k, j);
             a.enerinternnew[k] = a.enerinternold[k];
@@ -772,9 +386,21 @@ template <class A, class K>
     }                                                                                              \
     TVK_SOLVER_ENTRY(Iface, cname, cname##_through_converter)
 
+// As TVK_SOLVER_KERNEL, for a kernel with the rules of its results (kernel.h): `rules` is a
+// ResultRules of static storage, the energies the kernel does not own and the non-finite state
+// values its law defines.
+#define TVK_SOLVER_KERNEL_RULED(Iface, cname, kernel, rules)                                      \
+    [[gnu::always_inline]] static inline void cname##_through_converter(const ::tvk::solver::Iface& a) { \
+        ::tvk::solver::convert(#cname, a,                                                          \
+                               ::tvk::solver::Ruled{[](auto& p) __attribute__((always_inline))     \
+                                                    -> decltype(kernel(p)) { return kernel(p); },   \
+                                                    &(rules)});                                     \
+    }                                                                                              \
+    TVK_SOLVER_ENTRY(Iface, cname, cname##_through_converter)
+
 // As TVK_SOLVER_KERNEL, for a kernel that checks its own results (kernel.h): the converter keeps
-// no copy of the state and does not check the results again. The optional last argument is the
-// kernel's ConstantCounts.
+// no copy of the state and does not check the results again. The optional last arguments are the
+// kernel's ConstantCounts and ComponentCounts.
 #define TVK_SOLVER_KERNEL_CHECKED(Iface, cname, kernel, ...)                                      \
     [[gnu::always_inline]] static inline void cname##_through_converter(const ::tvk::solver::Iface& a) { \
         ::tvk::solver::convert(#cname, a,                                                          \

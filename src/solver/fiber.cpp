@@ -39,14 +39,15 @@ void at_temperature(double* p, const double* props, double t) {
 // after fibre failure.
 Outcome fibre_point(Point<Order::nye>& a) {
     const int n = a.ntens, np = a.nprops, ns = a.nstatv;
-    if (np < 9) return Outcome::refuse("umat_fiber: fewer than nine elastic constants", np);
+    if (np < 9) return Outcome::refuse_count("umat_fiber: fewer than nine elastic constants", np);
+    if (n != 3 && n != 4 && n != 6)
+        return Outcome::refuse_count("umat_fiber: unsupported number of stress components", n);
     a.spd = 0.0;
     a.scd = 0.0;
     if (a.kinc <= 1 && ns >= 1) {
         if (ns < 12) tvk::Trace() << "****WARNING: To less nstatev allocated for material " << a.materl;
         if (a.statev[ns - 1] >= 9.9e34) a.statev[ns - 1] = 0.0;
     }
-    if (n != 3 && n != 4 && n != 6) return Outcome::fail("umat_fiber: unsupported number of stress components", n);
     // Constants and the stiffness factor after fibre failure; a count without strengths checks
     // no failure, a count without a factor keeps the stiffness.
     double p[11] = {};
@@ -88,12 +89,14 @@ Outcome fibre_point(Point<Order::nye>& a) {
 template <Order O>
 Outcome fibre_increment(Point<O>& a) {
     const int n = a.ntens, np = a.nprops;
-    if (!tvk::lamina::nye_count(np)) return Outcome::refuse("usermat_fiber: unusable number of elastic constants", np);
+    if (!tvk::lamina::nye_count(np))
+        return Outcome::refuse_count("usermat_fiber: unusable number of elastic constants", np);
+    if (n != 3 && n != 4 && n != 6)
+        return Outcome::refuse_count("usermat_fiber: unsupported number of stress components", n);
     a.sse = 0.0;
     if (a.epszz) *a.epszz = 0.0;
     double nye[9];
     tvk::lamina::nye_properties(nye, a.props.data(), np);
-    if (n != 3 && n != 4 && n != 6) return Outcome::fail("usermat_fiber: unsupported number of stress components", n);
     alignas(64) double c[36];  // (cleared by a block store, which is slow on a misaligned start)
     tvk::lamina::stiffness(c, nye, n, false);
     double s0[6], s[6];

@@ -14,10 +14,12 @@
 // retry with `factor` times it); failed (nothing usable was computed: the converter records
 // `message` with `value`, at level -3 unless the kernel says otherwise); or refused (the point's
 // input cannot be evaluated, such as constants that give no stiffness: the converter records
-// `message` (naming the material where it keeps the name at hand; a null message is reported
-// already) and returns the refused-point result). A converter turns a
-// cut-back into 0 < pnewdt <= factor (UMAT), keycut 1 (USERMAT) or a level -2 report (the
-// explicit and block interfaces, which cannot cut back).
+// `message` (naming the material where it keeps the name at hand, and the count for a refused
+// count; a null message is reported already) and returns the refused-point result). A kernel's
+// own verdict that it cannot evaluate its point (a component, constant or state count, a
+// property or table check) is a refusal, never a failure: a void result is a refused point. A
+// converter turns a cut-back into 0 < pnewdt <= factor (UMAT), keycut 1 (USERMAT) or a level -2
+// report (the explicit and block interfaces, which cannot cut back).
 //
 // The refused-point result: stress, state and energies as they came, a zero tangent and a
 // request to cut back (0 < pnewdt <= 0.5; keycut 1); an explicit or block point keeps its old
@@ -26,14 +28,17 @@
 // result of a kernel is non-finite in silence. To restore a point it keeps the incoming stress,
 // energies and state: the whole state vector, or only the values a kernel says it may write
 // (TVK_SOLVER_KERNEL_WRITING; the values it leaves alone are the solver's and are not checked).
+// The check lets through what a kernel's law defines as non-finite, in its slots only, and the
+// energies the kernel does not own (TVK_SOLVER_KERNEL_RULED, ResultRules).
 // A kernel that checks its own results (TVK_SOLVER_KERNEL_CHECKED) spares the
-// copies and the check: it returns done or cut back only with a finite stress, tangent, strain
-// energy and finite state values where it writes them, and refuses before it writes the stress,
-// the state or the strain energy (the dissipations it set before stay); the converter then
+// copies and the check: it returns done or cut back only with a finite stress, tangent, the
+// energies it sets and finite state values where it writes them, and refuses before it writes the
+// stress, the state or the strain energy (the dissipations it set before stay); the converter then
 // neither restores nor names the material in the report of a non-finite result.
 #pragma once
 
 #include <cmath>
+#include <limits>
 #include <string_view>
 #include <type_traits>
 
@@ -75,12 +80,18 @@ struct Outcome {
     const char* message = nullptr;    // failed, refused: the report
     int value = 0;                    // failed, refused: the integer reported with it
     int level = -3;                   // failed: the report's level
+    bool counted = false;             // refused: `value` is the count refused, named in the report
 
     static constexpr Outcome ok() { return {}; }
     static constexpr Outcome cut(double f) { return {cut_back, f, nullptr, 0, -3}; }
     static constexpr Outcome fail(const char* msg, int v = 0, int lvl = -3) { return {failed, 1.0, msg, v, lvl}; }
     // A null message: the refusal is reported already (by the kernel or a routine it called).
     static constexpr Outcome refuse(const char* msg, int v = 0) { return {refused, 0.5, msg, v, -3}; }
+    // A count the law cannot serve (components, constants): the report names it, "msg (count,
+    // material NAME)".
+    static constexpr Outcome refuse_count(const char* msg, int count) {
+        return {refused, 0.5, msg, count, -3, true};
+    }
 };
 
 // The state values a kernel may write, as up to three ranges of 0-based positions [first,
@@ -114,13 +125,20 @@ struct ConstantCounts {
     const char* message;
 };
 
+// The same for the number of stress components a kernel has a law for: `usable(ntens)`.
+struct ComponentCounts {
+    bool (*usable)(int ntens);
+    const char* message;
+};
+
 // A kernel that checks its own results: done or cut back only with a finite stress, tangent,
 // energy and state; a refusal before the stress, the state or the strain energy is written.
-// Optionally with the constant counts it accepts.
+// Optionally with the constant and component counts it accepts.
 template <class K>
 struct Checked {
     K kernel;
     ConstantCounts counts{nullptr, nullptr};
+    ComponentCounts components{nullptr, nullptr};
     static constexpr bool checks_results = true;
     template <class P>
     [[gnu::always_inline]] auto operator()(P& p) const -> decltype(kernel(p)) {
@@ -132,7 +150,59 @@ Checked(K) -> Checked<K>;
 template <class K>
 Checked(K, ConstantCounts) -> Checked<K>;
 template <class K>
+Checked(K, ConstantCounts, ComponentCounts) -> Checked<K>;
+template <class K>
 inline constexpr bool checks_results = requires { std::remove_cvref_t<K>::checks_results; };
+
+// Whose an energy of a point is, for the converter's check of the kernel's results. `own`: the
+// kernel sets it from its results, and it is checked. `solvers`: the kernel leaves it alone (or
+// sets it only in some increments); it is checked only where the kernel changed it, since solvers
+// pass energies they do not read uninitialised. `accumulated`: the kernel adds its increment to
+// the solver's value; it is checked only where that came in finite.
+enum class Energy : unsigned char { own, solvers, accumulated };
+
+// What the converter's check of a kernel's results lets through besides finite values: the
+// energies the kernel does not own, and the non-finite state values its law defines, each only in
+// its own (0-based) slots: +inf in an `infinite` slot (an infinite life), NaN in a `none` slot (a
+// value that is none). A kernel without rules owns its energies and every result is finite.
+struct ResultRules {
+    Energy sse = Energy::own, spd = Energy::own, scd = Energy::own;
+    int infinite[4] = {-1, -1, -1, -1};
+    int none[4] = {-1, -1, -1, -1};
+
+    constexpr bool defines_state() const { return infinite[0] >= 0 || none[0] >= 0; }
+    // State value v in slot k is one the law defines.
+    constexpr bool allows(int k, double v) const {
+        const int* slots = v == std::numeric_limits<double>::infinity() ? infinite : v != v ? none : nullptr;
+        if (!slots) return false;
+        for (int j = 0; j < 4; ++j)
+            if (slots[j] == k) return true;
+        return false;
+    }
+};
+
+// The rules of a kernel without any: its energies are its own, its results finite.
+inline constexpr ResultRules own_results{};
+
+// A kernel with the rules of its results (held by address: a converter hands them to its slow
+// path only, so the hot path of a point never builds them).
+template <class K>
+struct Ruled {
+    K kernel;
+    const ResultRules* rules;
+    template <class P>
+    [[gnu::always_inline]] auto operator()(P& p) const -> decltype(kernel(p)) {
+        return kernel(p);
+    }
+};
+template <class K>
+Ruled(K, const ResultRules*) -> Ruled<K>;
+// The rules of a kernel's results: its own, or none.
+template <class K>
+constexpr const ResultRules& rules_of(const K& kernel) {
+    if constexpr (requires { kernel.rules; }) return *kernel.rules;
+    else return own_results;
+}
 
 // The implicit material point: what a UMAT routine is handed, by the UMAT names. The scalars
 // that the law updates are references to the converter's (or the caller's) values.

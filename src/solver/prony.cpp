@@ -406,10 +406,10 @@ Outcome prony_point(tvk::solver::Point<Order::nye>& a) {
     }
     double stress[6];
     for (int i = 0; i < 6; ++i) stress[i] = a.stress[i] + ds[i];
-    const double energies[3] = {a.sse, a.spd, a.scd};
+    // (The energies are the solver's: the law sets none of them.)
     // The tangent's entries are 0 or one of d11, d12, d22, d23, d44 and (d22 - d23)/2.
     const double entries[6] = {c[0], c[6], c[7], c[13], c[21], c[35]};
-    std::uint64_t bits = zero_bits(energies[0]) | zero_bits(energies[1]) | zero_bits(energies[2]);
+    std::uint64_t bits = 0;
     for (int i = 0; i < 6; ++i) bits |= zero_bits(stress[i]) | zero_bits(entries[i]);
     if (any_non_finite(bits) || (any_non_finite(state_bits) && changed_to_non_finite(next, states, s.states)))
         [[unlikely]]
@@ -432,4 +432,8 @@ constexpr bool usable_count(int nprops) { return nprops >= 10; }
 
 TVK_SOLVER_KERNEL_CHECKED(UmatProny, umat_prony, prony_point,
                           {usable_count, "umat_prony: fewer than 10 material properties"})
-TVK_SOLVER_ADAPTED(Usermat, usermat_prony, abq_umat_to_ansys_usermat, umat_prony)
+// Under the ANSYS interface its strain energy (sedel) is the solver's too.
+constexpr tvk::solver::ResultRules relaxation_results{.sse = tvk::solver::Energy::solvers,
+                                                      .spd = tvk::solver::Energy::solvers,
+                                                      .scd = tvk::solver::Energy::solvers};
+TVK_SOLVER_ADAPTED_RULED(Usermat, usermat_prony, abq_umat_to_ansys_usermat, umat_prony, relaxation_results)

@@ -49,7 +49,7 @@ Outcome hail_point(Point& a) {
     std::fill(dd, dd + n * n, 0.0);
     // The stress vector is (11, 22, 12), (11, 22, 33, 12) or the full six components.
     if (!((ndi == 2 && a.nshr == 1) || (ndi == 3 && (a.nshr == 1 || a.nshr == 3))))
-        return Outcome::fail("umat_hail: unsupported number of stress components", n);
+        return Outcome::refuse_count("umat_hail: unsupported number of stress components", n);
     if (a.nprops < 2) return Outcome::refuse("umat_hail: Young's modulus and Poisson's ratio needed", a.nprops);
     if (!finite_all(a.props.data(), a.nprops)) return Outcome::refuse("umat_hail: non-finite material property");
     const double e = a.props[0], nu = a.props[1];
@@ -177,4 +177,9 @@ void reset_umat_hail_cutoff() { cutoff_latch.store(false, std::memory_order_rela
 bool umat_hail_cutoff_clear() { return !cutoff_latch.load(std::memory_order_relaxed); }
 }  // namespace tvk::solver
 
-TVK_SOLVER_KERNEL(UmatInPlace, umat_hail, hail_point)
+// Its strain energy and creep dissipation are the solver's; so is its plastic dissipation in an
+// elastic increment (the law sets it only in a plastic one).
+constexpr tvk::solver::ResultRules plasticity_results{.sse = tvk::solver::Energy::solvers,
+                                                      .spd = tvk::solver::Energy::solvers,
+                                                      .scd = tvk::solver::Energy::solvers};
+TVK_SOLVER_KERNEL_RULED(UmatInPlace, umat_hail, hail_point, plasticity_results)

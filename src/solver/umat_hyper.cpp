@@ -26,7 +26,7 @@ Outcome stiffness_of(double* k, const Ply& a) {
     const int n = a.ntens;
     if (a.nprops >= 1 && a.nprops <= 9) {
         if (n != 3 && n != 4 && n != 6)
-            return Outcome::fail("umat_hyper: elastic constants need 3, 4 or 6 stress components", n);
+            return Outcome::refuse_count("umat_hyper: elastic constants need 3, 4 or 6 stress components", n);
         double nye[9];
         if (a.nprops == 1) {
             const ps::SlotView<const double> sv = ps::slots<const double>(a.statev.data(), a.nstatv);
@@ -55,13 +55,14 @@ Outcome stiffness_of(double* k, const Ply& a) {
 Outcome hyper_point(Ply& a) {
     const int np = a.nprops, nt = a.ntens;
     if (np != 1 && !tvk::lamina::nye_count(np) && !(np > 9 && np == nt * (nt + 1) / 2))
-        return Outcome::refuse("umat_hyper: unusable number of elastic constants", np);
+        return Outcome::refuse_count("umat_hyper: unusable number of elastic constants", np);
     const int n = a.ntens;
     a.spd = 0.0;
     a.scd = 0.0;
     double k[36];
     std::fill(a.ddsdde.data(), a.ddsdde.data() + n * n, 0.0);
-    if (const Outcome o = stiffness_of(k, a); o.kind != Outcome::done) return Outcome::refuse(o.message, o.value);
+    if (const Outcome o = stiffness_of(k, a); o.kind != Outcome::done)
+        return o.kind == Outcome::refused ? o : Outcome::refuse(o.message, o.value);
     double old[6], s[6];
     for (int i = 0; i < n; ++i) old[i] = a.stress[i];
     tvk::lamina::stress_vector(s, k, a.stran.data(), a.dstran.data(), a.ndi, n, true, false);

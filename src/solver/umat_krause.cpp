@@ -10,7 +10,7 @@ using tvk::solver::Order;
 using tvk::solver::Outcome;
 
 Outcome endochronic_point(tvk::solver::Point<Order::nye>& a) {
-    if (a.ntens != 6) return Outcome::fail("umat_krause: the law needs six stress components", a.ntens);
+    if (a.ntens != 6) return Outcome::refuse_count("umat_krause: the law needs six stress components", a.ntens);
     if (a.nprops < 11 || a.nstatv < 42)
         return Outcome::refuse("umat_krause: at least 11 properties and 42 state variables needed", a.nprops);
     const int np = a.nprops, ns = a.nstatv;
@@ -32,6 +32,11 @@ Outcome endochronic_point(tvk::solver::Point<Order::nye>& a) {
     return Outcome::ok();
 }
 
+// Its energies are the solver's: the law sets none of them.
+constexpr tvk::solver::ResultRules endochronic_results{.sse = tvk::solver::Energy::solvers,
+                                                       .spd = tvk::solver::Energy::solvers,
+                                                       .scd = tvk::solver::Energy::solvers};
+
 }  // namespace
 
-TVK_SOLVER_KERNEL(Umat, umat_krause, endochronic_point)
+TVK_SOLVER_KERNEL_RULED(Umat, umat_krause, endochronic_point, endochronic_results)

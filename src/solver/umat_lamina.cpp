@@ -183,9 +183,10 @@ template <int N>
 // Inlined into the entry, so that the point the converter builds is never stored as a whole.
 [[gnu::always_inline]] inline Outcome ply_point(Ply& a) {
     const int n = a.ntens;
+    if (n != 3 && n != 4 && n != 6) [[unlikely]]
+        return Outcome::refuse_count("umat_lamina: unsupported number of stress components", n);
     a.spd = 0.0;
     a.scd = 0.0;
-    if (n != 3 && n != 4 && n != 6) return Outcome::fail("umat_lamina: unsupported number of stress components", n);
     double buf[9];
     const double* nye = ply_properties(buf, a.props.data(), a.nprops, a.statev.data(), a.nstatv);
     if (!nye) [[unlikely]] return Outcome::refuse(nullptr);  // reported: no constants for the ply
@@ -199,8 +200,11 @@ template <int N>
 // The counts the property routine builds a stiffness from; with one, the ply's constants from the
 // material table.
 constexpr bool usable_count(int nprops) { return nprops == 1 || tvk::lamina::nye_count(nprops); }
+// The component counts it has a stiffness for.
+constexpr bool has_stiffness(int ntens) { return ntens == 3 || ntens == 4 || ntens == 6; }
 
 }  // namespace
 
 TVK_SOLVER_KERNEL_CHECKED(Umat, umat_lamina, ply_point,
-                          {usable_count, "umat_lamina: unusable number of elastic constants"})
+                          {usable_count, "umat_lamina: unusable number of elastic constants"},
+                          {has_stiffness, "umat_lamina: unsupported number of stress components"})

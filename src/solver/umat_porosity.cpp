@@ -14,7 +14,7 @@ constexpr double degr = static_cast<double>(0.001f);
 Outcome porosity_point(tvk::solver::Point<tvk::solver::Order::nye>& a) {
     const int n = a.ntens, np = a.nprops, one = 1;
     if (!tvk::lamina::nye_count(np) && np != 12 && np != 21 && np != 36)
-        return Outcome::refuse("umat_porosity: unusable number of elastic constants", np);
+        return Outcome::refuse_count("umat_porosity: unusable number of elastic constants", np);
     a.sse = 0.0;
     a.spd = 0.0;
     a.scd = 0.0;

@@ -501,7 +501,7 @@ void fatigue_cycles(const Model& m, Work& w, State& s, const Point& p, double d,
 Outcome resin_point(Point& p) {
     const int nt = p.ntens;
     const int model = tvk::materialdata.modelid;
-    if (nt != 4 && nt != 6) return Outcome::refuse("umat_resin: 4 or 6 stress components needed", nt);
+    if (nt != 4 && nt != 6) return Outcome::refuse_count("umat_resin: 4 or 6 stress components needed", nt);
     if (model < 0 || model > 7) return Outcome::refuse("umat_resin: resin model (materialdata modelid) must be 0 to 7", model);
     const bool traced = tvk::resin::traced(p.noel);
     const int nstatv = p.nstatv;
@@ -706,5 +706,5 @@ Outcome resin_point(Point& p) {
 
 }  // namespace
 
-TVK_SOLVER_KERNEL(UmatResin, umat_resin, resin_point)
-TVK_SOLVER_ADAPTED(Usermat, usermat_resin, abq_umat_to_ansys_usermat, umat_resin)
+TVK_SOLVER_KERNEL_RULED(UmatResin, umat_resin, resin_point, tvk::solver::resin_results)
+TVK_SOLVER_ADAPTED_RULED(Usermat, usermat_resin, abq_umat_to_ansys_usermat, umat_resin, tvk::solver::resin_results)

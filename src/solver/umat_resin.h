@@ -29,6 +29,7 @@
 #pragma once
 
 #include "interfaces.h"
+#include "kernel.h"
 
 TVK_SOLVER_DECLARE(UmatResin, umat_resin);
 TVK_SOLVER_DECLARE(Usermat, usermat_resin);
@@ -62,3 +63,12 @@ enum Slot : int {
 };
 
 }  // namespace tvk::resin_state
+
+namespace tvk::solver {
+// What the check of the routine's results lets through: its energies are the solver's (the strain
+// energy accumulates in state slot 10); +inf in the remaining cycles and the cycles to failure
+// (slots 12 and 13), the infinite life of a cycle without amplitude.
+inline constexpr ResultRules resin_results{
+    .sse = Energy::solvers, .spd = Energy::solvers, .scd = Energy::solvers,
+    .infinite = {resin_state::remaining - 1, resin_state::cycles_to_failure - 1, -1, -1}};
+}  // namespace tvk::solver

@@ -67,7 +67,8 @@ Outcome fatigue_ply(tvk::solver::Point<Order::nye>& a) {
         std::fill(a.ddsdde.data(), a.ddsdde.data() + n * n, 0.0);
         return Outcome::refuse(message, value);
     };
-    if (n != 3 && n != 4 && n != 6) return refuse("umat_shokrieh: 3, 4 or 6 stress components needed", n);
+    if (n != 3 && n != 4 && n != 6)
+        return Outcome::refuse_count("umat_shokrieh: 3, 4 or 6 stress components needed", n);
     if (a.nstatv < nstatv_min) return refuse("umat_shokrieh: at least 312 state variables needed", a.nstatv);
     if (a.nprops < tvk::fatigue::nprops_min) return refuse("umat_shokrieh: at least 150 properties needed", a.nprops);
 
@@ -141,7 +142,15 @@ Outcome fatigue_ply(tvk::solver::Point<Order::nye>& a) {
     return Outcome::ok();
 }
 
+// The slots whose NaN the result check lets through: slot 77 of each point block and backup.
+constexpr int none_finite = tvk::fatigue::slot::cycles_left;
+static_assert(tvk::solver::shokrieh_results.none[0] == block1 + none_finite &&
+              tvk::solver::shokrieh_results.none[1] == block2 + none_finite &&
+              tvk::solver::shokrieh_results.none[2] == backup1 + none_finite &&
+              tvk::solver::shokrieh_results.none[3] == backup2 + none_finite);
+
 }  // namespace
 
-TVK_SOLVER_KERNEL(UmatShokrieh, umat_shokrieh, fatigue_ply)
-TVK_SOLVER_ADAPTED(Usermat, usermat_shokrieh, abq_umat_to_ansys_usermat, umat_shokrieh)
+TVK_SOLVER_KERNEL_RULED(UmatShokrieh, umat_shokrieh, fatigue_ply, tvk::solver::shokrieh_results)
+TVK_SOLVER_ADAPTED_RULED(Usermat, usermat_shokrieh, abq_umat_to_ansys_usermat, umat_shokrieh,
+                         tvk::solver::shokrieh_results)

@@ -6,13 +6,17 @@
 // reaches a solver that passes pnewdt = -1 for "no request".
 #include <gtest/gtest.h>
 
-#include <cmath>
+#include <algorithm>
 #include <array>
+#include <cmath>
 #include <bit>
 #include <cstdint>
+#include <cstdio>
 #include <cstring>
 #include <limits>
 #include <string>
+#include <tuple>
+#include <utility>
 #include <vector>
 
 #include "core/modeldata.h"
@@ -169,8 +173,9 @@ void expect_refused(const UmatPoint& after, const UmatPoint& before, const std::
     EXPECT_EQ(std::memcmp(after.statev.data(), before.statev.data(), sizeof(double) * before.statev.size()), 0)
         << what;
     // The energies as they came; the ply routine sets its dissipations to 0 before it can refuse
-    // a point (its constant count is checked before it runs).
-    const bool ply = what.rfind("umat_lamina", 0) == 0 && what.find("unusable") == std::string::npos;
+    // a point (its constant and component counts are checked before it runs).
+    const bool ply = what.rfind("umat_lamina", 0) == 0 && what.find("unusable") == std::string::npos &&
+                     what.find("unsupported") == std::string::npos;
     EXPECT_EQ(after.sse, before.sse);
     EXPECT_EQ(after.spd, ply ? 0.0 : before.spd);
     EXPECT_EQ(after.scd, ply ? 0.0 : before.scd);
@@ -180,13 +185,14 @@ void expect_refused(const UmatPoint& after, const UmatPoint& before, const std::
     EXPECT_EQ(tvk::errorhandling.errstat, -3) << what;
     const std::string text = tvktest::errtext();
     EXPECT_NE(text.find(what), std::string::npos) << text;
-    // A law's refusal names the material (the converter's refusal of a non-finite input, the ply
-    // table lookup and the ply routine's non-finite result report without it).
+    // A law's refusal names the material, after the count for a refused count (the converter's
+    // refusal of a non-finite input, the ply table lookup and the ply routine's non-finite result
+    // report without it).
     if (what.find("non-finite stress") == std::string::npos && what.find("no elastic") == std::string::npos &&
         what.find("umat_lamina: non-finite") == std::string::npos) {
         std::string name(after.materl, sizeof after.materl);
         name.erase(name.find_last_not_of(' ') + 1);
-        EXPECT_NE(text.find("(material " + name + ")"), std::string::npos) << text;
+        EXPECT_NE(text.find("material " + name + ")"), std::string::npos) << text;
     }
 }
 
@@ -353,16 +359,21 @@ TEST(RefusedPoints, NonFiniteStateTheLawDoesNotWriteIsNoRefusal) {
     clear_errors();
 }
 
-// Constant counts that give no stiffness: an input error naming the routine's complaint and the
-// material, before anything else; the refused-point result.
+// Constant counts that give no stiffness: an input error naming the routine's complaint, the
+// count and the material, before anything else; the refused-point result.
 TEST(RefusedPoints, ImplicitRoutinesRefuseUnusableConstantCounts) {
     const V de = {1e-3, -2e-4, 1e-4, 5e-4, 0, 0};
-    expect_refusal(UmatPoint(umat_lamina, 3, 3, 40, {140e3, 9e3, 0.3}), de, "umat_lamina: unusable number of elastic");
+    expect_refusal(UmatPoint(umat_lamina, 3, 3, 40, {140e3, 9e3, 0.3}), de,
+                   "umat_lamina: unusable number of elastic constants (3, material PLY)");
     expect_refusal(UmatPoint(umat_lamina, 2, 1, 40, {140e3, 9e3, 0.3}), {1e-3, 0, 0}, "umat_lamina: unusable number");
-    expect_refusal(UmatPoint(umat_lamina, 3, 3, 30, V(12, 1e3)), de, "umat_lamina: unusable number");
-    expect_refusal(UmatPoint(umat_hyper, 3, 3, 8, {140e3, 9e3, 0.3}), de, "umat_hyper: unusable number");
-    expect_refusal(UmatPoint(porosity, 3, 3, 1, {140e3, 9e3, 0.3}), de, "umat_porosity: unusable number");
-    expect_refusal(UmatPoint(umat_fiber, 3, 3, 12, {140e3, 9e3, 9e3, 0.3, 0.3}), de, "umat_fiber: fewer than nine");
+    expect_refusal(UmatPoint(umat_lamina, 3, 3, 30, V(12, 1e3)), de,
+                   "umat_lamina: unusable number of elastic constants (12,");
+    expect_refusal(UmatPoint(umat_hyper, 3, 3, 8, {140e3, 9e3, 0.3}), de,
+                   "umat_hyper: unusable number of elastic constants (3,");
+    expect_refusal(UmatPoint(porosity, 3, 3, 1, {140e3, 9e3, 0.3}), de,
+                   "umat_porosity: unusable number of elastic constants (3,");
+    expect_refusal(UmatPoint(umat_fiber, 3, 3, 12, {140e3, 9e3, 9e3, 0.3, 0.3}), de,
+                   "umat_fiber: fewer than nine elastic constants (5,");
     expect_refusal(UmatPoint(umat_krause, 3, 3, 42, {3000.0, 10.0, 0.35}), de, "umat_krause: at least 11 properties");
     expect_refusal(UmatPoint(umat_hail, 3, 3, 13, {70000.0}), de, "umat_hail: Young's modulus and Poisson");
     expect_refusal(UmatPoint(umat_prony, 3, 3, 510, {1.0, 1.0, 1.0, 1.0, 1.0}), de, "umat_prony: fewer than 10");
@@ -608,6 +619,141 @@ TEST(RefusedPoints, AKernelWithDeclaredStateRangesKeepsTheWholeStateOfARefusedPo
     d.p.call(de);
     EXPECT_EQ(tvk::errorhandling.errstat, 0);
     EXPECT_EQ(d.p.statev, (V{0.0, -7.0}));
+    clear_errors();
+}
+
+// ---- Component counts a routine cannot serve -----------------------------------------------------
+
+// One USERMAT call of `fn` with ndirect + nshear components, from stress (1, 2, ...) and the
+// state 0.5; the refused-point result: keycut 1, stress and state as they came, zero tangent.
+void expect_usermat_refusal(tvk::solver::Usermat::Fn* fn, int ndirect, int nshear, const V& prop,
+                            const std::string& what) {
+    int id = 2, one = 1, keycut = 0, nd = ndirect, ns = nshear, nc = nd + ns, nsv = 14;
+    int np = static_cast<int>(prop.size());
+    double t = 0, dt = 1, temp = 20, dtemp = 0, sedel = 0.25, sedpl = 0, epseq = 0, var[9] = {}, ts[2] = {3, 4};
+    double epszz = 0, coords[3] = {}, eye[9] = {1, 0, 0, 0, 1, 0, 0, 0, 1};
+    V stress(nc), st(14, 0.5), dsdepl(nc * nc, 9.0), strain(nc), de(nc, 1e-3), epspl(nc), p = prop;
+    for (int i = 0; i < nc; ++i) stress[i] = i + 1.0;
+    const V stress0 = stress;
+    clear_errors();
+    fn(&id, &one, &one, &one, &one, &one, &one, &keycut, &nd, &ns, &nc, &nsv, &np, &t, &dt, &temp, &dtemp,
+       stress.data(), st.data(), dsdepl.data(), &sedel, &sedpl, &epseq, strain.data(), de.data(), epspl.data(),
+       p.data(), coords, &var[0], eye, eye, ts, &epszz, &var[1], &var[2], &var[3], &var[4], &var[5], &var[6],
+       &var[7], &var[8]);
+    EXPECT_EQ(keycut, 1) << what;
+    EXPECT_EQ(stress, stress0);
+    EXPECT_EQ(st, V(14, 0.5));
+    EXPECT_EQ(dsdepl, V(nc * nc, 0.0));
+    EXPECT_EQ(sedel, 0.25);
+    EXPECT_EQ(tvk::errorhandling.errstat, -3);
+    EXPECT_EQ(tvktest::errtext(), what);
+    clear_errors();
+}
+
+}  // namespace
+
+TVK_SOLVER_DECLARE(Umat, tvktest_umat_via_usermat_fiber);
+TVK_SOLVER_DECLARE(Umat, tvktest_umat_via_muesli);
+
+namespace {
+
+void umat_via_usermat_fiber(const tvk::solver::Umat& a) {
+    tvk::solver::Umat::call([](auto... x) { ansys_usermat_to_abq_umat(usermat_fiber, x...); }, a);
+}
+// The UMAT list with material id 3 before the name's length (the last argument).
+void umat_via_muesli(const tvk::solver::Umat& a) {
+    tvk::solver::Umat::call(
+        [](auto... x) {
+            const auto args = std::make_tuple(x...);
+            constexpr std::size_t n = sizeof...(x);
+            const int id = 3;
+            [&]<std::size_t... I>(std::index_sequence<I...>) {
+                muesli_to_abq_umat(tvktest_told_muesli, std::get<I>(args)..., &id, std::get<n - 1>(args));
+            }(std::make_index_sequence<n - 1>{});
+        },
+        a);
+}
+
+}  // namespace
+
+TVK_SOLVER_ENTRY(Umat, tvktest_umat_via_usermat_fiber, umat_via_usermat_fiber)
+TVK_SOLVER_ENTRY(Umat, tvktest_umat_via_muesli, umat_via_muesli)
+
+namespace {
+
+// "(n, material NAME)", as a count refusal names its count and material.
+std::string named(int n, const char* material) {
+    char text[64];
+    std::snprintf(text, sizeof text, "(%d, material %s)", n, material);
+    return text;
+}
+
+// A routine's own verdict that it has no law for the point's component count: an input error
+// naming the count and the material, and the refused-point result (stress, state and energies as
+// they came, a zero tangent, a cut-back request).
+TEST(RefusedPoints, ComponentCountsARoutineCannotServeAreRefusedPoints) {
+    const V fibre = {140e3, 9e3, 9e3, 0.3, 0.3, 0.45, 5e3, 5e3, 3e3, 2000, 1200, 0.1};
+    const V endo = {3000.0, 10.0, 0.35, 1500.0, 200.0, 100.0, 80.0, 60.0, 40.0, 20.0, 10.0};
+    for (const auto& c : {std::array<int, 2>{3, 2}, std::array<int, 2>{1, 0}, std::array<int, 2>{1, 1},
+                          std::array<int, 2>{0, 2}}) {
+        const int n = c[0] + c[1];
+        const V de(n, 1e-4);
+        const std::string count = named(n, "PLY");
+        expect_refusal(UmatPoint(umat_lamina, c[0], c[1], 40, nye), de,
+                       "umat_lamina: unsupported number of stress components " + count);
+        expect_refusal(UmatPoint(umat_fiber, c[0], c[1], 14, fibre), de,
+                       "umat_fiber: unsupported number of stress components " + count);
+        expect_refusal(UmatPoint(umat_krause, c[0], c[1], 42, endo), de,
+                       "umat_krause: the law needs six stress components " + count);
+        expect_refusal(UmatPoint(umat_hail, c[0], c[1], 13, {70000.0, 0.3}), de,
+                       "umat_hail: unsupported number of stress components " + count);
+        expect_usermat_refusal(usermat_fiber, c[0], c[1], nye,
+                               "usermat_fiber: unsupported number of stress components " + named(n, "id 2"));
+        // The adapters: keycut 1 under USERMAT, a cut-back request under UMAT.
+        expect_usermat_refusal(usermat_lamina, c[0], c[1], nye,
+                               "solver adapter: 3, 4 or 6 stress components expected " + named(n, "id 2"));
+        {  // (this adapter returns zero dissipations whatever becomes of the point)
+            Call u(UmatPoint(tvktest_umat_via_usermat_fiber, c[0], c[1], 4, nye));
+            const UmatPoint before = u.p;
+            clear_errors();
+            u.p.call(de);
+            EXPECT_EQ(u.p.stress, before.stress);
+            EXPECT_EQ(u.p.statev, before.statev);
+            EXPECT_EQ(u.p.ddsdde, V(n * n, 0.0));
+            EXPECT_EQ(u.p.pnewdt, 0.5);
+            EXPECT_EQ(tvktest::errtext(), "solver adapter: 3, 4 or 6 stress components expected " + count);
+        }
+        expect_refusal(UmatPoint(tvktest_umat_via_muesli, c[0], c[1], 4, {0.0}), de,
+                       "solver adapter: 3, 4 or 6 stress components expected " + count);
+    }
+    // umat_krause has a law for six components only; umat_hail for (2, 1), (3, 1) and (3, 3).
+    expect_refusal(UmatPoint(umat_krause, 3, 1, 42, endo), V(4, 1e-4),
+                   "umat_krause: the law needs six stress components (4, material PLY)");
+    for (const auto& c : {std::array<int, 2>{2, 2}, std::array<int, 2>{3, 0}, std::array<int, 2>{2, 3}}) {
+        const int n = c[0] + c[1];
+        expect_refusal(UmatPoint(umat_hail, c[0], c[1], 13, {70000.0, 0.3}), V(n, 1e-4),
+                       "umat_hail: unsupported number of stress components " + named(n, "PLY"));
+    }
+}
+
+// Direct and shear counts that do not add up to ntens, in the UMAT entry, the MUESLI form and a
+// UMAT-facing adapter: the refused-point result; the tangent is cleared only where ntens gives it
+// a size (1 to 6).
+TEST(RefusedPoints, ComponentCountsThatDoNotAddUpAreRefusedPoints) {
+    for (const int ntens : {5, 0, 7})
+        for (auto* fn : {tvktest_told_umat, tvktest_umat_via_muesli}) {
+            Call c(UmatPoint(fn, 3, 3, 5, {0.0}));
+            c.p.ntens = ntens;
+            c.p.ddsdde.assign(36, 9.0);
+            const UmatPoint before = c.p;
+            clear_errors();
+            c.p.call(V(6, 1e-3));
+            EXPECT_NE(tvktest::errtext().find("ndi and nshr must be 0 to 3 and add up to ntens"), std::string::npos);
+            EXPECT_TRUE(c.p.stress == before.stress && c.p.statev == before.statev && c.p.sse == before.sse);
+            const int cleared = ntens >= 1 && ntens <= 6 ? ntens * ntens : 0;
+            EXPECT_EQ(std::count(c.p.ddsdde.begin(), c.p.ddsdde.end(), 0.0), cleared) << ntens;
+            EXPECT_EQ(c.p.pnewdt, 0.5);
+        }
     clear_errors();
 }
 

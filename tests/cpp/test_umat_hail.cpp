@@ -325,4 +325,26 @@ TEST_F(UmatHail, HardeningStrainsThatDoNotIncreaseStrictlyAreRefused) {
     EXPECT_EQ(stateless.pnewdt, 1.0);
 }
 
+// Its strain energy and creep dissipation are the solver's, and so is its plastic dissipation in
+// an elastic increment: NaN energies come back as they came, without a refusal. A plastic
+// increment sets its plastic dissipation, finite whatever came in.
+TEST_F(UmatHail, EnergiesTheLawDoesNotSetAreTheSolvers) {
+    UmatPoint p(umat_hail, 3, 3, 13, props(100.0));
+    p.sse = std::nan(""), p.spd = std::nan(""), p.scd = -HUGE_VAL, p.pnewdt = -1.0;
+    p.call({1e-4, 0, 0, 0, 0, 0});  // elastic
+    EXPECT_EQ(tvk::errorhandling.errstat, 0) << tvktest::errtext();
+    EXPECT_TRUE(std::isnan(p.sse));
+    EXPECT_TRUE(std::isnan(p.spd));
+    EXPECT_EQ(p.scd, -HUGE_VAL);
+    EXPECT_EQ(p.pnewdt, -1.0);
+    EXPECT_NEAR(p.stress[0], E * (1 - NU) / ((1 + NU) * (1 - 2 * NU)) * 1e-4, 1e-9);
+    UmatPoint q(umat_hail, 3, 3, 13, props(100.0));
+    q.spd = std::nan("");
+    q.call({0, 0, 0, 1e-2, 0, 0});  // shear beyond the yield stress, no mean stress
+    EXPECT_EQ(tvk::errorhandling.errstat, 0) << tvktest::errtext();
+    EXPECT_GT(q.statev[12], 0.0);  // plastic
+    EXPECT_TRUE(std::isfinite(q.spd));
+    EXPECT_GT(q.spd, 0.0);
+}
+
 }  // namespace

@@ -3,6 +3,7 @@
 // DIC step, and the constants of the material table.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstring>
 #include <vector>
@@ -208,7 +209,7 @@ TEST(UmatLamina, UnsupportedCountsAreReportedWithAZeroResponse) {
     p.increment({1e-3, 0, 0, 0, 0, 0});
     // An input error naming the material and the count; the refused-point result.
     EXPECT_EQ(tvk::errorhandling.errstat, -3);
-    EXPECT_EQ(tvktest::errtext(), "umat_lamina: unusable number of elastic constants (material PLY)");
+    EXPECT_EQ(tvktest::errtext(), "umat_lamina: unusable number of elastic constants (3, material PLY)");
     EXPECT_EQ(p.stress, V(6, 0.0));
     EXPECT_EQ(p.ddsdde, V(36, 0.0));
     EXPECT_EQ(p.pnewdt, 0.5);
@@ -218,7 +219,10 @@ TEST(UmatLamina, UnsupportedCountsAreReportedWithAZeroResponse) {
     q.stress.assign(5, 4.0);
     q.increment(V(5, 1e-3));
     EXPECT_EQ(tvk::errorhandling.errstat, -3);
+    EXPECT_EQ(tvktest::errtext(), "umat_lamina: unsupported number of stress components (5, material PLY)");
     EXPECT_EQ(q.stress, V(5, 4.0));
+    EXPECT_EQ(q.ddsdde, V(25, 0.0));
+    EXPECT_EQ(q.pnewdt, 0.5);
     tvktest::clear_errors();
 }
 
@@ -226,8 +230,9 @@ TEST(UmatLamina, UnsupportedCountsAreReportedWithAZeroResponse) {
 
 // Direct and shear counts that do not add up to the number of stress components (or that no
 // stress state has) are refused before the ply is evaluated: a level -3 report naming the entry,
-// and every result as the caller passed it.
-TEST(UmatLamina, ComponentCountsThatDoNotAddUpAreRefusedWithTheResultUntouched) {
+// and the refused-point result (stress, state and energies as the caller passed them, a zero
+// ntens x ntens tangent, a cut-back request).
+TEST(UmatLamina, ComponentCountsThatDoNotAddUpGiveTheRefusedPointResult) {
     const int cases[][3] = {{3, 2, 6}, {2, 2, 3}, {3, 3, 4}, {4, 2, 6}, {1, 1, 3}};
     for (const auto& c : cases) {
         UmatPoint p(umat_lamina, 3, 3, 40, nye);
@@ -243,16 +248,18 @@ TEST(UmatLamina, ComponentCountsThatDoNotAddUpAreRefusedWithTheResultUntouched) 
         EXPECT_EQ(tvktest::errtext(), "umat_lamina: ndi and nshr must be 0 to 3 and add up to ntens");
         EXPECT_EQ(p.stress, before.stress);
         EXPECT_EQ(p.statev, before.statev);
-        EXPECT_EQ(p.ddsdde, before.ddsdde);
+        V tangent = before.ddsdde;
+        std::fill(tangent.begin(), tangent.begin() + c[2] * c[2], 0.0);
+        EXPECT_EQ(p.ddsdde, tangent);
         EXPECT_EQ(p.sse, 11.0);
         EXPECT_EQ(p.spd, 12.0);
         EXPECT_EQ(p.scd, 13.0);
-        EXPECT_EQ(p.pnewdt, 0.75);
+        EXPECT_EQ(p.pnewdt, 0.5);
     }
     tvktest::clear_errors();
 }
 
-TEST(UmatLamina, UsermatEntryRefusesComponentCountsThatDoNotAddUp) {
+TEST(UmatLamina, UsermatEntryGivesComponentCountsThatDoNotAddUpTheRefusedPointResult) {
     const int cases[][3] = {{3, 2, 6}, {2, 1, 4}, {4, 2, 6}};
     for (const auto& c : cases) {
         int matid = 1, elemid = 1, kdomintpt = 1, klayer = 1, ksectpt = 1, ldstep = 1, isubst = 1, keycut = 5;
@@ -273,13 +280,15 @@ TEST(UmatLamina, UsermatEntryRefusesComponentCountsThatDoNotAddUp) {
         EXPECT_EQ(tvktest::errtext(), "abq_umat_to_ansys_usermat: ndi and nshr must be 0 to 3 and add up to ntens");
         EXPECT_EQ(stress, stress0);
         EXPECT_EQ(ustatev, ustatev0);
-        EXPECT_EQ(dsdepl, V(36, -7.0));
+        V tangent(36, -7.0);
+        std::fill(tangent.begin(), tangent.begin() + ncomp * ncomp, 0.0);
+        EXPECT_EQ(dsdepl, tangent);
         EXPECT_EQ(sedel, 9.0);
         EXPECT_EQ(epszz, 6.0);
         EXPECT_EQ(tsstif[0], 4.0);
         EXPECT_EQ(tsstif[1], 5.0);
-        // The interface's own outputs: no cut-back asked for, no plastic work.
-        EXPECT_EQ(keycut, 0);
+        // The interface's own outputs: a cut-back asked for, no plastic work.
+        EXPECT_EQ(keycut, 1);
         EXPECT_EQ(sedpl, 0.0);
         EXPECT_EQ(epseq, 0.0);
     }
