@@ -179,7 +179,7 @@ TEST(ErrorRecordThreads, RefusedAndValidMaterialPointsInTwoThreadsEachReadOnlyTh
     constexpr int calls = 2000;
     clear_errors();
     const std::vector<double> ply = {140e3, 10e3, 10e3, 0.3, 0.3, 0.45, 5e3, 5e3, 3.5e3};
-    const std::string refusal = "umat_lamina: unusable number of elastic constants (material BAD)";
+    const std::string refusal = "umat_lamina: unusable number of elastic constants (3, material BAD)";
     std::barrier step(2);
     const auto out = in_threads(2, [&](int t) -> std::string {
         const bool refused = t == 0;
