@@ -119,9 +119,11 @@ Outcome hail_point(Point& a) {
                     break;
                 }
             }
-            if (!converged) warn_not_converged();
+            // A correction without a finite strain increment (a softening slope of -3G, say) leaves
+            // no result to return: the point is refused, its report ahead of the iteration's warning.
             if (!std::isfinite(deqpl) || !std::isfinite(syield))
-                return Outcome::fail("umat_hail: the plastic correction gave no finite strain increment");
+                return Outcome::refuse("umat_hail: the plastic correction gave no finite strain increment");
+            if (!converged) warn_not_converged();
             // Return to the yield surface.
             double flow[6];
             GetMisesFlow(flow, s, &ns);

@@ -347,4 +347,23 @@ TEST_F(UmatHail, EnergiesTheLawDoesNotSetAreTheSolvers) {
     EXPECT_GT(q.spd, 0.0);
 }
 
+// A softening slope of exactly -3G leaves the return mapping without a finite plastic strain
+// increment: the point is refused (stress and state as they came, zero tangent, cut-back), and the
+// record holds the refusal, not the iteration's warning.
+TEST_F(UmatHail, PlasticCorrectionWithoutAFiniteIncrementRefusesThePoint) {
+    const V soft = {2.6, 0.3, 1.0, 1.0, 0.0, -2.0, 1.0};  // G = 1, slope -3 = -3G
+    UmatPoint p(umat_hail, 3, 3, 13, soft);
+    p.stress = {0.1, 0.2, 0.3, 0.0, 0.0, 0.0};
+    p.ddsdde.assign(36, 9.0);
+    p.pnewdt = -1.0;
+    const V state = p.statev;
+    p.call({0, 0, 0, 1.0, 0, 0});  // shear: Mises stress sqrt(3) above the yield stress 1
+    EXPECT_EQ(tvk::errorhandling.errstat, -3);
+    EXPECT_NE(tvktest::errtext().find("no finite strain increment"), std::string::npos) << tvktest::errtext();
+    EXPECT_EQ(p.stress, V({0.1, 0.2, 0.3, 0.0, 0.0, 0.0}));
+    EXPECT_EQ(p.statev, state);
+    EXPECT_EQ(p.ddsdde, V(36, 0.0));
+    EXPECT_TRUE(p.pnewdt > 0.0 && p.pnewdt <= 0.5);
+}
+
 }  // namespace
