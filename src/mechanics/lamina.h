@@ -31,6 +31,9 @@ inline bool engineering_order(const double* e) { return e[6] <= 1.0 && e[7] <= 1
 // The counts of elastic constants nye_properties() forms a Nye property vector from.
 constexpr bool nye_count(int n) { return n == 2 || n == 5 || n == 9; }
 
+// The stress-component counts stiffness() forms a stiffness for: 3 (plane stress), 4 and 6.
+constexpr bool stiffness_components(int ntens) { return ntens == 3 || ntens == 4 || ntens == 6; }
+
 // Nye property vector from 2 (E, nu), 5 or 9 values; false (out untouched) for other counts.
 //  5 values: (E1, E2, nu12, nu23, G12) when the third is at most 1, else (E1, E2, G12, G23, nu12);
 //            transverse isotropy about axis 1 gives E3 = E2, nu13 = nu12, G13 = G12 and
@@ -191,7 +194,7 @@ inline void place_stiffness_entries(double* c, const double* v, int n, bool plan
 }
 
 // On-axis stiffness c(ntens, ntens) of a Nye property vector for ntens 3, 4 or 6 (the caller
-// checks ntens). plane: the plane-stress entries only (ignored for ntens 3, which is always the
+// checks ntens: stiffness_components). plane: the plane-stress entries only (ignored for ntens 3, which is always the
 // plane-stress stiffness). The same values as stiffness_entries() placed by
 // place_stiffness_entries(), written directly (one pass for a component count known only at run
 // time).

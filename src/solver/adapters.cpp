@@ -7,6 +7,7 @@
 #include "converters.h"
 #include "core/linalg.h"
 #include "elements/stressstate.h"
+#include "mechanics/lamina.h"
 #include "input/iohandling.h"
 #include "mechanics/micromechanics.h"
 #include "mechanics/notation.h"
@@ -100,7 +101,7 @@ struct UsermatRoutine {
 template <class Inner>
 Outcome in_3d(Point<Order::nye>& p, const Inner& inner, double* c3) {
     const int n = p.ntens;
-    if (n != 3 && n != 4 && n != 6)
+    if (!tvk::lamina::stiffness_components(n))
         return Outcome::refuse_count("solver adapter: 3, 4 or 6 stress components expected", n);
     double s3[6], e3[6], de3[6];
     const double transverse[6] = {}, zero6[6] = {};

@@ -26,6 +26,7 @@
 //
 // The kernel runs in the interface's own order when it accepts a point of that order (a
 // template kernel); a kernel written for Nye vectors gets its vectors reordered and its results
+// reordered back.
 //
 // The pieces the converters are built from are in headers of their own: the finiteness checks and
 // the kept state (result_check.h), the refusal rules and reports (refusal.h), the component orders

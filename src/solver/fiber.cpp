@@ -40,7 +40,7 @@ void at_temperature(double* p, const double* props, double t) {
 Outcome fibre_point(Point<Order::nye>& a) {
     const int n = a.ntens, np = a.nprops, ns = a.nstatv;
     if (np < 9) return Outcome::refuse_count("umat_fiber: fewer than nine elastic constants", np);
-    if (n != 3 && n != 4 && n != 6)
+    if (!tvk::lamina::stiffness_components(n))
         return Outcome::refuse_count("umat_fiber: unsupported number of stress components", n);
     a.spd = 0.0;
     a.scd = 0.0;
@@ -91,7 +91,7 @@ Outcome fibre_increment(Point<O>& a) {
     const int n = a.ntens, np = a.nprops;
     if (!tvk::lamina::nye_count(np))
         return Outcome::refuse_count("usermat_fiber: unusable number of elastic constants", np);
-    if (n != 3 && n != 4 && n != 6)
+    if (!tvk::lamina::stiffness_components(n))
         return Outcome::refuse_count("usermat_fiber: unsupported number of stress components", n);
     a.sse = 0.0;
     if (a.epszz) *a.epszz = 0.0;

@@ -177,10 +177,6 @@ double contact_force(const UelImpact& a, StiffnessArgs& cs, double wp, double r,
     return root;
 }
 
-[[gnu::cold, gnu::noinline]] void report_non_finite(const char* routine, int jelem) {
-    tvk::report(-3, tvk::compose(routine, ": non-finite result; element not evaluated"), jelem);
-}
-
 // The implicit element's work on the contact record and its state; false when a value it would
 // keep in the process-wide csvars is not finite (nothing is written there then).
 bool uel_impact_contact(const UelImpact& a) {
@@ -362,7 +358,7 @@ void uel_impact_law(const UelImpact& a) {
     for (int i = 12; i < 20; ++i) finite = finite && (std::isfinite(a.svars[i]) || !std::isfinite(sv0[i]));
     if (finite) [[likely]]
         return;
-    report_non_finite("uel_impact", a.jelem);
+    report_non_finite_element("uel_impact", a.jelem);
     refuse();
 }
 
@@ -405,7 +401,7 @@ void vuel_impact_law(const VuelImpact& a) {
         const double elongation0 = a.svars(k, 15);
         auto refuse = [&] {
             a.svars(k, 15) = elongation0;
-            report_non_finite("vuel_impact", a.jelem[k]);
+            report_non_finite_element("vuel_impact", a.jelem[k]);
             refuse_bar(k);
         };
         const double x1[3] = {a.coords(k, 0, 0), a.coords(k, 0, 1), a.coords(k, 0, 2)};

@@ -183,6 +183,9 @@ struct ResultRules {
 
 // The rules of a kernel without any: its energies are its own, its results finite.
 inline constexpr ResultRules own_results{};
+// The rules of a law whose energies are the solver's wherever the law leaves them alone (one that
+// sets none, or one only in some increments): each is checked only where the kernel changed it.
+inline constexpr ResultRules solver_energies{.sse = Energy::solvers, .spd = Energy::solvers, .scd = Energy::solvers};
 
 // A kernel with the rules of its results (held by address: a converter hands them to its slow
 // path only, so the hot path of a point never builds them).

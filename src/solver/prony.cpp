@@ -433,7 +433,4 @@ constexpr bool usable_count(int nprops) { return nprops >= 10; }
 TVK_SOLVER_KERNEL_CHECKED(UmatProny, umat_prony, prony_point,
                           {usable_count, "umat_prony: fewer than 10 material properties"})
 // Under the ANSYS interface its strain energy (sedel) is the solver's too.
-constexpr tvk::solver::ResultRules relaxation_results{.sse = tvk::solver::Energy::solvers,
-                                                      .spd = tvk::solver::Energy::solvers,
-                                                      .scd = tvk::solver::Energy::solvers};
-TVK_SOLVER_ADAPTED_RULED(Usermat, usermat_prony, abq_umat_to_ansys_usermat, umat_prony, relaxation_results)
+TVK_SOLVER_ADAPTED_RULED(Usermat, usermat_prony, abq_umat_to_ansys_usermat, umat_prony, tvk::solver::solver_energies)

@@ -35,10 +35,6 @@ void zero(const tvk::solver::View<T, R>& v) {
     std::fill_n(v.data(), n, 0.0);
 }
 
-[[gnu::cold, gnu::noinline]] void report_non_finite(const char* routine, int jelem) {
-    tvk::report(-3, tvk::compose(routine, ": non-finite result; element not evaluated"), jelem);
-}
-
 // The refused implicit element: zero residual, stiffness and energies, and a cut-back request.
 template <class V>
 void refuse_uel(const V& a) {
@@ -202,11 +198,10 @@ Call uel_bar(const V& a, const double* props, int nprops, const double* energy0)
 
     // Only the first two right-hand sides are ever written; an energy that came in non-finite (a
     // solver's unset value) and was left alone is not the element's.
-    double probe = 0.0;  // 0 x every result: NaN as soon as one is not finite
-    for (int k = 0; k < std::min(nrhs, 2); ++k)
-        for (int i = 0; i < nd; ++i) probe += 0.0 * a.rhs(i, k);
-    for (int k = 0; k < nd * nd; ++k) probe += 0.0 * a.amatrx[k];
-    bool finite = probe == 0.0;
+    tvk::solver::conv::FiniteCheck check;
+    for (int k = 0; k < std::min(nrhs, 2); ++k) check.add(&a.rhs(0, k), nd);
+    check.add(a.amatrx.data(), nd * nd);
+    bool finite = check.finite();
     for (int i = 0; i < 8; ++i) finite = finite && (std::isfinite(a.energy[i]) || !std::isfinite(energy0[i]));
     if (!finite) return Call::non_finite;
 
@@ -239,7 +234,7 @@ bool uel_element(const char* routine, const V& a, const double* props, int nprop
     const Call c = uel_bar(a, props, nprops, energy0);
     if (c == Call::done) [[likely]]
         return true;
-    if (c == Call::non_finite) report_non_finite(routine, a.jelem);
+    if (c == Call::non_finite) tvk::solver::report_non_finite_element(routine, a.jelem);
     refuse_uel(a);
     return false;
 }
@@ -260,6 +255,10 @@ void vuel_bar(const char* routine, const V& a, const double* props, int nprops, 
     auto refuse = [&](int k) {
         refuse_vuel(a, k);
         if (refused) refused[k] = 1;
+    };
+    auto non_finite = [&](int k) {
+        tvk::solver::report_non_finite_element(routine, a.jelem[k]);
+        refuse(k);
     };
     if (!vuel_fits(a, nprops)) {
         for (int k = 0; k < a.nblock; ++k) refuse(k);
@@ -284,8 +283,7 @@ void vuel_bar(const char* routine, const V& a, const double* props, int nprops, 
         case 1: {
             const double am = 0.5 * rho * area * bar.length;
             if (!std::isfinite(am)) {
-                report_non_finite(routine, jelem);
-                refuse(k);
+                non_finite(k);
                 break;
             }
             for (int j = 0; j < 6; ++j)
@@ -304,8 +302,7 @@ void vuel_bar(const char* routine, const V& a, const double* props, int nprops, 
             const double F = E * acur * std::log(L / L0);
             const double work = 0.5 * (a.svars(k, 1) + F) * (L - a.svars(k, 0));
             if (!(finite_length && std::isfinite(dts) && std::isfinite(F) && std::isfinite(work))) {
-                report_non_finite(routine, jelem);
-                refuse(k);
+                non_finite(k);
                 break;
             }
             a.dtimestable[k] = dts;
@@ -318,8 +315,7 @@ void vuel_bar(const char* routine, const V& a, const double* props, int nprops, 
         case 3:
             if (a.jdltyp == 123) {
                 if (!std::isfinite(a.adlmag[k])) {
-                    report_non_finite(routine, jelem);
-                    refuse(k);
+                    non_finite(k);
                     break;
                 }
                 for (int i = 0; i < 6; ++i) a.rhs(k, i) = bar.spread(i, 0.0, a.adlmag[k]);
@@ -341,6 +337,9 @@ void tvk::solver::weak_bar(const VuelImpact& a, unsigned char* refused) {
     vuel_bar("vuel_impact", a, weak_bar_props, 3, refused);
 }
 void tvk::solver::refuse_element(const UelImpact& a) { refuse_uel(a); }
+void tvk::solver::report_non_finite_element(const char* routine, int jelem) {
+    tvk::report(-3, tvk::compose(routine, ": non-finite result; element not evaluated"), jelem);
+}
 void tvk::solver::refuse_element(const VuelImpact& a, int k) { refuse_vuel(a, k); }
 
 TVK_SOLVER_ENTRY(Uel, uel_truss, uel_law)

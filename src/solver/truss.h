@@ -70,5 +70,8 @@ void weak_bar(const VuelImpact& a, unsigned char* refused);
 // block zero residual and energies (and mass in a mass call).
 void refuse_element(const UelImpact& a);
 void refuse_element(const VuelImpact& a, int k);
+// The level -3 report of an element `routine` (uel_truss, vuel_impact, ...) refused for a
+// non-finite result.
+[[gnu::cold, gnu::noinline]] void report_non_finite_element(const char* routine, int jelem);
 
 }  // namespace tvk::solver

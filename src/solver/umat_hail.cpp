@@ -181,7 +181,4 @@ bool umat_hail_cutoff_clear() { return !cutoff_latch.load(std::memory_order_rela
 
 // Its strain energy and creep dissipation are the solver's; so is its plastic dissipation in an
 // elastic increment (the law sets it only in a plastic one).
-constexpr tvk::solver::ResultRules plasticity_results{.sse = tvk::solver::Energy::solvers,
-                                                      .spd = tvk::solver::Energy::solvers,
-                                                      .scd = tvk::solver::Energy::solvers};
-TVK_SOLVER_KERNEL_RULED(UmatInPlace, umat_hail, hail_point, plasticity_results)
+TVK_SOLVER_KERNEL_RULED(UmatInPlace, umat_hail, hail_point, tvk::solver::solver_energies)

@@ -25,7 +25,7 @@ using ps::index_of;
 Outcome stiffness_of(double* k, const Ply& a) {
     const int n = a.ntens;
     if (a.nprops >= 1 && a.nprops <= 9) {
-        if (n != 3 && n != 4 && n != 6)
+        if (!tvk::lamina::stiffness_components(n))
             return Outcome::refuse_count("umat_hyper: elastic constants need 3, 4 or 6 stress components", n);
         double nye[9];
         if (a.nprops == 1) {

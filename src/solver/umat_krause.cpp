@@ -32,11 +32,7 @@ Outcome endochronic_point(tvk::solver::Point<Order::nye>& a) {
     return Outcome::ok();
 }
 
-// Its energies are the solver's: the law sets none of them.
-constexpr tvk::solver::ResultRules endochronic_results{.sse = tvk::solver::Energy::solvers,
-                                                       .spd = tvk::solver::Energy::solvers,
-                                                       .scd = tvk::solver::Energy::solvers};
-
 }  // namespace
 
-TVK_SOLVER_KERNEL_RULED(Umat, umat_krause, endochronic_point, endochronic_results)
+// Its energies are the solver's: the law sets none of them.
+TVK_SOLVER_KERNEL_RULED(Umat, umat_krause, endochronic_point, tvk::solver::solver_energies)

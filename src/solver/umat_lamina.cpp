@@ -182,9 +182,7 @@ template <int N>
 
 // Inlined into the entry, so that the point the converter builds is never stored as a whole.
 [[gnu::always_inline]] inline Outcome ply_point(Ply& a) {
-    const int n = a.ntens;
-    if (n != 3 && n != 4 && n != 6) [[unlikely]]
-        return Outcome::refuse_count("umat_lamina: unsupported number of stress components", n);
+    const int n = a.ntens;  // 3, 4 or 6: checked by the converter before the kernel runs
     a.spd = 0.0;
     a.scd = 0.0;
     double buf[9];
@@ -200,11 +198,9 @@ template <int N>
 // The counts the property routine builds a stiffness from; with one, the ply's constants from the
 // material table.
 constexpr bool usable_count(int nprops) { return nprops == 1 || tvk::lamina::nye_count(nprops); }
-// The component counts it has a stiffness for.
-constexpr bool has_stiffness(int ntens) { return ntens == 3 || ntens == 4 || ntens == 6; }
 
 }  // namespace
 
 TVK_SOLVER_KERNEL_CHECKED(Umat, umat_lamina, ply_point,
                           {usable_count, "umat_lamina: unusable number of elastic constants"},
-                          {has_stiffness, "umat_lamina: unsupported number of stress components"})
+                          {tvk::lamina::stiffness_components, "umat_lamina: unsupported number of stress components"})

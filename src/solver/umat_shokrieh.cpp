@@ -9,6 +9,7 @@
 #include "converters.h"
 #include "elements/stressstate.h"
 #include "growth/shokrieh.h"
+#include "mechanics/lamina.h"
 #include "mechanics/transformation.h"
 
 namespace {
@@ -67,7 +68,7 @@ Outcome fatigue_ply(tvk::solver::Point<Order::nye>& a) {
         std::fill(a.ddsdde.data(), a.ddsdde.data() + n * n, 0.0);
         return Outcome::refuse(message, value);
     };
-    if (n != 3 && n != 4 && n != 6)
+    if (!tvk::lamina::stiffness_components(n))
         return Outcome::refuse_count("umat_shokrieh: 3, 4 or 6 stress components needed", n);
     if (a.nstatv < nstatv_min) return refuse("umat_shokrieh: at least 312 state variables needed", a.nstatv);
     if (a.nprops < tvk::fatigue::nprops_min) return refuse("umat_shokrieh: at least 150 properties needed", a.nprops);
