@@ -367,46 +367,31 @@ template <class A, class K>
 // point kernel `kernel` behind the interface's converter. The call of the kernel is inlined into
 // the entry; a kernel that is inlined there too works on the point's members in registers, without
 // the point ever being stored as a whole.
-#define TVK_SOLVER_KERNEL(Iface, cname, kernel)                                                   \
-    [[gnu::always_inline]] static inline void cname##_through_converter(const ::tvk::solver::Iface& a) { \
-        ::tvk::solver::convert(#cname, a,                                                          \
-                               [](auto& p) __attribute__((always_inline)) -> decltype(kernel(p)) { \
-                                   return kernel(p);                                               \
-                               });                                                                 \
-    }                                                                                              \
-    TVK_SOLVER_ENTRY(Iface, cname, cname##_through_converter)
+#define TVK_SOLVER_KERNEL(Iface, cname, kernel) TVK_SOLVER_CONVERTED(Iface, cname, TVK_SOLVER_INLINED(kernel))
 
 // As TVK_SOLVER_KERNEL, for a kernel that tells the state values it may write (kernel.h):
 // `writes` is a callable StateSlots(const Point<O>&) for the kernel's points.
-#define TVK_SOLVER_KERNEL_WRITING(Iface, cname, kernel, writes)                                   \
-    [[gnu::always_inline]] static inline void cname##_through_converter(const ::tvk::solver::Iface& a) { \
-        ::tvk::solver::convert(#cname, a,                                                          \
-                               ::tvk::solver::Writing{[](auto& p) __attribute__((always_inline))   \
-                                                      -> decltype(kernel(p)) { return kernel(p); }, \
-                                                      writes});                                    \
-    }                                                                                              \
-    TVK_SOLVER_ENTRY(Iface, cname, cname##_through_converter)
+#define TVK_SOLVER_KERNEL_WRITING(Iface, cname, kernel, writes) \
+    TVK_SOLVER_CONVERTED(Iface, cname, ::tvk::solver::Writing{TVK_SOLVER_INLINED(kernel), writes})
 
 // As TVK_SOLVER_KERNEL, for a kernel with the rules of its results (kernel.h): `rules` is a
 // ResultRules of static storage, the energies the kernel does not own and the non-finite state
 // values its law defines.
-#define TVK_SOLVER_KERNEL_RULED(Iface, cname, kernel, rules)                                      \
-    [[gnu::always_inline]] static inline void cname##_through_converter(const ::tvk::solver::Iface& a) { \
-        ::tvk::solver::convert(#cname, a,                                                          \
-                               ::tvk::solver::Ruled{[](auto& p) __attribute__((always_inline))     \
-                                                    -> decltype(kernel(p)) { return kernel(p); },   \
-                                                    &(rules)});                                     \
-    }                                                                                              \
-    TVK_SOLVER_ENTRY(Iface, cname, cname##_through_converter)
+#define TVK_SOLVER_KERNEL_RULED(Iface, cname, kernel, rules) \
+    TVK_SOLVER_CONVERTED(Iface, cname, ::tvk::solver::Ruled{TVK_SOLVER_INLINED(kernel), &(rules)})
 
 // As TVK_SOLVER_KERNEL, for a kernel that checks its own results (kernel.h): the converter keeps
 // no copy of the state and does not check the results again. The optional last arguments are the
 // kernel's ConstantCounts and ComponentCounts.
-#define TVK_SOLVER_KERNEL_CHECKED(Iface, cname, kernel, ...)                                      \
+#define TVK_SOLVER_KERNEL_CHECKED(Iface, cname, kernel, ...) \
+    TVK_SOLVER_CONVERTED(Iface, cname, ::tvk::solver::Checked{TVK_SOLVER_INLINED(kernel) __VA_OPT__(, __VA_ARGS__)})
+
+// (The kernel as a lambda inlined into the converter, and the entry that runs the converter of
+// `Iface` on it.)
+#define TVK_SOLVER_INLINED(kernel) \
+    [](auto& p) __attribute__((always_inline)) -> decltype(kernel(p)) { return kernel(p); }
+#define TVK_SOLVER_CONVERTED(Iface, cname, ...)                                                            \
     [[gnu::always_inline]] static inline void cname##_through_converter(const ::tvk::solver::Iface& a) { \
-        ::tvk::solver::convert(#cname, a,                                                          \
-                               ::tvk::solver::Checked{[](auto& p) __attribute__((always_inline))   \
-                                                      -> decltype(kernel(p)) { return kernel(p); } \
-                                                      __VA_OPT__(, __VA_ARGS__)});                 \
-    }                                                                                              \
+        ::tvk::solver::convert(#cname, a, __VA_ARGS__);                                                  \
+    }                                                                                                    \
     TVK_SOLVER_ENTRY(Iface, cname, cname##_through_converter)
