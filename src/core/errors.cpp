@@ -82,6 +82,18 @@ void report(int level, std::string_view msg, int i1, int i2, double r1, double r
     xerr(&level, text, ints, &two, reals, &two, codes, &eight, &two, nullptr, sizeof text);
 }
 
+namespace detail {
+constinit thread_local CallMark call_mark;
+}
+
+void report_refused_point(std::string_view msg, int i1, int i2, double r1, double r2, std::string_view name1,
+                          std::string_view name2) {
+    auto& e = record();
+    // a note or warning of this host call gives way to the refusal; one from before the call stays
+    if (detail::call_mark.depth > 0 && detail::call_mark.reported && e.errstat > -3) e.errstat = 0;
+    report(-3, msg, i1, i2, r1, r2, name1, name2);
+}
+
 std::string compose(std::string_view first, std::string_view second) {
     const std::size_t end = first.find_last_not_of(' ');
     std::string s(first.substr(0, end == std::string_view::npos ? 0 : end + 1));
@@ -116,6 +128,7 @@ TVK_API void xerr(const int* lop, const char* xerrmsg, const int* intv, const in
     if (e.errstat != 0) return;  // the first report of this thread wins
 
     e.errstat = lop ? *lop : 0;
+    detail::call_mark.reported = detail::call_mark.depth > 0;
     std::memcpy(e.errstring, text, sizeof text);
 
     const int ni = count(intv, nintv);
@@ -146,6 +159,7 @@ TVK_API void rsxerr(int* reset, const int* lop) {
     if (!clear) return;
     auto& e = record();
     e.errstat = 0;
+    detail::call_mark.reported = false;
     e.errintv.release();
     e.errrealv.release();
     e.errasciim.release();

@@ -42,6 +42,42 @@ extern thread_local ErrorRecord& errorhandling;
 void report(int level, std::string_view msg, int i1 = 0, int i2 = 0, double r1 = 0.0,
             double r2 = 0.0, std::string_view name1 = {}, std::string_view name2 = {});
 
+// Records the level -3 report of a refused material point or element (the point gets the refused
+// result: inputs back as they came, a zero tangent or residual, a cut-back where there is one).
+// As `report`, except that it replaces a report of a level above -3 (a note or warning) recorded
+// earlier in the same host call, so that a host testing `<= -3` sees the refusal: a routine's own
+// warning must not present a refused point as usable. A report that stood in the record before
+// the host call began stays, as does a report of level -3 or below.
+void report_refused_point(std::string_view msg, int i1 = 0, int i2 = 0, double r1 = 0.0, double r2 = 0.0,
+                          std::string_view name1 = {}, std::string_view name2 = {});
+
+// Marks one call of a solver entry (a material routine, an element, an adapter) for the thread's
+// error record, for as long as it lives: the outermost mark of a thread opens a host call, which
+// the nested calls (an adapter's routine, a routine's services) belong to. Nothing decides from
+// the mark but report_refused_point.
+class HostCall {
+public:
+    HostCall() noexcept;
+    ~HostCall();
+    HostCall(const HostCall&) = delete;
+    HostCall& operator=(const HostCall&) = delete;
+};
+
+namespace detail {
+// The thread's host-call mark: the depth of nested entry calls, and whether the record's report
+// was made during the current host call.
+struct CallMark {
+    int depth = 0;
+    bool reported = false;
+};
+extern constinit thread_local CallMark call_mark;
+}  // namespace detail
+
+inline HostCall::HostCall() noexcept {
+    if (detail::call_mark.depth++ == 0) detail::call_mark.reported = false;
+}
+inline HostCall::~HostCall() { --detail::call_mark.depth; }
+
 // A composed message: the first text without its trailing blanks directly followed by the second,
 // the whole cut at 80 characters.
 std::string compose(std::string_view first, std::string_view second);

@@ -62,6 +62,7 @@
 #include <string_view>
 #include <type_traits>
 
+#include "../core/errors.h"
 #include "../core/tvk.h"
 
 // ---- Preprocessor helpers -------------------------------------------------------------------
@@ -286,6 +287,7 @@ struct ArgSpec {
         using std::max;                                                                               \
         using std::min;                                                                               \
         using ::tvk::solver::len;                                                                     \
+        const ::tvk::HostCall host_call;                                                              \
         TVK_SOLVER_##Iface(TVK_SOLVER_LOCAL)                                                          \
         law(::tvk::solver::Iface{TVK_PP_DROP_FIRST(TVK_SOLVER_##Iface(TVK_SOLVER_INIT))});            \
     }
@@ -336,6 +338,7 @@ struct ArgSpec {
                                          TVK_SOLVER_ADAPTER_PARAMS(Iface)) {                            \
         using std::max;                                                                                 \
         using std::min;                                                                                 \
+        const ::tvk::HostCall host_call;                                                                \
         TVK_SOLVER_##Iface(TVK_SOLVER_LOCAL)                                                            \
         if (!dfunc) {                                                                                   \
             ::tvk::report(-3, #cname ": no material routine given");                                    \

@@ -13,7 +13,7 @@
 namespace tvk::solver::conv {
 
 [[gnu::cold, gnu::noinline]] inline void refuse_components(const char* routine, int ndi, int nshr) {
-    report(-3, compose(routine, ": ndi and nshr must be 0 to 3 and add up to ntens"), ndi, nshr);
+    report_refused_point(compose(routine, ": ndi and nshr must be 0 to 3 and add up to ntens"), ndi, nshr);
 }
 // Component counts a kernel can index by (ndi and nshr 0 to 3, adding up to ntens >= 1); false
 // after a level -3 report.
@@ -31,7 +31,7 @@ inline thread_local unsigned refusals = 0;
 
 [[gnu::cold, gnu::noinline]] inline void refuse_non_finite(const char* routine) {
     ++refusals;
-    report(-3, compose(routine, ": non-finite stress, strain or temperature; point not evaluated"));
+    report_refused_point(compose(routine, ": non-finite stress, strain or temperature; point not evaluated"));
 }
 
 // A cut-back request with the factor f: afterwards 0 < pnewdt <= f, whatever came in (a solver
@@ -75,7 +75,7 @@ constexpr Outcome non_finite_result() { return Outcome::refuse(non_finite_text);
     const std::string text = message == non_finite_text ? compose(routine, non_finite_text) : std::string(message);
     std::string named = counted ? std::to_string(value) : std::string();
     if (!material.empty()) named += (named.empty() ? "material " : ", material ") + material;
-    report(-3, named.empty() ? text : compose(text, " (" + named + ")"), value, 0, 0.0, 0.0, material);
+    report_refused_point(named.empty() ? text : compose(text, " (" + named + ")"), value, 0, 0.0, 0.0, material);
 }
 
 // Counts a refused point and reports it (a refusal with a null message is reported already).
