@@ -9,6 +9,7 @@
 
 #include "core/datahandling.h"
 #include "core/errors.h"
+#include "core/tvk_error.h"
 #include "core/modeldata.h"
 #include "solver/damage_field.h"
 
@@ -83,7 +84,7 @@ void run(benchmark::State& st, int fbflag, int mcflag) {
     }
     st.SetItemsProcessed(st.iterations() * nb);
     // The criteria must have run: a reported refusal or a zero matrix exposure voids the figure.
-    if (tvk::errorhandling.errstat != 0 || b.statenew[nb * 14] <= 0.0 || b.statenew[nb * 13] <= 0.0)
+    if (tvk_error_level() != 0 || b.statenew[nb * 14] <= 0.0 || b.statenew[nb * 13] <= 0.0)
         st.SkipWithError("the criteria did not run");
     int istat = 0;
     deallocall(&istat);

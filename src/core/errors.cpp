@@ -13,36 +13,74 @@ namespace tvk {
 
 namespace {
 
-// A thread's record and the link to the record of the thread that came before it. Every record
-// ever created stays on this list, so that it is reachable (not a leak) and alive for the life of
-// the process: a thread that ends leaves its record behind, and a Python view of its `errstat`
-// or `errstring` keeps valid memory.
+// A thread's record. A record that a viewer has taken (`kept`) is linked into a list that holds it
+// for the life of the process; any other record is released when its thread ends.
 struct RecordNode {
     ErrorRecord record;
     RecordNode* next = nullptr;
+    bool kept = false;
 };
-constinit std::atomic<RecordNode*> all_records{nullptr};
+constinit std::atomic<RecordNode*> kept_records{nullptr};
 
-// The calling thread's record, null until its first use.
-constinit thread_local ErrorRecord* own_record = nullptr;
+// The calling thread's record: null before its first report or view, and again once the thread's
+// record has been released at its end (then `ended` is set). Both are trivially destructible, so
+// they stay readable while the thread's other thread-local objects and, in the main thread, the
+// process's static objects are destroyed.
+constinit thread_local RecordNode* own_node = nullptr;
+constinit thread_local bool ended = false;
 
-[[gnu::noinline, gnu::cold]] ErrorRecord& new_record() {
-    auto* node = new (std::nothrow) RecordNode;
-    if (!node) {
-        char text[64];
-        const int n = std::snprintf(text, sizeof text, "Error allocating %lu bytes\n",
-                                    static_cast<unsigned long>(sizeof(RecordNode)));
-        host::stop({text, static_cast<std::size_t>(std::max(n, 0))}, 1, host::Stream::err);
-    }
-    node->next = all_records.load(std::memory_order_relaxed);
-    while (!all_records.compare_exchange_weak(node->next, node, std::memory_order_release,
-                                              std::memory_order_relaxed)) {
-    }
-    own_record = &node->record;
-    return node->record;
+[[noreturn, gnu::cold]] void out_of_memory() {
+    char text[64];
+    const int n = std::snprintf(text, sizeof text, "Error allocating %lu bytes\n",
+                                static_cast<unsigned long>(sizeof(RecordNode)));
+    host::stop({text, static_cast<std::size_t>(std::max(n, 0))}, 1, host::Stream::err);
 }
 
-inline ErrorRecord& record() { return own_record ? *own_record : new_record(); }
+void keep(RecordNode* node) {
+    node->kept = true;
+    node->next = kept_records.load(std::memory_order_relaxed);
+    while (!kept_records.compare_exchange_weak(node->next, node, std::memory_order_release,
+                                               std::memory_order_relaxed)) {
+    }
+}
+
+// Releases the thread's record when the thread ends, unless a viewer keeps it. The record's table
+// blocks go with it: no view of them exists (a view keeps the record), so no other thread can
+// hold a reference to them.
+struct RecordRelease {
+    ~RecordRelease() {
+        RecordNode* node = own_node;
+        own_node = nullptr;
+        ended = true;
+        if (node && !node->kept) delete node;
+    }
+};
+
+[[gnu::noinline, gnu::cold]] RecordNode* new_node() {
+    auto* node = new (std::nothrow) RecordNode;
+    if (!node) out_of_memory();
+    if (ended) {
+        // A record asked for after the thread's own was released (by a destructor that runs after
+        // it): a fresh one that the process keeps, since nothing would release it.
+        keep(node);
+    } else {
+        thread_local RecordRelease release;  // registered at the thread's first record
+        (void)release;
+    }
+    own_node = node;
+    return node;
+}
+
+// The calling thread's record, created at its first use.
+inline ErrorRecord& record() { return (own_node ? own_node : new_node())->record; }
+
+// The calling thread's record for a report: null once the thread's record has been released, so
+// that a report made while the thread ends is dropped.
+inline ErrorRecord* report_record() {
+    if (own_node) [[likely]]
+        return &own_node->record;
+    return ended ? nullptr : &new_node()->record;
+}
 
 // Number of elements of an assumed-shape argument: its extent, or 0 when the array or its extent
 // is missing or the extent is negative.
@@ -61,9 +99,13 @@ void ensure_extents(Table<T, R>& t, std::array<std::int64_t, R> e) {
 
 }  // namespace
 
-ErrorRecord& error_record() { return record(); }
+ErrorRecord& error_record() {
+    ErrorRecord& e = record();
+    if (!own_node->kept) keep(own_node);
+    return e;
+}
 
-thread_local ErrorRecord& errorhandling = record();
+ErrorRecord& current_error_record() { return record(); }
 
 void report(int level, std::string_view msg, int i1, int i2, double r1, double r2,
             std::string_view name1, std::string_view name2) {
@@ -88,7 +130,9 @@ constinit thread_local CallMark call_mark;
 
 void report_refused_point(std::string_view msg, int i1, int i2, double r1, double r2, std::string_view name1,
                           std::string_view name2) {
-    auto& e = record();
+    ErrorRecord* r = report_record();
+    if (!r) return;
+    auto& e = *r;
     // a note or warning of this host call gives way to the refusal; one from before the call stays
     if (detail::call_mark.depth > 0 && detail::call_mark.reported && e.errstat > -3) e.errstat = 0;
     report(-3, msg, i1, i2, r1, r2, name1, name2);
@@ -124,7 +168,9 @@ TVK_API void xerr(const int* lop, const char* xerrmsg, const int* intv, const in
         host::stop({record, sizeof record}, 1);
     }
 
-    auto& e = record();
+    ErrorRecord* r = report_record();
+    if (!r) return;  // made while the thread ends, after its record was released
+    auto& e = *r;
     if (e.errstat != 0) return;  // the first report of this thread wins
 
     e.errstat = lop ? *lop : 0;
@@ -157,20 +203,22 @@ TVK_API void rsxerr(int* reset, const int* lop) {
     const bool clear = lop && *lop != 0;
     if (reset) *reset = clear ? 1 : 0;
     if (!clear) return;
-    auto& e = record();
-    e.errstat = 0;
     detail::call_mark.reported = false;
+    if (!own_node) return;  // no record: nothing to clear
+    auto& e = own_node->record;
+    e.errstat = 0;
     e.errintv.release();
     e.errrealv.release();
     e.errasciim.release();
 }
 
-TVK_ERROR_API int tvk_error_level(void) { return tvk::record().errstat; }
+// The readers create no record: a thread without one has nothing recorded.
+TVK_ERROR_API int tvk_error_level(void) { return tvk::own_node ? tvk::own_node->record.errstat : 0; }
 
 TVK_ERROR_API std::size_t tvk_error_message(char* buf, std::size_t n) {
-    const auto& e = tvk::record();
-    const char* text = e.errstring;
-    std::size_t len = e.errstat != 0 ? sizeof e.errstring : 0;
+    const tvk::ErrorRecord* e = tvk::own_node ? &tvk::own_node->record : nullptr;
+    const char* text = e ? e->errstring : "";
+    std::size_t len = e && e->errstat != 0 ? sizeof e->errstring : 0;
     // the text ends at its first NUL (the record starts as zero bytes), then loses its blanks
     len = std::find(text, text + len, '\0') - text;
     while (len > 0 && text[len - 1] == ' ') --len;

@@ -8,7 +8,10 @@
 // Like errno, every thread has its own record: a solver that runs its material routine in several
 // threads reads and clears, in each thread, the reports of that thread's points only. `xerr`,
 // `rsxerr` and the C readers of tvk_error.h act on the calling thread's record; no thread ever
-// touches another's, so none of them takes a lock.
+// touches another's, so none of them takes a lock. A thread gets its record at its first report
+// (reading or clearing an empty record creates none), and the record is released when the thread
+// ends, so that a host that starts threads anew on every call does not pile records up; only a
+// record that the Python module has handed out as arrays stays for the process.
 #pragma once
 
 #include <cstddef>
@@ -28,14 +31,15 @@ struct ErrorRecord {
     Table<int, 2> errasciim;     // names as character codes, one name per column, at most 8 rows
 };
 
-// The calling thread's record, created at the thread's first use. It is never destroyed, not
-// even when its thread ends: a Python view of one of its variables stays valid for the life of
-// the process.
+// The calling thread's record, for a viewer that hands out its memory (the Python module's record
+// variables): created at the thread's first use, and kept, with its table blocks, for the life of
+// the process from this call on, so that a view stays valid after the thread has ended. Such a
+// record is never given to another thread.
 ErrorRecord& error_record() TVK_HOST_API("tvk_error_record");
 
-// The calling thread's record under the module's name, for C++ code that reads it (the tests):
-// `tvk::errorhandling.errstat` is the level of this thread's report.
-extern thread_local ErrorRecord& errorhandling;
+// The calling thread's record, created at its first use and released when the thread ends (unless
+// error_record has kept it): for code that reads it within the thread.
+ErrorRecord& current_error_record();
 
 // Records a report as a library routine does (xerr without pyerr): the message is blank-padded
 // or cut to 80 characters, the names to 8 characters each, stored as an 8 x 2 code matrix.
@@ -70,7 +74,7 @@ struct CallMark {
     int depth = 0;
     bool reported = false;
 };
-extern constinit thread_local CallMark call_mark;
+extern constinit thread_local CallMark call_mark TVK_HOST_API("tvk_call_mark");
 }  // namespace detail
 
 inline HostCall::HostCall() noexcept {

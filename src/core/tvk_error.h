@@ -17,8 +17,17 @@
  *     }
  *
  * Levels: 0 no report; -1 note or iteration limit reached; -2 warning or recoverable error (the
- * result is usable); -3 input error (the result is void). A caller of `xerr` may record other
- * levels; they are returned as recorded.
+ * result is usable); -3 input error. A caller of `xerr` may record other levels; they are returned
+ * as recorded. A -3 of a material point or element means refused: the inputs come back as they
+ * came, with a zero tangent or residual and a cut-back request where the interface has one. Its
+ * report replaces a -1 or -2 made earlier in the same call (the outermost library call on the
+ * thread), so that a refused point never reads as usable; a report that stood before the call
+ * stays. A few -3 reports come with a result of their own instead: an impact element's unknown
+ * root-finding procedure, contact law or stiffness flag (contact force 0), the Cuntze criteria's
+ * negative-root note (the criterion's value for that case), CycleCount without a cycle table or
+ * with a degenerate algorithm 2 (a jump of 0 or 1), a fatigue cycle period below 0.0005 (no cycle
+ * end), the fatigue life without its critical-ratio table (life unchanged), and vumat_cartesian
+ * with fewer than 39 properties (the undamaged elastic response).
  *
  * Threads: like errno, the record is one per thread (this departs from a record shared by the
  * whole process). A report lands in the record of the thread whose call made it, and these three
@@ -26,7 +35,12 @@
  * a thread wins. A host that calls the library from several threads reads and clears the record
  * in the thread that made the call, after each call or after that thread's part of a batch: a
  * thread never sees another thread's report, and a report read in another thread (the main
- * thread after a threaded batch) is not there. A thread's record lives as long as the process.
+ * thread after a threaded batch) is not there. A thread gets its record (about 370 bytes, and the
+ * arrays of the report it holds) at its first report; reading or clearing creates none. The record
+ * is released when its thread ends, so a host that starts threads anew on every call keeps only
+ * the records of the threads alive. Only a record the Python module has handed out as arrays stays
+ * for the life of the process, and no other thread ever gets it.
+ *
  * Everything else in the library is single-threaded: a host that calls routines concurrently must
  * not share their tables between threads.
  */

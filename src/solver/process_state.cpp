@@ -97,9 +97,9 @@ constexpr Entry list[] = {
      "the nine growable lists (core/lists.h)"},
     {"tvk::io::(anonymous namespace)::table", A::keep, A::reset, nullptr, close_units, units_closed,
      "unit table: files still connected are closed at release"},
-    {"tvk::(anonymous namespace)::all_records", A::keep, A::keep, nullptr, nullptr, nullptr,
-     "every thread's error record (core/errors.cpp), kept for the life of the process: the host "
-     "reads a thread's record after the release and clears it with rsxerr"},
+    {"tvk::(anonymous namespace)::kept_records", A::keep, A::keep, nullptr, nullptr, nullptr,
+     "the error records the Python module has handed out (core/errors.cpp), kept for the life of "
+     "the process; the host reads a thread's record after the release and clears it with rsxerr"},
     {"tvk::host::(anonymous namespace)::before_stop", A::keep, A::keep, nullptr, nullptr, nullptr,
      "the host's hook before the process ends, installed once per process"},
     {"tvk::host::(anonymous namespace)::stopping", A::keep, A::keep, nullptr, nullptr, nullptr,

@@ -40,7 +40,7 @@ const double* ply_properties(double* buf, const double* props, int nprops, const
     const int ply = index_of(slot(statev, nstatv, ps::ply)), sec = index_of(slot(statev, nstatv, ps::section));
     const auto pe = tvk::materialdata.peprops.view();
     if (pe.extent(1) < 9 || !pe.has(9, ply, sec)) {
-        tvk::report(-3, "umat_lamina: no elastic properties for this ply and section", ply, sec);
+        tvk::report_refused_point("umat_lamina: no elastic properties for this ply and section", ply, sec);
         return nullptr;
     }
     return tvk::lamina::nye_vector(buf, &pe(1, ply, sec), 9);

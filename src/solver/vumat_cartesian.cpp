@@ -635,7 +635,7 @@ void law(const tvk::solver::Vumat& a) {
         a.enerinelasnew[k] = a.enerinelasold[k];
     };
     auto refuse_block = [&](const char* msg, int i1, int i2) {
-        tvk::report(-3, msg, i1, i2);
+        tvk::report_refused_point(msg, i1, i2);
         for (int k = 0; k < a.nblock; ++k) keep(k);
     };
     if (a.ndir != 3 || a.nshr != 3)
@@ -691,8 +691,8 @@ void law(const tvk::solver::Vumat& a) {
         a.enerinelasnew[k] = p.enerinelas;
     }
     if (refused) conv::refuse_non_finite(routine);
-    if (short_length) tvk::report(-3, "vumat_cartesian: characteristic length not positive; point not evaluated");
-    if (overflow) tvk::report(-3, "vumat_cartesian: result not finite; point keeps its old stress and state");
+    if (short_length) tvk::report_refused_point("vumat_cartesian: characteristic length not positive; point not evaluated");
+    if (overflow) tvk::report_refused_point("vumat_cartesian: result not finite; point keeps its old stress and state");
 }
 
 }  // namespace

@@ -27,7 +27,7 @@ using tvk::solver::Order;
 // Stress layouts of the explicit solver: full, plane (11, 22, 33, 12) and reduced (11, 22, 12).
 bool layout_valid(const char* routine, int ndir, int nshr) {
     if ((ndir == 3 && (nshr == 3 || nshr == 1)) || (ndir == 2 && nshr == 1)) return true;
-    tvk::report(-3, tvk::compose(routine, ": ndir and nshr must be 3 and 3, 3 and 1, or 2 and 1"), ndir, nshr);
+    tvk::report_refused_point(tvk::compose(routine, ": ndir and nshr must be 3 and 3, 3 and 1, or 2 and 1"), ndir, nshr);
     return false;
 }
 
@@ -106,7 +106,7 @@ void lamina_law(const tvk::solver::VumatPlaneStrain& a) {
     if (usable) {
         solver_stiffness(m.c, m.nye, n);
         if (!finite(m.c, n * n) || !finite(m.nye, 9)) {
-            tvk::report(-3, "vumat_lamina: the elastic constants give no finite stiffness");
+            tvk::report_refused_point("vumat_lamina: the elastic constants give no finite stiffness");
             usable = false;
         }
     }
@@ -139,7 +139,7 @@ void lamina_law(const tvk::solver::VumatPlaneStrain& a) {
         bad_density = bad_density || !dense;
     }
     if (refused) tvk::solver::conv::refuse_non_finite("vumat_lamina");
-    if (overflow) tvk::report(-3, tvk::compose("vumat_lamina", tvk::solver::conv::non_finite_text));
+    if (overflow) tvk::report_refused_point(tvk::compose("vumat_lamina", tvk::solver::conv::non_finite_text));
     if (bad_density) tvk::report(-3, "vumat_lamina: material point with a density that is not positive");
 }
 
@@ -337,20 +337,20 @@ bool bogenfeld_material(Ply& m, const tvk::solver::VumatPlaneStrain& a) {
     std::fill(m.p, m.p + full_count, 0.0);
     m.damage = false;
     if (np < 1) {
-        tvk::report(-3, "vumat_bogenfeld: no material properties", np);
+        tvk::report_refused_point("vumat_bogenfeld: no material properties", np);
         return false;
     }
     if (np == 1) {
         const int ply_slot = 21, section_slot = 22;
         if (a.nstatev < section_slot) {
-            tvk::report(-3, "vumat_bogenfeld: ply and section indices need 22 state variables", a.nstatev);
+            tvk::report_refused_point("vumat_bogenfeld: ply and section indices need 22 state variables", a.nstatev);
             return false;
         }
         auto index_of = [](double v) { return std::isfinite(v) && std::fabs(v) < 2.0e9 ? static_cast<int>(v) : 0; };
         const int ply = index_of(a.stateold(0, ply_slot - 1)), sec = index_of(a.stateold(0, section_slot - 1));
         const auto pe = tvk::materialdata.peprops.view();
         if (pe.extent(1) < 9 || !pe.has(9, ply, sec)) {
-            tvk::report(-3, "vumat_bogenfeld: no elastic properties for this ply and section", ply, sec);
+            tvk::report_refused_point("vumat_bogenfeld: no elastic properties for this ply and section", ply, sec);
             return false;
         }
         tvk::lamina::nye_properties(m.nye, &pe(1, ply, sec), 9);
@@ -361,7 +361,7 @@ bool bogenfeld_material(Ply& m, const tvk::solver::VumatPlaneStrain& a) {
         }
     } else if (np == 21) {
         if (n != 6) {
-            tvk::report(-3, "vumat_bogenfeld: a packed stiffness needs six stress components", n);
+            tvk::report_refused_point("vumat_bogenfeld: a packed stiffness needs six stress components", n);
             return false;
         }
         double lu[36], cn[36];
@@ -371,7 +371,7 @@ bool bogenfeld_material(Ply& m, const tvk::solver::VumatPlaneStrain& a) {
             for (int i = 0; i < 6; ++i)
                 m.c[i + 6 * j] = cn[tvk::solver::reorder(Order::cyclic, i, 6) + 6 * tvk::solver::reorder(Order::cyclic, j, 6)];
         if (!finite(m.c, 36)) {
-            tvk::report(-3, "vumat_bogenfeld: non-finite stiffness");
+            tvk::report_refused_point("vumat_bogenfeld: non-finite stiffness");
             return false;
         }
         return true;
@@ -385,7 +385,7 @@ bool bogenfeld_material(Ply& m, const tvk::solver::VumatPlaneStrain& a) {
     }
     solver_stiffness(m.c, m.nye, n);
     if (!finite(m.c, n * n) || !finite(m.nye, 9)) {
-        tvk::report(-3, "vumat_bogenfeld: the elastic constants give no finite stiffness");
+        tvk::report_refused_point("vumat_bogenfeld: the elastic constants give no finite stiffness");
         return false;
     }
     if (m.damage) {

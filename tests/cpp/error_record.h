@@ -5,6 +5,12 @@
 
 #include "core/errors.h"
 
+namespace tvk {
+// The calling thread's record under the module's name: `tvk::errorhandling.errstat` is the level
+// of this thread's report.
+inline thread_local ErrorRecord& errorhandling = current_error_record();
+}  // namespace tvk
+
 namespace tvktest {
 
 // Clears the record (errstat 0, arrays released), as rsxerr(lop = true) does.

@@ -18,6 +18,7 @@
 #include "boxbeam/boxbeam.h"
 #include "boxbeam/section.h"
 #include "core/errors.h"
+#include "error_record.h"
 
 namespace {
 

@@ -22,6 +22,7 @@
 #include <string>
 
 #include "core/errors.h"
+#include "error_record.h"
 #include "core/modeldata.h"
 #include "digest.h"
 #include "core/units.h"

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "core/errors.h"
+#include "error_record.h"
 #include "core/units.h"
 #include "input/cards.h"
 #include "input/iohandling.h"

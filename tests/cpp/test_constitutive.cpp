@@ -8,6 +8,7 @@
 #include <cmath>
 
 #include "core/errors.h"
+#include "error_record.h"
 #include "mechanics/elasticlaws.h"
 #include "mechanics/hyperelasticity.h"
 #include "mechanics/lamina.h"

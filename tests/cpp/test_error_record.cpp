@@ -1,15 +1,21 @@
 // The error record read through its plain C functions (tvk_error.h), and reports made from many
 // threads at once: every thread has its own record, which keeps the first of that thread's
-// reports whole, never shows another thread's report and outlives its thread.
+// reports whole, never shows another thread's report and goes with its thread unless viewed; and
+// a refused point's report over a warning of the same host call.
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <malloc.h>
 #include <barrier>
 #include <cstdio>
 #include <cstring>
 #include <string>
 #include <thread>
 #include <vector>
+
+#if defined(__SANITIZE_ADDRESS__)
+#include <sanitizer/allocator_interface.h>
+#endif
 
 #include "core/errors.h"
 #include "core/tvk_error.h"
@@ -209,22 +215,137 @@ TEST(ErrorRecordThreads, RefusedAndValidMaterialPointsInTwoThreadsEachReadOnlyTh
     EXPECT_EQ(tvk_error_level(), 0);
 }
 
-// A thread's record outlives the thread: what it recorded is still there (and valid memory)
-// after the thread ended, and a thread started later begins with an empty record of its own.
-TEST(ErrorRecordThreads, AThreadsRecordLivesOnAfterTheThreadEnds) {
-    tvk::ErrorRecord* ended = nullptr;
-    std::thread([&ended] {
+// The heap the process holds: the sanitizer's count of live allocations, or every arena's.
+std::size_t live_heap_bytes() {
+#if defined(__SANITIZE_ADDRESS__)
+    return __sanitizer_get_current_allocated_bytes();
+#else
+    const struct mallinfo2 m = mallinfo2();
+    return m.uordblks + m.hblkhd;
+#endif
+}
+
+// A record that the Python module has viewed outlives its thread: what it recorded, its table
+// blocks included, stays valid memory after the thread ended, and a thread started later begins
+// with a fresh record of its own. A record nobody viewed goes with its thread, report and all.
+TEST(ErrorRecordThreads, AThreadsRecordLivesOnAfterTheThreadEndsOnlyWhenViewed) {
+    tvk::ErrorRecord* viewed = nullptr;
+    std::thread([&viewed] {
         report_from(5, 3);
-        ended = &tvk::error_record();
+        viewed = &tvk::error_record();
     }).join();
-    ASSERT_NE(ended, nullptr);
-    EXPECT_EQ(ended->errstat, -1 - 5 % 3);
-    EXPECT_EQ(std::string(ended->errstring, 16), "thread 5 round 3");
-    EXPECT_EQ(ended->errintv.data()[0], 3);
+    ASSERT_NE(viewed, nullptr);
+    EXPECT_EQ(viewed->errstat, -1 - 5 % 3);
+    EXPECT_EQ(std::string(viewed->errstring, 16), "thread 5 round 3");
+    EXPECT_EQ(viewed->errintv.data()[0], 3);
     int later = 1;
-    std::thread([&later, ended] { later = &tvk::error_record() == ended ? 2 : tvk_error_level(); }).join();
+    std::thread([&later, viewed] { later = &tvk::error_record() == viewed ? 2 : tvk_error_level(); }).join();
     EXPECT_EQ(later, 0);
-    EXPECT_NE(&tvk::error_record(), ended);
+    EXPECT_NE(&tvk::error_record(), viewed);
+
+    std::thread([] { report_from(6, 1); }).join();  // warm-up: the thread machinery's own blocks
+    const std::size_t before = live_heap_bytes();
+    std::thread([] { report_from(6, 1); }).join();
+    EXPECT_LE(live_heap_bytes(), before);
+}
+
+// A solver that starts its worker threads anew on every call: 20,000 threads one after another,
+// each with one refused material point, every other one leaving its report uncleared. The heap
+// does not grow with them.
+TEST(ErrorRecordThreads, ThreadsStartedAnewOnEveryCallLeaveNoRecordsBehind) {
+    const std::vector<double> bad = {140e3, 10e3, 10e3};
+    const std::vector<double> d = {1e-6, 0, 0, 0, 0, 0};
+    auto refused_call = [&](int k) {
+        tvktest::UmatPoint p(umat_lamina, 3, 3, 40, bad, "BAD");
+        p.call(d);
+        if (tvk_error_level() != -3) return false;
+        if (k % 2 == 0) tvk_error_clear();
+        return true;
+    };
+    std::atomic<int> wrong{0};
+    auto run = [&](int threads) {
+        for (int k = 0; k < threads; ++k) std::thread([&, k] { wrong += !refused_call(k); }).join();
+    };
+    run(200);
+    const std::size_t before = live_heap_bytes();
+    run(20000);
+    const std::size_t after = live_heap_bytes();
+    EXPECT_EQ(wrong.load(), 0);
+    EXPECT_LT(after, before + (1u << 20)) << "the heap grew by " << (after - before) << " bytes";
+}
+
+// A refused point's report takes the place of a note or warning made earlier in the same host
+// call (an entry and whatever it calls), so that a host testing `<= -3` sees the refusal; any
+// other report keeps the first-report rule.
+TEST(ErrorRecordHostCall, ARefusalReplacesOnlyAWarningOfTheSameCall) {
+    auto level_after = [](auto&& body) {
+        body();
+        const int level = tvk_error_level();
+        tvk_error_clear();
+        return level;
+    };
+    auto refuse = [] { tvk::report_refused_point("refused"); };
+    clear_errors();
+    // a warning, then a refusal, in one call; also when an inner call made the warning
+    EXPECT_EQ(level_after([&] {
+                  tvk::HostCall call;
+                  tvk::report(-2, "warning");
+                  refuse();
+              }),
+              -3);
+    EXPECT_EQ(tvktest::errtext(), "refused");
+    EXPECT_EQ(level_after([&] {
+                  tvk::HostCall call;
+                  {
+                      tvk::HostCall inner;
+                      tvk::report(-1, "note");
+                  }
+                  refuse();
+              }),
+              -3);
+    // a warning that stood before the call, one made outside any call, and a -3 report stay
+    EXPECT_EQ(level_after([&] {
+                  tvk::report(-2, "earlier warning");
+                  tvk::HostCall call;
+                  refuse();
+              }),
+              -2);
+    EXPECT_EQ(level_after([&] {
+                  tvk::report(-2, "warning outside a call");
+                  refuse();
+              }),
+              -2);
+    EXPECT_EQ(level_after([&] {
+                  tvk::HostCall call;
+                  tvk::report(-3, "input error");
+                  refuse();
+              }),
+              -3);
+    EXPECT_EQ(tvktest::errtext(), "input error");
+    // a warning of the previous call, not cleared, stays; one made after a clear in the call goes
+    {
+        tvk::HostCall call;
+        tvk::report(-2, "warning of an earlier call");
+    }
+    EXPECT_EQ(level_after([&] {
+                  tvk::HostCall call;
+                  refuse();
+              }),
+              -2);
+    EXPECT_EQ(level_after([&] {
+                  tvk::report(-2, "earlier warning");
+                  tvk::HostCall call;
+                  tvk_error_clear();
+                  tvk::report(-1, "note");
+                  refuse();
+              }),
+              -3);
+    // a warning followed by a valid result is left as it is
+    EXPECT_EQ(level_after([&] {
+                  tvk::HostCall call;
+                  tvk::report(-2, "warning");
+              }),
+              -2);
 }
 
 }  // namespace

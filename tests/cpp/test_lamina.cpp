@@ -8,6 +8,7 @@
 #include <cmath>
 
 #include "core/errors.h"
+#include "error_record.h"
 #include "mechanics/insitu_strength.h"
 #include "mechanics/lamina.h"
 #include "mechanics/nonlinear_properties.h"

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "core/errors.h"
+#include "error_record.h"
 #include "mechanics/laminate.h"
 
 namespace {

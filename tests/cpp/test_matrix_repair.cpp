@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "core/errors.h"
+#include "error_record.h"
 #include "core/linalg.h"
 #include "core/matrix_repair.h"
 

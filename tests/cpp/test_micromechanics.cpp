@@ -7,6 +7,7 @@
 #include <string>
 
 #include "core/errors.h"
+#include "error_record.h"
 #include "mechanics/micromechanics.h"
 
 namespace {

@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "core/datahandling.h"
+#include "error_record.h"
 #include "core/errors.h"
 #include "core/modeldata.h"
 #include "core/trace.h"

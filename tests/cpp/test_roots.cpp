@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "core/errors.h"
+#include "error_record.h"
 #include "core/roots.h"
 
 namespace {

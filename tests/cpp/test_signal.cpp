@@ -6,6 +6,7 @@
 #include <cmath>
 
 #include "core/errors.h"
+#include "error_record.h"
 #include "core/signal.h"
 
 namespace {

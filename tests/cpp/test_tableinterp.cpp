@@ -19,6 +19,7 @@
 #include <vector>
 
 #include "core/errors.h"
+#include "error_record.h"
 #include "interp/interp.h"
 #include "interp/locate.h"
 #include "pchip/tableinterp.h"

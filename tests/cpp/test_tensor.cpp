@@ -7,6 +7,7 @@
 #include <random>
 
 #include "core/errors.h"
+#include "error_record.h"
 #include "core/tensor.h"
 
 namespace {

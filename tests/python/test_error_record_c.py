@@ -175,7 +175,7 @@ def test_record_variables_resolve_the_calling_threads_record():
         eh.errstat = -7
         eh.errstring = "other thread"
         eh.errintv = [4, 5, 6]
-        kept["errstat"], kept["errstring"] = eh.errstat, eh.errstring
+        kept["errstat"], kept["errstring"], kept["errintv"] = eh.errstat, eh.errstring, eh.errintv
         eh.errstat[...] = -8   # a write through the array
         kept["same"] = eh.errstat is eh.errstat
 
@@ -184,6 +184,7 @@ def test_record_variables_resolve_the_calling_threads_record():
     th.join()
     assert kept["fresh"] == (0, bytes(80), None) and kept["same"]
     assert int(kept["errstat"]) == -8 and bytes(kept["errstring"]).rstrip() == b"other thread"
+    assert list(kept["errintv"]) == [4, 5, 6]   # the table block is kept with the record
     assert holds_report(2, 5)
     # in the main thread, as ever: one array per variable, listed by dir()
     assert eh.errstat is eh.errstat and {"errstat", "errstring"} <= set(dir(eh))
