@@ -79,8 +79,15 @@ struct Sensor {
 template <class C, class D>
 Sensor(int, int, const double*, C, D) -> Sensor<C, D>;
 
+// The implicit point adds the work of its increment to the solver's strain energy: that is checked
+// only where it came in finite (a solver may pass it unset); the dissipations it sets to 0 are its
+// own.
+constexpr tvk::solver::ResultRules umat_results{.sse = tvk::solver::Energy::accumulated};
+
 void umat_law(const tvk::solver::UmatSensor& a) {
-    tvk::solver::umat_point("umat_sensor", a, Sensor{a.stepid, a.nprops, a.props.data(), a.cprops, a.dprops});
+    tvk::solver::umat_point("umat_sensor", a,
+                            tvk::solver::Ruled{Sensor{a.stepid, a.nprops, a.props.data(), a.cprops, a.dprops},
+                                               &umat_results});
 }
 
 void vumat_law(const tvk::solver::VumatSensor& a) {

@@ -58,8 +58,8 @@ void refuse_vuel(const V& a, int k) {
 // The bar's length must be positive and finite (coordinates far enough apart to overflow give an
 // infinite one); false after a level -3 report.
 bool length_usable(double L, int jelem) {
-    if (!std::isfinite(L)) tvk::report(-3, "Error: truss element of non-finite length", jelem);
-    else if (!(L > 0.0)) tvk::report(-3, "Error: truss element of zero length", jelem);
+    if (!std::isfinite(L)) tvk::report_refused_point("Error: truss element of non-finite length", jelem);
+    else if (!(L > 0.0)) tvk::report_refused_point("Error: truss element of zero length", jelem);
     else return true;
     return false;
 }
@@ -67,8 +67,8 @@ bool length_usable(double L, int jelem) {
 template <class V>
 bool uel_fits(const V& a, int nprops) {
     if (a.ndofel == 6 && a.mcrd >= 3 && a.nnode >= 2 && nprops >= 3 && a.mlvarx >= a.ndofel) return true;
-    tvk::report(-3, "Error: truss element needs 2 nodes, 3 coordinates, 6 dofs and 3 properties", a.ndofel,
-                nprops);
+    tvk::report_refused_point("Error: truss element needs 2 nodes, 3 coordinates, 6 dofs and 3 properties", a.ndofel,
+                              nprops);
     return false;
 }
 
@@ -104,7 +104,7 @@ Call uel_bar(const V& a, const double* props, int nprops, const double* energy0)
     };
     auto too_few_svars = [&] {
         if (a.nsvars >= 12) return false;
-        tvk::report(-3, "Error: dynamic truss element needs 12 state variables", a.nsvars);
+        tvk::report_refused_point("Error: dynamic truss element needs 12 state variables", a.nsvars);
         return true;
     };
     // Static perturbation: the response to the load increment du(:, 1).
@@ -141,7 +141,7 @@ Call uel_bar(const V& a, const double* props, int nprops, const double* energy0)
             if (too_few_svars()) return Call::refused;
             const double bdt2 = beta * a.dtime * a.dtime;
             if (!(bdt2 > 0.0)) {
-                tvk::report(-3, "Error: dynamic truss element needs beta*dtime**2 > 0", a.jelem, 0, bdt2);
+                tvk::report_refused_point("Error: dynamic truss element needs beta*dtime**2 > 0", a.jelem, 0, bdt2);
                 return Call::refused;
             }
             set_stiffness(1.0 + alpha);
@@ -242,8 +242,8 @@ bool uel_element(const char* routine, const V& a, const double* props, int nprop
 template <class V>
 bool vuel_fits(const V& a, int nprops) {
     if (a.ndofel == 6 && a.ncrd >= 3 && a.nnode >= 2 && nprops >= 3 && a.nsvars >= 2) return true;
-    tvk::report(-3, "Error: truss element needs 2 nodes, 3 coordinates, 6 dofs, 3 properties, 2 svars",
-                a.ndofel, a.nsvars);
+    tvk::report_refused_point("Error: truss element needs 2 nodes, 3 coordinates, 6 dofs, 3 properties, 2 svars",
+                              a.ndofel, a.nsvars);
     return false;
 }
 
@@ -305,6 +305,16 @@ void vuel_bar(const char* routine, const V& a, const double* props, int nprops, 
                 non_finite(k);
                 break;
             }
+            // A stable increment of 0 (no mass, or a mass that underflows against the stiffness)
+            // would stop the explicit solver: such an element is refused as one without stiffness
+            // (whose increment is infinite) is.
+            if (!(dts > 0.0)) {
+                tvk::report_refused_point(
+                    tvk::compose(routine, ": stable time increment not positive; element not evaluated"), jelem, 0,
+                    dts);
+                refuse(k);
+                break;
+            }
             a.dtimestable[k] = dts;
             for (int i = 0; i < 6; ++i) a.rhs(k, i) = bar.spread(i, -F, F);
             a.energy(k, 2) += work;
@@ -338,7 +348,7 @@ void tvk::solver::weak_bar(const VuelImpact& a, unsigned char* refused) {
 }
 void tvk::solver::refuse_element(const UelImpact& a) { refuse_uel(a); }
 void tvk::solver::report_non_finite_element(const char* routine, int jelem) {
-    tvk::report(-3, tvk::compose(routine, ": non-finite result; element not evaluated"), jelem);
+    tvk::report_refused_point(tvk::compose(routine, ": non-finite result; element not evaluated"), jelem);
 }
 void tvk::solver::refuse_element(const VuelImpact& a, int k) { refuse_vuel(a, k); }
 

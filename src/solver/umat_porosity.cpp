@@ -15,6 +15,9 @@ Outcome porosity_point(tvk::solver::Point<tvk::solver::Order::nye>& a) {
     const int n = a.ntens, np = a.nprops, one = 1;
     if (!tvk::lamina::nye_count(np) && np != 12 && np != 21 && np != 36)
         return Outcome::refuse_count("umat_porosity: unusable number of elastic constants", np);
+    // One or two components leave no place for the shear entry of the on-axis stiffness, which
+    // would come back zero and ignore the strain increment: refused like any count without a law.
+    if (n < 3) return Outcome::refuse_count("umat_porosity: unsupported number of stress components", n);
     a.sse = 0.0;
     a.spd = 0.0;
     a.scd = 0.0;

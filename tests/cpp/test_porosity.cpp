@@ -5,6 +5,7 @@
 
 #include <cmath>
 #include <cstring>
+#include <utility>
 #include <vector>
 
 #include "error_record.h"
@@ -17,16 +18,17 @@ using V = std::vector<double>;
 struct PorousPoint {
     V stress = {1.0, -2.0, 3.0, -4.0, 5.0, -6.0}, statev, ddsdde = V(36, -1.0);
     V props = {70000.0, 0.3};
-    double sse = 9.0, spd = 9.0, scd = 9.0;
+    double sse = 9.0, spd = 9.0, scd = 9.0, pnewdt = 1.0;
+    int ndi = 3, nshr = 3;
 
     explicit PorousPoint(double marker) : statev{marker} {}
 
     void call(const V& dstran) {
         double rpl = 0.0, drpldt = 0.0, time[2] = {1.0, 1.0}, dtime = 1.0, temp = 293.0, dtemp = 0.0;
-        double predef[1] = {}, dpred[1] = {}, coords[3] = {}, pnewdt = 1.0, celent = 1.0;
+        double predef[1] = {}, dpred[1] = {}, coords[3] = {}, celent = 1.0;
         double drot[9] = {1, 0, 0, 0, 1, 0, 0, 0, 1}, f0[9] = {1, 0, 0, 0, 1, 0, 0, 0, 1}, f1[9] = {1, 0, 0, 0, 1, 0, 0, 0, 1};
         V ddsddt(6), drplde(6), stran(6, 0.0);
-        int ndi = 3, nshr = 3, ntens = 6, nstatv = 1, nprops = static_cast<int>(props.size());
+        int ntens = ndi + nshr, nstatv = 1, nprops = static_cast<int>(props.size());
         int noel = 1, npt = 1, kslay = 1, kspt = 1, kinc = 1;
         char materl[80];
         std::memset(materl, ' ', sizeof materl);
@@ -74,6 +76,33 @@ TEST(PorosityMaterial, SingleStateVariableAtOneGivesAThousandthOfTheStiffness) {
     EXPECT_EQ(pore.statev, V{1.0});
     EXPECT_EQ(pore.sse + pore.spd + pore.scd, 0.0);
     EXPECT_EQ(tvk::errorhandling.errstat, 0);
+}
+
+// One or two stress components leave the on-axis stiffness without its shear entry: the point is
+// refused (stress, state and energies as they came, zero tangent, cut-back request) instead of
+// coming back with a zero tangent, the increment ignored, under a warning.
+TEST(PorosityMaterial, OneOrTwoComponentsAreRefused) {
+    for (const auto& [ndi, nshr] : {std::pair{1, 0}, std::pair{2, 0}, std::pair{1, 1}}) {
+        tvktest::clear_errors();
+        PorousPoint p(0.0);
+        p.ndi = ndi, p.nshr = nshr;
+        p.pnewdt = -1.0;
+        p.call(V(6, 1e-3));
+        EXPECT_EQ(tvk::errorhandling.errstat, -3) << tvktest::errtext();
+        EXPECT_EQ(p.stress, (V{1.0, -2.0, 3.0, -4.0, 5.0, -6.0}));
+        EXPECT_EQ(p.statev, V{0.0});
+        for (int k = 0; k < (ndi + nshr) * (ndi + nshr); ++k) EXPECT_EQ(p.ddsdde[k], 0.0);
+        EXPECT_TRUE(p.sse == 9.0 && p.spd == 9.0 && p.scd == 9.0);
+        EXPECT_TRUE(p.pnewdt > 0.0 && p.pnewdt <= 0.5);
+    }
+    // Three components (plane stress) have a law.
+    tvktest::clear_errors();
+    PorousPoint plane(0.0);
+    plane.ndi = 2, plane.nshr = 1;
+    plane.call(V(6, 1e-3));
+    EXPECT_EQ(tvk::errorhandling.errstat, 0) << tvktest::errtext();
+    EXPECT_GT(plane.stress[0], 1.0);
+    EXPECT_EQ(plane.pnewdt, 1.0);
 }
 
 }  // namespace

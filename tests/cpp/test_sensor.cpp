@@ -3,9 +3,11 @@
 #include <gtest/gtest.h>
 
 #include <array>
+#include <cmath>
 #include <random>
 #include <vector>
 
+#include "error_record.h"
 #include "solver/sensor.h"
 
 namespace {
@@ -136,4 +138,35 @@ TEST(VumatSensor, PlaneStressStrainEnergyAndState) {
     }
     EXPECT_EQ(dprops[7], 1.0);
     EXPECT_EQ(dprops[8], 2.0);
+}
+
+// The implicit routine adds its work to the solver's strain energy: an unset (NaN) energy from the
+// solver comes back as the sum, without a refusal; a finite one that the increment overflows is
+// refused (stress, state and energies as they came, zero tangent, cut-back request).
+TEST(UmatSensor, StrainEnergyIsTheSolversAccumulated) {
+    tvktest::clear_errors();
+    UmatPoint p;
+    p.sse = std::nan("");
+    p.dstran = {1e-3, 0, 0, 0, 0, 0};
+    p.call();
+    EXPECT_EQ(tvk::errorhandling.errstat, 0) << tvktest::errtext();
+    EXPECT_TRUE(std::isnan(p.sse));
+    EXPECT_EQ(p.pnewdt, 1.0);
+    EXPECT_EQ(p.statev[0], 0.0);  // computed: the state holds the impactor's record
+
+    UmatPoint q;
+    q.sse = 1.0;
+    q.pnewdt = -1.0;
+    q.ddsdde.fill(9.0);
+    q.stress = {1e300, 0, 0, 0, 0, 0};
+    q.dstran = {1e300, 0, 0, 0, 0, 0};
+    q.call();
+    EXPECT_EQ(tvk::errorhandling.errstat, -3);
+    EXPECT_EQ(q.sse, 1.0);
+    EXPECT_TRUE(q.spd == 9.0 && q.scd == 9.0);
+    EXPECT_EQ(q.stress[0], 1e300);
+    EXPECT_EQ(q.statev, std::vector<double>(8, 5.0));
+    EXPECT_EQ(q.ddsdde, (std::array<double, 36>{}));
+    EXPECT_TRUE(q.pnewdt > 0.0 && q.pnewdt <= 0.5);
+    tvktest::clear_errors();
 }

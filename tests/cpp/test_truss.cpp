@@ -352,3 +352,36 @@ TEST(VuelTruss, RefusedElementsReportAndKeepTheirState) {
     EXPECT_EQ(load.RHS(2, 3), 7.0);
     tvktest::clear_errors();
 }
+
+// An element whose stable time increment is 0 (no density, or a mass that underflows against its
+// stiffness) is refused as one without stiffness is: a level -3 report, zero residual and energies,
+// its state and stable increment as they came. A light but not vanishing bar is computed.
+TEST(VuelTruss, ZeroStableIncrementIsRefused) {
+    for (const auto& props : {std::vector<double>{70e3, 0.0, 4.0}, std::vector<double>{70e3, 2.7e-9, 1e-320},
+                              std::vector<double>{1e300, 1e-300, 4.0}}) {
+        tvktest::clear_errors();
+        VuelDriver e(2, 2);
+        e.props = props;
+        for (int k = 0; k < 2; ++k) e.X(k, 1, 0) = 10.0, e.dtimestable[k] = 6.0, e.SV(k, 0) = 3.0, e.EN(k, 2) = 5.0;
+        e.U(0, 3) = 0.1;
+        e.lflags = {17, 1, 2};
+        e.call(vuel_truss);
+        EXPECT_EQ(tvk::errorhandling.errstat, -3) << props[1];
+        EXPECT_EQ(tvktest::errtext(), "vuel_truss: stable time increment not positive; element not evaluated");
+        for (int k = 0; k < 2; ++k) {
+            EXPECT_EQ(e.dtimestable[k], 6.0);
+            EXPECT_EQ(e.SV(k, 0), 3.0);
+            EXPECT_EQ(e.EN(k, 2), 0.0);
+            for (int i = 0; i < 6; ++i) EXPECT_EQ(e.RHS(k, i), 0.0);
+        }
+    }
+    tvktest::clear_errors();
+    VuelDriver light(1, 2);
+    light.props = {70e3, 1e-200, 4.0};
+    light.X(0, 1, 0) = 10.0;
+    light.lflags = {17, 1, 2};
+    light.call(vuel_truss);
+    EXPECT_EQ(tvk::errorhandling.errstat, 0) << tvktest::errtext();
+    EXPECT_NEAR(light.dtimestable[0], 0.99 * 10.0 * std::sqrt(1e-200 / 70e3), 1e-110);
+    tvktest::clear_errors();
+}

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <string>
 #include <vector>
 
 #include "error_record.h"
@@ -111,6 +112,26 @@ TEST(UmatFiber, UnnamedCountsAndShortStateAreSafe) {
     UmatPoint few(umat_fiber, 3, 3, 12, {1.0, 2.0});
     few.call(V(6, 1e-3));
     EXPECT_EQ(tvk::errorhandling.errstat, -3);
+    tvktest::clear_errors();
+}
+
+// A point refused after the routine's own warning of the same call (no compressive strength, an
+// increment that overflows the stress): the host sees the refusal, with the refused result.
+TEST(UmatFiber, RefusalAfterAWarningOfTheSameCallIsWhatTheHostSees) {
+    tvktest::clear_errors();
+    UmatPoint p(umat_fiber, 3, 3, 12, with(nye, {1000.0}));
+    p.stress = {1, 2, 3, 4, 5, 6};
+    p.statev.assign(12, 0.25);
+    p.ddsdde.assign(36, 9.0);
+    p.sse = 1.0, p.spd = 2.0, p.scd = 3.0, p.pnewdt = -1.0;
+    p.call({1e300, 0, 0, 0, 0, 0});
+    EXPECT_EQ(tvk::errorhandling.errstat, -3) << tvktest::errtext();
+    EXPECT_NE(tvktest::errtext().find("non-finite result"), std::string::npos) << tvktest::errtext();
+    EXPECT_EQ(p.stress, (V{1, 2, 3, 4, 5, 6}));
+    EXPECT_EQ(p.statev, V(12, 0.25));
+    EXPECT_EQ(p.ddsdde, V(36, 0.0));
+    EXPECT_TRUE(p.sse == 1.0 && p.spd == 2.0 && p.scd == 3.0);
+    EXPECT_TRUE(p.pnewdt > 0.0 && p.pnewdt <= 0.5);
     tvktest::clear_errors();
 }
 

@@ -366,4 +366,25 @@ TEST_F(UmatHail, PlasticCorrectionWithoutAFiniteIncrementRefusesThePoint) {
     EXPECT_TRUE(p.pnewdt > 0.0 && p.pnewdt <= 0.5);
 }
 
+// Too short a state for the layout is a note (elastic, no plasticity) or a warning (plasticity
+// asked for); a point of that call refused afterwards (an increment that overflows the stress)
+// reaches the host as the refusal, with the refused result.
+TEST_F(UmatHail, RefusalAfterAShortStateReportOfTheSameCallIsWhatTheHostSees) {
+    for (const V& properties : {V{E, NU}, props()}) {
+        tvktest::clear_errors();
+        UmatPoint p(umat_hail, 2, 1, 5, properties);
+        p.stress = {1, 2, 3};
+        p.statev.assign(5, 0.5);
+        p.ddsdde.assign(9, 9.0);
+        p.pnewdt = -1.0;
+        p.call({1e308, 0, 0});
+        EXPECT_EQ(tvk::errorhandling.errstat, -3) << properties.size() << ": " << tvktest::errtext();
+        EXPECT_EQ(p.stress, V({1, 2, 3}));
+        EXPECT_EQ(p.statev, V(5, 0.5));
+        EXPECT_EQ(p.ddsdde, V(9, 0.0));
+        EXPECT_TRUE(p.pnewdt > 0.0 && p.pnewdt <= 0.5);
+    }
+    tvktest::clear_errors();
+}
+
 }  // namespace

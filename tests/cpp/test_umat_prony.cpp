@@ -411,6 +411,30 @@ TEST_F(UmatProny, NonFiniteResultsAreRefusedInEveryRegimeBeforeAnythingIsWritten
 
 // A missing master curve (no table, or fewer than four values before the first unset one), or a
 // shift formula without a value, gives shift 1 with a level -2 report.
+// A glass transition temperature that is not a number leaves the shift undefined (1 taken, a
+// warning); a point of that call refused afterwards (an increment that overflows the stress)
+// reaches the host as the refusal, with the refused result.
+TEST_F(UmatProny, RefusalAfterAnUndefinedShiftOfTheSameCallIsWhatTheHostSees) {
+    UmatPoint p = point(420.0, std::nan(""));
+    UmatPoint usable = p;
+    usable.call({1e-3, 0, 0, 0, 0, 0});
+    EXPECT_EQ(tvk::errorhandling.errstat, -2) << tvktest::errtext();
+    EXPECT_NE(tvktest::errtext().find("shift factor undefined"), std::string::npos) << tvktest::errtext();
+    tvktest::clear_errors();
+    p.stress = {1, 2, 3, 4, 5, 6};
+    p.ddsdde.assign(36, 9.0);
+    p.sse = 1.0, p.pnewdt = -1.0;
+    const V state = p.statev;
+    p.call({1e308, 0, 0, 0, 0, 0});
+    EXPECT_EQ(tvk::errorhandling.errstat, -3) << tvktest::errtext();
+    EXPECT_EQ(p.stress, (V{1, 2, 3, 4, 5, 6}));
+    EXPECT_EQ(p.ddsdde, V(36, 0.0));
+    EXPECT_EQ(p.sse, 1.0);
+    EXPECT_TRUE(p.pnewdt > 0.0 && p.pnewdt <= 0.5);
+    for (std::size_t k = 0; k < state.size(); ++k)
+        EXPECT_TRUE(p.statev[k] == state[k] || (std::isnan(p.statev[k]) && std::isnan(state[k]))) << k;
+}
+
 TEST_F(UmatProny, MissingMasterCurveGivesShiftOneWithAReport) {
     for (int variant = 0; variant < 3; ++variant) {
         if (variant == 0) tvk::materialdata.cuprops.release();

@@ -668,6 +668,32 @@ TEST(UmatResin, PointWithoutAStiffnessIsRefused) {
     }
 }
 
+// Each table a model takes its stiffness from is checked on its own: without any one of them
+// (the others in place), or with a secant table of one row, which the cubic law cannot
+// interpolate, the point is refused with its stress kept, not wiped out under a warning.
+TEST(UmatResin, EveryStiffnessTableIsCheckedOnItsOwn) {
+    auto& md = tvk::materialdata;
+    using Table3 = tvk::Table<double, 3>;
+    const std::vector<std::pair<int, Table3*>> tables = {{6, &md.alpha1props}, {6, &md.alpha2props},
+                                                         {6, &md.alpha3props}, {7, &md.normalprops},
+                                                         {7, &md.shearprops}, {0, nullptr}};
+    for (const auto& [model, table] : tables) {
+        ResinData data(model);
+        if (table) table->release();
+        else tvktest::fill_calibration(md.secantprops, md.nsecantdata, {0.0}, {{2800.0}});
+        tvktest::clear_errors();
+        UmatPoint p = resin_point(model);
+        p.stress = {1, 2, 3, 4, 5, 6};
+        p.pnewdt = -1.0;
+        p.call(scaled(path, 1e-3));
+        EXPECT_EQ(tvk::errorhandling.errstat, -3) << model << ": " << tvktest::errtext();
+        EXPECT_EQ(p.stress, (std::vector<double>{1, 2, 3, 4, 5, 6})) << model;
+        EXPECT_EQ(p.ddsdde, std::vector<double>(36, 0.0)) << model;
+        EXPECT_TRUE(p.pnewdt > 0.0 && p.pnewdt <= 0.5) << model;
+    }
+    tvktest::clear_errors();
+}
+
 TEST(UmatResin, MissingViscosityIsTakenAsZeroWithAWarning) {
     ResinData data(7, 0.0, 0.5);
     tvk::materialdata.regularization.allocate({1});
