@@ -36,11 +36,16 @@ int unusable_row(const double* x, const double* y, int n) {
 
 // Interpolates rows (x(i), y(i)) at v into amp; false when the rows are refused (amp 0). A table
 // or branch of fewer than two rows cannot be interpolated: it gives y(1) (0 when empty) with a
-// warning instead of the interpolation library's fatal report. A table spanning nearly the whole
+// warning instead of the interpolation library's fatal report; its abscissa plays no part, but an
+// ordinate that is not finite is refused as in a longer table. A table spanning nearly the whole
 // range of doubles can overflow inside the cubic: a result that is not finite is refused too.
 bool interpolate(double& amp, const Caller& c, const double* x, const double* y, int n, double v) {
     amp = 0.0;
     if (n < 2) {
+        if (n == 1 && !std::isfinite(y[0])) {
+            refuse(c, ": table row not finite or abscissa not rising; amplitude 0", 1, x[0]);
+            return false;
+        }
         tvk::report(-2, "Warning: amplitude table with fewer than two rows.", n);
         amp = n == 1 ? y[0] : 0.0;
         return true;

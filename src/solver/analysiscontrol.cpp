@@ -210,7 +210,16 @@ void build_section_matrices() {
                       elastic.data(), &np, &ns, nullptr, nullptr);
 }
 
+// An analysis is held from its start to its release: its step kinds exist.
+bool analysis_held() { return jobdata.stepid.present(); }
+
 void analysis_start() {
+    // A start before the release is refused before anything is touched: resetting the counts and
+    // reading the cards would leave the held analysis with counts and card rows of the new deck.
+    if (analysis_held()) {
+        report(-3, held, jobdata.nsteps);
+        return;
+    }
     const int first = 1, last = 120;
     const int unit = GetFreeUnitNumber(&first, &last);
     process_state::analysis_start();  // nimp 0, ndmg 0, nsec 1, nplies 1, nupdate 1
@@ -220,10 +229,7 @@ void analysis_start() {
     if (st != io::ok) filepath = job_file(".inp");
     io::close_unit(unit);
     st = io::open_read(unit, filepath);
-    if (jobdata.stepid.present()) {
-        io::close_unit(unit);
-        report(-3, held, jobdata.nsteps);
-    } else if (st != io::ok) {
+    if (st != io::ok) {
         io::close_unit(unit);
         report(-3, no_deck);
     } else {
@@ -425,8 +431,11 @@ void vuexternaldb_law(const solver::Vuexternaldb& a) {
             forward();
             return;
         }
+        // A start refused because an analysis is held leaves its element and node tables too.
+        const bool refused_start = k == 0 && analysis_held();
         forward();
         if (k == 0) {
+            if (refused_start) return;
             const std::string listing = job_file(".dat");
             getabqdatafromfile(listing.c_str(), listing.size());
             return;

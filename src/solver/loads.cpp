@@ -49,6 +49,19 @@ int element_kind(int noel) {
     return 0;
 }
 
+// Whether all n values are finite.
+bool all_finite(const double* v, int n) { return std::all_of(v, v + n, [](double x) { return std::isfinite(x); }); }
+
+// Direction cosines with a value that is not finite give no load direction and no in-plane
+// position: the load hook returns alpha 0 and t_user 0 with a warning, and nothing else.
+bool no_direction(const char* routine, const double* dircos, int n, double& alpha, double* t_user) {
+    if (all_finite(dircos, n)) return false;
+    alpha = 0.0;
+    std::fill_n(t_user, 3, 0.0);
+    tvk::report(-2, tvk::compose(routine, ": direction cosines not finite; no load"));
+    return true;
+}
+
 }  // namespace
 
 double HertzianSurfaceLoad(const double* f, const double* rcorr, const double* scorr, const double* r0,
@@ -97,6 +110,9 @@ void dsload_law(const tvk::solver::Dsload& a) {
     const double* c1 = dircos;
     const double* c2 = dircos + 3;
     const double* c3 = dircos + 6;
+    // All three directions enter the load direction and the in-plane position (and through it the
+    // tracking record dprops, which is then left as it came).
+    if (no_direction("dsload", dircos, 9, a.alpha, a.t_user.data())) return;
     const int ir = dominant(c1), is = dominant(c2), inorm = dominant(c3);
     // The normal reflected in the plane of the first two directions: minus the normal for
     // orthonormal direction cosines.
@@ -199,6 +215,8 @@ bool names_impactor(std::string_view name, int k) {
 // one whose force over its edge overflows has no load a solver can apply: each adds nothing,
 // with a warning.
 void deload_law(const tvk::solver::Deload& a) {
+    // Only the normal, the third direction, is read.
+    if (no_direction("deload", &a.dircos(0, 2), 3, a.alpha, a.t_user.data())) return;
     for (int i = 0; i < 3; ++i) a.t_user[i] = tiny_zero(-a.dircos(i, 2));
     const std::string_view name = a.sname;
     static constexpr double lo = tvk::tiny, hi = tvk::huge;

@@ -195,6 +195,70 @@ TEST(AnalysisControl, StartWithoutReleaseIsRefusedAndKeepsTheStepKinds) {
                   .substr(0, 80));
 }
 
+// A start refused because an analysis is held changes nothing: no count is reset and no card or
+// listing is read, with the same deck or another one, through either hook; after the release the
+// new deck starts as usual. A held analysis whose deck has gone still gets the held text.
+TEST(AnalysisControl, HeldAnalysisStartChangesNothingHeld) {
+    tvktest::clear_errors();
+    JobFolder job;
+    job.write("job.dat", " E L E M E N T   D E F I N I T I O N S\n  1  S4R   1   1 2 3 4\n"
+                         " N O D E   D E F I N I T I O N S\n  1  0 0 0\n  2  1 0 0\n  3  1 1 0\n  4  0 1 0\n");
+    explicit_control(0);
+    ASSERT_EQ(errorhandling.errstat, 0);
+    ASSERT_EQ(elementdata.nelem, 1);
+    damagedata.ndmg = 2;
+    struct Counts {
+        int nimp, ndmg, nsec, nplies, nupdate, nelem;
+        bool operator==(const Counts&) const = default;
+    };
+    auto counts = [] {
+        return Counts{loaddata.nimp, damagedata.ndmg, sectiondata.nsec, sectiondata.nplies, debugdata.nupdate,
+                      elementdata.nelem};
+    };
+    const Counts held = counts();
+    ASSERT_EQ(held.nimp, 1);
+    ASSERT_EQ(held.nplies, 4);
+    const double orientation[4] = {0, 90, 90, 0};
+    auto orientation_kept = [&] {
+        for (int ply = 1; ply <= 4; ++ply)
+            if (sectiondata.plyorientation.get(-1.0, ply, 1) != orientation[ply - 1]) return false;
+        return true;
+    };
+    // the same deck, then another one: two plies of other angles, another listing, no impactor
+    for (int deck = 0; deck < 2; ++deck) {
+        if (deck == 1) {
+            job.write("job.inp", "*Step, name=TVK_DIC-1\n*End Step\n");
+            job.write("SectionCard.tvk", "++Begin Section, SECID=1\n+Material\n1\n+Orientation\n45 -45\n"
+                                         "+Thickness\n0.125\n+Extension\n0 0\n++End Section\n");
+            job.write("job.dat", " E L E M E N T   D E F I N I T I O N S\n  1  S4R   1   1 2 3 4\n"
+                                 "  2  S4R   1   1 2 3 4\n");
+        }
+        for (const bool expl : {false, true}) {
+            tvktest::clear_errors();
+            expl ? explicit_control(0) : control(0);
+            EXPECT_EQ(errorhandling.errstat, -3);
+            EXPECT_TRUE(counts() == held) << deck << expl;
+            EXPECT_TRUE(orientation_kept()) << deck << expl;
+            EXPECT_EQ(jobdata.stepid.get(-1, 2), 3);
+            EXPECT_EQ(*loaddata.dprops.at(2, 1), 10.0);
+        }
+    }
+    // the deck gone: the held analysis is still what the start reports
+    fs::remove(job.dir / "job.inp");
+    tvktest::clear_errors();
+    control(0);
+    EXPECT_EQ(std::string(errorhandling.errstring, 37), "Error: earlier analysis still held; r");
+    EXPECT_TRUE(counts() == held);
+    // released, the start of the new deck resets the counts and reads the new section card
+    job.write("job.inp", "*Step, name=TVK_DIC-1\n*End Step\n");
+    control(3);
+    tvktest::clear_errors();
+    control(0);
+    EXPECT_EQ(loaddata.nimp, 0);
+    EXPECT_EQ(sectiondata.nplies, 2);
+    EXPECT_EQ(sectiondata.plyorientation.get(0.0, 2, 1), -45.0);
+}
+
 TEST(AnalysisControl, AccessHookReleaseLeavesTheForceWindowToTheNextStart) {
     tvktest::clear_errors();
     JobFolder job;

@@ -2,6 +2,9 @@
 profiles against their resultant force, the nearest-element tracking of dsload, the edge load's
 impactor matching, and the amplitude branches."""
 import math
+import os
+import subprocess
+import sys
 
 import numpy as np
 import pytest
@@ -180,14 +183,33 @@ INF, NAN, BIG = math.inf, math.nan, 1e308
     ([0, INF, 0, 1], 0.5),                   # an infinite abscissa
     ([-BIG, BIG, 0, 1], 0.5),                # a gap that overflows
     ([0, 1, 2, 0, NAN, 1], 1.5),             # an ordinate that is not a number
+    ([0, 1, 2, 3, 4, 0, 10, 20, NAN, 40], 0.5),  # NaN two rows away from the interval asked for
     ([-BIG, 1, 2, 0, 10, 20], 1.5),          # finite, but the cubic overflows
     ([0, 1, 2, 0, 10, 20], NAN),
     ([0, 1, 2, 0, 10, 20], INF),             # extended without clamping: no finite value
 ])
 def test_camplitude_refuses_what_it_cannot_interpolate(record, table, x):
-    assert sl.camplitude(table, x) == 0.0
-    status, text, names = record()
+    absc = table[:len(table) // 2]
+    if all(b > a for a, b in zip(absc, absc[1:])):
+        assert sl.camplitude(table, x) == 0.0
+        status, text, names = record()
+    else:
+        # Abscissas that do not rise would end the process in the interpolation's fatal path if
+        # they got through: asked in a child process, so that such a fault fails this case only.
+        status, text, names = camplitude_in_child(table, x)
     assert status == -3 and text.startswith("CAMPLITUDE: ") and names == "TVK_AMPL"
+
+
+def camplitude_in_child(table, x):
+    code = (f"from math import inf, nan\nimport numpy as np\nimport _tolvek as t\n"
+            f"eh = t.errorhandling\neh.rsxerr(1)\nassert t.sldcollection.camplitude({table!r}, {x!r}) == 0.0\n"
+            f"names = ''.join(chr(c) for c in np.asarray(eh.errasciim)[:, 0]).strip()\n"
+            f"print(int(eh.errstat), bytes(eh.errstring).rstrip().decode(), names, sep='\\n')\n")
+    env = dict(os.environ, PYTHONPATH=os.pathsep.join(sys.path))
+    done = subprocess.run([sys.executable, "-c", code], capture_output=True, text=True, env=env, timeout=120)
+    assert done.returncode == 0, done.stdout + done.stderr
+    status, text, names = done.stdout.splitlines()
+    return int(status), text, names
 
 
 def test_camplitude_serves_valid_tables_unchanged(record):
@@ -221,3 +243,53 @@ def test_chysteresis_refuses_what_it_cannot_interpolate_and_keeps_passed(record)
     # An infinite abscissa is clamped to the branch end.
     assert sl.chysteresis(0.0, table, INF) == (pytest.approx(20), INF)
     assert record()[0] == 0
+
+
+def test_one_row_table_or_branch_with_a_non_finite_ordinate_is_refused(record):
+    for y in (NAN, INF, -INF):
+        assert sl.camplitude([2.0, y], 1.0) == 0.0
+        assert record() == (-3, "CAMPLITUDE: table row not finite or abscissa not rising; amplitude 0", "TVK_AMPL")
+        eh.rsxerr(1)
+        # one row, and a branch cut to one row by an abscissa that does not rise: passed as it came
+        for table in ([2.0, y], [2.0, 2.0, y, 1.0]):
+            assert sl.chysteresis(0.5, table, 1.0) == (0.0, 0.5)
+            assert record()[0] == -3 and record()[2] == "TVK_HYST"
+            eh.rsxerr(1)
+    # a finite ordinate is still served, whatever its abscissa
+    assert sl.camplitude([INF, 7.0], 1.0) == 7.0 and record()[0] == -2
+    eh.rsxerr(1)
+    assert sl.chysteresis(0.5, [2.0, 2.0, 7.0, 1.0], 1.0) == (7.0, 1.0) and record()[0] == -2
+
+
+def test_load_hooks_with_non_finite_direction_cosines_apply_nothing(record):
+    t.jobdata.stepid = np.array([0, 3], dtype=np.int32)
+    cprops = np.zeros((20, 1))
+    cprops[0, 0], cprops[1, 0], cprops[17, 0] = 100.0, 0.01, 0.5
+    dprops = np.zeros((12, 1))
+    dprops[:, 0] = [2, 0, 0, 0, 8, 0.004, 0.004, 0.002, 0.002, 0.002, 0.002, 0]
+    try:
+        for bad in (NAN, INF):
+            for col in range(3):
+                dircos = np.eye(3)
+                dircos[1, col] = bad
+                for kstep in (1, 2):  # tracking only, tracking and loading
+                    alpha, tu, dp = sl.dsload(np.full(3, 9.0), kstep, [0.001, 0.001, 0], dircos, cprops,
+                                              dprops.copy(), elemid=8)
+                    assert alpha == 0.0 and tu.tolist() == [0, 0, 0] and np.array_equal(dp, dprops)
+                    assert record()[:2] == (-2, "dsload: direction cosines not finite; no load")
+                    eh.rsxerr(1)
+    finally:
+        t.jobdata.stepid = None
+    # deload reads only the normal, the third column
+    args = lambda d: (np.full(3, 9.0), 1, 1, [0.0, 0.0], 1, 1, np.zeros(3), d, 0, name("IMP1"), cprops,
+                      np.zeros((12, 1)))
+    dircos = np.eye(3)
+    dircos[2, 2] = NAN
+    alpha, tu, _ = sl.deload(*args(dircos))
+    assert alpha == 0.0 and tu.tolist() == [0, 0, 0]
+    assert record()[:2] == (-2, "deload: direction cosines not finite; no load")
+    eh.rsxerr(1)
+    dircos = np.eye(3)
+    dircos[0, 0] = INF
+    alpha, tu, _ = sl.deload(*args(dircos))
+    assert alpha == 100.0 and tu.tolist() == [0, 0, -1] and record()[0] == 0
