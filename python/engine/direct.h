@@ -15,6 +15,8 @@
 #include <type_traits>
 #include <utility>
 
+#include "core/errors.h"
+
 namespace tvk::py {
 
 // The general call of the routine object `self`, and the error of an exception a routine threw.
@@ -77,6 +79,7 @@ struct Direct<F> {
         // Nothing but numbers reaches the routine: it cannot call back into Python, so no Python
         // error can be pending after it.
         try {
+            const HostCall host_call;  // a host call of its own (core/errors.h)
             if constexpr (std::is_void_v<R>) {
                 F(&std::get<K>(v)...);
                 Py_RETURN_NONE;

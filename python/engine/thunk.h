@@ -13,6 +13,7 @@
 #include <type_traits>
 #include <utility>
 
+#include "core/errors.h"
 #include "core/table.h"
 #include "core/tvk.h"
 #include "sigcheck.h"
@@ -160,7 +161,11 @@ struct Thunk<F> {
             *static_cast<R*>(s.result) = F(arg<K, A>(s)...);
         }
     }
-    static void call(const CallSlots& s) { invoke(s, std::index_sequence_for<A...>{}); }
+    // A call from Python is a host call of its own (core/errors.h).
+    static void call(const CallSlots& s) {
+        const HostCall host_call;
+        invoke(s, std::index_sequence_for<A...>{});
+    }
     static constexpr char ret_code = Code<std::conditional_t<std::is_same_v<R, bool>, int, R>>::c;
     static constexpr std::array<ParamCode, sizeof...(A)> params{param_code<A>()...};
     static std::string codes() {
