@@ -52,6 +52,19 @@ bool tabulated_jump(double& njimp, double n, double time, double period, int ncy
     return true;
 }
 
+// n + njimp lies within [-2^53, 2^53], decided on the exact sum: a rounded sum of 2^53 + 1 is
+// 2^53, which would pass a jump that the counter then loses.
+bool within_count(double n, double njimp) {
+    const double s = n + njimp;
+    if (!(std::abs(s) <= count_limit)) return false;  // NaN, infinite, or beyond already rounded
+    if (std::abs(s) < count_limit) return true;
+    // |s| = 2^53: the rounding error of the sum (exact, Knuth's two-sum) tells on which side of
+    // it the exact sum lies.
+    const double bb = s - n;
+    const double e = (n - (s - bb)) + (njimp - bb);
+    return s > 0.0 ? e <= 0.0 : e >= 0.0;
+}
+
 }  // namespace
 
 void CycleCount(double* njimp, double* n, const double* maxcycle, const double* time, const double* time_calc,
@@ -71,6 +84,8 @@ void CycleCount(double* njimp, double* n, const double* maxcycle, const double* 
         *njimp = 1.0;
         return;
     }
+    bool backwards = false;      // algorithms 4 and 5: a move the counter must not take
+    bool solver_count = true;    // algorithm 5: the solver's number is a count
     switch (*jumpalgo) {
         case 1: *njimp = *njimp_min; break;
         case 2: {
@@ -91,6 +106,9 @@ void CycleCount(double* njimp, double* n, const double* maxcycle, const double* 
         case 4: {
             tr("njimp_zul", *njimp_zul);
             *njimp = *njimp_zul == huge ? 0.0 : std::trunc(*njimp_zul) + 1.0;
+            // A negative permitted jump is no jump: refused before the cuts could make it look like
+            // one.
+            backwards = *njimp < 0.0;
             if (cyc.present()) {
                 double next = huge;
                 const double* d = cyc.data();
@@ -100,7 +118,12 @@ void CycleCount(double* njimp, double* n, const double* maxcycle, const double* 
                 tr("n_individual-n", next - *n);
                 if (*n + *njimp > next) *njimp = next - *n;
             }
-            if (*n + *njimp >= *maxcycle) *njimp = *maxcycle - *n;
+            if (*n + *njimp >= *maxcycle) {
+                // The cut to the cycle limit, back too when the counter has passed it; a negative
+                // limit is no count to cut to.
+                *njimp = *maxcycle - *n;
+                backwards = backwards || *maxcycle < 0.0;
+            }
             tr("njimp", *njimp);
             tr("n+njimp", *n + *njimp);
             break;
@@ -115,20 +138,23 @@ void CycleCount(double* njimp, double* n, const double* maxcycle, const double* 
             const double nnew = *cyc.at(1, *istep);
             tr("nNew in CycleCount", nnew);
             *njimp = nnew == *n ? 0.0 : nnew - *n;
+            // The counter follows the solver down to any count, but not below 0.
+            backwards = nnew < 0.0;
+            solver_count = std::abs(nnew) <= count_limit;
             break;
         }
         default: tvk::report(-2, "Unknown cycle jump flag in CycleCount", *jumpalgo); break;
     }
-    if (*jumpalgo == 5) {
-        // The counter moves to the solver's number whatever it is: the direct cyclic analysis
-        // compares it with the stored one and keeps the block when it is not a count.
-        if (!(std::abs(*n + *njimp) <= count_limit))
+    if (*jumpalgo == 5 && !backwards) {
+        // The counter moves to the solver's number, lower ones included: the direct cyclic
+        // analysis compares it with the stored one and keeps the block when it is not a count.
+        if (!solver_count)
             tvk::report(-2, "CycleCount: cycle number of the solver not usable (NaN or beyond 2^53)", *istep, 0,
                         *njimp, *n);
-    } else if (std::isnan(*njimp) || !(std::abs(*n + *njimp) <= count_limit) || (*njimp < 0.0 && *jumpalgo != 4)) {
+    } else if (backwards || std::isnan(*njimp) || !within_count(*n, *njimp) || (*njimp < 0.0 && *jumpalgo != 4)) {
         // A jump the counter cannot take: not a number, past 2^53 (where the counter no longer
-        // tells one cycle from the next), or backwards. Algorithm 4 may step back, as it cuts the
-        // counter back to maxcycle; its callers judge a backward jump themselves.
+        // tells one cycle from the next), or backwards. Algorithm 4 may step back to a cycle limit
+        // of at least 0 that the counter has passed; its callers judge that themselves.
         tvk::report(-2, "CycleCount: cycle jump refused (NaN, negative or beyond 2^53 cycles)", *jumpalgo, 0, *njimp,
                     *n);
         *njimp = 0.0;

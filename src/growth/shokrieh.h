@@ -101,8 +101,9 @@ bool properties(const double* props, int nprops, double temp, double* eprops, do
                 double* a, double* b, double* u, double* v, double* eta, double* degr_fac);
 
 // GetShokrieh returning whether the increment was computed: false after a report when it was
-// refused (unusable properties, or a strain, stress, temperature or time that is not finite);
-// then the stress and both state blocks are as they came and the tangent is zero.
+// refused (unusable properties at the increment's temperature or, at a cycle end, at the cycle's
+// evaluation temperature, or a strain, stress, temperature or time that is not finite); then the
+// stress and both state blocks are as they came and the tangent is zero.
 bool point(double* stress, double* ddsdde, double* statev, const double* stran, const double* dstran,
            const double* props, const double* time, const double* dtime, const double* temp, const double* dtemp,
            const int* nprops, const int* noel, const int* kstep, const int* kinc, const int* iszflag,
@@ -125,10 +126,12 @@ TVK_API void GetShokriehProperties(const double* props, const int* nprops, const
 // counter n advanced by it; outside a fatigue step (stepflag not 1) n = njimp = 1. Reads
 // shokriehdata.cycles(:, istep); a table or column it needs that is absent is a level -3 report
 // with a jump of 0. An unknown algorithm is a level -2 report and keeps njimp as it came. A jump
-// that is not a number or would carry n past 2^53 (count_limit), and a negative one of
-// algorithms 1 to 3 or of an unknown algorithm, is refused with a level -2 report: n stays and
-// njimp is 0. Algorithm 4 may cut n back to maxcycle; algorithm 5 always moves n to the solver's
-// number (a level -2 report when that is not a count).
+// that is not a number or would carry n past 2^53 (count_limit, compared exactly), a negative one
+// of algorithms 1 to 3 or of an unknown algorithm, a negative permitted jump of algorithm 4
+// (aint(njimp_zul) + 1 < 0), a cut of algorithm 4 to a negative maxcycle and a negative cycle
+// number of the solver (algorithm 5) are refused with a level -2 report: n stays and njimp is 0.
+// Algorithm 4 may cut n back to a maxcycle of at least 0; algorithm 5 moves n to the solver's
+// number, a lower one too (a level -2 report when that is NaN or beyond 2^53).
 TVK_API void CycleCount(double* njimp, double* n, const double* maxcycle, const double* time,
                         const double* time_calc, const double* time_period, const double* njimp_min,
                         const double* njimp_max, const double* njimp_zul, const int* ncycles,
@@ -153,10 +156,11 @@ TVK_API void AllowableCycleJump(const double* speak, double* sbottom, const doub
 // failure with sudden degradation, and in a fatigue step the load-cycle bookkeeping, the gradual
 // degradation at each cycle end and the next cycle jump. statev and statev_backup are 77-value
 // blocks (tvk::fatigue::slot); kstep(1) is the step number, idcflag 1 a direct cyclic analysis,
-// iszflag 0 the plane-stress stiffness. A strain, stress, temperature or time that is not finite
-// is refused with a level -3 report (stress and state as they came, zero tangent); a cycle jump
-// that is not usable (tvk::fatigue::jump_usable) is refused with a level -2 report and the
-// counter stays (the jump is recorded as 0).
+// iszflag 0 the plane-stress stiffness. A strain, stress, temperature or time that is not finite,
+// and a cycle end whose evaluation temperature (the mean of the cycle's temperature slots) or
+// properties there GetShokriehProperties refuses, are refused with a level -3 report (stress and
+// state as they came, zero tangent); a cycle jump that is not usable (tvk::fatigue::jump_usable)
+// is refused with a level -2 report and the counter stays (the jump is recorded as 0).
 TVK_API void GetShokrieh(double* stress, double* ddsdde, double* statev, const double* stran, const double* dstran,
                          const double* props, const double* time, const double* dtime, const double* temp,
                          const double* dtemp, const int* nprops, const int* noel, const int* kstep,

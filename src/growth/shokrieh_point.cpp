@@ -172,7 +172,7 @@ bool tvk::fatigue::point(double* stress, double* ddsdde, double* statev, const d
                          const double* dtemp, const int* nprops, const int* noel, const int* kstep, const int* kinc,
                          const int* iszflag, const int* idcflag, double* statev_backup) {
     if (*nprops < tvk::fatigue::nprops_min) {
-        tvk::report(-3, "GetShokrieh: the property vector needs at least 150 values", *nprops);
+        tvk::report_refused_point("GetShokrieh: the property vector needs at least 150 values", *nprops);
         std::fill(ddsdde, ddsdde + 36, 0.0);
         return false;
     }
@@ -183,7 +183,8 @@ bool tvk::fatigue::point(double* stress, double* ddsdde, double* statev, const d
     for (int i = 0; i < 6; ++i)
         finite = finite && std::isfinite(stress[i]) && std::isfinite(stran[i]) && std::isfinite(dstran[i]);
     if (!finite) {
-        tvk::report(-3, "GetShokrieh: strain, stress, temperature or time not finite; increment refused", kstep[0]);
+        tvk::report_refused_point("GetShokrieh: strain, stress, temperature or time not finite; increment refused",
+                                  kstep[0]);
         std::fill(ddsdde, ddsdde + 36, 0.0);
         return false;
     }
@@ -194,9 +195,12 @@ bool tvk::fatigue::point(double* stress, double* ddsdde, double* statev, const d
     };
     if (traced) tvk::Trace() << " ---------------- START Shokrieh  ----------------";
 
-    // 1-2. Incoming stress, the step's plan, properties at the end temperature.
-    double stress0[6];
+    // 1-2. Incoming stress, the step's plan, properties at the end temperature. (The incoming
+    // state blocks too, for an increment refused at its cycle end.)
+    double stress0[6], state0[ns], backup0[ns];
     std::copy(stress, stress + 6, stress0);
+    std::copy(statev, statev + ns, state0);
+    std::copy(statev_backup, statev_backup + ns, backup0);
     const int step = kstep[0];
     const Plan pl = read_plan(step);
     const double t = *temp + *dtemp;
@@ -289,13 +293,34 @@ bool tvk::fatigue::point(double* stress, double* ddsdde, double* statev, const d
     if (!period_ok) tvk::report(-3, "GetShokrieh: cycle period too small (below 0.0005 time units)", step);
     bool cycle_end = period_ok && t_end >= pl.period / 2.0 && whole_multiple(t_end - pl.period, period_ms);
 
-    // 13. Properties at the cycle's evaluation temperature; where they are not usable (reported)
-    // the cycle stays open.
+    // An increment refused after the point has been worked on: stress and both blocks as they
+    // came, zero tangent.
+    const auto refuse_increment = [&](const char* message, double value) {
+        tvk::report_refused_point(message, step, 0, value);
+        std::copy(stress0, stress0 + 6, stress);
+        std::copy(state0, state0 + ns, statev);
+        std::copy(backup0, backup0 + ns, statev_backup);
+        std::fill(ddsdde, ddsdde + 36, 0.0);
+        return false;
+    };
+    // The cycle number enters the gradual degradation and the jump of a cycle end and the fixed
+    // jumps at a cycle start: one that is not finite (a state value the point cannot have made)
+    // gives no count to degrade or jump from.
+    const bool cycle_start = period_ok && time[1] != 0.0 && whole_multiple(time[0], period_ms);
+    const bool fixed_jump = cycle_start && (pl.algorithm == 4 || pl.algorithm == 7);
+    if ((cycle_end || fixed_jump) && !std::isfinite(s[slot::cycle]))
+        return refuse_increment("GetShokrieh: cycle number not finite; increment refused", s[slot::cycle]);
+
+    // 13. Properties at the cycle's evaluation temperature. Where the property service refuses
+    // them (reported there: a temperature that is not finite, such as one from cycle temperature
+    // slots that are not, or sets that are not finite) the cycle cannot be closed, and the
+    // increment is refused.
     Props pe;
     if (cycle_end) {
         const double tev = (s[slot::temp_low] + s[slot::temp_high]) / 2.0;
-        cycle_end = properties(pe, props, *nprops, tev);
-        if (cycle_end) s[slot::temp_eval] = tev;
+        if (!properties(pe, props, *nprops, tev))
+            return refuse_increment("GetShokrieh: no properties at the cycle's evaluation temperature; refused", tev);
+        s[slot::temp_eval] = tev;
     }
     tr("Bottom of cycle?", cycle_end);
 
@@ -364,7 +389,7 @@ bool tvk::fatigue::point(double* stress, double* ddsdde, double* statev, const d
     }
 
     // 17. Fixed jumps at the start of a cycle.
-    if (period_ok && time[1] != 0.0 && whole_multiple(time[0], period_ms)) {
+    if (cycle_start) {
         if (pl.algorithm == 4) {
             double njimp = 0.0;
             cycle_count(njimp, s[slot::cycle], pl, t_end, tvk::shokriehdata.dnfshok, step, 4);

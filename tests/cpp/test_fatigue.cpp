@@ -842,8 +842,10 @@ TEST(FatigueRoutine, InputsThatAreNotFiniteAreRefusedWithTheStateUnchanged) {
 }
 
 // Properties that are not finite at the cycle's evaluation temperature (here E22 passes through
-// 0 between the blocks) leave the cycle open: no degradation, no jump, the extremes kept.
-TEST(FatigueRoutine, CycleEndWithoutUsablePropertiesKeepsTheCycleOpen) {
+// 0 between the blocks) left the cycle open and returned the point computed, with the property
+// service's level -3 report: the increment is refused (stress and state as they came, zero
+// tangent, a cut-back).
+TEST(FatigueRoutine, CycleEndWithoutUsablePropertiesRefusesThePoint) {
     tvktest::clear_errors();
     Plan plan({1}, huge_limit());
     std::vector<double> props = tvktest::shokrieh_props();
@@ -853,19 +855,84 @@ TEST(FatigueRoutine, CycleEndWithoutUsablePropertiesKeepsTheCycleOpen) {
     p.kinc = 1;
     p.temp = 260.0;
     p.increment(to_strain(p, 0.004));
+    ASSERT_EQ(tvk::errorhandling.errstat, 0);
+    const std::vector<double> state = p.statev, stress = p.stress;
     p.temp = 340.0;
     p.increment(to_strain(p, 0.0004));
     EXPECT_EQ(tvk::errorhandling.errstat, -3);
     EXPECT_NE(tvktest::errtext().find("not finite"), std::string::npos);
-    const double* s = p.statev.data() + b1;
-    EXPECT_EQ(s[slot::cycle], 1.0);
-    EXPECT_EQ(s[slot::temp_eval], 0.0);
-    EXPECT_EQ(s[slot::life], 0.0);
-    EXPECT_EQ(s[slot::strength], 1.0);
-    EXPECT_GT(s[slot::tension_max], 0.0);  // the running cycle's extremes stay
-    EXPECT_EQ(s[slot::temp_low], 260.0);
-    EXPECT_EQ(s[slot::temp_high], 340.0);
+    EXPECT_EQ(p.statev, state);
+    EXPECT_EQ(p.stress, stress);
+    for (double c : p.ddsdde) EXPECT_EQ(c, 0.0);
+    EXPECT_LE(p.pnewdt, 0.5);
     tvktest::clear_errors();
+}
+
+namespace {
+
+// A fresh unidirectional point after the first half of a load cycle, and its cycle-end
+// increment (the valley) on a copy whose state variable `k` (0-based) holds v.
+UmatPoint cycle_end_with(const UmatPoint& half, int k, double v) {
+    UmatPoint q = half;
+    q.statev[k] = v;
+    q.increment(to_strain(q, 0.0004));
+    return q;
+}
+
+void expect_refused_point(const UmatPoint& q, const UmatPoint& half, int k, const char* text) {
+    EXPECT_EQ(tvk::errorhandling.errstat, -3) << k;
+    EXPECT_NE(tvktest::errtext().find(text), std::string::npos) << k << tvktest::errtext();
+    for (int j = 0; j < nall; ++j) {
+        if (j != k) {
+            EXPECT_EQ(q.statev[j], half.statev[j]) << k << " " << j;
+        }
+    }
+    EXPECT_EQ(q.stress, half.stress) << k;
+    for (double c : q.ddsdde) EXPECT_EQ(c, 0.0) << k;
+    EXPECT_LE(q.pnewdt, 0.5) << k;
+    tvktest::clear_errors();
+}
+
+}  // namespace
+
+// Cycle temperatures that are not finite (state variables 75 and 76) made the property service
+// refuse the evaluation temperature at the cycle end, yet the point was computed and stored (no
+// jump, the strengths changed), with a non-zero tangent and no cut-back. A NaN there is not the
+// cycle's extreme and gives way to the increment's temperature.
+TEST(FatigueRoutine, CycleEndWhoseTemperaturesAreNotFiniteRefusesThePoint) {
+    tvktest::clear_errors();
+    Plan plan({1}, huge_limit());
+    UmatPoint half = fatigue_point();
+    half.increment(to_strain(half, 0.004));
+    ASSERT_EQ(tvk::errorhandling.errstat, 0);
+    for (const auto& [k, v] : {std::pair{b1 + slot::temp_low, -inf}, std::pair{b1 + slot::temp_high, inf}})
+        expect_refused_point(cycle_end_with(half, k, v), half, k, "temperature not finite");
+    for (int k : {b1 + slot::temp_low, b1 + slot::temp_high}) {
+        const UmatPoint q = cycle_end_with(half, k, not_a_number);
+        EXPECT_EQ(tvk::errorhandling.errstat, 0) << k;
+        EXPECT_EQ(q.statev[b1 + slot::cycle], 2.0) << k;
+        EXPECT_EQ(q.statev[b1 + slot::temp_eval], 240.0) << k;
+    }
+}
+
+// A cycle number at -inf made the cycle jump refused (a warning) while the gradual degradation ran
+// on it; the host saw the warning. The point is refused where it uses the number (a cycle end),
+// and the host sees the refusal; elsewhere in the cycle the number is not read.
+TEST(FatigueRoutine, CycleNumberNotFiniteAtACycleEndRefusesThePoint) {
+    tvktest::clear_errors();
+    Plan plan({1}, huge_limit());
+    UmatPoint half = fatigue_point();
+    half.increment(to_strain(half, 0.004));
+    for (double v : {-inf, inf, not_a_number})
+        expect_refused_point(cycle_end_with(half, b1 + slot::cycle, v), half, b1 + slot::cycle,
+                             "cycle number not finite");
+    UmatPoint mid = half;
+    mid.statev[b1 + slot::cycle] = -inf;
+    mid.dtime = 0.25;  // ends at 0.75: no cycle end
+    mid.increment(to_strain(mid, 0.002));
+    EXPECT_EQ(tvk::errorhandling.errstat, 0);
+    EXPECT_EQ(mid.statev[b1 + slot::cycle], -inf);
+    EXPECT_NE(mid.ddsdde[0], 0.0);
 }
 
 // ---- CycleCount ---------------------------------------------------------------------------------

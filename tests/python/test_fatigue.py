@@ -559,3 +559,49 @@ class TestFatigueRoutines:
                 np.testing.assert_array_equal(a[k], b[k])
             assert np.any(a[13] != 0.0) and a[14][0] == 20.0
         assert errstat() == 0
+
+
+class TestAdaptiveJumpWithoutAFiniteComponent:
+    """A load cycle that takes every component, one at a time, to 0.95 of its strength leaves no
+    component a finite allowable jump (each reference stress lies above 0.9 of the residual
+    strength), yet fails neither fibre nor matrix: the routine itself returns NaN in slot 77 of the
+    block (state variable 78), the one place where its result may hold NaN."""
+
+    STRENGTHS = (2000.0, 50.0, 45.0, 80.0, 78.0, 30.0)   # 11, 22, 33, 12, 13, 23 (S23 lowered)
+
+    def props(self):
+        p = props_std()
+        p[17], p[74 + 17] = 30.0, 33.0   # S23 below the matrix criterion's own transverse shear strength
+        return p
+
+    def strains(self):
+        c = nye_stiffness(block(250.0)[:9])
+        targets = [np.linalg.solve(c, 0.95 * x * np.eye(6)[i]) for i, x in enumerate(self.STRENGTHS)]
+        return targets + [np.zeros(6), np.zeros(6)]      # the cycle ends at time 1 with dtime 1/8
+
+    def test_umat_and_usermat_return_nan_in_slot_77_only(self, fatigue_plan):
+        fatigue_plan(algorithm=6)
+        props = self.props()
+        statev, stress, stran = np.zeros(312), np.zeros(6), np.zeros(6)
+        ustatev, ustress, ustrain = np.zeros(312), np.zeros(6), np.zeros(6)
+        cyclic = [0, 1, 2, 3, 5, 4]   # the USERMAT's order of the six components
+        z = lambda: np.zeros(())
+        for k, target in enumerate(self.strains()):
+            d = target - stran
+            a = umat_args(props, statev, d, kinc=k + 1)
+            a[0], a[9], a[11], a[12] = stress, stran.copy(), np.array([k / 8.0, k / 8.0]), 0.125
+            stress, statev, ddsdde, sse, spd, scd, pnewdt = _tolvek.toplevel.umat_shokrieh(*a)
+            stran = target.copy()
+            u = [1, 1, 1, 1, 1, 1, k + 1, 3, 3, k / 8.0, 0.125, 240.0, 0.0, ustress, ustatev, z(), z(), z(),
+                 ustrain.copy(), d[cyclic], np.zeros(6), props, np.zeros(3), z(), np.eye(3), np.eye(3),
+                 np.zeros(2)] + [z() for _ in range(8)]
+            _tolvek.toplevel.usermat_shokrieh(*u)
+            ustrain = target[cyclic].copy()
+            assert errstat() == 0, errtext()
+        assert math.isnan(statev[77]) and math.isnan(ustatev[77])
+        for sv in (statev, ustatev):
+            assert np.all(np.isfinite(np.delete(sv, [77, 154, 233, 310])))
+            assert sv[2] < 1.0 and sv[3] < 1.0 and sv[45] == 0.0 and sv[46] == 0.0   # nothing failed
+        np.testing.assert_array_equal(ustress, stress[cyclic])
+        assert pnewdt == 1.0 and np.all(np.isfinite(ddsdde)) and ddsdde[0, 0] > 0.0
+        assert statev[1] > 1.0   # the jump was taken

@@ -87,7 +87,34 @@ class TestCycleCount:
     def test_permitted_jump_may_cut_the_counter_back_to_maxcycle(self):
         # Backwards is algorithm 4's own rule (the material routines refuse it themselves).
         assert cyclecount(50.0, zul=7.6, algo=4, maxcycle=20.0) == (-30.0, 20.0)
-        assert cyclecount(50.0, zul=-3.0, algo=4) == (-2.0, 48.0)
+        assert errstat() == 0
+        refused(cyclecount(50.0, zul=-3.0, algo=4), 50.0, "negative permitted jump")
+
+    def test_negative_permitted_jump_limit_or_solver_number_is_refused(self, cycles_table):
+        # They moved the counter backwards, or to a negative count, at level 0.
+        refused(f.cyclecount(1., 1e6, 5., 100., 1., 1., 0., -100., 3, 0, 1, 1, 4, 1), 1.0, "rounded jump -99")
+        refused(cyclecount(10.0, zul=7.6, algo=4, maxcycle=-5.0), 10.0, "negative maxcycle")
+        cycles_table.cycles = np.asfortranarray([[5.0, 15.0]]).T
+        refused(cyclecount(10.0, zul=-3.0, algo=4), 10.0, "negative jump with a table")
+        # Still taken: a jump rounded to 0 or 1, a cut back to a limit of 0, the solver's lower count.
+        assert cyclecount(10.0, zul=-1.5, algo=4) == (0.0, 10.0)
+        assert cyclecount(10.0, zul=-0.5, algo=4) == (1.0, 11.0)
+        assert cyclecount(10.0, zul=7.6, algo=4, maxcycle=0.0) == (-10.0, 0.0)
+        cycles_table.cycles = np.asfortranarray([[0.0]])
+        assert cyclecount(10.0, algo=5) == (-10.0, 0.0)
+        assert errstat() == 0
+        for reported in (-3.0, -math.inf):
+            cycles_table.cycles = np.asfortranarray([[reported]])
+            refused(cyclecount(10.0, algo=5), 10.0, reported)
+
+    def test_bound_of_2_53_is_exact(self):
+        # A sum that rounds to 2^53 passed, and the counter lost the jump or ended at 2^53.
+        refused(cyclecount(TWO53, jmin=1.0, algo=1), TWO53, "2^53 + 1")
+        refused(cyclecount(TWO53 - 1.0, jmin=2.0, algo=1), TWO53 - 1.0, "2^53 + 1 from below")
+        refused(cyclecount(TWO53, zul=0.5, algo=4, maxcycle=1e300), TWO53, "permitted")
+        assert cyclecount(TWO53 - 1.0, jmin=1.0, algo=1) == (1.0, TWO53)
+        assert cyclecount(TWO53, jmin=0.0, algo=1) == (0.0, TWO53)
+        refused(cyclecount(0.5, jmin=TWO53, algo=1), 0.5, "a fraction past 2^53")
         assert errstat() == 0
 
     def test_solver_number_moves_the_counter_even_backwards_or_when_not_a_count(self, cycles_table):
