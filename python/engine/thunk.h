@@ -146,6 +146,9 @@ struct Thunk<F> {
             Ref r;
             r.fn = &Trampoline<typename Ref::Signature>::call;
             r.ctx = s.data[data_index<K>()];
+            // A native routine (of the module, or from a capsule) is named, so that the routine
+            // called with it knows which one it gets.
+            r.routine = r.ctx ? native_callback(static_cast<const CbContext*>(r.ctx)) : nullptr;
             return r;
         } else {
             return static_cast<P>(s.data[data_index<K>()]);

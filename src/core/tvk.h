@@ -69,6 +69,10 @@ struct CallbackRef<R(A...)> {
     using Plain = R (*)(A...);
     R (*fn)(void* ctx, A...) = nullptr;
     void* ctx = nullptr;
+    // The plain routine that the reference ends up calling, where that is one (a routine of the
+    // library or a host's native routine), else null: a routine that takes a call-back may tell
+    // a routine of the library from a host's by it.
+    const void* routine = nullptr;
 
     R operator()(A... a) const { return fn(ctx, a...); }
     explicit operator bool() const { return fn != nullptr; }
@@ -77,6 +81,7 @@ struct CallbackRef<R(A...)> {
         CallbackRef r;
         r.fn = [](void* c, A... a) -> R { return reinterpret_cast<Plain>(c)(a...); };
         r.ctx = reinterpret_cast<void*>(f);
+        r.routine = reinterpret_cast<const void*>(f);
         return r;
     }
     template <class F>

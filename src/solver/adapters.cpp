@@ -45,6 +45,16 @@ Outcome called(unsigned refusals_before) {
     return tvk::solver::conv::refusals != refusals_before ? Outcome::refuse(nullptr) : Outcome::ok();
 }
 
+// The rules the routine's results are checked by: those of the library routine it is (by its
+// address, under any of its names), else those of a host's routine: an energy that comes back as
+// it came is the solver's, and no non-finite state value is a result. A host's routine that
+// forwards to a library routine is the host's.
+template <class Fn>
+const tvk::solver::ResultRules& rules_for(const CallbackRef<Fn>& dfunc) {
+    const tvk::solver::ResultRules* rules = tvk::solver::library_rules(dfunc.routine);
+    return rules ? *rules : tvk::solver::solver_energies;
+}
+
 // A UMAT routine, called with the point's arguments.
 struct UmatRoutine {
     CallbackRef<tvk::solver::UmatProc::Fn> fn;
@@ -135,13 +145,17 @@ auto three_d(const Inner& inner) {
 // components tsstif(2) = G23. A tangent that cannot be inverted leaves both as they came (the
 // inversion records its failure). The results are checked by the routine's `rules`.
 void ansys_from_umat(CallbackRef<tvk::solver::UmatProc::Fn> dfunc, const tvk::solver::Usermat& a,
-                     const tvk::solver::ResultRules& rules = {}) {
+                     const tvk::solver::ResultRules& rules) {
     const UmatRoutine routine{dfunc};
     const int ndirect = a.ndirect;
     tvk::solver::usermat_point("abq_umat_to_ansys_usermat", a, tvk::solver::Ruled{[&](Point<Order::nye>& p) {
         double c3[36];
         const Outcome o = in_3d(p, routine, c3);
         if (o.kind == Outcome::failed || o.kind == Outcome::refused || !p.tsstif) return o;
+        // A non-finite stress or tangent refuses the point (the converter's check): its constants
+        // are not computed, so that no report of theirs stands beside the refusal.
+        if (!tvk::solver::conv::all_finite(c3, 36) || !tvk::solver::conv::all_finite(p.stress.data(), p.ntens))
+            return o;
         double s3[36], sv[36], eng[9];
         if (!tvk::la::inverse(c3, s3, 6)) return o;
         const int six = 6;
@@ -162,9 +176,13 @@ void ansys_from_umat(CallbackRef<tvk::solver::UmatProc::Fn> dfunc, const tvk::so
     }, &rules});
 }
 
+void ansys_from_umat(CallbackRef<tvk::solver::UmatProc::Fn> dfunc, const tvk::solver::Usermat& a) {
+    ansys_from_umat(dfunc, a, rules_for(dfunc));
+}
+
 void peridigm_from_umat(CallbackRef<tvk::solver::UmatProc::Fn> dfunc, const tvk::solver::Upermat& a) {
     const UmatRoutine routine{dfunc};
-    tvk::solver::upermat_block("abq_umat_to_peridigm_upermat", a, three_d(routine));
+    tvk::solver::upermat_block("abq_umat_to_peridigm_upermat", a, tvk::solver::Ruled{three_d(routine), &rules_for(dfunc)});
 }
 
 void umat_from_ansys(CallbackRef<tvk::solver::UsermatProc::Fn> dfunc, const tvk::solver::UmatUpdated& a) {
@@ -176,12 +194,12 @@ void umat_from_ansys(CallbackRef<tvk::solver::UsermatProc::Fn> dfunc, const tvk:
     const int ls = static_cast<int>(len), notfound = -1;
     const int id = getxidfromstring(a.materl.data(), &ls, "m", &notfound, a.materl.size(), 1);
     const UsermatRoutine routine{dfunc, id < 1 ? 1 : id};
-    tvk::solver::umat_point("ansys_usermat_to_abq_umat", a, three_d(routine));
+    tvk::solver::umat_point("ansys_usermat_to_abq_umat", a, tvk::solver::Ruled{three_d(routine), &rules_for(dfunc)});
 }
 
 void umat_from_muesli(CallbackRef<tvk::solver::MuesliProc::Fn> dfunc, const tvk::solver::UmatWithId& a) {
     const MuesliRoutine routine{dfunc};
-    tvk::solver::muesli_point("muesli_to_abq_umat", a, three_d(routine));
+    tvk::solver::muesli_point("muesli_to_abq_umat", a, tvk::solver::Ruled{three_d(routine), &rules_for(dfunc)});
 }
 
 }  // namespace
@@ -194,8 +212,34 @@ TVK_SOLVER_ADAPTER(MuesliProc, UmatWithId, muesli_to_abq_umat, umat_from_muesli)
 void tvk::solver::adapted::abq_umat_to_ansys_usermat(CallbackRef<UmatProc::Fn> dfunc, const Usermat& a,
                                                      const ResultRules& rules) {
     if (!dfunc) {
-        report(-3, "abq_umat_to_ansys_usermat: no material routine given");
+        tvk::solver::conv::refuse_without_routine("abq_umat_to_ansys_usermat", a);
         return;
     }
     ansys_from_umat(dfunc, a, rules);
+}
+
+// ---- The rules of the library's routines by address -----------------------------------------------
+
+namespace {
+// The registered routines, a list that grows at load time only (the entries are constructed
+// before any routine can be called), read without a lock afterwards.
+constinit const tvk::solver::RoutineRules* routine_rules = nullptr;
+}  // namespace
+
+tvk::solver::RoutineRules::RoutineRules(const void* routine_, const ResultRules* rules_, const void* same_as_) noexcept
+    : routine(routine_), rules(rules_), same_as(same_as_), next(routine_rules) {
+    routine_rules = this;
+}
+
+const tvk::solver::ResultRules* tvk::solver::library_rules(const void* routine) noexcept {
+    // An alias or adapted routine names the routine whose rules it has; a chain of a few steps at
+    // most (a bound keeps a misregistered cycle from looping).
+    for (int step = 0; routine && step < 8; ++step) {
+        const RoutineRules* e = routine_rules;
+        while (e && e->routine != routine) e = e->next;
+        if (!e) return nullptr;
+        if (e->rules) return e->rules;
+        routine = e->same_as;
+    }
+    return nullptr;
 }

@@ -18,9 +18,13 @@
 // for USERMAT, pnewdt for UMAT, a level -2 report for Peridigm, which has no cut-back. A routine
 // of the library that refuses its point (kernel.h), and a routine whose results are not finite,
 // give the caller the refused-point result of its interface: a Peridigm point keeps its old
-// stress and state. So does a point whose component count the adapter cannot expand (3, 4 or 6).
-// The adapter checks the routine's results again; around a routine of the library it takes that
-// routine's ResultRules (kernel.h), so it lets through what the routine's own converter does.
+// stress and state. So does a point whose component count the adapter cannot expand (3, 4 or 6),
+// and every point of an adapter handed no routine.
+// The adapter checks the routine's results again. A routine of the library, found by its address
+// under any of its exported names (RoutineRules, interface.h), is checked by its own ResultRules
+// (kernel.h), so the adapter lets through what the routine's own converter does. Any other routine
+// is a host's, a host's forwarder to a library routine included: its energies are the solver's
+// where they come back as they came, and no non-finite state value of its is a result.
 #pragma once
 
 #include "interfaces.h"
@@ -44,7 +48,9 @@ void abq_umat_to_ansys_usermat(::tvk::CallbackRef<UmatProc::Fn> dfunc, const Use
     static void cname##_adapted(const ::tvk::solver::Iface& a) {                                  \
         ::tvk::solver::Iface::call([](auto... x) { adapter(routine, x...); }, a);                 \
     }                                                                                             \
-    TVK_SOLVER_ENTRY(Iface, cname, cname##_adapted)
+    TVK_SOLVER_ENTRY(Iface, cname, cname##_adapted)                                                 \
+    static const ::tvk::solver::RoutineRules cname##_rules_entry{reinterpret_cast<const void*>(&cname), nullptr, \
+                                                                 reinterpret_cast<const void*>(&routine)};
 
 // As TVK_SOLVER_ADAPTED, for a library routine with the rules of its results (`rules`, the
 // routine's ResultRules) and an adapter that takes them, e.g.
@@ -53,4 +59,5 @@ void abq_umat_to_ansys_usermat(::tvk::CallbackRef<UmatProc::Fn> dfunc, const Use
     static void cname##_adapted(const ::tvk::solver::Iface& a) {                                  \
         ::tvk::solver::adapted::adapter_name(::tvk::CallbackRef<decltype(routine)>::plain(routine), a, rules); \
     }                                                                                             \
-    TVK_SOLVER_ENTRY(Iface, cname, cname##_adapted)
+    TVK_SOLVER_ENTRY(Iface, cname, cname##_adapted)                                                 \
+    static const ::tvk::solver::RoutineRules cname##_rules_entry{reinterpret_cast<const void*>(&cname), &(rules)};

@@ -239,7 +239,7 @@ void upermat_block(const char* routine, const A& a, K&& kernel) {
                             conv::identity3, conv::identity3, 1, 1, 1, 1, jstep, 1, nullptr, nullptr, a.matid};
         Outcome o = conv::run(kernel, p);
         if ((o.kind == Outcome::done || o.kind == Outcome::cut_back) &&
-            !conv::block_point_finite(p, state.get(), m, a.stateold, k)) [[unlikely]]
+            !conv::block_point_finite(p, state.get(), m, a.stateold, k, 0.0, 0.0, rules_of(kernel))) [[unlikely]]
             o = conv::non_finite_result();
         if (o.kind == Outcome::refused) [[unlikely]] {
             // The point keeps its old stress and state.
@@ -343,11 +343,43 @@ void vumat_block(const char* routine, const A& a, K&& kernel) {
 // ---- MUESLI-style form: the UMAT list headed by a material id ----------------------------------
 template <class A, class K>
 void muesli_point(const char* routine, const A& a, K&& kernel) {
-    umat_point(routine, a, [&](auto& p) {
+    auto with_id = [&](auto& p) {
         p.matid = a.matid;
         return conv::run(kernel, p);
-    });
+    };
+    // (The kernel's rules stay those of the point's check.)
+    if constexpr (requires { kernel.rules; }) umat_point(routine, a, Ruled{with_id, kernel.rules});
+    else umat_point(routine, a, with_id);
 }
+
+// ---- A point without a material routine ----------------------------------------------------------
+// An adapter handed no routine refuses: a level -3 report and the refused-point result of its
+// interface (a zero tangent where the component count gives its size, 1 to 6, and a cut-back
+// request; a block's points keep their old stress and state).
+namespace conv {
+template <class A>
+[[gnu::cold, gnu::noinline]] void refuse_without_routine(const char* routine, const A& a) {
+    ++refusals;
+    report_refused_point(compose(routine, ": no material routine given"));
+    const auto zero_tangent = [](const auto& tangent, int n) {
+        if (n >= 1 && n <= 6) std::fill(tangent.data(), tangent.data() + n * n, 0.0);
+    };
+    if constexpr (requires { a.ddsdde; }) {
+        zero_tangent(a.ddsdde, a.ntens);
+        request_cut(a.pnewdt, 0.5);
+    } else if constexpr (requires { a.dsdepl; }) {
+        zero_tangent(a.dsdepl, a.ncomp);
+        a.keycut = 1;
+    } else if constexpr (requires { a.npoint; }) {
+        for (int k = 0; k < a.npoint; ++k) {
+            for (int j = 0; j < a.stressnew.extent(1); ++j) a.stressnew(k, j) = a.stressold(k, j);
+            for (int j = 0; j < a.statenew.extent(1); ++j) a.statenew(k, j) = a.stateold(k, j);
+        }
+    } else {
+        static_assert(sizeof(A) == 0, "no refused result for this interface");
+    }
+}
+}  // namespace conv
 
 // ---- One converter per interface ----------------------------------------------------------------
 // The converter that serves the view `a` of a solver interface, chosen by the arguments it has.
@@ -387,11 +419,13 @@ template <class A, class K>
     TVK_SOLVER_CONVERTED(Iface, cname, ::tvk::solver::Checked{TVK_SOLVER_INLINED(kernel) __VA_OPT__(, __VA_ARGS__)})
 
 // (The kernel as a lambda inlined into the converter, and the entry that runs the converter of
-// `Iface` on it.)
+// `Iface` on it, registered with the rules its converter applies.)
 #define TVK_SOLVER_INLINED(kernel) \
     [](auto& p) __attribute__((always_inline)) -> decltype(kernel(p)) { return kernel(p); }
 #define TVK_SOLVER_CONVERTED(Iface, cname, ...)                                                            \
     [[gnu::always_inline]] static inline void cname##_through_converter(const ::tvk::solver::Iface& a) { \
         ::tvk::solver::convert(#cname, a, __VA_ARGS__);                                                  \
     }                                                                                                    \
-    TVK_SOLVER_ENTRY(Iface, cname, cname##_through_converter)
+    TVK_SOLVER_ENTRY(Iface, cname, cname##_through_converter)                                            \
+    static const ::tvk::solver::RoutineRules cname##_rules_entry{reinterpret_cast<const void*>(&cname),  \
+                                                                 ::tvk::solver::registered_rules(__VA_ARGS__)};

@@ -221,6 +221,25 @@ struct EntryOf {};
 template <class Proc, class Iface>
 struct AdapterOf {};
 
+struct ResultRules;
+
+// The rules of the results of a solver routine of the library, known by the routine's address:
+// an adapter that is handed a routine applies them (and those of a host's routine, for one it
+// does not find). Every entry macro of a material routine (TVK_SOLVER_KERNEL..., ..._ADAPTED...,
+// TVK_SOLVER_ALIAS) registers its routine, at load time, so that every exported name is known,
+// at the address a host linked against the shared library passes (the entries' addresses are
+// taken through the symbol table, as the host's are). An entry without rules of its own
+// (`rules` null) has those of the routine at `same_as` (an alias, an adapted routine).
+struct RoutineRules {
+    const void* routine;
+    const ResultRules* rules;
+    const void* same_as;
+    const RoutineRules* next;
+    RoutineRules(const void* routine, const ResultRules* rules, const void* same_as = nullptr) noexcept;
+};
+// The rules of the library routine at `routine`, or null for a routine that is not the library's.
+const ResultRules* library_rules(const void* routine) noexcept;
+
 }  // namespace tvk::solver
 
 // ---- Generators -------------------------------------------------------------------------------
@@ -305,7 +324,9 @@ struct ArgSpec {
                                              TVK_SOLVER_##Iface(TVK_SOLVER_LENPARAM))) {              \
         cname(TVK_PP_DROP_FIRST(TVK_SOLVER_##Iface(TVK_SOLVER_FORWARD)                                \
                                     TVK_SOLVER_##Iface(TVK_SOLVER_LENFORWARD)));                      \
-    }
+    }                                                                                                      \
+    static const ::tvk::solver::RoutineRules alias##_rules_entry{reinterpret_cast<const void*>(&alias), nullptr,     \
+                                                                 reinterpret_cast<const void*>(&cname)};
 
 // ---- Adapters: routines that take a material routine of another interface as first argument ------
 // An adapter `cname` of interface `Iface` taking a routine of interface `Proc` is declared in a
@@ -316,7 +337,8 @@ struct ArgSpec {
 // Python binding calls: the routine may be a Python callable). Its source defines both with
 //   TVK_SOLVER_ADAPTER(Proc, Iface, cname, law);
 // where `law(tvk::CallbackRef<Proc::Fn> dfunc, const tvk::solver::Iface& a)` does the work. A null
-// routine is refused with a level -3 report.
+// routine is refused: a level -3 report and the refused-point result of the interface
+// (conv::refuse_without_routine, converters.h, which the adapter's source includes).
 #define TVK_SOLVER_ADAPTER_PARAMS(Iface) TVK_SOLVER_##Iface(TVK_SOLVER_PARAM) TVK_SOLVER_##Iface(TVK_SOLVER_LENPARAM)
 
 #define TVK_SOLVER_DECLARE_ADAPTER(Proc, Iface, cname)                                                  \
@@ -340,11 +362,12 @@ struct ArgSpec {
         using std::min;                                                                                 \
         const ::tvk::HostCall host_call;                                                                \
         TVK_SOLVER_##Iface(TVK_SOLVER_LOCAL)                                                            \
+        const ::tvk::solver::Iface a{TVK_PP_DROP_FIRST(TVK_SOLVER_##Iface(TVK_SOLVER_INIT))};           \
         if (!dfunc) {                                                                                   \
-            ::tvk::report(-3, #cname ": no material routine given");                                    \
+            ::tvk::solver::conv::refuse_without_routine(#cname, a);                                     \
             return;                                                                                     \
         }                                                                                               \
-        law(dfunc, ::tvk::solver::Iface{TVK_PP_DROP_FIRST(TVK_SOLVER_##Iface(TVK_SOLVER_INIT))});       \
+        law(dfunc, a);                                                                                  \
     }                                                                                                   \
     TVK_API void cname(::tvk::solver::Proc::Fn* dfunc TVK_SOLVER_ADAPTER_PARAMS(Iface)) {               \
         ::tvk::solver::adapter::cname(                                                                  \

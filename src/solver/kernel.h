@@ -206,6 +206,16 @@ constexpr const ResultRules& rules_of(const K& kernel) {
     if constexpr (requires { kernel.rules; }) return *kernel.rules;
     else return own_results;
 }
+// The rules by which a kernel's converter lets its results through: a kernel that checks its own
+// results lets the energies it does not set through as the solver's.
+template <class K>
+constexpr const ResultRules* registered_rules(const K& kernel) {
+    if constexpr (requires { kernel.rules; }) return kernel.rules;
+    else if constexpr (checks_results<K>) return &solver_energies;
+    else return &own_results;
+}
+
+// (The routines' rules by address, for the adapters: RoutineRules, interface.h.)
 
 // The implicit material point: what a UMAT routine is handed, by the UMAT names. The scalars
 // that the law updates are references to the converter's (or the caller's) values.

@@ -139,6 +139,10 @@ constexpr Entry list[] = {
     // Set up once and never changed afterwards: not state of an analysis.
     {"tvk::boxbeam::(anonymous namespace)::f_*", A::keep, A::keep, nullptr, nullptr, nullptr,
      "box-beam report formats, built at load"},
+    {"(anonymous namespace)::routine_rules", A::keep, A::keep, nullptr, nullptr, nullptr,
+     "the solver routines known to the adapters by address (solver/adapters.cpp), listed at load"},
+    {"*_rules_entry", A::keep, A::keep, nullptr, nullptr, nullptr,
+     "one solver routine's entry in that list, with the rules of its results"},
     {"getgausspointreport::*", A::keep, A::keep, nullptr, nullptr, nullptr,
      "Gauss-point report formats, built at first use"},
     {"tvk::io::(anonymous namespace)::c_locale()::loc", A::keep, A::keep, nullptr, nullptr, nullptr,

@@ -87,13 +87,15 @@ inline bool kept_or_finite(double now, double before) {
 }
 
 // The m state values of a block point after the kernel (`now`) against the point's row `before`
-// of the block's old state: finite, or as they came.
+// of the block's old state: finite, as they came, or non-finite values the kernel's law defines in
+// their slots (`rules`).
 template <class T>
-[[gnu::always_inline]] inline bool block_state_finite(const double* now, int m, const T& before, int k) {
+[[gnu::always_inline]] inline bool block_state_finite(const double* now, int m, const T& before, int k,
+                                                      const ResultRules& rules = own_results) {
     if (all_finite(now, m)) [[likely]]
         return true;
     for (int j = 0; j < m; ++j)
-        if (!kept_or_finite(now[j], before(k, j))) return false;
+        if (!kept_or_finite(now[j], before(k, j)) && !rules.allows(j, now[j])) return false;
     return true;
 }
 
@@ -265,10 +267,13 @@ template <Order O, class S>
 
 // The same for a point of a block interface (no tangent): its stress, energies, plane-stress
 // result and m state values (`state`, against the point's row k of the block's old state
-// `before`), with the block's energies e1 and e2 derived from the point's.
+// `before`), with the block's energies e1 and e2 derived from the point's. The point's energies
+// start at zero and its state at the old state; `rules` are the kernel's (the energies it does not
+// own, the non-finite state values its law defines).
 template <Order O, class T>
 [[gnu::always_inline]] inline bool block_point_finite(const Point<O>& p, const double* state, int m, const T& before,
-                                                      int k, double e1 = 0.0, double e2 = 0.0) {
+                                                      int k, double e1 = 0.0, double e2 = 0.0,
+                                                      const ResultRules& rules = own_results) {
     FiniteCheck check;
     const double energies[5] = {p.sse, p.spd, p.scd, e1, e2};
     check.add(energies, 5);
@@ -278,8 +283,9 @@ template <Order O, class T>
     check.add(state, m);
     if (check.finite()) [[likely]]
         return true;
-    return results_finite<false>(p, nullptr, 0) && block_state_finite(state, m, before, k) &&
-           e1 * 0.0 + e2 * 0.0 == 0.0;
+    return results_finite<false, false>(p, nullptr, 0) && energy_finite(p.sse, 0.0, rules.sse) &&
+           energy_finite(p.spd, 0.0, rules.spd) && energy_finite(p.scd, 0.0, rules.scd) &&
+           block_state_finite(state, m, before, k, rules) && e1 * 0.0 + e2 * 0.0 == 0.0;
 }
 
 }  // namespace tvk::solver::conv

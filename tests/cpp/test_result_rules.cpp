@@ -12,6 +12,8 @@
 #include <cstring>
 #include <limits>
 #include <string>
+#include <tuple>
+#include <utility>
 #include <vector>
 
 #include "core/modeldata.h"
@@ -254,6 +256,154 @@ TEST(RoutineEnergies, EnergiesARoutineDoesNotSetComeBackAsTheyCame) {
     EXPECT_NE(stress, V(6, 0.0));
     cu.release();
     EXPECT_EQ(tvk::errorhandling.errstat, 0) << tvktest::errtext();
+    clear_errors();
+}
+
+// ---- The adapters around a routine -------------------------------------------------------------
+
+}  // namespace
+
+// Entries of the tests: the generic ANSYS adapter around umat_resin and around a host's forwarder
+// to it; a host's routines of three interfaces (registered nowhere: the host's own) that leave
+// the energies alone, and UMAT entries of the adapters around them.
+TVK_SOLVER_DECLARE(Umat, tvktest_resin_forwarder);
+TVK_SOLVER_DECLARE(Usermat, tvktest_generic_resin_usermat);
+TVK_SOLVER_DECLARE(Usermat, tvktest_forwarded_resin_usermat);
+TVK_SOLVER_DECLARE(Usermat, tvktest_generic_krause_usermat);
+TVK_SOLVER_DECLARE(Umat, tvktest_host_umat);
+TVK_SOLVER_DECLARE(Usermat, tvktest_host_usermat);
+TVK_SOLVER_DECLARE(Muesli, tvktest_host_muesli);
+TVK_SOLVER_DECLARE(Usermat, tvktest_generic_host_usermat);
+TVK_SOLVER_DECLARE(Umat, tvktest_umat_via_host_usermat);
+TVK_SOLVER_DECLARE(Umat, tvktest_umat_via_host_muesli);
+
+namespace {
+
+void host_elastic(const auto& stress, const auto& tangent, const auto& dstran, int n) {
+    for (int i = 0; i < n; ++i) {
+        stress[i] += 1000.0 * dstran[i];
+        for (int j = 0; j < n; ++j) tangent(i, j) = i == j ? 1000.0 : 0.0;
+    }
+}
+void host_umat(const tvk::solver::Umat& a) { host_elastic(a.stress, a.ddsdde, a.dstran, a.ntens); }
+void host_usermat(const tvk::solver::Usermat& a) { host_elastic(a.stress, a.dsdepl, a.dstrain, a.ncomp); }
+void host_muesli(const tvk::solver::Muesli& a) { host_elastic(a.stress, a.ddsdde, a.dstran, a.ntens); }
+
+void resin_forwarder(const tvk::solver::Umat& a) {
+    tvk::solver::Umat::call([](auto... x) { umat_resin(x...); }, a);
+}
+void generic_resin(const tvk::solver::Usermat& a) {
+    tvk::solver::Usermat::call([](auto... x) { abq_umat_to_ansys_usermat(umat_resin, x...); }, a);
+}
+void forwarded_resin(const tvk::solver::Usermat& a) {
+    tvk::solver::Usermat::call([](auto... x) { abq_umat_to_ansys_usermat(tvktest_resin_forwarder, x...); }, a);
+}
+void generic_krause(const tvk::solver::Usermat& a) {
+    tvk::solver::Usermat::call([](auto... x) { abq_umat_to_ansys_usermat(umat_krause, x...); }, a);
+}
+void generic_host(const tvk::solver::Usermat& a) {
+    tvk::solver::Usermat::call([](auto... x) { abq_umat_to_ansys_usermat(tvktest_host_umat, x...); }, a);
+}
+void umat_via_host_usermat(const tvk::solver::Umat& a) {
+    tvk::solver::Umat::call([](auto... x) { ansys_usermat_to_abq_umat(tvktest_host_usermat, x...); }, a);
+}
+// The UMAT list with material id 2 before the name's length (the last argument).
+void umat_via_host_muesli(const tvk::solver::Umat& a) {
+    tvk::solver::Umat::call(
+        [](auto... x) {
+            const auto args = std::make_tuple(x...);
+            constexpr std::size_t n = sizeof...(x);
+            const int id = 2;
+            [&]<std::size_t... I>(std::index_sequence<I...>) {
+                muesli_to_abq_umat(tvktest_host_muesli, std::get<I>(args)..., &id, std::get<n - 1>(args));
+            }(std::make_index_sequence<n - 1>{});
+        },
+        a);
+}
+
+}  // namespace
+
+TVK_SOLVER_ENTRY(Umat, tvktest_resin_forwarder, resin_forwarder)
+TVK_SOLVER_ENTRY(Usermat, tvktest_generic_resin_usermat, generic_resin)
+TVK_SOLVER_ENTRY(Usermat, tvktest_forwarded_resin_usermat, forwarded_resin)
+TVK_SOLVER_ENTRY(Usermat, tvktest_generic_krause_usermat, generic_krause)
+TVK_SOLVER_ENTRY(Umat, tvktest_host_umat, host_umat)
+TVK_SOLVER_ENTRY(Usermat, tvktest_host_usermat, host_usermat)
+TVK_SOLVER_ENTRY(Muesli, tvktest_host_muesli, host_muesli)
+TVK_SOLVER_ENTRY(Usermat, tvktest_generic_host_usermat, generic_host)
+TVK_SOLVER_ENTRY(Umat, tvktest_umat_via_host_usermat, umat_via_host_usermat)
+TVK_SOLVER_ENTRY(Umat, tvktest_umat_via_host_muesli, umat_via_host_muesli)
+
+namespace {
+
+// The generic adapters check umat_resin's results by its own rules, found by its address: the
+// unloaded fatigue point's infinite life comes through abq_umat_to_ansys_usermat exactly as
+// through usermat_resin, and through the Peridigm adapter; the NaN strain energy the routine
+// leaves alone comes back. A host's forwarder to umat_resin is the host's routine: its +inf
+// refuses the point.
+TEST(SolverAdapters, GenericAdapterAppliesTheRulesOfTheLibraryRoutineItWraps) {
+    namespace slot = tvk::resin_state;
+    tvktest::set_resin_tables(1, 0.0, 0.0);
+    auto& plan = tvk::shokriehdata.cycleprops;
+    plan.allocate({10, 1});
+    *plan.at(2, 1) = 1.0, *plan.at(3, 1) = 1.0, *plan.at(4, 1) = 1.0, *plan.at(5, 1) = 100.0;
+    *plan.at(7, 1) = 100.0, *plan.at(10, 1) = 1e6;
+    tvk::jobdata.nsteps = 1;
+    V statev(30, 0.0);
+    statev[slot::cycle - 1] = 1.0, statev[slot::cycle_index - 1] = 5.0;
+    const V props = tvktest::resin_props_of(1);
+    V direct = statev, generic = statev, forwarded = statev;
+    double sedel_direct = nan, sedel_generic = nan, sedel_forwarded = nan;
+    clear_errors();
+    EXPECT_EQ(usermat_call(usermat_resin, direct, sedel_direct, props, 2.0, 300.0, 5, 0.0), 0);
+    EXPECT_EQ(usermat_call(tvktest_generic_resin_usermat, generic, sedel_generic, props, 2.0, 300.0, 5, 0.0), 0);
+    EXPECT_EQ(tvk::errorhandling.errstat, 0) << tvktest::errtext();
+    EXPECT_EQ(generic[slot::cycles_to_failure - 1], inf);
+    EXPECT_EQ(generic[slot::remaining - 1], inf);
+    for (std::size_t k = 0; k < generic.size(); ++k) EXPECT_TRUE(same_bits(generic[k], direct[k])) << k;
+    EXPECT_TRUE(std::isnan(sedel_generic));
+
+    // Peridigm: one point, the increment's time from the state's period.
+    V stressnew(6), statenew(30), stressold(6, 0.0), straininc(6, 0.0);
+    const int npoint = 1, nd = 3, ns = 3, nsv = 30, np = static_cast<int>(props.size()), matid = 1;
+    const double steptime = 2.0, totaltime = 2.0, dt = 1.0;
+    abq_umat_to_peridigm_upermat(umat_resin, stressnew.data(), statenew.data(), stressold.data(), statev.data(),
+                                 straininc.data(), props.data(), &steptime, &totaltime, &dt, &matid, &npoint, &nd, &ns,
+                                 &nsv, &np);
+    EXPECT_EQ(tvk::errorhandling.errstat, 0) << tvktest::errtext();
+    EXPECT_EQ(statenew[slot::remaining - 1], inf);
+
+    EXPECT_EQ(usermat_call(tvktest_forwarded_resin_usermat, forwarded, sedel_forwarded, props, 2.0, 300.0, 5, 0.0), 1);
+    EXPECT_EQ(tvk::errorhandling.errstat, -3);
+    EXPECT_EQ(forwarded, statev);
+    tvktest::release_resin_tables();
+    plan.release();
+    tvk::jobdata.nsteps = 0;
+    clear_errors();
+}
+
+// An energy that comes back bit for bit as it came is the solver's: a NaN strain energy that
+// umat_krause or a host's routine leaves alone passes through every generic adapter.
+TEST(SolverAdapters, EnergiesTheRoutineLeavesAloneNeverRefuseThePoint) {
+    const V krause = {3000.0, 10.0, 0.35, 1500.0, 200.0, 100.0, 80.0, 60.0, 40.0, 20.0, 10.0};
+    for (auto* fn : {tvktest_generic_krause_usermat, tvktest_generic_host_usermat}) {
+        V st(42, 0.0), stress;
+        double sedel = nan;
+        clear_errors();
+        EXPECT_EQ(usermat_call(fn, st, sedel, krause, 0.0, 20.0, 1, 1e-4, &stress), 0);
+        EXPECT_EQ(tvk::errorhandling.errstat, 0) << tvktest::errtext();
+        EXPECT_TRUE(std::isnan(sedel));
+        EXPECT_NE(stress, V(6, 0.0));
+    }
+    for (auto* fn : {tvktest_umat_via_host_usermat, tvktest_umat_via_host_muesli}) {
+        UmatPoint p(fn, 3, 3, 4, {1.0});
+        p.sse = nan;
+        clear_errors();
+        p.call(V(6, 1e-3));
+        EXPECT_EQ(tvk::errorhandling.errstat, 0) << tvktest::errtext();
+        EXPECT_TRUE(std::isnan(p.sse));
+        EXPECT_EQ(p.stress[0], 1.0);
+    }
     clear_errors();
 }
 

@@ -9,6 +9,7 @@
 #include <cstring>
 #include <limits>
 #include <random>
+#include <string>
 #include <vector>
 
 #include "error_record.h"
@@ -488,6 +489,85 @@ TEST(SolverAdapters, NullRoutineIsRefused) {
     clear_errors();
     a.call([](auto... x) { abq_umat_to_ansys_usermat(nullptr, x...); });
     EXPECT_EQ(tvk::errorhandling.errstat, -3);
+    clear_errors();
+}
+
+// Without a routine every adapter gives the refused result of its interface: stress, state and
+// energy as they came, a zero tangent and a cut-back (keycut 1; 0 < pnewdt <= 0.5, also from -1);
+// each Peridigm point keeps its old stress and state.
+TEST(SolverAdapters, NullRoutineGivesEachInterfaceItsRefusedResult) {
+    Usermat a(3, 3, {1.0});
+    a.stress = {1, 2, 3, 4, 5, 6}, a.ustatev.assign(6, 0.5), a.dsdepl.assign(36, 7.0), a.keycut = 0;
+    clear_errors();
+    a.call([](auto... x) { abq_umat_to_ansys_usermat(nullptr, x...); });
+    EXPECT_EQ(tvk::errorhandling.errstat, -3);
+    EXPECT_EQ(a.keycut, 1);
+    EXPECT_EQ(a.dsdepl, std::vector<double>(36, 0.0));
+    EXPECT_EQ(a.stress, (std::vector<double>{1, 2, 3, 4, 5, 6}));
+    EXPECT_EQ(a.ustatev, std::vector<double>(6, 0.5));
+    EXPECT_EQ(a.sedel, 0.25);
+    for (const double pnewdt : {1.0, -1.0}) {
+        for (const bool muesli : {false, true}) {
+            Umat u(3, 1, {1.0});
+            u.stress = {1, 2, 3, 4}, u.statev.assign(6, 0.5), u.ddsdde.assign(16, 7.0), u.pnewdt = pnewdt;
+            clear_errors();
+            if (muesli)
+                muesli_to_abq_umat(nullptr, u.stress.data(), u.statev.data(), u.ddsdde.data(), &u.sse, &u.spd, &u.scd,
+                                   &u.rpl, u.ddsddt.data(), u.drplde.data(), &u.drpldt, u.stran.data(),
+                                   u.dstran.data(), u.time, &u.dtime, &u.temp, &u.dtemp, u.predef, u.dpred, u.materl,
+                                   &u.ndi, &u.nshr, &u.ntens, &u.nstatv, u.props.data(), &u.nprops, u.coords, u.drot,
+                                   &u.pnewdt, &u.celent, u.f0, u.f1, &u.noel, &u.npt, &u.kslay, &u.kspt, u.jstep,
+                                   &u.kinc, &u.matid, sizeof u.materl);
+            else
+                u.call([](auto... x) { ansys_usermat_to_abq_umat(nullptr, x...); });
+            EXPECT_EQ(tvk::errorhandling.errstat, -3);
+            EXPECT_EQ(u.pnewdt, 0.5);
+            EXPECT_EQ(u.ddsdde, std::vector<double>(16, 0.0));
+            EXPECT_EQ(u.stress, (std::vector<double>{1, 2, 3, 4}));
+            EXPECT_EQ(u.statev, std::vector<double>(6, 0.5));
+            EXPECT_EQ(u.sse, 0.25);
+        }
+    }
+    const int npoint = 2, ndir = 2, nshr = 1, nstatev = 2, nprops = 1, matid = 1;
+    const double steptime = 0, totaltime = 0, dt = 1, props = 1;
+    std::vector<double> so = {1, 2, 3, 4, 5, 6}, st = {7, 8, 9, 10}, de(6, 1e-3), sn(6, 99.0), stn(4, 99.0);
+    clear_errors();
+    abq_umat_to_peridigm_upermat(nullptr, sn.data(), stn.data(), so.data(), st.data(), de.data(), &props, &steptime,
+                                 &totaltime, &dt, &matid, &npoint, &ndir, &nshr, &nstatev, &nprops);
+    EXPECT_EQ(tvk::errorhandling.errstat, -3);
+    EXPECT_EQ(sn, so);
+    EXPECT_EQ(stn, st);
+    clear_errors();
+}
+
+}  // namespace
+
+// A host's routine that returns a NaN stress and a singular tangent.
+TVK_SOLVER_DECLARE(Umat, tvktest_nan_stress_umat);
+static void nan_stress(const tvk::solver::Umat& a) {
+    a.stress[0] = std::numeric_limits<double>::quiet_NaN();
+    for (int k = 0; k < a.ntens * a.ntens; ++k) a.ddsdde[k] = 0.0;
+}
+TVK_SOLVER_ENTRY(Umat, tvktest_nan_stress_umat, nan_stress)
+
+namespace {
+
+// The ANSYS adapter around a host's routine with a NaN stress refuses the point at level -3: the
+// engineering constants of its singular tangent are not computed, so no warning of theirs stands
+// in the record for the refused point; tsstif and epszz come back as they came.
+TEST(SolverAdapters, HostRoutineWithANanStressIsRefusedAtLevelMinusThree) {
+    for (const int nd : {3, 2}) {
+        Usermat a(nd, 1, {1.0});
+        a.tsstif[0] = 3.0, a.tsstif[1] = 4.0, a.epszz = 5.0;
+        clear_errors();
+        a.call([](auto... x) { abq_umat_to_ansys_usermat(tvktest_nan_stress_umat, x...); });
+        EXPECT_EQ(tvk::errorhandling.errstat, -3) << tvktest::errtext();
+        EXPECT_NE(tvktest::errtext().find("non-finite result"), std::string::npos) << tvktest::errtext();
+        EXPECT_EQ(a.keycut, 1);
+        EXPECT_EQ(a.stress, std::vector<double>(a.ncomp, 0.0));
+        EXPECT_EQ(a.dsdepl, std::vector<double>(a.ncomp * a.ncomp, 0.0));
+        EXPECT_TRUE(a.tsstif[0] == 3.0 && a.tsstif[1] == 4.0 && a.epszz == 5.0);
+    }
     clear_errors();
 }
 

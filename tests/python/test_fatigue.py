@@ -560,6 +560,24 @@ class TestFatigueRoutines:
             assert np.any(a[13] != 0.0) and a[14][0] == 20.0
         assert errstat() == 0
 
+    def test_generic_adapter_checks_umat_shokrieh_by_its_own_rules(self):
+        # The adapter knows the module's routine: its strain energy is added to the solver's, so
+        # a signalling NaN the solver passes comes back quieted (the sum) and the point counts as
+        # computed, as through usermat_shokrieh (a host's routine changing it would be refused).
+        z = lambda: np.zeros(())
+        snan = np.array(0x7FF4000000000123, dtype=np.uint64).view(np.float64)
+
+        def args():
+            return [1, 1, 1, 1, 1, 1, 1, 3, 3, 0.0, 0.5, 240.0, 0.0, np.zeros(6), np.zeros(312), snan.copy(), z(),
+                    z(), np.zeros(6), np.array([1e-3, 0, 0, 0, 0, 0]), np.zeros(6), props_std(), np.zeros(3), z(),
+                    np.eye(3), np.eye(3), np.zeros(2)] + [z() for _ in range(8)]
+
+        a, b = args(), args()
+        keycut_a = _tolvek.toplevel.usermat_shokrieh(*a)[0]
+        keycut_b = _tolvek.wrapper.abq_umat_to_ansys_usermat(_tolvek.toplevel.umat_shokrieh, *b)[0]
+        assert errstat() == 0 and keycut_a == keycut_b == 0
+        assert np.isnan(b[15]) and b[15].view(np.uint64) == a[15].view(np.uint64) != snan.view(np.uint64)
+        np.testing.assert_array_equal(a[14], b[14])
 
 class TestAdaptiveJumpWithoutAFiniteComponent:
     """A load cycle that takes every component, one at a time, to 0.95 of its strength leaves no
