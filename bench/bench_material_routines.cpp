@@ -6,6 +6,7 @@
 #include <benchmark/benchmark.h>
 
 #include <cstring>
+#include <thread>
 
 #include "core/modeldata.h"
 #include "core/tvk_error.h"
@@ -70,6 +71,23 @@ void BM_umat_lamina_then_error_level(benchmark::State& st) {
     }
 }
 BENCHMARK(BM_umat_lamina_then_error_level);
+
+// A solver that starts its worker threads anew on every call: a thread created, one call of the
+// ply routine with the forwarding file's read of the level, the thread joined. Arg 1: the point
+// is refused (three elastic constants), so the thread records a report and leaves it.
+void BM_thread_with_one_call(benchmark::State& st) {
+    const bool refused = st.range(0) != 0;
+    for (auto _ : st) {
+        std::thread([refused] {
+            Point p;
+            if (refused) p.nprops = 3;
+            p.call();
+            benchmark::DoNotOptimize(tvk_error_level());
+            benchmark::DoNotOptimize(p.stress);
+        }).join();
+    }
+}
+BENCHMARK(BM_thread_with_one_call)->Arg(0)->Arg(1);
 
 // The reference: stiffness from the constants, stress = C (stran + dstran), tangent and energy.
 void BM_hooke_6x6(benchmark::State& st) {
