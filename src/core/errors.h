@@ -55,10 +55,10 @@ void report(int level, std::string_view msg, int i1 = 0, int i2 = 0, double r1 =
 void report_refused_point(std::string_view msg, int i1 = 0, int i2 = 0, double r1 = 0.0, double r2 = 0.0,
                           std::string_view name1 = {}, std::string_view name2 = {});
 
-// Marks one call of a solver entry (a material routine, an element, an adapter) for the thread's
-// error record, for as long as it lives: the outermost mark of a thread opens a host call, which
-// the nested calls (an adapter's routine, a routine's services) belong to. Nothing decides from
-// the mark but report_refused_point.
+// Marks one call of a solver entry (a material routine, an element, an adapter) or of a routine
+// from Python for the thread's error record, for as long as it lives: the outermost mark of a
+// thread opens a host call, which the nested calls (an adapter's routine, a routine's services, a
+// Python call-back's calls) belong to. Nothing decides from the mark but report_refused_point.
 class HostCall {
 public:
     HostCall() noexcept;
