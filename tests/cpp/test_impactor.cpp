@@ -487,14 +487,16 @@ TEST(UelImpact, OwnReportsGiveTheRefusedElement) {
     tvktest::clear_errors();
 }
 
-// A static impact-step call keeps the recorded force and reads no mass; a stiffness flag the
-// stiffness law does not compute gives no contact force (its own report), not a refusal.
+// A static impact-step call keeps the recorded force and reads no mass, nor does a dynamic one
+// before the start time; a stiffness flag the stiffness law does not compute gives no contact
+// force (its own report), not a refusal.
 TEST(UelImpact, StaticCallNeedsNoMassAndUnknownStiffnessFlagGivesNoForce) {
     set_steps({TVK_INITIALIZATION, TVK_IMPACT});
-    for (int irf : {-1, 0, 1, 2}) {
+    for (int irf : {-2, -1, 0, 1, 2}) {
         UelDriver e = impactor();
         e.kstep = 2;
-        if (irf < 0) e.lflags[0] = 1;
+        if (irf == -2) e.props[10] = 1.0;
+        else if (irf == -1) e.lflags[0] = 1;
         else e.jprops = {irf, 9, 0}, e.cprops[3] = 1e-4, e.cprops[6] = mass;
         e.cprops[0] = 4.0, e.cprops[2] = 6.0;
         tvktest::clear_errors();
