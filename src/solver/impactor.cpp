@@ -70,12 +70,31 @@ int impactor_number(double x) {
     return x >= 1.0 && x < 2147483647.0 ? static_cast<int>(x) : 0;
 }
 
-// Column j (1-based) of csvars when it exists, else nullptr with a level -3 report.
+// The contact-stiffness flags ContactStiffness computes a stiffness for; it reports the others
+// (4 and 5 not implemented, the rest unknown) and gives none, and the element then has no contact
+// force.
+bool stiffness_computed(int flag) { return (flag >= 0 && flag <= 3) || flag == 6; }
+
+// The level -3 report of an element the contact work refuses (the element gets the refused
+// result); it takes the place of a warning made earlier in the call.
+[[gnu::cold, gnu::noinline]] void report_refusal(const char* msg, int i1, int i2 = 0, double r1 = 0.0) {
+    tvk::report_refused_point(msg, i1, i2, r1);
+}
+[[gnu::cold, gnu::noinline]] void report_non_finite(const char* routine, int jelem) {
+    tvk::report_refused_point(tvk::compose(routine, ": non-finite result; element not evaluated"), jelem);
+}
+constexpr char mass_not_positive[] = "Error: impactor mass not positive";
+
+// Column j (1-based) of csvars when it exists, else nullptr with the refusal's report.
 double* csvars_column(int j) {
     double* col = tvk::impactdata.csvars.at(1, j);
-    if (!col) tvk::report(-3, "Error: impactor number outside the contact state table", j);
+    if (!col) report_refusal("Error: impactor number outside the contact state table", j);
     return col;
 }
+
+// How the contact work of an element ended: done, refused with its report, or refused for a value
+// that would turn non-finite (reported by the caller, which knows the routine).
+enum class Contact { done, refused, non_finite };
 
 // Compliance of the plate at time increment dt from the response table in svars(21..): the
 // interpolant of the elongation under the unit force over the time increments. The table must be
@@ -100,34 +119,43 @@ bool table_compliance(const View<double, 1>& svars, int nh, double dt, double& c
     return true;
 }
 
-// The contact force of the implicit element for the predicted impactor displacement wp above
-// the reference elongation r.
-double contact_force(const UelImpact& a, StiffnessArgs& cs, double wp, double r, double c, double cp,
-                     double& estar) {
+// The contact force F of the implicit element for the predicted impactor displacement wp above
+// the reference elongation r, and the effective modulus E* of the stiffness flag. `none` when the
+// stiffness flag gives no stiffness (reported by the stiffness law): no contact force, radius or
+// depth. An unknown procedure (reported here) finds F = 0. `refused` after the refusal's report
+// when the motion coefficient plus the plate compliance, or the stiffness of the closed form, is
+// not positive.
+enum class Force { found, none, refused };
+Force contact_force(const UelImpact& a, StiffnessArgs& cs, double wp, double r, double c, double cp, double& F,
+                    double& estar) {
     const int irf = prop_int(a.jprops, a.njprop, 0), icsflag = prop_int(a.jprops, a.njprop, 1),
               iclflag = prop_int(a.jprops, a.njprop, 2);
     double k = 0.0;
     cs.stiffness(k, estar, icsflag);
-    if (irf == 0) return a.cprops[0];
+    if (!stiffness_computed(icsflag)) return Force::none;
+    F = a.cprops[0];
+    if (irf == 0) return Force::found;
     if (irf != 1 && irf != 2) {
         tvk::report(-3, bad_procedure, irf);
-        return 0.0;
+        F = 0.0;
+        return Force::found;  // radius and depth of no force
     }
     const double cc = c + cp;
     if (!(cc > 0.0)) {
-        tvk::report(-3, "Error: impactor motion coefficient plus plate compliance not positive", irf, 0, cc);
-        return 0.0;
+        report_refusal("Error: impactor motion coefficient plus plate compliance not positive", irf, 0, cc);
+        return Force::refused;
     }
     if (irf == 1) {
         if (!(k > 0.0)) {
-            tvk::report(-3, "Error: contact stiffness not positive", icsflag, 0, k);
-            return 0.0;
+            report_refusal("Error: contact stiffness not positive", icsflag, 0, k);
+            return Force::refused;
         }
         // k y^3 + y^2/(c + Cp) - (wp - r)/(c + Cp) = 0 with y the square root of the indentation.
         const double b = 1.0 / cc, z = 0.0, d = -(wp - r) / cc;
         double y1, y2, y3;
         Solution3PE(&k, &b, &z, &d, &y1, &y2, &y3);
-        return k * y3 * y3 * y3;
+        F = k * y3 * y3 * y3;
+        return Force::found;
     }
     double fmax = (wp - r - eps) / cc;
     double cl[107] = {};
@@ -174,12 +202,13 @@ double contact_force(const UelImpact& a, StiffnessArgs& cs, double wp, double r,
     int istat = 0;
     tvk::bdsafe(tvk::RootFunction::plain(ContactLaw), &lo, &fmax, &root, cl, &tol, &maxit, &na, &iclflag,
                 &istat);
-    return root;
+    F = root;
+    return Force::found;
 }
 
-// The implicit element's work on the contact record and its state; false when a value it would
-// keep in the process-wide csvars is not finite (nothing is written there then).
-bool uel_impact_contact(const UelImpact& a) {
+// The implicit element's work on the contact record and its state; the caller restores both when
+// it refuses the element. A response grid made in a refused call is taken back out of csvars.
+Contact uel_impact_contact(const UelImpact& a) {
     const BarAxis bar(&a.coords(0, 0), &a.coords(0, 1));
     const View<double, 1>& sv = a.svars;
     const double ddl = elongation(bar, [&](int i) { return a.du(i, 0); });
@@ -196,10 +225,20 @@ bool uel_impact_contact(const UelImpact& a) {
     const View<double, 1>& cp = a.cprops;
     double m, w, v, acc0;
     if (kind == TVK_INITIALIZATION && a.kinc != 0) {
-        cp[6] = a.props[5];
+        // The record takes the impactor's mass, offset, impact velocity and dimensions, the state
+        // the record's acceleration: all must be usable before anything is written.
+        const double mass = a.props[5];
+        if (!(mass > 0.0)) {
+            report_refusal(mass_not_positive, a.jelem, 0, mass);
+            return Contact::refused;
+        }
+        const double vi = std::sqrt(2.0 * a.props[4] / mass);
+        if (!(std::isfinite(mass) && std::isfinite(vi) && std::isfinite(d0) && std::isfinite(a.props[6]) &&
+              std::isfinite(a.props[7]) && std::isfinite(cp[5])))
+            return Contact::non_finite;
+        cp[6] = mass;
         cp[3] = d0;
-        cp[4] = a.props[5] > 0.0 ? std::sqrt(2.0 * a.props[4] / a.props[5]) : 0.0;
-        if (!(a.props[5] > 0.0)) tvk::report(-3, "Error: impactor mass not positive", a.jelem, 0, a.props[5]);
+        cp[4] = vi;
         cp[16] = a.props[6];
         cp[17] = a.props[7];
         sv[12] = cp[5];
@@ -214,14 +253,16 @@ bool uel_impact_contact(const UelImpact& a) {
     const int icsflag = prop_int(a.jprops, a.njprop, 1);
     if (kind == TVK_IMPACT) {
         const double alpha = a.params[0], beta = a.params[1], dt = a.dtime;
+        // The mass enters where the impactor's motion is predicted: in a dynamic call from the
+        // start time on. A static call keeps the recorded force and needs none.
+        if (dynamic && !(a.time[0] < ti0) && !(m > 0.0)) {
+            report_refusal(mass_not_positive, a.jelem, 0, m);
+            return Contact::refused;
+        }
         double cpl = sv[13];
         if (has_table && a.kinc != 0) {
             double t = 0.0;
             if (table_compliance(sv, nh, dt, t)) cpl = sv[18] = t;
-        }
-        if (!(m > 0.0)) {
-            tvk::report(-3, "Error: impactor mass not positive", a.jelem, 0, m);
-            return true;
         }
         double c = (1.0 + alpha) * beta * dt * dt / m;
         double r = sv[14];
@@ -233,23 +274,31 @@ bool uel_impact_contact(const UelImpact& a) {
             auto& cv = tvk::impactdata.csvars;
             if (cv.present() && cv.extent(1) > 1) cv.release();
             cv.create_if_absent({1, std::max(nimp, 0)});
-            if (double* cj = csvars_column(impactor_number(sv[19]))) {
-                if (cp[0] < 0.0 && std::abs(cp[0]) != cp[10]) {
-                    *cj = -cp[0];
-                    cp[0] = 0.0;
-                }
-                if (*cj > 0.0) c = *cj;
+            double* cj = csvars_column(impactor_number(sv[19]));
+            if (!cj) return Contact::refused;
+            if (cp[0] < 0.0 && std::abs(cp[0]) != cp[10]) {
+                *cj = -cp[0];
+                cp[0] = 0.0;
             }
+            if (*cj > 0.0) c = *cj;
         }
-        if (a.time[0] < ti0) return true;
+        if (a.time[0] < ti0) return Contact::done;
         double F = cp[0], radius = cp[1], depth = cp[2];
         if (dynamic) {
             const double wp = w + v * dt + (0.5 - beta) * dt * dt * cp[5] + beta * dt * dt * acc0 +
                               alpha * beta * dt * dt * cp[10] / m;
             if (wp > r && a.kinc != 0) {
                 double estar = 0.0;
-                F = contact_force(a, cs, wp, r, c, cpl, estar);
-                radius_and_depth(F, estar, icsflag, a.props, radius, depth);
+                switch (contact_force(a, cs, wp, r, c, cpl, F, estar)) {
+                case Force::found:
+                    radius_and_depth(F, estar, icsflag, a.props, radius, depth);
+                    break;
+                case Force::none:
+                    F = radius = depth = 0.0;
+                    break;
+                case Force::refused:
+                    return Contact::refused;
+                }
             } else if (wp < r && a.kinc != 0) {
                 F = radius = depth = 0.0;
             }
@@ -278,7 +327,7 @@ bool uel_impact_contact(const UelImpact& a) {
         cp[1] = radius;
         auto& cv = tvk::impactdata.csvars;
         if (cp[12] == 0.0 && sv[15] != 0.0) {
-            if (!std::isfinite(sv[15])) return false;
+            if (!std::isfinite(sv[15])) return Contact::non_finite;
             cp[0] = cp[1] = 0.0;
             const int j = impactor_number(cp[13]);
             bool complete = true;
@@ -286,28 +335,31 @@ bool uel_impact_contact(const UelImpact& a) {
                 if (!cv.present() || cv.extent(1) != 2 * nh || cv.extent(2) != std::max(nimp, 0))
                     cv.allocate({2 * nh, std::max(nimp, 0)});
                 double* col = csvars_column(j);
-                if (col && std::all_of(col, col + 2 * nh, [](double x) { return x == 0.0; })) {
-                    if (!std::isfinite(a.dtime) || !std::isfinite(cp[14])) return false;
-                    if (cp[14] > 0.0) {
-                        const int endpoint = 1;
-                        Linspace(col, &a.dtime, &cp[14], &nh, &endpoint);
-                    } else {
-                        tvk::report(-3, "Error: last time increment of the response grid not positive", j, 0, cp[14]);
-                        col = nullptr;
+                if (!col) return Contact::refused;
+                bool filled = false;
+                if (std::all_of(col, col + 2 * nh, [](double x) { return x == 0.0; })) {
+                    if (!std::isfinite(a.dtime) || !std::isfinite(cp[14])) return Contact::non_finite;
+                    if (!(cp[14] > 0.0)) {
+                        report_refusal("Error: last time increment of the response grid not positive", j, 0, cp[14]);
+                        return Contact::refused;
                     }
+                    const int endpoint = 1;
+                    Linspace(col, &a.dtime, &cp[14], &nh, &endpoint);
+                    filled = true;
                 }
-                const auto zero = col ? std::find(col, col + 2 * nh, 0.0) : nullptr;
-                if (col && zero != col + 2 * nh) {
+                const auto zero = std::find(col, col + 2 * nh, 0.0);
+                if (zero != col + 2 * nh) {
                     const int p = static_cast<int>(zero - col) + 1;
-                    if (p - nh >= 1) {
-                        *zero = sv[15];
-                        const double q = col[std::min(p + 1 - nh, nh) - 1] / col[p - nh - 1];
-                        if (q < 1.0) {
-                            a.pnewdt = q;
-                            complete = false;
-                        }
-                    } else {
-                        tvk::report(-3, "Error: response grid holds a zero time increment", j, p);
+                    if (p - nh < 1) {
+                        // A grid made in this call goes with its refusal: the column stays empty.
+                        if (filled) std::fill_n(col, 2 * nh, 0.0);
+                        report_refusal("Error: response grid holds a zero time increment", j, p);
+                        return Contact::refused;
+                    }
+                    *zero = sv[15];
+                    const double q = col[std::min(p + 1 - nh, nh) - 1] / col[p - nh - 1];
+                    if (q < 1.0) {
+                        a.pnewdt = q;
                         complete = false;
                     }
                 }
@@ -315,8 +367,11 @@ bool uel_impact_contact(const UelImpact& a) {
             if (complete) {
                 cp[12] = sv[15];
                 cp[14] = tvk::huge;
-                if (cv.present())
-                    if (const double* c1 = csvars_column(j)) cp[12] = *c1;
+                if (cv.present()) {
+                    const double* c1 = csvars_column(j);
+                    if (!c1) return Contact::refused;
+                    cp[12] = *c1;
+                }
                 a.pnewdt = 0.8;
             }
         }
@@ -324,19 +379,19 @@ bool uel_impact_contact(const UelImpact& a) {
             sv[13] = cp[12];
             sv[19] = cp[13];
             if (cv.present() && a.nsvars > 20) {
-                if (const double* col = csvars_column(impactor_number(cp[13]))) {
-                    const int n = std::min<int>(a.nsvars - 20, static_cast<int>(cv.extent(1)));
-                    std::copy(col, col + n, &sv[20]);
-                }
+                const double* col = csvars_column(impactor_number(cp[13]));
+                if (!col) return Contact::refused;
+                const int n = std::min<int>(a.nsvars - 20, static_cast<int>(cv.extent(1)));
+                std::copy(col, col + n, &sv[20]);
             }
         }
     }
-    return true;
+    return Contact::done;
 }
 
-// The weak bar first (its refusal is the element's); then the contact work. A refusal after the
-// bar's work (too few values, a record entry or state value that would turn non-finite) gives the
-// bar's refused element with the record and the state as they came.
+// The weak bar first (its refusal is the element's); then the contact work. A refusal of the
+// contact work (too few values, a value it cannot use, a record entry or state value that would
+// turn non-finite) gives the bar's refused element with the record and the state as they came.
 void uel_impact_law(const UelImpact& a) {
     const int ns = std::clamp(a.nsvars, 0, 20);
     double cp0[20], sv0[20];
@@ -349,16 +404,20 @@ void uel_impact_law(const UelImpact& a) {
         refuse_element(a);
     };
     if (a.nsvars < 20 || a.nprops < 12) {
-        tvk::report(-3, "Error: impactor element needs 20 state variables and 12 properties", a.nsvars, a.nprops);
+        report_refusal("Error: impactor element needs 20 state variables and 12 properties", a.nsvars, a.nprops);
         refuse();
         return;
     }
-    bool finite = uel_impact_contact(a);
-    for (int i = 0; i < 20; ++i) finite = finite && (std::isfinite(a.cprops[i]) || !std::isfinite(cp0[i]));
-    for (int i = 12; i < 20; ++i) finite = finite && (std::isfinite(a.svars[i]) || !std::isfinite(sv0[i]));
-    if (finite) [[likely]]
-        return;
-    report_non_finite_element("uel_impact", a.jelem);
+    Contact c = uel_impact_contact(a);
+    if (c == Contact::done) [[likely]] {
+        bool finite = true;
+        for (int i = 0; i < 20; ++i) finite = finite && (std::isfinite(a.cprops[i]) || !std::isfinite(cp0[i]));
+        for (int i = 12; i < 20; ++i) finite = finite && (std::isfinite(a.svars[i]) || !std::isfinite(sv0[i]));
+        if (finite) [[likely]]
+            return;
+        c = Contact::non_finite;
+    }
+    if (c == Contact::non_finite) report_non_finite("uel_impact", a.jelem);
     refuse();
 }
 
@@ -368,18 +427,21 @@ void vuel_impact_law(const VuelImpact& a) {
     std::fill_n(refused.get(), nblock, 0);
     const bool forces = a.lflags[0] == 17 && a.lflags[2] == 2;
     const bool fits = a.ndofel == 6 && a.ncrd >= 3 && a.nnode >= 2 && a.nsvars >= 2;
-    // The bar's state (length and force), for an element the contact work refuses.
-    tvk::Scratch<double, 512> bar0(forces && fits ? 2 * static_cast<std::size_t>(nblock) : 0);
-    for (int k = 0; forces && fits && k < nblock; ++k) bar0[2 * k] = a.svars(k, 0), bar0[2 * k + 1] = a.svars(k, 1);
+    // The bar's state (length and force) and stable increment, for an element the contact work
+    // refuses.
+    tvk::Scratch<double, 768> bar0(forces && fits ? 3 * static_cast<std::size_t>(nblock) : 0);
+    for (int k = 0; forces && fits && k < nblock; ++k)
+        bar0[3 * k] = a.svars(k, 0), bar0[3 * k + 1] = a.svars(k, 1), bar0[3 * k + 2] = a.dtimestable[k];
     weak_bar(a, refused.get());
     if (!forces || !fits) return;  // refused by the bar where the counts do not fit
     auto refuse_bar = [&](int k) {
-        a.svars(k, 0) = bar0[2 * k];
-        a.svars(k, 1) = bar0[2 * k + 1];
+        a.svars(k, 0) = bar0[3 * k];
+        a.svars(k, 1) = bar0[3 * k + 1];
+        a.dtimestable[k] = bar0[3 * k + 2];
         refuse_element(a, k);
     };
     if (a.nsvars < 18 || a.nprops < 12) {
-        tvk::report(-3, "Error: impactor element needs 18 state variables and 12 properties", a.nsvars, a.nprops);
+        report_refusal("Error: impactor element needs 18 state variables and 12 properties", a.nsvars, a.nprops);
         for (int k = 0; k < nblock; ++k)
             if (!refused[k]) refuse_bar(k);
         return;
@@ -388,6 +450,9 @@ void vuel_impact_law(const VuelImpact& a) {
     StiffnessArgs cs(a.props);
     const View<double, 1>& cp = a.cprops;
     const double ti0 = std::max(0.0, a.props[10]), d0 = std::min(0.0, a.props[10]);
+    // The update mark is the block's; a block none of whose elements is evaluated leaves it as it
+    // came.
+    const double mark0[4] = {cp[7], cp[8], cp[9], cp[19]};
     if (steps) {
         const bool blended = a.njprops == 4 && a.jprops[3] != 1;
         for (int i = 7; i < 10; ++i) cp[i] = a.time[0] < ti0 ? 0.0 : blended ? -2.0 : -1.0;
@@ -395,39 +460,48 @@ void vuel_impact_law(const VuelImpact& a) {
     }
     const int kind = steps ? step_kind(a.kstep) : -1;
     const int irf = prop_int(a.jprops, a.njprops, 0), icsflag = prop_int(a.jprops, a.njprops, 1);
+    bool evaluated = false;
     for (int k = 0; k < nblock; ++k) {
         if (refused[k]) continue;
         // An element the contact work cannot use keeps its state and the record as they came.
         const double elongation0 = a.svars(k, 15);
         auto refuse = [&] {
             a.svars(k, 15) = elongation0;
-            report_non_finite_element("vuel_impact", a.jelem[k]);
             refuse_bar(k);
+        };
+        auto non_finite = [&] {
+            report_non_finite("vuel_impact", a.jelem[k]);
+            refuse();
         };
         const double x1[3] = {a.coords(k, 0, 0), a.coords(k, 0, 1), a.coords(k, 0, 2)};
         const double x2[3] = {a.coords(k, 1, 0), a.coords(k, 1, 1), a.coords(k, 1, 2)};
         const double el = elongation(BarAxis(x1, x2), [&](int i) { return a.u(k, i); });
         if (!std::isfinite(el)) {
-            refuse();
+            non_finite();
             continue;
         }
         a.svars(k, 15) = el;
         if (kind == TVK_INITIALIZATION && a.kinc != 0) {
-            const double vi = a.props[5] > 0.0 ? std::sqrt(2.0 * a.props[4] / a.props[5]) : 0.0;
-            const double back = vi - 0.5 * a.dtimecur * cp[5];
-            // A start time of +inf (no contact ever) is a value; NaN is none.
-            if (!(std::isfinite(d0) && !std::isnan(a.props[10]) && std::isfinite(a.props[5]) &&
-                  std::isfinite(a.props[6]) && std::isfinite(a.props[7]) && std::isfinite(back))) {
+            const double mass = a.props[5];
+            if (!(mass > 0.0)) {
+                report_refusal(mass_not_positive, a.jelem[k], 0, mass);
                 refuse();
                 continue;
             }
+            const double vi = std::sqrt(2.0 * a.props[4] / mass);
+            const double back = vi - 0.5 * a.dtimecur * cp[5];
+            // A start time of +inf (no contact ever) is a value; NaN is none.
+            if (!(std::isfinite(d0) && !std::isnan(a.props[10]) && std::isfinite(mass) &&
+                  std::isfinite(a.props[6]) && std::isfinite(a.props[7]) && std::isfinite(back))) {
+                non_finite();
+                continue;
+            }
             cp[3] = d0;
-            cp[6] = a.props[5];
+            cp[6] = mass;
             cp[16] = a.props[6];
             cp[17] = a.props[7];
             a.svars(k, 12) = cp[5];
             for (int j = 13; j < 18; ++j) a.svars(k, j) = 0.0;
-            if (!(a.props[5] > 0.0)) tvk::report(-3, "Error: impactor mass not positive", a.jelem[k], 0, a.props[5]);
             cp[4] = vi;
             cp[18] = back;
         } else if (kind == TVK_IMPACT && a.time[0] >= ti0) {
@@ -436,41 +510,46 @@ void vuel_impact_law(const VuelImpact& a) {
             double kc = 0.0, estar = 0.0;
             if (w > e && a.kinc != 0) {
                 cs.stiffness(kc, estar, icsflag);
-                if (irf == 0) {
-                    F = cp[0];
-                } else if (irf == 1 || (irf == 2 && cp[15] == 0.0)) {
-                    F = kc * std::pow(w - e, 1.5);
-                } else if (irf == 2) {
-                    // Unloading with a permanent dent a0 (Tan and Sun, 1985): no force once the
-                    // approach is back below the dent.
-                    double a0 = 0.0;
-                    const double amax = cp[14], acr = a.props[11];
-                    PITanSunNonLinear(&a0, &amax, &acr);
-                    const double n = cp[13] == a.svars(k, 16) ? 2.5 : 1.5;
-                    cs.v[8] = n;
-                    cs.v[9] = cp[13];
-                    cs.v[10] = cp[14];
-                    cs.v[11] = a0;
-                    double e2 = 0.0;
-                    cs.stiffness(kc, e2, 2);
-                    const double base = w - e - a0;
-                    F = base > 0.0 ? kc * std::pow(base, n) : 0.0;
+                if (!stiffness_computed(icsflag)) {
+                    F = radius = depth = 0.0;  // no stiffness: no contact force
                 } else {
-                    tvk::report(-3, bad_procedure, irf);
-                    F = 0.0;
+                    if (irf == 0) {
+                        F = cp[0];
+                    } else if (irf == 1 || (irf == 2 && cp[15] == 0.0)) {
+                        F = kc * std::pow(w - e, 1.5);
+                    } else if (irf == 2) {
+                        // Unloading with a permanent dent a0 (Tan and Sun, 1985): no force once the
+                        // approach is back below the dent.
+                        double a0 = 0.0;
+                        const double amax = cp[14], acr = a.props[11];
+                        PITanSunNonLinear(&a0, &amax, &acr);
+                        const double n = cp[13] == a.svars(k, 16) ? 2.5 : 1.5;
+                        cs.v[8] = n;
+                        cs.v[9] = cp[13];
+                        cs.v[10] = cp[14];
+                        cs.v[11] = a0;
+                        double e2 = 0.0;
+                        cs.stiffness(kc, e2, 2);
+                        const double base = w - e - a0;
+                        F = base > 0.0 ? kc * std::pow(base, n) : 0.0;
+                    } else {
+                        tvk::report(-3, bad_procedure, irf);
+                        F = 0.0;
+                    }
+                    radius_and_depth(F, estar, icsflag, a.props, radius, depth);
                 }
-                radius_and_depth(F, estar, icsflag, a.props, radius, depth);
             } else if (w <= e && a.kinc != 0) {
                 if (irf == 0) {
                     cs.stiffness(kc, estar, icsflag);
                     F = cp[0];
-                    radius_and_depth(F, estar, icsflag, a.props, radius, depth);
+                    if (stiffness_computed(icsflag)) radius_and_depth(F, estar, icsflag, a.props, radius, depth);
+                    else F = radius = depth = 0.0;
                 } else if (w < e) {
                     F = radius = depth = 0.0;
                 }
             }
             if (!(std::isfinite(F) && std::isfinite(radius) && std::isfinite(depth))) {
-                refuse();
+                non_finite();
                 continue;
             }
             a.svars(k, 14) = a.svars(k, 15);
@@ -479,6 +558,10 @@ void vuel_impact_law(const VuelImpact& a) {
             cp[2] = depth;
             a.svars(k, 16) = std::max(F, a.svars(k, 16));
         }
+        evaluated = true;
+    }
+    if (!evaluated && nblock > 0) {
+        cp[7] = mark0[0], cp[8] = mark0[1], cp[9] = mark0[2], cp[19] = mark0[3];
     }
 }
 

@@ -20,9 +20,17 @@
 // falling, then the nh elongations under the unit force). vuel_impact svars(k, 13..18) likewise
 // (at least 18 per element).
 //
-// Out-of-range impactor numbers, a motion coefficient plus compliance that is not positive, an
-// unusable response table and too few state values are reported (xerr -3, the table at -2) and
-// give no contact force or no table, never an access outside the records.
+// An element its contact work cannot serve is refused: a level -3 report, the weak bar's refused
+// element (zero residual, stiffness and energies; uel_impact 0 < pnewdt <= 0.5, vuel_impact its
+// stable increment as it came), and the record and the state as they came. That is too few state
+// values or properties, a mass that is not positive (at initialisation, and in a dynamic
+// impact-step call of uel_impact from the start time on; a static call keeps the recorded force
+// and reads none), a motion coefficient plus compliance or a closed-form contact stiffness that
+// is not positive, an impactor number outside csvars, a response grid without a positive last
+// value or with a zero time increment, and a value that would turn non-finite. An unknown force
+// procedure (reported) and a stiffness flag the stiffness law does not compute (reported there)
+// give no contact force instead: force, radius and depth 0 (radius and depth of F = 0 for the
+// procedure). An unusable response table keeps the recorded compliance (level -2).
 #pragma once
 
 #include "interfaces.h"

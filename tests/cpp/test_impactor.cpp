@@ -1,7 +1,11 @@
 // Impactor elements driven through impacts as the solvers and analysis control call them.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
+#include <cstring>
+#include <string>
+#include <tuple>
 
 #include "alloc_counter.h"
 #include "core/arrays.h"
@@ -429,5 +433,116 @@ TEST(VuelImpact, NonFiniteContactRefusesTheElementAlone) {
     EXPECT_EQ(e.SV(1, 16), 0.0);
     EXPECT_NEAR(e.cprops[0], khertz * std::pow(1e-4, 1.5), 1e-9 * khertz * 1e-6);  // from the first element
     EXPECT_EQ(e.SV(0, 16), e.cprops[0]);
+    tvktest::clear_errors();
+}
+
+namespace {
+// The refused implicit element: the report `text`, zero residual, stiffness and energies, a
+// cut-back, and the record and the state bit for bit as they came.
+void expect_refused_alone(UelDriver e, const std::string& text) {
+    e.energy.fill(3.0);
+    const UelDriver before = e;
+    tvktest::clear_errors();
+    e.call(uel_impact);
+    EXPECT_EQ(tvktest::errtext(), text);
+    EXPECT_EQ(0, std::memcmp(e.cprops.data(), before.cprops.data(), sizeof e.cprops)) << text;
+    EXPECT_EQ(0, std::memcmp(e.svars.data(), before.svars.data(), e.svars.size() * sizeof(double))) << text;
+    EXPECT_EQ(e.pnewdt, 0.5) << text;
+    for (const auto* v : {&e.rhs, &e.amatrx}) EXPECT_EQ(*std::max_element(v->begin(), v->end()), 0.0) << text;
+    EXPECT_EQ(e.energy, decltype(e.energy){}) << text;
+}
+}  // namespace
+
+// The element's own -3 reports come with the refused element, in place of a warning of the call.
+TEST(UelImpact, OwnReportsGiveTheRefusedElement) {
+    set_steps({TVK_INITIALIZATION, TVK_IMPACT, TVK_STRUCTRESPONSE});
+    UelDriver e = impactor();
+    e.kstep = 1, e.props[5] = 0.0;
+    expect_refused_alone(e, "Error: impactor mass not positive");
+    for (double acc : {std::nan(""), HUGE_VAL}) {  // the state may hold a NaN already
+        e.props[5] = mass, e.cprops[5] = acc, e.svars[12] = std::nan("");
+        expect_refused_alone(e, "uel_impact: non-finite result; element not evaluated");
+    }
+    UelDriver hit = impactor(24);  // an incomplete response table: a warning first
+    hit.kstep = 2, hit.svars[19] = 1.0;
+    hit.cprops[3] = 1e-4, hit.cprops[4] = 1.0;
+    expect_refused_alone(hit, "Error: impactor mass not positive");  // no initialisation step
+    hit.cprops[6] = mass;
+    for (auto [i, x, text] :
+         {std::tuple{-13, -1.0, "Error: impactor motion coefficient plus plate compliance not positive"},
+          {2, -E2, "Error: contact stiffness not positive"},
+          {-19, 0.0, "Error: impactor number outside the contact state table"}}) {
+        e = hit;
+        (i < 0 ? e.svars[-i] : e.props[i]) = x;
+        e.kinc = i == -19 ? 2 : 1;
+        expect_refused_alone(e, text);
+    }
+    UelDriver probe = impactor(24);  // the plate has answered the unit force
+    probe.kstep = 3, probe.u[5] = -1e-6, probe.cprops[13] = 1.0;
+    expect_refused_alone(probe, "Error: last time increment of the response grid not positive");
+    probe.cprops[14] = 1e-10, probe.dtime = 0.0, probe.lflags[0] = 1;  // a static call may have no time
+    expect_refused_alone(probe, "Error: response grid holds a zero time increment");
+    const double* col = tvk::impactdata.csvars.at(1, 1);
+    EXPECT_TRUE(std::all_of(col, col + 4, [](double x) { return x == 0.0; }));  // no grid left behind
+    tvktest::clear_errors();
+}
+
+// A static impact-step call keeps the recorded force and reads no mass, nor does a dynamic one
+// before the start time; a stiffness flag the stiffness law does not compute gives no contact
+// force (its own report), not a refusal.
+TEST(UelImpact, StaticCallNeedsNoMassAndUnknownStiffnessFlagGivesNoForce) {
+    set_steps({TVK_INITIALIZATION, TVK_IMPACT});
+    for (int irf : {-2, -1, 0, 1, 2}) {
+        UelDriver e = impactor();
+        e.kstep = 2;
+        if (irf == -2) e.props[10] = 1.0;
+        else if (irf == -1) e.lflags[0] = 1;
+        else e.jprops = {irf, 9, 0}, e.cprops[3] = 1e-4, e.cprops[6] = mass;
+        e.cprops[0] = 4.0, e.cprops[2] = 6.0;
+        tvktest::clear_errors();
+        e.call(uel_impact);
+        EXPECT_EQ(tvk::errorhandling.errstat, irf < 0 ? 0 : -3);
+        if (irf >= 0) {
+            EXPECT_EQ(tvktest::errtext(), "Unknown contact stiffness flag");
+        }
+        EXPECT_EQ(e.pnewdt, 1.0);
+        EXPECT_EQ(e.cprops[0], irf < 0 ? 4.0 : 0.0);
+        EXPECT_EQ(e.cprops[2], irf < 0 ? 6.0 : 0.0);
+    }
+    tvktest::clear_errors();
+}
+
+// Moduli of 1e170 give a finite force and radius at an approach of 1e-4, but the depth overflows:
+// refused, the record as it came.
+TEST(VuelImpact, OverflowingDepthIsRefusedWithoutNaNInTheRecord) {
+    set_steps({TVK_INITIALIZATION, TVK_IMPACT});
+    VuelDriver e(1, 18);
+    e.props = {1e170, 0.3, 1e170, 0.3, 0.1, mass, R, 0.0, 0.0, 0.0, 0.0, 1e-3, 0.7};
+    e.nprops = 13, e.jprops = {1, 0, 0, 1}, e.kstep = 2;
+    e.X(0, 1, 2) = -1.0;
+    e.cprops = {5.0, 6.0, 7.0, 1e-4};
+    const auto cprops0 = e.cprops;
+    e.call(vuel_impact);
+    EXPECT_EQ(tvk::errorhandling.errstat, -3);
+    EXPECT_EQ(e.cprops, cprops0);
+    tvktest::clear_errors();
+}
+
+// A mass that is not positive refuses the block at initialisation: record, mark, state and stable
+// increment as they came, zero energies.
+TEST(VuelImpact, NonPositiveMassRefusesTheBlockAtInitialisation) {
+    set_steps({TVK_INITIALIZATION, TVK_IMPACT});
+    VuelDriver e(2, 18);
+    e.props = {1e30, 0.3, E2, nu2, 0.1, 0.0, R, 0.0, 0.0, 0.0, 0.0, 1e-3, 0.7};
+    e.nprops = 13;
+    for (int k = 0; k < 2; ++k) e.X(k, 1, 2) = -1.0, e.dtimestable[k] = 9.0, e.EN(k, 2) = 1.0;
+    e.cprops.fill(1.0);
+    const VuelDriver before = e;
+    e.call(vuel_impact);
+    EXPECT_EQ(tvktest::errtext(), "Error: impactor mass not positive");
+    EXPECT_EQ(e.cprops, before.cprops);
+    EXPECT_EQ(e.svars, before.svars);
+    EXPECT_EQ(e.dtimestable, before.dtimestable);
+    EXPECT_EQ(e.energy, std::vector<double>(24));
     tvktest::clear_errors();
 }
