@@ -274,78 +274,38 @@ TEST(ErrorRecordThreads, ThreadsStartedAnewOnEveryCallLeaveNoRecordsBehind) {
     EXPECT_LT(after, before + (1u << 20)) << "the heap grew by " << (after - before) << " bytes";
 }
 
+// A note or warning of a routine, and the refusal of its point.
+void warn(int level = -2) { tvk::report(level, "earlier"); }
+void refuse() { tvk::report_refused_point("refused"); }
+
 // A refused point's report takes the place of a note or warning made earlier in the same host
 // call (an entry and whatever it calls), so that a host testing `<= -3` sees the refusal; any
 // other report keeps the first-report rule.
 TEST(ErrorRecordHostCall, ARefusalReplacesOnlyAWarningOfTheSameCall) {
-    auto level_after = [](auto&& body) {
-        body();
-        const int level = tvk_error_level();
-        tvk_error_clear();
-        return level;
+    using tvk::HostCall;
+    const struct {
+        const char* what;
+        void (*body)();
+        int level;
+        const char* kept;
+    } cases[] = {
+        {"a warning, then a refusal", [] { HostCall c; warn(); refuse(); }, -3, "refused"},
+        {"a note of an inner call", [] { HostCall c; { HostCall inner; warn(-1); } refuse(); }, -3, "refused"},
+        {"a warning after a clear in the call",
+         [] { warn(); HostCall c; tvk_error_clear(); warn(); refuse(); }, -3, "refused"},
+        {"a warning that stood before the call", [] { warn(); HostCall c; refuse(); }, -2, "earlier"},
+        {"a warning of an earlier call", [] { { HostCall c; warn(); } HostCall c; refuse(); }, -2, "earlier"},
+        {"a warning outside any call", [] { warn(); refuse(); }, -2, "earlier"},
+        {"a -3 report of the call", [] { HostCall c; warn(-3); refuse(); }, -3, "earlier"},
+        {"a warning and a valid result", [] { HostCall c; warn(); }, -2, "earlier"},
     };
-    auto refuse = [] { tvk::report_refused_point("refused"); };
-    clear_errors();
-    // a warning, then a refusal, in one call; also when an inner call made the warning
-    EXPECT_EQ(level_after([&] {
-                  tvk::HostCall call;
-                  tvk::report(-2, "warning");
-                  refuse();
-              }),
-              -3);
-    EXPECT_EQ(tvktest::errtext(), "refused");
-    EXPECT_EQ(level_after([&] {
-                  tvk::HostCall call;
-                  {
-                      tvk::HostCall inner;
-                      tvk::report(-1, "note");
-                  }
-                  refuse();
-              }),
-              -3);
-    // a warning that stood before the call, one made outside any call, and a -3 report stay
-    EXPECT_EQ(level_after([&] {
-                  tvk::report(-2, "earlier warning");
-                  tvk::HostCall call;
-                  refuse();
-              }),
-              -2);
-    EXPECT_EQ(level_after([&] {
-                  tvk::report(-2, "warning outside a call");
-                  refuse();
-              }),
-              -2);
-    EXPECT_EQ(level_after([&] {
-                  tvk::HostCall call;
-                  tvk::report(-3, "input error");
-                  refuse();
-              }),
-              -3);
-    EXPECT_EQ(tvktest::errtext(), "input error");
-    // a warning of the previous call, not cleared, stays; one made after a clear in the call goes
-    {
-        tvk::HostCall call;
-        tvk::report(-2, "warning of an earlier call");
+    for (const auto& c : cases) {
+        clear_errors();
+        c.body();
+        EXPECT_EQ(tvktest::errtext(), c.kept) << c.what;
+        EXPECT_EQ(tvk_error_level(), c.level) << c.what;
     }
-    EXPECT_EQ(level_after([&] {
-                  tvk::HostCall call;
-                  refuse();
-              }),
-              -2);
-    EXPECT_EQ(level_after([&] {
-                  tvk::report(-2, "earlier warning");
-                  tvk::HostCall call;
-                  tvk_error_clear();
-                  tvk::report(-1, "note");
-                  refuse();
-              }),
-              -3);
-    // a warning followed by a valid result is left as it is
-    EXPECT_EQ(level_after([&] {
-                  tvk::HostCall call;
-                  tvk::report(-2, "warning");
-              }),
-              -2);
+    clear_errors();
 }
 
 }  // namespace
