@@ -4,9 +4,11 @@
 // a refused point's report over a warning of the same host call.
 #include <gtest/gtest.h>
 
-#include <atomic>
 #include <malloc.h>
+
+#include <atomic>
 #include <barrier>
+#include <cstddef>
 #include <cstdio>
 #include <cstring>
 #include <string>
@@ -14,7 +16,8 @@
 #include <vector>
 
 #if defined(__SANITIZE_ADDRESS__)
-#include <sanitizer/allocator_interface.h>
+// The sanitizer runtime's count of the bytes the program holds (its header ships with clang only).
+extern "C" std::size_t __sanitizer_get_current_allocated_bytes();
 #endif
 
 #include "core/errors.h"
