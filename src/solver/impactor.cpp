@@ -75,20 +75,12 @@ int impactor_number(double x) {
 // force.
 bool stiffness_computed(int flag) { return (flag >= 0 && flag <= 3) || flag == 6; }
 
-// The level -3 report of an element the contact work refuses (the element gets the refused
-// result); it takes the place of a warning made earlier in the call.
-[[gnu::cold, gnu::noinline]] void report_refusal(const char* msg, int i1, int i2 = 0, double r1 = 0.0) {
-    tvk::report_refused_point(msg, i1, i2, r1);
-}
-[[gnu::cold, gnu::noinline]] void report_non_finite(const char* routine, int jelem) {
-    tvk::report_refused_point(tvk::compose(routine, ": non-finite result; element not evaluated"), jelem);
-}
 constexpr char mass_not_positive[] = "Error: impactor mass not positive";
 
 // Column j (1-based) of csvars when it exists, else nullptr with the refusal's report.
 double* csvars_column(int j) {
     double* col = tvk::impactdata.csvars.at(1, j);
-    if (!col) report_refusal("Error: impactor number outside the contact state table", j);
+    if (!col) tvk::report_refused_point("Error: impactor number outside the contact state table", j);
     return col;
 }
 
@@ -142,12 +134,12 @@ Force contact_force(const UelImpact& a, StiffnessArgs& cs, double wp, double r, 
     }
     const double cc = c + cp;
     if (!(cc > 0.0)) {
-        report_refusal("Error: impactor motion coefficient plus plate compliance not positive", irf, 0, cc);
+        tvk::report_refused_point("Error: impactor motion coefficient plus plate compliance not positive", irf, 0, cc);
         return Force::refused;
     }
     if (irf == 1) {
         if (!(k > 0.0)) {
-            report_refusal("Error: contact stiffness not positive", icsflag, 0, k);
+            tvk::report_refused_point("Error: contact stiffness not positive", icsflag, 0, k);
             return Force::refused;
         }
         // k y^3 + y^2/(c + Cp) - (wp - r)/(c + Cp) = 0 with y the square root of the indentation.
@@ -229,7 +221,7 @@ Contact uel_impact_contact(const UelImpact& a) {
         // the record's acceleration: all must be usable before anything is written.
         const double mass = a.props[5];
         if (!(mass > 0.0)) {
-            report_refusal(mass_not_positive, a.jelem, 0, mass);
+            tvk::report_refused_point(mass_not_positive, a.jelem, 0, mass);
             return Contact::refused;
         }
         const double vi = std::sqrt(2.0 * a.props[4] / mass);
@@ -256,7 +248,7 @@ Contact uel_impact_contact(const UelImpact& a) {
         // The mass enters where the impactor's motion is predicted: in a dynamic call from the
         // start time on. A static call keeps the recorded force and needs none.
         if (dynamic && !(a.time[0] < ti0) && !(m > 0.0)) {
-            report_refusal(mass_not_positive, a.jelem, 0, m);
+            tvk::report_refused_point(mass_not_positive, a.jelem, 0, m);
             return Contact::refused;
         }
         double cpl = sv[13];
@@ -340,7 +332,8 @@ Contact uel_impact_contact(const UelImpact& a) {
                 if (std::all_of(col, col + 2 * nh, [](double x) { return x == 0.0; })) {
                     if (!std::isfinite(a.dtime) || !std::isfinite(cp[14])) return Contact::non_finite;
                     if (!(cp[14] > 0.0)) {
-                        report_refusal("Error: last time increment of the response grid not positive", j, 0, cp[14]);
+                        tvk::report_refused_point("Error: last time increment of the response grid not positive", j, 0,
+                                                  cp[14]);
                         return Contact::refused;
                     }
                     const int endpoint = 1;
@@ -353,7 +346,7 @@ Contact uel_impact_contact(const UelImpact& a) {
                     if (p - nh < 1) {
                         // A grid made in this call goes with its refusal: the column stays empty.
                         if (filled) std::fill_n(col, 2 * nh, 0.0);
-                        report_refusal("Error: response grid holds a zero time increment", j, p);
+                        tvk::report_refused_point("Error: response grid holds a zero time increment", j, p);
                         return Contact::refused;
                     }
                     *zero = sv[15];
@@ -404,7 +397,8 @@ void uel_impact_law(const UelImpact& a) {
         refuse_element(a);
     };
     if (a.nsvars < 20 || a.nprops < 12) {
-        report_refusal("Error: impactor element needs 20 state variables and 12 properties", a.nsvars, a.nprops);
+        tvk::report_refused_point("Error: impactor element needs 20 state variables and 12 properties", a.nsvars,
+                                  a.nprops);
         refuse();
         return;
     }
@@ -417,7 +411,7 @@ void uel_impact_law(const UelImpact& a) {
             return;
         c = Contact::non_finite;
     }
-    if (c == Contact::non_finite) report_non_finite("uel_impact", a.jelem);
+    if (c == Contact::non_finite) tvk::solver::report_non_finite_element("uel_impact", a.jelem);
     refuse();
 }
 
@@ -441,7 +435,8 @@ void vuel_impact_law(const VuelImpact& a) {
         refuse_element(a, k);
     };
     if (a.nsvars < 18 || a.nprops < 12) {
-        report_refusal("Error: impactor element needs 18 state variables and 12 properties", a.nsvars, a.nprops);
+        tvk::report_refused_point("Error: impactor element needs 18 state variables and 12 properties", a.nsvars,
+                                  a.nprops);
         for (int k = 0; k < nblock; ++k)
             if (!refused[k]) refuse_bar(k);
         return;
@@ -470,7 +465,7 @@ void vuel_impact_law(const VuelImpact& a) {
             refuse_bar(k);
         };
         auto non_finite = [&] {
-            report_non_finite("vuel_impact", a.jelem[k]);
+            tvk::solver::report_non_finite_element("vuel_impact", a.jelem[k]);
             refuse();
         };
         const double x1[3] = {a.coords(k, 0, 0), a.coords(k, 0, 1), a.coords(k, 0, 2)};
@@ -484,7 +479,7 @@ void vuel_impact_law(const VuelImpact& a) {
         if (kind == TVK_INITIALIZATION && a.kinc != 0) {
             const double mass = a.props[5];
             if (!(mass > 0.0)) {
-                report_refusal(mass_not_positive, a.jelem[k], 0, mass);
+                tvk::report_refused_point(mass_not_positive, a.jelem[k], 0, mass);
                 refuse();
                 continue;
             }
