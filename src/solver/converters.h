@@ -336,7 +336,7 @@ void vumat_block(const char* routine, const A& a, K&& kernel) {
         bad_density = bad_density || !dense;
     }
     if (refused) conv::refuse_non_finite(routine);
-    if (bad_density) report(-3, compose(routine, ": material point with a density that is not positive"));
+    if (bad_density) report(-2, compose(routine, ": material point with a density that is not positive"));
     if (cut) conv::no_cut_back(routine);
 }
 

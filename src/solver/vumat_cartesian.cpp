@@ -612,8 +612,10 @@ Outcome cartesian_point(const Material& m, CartesianPoint& p) {
     if (!(p.density > 0.0) || p.density == HUGE_VAL) {
         p.enerintern = p.enerinternold;
         p.enerinelas = p.enerinelasold;
+        // The stress is the point's; only its energies cannot be had: a warning, not a refusal.
         return Outcome::fail(p.density > 0.0 ? "vumat_cartesian: material point with a density that is not finite"
-                                             : "vumat_cartesian: material point with a density that is not positive");
+                                             : "vumat_cartesian: material point with a density that is not positive",
+                             0, -2);
     }
     const double f = sv[slot::status];
     p.enerintern = p.enerinternold + f * work / p.density;

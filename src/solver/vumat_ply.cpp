@@ -140,7 +140,7 @@ void lamina_law(const tvk::solver::VumatPlaneStrain& a) {
     }
     if (refused) tvk::solver::conv::refuse_non_finite("vumat_lamina");
     if (overflow) tvk::report_refused_point(tvk::compose("vumat_lamina", tvk::solver::conv::non_finite_text));
-    if (bad_density) tvk::report(-3, "vumat_lamina: material point with a density that is not positive");
+    if (bad_density) tvk::report(-2, "vumat_lamina: material point with a density that is not positive");
 }
 
 // ---- vumat_bogenfeld -----------------------------------------------------------------------------
@@ -470,7 +470,7 @@ void bogenfeld_law(const tvk::solver::VumatPlaneStrain& a) {
     }
     if (refused) tvk::solver::conv::refuse_non_finite("vumat_bogenfeld");
     if (overflow) tvk::report(-3, tvk::compose("vumat_bogenfeld", tvk::solver::conv::non_finite_text));
-    if (bad_density) tvk::report(-3, "vumat_bogenfeld: material point with a density that is not positive");
+    if (bad_density) tvk::report(-2, "vumat_bogenfeld: material point with a density that is not positive");
 }
 
 }  // namespace

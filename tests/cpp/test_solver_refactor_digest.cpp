@@ -164,8 +164,9 @@ std::uint64_t vumat_sensor_digest() {
 TEST(SolverRefactorDigest, SensorAndFibreRoutinesKeepEveryBit) {
     const std::uint64_t got[4] = {umat_fiber_digest(), usermat_fiber_digest(), umat_sensor_digest(),
                                   vumat_sensor_digest()};
+    // (vumat_sensor: a point without a positive density warns at level -2, its stress being its own.)
     const std::uint64_t want[4] = {0x86932519b10e412ULL, 0xef9e99bd11e20143ULL, 0x36351caa9dd23a90ULL,
-                                   0x9246aeab6a8bcef4ULL};
+                                   0xe67240f3453e0c44ULL};
     const char* names[4] = {"umat_fiber", "usermat_fiber", "umat_sensor", "vumat_sensor"};
     for (int k = 0; k < 4; ++k) EXPECT_EQ(got[k], want[k]) << names[k] << " 0x" << std::hex << got[k];
     tvktest::clear_errors();

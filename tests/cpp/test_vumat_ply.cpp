@@ -364,4 +364,23 @@ TEST(VumatLamina, BlockOfPointsEqualsSinglePointsAndReturnsZeroState) {
     EXPECT_EQ(b.statenew, V(b.statenew.size(), 0.0));
 }
 
+// A point without a positive density has its stress, but no energy per unit mass: a warning, not
+// a refusal (whose result would be the stress it came with).
+TEST(VumatLamina, PointWithoutDensityKeepsItsStressAndWarnsOnly) {
+    const V p = {140e3, 10e3, 10e3, 5e3, 5e3, 3.5e3, 0.3, 0.3, 0.45};
+    for (auto* fn : {vumat_lamina, vumat_bogenfeld}) {
+        VumatBlock b(fn, 2, 3, 3, 47, p);
+        b.set_increment_all({1e-4, 0, 0, 0, 0, 0});
+        b.density[1] = 0.0;
+        b.enerinternold = {0.0, 5.0};
+        tvktest::clear_errors();
+        b.call();
+        EXPECT_EQ(tvk::errorhandling.errstat, -2) << tvktest::errtext();
+        EXPECT_EQ(b.snew(1, 0), b.snew(0, 0));
+        EXPECT_NE(b.snew(1, 0), 0.0);
+        EXPECT_EQ(b.enerinternnew[1], 5.0);
+    }
+    tvktest::clear_errors();
+}
+
 }  // namespace
