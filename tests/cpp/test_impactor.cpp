@@ -463,6 +463,11 @@ TEST(UelImpact, OwnReportsGiveTheRefusedElement) {
         e.props[5] = mass, e.cprops[5] = acc, e.svars[12] = std::nan("");
         expect_refused_alone(e, "uel_impact: non-finite result; element not evaluated");
     }
+    e.cprops[5] = 0.0, e.svars[12] = 0.0, e.props[10] = HUGE_VAL;  // no contact ever: a start time
+    tvktest::clear_errors();
+    e.call(uel_impact);
+    EXPECT_EQ(tvk::errorhandling.errstat, 0) << tvktest::errtext();
+    EXPECT_EQ(e.cprops[6], mass);
     UelDriver hit = impactor(24);  // an incomplete response table: a warning first
     hit.kstep = 2, hit.svars[19] = 1.0;
     hit.cprops[3] = 1e-4, hit.cprops[4] = 1.0;
