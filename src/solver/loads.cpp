@@ -12,6 +12,7 @@
 #include "core/modeldata.h"
 #include "core/shapes.h"
 #include "core/signal.h"
+#include "result_check.h"
 
 namespace {
 
@@ -49,13 +50,10 @@ int element_kind(int noel) {
     return 0;
 }
 
-// Whether all n values are finite.
-bool all_finite(const double* v, int n) { return std::all_of(v, v + n, [](double x) { return std::isfinite(x); }); }
-
 // Direction cosines with a value that is not finite give no load direction and no in-plane
 // position: the load hook returns alpha 0 and t_user 0 with a warning, and nothing else.
 bool no_direction(const char* routine, const double* dircos, int n, double& alpha, double* t_user) {
-    if (all_finite(dircos, n)) return false;
+    if (tvk::solver::conv::all_finite(dircos, n)) return false;
     alpha = 0.0;
     std::fill_n(t_user, 3, 0.0);
     tvk::report(-2, tvk::compose(routine, ": direction cosines not finite; no load"));
