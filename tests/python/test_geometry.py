@@ -2,6 +2,7 @@
 point-in-shape tests, called from Python."""
 import math
 
+import mpmath
 import numpy as np
 import pytest
 from scipy.spatial.transform import Rotation
@@ -74,6 +75,14 @@ def test_polygon_and_ellipse_measures(errstat):
     assert np.allclose(m.getparabolacoefficients(np.array([[0, 1], [1, 2], [2, 5]], float)), [1, 0, 1])
     assert np.array_equal(m.getcentroid([0, 1, 2], [0, 1, 2]), [0, 0])  # no area: zeros, reported
     assert errstat() == -2
+
+
+def test_dasinh_within_two_roundings_for_every_finite_argument():
+    mags = list(np.logspace(-308, 308, 700)) + [5e-324, 0.0, 0.9113186827035245, 2.0, 2.0**-28, 2.0**28, 1.7976931348623157e308]
+    with mpmath.workdps(50):
+        for x in [s * v for v in mags for s in (1.0, -1.0)]:
+            ref = mpmath.asinh(x)
+            assert abs(m.dasinh(x) - ref) <= 2 * math.ulp(float(ref)), x
 
 
 def test_radius_of_ellipse_lies_on_the_ellipse():
