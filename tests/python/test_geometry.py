@@ -1,6 +1,7 @@
 """Rotations, tensors, point transforms, polygon measures, statistics helpers and the
 point-in-shape tests, called from Python."""
 import math
+from fractions import Fraction
 
 import mpmath
 import numpy as np
@@ -75,6 +76,21 @@ def test_polygon_and_ellipse_measures(errstat):
     assert np.allclose(m.getparabolacoefficients(np.array([[0, 1], [1, 2], [2, 5]], float)), [1, 0, 1])
     assert np.array_equal(m.getcentroid([0, 1, 2], [0, 1, 2]), [0, 0])  # no area: zeros, reported
     assert errstat() == -2
+
+
+def test_small_polygons_far_from_the_origin_exact_to_their_own_size():
+    # A 0.1 mm triangle and pentagon at (3e4, 2.1e4) mm against exact rationals of the inputs.
+    for dx, dy in (([0, 0.1, 0.03], [0, 0.02, 0.09]), ([0.01, 0.12, 0.15, 0.07, -0.02], [-0.01, 0, 0.08, 0.13, 0.06])):
+        x, y = [3e4 + v for v in dx], [2.1e4 + v for v in dy]
+        for xs, ys in ((x, y), (x[::-1], y[::-1]), (x + x[:1], y + y[:1])):
+            X, Y, n = [Fraction(v) for v in xs], [Fraction(v) for v in ys], len(xs)
+            f = [X[i] * Y[(i + 1) % n] - X[(i + 1) % n] * Y[i] for i in range(n)]
+            area = sum(f) / 2
+            c = [sum((P[i] + P[(i + 1) % n]) * f[i] for i in range(n)) / (6 * area) for P in (X, Y)]
+            assert abs(m.shoelacemethod(xs, ys) - abs(area)) <= 4e-16 * abs(area)
+            assert all(abs(Fraction(g) - r) <= math.ulp(3e4) for g, r in zip(m.getcentroid(xs, ys), c))
+            if n == 3:
+                assert abs(m.gettrianglearea(xs[0], ys[0], xs[1], ys[1], xs[2], ys[2]) - area) <= 4e-16 * abs(area)
 
 
 def test_dasinh_within_two_roundings_for_every_finite_argument():
