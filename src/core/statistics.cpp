@@ -4,6 +4,7 @@
 #include <cmath>
 #include <cstdint>
 #include <limits>
+#include <numbers>
 
 #include "errors.h"
 
@@ -96,7 +97,23 @@ TVK_API double RootMeanSquareError(const double* x, const double* y, const int* 
     return std::sqrt(1.0 / *n) * EuclideanDistance(x, y, n);
 }
 
-TVK_API double dasinh(const double* x) { return std::log(*x + std::sqrt(*x * *x + 1.0)); }
+// ln(x + sqrt(x^2 + 1)), evaluated on |x| with the sign put back (asinh is odd), since the sum
+// cancels for negative x. Up to |x| = 2 as log1p(a + a^2 / (1 + sqrt(1 + a^2))), which keeps the
+// digits of small |x|; above as ln(2a + 1 / (a + sqrt(a^2 + 1))); from 2^28 on, where a^2 + 1
+// rounds to a^2 (and a^2 overflows later), as ln(a) + ln 2. Below 2^-28 the cubic term a^3/6 is
+// under half a rounding of a, so x itself is the result (-0 stays -0).
+TVK_API double dasinh(const double* x) {
+    const double a = std::fabs(*x);
+    if (a < 0x1p-28) return *x;
+    double r;
+    if (a <= 2.0)
+        r = std::log1p(a + a * a / (1.0 + std::sqrt(1.0 + a * a)));
+    else if (a <= 0x1p28)
+        r = std::log(2.0 * a + 1.0 / (a + std::sqrt(a * a + 1.0)));
+    else
+        r = std::log(a) + std::numbers::ln2;  // also +inf for an infinite x, NaN for NaN
+    return std::copysign(r, *x);
+}
 TVK_API double dacosh(const double* x) { return std::log(*x + std::sqrt(*x * *x - 1.0)); }
 TVK_API double datanh(const double* x) { return std::log((1.0 + *x) / (1.0 - *x)) / 2.0; }
 TVK_API double dacoth(const double* x) { return std::log((*x + 1.0) / (*x - 1.0)) / 2.0; }

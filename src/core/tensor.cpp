@@ -215,11 +215,20 @@ TVK_API void GetABVector(double* v, const double* a, const double* b, const int*
 }
 
 namespace {
-// The shoelace sum over the edges i -> i+1 plus the closing edge n -> 1 (0 for a closed list).
+// The shoelace sum over the edges i -> i+1 plus the closing edge n -> 1 (0 for a closed list),
+// on coordinates relative to the first point: its products are then of the polygon's own size.
+// Products of absolute coordinates carry a rounding of eps times the squared distance from the
+// origin, which swamps the area of a small polygon far from it (mesh coordinates in mm).
 double shoelace_sum(const double* x, const double* y, int n) {
-    double s = 0.0;
-    for (int i = 0; i + 1 < n; ++i) s += x[i] * y[i + 1] - x[i + 1] * y[i];
-    return s + x[n - 1] * y[0] - y[n - 1] * x[0];
+    const double x0 = x[0], y0 = y[0];
+    double s = 0.0, xi = x[0] - x0, yi = y[0] - y0;  // point i relative to the first point
+    for (int i = 0; i + 1 < n; ++i) {
+        const double xj = x[i + 1] - x0, yj = y[i + 1] - y0;
+        s += xi * yj - xj * yi;
+        xi = xj;
+        yi = yj;
+    }
+    return s + xi * (y[0] - y0) - yi * (x[0] - x0);
 }
 }  // namespace
 
@@ -231,6 +240,7 @@ TVK_API double ShoelaceMethod(const double* x, const double* y, const int* n) {
 // c = (sum (x_i + x_i+1) f_i, sum (y_i + y_i+1) f_i) / (6 A) with f_i = x_i y_i+1 - x_i+1 y_i
 // over the edges of the closed outline and A the signed area; dividing by the signed area makes
 // the result independent of the orientation. A zero area leaves c unwritten and is reported.
+// As the area, the sums are formed relative to the first point, and the centroid moved back.
 TVK_API void GetCentroid(double* c, const double* x, const double* y, const int* n) {
     const int m = *n;
     const double area = m < 1 ? 0.0 : shoelace_sum(x, y, m) / 2.0;
@@ -241,20 +251,27 @@ TVK_API void GetCentroid(double* c, const double* x, const double* y, const int*
     }
     const bool closed = x[0] == x[m - 1] && y[0] == y[m - 1];
     const int nedges = closed ? m - 1 : m;
-    double cx = 0.0, cy = 0.0;
+    const double x0 = x[0], y0 = y[0];
+    double cx = 0.0, cy = 0.0, xi = x[0] - x0, yi = y[0] - y0;
     for (int i = 0; i < nedges; ++i) {
         const int j = (i + 1) % m;
-        const double f = x[i] * y[j] - x[j] * y[i];
-        cx += (x[i] + x[j]) * f;
-        cy += (y[i] + y[j]) * f;
+        const double xj = x[j] - x0, yj = y[j] - y0;
+        const double f = xi * yj - xj * yi;
+        cx += (xi + xj) * f;
+        cy += (yi + yj) * f;
+        xi = xj;
+        yi = yj;
     }
-    c[0] = cx / (6.0 * area);
-    c[1] = cy / (6.0 * area);
+    c[0] = x0 + cx / (6.0 * area);
+    c[1] = y0 + cy / (6.0 * area);
 }
 
 TVK_API double gettrianglearea(const double* x1, const double* y1, const double* x2,
                                const double* y2, const double* x3, const double* y3) {
-    return (*x1 * *y2 + *x2 * *y3 + *x3 * *y1 - *x2 * *y1 - *x3 * *y2 - *x1 * *y3) / 2.0;
+    // (x1 y2 + x2 y3 + x3 y1 - x2 y1 - x3 y2 - x1 y3)/2 with the first point moved to the origin,
+    // so that the products are of the triangle's size, not of its distance from the origin.
+    const double u2 = *x2 - *x1, v2 = *y2 - *y1, u3 = *x3 - *x1, v3 = *y3 - *y1;
+    return (u2 * v3 - u3 * v2) / 2.0;
 }
 
 TVK_API void GetBoundingBoxFromEllipse(double* xybound, const double* a, const double* b,

@@ -1,7 +1,9 @@
 """Rotations, tensors, point transforms, polygon measures, statistics helpers and the
 point-in-shape tests, called from Python."""
 import math
+from fractions import Fraction
 
+import mpmath
 import numpy as np
 import pytest
 from scipy.spatial.transform import Rotation
@@ -74,6 +76,31 @@ def test_polygon_and_ellipse_measures(errstat):
     assert np.allclose(m.getparabolacoefficients(np.array([[0, 1], [1, 2], [2, 5]], float)), [1, 0, 1])
     assert np.array_equal(m.getcentroid([0, 1, 2], [0, 1, 2]), [0, 0])  # no area: zeros, reported
     assert errstat() == -2
+
+
+def test_small_polygons_far_from_the_origin_exact_to_their_own_size():
+    # A 0.1 mm triangle and pentagon at (3e4, 2.1e4) mm against exact rationals of the inputs.
+    shapes = ([0, 0.1, 0.03], [0, 0.02, 0.09]), ([0.01, 0.12, 0.15, 0.07, -0.02], [-0.01, 0, 0.08, 0.13, 0.06])
+    for dx, dy in shapes:
+        x, y = [3e4 + v for v in dx], [2.1e4 + v for v in dy]
+        for xs, ys in ((x, y), (x[::-1], y[::-1]), (x + x[:1], y + y[:1])):
+            X, Y, n = [Fraction(v) for v in xs], [Fraction(v) for v in ys], len(xs)
+            f = [X[i] * Y[(i + 1) % n] - X[(i + 1) % n] * Y[i] for i in range(n)]
+            area = sum(f) / 2
+            c = [sum((P[i] + P[(i + 1) % n]) * f[i] for i in range(n)) / (6 * area) for P in (X, Y)]
+            assert abs(m.shoelacemethod(xs, ys) - abs(area)) <= 4e-16 * abs(area)
+            assert all(abs(Fraction(g) - r) <= math.ulp(3e4) for g, r in zip(m.getcentroid(xs, ys), c))
+            if n == 3:
+                signed = m.gettrianglearea(xs[0], ys[0], xs[1], ys[1], xs[2], ys[2])
+                assert abs(signed - area) <= 4e-16 * abs(area)
+
+
+def test_dasinh_within_two_roundings_for_every_finite_argument():
+    mags = [*np.logspace(-308, 308, 700), 5e-324, 0.0, 0.9113186827035245, 2.0, 2.0**-28, 2.0**28, 1.79e308]
+    with mpmath.workdps(50):
+        for x in [s * v for v in mags for s in (1.0, -1.0)]:
+            ref = mpmath.asinh(x)
+            assert abs(m.dasinh(x) - ref) <= 2 * math.ulp(float(ref)), x
 
 
 def test_radius_of_ellipse_lies_on_the_ellipse():
