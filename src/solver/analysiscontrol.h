@@ -14,7 +14,8 @@
 //            the fatigue cycle number from the last "CYCLE n ..." record of <jobfilepath>.msg
 //            (at least 1 when the file or such a record is missing);
 //   2        increment end: impactor motion of impact steps (peak resets of structural-response
-//            steps), accumulators zeroed (explicit calls only every nupdate-th increment), the
+//            steps; an impactor whose motion update is not finite keeps its record, with a level
+//            -2 report), accumulators zeroed (explicit calls only every nupdate-th increment), the
 //            node motions beyond the fourth node of four-node shells zeroed;
 //   3        release of every process-wide table (a following analysis start begins clean);
 //   other    nothing.

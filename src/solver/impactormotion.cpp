@@ -4,9 +4,11 @@
 #include <cmath>
 #include <vector>
 
+#include "core/errors.h"
 #include "core/modeldata.h"
 #include "core/signal.h"
 #include "solver/process_state.h"
+#include "solver/result_check.h"
 
 namespace tvk {
 namespace {
@@ -59,6 +61,56 @@ void update_motion(Record r, double dt) {
     }
 }
 
+// The entries the increment end of an impactor with mass writes: the history (11-16) and, unless
+// its scheme leaves it in place, the motion (4-6; central differences also 19 and 20).
+constexpr int history[] = {11, 12, 13, 14, 15, 16};
+constexpr int motion[] = {4, 5, 6, 19, 20};
+
+// The increment end of impactor i with mass: motion update, peaks, last values and the unloading
+// marker are computed on copies of its column and force window, and written only when the time
+// increment and mass the motion update uses and every value written (the force too) are finite.
+// Otherwise column and window stay as they came (a motion that is not finite would be carried on
+// by every later increment), with a warning.
+void impact_end(Record col, double dt, int i) {
+    double next[nrec];
+    std::copy(col.p, col.p + nrec, next);
+    const Record r{next};
+    const double f = r(1);
+    update_motion(r, dt);
+    r(15) = std::max(r(3), r(15));
+    r(14) = std::max(f, r(14));
+    r(11) = f;
+    r(12) = r(2);
+    r(13) = 0.0;
+    double* const slot = &window[static_cast<std::size_t>(i) * nwin];
+    double win[nwin];
+    std::copy(slot, slot + nwin, win);
+    int count = denom[i];
+    double sma = 0.0;
+    const int wb = nwin;
+    WeightedMovingAverage(&sma, &f, win, &count, &wb, nullptr);
+    if (sma > f && count == nwin) r(16) = 1.0;
+
+    const bool moved = !(r(8) == 0.0 && r(9) == 0.0 && r(10) == 0.0);
+    const int nmotion = !moved ? 0 : r(8) == -1.0 && r(9) == -1.0 && r(10) == -1.0 ? 5 : 3;
+    solver::conv::FiniteCheck check;  // the force among them, as entry 11
+    for (const int k : history) check.add(r(k));
+    if (moved) {
+        check.add(dt);
+        check.add(r(7));
+        for (int j = 0; j < nmotion; ++j) check.add(r(motion[j]));
+    }
+    if (!check.finite()) {
+        report(-2, "Warning: impactor motion not finite at the increment end; impactor record kept.", i + 1, 0, dt,
+               f);
+        return;
+    }
+    for (const int k : history) col(k) = r(k);
+    for (int j = 0; j < nmotion; ++j) col(motion[j]) = r(motion[j]);
+    std::copy(win, win + nwin, slot);
+    denom[i] = count;
+}
+
 }  // namespace
 
 void impactor_window_reset(int nimp) {
@@ -108,16 +160,7 @@ void impactor_impact_end(double dt) {
             r(12) = r(2);
             continue;
         }
-        update_motion(r, dt);
-        r(15) = std::max(r(3), r(15));
-        r(14) = std::max(f, r(14));
-        r(11) = f;
-        r(12) = r(2);
-        r(13) = 0.0;
-        double sma = 0.0;
-        const int wb = nwin;
-        WeightedMovingAverage(&sma, &f, &window[static_cast<std::size_t>(i) * nwin], &denom[i], &wb, nullptr);
-        if (sma > f && denom[i] == nwin) r(16) = 1.0;
+        impact_end(r, dt, i);
     }
 }
 

@@ -26,6 +26,9 @@ void impactor_increment_start();
 // End of a structural-response increment: entries 14 and 15 of every impactor cleared.
 void impactor_response_end();
 // End of an impact-step increment of length dt: motion update, peaks, last values, unloading.
+// An impactor with mass whose force, or whose time increment or mass where its scheme moves it,
+// or any value this would write, is not finite keeps its column and force window as they came,
+// with a level -2 report (impactor number, dt and force).
 void impactor_impact_end(double dt);
 // Empties the force window for nimp impactors (nimp < 0: releases it).
 void impactor_window_reset(int nimp);

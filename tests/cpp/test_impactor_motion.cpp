@@ -1,9 +1,11 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstring>
 #include <vector>
 
 #include "core/modeldata.h"
+#include "error_record.h"
 #include "solver/impactormotion.h"
 
 namespace {
@@ -161,4 +163,36 @@ TEST(ImpactorMotion, ShortOrResizedTablesAreSafe) {
     tvk::impactdata.cprops.fill(1.0);
     tvk::impactor_impact_end(0.1);
     EXPECT_EQ(*tvk::impactdata.cprops.at(14, 6), 1.0);
+}
+
+// What the increment end does not refuse: dt = 0, a time increment the scheme does not use, a
+// massless impactor's copies, values in entries the scheme leaves alone. A refused impactor
+// leaves the others' update to go on.
+TEST(ImpactorMotion, IncrementEndRefusesOnlyMotionThatIsNotFinite) {
+    const double nan = std::nan(""), inf = HUGE_VAL;
+    struct Case {
+        double scheme, mass, dt, force;
+        int entry;  // set to `value` first (0: none)
+        double value;
+        bool refused;
+    } const cases[] = {
+        {-1, 2, 0, 3, 0, 0, false},      {-2, 2, 0, 3, 0, 0, false},      {0.25, 2, 0, 3, 0, 0, false},
+        {0, 2, nan, 3, 4, nan, false},   {0.25, 2, 1e-3, 3, 19, nan, false}, {0.25, 2, 1e-3, 3, 20, inf, false},
+        {-1, 2, 1e-3, 3, 18, nan, false}, {0, 0, nan, nan, 0, 0, false},  {0, 2, 1e-3, nan, 0, 0, true},
+        {0, 2, 1e-3, 3, 3, inf, true},   {0.25, inf, 1e-3, 3, 0, 0, true}, {-1, 2, 1e-3, 3, 20, nan, true},
+        {-2, 1e-320, 1e-3, 3, 0, 0, true},
+    };
+    for (const Case& c : cases) {
+        Impactors imp(2, c.mass, c.scheme);
+        Impactors::e(1, 2) = Impactors::e(7, 2) = 1.0;  // a second impactor, always valid
+        Impactors::e(1) = c.force;
+        if (c.entry > 0) Impactors::e(c.entry) = c.value;
+        const std::vector<double> before(&Impactors::e(1), &Impactors::e(1) + 20);
+        tvktest::clear_errors();
+        tvk::impactor_impact_end(c.dt);
+        EXPECT_EQ(tvk::errorhandling.errstat, c.refused ? -2 : 0) << c.scheme << " " << c.entry;
+        EXPECT_EQ(c.refused, std::memcmp(&Impactors::e(1), before.data(), sizeof(double) * 20) == 0) << c.scheme;
+        for (int k = 4; k <= 6 && !c.refused; ++k) EXPECT_TRUE(std::isfinite(Impactors::e(k)) || k == c.entry) << k;
+        EXPECT_EQ(Impactors::e(11, 2), 1.0) << c.scheme << " " << c.entry;
+    }
 }

@@ -467,6 +467,48 @@ def test_structural_response_increments_reset_peaks_and_impact_increments_detect
     assert cp[13, 0] == 5.0 and cp[10, 0] == 2.0
 
 
+SCHEMES = {"hht": (-0.05, 0.275625, 0.55), "central": (-1.0,) * 3, "weighted": (-2.0,) * 3}
+IMPACT_FORCES = [0.0, 40.0, 110.0, 180.0, 230.0, 250.0, 210.0, 120.0, 60.0]  # rising, then unloading
+
+
+def impact_ends(tmp_path, hook, scheme, ends):
+    """A 5 kg impactor (0.005 t) through impact-step increments (dt, force) of the standard or the
+    explicit hook: the contact table before and after each increment end, its level and text."""
+    release_all()
+    job_folder(tmp_path, deck="*Instance, TVK_SENSORELEMENT\n0 0 0\n*Step, TVK_STRUCTRESPONSE\n*Step, TVK_IMPACT\n",
+               cards={})
+    uext(0)
+    cp = t.impactdata.cprops
+    cp[6, 0], cp[7:10, 0], cp[19, 0] = 0.005, SCHEMES[scheme], 0.5
+    out = []
+    for kinc, (dt, f) in enumerate(ends, 1):
+        vext(2, 2, kinc) if hook == "explicit" else uext(1, 2, kinc)
+        root = np.sqrt(f) if np.isfinite(f) else 0.0  # contact radius and depth of a finite force
+        cp[0:3, 0] = f, 1e-3 * root, 1e-4 * root
+        before = cp.copy()
+        t.errorhandling.rsxerr(1)
+        vext(4, 2, kinc, dt) if hook == "explicit" else uext(2, 2, kinc, dt)
+        out.append((before, cp.copy(), errstat(), errtext()))
+    return out
+
+
+@pytest.mark.parametrize("hook", ["standard", "explicit"])
+@pytest.mark.parametrize("scheme", sorted(SCHEMES))
+def test_increment_end_with_a_motion_that_is_not_finite_keeps_the_impactor_and_later_increments_clean(
+        tmp_path, hook, scheme):
+    dt, at = 2e-5, 3
+    clean = impact_ends(tmp_path, hook, scheme, [(dt, f) for f in IMPACT_FORCES])
+    assert all(level == 0 and np.isfinite(after).all() for _, after, level, _ in clean)
+    assert clean[-1][1][15, 0] == 1.0  # the unloading seen through the force window
+    for bad in [(np.nan, 150.0), (np.inf, 150.0), (1e300, 150.0), (dt, np.nan), (dt, np.inf), (dt, 1e308)]:
+        run = impact_ends(tmp_path, hook, scheme, [(dt, f) for f in IMPACT_FORCES[:at]] + [bad] +
+                          [(dt, f) for f in IMPACT_FORCES[at:]])
+        before, after, level, text = run[at]
+        assert level == -2 and "impactor motion not finite" in text and after.tobytes() == before.tobytes(), bad
+        # the force window kept too: every later end as in the history without the refused one
+        assert all(got[1].tobytes() == want[1].tobytes() and got[2] == 0 for got, want in zip(run[at + 1:], clean[at:]))
+
+
 # ---- the explicit hook -------------------------------------------------------------------------
 
 def test_explicit_hook_codes(tmp_path):
