@@ -50,13 +50,18 @@ int element_kind(int noel) {
     return 0;
 }
 
-// Direction cosines with a value that is not finite give no load direction and no in-plane
-// position: the load hook returns alpha 0 and t_user 0 with a warning, and nothing else.
-bool no_direction(const char* routine, const double* dircos, int n, double& alpha, double* t_user) {
-    if (tvk::solver::conv::all_finite(dircos, n)) return false;
+// No load direction: the load hook returns alpha 0 and t_user 0 with a warning, and nothing else.
+void no_load(const char* routine, const char* why, double& alpha, double* t_user) {
     alpha = 0.0;
     std::fill_n(t_user, 3, 0.0);
-    tvk::report(-2, tvk::compose(routine, ": direction cosines not finite; no load"));
+    tvk::report(-2, tvk::compose(routine, why));
+}
+
+// Direction cosines with a value that is not finite give no load direction and no in-plane
+// position.
+bool no_direction(const char* routine, const double* dircos, int n, double& alpha, double* t_user) {
+    if (tvk::solver::conv::all_finite(dircos, n)) return false;
+    no_load(routine, ": direction cosines not finite; no load", alpha, t_user);
     return true;
 }
 
@@ -120,6 +125,11 @@ void dsload_law(const tvk::solver::Dsload& a) {
         for (int j = 0; j < 3; ++j) v += 2.0 * (c1[i] * c1[j] + c2[i] * c2[j]) * c3[j];
         t[i] = tiny_zero(v);
     }
+    // Finite direction cosines whose products overflow give no load direction either.
+    if (!tvk::solver::conv::all_finite(t, 3)) {
+        no_load("dsload", ": load direction not finite; no load", a.alpha, a.t_user.data());
+        return;
+    }
     std::copy_n(t, 3, a.t_user.data());
     double sum = 0.0;
     const int noel = a.elemid;
@@ -133,45 +143,66 @@ void dsload_law(const tvk::solver::Dsload& a) {
         GetPointOnXYPlane(rs, coords, dp + 1, dircos, &flat);
         const double r = rs[0], s = rs[1], r0 = 0.0, s0 = 0.0;
         const double d = std::hypot(r - r0, s - s0);
-        const double m6 = dp[5], m7 = dp[6];
-        if (dp[4] == 0.0) dp[4] = noel;
-        if (dp[5] == 0.0) dp[5] = d;
-        if (dp[6] == 0.0) dp[6] = d;
         // Distances to the impact point in the coordinate planes of the global axes.
         const double d1 = std::hypot(coords[ir] - dp[1 + ir], coords[inorm] - dp[1 + inorm]);
         const double d2 = std::hypot(coords[is] - dp[1 + is], coords[inorm] - dp[1 + inorm]);
+        // Distances that are not finite (a coordinate or impact point that is not, or one that
+        // overflows) neither track nor load: the impactor's record stays as it came.
+        if (!std::isfinite(d) || !std::isfinite(d1) || !std::isfinite(d2)) {
+            tvk::report(-2, "dsload: impactor distance not finite; no load, tracking kept", k + 1, noel, d, d1);
+            continue;
+        }
+        // The tracking slots 5-11, updated in a copy that is written back with a finite load.
+        double tr[7];
+        std::copy_n(dp + 4, 7, tr);
+        const double m6 = tr[1], m7 = tr[2];
+        if (tr[0] == 0.0) tr[0] = noel;
+        if (tr[1] == 0.0) tr[1] = d;
+        if (tr[2] == 0.0) tr[2] = d;
         if (tracking) {
             if (m6 >= d) {
-                dp[5] = dp[6] = d;
-                dp[4] = noel;
-                dp[7] = d1;
-                dp[8] = d2;
-            } else if (noel == static_cast<int>(dp[4]) && (dp[5] == dp[6] || d >= m7)) {
-                dp[6] = d;
-                dp[9] = d1;
-                dp[10] = d2;
+                tr[1] = tr[2] = d;
+                tr[0] = noel;
+                tr[3] = d1;
+                tr[4] = d2;
+            } else if (noel == static_cast<int>(tr[0]) && (tr[1] == tr[2] || d >= m7)) {
+                tr[2] = d;
+                tr[5] = d1;
+                tr[6] = d2;
             }
         }
         const double force = cp[0];
-        if (force == 0.0 || !loading) continue;
-        const double rl = dp[7] + dp[9], sl = dp[8] + dp[10], radius = cp[1];
-        const bool in_window = rl >= std::abs(r - r0) && sl >= std::abs(s - s0);
-        switch (static_cast<int>(dp[0])) {
-            case 6:
-                if (radius >= d && radius > std::max(rl, sl))
-                    sum += HertzianSurfaceLoad(&force, &r, &s, &r0, &s0, &radius, &radius);
-                else if (in_window)
-                    sum += ParabolicSurfaceLoad(&force, &r, &s, &r0, &s0, &rl, &sl);
-                break;
-            case 5:
-                if (radius >= d && radius > dp[5]) sum += HertzianSurfaceLoad(&force, &r, &s, &r0, &s0, &radius, &radius);
-                break;
-            case 2: if (in_window) sum += UniformSurfaceLoad(&force, &rl, &sl); break;
-            case 3: if (in_window) sum += PyramidalSurfaceLoad(&force, &r, &s, &r0, &s0, &rl, &sl); break;
-            case 4: if (in_window) sum += ParabolicSurfaceLoad(&force, &r, &s, &r0, &s0, &rl, &sl); break;
-            case 8: if (in_window) sum += CosineSurfaceLoad(&force, &r, &s, &r0, &s0, &rl, &sl); break;
-            default: break;
+        double load = 0.0;
+        if (force != 0.0 && loading) {
+            const double rl = tr[3] + tr[5], sl = tr[4] + tr[6], radius = cp[1];
+            const bool in_window = rl >= std::abs(r - r0) && sl >= std::abs(s - s0);
+            switch (static_cast<int>(dp[0])) {
+                case 6:
+                    if (radius >= d && radius > std::max(rl, sl))
+                        load = HertzianSurfaceLoad(&force, &r, &s, &r0, &s0, &radius, &radius);
+                    else if (in_window)
+                        load = ParabolicSurfaceLoad(&force, &r, &s, &r0, &s0, &rl, &sl);
+                    break;
+                case 5:
+                    if (radius >= d && radius > tr[1])
+                        load = HertzianSurfaceLoad(&force, &r, &s, &r0, &s0, &radius, &radius);
+                    break;
+                case 2: if (in_window) load = UniformSurfaceLoad(&force, &rl, &sl); break;
+                case 3: if (in_window) load = PyramidalSurfaceLoad(&force, &r, &s, &r0, &s0, &rl, &sl); break;
+                case 4: if (in_window) load = ParabolicSurfaceLoad(&force, &r, &s, &r0, &s0, &rl, &sl); break;
+                case 8: if (in_window) load = CosineSurfaceLoad(&force, &r, &s, &r0, &s0, &rl, &sl); break;
+                default: break;
+            }
         }
+        // A load that is not finite (a force that is not, or one that overflows over its window)
+        // is no load a solver can apply: the impactor adds nothing and keeps its record.
+        if (!std::isfinite(sum + load)) {
+            tvk::report(-2, "dsload: impactor surface load not finite; no load, tracking kept", k + 1, noel, force,
+                        load);
+            continue;
+        }
+        std::copy_n(tr, 7, dp + 4);
+        sum += load;
     }
     const int ek = element_kind(noel);
     a.alpha = (ek == 9 || ek == 10 || ek == 11) ? -sum : sum;
@@ -260,6 +291,13 @@ void cload_law(const tvk::solver::Cload& a) {
     if (!zero) {
         constexpr double rlen = 0.0005;
         if ((a.ldflag == 1.0 && a.cforce >= 0.0) || a.ldflag == -1.0) force = a.cforce / (rlen * rlen);
+        // A force that is not finite, or that overflows over the load area, is no load a solver
+        // can apply.
+        if (!std::isfinite(force)) {
+            a.f = 0.0;
+            tvk::report(-2, "cload: force over the load area not finite; no load", 0, 0, a.cforce);
+            return;
+        }
     }
     if (has(name, "SYMX")) force *= 0.5;
     if (has(name, "SYMY")) force *= 0.5;

@@ -25,22 +25,14 @@ inline double tangent(int i, int j, int ndi) {
     return i == j ? eg : 0.0;
 }
 
-// The impactor records of the point: its step kind, contact record (20) and sensor record (12).
-template <class Cprops, class Dprops>
+// The impactor records of the point: its step kind and contact record (20); `evaluated` is set
+// once a point has been evaluated (the sensor record is written after the converter, see
+// hand_to_record).
+template <class Cprops>
 struct Sensor {
-    int stepid, nprops;
-    const double* props;
+    int stepid;
     Cprops cprops;
-    Dprops dprops;
-
-    // The two properties handed to the sensor record (once per point; the same values each time).
-    void hand_to_record() const {
-        if (nprops != 2) return;
-        dprops[7] = props[0];
-        dprops[8] = props[1];
-        dprops[9] = dprops[10] = 0.0;
-        if (dprops[0] == 1.0) dprops[0] = -1.0;
-    }
+    bool* evaluated;
 
     template <Order O>
     Outcome operator()(Point<O>& a) const {
@@ -69,15 +61,35 @@ struct Sensor {
             work += 0.5 * (a.stress[i] + old) * (i == 2 && a.epszz ? *a.epszz : a.dstran[i]);
         }
         a.sse += work;
-        hand_to_record();
+        *evaluated = true;
         for (int k = 0; k < std::min(3, a.nstatv); ++k) a.statev[k] = cprops[3 + k];
         if (stepid == 3 && a.nstatv > 5)
             for (int k = 0; k < 3; ++k) a.statev[3 + k] = cprops[k];
         return Outcome::ok();
     }
 };
-template <class C, class D>
-Sensor(int, int, const double*, C, D) -> Sensor<C, D>;
+template <class C>
+Sensor(int, C, bool*) -> Sensor<C>;
+
+// The two properties handed to the impactor's sensor record dprops(12) (the same values at each
+// call), once the call has evaluated its points and refused none: a refused point leaves the
+// record as it came. Properties that are not finite would keep the load hook from loading; they
+// are not handed, with a warning, and the points stay evaluated (their stress does not use them).
+// (The warning comes only from a call that refused none, so it never stands in for a refusal.)
+template <class A>
+void hand_to_record(const char* routine, const A& a, bool evaluated, unsigned refusals) {
+    if (!evaluated || tvk::solver::conv::refusals != refusals || a.nprops != 2) return;
+    const double* props = a.props.data();
+    if (!tvk::solver::conv::all_finite(props, 2)) {
+        tvk::report(-2, tvk::compose(routine, ": sensor properties not finite; sensor record kept"), 0, 0, props[0],
+                    props[1]);
+        return;
+    }
+    a.dprops[7] = props[0];
+    a.dprops[8] = props[1];
+    a.dprops[9] = a.dprops[10] = 0.0;
+    if (a.dprops[0] == 1.0) a.dprops[0] = -1.0;
+}
 
 // The implicit point adds the work of its increment to the solver's strain energy: that is checked
 // only where it came in finite (a solver may pass it unset); the dissipations it sets to 0 are its
@@ -85,16 +97,20 @@ Sensor(int, int, const double*, C, D) -> Sensor<C, D>;
 constexpr tvk::solver::ResultRules umat_results{.sse = tvk::solver::Energy::accumulated};
 
 void umat_law(const tvk::solver::UmatSensor& a) {
+    const unsigned refusals = tvk::solver::conv::refusals;
+    bool evaluated = false;
     tvk::solver::umat_point("umat_sensor", a,
-                            tvk::solver::Ruled{Sensor{a.stepid, a.nprops, a.props.data(), a.cprops, a.dprops},
-                                               &umat_results});
+                            tvk::solver::Ruled{Sensor{a.stepid, a.cprops, &evaluated}, &umat_results});
+    hand_to_record("umat_sensor", a, evaluated, refusals);
 }
 
 void vumat_law(const tvk::solver::VumatSensor& a) {
     using tvk::solver::Shears;
-    tvk::solver::vumat_block<Shears::as_passed>("vumat_sensor", a,
-                                                Sensor{a.stepid, a.nprops, a.props.data(), a.cprops, a.dprops});
+    const unsigned refusals = tvk::solver::conv::refusals;
+    bool evaluated = false;
+    tvk::solver::vumat_block<Shears::as_passed>("vumat_sensor", a, Sensor{a.stepid, a.cprops, &evaluated});
     for (int k = 0; k < a.nblock; ++k) a.enerinelasnew[k] = 0.0;  // the sensor dissipates nothing
+    hand_to_record("vumat_sensor", a, evaluated, refusals);
 }
 
 }  // namespace

@@ -4,7 +4,8 @@
 // kind 3, at least 6 state variables) 4-6 contact force, contact radius and indentation depth
 // (cprops 1-3); every other state variable is 0. With exactly two properties they are handed to
 // the impactor's sensor record dprops(12): dprops(8:9) = props, dprops(10:11) = 0, and a
-// dprops(1) of 1.0 becomes -1.0.
+// dprops(1) of 1.0 becomes -1.0. A call that refuses a point, and properties that are not finite
+// (a warning; the points are still evaluated), leave the record as it came.
 #pragma once
 
 #include "interfaces.h"

@@ -293,3 +293,52 @@ def test_load_hooks_with_non_finite_direction_cosines_apply_nothing(record):
     dircos[0, 0] = INF
     alpha, tu, _ = sl.deload(*args(dircos))
     assert alpha == 100.0 and tu.tolist() == [0, 0, -1] and record()[0] == 0
+
+
+def test_dsload_tracking_and_load_survive_calls_it_cannot_use(record):
+    # Tracking in the initial step, then the impact step's uniform load at the nearest point; in
+    # between, in the nearest element, a coordinate that is not finite and forces that are not
+    # finite or overflow (at a point nearer than any tracked: each would change the load if it
+    # tracked). They report, load nothing and keep dprops, so the history ends as the clean one.
+    t.jobdata.stepid = np.array([0, 3], dtype=np.int32)
+    cprops = np.zeros((20, 4))
+    cprops[0], cprops[1] = [100.0, 1e308, INF, NAN], 0.01
+    track = [(1, [0.003, 0.004, 0], 7, 0), (1, [0.001, 0.001, 0], 8, 0), (1, [-0.002, -0.002, 0], 8, 0)]
+    bad = [(1, [NAN, 0.001, 0], 8, 0), (2, [0.0005, INF, 0], 8, 0)]
+    bad += [(2, [0.0002, 0.0002, 0], 8, k) for k in (1, 2, 3)]
+    load = (2, [0.0005, 0.0005, 0], 8, 0)
+
+    def run(calls):
+        dp = np.zeros((12, 1))
+        dp[0, 0] = 2.0  # uniform
+        for kstep, xyz, el, k in calls:
+            alpha, _, out = sl.dsload(np.zeros(3), kstep, xyz, np.eye(3), cprops[:, k:k + 1], dp.copy(), elemid=el)
+            if (kstep, xyz, el, k) in bad:
+                assert alpha == 0.0 and np.array_equal(out, dp) and record()[0] == -2
+                eh.rsxerr(1)
+            dp = out
+        return alpha, dp.tobytes()
+
+    try:
+        clean, dirty = run(track + [load]), run(track[:2] + bad + track[2:] + [load])
+    finally:
+        t.jobdata.stepid = None
+    assert clean[0] == pytest.approx(100 / (4 * 0.0025 * 0.0025)) and dirty == clean  # window 0.0005 + 0.002
+
+
+def test_load_hooks_still_serve_unusual_but_usable_input(record):
+    t.jobdata.stepid = np.array([0, 3], dtype=np.int32)
+    cprops = np.zeros((20, 1))
+    cprops[0, 0] = 100.0
+    dprops = np.array([[2, 0, 0, 0, 8, 0.004, 0.004, 0.002, 0.002, 0.002, 0.002, 0]]).T
+    try:
+        # Direction cosines 2 I: load direction -2 e3; the point becomes the nearest (global
+        # distances 0.001), window 0.001 + 0.002 on each side. Far but finite coordinates track.
+        alpha, tu, _ = sl.dsload(np.zeros(3), 2, [0.001, 0.001, 0], 2 * np.eye(3), cprops, dprops.copy(), elemid=8)
+        assert alpha == pytest.approx(100 / (4 * 0.003 * 0.003)) and tu.tolist() == [0, 0, -2]
+        _, _, dp = sl.dsload(np.zeros(3), 1, [1e300, 1e300, 0], np.eye(3), cprops, np.zeros((12, 1)), elemid=8)
+        assert dp[5, 0] == dp[6, 0] == math.hypot(1e300, 1e300)
+    finally:
+        t.jobdata.stepid = None
+    assert sl.cload(1.0, NAN, name("X")) == (0.0, 1.0) and sl.cload(1.0, -INF, name("X")) == (0.0, 1.0)
+    assert record()[0] == 0
