@@ -935,6 +935,126 @@ TEST(FatigueRoutine, CycleNumberNotFiniteAtACycleEndRefusesThePoint) {
     EXPECT_NE(mid.ddsdde[0], 0.0);
 }
 
+namespace {
+
+// One call of the material point routine itself (not the solver entry, whose converter gives a
+// refused point its result on its own): the point's block and backup as the solver entry keeps
+// them, the stress and strain of `from`, a tangent filled with 5.
+struct DirectPoint {
+    std::vector<double> props = tvktest::shokrieh_props();
+    std::vector<double> block, backup, stress, stran, dstran, ddsdde = std::vector<double>(36, 5.0);
+    double time[2], dtime, temp, dtemp = 0.0;
+    int kinc, idcflag = 0, jstep[4] = {1, 1, 0, 0};
+
+    explicit DirectPoint(const UmatPoint& from)
+        : block(from.statev.begin() + b1, from.statev.begin() + b1 + 77),
+          backup(from.statev.begin() + k1, from.statev.begin() + k1 + 77), stress(from.stress), stran(from.stran),
+          dstran(6, 0.0), time{from.time[0], from.time[1]}, dtime(from.dtime), temp(from.temp), kinc(from.kinc) {}
+
+    void call() {
+        const int np = static_cast<int>(props.size()), noel = 1, isz = 1;
+        GetShokrieh(stress.data(), ddsdde.data(), block.data(), stran.data(), dstran.data(), props.data(), time,
+                    &dtime, &temp, &dtemp, &np, &noel, jstep, &kinc, &isz, &idcflag, backup.data());
+    }
+};
+
+// The same doubles, bit for bit (a NaN in a slot included).
+bool same_bits(const std::vector<double>& a, const std::vector<double>& b) {
+    return a.size() == b.size() && std::memcmp(a.data(), b.data(), a.size() * sizeof(double)) == 0;
+}
+
+// The refused result of a direct call: level -3 with `text`, stress, block and backup as they
+// came, a zero tangent.
+void expect_refused_direct(const DirectPoint& q, const DirectPoint& came, const char* text) {
+    EXPECT_EQ(tvk::errorhandling.errstat, -3);
+    EXPECT_NE(tvktest::errtext().find(text), std::string::npos) << tvktest::errtext();
+    EXPECT_TRUE(same_bits(q.block, came.block));
+    EXPECT_TRUE(same_bits(q.backup, came.backup));
+    EXPECT_TRUE(same_bits(q.stress, came.stress));
+    for (double c : q.ddsdde) EXPECT_EQ(c, 0.0);
+    tvktest::clear_errors();
+}
+
+}  // namespace
+
+// The point routine refused at a cycle end (a cycle number of -inf) after it had worked on its
+// block (the cycle's extremes, the stress slot) gives back the block and the backup as they came,
+// and a zero tangent.
+TEST(FatigueRoutine, DirectCallRefusedAtACycleEndGivesBackItsBlocksAndAZeroTangent) {
+    tvktest::clear_errors();
+    Plan plan({1}, huge_limit());
+    UmatPoint half = fatigue_point();
+    half.increment(to_strain(half, 0.004));
+    DirectPoint came(half);
+    came.block[slot::cycle] = -inf;
+    came.backup[slot::stiffness] = 0.9;  // an older block than the running one
+    came.dstran = to_strain(half, 0.0004);  // ends at total time 1: a cycle end
+    DirectPoint q = came;
+    q.call();
+    expect_refused_direct(q, came, "cycle number not finite");
+}
+
+// A direct cyclic analysis's new block (the solver's cycle number 5 above the block's 1) takes
+// the backup at the block's first increment; when that increment's cycle end is refused (E22 of
+// 0 at the evaluation temperature 300 K, between 260 and 340 K) the backup comes back unchanged,
+// not as the new block's copy.
+TEST(FatigueRoutine, NewDirectCyclicBlockRefusedAtItsFirstCycleEndKeepsTheBackup) {
+    tvktest::clear_errors();
+    Plan plan({5}, huge_limit());
+    tvk::shokriehdata.cycles.allocate({1, 1});
+    *tvk::shokriehdata.cycles.at(1, 1) = 1.0;
+    std::vector<double> props = tvktest::shokrieh_props();
+    props[74 + 1] = -10e3;  // E22 of the upper block: 0 at 300 K
+    UmatPoint p(umat_shokrieh, 3, 3, nall, props);
+    p.jstep[1] = 6;
+    p.kinc = 1;
+    p.temp = 260.0;
+    p.dtime = 0.5;
+    p.increment(to_strain(p, 0.004));  // block 1 opened and backed up
+    ASSERT_EQ(tvk::errorhandling.errstat, 0) << tvktest::errtext();
+    ASSERT_EQ(p.statev[b1 + slot::cycle], 1.0);
+    DirectPoint came(p);
+    came.props = props;
+    came.idcflag = 1;
+    came.kinc = 1;
+    came.dtemp = 80.0;
+    came.dstran = to_strain(p, 0.0004);
+    came.backup[slot::stiffness] = 0.9;  // the backup differs from the block it would copy
+    *tvk::shokriehdata.cycles.at(1, 1) = 5.0;
+    DirectPoint q = came;
+    q.call();
+    expect_refused_direct(q, came, "not finite");
+    // The same block at 240 K throughout closes its cycle: the backup is the new block's.
+    DirectPoint ok = came;
+    ok.temp = 240.0;
+    ok.dtemp = 0.0;
+    ok.call();
+    EXPECT_EQ(tvk::errorhandling.errstat, 0) << tvktest::errtext();
+    EXPECT_EQ(ok.backup[slot::cycle], 5.0);
+    EXPECT_EQ(ok.backup[slot::jump], 4.0);
+}
+
+// Algorithm 7 adds its fixed jump to the cycle number at a cycle start; with a cycle number that
+// is not a number the increment is refused (no jump of 0 recorded over the last one), with the
+// stress and the block as they came.
+TEST(FatigueRoutine, FixedJumpOfAlgorithm7FromACycleNumberNotANumberIsRefused) {
+    tvktest::clear_errors();
+    Plan plan({7}, huge_limit());
+    tvk::shokriehdata.dnfshok = 7.2;
+    UmatPoint p = fatigue_point();
+    p.increment(to_strain(p, 0.004));
+    p.increment(to_strain(p, 0.0004));  // the first cycle ends at total time 1
+    ASSERT_EQ(tvk::errorhandling.errstat, 0) << tvktest::errtext();
+    DirectPoint came(p);
+    came.block[slot::cycle] = not_a_number;
+    came.block[slot::jump] = 3.0;
+    came.dtime = 0.25;  // starts the second cycle, ends inside it
+    came.dstran = to_strain(p, 0.002);
+    DirectPoint q = came;
+    q.call();
+    expect_refused_direct(q, came, "cycle number not finite");
+}
+
 // ---- CycleCount ---------------------------------------------------------------------------------
 namespace {
 

@@ -577,6 +577,23 @@ TEST(VumatCartesian, RefusedInputKeepsTheOldValues) {
     tvktest::clear_errors();
 }
 
+// A block's refused point is reported at -3 over the warning of a point before it in the same
+// call (a density of 0: its stress is computed, its energies cannot be), so that a solver testing
+// the level for a refusal sees it.
+TEST(VumatCartesian, RefusedPointOfABlockReplacesAnEarlierPointsWarning) {
+    tvktest::clear_errors();
+    VumatBlock b(vumat_cartesian, 2, nsv, ply());
+    b.totaltime = 1.0;
+    b.set_increment_all(e1(1e-3));
+    b.density[0] = 0.0;
+    b.inc(1, 0) = NAN;
+    b.call();
+    EXPECT_EQ(tvk::errorhandling.errstat, -3);
+    EXPECT_EQ(tvktest::errtext(), "vumat_cartesian: non-finite stress, strain or temperature; point not evaluated");
+    EXPECT_DOUBLE_EQ(b.new_stress(0, 0), 1e5 * 1e-3);  // the warned point keeps its computed stress
+    tvktest::clear_errors();
+}
+
 // Strain-based maximum criterion: the effort of a shear mode is its strain capped at the
 // threshold x0, so the mode initiates with onset x0, fixed once, and softens to its final strain
 // 1.1 x0 (no shear fracture energy): damage 11 (1 - x0 / e), stress (1 - min(d, cap)) 2 G e, never

@@ -10,7 +10,7 @@ import pytest
 import _tolvek
 from error_record import errstat, errtext  # noqa: F401
 from error_record import clean_record  # noqa: F401
-from test_fatigue import Point, props_std, NAMES, e11, cyclecount, cycles_table  # noqa: F401
+from test_fatigue import Point, props_std, NAMES, e11, cyclecount, cycles_table, fatigue_plan  # noqa: F401
 
 f = _tolvek.fatigue
 
@@ -131,3 +131,23 @@ class TestCycleCount:
     def test_outside_a_fatigue_step_nothing_is_refused(self):
         assert cyclecount(math.nan, jmin=math.nan, algo=1, stepflag=0) == (1.0, 1.0)
         assert errstat() == 0
+
+
+def test_point_refused_from_python_reports_the_refusal_over_its_own_earlier_warning(fatigue_plan, cycles_table):
+    """A Python call of the point routine is a host call of its own: the refusal of its increment
+    (a cycle number of -inf at a cycle end) replaces the warning the same call made before it (the
+    solver's cycle number NaN opens no block)."""
+    fatigue_plan(algorithm=5)
+    cycles_table.cycles = np.asfortranarray([[np.nan]])
+    p = Point(temp=240.0, idc=1)
+    p.call(e11(1e-3), kinc=1)                     # the warning alone: the block is kept
+    assert errstat() == -2 and "cycle number of the solver not usable" in errtext()
+    _tolvek.errorhandling.rsxerr(1)
+    p.statev[0] = -np.inf
+    p.time[:] = 0.5
+    statev, backup = p.statev.copy(), p.backup.copy()
+    p.call(e11(1e-4), kinc=1)                     # ends at total time 1: a cycle end
+    assert errstat() == -3 and "cycle number not finite" in errtext()
+    np.testing.assert_array_equal(p.statev, statev)
+    np.testing.assert_array_equal(p.backup, backup)
+    assert np.all(p.ddsdde == 0.0)
