@@ -39,18 +39,28 @@ _USERMAT_ENERGIES = ("sedel",)
 
 
 class Entry:
-    """One line of the table: the model tables the entry writes, the energies it hands back as the
-    solver owns them, its defined non-finite slots ({record: [1-based slot, ...]}, the slot
-    counted along the last axis), the arguments it does not read, the scalars it owns (no
-    non-finite value passes through them), and its -3 reports with a result of their own
-    (patterns on the report text), the results that are not the records of the same name
-    coming back (a state returned as zeros), and the records a block's evaluated points write for
-    the whole block (an impactor's contact record), which a refusal of some of its points may
-    change."""
+    """One line of the table of solver entries.
+
+    tables      the model tables ("namespace.name") the entry writes: snapshot before the call and
+                checked after it like its records;
+    energies    results that are energies the solver owns (handed back as they came, whatever
+                they hold): never checked for finiteness;
+    defined     {record: (1-based slot, ...)}: slots (along the last axis) where the entry defines
+                a non-finite value;
+    unread      arguments the entry does not read: not changed;
+    owned       scalars the entry owns: a NaN that came in does not pass through them;
+    own_result  patterns of the -3 reports that come with a result of their own: such a call is
+                held to the rule of the levels above -3;
+    fresh       results that are not the record of the same name (or its "old" twin) coming back;
+    shared      records that the evaluated points of a block write for the whole block: a
+                refusal of some of its points may change them;
+    each        arguments and tables changed entry by entry whatever their size.
+    """
 
     def __init__(self, tables=(), energies=(), defined=None, unread=(), owned=(), own_result=(), fresh=(),
-                 shared=()):
+                 shared=(), each=()):
         self.tables = tuple(tables)
+        self.each = tuple(each)
         self.fresh = tuple(fresh)
         self.shared = tuple(shared)
         self.energies = tuple(energies)
@@ -73,10 +83,11 @@ _FATIGUE_SLOT_77 = (78, 155, 234, 311)
 
 ENTRIES = {
     # analysis control: the impactor records, the accumulators, the nodal motions, element lengths
-    "toplevel.uexternaldb_iocontrol": Entry(tables=_CONTROL_TABLES),
-    "toplevel.vexternaldb_iocontrol": Entry(tables=_CONTROL_TABLES),
+    "toplevel.uexternaldb_iocontrol": Entry(tables=_CONTROL_TABLES, each=("impactdata.cprops",)),
+    "toplevel.vexternaldb_iocontrol": Entry(tables=_CONTROL_TABLES, each=("impactdata.cprops",)),
     "toplevel.uaccess_iocontrol": Entry(tables=("sectiondata.tnormalstress", "sectiondata.tshearstress")),
     # loads and amplitudes: deload takes its position from the tracking record, not the coordinates
+    "sldcollection.dsload": Entry(each=("cprops",)),
     "sldcollection.deload": Entry(unread=("coords",)),
     # the branch state: -inf (the start) and +inf (turned back for good) may stand in it, a NaN,
     # with which the branch never turns back, may not
@@ -88,8 +99,8 @@ ENTRIES = {
     "toplevel.vucharlength_cel": Entry(tables=("elementdata.elemlength",), shared=("elementdata.elemlength",)),
     "toplevel.vdisp_nullify": Entry(tables=("nodaldata.nodesmotion", "nodaldata.nodalcoords")),
     # elements: the contact states of the impactors; unknown procedures and flags give no force
-    "toplevel.uel_impact": Entry(tables=("impactdata.csvars",), own_result=_CONTACT_OWN),
-    "toplevel.vuel_impact": Entry(tables=("impactdata.csvars",), own_result=_CONTACT_OWN,
+    "toplevel.uel_impact": Entry(tables=("impactdata.csvars",), own_result=_CONTACT_OWN, each=("cprops", "svars")),
+    "toplevel.vuel_impact": Entry(tables=("impactdata.csvars",), own_result=_CONTACT_OWN, each=("cprops",),
                                   shared=("cprops", "impactdata.csvars")),
     # material routines: energies the solver owns, the defined non-finite slots, elastic responses
     "toplevel.umat_resin": Entry(energies=_UMAT_ENERGIES, defined={"statev": (12, 13)}),
@@ -100,8 +111,8 @@ ENTRIES = {
     "toplevel.umat_prony": Entry(energies=_UMAT_ENERGIES),
     "toplevel.usermat_prony": Entry(energies=_USERMAT_ENERGIES),
     "toplevel.umat_hail": Entry(energies=_UMAT_ENERGIES),
-    "toplevel.umat_sensor": Entry(energies=("sse",)),
-    "toplevel.vumat_sensor": Entry(shared=("dprops",)),
+    "toplevel.umat_sensor": Entry(energies=("sse",), each=("cprops",)),
+    "toplevel.vumat_sensor": Entry(shared=("dprops",), each=("cprops",)),
     "toplevel.vumat_lamina": Entry(fresh=("statenew",)),
     "toplevel.vumat_cartesian": Entry(own_result=(r"fewer than 39 properties; elastic response",)),
     "toplevel.vumat_bogenfeld": Entry(own_result=(r"damage needs 47 state variables; elastic response",
@@ -141,7 +152,7 @@ def real_mutations(args, kwargs, names, state, spec, blocks=()):
     are the rows of a block the change reaches (None: every row)."""
     out = [("as recorded", args, kwargs, state, None)]
 
-    def changes(v):
+    def changes(v, entrywise=False):
         if isinstance(v, (list, tuple)) and v and all(isinstance(x, (int, float)) and not isinstance(x, bool)
                                                       for x in v) and any(isinstance(x, float) for x in v):
             v = np.array(v, dtype=float)  # a list of numbers, as a test passes a real array
@@ -151,7 +162,7 @@ def real_mutations(args, kwargs, names, state, spec, blocks=()):
         elif _float_array(v) and v.size:
             for label, x in VALUES:
                 yield "all " + label, np.full_like(v, x), None
-            if v.size <= ENTRYWISE:
+            if v.size <= ENTRYWISE or entrywise:
                 for k in range(v.size):
                     idx = np.unravel_index(k, v.shape, order="F")
                     for label, x in VALUES:
@@ -168,7 +179,7 @@ def real_mutations(args, kwargs, names, state, spec, blocks=()):
         name = names[i] if i < len(names) else "arg%d" % (i + 1)
         if name in spec.unread:
             continue
-        for label, x, row in changes(v):
+        for label, x, row in changes(v, name in spec.each):
             a = list(args)
             a[i] = x
             points = {row} if name in blocks and row is not None else None
@@ -183,7 +194,7 @@ def real_mutations(args, kwargs, names, state, spec, blocks=()):
         v = state.get(key) if state else None
         if not _float_array(v):
             continue
-        for label, x, _ in changes(v):
+        for label, x, _ in changes(v, key in spec.each):
             out.append(("table %s %s" % (key, label), args, kwargs, dict(state, **{key: x}), None))
     return out
 
@@ -194,8 +205,7 @@ def _slot(idx):
 
 def _same(a, b):
     """Elementwise: equal, or both NaN."""
-    with np.errstate(invalid="ignore"):
-        return (a == b) | (np.isnan(a) & np.isnan(b))
+    return (a == b) | (np.isnan(a) & np.isnan(b))
 
 
 def _as_float(v):
@@ -225,7 +235,13 @@ def check_slots(name, after, before, level, spec, own_result, problems, rows=Non
     a = _as_float(after)
     if a is None:
         return
+    # the common cases at once: all finite where no refusal is looked for, as it came where one is
+    refusal = level <= -3 and not own_result and before is not None and name != "pnewdt"
+    if not refusal and np.isfinite(a).all():
+        return
     b = _as_float(before) if before is not None else None
+    if refusal and b is not None and b.shape == a.shape and np.array_equal(a, b, equal_nan=True):
+        return
     if b is not None and b.shape != a.shape:
         b = None if b.size != a.size else b.reshape(a.shape, order="F")
     scalar = a.ndim == 0

@@ -539,7 +539,6 @@ class Walker:
 
     def walk_records(self, module, job):
         """The record check of solver_records.py over the recorded calls of the items."""
-        import copy
         import solver_records
 
         items = job["items"]
@@ -558,18 +557,24 @@ class Walker:
             blocks = solver_records.block_names(fn.__doc__)
             changes = solver_records.real_mutations(list(call["args"]), dict(call["kwargs"]), names, state, spec,
                                                     blocks)
+            loaded = None
             for vi, (label, args, kwargs, st, points) in enumerate(changes):
                 if ri == ri0 and vi < vi0:
                     continue
-                args, kwargs = copy.deepcopy(args), copy.deepcopy(kwargs)
-                load_state(module, self.model_vars, st)
+                # the values as they came: the call gets copies of them
+                before = dict(zip(names, args))
+                before.update(kwargs)
+                args, kwargs = [_fresh(a) for a in args], {k: _fresh(v) for k, v in kwargs.items()}
+                # The model data as recorded; an entry that writes no table leaves it, so that it
+                # is loaded once for all its changes that keep the tables.
+                if st is not loaded or spec.tables:
+                    load_state(module, self.model_vars, st)
+                    loaded = st
                 tables = {}
                 for key in spec.tables:
                     tns, tname = key.split(".")
                     v = getattr(getattr(module, tns), tname)
                     tables[key] = None if v is None else np.array(v, copy=True)
-                before = dict(zip(names, copy.deepcopy(args)))
-                before.update(copy.deepcopy(kwargs))
                 eh.rsxerr(1)
                 self.marker("%d %d %s|%s" % (ri, vi, where0, label))
                 ok, value = self.call(fn, args, kwargs)
@@ -606,6 +611,15 @@ class Walker:
                         level, " (%s)" % text if text else "", "; ".join(problems)))
         self.marker("-1 -1 end|end")
         os.write(1, b"@@DONE\n")
+
+
+def _fresh(value):
+    """A copy of an argument that a call may write into (arrays, also inside lists)."""
+    if isinstance(value, np.ndarray):
+        return value.copy(order="K")
+    if isinstance(value, list):
+        return [_fresh(v) for v in value]
+    return value
 
 
 def load_corpus(path):
