@@ -17,12 +17,16 @@ With TVK_RECORD_ONLY=<regular expression on "namespace.routine"> as well, the ca
 the corpus already at <file> instead: every distinct call of the routines it selects that a test
 makes in its body (not in its fixtures), unless the corpus holds it already. The calls already
 there keep their order and numbers, so the other walks are not changed. The impactor's calls in
-the middle of an impact were added so:
+the middle of an impact, the expansion of an uncured resin and the load hook's calls of an impact
+step were added so (each command adds nothing the second time):
 
-    TVK_RECORD_CALLS=tests/python/data/replay_calls.pickle.xz \
+    export TVK_RECORD_CALLS=tests/python/data/replay_calls.pickle.xz PYTHONPATH=build/python
     TVK_RECORD_ONLY='toplevel\.(uel_impact|vuel_impact|umat_sensor|[uv]externaldb_iocontrol)$' \
-        PYTHONPATH=build/python /usr/bin/python3 -m pytest -q -p no:cacheprovider \
-        tests/python/test_impactor_calls.py
+        /usr/bin/python3 -m pytest -q -p no:cacheprovider tests/python/test_impactor_calls.py
+    TVK_RECORD_ONLY='toplevel\.uexpan_prony$' /usr/bin/python3 -m pytest -q -p no:cacheprovider \
+        tests/python/test_prony.py -k test_uexpan_glassy_liquid_and_time_zero
+    TVK_RECORD_ONLY='sldcollection\.dsload$' /usr/bin/python3 -m pytest -q -p no:cacheprovider \
+        tests/python/test_loads.py -k test_dsload_tracks_the_nearest_element_and_loads_in_impact_steps
 """
 
 import os
