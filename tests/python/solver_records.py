@@ -54,12 +54,16 @@ class Entry:
     fresh       results that are not the record of the same name (or its "old" twin) coming back;
     shared      records that the evaluated points of a block write for the whole block: a
                 refusal of some of its points may change them;
-    each        arguments and tables changed entry by entry whatever their size.
+    each        arguments and tables changed entry by entry whatever their size;
+    refusal_sets  results that a refusal sets rather than hands back (a cut-back `pnewdt` always,
+                the zero energies of a refused element, the dissipations a routine sets on every
+                call).
     """
 
     def __init__(self, tables=(), energies=(), defined=None, unread=(), owned=(), own_result=(), fresh=(),
-                 shared=(), each=()):
+                 shared=(), each=(), refusal_sets=()):
         self.tables = tuple(tables)
+        self.refusal_sets = ("pnewdt",) + tuple(refusal_sets)
         self.each = tuple(each)
         self.fresh = tuple(fresh)
         self.shared = tuple(shared)
@@ -99,10 +103,13 @@ ENTRIES = {
     "toplevel.vucharlength_cel": Entry(tables=("elementdata.elemlength",), shared=("elementdata.elemlength",)),
     "toplevel.vdisp_nullify": Entry(tables=("nodaldata.nodesmotion", "nodaldata.nodalcoords")),
     # elements: the contact states of the impactors; unknown procedures and flags give no force
-    "toplevel.uel_impact": Entry(tables=("impactdata.csvars",), own_result=_CONTACT_OWN, each=("cprops", "svars")),
+    "toplevel.uel_impact": Entry(tables=("impactdata.csvars",), own_result=_CONTACT_OWN, each=("cprops", "svars"),
+                                 refusal_sets=("energy",)),
+    "toplevel.uel_truss": Entry(refusal_sets=("energy",)),
     "toplevel.vuel_impact": Entry(tables=("impactdata.csvars",), own_result=_CONTACT_OWN, each=("cprops",),
                                   shared=("cprops", "impactdata.csvars")),
     # material routines: energies the solver owns, the defined non-finite slots, elastic responses
+    "toplevel.umat_lamina": Entry(refusal_sets=("spd", "scd")),
     "toplevel.umat_resin": Entry(energies=_UMAT_ENERGIES, defined={"statev": (12, 13)}),
     "toplevel.usermat_resin": Entry(energies=_USERMAT_ENERGIES, defined={"ustatev": (12, 13)}),
     "toplevel.umat_shokrieh": Entry(energies=_UMAT_ENERGIES, defined={"statev": _FATIGUE_SLOT_77}),
@@ -236,7 +243,7 @@ def check_slots(name, after, before, level, spec, own_result, problems, rows=Non
     if a is None:
         return
     # the common cases at once: all finite where no refusal is looked for, as it came where one is
-    refusal = level <= -3 and not own_result and before is not None and name != "pnewdt"
+    refusal = level <= -3 and not own_result and before is not None and name not in spec.refusal_sets
     if not refusal and np.isfinite(a).all():
         return
     b = _as_float(before) if before is not None else None
@@ -249,7 +256,7 @@ def check_slots(name, after, before, level, spec, own_result, problems, rows=Non
         a = a.reshape(1)
         b = None if b is None else b.reshape(1)
     refused = np.zeros(a.shape, dtype=bool)
-    if level <= -3 and not own_result and b is not None and name != "pnewdt":
+    if refusal and b is not None:
         if name in spec.shared and rows is not None:
             pass  # written by the points of the block that were evaluated
         elif rows is None or scalar:

@@ -446,3 +446,30 @@ def test_solver_entry_records(tmp_path):
         per_entry[entry] = per_entry.get(entry, 0) + 1
     summary = "".join("  %s: %d\n" % kv for kv in sorted(per_entry.items()))
     assert not findings, "%d finding(s), by entry:\n%s%s" % (len(findings), summary, "\n".join(findings))
+
+
+@pytest.mark.parametrize("name,after,before,level,spec,rows,flagged", [
+    ("statev", [1.0, np.nan], [1.0, 0.0], 0, {}, None, "not finite"),             # written at level 0
+    ("statev", [1.0, np.nan], [1.0, np.nan], -2, {}, None, ""),                    # came in so, left alone
+    ("statev", [1.0, 2.0], [1.0, 0.0], -3, {}, None, "changed by a refused call"),
+    ("statev", [1.0, 2.0], [1.0, 0.0], -3, {"own_result": True}, None, ""),       # a result of its own
+    ("statev", [np.inf, 2.0], [0.0, 0.0], 0, {"defined": {"statev": (1,)}}, None, ""),
+    ("sse", np.inf, 1.0, 0, {"energies": ("sse",)}, None, ""),
+    ("sse", 2.0, 1.0, -3, {"energies": ("sse",)}, None, "changed by a refused call"),
+    ("pnewdt", 0.5, 1.0, -3, {}, None, ""),
+    ("passed", np.nan, np.nan, 0, {"owned": ("passed",)}, None, "not finite"),
+    ("passed", -np.inf, -np.inf, 0, {"owned": ("passed",)}, None, ""),
+    ("alpha", np.inf, None, 0, {}, None, "not finite"),                            # an output of its own
+    ("stressnew", [[1.0, 2.0], [5.0, 6.0]], [[1.0, 2.0], [3.0, 4.0]], -3, {}, {0}, ""),  # row 1 evaluated
+    ("stressnew", [[9.0, 2.0], [5.0, 6.0]], [[1.0, 2.0], [3.0, 4.0]], -3, {}, {0}, "changed by a refused call"),
+    ("dprops", [1.0, 2.0], [0.0, 0.0], -3, {"shared": ("dprops",)}, {0}, ""),
+    ("dprops", [1.0, 2.0], [0.0, 0.0], -3, {"shared": ("dprops",)}, None, "changed by a refused call"),
+])
+def test_record_rules_flag_what_they_should(name, after, before, level, spec, rows, flagged):
+    import solver_records
+    spec = dict(spec)
+    own = spec.pop("own_result", False)
+    problems = []
+    solver_records.check_slots(name, np.array(after), None if before is None else np.array(before), level,
+                               solver_records.Entry(**spec), own, problems, rows)
+    assert (problems[0].split(":")[0] if problems else "") == flagged, problems
