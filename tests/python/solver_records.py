@@ -57,12 +57,15 @@ class Entry:
     each        arguments and tables changed entry by entry whatever their size;
     refusal_sets  results that a refusal sets rather than hands back (a cut-back `pnewdt` always,
                 the zero energies of a refused element, the dissipations a routine sets on every
-                call).
+                call);
+    idle        keyword arguments that, when not 0, make the call a no-op that reads nothing
+                (the hooks' skip flag): such a call is made as recorded only.
     """
 
     def __init__(self, tables=(), energies=(), defined=None, unread=(), owned=(), own_result=(), fresh=(),
-                 shared=(), each=(), refusal_sets=()):
+                 shared=(), each=(), refusal_sets=(), idle=()):
         self.tables = tuple(tables)
+        self.idle = tuple(idle)
         self.refusal_sets = ("pnewdt",) + tuple(refusal_sets)
         self.each = tuple(each)
         self.fresh = tuple(fresh)
@@ -95,7 +98,8 @@ ENTRIES = {
     "sldcollection.deload": Entry(unread=("coords",)),
     # the branch state: -inf (the start) and +inf (turned back for good) may stand in it, a NaN,
     # with which the branch never turns back, may not
-    "sldcollection.chysteresis": Entry(owned=("passed",)),
+    "sldcollection.chysteresis": Entry(owned=("passed",), idle=("skip",)),
+    "sldcollection.camplitude": Entry(idle=("skip",)),
     # field and length hooks and the motion hook: the process-wide tables they write
     "toplevel.usdfld_dmg": Entry(tables=_FIELD_TABLES),
     "toplevel.gen_damage": Entry(tables=_FIELD_TABLES),
@@ -153,11 +157,22 @@ def block_names(doc):
             if m and m.group(2) in ("nblock", "npoint")}
 
 
+def _points(block, row):
+    """The rows of a block that a change reaches: one row, "any" for a change of every row of a
+    block argument (a point that does not read the value is evaluated as usual), None for a
+    change that every point reads."""
+    if not block:
+        return None
+    return "any" if row is None else {row}
+
+
 def real_mutations(args, kwargs, names, state, spec, blocks=()):
     """[(label, args, kwargs, state, points)]: the call as recorded, then one real value changed at
     a time (arguments by name, then the entries of the real model tables the entry writes). points
     are the rows of a block the change reaches (None: every row)."""
     out = [("as recorded", args, kwargs, state, None)]
+    if any(kwargs.get(k) for k in spec.idle):
+        return out
 
     def changes(v, entrywise=False):
         if isinstance(v, (list, tuple)) and v and all(isinstance(x, (int, float)) and not isinstance(x, bool)
@@ -189,14 +204,12 @@ def real_mutations(args, kwargs, names, state, spec, blocks=()):
         for label, x, row in changes(v, name in spec.each):
             a = list(args)
             a[i] = x
-            points = {row} if name in blocks and row is not None else None
-            out.append(("%s %s" % (name, label), a, kwargs, state, points))
+            out.append(("%s %s" % (name, label), a, kwargs, state, _points(name in blocks, row)))
     for key, v in kwargs.items():
         if key in spec.unread or key.startswith("overwrite_"):
             continue
         for label, x, row in changes(v):
-            points = {row} if key in blocks and row is not None else None
-            out.append(("%s %s" % (key, label), args, dict(kwargs, **{key: x}), state, points))
+            out.append(("%s %s" % (key, label), args, dict(kwargs, **{key: x}), state, _points(key in blocks, row)))
     for key in spec.tables:
         v = state.get(key) if state else None
         if not _float_array(v):
@@ -237,8 +250,8 @@ def _defined_mask(spec, name, shape):
 def check_slots(name, after, before, level, spec, own_result, problems, rows=None):
     """Compares one record or output (after the call) with its value before the call (None for an
     output of its own) and appends the offending slots to problems. rows: for a record of a block
-    (one row per point), the rows a refusal is expected in (None: all); the other rows of a
-    refused block hold evaluated points."""
+    (one row per point), the rows a refusal is expected in (None: all, "any": each row either as
+    it came or evaluated); the other rows of a refused block hold evaluated points."""
     a = _as_float(after)
     if a is None:
         return
@@ -257,7 +270,7 @@ def check_slots(name, after, before, level, spec, own_result, problems, rows=Non
         b = None if b is None else b.reshape(1)
     refused = np.zeros(a.shape, dtype=bool)
     if refusal and b is not None:
-        if name in spec.shared and rows is not None:
+        if rows == "any" or (name in spec.shared and rows is not None):
             pass  # written by the points of the block that were evaluated
         elif rows is None or scalar:
             refused[...] = True
