@@ -2,7 +2,7 @@
 
 Run as a script:  python walk_helper.py JOBFILE FINDINGSFILE
 
-JOBFILE is JSON: {"kind": "walk" | "states" | "replay", "items": [item, ...], "start": [ri, vi],
+JOBFILE is JSON: {"kind": "walk" | "states" | "replay" | "records", "items": [item, ...], "start": [ri, vi],
 "alarm": seconds, ...}. An item is a routine ["routine", namespace, name] or a call of the recorded
 corpus ["call", index] ("corpus" gives its file). The worker calls item ri onwards, beginning with
 variant vi of item ri. For a routine, variant 0 is a call without arguments, variant 1 a call with
@@ -11,6 +11,8 @@ argument by one hostile value ("walk"). "states" makes only the first two calls 
 the recorded calls as recorded, each with the model data in the table state "state" (none, tiny,
 nan). "replay" makes a recorded call as recorded and then with one change at a time
 (call_mutations), one change in "stride" (chosen by "seed"), or only the changes "labels"[ri].
+"records" makes every recorded call of a solver entry with one real value changed at a time and
+checks its outputs and records (solver_records.py), every change.
 
 Before every call it flushes Python's and C's standard output and writes the marker line
 "@@CALL ri vi namespace.name|variant" to standard output, so that the parent can tell which call
@@ -535,7 +537,6 @@ class Walker:
                                      % (shape, form, len(outs)))
         self.marker("-1 -1 end|end")
         os.write(1, b"@@DONE\n")
-
 
     def walk_records(self, module, job):
         """The record check of solver_records.py over the recorded calls of the items."""
