@@ -1,4 +1,4 @@
-"""Recording of the calls the Python tests make, for the replay walk of test_contract.py.
+r"""Recording of the calls the Python tests make, for the replay walk of test_contract.py.
 
 With TVK_RECORD_CALLS=<file> set, the module `_tolvek` is replaced, before any test imports it,
 by a thin stand-in that forwards everything to the real module and records the calls of its
@@ -12,18 +12,36 @@ corpus stays small:
 
 Tests that look at the module object itself (its dict, the types of its namespaces) fail while
 recording; the recorded calls are what counts. Without the variable nothing changes.
+
+With TVK_RECORD_ONLY=<regular expression on "namespace.routine"> as well, the calls are added to
+the corpus already at <file> instead: every distinct call of the routines it selects that a test
+makes in its body (not in its fixtures), unless the corpus holds it already. The calls already
+there keep their order and numbers, so the other walks are not changed. The impactor's calls in
+the middle of an impact, the expansion of an uncured resin and the load hook's calls of an impact
+step were added so (each command adds nothing the second time):
+
+    export TVK_RECORD_CALLS=tests/python/data/replay_calls.pickle.xz PYTHONPATH=build/python
+    TVK_RECORD_ONLY='toplevel\.(uel_impact|vuel_impact|umat_sensor|[uv]externaldb_iocontrol)$' \
+        /usr/bin/python3 -m pytest -q -p no:cacheprovider tests/python/test_impactor_calls.py
+    TVK_RECORD_ONLY='toplevel\.uexpan_prony$' /usr/bin/python3 -m pytest -q -p no:cacheprovider \
+        tests/python/test_prony.py -k test_uexpan_glassy_liquid_and_time_zero
+    TVK_RECORD_ONLY='sldcollection\.dsload$' /usr/bin/python3 -m pytest -q -p no:cacheprovider \
+        tests/python/test_loads.py -k test_dsload_tracks_the_nearest_element_and_loads_in_impact_steps
 """
 
 import os
 import sys
 
 RECORD_PATH = os.environ.get("TVK_RECORD_CALLS", "")
+RECORD_ONLY = os.environ.get("TVK_RECORD_ONLY", "")
 
 if RECORD_PATH:
     import lzma
     import pickle
+    import re
 
     import numpy as np
+    import pytest
 
     import _tolvek as _real
     import walk_helper
@@ -42,6 +60,30 @@ if RECORD_PATH:
 
     class _Unrecordable(Exception):
         pass
+
+    # Adding to the corpus: the calls and states already there, and whether a test body runs.
+    _known_calls = set()
+    _in_test_body = [False]
+
+    def _call_key(ns, name, args, kwargs, state):
+        return pickle.dumps((ns, name, args, sorted(kwargs.items()), state), protocol=4)
+
+    if RECORD_ONLY and os.path.exists(RECORD_PATH):
+        _corpus = walk_helper.load_corpus(RECORD_PATH)
+        for _s in _corpus["states"]:
+            _state_index[pickle.dumps(sorted(_s.items(), key=lambda kv: kv[0]))] = len(_states)
+            _states.append(_s)
+        for _c in _corpus["calls"]:
+            _calls.append(_c)
+            _known_calls.add(_call_key(_c["ns"], _c["name"], _c["args"], _c["kwargs"], _c["state"]))
+
+    @pytest.hookimpl(hookwrapper=True)
+    def pytest_runtest_call(item):
+        _in_test_body[0] = True
+        try:
+            yield
+        finally:
+            _in_test_body[0] = False
 
     def _copy(value):
         if value is None or isinstance(value, (bool, int, float, complex, str, bytes)):
@@ -77,11 +119,20 @@ if RECORD_PATH:
         return _state_index[key]
 
     def _record(ns, name, args, kwargs):
+        if RECORD_ONLY and not (_in_test_body[0] and re.search(RECORD_ONLY, "%s.%s" % (ns, name))):
+            return
         try:
             cargs = [_copy(a) for a in args]
             ckwargs = {k: _copy(v) for k, v in kwargs.items()}
             state = _state_id()
         except _Unrecordable:
+            return
+        if RECORD_ONLY:
+            key = _call_key(ns, name, cargs, ckwargs, state)
+            if key not in _known_calls:
+                _known_calls.add(key)
+                _per_routine.setdefault((ns, name), set())
+                _calls.append({"ns": ns, "name": name, "args": cargs, "kwargs": ckwargs, "state": state})
             return
         sig = (tuple(_signature(a) for a in cargs), tuple(sorted((k, _signature(v)) for k, v in ckwargs.items())),
                state is not None)

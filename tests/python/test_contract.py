@@ -31,6 +31,12 @@ Two further walks give the routines the input that finds most faults:
   TVK_REPLAY_STRIDE=1 runs them all.
 The corpus is re-recorded by running the suite with TVK_RECORD_CALLS set (see conftest.py).
 
+The record check (test_solver_entry_records) makes every recorded call of a solver entry with each
+real value changed in turn to NaN, +-inf, 0, +-1e308 or -1e-3 and checks the outputs and the
+records that outlive the call (solver_records.py: the rules and the table of exemptions). A
+finding names the entry, the recorded call, the change, the level of the error record and the
+offending slots with their values before and after the call.
+
 Environment: TVK_WALK_JOBS (worker processes, 2), TVK_WALK_ALARM (seconds a call may take, 10),
 TVK_WALK_FILTER (regular expression on "namespace.routine" to walk a subset), TVK_WALK_MEMORY_MB
 (address space of a worker outside the sanitizer builds, 6144), TVK_REPLAY_STRIDE, TVK_REPLAY_SEED.
@@ -418,3 +424,52 @@ def test_robustness_replay(tmp_path):
     findings = _set_aside(findings)
     print("replay: %d recorded calls, one change in %d" % (len(items), REPLAY_STRIDE))
     assert not findings, "%d finding(s):\n%s" % (len(findings), "\n".join(findings))
+
+
+@pytest.mark.timeout(3600)
+def test_solver_entry_records(tmp_path):
+    """The recorded calls of the solver entries, every real value changed in turn: no output and no
+    record that outlives the call takes a value the entry cannot use (the rules and the one table of
+    exemptions are in solver_records.py). Unlike the replay, every change runs."""
+    import solver_records
+    import walk_helper
+    calls = walk_helper.load_corpus(CORPUS)["calls"] if CORPUS.exists() else []
+    items = [item for item in _recorded_calls()
+             if solver_records.SOLVER_ENTRY.match("%s.%s" % (calls[item[1]]["ns"], calls[item[1]]["name"]))]
+    if not items:
+        pytest.skip("no recorded call of a solver entry selected")
+    findings = sorted(_run_walk({"kind": "records", "corpus": str(CORPUS)}, items, tmp_path))
+    print("solver entry records: %d recorded calls" % len(items))
+    per_entry = {}
+    for f in findings:
+        entry = f.split("[", 1)[0].split("(", 1)[0]
+        per_entry[entry] = per_entry.get(entry, 0) + 1
+    summary = "".join("  %s: %d\n" % kv for kv in sorted(per_entry.items()))
+    assert not findings, "%d finding(s), by entry:\n%s%s" % (len(findings), summary, "\n".join(findings))
+
+
+@pytest.mark.parametrize("name,after,before,level,spec,rows,flagged", [
+    ("statev", [1.0, np.nan], [1.0, 0.0], 0, {}, None, "not finite"),             # written at level 0
+    ("statev", [1.0, np.nan], [1.0, np.nan], -2, {}, None, ""),                    # came in so, left alone
+    ("statev", [1.0, 2.0], [1.0, 0.0], -3, {}, None, "changed by a refused call"),
+    ("statev", [1.0, 2.0], [1.0, 0.0], -3, {"own_result": True}, None, ""),       # a result of its own
+    ("statev", [np.inf, 2.0], [0.0, 0.0], 0, {"defined": {"statev": (1,)}}, None, ""),
+    ("sse", np.inf, 1.0, 0, {"energies": ("sse",)}, None, ""),
+    ("sse", 2.0, 1.0, -3, {"energies": ("sse",)}, None, "changed by a refused call"),
+    ("pnewdt", 0.5, 1.0, -3, {}, None, ""),
+    ("passed", np.nan, np.nan, 0, {"owned": ("passed",)}, None, "not finite"),
+    ("passed", -np.inf, -np.inf, 0, {"owned": ("passed",)}, None, ""),
+    ("alpha", np.inf, None, 0, {}, None, "not finite"),                            # an output of its own
+    ("stressnew", [[1.0, 2.0], [5.0, 6.0]], [[1.0, 2.0], [3.0, 4.0]], -3, {}, {0}, ""),  # row 1 evaluated
+    ("stressnew", [[9.0, 2.0], [5.0, 6.0]], [[1.0, 2.0], [3.0, 4.0]], -3, {}, {0}, "changed by a refused call"),
+    ("dprops", [1.0, 2.0], [0.0, 0.0], -3, {"shared": ("dprops",)}, {0}, ""),
+    ("dprops", [1.0, 2.0], [0.0, 0.0], -3, {"shared": ("dprops",)}, None, "changed by a refused call"),
+])
+def test_record_rules_flag_what_they_should(name, after, before, level, spec, rows, flagged):
+    import solver_records
+    spec = dict(spec)
+    own = spec.pop("own_result", False)
+    problems = []
+    solver_records.check_slots(name, np.array(after), None if before is None else np.array(before), level,
+                               solver_records.Entry(**spec), own, problems, rows)
+    assert (problems[0].split(":")[0] if problems else "") == flagged, problems

@@ -2,7 +2,7 @@
 
 Run as a script:  python walk_helper.py JOBFILE FINDINGSFILE
 
-JOBFILE is JSON: {"kind": "walk" | "states" | "replay", "items": [item, ...], "start": [ri, vi],
+JOBFILE is JSON: {"kind": "walk" | "states" | "replay" | "records", "items": [item, ...], "start": [ri, vi],
 "alarm": seconds, ...}. An item is a routine ["routine", namespace, name] or a call of the recorded
 corpus ["call", index] ("corpus" gives its file). The worker calls item ri onwards, beginning with
 variant vi of item ri. For a routine, variant 0 is a call without arguments, variant 1 a call with
@@ -11,6 +11,8 @@ argument by one hostile value ("walk"). "states" makes only the first two calls 
 the recorded calls as recorded, each with the model data in the table state "state" (none, tiny,
 nan). "replay" makes a recorded call as recorded and then with one change at a time
 (call_mutations), one change in "stride" (chosen by "seed"), or only the changes "labels"[ri].
+"records" makes every recorded call of a solver entry with one real value changed at a time and
+checks its outputs and records (solver_records.py), every change.
 
 Before every call it flushes Python's and C's standard output and writes the marker line
 "@@CALL ri vi namespace.name|variant" to standard output, so that the parent can tell which call
@@ -492,6 +494,8 @@ class Walker:
         return where, fn, callform(doc), out
 
     def walk(self, module, job):
+        if job.get("kind") == "records":
+            return self.walk_records(module, job)
         items = job["items"]
         ri0, vi0 = job["start"]
         stride, seed = job.get("stride", 1), job.get("seed", 0)
@@ -533,6 +537,90 @@ class Walker:
                                      % (shape, form, len(outs)))
         self.marker("-1 -1 end|end")
         os.write(1, b"@@DONE\n")
+
+    def walk_records(self, module, job):
+        """The record check of solver_records.py over the recorded calls of the items."""
+        import solver_records
+
+        items = job["items"]
+        ri0, vi0 = job["start"]
+        eh = module.errorhandling
+        for ri in range(ri0, len(items)):
+            call = self.corpus["calls"][items[ri][1]]
+            ns, name = call["ns"], call["name"]
+            fn = getattr(getattr(module, ns), name)
+            entry = "%s.%s" % (ns, name)
+            spec = solver_records.entry(entry)
+            names = [n for n, _ in required_params(fn.__doc__)]
+            results = results_of(callform(fn.__doc__))
+            state = self.corpus["states"][call["state"]] if call.get("state") is not None else {}
+            where0 = "%s[call %d]" % (entry, items[ri][1])
+            blocks = solver_records.block_names(fn.__doc__)
+            changes = solver_records.real_mutations(list(call["args"]), dict(call["kwargs"]), names, state, spec,
+                                                    blocks)
+            loaded = None
+            for vi, (label, args, kwargs, st, points) in enumerate(changes):
+                if ri == ri0 and vi < vi0:
+                    continue
+                # the values as they came: the call gets copies of them
+                before = dict(zip(names, args))
+                before.update(kwargs)
+                args, kwargs = [_fresh(a) for a in args], {k: _fresh(v) for k, v in kwargs.items()}
+                # The model data as recorded; an entry that writes no table leaves it, so that it
+                # is loaded once for all its changes that keep the tables.
+                if st is not loaded or spec.tables:
+                    load_state(module, self.model_vars, st)
+                    loaded = st
+                tables = {}
+                for key in spec.tables:
+                    tns, tname = key.split(".")
+                    v = getattr(getattr(module, tns), tname)
+                    tables[key] = None if v is None else np.array(v, copy=True)
+                eh.rsxerr(1)
+                self.marker("%d %d %s|%s" % (ri, vi, where0, label))
+                ok, value = self.call(fn, args, kwargs)
+                if not ok:
+                    continue
+                level = int(eh.errstat)
+                text = eh.errstring[()].decode(errors="replace").strip() if level else ""
+                eh.rsxerr(1)
+                own = level <= -3 and any(p.search(text) for p in spec.own_result)
+                problems = []
+
+                def check(rname, v, b):
+                    solver_records.check_slots(rname, v, b, level, spec, own, problems,
+                                               points if rname in blocks or rname in spec.shared else None)
+
+                values = value if len(results) > 1 else (value,)
+                for rname, v in zip(results, values):
+                    b = None if rname in spec.fresh else before.get(rname)
+                    if b is None and rname.endswith("new") and rname not in spec.fresh:
+                        b = before.get(rname[:-3] + "old")
+                    check(rname, v, b)
+                for pname, v in zip(names, args):
+                    if pname not in results and isinstance(v, np.ndarray):
+                        check(pname, v, before[pname])
+                for key, b in tables.items():
+                    tns, tname = key.split(".")
+                    v = getattr(getattr(module, tns), tname)
+                    if v is None and b is not None:
+                        problems.append("table %s released" % key)
+                    elif v is not None:
+                        check(key, v, b)
+                if problems:
+                    self.finding("%s(%s)" % (where0, label), "level %d%s: %s" % (
+                        level, " (%s)" % text if text else "", "; ".join(problems)))
+        self.marker("-1 -1 end|end")
+        os.write(1, b"@@DONE\n")
+
+
+def _fresh(value):
+    """A copy of an argument that a call may write into (arrays, also inside lists)."""
+    if isinstance(value, np.ndarray):
+        return value.copy(order="K")
+    if isinstance(value, list):
+        return [_fresh(v) for v in value]
+    return value
 
 
 def load_corpus(path):
