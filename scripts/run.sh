@@ -17,8 +17,8 @@ esac
 
 # Everything comes from Debian's packages; Python is Debian's /usr/bin/python3 with numpy.
 packages=(g++ cmake make python3-dev python3-numpy python3-pytest python3-pytest-timeout
-          python3-scipy python3-matplotlib liblapack-dev libblas-dev libgtest-dev libbenchmark-dev
-          gfortran)
+          python3-scipy python3-matplotlib python3-mpmath liblapack-dev libblas-dev libgtest-dev
+          libbenchmark-dev gfortran)
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
