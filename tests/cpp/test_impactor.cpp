@@ -551,3 +551,52 @@ TEST(VuelImpact, NonPositiveMassRefusesTheBlockAtInitialisation) {
     EXPECT_EQ(e.energy, std::vector<double>(24));
     tvktest::clear_errors();
 }
+
+// Procedure 1's force is k y^3 with y the non-negative root of (c + Cp) k y^3 + y^2 - (wp - r) = 0,
+// for every time increment with c + Cp > 0: a rigid sphere of 36 mm and 0.783 kg at 3.23 m/s on
+// E = 1.5 GPa (k = 4.27e8, c far below 1/k) at first contact over 400 increments from 1e-9 to 2e-6
+// (where the closed form as written lost the root, or gave a triple negative one and a refusal),
+// and at the ends: a time increment of 1e-160 (1/(c + Cp) overflows) and a compliance of 1e300
+// ((c + Cp) k overflows). The reference is a bisection on y in long double.
+TEST(UelImpact, ClosedFormForceIsTheRootOfTheContactLawAtEveryTimeIncrement) {
+    constexpr double m = 0.783, v = 3.23, radius = 0.036, e2 = 1.5e9, nu = 1.0 / 3.0;
+    set_steps({TVK_INITIALIZATION, TVK_IMPACT});
+    UelDriver e = impactor();
+    e.props = {1e30, 0.3, e2, nu, 0.5 * m * v * v, m, radius, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0};
+    e.kstep = 1;
+    e.call(uel_impact);
+    ASSERT_DOUBLE_EQ(e.cprops[4], v);
+    double k = 0, es = 0;
+    const double args[8] = {radius, 0, 1e30, 0.3, 0, 0, e2, nu};
+    const int n8 = 8, flag = 0;
+    ContactStiffness(&k, &es, args, &n8, &flag);
+    ASSERT_NEAR(k, 4.0 / 3.0 * e2 / (1 - nu * nu) * std::sqrt(radius), 1e-6 * k);  // 4.27e8
+    std::vector<std::pair<double, double>> cases;                                      // dt, Cp
+    for (int i = 0; i < 400; ++i) cases.emplace_back(1e-9 * std::pow(2000.0, i / 399.0), 0.0);
+    for (double dt : {1.024e-7, 1.165e-7, 4.217e-9, 1e-8, 1e-7, 1.474e-7, 1e-6, 1e-160}) cases.emplace_back(dt, 0.0);
+    cases.emplace_back(1e-6, 1e300);
+    e.kstep = 2;
+    for (auto [dt, cp] : cases) {
+        e.dtime = dt, e.kinc = 1, e.pnewdt = 1.0;
+        e.cprops[0] = 0.0, e.cprops[3] = 0.0, e.cprops[4] = v, e.cprops[5] = 0.0;
+        e.svars[12] = 0.0, e.svars[13] = cp, e.svars[14] = 0.0;
+        tvktest::clear_errors();
+        e.call(uel_impact);
+        const long double cc = 0.25L * dt * dt / m + cp, wp = static_cast<long double>(v) * dt;
+        long double lo = 0, hi = std::sqrt(wp);
+        for (int i = 0; i < 5000; ++i) {
+            const long double mid = 0.5L * (lo + hi);
+            if (mid == lo || mid == hi) break;
+            (cc * k * mid * mid * mid + mid * mid - wp < 0 ? lo : hi) = mid;
+        }
+        const double F = static_cast<double>(k * lo * lo * lo);
+        EXPECT_EQ(tvk::errorhandling.errstat, 0) << dt << " " << tvktest::errtext();
+        EXPECT_EQ(e.pnewdt, 1.0) << dt;
+        EXPECT_GT(e.cprops[0], 0.0) << dt;
+        EXPECT_NEAR(e.cprops[0], F, 1e-12 * F) << dt << " " << cp;
+    }
+    // c + Cp = 0 (dt = 0, Cp = 0) stays refused, by the bar first.
+    e.dtime = 0.0, e.svars[13] = 0.0;
+    expect_refused_alone(e, "Error: dynamic truss element needs beta*dtime**2 > 0");
+    tvktest::clear_errors();
+}
