@@ -269,12 +269,20 @@ Contact uel_impact_contact(const UelImpact& a) {
             r = cp[12];
         }
         if (a.kinc > 1 && cp[10] >= 0.0) {
+            // A carried force (a negative entry 1 other than the recorded -CPROPS(11)) goes into
+            // csvars, which outlives the call: one whose negation is not finite is refused before
+            // anything is written. NaN and +inf are not carried.
+            const bool carried = cp[0] < 0.0 && std::abs(cp[0]) != cp[10];
+            if (carried && !std::isfinite(-cp[0])) {
+                tvk::report_refused_point("Error: carried impactor force not finite", a.jelem, 0, cp[0]);
+                return Contact::refused;
+            }
             auto& cv = tvk::impactdata.csvars;
             if (cv.present() && cv.extent(1) > 1) cv.release();
             cv.create_if_absent({1, std::max(nimp, 0)});
             double* cj = csvars_column(impactor_number(sv[19]));
             if (!cj) return Contact::refused;
-            if (cp[0] < 0.0 && std::abs(cp[0]) != cp[10]) {
+            if (carried) {
                 *cj = -cp[0];
                 cp[0] = 0.0;
             }

@@ -600,3 +600,41 @@ TEST(UelImpact, ClosedFormForceIsTheRootOfTheContactLawAtEveryTimeIncrement) {
     expect_refused_alone(e, "Error: dynamic truss element needs beta*dtime**2 > 0");
     tvktest::clear_errors();
 }
+
+// A carried force (a negative record force) of -inf is refused before anything is written, so
+// that no +inf reaches csvars: the later valid calls give the forces of the clean history. NaN and
+// +inf are not carried, and give the freshly computed force.
+TEST(UelImpact, NonFiniteCarriedForceLeavesLaterForcesAsInTheCleanHistory) {
+    constexpr double inf = HUGE_VAL;
+    auto run = [](double poison) {
+        set_steps({TVK_INITIALIZATION, TVK_IMPACT});
+        UelDriver e = impactor();
+        e.kstep = 1;
+        e.call(uel_impact);
+        e.kstep = 2, e.svars[19] = 1.0, e.svars[13] = 2e-9, e.dtime = 1e-5;
+        e.cprops[4] = 1.0, e.cprops[5] = 0.0;
+        e.du[5] = -1e-15;  // the plate point moves: every force is stored
+        std::vector<double> forces;
+        for (int inc = 2; inc < 5; ++inc) {
+            e.kinc = inc;
+            e.cprops[3] = 1e-4 * inc;
+            if (inc == 2 && poison != 0.0) {
+                e.cprops[0] = poison;
+                if (poison == -inf) {
+                    expect_refused_alone(e, "Error: carried impactor force not finite");
+                    EXPECT_FALSE(tvk::impactdata.csvars.present());
+                    e.cprops[0] = 0.0;  // the record as the next valid call brings it
+                }
+            }
+            tvktest::clear_errors();
+            e.call(uel_impact);
+            EXPECT_EQ(tvk::errorhandling.errstat, 0) << tvktest::errtext();
+            forces.push_back(e.cprops[0]);
+        }
+        return forces;
+    };
+    const std::vector<double> clean = run(0.0);
+    EXPECT_GT(clean[0], 100.0);
+    for (double poison : {-inf, std::nan(""), inf}) EXPECT_EQ(run(poison), clean) << poison;
+    tvktest::clear_errors();
+}
