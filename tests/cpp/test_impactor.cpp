@@ -196,14 +196,18 @@ TEST(UelImpact, StepKindsStartTimeSeparationAndBadProcedure) {
     EXPECT_EQ(e.cprops[1], 0.0);
     EXPECT_EQ(e.cprops[2], 0.0);
 
-    // An unknown procedure reports and gives no force.
+    // An unknown procedure reports and gives no force, not a refusal: a recorded force of 4 goes
+    // to 0 and pnewdt stays at 1.
     tvktest::clear_errors();
     e.jprops[0] = 5;
     e.cprops[3] = 1e-4;
+    e.cprops[0] = 4.0;
+    e.pnewdt = 1.0;
     e.call(uel_impact);
     EXPECT_EQ(tvk::errorhandling.errstat, -3);
     EXPECT_EQ(tvktest::errtext(), "Error: Invalid root finding procedure");
     EXPECT_EQ(e.cprops[0], 0.0);
+    EXPECT_EQ(e.pnewdt, 1.0);
 
     // Too few state values: reported, the record untouched beyond the mark.
     tvktest::clear_errors();
