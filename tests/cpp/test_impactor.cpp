@@ -569,16 +569,10 @@ TEST(UelImpact, ClosedFormForceIsTheRootOfTheContactLawAtEveryTimeIncrement) {
     e.props = {1e30, 0.3, e2, nu, 0.5 * m * v * v, m, radius, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0};
     e.kstep = 1;
     e.call(uel_impact);
-    ASSERT_DOUBLE_EQ(e.cprops[4], v);
-    double k = 0, es = 0;
-    const double args[8] = {radius, 0, 1e30, 0.3, 0, 0, e2, nu};
-    const int n8 = 8, flag = 0;
-    ContactStiffness(&k, &es, args, &n8, &flag);
-    ASSERT_NEAR(k, 4.0 / 3.0 * e2 / (1 - nu * nu) * std::sqrt(radius), 1e-6 * k);  // 4.27e8
-    std::vector<std::pair<double, double>> cases;                                      // dt, Cp
+    const long double k = 4.0L / 3.0L * e2 / (1 - nu * nu) * std::sqrt(radius);  // Hertz: 4.27e8
+    std::vector<std::pair<double, double>> cases = {{1.024e-7, 0}, {1.165e-7, 0}, {4.217e-9, 0}, {1e-8, 0},
+                                                    {1.474e-7, 0}, {1e-160, 0}, {1e-6, 1e300}};  // dt, Cp
     for (int i = 0; i < 400; ++i) cases.emplace_back(1e-9 * std::pow(2000.0, i / 399.0), 0.0);
-    for (double dt : {1.024e-7, 1.165e-7, 4.217e-9, 1e-8, 1e-7, 1.474e-7, 1e-6, 1e-160}) cases.emplace_back(dt, 0.0);
-    cases.emplace_back(1e-6, 1e300);
     e.kstep = 2;
     for (auto [dt, cp] : cases) {
         e.dtime = dt, e.kinc = 1, e.pnewdt = 1.0;
