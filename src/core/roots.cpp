@@ -1,7 +1,9 @@
 #include "roots.h"
 
 #include <algorithm>
+#include <bit>
 #include <climits>
+#include <cstdint>
 #include <cmath>
 #include <limits>
 #include <string>
@@ -556,17 +558,213 @@ TVK_API void SpecialCase(const double* p, const double* q, double* xx1, double* 
     }
 }
 
-TVK_API void Solution3PE(const double* a, const double* b, const double* c, const double* d,
-                         double* x1, double* x2, double* x3) {
+namespace {
+
+// Cardano's and the trigonometric forms on the reduced cubic, for the calls that have no real
+// root to find (a leading coefficient 0, a coefficient that is not finite): their results are
+// then not finite, as the closed form gives them.
+void closed_form(double a, double b, double c, double d, double* x1, double* x2, double* x3) {
     // x = t - s turns the cubic into t^3 + p t + q = 0.
-    const double s = *b / (3.0 * *a);
-    const double ca = *c / *a;
+    const double s = b / (3.0 * a);
+    const double ca = c / a;
     const double p = ca - 3.0 * s * s;
-    const double q = *d / *a - ca * s + 2.0 * s * s * s;
+    const double q = d / a - ca * s + 2.0 * s * s * s;
     SpecialCase(&p, &q, x1, x2, x3);
     *x1 -= s;
     *x2 -= s;
     *x3 -= s;
+}
+
+// The monic cubic f(t) = t^3 + B t^2 + C t + D and its slope, by Horner's rule.
+struct MonicCubic {
+    double B, C, D;
+    double f(double t) const { return ((t + B) * t + C) * t + D; }
+    double df(double t) const { return (3.0 * t + 2.0 * B) * t + C; }
+};
+
+// The root of f in [lo, hi], where f rises through zero (f(lo) < 0 < f(hi)), by Newton's method
+// from t (f(t) = ft), kept in the bracket by bisection. The callers start on the side of the root
+// from which Newton's steps approach it monotonically (f convex to the right of the root, concave
+// to its left), so that the bisection is a safeguard against rounding only. Ends on a zero of f,
+// or on a step below two units in the last place, where the remaining error is the rounding of f.
+double rising_root(const MonicCubic& p, double lo, double hi, double t, double ft) {
+    for (int it = 0; it < 200; ++it) {
+        if (ft == 0.0) return t;
+        (ft < 0.0 ? lo : hi) = t;
+        double tn = t - ft / p.df(t);
+        if (std::abs(tn - t) <= 2.0 * std::numeric_limits<double>::epsilon() * std::abs(t)) return tn;
+        if (!(tn > lo && tn < hi)) tn = 0.5 * (lo + hi);
+        t = tn;
+        ft = p.f(t);
+    }
+    return t;
+}
+
+// The root of f beyond `edge` in the direction dir (+1 right, -1 left), where f is monotone and
+// rising, and convex (dir +1) or concave (dir -1): an inflection or a turning point lies at the
+// edge, and dir f(edge) < 0. w bounds the root's distance from the edge; a step of w lands past
+// the root unless rounding says otherwise, and then the step doubles.
+double outer_root(const MonicCubic& p, double edge, double w, double dir) {
+    double t = edge + dir * w, ft = p.f(t);
+    for (int i = 0; dir * ft <= 0.0 && i < 2200; ++i) {
+        if (ft == 0.0) return t;
+        edge = t;
+        w *= 2.0;
+        t = edge + dir * w;
+        ft = p.f(t);
+    }
+    return dir > 0.0 ? rising_root(p, edge, t, t, ft) : rising_root(p, t, edge, t, ft);
+}
+
+// ilogb and scalbn for the scalings below, inline where the exponents stay in the normal range
+// (the library calls cost as much as the root finding). x 2^n by one multiplication by an exact
+// power of two rounds as scalbn does.
+int exponent_of(double x) {
+    const int e = static_cast<int>((std::bit_cast<std::uint64_t>(x) >> 52) & 0x7ff);
+    return e != 0 && e != 0x7ff ? e - 1023 : std::ilogb(x);
+}
+double times_pow2(double x, int n) {
+    if (n < -1022 || n > 1023) return std::scalbn(x, n);
+    return x * std::bit_cast<double>(static_cast<std::uint64_t>(n + 1023) << 52);
+}
+
+// floor(n / d) for d > 0.
+int floor_div(int n, int d) { return n >= 0 ? n / d : -((d - 1 - n) / d); }
+
+// The exponent k of x = 2^k t that makes the monic coefficients c[i] / (c[0] 2^(i k)) in t at most
+// of order one, one of them of order one (c[0] nonzero, n + 1 coefficients, highest power first).
+int root_scale(const double* c, int n) {
+    const int e0 = exponent_of(c[0]);
+    int k = INT_MIN;
+    for (int i = 1; i <= n; ++i)
+        if (c[i] != 0.0) k = std::max(k, floor_div(exponent_of(c[i]) - e0, i));
+    return k == INT_MIN ? 0 : k;
+}
+
+// The real roots of A x^2 + B x + C (A nonzero, all finite) into r: their number, 0 or 2 (a double
+// root twice). The larger root by the stable form on the scaled monic quadratic; the smaller as
+// C / (A x_large) from the coefficients as given, so that it keeps its digits however far below
+// the larger one it lies.
+int quadratic_roots(double A, double B, double C, double* r) {
+    const double c3[3] = {A, B, C};
+    const int k = root_scale(c3, 2), ea = exponent_of(A);
+    const double am = times_pow2(A, -ea);
+    const double b = times_pow2(B, -ea - k) / am, c = times_pow2(C, -ea - 2 * k) / am;
+    const double disc = b * b - 4.0 * c;
+    if (disc < 0.0) return 0;
+    const double q = -0.5 * (b + std::copysign(std::sqrt(disc), b));  // the larger root in t
+    r[0] = times_pow2(q, k);
+    r[1] = disc == 0.0 || q == 0.0 ? r[0] : C / times_pow2(am * q, ea + k);
+    return 2;
+}
+
+// The real roots of the cubic (a nonzero, all finite) into x, their number 1 or 3, where no root is
+// more than about 2^300 apart from the next in size (one scaling serves all, see Solution3PE).
+int bracketed_roots(double a, double b, double c, double d, double* x) {
+    const double c4[4] = {a, b, c, d};
+    const int k = root_scale(c4, 3), ea = exponent_of(a);
+    const double am = times_pow2(a, -ea);
+    const MonicCubic p{times_pow2(b, -ea - k) / am, times_pow2(c, -ea - 2 * k) / am,
+                       times_pow2(d, -ea - 3 * k) / am};
+    double* t = x;
+    int n = 1;
+    const double m = -p.B / 3.0;                // inflection
+    const double disc = p.B * p.B - 3.0 * p.C;  // f'(t) = 3 t^2 + 2 B t + C: a quarter of its discriminant
+    if (!(disc > 0.0)) {
+        // f rises everywhere: one root, on the side of the inflection where f has the other sign.
+        // f(m + u) = f(m) + f'(m) u + u^3 with f'(m) = -disc/3 >= 0.
+        const double fm = p.f(m), g = std::abs(fm), slope = -disc / 3.0;
+        double w = std::cbrt(g);
+        if (slope > 0.0) w = std::min(w, g / slope);
+        t[0] = fm == 0.0 ? m : outer_root(p, m, w, fm < 0.0 ? 1.0 : -1.0);
+    } else {
+        const double s = std::sqrt(disc);
+        const double big = -(p.B + std::copysign(s, p.B)) / 3.0, small = p.C / (3.0 * big);
+        const double tc1 = std::min(big, small), tc2 = std::max(big, small);
+        const double f1 = p.f(tc1), f2 = p.f(tc2);
+        // f(tc2 + u) = f2 + s u^2 + u^3 and f(tc1 - u) = f1 - s u^2 - u^3 for u >= 0: the root
+        // lies within min(sqrt(g / s), cbrt(g)) of the turning point, g = |f| there; the square
+        // root is the smaller where g <= s^3.
+        auto reach = [s](double g) { return g <= s * s * s ? std::sqrt(g / s) : std::cbrt(g); };
+        auto right = [&] { return outer_root(p, tc2, reach(-f2), 1.0); };
+        auto left = [&] { return outer_root(p, tc1, reach(f1), -1.0); };
+        if (f1 >= 0.0 && f2 <= 0.0) {
+            n = 3;
+            t[0] = f1 == 0.0 ? tc1 : left();
+            t[2] = f2 == 0.0 ? tc2 : right();
+            if (f1 == 0.0) {
+                t[1] = tc1;
+            } else if (f2 == 0.0) {
+                t[1] = tc2;
+            } else {
+                // A root 0 at either end (D = 0) leaves the middle root of t^2 + B t + C.
+                const double outer = t[0] * t[2];
+                t[1] = outer != 0.0 ? -p.D / outer : p.C / (t[0] + t[2]);
+            }
+        } else if (f1 > 0.0 && f2 > 0.0) {
+            t[0] = left();
+        } else if (f1 < 0.0 && f2 < 0.0) {
+            t[0] = right();
+        } else {
+            // f1 < f2 contradicts the turning points: rounding at a near-triple root, whose one
+            // root lies between them.
+            t[0] = rising_root(p, tc1, tc2, m, p.f(m));
+        }
+    }
+    for (int i = 0; i < n; ++i) x[i] = times_pow2(t[i], k);
+    return n;
+}
+
+}  // namespace
+
+// The real roots of a x^3 + b x^2 + c x + d, not by the closed form: where the roots differ much in
+// size, Cardano's and the trigonometric forms lose the small ones to cancellation (the reduced
+// cubic's q against 2 s^3, the discriminant against itself) or take the wrong branch. Instead:
+// - d = 0: the root 0 and those of a x^2 + b x + c (an exact factorisation);
+// - a root more than about 2^300 in size above the other two (-b/a, the others from
+//   b x^2 + c x + d), or below them (-d/c, the others from a x^2 + b x + c): the two groups
+//   decouple far below the rounding, and one scaling could not hold both;
+// - otherwise x = 2^k t with k such that the monic coefficients in t are at most of order one,
+//   one of them of order one (an exact scaling); the turning points of f (the roots of f', the
+//   smaller one from the product of both) and the values of f there tell one real root from
+//   three and bracket each outer root on a side where f is monotone and convex or concave; the
+//   local expansion at the turning point (or the inflection) bounds its distance, and Newton's
+//   method from there converges to it from one side. The middle root of three is -D / (tL tR)
+//   (Vieta), as accurate as the outer two. A turning point at which f is exactly 0 is a double
+//   root.
+// Each root is then accurate to the rounding of the coefficients near it. A root beyond the range
+// of doubles comes out infinite.
+TVK_API void Solution3PE(const double* a, const double* b, const double* c, const double* d,
+                         double* x1, double* x2, double* x3) {
+    const double av = *a, bv = *b, cv = *c, dv = *d;
+    if (!(av != 0.0 && std::isfinite(av) && std::isfinite(bv) && std::isfinite(cv) && std::isfinite(dv))) {
+        closed_form(av, bv, cv, dv, x1, x2, x3);
+        return;
+    }
+    double t[3];
+    int n;
+    // log2 of the size of each coefficient, to within one; a zero drops out of every comparison.
+    auto e = [](double v) { return v != 0.0 ? static_cast<double>(exponent_of(v)) : -1e9; };
+    const double ea = e(av), eb = e(bv), ec = e(cv), ed = e(dv);
+    constexpr double gap = 300.0;
+    if (dv == 0.0) {
+        n = quadratic_roots(av, bv, cv, t);
+        t[n++] = 0.0;
+    } else if (eb - ea - std::max(ec - eb, 0.5 * (ed - eb)) >= gap) {
+        n = quadratic_roots(bv, cv, dv, t);
+        t[n++] = -bv / av;
+    } else if (std::min(ec - eb, 0.5 * (ec - ea)) - (ed - ec) >= gap) {
+        n = quadratic_roots(av, bv, cv, t);
+        t[n++] = -dv / cv;
+    } else {
+        n = bracketed_roots(av, bv, cv, dv, t);
+    }
+    if (n == 1) t[1] = t[2] = t[0];
+    std::sort(t, t + 3);
+    // + 0.0: a root 0 comes out as +0.
+    *x1 = t[0] + 0.0;
+    *x2 = t[1] + 0.0;
+    *x3 = t[2] + 0.0;
 }
 
 TVK_API void polynomialfitting(double* coef, const double* vx, const int* nvx, const double* vy,

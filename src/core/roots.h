@@ -108,8 +108,10 @@ TVK_API void GetMaximumFromGoldenSearch(double* xmax, const double* y, const dou
                                         const int* xdir, const int* increment,
                                         const int* npoints);
 
-// Roots of a x^3 + b x^2 + c x + d = 0 (a nonzero) by Cardano's formulas, ascending when real;
-// one real root is returned in all three outputs. a = 0 gives non-finite results.
+// Real roots of a x^3 + b x^2 + c x + d = 0 (a nonzero), ascending, each accurate to the rounding
+// of the cubic near it however the coefficients are scaled (bracketed Newton iterations, not the
+// closed form); one real root is returned in all three outputs, a double root twice. a = 0 gives
+// non-finite results.
 TVK_API void Solution3PE(const double* a, const double* b, const double* c, const double* d,
                          double* x1, double* x2, double* x3);
 // Roots of the reduced cubic t^3 + p t + q = 0.

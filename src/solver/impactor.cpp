@@ -142,10 +142,16 @@ Force contact_force(const UelImpact& a, StiffnessArgs& cs, double wp, double r, 
             tvk::report_refused_point("Error: contact stiffness not positive", icsflag, 0, k);
             return Force::refused;
         }
-        // k y^3 + y^2/(c + Cp) - (wp - r)/(c + Cp) = 0 with y the square root of the indentation.
-        const double b = 1.0 / cc, z = 0.0, d = -(wp - r) / cc;
+        // k y^3 + y^2/(c + Cp) - (wp - r)/(c + Cp) = 0 with y the square root of the indentation,
+        // solved as (c + Cp) k y^3 + y^2 - (wp - r) = 0, its multiple by c + Cp: 1/(c + Cp)
+        // overflows for time increments of about 1e-160, the product (c + Cp) k only beyond the
+        // largest double, and then the law as written serves. Its one positive root is the
+        // largest, which Solution3PE finds to rounding however far the other two lie from it.
+        double a3 = cc * k, b = 1.0, d = -(wp - r);
+        if (!std::isfinite(a3)) a3 = k, b = 1.0 / cc, d /= cc;
+        const double z = 0.0;
         double y1, y2, y3;
-        Solution3PE(&k, &b, &z, &d, &y1, &y2, &y3);
+        Solution3PE(&a3, &b, &z, &d, &y1, &y2, &y3);
         F = k * y3 * y3 * y3;
         return Force::found;
     }
@@ -263,12 +269,20 @@ Contact uel_impact_contact(const UelImpact& a) {
             r = cp[12];
         }
         if (a.kinc > 1 && cp[10] >= 0.0) {
+            // A carried force (a negative entry 1 other than the recorded -CPROPS(11)) goes into
+            // csvars, which outlives the call: one whose negation is not finite is refused before
+            // anything is written. NaN and +inf are not carried.
+            const bool carried = cp[0] < 0.0 && std::abs(cp[0]) != cp[10];
+            if (carried && !std::isfinite(-cp[0])) {
+                tvk::report_refused_point("Error: carried impactor force not finite", a.jelem, 0, cp[0]);
+                return Contact::refused;
+            }
             auto& cv = tvk::impactdata.csvars;
             if (cv.present() && cv.extent(1) > 1) cv.release();
             cv.create_if_absent({1, std::max(nimp, 0)});
             double* cj = csvars_column(impactor_number(sv[19]));
             if (!cj) return Contact::refused;
-            if (cp[0] < 0.0 && std::abs(cp[0]) != cp[10]) {
+            if (carried) {
                 *cj = -cp[0];
                 cp[0] = 0.0;
             }

@@ -196,14 +196,18 @@ TEST(UelImpact, StepKindsStartTimeSeparationAndBadProcedure) {
     EXPECT_EQ(e.cprops[1], 0.0);
     EXPECT_EQ(e.cprops[2], 0.0);
 
-    // An unknown procedure reports and gives no force.
+    // An unknown procedure reports and gives no force, not a refusal: a recorded force of 4 goes
+    // to 0 and pnewdt stays at 1.
     tvktest::clear_errors();
     e.jprops[0] = 5;
     e.cprops[3] = 1e-4;
+    e.cprops[0] = 4.0;
+    e.pnewdt = 1.0;
     e.call(uel_impact);
     EXPECT_EQ(tvk::errorhandling.errstat, -3);
     EXPECT_EQ(tvktest::errtext(), "Error: Invalid root finding procedure");
     EXPECT_EQ(e.cprops[0], 0.0);
+    EXPECT_EQ(e.pnewdt, 1.0);
 
     // Too few state values: reported, the record untouched beyond the mark.
     tvktest::clear_errors();
@@ -549,5 +553,86 @@ TEST(VuelImpact, NonPositiveMassRefusesTheBlockAtInitialisation) {
     EXPECT_EQ(e.svars, before.svars);
     EXPECT_EQ(e.dtimestable, before.dtimestable);
     EXPECT_EQ(e.energy, std::vector<double>(24));
+    tvktest::clear_errors();
+}
+
+// Procedure 1's force is k y^3 with y the non-negative root of (c + Cp) k y^3 + y^2 - (wp - r) = 0,
+// for every time increment with c + Cp > 0: a rigid sphere of 36 mm and 0.783 kg at 3.23 m/s on
+// E = 1.5 GPa (k = 4.27e8, c far below 1/k) at first contact over 400 increments from 1e-9 to 2e-6
+// (where the closed form as written lost the root, or gave a triple negative one and a refusal),
+// and at the ends: a time increment of 1e-160 (1/(c + Cp) overflows) and a compliance of 1e300
+// ((c + Cp) k overflows). The reference is a bisection on y in long double.
+TEST(UelImpact, ClosedFormForceIsTheRootOfTheContactLawAtEveryTimeIncrement) {
+    constexpr double m = 0.783, v = 3.23, radius = 0.036, e2 = 1.5e9, nu = 1.0 / 3.0;
+    set_steps({TVK_INITIALIZATION, TVK_IMPACT});
+    UelDriver e = impactor();
+    e.props = {1e30, 0.3, e2, nu, 0.5 * m * v * v, m, radius, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0};
+    e.kstep = 1;
+    e.call(uel_impact);
+    const long double k = 4.0L / 3.0L * e2 / (1 - nu * nu) * std::sqrt(radius);  // Hertz: 4.27e8
+    std::vector<std::pair<double, double>> cases = {{1.024e-7, 0}, {1.165e-7, 0}, {4.217e-9, 0}, {1e-8, 0},
+                                                    {1.474e-7, 0}, {1e-160, 0}, {1e-6, 1e300}};  // dt, Cp
+    for (int i = 0; i < 400; ++i) cases.emplace_back(1e-9 * std::pow(2000.0, i / 399.0), 0.0);
+    e.kstep = 2;
+    for (auto [dt, cp] : cases) {
+        e.dtime = dt, e.kinc = 1, e.pnewdt = 1.0;
+        e.cprops[0] = 0.0, e.cprops[3] = 0.0, e.cprops[4] = v, e.cprops[5] = 0.0;
+        e.svars[12] = 0.0, e.svars[13] = cp, e.svars[14] = 0.0;
+        tvktest::clear_errors();
+        e.call(uel_impact);
+        const long double cc = 0.25L * dt * dt / m + cp, wp = static_cast<long double>(v) * dt;
+        long double lo = 0, hi = std::sqrt(wp);
+        for (int i = 0; i < 5000; ++i) {
+            const long double mid = 0.5L * (lo + hi);
+            if (mid == lo || mid == hi) break;
+            (cc * k * mid * mid * mid + mid * mid - wp < 0 ? lo : hi) = mid;
+        }
+        const double F = static_cast<double>(k * lo * lo * lo);
+        EXPECT_EQ(tvk::errorhandling.errstat, 0) << dt << " " << tvktest::errtext();
+        EXPECT_EQ(e.pnewdt, 1.0) << dt;
+        EXPECT_GT(e.cprops[0], 0.0) << dt;
+        EXPECT_NEAR(e.cprops[0], F, 1e-12 * F) << dt << " " << cp;
+    }
+    // c + Cp = 0 (dt = 0, Cp = 0) stays refused, by the bar first.
+    e.dtime = 0.0, e.svars[13] = 0.0;
+    expect_refused_alone(e, "Error: dynamic truss element needs beta*dtime**2 > 0");
+    tvktest::clear_errors();
+}
+
+// A carried force (a negative record force) of -inf is refused before anything is written, so
+// that no +inf reaches csvars: the later valid calls give the forces of the clean history. NaN and
+// +inf are not carried, and give the freshly computed force.
+TEST(UelImpact, NonFiniteCarriedForceLeavesLaterForcesAsInTheCleanHistory) {
+    constexpr double inf = HUGE_VAL;
+    auto run = [](double poison) {
+        set_steps({TVK_INITIALIZATION, TVK_IMPACT});
+        UelDriver e = impactor();
+        e.kstep = 1;
+        e.call(uel_impact);
+        e.kstep = 2, e.svars[19] = 1.0, e.svars[13] = 2e-9, e.dtime = 1e-5;
+        e.cprops[4] = 1.0, e.cprops[5] = 0.0;
+        e.du[5] = -1e-15;  // the plate point moves: every force is stored
+        std::vector<double> forces;
+        for (int inc = 2; inc < 5; ++inc) {
+            e.kinc = inc;
+            e.cprops[3] = 1e-4 * inc;
+            if (inc == 2 && poison != 0.0) {
+                e.cprops[0] = poison;
+                if (poison == -inf) {
+                    expect_refused_alone(e, "Error: carried impactor force not finite");
+                    EXPECT_FALSE(tvk::impactdata.csvars.present());
+                    e.cprops[0] = 0.0;  // the record as the next valid call brings it
+                }
+            }
+            tvktest::clear_errors();
+            e.call(uel_impact);
+            EXPECT_EQ(tvk::errorhandling.errstat, 0) << tvktest::errtext();
+            forces.push_back(e.cprops[0]);
+        }
+        return forces;
+    };
+    const std::vector<double> clean = run(0.0);
+    EXPECT_GT(clean[0], 100.0);
+    for (double poison : {-inf, std::nan(""), inf}) EXPECT_EQ(run(poison), clean) << poison;
     tvktest::clear_errors();
 }

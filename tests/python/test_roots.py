@@ -2,7 +2,9 @@
 state arrays, cubic roots and the polynomial fit, called from Python."""
 import ctypes
 import math
+import random
 
+import mpmath
 import numpy as np
 import pytest
 
@@ -200,3 +202,43 @@ def test_cubic_roots_and_fit(record):
     assert m.polynomialfitting(vx, vy, -1).shape == (0,)
     with pytest.raises(t.error):
         m.polynomialfitting([1.0, 2.0, 3.0], [1.0, 2.0], 1)  # vy shorter than vx
+
+
+
+def test_cubic_roots_accurate_to_rounding_however_scaled():
+    """Random cubics with roots up to 1e16 apart in size, scaled by up to 1e50 in x and 1e100 in the
+    coefficients, and the impact element's cubic, against mpmath at 50 digits: each real root to
+    within four times the error one rounding of each coefficient causes. Then multiple roots,
+    roots 1e300 apart, one real root."""
+    rng = random.Random(5)
+    for case in range(201):
+        r = [10 ** rng.uniform(-8, 8) * rng.choice([-1, 1]) for _ in range(3)]
+        if rng.random() < 0.5:  # r[0] and the pair r[1] +- i r[1] 10^u
+            q = r[1] * r[1] * (1 + 10 ** rng.uniform(-2, 2))
+            coef = [1.0, -(r[0] + 2 * r[1]), q + 2 * r[0] * r[1], -r[0] * q]
+        else:
+            coef = [1.0, -sum(r), r[0] * r[1] + r[0] * r[2] + r[1] * r[2], -r[0] * r[1] * r[2]]
+        s, f = 10 ** rng.uniform(-50, 50), 10 ** rng.uniform(-100, 100) * rng.choice([-1, 1])
+        coef = [f * v * s ** (i - 3) for i, v in enumerate(coef)]  # roots s r, coefficients times f
+        if case == 200:  # the impact element's cubic at a time increment of 1e-7
+            coef = [4.2712e8, 3.1332e14, 0.0, -1.0108e8]
+        x = m.solution3pe(*coef)
+        with mpmath.workdps(50):
+            a = [mpmath.mpf(v) / coef[0] for v in coef]
+            sc = max(abs(a[1]), abs(a[2]) ** 0.5, abs(a[3]) ** (1 / 3.0))
+            zs = mpmath.polyroots([a[i] / sc**i for i in range(4)], extraprec=200)
+            z = sorted(sc * w.real for w in zs if abs(w.imag) < 1e-30 * abs(w))
+            for xi, zi in zip(x, z * 3 if len(z) == 1 else z):
+                err = sum(abs(a[i] * zi ** (3 - i)) for i in range(4)) / abs((3 * zi + 2 * a[1]) * zi + a[2])
+                assert abs(xi - zi) <= 4 * 2.0**-53 * err, (coef, x, z)
+    assert m.solution3pe(1, 0, 0, -8) == (2, 2, 2)  # one real root in all three outputs
+    assert m.solution3pe(1, 0, -3, 2) == (-2, 1, 1)  # a double root twice
+    assert m.solution3pe(-2, 8, -10, 4) == (1, 1, 2)
+    assert m.solution3pe(1, -3, 3, -1) == (1, 1, 1)
+    assert m.solution3pe(1, 0, 0, 0) == (0, 0, 0)
+    assert m.solution3pe(1e-300, 1, 0, -1) == (-1 / 1e-300, -1, 1)  # roots 1e300 apart
+    assert m.solution3pe(1, 1e200, 1, 1e-200) == (-1e200,) * 3
+    phi = (1 + 5**0.5) / 2  # -1e150 x^2 - x + 1e-150 beside the root 1e150
+    x = m.solution3pe(1, -1e150, -1, 1e-150)
+    assert np.allclose(x, (-phi * 1e-150, (phi - 1) * 1e-150, 1e150), rtol=1e-15, atol=0)
+    assert not any(map(math.isfinite, m.solution3pe(0, 1, 2, 3)))  # a = 0 is not guarded
