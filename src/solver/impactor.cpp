@@ -316,6 +316,12 @@ Contact uel_impact_contact(const UelImpact& a) {
             sv[14] = sv[15];
             sv[16] = std::max(F, sv[16]);
         } else {
+            // The force and radius recorded at the last increment end come back as the current
+            // ones; a recorded value that is not finite is not handed on.
+            if (!std::isfinite(cp[10]) || !std::isfinite(cp[11])) {
+                tvk::report_refused_point("Error: recorded impactor force not finite", a.jelem, 0, cp[10]);
+                return Contact::refused;
+            }
             cp[0] = -cp[10];
             cp[1] = cp[11];
         }
