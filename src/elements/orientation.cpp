@@ -97,24 +97,8 @@ void GetElementRefOrientation(int* istatus, const int* ind, const double* t, con
                 tvk::report(-2, "Warning: section outside the ply table in GetElementRefOrientation.", *secid,
                             *noel);
             }
-            double eul[3], r[9];
-            GetEulerRotation(eul, tdirect);
-            // The first ply's direction about the global z axis, then the element's Euler
-            // rotations about the global x, y and z axes in turn.
-            Vec3 rm{1.0, 0.0, 0.0};
-            const Vec3 axes[4] = {{0, 0, 1}, {1, 0, 0}, {0, 1, 0}, {0, 0, 1}};
-            const double angles[4] = {ref, eul[0], eul[1], eul[2]};
-            for (int i = 0; i < 4; ++i) {
-                const double a = angles[i] * tvk::deg2rad;
-                GetRotationMatrix(r, axes[i].data(), &a);
-                rm = {r[0] * rm[0] + r[3] * rm[1] + r[6] * rm[2], r[1] * rm[0] + r[4] * rm[1] + r[7] * rm[2],
-                      r[2] * rm[0] + r[5] * rm[1] + r[8] * rm[2]};
-            }
-            const Vec3 n = column(tdirect, 2);
-            const Vec3 rs = projected_axis(tdirect, 0), ry = cross(n, rs);
-            const double phi = GetABQElementOrientation(rm.data(), tdirect);
-            const Vec3 a = rotated(n, rs, -phi), b = rotated(n, ry, -phi);
-            const double record[7] = {phi, a[0], a[1], a[2], b[0], b[1], b[2]};
+            double record[7];
+            tvk::elements::reference_record(record, tdirect, ref);
             const int seven = 7, zero = 0;
             int stored = 0;
             fAppendArray2List(ind, record, &seven, &zero, &stored, nullptr, nullptr);
@@ -125,6 +109,32 @@ void GetElementRefOrientation(int* istatus, const int* ind, const double* t, con
         cAppendScalar2List(ind, &pair, &one, istatus, nullptr, nullptr);
     }
 }
+
+namespace tvk::elements {
+
+void reference_record(double* record, const double* tdirect, double ref) {
+    double eul[3], r[9];
+    GetEulerRotation(eul, tdirect);
+    // The first ply's direction about the global z axis, then the element's Euler rotations about
+    // the global x, y and z axes in turn.
+    Vec3 rm{1.0, 0.0, 0.0};
+    const Vec3 axes[4] = {{0, 0, 1}, {1, 0, 0}, {0, 1, 0}, {0, 0, 1}};
+    const double angles[4] = {ref, eul[0], eul[1], eul[2]};
+    for (int i = 0; i < 4; ++i) {
+        const double a = angles[i] * tvk::deg2rad;
+        GetRotationMatrix(r, axes[i].data(), &a);
+        rm = {r[0] * rm[0] + r[3] * rm[1] + r[6] * rm[2], r[1] * rm[0] + r[4] * rm[1] + r[7] * rm[2],
+              r[2] * rm[0] + r[5] * rm[1] + r[8] * rm[2]};
+    }
+    const Vec3 n = column(tdirect, 2);
+    const Vec3 rs = projected_axis(tdirect, 0), ry = cross(n, rs);
+    const double phi = GetABQElementOrientation(rm.data(), tdirect);
+    const Vec3 a = rotated(n, rs, -phi), b = rotated(n, ry, -phi);
+    const double out[7] = {phi, a[0], a[1], a[2], b[0], b[1], b[2]};
+    std::copy(out, out + 7, record);
+}
+
+}  // namespace tvk::elements
 
 void GetSectionRefOrientation(double* theta, const double* so, const double* nvector, const double* r12) {
     const Vec3 s = load(so), r = load(r12), n = cross(r, s);

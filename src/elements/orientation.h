@@ -38,3 +38,9 @@ TVK_API void GetElementRefOrientation(int* istatus, const int* ind, const double
 // 0 or pi for (anti)parallel directions.
 TVK_API void GetSectionRefOrientation(double* theta, const double* so, const double* nvector,
                                       const double* r12);
+
+namespace tvk::elements {
+// The 7-value reference-orientation record that GetElementRefOrientation stores for an element of
+// directions tdirect whose first ply lies at ref degrees.
+void reference_record(double* record, const double* tdirect, double ref);
+}  // namespace tvk::elements

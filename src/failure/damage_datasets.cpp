@@ -111,6 +111,17 @@ void getextentofprojecteddamage(double* halfaxis, const double* gpcoords, const 
     widen(halfaxis, xy);
 }
 
+namespace tvk::dds {
+
+void recorded_point(double* xy, const double* gpcoords, const double* refcoords, const double* refcos,
+                    double plyangle) {
+    double axes[9];
+    ply_axes(axes, refcos, plyangle, true);
+    GetPointOnXYPlane(xy, gpcoords, refcoords, axes, &plyangle);
+}
+
+}  // namespace tvk::dds
+
 void UpdateDDS(int* ierror, const double* sdv, const double* gpcoords, const double* refcoords,
                const double* refcos, const int* ilay, const int* isec, const int* idmg) {
     *ierror = 0;
@@ -146,9 +157,8 @@ void UpdateDDS(int* ierror, const double* sdv, const double* gpcoords, const dou
     bool any = false;
     for (int m = 0; m < 5; ++m) any = any || sdv[m] >= 1.0;
     if (!any) return;
-    double axes[9], xy[2];
-    ply_axes(axes, refcos, *phi, true);
-    GetPointOnXYPlane(xy, gpcoords, refcoords, axes, phi);
+    double xy[2];
+    tvk::dds::recorded_point(xy, gpcoords, refcoords, refcos, *phi);
     for (int m = 0; m < 5; ++m)
         if (half[m] && sdv[m] >= 1.0) widen(half[m], xy);
 }

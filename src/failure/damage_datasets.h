@@ -44,3 +44,10 @@ TVK_API int PointInDamage(const double* point, const double* dmgcos, const doubl
 // turned by theta (degrees), when mdmg >= 1.
 TVK_API void getextentofprojecteddamage(double* halfaxis, const double* gpcoords, const double* refcoords,
                                         const double* refcos, const double* theta, const double* mdmg);
+
+namespace tvk::dds {
+// The plane coordinates by which UpdateDDS widens the extents of a point gpcoords of a ply at
+// plyangle degrees: the point in the ply axes of refcos through refcoords.
+void recorded_point(double* xy, const double* gpcoords, const double* refcoords, const double* refcos,
+                    double plyangle);
+}  // namespace tvk::dds

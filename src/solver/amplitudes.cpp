@@ -89,8 +89,13 @@ void chysteresis_law(const tvk::solver::Chysteresis& a) {
     const int n = std::max(a.ndata, 0) / 2;
     const double* xydata = a.xydata.data();
     const double xvalue = a.xvalue;
-    // An infinite abscissa is clamped to the branch end; NaN selects no branch.
+    // NaN selects no branch. An infinite abscissa has no finite amplitude to follow and would be
+    // carried on in passed (+inf) or turn the branch back (-inf), whatever the table's length.
+    // passed = NaN compares with no abscissa, so the branch could never turn back. The start
+    // marker (-inf, or any value below the table) and the turned-back marker stay valid.
     if (n >= 2 && std::isnan(xvalue)) return refuse(hysteresis, ": abscissa not a number; amplitude 0", 0, xvalue);
+    if (std::isinf(xvalue)) return refuse(hysteresis, ": abscissa not finite; amplitude 0", 0, xvalue);
+    if (std::isnan(a.passed)) return refuse(hysteresis, ": branch state passed not a number; amplitude 0", 0, a.passed);
     // The branch state is kept only when the call is served: a refused call leaves passed as it came.
     double passed = a.passed;
     bool reverse;

@@ -72,13 +72,28 @@ void heat_law(const tvk::solver::HetvalProny& a) {
         tvk::report(-3, "hetval_prony: non-finite temperature or time increment; no heat", 0, 0, a.temp[0]);
         return;
     }
+    // The cure cannot run backwards in time; an increment of 0 is served (no heat).
+    if (a.dtime < 0.0) {
+        tvk::report(-3, "hetval_prony: negative time increment; no heat", 0, 0, a.dtime);
+        return;
+    }
     CureData d;
     if (!cure_data(d, a.cmname)) {
         tvk::report(-3, "hetval_prony: no cure data for this ply and section");
         return;
     }
-    const double rate = advance_cure(d, a.statev, a.temp[0], a.dtime);
-    a.flux[0] = d.enthalpy[0] * rate;
+    // The cure advances in a copy of slots 1-4, written back only when all of it and the heat are
+    // finite: a temperature or increment that overflows the kinetics leaves the state as it came.
+    double cure[cs::heat_min];
+    std::copy_n(a.statev.data(), cs::heat_min, cure);
+    const double rate = advance_cure(d, &cure[0], a.temp[0], a.dtime);
+    const double flux = d.enthalpy[0] * rate;
+    if (!finite(flux) || !std::all_of(cure, cure + cs::heat_min, finite)) {
+        tvk::report_refused_point("hetval_prony: non-finite cure or heat; no heat", 0, 0, a.temp[0], a.dtime);
+        return;
+    }
+    std::copy_n(cure, cs::heat_min, a.statev.data());
+    a.flux[0] = flux;
 }
 
 void expansion_law(const tvk::solver::UexpanProny& a) {
@@ -92,34 +107,54 @@ void expansion_law(const tvk::solver::UexpanProny& a) {
         tvk::report(-3, "uexpan_prony: non-finite temperature or time; no expansion", 0, 0, a.temp[0]);
         return;
     }
+    if (a.dtime < 0.0) {
+        tvk::report(-3, "uexpan_prony: negative time increment; no expansion", 0, 0, a.dtime);
+        return;
+    }
     CureData d;
     if (!cure_data(d, a.cmname)) {
         tvk::report(-3, "uexpan_prony: no cure data for this ply and section");
         return;
     }
+    // The cure (slots 1-4) and the strains of the increment are computed in copies and written
+    // only when all of them are finite, so that a refused point keeps its state.
     const auto& sv = a.statev;
+    double cure[cs::heat_min];
+    std::copy_n(sv.data(), cs::heat_min, cure);
     if (a.time[1] == 0.0) {  // start of the analysis: the cure starts over
-        cs::slot(sv, cs::degree) = 0.0;
-        cs::slot(sv, cs::rate) = 0.0;
-        cs::slot(sv, cs::tg) = 0.0;
+        cs::slot(cure, cs::degree) = 0.0;
+        cs::slot(cure, cs::rate) = 0.0;
+        cs::slot(cure, cs::tg) = 0.0;
     }
-    const double rate = advance_cure(d, sv, a.temp[0] + a.temp[1], a.dtime);
+    const double rate = advance_cure(d, &cure[0], a.temp[0] + a.temp[1], a.dtime);
     // Glassy below Tg; above it liquid (no expansion) until the gel point, then rubbery.
     const double t = a.temp[0];
     const double* alpha = nullptr;
     const double* beta = nullptr;
-    if (t < cs::slot(sv, cs::tg)) {
+    if (t < cs::slot(cure, cs::tg)) {
         alpha = d.expansion, beta = d.shrinkage;
-    } else if (cs::slot(sv, cs::degree) >= d.gel[0]) {
+    } else if (cs::slot(cure, cs::degree) >= d.gel[0]) {
         alpha = d.expansion + 3, beta = d.shrinkage + 3;
     }
+    double th[3], ch[3], thermal[3], chemical[3];
+    bool ok = std::all_of(cure, cure + cs::heat_min, finite);
     for (int i = 0; i < 3; ++i) {
-        const double th = alpha ? alpha[i] * a.temp[1] : 0.0;
-        const double ch = beta ? beta[i] * rate * a.dtime : 0.0;
-        a.expan[i] = th + ch;
-        if (i < 2) sv[cs::chemical_increment - 1 + i] = ch;
-        sv[cs::thermal_sum - 1 + i] += th;
-        sv[cs::chemical_sum - 1 + i] += ch;
+        th[i] = alpha ? alpha[i] * a.temp[1] : 0.0;
+        ch[i] = beta ? beta[i] * rate * a.dtime : 0.0;
+        thermal[i] = sv[cs::thermal_sum - 1 + i] + th[i];
+        chemical[i] = sv[cs::chemical_sum - 1 + i] + ch[i];
+        ok = ok && finite(th[i] + ch[i]) && finite(ch[i]) && finite(thermal[i]) && finite(chemical[i]);
+    }
+    if (!ok) {
+        tvk::report_refused_point("uexpan_prony: non-finite cure or expansion; no expansion", 0, 0, a.temp[0], a.dtime);
+        return;
+    }
+    std::copy_n(cure, cs::heat_min, sv.data());
+    for (int i = 0; i < 3; ++i) {
+        a.expan[i] = th[i] + ch[i];
+        if (i < 2) sv[cs::chemical_increment - 1 + i] = ch[i];
+        sv[cs::thermal_sum - 1 + i] = thermal[i];
+        sv[cs::chemical_sum - 1 + i] = chemical[i];
     }
 }
 

@@ -4,11 +4,13 @@
 
 #include <algorithm>
 #include <array>
+#include <bit>
 #include <climits>
 #include <cmath>
 #include <cstdint>
 #include <vector>
 
+#include "core/errors.h"
 #include "core/modeldata.h"
 #include "elements/orientation.h"
 #include "elements/transversestress.h"
@@ -137,13 +139,71 @@ double clamp_damage(double d, double cap) { return d < 0.0 ? 0.0 : d > cap ? cap
 
 bool all_zero(const double* a, std::int64_t n) { return std::all_of(a, a + n, [](double v) { return v == 0.0; }); }
 
+// A value written over `was` is writable when it is finite or is `was` itself: a non-finite value
+// in a slot the evaluation passes through stays the solver's.
+bool writable(double v, double was) {
+    return std::isfinite(v) || std::bit_cast<std::uint64_t>(v) == std::bit_cast<std::uint64_t>(was);
+}
+
+// A run of a process-wide table that a step of the evaluation writes in place (a later step reads
+// it back): what it held before, to be put back when the point is refused.
+struct Kept {
+    double* at = nullptr;
+    std::vector<double>* was = nullptr;
+    void take(double* p, std::size_t n, std::vector<double>& store) {
+        store.assign(p, p + n);
+        at = p, was = &store;
+    }
+    // True when every value the step wrote is writable.
+    bool writable_run() const {
+        if (!at) return true;
+        for (std::size_t i = 0; i < was->size(); ++i)
+            if (!writable(at[i], (*was)[i])) return false;
+        return true;
+    }
+    void put_back() const {
+        if (at) std::copy(was->begin(), was->end(), at);
+    }
+};
+
+// What one evaluation writes besides its working copy of the ply state vector. A point that would
+// write a value that is not finite (a non-finite length, coordinate, direction, stress, strain or
+// state value, or one whose products overflow) is refused and writes nothing: the writes are held
+// back until every value is checked, and the few that a later step of the same evaluation reads
+// back are made at once and put back on refusal.
+struct Writes {
+    bool usable = true;
+    // made at once
+    int* count = nullptr;  // the section-point count raised by the registration, and its old value
+    int count_was = 0;
+    Kept normal, shear;  // the element's transverse stresses refreshed by the recovery
+    // held back
+    double field[pf::used] = {};   // field variables 1-7 (those beyond are 0)
+    bool contact = false;          // the sensor records, updated in their kept copy
+    bool orientation = false;      // the element-orientation record
+    double* lengths_at = nullptr;  // the element's lengths, replaced by `lengths`
+    double lengths[3] = {};
+    bool update = false;           // the damage-set update
+    double* stress_at = nullptr;   // the section-point stress of the explicit path
+    double stress[6] = {};
+
+    void check(double v, double was) { usable = usable && writable(v, was); }
+    void put_back() {
+        if (count) *count = count_was;
+        normal.put_back();
+        shear.put_back();
+    }
+};
+
 // Refreshes the transverse stresses of shell element e at integration point npt. The recovery
 // indexes every table it is given by the counts it is given, so it runs only when the tables
 // agree with each other: the section tables with the ply table's extents, the element tables
 // holding element e, the stress tables of one section-point count. The elastic values and the
 // material ids go to it as (9, plies, sections) and (plies, sections) arrays: each ply's first
-// nine elastic values of the first temperature block.
-void refresh_transverse_stresses(int e, int npt, int sec) {
+// nine elastic values of the first temperature block. What the recovery writes, the element's
+// column of tnormalstress and its blocks of tshearstress, is kept in w to be put back when the
+// point is refused.
+void refresh_transverse_stresses(int e, int npt, int sec, Writes& w) {
     const auto& sd = tvk::sectiondata;
     const auto& nd = tvk::nodaldata;
     const auto& ed = tvk::elementdata;
@@ -182,11 +242,15 @@ void refresh_transverse_stresses(int e, int npt, int sec) {
             ids[c] = tvk::materialdata.matidlist.get(tvk::defint, p, s);
         }
     const int tflag = sd.seflags.get(0, 1, sec), sflag = sd.seflags.get(0, 2, sec), npts = se.extent(3);
+    thread_local std::vector<double> kept_normal, kept_shear;
+    w.normal.take(tn.at(1, e), static_cast<std::size_t>(nz), kept_normal);
+    w.shear.take(ts.at(1, 1, 1, e), static_cast<std::size_t>(nip) * 2 * 4, kept_shear);
     GetShellTransverseStresses(tn.data(), ts.data(), nd.nodalcoords.data(), nd.nodesmotion.data(), se.data(), &npts,
                                sd.sehmatrix.data(), sd.sefmatrix.data(), sd.plyorientation.data(),
                                sd.plythickness.data(), sd.plyzcoord.data(), elastic.data(), sd.nsectionpoints.data(),
                                ed.elemcurvatures.data(), ed.elemkind.data(), ids.data(), &e, &npt, &sec, &tflag,
                                &sflag, &np, &ns, &nz, &nip, &ndof, &nn, &ne);
+    if (!w.normal.writable_run() || !w.shear.writable_run()) w.usable = false;
 }
 
 // Six stress components (1:6, isp, npt, e) of a (6, ., ., .) table into out; false (out
@@ -210,7 +274,7 @@ struct SectionPoint {
     double lower[6] = {}, upper[6] = {};
 };
 
-void locate_section_point(SectionPoint& sp, Slots& s, const Point& pt, int ply, int sec, int ispt) {
+void locate_section_point(SectionPoint& sp, Slots& s, const Point& pt, int ply, int sec, int ispt, Writes& w) {
     const auto& sd = tvk::sectiondata;
     const auto& ed = tvk::elementdata;
     if (sd.nsectionpoints.present() && s[ps::element] <= 0.0)
@@ -222,7 +286,7 @@ void locate_section_point(SectionPoint& sp, Slots& s, const Point& pt, int ply, 
     if (!sd.nsectionpoints.present() || sp.e <= 0) return;
     const int e = sp.e, ke = sp.kind, npt = pt.npt;
     const bool shell = sp.kind_known && ke >= 1 && ke <= 8;
-    if (shell && ke != 6 && ke != 7 && sd.tnormalstress.present()) refresh_transverse_stresses(e, npt, sec);
+    if (shell && ke != 6 && ke != 7 && sd.tnormalstress.present()) refresh_transverse_stresses(e, npt, sec, w);
 
     const int* nspp = sd.nsectionpoints.at(e);
     const int nsp = nspp ? *nspp : 0;
@@ -280,8 +344,8 @@ void locate_section_point(SectionPoint& sp, Slots& s, const Point& pt, int ply, 
 }
 
 // Element lengths of a solid or solid-shell element from its corner nodes, when they are unset or
-// the point's length differs from the solver's.
-void solid_lengths(const SectionPoint& sp, Slots& s, const Point& pt) {
+// the point's length differs from the solver's; held back in w.
+void solid_lengths(const SectionPoint& sp, Slots& s, const Point& pt, Writes& w) {
     if (!sp.kind_known || (sp.kind != 10 && sp.kind != 11) || sp.e <= 0) return;
     auto& el = tvk::elementdata.elemlength;
     const auto& nc = tvk::nodaldata.nodalcoords;
@@ -290,13 +354,18 @@ void solid_lengths(const SectionPoint& sp, Slots& s, const Point& pt) {
     if (!len || !nodes) return;
     const bool unset = len[0] == -1.0 && len[1] == -1.0 && len[2] == -1.0 &&
                        std::all_of(len, len + el.extent(1), [](double v) { return v == -1.0; });
-    if (unset || s[ps::length] != pt.celent) GetHex8ElemLength(len, pt.tdirect, nodes);
+    if (unset || s[ps::length] != pt.celent) {
+        GetHex8ElemLength(w.lengths, pt.tdirect, nodes);
+        w.lengths_at = len;
+        for (int i = 0; i < 3; ++i) w.check(w.lengths[i], len[i]);
+    }
 }
 
 // Crack-plane damage of the matrix crack at the point: from the section-point stress and strain
-// tables with the element's lengths, else from the explicit-path record; 0 when neither exists.
+// tables with the element's lengths (those this evaluation computed, when it did), else from the
+// explicit-path record; 0 when neither exists.
 double crack_plane_damage(Slots& s, const SectionPoint& sp, const Point& pt, const double* table,
-                          const double* fracture) {
+                          const double* fracture, const Writes& w) {
     const auto& sd = tvk::sectiondata;
     const auto& el = tvk::elementdata.elemlength;
     double props[crack_plane_props];
@@ -307,6 +376,7 @@ double crack_plane_damage(Slots& s, const SectionPoint& sp, const Point& pt, con
     if (sd.sestrain.present() && el.present()) {
         double snye[6], enye[6], sv[6], ev[6];
         const double* len = el.extent(1) >= 3 && sp.e > 0 ? el.at(1, sp.e) : nullptr;
+        if (len && len == w.lengths_at) len = w.lengths;
         if (sp.isp > 0 && len && read_six(snye, sd.sestress, sp.isp, pt.npt, sp.e) &&
             read_six(enye, sd.sestrain, sp.isp, pt.npt, sp.e)) {
             swap_voigt_nye(sv, snye);
@@ -321,6 +391,28 @@ double crack_plane_damage(Slots& s, const SectionPoint& sp, const Point& pt, con
                              &nprops);
     }
     return d;
+}
+
+// True when every value of v[0..n) is finite (x * 0 is 0 for a finite x and NaN otherwise; a
+// loop without branches).
+bool all_finite(const double* v, int n) {
+    double z = 0.0;
+    for (int i = 0; i < n; ++i) z += v[i] * 0.0;
+    return z == 0.0;
+}
+
+// The sensor records as the point's contact search updates them, kept on the thread for the next
+// call: a series of calls allocates only while the impactors grow in number.
+thread_local std::vector<double> kept_records;
+
+// The element orientation of the first increment (first integration point of each element).
+void record_orientation(const Point& pt, int ply, int sec, int ispt) {
+    const auto& po = tvk::sectiondata.plyorientation;
+    const int list = 1, noel = pt.noel, nextid = tvk::solver::step_kind(2), np = po.extent(1), ns = po.extent(2);
+    int status = 0;
+    static constexpr double no_orientation = 0.0;
+    GetElementRefOrientation(&status, &list, pt.t, pt.tdirect, po.present() ? po.data() : &no_orientation, &noel,
+                             &ispt, &ply, &sec, &np, &ns, &nextid);
 }
 
 }  // namespace
@@ -342,6 +434,7 @@ void evaluate(const Point& pt) {
     Slots s;
     for (int k = 1; k <= ps::size; ++k) s[k] = pt.statev[base + k - 1];
     if (table) swap_voigt_nye(s.at(ps::stress.first), table + pt::stress.first - 1);
+    Writes w;
 
     auto& sd = tvk::sectiondata;
     auto& md = tvk::materialdata;
@@ -362,9 +455,9 @@ void evaluate(const Point& pt) {
         s[ps::ply] = ply;
         s[ps::section] = sec;
     }
+    // Field variables 1 to nfield are all written (0 unless set below) when there are at least 5.
     const bool write_fields = pt.nfield >= pf::flags_last;
     if (write_fields) {
-        for (int k = 0; k < pt.nfield; ++k) pt.field[k] = 0.0;
         const bool crack_fields = pt.nfield >= pf::crack_damage;
         bool any_zero = false;
         for (int k = 0; k < ps::crack_state.count; ++k) any_zero = any_zero || s[ps::crack_state[k]] == 0.0;
@@ -381,30 +474,42 @@ void evaluate(const Point& pt) {
     const int kind = step_kind(pt.kstep);
     const Gate g = gate(pt.kstep, kind, pt.kinc, pt.npt);
 
-    // First increment of the analysis: the sensor records and the element orientation.
+    // First increment of the analysis: the sensor records (updated in a copy) and the element
+    // orientation, both written once the point is known to be usable.
     if (pt.kstep == 1 && pt.kinc == 1) {
         auto& dp = tvk::loaddata.dprops;
         if (ply == 1 && dp.present() && dp.extent(1) == 12) {
-            const int nimp = std::min(tvk::loaddata.nimp, dp.extent(2));
-            const int noel = pt.noel;
-            if (nimp > 0)
-                ContactArea(dp.data(), pt.coord, &noel, &nimp, table ? table + pt::lengths.first - 1 : nullptr);
+            const int nimp = std::min(tvk::loaddata.nimp, dp.extent(2)), noel = pt.noel;
+            if (nimp > 0) {
+                std::vector<double>& records = kept_records;
+                records.assign(dp.data(), dp.data() + 12 * static_cast<std::ptrdiff_t>(nimp));
+                ContactArea(records.data(), pt.coord, &noel, &nimp, table ? table + pt::lengths.first - 1 : nullptr);
+                for (std::size_t i = 0; i < records.size(); ++i) w.check(records[i], dp.data()[i]);
+                w.contact = true;
+            }
         }
         if (pt.npt == 1 && (tvk::elementdata.nelem == 0 || step_kind(1) == TVK_INITIALIZATION)) {
+            w.orientation = true;
+            // The record of the element's first ply, as the orientation routine computes it.
             const auto& po = sd.plyorientation;
-            const int list = 1, noel = pt.noel, nextid = step_kind(2);
             const int np = po.extent(1), ns = po.extent(2);
-            int status = 0;
-            static constexpr double no_orientation = 0.0;
-            GetElementRefOrientation(&status, &list, pt.t, pt.tdirect, po.present() ? po.data() : &no_orientation,
-                                     &noel, &ispt, &ply, &sec, &np, &ns, &nextid);
+            if (ply == 1) {
+                const bool listed = sec >= 1 && sec <= ns && np >= 1;
+                const double ref = listed ? po.data()[static_cast<std::ptrdiff_t>(np) * (sec - 1)] : 0.0;
+                double record[7];
+                tvk::elements::reference_record(record, pt.tdirect, ref);
+                for (double v : record) w.usable = w.usable && std::isfinite(v);
+            }
         }
     }
 
     if (g.registration && tvk::elementdata.nelem > 0) {
         const auto& el = tvk::elementdata.elemlist;
         const int p = position(el, el.extent(1), pt.noel);
-        if (int* n = p > 0 ? sd.nsectionpoints.at(p) : nullptr) *n = std::max(*n, ispt);
+        if (int* n = p > 0 ? sd.nsectionpoints.at(p) : nullptr) {
+            w.count = n, w.count_was = *n;
+            *n = std::max(*n, ispt);
+        }
     }
 
     if (g.lookup) GetDamageFromDDS(s.at(ps::flags.first), pt.coord, pt.tdirect, &ply, &sec);
@@ -412,7 +517,7 @@ void evaluate(const Point& pt) {
     SectionPoint sp;
     sp.e = index_of(s[ps::element]);
     if (g.criteria) {
-        locate_section_point(sp, s, pt, ply, sec, ispt);
+        locate_section_point(sp, s, pt, ply, sec, ispt, w);
 
         const tvk::dispatch::PlyTables t = tvk::dispatch::model_tables();
         const double* stress = s.at(ps::stress.first);
@@ -429,9 +534,11 @@ void evaluate(const Point& pt) {
             tvk::dispatch::delamination_onset(f[ps::delamination], r[ps::delamination], s[ps::stress.first + 2],
                                               sp.lower, sp.upper, t, ply, sec, flag(cols::modes::delamination));
 
+        // A non-finite exposure, which its dispatcher has reported at level -3, refuses the point.
         for (int m = 0; m < ps::nmodes; ++m) {
             s[ps::flags[m]] = std::max(f[m], s[ps::flags[m]]);
             s[ps::exposures[m]] = r[m];
+            w.usable = w.usable && std::isfinite(r[m]);
         }
         s[ps::buckling_flag] = std::max(0.0, s[ps::buckling_flag]);
         if (s[ps::angle_xy] == ps::unset && s[ps::angle_xz] == ps::unset && s[ps::matrix_flag] == 1.0 &&
@@ -443,22 +550,22 @@ void evaluate(const Point& pt) {
         s[ps::failure_code] = ps::failure_code_fibre * s[ps::fibre_flag] + ps::failure_code_matrix * s[ps::matrix_flag] +
                               ps::failure_code_delamination * s[ps::delamination_flag];
         if (table) s[ps::length] = table[pt::lengths.first - 1];
-        solid_lengths(sp, s, pt);
+        solid_lengths(sp, s, pt, w);
 
         const auto caps = caps_of(ply, sec);
         const double matrix_cap = caps[cols::pelimits::matrix - 1];
         double d = 0.0;
         if (write_fields) {
             for (int m = 0; m < ps::nmodes; ++m)
-                pt.field[pf::flags_first - 1 + m] = mode_flag(md.peflags, m + 1, ply, sec) == 0 ? 0.0 : s[ps::flags[m]];
+                w.field[pf::flags_first - 1 + m] = mode_flag(md.peflags, m + 1, ply, sec) == 0 ? 0.0 : s[ps::flags[m]];
             const cols::PlyColumns<double> pfp(md.pfprops);
             const double* fracture =
                 pfp.column_if(cols::pfprops::crack_plane_first + cols::pfprops::crack_plane_count - 1, ply, sec);
             if (pt.nfield >= pf::crack_damage && mode_flag(md.peflags, cols::modes::matrix, ply, sec) == 2 && fracture &&
                 s[ps::angle_xz] != ps::unset) {
-                d = crack_plane_damage(s, sp, pt, table, fracture + cols::pfprops::crack_plane_first - 1);
-                pt.field[pf::crack_angle - 1] = s[ps::angle_xz] / tvk::pi;
-                pt.field[pf::crack_damage - 1] = std::max(clamp_damage(d, matrix_cap), pt.field[pf::crack_damage - 1]);
+                d = crack_plane_damage(s, sp, pt, table, fracture + cols::pfprops::crack_plane_first - 1, w);
+                w.field[pf::crack_angle - 1] = s[ps::angle_xz] / tvk::pi;
+                w.field[pf::crack_damage - 1] = std::max(clamp_damage(d, matrix_cap), w.field[pf::crack_damage - 1]);
             }
         }
         // Residual factors: the ply and fibre factors have no damage model here and only stay
@@ -468,18 +575,20 @@ void evaluate(const Point& pt) {
         s[ps::matrix_residual] = std::min(s[ps::matrix_residual], 1.0 - clamp_damage(d, matrix_cap));
     }
 
+    // The damage-set update, checked on the plane coordinates it would record.
+    static constexpr double origin[3] = {0.0, 0.0, 0.0};
     if (g.update) {
         bool failed = false;
         for (int m = 0; m < ps::nmodes; ++m) failed = failed || s[ps::flags[m]] >= 1.0;
         if (failed) {
-            int status = 0;
-            static constexpr double origin[3] = {0.0, 0.0, 0.0};
-            static constexpr int set = recorded_set;
-            UpdateDDS(&status, s.at(ps::flags.first), pt.coord, origin, pt.tdirect, &ply, &sec, &set);
+            w.update = true;
+            if (const double* phi = sd.plyorientation.at(ply, sec)) {
+                double xy[2];
+                tvk::dds::recorded_point(xy, pt.coord, origin, pt.tdirect, *phi);
+                w.usable = w.usable && std::isfinite(xy[0]) && std::isfinite(xy[1]);
+            }
         }
     }
-
-    for (int k = 1; k <= ps::size; ++k) pt.statev[base + k - 1] = s[k];
 
     // The explicit path stores the start-of-increment stress at its section point, where the next
     // increment's criteria read it.
@@ -490,9 +599,36 @@ void evaluate(const Point& pt) {
             const int* nsp = sd.nsectionpoints.at(e);
             j = nsp && *nsp >= 1 ? static_cast<std::int64_t>(std::max(pt.layer, 1) - 1) * *nsp + ispt : 0;
         }
-        double* out = sd.sestress.extent(1) >= 6 ? sd.sestress.at(1, j, pt.npt, e) : nullptr;
-        if (out) swap_voigt_nye(out, table + pt::stress.first - 1);
+        w.stress_at = sd.sestress.extent(1) >= 6 ? sd.sestress.at(1, j, pt.npt, e) : nullptr;
+        if (w.stress_at) {
+            swap_voigt_nye(w.stress, table + pt::stress.first - 1);
+            for (int i = 0; i < 6; ++i) w.check(w.stress[i], w.stress_at[i]);
+        }
     }
+
+    if (!all_finite(s.at(1), ps::size))
+        for (int k = 1; k <= ps::size; ++k) w.check(s[k], pt.statev[base + k - 1]);
+    if (write_fields && !all_finite(w.field, std::min(pt.nfield, pf::used))) w.usable = false;
+    if (!w.usable) {
+        w.put_back();
+        tvk::report_refused_point(tvk::compose(pt.routine, ": non-finite input or result; point not evaluated"),
+                                  pt.noel, pt.npt);
+        return;
+    }
+
+    // The point is usable: its writes, in the order the evaluation makes them.
+    if (w.contact) std::copy(kept_records.begin(), kept_records.end(), tvk::loaddata.dprops.data());
+    if (w.orientation) record_orientation(pt, ply, sec, ispt);
+    if (w.lengths_at) std::copy_n(w.lengths, 3, w.lengths_at);
+    if (w.update) {
+        int status = 0;
+        static constexpr int set = recorded_set;
+        UpdateDDS(&status, s.at(ps::flags.first), pt.coord, origin, pt.tdirect, &ply, &sec, &set);
+    }
+    for (int k = 1; k <= ps::size; ++k) pt.statev[base + k - 1] = s[k];
+    if (write_fields)
+        for (int k = 0; k < pt.nfield; ++k) pt.field[k] = k < pf::used ? w.field[k] : 0.0;
+    if (w.stress_at) std::copy_n(w.stress, 6, w.stress_at);
 }
 
 }  // namespace tvk::solver::field
@@ -525,6 +661,7 @@ namespace {
 
 void usdfld_law(const tvk::solver::Usdfld& a) {
     Point p;
+    p.routine = "usdfld_dmg";
     p.field = {a.field.data(), 1};
     p.statev = {a.statev.data(), 1};
     p.nfield = a.nfield;
@@ -574,6 +711,7 @@ void vusdfld_law(const tvk::solver::Vusdfld& a) {
         for (int i = 0; i < pt::lengths.count; ++i) table[pt::lengths.first - 1 + i] = a.charlength(k, i);
 
         Point p;
+        p.routine = "vusdfld_dmg";
         p.field = {a.field.data() + k, nb};
         p.statev = {a.statenew.data() + k, nb};
         p.nfield = a.nfieldv;

@@ -8,10 +8,11 @@
 // recorded damage from the damage data sets or records the point's damage into set 1, evolves the
 // crack-plane damage of a matrix crack and hands the failed flags, the fracture angle and the
 // crack-plane damage to the solver as field variables 1-7. Failed flags only ever rise, residual
-// factors only ever fall. It reports nothing itself (the dispatchers and the damage-set routines
-// report what they refuse) and writes process-wide tables (section-point counts and stresses,
-// transverse stresses, element lengths, the sensor records, the damage sets, the element
-// orientation list), so points must not be evaluated concurrently.
+// factors only ever fall. It reports only the points it refuses, those that would write a value
+// that is not finite (the dispatchers and the damage-set routines report what they refuse), and
+// writes process-wide tables (section-point counts and stresses, transverse stresses, element
+// lengths, the sensor records, the damage sets, the element orientation list), so points must not
+// be evaluated concurrently.
 //
 // Step kinds: initialisation and DIC steps read recorded damage; fatigue and impact steps (and
 // kind -1 or any unknown kind) evaluate the criteria from step 2 on; relaxation steps (and -1 and
@@ -63,6 +64,7 @@ struct Strided {
 
 // One point as the evaluation sees it.
 struct Point {
+    std::string_view routine = "gen_damage";  // the entry named in a refusal
     Strided field;  // nfield values
     Strided statev; // nstatv values
     int nfield = 0, nstatv = 0;
@@ -75,7 +77,10 @@ struct Point {
     const double* table = nullptr;    // (16) or nullptr
 };
 
-// The evaluation of one point (the body of gen_damage; a block is a sequence of these).
+// The evaluation of one point (the body of gen_damage; a block is a sequence of these). A point
+// that would write a value that is not finite into its state, its field variables or a
+// process-wide table (its non-finite exposure is reported by the dispatcher) is refused: a level
+// -3 report naming the routine, and its state, field variables and those tables as they came.
 void evaluate(const Point& p);
 
 // Increment number of the explicit solver from the step time and the time increment.

@@ -1,6 +1,7 @@
 #include "solver/hooks.h"
 
 #include <algorithm>
+#include <cmath>
 #include <cstring>
 #include <vector>
 
@@ -39,6 +40,7 @@ void charlength_law(const tvk::solver::Vucharlength& a) {
     const double* coordnode = a.coordnode.data();
     const std::size_t sb = static_cast<std::size_t>(nb), sn = static_cast<std::size_t>(a.nnode);
     const int nwrite = std::min(nc, 3);
+    bool reported = false;
     for (std::size_t k = 0; k < sb; ++k) {
         double frame[9], corners[24], len[3];
         for (std::size_t i = 0; i < 3; ++i)
@@ -49,6 +51,16 @@ void charlength_law(const tvk::solver::Vucharlength& a) {
             GetQuad4ElemLength(len, frame, corners);
         else
             GetHex8ElemLength(len, frame, corners);
+        // A length that is not finite (coordinates or directions that are not, or whose products
+        // overflow) would set the solver's stable time increment: the point keeps the lengths 0
+        // of an element the hook does not treat.
+        if (!std::all_of(len, len + nwrite, [](double v) { return std::isfinite(v); })) {
+            if (!reported)
+                tvk::report_refused_point("vucharlength_cel: non-finite coordinates, directions or lengths; lengths 0",
+                                          static_cast<int>(k) + 1, a.jelem[static_cast<int>(k)]);
+            reported = true;
+            continue;
+        }
         for (int c = 0; c < nwrite; ++c) charlength[k + sb * static_cast<std::size_t>(c)] = len[c];
     }
 }

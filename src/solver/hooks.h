@@ -19,7 +19,8 @@
 // (first four nodes), for jeltype(1) = 6 those of the eight-node brick (first eight nodes), each
 // in the point's direction frame tdirect(k, :, :); 0 for any other element type, for blocks
 // with fewer than 3 coordinates or too few nodes. Only the first min(ncomp, 3) lengths are
-// written.
+// written. A point whose lengths are not finite (coordinates or directions that are not, or whose
+// products overflow) keeps the lengths 0, with a level -3 report.
 TVK_SOLVER_DECLARE(Vucharlength, vucharlength_cel);
 
 // In increment 1 of an initialisation step, appends the point (noel, npt, coord) to the

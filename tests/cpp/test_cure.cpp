@@ -286,6 +286,22 @@ TEST_F(CureRoutines, RefusedInputsLeaveTheStateAndReport) {
     EXPECT_EQ(heat(s, std::nan(""), 1.0), 0.0);
     EXPECT_EQ(tvk::errorhandling.errstat, -3);
     EXPECT_EQ(s, V({0.1, 0.0, 0.0, 0.0}));
+    // A negative time increment is refused by both, from a fresh point; an increment of 0 is served.
+    tvktest::clear_errors();
+    V h(4, 0.0), e(508, 0.0);
+    EXPECT_EQ(heat(h, 420.0, -1e-3), 0.0);
+    EXPECT_EQ(tvktest::errtext(), "hetval_prony: negative time increment; no heat");
+    tvktest::clear_errors();
+    EXPECT_EQ(expand(e, 420.0, 1.0, 10.0, -1e-3), V(6, 0.0));
+    EXPECT_EQ(tvk::errorhandling.errstat, -3);
+    EXPECT_EQ(h, V(4, 0.0));
+    EXPECT_EQ(e, V(508, 0.0));
+    tvktest::clear_errors();
+    h[0] = 0.1;
+    heat(h, 420.0, 0.0);
+    expand(e, 420.0, 1.0, 10.0, 0.0);
+    EXPECT_EQ(h[0], 0.1);  // no time, no cure
+    EXPECT_EQ(tvk::errorhandling.errstat, 0) << tvktest::errtext();
     // No cure data for the tagged ply: reported, nothing computed.
     tvktest::clear_errors();
     std::memcpy(name, "EPOXY_L@2@", 10);

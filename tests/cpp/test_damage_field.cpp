@@ -9,6 +9,7 @@
 #include <cmath>
 #include <cstring>
 #include <filesystem>
+#include <limits>
 #include <fstream>
 #include <random>
 #include <string>
@@ -420,6 +421,52 @@ TEST_F(PlyField, FatigueStepFailsAPointWithoutRecordingItInTheDamageSets) {
     EXPECT_EQ(tvk::errorhandling.errstat, 0) << tvktest::errtext();
 }
 
+// A point that would write a value that is not finite is refused at level -3 and writes nothing:
+// its state and field variables, the sensor records, the orientation lists and the damage sets stay
+// as they came, and a usable point after it still records into them.
+TEST_F(PlyField, RefusedPointKeepsItsStateFieldsAndTheSharedTables) {
+    const double nan = std::nan("");
+    set_steps({3, 4, 3});
+    tvk::loaddata.nimp = 1;
+    auto& dp = tvk::loaddata.dprops;
+    dp.allocate({12, 1});
+    *dp.at(2, 1) = 1.0;  // impact point (1, 2, 0.5), no nearest element yet
+    *dp.at(3, 1) = 2.0;
+    *dp.at(4, 1) = 0.5;
+    const V records(dp.data(), dp.data() + 12);
+    const std::vector<V> sets = damage_sets();
+    const double crack[16] = {20, 0, 80, 0, 0, 0, 0, 0, 1e308, 0, 0, 0, 0, 0.5, 0.5, 0.5};  // strain 22 of 1e308
+    double lengths[16] = {20, 1, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, nan, 0.5, 0.5};
+    for (int c = 0; c < 5; ++c) {
+        FieldPoint p;
+        p.kstep = c < 3 ? 1 : c == 3 ? 2 : 3;
+        p.kinc = 1;
+        p.field.assign(7, 0.25);
+        if (c == 0) p.coord[0] = nan;      // the distance to the impact point
+        if (c == 2) p.tdirect[8] = 1e308;  // no finite element orientation
+        if (c == 3) p.slot(ps::fibre_flag) = 1.0, p.coord[0] = std::numeric_limits<double>::infinity();
+        if (c == 4) p.slot(ps::matrix_flag) = 1.0, p.slot(ps::angle_xy) = p.slot(ps::angle_xz) = 0.5;
+        const V state = p.statev, field = p.field;
+        tvktest::clear_errors();
+        p.call(c == 1 ? lengths : c == 4 ? crack : nullptr);
+        EXPECT_EQ(tvk::errorhandling.errstat, -3) << c;
+        EXPECT_EQ(tvktest::errtext(), "gen_damage: non-finite input or result; point not evaluated") << c;
+        EXPECT_EQ(p.statev, state) << c;
+        EXPECT_EQ(p.field, field) << c;
+        EXPECT_EQ(V(dp.data(), dp.data() + 12), records) << c;
+        EXPECT_FALSE(tvk::listhandling.dynintlist1.present()) << c;
+        EXPECT_EQ(damage_sets(), sets) << c;
+    }
+    // A usable first point records its element and orientation.
+    tvktest::clear_errors();
+    FieldPoint q;
+    q.kstep = q.kinc = 1;
+    q.call();
+    EXPECT_EQ(*dp.at(5, 1), 101.0);
+    EXPECT_EQ(tvk::listhandling.dynintlist1.data()[0], 101);
+    EXPECT_EQ(tvk::errorhandling.errstat, 0) << tvktest::errtext();
+}
+
 // ---- crack-plane damage ---------------------------------------------------------------------------
 
 // A matrix crack in the explicit path: the record's stress fails the matrix, then a growing
@@ -802,6 +849,54 @@ TEST_F(PlyFieldShell, ExplicitPathStoresItsStressAtTheSectionPoint) {
     p.call(table);
     const double* se = tvk::sectiondata.sestress.at(1, 5, 1, 2);
     EXPECT_EQ(V(se, se + 6), V({1, 2, 3, 6, 5, 4}));
+}
+
+// A refused shell or solid point puts back what its evaluation wrote in place (the section-point
+// count of the registration, the recovered transverse stresses) and writes neither the stress of
+// the explicit path nor the element's lengths.
+TEST_F(PlyFieldShell, RefusedPointPutsBackTheSectionPointTables) {
+    auto& sd = tvk::sectiondata;
+    auto& el = tvk::elementdata.elemlength;
+    curved_shell([](int n, double x, double) { *tvk::nodaldata.nodesmotion.at(3, n, 2) = 1e-3 * x * x; });
+    el.allocate({3, 2});
+    el.fill(-1.0);
+    sd.nsectionpoints.data()[1] = 1;
+    const auto tables = [&] {
+        std::vector<V> out;
+        for (const tvk::Table<double, 4>* t : {&sd.sestress, &sd.tshearstress})
+            out.emplace_back(t->data(), t->data() + t->size());
+        for (const tvk::Table<double, 2>* t : {&sd.tnormalstress, &el}) out.emplace_back(t->data(), t->data() + t->size());
+        out.emplace_back(sd.nsectionpoints.data(), sd.nsectionpoints.data() + 2);
+        return out;
+    };
+    const std::vector<V> before = tables();
+    set_steps({0, -1});  // registration and criteria in one increment
+    FieldPoint p;
+    p.layer = 2;
+    p.kspt = 2;  // raises the element's count of 1
+    p.kinc = 1;
+    double table[16] = {20, std::nan(""), 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0.5, 0.5, 0.5};
+    const V state = p.statev;
+    p.call(table);
+    EXPECT_EQ(tvk::errorhandling.errstat, -3);
+    EXPECT_EQ(p.statev, state);
+    EXPECT_EQ(tables(), before);
+    // The same element as a solid whose directions overflow its lengths.
+    tvk::elementdata.elemkind.data()[1] = 10;
+    FieldPoint q;
+    q.tdirect[0] = 1e308;
+    q.call();
+    EXPECT_EQ(q.statev, V(40, 0.0));
+    EXPECT_EQ(tables(), before);
+    // Usable, the points write them.
+    q.tdirect[0] = 1.0;
+    q.call();
+    tvk::elementdata.elemkind.data()[1] = 5;
+    table[1] = 10.0;
+    p.call(table);
+    const std::vector<V> after = tables();
+    for (std::size_t k = 0; k < 5; ++k) EXPECT_NE(after[k], before[k]) << k;
+    EXPECT_EQ(tvk::errorhandling.errstat, -3);  // the refusals' report stays
 }
 
 // ---- explicit block ---------------------------------------------------------------------------------

@@ -224,9 +224,12 @@ TEST_F(HookAliases, AmplitudeSecondNamesRunTheSameCode) {
             double amp = -1;
             amplitude(&amp, xy.data(), &xvalue, &ndata, skipp);
             out[k] = {amp};
-            // A branch history carried over several abscissas, turning back half-way.
-            double passed = -1e300;
-            for (double v : {xvalue, xvalue + 0.5, xvalue + 0.2, xvalue - 1}) {
+            // A branch history carried over several abscissas, turning back half-way; some trials
+            // start from a branch state that is not a number or meet an infinite abscissa.
+            const double inf = std::numeric_limits<double>::infinity();
+            double passed = trial % 7 == 1 ? std::numeric_limits<double>::quiet_NaN() : -1e300;
+            const double up = trial % 7 == 2 ? inf : xvalue + 0.5, back = trial % 7 == 3 ? -inf : xvalue - 1;
+            for (double v : {xvalue, up, xvalue + 0.2, back}) {
                 hysteresis(&amp, &passed, xy.data(), &v, &ndata, skipp);
                 out[k].insert(out[k].end(), {amp, passed});
             }

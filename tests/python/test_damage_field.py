@@ -146,6 +146,29 @@ def test_wrong_shapes_are_refused(model):
                       np.zeros(3), nfield=9)
 
 
+def test_values_the_evaluation_does_not_write_pass_and_what_it_leaves_alone_stays(model):
+    """Non-finite values in the slots the evaluation passes through are the solver's (level 0); a
+    point without the 40 slots is left alone whatever it holds; an explicit increment with dt <= 0
+    (increment 0) is still evaluated."""
+    nan, inf = np.nan, np.inf
+    state = np.zeros(40)
+    state[30:34] = state[35:39] = [nan, inf, -inf, nan]  # slots 31-34 and 36-39, unused
+    field, s = evaluate(state, stress=[2100.0, 0, 0, 0, 0, 0])
+    unused = np.r_[30:34, 35:39]
+    assert np.array_equal(s[unused], state[unused], equal_nan=True)
+    assert s[7] == 1.0 and eh.errstat == 0
+    short = np.full(39, nan)
+    args = (np.full(7, nan), short, EYE * nan, EYE, nan, np.zeros(2), 1.0, "PLY", 5, 1, 1, 1, 2, 1, np.full(3, inf))
+    field, s = tl.gen_damage(*args)
+    assert np.isnan(field).all() and np.isnan(s).all() and eh.errstat == 0
+    stress, strain, stateold, coords, char, tdir = block_inputs(2, 40)
+    for dt in (0.0, -1.0):
+        statenew, _ = tl.vusdfld_dmg(3, 3, np.arange(1, 3, dtype=np.int32), 1, 1, 1, 2, np.zeros(2), 0.5, 1.0, dt,
+                                     "PLY", coords, tdir, tdir, char, np.zeros(1), stateold, stress, strain,
+                                     np.zeros((2, 7)))
+        assert (statenew[:, 20] == 1.0).all() and eh.errstat == 0  # located: slot 21 holds the ply
+
+
 def test_longer_state_vector_is_shared_with_the_ply_routine_at_its_end(model):
     """Implicit hook and ply routine (one property: constants of the located ply) on 50 state
     variables behave as on 40: the last 40 carry the same values at every call, and the ten before

@@ -240,8 +240,18 @@ def test_chysteresis_refuses_what_it_cannot_interpolate_and_keeps_passed(record)
     assert sl.chysteresis(-BIG, [-BIG, 1, 2, 0, 10, 20], 1.5) == (0.0, -BIG)
     assert record()[1] == "CHYSTERESIS: interpolated amplitude not finite; amplitude 0"
     eh.rsxerr(1)
-    # An infinite abscissa is clamped to the branch end.
-    assert sl.chysteresis(0.0, table, INF) == (pytest.approx(20), INF)
+    # An infinite abscissa (a one-row table too, where it would be carried in passed) and a branch
+    # state that is not a number are refused, passed as it came; the start marker -inf, a start
+    # below the table and the turned-back marker are served.
+    for passed, tab, x in ((0.0, table, INF), (0.5, table, -INF), (0.5, [2.0, 7.0], INF), (NAN, table, 1.5)):
+        eh.rsxerr(1)
+        amp, kept = sl.chysteresis(passed, tab, x)
+        assert amp == 0.0 and (kept == passed or math.isnan(passed) and math.isnan(kept))
+        assert record()[0] == -3 and record()[2] == "TVK_HYST"
+    eh.rsxerr(1)
+    assert sl.chysteresis(-INF, table, 1.5) == (pytest.approx(15), 1.5)
+    assert sl.chysteresis(-INF, table, -1.0) == (0.0, -1.0)
+    assert sl.chysteresis(np.finfo(float).max, table, 1.0) == (pytest.approx(5), np.finfo(float).max)
     assert record()[0] == 0
 
 

@@ -59,6 +59,25 @@ def test_charlength_other_types_short_blocks_and_narrow_results():
     assert np.array_equal(wide[:, :3], full) and not wide[:, 3:].any()
 
 
+def test_charlength_gives_a_point_without_finite_lengths_zeros_and_its_neighbours_theirs():
+    rng = np.random.default_rng(6)
+    hexa = rng.normal(size=(3, 8, 3))
+    frames = np.tile(np.eye(3), (3, 1, 1))
+    good = charlengths(6, hexa, frames)
+    hexa[1, 4, 0] = np.nan                          # a coordinate that is not a number
+    frames[2] *= 1e308                              # directions whose products overflow
+    hexa[2] *= 10.0
+    out = charlengths(6, hexa, frames)
+    assert np.array_equal(out[0], good[0]) and not out[1:].any()
+    assert errstat() == -3 and errtext().startswith("vucharlength_cel: non-finite")
+    # Unchanged: a length the block does not ask for, and a type the hook does not treat
+    t.errorhandling.rsxerr(1)
+    frames = np.tile(np.eye(3), (3, 1, 1))
+    frames[:, :, 2] = np.nan                        # only the third length is not finite
+    assert np.array_equal(charlengths(6, hexa[:1], frames[:1], ncomp=2), good[:1, :2])
+    assert not charlengths(4, hexa, frames).any() and errstat() == 0
+
+
 def report_call(kstep, kinc, noel=7, uvar=None):
     uvar = np.array([1.5, -2.0]) if uvar is None else uvar
     return tl.uvarm_report(uvar, np.eye(3), np.eye(3), [0.0, 0.0], 0.1, "PLY", "ORI", noel, 2, 1, 1, kstep,
