@@ -66,6 +66,10 @@ void update_motion(Record r, double dt) {
 constexpr int history[] = {11, 12, 13, 14, 15, 16};
 constexpr int motion[] = {4, 5, 6, 19, 20};
 
+[[gnu::cold, gnu::noinline]] void report_kept(int i, double dt, double f) {
+    report(-2, "Warning: impactor motion not finite at the increment end; impactor record kept.", i + 1, 0, dt, f);
+}
+
 // The increment end of impactor i with mass: motion update, peaks, last values and the unloading
 // marker are computed on copies of its column and force window, and written only when the time
 // increment and mass the motion update uses and every value written (the force too) are finite.
@@ -101,8 +105,7 @@ void impact_end(Record col, double dt, int i) {
         for (int j = 0; j < nmotion; ++j) check.add(r(motion[j]));
     }
     if (!check.finite()) {
-        report(-2, "Warning: impactor motion not finite at the increment end; impactor record kept.", i + 1, 0, dt,
-               f);
+        report_kept(i, dt, f);
         return;
     }
     for (const int k : history) col(k) = r(k);
@@ -156,6 +159,12 @@ void impactor_impact_end(double dt) {
         if (idle) continue;
         const double f = r(1);
         if (r(7) == 0.0) {
+            // Never moved: the last force and radius follow the element's, when they are finite
+            // (the element carries entry 11 back into entry 1).
+            if (!(std::isfinite(f) && std::isfinite(r(2)))) [[unlikely]] {
+                report_kept(i, dt, f);
+                continue;
+            }
             r(11) = f;
             r(12) = r(2);
             continue;

@@ -28,7 +28,8 @@ void impactor_response_end();
 // End of an impact-step increment of length dt: motion update, peaks, last values, unloading.
 // An impactor with mass whose force, or whose time increment or mass where its scheme moves it,
 // or any value this would write, is not finite keeps its column and force window as they came,
-// with a level -2 report (impactor number, dt and force).
+// with a level -2 report (impactor number, dt and force); so does an impactor of mass 0 whose
+// force or radius, the values it copies into entries 11 and 12, is not finite.
 void impactor_impact_end(double dt);
 // Empties the force window for nimp impactors (nimp < 0: releases it).
 void impactor_window_reset(int nimp);

@@ -577,6 +577,11 @@ Outcome resin_point(Point& p) {
     m.id = model;
     w.eqplastic = s[slot::plastic_strain];
     build(m, p, w.stran, w.endstran, w.eqplastic, s[slot::failed], traced);
+    // Every point takes its equivalent fatigue stress (and the ratios of the running cycle) over
+    // the tensile strength, which cannot do without one: the point is refused before anything is
+    // written, not set up under that routine's refusal.
+    if (!(m.xt != 0.0) || !std::isfinite(m.xt)) [[unlikely]]
+        return Outcome::refuse("umat_resin: tensile strength must be finite and not 0", model);
     start_factor(m, s);
     s[slot::strength] = m.xt;
     std::copy(w.stress, w.stress + 6, w.oldstress);

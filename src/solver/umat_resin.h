@@ -21,7 +21,9 @@
 //                  that energy is zero there. A point without a stiffness (fewer properties than
 //                  its model reads, 25 for models 0 and 4 and 21 for the others, or no readable
 //                  table its law takes the stiffness from: the secant table of model 0, the cubic
-//                  tables of model 6, the softening tables of model 7) is refused.
+//                  tables of model 6, the softening tables of model 7) is refused, and so is a
+//                  point whose tensile strength is 0 or not finite (its equivalent fatigue
+//                  stress is taken over it).
 //   usermat_resin  ANSYS USERMAT: umat_resin through abq_umat_to_ansys_usermat.
 //
 // State variables (1-based, at least 22; slots beyond nstatv read as 0 and are not written; the

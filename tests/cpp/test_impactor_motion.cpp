@@ -166,8 +166,9 @@ TEST(ImpactorMotion, ShortOrResizedTablesAreSafe) {
 }
 
 // What the increment end does not refuse: dt = 0, a time increment the scheme does not use, a
-// massless impactor's copies, values in entries the scheme leaves alone. A refused impactor
-// leaves the others' update to go on.
+// massless impactor's finite copies, values in entries the scheme leaves alone. A massless
+// impactor's force that is not finite is refused like a motion. A refused impactor leaves the
+// others' update to go on.
 TEST(ImpactorMotion, IncrementEndRefusesOnlyMotionThatIsNotFinite) {
     const double nan = std::nan(""), inf = HUGE_VAL;
     struct Case {
@@ -178,9 +179,9 @@ TEST(ImpactorMotion, IncrementEndRefusesOnlyMotionThatIsNotFinite) {
     } const cases[] = {
         {-1, 2, 0, 3, 0, 0, false},      {-2, 2, 0, 3, 0, 0, false},      {0.25, 2, 0, 3, 0, 0, false},
         {0, 2, nan, 3, 4, nan, false},   {0.25, 2, 1e-3, 3, 19, nan, false}, {0.25, 2, 1e-3, 3, 20, inf, false},
-        {-1, 2, 1e-3, 3, 18, nan, false}, {0, 0, nan, nan, 0, 0, false},  {0, 2, 1e-3, nan, 0, 0, true},
-        {0, 2, 1e-3, 3, 3, inf, true},   {0.25, inf, 1e-3, 3, 0, 0, true}, {-1, 2, 1e-3, 3, 20, nan, true},
-        {-2, 1e-320, 1e-3, 3, 0, 0, true},
+        {-1, 2, 1e-3, 3, 18, nan, false}, {0, 0, nan, 3, 0, 0, false},   {0, 0, 1e-3, nan, 0, 0, true},
+        {0, 2, 1e-3, nan, 0, 0, true},   {0, 2, 1e-3, 3, 3, inf, true},   {0.25, inf, 1e-3, 3, 0, 0, true},
+        {-1, 2, 1e-3, 3, 20, nan, true}, {-2, 1e-320, 1e-3, 3, 0, 0, true},
     };
     for (const Case& c : cases) {
         Impactors imp(2, c.mass, c.scheme);

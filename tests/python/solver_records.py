@@ -123,7 +123,7 @@ ENTRIES = {
     "toplevel.usermat_prony": Entry(energies=_USERMAT_ENERGIES),
     "toplevel.umat_hail": Entry(energies=_UMAT_ENERGIES),
     "toplevel.umat_sensor": Entry(energies=("sse",), each=("cprops",)),
-    "toplevel.vumat_sensor": Entry(shared=("dprops",), each=("cprops",)),
+    "toplevel.vumat_sensor": Entry(shared=("dprops",), each=("cprops",), refusal_sets=("enerinelasnew",)),
     "toplevel.vumat_lamina": Entry(fresh=("statenew",)),
     "toplevel.vumat_cartesian": Entry(own_result=(r"fewer than 39 properties; elastic response",)),
     "toplevel.vumat_bogenfeld": Entry(own_result=(r"damage needs 47 state variables; elastic response",

@@ -509,6 +509,35 @@ def test_increment_end_with_a_motion_that_is_not_finite_keeps_the_impactor_and_l
         assert all(got[1].tobytes() == want[1].tobytes() and got[2] == 0 for got, want in zip(run[at + 1:], clean[at:]))
 
 
+@pytest.mark.parametrize("hook", ["standard", "explicit"])
+@pytest.mark.parametrize("bad", [(np.nan, 2e-3), (np.inf, 2e-3), (7.0, -np.inf)])
+def test_massless_impactor_keeps_its_last_force_finite_for_the_element_that_carries_it(tmp_path, hook, bad):
+    # An impactor of mass 0 takes its element's force and radius (entries 1, 2) into entries 11 and
+    # 12 at each increment end; a later element call that has not moved carries them back into 1
+    # and 2. A force or radius that is not finite is not taken: the carry gives the last finite ones.
+    job_folder(tmp_path, deck="*Instance, TVK_SENSORELEMENT\n0 0 0\n*Step, TVK_STRUCTRESPONSE\n*Step, TVK_IMPACT\n",
+               cards={})
+    uext(0)
+    cp = t.impactdata.cprops
+    for kinc, (f, radius) in enumerate([(250.0, 1e-3), bad], 1):
+        vext(2, 2, kinc) if hook == "explicit" else uext(1, 2, kinc)
+        cp[0:2, 0] = f, radius
+        before = cp.copy()
+        t.errorhandling.rsxerr(1)
+        vext(4, 2, kinc, 1e-5) if hook == "explicit" else uext(2, 2, kinc, 1e-5)
+    assert errstat() == -2 and "impactor record kept" in errtext() and cp.tobytes() == before.tobytes()
+    t.errorhandling.rsxerr(1)
+    z = np.zeros
+    svars = z(20)
+    svars[19] = 1.0  # impactor 1
+    props = np.array([1e30, 0.3, 10e9, 0.3, 0.1, 0.05, 0.01, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0])
+    out = tl.uel_impact(svars, z(8), 1, props, np.array([[0.0, 0.0], [0.0, 0.0], [0.0, -1.0]]), z(6), z((6, 1)),
+                        z(6), z(6), 1, np.array([0.0, 0.0]), 1e-5, 2, 3, 1, np.array([0.0, 0.25, 0.5]), 0,
+                        z(1, np.int32), z(1), z((2, 1, 2)), np.array([1, 1, 1, 0, 0], np.int32), z(1), 1.0,
+                        np.array([1, 0, 0], np.int32), 1.0, cp[:, 0].copy())
+    assert errstat() == 0 and out[5][0:2].tolist() == [-250.0, 1e-3]
+
+
 # ---- the explicit hook -------------------------------------------------------------------------
 
 def test_explicit_hook_codes(tmp_path):
