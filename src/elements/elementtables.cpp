@@ -398,26 +398,53 @@ void GetElementReferenceData(int* nshell, int* ierror, const int* ind) {
 
 // ---- nodal coordinates ---------------------------------------------------------------------
 
-void GetNodalCoordinates(const double* coordnp, const int* nodeid, const int* ncoord, const int* nblock) {
-    using namespace tvk;
-    const int nb = *nblock, nc = std::clamp(*ncoord, 0, 3);
+tvk::elements::KeptNodes tvk::elements::store_nodal_coordinates(const double* coordnp, const int* nodeid,
+                                                                int ncoord, int nblock, bool finite_only) {
+    KeptNodes kept;
+    const int nb = nblock, nc = std::clamp(ncoord, 0, 3);
     const auto& nodes = elementdata.elemnodes;
     const auto coords = nodaldata.nodalcoords.view();
-    if (nb < 1 || !nodes.present() || !nodaldata.nodalcoords.present()) return;
-    const std::vector<int> elems = elements::visited_elements();
-    if (elems.empty()) return;
-    const elements::NodeBlock block(nodeid, nb);
+    if (nb < 1 || !nodes.present() || !nodaldata.nodalcoords.present()) return kept;
+    const std::vector<int> elems = visited_elements();
+    if (elems.empty()) return kept;
+    const NodeBlock block(nodeid, nb);
     const int width = std::min<int>(nodes.extent(1), static_cast<int>(coords.extent(2)));
-    const int stride = std::max(*ncoord, 0);
+    const int stride = std::max(ncoord, 0);
+    // Per block position: whether its node was looked at, and whether it keeps its slots. The
+    // coordinates a node would store are the same in every slot, so its first slot decides.
+    std::vector<char> decided, skip;
+    if (finite_only) {
+        decided.assign(static_cast<std::size_t>(nb), 0);
+        skip.assign(static_cast<std::size_t>(nb), 0);
+    }
     for (int e : elems) {
         if (!nodes.in_bounds(1, e) || !coords.has(3, width, e)) continue;
         const int* en = nodes.at(1, e);
-        for (int m = 1; m <= width; ++m)
-            for (const auto& [node, k] : block.entries(en[m - 1])) {  // block order: the last wins
+        for (int m = 1; m <= width; ++m) {
+            const auto same = block.entries(en[m - 1]);
+            if (finite_only && !same.empty() && !decided[static_cast<std::size_t>(same.front().second)]) {
+                const bool bad = std::any_of(same.begin(), same.end(), [&](const auto& entry) {
+                    const double* from = coordnp + static_cast<std::ptrdiff_t>(stride) * entry.second;
+                    return !std::all_of(from, from + nc, [](double v) { return std::isfinite(v); });
+                });
+                for (const auto& entry : same) {
+                    decided[static_cast<std::size_t>(entry.second)] = 1;
+                    skip[static_cast<std::size_t>(entry.second)] = bad;
+                }
+                if (bad && kept.count++ == 0) kept.first = same.front().first;
+            }
+            for (const auto& [node, k] : same) {  // block order: the last wins
+                if (finite_only && skip[static_cast<std::size_t>(k)]) continue;
                 // At most three values: a plain loop, not a library copy per node.
                 const double* from = coordnp + static_cast<std::ptrdiff_t>(stride) * k;
                 double* to = &coords(1, m, e);
                 for (int c = 0; c < nc; ++c) to[c] = from[c];
             }
+        }
     }
+    return kept;
+}
+
+void GetNodalCoordinates(const double* coordnp, const int* nodeid, const int* ncoord, const int* nblock) {
+    tvk::elements::store_nodal_coordinates(coordnp, nodeid, *ncoord, *nblock, false);
 }

@@ -47,6 +47,18 @@ class NodeBlock {
 // (entries below 1 skipped) when it exists, else 1..nelem. Positions are 1-based.
 std::vector<int> visited_elements();
 
+// The nodes of a block whose values a store skipped because they were not finite: how many, and
+// the number of the first one met.
+struct KeptNodes {
+    int count = 0;
+    int first = 0;
+};
+
+// GetNodalCoordinates; with finite_only, a node with a coordinate it would store that is not
+// finite keeps its slots as they came (all its entries of the block), and is counted.
+KeptNodes store_nodal_coordinates(const double* coordnp, const int* nodeid, int ncoord, int nblock,
+                                  bool finite_only);
+
 }  // namespace tvk::elements
 
 // Coordinates of the nodes around element elemid, written to nodalpatch(3, npt) (free columns

@@ -40,11 +40,17 @@ void ShellTractionTransformation(double* ntrac, double* nrot, const double* ti, 
     std::copy(r, r + nd, nrot);
 }
 
-void GetNodesMotion(const double* ntraction, const double* nrotation, const int* nodeid, const int* ndim,
-                    const int* nblock, const double* defreal) {
+namespace {
+
+// Hands every motion GetNodesMotion stores to put(same, j, ntrac, to_trans, nrot, to_rot, nrot_n):
+// block entry j (of the entries `same` of its node) at an element slot that holds the node, its
+// translation ntrac(3) and its rotation nrot(1:nrot_n) turned into the element frame, and where
+// they go (null for a part that is not given, which leaves the stored values).
+template <class Put>
+void visit_nodes_motion(const double* ntraction, const double* nrotation, const int* nodeid, int ndim, int nblock,
+                        double def, Put&& put) {
     using namespace tvk;
-    const int nb = *nblock, stride = std::max(*ndim, 0), nd = std::min(stride, 3);
-    const double def = defreal ? *defreal : huge;
+    const int nb = nblock, stride = std::max(ndim, 0), nd = std::min(stride, 3);
     const auto& nodes = elementdata.elemnodes;
     const auto nm = nodaldata.nodesmotion.view();
     const auto tc = nodaldata.tcurvmatrices.view();
@@ -66,17 +72,68 @@ void GetNodesMotion(const double* ntraction, const double* nrotation, const int*
         for (int k = 1; k <= width; ++k) {
             if (en[k - 1] < 1 || std::find(en, en + k - 1, en[k - 1]) != en + k - 1) continue;  // first slot only
             const double* ti = built && k <= 8 ? &tn(1, 1, k, e) : identity;
-            for (const auto& [node, j] : block.entries(en[k - 1])) {
+            const auto same = block.entries(en[k - 1]);
+            for (const auto& [node, j] : same) {
                 const double* tr = ntraction + 3 * static_cast<std::ptrdiff_t>(j);
                 const double* ro = nrotation + static_cast<std::ptrdiff_t>(stride) * j;
                 double ntrac[3] = {tr[0], tr[1], tr[2]}, nrot[3] = {0.0, 0.0, 0.0};
                 std::copy(ro, ro + nd, nrot);
                 ShellTractionTransformation(ntrac, nrot, ti, tcurv, &three);
-                if (!all_equal(tr, 3, def)) std::copy(ntrac, ntrac + 3, &nm(1, k, e));
-                if (nlim > 0 && !all_equal(ro, nd, def)) std::copy(nrot, nrot + nlim, &nm(4, k, e));
+                put(same, j, ntrac, all_equal(tr, 3, def) ? nullptr : &nm(1, k, e), nrot,
+                    nlim > 0 && !all_equal(ro, nd, def) ? &nm(4, k, e) : nullptr, nlim);
             }
         }
     }
+}
+
+}  // namespace
+
+tvk::elements::KeptNodes tvk::elements::store_nodes_motion(const double* ntraction, const double* nrotation,
+                                                           const int* nodeid, int ndim, int nblock, double defreal,
+                                                           bool finite_only) {
+    KeptNodes kept;
+    if (!finite_only) {
+        visit_nodes_motion(ntraction, nrotation, nodeid, ndim, nblock, defreal,
+                           [](auto, int, const double* ntrac, double* to_trans, const double* nrot, double* to_rot,
+                              int nrot_n) {
+                               if (to_trans) std::copy(ntrac, ntrac + 3, to_trans);
+                               if (to_rot) std::copy(nrot, nrot + nrot_n, to_rot);
+                           });
+        return kept;
+    }
+    // A node's values differ from element to element with the frames, so the stores are held
+    // back until the whole block is seen; then those of the nodes with a value that is not finite
+    // in some element are dropped, and the others made in their order.
+    struct Store {
+        double* to;
+        double v[3];
+        int n, j;
+    };
+    std::vector<Store> stores;
+    std::vector<char> skip(static_cast<std::size_t>(std::max(nblock, 0)), 0);
+    const auto finite = [](const double* v, int n) {
+        return std::all_of(v, v + n, [](double x) { return std::isfinite(x); });
+    };
+    visit_nodes_motion(ntraction, nrotation, nodeid, ndim, nblock, defreal,
+                       [&](auto same, int j, const double* ntrac, double* to_trans, const double* nrot,
+                           double* to_rot, int nrot_n) {
+                           if (to_trans) stores.push_back({to_trans, {ntrac[0], ntrac[1], ntrac[2]}, 3, j});
+                           if (to_rot) stores.push_back({to_rot, {nrot[0], nrot[1], nrot[2]}, nrot_n, j});
+                           if (skip[static_cast<std::size_t>(j)] ||
+                               ((!to_trans || finite(ntrac, 3)) && (!to_rot || finite(nrot, nrot_n))))
+                               return;
+                           for (const auto& entry : same) skip[static_cast<std::size_t>(entry.second)] = 1;
+                           if (kept.count++ == 0) kept.first = same.front().first;
+                       });
+    for (const Store& st : stores)
+        if (!skip[static_cast<std::size_t>(st.j)]) std::copy(st.v, st.v + st.n, st.to);
+    return kept;
+}
+
+void GetNodesMotion(const double* ntraction, const double* nrotation, const int* nodeid, const int* ndim,
+                    const int* nblock, const double* defreal) {
+    tvk::elements::store_nodes_motion(ntraction, nrotation, nodeid, *ndim, *nblock, defreal ? *defreal : tvk::huge,
+                                      false);
 }
 
 void GetDisplacementVector(double* u, const double* nmotion, const int* inodes, const int* mdof) {

@@ -4,6 +4,7 @@
 #pragma once
 
 #include "core/tvk.h"
+#include "elements/elementtables.h"
 
 // Stores the motions of a block of nodes (ntraction(3, nblock), nrotation(ndim, nblock) for the
 // nodes nodeid(nblock)) at every visited element slot that holds the node (elements: see
@@ -16,6 +17,15 @@
 // tnodalmatrices exist.
 TVK_API void GetNodesMotion(const double* ntraction, const double* nrotation, const int* nodeid, const int* ndim,
                             const int* nblock, const double* defreal);
+
+namespace tvk::elements {
+// GetNodesMotion; with finite_only, a node with a value it would store (a translation or rotation
+// turned into an element frame) that is not finite keeps all its slots as they came, in every
+// element and for all its entries of the block, and is counted.
+KeptNodes store_nodes_motion(const double* ntraction, const double* nrotation, const int* nodeid, int ndim,
+                             int nblock, double defreal, bool finite_only);
+}  // namespace tvk::elements
+
 // ntrac(3) = tcurv ntrac; nrot(1:ndim) = the first ndim entries of tcurv (ti^T ti) nrot, nrot
 // padded to 3 with zeros (ndim absent: 3; taken as at most 3).
 TVK_API void ShellTractionTransformation(double* ntrac, double* nrot, const double* ti, const double* tcurv,

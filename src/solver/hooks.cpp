@@ -84,8 +84,13 @@ void vdisp_law(const tvk::solver::Vdisp& a) {
     if (a.kinc == 1) {
         if (a.kstep == 1 && tvk::solver::step_kind(1) == tvk::solver::TVK_INITIALIZATION && a.nblock > 0 &&
             a.ncoord > 0) {
-            const int ncoord = a.ncoord, nblock = a.nblock;
-            GetNodalCoordinates(a.coordnp.data(), a.jnodeuid.data(), &ncoord, &nblock);
+            // A node whose coordinates are not finite keeps its slots of the coordinate table,
+            // which the later work reads.
+            const auto kept = tvk::elements::store_nodal_coordinates(a.coordnp.data(), a.jnodeuid.data(), a.ncoord,
+                                                                     a.nblock, true);
+            if (kept.count > 0)
+                tvk::report(-2, "Warning: nodal coordinates not finite in vdisp_nullify; stored ones kept.",
+                            kept.first, kept.count);
         }
         return;
     }
@@ -102,8 +107,14 @@ void vdisp_law(const tvk::solver::Vdisp& a) {
         for (int i = 0; i < 3; ++i) trans[3 * static_cast<std::size_t>(k) + i] = a.u(i, k);
         for (int i = 3; i < mdof; ++i) rot[static_cast<std::size_t>(nrot) * k + (i - 3)] = a.u(i, k);
     }
+    // A node whose motion is not finite in an element frame keeps its stored motion in every
+    // slot: the damage-field hooks read the table in later calls.
     const double defreal = 0.0;
-    GetNodesMotion(trans.data(), rot.data(), a.jnodeuid.data(), &nrot, &nblock, &defreal);
+    const auto kept = tvk::elements::store_nodes_motion(trans.data(), rot.data(), a.jnodeuid.data(), nrot, nblock,
+                                                        defreal, true);
+    if (kept.count > 0)
+        tvk::report(-2, "Warning: nodal motion not finite in vdisp_nullify; stored motion kept.", kept.first,
+                    kept.count);
 }
 
 void mpc_law(const tvk::solver::Mpc& a) {

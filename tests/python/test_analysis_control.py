@@ -738,3 +738,41 @@ def test_section_without_material_constants_is_reported(tmp_path):
     assert errstat() == -2 and "elastic constants" in errtext()
     assert list(t.errorhandling.errintv) == [1, 1]
     assert not t.sectiondata.sehmatrix.any() and np.isfinite(t.sectiondata.sefmatrix).all()
+
+
+def test_vdisp_keeps_the_stored_motion_of_a_node_whose_motion_is_not_finite(tmp_path):
+    job_folder(tmp_path, deck="*Step, TVK_INITIALIZATION\n*Step, TVK_IMPACT\n", cards={},
+               listing=(DATA / "shell_model.dat").read_text())
+    vext(0)
+    t.debugdata.nupdate = 2
+    nd, en = t.nodaldata, t.elementdata.elemnodes
+    e = t.elementdata.elemkind.tolist().index(2)  # the S4R element: nodes 13, 15, 25, 23
+    frame = np.array([[1.0, 1.0, 0.0], [-1.0, 1.0, 0.0], [0.0, 0.0, np.sqrt(2)]]) / np.sqrt(2)  # 45 deg about z
+    nd.tcurvmatrices[:, :, e], nd.tnodalmatrices[:, :, :, e] = frame, np.eye(3)[:, :, None]
+    of15 = en[None, :, :] == 15
+    rng = np.random.default_rng(5)
+    vdisp(2, 3, [13, 15], rng.normal(size=(6, 2)))
+    history = nd.nodesmotion.copy()
+    # A NaN rotation; a translation (1.5e308, 1.5e308, 0), which overflows only in the 45-degree
+    # frame: node 13 keeps its slots in all five elements, node 15 is stored.
+    for rows, bad in ((slice(3, 4), np.nan), (slice(0, 2), 1.5e308)):
+        u = rng.normal(size=(6, 2))
+        u[rows, 0] = bad
+        kept = nd.nodesmotion.copy()
+        t.errorhandling.rsxerr(1)
+        vdisp(2, 3, [13, 15], u)
+        assert errstat() == -2 and list(t.errorhandling.errintv) == [13, 1]
+        assert np.array_equal(np.where(of15, 0, nd.nodesmotion), np.where(of15, 0, kept))
+        for k, x in zip(*np.nonzero(of15[0])):
+            f = frame if x == e else np.eye(3)
+            assert np.allclose(nd.nodesmotion[:, k, x], np.r_[f @ u[:3, 1], f @ u[3:, 1]])
+    # Finite in every frame, and NaNs of nodes no element holds: stored without a report.
+    t.errorhandling.rsxerr(1)
+    vdisp(2, 3, [15, 99, 0], np.array([[1e308, 0, 0, 1, 1, 1], [np.nan] * 6, [np.nan] * 6]).T)
+    assert errstat() == 0 and nd.nodesmotion[0, en[:, 1].tolist().index(15), 1] == 1e308
+    # A later valid call stores as after the first call alone.
+    u = rng.normal(size=(6, 2))
+    vdisp(2, 3, [13, 15], u)
+    after, nd.nodesmotion[:] = nd.nodesmotion.copy(), history
+    vdisp(2, 3, [13, 15], u)
+    assert np.array_equal(nd.nodesmotion, after)

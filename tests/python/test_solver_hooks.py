@@ -169,3 +169,27 @@ def test_vdisp_nullify_records_coordinates_in_first_increment_of_initial_step():
     assert t.nodaldata.nodalcoords[:, 3, 0].tolist() == [4, 5, 6]
     assert np.count_nonzero(t.nodaldata.nodalcoords) == 6
     assert (rval == 2.5).all()
+
+
+def test_vdisp_nullify_keeps_the_stored_coordinates_of_a_node_whose_coordinates_are_not_finite():
+    t.elementdata.nelem = 2
+    t.datahandling.allocateelementdata(4, 2)
+    t.elementdata.elemnodes[:] = np.array([[3, 4, 5, 6], [4, 7, 8, 9]]).T  # node 4 in both
+    t.datahandling.allocatenodaldata(6, 4, 2)
+    t.jobdata.stepid = [0, 1]
+    nc = t.nodaldata.nodalcoords
+
+    def call(nodes, coordnp):
+        u, nb = np.ones((6, len(nodes))), len(nodes)
+        t.errorhandling.rsxerr(1)
+        tl.vdisp_nullify(1, 1, 0.0, 0.0, 1e-3, 1e-3, "BC", 0, 1, nodes, 1.0, np.array(coordnp, float).T, u, u, u,
+                         u, np.ones(nb), np.zeros((nb, 3, 3)), np.zeros((6, nb)))
+        return errstat(), list(t.errorhandling.errintv) if errstat() else []
+
+    call([4, 6], [[1, 2, 3], [4, 5, 6]])
+    # Node 4 (inf) and node 6 (given twice, once with a NaN) keep their slots; node 7 at 1e308 is
+    # stored, node 99 is held by no element: not reported.
+    bad = [[1, np.inf, 0], [9, 9, 9], [1e308, 0, 0], [np.nan] * 3, [0, np.nan, 0]]
+    assert call([4, 6, 7, 99, 6], bad) == (-2, [4, 2])
+    assert nc[:, 1, 0].tolist() == nc[:, 0, 1].tolist() == [1, 2, 3] and nc[:, 3, 0].tolist() == [4, 5, 6]
+    assert nc[:, 1, 1].tolist() == [1e308, 0, 0] and np.count_nonzero(nc) == 10
