@@ -69,9 +69,14 @@ void refine(F& f, double& a, double& m, double& fm, double& b, double width, int
 // 2. each located maximum (at most max_refined, the highest first) is refined by the golden
 //    section within its neighbours down to the same width `step`;
 // 3. `found` stands when its value is at least the least value evaluated within `step` of every
-//    point of each refined bracket (evaluating the two ends of that stretch when needed): it is
-//    then within what the width allows of every maximum located, its own included. Otherwise
-//    the largest value evaluated is returned with its abscissa.
+//    point of each refined bracket whose best value exceeds it: it is then within what the width
+//    allows of every maximum located, its own included. When it is not, the bracket is refined
+//    to a third of the width (the golden section's last point, within 0.62 `step` of its own
+//    maximum, then comes within reach when that maximum is the same) and the two ends of the
+//    stretch are evaluated before `found` gives way to the largest value evaluated, returned
+//    with its abscissa.
+// The check evaluates at most twice as many points as the golden section asked for, the filling
+// included; a maximum whose refinement finds none left is judged on the points it has.
 // A value NaN, a range that is empty, reversed or wider than the largest double, or a width not
 // below the range (any point is then within it) keeps `found`.
 template <int Npoints, class F>
@@ -130,37 +135,49 @@ AngleMaximum largest_maximum(F& f, double lo, double hi, double step, double per
         if (at < max_refined) cand[at] = j;
     }
 
-    // 3. Refinement and the comparison with `found`.
+    // 3. Refinement and the comparison with `found`, within `left` further evaluations.
+    int left = 2 * nasked - (ns - ng);
     Point best{found.angle, -std::numeric_limits<double>::infinity(), found.angle};
     auto take = [&best](const Point& p) {
         if (p.v > best.v) best = p;
     };
     for (int i = 0; i < ns; ++i) take(s[i]);
     bool beaten = false;
-    std::array<Point, Npoints + 2> r;
+    std::array<Point, Npoints + 4> r;
     for (int ci = 0; ci < nc; ++ci) {
         const int j = cand[ci];
         double a = s[j == 0 ? 0 : j - 1].x, m = s[j].x, top = s[j].v, b = s[j == ns - 1 ? j : j + 1].x;
         int nr = 0;
-        refine(f, a, m, top, b, step, Npoints, r, nr);
-        for (int i = 0; i < nr; ++i) take(r[i]);
+        refine(f, a, m, top, b, step, std::min(Npoints, left), r, nr);
+        left -= nr;
         if (!(top > found.value)) continue;
-        // The least value within w of every point of [a, b] (w the width, or the width reached).
-        const double w = step > b - a ? step : b - a, from = b - w, to = a + w;
-        double least = std::numeric_limits<double>::infinity();
-        auto lower = [&](const Point& p) {
-            if (p.x >= from && p.x <= to && p.v < least) least = p.v;
+        // The least value evaluated within w of every point of [a, b] (w the width, or the width
+        // reached when `step` is not positive), the points [0, nr) of r included.
+        double w = 0.0, least = 0.0;
+        auto stretch = [&] {
+            w = step > b - a ? step : b - a;
+            least = std::numeric_limits<double>::infinity();
+            for (int i = 0; i < ns + nr; ++i) {
+                const Point& p = i < ns ? s[i] : r[i - ns];
+                if (p.x >= b - w && p.x <= a + w && p.v < least) least = p.v;
+            }
         };
-        for (int i = 0; i < ns; ++i) lower(s[i]);
-        for (int i = 0; i < nr; ++i) lower(r[i]);
-        for (double t : {from, to}) {
-            if (found.value >= least) break;
+        stretch();
+        if (!(found.value >= least)) {
+            const int before = nr;
+            refine(f, a, m, top, b, step / 3.0, std::min(Npoints - nr, left), r, nr);
+            left -= nr - before;
+            stretch();
+        }
+        for (const double t : {b - w, a + w}) {
+            if (found.value >= least || left <= 0) break;
             if (t > lo && t < end) {
-                const Point p{t, f(t), t};
-                take(p);
-                lower(p);
+                r[nr++] = {t, f(t), t};
+                --left;
+                least = std::min(least, r[nr - 1].v);
             }
         }
+        for (int i = 0; i < nr; ++i) take(r[i]);
         if (!(found.value >= least)) beaten = true;
     }
     return beaten ? AngleMaximum{best.at, best.v} : found;
