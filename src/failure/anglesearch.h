@@ -75,8 +75,8 @@ void refine(F& f, double& a, double& m, double& fm, double& b, double width, int
 //    maximum, then comes within reach when that maximum is the same) and the two ends of the
 //    stretch are evaluated before `found` gives way to the largest value evaluated, returned
 //    with its abscissa.
-// The check evaluates at most twice as many points as the golden section asked for, the filling
-// included; a maximum whose refinement finds none left is judged on the points it has.
+// Refinement stops once the check has evaluated twice as many points as the golden section asked
+// for (the filling counted); a maximum it leaves unrefined is judged on the points it has.
 // A value NaN, a range that is empty, reversed or wider than the largest double, or a width not
 // below the range (any point is then within it) keeps `found`.
 template <int Npoints, class F>
