@@ -1,8 +1,12 @@
 // Search of a failure criterion's critical plane: the largest value of f(angle) over an angle
 // range, found by the re-entrant golden-section/scan state machine of the numerical core
-// (IniGoldenSearch/GSSAFE), driven here with its record on the stack.
+// (IniGoldenSearch/GSSAFE), driven here with its record on the stack. A criterion's value has in
+// general two local maxima per half turn (and SPC3D a cusp), and a golden section over the whole
+// range keeps whichever its first comparisons favour; in golden mode the search therefore also
+// looks for the other maxima and refines them (see largest_maximum).
 #pragma once
 
+#include <algorithm>
 #include <array>
 #include <cmath>
 #include <limits>
@@ -20,16 +24,178 @@ struct AngleMaximum {
 // A scan longer than this many steps is not run (a step of 1e-300 degrees would take forever).
 inline constexpr double max_scan_steps = 1e5;
 
-// gsflag 1: golden section, stopping when the bracket is narrower than `step`; any other value:
-// a scan from lo in steps of `step`. A scan step that is not positive, not finite, or would take
-// more than max_scan_steps steps over [lo, hi] is replaced by `default_step` with a level -2
-// warning; a range too wide even for the default step, and in either mode a range that is not
-// finite, is refused (level -3, the fallback abscissa with a NaN value). `fallback` is the
-// abscissa the search hands back when it cannot produce one; a golden search ends when its
-// Npoints abscissas are used up. f is called with the angle (radians).
+namespace angle_search {
+
+struct Point {
+    double x, v, at;  // abscissa within the located stretch, value, abscissa evaluated
+};
+
+// Largest gap left between the points that locate the maxima (15 degrees), widened on a stretch
+// of more than max_locating_gaps of them; at most max_refined located maxima are refined.
+inline constexpr double locating_gap = 0.2617993877991494;
+inline constexpr int max_locating_gaps = 48;
+inline constexpr int max_refined = 5;
+
+// Golden section for the largest value in [a, b] around m (a <= m <= b, f(m) = fm not below the
+// values at a and b): each step evaluates the point 0.382 into the longer of [a, m] and [m, b] and
+// keeps the three points around the larger value, until [a, b] is narrower than `width` or
+// `steps` steps are done (a width that is not positive runs them all). Every value goes to
+// out[n++]; on return [a, b] is the last bracket and m its best point.
+template <class F, class Out>
+void refine(F& f, double& a, double& m, double& fm, double& b, double width, int steps, Out& out, int& n) {
+    constexpr double inner = 0.3819660112501051;  // 1 - 1/phi
+    for (int k = 0; k < steps && !(width > b - a); ++k) {
+        const bool right = b - m >= m - a;
+        const double t = right ? m + inner * (b - m) : m - inner * (m - a);
+        if (!(t > a && t < b) || t == m) break;  // the bracket is down to rounding
+        const double ft = f(t);
+        out[n++] = {t, ft, t};
+        if (ft > fm) {  // t becomes the middle, the old middle an end
+            (right ? a : b) = m;
+            m = t;
+            fm = ft;
+        } else {
+            (right ? b : a) = t;
+        }
+    }
+}
+
+// The golden section over [lo, hi] returned `found` after asking for the points
+// asked[0..nasked). Whether a larger maximum lies elsewhere:
+// 1. the points asked for inside the range, with the gaps between them filled to at most
+//    locating_gap, locate the maxima: a point above its left and not below its right neighbour.
+//    A value of period `period` (0: none) shorter than the range is located over its first
+//    period, onto which the golden section's points are folded;
+// 2. each located maximum (at most max_refined, the highest first) is refined by the golden
+//    section within its neighbours down to the same width `step`;
+// 3. `found` stands when its value is at least the least value evaluated within `step` of every
+//    point of each refined bracket whose best value exceeds it: it is then within what the width
+//    allows of every maximum located, its own included. When it is not, the bracket is refined
+//    to a third of the width (the golden section's last point, within 0.62 `step` of its own
+//    maximum, then comes within reach when that maximum is the same) and the two ends of the
+//    stretch are evaluated before `found` gives way to the largest value evaluated, returned
+//    with its abscissa.
+// Refinement stops once the check has evaluated twice as many points as the golden section asked
+// for (the filling counted); a maximum it leaves unrefined is judged on the points it has.
+// A value NaN, a range that is empty, reversed or wider than the largest double, or a width not
+// below the range (any point is then within it) keeps `found`.
+template <int Npoints, class F>
+AngleMaximum largest_maximum(F& f, double lo, double hi, double step, double period, AngleMaximum found,
+                             const Point* asked, int nasked) {
+    const double range = hi - lo;
+    if (!(range > 0.0 && std::isfinite(range)) || !(step < range) || std::isnan(found.value)) return found;
+    const bool fold = period > 0.0 && period < range;
+    const double end = fold ? lo + period : hi;
+    const double gap = std::max(locating_gap, (end - lo) / max_locating_gaps);
+
+    // 1. The golden section's points in order, each abscissa once, with both ends of the stretch
+    // (lo and hi are the first two it asks for), then the gaps filled.
+    std::array<Point, Npoints + 3> g;
+    int ng = 0;
+    for (int i = 0; i < nasked; ++i) {
+        Point p = asked[i];
+        if (!(p.x >= lo && p.x <= hi)) continue;
+        if (fold) p.x = lo + std::fmod(p.x - lo, period);
+        g[ng++] = p;
+    }
+    std::sort(g.begin(), g.begin() + ng,
+              [](const Point& p, const Point& q) { return p.x < q.x || (p.x == q.x && p.at < q.at); });
+    ng = static_cast<int>(
+        std::unique(g.begin(), g.begin() + ng, [](const Point& p, const Point& q) { return p.x == q.x; }) -
+        g.begin());
+    if (ng == 0 || g[0].x > lo) {
+        std::copy_backward(g.begin(), g.begin() + ng, g.begin() + ng + 1);
+        g[0] = {lo, f(lo), lo};
+        ++ng;
+    }
+    if (g[ng - 1].x < end) g[ng++] = {end, f(end), end};
+    std::array<Point, Npoints + 3 + max_locating_gaps + 2> s;
+    int ns = 0;
+    for (int i = 0; i < ng; ++i) {
+        if (i > 0) {
+            const double a = g[i - 1].x, w = g[i].x - a;
+            const int m = static_cast<int>(std::ceil(w / gap)) - 1;
+            for (int k = 1; k <= m; ++k) {
+                const double t = a + w * k / (m + 1);
+                s[ns++] = {t, f(t), t};
+            }
+        }
+        s[ns++] = g[i];
+    }
+
+    // 2. The located maxima, the highest first.
+    std::array<int, max_refined> cand;
+    int nc = 0;
+    for (int j = 0; j < ns; ++j) {
+        const bool located = (j == 0 || s[j].v > s[j - 1].v) && (j == ns - 1 || s[j].v >= s[j + 1].v);
+        if (!located) continue;
+        int at = nc < max_refined ? nc++ : max_refined;
+        for (; at > 0 && s[cand[at - 1]].v < s[j].v; --at)
+            if (at < max_refined) cand[at] = cand[at - 1];
+        if (at < max_refined) cand[at] = j;
+    }
+
+    // 3. Refinement and the comparison with `found`, within `left` further evaluations.
+    int left = 2 * nasked - (ns - ng);
+    Point best{found.angle, -std::numeric_limits<double>::infinity(), found.angle};
+    auto take = [&best](const Point& p) {
+        if (p.v > best.v) best = p;
+    };
+    for (int i = 0; i < ns; ++i) take(s[i]);
+    bool beaten = false;
+    std::array<Point, Npoints + 4> r;
+    for (int ci = 0; ci < nc; ++ci) {
+        const int j = cand[ci];
+        double a = s[j == 0 ? 0 : j - 1].x, m = s[j].x, top = s[j].v, b = s[j == ns - 1 ? j : j + 1].x;
+        int nr = 0;
+        refine(f, a, m, top, b, step, std::min(Npoints, left), r, nr);
+        left -= nr;
+        if (!(top > found.value)) continue;
+        // The least value evaluated within w of every point of [a, b] (w the width, or the width
+        // reached when `step` is not positive), the points [0, nr) of r included.
+        double w = 0.0, least = 0.0;
+        auto stretch = [&] {
+            w = step > b - a ? step : b - a;
+            least = std::numeric_limits<double>::infinity();
+            for (int i = 0; i < ns + nr; ++i) {
+                const Point& p = i < ns ? s[i] : r[i - ns];
+                if (p.x >= b - w && p.x <= a + w && p.v < least) least = p.v;
+            }
+        };
+        stretch();
+        if (!(found.value >= least)) {
+            const int before = nr;
+            refine(f, a, m, top, b, step / 3.0, std::min(Npoints - nr, left), r, nr);
+            left -= nr - before;
+            stretch();
+        }
+        for (const double t : {b - w, a + w}) {
+            if (found.value >= least || left <= 0) break;
+            if (t > lo && t < end) {
+                r[nr++] = {t, f(t), t};
+                --left;
+                least = std::min(least, r[nr - 1].v);
+            }
+        }
+        for (int i = 0; i < nr; ++i) take(r[i]);
+        if (!(found.value >= least)) beaten = true;
+    }
+    return beaten ? AngleMaximum{best.at, best.v} : found;
+}
+
+}  // namespace angle_search
+
+// gsflag 1: golden section, stopping when the bracket is narrower than `step`, then the check for
+// a larger maximum elsewhere in the range (largest_maximum; f of period `period` when that is
+// positive); any other value: a scan from lo in steps of `step`. A scan step that is not
+// positive, not finite, or would take more than max_scan_steps steps over [lo, hi] is replaced by
+// `default_step` with a level -2 warning; a range too wide even for the default step, and in
+// either mode a range that is not finite, is refused (level -3, the fallback abscissa with a NaN
+// value). `fallback` is the abscissa the search hands back when it cannot produce one; a golden
+// search ends when its Npoints abscissas are used up. f is called with the angle (radians).
 template <int Npoints = 200, class F>
 AngleMaximum maximise_over_angle(F&& f, double lo, double hi, double step, int gsflag, double fallback,
-                                 double default_step) {
+                                 double default_step, double period = 0.0) {
     if (!std::isfinite(lo) || !std::isfinite(hi)) {
         tvk::report(-3, "Error: angle range of the fracture-plane search is not finite.", 0, 0, lo, hi);
         return {fallback, std::numeric_limits<double>::quiet_NaN()};
@@ -51,15 +217,23 @@ AngleMaximum maximise_over_angle(F&& f, double lo, double hi, double step, int g
     int increment = 0, proc = 0, xdir = 0;
     tvk::logical1 isgolden = 0, update = 0, finish = 0;
     double xi = 0.0, yi = 0.0;
+    // Golden mode: every point the state machine asks for (at most Npoints and the vertex).
+    std::array<angle_search::Point, Npoints + 1> asked;
+    int nasked = 0;
     IniGoldenSearch(x.data(), y.data(), xmove, lplimits, &increment, &proc, &isgolden, &finish, &lo, &hi,
                     &step, &gsflag, &npoints);
     while (!finish) {
         GSSAFE(&xi, &yi, &step, x.data(), y.data(), xmove, ymove, lplimits, &xdir, &increment, &proc,
                &isgolden, &update, &finish, &fallback, &npoints);
-        if (update) yi = f(xi);
-        else if (!finish) break;  // the state machine neither asks nor ends: never loop
+        if (update) {
+            yi = f(xi);
+            if (gsflag == 1 && nasked < Npoints + 1) asked[nasked++] = {xi, yi, xi};
+        } else if (!finish) {
+            break;  // the state machine neither asks nor ends: never loop
+        }
     }
-    return {xi, yi};
+    if (gsflag != 1) return {xi, yi};
+    return angle_search::largest_maximum<Npoints>(f, lo, hi, step, period, {xi, yi}, asked.data(), nasked);
 }
 
 }  // namespace tvk::failure

@@ -43,12 +43,14 @@ struct PlyStress {
 double search_step(const double* sainc, double default_r) { return sainc ? *sainc * tvk::deg2rad : default_r; }
 
 // Searches the fracture plane and applies the angle rule: outtheta receives the angle only
-// when it was asked for (negative on input) and the point fails.
+// when it was asked for (negative on input) and the point fails. `period`: see
+// maximise_over_angle.
 template <int Npoints, class F>
 tvk::failure::AngleMaximum fracture_plane(F&& value, double lo, double hi, double step, double default_step,
-                                          const int* gsflag, double fallback, double* outtheta) {
+                                          const int* gsflag, double fallback, double* outtheta,
+                                          double period = 0.0) {
     const auto m = tvk::failure::maximise_over_angle<Npoints>(value, lo, hi, step, gsflag ? *gsflag : 0, fallback,
-                                                              default_step);
+                                                              default_step, period);
     if (outtheta && *outtheta < 0.0 && m.value >= 1.0) *outtheta = m.angle;
     return m;
 }
@@ -125,7 +127,9 @@ void MCrckLaRC04(double* rmc, const double* s11, const double* s22, const double
     if (*s11 >= -*xc22) {
         const PlyStress s{*s22, *s33, *s12, *s13, *s23};
         auto value = [&](double theta) { return larc_value(s.on(theta), p); };
-        *rmc = fracture_plane<200>(value, -tvk::pi, tvk::pi, step, default_step, gsflag, tvk::pi, outtheta).value;
+        // The planes at theta and theta + pi are one plane: the value has period pi.
+        *rmc = fracture_plane<200>(value, -tvk::pi, tvk::pi, step, default_step, gsflag, tvk::pi, outtheta, tvk::pi)
+                   .value;
         return;
     }
     const double num = 2.0 * *s23, den = *s22 - *s33;
@@ -248,7 +252,8 @@ void MCrckSPC3D(double* rmc, const double* s22, const double* s33, const double*
         return a + std::sqrt(a * a + sq(t.t / ((*xc22 + *xc33) * s2 + xc23)) +
                              sq(t.l / (std::abs(sn) * xc12 + std::abs(c) * xc13)));
     };
-    *rmc = fracture_plane<100>(value, lo, hi, step, default_step, gsflag, hi, outtheta).value;
+    // The value has period pi (the planes at theta and theta + pi are one plane), whatever salims.
+    *rmc = fracture_plane<100>(value, lo, hi, step, default_step, gsflag, hi, outtheta, tvk::pi).value;
 }
 
 void MCrckCamanho(double* rmc, const double* s22, const double* s33, const double* s12, const double* s13,

@@ -6,7 +6,8 @@
 // is 0 for the ply plane (normal along 3) and pi/2 for the plane normal to direction 2; the
 // tractions on it are tn = s33 c^2 + s22 s^2 - 2 s23 s c, tL = s13 c - s12 s,
 // tT = s23 (c^2 - s^2) + (s33 - s22) s c. The search is the golden section (gsflag 1, stopping
-// at a bracket of sainc) or a scan in steps of sainc (degrees; default 5). A non-positive or
+// at a bracket of sainc, then checked against the other maxima over the range: see
+// failure/anglesearch.h) or a scan in steps of sainc (degrees; default 5). A non-positive or
 // non-finite sainc is replaced by the default with a level -2 warning. `outtheta` (radians)
 // receives the plane's angle only when it comes in negative and the point fails (rmc >= 1).
 #pragma once

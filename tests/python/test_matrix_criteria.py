@@ -45,8 +45,7 @@ def test_larc05_fails_at_its_fracture_angle():
 
 @pytest.mark.parametrize("name", sorted(ACTION_PLANE))
 def test_golden_section_and_fine_scan_find_the_same_plane(name):
-    # In-plane loading: one maximum over the planes, which both searches must find (a general
-    # 3-D state may have several, and the golden section then keeps a local one).
+    # In-plane loading: one maximum over the planes, which both searches must find.
     s = (-60.0, 0.0, 35.0, 0.0, 0.0)
     golden = ACTION_PLANE[name](s, sainc=1e-4, gsflag=1)[0]
     scan = ACTION_PLANE[name](s, sainc=0.01, gsflag=0)[0]
@@ -172,3 +171,79 @@ def test_larc_matrix_exposure_friction_under_transverse_compression_and_shear(s2
     assert r04 == pytest.approx(ref, rel=1e-7)
     if s22 == -40.0:   # the plane normal to 2 is critical: the closed form with friction
         assert r05 == pytest.approx(at_zero, rel=1e-9)
+
+
+# Plane-by-plane references for the ply of x12 = 90, x23 = 60 (YT 50, YC 200), written from the
+# published criteria: the tractions (tn, tL, tT) on the plane at theta from the ply plane.
+def planes(s, th):
+    s22, s33, s12, s13, s23 = s
+    c, n = np.cos(th), np.sin(th)
+    return s33 * c * c + s22 * n * n - 2 * s23 * n * c, c * s13 - n * s12, (c * c - n * n) * s23 + (s33 - s22) * n * c
+
+
+def puck_ref(s, th, ra=200.0 / 2.3):  # inclinations (0.3, 0.2, 0.15, 0.15)
+    tn, tl, tt = planes(s, th)
+    w = tl ** 2 + tt ** 2
+    inclination = np.where(tn >= 0, 0.3, 0.2) * tl ** 2 / 90 + 0.15 * tt ** 2 / ra
+    c = np.divide(inclination, w, out=np.zeros_like(w), where=w > 0)
+    return np.sqrt(np.where(tn >= 0, 1 / YT - c, c) ** 2 * tn ** 2 + (tt / ra) ** 2 + (tl / 90) ** 2) + c * tn
+
+
+def larc05_ref(s, th, a0=math.radians(53)):
+    tn, tl, tt = planes(s, th)
+    eta, st = -1 / math.tan(2 * a0), YC * math.cos(a0) * (math.sin(a0) + math.cos(a0) / math.tan(2 * a0))
+    return (tt / (st - eta * tn)) ** 2 + (tl / (90 - eta * 90 / st * tn)) ** 2 + (np.maximum(tn, 0) / YT) ** 2
+
+
+def spc3d_ref(s, th):  # g = (0.3, -0.3), strengths alike in 2 and 3, x23 = 60
+    tn, tl, tt = planes(s, th)
+    s2, x = np.abs(np.sin(2 * th)), np.where(tn >= 0, YT, YC)
+    a = np.where(tn >= 0, 1.0, -0.3) * tn / (x + 60 * s2)
+    shear = (tt / (2 * x * s2 + 60)) ** 2 + (tl / (90 * (np.abs(np.sin(th)) + np.abs(np.cos(th))))) ** 2
+    return np.where(tn >= 0, 0.3 * a + np.sqrt(0.49 * a * a + shear), a + np.sqrt(a * a + shear))
+
+
+def assert_within_width(value, ref, s, lo, width=math.radians(5)):
+    """value lies between the least of the reference within `width` of its largest value on a
+    0.01-degree scan of [lo, pi - lo] and that largest value."""
+    th = np.linspace(lo, math.pi - lo, int(round(math.degrees(math.pi - 2 * lo) / 0.01)) + 1)
+    f = ref(s, th)
+    k = np.argmax(f)
+    assert f[np.abs(th - th[k]) <= width + math.radians(0.01)].min() <= value <= f[k] * (1 + 1e-6), (s, value, f[k])
+
+
+@pytest.mark.parametrize("stress,mcflag,ref,lo", [
+    ((-586.62, -60.44, 33.65, 76.79, -45.0, 26.86), 15, larc05_ref, 0.0),
+    (tuple(3.6 * v for v in (119.23, -66.31, -26.14, 11.6, 26.81, -10.05)), 9, puck_ref, 0.0),
+    ((-489.7, -127.21, 0, -20.2, -10.31, 70.15), 12, spc3d_ref, math.radians(2)),
+])
+def test_matrix_cracking_golden_search_finds_the_largest_exposure(stress, mcflag, ref, lo):
+    """Regression: the golden section kept the maximum its first comparisons favoured, and these
+    plies read intact (0.69, 0.73, 0.23) where their largest exposures are 1.14, 1.21, 1.40."""
+    md = t.materialdata
+    md.psprops = np.array([2000.0, YT, YT, 1500, YC, YC, 90, 90, 60, 90])[:, None, None]
+    md.peprops = np.array([140e3, 9e3, 9e3, 0.3, 0.3, 0.4, 5e3, 5e3, 3e3])[:, None, None]
+    md.pdprops = np.full((1, 1, 1), np.finfo(float).max)
+    try:
+        failed, r, theta = t.damage.matrixcracking(np.array(stress), md.peprops, md.psprops, md.pdprops,
+                                                   np.zeros((1, 1)), 1, 1, mcflag)
+    finally:
+        md.psprops = md.peprops = md.pdprops = None
+    assert failed == 1.0
+    assert_within_width(r, ref, stress[1:], lo)
+    assert ref(stress[1:], theta) == pytest.approx(r, rel=1e-9)  # the angle is the plane of r
+
+
+@pytest.mark.parametrize("name", ["puck", "larc05", "spc3d"])
+def test_golden_search_is_within_its_width_of_the_largest_exposure(name):
+    """Over 3-D ply stresses (transverse shear, through-thickness stress), where the exposure has
+    several maxima over the planes (and SPC3D a cusp at 90 degrees and steps where tn changes
+    sign), the golden section of 5 degrees ends within its width of the largest."""
+    crit, ref, lo = {
+        "puck": (lambda s: mc.mcrckpuck(*s, YT, YC, 90, gsflag=1)[0], puck_ref, 0.0),
+        "larc05": (lambda s: mc.mcrcklarc05(*s, YT, YC, 90, gsflag=1)[0], larc05_ref, 0.0),
+        "spc3d": (lambda s: mc.mcrckspc3d(*s, 2000, 1500, YT, YC, YT, YC, 90, 90, 60, sainc=5, gsflag=1)[0],
+                  spc3d_ref, math.radians(2)),
+    }[name]
+    for s in np.random.default_rng(5).normal(size=(150, 5)) * [80, 60, 50, 40, 35]:
+        assert_within_width(crit(s), ref, s, lo)
