@@ -143,7 +143,7 @@ void expansion_law(const tvk::solver::UexpanProny& a) {
         ch[i] = beta ? beta[i] * rate * a.dtime : 0.0;
         thermal[i] = sv[cs::thermal_sum - 1 + i] + th[i];
         chemical[i] = sv[cs::chemical_sum - 1 + i] + ch[i];
-        ok = ok && finite(th[i] + ch[i]) && finite(ch[i]) && finite(thermal[i]) && finite(chemical[i]);
+        ok = ok && finite(th[i] + ch[i]) && finite(thermal[i]) && finite(chemical[i]);  // th, ch finite too
     }
     if (!ok) {
         tvk::report_refused_point("uexpan_prony: non-finite cure or expansion; no expansion", 0, 0, a.temp[0], a.dtime);

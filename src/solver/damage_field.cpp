@@ -21,6 +21,7 @@
 #include "mechanics/contact.h"
 #include "mechanics/transformation.h"
 #include "ply_state.h"
+#include "result_check.h"
 #include "stepkinds.h"
 
 namespace {
@@ -393,14 +394,6 @@ double crack_plane_damage(Slots& s, const SectionPoint& sp, const Point& pt, con
     return d;
 }
 
-// True when every value of v[0..n) is finite (x * 0 is 0 for a finite x and NaN otherwise; a
-// loop without branches).
-bool all_finite(const double* v, int n) {
-    double z = 0.0;
-    for (int i = 0; i < n; ++i) z += v[i] * 0.0;
-    return z == 0.0;
-}
-
 // The sensor records as the point's contact search updates them, kept on the thread for the next
 // call: a series of calls allocates only while the impactors grow in number.
 thread_local std::vector<double> kept_records;
@@ -606,9 +599,9 @@ void evaluate(const Point& pt) {
         }
     }
 
-    if (!all_finite(s.at(1), ps::size))
+    if (!conv::all_finite(s.at(1), ps::size))
         for (int k = 1; k <= ps::size; ++k) w.check(s[k], pt.statev[base + k - 1]);
-    if (write_fields && !all_finite(w.field, std::min(pt.nfield, pf::used))) w.usable = false;
+    if (write_fields && !conv::all_finite(w.field, std::min(pt.nfield, pf::used))) w.usable = false;
     if (!w.usable) {
         w.put_back();
         tvk::report_refused_point(tvk::compose(pt.routine, ": non-finite input or result; point not evaluated"),

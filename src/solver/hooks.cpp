@@ -1,7 +1,6 @@
 #include "solver/hooks.h"
 
 #include <algorithm>
-#include <cmath>
 #include <cstring>
 #include <vector>
 
@@ -12,6 +11,7 @@
 #include "elements/motion.h"
 #include "elements/orientation.h"
 #include "input/iohandling.h"
+#include "solver/result_check.h"
 #include "solver/stepkinds.h"
 
 namespace tvk {
@@ -54,7 +54,7 @@ void charlength_law(const tvk::solver::Vucharlength& a) {
         // A length that is not finite (coordinates or directions that are not, or whose products
         // overflow) would set the solver's stable time increment: the point keeps the lengths 0
         // of an element the hook does not treat.
-        if (!std::all_of(len, len + nwrite, [](double v) { return std::isfinite(v); })) {
+        if (!tvk::solver::conv::all_finite(len, nwrite)) {
             if (!reported)
                 tvk::report_refused_point("vucharlength_cel: non-finite coordinates, directions or lengths; lengths 0",
                                           static_cast<int>(k) + 1, a.jelem[static_cast<int>(k)]);

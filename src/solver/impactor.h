@@ -27,8 +27,9 @@
 // impact-step call of uel_impact from the start time on; a static call keeps the recorded force
 // and reads none), a motion coefficient plus compliance or a closed-form contact stiffness that
 // is not positive, an impactor number outside csvars, a carried force (a negative record force,
-// which goes into csvars) of -inf, a response grid without a positive last value or with a zero
-// time increment, and a value that would turn non-finite. An unknown force
+// which goes into csvars) of -inf, a recorded force or radius (entries 11 and 12) that is not
+// finite where it is handed back as the current one, a response grid without a positive last
+// value or with a zero time increment, and a value that would turn non-finite. An unknown force
 // procedure (reported) and a stiffness flag the stiffness law does not compute (reported there)
 // give no contact force instead: force, radius and depth 0 (radius and depth of F = 0 for the
 // procedure). An unusable response table keeps the recorded compliance (level -2).
