@@ -69,17 +69,17 @@ bool finite(double v) { return std::isfinite(v); }
 void heat_law(const tvk::solver::HetvalProny& a) {
     a.flux[0] = 0.0;
     if (!finite(a.temp[0]) || !finite(a.dtime)) {
-        tvk::report(-3, "hetval_prony: non-finite temperature or time increment; no heat", 0, 0, a.temp[0]);
+        tvk::report_refused_point("hetval_prony: non-finite temperature or time increment; no heat", 0, 0, a.temp[0]);
         return;
     }
     // The cure cannot run backwards in time; an increment of 0 is served (no heat).
     if (a.dtime < 0.0) {
-        tvk::report(-3, "hetval_prony: negative time increment; no heat", 0, 0, a.dtime);
+        tvk::report_refused_point("hetval_prony: negative time increment; no heat", 0, 0, a.dtime);
         return;
     }
     CureData d;
     if (!cure_data(d, a.cmname)) {
-        tvk::report(-3, "hetval_prony: no cure data for this ply and section");
+        tvk::report_refused_point("hetval_prony: no cure data for this ply and section");
         return;
     }
     // The cure advances in a copy of slots 1-4, written back only when all of it and the heat are
@@ -100,20 +100,20 @@ void expansion_law(const tvk::solver::UexpanProny& a) {
     std::fill(a.expan.data(), a.expan.data() + 6, 0.0);
     std::fill(a.dexpandt.data(), a.dexpandt.data() + 6, 0.0);
     if (a.nstatv < cs::expansion_min) {
-        tvk::report(-3, "uexpan_prony: fewer than 508 state variables", a.nstatv);
+        tvk::report_refused_point("uexpan_prony: fewer than 508 state variables", a.nstatv);
         return;
     }
     if (!finite(a.temp[0]) || !finite(a.temp[1]) || !finite(a.time[1]) || !finite(a.dtime)) {
-        tvk::report(-3, "uexpan_prony: non-finite temperature or time; no expansion", 0, 0, a.temp[0]);
+        tvk::report_refused_point("uexpan_prony: non-finite temperature or time; no expansion", 0, 0, a.temp[0]);
         return;
     }
     if (a.dtime < 0.0) {
-        tvk::report(-3, "uexpan_prony: negative time increment; no expansion", 0, 0, a.dtime);
+        tvk::report_refused_point("uexpan_prony: negative time increment; no expansion", 0, 0, a.dtime);
         return;
     }
     CureData d;
     if (!cure_data(d, a.cmname)) {
-        tvk::report(-3, "uexpan_prony: no cure data for this ply and section");
+        tvk::report_refused_point("uexpan_prony: no cure data for this ply and section");
         return;
     }
     // The cure (slots 1-4) and the strains of the increment are computed in copies and written
