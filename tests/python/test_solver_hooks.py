@@ -1,6 +1,6 @@
 """Auxiliary solver hooks: characteristic lengths of element blocks, the Gauss-point report of
-initialisation steps, nodal-coordinate recording, constraint switch-off and the state-vector
-initialisation mark."""
+initialisation steps, nodal-coordinate and node-motion recording (with the increment ends that
+share its interval), constraint switch-off and the state-vector initialisation mark."""
 import numpy as np
 import pytest
 
@@ -255,3 +255,40 @@ def test_increment_due_at_the_top_of_the_int_range_is_that_of_the_exact_successo
             small = 2 + (kinc - 2) % abs(nupdate)
             assert recorded(small) == due and zeroed(small) == due, small
     assert errstat() == 0
+
+
+@pytest.mark.parametrize("finite_first", [True, False])
+def test_vdisp_nullify_keeps_the_motion_of_a_node_given_twice_once_with_a_nan_rotation(motion_model, finite_first):
+    """A node given twice in one block, once with finite values and once with a NaN rotation, keeps
+    its stored motion in every slot: neither of its entries is stored. The other nodes of the block
+    are stored."""
+    nm = motion_model
+    kept = np.arange(1.0, 25.0).reshape(6, 4)
+    nm[:, :, 0] = kept
+    good, bad = [1.0, 2.0, 3.0, 0.1, 0.2, 0.3], [4.0, 5.0, 6.0, np.nan, 0.0, 0.0]
+    entries = [good, bad] if finite_first else [bad, good]
+    u = np.array(entries + [[7.0, 8.0, 9.0, 0.4, 0.5, 0.6]]).T
+    vdisp_motion(3, [4, 4, 5], u)
+    assert errstat() == -2 and list(t.errorhandling.errintv) == [4, 1]
+    assert nm[:, 1, 0].tolist() == kept[:, 1].tolist()
+    assert nm[:, 2, 0].tolist() == [7.0, 8.0, 9.0, 0.4, 0.5, 0.6]
+    assert np.array_equal(nm[:, [0, 3], 0], kept[:, [0, 3]])
+
+
+def test_vdisp_nullify_keeps_the_stored_coordinates_of_a_node_whose_third_coordinate_is_not_finite():
+    """At the first increment of an initialisation step a node at (7, 8, NaN) keeps its stored
+    coordinates, with a report; a node beside it in the block is stored."""
+    t.elementdata.nelem = 1
+    t.datahandling.allocateelementdata(4, 1)
+    t.elementdata.elemnodes[:, 0] = [3, 4, 5, 6]
+    t.datahandling.allocatenodaldata(6, 4, 1)
+    t.jobdata.stepid = [0, 1]
+    nc = t.nodaldata.nodalcoords
+    nc[:, :, 0] = -1.0
+    coordnp = np.array([[7.0, 8.0, np.nan], [1.0, 2.0, 3.0]]).T
+    u = np.ones((6, 2))
+    tl.vdisp_nullify(1, 1, 0.0, 0.0, 1e-3, 1e-3, "BC", 0, 1, [5, 6], 1.0, coordnp, u, u, u, u, np.ones(2),
+                     np.zeros((2, 3, 3)), np.zeros((6, 2)))
+    assert errstat() == -2 and list(t.errorhandling.errintv) == [5, 1]
+    assert nc[:, 2, 0].tolist() == [-1.0] * 3 and nc[:, 3, 0].tolist() == [1.0, 2.0, 3.0]
+    assert (nc[:, :2, 0] == -1.0).all()
