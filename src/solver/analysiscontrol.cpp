@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdint>
 #include <cstring>
 #include <string>
 #include <string_view>
@@ -10,7 +11,6 @@
 #include "core/datahandling.h"
 #include "core/errors.h"
 #include "core/modeldata.h"
-#include "core/signal.h"
 #include "core/units.h"
 #include "elements/elementtables.h"
 #include "input/cards.h"
@@ -369,8 +369,10 @@ void increment_end(double dtime, int kstep, int kinc, bool exflag) {
         else if (kind == solver::TVK_IMPACT) impactor_impact_end(dtime);
     }
     if (exflag) {
-        const int next = kinc + 1, nupdate = debugdata.nupdate;
-        if (mLimit(&next, &nupdate) != nupdate) return;
+        // Only where kinc + 1 is a multiple of nupdate (always for nupdate 0). kinc + 1 is formed
+        // in 64 bits: the solver's counter may be the largest int.
+        const std::int64_t next = std::int64_t{kinc} + 1, nupdate = debugdata.nupdate;
+        if (nupdate != 0 && next % nupdate != 0) return;
     }
     zero_accumulators();
     const auto& nm = nodaldata.nodesmotion;

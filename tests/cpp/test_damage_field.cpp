@@ -421,6 +421,42 @@ TEST_F(PlyField, FatigueStepFailsAPointWithoutRecordingItInTheDamageSets) {
     EXPECT_EQ(tvk::errorhandling.errstat, 0) << tvktest::errtext();
 }
 
+// A failed point of a relaxation step records its coordinates in its ply's plane, turned by the ply
+// angle. On a ply at 30 degrees (1.7e308, -1e308, 0) lies at (-1.6e306, -1.97e308) there: the
+// first coordinate is finite, the second beyond the doubles. The point is refused and writes
+// neither its state nor the damage sets; a tenth of it is recorded.
+TEST_F(PlyField, PointWhosePlaneCoordinateOverflowsOnlyInTheSecondAxisIsRefused) {
+    set_steps({3, 4});
+    *tvk::sectiondata.plyorientation.at(1, 1) = 30.0;
+    const std::vector<V> sets = damage_sets();
+    for (const double scale : {1.0, 0.1}) {
+        const long double x = 1.7e308L * scale, y = -1e308L * scale, c = std::sqrt(3.0L) / 2;
+        const long double px = 0.5L * x + c * y, py = -c * x + 0.5L * y;  // turned by -60 degrees
+        ASSERT_LT(std::fabs(px), std::numeric_limits<double>::max());
+        ASSERT_EQ(std::fabs(py) > std::numeric_limits<double>::max(), scale == 1.0);
+        FieldPoint p;
+        p.coord[0] = static_cast<double>(x), p.coord[1] = static_cast<double>(y);
+        p.slot(ps::fibre_flag) = 1.0;
+        p.slot(ps::ply) = p.slot(ps::section) = 1.0;
+        p.field.assign(7, 0.25);
+        const V state = p.statev, field = p.field;
+        tvktest::clear_errors();
+        p.call();
+        if (scale == 1.0) {
+            EXPECT_EQ(tvk::errorhandling.errstat, -3);
+            EXPECT_EQ(tvktest::errtext(), "gen_damage: non-finite input or result; point not evaluated");
+            EXPECT_EQ(p.statev, state);
+            EXPECT_EQ(p.field, field);
+            EXPECT_EQ(damage_sets(), sets);
+        } else {
+            EXPECT_EQ(tvk::errorhandling.errstat, 0) << tvktest::errtext();
+            // The set's half extents: the coordinates' magnitudes.
+            EXPECT_NEAR(*tvk::damagedata.fiberdds.at(1, 1, 1), std::fabs(static_cast<double>(px)), 1e-14 * 1e306);
+            EXPECT_NEAR(*tvk::damagedata.fiberdds.at(2, 1, 1), std::fabs(static_cast<double>(py)), 1e-14 * 1e308);
+        }
+    }
+}
+
 // A point that would write a value that is not finite is refused at level -3 and writes nothing:
 // its state and field variables, the sensor records, the orientation lists and the damage sets stay
 // as they came, and a usable point after it still records into them.

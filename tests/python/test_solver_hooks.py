@@ -1,6 +1,6 @@
 """Auxiliary solver hooks: characteristic lengths of element blocks, the Gauss-point report of
-initialisation steps, nodal-coordinate recording, constraint switch-off and the state-vector
-initialisation mark."""
+initialisation steps, nodal-coordinate and node-motion recording (with the increment ends that
+share its interval), constraint switch-off and the state-vector initialisation mark."""
 import numpy as np
 import pytest
 
@@ -193,3 +193,102 @@ def test_vdisp_nullify_keeps_the_stored_coordinates_of_a_node_whose_coordinates_
     assert call([4, 6, 7, 99, 6], bad) == (-2, [4, 2])
     assert nc[:, 1, 0].tolist() == nc[:, 0, 1].tolist() == [1, 2, 3] and nc[:, 3, 0].tolist() == [4, 5, 6]
     assert nc[:, 1, 1].tolist() == [1e308, 0, 0] and np.count_nonzero(nc) == 10
+
+
+# ---- node motions of the prescribed-motion hook --------------------------------------------------
+
+INT_MAX = 2 ** 31 - 1
+
+
+@pytest.fixture
+def motion_model(monkeypatch):
+    """One element holding nodes 3 to 6 with frames never built (the identity), six degrees of
+    freedom, steps an initialisation and an impact; returns the node-motion table. The counters it
+    sets outlive a release of the tables, so they are put back."""
+    monkeypatch.setattr(t.nodaldata, "ndof", 6)
+    monkeypatch.setattr(t.debugdata, "nupdate", 1)
+    t.elementdata.nelem = 1
+    t.datahandling.allocateelementdata(4, 1)
+    t.elementdata.elemnodes[:, 0] = [3, 4, 5, 6]
+    t.datahandling.allocatenodaldata(6, 4, 1)
+    t.jobdata.stepid = [0, 3]
+    return t.nodaldata.nodesmotion
+
+
+def vdisp_motion(kinc, nodes, u):
+    mdof, nb = u.shape
+    t.errorhandling.rsxerr(1)
+    tl.vdisp_nullify(2, kinc, 0.0, 0.0, 1e-3, 1e-3, "BC", 0, 1, nodes, 1.0, np.zeros((3, nb)), u, u, u, u,
+                     np.ones(nb), np.zeros((nb, 3, 3)), np.zeros((mdof, nb)))
+
+
+@pytest.mark.parametrize("nupdate", [1, 2, 3, 7, 2 ** 16, INT_MAX, -2, -3, 0])
+def test_increment_due_at_the_top_of_the_int_range_is_that_of_the_exact_successor(motion_model, nupdate):
+    """The motion hook records node motions, and the explicit increment ends zero the accumulators,
+    when kinc + 1 is a multiple of nupdate (every increment for nupdate 0). For kinc 2^31 - 1 and
+    2^31 - 2, kinc + 1 is taken in exact integers, and the hooks decide as for the small kinc of the
+    same residue."""
+    nm = motion_model
+    t.debugdata.nupdate = nupdate
+    u = np.array([[1.0, 2.0, 3.0, 0.5, 0.25, 0.0]]).T
+    t.sectiondata.tnormalstress = np.ones((3, 1))
+
+    def recorded(kinc):
+        nm[:] = 0.0
+        vdisp_motion(kinc, [4], u)
+        return nm[:, 1, 0].tolist() == u[:, 0].tolist()
+
+    def zeroed(kinc):
+        out = []
+        for call in (lambda: tl.uexternaldb_iocontrol(2, 0, [0.0, 0.0], 1e-3, 2, kinc, 1),
+                     lambda: tl.vexternaldb_iocontrol(4, [0, 0, 2, kinc], [0.0, 0.0, 1e-3])):
+            t.sectiondata.tnormalstress[:] = 1.0
+            call()
+            out.append(not t.sectiondata.tnormalstress.any())
+        assert out[0] == out[1]
+        return out[0]
+
+    for kinc in (INT_MAX, INT_MAX - 1):
+        due = nupdate == 0 or (kinc + 1) % nupdate == 0
+        assert recorded(kinc) == due and zeroed(kinc) == due, kinc
+        if 0 < abs(nupdate) <= 2 ** 16:
+            small = 2 + (kinc - 2) % abs(nupdate)
+            assert recorded(small) == due and zeroed(small) == due, small
+    assert errstat() == 0
+
+
+@pytest.mark.parametrize("finite_first", [True, False])
+def test_vdisp_nullify_keeps_the_motion_of_a_node_given_twice_once_with_a_nan_rotation(motion_model, finite_first):
+    """A node given twice in one block, once with finite values and once with a NaN rotation, keeps
+    its stored motion in every slot: neither of its entries is stored. The other nodes of the block
+    are stored."""
+    nm = motion_model
+    kept = np.arange(1.0, 25.0).reshape(6, 4)
+    nm[:, :, 0] = kept
+    good, bad = [1.0, 2.0, 3.0, 0.1, 0.2, 0.3], [4.0, 5.0, 6.0, np.nan, 0.0, 0.0]
+    entries = [good, bad] if finite_first else [bad, good]
+    u = np.array(entries + [[7.0, 8.0, 9.0, 0.4, 0.5, 0.6]]).T
+    vdisp_motion(3, [4, 4, 5], u)
+    assert errstat() == -2 and list(t.errorhandling.errintv) == [4, 1]
+    assert nm[:, 1, 0].tolist() == kept[:, 1].tolist()
+    assert nm[:, 2, 0].tolist() == [7.0, 8.0, 9.0, 0.4, 0.5, 0.6]
+    assert np.array_equal(nm[:, [0, 3], 0], kept[:, [0, 3]])
+
+
+def test_vdisp_nullify_keeps_the_stored_coordinates_of_a_node_whose_third_coordinate_is_not_finite():
+    """At the first increment of an initialisation step a node at (7, 8, NaN) keeps its stored
+    coordinates, with a report; a node beside it in the block is stored."""
+    t.elementdata.nelem = 1
+    t.datahandling.allocateelementdata(4, 1)
+    t.elementdata.elemnodes[:, 0] = [3, 4, 5, 6]
+    t.datahandling.allocatenodaldata(6, 4, 1)
+    t.jobdata.stepid = [0, 1]
+    nc = t.nodaldata.nodalcoords
+    nc[:, :, 0] = -1.0
+    coordnp = np.array([[7.0, 8.0, np.nan], [1.0, 2.0, 3.0]]).T
+    u = np.ones((6, 2))
+    tl.vdisp_nullify(1, 1, 0.0, 0.0, 1e-3, 1e-3, "BC", 0, 1, [5, 6], 1.0, coordnp, u, u, u, u, np.ones(2),
+                     np.zeros((2, 3, 3)), np.zeros((6, 2)))
+    assert errstat() == -2 and list(t.errorhandling.errintv) == [5, 1]
+    assert nc[:, 2, 0].tolist() == [-1.0] * 3 and nc[:, 3, 0].tolist() == [1.0, 2.0, 3.0]
+    assert (nc[:, :2, 0] == -1.0).all()
