@@ -93,8 +93,8 @@ void heat_law(const tvk::solver::HetvalProny& a) {
         return;
     }
     // The cure advances in a copy of slots 1-4, written back only when all of it and the heat are
-    // finite: a temperature or increment that overflows the kinetics (a step whose root the cure
-    // update cannot bracket gives NaN) leaves the state as it came.
+    // finite: a temperature or increment that overflows the kinetics (the bracketed root of a step
+    // whose rate overflows is NaN) leaves the state as it came.
     double cure[cs::heat_min];
     std::copy_n(a.statev.data(), cs::heat_min, cure);
     const double rate = advance_cure(d, &cure[0], a.temp[0], a.dtime);
