@@ -66,6 +66,11 @@ double advance_cure(const CureData& d, const V& svar, double tc, double dtime) {
 
 bool finite(double v) { return std::isfinite(v); }
 
+// The largest reachable degree a point holds (slot 4) is one the cure update stored, a degree in
+// [0, 1] (a fresh point holds 0): any other value, which the update would take as the reachable
+// degree and store again, is no state of a curing point.
+bool usable_reachable(double reached) { return reached >= 0.0 && reached <= 1.0; }
+
 void heat_law(const tvk::solver::HetvalProny& a) {
     a.flux[0] = 0.0;
     if (!finite(a.temp[0]) || !finite(a.dtime)) {
@@ -82,8 +87,14 @@ void heat_law(const tvk::solver::HetvalProny& a) {
         tvk::report_refused_point("hetval_prony: no cure data for this ply and section");
         return;
     }
+    if (const double reached = cs::slot(a.statev, cs::reachable); !usable_reachable(reached)) {
+        tvk::report_refused_point("hetval_prony: reachable degree of cure svar(4) not in [0, 1]; no heat", 0, 0,
+                                  reached);
+        return;
+    }
     // The cure advances in a copy of slots 1-4, written back only when all of it and the heat are
-    // finite: a temperature or increment that overflows the kinetics leaves the state as it came.
+    // finite: a temperature or increment that overflows the kinetics (the bracketed root of a step
+    // whose rate overflows is NaN) leaves the state as it came.
     double cure[cs::heat_min];
     std::copy_n(a.statev.data(), cs::heat_min, cure);
     const double rate = advance_cure(d, &cure[0], a.temp[0], a.dtime);
@@ -114,6 +125,11 @@ void expansion_law(const tvk::solver::UexpanProny& a) {
     CureData d;
     if (!cure_data(d, a.cmname)) {
         tvk::report_refused_point("uexpan_prony: no cure data for this ply and section");
+        return;
+    }
+    if (const double reached = cs::slot(a.statev, cs::reachable); !usable_reachable(reached)) {
+        tvk::report_refused_point("uexpan_prony: reachable degree of cure svar(4) not in [0, 1]; no expansion", 0,
+                                  0, reached);
         return;
     }
     // The cure (slots 1-4) and the strains of the increment are computed in copies and written

@@ -70,7 +70,9 @@ PlySection ply_section(std::string_view cmname);
 // degmax; otherwise the root of the backward Euler step d = degree0 + dt rate(d), bracketed in
 // [degree0, degmax]; degmax itself for a rate law that does not vanish there but stays positive,
 // whose step would carry the degree past it. Without a sign change in the bracket the last
-// iterate is returned with a level -2 report.
+// iterate is returned with a level -2 report; where the bracketed solve meets a value that is not
+// finite (dt rate overflowing) it reports at level -3 and the result is NaN, a step the cure
+// update cannot take.
 double implicit_degree(const double* cf, int nc, double t1, double degree0, double dt, double degmax);
 
 // Column `col` (tvk::columns::cuprops) of materialdata cuprops for the slot, with its length nc

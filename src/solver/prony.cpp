@@ -88,55 +88,70 @@ DegreeIteration degree_iteration(const double* cf, double t1, double degree0, do
     return {d, false, reached};
 }
 
+// The backward Euler step g(d) = d - degree0 - dt rate(d) = 0 where the fixed-point iteration did
+// not solve it (`iterate` its last value). Where the rate law vanishes at degmax (positive
+// exponents), an iterate that reaches degmax gets the rate 0, the next one falls back to degree0,
+// and the iteration stops on the explicit step: with rate = degmax - d it returns
+// degree0 + dt (degmax - degree0) for every step dt >= 1, while the backward Euler step is
+// (degree0 + dt degmax) / (1 + dt). g is -dt rate(degree0) <= 0 at degree0 and
+// degmax - degree0 - dt rate(degmax) at degmax, so a rate law that vanishes there brackets the root,
+// which Brent's method then finds (to 1e-15, well within the iteration's tolerance).
+// A rate that does not vanish at degmax (a zero exponent) and still cures there has no root below
+// degmax: the root is degree0 + dt rate(degmax) beyond it (cure_rate is constant there), or, when
+// `capped`, degmax itself, where the cure stops within the step. A function value that is not
+// finite (dt rate overflowing) leaves no root: NaN, with the solver's level -3 report.
+double step_root(const double* cf, int nc, double t1, double degree0, double dt, double degmax, double iterate,
+                 bool capped) {
+    // cure_rate caps its degree at degmax: beyond degmax the rate is that at degmax.
+    auto g = [&](double d) { return d - degree0 - dt * cure_rate(cf, t1, d, degmax, nc); };
+    const double g0 = g(degree0), g1 = g(degmax);
+    if (g0 == 0.0) return degree0;
+    if (g0 < 0.0 && g1 == 0.0) return degmax;
+    // Any other rate without a root below degmax (a negative rate on a negative step) takes the
+    // explicit step at the rate of degmax, constant beyond it.
+    if (g0 < 0.0 && g1 < 0.0) {
+        const double rate = cure_rate(cf, t1, degmax, degmax, nc);
+        return capped && rate > 0.0 ? degmax : degree0 + dt * rate;
+    }
+    if (g0 < 0.0 && g1 > 0.0) {
+        auto f = [&](double* v, double*, const double* x, const double*, const int*, const int*) { *v = g(*x); };
+        const double xacc = 1e-15;
+        const int maxit = 200, na = 0, nfun = 0;
+        double root = iterate;
+        int istat = 0;
+        tvk::bdsafe(tvk::RootFunction::ref(f), &degree0, &degmax, &root, nullptr, &xacc, &maxit, &na, &nfun, &istat);
+        return root;  // a limit reached is reported by the solver, as is a value that is not finite (NaN)
+    }
+    // No sign change in [degree0, degmax] (a negative rate, a negative step, or a rate law that is
+    // not a number there): the iterate, reported.
+    tvk::report(-2, "Cure update: no degree of cure between the start and the reachable degree", 0, 0, degree0,
+                degmax);
+    return iterate;
+}
+
+// FuncDegree: the value the iteration stops on where it is a fixed point of its map
+// d -> degree0 + dt rate(min(d, degmax)) to 1e-6 max(1, |dt|), beyond degmax included; otherwise
+// (an iterate that bounced off degmax, or the iteration limit) the root of the step.
 double func_degree(const double* cf, double t1, double degree0, double dt, double degmax, int nc) {
     const DegreeIteration it = degree_iteration(cf, t1, degree0, dt, degmax, nc);
-    if (!it.converged)
-        tvk::report(-1, "FuncDegree: degree of cure not converged in 1000 iterations",
+    if (it.converged) {
+        const double next = degree0 + dt * cure_rate(cf, t1, std::min(degmax, it.d), degmax, nc);
+        if (std::fabs(next - it.d) <= 1e-6 * std::max(1.0, std::fabs(dt))) return it.d;
+    } else {
+        tvk::report(-1, "FuncDegree: no fixed point in 1000 iterations; root of the step bracketed",
                     tvk::prony::funcdegree_max_iterations, 0, it.d);
-    return it.d;
+    }
+    return step_root(cf, nc, t1, degree0, dt, degmax, it.d, false);
 }
 
 }  // namespace
 
 namespace tvk::curestate {
 
-// Where the rate law vanishes at degmax (positive exponents), an iterate that reaches degmax gets
-// the rate 0, the next one falls back to degree0, and the iteration stops on a wrong value: with
-// rate = degmax - d it returns degree0 + dt (degmax - degree0) for every step dt >= 1, while the
-// backward Euler step is (degree0 + dt degmax) / (1 + dt). g(d) = d - degree0 - dt rate(d) is
-// -dt rate(degree0) <= 0 at degree0 and degmax - degree0 - dt rate(degmax) at degmax, so a rate
-// law that vanishes there brackets the root, which Brent's method then finds.
 double implicit_degree(const double* cf, int nc, double t1, double degree0, double dt, double degmax) {
     const DegreeIteration it = degree_iteration(cf, t1, degree0, dt, degmax, nc);
     if (it.converged && !it.reached) return it.d;
-    // cure_rate caps its degree at degmax: beyond degmax the rate is that at degmax.
-    auto g = [&](double d) { return d - degree0 - dt * cure_rate(cf, t1, d, degmax, nc); };
-    const double g0 = g(degree0), g1 = g(degmax);
-    if (g0 == 0.0) return degree0;
-    if (g0 < 0.0 && g1 == 0.0) return degmax;
-    // A rate that does not vanish at degmax (a zero exponent) and still cures there: no root lies
-    // below degmax, so the cure reaches degmax within the step and stops there. Any other rate
-    // without a root below degmax (a negative rate on a negative step) takes the explicit step at
-    // the rate of degmax, constant beyond it.
-    if (g0 < 0.0 && g1 < 0.0) {
-        const double rate = cure_rate(cf, t1, degmax, degmax, nc);
-        return rate > 0.0 ? degmax : degree0 + dt * rate;
-    }
-    if (g0 < 0.0 && g1 > 0.0) {
-        auto f = [&](double* v, double*, const double* x, const double*, const int*, const int*) { *v = g(*x); };
-        const double xacc = 1e-15;
-        const int maxit = 200, na = 0, nfun = 0;
-        double root = it.d;
-        int istat = 0;
-        tvk::bdsafe(tvk::RootFunction::ref(f), &degree0, &degmax, &root, nullptr, &xacc, &maxit, &na, &nfun, &istat);
-        if (std::isfinite(root)) return root;  // a limit reached is reported by the solver
-        return it.d;
-    }
-    // No sign change in [degree0, degmax] (a negative rate, a negative step, or a rate law that is
-    // not a number there): the iterate, reported.
-    tvk::report(-2, "Cure update: no degree of cure between the start and the reachable degree", 0, 0, degree0,
-                degmax);
-    return it.d;
+    return step_root(cf, nc, t1, degree0, dt, degmax, it.d, true);
 }
 
 }  // namespace tvk::curestate

@@ -19,9 +19,14 @@
 //   FuncDegree   the degree of cure after timestep at the constant temperature t1 from degree0:
 //                the fixed point of d = degree0 + timestep rate(min(d, degmax)), iterated from
 //                d = degree0 + timestep rate(degree0) until the rate changes by less than 1e-6
-//                absolutely or 1e-10 relatively, or is 0; not capped at degmax. The iteration
-//                may oscillate: after 1000 iterations it stops with a level -1 report and returns
-//                the last d. nc < 7: level -3 report, degree0
+//                absolutely or 1e-10 relatively, or is 0; not capped at degmax. Where the value
+//                it stops on is no fixed point to 1e-6 max(1, |timestep|) (an iterate that reached
+//                degmax, where the rate vanishes, sends the next back to degree0 and the one after
+//                to the explicit step), the root of d - degree0 - timestep rate(d) bracketed in
+//                [degree0, degmax] instead (beyond degmax, degree0 + timestep rate(degmax), for a
+//                rate that does not vanish there). The iteration may oscillate: after 1000
+//                iterations it stops with a level -1 report and the root is taken. A root whose
+//                function values overflow: level -3 report, NaN. nc < 7: level -3 report, degree0
 //
 // Solver routines:
 //   umat_prony     UMAT of the transversely isotropic generalized Maxwell resin (six stress
@@ -36,6 +41,9 @@
 //                  passes no length; the Python binding checks it)
 //   uexpan_prony   thermal and chemical strain increments of the curing resin (glassy, liquid,
 //                  rubbery); at least 508 state variables
+//                  Both refuse a point (state as it came, no heat or expansion, level -3) whose
+//                  reachable degree svar(4) is not in [0, 1], and one whose cure step, heat or
+//                  strains are not finite
 //   usermat_prony  umat_prony as an ANSYS USERMAT, through abq_umat_to_ansys_usermat
 #pragma once
 

@@ -2,9 +2,10 @@
 
 Each recorded call of a solver entry (the load and amplitude hooks, the field and length hooks,
 the elements, analysis control and the material routines) is made as recorded and then with one
-real value at a time replaced by NaN, +-inf, 0, +-1e308 or a small negative real: a real scalar,
-every entry of a small array (each value in turn), a whole array, the first entry of a larger one,
-and likewise the real model tables the entry writes. After each call:
+real value at a time replaced by NaN, +-inf, 0, +-1e308, a small negative real, +-1e154 (whose
+square overflows), 1e200 or the least subnormal 5e-324: a real scalar, every entry of a small array
+(each value in turn), a whole array, the first entry of a larger one, and likewise the real model
+tables the entry writes. After each call:
 
 - above level -3, no output, no array the call wrote into and no model table the entry writes holds
   a non-finite value, unless the table below exempts it;
@@ -26,7 +27,8 @@ import re
 import numpy as np
 
 VALUES = (("NaN", math.nan), ("inf", math.inf), ("-inf", -math.inf), ("0", 0.0), ("1e308", 1e308),
-          ("-1e308", -1e308), ("-1e-3", -1e-3))
+          ("-1e308", -1e308), ("-1e-3", -1e-3), ("1e154", 1e154), ("-1e154", -1e154), ("1e200", 1e200),
+          ("5e-324", 5e-324))
 
 # Arrays up to this size have each entry changed on its own; larger ones as a whole and at their
 # first entry.

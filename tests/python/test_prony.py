@@ -103,9 +103,33 @@ class TestKinetics:
         np.testing.assert_allclose(ratios, 2.0, atol=0.2)
 
     def test_funcdegree_oscillation_is_capped_and_reported(self):
-        d = pr.funcdegree([0.99, 0.0, 0.0, 0.0, 2.0, 1.0, 1.0], 400.0, 0.0, 1.0, 1.0)
+        law = [0.99, 0.0, 0.0, 0.0, 2.0, 1.0, 1.0]
+        d = pr.funcdegree(law, 400.0, 0.0, 1.0, 1.0)
         assert errstat() == -1 and "FuncDegree" in errtext()
-        assert np.isfinite(d)
+        # the root of the step instead of the last iterate (near 0 or 0.99)
+        assert d == pytest.approx(brentq(lambda x: x - rate(law, 400.0, x, 1.0), 0.0, 1.0, xtol=1e-15), abs=1e-14)
+
+    def test_funcdegree_bounced_off_degmax_is_the_bracketed_root(self):
+        # An iterate at degmax, where the rate vanishes, sent the iteration back to degree0 and then
+        # to the explicit step, which it returned: 26.27 and 2.0 for the first two steps below.
+        steps = [([6.239e7, 5.2265e4, 7.056e5, 8.9449e4, 1.3595, 0.32177, 1.4368], 456.7, 0.0785, 0.4456, 1.0),
+                 ([1.0, 0.0, 0.0, 0.0, 1.0, 0.0, 0.0], 400.0, 0.0, 2.0, 1.0)]  # rate 1 - d: 2/3
+        rng = np.random.default_rng(61)
+        for _ in range(400):  # Kamal-type steps: a fifth reach degmax, five oscillate to the limit
+            g = [10 ** rng.uniform(3, 9), rng.uniform(4e4, 9e4), 10 ** rng.uniform(3, 9), rng.uniform(4e4, 9e4),
+                 rng.uniform(0.5, 2.5), rng.uniform(0.2, 1.5), rng.uniform(0.8, 2.5)]
+            amax = rng.uniform(0.8, 1.0)
+            steps.append((g, rng.uniform(350.0, 480.0), rng.uniform(0.0, 0.95) * amax, 10 ** rng.uniform(-3, 1), amax))
+        for g, temp, d0, dt, amax in steps:
+            d = pr.funcdegree(g, temp, d0, dt, amax)
+            root = brentq(lambda x: x - d0 - dt * rate(g, temp, x, amax), d0, amax, xtol=1e-15, rtol=1e-15)
+            # a fixed point the iteration stopped on stands (within its own tolerance of the root)
+            assert abs(d - root) <= 2e-6 * max(1.0, dt), (g, temp, d0, dt, amax, d, root)
+            assert errstat() in (0, -1)
+            _tolvek.errorhandling.rsxerr(1)
+        assert pr.funcdegree(*steps[1]) == pytest.approx(2.0 / 3.0, abs=1e-15)
+        # A rate that does not vanish at degmax (a zero exponent) has its fixed point beyond it, uncapped.
+        assert pr.funcdegree([0.5, 0.0, 0.0, 0.0, 0.0, 1.0, 1.0], 400.0, 0.5, 2.0, 1.0) == 1.5
 
 
 def umat_args(stress, svar, dstran, temp, p, dtime=1.0, stran=None, name="RESIN_L@1@_S@1@"):
