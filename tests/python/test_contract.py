@@ -32,7 +32,7 @@ Two further walks give the routines the input that finds most faults:
 The corpus is re-recorded by running the suite with TVK_RECORD_CALLS set (see conftest.py).
 
 The record check (test_solver_entry_records) makes every recorded call of a solver entry with each
-real value changed in turn to NaN, +-inf, 0, +-1e308 or -1e-3 and checks the outputs and the
+real value changed in turn to NaN, +-inf, 0, +-1e308, +-1e154, 1e200, 5e-324 or -1e-3 and checks the outputs and the
 records that outlive the call (solver_records.py: the rules and the table of exemptions). A
 finding names the entry, the recorded call, the change, the level of the error record and the
 offending slots with their values before and after the call.
