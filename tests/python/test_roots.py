@@ -276,3 +276,10 @@ def test_cubic_roots_to_rounding_beside_the_largest_and_the_smallest_double():
                 err = sum(abs(a[i] * zi ** (3 - i)) for i in range(4)) / abs((3 * a[0] * zi + 2 * a[1]) * zi + a[2])
                 assert abs(xi - zi) <= 4 * 2.0**-53 * err + 2.0**-1074, (coef, x, z)
 
+
+def test_cubic_with_a_coefficient_that_is_not_finite_has_no_finite_root():
+    for base in ((1.0, 0.0, 0.0, -8.0), (1.0, -6.0, 11.0, -6.0)):
+        for i, v in [(0, math.nan)] + [(i, v) for i in (1, 2, 3) for v in (math.nan, math.inf, -math.inf)]:
+            coef = list(base)
+            coef[i] = v
+            assert not any(map(math.isfinite, m.solution3pe(*coef))), coef
