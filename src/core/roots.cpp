@@ -644,7 +644,10 @@ int root_scale(const double* c, int n) {
 // The real roots of A x^2 + B x + C (A nonzero, all finite) into r: their number, 0 or 2 (a double
 // root twice). The larger root by the stable form on the scaled monic quadratic; the smaller as
 // C / (A x_large) from the coefficients as given, so that it keeps its digits however far below
-// the larger one it lies.
+// the larger one it lies. Where A x_large leaves the normal range (it overflows beside a
+// coefficient near the largest double, or loses digits as a subnormal), the quotient is formed on
+// the mantissas, C 2^-ec / (am q), and scaled by 2^(ec - ea - k) afterwards: the same one rounding
+// wherever the result is a normal double.
 int quadratic_roots(double A, double B, double C, double* r) {
     const double c3[3] = {A, B, C};
     const int k = root_scale(c3, 2), ea = exponent_of(A);
@@ -654,7 +657,17 @@ int quadratic_roots(double A, double B, double C, double* r) {
     if (disc < 0.0) return 0;
     const double q = -0.5 * (b + std::copysign(std::sqrt(disc), b));  // the larger root in t
     r[0] = times_pow2(q, k);
-    r[1] = disc == 0.0 || q == 0.0 ? r[0] : C / times_pow2(am * q, ea + k);
+    if (disc == 0.0 || q == 0.0) {
+        r[1] = r[0];
+    } else {
+        const double ax = times_pow2(am * q, ea + k);  // A x_large
+        if (std::isnormal(ax) || C == 0.0) {
+            r[1] = C / ax;
+        } else {
+            const int ec = exponent_of(C);
+            r[1] = times_pow2(times_pow2(C, -ec) / (am * q), ec - ea - k);
+        }
+    }
     return 2;
 }
 

@@ -103,6 +103,28 @@ def test_dasinh_within_two_roundings_for_every_finite_argument():
             assert abs(m.dasinh(x) - ref) <= 2 * math.ulp(float(ref)), x
 
 
+def test_inverse_hyperbolic_functions_within_a_few_roundings_where_well_conditioned():
+    """dacosh from 2, datanh for |x| <= 1/2, dacoth for |x| >= 2 over their whole double range (the
+    ends, the largest double, subnormals), against 50-digit mpmath; the Fisher transformation is
+    datanh. Finite on the rest of each domain; the degenerate arguments give non-finite values."""
+    big = 1.7976931348623157e308
+    cases = [(m.dacosh, mpmath.acosh, [*np.logspace(math.log10(2), 308, 500), 2.0, 2.0**512, big], 1),
+             (m.datanh, mpmath.atanh, [*np.logspace(-320, math.log10(0.5), 500), 5e-324, 2.0**-28, 0.25, 0.5], 3),
+             (m.dacoth, lambda x: mpmath.atanh(1 / x), [*np.logspace(math.log10(2), 308, 500), 2.0, 8.0, big], 4)]
+    with mpmath.workdps(50):
+        for f, ref, xs, ulps in cases:
+            for x in xs if f is m.dacosh else [s * v for v in xs for s in (1.0, -1.0)]:
+                r = ref(mpmath.mpf(x))
+                assert abs(f(x) - r) <= ulps * math.ulp(float(r)), (f, x)
+                if f is m.datanh:
+                    assert m.fishertransformation(x) == f(x)
+    one = 1 + 2.0**-52
+    assert all(map(math.isfinite, (m.dacosh(1.0), m.dacosh(one), m.datanh(1 - 2.0**-53), m.dacoth(-one))))
+    assert (m.dacosh(math.inf), m.datanh(-1.0), m.dacoth(1.0), m.dacoth(-math.inf)) == (math.inf, -math.inf, math.inf, 0.0)
+    for f, x in ((m.dacosh, 0.5), (m.dacosh, -2.0), (m.datanh, 1.5), (m.dacoth, 0.5), (m.dacoth, math.nan)):
+        assert math.isnan(f(x)), (f, x)
+
+
 def test_radius_of_ellipse_lies_on_the_ellipse():
     for a, b in ((3.0, 1.0), (1.0, 3.0), (2.0, 0.5)):
         for phi in (0.0, 30.0, 90.0, 135.0, 200.0):

@@ -242,3 +242,39 @@ def test_cubic_roots_accurate_to_rounding_however_scaled():
     x = m.solution3pe(1, -1e150, -1, 1e-150)
     assert np.allclose(x, (-phi * 1e-150, (phi - 1) * 1e-150, 1e150), rtol=1e-15, atol=0)
     assert not any(map(math.isfinite, m.solution3pe(0, 1, 2, 3)))  # a = 0 is not guarded
+
+
+def test_cubic_roots_to_rounding_beside_the_largest_and_the_smallest_double():
+    """Coefficients near the largest double (f (x - R)(x^2 + p x + q) with R up to 1e308: the
+    quadratic left once R is split off overflows in the product of its leading coefficient and its
+    larger root) and subnormal ones (the root 0 and a quadratic whose a x_large is subnormal),
+    against the roots of the exact polynomial in 1200-bit arithmetic, with the bound of the test
+    above; a subnormal root to within one unit of its own."""
+    big = 1.7976931348623157e308
+    rng = random.Random(7)
+    sets = [(1.0, -1e308, -1e308, big), (1e-300, 1e-310, -1e-321, 0.0)]
+    for i in range(40):
+        if i % 2 == 0:
+            R, p, q = 10 ** rng.uniform(200, 308), rng.uniform(-3, 3), rng.uniform(-2, 2)
+            f = big / (R * max(1, abs(p), abs(q))) * rng.uniform(0.5, 1)
+            sets.append((f, f * (p - R), f * (q - p * R), -f * q * R))
+        else:
+            a, b = 10 ** rng.uniform(-308, -306), rng.choice([-1, 1]) * 10 ** rng.uniform(-312, -309)
+            sets.append((a, b, rng.choice([-1, 1]) * b * (b / a) * 10 ** rng.uniform(-3, 0), 0.0))
+    with mpmath.workprec(1200):
+        for coef in sets:
+            x = m.solution3pe(*coef)
+            a = [mpmath.mpf(v) for v in coef]
+            zs = mpmath.polyroots(a, maxsteps=500, extraprec=1200)
+            z = sorted(w.real for w in zs if abs(w.imag) <= 1e-300 * abs(w))
+            for xi, zi in zip(x, z * 3 if len(z) == 1 else z):
+                err = sum(abs(a[i] * zi ** (3 - i)) for i in range(4)) / abs((3 * a[0] * zi + 2 * a[1]) * zi + a[2])
+                assert abs(xi - zi) <= 4 * 2.0**-53 * err + 2.0**-1074, (coef, x, z)
+
+
+def test_cubic_with_a_coefficient_that_is_not_finite_has_no_finite_root():
+    for base in ((1.0, 0.0, 0.0, -8.0), (1.0, -6.0, 11.0, -6.0)):
+        for i, v in [(0, math.nan)] + [(i, v) for i in (1, 2, 3) for v in (math.nan, math.inf, -math.inf)]:
+            coef = list(base)
+            coef[i] = v
+            assert not any(map(math.isfinite, m.solution3pe(*coef))), coef
