@@ -580,19 +580,17 @@ double dot(const double* a, const double* b, size_t n) {
 }
 }  // namespace
 
+namespace tvk::la {
+
 // Dominant eigenpair by the power (von Mises) iteration. Each pass normalises y2 = a y1 and
 // aligns its sign with y1 through the largest component, so that the difference norm also
-// falls for a negative dominant eigenvalue. Reaching a positive maxiter without convergence is
-// not reported (the caller chose the pass count); a negative maxiter is reported as no
-// convergence. When no pass is made, or a y1 is met with a y1 = 0, the result is the
-// normalised current vector with its Rayleigh quotient (0 for a null vector of a).
-void PowerIteration(double* eigenval, double* eigenvec, const double* a, const int* n,
-                    const int* maxiter, const double* startvec, const double* abstol) {
-    const int nn = *n;
-    const int maxit = maxiter ? *maxiter : 2000;
-    const double tol = abstol ? *abstol : 1e-10;
+// falls for a negative dominant eigenvalue. A negative maxiter is reported as no convergence.
+// When no pass is made, or a y1 is met with a y1 = 0, the result is the normalised current
+// vector with its Rayleigh quotient (0 for a null vector of a).
+bool power_iteration(double* eigenval, double* eigenvec, const double* a, int nn, int maxit,
+                     const double* startvec, double tol) {
     *eigenval = 0.0;
-    if (nn < 1) return;
+    if (nn < 1) return false;
     const size_t N = count(nn);
     Scratch<double, 16> y1(N), y2(N);
     for (size_t i = 0; i < N; ++i) y1[i] = startvec ? startvec[i] : 1.0;
@@ -601,7 +599,8 @@ void PowerIteration(double* eigenval, double* eigenvec, const double* a, const i
 
     double nd = 1.0;
     bool normalised = false;
-    for (int pass = 0; nd > tol && pass < maxit; ++pass) {
+    int pass = 0;
+    for (; nd > tol && pass < maxit; ++pass) {
         tvk::la::matvec(a, y1.get(), y2.get(), nn, nn);
         double ny = 0.0;
         for (size_t i = 0; i < N; ++i) ny += y2[i] * y2[i];
@@ -633,14 +632,88 @@ void PowerIteration(double* eigenval, double* eigenvec, const double* a, const i
         if (r == 0.0) {
             tvk::report(-3, "Power iteration start vector is zero", nn);
             std::fill(eigenvec, eigenvec + N, 0.0);
-            return;
+            return false;
         }
         for (size_t i = 0; i < N; ++i) y1[i] /= r;
     }
     std::memcpy(eigenvec, y1.get(), N * sizeof(double));
     tvk::la::matvec(a, y1.get(), y2.get(), nn, nn);
     *eigenval = dot(y1.get(), y2.get(), N);
+    return maxit > 0 && pass == maxit && nd > tol;  // every pass made, the last above tol
 }
+
+}  // namespace tvk::la
+
+// A run of more than one pass that ends at maxiter above its tolerance is an iteration limit
+// (level -1); one pass (maxiter 1) is the caller's choice of a single step and is not reported.
+void PowerIteration(double* eigenval, double* eigenvec, const double* a, const int* n,
+                    const int* maxiter, const double* startvec, const double* abstol) {
+    const int maxit = maxiter ? *maxiter : 2000;
+    const double tol = abstol ? *abstol : 1e-10;
+    if (tvk::la::power_iteration(eigenval, eigenvec, a, *n, maxit, startvec, tol) && maxit > 1)
+        tvk::report(-1, "No convergence in von Mises eigenvalue computation", maxit, 0, tol);
+}
+
+namespace tvk::la {
+
+// The pencil kg x = mu kk x reduced by kk = U^T U to the symmetric C = U^-T kg U^-1 (dsyev), and
+// its eigenvector x = U^-1 z scaled to unit length with the sign of the reference vector ref.
+bool dominant_symmetric_pencil(double* mu, double* x, const double* kk, const double* kg, int nn,
+                               const double* ref) {
+    if (nn < 1) return false;
+    const size_t N = count(nn);
+    for (size_t k = 0; k < N * N; ++k)
+        if (!std::isfinite(kk[k]) || !std::isfinite(kg[k])) return false;
+    for (size_t j = 0; j < N; ++j)
+        for (size_t i = 0; i < j; ++i)
+            if (kg[i + j * N] != kg[j + i * N] || kk[i + j * N] != kk[j + i * N]) return false;
+    Scratch<double, 64> u(N * N), c(N * N);
+    std::memcpy(u.get(), kk, N * N * sizeof(double));
+    int info = 0;
+    dpotrf_("U", &nn, u.get(), &nn, &info, 1);
+    if (info != 0) return false;  // kk is not positive definite
+    auto U = [&](size_t i, size_t j) { return u[i + j * N]; };
+    // c = U^-T kg (columns by forward substitution), then c = U^-T c^T = U^-T kg U^-1.
+    std::memcpy(c.get(), kg, N * N * sizeof(double));
+    for (int pass = 0; pass < 2; ++pass) {
+        for (size_t j = 0; j < N; ++j)
+            for (size_t i = 0; i < N; ++i) {
+                double s = c[i + j * N];
+                for (size_t k = 0; k < i; ++k) s -= U(k, i) * c[k + j * N];
+                c[i + j * N] = s / U(i, i);
+            }
+        for (size_t j = 0; j < N; ++j)
+            for (size_t i = 0; i < j; ++i) std::swap(c[i + j * N], c[j + i * N]);
+    }
+    Scratch<double, 16> w(N);
+    const int queried = cached_lwork(dsyev_lwork, kCache, nn, [&](double* out) {
+        const int q = -1;
+        double dummy_a = 0.0, dummy_w = 0.0;
+        dsyev_("V", "U", &nn, &dummy_a, &nn, &dummy_w, out, &q, &info, 1, 1);
+    });
+    const int lwork = std::max(3 * nn - 1, queried);
+    Scratch<double, 512> work(count(lwork));
+    dsyev_("V", "U", &nn, c.get(), &nn, w.get(), work.get(), &lwork, &info, 1, 1);
+    if (info != 0) return false;
+    // Eigenvalues ascend: the largest modulus is the first or the last. Opposite ends of equal
+    // modulus (to the 1e-6 the callers rely on) leave no dominant eigenvalue.
+    const double lo = w[0], hi = w[N - 1];
+    if (lo < 0.0 && hi > 0.0 && std::fabs(hi + lo) <= 1e-6 * std::max(hi, -lo)) return false;
+    const size_t col = std::fabs(hi) >= std::fabs(lo) ? N - 1 : 0;
+    double* z = c.get() + col * N;
+    for (size_t ii = N; ii-- > 0;) {  // x = U^-1 z
+        double s = z[ii];
+        for (size_t k = ii + 1; k < N; ++k) s -= U(ii, k) * z[k];
+        z[ii] = s / U(ii, ii);
+    }
+    const double r = std::sqrt(dot(z, z, N));
+    const double sign = ref && dot(z, ref, N) < 0.0 ? -1.0 : 1.0;
+    for (size_t i = 0; i < N; ++i) x[i] = sign * z[i] / r;
+    *mu = w[col];
+    return true;
+}
+
+}  // namespace tvk::la
 
 // Conjugate-gradient solution of a x = b for a symmetric positive definite a(m,m), started at
 // x0. xgrad accumulates the steps from zero: it is the correction to x0 (the solution when

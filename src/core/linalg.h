@@ -54,6 +54,10 @@ TVK_API void GeneralMatrixProduct(double* d, const double* alpha, const double* 
                                   std::size_t sa_len, std::size_t sb_len);
 
 // --- Iterative solvers -----------------------------------------------------------------------
+// Dominant eigenpair (defaults: maxiter 2000, start vector of ones, abstol 1e-10). A run that
+// ends at a maxiter above 1 without meeting abstol records "No convergence in von Mises
+// eigenvalue computation" at level -1 (i1 maxiter, r1 abstol), a negative maxiter the same at -2;
+// one pass, a converged run and the stop on a y = 0 report nothing.
 TVK_API void PowerIteration(double* eigenval, double* eigenvec, const double* a, const int* n,
                             const int* maxiter, const double* startvec, const double* abstol);
 TVK_API void ConjugateGradient(double* xgrad, const double* a, const double* b, const double* x0,
@@ -118,5 +122,18 @@ void matmul(const double* a, const double* b, double* c, int l, int n, int m);
 void matvec(const double* a, const double* b, double* c, int n, int m);
 // True when a factor from CholeskyFactorization carries the failure marker (every entry -huge).
 bool chol_failed(const double* c, int n);
+// PowerIteration with value extents, without its iteration-limit note: true when all of
+// maxiter >= 1 passes were made and the last still left the difference norm above tol (start
+// vector null: ones; its other reports are PowerIteration's).
+bool power_iteration(double* eigenval, double* eigenvec, const double* a, int n, int maxiter,
+                     const double* startvec, double tol);
+// Dominant eigenpair of kg x = mu kk x (n x n) for a symmetric positive definite kk and a
+// symmetric kg, by Cholesky reduction and dsyev: mu the eigenvalue of largest modulus, x its
+// eigenvector of unit length, turned to a non-negative dot product with ref (when present).
+// False, with mu and x untouched, when an entry is not finite, either matrix is not exactly
+// symmetric, kk is not positive definite, or the extreme eigenvalues have opposite signs and
+// moduli within 1e-6 of each other (no eigenvalue dominates).
+bool dominant_symmetric_pencil(double* mu, double* x, const double* kk, const double* kg, int n,
+                               const double* ref);
 
 }  // namespace tvk::la

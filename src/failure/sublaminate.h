@@ -48,6 +48,12 @@ TVK_API void GetSubKG(double* subkg, const double* nglob, const double* abd, con
 // Buckling strain eps, buckling stress nx and mode eigvec(6) of the sublaminate of nplies plies
 // under the load direction nglob(3) (compression negative). dshape 0 never buckles: eps and nx
 // are +infinity. A shape code outside 0..3 or a singular stiffness: report, eps = nx = NaN.
+// mu, the eigenvalue of largest modulus of KK^-1 KG (eps = abd0inv(1,1)/mu), is the power
+// iteration's (2000 passes, tolerance 1e-10) or, where that does not converge, the direct
+// solution's, the mode then of unit length and of the iteration's sign. Where two eigenvalues
+// of opposite sign lead with moduli within 1e-6 (none dominates), or KK is not positive
+// definite, the iteration's value stays with a level -1 note "No convergence in von Mises
+// eigenvalue computation".
 TVK_API void GetSubLamBucklingStrain(double* eps, double* nx, double* eigvec, const double* dsize,
                                      const double* nglob, const double* plyelastic,
                                      const double* plyorientation, const double* plythickness,

@@ -435,8 +435,10 @@ void GetEnergyReleaseRate8(double* serr, double* fa, double* fb, const double* v
     const double pia = solve(ia, *b);
     const double ib = 1.00001 * *b;
     const double pib = solve(*a, ib);
+    // Both rates divide by the same 1e-5 pi ia ib, so the comparison that picks the growing
+    // semi-axis treats a and b alike.
     const double ga = g1 - ((pia - pi0) / (1e-5 * ia)) / (tvk::pi * ib);
-    const double gb = g1 - ((pib - pi0) / (1e-5 * ib)) / (tvk::pi * *a);
+    const double gb = g1 - ((pib - pi0) / (1e-5 * ib)) / (tvk::pi * ia);
     *fa = *fb = 1.0;
     if (ga >= gb) {
         *serr = ga;

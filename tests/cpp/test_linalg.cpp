@@ -178,6 +178,52 @@ TEST_F(Linalg, PowerIterationOfNullMatrixIsZeroNotNaN) {
     for (double x : v) EXPECT_NEAR(x, 1.0 / std::sqrt(3.0), 1e-15);
 }
 
+TEST_F(Linalg, SymmetricPencilGivesTheEigenvalueOfLargestModulusOrNoneWhereOppositeOnesTie) {
+    // kk = L L^T and kg = L Q diag(lam) Q^T L^T (Q orthogonal): the pencil's eigenvalues are lam.
+    int n = 6, lwork = 64, info = 0;
+    Vec l = random_matrix(gen, n, n), q = random_matrix(gen, n, n), w(n), work(64), kk(n * n, 0.0);
+    dsyev_("V", "U", &n, q.data(), &n, w.data(), work.data(), &lwork, &info, 1, 1);
+    for (int j = 0; j < n; ++j) l[j + j * n] = 2.0 + std::fabs(l[j + j * n]);
+    auto congruent = [&](const Vec& m, const Vec& lam) {  // m diag(lam) m^T, bitwise symmetric
+        Vec c(n * n, 0.0);
+        for (int i = 0; i < n; ++i)
+            for (int j = 0; j < n; ++j)
+                for (int k = 0; k < n; ++k) c[i + j * n] += m[i + k * n] * m[j + k * n] * lam[k];
+        return c;
+    };
+    for (int i = 0; i < n; ++i)
+        for (int j = i + 1; j < n; ++j) l[i + j * n] = 0.0;
+    kk = congruent(l, Vec(n, 1.0));
+    const Vec lq = naive_product(l, q, n, n, n), ones(n, 1.0), minus(n, -1.0);
+    const Vec kg = congruent(lq, {-3, 1, 2.9999, 0.5, 0.1, -2.9999});
+    Vec x(n), y(n);
+    double mu = 0.0, nu = 0.0;
+    ASSERT_TRUE(tvk::la::dominant_symmetric_pencil(&mu, x.data(), kk.data(), kg.data(), n, ones.data()));
+    ASSERT_TRUE(tvk::la::dominant_symmetric_pencil(&nu, y.data(), kk.data(), kg.data(), n, minus.data()));
+    EXPECT_NEAR(mu, -3.0, 1e-12);
+    const Vec gx = naive_product(kg, x, n, n, 1), kx = naive_product(kk, x, n, n, 1);
+    double norm = 0.0, along = 0.0;
+    for (int i = 0; i < n; ++i) {
+        EXPECT_NEAR(gx[i], mu * kx[i], 1e-11);  // kg x = mu kk x
+        norm += x[i] * x[i];
+        along += x[i];
+        EXPECT_EQ(y[i], -x[i]);  // the sign follows the reference vector
+    }
+    EXPECT_NEAR(norm, 1.0, 1e-14);
+    EXPECT_GE(along, 0.0);
+    // Opposite extremes of equal modulus, or a kk that is not positive definite: no answer, and
+    // mu and x as they came.
+    Vec bad = kk;
+    bad[0] = -1.0;
+    x.assign(n, 7.0);
+    mu = 7.0;
+    EXPECT_FALSE(tvk::la::dominant_symmetric_pencil(&mu, x.data(), kk.data(),
+                                                    congruent(lq, {2, -2, 1, 0.5, 0.1, -1}).data(), n, nullptr));
+    EXPECT_FALSE(tvk::la::dominant_symmetric_pencil(&mu, x.data(), bad.data(), kg.data(), n, nullptr));
+    EXPECT_EQ(mu, 7.0);
+    EXPECT_EQ(x, Vec(n, 7.0));
+}
+
 TEST_F(Linalg, ConjugateGradientZeroStartResidualGivesZeroNotNaN) {
     int n = 2;
     Vec a = {4, 1, 1, 3}, b = {0, 0}, x0 = {0, 0}, x = {9, 9};

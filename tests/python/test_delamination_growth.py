@@ -116,6 +116,28 @@ def test_newton_reaches_equilibrium_of_a_buckled_sublaminate():
     assert serr > 0 and (fa, fb) in ((1.001, 1.0), (1.0, 1.001))
 
 
+def test_energy_release_rate_of_a_mirrored_ellipse_is_that_of_the_other_semi_axis():
+    # Mirroring x and y (a <-> b, stiffness and strain rows 1 <-> 2) turns the growth of a into
+    # that of b: the rate and the axis that grows must follow, as both candidates are the same
+    # difference quotient over the same perturbed area.
+    abd = np.diag([1.2e5, 0.9e5, 4e4, 12.0, 9.0, 4.0])
+    abd[0, 1] = abd[1, 0] = 2e4
+    abd[3, 4] = abd[4, 3] = 2.0
+    swap = [1, 0, 2, 4, 3, 5]
+    rel = np.array([-1.0, -0.4, 0.0])
+
+    def rate(a, b, abd, rel):
+        start = np.array([0, 0, 0, 0, 0.05, 0, 0, 0.0])
+        sol, err = dg.newtonraphson8(start, a, b, 1e3, 0.0, 0.01, 0.0, rel, abd, 1e-20, 150, 10, 1)
+        assert err < 1e-20
+        return dg.getenergyreleaserate8(sol, a, b, 1e3, 0.5 * rel @ abd[:3, :3] @ rel, 0.01, 0.0, rel, abd, 10, 1)
+
+    for a, b in ((1.3, 0.8), (1.0, 1.1), (0.7, 1.5)):
+        serr, fa, fb = rate(a, b, abd, rel)
+        mserr, mfa, mfb = rate(b, a, abd[np.ix_(swap, swap)], rel[[1, 0, 2]])
+        assert mserr == pytest.approx(serr, rel=1e-7) and (mfa, mfb) == (fb, fa)
+
+
 # --- the strip model --------------------------------------------------------------------------
 
 def laminate_abd(layup, tply=0.125, props=(140e3, 9e3, 9e3, 0.3, 0.3, 0.4, 5e3, 5e3, 3e3)):

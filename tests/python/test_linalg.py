@@ -319,6 +319,30 @@ def test_iterative_solvers_against_numpy(n):
     assert abs(v @ z[:, -1]) == pytest.approx(1.0, abs=1e-6)
 
 
+def test_power_iteration_notes_an_iteration_limit_it_ends_at_unconverged():
+    # Leading eigenvalues close or equal in modulus (same or opposite sign): 2000 passes do not
+    # converge; the Rayleigh quotient of the mixed vector may be no eigenvalue at all.
+    q, _ = np.linalg.qr(rng(61).normal(size=(3, 3)))
+    for a in (np.diag([1.0, -0.9999]), np.diag([1.0, 0.99999, 0.5]), q @ np.diag([2.0, -2.0, 1.0]) @ q.T):
+        err.rsxerr(1)
+        lam, _ = m.poweriteration(a)
+        assert (errstat(), errtext()) == (-1, "No convergence in von Mises eigenvalue computation")
+        if a.shape == (2, 2):
+            assert np.abs(np.linalg.eigvals(a) - lam).min() > 0.5
+    # A converged run, one pass, and the exit on a y = 0 stay silent; a negative limit keeps -2.
+    g = rng(61)
+    a = g.uniform(-1, 1, (5, 5))
+    a[0, 0] = 4.0
+    for call in (lambda: m.poweriteration(a), lambda: m.poweriteration(np.diag([1.0, -0.9999]), maxiter=1),
+                 lambda: m.poweriteration(np.array([[0.0, 1.0], [0.0, 0.0]]), startvec=[1.0, 0.0])):
+        err.rsxerr(1)
+        call()
+        assert errstat() == 0
+    err.rsxerr(1)
+    m.poweriteration(a, maxiter=-1)
+    assert (errstat(), errtext()) == (-2, "No convergence in von Mises eigenvalue computation")
+
+
 # --- Repair, minors, norms ------------------------------------------------------------------
 
 
