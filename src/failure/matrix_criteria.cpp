@@ -12,6 +12,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <initializer_list>
 #include <limits>
 #include <string>
 
@@ -66,15 +67,19 @@ double search_step(const double* sainc, double default_r) { return sainc ? *sain
 // Searches the fracture plane of criterion `name` for stress s and applies the angle rule:
 // outtheta receives the angle only when it was asked for (negative on input) and the point fails.
 // `period` and `candidates`: see maximise_over_angle. Where the measure has a value on no plane
-// the criterion cannot evaluate: it notes so and returns 0, unless the stress is not finite,
-// which gives a NaN exposure.
+// the criterion cannot evaluate: it notes so and returns 0 when the stress is finite and its
+// `strengths` positive and finite; otherwise (a stress that is not finite, a ply without
+// strengths) the exposure is NaN.
 template <int Npoints, class F, class C = tvk::failure::NoCandidates>
-tvk::failure::AngleMaximum fracture_plane(const char* name, const PlyStress& s, F&& value, double lo, double hi,
+tvk::failure::AngleMaximum fracture_plane(const char* name, const PlyStress& s, std::initializer_list<double> strengths,
+                                          F&& value, double lo, double hi,
                                           double step, double default_step, const int* gsflag, double fallback,
                                           double* outtheta, double period = 0.0, C&& candidates = C{}) {
     auto m = tvk::failure::maximise_over_angle<Npoints>(value, lo, hi, step, gsflag ? *gsflag : 0, fallback,
                                                         default_step, period, candidates);
-    if (!s.finite()) {
+    const bool strong = std::all_of(strengths.begin(), strengths.end(),
+                                    [](double x) { return x > 0.0 && x <= std::numeric_limits<double>::max(); });
+    if (!s.finite() || (!m.defined && !strong)) {
         m.value = std::numeric_limits<double>::quiet_NaN();
     } else if (!m.defined) {
         tvk::report(-1, std::string("Note: No plane with a defined measure during ") + name + " failure " + note_tail);
@@ -131,7 +136,9 @@ void MCrckLaRC05(double* rmc, const double* s22, const double* s33, const double
         const Traction t = s.on(theta);
         return larc_value(t, p) + sq(std::max(t.n, 0.0) / yt);
     };
-    *rmc = fracture_plane<200>("LaRC05", s, value, 0.0, tvk::pi, step, default_step, gsflag, tvk::pi, outtheta).value;
+    *rmc = fracture_plane<200>("LaRC05", s, {yt, *xc22, *x12}, value, 0.0, tvk::pi, step, default_step, gsflag, tvk::pi,
+                               outtheta)
+               .value;
 }
 
 // LaRC04 matrix cracking: closed form in tension; in compression the plane search, in the ply
@@ -157,8 +164,8 @@ void MCrckLaRC04(double* rmc, const double* s11, const double* s22, const double
         const PlyStress s{*s22, *s33, *s12, *s13, *s23};
         auto value = [&](double theta) { return larc_value(s.on(theta), p); };
         // The planes at theta and theta + pi are one plane: the value has period pi.
-        *rmc = fracture_plane<200>("LaRC04", s, value, -tvk::pi, tvk::pi, step, default_step, gsflag, tvk::pi,
-                                   outtheta, tvk::pi)
+        *rmc = fracture_plane<200>("LaRC04", s, {*xc22, *x12}, value, -tvk::pi, tvk::pi, step, default_step, gsflag,
+                                   tvk::pi, outtheta, tvk::pi)
                    .value;
         return;
     }
@@ -182,7 +189,9 @@ void MCrckLaRC04(double* rmc, const double* s11, const double* s22, const double
     }
     const PlyStress s{sm[1], sm[2], sm[3], sm[4], sm[5]};
     auto value = [&](double theta) { return larc_value(s.on(theta), p); };
-    *rmc = fracture_plane<200>("LaRC04", s, value, 0.0, tvk::pi, step, default_step, gsflag, tvk::pi, outtheta).value;
+    *rmc = fracture_plane<200>("LaRC04", s, {*xc22, *x12}, value, 0.0, tvk::pi, step, default_step, gsflag, tvk::pi,
+                               outtheta)
+               .value;
 }
 
 namespace {
@@ -216,8 +225,8 @@ void MCrckPuck(double* rmc, const double* s22, const double* s33, const double* 
     // With inclination parameters larger in compression than in tension the slope of the measure
     // jumps where tn changes sign.
     auto kinks = [&](tvk::failure::CandidatePlanes& c) { s.tn_roots(c, 0.0, tvk::pi, value); };
-    const auto m =
-        fracture_plane<100>("Puck", s, value, 0.0, tvk::pi, step, default_step, gsflag, tvk::pi, outtheta, 0.0, kinks);
+    const auto m = fracture_plane<100>("Puck", s, {yt, *xc22, rtl}, value, 0.0, tvk::pi, step, default_step, gsflag,
+                                       tvk::pi, outtheta, 0.0, kinks);
     *rmc = m.value;
     if (tcflag && m.value >= 1.0) *tcflag = s.on(m.angle).n < 0.0 ? -1 : 1;
 }
@@ -244,8 +253,8 @@ void MCrckVDI2014(double* rmc, const double* s11, const double* s22, const doubl
         return puck_exposure(t, c, yt, ra, rtl);
     };
     auto kinks = [&](tvk::failure::CandidatePlanes& c) { s.tn_roots(c, 0.0, tvk::pi, value); };  // as in Puck's
-    const auto plane = fracture_plane<100>("VDI 2014", s, value, 0.0, tvk::pi, step, default_step, gsflag, tvk::pi,
-                                           nullptr, 0.0, kinks);
+    const auto plane = fracture_plane<100>("VDI 2014", s, {yt, *xc22, rtl}, value, 0.0, tvk::pi, step, default_step,
+                                           gsflag, tvk::pi, nullptr, 0.0, kinks);
     const double fiff = plane.value;
     // Weakening of the inter-fibre exposure by the fibre-parallel stress.
     const double fff = *s11 >= 0.0 ? *s11 / *xt11 : -*s11 / *xc11;
@@ -303,7 +312,8 @@ void MCrckSPC3D(double* rmc, const double* s22, const double* s33, const double*
         s.tn_roots(c, lo, hi, [&](double theta) { return measure(theta, true); });
     };
     // The value has period pi (the planes at theta and theta + pi are one plane), whatever salims.
-    *rmc = fracture_plane<100>("SPC3D", s, value, lo, hi, step, default_step, gsflag, hi, outtheta, tvk::pi, planes)
+    *rmc = fracture_plane<100>("SPC3D", s, {*xt22, *xc22, *xt33, *xc33, *xt12, *xt13, *xt23, xc12, xc13, xc23}, value,
+                               lo, hi, step, default_step, gsflag, hi, outtheta, tvk::pi, planes)
                .value;
 }
 
@@ -322,8 +332,8 @@ void MCrckCamanho(double* rmc, const double* s22, const double* s33, const doubl
     };
     // The formula changes where tn changes sign, and the slope of the measure jumps there.
     auto kinks = [&](tvk::failure::CandidatePlanes& c) { s.tn_roots(c, 0.0, tvk::pi, value); };
-    *rmc = fracture_plane<100>("Camanho", s, value, 0.0, tvk::pi, step, default_step, gsflag, tvk::pi, outtheta, 0.0,
-                               kinks)
+    *rmc = fracture_plane<100>("Camanho", s, {yt, *xc22, sl, st}, value, 0.0, tvk::pi, step, default_step, gsflag,
+                               tvk::pi, outtheta, 0.0, kinks)
                .value;
 }
 
@@ -340,7 +350,9 @@ void MCrckWiegand(double* rmc, const double* s22, const double* s33, const doubl
         const double v = sq(t.t / (st - eta * t.n)) + sq(t.l / (sl - eta_l * t.n));
         return std::sqrt(t.n < 0.0 ? v : v + sq(t.n / yt));
     };
-    *rmc = fracture_plane<100>("Wiegand", s, value, 0.0, tvk::pi, step, default_step, gsflag, tvk::pi, outtheta).value;
+    *rmc = fracture_plane<100>("Wiegand", s, {yt, *xc22, sl}, value, 0.0, tvk::pi, step, default_step, gsflag, tvk::pi,
+                               outtheta)
+               .value;
 }
 
 // Cuntze's failure-mode-concept (2012): three inter-fibre modes interacting with the exponent
