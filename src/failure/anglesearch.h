@@ -3,7 +3,10 @@
 // (IniGoldenSearch/GSSAFE), driven here with its record on the stack. A criterion's value has in
 // general two local maxima per half turn (and SPC3D a cusp), and a golden section over the whole
 // range keeps whichever its first comparisons favour; in golden mode the search therefore also
-// looks for the other maxima and refines them (see largest_maximum).
+// looks for the other maxima and refines them (see largest_maximum), and compares the planes its
+// criterion names (CandidatePlanes): where the measure has a cusp, a kink or a jump, a maximum can
+// sit that a golden section approaches only to within its bracket in angle, which can be far
+// below the peak in value.
 #pragma once
 
 #include <algorithm>
@@ -17,8 +20,27 @@
 namespace tvk::failure {
 
 struct AngleMaximum {
-    double angle;  // abscissa the search ends with (radians)
-    double value;  // value the search reports for it
+    double angle;          // abscissa the search ends with (radians)
+    double value;          // value the search reports for it
+    bool defined = true;   // some plane evaluated had a value that is a number
+};
+
+// Planes a criterion hands its golden search besides the points the search picks: those on which
+// its measure has a cusp, a kink or a jump (at most `capacity`, with their values), and with
+// `ends` set the two ends of the range, whose values the golden section already has.
+struct CandidatePlanes {
+    static constexpr int capacity = 6;
+    std::array<AngleMaximum, capacity> at{};
+    int n = 0;
+    bool ends = false;
+    void add(double angle, double value) {
+        if (n < capacity) at[n++] = {angle, value};
+    }
+};
+
+// A criterion whose measure is smooth over its planes names none.
+struct NoCandidates {
+    void operator()(CandidatePlanes&) const {}
 };
 
 // A scan longer than this many steps is not run (a step of 1e-300 degrees would take forever).
@@ -187,15 +209,23 @@ AngleMaximum largest_maximum(F& f, double lo, double hi, double step, double per
 
 // gsflag 1: golden section, stopping when the bracket is narrower than `step`, then the check for
 // a larger maximum elsewhere in the range (largest_maximum; f of period `period` when that is
-// positive); any other value: a scan from lo in steps of `step`. A scan step that is not
+// positive), then the planes `candidates` names (called as candidates(CandidatePlanes&), in golden
+// mode only): the largest of their values and the search's own result stands, ties keeping the
+// latter. Any other gsflag: a scan from lo in steps of `step`; when f has a period and the range
+// is not a whole number of periods, a scan whose last step overshoots hi by no more than the
+// rounding of its steps also evaluates hi (the abscissa, added up step by step, misses the end of
+// the range it was meant to reach). A value NaN, on a plane where the measure is not defined, is
+// skipped in both modes: the golden section takes it for the lowest value, and once one is met
+// the largest value evaluated stands with its abscissa. Where no value evaluated is a number the
+// result has `defined` false and the value 0 (scan) or NaN (golden). A scan step that is not
 // positive, not finite, or would take more than max_scan_steps steps over [lo, hi] is replaced by
 // `default_step` with a level -2 warning; a range too wide even for the default step, and in
 // either mode a range that is not finite, is refused (level -3, the fallback abscissa with a NaN
 // value). `fallback` is the abscissa the search hands back when it cannot produce one; a golden
 // search ends when its Npoints abscissas are used up. f is called with the angle (radians).
-template <int Npoints = 200, class F>
+template <int Npoints = 200, class F, class C = NoCandidates>
 AngleMaximum maximise_over_angle(F&& f, double lo, double hi, double step, int gsflag, double fallback,
-                                 double default_step, double period = 0.0) {
+                                 double default_step, double period = 0.0, C&& candidates = C{}) {
     if (!std::isfinite(lo) || !std::isfinite(hi)) {
         tvk::report(-3, "Error: angle range of the fracture-plane search is not finite.", 0, 0, lo, hi);
         return {fallback, std::numeric_limits<double>::quiet_NaN()};
@@ -211,6 +241,23 @@ AngleMaximum maximise_over_angle(F&& f, double lo, double hi, double step, int g
             step = default_step;
         }
     }
+    // Every value evaluated passes here: a NaN goes on as the lowest double, and the largest value
+    // evaluated is kept.
+    constexpr double lowest = -std::numeric_limits<double>::max();
+    bool defined = false, skipped = false;
+    AngleMaximum best{fallback, lowest};
+    double last = lo;  // the abscissa evaluated last
+    auto g = [&](double t) {
+        const double v = f(t);
+        last = t;
+        if (std::isnan(v)) {
+            skipped = true;
+            return lowest;
+        }
+        defined = true;
+        if (v > best.value) best = {t, v};
+        return v;
+    };
     const int npoints = Npoints;
     std::array<double, Npoints> x, y;
     double xmove[4] = {}, ymove[4] = {}, lplimits[2] = {};
@@ -226,14 +273,43 @@ AngleMaximum maximise_over_angle(F&& f, double lo, double hi, double step, int g
         GSSAFE(&xi, &yi, &step, x.data(), y.data(), xmove, ymove, lplimits, &xdir, &increment, &proc,
                &isgolden, &update, &finish, &fallback, &npoints);
         if (update) {
-            yi = f(xi);
+            yi = g(xi);
             if (gsflag == 1 && nasked < Npoints + 1) asked[nasked++] = {xi, yi, xi};
         } else if (!finish) {
             break;  // the state machine neither asks nor ends: never loop
         }
     }
-    if (gsflag != 1) return {xi, yi};
-    return angle_search::largest_maximum<Npoints>(f, lo, hi, step, period, {xi, yi}, asked.data(), nasked);
+    if (gsflag != 1) {
+        const double turns = period > 0.0 ? (hi - lo) / period : 0.0;
+        if (period > 0.0 && std::abs(turns - std::nearbyint(turns)) > 1e-9 && last < hi) {
+            // The abscissa that ended the scan, and the rounding of the sum that gave it.
+            const double next = last + step, steps = std::ceil((hi - lo) / step);
+            const double rounding =
+                4.0 * (steps + 1.0) * std::numeric_limits<double>::epsilon() * std::max(std::abs(lo), std::abs(hi));
+            if (next > hi && next - hi <= rounding) {
+                const double v = g(hi);
+                if (v > yi) {  // the scan's own rule: ties keep the earlier abscissa
+                    xi = hi;
+                    yi = v;
+                }
+            }
+        }
+        return {xi, yi, defined};
+    }
+    AngleMaximum m = angle_search::largest_maximum<Npoints>(g, lo, hi, step, period, {xi, yi}, asked.data(), nasked);
+    if (skipped) m = best;
+    CandidatePlanes c;
+    candidates(c);
+    if (c.ends)
+        for (int i = 0; i < std::min(nasked, 2); ++i)
+            if (asked[i].v > m.value) m = {asked[i].at, asked[i].v};
+    for (int i = 0; i < c.n; ++i) {
+        if (std::isnan(c.at[i].value)) continue;
+        defined = true;
+        if (c.at[i].value > m.value) m = c.at[i];
+    }
+    if (!defined) return {fallback, std::numeric_limits<double>::quiet_NaN(), false};
+    return m;
 }
 
 }  // namespace tvk::failure

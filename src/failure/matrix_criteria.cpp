@@ -12,6 +12,9 @@
 
 #include <algorithm>
 #include <cmath>
+#include <initializer_list>
+#include <limits>
+#include <string>
 
 #include "anglesearch.h"
 #include "core/errors.h"
@@ -36,21 +39,52 @@ struct PlyStress {
         GetTVectorOnRotatedXYPlane(tv, &theta, &s22, &s33, &s12, &s13, &s23);
         return {tv[0], tv[1], tv[2]};
     }
+    bool finite() const {
+        return std::isfinite(s22) && std::isfinite(s33) && std::isfinite(s12) && std::isfinite(s13) &&
+               std::isfinite(s23);
+    }
+    // The planes in [lo, hi] on which tn changes sign, one of each pair theta, theta + pi, to
+    // c.add(theta, value(theta)). tn = m + p cos 2theta - s23 sin 2theta with m = (s22 + s33)/2,
+    // p = (s33 - s22)/2, that is m + r cos(2 theta + phi) (r = hypot(p, s23), phi = atan2(s23, p)):
+    // its zeros are the roots of s22 t^2 - 2 s23 t + s33 = 0 in t = tan theta, 90 degrees among
+    // them when s22 = 0, taken here without the division by s22.
+    template <class V>
+    void tn_roots(tvk::failure::CandidatePlanes& c, double lo, double hi, V&& value) const {
+        const double m = 0.5 * (s22 + s33), p = 0.5 * (s33 - s22), r = std::hypot(p, s23);
+        if (!(r > 0.0 && std::abs(m) < r)) return;  // tn keeps its sign
+        const double a = std::acos(-m / r), phi = std::atan2(s23, p);
+        for (const double twice : {a - phi, -a - phi}) {
+            const double t = 0.5 * twice, k = std::ceil((lo - t) / tvk::pi), theta = t + k * tvk::pi;
+            if (theta >= lo && theta <= hi) c.add(theta, value(theta));
+        }
+    }
 };
 
 // The search step (radians) from sainc in degrees; absent gives the default. The search itself
 // replaces a step that cannot serve a scan (see maximise_over_angle).
 double search_step(const double* sainc, double default_r) { return sainc ? *sainc * tvk::deg2rad : default_r; }
 
-// Searches the fracture plane and applies the angle rule: outtheta receives the angle only
-// when it was asked for (negative on input) and the point fails. `period`: see
-// maximise_over_angle.
-template <int Npoints, class F>
-tvk::failure::AngleMaximum fracture_plane(F&& value, double lo, double hi, double step, double default_step,
-                                          const int* gsflag, double fallback, double* outtheta,
-                                          double period = 0.0) {
-    const auto m = tvk::failure::maximise_over_angle<Npoints>(value, lo, hi, step, gsflag ? *gsflag : 0, fallback,
-                                                              default_step, period);
+// Searches the fracture plane of criterion `name` for stress s and applies the angle rule:
+// outtheta receives the angle only when it was asked for (negative on input) and the point fails.
+// `period` and `candidates`: see maximise_over_angle. Where the measure has a value on no plane
+// the criterion cannot evaluate: it notes so and returns 0 when the stress is finite and its
+// `strengths` positive and finite; otherwise (a stress that is not finite, a ply without
+// strengths) the exposure is NaN.
+template <int Npoints, class F, class C = tvk::failure::NoCandidates>
+tvk::failure::AngleMaximum fracture_plane(const char* name, const PlyStress& s, std::initializer_list<double> strengths,
+                                          F&& value, double lo, double hi,
+                                          double step, double default_step, const int* gsflag, double fallback,
+                                          double* outtheta, double period = 0.0, C&& candidates = C{}) {
+    auto m = tvk::failure::maximise_over_angle<Npoints>(value, lo, hi, step, gsflag ? *gsflag : 0, fallback,
+                                                        default_step, period, candidates);
+    const bool strong = std::all_of(strengths.begin(), strengths.end(),
+                                    [](double x) { return x > 0.0 && x <= std::numeric_limits<double>::max(); });
+    if (!s.finite() || (!m.defined && !strong)) {
+        m.value = std::numeric_limits<double>::quiet_NaN();
+    } else if (!m.defined) {
+        tvk::report(-1, std::string("Note: No plane with a defined measure during ") + name + " failure " + note_tail);
+        m.value = 0.0;
+    }
     if (outtheta && *outtheta < 0.0 && m.value >= 1.0) *outtheta = m.angle;
     return m;
 }
@@ -102,7 +136,9 @@ void MCrckLaRC05(double* rmc, const double* s22, const double* s33, const double
         const Traction t = s.on(theta);
         return larc_value(t, p) + sq(std::max(t.n, 0.0) / yt);
     };
-    *rmc = fracture_plane<200>(value, 0.0, tvk::pi, step, default_step, gsflag, tvk::pi, outtheta).value;
+    *rmc = fracture_plane<200>("LaRC05", s, {yt, *xc22, *x12}, value, 0.0, tvk::pi, step, default_step, gsflag, tvk::pi,
+                               outtheta)
+               .value;
 }
 
 // LaRC04 matrix cracking: closed form in tension; in compression the plane search, in the ply
@@ -128,7 +164,8 @@ void MCrckLaRC04(double* rmc, const double* s11, const double* s22, const double
         const PlyStress s{*s22, *s33, *s12, *s13, *s23};
         auto value = [&](double theta) { return larc_value(s.on(theta), p); };
         // The planes at theta and theta + pi are one plane: the value has period pi.
-        *rmc = fracture_plane<200>(value, -tvk::pi, tvk::pi, step, default_step, gsflag, tvk::pi, outtheta, tvk::pi)
+        *rmc = fracture_plane<200>("LaRC04", s, {*xc22, *x12}, value, -tvk::pi, tvk::pi, step, default_step, gsflag,
+                                   tvk::pi, outtheta, tvk::pi)
                    .value;
         return;
     }
@@ -152,7 +189,9 @@ void MCrckLaRC04(double* rmc, const double* s11, const double* s22, const double
     }
     const PlyStress s{sm[1], sm[2], sm[3], sm[4], sm[5]};
     auto value = [&](double theta) { return larc_value(s.on(theta), p); };
-    *rmc = fracture_plane<200>(value, 0.0, tvk::pi, step, default_step, gsflag, tvk::pi, outtheta).value;
+    *rmc = fracture_plane<200>("LaRC04", s, {*xc22, *x12}, value, 0.0, tvk::pi, step, default_step, gsflag, tvk::pi,
+                               outtheta)
+               .value;
 }
 
 namespace {
@@ -183,7 +222,11 @@ void MCrckPuck(double* rmc, const double* s22, const double* s33, const double* 
                                       : (p[1] * sq(t.l) / rtl + p[3] * sq(t.t) / ra) / w;
         return puck_exposure(t, c, yt, ra, rtl);
     };
-    const auto m = fracture_plane<100>(value, 0.0, tvk::pi, step, default_step, gsflag, tvk::pi, outtheta);
+    // With inclination parameters larger in compression than in tension the slope of the measure
+    // jumps where tn changes sign.
+    auto kinks = [&](tvk::failure::CandidatePlanes& c) { s.tn_roots(c, 0.0, tvk::pi, value); };
+    const auto m = fracture_plane<100>("Puck", s, {yt, *xc22, rtl}, value, 0.0, tvk::pi, step, default_step, gsflag,
+                                       tvk::pi, outtheta, 0.0, kinks);
     *rmc = m.value;
     if (tcflag && m.value >= 1.0) *tcflag = s.on(m.angle).n < 0.0 ? -1 : 1;
 }
@@ -209,7 +252,9 @@ void MCrckVDI2014(double* rmc, const double* s11, const double* s22, const doubl
         const double c = t.n >= 0.0 ? p[2] / ra * cos2 + p[0] / rtl * sin2 : p[3] / ra * cos2 + p[1] / rtl * sin2;
         return puck_exposure(t, c, yt, ra, rtl);
     };
-    const auto plane = fracture_plane<100>(value, 0.0, tvk::pi, step, default_step, gsflag, tvk::pi, nullptr);
+    auto kinks = [&](tvk::failure::CandidatePlanes& c) { s.tn_roots(c, 0.0, tvk::pi, value); };  // as in Puck's
+    const auto plane = fracture_plane<100>("VDI 2014", s, {yt, *xc22, rtl}, value, 0.0, tvk::pi, step, default_step,
+                                           gsflag, tvk::pi, nullptr, 0.0, kinks);
     const double fiff = plane.value;
     // Weakening of the inter-fibre exposure by the fibre-parallel stress.
     const double fff = *s11 >= 0.0 ? *s11 / *xt11 : -*s11 / *xc11;
@@ -240,8 +285,10 @@ void MCrckSPC3D(double* rmc, const double* s22, const double* s33, const double*
     const double default_step = 0.03490658503988659;  // 2 degrees
     const double step = search_step(sainc, default_step);
     const PlyStress s{*s22, *s33, *s12, *s13, *s23};
-    auto value = [&](double theta) {
-        const Traction t = s.on(theta);
+    // The measure; on a plane where tn vanishes (tn_zero) the tn >= 0 branch at tn = 0.
+    auto measure = [&](double theta, bool tn_zero) {
+        Traction t = s.on(theta);
+        if (tn_zero) t.n = 0.0;
         const double c = std::cos(theta), sn = std::sin(theta), s2 = std::abs(std::sin(2.0 * theta));
         if (t.n >= 0.0) {
             const double a = t.n / (c * c * *xt33 + sn * sn * *xt22 + *xt23 * s2);
@@ -252,8 +299,22 @@ void MCrckSPC3D(double* rmc, const double* s22, const double* s33, const double*
         return a + std::sqrt(a * a + sq(t.t / ((*xc22 + *xc33) * s2 + xc23)) +
                              sq(t.l / (std::abs(sn) * xc12 + std::abs(c) * xc13)));
     };
+    auto value = [&](double theta) { return measure(theta, false); };
+    // The denominators have a V-shaped minimum at every multiple of 90 degrees, so the measure has
+    // an upward cusp there, and it often rises towards the range's ends; where tn changes sign it
+    // jumps (the two branches divide by different strengths), the tension side the higher one
+    // with strengths larger in compression.
+    auto planes = [&](tvk::failure::CandidatePlanes& c) {
+        c.ends = true;
+        const double quarter = 0.5 * tvk::pi, first = std::ceil(lo / quarter);
+        for (const double k : {first, first + 1.0})
+            if (k * quarter >= lo && k * quarter <= hi) c.add(k * quarter, value(k * quarter));
+        s.tn_roots(c, lo, hi, [&](double theta) { return measure(theta, true); });
+    };
     // The value has period pi (the planes at theta and theta + pi are one plane), whatever salims.
-    *rmc = fracture_plane<100>(value, lo, hi, step, default_step, gsflag, hi, outtheta, tvk::pi).value;
+    *rmc = fracture_plane<100>("SPC3D", s, {*xt22, *xc22, *xt33, *xc33, *xt12, *xt13, *xt23, xc12, xc13, xc23}, value,
+                               lo, hi, step, default_step, gsflag, hi, outtheta, tvk::pi, planes)
+               .value;
 }
 
 void MCrckCamanho(double* rmc, const double* s22, const double* s33, const double* s12, const double* s13,
@@ -269,7 +330,11 @@ void MCrckCamanho(double* rmc, const double* s22, const double* s33, const doubl
         const double n = t.n / st, l2 = sq(t.l / sl);
         return std::sqrt(n * n + sq(t.t / st) + l2 + l2 * g2 * n + g1 * n);
     };
-    *rmc = fracture_plane<100>(value, 0.0, tvk::pi, step, default_step, gsflag, tvk::pi, outtheta).value;
+    // The formula changes where tn changes sign, and the slope of the measure jumps there.
+    auto kinks = [&](tvk::failure::CandidatePlanes& c) { s.tn_roots(c, 0.0, tvk::pi, value); };
+    *rmc = fracture_plane<100>("Camanho", s, {yt, *xc22, sl, st}, value, 0.0, tvk::pi, step, default_step, gsflag,
+                               tvk::pi, outtheta, 0.0, kinks)
+               .value;
 }
 
 void MCrckWiegand(double* rmc, const double* s22, const double* s33, const double* s12, const double* s13,
@@ -285,7 +350,9 @@ void MCrckWiegand(double* rmc, const double* s22, const double* s33, const doubl
         const double v = sq(t.t / (st - eta * t.n)) + sq(t.l / (sl - eta_l * t.n));
         return std::sqrt(t.n < 0.0 ? v : v + sq(t.n / yt));
     };
-    *rmc = fracture_plane<100>(value, 0.0, tvk::pi, step, default_step, gsflag, tvk::pi, outtheta).value;
+    *rmc = fracture_plane<100>("Wiegand", s, {yt, *xc22, sl}, value, 0.0, tvk::pi, step, default_step, gsflag, tvk::pi,
+                               outtheta)
+               .value;
 }
 
 // Cuntze's failure-mode-concept (2012): three inter-fibre modes interacting with the exponent
