@@ -138,7 +138,7 @@ double func_degree(const double* cf, double t1, double degree0, double dt, doubl
         const double next = degree0 + dt * cure_rate(cf, t1, std::min(degmax, it.d), degmax, nc);
         if (std::fabs(next - it.d) <= 1e-6 * std::max(1.0, std::fabs(dt))) return it.d;
     } else {
-        tvk::report(-1, "FuncDegree: no fixed point in 1000 iterations; root of the step bracketed",
+        tvk::report(-1, "FuncDegree: degree of cure not converged in 1000 iterations; root of the step bracketed",
                     tvk::prony::funcdegree_max_iterations, 0, it.d);
     }
     return step_root(cf, nc, t1, degree0, dt, degmax, it.d, false);
