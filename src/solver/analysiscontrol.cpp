@@ -368,12 +368,7 @@ void increment_end(double dtime, int kstep, int kinc, bool exflag) {
         if (kind == solver::TVK_STRUCTRESPONSE) impactor_response_end();
         else if (kind == solver::TVK_IMPACT) impactor_impact_end(dtime);
     }
-    if (exflag) {
-        // Only where kinc + 1 is a multiple of nupdate (always for nupdate 0). kinc + 1 is formed
-        // in 64 bits: the solver's counter may be the largest int.
-        const std::int64_t next = std::int64_t{kinc} + 1, nupdate = debugdata.nupdate;
-        if (nupdate != 0 && next % nupdate != 0) return;
-    }
+    if (exflag && !update_due(kinc)) return;
     zero_accumulators();
     const auto& nm = nodaldata.nodesmotion;
     if (!nm.present() || !elementdata.elemkind.present()) return;

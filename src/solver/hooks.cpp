@@ -25,6 +25,11 @@ std::string job_file(const char* ext) {
     return s;
 }
 
+bool update_due(int kinc) {
+    const std::int64_t next = std::int64_t{kinc} + 1, nupdate = debugdata.nupdate;
+    return nupdate == 0 || next % nupdate == 0;
+}
+
 }  // namespace tvk
 
 namespace {
@@ -96,10 +101,7 @@ void vdisp_law(const tvk::solver::Vdisp& a) {
     }
     const int kind = tvk::solver::step_kind(a.kstep);
     if (a.kstep < 2 || a.kinc < 2 || (kind != tvk::solver::TVK_FATIGUE && kind != tvk::solver::TVK_IMPACT)) return;
-    // Every increment whose successor kinc + 1 (in 64 bits: kinc may be the largest int) is a
-    // multiple of nupdate, or every increment for nupdate 0.
-    const std::int64_t next = std::int64_t{a.kinc} + 1, nupdate = tvk::debugdata.nupdate;
-    if ((nupdate != 0 && next % nupdate != 0) || a.nblock < 1 || a.mdof < 3) return;
+    if (!tvk::update_due(a.kinc) || a.nblock < 1 || a.mdof < 3) return;
     // Translations u(1:3, :) and rotations u(4:mdof, :), at least two rotation rows: rows the
     // solver does not pass are zero, which the node-motion store takes as not given.
     const int nblock = a.nblock, mdof = a.mdof, nrot = std::max(mdof - 3, 2);

@@ -47,4 +47,8 @@ TVK_SOLVER_DECLARE(Sdvini, gen_sdvini);
 namespace tvk {
 // The job path of jobdata jobfilepath without trailing blanks and NULs, followed by ext.
 std::string job_file(const char* ext);
+// Whether increment kinc does the work of every nupdate-th increment (debugdata nupdate): its
+// successor kinc + 1 is a multiple of nupdate, every increment for nupdate 0. kinc + 1 is formed
+// in 64 bits, since the solver's counter may be the largest int.
+bool update_due(int kinc);
 }  // namespace tvk
