@@ -410,6 +410,18 @@ def test_minors_and_norms():
     assert m.trace(sm) == 16.0
     assert m.lpvectornorm([3.0, -4.0], 2.0) == pytest.approx(5.0)
     assert m.lpvectornorm([3.0, -4.0], 1.0) == pytest.approx(7.0)
+
+
+def test_euclidean_lp_norm_neither_overflows_nor_underflows():
+    # Regression: the p = 2 norm squared its entries unscaled: [1e200, 1e200] gave inf.
+    g = rng(65)
+    with mpmath.workdps(50):
+        for scale in (1e200, 3e-200, 1e-160, 1e154, 1.0):
+            for n in (1, 2, 3, 7):
+                x = g.uniform(-1, 1, n) * scale
+                ref = mpmath.sqrt(sum(mpmath.mpf(v) ** 2 for v in x))
+                assert abs(m.lpvectornorm(x, 2.0) / ref - 1) <= 4 * n * 2.0**-53, (scale, x)
+    assert m.lpvectornorm([1e200, 1e200], 2.0) == pytest.approx(math.sqrt(2) * 1e200, rel=1e-15)
     assert m.spectralnorm(np.diag([3.0, -5.0])) == pytest.approx(5.0)
     assert m.nuclearnorm(np.diag([3.0, -5.0])) == pytest.approx(8.0)
     g = rng(9)
