@@ -366,6 +366,24 @@ def test_power_iteration_notes_an_iteration_limit_it_ends_at_unconverged():
     assert (errstat(), errtext()) == (-2, "No convergence in von Mises eigenvalue computation")
 
 
+def test_power_iteration_notes_the_limit_exactly_when_the_last_pass_is_above_tolerance():
+    # diag(2, 1) from (1, 1): after k passes y = (2^k, 1)/|.|, so the difference norm of pass k
+    # halves with k; written out here, it gives the pass P on which a tolerance between the
+    # norms of passes P - 1 and P is met.
+    y = [np.array([1.0, 1.0]) / np.sqrt(2.0)]
+    for k in range(1, 14):
+        y.append(np.array([2.0**k, 1.0]) / np.hypot(2.0**k, 1.0))
+    nd = [np.linalg.norm(y[k] - y[k - 1]) for k in range(1, 14)]
+    a = np.diag([2.0, 1.0])
+    for passes in (2, 3, 10):
+        tol = np.sqrt(nd[passes - 1] * nd[passes - 2])
+        for maxiter, note in ((passes, False), (passes - 1, passes - 1 > 1)):
+            err.rsxerr(1)
+            m.poweriteration(a, maxiter=maxiter, abstol=tol)
+            expect = (-1, "No convergence in von Mises eigenvalue computation") if note else (0, "")
+            assert (errstat(), errtext() if note else "") == expect, (passes, maxiter)
+
+
 # --- Repair, minors, norms ------------------------------------------------------------------
 
 
