@@ -337,12 +337,18 @@ double getrf_determinant(const double* a, int n, int& info) {
     Scratch<int, 16> ipiv(count(n));
     std::memcpy(w.get(), a, nn * sizeof(double));
     dgetrf_(&n, &n, w.get(), &n, ipiv.get(), &info);
+    // The running product is kept as a fraction in [0.5, 1) and a power of two, so that a
+    // determinant within the range of doubles is not lost to an intermediate overflow or
+    // underflow; scaling by powers of two is exact, so the product is otherwise unchanged.
     double d = 1.0;
+    int e = 0;
     for (int i = 0; i < n; ++i) {
-        d *= w[static_cast<size_t>(i) * (count(n) + 1)];
+        int k = 0;
+        d = std::frexp(d * w[static_cast<size_t>(i) * (count(n) + 1)], &k);
+        if (std::isfinite(d)) e += k;
         if (ipiv[static_cast<size_t>(i)] != i + 1) d = -d;
     }
-    return d;
+    return std::ldexp(d, e);
 }
 
 }  // namespace
@@ -418,10 +424,13 @@ void LUFactDeterminant(double* lud, const double* a, const int* n) {
     *lud = tvk::la::lu_determinant(a, *n);
 }
 
-// Above n = 10 the determinant (pdflag -1) is taken from the LU factors (partial pivoting,
-// O(n^3)), which agrees with the expansion to rounding; like the expansion it reports nothing,
-// and an exactly singular matrix gives 0. Otherwise the cofactor expansion is evaluated with its
-// minors memoised (n 2^(n-1) products, 2^n stored minors), up to n = 20 (8 MB, milliseconds).
+// From n = 4 on the determinant (pdflag -1) is taken from the LU factors (partial pivoting,
+// O(n^3)): its error stays within a few n eps times the condition number, where the expansion's
+// cancellation loses all digits of an ill-conditioned matrix (Hilbert's of order 8 gets the wrong
+// sign). Like the expansion it reports nothing, and an exactly singular matrix gives 0. Up to
+// n = 3, and for every other pdflag, the cofactor expansion (exact for small integer matrices)
+// is evaluated with its minors memoised (n 2^(n-1) products, 2^n stored minors), up to n = 20
+// (8 MB, milliseconds).
 // The permanent (pdflag 1) of a larger finite matrix follows from Ryser's formula up to n = 27
 // (about a second). Larger matrices, and a larger permanent with an infinite or NaN entry, are
 // refused with a level -3 report and pd = 0.
@@ -431,7 +440,7 @@ void Determinant(double* pd, const double* a, const int* n, const int* pdflag) {
     const double flag = pdflag ? static_cast<double>(*pdflag) : -1.0;
     *pd = 0.0;
     if (nn <= 0) return;
-    if (nn > 10 && flag == -1.0) {
+    if (nn >= 4 && flag == -1.0) {
         int info = 0;
         *pd = getrf_determinant(a, nn, info);
         return;

@@ -114,6 +114,23 @@ double norm2(const double* x, long n) {
     return amax * std::sqrt(t);
 }
 
+double distance2(const double* x, const double* y, long n) {
+    auto d = [x, y](long i) { return y ? x[i] - y[i] : x[i]; };
+    double s = 0.0;
+    for (long i = 0; i < n; ++i) s += d(i) * d(i);
+    if ((s > 1e-290 && s < 1e300) || std::isnan(s)) return std::sqrt(s);
+    double amax = 0.0;
+    for (long i = 0; i < n; ++i) amax = std::max(amax, std::fabs(d(i)));
+    if (amax == 0.0 || std::isinf(amax)) return amax;
+    const int e = std::ilogb(amax);
+    double t = 0.0;
+    for (long i = 0; i < n; ++i) {
+        const double v = std::ldexp(d(i), -e);
+        t += v * v;
+    }
+    return std::ldexp(std::sqrt(t), e);
+}
+
 }  // namespace tvk::la
 
 // =============================================================================================
@@ -410,8 +427,12 @@ size_t sigma(const double* x, int m, int n, Scratch<double, 16>& sv) {
 }
 }  // namespace
 
+// With p = 2 a sum of squares that overflows, or comes near the subnormal range, is formed
+// again with the entries scaled by a power of two.
 double LpVectorNorm(const double* x, const double* p, const int* n) {
-    return lp(x, count(*n), *p);
+    const double r = lp(x, count(*n), *p);
+    if (*p != 2.0 || (r > 1e-145 && r < 1e150) || std::isnan(r)) return r;
+    return tvk::la::distance2(x, nullptr, static_cast<long>(count(*n)));
 }
 
 double LpMatrixNorm(const double* x, const double* p, const int* n, const int* m) {

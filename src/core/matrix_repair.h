@@ -43,4 +43,9 @@ TVK_API void MatrixModalAssuranceCriterion(const double* xs, const double* ys, d
 namespace tvk::la {
 // Euclidean norm of x(n) as VectorNorm computes it (value extent).
 double norm2(const double* x, long n);
+// Euclidean norm of x(n) - y(n) (of x(n) when y is null): the plain sum of squares where it
+// neither overflows nor comes near the subnormal range, otherwise the same sum over the entries
+// scaled by the power of two of the largest, which rounds alike wherever the plain sum is
+// representable and keeps the digits where it is not.
+double distance2(const double* x, const double* y, long n);
 }  // namespace tvk::la

@@ -587,16 +587,40 @@ struct MonicCubic {
 // from which Newton's steps approach it monotonically (f convex to the right of the root, concave
 // to its left), so that the bisection is a safeguard against rounding only. Ends on a zero of f,
 // or on a step below two units in the last place, where the remaining error is the rounding of f.
+// Near a root far smaller than the bracket (a real root beside a complex pair some 1e80 times
+// larger), t - f/f' can round onto the bracket's other end, 0, over and over, and the halvings
+// do not reach the root within their limit. Where the bracket holds 0, the search then goes on
+// from where it stopped with Newton's step from that other end instead, which lands on the
+// small root where f is nearly linear between them; only where it too leaves the bracket is the
+// bracket halved. A root that this second pass does not reach either is reported. Elsewhere the
+// first pass stands as it ends (it stops on its limit only in the rounding noise of a nearly
+// double root).
 double rising_root(const MonicCubic& p, double lo, double hi, double t, double ft) {
+    constexpr double eps = std::numeric_limits<double>::epsilon();
     for (int it = 0; it < 200; ++it) {
         if (ft == 0.0) return t;
         (ft < 0.0 ? lo : hi) = t;
         double tn = t - ft / p.df(t);
-        if (std::abs(tn - t) <= 2.0 * std::numeric_limits<double>::epsilon() * std::abs(t)) return tn;
+        if (std::abs(tn - t) <= 2.0 * eps * std::abs(t)) return tn;
         if (!(tn > lo && tn < hi)) tn = 0.5 * (lo + hi);
         t = tn;
         ft = p.f(t);
     }
+    if (!(lo <= 0.0 && hi >= 0.0)) return t;
+    for (int it = 0; it < 200; ++it) {
+        if (ft == 0.0) return t;
+        (ft < 0.0 ? lo : hi) = t;
+        double tn = t - ft / p.df(t);
+        if (std::abs(tn - t) <= 2.0 * eps * std::abs(t)) return tn;
+        if (!(tn > lo && tn < hi)) {
+            const double o = ft < 0.0 ? hi : lo;
+            tn = o - p.f(o) / p.df(o);
+            if (!(tn > lo && tn < hi)) tn = 0.5 * (lo + hi);
+        }
+        t = tn;
+        ft = p.f(t);
+    }
+    report(-1, "Note: iteration limit reached in Solution3PE, root not converged");
     return t;
 }
 

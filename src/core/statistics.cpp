@@ -7,6 +7,7 @@
 #include <numbers>
 
 #include "errors.h"
+#include "matrix_repair.h"
 
 namespace {
 
@@ -59,23 +60,37 @@ TVK_API int Monoticity(const double* x, const int* n) {
     return 0;
 }
 
+// Scaled by a power of two where the sum of squares would overflow or underflow.
 TVK_API double EuclideanDistance(const double* x, const double* y, const int* n) {
-    double s = 0.0;
-    for (int i = 0; i < *n; ++i) s += (x[i] - y[i]) * (x[i] - y[i]);
-    return std::sqrt(s);
+    return tvk::la::distance2(x, y, std::max(*n, 0));
 }
 
-// The cosine is clamped to [-1, 1] so that equal vectors give 0 even when rounding puts it
-// slightly above 1.
+// The angle between the unit vectors u = x/|x| and v = y/|y| (scaled norms): in three
+// dimensions atan2(|u x v|, u . v), otherwise 2 atan2(|u - v|, |u + v|). Both keep the angle's
+// digits where the arccosine of the cosine loses them (below about 1e-8 rad, where the cosine
+// rounds to 1, and near pi). Parallel vectors give 0, a zero vector (or none) NaN.
 TVK_API double EuclideanAngle(const double* x, const double* y, const int* n) {
     const int m = std::max(*n, 0);
-    const double c = dot(x, y, m) / (std::sqrt(dot(x, x, m)) * std::sqrt(dot(y, y, m)));
-    return std::acos(std::clamp(c, -1.0, 1.0));
+    if (m == 0) return std::numeric_limits<double>::quiet_NaN();
+    const double lx = tvk::la::distance2(x, nullptr, m), ly = tvk::la::distance2(y, nullptr, m);
+    if (m == 3) {
+        const double u[3] = {x[0] / lx, x[1] / lx, x[2] / lx}, v[3] = {y[0] / ly, y[1] / ly, y[2] / ly};
+        const double w[3] = {u[1] * v[2] - u[2] * v[1], u[2] * v[0] - u[0] * v[2], u[0] * v[1] - u[1] * v[0]};
+        return std::atan2(std::sqrt(dot(w, w, 3)), dot(u, v, 3));
+    }
+    double dm = 0.0, dp = 0.0;
+    for (int i = 0; i < m; ++i) {
+        const double u = x[i] / lx, v = y[i] / ly;
+        dm += (u - v) * (u - v);
+        dp += (u + v) * (u + v);
+    }
+    return 2.0 * std::atan2(std::sqrt(dm), std::sqrt(dp));
 }
 
+// The length is scaled where the squares would overflow or underflow.
 TVK_API void GetUnitVector(double* xu, const double* x, const int* n) {
     const int m = std::max(*n, 0);
-    const double len = std::sqrt(dot(x, x, m));
+    const double len = tvk::la::distance2(x, nullptr, m);
     for (int i = 0; i < m; ++i) xu[i] = x[i] / len;
 }
 

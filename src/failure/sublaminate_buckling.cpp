@@ -231,6 +231,20 @@ void GetSubLamBucklingStrain(double* eps, double* nx, double* eigvec, const doub
         shape_default_case("GetSubKK");
         return;
     }
+    // A size, angle, thickness or used ply property (E1, E2, nu12, G12) that is not finite has
+    // no buckling strain: refused, with the ply (0 for the size) as the first number.
+    if (!std::all_of(dsize, dsize + 3, [](double v) { return std::isfinite(v); })) {
+        tvk::report(-3, "Error: non-finite input in GetSubLamBucklingStrain", 0, n);
+        return;
+    }
+    for (int k = 0; k < n; ++k) {
+        const double* p = plyelastic + 9 * static_cast<std::ptrdiff_t>(k);
+        if (!(std::isfinite(p[0]) && std::isfinite(p[1]) && std::isfinite(p[3]) && std::isfinite(p[6]) &&
+              std::isfinite(plyorientation[k]) && std::isfinite(plythickness[k]))) {
+            tvk::report(-3, "Error: non-finite input in GetSubLamBucklingStrain", k + 1, n);
+            return;
+        }
+    }
     const double a = dsize[0], b = dsize[1], theta = dsize[2];
     const double load[3] = {-nglob[0], -nglob[1], -nglob[2]};
 

@@ -224,6 +224,44 @@ TEST_F(Linalg, SymmetricPencilGivesTheEigenvalueOfLargestModulusOrNoneWhereOppos
     EXPECT_EQ(x, Vec(n, 7.0));
 }
 
+TEST_F(Linalg, SymmetricPencilTiesWithin1e6AndRefusesAsymmetricOrNonFiniteMatrices) {
+    // kk = L L^T and kg = L diag(lam) L^T: the pencil's eigenvalues are lam. Extremes of opposite
+    // sign 1e-7 apart in modulus tie (no answer); 1e-5 apart the larger one is the answer.
+    const int n = 4;
+    Vec l = random_matrix(gen, n, n);
+    for (int i = 0; i < n; ++i) {
+        l[i + i * n] = 2.0 + std::fabs(l[i + i * n]);
+        for (int j = i + 1; j < n; ++j) l[i + j * n] = 0.0;
+    }
+    auto congruent = [&](const Vec& lam) {
+        Vec c(n * n, 0.0);
+        for (int i = 0; i < n; ++i)
+            for (int j = 0; j < n; ++j)
+                for (int k = 0; k < n; ++k) c[i + j * n] += l[i + k * n] * l[j + k * n] * lam[k];
+        return c;
+    };
+    const Vec kk = congruent({1, 1, 1, 1});
+    Vec x(n, 7.0);
+    double mu = 7.0;
+    EXPECT_FALSE(tvk::la::dominant_symmetric_pencil(&mu, x.data(), kk.data(), congruent({2, -2 * (1 - 1e-7), 1, 0.5}).data(), n, nullptr));
+    EXPECT_TRUE(tvk::la::dominant_symmetric_pencil(&mu, x.data(), kk.data(), congruent({2, -2 * (1 - 1e-5), 1, 0.5}).data(), n, nullptr));
+    EXPECT_NEAR(mu, 2.0, 1e-12);
+    // A kg or kk that is not exactly symmetric, or holds an entry that is not finite: no answer,
+    // mu and x as they came.
+    const Vec kg = congruent({2, -1, 1, 0.5});
+    Vec asym = kg, nan_g = kg, inf_k = kk;
+    asym[1] = std::nextafter(asym[1], 10.0);
+    nan_g[0] = kNaN;
+    inf_k[n + 1] = std::numeric_limits<double>::infinity();
+    for (const auto& [k, g] : {std::pair{kk, asym}, std::pair{asym, kk}, std::pair{kk, nan_g}, std::pair{inf_k, kg}}) {
+        x.assign(n, 7.0);
+        mu = 7.0;
+        EXPECT_FALSE(tvk::la::dominant_symmetric_pencil(&mu, x.data(), k.data(), g.data(), n, nullptr));
+        EXPECT_EQ(mu, 7.0);
+        EXPECT_EQ(x, Vec(n, 7.0));
+    }
+}
+
 TEST_F(Linalg, ConjugateGradientZeroStartResidualGivesZeroNotNaN) {
     int n = 2;
     Vec a = {4, 1, 1, 3}, b = {0, 0}, x0 = {0, 0}, x = {9, 9};

@@ -3,7 +3,9 @@ examples, property tests against numpy.linalg over random matrices of several si
 argument checks that keep the routines inside their arrays."""
 import itertools
 import math
+from fractions import Fraction
 
+import mpmath
 import numpy as np
 import pytest
 
@@ -65,8 +67,7 @@ def test_large_determinant_from_lu_agrees_with_cofactor_expansion():
     for n in range(11, 21):
         a = regular(g, n)
         np.testing.assert_allclose(m.determinant(a), np.linalg.det(a), rtol=1e-11)
-    # Across the switch: n = 10 still expands, n = 11 is checked against its Laplace expansion
-    # along the first row over the expanded 10 x 10 minors.
+    # n = 10 and n = 11 against the Laplace expansion along the first row over their minors.
     a10 = g.uniform(-1, 1, (10, 10))
     np.testing.assert_allclose(m.determinant(a10), m.lufactdeterminant(a10), rtol=1e-11)
     a11 = g.uniform(-1, 1, (11, 11))
@@ -80,6 +81,28 @@ def test_large_determinant_from_lu_agrees_with_cofactor_expansion():
     assert errstat() == 0
     # The permanent keeps the expansion: the all-ones matrix of order 8 gives 8!.
     assert m.determinant(np.ones((8, 8)), pdflag=1) == math.factorial(8)
+
+
+def test_determinant_from_order_4_within_a_few_n_eps_kappa():
+    """Regression: the cofactor expansion cancels its terms away; Hilbert's matrix of order 8 came
+    out as -3.56e-31 (exact 2.74e-33). From order 4 the determinant is taken from LU factors, and
+    stays within n eps kappa of the exact rational value; up to order 3 the expansion stays exact."""
+    eps = np.finfo(float).eps
+    g = rng(64)
+    for n in range(4, 11):
+        hilbert = np.array([[1.0 / (i + j + 1) for j in range(n)] for i in range(n)])
+        for a in (hilbert, g.uniform(-1, 1, (n, n)), regular(g, n) * 1e25, g.uniform(-1, 1, (n, n)) * 1e-28):
+            r, exact = [[Fraction(v) for v in row] for row in a], Fraction(1)  # exact elimination
+            for i in range(n):
+                p = next(k for k in range(i, n) if r[k][i] != 0)
+                r[i], r[p], exact = r[p], r[i], exact * (1 if p == i else -1) * r[p][i]
+                for k in range(i + 1, n):
+                    r[k] = [x - r[k][i] / r[i][i] * y for x, y in zip(r[k], r[i])]
+            exact = float(exact)
+            bound = n * eps * np.linalg.cond(a) * abs(exact)
+            assert abs(m.determinant(a) - exact) <= bound, (n, m.determinant(a), exact)
+    assert m.determinant(np.array([[2.0, 1.0, 1.0], [1.0, 3.0, 2.0], [1.0, 0.0, 0.0]])) == -1.0
+    assert errstat() == 0
 
 
 def brute_signed_permanent(a, q):
@@ -343,6 +366,24 @@ def test_power_iteration_notes_an_iteration_limit_it_ends_at_unconverged():
     assert (errstat(), errtext()) == (-2, "No convergence in von Mises eigenvalue computation")
 
 
+def test_power_iteration_notes_the_limit_exactly_when_the_last_pass_is_above_tolerance():
+    # diag(2, 1) from (1, 1): after k passes y = (2^k, 1)/|.|, so the difference norm of pass k
+    # halves with k; written out here, it gives the pass P on which a tolerance between the
+    # norms of passes P - 1 and P is met.
+    y = [np.array([1.0, 1.0]) / np.sqrt(2.0)]
+    for k in range(1, 14):
+        y.append(np.array([2.0**k, 1.0]) / np.hypot(2.0**k, 1.0))
+    nd = [np.linalg.norm(y[k] - y[k - 1]) for k in range(1, 14)]
+    a = np.diag([2.0, 1.0])
+    for passes in (2, 3, 10):
+        tol = np.sqrt(nd[passes - 1] * nd[passes - 2])
+        for maxiter, note in ((passes, False), (passes - 1, passes - 1 > 1)):
+            err.rsxerr(1)
+            m.poweriteration(a, maxiter=maxiter, abstol=tol)
+            expect = (-1, "No convergence in von Mises eigenvalue computation") if note else (0, "")
+            assert (errstat(), errtext() if note else "") == expect, (passes, maxiter)
+
+
 # --- Repair, minors, norms ------------------------------------------------------------------
 
 
@@ -387,6 +428,18 @@ def test_minors_and_norms():
     assert m.trace(sm) == 16.0
     assert m.lpvectornorm([3.0, -4.0], 2.0) == pytest.approx(5.0)
     assert m.lpvectornorm([3.0, -4.0], 1.0) == pytest.approx(7.0)
+
+
+def test_euclidean_lp_norm_neither_overflows_nor_underflows():
+    # Regression: the p = 2 norm squared its entries unscaled: [1e200, 1e200] gave inf.
+    g = rng(65)
+    with mpmath.workdps(50):
+        for scale in (1e200, 3e-200, 1e-160, 1e154, 1.0):
+            for n in (1, 2, 3, 7):
+                x = g.uniform(-1, 1, n) * scale
+                ref = mpmath.sqrt(sum(mpmath.mpf(v) ** 2 for v in x))
+                assert abs(m.lpvectornorm(x, 2.0) / ref - 1) <= 4 * n * 2.0**-53, (scale, x)
+    assert m.lpvectornorm([1e200, 1e200], 2.0) == pytest.approx(math.sqrt(2) * 1e200, rel=1e-15)
     assert m.spectralnorm(np.diag([3.0, -5.0])) == pytest.approx(5.0)
     assert m.nuclearnorm(np.diag([3.0, -5.0])) == pytest.approx(8.0)
     g = rng(9)

@@ -272,6 +272,34 @@ def test_cubic_roots_to_rounding_beside_the_largest_and_the_smallest_double():
                 assert abs(xi - zi) <= 4 * 2.0**-53 * err + 2.0**-1074, (coef, x, z)
 
 
+def test_cubic_real_root_beside_a_nearly_imaginary_pair_1e80_to_1e90_larger(record):
+    """Regression: Newton's step from the far end of the bracket rounded onto 0, and the halvings
+    did not reach a root some 1e-88 of the bracket: solution3pe returned 3.958e47 for the root
+    1.9536943449001327e29. Against the roots of the exact polynomial in 1200-bit arithmetic, each
+    to within four times the error one rounding of each coefficient causes, and without a note."""
+    rng = random.Random(64)
+    sets = [(-5.451195366471371e-52, -5.201063720932567e+56, -3.261699308951698e+183, 6.372363494663603e+212),
+            (-1.8055281748800063e-148, 2.1991365356158087e-94, -3.1793023039713388e-21, -2.2119690770110727e-45)]
+    for _ in range(120):  # f (x - r)(x^2 - 2 p x + p^2 + q^2), |q| / |r| from 1e80 to 1e90, |p| << |q|
+        r = rng.choice([-1, 1]) * 10 ** rng.uniform(-100, 100)
+        q = abs(r) * 10 ** rng.uniform(80, 90)
+        p, f = rng.choice([-1, 1]) * q * 10 ** rng.uniform(-12, -8), rng.choice([-1, 1]) * 10 ** rng.uniform(-50, 50)
+        sets.append((f, -f * (r + 2 * p), f * (2 * p * r + p * p + q * q), -f * r * (p * p + q * q)))
+    with mpmath.workprec(1200):
+        for coef in sets:
+            if not all(map(math.isfinite, coef)):
+                continue
+            x = m.solution3pe(*coef)
+            a = [mpmath.mpf(v) / coef[0] for v in coef]
+            sc = max(abs(a[1]), abs(a[2]) ** 0.5, abs(a[3]) ** (1 / 3.0))
+            zs = mpmath.polyroots([a[i] / sc**i for i in range(4)], maxsteps=500, extraprec=1200)
+            z = sorted(sc * w.real for w in zs if abs(w.imag) <= 1e-300 * abs(w))
+            for xi, zi in zip(x, z * 3 if len(z) == 1 else z):
+                err = sum(abs(a[i] * zi ** (3 - i)) for i in range(4)) / abs((3 * zi + 2 * a[1]) * zi + a[2])
+                assert abs(xi - zi) <= 4 * 2.0**-53 * err, (coef, x, z)
+    assert record()[0] == 0
+
+
 def test_cubic_with_a_coefficient_that_is_not_finite_has_no_finite_root():
     for base in ((1.0, 0.0, 0.0, -8.0), (1.0, -6.0, 11.0, -6.0)):
         for i, v in [(0, math.nan)] + [(i, v) for i in (1, 2, 3) for v in (math.nan, math.inf, -math.inf)]:

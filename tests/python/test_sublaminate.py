@@ -273,6 +273,35 @@ def test_no_delamination_shape_never_buckles_and_bad_shapes_are_reported():
     assert np.isnan(eps) and np.isnan(nx) and record()[0] == -2
 
 
+def test_non_finite_size_angle_thickness_or_used_property_is_refused():
+    # Regression: NaN or inf here gave a NaN strain at level 0. The used properties are E1, E2,
+    # nu12 and G12 (the plane-stress stiffness); the out-of-plane ones may hold anything, and
+    # shape 0 reads none of the input. A valid stack keeps its strain, checked against the
+    # pencil's dominant eigenvalue.
+    angles, thick = [45.0, -45.0, 0.0, 90.0], 1e-3
+    kk, kg = ritz_problem(1, 0.025, 0.015, 20.0, angles)
+    pe, ang, tk = stack(CFRP, angles, thick)
+    abd0 = t.laminate.getabdmatrix(*(getattr(t.laminate, f"get{m}matrix")(pe, ang, tk) for m in "abd"))
+    expected = np.linalg.inv(abd0)[0, 0] / scipy.linalg.eigh(kg, kk, eigvals_only=True).max()
+    for bad in (np.nan, np.inf, -np.inf):
+        cases = [("size", i) for i in range(3)] + [("elastic", i) for i in (0, 1, 3, 6)] + [("angle", 2), ("thick", 3)]
+        for what, i in cases:
+            pe, ang, tk = stack(CFRP, angles, thick)
+            size = np.array([0.025, 0.015, 20.0])
+            {"size": size, "angle": ang, "thick": tk}.get(what, pe[:, 1])[i] = bad
+            eh.rsxerr(1)
+            eps, nx, mode = sl.getsublambucklingstrain(size, [-1, 0, 0], pe, ang, tk, 1)
+            assert record() == (-3, "Error: non-finite input in GetSubLamBucklingStrain"), (what, i, bad)
+            assert np.isnan(eps) and np.isnan(nx) and not mode.any()
+        pe, ang, tk = stack(CFRP, angles, thick)
+        pe[[2, 4, 5, 7, 8], :] = bad
+        eh.rsxerr(1)
+        eps = sl.getsublambucklingstrain([0.025, 0.015, 20.0], [-1, 0, 0], pe, ang, tk, 1)[0]
+        assert record()[0] == 0 and eps == pytest.approx(expected, rel=1e-9)
+        eps = sl.getsublambucklingstrain([bad, 0.015, 20.0], [-1, 0, 0], pe, ang, tk, 0)[0]
+        assert record()[0] == 0 and eps == np.inf
+
+
 # --- Sequential buckling of a stack ------------------------------------------------------------
 
 def analysis(angles, delam, shapes=None, xc=600e6, thick=0.25e-3):
