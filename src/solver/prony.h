@@ -19,7 +19,11 @@
 //   FuncDegree   the degree of cure after timestep at the constant temperature t1 from degree0:
 //                the fixed point of d = degree0 + timestep rate(min(d, degmax)), iterated from
 //                d = degree0 + timestep rate(degree0) until the rate changes by less than 1e-6
-//                absolutely or 1e-10 relatively, or is 0; not capped at degmax. Where the value
+//                absolutely or 1e-10 relatively, or is 0; not capped at degmax. The value it stops
+//                on stands where it is the root of the step to 1e-6 max(1, |timestep|) (the step
+//                changes sign within that of it, or it is its own next iterate); a value within
+//                that of its next iterate but farther from the root (a map of slope near 1) gives
+//                way to the root, bracketed from it outwards. Where the value
 //                it stops on is no fixed point to 1e-6 max(1, |timestep|) (an iterate that reached
 //                degmax, where the rate vanishes, sends the next back to degree0 and the one after
 //                to the explicit step), the root of d - degree0 - timestep rate(d) bracketed in

@@ -383,6 +383,28 @@ TEST_F(CureRoutines, UnconvergedIterationStoresTheRootAndConvergedStepsAreUnchan
     }
 }
 
+// A map whose slope is near 1 stops its iteration 3.8 tolerances (dt 1e-6) short of the root of
+// the step: the cure update stores the root to dt 1e-6, as FuncDegree returns it, checked against
+// a bisection of the step written here.
+TEST_F(CureRoutines, CreepingIterationStoresTheRootOfTheStep) {
+    law = {7602717.812355954, 83283.87978914892, 263789.1167295215, 45045.68559025273, 1.7738534072812584,
+           1.0904197123868968, 1.4916307568051155};
+    limit = {0.0, -3.10460669094056};  // amax 0.9570823670984892
+    write_tables();
+    const double t = 388.51903695998726, d0 = 0.00823083469580325, dt = 6.440359302116048, a = amax(t);
+    double lo = d0, hi = a;
+    for (int k = 0; k < 200; ++k) {
+        const double mid = 0.5 * (lo + hi);
+        (mid - d0 - dt * rate_of(law, t, mid, a) < 0.0 ? lo : hi) = mid;
+    }
+    V svar = {d0, 0.0, 0.0, 0.0};
+    heat(svar, t, dt);
+    EXPECT_NEAR(svar[0], lo, 1e-6 * dt);
+    EXPECT_GT(svar[0], 0.130266);  // the iterate 0.1302421 no longer
+    EXPECT_EQ(svar[0], funcdegree(law, t, d0, dt, a));
+    EXPECT_EQ(tvk::errorhandling.errstat, 0);
+}
+
 // A rate law with a zero exponent keeps a positive rate at the reachable degree: the step cures
 // up to it and stops there, however long, with the rate of the stored degree and no report.
 // FuncDegree itself stays uncapped; a short step and a degree at or above amax are as before.
