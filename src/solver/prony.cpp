@@ -47,11 +47,14 @@ const double* cure_column(const PlySection& at, int col, int& nc) {
 
 namespace {
 
+// (k dt p e + dold tau shift) / (tau shift + dt), as the weights dt / (tau shift + dt) and
+// tau shift / (tau shift + dt) of k p e and dold: each weight is formed from its own term, so a
+// step much longer than tau shift keeps the digits of the second (1 - the first would lose them),
+// no product k dt overflows, and a step of 0 gives dold, a relaxation time of 0 k p e, exactly.
 double prony_step(double dold, double tau, double shift, double dt, double k, double p, double e) {
-    const double den = tau * shift + dt;
+    const double ts = tau * shift, den = ts + dt;
     if (den == 0.0) return dold;
-    const double w = dt / den;
-    return (1.0 - w) * dold + w * (k * p * e);
+    return ts / den * dold + dt / den * (k * p * e);
 }
 
 // The rate law of CureRate with nc >= 7 already checked.

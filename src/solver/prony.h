@@ -10,9 +10,10 @@
 //
 //   Relaxation   backward Euler step of one Prony term d' = (stiffness pprony strain - d)/(tau shift):
 //                (stiffness timestep pprony strain + dold tau shift) / (tau shift + timestep),
-//                evaluated as (1 - w) dold + w stiffness pprony strain with
-//                w = timestep / (tau shift + timestep); a zero denominator (no time, no relaxation
-//                time) returns dold
+//                evaluated as w0 dold + w stiffness pprony strain with the weights
+//                w = timestep / (tau shift + timestep) and w0 = tau shift / (tau shift + timestep),
+//                each from its own term; a zero denominator (no time, no relaxation time) returns
+//                dold
 //   CureRate     the rate above with the group whose switch temperatures t has reached; a group
 //                is taken only when all its seven values lie within nc. nc < 7: level -3
 //                report, 0

@@ -1,6 +1,8 @@
 """Curing resin from Python: the cure kinetics of `prony` against closed forms and scipy, and the
 curing-resin routines of `toplevel` with their call forms, the cure tables they read and the
 state vector they share."""
+from fractions import Fraction
+
 import numpy as np
 import pytest
 from scipy.integrate import solve_ivp
@@ -67,6 +69,20 @@ class TestKinetics:
         assert pr.relaxation(3.5, 10.0, 0.0, 0.7, 100.0, 0.3, 1e-3) == 100.0 * 0.3 * 1e-3
         assert pr.relaxation(3.5, 10.0, 2.0, 5.0, 100.0, 0.3, 2.0) == pytest.approx(
             (100.0 * 5.0 * 0.3 * 2.0 + 3.5 * 10.0 * 2.0) / (10.0 * 2.0 + 5.0), rel=1e-15)
+
+    def test_relaxation_keeps_its_digits_for_steps_far_longer_than_the_relaxation_time(self):
+        # (K dt p e + dold tau shift) / (tau shift + dt) in exact rationals: within 4 ulp of the
+        # terms' magnitude, where 1 - dt/(tau shift + dt) lost up to 2e7 of them
+        rng = np.random.default_rng(5)
+        for _ in range(3000):
+            dold, tau, shift = rng.uniform(-1, 1) * 10 ** rng.uniform(-3, 3), 10 ** rng.uniform(-3, 2), 10 ** rng.uniform(-6, 2)
+            dt, k, p, e = 10 ** rng.uniform(-2, 6), 10 ** rng.uniform(2, 5), rng.uniform(0, 1), rng.uniform(-0.1, 0.1)
+            x = [Fraction(v) for v in (dold, tau, shift, dt, k, p, e)]
+            ts = x[1] * x[2]
+            terms = (abs(x[4] * x[3] * x[5] * x[6]) + abs(x[0] * ts)) / (ts + x[3])
+            exact = (x[4] * x[3] * x[5] * x[6] + x[0] * ts) / (ts + x[3])
+            d = pr.relaxation(dold, tau, shift, dt, k, p, e)
+            assert abs(Fraction(d) - exact) <= 4 * np.spacing(float(terms)), (dold, tau, shift, dt, k, p, e)
 
     def test_curerate_groups_and_limits(self):
         assert pr.curerate(KIN, 420.0, 0.3, 0.95) == pytest.approx(rate(KIN, 420.0, 0.3, 0.95), rel=1e-14)
