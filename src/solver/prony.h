@@ -47,8 +47,9 @@
 //   uexpan_prony   thermal and chemical strain increments of the curing resin (glassy, liquid,
 //                  rubbery); at least 508 state variables
 //                  Both refuse a point (state as it came, no heat or expansion, level -3) whose
-//                  reachable degree svar(4) is not in [0, 1], and one whose cure step, heat or
-//                  strains are not finite
+//                  reachable degree svar(4) or degree of cure svar(1) is not in [0, 1] (svar(1)
+//                  is not read by uexpan_prony at total time 0, where the cure starts over), and
+//                  one whose cure step, heat or strains are not finite
 //   usermat_prony  umat_prony as an ANSYS USERMAT, through abq_umat_to_ansys_usermat
 #pragma once
 

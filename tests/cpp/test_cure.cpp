@@ -510,6 +510,50 @@ TEST_F(CureRoutines, ReachableDegreeOutsideZeroOneRefusesThePoint) {
     }
 }
 
+// The degree of cure in slot 1 is one the update stored, in [0, 1]: 0, the least subnormal, 0.5 and
+// 1 are served, with the glass transition of that degree's step. A value outside (a degree of 2
+// gave a glass transition of -1536.85 K at level 0) refuses the point with its own report, except
+// at the start of an expansion analysis, where the cure starts over and slot 1 is not read.
+TEST_F(CureRoutines, DegreeOfCureOutsideZeroOneRefusesThePoint) {
+    for (const double d : {0.0, 5e-324, 0.5, 1.0}) {
+        SCOPED_TRACE(d);
+        tvktest::clear_errors();
+        V h = {d, 0.0, 0.0, 0.0}, e(508, 0.0);
+        e[0] = d;
+        heat(h, 460.0, 2.0);
+        expand(e, 440.0, 1.0, 10.0, 2.0);
+        EXPECT_GE(h[0], d);
+        EXPECT_GE(e[0], d);
+        EXPECT_DOUBLE_EQ(h[2], tg_of(h[0]));
+        EXPECT_GT(h[2], 273.15 + transition[0] - 1e-9);
+        EXPECT_EQ(tvk::errorhandling.errstat, 0) << tvktest::errtext();
+    }
+    for (const double d : {-1e-3, -5e-324, std::nextafter(1.0, 2.0), 2.0, HUGE_VAL, std::nan("")}) {
+        SCOPED_TRACE(d);
+        tvktest::clear_errors();
+        V h = {d, 0.2, 0.3, 0.4};
+        const V h0 = h;
+        EXPECT_EQ(heat(h, 460.0, 2.0), 0.0);
+        EXPECT_EQ(tvk::errorhandling.errstat, -3);
+        EXPECT_EQ(tvktest::errtext(), "hetval_prony: degree of cure svar(1) not in [0, 1]; no heat");
+        EXPECT_EQ(std::memcmp(h.data(), h0.data(), 4 * sizeof(double)), 0);
+        tvktest::clear_errors();
+        V e(508, 0.25);
+        e[0] = d;
+        const V e0 = e;
+        EXPECT_EQ(expand(e, 440.0, 1.0, 10.0, 2.0), V(6, 0.0));
+        EXPECT_EQ(tvk::errorhandling.errstat, -3);
+        EXPECT_EQ(tvktest::errtext(), "uexpan_prony: degree of cure svar(1) not in [0, 1]; no expansion");
+        EXPECT_EQ(std::memcmp(e.data(), e0.data(), e.size() * sizeof(double)), 0);
+        // At total time 0 the cure starts from 0 whatever slot 1 held.
+        tvktest::clear_errors();
+        expand(e, 440.0, 1.0, 0.0, 2.0);
+        EXPECT_EQ(tvk::errorhandling.errstat, 0) << tvktest::errtext();
+        EXPECT_GT(e[0], 0.0);
+        EXPECT_LE(e[0], e[3]);
+    }
+}
+
 // Rate 1e-303 (1 - d) + 1e20 d (1 - d) over 1e300 s: the iterates go 1e-3, inf, 0 (bounced off
 // amax = 1) and stop on 1e-3, and the bracketed root's first trial, near 1e-3, makes dt rate
 // overflow (a level -3 report of the root finder). The point is refused whole: the iterate 1e-3
