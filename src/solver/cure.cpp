@@ -66,10 +66,11 @@ double advance_cure(const CureData& d, const V& svar, double tc, double dtime) {
 
 bool finite(double v) { return std::isfinite(v); }
 
-// The largest reachable degree a point holds (slot 4) is one the cure update stored, a degree in
-// [0, 1] (a fresh point holds 0): any other value, which the update would take as the reachable
-// degree and store again, is no state of a curing point.
-bool usable_reachable(double reached) { return reached >= 0.0 && reached <= 1.0; }
+// The largest reachable degree a point holds (slot 4) and its degree of cure (slot 1) are ones
+// the cure update stored, degrees in [0, 1] (a fresh point holds 0): any other value, which the
+// update would take as the point's degree and store again (a degree of 2 gave a glass transition
+// of -1536.85 K), is no state of a curing point.
+bool usable_degree(double degree) { return degree >= 0.0 && degree <= 1.0; }
 
 void heat_law(const tvk::solver::HetvalProny& a) {
     a.flux[0] = 0.0;
@@ -87,9 +88,13 @@ void heat_law(const tvk::solver::HetvalProny& a) {
         tvk::report_refused_point("hetval_prony: no cure data for this ply and section");
         return;
     }
-    if (const double reached = cs::slot(a.statev, cs::reachable); !usable_reachable(reached)) {
+    if (const double reached = cs::slot(a.statev, cs::reachable); !usable_degree(reached)) {
         tvk::report_refused_point("hetval_prony: reachable degree of cure svar(4) not in [0, 1]; no heat", 0, 0,
                                   reached);
+        return;
+    }
+    if (const double degree = cs::slot(a.statev, cs::degree); !usable_degree(degree)) {
+        tvk::report_refused_point("hetval_prony: degree of cure svar(1) not in [0, 1]; no heat", 0, 0, degree);
         return;
     }
     // The cure advances in a copy of slots 1-4, written back only when all of it and the heat are
@@ -127,9 +132,14 @@ void expansion_law(const tvk::solver::UexpanProny& a) {
         tvk::report_refused_point("uexpan_prony: no cure data for this ply and section");
         return;
     }
-    if (const double reached = cs::slot(a.statev, cs::reachable); !usable_reachable(reached)) {
+    if (const double reached = cs::slot(a.statev, cs::reachable); !usable_degree(reached)) {
         tvk::report_refused_point("uexpan_prony: reachable degree of cure svar(4) not in [0, 1]; no expansion", 0,
                                   0, reached);
+        return;
+    }
+    // At the start of the analysis (total time 0) the cure starts over: slot 1 is not read.
+    if (const double degree = cs::slot(a.statev, cs::degree); a.time[1] != 0.0 && !usable_degree(degree)) {
+        tvk::report_refused_point("uexpan_prony: degree of cure svar(1) not in [0, 1]; no expansion", 0, 0, degree);
         return;
     }
     // The cure (slots 1-4) and the strains of the increment are computed in copies and written

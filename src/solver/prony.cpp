@@ -47,11 +47,14 @@ const double* cure_column(const PlySection& at, int col, int& nc) {
 
 namespace {
 
+// (k dt p e + dold tau shift) / (tau shift + dt), as the weights dt / (tau shift + dt) and
+// tau shift / (tau shift + dt) of k p e and dold: each weight is formed from its own term, so a
+// step much longer than tau shift keeps the digits of the second (1 - the first would lose them),
+// no product k dt overflows, and a step of 0 gives dold, a relaxation time of 0 k p e, exactly.
 double prony_step(double dold, double tau, double shift, double dt, double k, double p, double e) {
-    const double den = tau * shift + dt;
+    const double ts = tau * shift, den = ts + dt;
     if (den == 0.0) return dold;
-    const double w = dt / den;
-    return (1.0 - w) * dold + w * (k * p * e);
+    return ts / den * dold + dt / den * (k * p * e);
 }
 
 // The rate law of CureRate with nc >= 7 already checked.
@@ -129,14 +132,54 @@ double step_root(const double* cf, int nc, double t1, double degree0, double dt,
     return iterate;
 }
 
-// FuncDegree: the value the iteration stops on where it is a fixed point of its map
-// d -> degree0 + dt rate(min(d, degmax)) to 1e-6 max(1, |dt|), beyond degmax included; otherwise
-// (an iterate that bounced off degmax, or the iteration limit) the root of the step.
+// The accuracy FuncDegree returns the degree of cure to.
+double degree_tolerance(double dt) { return 1e-6 * std::max(1.0, std::fabs(dt)); }
+
+// The degree a converged iteration gives, where its last value d lies within `tol` of the next
+// iterate `next` (a small residual of the step g(x) = x - degree0 - dt rate(x), not yet a small
+// error: where the map's slope L is near 1 the root lies up to |next - d| L / (1 - L) beyond).
+// g(d) = d - next, and the root lies on the side of the next iterate (between them where the map
+// falls, beyond it where it rises by less than 1). d stands where it is the root to tol: the next
+// iterate is d itself (every fixed point beyond degmax, where the map is constant), or g changes
+// sign between d and d + tol towards the next iterate (or is not a number there, which leaves
+// nothing better). Otherwise the root is bracketed further on, the bracket doubling, and solved by
+// Brent's method; a bracket not found that way leaves the root of the step over [degree0, degmax].
+double settled_degree(const double* cf, int nc, double t1, double degree0, double dt, double degmax, double d,
+                      double next, bool capped) {
+    if (next == d) return d;
+    auto g = [&](double x) { return x - degree0 - dt * cure_rate(cf, t1, x, degmax, nc); };
+    const double dir = next > d ? 1.0 : -1.0;
+    double h = degree_tolerance(dt), a = d + dir * h, ga = g(a);
+    // g(d) has the sign of -dir: a zero, a change of sign or a value that is not a number lets d stand
+    if (!(dir > 0.0 ? ga < 0.0 : ga > 0.0)) return d;
+    for (int k = 0; k < 64; ++k, h *= 2.0) {
+        const double b = a + dir * h, gb = g(b);
+        if (!std::isfinite(gb)) break;
+        if (gb == 0.0) return b;
+        if ((gb > 0.0) != (ga > 0.0)) {
+            auto f = [&](double* v, double*, const double* x, const double*, const int*, const int*) { *v = g(*x); };
+            const double lo = std::min(a, b), hi = std::max(a, b), xacc = 1e-15;
+            const int maxit = 200, na = 0, nfun = 0;
+            double root = d;
+            int istat = 0;
+            tvk::bdsafe(tvk::RootFunction::ref(f), &lo, &hi, &root, nullptr, &xacc, &maxit, &na, &nfun, &istat);
+            return root;
+        }
+        a = b, ga = gb;
+    }
+    return step_root(cf, nc, t1, degree0, dt, degmax, d, capped);
+}
+
+// FuncDegree: the value the iteration stops on where it is the root of the step to
+// 1e-6 max(1, |dt|), beyond degmax included; otherwise the root itself (settled_degree), or, for
+// an iterate that bounced off degmax or the iteration limit, the root of the step over
+// [degree0, degmax].
 double func_degree(const double* cf, double t1, double degree0, double dt, double degmax, int nc) {
     const DegreeIteration it = degree_iteration(cf, t1, degree0, dt, degmax, nc);
     if (it.converged) {
         const double next = degree0 + dt * cure_rate(cf, t1, std::min(degmax, it.d), degmax, nc);
-        if (std::fabs(next - it.d) <= 1e-6 * std::max(1.0, std::fabs(dt))) return it.d;
+        if (std::fabs(next - it.d) <= degree_tolerance(dt))
+            return settled_degree(cf, nc, t1, degree0, dt, degmax, it.d, next, false);
     } else {
         tvk::report(-1, "FuncDegree: degree of cure not converged in 1000 iterations; root of the step bracketed",
                     tvk::prony::funcdegree_max_iterations, 0, it.d);
@@ -150,7 +193,11 @@ namespace tvk::curestate {
 
 double implicit_degree(const double* cf, int nc, double t1, double degree0, double dt, double degmax) {
     const DegreeIteration it = degree_iteration(cf, t1, degree0, dt, degmax, nc);
-    if (it.converged && !it.reached) return it.d;
+    if (it.converged && !it.reached) {
+        const double next = degree0 + dt * cure_rate(cf, t1, std::min(degmax, it.d), degmax, nc);
+        if (std::fabs(next - it.d) <= degree_tolerance(dt))
+            return settled_degree(cf, nc, t1, degree0, dt, degmax, it.d, next, true);
+    }
     return step_root(cf, nc, t1, degree0, dt, degmax, it.d, true);
 }
 

@@ -10,16 +10,21 @@
 //
 //   Relaxation   backward Euler step of one Prony term d' = (stiffness pprony strain - d)/(tau shift):
 //                (stiffness timestep pprony strain + dold tau shift) / (tau shift + timestep),
-//                evaluated as (1 - w) dold + w stiffness pprony strain with
-//                w = timestep / (tau shift + timestep); a zero denominator (no time, no relaxation
-//                time) returns dold
+//                evaluated as w0 dold + w stiffness pprony strain with the weights
+//                w = timestep / (tau shift + timestep) and w0 = tau shift / (tau shift + timestep),
+//                each from its own term; a zero denominator (no time, no relaxation time) returns
+//                dold
 //   CureRate     the rate above with the group whose switch temperatures t has reached; a group
 //                is taken only when all its seven values lie within nc. nc < 7: level -3
 //                report, 0
 //   FuncDegree   the degree of cure after timestep at the constant temperature t1 from degree0:
 //                the fixed point of d = degree0 + timestep rate(min(d, degmax)), iterated from
 //                d = degree0 + timestep rate(degree0) until the rate changes by less than 1e-6
-//                absolutely or 1e-10 relatively, or is 0; not capped at degmax. Where the value
+//                absolutely or 1e-10 relatively, or is 0; not capped at degmax. The value it stops
+//                on stands where it is the root of the step to 1e-6 max(1, |timestep|) (the step
+//                changes sign within that of it, or it is its own next iterate); a value within
+//                that of its next iterate but farther from the root (a map of slope near 1) gives
+//                way to the root, bracketed from it outwards. Where the value
 //                it stops on is no fixed point to 1e-6 max(1, |timestep|) (an iterate that reached
 //                degmax, where the rate vanishes, sends the next back to degree0 and the one after
 //                to the explicit step), the root of d - degree0 - timestep rate(d) bracketed in
@@ -42,8 +47,9 @@
 //   uexpan_prony   thermal and chemical strain increments of the curing resin (glassy, liquid,
 //                  rubbery); at least 508 state variables
 //                  Both refuse a point (state as it came, no heat or expansion, level -3) whose
-//                  reachable degree svar(4) is not in [0, 1], and one whose cure step, heat or
-//                  strains are not finite
+//                  reachable degree svar(4) or degree of cure svar(1) is not in [0, 1] (svar(1)
+//                  is not read by uexpan_prony at total time 0, where the cure starts over), and
+//                  one whose cure step, heat or strains are not finite
 //   usermat_prony  umat_prony as an ANSYS USERMAT, through abq_umat_to_ansys_usermat
 #pragma once
 

@@ -38,7 +38,8 @@
 //     where a criterion set gives no residual limit (limit 1);
 //   - strain rates are 0 for a time increment that is not positive;
 //   - a point whose result (stress, state, energies or a final strain) overflows is refused and
-//     reported, keeping its old stress, state and energies.
+//     reported, keeping its old stress, state and energies; so is a point whose elastic constants,
+//     undamaged or damaged, give a singular compliance (no stiffness).
 #include "vumat_cartesian.h"
 
 #include <algorithm>
@@ -178,21 +179,21 @@ void engineering_constants(double* c, const Material& m, double e11, double e22)
 }
 
 // Stiffness in cyclic order (column-major 6 x 6) of the constants with the component damages
-// wdeg (cyclic: 11, 22, 33, 12, 23, 13).
-void cyclic_stiffness(double* c, const double* constants, const double* wdeg) {
+// wdeg (cyclic: 11, 22, 33, 12, 23, 13); false when the damaged compliance is singular (elastic
+// constants that give no stiffness), which refuses the point.
+bool cyclic_stiffness(double* c, const double* constants, const double* wdeg) {
     double voigt[36];
-    const double dnorm[3] = {wdeg[0], wdeg[1], wdeg[2]};
-    MatzenmillerDegradation(constants, voigt, dnorm, &wdeg[4], &wdeg[5], &wdeg[3]);
+    if (!tvk::damage::matzenmiller(voigt, constants, wdeg, wdeg[4], wdeg[5], wdeg[3])) return false;
     static constexpr int six = 6, voigt_to_cyclic = 2;
     FlipVoigtCyclicNotation(c, voigt, &six, &voigt_to_cyclic);
+    return true;
 }
 
 // The degraded stiffness: the undamaged one itself when no component is damaged.
-void degraded_stiffness(double* c, const double* cstiff, const double* constants, const double* wdeg) {
-    if (std::all_of(wdeg, wdeg + 6, [](double w) { return w == 0.0; }))
-        std::copy(cstiff, cstiff + 36, c);
-    else
-        cyclic_stiffness(c, constants, wdeg);
+bool degraded_stiffness(double* c, const double* cstiff, const double* constants, const double* wdeg) {
+    if (!std::all_of(wdeg, wdeg + 6, [](double w) { return w == 0.0; })) return cyclic_stiffness(c, constants, wdeg);
+    std::copy(cstiff, cstiff + 36, c);
+    return true;
 }
 
 void multiply(double* s, const double* c, const double* e) {
@@ -232,6 +233,7 @@ struct CartesianPoint {
     double* state;                                 // slot::count values at least, in/out
     double enerintern = 0.0, enerinelas = 0.0;     // out
     bool refused = false;                          // out: an intermediate value overflowed
+    bool singular = false;                         // out: the compliance has no inverse
 };
 
 // The vectors the criteria see, from the elastic strain eel and the trial stress.
@@ -460,7 +462,10 @@ Outcome cartesian_point(const Material& m, CartesianPoint& p) {
         double constants[36], cstiff[36];
         static constexpr double undamaged[6] = {};
         engineering_constants(constants, m, 0.5 * (m.e11t + m.e11c), 0.5 * (m.e22t + m.e22c));
-        cyclic_stiffness(cstiff, constants, undamaged);
+        if (!cyclic_stiffness(cstiff, constants, undamaged)) [[unlikely]] {
+            p.singular = true;
+            return Outcome::ok();
+        }
         for (int i = 0; i < 6; ++i) etot[i] = eel[i] = p.straininc[i], ein[i] = 0.0;
         multiply(stress, cstiff, etot);
         std::fill(sv + slot::w_stat, sv + slot::rs + nm, 0.0);
@@ -482,7 +487,10 @@ Outcome cartesian_point(const Material& m, CartesianPoint& p) {
         double constants[9], cstiff[36], cdeg[36], wdeg[6];
         static constexpr double undamaged[6] = {};
         engineering_constants(constants, m, etot[0] > 0.0 ? m.e11t : m.e11c, etot[1] > 0.0 ? m.e22t : m.e22c);
-        cyclic_stiffness(cstiff, constants, undamaged);
+        if (!cyclic_stiffness(cstiff, constants, undamaged)) [[unlikely]] {
+            p.singular = true;
+            return Outcome::ok();
+        }
 
         // Final strains of the crack band of each mode.
         double strainx1[nm];
@@ -494,7 +502,10 @@ Outcome cartesian_point(const Material& m, CartesianPoint& p) {
 
         double trial[6];
         component_damage(wdeg, w_stat, etot);
-        degraded_stiffness(cdeg, cstiff, constants, wdeg);
+        if (!degraded_stiffness(cdeg, cstiff, constants, wdeg)) [[unlikely]] {
+            p.singular = true;
+            return Outcome::ok();
+        }
         multiply(trial, cdeg, eel);
 
         double rs[nm], dlim[nm];
@@ -554,7 +565,10 @@ Outcome cartesian_point(const Material& m, CartesianPoint& p) {
             }
         }
 
-        degraded_stiffness(cdeg, cstiff, constants, wdeg);
+        if (!degraded_stiffness(cdeg, cstiff, constants, wdeg)) [[unlikely]] {
+            p.singular = true;
+            return Outcome::ok();
+        }
 
         // Damped strain: elastic strain plus the three rate terms, each through the degraded
         // stiffness. A time increment that is not a number leaves rates that are not numbers.
@@ -656,7 +670,7 @@ void law(const tvk::solver::Vumat& a) {
 
     tvk::Scratch<double, 128> state(static_cast<std::size_t>(nsv));
     const bool initial = a.totaltime == 0.0;
-    bool refused = false, short_length = false, overflow = false;
+    bool refused = false, short_length = false, overflow = false, singular = false;
     double unused_pnewdt = 1.0;
     for (int k = 0; k < a.nblock; ++k) {
         double de[6], so[6], lc[3], s[6];
@@ -678,6 +692,11 @@ void law(const tvk::solver::Vumat& a) {
         CartesianPoint p{initial,    a.dt,      {de, 6},         {so, 6},         lc, a.density[k],
                          a.enerinternold[k], a.enerinelasold[k], {s, 6}, state.get()};
         const Outcome outcome = cartesian_point(m, p);
+        if (p.singular) [[unlikely]] {
+            singular = true;
+            keep(k);
+            continue;
+        }
         // Finite input can still overflow (a huge increment, modulus or rate, a tiny length,
         // time increment or density): such a point is refused, never returned as infinite.
         if (p.refused || !conv::all_finite(s, 6) || !conv::all_finite(state.get(), slot::count) ||
@@ -695,6 +714,7 @@ void law(const tvk::solver::Vumat& a) {
     if (refused) conv::refuse_non_finite(routine);
     if (short_length) tvk::report_refused_point("vumat_cartesian: characteristic length not positive; point not evaluated");
     if (overflow) tvk::report_refused_point("vumat_cartesian: result not finite; point keeps its old stress and state");
+    if (singular) tvk::report_refused_point("Singular damaged compliance in MatzenmillerDegradation");
 }
 
 }  // namespace

@@ -383,6 +383,28 @@ TEST_F(CureRoutines, UnconvergedIterationStoresTheRootAndConvergedStepsAreUnchan
     }
 }
 
+// A map whose slope is near 1 stops its iteration 3.8 tolerances (dt 1e-6) short of the root of
+// the step: the cure update stores the root to dt 1e-6, as FuncDegree returns it, checked against
+// a bisection of the step written here.
+TEST_F(CureRoutines, CreepingIterationStoresTheRootOfTheStep) {
+    law = {7602717.812355954, 83283.87978914892, 263789.1167295215, 45045.68559025273, 1.7738534072812584,
+           1.0904197123868968, 1.4916307568051155};
+    limit = {0.0, -3.10460669094056};  // amax 0.9570823670984892
+    write_tables();
+    const double t = 388.51903695998726, d0 = 0.00823083469580325, dt = 6.440359302116048, a = amax(t);
+    double lo = d0, hi = a;
+    for (int k = 0; k < 200; ++k) {
+        const double mid = 0.5 * (lo + hi);
+        (mid - d0 - dt * rate_of(law, t, mid, a) < 0.0 ? lo : hi) = mid;
+    }
+    V svar = {d0, 0.0, 0.0, 0.0};
+    heat(svar, t, dt);
+    EXPECT_NEAR(svar[0], lo, 1e-6 * dt);
+    EXPECT_GT(svar[0], 0.130266);  // the iterate 0.1302421 no longer
+    EXPECT_EQ(svar[0], funcdegree(law, t, d0, dt, a));
+    EXPECT_EQ(tvk::errorhandling.errstat, 0);
+}
+
 // A rate law with a zero exponent keeps a positive rate at the reachable degree: the step cures
 // up to it and stops there, however long, with the rate of the stored degree and no report.
 // FuncDegree itself stays uncapped; a short step and a degree at or above amax are as before.
@@ -485,6 +507,50 @@ TEST_F(CureRoutines, ReachableDegreeOutsideZeroOneRefusesThePoint) {
         EXPECT_EQ(expand(e, 440.0, 1.0, 10.0, 2.0), V(6, 0.0));
         EXPECT_EQ(tvktest::errtext(), "uexpan_prony: reachable degree of cure svar(4) not in [0, 1]; no expansion");
         EXPECT_EQ(std::memcmp(e.data(), e0.data(), e.size() * sizeof(double)), 0);
+    }
+}
+
+// The degree of cure in slot 1 is one the update stored, in [0, 1]: 0, the least subnormal, 0.5 and
+// 1 are served, with the glass transition of that degree's step. A value outside (a degree of 2
+// gave a glass transition of -1536.85 K at level 0) refuses the point with its own report, except
+// at the start of an expansion analysis, where the cure starts over and slot 1 is not read.
+TEST_F(CureRoutines, DegreeOfCureOutsideZeroOneRefusesThePoint) {
+    for (const double d : {0.0, 5e-324, 0.5, 1.0}) {
+        SCOPED_TRACE(d);
+        tvktest::clear_errors();
+        V h = {d, 0.0, 0.0, 0.0}, e(508, 0.0);
+        e[0] = d;
+        heat(h, 460.0, 2.0);
+        expand(e, 440.0, 1.0, 10.0, 2.0);
+        EXPECT_GE(h[0], d);
+        EXPECT_GE(e[0], d);
+        EXPECT_DOUBLE_EQ(h[2], tg_of(h[0]));
+        EXPECT_GT(h[2], 273.15 + transition[0] - 1e-9);
+        EXPECT_EQ(tvk::errorhandling.errstat, 0) << tvktest::errtext();
+    }
+    for (const double d : {-1e-3, -5e-324, std::nextafter(1.0, 2.0), 2.0, HUGE_VAL, std::nan("")}) {
+        SCOPED_TRACE(d);
+        tvktest::clear_errors();
+        V h = {d, 0.2, 0.3, 0.4};
+        const V h0 = h;
+        EXPECT_EQ(heat(h, 460.0, 2.0), 0.0);
+        EXPECT_EQ(tvk::errorhandling.errstat, -3);
+        EXPECT_EQ(tvktest::errtext(), "hetval_prony: degree of cure svar(1) not in [0, 1]; no heat");
+        EXPECT_EQ(std::memcmp(h.data(), h0.data(), 4 * sizeof(double)), 0);
+        tvktest::clear_errors();
+        V e(508, 0.25);
+        e[0] = d;
+        const V e0 = e;
+        EXPECT_EQ(expand(e, 440.0, 1.0, 10.0, 2.0), V(6, 0.0));
+        EXPECT_EQ(tvk::errorhandling.errstat, -3);
+        EXPECT_EQ(tvktest::errtext(), "uexpan_prony: degree of cure svar(1) not in [0, 1]; no expansion");
+        EXPECT_EQ(std::memcmp(e.data(), e0.data(), e.size() * sizeof(double)), 0);
+        // At total time 0 the cure starts from 0 whatever slot 1 held.
+        tvktest::clear_errors();
+        expand(e, 440.0, 1.0, 0.0, 2.0);
+        EXPECT_EQ(tvk::errorhandling.errstat, 0) << tvktest::errtext();
+        EXPECT_GT(e[0], 0.0);
+        EXPECT_LE(e[0], e[3]);
     }
 }
 

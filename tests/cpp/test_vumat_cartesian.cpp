@@ -919,3 +919,29 @@ TEST(VumatCartesian, NonFinitePropertyOrStateIsRefusedAndReported) {
         }
     tvktest::clear_errors();
 }
+
+// Elastic constants whose compliance has no inverse (every property 0.5: equal moduli and
+// Poisson's ratios of 0.5, determinant 1 - 3/4 - 1/4 = 0) refuse every point of the block at -3
+// with the stiffness routine's message, in the initial call and later: stress, state and energies
+// as they came (the stiffness routine's zero matrix was stored as a stress of 0 and a zeroed state).
+TEST(VumatCartesian, SingularComplianceRefusesThePointWhole) {
+    for (const double totaltime : {0.0, 1.0}) {
+        tvktest::clear_errors();
+        VumatBlock b(vumat_cartesian, 2, nsv, std::vector<double>(prop::count, 0.5));
+        b.totaltime = b.steptime = totaltime;
+        for (int k = 0; k < 2; ++k)
+            for (int s = 0; s < nsv; ++s) b.state(k, s) = 1.0 + 1e-3 * s;
+        b.stressold = {1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12};
+        b.enerinternold = {1.0, 2.0};
+        b.enerinelasold = {0.5, 1.5};
+        b.set_increment_all({1e-3, 2e-4, 0, 1e-4, 0, 0});
+        b.call();
+        EXPECT_EQ(tvk::errorhandling.errstat, -3) << totaltime;
+        EXPECT_EQ(tvktest::errtext(), "Singular damaged compliance in MatzenmillerDegradation") << totaltime;
+        EXPECT_EQ(b.stressnew, b.stressold) << totaltime;
+        EXPECT_EQ(b.statenew, b.stateold) << totaltime;
+        EXPECT_EQ(b.enerinternnew, b.enerinternold) << totaltime;
+        EXPECT_EQ(b.enerinelasnew, b.enerinelasold) << totaltime;
+    }
+    tvktest::clear_errors();
+}

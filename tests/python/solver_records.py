@@ -3,7 +3,8 @@
 Each recorded call of a solver entry (the load and amplitude hooks, the field and length hooks,
 the elements, analysis control and the material routines) is made as recorded and then with one
 real value at a time replaced by NaN, +-inf, 0, +-1e308, a small negative real, +-1e154 (whose
-square overflows), 1e200 or the least subnormal 5e-324: a real scalar, every entry of a small array
+square overflows), 1e200, 1e300, the largest double, the least subnormal 5e-324, the negative
+subnormal -1e-310, or the plausible-looking 0.5 and 2 (a ratio or a fraction at its edge): a real scalar, every entry of a small array
 (each value in turn), a whole array, the first entry of a larger one, and likewise the real model
 tables the entry writes. After each call:
 
@@ -28,7 +29,8 @@ import numpy as np
 
 VALUES = (("NaN", math.nan), ("inf", math.inf), ("-inf", -math.inf), ("0", 0.0), ("1e308", 1e308),
           ("-1e308", -1e308), ("-1e-3", -1e-3), ("1e154", 1e154), ("-1e154", -1e154), ("1e200", 1e200),
-          ("5e-324", 5e-324))
+          ("5e-324", 5e-324), ("0.5", 0.5), ("2", 2.0), ("1e300", 1e300), ("largest", 1.7976931348623157e308),
+          ("-1e-310", -1e-310))
 
 # Arrays up to this size have each entry changed on its own; larger ones as a whole and at their
 # first entry.

@@ -222,7 +222,7 @@ def vdisp_motion(kinc, nodes, u):
                      np.ones(nb), np.zeros((nb, 3, 3)), np.zeros((mdof, nb)))
 
 
-@pytest.mark.parametrize("nupdate", [1, 2, 3, 7, 2 ** 16, INT_MAX, -2, -3, 0])
+@pytest.mark.parametrize("nupdate", [1, 2, 3, 7, 2 ** 16, INT_MAX, -1, -2, -3, -INT_MAX - 1, 0])
 def test_increment_due_at_the_top_of_the_int_range_is_that_of_the_exact_successor(motion_model, nupdate):
     """The motion hook records node motions, and the explicit increment ends zero the accumulators,
     when kinc + 1 is a multiple of nupdate (every increment for nupdate 0). For kinc 2^31 - 1 and
