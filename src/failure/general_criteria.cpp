@@ -105,6 +105,13 @@ void GPPolyCamanho(double* rgp, const double* s11, const double* s22, const doub
     const double lin = f1 * *s11 + f2 * (*s22 + *s33);
     const double quad = f11 * sq(*s11) + f22 * sq(*s22) + f33 * sq(*s33) + c12 * *s11 * (*s22 + *s33) +
                         2.0 * f23 * *s22 * *s33 + f44 * sq(*s23) + f55 * sq(*s13) + f66 * sq(*s12);
+    // With both parts negative (F23 < -F22 when x23 is small makes the quadratic part indefinite)
+    // both roots lambda are negative: no load factor reaches the surface, as with no real root.
+    if (quad < 0.0 && lin < 0.0) {
+        tvk::report(-1, tvk::compose(polynomial_note, "evaluation. Please check your input parameters."));
+        *rgp = 0.0;
+        return;
+    }
     *rgp = tvk::failure::polynomial_exposure(lin, quad, polynomial_note);
 }
 

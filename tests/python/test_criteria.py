@@ -2,6 +2,7 @@
 damage values, optional defaults, and uniaxial states against numpy-built references."""
 import math
 
+import mpmath
 import numpy as np
 import pytest
 
@@ -126,3 +127,58 @@ def test_christensen_fibre_criterion_at_and_around_its_strength():
     for s in ((900.0, -40.0, 10.0), (-600.0, 30.0, 30.0), (1400.0, 80.0, -20.0), (-950.0, -60.0, 0.0)):
         r = fb.fbchristensen(*s, xt, xc)
         assert christensen_form(*(np.array(s) / r), xt, xc) == pytest.approx(1.0, rel=1e-12)
+
+
+def taken(record):
+    """The level and text of the record, which is cleared: (0, "") when nothing was reported."""
+    level, text = record()
+    eh.rsxerr(1)
+    return (level, text.rstrip()) if level else (0, "")
+
+
+def camanho_polynomial_exposure(s, xt11, xc11, xt22, xc22, x12, x13, x23):
+    """1/lambda for the smallest load factor lambda > 0 with Q lambda^2 + L lambda = 1, that is the
+    largest positive root r of r^2 - L r - Q = 0, at 50 digits; 0 where no positive root exists.
+    Also returns the scale of the terms of L and Q, which bounds their rounding."""
+    with mpmath.workdps(50):
+        s11, s22, s33, s12, s13, s23 = map(mpmath.mpf, s)
+        xt11, xc11, xt22, xc22, x12, x13, x23 = map(mpmath.mpf, (xt11, xc11, xt22, xc22, x12, x13, x23))
+        f22, f23 = 1 / (xt22 * xc22), 1 / (xt22 * xc22) - 1 / (2 * x23 ** 2)
+        lin = [(1 / xt11 - 1 / xc11) * s11, (1 / xt22 - 1 / xc22) * (s22 + s33)]
+        quad = [s11 ** 2 / (xt11 * xc11), f22 * s22 ** 2, f22 * s33 ** 2, 2 * f23 * s22 * s33,
+                (s23 / x23) ** 2, (s13 / x13) ** 2, (s12 / x12) ** 2]
+        L, Q = sum(lin), sum(quad)
+        D = L * L + 4 * Q
+        r = (L + mpmath.sqrt(D)) / 2 if D >= 0 else mpmath.mpf(0)
+        scale = sum(abs(v) for v in lin) + mpmath.sqrt(sum(abs(v) for v in quad))
+        return float(max(r, 0)), float(scale), float(D / scale ** 2)
+
+
+def test_polynomial_camanho_exposure_is_zero_where_no_load_factor_reaches_the_surface(record):
+    """Regression: with both the quadratic and the linear part negative (x23 small enough to make
+    the quadratic part indefinite) both load factors are negative, yet a negative exposure came
+    back at level 0 (-1.0375 in the example below, through the dispatchers as well)."""
+    note = (-1, "Note: Negative root during polynomial failureevaluation. Please check your input")
+    rng = np.random.default_rng(64)
+    both_negative = 0
+    for _ in range(3000):
+        x = (rng.uniform(1200, 3000), rng.uniform(700, 1800), rng.uniform(30, 90), rng.uniform(120, 300),
+             rng.uniform(50, 120), rng.uniform(50, 120), rng.uniform(25, 80))
+        s = rng.normal(size=6) * [900, 90, 90, 50, 50, 50]
+        ref, scale, disc = camanho_polynomial_exposure(s, *x)
+        if abs(disc) < 1e-9:
+            continue  # a double root: the exposure is ill-conditioned in the stress
+        assert gp.gppolycamanho(*s, *x) == pytest.approx(ref, abs=1e-12 * scale)
+        assert taken(record) == (note if ref == 0.0 else (0, ""))
+        both_negative += ref == 0.0 and disc >= 0
+    assert both_negative >= 20
+    example = (-319.8, -100.0, -63.32, -28.8, -26.82, 31.59)
+    x = (2379.5, 1182.5, 44.9, 160.9, 78.3, 79.9, 31.2)
+    assert camanho_polynomial_exposure(example, *x)[0] == 0.0
+    assert gp.gppolycamanho(*example, *x) == 0.0 and taken(record) == note
+    strengths = np.array([x[0], x[2], x[2], x[1], x[3], x[3], x[4], x[5], x[6], 80.0])[:, None, None]
+    nye = np.array([140e3, 9e3, 9e3, 0.3, 0.3, 0.4, 5e3, 5e3, 3.5e3])[:, None, None]
+    assert t.damage.generalfailure(np.array(example), strengths, np.zeros((1, 1)), 1, 1, 7) == (0.0, 0.0)
+    assert taken(record) == note
+    assert t.damage.fiberbreakage(np.array(example), nye, strengths, np.zeros((1, 1)), 1, 1, 6) == (0.0, 0.0)
+    assert taken(record) == note
