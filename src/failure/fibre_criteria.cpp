@@ -6,6 +6,7 @@
 // Struct. 34) and the fibre efforts of Y. A. Bahei-El-Din et al. (2004, Int. J. Solids Struct. 41).
 #include <algorithm>
 #include <cmath>
+#include <limits>
 
 #include "anglesearch.h"
 #include "core/errors.h"
@@ -91,10 +92,20 @@ void FBLaRC05(double* rfb, const double* s11, const double* s22, const double* s
         *rfb = *s11 / *xt11;
         return;
     }
-    if (fcl && *fcl != 0) return;  // kink-band stresses only: nothing to report in compression
+    // A NaN s11 is neither tension nor compression, and a stress that is not finite leaves the
+    // kink-plane measure without a value: a scan, which skips such planes, would report 0, an
+    // intact ply. Both are refused; with fcl set the other stresses are not read.
+    const bool kink_band_only = fcl && *fcl != 0;
+    const double s[6] = {*s11, *s22, *s33, *s12, *s13, *s23};
+    const bool finite = std::all_of(s, s + 6, [](double v) { return std::isfinite(v); });
+    if (std::isnan(*s11) || (!kink_band_only && !finite)) {
+        *rfb = std::numeric_limits<double>::quiet_NaN();
+        tvk::report(-3, "Error: stress of FBLaRC05 is not finite.");
+        return;
+    }
+    if (kink_band_only) return;  // kink-band stresses only: nothing to report in compression
     const double a0_r = angle_r(a0, default_a0_r);
     const Kinking k = kinking(a0_r, transverse_shear_strength(*xc22, a0_r), *x12, *xc11, *g12);
-    const double s[6] = {*s11, *s22, *s33, *s12, *s13, *s23};
     *rfb = larc05_kinking(s, k, *xt22, angle_r(sainc, default_sainc_r), gsflag ? *gsflag : 0);
 }
 

@@ -182,3 +182,31 @@ def test_polynomial_camanho_exposure_is_zero_where_no_load_factor_reaches_the_su
     assert taken(record) == note
     assert t.damage.fiberbreakage(np.array(example), nye, strengths, np.zeros((1, 1)), 1, 1, 6) == (0.0, 0.0)
     assert taken(record) == note
+
+
+@pytest.mark.parametrize("gsflag", [0, 1])
+def test_fblarc05_refuses_a_kinking_stress_that_is_not_finite(record, gsflag):
+    """Regression: the scan, the default search, read a NaN stress as 0.0 at level 0 (an intact
+    ply); the golden section gave NaN with no report."""
+    ply = (2560, 1590, 73, 185, 90, 5290)
+    refusal = (-3, "Error: stress of FBLaRC05 is not finite.")
+    for k in range(6):
+        for bad in (math.nan, math.inf, -math.inf):
+            s = [-800.0, -30.0, 10.0, 40.0, 5.0, 8.0]
+            s[k] = bad
+            r = fb.fblarc05(*s, *ply, gsflag=gsflag)
+            if k == 0 and bad > 0:
+                assert r == math.inf and taken(record) == (0, "")  # fibre tension: s11/xt11
+            else:
+                assert math.isnan(r) and taken(record) == refusal
+            # fcl: only the sign of s11 is read, and a compressive one gives 0
+            r = fb.fblarc05(*s, *ply, gsflag=gsflag, fcl=1)
+            if k == 0 and math.isnan(bad):
+                assert math.isnan(r) and taken(record) == refusal
+            else:
+                assert r == (bad if k == 0 and bad > 0 else 0.0) and taken(record) == (0, "")
+    assert fb.fblarc05(500.0, math.nan, 0, 0, 0, 0, *ply, gsflag=gsflag) == 500 / 2560 and taken(record) == (0, "")
+    nye = np.array([171420, 9080, 9080, 0.32, 0.32, 0.45, 5290, 5290, 3130.0])[:, None, None]
+    strengths = np.array([2560, 73, 73, 1590, 185, 185, 90, 90, 57, 80.0])[:, None, None]
+    f, r = t.damage.fiberbreakage(np.array([-800.0, math.nan, 0, 0, 0, 0]), nye, strengths, np.zeros((1, 1)), 1, 1, 13)
+    assert f == 0.0 and math.isnan(r) and taken(record) == refusal
