@@ -20,10 +20,12 @@ namespace tvk::failure {
 // The exposure 1/lambda of Q lambda^2 + L lambda = 1. The textbook 2Q/(sqrt(D) - L) is 0/0 for a
 // stress state with Q = 0 and L >= 0 (a stress-free ply among them); the rationalised
 // (sqrt(D) + L)/2, which equals it wherever both are defined, is taken while L > 0, so the
-// exposure is never NaN: 0 for no stress, L when only the linear part acts.
+// exposure is never NaN: 0 for no stress, L when only the linear part acts. With both parts
+// negative (an interaction term can make the quadratic part indefinite) both roots lambda are
+// negative: no load factor reaches the surface, as with no real root, and the note is recorded.
 double polynomial_exposure(double lin, double quad, const char* what) {
     const double disc = lin * lin + 4.0 * quad;
-    if (disc < 0.0) {
+    if (disc < 0.0 || (quad < 0.0 && lin < 0.0)) {
         tvk::report(-1, tvk::compose(what, "evaluation. Please check your input parameters."));
         return 0.0;
     }
@@ -105,13 +107,6 @@ void GPPolyCamanho(double* rgp, const double* s11, const double* s22, const doub
     const double lin = f1 * *s11 + f2 * (*s22 + *s33);
     const double quad = f11 * sq(*s11) + f22 * sq(*s22) + f33 * sq(*s33) + c12 * *s11 * (*s22 + *s33) +
                         2.0 * f23 * *s22 * *s33 + f44 * sq(*s23) + f55 * sq(*s13) + f66 * sq(*s12);
-    // With both parts negative (F23 < -F22 when x23 is small makes the quadratic part indefinite)
-    // both roots lambda are negative: no load factor reaches the surface, as with no real root.
-    if (quad < 0.0 && lin < 0.0) {
-        tvk::report(-1, tvk::compose(polynomial_note, "evaluation. Please check your input parameters."));
-        *rgp = 0.0;
-        return;
-    }
     *rgp = tvk::failure::polynomial_exposure(lin, quad, polynomial_note);
 }
 

@@ -136,17 +136,38 @@ def taken(record):
     return (level, text.rstrip()) if level else (0, "")
 
 
-def camanho_polynomial_exposure(s, xt11, xc11, xt22, xc22, x12, x13, x23):
+def camanho_terms(s, xt11, xc11, xt22, xc22, x12, x13, x23):
+    """The terms of L and Q of the transversely isotropic form (ptype 0, no interaction)."""
+    s11, s22, s33, s12, s13, s23 = s
+    f22, f23 = 1 / (xt22 * xc22), 1 / (xt22 * xc22) - 1 / (2 * x23 ** 2)
+    lin = [(1 / xt11 - 1 / xc11) * s11, (1 / xt22 - 1 / xc22) * (s22 + s33)]
+    quad = [s11 ** 2 / (xt11 * xc11), f22 * s22 ** 2, f22 * s33 ** 2, 2 * f23 * s22 * s33,
+            (s23 / x23) ** 2, (s13 / x13) ** 2, (s12 / x12) ** 2]
+    return lin, quad
+
+
+def orthotropic_terms(xint, ptype):
+    """The terms of L and Q of the orthotropic form for ptype 0 or 2 with the interaction xint."""
+    def terms(s, xt11, xc11, xt22, xc22, xt33, xc33, x12, x13, x23):
+        s11, s22, s33, s12, s13, s23 = s
+        f11, f22, f33 = 1 / (xt11 * xc11), 1 / (xt22 * xc22), 1 / (xt33 * xc33)
+        if ptype == 0:
+            c12, c13, c23 = (2 * xint * mpmath.sqrt(a * b) for a, b in ((f11, f22), (f11, f33), (f22, f33)))
+        else:
+            c12, c13, c23 = 2 * xint * (f11 + f22 - f33), 2 * xint * (f11 + f33 - f22), 2 * xint * (f22 + f33 - f11)
+        lin = [(1 / xt11 - 1 / xc11) * s11, (1 / xt22 - 1 / xc22) * s22, (1 / xt33 - 1 / xc33) * s33]
+        quad = [f11 * s11 ** 2, f22 * s22 ** 2, f33 * s33 ** 2, c12 * s11 * s22, c13 * s11 * s33, c23 * s22 * s33,
+                (s23 / x23) ** 2, (s13 / x13) ** 2, (s12 / x12) ** 2]
+        return lin, quad
+    return terms
+
+
+def polynomial_exposure_reference(terms, s, x):
     """1/lambda for the smallest load factor lambda > 0 with Q lambda^2 + L lambda = 1, that is the
     largest positive root r of r^2 - L r - Q = 0, at 50 digits; 0 where no positive root exists.
     Also returns the scale of the terms of L and Q, which bounds their rounding."""
     with mpmath.workdps(50):
-        s11, s22, s33, s12, s13, s23 = map(mpmath.mpf, s)
-        xt11, xc11, xt22, xc22, x12, x13, x23 = map(mpmath.mpf, (xt11, xc11, xt22, xc22, x12, x13, x23))
-        f22, f23 = 1 / (xt22 * xc22), 1 / (xt22 * xc22) - 1 / (2 * x23 ** 2)
-        lin = [(1 / xt11 - 1 / xc11) * s11, (1 / xt22 - 1 / xc22) * (s22 + s33)]
-        quad = [s11 ** 2 / (xt11 * xc11), f22 * s22 ** 2, f22 * s33 ** 2, 2 * f23 * s22 * s33,
-                (s23 / x23) ** 2, (s13 / x13) ** 2, (s12 / x12) ** 2]
+        lin, quad = terms([mpmath.mpf(v) for v in s], *map(mpmath.mpf, x))
         L, Q = sum(lin), sum(quad)
         D = L * L + 4 * Q
         r = (L + mpmath.sqrt(D)) / 2 if D >= 0 else mpmath.mpf(0)
@@ -154,28 +175,53 @@ def camanho_polynomial_exposure(s, xt11, xc11, xt22, xc22, x12, x13, x23):
         return float(max(r, 0)), float(scale), float(D / scale ** 2)
 
 
-def test_polynomial_camanho_exposure_is_zero_where_no_load_factor_reaches_the_surface(record):
-    """Regression: with both the quadratic and the linear part negative (x23 small enough to make
-    the quadratic part indefinite) both load factors are negative, yet a negative exposure came
-    back at level 0 (-1.0375 in the example below, through the dispatchers as well)."""
+def camanho_strengths(rng):
+    return (rng.uniform(1200, 3000), rng.uniform(700, 1800), rng.uniform(30, 90), rng.uniform(120, 300),
+            rng.uniform(50, 120), rng.uniform(50, 120), rng.uniform(25, 80))
+
+
+def orthotropic_strengths(rng):
+    return (rng.uniform(1200, 3000), rng.uniform(700, 1800), rng.uniform(30, 90), rng.uniform(120, 300),
+            rng.uniform(30, 90), rng.uniform(120, 300), rng.uniform(50, 120), rng.uniform(50, 120),
+            rng.uniform(25, 80))
+
+
+# Each with a state where both parts are negative: before, it gave -1.0375, -0.0939 and -0.5096.
+POLYNOMIAL_FORMS = {
+    "camanho": (gp.gppolycamanho, {}, camanho_terms, camanho_strengths,
+                (-319.8, -100.0, -63.32, -28.8, -26.82, 31.59), (2379.5, 1182.5, 44.9, 160.9, 78.3, 79.9, 31.2)),
+    "orthotropic": (gp.gppolynomial, dict(xint=1.5, ptype=0), orthotropic_terms(1.5, 0), orthotropic_strengths,
+                    (1206.19, -44.3, -55.84, 24.49, 17.84, 5.27),
+                    (2325.2, 1686.9, 76.5, 160.5, 76.5, 160.5, 71.0, 111.1, 25.3)),
+    "orthotropic, ptype 2": (gp.gppolynomial, dict(xint=-1.2, ptype=2), orthotropic_terms(-1.2, 2),
+                             orthotropic_strengths, (502.3, -69.4, -47.0, -1.5, 7.5, 8.0),
+                             (2000.0, 1200.0, 60.0, 200.0, 60.0, 200.0, 80.0, 80.0, 50.0)),
+}
+
+
+@pytest.mark.parametrize("form", POLYNOMIAL_FORMS)
+def test_polynomial_exposure_is_zero_where_no_load_factor_reaches_the_surface(record, form):
+    """Regression: with both the quadratic and the linear part negative (an interaction term or
+    x23 small enough to make the quadratic part indefinite) both load factors are negative, yet a
+    negative exposure came back at level 0 (for Camanho's form through the dispatchers as well)."""
+    routine, options, terms, draw, example, x = POLYNOMIAL_FORMS[form]
     note = (-1, "Note: Negative root during polynomial failureevaluation. Please check your input")
     rng = np.random.default_rng(64)
     both_negative = 0
     for _ in range(3000):
-        x = (rng.uniform(1200, 3000), rng.uniform(700, 1800), rng.uniform(30, 90), rng.uniform(120, 300),
-             rng.uniform(50, 120), rng.uniform(50, 120), rng.uniform(25, 80))
+        xs = draw(rng)
         s = rng.normal(size=6) * [900, 90, 90, 50, 50, 50]
-        ref, scale, disc = camanho_polynomial_exposure(s, *x)
+        ref, scale, disc = polynomial_exposure_reference(terms, s, xs)
         if abs(disc) < 1e-9:
             continue  # a double root: the exposure is ill-conditioned in the stress
-        assert gp.gppolycamanho(*s, *x) == pytest.approx(ref, abs=1e-12 * scale)
+        assert routine(*s, *xs, **options) == pytest.approx(ref, abs=1e-12 * scale)
         assert taken(record) == (note if ref == 0.0 else (0, ""))
         both_negative += ref == 0.0 and disc >= 0
     assert both_negative >= 20
-    example = (-319.8, -100.0, -63.32, -28.8, -26.82, 31.59)
-    x = (2379.5, 1182.5, 44.9, 160.9, 78.3, 79.9, 31.2)
-    assert camanho_polynomial_exposure(example, *x)[0] == 0.0
-    assert gp.gppolycamanho(*example, *x) == 0.0 and taken(record) == note
+    assert polynomial_exposure_reference(terms, example, x)[0] == 0.0
+    assert routine(*example, *x, **options) == 0.0 and taken(record) == note
+    if form != "camanho":
+        return  # the dispatchers take the orthotropic form without interaction: Q is then never negative
     strengths = np.array([x[0], x[2], x[2], x[1], x[3], x[3], x[4], x[5], x[6], 80.0])[:, None, None]
     nye = np.array([140e3, 9e3, 9e3, 0.3, 0.3, 0.4, 5e3, 5e3, 3.5e3])[:, None, None]
     assert t.damage.generalfailure(np.array(example), strengths, np.zeros((1, 1)), 1, 1, 7) == (0.0, 0.0)
