@@ -230,28 +230,39 @@ def test_polynomial_exposure_is_zero_where_no_load_factor_reaches_the_surface(re
     assert taken(record) == note
 
 
+# The kinking routines with their tensile strength: the in-situ one takes xt11 from x_is.
+LARC05_FIBRE = {
+    "FBLaRC05": (lambda *s, **kw: fb.fblarc05(*s, 2560, 1590, 73, 185, 90, 5290, **kw), 2560.0),
+    "FBLaRC05_is": (lambda *s, **kw: fb.fblarc05_is(*s, 2560, 1590, 73, 60, 90, 5290,
+                                                    x_is=np.r_[2400.0, np.zeros(8)], **kw), 2400.0),
+}
+
+
+@pytest.mark.parametrize("routine", LARC05_FIBRE)
 @pytest.mark.parametrize("gsflag", [0, 1])
-def test_fblarc05_refuses_a_kinking_stress_that_is_not_finite(record, gsflag):
+def test_fblarc05_refuses_a_kinking_stress_that_is_not_finite(record, gsflag, routine):
     """Regression: the scan, the default search, read a NaN stress as 0.0 at level 0 (an intact
     ply); the golden section gave NaN with no report."""
-    ply = (2560, 1590, 73, 185, 90, 5290)
-    refusal = (-3, "Error: stress of FBLaRC05 is not finite.")
+    larc05, xt11 = LARC05_FIBRE[routine]
+    refusal = (-3, f"Error: stress of {routine} is not finite.")
     for k in range(6):
         for bad in (math.nan, math.inf, -math.inf):
             s = [-800.0, -30.0, 10.0, 40.0, 5.0, 8.0]
             s[k] = bad
-            r = fb.fblarc05(*s, *ply, gsflag=gsflag)
+            r = larc05(*s, gsflag=gsflag)
             if k == 0 and bad > 0:
                 assert r == math.inf and taken(record) == (0, "")  # fibre tension: s11/xt11
             else:
                 assert math.isnan(r) and taken(record) == refusal
             # fcl: only the sign of s11 is read, and a compressive one gives 0
-            r = fb.fblarc05(*s, *ply, gsflag=gsflag, fcl=1)
+            r = larc05(*s, gsflag=gsflag, fcl=1)
             if k == 0 and math.isnan(bad):
                 assert math.isnan(r) and taken(record) == refusal
             else:
                 assert r == (bad if k == 0 and bad > 0 else 0.0) and taken(record) == (0, "")
-    assert fb.fblarc05(500.0, math.nan, 0, 0, 0, 0, *ply, gsflag=gsflag) == 500 / 2560 and taken(record) == (0, "")
+    assert larc05(500.0, math.nan, 0, 0, 0, 0, gsflag=gsflag) == 500 / xt11 and taken(record) == (0, "")
+    if routine != "FBLaRC05":
+        return  # the in-situ form has no selector of the fibre dispatcher
     nye = np.array([171420, 9080, 9080, 0.32, 0.32, 0.45, 5290, 5290, 3130.0])[:, None, None]
     strengths = np.array([2560, 73, 73, 1590, 185, 185, 90, 90, 57, 80.0])[:, None, None]
     f, r = t.damage.fiberbreakage(np.array([-800.0, math.nan, 0, 0, 0, 0]), nye, strengths, np.zeros((1, 1)), 1, 1, 13)
