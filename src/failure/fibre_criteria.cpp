@@ -6,6 +6,7 @@
 // Struct. 34) and the fibre efforts of Y. A. Bahei-El-Din et al. (2004, Int. J. Solids Struct. 41).
 #include <algorithm>
 #include <cmath>
+#include <limits>
 
 #include "anglesearch.h"
 #include "core/errors.h"
@@ -80,6 +81,26 @@ double larc05_kinking(const double* s, const Kinking& k, double xt22, double sai
 
 double angle_r(const double* deg, double fallback_r) { return deg ? *deg * tvk::deg2rad : fallback_r; }
 
+// LaRC05 fibre exposure of the ply stress s: s11/xt11 in tension (s11 >= 0); in compression the
+// kink-plane search with the kinking parameters that make_kinking() gives, or 0 where fcl asks
+// for the kink-band stresses only. A NaN s11 is neither tension nor compression, and a stress
+// that is not finite leaves the kink-plane measure without a value: a scan, which skips such
+// planes, would report 0, an intact ply. Both are refused with the message `refusal` and a NaN;
+// with fcl set the other stresses are not read.
+template <class MakeKinking>
+double larc05_fibre(const double* s, double xt11, double xt22, const double* sainc, const int* gsflag,
+                    const int* fcl, MakeKinking make_kinking, const char* refusal) {
+    if (s[0] >= 0.0) return s[0] / xt11;
+    const bool kink_band_only = fcl && *fcl != 0;
+    const bool finite = std::all_of(s, s + 6, [](double v) { return std::isfinite(v); });
+    if (std::isnan(s[0]) || (!kink_band_only && !finite)) {
+        tvk::report(-3, refusal);
+        return std::numeric_limits<double>::quiet_NaN();
+    }
+    if (kink_band_only) return 0.0;  // kink-band stresses only: nothing to report in compression
+    return larc05_kinking(s, make_kinking(), xt22, angle_r(sainc, default_sainc_r), gsflag ? *gsflag : 0);
+}
+
 }  // namespace
 
 void FBLaRC05(double* rfb, const double* s11, const double* s22, const double* s33, const double* s12,
@@ -87,15 +108,13 @@ void FBLaRC05(double* rfb, const double* s11, const double* s22, const double* s
               const double* xc22, const double* x12, const double* g12, const double* a0, const double* sainc,
               const int* gsflag, const int* fcl) {
     *rfb = 0.0;
-    if (*s11 >= 0.0) {
-        *rfb = *s11 / *xt11;
-        return;
-    }
-    if (fcl && *fcl != 0) return;  // kink-band stresses only: nothing to report in compression
-    const double a0_r = angle_r(a0, default_a0_r);
-    const Kinking k = kinking(a0_r, transverse_shear_strength(*xc22, a0_r), *x12, *xc11, *g12);
     const double s[6] = {*s11, *s22, *s33, *s12, *s13, *s23};
-    *rfb = larc05_kinking(s, k, *xt22, angle_r(sainc, default_sainc_r), gsflag ? *gsflag : 0);
+    auto make_kinking = [&] {
+        const double a0_r = angle_r(a0, default_a0_r);
+        return kinking(a0_r, transverse_shear_strength(*xc22, a0_r), *x12, *xc11, *g12);
+    };
+    *rfb = larc05_fibre(s, *xt11, *xt22, sainc, gsflag, fcl, make_kinking,
+                        "Error: stress of FBLaRC05 is not finite.");
 }
 
 // As FBLaRC05 with in-situ strengths: a nonzero entry of x_is (xt11, xt22, xt33, xc11, xc22,
@@ -110,14 +129,10 @@ void FBLaRC05_is(double* rfb, const double* s11, const double* s22, const double
     const double xt11 = chosen(1, *xt11_std), xt22 = chosen(2, *xt22_std), xc11 = chosen(4, *xc11_std);
     const double x12 = chosen(7, *x12_std), x23 = chosen(9, *x23_std);
     *rfb = 0.0;
-    if (*s11 >= 0.0) {
-        *rfb = *s11 / xt11;
-        return;
-    }
-    if (fcl && *fcl != 0) return;
-    const Kinking k = kinking(angle_r(a0, default_a0_r), x23, x12, xc11, *g12);
     const double s[6] = {*s11, *s22, *s33, *s12, *s13, *s23};
-    *rfb = larc05_kinking(s, k, xt22, angle_r(sainc, default_sainc_r), gsflag ? *gsflag : 0);
+    auto make_kinking = [&] { return kinking(angle_r(a0, default_a0_r), x23, x12, xc11, *g12); };
+    *rfb = larc05_fibre(s, xt11, xt22, sainc, gsflag, fcl, make_kinking,
+                        "Error: stress of FBLaRC05_is is not finite.");
 }
 
 // LaRC04 kinking in closed form: the kink plane is the principal plane of the transverse

@@ -265,6 +265,12 @@ void MCrckVDI2014(double* rmc, const double* s11, const double* s22, const doubl
         const double a = (1.0 - mw) / std::sqrt(1.0 - sw * sw);
         const double eta_w = q * (a * std::sqrt(q * q * (a * a - mw * mw) + 1.0) + mw) / (sq(q * a) + 1.0);
         r = fiff / eta_w;
+    } else if (q >= 0.0 && q < sw && sw < 1.0 && 1.0 / mw >= sw) {
+        // Below q = s the factor keeps its value at q = s, which is s itself (the weakening ellipse
+        // passes through (s, s)): dropping the weakening there would make the exposure fall by 1/s
+        // as the fibre stress grows past q = s. fIFF/s stays below fFF, so the ply still cannot
+        // read failed before its fibres do. A negative exposure is left as it is.
+        r = fiff / sw;
     }
     *rmc = r;
     // The angle rule applies to the weakened exposure of the plane the search found.

@@ -2,6 +2,7 @@
 damage values, optional defaults, and uniaxial states against numpy-built references."""
 import math
 
+import mpmath
 import numpy as np
 import pytest
 
@@ -126,3 +127,143 @@ def test_christensen_fibre_criterion_at_and_around_its_strength():
     for s in ((900.0, -40.0, 10.0), (-600.0, 30.0, 30.0), (1400.0, 80.0, -20.0), (-950.0, -60.0, 0.0)):
         r = fb.fbchristensen(*s, xt, xc)
         assert christensen_form(*(np.array(s) / r), xt, xc) == pytest.approx(1.0, rel=1e-12)
+
+
+def taken(record):
+    """The level and text of the record, which is cleared: (0, "") when nothing was reported."""
+    level, text = record()
+    eh.rsxerr(1)
+    return (level, text.rstrip()) if level else (0, "")
+
+
+def camanho_terms(s, xt11, xc11, xt22, xc22, x12, x13, x23):
+    """The terms of L and Q of the transversely isotropic form (ptype 0, no interaction)."""
+    s11, s22, s33, s12, s13, s23 = s
+    f22, f23 = 1 / (xt22 * xc22), 1 / (xt22 * xc22) - 1 / (2 * x23 ** 2)
+    lin = [(1 / xt11 - 1 / xc11) * s11, (1 / xt22 - 1 / xc22) * (s22 + s33)]
+    quad = [s11 ** 2 / (xt11 * xc11), f22 * s22 ** 2, f22 * s33 ** 2, 2 * f23 * s22 * s33,
+            (s23 / x23) ** 2, (s13 / x13) ** 2, (s12 / x12) ** 2]
+    return lin, quad
+
+
+def orthotropic_terms(xint, ptype):
+    """The terms of L and Q of the orthotropic form for ptype 0 or 2 with the interaction xint."""
+    def terms(s, xt11, xc11, xt22, xc22, xt33, xc33, x12, x13, x23):
+        s11, s22, s33, s12, s13, s23 = s
+        f11, f22, f33 = 1 / (xt11 * xc11), 1 / (xt22 * xc22), 1 / (xt33 * xc33)
+        if ptype == 0:
+            c12, c13, c23 = (2 * xint * mpmath.sqrt(a * b) for a, b in ((f11, f22), (f11, f33), (f22, f33)))
+        else:
+            c12, c13, c23 = 2 * xint * (f11 + f22 - f33), 2 * xint * (f11 + f33 - f22), 2 * xint * (f22 + f33 - f11)
+        lin = [(1 / xt11 - 1 / xc11) * s11, (1 / xt22 - 1 / xc22) * s22, (1 / xt33 - 1 / xc33) * s33]
+        quad = [f11 * s11 ** 2, f22 * s22 ** 2, f33 * s33 ** 2, c12 * s11 * s22, c13 * s11 * s33, c23 * s22 * s33,
+                (s23 / x23) ** 2, (s13 / x13) ** 2, (s12 / x12) ** 2]
+        return lin, quad
+    return terms
+
+
+def polynomial_exposure_reference(terms, s, x):
+    """1/lambda for the smallest load factor lambda > 0 with Q lambda^2 + L lambda = 1, that is the
+    largest positive root r of r^2 - L r - Q = 0, at 50 digits; 0 where no positive root exists.
+    Also returns the scale of the terms of L and Q, which bounds their rounding."""
+    with mpmath.workdps(50):
+        lin, quad = terms([mpmath.mpf(v) for v in s], *map(mpmath.mpf, x))
+        L, Q = sum(lin), sum(quad)
+        D = L * L + 4 * Q
+        r = (L + mpmath.sqrt(D)) / 2 if D >= 0 else mpmath.mpf(0)
+        scale = sum(abs(v) for v in lin) + mpmath.sqrt(sum(abs(v) for v in quad))
+        return float(max(r, 0)), float(scale), float(D / scale ** 2)
+
+
+def camanho_strengths(rng):
+    return (rng.uniform(1200, 3000), rng.uniform(700, 1800), rng.uniform(30, 90), rng.uniform(120, 300),
+            rng.uniform(50, 120), rng.uniform(50, 120), rng.uniform(25, 80))
+
+
+def orthotropic_strengths(rng):
+    return (rng.uniform(1200, 3000), rng.uniform(700, 1800), rng.uniform(30, 90), rng.uniform(120, 300),
+            rng.uniform(30, 90), rng.uniform(120, 300), rng.uniform(50, 120), rng.uniform(50, 120),
+            rng.uniform(25, 80))
+
+
+# Each with a state where both parts are negative: before, it gave -1.0375, -0.0939 and -0.5096.
+POLYNOMIAL_FORMS = {
+    "camanho": (gp.gppolycamanho, {}, camanho_terms, camanho_strengths,
+                (-319.8, -100.0, -63.32, -28.8, -26.82, 31.59), (2379.5, 1182.5, 44.9, 160.9, 78.3, 79.9, 31.2)),
+    "orthotropic": (gp.gppolynomial, dict(xint=1.5, ptype=0), orthotropic_terms(1.5, 0), orthotropic_strengths,
+                    (1206.19, -44.3, -55.84, 24.49, 17.84, 5.27),
+                    (2325.2, 1686.9, 76.5, 160.5, 76.5, 160.5, 71.0, 111.1, 25.3)),
+    "orthotropic, ptype 2": (gp.gppolynomial, dict(xint=-1.2, ptype=2), orthotropic_terms(-1.2, 2),
+                             orthotropic_strengths, (502.3, -69.4, -47.0, -1.5, 7.5, 8.0),
+                             (2000.0, 1200.0, 60.0, 200.0, 60.0, 200.0, 80.0, 80.0, 50.0)),
+}
+
+
+@pytest.mark.parametrize("form", POLYNOMIAL_FORMS)
+def test_polynomial_exposure_is_zero_where_no_load_factor_reaches_the_surface(record, form):
+    """Regression: with both the quadratic and the linear part negative (an interaction term or
+    x23 small enough to make the quadratic part indefinite) both load factors are negative, yet a
+    negative exposure came back at level 0 (for Camanho's form through the dispatchers as well)."""
+    routine, options, terms, draw, example, x = POLYNOMIAL_FORMS[form]
+    note = (-1, "Note: Negative root during polynomial failureevaluation. Please check your input")
+    rng = np.random.default_rng(64)
+    both_negative = 0
+    for _ in range(3000):
+        xs = draw(rng)
+        s = rng.normal(size=6) * [900, 90, 90, 50, 50, 50]
+        ref, scale, disc = polynomial_exposure_reference(terms, s, xs)
+        if abs(disc) < 1e-9:
+            continue  # a double root: the exposure is ill-conditioned in the stress
+        assert routine(*s, *xs, **options) == pytest.approx(ref, abs=1e-12 * scale)
+        assert taken(record) == (note if ref == 0.0 else (0, ""))
+        both_negative += ref == 0.0 and disc >= 0
+    assert both_negative >= 20
+    assert polynomial_exposure_reference(terms, example, x)[0] == 0.0
+    assert routine(*example, *x, **options) == 0.0 and taken(record) == note
+    if form != "camanho":
+        return  # the dispatchers take the orthotropic form without interaction: Q is then never negative
+    strengths = np.array([x[0], x[2], x[2], x[1], x[3], x[3], x[4], x[5], x[6], 80.0])[:, None, None]
+    nye = np.array([140e3, 9e3, 9e3, 0.3, 0.3, 0.4, 5e3, 5e3, 3.5e3])[:, None, None]
+    assert t.damage.generalfailure(np.array(example), strengths, np.zeros((1, 1)), 1, 1, 7) == (0.0, 0.0)
+    assert taken(record) == note
+    assert t.damage.fiberbreakage(np.array(example), nye, strengths, np.zeros((1, 1)), 1, 1, 6) == (0.0, 0.0)
+    assert taken(record) == note
+
+
+# The kinking routines with their tensile strength: the in-situ one takes xt11 from x_is.
+LARC05_FIBRE = {
+    "FBLaRC05": (lambda *s, **kw: fb.fblarc05(*s, 2560, 1590, 73, 185, 90, 5290, **kw), 2560.0),
+    "FBLaRC05_is": (lambda *s, **kw: fb.fblarc05_is(*s, 2560, 1590, 73, 60, 90, 5290,
+                                                    x_is=np.r_[2400.0, np.zeros(8)], **kw), 2400.0),
+}
+
+
+@pytest.mark.parametrize("routine", LARC05_FIBRE)
+@pytest.mark.parametrize("gsflag", [0, 1])
+def test_fblarc05_refuses_a_kinking_stress_that_is_not_finite(record, gsflag, routine):
+    """Regression: the scan, the default search, read a NaN stress as 0.0 at level 0 (an intact
+    ply); the golden section gave NaN with no report."""
+    larc05, xt11 = LARC05_FIBRE[routine]
+    refusal = (-3, f"Error: stress of {routine} is not finite.")
+    for k in range(6):
+        for bad in (math.nan, math.inf, -math.inf):
+            s = [-800.0, -30.0, 10.0, 40.0, 5.0, 8.0]
+            s[k] = bad
+            r = larc05(*s, gsflag=gsflag)
+            if k == 0 and bad > 0:
+                assert r == math.inf and taken(record) == (0, "")  # fibre tension: s11/xt11
+            else:
+                assert math.isnan(r) and taken(record) == refusal
+            # fcl: only the sign of s11 is read, and a compressive one gives 0
+            r = larc05(*s, gsflag=gsflag, fcl=1)
+            if k == 0 and math.isnan(bad):
+                assert math.isnan(r) and taken(record) == refusal
+            else:
+                assert r == (bad if k == 0 and bad > 0 else 0.0) and taken(record) == (0, "")
+    assert larc05(500.0, math.nan, 0, 0, 0, 0, gsflag=gsflag) == 500 / xt11 and taken(record) == (0, "")
+    if routine != "FBLaRC05":
+        return  # the in-situ form has no selector of the fibre dispatcher
+    nye = np.array([171420, 9080, 9080, 0.32, 0.32, 0.45, 5290, 5290, 3130.0])[:, None, None]
+    strengths = np.array([2560, 73, 73, 1590, 185, 185, 90, 90, 57, 80.0])[:, None, None]
+    f, r = t.damage.fiberbreakage(np.array([-800.0, math.nan, 0, 0, 0, 0]), nye, strengths, np.zeros((1, 1)), 1, 1, 13)
+    assert f == 0.0 and math.isnan(r) and taken(record) == refusal
