@@ -97,6 +97,7 @@ TVK_API void CCBesant(double* rcc, const double* s33u, const double* s33m, const
 
 namespace tvk::failure {
 // Exposure of a quadratic polynomial criterion Q l^2 + L l = 1: the reciprocal of the load
-// factor l, 2Q/(sqrt(L^2 + 4Q) - L). A negative discriminant records the note `what` and gives 0.
+// factor l, 2Q/(sqrt(L^2 + 4Q) - L). Where no load factor is positive (a negative discriminant,
+// or both parts negative) it records the note `what` and gives 0.
 double polynomial_exposure(double lin, double quad, const char* what);
 }  // namespace tvk::failure
