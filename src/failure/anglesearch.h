@@ -26,13 +26,15 @@ struct AngleMaximum {
 };
 
 // Planes a criterion hands its golden search besides the points the search picks: those on which
-// its measure has a cusp, a kink or a jump (at most `capacity`, with their values), and with
-// `ends` set the two ends of the range, whose values the golden section already has.
+// its measure has a cusp, a kink or a jump (at most `capacity`, with their values). The two ends
+// of the range need none: the golden section evaluates them first. With `near` set the planes
+// are those near which a sharp maximum tends to sit (where the measure changes form smoothly): one
+// that is higher than the search's result is then refined within 15 degrees either side.
 struct CandidatePlanes {
     static constexpr int capacity = 6;
     std::array<AngleMaximum, capacity> at{};
     int n = 0;
-    bool ends = false;
+    bool near = false;
     void add(double angle, double value) {
         if (n < capacity) at[n++] = {angle, value};
     }
@@ -210,19 +212,24 @@ AngleMaximum largest_maximum(F& f, double lo, double hi, double step, double per
 // gsflag 1: golden section, stopping when the bracket is narrower than `step`, then the check for
 // a larger maximum elsewhere in the range (largest_maximum; f of period `period` when that is
 // positive), then the planes `candidates` names (called as candidates(CandidatePlanes&), in golden
-// mode only): the largest of their values and the search's own result stands, ties keeping the
-// latter. Any other gsflag: a scan from lo in steps of `step`; when f has a period and the range
-// is not a whole number of periods, a scan whose last step overshoots hi by no more than the
-// rounding of its steps also evaluates hi (the abscissa, added up step by step, misses the end of
-// the range it was meant to reach). A value NaN, on a plane where the measure is not defined, is
-// skipped in both modes: the golden section takes it for the lowest value, and once one is met
-// the largest value evaluated stands with its abscissa. Where no value evaluated is a number the
-// result has `defined` false and the value 0 (scan) or NaN (golden). A scan step that is not
-// positive, not finite, or would take more than max_scan_steps steps over [lo, hi] is replaced by
-// `default_step` with a level -2 warning; a range too wide even for the default step, and in
-// either mode a range that is not finite, is refused (level -3, the fallback abscissa with a NaN
-// value). `fallback` is the abscissa the search hands back when it cannot produce one; a golden
-// search ends when its Npoints abscissas are used up. f is called with the angle (radians).
+// mode only). The result is the largest value evaluated on the way (the golden section's points,
+// those that locate and refine the maxima, the candidate planes) with the plane it was evaluated
+// on; where the golden section's own result ties with it, that result stands. Any other gsflag: a
+// scan from lo in steps of `step`; when f has a period and the range is not a whole number of
+// periods, a scan whose last step overshoots hi by no more than the rounding of its steps also
+// evaluates hi (the abscissa, added up step by step, misses the end of the range it was meant to
+// reach). A value NaN, on a plane where the measure is not defined, is skipped in both modes: the
+// golden section takes it for the lowest value. Where no value the golden search evaluated is a
+// number, it scans the range as the scan mode would and refines the best plane the scan finds
+// with a value within its two neighbours, so that a band of planes with values narrower than the
+// golden section's gaps is not missed. Where no value evaluated is a number the result has
+// `defined` false and the value 0 (scan) or NaN (golden). A value +inf (a measure that overflows)
+// is the largest. A scan step that is not positive, not finite, or would take more than
+// max_scan_steps steps over [lo, hi] is replaced by `default_step` with a level -2 warning. In
+// either mode a range too wide even for the default step, one that is not finite, and one that
+// is reversed (hi < lo) is refused (level -3, the fallback abscissa with a NaN value). `fallback`
+// is the abscissa the search hands back when it cannot produce one; a golden search ends when its
+// Npoints abscissas are used up. f is called with the angle (radians).
 template <int Npoints = 200, class F, class C = NoCandidates>
 AngleMaximum maximise_over_angle(F&& f, double lo, double hi, double step, int gsflag, double fallback,
                                  double default_step, double period = 0.0, C&& candidates = C{}) {
@@ -230,16 +237,20 @@ AngleMaximum maximise_over_angle(F&& f, double lo, double hi, double step, int g
         tvk::report(-3, "Error: angle range of the fracture-plane search is not finite.", 0, 0, lo, hi);
         return {fallback, std::numeric_limits<double>::quiet_NaN()};
     }
-    if (gsflag != 1) {
-        const auto fits = [&](double h) { return h > 0.0 && std::isfinite(h) && (hi - lo) / h <= max_scan_steps; };
-        if (!fits(step)) {
-            if (!fits(default_step)) {
-                tvk::report(-3, "Error: angle range of the fracture-plane search is too wide.", 0, 0, lo, hi);
-                return {fallback, std::numeric_limits<double>::quiet_NaN()};
-            }
-            tvk::report(-2, "Warning: angle step of the fracture-plane search replaced by its default.");
-            step = default_step;
-        }
+    if (hi < lo) {
+        tvk::report(-3, "Error: angle range of the fracture-plane search is reversed.", 0, 0, lo, hi);
+        return {fallback, std::numeric_limits<double>::quiet_NaN()};
+    }
+    // The step of a scan: `step` where it serves one, else the default (0 where neither does).
+    const auto fits = [&](double h) { return h > 0.0 && std::isfinite(h) && (hi - lo) / h <= max_scan_steps; };
+    const double scan_step = fits(step) ? step : fits(default_step) ? default_step : 0.0;
+    if (scan_step == 0.0) {
+        tvk::report(-3, "Error: angle range of the fracture-plane search is too wide.", 0, 0, lo, hi);
+        return {fallback, std::numeric_limits<double>::quiet_NaN()};
+    }
+    if (gsflag != 1 && scan_step != step) {
+        tvk::report(-2, "Warning: angle step of the fracture-plane search replaced by its default.");
+        step = default_step;
     }
     // Every value evaluated passes here: a NaN goes on as the lowest double, and the largest value
     // evaluated is kept.
@@ -297,18 +308,49 @@ AngleMaximum maximise_over_angle(F&& f, double lo, double hi, double step, int g
         return {xi, yi, defined};
     }
     AngleMaximum m = angle_search::largest_maximum<Npoints>(g, lo, hi, step, period, {xi, yi}, asked.data(), nasked);
-    if (skipped) m = best;
+    if (skipped || best.value > m.value) m = best;
     CandidatePlanes c;
     candidates(c);
-    if (c.ends)
-        for (int i = 0; i < std::min(nasked, 2); ++i)
-            if (asked[i].v > m.value) m = {asked[i].at, asked[i].v};
+    bool raised = false;
     for (int i = 0; i < c.n; ++i) {
         if (std::isnan(c.at[i].value)) continue;
         defined = true;
-        if (c.at[i].value > m.value) m = c.at[i];
+        if (c.at[i].value > m.value) {
+            m = c.at[i];
+            raised = true;
+        }
     }
-    if (!defined) return {fallback, std::numeric_limits<double>::quiet_NaN(), false};
+    if (raised && c.near) {
+        constexpr double reach = angle_search::locating_gap;
+        double a = std::max(lo, m.angle - reach), b = std::min(hi, m.angle + reach), mid = m.angle, top = m.value;
+        std::array<angle_search::Point, Npoints> r;
+        int nr = 0;
+        const double before = best.value;
+        angle_search::refine(g, a, mid, top, b, step / 3.0, Npoints, r, nr);
+        if (best.value > before && best.value > m.value) m = best;
+    }
+    if (!defined) {
+        // A scan at the step (its last plane hi), then the golden section within the neighbours
+        // of its best plane with a value down to a thousandth of the step.
+        const double n = std::floor((hi - lo) / scan_step);
+        double left = lo, right = lo;
+        for (double k = 0.0; k <= n + 1.0; ++k) {
+            const double t = k > n ? hi : lo + k * scan_step;
+            if (k > n && !(t > lo + n * scan_step)) break;
+            const double before = best.value;
+            g(t);
+            if (best.value > before) {
+                left = std::max(lo, t - scan_step);
+                right = std::min(hi, t + scan_step);
+            }
+        }
+        if (!defined) return {fallback, std::numeric_limits<double>::quiet_NaN(), false};
+        double mid = best.angle, top = best.value;
+        std::array<angle_search::Point, Npoints> r;
+        int nr = 0;
+        angle_search::refine(g, left, mid, top, right, 1e-3 * scan_step, Npoints, r, nr);
+        m = best;
+    }
     return m;
 }
 
