@@ -27,14 +27,13 @@ struct AngleMaximum {
 
 // Planes a criterion hands its golden search besides the points the search picks: those on which
 // its measure has a cusp, a kink or a jump (at most `capacity`, with their values). The two ends
-// of the range need none: the golden section evaluates them first. With `near` set the planes
-// are those near which a sharp maximum tends to sit (where the measure changes form smoothly): one
-// that is higher than the search's result is then refined within 15 degrees either side.
+// of the range need none: the golden section evaluates them first. The search also locates
+// maxima among them (see largest_maximum): beside a cusp, kink or jump, and where the measure
+// changes form, a sharp maximum can sit between the points the golden section has.
 struct CandidatePlanes {
     static constexpr int capacity = 6;
     std::array<AngleMaximum, capacity> at{};
     int n = 0;
-    bool near = false;
     void add(double angle, double value) {
         if (n < capacity) at[n++] = {angle, value};
     }
@@ -101,11 +100,18 @@ void refine(F& f, double& a, double& m, double& fm, double& b, double width, int
 //    with its abscissa.
 // Refinement stops once the check has evaluated twice as many points as the golden section asked
 // for (the filling counted); a maximum it leaves unrefined is judged on the points it has.
+// 4. the planes[0..nplanes) the criterion names (at most Nplanes), put among the points of 1,
+//    locate further maxima as in 1: the planes themselves, and points that a plane beside them
+//    lower than they are makes maxima. Those not refined in 2 are refined as there (at most
+//    max_refined, within Npoints evaluations), unless the values of the point and its two
+//    neighbours are all below 0.9 of the largest value evaluated. This comes after the rest,
+//    whose evaluations it leaves as they were, and changes only what f has evaluated, not the
+//    result returned.
 // A value NaN, a range that is empty, reversed or wider than the largest double, or a width not
 // below the range (any point is then within it) keeps `found`.
-template <int Npoints, class F>
+template <int Npoints, int Nplanes = 0, class F>
 AngleMaximum largest_maximum(F& f, double lo, double hi, double step, double period, AngleMaximum found,
-                             const Point* asked, int nasked) {
+                             const Point* asked, int nasked, const Point* planes = nullptr, int nplanes = 0) {
     const double range = hi - lo;
     if (!(range > 0.0 && std::isfinite(range)) || !(step < range) || std::isnan(found.value)) return found;
     const bool fold = period > 0.0 && period < range;
@@ -203,6 +209,56 @@ AngleMaximum largest_maximum(F& f, double lo, double hi, double step, double per
         }
         for (int i = 0; i < nr; ++i) take(r[i]);
         if (!(found.value >= least)) beaten = true;
+    }
+    if (nplanes > 0) {
+        // 4. The points of 1 and the planes in order (a plane on a point's abscissa left out);
+        // from[j] the index in s of q[j], -1 for a plane.
+        std::array<Point, Nplanes> pl;
+        int np = 0;
+        for (int i = 0; i < nplanes && np < Nplanes; ++i) {
+            Point p = planes[i];
+            if (!(p.x >= lo && p.x <= hi)) continue;
+            if (fold) p.x = lo + std::fmod(p.x - lo, period);
+            pl[np++] = p;
+        }
+        std::sort(pl.begin(), pl.begin() + np, [](const Point& p, const Point& q) { return p.x < q.x; });
+        std::array<Point, Npoints + 3 + max_locating_gaps + 2 + Nplanes> q;
+        std::array<int, Npoints + 3 + max_locating_gaps + 2 + Nplanes> from;
+        int nq = 0;
+        for (int i = 0, k = 0; i < ns || k < np;) {
+            if (k < np && (i == ns || pl[k].x < s[i].x) && !(nq > 0 && q[nq - 1].x == pl[k].x)) {
+                from[nq] = -1;
+                q[nq++] = pl[k++];
+            } else if (k < np && i < ns && pl[k].x == s[i].x) {
+                ++k;
+            } else if (i < ns) {
+                from[nq] = i;
+                q[nq++] = s[i++];
+            } else {
+                ++k;
+            }
+        }
+        auto maximum = [&](int j) {
+            return (j == 0 || q[j].v > q[j - 1].v) && (j == nq - 1 || q[j].v >= q[j + 1].v);
+        };
+        auto refined = [&](int j) {
+            for (int ci = 0; ci < nc; ++ci)
+                if (cand[ci] == from[j]) return true;
+            return false;
+        };
+        // A stretch whose values are all below 0.9 of the largest one evaluated is left alone.
+        const double bar = 0.9 * std::max(best.v, found.value);
+        int budget = Npoints, more = 0;
+        for (int j = 0; j < nq && more < max_refined && budget > 0; ++j) {
+            if (!maximum(j) || (from[j] >= 0 && refined(j))) continue;
+            const int ja = j == 0 ? 0 : j - 1, jb = j == nq - 1 ? j : j + 1;
+            if (std::max({q[ja].v, q[j].v, q[jb].v}) < bar) continue;
+            double a = q[ja].x, m = q[j].x, top = q[j].v, b = q[jb].x;
+            int nr = 0;
+            refine(f, a, m, top, b, step, std::min(Npoints, budget), r, nr);
+            budget -= nr;
+            ++more;
+        }
     }
     return beaten ? AngleMaximum{best.at, best.v} : found;
 }
@@ -307,27 +363,18 @@ AngleMaximum maximise_over_angle(F&& f, double lo, double hi, double step, int g
         }
         return {xi, yi, defined};
     }
-    AngleMaximum m = angle_search::largest_maximum<Npoints>(g, lo, hi, step, period, {xi, yi}, asked.data(), nasked);
-    if (skipped || best.value > m.value) m = best;
     CandidatePlanes c;
     candidates(c);
-    bool raised = false;
+    std::array<angle_search::Point, CandidatePlanes::capacity> planes;
+    for (int i = 0; i < c.n; ++i)
+        planes[i] = {c.at[i].angle, std::isnan(c.at[i].value) ? lowest : c.at[i].value, c.at[i].angle};
+    AngleMaximum m = angle_search::largest_maximum<Npoints, CandidatePlanes::capacity>(
+        g, lo, hi, step, period, {xi, yi}, asked.data(), nasked, planes.data(), c.n);
+    if (skipped || best.value > m.value) m = best;
     for (int i = 0; i < c.n; ++i) {
         if (std::isnan(c.at[i].value)) continue;
         defined = true;
-        if (c.at[i].value > m.value) {
-            m = c.at[i];
-            raised = true;
-        }
-    }
-    if (raised && c.near) {
-        constexpr double reach = angle_search::locating_gap;
-        double a = std::max(lo, m.angle - reach), b = std::min(hi, m.angle + reach), mid = m.angle, top = m.value;
-        std::array<angle_search::Point, Npoints> r;
-        int nr = 0;
-        const double before = best.value;
-        angle_search::refine(g, a, mid, top, b, step / 3.0, Npoints, r, nr);
-        if (best.value > before && best.value > m.value) m = best;
+        if (c.at[i].value > m.value) m = c.at[i];
     }
     if (!defined) {
         // A scan at the step (its last plane hi), then the golden section within the neighbours

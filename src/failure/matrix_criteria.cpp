@@ -149,10 +149,7 @@ void MCrckLaRC05(double* rmc, const double* s22, const double* s33, const double
     };
     // The measure's form changes where tn changes sign (the tension term, the friction of the
     // denominators), and a sharp maximum tends to sit near those planes.
-    auto near = [&](tvk::failure::CandidatePlanes& c) {
-        c.near = true;
-        s.tn_roots(c, 0.0, tvk::pi, value);
-    };
+    auto near = [&](tvk::failure::CandidatePlanes& c) { s.tn_roots(c, 0.0, tvk::pi, value); };
     *rmc = fracture_plane<200>("LaRC05", s, {yt, *xc22, *x12}, value, 0.0, tvk::pi, step, default_step, gsflag, tvk::pi,
                                outtheta, 0.0, near)
                .value;
@@ -376,10 +373,7 @@ void MCrckWiegand(double* rmc, const double* s22, const double* s33, const doubl
         const double v = sq(t.t / dt) + sq(t.l / dl);
         return finite_or_overflow(std::sqrt(t.n < 0.0 ? v : v + sq(t.n / yt)));
     };
-    auto near = [&](tvk::failure::CandidatePlanes& c) {  // as in LaRC05's
-        c.near = true;
-        s.tn_roots(c, 0.0, tvk::pi, value);
-    };
+    auto near = [&](tvk::failure::CandidatePlanes& c) { s.tn_roots(c, 0.0, tvk::pi, value); };  // as in LaRC05's
     *rmc = fracture_plane<100>("Wiegand", s, {yt, *xc22, sl}, value, 0.0, tvk::pi, step, default_step, gsflag, tvk::pi,
                                outtheta, 0.0, near)
                .value;
