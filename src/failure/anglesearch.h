@@ -26,13 +26,14 @@ struct AngleMaximum {
 };
 
 // Planes a criterion hands its golden search besides the points the search picks: those on which
-// its measure has a cusp, a kink or a jump (at most `capacity`, with their values), and with
-// `ends` set the two ends of the range, whose values the golden section already has.
+// its measure has a cusp, a kink or a jump (at most `capacity`, with their values). The two ends
+// of the range need none: the golden section evaluates them first. The search also locates
+// maxima among them (see largest_maximum): beside a cusp, kink or jump, and where the measure
+// changes form, a sharp maximum can sit between the points the golden section has.
 struct CandidatePlanes {
     static constexpr int capacity = 6;
     std::array<AngleMaximum, capacity> at{};
     int n = 0;
-    bool ends = false;
     void add(double angle, double value) {
         if (n < capacity) at[n++] = {angle, value};
     }
@@ -99,11 +100,18 @@ void refine(F& f, double& a, double& m, double& fm, double& b, double width, int
 //    with its abscissa.
 // Refinement stops once the check has evaluated twice as many points as the golden section asked
 // for (the filling counted); a maximum it leaves unrefined is judged on the points it has.
+// 4. the planes[0..nplanes) the criterion names (at most Nplanes), put among the points of 1,
+//    locate further maxima as in 1: the planes themselves, and points that a plane beside them
+//    lower than they are makes maxima. Those not refined in 2 are refined as there (at most
+//    max_refined, within Npoints evaluations), unless the values of the point and its two
+//    neighbours are all below 0.9 of the largest value evaluated. This comes after the rest,
+//    whose evaluations it leaves as they were, and changes only what f has evaluated, not the
+//    result returned.
 // A value NaN, a range that is empty, reversed or wider than the largest double, or a width not
 // below the range (any point is then within it) keeps `found`.
-template <int Npoints, class F>
+template <int Npoints, int Nplanes = 0, class F>
 AngleMaximum largest_maximum(F& f, double lo, double hi, double step, double period, AngleMaximum found,
-                             const Point* asked, int nasked) {
+                             const Point* asked, int nasked, const Point* planes = nullptr, int nplanes = 0) {
     const double range = hi - lo;
     if (!(range > 0.0 && std::isfinite(range)) || !(step < range) || std::isnan(found.value)) return found;
     const bool fold = period > 0.0 && period < range;
@@ -202,6 +210,56 @@ AngleMaximum largest_maximum(F& f, double lo, double hi, double step, double per
         for (int i = 0; i < nr; ++i) take(r[i]);
         if (!(found.value >= least)) beaten = true;
     }
+    if (nplanes > 0) {
+        // 4. The points of 1 and the planes in order (a plane on a point's abscissa left out);
+        // from[j] the index in s of q[j], -1 for a plane.
+        std::array<Point, Nplanes> pl;
+        int np = 0;
+        for (int i = 0; i < nplanes && np < Nplanes; ++i) {
+            Point p = planes[i];
+            if (!(p.x >= lo && p.x <= hi)) continue;
+            if (fold) p.x = lo + std::fmod(p.x - lo, period);
+            pl[np++] = p;
+        }
+        std::sort(pl.begin(), pl.begin() + np, [](const Point& p, const Point& q) { return p.x < q.x; });
+        std::array<Point, Npoints + 3 + max_locating_gaps + 2 + Nplanes> q;
+        std::array<int, Npoints + 3 + max_locating_gaps + 2 + Nplanes> from;
+        int nq = 0;
+        for (int i = 0, k = 0; i < ns || k < np;) {
+            if (k < np && (i == ns || pl[k].x < s[i].x) && !(nq > 0 && q[nq - 1].x == pl[k].x)) {
+                from[nq] = -1;
+                q[nq++] = pl[k++];
+            } else if (k < np && i < ns && pl[k].x == s[i].x) {
+                ++k;
+            } else if (i < ns) {
+                from[nq] = i;
+                q[nq++] = s[i++];
+            } else {
+                ++k;
+            }
+        }
+        auto maximum = [&](int j) {
+            return (j == 0 || q[j].v > q[j - 1].v) && (j == nq - 1 || q[j].v >= q[j + 1].v);
+        };
+        auto refined = [&](int j) {
+            for (int ci = 0; ci < nc; ++ci)
+                if (cand[ci] == from[j]) return true;
+            return false;
+        };
+        // A stretch whose values are all below 0.9 of the largest one evaluated is left alone.
+        const double bar = 0.9 * std::max(best.v, found.value);
+        int budget = Npoints, more = 0;
+        for (int j = 0; j < nq && more < max_refined && budget > 0; ++j) {
+            if (!maximum(j) || (from[j] >= 0 && refined(j))) continue;
+            const int ja = j == 0 ? 0 : j - 1, jb = j == nq - 1 ? j : j + 1;
+            if (std::max({q[ja].v, q[j].v, q[jb].v}) < bar) continue;
+            double a = q[ja].x, m = q[j].x, top = q[j].v, b = q[jb].x;
+            int nr = 0;
+            refine(f, a, m, top, b, step, std::min(Npoints, budget), r, nr);
+            budget -= nr;
+            ++more;
+        }
+    }
     return beaten ? AngleMaximum{best.at, best.v} : found;
 }
 
@@ -210,19 +268,24 @@ AngleMaximum largest_maximum(F& f, double lo, double hi, double step, double per
 // gsflag 1: golden section, stopping when the bracket is narrower than `step`, then the check for
 // a larger maximum elsewhere in the range (largest_maximum; f of period `period` when that is
 // positive), then the planes `candidates` names (called as candidates(CandidatePlanes&), in golden
-// mode only): the largest of their values and the search's own result stands, ties keeping the
-// latter. Any other gsflag: a scan from lo in steps of `step`; when f has a period and the range
-// is not a whole number of periods, a scan whose last step overshoots hi by no more than the
-// rounding of its steps also evaluates hi (the abscissa, added up step by step, misses the end of
-// the range it was meant to reach). A value NaN, on a plane where the measure is not defined, is
-// skipped in both modes: the golden section takes it for the lowest value, and once one is met
-// the largest value evaluated stands with its abscissa. Where no value evaluated is a number the
-// result has `defined` false and the value 0 (scan) or NaN (golden). A scan step that is not
-// positive, not finite, or would take more than max_scan_steps steps over [lo, hi] is replaced by
-// `default_step` with a level -2 warning; a range too wide even for the default step, and in
-// either mode a range that is not finite, is refused (level -3, the fallback abscissa with a NaN
-// value). `fallback` is the abscissa the search hands back when it cannot produce one; a golden
-// search ends when its Npoints abscissas are used up. f is called with the angle (radians).
+// mode only). The result is the largest value evaluated on the way (the golden section's points,
+// those that locate and refine the maxima, the candidate planes) with the plane it was evaluated
+// on; where the golden section's own result ties with it, that result stands. Any other gsflag: a
+// scan from lo in steps of `step`; when f has a period and the range is not a whole number of
+// periods, a scan whose last step overshoots hi by no more than the rounding of its steps also
+// evaluates hi (the abscissa, added up step by step, misses the end of the range it was meant to
+// reach). A value NaN, on a plane where the measure is not defined, is skipped in both modes: the
+// golden section takes it for the lowest value. Where no value the golden search evaluated is a
+// number, it scans the range as the scan mode would and refines the best plane the scan finds
+// with a value within its two neighbours, so that a band of planes with values narrower than the
+// golden section's gaps is not missed. Where no value evaluated is a number the result has
+// `defined` false and the value 0 (scan) or NaN (golden). A value +inf (a measure that overflows)
+// is the largest. A scan step that is not positive, not finite, or would take more than
+// max_scan_steps steps over [lo, hi] is replaced by `default_step` with a level -2 warning. In
+// either mode a range too wide even for the default step, one that is not finite, and one that
+// is reversed (hi < lo) is refused (level -3, the fallback abscissa with a NaN value). `fallback`
+// is the abscissa the search hands back when it cannot produce one; a golden search ends when its
+// Npoints abscissas are used up. f is called with the angle (radians).
 template <int Npoints = 200, class F, class C = NoCandidates>
 AngleMaximum maximise_over_angle(F&& f, double lo, double hi, double step, int gsflag, double fallback,
                                  double default_step, double period = 0.0, C&& candidates = C{}) {
@@ -230,16 +293,20 @@ AngleMaximum maximise_over_angle(F&& f, double lo, double hi, double step, int g
         tvk::report(-3, "Error: angle range of the fracture-plane search is not finite.", 0, 0, lo, hi);
         return {fallback, std::numeric_limits<double>::quiet_NaN()};
     }
-    if (gsflag != 1) {
-        const auto fits = [&](double h) { return h > 0.0 && std::isfinite(h) && (hi - lo) / h <= max_scan_steps; };
-        if (!fits(step)) {
-            if (!fits(default_step)) {
-                tvk::report(-3, "Error: angle range of the fracture-plane search is too wide.", 0, 0, lo, hi);
-                return {fallback, std::numeric_limits<double>::quiet_NaN()};
-            }
-            tvk::report(-2, "Warning: angle step of the fracture-plane search replaced by its default.");
-            step = default_step;
-        }
+    if (hi < lo) {
+        tvk::report(-3, "Error: angle range of the fracture-plane search is reversed.", 0, 0, lo, hi);
+        return {fallback, std::numeric_limits<double>::quiet_NaN()};
+    }
+    // The step of a scan: `step` where it serves one, else the default (0 where neither does).
+    const auto fits = [&](double h) { return h > 0.0 && std::isfinite(h) && (hi - lo) / h <= max_scan_steps; };
+    const double scan_step = fits(step) ? step : fits(default_step) ? default_step : 0.0;
+    if (scan_step == 0.0) {
+        tvk::report(-3, "Error: angle range of the fracture-plane search is too wide.", 0, 0, lo, hi);
+        return {fallback, std::numeric_limits<double>::quiet_NaN()};
+    }
+    if (gsflag != 1 && scan_step != step) {
+        tvk::report(-2, "Warning: angle step of the fracture-plane search replaced by its default.");
+        step = default_step;
     }
     // Every value evaluated passes here: a NaN goes on as the lowest double, and the largest value
     // evaluated is kept.
@@ -296,19 +363,41 @@ AngleMaximum maximise_over_angle(F&& f, double lo, double hi, double step, int g
         }
         return {xi, yi, defined};
     }
-    AngleMaximum m = angle_search::largest_maximum<Npoints>(g, lo, hi, step, period, {xi, yi}, asked.data(), nasked);
-    if (skipped) m = best;
     CandidatePlanes c;
     candidates(c);
-    if (c.ends)
-        for (int i = 0; i < std::min(nasked, 2); ++i)
-            if (asked[i].v > m.value) m = {asked[i].at, asked[i].v};
+    std::array<angle_search::Point, CandidatePlanes::capacity> planes;
+    for (int i = 0; i < c.n; ++i)
+        planes[i] = {c.at[i].angle, std::isnan(c.at[i].value) ? lowest : c.at[i].value, c.at[i].angle};
+    AngleMaximum m = angle_search::largest_maximum<Npoints, CandidatePlanes::capacity>(
+        g, lo, hi, step, period, {xi, yi}, asked.data(), nasked, planes.data(), c.n);
+    if (skipped || best.value > m.value) m = best;
     for (int i = 0; i < c.n; ++i) {
         if (std::isnan(c.at[i].value)) continue;
         defined = true;
         if (c.at[i].value > m.value) m = c.at[i];
     }
-    if (!defined) return {fallback, std::numeric_limits<double>::quiet_NaN(), false};
+    if (!defined) {
+        // A scan at the step (its last plane hi), then the golden section within the neighbours
+        // of its best plane with a value down to a thousandth of the step.
+        const double n = std::floor((hi - lo) / scan_step);
+        double left = lo, right = lo;
+        for (double k = 0.0; k <= n + 1.0; ++k) {
+            const double t = k > n ? hi : lo + k * scan_step;
+            if (k > n && !(t > lo + n * scan_step)) break;
+            const double before = best.value;
+            g(t);
+            if (best.value > before) {
+                left = std::max(lo, t - scan_step);
+                right = std::min(hi, t + scan_step);
+            }
+        }
+        if (!defined) return {fallback, std::numeric_limits<double>::quiet_NaN(), false};
+        double mid = best.angle, top = best.value;
+        std::array<angle_search::Point, Npoints> r;
+        int nr = 0;
+        angle_search::refine(g, left, mid, top, right, 1e-3 * scan_step, Npoints, r, nr);
+        m = best;
+    }
     return m;
 }
 

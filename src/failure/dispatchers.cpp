@@ -329,7 +329,7 @@ void matrix_cracking(double& fmc, double& rmc, const double* plystress, const Pl
             return;
     }
     set_flag(&fmc, rmc, matrix_members[flag], "MatrixCracking.", layer, isec);
-    if (asked && fmc == 1.0) *outtheta = phi_r;
+    if (asked && fmc == 1.0 && std::isfinite(rmc)) *outtheta = phi_r;  // a refused ply keeps the angle it came with
 }
 
 // Delamination onset at the interface above ply `layer`. The two-ply forms evaluate the lower

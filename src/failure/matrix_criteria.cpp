@@ -31,6 +31,15 @@ struct Traction {
     double n, l, t;  // normal, longitudinal shear (along the fibres), transverse shear
 };
 
+// A measure that finite stresses carry past the largest double on the way (a traction or a square
+// that overflows, inf - inf, inf/inf, 0 inf) is +inf on that plane, so that the exposure is not
+// finite and the ply is refused above; a NaN, which the search skips as a plane without a value,
+// stays only where the formula has none at finite values (a negative radicand). An infinite
+// traction or square shows in the value as inf or NaN, except where it divides: there the
+// criteria test the divisor.
+constexpr double overflow = std::numeric_limits<double>::infinity();
+double finite_or_overflow(double v) { return std::isfinite(v) ? v : overflow; }
+
 // The ply stress on the planes through the fibre direction.
 struct PlyStress {
     double s22, s33, s12, s13, s23;
@@ -68,8 +77,8 @@ double search_step(const double* sainc, double default_r) { return sainc ? *sain
 // outtheta receives the angle only when it was asked for (negative on input) and the point fails.
 // `period` and `candidates`: see maximise_over_angle. Where the measure has a value on no plane
 // the criterion cannot evaluate: it notes so and returns 0 when the stress is finite and its
-// `strengths` positive and finite; otherwise (a stress that is not finite, a ply without
-// strengths) the exposure is NaN.
+// `strengths` positive and finite. A stress that is not finite, and a ply without such strengths
+// whose exposure is not finite, give a NaN exposure.
 template <int Npoints, class F, class C = tvk::failure::NoCandidates>
 tvk::failure::AngleMaximum fracture_plane(const char* name, const PlyStress& s, std::initializer_list<double> strengths,
                                           F&& value, double lo, double hi,
@@ -79,7 +88,7 @@ tvk::failure::AngleMaximum fracture_plane(const char* name, const PlyStress& s, 
                                                         default_step, period, candidates);
     const bool strong = std::all_of(strengths.begin(), strengths.end(),
                                     [](double x) { return x > 0.0 && x <= std::numeric_limits<double>::max(); });
-    if (!s.finite() || (!m.defined && !strong)) {
+    if (!s.finite() || (!strong && !std::isfinite(m.value))) {
         m.value = std::numeric_limits<double>::quiet_NaN();
     } else if (!m.defined) {
         tvk::report(-1, std::string("Note: No plane with a defined measure during ") + name + " failure " + note_tail);
@@ -109,7 +118,9 @@ ActionPlane larc_parameters(const double* a0, double xc22, double x12) {
 }
 
 double larc_value(const Traction& t, const ActionPlane& p) {
-    return sq(t.t / (p.st - p.eta_t * t.n)) + sq(t.l / (p.sl - p.eta_l * t.n));
+    const double dt = p.st - p.eta_t * t.n, dl = p.sl - p.eta_l * t.n;
+    if (!std::isfinite(dt) || !std::isfinite(dl)) return overflow;
+    return finite_or_overflow(sq(t.t / dt) + sq(t.l / dl));
 }
 
 // eta = -1/(2 tan 2 a0) of the Camanho and Wiegand criteria.
@@ -134,10 +145,13 @@ void MCrckLaRC05(double* rmc, const double* s22, const double* s33, const double
     const double yt = *xt22;
     auto value = [&](double theta) {
         const Traction t = s.on(theta);
-        return larc_value(t, p) + sq(std::max(t.n, 0.0) / yt);
+        return finite_or_overflow(larc_value(t, p) + sq(std::max(t.n, 0.0) / yt));
     };
+    // The measure's form changes where tn changes sign (the tension term, the friction of the
+    // denominators), and a sharp maximum tends to sit near those planes.
+    auto near = [&](tvk::failure::CandidatePlanes& c) { s.tn_roots(c, 0.0, tvk::pi, value); };
     *rmc = fracture_plane<200>("LaRC05", s, {yt, *xc22, *x12}, value, 0.0, tvk::pi, step, default_step, gsflag, tvk::pi,
-                               outtheta)
+                               outtheta, 0.0, near)
                .value;
 }
 
@@ -217,10 +231,11 @@ void MCrckPuck(double* rmc, const double* s22, const double* s33, const double* 
     auto value = [&](double theta) {
         const Traction t = s.on(theta);
         const double w = sq(t.t) + sq(t.l);
+        if (!std::isfinite(w)) return overflow;
         const double c = w == 0.0 ? 0.0
                          : t.n >= 0.0 ? (p[0] * sq(t.l) / rtl + p[2] * sq(t.t) / ra) / w
                                       : (p[1] * sq(t.l) / rtl + p[3] * sq(t.t) / ra) / w;
-        return puck_exposure(t, c, yt, ra, rtl);
+        return finite_or_overflow(puck_exposure(t, c, yt, ra, rtl));
     };
     // With inclination parameters larger in compression than in tension the slope of the measure
     // jumps where tn changes sign.
@@ -250,7 +265,7 @@ void MCrckVDI2014(double* rmc, const double* s11, const double* s22, const doubl
             sin2 = sq(std::sin(psi));
         }
         const double c = t.n >= 0.0 ? p[2] / ra * cos2 + p[0] / rtl * sin2 : p[3] / ra * cos2 + p[1] / rtl * sin2;
-        return puck_exposure(t, c, yt, ra, rtl);
+        return finite_or_overflow(puck_exposure(t, c, yt, ra, rtl));
     };
     auto kinks = [&](tvk::failure::CandidatePlanes& c) { s.tn_roots(c, 0.0, tvk::pi, value); };  // as in Puck's
     const auto plane = fracture_plane<100>("VDI 2014", s, {yt, *xc22, rtl}, value, 0.0, tvk::pi, step, default_step,
@@ -298,12 +313,13 @@ void MCrckSPC3D(double* rmc, const double* s22, const double* s33, const double*
         const double c = std::cos(theta), sn = std::sin(theta), s2 = std::abs(std::sin(2.0 * theta));
         if (t.n >= 0.0) {
             const double a = t.n / (c * c * *xt33 + sn * sn * *xt22 + *xt23 * s2);
-            return g[0] * a + std::sqrt(sq(1.0 - g[0]) * a * a + sq(t.t / ((*xt22 + *xt33) * s2 + *xt23)) +
-                                        sq(t.l / (std::abs(sn) * *xt12 + std::abs(c) * *xt13)));
+            return finite_or_overflow(g[0] * a + std::sqrt(sq(1.0 - g[0]) * a * a +
+                                                           sq(t.t / ((*xt22 + *xt33) * s2 + *xt23)) +
+                                                           sq(t.l / (std::abs(sn) * *xt12 + std::abs(c) * *xt13))));
         }
         const double a = g[1] * t.n / (c * c * *xc33 + sn * sn * *xc22 + xc23 * s2);
-        return a + std::sqrt(a * a + sq(t.t / ((*xc22 + *xc33) * s2 + xc23)) +
-                             sq(t.l / (std::abs(sn) * xc12 + std::abs(c) * xc13)));
+        return finite_or_overflow(a + std::sqrt(a * a + sq(t.t / ((*xc22 + *xc33) * s2 + xc23)) +
+                                                sq(t.l / (std::abs(sn) * xc12 + std::abs(c) * xc13))));
     };
     auto value = [&](double theta) { return measure(theta, false); };
     // The denominators have a V-shaped minimum at every multiple of 90 degrees, so the measure has
@@ -311,7 +327,6 @@ void MCrckSPC3D(double* rmc, const double* s22, const double* s33, const double*
     // jumps (the two branches divide by different strengths), the tension side the higher one
     // with strengths larger in compression.
     auto planes = [&](tvk::failure::CandidatePlanes& c) {
-        c.ends = true;
         const double quarter = 0.5 * tvk::pi, first = std::ceil(lo / quarter);
         for (const double k : {first, first + 1.0})
             if (k * quarter >= lo && k * quarter <= hi) c.add(k * quarter, value(k * quarter));
@@ -332,9 +347,15 @@ void MCrckCamanho(double* rmc, const double* s22, const double* s33, const doubl
     const PlyStress s{*s22, *s33, *s12, *s13, *s23};
     auto value = [&](double theta) {
         const Traction t = s.on(theta);
-        if (t.n <= 0.0) return std::sqrt(sq(t.t / (st - eta * t.n)) + sq(t.l / (sl - eta_l * t.n)));
+        if (t.n <= 0.0) {
+            const double dt = st - eta * t.n, dl = sl - eta_l * t.n;
+            if (!std::isfinite(dt) || !std::isfinite(dl)) return overflow;
+            return finite_or_overflow(std::sqrt(sq(t.t / dt) + sq(t.l / dl)));
+        }
         const double n = t.n / st, l2 = sq(t.l / sl);
-        return std::sqrt(n * n + sq(t.t / st) + l2 + l2 * g2 * n + g1 * n);
+        const double r = n * n + sq(t.t / st) + l2 + l2 * g2 * n + g1 * n;
+        if (std::isfinite(r) && r < 0.0) return std::numeric_limits<double>::quiet_NaN();  // no value on this plane
+        return finite_or_overflow(std::sqrt(r));
     };
     // The formula changes where tn changes sign, and the slope of the measure jumps there.
     auto kinks = [&](tvk::failure::CandidatePlanes& c) { s.tn_roots(c, 0.0, tvk::pi, value); };
@@ -353,11 +374,14 @@ void MCrckWiegand(double* rmc, const double* s22, const double* s33, const doubl
     const PlyStress s{*s22, *s33, *s12, *s13, *s23};
     auto value = [&](double theta) {
         const Traction t = s.on(theta);
-        const double v = sq(t.t / (st - eta * t.n)) + sq(t.l / (sl - eta_l * t.n));
-        return std::sqrt(t.n < 0.0 ? v : v + sq(t.n / yt));
+        const double dt = st - eta * t.n, dl = sl - eta_l * t.n;
+        if (!std::isfinite(dt) || !std::isfinite(dl)) return overflow;
+        const double v = sq(t.t / dt) + sq(t.l / dl);
+        return finite_or_overflow(std::sqrt(t.n < 0.0 ? v : v + sq(t.n / yt)));
     };
+    auto near = [&](tvk::failure::CandidatePlanes& c) { s.tn_roots(c, 0.0, tvk::pi, value); };  // as in LaRC05's
     *rmc = fracture_plane<100>("Wiegand", s, {yt, *xc22, sl}, value, 0.0, tvk::pi, step, default_step, gsflag, tvk::pi,
-                               outtheta)
+                               outtheta, 0.0, near)
                .value;
 }
 
