@@ -66,15 +66,21 @@ void into_misalignment_frame(double* sm, const double* s, double phi) {
 // LaRC05 kinking: the largest matrix-failure value on the kink plane, over the plane angle psi
 // in [0, pi]. The traction on the face normal to direction 2 of the misalignment frame is
 // (s22, s12, s23) of the frame's stress, read directly (a rotation by 0 is the identity).
+// The measure has a value on every plane of a finite stress: where the stress carries it past
+// the largest double (an overflowing rotation, traction or square, inf - inf, inf/inf), it is
+// +inf on that plane, so that the exposure is not finite and the ply is refused, rather than a
+// NaN that the search would skip as a plane without a value and read as an intact ply.
 double larc05_kinking(const double* s, const Kinking& k, double xt22, double sainc_r, int gsflag) {
     static constexpr double axis1[3] = {1.0, 0.0, 0.0};
+    constexpr double overflow = std::numeric_limits<double>::infinity();
     auto value = [&](double psi) {
         double sp[6], sm[6];
         GetRotatedStresses(sp, &psi, axis1, s, s + 1, s + 2, s + 3, s + 4, s + 5, nullptr);
         const double phi = k.misalignment(s[0], s[1], s[3], sp[3]);
         into_misalignment_frame(sm, sp, phi);
         const double tn = sm[1], tl = sm[3], tt = sm[5];
-        return sq(tl / (k.sl - k.eta_l * tn)) + sq(tt / (k.st - k.eta_t * tn)) + sq(std::max(tn, 0.0) / xt22);
+        const double v = sq(tl / (k.sl - k.eta_l * tn)) + sq(tt / (k.st - k.eta_t * tn)) + sq(std::max(tn, 0.0) / xt22);
+        return std::isfinite(v) ? v : overflow;
     };
     return tvk::failure::maximise_over_angle(value, 0.0, tvk::pi, sainc_r, gsflag, tvk::pi, default_sainc_r).value;
 }

@@ -267,3 +267,22 @@ def test_fblarc05_refuses_a_kinking_stress_that_is_not_finite(record, gsflag, ro
     strengths = np.array([2560, 73, 73, 1590, 185, 185, 90, 90, 57, 80.0])[:, None, None]
     f, r = t.damage.fiberbreakage(np.array([-800.0, math.nan, 0, 0, 0, 0]), nye, strengths, np.zeros((1, 1)), 1, 1, 13)
     assert f == 0.0 and math.isnan(r) and taken(record) == refusal
+
+
+@pytest.mark.parametrize("routine", LARC05_FIBRE)
+@pytest.mark.parametrize("gsflag", [0, 1])
+def test_fblarc05_kinking_stress_that_overflows_is_not_read_intact(record, gsflag, routine):
+    """Regression: finite stresses whose kink-plane tractions overflow made the measure NaN on
+    every plane; the scan skipped them all and read 0.0 at level 0 (an intact ply). The measure
+    grows with the square of the stress, so such a ply reads inf, and the dispatcher refuses it."""
+    larc05, _ = LARC05_FIBRE[routine]
+    for s in ([-1e200, -1e200, 0, 1e200, 0, 0], [-1e308] * 3 + [1e308] * 3, [-1e160, 5e159, 0, 1e160, 0, 0]):
+        assert larc05(*s, gsflag=gsflag) == math.inf and taken(record) == (0, "")
+    # an ordinary compressive stress keeps a finite exposure near 1.9
+    assert 1.8 < larc05(-1500.0, -100.0, 0, 50.0, 0, 10.0, gsflag=gsflag) < 2.1
+    if routine == "FBLaRC05":
+        nye = np.array([171420, 9080, 9080, 0.32, 0.32, 0.45, 5290, 5290, 3130.0])[:, None, None]
+        strengths = np.array([2560, 73, 73, 1590, 185, 185, 90, 90, 57, 80.0])[:, None, None]
+        f, r = t.damage.fiberbreakage(np.array([-1e200, -1e200, 0, 1e200, 0, 0]), nye, strengths,
+                                      np.zeros((1, 1)), 1, 1, 13)
+        assert r == math.inf and taken(record)[0] == -3
