@@ -410,12 +410,31 @@ double MatrixNorm(const double* x, const int* n, const int* m) {
 }
 
 namespace {
-// (sum |x_i|^p)^(1/p) with p raised to at least the smallest normal double.
+// (sum |x_i|^p)^(1/p) with p raised to at least the smallest normal double. Where the sum of
+// powers overflows, or is so small that its terms lost digits to the subnormal range, it is
+// formed again with the entries divided by the largest |x_i| (each term then at most 1, the
+// largest exactly 1), and the root multiplied back; elsewhere the plain sum stands.
 double lp(const double* x, size_t n, double p) {
     p = std::max(p, tvk::tiny);
     double s = 0.0;
     for (size_t i = 0; i < n; ++i) s += std::pow(std::fabs(x[i]), p);
-    return std::pow(s, 1.0 / p);
+    if (!(s == std::numeric_limits<double>::infinity() || s < 0x1p-968)) [[likely]]
+        return std::pow(s, 1.0 / p);
+    double big = 0.0;
+    for (size_t i = 0; i < n; ++i) big = std::max(big, std::fabs(x[i]));
+    // no entry but zeros (or NaN), or an infinite one: the plain sum is the norm
+    if (!(big > 0.0 && big <= std::numeric_limits<double>::max())) return std::pow(s, 1.0 / p);
+    double t = 0.0;
+    for (size_t i = 0; i < n; ++i) t += std::pow(std::fabs(x[i]) / big, p);
+    return big * std::pow(t, 1.0 / p);
+}
+
+// The p-norm of n entries; with p = 2 a sum of squares that overflows, or comes near the
+// subnormal range, is formed again with the entries scaled by a power of two as VectorNorm's is.
+double lp_norm(const double* x, size_t n, double p) {
+    const double r = lp(x, n, p);
+    if (p != 2.0 || (r > 1e-145 && r < 1e150) || std::isnan(r)) return r;
+    return tvk::la::distance2(x, nullptr, static_cast<long>(n));
 }
 
 // Singular values of x(m,n); returns their count (0 for an empty matrix).
@@ -427,16 +446,10 @@ size_t sigma(const double* x, int m, int n, Scratch<double, 16>& sv) {
 }
 }  // namespace
 
-// With p = 2 a sum of squares that overflows, or comes near the subnormal range, is formed
-// again with the entries scaled by a power of two.
-double LpVectorNorm(const double* x, const double* p, const int* n) {
-    const double r = lp(x, count(*n), *p);
-    if (*p != 2.0 || (r > 1e-145 && r < 1e150) || std::isnan(r)) return r;
-    return tvk::la::distance2(x, nullptr, static_cast<long>(count(*n)));
-}
+double LpVectorNorm(const double* x, const double* p, const int* n) { return lp_norm(x, count(*n), *p); }
 
 double LpMatrixNorm(const double* x, const double* p, const int* n, const int* m) {
-    return lp(x, count(*n) * count(*m), *p);
+    return lp_norm(x, count(*n) * count(*m), *p);
 }
 
 // Largest singular value (0 for an empty matrix).

@@ -453,6 +453,27 @@ def test_euclidean_lp_norm_neither_overflows_nor_underflows():
     np.testing.assert_allclose(m.matrixmodalassurancecriterion(s, s), np.eye(3), atol=1e-13)
 
 
+
+def test_p_norms_and_projection_neither_overflow_nor_underflow():
+    """Regression: the p-norms summed |x|^p unscaled (1e100 entries gave inf for p = 7, 1e-60
+    entries lost 2 % to the subnormal range for p = 6), and the projection squared b unscaled."""
+    g = rng(66)
+    with mpmath.workdps(50):
+        for p in (0.5, 1.5, 2.0, 3.0, 7.0):
+            for scale in (1e250, 1e100, 1e-60, 3e-200, 1.0):
+                x = g.uniform(-1, 1, 6) * scale
+                ref = sum(abs(mpmath.mpf(v)) ** mpmath.mpf(p) for v in x) ** (1 / mpmath.mpf(p))
+                for r in (m.lpvectornorm(x, p), m.lpmatrixnorm(x.reshape(2, 3), p),
+                          m.schattennorm(np.diag(x), p)):
+                    # the root of a sum far from 1 carries the rounding of 1/p times ln(sum)
+                    assert abs(r / ref - 1) <= 2e-13, (p, scale, r)
+        for scale in (1e200, 3e-200, 1.0):
+            a, b = g.uniform(-1, 1, 3), g.uniform(-1, 1, 3) * scale
+            bm = [mpmath.mpf(v) for v in b]
+            ref = mpmath.fsum(mpmath.mpf(u) * v for u, v in zip(a, bm)) / mpmath.sqrt(mpmath.fsum(v * v for v in bm))
+            assert m.scalarprojection(a, b) == pytest.approx(float(ref), rel=1e-14)
+
+
 # --- Argument checks keep the routines inside their arrays ---------------------------------
 
 
