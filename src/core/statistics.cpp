@@ -97,8 +97,7 @@ TVK_API void GetUnitVector(double* xu, const double* x, const int* n) {
 // The length of b is scaled where its squares would overflow or underflow.
 TVK_API double ScalarProjection(const double* a, const double* b, const int* n) {
     const int m = std::max(*n, 0);
-    double len = std::sqrt(dot(b, b, m));
-    if (!(len > 1e-145 && len < 1e150) && !std::isnan(len)) len = tvk::la::distance2(b, nullptr, m);
+    const double len = tvk::la::distance2(b, nullptr, m);
     double s = 0.0;
     for (int i = 0; i < m; ++i) s += a[i] * (b[i] / len);
     return s;

@@ -67,6 +67,11 @@ struct PlyStress {
             if (theta >= lo && theta <= hi) c.add(theta, value(theta));
         }
     }
+    // The candidates of a measure over [0, pi] whose form or slope changes where tn changes sign.
+    template <class V>
+    auto tn_zero_planes(V& value) const {
+        return [this, &value](tvk::failure::CandidatePlanes& c) { tn_roots(c, 0.0, tvk::pi, value); };
+    }
 };
 
 // The search step (radians) from sainc in degrees; absent gives the default. The search itself
@@ -149,7 +154,7 @@ void MCrckLaRC05(double* rmc, const double* s22, const double* s33, const double
     };
     // The measure's form changes where tn changes sign (the tension term, the friction of the
     // denominators), and a sharp maximum tends to sit near those planes.
-    auto near = [&](tvk::failure::CandidatePlanes& c) { s.tn_roots(c, 0.0, tvk::pi, value); };
+    auto near = s.tn_zero_planes(value);
     *rmc = fracture_plane<200>("LaRC05", s, {yt, *xc22, *x12}, value, 0.0, tvk::pi, step, default_step, gsflag, tvk::pi,
                                outtheta, 0.0, near)
                .value;
@@ -239,7 +244,7 @@ void MCrckPuck(double* rmc, const double* s22, const double* s33, const double* 
     };
     // With inclination parameters larger in compression than in tension the slope of the measure
     // jumps where tn changes sign.
-    auto kinks = [&](tvk::failure::CandidatePlanes& c) { s.tn_roots(c, 0.0, tvk::pi, value); };
+    auto kinks = s.tn_zero_planes(value);
     const auto m = fracture_plane<100>("Puck", s, {yt, *xc22, rtl}, value, 0.0, tvk::pi, step, default_step, gsflag,
                                        tvk::pi, outtheta, 0.0, kinks);
     *rmc = m.value;
@@ -267,7 +272,7 @@ void MCrckVDI2014(double* rmc, const double* s11, const double* s22, const doubl
         const double c = t.n >= 0.0 ? p[2] / ra * cos2 + p[0] / rtl * sin2 : p[3] / ra * cos2 + p[1] / rtl * sin2;
         return finite_or_overflow(puck_exposure(t, c, yt, ra, rtl));
     };
-    auto kinks = [&](tvk::failure::CandidatePlanes& c) { s.tn_roots(c, 0.0, tvk::pi, value); };  // as in Puck's
+    auto kinks = s.tn_zero_planes(value);  // as in Puck's
     const auto plane = fracture_plane<100>("VDI 2014", s, {yt, *xc22, rtl}, value, 0.0, tvk::pi, step, default_step,
                                            gsflag, tvk::pi, nullptr, 0.0, kinks);
     const double fiff = plane.value;
@@ -358,7 +363,7 @@ void MCrckCamanho(double* rmc, const double* s22, const double* s33, const doubl
         return finite_or_overflow(std::sqrt(r));
     };
     // The formula changes where tn changes sign, and the slope of the measure jumps there.
-    auto kinks = [&](tvk::failure::CandidatePlanes& c) { s.tn_roots(c, 0.0, tvk::pi, value); };
+    auto kinks = s.tn_zero_planes(value);
     *rmc = fracture_plane<100>("Camanho", s, {yt, *xc22, sl, st}, value, 0.0, tvk::pi, step, default_step, gsflag,
                                tvk::pi, outtheta, 0.0, kinks)
                .value;
@@ -379,7 +384,7 @@ void MCrckWiegand(double* rmc, const double* s22, const double* s33, const doubl
         const double v = sq(t.t / dt) + sq(t.l / dl);
         return finite_or_overflow(std::sqrt(t.n < 0.0 ? v : v + sq(t.n / yt)));
     };
-    auto near = [&](tvk::failure::CandidatePlanes& c) { s.tn_roots(c, 0.0, tvk::pi, value); };  // as in LaRC05's
+    auto near = s.tn_zero_planes(value);  // as in LaRC05's
     *rmc = fracture_plane<100>("Wiegand", s, {yt, *xc22, sl}, value, 0.0, tvk::pi, step, default_step, gsflag, tvk::pi,
                                outtheta, 0.0, near)
                .value;

@@ -67,8 +67,8 @@ PlySection ply_section(std::string_view cmname);
 // The degree of cure the cure update stores after the step dt at the constant temperature t1,
 // from degree0 below the reachable degree degmax (cure-rate coefficients cf, nc >= 7): the
 // result of FuncDegree (the root to 1e-6 max(1, |dt|)) where its fixed-point iteration converges
-// to that tolerance without an iterate at or beyond degmax; otherwise the root of the backward Euler step d = degree0 + dt rate(d), bracketed in
-// [degree0, degmax]; degmax itself for a rate law that does not vanish there but stays positive,
+// to that tolerance without an iterate at or beyond degmax; otherwise the root of the backward
+// Euler step d = degree0 + dt rate(d), bracketed in [degree0, degmax]; degmax itself for a rate law that does not vanish there but stays positive,
 // whose step would carry the degree past it. Without a sign change in the bracket the last
 // iterate is returned with a level -2 report; where the bracketed solve meets a value that is not
 // finite (dt rate overflowing) it reports at level -3 and the result is NaN, a step the cure

@@ -170,20 +170,26 @@ double settled_degree(const double* cf, int nc, double t1, double degree0, doubl
     return step_root(cf, nc, t1, degree0, dt, degmax, d, capped);
 }
 
+// The degree where the iteration converged on d: settled_degree where d lies within the
+// tolerance of its next iterate, otherwise (an iterate that bounced off degmax) the root of the
+// step over [degree0, degmax].
+double converged_degree(const double* cf, int nc, double t1, double degree0, double dt, double degmax, double d,
+                        bool capped) {
+    const double next = degree0 + dt * cure_rate(cf, t1, std::min(degmax, d), degmax, nc);
+    if (std::fabs(next - d) <= degree_tolerance(dt))
+        return settled_degree(cf, nc, t1, degree0, dt, degmax, d, next, capped);
+    return step_root(cf, nc, t1, degree0, dt, degmax, d, capped);
+}
+
 // FuncDegree: the value the iteration stops on where it is the root of the step to
 // 1e-6 max(1, |dt|), beyond degmax included; otherwise the root itself (settled_degree), or, for
 // an iterate that bounced off degmax or the iteration limit, the root of the step over
 // [degree0, degmax].
 double func_degree(const double* cf, double t1, double degree0, double dt, double degmax, int nc) {
     const DegreeIteration it = degree_iteration(cf, t1, degree0, dt, degmax, nc);
-    if (it.converged) {
-        const double next = degree0 + dt * cure_rate(cf, t1, std::min(degmax, it.d), degmax, nc);
-        if (std::fabs(next - it.d) <= degree_tolerance(dt))
-            return settled_degree(cf, nc, t1, degree0, dt, degmax, it.d, next, false);
-    } else {
-        tvk::report(-1, "FuncDegree: degree of cure not converged in 1000 iterations; root of the step bracketed",
-                    tvk::prony::funcdegree_max_iterations, 0, it.d);
-    }
+    if (it.converged) return converged_degree(cf, nc, t1, degree0, dt, degmax, it.d, false);
+    tvk::report(-1, "FuncDegree: degree of cure not converged in 1000 iterations; root of the step bracketed",
+                tvk::prony::funcdegree_max_iterations, 0, it.d);
     return step_root(cf, nc, t1, degree0, dt, degmax, it.d, false);
 }
 
@@ -193,11 +199,7 @@ namespace tvk::curestate {
 
 double implicit_degree(const double* cf, int nc, double t1, double degree0, double dt, double degmax) {
     const DegreeIteration it = degree_iteration(cf, t1, degree0, dt, degmax, nc);
-    if (it.converged && !it.reached) {
-        const double next = degree0 + dt * cure_rate(cf, t1, std::min(degmax, it.d), degmax, nc);
-        if (std::fabs(next - it.d) <= degree_tolerance(dt))
-            return settled_degree(cf, nc, t1, degree0, dt, degmax, it.d, next, true);
-    }
+    if (it.converged && !it.reached) return converged_degree(cf, nc, t1, degree0, dt, degmax, it.d, true);
     return step_root(cf, nc, t1, degree0, dt, degmax, it.d, true);
 }
 

@@ -458,14 +458,16 @@ Outcome cartesian_point(const Material& m, CartesianPoint& p) {
     double* sv = p.state;
     double etot[6], ein[6], eel[6];
     double stress[6];
+    // Elastic constants whose compliance has no inverse give no stiffness: the point is refused.
+    auto singular = [&p] {
+        p.singular = true;
+        return Outcome::ok();
+    };
     if (p.initial) {
         double constants[36], cstiff[36];
         static constexpr double undamaged[6] = {};
         engineering_constants(constants, m, 0.5 * (m.e11t + m.e11c), 0.5 * (m.e22t + m.e22c));
-        if (!cyclic_stiffness(cstiff, constants, undamaged)) [[unlikely]] {
-            p.singular = true;
-            return Outcome::ok();
-        }
+        if (!cyclic_stiffness(cstiff, constants, undamaged)) [[unlikely]] return singular();
         for (int i = 0; i < 6; ++i) etot[i] = eel[i] = p.straininc[i], ein[i] = 0.0;
         multiply(stress, cstiff, etot);
         std::fill(sv + slot::w_stat, sv + slot::rs + nm, 0.0);
@@ -487,10 +489,7 @@ Outcome cartesian_point(const Material& m, CartesianPoint& p) {
         double constants[9], cstiff[36], cdeg[36], wdeg[6];
         static constexpr double undamaged[6] = {};
         engineering_constants(constants, m, etot[0] > 0.0 ? m.e11t : m.e11c, etot[1] > 0.0 ? m.e22t : m.e22c);
-        if (!cyclic_stiffness(cstiff, constants, undamaged)) [[unlikely]] {
-            p.singular = true;
-            return Outcome::ok();
-        }
+        if (!cyclic_stiffness(cstiff, constants, undamaged)) [[unlikely]] return singular();
 
         // Final strains of the crack band of each mode.
         double strainx1[nm];
@@ -502,10 +501,7 @@ Outcome cartesian_point(const Material& m, CartesianPoint& p) {
 
         double trial[6];
         component_damage(wdeg, w_stat, etot);
-        if (!degraded_stiffness(cdeg, cstiff, constants, wdeg)) [[unlikely]] {
-            p.singular = true;
-            return Outcome::ok();
-        }
+        if (!degraded_stiffness(cdeg, cstiff, constants, wdeg)) [[unlikely]] return singular();
         multiply(trial, cdeg, eel);
 
         double rs[nm], dlim[nm];
@@ -565,10 +561,7 @@ Outcome cartesian_point(const Material& m, CartesianPoint& p) {
             }
         }
 
-        if (!degraded_stiffness(cdeg, cstiff, constants, wdeg)) [[unlikely]] {
-            p.singular = true;
-            return Outcome::ok();
-        }
+        if (!degraded_stiffness(cdeg, cstiff, constants, wdeg)) [[unlikely]] return singular();
 
         // Damped strain: elastic strain plus the three rate terms, each through the degraded
         // stiffness. A time increment that is not a number leaves rates that are not numbers.
