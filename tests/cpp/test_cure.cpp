@@ -170,6 +170,26 @@ struct CureRoutines : ::testing::Test {
         for (double v : dexp) EXPECT_EQ(v, 0.0);
         return V(expan, expan + 6);
     }
+    // Both hooks refuse a point whose state slot `slot` (0-based) holds v: no heat or expansion,
+    // level -3 with the report "<hook>: <what>; no heat/expansion", the state as it came.
+    void expect_refused(int slot, double v, const std::string& what) {
+        tvktest::clear_errors();
+        V h = {0.1, 0.2, 0.3, 0.4};
+        h[slot] = v;
+        const V h0 = h;
+        EXPECT_EQ(heat(h, 460.0, 2.0), 0.0);
+        EXPECT_EQ(tvk::errorhandling.errstat, -3);
+        EXPECT_EQ(tvktest::errtext(), "hetval_prony: " + what + "; no heat");
+        EXPECT_EQ(std::memcmp(h.data(), h0.data(), 4 * sizeof(double)), 0);
+        tvktest::clear_errors();
+        V e(508, 0.25);
+        e[slot] = v;
+        const V e0 = e;
+        EXPECT_EQ(expand(e, 440.0, 1.0, 10.0, 2.0), V(6, 0.0));
+        EXPECT_EQ(tvk::errorhandling.errstat, -3);
+        EXPECT_EQ(tvktest::errtext(), "uexpan_prony: " + what + "; no expansion");
+        EXPECT_EQ(std::memcmp(e.data(), e0.data(), e.size() * sizeof(double)), 0);
+    }
 };
 
 // At a high, constant temperature the degree rises monotonically to the reachable degree, and
@@ -493,20 +513,7 @@ TEST_F(CureRoutines, ReachableDegreeOutsideZeroOneRefusesThePoint) {
     }
     for (const double r : {-1e-3, std::nextafter(1.0, 2.0), 1e10, 1e200, HUGE_VAL, std::nan("")}) {
         SCOPED_TRACE(r);
-        tvktest::clear_errors();
-        V h = {0.1, 0.2, 0.3, r};
-        const V h0 = h;
-        EXPECT_EQ(heat(h, 460.0, 2.0), 0.0);
-        EXPECT_EQ(tvk::errorhandling.errstat, -3);
-        EXPECT_EQ(tvktest::errtext(), "hetval_prony: reachable degree of cure svar(4) not in [0, 1]; no heat");
-        EXPECT_EQ(std::memcmp(h.data(), h0.data(), 4 * sizeof(double)), 0);
-        tvktest::clear_errors();
-        V e(508, 0.25);
-        e[3] = r;
-        const V e0 = e;
-        EXPECT_EQ(expand(e, 440.0, 1.0, 10.0, 2.0), V(6, 0.0));
-        EXPECT_EQ(tvktest::errtext(), "uexpan_prony: reachable degree of cure svar(4) not in [0, 1]; no expansion");
-        EXPECT_EQ(std::memcmp(e.data(), e0.data(), e.size() * sizeof(double)), 0);
+        expect_refused(3, r, "reachable degree of cure svar(4) not in [0, 1]");
     }
 }
 
@@ -530,23 +537,11 @@ TEST_F(CureRoutines, DegreeOfCureOutsideZeroOneRefusesThePoint) {
     }
     for (const double d : {-1e-3, -5e-324, std::nextafter(1.0, 2.0), 2.0, HUGE_VAL, std::nan("")}) {
         SCOPED_TRACE(d);
-        tvktest::clear_errors();
-        V h = {d, 0.2, 0.3, 0.4};
-        const V h0 = h;
-        EXPECT_EQ(heat(h, 460.0, 2.0), 0.0);
-        EXPECT_EQ(tvk::errorhandling.errstat, -3);
-        EXPECT_EQ(tvktest::errtext(), "hetval_prony: degree of cure svar(1) not in [0, 1]; no heat");
-        EXPECT_EQ(std::memcmp(h.data(), h0.data(), 4 * sizeof(double)), 0);
+        expect_refused(0, d, "degree of cure svar(1) not in [0, 1]");
+        // At total time 0 the cure starts from 0 whatever slot 1 held.
         tvktest::clear_errors();
         V e(508, 0.25);
         e[0] = d;
-        const V e0 = e;
-        EXPECT_EQ(expand(e, 440.0, 1.0, 10.0, 2.0), V(6, 0.0));
-        EXPECT_EQ(tvk::errorhandling.errstat, -3);
-        EXPECT_EQ(tvktest::errtext(), "uexpan_prony: degree of cure svar(1) not in [0, 1]; no expansion");
-        EXPECT_EQ(std::memcmp(e.data(), e0.data(), e.size() * sizeof(double)), 0);
-        // At total time 0 the cure starts from 0 whatever slot 1 held.
-        tvktest::clear_errors();
         expand(e, 440.0, 1.0, 0.0, 2.0);
         EXPECT_EQ(tvk::errorhandling.errstat, 0) << tvktest::errtext();
         EXPECT_GT(e[0], 0.0);
