@@ -44,11 +44,22 @@ struct StiffnessArgs {
     }
 };
 
+// Radius of the contact for the radius and depth laws: for the Hertz laws (stiffness flags 0 and
+// 1), whose force takes the impactor's radius R1 with the target's curvature 1/R2 (property 9)
+// as 1/R = 1/R1 + 1/R2, that same R, so that force, contact radius and depth are those of one
+// contact (a = sqrt(R alpha)); R1 for a flat target and the other laws.
+template <class P>
+double contact_curvature_radius(const P& props, int csflag) {
+    if ((csflag != 0 && csflag != 1) || props[8] == 0.0) return props[6];
+    return 1.0 / (1.0 / props[6] + props[8]);
+}
+
 // Contact radius and Hertz indentation depth of force F.
 template <class P>
 void radius_and_depth(double F, double estar, int csflag, const P& props, double& radius, double& depth) {
-    const double ra[4] = {F, estar, props[6], 2.0 * props[7]};
-    const double da[3] = {F, props[6], estar};
+    const double rc = contact_curvature_radius(props, csflag);
+    const double ra[4] = {F, estar, rc, 2.0 * props[7]};
+    const double da[3] = {F, rc, estar};
     const int n4 = 4, n3 = 3, hertz = 0;
     ContactRadius(&radius, ra, &n4, &csflag);
     ContactDepth(&depth, da, &n3, &hertz);
@@ -331,7 +342,7 @@ Contact uel_impact_contact(const UelImpact& a) {
             F = cp[12] == 0.0 ? 1.0 : 0.0;
             double k = 0.0, estar = 0.0;
             cs.stiffness(k, estar, icsflag);
-            const double ra[4] = {F, estar, a.props[6], 2.0 * a.props[7]};
+            const double ra[4] = {F, estar, contact_curvature_radius(a.props, icsflag), 2.0 * a.props[7]};
             const int n4 = 4;
             ContactRadius(&radius, ra, &n4, &icsflag);
         }

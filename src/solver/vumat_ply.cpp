@@ -443,8 +443,11 @@ void bogenfeld_law(const tvk::solver::VumatPlaneStrain& a) {
         product(ds, m.c, e, n);
         if (m.plane_stress) de[2] = thickness_increment(m.nye, ds);
         for (int j = 0; j < n; ++j) sn[j] = so[j] + ds[j];
-        if (m.damage && a.totaltime != 0.0) damage_point(m, so, de, sn, st.get(), lc, total_eng);
-        // Energies, scaled by the point's status (a point without the slot counts as active).
+        const bool evolved = m.damage && a.totaltime != 0.0;
+        if (evolved) damage_point(m, so, de, sn, st.get(), lc, total_eng);
+        // Energies, scaled by the point's status (a point without the slot counts as active). The
+        // inelastic energy is the work less the elastic energy held, 1/2 stress . total strain; a
+        // point that only took the elastic trial holds all its work and dissipates nothing.
         engineering(e, de, m.ndir, n);
         double pse = 0.0;
         for (int j = 0; j < n; ++j) pse += (sn[j] + so[j]) * e[j];
@@ -453,7 +456,7 @@ void bogenfeld_law(const tvk::solver::VumatPlaneStrain& a) {
         const double alive = ns >= slot::status ? st[slot::status - 1] : 1.0;
         const bool dense = a.density[k] > 0.0;
         const double ei = dense ? a.enerinternold[k] + alive * pse / a.density[k] : a.enerinternold[k];
-        const double ee = dense ? ei - alive * sse / a.density[k] : a.enerinelasold[k];
+        const double ee = dense && evolved ? ei - alive * sse / a.density[k] : a.enerinelasold[k];
         if (!finite(sn, n) || (m.damage && !finite(st.get(), slot::count)) || !std::isfinite(ei) || !std::isfinite(ee) ||
             !std::isfinite(de[2])) {
             // An overflowing increment (or a value the law could not use): the old point.

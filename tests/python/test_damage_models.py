@@ -148,11 +148,14 @@ def test_bogenfeld_first_damage_fills_its_state_also_for_elements_under_1_mm():
     eh.rsxerr(1)
     s, props = np.array([0.0, 40.0, 0.0, 10.0, 0.0, 25.0]), np.array([0.4, 0.3, 1.0, 0.8, 0.8])
     assert dg.bogenfelddegradation(-np.ones(4), s, s / 9e3, CHAR, props, 0)[1].tolist() == [-1] * 4
-    trac = np.linalg.norm((rot_x(0.4).T @ tensor2(s) @ rot_x(0.4))[1])
+    tvec = (rot_x(0.4).T @ tensor2(s) @ rot_x(0.4))[1]  # shear, normal, shear on the crack plane
+    evec = tvec / 9e3 * [2, 1, 2]  # the strain's traction with engineering shears (an opening normal)
+    onset_strain = np.linalg.norm(evec)
+    trac = tvec @ evec / onset_strain  # the stress traction's work per unit of that strain
     for scale in (1.0, 0.1):  # lengths across the plane 1.6 mm and 0.16 mm
         lm = scale * CHAR[1] / np.cos(0.4)
         d, sdv = dg.bogenfelddegradation(-np.ones(4), s, s / 9e3, scale * CHAR, props, 3)
-        np.testing.assert_allclose(sdv[:2], [trac / 9e3, trac])
+        np.testing.assert_allclose(sdv[:2], [onset_strain, trac])
         assert d == pytest.approx(0.0, abs=1e-12) and sdv[3] == pytest.approx(2 * sdv[2] / (lm * trac))
         d, sdv2 = dg.bogenfelddegradation(sdv.copy(), 3 * s, 3 * s / 9e3, scale * CHAR, props, 3)
         assert np.array_equal(sdv2, sdv) and d == pytest.approx(sdv[3] / (sdv[3] - sdv[0]) * 2 / 3)

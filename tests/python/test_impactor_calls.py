@@ -143,3 +143,68 @@ def test_explicit_increment_end_moves_the_impactor_by_central_differences_exactl
     assert cp[18, 0] == pytest.approx(3.0 + 0.5 * dt * a, rel=1e-14)
     assert cp[3, 0] == pytest.approx(1e-3 + 3.0 * dt + 0.5 * a * dt * dt, rel=1e-12)
     assert cp[19, 0] == dt
+
+
+# A target curved to five times the impactor's radius: Hertz's contact of the relative radius
+# 1/R = 1/R1 + 1/R2 (Johnson, Contact Mechanics, sec. 4.2), the radius the force law takes.
+R2 = 5 * R
+RREL = 1 / (1 / R + 1 / R2)
+ESTAR = E2 / (1 - NU2 ** 2)
+
+
+def test_curved_target_contact_radius_and_depth_are_those_of_the_hertz_force():
+    # Explicit element at the approach 0.1 mm: F = 4/3 E* sqrt(R) alpha^1.5, the contact radius
+    # sqrt(R alpha) and the depth alpha itself; the load routine spreads the force as Hertz's
+    # pressure over that radius, 3 F / (2 pi a^2) at the impact point.
+    props = np.array([1e30, 0.3, E2, NU2, 0.1, MASS, R, 0.0, 1 / R2, 0.0, 0.0, 1e-3, 0.7])
+    coords = np.zeros((1, 2, 3))
+    coords[:, 1, 2] = -1.0
+    cprops = np.zeros(20)
+    cprops[3], cprops[4], cprops[6] = 1e-4, 1.0, MASS
+    z = np.zeros
+    out = t.vuel_impact(18, props, np.array([1, 0, 0, 1], np.int32), coords, z((1, 6)), z((1, 6)), z((1, 6)),
+                        z((1, 6)), 1, np.array([1], np.int32), np.array([0.0, 0.0]), 1.0, 1e-7, 1e-7, 2, 3,
+                        np.array([17, 1, 2], np.int32), np.ones(1), z((1, 2, 1)), 0, z(1), cprops)
+    cp = out[5]
+    assert errstat() == 0
+    force, a = 4 / 3 * ESTAR * math.sqrt(RREL) * 1e-4 ** 1.5, math.sqrt(RREL * 1e-4)
+    assert cp[0] == pytest.approx(force, rel=1e-12)
+    assert cp[1] == pytest.approx(a, rel=1e-12)
+    assert cp[2] == pytest.approx(1e-4, rel=1e-12)
+    dprops = np.zeros((12, 1))
+    dprops[0, 0] = 5.0  # Hertzian pressure within the contact radius
+    peak = m.sldcollection.dsload(np.zeros(3), 2, [0.0, 0.0, 0.0], np.eye(3), cp.reshape(20, 1), dprops,
+                                  elemid=1)[0]
+    assert peak == pytest.approx(3 * force / (2 * math.pi * a * a), rel=1e-12)
+
+    # Implicit element: the force that balances the predicted approach, and the radius and depth
+    # of the same contact, a^2 = R alpha and F = 4/3 E* sqrt(R) alpha^1.5.
+    props[11] = 0.0
+    svars = np.zeros(20)
+    svars[13], svars[19] = 2e-9, 1.0
+    cprops = np.zeros(20)
+    cprops[3:10] = [1e-4, 1.0, 0.0, MASS, 0.0, 0.25, 0.5]
+    cprops[16] = R
+    dt = 1e-5
+    out = t.uel_impact(svars, z(8), 1, props, np.array([[0.0, 0.0], [0.0, 0.0], [0.0, -1.0]]), z(6), z((6, 1)),
+                       z(6), z(6), 1, np.array([0.0, 0.0]), dt, 2, 3, 1, np.array([0.0, 0.25, 0.5]), 0,
+                       z(1, np.int32), z(1), z((2, 1, 2)), np.array([11, 1, 1, 0, 0], np.int32), z(1), 1.0,
+                       np.array([1, 0, 0], np.int32), 1.0, cprops)
+    force, a, depth = out[5][:3]
+    assert errstat() == 0 and force > 0
+    assert depth == pytest.approx((3 * force / (4 * ESTAR * math.sqrt(RREL))) ** (2 / 3), rel=1e-12)
+    assert a == pytest.approx(math.sqrt(RREL * depth), rel=1e-12)
+
+
+def test_curved_target_unit_force_probe_spreads_over_the_hertz_contact_radius():
+    # The structural-response step probes the plate with a unit force spread over its Hertz
+    # contact radius (3 F R / (4 E*))^(1/3), R the relative radius of impactor and target.
+    m.jobdata.stepid = np.array([0, 2], dtype=np.int32)
+    props = np.array([1e30, 0.3, E2, NU2, 0.1, MASS, R, 0.0, 1 / R2, 0.0, 0.0, 0.0, 0.0])
+    z = np.zeros
+    out = t.uel_impact(z(20), z(8), 1, props, np.array([[0.0, 0.0], [0.0, 0.0], [0.0, -1.0]]), z(6), z((6, 1)),
+                       z(6), z(6), 1, np.array([0.0, 0.0]), 1e-5, 2, 1, 1, np.array([0.0, 0.25, 0.5]), 0,
+                       z(1, np.int32), z(1), z((2, 1, 2)), np.array([11, 1, 1, 0, 0], np.int32), z(1), 1.0,
+                       np.array([1, 0, 0], np.int32), 1.0, z(20))
+    assert errstat() == 0
+    assert out[5][:2] == pytest.approx([1.0, (3 * RREL / (4 * ESTAR)) ** (1 / 3)], rel=1e-12)
