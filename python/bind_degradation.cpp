@@ -23,9 +23,10 @@ TVK_ROUTINE(degradation, viscouseregularisation, viscouseregularisation,
 // degpeprops(3) comes back zero-filled: the routine writes entries 1 and 2 only.
 TVK_ROUTINE(degradation, isotropicdegradation, IsotropicDegradation,
             "peprops:f8(3) d:f8 life:f8 degr:f8 degpeprops:f8(3):out");
-// degr_old is a result only: it starts from 0.
+// degr_old is a result only: the point starts intact (1), as a solver's state does, and comes
+// back with the regularised factor.
 TVK_ROUTINE(degradation, isotropicdegradation_viscouse, IsotropicDegradation_viscouse,
-            "peprops:f8(3) d:f8 life:f8 degr:f8 degpeprops:f8(3):out degr_old:f8:out eta:f8 dt:f8");
+            "peprops:f8(3) d:f8 life:f8 degr:f8 degpeprops:f8(3):out degr_old:f8:out:=1.0 eta:f8 dt:f8");
 TVK_ROUTINE(degradation, getaccumulateddamage, getaccumulateddamage,
             "getaccumulateddamage:f8:ret degr:f8(ndegr,nply) nodmg:f8 ndegr:i4 nply:i4");
 

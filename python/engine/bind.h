@@ -32,7 +32,7 @@
 //             hide    not an argument; the value of its default expression
 //             ret     the function value of the routine (first result)
 //           opt | opt=EXPR   optional argument, with a default expression
-//           =EXPR            default of a hidden argument
+//           =EXPR            default of a hidden argument; the value a result (out) starts from
 //           opt=[a,b,...] | =[a,b,...]  default of a real array: numeric literals, filled in
 //                            memory order (repeated when the array is longer)
 //           check(EXPR)      a condition raised as _tolvek.error when it fails

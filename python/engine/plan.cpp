@@ -123,7 +123,6 @@ std::string build_plan(Routine& r) {
         sp.tn = typenum(a.type);
         sp.desc = &a;
         if (a.visible() && a.optional) sp.flags |= Step::optional;
-        const bool out = a.intent == Intent::out || a.intent == Intent::ret;
         if (a.type == Ty::cb || a.type == Ty::text) sp.kind = Step::other;
         else if (a.rank() == 0) sp.kind = a.intent == Intent::inout ? Step::other : Step::scalar;
         else sp.kind = a.intent == Intent::out || a.intent == Intent::hide ? Step::array_new : Step::array_in;
@@ -137,7 +136,7 @@ std::string build_plan(Routine& r) {
         // Extents, default and length see the arguments converted before this one.
         sp.dims = static_cast<std::int32_t>(p.fx.size());
         for (const Expr& d : a.dims) p.fx.push_back(resolve(s, d, known));
-        if (!a.def.empty() && !out && a.type != Ty::text && a.type != Ty::cb) {
+        if (!a.def.empty() && a.intent != Intent::ret && a.type != Ty::text && a.type != Ty::cb) {
             sp.def = static_cast<std::int32_t>(p.fx.size());
             p.fx.push_back(resolve(s, a.def, known));
         }

@@ -451,6 +451,22 @@ TEST_F(CureRoutines, NonVanishingRateStoresTheReachableDegree) {
     EXPECT_EQ(tvk::errorhandling.errstat, 0);
 }
 
+// Rate 4e-7 + 5e6 d^2, positive at the reachable degree: the iterates 4e-7 and 1.2e-6 stop on the
+// rate's change of 8e-7, but the next iterate, 7.6e-6, lies farther than the tolerance. No degree in
+// [0, amax] solves the step, so the cure reaches amax within it and stops there, as FuncDegree's
+// uncapped step reaches 4e-7 + 5e6 amax^2 (the step's root beyond amax, where the rate is constant).
+TEST_F(CureRoutines, EarlyStoppedIterateWithNoRootBelowTheReachableDegreeStoresTheReachableDegree) {
+    law = {4e-7, 0.0, 5e6, 0.0, 0.0, 2.0, 0.0};
+    write_tables();
+    const double a = amax(400.0);
+    EXPECT_DOUBLE_EQ(funcdegree(law, 400.0, 0.0, 1.0, a), 4e-7 + 5e6 * a * a);
+    V svar(4, 0.0);
+    EXPECT_DOUBLE_EQ(heat(svar, 400.0, 1.0), enthalpy[0] * (4e-7 + 5e6 * a * a));
+    EXPECT_EQ(svar[0], a);
+    EXPECT_EQ(svar[3], a);
+    EXPECT_EQ(tvk::errorhandling.errstat, 0);
+}
+
 // A rate that rises with the degree, 0.01 (1 - d) + 10 d (1 - d): its iterates overshoot amax = 1,
 // and the root of 10 d^2 - 8.99 d - 0.01 = 0 (0.9001) lies far from the last iterate, so the
 // bracket must end at amax.

@@ -333,6 +333,19 @@ def _recorded_calls():
             if (c["ns"], c["name"]) in bound and _selected(c["ns"], c["name"])]
 
 
+@pytest.mark.skipif("asan" in os.environ.get("LD_PRELOAD", ""), reason="the sanitizer builds set no limit")
+def test_walk_worker_memory_limit_stays_within_a_lower_hard_limit():
+    import resource
+    hard = resource.getrlimit(resource.RLIMIT_AS)[1]
+    lower = 5 << 30 if hard == resource.RLIM_INFINITY else min(5 << 30, hard)  # below the worker's 6 GB
+    code = "import resource, walk_helper; walk_helper.limit_memory(); print(*resource.getrlimit(resource.RLIMIT_AS))"
+    env = {k: v for k, v in os.environ.items() if k != "TVK_WALK_MEMORY_MB"}
+    out = subprocess.run([sys.executable, "-c", code], cwd=HERE, env=env, capture_output=True, text=True,
+                         timeout=120, preexec_fn=lambda: resource.setrlimit(resource.RLIMIT_AS, (lower, lower)))
+    assert out.returncode == 0, out.stderr
+    assert out.stdout.split() == [str(lower)] * 2
+
+
 @pytest.mark.timeout(3600)  # the workers have their own per-call alarm and time limit
 def test_robustness_walk(tmp_path):
     routines = [["routine", ns, name] for ns, name, _ in all_routines() if _selected(ns, name)]

@@ -1,5 +1,7 @@
 """Degradation routines through the binding: default factor amplitudes, in-place and 0-d in/out
 values, out-only values the routines leave unwritten, trace lines, and reports."""
+from fractions import Fraction
+
 import numpy as np
 import pytest
 
@@ -72,13 +74,29 @@ def test_isotropic_and_accumulated_damage(record):
     # The third entry is not written by the routine: it comes back 0.
     assert dg.isotropicdegradation([3500.0, 0.35, 9.0], 2.0, 0.0, 0.1).tolist() == pytest.approx([350, 0, 0])
     degpe, old = dg.isotropicdegradation_viscouse([3500.0, 0.35, 9.0], 0.5, 0.0, 0.1, 1.0, 1.0)
-    assert degpe.tolist() == [3500, 0.35, 0] and old == 0.0
+    assert degpe.tolist() == [3500, 0.35, 0] and old == pytest.approx(0.55, rel=1e-15)
     r = np.array([[0.5, 1e-3], [1.0, 1e-30]])
     expect = np.mean(np.log10(np.maximum(r, 1e-20)).sum(axis=0) / (-20 * 2))
     assert dg.getaccumulateddamage(r, 1.0) == pytest.approx(expect, rel=1e-14)
     assert dg.getaccumulateddamage(np.zeros((0, 2)), 0.0) == 0.0
     assert record()[0] == -3
 
+
+
+def test_viscous_isotropic_degradation_from_python_starts_intact():
+    # A failed point starts from degr_old 1: degr_v = 1 - dt (1 - degr) / (eta + dt) scales the
+    # modulus and comes back; with eta 0 that is the plain discount.
+    for eta, modulus in ((0.0, 1500.0), (1.0, 2250.0), (3.0, 2625.0)):
+        degpe, old = dg.isotropicdegradation_viscouse([3000.0, 0.35, 0.0], 1.0, 0.0, 0.5, eta, 1.0)
+        assert degpe.tolist() == [modulus, 0.0, 0.0] and old == modulus / 3000.0
+    assert dg.isotropicdegradation_viscouse([3000.0, 0.35, 0.0], 1.0, 0.0, 0.2, 0.0, 1.0)[0][0] == pytest.approx(
+        dg.isotropicdegradation([3000.0, 0.35, 0.0], 1.0, 0.0, 0.2)[0], rel=1e-15)
+    rng = np.random.default_rng(7)
+    for degr, eta, dt in zip(rng.uniform(0, 1, 50), 10 ** rng.uniform(-3, 3, 50), 10 ** rng.uniform(-3, 3, 50)):
+        degr_v = 1 - Fraction(dt) * (1 - Fraction(degr)) / (Fraction(eta) + Fraction(dt))
+        degpe, old = dg.isotropicdegradation_viscouse([3000.0, 0.35, 0.0], 1.0, 0.0, degr, eta, dt)
+        assert old == pytest.approx(float(degr_v), rel=1e-14, abs=1e-15)
+        assert degpe[0] == pytest.approx(3000 * float(degr_v), rel=1e-14, abs=1e-12)
 
 def fatigue_state(**kw):
     s = dict(speak_t=0.5, sbottom_t=0.0, speak_c=0.0, sbottom_c=0.0, nm=0.0, de=1.0, df_t=1.0, df_c=1.0,

@@ -28,6 +28,19 @@ def rate(g, temp, a, amax):
             + g[2] * np.exp(-g[3] / (R * temp)) * a ** g[5] * (amax - a) ** g[6])
 
 
+def part_iteration(g, temp, d0, dt, amax):
+    """The bare fixed-point iteration of the cure step: d = d0 + dt rate(min(d, amax)) until the
+    rate changes by < 1e-6 or 1e-10 relatively."""
+    r1 = rate(g, temp, d0, amax)
+    d = d0 + dt * r1
+    while True:
+        r2 = rate(g, temp, min(amax, d), amax)
+        d = d0 + dt * r2
+        if r1 == 0.0 or abs(r2 - r1) < 1e-6 or abs((r2 - r1) / r1) <= 1e-10:
+            return d
+        r1 = r2
+
+
 def ti(d):
     m = np.zeros((6, 6))
     m[0, 0] = d[0]
@@ -148,17 +161,6 @@ class TestKinetics:
         assert pr.funcdegree([0.5, 0.0, 0.0, 0.0, 0.0, 1.0, 1.0], 400.0, 0.5, 2.0, 1.0) == 1.5
 
     def test_funcdegree_is_the_root_where_the_iteration_creeps_and_its_iterate_where_that_is_the_root(self):
-        def part_iteration(g, temp, d0, dt, amax):
-            # d = d0 + dt rate(min(d, amax)) until the rate changes by < 1e-6 or 1e-10 relatively
-            r1 = rate(g, temp, d0, amax)
-            d = d0 + dt * r1
-            while True:
-                r2 = rate(g, temp, min(amax, d), amax)
-                d = d0 + dt * r2
-                if r1 == 0.0 or abs(r2 - r1) < 1e-6 or abs((r2 - r1) / r1) <= 1e-10:
-                    return d
-                r1 = r2
-
         # A map of slope near 1 stops 3.8 tolerances short of the root (0.1302421, the root 0.1302663).
         creeping = ([7602717.812355954, 83283.87978914892, 263789.1167295215, 45045.68559025273, 1.7738534072812584,
                      1.0904197123868968, 1.4916307568051155], 388.51903695998726, 0.00823083469580325, 6.440359302116048,
@@ -177,6 +179,32 @@ class TestKinetics:
                 assert d == pytest.approx(iterate, abs=1e-12)
             else:
                 assert abs(iterate - root) > 3.0 * tol
+        assert errstat() == 0
+
+    def test_funcdegree_is_the_root_to_rounding_unless_its_iterate_is_the_root_to_the_tolerance(self):
+        # Iterates 1.7 and 2.3 tolerances short of the root (steps of 49.6 s and 1.005 s), and one
+        # that bounced off degmax: the root of the step, to rounding.
+        off = [([5543813.640166664, 83866.03140443923, 730912.584807153, 53948.61295072563, 1.5820836531881675,
+                 1.3017171319669287, 2.208198064864217], 388.62176039004964, 0.009475314138918754, 49.61753944669269,
+                0.9378995221427339),
+               ([9389.961262838611, 60278.45182298335, 25293952.518182267, 55303.52798822855, 0.6677876124888384,
+                 1.3672442722351759, 1.2270377818981828], 407.9355596370701, 0.05338706132103574, 1.0049348592068295,
+                0.8697724020078562),
+               ([6.239e7, 5.2265e4, 7.056e5, 8.9449e4, 1.3595, 0.32177, 1.4368], 456.7, 0.0785, 0.4456, 1.0)]
+        # On a step of 0.18 s the iterate lies 3.9e-7 from the root: within 1e-6 max(1, dt), so it stands.
+        standing = ([3772.333380743815, 83606.80740413361, 300335331.81395113, 61908.86522594023, 1.476494555634038,
+                     1.0387924696690567, 1.6094583650542666], 422.17692471462533, 0.018876261445191327,
+                    0.18011172698797354, 0.9315775739508658)
+        for g, temp, d0, dt, amax in off + [standing]:
+            d = pr.funcdegree(g, temp, d0, dt, amax)
+            root = brentq(lambda x: x - d0 - dt * rate(g, temp, x, amax), d0, amax, xtol=1e-15, rtol=1e-15)
+            iterate = part_iteration(g, temp, d0, dt, amax)
+            if (g, temp, d0, dt, amax) == standing:
+                assert dt * 1e-6 < abs(iterate - root) <= 1e-6
+                assert d == pytest.approx(iterate, abs=1e-12)
+            else:
+                assert abs(iterate - root) > 1e-6 * max(1.0, dt)
+                assert d == pytest.approx(root, abs=1e-14)
         assert errstat() == 0
 
 
@@ -300,6 +328,19 @@ class TestCureHooks:
     def test_hetval_at_the_reachable_degree(self, cure_tables):
         svar, flux = t.hetval_prony("EPOXY", [300.0, 0.0], [0.0, 0.0], 2.0, [0.9, 0.5, 0.0, 0.0], [0.0], [0.0])
         assert flux[0] == 0.0 and svar[1] == 0.0 and svar[0] == 0.9
+
+    def test_uexpan_restarts_the_cure_at_total_time_zero_not_at_a_later_steps_start(self, cure_tables):
+        # time = (step time, total time): a later step starts at step time 0 with its cure going on
+        state = np.zeros(508)
+        state[0] = 2.0
+        expan, _, out = t.uexpan_prony([420.0, 2.0], [0.0, 10.0], 0.5, [0.0], [0.0], state.copy(), "EPOXY", 1)
+        assert errstat() == -3 and errtext() == "uexpan_prony: degree of cure svar(1) not in [0, 1]; no expansion"
+        np.testing.assert_array_equal(expan, 0.0)
+        np.testing.assert_array_equal(out, state)
+        _tolvek.errorhandling.rsxerr(1)
+        state[0] = 0.5
+        out = t.uexpan_prony([420.0, 2.0], [0.0, 10.0], 0.5, [0.0], [0.0], state, "EPOXY", 1)[2]
+        assert errstat() == 0 and out[0] > 0.5
 
     def test_uexpan_glassy_liquid_and_time_zero(self, cure_tables):
         glassy = np.zeros(508)

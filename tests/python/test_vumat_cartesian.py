@@ -101,3 +101,25 @@ def test_overflowing_point_keeps_its_old_values_and_is_reported():
     assert out[2][1] == 2.0
     assert out[0][0, 0] == 1e5 * 1e-3
     assert all(np.isfinite(a).all() for a in out)
+
+
+def test_singular_damaged_compliance_at_the_trial_or_after_the_damage_update_refuses_the_point():
+    # Poisson's ratio 12 of 1 (13 and 23 of 0) and E2 = E1 / (1 - 0.999): the normal compliance
+    # block has the determinant 1 - a1 E2 / E1 with a1 = 1 - d11, nonzero undamaged (1 - 1000)
+    # and at d11 = 0.5, and exactly 0 at d11 = 0.999, the cap of fibre tension.
+    y = 1.0 / (1.0 - 0.999)
+    assert 1.0 - (1.0 - 0.999) * y == 0.0 and 1.0 - (1.0 - 0.5) * y != 0.0
+    p = ply(p0=65536.0, p18=65536.0, p1=65536.0 * y, p19=65536.0 * y, p6=1.0, p7=0.0, p8=0.0)
+    trial = np.zeros((1, NSV))
+    trial[0, [0, 18, 20]] = 0.999, 1.0, 0.03               # stored fibre-tension damage at its cap
+    update = np.zeros((1, NSV))
+    update[0, [0, 9, 18, 20, 44, 53]] = 0.5, 0.5, 1.0, 0.03, 0.01, 0.02  # softening past its final strain
+    for state in (trial, update):
+        stressold = np.array([[1.0, 2.0, 3.0, 4.0, 5.0, 6.0]])
+        _tolvek.errorhandling.rsxerr(1)
+        stress, out, ener, inel = call(p, np.array([[1e-3, 0, 0, 0, 0, 0]]), stressold, state.copy(), 1.0,
+                                       ener=np.array([7.0]))
+        assert errstat() == -3 and errtext() == "Singular damaged compliance in MatzenmillerDegradation"
+        np.testing.assert_array_equal(stress, stressold)
+        np.testing.assert_array_equal(out, state)
+        assert (ener[0], inel[0]) == (7.0, 0.0)

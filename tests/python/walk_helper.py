@@ -638,6 +638,9 @@ def limit_memory():
         return
     import resource
     limit = int(os.environ.get("TVK_WALK_MEMORY_MB", "6144")) << 20
+    hard = resource.getrlimit(resource.RLIMIT_AS)[1]
+    if hard != resource.RLIM_INFINITY:  # a limit may be lowered, never raised above the hard one
+        limit = min(limit, hard)
     resource.setrlimit(resource.RLIMIT_AS, (limit, limit))
 
 
