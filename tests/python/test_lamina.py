@@ -459,6 +459,21 @@ def test_mises_flow_of_a_zero_deviatoric_normal_component():
     assert np.array_equal(L.getmisesflow(np.zeros(6)), np.zeros(6))  # no NaN at zero stress
 
 
+def test_mises_flow_does_not_depend_on_the_stress_scale():
+    # The squares of the von Mises stress overflow from about 1e154 and underflow below 1e-154;
+    # the direction is that of the unscaled stress, written out here from its formula.
+    rng = np.random.default_rng(6)
+    for n in (3, 4, 6):
+        for _ in range(20):
+            v = rng.normal(size=n) * (rng.random(n) < 0.8)
+            c = np.r_[v[:2], 0.0, v[2]] if n == 3 else v
+            dev = c[:3] - c[:3].mean()
+            m = math.sqrt(1.5 * dev @ dev + 3 * c[3:] @ c[3:])
+            ref = np.r_[dev[:2], v[2]] / m if n == 3 else np.r_[dev, v[3:]] / m
+            for f in (1.0, 1e155, 1e200, 1e300, 1e-160, 1e-200, 1e-300):
+                assert np.allclose(L.getmisesflow(v * f), ref, rtol=1e-13, atol=1e-15)
+
+
 def test_strain_measures():
     rng = np.random.default_rng(8)
     r = _tolvek.math.getrotationmatrix([0.0, 0.6, 0.8], 0.7)
