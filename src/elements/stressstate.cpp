@@ -120,7 +120,7 @@ void GetPlaneStrainOutputFrom3D(double* stresspl, double* tangentpl, const doubl
 }
 
 // Plane-stress condensation of the 3-D tangent D: only the 33 direction is condensed out,
-// Q(i,j) = D(a_i,a_j) - D(a_i,33) D(a_j,33) / D(33,33) over a = (11, 22, 12), the transverse
+// Q(i,j) = D(a_i,a_j) - D(a_i,33) D(33,a_j) / D(33,33) over a = (11, 22, 12), the transverse
 // shears simply dropped; the stress is Q times the in-plane part of the 3-D strain D^-1 stress3d.
 // With D(33,33) exactly zero nothing is condensed. When D itself cannot be inverted (a fully
 // degraded transverse shear, say) the inverse's warning stays in the error record and the
@@ -140,7 +140,7 @@ void GetPlaneStressOutputFrom3D(double* stressps, double* tangentps, const doubl
     } else {
         for (int i = 0; i < 3; ++i)
             for (int j = 0; j < 3; ++j)
-                q[i + 3 * j] = D(ps_map[i], ps_map[j]) - D(ps_map[i], 2) * D(ps_map[j], 2) / d33;
+                q[i + 3 * j] = D(ps_map[i], ps_map[j]) - D(ps_map[i], 2) * D(2, ps_map[j]) / d33;
         double inv[36];
         if (tvk::la::inverse(tangent3d, inv, 6)) {
             double e[3];

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstring>
+#include <limits>
 #include <vector>
 
 #include "core/errors.h"
@@ -12,8 +13,37 @@
 #include "mechanics/laminate.h"
 #include "mechanics/transformation.h"
 
+namespace {
+
+// cf G^nf for G > 0 where G^nf alone leaves the normal range: G = m 2^e and cf = mc 2^ec split
+// off their exponents, and e nf = t + dt exactly, so cf G^nf = mc m^nf 2^(t - floor t + dt)
+// 2^(floor t + ec), with every factor but the last near 1.
+double paris_scaled(double g, double cf, double nf) {
+    int e = 0, ec = 0;
+    const double m = std::frexp(g, &e), mc = std::frexp(cf, &ec);
+    const double t = e * nf, dt = std::fma(static_cast<double>(e), nf, -t);
+    const double whole = std::floor(t);
+    const double v = mc * std::pow(m, nf) * std::exp2((t - whole) + dt);
+    // Beyond +-1e5 the power of two lies outside every double's range either way.
+    return std::ldexp(v, static_cast<int>(std::clamp(whole, -1e5, 1e5)) + ec);
+}
+
+}  // namespace
+
+// No energy release (G <= 0) drives no growth.
 void GrowthRateParis(const double* deltag, double* dadn, const double* cf, const double* nf) {
-    *dadn = *cf * std::pow(*deltag, *nf);
+    const double g = *deltag;
+    if (g <= 0.0) {
+        *dadn = 0.0;
+        return;
+    }
+    const double p = std::pow(g, *nf);
+    if ((p == HUGE_VAL || p < std::numeric_limits<double>::min()) && std::isfinite(g) && std::isfinite(*cf) &&
+        std::isfinite(*nf) && *cf != 0.0) {
+        *dadn = paris_scaled(g, *cf, *nf);
+        return;
+    }
+    *dadn = *cf * p;
 }
 
 // The two directions are the two formulas as they stand (the second is not the algebraic
@@ -197,7 +227,8 @@ void delaTension(const double* layup, const double* tply, const double* indof, c
     sERR_delaTension(ep, ar, indmglength, indmgwidth, &lc2, &delta, &g2, &dir2, &outer);
     GrowthRateParis(&g1, &r1, &cf, &nf);
     GrowthRateParis(&g2, &r2, &cf, &nf);
-    double g1copy = g1;
+    // A direction without energy release (G1 <= 0) counts as none: cycles to initiation as at G1 = 0.
+    double g1copy = g1 <= 0.0 ? 0.0 : g1;
     GrowthInitiationParis(&g1copy, &ni, &c1, &c2);
     double a = *indmglength, b = *indmgwidth, area = (tvk::pi / 4.0) * *indmgwidth * *indmglength;
     double* col = results;

@@ -166,7 +166,8 @@ void GetReducedNyeStiffnessMatrix(double* qs, const double* c, const int* plflag
     double cv[36];
     const int six = 6;
     FlipVoigtNyeNotation(cv, c, &six);
-    // Voigt positions kept and the normal stress condensed out, by plane.
+    // Voigt positions kept and the normal stress condensed out, by plane: the Schur complement
+    // C(a,a) - C(a,p) C(p,a) / C(p,p), which needs no symmetry of C.
     int a[3] = {0, 1, 5}, p = 2;
     const int f = plflag ? *plflag : 1;
     if (f == 2) {
@@ -176,7 +177,7 @@ void GetReducedNyeStiffnessMatrix(double* qs, const double* c, const int* plflag
     }
     for (int j = 0; j < 3; ++j)
         for (int i = 0; i < 3; ++i)
-            qs[i + 3 * j] = cv[a[i] + 6 * a[j]] - cv[a[j] + 6 * p] * cv[a[i] + 6 * p] / cv[p + 6 * p];
+            qs[i + 3 * j] = cv[a[i] + 6 * a[j]] - cv[p + 6 * a[j]] * cv[a[i] + 6 * p] / cv[p + 6 * p];
 }
 
 void GetOffAxisShearRigidMatrix(double* hoff, const double* g13, const double* g23,

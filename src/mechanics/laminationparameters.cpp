@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstring>
+#include <limits>
 
 #include "core/errors.h"
 #include "core/linalg.h"
@@ -63,6 +64,9 @@ void GetEngConstsFromABDMatrix(double* eng, const double* abd, const double* h,
 // Plies whose angles differ by exactly 0, +-90 or +-180 degrees form one family; each ply adds
 // its thickness share times its stiffness contrast (Emax - Emin)/Emin, scaled by its Emax
 // relative to the first ply's. The family of largest weight wins, the first listed among equals.
+// Every ply's weight comes from one expression, so identical plies weigh bitwise the same; sums
+// of equal weights taken in another order can still differ in their last bits, so a later family
+// wins only by more than the rounding of two sums of n weights.
 double GetDecoupAngle(const double* plyelastic, const double* plyorientation,
                       const double* plythickness, const int* nplies) {
     const int n = *nplies;
@@ -77,12 +81,10 @@ double GetDecoupAngle(const double* plyelastic, const double* plyorientation,
     const auto emin = [&](int k) { return std::min(plyelastic[9 * k], plyelastic[9 * k + 1]); };
     tvk::la::Scratch<double, 64> family(static_cast<std::size_t>(n)), weight(static_cast<std::size_t>(n));
     const double emax1 = emax(0);
-    int count = 1;
-    family[0] = plyorientation[0];
-    weight[0] = (plythickness[0] / total) * (emax1 - emin(0)) / emin(0);
-    for (int k = 1; k < n; ++k) {
+    int count = 0;
+    for (int k = 0; k < n; ++k) {
         const double a = plyorientation[k];
-        const double w = (plythickness[k] / total) * (emax(k) - emin(k)) / emin(k) * emax(k) / emax1;
+        const double w = (plythickness[k] / total) * (emax(k) - emin(k)) / emin(k) * (emax(k) / emax1);
         int f = 0;
         for (; f < count; ++f) {
             const double b = family[f];
@@ -94,9 +96,11 @@ double GetDecoupAngle(const double* plyelastic, const double* plyorientation,
         }
         weight[f] += w;
     }
+    // Each weight carries at most 5 roundings and each family sum at most n - 1 more.
+    const double tie = (n + 4) * std::numeric_limits<double>::epsilon();
     int best = 0;
     for (int f = 1; f < count; ++f)
-        if (weight[f] > weight[best]) best = f;
+        if (weight[f] - weight[best] > tie * std::fabs(weight[best])) best = f;
     return family[best];
 }
 

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstring>
+#include <limits>
 
 #include "core/errors.h"
 #include "core/linalg.h"
@@ -27,6 +28,31 @@ double mises(const double* c) {
 }
 
 constexpr double third = 0.3333333333333333;
+
+// The flow (s - p)/m of the stress scaled by 2^-e: normal entries first (two in plane stress,
+// else three), then the shear entries from a fixed position, whatever values the normal entries
+// take.
+inline void mises_flow(double* flow, const double* stress, int n, int e, double m, double p) {
+    const int nnormal = n == 3 ? 2 : 3;
+    const auto at = [&](int k) { return e == 0 ? stress[k] : std::ldexp(stress[k], -e); };
+    for (int k = 0; k < nnormal; ++k) flow[k] = (at(k) - p) / m;
+    for (int k = nnormal; k < n; ++k) flow[k] = at(k) / m;
+}
+
+// The flow of a stress whose squares or sums leave the range of doubles: scaled first by a power
+// of two near its largest component (a stress that is not finite is left as it is).
+[[gnu::cold, gnu::noinline]] void scaled_mises_flow(double* flow, const double* stress, int n, double* c) {
+    double big = 0.0;
+    for (int k = 0; k < 6; ++k) big = std::max(big, std::fabs(c[k]));
+    int e = 0;
+    if (std::isfinite(big) && big > 0.0) {
+        std::frexp(big, &e);
+        for (int k = 0; k < 6; ++k) c[k] = std::ldexp(c[k], -e);
+    }
+    const double m = mises(c), p = (c[0] + c[1] + c[2]) * third;
+    if (m == 0.0) return;  // no direction at a zero deviatoric stress
+    mises_flow(flow, stress, n, e, m, p);
+}
 
 }  // namespace
 
@@ -94,19 +120,22 @@ void GetStassiStress(const double* stress, const double* xt, const double* xc, d
                  (2.0 * r);
 }
 
+// The direction does not depend on the stress's scale. Where the von Mises stress or the mean
+// stress leaves the range in which its squares and sums are exact to rounding (stresses of about
+// 1e154 and more, or 1e-136 and less), the stress is scaled by a power of two near its largest
+// magnitude and the flow formed again from it; such a scaling is exact.
 void GetMisesFlow(double* flow, const double* stress, const int* nstress) {
     const int n = *nstress;
     if (n > 0) std::memset(flow, 0, sizeof(double) * static_cast<std::size_t>(n));
     double c[6];
     if (!components(c, stress, n)) return;
-    const double m = mises(c);
-    if (m == 0.0) return;  // no direction at a zero deviatoric stress
-    const double p = (c[0] + c[1] + c[2]) * third;
-    // Normal entries first (two in plane stress, else three), then the shear entries from a
-    // fixed position, whatever values the normal entries take.
-    const int nnormal = n == 3 ? 2 : 3;
-    for (int k = 0; k < nnormal; ++k) flow[k] = (stress[k] - p) / m;
-    for (int k = nnormal; k < n; ++k) flow[k] = stress[k] / m;
+    const double m = mises(c), p = (c[0] + c[1] + c[2]) * third;
+    if (!(m >= 0x1p-450 && m <= std::numeric_limits<double>::max() &&
+          std::fabs(p) <= std::numeric_limits<double>::max())) [[unlikely]] {
+        scaled_mises_flow(flow, stress, n, c);
+        return;
+    }
+    mises_flow(flow, stress, n, 0, m, p);
 }
 
 void GetGreenStrain(double* green, const double* dfgrd) {

@@ -398,3 +398,33 @@ def test_no_growth_allowable_interpolated_inside_its_bracketing_step():
         assert force[k] == pytest.approx(n0 + w * (n1 - n0), rel=1e-12)
         assert eps1 < per[k] <= eps0            # compressive strains: inside the bracketing step
     assert strain == max(per[1], per[4])
+
+
+def test_paris_rate_is_zero_without_energy_release_and_formed_without_overflow():
+    from decimal import Decimal, getcontext
+    getcontext().prec = 50
+    assert all(dl.growthrateparis(g, 1e-3, nf) == 0.0 for g in (-1.0, -1.5e-15, -0.0, 0.0) for nf in (2.0, 2.5, 3.0))
+    for g, cf, nf in ((9.66e258, 1e-300, 1.5), (9.66e258, 1e-3, 1.2), (1e-200, 1e300, 2.0), (2.2e-120, 1e200, 3.3)):
+        assert dl.growthrateparis(g, cf, nf) == pytest.approx(float(Decimal(cf) * Decimal(g) ** Decimal(nf)), rel=2e-15)
+
+
+def test_growth_without_energy_release_leaves_the_delamination_as_it_is():
+    # G <= 0 grows nothing; a positive G grows the size by cf G^nf per cycle
+    rng, stalled = np.random.default_rng(12), 0
+    for _ in range(60):
+        props = GROWTH_PROPS.copy()
+        props[[0, 1, 10]] = rng.uniform(60e3, 200e3), rng.uniform(5e3, 12e3), rng.uniform(1.5, 8)
+        dof = np.array([-rng.uniform(1e-4, 8e-3), 0, 0, 0, 0, 0])
+        res = dl.delacompgrowth(GROWTH_LAYUP, 0.125, dof, int(rng.integers(1, 8)), props, 150.0, 50.0, 0.0, 6.0, 30.0, 3)
+        assert int(eh.errstat) == 0 and np.all(np.isfinite(res))
+        g = res[8:10, 1:]
+        stalled += np.sum(g <= 0)
+        rate = np.where(g > 0, props[11] * np.abs(g) ** props[10], 0.0)
+        assert np.allclose(res[6:8, 1:], rate, rtol=1e-13, atol=0) and np.array_equal(res[3:5, 1:][g <= 0], res[3:5, :-1][g <= 0])
+    assert stalled > 0
+    # a cracked ply under biaxial strain with G1 < 0: its length stays, no finite count to initiation
+    props = np.r_[GROWTH_PROPS[:10], 2.5, GROWTH_PROPS[11]]
+    res = dl.delatensiongrowth(GROWTH_LAYUP, 0.125, np.array([-3e-3, 5e-3, 0, 0, 0, 0]), 2, props, 150.0, 50.0, 0.0,
+                               6.0, 30.0, 2.0, 3, paris_ng=[1.0, 1.5])
+    assert res[6, 0] < 0 and np.all(res[3, :4] == 30.0) and res[7, 0] == 0.0 and res[9, 0] == math.inf
+    assert np.allclose(res[4, :4], 6.0 + props[11] * res[8, 0] ** 2.5 * np.arange(4), rtol=1e-14)

@@ -80,6 +80,20 @@ def test_plane_stress_condensation_against_numpy(seed):
     assert el.getplanestressepszz(2, 0.5, 0.25, 4, 8) == -2
 
 
+def test_plane_stress_condensation_of_a_non_symmetric_tangent():
+    # sigma33 = 0 gives e3 = -D(3,:) e / D(3,3): the Schur complement, and with the transverse
+    # shears uncoupled an in-plane stress back unchanged
+    rng = np.random.default_rng(8)
+    p = [0, 1, 3]
+    for _ in range(5):
+        d = rng.normal(size=(6, 6)) + 6 * np.eye(6)
+        d[4:, :4] = d[:4, 4:] = 0.0
+        s3 = np.r_[rng.normal(size=2), 0.0, rng.normal(), 0.0, 0.0]
+        sps, q = el.getplanestressoutputfrom3d(s3, d)
+        assert np.allclose(q, d[np.ix_(p, p)] - np.outer(d[p, 2], d[2, p]) / d[2, 2], rtol=1e-12, atol=1e-12)
+        assert np.allclose(sps, s3[p], atol=1e-11) and np.allclose(el.getelemoutputfrom3d(s3, d, 3)[0], s3[p], atol=1e-11)
+
+
 def test_shell_jacobians(record):
     sq = np.array([[-1, -1], [1, -1], [1, 1], [-1, 1], [0, -1], [1, 0], [0, 1], [-1, 0]], float)
     nc = np.vstack([sq.T, np.zeros(8)])

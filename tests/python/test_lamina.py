@@ -281,6 +281,15 @@ def test_reduced_stiffness_is_static_condensation(seed):
     assert np.allclose(L.getreducednyestiffnessmatrix(c), L.getnyestiffnessmatrix(p, 3), rtol=1e-12)
 
 
+def test_reduced_stiffness_condenses_a_non_symmetric_stiffness():
+    rng = np.random.default_rng(9)
+    c = L.getnyestiffnessmatrix(random_orthotropic(rng), 6)
+    c[:3, :3] *= 1 + 0.4 * rng.uniform(-1, 1, (3, 3)) * (1 - np.eye(3))   # C(i,p) != C(p,i)
+    for plflag, keep in ((1, [0, 1, 3]), (2, [1, 2, 5]), (3, [0, 2, 4])):
+        ref = np.linalg.inv(np.linalg.inv(c)[np.ix_(keep, keep)])
+        assert np.allclose(L.getreducednyestiffnessmatrix(c, plflag), ref, rtol=1e-11)
+
+
 def test_transverse_shear_rigidity_rotates_as_a_tensor():
     g13, g23, d = 5e9, 3e9, 35.0
     h = L.getoffaxisshearrigidmatrix(g13, g23, d)
@@ -457,6 +466,17 @@ def test_mises_flow_of_a_zero_deviatoric_normal_component():
     m, p = L.getmisesstress(s), 100.0
     assert np.array_equal(L.getmisesflow(s), [(200.0 - p) / m, 0.0, 30.0 / m])
     assert np.array_equal(L.getmisesflow(np.zeros(6)), np.zeros(6))  # no NaN at zero stress
+
+
+def test_mises_flow_does_not_depend_on_the_stress_scale():
+    rng = np.random.default_rng(6)
+    for n in (3, 4, 6) * 20:
+        v = rng.normal(size=n) * (rng.random(n) < 0.8) + np.eye(n)[0]
+        c = np.r_[v[:2], 0.0, v[2]] if n == 3 else v
+        dev = c[:3] - c[:3].mean()
+        ref = (np.r_[dev[:2], v[2]] if n == 3 else np.r_[dev, v[3:]]) / math.sqrt(1.5 * dev @ dev + 3 * c[3:] @ c[3:])
+        for f in (1.0, 1e155, 1e200, 1e300, 1e-160, 1e-200, 1e-300):
+            assert np.allclose(L.getmisesflow(v * f), ref, rtol=1e-13, atol=1e-15)
 
 
 def test_strain_measures():

@@ -371,6 +371,24 @@ def test_decoupling_angle_families():
     assert L.getdecoupangle(np.zeros((9, 0)), np.zeros(0), np.zeros(0)) == 0.0 and errstat() == -3
 
 
+def test_decoupling_angle_keeps_the_first_of_exactly_tied_families():
+    # [a/a+45/a-45/a+90]s of one material, or of two alternating so that both families hold the
+    # same plies in another order: equal weights, so the first listed orientation a.
+    rng = np.random.default_rng(67)
+    ang = np.array([0.0, 45, -45, 90, 90, -45, 45, 0])
+    for _ in range(400):
+        pa, pb = (np.r_[rng.uniform(20e3, 250e3), np.full(2, rng.uniform(3e3, 20e3)), CFRP[3:]] for _ in "ab")
+        a, (ta, tb) = float(rng.integers(-44, 45)), rng.uniform(0.05, 0.5, 2)
+        assert L.getdecoupangle(np.tile(pa[:, None], (1, 8)), ang + a, np.full(8, ta)) == a
+        mixed = [0, 1, 0, 1, 1, 0, 1, 0]
+        assert L.getdecoupangle(np.column_stack([pa, pb])[:, mixed], ang + a, np.array([ta, tb])[mixed]) == a
+    # the tie that gave psi = 45 and an H22 22 % low; psi = 0 gives 5059.0
+    e, ang, t = plies(0, 45, -45, 90, 90, -45, 45, 0, props=np.r_[94000.0, 11700, 11700, 0.3, 0.3, 0.4, 5850, 5850,
+                                                                   11700 / 2.8], t=0.15)
+    assert L.getdecoupangle(e, ang, t) == 0.0
+    assert L.gethmatriximprovedshear(e, ang, t)[1, 1] == pytest.approx(5059.0, abs=0.05)
+
+
 def test_neighbour_angles():
     a = np.array([0.0, 45.0, -45.0, 90.0])
     assert L.getdangle(a, 0, 1) == 0.0 and L.getdangle(a, 1, 4) == 0.0
