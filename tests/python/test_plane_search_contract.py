@@ -507,3 +507,51 @@ def test_golden_search_keeps_to_a_fine_scan_on_realistic_plies():
                 if 0.3 <= top <= 3:
                     assert value >= 0.995 * top, (name, stress, value, top)
                 assert top < 1.01 or value >= 1.0, (name, stress, value, top)
+
+
+# ---------------------------------------------------------------------------------------------
+# Single guards of the search and its measures.
+
+def test_measures_that_overflow_read_inf_on_both_sides_of_tn():
+    """A friction divisor or a radicand that finite stresses carry past the largest double is
+    +inf on that plane (LaRC04 in compression, Camanho in tension and in compression), not a
+    plane without a value that would leave the ply intact."""
+    for gsflag in (0, 1):
+        assert mc.mcrcklarc04(0, -1e308, -1e308, 0, 0, -1e308, 1500, 1200, 60, 200, 90, 140e3, 9e3, 5e3, 0.3,
+                              gsflag=gsflag)[0] == math.inf
+        assert mc.mcrckcamanho(1e152, 0, 1e102, 0, 0, 50, 200, 90, 80, gsflag=gsflag)[0] == math.inf
+        assert mc.mcrckcamanho(100, 0, 1e160, 0, 0, 50, 200, 90, 80, gsflag=gsflag)[0] == math.inf
+        assert mc.mcrckcamanho(-1e308, -1e308, 0, 0, -1e308, 50, 200, 90, 80, gsflag=gsflag)[0] == math.inf
+
+
+def test_strength_a_measure_does_not_read_leaves_its_value():
+    """Camanho's measure does not read xc22: a ply with xc22 = 0 has its value in both modes."""
+    s = (-10.0, 0.0, 5.0, 0.0, 0.0)
+    top = largest_in_range(lambda th: camanho(s, th, 50, 90, 80, 53.0), 0, math.pi, [])
+    for gsflag in (0, 1):
+        r = mc.mcrckcamanho(*s, 50, 0, 90, 80, sainc=0.01, gsflag=gsflag)[0]
+        assert r == pytest.approx(top, rel=1e-6)
+
+
+def test_golden_search_refines_the_other_maxima_near_the_largest_value():
+    """A maximum beside a kink that the golden section's points leave below the largest value so
+    far, but within a tenth of it, is refined too (Camanho: 2.417 rather than 2.404)."""
+    s, xt22, x12, x23 = (-28.80402833798508, -16.6294663730278, 118.37467348219968, -158.9955525007983,
+                         74.42374757415536), 107.97739156630685, 93.32525505705533, 39.33943102431515
+    top = largest_in_range(lambda th: camanho(s, th, xt22, x12, x23, 53.0), 0, math.pi,
+                           [float(camanho(s, np.array([th]), xt22, x12, x23, 53.0)[0])
+                            for th in tn_zero_planes(s, 0, math.pi)])
+    r = mc.mcrckcamanho(*s, xt22, 283.4858947469299, x12, x23, gsflag=1)[0]
+    assert 0.999 * top <= r <= top * (1 + 1e-9)
+
+
+def test_vdi_weakening_is_not_continued_below_a_threshold_of_one_or_more():
+    """The weakening's continuation below q = s holds only for s < 1: with s = 1 or 1.5 and q
+    below it, the exposure is the inter-fibre exposure itself, unweakened."""
+    s = (-20.0, -60.0, 14.0, -6.0, -2.0)
+    fiff = largest_in_range(lambda th: puck(s, th, 60, 160, 85, (0.3, 0.3, 0.25, 0.25), vdi=True), 0, math.pi)
+    for s11, sw in ((867.0, 1.0), (867.0, 1.5), (1500.0, 1.5)):
+        q = fiff / (s11 / 1800)
+        assert q < sw
+        r = mc.mcrckvdi2014(s11, *s, 1800, 1100, 60, 160, 85, wp=[sw, 0.5], sainc=0.01)[0]
+        assert r == pytest.approx(fiff, rel=1e-6)
