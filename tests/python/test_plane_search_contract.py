@@ -555,3 +555,11 @@ def test_vdi_weakening_is_not_continued_below_a_threshold_of_one_or_more():
         assert q < sw
         r = mc.mcrckvdi2014(s11, *s, 1800, 1100, 60, 160, 85, wp=[sw, 0.5], sainc=0.01)[0]
         assert r == pytest.approx(fiff, rel=1e-6)
+
+
+def test_a_pole_without_shear_on_it_reads_its_limit():
+    """Wiegand at the pole of its friction divisor with no shear on any plane: the shear terms are
+    0/0, whose limit is 0, and the exposure is tn/xt22 on every plane, as two doubles away."""
+    s = 525.5910557086603  # xc22/(2 tan 53 deg) over eta: the divisor's zero
+    for gsflag in (0, 1):
+        assert mc.mcrckwiegand(s, s, 0, 0, 0, 50, 200, 90, gsflag=gsflag)[0] == pytest.approx(s / 50, rel=1e-12)
