@@ -340,7 +340,10 @@ AngleMaximum maximise_over_angle(F&& f, double lo, double hi, double step, int g
         GSSAFE(&xi, &yi, &step, x.data(), y.data(), xmove, ymove, lplimits, &xdir, &increment, &proc,
                &isgolden, &update, &finish, &fallback, &npoints);
         if (update) {
-            yi = g(xi);
+            // The golden section's closing vertex (a parabola's) can fall outside the range, or be
+            // no number where the values it is fitted to overflow: such an abscissa is no plane of
+            // the range and is not evaluated.
+            yi = xi >= lo && xi <= hi ? g(xi) : lowest;
             if (gsflag == 1 && nasked < Npoints + 1) asked[nasked++] = {xi, yi, xi};
         } else if (!finish) {
             break;  // the state machine neither asks nor ends: never loop
@@ -363,13 +366,18 @@ AngleMaximum maximise_over_angle(F&& f, double lo, double hi, double step, int g
         }
         return {xi, yi, defined};
     }
+    // The golden section's result: the state machine returns the value of the point it evaluated
+    // last before its closing vertex (or of its last point), and leaves the vertex's abscissa in
+    // xi; the result is that point's own abscissa with its value (the vertex, evaluated above, is
+    // among the values compared below).
+    const AngleMaximum found{increment >= 1 ? x[increment - 1] : xi, yi};
     CandidatePlanes c;
     candidates(c);
     std::array<angle_search::Point, CandidatePlanes::capacity> planes;
     for (int i = 0; i < c.n; ++i)
         planes[i] = {c.at[i].angle, std::isnan(c.at[i].value) ? lowest : c.at[i].value, c.at[i].angle};
     AngleMaximum m = angle_search::largest_maximum<Npoints, CandidatePlanes::capacity>(
-        g, lo, hi, step, period, {xi, yi}, asked.data(), nasked, planes.data(), c.n);
+        g, lo, hi, step, period, found, asked.data(), nasked, planes.data(), c.n);
     if (skipped || best.value > m.value) m = best;
     for (int i = 0; i < c.n; ++i) {
         if (std::isnan(c.at[i].value)) continue;

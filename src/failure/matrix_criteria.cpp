@@ -40,6 +40,11 @@ struct Traction {
 constexpr double overflow = std::numeric_limits<double>::infinity();
 double finite_or_overflow(double v) { return std::isfinite(v) ? v : overflow; }
 
+// A term n/d of a measure: 0 where n is exactly 0, whatever d (its limit, also at a pole of d or a
+// strength 0), so that 0/0 leaves no NaN on a plane that has a value; a nonzero n over d = 0 is
+// the pole's +inf.
+double quot(double n, double d) { return n == 0.0 ? 0.0 : n / d; }
+
 // The ply stress on the planes through the fibre direction.
 struct PlyStress {
     double s22, s33, s12, s13, s23;
@@ -125,7 +130,7 @@ ActionPlane larc_parameters(const double* a0, double xc22, double x12) {
 double larc_value(const Traction& t, const ActionPlane& p) {
     const double dt = p.st - p.eta_t * t.n, dl = p.sl - p.eta_l * t.n;
     if (!std::isfinite(dt) || !std::isfinite(dl)) return overflow;
-    return finite_or_overflow(sq(t.t / dt) + sq(t.l / dl));
+    return finite_or_overflow(sq(quot(t.t, dt)) + sq(quot(t.l, dl)));
 }
 
 // eta = -1/(2 tan 2 a0) of the Camanho and Wiegand criteria.
@@ -150,7 +155,7 @@ void MCrckLaRC05(double* rmc, const double* s22, const double* s33, const double
     const double yt = *xt22;
     auto value = [&](double theta) {
         const Traction t = s.on(theta);
-        return finite_or_overflow(larc_value(t, p) + sq(std::max(t.n, 0.0) / yt));
+        return finite_or_overflow(larc_value(t, p) + sq(quot(std::max(t.n, 0.0), yt)));
     };
     // The measure's form changes where tn changes sign (the tension term, the friction of the
     // denominators), and a sharp maximum tends to sit near those planes.
@@ -355,10 +360,10 @@ void MCrckCamanho(double* rmc, const double* s22, const double* s33, const doubl
         if (t.n <= 0.0) {
             const double dt = st - eta * t.n, dl = sl - eta_l * t.n;
             if (!std::isfinite(dt) || !std::isfinite(dl)) return overflow;
-            return finite_or_overflow(std::sqrt(sq(t.t / dt) + sq(t.l / dl)));
+            return finite_or_overflow(std::sqrt(sq(quot(t.t, dt)) + sq(quot(t.l, dl))));
         }
-        const double n = t.n / st, l2 = sq(t.l / sl);
-        const double r = n * n + sq(t.t / st) + l2 + l2 * g2 * n + g1 * n;
+        const double n = t.n / st, l2 = sq(quot(t.l, sl));
+        const double r = n * n + sq(quot(t.t, st)) + l2 + l2 * g2 * n + g1 * n;
         if (std::isfinite(r) && r < 0.0) return std::numeric_limits<double>::quiet_NaN();  // no value on this plane
         return finite_or_overflow(std::sqrt(r));
     };
@@ -381,8 +386,8 @@ void MCrckWiegand(double* rmc, const double* s22, const double* s33, const doubl
         const Traction t = s.on(theta);
         const double dt = st - eta * t.n, dl = sl - eta_l * t.n;
         if (!std::isfinite(dt) || !std::isfinite(dl)) return overflow;
-        const double v = sq(t.t / dt) + sq(t.l / dl);
-        return finite_or_overflow(std::sqrt(t.n < 0.0 ? v : v + sq(t.n / yt)));
+        const double v = sq(quot(t.t, dt)) + sq(quot(t.l, dl));
+        return finite_or_overflow(std::sqrt(t.n < 0.0 ? v : v + sq(quot(t.n, yt))));
     };
     auto near = s.tn_zero_planes(value);  // as in LaRC05's
     *rmc = fracture_plane<100>("Wiegand", s, {yt, *xc22, sl}, value, 0.0, tvk::pi, step, default_step, gsflag, tvk::pi,
