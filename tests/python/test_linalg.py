@@ -456,6 +456,35 @@ def test_minors_and_norms():
     assert m.lpvectornorm([3.0, -4.0], 1.0) == pytest.approx(7.0)
 
 
+def test_nearest_spd_of_singular_input_found_with_a_shift_scaled_to_the_matrix():
+    """Regression: a shift floor of 2.2e-16 whatever the matrix's size left rank-deficient and
+    indefinite matrices singular on every pass (-2 "not found within the pass limit"). The result
+    is positive definite (numpy's Cholesky) and within a few eps ||A|| of the nearest positive
+    semidefinite matrix, the symmetric part with its negative eigenvalues cut to 0 (numpy)."""
+    g = rng(67)
+    cases = [np.array([[631.5906827870915, 112.64207993786897], [263.79978755869166, -28.346126019015486]])]
+    for n in (3, 5, 8):
+        x = g.standard_normal((n - 1, n)) * 10.0 ** g.uniform(-3, 3)
+        cases.append(np.cov(x, rowvar=False))  # fewer samples than variables: singular
+        a = g.standard_normal((n, n)) * 10.0 ** g.uniform(-3, 3)
+        cases.append(a + a.T)
+    cases += [g.uniform(-1000, 1000, (2, 2)) for _ in range(40)]
+    for a in cases:
+        s = (a + a.T) / 2
+        lam, v = np.linalg.eigh(s)
+        nearest = (v * np.maximum(lam, 0)) @ v.T
+        err.rsxerr(1)
+        pd = m.getnearestspd(a)
+        assert errstat() == 0, a
+        np.linalg.cholesky(pd)
+        bound = 8 * len(a) * 2.0**-52 * np.linalg.norm(s)
+        assert np.linalg.norm(pd - nearest) <= bound, a
+        assert abs(m.getnearestpdnorm(s) - np.linalg.norm(s - nearest)) <= bound, a
+        assert errstat() == 0, a
+    tiny = m.getnearestspd(np.array([[-2e-42]]))[0, 0]  # a shift of the matrix's own size
+    assert 0 < tiny <= 4 * 2.0**-52 * 2e-42
+
+
 def test_euclidean_lp_norm_neither_overflows_nor_underflows():
     # Regression: the p = 2 norm squared its entries unscaled: [1e200, 1e200] gave inf.
     g = rng(65)
