@@ -520,8 +520,12 @@ TVK_API double cuberoot(const double* a) {
     return std::cbrt(*a);
 }
 
-TVK_API void SpecialCase(const double* p, const double* q, double* xx1, double* xx2, double* xx3) {
-    const double pv = *p, qv = *q;
+namespace {
+
+// The closed forms on the reduced cubic t^3 + p t + q = 0 (Cardano's for one real root, the
+// trigonometric one for three), for input that has no real root to find (a coefficient that is
+// not finite): its results are then not finite, as the closed form gives them.
+void reduced_closed_form(double pv, double qv, double* xx1, double* xx2, double* xx3) {
     const double disc = qv * qv / 4.0 + pv * pv * pv / 27.0;
     if (disc > 0.0) {
         // One real root (Cardano).
@@ -558,8 +562,6 @@ TVK_API void SpecialCase(const double* p, const double* q, double* xx1, double* 
     }
 }
 
-namespace {
-
 // Cardano's and the trigonometric forms on the reduced cubic, for the calls that have no real
 // root to find (a leading coefficient 0, a coefficient that is not finite): their results are
 // then not finite, as the closed form gives them.
@@ -569,7 +571,7 @@ void closed_form(double a, double b, double c, double d, double* x1, double* x2,
     const double ca = c / a;
     const double p = ca - 3.0 * s * s;
     const double q = d / a - ca * s + 2.0 * s * s * s;
-    SpecialCase(&p, &q, x1, x2, x3);
+    reduced_closed_form(p, q, x1, x2, x3);
     *x1 -= s;
     *x2 -= s;
     *x3 -= s;
@@ -802,6 +804,17 @@ TVK_API void Solution3PE(const double* a, const double* b, const double* c, cons
     *x1 = t[0] + 0.0;
     *x2 = t[1] + 0.0;
     *x3 = t[2] + 0.0;
+}
+
+// The roots of the reduced cubic t^3 + p t + q = 0, in ascending order (one real root in all
+// three outputs, a double root twice). They are those of Solution3PE(1, 0, p, q): the closed
+// forms lose a root much smaller than the others to cancellation (about eps times their ratio),
+// the bracketed Newton iteration keeps it to the rounding of p and q. Input that is not finite
+// takes the closed forms, whose results are then not finite.
+TVK_API void SpecialCase(const double* p, const double* q, double* xx1, double* xx2, double* xx3) {
+    if (!(std::isfinite(*p) && std::isfinite(*q))) return reduced_closed_form(*p, *q, xx1, xx2, xx3);
+    const double one = 1.0, zero = 0.0;
+    Solution3PE(&one, &zero, p, q, xx1, xx2, xx3);
 }
 
 TVK_API void polynomialfitting(double* coef, const double* vx, const int* nvx, const double* vy,

@@ -244,6 +244,23 @@ def test_cubic_roots_accurate_to_rounding_however_scaled():
     assert not any(map(math.isfinite, m.solution3pe(0, 1, 2, 3)))  # a = 0 is not guarded
 
 
+def test_reduced_cubic_keeps_its_small_root():
+    """Regression: the closed forms lost a root far smaller than the others to cancellation;
+    specialcase(-64930.40859638202, 2.115420961284103e-06) gave 3.2351e-11 for 3.2580e-11. Against
+    mpmath at 50 digits, over p and q from 1e-8 to 1e8 of either sign (one real root or three):
+    each root to within four times the error one rounding of p and q causes."""
+    rng = random.Random(8)
+    pairs = [(-64930.40859638202, 2.115420961284103e-06), (1e-8, -1e8), (-1e8, 1e-8)]
+    pairs += [tuple(10 ** rng.uniform(-8, 8) * rng.choice([-1, 1]) for _ in range(2)) for _ in range(300)]
+    for p, q in pairs:
+        x = m.specialcase(p, q)
+        with mpmath.workdps(50):
+            z = sorted(w.real for w in mpmath.polyroots([1, 0, p, q], extraprec=300) if abs(w.imag) < 1e-40 * (1 + abs(w)))
+            for xi, zi in zip(x, z * 3 if len(z) == 1 else z):
+                err = (abs(p * zi) + abs(q)) / abs(3 * zi * zi + p)
+                assert abs(xi - zi) <= 4 * 2.0**-53 * err + 2.0**-1074, (p, q, x, z)
+
+
 def test_cubic_roots_to_rounding_beside_the_largest_and_the_smallest_double():
     """Coefficients near the largest double (f (x - R)(x^2 + p x + q) with R up to 1e308: the
     quadratic left once R is split off overflows in the product of its leading coefficient and its
