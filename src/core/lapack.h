@@ -25,6 +25,11 @@ void dgetrs_(const char* trans, const int* n, const int* nrhs, const double* a, 
 void dgesv_(const int* n, const int* nrhs, double* a, const int* lda, int* ipiv, double* b,
             const int* ldb, int* info);
 
+// Linear least squares by QR (or LQ) factorisation of a full-rank matrix.
+void dgels_(const char* trans, const int* m, const int* n, const int* nrhs, double* a,
+            const int* lda, double* b, const int* ldb, double* work, const int* lwork, int* info,
+            std::size_t trans_len);
+
 // Cholesky factorisation and solve.
 void dpotrf_(const char* uplo, const int* n, double* a, const int* lda, int* info,
              std::size_t uplo_len);

@@ -149,6 +149,26 @@ bool inverse_dispatch(const double* a, double* ainv, int n) {
     }
 }
 
+// Product of the n pivots u[0], u[step], ..., negated once for every row interchange
+// (ipiv[i] != i + base). Each pivot is split into a fraction in [0.5, 1) and a power of two
+// before it enters the product, and the running product is split again after each step, so
+// no intermediate overflows or underflows: a pivot in the subnormal range keeps its digits and
+// a determinant within the range of doubles is not lost on the way. Scaling by powers of two is
+// exact, so wherever the plain product stays in the normal range this is that product to the
+// last bit; the one rounding into the subnormal range comes at the end.
+double pivot_product(const double* u, int n, size_t step, const int* ipiv, int base) {
+    double d = 1.0;
+    int e = 0;
+    for (int i = 0; i < n; ++i) {
+        int ku = 0, kd = 0;
+        const double f = std::frexp(u[static_cast<size_t>(i) * step], &ku);
+        d = std::frexp(d * f, &kd);
+        if (std::isfinite(d)) e += ku + kd;
+        if (ipiv[i] != i + base) d = -d;
+    }
+    return std::ldexp(d, e);
+}
+
 // det a for order N: product of the diagonal of U, negated once per row interchange.
 template <int N>
 double lu_det_small(const double* a, int& info) {
@@ -156,12 +176,7 @@ double lu_det_small(const double* a, int& info) {
     int ipiv[N];
     std::memcpy(A, a, sizeof A);
     info = lu_small<N>(A, ipiv);
-    double d = 1.0;
-    for (int i = 0; i < N; ++i) {
-        d *= A[i + i * N];
-        if (ipiv[i] != i) d = -d;
-    }
-    return d;
+    return pivot_product(A, N, N + 1, ipiv, 0);
 }
 
 // Workspace sizes from LAPACK's query call (lwork = -1). The optimum depends only on the order
@@ -337,18 +352,7 @@ double getrf_determinant(const double* a, int n, int& info) {
     Scratch<int, 16> ipiv(count(n));
     std::memcpy(w.get(), a, nn * sizeof(double));
     dgetrf_(&n, &n, w.get(), &n, ipiv.get(), &info);
-    // The running product is kept as a fraction in [0.5, 1) and a power of two, so that a
-    // determinant within the range of doubles is not lost to an intermediate overflow or
-    // underflow; scaling by powers of two is exact, so the product is otherwise unchanged.
-    double d = 1.0;
-    int e = 0;
-    for (int i = 0; i < n; ++i) {
-        int k = 0;
-        d = std::frexp(d * w[static_cast<size_t>(i) * (count(n) + 1)], &k);
-        if (std::isfinite(d)) e += k;
-        if (ipiv[static_cast<size_t>(i)] != i + 1) d = -d;
-    }
-    return std::ldexp(d, e);
+    return pivot_product(w.get(), n, count(n) + 1, ipiv.get(), 1);
 }
 
 }  // namespace

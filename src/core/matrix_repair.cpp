@@ -165,9 +165,11 @@ namespace {
 // Nearest symmetric positive definite matrix (Higham 1988, "Computing a nearest symmetric
 // positive semidefinite matrix", Linear Algebra Appl. 103): b = (a + a^T)/2, h = V S V^T the
 // symmetric polar factor of b from its SVD, pd = (b + h)/2 symmetrised; then, while the Cholesky
-// factor fails, pd = pd + (eps - lambda_min k^2) I on pass k. Returns false (with a report)
-// when the pass limit is reached or values are not finite; pd then holds the last matrix.
-bool nearest_spd(double* pd, const double* a, int nn) {
+// factor fails, pd = pd + (floor - lambda_min k^2) I on pass k. The floor is eps ||b||_F where
+// the caller asks for a scaled one: a shift below the rounding of the diagonal would leave a
+// singular pd unchanged on every pass (a zero b keeps eps). Returns false (with a report) when
+// the pass limit is reached or values are not finite; pd then holds the last matrix.
+bool nearest_spd(double* pd, const double* a, int nn, bool scaled_floor) {
     const size_t N = count(nn);
     Buf b(N * N);
     symmetrize(a, b.get(), N);
@@ -190,6 +192,8 @@ bool nearest_spd(double* pd, const double* a, int nn) {
     Buf t(N * N);
     for (size_t i = 0; i < N * N; ++i) t[i] = (b[i] + h[i]) / 2.0;
     symmetrize(t.get(), pd, N);
+    const double bnorm = scaled_floor ? tvk::la::norm2(b.get(), static_cast<long>(N * N)) : 0.0;
+    const double floor = bnorm > 0.0 ? tvk::eps * bnorm : tvk::eps;
     for (int k = 1;; ++k) {
         if (cholesky_ok(pd, nn)) return true;
         const double lmin = smallest_eigenvalue(pd, nn);
@@ -197,7 +201,7 @@ bool nearest_spd(double* pd, const double* a, int nn) {
             tvk::report(-2, "Nearest SPD matrix not found within the pass limit", k, nn, lmin);
             return false;
         }
-        const double shift = tvk::eps - lmin * static_cast<double>(k) * static_cast<double>(k);
+        const double shift = floor - lmin * static_cast<double>(k) * static_cast<double>(k);
         for (size_t i = 0; i < N; ++i) pd[i + i * N] += shift;
     }
 }
@@ -249,7 +253,7 @@ void nearest_correlation(double* corr, const double* a, int nn, const double* w,
     // Shift the diagonal, take the nearest SPD matrix and bring its largest entry back to 1.
     const double m = max_entry(x.get(), T);
     for (size_t i = 0; i < N; ++i) x[i + i * N] -= (m - 1.0) * static_cast<double>(nn);
-    nearest_spd(y.get(), x.get(), nn);
+    nearest_spd(y.get(), x.get(), nn, false);
     const double m2 = max_entry(y.get(), T);
     for (size_t i = 0; i < N; ++i) y[i + i * N] += 1.0 - m2;
 
@@ -286,7 +290,7 @@ void nearest_correlation(double* corr, const double* a, int nn, const double* w,
 void GetNearestSPD(double* pd, const double* a, const int* n) {
     const size_t N = count(*n);
     if (N == 0) return;
-    nearest_spd(pd, a, *n);
+    nearest_spd(pd, a, *n, true);
 }
 
 // Nearest correlation matrix: weighted alternating projections with a correction term, then a
@@ -319,7 +323,7 @@ double GetNearestPDNorm(const double* x, const int* n) {
     const size_t N = count(nn);
     if (N == 0 || cholesky_ok(x, nn)) return 0.0;
     Buf pd(N * N);
-    nearest_spd(pd.get(), x, nn);
+    nearest_spd(pd.get(), x, nn, true);
     return diff_norm(x, pd.get(), N * N);
 }
 

@@ -520,8 +520,12 @@ TVK_API double cuberoot(const double* a) {
     return std::cbrt(*a);
 }
 
-TVK_API void SpecialCase(const double* p, const double* q, double* xx1, double* xx2, double* xx3) {
-    const double pv = *p, qv = *q;
+namespace {
+
+// The closed forms on the reduced cubic t^3 + p t + q = 0 (Cardano's for one real root, the
+// trigonometric one for three), for input that has no real root to find (a coefficient that is
+// not finite): its results are then not finite, as the closed form gives them.
+void reduced_closed_form(double pv, double qv, double* xx1, double* xx2, double* xx3) {
     const double disc = qv * qv / 4.0 + pv * pv * pv / 27.0;
     if (disc > 0.0) {
         // One real root (Cardano).
@@ -558,8 +562,6 @@ TVK_API void SpecialCase(const double* p, const double* q, double* xx1, double* 
     }
 }
 
-namespace {
-
 // Cardano's and the trigonometric forms on the reduced cubic, for the calls that have no real
 // root to find (a leading coefficient 0, a coefficient that is not finite): their results are
 // then not finite, as the closed form gives them.
@@ -569,7 +571,7 @@ void closed_form(double a, double b, double c, double d, double* x1, double* x2,
     const double ca = c / a;
     const double p = ca - 3.0 * s * s;
     const double q = d / a - ca * s + 2.0 * s * s * s;
-    SpecialCase(&p, &q, x1, x2, x3);
+    reduced_closed_form(p, q, x1, x2, x3);
     *x1 -= s;
     *x2 -= s;
     *x3 -= s;
@@ -804,6 +806,26 @@ TVK_API void Solution3PE(const double* a, const double* b, const double* c, cons
     *x3 = t[2] + 0.0;
 }
 
+// The roots of the reduced cubic t^3 + p t + q = 0, in ascending order (one real root in all
+// three outputs, a double root twice). They are those of Solution3PE(1, 0, p, q): the closed
+// forms lose a root much smaller than the others to cancellation (about eps times their ratio),
+// the bracketed Newton iteration keeps it to the rounding of p and q. Input that is not finite
+// takes the closed forms, whose results are then not finite.
+TVK_API void SpecialCase(const double* p, const double* q, double* xx1, double* xx2, double* xx3) {
+    if (!(std::isfinite(*p) && std::isfinite(*q))) return reduced_closed_form(*p, *q, xx1, xx2, xx3);
+    const double one = 1.0, zero = 0.0;
+    Solution3PE(&one, &zero, p, q, xx1, xx2, xx3);
+}
+
+// Least squares in the monomial basis. The normal equations square the Vandermonde matrix's
+// condition number, which grows like (centre / half-width)^d for abscissas in a narrow window
+// away from 0 (293-303 K at d = 2 lost the constant term's third digit). Instead x is mapped to
+// t = (x - c) / s, c the window's centre and s a power of two near its half-width (t within
+// [-2, 2]), the fit in t is solved by Householder QR (LAPACK dgels, backward stable), and its
+// coefficients are mapped back: divided by s^k (exact) and shifted by c with Horner's scheme.
+// The coefficients then err by about kappa eps, kappa the condition number of the fit in x.
+// Fewer samples than coefficients, or abscissas that do not determine the fit (a zero on R's
+// diagonal), are reported as singular at level -2; the result is then not meaningful.
 TVK_API void polynomialfitting(double* coef, const double* vx, const int* nvx, const double* vy,
                                const int* nvy, const int* d) {
     const int n = std::max(*nvx, 0);
@@ -817,44 +839,52 @@ TVK_API void polynomialfitting(double* coef, const double* vx, const int* nvx, c
         std::fill_n(coef, m, std::numeric_limits<double>::quiet_NaN());
         return;
     }
+    std::fill_n(coef, m, 0.0);
+    if (n < m) report(-2, "Problem in polynom fitting function");
+    if (n == 0) return;
 
-    // Vandermonde matrix X(i, j+1) = vx(i)^j and the normal equations X^T X c = X^T vy.
-    std::vector<double> vand(static_cast<std::size_t>(n) * m);
+    double lo = vx[0], hi = vx[0];
+    for (int i = 1; i < n; ++i) {
+        lo = std::min(lo, vx[i]);
+        hi = std::max(hi, vx[i]);
+    }
+    double c = lo / 2.0 + hi / 2.0, s = 1.0;
+    const double h = hi / 2.0 - lo / 2.0;
+    if (std::isfinite(c) && std::isfinite(h) && h > 0.0) {
+        s = std::ldexp(1.0, std::ilogb(h));
+    } else if (!std::isfinite(c)) {
+        c = 0.0;  // abscissas that are not finite: no centre, the fit comes out NaN
+    }
+
+    // T(i, j+1) = t_i^j, column major, and the right-hand side (at least m rows for dgels).
+    const int ldb = std::max(n, m);
+    std::vector<double> vand(static_cast<std::size_t>(n) * m), rhs(static_cast<std::size_t>(ldb), 0.0);
     for (int i = 0; i < n; ++i) {
+        const double ti = (vx[i] - c) / s;
         double pw = 1.0;
         for (int j = 0; j < m; ++j) {
             vand[static_cast<std::size_t>(j) * n + i] = pw;
-            pw *= vx[i];
+            pw *= ti;
         }
+        rhs[static_cast<std::size_t>(i)] = vy[i];
     }
-    std::vector<double> xtx(static_cast<std::size_t>(m) * m, 0.0), xty(m, 0.0);
-    for (int j = 0; j < m; ++j) {
-        const double* cj = vand.data() + static_cast<std::size_t>(j) * n;  // n may be 0
-        for (int k = 0; k < m; ++k) {
-            const double* ck = vand.data() + static_cast<std::size_t>(k) * n;
-            double s = 0.0;
-            for (int i = 0; i < n; ++i) s += cj[i] * ck[i];
-            xtx[static_cast<std::size_t>(k) * m + j] = s;
-        }
-        double s = 0.0;
-        for (int i = 0; i < n; ++i) s += cj[i] * vy[i];
-        xty[j] = s;
-    }
-
-    // (X^T X)^-1 by LU factorisation; a failure is reported and the work matrix used as left.
-    std::vector<int> ipiv(m, 0);
-    std::vector<double> work(m, 0.0);
+    const int one = 1, query = -1;
     int info = 0;
-    dgetrf_(&m, &m, xtx.data(), &m, ipiv.data(), &info);
-    if (info != 0) report(-2, "Problem in polynom fitting function");
-    dgetri_(&m, xtx.data(), &m, ipiv.data(), work.data(), &m, &info);
-    if (info != 0) report(-2, "Problem in polynom fitting function");
-
-    for (int j = 0; j < m; ++j) {
-        double s = 0.0;
-        for (int k = 0; k < m; ++k) s += xtx[static_cast<std::size_t>(k) * m + j] * xty[k];
-        coef[j] = s;
+    double wq = 0.0;
+    dgels_("N", &n, &m, &one, vand.data(), &n, rhs.data(), &ldb, &wq, &query, &info, 1);
+    const int lwork = std::max(1, static_cast<int>(wq));
+    std::vector<double> work(static_cast<std::size_t>(lwork));
+    dgels_("N", &n, &m, &one, vand.data(), &n, rhs.data(), &ldb, work.data(), &lwork, &info, 1);
+    if (info != 0) {
+        if (n >= m) report(-2, "Problem in polynom fitting function");
+        return;
     }
+
+    // p(x) = sum b_k ((x - c) / s)^k = sum (b_k / s^k) (x - c)^k, then the shift by c.
+    for (int k = 0; k < m; ++k) coef[k] = std::ldexp(rhs[static_cast<std::size_t>(k)], -k * std::ilogb(s));
+    if (c != 0.0)
+        for (int k = 0; k < m - 1; ++k)
+            for (int j = m - 2; j >= k; --j) coef[j] -= c * coef[j + 1];
 }
 
 TVK_API double partialcurvelength(const double* dy) { return tvk::partialcurvelength(*dy); }

@@ -31,6 +31,47 @@ double dot(const double* a, const double* b, int n) {
 
 constexpr double two52 = 4503599627370496.0;  // beyond 2^52 every double is an integer
 
+// +1 when y is a positive multiple of x, -1 when a negative one, 0 otherwise (or undecided).
+// Against the entry x_k of largest modulus, y_i x_k = x_i y_k is tested exactly: the rounding
+// error of each product is recovered by a fused multiply-add, which is exact where the product
+// lies well above the subnormal range (a pair of zero entries is proportional as it stands,
+// smaller products leave the question undecided). Where the rounded products and their errors
+// agree, the vectors are proportional or off by less than eps^2 relative, far below the angle's
+// rounding. Vectors far from 1 in size are first scaled by powers of two (exact where no entry
+// drops into the subnormal range, which is checked), so that their products stay in range.
+int multiple_sign(const double* x, const double* y, int n) {
+    if (n < 1) return 0;
+    // Proportional entries give equal exact cross products, hence equal rounded ones: a cheap
+    // test that turns nearly every other pair away at once.
+    if (n > 1 && !(x[0] * y[1] == x[1] * y[0])) return 0;
+    int k = 0;
+    double ymax = std::fabs(y[0]);
+    for (int i = 1; i < n; ++i) {
+        if (std::fabs(x[i]) > std::fabs(x[k])) k = i;
+        ymax = std::max(ymax, std::fabs(y[i]));
+    }
+    if (!(std::isfinite(x[k]) && std::isfinite(ymax) && x[k] != 0.0 && y[k] != 0.0)) return 0;
+    const bool scaled = !(std::fabs(x[k]) >= 0x1p-400 && std::fabs(x[k]) <= 0x1p400 && ymax >= 0x1p-400 &&
+                          ymax <= 0x1p400);
+    const int ex = scaled ? std::ilogb(x[k]) : 0, ey = scaled ? std::ilogb(ymax) : 0;
+    bool exact = true;
+    const auto scale = [&](double v, int e) {
+        if (!scaled) return v;
+        const double w = std::ldexp(v, -e);
+        exact = exact && std::ldexp(w, e) == v;
+        return w;
+    };
+    const double xk = scale(x[k], ex), yk = scale(y[k], ey);
+    for (int i = 0; i < n; ++i) {
+        if (i == k || (x[i] == 0.0 && y[i] == 0.0)) continue;
+        const double xi = scale(x[i], ex), yi = scale(y[i], ey);
+        const double p = yi * xk;
+        if (!exact || !(std::fabs(p) >= 0x1p-969 && std::fabs(p) <= std::numeric_limits<double>::max())) return 0;
+        if (xi * yk != p || std::fma(xi, yk, -p) != std::fma(yi, xk, -p)) return 0;
+    }
+    return (xk > 0.0) == (yk > 0.0) ? 1 : -1;
+}
+
 }  // namespace
 
 TVK_API void VectorNormalize(const double* x, double* z, const int* n) {
@@ -68,10 +109,13 @@ TVK_API double EuclideanDistance(const double* x, const double* y, const int* n)
 // The angle between the unit vectors u = x/|x| and v = y/|y| (scaled norms): in three
 // dimensions atan2(|u x v|, u . v), otherwise 2 atan2(|u - v|, |u + v|). Both keep the angle's
 // digits where the arccosine of the cosine loses them (below about 1e-8 rad, where the cosine
-// rounds to 1, and near pi). Parallel vectors give 0, a zero vector (or none) NaN.
+// rounds to 1, and near pi). Parallel vectors give 0, a zero vector (or none) NaN. Exactly
+// proportional vectors give 0, or pi for a negative multiple, exactly: the normalisation rounds
+// u and v apart by an ulp, which the formulas would read as an angle of about 1e-16.
 TVK_API double EuclideanAngle(const double* x, const double* y, const int* n) {
     const int m = std::max(*n, 0);
     if (m == 0) return std::numeric_limits<double>::quiet_NaN();
+    if (const int s = multiple_sign(x, y, m)) return s > 0 ? 0.0 : std::numbers::pi;
     const double lx = tvk::la::distance2(x, nullptr, m), ly = tvk::la::distance2(y, nullptr, m);
     if (m == 3) {
         const double u[3] = {x[0] / lx, x[1] / lx, x[2] / lx}, v[3] = {y[0] / ly, y[1] / ly, y[2] / ly};

@@ -7,6 +7,7 @@
 #include <cmath>
 #include <cstdint>
 #include <cstring>
+#include <limits>
 #include <string>
 
 #include "adapters.h"
@@ -51,10 +52,21 @@ namespace {
 // tau shift / (tau shift + dt) of k p e and dold: each weight is formed from its own term, so a
 // step much longer than tau shift keeps the digits of the second (1 - the first would lose them),
 // no product k dt overflows, and a step of 0 gives dold, a relaxation time of 0 k p e, exactly.
+// A relaxation time tau shift beyond the largest double relaxes nothing within a finite step:
+// dold, the limit (its weight would be inf/inf). Where only the sum overflows, the weights are
+// formed from the halves of both terms.
 double prony_step(double dold, double tau, double shift, double dt, double k, double p, double e) {
     const double ts = tau * shift, den = ts + dt;
-    if (den == 0.0) return dold;
-    return ts / den * dold + dt / den * (k * p * e);
+    if (std::fabs(den) <= std::numeric_limits<double>::max()) [[likely]] {
+        if (den == 0.0) return dold;
+        return ts / den * dold + dt / den * (k * p * e);
+    }
+    if (std::isinf(den) && std::isfinite(dt)) {
+        if (std::isinf(ts)) return dold;
+        const double th = ts / 2.0, dh = dt / 2.0, sum = th + dh;
+        return th / sum * dold + dh / sum * (k * p * e);
+    }
+    return ts / den * dold + dt / den * (k * p * e);  // a NaN, or a step that is not finite
 }
 
 // The rate law of CureRate with nc >= 7 already checked.

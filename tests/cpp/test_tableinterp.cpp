@@ -242,7 +242,7 @@ TEST(TableInterp, StackAndHeapWorkArraysGiveTheSameBits) {
         const double a = t.x[0], b = t.x[n - 2], c = 0.5 * (t.x[3] + t.x[4]);
         EXPECT_EQ(integrate(t.x, t.y, a, b), integrate(xl, yl, a, b)) << n;
         EXPECT_EQ(integrate(t.x, t.y, b, c), integrate(xl, yl, b, c)) << n;
-        // The arc length interpolates sqrt(1 + d^2), whose own derivatives reach one node less.
+        // The arc length reads the node derivatives, which reach one node beyond the interval.
         const double b3 = t.x[n - 3];
         EXPECT_EQ(arclength(t.x, t.y, c, b3), arclength(xl, yl, c, b3)) << n;
     }

@@ -195,6 +195,24 @@ def test_distance_and_unit_vector_scaled_and_angle_accurate_when_small():
     assert math.isnan(m.euclideanangle([0.0, 0.0], [1.0, 2.0]))  # a zero vector has no angle
 
 
+def test_angle_of_proportional_vectors_is_exactly_zero_or_pi():
+    """Regression: (1, 2, 3, 4) against (3, 6, 9, 12) gave 1.69e-16, the normalisation's rounding.
+    Exactly proportional vectors (checked as rationals) give 0, or pi for a negative multiple,
+    in the 3-D and the general form and at the ends of the range; an empty pair has no angle."""
+    pairs = [([1, 2, 3, 4], [3, 6, 9, 12]), ([1.0, 2, 3], [3.0, 6, 9]), ([0.1, 0.7, 0.0], [0.4, 2.8, 0.0]),
+             ([5e-324, 1e-320, 0], [3 * 5e-324, 3 * 1e-320, 0]), ([1e300, -1.5e300], [2.0**-990, -1.5 * 2.0**-990]),
+             ([0.1, 0.2], [2.0**-1000, 2.0**-999]), ([3.0, 1.0, 4.0, 1.0, 5.0], [-6.0, -2.0, -8.0, -2.0, -10.0])]
+    for x, y in pairs:
+        fx, fy = [Fraction(v) for v in x], [Fraction(v) for v in y]
+        k = max(range(len(x)), key=lambda i: abs(fx[i]))
+        c = fy[k] / fx[k]
+        assert all(b == c * a for a, b in zip(fx, fy)), (x, y)  # the pair is exactly proportional
+        assert m.euclideanangle(x, y) == (0.0 if c > 0 else math.pi), (x, y)
+        assert m.euclideanangle(y, x) == (0.0 if c > 0 else math.pi), (x, y)
+    assert 0 < m.euclideanangle([1.0, 2, 3], [1.0, 2, 3 * (1 + 2**-52)]) < 1e-15  # not proportional
+    assert math.isnan(m.euclideanangle([], []))  # no vector, no angle
+
+
 def test_tables_and_derivatives(errstat):
     rng = np.random.default_rng(3)
     x = np.sort(rng.uniform(0, 5, 20))

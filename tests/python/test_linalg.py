@@ -105,6 +105,32 @@ def test_determinant_from_order_4_within_a_few_n_eps_kappa():
     assert errstat() == 0
 
 
+def test_pivot_product_keeps_subnormal_and_extreme_pivots_at_every_order():
+    """Regression: pivots multiplied plainly (orders up to 6), or after the running fraction
+    (from order 7, and the determinant from order 4), gave inf for diag(1e200, 1e200, 1e-200,
+    1e-200) and 0 for diag(1, 1, 1, 5e-324). Diagonal products are checked against rationals
+    (exactly where the product is exact, else within its three roundings), padded with ones to
+    reach both the unrolled and the LAPACK factorisation."""
+    for diag in ([1, 1, 1, 5e-324], [1e300, 1, 1, 5e-324], [0.5, 8.0, 0.75, -5e-324],
+                 [1e200, 1e200, 1e-200, 1e-200], [-1e-160, 1e-160, 1e160, 1e160]):
+        exact = math.prod(Fraction(v) for v in diag)
+        for n in (4, 6, 7, 9):
+            a = np.diag(np.concatenate([diag, np.ones(n - 4)]))
+            a = a[::-1].copy()  # a row reversal: n // 2 exchanges, each flips the sign
+            sign = -1 if (n // 2) % 2 else 1
+            for r in (m.lufactdeterminant(a), m.determinant(a)):
+                if 5e-324 in np.abs(diag):  # exact products: one rounding into the subnormals
+                    assert r == sign * float(exact), (diag, n, r)
+                else:
+                    assert abs(Fraction(r) - sign * exact) <= 3 * 2.0**-53 * abs(exact), (diag, n, r)
+    # a full matrix whose product of pivots leaves the range on the way: within 3 eps kappa
+    b = np.array([[2.0, 1.0, 1.0], [1.0, 3.0, 2.0], [1.0, 0.0, 1.0]])
+    a = np.diag([1e160, 1e160, 1e-100]) @ b
+    exact = math.prod(Fraction(v) for v in (1e160, 1e160, 1e-100)) * 4
+    assert abs(Fraction(m.lufactdeterminant(a)) / exact - 1) <= 3 * 2.0**-52 * np.linalg.cond(b)
+    assert errstat() == 0
+
+
 def brute_signed_permanent(a, q):
     """sum over permutations s of q^(inversions of s) prod_i a[i, s(i)]: the value the cofactor
     expansion with sign rule pdflag = q defines (q = -1 determinant, q = 1 permanent)."""
@@ -430,6 +456,35 @@ def test_minors_and_norms():
     assert m.lpvectornorm([3.0, -4.0], 1.0) == pytest.approx(7.0)
 
 
+def test_nearest_spd_of_singular_input_found_with_a_shift_scaled_to_the_matrix():
+    """Regression: a shift floor of 2.2e-16 whatever the matrix's size left rank-deficient and
+    indefinite matrices singular on every pass (-2 "not found within the pass limit"). The result
+    is positive definite (numpy's Cholesky) and within a few eps ||A|| of the nearest positive
+    semidefinite matrix, the symmetric part with its negative eigenvalues cut to 0 (numpy)."""
+    g = rng(67)
+    cases = [np.array([[631.5906827870915, 112.64207993786897], [263.79978755869166, -28.346126019015486]])]
+    for n in (3, 5, 8):
+        x = g.standard_normal((n - 1, n)) * 10.0 ** g.uniform(-3, 3)
+        cases.append(np.cov(x, rowvar=False))  # fewer samples than variables: singular
+        a = g.standard_normal((n, n)) * 10.0 ** g.uniform(-3, 3)
+        cases.append(a + a.T)
+    cases += [g.uniform(-1000, 1000, (2, 2)) for _ in range(40)]
+    for a in cases:
+        s = (a + a.T) / 2
+        lam, v = np.linalg.eigh(s)
+        nearest = (v * np.maximum(lam, 0)) @ v.T
+        err.rsxerr(1)
+        pd = m.getnearestspd(a)
+        assert errstat() == 0, a
+        np.linalg.cholesky(pd)
+        bound = 8 * len(a) * 2.0**-52 * np.linalg.norm(s)
+        assert np.linalg.norm(pd - nearest) <= bound, a
+        assert abs(m.getnearestpdnorm(s) - np.linalg.norm(s - nearest)) <= bound, a
+        assert errstat() == 0, a
+    tiny = m.getnearestspd(np.array([[-2e-42]]))[0, 0]  # a shift of the matrix's own size
+    assert 0 < tiny <= 4 * 2.0**-52 * 2e-42
+
+
 def test_euclidean_lp_norm_neither_overflows_nor_underflows():
     # Regression: the p = 2 norm squared its entries unscaled: [1e200, 1e200] gave inf.
     g = rng(65)
@@ -452,6 +507,16 @@ def test_euclidean_lp_norm_neither_overflows_nor_underflows():
     s = np.array([[2.0, 1, 0], [1, 3, 1], [0, 1, 4]])
     np.testing.assert_allclose(m.matrixmodalassurancecriterion(s, s), np.eye(3), atol=1e-13)
 
+
+
+def test_p_norm_scale_reads_every_entry():
+    """The scaled sum of powers divides by the largest entry wherever it stands, the first
+    included: [1e100, 1] with p = 7 is 1e100 (an unscaled entry would overflow to inf)."""
+    with mpmath.workdps(50):
+        for x in ([1e100, 1.0], [1.0, 1e100], [3e-120, 1e-300, 2e-120]):
+            for p in (7.0, 2.5):
+                ref = sum(abs(mpmath.mpf(v)) ** p for v in x) ** (1 / mpmath.mpf(p))
+                assert m.lpvectornorm(x, p) == pytest.approx(float(ref), rel=2e-13), (x, p)
 
 
 def test_p_norms_and_projection_neither_overflow_nor_underflow():

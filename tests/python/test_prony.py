@@ -97,6 +97,18 @@ class TestKinetics:
             d = pr.relaxation(dold, tau, shift, dt, k, p, e)
             assert abs(Fraction(d) - exact) <= 4 * np.spacing(float(terms)), (dold, tau, shift, dt, k, p, e)
 
+    def test_relaxation_beyond_the_largest_relaxation_time_keeps_dold(self):
+        # Regression: tau shift overflowing gave inf/inf = NaN; the limit of the exact
+        # (K dt p e + dold tau shift) / (tau shift + dt) as tau shift grows is dold.
+        assert pr.relaxation(5.0, 1e10, 1e300, 1.0, 3000.0, 0.3, 0.01) == 5.0
+        assert pr.relaxation(-2.5, HUGE, 2.0, 1e300, 3000.0, 0.3, 0.01) == -2.5
+        # only the sum overflows: the exact rational value, to the rounding of its two terms
+        for dold, tau, dt in ((5.0, 1e308, 1e308), (5.0, HUGE, HUGE), (-1.0, 1.5e308, 0.5e308)):
+            x = [Fraction(v) for v in (dold, tau, 1.0, dt, 3000.0, 0.3, 0.01)]
+            exact = (x[4] * x[3] * x[5] * x[6] + x[0] * x[1] * x[2]) / (x[1] * x[2] + x[3])
+            d = pr.relaxation(dold, tau, 1.0, dt, 3000.0, 0.3, 0.01)
+            assert abs(Fraction(d) - exact) <= 4 * np.spacing(abs(dold) + 9.0), (dold, tau, dt, d)
+
     def test_curerate_groups_and_limits(self):
         assert pr.curerate(KIN, 420.0, 0.3, 0.95) == pytest.approx(rate(KIN, 420.0, 0.3, 0.95), rel=1e-14)
         second = np.array([1.0e4, 5.0e4, 2.0e5, 5.5e4, 1.0, 0.5, 2.0])

@@ -1,6 +1,7 @@
 """Root finders with Python and native call-backs, the golden-section search driven through numpy
 state arrays, cubic roots and the polynomial fit, called from Python."""
 import ctypes
+from fractions import Fraction
 import math
 import random
 
@@ -242,6 +243,58 @@ def test_cubic_roots_accurate_to_rounding_however_scaled():
     x = m.solution3pe(1, -1e150, -1, 1e-150)
     assert np.allclose(x, (-phi * 1e-150, (phi - 1) * 1e-150, 1e150), rtol=1e-15, atol=0)
     assert not any(map(math.isfinite, m.solution3pe(0, 1, 2, 3)))  # a = 0 is not guarded
+
+
+def exact_least_squares(x, y, d):
+    """The least-squares coefficients of the samples as given, in exact rationals."""
+    k = d + 1
+    a = [[sum(Fraction(v) ** (i + j) for v in x) for j in range(k)] for i in range(k)]
+    b = [sum(Fraction(v) ** i * Fraction(w) for v, w in zip(x, y)) for i in range(k)]
+    for j in range(k):  # Gauss-Jordan on the positive definite normal equations
+        for i in range(k):
+            if i != j:
+                f = a[i][j] / a[j][j]
+                a[i] = [u - f * v for u, v in zip(a[i], a[j])]
+                b[i] -= f * b[j]
+    return np.array([float(b[i] / a[i][i]) for i in range(k)])
+
+
+def test_polynomial_fit_within_kappa_eps_in_a_narrow_window_away_from_zero():
+    """Regression: the normal equations erred by kappa^2 eps; y = 1 + 2x + 3x^2 on 293-303 gave
+    (1.0039, 1.99997, 3), on 1000-1010 (16, 2.0156, 3). Against the exact rational least-squares
+    fit of the samples as given: within 2 kappa eps ||c||, kappa the Vandermonde matrix's
+    condition number (numpy), in narrow windows far from 0 and near 0 alike."""
+    rng = np.random.default_rng(12)
+    cases = [(np.arange(lo, lo + 11.0), None, 2) for lo in (293.0, 1000.0)]
+    for k in range(30):
+        d = int(rng.integers(1, 5))
+        lo, w = (10 ** rng.uniform(1, 4), 10 ** rng.uniform(-3, -1)) if k % 2 else (rng.uniform(-2, 2), 1.0)
+        x = np.sort(rng.uniform(lo, lo + w * abs(lo) if k % 2 else lo + 3, int(rng.integers(d + 2, 12))))
+        cases.append((x, rng.standard_normal(d + 1), d))
+    for x, c, d in cases:
+        y = 1 + 2 * x + 3 * x**2 if c is None else np.polynomial.polynomial.polyval(x, c) + rng.normal(0, 0.01, len(x))
+        exact = exact_least_squares(x, y, d)
+        kappa = np.linalg.cond(np.vander(x, d + 1, increasing=True))
+        err = np.max(np.abs(m.polynomialfitting(x, y, d) - exact))
+        assert err <= 2 * kappa * 2.0**-52 * np.linalg.norm(exact), (x, d, err)
+    assert np.array_equal(exact_least_squares(np.arange(293.0, 304.0), 1 + 2 * np.arange(293.0, 304.0) * (1 + 1.5 * np.arange(293.0, 304.0)), 2), [1, 2, 3])
+
+
+def test_reduced_cubic_keeps_its_small_root():
+    """Regression: the closed forms lost a root far smaller than the others to cancellation;
+    specialcase(-64930.40859638202, 2.115420961284103e-06) gave 3.2351e-11 for 3.2580e-11. Against
+    mpmath at 50 digits, over p and q from 1e-8 to 1e8 of either sign (one real root or three):
+    each root to within four times the error one rounding of p and q causes."""
+    rng = random.Random(8)
+    pairs = [(-64930.40859638202, 2.115420961284103e-06), (1e-8, -1e8), (-1e8, 1e-8)]
+    pairs += [tuple(10 ** rng.uniform(-8, 8) * rng.choice([-1, 1]) for _ in range(2)) for _ in range(300)]
+    for p, q in pairs:
+        x = m.specialcase(p, q)
+        with mpmath.workdps(50):
+            z = sorted(w.real for w in mpmath.polyroots([1, 0, p, q], extraprec=300) if abs(w.imag) < 1e-40 * (1 + abs(w)))
+            for xi, zi in zip(x, z * 3 if len(z) == 1 else z):
+                err = (abs(p * zi) + abs(q)) / abs(3 * zi * zi + p)
+                assert abs(xi - zi) <= 4 * 2.0**-53 * err + 2.0**-1074, (p, q, x, z)
 
 
 def test_cubic_roots_to_rounding_beside_the_largest_and_the_smallest_double():
