@@ -273,16 +273,119 @@ def test_fblarc05_refuses_a_kinking_stress_that_is_not_finite(record, gsflag, ro
 @pytest.mark.parametrize("gsflag", [0, 1])
 def test_fblarc05_kinking_stress_that_overflows_is_not_read_intact(record, gsflag, routine):
     """Regression: finite stresses whose kink-plane tractions overflow made the measure NaN on
-    every plane; the scan skipped them all and read 0.0 at level 0 (an intact ply). The measure
-    grows with the square of the stress, so such a ply reads inf, and the dispatcher refuses it."""
+    every plane; the scan skipped them all and read 0.0 at level 0 (an intact ply). Where the
+    tractions overflow the ply reads inf, and the dispatcher refuses it; the first and last states
+    are past the kink band's instability, where the measure with |phi| = pi/4 is finite and failed."""
     larc05, _ = LARC05_FIBRE[routine]
     for s in ([-1e200, -1e200, 0, 1e200, 0, 0], [-1e308] * 3 + [1e308] * 3, [-1e160, 5e159, 0, 1e160, 0, 0]):
-        assert larc05(*s, gsflag=gsflag) == math.inf and taken(record) == (0, "")
+        r = larc05(*s, gsflag=gsflag)
+        assert (r == math.inf if s[0] == -1e308 else 1.0 <= r < math.inf) and taken(record) == (0, "")
     # an ordinary compressive stress keeps a finite exposure near 1.9
     assert 1.8 < larc05(-1500.0, -100.0, 0, 50.0, 0, 10.0, gsflag=gsflag) < 2.1
     if routine == "FBLaRC05":
         nye = np.array([171420, 9080, 9080, 0.32, 0.32, 0.45, 5290, 5290, 3130.0])[:, None, None]
         strengths = np.array([2560, 73, 73, 1590, 185, 185, 90, 90, 57, 80.0])[:, None, None]
-        f, r = t.damage.fiberbreakage(np.array([-1e200, -1e200, 0, 1e200, 0, 0]), nye, strengths,
+        f, r = t.damage.fiberbreakage(np.array([-1e308] * 3 + [1e308] * 3), nye, strengths,
                                       np.zeros((1, 1)), 1, 1, 13)
         assert r == math.inf and taken(record)[0] == -3
+
+
+def kink_reference(s11, xc11, xc22, x12, g12, a0, st=None):
+    """Pure fibre compression s11 < 0 at 50 digits: every kink plane carries the same stress, and in
+    the misalignment frame tn = s11 sin^2 phi, tL = -s11 sin phi cos phi, so the measure is
+    (|s11| sin phi cos phi/(x12 + eta_L |s11| sin^2 phi))^2, with phi = g12 phi_0/(g12 + s11) from
+    the textbook phi_c. Past the band's instability (g12 + s11 <= 0 or phi >= pi/4) the fibre has
+    failed: max(1, the measure at phi = pi/4)."""
+    with mpmath.workdps(50):
+        a = mpmath.mpf(a0) * mpmath.pi / 180
+        eta_t = -1 / mpmath.tan(2 * a)
+        st = xc22 * mpmath.cos(a) * (mpmath.sin(a) + mpmath.cos(a) / mpmath.tan(2 * a)) if st is None else st
+        eta_l, b = eta_t * x12 / st, mpmath.mpf(x12) / xc11
+        phic = mpmath.atan((1 - mpmath.sqrt(1 - 4 * (eta_l + b) * b)) / (2 * (eta_l + b)))
+        phi0, den = phic * (1 - mpmath.mpf(xc11) / g12), g12 + mpmath.mpf(s11)
+        unstable = den <= 0 or g12 * phi0 / den >= mpmath.pi / 4
+        phi = mpmath.pi / 4 if unstable else g12 * phi0 / den
+        m = (-s11 * mpmath.sin(phi) * mpmath.cos(phi) / (x12 - eta_l * s11 * mpmath.sin(phi) ** 2)) ** 2
+        return float(max(1, m) if unstable else m)
+
+
+KINK = dict(xt11=2560.0, xc11=1590.0, xt22=73.0, xc22=185.0, x12=90.0, g12=5290.0)
+
+
+def kinking_routines(a0):
+    """The kinking criteria under pure compression s11, with their references."""
+    x = KINK
+    zero = (0.0,) * 5
+    return {
+        "FBLaRC05 scan": (lambda s11: fb.fblarc05(s11, *zero, *x.values(), a0=a0), {}),
+        "FBLaRC05 golden": (lambda s11: fb.fblarc05(s11, *zero, *x.values(), a0=a0, gsflag=1), {}),
+        "FBLaRC05_is": (lambda s11: fb.fblarc05_is(s11, *zero, x["xt11"], x["xc11"], x["xt22"], 60.0, x["x12"],
+                                                   x["g12"], a0=a0), dict(st=60.0)),
+        "FBLaRC04": (lambda s11: fb.fblarc04(s11, *zero, *list(x.values())[:5], 171420, 9080, x["g12"], 0.32, a0=a0),
+                     {}),
+    }
+
+
+@pytest.mark.parametrize("a0", [43.2293036190, 43.2293036190 * (1 + 1e-12), 43.2293036190 * (1 - 1e-12), 30.0, 53.0])
+def test_pure_compression_at_xc11_reads_one_whatever_the_fracture_angle(record, a0):
+    """Regression: phi_c = atan((1 - sqrt(1 - 4ab))/(2a)) cancels near a = eta_L + SL/XC = 0
+    (a0 near 43.23 degrees here) and is 0/0 at it: pure compression at xc11, which calibrates
+    phi_0, read 0.99798, and 1.0133 and 0.9996 one part in 1e12 to either side."""
+    for name, (kink, ref) in kinking_routines(a0).items():
+        assert kink(-KINK["xc11"]) == pytest.approx(1.0, rel=1e-13), name
+        for s11 in (-900.0, -2400.0):
+            expected = kink_reference(s11, KINK["xc11"], KINK["xc22"], KINK["x12"], KINK["g12"], a0, **ref)
+            assert kink(s11) == pytest.approx(expected, rel=1e-12), (name, s11)
+    assert taken(record) == (0, "")
+
+
+def test_fibre_compressed_past_the_kink_band_instability_has_failed(record):
+    """Regression: phi = (g12 phi_0 + |s12|)/(g12 + s11 - s22) grows without bound towards the pole
+    at s11 - s22 = -g12 and changes sign past it: pure compression read 2.9e-7 at -5153, inf at
+    -5290 (0.0 or NaN before), 1.047 at -5400; a ray with shear read 0.62 at 2.8 xc11."""
+    grid = -np.geomspace(100.0, 20000.0, 400)
+    for name, (kink, ref) in kinking_routines(53.0).items():
+        values = np.array([kink(s11) for s11 in grid])
+        expected = [kink_reference(s11, KINK["xc11"], KINK["xc22"], KINK["x12"], KINK["g12"], 53.0, **ref)
+                    for s11 in grid]
+        assert values == pytest.approx(expected, rel=1e-9), name
+        failed = np.maximum.accumulate(values >= 1.0)
+        assert np.all(np.isfinite(values)) and np.all(values[failed] >= 1.0), name
+        assert values[grid < -5017].min() >= 1.0 and values[grid > -1589].max() < 1.0, name
+    x = list(KINK.values())
+    assert fb.fblarc05(-5290.0, -20.0, 0, 10.0, 0, 0, *x) >= 1.0  # 0.367 before
+    for k in (4475.0, 5623.0):
+        assert fb.fblarc05(*(k * np.array([-1, 0, 0, 0.238, 0, 0.6])), *x) >= 1.0  # 0.62 and 0.848 before
+    larc04 = lambda s11: t.mccollection.mcrcklarc04(s11, -1.0, 0, 0, 0, 0, *x[:5], 171420, 9080, 5290, 0.32)[0]
+    assert all(1.0 <= larc04(s11) < math.inf for s11 in (-5153.0, -5289.0, -5291.0, -8000.0))
+    assert taken(record) == (0, "")
+
+
+KINK_REFUSAL = "Error: no initial misalignment in {} for these strengths and a0."
+
+
+@pytest.mark.parametrize("gsflag", [0, 1])
+def test_kinking_parameters_without_initial_misalignment_are_refused_by_name(record, gsflag):
+    """Regression: where 1 - 4ab < 0 phi_c has no value: fblarc05 read inf at level 0 (0.0 in an
+    earlier release), mcrcklarc04 (nan, -1) and fblarc04 NaN, all at level 0."""
+    with mpmath.workdps(50):  # a = eta_L + SL/XC, b = SL/XC at a0 = 53 degrees, ST from xc22
+        a = mpmath.radians(53)
+        st = 100 * mpmath.cos(a) * (mpmath.sin(a) + mpmath.cos(a) / mpmath.tan(2 * a))
+        b = mpmath.mpf(130) / 300
+        assert 1 - 4 * (-130 / (mpmath.tan(2 * a) * st) + b) * b < 0
+    x = (1000, 300, 40, 100, 130)
+    s = (-100, -10, 0, 5, 0, 0)
+    r = fb.fblarc05(*s, *x, 4000, gsflag=gsflag)
+    assert math.isnan(r) and taken(record) == (-3, KINK_REFUSAL.format("FBLaRC05"))
+    r = fb.fblarc05_is(*s, *x[:3], 80.0, x[4], 4000, gsflag=gsflag, x_is=np.r_[0, 0, 0, 0, 0, 0, 0, 0, float(st)])
+    assert math.isnan(r) and taken(record) == (-3, KINK_REFUSAL.format("FBLaRC05_is"))
+    larc04 = (-300, -20, 0, 10, 0, 0, *x, 120000, 8000, 4000, 0.3)
+    r, theta = t.mccollection.mcrcklarc04(*larc04, gsflag=gsflag)
+    assert math.isnan(r) and theta == -1.0 and taken(record) == (-3, KINK_REFUSAL.format("MCrckLaRC04"))
+    assert math.isnan(fb.fblarc04(*larc04)) and taken(record) == (-3, KINK_REFUSAL.format("FBLaRC04"))
+    # phi_c is not read in tension, with fcl, or in LaRC04's ply frame (s11 >= -xc22)
+    assert fb.fblarc05(500, *s[1:], *x, 4000, gsflag=gsflag) == 0.5 and fb.fblarc04(500, *larc04[1:]) == 0.5
+    assert fb.fblarc05(*s, *x, 4000, fcl=1) == 0.0 and fb.fblarc04(*larc04, fcl=1) == 0.0
+    assert np.isfinite(t.mccollection.mcrcklarc04(-50, *larc04[1:], gsflag=gsflag)[0])
+    assert taken(record) == (0, "")
+
