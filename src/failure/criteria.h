@@ -99,8 +99,9 @@ TVK_API void CCBesant(double* rcc, const double* s33u, const double* s33m, const
 
 namespace tvk::failure {
 // Exposure of a quadratic polynomial criterion Q l^2 + L l = 1: the reciprocal of the load
-// factor l, 2Q/(sqrt(L^2 + 4Q) - L). Where no load factor is positive (a negative discriminant,
-// or both parts negative) it records the note `what` and gives 0.
+// factor l, 2Q/(sqrt(L^2 + 4Q) - L), or (sqrt(L^2 + 4Q) + L)/2 for L > 0. Where no load factor is
+// positive (a negative discriminant, Q <= 0 with L < 0) it records the note `what` and gives 0;
+// a stress-free ply (Q = L = 0) gives 0 without it.
 double polynomial_exposure(double lin, double quad, const char* what);
 
 // --- kinking of the fibres and the friction of the fracture plane (the LaRC, Camanho and Wiegand

@@ -250,19 +250,13 @@ void FBChristensen(double* rfb, const double* s11, const double* s22, const doub
                    const double* xc11) {
     const double lin = (1.0 / *xt11 - 1.0 / *xc11) * *s11;
     const double quad = sq(*s11) / (*xt11 * *xc11) - 0.25 * sq(1.0 / *xt11 + 1.0 / *xc11) * *s11 * (*s22 + *s33);
-    const double disc = lin * lin + 4.0 * quad;
     *rfb = 0.0;
-    static constexpr char tail[] = "evaluation. Please check your input parameters.";
-    if (disc < 0.0) {
-        tvk::report(-1, tvk::compose("Note: Negative root during Christensen failure", tail));
+    if (quad == 0.0 && lin == 0.0) {  // no stress along the fibres: the textbook form is 0/0
+        tvk::report(-1, tvk::compose("Note: Division by Zero during Christensen failure",
+                                     "evaluation. Please check your input parameters."));
         return;
     }
-    const double den = std::sqrt(disc) - lin;
-    if (den == 0.0) {
-        tvk::report(-1, tvk::compose("Note: Division by Zero during Christensen failure", tail));
-        return;
-    }
-    *rfb = 2.0 * quad / den;
+    *rfb = tvk::failure::polynomial_exposure(lin, quad, "Note: Negative root during Christensen failure");
 }
 
 // Efforts: 1 fibre tension, 2 longitudinal shear, 3 transverse shear, 4 transverse tension.

@@ -475,17 +475,10 @@ void MCrckChai(double* rmc, const double* s22, const double* s12, const double* 
 void MCrckChristensen(double* rmc, const double* s22, const double* s33, const double* s12, const double* s13,
                       const double* s23, const double* xt22, const double* xc22, const double* xt33,
                       const double* xc33, const double* x12, const double* x13, const double* x23) {
-    *rmc = 0.0;
     const double lin = (1.0 / *xt22 - 1.0 / *xc22) * *s22 + (1.0 / *xt33 - 1.0 / *xc33) * *s33;
     const double quad = (sq(*s23) - *s22 * *s33) / sq(*x23) + sq(*s12 / *x12) + sq(*s13 / *x13) +
                         sq(*s22 + *s33) / std::sqrt(*xt22 * *xc22 * *xt33 * *xc33);
-    const double disc = lin * lin + 4.0 * quad;
-    if (disc < 0.0) {
-        tvk::report(-1, tvk::compose("Note: Negative root during Christensen failure", note_tail));
-        return;
-    }
-    const double den = std::sqrt(disc) - lin;
-    if (den != 0.0) *rmc = 2.0 * quad / den;
+    *rmc = tvk::failure::polynomial_exposure(lin, quad, "Note: Negative root during Christensen failure");
 }
 
 void MCrckHashin1989(double* rmc, const double* s22, const double* s33, const double* s12, const double* s13,

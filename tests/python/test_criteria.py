@@ -389,3 +389,68 @@ def test_kinking_parameters_without_initial_misalignment_are_refused_by_name(rec
     assert np.isfinite(t.mccollection.mcrcklarc04(-50, *larc04[1:], gsflag=gsflag)[0])
     assert taken(record) == (0, "")
 
+
+def christensen_terms(s, xt22, xc22, xt33, xc33, x12, x13, x23):
+    """The terms of L and Q of Christensen's matrix criterion (1997)."""
+    s22, s33, s12, s13, s23 = s
+    lin = [(1 / xt22 - 1 / xc22) * s22, (1 / xt33 - 1 / xc33) * s33]
+    quad = [(s23 ** 2 - s22 * s33) / x23 ** 2, (s12 / x12) ** 2, (s13 / x13) ** 2,
+            (s22 + s33) ** 2 / mpmath.sqrt(xt22 * xc22 * xt33 * xc33)]
+    return lin, quad
+
+
+def christensen_fibre_terms(s, xt11, xc11):
+    s11, s22, s33 = s
+    return [(1 / xt11 - 1 / xc11) * s11], [s11 ** 2 / (xt11 * xc11), -(1 / xt11 + 1 / xc11) ** 2 * s11 * (s22 + s33) / 4]
+
+
+def test_christensen_exposure_is_the_largest_reciprocal_load_factor(record):
+    """Regression: 2Q/(sqrt(D) - L) is negative where Q < 0 and L < 0 (-0.2128 for biaxial
+    transverse compression, -0.00523 for the fibre form), and 0 where Q = 0 < L, whose exposure
+    is L (0.25 one double away in x23); no load factor is positive where Q <= 0 and L <= 0."""
+    note = (-1, "Note: Negative root during Christensen failureevaluation. Please check your inpu")
+    rng = np.random.default_rng(67)
+    seen = 0
+    for _ in range(2000):
+        x = (*rng.uniform(30, 90, 1), *rng.uniform(120, 300, 1), *rng.uniform(30, 90, 1), *rng.uniform(120, 300, 1),
+             *rng.uniform(25, 120, 3))
+        s = rng.normal(size=5) * [80, 80, 50, 50, 50]
+        if rng.random() < 0.3:
+            s[:2] = -np.abs(s[:2])
+        ref, scale, disc = polynomial_exposure_reference(christensen_terms, s, x)
+        if abs(disc) > 1e-9:
+            assert t.mccollection.mcrckchristensen(*s, *x) == pytest.approx(ref, abs=2e-15 * scale)
+            assert taken(record) == (note if ref == 0.0 else (0, ""))
+            seen += ref == 0.0 and disc > 0
+        f, xf = rng.normal(size=3) * [1500, 80, 80], (rng.uniform(1200, 3000), rng.uniform(600, 1800))
+        ref, scale, disc = polynomial_exposure_reference(christensen_fibre_terms, f, xf)
+        if abs(disc) > 1e-9:
+            assert fb.fbchristensen(*f, *xf) == pytest.approx(ref, abs=2e-15 * scale)
+            assert taken(record) == (note if ref == 0.0 else (0, ""))
+    assert seen >= 10
+    x = (50, 200, 50, 200, 80, 80)
+    assert t.mccollection.mcrckchristensen(-60, -60, 0, 0, 0, *x, 45) == 0.0 and taken(record) == note
+    assert fb.fbchristensen(61.4, 28.5, 28.5, 1660, 784) == 0.0 and taken(record) == note
+    for x23 in (50.0, float(np.nextafter(50.0, 100.0))):  # Q = 0 (to rounding), L = 0.3
+        assert t.mccollection.mcrckchristensen(10, 10, 0, 0, 0, *x, x23) == pytest.approx(0.3, rel=1e-15)
+    assert gp.gppolycamanho(0, 10, 10, 0, 0, 0, 1000, 1000, *x[:2], 80, 80, 50) == pytest.approx(0.3, rel=1e-15)
+    strengths = np.array([1660, 73, 73, 784, 185, 185, 90, 90, 57, 80.0])[:, None, None]
+    nye = np.array([140e3, 9e3, 9e3, 0.3, 0.3, 0.4, 5e3, 5e3, 3.5e3])[:, None, None]
+    stress = np.array([61.4, 28.5, 28.5, 0, 0, 0])
+    assert t.damage.fiberbreakage(stress, nye, strengths, np.zeros((1, 1)), 1, 1, 5) == (0.0, 0.0)
+    assert taken(record) == note
+
+
+def test_polynomial_criteria_note_where_only_a_negative_linear_part_acts(record):
+    """Regression: with Q = 0 and L < 0 the only load factor 1/L is negative, yet 0 came back
+    without the note. Exact state: xint -1 makes Q = (s11/2 - s22)^2, zero at s22 = s11/2."""
+    from fractions import Fraction as F
+    s11, s22, xt11, xc11 = F(-2), F(-1), F(1), F(4)
+    quad = s11 ** 2 / (xt11 * xc11) + s22 ** 2 - 2 * s11 * s22 * F(1, 2)  # f22 = 1, c12 = 2 xint sqrt(f11 f22)
+    lin = (1 / xt11 - 1 / xc11) * s11
+    assert quad == 0 and lin < 0
+    assert gp.gppolycamanho(-2.0, -1.0, 0, 0, 0, 0, 1.0, 4.0, 1.0, 1.0, 80, 80, 50, xint=-1.0) == 0.0
+    assert taken(record) == (-1, "Note: Negative root during polynomial failureevaluation. Please check your input")
+    assert gp.gppolycamanho(2.0, 1.0, 0, 0, 0, 0, 1.0, 4.0, 1.0, 1.0, 80, 80, 50, xint=-1.0) == 1.5  # L > 0: L
+    assert gp.gppolycamanho(0.0, 0, 0, 0, 0, 0, 1.0, 4.0, 1.0, 1.0, 80, 80, 50, xint=-1.0) == 0.0  # no stress
+    assert taken(record) == (0, "")
