@@ -10,6 +10,7 @@
 // (2008, J. Compos. Mater. 42).
 #include <algorithm>
 #include <cmath>
+#include <limits>
 
 #include "core/errors.h"
 #include "criteria.h"
@@ -30,6 +31,8 @@ double polynomial_exposure(double lin, double quad, const char* what) {
         tvk::report(-1, tvk::compose(what, "evaluation. Please check your input parameters."));
         return 0.0;
     }
+    // A square that overflows: +inf (D = inf made 2Q/(sqrt(D) - L) 0, an intact ply).
+    if (std::isinf(disc) || std::isinf(quad)) return std::numeric_limits<double>::infinity();
     const double root = std::sqrt(disc);
     if (lin > 0.0) return (root + lin) / 2.0;
     const double den = root - lin;

@@ -142,10 +142,21 @@ bool refused_angle(double* r, const double* a0, const char* name) {
     return true;
 }
 
-// 2Q/(sqrt(D) - L) of the Hashin compression branches, or L when the denominator is 0.
+// 2Q/(sqrt(D) - L) of the Hashin compression branches, or L when the denominator is 0; +inf
+// where Q or D overflows (D = inf made it 2Q/inf = 0, an intact ply).
 double hashin_root(double lin, double quad) {
-    const double den = std::sqrt(4.0 * quad + lin * lin) - lin;
+    const double disc = 4.0 * quad + lin * lin;
+    if (std::isinf(disc) || std::isinf(quad)) return overflow;
+    const double den = std::sqrt(disc) - lin;
     return den == 0.0 ? lin : 2.0 * quad / den;
+}
+
+// The exposure of a closed-form criterion whose terms finite stresses carried past the largest
+// double (a square or product that overflows, inf - inf): +inf, so that the ply is refused rather
+// than read intact (a NaN term made sqrt(v) for v > 0, else 0, read 0); a NaN stress gives NaN.
+double overflowed(std::initializer_list<double> stress) {
+    const bool nan = std::any_of(stress.begin(), stress.end(), [](double v) { return std::isnan(v); });
+    return nan ? std::numeric_limits<double>::quiet_NaN() : overflow;
 }
 
 }  // namespace
@@ -487,6 +498,8 @@ void MCrckHashin1989(double* rmc, const double* s22, const double* s33, const do
     *rmc = 0.0;
     const double i = *s22 + *s33, a = (sq(*s23) - *s22 * *s33) / sq(*x23);
     const double t = sq(*s12 / *x12) + sq(*s13 / *x13);
+    if (!std::isfinite(i * i) || !std::isfinite(a) || !std::isfinite(t))
+        return void(*rmc = overflowed({*s22, *s33, *s12, *s13, *s23}));
     auto note = [] { tvk::report(-1, tvk::compose("Note: Negative root during Hashin failure", note_tail)); };
     if (i >= 0.0) {
         const double v = a + i * i / (*xt22 * *xt33) + t;
@@ -503,6 +516,7 @@ void MCrckHashin1989(double* rmc, const double* s22, const double* s33, const do
         note();
         return;
     }
+    if (std::isinf(disc) || std::isinf(quad)) return void(*rmc = overflow);
     const double den = std::sqrt(disc) - lin;
     if (den != 0.0) *rmc = 2.0 * quad / den;
 }
@@ -512,6 +526,8 @@ void MCrckHashinComplete(double* rmc, const double* s22, const double* s33, cons
                          const double* x23) {
     const double i = *s22 + *s33, a = (sq(*s23) - *s22 * *s33) / sq(*x23);
     const double t = (sq(*s12) + sq(*s13)) / sq(*x12);
+    if (!std::isfinite(i * i) || !std::isfinite(a) || !std::isfinite(t))
+        return void(*rmc = overflowed({*s22, *s33, *s12, *s13, *s23}));
     if (i >= 0.0) {
         const double v = i * i / sq(*xt22) + a + t;
         *rmc = v > 0.0 ? std::sqrt(v) : 0.0;
