@@ -10,6 +10,8 @@
 // damage value d among their arguments.
 #pragma once
 
+#include <cmath>
+
 #include "core/tvk.h"
 
 // --- general criteria ---------------------------------------------------------------------------
@@ -97,7 +99,43 @@ TVK_API void CCBesant(double* rcc, const double* s33u, const double* s33m, const
 
 namespace tvk::failure {
 // Exposure of a quadratic polynomial criterion Q l^2 + L l = 1: the reciprocal of the load
-// factor l, 2Q/(sqrt(L^2 + 4Q) - L). Where no load factor is positive (a negative discriminant,
-// or both parts negative) it records the note `what` and gives 0.
+// factor l, 2Q/(sqrt(L^2 + 4Q) - L), or (sqrt(L^2 + 4Q) + L)/2 for L > 0. Where no load factor is
+// positive (a negative discriminant, Q <= 0 with L < 0) it records the note `what` and gives 0;
+// a stress-free ply (Q = L = 0) gives 0 without it.
 double polynomial_exposure(double lin, double quad, const char* what);
+
+// --- kinking of the fibres and the friction of the fracture plane (the LaRC, Camanho and Wiegand
+// criteria) ---
+
+// True where the fracture angle a0 (degrees) leaves the friction coefficient -1/tan(2 a0) without
+// a value: a0 not finite, or within four roundings of a multiple of 90 degrees (|a0 - 90 k| <=
+// 4 eps |a0|, exact 0 included). There the double angle in radians is rounded by about as much as
+// it lies from a pole of 1/tan, so the coefficient comes out infinite, or as rounding error of
+// either sign (about 8e15 at 90 degrees); beyond it the coefficient is within a few percent.
+bool fracture_angle_without_friction(double a0);
+
+// The initial misalignment phi_c of the kink band, the root of a tan^2 - tan + b = 0 that vanishes
+// with b, a = eta_L + SL/XC, b = SL/XC: atan(2b/(1 + sqrt(1 - 4ab))), the rationalised form of
+// atan((1 - sqrt(1 - 4ab))/(2a)), which is 0/0 at a = 0 and cancels near it. False, with phic
+// untouched, where 1 - 4ab < 0: no misalignment balances these strengths and this friction.
+bool initial_misalignment(double& phic, double eta_l, double sl, double xc);
+
+// The misalignment of the kink band phi = sign(t12) (g12 phi_0 + |s12|)/(g12 + s11 - s22), its
+// sign from the rotated shear t12. The band is unstable where the denominator is not positive or
+// |phi| >= pi/4: phi grows without bound towards the pole and changes sign past it. There the
+// fibre has failed; the measure is then taken with |phi| = pi/4, the sign phi had on the way, and
+// the exposure is at least 1 (past_instability).
+struct KinkMisalignment {
+    double magnitude;  // signed (g12 phi_0 + |s12|)/(g12 + s11 - s22), or +-pi/4 when unstable
+    bool unstable;
+    double angle(double t12) const { return std::copysign(1.0, t12) * magnitude; }
+};
+KinkMisalignment kink_misalignment(double g12, double phi0, double s11, double s22, double s12);
+// The exposure of an unstable kink band: max(1, r), a NaN kept.
+double past_instability(double r);
+
+// Refusals at level -3 that return a NaN exposure: a fracture angle without friction, and
+// kinking parameters without an initial misalignment, naming the routine.
+double refuse_fracture_angle(const char* routine);
+double refuse_misalignment(const char* routine);
 }  // namespace tvk::failure

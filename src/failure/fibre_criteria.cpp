@@ -7,11 +7,51 @@
 #include <algorithm>
 #include <cmath>
 #include <limits>
+#include <string>
 
 #include "anglesearch.h"
 #include "core/errors.h"
 #include "criteria.h"
 #include "mechanics/transformation.h"
+
+namespace tvk::failure {
+
+bool fracture_angle_without_friction(double a0) {
+    if (!std::isfinite(a0)) return true;
+    const double r = std::abs(std::fmod(a0, 90.0));  // exact, as is 90 - r for r >= 45
+    const double off = r < 45.0 ? r : 90.0 - r;
+    // Below about 1.6e-307 degrees the coefficient overflows.
+    return off <= 4.0 * std::numeric_limits<double>::epsilon() * std::abs(a0) ||
+           (std::abs(a0) < 1e-300 && !std::isfinite(1.0 / std::tan(2.0 * (a0 * tvk::deg2rad))));
+}
+
+bool initial_misalignment(double& phic, double eta_l, double sl, double xc) {
+    const double b = sl / xc, a = eta_l + b, d = 1.0 - 4.0 * a * b;
+    if (d < 0.0) return false;
+    phic = std::atan(2.0 * b / (1.0 + std::sqrt(d)));
+    return true;
+}
+
+KinkMisalignment kink_misalignment(double g12, double phi0, double s11, double s22, double s12) {
+    constexpr double quarter = 0.25 * tvk::pi;
+    const double num = g12 * phi0 + std::abs(s12), den = g12 + s11 - s22, phi = num / den;
+    if (den <= 0.0 || std::abs(phi) >= quarter) return {std::copysign(quarter, num), true};
+    return {phi, false};
+}
+
+double past_instability(double r) { return std::isnan(r) ? r : std::max(1.0, r); }
+
+double refuse_fracture_angle(const char* routine) {
+    tvk::report(-3, std::string("Error: fracture angle of ") + routine + " not finite or at a multiple of 90 degrees.");
+    return std::numeric_limits<double>::quiet_NaN();
+}
+
+double refuse_misalignment(const char* routine) {
+    tvk::report(-3, std::string("Error: no initial misalignment in ") + routine + " for these strengths and a0.");
+    return std::numeric_limits<double>::quiet_NaN();
+}
+
+}  // namespace tvk::failure
 
 namespace {
 
@@ -22,14 +62,15 @@ constexpr double default_sainc_r = 0.08726646259971647;  // 5 degrees
 
 // The kinking parameters shared by the LaRC criteria: friction coefficients eta_T, eta_L,
 // transverse shear strength ST and the initial misalignment phi_0 that makes pure compression
-// at XC critical.
+// at XC critical; has_misalignment is false where these strengths and this friction admit none.
 struct Kinking {
     double eta_t, eta_l, st, sl, phi0, g12;
+    bool has_misalignment;
 
-    // The misalignment angle of the kink band for the ply stress (s11, s22, s12) and the shear of
-    // the rotated stress t12 whose sign it takes (Fortran SIGN semantics: -0 counts negative).
-    double misalignment(double s11, double s22, double s12, double t12) const {
-        return std::copysign(1.0, t12) * (g12 * phi0 + std::abs(s12)) / (g12 + s11 - s22);
+    // The misalignment of the kink band for the ply stress (s11, s22, s12); its angle takes the
+    // sign of the rotated shear t12 (Fortran SIGN semantics: -0 counts negative).
+    tvk::failure::KinkMisalignment misalignment(double s11, double s22, double s12) const {
+        return tvk::failure::kink_misalignment(g12, phi0, s11, s22, s12);
     }
 };
 
@@ -40,8 +81,8 @@ Kinking kinking(double a0_r, double st, double sl, double xc, double g12) {
     k.sl = sl;
     k.eta_l = k.eta_t * sl / st;
     k.g12 = g12;
-    const double a = k.eta_l + sl / xc;
-    const double phic = std::atan((1.0 - std::sqrt(1.0 - 4.0 * a * (sl / xc))) / (2.0 * a));
+    double phic = 0.0;
+    k.has_misalignment = tvk::failure::initial_misalignment(phic, k.eta_l, sl, xc);
     k.phi0 = phic - xc * phic / g12;
     return k;
 }
@@ -70,19 +111,23 @@ void into_misalignment_frame(double* sm, const double* s, double phi) {
 // the largest double (an overflowing rotation, traction or square, inf - inf, inf/inf), it is
 // +inf on that plane, so that the exposure is not finite and the ply is refused, rather than a
 // NaN that the search would skip as a plane without a value and read as an intact ply.
+// Past the kink band's instability the fibre has failed: the exposure is at least 1.
 double larc05_kinking(const double* s, const Kinking& k, double xt22, double sainc_r, int gsflag) {
     static constexpr double axis1[3] = {1.0, 0.0, 0.0};
     constexpr double overflow = std::numeric_limits<double>::infinity();
+    const tvk::failure::KinkMisalignment band = k.misalignment(s[0], s[1], s[3]);
     auto value = [&](double psi) {
         double sp[6], sm[6];
         GetRotatedStresses(sp, &psi, axis1, s, s + 1, s + 2, s + 3, s + 4, s + 5, nullptr);
-        const double phi = k.misalignment(s[0], s[1], s[3], sp[3]);
+        const double phi = band.angle(sp[3]);
         into_misalignment_frame(sm, sp, phi);
         const double tn = sm[1], tl = sm[3], tt = sm[5];
         const double v = sq(tl / (k.sl - k.eta_l * tn)) + sq(tt / (k.st - k.eta_t * tn)) + sq(std::max(tn, 0.0) / xt22);
         return std::isfinite(v) ? v : overflow;
     };
-    return tvk::failure::maximise_over_angle(value, 0.0, tvk::pi, sainc_r, gsflag, tvk::pi, default_sainc_r).value;
+    const double r =
+        tvk::failure::maximise_over_angle(value, 0.0, tvk::pi, sainc_r, gsflag, tvk::pi, default_sainc_r).value;
+    return band.unstable ? tvk::failure::past_instability(r) : r;
 }
 
 double angle_r(const double* deg, double fallback_r) { return deg ? *deg * tvk::deg2rad : fallback_r; }
@@ -92,10 +137,13 @@ double angle_r(const double* deg, double fallback_r) { return deg ? *deg * tvk::
 // for the kink-band stresses only. A NaN s11 is neither tension nor compression, and a stress
 // that is not finite leaves the kink-plane measure without a value: a scan, which skips such
 // planes, would report 0, an intact ply. Both are refused with the message `refusal` and a NaN;
-// with fcl set the other stresses are not read.
+// with fcl set the other stresses are not read. So are, where the kink plane is searched, a
+// fracture angle a0 without friction and kinking parameters without an initial misalignment
+// (routine `name`).
 template <class MakeKinking>
-double larc05_fibre(const double* s, double xt11, double xt22, const double* sainc, const int* gsflag,
-                    const int* fcl, MakeKinking make_kinking, const char* refusal) {
+double larc05_fibre(const double* s, double xt11, double xt22, const double* a0, const double* sainc,
+                    const int* gsflag, const int* fcl, MakeKinking make_kinking, const char* refusal,
+                    const char* name) {
     if (s[0] >= 0.0) return s[0] / xt11;
     const bool kink_band_only = fcl && *fcl != 0;
     const bool finite = std::all_of(s, s + 6, [](double v) { return std::isfinite(v); });
@@ -104,7 +152,10 @@ double larc05_fibre(const double* s, double xt11, double xt22, const double* sai
         return std::numeric_limits<double>::quiet_NaN();
     }
     if (kink_band_only) return 0.0;  // kink-band stresses only: nothing to report in compression
-    return larc05_kinking(s, make_kinking(), xt22, angle_r(sainc, default_sainc_r), gsflag ? *gsflag : 0);
+    if (a0 && tvk::failure::fracture_angle_without_friction(*a0)) return tvk::failure::refuse_fracture_angle(name);
+    const Kinking k = make_kinking();
+    if (!k.has_misalignment) return tvk::failure::refuse_misalignment(name);
+    return larc05_kinking(s, k, xt22, angle_r(sainc, default_sainc_r), gsflag ? *gsflag : 0);
 }
 
 }  // namespace
@@ -119,8 +170,8 @@ void FBLaRC05(double* rfb, const double* s11, const double* s22, const double* s
         const double a0_r = angle_r(a0, default_a0_r);
         return kinking(a0_r, transverse_shear_strength(*xc22, a0_r), *x12, *xc11, *g12);
     };
-    *rfb = larc05_fibre(s, *xt11, *xt22, sainc, gsflag, fcl, make_kinking,
-                        "Error: stress of FBLaRC05 is not finite.");
+    *rfb = larc05_fibre(s, *xt11, *xt22, a0, sainc, gsflag, fcl, make_kinking,
+                        "Error: stress of FBLaRC05 is not finite.", "FBLaRC05");
 }
 
 // As FBLaRC05 with in-situ strengths: a nonzero entry of x_is (xt11, xt22, xt33, xc11, xc22,
@@ -137,8 +188,8 @@ void FBLaRC05_is(double* rfb, const double* s11, const double* s22, const double
     *rfb = 0.0;
     const double s[6] = {*s11, *s22, *s33, *s12, *s13, *s23};
     auto make_kinking = [&] { return kinking(angle_r(a0, default_a0_r), x23, x12, xc11, *g12); };
-    *rfb = larc05_fibre(s, xt11, xt22, sainc, gsflag, fcl, make_kinking,
-                        "Error: stress of FBLaRC05_is is not finite.");
+    *rfb = larc05_fibre(s, xt11, xt22, a0, sainc, gsflag, fcl, make_kinking,
+                        "Error: stress of FBLaRC05_is is not finite.", "FBLaRC05_is");
 }
 
 // LaRC04 kinking in closed form: the kink plane is the principal plane of the transverse
@@ -161,8 +212,17 @@ void FBLaRC04(double* rfb, const double* s11, const double* s22, const double* s
     double sp[6], sm[6];
     GetRotatedStresses(sp, &psi, axis1, s11, s22, s33, s12, s13, s23, nullptr);
     if (fcl && *fcl != 0) return;
+    if (a0 && tvk::failure::fracture_angle_without_friction(*a0)) {
+        *rfb = tvk::failure::refuse_fracture_angle("FBLaRC04");
+        return;
+    }
     const Kinking k = kinking(a0_r, transverse_shear_strength(*xc22, a0_r), *x12, *xc11, *g12);
-    into_misalignment_frame(sm, sp, k.misalignment(*s11, *s22, *s12, sp[3]));
+    if (!k.has_misalignment) {
+        *rfb = tvk::failure::refuse_misalignment("FBLaRC04");
+        return;
+    }
+    const tvk::failure::KinkMisalignment band = k.misalignment(*s11, *s22, *s12);
+    into_misalignment_frame(sm, sp, band.angle(sp[3]));
     const double s22m = sm[1], s12m = sm[3], s13m = sm[4];
     if (s22m < 0.0) {
         *rfb = sq(s12m / (*x12 - k.eta_l * s22m));
@@ -170,6 +230,7 @@ void FBLaRC04(double* rfb, const double* s11, const double* s22, const double* s
         const double r = s22m / *xt22;
         *rfb = (1.0 - g) * r + g * r * r + sq(s12m / *x12) + (1.0 / *e22 - sq(*nu12) / *e11) * sq(s13m / *x12);
     }
+    if (band.unstable) *rfb = tvk::failure::past_instability(*rfb);
 }
 
 void FBChangChang(double* rfb, const double* s11, const double* s12, const double* xt11, const double* xc11,
@@ -189,19 +250,13 @@ void FBChristensen(double* rfb, const double* s11, const double* s22, const doub
                    const double* xc11) {
     const double lin = (1.0 / *xt11 - 1.0 / *xc11) * *s11;
     const double quad = sq(*s11) / (*xt11 * *xc11) - 0.25 * sq(1.0 / *xt11 + 1.0 / *xc11) * *s11 * (*s22 + *s33);
-    const double disc = lin * lin + 4.0 * quad;
     *rfb = 0.0;
-    static constexpr char tail[] = "evaluation. Please check your input parameters.";
-    if (disc < 0.0) {
-        tvk::report(-1, tvk::compose("Note: Negative root during Christensen failure", tail));
+    if (quad == 0.0 && lin == 0.0) {  // no stress along the fibres: the textbook form is 0/0
+        tvk::report(-1, tvk::compose("Note: Division by Zero during Christensen failure",
+                                     "evaluation. Please check your input parameters."));
         return;
     }
-    const double den = std::sqrt(disc) - lin;
-    if (den == 0.0) {
-        tvk::report(-1, tvk::compose("Note: Division by Zero during Christensen failure", tail));
-        return;
-    }
-    *rfb = 2.0 * quad / den;
+    *rfb = tvk::failure::polynomial_exposure(lin, quad, "Note: Negative root during Christensen failure");
 }
 
 // Efforts: 1 fibre tension, 2 longitudinal shear, 3 transverse shear, 4 transverse tension.

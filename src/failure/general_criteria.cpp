@@ -10,6 +10,7 @@
 // (2008, J. Compos. Mater. 42).
 #include <algorithm>
 #include <cmath>
+#include <limits>
 
 #include "core/errors.h"
 #include "criteria.h"
@@ -22,13 +23,16 @@ namespace tvk::failure {
 // (sqrt(D) + L)/2, which equals it wherever both are defined, is taken while L > 0, so the
 // exposure is never NaN: 0 for no stress, L when only the linear part acts. With both parts
 // negative (an interaction term can make the quadratic part indefinite) both roots lambda are
-// negative: no load factor reaches the surface, as with no real root, and the note is recorded.
+// negative, and with Q = 0 and L < 0 the only root is: no load factor reaches the surface, as
+// with no real root, and the note is recorded.
 double polynomial_exposure(double lin, double quad, const char* what) {
     const double disc = lin * lin + 4.0 * quad;
-    if (disc < 0.0 || (quad < 0.0 && lin < 0.0)) {
+    if (disc < 0.0 || (quad <= 0.0 && lin < 0.0)) {
         tvk::report(-1, tvk::compose(what, "evaluation. Please check your input parameters."));
         return 0.0;
     }
+    // A square that overflows: +inf (D = inf made 2Q/(sqrt(D) - L) 0, an intact ply).
+    if (std::isinf(disc) || std::isinf(quad)) return std::numeric_limits<double>::infinity();
     const double root = std::sqrt(disc);
     if (lin > 0.0) return (root + lin) / 2.0;
     const double den = root - lin;

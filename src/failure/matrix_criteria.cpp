@@ -18,6 +18,7 @@
 
 #include "anglesearch.h"
 #include "core/errors.h"
+#include "criteria.h"
 #include "mechanics/transformation.h"
 
 namespace {
@@ -138,10 +139,29 @@ double half_friction(const double* a0) {
     return a0 ? -1.0 / (2.0 * std::tan(2.0 * *a0 * tvk::deg2rad)) : 0.1433726928794039;
 }
 
-// 2Q/(sqrt(D) - L) of the Hashin compression branches, or L when the denominator is 0.
+// A fracture angle a0 without friction (criteria.h) refuses criterion `name`: true, with a NaN
+// exposure in r and the refusal recorded.
+bool refused_angle(double* r, const double* a0, const char* name) {
+    if (!a0 || !tvk::failure::fracture_angle_without_friction(*a0)) return false;
+    *r = tvk::failure::refuse_fracture_angle(name);
+    return true;
+}
+
+// 2Q/(sqrt(D) - L) of the Hashin compression branches, or L when the denominator is 0; +inf
+// where Q or D overflows (D = inf made it 2Q/inf = 0, an intact ply).
 double hashin_root(double lin, double quad) {
-    const double den = std::sqrt(4.0 * quad + lin * lin) - lin;
+    const double disc = 4.0 * quad + lin * lin;
+    if (std::isinf(disc) || std::isinf(quad)) return overflow;
+    const double den = std::sqrt(disc) - lin;
     return den == 0.0 ? lin : 2.0 * quad / den;
+}
+
+// The exposure of a closed-form criterion whose terms finite stresses carried past the largest
+// double (a square or product that overflows, inf - inf): +inf, so that the ply is refused rather
+// than read intact (a NaN term made sqrt(v) for v > 0, else 0, read 0); a NaN stress gives NaN.
+double overflowed(std::initializer_list<double> stress) {
+    const bool nan = std::any_of(stress.begin(), stress.end(), [](double v) { return std::isnan(v); });
+    return nan ? std::numeric_limits<double>::quiet_NaN() : overflow;
 }
 
 }  // namespace
@@ -149,6 +169,7 @@ double hashin_root(double lin, double quad) {
 void MCrckLaRC05(double* rmc, const double* s22, const double* s33, const double* s12, const double* s13,
                  const double* s23, const double* xt22, const double* xc22, const double* x12, const double* a0,
                  double* outtheta, const double* sainc, const int* gsflag) {
+    if (refused_angle(rmc, a0, "MCrckLaRC05")) return;
     const double default_step = default_sainc_r, step = search_step(sainc, default_step);
     const ActionPlane p = larc_parameters(a0, *xc22, *x12);
     const PlyStress s{*s22, *s33, *s12, *s13, *s23};
@@ -185,6 +206,7 @@ void MCrckLaRC04(double* rmc, const double* s11, const double* s22, const double
     }
     const ActionPlane p = larc_parameters(a0, *xc22, *x12);
     if (*s11 >= -*xc22) {
+        if (refused_angle(rmc, a0, "MCrckLaRC04")) return;
         const PlyStress s{*s22, *s33, *s12, *s13, *s23};
         auto value = [&](double theta) { return larc_value(s.on(theta), p); };
         // The planes at theta and theta + pi are one plane: the value has period pi.
@@ -199,10 +221,15 @@ void MCrckLaRC04(double* rmc, const double* s11, const double* s22, const double
     double sp[6];
     GetRotatedStresses(sp, &psi, axis1, s11, s22, s33, s12, s13, s23, nullptr);
     if (kink_only) return;
-    const double xc = *xc11, sl = p.sl, a = p.eta_l + sl / xc;
-    const double phic = std::atan((1.0 - std::sqrt(1.0 - 4.0 * a * sl / xc)) / (2.0 * a));
+    if (refused_angle(rmc, a0, "MCrckLaRC04")) return;
+    const double xc = *xc11;
+    double phic = 0.0;
+    if (!tvk::failure::initial_misalignment(phic, p.eta_l, p.sl, xc))
+        return void(*rmc = tvk::failure::refuse_misalignment("MCrckLaRC04"));
     const double phi0 = phic - xc * phic / *g12;
-    const double phi = std::copysign(1.0, sp[3]) * (*g12 * phi0 + std::abs(*s12)) / (*s11 + *g12 - *s22);
+    // Past the kink band's instability the fibre has failed, and the matrix in the band with it.
+    const tvk::failure::KinkMisalignment band = tvk::failure::kink_misalignment(*g12, phi0, *s11, *s22, *s12);
+    const double phi = band.angle(sp[3]);
     static constexpr int six = 6, plus = 0, stress_form = 0;
     double t[36], sm[6];
     GetNyeTransformationMatrix(t, &phi, &six, &plus, &stress_form);
@@ -216,6 +243,7 @@ void MCrckLaRC04(double* rmc, const double* s11, const double* s22, const double
     *rmc = fracture_plane<200>("LaRC04", s, {*xc22, *x12}, value, 0.0, tvk::pi, step, default_step, gsflag, tvk::pi,
                                outtheta)
                .value;
+    if (band.unstable) *rmc = tvk::failure::past_instability(*rmc);
 }
 
 namespace {
@@ -351,6 +379,7 @@ void MCrckSPC3D(double* rmc, const double* s22, const double* s33, const double*
 void MCrckCamanho(double* rmc, const double* s22, const double* s33, const double* s12, const double* s13,
                   const double* s23, const double* xt22, const double* xc22, const double* x12, const double* x23,
                   double* outtheta, const double* a0, const double* sainc, const int* gsflag) {
+    if (refused_angle(rmc, a0, "MCrckCamanho")) return;
     const double default_step = default_sainc_r, step = search_step(sainc, default_step);
     const double eta = half_friction(a0), st = *x23, sl = *x12, yt = *xt22, eta_l = eta * sl / st;
     const double g1 = (st * st - yt * yt) / (yt * st), g2 = 2.0 * eta - g1;
@@ -377,6 +406,7 @@ void MCrckCamanho(double* rmc, const double* s22, const double* s33, const doubl
 void MCrckWiegand(double* rmc, const double* s22, const double* s33, const double* s12, const double* s13,
                   const double* s23, const double* xt22, const double* xc22, const double* x12, double* outtheta,
                   const double* a0, const double* sainc, const int* gsflag) {
+    if (refused_angle(rmc, a0, "MCrckWiegand")) return;
     const double default_step = default_sainc_r, step = search_step(sainc, default_step);
     const double eta = half_friction(a0);
     const double two_tan = a0 ? 2.0 * std::tan(*a0 * tvk::deg2rad) : 2.6540896432408196;
@@ -461,17 +491,10 @@ void MCrckChai(double* rmc, const double* s22, const double* s12, const double* 
 void MCrckChristensen(double* rmc, const double* s22, const double* s33, const double* s12, const double* s13,
                       const double* s23, const double* xt22, const double* xc22, const double* xt33,
                       const double* xc33, const double* x12, const double* x13, const double* x23) {
-    *rmc = 0.0;
     const double lin = (1.0 / *xt22 - 1.0 / *xc22) * *s22 + (1.0 / *xt33 - 1.0 / *xc33) * *s33;
     const double quad = (sq(*s23) - *s22 * *s33) / sq(*x23) + sq(*s12 / *x12) + sq(*s13 / *x13) +
                         sq(*s22 + *s33) / std::sqrt(*xt22 * *xc22 * *xt33 * *xc33);
-    const double disc = lin * lin + 4.0 * quad;
-    if (disc < 0.0) {
-        tvk::report(-1, tvk::compose("Note: Negative root during Christensen failure", note_tail));
-        return;
-    }
-    const double den = std::sqrt(disc) - lin;
-    if (den != 0.0) *rmc = 2.0 * quad / den;
+    *rmc = tvk::failure::polynomial_exposure(lin, quad, "Note: Negative root during Christensen failure");
 }
 
 void MCrckHashin1989(double* rmc, const double* s22, const double* s33, const double* s12, const double* s13,
@@ -480,6 +503,8 @@ void MCrckHashin1989(double* rmc, const double* s22, const double* s33, const do
     *rmc = 0.0;
     const double i = *s22 + *s33, a = (sq(*s23) - *s22 * *s33) / sq(*x23);
     const double t = sq(*s12 / *x12) + sq(*s13 / *x13);
+    if (!std::isfinite(i * i) || !std::isfinite(a) || !std::isfinite(t))
+        return void(*rmc = overflowed({*s22, *s33, *s12, *s13, *s23}));
     auto note = [] { tvk::report(-1, tvk::compose("Note: Negative root during Hashin failure", note_tail)); };
     if (i >= 0.0) {
         const double v = a + i * i / (*xt22 * *xt33) + t;
@@ -496,6 +521,7 @@ void MCrckHashin1989(double* rmc, const double* s22, const double* s33, const do
         note();
         return;
     }
+    if (std::isinf(disc) || std::isinf(quad)) return void(*rmc = overflow);
     const double den = std::sqrt(disc) - lin;
     if (den != 0.0) *rmc = 2.0 * quad / den;
 }
@@ -505,6 +531,8 @@ void MCrckHashinComplete(double* rmc, const double* s22, const double* s33, cons
                          const double* x23) {
     const double i = *s22 + *s33, a = (sq(*s23) - *s22 * *s33) / sq(*x23);
     const double t = (sq(*s12) + sq(*s13)) / sq(*x12);
+    if (!std::isfinite(i * i) || !std::isfinite(a) || !std::isfinite(t))
+        return void(*rmc = overflowed({*s22, *s33, *s12, *s13, *s23}));
     if (i >= 0.0) {
         const double v = i * i / sq(*xt22) + a + t;
         *rmc = v > 0.0 ? std::sqrt(v) : 0.0;

@@ -274,7 +274,8 @@ public:
         e_ = Efforts(m.es, eel, trial, xi_);
     }
 
-    // False when a final strain overflows (the point's result would be invented).
+    // False when a final strain overflows (the point's result would be invented) or the kinking
+    // criterion refuses the point's thresholds.
     bool run(double* rs, double* dlim) {
         std::fill(rs, rs + nm, 0.0);
         std::fill(dlim, dlim + nm, 1.0);
@@ -292,7 +293,7 @@ private:
     const double* rs_old_;
     double xi_[nm];
     Efforts e_{0, nullptr, nullptr, nullptr};
-    bool overflow_ = false;
+    mutable bool overflow_ = false;
 
     bool quadratic_set() const { return m_.crit == 1 || m_.crit == 5; }
     // Weight of the shear partners of normal mode i.
@@ -316,6 +317,7 @@ private:
         double r;
         FBLaRC05_is(&r, &e_.effort[i], &v[1], &v[2], &v[3], &v[5], &v[4], &xi_[mode::ft], &xi_[mode::fc],
                     &xi_[mode::mt], &xs, &xs, &m_.g12, &a0, &sainc, &gs, &fcl, x_is);
+        if (std::isnan(r)) overflow_ = true;  // refused (thresholds without a misalignment): so is the point
         return r;
     }
 

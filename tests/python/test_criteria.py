@@ -273,16 +273,148 @@ def test_fblarc05_refuses_a_kinking_stress_that_is_not_finite(record, gsflag, ro
 @pytest.mark.parametrize("gsflag", [0, 1])
 def test_fblarc05_kinking_stress_that_overflows_is_not_read_intact(record, gsflag, routine):
     """Regression: finite stresses whose kink-plane tractions overflow made the measure NaN on
-    every plane; the scan skipped them all and read 0.0 at level 0 (an intact ply). The measure
-    grows with the square of the stress, so such a ply reads inf, and the dispatcher refuses it."""
+    every plane; the scan skipped them all and read 0.0 at level 0 (an intact ply). Where the
+    tractions overflow the ply reads inf, and the dispatcher refuses it; the first and last states
+    are past the kink band's instability, where the measure with |phi| = pi/4 is finite and failed."""
     larc05, _ = LARC05_FIBRE[routine]
     for s in ([-1e200, -1e200, 0, 1e200, 0, 0], [-1e308] * 3 + [1e308] * 3, [-1e160, 5e159, 0, 1e160, 0, 0]):
-        assert larc05(*s, gsflag=gsflag) == math.inf and taken(record) == (0, "")
+        r = larc05(*s, gsflag=gsflag)
+        assert (r == math.inf if s[0] == -1e308 else 1.0 <= r < math.inf) and taken(record) == (0, "")
     # an ordinary compressive stress keeps a finite exposure near 1.9
     assert 1.8 < larc05(-1500.0, -100.0, 0, 50.0, 0, 10.0, gsflag=gsflag) < 2.1
     if routine == "FBLaRC05":
         nye = np.array([171420, 9080, 9080, 0.32, 0.32, 0.45, 5290, 5290, 3130.0])[:, None, None]
         strengths = np.array([2560, 73, 73, 1590, 185, 185, 90, 90, 57, 80.0])[:, None, None]
-        f, r = t.damage.fiberbreakage(np.array([-1e200, -1e200, 0, 1e200, 0, 0]), nye, strengths,
+        f, r = t.damage.fiberbreakage(np.array([-1e308] * 3 + [1e308] * 3), nye, strengths,
                                       np.zeros((1, 1)), 1, 1, 13)
         assert r == math.inf and taken(record)[0] == -3
+
+
+def kink_reference(s11, a0, st=None, xc11=1590.0, xc22=185.0, x12=90.0, g12=5290.0):
+    """Pure fibre compression at 50 digits: every kink plane carries the same stress, and in the
+    misalignment frame tn = s11 sin^2 phi, tL = -s11 sin phi cos phi, phi = g12 phi_0/(g12 + s11)
+    from the textbook phi_c; past the band's instability, max(1, the measure at phi = pi/4)."""
+    with mpmath.workdps(50):
+        a = mpmath.mpf(a0) * mpmath.pi / 180
+        st = xc22 * mpmath.cos(a) * (mpmath.sin(a) + mpmath.cos(a) / mpmath.tan(2 * a)) if st is None else st
+        eta_l, b = -x12 / (mpmath.tan(2 * a) * st), mpmath.mpf(x12) / xc11
+        phic = mpmath.atan((1 - mpmath.sqrt(1 - 4 * (eta_l + b) * b)) / (2 * (eta_l + b)))
+        den = g12 + mpmath.mpf(s11)
+        phi = phic * (g12 - xc11) / den
+        unstable = den <= 0 or phi >= mpmath.pi / 4
+        phi = mpmath.pi / 4 if unstable else phi
+        m = (s11 * mpmath.sin(phi) * mpmath.cos(phi) / (x12 - eta_l * s11 * mpmath.sin(phi) ** 2)) ** 2
+        return float(max(1, m) if unstable else m)
+
+
+def kinking(a0):
+    """The kinking criteria under pure compression s11 (strengths 2560, 1590, 73, 185, 90, g12
+    5290), each with the ST of its reference."""
+    x, z = (2560, 1590, 73, 185, 90), (0,) * 5
+    return {"FBLaRC05": (lambda s11: fb.fblarc05(s11, *z, *x, 5290, a0=a0), None),
+            "FBLaRC05 golden": (lambda s11: fb.fblarc05(s11, *z, *x, 5290, a0=a0, gsflag=1), None),
+            "FBLaRC05_is": (lambda s11: fb.fblarc05_is(s11, *z, *x[:3], 60, 90, 5290, a0=a0), 60),
+            "FBLaRC04": (lambda s11: fb.fblarc04(s11, *z, *x, 171420, 9080, 5290, 0.32, a0=a0), None)}
+
+
+@pytest.mark.parametrize("a0", [43.2293036190, 43.2293036190 * (1 + 1e-12), 43.2293036190 * (1 - 1e-12), 30.0, 53.0])
+def test_pure_compression_at_xc11_reads_one_whatever_the_fracture_angle(record, a0):
+    """Regression: phi_c = atan((1 - sqrt(1 - 4ab))/(2a)) is 0/0 at a = eta_L + SL/XC = 0 and
+    cancels near it: pure compression at xc11, which calibrates phi_0, read 0.99798 at a0 =
+    43.2293036190, and 1.0133 and 0.9996 one part in 1e12 to either side."""
+    for name, (kink, st) in kinking(a0).items():
+        assert kink(-1590.0) == pytest.approx(1.0, rel=1e-13), name
+        assert kink(-2400.0) == pytest.approx(kink_reference(-2400.0, a0, st), rel=1e-12), name
+    assert taken(record) == (0, "")
+
+
+def test_fibre_compressed_past_the_kink_band_instability_has_failed(record):
+    """Regression: phi grows without bound towards the pole at s11 - s22 = -g12 and changes sign
+    past it: pure compression read 2.9e-7 at -5153, inf at -5290, 1.047 at -5400; a ray with shear
+    read 0.62 at 2.8 xc11, and s11 = -5290 with s22 = -20, s12 = 10 read 0.367."""
+    grid = -np.geomspace(100.0, 20000.0, 300)
+    for name, (kink, st) in kinking(53.0).items():
+        values = np.array([kink(s11) for s11 in grid])
+        assert values == pytest.approx([kink_reference(s11, 53.0, st) for s11 in grid], rel=1e-9), name
+        assert np.isfinite(values).all() and (values[np.maximum.accumulate(values >= 1)] >= 1).all(), name
+    x = (2560, 1590, 73, 185, 90, 5290)
+    assert fb.fblarc05(-5290.0, -20.0, 0, 10.0, 0, 0, *x) >= 1.0
+    assert min(fb.fblarc05(*(k * np.array([-1, 0, 0, 0.238, 0, 0.6])), *x) for k in (4475, 5623)) >= 1.0
+    larc04 = lambda s11: t.mccollection.mcrcklarc04(s11, -1.0, 0, 0, 0, 0, *x[:5], 171420, 9080, 5290, 0.32)[0]
+    assert all(1.0 <= larc04(s11) < math.inf for s11 in (-5153.0, -5291.0, -8000.0)) and taken(record) == (0, "")
+
+
+@pytest.mark.parametrize("gsflag", [0, 1])
+def test_kinking_parameters_without_initial_misalignment_are_refused_by_name(record, gsflag):
+    """Regression: where 1 - 4ab < 0 phi_c has no value: fblarc05 read inf at level 0, mcrcklarc04
+    (nan, -1) and fblarc04 NaN, all at level 0."""
+    with mpmath.workdps(50):  # a = eta_L + b, b = SL/XC at a0 = 53 degrees, ST from xc22 = 100
+        a = mpmath.radians(53)
+        st = 100 * mpmath.cos(a) * (mpmath.sin(a) + mpmath.cos(a) / mpmath.tan(2 * a))
+        assert 1 - 4 * (-130 / (mpmath.tan(2 * a) * st) + mpmath.mpf(130) / 300) * 130 / 300 < 0
+    refusal = lambda name: (-3, f"Error: no initial misalignment in {name} for these strengths and a0.")
+    x, s = (1000, 300, 40, 100, 130), (-100, -10, 0, 5, 0, 0)
+    larc04 = (-300, -20, 0, 10, 0, 0, *x, 120000, 8000, 4000, 0.3)
+    assert math.isnan(fb.fblarc05(*s, *x, 4000, gsflag=gsflag)) and taken(record) == refusal("FBLaRC05")
+    is_ = fb.fblarc05_is(*s, *x[:3], 80.0, 130, 4000, gsflag=gsflag, x_is=np.r_[np.zeros(8), float(st)])
+    assert math.isnan(is_) and taken(record) == refusal("FBLaRC05_is")
+    r, theta = t.mccollection.mcrcklarc04(*larc04, gsflag=gsflag)
+    assert math.isnan(r) and theta == -1.0 and taken(record) == refusal("MCrckLaRC04")
+    assert math.isnan(fb.fblarc04(*larc04)) and taken(record) == refusal("FBLaRC04")
+    # phi_c is not read in tension, with fcl, or in LaRC04's ply frame (s11 >= -xc22)
+    assert fb.fblarc05(500, *s[1:], *x, 4000) == 0.5 and fb.fblarc04(500, *larc04[1:]) == 0.5
+    assert fb.fblarc05(*s, *x, 4000, fcl=1) == 0.0 and fb.fblarc04(*larc04, fcl=1) == 0.0
+    assert np.isfinite(t.mccollection.mcrcklarc04(-50, *larc04[1:], gsflag=gsflag)[0]) and taken(record) == (0, "")
+
+
+def christensen_terms(s, xt22, xc22, xt33, xc33, x12, x13, x23):
+    s22, s33, s12, s13, s23 = s
+    return ([(1 / xt22 - 1 / xc22) * s22, (1 / xt33 - 1 / xc33) * s33],
+            [(s23 ** 2 - s22 * s33) / x23 ** 2, (s12 / x12) ** 2, (s13 / x13) ** 2,
+             (s22 + s33) ** 2 / mpmath.sqrt(xt22 * xc22 * xt33 * xc33)])
+
+
+def christensen_fibre_terms(s, xt11, xc11):
+    s11, s22, s33 = s
+    return [(1 / xt11 - 1 / xc11) * s11], [s11 ** 2 / (xt11 * xc11),
+                                        -(1 / xt11 + 1 / xc11) ** 2 * s11 * (s22 + s33) / 4]
+
+
+def test_christensen_exposure_is_the_largest_reciprocal_load_factor(record):
+    """Regression: 2Q/(sqrt(D) - L) was negative where Q < 0 and L < 0 (-0.2128, and -0.00523 for
+    the fibre form, through fbflag 5 too), and 0 where Q = 0 < L, whose exposure is L (0.25 one
+    double away in x23). No load factor is positive where Q <= 0 and L < 0."""
+    note = (-1, "Note: Negative root during Christensen failureevaluation. Please check your inpu")
+    rng, seen = np.random.default_rng(67), 0
+    for _ in range(2000):
+        x = rng.uniform([30, 120, 30, 120, 25, 25, 25], [90, 300, 90, 300, 120, 120, 120])
+        s = rng.normal(size=5) * [80, 80, 50, 50, 50] * ([-1, -1, 1, 1, 1] if rng.random() < 0.3 else 1)
+        f, xf = rng.normal(size=3) * [1500, 80, 80], rng.uniform([1200, 600], [3000, 1800])
+        for routine, terms, stress, strengths in ((t.mccollection.mcrckchristensen, christensen_terms, s, x),
+                                                   (fb.fbchristensen, christensen_fibre_terms, f, xf)):
+            ref, scale, disc = polynomial_exposure_reference(terms, stress, strengths)
+            if abs(disc) > 1e-9:
+                assert routine(*stress, *strengths) == pytest.approx(ref, abs=2e-15 * scale)
+                assert taken(record) == (note if ref == 0.0 else (0, ""))
+                seen += ref == 0.0 and disc > 0
+    assert seen >= 5
+    assert t.mccollection.mcrckchristensen(-60, -60, 0, 0, 0, 50, 200, 50, 200, 80, 80, 45) == 0.0
+    for x23 in (50.0, float(np.nextafter(50.0, 100.0))):  # Q = 0 to rounding, L = 0.3 as gppolycamanho
+        assert t.mccollection.mcrckchristensen(10, 10, 0, 0, 0, 50, 200, 50, 200, 80, 80, x23) == pytest.approx(0.3)
+    strengths = np.array([1660, 73, 73, 784, 185, 185, 90, 90, 57, 80.0])[:, None, None]
+    nye = np.array([140e3, 9e3, 9e3, 0.3, 0.3, 0.4, 5e3, 5e3, 3.5e3])[:, None, None]
+    stress = np.array([61.4, 28.5, 28.5, 0, 0, 0])
+    assert t.damage.fiberbreakage(stress, nye, strengths, np.zeros((1, 1)), 1, 1, 5) == (0.0, 0.0)
+    assert taken(record) == note
+
+
+def test_polynomial_criteria_note_where_only_a_negative_linear_part_acts(record):
+    """Regression: with Q = 0 and L < 0 the only load factor 1/L is negative, yet 0 came back
+    without the note. With xint -1, f11 = 1/4, f22 = 1: Q = (s11/2 - s22)^2 exactly, L = 3 s11/4."""
+    from fractions import Fraction
+    s11, s22 = Fraction(-2), Fraction(-1)
+    assert s11 ** 2 / 4 + s22 ** 2 - s11 * s22 == 0 and 3 * s11 / 4 < 0
+    camanho = lambda s11, s22: gp.gppolycamanho(s11, s22, 0, 0, 0, 0, 1.0, 4.0, 1.0, 1.0, 80, 80, 50, xint=-1.0)
+    assert camanho(-2.0, -1.0) == 0.0
+    assert taken(record) == (-1, "Note: Negative root during polynomial failureevaluation. Please check your input")
+    assert camanho(2.0, 1.0) == 1.5 and camanho(0.0, 0.0) == 0.0 and taken(record) == (0, "")  # L; no stress

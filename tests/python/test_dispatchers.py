@@ -137,3 +137,27 @@ def test_selector_zero_on_a_ply_outside_the_tables_reads_and_records_nothing(tab
     dmg.matrixcracking(z, md.peprops, md.psprops, md.pdprops, orient, 4, 2, 6)
     assert record() == (-3, "Error: ply or section out of range in MatrixCracking.")
 
+
+
+def test_kinking_refusals_reach_the_dispatchers_by_name(tables):
+    """Regression: a fracture angle at 90 degrees read (1.0, 8.8e14) through mcflag 10, and
+    kinking parameters without an initial misalignment were refused as "non-finite exposure"
+    (or, before, read intact). Each is refused with its own message and failure flag 0."""
+    orient, _ = tables
+    angle = "Error: fracture angle of {} not finite or at a multiple of 90 degrees."
+    md.pdprops[0, 0, 0] = 90.0  # a0 of the ply's parameter set
+    s = np.array([0.0, -50.0, 0, 10.0, 0, 5.0])
+    for mcflag, name in ((10, "MCrckWiegand"), (11, "MCrckCamanho")):
+        eh.rsxerr(1)
+        f, r, theta = dmg.matrixcracking(s, md.peprops, md.psprops, md.pdprops, orient, 1, 1, mcflag, outtheta=-1.0)
+        assert f == 0.0 and math.isnan(r) and theta == -1.0 and record() == (-3, angle.format(name))
+    md.psprops[:, 1, 0] = [1000.0, 40.0, 40.0, 300.0, 100.0, 100.0, 130.0, 130.0, 57.0, 80.0]  # 1 - 4ab < 0
+    s = np.array([-300.0, -20.0, 0, 10.0, 0, 0])
+    calls = {"FBLaRC04": lambda: dmg.fiberbreakage(s, md.peprops, md.psprops, orient, 2, 1, 12),
+             "FBLaRC05": lambda: dmg.fiberbreakage(s, md.peprops, md.psprops, orient, 2, 1, 13),
+             "MCrckLaRC04": lambda: dmg.matrixcracking(s, md.peprops, md.psprops, md.pdprops, orient, 2, 1, 14)[:2]}
+    for name, call in calls.items():
+        eh.rsxerr(1)
+        f, r = call()
+        assert f == 0.0 and math.isnan(r) and record() == (
+            -3, f"Error: no initial misalignment in {name} for these strengths and a0."), name

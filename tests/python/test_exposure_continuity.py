@@ -102,3 +102,40 @@ def test_matrix_cracking_vdi2014_reads_neighbouring_stresses_alike():
         md.psprops = md.peprops = md.pdprops = None
     assert out[0][1] == pytest.approx(out[1][1], rel=0.01) and out[1][0] == 0.0  # 0.987 and 0.990
     assert s[0] / XT11 >= 1 and 0.5 <= out[2][2] < 1 and out[2][0] == 1.0  # fibres failed, fIFF in [s, 1)
+
+
+def test_closed_form_matrix_exposure_that_has_failed_never_reads_intact_further_out():
+    """Regression: squares and products that overflow made a NaN or infinite term, and sqrt(v) for
+    v > 0 else 0, or 2Q/(sqrt(D) - L) with D = inf, read 0: mcflag 3 refused (-1.78e155, 8.9e153,
+    8.9e153, 1.78e154, 0, 0) but read 1.78 times that intact, mcflag 1 read s22 = -1e156 intact
+    after -1e155 failed. Along a ray, a failed, refused or non-finite reading stays so."""
+    dmg, md, eh = t.damage, t.materialdata, t.errorhandling
+    md.psprops = np.array([2560.0, 73.0, 60.0, 1590.0, 185.0, 200.0, 90.0, 95.0, 57.0, 80.0])[:, None, None].copy()
+    md.peprops = np.array([171420.0, 9080.0, 9080.0, 0.32, 0.32, 0.45, 5290.0, 5290.0, 3130.0])[:, None, None].copy()
+    md.pdprops = np.full((8, 1, 1), np.finfo(float).max)
+
+    def broken(s, flag):
+        eh.rsxerr(1)
+        if flag == 0:
+            f, r = 0.0, mc.mcrckchristensen(*s[1:], 50.0, 200.0, 50.0, 200.0, 80.0, 80.0, 45.0)
+        else:
+            f, r, _ = dmg.matrixcracking(s, md.peprops, md.psprops, md.pdprops, np.zeros((1, 1)), 1, 1, flag)
+        return f == 1.0 or eh.errstat == -3 or not math.isfinite(r)
+
+    try:
+        assert broken(np.array([-1.78e155, 8.9e153, 8.9e153, 1.78e154, 0, 0]), 3)
+        assert broken(np.array([-3.16e155, 1.58e154, 1.58e154, 3.16e154, 0, 0]), 3)
+        assert broken(np.array([0, -1e156, 0, 0, 0, 0]), 1) and not broken(np.array([0, -50.0, 0, 20.0, 0, 0]), 1)
+        rng = np.random.default_rng(243)
+        for _ in range(60):
+            d = rng.normal(size=6) * (rng.random(6) > 0.25)
+            for flag in range(9):  # 0: Christensen's member
+                readings = [broken(k * d, flag) for k in np.geomspace(1e150, 1e300, 31)]
+                assert readings == sorted(readings), (flag, d)  # intact (False) never after True
+        # L^2 overflows while Q does not (a tensile strength far below the compressive one): about
+        # Q/|L| = 1e145 and 1e145, which read 0
+        assert t.gpcollection.gppolycamanho(-1e145, 0, 0, 0, 0, 0, 1e-10, 1.0, 50, 200, 80, 80, 45) == math.inf
+        assert mc.mcrckchristensen(-1e150, 0, 0, 0, 0, 1e-10, 1.0, 1.0, 1.0, 80, 80, 45) == math.inf
+    finally:
+        md.psprops = md.peprops = md.pdprops = None
+        eh.rsxerr(1)

@@ -247,3 +247,40 @@ def test_golden_search_is_within_its_width_of_the_largest_exposure(name):
     }[name]
     for s in np.random.default_rng(5).normal(size=(150, 5)) * [80, 60, 50, 40, 35]:
         assert_within_width(crit(s), ref, s, lo)
+
+
+def test_fracture_angle_at_a_multiple_of_90_degrees_is_refused(record):
+    """Regression: eta_T = -1/tan(2 a0) is infinite at a0 = 0 and rounding error near 90 degrees
+    (8e15, of either sign one double away): LaRC05, Wiegand and Camanho read inf at a0 = 0, and
+    LaRC05 6.7e29 at 90, at level 0. Refused within four roundings of a multiple of 90 degrees,
+    where -1/tan(2 a0) as the criteria round it is off by more than 1 % (50 digits)."""
+    import mpmath
+    ulps = lambda a, n: float(a + n * np.spacing(a))
+    refused = [0.0, -0.0, 90.0, -90.0, 180.0, 1e-320, math.nan, math.inf] + [
+        ulps(a, n) for a in (90.0, 270.0) for n in (-4, -1, 1, 2, 4)]
+    served = [ulps(90.0, -8), ulps(270.0, 8), 1e-6, 45.0, 89.9]
+    with mpmath.workdps(50):
+        for a0 in refused[5:6] + refused[8:] + served:
+            eta = -1 / mpmath.tan(2 * mpmath.mpf(a0) * mpmath.pi / 180)
+            off = abs(-1 / math.tan(2.0 * (a0 * 0.017453292519943295)) - eta) / max(1, abs(eta))
+            assert (off > 0.01 or math.isinf(off)) if a0 in refused else off < 0.05, a0
+    s, fibre = (-50.0, 0.0, 10.0, 0.0, 5.0), (-900.0, -50.0, 0.0, 10.0, 0.0, 5.0)
+    larc04 = (*fibre, 1500, 1000, YT, YC, SL, 140e3, 9e3, 5e3, 0.3)
+    refusal = "not finite or at a multiple of 90 degrees."
+    for name, routine in {
+            "MCrckLaRC05": lambda a0: mc.mcrcklarc05(*s, YT, YC, SL, a0=a0)[0],
+            "MCrckWiegand": lambda a0: mc.mcrckwiegand(*s, YT, YC, SL, a0=a0)[0],
+            "MCrckCamanho": lambda a0: mc.mcrckcamanho(*s, YT, YC, SL, S23, a0=a0, gsflag=1)[0],
+            "MCrckLaRC04": lambda a0: mc.mcrcklarc04(*larc04, a0=a0)[0],
+            "FBLaRC05": lambda a0: t.fbcollection.fblarc05(*fibre, 1500, 1000, YT, YC, SL, 5e3, a0=a0),
+            "FBLaRC05_is": lambda a0: t.fbcollection.fblarc05_is(*fibre, 1500, 1000, YT, S23, SL, 5e3, a0=a0),
+            "FBLaRC04": lambda a0: t.fbcollection.fblarc04(*larc04, a0=a0)}.items():
+        for a0 in refused + served:  # served: inf where a plane is a pole, or no kink misalignment
+            r, (level, text) = routine(a0), record()
+            eh.rsxerr(1)
+            if a0 in refused:
+                assert math.isnan(r) and text == f"Error: fracture angle of {name} {refusal}", (name, a0)
+            else:
+                assert (level == 0 and not math.isnan(r)) or "no initial misalignment" in text, (name, a0)
+    assert t.fbcollection.fblarc05(900.0, *fibre[1:], 1500, 1000, YT, YC, SL, 5e3, a0=90.0) == 0.6  # a0 not read
+    assert mc.mcrcklarc04(0, 25, 0, 30, 0, 10, *larc04[6:], a0=0.0)[0] > 0 and record()[0] == 0

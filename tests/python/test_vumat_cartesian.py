@@ -123,3 +123,20 @@ def test_singular_damaged_compliance_at_the_trial_or_after_the_damage_update_ref
         np.testing.assert_array_equal(stress, stressold)
         np.testing.assert_array_equal(out, state)
         assert (ener[0], inel[0]) == (7.0, 0.0)
+
+
+def test_thresholds_without_a_kink_misalignment_refuse_the_point():
+    """Regression: fibre compression thresholds 150, x12 60, x23 40 leave the kinking criterion
+    without an initial misalignment (1 - 4ab < 0 at a0 = 53). Its refusal was dropped as a NaN index
+    and the point's stress written under a -3 record; the point keeps its old stress and state."""
+    b, x12, x23 = 60.0 / 150.0, 60.0, 40.0
+    eta_l = -x12 / (np.tan(np.radians(106.0)) * x23)
+    assert 1 - 4 * (eta_l + b) * b < 0
+    e = np.array([[-1.2e-3, 0, 0, 0, 0, 0]])  # about -110 MPa, past half of the threshold
+    old = np.full((1, 6), 7.0), np.full((1, NSV), 0.0)
+    stress, state, ener, inel = call(ply(p33=3, p12=-150.0, p15=x12, p17=x23), e, *old, 1.0)
+    np.testing.assert_array_equal(stress, old[0])
+    np.testing.assert_array_equal(state, old[1])
+    assert errstat() == -3 and errtext() == "Error: no initial misalignment in FBLaRC05_is for these strengths and a0."
+    stress, state, ener, inel = call(ply(p33=3), e, *old, 1.0)  # the ordinary thresholds: evaluated
+    assert not np.array_equal(stress, old[0])
