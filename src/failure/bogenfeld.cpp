@@ -6,12 +6,10 @@
 // open the crack. The onset values are frozen on first damage in the caller's state.
 //
 // The strain comes with tensor shears; its traction's two shears are doubled, so that the law
-// works on the engineering strains conjugate to the stress traction, and the onset stress is the
-// stress traction's work per unit of that strain's norm, t . e / |e|. The area under the law,
-// sig_0 eps_1 / 2, is then the work the traction does on the crack plane up to full damage on a
-// proportional path in every mode: with tensor shears a shear crack took twice its toughness over
-// the length, and with |t| a mixed-mode crack, whose traction and strain point different ways,
-// took less than its toughness.
+// works on the engineering strains conjugate to the stress traction: the area under the law,
+// sig_0 eps_1 / 2, is then the work the traction does on the crack plane up to full damage in
+// opening and in either shear (with tensor shears a shear crack took twice its toughness over
+// the length).
 #include <cmath>
 
 #include "continuum_damage.h"
@@ -24,7 +22,6 @@ namespace {
 constexpr double unset = -1.0;
 
 double norm3(const double* v) { return std::sqrt(v[0] * v[0] + v[1] * v[1] + v[2] * v[2]); }
-double dot3(const double* a, const double* b) { return a[0] * b[0] + a[1] * b[1] + a[2] * b[2]; }
 
 // Traction (normal, shear, shear) of a Voigt tensor on face 2 of the frame turned by phi about x.
 void crack_traction(double* t, const double* v, double phi) {
@@ -63,7 +60,7 @@ void BogenfeldDegradation(double* d, double* sdv, const double* svoigt, const do
 
     if (sdv[0] == unset && sdv[1] == unset && sdv[2] == unset && sdv[3] == unset) {
         sdv[0] = eps;
-        sdv[1] = eps > 0.0 ? dot3(ts, te) / eps : norm3(ts);
+        sdv[1] = norm3(ts);
         sdv[2] = tvk::damage::mixed_mode_err(ts, props + 1, true);
     }
     const double eps0 = sdv[0], sig = sdv[1], gc = sdv[2];

@@ -264,8 +264,7 @@ class TestVumatBogenfeld:
     @staticmethod
     def crack_work(direction, steps):
         """Work of the stresses along a proportional strain path (tensor shears per step, cyclic
-        order), trapezoid rule, until the crack damage reaches its cap; with the crack angle and
-        the stress where the crack formed."""
+        order), trapezoid rule, until the crack damage reaches its cap; with the crack angle."""
         p = np.zeros(29)
         p[:9] = [140e3, 10e3, 10e3, 5e3, 5e3, 3.5e3, 0.3, 0.3, 0.45]
         p[[9, 10, 12, 13, 15, 16, 24, 25]] = [2000, 50, 1500, 200, 80, 80, 100, 80]
@@ -274,35 +273,25 @@ class TestVumatBogenfeld:
         state[0, 18] = 1.0
         stress = np.asfortranarray(np.zeros((1, 6)))
         inc = np.asarray(direction, float)
-        work, onset = 0.0, None
+        work = 0.0
         for _ in range(steps):
             a = vumat_args(p, np.asfortranarray([inc]), stress, nstatev=47, stateold=state)
             a[7] = np.asfortranarray([TestVumatBogenfeld.CRACK_LENGTHS])
             new, state = t.vumat_bogenfeld(*a)[:2]
             work += 0.5 * np.dot(new[0] + stress[0], inc * [1, 1, 1, 2, 2, 2])
             stress = new
-            if onset is None and state[0, 9] >= 1.0:
-                onset = new[0].copy()
             if state[0, 2] >= 0.99:
-                return work, state[0, 11], onset
+                return work, state[0, 11]
         raise AssertionError("the crack did not reach its cap")
 
     @pytest.mark.parametrize("name,direction,angle,gc,length", [
         ("opening 22", [0, 1e-5, 0, 0, 0, 0], 0.0, CRACK_G[0], CRACK_LENGTHS[1]),
         ("shear 12", [0, 0, 0, 2.5e-5, 0, 0], 0.0, CRACK_G[2], CRACK_LENGTHS[1]),
-        ("shear 13", [0, 0, 0, 0, 0, 2.5e-5], 90.0, CRACK_G[2], CRACK_LENGTHS[2]),
-        ("opening 22 with shear 12", [0, 1e-5, 0, 1e-5, 0, 0], 0.0, None, CRACK_LENGTHS[1])])
+        ("shear 13", [0, 0, 0, 0, 0, 2.5e-5], 90.0, CRACK_G[2], CRACK_LENGTHS[2])])
     def test_a_crack_takes_its_toughness_over_the_length_across_it_to_open_fully(self, name, direction, angle,
                                                                                  gc, length):
-        work, phi, onset = self.crack_work(direction, 3000)
+        work, phi = self.crack_work(direction, 3000)
         assert abs(np.sin(np.radians(phi - angle))) < 1e-9, name
-        if gc is None:
-            # The mixed-mode toughness of the traction on the crack plane (normal 22, shears 12
-            # and 23) where the crack formed: the toughnesses weighted by the squared components.
-            tn, t1, t2 = onset[1], onset[3], onset[4]
-            g_i, _, g_ii = self.CRACK_G
-            gc = (max(tn, 0) ** 2 * g_i + (t1 ** 2 + t2 ** 2) * g_ii) / (tn ** 2 + t1 ** 2 + t2 ** 2)
-            assert 0.2 < gc < 0.9
         assert work == pytest.approx(gc / length, rel=4e-3), name
 
     @pytest.mark.parametrize("nine", [True, False])
