@@ -524,6 +524,22 @@ def test_measures_that_overflow_read_inf_on_both_sides_of_tn():
         assert mc.mcrckcamanho(-1e308, -1e308, 0, 0, -1e308, 50, 200, 90, 80, gsflag=gsflag)[0] == math.inf
 
 
+def test_friction_divisor_that_overflows_reads_inf_where_the_shear_is_finite():
+    """Biaxial compression of 1.5e308 at a fracture angle of 80 degrees: eta tn, and with it the
+    friction divisor st - eta tn, passes the largest double on every plane while the shear (s23 = 1)
+    stays finite. That difference is +inf and the ply is refused; a shear over it must not read 0
+    (Camanho's compression branch, LaRC05, LaRC04 in the ply frame, Wiegand)."""
+    x, a0 = -1.5e308, 80.0
+    for eta in (-1 / math.tan(2 * a0 * D), -1 / (2 * math.tan(2 * a0 * D))):  # LaRC's, Camanho's and Wiegand's
+        assert math.isinf(eta * x)
+    for gsflag in (0, 1):
+        assert mc.mcrckcamanho(x, x, 0, 0, 1.0, 50, 200, 90, 80, a0=a0, gsflag=gsflag)[0] == math.inf
+        assert mc.mcrcklarc05(x, x, 0, 0, 1.0, 50, 200, 90, a0=a0, gsflag=gsflag)[0] == math.inf
+        assert mc.mcrcklarc04(0, x, x, 0, 0, 1.0, 1500, 1200, 60, 200, 90, 140e3, 9e3, 5e3, 0.3, a0=a0,
+                              gsflag=gsflag)[0] == math.inf
+        assert mc.mcrckwiegand(x, x, 0, 0, 1.0, 50, 200, 90, a0=a0, gsflag=gsflag)[0] == math.inf
+
+
 def test_strength_a_measure_does_not_read_leaves_its_value():
     """Camanho's measure does not read xc22: a ply with xc22 = 0 has its value in both modes."""
     s = (-10.0, 0.0, 5.0, 0.0, 0.0)
