@@ -573,6 +573,33 @@ def test_vdi_weakening_is_not_continued_below_a_threshold_of_one_or_more():
         assert r == pytest.approx(fiff, rel=1e-6)
 
 
+def test_vdi_weakening_with_a_factor_of_one_at_its_end_is_the_formula_s_limit():
+    """The weakening eta_w(q) of the parameters s in (0, 1] and m in [0, 1], for q within [s, 1/m],
+    against its formula in 50-digit arithmetic. At s = 1 the formula's a = (1 - m)/sqrt(1 - s^2) is
+    infinite (0/0 for m = 1) and the exposure was NaN; the reference takes s = 1 - 1e-30 there,
+    where the factor is 1 within 1e-15."""
+    import mpmath
+    mpmath.mp.dps = 50
+
+    def factor(q, sw, mw):
+        sw = mpmath.mpf(1) - mpmath.mpf("1e-30") if sw == 1.0 else mpmath.mpf(sw)
+        a = (1 - mpmath.mpf(mw)) / mpmath.sqrt(1 - sw * sw)
+        return q * (a * mpmath.sqrt(q * q * (a * a - mw * mw) + 1) + mw) / ((q * a) ** 2 + 1)
+
+    s = (-20.0, -60.0, 14.0, -6.0, -2.0)
+    call = lambda s11, wp: mc.mcrckvdi2014(s11, *s, 1.0, 1100, 60, 160, 85, wp=wp)[0]  # xt11 = 1: fFF = s11
+    fiff = call(0.0, [0.5, 0.5])  # fFF = 0: not weakened
+    for sw in (0.1, 0.5, 1 - 2 ** -53, 1.0):
+        for mw in (0.0, 0.5, 0.9, 1.0):
+            hi = 1 / mw if mw > 0 else 50.0
+            if sw > hi:
+                continue
+            for q in ([sw + (hi - sw) * k for k in (0.25, 0.5, 0.75)] if hi > sw else [sw]):
+                s11 = fiff / q
+                ref = fiff / factor(mpmath.mpf(fiff) / s11, sw, mw)
+                assert call(s11, [sw, mw]) == pytest.approx(float(ref), rel=1e-12), (sw, mw, q)
+
+
 def test_a_pole_without_shear_on_it_reads_its_limit():
     """Wiegand at the pole of its friction divisor with no shear on any plane: the shear terms are
     0/0, whose limit is 0, and the exposure is tn/xt22 on every plane, as two doubles away."""
