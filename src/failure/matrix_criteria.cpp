@@ -315,8 +315,17 @@ void MCrckVDI2014(double* rmc, const double* s11, const double* s22, const doubl
     const double sw = w[0], mw = w[1];
     double r = fiff;
     if (1.0 / mw >= q && q >= sw) {
-        const double a = (1.0 - mw) / std::sqrt(1.0 - sw * sw);
-        const double eta_w = q * (a * std::sqrt(q * q * (a * a - mw * mw) + 1.0) + mw) / (sq(q * a) + 1.0);
+        const double root = std::sqrt(1.0 - sw * sw);
+        double eta_w;
+        if (root == 0.0) {
+            // s = 1 (or -1): a is infinite (0/0 for m = 1) and the factor inf/inf. It is the
+            // factor's limit as s tends to it: for m = 1, a = 0 on the way and the factor q; else
+            // the sign of q a as |a| grows (1 for s = 1 and m < 1: no weakening at all).
+            eta_w = mw == 1.0 ? q : ((q > 0.0) - (q < 0.0)) * (mw < 1.0 ? 1.0 : -1.0);
+        } else {
+            const double a = (1.0 - mw) / root;
+            eta_w = q * (a * std::sqrt(q * q * (a * a - mw * mw) + 1.0) + mw) / (sq(q * a) + 1.0);
+        }
         r = fiff / eta_w;
     } else if (q >= 0.0 && q < sw && sw < 1.0 && 1.0 / mw >= sw) {
         // Below q = s the factor keeps its value at q = s, which is s itself (the weakening ellipse

@@ -524,6 +524,22 @@ def test_measures_that_overflow_read_inf_on_both_sides_of_tn():
         assert mc.mcrckcamanho(-1e308, -1e308, 0, 0, -1e308, 50, 200, 90, 80, gsflag=gsflag)[0] == math.inf
 
 
+def test_friction_divisor_that_overflows_reads_inf_where_the_shear_is_finite():
+    """Biaxial compression of 1.5e308 at a fracture angle of 80 degrees: eta tn, and with it the
+    friction divisor st - eta tn, passes the largest double on every plane while the shear (s23 = 1)
+    stays finite. That difference is +inf and the ply is refused; a shear over it must not read 0
+    (Camanho's compression branch, LaRC05, LaRC04 in the ply frame, Wiegand)."""
+    x, a0 = -1.5e308, 80.0
+    for eta in (-1 / math.tan(2 * a0 * D), -1 / (2 * math.tan(2 * a0 * D))):  # LaRC's, Camanho's and Wiegand's
+        assert math.isinf(eta * x)
+    for gsflag in (0, 1):
+        assert mc.mcrckcamanho(x, x, 0, 0, 1.0, 50, 200, 90, 80, a0=a0, gsflag=gsflag)[0] == math.inf
+        assert mc.mcrcklarc05(x, x, 0, 0, 1.0, 50, 200, 90, a0=a0, gsflag=gsflag)[0] == math.inf
+        assert mc.mcrcklarc04(0, x, x, 0, 0, 1.0, 1500, 1200, 60, 200, 90, 140e3, 9e3, 5e3, 0.3, a0=a0,
+                              gsflag=gsflag)[0] == math.inf
+        assert mc.mcrckwiegand(x, x, 0, 0, 1.0, 50, 200, 90, a0=a0, gsflag=gsflag)[0] == math.inf
+
+
 def test_strength_a_measure_does_not_read_leaves_its_value():
     """Camanho's measure does not read xc22: a ply with xc22 = 0 has its value in both modes."""
     s = (-10.0, 0.0, 5.0, 0.0, 0.0)
@@ -555,6 +571,33 @@ def test_vdi_weakening_is_not_continued_below_a_threshold_of_one_or_more():
         assert q < sw
         r = mc.mcrckvdi2014(s11, *s, 1800, 1100, 60, 160, 85, wp=[sw, 0.5], sainc=0.01)[0]
         assert r == pytest.approx(fiff, rel=1e-6)
+
+
+def test_vdi_weakening_with_a_factor_of_one_at_its_end_is_the_formula_s_limit():
+    """The weakening eta_w(q) of the parameters s in (0, 1] and m in [0, 1], for q within [s, 1/m],
+    against its formula in 50-digit arithmetic. At s = 1 the formula's a = (1 - m)/sqrt(1 - s^2) is
+    infinite (0/0 for m = 1) and the exposure was NaN; the reference takes s = 1 - 1e-30 there,
+    where the factor is 1 within 1e-15."""
+    import mpmath
+    mpmath.mp.dps = 50
+
+    def factor(q, sw, mw):
+        sw = mpmath.mpf(1) - mpmath.mpf("1e-30") if sw == 1.0 else mpmath.mpf(sw)
+        a = (1 - mpmath.mpf(mw)) / mpmath.sqrt(1 - sw * sw)
+        return q * (a * mpmath.sqrt(q * q * (a * a - mw * mw) + 1) + mw) / ((q * a) ** 2 + 1)
+
+    s = (-20.0, -60.0, 14.0, -6.0, -2.0)
+    call = lambda s11, wp: mc.mcrckvdi2014(s11, *s, 1.0, 1100, 60, 160, 85, wp=wp)[0]  # xt11 = 1: fFF = s11
+    fiff = call(0.0, [0.5, 0.5])  # fFF = 0: not weakened
+    for sw in (0.1, 0.5, 1 - 2 ** -53, 1.0):
+        for mw in (0.0, 0.5, 0.9, 1.0):
+            hi = 1 / mw if mw > 0 else 50.0
+            if sw > hi:
+                continue
+            for q in ([sw + (hi - sw) * k for k in (0.25, 0.5, 0.75)] if hi > sw else [sw]):
+                s11 = fiff / q
+                ref = fiff / factor(mpmath.mpf(fiff) / s11, sw, mw)
+                assert call(s11, [sw, mw]) == pytest.approx(float(ref), rel=1e-12), (sw, mw, q)
 
 
 def test_a_pole_without_shear_on_it_reads_its_limit():
