@@ -46,6 +46,11 @@ double finite_or_overflow(double v) { return std::isfinite(v) ? v : overflow; }
 // the pole's +inf.
 double quot(double n, double d) { return n == 0.0 ? 0.0 : n / d; }
 
+// Whether a term n/d has a divisor that finite stresses carried past the largest double (a
+// friction divisor st - eta tn): its value is then not known and reads +inf, unless n is exactly
+// 0, where the term is 0 whatever d.
+bool overflowed(double n, double d) { return n != 0.0 && !std::isfinite(d); }
+
 // The ply stress on the planes through the fibre direction.
 struct PlyStress {
     double s22, s33, s12, s13, s23;
@@ -130,7 +135,7 @@ ActionPlane larc_parameters(const double* a0, double xc22, double x12) {
 
 double larc_value(const Traction& t, const ActionPlane& p) {
     const double dt = p.st - p.eta_t * t.n, dl = p.sl - p.eta_l * t.n;
-    if (!std::isfinite(dt) || !std::isfinite(dl)) return overflow;
+    if (overflowed(t.t, dt) || overflowed(t.l, dl)) return overflow;
     return finite_or_overflow(sq(quot(t.t, dt)) + sq(quot(t.l, dl)));
 }
 
@@ -397,7 +402,7 @@ void MCrckCamanho(double* rmc, const double* s22, const double* s33, const doubl
         const Traction t = s.on(theta);
         if (t.n <= 0.0) {
             const double dt = st - eta * t.n, dl = sl - eta_l * t.n;
-            if (!std::isfinite(dt) || !std::isfinite(dl)) return overflow;
+            if (overflowed(t.t, dt) || overflowed(t.l, dl)) return overflow;
             return finite_or_overflow(std::sqrt(sq(quot(t.t, dt)) + sq(quot(t.l, dl))));
         }
         const double n = t.n / st, l2 = sq(quot(t.l, sl));
@@ -424,7 +429,7 @@ void MCrckWiegand(double* rmc, const double* s22, const double* s33, const doubl
     auto value = [&](double theta) {
         const Traction t = s.on(theta);
         const double dt = st - eta * t.n, dl = sl - eta_l * t.n;
-        if (!std::isfinite(dt) || !std::isfinite(dl)) return overflow;
+        if (overflowed(t.t, dt) || overflowed(t.l, dl)) return overflow;
         const double v = sq(quot(t.t, dt)) + sq(quot(t.l, dl));
         return finite_or_overflow(std::sqrt(t.n < 0.0 ? v : v + sq(quot(t.n, yt))));
     };

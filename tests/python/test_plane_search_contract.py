@@ -540,6 +540,19 @@ def test_friction_divisor_that_overflows_reads_inf_where_the_shear_is_finite():
         assert mc.mcrckwiegand(x, x, 0, 0, 1.0, 50, 200, 90, a0=a0, gsflag=gsflag)[0] == math.inf
 
 
+def test_shear_free_plane_reads_zero_over_a_friction_divisor_that_overflows():
+    """Transverse compression of 1.5e308 without shear: on every plane both shear tractions are
+    exactly 0, so each friction term is 0 whatever its overflowing divisor, and the compressive
+    measures read 0 (hydrostatic transverse compression cracks no matrix)."""
+    x, a0 = -1.5e308, 80.0
+    for gsflag in (0, 1):
+        assert mc.mcrckcamanho(x, x, 0, 0, 0, 50, 200, 90, 80, a0=a0, gsflag=gsflag)[0] == 0.0
+        assert mc.mcrcklarc05(x, x, 0, 0, 0, 50, 200, 90, a0=a0, gsflag=gsflag)[0] == 0.0
+        assert mc.mcrcklarc04(0, x, x, 0, 0, 0, 1500, 1200, 60, 200, 90, 140e3, 9e3, 5e3, 0.3, a0=a0,
+                              gsflag=gsflag)[0] == 0.0
+        assert mc.mcrckwiegand(x, x, 0, 0, 0, 50, 200, 90, a0=a0, gsflag=gsflag)[0] == 0.0
+
+
 def test_strength_a_measure_does_not_read_leaves_its_value():
     """Camanho's measure does not read xc22: a ply with xc22 = 0 has its value in both modes."""
     s = (-10.0, 0.0, 5.0, 0.0, 0.0)
