@@ -384,9 +384,17 @@ AngleMaximum maximise_over_angle(F&& f, double lo, double hi, double step, int g
         defined = true;
         if (c.at[i].value > m.value) m = c.at[i];
     }
+    // The golden section within `scan_step` of `at` down to a thousandth of the step (the largest
+    // value it evaluates goes to best).
+    auto refine_around = [&](const AngleMaximum& at, double left, double right) {
+        double mid = at.angle, top = at.value;
+        std::array<angle_search::Point, Npoints> r;
+        int nr = 0;
+        angle_search::refine(g, left, mid, top, right, 1e-3 * scan_step, Npoints, r, nr);
+    };
     if (!defined) {
         // A scan at the step (its last plane hi), then the golden section within the neighbours
-        // of its best plane with a value down to a thousandth of the step.
+        // of its best plane with a value.
         const double n = std::floor((hi - lo) / scan_step);
         double left = lo, right = lo;
         for (double k = 0.0; k <= n + 1.0; ++k) {
@@ -400,11 +408,15 @@ AngleMaximum maximise_over_angle(F&& f, double lo, double hi, double step, int g
             }
         }
         if (!defined) return {fallback, std::numeric_limits<double>::quiet_NaN(), false};
-        double mid = best.angle, top = best.value;
-        std::array<angle_search::Point, Npoints> r;
-        int nr = 0;
-        angle_search::refine(g, left, mid, top, right, 1e-3 * scan_step, Npoints, r, nr);
-        m = best;
+        refine_around(best, left, right);
+        return best;
+    }
+    if (skipped) {
+        // Planes without a value were evaluated: the best plane may lie in a band of planes with
+        // values narrower than the step, whose maximum the golden section's refinement (which
+        // stops at the step's width) leaves far below its peak. It is refined as the scan's.
+        refine_around(m, std::max(lo, m.angle - scan_step), std::min(hi, m.angle + scan_step));
+        if (best.value > m.value) m = best;
     }
     return m;
 }

@@ -1,5 +1,6 @@
-// The fracture-plane search on synthetic measures: where no value the golden section evaluates is
-// a number, its scan finds a band of planes with values and refines the band's maximum.
+// The fracture-plane search on synthetic measures: a band of planes with values narrower than the
+// step, whether the golden section's points miss it (the scan finds it) or one of them lands in
+// it, is refined to its maximum.
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -29,6 +30,16 @@ TEST(AngleSearch, NarrowBandMissedByTheGoldenSectionIsRefinedToItsPeak) {
         EXPECT_NEAR(m.value, 1.0, 1e-6) << c;
         EXPECT_NEAR(m.angle, c, 1e-3) << c;
         EXPECT_EQ(m.value, band(m.angle)) << c;  // the value of the plane handed back
+    }
+}
+
+TEST(AngleSearch, NarrowBandAGoldenPointLandsInIsRefinedToItsPeak) {
+    // Bands of 1.7 and 2.3 degrees in which one golden point lands: refined only to the step, the
+    // best plane read 0.56 and 0.44 of the band's peak.
+    for (const auto& band : {Band{0.25, 0.015}, Band{0.7, 0.02}}) {
+        const auto m = tvk::failure::maximise_over_angle(band, 0.0, pi, five_degrees, 1, pi, five_degrees);
+        EXPECT_NEAR(m.value, 1.0, 1e-6) << band.c;
+        EXPECT_EQ(m.value, band(m.angle)) << band.c;
     }
 }
 
