@@ -12,6 +12,7 @@
 #include "anglesearch.h"
 #include "core/errors.h"
 #include "criteria.h"
+#include "kink_ray.h"
 #include "mechanics/transformation.h"
 
 namespace tvk::failure {
@@ -40,6 +41,49 @@ KinkMisalignment kink_misalignment(double g12, double phi0, double s11, double s
 }
 
 double past_instability(double r) { return std::isnan(r) ? r : std::max(1.0, r); }
+
+KinkRay::KinkRay(const double* s, double g12_, double phi0_)
+    : g12(g12_), phi0(phi0_), dss(s[0] - s[1]), s12(std::abs(s[3])), s11(s[0]), tau1(std::hypot(s[3], s[4])) {
+    const double m = (s[0] + s[1] + s[2]) / 3.0, d1 = s[0] - m, d2 = s[1] - m, d3 = s[2] - m;
+    rate = std::sqrt(2.0 * (d1 * d1 + d2 * d2 + d3 * d3 + 2.0 * (s[3] * s[3] + s[4] * s[4] + s[5] * s[5])));
+    const double c = 0.5 * (s[1] + s[2]), r = std::hypot(0.5 * (s[1] - s[2]), s[5]);
+    lt_min = c - r;
+    lt_max = c + r;
+}
+
+void KinkRay::normal_range(double phimax, double& lo, double& hi) const {
+    // n.sigma n = c^2 u.sigma u + s^2 s11 + 2cs u.sigma e1, with u.sigma u in [lt_min, lt_max],
+    // |u.sigma e1| <= tau1 and 2|cs| = sin 2|phi| <= sin 2 phimax.
+    const double s2 = std::sin(phimax) * std::sin(phimax), shear = std::sin(2.0 * phimax) * tau1;
+    lo = lt_min + s2 * std::min(0.0, s11 - lt_min) - shear;
+    hi = lt_max + s2 * std::max(0.0, s11 - lt_max) + shear;
+}
+
+double KinkRay::friction_bound(double ka, double kb, double eb, const double* s, const double* eta, int nterms,
+                               double yt) const {
+    constexpr double none = std::numeric_limits<double>::quiet_NaN();
+    const double pa = magnitude(ka), pb = magnitude(kb);
+    const double delta = kb * rate * std::abs(pb - pa);
+    double lo = 0.0, hi = 0.0;
+    normal_range(std::max(std::abs(pa), std::abs(pb)), lo, hi);
+    // With a tension term, (tn+/yt)^2 <= eb on the planes at kb bounds tn there.
+    if (yt < std::numeric_limits<double>::infinity()) hi = std::min(hi, (yt * std::sqrt(std::max(eb, 0.0)) + delta) / kb);
+    if (!(yt > 0.0)) return none;
+    double alpha = 1.0, beta2 = (delta / yt) * (delta / yt);
+    for (int i = 0; i < nterms; ++i) {
+        const double d = std::min(s[i] - eta[i] * kb * lo, s[i] - eta[i] * kb * hi);
+        if (!(d > 0.0)) return none;
+        alpha = std::max(alpha, 1.0 + std::abs(eta[i]) * delta / d);
+        beta2 += (delta / d) * (delta / d);
+    }
+    const double b = std::sqrt(std::max(eb, 0.0)) * alpha + std::sqrt(beta2);
+    return b * b;
+}
+
+void note_unresolved_kink_ray(const char* routine) {
+    tvk::report(-1, std::string("Note: load path of the kink band not resolved within its limit in ") + routine +
+                        ".");
+}
 
 double refuse_fracture_angle(const char* routine) {
     tvk::report(-3, std::string("Error: fracture angle of ") + routine + " not finite or at a multiple of 90 degrees.");
@@ -105,29 +149,54 @@ void into_misalignment_frame(double* sm, const double* s, double phi) {
 }
 
 // LaRC05 kinking: the largest matrix-failure value on the kink plane, over the plane angle psi
-// in [0, pi]. The traction on the face normal to direction 2 of the misalignment frame is
-// (s22, s12, s23) of the frame's stress, read directly (a rotation by 0 is the identity).
+// in [0, pi], in the frame misaligned by `magnitude` with the sign of each plane's t12. The
+// traction on the face normal to direction 2 of the misalignment frame is (s22, s12, s23) of the
+// frame's stress, read directly (a rotation by 0 is the identity).
 // The measure has a value on every plane of a finite stress: where the stress carries it past
 // the largest double (an overflowing rotation, traction or square, inf - inf, inf/inf), it is
 // +inf on that plane, so that the exposure is not finite and the ply is refused, rather than a
 // NaN that the search would skip as a plane without a value and read as an intact ply.
-// Past the kink band's instability the fibre has failed: the exposure is at least 1.
-double larc05_kinking(const double* s, const Kinking& k, double xt22, double sainc_r, int gsflag) {
+// `pole` is set where a plane evaluated has a friction divisor that is not positive: its measure,
+// whose divisors are the strengths at no load, passed a pole at a lower load of the ray.
+double kink_plane_exposure(const double* s, const Kinking& k, double magnitude, double xt22, double sainc_r,
+                           int gsflag, bool& pole) {
     static constexpr double axis1[3] = {1.0, 0.0, 0.0};
     constexpr double overflow = std::numeric_limits<double>::infinity();
-    const tvk::failure::KinkMisalignment band = k.misalignment(s[0], s[1], s[3]);
     auto value = [&](double psi) {
         double sp[6], sm[6];
         GetRotatedStresses(sp, &psi, axis1, s, s + 1, s + 2, s + 3, s + 4, s + 5, nullptr);
-        const double phi = band.angle(sp[3]);
+        const double phi = std::copysign(1.0, sp[3]) * magnitude;
         into_misalignment_frame(sm, sp, phi);
         const double tn = sm[1], tl = sm[3], tt = sm[5];
+        if (!(k.sl - k.eta_l * tn > 0.0 && k.st - k.eta_t * tn > 0.0)) pole = true;
         const double v = sq(tl / (k.sl - k.eta_l * tn)) + sq(tt / (k.st - k.eta_t * tn)) + sq(std::max(tn, 0.0) / xt22);
         return std::isfinite(v) ? v : overflow;
     };
-    const double r =
-        tvk::failure::maximise_over_angle(value, 0.0, tvk::pi, sainc_r, gsflag, tvk::pi, default_sainc_r).value;
-    return band.unstable ? tvk::failure::past_instability(r) : r;
+    return tvk::failure::maximise_over_angle(value, 0.0, tvk::pi, sainc_r, gsflag, tvk::pi, default_sainc_r).value;
+}
+
+// The kink-plane exposure of the ply stress s (routine `name`). Past the kink band's instability
+// the fibre has failed: the exposure is at least 1. A kinked fibre stays failed: where the kink
+// plane's matrix failed at a lower load k s of the ray, the exposure is at least 1 (kink_ray.h).
+double larc05_kinking(const double* s, const Kinking& k, double xt22, double sainc_r, int gsflag, const char* name) {
+    const tvk::failure::KinkMisalignment band = k.misalignment(s[0], s[1], s[3]);
+    bool pole = false;
+    const double r = kink_plane_exposure(s, k, band.magnitude, xt22, sainc_r, gsflag, pole);
+    if (band.unstable) return tvk::failure::past_instability(r);
+    if (!(r < 1.0)) return r;
+    if (pole) return 1.0;
+    const tvk::failure::KinkRay ray(s, k.g12, k.phi0);
+    const double strength[2] = {k.sl, k.st}, eta[2] = {k.eta_l, k.eta_t};
+    auto bound = [&](double ka, double kb, double eb) { return ray.friction_bound(ka, kb, eb, strength, eta, 2, xt22); };
+    auto exposure = [&](double f) {
+        double sf[6];
+        for (int i = 0; i < 6; ++i) sf[i] = f * s[i];
+        bool passed = false;
+        const double e =
+            kink_plane_exposure(sf, k, k.misalignment(sf[0], sf[1], sf[3]).magnitude, xt22, sainc_r, gsflag, passed);
+        return passed ? std::numeric_limits<double>::infinity() : e;
+    };
+    return tvk::failure::kink_ray_reached_failure(exposure, bound, 0.0, r, name) ? 1.0 : r;
 }
 
 double angle_r(const double* deg, double fallback_r) { return deg ? *deg * tvk::deg2rad : fallback_r; }
@@ -155,7 +224,7 @@ double larc05_fibre(const double* s, double xt11, double xt22, const double* a0,
     if (a0 && tvk::failure::fracture_angle_without_friction(*a0)) return tvk::failure::refuse_fracture_angle(name);
     const Kinking k = make_kinking();
     if (!k.has_misalignment) return tvk::failure::refuse_misalignment(name);
-    return larc05_kinking(s, k, xt22, angle_r(sainc, default_sainc_r), gsflag ? *gsflag : 0);
+    return larc05_kinking(s, k, xt22, angle_r(sainc, default_sainc_r), gsflag ? *gsflag : 0, name);
 }
 
 }  // namespace
@@ -221,16 +290,61 @@ void FBLaRC04(double* rfb, const double* s11, const double* s22, const double* s
         *rfb = tvk::failure::refuse_misalignment("FBLaRC04");
         return;
     }
+    // The measure in the frame of the band's misalignment at the load f (s11, s22, s12) (sp).
+    const double c13 = 1.0 / *e22 - sq(*nu12) / *e11;
+    auto frame = [&](double* sm, double f) {
+        double sf[6];
+        for (int i = 0; i < 6; ++i) sf[i] = f * sp[i];
+        into_misalignment_frame(sm, sf, std::copysign(1.0, sp[3]) * k.misalignment(f * *s11, f * *s22, f * *s12).magnitude);
+    };
+    auto measure = [&](const double* sm) {
+        const double s22m = sm[1], s12m = sm[3], s13m = sm[4];
+        if (s22m < 0.0) return sq(s12m / (*x12 - k.eta_l * s22m));
+        const double r = s22m / *xt22;
+        return (1.0 - g) * r + g * r * r + sq(s12m / *x12) + c13 * sq(s13m / *x12);
+    };
     const tvk::failure::KinkMisalignment band = k.misalignment(*s11, *s22, *s12);
     into_misalignment_frame(sm, sp, band.angle(sp[3]));
-    const double s22m = sm[1], s12m = sm[3], s13m = sm[4];
-    if (s22m < 0.0) {
-        *rfb = sq(s12m / (*x12 - k.eta_l * s22m));
-    } else {
-        const double r = s22m / *xt22;
-        *rfb = (1.0 - g) * r + g * r * r + sq(s12m / *x12) + (1.0 / *e22 - sq(*nu12) / *e11) * sq(s13m / *x12);
+    *rfb = measure(sm);
+    if (band.unstable) {
+        *rfb = tvk::failure::past_instability(*rfb);
+        return;
     }
-    if (band.unstable) *rfb = tvk::failure::past_instability(*rfb);
+    if (!(*rfb < 1.0)) return;
+    // A friction divisor that is not positive passed its pole at a lower load: 1.
+    if (sm[1] < 0.0 && !(*x12 - k.eta_l * sm[1] > 0.0)) {
+        *rfb = 1.0;
+        return;
+    }
+    // A kinked fibre stays failed (kink_ray.h). Over the loads [ka, kb] the frame's tractions lie
+    // within delta of those at kb, and each term is at most its largest magnitude there.
+    const double ply[6] = {*s11, *s22, *s33, *s12, *s13, *s23};  // sp has its invariants
+    const tvk::failure::KinkRay ray(ply, k.g12, k.phi0);
+    auto bound = [&](double ka, double kb, double) {
+        constexpr double none = std::numeric_limits<double>::quiet_NaN();
+        double at[6];
+        frame(at, kb);
+        const double delta = kb * ray.rate * std::abs(ray.magnitude(kb) - ray.magnitude(ka));
+        const double n = at[1], tl = std::abs(at[3]) + delta, t13 = std::abs(at[4]) + delta;
+        double u = 0.0;
+        if (n - delta < 0.0) {
+            const double d = std::min(*x12 - k.eta_l * (n - delta), *x12 - k.eta_l * std::min(n + delta, 0.0));
+            if (!(d > 0.0)) return none;
+            u = sq(tl / d);
+        }
+        if (n + delta >= 0.0) {
+            if (!(*xt22 > 0.0)) return none;
+            const double r = (n + delta) / *xt22;
+            u = std::max(u, std::abs(1.0 - g) * r + std::abs(g) * r * r + sq(tl / *x12) + std::abs(c13) * sq(t13 / *x12));
+        }
+        return u;
+    };
+    auto exposure = [&](double f) {
+        double at[6];
+        frame(at, f);
+        return at[1] < 0.0 && !(*x12 - k.eta_l * at[1] > 0.0) ? std::numeric_limits<double>::infinity() : measure(at);
+    };
+    if (tvk::failure::kink_ray_reached_failure(exposure, bound, 0.0, *rfb, "FBLaRC04")) *rfb = 1.0;
 }
 
 void FBChangChang(double* rfb, const double* s11, const double* s12, const double* xt11, const double* xc11,

@@ -19,6 +19,7 @@
 #include "anglesearch.h"
 #include "core/errors.h"
 #include "criteria.h"
+#include "kink_ray.h"
 #include "mechanics/transformation.h"
 
 namespace {
@@ -210,14 +211,18 @@ void MCrckLaRC04(double* rmc, const double* s11, const double* s22, const double
         return;
     }
     const ActionPlane p = larc_parameters(a0, *xc22, *x12);
-    if (*s11 >= -*xc22) {
-        if (refused_angle(rmc, a0, "MCrckLaRC04")) return;
-        const PlyStress s{*s22, *s33, *s12, *s13, *s23};
+    // The search in the ply frame at the load f.
+    auto ply_frame = [&](double f, double* theta) {
+        const PlyStress s{f * *s22, f * *s33, f * *s12, f * *s13, f * *s23};
         auto value = [&](double theta) { return larc_value(s.on(theta), p); };
         // The planes at theta and theta + pi are one plane: the value has period pi.
-        *rmc = fracture_plane<200>("LaRC04", s, {*xc22, *x12}, value, -tvk::pi, tvk::pi, step, default_step, gsflag,
-                                   tvk::pi, outtheta, tvk::pi)
-                   .value;
+        return fracture_plane<200>("LaRC04", s, {*xc22, *x12}, value, -tvk::pi, tvk::pi, step, default_step, gsflag,
+                                   tvk::pi, theta, tvk::pi)
+            .value;
+    };
+    if (*s11 >= -*xc22) {
+        if (refused_angle(rmc, a0, "MCrckLaRC04")) return;
+        *rmc = ply_frame(1.0, outtheta);
         return;
     }
     const double num = 2.0 * *s23, den = *s22 - *s33;
@@ -232,23 +237,62 @@ void MCrckLaRC04(double* rmc, const double* s11, const double* s22, const double
     if (!tvk::failure::initial_misalignment(phic, p.eta_l, p.sl, xc))
         return void(*rmc = tvk::failure::refuse_misalignment("MCrckLaRC04"));
     const double phi0 = phic - xc * phic / *g12;
+    // The search in the frame of the band's misalignment at the load f (s11, s22, s12) (sp).
+    // `pole` as in the kink plane of FBLaRC05: a plane evaluated whose friction divisor is not
+    // positive passed its pole at a lower load.
+    bool pole = false;
+    auto kink_frame = [&](double f, double magnitude, double* theta) {
+        const double phi = std::copysign(1.0, sp[3]) * magnitude;
+        static constexpr int six = 6, plus = 0, stress_form = 0;
+        double t[36], sm[6];
+        GetNyeTransformationMatrix(t, &phi, &six, &plus, &stress_form);
+        for (int i = 0; i < 6; ++i) {
+            double v = 0.0;
+            for (int j = 0; j < 6; ++j) v += t[i + 6 * j] * (f * sp[j]);
+            sm[i] = v;
+        }
+        const PlyStress s{sm[1], sm[2], sm[3], sm[4], sm[5]};
+        auto value = [&](double theta) {
+            const Traction t = s.on(theta);
+            if (!(p.st - p.eta_t * t.n > 0.0 && p.sl - p.eta_l * t.n > 0.0)) pole = true;
+            return larc_value(t, p);
+        };
+        return fracture_plane<200>("LaRC04", s, {*xc22, *x12}, value, 0.0, tvk::pi, step, default_step, gsflag,
+                                   tvk::pi, theta)
+            .value;
+    };
     // Past the kink band's instability the fibre has failed, and the matrix in the band with it.
     const tvk::failure::KinkMisalignment band = tvk::failure::kink_misalignment(*g12, phi0, *s11, *s22, *s12);
-    const double phi = band.angle(sp[3]);
-    static constexpr int six = 6, plus = 0, stress_form = 0;
-    double t[36], sm[6];
-    GetNyeTransformationMatrix(t, &phi, &six, &plus, &stress_form);
-    for (int i = 0; i < 6; ++i) {
-        double v = 0.0;
-        for (int j = 0; j < 6; ++j) v += t[i + 6 * j] * sp[j];
-        sm[i] = v;
-    }
-    const PlyStress s{sm[1], sm[2], sm[3], sm[4], sm[5]};
-    auto value = [&](double theta) { return larc_value(s.on(theta), p); };
-    *rmc = fracture_plane<200>("LaRC04", s, {*xc22, *x12}, value, 0.0, tvk::pi, step, default_step, gsflag, tvk::pi,
-                               outtheta)
-               .value;
+    *rmc = kink_frame(1.0, band.magnitude, outtheta);
     if (band.unstable) *rmc = tvk::failure::past_instability(*rmc);
+    if (band.unstable || !(*rmc < 1.0)) return;
+    if (pole) return void(*rmc = 1.0);
+    // A kinked fibre stays failed (kink_ray.h), over the loads of the ray in the band's frame
+    // (s11 below -xc22).
+    const double ply[6] = {*s11, *s22, *s33, *s12, *s13, *s23};  // sp has its invariants
+    const tvk::failure::KinkRay ray(ply, *g12, phi0);
+    const double strength[2] = {p.sl, p.st}, eta[2] = {p.eta_l, p.eta_t};
+    auto bound = [&](double ka, double kb, double eb) {
+        return ray.friction_bound(ka, kb, eb, strength, eta, 2, std::numeric_limits<double>::infinity());
+    };
+    auto exposure = [&](double f) {
+        const double m = tvk::failure::kink_misalignment(*g12, phi0, f * *s11, f * *s22, f * *s12).magnitude;
+        pole = false;
+        const double e = kink_frame(f, m, nullptr);
+        return pole ? std::numeric_limits<double>::infinity() : e;
+    };
+    // Below s11 = -xc22, at the loads f <= fs, the ply frame is read, whose measure is at most the
+    // one at fs, or passed a pole where a denominator at fs is not positive: on its planes tn lies
+    // within the transverse principal stresses, |tL| <= |(s12, s13)| and |tT| <= their radius.
+    const double fs = -*xc22 / *s11;
+    auto ply_failed = [&] {
+        const double dl = std::min(p.sl - p.eta_l * fs * ray.lt_min, p.sl - p.eta_l * fs * ray.lt_max);
+        const double dt = std::min(p.st - p.eta_t * fs * ray.lt_min, p.st - p.eta_t * fs * ray.lt_max);
+        if (!(dl > 0.0 && dt > 0.0)) return true;
+        const double b = sq(fs * ray.tau1 / dl) + sq(0.5 * fs * (ray.lt_max - ray.lt_min) / dt);
+        return !(b < 1.0) && ply_frame(fs, nullptr) >= 1.0;
+    };
+    if (ply_failed() || tvk::failure::kink_ray_reached_failure(exposure, bound, fs, *rmc, "MCrckLaRC04")) *rmc = 1.0;
 }
 
 namespace {
