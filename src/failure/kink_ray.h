@@ -43,11 +43,15 @@ struct KinkRay {
 };
 
 // Whether the exposure reached 1 at some load of the ray k in [k_lo, 1), given the exposure r1
-// at k = 1: exposure(k) gives the searched exposure at k sigma, bound(ka, kb, eb) an upper bound of
-// the measure over [ka, kb] from eb = exposure(kb), NaN where it has none. The interval with the largest bound is split
-// at its middle until every bound is below 1 (false), an exposure of at least 1 is evaluated
-// (true), or max_evaluations are spent (false, with the level -1 note naming `routine`).
+// at k = 1: exposure(k) gives the searched exposure at k sigma, bound(ka, kb, eb) an upper bound
+// of the measure over [ka, kb] from eb = exposure(kb), NaN where it has none. The interval with
+// the largest bound is split at its middle until every bound is below 1 + kink_ray_tolerance
+// (false), an exposure of at least 1 is evaluated (true), or max_evaluations are spent or an
+// interval is down to rounding (false, with the level -1 note naming `routine`).
 inline constexpr int kink_ray_evaluations = 96;
+// A reading the ray may have reached without its exposure being 1: far below the accuracy of the
+// plane searches that give the readings.
+inline constexpr double kink_ray_tolerance = 1e-6;
 void note_unresolved_kink_ray(const char* routine);
 
 template <class Exposure, class Bound>
@@ -66,12 +70,15 @@ bool kink_ray_reached_failure(Exposure&& exposure, Bound&& bound, double k_lo, d
         int top = 0;
         for (int i = 1; i < n; ++i)
             if (iv[i].b > iv[top].b) top = i;
-        if (!(iv[top].b >= 1.0)) return false;  // every interval bounded below 1
+        // Every interval bounded below 1, to within kink_ray_tolerance: a reading just below 1 at
+        // k = 1 leaves the interval beside it bounded just above 1 until the interval is as short
+        // as the reading's distance from 1, which may be rounding.
+        if (!(iv[top].b >= 1.0 + kink_ray_tolerance)) return false;
         const Interval it = iv[top];
         const double km = 0.5 * (it.ka + it.kb);
         if (used == kink_ray_evaluations || !(km > it.ka && km < it.kb)) {
-            // Where the bound has no value the reading stands: the rule does not decide there.
-            if (it.b < std::numeric_limits<double>::infinity()) note_unresolved_kink_ray(routine);
+            // Undecided within the limit (or down to rounding): the reading stands, noted.
+            note_unresolved_kink_ray(routine);
             return false;
         }
         const double em = exposure(km);

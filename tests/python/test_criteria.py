@@ -387,6 +387,21 @@ def test_kinked_fibre_stays_failed_along_a_growing_compression(record):
         assert v[0] == pytest.approx(1.0, rel=1e-12) and 1 <= min(v) and max(v) < math.inf
 
 
+def test_kink_reading_just_below_one_is_decided_without_a_note(record):
+    """Regression: a first-ply failure search converges on readings just below 1, where the bound
+    over the interval of the ray next to the reading stays above 1 until the interval is as short
+    as the reading's distance from 1; the ray search ran out of its readings and noted. Pure
+    compression: the reading grows with the load, so it stands, unnoted, within rounding of the
+    reading of the same stress a hair lower, which the ray contains."""
+    x = (1500, 900, 27, 200, 80, 5500)
+    for g in (0, 1):
+        for s in ((-717.8658340944852, 19.59508315035921), (-700.0, 19.6)):
+            r = fb.fblarc05(s[0], s[1], 0, 0, 0, 0, *x, gsflag=g)
+            assert taken(record) == (0, "") and r < 1.0
+            assert r == pytest.approx(fb.fblarc05(s[0] * (1 - 1e-9), s[1] * (1 - 1e-9), 0, 0, 0, 0, *x, gsflag=g),
+                                      rel=1e-8)
+
+
 @pytest.mark.parametrize("gsflag", [0, 1])
 def test_kinking_parameters_without_initial_misalignment_are_refused_by_name(record, gsflag):
     """Regression: where 1 - 4ab < 0 phi_c has no value: fblarc05 read inf at level 0, mcrcklarc04
