@@ -70,6 +70,14 @@ def friction(a0, xc22):
     return -1 / math.tan(2 * a), xc22 * math.cos(a) * (math.sin(a) + math.cos(a) / math.tan(2 * a))
 
 
+def friction_pole(s, eta, st, compressive=False):
+    """Whether st - eta tn changes sign over the planes of a half turn (those with tn <= 0 only):
+    tn = m + r cos(2 theta + phi) takes every value in [m - r, m + r] there."""
+    m, r = (s[0] + s[1]) / 2, math.hypot((s[1] - s[0]) / 2, s[4])
+    lo, hi = m - r, min(m + r, 0.0) if compressive else m + r
+    return lo <= hi and min(st - eta * lo, st - eta * hi) <= 0 < max(st - eta * lo, st - eta * hi)
+
+
 def friction_conditioning(s, th, eta, st):
     """1 + |eta tn / (st - eta tn)|: how a divisor st - eta tn near 0 magnifies rounding."""
     tn = tractions(s, np.array([th]))[0][0]
@@ -282,7 +290,7 @@ class Case:
     exposure (VDI's weakening), the tn = 0 planes with both branches' values (SPC3D)."""
 
     def __init__(self, name, calls, measure, lo=0.0, hi=math.pi, post=None, branches=None, planes=(), cusps=(),
-                 rel=1e-12, cond=None, ray=None):
+                 rel=1e-12, cond=None, ray=None, pole=None):
         # The measure's own rounding at an angle: rel, times the conditioning cond(angle) near
         # a pole of the friction divisors.
         self.rel, self.cond = rel, cond or (lambda th: 1.0)
@@ -292,6 +300,9 @@ class Case:
         # A kink band's measure at the load f stress, f in (0, 1], on planes theta: a kinked fibre
         # stays failed, so where the band's matrix failed at a lower load the exposure is 1.
         self.ray = ray
+        # Whether a friction divisor crosses 0 on the planes in range: the measure's supremum is
+        # then the pole's +inf, and no scan bounds the value a search finds beside it.
+        self.pole = pole or (lambda: False)
 
     def ray_peak(self):
         """The largest measure on a grid of the loads and planes of the ray up to this load; inf
@@ -309,7 +320,7 @@ class Case:
             extra = [v for th in self.planes for v in branches(th)]
             extra += [float(v) for v in self.measure(np.array(self.cusps, float))] if self.cusps else []
             v = largest_in_range(self.measure, self.lo, self.hi, extra)
-            self._top = v if math.isnan(v) else self.post(v)
+            self._top = math.inf if self.pole() else v if math.isnan(v) else self.post(v)
         return self._top
 
     def on(self, angle):
@@ -371,14 +382,18 @@ def member_cases(rng):
         post=lambda v: vdi_weakened(v, s11, xt11, xc11, 0.5, 0.5), planes=special))
     cases.append(Case("larc05", [lambda g, h: written(mc.mcrcklarc05(*s, xt22, xc22, x12, a0=a0, sainc=h, gsflag=g))]
                       + via("larc05", False), lambda th: larc(s, th, xt22, xc22, x12, a0),
-                      cond=lambda th: friction_conditioning(s, th, *friction(a0, xc22)), planes=special))
+                      cond=lambda th: friction_conditioning(s, th, *friction(a0, xc22)), planes=special,
+                      pole=lambda: friction_pole(s, *friction(a0, xc22))))
     cases.append(Case("camanho", [lambda g, h: written(mc.mcrckcamanho(
         *s, xt22, xc22, x12, x23, a0=a0, sainc=h, gsflag=g))] + via("camanho"),
-        lambda th: camanho(s, th, xt22, x12, x23, a0), planes=special))
+        lambda th: camanho(s, th, xt22, x12, x23, a0), planes=special,
+        pole=lambda: friction_pole(s, -1 / (2 * math.tan(2 * a0 * D)), x23, compressive=True)))
     cases.append(Case("wiegand", [lambda g, h: written(mc.mcrckwiegand(*s, xt22, xc22, x12, a0=a0, sainc=h, gsflag=g))]
                       + via("wiegand"), lambda th: wiegand(s, th, xt22, xc22, x12, a0),
                       cond=lambda th: friction_conditioning(s, th, -1 / (2 * math.tan(2 * a0 * D)),
-                                                            xc22 / (2 * math.tan(a0 * D))), planes=special))
+                                                            xc22 / (2 * math.tan(a0 * D))), planes=special,
+                      pole=lambda: friction_pole(s, -1 / (2 * math.tan(2 * a0 * D)),
+                                                 xc22 / (2 * math.tan(a0 * D)))))
     if own:
         x = strengths(rng, 10)
         gs = (float(rng.uniform(0, 0.6)), float(-rng.uniform(0, 0.6)))
@@ -412,6 +427,7 @@ def member_cases(rng):
                           lo, math.pi, planes=tn_zero_planes(plane, lo, math.pi),
                           rel=1e-12 if ply_frame else 1e-10,  # the reference's rotations round too
                           cond=lambda th: friction_conditioning(plane, th, *friction(a0, xc22)),
+                          pole=lambda: friction_pole(plane, *friction(a0, xc22)),
                           ray=None if ply_frame else lambda f, th: larc04_ray(f * st4, th, xt22, xc11, xc22, x12,
                                                                               g12, a0)))
     return cases
