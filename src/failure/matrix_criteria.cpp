@@ -94,8 +94,8 @@ double search_step(const double* sainc, double default_r) { return sainc ? *sain
 // outtheta receives the angle only when it was asked for (negative on input) and the point fails.
 // `period` and `candidates`: see maximise_over_angle. Where the measure has a value on no plane
 // the criterion cannot evaluate: it notes so and returns 0 when the stress is finite and its
-// `strengths` positive and finite. A stress or a strength that is not finite, and a ply without
-// such strengths whose exposure is not finite, give a NaN exposure.
+// `strengths` positive and finite. A stress that is not finite, a strength that is NaN, and a
+// ply without such strengths whose exposure is not finite, give a NaN exposure.
 template <int Npoints, class F, class C = tvk::failure::NoCandidates>
 tvk::failure::AngleMaximum fracture_plane(const char* name, const PlyStress& s, std::initializer_list<double> strengths,
                                           F&& value, double lo, double hi,
@@ -105,8 +105,8 @@ tvk::failure::AngleMaximum fracture_plane(const char* name, const PlyStress& s, 
                                                         default_step, period, candidates);
     const bool strong = std::all_of(strengths.begin(), strengths.end(),
                                     [](double x) { return x > 0.0 && x <= std::numeric_limits<double>::max(); });
-    // A strength that is not finite gives no exposure, even where no plane's measure reads it.
-    const bool unknown = std::any_of(strengths.begin(), strengths.end(), [](double x) { return !std::isfinite(x); });
+    // A NaN strength gives no exposure, even where no plane's measure reads it.
+    const bool unknown = std::any_of(strengths.begin(), strengths.end(), [](double x) { return std::isnan(x); });
     if (!s.finite() || unknown || (!strong && !std::isfinite(m.value))) {
         m.value = std::numeric_limits<double>::quiet_NaN();
     } else if (!m.defined) {
