@@ -1,6 +1,7 @@
 """Failure criteria through the binding: the published values and notes, the in/out resin
 damage values, optional defaults, and uniaxial states against numpy-built references."""
 import math
+import os
 
 import mpmath
 import numpy as np
@@ -351,7 +352,7 @@ def test_kinked_fibre_stays_failed_along_a_growing_compression(record):
     1. Along random rays with strengths from 1 to 1e4 and a0 from 30 to 80 degrees, once a reading
     reaches 1 no larger load reads below 1, and every reading is finite or refused by name."""
     rng = np.random.default_rng(67)
-    for _ in range(120):
+    for _ in range(40 if "asan" in os.environ.get("LD_PRELOAD", "") else 120):  # fewer under ASan
         u = 10.0 ** rng.uniform(-1.5, 0.5)
         xt11, xc11, xt22, xc22, x12, x23 = u * rng.uniform([1200, 600, 30, 120, 50, 25], [3000, 1800, 90, 300, 120, 80])
         g12, a0 = u * rng.uniform(3000, 7000), rng.uniform(30, 80)
