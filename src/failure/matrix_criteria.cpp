@@ -167,7 +167,7 @@ double hashin_root(double lin, double quad) {
 // The exposure of a closed-form criterion whose terms finite stresses carried past the largest
 // double (a square or product that overflows, inf - inf): +inf, so that the ply is refused rather
 // than read intact (a NaN term made sqrt(v) for v > 0, else 0, read 0); a NaN stress gives NaN.
-double overflowed(std::initializer_list<double> stress) {
+double overflow_exposure(std::initializer_list<double> stress) {
     const bool nan = std::any_of(stress.begin(), stress.end(), [](double v) { return std::isnan(v); });
     return nan ? std::numeric_limits<double>::quiet_NaN() : overflow;
 }
@@ -564,7 +564,7 @@ void MCrckHashin1989(double* rmc, const double* s22, const double* s33, const do
     const double i = *s22 + *s33, a = (sq(*s23) - *s22 * *s33) / sq(*x23);
     const double t = sq(*s12 / *x12) + sq(*s13 / *x13);
     if (!std::isfinite(i * i) || !std::isfinite(a) || !std::isfinite(t))
-        return void(*rmc = overflowed({*s22, *s33, *s12, *s13, *s23}));
+        return void(*rmc = overflow_exposure({*s22, *s33, *s12, *s13, *s23}));
     auto note = [] { tvk::report(-1, tvk::compose("Note: Negative root during Hashin failure", note_tail)); };
     if (i >= 0.0) {
         const double v = a + i * i / (*xt22 * *xt33) + t;
@@ -592,7 +592,7 @@ void MCrckHashinComplete(double* rmc, const double* s22, const double* s33, cons
     const double i = *s22 + *s33, a = (sq(*s23) - *s22 * *s33) / sq(*x23);
     const double t = (sq(*s12) + sq(*s13)) / sq(*x12);
     if (!std::isfinite(i * i) || !std::isfinite(a) || !std::isfinite(t))
-        return void(*rmc = overflowed({*s22, *s33, *s12, *s13, *s23}));
+        return void(*rmc = overflow_exposure({*s22, *s33, *s12, *s13, *s23}));
     if (i >= 0.0) {
         const double v = i * i / sq(*xt22) + a + t;
         *rmc = v > 0.0 ? std::sqrt(v) : 0.0;
