@@ -617,6 +617,11 @@ def test_strength_that_is_no_number_gives_no_exposure_where_no_plane_reads_it():
         assert math.isnan(mc.mcrckcamanho(10, 0, 0, 0, 0, 50, 200, n, 80, gsflag=gsflag)[0])
         assert math.isnan(mc.mcrckwiegand(-10, 0, 0, 0, 5, n, 200, 90, gsflag=gsflag)[0])
         assert math.isnan(mc.mcrcklarc05(-10, 0, 0, 0, 5, n, 200, 90, gsflag=gsflag)[0])
+    # An infinite strength is its limit: the term it divides is 0, as with a huge finite one.
+    for gsflag in (0, 1):
+        for f in (mc.mcrckwiegand, mc.mcrcklarc05):
+            assert f(-10, 0, 0, 0, 5, math.inf, 200, 90, gsflag=gsflag)[0] == f(-10, 0, 0, 0, 5, 1e300, 200, 90,
+                                                                                 gsflag=gsflag)[0] > 0
 
 
 def test_golden_search_refines_the_other_maxima_near_the_largest_value():
