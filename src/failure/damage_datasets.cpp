@@ -44,13 +44,24 @@ void widen(double* half, const double* xy) {
         if (std::fabs(xy[i]) > half[i]) half[i] = std::fabs(xy[i]);
 }
 
-// The angle of damage set d: the last dmgplane entry before the first -huge, 0 when fewer than
-// four entries are set (only an origin, or not even that).
-double set_angle(const tvk::TableView<double, 2>& plane, int d) {
+// The frame of damage set d in the plane: its origin, dmgplane(1:3, d), an entry that is not set
+// (-huge: a set without a position) read as 0; and its angle, the last dmgplane entry before the
+// first -huge, 0 when fewer than four entries are set (only an origin, or not even that). Where
+// dmgplane does not hold the set's origin, the frame is `fallback` with angle 0.
+struct SetFrame {
+    double origin[3];
+    double angle;
+};
+SetFrame set_frame(int d, const double* fallback) {
+    const auto& plane = damagedata.dmgplane;
+    if (!plane.in_bounds(3, d)) return {{fallback[0], fallback[1], fallback[2]}, 0.0};
     const int n = static_cast<int>(plane.extent(1));
-    const double* col = &plane(1, d);
+    const double* col = plane.at(1, d);
+    SetFrame f{};
+    for (int i = 0; i < 3; ++i) f.origin[i] = col[i] == -tvk::huge ? 0.0 : col[i];
     const int set = tvk::find_location(-tvk::huge, col, n, n + 1) - 1;
-    return set < 4 ? 0.0 : col[set - 1];
+    f.angle = set < 4 ? 0.0 : col[set - 1];
+    return f;
 }
 
 // The four ply-indexed mode tables in the order of the failed flags, delamination left out.
@@ -114,10 +125,11 @@ void getextentofprojecteddamage(double* halfaxis, const double* gpcoords, const 
 namespace tvk::dds {
 
 void recorded_point(double* xy, const double* gpcoords, const double* refcoords, const double* refcos,
-                    double plyangle) {
+                    double plyangle, int idmg) {
     double axes[9];
     ply_axes(axes, refcos, plyangle, true);
-    GetPointOnXYPlane(xy, gpcoords, refcoords, axes, &plyangle);
+    const SetFrame f = set_frame(idmg, refcoords);
+    GetPointOnXYPlane(xy, gpcoords, f.origin, axes, &f.angle);
 }
 
 }  // namespace tvk::dds
@@ -158,7 +170,7 @@ void UpdateDDS(int* ierror, const double* sdv, const double* gpcoords, const dou
     for (int m = 0; m < 5; ++m) any = any || sdv[m] >= 1.0;
     if (!any) return;
     double xy[2];
-    tvk::dds::recorded_point(xy, gpcoords, refcoords, refcos, *phi);
+    tvk::dds::recorded_point(xy, gpcoords, refcoords, refcos, *phi, D);
     for (int m = 0; m < 5; ++m)
         if (half[m] && sdv[m] >= 1.0) widen(half[m], xy);
 }
@@ -167,6 +179,8 @@ int PointInDamage(const double* point, const double* dmgcos, const double* dmgor
                   const double* plyangle, const double* a, const double* b, const int* modeid, const int* dmgid,
                   const int* layid, const int* skip) {
     if (*skip) return 0;
+    // Outline and ellipse lie in the same frame: dmgcos turned by the set's and the ply's angle.
+    const double theta = *dmgangle + *plyangle;
     const auto& pts = damagedata.dmgpoints;
     if (pts.present()) {
         const double* col = pts.at(1, *layid, *modeid, *dmgid);
@@ -183,10 +197,9 @@ int PointInDamage(const double* point, const double* dmgcos, const double* dmgor
                 xy[i] = col[3 * i];
                 xy[npoly + i] = col[3 * i + 1];
             }
-            return ProjectedPointInPolygon(point, xy.get(), dmgangle, dmgorigin, dmgcos, &npoly);
+            return ProjectedPointInPolygon(point, xy.get(), &theta, dmgorigin, dmgcos, &npoly);
         }
     }
-    const double theta = *dmgangle + *plyangle;
     return ProjectedPointInShape(point, a, b, &theta, dmgorigin, dmgcos, &ellipse_shape);
 }
 
@@ -229,21 +242,20 @@ void GetDamageFromDDS(double* sdv, const double* gpcoords, const double* refcos,
         sdv[11] = 1.0;
     }
 
+    // The ply axes carry the ply angle; each set turns them by its own angle only.
     double axes[9];
     ply_axes(axes, refcos, *phi, false);
-    const auto plane = d.dmgplane.view();
+    static constexpr double unturned = 0.0;
     const auto bi = tvk::bukdata.bukintdatalist.view();
     const auto br = tvk::bukdata.bukrealdatalist.view();
     static constexpr int no = 0;
     for (int j = 1; j <= nd; ++j) {
-        const double* origin = &plane(1, j);
-        const double angle = set_angle(plane, j);
+        const SetFrame f = set_frame(j, nullptr);  // fits: dmgplane holds every set's origin
         // Without outlines every test is the ellipse test of PointInDamage on the same plane
         // coordinates, so they are computed once per set.
         const bool outlines = d.dmgpoints.present();
-        const double theta = angle + *phi;
         double xy[2] = {0.0, 0.0};
-        if (!outlines) GetPointOnXYPlane(xy, gpcoords, origin, axes, &theta);
+        if (!outlines) GetPointOnXYPlane(xy, gpcoords, f.origin, axes, &f.angle);
         auto inside = [&](const Table<double, 3>& t, int col, int mode) {
             const double* ab = t.at(1, col, j);
             if (!outlines) {
@@ -251,7 +263,7 @@ void GetDamageFromDDS(double* sdv, const double* gpcoords, const double* refcos,
                 const double e = Ellipse(&xy[0], &xy[1], ab, ab + 1, nullptr);
                 return e >= 0.0 && e <= 1.0;
             }
-            return PointInDamage(gpcoords, axes, origin, &angle, phi, ab, ab + 1, &mode, &j, &col, &no) != 0;
+            return PointInDamage(gpcoords, axes, f.origin, &f.angle, &unturned, ab, ab + 1, &mode, &j, &col, &no) != 0;
         };
         for (int m = 0; m < 3; ++m)
             if (mt.t[m]->present() && inside(*mt.t[m], L, mt.mode[m])) flag[m] = 1.0;

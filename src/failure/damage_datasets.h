@@ -9,11 +9,11 @@
 // huge entry. Mode ids: 1 general, 2 fibre, 3 matrix, 4 delamination, 5 core, 6 user.
 //
 // Frames: refcos(3, 3) holds the element's reference axes as columns (1 and 2 in the plane,
-// 3 the normal). The ply axes are columns 1 and 2 turned about column 3 by the ply angle.
-// Extents are measured in the ply axes turned once more by the ply angle about the plane's own
-// normal (GetPointOnXYPlane); the inside test of an ellipse uses the same frames (angle of the
-// set plus ply angle on the ply axes), so a point recorded from the set origin lies inside the
-// extent it produced.
+// 3 the normal). The ply axes are columns 1 and 2 turned about column 3 by the ply angle, once.
+// A set's frame is the ply axes turned by the set's angle about the plane's own normal
+// (GetPointOnXYPlane), placed at the set's origin: UpdateDDS records and GetDamageFromDDS tests
+// (ellipses and outlines alike) in this one frame, so a point recorded into a set lies inside the
+// extent it produced, and the extents of a fibre-mode set lie along and across the fibres.
 //
 // Indices from the caller (ply, section, set) are checked against the tables: outside them the
 // routines record a level -3 report and leave the tables and results alone.
@@ -23,7 +23,9 @@
 
 // Widens the damage extents of ply ilay of set idmg for every mode whose failed flag sdv(5)
 // (general, fibre, matrix, delamination, core) is at least 1; the delamination extent (interface
-// ilay) only when a ply lies above. Creates the data sets when absent. ierror 0, or 1 after an
+// ilay) only when a ply lies above. The point is measured in the frame of set idmg as
+// GetDamageFromDDS reads it (origin and angle from dmgplane); refcoords, with angle 0, only where
+// dmgplane does not hold the set. Creates the data sets when absent. ierror 0, or 1 after an
 // index that does not fit the tables.
 TVK_API void UpdateDDS(int* ierror, const double* sdv, const double* gpcoords, const double* refcoords,
                        const double* refcos, const int* ilay, const int* isec, const int* idmg);
@@ -34,9 +36,9 @@ TVK_API void UpdateDDS(int* ierror, const double* sdv, const double* gpcoords, c
 TVK_API void GetDamageFromDDS(double* sdv, const double* gpcoords, const double* refcos, const int* ilay,
                               const int* isec);
 // Whether point lies inside the damage of mode modeid, set dmgid, ply (or interface) layid: the
-// outline polygon of dmgpoints when it has two or more points (turned by dmgangle), else the
-// ellipse of half-axes a, b (turned by dmgangle + plyangle), both in the plane of dmgcos through
-// dmgorigin. skip nonzero: false.
+// outline polygon of dmgpoints when it has two or more points, else the ellipse of half-axes a, b,
+// both in the plane of dmgcos through dmgorigin, turned by dmgangle + plyangle (GetDamageFromDDS
+// hands it the ply axes and plyangle 0). skip nonzero: false.
 TVK_API int PointInDamage(const double* point, const double* dmgcos, const double* dmgorigin,
                           const double* dmgangle, const double* plyangle, const double* a, const double* b,
                           const int* modeid, const int* dmgid, const int* layid, const int* skip);
@@ -46,8 +48,9 @@ TVK_API void getextentofprojecteddamage(double* halfaxis, const double* gpcoords
                                         const double* refcos, const double* theta, const double* mdmg);
 
 namespace tvk::dds {
-// The plane coordinates by which UpdateDDS widens the extents of a point gpcoords of a ply at
-// plyangle degrees: the point in the ply axes of refcos through refcoords.
+// The plane coordinates by which UpdateDDS widens the extents of set idmg for a point gpcoords of
+// a ply at plyangle degrees: the point in the set's frame on the ply axes of refcos (refcoords and
+// angle 0 where dmgplane does not hold the set).
 void recorded_point(double* xy, const double* gpcoords, const double* refcoords, const double* refcos,
-                    double plyangle);
+                    double plyangle, int idmg);
 }  // namespace tvk::dds

@@ -577,7 +577,7 @@ void evaluate(const Point& pt) {
             w.update = true;
             if (const double* phi = sd.plyorientation.at(ply, sec)) {
                 double xy[2];
-                tvk::dds::recorded_point(xy, pt.coord, origin, pt.tdirect, *phi);
+                tvk::dds::recorded_point(xy, pt.coord, origin, pt.tdirect, *phi, recorded_set);
                 w.usable = w.usable && std::isfinite(xy[0]) && std::isfinite(xy[1]);
             }
         }

@@ -421,17 +421,17 @@ TEST_F(PlyField, FatigueStepFailsAPointWithoutRecordingItInTheDamageSets) {
     EXPECT_EQ(tvk::errorhandling.errstat, 0) << tvktest::errtext();
 }
 
-// A failed point of a relaxation step records its coordinates in its ply's plane, turned by the ply
-// angle. On a ply at 30 degrees (1.7e308, -1e308, 0) lies at (-1.6e306, -1.97e308) there: the
-// first coordinate is finite, the second beyond the doubles. The point is refused and writes
-// neither its state nor the damage sets; a tenth of it is recorded.
+// A failed point of a relaxation step records its coordinates in its ply's axes (damage set 1 at
+// the origin, angle 0). On a ply at 30 degrees (1.7e308, -1.2e308, 0) lies at (8.7e307, -1.89e308)
+// there: the first coordinate is finite, the second beyond the doubles. The point is refused and
+// writes neither its state nor the damage sets; a tenth of it is recorded.
 TEST_F(PlyField, PointWhosePlaneCoordinateOverflowsOnlyInTheSecondAxisIsRefused) {
     set_steps({3, 4});
     *tvk::sectiondata.plyorientation.at(1, 1) = 30.0;
     const std::vector<V> sets = damage_sets();
     for (const double scale : {1.0, 0.1}) {
-        const long double x = 1.7e308L * scale, y = -1e308L * scale, c = std::sqrt(3.0L) / 2;
-        const long double px = 0.5L * x + c * y, py = -c * x + 0.5L * y;  // turned by -60 degrees
+        const long double x = 1.7e308L * scale, y = -1.2e308L * scale, c = std::sqrt(3.0L) / 2;
+        const long double px = c * x + 0.5L * y, py = -0.5L * x + c * y;  // turned by -30 degrees
         ASSERT_LT(std::fabs(px), std::numeric_limits<double>::max());
         ASSERT_EQ(std::fabs(py) > std::numeric_limits<double>::max(), scale == 1.0);
         FieldPoint p;

@@ -212,3 +212,35 @@ def test_longer_state_vector_is_shared_with_the_ply_routine_at_its_end(model):
     assert failed[7] == 1.0 and field[1] == 1.0  # fibre flag, slot 8, and its field variable
     assert degraded[0, 0] < intact[0, 0]
     assert eh.errstat == 0
+
+
+def test_damage_set_records_and_reads_in_the_frame_of_set_one(model):
+    """The field routine records a failed point into damage set 1 in that set's frame (its origin and
+    angle, on the ply axes turned once by the ply angle) and reads the set back in the same frame.
+    Reference: exact plane geometry of the 90-degree ply's axes turned by the set's 20 degrees."""
+    dd = t.damagedata
+    try:
+        t.datahandling.allocatedamagedata(NPLIES, 1, 1)
+        origin = np.array([0.5, -1.0, 0.0])
+        dd.dmgplane[:5, 0] = [*origin, 20.0, -np.finfo(float).max]
+        state = np.zeros(40)
+        state[7] = 1.0  # fibre failed: a relaxation step (step 3) records it
+        evaluate(state, layer=2, kstep=3)
+        axis = np.radians(90.0 + 20.0)
+        d = np.array([1.0, 2.0]) - origin[:2]  # the point's coordinates are (1, 2, 0)
+        x, y = d @ [np.cos(axis), np.sin(axis)], d @ [-np.sin(axis), np.cos(axis)]
+        assert dd.fiberdds[:2, 1, 0] == pytest.approx([abs(x), abs(y)], rel=1e-14, abs=0)
+        assert not dd.fiberdds[:, [0, 2], 0].any() and not dd.matrixdds.any()
+        # Read back (an initialisation step) along the set's first axis: inside up to the extent.
+        dd.fiberdds[:2, 1, 0] = [2.0, 0.5]
+        dd.delamdds = None  # no buckling records: the model has no laminate data for them
+        for r, inside in ((1.9, 1.0), (2.1, 0.0), (-1.9, 1.0)):
+            coord = origin + r * np.array([np.cos(axis), np.sin(axis), 0.0])
+            statev = np.zeros(40)
+            args = (np.zeros(7), statev, EYE, EYE, 0.5, np.zeros(2), 1.0, "PLY", 5, 1, 2, 1, 1, 1, coord)
+            field, s = tl.gen_damage(*args)
+            assert s[7] == inside, r
+        assert eh.errstat == 0
+    finally:
+        t.datahandling.deallocall()
+        dd.ndmg = 0
