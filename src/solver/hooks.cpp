@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstdint>
 #include <cstring>
+#include <limits>
 #include <vector>
 
 #include "core/errors.h"
@@ -103,7 +104,8 @@ void vdisp_law(const tvk::solver::Vdisp& a) {
     if (a.kstep < 2 || a.kinc < 2 || (kind != tvk::solver::TVK_FATIGUE && kind != tvk::solver::TVK_IMPACT)) return;
     if (!tvk::update_due(a.kinc) || a.nblock < 1 || a.mdof < 3) return;
     // Translations u(1:3, :) and rotations u(4:mdof, :), at least two rotation rows: rows the
-    // solver does not pass are zero, which the node-motion store takes as not given.
+    // solver does not pass are zero. Every motion the solver passes is stored, a zero one
+    // included; without rotation rows (mdof 3) the stored rotations stay.
     const int nblock = a.nblock, mdof = a.mdof, nrot = std::max(mdof - 3, 2);
     std::vector<double> trans(3 * static_cast<std::size_t>(nblock));
     std::vector<double> rot(static_cast<std::size_t>(nrot) * nblock, 0.0);
@@ -113,9 +115,11 @@ void vdisp_law(const tvk::solver::Vdisp& a) {
     }
     // A node whose motion is not finite in an element frame keeps its stored motion in every
     // slot: the damage-field hooks read the table in later calls.
-    const double defreal = 0.0;
-    const auto kept = tvk::elements::store_nodes_motion(trans.data(), rot.data(), a.jnodeuid.data(), nrot, nblock,
-                                                        defreal, true);
+    // The store's "not given" marker is a value no motion equals (NaN), and a rotation of no
+    // entries is not given.
+    const double given = std::numeric_limits<double>::quiet_NaN();
+    const auto kept = tvk::elements::store_nodes_motion(trans.data(), rot.data(), a.jnodeuid.data(),
+                                                        mdof > 3 ? nrot : 0, nblock, given, true);
     if (kept.count > 0)
         tvk::report(-2, "Warning: nodal motion not finite in vdisp_nullify; stored motion kept.", kept.first,
                     kept.count);

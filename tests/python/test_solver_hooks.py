@@ -275,6 +275,28 @@ def test_vdisp_nullify_keeps_the_motion_of_a_node_given_twice_once_with_a_nan_ro
     assert np.array_equal(nm[:, [0, 3], 0], kept[:, [0, 3]])
 
 
+def test_vdisp_nullify_stores_every_motion_the_solver_gives_zero_included(motion_model):
+    """Each call stores the motion the solver gives, turned into the element frame (here a quarter
+    turn about z, exact in binary): a zero motion, or a zero translation beside a rotation,
+    replaces the stored one like any other. Without rotation rows (mdof 3) the stored rotations
+    stay."""
+    nm = motion_model
+    quarter = np.array([[0.0, -1.0, 0.0], [1.0, 0.0, 0.0], [0.0, 0.0, 1.0]])
+    t.nodaldata.tcurvmatrices[:, :, 0] = quarter
+    t.nodaldata.tnodalmatrices[:, :, :, 0] = np.eye(3)[:, :, None]
+    nm[:, :, 0] = 9.0
+    for u in ([1, 2, 3, 4, 5, 6], [0] * 6, [0, 0, 0, 0.1, 0, 0], [0, 0, 0.5, 0, 0, 0], [7, 8, 9, 0, 0, 0]):
+        vdisp_motion(3, [4], np.array([u], float).T)
+        u = np.array(u, float)
+        assert nm[:, 1, 0].tolist() == [*(quarter @ u[:3]), *(quarter @ u[3:])], u
+    nm[3:, 1, 0] = 5.0
+    vdisp_motion(3, [4], np.array([[0.0, 1.0, 0.0]]).T)
+    assert nm[:, 1, 0].tolist() == [-1.0, 0.0, 0.0, 5.0, 5.0, 5.0]
+    vdisp_motion(3, [4], np.array([[0.0, 0.0, 0.0]]).T)
+    assert nm[:, 1, 0].tolist() == [0.0, 0.0, 0.0, 5.0, 5.0, 5.0]
+    assert errstat() == 0 and np.all(nm[:, [0, 2, 3], 0] == 9.0)
+
+
 def test_vdisp_nullify_keeps_the_stored_coordinates_of_a_node_whose_third_coordinate_is_not_finite():
     """At the first increment of an initialisation step a node at (7, 8, NaN) keeps its stored
     coordinates, with a report; a node beside it in the block is stored."""
