@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <array>
 #include <new>
+#include <string>
 #include <string_view>
 #include <vector>
 
@@ -136,14 +137,23 @@ TVK_API void getdamagedatafromfile(const char* filepath, const char* workspace, 
         bool inblock = false;
         int id = 0;
         std::vector<double> reals;  // block buffer, reused from block to block
+        std::vector<int> ids;       // the ids of the blocks read
         for (;;) {
             std::string_view rec;
             if (cards::read_keyword(cur, rec) != io::ok) break;
             if (rec.empty() || rec[0] != '+') continue;  // every head begins with "+"
             const auto [head, option] = cards::split_keyword(rec);
             if (same_text(head, "++Begin Damage")) {
-                inblock = true;
                 id = cards::block_id(option, 6, 0);
+                // A set is described by one block: a later block with the same id is reported and
+                // skipped whole, so the set keeps the first block's values, not a mix of both.
+                inblock = std::find(ids.begin(), ids.end(), id) == ids.end();
+                if (inblock) {
+                    ids.push_back(id);
+                } else {
+                    report(-2, "Warning: DmgID " + std::to_string(id) + " given twice in " + reader +
+                                   "; later block skipped.", id);
+                }
             } else if (same_text(head, "+Position") && inblock) {
                 prepare(dd.dmgplane, made_plane, {np, ndmg}, -huge);
                 store(cur, dd.dmgplane.at(1, id), static_cast<std::size_t>(dd.dmgplane.extent(1)), reals);

@@ -210,6 +210,39 @@ def test_damage_sets_by_opener_id(tmp_path):
     assert dmg.matrixdds is None and dmg.delamdds is None and err.errstat == 0
 
 
+def test_damage_set_given_twice_keeps_its_first_block(tmp_path):
+    """A second block with the same DmgID is reported (-2, naming the id) and skipped whole: the set
+    keeps the first block's position and extents, with nothing of the second mixed in; the block
+    after it is read."""
+    ws = card(tmp_path, "DamageCard.tvk",
+              "++Begin Damage, DmgID=1", "+Position", "1 2 3 4", "+Abstraction, TYPE=Fiber", "1 2.5 1.5 0",
+              "++End Damage",
+              "++Begin Damage, DmgID=1", "+Position", "9 9 9 9", "+Abstraction, TYPE=Fiber", "1 8 8 0",
+              "+Abstraction, TYPE=Matrix", "1 7 7 0", "++End Damage",
+              "++Begin Damage, DmgID=3", "+Position", "5 6 7", "+Abstraction, TYPE=General", "2 4 5 0",
+              "++End Damage")
+    io.getdamagedatafromfile("", ws, 2, 1)
+    assert err.errstat == -2 and list(err.errintv)[0] == 1
+    assert err.errstring.tobytes().startswith(b"Warning: DmgID 1 given twice in getdamagedatafromfile")
+    assert int(dmg.ndmg) == 3
+    np.testing.assert_array_equal(dmg.dmgplane[:, 0], [1, 2, 3, 4])
+    np.testing.assert_array_equal(dmg.fiberdds[:2, 0, 0], [2.5, 1.5])
+    assert dmg.matrixdds is None
+    np.testing.assert_array_equal(dmg.dmgplane[:, 1], [-HUGE] * 4)  # set 2: no block
+    assert not dmg.fiberdds[:, :, 1:].any() and not dmg.generaldds[:, :, :2].any()
+    np.testing.assert_array_equal(dmg.dmgplane[:3, 2], [5, 6, 7])
+    np.testing.assert_array_equal(dmg.generaldds[:2, 0, 2], [4, 5])  # rows fill plies in order
+
+
+def test_every_unit_that_is_not_negative_can_be_free():
+    """The free units of a range: every number that is not negative and not preconnected (0, 5, 6)
+    counts, above the readers' 1..120 as well; -1 only for an empty range or one without such a
+    number."""
+    for first, last, free in [(121, 121, 121), (200, 300, 200), (1000, 1000, 1000), (2**31 - 1, 2**31 - 1, 2**31 - 1),
+                              (-10, 120, 1), (5, 6, -1), (5, 7, 7), (-3, -1, -1), (5, 4, -1), (-2**31, 0, -1)]:
+        assert io.getfreeunitnumber(first, last) == free, (first, last)
+
+
 def test_delamination_sets_bring_the_buckling_records(tmp_path):
     lines = ["++Begin Damage, DMGID=1", "+Abstraction, TYPE=Delamination", "1 0.5 0.25 0", "++End Damage"]
     io.getdamagedatafromfile("", card(tmp_path, "DamageCard.tvk", *lines), 1, 2)
