@@ -12,6 +12,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
+#include <map>
 #include <memory>
 #include <new>
 #include <system_error>
@@ -79,10 +80,27 @@ struct Unit {
     }
 };
 
-std::array<std::unique_ptr<Unit>, max_unit + 1> table;
+// Units 0 to max_unit, which the readers take, by index; any larger unit number in a map.
+struct UnitTable {
+    std::array<std::unique_ptr<Unit>, max_unit + 1> low;
+    std::map<int, std::unique_ptr<Unit>> high;
+} table;
 
 bool preconnected(int unit) { return unit == 0 || unit == 5 || unit == 6; }
-bool in_table(int unit) { return unit >= 0 && unit <= max_unit; }
+bool in_table(int unit) { return unit >= 0; }
+
+// The open unit of that number, or nullptr.
+Unit* find(int unit) {
+    if (unit < 0) return nullptr;
+    if (unit <= max_unit) return table.low[static_cast<std::size_t>(unit)].get();
+    const auto it = table.high.find(unit);
+    return it == table.high.end() ? nullptr : it->second.get();
+}
+
+// The slot of a unit number that is not negative, made where it is not there yet.
+std::unique_ptr<Unit>& slot(int unit) {
+    return unit <= max_unit ? table.low[static_cast<std::size_t>(unit)] : table.high[unit];
+}
 
 std::string canonical(std::string_view path) {
     std::error_code ec;
@@ -97,15 +115,15 @@ bool usable_path(std::string_view path) {
 // The unit for a new connection, or an error status.
 int check_free(int unit) {
     if (!in_table(unit) || preconnected(unit)) return err_unit;
-    if (table[unit]) return err_connected;
+    if (find(unit)) return err_connected;
     return ok;
 }
 
 Unit* reading_unit(int unit, int& status) {
     status = ok;
     if (!in_table(unit) || preconnected(unit)) status = err_unit;
-    else if (!table[unit] || table[unit]->writing) status = err_not_open;
-    return status == ok ? table[unit].get() : nullptr;
+    else if (!find(unit) || find(unit)->writing) status = err_not_open;
+    return status == ok ? find(unit) : nullptr;
 }
 
 // The number of '\n' in the text: the record tables are sized once, never grown by copying.
@@ -169,22 +187,30 @@ void split_records(Unit& u) {
 
 }  // namespace
 
-bool is_connected(int unit) { return preconnected(unit) || (in_table(unit) && table[unit] != nullptr); }
+bool is_connected(int unit) { return preconnected(unit) || find(unit) != nullptr; }
 
 int free_unit(int first, int last) {
-    if (first > last) return -1;
-    const int lo = first < 0 ? 0 : first;
-    const int hi = last > max_unit ? max_unit : last;
-    for (int u = lo; u <= hi; ++u)
-        if (!is_connected(u)) return u;
+    // Every number of the range that is not negative is a unit; the walk stops at the first one
+    // that is free, after at most the open units and the three preconnected ones.
+    for (long long u = first < 0 ? 0 : first; u <= last; ++u)
+        if (!is_connected(static_cast<int>(u))) return static_cast<int>(u);
     return -1;
+}
+
+std::vector<int> open_units() {
+    std::vector<int> out;
+    for (int u = 0; u <= max_unit; ++u)
+        if (table.low[static_cast<std::size_t>(u)]) out.push_back(u);
+    for (const auto& [u, p] : table.high)
+        if (p) out.push_back(u);
+    return out;
 }
 
 int unit_of(std::string_view path) {
     if (!usable_path(path)) return -1;
     const std::string c = canonical(path);
-    for (int u = 0; u <= max_unit; ++u)
-        if (table[u] && table[u]->path == c) return u;
+    for (int u : open_units())
+        if (find(u)->path == c) return u;
     return -1;
 }
 
@@ -256,7 +282,7 @@ int open_read(int unit, std::string_view path) {
     if (!read) return err_open;
     u->path = canonical_of(fd, path);
     split_records(*u);
-    table[unit] = std::move(u);
+    slot(unit) = std::move(u);
     return ok;
 }
 
@@ -275,13 +301,14 @@ int open_append(int unit, std::string_view path, bool create) {
     u->start = memory_for<std::size_t>(1);
     u->start[0] = 0;
     u->path = canonical(path);
-    table[unit] = std::move(u);
+    slot(unit) = std::move(u);
     return ok;
 }
 
 int close_unit(int unit) {
     if (!in_table(unit) || preconnected(unit)) return err_unit;
-    table[unit].reset();
+    if (unit <= max_unit) table.low[static_cast<std::size_t>(unit)].reset();
+    else table.high.erase(unit);
     return ok;
 }
 
@@ -330,7 +357,7 @@ int rewind_unit(int unit) {
 
 int write_record(int unit, std::string_view record) {
     if (!in_table(unit) || preconnected(unit)) return err_unit;
-    Unit* u = table[unit].get();
+    Unit* u = find(unit);
     if (!u || !u->writing) return err_not_open;
     if (std::fwrite(record.data(), 1, record.size(), u->out) != record.size() || std::fputc('\n', u->out) == EOF)
         return err_write;

@@ -1,4 +1,4 @@
-// The process-wide unit table: integer unit numbers 0 to 120 standing for open text files, with
+// The process-wide unit table: integer unit numbers from 0 standing for open text files, with
 // the record semantics of sequential formatted Fortran units, so that card readers, report
 // writers and solver hooks can share files by number.
 //
@@ -12,14 +12,16 @@
 //
 // Units 0, 5 and 6 count as preconnected (standard error, input and output): they are never
 // free, cannot be opened or closed, and no record is read from or written to them here.
-// Every call takes the unit number as given: a number outside 0..120, or a unit not open for
-// the operation, gives an error status, never undefined behaviour. Single-threaded, like the
+// Every call takes the unit number as given: every number that is not negative is a unit (the
+// readers take theirs from 1 to max_unit); a negative number, or a unit not open for the
+// operation, gives an error status, never undefined behaviour. Single-threaded, like the
 // rest of the library.
 #pragma once
 
 #include <cstddef>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace tvk::io {
 
@@ -28,7 +30,7 @@ namespace tvk::io {
 inline constexpr int ok = 0;
 inline constexpr int end_of_file = -1;
 inline constexpr int end_of_record = -2;
-inline constexpr int err_unit = 5001;        // unit number outside the table, or preconnected
+inline constexpr int err_unit = 5001;        // negative unit number, or preconnected
 inline constexpr int err_not_open = 5002;    // unit not connected, or connected for the other direction
 inline constexpr int err_open = 5003;        // the file cannot be opened (missing, a folder, unreadable)
 inline constexpr int err_connected = 5004;   // the unit is already connected
@@ -38,12 +40,15 @@ inline constexpr int err_bad_value = 5010;   // list-directed input: an item tha
 inline constexpr int err_overflow = 5011;    // list-directed input: a value outside its type's range
 inline constexpr int err_format = 5020;      // formatted output: bad format or item of the wrong kind
 
+// The last unit of the range 1..max_unit from which the readers and writers take their units.
 inline constexpr int max_unit = 120;
 
 // True for units 0, 5 and 6 and for every unit with an open file.
 bool is_connected(int unit);
-// The lowest unit in first..last (clipped to 0..max_unit) that is not connected; -1 when none.
+// The lowest unit in first..last (negative numbers left out) that is not connected; -1 when none.
 int free_unit(int first, int last);
+// The units with an open file, ascending.
+std::vector<int> open_units();
 // The unit connected to the file `path` (compared by canonical path); -1 when none.
 int unit_of(std::string_view path);
 

@@ -42,17 +42,10 @@ bool lists_released() {
     return true;
 }
 
-// Units 0, 5 and 6 are preconnected (standard error, input, output) and never in the table.
-bool preconnected(int u) { return u == 0 || u == 5 || u == 6; }
 void close_units() {
-    for (int u = 0; u <= io::max_unit; ++u)
-        if (!preconnected(u) && io::is_connected(u)) io::close_unit(u);
+    for (int u : io::open_units()) io::close_unit(u);
 }
-bool units_closed() {
-    for (int u = 0; u <= io::max_unit; ++u)
-        if (!preconnected(u) && io::is_connected(u)) return false;
-    return true;
-}
+bool units_closed() { return io::open_units().empty(); }
 
 void release_window() { impactor_window_reset(-1); }
 void release_local_marker() { elements::clear_coords_local(); }

@@ -87,6 +87,7 @@ protected:
         l.dyncmplxlist1.allocate({4});
         const int unit = tvk::io::free_unit(1, tvk::io::max_unit);
         ASSERT_EQ(tvk::io::open_read(unit, file.string()), tvk::io::ok);
+        ASSERT_EQ(tvk::io::open_read(4000, file.string()), tvk::io::ok);  // above the readers' range
         tvk::impactor_window_reset(2);
         tvk::elements::mark_coords_local();
         int count = 0;

@@ -44,7 +44,12 @@ TEST(Units, FreeNumbersSkipPreconnectedAndOpenUnits) {
     EXPECT_EQ(free_unit(5, 6), -1);  // standard input and output
     EXPECT_EQ(free_unit(0, 2), 1);
     EXPECT_EQ(free_unit(-10, 120), 1);
-    EXPECT_EQ(free_unit(121, 400), -1);  // outside the table
+    // Every unit number that is not negative is a unit, above the readers' range as well.
+    EXPECT_EQ(free_unit(121, 121), 121);
+    EXPECT_EQ(free_unit(200, 300), 200);
+    EXPECT_EQ(free_unit(1000, 1000), 1000);
+    EXPECT_EQ(free_unit(2147483647, 2147483647), 2147483647);  // the walk stops at the top of int
+    EXPECT_EQ(free_unit(-3, -1), -1);
     TempDir t;
     const std::string p = t.file("a.txt", "x\n");
     ASSERT_EQ(open_read(1, p), ok);
@@ -56,7 +61,22 @@ TEST(Units, FreeNumbersSkipPreconnectedAndOpenUnits) {
     EXPECT_EQ(close_unit(1), ok);
     EXPECT_EQ(unit_of(p), -1);
     EXPECT_EQ(free_unit(1, 3), 1);
-    for (int bad : {-1, 5, 6, 121, 1 << 30}) EXPECT_NE(open_read(bad, p), ok) << bad;
+    for (int bad : {-1, 5, 6, -2147483647 - 1}) EXPECT_NE(open_read(bad, p), ok) << bad;
+    // A unit above the readers' range is connected, found, in use and closed as any other.
+    for (int high : {121, 1 << 30, 2147483647}) {
+        ASSERT_EQ(open_read(high, p), ok) << high;
+        EXPECT_EQ(open_read(high, p), err_connected);
+        EXPECT_TRUE(is_connected(high));
+        EXPECT_EQ(unit_of(p), high);
+        EXPECT_EQ(free_unit(high, high), -1);
+        EXPECT_EQ(open_units(), std::vector<int>{high});
+        int st;
+        EXPECT_EQ(Next(high, st), "x");
+        EXPECT_EQ(close_unit(high), ok);
+        EXPECT_FALSE(is_connected(high));
+        EXPECT_EQ(free_unit(high, high), high);
+    }
+    EXPECT_TRUE(open_units().empty());
 }
 
 TEST(Units, OpeningRefusesWhatIsNotAReadableFile) {
