@@ -121,9 +121,10 @@ int check_free(int unit) {
 
 Unit* reading_unit(int unit, int& status) {
     status = ok;
+    Unit* u = nullptr;
     if (!in_table(unit) || preconnected(unit)) status = err_unit;
-    else if (!find(unit) || find(unit)->writing) status = err_not_open;
-    return status == ok ? find(unit) : nullptr;
+    else if (u = find(unit); !u || u->writing) status = err_not_open;
+    return status == ok ? u : nullptr;
 }
 
 // The number of '\n' in the text: the record tables are sized once, never grown by copying.
