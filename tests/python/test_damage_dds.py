@@ -174,12 +174,9 @@ def test_set_extents_lie_in_the_ply_frame_turned_once(ply, set_angle, origin, ou
 
 
 def test_outline_and_ellipse_of_one_set_share_its_frame():
-    """pointindamage turns an outline by the same angles as the ellipse: a 10 x 1 rectangle outline
-    and the 10 x 1 ellipse hold the same points far from both edges, with the ply angle handed over
-    beside the reference axes (plyangle 30) and with the ply axes handed over turned (plyangle 0,
-    as getdamagefromdds does). Reference: exact geometry with axis a at 30 + 20 degrees."""
-    reset_tables()
-    sd.plyorientation = np.array([[30.0]])
+    """A 10 x 1 rectangle outline and the 10 x 1 ellipse of pointindamage hold the same points far
+    from their edges, turned by the set's 20 and the ply's 30 degrees, the ply angle handed over
+    apart or in the axes. Reference: exact geometry with axis a at 50 degrees."""
     rect = [-10, -1, 0, 10, -1, 0, 10, 1, 0, -10, 1, 0]
     o = np.array([1.0, 2.0, 0.0])
     pts = [o + r * np.array([np.cos(np.radians(d)), np.sin(np.radians(d)), 0.0])
@@ -193,7 +190,7 @@ def test_outline_and_ellipse_of_one_set_share_its_frame():
                 dd.dmgpoints[:, 0, 1, 0] = rect
             got = [dmg.pointindamage(p, cos, o, 20.0, plyangle, 10.0, 1.0, 2, 1, 1, 0) for p in pts]
             assert got == expected, (plyangle, outline)
-    reset_tables()
+    dd.dmgpoints = None
 
 
 def test_damage_flags_only_rise_and_exposures_are_left_alone(layup):

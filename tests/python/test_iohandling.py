@@ -234,15 +234,6 @@ def test_damage_set_given_twice_keeps_its_first_block(tmp_path):
     np.testing.assert_array_equal(dmg.generaldds[:2, 0, 2], [4, 5])  # rows fill plies in order
 
 
-def test_every_unit_that_is_not_negative_can_be_free():
-    """The free units of a range: every number that is not negative and not preconnected (0, 5, 6)
-    counts, above the readers' 1..120 as well; -1 only for an empty range or one without such a
-    number."""
-    for first, last, free in [(121, 121, 121), (200, 300, 200), (1000, 1000, 1000), (2**31 - 1, 2**31 - 1, 2**31 - 1),
-                              (-10, 120, 1), (5, 6, -1), (5, 7, 7), (-3, -1, -1), (5, 4, -1), (-2**31, 0, -1)]:
-        assert io.getfreeunitnumber(first, last) == free, (first, last)
-
-
 def test_delamination_sets_bring_the_buckling_records(tmp_path):
     lines = ["++Begin Damage, DMGID=1", "+Abstraction, TYPE=Delamination", "1 0.5 0.25 0", "++End Damage"]
     io.getdamagedatafromfile("", card(tmp_path, "DamageCard.tvk", *lines), 1, 2)
