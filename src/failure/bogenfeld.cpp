@@ -13,7 +13,8 @@
 // up to full damage in every mode mix. With |t| in its place a crack whose traction and strain
 // point different ways (opening with shear, or shear under a closing normal stress) took only
 // cos(t, e) of its toughness. Where t and e are 90 degrees or more apart, t . e is not positive
-// and gives no law; the onset stress is then |t|.
+// and gives no law; the onset stress is then |t|. A stored onset stress is read as it stands,
+// whichever of the two forms gave it: a crack formed with |t| keeps the final strain it gave.
 #include <cfloat>
 #include <cmath>
 
