@@ -6,10 +6,16 @@
 // open the crack. The onset values are frozen on first damage in the caller's state.
 //
 // The strain comes with tensor shears; its traction's two shears are doubled, so that the law
-// works on the engineering strains conjugate to the stress traction: the area under the law,
-// sig_0 eps_1 / 2, is then the work the traction does on the crack plane up to full damage in
-// opening and in either shear (with tensor shears a shear crack took twice its toughness over
-// the length).
+// works on the engineering strains conjugate to the stress traction (with tensor shears a shear
+// crack took twice its toughness over the length). The onset stress is the stress traction's
+// work per unit of that strain, t . e / |e|, the component of t along e: on a proportional path
+// the area under the law, sig_0 eps_1 / 2, is then the work the traction does on the crack plane
+// up to full damage in every mode mix. With |t| in its place a crack whose traction and strain
+// point different ways (opening with shear, or shear under a closing normal stress) took only
+// cos(t, e) of its toughness. Where t and e are 90 degrees or more apart, t . e is not positive
+// and gives no law; the onset stress is then |t|. A stored onset stress is read as it stands,
+// whichever of the two forms gave it: a crack formed with |t| keeps the final strain it gave.
+#include <cfloat>
 #include <cmath>
 
 #include "continuum_damage.h"
@@ -22,6 +28,18 @@ namespace {
 constexpr double unset = -1.0;
 
 double norm3(const double* v) { return std::sqrt(v[0] * v[0] + v[1] * v[1] + v[2] * v[2]); }
+
+// Onset stress of the crack-plane law from the stress traction ts and the strain traction te of
+// norm eps: t . e / |e| where that is positive beyond the rounding of the product (a few ulp of
+// |t|, below which its sign is not known), else |t|. The strain is scaled to its direction first,
+// so that a traction along the strain (a pure mode) gives |t| itself.
+double onset_stress(const double* ts, const double* te, double eps) {
+    const double tnorm = norm3(ts);
+    if (!(eps > 0.0)) return tnorm;
+    double w = 0.0;
+    for (int i = 0; i < 3; ++i) w += ts[i] * (te[i] / eps);
+    return w > 8.0 * DBL_EPSILON * tnorm ? w : tnorm;
+}
 
 // Traction (normal, shear, shear) of a Voigt tensor on face 2 of the frame turned by phi about x.
 void crack_traction(double* t, const double* v, double phi) {
@@ -60,7 +78,7 @@ void BogenfeldDegradation(double* d, double* sdv, const double* svoigt, const do
 
     if (sdv[0] == unset && sdv[1] == unset && sdv[2] == unset && sdv[3] == unset) {
         sdv[0] = eps;
-        sdv[1] = norm3(ts);
+        sdv[1] = onset_stress(ts, te, eps);
         sdv[2] = tvk::damage::mixed_mode_err(ts, props + 1, true);
     }
     const double eps0 = sdv[0], sig = sdv[1], gc = sdv[2];

@@ -48,7 +48,8 @@ TVK_API void DegradationFromModes(const double* d_modes, double* w_stat, const i
 TVK_API void TensorDegradation(const double* csix, double* cdeg, const double* angle_r, const double* d,
                                const int* baseid, const int* nn);
 // Crack-plane damage d of a matrix crack (mode 3; mode 0 gives d = 0; any other mode: level -2
-// report, d unset). sdv(nsdv >= 4) holds onset strain, onset stress, mixed-mode toughness and
+// report, d unset). sdv(nsdv >= 4) holds onset strain, onset stress (the onset traction's
+// component along the strain traction where positive, else its norm), mixed-mode toughness and
 // final strain (-1: unset), filled on first damage; props(nprops >= 5): crack angle phi
 // (radians), toughnesses (opening, closing, shear, shear); charelemlength(3) element lengths.
 // Too few state or property values: level -3 report, d = 0.

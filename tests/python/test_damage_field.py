@@ -6,8 +6,9 @@ import numpy as np
 import pytest
 
 import _tolvek as t
+from ply_reference import nye_compliance
 
-tl, md, sd, jd, eh = t.toplevel, t.materialdata, t.sectiondata, t.jobdata, t.errorhandling
+tl, md, sd, jd, eh, dg = t.toplevel, t.materialdata, t.sectiondata, t.jobdata, t.errorhandling, t.degradation
 # Strength column xt11 xt22 xt33 xc11 xc22 xc33 x12 x13 x23 ilss and Nye vector of the ply.
 STRENGTH = [2000.0, 50.0, 50.0, 1500.0, 200.0, 200.0, 80.0, 80.0, 60.0, 90.0]
 ELASTIC = [140000.0, 9000.0, 9000.0, 0.3, 0.3, 0.45, 5000.0, 5000.0, 3100.0]
@@ -244,3 +245,47 @@ def test_damage_set_records_and_reads_in_the_frame_of_set_one(model):
     finally:
         t.datahandling.deallocall()
         dd.ndmg = 0
+
+
+def test_crack_plane_branch_and_bogenfelddegradation_follow_the_crack_law_of_vumat_bogenfeld(model):
+    # A crack under opening with shear 12 in vumat_bogenfeld, with the ply and crack-plane
+    # toughnesses (opening, closing, shear) of the model, grown until the crack forms.
+    p = np.zeros(29)
+    p[:9] = np.array(ELASTIC)[[0, 1, 2, 6, 7, 8, 3, 4, 5]]
+    p[[9, 10, 12, 13, 15, 16, 24, 25]] = [2000, 50, 1500, 200, 80, 80, 100, 80]
+    p[26:29] = [0.3, 0.3, 0.9]
+    lengths = np.array([0.5, 0.6, 0.7])
+    z = lambda *s: np.zeros(s, order="F")  # noqa: E731
+    stress, state = z(1, 6), z(1, 47)
+    state[0, 18] = 1.0
+    inc = np.asfortranarray([[0, 1e-5, 0, 1.5e-5, 0, 0]])
+    while state[0, 9] < 1.0:
+        stress, state = tl.vumat_bogenfeld(3, 0, 0.0, 1.0, 1e-6, "PLY", z(1, 3), np.asfortranarray([lengths]), p,
+                                           np.ones(1), inc, z(1, 3), z(1), z(1, 6), z(1, 9), z(1, 1), stress, state,
+                                           z(1), z(1), z(1), z(1, 6), z(1, 9), z(1, 1))[:2]
+    crack = state[0, [6, 7, 8, 10]]  # onset strain, onset stress, toughness, final strain
+    phi = np.radians(state[0, 11])
+    # The elastic strain where it formed and its stress from the ply's compliance, in Voigt order.
+    e = state[0, 20:26][[0, 1, 2, 4, 5, 3]]
+    s = np.linalg.solve(nye_compliance(ELASTIC), e[[0, 1, 2, 5, 4, 3]] * [1, 1, 1, 2, 2, 2])[[0, 1, 2, 5, 4, 3]]
+    # The onset stress is the stress traction's component along the strain traction (engineering
+    # shears, the normal strain opening), not its norm.
+    c, sn = np.cos(phi), np.sin(phi)
+    r = np.array([[1, 0, 0], [0, c, -sn], [0, sn, c]])
+    tensor = lambda v: np.array([[v[0], v[5], v[4]], [v[5], v[1], v[3]], [v[4], v[3], v[2]]])  # noqa: E731
+    ts = (r.T @ tensor(s) @ r)[1]  # shear, normal, shear on the crack plane
+    te = (r.T @ tensor(e) @ r)[1] * [2, 1, 2]
+    te[1] = max(te[1], 0.0)
+    onset = ts @ te / np.linalg.norm(te)
+    assert onset < 0.99 * np.linalg.norm(ts)
+    assert crack[:2] == pytest.approx([np.linalg.norm(te), onset], rel=1e-12)
+    props = np.array([phi, 0.3, 0.3, 0.9, 0.9])
+    sdv = dg.bogenfelddegradation(-np.ones(4), s, e, lengths, props, 3)[1]
+    np.testing.assert_allclose(sdv, crack, rtol=1e-12)
+    # The crack-plane branch of the damage field on the same record, the crack's angle set.
+    statev = np.zeros(40)
+    statev[[8, 20, 21, 23, 24]] = [1.0, 1.0, 1.0, 0.5, phi]  # matrix flag, ply, section, angles
+    statev[26:30] = -1.0
+    field, statev = evaluate(statev, table=np.concatenate([[20.0], s, e, lengths]))
+    np.testing.assert_allclose(statev[26:30], crack, rtol=1e-12)
+    assert eh.errstat == 0

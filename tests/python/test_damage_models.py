@@ -151,7 +151,8 @@ def test_bogenfeld_first_damage_fills_its_state_also_for_elements_under_1_mm():
     tvec = (rot_x(0.4).T @ tensor2(s) @ rot_x(0.4))[1]  # shear, normal, shear on the crack plane
     evec = tvec / 9e3 * [2, 1, 2]  # the strain's traction with engineering shears (an opening normal)
     onset_strain = np.linalg.norm(evec)
-    trac = np.linalg.norm(tvec)
+    trac = tvec @ evec / onset_strain  # the stress traction's component along the strain traction
+    assert trac < 0.97 * np.linalg.norm(tvec)
     for scale in (1.0, 0.1):  # lengths across the plane 1.6 mm and 0.16 mm
         lm = scale * CHAR[1] / np.cos(0.4)
         d, sdv = dg.bogenfelddegradation(-np.ones(4), s, s / 9e3, scale * CHAR, props, 3)
@@ -159,7 +160,20 @@ def test_bogenfeld_first_damage_fills_its_state_also_for_elements_under_1_mm():
         assert d == pytest.approx(0.0, abs=1e-12) and sdv[3] == pytest.approx(2 * sdv[2] / (lm * trac))
         d, sdv2 = dg.bogenfelddegradation(sdv.copy(), 3 * s, 3 * s / 9e3, scale * CHAR, props, 3)
         assert np.array_equal(sdv2, sdv) and d == pytest.approx(sdv[3] / (sdv[3] - sdv[0]) * 2 / 3)
+        # A crack stored with the norm of the traction as its onset stress is read as stored: its
+        # final strain follows from that stress and the state stays.
+        old = np.array([onset_strain, np.linalg.norm(tvec), sdv[2], 2 * sdv[2] / (lm * np.linalg.norm(tvec))])
+        d, sdv2 = dg.bogenfelddegradation(old.copy(), 3 * s, 3 * s / 9e3, scale * CHAR, props, 3)
+        assert np.array_equal(sdv2, old) and d == pytest.approx(old[3] / (old[3] - old[0]) * 2 / 3)
     assert errors()[0] == 0
+    # Where the traction points 90 degrees or more away from the strain traction, or there is no
+    # strain, t . e / |e| gives no law: the onset stress is the traction's norm. Stress and strain
+    # (Voigt) on the plane at 0: traction (normal, shear 12, shear 23).
+    for stress, strain in [([0, -40, 0, 0, 0, 30], [0, 1e-3, 0, 0, 0, 1e-4]),  # opening strain, closing stress
+                           ([0, 40, 0, 0, 0, 0], [0, -1e-3, 0, 0, 0, 1e-3]),  # shear strain alone, normal stress
+                           ([0, 30, 0, -20, 0, 0], [0, 0, 0, 0, 0, 0])]:
+        sdv = dg.bogenfelddegradation(-np.ones(4), stress, strain, CHAR, np.array([0.0, 0.3, 1.0, 0.8, 0.8]), 3)[1]
+        assert sdv[1] == np.linalg.norm(stress)
     dg.bogenfelddegradation(sdv, s, s, CHAR, props, 5)
     assert errors() == (-2, "Unknown mode in BogenfeldDegradation")
     eh.rsxerr(1)

@@ -294,6 +294,122 @@ class TestVumatBogenfeld:
         assert abs(np.sin(np.radians(phi - angle))) < 1e-9, name
         assert work == pytest.approx(gc / length, rel=4e-3), name
 
+    # Elastic constants (E1, E2, E3, G12, G13, G23, nu12, nu13, nu23) of a glass and a carbon ply.
+    PLIES = {"E-glass/LY556": [53.48e3, 17.7e3, 17.7e3, 5.83e3, 5.83e3, 6.32e3, 0.278, 0.278, 0.4],
+             "T300/914C": [138e3, 11e3, 11e3, 5.5e3, 5.5e3, 3.93e3, 0.28, 0.28, 0.4]}
+    # Proportional paths (tensor strains 22, 12, 13): opening with shear at tensor ratios 0.25 to 4,
+    # the pure modes, and shear under a closing strain 22.
+    MIXED = [[1, r, 0] for r in (0.25, 0.5, 0.75, 1, 1.5, 2, 4)]
+    PURE = [[1, 0, 0], [0, 1, 0], [0, 0, 1]]
+    CLOSED = [[-1, r, 0] for r in (0.5, 1, 2, 4)]
+
+    @staticmethod
+    def voigt_tensor(v):
+        """3 x 3 tensor of a cyclic-order (11, 22, 33, 12, 23, 13) vector of tensor components."""
+        return np.array([[v[0], v[3], v[5]], [v[3], v[1], v[4]], [v[5], v[4], v[2]]])
+
+    @staticmethod
+    def stiffness_tensor(elastic):
+        """The fourth-order stiffness of the ply, from the inverse of its compliance."""
+        nye = np.asarray(elastic)[[0, 1, 2, 6, 7, 8, 3, 4, 5]]
+        c6 = np.linalg.inv(nye_compliance(nye))  # Nye order 11, 22, 33, 12, 13, 23 on engineering shears
+        pairs = [(0, 0), (1, 1), (2, 2), (0, 1), (0, 2), (1, 2)]
+        c4 = np.zeros((3, 3, 3, 3))
+        for p, (i, j) in enumerate(pairs):
+            for q, (k, m) in enumerate(pairs):
+                for a, b, c, d in [(i, j, k, m), (j, i, k, m), (i, j, m, k), (j, i, m, k)]:
+                    c4[a, b, c, d] = c6[p, q]
+        return c4
+
+    @classmethod
+    def crack_energies(cls, elastic, paths):
+        """All paths as one block of points, each along its direction in steps of 2e-5 (norm of the
+        engineering strain) until its crack reaches the damage cap: the work of the stresses
+        (trapezoid rule) less the elastic energy the stiffness a fully damaged crack keeps would
+        hold at the final strain (a closed crack keeps its normal stiffness), over the mixed-mode
+        toughness of the traction where the crack formed over the length across the crack plane,
+        all from the ply's own compliance. Also the crack statuses."""
+        nb, g, lengths = len(paths), cls.CRACK_G, cls.CRACK_LENGTHS
+        p = np.zeros(29)
+        p[:9] = elastic
+        p[[9, 10, 12, 13, 15, 16, 24, 25]] = [2000, 50, 1500, 200, 80, 80, 100, 80]
+        p[26:29] = g
+        inc = np.zeros((nb, 6))
+        inc[:, [1, 3, 5]] = paths
+        inc = np.asfortranarray(2e-5 * inc / np.linalg.norm(inc * [1, 1, 1, 2, 2, 2], axis=1)[:, None])
+        state = np.asfortranarray(np.zeros((nb, 47)))
+        state[:, 18] = 1.0
+        stress = np.asfortranarray(np.zeros((nb, 6)))
+        work, onset, final = np.zeros(nb), [None] * nb, [None] * nb
+        for _ in range(5000):
+            a = vumat_args(p, inc, stress, nstatev=47, stateold=state)
+            a[7] = np.asfortranarray(np.tile(lengths, (nb, 1)))
+            new, state = t.vumat_bogenfeld(*a)[:2]
+            open_ = np.array([f is None for f in final])
+            work += open_ * 0.5 * np.einsum("ij,ij->i", new + stress, inc * [1, 1, 1, 2, 2, 2])
+            stress = new
+            for k in range(nb):
+                if onset[k] is None and state[k, 9] >= 1.0:
+                    onset[k] = state[k, 20:26].copy()
+                if final[k] is None and state[k, 2] >= 0.99:
+                    final[k] = state[k].copy()
+            if all(f is not None for f in final):
+                break
+        assert all(f is not None for f in final), "a crack did not reach its cap"
+        c4 = cls.stiffness_tensor(elastic)
+        ratios = []
+        for k in range(nb):
+            assert final[k][0] == final[k][1] == 0.0  # no fibre damage on these paths
+            phi = np.radians(final[k][11])
+            r = np.array([[1, 0, 0], [0, np.cos(phi), -np.sin(phi)], [0, np.sin(phi), np.cos(phi)]])
+            s0 = np.einsum("ijkl,kl->ij", c4, cls.voigt_tensor(onset[k]))
+            tr = (r.T @ s0 @ r)[1]  # shear, normal, shear on the crack plane
+            tn, tau2 = tr[1], tr[0] ** 2 + tr[2] ** 2
+            gmix = (max(tn, 0) ** 2 * g[0] + min(tn, 0) ** 2 * g[1] + tau2 * g[2]) / (tn ** 2 + tau2)
+            lm = lengths[1] / abs(np.cos(phi))
+            if lm > np.hypot(lengths[1], lengths[2]):
+                lm = lengths[2] / abs(np.sin(phi))
+            # In the crack frame a crack degrades every component with an index along its normal;
+            # a closed one (state 47 = -1) keeps the normal-normal ones.
+            c4r = np.einsum("ai,bj,ck,dl,abcd->ijkl", r, r, r, r, c4)
+            kept = np.ones((3, 3, 3, 3), bool)
+            for i, j, m, n in np.ndindex(3, 3, 3, 3):
+                kept[i, j, m, n] = 1 not in (i, j, m, n) or (final[k][46] == -1 and i == j and m == n)
+            e = r.T @ cls.voigt_tensor(final[k][20:26]) @ r
+            held = 0.5 * np.einsum("ij,ijkl,kl->", e, np.where(kept, c4r, 0.0), e)
+            ratios.append((work[k] - held) / (gmix / lm))
+        return np.array(ratios), np.array([f[46] for f in final])
+
+    @pytest.mark.parametrize("ply", sorted(PLIES))
+    def test_a_crack_dissipates_its_mixed_mode_toughness_over_the_length_in_every_mode_mix(self, ply):
+        # The bilinear law's energy G_mix / l: what stays short of it is the part of the softening
+        # triangle beyond the damage cap, below 0.3 % on these paths. A crack that took the norm
+        # of its onset traction as onset stress fell short by the cosine between traction and
+        # strain (to 0.81 under opening with shear, 0.64 in shear under a closing strain).
+        ratios, status = self.crack_energies(self.PLIES[ply], self.MIXED + self.PURE + self.CLOSED)
+        np.testing.assert_array_equal(status, [1] * 10 + [-1] * 4)
+        np.testing.assert_allclose(ratios, 1.0, rtol=0, atol=5e-3)
+
+    def test_a_cracked_point_refuses_what_it_cannot_use_and_keeps_what_came(self):
+        # A mixed crack part way to its cap, then increments whose stress overflows or that are
+        # not a number: level -3, and the stress, state and energies as they came.
+        p = np.zeros(29)
+        p[:9] = self.PLIES["T300/914C"]
+        p[[9, 10, 12, 13, 15, 16, 24, 25]] = [2000, 50, 1500, 200, 80, 80, 100, 80]
+        p[26:29] = self.CRACK_G
+        state = np.asfortranarray(np.zeros((1, 47)))
+        state[0, 18] = 1.0
+        stress = np.asfortranarray(np.zeros((1, 6)))
+        while state[0, 2] < 0.3:
+            stress, state = t.vumat_bogenfeld(*vumat_args(p, np.asfortranarray([[0, 1e-5, 0, 1e-5, 0, 0]]), stress,
+                                                          nstatev=47, stateold=state))[:2]
+        for inc in ([0, 1e300, 0, 1e300, 0, 0], [0, 1e200, 0, -1e200, 0, 0], [0, 1e-5, 0, np.nan, 0, 0]):
+            a = vumat_args(p, np.asfortranarray([inc]), stress, nstatev=47, stateold=state)
+            new, st, ei, ee = t.vumat_bogenfeld(*a)
+            assert errstat() == -3
+            assert np.array_equal(new, stress) and np.array_equal(st, state) and (ei[0], ee[0]) == (2.0, 5.0)
+            _tolvek.errorhandling.rsxerr(1)
+
     @pytest.mark.parametrize("nine", [True, False])
     def test_an_elastic_point_holds_its_work_and_dissipates_nothing(self, nine):
         # Nine elastic constants, or the full list at total time 0 (the solver's start call):
