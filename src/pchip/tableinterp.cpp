@@ -11,6 +11,10 @@
 #include "interp/interp.h"
 #include "pchip/pchip.h"
 
+namespace tvk::pchip {
+thread_local long long arclength_evaluations = 0;
+}  // namespace tvk::pchip
+
 namespace {
 
 constexpr double not_a_number = std::numeric_limits<double>::quiet_NaN();
@@ -82,6 +86,7 @@ double line_element(double s) {
 // Integral over [u, v] of sqrt(1 + p'^2) - c, c = sqrt(1 + delta^2): zero for a straight line.
 double excess(const CubicSlope& p, double c, double u, double v) {
     const double mid = u / 2.0 + v / 2.0, half = v / 2.0 - u / 2.0;
+    tvk::pchip::arclength_evaluations += 10;
     double s = 0.0;
     for (int k = 0; k < 5; ++k) {
         const double dx = half * gl_node[k];
