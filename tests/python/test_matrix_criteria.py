@@ -332,7 +332,8 @@ def cuntze2012_reference(s, xt22, xc22, x12, btl=0.16, btt=1.16, m=2.4):
     """Cuntze's 2012 inter-fibre exposure at 120 digits, written from the published efforts:
     IFF1 (I2 + sqrt I4)/(2 R_t), IFF2 ((b_tt - 1) I2 + b_tt sqrt I4)/R_c (each at least 0) and
     IFF3 sqrt((sqrt(b_tl^2 I5^2 + 4 R_tl^2 I3^2) + b_tl I5)/(2 R_tl^3)), interacting with m. Also
-    returns the scale that bounds the rounding of the library's sums (the efforts of |I2|)."""
+    returns the scale that bounds the rounding of the library's sums (the efforts of |I2| and the
+    change of IFF3 with the rounding of I5's terms)."""
     with mpmath.workdps(120):
         s22, s33, s12, s13, s23 = map(mpmath.mpf, s)
         xt22, xc22, x12, btl, btt = map(mpmath.mpf, (xt22, xc22, x12, btl, btt))
@@ -341,7 +342,14 @@ def cuntze2012_reference(s, xt22, xc22, x12, btl=0.16, btt=1.16, m=2.4):
         e = [max((i2 + w) / (2 * xt22), 0), max(((btt - 1) * i2 + btt * w) / xc22, 0),
              mpmath.sqrt((mpmath.sqrt(btl ** 2 * i5 ** 2 + 4 * x12 ** 2 * i3 ** 2) + btl * i5) / (2 * x12 ** 3))]
         r = sum(v ** mpmath.mpf(m) for v in e) ** (1 / mpmath.mpf(m))
+        # p = h + b (h = sqrt(b^2 + a^2), b = btl I5) changes by p/h times a change of b, and
+        # e3 = sqrt(p/(2 R^3)) by e3/(2p) times that: the rounding of I5's terms moves e3 by up
+        # to e3 btl |I5|_terms/(2h) times eps
+        i5abs = 2 * abs(s22) * s12 ** 2 + 2 * abs(s33) * s13 ** 2 + 4 * abs(s23 * s13 * s12)
+        h = mpmath.sqrt(btl ** 2 * i5 ** 2 + 4 * x12 ** 2 * i3 ** 2)
         scale = (abs(i2) + w) / (2 * xt22) + ((btt - 1) * abs(i2) + btt * w) / xc22
+        if h > 0:
+            scale += e[2] * btl * i5abs / (2 * h)
         return float(r), float(scale)
 
 
