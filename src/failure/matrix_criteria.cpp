@@ -498,9 +498,18 @@ void MCrckCuntze2012(double* rmc, const double* s22, const double* s33, const do
     const double i2 = *s22 + *s33, w = std::sqrt(sq(*s22 - *s33) + 4.0 * sq(*s23));
     const double i3 = sq(*s12) + sq(*s13);
     const double i5 = 2.0 * *s22 * sq(*s12) + 2.0 * *s33 * sq(*s13) + 4.0 * *s23 * *s13 * *s12;
+    // Invariants, or squares of them, that finite stresses carried past the largest double give
+    // +inf (they made inf - inf, or the 0 of a^2/inf below, an intact ply).
+    const auto overflowed = [&] { *rmc = overflow_exposure({*s22, *s33, *s12, *s13, *s23}); };
+    if (!std::isfinite(i2) || !std::isfinite(w) || !std::isfinite(i3) || !std::isfinite(i5)) return overflowed();
     const double e1 = std::max((i2 + w) / (2.0 * *xt22), 0.0);
     const double e2 = std::max(((btt - 1.0) * i2 + btt * w) / *xc22, 0.0);
-    const double p = std::sqrt(4.0 * sq(*x12) * sq(i3) + sq(btl * i5)) + btl * i5;
+    // p = sqrt(a^2 + b^2) + b with a = 2 x12 I3, b = btl I5. Where b < 0 (transverse compression
+    // with shear) the sum cancels as the load grows (b^2 ~ k^6 swamps a^2 ~ k^4, and p read 0, an
+    // intact ply, beyond about 1e10): it is taken as a^2/(sqrt(a^2 + b^2) - b).
+    const double a2 = 4.0 * sq(*x12) * sq(i3), b = btl * i5, h = std::sqrt(a2 + sq(b)), hb = h + std::abs(b);
+    if (std::isinf(hb) && std::isfinite(*x12)) return overflowed();
+    const double p = b < 0.0 ? a2 / hb : hb;
     double e3 = 0.0;
     if (p < 0.0)
         tvk::report(-3, tvk::compose("Note: Negative root during Cuntze failure", note_tail));
@@ -561,8 +570,13 @@ void MCrckHashin1989(double* rmc, const double* s22, const double* s33, const do
                      const double* s23, const double* xt22, const double* xc22, const double* xt33,
                      const double* xc33, const double* x12, const double* x13, const double* x23) {
     *rmc = 0.0;
-    const double i = *s22 + *s33, a = (sq(*s23) - *s22 * *s33) / sq(*x23);
-    const double t = sq(*s12 / *x12) + sq(*s13 / *x13);
+    // A strength without a value gives no exposure, also where the numerator of its term is 0; a
+    // term whose numerator is 0 is 0 whatever its strength (a shear strength 0 without shear).
+    if (std::isnan(*xt22) || std::isnan(*xc22) || std::isnan(*xt33) || std::isnan(*xc33) || std::isnan(*x12) ||
+        std::isnan(*x13) || std::isnan(*x23))
+        return void(*rmc = std::numeric_limits<double>::quiet_NaN());
+    const double i = *s22 + *s33, a = quot(sq(*s23) - *s22 * *s33, sq(*x23));
+    const double t = sq(quot(*s12, *x12)) + sq(quot(*s13, *x13));
     if (!std::isfinite(i * i) || !std::isfinite(a) || !std::isfinite(t))
         return void(*rmc = overflow_exposure({*s22, *s33, *s12, *s13, *s23}));
     auto note = [] { tvk::report(-1, tvk::compose("Note: Negative root during Hashin failure", note_tail)); };

@@ -11,6 +11,10 @@
 #include "interp/interp.h"
 #include "pchip/pchip.h"
 
+namespace tvk::pchip {
+thread_local long long arclength_evaluations = 0;
+}  // namespace tvk::pchip
+
 namespace {
 
 constexpr double not_a_number = std::numeric_limits<double>::quiet_NaN();
@@ -80,8 +84,10 @@ double line_element(double s) {
 }
 
 // Integral over [u, v] of sqrt(1 + p'^2) - c, c = sqrt(1 + delta^2): zero for a straight line.
-double excess(const CubicSlope& p, double c, double u, double v) {
+// Its 10 evaluations of the integrand are added to `evaluations`.
+double excess(const CubicSlope& p, double c, double u, double v, long long& evaluations) {
     const double mid = u / 2.0 + v / 2.0, half = v / 2.0 - u / 2.0;
+    evaluations += 10;
     double s = 0.0;
     for (int k = 0; k < 5; ++k) {
         const double dx = half * gl_node[k];
@@ -92,13 +98,15 @@ double excess(const CubicSlope& p, double c, double u, double v) {
 
 // Adaptive bisection of the rule: a part is accepted where its two halves agree with the whole
 // to 1e-12 of its length (the integrand is at least 1), or after 40 halvings.
-double excess_adaptive(const CubicSlope& p, double c, double u, double v, double whole, int depth) {
+double excess_adaptive(const CubicSlope& p, double c, double u, double v, double whole, int depth,
+                       long long& evaluations) {
     const double mid = u / 2.0 + v / 2.0;
-    const double left = excess(p, c, u, mid), right = excess(p, c, mid, v);
+    const double left = excess(p, c, u, mid, evaluations), right = excess(p, c, mid, v, evaluations);
     const double sum = left + right;
     if (depth >= 40 || !(std::fabs(sum - whole) > 1e-12 * ((v - u) * c + std::fabs(sum))))
         return sum;
-    return excess_adaptive(p, c, u, mid, left, depth + 1) + excess_adaptive(p, c, mid, v, right, depth + 1);
+    return excess_adaptive(p, c, u, mid, left, depth + 1, evaluations) +
+           excess_adaptive(p, c, mid, v, right, depth + 1, evaluations);
 }
 
 // Arc length of the monotone cubic interpolant from lo to hi (lo <= hi): the integral of
@@ -106,6 +114,7 @@ double excess_adaptive(const CubicSlope& p, double c, double u, double v, double
 // table, each as the chord-slope length (v - u) sqrt(1 + delta^2) plus the excess over it.
 double arc_length(int n, const double* x, const double* y, const double* d, double lo, double hi) {
     double total = 0.0;
+    long long evaluations = 0;
     for (int i = 0; i + 1 < n; ++i) {
         const double u = i == 0 ? lo : std::max(lo, x[i]);
         const double v = i + 2 == n ? hi : std::min(hi, x[i + 1]);
@@ -113,8 +122,9 @@ double arc_length(int n, const double* x, const double* y, const double* d, doub
         const double h = x[i + 1] - x[i], delta = (y[i + 1] - y[i]) / h;
         const CubicSlope p{x[i], h, delta, d[i] - delta, d[i + 1] - delta};
         const double c = line_element(delta);
-        total += (v - u) * c + excess_adaptive(p, c, u, v, excess(p, c, u, v), 0);
+        total += (v - u) * c + excess_adaptive(p, c, u, v, excess(p, c, u, v, evaluations), 0, evaluations);
     }
+    tvk::pchip::arclength_evaluations += evaluations;
     return total;
 }
 

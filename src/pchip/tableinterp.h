@@ -39,3 +39,9 @@ TVK_API double cubichermitianintegration(const double* x, const int* nx, const d
 // of the cubic interpolant of (x, y). Negative for b < a.
 TVK_API double cubichermitianarclength(const double* x, const int* nx, const double* y,
                                        const int* ny, const double* a, const double* b);
+
+namespace tvk::pchip {
+// The integrand evaluations cubichermitianarclength has made on this thread: its cost, which
+// depends on the accuracy of its quadrature rule far more than its values do.
+extern thread_local long long arclength_evaluations;
+}  // namespace tvk::pchip

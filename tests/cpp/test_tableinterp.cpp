@@ -205,6 +205,31 @@ struct Table {
     }
 };
 
+// The quadrature's cost: a 10-point Gauss rule on a cubic's line element sqrt(1 + p'^2), which
+// is smooth, meets the halving test within a few halvings of each interval; a rule with a wrong
+// node or weight is of first order and halves towards its 40-halving limit, with values that
+// hardly change (thousands of times the evaluations). Counted, not timed, per interval: a
+// stress-strain table of 20 points with a yield knee, and tables of random bends.
+TEST(TableInterp, ArcLengthTakesAFewRulesPerInterval) {
+    Vec eps, sig;
+    for (int i = 0; i < 20; ++i) {
+        eps.push_back(0.0015 * i);
+        sig.push_back(600.0 * std::tanh(70e3 * eps.back() / 600.0) + 2e3 * eps.back());
+    }
+    const auto cost = [](const Vec& x, const Vec& y) {
+        const long long before = tvk::pchip::arclength_evaluations;
+        const double length = arclength(x, y, x.front(), x.back());
+        EXPECT_GT(length, std::hypot(x.back() - x.front(), y.back() - y.front()));
+        return static_cast<double>(tvk::pchip::arclength_evaluations - before) / static_cast<double>(x.size() - 1);
+    };
+    // Each interval takes at least three rules (the whole and its halves, 30 evaluations).
+    EXPECT_LE(cost(eps, sig), 150.0);
+    for (int n : {8, 64}) {
+        const Table t(n, 11);
+        EXPECT_LE(cost(t.x, t.y), 150.0) << n;
+    }
+}
+
 TEST(TableInterp, SmallTablesAllocateNothingPerCall) {
     for (int n : {2, 8, 64, 128, 300}) {
         const Table t(n, 7);

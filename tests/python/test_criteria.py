@@ -477,3 +477,32 @@ def test_polynomial_criteria_note_where_only_a_negative_linear_part_acts(record)
     assert camanho(-2.0, -1.0) == 0.0
     assert taken(record) == (-1, "Note: Negative root during polynomial failureevaluation. Please check your input")
     assert camanho(2.0, 1.0) == 1.5 and camanho(0.0, 0.0) == 0.0 and taken(record) == (0, "")  # L; no stress
+
+
+def test_fblarc04_reads_a_mirrored_shear_alike(record):
+    """Reflecting the ply in the plane normal to the fibres turns s12 and s13 and nothing else: a
+    symmetry of the ply, which the kink band follows by taking its misalignment's sign from the
+    rotated shear. A misalignment that ignores that sign read (-800, -20, 0, -30, 0, 0) as 0.016,
+    the mirrored +30 as 0.525."""
+    args = (2560, 1590, 73, 185, 90, 140e3, 9e3, 5290, 0.3)
+    rng = np.random.default_rng([int(os.environ.get("TVK_SEARCH_SEED", "67")), 4])
+    states = [np.array([-800.0, -20, 0, -30, 0, 0])]
+    states += [rng.normal(size=6) * [400, 40, 40, 40, 30, 30] - [1000, 0, 0, 0, 0, 0] for _ in range(60)]
+    for s in states:
+        r = fb.fblarc04(*s, *args)
+        assert fb.fblarc04(*(s * [1, 1, 1, -1, -1, 1]), *args) == pytest.approx(r, rel=1e-12, abs=0), s
+    assert record()[0] == 0
+
+
+def test_christensen_fibre_criterion_keeps_its_linear_part_where_the_quadratic_part_is_zero(record):
+    """(s11, s22) = (-50, -44.4...) makes Q = s11^2/(xt xc) - (1/xt + 1/xc)^2 s11 (s22 + s33)/4 zero
+    to rounding while L = (1/xt - 1/xc) s11 = 0.025: the exposure is 1/lambda of
+    Q lambda^2 + L lambda = 1 (50 digits), not the 0 of the stress-free test with a note."""
+    s11, s22, xt, xc = -50.0, -44.44444444444445, 2000.0, 1000.0
+    with mpmath.workdps(50):
+        lin = (1 / mpmath.mpf(xt) - 1 / mpmath.mpf(xc)) * s11
+        quad = mpmath.mpf(s11) ** 2 / (xt * xc) - (1 / mpmath.mpf(xt) + 1 / mpmath.mpf(xc)) ** 2 * s11 * s22 / 4
+        ref = float((lin + mpmath.sqrt(lin * lin + 4 * quad)) / 2)  # the larger root of r^2 - L r - Q
+    assert abs(quad) < 1e-18 and ref == pytest.approx(0.025, rel=1e-15)
+    assert fb.fbchristensen(s11, s22, 0, xt, xc) == pytest.approx(ref, rel=1e-14, abs=0)
+    assert record()[0] == 0

@@ -428,3 +428,9 @@ def test_growth_without_energy_release_leaves_the_delamination_as_it_is():
                                6.0, 30.0, 2.0, 3, paris_ng=[1.0, 1.5])
     assert res[6, 0] < 0 and np.all(res[3, :4] == 30.0) and res[7, 0] == 0.0 and res[9, 0] == math.inf
     assert np.allclose(res[4, :4], 6.0 + props[11] * res[8, 0] ** 2.5 * np.arange(4), rtol=1e-14)
+
+
+def test_paris_rate_of_a_tiny_energy_release_is_formed_without_underflow():
+    """cf G^nf where G^nf underflows: 1e300 (1e-200)^2 = 1e-100 (to the rounding of the two
+    inputs' decimal values), which read 0; an approx with its default abs of 1e-12 passes 0."""
+    assert dl.growthrateparis(1e-200, 1e300, 2.0) == pytest.approx(1e-100, rel=1e-15, abs=0)

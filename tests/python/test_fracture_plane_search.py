@@ -2,6 +2,7 @@
 defined, and over ranges of several periods: golden and scan results against a 0.01-degree scan
 of the published formulas (numpy), written here independently of the library."""
 import math
+import os
 
 import numpy as np
 import pytest
@@ -286,3 +287,101 @@ def test_spc3d_refuses_a_reversed_range_and_one_too_wide_for_its_scan_in_both_mo
         assert math.isnan(mc.mcrckspc3d(*s, *(0.0,) * 9, gsflag=gsflag)[0])
         assert math.isnan(mc.mcrckspc3d(*(0.0,) * 5, *(0.0,) * 9, gsflag=gsflag)[0])
     eh.rsxerr(1)
+
+
+def peak(ref, lo, hi, step):
+    """The largest value of ref over a grid of [lo, hi] degrees at `step`, refined by grids a
+    hundred times finer around the best point down to 1e-7 degrees."""
+    best = None
+    while step >= 1e-7:
+        th = np.linspace(lo, hi, int(round((hi - lo) / step)) + 1)
+        with np.errstate(invalid="ignore", divide="ignore"):
+            v = ref(th * D)
+        k = int(np.nanargmax(v))
+        best = max(best or v[k], v[k])
+        lo, hi, step = max(lo, th[k] - step), min(hi, th[k] + step), step / 100
+    return best
+
+
+def test_camanho_band_of_planes_with_values_is_refined_on_both_sides():
+    """Regression: the band around the best plane refined on one side only read this ply 0.48 %
+    low (0.259758 for 0.260999181); the ply mirrored in the 1-2 plane, (s22, s33, s12, -s13,
+    -s23), has the measure of plane pi - theta, its band on the other side."""
+    s, x = (28.878226105895884, 0.08655109420373426, -10.897163474696884, 19.71659540498116,
+            0.08863273703205234), (337.7114383075064, 213.68521027851818, 55.70937812738218, 20.9104850016082)
+    for mirror in (1, -1):
+        sm = s[:3] + (mirror * s[3], mirror * s[4])
+        ref = peak(lambda th: camanho_ref(sm, th, x[0], x[2], x[3]), 0, 180, 0.01)
+        r = mc.mcrckcamanho(*sm, *x, gsflag=1)[0]
+        assert ref * (1 - 1e-6) <= r <= ref * (1 + 1e-9), (mirror, r, ref)
+
+
+def test_term_of_a_strength_no_plane_reads_leaves_no_nan():
+    """The terms of a strength 0 whose numerator is 0 on a plane are 0 there (their limit), where
+    a plain division made them NaN and the search skipped the plane: xt22 = 0 with tn < 0 on every
+    plane (LaRC05 0.0649488 on its 5-degree scan, against the friction terms of the published
+    measure) and with tn = 0 on every plane (a longitudinal shear: LaRC05 (|t|/SL)^2, Wiegand
+    |t|/SL in closed form), and Camanho's tension branch with x12 = 0 and no longitudinal shear
+    (the published measure with that term 0)."""
+    s = (-50.0, -30.0, 20.0, 5.0, 10.0)
+    grid = np.linspace(0, math.pi, 37)
+    assert tractions(s, grid)[0].max() < 0
+    r = mc.mcrcklarc05(*s, 0.0, 200, 90)[0]
+    assert r == pytest.approx(larc04_ref(s, grid, 200, 90).max(), rel=1e-9) and r == pytest.approx(0.0649488, rel=1e-6)
+    fine = dict(sainc=1e-3, gsflag=1)
+    assert mc.mcrcklarc05(*s, 0.0, 200, 90, **fine)[0] == pytest.approx(
+        peak(lambda th: larc04_ref(s, th, 200, 90), 0, 180, 0.01), rel=1e-8)
+    shear = (0.0, 0.0, 12.0, 5.0, 0.0)  # |t| = 13
+    assert mc.mcrcklarc05(*shear, 0.0, 200, 90, **fine)[0] == pytest.approx((13 / 90) ** 2, rel=1e-8)
+    assert mc.mcrckwiegand(*shear, 0.0, 200, 90, **fine)[0] == pytest.approx(13 / 90, rel=1e-8)
+    s = (30.0, 0.0, 0.0, 0.0, 10.0)
+    ref = lambda th: camanho_ref(s, th, 50, 1.0, 60)  # any x12 > 0 without longitudinal shear
+    assert tractions(s, grid)[0].max() > 0 and mc.mcrckcamanho(*s, 50, 200, 0.0, 60, **fine)[0] == pytest.approx(
+        peak(ref, 0, 180, 0.01), rel=1e-8)
+
+
+def test_search_over_part_of_the_period_stays_in_its_range_and_reads_its_plane():
+    """SPC3D over a part of the period: the golden section's closing vertex can fall outside the
+    range, where the measure may be larger, and is no plane of it; the result is at most the
+    largest value of the range (a fine grid refined around its best point, and the planes where
+    it can peak on a point) and not far below,
+    its angle within the range and carrying the value. A range of zero width reads its one plane
+    in both modes (a neighbouring abscissa there was NaN)."""
+    rng = np.random.default_rng([int(os.environ.get("TVK_SEARCH_SEED", "67")), 303])
+    x = (55.0, 210.0, 85.0, 40.0)
+    spc3d = lambda s, **k: mc.mcrckspc3d(*s, 1500, 1200, x[0], x[1], x[0], x[1], x[2], x[2], x[3], outtheta=-1.0, **k)
+    for _ in range(80):
+        s = tuple(rng.normal(size=5) * [90, 90, 60, 60, 50])
+        ref = lambda th: spc3d_ref(s, th, *x)
+        lo = rng.uniform(2, 150)
+        hi = lo + rng.uniform(3, 25)
+        at = planes(s, lo, hi)  # the cusps and jumps, and either side of them
+        with np.errstate(invalid="ignore"):
+            top = max(peak(ref, lo, hi, 0.01), *(np.nanmax(ref(np.clip(at + e, lo * D, hi * D))) for e in (-1e-12, 0, 1e-12)))
+        scale = 1.01 / top  # the ply scaled to fail at the range's peak, so that the angle is written
+        r, theta = spc3d(tuple(scale * v for v in s), salims=[lo, hi], gsflag=1)
+        assert 1.01 * 0.995 <= r <= 1.01 * (1 + 1e-9) and lo * D <= theta <= hi * D, (s, lo, hi, r, theta)
+        # on a plane where tn = 0 the larger limit of the two branches
+        assert np.nanmax(ref(theta + np.array([-1e-12, 0, 1e-12]))) * scale == pytest.approx(r, rel=1e-9)
+        for gsflag in (0, 1):
+            r, theta = spc3d(tuple(2 * scale * v for v in s), salims=[lo, lo], gsflag=gsflag)
+            assert r == pytest.approx(2 * scale * ref(np.array([lo * D]))[0], rel=1e-9), (s, lo, gsflag)
+            assert theta == (lo * D if r >= 1.0 else -1.0)
+
+
+def test_golden_angle_of_a_failed_ply_is_the_plane_of_its_value():
+    """LaRC05 (continuous over the planes) at brackets of 5 to 20 degrees, plies scaled to fail so
+    that the angle is written: the measure on that plane (the published formula) is the value, to
+    the rounding of both; the golden section's own result handed back a neighbouring point's
+    abscissa with its last point's value."""
+    rng = np.random.default_rng([int(os.environ.get("TVK_SEARCH_SEED", "67")), 505])
+    failed = 0
+    for _ in range(150):
+        s = rng.normal(size=5) * [90, 90, 60, 60, 50]
+        for sainc in (5.0, 10.0, 20.0):
+            s = s * 1.2 / math.sqrt(mc.mcrcklarc05(*s, 50, 200, 90, sainc=sainc, gsflag=1)[0])
+            r, theta = mc.mcrcklarc05(*s, 50, 200, 90, sainc=sainc, gsflag=1)
+            if r >= 1.0:
+                failed += 1
+                assert larc05_ref(s, np.array([theta]), 50, 200, 90)[0] == pytest.approx(r, rel=1e-9), (s, sainc)
+    assert failed > 300

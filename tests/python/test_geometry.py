@@ -247,3 +247,12 @@ def test_shapes_and_line():
               for p, sid in (([2.9, 0, 0], 0), ([2.9, 0, 0], 1), ([2.9, 2.9, 0], 2), ([1.1, 0, 0], 3))]
     assert inside == [1, 0, 1, 0]  # circle and square of max(a, b), ellipse and rectangle of a, b
     assert ip.line(0.5, 0.5, [0, 0], [1, 0], proximity=0.5) == 2.0
+
+
+def test_angle_of_proportional_vectors_with_a_zero_entry_or_far_from_one_is_zero():
+    """Exactly proportional pairs whose first entries are 0, or whose magnitudes lie far from 1
+    (2^660, scaled before the products are compared), give 0, not the normalisation's 1e-16."""
+    big = [v * 2.0**660 for v in (1, 2, 3, 4)]
+    for x, y in (([0, 1, 2, 3, 4], [0, 3, 6, 9, 12]), (big, [3 * v for v in big]), ([0, 0, 1, 2], [0, 0, 3, 6])):
+        assert m.euclideanangle(x, y) == 0.0 and m.euclideanangle(y, x) == 0.0, (x, y)
+        assert m.euclideanangle(x, [-v for v in y]) == math.pi, (x, y)

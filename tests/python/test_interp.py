@@ -155,3 +155,10 @@ def test_arc_length_is_the_length_of_the_interpolant():
                 assert m.cubichermitianarclength(x, y, a, b) >= np.hypot(np.diff(x), np.diff(y)).sum()
     assert m.cubichermitianarclength([0, 1, 3], [0, 0.75, 2.25], 3.5, 0.5) == -3.75
     assert m.cubichermitianarclength([0, 1, 3], [0, 0.75, 2.25], 1.0, 1.0) == 0.0
+
+
+def test_arc_length_of_a_line_steeper_than_its_slope_squared_can_hold():
+    """A line of slope 1e200 (its square overflows) is as long as its rise: 1e200 over [0, 1],
+    1e-100 times that over [0, 1e-100]; sqrt(1 + s^2) read inf."""
+    assert m.cubichermitianarclength([0, 1], [0, 1e200], 0, 1) == pytest.approx(1e200, rel=4e-16, abs=0)
+    assert m.cubichermitianarclength([0, 1], [0, 1e200], 0, 1e-100) == pytest.approx(1e100, rel=4e-16, abs=0)

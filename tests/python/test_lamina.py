@@ -521,3 +521,13 @@ def test_material_parameter_fit():
     assert math.isclose(L.getmatparambycurvefitting(l, eta, s0, e0, de, 2), l * (1 - nl.nlkrause(eta, e0 + de)))
     b = 1e-26
     assert math.isclose(L.getmatparambycurvefitting(l, b, s0, e0, de, 3), l * (1 - nl.pure_nlhahntsai(l, b, s0, e0)))
+
+
+def test_mises_flow_is_the_deviators_direction_at_extreme_magnitudes():
+    """A pure shear of 1e300, and one of 1e150 on a hydrostatic 1e308 (whose sum overflows): the
+    flow is the deviator's direction (0, 0, 0, 1/sqrt(3), 0, 0), to the rounding of a unit vector's
+    entries (the normal parts of the deviator are exactly 0: equal normal stresses are their mean)."""
+    for s in ((0, 0, 0, 1e300, 0, 0), (1e308, 1e308, 1e308, 1e150, 0, 0)):
+        flow = L.getmisesflow(np.array(s, float))
+        expected = [0, 0, 0, 1 / math.sqrt(3), 0, 0]
+        assert np.all(np.abs(flow - expected) <= 4 * np.finfo(float).eps), (s, flow)

@@ -2,7 +2,9 @@
 scan, the angle and tension-flag rules, and the mended faults (Cuntze short-cuts and E1,
 non-advancing search steps)."""
 import math
+import os
 
+import mpmath
 import numpy as np
 import pytest
 
@@ -284,3 +286,106 @@ def test_fracture_angle_at_a_multiple_of_90_degrees_is_refused(record):
                 assert (level == 0 and not math.isnan(r)) or "no initial misalignment" in text, (name, a0)
     assert t.fbcollection.fblarc05(900.0, *fibre[1:], 1500, 1000, YT, YC, SL, 5e3, a0=90.0) == 0.6  # a0 not read
     assert mc.mcrcklarc04(0, 25, 0, 30, 0, 10, *larc04[6:], a0=0.0)[0] > 0 and record()[0] == 0
+
+
+def test_hashin1989_strength_without_a_value_gives_none_and_a_zero_numerator_term_is_zero(record):
+    """Regression: a NaN x12, x13 or x23 read +inf, an overflow that is not there, and x12 = 0
+    without shear read +inf for the 0/0 of its term; the exposure of (50, 0, ...) is
+    sqrt(s22^2/(xt22 xt33)) = 1 whatever the shear strengths."""
+    x = dict(x12=80.0, x13=80.0, x23=60.0)
+    hashin = lambda s, **k: mc.mcrckhashin1989(*s, 50, 200, 50, 200, *{**x, **k}.values())
+    for name in x:
+        assert math.isnan(hashin((50, 0, 0, 0, 0), **{name: math.nan})), name
+        assert math.isnan(hashin((-50, 0, 20, 10, 5), **{name: math.nan})), name
+    assert hashin((50, 0, 0, 0, 0), x12=0.0) == 1.0 and hashin((50, 0, 0, 0, 0), x12=0.0, x13=0.0, x23=0.0) == 1.0
+    assert hashin((50, 0, 30, 0, 0), x12=0.0) == math.inf  # the pole of a nonzero shear
+    assert record()[0] == 0
+    md = t.materialdata
+    md.psprops = np.array([2000.0, 50, 50, 1500, 200, 200, math.nan, 80, 60, 90])[:, None, None]
+    md.peprops = np.array([140e3, 9e3, 9e3, 0.3, 0.3, 0.4, 5e3, 5e3, 3e3])[:, None, None]
+    md.pdprops = np.full((1, 1, 1), np.finfo(float).max)
+    try:
+        f, r, _ = t.damage.matrixcracking(np.array([0, 50.0, 0, 0, 0, 0]), md.peprops, md.psprops, md.pdprops,
+                                          np.zeros((1, 1)), 1, 1, 4)
+        assert math.isnan(r) and f == 0.0 and record()[0] == -3  # refused as no value, not as an overflow
+    finally:
+        md.psprops = md.peprops = md.pdprops = None
+
+
+def test_overflow_and_nan_paths_never_read_an_overloaded_ply_intact(record):
+    """An overflowing term or divisor gives +inf, a NaN stress NaN (no value), never an intact 0:
+    LaRC05's longitudinal friction divisor overflowing alone (at a0 = 89 its eta_L tn passes the
+    largest double where eta_T tn does not), Hashin 1989's discriminant overflowing (the root
+    2Q/(sqrt(D) - L) read 0 for D = inf), and a NaN shear in Hashin's complete form."""
+    r, theta = mc.mcrcklarc05(-1e308, -1e308, 10, 0, 0, YT, YC, 90, a0=89)
+    assert r == math.inf
+    assert mc.mcrckhashin1989(-1e152, 0, 0, 0, 0, 50, 2000, 50, 2000, 80, 80, 1) == math.inf
+    for s in ((-10, 0, math.nan, 0, 0), (10, 0, 0, math.nan, 0), (math.nan, 0, 0, 0, 0), (0, 0, 0, 0, math.nan)):
+        assert math.isnan(mc.mcrckhashincomplete(*s, YT, YC, SL, S23)), s
+        assert math.isnan(mc.mcrckhashin1989(*s, YT, YC, YT, YC, SL, SL, S23)), s
+        assert math.isnan(mc.mcrckcuntze2012(*s, YT, YC, SL)), s
+    assert mc.mcrckhashincomplete(-1e200, 0, 0, 0, 0, YT, YC, SL, S23) == math.inf
+    assert record()[0] == 0
+
+
+def cuntze2012_reference(s, xt22, xc22, x12, btl=0.16, btt=1.16, m=2.4):
+    """Cuntze's 2012 inter-fibre exposure at 120 digits, written from the published efforts:
+    IFF1 (I2 + sqrt I4)/(2 R_t), IFF2 ((b_tt - 1) I2 + b_tt sqrt I4)/R_c (each at least 0) and
+    IFF3 sqrt((sqrt(b_tl^2 I5^2 + 4 R_tl^2 I3^2) + b_tl I5)/(2 R_tl^3)), interacting with m. Also
+    returns the scale that bounds the rounding of the library's sums (the efforts of |I2| and the
+    change of IFF3 with the rounding of I5's terms)."""
+    with mpmath.workdps(120):
+        s22, s33, s12, s13, s23 = map(mpmath.mpf, s)
+        xt22, xc22, x12, btl, btt = map(mpmath.mpf, (xt22, xc22, x12, btl, btt))
+        i2, w = s22 + s33, mpmath.sqrt((s22 - s33) ** 2 + 4 * s23 ** 2)
+        i3, i5 = s12 ** 2 + s13 ** 2, 2 * s22 * s12 ** 2 + 2 * s33 * s13 ** 2 + 4 * s23 * s13 * s12
+        e = [max((i2 + w) / (2 * xt22), 0), max(((btt - 1) * i2 + btt * w) / xc22, 0),
+             mpmath.sqrt((mpmath.sqrt(btl ** 2 * i5 ** 2 + 4 * x12 ** 2 * i3 ** 2) + btl * i5) / (2 * x12 ** 3))]
+        r = sum(v ** mpmath.mpf(m) for v in e) ** (1 / mpmath.mpf(m))
+        # p = h + b (h = sqrt(b^2 + a^2), b = btl I5) changes by p/h times a change of b, and
+        # e3 = sqrt(p/(2 R^3)) by e3/(2p) times that: the rounding of I5's terms moves e3 by up
+        # to e3 btl |I5|_terms/(2h) times eps
+        i5abs = 2 * abs(s22) * s12 ** 2 + 2 * abs(s33) * s13 ** 2 + 4 * abs(s23 * s13 * s12)
+        h = mpmath.sqrt(btl ** 2 * i5 ** 2 + 4 * x12 ** 2 * i3 ** 2)
+        scale = (abs(i2) + w) / (2 * xt22) + ((btt - 1) * abs(i2) + btt * w) / xc22
+        if h > 0:
+            scale += e[2] * btl * i5abs / (2 * h)
+        return float(r), float(scale)
+
+
+def test_cuntze2012_through_matrix_cracking_never_reads_intact_after_failing(record):
+    """Regression: the IFF3 root sqrt(b^2 I5^2 + 4 R^2 I3^2) + b I5 cancels under transverse
+    compression with shear (I5 < 0) as the load k grows (k^6 against k^4): along the ray below
+    the ply read 1.035 at k = 251, 19,650 at 3.16e10 and (0, 0, -1) at 5.62e10, and 10 of 20
+    random compressive-shear rays read intact below 1e12. Along each ray the reading matches the
+    published efforts (mpmath) to the rounding of the library's sums, never falls, and once
+    failed or refused (an overflowing term: +inf at level -3) stays so."""
+    md = t.materialdata
+    md.psprops = np.array([2560.0, 73.0, 60.0, 1590.0, 185.0, 200.0, 90.0, 95.0, 57.0, 80.0])[:, None, None]
+    md.peprops = np.array([171420.0, 9080.0, 9080.0, 0.32, 0.32, 0.45, 5290.0, 5290.0, 3130.0])[:, None, None]
+    md.pdprops = np.full((8, 1, 1), np.finfo(float).max)
+    rng = np.random.default_rng([int(os.environ.get("TVK_SEARCH_SEED", "67")), 2012])
+    rays = [np.array([0, -1, -0.8903395038978937, 0, 0.45009407758542014, 0])]
+    for _ in range(20):
+        d = np.r_[0, -rng.uniform(0, 1, 2), rng.uniform(-1, 1, 3)]
+        rays.append(d / np.abs(d).max())
+    try:
+        for d in rays:
+            last = (0.0, 0.0)
+            for k in np.geomspace(1.0, 1e300, 120):
+                eh.rsxerr(1)
+                f, r, theta = t.damage.matrixcracking(k * d, md.peprops, md.psprops, md.pdprops, np.zeros((1, 1)),
+                                                      1, 1, 8)
+                level = int(eh.errstat)
+                if math.isfinite(r):
+                    # a few roundings of each sum and root, and of the exponent 1/m (ln r of them)
+                    ref, scale = cuntze2012_reference(k * d[1:], 73.0, 185.0, 90.0)
+                    eps = np.finfo(float).eps * (64 + abs(math.log(max(ref, 1e-300))))
+                    assert r == pytest.approx(ref, rel=eps, abs=eps * scale), (d, k)
+                    assert level == 0 and f == (1.0 if r >= 1.0 else 0.0)
+                else:
+                    assert r == math.inf and level == -3, (d, k, r)
+                assert f >= last[0] and r >= last[1], (d, k, f, r, last)
+                last = (f, r)
+    finally:
+        md.psprops = md.peprops = md.pdprops = None
