@@ -250,7 +250,10 @@ TEST(CardDigest, TemperatureListReportsComeAfterThoseOfTheSizingPass) {
 }
 
 TEST(CardDigest, RandomCardsGiveTheTablesAndReportsOfTheReadersBeforeTheirRestructuring) {
-    EXPECT_EQ(digest_of_cards(600), 0x2e6578acbd2bf5aull);
+    // Changed where the material card reports a block whose count its table does not take and
+    // places calibration rows at their own temperatures (with the same reader, those two
+    // neutralised give the digest before: 0x2e6578acbd2bf5a).
+    EXPECT_EQ(digest_of_cards(600), 0x6f9d60a00cae1046ull);
 }
 
 }  // namespace

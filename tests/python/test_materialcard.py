@@ -1,6 +1,8 @@
 """The material card reader (`iohandling.getmaterialdatafromfile`): per-(ply, section) property
 tables, the temperature axis, the factor table, the resin calibration tables and the cure
 tables, read from cards written into temporary job folders."""
+import os
+
 import numpy as np
 import pytest
 
@@ -111,6 +113,33 @@ def test_blocks_over_their_count_limits_are_not_copied(tmp_path):
     assert not md.phprops[:, 1, 0].any() and md.phprops[:2, 2, 0].tolist() == [7, 8]
 
 
+@pytest.mark.parametrize("keyword, named, taken, lost", [
+    ("+Failure, TYPE=INITIATION", "+Failure INITIATION", "up to 5", 6),
+    ("+Failure", "+Failure INITIATION", "up to 5", 9),
+    ("+Failure, TYPE=EVOLUTION", "+Failure EVOLUTION", "up to 5", 6),
+    ("+Failure, TYPE=PROPERTIES", "+Failure PROPERTIES", "up to 5", 8),
+    ("+Failure, TYPE=DEGRADATION", "+Failure DEGRADATION", "6 or 12", 7),
+    ("+Failure, TYPE=DEGRADATION", "+Failure DEGRADATION", "6 or 12", 13),
+    ("+Strength", "+Strength", "up to 10", 11),
+    ("+Fracture", "+Fracture", "up to 5", 6),
+    ("+Hygrothermal", "+Hygrothermal", "up to 5", 6),
+])
+def test_surplus_values_of_any_block_are_reported_with_keyword_material_and_count(tmp_path, keyword, named,
+                                                                                  taken, lost):
+    # a block the material's table takes whole leaves no report; one value more is a lost block
+    kept = 12 if "DEGRADATION" in keyword else int(taken.split()[-1])
+    for count, mid in ((kept, 4), (lost, 13)):
+        err.rsxerr(1)
+        release()
+        job(tmp_path / f"m{count}", [[mid]], *material(mid, keyword, " ".join(["1"] * count)))
+        if count == kept:
+            assert err.errstat == 0
+        else:
+            assert err.errstat == -2
+            assert message() == f"Warning: {named} of material {mid} has {count} values, {taken} are read."
+            assert err.errintv.tolist() == [mid, count]
+
+
 def test_elastic_block_of_more_than_nine_values_lost_silently(tmp_path):
     # the block is not copied (the material keeps 0.0), and the loss is a warning naming the
     # material by its id, with the id and the count as the record's integers
@@ -196,7 +225,7 @@ def test_calibration_rows_follow_the_temperature_axis(tmp_path):
     assert s.shape == (2, 2, 2) and md.nsecantdata == 2
     assert s[0, :, 0].tolist() == [0, 0.01] and s[0, :, 1].tolist() == [0, 30]
     assert s[1, :, 0].tolist() == [0, 0.01] and s[1, :, 1].tolist() == [0, 20]
-    # The counter runs over every type: plasticity rows 3 and 4 wrap to rows 1 and 2.
+    # Every type's rows go to their own temperatures.
     f = md.flowprops
     assert f.shape == (2, 2, 3) and md.nflowdata == 2
     assert f[0, 0].tolist() == [1, 2, 3] and f[0, 1].tolist() == [4, 5, 6]
@@ -204,10 +233,82 @@ def test_calibration_rows_follow_the_temperature_axis(tmp_path):
     assert md.equivalentstress.tolist() == [[1, 100], [2, 200]]
     assert md.alpha2props.shape == (2, 1, 2) and md.alpha2props[:, 0].tolist() == [[0.5, 1.5], [0, 0]]
     assert md.nalpha1data == md.nsheardata == 1
-    # Each material counts anew: its shear line takes row 1, the normal lines rows 2, 1 and 2
-    # again, the last one overwriting the first.
-    assert md.shearprops[:, 0, :].tolist() == [[5, 5], [0, 0]]
-    assert md.normalprops[:, :, 1].tolist() == [[2, 0], [3, 4]]
+    # Material 2, without a list of its own, takes the axis of material 1: its shear line goes to
+    # row 80, the normal lines to rows 20, 80 and 20 again, the last one overwriting the first.
+    assert md.shearprops[:, 0, :].tolist() == [[0, 0], [5, 5]]
+    assert md.normalprops[:, :, 1].tolist() == [[3, 4], [2, 0]]
+    # Material 1 gives no Alpha2 row at its 80: the first report
+    assert message() == "Warning: +Calibration Alpha2 of material 1: no row at one of its T."
+    assert err.errintv.tolist() == [1, 2] and err.errrealv[0] == 80.0
+
+
+def calibration_card(rng, mid, own, axis, types):
+    """The calibration lines of a material in a random order, each row at one of its own
+    temperatures, and the tables they must give: row = the temperature's position on the axis."""
+    lines, expected = [], {}
+    for word, fields in types:
+        table = np.zeros((len(axis), 2 * fields))
+        for temp in own:
+            row = rng.integers(1, 100, size=2 * fields).astype(float)
+            table[axis.index(temp)] = row
+            lines.append((f"+Calibration, TYPE={word}, T={temp:g}", " ".join(f"{v:g}" for v in row)))
+        expected[word] = table.reshape(len(axis), 2, fields)
+    order = rng.permutation(len(lines))
+    return [line for k in order for line in lines[k]], expected
+
+
+CALIBRATION = {"Secant": ("secantprops", 2), "Normal": ("normalprops", 2), "Shear": ("shearprops", 2),
+               "Plasticity": ("flowprops", 3), "Alpha1": ("alpha1props", 2), "Alpha3": ("alpha3props", 2)}
+
+
+def test_calibration_rows_go_to_their_own_temperature_in_any_order(tmp_path):
+    rng = np.random.default_rng(int(os.environ.get("TVK_SEARCH_SEED", "67")))
+    for case in range(20):
+        own = sorted(rng.choice([-40.0, 20.0, 23.5, 80.0, 120.0, 1e3], size=rng.integers(1, 5), replace=False))
+        other = [-60.0, 50.0]  # a second material's temperatures, between and below them
+        axis = sorted(set(own) | set(other))
+        types = [(w, f) for w, (_, f) in CALIBRATION.items() if rng.random() < 0.6] or [("Secant", 2)]
+        lines, expected = calibration_card(rng, 2, own, axis, types)
+        err.rsxerr(1)
+        release()
+        job(tmp_path / str(case), [[1, 2]], *material(1, "+Temperature", " ".join(map(str, other))),
+            *material(2, "+Temperature", ", ".join(map(str, own)), *lines))
+        assert md.temperatures.tolist() == axis
+        for word, table in expected.items():
+            name = CALIBRATION[word][0]
+            assert getattr(md, name).tolist() == table.tolist(), (case, word)
+        # rows at the other material's temperatures stay unset without a report
+        assert err.errstat == 0, message()
+
+
+def test_calibration_rows_named_by_the_issue_examples_and_their_reports(tmp_path):
+    # T=80 before T=20: the hot curve is the softer one, at row 2
+    job(tmp_path, [[1]], *material(1, "+Temperature", "20, 80", "+Calibration, TYPE=Secant, T=80", "0 0 0.02 20",
+                                   "+Calibration, TYPE=Secant, T=20", "0 0 0.01 30"))
+    assert md.secantprops[:, 1, 1].tolist() == [30, 20] and err.errstat == 0
+    # Secant 20, Normal 20, Secant 80, Normal 80: each type has both rows
+    job(tmp_path, [[1]], *material(1, "+Temperature", "20, 80", "+Calibration, TYPE=Secant, T=20", "1 1",
+                                   "+Calibration, TYPE=Normal, T=20", "2 2", "+Calibration, TYPE=Secant, T=80",
+                                   "3 3", "+Calibration, TYPE=Normal, T=80", "4 4"))
+    assert md.secantprops[:, 0].tolist() == [[1, 1], [3, 3]] and md.normalprops[:, 0].tolist() == [[2, 2], [4, 4]]
+    assert err.errstat == 0
+    # a temperature not on the axis keeps the row of its order, reported with the material and
+    # the type; a card that numbers its rows by order still loads
+    for mark, text in (("T=1", 1.0), ("T=2.0e1x", np.nan), ("T=", np.nan)):
+        err.rsxerr(1)
+        release()
+        job(tmp_path, [[7]], *material(7, "+Temperature", "20, 80", "+Calibration, TYPE=Shear, T=20", "5 5",
+                                       f"+Calibration, TYPE=Shear, {mark}", "6 6"))
+        assert md.shearprops[:, 0].tolist() == [[5, 5], [6, 6]]
+        assert message() == "Warning: +Calibration Shear of material 7: T= not on the axis."
+        assert err.errintv.tolist() == [7, 2]
+        np.testing.assert_equal(err.errrealv[0], text)
+    # a type left without its row at one of the material's temperatures
+    err.rsxerr(1)
+    job(tmp_path, [[3]], *material(3, "+Temperature", "20, 80", "+Calibration, TYPE=Normal, T=20", "1 1",
+                                   "+Calibration, TYPE=Plasticity, T=20", "1 2 3"))
+    assert message() == "Warning: +Calibration Normal of material 3: no row at one of its T."
+    assert err.errintv.tolist() == [3, 2] and err.errrealv[0] == 80.0
 
 
 def test_thermal_mode_scales_elastic_and_strength_per_temperature(tmp_path):
@@ -315,7 +416,7 @@ def test_leftover_tables_without_the_key_table_are_made_anew(tmp_path):
     assert md.pelimits.shape == (12, 2, 1) and md.pelimits[:, 0, 0].tolist() == [1, 2, 3, 4, 5, 6] * 2
     assert md.secantprops.shape == (2, 2, 2) and md.secantprops[:, :, 0].tolist() == [[1, 3], [0, 0]]
     assert md.temperatures.tolist() == [10, 30] and md.regularization.tolist() == [1, 2, 3]
-    assert err.errstat == 0
+    assert message() == "Warning: +Calibration Secant of material 1: no row at one of its T."
 
 
 def test_values_beyond_reused_tables_are_dropped_with_a_warning(tmp_path):
@@ -349,9 +450,9 @@ def test_repeated_temperatures_never_outgrow_the_tables(tmp_path):
     assert md.temperatures.tolist() == [20, 80] and md.ntempdata == 2
     assert md.peprops.shape == (18, 1, 1)
     np.testing.assert_allclose(md.peprops[9:, 0, 0], nye_isotropic(20.0, 0.2))
-    # Rows follow the longer list (3 rows); the third has no table row to go to.
-    assert md.alpha1props[:, 0].tolist() == [[1, 1], [2, 2]]
-    assert message() == "Warning: card value outside table in getmaterialdatafromfile."
+    # Rows go to their temperature: the second row at 20 overwrites the first.
+    assert md.alpha1props[:, 0].tolist() == [[2, 2], [3, 3]]
+    assert err.errstat == 0
 
 
 def test_matidlist_smaller_than_the_arguments(tmp_path):
