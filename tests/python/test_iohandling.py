@@ -1,5 +1,8 @@
 """Model input through the `iohandling` namespace: step, section and damage cards written into a
 temporary job folder, name tags and the Gauss-point report."""
+import os
+from pathlib import Path
+
 import numpy as np
 import pytest
 
@@ -13,6 +16,7 @@ sec = _tolvek.sectiondata
 dmg = _tolvek.damagedata
 buk = _tolvek.bukdata
 HUGE = np.finfo(float).max
+DATA = Path(__file__).resolve().parent / "data"
 
 TABLES = {
     shok: ["cycleprops", "cycles"],
@@ -315,3 +319,46 @@ def test_tables_too_large_for_memory_are_refused(tmp_path):
     lines = ["++Begin Damage, DMGID=1", "+Abstraction, TYPE=Delamination", "1 0.5 0.25 0", "++End Damage"]
     io.getdamagedatafromfile("", card(tmp_path, "DamageCard.tvk", *lines), big, big)
     assert err.errstat == -3 and dmg.delamdds is None
+
+
+@pytest.mark.parametrize("folder", ["Prüfung", os.fsdecode(b"d\xe9j\xe0"), "試験"])
+def test_a_path_with_characters_beyond_ascii_reads_as_the_same_path_in_bytes(tmp_path, folder):
+    # os.fsencode is the reference: a str path names the file its encoding names
+    job = tmp_path / folder
+    job.mkdir()
+    card(job, "SectionCard.tvk", "++Begin Section, SECID=7", "+Material", "3", "+Orientation", "0 45",
+         "+Thickness", "0.125", "++End Section")
+    card(job, "StepCard.tvk", "++Begin Step, STPID=1", "+Debug, TYPE=ELEMENT", "12", "++End Step")
+    read = {}
+    for name in (str(job), os.fsencode(str(job))):
+        _tolvek.datahandling.deallocall()
+        sec.nsec = sec.nplies = 0
+        io.getsectiondatafromfile("", name)
+        io.getstepdatafromfile("", name, 1)
+        read[type(name)] = (int(sec.nsec), sec.plyorientation.tolist(), settings()[0])
+        assert err.errstat == 0
+    assert read[str] == read[bytes] == (1, [[0.0], [45.0]], 12)
+    # the listing reader and the Gauss-point report, with a file name beyond ASCII as well
+    listing = job / "Jöb.dat"
+    listing.write_bytes((DATA / "listing_mixed.dat").read_bytes())
+    _tolvek.datahandling.deallocall()
+    io.getabqdatafromfile(str(listing))
+    assert _tolvek.elementdata.elemlist.tolist() == [10, 12, 14, 15, 16]
+    io.getgausspointreport(str(job / "Jöb.rst"), [0.125, -2.5, 10.0], 17, 3)
+    assert (job / "Jöb.rst").read_text().split("\n")[1].split()[:2] == ["17", "3"]
+    # module text: the job path, stored as its file-system bytes
+    _tolvek.jobdata.jobfilepath = str(job / "Jöb")
+    assert _tolvek.jobdata.jobfilepath[()].rstrip() == os.fsencode(str(job / "Jöb"))
+    _tolvek.jobdata.jobfilepath = b""
+
+
+def test_a_name_beyond_ascii_that_does_not_fit_its_field_is_refused_whole():
+    field = _tolvek.jobdata.jobfilepath.dtype.itemsize  # 256 characters
+    fits = "/" + "ü" * ((field - 1) // 2)               # 255 bytes
+    _tolvek.jobdata.jobfilepath = fits
+    assert _tolvek.jobdata.jobfilepath[()] == os.fsencode(fits) + b" "
+    for name in (fits + "ü", fits + "ab", "/" + "€" * 86):  # 257, 257 and 259 bytes
+        with pytest.raises(ValueError):
+            _tolvek.jobdata.jobfilepath = name
+        assert _tolvek.jobdata.jobfilepath[()] == os.fsencode(fits) + b" "  # kept as it was
+    _tolvek.jobdata.jobfilepath = b""
