@@ -362,3 +362,37 @@ def test_a_name_beyond_ascii_that_does_not_fit_its_field_is_refused_whole():
             _tolvek.jobdata.jobfilepath = name
         assert _tolvek.jobdata.jobfilepath[()] == os.fsencode(fits) + b" "  # kept as it was
     _tolvek.jobdata.jobfilepath = b""
+
+
+def test_a_card_saved_with_a_byte_order_mark_reads_as_without(tmp_path):
+    """Each of the four cards, its first line a block opener, read with and without the UTF-8
+    mark (as an editor saves "with BOM"): the same tables and no report."""
+    cards = {
+        "SectionCard.tvk": ["++Begin Section, SECID=7", "+Material", "3", "+Orientation", "0 90", "+Thickness",
+                            "0.125", "++End Section"],
+        "StepCard.tvk": ["++Begin Step, STPID=1", "+Debug, TYPE=ELEMENT", "12", "++End Step"],
+        "MaterialCard.tvk": ["++Begin Material, MATID=3", "+Elastic", "70000 0.3", "++End Material"],
+        "DamageCard.tvk": ["++Begin Damage, DMGID=1", "+Position", "1 2 3 4", "++End Damage"],
+    }
+    seen = {}
+    for mark in (b"", b"\xef\xbb\xbf"):
+        ws = tmp_path / str(len(mark))
+        ws.mkdir()
+        for name, lines in cards.items():
+            (ws / name).write_bytes(mark + "\n".join(lines).encode() + b"\n")
+        _tolvek.datahandling.deallocall()
+        sec.nsec = sec.nplies = dmg.ndmg = 0
+        io.getstepdatafromfile("", str(ws), 1)
+        io.getsectiondatafromfile("", str(ws))
+        io.getmaterialdatafromfile("", str(ws), int(sec.nplies), int(sec.nsec))
+        io.getdamagedatafromfile("", str(ws), int(sec.nplies), int(sec.nsec))
+        assert err.errstat == 0, err.errstring.tobytes()
+        seen[mark] = (settings()[0], int(sec.nsec), sec.plyorientation.tolist(),
+                      _tolvek.materialdata.peprops[:2, 0, 0].tolist(), int(dmg.ndmg), dmg.dmgplane[:4, 0].tolist())
+    assert seen[b""] == seen[b"\xef\xbb\xbf"] == (12, 1, [[0.0], [90.0]], [70000.0, 70000.0], 1, [1, 2, 3, 4])
+    # the mark only where it starts the file: in a later line it is text of that line
+    (ws / "SectionCard.tvk").write_bytes(b"\n\xef\xbb\xbf" + "\n".join(cards["SectionCard.tvk"]).encode())
+    sec.nsec = 0
+    sec.secidlist = sec.plyorientation = sec.plythickness = sec.plyzcoord = None
+    io.getsectiondatafromfile("", str(ws))
+    assert int(sec.nsec) == 0
