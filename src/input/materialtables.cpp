@@ -119,7 +119,7 @@ void calibration_row(State& s, Block& b, Calibration kind, std::string_view opti
     }
     const double temperature = option_temperature(option);
     int r = axis_position(temperature);
-    if (r == 0) {
+    if (r == 0 || r > buf.rows) {
         r = mLimit(&b.counter, &s.nrows);
         report(-2, material_warning(calibration_keyword(ct), id) + ": T= not on the axis.",
                id.value_or(0), r, temperature);
@@ -192,7 +192,7 @@ void unset_rows(const Block& b, std::optional<int> id) {
         if (!buf.created()) continue;
         for (double t : *b.temperatures) {
             const int r = axis_position(t);
-            if (r == 0 || buf.written[static_cast<std::size_t>(r - 1)]) continue;
+            if (r == 0 || r > buf.rows || buf.written[static_cast<std::size_t>(r - 1)]) continue;
             report(-2, material_warning(calibration_keyword(calibration_tables[k]), id) + ": no row at one of its T.",
                    id.value_or(0), r, t);
             break;
