@@ -518,6 +518,7 @@ bool convert_text(const Routine& r, const Step& sp, ArgState& s, PyObject* o, co
     PyObject* holder = nullptr;
     const char* src = "";
     Py_ssize_t n = 0;
+    bool whole = false;  // text that must not be cut: a str with a character beyond ASCII
     if (o == nullptr || o == Py_None) {
     } else if (PyBytes_Check(o)) {
         src = PyBytes_AS_STRING(o);
@@ -547,8 +548,13 @@ bool convert_text(const Routine& r, const Step& sp, ArgState& s, PyObject* o, co
         src = static_cast<const char*>(PyArray_DATA(arr));
         n = PyArray_NBYTES(arr);
     } else {
+        // Other text is encoded as the file system encodes a name (os.fsencode), so that a path
+        // given as str reaches the routine as the same path given as bytes.
         PyObject* str = PyUnicode_Check(o) ? (Py_INCREF(o), o) : PyObject_Str(o);
-        if (str) holder = PyUnicode_AsASCIIString(str);
+        if (str) {
+            whole = !PyUnicode_IS_ASCII(str);
+            holder = PyUnicode_EncodeFSDefault(str);
+        }
         Py_XDECREF(str);
         if (!holder) {
             wrap_error("string_from_pyobj failed in converting " + a.nth + " `" + a.name + "' of " + module_name() + "." + r.ns + "." + r.pyname + " to C string");
@@ -572,6 +578,14 @@ bool convert_text(const Routine& r, const Step& sp, ArgState& s, PyObject* o, co
     if (len > (1 << 24)) {
         Py_XDECREF(holder);
         PyErr_Format(PyExc_ValueError, "text %s is too long", a.name.c_str());
+        return false;
+    }
+    if (whole && n > len) {
+        // Cut, the name would end inside a character or name another file: refused whole.
+        Py_XDECREF(holder);
+        PyErr_Format(PyExc_ValueError, "text of %zd bytes does not fit %s (%lld characters)", n, a.name.c_str(),
+                     static_cast<long long>(len));
+        wrap_error("string_from_pyobj failed in converting " + a.nth + " `" + a.name + "' of " + module_name() + "." + r.ns + "." + r.pyname + " to C string");
         return false;
     }
     s.text = store.take(static_cast<std::size_t>(len) + 1);

@@ -223,7 +223,7 @@ int set_variable(const Variable& v, PyObject* value) {
         case VarReg::Kind::text: {
             PyObject* bytes = nullptr;
             if (PyBytes_Check(value)) { Py_INCREF(value); bytes = value; }
-            else if (PyUnicode_Check(value)) bytes = PyUnicode_AsASCIIString(value);
+            else if (PyUnicode_Check(value)) bytes = PyUnicode_EncodeFSDefault(value);  // as os.fsencode
             else if (PyArray_Check(value) && PyArray_TYPE(reinterpret_cast<PyArrayObject*>(value)) == NPY_STRING &&
                      PyArray_SIZE(reinterpret_cast<PyArrayObject*>(value)) == 1) {
                 PyArrayObject* a = reinterpret_cast<PyArrayObject*>(value);
@@ -236,7 +236,8 @@ int set_variable(const Variable& v, PyObject* value) {
             if (!bytes) return -1;
             Py_ssize_t n = PyBytes_GET_SIZE(bytes);
             if (static_cast<std::size_t>(n) > sp.len) {
-                PyErr_Format(PyExc_ValueError, "text of %zd characters does not fit %s (%zu characters)", n, v.name.c_str(), sp.len);
+                // refused whole: a cut name would end inside a character or name another file
+                PyErr_Format(PyExc_ValueError, "text of %zd bytes does not fit %s (%zu characters)", n, v.name.c_str(), sp.len);
                 Py_DECREF(bytes);
                 return -1;
             }

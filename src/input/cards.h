@@ -28,7 +28,8 @@ inline constexpr std::size_t data_width = 256;
 inline constexpr std::size_t path_width = 256;
 
 // A unit's records read in place (io::records): the passes of a reader over a file held in
-// memory without a call into the unit table per record. Its position is the unit's, so reads
+// memory without a call into the unit table per record; a UTF-8 byte-order mark at the start of
+// the file is skipped. Its position is the unit's, so reads
 // through a cursor and through the unit may be mixed. A unit that is not open for reading gives
 // the status io::read_record gives.
 class Cursor {
@@ -44,6 +45,8 @@ class Cursor {
             return io::end_of_file;
         }
         rec = std::string_view(r_.text + r_.start[p], r_.length[p]);
+        // A file saved with the UTF-8 byte-order mark: the mark is not part of its first record.
+        if (p == 0 && rec.size() >= 3 && rec.compare(0, 3, "\xEF\xBB\xBF") == 0) rec.remove_prefix(3);
         ++p;
         return io::ok;
     }

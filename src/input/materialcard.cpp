@@ -5,14 +5,14 @@
 //
 // Three passes over the file: sizing (the largest block of every sized keyword), temperatures
 // (the merged temperature axis) and values, with the tables created in between when peprops,
-// the key table of the block, is absent. Values are copied at each "++End Material"; blocks over
-// their count limits are passed over without a report, except an "+Elastic" block, whose loss
-// leaves the material without stiffness and is recorded as a warning. Writes never go beyond the
+// the key table of the block, is absent. Values are copied at each "++End Material"; a block
+// whose count of values its table does not take is passed over and recorded as a warning naming
+// the keyword, the material and the count. Writes never go beyond the
 // extents of the tables as they are (a second analysis may meet tables created for another
 // model): such values are dropped and leave one warning per call.
 #include <algorithm>
 #include <climits>
-#include <cstdio>
+#include <string>
 
 #include "cards.h"
 #include "core/errors.h"
@@ -158,30 +158,51 @@ void put(State& s, const Table<T, 3>& t, const Slots& slots, std::int64_t first,
         }
 }
 
+}  // namespace
+
+// "Warning: <keyword> of material <id>" (or "of a material without id"), the beginning of the
+// reports that name a block of a material.
+std::string material_warning(std::string_view keyword, std::optional<int> id) {
+    std::string text = "Warning: ";
+    text += keyword;
+    if (id) text += " of material " + std::to_string(*id);
+    else text += " of a material without id";
+    return text;
+}
+
+namespace {
+
+// A block whose count of values the material's tables do not take is not copied: the material
+// keeps what it had (the fill value in a new table), and the loss is recorded as a warning that
+// names the keyword, the material and the count (`read`: the counts that are taken).
+void count_warning(std::string_view keyword, std::optional<int> id, std::size_t count, std::string_view read) {
+    std::string text = material_warning(keyword, id);
+    text += " has " + std::to_string(count) + " values";
+    if (id) (text += ", ").append(read) += " are read";
+    text += '.';
+    report(-2, text, id.value_or(0), static_cast<int>(std::min<std::size_t>(count, INT_MAX)));
+}
+
+// A block of at most `limit` values from entry 1 of the column; a longer one is not copied.
 template <class T>
-void put_limited(State& s, const Table<T, 3>& t, const Slots& slots, const Values<T>& v,
-                 std::size_t limit) {
-    if (v && v->size() <= limit) put(s, t, slots, 1, v->data(), v->size());
+void put_limited(State& s, const Table<T, 3>& t, const Slots& slots, const Values<T>& v, std::size_t limit,
+                 std::string_view keyword, std::optional<int> id) {
+    if (!v) return;
+    if (v->size() > limit) {
+        count_warning(keyword, id, v->size(), "up to " + std::to_string(limit));
+        return;
+    }
+    put(s, t, slots, 1, v->data(), v->size());
 }
 
 // "+Elastic" through GetNyeProperties: one Nye vector, or one per temperature (block t at
 // entries (t - 1) p + 1.. of the column, p = extent / temperatures) with a factor table in force.
-// A block of 1 or of more than 9 values is not copied and leaves the material's vector as it was
-// (0.0 in a new table); that loss is recorded as a warning naming the material.
+// A block of 1 or of more than 9 values is not copied (count_warning).
 void copy_elastic(State& s, const std::vector<double>& e, const std::vector<double>* factors, const Slots& slots,
                   std::optional<int> id) {
     constexpr int nye_n = columns::peprops::nye;
     const std::size_t count = e.size();
-    if (count == 1 || count > static_cast<std::size_t>(nye_n)) {
-        char text[96];
-        if (id)
-            std::snprintf(text, sizeof text, "Warning: +Elastic of material %d has %zu values, 2 to 9 are read.", *id,
-                          count);
-        else
-            std::snprintf(text, sizeof text, "Warning: +Elastic of a material without id has %zu values.", count);
-        report(-2, text, id.value_or(0), static_cast<int>(std::min<std::size_t>(count, INT_MAX)));
-        return;
-    }
+    if (count == 1 || count > static_cast<std::size_t>(nye_n)) return count_warning("+Elastic", id, count, "2 to 9");
     const int n = static_cast<int>(count);
     if (n < 2 || slots.empty()) return;
     double nye[nye_n];
@@ -207,9 +228,10 @@ void copy_elastic(State& s, const std::vector<double>& e, const std::vector<doub
 }
 
 // "+Strength": the values, or per temperature the groups s(k) F(t, ne + k) one after the other.
-void copy_strength(State& s, const std::vector<double>& v, const std::vector<double>* factors, const Slots& slots) {
+void copy_strength(State& s, const std::vector<double>& v, const std::vector<double>* factors, const Slots& slots,
+                   std::optional<int> id) {
     const std::size_t n = v.size();
-    if (n > columns::psprops::count) return;
+    if (n > columns::psprops::count) return count_warning("+Strength", id, n, "up to 10");
     if (!factors) {
         put(s, materialdata.psprops, slots, 1, v.data(), n);
         return;
@@ -230,20 +252,22 @@ void close_block(State& s, Block& b, std::optional<int> id) {
     if (b.modelid) md.modelid = *b.modelid;
     const std::vector<double>* factors = thermal_factors(s);
     if (b.elastic) copy_elastic(s, *b.elastic, factors, slots, id);
-    if (b.strength) copy_strength(s, *b.strength, factors, slots);
-    put_limited(s, md.phprops, slots, b.hygrothermal, 5);
-    put_limited(s, md.pfprops, slots, b.fracture, 5);
-    put_limited(s, md.pdprops, slots, b.properties, 5);
-    put_limited(s, md.pfflags, slots, b.initiation, 5);
-    put_limited(s, md.peflags, slots, b.evolution, 5);
+    if (b.strength) copy_strength(s, *b.strength, factors, slots, id);
+    put_limited(s, md.phprops, slots, b.hygrothermal, 5, "+Hygrothermal", id);
+    put_limited(s, md.pfprops, slots, b.fracture, 5, "+Fracture", id);
+    put_limited(s, md.pdprops, slots, b.properties, 5, "+Failure PROPERTIES", id);
+    put_limited(s, md.pfflags, slots, b.initiation, 5, "+Failure INITIATION", id);
+    put_limited(s, md.peflags, slots, b.evolution, 5, "+Failure EVOLUTION", id);
     using columns::pelimits::half, columns::pelimits::count;
+    if (b.degradation && b.degradation->size() != half && b.degradation->size() != count && !b.degradation->empty())
+        count_warning("+Failure DEGRADATION", id, b.degradation->size(), "6 or 12");
     if (b.degradation && (b.degradation->size() == half || b.degradation->size() == count)) {
         // Six caps serve both halves; twelve are taken as they are.
         double caps[count];
         for (int k = 0; k < count; ++k) caps[k] = (*b.degradation)[static_cast<std::size_t>(k) % b.degradation->size()];
         put(s, md.pelimits, slots, 1, caps, count);
     }
-    copy_temperature_tables(s, b, slots);
+    copy_temperature_tables(s, b, slots, id);
 }
 
 // ---- value pass --------------------------------------------------------------------------------
@@ -274,19 +298,20 @@ void regularization(State& s) {
     std::copy_n(v->begin(), std::min(room, v->size()), t.data());
 }
 
-void temperature_list(State& s) {
-    const auto v = block<double>(s);
+void temperature_list(State& s, Block& b) {
+    b.temperatures.read(*s.cur);
     s.thermal_flag = true;
     // A list longer than the merged axis (repeated values) gives the calibration rows more
     // temperatures; the tables keep the merged count.
-    if (v) s.nrows = std::max(s.nrows, static_cast<int>(std::min<std::size_t>(v->size(), INT_MAX)));
+    if (b.temperatures)
+        s.nrows = std::max(s.nrows, static_cast<int>(std::min<std::size_t>(b.temperatures->size(), INT_MAX)));
 }
 
 // "+Calibration" lines, in the reader's order of options.
-void calibration(State& s, Block& b, std::string_view option) {
+void calibration(State& s, Block& b, std::string_view option, std::optional<int> id) {
     const bool row = one_temperature_mark(option);
     auto as_row = [&](Calibration k) {
-        if (auto v = block<double>(s)) calibration_row(s, b, k, std::move(*v));
+        if (auto v = block<double>(s)) calibration_row(s, b, k, option, id, std::move(*v));
     };
     for (Calibration k : {secant, normal, shear})
         if (contains_text(option, calibration_tables[k].word) && row) return as_row(k);
@@ -334,7 +359,7 @@ void value_pass(State& s) {
             const auto v = block<int>(s);
             if (v && !v->empty()) b.modelid = v->front();
         } else if (temperature_head(head)) {
-            temperature_list(s);
+            temperature_list(s, b);
         } else if (same_text(head, "+Elastic")) {
             b.elastic.read(*s.cur);
             if (b.elastic) s.last_elastic = static_cast<int>(b.elastic->size());
@@ -372,7 +397,7 @@ void value_pass(State& s) {
         } else if (same_text(head, "+I10")) {
             first_value(s, materialdata.i10);
         } else if (same_text(head, "+Calibration")) {
-            calibration(s, b, option);
+            calibration(s, b, option, id);
         }
     }
 }

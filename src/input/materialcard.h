@@ -5,6 +5,7 @@
 
 #include <array>
 #include <optional>
+#include <string>
 #include <string_view>
 #include <utility>
 #include <vector>
@@ -52,12 +53,14 @@ struct RowBuffer {
     int rows = 0, cols = 0;
     int top = 0;                 // highest row written
     std::vector<double> v;       // row-major: row r, value c at (r - 1) * cols + c - 1
+    std::vector<char> written;   // row r written at written[r - 1]
     bool created() const { return cols > 0; }
     double value(int r, int c) const { return c <= cols ? v[static_cast<std::size_t>((r - 1) * cols + c - 1)] : 0.0; }
     // As a new buffer, keeping the memory of the values.
     void clear() {
         rows = cols = top = 0;
         v.clear();
+        written.clear();
     }
 };
 
@@ -91,6 +94,7 @@ struct Block {
     std::array<RowBuffer, ncalibration> calibration;
     Values<double> equivalent;
     int counter = 1;  // temperature row counter of the calibration lines
+    Values<double> temperatures;  // the material's own temperature list (its last one)
 
     // As a new block, keeping the memory of the values.
     void clear() {
@@ -102,6 +106,7 @@ struct Block {
         for (Values<double>& v : cure) v.reset();
         for (RowBuffer& r : calibration) r.clear();
         counter = 1;
+        temperatures.reset();
     }
 };
 
@@ -145,10 +150,19 @@ class TemperatureMerge {
     std::optional<std::vector<double>> list_;
     bool inside_ = false;
 };
+// "Warning: <keyword> of material <id>" ("of a material without id" when it has none): the
+// beginning of the reports that name a block of a material.
+std::string material_warning(std::string_view keyword, std::optional<int> id);
 // The cure blocks and calibration tables of a closed material block; `slots` are its (ply, sec).
-void copy_temperature_tables(State& s, Block& b, const std::vector<std::pair<int, int>>& slots);
-// Stores the data block of a "+Calibration" line with "T=" as the next temperature row.
-void calibration_row(State& s, Block& b, Calibration kind, std::vector<double>&& values);
+// A calibration type the material gives leaves a warning where it has no row at one of the
+// material's own temperatures.
+void copy_temperature_tables(State& s, Block& b, const std::vector<std::pair<int, int>>& slots,
+                             std::optional<int> id);
+// Stores the data block of a "+Calibration" line with "T=" (its option text) as the row of that
+// temperature on the merged axis; a temperature that is not on the axis leaves a warning and the
+// row goes by the material's count of such lines.
+void calibration_row(State& s, Block& b, Calibration kind, std::string_view option, std::optional<int> id,
+                     std::vector<double>&& values);
 // The factor F(t, j) (1-based) when thermal mode is on for the closing block, else nullptr.
 const std::vector<double>* thermal_factors(const State& s);
 

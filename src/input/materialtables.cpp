@@ -2,16 +2,20 @@
 // lists, the per-temperature factor table, the resin calibration rows and the cure and thermal
 // blocks copied at a material's closer.
 //
-// Calibration rows are taken in the order of the temperature axis: a material's n-th
-// "+Calibration" line with "T=" (of any type) fills temperature row n, wrapped into the axis,
-// whatever temperature it names. Row buffers start at zero, so values a material leaves out are
-// 0.0 in the tables.
+// A calibration row goes to the position of the temperature its "T=" names on the merged axis, in
+// whatever order the lines stand. A temperature that is not on the axis is reported, and its row
+// goes where the order of the lines puts it: the material's n-th "+Calibration" line with "T=" (of
+// any type) fills row n, wrapped into the axis. Row buffers start at zero, so values a material
+// leaves out are 0.0 in the tables; a type the material gives that has no row at one of its own
+// temperatures is reported (rows at the temperatures of other materials stay unset silently).
 #include <algorithm>
+#include <cmath>
 
 #include "core/errors.h"
 #include "core/search.h"
 #include "core/signal.h"
 #include "core/units.h"
+#include "listread.h"
 #include "materialcard.h"
 
 namespace tvk::material_card {
@@ -74,16 +78,54 @@ const std::vector<double>* thermal_factors(const State& s) {
     return s.factors->size() == need ? &*s.factors : nullptr;
 }
 
-void calibration_row(State& s, Block& b, Calibration kind, std::vector<double>&& values) {
+namespace {
+
+// The position (1-based) of temperature t on the merged axis, 0 where it is not on it.
+int axis_position(double t) {
+    const auto& axis = materialdata.temperatures;
+    for (int k = 1; k <= axis.extent(1); ++k)
+        if (*axis.at(k) == t) return k;
+    return 0;
+}
+
+// The temperature after the one "T=" of a calibration line's option text, up to a comma; NaN
+// where it is not a number.
+double option_temperature(std::string_view option) {
+    std::string_view text = option.substr(option.find("T=") + 2);
+    text = text.substr(0, text.find(','));
+    const std::size_t first = text.find_first_not_of(" \t"), last = text.find_last_not_of(" \t");
+    double t = std::nan("");
+    if (first == std::string_view::npos || io::parse_real(text.substr(first, last - first + 1), t) != io::ok)
+        return std::nan("");
+    return t;
+}
+
+// "+Calibration <type>", the keyword of a calibration type in its reports.
+std::string calibration_keyword(const CalibrationTable& ct) {
+    return "+Calibration " + std::string(ct.word.substr(ct.word.find('=') + 1));
+}
+
+}  // namespace
+
+void calibration_row(State& s, Block& b, Calibration kind, std::string_view option, std::optional<int> id,
+                     std::vector<double>&& values) {
     RowBuffer& buf = b.calibration[kind];
     const CalibrationTable& ct = calibration_tables[kind];
     if (!buf.created()) buf.cols = std::max(s.sizes.calibration[kind], ct.fields * (materialdata.*ct.rows));
     if (buf.rows < s.nrows) {
         buf.rows = s.nrows;
         buf.v.resize(static_cast<std::size_t>(buf.rows) * static_cast<std::size_t>(buf.cols), 0.0);
+        buf.written.resize(static_cast<std::size_t>(buf.rows), 0);
     }
-    const int r = mLimit(&b.counter, &s.nrows);
+    const double temperature = option_temperature(option);
+    int r = axis_position(temperature);
+    if (r == 0 || r > buf.rows) {
+        r = mLimit(&b.counter, &s.nrows);
+        report(-2, material_warning(calibration_keyword(ct), id) + ": T= not on the axis.",
+               id.value_or(0), r, temperature);
+    }
     ++b.counter;
+    buf.written[static_cast<std::size_t>(r - 1)] = 1;
     if (values.size() > static_cast<std::size_t>(buf.cols)) s.outside();
     const std::size_t n = std::min(values.size(), static_cast<std::size_t>(buf.cols));
     std::copy_n(values.begin(), n, buf.v.begin() + static_cast<std::ptrdiff_t>((r - 1) * buf.cols));
@@ -142,9 +184,27 @@ bool no_material_assigned() {
     return std::all_of(p, p + ids.size(), [](int id) { return id == defint; });
 }
 
+// A type the material gives without a row at one of its own temperatures: one report per type.
+void unset_rows(const Block& b, std::optional<int> id) {
+    if (!b.temperatures) return;
+    for (int k = 0; k < ncalibration; ++k) {
+        const RowBuffer& buf = b.calibration[k];
+        if (!buf.created()) continue;
+        for (double t : *b.temperatures) {
+            const int r = axis_position(t);
+            if (r == 0 || r > buf.rows || buf.written[static_cast<std::size_t>(r - 1)]) continue;
+            report(-2, material_warning(calibration_keyword(calibration_tables[k]), id) + ": no row at one of its T.",
+                   id.value_or(0), r, t);
+            break;
+        }
+    }
+}
+
 }  // namespace
 
-void copy_temperature_tables(State& s, Block& b, const std::vector<std::pair<int, int>>& slots) {
+void copy_temperature_tables(State& s, Block& b, const std::vector<std::pair<int, int>>& slots,
+                             std::optional<int> id) {
+    unset_rows(b, id);
     // Cure data only from a material that gives all eight blocks; a single-slot model without
     // any assigned material takes it in its one slot.
     if (std::all_of(b.cure.begin(), b.cure.end(), [](const auto& c) { return c.has_value(); })) {

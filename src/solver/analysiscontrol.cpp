@@ -293,9 +293,10 @@ bool create_section_point_tables(int kstep) {
     return true;
 }
 
-// The second word of a record and its followers, as a free-format read of three words takes
-// them (a record with fewer words continues on the next); false when the file ends first.
-bool second_of_three_words(int unit, std::string& word) {
+// The second word of a record as a free-format read takes it: a record of one word continues on
+// the next. The file may end right after the record (the solver is still appending to it), so a
+// third word is not needed; false where the list or the file ends before a second word.
+bool second_word(int unit, std::string& word) {
     int n = 0;
     for (;;) {
         std::string_view rec;
@@ -303,11 +304,11 @@ bool second_of_three_words(int unit, std::string& word) {
         io::ListScanner sc(rec);
         io::ListItem item;
         while (sc.next(item)) {
-            ++n;
-            if (n == 2) word = item.null ? std::string() : std::string(item.text.substr(0, 256));
-            if (n == 3) return true;
+            if (++n < 2) continue;
+            word = item.null ? std::string() : std::string(item.text.substr(0, 256));
+            return true;
         }
-        if (sc.slashed()) return n >= 2;
+        if (sc.slashed()) return false;
     }
 }
 
@@ -333,13 +334,15 @@ void read_cycle_number(int kstep) {
     const int n = GetFileLength(&unit, &no);
     std::string word;
     if (get2nextkey(&unit, &back, "CYCLE", &lkey, &n, &keep, 5)) {
-        if (!second_of_three_words(unit, word)) return;
         double v = 0.0;
-        if (io::parse_real(word, v) == io::ok && std::isfinite(v)) {
+        if (!second_word(unit, word)) {
+            report(-2, "Warning: CYCLE record of the message file without a cycle number.", kstep);
+        } else if (io::parse_real(word, v) == io::ok && std::isfinite(v)) {
             *cycle = v;
             return;
+        } else {
+            report(-2, "Warning: cycle number in the message file is not a number.", kstep);
         }
-        report(-2, "Warning: cycle number in the message file is not a number.", kstep);
     }
     *cycle = std::max(*cycle, 1.0);
 }

@@ -11,8 +11,10 @@
 //   1        increment start (not for exflag 1, a call forwarded from the explicit hook);
 //   7        increment start: impactor resets of impact steps, element lengths, the section-point
 //            stress tables and the accumulators of fatigue and impact steps from step 2 on, and
-//            the fatigue cycle number from the last "CYCLE n ..." record of <jobfilepath>.msg
-//            (at least 1 when the file or such a record is missing);
+//            the fatigue cycle number from the last "CYCLE n ..." record of <jobfilepath>.msg,
+//            its second word, also where the record ends the file (at least 1 when the file or
+//            such a record is missing; a level -2 report where it has no second word or that
+//            word is not a number);
 //   2        increment end: impactor motion of impact steps (peak resets of structural-response
 //            steps; an impactor whose motion update is not finite keeps its record, with a level
 //            -2 report), accumulators zeroed (explicit calls only every nupdate-th increment), the

@@ -323,7 +323,7 @@ def test_cards_missing_are_read_from_the_deck(tmp_path):
 
 @pytest.mark.parametrize("msg, plan, old, expected", [
     (MSG, 5, 1.0, 1300.0),
-    ("  CYCLE 7\n", 5, 40.0, 40.0),                 # the third word is missing: nothing stored
+    ("  CYCLE 7\n", 5, 40.0, 7.0),                  # no third word: the second is the number
     ("  CYCLE\n 1250 X\n", 5, 40.0, 1250.0),        # the words continue on the next record
     (" NO CYCLES HERE\n", 5, 0.0, 1.0),             # no record: at least 1
     (" NO CYCLES HERE\n", 5, 40.0, 40.0),
@@ -349,6 +349,26 @@ def test_cycle_word_that_is_not_a_number_is_reported(tmp_path):
     t.shokriehdata.cycles[0, 2] = 0.0
     uext(1, kstep=3, kinc=1)
     assert t.shokriehdata.cycles[0, 2] == 1.0 and errstat() == -2
+
+
+@pytest.mark.parametrize("msg, old, number, level", [
+    (" CYCLE 1200\n CYCLE 1300\n", 40.0, 1300.0, 0),          # the last record ends the file
+    ("CYCLE 1500", 40.0, 1500.0, 0),                          # ... without a line end
+    (" CYCLE 12 X\n  cycle 2.5e3,\n", 40.0, 2500.0, 0),
+    (" CYCLE 1300\n  CYCLE\n", 40.0, 40.0, -2),                # no second word: reported
+    (" CYCLE / 1300\n", 0.0, 1.0, -2),
+])
+def test_cycle_record_that_ends_the_message_file_gives_its_number(tmp_path, msg, old, number, level):
+    job_folder(tmp_path, msg=msg)
+    uext(0)
+    t.shokriehdata.cycles[0, 2] = old
+    uext(1, kstep=3, kinc=1)
+    assert t.shokriehdata.cycles[0, 2] == number and errstat() == level
+    # the file grows while the analysis runs: the next increment reads its new last record
+    with open(tmp_path / "job" / "job.msg", "a") as f:
+        f.write("\n  CYCLE 1800")
+    uext(1, kstep=3, kinc=2)
+    assert t.shokriehdata.cycles[0, 2] == 1800.0
 
 
 def load_shell_model(tmp_path, deck=DECK):

@@ -3,6 +3,7 @@ conversion and its messages, copy and in-place rules, results, call-backs and ta
 import functools
 import gc
 import math as mathlib
+import os
 import subprocess
 import sys
 import weakref
@@ -255,9 +256,23 @@ class TestArguments:
         m.kinds_s8(*[chr(ord("a") + k) * 8 for k in range(8)])
         long_text = np.array("x" * 4000)
         assert m.upper(long_text) == b"XXXXXXXX"
+        # a character without a file-system encoding is refused as os.fsencode refuses it
         e = raises(p.error, "string_from_pyobj failed in converting 1st argument `s' of _tvkprobe.tmath.upper to C string",
-                   m.upper, "\u00e9t\u00e9")
+                   m.upper, "a\ud800")
         assert isinstance(e.__cause__, UnicodeEncodeError)
+
+    @pytest.mark.parametrize("text", ["\u00e9t\u00e9", "\u8a66\u9a13", os.fsdecode(b"\xffab\xfe"), "\u00e9" * 4,
+                                      "\u00e9" * 5, "abcdefg\u00e9", "\u20ac\u20ac\u20ac"])
+    def test_str_beyond_ascii_is_text_of_its_file_system_bytes_or_refused_whole(self, text):
+        """A str reaches the routine as os.fsencode encodes it, as the same text in bytes does;
+        where those bytes do not fit the field (8 here) it is refused, never cut."""
+        raw = os.fsencode(text)
+        if len(raw) <= 8:
+            assert m.upper(text) == m.upper(raw) == raw.upper().ljust(8)  # upper: ASCII letters only
+            return
+        e = raises(ValueError, "string_from_pyobj failed in converting 1st argument `s' of _tvkprobe.tmath.upper to C string",
+                   m.upper, text)
+        assert str(e.__cause__) == f"text of {len(raw)} bytes does not fit s (8 characters)"
 
     def test_unicode_array_text_was_read_as_raw_ucs4(self):
         """Regression: a numpy str array passed as text was read as its 4-byte code units."""
@@ -643,6 +658,12 @@ class TestVariables:
         assert t.jobname[()] == b"abc" + b" " * 13
         with pytest.raises(ValueError):
             t.jobname = "x" * 17
+        # str beyond ASCII: its file-system bytes, refused whole where they do not fit
+        t.jobname = "Pr\u00fcfung\u20ac"
+        assert t.jobname[()] == os.fsencode("Pr\u00fcfung\u20ac").ljust(16)
+        raises(ValueError, "text of 17 bytes does not fit jobname (16 characters)", setattr, t, "jobname",
+               "\u00fc" * 8 + "a")
+        assert t.jobname[()] == os.fsencode("Pr\u00fcfung\u20ac").ljust(16)
         t.jobname = b""
 
     def test_constants_are_read_only(self):

@@ -1,5 +1,8 @@
 """Model input through the `iohandling` namespace: step, section and damage cards written into a
 temporary job folder, name tags and the Gauss-point report."""
+import os
+from pathlib import Path
+
 import numpy as np
 import pytest
 
@@ -13,6 +16,7 @@ sec = _tolvek.sectiondata
 dmg = _tolvek.damagedata
 buk = _tolvek.bukdata
 HUGE = np.finfo(float).max
+DATA = Path(__file__).resolve().parent / "data"
 
 TABLES = {
     shok: ["cycleprops", "cycles"],
@@ -339,3 +343,48 @@ def test_tables_too_large_for_memory_are_refused(tmp_path):
     lines = ["++Begin Damage, DMGID=1", "+Abstraction, TYPE=Delamination", "1 0.5 0.25 0", "++End Damage"]
     io.getdamagedatafromfile("", card(tmp_path, "DamageCard.tvk", *lines), big, big)
     assert err.errstat == -3 and dmg.delamdds is None
+
+
+@pytest.mark.parametrize("folder", ["Prüfung", os.fsdecode(b"d\xe9j\xe0"), "試験"])
+def test_a_path_with_characters_beyond_ascii_reads_as_the_same_path_in_bytes(tmp_path, folder):
+    # os.fsencode is the reference: a str path names the file its encoding names
+    job = tmp_path / folder
+    job.mkdir()
+    card(job, "SectionCard.tvk", "++Begin Section, SECID=7", "+Material", "3", "+Orientation", "0 45",
+         "+Thickness", "0.125", "++End Section")
+    for name in (str(job), os.fsencode(str(job))):
+        sec.nsec = 0
+        sec.secidlist = sec.plyorientation = sec.plythickness = sec.plyzcoord = None
+        io.getsectiondatafromfile("", name)
+        assert (int(sec.nsec), sec.plyorientation.tolist(), int(err.errstat)) == (1, [[0.0], [45.0]], 0)
+    (job / "Jöb.dat").write_bytes((DATA / "listing_mixed.dat").read_bytes())
+    io.getabqdatafromfile(str(job / "Jöb.dat"))
+    assert _tolvek.elementdata.elemlist.tolist() == [10, 12, 14, 15, 16]
+    io.getgausspointreport(str(job / "Jöb.rst"), [0.125, -2.5, 10.0], 17, 3)
+    assert (job / "Jöb.rst").read_text().split("\n")[1].split()[:2] == ["17", "3"]
+    _tolvek.jobdata.jobfilepath = str(job / "Jöb")
+    assert _tolvek.jobdata.jobfilepath[()].rstrip() == os.fsencode(str(job / "Jöb"))
+    _tolvek.jobdata.jobfilepath = b""
+    _tolvek.datahandling.deallocall()
+
+
+def test_a_card_saved_with_a_byte_order_mark_reads_as_without(tmp_path):
+    """Each of the four cards, its first line a block opener, with the UTF-8 mark an editor's
+    "save with BOM" puts before it: the tables of the card without it, and no report."""
+    cards = {"SectionCard.tvk": "++Begin Section, SECID=7\n+Material\n3\n+Orientation\n0 90\n"
+                                "+Thickness\n0.125",
+             "StepCard.tvk": "++Begin Step, STPID=1\n+Debug, TYPE=ELEMENT\n12",
+             "MaterialCard.tvk": "++Begin Material, MATID=3\n+Elastic\n70000 0.3",
+             "DamageCard.tvk": "++Begin Damage, DMGID=1\n+Position\n1 2 3 4"}
+    for name, text in cards.items():
+        end = "++End " + name[:-8].replace("Card", "")
+        (tmp_path / name).write_bytes(b"\xef\xbb\xbf" + f"{text}\n{end}\n".encode())
+    io.getstepdatafromfile("", str(tmp_path), 1)
+    io.getsectiondatafromfile("", str(tmp_path))
+    io.getmaterialdatafromfile("", str(tmp_path), int(sec.nplies), int(sec.nsec))
+    io.getdamagedatafromfile("", str(tmp_path), int(sec.nplies), int(sec.nsec))
+    assert err.errstat == 0 and settings()[0] == 12
+    assert int(sec.nsec) == 1 and sec.plyorientation[:, 0].tolist() == [0, 90]
+    assert _tolvek.materialdata.peprops[0, 0, 0] == 70000.0
+    assert dmg.dmgplane[:4, 0].tolist() == [1, 2, 3, 4]
+    _tolvek.datahandling.deallocall()

@@ -1,6 +1,8 @@
 """The material card reader (`iohandling.getmaterialdatafromfile`): per-(ply, section) property
 tables, the temperature axis, the factor table, the resin calibration tables and the cure
 tables, read from cards written into temporary job folders."""
+import os
+
 import numpy as np
 import pytest
 
@@ -111,6 +113,24 @@ def test_blocks_over_their_count_limits_are_not_copied(tmp_path):
     assert not md.phprops[:, 1, 0].any() and md.phprops[:2, 2, 0].tolist() == [7, 8]
 
 
+@pytest.mark.parametrize("keyword, named, taken, kept, lost", [
+    ("+Failure, TYPE=INITIATION", "+Failure INITIATION", "up to 5", 5, 6),
+    ("+Failure", "+Failure INITIATION", "up to 5", 5, 9),
+    ("+Failure, TYPE=EVOLUTION", "+Failure EVOLUTION", "up to 5", 5, 6),
+    ("+Failure, TYPE=PROPERTIES", "+Failure PROPERTIES", "up to 5", 5, 8),
+    ("+Failure, TYPE=DEGRADATION", "+Failure DEGRADATION", "6 or 12", 12, 7),
+    ("+Strength", "+Strength", "up to 10", 10, 11),
+    ("+Fracture", "+Fracture", "up to 5", 5, 6), ("+Hygrothermal", "+Hygrothermal", "up to 5", 5, 6)])
+def test_surplus_values_of_any_block_are_reported_with_keyword_material_and_count(tmp_path, keyword, named, taken,
+                                                                                  kept, lost):
+    for count, mid in ((kept, 4), (lost, 13)):  # a block its table takes whole leaves no report
+        err.rsxerr(1)
+        job(tmp_path / f"m{count}", [[mid]], *material(mid, keyword, " ".join(["1"] * count)))
+        assert err.errstat == (0 if count == kept else -2)
+    assert message() == f"Warning: {named} of material 13 has {lost} values, {taken} are read."
+    assert err.errintv.tolist() == [13, lost]
+
+
 def test_elastic_block_of_more_than_nine_values_lost_silently(tmp_path):
     # the block is not copied (the material keeps 0.0), and the loss is a warning naming the
     # material by its id, with the id and the count as the record's integers
@@ -196,7 +216,7 @@ def test_calibration_rows_follow_the_temperature_axis(tmp_path):
     assert s.shape == (2, 2, 2) and md.nsecantdata == 2
     assert s[0, :, 0].tolist() == [0, 0.01] and s[0, :, 1].tolist() == [0, 30]
     assert s[1, :, 0].tolist() == [0, 0.01] and s[1, :, 1].tolist() == [0, 20]
-    # The counter runs over every type: plasticity rows 3 and 4 wrap to rows 1 and 2.
+    # Every type's rows go to their own temperatures.
     f = md.flowprops
     assert f.shape == (2, 2, 3) and md.nflowdata == 2
     assert f[0, 0].tolist() == [1, 2, 3] and f[0, 1].tolist() == [4, 5, 6]
@@ -204,10 +224,60 @@ def test_calibration_rows_follow_the_temperature_axis(tmp_path):
     assert md.equivalentstress.tolist() == [[1, 100], [2, 200]]
     assert md.alpha2props.shape == (2, 1, 2) and md.alpha2props[:, 0].tolist() == [[0.5, 1.5], [0, 0]]
     assert md.nalpha1data == md.nsheardata == 1
-    # Each material counts anew: its shear line takes row 1, the normal lines rows 2, 1 and 2
-    # again, the last one overwriting the first.
-    assert md.shearprops[:, 0, :].tolist() == [[5, 5], [0, 0]]
-    assert md.normalprops[:, :, 1].tolist() == [[2, 0], [3, 4]]
+    # Material 2, without a list of its own, takes the axis of material 1: its shear line goes to
+    # row 80, the normal lines to rows 20, 80 and 20 again, the last one overwriting the first.
+    assert md.shearprops[:, 0, :].tolist() == [[0, 0], [5, 5]]
+    assert md.normalprops[:, :, 1].tolist() == [[3, 4], [2, 0]]
+    # Material 1 gives no Alpha2 row at its 80: the first report
+    assert message() == "Warning: +Calibration Alpha2 of material 1: no row at one of its T."
+    assert err.errintv.tolist() == [1, 2] and err.errrealv[0] == 80.0
+
+
+CALIBRATION = {"Secant": ("secantprops", 2), "Normal": ("normalprops", 2), "Shear": ("shearprops", 2),
+               "Plasticity": ("flowprops", 3), "Alpha1": ("alpha1props", 2), "Alpha3": ("alpha3props", 2)}
+
+
+def test_calibration_rows_go_to_their_own_temperature_in_any_order(tmp_path):
+    rng = np.random.default_rng(int(os.environ.get("TVK_SEARCH_SEED", "67")))
+    for case in range(20):
+        own = sorted(rng.choice([-40.0, 20.0, 23.5, 80.0, 1e3], size=rng.integers(1, 5), replace=False))
+        axis = sorted(set(own) | {-60.0, 50.0})  # with a second material's temperatures
+        lines, expected = [], {}
+        for word, (name, fields) in CALIBRATION.items():
+            if rng.random() < 0.5:
+                continue
+            expected[name] = np.zeros((len(axis), 2 * fields))
+            for temp in own:  # the reference: the row at the temperature's place on the axis
+                expected[name][axis.index(temp)] = row = rng.integers(1, 100, size=2 * fields)
+                lines.append([f"+Calibration, TYPE={word}, T={temp:g}", " ".join(map(str, row))])
+        rng.shuffle(lines)
+        release()
+        job(tmp_path / str(case), [[1, 2]], *material(1, "+Temperature", "-60 50"),
+            *material(2, "+Temperature", ", ".join(map(str, own)), *sum(lines, [])))
+        assert md.temperatures.tolist() == axis
+        for name, table in expected.items():
+            assert getattr(md, name).reshape(len(axis), -1, order="C").tolist() == table.tolist(), (case, name)
+        assert err.errstat == 0, message()  # rows at the other material's temperatures stay unset
+
+
+def test_calibration_row_off_the_axis_or_missing_is_reported_with_material_and_type(tmp_path):
+    # a temperature not on the axis keeps the row of its order, reported with the material and
+    # the type; a card that numbers its rows by order still loads
+    for mark, text in (("T=1", 1.0), ("T=2.0e1x", np.nan), ("T=", np.nan)):
+        err.rsxerr(1)
+        release()
+        job(tmp_path, [[7]], *material(7, "+Temperature", "20, 80", "+Calibration, TYPE=Shear, T=20", "5 5",
+                                       f"+Calibration, TYPE=Shear, {mark}", "6 6"))
+        assert md.shearprops[:, 0].tolist() == [[5, 5], [6, 6]]
+        assert message() == "Warning: +Calibration Shear of material 7: T= not on the axis."
+        assert err.errintv.tolist() == [7, 2]
+        np.testing.assert_equal(err.errrealv[0], text)
+    # a type left without its row at one of the material's temperatures
+    err.rsxerr(1)
+    job(tmp_path, [[3]], *material(3, "+Temperature", "20, 80", "+Calibration, TYPE=Normal, T=20", "1 1",
+                                   "+Calibration, TYPE=Plasticity, T=20", "1 2 3"))
+    assert message() == "Warning: +Calibration Normal of material 3: no row at one of its T."
+    assert err.errintv.tolist() == [3, 2] and err.errrealv[0] == 80.0
 
 
 def test_thermal_mode_scales_elastic_and_strength_per_temperature(tmp_path):
@@ -315,7 +385,7 @@ def test_leftover_tables_without_the_key_table_are_made_anew(tmp_path):
     assert md.pelimits.shape == (12, 2, 1) and md.pelimits[:, 0, 0].tolist() == [1, 2, 3, 4, 5, 6] * 2
     assert md.secantprops.shape == (2, 2, 2) and md.secantprops[:, :, 0].tolist() == [[1, 3], [0, 0]]
     assert md.temperatures.tolist() == [10, 30] and md.regularization.tolist() == [1, 2, 3]
-    assert err.errstat == 0
+    assert message() == "Warning: +Calibration Secant of material 1: no row at one of its T."
 
 
 def test_values_beyond_reused_tables_are_dropped_with_a_warning(tmp_path):
@@ -349,9 +419,9 @@ def test_repeated_temperatures_never_outgrow_the_tables(tmp_path):
     assert md.temperatures.tolist() == [20, 80] and md.ntempdata == 2
     assert md.peprops.shape == (18, 1, 1)
     np.testing.assert_allclose(md.peprops[9:, 0, 0], nye_isotropic(20.0, 0.2))
-    # Rows follow the longer list (3 rows); the third has no table row to go to.
-    assert md.alpha1props[:, 0].tolist() == [[1, 1], [2, 2]]
-    assert message() == "Warning: card value outside table in getmaterialdatafromfile."
+    # Rows go to their temperature: the second row at 20 overwrites the first.
+    assert md.alpha1props[:, 0].tolist() == [[2, 2], [3, 3]]
+    assert err.errstat == 0
 
 
 def test_matidlist_smaller_than_the_arguments(tmp_path):
