@@ -85,9 +85,21 @@ void note_unresolved_kink_ray(const char* routine) {
                         ".");
 }
 
-double refuse_fracture_angle(const char* routine) {
+bool refused_fracture_angle(double& r, const double* a0, const char* routine) {
+    if (!a0 || !fracture_angle_without_friction(*a0)) return false;
     tvk::report(-3, std::string("Error: fracture angle of ") + routine + " not finite or at a multiple of 90 degrees.");
-    return std::numeric_limits<double>::quiet_NaN();
+    r = std::numeric_limits<double>::quiet_NaN();
+    return true;
+}
+
+void into_misalignment_frame(double* sm, const double* s, double phi) {
+    double t[36];
+    tvk::lamina::nye_transformation(t, phi, 6, 1.0, false);
+    for (int i = 0; i < 6; ++i) {
+        double v = 0.0;
+        for (int j = 0; j < 6; ++j) v += t[i + 6 * j] * s[j];
+        sm[i] = v;
+    }
 }
 
 double refuse_misalignment(const char* routine) {
@@ -100,6 +112,9 @@ double refuse_misalignment(const char* routine) {
 namespace {
 
 double sq(double v) { return v * v; }
+
+// The tension term (tn+/yt)^2: 0 where tn is not positive, whatever yt.
+double tension_term(double tn, double yt) { return tn > 0.0 ? sq(tn / yt) : 0.0; }
 
 constexpr double default_a0_r = 0.9250245035569946;     // 53 degrees
 constexpr double default_sainc_r = 0.08726646259971647;  // 5 degrees
@@ -136,18 +151,6 @@ double transverse_shear_strength(double xc22, double a0_r) {
     return xc22 * std::cos(a0_r) * (std::cos(a0_r) / std::tan(2.0 * a0_r) + std::sin(a0_r));
 }
 
-// Nye stress (6) rotated by phi about direction 3 into the misalignment frame.
-void into_misalignment_frame(double* sm, const double* s, double phi) {
-    static constexpr int six = 6, plus = 0, stress_form = 0;
-    double t[36];
-    GetNyeTransformationMatrix(t, &phi, &six, &plus, &stress_form);
-    for (int i = 0; i < 6; ++i) {
-        double v = 0.0;
-        for (int j = 0; j < 6; ++j) v += t[i + 6 * j] * s[j];
-        sm[i] = v;
-    }
-}
-
 // LaRC05 kinking: the largest matrix-failure value on the kink plane, over the plane angle psi
 // in [0, pi], in the frame misaligned by `magnitude` with the sign of each plane's t12. The
 // traction on the face normal to direction 2 of the misalignment frame is (s22, s12, s23) of the
@@ -166,10 +169,11 @@ double kink_plane_exposure(const double* s, const Kinking& k, double magnitude, 
         double sp[6], sm[6];
         GetRotatedStresses(sp, &psi, axis1, s, s + 1, s + 2, s + 3, s + 4, s + 5, nullptr);
         const double phi = std::copysign(1.0, sp[3]) * magnitude;
-        into_misalignment_frame(sm, sp, phi);
+        tvk::failure::into_misalignment_frame(sm, sp, phi);
         const double tn = sm[1], tl = sm[3], tt = sm[5];
         if (!(k.sl - k.eta_l * tn > 0.0 && k.st - k.eta_t * tn > 0.0)) pole = true;
-        const double v = sq(tl / (k.sl - k.eta_l * tn)) + sq(tt / (k.st - k.eta_t * tn)) + sq(std::max(tn, 0.0) / xt22);
+        const double v = tvk::failure::friction_term(tl, k.sl - k.eta_l * tn) +
+                         tvk::failure::friction_term(tt, k.st - k.eta_t * tn) + tension_term(tn, xt22);
         return std::isfinite(v) ? v : overflow;
     };
     return tvk::failure::maximise_over_angle(value, 0.0, tvk::pi, sainc_r, gsflag, tvk::pi, default_sainc_r).value;
@@ -221,7 +225,7 @@ double larc05_fibre(const double* s, double xt11, double xt22, const double* a0,
         return std::numeric_limits<double>::quiet_NaN();
     }
     if (kink_band_only) return 0.0;  // kink-band stresses only: nothing to report in compression
-    if (a0 && tvk::failure::fracture_angle_without_friction(*a0)) return tvk::failure::refuse_fracture_angle(name);
+    if (double r = 0.0; tvk::failure::refused_fracture_angle(r, a0, name)) return r;
     const Kinking k = make_kinking();
     if (!k.has_misalignment) return tvk::failure::refuse_misalignment(name);
     return larc05_kinking(s, k, xt22, angle_r(sainc, default_sainc_r), gsflag ? *gsflag : 0, name);
@@ -281,10 +285,7 @@ void FBLaRC04(double* rfb, const double* s11, const double* s22, const double* s
     double sp[6], sm[6];
     GetRotatedStresses(sp, &psi, axis1, s11, s22, s33, s12, s13, s23, nullptr);
     if (fcl && *fcl != 0) return;
-    if (a0 && tvk::failure::fracture_angle_without_friction(*a0)) {
-        *rfb = tvk::failure::refuse_fracture_angle("FBLaRC04");
-        return;
-    }
+    if (tvk::failure::refused_fracture_angle(*rfb, a0, "FBLaRC04")) return;
     const Kinking k = kinking(a0_r, transverse_shear_strength(*xc22, a0_r), *x12, *xc11, *g12);
     if (!k.has_misalignment) {
         *rfb = tvk::failure::refuse_misalignment("FBLaRC04");
@@ -295,16 +296,16 @@ void FBLaRC04(double* rfb, const double* s11, const double* s22, const double* s
     auto frame = [&](double* sm, double f) {
         double sf[6];
         for (int i = 0; i < 6; ++i) sf[i] = f * sp[i];
-        into_misalignment_frame(sm, sf, std::copysign(1.0, sp[3]) * k.misalignment(f * *s11, f * *s22, f * *s12).magnitude);
+        tvk::failure::into_misalignment_frame(sm, sf, std::copysign(1.0, sp[3]) * k.misalignment(f * *s11, f * *s22, f * *s12).magnitude);
     };
     auto measure = [&](const double* sm) {
         const double s22m = sm[1], s12m = sm[3], s13m = sm[4];
-        if (s22m < 0.0) return sq(s12m / (*x12 - k.eta_l * s22m));
+        if (s22m < 0.0) return tvk::failure::friction_term(s12m, *x12 - k.eta_l * s22m);
         const double r = s22m / *xt22;
         return (1.0 - g) * r + g * r * r + sq(s12m / *x12) + c13 * sq(s13m / *x12);
     };
     const tvk::failure::KinkMisalignment band = k.misalignment(*s11, *s22, *s12);
-    into_misalignment_frame(sm, sp, band.angle(sp[3]));
+    tvk::failure::into_misalignment_frame(sm, sp, band.angle(sp[3]));
     *rfb = measure(sm);
     if (band.unstable) {
         *rfb = tvk::failure::past_instability(*rfb);

@@ -47,11 +47,6 @@ double finite_or_overflow(double v) { return std::isfinite(v) ? v : overflow; }
 // the pole's +inf.
 double quot(double n, double d) { return n == 0.0 ? 0.0 : n / d; }
 
-// Whether a term n/d has a divisor that finite stresses carried past the largest double (a
-// friction divisor st - eta tn): its value is then not known and reads +inf, unless n is exactly
-// 0, where the term is 0 whatever d.
-bool overflowed(double n, double d) { return n != 0.0 && !std::isfinite(d); }
-
 // The ply stress on the planes through the fibre direction.
 struct PlyStress {
     double s22, s33, s12, s13, s23;
@@ -137,22 +132,13 @@ ActionPlane larc_parameters(const double* a0, double xc22, double x12) {
 }
 
 double larc_value(const Traction& t, const ActionPlane& p) {
-    const double dt = p.st - p.eta_t * t.n, dl = p.sl - p.eta_l * t.n;
-    if (overflowed(t.t, dt) || overflowed(t.l, dl)) return overflow;
-    return finite_or_overflow(sq(quot(t.t, dt)) + sq(quot(t.l, dl)));
+    using tvk::failure::friction_term;
+    return finite_or_overflow(friction_term(t.t, p.st - p.eta_t * t.n) + friction_term(t.l, p.sl - p.eta_l * t.n));
 }
 
 // eta = -1/(2 tan 2 a0) of the Camanho and Wiegand criteria.
 double half_friction(const double* a0) {
     return a0 ? -1.0 / (2.0 * std::tan(2.0 * *a0 * tvk::deg2rad)) : 0.1433726928794039;
-}
-
-// A fracture angle a0 without friction (criteria.h) refuses criterion `name`: true, with a NaN
-// exposure in r and the refusal recorded.
-bool refused_angle(double* r, const double* a0, const char* name) {
-    if (!a0 || !tvk::failure::fracture_angle_without_friction(*a0)) return false;
-    *r = tvk::failure::refuse_fracture_angle(name);
-    return true;
 }
 
 // 2Q/(sqrt(D) - L) of the Hashin compression branches, or L when the denominator is 0; +inf
@@ -177,7 +163,7 @@ double overflow_exposure(std::initializer_list<double> stress) {
 void MCrckLaRC05(double* rmc, const double* s22, const double* s33, const double* s12, const double* s13,
                  const double* s23, const double* xt22, const double* xc22, const double* x12, const double* a0,
                  double* outtheta, const double* sainc, const int* gsflag) {
-    if (refused_angle(rmc, a0, "MCrckLaRC05")) return;
+    if (tvk::failure::refused_fracture_angle(*rmc, a0, "MCrckLaRC05")) return;
     const double default_step = default_sainc_r, step = search_step(sainc, default_step);
     const ActionPlane p = larc_parameters(a0, *xc22, *x12);
     const PlyStress s{*s22, *s33, *s12, *s13, *s23};
@@ -223,7 +209,7 @@ void MCrckLaRC04(double* rmc, const double* s11, const double* s22, const double
             .value;
     };
     if (*s11 >= -*xc22) {
-        if (refused_angle(rmc, a0, "MCrckLaRC04")) return;
+        if (tvk::failure::refused_fracture_angle(*rmc, a0, "MCrckLaRC04")) return;
         *rmc = ply_frame(1.0, outtheta);
         return;
     }
@@ -233,7 +219,7 @@ void MCrckLaRC04(double* rmc, const double* s11, const double* s22, const double
     double sp[6];
     GetRotatedStresses(sp, &psi, axis1, s11, s22, s33, s12, s13, s23, nullptr);
     if (kink_only) return;
-    if (refused_angle(rmc, a0, "MCrckLaRC04")) return;
+    if (tvk::failure::refused_fracture_angle(*rmc, a0, "MCrckLaRC04")) return;
     const double xc = *xc11;
     double phic = 0.0;
     if (!tvk::failure::initial_misalignment(phic, p.eta_l, p.sl, xc))
@@ -244,15 +230,9 @@ void MCrckLaRC04(double* rmc, const double* s11, const double* s22, const double
     // positive passed its pole at a lower load.
     bool pole = false;
     auto kink_frame = [&](double f, double magnitude, double* theta) {
-        const double phi = std::copysign(1.0, sp[3]) * magnitude;
-        static constexpr int six = 6, plus = 0, stress_form = 0;
-        double t[36], sm[6];
-        GetNyeTransformationMatrix(t, &phi, &six, &plus, &stress_form);
-        for (int i = 0; i < 6; ++i) {
-            double v = 0.0;
-            for (int j = 0; j < 6; ++j) v += t[i + 6 * j] * (f * sp[j]);
-            sm[i] = v;
-        }
+        double sf[6], sm[6];
+        for (int i = 0; i < 6; ++i) sf[i] = f * sp[i];
+        tvk::failure::into_misalignment_frame(sm, sf, std::copysign(1.0, sp[3]) * magnitude);
         const PlyStress s{sm[1], sm[2], sm[3], sm[4], sm[5]};
         auto value = [&](double theta) {
             const Traction t = s.on(theta);
@@ -439,7 +419,7 @@ void MCrckSPC3D(double* rmc, const double* s22, const double* s33, const double*
 void MCrckCamanho(double* rmc, const double* s22, const double* s33, const double* s12, const double* s13,
                   const double* s23, const double* xt22, const double* xc22, const double* x12, const double* x23,
                   double* outtheta, const double* a0, const double* sainc, const int* gsflag) {
-    if (refused_angle(rmc, a0, "MCrckCamanho")) return;
+    if (tvk::failure::refused_fracture_angle(*rmc, a0, "MCrckCamanho")) return;
     const double default_step = default_sainc_r, step = search_step(sainc, default_step);
     const double eta = half_friction(a0), st = *x23, sl = *x12, yt = *xt22, eta_l = eta * sl / st;
     const double g1 = (st * st - yt * yt) / (yt * st), g2 = 2.0 * eta - g1;
@@ -447,9 +427,8 @@ void MCrckCamanho(double* rmc, const double* s22, const double* s33, const doubl
     auto value = [&](double theta) {
         const Traction t = s.on(theta);
         if (t.n <= 0.0) {
-            const double dt = st - eta * t.n, dl = sl - eta_l * t.n;
-            if (overflowed(t.t, dt) || overflowed(t.l, dl)) return overflow;
-            return finite_or_overflow(std::sqrt(sq(quot(t.t, dt)) + sq(quot(t.l, dl))));
+            using tvk::failure::friction_term;
+            return finite_or_overflow(std::sqrt(friction_term(t.t, st - eta * t.n) + friction_term(t.l, sl - eta_l * t.n)));
         }
         const double n = t.n / st, l2 = sq(quot(t.l, sl));
         const double r = n * n + sq(quot(t.t, st)) + l2 + l2 * g2 * n + g1 * n;
@@ -466,7 +445,7 @@ void MCrckCamanho(double* rmc, const double* s22, const double* s33, const doubl
 void MCrckWiegand(double* rmc, const double* s22, const double* s33, const double* s12, const double* s13,
                   const double* s23, const double* xt22, const double* xc22, const double* x12, double* outtheta,
                   const double* a0, const double* sainc, const int* gsflag) {
-    if (refused_angle(rmc, a0, "MCrckWiegand")) return;
+    if (tvk::failure::refused_fracture_angle(*rmc, a0, "MCrckWiegand")) return;
     const double default_step = default_sainc_r, step = search_step(sainc, default_step);
     const double eta = half_friction(a0);
     const double two_tan = a0 ? 2.0 * std::tan(*a0 * tvk::deg2rad) : 2.6540896432408196;
@@ -474,9 +453,8 @@ void MCrckWiegand(double* rmc, const double* s22, const double* s33, const doubl
     const PlyStress s{*s22, *s33, *s12, *s13, *s23};
     auto value = [&](double theta) {
         const Traction t = s.on(theta);
-        const double dt = st - eta * t.n, dl = sl - eta_l * t.n;
-        if (overflowed(t.t, dt) || overflowed(t.l, dl)) return overflow;
-        const double v = sq(quot(t.t, dt)) + sq(quot(t.l, dl));
+        using tvk::failure::friction_term;
+        const double v = friction_term(t.t, st - eta * t.n) + friction_term(t.l, sl - eta_l * t.n);
         return finite_or_overflow(std::sqrt(t.n < 0.0 ? v : v + sq(quot(t.n, yt))));
     };
     auto near = s.tn_zero_planes(value);  // as in LaRC05's
