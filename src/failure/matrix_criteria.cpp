@@ -158,6 +158,34 @@ double overflow_exposure(std::initializer_list<double> stress) {
     return nan ? std::numeric_limits<double>::quiet_NaN() : overflow;
 }
 
+// LaRC04's matrix in the frame of the kink band (sp the stress in the kink plane's frame at
+// sigma): the reading's plane search and the tractions of its planes (kink_ray.h).
+struct Larc04Band {
+    tvk::failure::KinkRay ray;
+    const double* sp;
+    const ActionPlane& p;
+    double step, default_step;
+    int mode;
+    double zero;  // the rounding of 0 in a traction
+    template <class F>
+    double search(F&& value) const {
+        ++tvk::failure::kink_plane_searches;
+        return tvk::failure::maximise_over_angle<200>(value, 0.0, tvk::pi, step, mode, tvk::pi, default_step).value;
+    }
+    // The tractions of the plane theta through the band's fibre direction.
+    tvk::failure::KinkTerms terms(double theta) const {
+        const tvk::failure::MisalignedStress m(sp, std::copysign(1.0, sp[3]));
+        const double c = std::cos(theta), s = std::sin(theta);
+        tvk::failure::KinkTerms t;
+        t.n = m.s33 * (c * c) + m.s22 * (s * s) + m.s23 * (-2.0 * s * c);
+        t.f[0] = {m.s23 * (c * c - s * s) + (m.s33 + m.s22 * -1.0) * (s * c), p.st, p.eta_t};
+        t.f[1] = {m.s13 * c + m.s12 * -s, p.sl, p.eta_l};
+        t.nf = 2;
+        t.zero = zero;
+        return t;
+    }
+};
+
 }  // namespace
 
 void MCrckLaRC05(double* rmc, const double* s22, const double* s33, const double* s12, const double* s13,
@@ -199,10 +227,23 @@ void MCrckLaRC04(double* rmc, const double* s11, const double* s22, const double
         return;
     }
     const ActionPlane p = larc_parameters(a0, *xc22, *x12);
-    // The search in the ply frame at the load f.
-    auto ply_frame = [&](double f, double* theta) {
+    // Whether a plane's friction divisor is not positive under a numerator that is not 0 (beyond
+    // the rounding of 0 in the turned stress).
+    const double ply[6] = {*s11, *s22, *s33, *s12, *s13, *s23};
+    const double zero = tvk::failure::rounding_of_zero(ply);
+    auto passed_pole = [&](const Traction& t) {
+        return (std::abs(t.t) > zero && !(p.st - p.eta_t * t.n > 0.0)) ||
+               (std::abs(t.l) > zero && !(p.sl - p.eta_l * t.n > 0.0));
+    };
+    // The search in the ply frame at the load f; `pole` (where given) is set where a plane read
+    // passed its pole.
+    auto ply_frame = [&](double f, double* theta, bool* pole = nullptr) {
         const PlyStress s{f * *s22, f * *s33, f * *s12, f * *s13, f * *s23};
-        auto value = [&](double theta) { return larc_value(s.on(theta), p); };
+        auto value = [&](double theta) {
+            const Traction t = s.on(theta);
+            if (pole && passed_pole(t)) *pole = true;
+            return larc_value(t, p);
+        };
         // The planes at theta and theta + pi are one plane: the value has period pi.
         return fracture_plane<200>("LaRC04", s, {*xc22, *x12}, value, -tvk::pi, tvk::pi, step, default_step, gsflag,
                                    tvk::pi, theta, tvk::pi)
@@ -225,56 +266,44 @@ void MCrckLaRC04(double* rmc, const double* s11, const double* s22, const double
     if (!tvk::failure::initial_misalignment(phic, p.eta_l, p.sl, xc))
         return void(*rmc = tvk::failure::refuse_misalignment("MCrckLaRC04"));
     const double phi0 = phic - xc * phic / *g12;
-    // The search in the frame of the band's misalignment at the load f (s11, s22, s12) (sp).
-    // `pole` as in the kink plane of FBLaRC05: a plane evaluated whose friction divisor is not
-    // positive passed its pole at a lower load.
-    bool pole = false;
-    auto kink_frame = [&](double f, double magnitude, double* theta) {
-        double sf[6], sm[6];
-        for (int i = 0; i < 6; ++i) sf[i] = f * sp[i];
-        tvk::failure::into_misalignment_frame(sm, sf, std::copysign(1.0, sp[3]) * magnitude);
-        const PlyStress s{sm[1], sm[2], sm[3], sm[4], sm[5]};
-        auto value = [&](double theta) {
-            const Traction t = s.on(theta);
-            if (!(p.st - p.eta_t * t.n > 0.0 && p.sl - p.eta_l * t.n > 0.0)) pole = true;
-            return larc_value(t, p);
-        };
-        return fracture_plane<200>("LaRC04", s, {*xc22, *x12}, value, 0.0, tvk::pi, step, default_step, gsflag,
-                                   tvk::pi, theta)
-            .value;
-    };
+    // The search in the frame of the band's misalignment (sp); `pole` as in the kink plane of
+    // FBLaRC05: a plane read whose friction divisor is not positive under a numerator that is not
+    // 0 passed its pole at a lower load.
+    const int mode = gsflag ? *gsflag : 0;
+    const Larc04Band b{tvk::failure::KinkRay(ply, *g12, phi0), sp, p, step, default_step, mode, zero};
     // Past the kink band's instability the fibre has failed, and the matrix in the band with it.
     const tvk::failure::KinkMisalignment band = tvk::failure::kink_misalignment(*g12, phi0, *s11, *s22, *s12);
-    *rmc = kink_frame(1.0, band.magnitude, outtheta);
-    if (band.unstable) *rmc = tvk::failure::past_instability(*rmc);
-    if (band.unstable || !(*rmc < 1.0)) return;
-    if (pole) return void(*rmc = 1.0);
-    // A kinked fibre stays failed (kink_ray.h), over the loads of the ray in the band's frame
-    // (s11 below -xc22).
-    const double ply[6] = {*s11, *s22, *s33, *s12, *s13, *s23};  // sp has its invariants
-    const tvk::failure::KinkRay ray(ply, *g12, phi0);
-    const double strength[2] = {p.sl, p.st}, eta[2] = {p.eta_l, p.eta_t};
-    auto bound = [&](double ka, double kb, double eb) {
-        return ray.friction_bound(ka, kb, eb, strength, eta, 2, std::numeric_limits<double>::infinity());
+    bool pole = false;
+    double sm[6];
+    tvk::failure::into_misalignment_frame(sm, sp, std::copysign(1.0, sp[3]) * band.magnitude);
+    const PlyStress s{sm[1], sm[2], sm[3], sm[4], sm[5]};
+    auto value = [&](double theta) {
+        const Traction t = s.on(theta);
+        if (passed_pole(t)) pole = true;
+        return larc_value(t, p);
     };
-    auto exposure = [&](double f) {
-        const double m = tvk::failure::kink_misalignment(*g12, phi0, f * *s11, f * *s22, f * *s12).magnitude;
-        pole = false;
-        const double e = kink_frame(f, m, nullptr);
-        return pole ? std::numeric_limits<double>::infinity() : e;
-    };
-    // Below s11 = -xc22, at the loads f <= fs, the ply frame is read, whose measure is at most the
-    // one at fs, or passed a pole where a denominator at fs is not positive: on its planes tn lies
-    // within the transverse principal stresses, |tL| <= |(s12, s13)| and |tT| <= their radius.
+    ++tvk::failure::kink_plane_searches;
+    double r = fracture_plane<200>("LaRC04", s, {*xc22, *x12}, value, 0.0, tvk::pi, step, default_step, gsflag,
+                                   tvk::pi, outtheta)
+                   .value;
+    // Below s11 = -xc22, at the loads f <= fs, the ply frame is read, whose measure on each plane
+    // is at most the one at fs, or passed a pole where a divisor at fs is not positive under a
+    // numerator that is not 0: on its planes tn lies within the transverse principal stresses,
+    // |tL| <= |(s12, s13)| and |tT| <= their radius, and the search at fs is read only where these
+    // bound the measure at 1 or more.
     const double fs = -*xc22 / *s11;
     auto ply_failed = [&] {
-        const double dl = std::min(p.sl - p.eta_l * fs * ray.lt_min, p.sl - p.eta_l * fs * ray.lt_max);
-        const double dt = std::min(p.st - p.eta_t * fs * ray.lt_min, p.st - p.eta_t * fs * ray.lt_max);
-        if (!(dl > 0.0 && dt > 0.0)) return true;
-        const double b = sq(fs * ray.tau1 / dl) + sq(0.5 * fs * (ray.lt_max - ray.lt_min) / dt);
-        return !(b < 1.0) && ply_frame(fs, nullptr) >= 1.0;
+        const double c = 0.5 * (*s22 + *s33), rad = std::hypot(0.5 * (*s22 - *s33), *s23), tau = std::hypot(*s12, *s13);
+        const double dl = std::min(p.sl - p.eta_l * fs * (c - rad), p.sl - p.eta_l * fs * (c + rad));
+        const double dt = std::min(p.st - p.eta_t * fs * (c - rad), p.st - p.eta_t * fs * (c + rad));
+        const double b = (tau == 0.0 ? 0.0 : sq(fs * tau / dl)) + (rad == 0.0 ? 0.0 : sq(fs * rad / dt));
+        if ((tau == 0.0 || dl > 0.0) && (rad == 0.0 || dt > 0.0) && b < 1.0) return false;
+        bool passed = false;
+        ++tvk::failure::kink_plane_searches;
+        return ply_frame(fs, nullptr, &passed) >= 1.0 || passed;
     };
-    if (ply_failed() || tvk::failure::kink_ray_reached_failure(exposure, bound, fs, *rmc, "MCrckLaRC04")) *rmc = 1.0;
+    if (!band.unstable && r < 1.0 && !pole && ply_failed()) r = 1.0;
+    *rmc = tvk::failure::kink_band_exposure(b, r, pole, band.unstable, fs, "MCrckLaRC04");
 }
 
 namespace {
