@@ -152,6 +152,18 @@ struct Larc05Band {
         t.zero = tvk::failure::rounding_of_zero(s);
         return t;
     }
+    // Over every plane and load: (s22, s33, s23) of a kink plane has the transverse principal
+    // stresses lo, hi as its extremes, |(s12, s13)| = tau, and turned by mu the frame's tractions
+    // are |tL| <= tau + |s11 - s22|/2 sin 2mu, |tT| <= |(tau, radius)|, and tn within the range of
+    // s11 and the transverse stresses widened by tau sin 2mu.
+    double uniform_bound() const {
+        const double w = tvk::failure::largest_turn(ray, 0.0), tau = std::hypot(s[3], s[4]);
+        const double c = 0.5 * (s[1] + s[2]), rad = std::hypot(0.5 * (s[1] - s[2]), s[5]), lo = c - rad, hi = c + rad;
+        const double h = 0.5 * std::max(std::abs(s[0] - lo), std::abs(s[0] - hi));
+        const double nlo = std::min(std::min(lo, s[0]) - tau * w, 0.0), nhi = std::max(std::max(hi, s[0]) + tau * w, 0.0);
+        return tvk::failure::friction_bound(tau + h * w, k.sl, k.eta_l, nlo, nhi) +
+               tvk::failure::friction_bound(std::hypot(tau, rad), k.st, k.eta_t, nlo, nhi) + tension_term(nhi, xt22);
+    }
     // The reading: the exposure, and whether a plane read passed a pole (a friction divisor that
     // is not positive under a numerator that is not 0, beyond the rounding of 0).
     double reading(double magnitude, bool& pole) const {
@@ -188,6 +200,7 @@ struct Larc04Band {
         return value(0.0);
     }
     const tvk::failure::KinkTerms& terms(double) const { return t; }
+    double uniform_bound() const { return std::numeric_limits<double>::infinity(); }  // the one plane is cheap
 };
 
 double angle_r(const double* deg, double fallback_r) { return deg ? *deg * tvk::deg2rad : fallback_r; }

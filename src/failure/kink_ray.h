@@ -32,6 +32,8 @@ namespace tvk::failure {
 // Plane searches the kink-band criteria ran on this thread (readings and ray decisions): a
 // count for tests of the cost of a reading.
 inline thread_local long kink_plane_searches = 0;
+// Loads of the ray read on a plane by the ray decisions (kink_plane_verdict).
+inline thread_local long kink_ray_loads_read = 0;
 
 // A reading the ray may have reached without its exposure being 1: far below the accuracy of the
 // plane searches that give the readings.
@@ -53,8 +55,8 @@ struct FrameTrig {
     double at(const FrameAngle& a) const { return c0 + c2 * a.c2 + s2 * a.s2 + c1 * a.c1 + s1 * a.s1; }
     double slope(const FrameAngle& a) const { return 2.0 * (s2 * a.c2 - c2 * a.s2) + s1 * a.c1 - c1 * a.s1; }
     // Bounds of |f''| and |f'''|.
-    double curvature() const { return 4.0 * std::hypot(c2, s2) + std::hypot(c1, s1); }
-    double curvature3() const { return 8.0 * std::hypot(c2, s2) + std::hypot(c1, s1); }
+    double curvature() const { return 4.0 * (std::abs(c2) + std::abs(s2)) + std::abs(c1) + std::abs(s1); }
+    double curvature3() const { return 8.0 * (std::abs(c2) + std::abs(s2)) + std::abs(c1) + std::abs(s1); }
     bool zero() const { return c0 == 0.0 && c2 == 0.0 && s2 == 0.0 && c1 == 0.0 && s1 == 0.0; }
     FrameTrig operator*(double w) const { return {c0 * w, c2 * w, s2 * w, c1 * w, s1 * w}; }
     FrameTrig operator+(const FrameTrig& o) const { return {c0 + o.c0, c2 + o.c2, s2 + o.s2, c1 + o.c1, s1 + o.s1}; }
@@ -119,8 +121,28 @@ struct KinkTerms {
     double g = 0.0, c13 = 0.0, x12 = 0.0;
 };
 
+// The frames of the loads k_lo + (1 - k_lo) j/64 of the ray, j = 0 .. 64, computed once for all
+// planes (a stretch is halved at these loads first).
+struct KinkRayFrames {
+    static constexpr int n = 64;
+    const KinkRay& ray;
+    double k_lo;
+    FrameAngle at[n + 1];
+    bool have[n + 1] = {};
+    KinkRayFrames(const KinkRay& r, double lo) : ray(r), k_lo(lo) {}
+    double load(int j) const { return j == n ? 1.0 : k_lo + (1.0 - k_lo) * (j / double(n)); }
+    const FrameAngle& frame(int j) {
+        if (!have[j]) {
+            at[j] = FrameAngle(ray.magnitude(load(j)));
+            have[j] = true;
+        }
+        return at[j];
+    }
+};
+
 // One load of the ray on a plane: the frame and the traction functions' values and slopes.
 struct KinkNode {
+    int j;  // the index of the load in KinkRayFrames, -1 for none
     double k;
     FrameAngle at;
     double n, dn, a[2], da[2], a13;
@@ -156,8 +178,10 @@ struct KinkPlaneVerdict {
 
 namespace kink_detail {
 
-inline KinkNode node(const KinkTerms& t, const KinkRay& ray, double k) {
-    KinkNode q{k, FrameAngle(ray.magnitude(k)), 0, 0, {0, 0}, {0, 0}, 0};
+inline KinkNode node(const KinkTerms& t, KinkRayFrames& frames, int j, double k) {
+    ++kink_ray_loads_read;
+    KinkNode q{j, j >= 0 ? frames.load(j) : k, j >= 0 ? frames.frame(j) : FrameAngle(frames.ray.magnitude(k)),
+               0, 0, {0, 0}, {0, 0}, 0};
     q.n = t.n.at(q.at);
     q.dn = t.n.slope(q.at);
     for (int i = 0; i < t.nf; ++i) {
@@ -238,14 +262,15 @@ inline double stretch_bound(const KinkTerms& t, const KinkRay& ray, const KinkNo
 // The plane's verdict on the ray [k_lo, 1]: the stretch with the largest bound is halved until
 // every bound is below 1 + kink_ray_tolerance, a load reads at least 1, or kink_ray_loads loads
 // are read.
-inline KinkPlaneVerdict kink_plane_verdict(const KinkTerms& t, const KinkRay& ray, double k_lo) {
+inline KinkPlaneVerdict kink_plane_verdict(const KinkTerms& t, KinkRayFrames& frames) {
     using kink_detail::node;
+    const KinkRay& ray = frames.ray;
     struct Stretch {
         KinkNode a, b;
         double bound;
     };
     Stretch st[kink_ray_loads];
-    const KinkNode lo = node(t, ray, k_lo), hi = node(t, ray, 1.0);
+    const KinkNode lo = node(t, frames, 0, 0.0), hi = node(t, frames, KinkRayFrames::n, 1.0);
     double peak = std::max(kink_node_measure(t, lo), kink_node_measure(t, hi));
     int n = 0;
     st[n++] = {lo, hi, kink_detail::stretch_bound(t, ray, lo, hi)};
@@ -255,9 +280,10 @@ inline KinkPlaneVerdict kink_plane_verdict(const KinkTerms& t, const KinkRay& ra
             if (st[i].bound > st[top].bound) top = i;
         const Stretch s = st[top];
         if (!(s.bound >= 1.0 + kink_ray_tolerance)) return {peak, false, false};
-        const double km = 0.5 * (s.a.k + s.b.k);
+        const int jm = s.a.j >= 0 && s.b.j - s.a.j >= 2 ? (s.a.j + s.b.j) / 2 : -1;
+        const double km = jm >= 0 ? frames.load(jm) : 0.5 * (s.a.k + s.b.k);
         if (loads >= kink_ray_loads || n >= kink_ray_loads || !(km > s.a.k && km < s.b.k)) return {peak, false, true};
-        const KinkNode m = node(t, ray, km);
+        const KinkNode m = node(t, frames, jm, km);
         const double v = kink_node_measure(t, m);
         if (v >= 1.0) return {v, true, false};
         peak = std::max(peak, v);
@@ -273,7 +299,23 @@ inline KinkPlaneVerdict kink_plane_verdict(const KinkTerms& t, const KinkRay& ra
 // the ray [k_lo, 1); r where it did not. The ray is decided by one more plane search of the
 // planes' verdicts; an undecided ray reads 1 with the level -1 note naming `routine`.
 // Band: ray (KinkRay); search(value) the reading's plane search of value(plane), its largest
-// value; terms(plane) the plane's KinkTerms at sigma.
+// value; terms(plane) the plane's KinkTerms at sigma; uniform_bound() a bound of the measure over
+// every plane and load of the ray, which decides most rays without the search.
+// A bound of a friction term (a/(s - eta n))^2 whose numerator is at most a and normal traction
+// lies in [nlo, nhi]; +inf where a divisor may not be positive.
+inline double friction_bound(double a, double s, double eta, double nlo, double nhi) {
+    if (a == 0.0) return 0.0;
+    const double d = std::min(s - eta * nlo, s - eta * nhi);
+    if (!(d > 0.0)) return std::numeric_limits<double>::infinity();
+    return (a / d) * (a / d);
+}
+
+// sin 2mu of the largest frame angle of the ray's loads [k_lo, 1] (mu is monotone in k).
+inline double largest_turn(const KinkRay& ray, double k_lo) {
+    const double mu = std::max(std::abs(ray.magnitude(k_lo)), std::abs(ray.magnitude(1.0)));
+    return std::sin(2.0 * std::min(mu, 0.7853981633974483));
+}
+
 // The rounding of 0 in a traction of the stress s (Nye) turned into a plane's frame: a shear of a
 // hydrostatic stress comes out a few roundings of its size, not 0.
 inline double rounding_of_zero(const double* s) {
@@ -289,9 +331,11 @@ double kink_band_exposure(const Band& band, double r, bool pole, bool unstable, 
     if (pole) return 1.0;
     // The search looks for the plane of the largest measure on the ray, where the ray would
     // reach 1 first.
+    if (band.uniform_bound() < 1.0 + kink_ray_tolerance) return r;
     bool reached = false, undecided = false;
+    KinkRayFrames frames(band.ray, k_lo);
     band.search([&](double plane) {
-        const KinkPlaneVerdict v = kink_plane_verdict(band.terms(plane), band.ray, k_lo);
+        const KinkPlaneVerdict v = kink_plane_verdict(band.terms(plane), frames);
         reached = reached || v.reached;
         undecided = undecided || v.undecided;
         return v.peak;

@@ -172,6 +172,17 @@ struct Larc04Band {
         ++tvk::failure::kink_plane_searches;
         return tvk::failure::maximise_over_angle<200>(value, 0.0, tvk::pi, step, mode, tvk::pi, default_step).value;
     }
+    // Over every plane and load: turned by mu, |s12| <= |sp12| + |sp11 - sp22|/2 sin 2mu, s22 lies
+    // within sp11 and sp22 widened by |sp12| sin 2mu, |(s13, s23)| = q; on a plane |tL| <=
+    // |(s12, q)|, |tT| <= |(q, (s33 - s22)/2)| and tn within s22 and s33 widened by q.
+    double uniform_bound() const {
+        const double w = tvk::failure::largest_turn(ray, 0.0), h = 0.5 * std::abs(sp[0] - sp[1]);
+        const double p12 = std::abs(sp[3]), q = std::hypot(sp[4], sp[5]);
+        const double lo = std::min(sp[0], sp[1]) - p12 * w, hi = std::max(sp[0], sp[1]) + p12 * w;
+        const double tl = std::hypot(p12 + h * w, q), tt = std::hypot(q, 0.5 * std::max(std::abs(sp[2] - lo), std::abs(sp[2] - hi)));
+        const double nlo = std::min(std::min(lo, sp[2]) - q, 0.0), nhi = std::max(std::max(hi, sp[2]) + q, 0.0);
+        return tvk::failure::friction_bound(tt, p.st, p.eta_t, nlo, nhi) + tvk::failure::friction_bound(tl, p.sl, p.eta_l, nlo, nhi);
+    }
     // The tractions of the plane theta through the band's fibre direction.
     tvk::failure::KinkTerms terms(double theta) const {
         const tvk::failure::MisalignedStress m(sp, std::copysign(1.0, sp[3]));
