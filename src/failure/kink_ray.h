@@ -156,7 +156,7 @@ inline double kink_node_measure(const KinkTerms& t, const KinkNode& q) {
     auto friction = [&](int i) {
         const double a = q.k * q.a[i], d = t.f[i].s - t.f[i].eta * n;
         if (!(d > 0.0)) return std::abs(a) <= q.k * t.zero ? 0.0 : inf;
-        return a == 0.0 ? 0.0 : (a / d) * (a / d);
+        return friction_term(a, d);
     };
     if (t.larc04 && !(n < 0.0)) {
         const double r = n / t.yt, l = q.k * q.a[0] / t.x12, l3 = q.k * q.a13 / t.x12;
@@ -223,10 +223,7 @@ inline double stretch_bound(const KinkTerms& t, const KinkRay& ray, const KinkNo
             const Range da = over(a.da[i], b.da[i], f.a.curvature3(), dmu) * sg;
             const Range slope = Range{au.lo * f.s, au.hi * f.s} + kr * (da * d + k * au * dn * f.eta);
             const KinkNode* end = slope.lo >= 0.0 ? &b : slope.hi <= 0.0 ? &a : nullptr;
-            if (end) {
-                const double v = end->k * end->a[i] / (f.s - f.eta * end->k * end->n);
-                return v * v;
-            }
+            if (end) return friction_term(end->k * end->a[i], f.s - f.eta * end->k * end->n);
         }
         const double v = b.k * umax / d.lo;
         return v * v;
