@@ -139,8 +139,15 @@ struct Larc05Band {
         GetRotatedStresses(sp, &psi, axis1, s, s + 1, s + 2, s + 3, s + 4, s + 5, nullptr);
     }
     tvk::failure::KinkTerms terms(double psi) const {
-        double sp[6];
-        plane(sp, psi);
+        // The stress in the frame of the plane psi, turned about direction 1 (as plane() turns it,
+        // in closed form).
+        const double c = std::cos(psi), n = std::sin(psi), cc = c * c, nn = n * n, cn = c * n;
+        const double sp[6] = {s[0],
+                              cc * s[1] + 2.0 * cn * s[5] + nn * s[2],
+                              nn * s[1] - 2.0 * cn * s[5] + cc * s[2],
+                              c * s[3] + n * s[4],
+                              c * s[4] - n * s[3],
+                              cn * (s[2] - s[1]) + (cc - nn) * s[5]};
         const tvk::failure::MisalignedStress m(sp, std::copysign(1.0, sp[3]));
         tvk::failure::KinkTerms t;
         t.n = m.s22;
