@@ -15,8 +15,9 @@
 // (from the ranges of f, f' and the ray's dmu/dk) is at most its value at kb, any other term at
 // most its largest numerator over its least divisor over the stretch. A stretch whose bound
 // reaches 1 is halved, and a load whose measure is at least 1 ends the plane (the ray reached 1).
-// The planes are searched as the reading searches them, for the largest bound: one more plane
-// search decides the ray. Where a plane's stretches cannot be bounded below 1 within its limit
+// The planes are searched as the reading searches them, for the largest measure read on the ray:
+// one more plane search decides it. Most rays need not even that: a bound of the measure over
+// every plane and load (uniform_bound of the criterion) is below 1. Where a plane's stretches cannot be bounded below 1 within its limit
 // of loads, the ray is not decided: the exposure is 1, the conservative side, with a level -1
 // note.
 #pragma once
@@ -32,8 +33,6 @@ namespace tvk::failure {
 // Plane searches the kink-band criteria ran on this thread (readings and ray decisions): a
 // count for tests of the cost of a reading.
 inline thread_local long kink_plane_searches = 0;
-// Loads of the ray read on a plane by the ray decisions (kink_plane_verdict).
-inline thread_local long kink_ray_loads_read = 0;
 
 // A reading the ray may have reached without its exposure being 1: far below the accuracy of the
 // plane searches that give the readings.
@@ -179,7 +178,6 @@ struct KinkPlaneVerdict {
 namespace kink_detail {
 
 inline KinkNode node(const KinkTerms& t, KinkRayFrames& frames, int j, double k) {
-    ++kink_ray_loads_read;
     KinkNode q{j, j >= 0 ? frames.load(j) : k, j >= 0 ? frames.frame(j) : FrameAngle(frames.ray.magnitude(k)),
                0, 0, {0, 0}, {0, 0}, 0};
     q.n = t.n.at(q.at);
