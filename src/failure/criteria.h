@@ -11,6 +11,7 @@
 #pragma once
 
 #include <cmath>
+#include <limits>
 
 #include "core/tvk.h"
 
@@ -113,6 +114,25 @@ double polynomial_exposure(double lin, double quad, const char* what);
 // it lies from a pole of 1/tan, so the coefficient comes out infinite, or as rounding error of
 // either sign (about 8e15 at 90 degrees); beyond it the coefficient is within a few percent.
 bool fracture_angle_without_friction(double a0);
+// The guard of the criteria that read a0: where a0 is given and leaves the friction without a
+// value, records the refusal of `routine` at level -3 ("Error: fracture angle of <routine> not
+// finite or at a multiple of 90 degrees.") and gives true, with the NaN exposure in r.
+bool refused_fracture_angle(double& r, const double* a0, const char* routine);
+
+// The friction term (a/d)^2 of the fracture-plane measures, d = s - eta tn: 0 where a is exactly
+// 0, whatever d (its limit, also at a pole of d or a strength 0), so that 0/0 leaves no NaN on a
+// plane that has a value; a nonzero a over d = 0 is the pole's +inf; +inf also where a nonzero a
+// meets a divisor that is not finite (finite stresses carried it past the largest double, or a
+// strength is infinite): the term's value is then not known.
+inline double friction_term(double a, double d) {
+    if (a == 0.0) return 0.0;
+    if (!std::isfinite(d)) return std::numeric_limits<double>::infinity();
+    const double q = a / d;
+    return q * q;
+}
+
+// The stress s (Nye, 6) in the frame of the kink band misaligned by phi about direction 3.
+void into_misalignment_frame(double* sm, const double* s, double phi);
 
 // The initial misalignment phi_c of the kink band, the root of a tan^2 - tan + b = 0 that vanishes
 // with b, a = eta_L + SL/XC, b = SL/XC: atan(2b/(1 + sqrt(1 - 4ab))), the rationalised form of
@@ -134,8 +154,7 @@ KinkMisalignment kink_misalignment(double g12, double phi0, double s11, double s
 // The exposure of an unstable kink band: max(1, r), a NaN kept.
 double past_instability(double r);
 
-// Refusals at level -3 that return a NaN exposure: a fracture angle without friction, and
-// kinking parameters without an initial misalignment, naming the routine.
-double refuse_fracture_angle(const char* routine);
+// The refusal at level -3 of kinking parameters without an initial misalignment, naming the
+// routine: a NaN exposure.
 double refuse_misalignment(const char* routine);
 }  // namespace tvk::failure

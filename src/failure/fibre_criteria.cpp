@@ -42,52 +42,26 @@ KinkMisalignment kink_misalignment(double g12, double phi0, double s11, double s
 
 double past_instability(double r) { return std::isnan(r) ? r : std::max(1.0, r); }
 
-KinkRay::KinkRay(const double* s, double g12_, double phi0_)
-    : g12(g12_), phi0(phi0_), dss(s[0] - s[1]), s12(std::abs(s[3])), s11(s[0]), tau1(std::hypot(s[3], s[4])) {
-    const double m = (s[0] + s[1] + s[2]) / 3.0, d1 = s[0] - m, d2 = s[1] - m, d3 = s[2] - m;
-    rate = std::sqrt(2.0 * (d1 * d1 + d2 * d2 + d3 * d3 + 2.0 * (s[3] * s[3] + s[4] * s[4] + s[5] * s[5])));
-    const double c = 0.5 * (s[1] + s[2]), r = std::hypot(0.5 * (s[1] - s[2]), s[5]);
-    lt_min = c - r;
-    lt_max = c + r;
-}
-
-void KinkRay::normal_range(double phimax, double& lo, double& hi) const {
-    // n.sigma n = c^2 u.sigma u + s^2 s11 + 2cs u.sigma e1, with u.sigma u in [lt_min, lt_max],
-    // |u.sigma e1| <= tau1 and 2|cs| = sin 2|phi| <= sin 2 phimax.
-    const double s2 = std::sin(phimax) * std::sin(phimax), shear = std::sin(2.0 * phimax) * tau1;
-    lo = lt_min + s2 * std::min(0.0, s11 - lt_min) - shear;
-    hi = lt_max + s2 * std::max(0.0, s11 - lt_max) + shear;
-}
-
-double KinkRay::friction_bound(double ka, double kb, double eb, const double* s, const double* eta, int nterms,
-                               double yt) const {
-    constexpr double none = std::numeric_limits<double>::quiet_NaN();
-    const double pa = magnitude(ka), pb = magnitude(kb);
-    const double delta = kb * rate * std::abs(pb - pa);
-    double lo = 0.0, hi = 0.0;
-    normal_range(std::max(std::abs(pa), std::abs(pb)), lo, hi);
-    // With a tension term, (tn+/yt)^2 <= eb on the planes at kb bounds tn there.
-    if (yt < std::numeric_limits<double>::infinity()) hi = std::min(hi, (yt * std::sqrt(std::max(eb, 0.0)) + delta) / kb);
-    if (!(yt > 0.0)) return none;
-    double alpha = 1.0, beta2 = (delta / yt) * (delta / yt);
-    for (int i = 0; i < nterms; ++i) {
-        const double d = std::min(s[i] - eta[i] * kb * lo, s[i] - eta[i] * kb * hi);
-        if (!(d > 0.0)) return none;
-        alpha = std::max(alpha, 1.0 + std::abs(eta[i]) * delta / d);
-        beta2 += (delta / d) * (delta / d);
-    }
-    const double b = std::sqrt(std::max(eb, 0.0)) * alpha + std::sqrt(beta2);
-    return b * b;
-}
-
 void note_unresolved_kink_ray(const char* routine) {
     tvk::report(-1, std::string("Note: load path of the kink band not resolved within its limit in ") + routine +
                         ".");
 }
 
-double refuse_fracture_angle(const char* routine) {
+bool refused_fracture_angle(double& r, const double* a0, const char* routine) {
+    if (!a0 || !fracture_angle_without_friction(*a0)) return false;
     tvk::report(-3, std::string("Error: fracture angle of ") + routine + " not finite or at a multiple of 90 degrees.");
-    return std::numeric_limits<double>::quiet_NaN();
+    r = std::numeric_limits<double>::quiet_NaN();
+    return true;
+}
+
+void into_misalignment_frame(double* sm, const double* s, double phi) {
+    double t[36];
+    tvk::lamina::nye_transformation(t, phi, 6, 1.0, false);
+    for (int i = 0; i < 6; ++i) {
+        double v = 0.0;
+        for (int j = 0; j < 6; ++j) v += t[i + 6 * j] * s[j];
+        sm[i] = v;
+    }
 }
 
 double refuse_misalignment(const char* routine) {
@@ -100,6 +74,9 @@ double refuse_misalignment(const char* routine) {
 namespace {
 
 double sq(double v) { return v * v; }
+
+// The tension term (tn+/yt)^2: 0 where tn is not positive, whatever yt.
+double tension_term(double tn, double yt) { return tn > 0.0 ? sq(tn / yt) : 0.0; }
 
 constexpr double default_a0_r = 0.9250245035569946;     // 53 degrees
 constexpr double default_sainc_r = 0.08726646259971647;  // 5 degrees
@@ -136,68 +113,102 @@ double transverse_shear_strength(double xc22, double a0_r) {
     return xc22 * std::cos(a0_r) * (std::cos(a0_r) / std::tan(2.0 * a0_r) + std::sin(a0_r));
 }
 
-// Nye stress (6) rotated by phi about direction 3 into the misalignment frame.
-void into_misalignment_frame(double* sm, const double* s, double phi) {
-    static constexpr int six = 6, plus = 0, stress_form = 0;
-    double t[36];
-    GetNyeTransformationMatrix(t, &phi, &six, &plus, &stress_form);
-    for (int i = 0; i < 6; ++i) {
-        double v = 0.0;
-        for (int j = 0; j < 6; ++j) v += t[i + 6 * j] * s[j];
-        sm[i] = v;
-    }
-}
-
-// LaRC05 kinking: the largest matrix-failure value on the kink plane, over the plane angle psi
-// in [0, pi], in the frame misaligned by `magnitude` with the sign of each plane's t12. The
-// traction on the face normal to direction 2 of the misalignment frame is (s22, s12, s23) of the
-// frame's stress, read directly (a rotation by 0 is the identity).
+// LaRC05 kinking of the ply stress s: the largest matrix-failure value on the kink plane, over
+// the plane angle psi in [0, pi], in the frame misaligned by the band's misalignment with the sign
+// of each plane's t12. The traction on the face normal to direction 2 of the misalignment frame
+// is (s22, s12, s23) of the frame's stress, read directly (a rotation by 0 is the identity).
 // The measure has a value on every plane of a finite stress: where the stress carries it past
 // the largest double (an overflowing rotation, traction or square, inf - inf, inf/inf), it is
 // +inf on that plane, so that the exposure is not finite and the ply is refused, rather than a
 // NaN that the search would skip as a plane without a value and read as an intact ply.
-// `pole` is set where a plane evaluated has a friction divisor that is not positive: its measure,
-// whose divisors are the strengths at no load, passed a pole at a lower load of the ray.
-double kink_plane_exposure(const double* s, const Kinking& k, double magnitude, double xt22, double sainc_r,
-                           int gsflag, bool& pole) {
-    static constexpr double axis1[3] = {1.0, 0.0, 0.0};
-    constexpr double overflow = std::numeric_limits<double>::infinity();
-    auto value = [&](double psi) {
-        double sp[6], sm[6];
-        GetRotatedStresses(sp, &psi, axis1, s, s + 1, s + 2, s + 3, s + 4, s + 5, nullptr);
-        const double phi = std::copysign(1.0, sp[3]) * magnitude;
-        into_misalignment_frame(sm, sp, phi);
-        const double tn = sm[1], tl = sm[3], tt = sm[5];
-        if (!(k.sl - k.eta_l * tn > 0.0 && k.st - k.eta_t * tn > 0.0)) pole = true;
-        const double v = sq(tl / (k.sl - k.eta_l * tn)) + sq(tt / (k.st - k.eta_t * tn)) + sq(std::max(tn, 0.0) / xt22);
-        return std::isfinite(v) ? v : overflow;
-    };
-    return tvk::failure::maximise_over_angle(value, 0.0, tvk::pi, sainc_r, gsflag, tvk::pi, default_sainc_r).value;
-}
+struct Larc05Band {
+    const double* s;
+    const Kinking& k;
+    double xt22, sainc_r;
+    int gsflag;
+    tvk::failure::KinkRay ray;
 
-// The kink-plane exposure of the ply stress s (routine `name`). Past the kink band's instability
-// the fibre has failed: the exposure is at least 1. A kinked fibre stays failed: where the kink
-// plane's matrix failed at a lower load k s of the ray, the exposure is at least 1 (kink_ray.h).
+    template <class F>
+    double search(F&& value) const {
+        ++tvk::failure::kink_plane_searches;
+        return tvk::failure::maximise_over_angle(value, 0.0, tvk::pi, sainc_r, gsflag, tvk::pi, default_sainc_r).value;
+    }
+    // The stress in the frame of the kink plane psi.
+    void plane(double* sp, double psi) const {
+        static constexpr double axis1[3] = {1.0, 0.0, 0.0};
+        GetRotatedStresses(sp, &psi, axis1, s, s + 1, s + 2, s + 3, s + 4, s + 5, nullptr);
+    }
+    tvk::failure::KinkTerms terms(double psi) const {
+        // The stress in the frame of the plane psi, turned about direction 1 (as plane() turns it,
+        // in closed form).
+        const double c = std::cos(psi), n = std::sin(psi), cc = c * c, nn = n * n, cn = c * n;
+        const double sp[6] = {s[0],
+                              cc * s[1] + 2.0 * cn * s[5] + nn * s[2],
+                              nn * s[1] - 2.0 * cn * s[5] + cc * s[2],
+                              c * s[3] + n * s[4],
+                              c * s[4] - n * s[3],
+                              cn * (s[2] - s[1]) + (cc - nn) * s[5]};
+        const tvk::failure::MisalignedStress m(sp, std::copysign(1.0, sp[3]));
+        tvk::failure::KinkTerms t;
+        t.n = m.s22;
+        t.f[0] = {m.s12, k.sl, k.eta_l};
+        t.f[1] = {m.s23, k.st, k.eta_t};
+        t.nf = 2;
+        t.tension = true;
+        t.yt = xt22;
+        t.zero = tvk::failure::rounding_of_zero(s);
+        return t;
+    }
+    // Over every plane and load: (s22, s33, s23) of a kink plane has the transverse principal
+    // stresses lo, hi as its extremes, |(s12, s13)| = tau, and turned by mu the frame's tractions
+    // are |tL| <= tau + |s11 - s22|/2 sin 2mu, |tT| <= |(tau, radius)|, and tn within the range of
+    // s11 and the transverse stresses widened by tau sin 2mu.
+    double uniform_bound() const {
+        const double w = tvk::failure::largest_turn(ray, 0.0), tau = std::hypot(s[3], s[4]);
+        const double c = 0.5 * (s[1] + s[2]), rad = std::hypot(0.5 * (s[1] - s[2]), s[5]), lo = c - rad, hi = c + rad;
+        const double h = 0.5 * std::max(std::abs(s[0] - lo), std::abs(s[0] - hi));
+        const double nlo = std::min(std::min(lo, s[0]) - tau * w, 0.0), nhi = std::max(std::max(hi, s[0]) + tau * w, 0.0);
+        return tvk::failure::friction_bound(tau + h * w, k.sl, k.eta_l, nlo, nhi) +
+               tvk::failure::friction_bound(std::hypot(tau, rad), k.st, k.eta_t, nlo, nhi) + tension_term(nhi, xt22);
+    }
+    // The reading: the exposure, and whether a plane read passed a pole (a friction divisor that
+    // is not positive under a numerator that is not 0, beyond the rounding of 0).
+    double reading(double magnitude, bool& pole) const {
+        constexpr double overflow = std::numeric_limits<double>::infinity();
+        const double zero = tvk::failure::rounding_of_zero(s);
+        pole = false;
+        return search([&](double psi) {
+            double sp[6], sm[6];
+            plane(sp, psi);
+            tvk::failure::into_misalignment_frame(sm, sp, std::copysign(1.0, sp[3]) * magnitude);
+            const double tn = sm[1], tl = sm[3], tt = sm[5], dl = k.sl - k.eta_l * tn, dt = k.st - k.eta_t * tn;
+            if ((std::abs(tl) > zero && !(dl > 0.0)) || (std::abs(tt) > zero && !(dt > 0.0))) pole = true;
+            const double v = tvk::failure::friction_term(tl, dl) + tvk::failure::friction_term(tt, dt) + tension_term(tn, xt22);
+            return std::isfinite(v) ? v : overflow;
+        });
+    }
+};
+
+// The kink-plane exposure of the ply stress s (routine `name`); see kink_band_exposure.
 double larc05_kinking(const double* s, const Kinking& k, double xt22, double sainc_r, int gsflag, const char* name) {
     const tvk::failure::KinkMisalignment band = k.misalignment(s[0], s[1], s[3]);
+    const Larc05Band b{s, k, xt22, sainc_r, gsflag, tvk::failure::KinkRay(s, k.g12, k.phi0)};
     bool pole = false;
-    const double r = kink_plane_exposure(s, k, band.magnitude, xt22, sainc_r, gsflag, pole);
-    if (band.unstable) return tvk::failure::past_instability(r);
-    if (!(r < 1.0)) return r;
-    if (pole) return 1.0;
-    const tvk::failure::KinkRay ray(s, k.g12, k.phi0);
-    const double strength[2] = {k.sl, k.st}, eta[2] = {k.eta_l, k.eta_t};
-    auto bound = [&](double ka, double kb, double eb) { return ray.friction_bound(ka, kb, eb, strength, eta, 2, xt22); };
-    auto exposure = [&](double f) {
-        double sf[6];
-        for (int i = 0; i < 6; ++i) sf[i] = f * s[i];
-        bool passed = false;
-        const double e =
-            kink_plane_exposure(sf, k, k.misalignment(sf[0], sf[1], sf[3]).magnitude, xt22, sainc_r, gsflag, passed);
-        return passed ? std::numeric_limits<double>::infinity() : e;
-    };
-    return tvk::failure::kink_ray_reached_failure(exposure, bound, 0.0, r, name) ? 1.0 : r;
+    const double r = b.reading(band.magnitude, pole);
+    return tvk::failure::kink_band_exposure(b, r, pole, band.unstable, 0.0, name);
 }
+
+// LaRC04 kinking: one plane, whose verdict on the ray is the search (kink_ray.h).
+struct Larc04Band {
+    tvk::failure::KinkRay ray;
+    tvk::failure::KinkTerms t;
+    template <class F>
+    double search(F&& value) const {
+        return value(0.0);
+    }
+    const tvk::failure::KinkTerms& terms(double) const { return t; }
+    double uniform_bound() const { return std::numeric_limits<double>::infinity(); }  // the one plane is cheap
+};
 
 double angle_r(const double* deg, double fallback_r) { return deg ? *deg * tvk::deg2rad : fallback_r; }
 
@@ -221,7 +232,7 @@ double larc05_fibre(const double* s, double xt11, double xt22, const double* a0,
         return std::numeric_limits<double>::quiet_NaN();
     }
     if (kink_band_only) return 0.0;  // kink-band stresses only: nothing to report in compression
-    if (a0 && tvk::failure::fracture_angle_without_friction(*a0)) return tvk::failure::refuse_fracture_angle(name);
+    if (double r = 0.0; tvk::failure::refused_fracture_angle(r, a0, name)) return r;
     const Kinking k = make_kinking();
     if (!k.has_misalignment) return tvk::failure::refuse_misalignment(name);
     return larc05_kinking(s, k, xt22, angle_r(sainc, default_sainc_r), gsflag ? *gsflag : 0, name);
@@ -281,70 +292,39 @@ void FBLaRC04(double* rfb, const double* s11, const double* s22, const double* s
     double sp[6], sm[6];
     GetRotatedStresses(sp, &psi, axis1, s11, s22, s33, s12, s13, s23, nullptr);
     if (fcl && *fcl != 0) return;
-    if (a0 && tvk::failure::fracture_angle_without_friction(*a0)) {
-        *rfb = tvk::failure::refuse_fracture_angle("FBLaRC04");
-        return;
-    }
+    if (tvk::failure::refused_fracture_angle(*rfb, a0, "FBLaRC04")) return;
     const Kinking k = kinking(a0_r, transverse_shear_strength(*xc22, a0_r), *x12, *xc11, *g12);
     if (!k.has_misalignment) {
         *rfb = tvk::failure::refuse_misalignment("FBLaRC04");
         return;
     }
-    // The measure in the frame of the band's misalignment at the load f (s11, s22, s12) (sp).
+    // The measure in the frame of the band's misalignment (sp): where the normal traction is
+    // compressive the friction term, else the tension form.
     const double c13 = 1.0 / *e22 - sq(*nu12) / *e11;
-    auto frame = [&](double* sm, double f) {
-        double sf[6];
-        for (int i = 0; i < 6; ++i) sf[i] = f * sp[i];
-        into_misalignment_frame(sm, sf, std::copysign(1.0, sp[3]) * k.misalignment(f * *s11, f * *s22, f * *s12).magnitude);
-    };
     auto measure = [&](const double* sm) {
         const double s22m = sm[1], s12m = sm[3], s13m = sm[4];
-        if (s22m < 0.0) return sq(s12m / (*x12 - k.eta_l * s22m));
+        if (s22m < 0.0) return tvk::failure::friction_term(s12m, *x12 - k.eta_l * s22m);
         const double r = s22m / *xt22;
         return (1.0 - g) * r + g * r * r + sq(s12m / *x12) + c13 * sq(s13m / *x12);
     };
     const tvk::failure::KinkMisalignment band = k.misalignment(*s11, *s22, *s12);
-    into_misalignment_frame(sm, sp, band.angle(sp[3]));
-    *rfb = measure(sm);
-    if (band.unstable) {
-        *rfb = tvk::failure::past_instability(*rfb);
-        return;
-    }
-    if (!(*rfb < 1.0)) return;
-    // A friction divisor that is not positive passed its pole at a lower load: 1.
-    if (sm[1] < 0.0 && !(*x12 - k.eta_l * sm[1] > 0.0)) {
-        *rfb = 1.0;
-        return;
-    }
-    // A kinked fibre stays failed (kink_ray.h). Over the loads [ka, kb] the frame's tractions lie
-    // within delta of those at kb, and each term is at most its largest magnitude there.
+    tvk::failure::into_misalignment_frame(sm, sp, band.angle(sp[3]));
     const double ply[6] = {*s11, *s22, *s33, *s12, *s13, *s23};  // sp has its invariants
-    const tvk::failure::KinkRay ray(ply, k.g12, k.phi0);
-    auto bound = [&](double ka, double kb, double) {
-        constexpr double none = std::numeric_limits<double>::quiet_NaN();
-        double at[6];
-        frame(at, kb);
-        const double delta = kb * ray.rate * std::abs(ray.magnitude(kb) - ray.magnitude(ka));
-        const double n = at[1], tl = std::abs(at[3]) + delta, t13 = std::abs(at[4]) + delta;
-        double u = 0.0;
-        if (n - delta < 0.0) {
-            const double d = std::min(*x12 - k.eta_l * (n - delta), *x12 - k.eta_l * std::min(n + delta, 0.0));
-            if (!(d > 0.0)) return none;
-            u = sq(tl / d);
-        }
-        if (n + delta >= 0.0) {
-            if (!(*xt22 > 0.0)) return none;
-            const double r = (n + delta) / *xt22;
-            u = std::max(u, std::abs(1.0 - g) * r + std::abs(g) * r * r + sq(tl / *x12) + std::abs(c13) * sq(t13 / *x12));
-        }
-        return u;
-    };
-    auto exposure = [&](double f) {
-        double at[6];
-        frame(at, f);
-        return at[1] < 0.0 && !(*x12 - k.eta_l * at[1] > 0.0) ? std::numeric_limits<double>::infinity() : measure(at);
-    };
-    if (tvk::failure::kink_ray_reached_failure(exposure, bound, 0.0, *rfb, "FBLaRC04")) *rfb = 1.0;
+    const double zero = tvk::failure::rounding_of_zero(ply);
+    const bool pole = sm[1] < 0.0 && std::abs(sm[3]) > zero && !(*x12 - k.eta_l * sm[1] > 0.0);
+    Larc04Band b{tvk::failure::KinkRay(ply, k.g12, k.phi0), {}};
+    const tvk::failure::MisalignedStress m(sp, std::copysign(1.0, sp[3]));
+    b.t.n = m.s22;
+    b.t.f[0] = {m.s12, *x12, k.eta_l};
+    b.t.nf = 1;
+    b.t.larc04 = b.t.tension = true;
+    b.t.yt = *xt22;
+    b.t.a13 = m.s13;
+    b.t.g = g;
+    b.t.c13 = c13;
+    b.t.x12 = *x12;
+    b.t.zero = zero;
+    *rfb = tvk::failure::kink_band_exposure(b, measure(sm), pole, band.unstable, 0.0, "FBLaRC04");
 }
 
 void FBChangChang(double* rfb, const double* s11, const double* s12, const double* xt11, const double* xc11,

@@ -47,11 +47,6 @@ double finite_or_overflow(double v) { return std::isfinite(v) ? v : overflow; }
 // the pole's +inf.
 double quot(double n, double d) { return n == 0.0 ? 0.0 : n / d; }
 
-// Whether a term n/d has a divisor that finite stresses carried past the largest double (a
-// friction divisor st - eta tn): its value is then not known and reads +inf, unless n is exactly
-// 0, where the term is 0 whatever d.
-bool overflowed(double n, double d) { return n != 0.0 && !std::isfinite(d); }
-
 // The ply stress on the planes through the fibre direction.
 struct PlyStress {
     double s22, s33, s12, s13, s23;
@@ -137,22 +132,13 @@ ActionPlane larc_parameters(const double* a0, double xc22, double x12) {
 }
 
 double larc_value(const Traction& t, const ActionPlane& p) {
-    const double dt = p.st - p.eta_t * t.n, dl = p.sl - p.eta_l * t.n;
-    if (overflowed(t.t, dt) || overflowed(t.l, dl)) return overflow;
-    return finite_or_overflow(sq(quot(t.t, dt)) + sq(quot(t.l, dl)));
+    using tvk::failure::friction_term;
+    return finite_or_overflow(friction_term(t.t, p.st - p.eta_t * t.n) + friction_term(t.l, p.sl - p.eta_l * t.n));
 }
 
 // eta = -1/(2 tan 2 a0) of the Camanho and Wiegand criteria.
 double half_friction(const double* a0) {
     return a0 ? -1.0 / (2.0 * std::tan(2.0 * *a0 * tvk::deg2rad)) : 0.1433726928794039;
-}
-
-// A fracture angle a0 without friction (criteria.h) refuses criterion `name`: true, with a NaN
-// exposure in r and the refusal recorded.
-bool refused_angle(double* r, const double* a0, const char* name) {
-    if (!a0 || !tvk::failure::fracture_angle_without_friction(*a0)) return false;
-    *r = tvk::failure::refuse_fracture_angle(name);
-    return true;
 }
 
 // 2Q/(sqrt(D) - L) of the Hashin compression branches, or L when the denominator is 0; +inf
@@ -172,12 +158,51 @@ double overflow_exposure(std::initializer_list<double> stress) {
     return nan ? std::numeric_limits<double>::quiet_NaN() : overflow;
 }
 
+// LaRC04's matrix in the frame of the kink band (sp the stress in the kink plane's frame at
+// sigma): the reading's plane search and the tractions of its planes (kink_ray.h).
+struct Larc04Band {
+    tvk::failure::KinkRay ray;
+    const double* sp;
+    const ActionPlane& p;
+    double step, default_step;
+    int mode;
+    double zero;  // the rounding of 0 in a traction
+    template <class F>
+    double search(F&& value) const {
+        ++tvk::failure::kink_plane_searches;
+        return tvk::failure::maximise_over_angle<200>(value, 0.0, tvk::pi, step, mode, tvk::pi, default_step).value;
+    }
+    // Over every plane and load: turned by mu, |s12| <= |sp12| + |sp11 - sp22|/2 sin 2mu, s22 lies
+    // within sp11 and sp22 widened by |sp12| sin 2mu, |(s13, s23)| = q; on a plane |tL| <=
+    // |(s12, q)|, |tT| <= |(q, (s33 - s22)/2)| and tn within s22 and s33 widened by q.
+    double uniform_bound() const {
+        const double w = tvk::failure::largest_turn(ray, 0.0), h = 0.5 * std::abs(sp[0] - sp[1]);
+        const double p12 = std::abs(sp[3]), q = std::hypot(sp[4], sp[5]);
+        const double lo = std::min(sp[0], sp[1]) - p12 * w, hi = std::max(sp[0], sp[1]) + p12 * w;
+        const double tl = std::hypot(p12 + h * w, q), tt = std::hypot(q, 0.5 * std::max(std::abs(sp[2] - lo), std::abs(sp[2] - hi)));
+        const double nlo = std::min(std::min(lo, sp[2]) - q, 0.0), nhi = std::max(std::max(hi, sp[2]) + q, 0.0);
+        return tvk::failure::friction_bound(tt, p.st, p.eta_t, nlo, nhi) + tvk::failure::friction_bound(tl, p.sl, p.eta_l, nlo, nhi);
+    }
+    // The tractions of the plane theta through the band's fibre direction.
+    tvk::failure::KinkTerms terms(double theta) const {
+        const tvk::failure::MisalignedStress m(sp, std::copysign(1.0, sp[3]));
+        const double c = std::cos(theta), s = std::sin(theta);
+        tvk::failure::KinkTerms t;
+        t.n = m.s33 * (c * c) + m.s22 * (s * s) + m.s23 * (-2.0 * s * c);
+        t.f[0] = {m.s23 * (c * c - s * s) + (m.s33 + m.s22 * -1.0) * (s * c), p.st, p.eta_t};
+        t.f[1] = {m.s13 * c + m.s12 * -s, p.sl, p.eta_l};
+        t.nf = 2;
+        t.zero = zero;
+        return t;
+    }
+};
+
 }  // namespace
 
 void MCrckLaRC05(double* rmc, const double* s22, const double* s33, const double* s12, const double* s13,
                  const double* s23, const double* xt22, const double* xc22, const double* x12, const double* a0,
                  double* outtheta, const double* sainc, const int* gsflag) {
-    if (refused_angle(rmc, a0, "MCrckLaRC05")) return;
+    if (tvk::failure::refused_fracture_angle(*rmc, a0, "MCrckLaRC05")) return;
     const double default_step = default_sainc_r, step = search_step(sainc, default_step);
     const ActionPlane p = larc_parameters(a0, *xc22, *x12);
     const PlyStress s{*s22, *s33, *s12, *s13, *s23};
@@ -213,17 +238,30 @@ void MCrckLaRC04(double* rmc, const double* s11, const double* s22, const double
         return;
     }
     const ActionPlane p = larc_parameters(a0, *xc22, *x12);
-    // The search in the ply frame at the load f.
-    auto ply_frame = [&](double f, double* theta) {
+    // Whether a plane's friction divisor is not positive under a numerator that is not 0 (beyond
+    // the rounding of 0 in the turned stress).
+    const double ply[6] = {*s11, *s22, *s33, *s12, *s13, *s23};
+    const double zero = tvk::failure::rounding_of_zero(ply);
+    auto passed_pole = [&](const Traction& t) {
+        return (std::abs(t.t) > zero && !(p.st - p.eta_t * t.n > 0.0)) ||
+               (std::abs(t.l) > zero && !(p.sl - p.eta_l * t.n > 0.0));
+    };
+    // The search in the ply frame at the load f; `pole` (where given) is set where a plane read
+    // passed its pole.
+    auto ply_frame = [&](double f, double* theta, bool* pole = nullptr) {
         const PlyStress s{f * *s22, f * *s33, f * *s12, f * *s13, f * *s23};
-        auto value = [&](double theta) { return larc_value(s.on(theta), p); };
+        auto value = [&](double theta) {
+            const Traction t = s.on(theta);
+            if (pole && passed_pole(t)) *pole = true;
+            return larc_value(t, p);
+        };
         // The planes at theta and theta + pi are one plane: the value has period pi.
         return fracture_plane<200>("LaRC04", s, {*xc22, *x12}, value, -tvk::pi, tvk::pi, step, default_step, gsflag,
                                    tvk::pi, theta, tvk::pi)
             .value;
     };
     if (*s11 >= -*xc22) {
-        if (refused_angle(rmc, a0, "MCrckLaRC04")) return;
+        if (tvk::failure::refused_fracture_angle(*rmc, a0, "MCrckLaRC04")) return;
         *rmc = ply_frame(1.0, outtheta);
         return;
     }
@@ -233,68 +271,50 @@ void MCrckLaRC04(double* rmc, const double* s11, const double* s22, const double
     double sp[6];
     GetRotatedStresses(sp, &psi, axis1, s11, s22, s33, s12, s13, s23, nullptr);
     if (kink_only) return;
-    if (refused_angle(rmc, a0, "MCrckLaRC04")) return;
+    if (tvk::failure::refused_fracture_angle(*rmc, a0, "MCrckLaRC04")) return;
     const double xc = *xc11;
     double phic = 0.0;
     if (!tvk::failure::initial_misalignment(phic, p.eta_l, p.sl, xc))
         return void(*rmc = tvk::failure::refuse_misalignment("MCrckLaRC04"));
     const double phi0 = phic - xc * phic / *g12;
-    // The search in the frame of the band's misalignment at the load f (s11, s22, s12) (sp).
-    // `pole` as in the kink plane of FBLaRC05: a plane evaluated whose friction divisor is not
-    // positive passed its pole at a lower load.
-    bool pole = false;
-    auto kink_frame = [&](double f, double magnitude, double* theta) {
-        const double phi = std::copysign(1.0, sp[3]) * magnitude;
-        static constexpr int six = 6, plus = 0, stress_form = 0;
-        double t[36], sm[6];
-        GetNyeTransformationMatrix(t, &phi, &six, &plus, &stress_form);
-        for (int i = 0; i < 6; ++i) {
-            double v = 0.0;
-            for (int j = 0; j < 6; ++j) v += t[i + 6 * j] * (f * sp[j]);
-            sm[i] = v;
-        }
-        const PlyStress s{sm[1], sm[2], sm[3], sm[4], sm[5]};
-        auto value = [&](double theta) {
-            const Traction t = s.on(theta);
-            if (!(p.st - p.eta_t * t.n > 0.0 && p.sl - p.eta_l * t.n > 0.0)) pole = true;
-            return larc_value(t, p);
-        };
-        return fracture_plane<200>("LaRC04", s, {*xc22, *x12}, value, 0.0, tvk::pi, step, default_step, gsflag,
-                                   tvk::pi, theta)
-            .value;
-    };
+    // The search in the frame of the band's misalignment (sp); `pole` as in the kink plane of
+    // FBLaRC05: a plane read whose friction divisor is not positive under a numerator that is not
+    // 0 passed its pole at a lower load.
+    const int mode = gsflag ? *gsflag : 0;
+    const Larc04Band b{tvk::failure::KinkRay(ply, *g12, phi0), sp, p, step, default_step, mode, zero};
     // Past the kink band's instability the fibre has failed, and the matrix in the band with it.
     const tvk::failure::KinkMisalignment band = tvk::failure::kink_misalignment(*g12, phi0, *s11, *s22, *s12);
-    *rmc = kink_frame(1.0, band.magnitude, outtheta);
-    if (band.unstable) *rmc = tvk::failure::past_instability(*rmc);
-    if (band.unstable || !(*rmc < 1.0)) return;
-    if (pole) return void(*rmc = 1.0);
-    // A kinked fibre stays failed (kink_ray.h), over the loads of the ray in the band's frame
-    // (s11 below -xc22).
-    const double ply[6] = {*s11, *s22, *s33, *s12, *s13, *s23};  // sp has its invariants
-    const tvk::failure::KinkRay ray(ply, *g12, phi0);
-    const double strength[2] = {p.sl, p.st}, eta[2] = {p.eta_l, p.eta_t};
-    auto bound = [&](double ka, double kb, double eb) {
-        return ray.friction_bound(ka, kb, eb, strength, eta, 2, std::numeric_limits<double>::infinity());
+    bool pole = false;
+    double sm[6];
+    tvk::failure::into_misalignment_frame(sm, sp, std::copysign(1.0, sp[3]) * band.magnitude);
+    const PlyStress s{sm[1], sm[2], sm[3], sm[4], sm[5]};
+    auto value = [&](double theta) {
+        const Traction t = s.on(theta);
+        if (passed_pole(t)) pole = true;
+        return larc_value(t, p);
     };
-    auto exposure = [&](double f) {
-        const double m = tvk::failure::kink_misalignment(*g12, phi0, f * *s11, f * *s22, f * *s12).magnitude;
-        pole = false;
-        const double e = kink_frame(f, m, nullptr);
-        return pole ? std::numeric_limits<double>::infinity() : e;
-    };
-    // Below s11 = -xc22, at the loads f <= fs, the ply frame is read, whose measure is at most the
-    // one at fs, or passed a pole where a denominator at fs is not positive: on its planes tn lies
-    // within the transverse principal stresses, |tL| <= |(s12, s13)| and |tT| <= their radius.
+    ++tvk::failure::kink_plane_searches;
+    double r = fracture_plane<200>("LaRC04", s, {*xc22, *x12}, value, 0.0, tvk::pi, step, default_step, gsflag,
+                                   tvk::pi, outtheta)
+                   .value;
+    // Below s11 = -xc22, at the loads f <= fs, the ply frame is read, whose measure on each plane
+    // is at most the one at fs, or passed a pole where a divisor at fs is not positive under a
+    // numerator that is not 0: on its planes tn lies within the transverse principal stresses,
+    // |tL| <= |(s12, s13)| and |tT| <= their radius, and the search at fs is read only where these
+    // bound the measure at 1 or more.
     const double fs = -*xc22 / *s11;
     auto ply_failed = [&] {
-        const double dl = std::min(p.sl - p.eta_l * fs * ray.lt_min, p.sl - p.eta_l * fs * ray.lt_max);
-        const double dt = std::min(p.st - p.eta_t * fs * ray.lt_min, p.st - p.eta_t * fs * ray.lt_max);
-        if (!(dl > 0.0 && dt > 0.0)) return true;
-        const double b = sq(fs * ray.tau1 / dl) + sq(0.5 * fs * (ray.lt_max - ray.lt_min) / dt);
-        return !(b < 1.0) && ply_frame(fs, nullptr) >= 1.0;
+        const double c = 0.5 * (*s22 + *s33), rad = std::hypot(0.5 * (*s22 - *s33), *s23), tau = std::hypot(*s12, *s13);
+        const double dl = std::min(p.sl - p.eta_l * fs * (c - rad), p.sl - p.eta_l * fs * (c + rad));
+        const double dt = std::min(p.st - p.eta_t * fs * (c - rad), p.st - p.eta_t * fs * (c + rad));
+        const double b = (tau == 0.0 ? 0.0 : sq(fs * tau / dl)) + (rad == 0.0 ? 0.0 : sq(fs * rad / dt));
+        if ((tau == 0.0 || dl > 0.0) && (rad == 0.0 || dt > 0.0) && b < 1.0) return false;
+        bool passed = false;
+        ++tvk::failure::kink_plane_searches;
+        return ply_frame(fs, nullptr, &passed) >= 1.0 || passed;
     };
-    if (ply_failed() || tvk::failure::kink_ray_reached_failure(exposure, bound, fs, *rmc, "MCrckLaRC04")) *rmc = 1.0;
+    if (!band.unstable && r < 1.0 && !pole && ply_failed()) r = 1.0;
+    *rmc = tvk::failure::kink_band_exposure(b, r, pole, band.unstable, fs, "MCrckLaRC04");
 }
 
 namespace {
@@ -439,7 +459,7 @@ void MCrckSPC3D(double* rmc, const double* s22, const double* s33, const double*
 void MCrckCamanho(double* rmc, const double* s22, const double* s33, const double* s12, const double* s13,
                   const double* s23, const double* xt22, const double* xc22, const double* x12, const double* x23,
                   double* outtheta, const double* a0, const double* sainc, const int* gsflag) {
-    if (refused_angle(rmc, a0, "MCrckCamanho")) return;
+    if (tvk::failure::refused_fracture_angle(*rmc, a0, "MCrckCamanho")) return;
     const double default_step = default_sainc_r, step = search_step(sainc, default_step);
     const double eta = half_friction(a0), st = *x23, sl = *x12, yt = *xt22, eta_l = eta * sl / st;
     const double g1 = (st * st - yt * yt) / (yt * st), g2 = 2.0 * eta - g1;
@@ -447,9 +467,8 @@ void MCrckCamanho(double* rmc, const double* s22, const double* s33, const doubl
     auto value = [&](double theta) {
         const Traction t = s.on(theta);
         if (t.n <= 0.0) {
-            const double dt = st - eta * t.n, dl = sl - eta_l * t.n;
-            if (overflowed(t.t, dt) || overflowed(t.l, dl)) return overflow;
-            return finite_or_overflow(std::sqrt(sq(quot(t.t, dt)) + sq(quot(t.l, dl))));
+            using tvk::failure::friction_term;
+            return finite_or_overflow(std::sqrt(friction_term(t.t, st - eta * t.n) + friction_term(t.l, sl - eta_l * t.n)));
         }
         const double n = t.n / st, l2 = sq(quot(t.l, sl));
         const double r = n * n + sq(quot(t.t, st)) + l2 + l2 * g2 * n + g1 * n;
@@ -466,7 +485,7 @@ void MCrckCamanho(double* rmc, const double* s22, const double* s33, const doubl
 void MCrckWiegand(double* rmc, const double* s22, const double* s33, const double* s12, const double* s13,
                   const double* s23, const double* xt22, const double* xc22, const double* x12, double* outtheta,
                   const double* a0, const double* sainc, const int* gsflag) {
-    if (refused_angle(rmc, a0, "MCrckWiegand")) return;
+    if (tvk::failure::refused_fracture_angle(*rmc, a0, "MCrckWiegand")) return;
     const double default_step = default_sainc_r, step = search_step(sainc, default_step);
     const double eta = half_friction(a0);
     const double two_tan = a0 ? 2.0 * std::tan(*a0 * tvk::deg2rad) : 2.6540896432408196;
@@ -474,9 +493,8 @@ void MCrckWiegand(double* rmc, const double* s22, const double* s33, const doubl
     const PlyStress s{*s22, *s33, *s12, *s13, *s23};
     auto value = [&](double theta) {
         const Traction t = s.on(theta);
-        const double dt = st - eta * t.n, dl = sl - eta_l * t.n;
-        if (overflowed(t.t, dt) || overflowed(t.l, dl)) return overflow;
-        const double v = sq(quot(t.t, dt)) + sq(quot(t.l, dl));
+        using tvk::failure::friction_term;
+        const double v = friction_term(t.t, st - eta * t.n) + friction_term(t.l, sl - eta_l * t.n);
         return finite_or_overflow(std::sqrt(t.n < 0.0 ? v : v + sq(quot(t.n, yt))));
     };
     auto near = s.tn_zero_planes(value);  // as in LaRC05's

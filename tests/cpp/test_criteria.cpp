@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstdio>
 #include <functional>
 #include <string>
 #include <vector>
@@ -13,6 +14,7 @@
 #include "core/errors.h"
 #include "error_record.h"
 #include "failure/criteria.h"
+#include "failure/kink_ray.h"
 
 namespace {
 
@@ -189,6 +191,48 @@ TEST(Criteria, BaheiRefusesStressVectorsItCannotRead) {
     FBBahei(&r, none.data(), &one, &one, &one, &one, &one, &zero, &mode);
     EXPECT_EQ(r, 0.0);
     clear_errors();
+}
+
+
+// The cost of a kink-band reading in plane searches (readings and the ray decision), and that it
+// is decided without a note: pure compression, monotone along its ray, at 0.63 and near 1 of
+// xc11; a realistic state reading 0.984 on a ray rising to it; and a reading of 0.305 whose ray
+// peaks at 0.42 at a lower load. The bisection of the ray that came before took 10 to 20 searches
+// near 1.
+TEST(Criteria, KinkReadingNearOneTakesAtMostThreePlaneSearches) {
+    struct Case {
+        double s[6], x[6], a0;
+        int most;  // plane searches at most
+    };
+    const double near = -1590.0 * (1.0 - 1e-9);
+    const Case cases[] = {
+        {{-1000, 0, 0, 0, 0, 0}, {2560, 1590, 73, 185, 90, 5290}, 53.0, 1},
+        {{-1589, 0, 0, 0, 0, 0}, {2560, 1590, 73, 185, 90, 5290}, 53.0, 3},
+        {{near, 0, 0, 0, 0, 0}, {2560, 1590, 73, 185, 90, 5290}, 53.0, 3},
+        {{-2986.1673686805716, -170.32653118520756, -207.7432523204711, -142.57940295912482, -141.62731089569613,
+          -8.024787391246878},
+         {1720.88081590509, 825.130060287651, 73.78928375267658, 215.9987471116377, 57.62137086266881,
+          5474.386049190136},
+         70.53229196257519, 3},
+        {{-9396.09, -1019.26, -1318.10, 306.85, 721.20, -191.34}, {2571.9, 1812.6, 135.28, 260.39, 175.95, 11582.8},
+         64.1, 3},
+    };
+    for (const Case& c : cases) {
+        for (const int mode : {1, 0}) {
+            const double step = mode == 1 ? 5.0 : 0.01;
+            const double* s = c.s;
+            double r = -1.0;
+            clear_errors();
+            const long before = tvk::failure::kink_plane_searches;
+            FBLaRC05(&r, s, s + 1, s + 2, s + 3, s + 4, s + 5, &c.x[0], &c.x[1], &c.x[2], &c.x[3], &c.x[4], &c.x[5], &c.a0,
+                     &step, &mode, nullptr);
+            const long searches = tvk::failure::kink_plane_searches - before;
+            EXPECT_LE(searches, c.most) << s[0] << " mode " << mode;
+            EXPECT_LT(r, 1.0) << s[0] << " mode " << mode;
+            EXPECT_EQ(tvk::errorhandling.errstat, 0) << s[0] << " mode " << mode << " " << tvktest::errtext();
+            std::printf("%g mode %d: %ld searches, %.17g\n", s[0], mode, searches, r);
+        }
+    }
 }
 
 }  // namespace

@@ -305,12 +305,29 @@ class Case:
         self.pole = pole or (lambda: False)
 
     def ray_peak(self):
-        """The largest measure on a grid of the loads and planes of the ray up to this load; inf
-        where a friction divisor st - eta tn, st at no load, is not positive on the grid: the
-        measure passed its pole on the way."""
+        """The largest measure over the loads and planes of the ray up to this load: a grid of
+        them, then the grid's three highest points refined by grids ten times finer, five times
+        over (the peak of a smooth maximum to far below 1e-9); inf where a friction divisor
+        st - eta tn, st at no load, is not positive: the measure passed its pole on the way."""
         th = np.linspace(self.lo, self.hi, 721)
         loads = np.union1d(np.linspace(0, 1, 201)[1:], np.geomspace(1e-12, 1, 241))
-        return max(np.nanmax(self.ray(f, th)) for f in loads)
+        grid = np.array([self.ray(f, th) for f in loads])
+        if not np.isfinite(np.nanmax(grid)):
+            return math.inf
+        best = np.nan_to_num(grid, nan=-math.inf)
+        peak = -math.inf
+        for i in np.argsort(best, axis=None)[-3:]:
+            fi, ti = np.unravel_index(i, grid.shape)
+            f, a, df, da = loads[fi], th[ti], max(loads[min(fi + 1, len(loads) - 1)] - loads[fi],
+                                                   loads[fi] - loads[max(fi - 1, 0)]), th[1] - th[0]
+            for _ in range(5):
+                fs = np.clip(f + np.linspace(-df, df, 21), 1e-12, 1.0)
+                ts = np.clip(a + np.linspace(-da, da, 21), self.lo, self.hi)
+                v = np.nan_to_num(np.array([self.ray(x, ts) for x in fs]), nan=-math.inf)
+                j, k = np.unravel_index(np.argmax(v), v.shape)
+                f, a, df, da = fs[j], ts[k], df / 10, da / 10
+                peak = max(peak, v[j, k])
+        return peak
 
     def top(self):
         """The largest exposure of a plane in range (NaN: no plane has a value)."""
@@ -484,7 +501,12 @@ def assert_contract(case, result, angle, status, what):
         return
     assert status != -3 and not math.isnan(result), where
     if math.isfinite(top) and case.ray and result == 1.0 and top < 1.0:
-        assert case.ray_peak() >= 0.99, where
+        # A kinked fibre stays failed: the ray's measure reached 1 at a lower load (to the
+        # rounding of the measure, whose friction divisors are far from 0 where it peaks near
+        # 1), or the ray was not decided, which reads 1 with its note.
+        if status == -1 and "load path of the kink band not resolved" in what:
+            return
+        assert status == 0 and case.ray_peak() >= 1.0 - 1e-12, where
         return
     if math.isfinite(top):
         assert math.isfinite(result) and result <= top * (1 + 1e-7), where
