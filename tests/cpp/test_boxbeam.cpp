@@ -349,16 +349,18 @@ TEST(BoxBeamSection, ShearThroughTheShearCentreDoesNotTwistASkewedCell) {
     EXPECT_NEAR(theta(), 0.0, 1e-15);
 }
 
+// TVERT on a copy of the N + 1 rows a (column-major, leading dimension N + 1); returns IFAIL.
+int solve(std::vector<double> a, int n, std::vector<double> b, std::vector<double>& x) {
+    std::vector<int> ip(n + 1);
+    x.assign(n, -99);
+    int ifail = 99;
+    const int kl = n + 1;
+    const double eps = 1e-30;
+    TVERT(a.data(), &n, &kl, &eps, b.data(), ip.data(), x.data(), &ifail);
+    return ifail;
+}
+
 TEST(BoxBeamSolver, PivotsEliminationAndTheLastUnknown) {
-    auto solve = [](std::vector<double> a, int n, std::vector<double> b, std::vector<double>& x) {
-        std::vector<int> ip(n + 1);
-        x.assign(n, -99);
-        int ifail = 99;
-        const int kl = n + 1;
-        const double eps = 1e-30;
-        TVERT(a.data(), &n, &kl, &eps, b.data(), ip.data(), x.data(), &ifail);
-        return ifail;
-    };
     std::vector<double> x;
     // 3 consistent rows, 2 unknowns, whichever row is left over
     EXPECT_EQ(solve({1, 2, 3, 1, -1, 0}, 2, {2, 1, 3}, x), 0);
@@ -405,15 +407,6 @@ TEST(BoxBeamSolver, PivotsEliminationAndTheLastUnknown) {
 // with b formed in floating point they are consistent to rounding only and must be solved;
 // with the extra row's right side moved by 1e-3 of the largest row they must fail at N + 1.
 TEST(BoxBeamSolver, InconsistentRedundantRowFailsAtNPlusOne) {
-    auto solve = [](std::vector<double> a, int n, std::vector<double> b, std::vector<double>& x) {
-        std::vector<int> ip(n + 1);
-        x.assign(n, -99);
-        int ifail = 99;
-        const int kl = n + 1;
-        const double eps = 1e-30;
-        TVERT(a.data(), &n, &kl, &eps, b.data(), ip.data(), x.data(), &ifail);
-        return ifail;
-    };
     std::vector<double> x;
     EXPECT_EQ(solve({2, 3}, 1, {4, 7}, x), 2);
     EXPECT_EQ(solve({2, 3}, 1, {4, 6}, x), 0);
