@@ -87,8 +87,9 @@ void normal_forces(Calc& w);
 bool shear_flows(Calc& w, Status& st);  // coefficients, topology, shear centre, flows, torsion
 void nodal_forces(Calc& w);
 
-// Solver and scalar product (IFAIL of TVERT; -1 for a system of no unknowns).
-// `work` holds n + 1 entries.
+// Solver and scalar product (IFAIL of TVERT: 0, the step whose pivot is too small, or n + 1
+// when the redundant row does not hold within the rounding of its terms; -1 for a system of no
+// unknowns). `work` holds (n + 1)^2 entries.
 int tvert(double* A, int n, int kl, double eps, const double* b, int* ip, double* x, double* work);
 double qvskpx(const double* a, const double* b, int n, int la, int lb);
 

@@ -29,7 +29,8 @@ bool solve(Calc& w, int nrows, int n, int rhs, double* x, Status& st) {
     for (int j = 1; j <= rhs; ++j)
         for (int i = 1; i <= nrows; ++i) cc[(i - 1) + static_cast<std::size_t>(j - 1) * ld] = w.c(i, j);
     std::vector<double>& rv = w.solve_r;
-    rv.assign(2 * static_cast<std::size_t>(ld), 0.0);  // the right side, then the solver's work
+    // the right side, then the solver's work ((n + 1)^2 entries)
+    rv.assign(static_cast<std::size_t>(ld) + static_cast<std::size_t>(n + 1) * static_cast<std::size_t>(n + 1), 0.0);
     for (int i = 1; i <= nrows; ++i) rv[i - 1] = -w.c(i, rhs);
     std::vector<int>& irv = w.solve_ip;
     irv.assign(static_cast<std::size_t>(ld), 0);

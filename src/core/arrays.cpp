@@ -4,6 +4,8 @@
 #include <cstdint>
 #include <vector>
 
+#include "errors.h"
+
 namespace {
 
 using tvk::cplx;
@@ -233,9 +235,13 @@ void MatrixConcatenation(const double* a, const double* b, double* ab, const int
     tvk::fill_n(ab, rows * cols, 0.0);
     if (ct != 0 && ct != 1) return;
     if (kk < 0 || ll < 0 || mm < 0 || nn < 0) return;
-    // b must fit beside (ctype 0) or below (ctype 1) a; otherwise ab stays all zero.
-    if (ct == 0 && mm > kk) return;
-    if (ct == 1 && nn > ll) return;
+    // b must fit beside (ctype 0) or below (ctype 1) a; otherwise the call is refused and ab
+    // stays all zero.
+    if ((ct == 0 && mm > kk) || (ct == 1 && nn > ll)) {
+        tvk::report(-3, "MatrixConcatenation: b does not fit beside or below a", static_cast<int>(ct == 0 ? mm : nn),
+                    static_cast<int>(ct == 0 ? kk : ll));
+        return;
+    }
     for (i64 j = 1; j <= ll; ++j)
         for (i64 i = 1; i <= kk; ++i) el(ab, rows, i, j) = el(a, kk, i, j);
     const i64 roff = ct == 1 ? kk : 0, coff = ct == 0 ? ll : 0;

@@ -6,7 +6,8 @@
 // column-major with 1-based positions in every index value; explicit extents follow the arrays;
 // a copy takes its source first and its target second; a result array is the first argument of
 // a Get routine. An extent below 1 makes a routine do nothing (the target keeps its contents).
-// Nothing here reports into the error record, and nothing allocates beyond the call.
+// Nothing here allocates beyond the call; only a concatenation whose blocks do not fit reports
+// into the error record.
 //
 // The inline templates in namespace tvk are the C++ face of the routines (the copy and zeroing
 // routines sit in the innermost loops of every material-point computation, so callers in C++
@@ -165,7 +166,7 @@ TVK_API void FillMatrixOffDiagonals(double* a, const double* x, const int* n, co
 // --- Concatenation, splitting, windows, flips ------------------------------------------------
 // ab = [a b] (ctype 0, needs m <= k) or [a; b] (ctype 1, needs n <= l); ab has
 // max(k + ctype m, 0) rows and max(l + (1 - ctype) n, 0) columns and is zero-filled first. Any
-// other ctype, or a b that does not fit, leaves ab all zero.
+// other ctype leaves ab all zero; so does a b that does not fit, which is refused (level -3).
 TVK_API void MatrixConcatenation(const double* a, const double* b, double* ab, const int* ctype,
                                  const int* k, const int* l, const int* m, const int* n);
 // b is (n/k) x k, first -1.0; column j = a((j - 1) n/k + 1 .. j n/k) when k >= 1 divides n.

@@ -280,6 +280,73 @@ double expand_memoised(const double* a, int n, double pdflag) {
     return g[full];
 }
 
+// A double as a fraction and a power of two, m 2^e with m = 0, |m| in [0.5, 1) or m not finite
+// (e = 0 then): products and sums of such values round as those of the doubles they stand for
+// wherever those stay in the normal range (scaling by powers of two is exact, and each operation
+// rounds its fraction to 53 bits once), and go on beyond that range without over- or underflow.
+struct Scaled {
+    double m;
+    int e;
+    static Scaled of(double v) {
+        if (v == 0.0 || !std::isfinite(v)) return {v, 0};
+        int k = 0;
+        const double f = std::frexp(v, &k);
+        return {f, k};
+    }
+    double value() const { return std::ldexp(m, e); }
+    Scaled operator-() const { return {-m, e}; }
+    friend Scaled operator*(Scaled x, Scaled y) {
+        const double p = x.m * y.m;
+        if (p == 0.0 || !std::isfinite(p)) return {p, 0};
+        int k = 0;
+        const double f = std::frexp(p, &k);
+        return {f, x.e + y.e + k};
+    }
+    friend Scaled operator+(Scaled x, Scaled y) {
+        const bool xs = x.m == 0.0 || !std::isfinite(x.m), ys = y.m == 0.0 || !std::isfinite(y.m);
+        if (xs && ys) return {x.m + y.m, 0};  // signed zeros, infinities and NaN as for doubles
+        if (x.m == 0.0) return y;
+        if (y.m == 0.0) return x;
+        if (xs || ys) return {x.m + y.m, 0};
+        // The smaller term, more than 1021 binades down, only becomes a subnormal that cannot
+        // move the rounding of the larger one.
+        const int e = std::max(x.e, y.e);
+        const double s = std::ldexp(x.m, x.e - e) + std::ldexp(y.m, y.e - e);
+        if (s == 0.0) return {0.0, 0};
+        int k = 0;
+        const double f = std::frexp(s, &k);
+        return {f, e + k};
+    }
+};
+
+// The determinant of order 2 or 3 by the cofactor expansion along the first row in the order and
+// grouping of expand_memoised (pdflag -1), in Scaled arithmetic: the same value to the last bit
+// where every product and sum of the expansion stays in the normal range, and the determinant
+// itself wherever it is representable, where the plain products over- or underflow
+// (diag(1.2e-204, -9.4e254, 8.7e186) gave -inf, diag(-6.0e273, 2.5e-233, 2.2e-308) gave 0).
+double det_scaled(const double* a, int n) {
+    const auto at = [a, n](int i, int j) { return Scaled::of(a[i + j * n]); };
+    const Scaled zero{0.0, 0};
+    // The minor of the last two rows r, r + 1 on the columns c1 < c2.
+    const auto minor2 = [&](int r, int c1, int c2) {
+        return zero + at(r, c1) * at(r + 1, c2) + -at(r, c2) * at(r + 1, c1);
+    };
+    if (n == 2) return minor2(0, 0, 1).value();
+    return (zero + at(0, 0) * minor2(1, 1, 2) + -at(0, 1) * minor2(1, 0, 2) + at(0, 2) * minor2(1, 0, 1))
+        .value();
+}
+
+// True when every entry is zero or of a magnitude in [2^-300, 2^300]: the expansion of order 3 and
+// less then stays in the normal range throughout (products within 2^-900..2^900, and a sum of such
+// products that does not cancel to zero at least their rounding unit).
+bool moderate_entries(const double* a, std::size_t count) {
+    for (std::size_t i = 0; i < count; ++i) {
+        const double v = std::fabs(a[i]);
+        if (v != 0.0 && !(v >= 0x1p-300 && v <= 0x1p300)) return false;
+    }
+    return true;
+}
+
 // Permanent by Ryser's formula in the form of Nijenhuis and Wilf (Combinatorial Algorithms,
 // 1978): per a = (-1)^(n-1) 2 sum over S in {1..n-1} of (-1)^|S| prod_i (x_i + sum_(j in S) a_ij)
 // with x_i = a_in - (1/2) sum_j a_ij. The subsets are visited in Gray-code order, so each one
@@ -434,7 +501,9 @@ void LUFactDeterminant(double* lud, const double* a, const int* n) {
 // sign). Like the expansion it reports nothing, and an exactly singular matrix gives 0. Up to
 // n = 3, and for every other pdflag, the cofactor expansion (exact for small integer matrices)
 // is evaluated with its minors memoised (n 2^(n-1) products, 2^n stored minors), up to n = 20
-// (8 MB, milliseconds).
+// (8 MB, milliseconds). At orders 2 and 3 the determinant of a matrix with an entry beyond
+// 2^300 or below 2^-300 in size is expanded as fractions and powers of two (det_scaled), so that
+// no product over- or underflows where the determinant is representable.
 // The permanent (pdflag 1) of a larger finite matrix follows from Ryser's formula up to n = 27
 // (about a second). Larger matrices, and a larger permanent with an infinite or NaN entry, are
 // refused with a level -3 report and pd = 0.
@@ -447,6 +516,10 @@ void Determinant(double* pd, const double* a, const int* n, const int* pdflag) {
     if (nn >= 4 && flag == -1.0) {
         int info = 0;
         *pd = getrf_determinant(a, nn, info);
+        return;
+    }
+    if ((nn == 2 || nn == 3) && flag == -1.0 && !moderate_entries(a, count(nn) * count(nn))) {
+        *pd = det_scaled(a, nn);
         return;
     }
     if (nn <= max_memoised) {

@@ -6,6 +6,7 @@
 #include <new>
 #include <type_traits>
 
+#include "errors.h"
 #include "search.h"
 
 namespace tvk {
@@ -86,6 +87,12 @@ int size_of(const Table<T, 1>& t, T mark) {
     return p == tvk::notfound ? n : p - 1;
 }
 
+// A value equal to the list's free value would read as a free slot wherever it went, so it is
+// lost: it is not stored (status 0, nothing stored) and is reported.
+void report_free_value(int listid) {
+    tvk::report(-2, "AppendList: the value is the list's free value and cannot be stored", listid);
+}
+
 template <class T>
 int append_scalar(int listid, const T& v, int uniflag, const int* allocinc, const T* defval) {
     const int inc = std::max(allocinc ? *allocinc : tvk::list_default_allocinc, 1);
@@ -93,6 +100,10 @@ int append_scalar(int listid, const T& v, int uniflag, const int* allocinc, cons
     Table<T, 1>* t = select<T>(listid);
     if (!t) return -tvk::list_status_nomem;
     if (!t->present() && allocate_list(*t, inc, marker<T>()) != 0) return -tvk::list_status_nomem;
+    if (v == free) {
+        report_free_value(listid);
+        return 0;
+    }
     const int n = t->extent(1);
     if (uniflag == 1 && tvk::in_list(v, t->data(), n)) return 0;
     const int p = tvk::find_location(free, t->data(), n);
@@ -124,17 +135,24 @@ int append_array(int listid, const T* a, int na, int uniflag, const int* allocin
     // resumes there instead of starting over (linear instead of quadratic in na). When the new
     // slots count as free (the marker is the free value), all the growth the remaining values
     // need is made at once: the same extent and contents as growing allocinc slots at a time.
-    // Those values need one slot each, except that a value equal to the free value leaves its
-    // slot free for the next one (it keeps a slot only as the last value).
+    // Those values need one slot each; a value equal to the free value is not stored (as in the
+    // scalar append: reported, status 0).
     const bool marker_is_free = marker<T>() == free;
     const auto slots_needed = [&](int i) {
         std::int64_t k = 0;
         for (int j = i; j < na; ++j) k += !(a[j] == free);
-        return k + (a[na - 1] == free ? 1 : 0);
+        return k;
     };
     int r = 0;
     std::int64_t from = 0;
+    bool reported = false;
     for (int i = 0; i < na; ++i) {
+        if (a[i] == free) {
+            if (!reported) report_free_value(listid);
+            reported = true;
+            r = 0;
+            continue;
+        }
         const int n = t->extent(1);
         const int p = from < n ? tvk::find_location(free, t->data() + from, static_cast<int>(n - from)) : tvk::notfound;
         if (p != tvk::notfound) {

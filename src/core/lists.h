@@ -10,8 +10,8 @@
 //
 // Statuses: AllocateList 0 or 5014 (present already, or the memory could not be had);
 // DeallocateList 0 or 1 (absent); GetCopyOfList 0 or -1 (absent); appends 1 (stored),
-// 0 (present already, nothing stored) or -5014 (the list could not be created or grown; it
-// keeps its values). A listid or ifflag outside its range selects no list: it is reported as a
+// 0 (present already, or the list's free value, which no slot can hold: nothing stored, a
+// level -2 report) or -5014 (the list could not be created or grown; it keeps its values). A listid or ifflag outside its range selects no list: it is reported as a
 // list that is absent or cannot be created.
 #pragma once
 

@@ -37,10 +37,19 @@ void symmetrize(const double* a, double* s, size_t n) {
         for (size_t i = 0; i < n; ++i) s[i + j * n] = (a[i + j * n] + a[j + i * n]) / 2.0;
 }
 
-bool cholesky_ok(const double* a, int n) {
+// True when the Cholesky factor of a exists and, for a positive margin, every pivot U(k,k)^2
+// exceeds it.
+bool cholesky_ok(const double* a, int n, double margin = 0.0) {
     Buf c(count(n) * count(n));
     CholeskyFactorization(a, c.get(), &n);
-    return !tvk::la::chol_failed(c.get(), n);
+    if (tvk::la::chol_failed(c.get(), n)) return false;
+    if (!(margin > 0.0)) return true;
+    const size_t N = count(n);
+    for (size_t k = 0; k < N; ++k) {
+        const double u = c[k + k * N];
+        if (!(u * u > margin)) return false;
+    }
+    return true;
 }
 
 double smallest_eigenvalue(const double* a, int n) {
@@ -167,8 +176,14 @@ namespace {
 // symmetric polar factor of b from its SVD, pd = (b + h)/2 symmetrised; then, while the Cholesky
 // factor fails, pd = pd + (floor - lambda_min k^2) I on pass k. The floor is eps ||b||_F where
 // the caller asks for a scaled one: a shift below the rounding of the diagonal would leave a
-// singular pd unchanged on every pass (a zero b keeps eps). Returns false (with a report) when
-// the pass limit is reached or values are not finite; pd then holds the last matrix.
+// singular pd unchanged on every pass (a zero b keeps eps). There pd must also be accepted with a
+// margin m = (n + 1) eps ||b||_F, beyond the rounding of the factorization and of the computed
+// eigenvalues: every pivot of the factor and the smallest eigenvalue above m. A factor that
+// merely succeeds accepted results with a negative exact eigenvalue (the rank-1 [[0.1751,
+// -0.2492], [-0.2492, 0.3548]] gave -1.6e-17), and pivots alone do not bound the smallest
+// eigenvalue. A pass whose smallest eigenvalue is not negative then shifts by m - lambda_min +
+// floor k^2. Returns false (with a report) when the pass limit is reached or values are not
+// finite; pd then holds the last matrix.
 bool nearest_spd(double* pd, const double* a, int nn, bool scaled_floor) {
     const size_t N = count(nn);
     Buf b(N * N);
@@ -194,14 +209,18 @@ bool nearest_spd(double* pd, const double* a, int nn, bool scaled_floor) {
     symmetrize(t.get(), pd, N);
     const double bnorm = scaled_floor ? tvk::la::norm2(b.get(), static_cast<long>(N * N)) : 0.0;
     const double floor = bnorm > 0.0 ? tvk::eps * bnorm : tvk::eps;
+    const double margin = scaled_floor ? static_cast<double>(nn + 1) * floor : 0.0;
     for (int k = 1;; ++k) {
-        if (cholesky_ok(pd, nn)) return true;
+        const bool factored = cholesky_ok(pd, nn, margin);
+        if (factored && margin == 0.0) return true;
         const double lmin = smallest_eigenvalue(pd, nn);
+        if (factored && lmin > margin) return true;
         if (k >= kRepairPasses || !std::isfinite(lmin)) {
             tvk::report(-2, "Nearest SPD matrix not found within the pass limit", k, nn, lmin);
             return false;
         }
-        const double shift = floor - lmin * static_cast<double>(k) * static_cast<double>(k);
+        const double k2 = static_cast<double>(k) * static_cast<double>(k);
+        const double shift = margin > 0.0 && lmin >= 0.0 ? (margin - lmin) + floor * k2 : floor - lmin * k2;
         for (size_t i = 0; i < N; ++i) pd[i + i * N] += shift;
     }
 }

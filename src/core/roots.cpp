@@ -817,6 +817,21 @@ TVK_API void SpecialCase(const double* p, const double* q, double* xx1, double* 
     Solution3PE(&one, &zero, p, q, xx1, xx2, xx3);
 }
 
+namespace {
+// True when the triangular factor R of a QR factorization (upper triangle of the first m columns of
+// qr, leading dimension n >= m) shows a rank loss: a diagonal entry within the rounding of R,
+// |R(k,k)| <= n eps ||R||_F. (Values that are not finite compare false: their fit is NaN as it was.)
+bool rank_deficient(const double* qr, int n, int m) {
+    double norm = 0.0;
+    for (int j = 0; j < m; ++j)
+        for (int i = 0; i <= j; ++i) norm = std::hypot(norm, qr[static_cast<std::size_t>(j) * n + i]);
+    const double floor = n * std::numeric_limits<double>::epsilon() * norm;
+    for (int k = 0; k < m; ++k)
+        if (std::fabs(qr[static_cast<std::size_t>(k) * n + k]) <= floor) return true;
+    return false;
+}
+}  // namespace
+
 // Least squares in the monomial basis. The normal equations square the Vandermonde matrix's
 // condition number, which grows like (centre / half-width)^d for abscissas in a narrow window
 // away from 0 (293-303 K at d = 2 lost the constant term's third digit). Instead x is mapped to
@@ -824,8 +839,11 @@ TVK_API void SpecialCase(const double* p, const double* q, double* xx1, double* 
 // [-2, 2]), the fit in t is solved by Householder QR (LAPACK dgels, backward stable), and its
 // coefficients are mapped back: divided by s^k (exact) and shifted by c with Horner's scheme.
 // The coefficients then err by about kappa eps, kappa the condition number of the fit in x.
-// Fewer samples than coefficients, or abscissas that do not determine the fit (a zero on R's
-// diagonal), are reported as singular at level -2; the result is then not meaningful.
+// Fewer samples than coefficients are reported as singular at level -2 (the result is then not
+// meaningful). So are abscissas that do not determine the fit: R's diagonal shows the rank loss,
+// |R(k,k)| <= n eps ||R||_F (an exact zero, or abscissas whose scaled values coincide, as
+// 0, 1, 2, 3, 4 beside 1e154, where dgels served (48, 2e-137, -2e-291) for the exact fit
+// (-5, 14, -1.4e-153)); the coefficients are then NaN.
 TVK_API void polynomialfitting(double* coef, const double* vx, const int* nvx, const double* vy,
                                const int* nvy, const int* d) {
     const int n = std::max(*nvx, 0);
@@ -875,10 +893,12 @@ TVK_API void polynomialfitting(double* coef, const double* vx, const int* nvx, c
     const int lwork = std::max(1, static_cast<int>(wq));
     std::vector<double> work(static_cast<std::size_t>(lwork));
     dgels_("N", &n, &m, &one, vand.data(), &n, rhs.data(), &ldb, work.data(), &lwork, &info, 1);
-    if (info != 0) {
-        if (n >= m) report(-2, "Problem in polynom fitting function");
+    if (n >= m && (info != 0 || rank_deficient(vand.data(), n, m))) {
+        report(-2, "Problem in polynom fitting function");
+        std::fill_n(coef, m, std::numeric_limits<double>::quiet_NaN());
         return;
     }
+    if (info != 0) return;
 
     // p(x) = sum b_k ((x - c) / s)^k = sum (b_k / s^k) (x - c)^k, then the shift by c.
     for (int k = 0; k < m; ++k) coef[k] = std::ldexp(rhs[static_cast<std::size_t>(k)], -k * std::ilogb(s));

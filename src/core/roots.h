@@ -118,11 +118,13 @@ TVK_API void Solution3PE(const double* a, const double* b, const double* c, cons
 TVK_API void SpecialCase(const double* p, const double* q, double* xx1, double* xx2, double* xx3);
 // Real cube root.
 TVK_API double cuberoot(const double* a);
-// Least-squares polynomial of degree d through (vx(i), vy(i)) by the normal equations, constant
-// term first: coef(j+1) multiplies x^j. The normal equations square the condition number of the
-// Vandermonde matrix, so high degrees or widely spread abscissas lose accuracy. A singular
-// system is reported ("Problem in polynom fitting function", level -2) and the coefficients are
-// then not meaningful; d < 0 gives no coefficients (same report).
+// Least-squares polynomial of degree d through (vx(i), vy(i)), constant term first: coef(j+1)
+// multiplies x^j. Solved by Householder QR on the abscissas centred and scaled to [-2, 2], the
+// coefficients mapped back: within about kappa eps, kappa the condition number of the fit in x.
+// Fewer samples than coefficients are reported ("Problem in polynom fitting function", level -2;
+// the coefficients are then not meaningful), and so are abscissas that do not determine the fit
+// (a rank loss on R's diagonal, |R(k,k)| <= n eps ||R||), whose coefficients are NaN; d < 0
+// gives no coefficients (same report).
 TVK_API void polynomialfitting(double* coef, const double* vx, const int* nvx, const double* vy,
                                const int* nvy, const int* d);
 // sqrt(1 + dy^2), the arc-length integrand (evaluated without overflow for large slopes).

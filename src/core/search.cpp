@@ -164,20 +164,34 @@ void iGetContinuous(const int* xarr, const int* xdim, int* iloc, const int* sfla
     get_continuous(xarr, *xdim, iloc, *sflag);
 }
 
+namespace {
+// The report of the first mask entry of a scatter that names no position of the target.
+void report_mask(std::string_view msg, int i, int entry) { tvk::report(-2, msg, i + 1, entry); }
+}  // namespace
+
 void VectorSort(double* a, const int* na, const double* b, const int* mask, const int* n) {
-    for (int i = 0; i < *n; ++i)
+    int skipped = -1;
+    for (int i = 0; i < *n; ++i) {
         if (mask[i] >= 1 && mask[i] <= *na) a[mask[i] - 1] = b[i];
+        else if (skipped < 0) skipped = i;
+    }
+    if (skipped >= 0) report_mask("VectorSort: mask entry outside the target skipped", skipped, mask[skipped]);
 }
 
 void MatrixSort(double* a, const int* ma, const int* na, const double* b, const int* mask, const int* m,
                 const int* n) {
     const std::int64_t lda = *ma, rows = std::min(*m, *ma), ldb = *m;
     if (rows < 1) return;
+    int skipped = -1;
     for (int i = 0; i < *n; ++i) {
         const int c = mask[i];
-        if (c < 1 || c > *na) continue;
+        if (c < 1 || c > *na) {
+            if (skipped < 0) skipped = i;
+            continue;
+        }
         std::copy(b + i * ldb, b + i * ldb + rows, a + (c - 1) * lda);
     }
+    if (skipped >= 0) report_mask("MatrixSort: mask entry outside the target skipped", skipped, mask[skipped]);
 }
 
 // --- Scalars and logicals --------------------------------------------------------------------------------
@@ -191,8 +205,13 @@ void fSwap(double* a, double* b) { swap_values(a, b); }
 void cSwap(cplx* a, cplx* b) { swap_values(a, b); }
 
 void iINC(int* i, const int* step) {
-    const unsigned s = static_cast<unsigned>(step ? *step : 1);
-    *i = static_cast<int>(static_cast<unsigned>(*i) + s);
+    const int s = step ? *step : 1;
+    int sum = 0;
+    if (__builtin_add_overflow(*i, s, &sum)) {
+        tvk::report(-2, "int_inc: the sum leaves the range of int, value kept", *i, s);
+        return;
+    }
+    *i = sum;
 }
 void fINC(double* f, const double* step) { *f += step ? *step : 1.0; }
 

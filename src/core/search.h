@@ -88,9 +88,10 @@ TVK_API void iGetMerged(int* merged, const int* x, const int* y, const int* nx, 
 TVK_API void fGetContinuous(const double* xarr, const int* xdim, int* iloc, const int* sflag);
 TVK_API void iGetContinuous(const int* xarr, const int* xdim, int* iloc, const int* sflag);
 // Scatter a(mask(i)) = b(i), i = 1..n; a is followed by its length na. Mask entries outside
-// 1..na are skipped.
+// 1..na are skipped and reported (level -2, the first of them).
 TVK_API void VectorSort(double* a, const int* na, const double* b, const int* mask, const int* n);
-// Scatter of columns a(1:m, mask(i)) = b(1:m, i); a (ma x na) is followed by its extents.
+// Scatter of columns a(1:m, mask(i)) = b(1:m, i); a (ma x na) is followed by its extents. Mask
+// entries outside 1..na are skipped and reported as in VectorSort.
 TVK_API void MatrixSort(double* a, const int* ma, const int* na, const double* b, const int* mask,
                         const int* m, const int* n);
 
@@ -100,7 +101,8 @@ TVK_API tvk::logical1 fBounded(const double* x, const double* xlow, const double
 TVK_API void iSwap(int* a, int* b);
 TVK_API void fSwap(double* a, double* b);
 TVK_API void cSwap(tvk::cplx* a, tvk::cplx* b);
-// i = i + step (default 1); integer overflow wraps around.
+// i = i + step (default 1). A sum beyond the range of int leaves i as it is, with a level -2
+// report.
 TVK_API void iINC(int* i, const int* step);
 TVK_API void fINC(double* f, const double* step);
 TVK_API tvk::logical1 lXOR(const tvk::logical1* a, const tvk::logical1* b);

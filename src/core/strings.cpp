@@ -282,9 +282,11 @@ void extract(char* result, const char* s, const char* startkey, const char* stop
         std::string_view rest = sv.substr(static_cast<std::size_t>(istart - 1));
         const std::size_t j0 = index_of(rest, k2);
         const long long j = j0 == std::string_view::npos ? 0 : static_cast<long long>(j0) + 1;
-        // s(istart : istart + j - 1 - len_trim(stopkey)), clipped to the text.
-        const long long hi = std::min<long long>(istart + j - 1 - static_cast<long long>(len_trim(k2)),
-                                                 static_cast<long long>(ls));
+        // s(istart : istart + j - 2): the text up to the character before the stop key, clipped
+        // to the text. (A key that is empty or blank ends one character later, with the blank it
+        // found or the one character an empty key stands before, as it always has.)
+        const long long back = std::min<long long>(static_cast<long long>(len_trim(k2)), 1);
+        const long long hi = std::min<long long>(istart + j - 1 - back, static_cast<long long>(ls));
         if (hi >= istart) piece.assign(sv.substr(static_cast<std::size_t>(istart - 1), static_cast<std::size_t>(hi - istart + 1)));
     }
     put_n(result, lr, adjustl(piece), *n);

@@ -70,6 +70,8 @@ TVK_API double DGStrainRhead(const double* eps_c, const double* gic, const doubl
 // -3 report, geq = 0.
 TVK_API void GetEquivalentMixedModeERR(double* geq, const double* traction, const double* gc, const int* n);
 // +1 (open) unless the normal traction of the Voigt stress svoigt on the plane rotated by phi
-// (radians) about nrot is negative, then -1 (closed); baseid selects the face (1, 2, 3).
+// (radians) about nrot is negative, then -1 (closed); baseid selects the face (1, 2, 3). A
+// normal traction without a value (a NaN in the stress or the angle, or a baseid outside 1..3,
+// which is reported at level -2) gives 0: neither open nor closed.
 TVK_API void GetCrackStatus(int* crckstatus, const double* svoigt, const double* nrot, const double* phi,
                             const int* baseid);

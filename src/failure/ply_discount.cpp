@@ -5,6 +5,7 @@
 #include "ply_discount.h"
 
 #include <cmath>
+#include <limits>
 
 #include "core/errors.h"
 #include "core/trace.h"
@@ -114,6 +115,14 @@ void IsotropicDegradation(const double* peprops, const double* d, const double* 
 void IsotropicDegradation_viscouse(const double* peprops, const double* d, const double* life,
                                    const double* degr, double* degpeprops, double* degr_old, const double* eta,
                                    const double* dt) {
+    // A viscosity or time increment without a value (NaN) gives no regularised factor: a failed
+    // point's modulus has no value then, and the carried factor stays as it came. (The guard of
+    // regularised, eta + dt not positive, would otherwise serve the unregularised factor.)
+    if (std::isnan(*eta + *dt)) {
+        isotropic(peprops, *d, *life, 1.0, *degr, degpeprops);
+        if (std::fmax(*d, *life) >= 1.0) degpeprops[0] = std::numeric_limits<double>::quiet_NaN();
+        return;
+    }
     const double v = lowered(*degr_old, 1.0 - regularised(1.0 - *degr_old, 1.0 - *degr, *eta, *dt));
     *degr_old = v;
     isotropic(peprops, *d, *life, v, *degr, degpeprops);

@@ -52,7 +52,8 @@ TVK_API void viscouseregularisation(const double* dold, const double* dnew, doub
 TVK_API void IsotropicDegradation(const double* peprops, const double* d, const double* life,
                                   const double* degr, double* degpeprops);
 // As IsotropicDegradation with the residual factor regularised from the carried degr_old towards
-// degr (degr_old keeps the new value); the Poisson test still reads degr.
+// degr (degr_old keeps the new value); the Poisson test still reads degr. A NaN eta or dt gives
+// no regularised factor: degr_old stays, and a failed point's modulus is NaN.
 TVK_API void IsotropicDegradation_viscouse(const double* peprops, const double* d, const double* life,
                                            const double* degr, double* degpeprops, double* degr_old,
                                            const double* eta, const double* dt);

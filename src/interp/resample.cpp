@@ -5,6 +5,8 @@
 #include <cstdint>
 #include <limits>
 
+#include "core/matrix_repair.h"
+
 namespace tvk::interp {
 
 void parameterize_index(int m, int data_num, const double* p_data, double* t_data) {
@@ -15,14 +17,11 @@ void parameterize_arc_length(int m, int data_num, const double* p_data, double* 
     if (data_num < 1) return;
     t_data[0] = 0.0;
     const std::size_t mm = m > 0 ? static_cast<std::size_t>(m) : 0;
-    for (std::size_t j = 1; j < static_cast<std::size_t>(data_num); ++j) {
-        double sum = 0.0;
-        for (std::size_t c = 0; c < mm; ++c) {
-            const double diff = p_data[c + j * mm] - p_data[c + (j - 1) * mm];
-            sum += diff * diff;
-        }
-        t_data[j] = t_data[j - 1] + std::sqrt(sum);
-    }
+    // The chord is the scaled Euclidean distance: the plain root of the sum of squares where that
+    // sum is representable, else formed again by the largest difference (points 3e200 or 3e-200
+    // apart kept their distance instead of inf or 0).
+    for (std::size_t j = 1; j < static_cast<std::size_t>(data_num); ++j)
+        t_data[j] = t_data[j - 1] + tvk::la::distance2(p_data + j * mm, p_data + (j - 1) * mm, static_cast<long>(mm));
 }
 
 namespace {

@@ -6,10 +6,12 @@
 
 #include <array>
 #include <cmath>
+#include <cstdlib>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
+#include <random>
 #include <string>
 #include <unistd.h>
 #include <vector>
@@ -347,16 +349,18 @@ TEST(BoxBeamSection, ShearThroughTheShearCentreDoesNotTwistASkewedCell) {
     EXPECT_NEAR(theta(), 0.0, 1e-15);
 }
 
+// TVERT on a copy of the N + 1 rows a (column-major, leading dimension N + 1); returns IFAIL.
+int solve(std::vector<double> a, int n, std::vector<double> b, std::vector<double>& x) {
+    std::vector<int> ip(n + 1);
+    x.assign(n, -99);
+    int ifail = 99;
+    const int kl = n + 1;
+    const double eps = 1e-30;
+    TVERT(a.data(), &n, &kl, &eps, b.data(), ip.data(), x.data(), &ifail);
+    return ifail;
+}
+
 TEST(BoxBeamSolver, PivotsEliminationAndTheLastUnknown) {
-    auto solve = [](std::vector<double> a, int n, std::vector<double> b, std::vector<double>& x) {
-        std::vector<int> ip(n + 1);
-        x.assign(n, -99);
-        int ifail = 99;
-        const int kl = n + 1;
-        const double eps = 1e-30;
-        TVERT(a.data(), &n, &kl, &eps, b.data(), ip.data(), x.data(), &ifail);
-        return ifail;
-    };
     std::vector<double> x;
     // 3 consistent rows, 2 unknowns, whichever row is left over
     EXPECT_EQ(solve({1, 2, 3, 1, -1, 0}, 2, {2, 1, 3}, x), 0);
@@ -395,6 +399,52 @@ TEST(BoxBeamSolver, PivotsEliminationAndTheLastUnknown) {
     const double a[6] = {1, 9, 2, 9, 3, 9}, b[3] = {4, 5, 6};
     const int n = 3, la = 2, lb = 1;
     EXPECT_EQ(QVSKPX(a, b, &n, &la, &lb), 32.0);
+}
+
+// Regression: A = (2; 3), B = (4, 7) "solved" to x = 7/3 with IFAIL 0, from the last chosen row
+// alone. The redundant row must hold within the rounding of its terms, else IFAIL is N + 1.
+// Reference: systems built from a known x, the extra row a random combination of the others;
+// with b formed in floating point they are consistent to rounding only and must be solved;
+// with the extra row's right side moved by 1e-3 of the largest row they must fail at N + 1.
+TEST(BoxBeamSolver, InconsistentRedundantRowFailsAtNPlusOne) {
+    std::vector<double> x;
+    EXPECT_EQ(solve({2, 3}, 1, {4, 7}, x), 2);
+    EXPECT_EQ(solve({2, 3}, 1, {4, 6}, x), 0);
+    EXPECT_EQ(x[0], 2.0);
+    const char* seed = std::getenv("TVK_SEARCH_SEED");
+    std::mt19937_64 rng(seed ? std::strtoull(seed, nullptr, 10) : 31);
+    std::uniform_real_distribution<double> u(-1, 1);
+    for (int trial = 0; trial < 2000; ++trial) {
+        const int n = 1 + trial % 7, rows = n + 1;
+        std::vector<double> a(static_cast<std::size_t>(rows * n)), xs(n), b(rows);
+        for (int j = 0; j < n; ++j) xs[j] = u(rng) * std::pow(10.0, 3 * u(rng));
+        for (int i = 0; i < n; ++i)
+            for (int j = 0; j < n; ++j) a[i + j * rows] = u(rng) * std::pow(10.0, 2 * u(rng));
+        std::vector<double> c(n);
+        for (double& ci : c) ci = trial % 2 ? u(rng) : (u(rng) < 0 ? -1.0 : 1.0);  // boom rows: +-1
+        for (int j = 0; j < n; ++j) {
+            double v = 0;
+            for (int i = 0; i < n; ++i) v += c[i] * a[i + j * rows];
+            a[n + j * rows] = v;
+        }
+        const int extra = static_cast<int>(rng() % rows);  // the combination stands at any position
+        for (int j = 0; j < n; ++j) std::swap(a[n + j * rows], a[extra + j * rows]);
+        double size = 0;  // the largest sum of a row's terms
+        for (int i = 0; i < rows; ++i) {
+            double v = 0, t = 0;
+            for (int j = 0; j < n; ++j) {
+                v += a[i + j * rows] * xs[j];
+                t += std::fabs(a[i + j * rows] * xs[j]);
+            }
+            b[i] = v;
+            size = std::max(size, t);
+        }
+        ASSERT_EQ(solve(a, n, b, x), 0) << trial;
+        // Moved by 1e-3 of the largest row, the row left over misses by at least that much
+        // (the combination's weights are at most 1), far beyond the rounding of its terms.
+        b[extra] += 1e-3 * size;
+        EXPECT_EQ(solve(a, n, b, x), n + 1) << trial;
+    }
 }
 
 TEST(BoxBeamNodalForces, ConsistentLoadsOfQuadraticFlows) {

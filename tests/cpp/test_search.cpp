@@ -7,7 +7,9 @@
 #include <random>
 #include <vector>
 
+#include "core/errors.h"
 #include "core/search.h"
+#include "error_record.h"
 
 namespace {
 
@@ -100,16 +102,33 @@ TEST(Ordering, ContinuousOrdersRandomIntegersStably) {
     }
 }
 
-TEST(Scalars, LogicalsAndWrappingIncrement) {
+TEST(Scalars, LogicalsAndIncrementThatWouldWrapIsReportedNotApplied) {
     for (tvk::logical1 p : {0, 1})
         for (tvk::logical1 q : {0, 1}) {
             EXPECT_EQ(lNAND(&p, &q), (p && q) ? 0 : 1);
             EXPECT_EQ(lNOR(&p, &q), (p || q) ? 0 : 1);
             EXPECT_EQ(lXOR(&p, &q), p != q ? 1 : 0);
         }
+    // Regression: INT_MAX + 1 wrapped to INT_MIN at level 0; the value now stays, reported.
+    int r = 0, one = 1;
+    rsxerr(&r, &one);
     int i = INT_MAX;
     iINC(&i, nullptr);
-    EXPECT_EQ(i, INT_MIN);
+    EXPECT_EQ(i, INT_MAX);
+    EXPECT_EQ(tvk::errorhandling.errstat, -2);
+    rsxerr(&r, &one);
+    const int down = -2;
+    i = INT_MIN + 1;
+    iINC(&i, &down);
+    EXPECT_EQ(i, INT_MIN + 1);
+    EXPECT_EQ(tvk::errorhandling.errstat, -2);
+    rsxerr(&r, &one);
+    iINC(&i, &one);  // sums within the range: added, nothing reported
+    EXPECT_EQ(i, INT_MIN + 2);
+    i = INT_MAX - 1;
+    iINC(&i, nullptr);
+    EXPECT_EQ(i, INT_MAX);
+    EXPECT_EQ(tvk::errorhandling.errstat, 0);
 }
 
 }  // namespace

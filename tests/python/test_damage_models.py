@@ -104,6 +104,31 @@ def test_crack_status_from_the_normal_traction_on_the_rotated_plane():
         assert fr.getcrackstatus(v, [1.0, 0, 0], phi, 2) == (-1 if normal < 0 else 1)
 
 
+def test_crack_status_without_a_normal_traction_does_not_read_open():
+    """Regression: an unknown face (baseid 0 or 4) read open (+1) after its -2 report, and a NaN
+    stress read open at level 0. Neither has a normal traction: status 0, the face still
+    reported. Faces 1 to 3 keep the sign of their normal traction (the rotated tensor's
+    diagonal entry), an exactly zero one open; a NaN where the traction takes no part of it
+    changes nothing."""
+    for face in (0, 4, -1):
+        eh.rsxerr(1)
+        assert fr.getcrackstatus(-np.ones(6), [1.0, 0, 0], 0.3, face) == 0
+        assert errors()[0] == -2
+    eh.rsxerr(1)
+    for k in range(6):
+        v = RNG.normal(size=6)
+        v[k] = np.nan
+        assert fr.getcrackstatus(v, [1.0, 0, 0], 0.4, 2) in ((0,) if k in (1, 2, 3) else (0, -1, 1))
+    assert fr.getcrackstatus(np.full(6, np.nan), [1.0, 0, 0], 0.0, 2) == 0
+    assert fr.getcrackstatus(np.ones(6), [1.0, 0, 0], np.nan, 2) == 0
+    assert errors()[0] == 0
+    for face in (1, 2, 3):
+        for v, phi in zip(RNG.normal(size=(20, 6)), RNG.uniform(-np.pi, np.pi, 20)):
+            normal = (rot_x(phi).T @ tensor2(v) @ rot_x(phi))[face - 1, face - 1]
+            assert fr.getcrackstatus(v, [1.0, 0, 0], phi, face) == (-1 if normal < 0 else 1)
+    assert fr.getcrackstatus(np.array([-1.0, 0, 0, 0, 0, 0]), [1.0, 0, 0], 0.0, 2) == 1
+
+
 def test_damaged_stiffness_is_the_damaged_compliance_inverse_symmetric_and_semidefinite():
     np.testing.assert_allclose(dg.matzenmillerdegradation(PROP, [0, 0, 0], 0, 0, 0), ortho_stiffness(PROP))
     for _ in range(30):

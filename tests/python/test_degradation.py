@@ -98,6 +98,24 @@ def test_viscous_isotropic_degradation_from_python_starts_intact():
         assert old == pytest.approx(float(degr_v), rel=1e-14, abs=1e-15)
         assert degpe[0] == pytest.approx(3000 * float(degr_v), rel=1e-14, abs=1e-12)
 
+def test_viscous_isotropic_degradation_without_eta_or_dt_gives_no_modulus():
+    """Regression: isotropicdegradation_viscouse([3000, 0.35, 0], 1, 0, 0.5, nan, 1) returned the
+    unregularised modulus 1500 at level 0 (eta + dt not positive fell to the plain discount).
+    A NaN viscosity or time increment leaves no regularised factor: a failed point's modulus is
+    NaN and the carried factor comes back as it went in (1); an intact point keeps its modulus
+    and Poisson's ratio, as the formula gives for any factor. eta = dt = 0 is still the plain
+    discount, and finite values still follow degr_v = 1 - dt (1 - degr) / (eta + dt)."""
+    pe = [3000.0, 0.35, 0.0]
+    for eta, dt in ((np.nan, 1.0), (1.0, np.nan), (np.nan, np.nan), (np.nan, 0.0)):
+        degpe, old = dg.isotropicdegradation_viscouse(pe, 1.0, 0.0, 0.5, eta, dt)
+        assert np.isnan(degpe[0]) and degpe[1] == 0.0 and old == 1.0
+        degpe, old = dg.isotropicdegradation_viscouse(pe, 0.5, 0.0, 0.5, eta, dt)
+        assert degpe.tolist() == [3000.0, 0.35, 0.0] and old == 1.0
+    assert dg.isotropicdegradation_viscouse(pe, 1.0, 0.0, 0.5, 0.0, 0.0)[0][0] == 1500.0
+    degpe, old = dg.isotropicdegradation_viscouse(pe, 1.0, 0.0, 0.5, 3.0, 1.0)
+    assert old == 1 - 1.0 * 0.5 / 4.0 and degpe[0] == 3000 * old
+
+
 def fatigue_state(**kw):
     s = dict(speak_t=0.5, sbottom_t=0.0, speak_c=0.0, sbottom_c=0.0, nm=0.0, de=1.0, df_t=1.0, df_c=1.0,
              cjump_nf=-1.0)

@@ -479,6 +479,44 @@ def test_mises_flow_does_not_depend_on_the_stress_scale():
             assert np.allclose(L.getmisesflow(v * f), ref, rtol=1e-13, atol=1e-15)
 
 
+def test_mises_flow_follows_the_deviator_however_small_against_the_stress():
+    """Regression: the flow scaled the stress, not its deviator: (1e308, 1e308, 1e308, 1e140, 0,
+    0) and (1, 1, 1, 1e-300, 0, 0) gave a zero flow for the pure shear (0, 0, 0, 1/sqrt 3, 0, 0).
+    Against the deviator of the stress as given, in exact rationals, and its von Mises stress in
+    mpmath, for mean stresses from 1e-300 to 1e300 and deviators 1 to 1e-300 times them: within
+    8 eps, plus the rounding of the mean where the plain form (s - p)/m keeps it (a deviator at
+    least 2^-20 of the mean)."""
+    import os
+    from fractions import Fraction
+
+    import mpmath
+
+    third = 1 / math.sqrt(3)
+    for v in ([1e308, 1e308, 1e308, 1e140, 0, 0], [1, 1, 1, 1e-300, 0, 0], [0.1, 0.1, 0.1, 1e-130, 0, 0]):
+        assert L.getmisesflow(v).tolist() == pytest.approx([0, 0, 0, third, 0, 0], rel=1e-15, abs=0)
+    g = np.random.default_rng(int(os.environ.get("TVK_SEARCH_SEED", "70")))
+    eps = 2.0**-52
+    for _ in range(600):
+        n = int(g.choice([3, 4, 6]))
+        mean = 10.0 ** g.uniform(-300, 300) * g.choice([-1.0, 1.0])
+        dev = g.normal(size=n) * (g.random(n) < 0.8) * abs(mean) * 10.0 ** -g.uniform(0, 300)
+        v = dev + np.r_[mean, mean, np.zeros(n - 2)] if n == 3 else dev + np.r_[mean, mean, mean, np.zeros(n - 3)]
+        c = [Fraction(x) for x in (np.r_[v[:2], 0.0, v[2]] if n == 3 else v)]
+        p = sum(c[:3]) / 3
+        d = [x - p for x in c[:3]]
+        shear = c[3:] if n > 3 else [c[3]]
+        mp = lambda x: mpmath.mpf(x.numerator) / x.denominator
+        with mpmath.workdps(40):
+            mises = mpmath.sqrt(mp(Fraction(3, 2) * sum(x * x for x in d) + 3 * sum(x * x for x in shear)))
+            if mises == 0:
+                assert not L.getmisesflow(v).any()
+                continue
+            ref = [float(mp(x) / mises) for x in (d[:2] + [c[3]] if n == 3 else d + shear)]
+            ratio = float(mp(abs(p)) / mises)
+        tol = 8 * eps * (1 + (ratio if ratio <= 2.0**20 else 0))
+        assert np.abs(L.getmisesflow(v) - ref).max() <= tol, (v, ref)
+
+
 def test_strain_measures():
     rng = np.random.default_rng(8)
     r = _tolvek.math.getrotationmatrix([0.0, 0.6, 0.8], 0.7)

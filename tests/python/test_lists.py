@@ -116,3 +116,31 @@ def test_append_array_is_linear_and_places_values_as_scalar_appends(kind):
     assert array(3, big[:10], 0, allocinc=7) == 1  # two growth steps of 7
     assert lists(3).shape == (300_014,) and np.array_equal(lists(3)[300_000:300_010], big[:10])
     assert (lists(3)[300_010:] == marker).all()
+
+
+@pytest.mark.parametrize("kind", ["int", "real", "cmplx"])
+def test_appending_the_free_value_is_reported_not_stored(kind):
+    """Regression: int_appendscalar2list(3, 2147483647, 0) and the real list's largest double
+    returned 1 ("stored") at level 0, but a slot holding the free value reads as free: the value
+    was lost. Now status 0 with a level -2 report and the list as it was (its size counted by
+    getsizeoflist, the reference), also for a free value given by defval; other values are
+    stored as before, and an array stores its other values."""
+    eh = _tolvek.errorhandling
+    marker = {"int": 2147483647, "real": HUGE, "cmplx": complex(HUGE, HUGE)}[kind]
+    scalar = getattr(lh, kind + "_appendscalar2list")
+    array = getattr(lh, kind + "_appendarray2list")
+    view = lambda: getattr(lh, "dyn%slist3" % kind).copy()
+    size = lambda: lh.getsizeoflist(3, {"int": 0, "real": 1, "cmplx": 2}[kind])
+    assert scalar(3, 5, 0, allocinc=2) == 1 and size() == 1
+    for free, extra in ((marker, {}), (0, {"defval": 0})):
+        for uniflag in (0, 1):
+            eh.rsxerr(1)
+            before = view()
+            assert scalar(3, free, uniflag, allocinc=2, **extra) == 0
+            assert int(eh.errstat) == -2
+            np.testing.assert_array_equal(view(), before)
+    eh.rsxerr(1)
+    assert array(3, np.array([marker, 7, marker], dtype=before.dtype), 0, allocinc=2) == 0
+    assert int(eh.errstat) == -2 and size() == 2 and view()[1] == 7
+    eh.rsxerr(1)
+    assert scalar(3, 8, 0, allocinc=2) == 1 and size() == 3 and int(eh.errstat) == 0

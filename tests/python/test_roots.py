@@ -280,6 +280,44 @@ def test_polynomial_fit_within_kappa_eps_in_a_narrow_window_away_from_zero():
     assert np.array_equal(exact_least_squares(np.arange(293.0, 304.0), 1 + 2 * np.arange(293.0, 304.0) * (1 + 1.5 * np.arange(293.0, 304.0)), 2), [1, 2, 3])
 
 
+def test_polynomial_fit_whose_abscissas_do_not_determine_it_is_reported():
+    """Regression: with x = (0, 1, 2, 3, 4, big), y = 1 + 2x + 3x^2 but 1 at big, degree 2, the
+    scaled abscissas of the first five coincide and dgels served a wrong fit at level 0: (48,
+    2.25e-137, -2.25e-291) at 1e154 and 2.8e16 at 1e300, where the exact fit is (-5, 14,
+    -1.4/big). The rank loss shows on R's diagonal: -2 "Problem in polynom fitting function" and
+    NaN coefficients. Over big from 1e1 to 1e300: each fit is either so reported or, at level
+    0, within 2 kappa eps ||c|| of the exact rational least-squares fit (kappa the Vandermonde
+    matrix's condition number in mpmath), as in a narrow window; the exact fit decides nothing
+    here, so both outcomes pass where kappa eps exceeds 1."""
+    for big in (1e154, 1e300):
+        x = np.array([0.0, 1, 2, 3, 4, big])
+        y = np.r_[1 + 2 * x[:5] + 3 * x[:5] ** 2, 1.0]
+        eh.rsxerr(1)
+        c = m.polynomialfitting(x, y, 2)
+        assert int(eh.errstat) == -2 and np.isnan(c).all()
+        assert exact_least_squares(x, y, 2)[:2].tolist() == [-5, 14]
+    eh.rsxerr(1)
+    for e in np.linspace(1, 300, 61):
+        x = np.array([0.0, 1, 2, 3, 4, 10.0**e])
+        y = np.r_[1 + 2 * x[:5] + 3 * x[:5] ** 2, 1.0]
+        c = m.polynomialfitting(x, y, 2)
+        level = int(eh.errstat)
+        eh.rsxerr(1)
+        if level == -2:
+            assert np.isnan(c).all()
+            continue
+        assert level == 0
+        with mpmath.workdps(60):
+            sv = mpmath.svd_r(mpmath.matrix([[mpmath.mpf(v) ** k for k in range(3)] for v in x]), compute_uv=False)
+            kappa = float(max(sv) / min(sv))
+        exact = exact_least_squares(x, y, 2)
+        assert np.max(np.abs(c - exact)) <= 2 * kappa * 2.0**-52 * np.linalg.norm(exact), (e, c, exact)
+    # a well-posed fit is still served at level 0
+    x = np.arange(6.0)
+    assert m.polynomialfitting(x, 1 + 2 * x + 3 * x**2, 2) == pytest.approx([1, 2, 3], rel=1e-13)
+    assert int(eh.errstat) == 0
+
+
 def test_reduced_cubic_keeps_its_small_root():
     """Regression: the closed forms lost a root far smaller than the others to cancellation;
     specialcase(-64930.40859638202, 2.115420961284103e-06) gave 3.2351e-11 for 3.2580e-11. Against

@@ -49,3 +49,27 @@ def test_integer_conversions():
     assert s.int2aformat(j, "(bad)", 2, 4, 2) == b"****"
     assert s.str2ascii("AB", 3).tolist() == [65, 66, 32]
     assert (s.copys2a("xy", 3), s.copya2s("xyz", 2)) == (b"xy ", b"xy")
+
+
+def test_extract_gives_the_whole_text_before_a_stop_key_of_any_length():
+    """Regression: a stop key of several characters cut the end of the result:
+    extract('a<<12>>b', '<<', '>>', 8) gave '1', ('k=[[3.5]]', '[[', ']]', 8) gave '3.'.
+    Against Python's own search: the text after the last start key up to the first stop key
+    after it, adjusted left and padded or cut to n; blank where the stop key does not follow."""
+    assert s.extract("a<<12>>b", "<<", ">>", 8) == b"12      "
+    assert s.extract("k=[[3.5]]", "[[", "]]", 8) == b"3.5     "
+    g = np.random.default_rng(23)
+    alphabet = list("ab<>[] .=")
+    for _ in range(3000):
+        k1 = "".join(g.choice(alphabet[:-2], int(g.integers(1, 4))))
+        k2 = "".join(g.choice(alphabet[:-2], int(g.integers(1, 4))))
+        k1, k2 = k1.strip() or "<", k2.strip() or ">"
+        text = "".join(g.choice(alphabet, int(g.integers(0, 8)))) + k1 + "".join(g.choice(alphabet, int(g.integers(0, 10))))
+        n = int(g.integers(1, 12))
+        start = text.rfind(k1) + len(k1)
+        stop = text.find(k2, start)
+        piece = "" if stop < 0 else text[start:stop]
+        lead = len(piece) - len(piece.lstrip(" "))
+        expect = (piece[lead:] + " " * lead).ljust(n)[:n].encode()
+        assert s.extract(text, k1, k2, n) == expect, (text, k1, k2, n)
+
