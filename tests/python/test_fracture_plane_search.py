@@ -7,6 +7,7 @@ import numpy as np
 import pytest
 
 import _tolvek as t
+from seeding import rng_seed
 
 mc, eh, D = t.mccollection, t.errorhandling, math.pi / 180
 
@@ -95,7 +96,7 @@ def test_golden_search_reaches_a_cusp_a_kink_and_the_end_of_the_range():
 def test_golden_exposure_within_two_per_cent_of_a_fine_scan_and_failed_plies_read_failed():
     """Random 3-D ply stresses with realistic strengths, at the default brackets, through the
     members and through MatrixCracking: within 2 % of the scan, and a ply at 1.03 or more fails."""
-    rng = np.random.default_rng(61)
+    rng = np.random.default_rng(rng_seed(61))
     for _ in range(150):
         xt22, xc22, x12, x23 = rng.uniform(40, 90), rng.uniform(140, 300), rng.uniform(60, 130), rng.uniform(30, 90)
         stress = rng.normal(size=6) * [600, 80, 80, 50, 50, 40] * rng.uniform(0.5, 1.6)
@@ -120,7 +121,7 @@ def test_planes_without_a_value_are_skipped_and_none_gives_zero_with_a_note():
     s = (12.0, 30.0, 5.0, 0.0, 8.0)
     ref = lambda th: camanho_ref(s, th, 60.0, 90.0, 40.0)
     assert np.isnan(ref(np.linspace(0, math.pi, 181))).any()
-    assert crit(s, gsflag=1) == pytest.approx(scan(ref), rel=0.02)
+    assert crit(s, gsflag=1) == pytest.approx(scan(ref), rel=0.02, abs=0)
     for gsflag in (0, 1):
         eh.rsxerr(1)
         assert crit((10.0, 10.0, 0.0, 0.0, 0.0), gsflag=gsflag) == 0.0  # biaxial tension: no plane
@@ -196,7 +197,7 @@ def test_golden_result_is_at_least_the_measure_on_every_plane_where_it_can_peak_
     turn), the jumps and kinks where tn changes sign (SPC3D, Camanho, Puck and VDI 2014 with
     inclination parameters larger in compression), the range's ends: the golden result is at least
     the measure on each (the higher side of a jump), computed here from the formulas."""
-    rng, gp = np.random.default_rng(64), (0.25, 0.35, 0.2, 0.3)
+    rng, gp = np.random.default_rng(rng_seed(64)), (0.25, 0.35, 0.2, 0.3)
     # A state whose largest SPC3D value is on the tension side of a jump, the candidate planes
     # then numbering four over (10, 190); then random states.
     states = [((-259.609, 16.008, -5.936, -48.081, 14.547), (43.144, 274.261, 67.863, 37.595))]
