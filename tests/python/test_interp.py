@@ -162,6 +162,6 @@ def test_arc_length_is_the_length_of_the_interpolant():
             ref = float(mpmath.quad(element, panels)) * (1 if b >= a else -1)
             assert m.cubichermitianarclength(x, y, a, b) == pytest.approx(ref, rel=1e-10), (x, y, a, b)
             if (a, b) == (x[0], x[-1]):
-                assert m.cubichermitianarclength(x, y, a, b) >= np.hypot(np.diff(x), np.diff(y)).sum()
+                assert m.cubichermitianarclength(x, y, a, b) >= np.hypot(np.diff(x), np.diff(y)).sum() * (1 - len(x) * 2.0**-52)
     assert m.cubichermitianarclength([0, 1, 3], [0, 0.75, 2.25], 3.5, 0.5) == -3.75
     assert m.cubichermitianarclength([0, 1, 3], [0, 0.75, 2.25], 1.0, 1.0) == 0.0
