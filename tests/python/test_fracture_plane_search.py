@@ -7,6 +7,7 @@ import numpy as np
 import pytest
 
 import _tolvek as t
+from ply_reference import refined_max
 from seeding import rng_seed
 
 mc, eh, D = t.mccollection, t.errorhandling, math.pi / 180
@@ -107,9 +108,10 @@ def test_golden_exposure_within_two_per_cent_of_a_fine_scan_and_failed_plies_rea
                 ("camanho", lambda th: camanho_ref(s, th, xt22, x12, x23), 0, 180, 11,
                  lambda: mc.mcrckcamanho(*s, xt22, xc22, x12, x23, gsflag=1)[0])):
             peak = scan(ref, lo, hi)
+            top = max(peak, refined_max(ref, np.linspace(lo * D, hi * D, int(round((hi - lo) * 100)) + 1)))
             fmc, r, _ = matrix_cracking(stress, xt22, xc22, x12, x23, flag)
             for value in (member(), r):
-                assert peak * 0.98 <= value <= peak * (1 + 1e-3), (name, s, value, peak)
+                assert peak * 0.98 <= value <= top * (1 + 1e-3), (name, s, value, peak, top)
             assert fmc == 1.0 or peak < 1.03, (name, s, r, peak)
 
 

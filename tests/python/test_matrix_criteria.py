@@ -7,6 +7,7 @@ import numpy as np
 import pytest
 
 import _tolvek as t
+from ply_reference import refined_max
 from seeding import rng_seed
 
 mc, eh = t.mccollection, t.errorhandling
@@ -206,19 +207,12 @@ def spc3d_ref(s, th):  # g = (0.3, -0.3), strengths alike in 2 and 3, x23 = 60
 
 def assert_within_width(value, ref, s, lo, width=math.radians(5)):
     """value lies between the least of the reference within `width` of its largest value on a
-    0.01-degree scan of [lo, pi - lo] and that largest value (the scan refined 100 times about its
-    local maxima near the top, then 100 times about the best three: at a cusp or step the largest
-    value lies between two points)."""
+    0.01-degree scan of [lo, pi - lo] and that largest value (the scan refined about its top: at a
+    cusp or step the largest value lies between two points)."""
     th = np.linspace(lo, math.pi - lo, int(round(math.degrees(math.pi - 2 * lo) / 0.01)) + 1)
     f = ref(s, th)
     k = np.argmax(f)
-    peaks = (f >= np.r_[-np.inf, f[:-1]]) & (f >= np.r_[f[1:], -np.inf]) & (f >= f[k] * (1 - 1e-4))
-    top, at = f[k], th[peaks]
-    for step in (0.01, 1e-4):
-        fine = (at[:, None] + np.linspace(-1, 1, 201) * math.radians(step)).ravel()
-        fine = fine[(fine >= lo) & (fine <= math.pi - lo)]
-        g = ref(s, fine)
-        top, at = np.fmax.reduce(g, initial=top), fine[np.argsort(np.nan_to_num(g, nan=-np.inf))[-3:]]
+    top = refined_max(lambda p: ref(s, p), th)
     assert f[np.abs(th - th[k]) <= width + math.radians(0.01)].min() <= value <= top * (1 + 1e-6), (s, value, top)
 
 
