@@ -8,6 +8,7 @@ import numpy as np
 import pytest
 
 import _tolvek as t
+from seeding import rng_seed
 
 gp, fb, de, cc, eh = t.gpcollection, t.fbcollection, t.delcollection, t.cccollection, t.errorhandling
 
@@ -207,7 +208,7 @@ def test_polynomial_exposure_is_zero_where_no_load_factor_reaches_the_surface(re
     negative exposure came back at level 0 (for Camanho's form through the dispatchers as well)."""
     routine, options, terms, draw, example, x = POLYNOMIAL_FORMS[form]
     note = (-1, "Note: Negative root during polynomial failureevaluation. Please check your input")
-    rng = np.random.default_rng(64)
+    rng = np.random.default_rng(rng_seed(64))
     both_negative = 0
     for _ in range(3000):
         xs = draw(rng)
@@ -544,7 +545,7 @@ def test_christensen_exposure_is_the_largest_reciprocal_load_factor(record):
     the fibre form, through fbflag 5 too), and 0 where Q = 0 < L, whose exposure is L (0.25 one
     double away in x23). No load factor is positive where Q <= 0 and L < 0."""
     note = (-1, "Note: Negative root during Christensen failureevaluation. Please check your inpu")
-    rng, seen = np.random.default_rng(67), 0
+    rng, seen = np.random.default_rng(rng_seed(67)), 0
     for _ in range(2000):
         x = rng.uniform([30, 120, 30, 120, 25, 25, 25], [90, 300, 90, 300, 120, 120, 120])
         s = rng.normal(size=5) * [80, 80, 50, 50, 50] * ([-1, -1, 1, 1, 1] if rng.random() < 0.3 else 1)
@@ -553,7 +554,8 @@ def test_christensen_exposure_is_the_largest_reciprocal_load_factor(record):
                                                    (fb.fbchristensen, christensen_fibre_terms, f, xf)):
             ref, scale, disc = polynomial_exposure_reference(terms, stress, strengths)
             if abs(disc) > 1e-9:
-                assert routine(*stress, *strengths) == pytest.approx(ref, abs=2e-15 * scale)
+                # the rounding of the terms, magnified by 1/sqrt(D) near a double root
+                assert routine(*stress, *strengths) == pytest.approx(ref, abs=2e-15 * scale * (1 + 1 / math.sqrt(abs(disc))))
                 assert taken(record) == (note if ref == 0.0 else (0, ""))
                 seen += ref == 0.0 and disc > 0
     assert seen >= 5

@@ -6,6 +6,7 @@ import numpy as np
 import pytest
 
 import _tolvek as t
+from seeding import rng_seed
 
 dg, eh = t.degradation, t.errorhandling
 
@@ -72,7 +73,7 @@ def test_viscous_forms_trace_and_carry(capfd):
 
 def test_isotropic_and_accumulated_damage(record):
     # The third entry is not written by the routine: it comes back 0.
-    assert dg.isotropicdegradation([3500.0, 0.35, 9.0], 2.0, 0.0, 0.1).tolist() == pytest.approx([350, 0, 0])
+    assert dg.isotropicdegradation([3500.0, 0.35, 9.0], 2.0, 0.0, 0.1).tolist() == pytest.approx([350, 0, 0], rel=1e-6, abs=0)
     degpe, old = dg.isotropicdegradation_viscouse([3500.0, 0.35, 9.0], 0.5, 0.0, 0.1, 1.0, 1.0)
     assert degpe.tolist() == [3500, 0.35, 0] and old == pytest.approx(0.55, rel=1e-15)
     r = np.array([[0.5, 1e-3], [1.0, 1e-30]])
@@ -91,7 +92,7 @@ def test_viscous_isotropic_degradation_from_python_starts_intact():
         assert degpe.tolist() == [modulus, 0.0, 0.0] and old == modulus / 3000.0
     assert dg.isotropicdegradation_viscouse([3000.0, 0.35, 0.0], 1.0, 0.0, 0.2, 0.0, 1.0)[0][0] == pytest.approx(
         dg.isotropicdegradation([3000.0, 0.35, 0.0], 1.0, 0.0, 0.2)[0], rel=1e-15)
-    rng = np.random.default_rng(7)
+    rng = np.random.default_rng(rng_seed(7))
     for degr, eta, dt in zip(rng.uniform(0, 1, 50), 10 ** rng.uniform(-3, 3, 50), 10 ** rng.uniform(-3, 3, 50)):
         degr_v = 1 - Fraction(dt) * (1 - Fraction(degr)) / (Fraction(eta) + Fraction(dt))
         degpe, old = dg.isotropicdegradation_viscouse([3000.0, 0.35, 0.0], 1.0, 0.0, degr, eta, dt)

@@ -7,6 +7,7 @@ import numpy as np
 import pytest
 
 import _tolvek as t
+from seeding import rng_seed
 
 dg, dl, eh = t.dg8, t.delisio, t.errorhandling
 
@@ -51,7 +52,7 @@ def energy_by_quadrature(vec, eps, a, b, abd):
 
 @pytest.mark.parametrize("seed", range(3))
 def test_ritz_energy_gradient_and_hessian(seed):
-    rng = np.random.default_rng(seed)
+    rng = np.random.default_rng(rng_seed(seed))
     abd = random_abd(rng)
     vec, eps, a, b = 0.2 * rng.normal(size=8), 0.01 * rng.normal(size=3), 1.0 + rng.random(), 0.5 + rng.random()
     u = dg.getstrainenergy8(vec, eps, a, b, abd)
@@ -78,7 +79,7 @@ def test_plate_values():
     abd = np.zeros((6, 6))
     abd[3, 3] = 1.0
     assert dg.getstrainenergy8([0, 0, 0, 0, 1, 0, 0, 0], [0, 0, 0], 1, 1, abd) == pytest.approx(4 * math.pi)
-    abd = random_abd(np.random.default_rng(5))
+    abd = random_abd(np.random.default_rng(rng_seed(5)))
     eps = np.array([-0.01, 0.002, 0.001])
     a0 = np.triu(abd[:3, :3]) + np.triu(abd[:3, :3], 1).T
     assert dg.getstrainenergy8(np.zeros(8), eps, 2.0, 0.5, abd) == pytest.approx(0.5 * eps @ a0 @ eps * math.pi)
@@ -96,7 +97,7 @@ def test_contact_penalty():
            - dg.getcontactenergy8(down - h * np.eye(8)[4 + i], 1.0, 0.7, 1e6, 20)) / (2 * h) for i in range(4)]
     assert np.allclose(kv, fd, rtol=1e-5) and np.allclose(km, km.T)
     assert 0.5 * down[4:] @ km @ down[4:] == pytest.approx(e0)  # quadratic in r per cell
-    abd = random_abd(np.random.default_rng(2))
+    abd = random_abd(np.random.default_rng(rng_seed(2)))
     fp, dfp = dg.getfdf8(down, [-0.01, 0, 0], 0.3, 0.002, 1.0, 0.7, 1e6, abd, 20, 0)
     f = dg.getf8(down, [-0.01, 0, 0], 0.3, 0.002, 1.0, 0.7, abd, 0)
     assert np.allclose(fp[4:] - f[4:], kv) and np.allclose(fp[:4], f[:4])
@@ -405,12 +406,12 @@ def test_paris_rate_is_zero_without_energy_release_and_formed_without_overflow()
     getcontext().prec = 50
     assert all(dl.growthrateparis(g, 1e-3, nf) == 0.0 for g in (-1.0, -1.5e-15, -0.0, 0.0) for nf in (2.0, 2.5, 3.0))
     for g, cf, nf in ((9.66e258, 1e-300, 1.5), (9.66e258, 1e-3, 1.2), (1e-200, 1e300, 2.0), (2.2e-120, 1e200, 3.3)):
-        assert dl.growthrateparis(g, cf, nf) == pytest.approx(float(Decimal(cf) * Decimal(g) ** Decimal(nf)), rel=2e-15)
+        assert dl.growthrateparis(g, cf, nf) == pytest.approx(float(Decimal(cf) * Decimal(g) ** Decimal(nf)), rel=2e-15, abs=0)
 
 
 def test_growth_without_energy_release_leaves_the_delamination_as_it_is():
     # G <= 0 grows nothing; a positive G grows the size by cf G^nf per cycle
-    rng, stalled = np.random.default_rng(12), 0
+    rng, stalled = np.random.default_rng(rng_seed(12)), 0
     for _ in range(60):
         props = GROWTH_PROPS.copy()
         props[[0, 1, 10]] = rng.uniform(60e3, 200e3), rng.uniform(5e3, 12e3), rng.uniform(1.5, 8)

@@ -4,6 +4,7 @@ import numpy as np
 import pytest
 
 import _tolvek as t
+from seeding import rng_seed
 
 eh = t.errorhandling
 el = t.elementhandling
@@ -65,7 +66,7 @@ def test_plane_stress_expansion_flags():
 
 @pytest.mark.parametrize("seed", range(3))
 def test_plane_stress_condensation_against_numpy(seed):
-    rng = np.random.default_rng(seed)
+    rng = np.random.default_rng(rng_seed(seed))
     a = rng.normal(size=(6, 6))
     d = a @ a.T + 6 * np.eye(6)  # a general symmetric positive definite tangent
     s3 = rng.normal(size=6)
@@ -83,7 +84,7 @@ def test_plane_stress_condensation_against_numpy(seed):
 def test_plane_stress_condensation_of_a_non_symmetric_tangent():
     # sigma33 = 0 gives e3 = -D(3,:) e / D(3,3): the Schur complement, and with the transverse
     # shears uncoupled an in-plane stress back unchanged
-    rng = np.random.default_rng(8)
+    rng = np.random.default_rng(rng_seed(8))
     p = [0, 1, 3]
     for _ in range(5):
         d = rng.normal(size=(6, 6)) + 6 * np.eye(6)
@@ -110,6 +111,6 @@ def test_shell_jacobians(record):
     w = np.zeros(40)
     w[2:40:5] = nc[1]  # w = y at every node
     b = el.shellbmatrix(nc, 0.2, 0.4)
-    assert b[6] @ w == pytest.approx(1) and b[7] @ w == pytest.approx(0)
+    assert b[6] @ w == pytest.approx(1) and b[7] @ w == pytest.approx(0, abs=1e-14 * (np.abs(b[7]) @ np.abs(w)))
     jac, nshape = el.shelljacobian(nc[:, :4], 0.0, 0.0)
     assert not jac.any() and record() == (-3, "Unknown or unsupported element type.")

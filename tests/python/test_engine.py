@@ -10,6 +10,7 @@ import weakref
 
 import numpy as np
 import pytest
+from seeding import rng_seed
 
 p = pytest.importorskip("_tvkprobe")
 m = p.tmath
@@ -215,7 +216,7 @@ class TestArguments:
             except Exception as e:
                 return (type(e), str(e))
 
-        rng = np.random.default_rng(7)
+        rng = np.random.default_rng(rng_seed(7))
         for fn in direct:
             form = fn.__doc__.splitlines()[0]
             params = form[form.index("(") + 1:form.rindex(")")].split(",") if "()" not in form else []
@@ -734,7 +735,7 @@ class TestGrammar:
         """Regression: the build allowed 64 arguments and the import 60, so a routine of 61 to 64
         arguments compiled and then stopped the import. The probe's 64-argument routine (64 call
         parameters too) imports and is called with every argument in place."""
-        x = np.random.default_rng(7).normal(size=63)
+        x = np.random.default_rng(rng_seed(7)).normal(size=63)
         acc = np.zeros(2)
         assert m.many(acc, *x) is None
         assert acc[1] == 63.0

@@ -7,6 +7,7 @@ import pytest
 from scipy.integrate import quad
 
 import _tolvek as t
+from seeding import rng_seed
 
 mm = t.micromechanic
 eh = t.errorhandling
@@ -144,7 +145,7 @@ def test_concentration_kinds(record):
 
 
 def test_dual_average():
-    rng = np.random.default_rng(3)
+    rng = np.random.default_rng(rng_seed(3))
     a, ci, cm = rng.normal(size=(3, 6, 6))
     assert np.allclose(mm.getaveragescfromdualequation(a, ci, cm, 0.3), cm + 0.3 * (ci - cm) @ a)
     assert np.array_equal(mm.getaveragescfromdualequation(a, ci, cm, -1), cm)

@@ -8,6 +8,8 @@ import numpy as np
 import pytest
 
 import _tolvek as t
+from ply_reference import refined_max
+from seeding import rng_seed
 
 mc, eh, D = t.mccollection, t.errorhandling, math.pi / 180
 
@@ -96,7 +98,7 @@ def test_golden_search_reaches_a_cusp_a_kink_and_the_end_of_the_range():
 def test_golden_exposure_within_two_per_cent_of_a_fine_scan_and_failed_plies_read_failed():
     """Random 3-D ply stresses with realistic strengths, at the default brackets, through the
     members and through MatrixCracking: within 2 % of the scan, and a ply at 1.03 or more fails."""
-    rng = np.random.default_rng(61)
+    rng = np.random.default_rng(rng_seed(61))
     for _ in range(150):
         xt22, xc22, x12, x23 = rng.uniform(40, 90), rng.uniform(140, 300), rng.uniform(60, 130), rng.uniform(30, 90)
         stress = rng.normal(size=6) * [600, 80, 80, 50, 50, 40] * rng.uniform(0.5, 1.6)
@@ -107,9 +109,10 @@ def test_golden_exposure_within_two_per_cent_of_a_fine_scan_and_failed_plies_rea
                 ("camanho", lambda th: camanho_ref(s, th, xt22, x12, x23), 0, 180, 11,
                  lambda: mc.mcrckcamanho(*s, xt22, xc22, x12, x23, gsflag=1)[0])):
             peak = scan(ref, lo, hi)
+            top = max(peak, refined_max(ref, np.linspace(lo * D, hi * D, int(round((hi - lo) * 100)) + 1)))
             fmc, r, _ = matrix_cracking(stress, xt22, xc22, x12, x23, flag)
             for value in (member(), r):
-                assert peak * 0.98 <= value <= peak * (1 + 1e-3), (name, s, value, peak)
+                assert peak * 0.98 <= value <= top * (1 + 1e-3), (name, s, value, peak, top)
             assert fmc == 1.0 or peak < 1.03, (name, s, r, peak)
 
 
@@ -121,7 +124,7 @@ def test_planes_without_a_value_are_skipped_and_none_gives_zero_with_a_note():
     s = (12.0, 30.0, 5.0, 0.0, 8.0)
     ref = lambda th: camanho_ref(s, th, 60.0, 90.0, 40.0)
     assert np.isnan(ref(np.linspace(0, math.pi, 181))).any()
-    assert crit(s, gsflag=1) == pytest.approx(scan(ref), rel=0.02)
+    assert crit(s, gsflag=1) == pytest.approx(scan(ref), rel=0.02, abs=0)
     for gsflag in (0, 1):
         eh.rsxerr(1)
         assert crit((10.0, 10.0, 0.0, 0.0, 0.0), gsflag=gsflag) == 0.0  # biaxial tension: no plane
@@ -197,7 +200,7 @@ def test_golden_result_is_at_least_the_measure_on_every_plane_where_it_can_peak_
     turn), the jumps and kinks where tn changes sign (SPC3D, Camanho, Puck and VDI 2014 with
     inclination parameters larger in compression), the range's ends: the golden result is at least
     the measure on each (the higher side of a jump), computed here from the formulas."""
-    rng, gp = np.random.default_rng(64), (0.25, 0.35, 0.2, 0.3)
+    rng, gp = np.random.default_rng(rng_seed(64)), (0.25, 0.35, 0.2, 0.3)
     # A state whose largest SPC3D value is on the tension side of a jump, the candidate planes
     # then numbering four over (10, 190); then random states.
     states = [((-259.609, 16.008, -5.936, -48.081, 14.547), (43.144, 274.261, 67.863, 37.595))]
@@ -218,7 +221,7 @@ def test_golden_result_is_at_least_the_measure_on_every_plane_where_it_can_peak_
             at = planes(s, lo, hi)
             with np.errstate(invalid="ignore"):
                 v = np.fmax(ref(np.clip(at - 1e-9, lo * D, hi * D)), ref(np.clip(at + 1e-9, lo * D, hi * D)))
-            assert r >= np.nanmax(v) * (1 - 1e-7), (s, lo, hi, r, np.degrees(at), v)
+            assert not (r < v * (1 - 1e-7)).any(), (s, lo, hi, r, np.degrees(at), v)  # NaN: no value there
 
 
 @pytest.mark.parametrize("member, args, ref", [

@@ -8,6 +8,7 @@ import pytest
 
 import _tolvek as t
 from element_tables import empty_model, record  # noqa: F401 (autouse fixture)
+from seeding import rng_seed
 
 el = t.elementhandling
 io = t.iohandling
@@ -93,7 +94,7 @@ def test_triangle_origin_tie_goes_to_the_first_of_equal_longest_edges():
 
 @pytest.mark.parametrize("seed", range(5))
 def test_curvatures_are_the_eigenvalues_of_the_hessian(seed):
-    rng = np.random.default_rng(seed)
+    rng = np.random.default_rng(rng_seed(seed))
     a, b, c = rng.normal(scale=0.05, size=3)
     on = quad_on(lambda x, y: a * x * x + b * x * y + c * y * y, scale=rng.uniform(0.5, 2, 2), shear=rng.uniform(-0.4, 0.4))
     ln = on - on[:4].mean(axis=0)
@@ -102,9 +103,10 @@ def test_curvatures_are_the_eigenvalues_of_the_hessian(seed):
     big, small = sorted(ev, key=abs, reverse=True)
     assert kappa[0] == pytest.approx(big, rel=1e-9)
     assert kappa[1] == (0 if abs(big / small) > 20 else pytest.approx(small, rel=1e-9))
-    # The curvature of the surface along delta is one of the two principal curvatures.
+    # The curvature of the surface along delta is one of the two principal curvatures, except where
+    # the rule as built gives 0: element-axis curvatures within 1 % of each other.
     d = np.array([np.cos(delta), np.sin(delta)])
-    assert min(abs(d @ [[2 * a, b], [b, 2 * c]] @ d - ev)) < 1e-9
+    assert min(abs(d @ [[2 * a, b], [b, 2 * c]] @ d - ev)) < 1e-9 or (delta == 0 and abs(abs(a / c) - 1) < 0.01)
 
 
 def test_curvature_direction_rule():
@@ -257,7 +259,7 @@ def test_motion_slots_by_dof_and_frames_never_built(tmp_path):
 
 
 def test_traction_transformation_and_vectors():
-    rng = np.random.default_rng(3)
+    rng = np.random.default_rng(rng_seed(3))
     q, _ = np.linalg.qr(rng.normal(size=(3, 3)))
     tc = np.linalg.qr(rng.normal(size=(3, 3)))[0]
     ntrac, nrot = rng.normal(size=3), rng.normal(size=2)

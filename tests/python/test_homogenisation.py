@@ -7,6 +7,7 @@ import numpy as np
 import pytest
 
 import _tolvek as t
+from seeding import rng_seed
 
 mm = t.micromechanic
 eh = t.errorhandling
@@ -152,7 +153,7 @@ def test_generalized_mori_tanaka_is_the_scheme():
 
 
 def random_fibres(isotropic, count=40, seed=4):
-    rng = np.random.default_rng(seed)
+    rng = np.random.default_rng(rng_seed(seed))
     for _ in range(count):
         if isotropic:
             fibre = iso(rng.uniform(10, 400), rng.uniform(0.15, 0.3))

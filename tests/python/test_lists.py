@@ -5,6 +5,7 @@ import numpy as np
 import pytest
 
 import _tolvek
+from seeding import rng_seed
 
 lh = _tolvek.listhandling
 HUGE = np.finfo(np.float64).max
@@ -88,7 +89,7 @@ def test_append_array_is_linear_and_places_values_as_scalar_appends(kind):
     scalar = getattr(lh, kind + "_appendscalar2list")
     array = getattr(lh, kind + "_appendarray2list")
     lists = lambda k: getattr(lh, "dyn%slist%d" % (kind, k))
-    rng = np.random.default_rng(5)
+    rng = np.random.default_rng(rng_seed(5))
     values = [rng.integers(-3, 4, 40).astype(dtype), np.full(7, marker, dtype), np.zeros(5, dtype)]
     if kind != "int":
         values.append(np.array([1.0, np.nan, 2.0, np.nan], dtype))

@@ -6,6 +6,7 @@ from pathlib import Path
 
 import numpy as np
 import pytest
+from seeding import rng_seed
 
 p = pytest.importorskip("_tvkprobe")
 s = p.tsolver
@@ -59,7 +60,7 @@ def test_every_solver_routine_has_an_interface():
 
 def umat_inputs(ntens=6, nstatv=40, nprops=3):
     """Distinct values for every argument of the UMAT call form, by name."""
-    rng = np.random.default_rng(7)
+    rng = np.random.default_rng(rng_seed(7))
     return dict(
         stress=rng.normal(size=ntens), statev=np.zeros(nstatv), sse=0.25, spd=9.0, scd=9.0, rpl=1.5,
         ddsddt=np.full(ntens, 2.5), drplde=np.full(ntens, 3.5), drpldt=4.5, stran=rng.normal(size=ntens),
@@ -112,7 +113,7 @@ class TestBlockProbes:
     @pytest.mark.parametrize("ndir,nshr", [(3, 3), (3, 1)])
     def test_vumat_block_extents(self, ndir, nshr):
         nblock, ntens, nstatev = 3, ndir + nshr, 5
-        rng = np.random.default_rng(ntens)
+        rng = np.random.default_rng(rng_seed(ntens))
         blk = lambda *cols: np.asfortranarray(rng.normal(size=(nblock,) + cols))
         stressold, straininc, stateold = blk(ntens), blk(ntens), blk(nstatev)
         density = rng.uniform(1, 2, nblock)

@@ -8,6 +8,7 @@ import pytest
 
 import _tolvek as t
 from element_tables import empty_model, record  # noqa: F401 (autouse fixture)
+from seeding import rng_seed
 
 el = t.elementhandling
 lam = t.laminate
@@ -44,7 +45,7 @@ class Model:
         ne = int(ed.nelem)
         self.sp = sp
         self.nip = nintpoint or 3 * sp
-        rng = np.random.default_rng(7)
+        rng = np.random.default_rng(rng_seed(7))
         self.sestress = np.asfortranarray(rng.normal(size=(6, self.nip, npt, ne)))
         self.elemsp = np.full(ne, sp, dtype=np.int32)
         self.curv = np.zeros((2, ne), order="F")
