@@ -1,6 +1,5 @@
 """Damage data sets: extents grown by failed points, read back onto material points, buckled
 sublaminates, outlines, and indices that do not fit the tables."""
-import os
 
 import numpy as np
 import pytest

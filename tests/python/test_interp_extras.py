@@ -123,7 +123,6 @@ def test_arc_length_chords_neither_overflow_nor_underflow():
     (3e-200, 4e-200) gave 0. Against the exact chords (rational differences, mpmath roots at 40
     digits) of points spread at scales from 1e-300 to 1e300: each cumulative length within
     (j + 1) 2 eps of the exact sum, as plain summation of correctly rounded chords allows."""
-    import os
     from fractions import Fraction
 
     import mpmath
@@ -133,7 +132,7 @@ def test_arc_length_chords_neither_overflow_nor_underflow():
         pts = np.array([[0.0, 3.0 * scale, 3.0 * scale, 0.0], [0.0, 4.0 * scale, 0.0, 0.0]])
         LIB.parameterize_arc_length(i(2), i(4), arr(pts), t)
         assert vec(t, 4).tolist() == pytest.approx([0, 5 * scale, 9 * scale, 12 * scale], rel=4e-16, abs=0)
-    g = np.random.default_rng(int(os.environ.get("TVK_SEARCH_SEED", "71")))
+    g = np.random.default_rng(rng_seed(71))
     for _ in range(200):
         m, k = int(g.integers(1, 5)), int(g.integers(2, 8))
         pts = g.normal(size=(m, k)) * 10.0 ** g.uniform(-300, 300)

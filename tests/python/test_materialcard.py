@@ -1,12 +1,12 @@
 """The material card reader (`iohandling.getmaterialdatafromfile`): per-(ply, section) property
 tables, the temperature axis, the factor table, the resin calibration tables and the cure
 tables, read from cards written into temporary job folders."""
-import os
 
 import numpy as np
 import pytest
 
 import _tolvek
+from seeding import rng_seed
 
 io = _tolvek.iohandling
 md = _tolvek.materialdata
@@ -238,7 +238,7 @@ CALIBRATION = {"Secant": ("secantprops", 2), "Normal": ("normalprops", 2), "Shea
 
 
 def test_calibration_rows_go_to_their_own_temperature_in_any_order(tmp_path):
-    rng = np.random.default_rng(int(os.environ.get("TVK_SEARCH_SEED", "67")))
+    rng = np.random.default_rng(rng_seed(67))
     for case in range(20):
         own = sorted(rng.choice([-40.0, 20.0, 23.5, 80.0, 1e3], size=rng.integers(1, 5), replace=False))
         axis = sorted(set(own) | {-60.0, 50.0})  # with a second material's temperatures
