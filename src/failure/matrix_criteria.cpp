@@ -190,7 +190,7 @@ void MCrckLaRC05(double* rmc, const double* s22, const double* s33, const double
     // denominators), and a sharp maximum tends to sit near those planes.
     auto near = s.tn_zero_planes(value);
     *rmc = fracture_plane<200>("LaRC05", s, {yt, *xc22, *x12}, value, 0.0, tvk::pi, step, default_step, gsflag, tvk::pi,
-                               outtheta, 0.0, near)
+                               outtheta, tvk::pi, near)
                .value;
 }
 
@@ -213,6 +213,19 @@ void MCrckLaRC04(double* rmc, const double* s11, const double* s22, const double
         return;
     }
     const ActionPlane p = larc_parameters(a0, *xc22, *x12);
+    // The planes at theta and theta + pi are one plane: the angle the searches write (to `theta`,
+    // marked unwritten by -inf) goes out folded into [0, pi), so that a negative outtheta always
+    // means "not written".
+    struct HalfTurn {
+        double* out;
+        double angle = -std::numeric_limits<double>::infinity();
+        double* theta() { return out && *out < 0.0 ? &angle : nullptr; }
+        ~HalfTurn() {
+            if (!std::isfinite(angle)) return;
+            const double a = angle - tvk::pi * std::floor(angle / tvk::pi);
+            *out = a >= 0.0 && a < tvk::pi ? a : 0.0;
+        }
+    } written{outtheta};
     // The search in the ply frame at the load f.
     auto ply_frame = [&](double f, double* theta) {
         const PlyStress s{f * *s22, f * *s33, f * *s12, f * *s13, f * *s23};
@@ -224,7 +237,7 @@ void MCrckLaRC04(double* rmc, const double* s11, const double* s22, const double
     };
     if (*s11 >= -*xc22) {
         if (refused_angle(rmc, a0, "MCrckLaRC04")) return;
-        *rmc = ply_frame(1.0, outtheta);
+        *rmc = ply_frame(1.0, written.theta());
         return;
     }
     const double num = 2.0 * *s23, den = *s22 - *s33;
@@ -260,12 +273,12 @@ void MCrckLaRC04(double* rmc, const double* s11, const double* s22, const double
             return larc_value(t, p);
         };
         return fracture_plane<200>("LaRC04", s, {*xc22, *x12}, value, 0.0, tvk::pi, step, default_step, gsflag,
-                                   tvk::pi, theta)
+                                   tvk::pi, theta, tvk::pi)
             .value;
     };
     // Past the kink band's instability the fibre has failed, and the matrix in the band with it.
     const tvk::failure::KinkMisalignment band = tvk::failure::kink_misalignment(*g12, phi0, *s11, *s22, *s12);
-    *rmc = kink_frame(1.0, band.magnitude, outtheta);
+    *rmc = kink_frame(1.0, band.magnitude, written.theta());
     if (band.unstable) *rmc = tvk::failure::past_instability(*rmc);
     if (band.unstable || !(*rmc < 1.0)) return;
     if (pole) return void(*rmc = 1.0);
@@ -330,7 +343,7 @@ void MCrckPuck(double* rmc, const double* s22, const double* s33, const double* 
     // jumps where tn changes sign.
     auto kinks = s.tn_zero_planes(value);
     const auto m = fracture_plane<100>("Puck", s, {yt, *xc22, rtl}, value, 0.0, tvk::pi, step, default_step, gsflag,
-                                       tvk::pi, outtheta, 0.0, kinks);
+                                       tvk::pi, outtheta, tvk::pi, kinks);
     *rmc = m.value;
     if (tcflag && m.value >= 1.0) *tcflag = s.on(m.angle).n < 0.0 ? -1 : 1;
 }
@@ -358,7 +371,7 @@ void MCrckVDI2014(double* rmc, const double* s11, const double* s22, const doubl
     };
     auto kinks = s.tn_zero_planes(value);  // as in Puck's
     const auto plane = fracture_plane<100>("VDI 2014", s, {yt, *xc22, rtl}, value, 0.0, tvk::pi, step, default_step,
-                                           gsflag, tvk::pi, nullptr, 0.0, kinks);
+                                           gsflag, tvk::pi, nullptr, tvk::pi, kinks);
     const double fiff = plane.value;
     // Weakening of the inter-fibre exposure by the fibre-parallel stress.
     const double fff = *s11 >= 0.0 ? *s11 / *xt11 : -*s11 / *xc11;
@@ -459,7 +472,7 @@ void MCrckCamanho(double* rmc, const double* s22, const double* s33, const doubl
     // The formula changes where tn changes sign, and the slope of the measure jumps there.
     auto kinks = s.tn_zero_planes(value);
     *rmc = fracture_plane<100>("Camanho", s, {yt, *xc22, sl, st}, value, 0.0, tvk::pi, step, default_step, gsflag,
-                               tvk::pi, outtheta, 0.0, kinks)
+                               tvk::pi, outtheta, tvk::pi, kinks)
                .value;
 }
 
@@ -481,7 +494,7 @@ void MCrckWiegand(double* rmc, const double* s22, const double* s33, const doubl
     };
     auto near = s.tn_zero_planes(value);  // as in LaRC05's
     *rmc = fracture_plane<100>("Wiegand", s, {yt, *xc22, sl}, value, 0.0, tvk::pi, step, default_step, gsflag, tvk::pi,
-                               outtheta, 0.0, near)
+                               outtheta, tvk::pi, near)
                .value;
 }
 

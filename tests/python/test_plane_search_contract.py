@@ -353,7 +353,18 @@ def within(result, value, error):
 
 
 def written(r):
-    return r[0], (None if r[1] < 0 else r[1])
+    """The exposure and the angle written, None where none is (the angle stays as it came, -1: no
+    plane of the ranges drawn here). Only an exposure of 1 or more writes one."""
+    if r[1] == -1.0:
+        return r[0], None
+    assert r[0] >= 1.0, r
+    return r[0], r[1]
+
+
+def half_turn(r):
+    """LaRC04's written angle, in [0, pi): its planes theta and theta + pi are one plane."""
+    assert r[1] is None or 0.0 <= r[1] < math.pi, r
+    return r
 
 
 MATRIX = {"puck": 9, "wiegand": 10, "camanho": 11, "spc3d": 12, "vdi2014": 13, "larc04": 14, "larc05": 15}
@@ -447,15 +458,17 @@ def member_cases(rng):
     if ply_frame or (1 - 4 * a * b >= 0 and g12 + st4[0] - st4[1] > 0 and
                      abs(misalignment(st4, xc11, x12, stt, eta, g12, 1.0)) < math.pi / 4):
         plane = larc04_plane_stress(st4, xc11, xc22, x12, g12, a0)
-        calls = [lambda g, h: written(mc.mcrcklarc04(*st4, xt11, xc11, xt22, xc22, x12, 140e3, 9e3, g12, 0.3,
-                                                     a0=a0, sainc=h, gsflag=g))]
+        calls = [lambda g, h: half_turn(written(mc.mcrcklarc04(*st4, xt11, xc11, xt22, xc22, x12, 140e3, 9e3, g12,
+                                                               0.3, a0=a0, sainc=h, gsflag=g)))]
         if not own:
             calls.append(lambda g, h: matrix_cracking(14, st4, x9, g12, None))
         lo = -math.pi if ply_frame else 0.0
         cases.append(Case("larc04", calls, lambda th: larc(plane, th, xt22, xc22, x12, a0, tension=False),
                           lo, math.pi, planes=tn_zero_planes(plane, lo, math.pi),
-                          ref=(lambda q, th: [float(larc(larc04_plane_stress(q[:6], *q[7:12]), one(th), q[6], q[8], q[9],
-                                                         q[11], tension=False)[0])],
+                          # the written plane, and the same plane a half turn either way
+                          ref=(lambda q, th: [float(v) for v in larc(larc04_plane_stress(q[:6], *q[7:12]),
+                                                                     np.array([th, th - math.pi, th + math.pi]), q[6],
+                                                                     q[8], q[9], q[11], tension=False)],
                                tuple(float(v) for v in st4) + (xt22, xc11, xc22, x12, g12, a0)),
                           pole=lambda: friction_pole(plane, *friction(a0, xc22)),
                           ray=None if ply_frame else lambda f, th: larc04_ray(f * st4, th, xt22, xc11, xc22, x12,
@@ -715,3 +728,28 @@ def test_a_pole_without_shear_on_it_reads_its_limit():
     s = 525.5910557086603  # xc22/(2 tan 53 deg) over eta: the divisor's zero
     for gsflag in (0, 1):
         assert mc.mcrckwiegand(s, s, 0, 0, 0, 50, 200, 90, gsflag=gsflag)[0] == pytest.approx(s / 50, rel=1e-12)
+
+
+def test_closing_vertex_beyond_an_end_of_a_whole_period_is_read_on_its_plane():
+    """Over [0, pi], one period of the measure, the golden section's closing vertex at -0.008 rad
+    is the plane pi - 0.008: dropped, it lost the maximum there (LaRC05 read 17.40153, 1.5e-4
+    below it)."""
+    s, xt22, xc22, x12 = (-156.37312098435154, 184.33082064619754, 122.97568015960707, 117.58893085942681,
+                          -84.84612562168834), 61.81490784133913, 282.0828346940316, 95.60466886917264
+    top = largest_in_range(lambda th: larc(s, th, xt22, xc22, x12, 53.0), 0, math.pi, [])
+    r, angle = mc.mcrcklarc05(*s, xt22, xc22, x12, gsflag=1)
+    assert abs(r - top) <= 2e-5 * top and 0.0 <= angle <= math.pi, (r, top)
+
+
+def test_larc04_writes_its_plane_within_a_half_turn():
+    """LaRC04 searches [-pi, pi] in the ply frame and wrote angles in [-pi, 0), which a caller
+    cannot tell from an angle not written (-1): the plane goes out folded into [0, pi), and its
+    measure is the exposure."""
+    st = (-143.3, -4.6, 125.5, -51.8, -9.9, 7.8)
+    for gsflag in (0, 1):
+        r, angle = mc.mcrcklarc04(*st, 1500, 1200, 60, 200, 90, 140e3, 9e3, 5e3, 0.3, gsflag=gsflag)
+        assert r >= 1.0 and 0.0 <= angle < math.pi
+        values = lambda q, th: [float(v) for v in larc(q[:5], np.array([th, th - math.pi]), *q[5:], tension=False)]
+        inputs = st[1:] + (60.0, 200.0, 90.0, 53.0)
+        on = list(zip(values(inputs, angle), rounding(values, inputs, angle)))
+        assert any(within(r, v, e) for v, e in on), (r, on)
