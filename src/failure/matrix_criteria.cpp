@@ -417,12 +417,13 @@ void MCrckSPC3D(double* rmc, const double* s22, const double* s33, const double*
     const double default_step = 0.03490658503988659;  // 2 degrees
     const double step = search_step(sainc, default_step);
     const PlyStress s{*s22, *s33, *s12, *s13, *s23};
-    // The measure; on a plane where tn vanishes (tn_zero) the tn >= 0 branch at tn = 0.
-    auto measure = [&](double theta, bool tn_zero) {
+    // The measure; on a plane where tn vanishes (branch not 0) the tension (branch 1) or the
+    // compression branch (-1) at tn = 0.
+    auto measure = [&](double theta, int branch) {
         Traction t = s.on(theta);
-        if (tn_zero) t.n = 0.0;
+        if (branch != 0) t.n = 0.0;
         const double c = std::cos(theta), sn = std::sin(theta), s2 = std::abs(std::sin(2.0 * theta));
-        if (t.n >= 0.0) {
+        if (branch > 0 || (branch == 0 && t.n >= 0.0)) {
             const double a = t.n / (c * c * *xt33 + sn * sn * *xt22 + *xt23 * s2);
             return finite_or_overflow(g[0] * a + std::sqrt(sq(1.0 - g[0]) * a * a +
                                                            sq(t.t / ((*xt22 + *xt33) * s2 + *xt23)) +
@@ -432,16 +433,19 @@ void MCrckSPC3D(double* rmc, const double* s22, const double* s33, const double*
         return finite_or_overflow(a + std::sqrt(a * a + sq(t.t / ((*xc22 + *xc33) * s2 + xc23)) +
                                                 sq(t.l / (std::abs(sn) * xc12 + std::abs(c) * xc13))));
     };
-    auto value = [&](double theta) { return measure(theta, false); };
+    auto value = [&](double theta) { return measure(theta, 0); };
     // The denominators have a V-shaped minimum at every multiple of 90 degrees, so the measure has
     // an upward cusp there, and it often rises towards the range's ends; where tn changes sign it
     // jumps (the two branches divide by different strengths), the tension side the higher one
-    // with strengths larger in compression.
+    // with strengths larger in compression. Either branch's value is the measure's limit on a
+    // tn = 0 plane, and the plane is valued on the larger (with a compressive shear strength below
+    // the tensile one the compression side reads higher, and a residual tn of either sign must not
+    // decide the exposure).
     auto planes = [&](tvk::failure::CandidatePlanes& c) {
         const double quarter = 0.5 * tvk::pi, first = std::ceil(lo / quarter);
         for (const double k : {first, first + 1.0})
             if (k * quarter >= lo && k * quarter <= hi) c.add(k * quarter, value(k * quarter));
-        s.tn_roots(c, lo, hi, [&](double theta) { return measure(theta, true); });
+        s.tn_roots(c, lo, hi, [&](double theta) { return std::max(measure(theta, 1), measure(theta, -1)); });
     };
     // The value has period pi (the planes at theta and theta + pi are one plane), whatever salims.
     *rmc = fracture_plane<100>("SPC3D", s, {*xt22, *xc22, *xt33, *xc33, *xt12, *xt13, *xt23, xc12, xc13, xc23}, value,

@@ -753,3 +753,45 @@ def test_larc04_writes_its_plane_within_a_half_turn():
         inputs = st[1:] + (60.0, 200.0, 90.0, 53.0)
         on = list(zip(values(inputs, angle), rounding(values, inputs, angle)))
         assert any(within(r, v, e) for v, e in on), (r, on)
+
+
+def test_spc3d_values_a_tn_zero_plane_on_the_larger_branch_limit():
+    """Where a compressive shear strength lies below the tensile one, the compression branch beside
+    a tn = 0 plane reads higher than the tension branch on it; the plane was valued on the tension
+    branch alone, so a residual tn of 1e-4 decided the exposure (AS4/3501-6 through
+    damage.matrixcracking mcflag 12 read 0.898, intact, where the planes beside 90 degrees read
+    1.0756). Golden mode reads at least the larger limit on each tn = 0 plane."""
+    md = t.materialdata
+    x = (48.0, 200.0, 48.0, 200.0, 79.0, 79.0, 63.066385203497, 63.78365893173779, 74.4900644968834,
+         52.6728755379053)
+
+    def limits(q, _):
+        """The larger branch limit over the tn = 0 planes of the default range."""
+        v = [float(spc3d(q[:5], np.array([th]), q[5:], branch=b)[0]) for th in tn_zero_planes(q[:5], 2 * D, 178 * D)
+             for b in ("ten", "comp")]
+        return [max(v, default=-math.inf)]
+
+    for s22 in (0.000170, -0.000170):
+        s = (s22, 0.0000433, 0.000514, 0.0000234, 56.65623057664019)
+        ref, err = limits(s + x, 0.0)[0], rounding(limits, s + x, 0.0)[0]
+        assert ref > 1.07
+        r = mc.mcrckspc3d(*s, 1950, 1480, *x[:7], xcs=list(x[7:]), gsflag=1)[0]
+        md.psprops = np.array([1950, 48, 48, 1480, 200, 200, 79, 79, 63.066385203497, 79.0])[:, None, None]
+        md.peprops = np.array([126e3, 11e3, 11e3, 0.28, 0.28, 0.4, 6.6e3, 6.6e3, 3.93e3])[:, None, None]
+        md.pdprops = np.array(list(x[7:]) + [0.3, -0.3])[:, None, None]
+        try:
+            fmc, rmc, _ = dmg.matrixcracking(np.array((0.000534,) + s), md.peprops, md.psprops, md.pdprops,
+                                             np.zeros((1, 1)), 1, 1, 12)
+        finally:
+            md.psprops = md.peprops = md.pdprops = None
+        assert r >= ref - err and rmc >= ref - err and fmc == 1.0, (s22, r, rmc, ref)
+    rng = np.random.default_rng([SEED, 12])
+    for _ in range(DRAWS):
+        s = tuple(draw_stress(rng))
+        x = strengths(rng, 10)
+        x = x[:6] + (max(x[6], x[9]), x[7], x[8], min(x[6], x[9]))  # xc23 below xt23
+        ref, err = limits(s + x, 0.0)[0], rounding(limits, s + x, 0.0)[0]
+        if ref == -math.inf:
+            continue
+        r = mc.mcrckspc3d(*s, 1.0, 1.0, *x[:7], xcs=list(x[7:]), gsflag=1)[0]
+        assert r >= ref - err, (s, x, r, ref)
