@@ -136,7 +136,29 @@ ActionPlane larc_parameters(const double* a0, double xc22, double x12) {
     return p;
 }
 
+// The friction terms (tT/(ST - eta_T tn))^2 + (tL/(SL - eta_L tn))^2 where ST or SL is infinite:
+// an infinite strength is its limit, a divisor that grows without bound with it, so its term is 0.
+// SL - eta_L tn is (SL/ST)(ST - eta_T tn): with SL alone infinite it grows without bound except at
+// the pole ST = eta_T tn, where a nonzero tL reads the pole's inf as at any large finite SL; with
+// ST alone infinite, eta_L is 0 and the divisor SL. An eta_T tn that overflows is the stresses'
+// overflow.
+double friction_limit(const Traction& t, const ActionPlane& p) {
+    const double et = p.eta_t * t.n;
+    if (!std::isfinite(et)) return t.t == 0.0 && t.l == 0.0 ? 0.0 : overflow;
+    const double dt = p.st - et;
+    double v = std::isinf(p.st) ? 0.0 : sq(quot(t.t, dt));
+    if (std::isinf(p.sl)) {
+        if (dt == 0.0 && t.l != 0.0) return overflow;
+    } else {
+        const double dl = p.sl - p.eta_l * t.n;
+        if (overflowed(t.l, dl)) return overflow;
+        v += sq(quot(t.l, dl));
+    }
+    return finite_or_overflow(v);
+}
+
 double larc_value(const Traction& t, const ActionPlane& p) {
+    if (std::isinf(p.st) || std::isinf(p.sl)) return friction_limit(t, p);
     const double dt = p.st - p.eta_t * t.n, dl = p.sl - p.eta_l * t.n;
     if (overflowed(t.t, dt) || overflowed(t.l, dl)) return overflow;
     return finite_or_overflow(sq(quot(t.t, dt)) + sq(quot(t.l, dl)));
@@ -151,6 +173,18 @@ double half_friction(const double* a0) {
 // exposure in r and the refusal recorded.
 bool refused_angle(double* r, const double* a0, const char* name) {
     if (!a0 || !tvk::failure::fracture_angle_without_friction(*a0)) return false;
+    *r = tvk::failure::refuse_fracture_angle(name);
+    return true;
+}
+
+// So does an a0 so near 0 that the friction parameters p carry finite strengths past the largest
+// double (ST about xc22/(2 a0), eta_L = eta_T SL/ST), as eta_T itself does nearer still: their
+// limit is not what the overflowed values read (an infinite ST made eta_L 0, not -SL/xc22).
+// `finite_st` tells whether the strength ST comes from is finite (an infinite one is ST's limit).
+bool refused_friction(double* r, const ActionPlane& p, bool finite_st, const char* name) {
+    const bool st_over = finite_st && !std::isfinite(p.st);
+    const bool eta_l_over = std::isfinite(p.st) && std::isfinite(p.sl) && !std::isfinite(p.eta_l);
+    if (!(st_over || eta_l_over)) return false;
     *r = tvk::failure::refuse_fracture_angle(name);
     return true;
 }
@@ -180,6 +214,7 @@ void MCrckLaRC05(double* rmc, const double* s22, const double* s33, const double
     if (refused_angle(rmc, a0, "MCrckLaRC05")) return;
     const double default_step = default_sainc_r, step = search_step(sainc, default_step);
     const ActionPlane p = larc_parameters(a0, *xc22, *x12);
+    if (refused_friction(rmc, p, std::isfinite(*xc22), "MCrckLaRC05")) return;
     const PlyStress s{*s22, *s33, *s12, *s13, *s23};
     const double yt = *xt22;
     auto value = [&](double theta) {
@@ -236,7 +271,8 @@ void MCrckLaRC04(double* rmc, const double* s11, const double* s22, const double
             .value;
     };
     if (*s11 >= -*xc22) {
-        if (refused_angle(rmc, a0, "MCrckLaRC04")) return;
+        if (refused_angle(rmc, a0, "MCrckLaRC04") || refused_friction(rmc, p, std::isfinite(*xc22), "MCrckLaRC04"))
+            return;
         *rmc = ply_frame(1.0, written.theta());
         return;
     }
@@ -246,7 +282,7 @@ void MCrckLaRC04(double* rmc, const double* s11, const double* s22, const double
     double sp[6];
     GetRotatedStresses(sp, &psi, axis1, s11, s22, s33, s12, s13, s23, nullptr);
     if (kink_only) return;
-    if (refused_angle(rmc, a0, "MCrckLaRC04")) return;
+    if (refused_angle(rmc, a0, "MCrckLaRC04") || refused_friction(rmc, p, std::isfinite(*xc22), "MCrckLaRC04")) return;
     const double xc = *xc11;
     double phic = 0.0;
     if (!tvk::failure::initial_misalignment(phic, p.eta_l, p.sl, xc))
@@ -459,11 +495,14 @@ void MCrckCamanho(double* rmc, const double* s22, const double* s33, const doubl
     if (refused_angle(rmc, a0, "MCrckCamanho")) return;
     const double default_step = default_sainc_r, step = search_step(sainc, default_step);
     const double eta = half_friction(a0), st = *x23, sl = *x12, yt = *xt22, eta_l = eta * sl / st;
+    if (refused_friction(rmc, {eta, st, sl, eta_l}, std::isfinite(st), "MCrckCamanho")) return;
     const double g1 = (st * st - yt * yt) / (yt * st), g2 = 2.0 * eta - g1;
     const PlyStress s{*s22, *s33, *s12, *s13, *s23};
+    const bool limit = std::isinf(st) || std::isinf(sl);  // an infinite strength read as its limit
     auto value = [&](double theta) {
         const Traction t = s.on(theta);
         if (t.n <= 0.0) {
+            if (limit) return finite_or_overflow(std::sqrt(friction_limit(t, {eta, st, sl, eta_l})));
             const double dt = st - eta * t.n, dl = sl - eta_l * t.n;
             if (overflowed(t.t, dt) || overflowed(t.l, dl)) return overflow;
             return finite_or_overflow(std::sqrt(sq(quot(t.t, dt)) + sq(quot(t.l, dl))));
@@ -488,12 +527,19 @@ void MCrckWiegand(double* rmc, const double* s22, const double* s33, const doubl
     const double eta = half_friction(a0);
     const double two_tan = a0 ? 2.0 * std::tan(*a0 * tvk::deg2rad) : 2.6540896432408196;
     const double st = *xc22 / two_tan, sl = *x12, yt = *xt22, eta_l = eta * sl / st;
+    if (refused_friction(rmc, {eta, st, sl, eta_l}, std::isfinite(*xc22), "MCrckWiegand")) return;
     const PlyStress s{*s22, *s33, *s12, *s13, *s23};
+    const bool limit = std::isinf(st) || std::isinf(sl);  // an infinite strength read as its limit
     auto value = [&](double theta) {
         const Traction t = s.on(theta);
-        const double dt = st - eta * t.n, dl = sl - eta_l * t.n;
-        if (overflowed(t.t, dt) || overflowed(t.l, dl)) return overflow;
-        const double v = sq(quot(t.t, dt)) + sq(quot(t.l, dl));
+        double v = 0.0;
+        if (limit) {
+            v = friction_limit(t, {eta, st, sl, eta_l});
+        } else {
+            const double dt = st - eta * t.n, dl = sl - eta_l * t.n;
+            if (overflowed(t.t, dt) || overflowed(t.l, dl)) return overflow;
+            v = sq(quot(t.t, dt)) + sq(quot(t.l, dl));
+        }
         return finite_or_overflow(std::sqrt(t.n < 0.0 ? v : v + sq(quot(t.n, yt))));
     };
     auto near = s.tn_zero_planes(value);  // as in LaRC05's

@@ -795,3 +795,53 @@ def test_spc3d_values_a_tn_zero_plane_on_the_larger_branch_limit():
             continue
         r = mc.mcrckspc3d(*s, 1.0, 1.0, *x[:7], xcs=list(x[7:]), gsflag=1)[0]
         assert r >= ref - err, (s, x, r, ref)
+
+
+def test_infinite_shear_or_compressive_strength_reads_what_a_large_finite_one_reads():
+    """An infinite x12 or xc22 made a friction divisor inf - inf (NaN at level 0) in LaRC05, LaRC04,
+    Wiegand and Camanho (x12): a strength is its limit, and the search reads what it reads at
+    1e300 (0.0049195, 0.070778, 0.088685 for x12), as for an infinite xt22."""
+    s = (-10.0, 0.0, 5.0, 0.0, 2.0)
+    calls = {"larc05": lambda x12, xc22, g: mc.mcrcklarc05(*s, 50, xc22, x12, gsflag=g)[0],
+             "larc04": lambda x12, xc22, g: mc.mcrcklarc04(0, *s, 1500, 1200, 50, xc22, x12, 140e3, 9e3, 5e3, 0.3,
+                                                           gsflag=g)[0],
+             "wiegand": lambda x12, xc22, g: mc.mcrckwiegand(*s, 50, xc22, x12, gsflag=g)[0],
+             "camanho": lambda x12, xc22, g: mc.mcrckcamanho(*s, 50, xc22, x12, 60, gsflag=g)[0]}
+    for name, call in calls.items():
+        for gsflag in (0, 1):
+            for strengths in ((math.inf, 200.0), (90.0, math.inf)):
+                if name == "camanho" and strengths[1] == math.inf:
+                    continue  # Camanho's measure does not read xc22
+                eh.rsxerr(1)
+                r = call(*strengths, gsflag)
+                assert int(eh.errstat) == 0 and r == call(*(1e300 if x == math.inf else x for x in strengths),
+                                                          gsflag) > 0, (name, strengths, r)
+    # Against the measure's limit, a fine scan: with x12 infinite the longitudinal term is 0.
+    top = largest_in_range(lambda th: larc(s, th, 50, 200, 1e300, 53.0), 0, math.pi, [])
+    assert abs(mc.mcrcklarc05(*s, 50, 200, math.inf, sainc=0.01)[0] - top) <= 1e-6 * top
+
+
+def test_fracture_angle_whose_friction_overflows_from_finite_strengths_is_refused():
+    """At a0 = 1e-305 degrees ST = xc22/(2 tan a0) passes the largest double before eta_T does, and
+    made eta_L 0 where its limit is -SL/xc22: LaRC05, LaRC04 and Wiegand read inf at level 0. The
+    angle is refused (-3, NaN) as where eta_T has no value; so is Camanho's where eta_L = eta SL/x23
+    overflows. At 1e-300 degrees the search reads the limit of the measure, whose largest value a
+    fine scan gives: (tL/(SL (1 + tn/xc22)))^2, no transverse term."""
+    s = (-50.0, 0.0, 10.0, 0.0, 5.0)
+    calls = [lambda a0: mc.mcrcklarc05(*s, 50, 200, 90, a0=a0, gsflag=1)[0],
+             lambda a0: mc.mcrcklarc04(0, *s, 1500, 1200, 50, 200, 90, 140e3, 9e3, 5e3, 0.3, a0=a0, gsflag=1)[0],
+             lambda a0: mc.mcrcklarc04(-500, *s, 1500, 1200, 50, 200, 90, 140e3, 9e3, 5e3, 0.3, a0=a0, gsflag=1)[0],
+             lambda a0: mc.mcrckwiegand(*s, 50, 200, 90, a0=a0, gsflag=1)[0],
+             lambda a0: mc.mcrckcamanho(*s, 50, 200, 1e3, 60, a0=a0 / 10, gsflag=1)[0]]
+    for call in calls:
+        eh.rsxerr(1)
+        assert math.isnan(call(1e-305)) and int(eh.errstat) == -3
+    eh.rsxerr(1)
+
+    def limit(th):
+        tn, tl, _ = tractions(s, th)
+        return (tl / (90 * (1 + tn / 200))) ** 2
+
+    top = largest_in_range(limit, 0, math.pi, [])
+    for call in calls[:2]:
+        assert abs(call(1e-300) - top) <= 1e-3 * top, (call(1e-300), top)
