@@ -39,6 +39,32 @@ struct CandidatePlanes {
     }
 };
 
+// The largest value of f over [a, b] that a golden section of `iterations` steps finds (for a
+// needle that a criterion locates in closed form to within [a, b], narrower than the search's
+// bracket, whose refinement would stop short of its peak): {angle, value}, the better end where
+// that is larger.
+template <class F>
+AngleMaximum golden_peak(F& f, double a, double b, int iterations) {
+    constexpr double inner = 0.3819660112501051;  // 1 - 1/phi
+    double x1 = a + inner * (b - a), x2 = b - inner * (b - a), f1 = f(x1), f2 = f(x2);
+    for (int k = 0; k < iterations; ++k) {
+        if (f1 >= f2) {  // a NaN on the left keeps the right part
+            b = x2;
+            x2 = x1;
+            f2 = f1;
+            x1 = a + inner * (b - a);
+            f1 = f(x1);
+        } else {
+            a = x1;
+            x1 = x2;
+            f1 = f2;
+            x2 = b - inner * (b - a);
+            f2 = f(x2);
+        }
+    }
+    return f1 >= f2 ? AngleMaximum{x1, f1} : AngleMaximum{x2, f2};
+}
+
 // A criterion whose measure is smooth over its planes names none.
 struct NoCandidates {
     void operator()(CandidatePlanes&) const {}

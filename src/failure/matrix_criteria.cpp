@@ -84,6 +84,64 @@ struct PlyStress {
     auto tn_zero_planes(V& value) const {
         return [this, &value](tvk::failure::CandidatePlanes& c) { tn_roots(c, 0.0, tvk::pi, value); };
     }
+    // The planes in [lo, lo + pi] (and <= hi) where a friction divisor st - eta tn = A - B cos psi
+    // (psi = 2 theta + phi, A = st - eta m, B = eta r) shapes the measure, to c.add(theta,
+    // value(theta)). Where the divisor keeps its sign over the planes (|B| < |A|): where it is
+    // smallest in magnitude (tn at an extreme), and where the transverse term tT/(st - eta tn) =
+    // r sin psi/(A - B cos psi) is largest in magnitude, cos psi = B/A. The longitudinal divisor
+    // SL - eta_L tn is the same one times SL/ST, so the measure's maximum lies between the two. As
+    // the divisor's least value nears 0 (a steep fracture angle, or a large load) that maximum
+    // turns into a needle; where it is narrower than two of the search's brackets `width` (its
+    // refinement stops at that width), its peak is found by a golden section between the two
+    // planes, on the side where the transverse term's plane reads higher. Where the divisor
+    // changes sign, the planes beside its zeros (cos psi = A/B), where the measure has poles.
+    template <class V>
+    void friction_planes(tvk::failure::CandidatePlanes& c, double lo, double hi, double eta, double st, double width,
+                         V&& value) const {
+        const double m = 0.5 * (s22 + s33), p = 0.5 * (s33 - s22), r = std::hypot(p, s23);
+        if (!(r > 0.0 && std::isfinite(r))) return;  // tn is the same on every plane
+        const double phi = std::atan2(s23, p), a = st - eta * m, b = eta * r;
+        if (!(std::isfinite(a) && std::isfinite(b))) return;
+        // The plane of psi in [lo, lo + pi].
+        auto plane = [&](double psi) {
+            const double t = 0.5 * (psi - phi);
+            return t + std::ceil((lo - t) / tvk::pi) * tvk::pi;
+        };
+        auto add = [&](double theta, double v) {
+            if (theta >= lo && theta <= hi) c.add(theta, v);
+        };
+        if (!(std::abs(b) < std::abs(a))) {
+            // Beside the divisor's zeros, where the measure rises without bound (on a zero itself a
+            // divisor of exactly 0 would read the pole's inf, which refuses the ply).
+            const double w = std::acos(std::clamp(a / b, -1.0, 1.0));
+            for (const double psi : {w - 1e-4, w + 1e-4, -w - 1e-4, -w + 1e-4}) add(plane(psi), value(plane(psi)));
+            return;
+        }
+        // |A - B cos psi| is least at psi_low, where B cos psi has A's sign; the transverse term is
+        // largest at psi_low -+ d, d = |acos(B/A) - psi_low|.
+        const double low = (a > 0.0) == (b >= 0.0) ? 0.0 : tvk::pi, d = std::abs(std::acos(b / a) - low);
+        const double t0 = 0.5 * (low - phi), tp = t0 + 0.5 * d, tm = t0 - 0.5 * d;  // theta, not folded
+        const double v0 = value(plane(low)), vp = value(plane(low + d)), vm = value(plane(low - d));
+        add(plane(low), v0);
+        add(plane(low + d), vp);
+        add(plane(low - d), vm);
+        if (0.5 * d < 2.0 * width) {
+            // Between the lowest divisor's plane and the transverse term's.
+            const double end = vp >= vm || std::isnan(vm) ? tp : tm;
+            const auto peak = tvk::failure::golden_peak(value, std::min(t0, end), std::max(t0, end), 24);
+            const double theta = peak.angle + std::ceil((lo - peak.angle) / tvk::pi) * tvk::pi;
+            if (theta >= lo && theta <= hi) c.add(theta, peak.value);
+        }
+    }
+    // The candidates over [0, pi] of a measure whose form changes where tn changes sign and that
+    // divides by the friction divisor st - eta tn.
+    template <class V>
+    auto friction_and_tn_zero_planes(V& value, double eta, double st, double width) const {
+        return [this, &value, eta, st, width](tvk::failure::CandidatePlanes& c) {
+            tn_roots(c, 0.0, tvk::pi, value);
+            friction_planes(c, 0.0, tvk::pi, eta, st, width, value);
+        };
+    }
 };
 
 // The search step (radians) from sainc in degrees; absent gives the default. The search itself
@@ -222,8 +280,9 @@ void MCrckLaRC05(double* rmc, const double* s22, const double* s33, const double
         return finite_or_overflow(larc_value(t, p) + sq(quot(std::max(t.n, 0.0), yt)));
     };
     // The measure's form changes where tn changes sign (the tension term, the friction of the
-    // denominators), and a sharp maximum tends to sit near those planes.
-    auto near = s.tn_zero_planes(value);
+    // denominators), and a sharp maximum tends to sit near those planes, and near the planes where
+    // the friction divisor is smallest.
+    auto near = s.friction_and_tn_zero_planes(value, p.eta_t, p.st, step);
     *rmc = fracture_plane<200>("LaRC05", s, {yt, *xc22, *x12}, value, 0.0, tvk::pi, step, default_step, gsflag, tvk::pi,
                                outtheta, tvk::pi, near)
                .value;
@@ -265,9 +324,10 @@ void MCrckLaRC04(double* rmc, const double* s11, const double* s22, const double
     auto ply_frame = [&](double f, double* theta) {
         const PlyStress s{f * *s22, f * *s33, f * *s12, f * *s13, f * *s23};
         auto value = [&](double theta) { return larc_value(s.on(theta), p); };
+        auto planes = [&](tvk::failure::CandidatePlanes& c) { s.friction_planes(c, -tvk::pi, 0.0, p.eta_t, p.st, step, value); };
         // The planes at theta and theta + pi are one plane: the value has period pi.
         return fracture_plane<200>("LaRC04", s, {*xc22, *x12}, value, -tvk::pi, tvk::pi, step, default_step, gsflag,
-                                   tvk::pi, theta, tvk::pi)
+                                   tvk::pi, theta, tvk::pi, planes)
             .value;
     };
     if (*s11 >= -*xc22) {
@@ -308,8 +368,9 @@ void MCrckLaRC04(double* rmc, const double* s11, const double* s22, const double
             if (!(p.st - p.eta_t * t.n > 0.0 && p.sl - p.eta_l * t.n > 0.0)) pole = true;
             return larc_value(t, p);
         };
+        auto planes = [&](tvk::failure::CandidatePlanes& c) { s.friction_planes(c, 0.0, tvk::pi, p.eta_t, p.st, step, value); };
         return fracture_plane<200>("LaRC04", s, {*xc22, *x12}, value, 0.0, tvk::pi, step, default_step, gsflag,
-                                   tvk::pi, theta, tvk::pi)
+                                   tvk::pi, theta, tvk::pi, planes)
             .value;
     };
     // Past the kink band's instability the fibre has failed, and the matrix in the band with it.
@@ -512,8 +573,9 @@ void MCrckCamanho(double* rmc, const double* s22, const double* s33, const doubl
         if (std::isfinite(r) && r < 0.0) return std::numeric_limits<double>::quiet_NaN();  // no value on this plane
         return finite_or_overflow(std::sqrt(r));
     };
-    // The formula changes where tn changes sign, and the slope of the measure jumps there.
-    auto kinks = s.tn_zero_planes(value);
+    // The formula changes where tn changes sign, and the slope of the measure jumps there; in
+    // compression it divides by the friction divisor x23 - eta tn, as LaRC05's measure.
+    auto kinks = s.friction_and_tn_zero_planes(value, eta, st, step);
     *rmc = fracture_plane<100>("Camanho", s, {yt, *xc22, sl, st}, value, 0.0, tvk::pi, step, default_step, gsflag,
                                tvk::pi, outtheta, tvk::pi, kinks)
                .value;
@@ -542,7 +604,7 @@ void MCrckWiegand(double* rmc, const double* s22, const double* s33, const doubl
         }
         return finite_or_overflow(std::sqrt(t.n < 0.0 ? v : v + sq(quot(t.n, yt))));
     };
-    auto near = s.tn_zero_planes(value);  // as in LaRC05's
+    auto near = s.friction_and_tn_zero_planes(value, eta, st, step);  // as in LaRC05's
     *rmc = fracture_plane<100>("Wiegand", s, {yt, *xc22, sl}, value, 0.0, tvk::pi, step, default_step, gsflag, tvk::pi,
                                outtheta, tvk::pi, near)
                .value;
