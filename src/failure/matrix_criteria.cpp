@@ -92,8 +92,8 @@ struct PlyStress {
     // SL - eta_L tn is the same one times SL/ST, so the measure's maximum lies between the two. As
     // the divisor's least value nears 0 (a steep fracture angle, or a large load) that maximum
     // turns into a needle; where it is narrower than two of the search's brackets `width` (its
-    // refinement stops at that width), its peak is found by a golden section between the two
-    // planes, on the side where the transverse term's plane reads higher. Where the divisor
+    // refinement stops at that width), the planes are named and the needle's peak is found by a
+    // golden section between them, on the side where the transverse term's plane reads higher. Where the divisor
     // changes sign, the planes beside its zeros (cos psi = A/B), where the measure has poles.
     template <class V>
     void friction_planes(tvk::failure::CandidatePlanes& c, double lo, double hi, double eta, double st, double width,
@@ -120,12 +120,14 @@ struct PlyStress {
         // |A - B cos psi| is least at psi_low, where B cos psi has A's sign; the transverse term is
         // largest at psi_low -+ d, d = |acos(B/A) - psi_low|.
         const double low = (a > 0.0) == (b >= 0.0) ? 0.0 : tvk::pi, d = std::abs(std::acos(b / a) - low);
+        // A maximum wider than two brackets the search resolves as it does any other.
+        if (!(0.5 * d < 2.0 * width)) return;
         const double t0 = 0.5 * (low - phi), tp = t0 + 0.5 * d, tm = t0 - 0.5 * d;  // theta, not folded
         const double v0 = value(plane(low)), vp = value(plane(low + d)), vm = value(plane(low - d));
         add(plane(low), v0);
         add(plane(low + d), vp);
         add(plane(low - d), vm);
-        if (0.5 * d < 2.0 * width) {
+        {
             // Between the lowest divisor's plane and the transverse term's.
             const double end = vp >= vm || std::isnan(vm) ? tp : tm;
             const auto peak = tvk::failure::golden_peak(value, std::min(t0, end), std::max(t0, end), 24);
