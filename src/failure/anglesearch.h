@@ -376,12 +376,15 @@ AngleMaximum maximise_over_angle(F&& f, double lo, double hi, double step, int g
             // within the range (a vertex just below 0 is the plane just below pi), elsewhere no
             // plane of the range, and not evaluated. Nor is a vertex that is no number (the values
             // it is fitted to overflow).
+            // The folded vertex only competes as a value (largest_maximum locates the maxima from
+            // the points within the range it was handed before).
+            double at = xi;
             if (!(xi >= lo && xi <= hi) && whole_periods && std::isfinite(xi)) {
                 const double t = lo + (xi - lo - period * std::floor((xi - lo) / period));
-                if (t >= lo && t <= hi) xi = t;
+                if (t >= lo && t <= hi) at = t;
             }
-            yi = xi >= lo && xi <= hi ? g(xi) : lowest;
-            if (gsflag == 1 && nasked < Npoints + 1) asked[nasked++] = {xi, yi, xi};
+            yi = at >= lo && at <= hi ? g(at) : lowest;
+            if (gsflag == 1 && nasked < Npoints + 1) asked[nasked++] = {xi, at == xi ? yi : lowest, xi};
         } else if (!finish) {
             break;  // the state machine neither asks nor ends: never loop
         }
