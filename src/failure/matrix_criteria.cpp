@@ -112,9 +112,14 @@ struct PlyStress {
         };
         if (!(std::abs(b) < std::abs(a))) {
             // Beside the divisor's zeros, where the measure rises without bound (on a zero itself a
-            // divisor of exactly 0 would read the pole's inf, which refuses the ply).
+            // divisor of exactly 0 would read the pole's inf, which refuses the ply): 1e-3 r/|B|
+            // away in psi the divisor is 1e-3 of the transverse shear r sin psi there (B sin psi
+            // its slope), and at a double zero (sin psi = 0) 2000 times below it; never closer
+            // than the rounding of the angle resolves.
             const double w = std::acos(std::clamp(a / b, -1.0, 1.0));
-            for (const double psi : {w - 1e-4, w + 1e-4, -w - 1e-4, -w + 1e-4}) add(plane(psi), value(plane(psi)));
+            const double off = std::min(std::max(1e-3 * r / std::abs(b), 64.0 * std::numeric_limits<double>::epsilon()),
+                                        1e-2);
+            for (const double psi : {w - off, w + off, -w - off, -w + off}) add(plane(psi), value(plane(psi)));
             return;
         }
         // |A - B cos psi| is least at psi_low, where B cos psi has A's sign; the transverse term is
