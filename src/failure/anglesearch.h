@@ -39,6 +39,32 @@ struct CandidatePlanes {
     }
 };
 
+// The largest value of f over [a, b] that a golden section of `iterations` steps finds (for a
+// needle that a criterion locates in closed form to within [a, b], narrower than the search's
+// bracket, whose refinement would stop short of its peak): {angle, value}, the better end where
+// that is larger.
+template <class F>
+AngleMaximum golden_peak(F& f, double a, double b, int iterations) {
+    constexpr double inner = 0.3819660112501051;  // 1 - 1/phi
+    double x1 = a + inner * (b - a), x2 = b - inner * (b - a), f1 = f(x1), f2 = f(x2);
+    for (int k = 0; k < iterations; ++k) {
+        if (f1 >= f2) {  // a NaN on the left keeps the right part
+            b = x2;
+            x2 = x1;
+            f2 = f1;
+            x1 = a + inner * (b - a);
+            f1 = f(x1);
+        } else {
+            a = x1;
+            x1 = x2;
+            f1 = f2;
+            x2 = b - inner * (b - a);
+            f2 = f(x2);
+        }
+    }
+    return f1 >= f2 ? AngleMaximum{x1, f1} : AngleMaximum{x2, f2};
+}
+
 // A criterion whose measure is smooth over its planes names none.
 struct NoCandidates {
     void operator()(CandidatePlanes&) const {}
@@ -219,9 +245,12 @@ AngleMaximum largest_maximum(F& f, double lo, double hi, double step, double per
             Point p = planes[i];
             if (!(p.x >= lo && p.x <= hi)) continue;
             if (fold) p.x = lo + std::fmod(p.x - lo, period);
-            pl[np++] = p;
+            // In order as they come (a few planes: an insertion, which also keeps GCC's bounds
+            // analysis of std::sort on so short an array quiet).
+            int at = np++;
+            for (; at > 0 && pl[at - 1].x > p.x; --at) pl[at] = pl[at - 1];
+            pl[at] = p;
         }
-        std::sort(pl.begin(), pl.begin() + np, [](const Point& p, const Point& q) { return p.x < q.x; });
         std::array<Point, Npoints + 3 + max_locating_gaps + 2 + Nplanes> q;
         std::array<int, Npoints + 3 + max_locating_gaps + 2 + Nplanes> from;
         int nq = 0;
@@ -325,6 +354,8 @@ AngleMaximum maximise_over_angle(F&& f, double lo, double hi, double step, int g
         if (v > best.value) best = {t, v};
         return v;
     };
+    const double turns = period > 0.0 ? (hi - lo) / period : 0.0;
+    const bool whole_periods = turns >= 1.0 - 1e-9 && std::abs(turns - std::nearbyint(turns)) <= 1e-9;
     const int npoints = Npoints;
     std::array<double, Npoints> x, y;
     double xmove[4] = {}, ymove[4] = {}, lplimits[2] = {};
@@ -340,17 +371,25 @@ AngleMaximum maximise_over_angle(F&& f, double lo, double hi, double step, int g
         GSSAFE(&xi, &yi, &step, x.data(), y.data(), xmove, ymove, lplimits, &xdir, &increment, &proc,
                &isgolden, &update, &finish, &fallback, &npoints);
         if (update) {
-            // The golden section's closing vertex (a parabola's) can fall outside the range, or be
-            // no number where the values it is fitted to overflow: such an abscissa is no plane of
-            // the range and is not evaluated.
-            yi = xi >= lo && xi <= hi ? g(xi) : lowest;
-            if (gsflag == 1 && nasked < Npoints + 1) asked[nasked++] = {xi, yi, xi};
+            // The golden section's closing vertex (a parabola's) can fall outside the range: where
+            // the range covers whole periods of f it is the plane a whole number of periods away
+            // within the range (a vertex just below 0 is the plane just below pi), elsewhere no
+            // plane of the range, and not evaluated. Nor is a vertex that is no number (the values
+            // it is fitted to overflow).
+            // The folded vertex only competes as a value (largest_maximum locates the maxima from
+            // the points within the range it was handed before).
+            double at = xi;
+            if (!(xi >= lo && xi <= hi) && whole_periods && std::isfinite(xi)) {
+                const double t = lo + (xi - lo - period * std::floor((xi - lo) / period));
+                if (t >= lo && t <= hi) at = t;
+            }
+            yi = at >= lo && at <= hi ? g(at) : lowest;
+            if (gsflag == 1 && nasked < Npoints + 1) asked[nasked++] = {xi, at == xi ? yi : lowest, xi};
         } else if (!finish) {
             break;  // the state machine neither asks nor ends: never loop
         }
     }
     if (gsflag != 1) {
-        const double turns = period > 0.0 ? (hi - lo) / period : 0.0;
         if (period > 0.0 && std::abs(turns - std::nearbyint(turns)) > 1e-9 && last < hi) {
             // The abscissa that ended the scan, and the rounding of the sum that gave it.
             const double next = last + step, steps = std::ceil((hi - lo) / step);

@@ -118,6 +118,9 @@ bool fracture_angle_without_friction(double a0);
 // value, records the refusal of `routine` at level -3 ("Error: fracture angle of <routine> not
 // finite or at a multiple of 90 degrees.") and gives true, with the NaN exposure in r.
 bool refused_fracture_angle(double& r, const double* a0, const char* routine);
+// The refusal itself, for a fracture angle whose friction has no value for other reasons: records
+// it as above and returns the NaN exposure.
+double refuse_fracture_angle(const char* routine);
 
 // The friction term (a/d)^2 of the fracture-plane measures, d = s - eta tn: 0 where a is exactly
 // 0, whatever d (its limit, also at a pole of d or a strength 0), so that 0/0 leaves no NaN on a

@@ -47,10 +47,14 @@ void note_unresolved_kink_ray(const char* routine) {
                         ".");
 }
 
+double refuse_fracture_angle(const char* routine) {
+    tvk::report(-3, std::string("Error: fracture angle of ") + routine + " not finite or at a multiple of 90 degrees.");
+    return std::numeric_limits<double>::quiet_NaN();
+}
+
 bool refused_fracture_angle(double& r, const double* a0, const char* routine) {
     if (!a0 || !fracture_angle_without_friction(*a0)) return false;
-    tvk::report(-3, std::string("Error: fracture angle of ") + routine + " not finite or at a multiple of 90 degrees.");
-    r = std::numeric_limits<double>::quiet_NaN();
+    r = refuse_fracture_angle(routine);
     return true;
 }
 

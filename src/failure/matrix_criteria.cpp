@@ -79,6 +79,71 @@ struct PlyStress {
     auto tn_zero_planes(V& value) const {
         return [this, &value](tvk::failure::CandidatePlanes& c) { tn_roots(c, 0.0, tvk::pi, value); };
     }
+    // The planes in [lo, lo + pi] (and <= hi) where a friction divisor st - eta tn = A - B cos psi
+    // (psi = 2 theta + phi, A = st - eta m, B = eta r) shapes the measure, to c.add(theta,
+    // value(theta)). Where the divisor keeps its sign over the planes (|B| < |A|): where it is
+    // smallest in magnitude (tn at an extreme), and where the transverse term tT/(st - eta tn) =
+    // r sin psi/(A - B cos psi) is largest in magnitude, cos psi = B/A. The longitudinal divisor
+    // SL - eta_L tn is the same one times SL/ST, so the measure's maximum lies between the two. As
+    // the divisor's least value nears 0 (a steep fracture angle, or a large load) that maximum
+    // turns into a needle; where it is narrower than two of the search's brackets `width` (its
+    // refinement stops at that width), the planes are named and the needle's peak is found by a
+    // golden section between them, on the side where the transverse term's plane reads higher. Where the divisor
+    // changes sign, the planes beside its zeros (cos psi = A/B), where the measure has poles.
+    template <class V>
+    void friction_planes(tvk::failure::CandidatePlanes& c, double lo, double hi, double eta, double st, double width,
+                         V&& value) const {
+        const double m = 0.5 * (s22 + s33), p = 0.5 * (s33 - s22), r = std::hypot(p, s23);
+        if (!(r > 0.0 && std::isfinite(r))) return;  // tn is the same on every plane
+        const double phi = std::atan2(s23, p), a = st - eta * m, b = eta * r;
+        if (!(std::isfinite(a) && std::isfinite(b))) return;
+        // The plane of psi in [lo, lo + pi].
+        auto plane = [&](double psi) {
+            const double t = 0.5 * (psi - phi);
+            return t + std::ceil((lo - t) / tvk::pi) * tvk::pi;
+        };
+        auto add = [&](double theta, double v) {
+            if (theta >= lo && theta <= hi) c.add(theta, v);
+        };
+        if (!(std::abs(b) < std::abs(a))) {
+            // Beside the divisor's zeros, where the measure rises without bound (on a zero itself a
+            // divisor of exactly 0 would read the pole's inf, which refuses the ply): 1e-3 r/|B|
+            // away in psi the divisor is 1e-3 of the transverse shear r sin psi there (B sin psi
+            // its slope), and at a double zero (sin psi = 0) 2000 times below it; never closer
+            // than the rounding of the angle resolves.
+            const double w = std::acos(std::clamp(a / b, -1.0, 1.0));
+            const double off = std::min(std::max(1e-3 * r / std::abs(b), 64.0 * std::numeric_limits<double>::epsilon()),
+                                        1e-2);
+            for (const double psi : {w - off, w + off, -w - off, -w + off}) add(plane(psi), value(plane(psi)));
+            return;
+        }
+        // |A - B cos psi| is least at psi_low, where B cos psi has A's sign; the transverse term is
+        // largest at psi_low -+ d, d = |acos(B/A) - psi_low|.
+        const double low = (a > 0.0) == (b >= 0.0) ? 0.0 : tvk::pi, d = std::abs(std::acos(b / a) - low);
+        // A maximum wider than two brackets the search resolves as it does any other.
+        if (!(0.5 * d < 2.0 * width)) return;
+        const double t0 = 0.5 * (low - phi), tp = t0 + 0.5 * d, tm = t0 - 0.5 * d;  // theta, not folded
+        const double v0 = value(plane(low)), vp = value(plane(low + d)), vm = value(plane(low - d));
+        add(plane(low), v0);
+        add(plane(low + d), vp);
+        add(plane(low - d), vm);
+        {
+            // Between the lowest divisor's plane and the transverse term's.
+            const double end = vp >= vm || std::isnan(vm) ? tp : tm;
+            const auto peak = tvk::failure::golden_peak(value, std::min(t0, end), std::max(t0, end), 24);
+            const double theta = peak.angle + std::ceil((lo - peak.angle) / tvk::pi) * tvk::pi;
+            if (theta >= lo && theta <= hi) c.add(theta, peak.value);
+        }
+    }
+    // The candidates over [0, pi] of a measure whose form changes where tn changes sign and that
+    // divides by the friction divisor st - eta tn.
+    template <class V>
+    auto friction_and_tn_zero_planes(V& value, double eta, double st, double width) const {
+        return [this, &value, eta, st, width](tvk::failure::CandidatePlanes& c) {
+            tn_roots(c, 0.0, tvk::pi, value);
+            friction_planes(c, 0.0, tvk::pi, eta, st, width, value);
+        };
+    }
 };
 
 // The search step (radians) from sainc in degrees; absent gives the default. The search itself
@@ -131,14 +196,54 @@ ActionPlane larc_parameters(const double* a0, double xc22, double x12) {
     return p;
 }
 
-double larc_value(const Traction& t, const ActionPlane& p) {
+// The friction terms (tT/(ST - eta_T tn))^2 + (tL/(SL - eta_L tn))^2 where ST or SL is infinite:
+// an infinite strength is its limit, a divisor that grows without bound with it, so its term is 0.
+// SL - eta_L tn is (SL/ST)(ST - eta_T tn): with SL alone infinite it grows without bound except at
+// the pole ST = eta_T tn, where a nonzero tL reads the pole's inf as at any large finite SL; with
+// ST alone infinite, eta_L is 0 and the divisor SL. An eta_T tn that overflows is the stresses'
+// overflow.
+double friction_limit(const Traction& t, const ActionPlane& p) {
     using tvk::failure::friction_term;
-    return finite_or_overflow(friction_term(t.t, p.st - p.eta_t * t.n) + friction_term(t.l, p.sl - p.eta_l * t.n));
+    const double et = p.eta_t * t.n;
+    if (!std::isfinite(et)) return t.t == 0.0 && t.l == 0.0 ? 0.0 : overflow;
+    const double dt = p.st - et;
+    double v = std::isinf(p.st) ? 0.0 : friction_term(t.t, dt);
+    if (std::isinf(p.sl)) {
+        if (dt == 0.0 && t.l != 0.0) return overflow;
+    } else {
+        v += friction_term(t.l, p.sl - p.eta_l * t.n);
+    }
+    return finite_or_overflow(v);
+}
+
+// The friction terms of the plane: the friction term (criteria.h) of each shear over its divisor,
+// or their limit where a strength is infinite.
+double friction_sum(const Traction& t, const ActionPlane& p) {
+    if (std::isinf(p.st) || std::isinf(p.sl)) return friction_limit(t, p);
+    using tvk::failure::friction_term;
+    return friction_term(t.t, p.st - p.eta_t * t.n) + friction_term(t.l, p.sl - p.eta_l * t.n);
+}
+
+double larc_value(const Traction& t, const ActionPlane& p) {
+    return finite_or_overflow(friction_sum(t, p));
 }
 
 // eta = -1/(2 tan 2 a0) of the Camanho and Wiegand criteria.
 double half_friction(const double* a0) {
     return a0 ? -1.0 / (2.0 * std::tan(2.0 * *a0 * tvk::deg2rad)) : 0.1433726928794039;
+}
+
+// A fracture angle a0 so near 0 that the friction parameters p carry finite strengths past the
+// largest double (ST about xc22/(2 a0), eta_L = eta_T SL/ST), as eta_T itself does nearer still,
+// refuses criterion `name` as an a0 without friction does (true, NaN in r, the refusal recorded):
+// the limit is not what the overflowed values read (an infinite ST made eta_L 0, not -SL/xc22).
+// `finite_st` tells whether the strength ST comes from is finite (an infinite one is ST's limit).
+bool refused_friction(double& r, const ActionPlane& p, bool finite_st, const char* name) {
+    const bool st_over = finite_st && !std::isfinite(p.st);
+    const bool eta_l_over = std::isfinite(p.st) && std::isfinite(p.sl) && !std::isfinite(p.eta_l);
+    if (!(st_over || eta_l_over)) return false;
+    r = tvk::failure::refuse_fracture_angle(name);
+    return true;
 }
 
 // 2Q/(sqrt(D) - L) of the Hashin compression branches, or L when the denominator is 0; +inf
@@ -205,6 +310,7 @@ void MCrckLaRC05(double* rmc, const double* s22, const double* s33, const double
     if (tvk::failure::refused_fracture_angle(*rmc, a0, "MCrckLaRC05")) return;
     const double default_step = default_sainc_r, step = search_step(sainc, default_step);
     const ActionPlane p = larc_parameters(a0, *xc22, *x12);
+    if (refused_friction(*rmc, p, std::isfinite(*xc22), "MCrckLaRC05")) return;
     const PlyStress s{*s22, *s33, *s12, *s13, *s23};
     const double yt = *xt22;
     auto value = [&](double theta) {
@@ -212,10 +318,11 @@ void MCrckLaRC05(double* rmc, const double* s22, const double* s33, const double
         return finite_or_overflow(larc_value(t, p) + sq(quot(std::max(t.n, 0.0), yt)));
     };
     // The measure's form changes where tn changes sign (the tension term, the friction of the
-    // denominators), and a sharp maximum tends to sit near those planes.
-    auto near = s.tn_zero_planes(value);
+    // denominators), and a sharp maximum tends to sit near those planes, and near the planes where
+    // the friction divisor is smallest.
+    auto near = s.friction_and_tn_zero_planes(value, p.eta_t, p.st, step);
     *rmc = fracture_plane<200>("LaRC05", s, {yt, *xc22, *x12}, value, 0.0, tvk::pi, step, default_step, gsflag, tvk::pi,
-                               outtheta, 0.0, near)
+                               outtheta, tvk::pi, near)
                .value;
 }
 
@@ -238,6 +345,19 @@ void MCrckLaRC04(double* rmc, const double* s11, const double* s22, const double
         return;
     }
     const ActionPlane p = larc_parameters(a0, *xc22, *x12);
+    // The planes at theta and theta + pi are one plane: the angle the searches write (to `theta`,
+    // marked unwritten by -inf) goes out folded into [0, pi), so that a negative outtheta always
+    // means "not written".
+    struct HalfTurn {
+        double* out;
+        double angle = -std::numeric_limits<double>::infinity();
+        double* theta() { return out && *out < 0.0 ? &angle : nullptr; }
+        ~HalfTurn() {
+            if (!std::isfinite(angle)) return;
+            const double a = angle - tvk::pi * std::floor(angle / tvk::pi);
+            *out = a >= 0.0 && a < tvk::pi ? a : 0.0;
+        }
+    } written{outtheta};
     // Whether a plane's friction divisor is not positive under a numerator that is not 0 (beyond
     // the rounding of 0 in the turned stress).
     const double ply[6] = {*s11, *s22, *s33, *s12, *s13, *s23};
@@ -246,23 +366,31 @@ void MCrckLaRC04(double* rmc, const double* s11, const double* s22, const double
         return (std::abs(t.t) > zero && !(p.st - p.eta_t * t.n > 0.0)) ||
                (std::abs(t.l) > zero && !(p.sl - p.eta_l * t.n > 0.0));
     };
-    // The search in the ply frame at the load f; `pole` (where given) is set where a plane read
-    // passed its pole.
-    auto ply_frame = [&](double f, double* theta, bool* pole = nullptr) {
-        const PlyStress s{f * *s22, f * *s33, f * *s12, f * *s13, f * *s23};
+    // The search over [lo, lo + 2 pi) of the planes of s, with the planes the friction divisor
+    // shapes as candidates; `pole` (where given) is set where a plane read passed its pole. The
+    // planes at theta and theta + pi are one plane: the value has period pi.
+    auto search = [&](const PlyStress& s, double lo, double hi, double* theta, bool* pole) {
         auto value = [&](double theta) {
             const Traction t = s.on(theta);
             if (pole && passed_pole(t)) *pole = true;
             return larc_value(t, p);
         };
-        // The planes at theta and theta + pi are one plane: the value has period pi.
-        return fracture_plane<200>("LaRC04", s, {*xc22, *x12}, value, -tvk::pi, tvk::pi, step, default_step, gsflag,
-                                   tvk::pi, theta, tvk::pi)
+        auto planes = [&](tvk::failure::CandidatePlanes& c) {
+            s.friction_planes(c, lo, lo + tvk::pi, p.eta_t, p.st, step, value);
+        };
+        return fracture_plane<200>("LaRC04", s, {*xc22, *x12}, value, lo, hi, step, default_step, gsflag, tvk::pi,
+                                   theta, tvk::pi, planes)
             .value;
     };
+    // The search in the ply frame at the load f.
+    auto ply_frame = [&](double f, double* theta, bool* pole = nullptr) {
+        return search(PlyStress{f * *s22, f * *s33, f * *s12, f * *s13, f * *s23}, -tvk::pi, tvk::pi, theta, pole);
+    };
     if (*s11 >= -*xc22) {
-        if (tvk::failure::refused_fracture_angle(*rmc, a0, "MCrckLaRC04")) return;
-        *rmc = ply_frame(1.0, outtheta);
+        if (tvk::failure::refused_fracture_angle(*rmc, a0, "MCrckLaRC04") ||
+            refused_friction(*rmc, p, std::isfinite(*xc22), "MCrckLaRC04"))
+            return;
+        *rmc = ply_frame(1.0, written.theta());
         return;
     }
     const double num = 2.0 * *s23, den = *s22 - *s33;
@@ -271,7 +399,9 @@ void MCrckLaRC04(double* rmc, const double* s11, const double* s22, const double
     double sp[6];
     GetRotatedStresses(sp, &psi, axis1, s11, s22, s33, s12, s13, s23, nullptr);
     if (kink_only) return;
-    if (tvk::failure::refused_fracture_angle(*rmc, a0, "MCrckLaRC04")) return;
+    if (tvk::failure::refused_fracture_angle(*rmc, a0, "MCrckLaRC04") ||
+        refused_friction(*rmc, p, std::isfinite(*xc22), "MCrckLaRC04"))
+        return;
     const double xc = *xc11;
     double phic = 0.0;
     if (!tvk::failure::initial_misalignment(phic, p.eta_l, p.sl, xc))
@@ -287,16 +417,8 @@ void MCrckLaRC04(double* rmc, const double* s11, const double* s22, const double
     bool pole = false;
     double sm[6];
     tvk::failure::into_misalignment_frame(sm, sp, std::copysign(1.0, sp[3]) * band.magnitude);
-    const PlyStress s{sm[1], sm[2], sm[3], sm[4], sm[5]};
-    auto value = [&](double theta) {
-        const Traction t = s.on(theta);
-        if (passed_pole(t)) pole = true;
-        return larc_value(t, p);
-    };
     ++tvk::failure::kink_plane_searches;
-    double r = fracture_plane<200>("LaRC04", s, {*xc22, *x12}, value, 0.0, tvk::pi, step, default_step, gsflag,
-                                   tvk::pi, outtheta)
-                   .value;
+    double r = search(PlyStress{sm[1], sm[2], sm[3], sm[4], sm[5]}, 0.0, tvk::pi, written.theta(), &pole);
     // Below s11 = -xc22, at the loads f <= fs, the ply frame is read, whose measure on each plane
     // is at most the one at fs, or passed a pole where a divisor at fs is not positive under a
     // numerator that is not 0: on its planes tn lies within the transverse principal stresses,
@@ -350,7 +472,7 @@ void MCrckPuck(double* rmc, const double* s22, const double* s33, const double* 
     // jumps where tn changes sign.
     auto kinks = s.tn_zero_planes(value);
     const auto m = fracture_plane<100>("Puck", s, {yt, *xc22, rtl}, value, 0.0, tvk::pi, step, default_step, gsflag,
-                                       tvk::pi, outtheta, 0.0, kinks);
+                                       tvk::pi, outtheta, tvk::pi, kinks);
     *rmc = m.value;
     if (tcflag && m.value >= 1.0) *tcflag = s.on(m.angle).n < 0.0 ? -1 : 1;
 }
@@ -378,7 +500,7 @@ void MCrckVDI2014(double* rmc, const double* s11, const double* s22, const doubl
     };
     auto kinks = s.tn_zero_planes(value);  // as in Puck's
     const auto plane = fracture_plane<100>("VDI 2014", s, {yt, *xc22, rtl}, value, 0.0, tvk::pi, step, default_step,
-                                           gsflag, tvk::pi, nullptr, 0.0, kinks);
+                                           gsflag, tvk::pi, nullptr, tvk::pi, kinks);
     const double fiff = plane.value;
     // Weakening of the inter-fibre exposure by the fibre-parallel stress.
     const double fff = *s11 >= 0.0 ? *s11 / *xt11 : -*s11 / *xc11;
@@ -424,12 +546,13 @@ void MCrckSPC3D(double* rmc, const double* s22, const double* s33, const double*
     const double default_step = 0.03490658503988659;  // 2 degrees
     const double step = search_step(sainc, default_step);
     const PlyStress s{*s22, *s33, *s12, *s13, *s23};
-    // The measure; on a plane where tn vanishes (tn_zero) the tn >= 0 branch at tn = 0.
-    auto measure = [&](double theta, bool tn_zero) {
+    // The measure; on a plane where tn vanishes (branch not 0) the tension (branch 1) or the
+    // compression branch (-1) at tn = 0.
+    auto measure = [&](double theta, int branch) {
         Traction t = s.on(theta);
-        if (tn_zero) t.n = 0.0;
+        if (branch != 0) t.n = 0.0;
         const double c = std::cos(theta), sn = std::sin(theta), s2 = std::abs(std::sin(2.0 * theta));
-        if (t.n >= 0.0) {
+        if (branch > 0 || (branch == 0 && t.n >= 0.0)) {
             const double a = t.n / (c * c * *xt33 + sn * sn * *xt22 + *xt23 * s2);
             return finite_or_overflow(g[0] * a + std::sqrt(sq(1.0 - g[0]) * a * a +
                                                            sq(t.t / ((*xt22 + *xt33) * s2 + *xt23)) +
@@ -439,16 +562,19 @@ void MCrckSPC3D(double* rmc, const double* s22, const double* s33, const double*
         return finite_or_overflow(a + std::sqrt(a * a + sq(t.t / ((*xc22 + *xc33) * s2 + xc23)) +
                                                 sq(t.l / (std::abs(sn) * xc12 + std::abs(c) * xc13))));
     };
-    auto value = [&](double theta) { return measure(theta, false); };
+    auto value = [&](double theta) { return measure(theta, 0); };
     // The denominators have a V-shaped minimum at every multiple of 90 degrees, so the measure has
     // an upward cusp there, and it often rises towards the range's ends; where tn changes sign it
     // jumps (the two branches divide by different strengths), the tension side the higher one
-    // with strengths larger in compression.
+    // with strengths larger in compression. Either branch's value is the measure's limit on a
+    // tn = 0 plane, and the plane is valued on the larger (with a compressive shear strength below
+    // the tensile one the compression side reads higher, and a residual tn of either sign must not
+    // decide the exposure).
     auto planes = [&](tvk::failure::CandidatePlanes& c) {
         const double quarter = 0.5 * tvk::pi, first = std::ceil(lo / quarter);
         for (const double k : {first, first + 1.0})
             if (k * quarter >= lo && k * quarter <= hi) c.add(k * quarter, value(k * quarter));
-        s.tn_roots(c, lo, hi, [&](double theta) { return measure(theta, true); });
+        s.tn_roots(c, lo, hi, [&](double theta) { return std::max(measure(theta, 1), measure(theta, -1)); });
     };
     // The value has period pi (the planes at theta and theta + pi are one plane), whatever salims.
     *rmc = fracture_plane<100>("SPC3D", s, {*xt22, *xc22, *xt33, *xc33, *xt12, *xt13, *xt23, xc12, xc13, xc23}, value,
@@ -462,23 +588,24 @@ void MCrckCamanho(double* rmc, const double* s22, const double* s33, const doubl
     if (tvk::failure::refused_fracture_angle(*rmc, a0, "MCrckCamanho")) return;
     const double default_step = default_sainc_r, step = search_step(sainc, default_step);
     const double eta = half_friction(a0), st = *x23, sl = *x12, yt = *xt22, eta_l = eta * sl / st;
+    if (refused_friction(*rmc, {eta, st, sl, eta_l}, std::isfinite(st), "MCrckCamanho")) return;
     const double g1 = (st * st - yt * yt) / (yt * st), g2 = 2.0 * eta - g1;
     const PlyStress s{*s22, *s33, *s12, *s13, *s23};
     auto value = [&](double theta) {
         const Traction t = s.on(theta);
         if (t.n <= 0.0) {
-            using tvk::failure::friction_term;
-            return finite_or_overflow(std::sqrt(friction_term(t.t, st - eta * t.n) + friction_term(t.l, sl - eta_l * t.n)));
+            return finite_or_overflow(std::sqrt(friction_sum(t, {eta, st, sl, eta_l})));
         }
         const double n = t.n / st, l2 = sq(quot(t.l, sl));
         const double r = n * n + sq(quot(t.t, st)) + l2 + l2 * g2 * n + g1 * n;
         if (std::isfinite(r) && r < 0.0) return std::numeric_limits<double>::quiet_NaN();  // no value on this plane
         return finite_or_overflow(std::sqrt(r));
     };
-    // The formula changes where tn changes sign, and the slope of the measure jumps there.
-    auto kinks = s.tn_zero_planes(value);
+    // The formula changes where tn changes sign, and the slope of the measure jumps there; in
+    // compression it divides by the friction divisor x23 - eta tn, as LaRC05's measure.
+    auto kinks = s.friction_and_tn_zero_planes(value, eta, st, step);
     *rmc = fracture_plane<100>("Camanho", s, {yt, *xc22, sl, st}, value, 0.0, tvk::pi, step, default_step, gsflag,
-                               tvk::pi, outtheta, 0.0, kinks)
+                               tvk::pi, outtheta, tvk::pi, kinks)
                .value;
 }
 
@@ -490,16 +617,16 @@ void MCrckWiegand(double* rmc, const double* s22, const double* s33, const doubl
     const double eta = half_friction(a0);
     const double two_tan = a0 ? 2.0 * std::tan(*a0 * tvk::deg2rad) : 2.6540896432408196;
     const double st = *xc22 / two_tan, sl = *x12, yt = *xt22, eta_l = eta * sl / st;
+    if (refused_friction(*rmc, {eta, st, sl, eta_l}, std::isfinite(*xc22), "MCrckWiegand")) return;
     const PlyStress s{*s22, *s33, *s12, *s13, *s23};
     auto value = [&](double theta) {
         const Traction t = s.on(theta);
-        using tvk::failure::friction_term;
-        const double v = friction_term(t.t, st - eta * t.n) + friction_term(t.l, sl - eta_l * t.n);
+        const double v = friction_sum(t, {eta, st, sl, eta_l});
         return finite_or_overflow(std::sqrt(t.n < 0.0 ? v : v + sq(quot(t.n, yt))));
     };
-    auto near = s.tn_zero_planes(value);  // as in LaRC05's
+    auto near = s.friction_and_tn_zero_planes(value, eta, st, step);  // as in LaRC05's
     *rmc = fracture_plane<100>("Wiegand", s, {yt, *xc22, sl}, value, 0.0, tvk::pi, step, default_step, gsflag, tvk::pi,
-                               outtheta, 0.0, near)
+                               outtheta, tvk::pi, near)
                .value;
 }
 
