@@ -131,11 +131,51 @@ struct Larc05Band {
     double xt22, sainc_r;
     int gsflag;
     tvk::failure::KinkRay ray;
+    double mu;  // the magnitude of the misalignment at the stress s
 
+    // Candidate planes of the kink plane's measure (golden mode):
+    // - the misalignment takes the sign of each plane's t12 = s12 cos psi + s13 sin psi, so the
+    //   measure jumps on the plane where t12 changes sign (the transverse shear of the two frames
+    //   differs there), and its largest value is often the limit on one side of that plane, which
+    //   a golden section approaches only to within its bracket: the planes just either side of it
+    //   (the measure has period pi in psi);
+    // - the friction divisors make a needle where the normal traction is largest, as on the
+    //   action planes of the matrix criteria. In the frame turned by mu, tn = s11 sin^2 mu +
+    //   cos^2 mu tn_ply(psi) - sin 2mu |t12| on the plane psi, tn_ply(psi) the transverse normal
+    //   stress of the ply, which is tn of the action plane psi + pi/2; the planes that
+    //   friction_planes names for the transverse stresses cos^2 mu s_ij + sin^2 mu s11 delta_ij
+    //   locate the needle but for the last term, of the order of mu |t12|, which the search's
+    //   refinement of the maxima among the planes takes up. They are named where the needle is
+    //   narrower than two of the search's locating gaps (or brackets, where these are wider): its
+    //   two maxima either side of the largest tn lie closer than that, and the search's points
+    //   can straddle the higher one.
     template <class F>
     double search(F&& value) const {
         ++tvk::failure::kink_plane_searches;
-        return tvk::failure::maximise_over_angle(value, 0.0, tvk::pi, sainc_r, gsflag, tvk::pi, default_sainc_r).value;
+        auto candidates = [&](tvk::failure::CandidatePlanes& c) {
+            if (std::hypot(s[3], s[4]) > 0.0) {
+                double psi = std::atan2(-s[3], s[4]);
+                if (psi < 0.0) psi += tvk::pi;
+                // Far enough that t12 has its side's sign beyond the rounding of psi and of t12.
+                const double off = 64.0 * std::numeric_limits<double>::epsilon() * std::max(1.0, psi);
+                for (double t : {psi - off, psi + off}) {
+                    if (t < 0.0) t += tvk::pi;
+                    if (t > tvk::pi) t -= tvk::pi;
+                    c.add(t, value(t));
+                }
+            }
+            constexpr double quarter = 0.5 * tvk::pi;
+            const double cc = std::cos(mu) * std::cos(mu), nn = std::sin(mu) * std::sin(mu);
+            auto on_action_plane = [&](double theta) { return value(theta - quarter); };
+            const double needle_width = std::max(sainc_r, tvk::failure::angle_search::locating_gap);
+            tvk::failure::CandidatePlanes f;
+            tvk::failure::friction_planes(f, cc * s[1] + nn * s[0], cc * s[2] + nn * s[0], cc * s[5], quarter,
+                                          quarter + tvk::pi, k.eta_t, k.st, needle_width, on_action_plane);
+            for (int i = 0; i < f.n; ++i) c.add(f.at[i].angle - quarter, f.at[i].value);
+        };
+        return tvk::failure::maximise_over_angle(value, 0.0, tvk::pi, sainc_r, gsflag, tvk::pi, default_sainc_r, 0.0,
+                                                 candidates)
+            .value;
     }
     // The stress in the frame of the kink plane psi.
     void plane(double* sp, double psi) const {
@@ -196,7 +236,7 @@ struct Larc05Band {
 // The kink-plane exposure of the ply stress s (routine `name`); see kink_band_exposure.
 double larc05_kinking(const double* s, const Kinking& k, double xt22, double sainc_r, int gsflag, const char* name) {
     const tvk::failure::KinkMisalignment band = k.misalignment(s[0], s[1], s[3]);
-    const Larc05Band b{s, k, xt22, sainc_r, gsflag, tvk::failure::KinkRay(s, k.g12, k.phi0)};
+    const Larc05Band b{s, k, xt22, sainc_r, gsflag, tvk::failure::KinkRay(s, k.g12, k.phi0), band.magnitude};
     bool pole = false;
     const double r = b.reading(band.magnitude, pole);
     return tvk::failure::kink_band_exposure(b, r, pole, band.unstable, 0.0, name);

@@ -79,61 +79,12 @@ struct PlyStress {
     auto tn_zero_planes(V& value) const {
         return [this, &value](tvk::failure::CandidatePlanes& c) { tn_roots(c, 0.0, tvk::pi, value); };
     }
-    // The planes in [lo, lo + pi] (and <= hi) where a friction divisor st - eta tn = A - B cos psi
-    // (psi = 2 theta + phi, A = st - eta m, B = eta r) shapes the measure, to c.add(theta,
-    // value(theta)). Where the divisor keeps its sign over the planes (|B| < |A|): where it is
-    // smallest in magnitude (tn at an extreme), and where the transverse term tT/(st - eta tn) =
-    // r sin psi/(A - B cos psi) is largest in magnitude, cos psi = B/A. The longitudinal divisor
-    // SL - eta_L tn is the same one times SL/ST, so the measure's maximum lies between the two. As
-    // the divisor's least value nears 0 (a steep fracture angle, or a large load) that maximum
-    // turns into a needle; where it is narrower than two of the search's brackets `width` (its
-    // refinement stops at that width), the planes are named and the needle's peak is found by a
-    // golden section between them, on the side where the transverse term's plane reads higher. Where the divisor
-    // changes sign, the planes beside its zeros (cos psi = A/B), where the measure has poles.
+    // The planes where the friction divisor st - eta tn shapes the measure (friction_planes of
+    // anglesearch.h).
     template <class V>
     void friction_planes(tvk::failure::CandidatePlanes& c, double lo, double hi, double eta, double st, double width,
                          V&& value) const {
-        const double m = 0.5 * (s22 + s33), p = 0.5 * (s33 - s22), r = std::hypot(p, s23);
-        if (!(r > 0.0 && std::isfinite(r))) return;  // tn is the same on every plane
-        const double phi = std::atan2(s23, p), a = st - eta * m, b = eta * r;
-        if (!(std::isfinite(a) && std::isfinite(b))) return;
-        // The plane of psi in [lo, lo + pi].
-        auto plane = [&](double psi) {
-            const double t = 0.5 * (psi - phi);
-            return t + std::ceil((lo - t) / tvk::pi) * tvk::pi;
-        };
-        auto add = [&](double theta, double v) {
-            if (theta >= lo && theta <= hi) c.add(theta, v);
-        };
-        if (!(std::abs(b) < std::abs(a))) {
-            // Beside the divisor's zeros, where the measure rises without bound (on a zero itself a
-            // divisor of exactly 0 would read the pole's inf, which refuses the ply): 1e-3 r/|B|
-            // away in psi the divisor is 1e-3 of the transverse shear r sin psi there (B sin psi
-            // its slope), and at a double zero (sin psi = 0) 2000 times below it; never closer
-            // than the rounding of the angle resolves.
-            const double w = std::acos(std::clamp(a / b, -1.0, 1.0));
-            const double off = std::min(std::max(1e-3 * r / std::abs(b), 64.0 * std::numeric_limits<double>::epsilon()),
-                                        1e-2);
-            for (const double psi : {w - off, w + off, -w - off, -w + off}) add(plane(psi), value(plane(psi)));
-            return;
-        }
-        // |A - B cos psi| is least at psi_low, where B cos psi has A's sign; the transverse term is
-        // largest at psi_low -+ d, d = |acos(B/A) - psi_low|.
-        const double low = (a > 0.0) == (b >= 0.0) ? 0.0 : tvk::pi, d = std::abs(std::acos(b / a) - low);
-        // A maximum wider than two brackets the search resolves as it does any other.
-        if (!(0.5 * d < 2.0 * width)) return;
-        const double t0 = 0.5 * (low - phi), tp = t0 + 0.5 * d, tm = t0 - 0.5 * d;  // theta, not folded
-        const double v0 = value(plane(low)), vp = value(plane(low + d)), vm = value(plane(low - d));
-        add(plane(low), v0);
-        add(plane(low + d), vp);
-        add(plane(low - d), vm);
-        {
-            // Between the lowest divisor's plane and the transverse term's.
-            const double end = vp >= vm || std::isnan(vm) ? tp : tm;
-            const auto peak = tvk::failure::golden_peak(value, std::min(t0, end), std::max(t0, end), 24);
-            const double theta = peak.angle + std::ceil((lo - peak.angle) / tvk::pi) * tvk::pi;
-            if (theta >= lo && theta <= hi) c.add(theta, peak.value);
-        }
+        tvk::failure::friction_planes(c, s22, s33, s23, lo, hi, eta, st, width, value);
     }
     // The candidates over [0, pi] of a measure whose form changes where tn changes sign and that
     // divides by the friction divisor st - eta tn.
