@@ -70,7 +70,7 @@ case "$what" in
     # The C++ tests and the Python interface of the release build; the summary is the last line.
     (cd build && ctest --output-on-failure)
     # numpy computes sin, cos, exp and log with code of its own where the CPU has AVX-512, and
-    # those differ from glibc's in the last bits: on such a machine the property suite of the
+    # those differ from glibc's in the last bits: on such a machine the property test of the
     # fracture-plane searches, whose references are numpy's sin and cos of the plane angles, runs a
     # second time without it, so that its tolerances hold for the references of either kind of
     # machine.
@@ -78,9 +78,9 @@ case "$what" in
     avx512=$($PY -c 'from numpy.core._multiarray_umath import __cpu_dispatch__ as d, __cpu_features__ as f
 print(" ".join(x for x in d if x.startswith("AVX512") and f.get(x)) if f.get("AVX512F") else "")')
     if [ -n "$avx512" ]; then
-      echo "plane-search property suite without numpy's $avx512 code:"
+      echo "plane-search property test without numpy's $avx512 code:"
       NPY_DISABLE_CPU_FEATURES="$avx512" $PY -m pytest -q -p no:cacheprovider \
-        tests/python/test_plane_search_contract.py
+        tests/python/test_plane_search_contract.py -k every_search_stays_in_range
     fi
     $PY -m pytest -q -p no:cacheprovider tests/python
     ;;
