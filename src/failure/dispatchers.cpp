@@ -5,6 +5,7 @@
 #include <cmath>
 #include <cstddef>
 #include <cstdio>
+#include <iterator>
 #include <limits>
 
 #include "core/errors.h"
@@ -318,7 +319,7 @@ void matrix_cracking(double& fmc, double& rmc, const double* plystress, const Pl
         case 14:
             MCrckLaRC04(r, &s[0], &s[1], &s[2], &s[3], &s[4], &s[5], &x.xt11, &x.xc11, &x.xt22, &x.xc22, &x.x12,
                         &e[Entry::e1 - 1], &e[Entry::e2 - 1], &e[Entry::g12 - 1], &e[Entry::nu12 - 1], nullptr,
-                        nullptr, nullptr, &sainc, nullptr, &gsflag);
+                        nullptr, &phi_r, &sainc, nullptr, &gsflag);
             break;
         case 15:
             MCrckLaRC05(r, &s[1], &s[2], &s[3], &s[4], &s[5], &x.xt22, &x.xc22, &x.x12, nullptr, &phi_r, &sainc,
@@ -330,6 +331,11 @@ void matrix_cracking(double& fmc, double& rmc, const double* plystress, const Pl
     }
     set_flag(&fmc, rmc, matrix_members[flag], "MatrixCracking.", layer, isec);
     if (asked && fmc == 1.0 && std::isfinite(rmc)) *outtheta = phi_r;  // a refused ply keeps the angle it came with
+}
+
+const char* matrix_criterion(int mcflag) {
+    constexpr int n = static_cast<int>(std::size(matrix_members));
+    return mcflag >= 1 && mcflag < n ? matrix_members[mcflag] : "no matrix criterion";
 }
 
 // Delamination onset at the interface above ply `layer`. The two-ply forms evaluate the lower

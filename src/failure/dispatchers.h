@@ -66,6 +66,9 @@ void fibre_breakage(double& ffb, double& rfb, const double* plystress, const Ply
 // negative value on entry, the fracture-plane angle (radians) is handed out on failure.
 void matrix_cracking(double& fmc, double& rmc, const double* plystress, const PlyTables& t, int layer, int isec,
                      int mcflag, double* outtheta = nullptr, double defreal = huge);
+// The matrix criterion that mcflag selects, by its routine's name; "no matrix criterion" for 0 and
+// for a flag outside the table.
+const char* matrix_criterion(int mcflag);
 void delamination_onset(double& fdel, double& rdel, double s33i, const double* lplystress,
                         const double* uplystress, const PlyTables& t, int layer, int isec, int delflag);
 void core_crushing(double& fcc, double& rcc, const double* plystress, const PlyTables& t, int layer, int isec,

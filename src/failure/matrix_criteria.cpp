@@ -277,7 +277,7 @@ void MCrckLaRC05(double* rmc, const double* s22, const double* s33, const double
                .value;
 }
 
-// LaRC04 matrix cracking: closed form in tension; in compression the plane search, in the ply
+// LaRC04 matrix cracking: closed form in tension (a failed ply's plane is pi/2); in compression the plane search, in the ply
 // frame while s11 >= -xc22 (the fibres carry little compression) and in the kink band's
 // misalignment frame beyond.
 void MCrckLaRC04(double* rmc, const double* s11, const double* s22, const double* s33, const double* s12,
@@ -293,6 +293,9 @@ void MCrckLaRC04(double* rmc, const double* s11, const double* s22, const double
         if (kink_only) return;
         const double r = *s22 / *xt22;
         *rmc = (1.0 - g) * r + g * r * r + sq(*s12 / *x12) + (1.0 / *e22 - sq(*nu12) / *e11) * sq(*s23 / *x12);
+        // A ply that fails here cracks on the plane normal to the 2-axis, where LaRC05's search
+        // puts the same crack, so that a crack-plane damage has a plane to work on.
+        if (outtheta && *outtheta < 0.0 && *rmc >= 1.0) *outtheta = 0.5 * tvk::pi;
         return;
     }
     const ActionPlane p = larc_parameters(a0, *xc22, *x12);

@@ -8,6 +8,8 @@
 #include <climits>
 #include <cmath>
 #include <cstdint>
+#include <limits>
+#include <string>
 #include <vector>
 
 #include "core/errors.h"
@@ -187,6 +189,7 @@ struct Writes {
     bool update = false;           // the damage-set update
     double* stress_at = nullptr;   // the section-point stress of the explicit path
     double stress[6] = {};
+    const char* no_plane = nullptr;  // the matrix criterion of a failed ply without a crack plane
 
     void check(double v, double was) { usable = usable && writable(v, was); }
     void put_back() {
@@ -362,6 +365,38 @@ void solid_lengths(const SectionPoint& sp, Slots& s, const Point& pt, Writes& w)
     }
 }
 
+// The crack-plane law on the stress and strain sv, ev (Voigt, tensor shears) over the lengths len.
+// The law freezes its onset (strain, stress, toughness, final strain) at its first reading. A plane
+// that carries no traction there, its stress or strain traction within the rounding of 0 of the
+// components it is made of (a plane the user gave, normal to a load that lies in it), would freeze
+// an onset of 0: no strength and a final strain of the toughness over a rounding error, or a law
+// that drops to full damage at once. The crack waits instead, unset and undamaged, until its plane
+// carries traction; an onset that is not finite is stored, and refuses the point.
+double crack_law(double* sdv, const double* sv, const double* ev, const double* len, const double* props) {
+    static constexpr int mode = crack_plane_mode, nsdv = ps::crack_state.count, nprops = crack_plane_props;
+    double d = 0.0;
+    if (!std::all_of(sdv, sdv + nsdv, [](double v) { return v == ps::unset; })) {
+        BogenfeldDegradation(&d, sdv, sv, ev, len, props, &mode, &nsdv, &nprops);
+        return d;
+    }
+    double onset[nsdv];
+    std::fill_n(onset, nsdv, ps::unset);
+    BogenfeldDegradation(&d, onset, sv, ev, len, props, &mode, &nsdv, &nprops);
+    double smax = 0.0, emax = 0.0;
+    for (int i = 0; i < 6; ++i) {
+        smax = std::max(smax, std::abs(sv[i]));
+        emax = std::max(emax, std::abs(ev[i]));
+    }
+    // The strain traction's shears are the tensor shears doubled.
+    static constexpr double rounding = 64.0 * std::numeric_limits<double>::epsilon();
+    const bool finite = std::isfinite(d) && std::all_of(onset, onset + nsdv, [](double v) { return std::isfinite(v); });
+    if (finite && std::isfinite(smax) && std::isfinite(emax) &&
+        !(onset[0] > rounding * 2.0 * emax && onset[1] > rounding * smax))
+        return 0.0;
+    std::copy_n(onset, nsdv, sdv);
+    return d;
+}
+
 // Crack-plane damage of the matrix crack at the point: from the section-point stress and strain
 // tables with the element's lengths (those this evaluation computed, when it did), else from the
 // explicit-path record; 0 when neither exists.
@@ -372,8 +407,6 @@ double crack_plane_damage(Slots& s, const SectionPoint& sp, const Point& pt, con
     double props[crack_plane_props];
     props[0] = s[ps::angle_xz];
     std::copy_n(fracture, cols::pfprops::crack_plane_count, props + 1);
-    static constexpr int mode = crack_plane_mode, nsdv = ps::crack_state.count, nprops = crack_plane_props;
-    double d = 0.0;
     if (sd.sestrain.present() && el.present()) {
         double snye[6], enye[6], sv[6], ev[6];
         const double* len = el.extent(1) >= 3 && sp.e > 0 ? el.at(1, sp.e) : nullptr;
@@ -382,16 +415,13 @@ double crack_plane_damage(Slots& s, const SectionPoint& sp, const Point& pt, con
             read_six(enye, sd.sestrain, sp.isp, pt.npt, sp.e)) {
             swap_voigt_nye(sv, snye);
             swap_voigt_nye(ev, enye);
-            BogenfeldDegradation(&d, s.at(ps::crack_state.first), sv, ev, len, props, &mode, &nsdv, &nprops);
-            return d;
+            return crack_law(s.at(ps::crack_state.first), sv, ev, len, props);
         }
     }
-    if (table) {
-        BogenfeldDegradation(&d, s.at(ps::crack_state.first), table + pt::stress.first - 1,
-                             table + pt::strain.first - 1, table + pt::lengths.first - 1, props, &mode, &nsdv,
-                             &nprops);
-    }
-    return d;
+    if (table)
+        return crack_law(s.at(ps::crack_state.first), table + pt::stress.first - 1, table + pt::strain.first - 1,
+                         table + pt::lengths.first - 1, props);
+    return 0.0;
 }
 
 // The sensor records as the point's contact search updates them, kept on the thread for the next
@@ -554,11 +584,17 @@ void evaluate(const Point& pt) {
             const cols::PlyColumns<double> pfp(md.pfprops);
             const double* fracture =
                 pfp.column_if(cols::pfprops::crack_plane_first + cols::pfprops::crack_plane_count - 1, ply, sec);
-            if (pt.nfield >= pf::crack_damage && mode_flag(md.peflags, cols::modes::matrix, ply, sec) == 2 && fracture &&
-                s[ps::angle_xz] != ps::unset) {
-                d = crack_plane_damage(s, sp, pt, table, fracture + cols::pfprops::crack_plane_first - 1, w);
-                w.field[pf::crack_angle - 1] = s[ps::angle_xz] / tvk::pi;
-                w.field[pf::crack_damage - 1] = std::max(clamp_damage(d, matrix_cap), w.field[pf::crack_damage - 1]);
+            if (pt.nfield >= pf::crack_damage && mode_flag(md.peflags, cols::modes::matrix, ply, sec) == 2 && fracture) {
+                if (s[ps::angle_xz] != ps::unset) {
+                    d = crack_plane_damage(s, sp, pt, table, fracture + cols::pfprops::crack_plane_first - 1, w);
+                    w.field[pf::crack_angle - 1] = s[ps::angle_xz] / tvk::pi;
+                    w.field[pf::crack_damage - 1] =
+                        std::max(clamp_damage(d, matrix_cap), w.field[pf::crack_damage - 1]);
+                } else if (s[ps::matrix_flag] == 1.0) {
+                    // The matrix failed, but its criterion gave no plane to crack on (a closed form
+                    // without a plane in the ply's parameters): reported, not skipped silently.
+                    w.no_plane = tvk::dispatch::matrix_criterion(flag(cols::modes::matrix));
+                }
             }
         }
         // Residual factors: the ply and fibre factors have no damage model here and only stay
@@ -622,6 +658,9 @@ void evaluate(const Point& pt) {
     if (write_fields)
         for (int k = 0; k < pt.nfield; ++k) pt.field[k] = k < pf::used ? w.field[k] : 0.0;
     if (w.stress_at) std::copy_n(w.stress, 6, w.stress_at);
+    if (w.no_plane)
+        tvk::report(-2, tvk::compose(pt.routine, std::string(": no crack plane from ") + w.no_plane + ", crack damage skipped"),
+                    pt.noel, pt.npt);
 }
 
 }  // namespace tvk::solver::field

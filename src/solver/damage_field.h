@@ -8,8 +8,9 @@
 // recorded damage from the damage data sets or records the point's damage into set 1, evolves the
 // crack-plane damage of a matrix crack and hands the failed flags, the fracture angle and the
 // crack-plane damage to the solver as field variables 1-7. Failed flags only ever rise, residual
-// factors only ever fall. It reports only the points it refuses, those that would write a value
-// that is not finite (the dispatchers and the damage-set routines report what they refuse), and
+// factors only ever fall. It reports the points it refuses, those that would write a value that
+// is not finite (the dispatchers and the damage-set routines report what they refuse), and at -2 a
+// failed matrix whose criterion gave no crack plane for the crack-plane damage asked for; and it
 // writes process-wide tables (section-point counts and stresses, transverse stresses, element
 // lengths, the sensor records, the damage sets, the element orientation list), so points must not
 // be evaluated concurrently.

@@ -291,3 +291,128 @@ def test_crack_plane_branch_and_bogenfelddegradation_follow_the_crack_law_of_vum
     field, statev = evaluate(statev, table=np.concatenate([[20.0], s, e, lengths]))
     np.testing.assert_allclose(statev[26:30], crack, rtol=1e-12)
     assert eh.errstat == 0
+
+
+def crack_reference(phi, s, e, lengths, gc=(0.3, 0.3, 0.9, 0.9)):
+    """The crack state a crack-plane law forms on the plane phi (about the fibres) from the ply stress s
+    and tensor strain e (Voigt): onset strain |te| (the opening normal strain, engineering shears),
+    onset stress ts . te/|te|, the toughness of the traction's mode mix, and the final strain of
+    that toughness over the element's length across the plane."""
+    c, sn = np.cos(phi), np.sin(phi)
+    r = np.array([[1, 0, 0], [0, c, -sn], [0, sn, c]])
+    tensor = lambda v: np.array([[v[0], v[5], v[4]], [v[5], v[1], v[3]], [v[4], v[3], v[2]]])  # noqa: E731
+    ts = (r.T @ tensor(s) @ r)[1]  # shear, normal, shear
+    te = (r.T @ tensor(e) @ r)[1] * [2, 1, 2]
+    te[1] = max(te[1], 0.0)
+    eps0 = np.linalg.norm(te)
+    sig = ts @ te / eps0
+    g = (max(ts[1], 0) ** 2 * gc[0] + min(ts[1], 0) ** 2 * gc[1] + ts[0] ** 2 * gc[2] + ts[2] ** 2 * gc[3]) / (ts @ ts)
+    lc = lengths[1] / abs(c)
+    if lc > np.hypot(lengths[1], lengths[2]):
+        lc = lengths[2] / abs(sn)
+    return np.array([eps0, sig, g, max(2 * g / (lc * sig), 1.2 * eps0)])
+
+
+def crack_table(stress_nye):
+    """The explicit-path record of the ply stress (Nye) with its elastic tensor strain, lengths
+    (0.5, 0.6, 0.7)."""
+    s = np.array(stress_nye, dtype=float)[[0, 1, 2, 5, 4, 3]]  # Voigt
+    e = (nye_compliance(ELASTIC) @ np.array(stress_nye, dtype=float))[[0, 1, 2, 5, 4, 3]] * [1, 1, 1, .5, .5, .5]
+    return np.concatenate([[20.0], s, e, [0.5, 0.6, 0.7]]), s, e
+
+
+def matrix_criterion(mcflag, plane=None):
+    md.pfflags[2] = mcflag
+    md.pdprops = None if plane is None else np.repeat(np.array([plane, np.finfo(float).max])[:, None, None], 3, 1)
+
+
+def record():
+    return int(eh.errstat), bytes(eh.errstring).rstrip().decode()
+
+
+def test_larc04_matrix_crack_never_softened_for_want_of_a_plane(model):
+    """mcflag 14 stored the marker -1 as its plane, and the crack-plane damage never started, at
+    level 0. LaRC04's failed ply in transverse tension now cracks on the plane of LaRC05 (stored as
+    pi): the same crack state, checked against the crack law written out in numpy. A ply that
+    stored the marker before gets its plane at its next failed reading, and is reported at -2 until
+    it does."""
+    stress = [0.0, 60.0, 0.0, 10.0, 0.0, 0.0]
+    table, s, e = crack_table(stress)
+    states = {}
+    try:
+        for mcflag in (15, 14):
+            matrix_criterion(mcflag)
+            field, state = evaluate(np.zeros(40), stress=stress)
+            assert state[8] == 1.0 and state[24] == np.pi and field[5] == 1.0
+            state[26:30] = -1.0
+            field, state = evaluate(state, table=table)
+            assert field[5] == 1.0 and field[6] == 0.0 and record()[0] == 0
+            states[mcflag] = state
+        assert np.array_equal(states[14][24:30], states[15][24:30])  # angle_xy: pi/2 and LaRC05's search
+        reference = crack_reference(np.pi, s, e, [0.5, 0.6, 0.7])
+        np.testing.assert_allclose(states[14][26:30], reference, rtol=1e-12)
+        assert states[14][26:30] == pytest.approx([0.00696, 60.343, 0.316, 0.0175], rel=2e-3)
+        # Stored with the marker: an intact reading leaves it, and says so; a failed one sets it.
+        stale = states[14].copy()
+        stale[[23, 24]] = -1.0
+        stale[26:30] = -1.0
+        field, stale = evaluate(stale, table=crack_table([0.0, 30.0, 0.0, 10.0, 0.0, 0.0])[0])
+        assert stale[23] == stale[24] == -1.0 and field[5] == field[6] == 0.0
+        assert record() == (-2, "gen_damage: no crack plane from MCrckLaRC04, crack damage skipped")
+        eh.rsxerr(1)
+        field, stale = evaluate(stale, table=table)
+        assert np.array_equal(stale[23:30], states[14][23:30]) and field[5] == 1.0 and record()[0] == 0
+    finally:
+        md.pdprops = None
+
+
+def test_failed_ply_without_a_plane_skipped_its_crack_damage_silently(model):
+    """A closed-form criterion without a plane in the ply's parameters fails the matrix but gives no
+    plane: where the matrix evolution asks for crack-plane damage, a -2 report names the criterion.
+    Without that evolution, without the crack fields, or with the user's plane, nothing is reported."""
+    stress = [0.0, 60.0, 0.0, 10.0, 0.0, 0.0]
+    try:
+        matrix_criterion(6)
+        field, state = evaluate(np.zeros(40), stress=stress)
+        assert state[8] == 1.0 and state[24] == -1.0 and field[6] == 0.0
+        assert record() == (-2, "gen_damage: no crack plane from MCrckChangChang, crack damage skipped")
+        eh.rsxerr(1)
+        evaluate(np.zeros(40), stress=stress, nfield=6)
+        md.peflags[2] = 1
+        evaluate(np.zeros(40), stress=stress)
+        assert record()[0] == 0
+        md.peflags[2] = 2
+        matrix_criterion(6, plane=30.0)
+        field, state = evaluate(np.zeros(40), stress=stress)
+        assert state[23] == pytest.approx(np.radians(30), rel=1e-15) and record()[0] == 0
+        # No criterion at all, the flag set before (a damage set): the same report.
+        matrix_criterion(0)
+        failed = np.zeros(40)
+        failed[8] = 1.0
+        evaluate(failed, stress=stress)
+        assert record() == (-2, "gen_damage: no crack plane from no matrix criterion, crack damage skipped")
+    finally:
+        md.pdprops = None
+
+
+def test_user_plane_without_traction_froze_a_degenerate_crack(model):
+    """A plane the user gives that carries no traction (normal to 3 under a load in the 1-2 plane)
+    froze an onset of 3.7e-15 with a final strain of 6.9e14 at level 0; under a closing normal
+    stress alone, an onset strain of 0, which drops to full damage at any opening. The crack now
+    waits, unset and undamaged, and forms the crack law's state once its plane carries traction."""
+    try:
+        matrix_criterion(15, plane=0.0)
+        field, state = evaluate(np.zeros(40), stress=[0.0, 60.0, 0.0, 10.0, 0.0, 0.0])
+        assert state[23] == 0.0 and state[24] == np.pi / 2
+        for stress in ([0.0, 60.0, 0.0, 10.0, 0.0, 0.0], [0.0, 60.0, -40.0, 10.0, 0.0, 0.0]):
+            state[26:30] = -1.0
+            field, state = evaluate(state, table=crack_table(stress)[0])
+            assert np.array_equal(state[26:30], [-1.0] * 4) and field[5] == 0.5 and field[6] == 0.0
+            assert state[19] == 1.0 and record()[0] == 0  # the matrix factor (slot 20) stays whole
+        loaded = [0.0, 60.0, 40.0, 10.0, 0.0, 15.0]
+        table, s, e = crack_table(loaded)
+        field, state = evaluate(state, table=table)
+        np.testing.assert_allclose(state[26:30], crack_reference(np.pi / 2, s, e, [0.5, 0.6, 0.7]), rtol=1e-12)
+        assert record()[0] == 0
+    finally:
+        md.pdprops = None

@@ -161,3 +161,48 @@ def test_kinking_refusals_reach_the_dispatchers_by_name(tables):
         f, r = call()
         assert f == 0.0 and math.isnan(r) and record() == (
             -3, f"Error: no initial misalignment in {name} for these strengths and a0."), name
+
+
+def test_larc04_plane_was_dropped_by_mcflag_14(tables):
+    """mcflag 14 handed LaRC04 no angle to write, so a failed ply came back with -1: now the plane
+    LaRC04 finds, checked against a fine scan of its ply-frame measure, pi/2 in transverse tension
+    (LaRC05's plane for the same crack), and -1 for an intact ply. A plane in the ply's parameter
+    set is the user's for both LaRC criteria."""
+    orient, _ = tables
+    md.psprops = np.repeat(np.array([2000.0, 50, 50, 1500, 200, 200, 80, 80, 60, 90])[:, None, None], 3, axis=1)
+    md.peprops = np.repeat(np.array([140e3, 9e3, 9e3, 0.3, 0.3, 0.45, 5e3, 5e3, 3100])[:, None, None], 3, axis=1)
+    def call(s, mcflag=14):
+        return dmg.matrixcracking(np.array(s, dtype=float), md.peprops, md.psprops, md.pdprops, orient, 1, 1, mcflag)
+
+    f, r, theta = call([0, -200, 0, 60, 0, 20])
+    # Reference: the ply-frame measure on 200,001 planes over [0, pi), a0 = 53 degrees.
+    a = math.radians(53.0)
+    eta_t = -1 / math.tan(2 * a)
+    st = 200 * math.cos(a) * (math.sin(a) + math.cos(a) / math.tan(2 * a))
+    eta_l = eta_t * 80 / st
+    th = np.linspace(0, np.pi, 200001)[:-1]
+    c, n = np.cos(th), np.sin(th)
+    tn, tl, tt = -200 * n * n - 40 * n * c, -60 * n, 20 * (c * c - n * n) + 200 * n * c
+    y = (tt / (st - eta_t * tn)) ** 2 + (tl / (80 - eta_l * tn)) ** 2
+    k = int(np.argmax(y))
+    direct = t.mccollection.mcrcklarc04(0, -200, 0, 60, 0, 20, 2000, 1500, 50, 200, 80, 140e3, 9e3, 5e3, 0.3,
+                                        gsflag=1)
+    assert (f, r, theta) == (1.0, *direct) and theta == pytest.approx(2.3828, abs=1e-4)
+    # The golden search's resolution at its default 5-degree brackets: 1.3e-7 of the value, so
+    # within 1e-6 of it and, by the measure's curvature (about 7 y per rad^2), 6e-4 rad of the plane.
+    assert r == pytest.approx(y[k], rel=1e-6) and abs(theta - th[k]) < 6e-4
+    # Beyond s11 = -xc22, the kink band's frame: the plane LaRC04 writes itself.
+    s = [-1800.0, -100, 0, 60, 0, 20]
+    direct = t.mccollection.mcrcklarc04(*s, 2000, 1500, 50, 200, 80, 140e3, 9e3, 5e3, 0.3, gsflag=1)
+    assert call(s) == (1.0, direct[0], direct[1]) and 0.0 <= direct[1] < np.pi
+    # Transverse tension: the closed form's failed ply cracks on the plane LaRC05 finds.
+    f, r, theta = call([0, 60, 0, 10, 0, 0])
+    f5, r5, theta5 = call([0, 60, 0, 10, 0, 0], 15)
+    assert f == f5 == 1.0 and theta == np.pi / 2 and theta5 == pytest.approx(np.pi / 2, abs=1e-6)
+    assert call([0, 30, 0, 10, 0, 0])[::2] == (0.0, -1.0)
+    assert call([0, -100, 0, 20, 0, 0])[::2] == (0.0, -1.0)
+    md.pdprops[0, 0, 0] = 30.0
+    for mcflag in (14, 15):
+        assert call([0, 60, 0, 10, 0, 0], mcflag)[2] == pytest.approx(math.radians(30), rel=1e-15)
+        assert call([0, -200, 0, 60, 0, 20], mcflag)[2] == pytest.approx(math.radians(30), rel=1e-15)
+    assert record()[0] == 0

@@ -124,6 +124,22 @@ def test_larc04_tension_closed_form_and_compression_frames():
     assert np.isfinite(mc.mcrcklarc04(-900, -120, -120, 30, 0, 0, *args)[0])
 
 
+def test_larc04_closed_form_left_a_failed_ply_without_a_plane():
+    """In transverse tension LaRC04 reads its closed form and wrote no plane even where the ply
+    failed: it now writes pi/2, the plane normal to 2 on which LaRC05's search finds the same
+    crack, only when asked (outtheta negative) and only for a failed ply."""
+    args = (1500, 1000, YT, YC, SL, 140000, 9000, 5000, 0.3)
+    r, theta = mc.mcrcklarc04(0, 60, 0, 30, 0, 10, *args, gsflag=1)
+    r05, theta05 = mc.mcrcklarc05(60, 0, 30, 0, 0, YT, YC, SL, gsflag=1)
+    assert r >= 1.0 and r05 >= 1.0 and theta == np.pi / 2 and theta05 == pytest.approx(np.pi / 2, abs=1e-6)
+    assert mc.mcrcklarc04(0, 60, 0, 30, 0, 10, *args, outtheta=0.25)[1] == 0.25
+    assert mc.mcrcklarc04(0, 60, 0, 30, 0, 10, *args, outtheta=-2.0)[1] == np.pi / 2
+    assert mc.mcrcklarc04(0, 60, 0, 30, 0, 10, *args, fcl=1) == (0.0, -1.0)
+    # exactly 1 fails: s22 = YT alone
+    assert mc.mcrcklarc04(0, YT, 0, 0, 0, 0, *args) == (1.0, np.pi / 2)
+    assert mc.mcrcklarc04(0, np.nextafter(YT, 0), 0, 0, 0, 0, *args)[1] == -1.0
+
+
 def test_cuntze_short_cut_only_for_a_stress_free_ply():
     assert mc.mcrckcuntze2012(10, 0, -10, 0, 0, YT, YC, SL) == pytest.approx(0.2301980548, rel=1e-9)
     assert mc.mcrckcuntze2012(0, 0, 0, 0, 0, YT, YC, SL) == 0.0
