@@ -44,12 +44,12 @@ void widen(double* half, const double* xy) {
         if (std::fabs(xy[i]) > half[i]) half[i] = std::fabs(xy[i]);
 }
 
-// Whether the plane point (x, y) lies inside or on the ellipse of half-extents a, b. A zero extent
-// (the damage recorded from points on one axis of the set) holds the points on the other axis: its
-// coordinate over the zero extent counts as 0 where it is 0 to the rounding of the point's other,
-// turned coordinate (64 eps of it, as for a turned stress), and the point is then inside when it
-// lies within that other extent. Two zero extents are a set with no damage recorded: nothing is
-// inside. Non-zero extents: the ellipse test of ProjectedPointInShape, bit for bit.
+// Whether the plane point (x, y) lies inside or on the ellipse of half-extents a, b. With b = 0
+// (damage recorded from points on the set's x axis only) the points of the x axis with |x| <= a
+// are inside, a y within the rounding of x (64 eps of |x|, as for a turned stress) counting as 0:
+// the zero-numerator rule of y/b. a = 0 likewise along the y axis. Two zero extents are a set with
+// no damage recorded: nothing is inside. Non-zero extents: the ellipse test of
+// ProjectedPointInShape, bit for bit.
 bool within_extent(const double* xy, double a, double b) {
     constexpr double rounding = 64.0 * std::numeric_limits<double>::epsilon();
     if (a != 0.0 && b != 0.0) {
