@@ -67,13 +67,16 @@ case "$what" in
     else
       echo "clang++ not found: reader fuzzing skipped"
     fi
-    # The C++ tests and the Python interface of the release build; the summary is the last line.
+    # The C++ tests and the Python interface of the release build. A failure ends the run here
+    # (set -e), with the suite's summary as the last line.
     (cd build && ctest --output-on-failure)
+    $PY -m pytest -q -p no:cacheprovider tests/python
     # numpy computes sin, cos, exp and log with code of its own where the CPU has AVX-512, and
     # those differ from glibc's in the last bits: on such a machine the property test of the
     # fracture-plane searches, whose references are numpy's sin and cos of the plane angles, runs a
     # second time without it, so that its tolerances hold for the references of either kind of
-    # machine.
+    # machine. It comes after the whole suite, whose result it therefore never hides; its own
+    # failure still fails the run (set -e).
     # Only features this numpy dispatches and the CPU has are named (numpy warns of any other).
     avx512=$($PY -c 'from numpy.core._multiarray_umath import __cpu_dispatch__ as d, __cpu_features__ as f
 print(" ".join(x for x in d if x.startswith("AVX512") and f.get(x)) if f.get("AVX512F") else "")')
@@ -82,6 +85,5 @@ print(" ".join(x for x in d if x.startswith("AVX512") and f.get(x)) if f.get("AV
       NPY_DISABLE_CPU_FEATURES="$avx512" $PY -m pytest -q -p no:cacheprovider \
         tests/python/test_plane_search_contract.py -k every_search_stays_in_range
     fi
-    $PY -m pytest -q -p no:cacheprovider tests/python
     ;;
 esac

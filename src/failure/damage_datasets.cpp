@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <limits>
 
 #include "core/datahandling.h"
 #include "core/errors.h"
@@ -18,7 +19,6 @@ namespace {
 using tvk::Table;
 using tvk::damagedata;
 
-constexpr int ellipse_shape = 1;
 constexpr int delamination_mode = 4;
 
 // Ply axes (3 x 3, columns) of refcos turned about its third column by angle_d; the third
@@ -42,6 +42,24 @@ void ply_axes(double* axes, const double* refcos, double angle_d, bool cross) {
 void widen(double* half, const double* xy) {
     for (int i = 0; i < 2; ++i)
         if (std::fabs(xy[i]) > half[i]) half[i] = std::fabs(xy[i]);
+}
+
+// Whether the plane point (x, y) lies inside or on the ellipse of half-extents a, b. With b = 0
+// (damage recorded from points on the set's x axis only) the points of the x axis with |x| <= a
+// are inside, a y within the rounding of x (64 eps of |x|, as for a turned stress) counting as 0:
+// the zero-numerator rule of y/b. a = 0 likewise along the y axis. Two zero extents are a set with
+// no damage recorded: nothing is inside. Non-zero extents: the ellipse test of
+// ProjectedPointInShape, bit for bit.
+bool within_extent(const double* xy, double a, double b) {
+    constexpr double rounding = 64.0 * std::numeric_limits<double>::epsilon();
+    if (a != 0.0 && b != 0.0) {
+        const double e = Ellipse(&xy[0], &xy[1], &a, &b, nullptr);
+        return e >= 0.0 && e <= 1.0;
+    }
+    if (a == 0.0 && b == 0.0) return false;
+    const double along = a != 0.0 ? xy[0] : xy[1], across = a != 0.0 ? xy[1] : xy[0];
+    const double u = along / (a != 0.0 ? a : b);
+    return std::fabs(across) <= rounding * std::fabs(along) && u * u <= 1.0;
 }
 
 // The frame of damage set d in the plane: its origin, dmgplane(1:3, d), an entry that is not set
@@ -200,7 +218,9 @@ int PointInDamage(const double* point, const double* dmgcos, const double* dmgor
             return ProjectedPointInPolygon(point, xy.get(), &theta, dmgorigin, dmgcos, &npoly);
         }
     }
-    return ProjectedPointInShape(point, a, b, &theta, dmgorigin, dmgcos, &ellipse_shape);
+    double xy[2];
+    GetPointOnXYPlane(xy, point, dmgorigin, dmgcos, &theta);
+    return within_extent(xy, *a, *b) ? 1 : 0;
 }
 
 void GetDamageFromDDS(double* sdv, const double* gpcoords, const double* refcos, const int* ilay, const int* isec) {
@@ -215,8 +235,10 @@ void GetDamageFromDDS(double* sdv, const double* gpcoords, const double* refcos,
     if (nd < 1) return;
     const int nplies = orient.extent(1);
     const ModeTables mt = ply_tables();
-    // Every table read below must cover this ply and every set.
-    bool fits = d.dmgplane.in_bounds(3, nd);
+    // Every table read below must cover this ply and every set. Without dmgplane (a damage card
+    // whose sets have no "+Position") every set lies at the origin 0 with angle 0, as a set whose
+    // position is not set does.
+    bool fits = !d.dmgplane.present() || d.dmgplane.in_bounds(3, nd);
     for (Table<double, 3>* t : mt.t) fits = fits && (!t->present() || t->in_bounds(2, L, nd));
     const auto& dl = d.delamdds;
     const bool delam = dl.present() && nplies >= 2;
@@ -246,11 +268,12 @@ void GetDamageFromDDS(double* sdv, const double* gpcoords, const double* refcos,
     double axes[9];
     ply_axes(axes, refcos, *phi, false);
     static constexpr double unturned = 0.0;
+    static constexpr double unset[3] = {0.0, 0.0, 0.0};
     const auto bi = tvk::bukdata.bukintdatalist.view();
     const auto br = tvk::bukdata.bukrealdatalist.view();
     static constexpr int no = 0;
     for (int j = 1; j <= nd; ++j) {
-        const SetFrame f = set_frame(j, nullptr);  // fits: dmgplane holds every set's origin
+        const SetFrame f = set_frame(j, unset);  // fits: dmgplane, where present, holds every set's origin
         // Without outlines every test is the ellipse test of PointInDamage on the same plane
         // coordinates, so they are computed once per set.
         const bool outlines = d.dmgpoints.present();
@@ -258,11 +281,7 @@ void GetDamageFromDDS(double* sdv, const double* gpcoords, const double* refcos,
         if (!outlines) GetPointOnXYPlane(xy, gpcoords, f.origin, axes, &f.angle);
         auto inside = [&](const Table<double, 3>& t, int col, int mode) {
             const double* ab = t.at(1, col, j);
-            if (!outlines) {
-                if (ab[0] == 0.0 || ab[1] == 0.0) return false;  // no extent: the quotient is inf or NaN
-                const double e = Ellipse(&xy[0], &xy[1], ab, ab + 1, nullptr);
-                return e >= 0.0 && e <= 1.0;
-            }
+            if (!outlines) return within_extent(xy, ab[0], ab[1]);
             return PointInDamage(gpcoords, axes, f.origin, &f.angle, &unturned, ab, ab + 1, &mode, &j, &col, &no) != 0;
         };
         for (int m = 0; m < 3; ++m)

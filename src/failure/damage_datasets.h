@@ -32,13 +32,16 @@ TVK_API void UpdateDDS(int* ierror, const double* sdv, const double* gpcoords, c
 // Raises the failed flags sdv(1..6) (general, fibre, matrix, delamination, core, buckling) of a
 // material point of ply ilay, section isec, that lies inside a recorded damage region, and lowers
 // the residual factor sdv(12) to the stress ratio of a buckled sublaminate holding the ply. Fills
-// the buckling records once, when they are all zero. sdv(7..11) are not touched.
+// the buckling records once, when they are all zero. sdv(7..11) are not touched. Without dmgplane
+// (no set has a position) every set lies at the origin 0 with angle 0.
 TVK_API void GetDamageFromDDS(double* sdv, const double* gpcoords, const double* refcos, const int* ilay,
                               const int* isec);
 // Whether point lies inside the damage of mode modeid, set dmgid, ply (or interface) layid: the
 // outline polygon of dmgpoints when it has two or more points, else the ellipse of half-axes a, b,
 // both in the plane of dmgcos through dmgorigin, turned by dmgangle + plyangle (GetDamageFromDDS
-// hands it the ply axes and plyangle 0). skip nonzero: false.
+// hands it the ply axes and plyangle 0). One zero half-axis holds the points on the other axis
+// within the other half-axis (a coordinate within 64 eps of the other one counts as 0); two zero
+// half-axes hold nothing. skip nonzero: false.
 TVK_API int PointInDamage(const double* point, const double* dmgcos, const double* dmgorigin,
                           const double* dmgangle, const double* plyangle, const double* a, const double* b,
                           const int* modeid, const int* dmgid, const int* layid, const int* skip);

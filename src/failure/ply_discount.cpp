@@ -4,6 +4,7 @@
 // the form used for composite damage by C. G. Davila, P. P. Camanho and others.
 #include "ply_discount.h"
 
+#include <algorithm>
 #include <cmath>
 #include <limits>
 
@@ -15,8 +16,10 @@ namespace {
 // The carried value lowered to v; a NaN v leaves it as it is.
 double lowered(double carried, double v) { return std::fmin(v, carried); }
 
+// A NaN eta or dt gives NaN, as the formula does: there is no regularised value then.
 double regularised(double dold, double dnew, double eta, double dt) {
     const double s = eta + dt;
+    if (std::isnan(s)) return s;
     if (!(s > 0.0)) return dnew;
     return (dt * dnew + eta * dold) / s;
 }
@@ -44,6 +47,23 @@ void discount(double* degpe, double* degps, const double* pe, const double* ps, 
     for (int k = e0; k < 6; ++k) degpe[k] = lowered(degpe[k], pe[k] * fac);
     for (int k = s0; k < 9; ++k)
         degps[k] = std::copysign(lowered(std::abs(degps[k]), std::abs(ps[k] * fac)), ps[k]);
+}
+
+// The entries a failure lowers, without a value: fibre failure every elastic entry and strength,
+// matrix failure E2 to nu23, G23 (which follows E2) and strengths 3 to 9.
+void without_value(double* degpe, double* degps, double* g_f, double* g_m, Failures fail) {
+    constexpr double none = std::numeric_limits<double>::quiet_NaN();
+    if (fail.fibre) {
+        *g_f = 1.0;
+        std::fill(degpe, degpe + 9, none);
+        std::fill(degps, degps + 9, none);
+    }
+    if (fail.matrix) {
+        *g_m = 1.0;
+        std::fill(degpe + 1, degpe + 6, none);
+        degpe[8] = none;
+        std::fill(degps + 2, degps + 9, none);
+    }
 }
 
 void sudden(double* degpe, double* degps, const double* pe, const double* ps, double* de, double* df,
@@ -87,6 +107,19 @@ void SuddenDegradation_viscouse(double* degpeprops, double* degpsprops, const do
                                 const double* psprops, double* de, double* df, double* g_f, double* g_m,
                                 const double* ttol, const double* degrfac, const double* nm,
                                 double* degr_old, const double* eta, const double* dt) {
+    // A viscosity or time increment without a value (NaN) gives no regularised factor: what a
+    // failure applied in this call lowers has no value and degr_old stays as it came; the rest is
+    // carried as for an intact ply, so no NaN reaches de or df, which outlive the call.
+    if (std::isnan(*eta + *dt)) [[unlikely]] {
+        constexpr double none = std::numeric_limits<double>::quiet_NaN();
+        tvk::Trace() << "Get regularised degradation factor";
+        tvk::Trace() << "Viskose degradation for FF" << none;
+        tvk::Trace() << "Viskose degradation for IFF" << none;
+        const Failures fail = failures(*g_f, *g_m, ttol, nm);
+        sudden(degpeprops, degpsprops, peprops, psprops, de, df, g_f, g_m, {false, false}, 1.0, 1.0);
+        without_value(degpeprops, degpsprops, g_f, g_m, fail);
+        return;
+    }
     const double dnew = 1.0 - *degrfac;
     const double ff = lowered(*degr_old, 1.0 - regularised(1.0 - *degr_old, dnew, *eta, *dt));
     *degr_old = ff;

@@ -35,6 +35,9 @@ TVK_API void SuddenDegradation(double* degpeprops, double* degpsprops, const dou
 // the fibre factor moves from the carried degr_old towards degrfac (degr_old keeps the new
 // value), the matrix factor from the lowest of de(2..6) towards degrfac; the matrix factor enters
 // de(2..6) only in a call that applies matrix failure, so an intact ply keeps its stiffness.
+// A NaN eta or dt gives no regularised factor: the entries a failure of this call lowers are NaN
+// (fibre: every elastic entry and strength; matrix: E2 to nu23, G23 and strengths 3 to 9), and
+// degr_old stays as it came; the rest is carried as for an intact ply, so no NaN reaches de or df.
 // Prints three trace lines on every call.
 TVK_API void SuddenDegradation_viscouse(double* degpeprops, double* degpsprops, const double* peprops,
                                         const double* psprops, double* de, double* df, double* g_f,
@@ -43,7 +46,7 @@ TVK_API void SuddenDegradation_viscouse(double* degpeprops, double* degpsprops, 
                                         const double* dt);
 // Viscous regularisation of a damage value (Duvaut-Lions type, backward Euler step of
 // eta d' = dnew - d): dviscouse = (dt dnew + eta dold) / (eta + dt); dnew when eta + dt is not
-// positive.
+// positive; NaN when eta or dt is NaN.
 TVK_API void viscouseregularisation(const double* dold, const double* dnew, double* dviscouse,
                                     const double* eta, const double* dt);
 // Isotropic discount of peprops (E, nu, -) into degpeprops(1:2) (entry 3 is not written): with

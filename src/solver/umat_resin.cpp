@@ -351,9 +351,18 @@ void run_criterion(Criterion c, const Model& m, const Work& w, State& s, double&
 
 // The viscously regularised sudden degradation of model 7 against the undamaged isotropic
 // resin; the Poisson ratios are then the isotropic one again.
+// A viscosity or time increment that is not a number gives the routine no regularised factor;
+// the point then takes the unregularised one (eta 0 over a unit step gives degr exactly), with a
+// level -2 report, so that no NaN reaches its stiffness or state.
 void sudden_viscous(const Model& m, Work& w, State& s, const double* nm, double dtime) {
-    const double eta = regularization(tvk::columns::regularization::viscosity,
-                                      "umat_resin: no viscosity (regularization entry 2); taken as 0");
+    double eta = regularization(tvk::columns::regularization::viscosity,
+                                "umat_resin: no viscosity (regularization entry 2); taken as 0");
+    if (std::isnan(eta + dtime)) [[unlikely]] {
+        tvk::report(-2, "umat_resin: viscosity or time increment not a number; degradation not regularised",
+                    std::isnan(eta) ? tvk::columns::regularization::viscosity : 0);
+        eta = 0.0;
+        dtime = 1.0;
+    }
     SuddenDegradation_viscouse(w.degpe, w.degps, m.ref, m.ps, w.de, w.df, &s[slot::failed], &s[slot::failed], ttol,
                                &m.degr, nm, &s[slot::factor], &eta, &dtime);
     std::fill(w.degpe + 6, w.degpe + 12, m.nu);

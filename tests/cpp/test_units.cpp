@@ -62,8 +62,10 @@ TEST(Units, FreeNumbersSkipPreconnectedAndOpenUnits) {
     EXPECT_EQ(unit_of(p), -1);
     EXPECT_EQ(free_unit(1, 3), 1);
     for (int bad : {-1, 5, 6, -2147483647 - 1}) EXPECT_NE(open_read(bad, p), ok) << bad;
-    // A unit above the readers' range is connected, found, in use and closed as any other.
-    for (int high : {121, 1 << 30, 2147483647}) {
+    // The top of the readers' range (the last slot of the table) and the units above it, which
+    // live beside the table, are connected, found, in use and closed as any other.
+    static_assert(max_unit == 120);
+    for (int high : {max_unit, 121, 1 << 30, 2147483647}) {
         ASSERT_EQ(open_read(high, p), ok) << high;
         EXPECT_EQ(open_read(high, p), err_connected);
         EXPECT_TRUE(is_connected(high));

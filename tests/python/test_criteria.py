@@ -590,7 +590,7 @@ def test_fblarc04_reads_a_mirrored_shear_alike(record):
     rotated shear. A misalignment that ignores that sign read (-800, -20, 0, -30, 0, 0) as 0.016,
     the mirrored +30 as 0.525."""
     args = (2560, 1590, 73, 185, 90, 140e3, 9e3, 5290, 0.3)
-    rng = np.random.default_rng([int(os.environ.get("TVK_SEARCH_SEED", "67")), 4])
+    rng = np.random.default_rng([rng_seed(67), 4])
     states = [np.array([-800.0, -20, 0, -30, 0, 0])]
     states += [rng.normal(size=6) * [400, 40, 40, 40, 30, 30] - [1000, 0, 0, 0, 0, 0] for _ in range(60)]
     for s in states:

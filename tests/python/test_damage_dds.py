@@ -121,14 +121,14 @@ def test_recorded_points_are_found_again_in_any_frame(layup):
             assert sdv[0] == inside, (trial, p)
 
 
-def fibre_set_reads(ply_angle, set_angle, origin, points, outlines):
+def fibre_set_reads(ply_angle, set_angle, origin, points, outlines, extents=(10.0, 1.0)):
     """The fibre flag getdamagefromdds raises at each point: one ply, one set at origin turned by
     set_angle, fibre-mode extents a = 10, b = 1 (as the damage card's "+Abstraction, TYPE=Fiber"
     row "1, 10, 1, 0" stores them); with outlines, an outline table that holds none for this mode."""
     reset_tables()
     sd.plyorientation = np.array([[ply_angle]])
     t.datahandling.allocatedamagedata(1, 1, 1)
-    dd.fiberdds[:2, 0, 0] = [10.0, 1.0]
+    dd.fiberdds[:2, 0, 0] = extents
     dd.dmgplane[:5, 0] = [*origin, set_angle, -HUGE]
     if outlines:
         dd.dmgpoints = np.full((6, 1, 6, 1), HUGE)
@@ -171,6 +171,70 @@ def test_set_extents_lie_in_the_ply_frame_turned_once(ply, set_angle, origin, ou
     assert 0.0 < sum(got) < len(got)
     if set_angle == 0.0 and not any(origin):  # the points (7, 0, 0) and (0, 7, 0)
         assert got[:2] == [float(ply == 0.0), float(ply == 90.0)]
+
+
+def test_a_set_recorded_from_one_point_holds_it(layup):
+    """A point on an axis of the set gives it a zero extent across: (3, 0, 0) sets (3, 0). Read
+    back, the zero extent holds the points on the other axis within a = 3 (the point itself, its
+    mirror and the centre), and nothing off that axis or beyond it; the modes it did not fail
+    stay clear. Before, every point of such a set read no damage."""
+    assert dmg.updatedds([1, 0, 1, 0, 0], [3, 0, 0], [0, 0, 0], np.eye(3), 1, 1, 1) == 0
+    assert dd.generaldds[:2, 0, 0].tolist() == [3.0, 0.0] and dd.matrixdds[:2, 0, 0].tolist() == [3.0, 0.0]
+    for p, inside in [([3, 0, 0], 1), ([-3, 0, 0], 1), ([0, 0, 0], 1), ([1.5, 0, 0.2], 1),
+                      ([3, 1e-12, 0], 0), ([3.0000001, 0, 0], 0), ([0, 0.5, 0], 0)]:
+        sdv = np.zeros(12)
+        dmg.getdamagefromdds(sdv, p, np.eye(3), 1, 1)
+        assert sdv[:5].tolist() == [inside, 0, inside, 0, 0], p
+
+
+@pytest.mark.parametrize("outlines", [False, True])
+@pytest.mark.parametrize("ply,set_angle", [(0.0, 0.0), (30.0, 20.0), (-45.0, 17.3), (90.0, 0.0)])
+def test_a_zero_extent_holds_the_points_on_the_other_axis(ply, set_angle, outlines):
+    """Extents (3, 0) and (0, 3) of a set at (1, 2, 0.5): points on the set's first (second) axis
+    within 3 of its origin are inside, as exact geometry says; a point 1e-9 beside that axis, one
+    beyond the extent, and every point of a set with two zero extents are outside. Edges, where
+    rounding decides, are left out. With outlines, the ellipse test of pointindamage reads them."""
+    o = np.array([1.0, 2.0, 0.5])
+    c, s = np.cos(np.radians(ply + set_angle)), np.sin(np.radians(ply + set_angle))
+    axes = (np.array([c, s, 0.0]), np.array([-s, c, 0.0]))
+    for k, extents in enumerate(([3.0, 0.0], [0.0, 3.0])):
+        on, beside = axes[k], axes[1 - k]
+        points = [o + r * on for r in (-2.9, -1.5, 0.0, 0.7, 2.999)]
+        points += [o + 1.5 * on + 1e-9 * beside, o + 3.001 * on, o - 3.001 * on, o + 0.5 * beside]
+        expected = [1.0] * 5 + [0.0] * 4
+        assert fibre_set_reads(ply, set_angle, o, points, outlines, extents) == expected
+        assert fibre_set_reads(ply, set_angle, o, points, outlines, [0.0, 0.0]) == [0.0] * len(points)
+
+
+@pytest.mark.parametrize("positioned", [False, True])
+def test_a_set_without_a_position_reads_its_origin_as_0(tmp_path, positioned):
+    """A damage card block with "+Abstraction" and no "+Position": its set is read at the origin 0
+    with angle 0, so the points of its 2 x 1 fibre ellipse around (0, 0, 0) read damage (exact
+    geometry: (x/2)^2 + y^2 <= 1, along each ply's fibre). With another set positioned (at 100,
+    100), the set's origin entries hold the unset marker -huge; without one there is no dmgplane
+    at all. Measured from the marker every point lay 1.8e308 away, and without dmgplane the read
+    was refused at -3: either way the set read no damage."""
+    reset_tables()
+    sd.plyorientation = np.array([[0.0], [90.0]])
+    other = ["++Begin Damage, DmgID=2", "+Position", "100 100 0 0", "+Abstraction, TYPE=Fiber", "1 0.5 0.5 0",
+             "++End Damage"] if positioned else []
+    (tmp_path / "DamageCard.tvk").write_text("\n".join([
+        "++Begin Damage, DmgID=1", "+Abstraction, TYPE=Fiber", "1 2.0 1.0 0", "2 2.0 1.0 0", "++End Damage",
+        *other]) + "\n")
+    t.iohandling.getdamagedatafromfile("", str(tmp_path), 2, 1)
+    assert record()[0] == 0 and int(dd.ndmg) == 1 + positioned
+    if positioned:
+        assert (dd.dmgplane[:, 0] == -HUGE).all() and dd.dmgplane[:4, 1].tolist() == [100, 100, 0, 0]
+    else:
+        assert dd.dmgplane is None
+    for ply, along in ((1, 0), (2, 1)):  # the 90-degree ply's fibre runs along y
+        for p, inside in [((1.9, 0, 0), 1.0), ((0, 0.9, 0), 1.0), ((1.2, 0.7, 0.1), 1.0), ((0, 0, 0), 1.0),
+                          ((2.1, 0, 0), 0.0), ((0, 1.1, 0), 0.0), ((1.5, 0.7, 0), 0.0)]:
+            sdv = np.zeros(12)
+            dmg.getdamagefromdds(sdv, np.array(p)[[along, 1 - along, 2]], np.eye(3), ply, 1)
+            assert record()[0] == 0
+            assert sdv[1] == inside == float(p[0] ** 2 / 4 + p[1] ** 2 <= 1), (ply, p)
+    reset_tables()
 
 
 def test_outline_and_ellipse_of_one_set_share_its_frame():

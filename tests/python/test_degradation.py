@@ -117,6 +117,39 @@ def test_viscous_isotropic_degradation_without_eta_or_dt_gives_no_modulus():
     assert old == 1 - 1.0 * 0.5 / 4.0 and degpe[0] == 3000 * old
 
 
+def test_viscous_factors_without_eta_or_dt_have_no_value():
+    """Regression: viscouseregularisation(0, 1, nan, 0.1) gave 1.0, and suddendegradation_viscouse
+    served the unregularised factor at level 0. The written formula (dt dnew + eta dold)/(eta + dt)
+    gives NaN for a NaN eta or dt: the failure's entries are NaN, exactly those a finite eta lowers
+    (reference: the same call with eta = dt = 1), and degr_old, de and df come back as they went
+    in. An intact ply is untouched; eta + dt = 0 still gives dnew."""
+    nan = np.nan
+    for eta, dt in ((nan, 0.1), (1.0, nan), (nan, nan), (nan, 0.0), (np.inf, nan)):
+        assert np.isnan(dg.viscouseregularisation(0.0, 1.0, eta, dt))
+    assert dg.viscouseregularisation(0.3, 0.7, 0.0, 0.0) == 0.7
+    pe = np.array([140e3, 9e3, 9e3, 0.3, 0.3, 0.4, 5e3, 5e3, 3e3])
+    ps = np.array([2000.0, 1200, 60, 180, 80, 80, 60, 60, 50])
+
+    def call(g_f, g_m, eta, dt):
+        old, de, df = np.array(0.8), np.full(6, 0.9), np.full(9, 0.9)
+        degpe, degps, *_, gf, gm = dg.suddendegradation_viscouse(
+            pe.copy(), ps.copy(), pe, ps, de, df, g_f, g_m, [1.0, 1.0], 0.2, old, eta, dt)
+        return degpe, degps, float(old), de, df, (gf, gm)
+
+    intact = np.concatenate(call(0.0, 0.0, 1.0, 1.0)[:2])  # carried de, df = 0.9 lower G12, G13
+    for g_f, g_m in ((1.2, 0.0), (0.0, 1.2), (1.2, 1.2), (0.0, 0.0)):
+        finite = call(g_f, g_m, 1.0, 1.0)
+        lowered = np.concatenate(finite[:2]) != intact
+        for eta, dt in ((nan, 1.0), (1.0, nan)):
+            degpe, degps, old, de, df, flags = call(g_f, g_m, eta, dt)
+            got = np.concatenate([degpe, degps])
+            assert (np.isnan(got) == lowered).all(), (g_f, g_m)
+            assert (got[~lowered] == intact[~lowered]).all()
+            assert old == 0.8 and (de == 0.9).all() and (df == 0.9).all() and flags == finite[5]
+    assert np.isnan(call(1.2, 0.0, nan, 1.0)[0]).all() and np.isnan(call(1.2, 0.0, nan, 1.0)[1]).all()
+    assert np.isnan(call(0.0, 1.2, nan, 1.0)[0]).tolist() == [False] + [True] * 5 + [False, False, True]
+
+
 def fatigue_state(**kw):
     s = dict(speak_t=0.5, sbottom_t=0.0, speak_c=0.0, sbottom_c=0.0, nm=0.0, de=1.0, df_t=1.0, df_c=1.0,
              cjump_nf=-1.0)

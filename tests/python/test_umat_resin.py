@@ -285,3 +285,29 @@ class TestUmatResin:
         np.testing.assert_array_equal(stress, 1.0)
         np.testing.assert_array_equal(ustatev, 0.5)
         np.testing.assert_array_equal(dsdepl, 0.0)
+
+    @pytest.mark.parametrize("viscosity,dtime", [(np.nan, 1.0), (0.1, np.nan)])
+    def test_failed_point_without_viscosity_or_time_increment_is_not_regularised(self, resin_model,
+                                                                                    viscosity, dtime):
+        """Model 7, a failed point (slot 18 = 1) of degr 0.1: with a NaN viscosity or time increment
+        the degradation routine gives no regularised factor. The point takes the unregularised one,
+        1 - (1 - degr), as it always served, and reports it at -2: no NaN reaches its stress,
+        tangent or state. Reference: the same point with viscosity 0 (dt degr / dt)."""
+        def run(visc, dt):
+            md.modelid = 7
+            md.regularization = np.array([0.0, visc])
+            s, statev = np.zeros(6), np.zeros(24)
+            statev[16] = statev[17] = 1.0
+            args = umat_args(s, statev, [1e-3, 0, 0, 0, 0, 0])
+            args[12] = dt
+            out, tangente, *_ = T.umat_resin(*args)
+            return s, out, tangente
+
+        s0, state0, tangent0 = run(0.0, 1.0)
+        assert errstat() == 0, errtext()
+        s, state, tangent = run(viscosity, dtime)
+        assert errstat() == -2 and "viscosity or time increment not a number" in errtext()
+        assert state[16] == 1 - (1 - 0.1) and state[17] == 1.0
+        for got, ref in ((s, s0), (state, state0), (tangent, tangent0)):
+            assert np.isfinite(got).all()
+            np.testing.assert_allclose(got, ref, rtol=4 * np.finfo(float).eps, atol=0)
