@@ -29,8 +29,9 @@ TVK_API void int_getdatapoints(const int* fileid, int* outdata, const int* n);
 // size (or ndata < 1) is a read failure and leaves xydata unchanged.
 TVK_API void getxydatapoints(const int* fileid, double* xydata, const int* ndata, const int* nrows);
 // Searches at most ulimit records forward (dirflag other than -1) or backward (-1) for a record
-// whose first lkey characters, leading blanks removed, equal keyword(1:lkey) in any letter
-// case; with returnkey 1 the unit is left on the last record read. Logical result.
+// whose first lkey characters, leading blanks (spaces and tabs) removed, equal keyword(1:lkey)
+// in any letter case; a UTF-8 byte-order mark at the start of the file is skipped. With
+// returnkey 1 the unit is left on the last record read. Logical result.
 TVK_API int get2nextkey(const int* fileid, const int* dirflag, const char* keyword, const int* lkey,
                         const int* ulimit, const int* returnkey, std::size_t lkeyword);
 // Counts the records from the position to the end whose leading-blank-free head equals

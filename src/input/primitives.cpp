@@ -314,22 +314,26 @@ TVK_API int get2nextkey(const int* fileid, const int* dirflag, const char* keywo
                         const int* ulimit, const int* returnkey, std::size_t lkeyword) {
     const bool readkey = returnkey && *returnkey == 1;
     const std::string_view key = head_of(keyword, lkeyword, lkey);
+    // Read as the cards are (a byte-order mark at the start of the file is no part of the first
+    // record); the leading blanks of a record may be spaces or tabs.
+    cards::Cursor c(*fileid);
     bool found = false;
     for (int i = 1; i <= *ulimit; ++i) {
-        if (*dirflag == -1) io::backspace(*fileid, 2);
+        if (*dirflag == -1) c.back(2);
         std::string_view rec;
-        const int st = io::read_record(*fileid, rec);
+        const int st = c.read(rec);
         if (st > 0) {
             read_error("Error: Error in Get2NextKey");
             return 0;
         }
         if (st == io::end_of_file) break;
+        rec.remove_prefix(std::min(rec.find_first_not_of(" \t"), rec.size()));
         if (cards::begins_with_key(rec, key)) {
             found = true;
             break;
         }
     }
-    if (readkey) io::backspace(*fileid);
+    if (readkey) c.back();
     return found ? 1 : 0;
 }
 
