@@ -73,7 +73,9 @@ TVK_API void getddsfromfile(const int* fileid, double* xdds, const int* nplies);
 TVK_API int getxidfromstring(const char* s, const int* ls, const char* xind, const int* notfound,
                              std::size_t lens, std::size_t lxind);
 // Appends the record (2I8, 3F25.8) of one integration point to the report file, writing the
-// header first when the file is created; a file that can be neither opened nor created is
-// passed over silently.
+// header first when the file is created. The path is taken without its trailing blanks and zero
+// bytes; where the record cannot be written (a path longer than 256 bytes or with a zero byte
+// inside, a folder that does not exist, a file that can be neither opened nor created, a failed
+// write) a level -2 report with noel and npt is recorded and nothing else changes.
 TVK_API void getgausspointreport(const char* filepath, const double* coord, const int* noel, const int* npt,
                                  std::size_t lfilepath);

@@ -18,12 +18,6 @@ namespace {
 
 inline char lower(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c + 32) : c; }
 
-std::string_view trim_right(std::string_view s) {
-    std::size_t n = s.size();
-    while (n > 0 && s[n - 1] == ' ') --n;
-    return s.substr(0, n);
-}
-
 std::string_view trim_left(std::string_view s) {
     std::size_t p = 0;
     while (p < s.size() && s[p] == ' ') ++p;
@@ -173,16 +167,27 @@ bool begins_with_key(std::string_view rec, std::string_view key) {
     return true;
 }
 
-int open_card(std::string_view filepath, std::string_view workspace, std::string_view name) {
+std::optional<std::string_view> path_field(std::string_view field) {
+    std::size_t n = field.size();
+    while (n > 0 && (field[n - 1] == ' ' || field[n - 1] == '\0')) --n;
+    field = field.substr(0, n);
+    if (field.find('\0') != std::string_view::npos) return std::nullopt;
+    return field;
+}
+
+int open_card(std::string_view filepath, std::string_view workspace, std::string_view name, std::string_view routine) {
+    const std::optional<std::string_view> folder = path_field(workspace), deck = path_field(filepath);
+    if (!folder || !deck) {
+        report(-3, "Error: path with an embedded zero byte in " + std::string(routine) + ".");
+        return -1;
+    }
     const int unit = io::free_unit(1, io::max_unit);
     if (unit < 0) return -1;
-    std::string path(trim_right(workspace));
+    std::string path(*folder);
     path += '/';
     path += name;
-    if (path.size() > path_width || io::open_read(unit, path) != io::ok) {
-        const std::string_view deck = trim_right(filepath);
-        if (deck.size() > path_width || io::open_read(unit, deck) != io::ok) return -1;
-    }
+    if (path.size() > path_width || io::open_read(unit, path) != io::ok)
+        if (deck->size() > path_width || io::open_read(unit, *deck) != io::ok) return -1;
     return unit;
 }
 
