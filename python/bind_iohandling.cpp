@@ -20,11 +20,11 @@ TVK_ROUTINE(iohandling, getnumberofkeywords, getnumberofkeywords,
 TVK_ROUTINE(iohandling, getfilelength, GetFileLength, "getfilelength:i4:ret fileid:i4 rwd:l4:opt=1");
 TVK_ROUTINE(iohandling, getunitnumber, getunitnumber, "getunitnumber:i4:ret filename:s*");
 TVK_ROUTINE(iohandling, getfreeunitnumber, GetFreeUnitNumber, "getfreeunitnumber:i4:ret first:i4 last:i4");
-TVK_ROUTINE(iohandling, getstepdatafromfile, getstepdatafromfile, "filepath:s* workspace:s* nsteps:i4");
-TVK_ROUTINE(iohandling, getsectiondatafromfile, getsectiondatafromfile, "filepath:s* workspace:s*");
+TVK_ROUTINE(iohandling, getstepdatafromfile, getstepdatafromfile, "filepath:s*:path workspace:s*:path nsteps:i4");
+TVK_ROUTINE(iohandling, getsectiondatafromfile, getsectiondatafromfile, "filepath:s*:path workspace:s*:path");
 TVK_ROUTINE(iohandling, getdamagedatafromfile, getdamagedatafromfile,
-            "filepath:s* workspace:s* nplies:i4 nsec:i4");
+            "filepath:s*:path workspace:s*:path nplies:i4 nsec:i4");
 TVK_ROUTINE(iohandling, getddsfromfile, getddsfromfile, "fileid:i4 xdds:f8(3,max(nplies,0)):out nplies:i4");
 TVK_ROUTINE(iohandling, getxidfromstring, getxidfromstring,
             "getxidfromstring:i4:ret s:s* ls:i4 xind:s* notfound:i4:opt=-1");
-TVK_ROUTINE(iohandling, getgausspointreport, getgausspointreport, "filepath:s* coord:f8(3) noel:i4 npt:i4");
+TVK_ROUTINE(iohandling, getgausspointreport, getgausspointreport, "filepath:s*:path coord:f8(3) noel:i4 npt:i4");

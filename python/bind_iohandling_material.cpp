@@ -4,4 +4,4 @@
 #include "input/iohandling.h"
 
 TVK_ROUTINE(iohandling, getmaterialdatafromfile, getmaterialdatafromfile,
-            "filepath:s* workspace:s* nplies:i4 nsec:i4");
+            "filepath:s*:path workspace:s*:path nplies:i4 nsec:i4");

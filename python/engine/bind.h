@@ -36,6 +36,8 @@
 //           opt=[a,b,...] | =[a,b,...]  default of a real array: numeric literals, filled in
 //                            memory order (repeated when the array is longer)
 //           check(EXPR)      a condition raised as _tolvek.error when it fails
+//           path             (text) a file name: a zero byte in it raises ValueError
+//                            "embedded null byte", as Python's file functions do
 //
 // A size argument (an i4 input without a default that stands alone as an extent of an input
 // array) becomes optional by itself: default len(a) for a vector (check len(a)>=n), shape(a,i)

@@ -563,6 +563,18 @@ bool convert_text(const Routine& r, const Step& sp, ArgState& s, PyObject* o, co
         src = PyBytes_AS_STRING(holder);
         n = PyBytes_GET_SIZE(holder);
     }
+    if (a.path) {
+        // A file name never holds a zero byte (the system would read the name cut there); the
+        // zero bytes that pad a text array's buffer are not part of it.
+        Py_ssize_t used = n;
+        if (o && PyArray_Check(o))
+            while (used > 0 && src[used - 1] == 0) --used;
+        if (used > 0 && std::memchr(src, 0, static_cast<std::size_t>(used))) {
+            Py_XDECREF(holder);
+            PyErr_SetString(PyExc_ValueError, "embedded null byte");
+            return false;
+        }
+    }
     // Its length: fixed, an expression, or the input's own.
     std::int64_t len = n;
     if (a.text_fixed >= 0) len = a.text_fixed;

@@ -73,6 +73,9 @@ inline constexpr IntentWord intents[] = {
 inline constexpr std::string_view attr_optional = "opt";
 inline constexpr char attr_default = '=';
 inline constexpr std::string_view attr_check = "check";
+// path: an input text that names a file; a zero byte in it is refused as Python's file functions
+// refuse it (ValueError "embedded null byte"), never cut there.
+inline constexpr std::string_view attr_path = "path";
 
 // Whether the call writes an argument of this intent (its C parameter must not be const).
 constexpr bool writes(Intent i) {
@@ -468,6 +471,7 @@ struct ArgText {
     int rank = 0;
     int text_fixed = -1;            // s<N>: N
     bool text_star = false;         // s*
+    bool path = false;              // :path (text only)
     bool optional = false;
     bool vector_default = false;    // def is a [list]
     std::uint64_t refs = 0;         // arguments its extents, default, length and checks refer to
@@ -595,6 +599,9 @@ private:
             if (intent) continue;
             if (at == attr_optional) {
                 a.optional = true;
+            } else if (at == attr_path) {
+                if (a.type != Ty::text) return fail(Fault::unknown_attribute, token);
+                a.path = true;
             } else if (at.substr(0, attr_optional.size()) == attr_optional && at.size() > attr_optional.size() &&
                        at[attr_optional.size()] == attr_default) {
                 a.optional = true;

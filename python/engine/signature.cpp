@@ -49,6 +49,7 @@ Signature parse_signature(const std::string& text, bool callback) {
         a.optional = t.optional;
         a.text_fixed = t.text_fixed;
         a.text_star = t.text_star;
+        a.path = t.path;
         a.cbname = std::string(t.cbname);
         try {
             for (int d = 0; d < t.rank; ++d) a.dims.push_back(Expr::parse(std::string(t.dims[d]), lookup));

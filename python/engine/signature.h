@@ -28,6 +28,7 @@ struct ArgDesc {
     int text_fixed = -1;             // s<N>
     Expr text_len;                   // s(EXPR)
     bool text_star = false;          // s*
+    bool path = false;               // :path, a file name (no zero byte)
     // call-back
     std::string cbname;
     const CbSig* cb = nullptr;

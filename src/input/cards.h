@@ -13,6 +13,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <type_traits>
@@ -177,10 +178,17 @@ int block_id(std::string_view option, std::size_t skip, int fallback);
 // True when the record, leading blanks removed and blank-padded, begins with key in any case.
 bool begins_with_key(std::string_view rec, std::string_view key);
 
-// Opens `workspace`/`name` (trailing blanks of the folder removed), else `filepath`, on the lowest
-// free unit; the unit, or -1 when neither can be opened. Paths longer than 256 characters are
-// not opened (never cut to another file's name).
-int open_card(std::string_view filepath, std::string_view workspace, std::string_view name);
+// The used part of a path given as a fixed-length text field: without its trailing blanks and zero
+// bytes (a field blank-padded, or filled with a C string). nullopt where a zero byte stands inside
+// the used part: a system call would read the name cut there, a file the caller did not name (or
+// the field holds stale bytes after its end), so such a path is refused, never cut.
+std::optional<std::string_view> path_field(std::string_view field);
+
+// Opens `workspace`/`name` (trailing blanks and zero bytes of the folder removed), else
+// `filepath`, on the lowest free unit; the unit, or -1 when neither can be opened. Paths longer
+// than 256 characters are not opened (never cut to another file's name). A zero byte inside
+// either path refuses the call: a level -3 report naming `routine`, -1, and nothing opened.
+int open_card(std::string_view filepath, std::string_view workspace, std::string_view name, std::string_view routine);
 
 // Item count of the data block at the position; the unit is left where it stood.
 int block_size(Cursor& c, std::string_view ending = "*+");

@@ -121,7 +121,8 @@ TVK_API void getddsfromfile(const int* fileid, double* xdds, const int* nplies) 
 
 TVK_API void getdamagedatafromfile(const char* filepath, const char* workspace, const int* nplies,
                                    const int* nsec, std::size_t lfilepath, std::size_t lworkspace) {
-    const int unit = cards::open_card({filepath, lfilepath}, {workspace, lworkspace}, "DamageCard.tvk");
+    const int unit = cards::open_card({filepath, lfilepath}, {workspace, lworkspace}, "DamageCard.tvk",
+                                    "getdamagedatafromfile");
     if (unit < 0) return;
     io::UnitGuard guard(unit);
     cards::Cursor cur(unit);

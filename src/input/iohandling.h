@@ -29,8 +29,9 @@ TVK_API void int_getdatapoints(const int* fileid, int* outdata, const int* n);
 // size (or ndata < 1) is a read failure and leaves xydata unchanged.
 TVK_API void getxydatapoints(const int* fileid, double* xydata, const int* ndata, const int* nrows);
 // Searches at most ulimit records forward (dirflag other than -1) or backward (-1) for a record
-// whose first lkey characters, leading blanks removed, equal keyword(1:lkey) in any letter
-// case; with returnkey 1 the unit is left on the last record read. Logical result.
+// whose first lkey characters, leading blanks (spaces and tabs) removed, equal keyword(1:lkey)
+// in any letter case; a UTF-8 byte-order mark at the start of the file is skipped. With
+// returnkey 1 the unit is left on the last record read. Logical result.
 TVK_API int get2nextkey(const int* fileid, const int* dirflag, const char* keyword, const int* lkey,
                         const int* ulimit, const int* returnkey, std::size_t lkeyword);
 // Counts the records from the position to the end whose leading-blank-free head equals
@@ -72,7 +73,9 @@ TVK_API void getddsfromfile(const int* fileid, double* xdds, const int* nplies);
 TVK_API int getxidfromstring(const char* s, const int* ls, const char* xind, const int* notfound,
                              std::size_t lens, std::size_t lxind);
 // Appends the record (2I8, 3F25.8) of one integration point to the report file, writing the
-// header first when the file is created; a file that can be neither opened nor created is
-// passed over silently.
+// header first when the file is created. The path is taken without its trailing blanks and zero
+// bytes; where the record cannot be written (a path longer than 256 bytes or with a zero byte
+// inside, a folder that does not exist, a file that can be neither opened nor created, a failed
+// write) a level -2 report with noel and npt is recorded and nothing else changes.
 TVK_API void getgausspointreport(const char* filepath, const double* coord, const int* noel, const int* npt,
                                  std::size_t lfilepath);

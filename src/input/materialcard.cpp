@@ -408,7 +408,8 @@ void value_pass(State& s) {
 TVK_API void getmaterialdatafromfile(const char* filepath, const char* workspace, const int* nplies,
                                      const int* nsec, std::size_t lfilepath, std::size_t lworkspace) {
     using namespace tvk::material_card;
-    const int unit = tvk::cards::open_card({filepath, lfilepath}, {workspace, lworkspace}, "MaterialCard.tvk");
+    const int unit = tvk::cards::open_card({filepath, lfilepath}, {workspace, lworkspace}, "MaterialCard.tvk",
+                                    "getmaterialdatafromfile");
     if (unit < 0) return;
     tvk::io::UnitGuard guard(unit);
     tvk::cards::Cursor cur(unit);

@@ -53,7 +53,7 @@ struct RowBuffer {
     int rows = 0, cols = 0;
     int top = 0;                 // highest row written
     std::vector<double> v;       // row-major: row r, value c at (r - 1) * cols + c - 1
-    std::vector<char> written;   // row r written at written[r - 1]
+    std::vector<char> written;   // row r written at written[r - 1]: by order 1, by its own T= 2
     bool created() const { return cols > 0; }
     double value(int r, int c) const { return c <= cols ? v[static_cast<std::size_t>((r - 1) * cols + c - 1)] : 0.0; }
     // As a new buffer, keeping the memory of the values.
@@ -95,6 +95,13 @@ struct Block {
     Values<double> equivalent;
     int counter = 1;  // temperature row counter of the calibration lines
     Values<double> temperatures;  // the material's own temperature list (its last one)
+    // Calibration lines whose T= is not on the axis: type, row by order, T (reported at the closer).
+    struct OffAxis {
+        Calibration kind;
+        int row;
+        double t;
+    };
+    std::vector<OffAxis> off_axis;
 
     // As a new block, keeping the memory of the values.
     void clear() {
@@ -107,6 +114,7 @@ struct Block {
         for (RowBuffer& r : calibration) r.clear();
         counter = 1;
         temperatures.reset();
+        off_axis.clear();
     }
 };
 
@@ -160,7 +168,8 @@ void copy_temperature_tables(State& s, Block& b, const std::vector<std::pair<int
                              std::optional<int> id);
 // Stores the data block of a "+Calibration" line with "T=" (its option text) as the row of that
 // temperature on the merged axis; a temperature that is not on the axis leaves a warning and the
-// row goes by the material's count of such lines.
+// row goes by the material's count of such lines, unless a line placed by its own T= holds that
+// row (the placed row is kept, whichever line stands first).
 void calibration_row(State& s, Block& b, Calibration kind, std::string_view option, std::optional<int> id,
                      std::vector<double>&& values);
 // The factor F(t, j) (1-based) when thermal mode is on for the closing block, else nullptr.

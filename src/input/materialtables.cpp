@@ -5,7 +5,8 @@
 // A calibration row goes to the position of the temperature its "T=" names on the merged axis, in
 // whatever order the lines stand. A temperature that is not on the axis is reported, and its row
 // goes where the order of the lines puts it: the material's n-th "+Calibration" line with "T=" (of
-// any type) fills row n, wrapped into the axis. Row buffers start at zero, so values a material
+// any type) fills row n, wrapped into the axis, unless a line placed by its own T= holds row n (in
+// either order of the two lines): then the placed row is kept and the report names its T. Row buffers start at zero, so values a material
 // leaves out are 0.0 in the tables; a type the material gives that has no row at one of its own
 // temperatures is reported (rows at the temperatures of other materials stay unset silently).
 #include <algorithm>
@@ -119,13 +120,16 @@ void calibration_row(State& s, Block& b, Calibration kind, std::string_view opti
     }
     const double temperature = option_temperature(option);
     int r = axis_position(temperature);
+    char mark = 2;
     if (r == 0 || r > buf.rows) {
         r = mLimit(&b.counter, &s.nrows);
-        report(-2, material_warning(calibration_keyword(ct), id) + ": T= not on the axis.",
-               id.value_or(0), r, temperature);
+        mark = 1;
+        b.off_axis.push_back({kind, r, temperature});
     }
     ++b.counter;
-    buf.written[static_cast<std::size_t>(r - 1)] = 1;
+    char& held = buf.written[static_cast<std::size_t>(r - 1)];
+    if (mark == 1 && held == 2) return;  // a row placed by its own T= is never overwritten by order
+    held = mark;
     if (values.size() > static_cast<std::size_t>(buf.cols)) s.outside();
     const std::size_t n = std::min(values.size(), static_cast<std::size_t>(buf.cols));
     std::copy_n(values.begin(), n, buf.v.begin() + static_cast<std::ptrdiff_t>((r - 1) * buf.cols));
@@ -184,6 +188,20 @@ bool no_material_assigned() {
     return std::all_of(p, p + ids.size(), [](int id) { return id == defint; });
 }
 
+// The calibration lines whose T= is not on the axis, once every line of the block is read: each
+// either holds the row of its order or, where a line placed by its own T= took that row, is
+// dropped and the report names the temperature of the row kept.
+void off_axis_rows(const Block& b, std::optional<int> id) {
+    for (const Block::OffAxis& o : b.off_axis) {
+        const std::string head = material_warning(calibration_keyword(calibration_tables[o.kind]), id);
+        if (b.calibration[o.kind].written[static_cast<std::size_t>(o.row - 1)] == 2)
+            report(-2, head + ": T= off the axis; row at T kept.", id.value_or(0), o.row, o.t,
+                   *materialdata.temperatures.at(o.row));
+        else
+            report(-2, head + ": T= not on the axis.", id.value_or(0), o.row, o.t);
+    }
+}
+
 // A type the material gives without a row at one of its own temperatures: one report per type.
 void unset_rows(const Block& b, std::optional<int> id) {
     if (!b.temperatures) return;
@@ -204,6 +222,7 @@ void unset_rows(const Block& b, std::optional<int> id) {
 
 void copy_temperature_tables(State& s, Block& b, const std::vector<std::pair<int, int>>& slots,
                              std::optional<int> id) {
+    off_axis_rows(b, id);
     unset_rows(b, id);
     // Cure data only from a material that gives all eight blocks; a single-slot model without
     // any assigned material takes it in its one slot.

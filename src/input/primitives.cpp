@@ -18,12 +18,6 @@ namespace {
 
 inline char lower(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c + 32) : c; }
 
-std::string_view trim_right(std::string_view s) {
-    std::size_t n = s.size();
-    while (n > 0 && s[n - 1] == ' ') --n;
-    return s.substr(0, n);
-}
-
 std::string_view trim_left(std::string_view s) {
     std::size_t p = 0;
     while (p < s.size() && s[p] == ' ') ++p;
@@ -173,16 +167,27 @@ bool begins_with_key(std::string_view rec, std::string_view key) {
     return true;
 }
 
-int open_card(std::string_view filepath, std::string_view workspace, std::string_view name) {
+std::optional<std::string_view> path_field(std::string_view field) {
+    std::size_t n = field.size();
+    while (n > 0 && (field[n - 1] == ' ' || field[n - 1] == '\0')) --n;
+    field = field.substr(0, n);
+    if (field.find('\0') != std::string_view::npos) return std::nullopt;
+    return field;
+}
+
+int open_card(std::string_view filepath, std::string_view workspace, std::string_view name, std::string_view routine) {
+    const std::optional<std::string_view> folder = path_field(workspace), deck = path_field(filepath);
+    if (!folder || !deck) {
+        report(-3, "Error: path with an embedded zero byte in " + std::string(routine) + ".");
+        return -1;
+    }
     const int unit = io::free_unit(1, io::max_unit);
     if (unit < 0) return -1;
-    std::string path(trim_right(workspace));
+    std::string path(*folder);
     path += '/';
     path += name;
-    if (path.size() > path_width || io::open_read(unit, path) != io::ok) {
-        const std::string_view deck = trim_right(filepath);
-        if (deck.size() > path_width || io::open_read(unit, deck) != io::ok) return -1;
-    }
+    if (path.size() > path_width || io::open_read(unit, path) != io::ok)
+        if (deck->size() > path_width || io::open_read(unit, *deck) != io::ok) return -1;
     return unit;
 }
 
@@ -314,22 +319,26 @@ TVK_API int get2nextkey(const int* fileid, const int* dirflag, const char* keywo
                         const int* ulimit, const int* returnkey, std::size_t lkeyword) {
     const bool readkey = returnkey && *returnkey == 1;
     const std::string_view key = head_of(keyword, lkeyword, lkey);
+    // Read as the cards are (a byte-order mark at the start of the file is no part of the first
+    // record); the leading blanks of a record may be spaces or tabs.
+    cards::Cursor c(*fileid);
     bool found = false;
     for (int i = 1; i <= *ulimit; ++i) {
-        if (*dirflag == -1) io::backspace(*fileid, 2);
+        if (*dirflag == -1) c.back(2);
         std::string_view rec;
-        const int st = io::read_record(*fileid, rec);
+        const int st = c.read(rec);
         if (st > 0) {
             read_error("Error: Error in Get2NextKey");
             return 0;
         }
         if (st == io::end_of_file) break;
+        rec.remove_prefix(std::min(rec.find_first_not_of(" \t"), rec.size()));
         if (cards::begins_with_key(rec, key)) {
             found = true;
             break;
         }
     }
-    if (readkey) io::backspace(*fileid);
+    if (readkey) c.back();
     return found ? 1 : 0;
 }
 

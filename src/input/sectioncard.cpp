@@ -108,7 +108,8 @@ void section_zcoords() {
 
 TVK_API void getsectiondatafromfile(const char* filepath, const char* workspace, std::size_t lfilepath,
                                     std::size_t lworkspace) {
-    const int unit = cards::open_card({filepath, lfilepath}, {workspace, lworkspace}, "SectionCard.tvk");
+    const int unit = cards::open_card({filepath, lfilepath}, {workspace, lworkspace}, "SectionCard.tvk",
+                                    "getsectiondatafromfile");
     if (unit < 0) return;
     try {
         io::UnitGuard guard(unit);

@@ -108,7 +108,8 @@ void apply(Pending& p) {
 
 TVK_API void getstepdatafromfile(const char* filepath, const char* workspace, const int* nsteps,
                                  std::size_t lfilepath, std::size_t lworkspace) {
-    const int unit = cards::open_card({filepath, lfilepath}, {workspace, lworkspace}, "StepCard.tvk");
+    const int unit = cards::open_card({filepath, lfilepath}, {workspace, lworkspace}, "StepCard.tvk",
+                                    "getstepdatafromfile");
     if (unit < 0) return;
     io::UnitGuard guard(unit);
     cards::Cursor cur(unit);

@@ -295,12 +295,14 @@ bool create_section_point_tables(int kstep) {
 
 // The second word of a record as a free-format read takes it: a record of one word continues on
 // the next. The file may end right after the record (the solver is still appending to it), so a
-// third word is not needed; false where the list or the file ends before a second word.
+// third word is not needed; false where the list or the file ends before a second word. Records
+// are read as get2nextkey reads them (without a byte-order mark at the start of the file).
 bool second_word(int unit, std::string& word) {
+    cards::Cursor c(unit);
     int n = 0;
     for (;;) {
         std::string_view rec;
-        if (io::read_record(unit, rec) != io::ok) return false;
+        if (c.read(rec) != io::ok) return false;
         io::ListScanner sc(rec);
         io::ListItem item;
         while (sc.next(item)) {
@@ -337,9 +339,11 @@ void read_cycle_number(int kstep) {
         double v = 0.0;
         if (!second_word(unit, word)) {
             report(-2, "Warning: CYCLE record of the message file without a cycle number.", kstep);
-        } else if (io::parse_real(word, v) == io::ok && std::isfinite(v)) {
+        } else if (io::parse_real(word, v) == io::ok && std::isfinite(v) && v > 0.0) {
             *cycle = v;
             return;
+        } else if (io::parse_real(word, v) == io::ok && std::isfinite(v)) {
+            report(-2, "Warning: cycle number in the message file is not positive.", kstep, 0, v);
         } else {
             report(-2, "Warning: cycle number in the message file is not a number.", kstep);
         }

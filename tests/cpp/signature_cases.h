@@ -143,6 +143,8 @@ inline constexpr Case cases[] = {
     {"x:f9", "unknown_type"},
     {"x:", "unknown_type"},
     {"x:f8:outt", "unknown_attribute"},
+    {"x:f8:path", "unknown_attribute"},  // a file name is text
+    {"p:s*:path q:s8:path", ""},
     {"x:f8:", "unknown_attribute"},
     {"x:f8:opt=", "expression_malformed"},
     {"x:f8(n,) n:i4", "expression_malformed"},

@@ -253,9 +253,11 @@ TEST(CardDigest, TemperatureListReportsComeAfterThoseOfTheSizingPass) {
 // the material card reports a block whose count its table does not take, and where it places
 // calibration rows at their own temperatures: the random cards contain all three. With the same
 // readers, the damage card's rule alone neutralised gives 0x6f9d60a00cae1046, the material card's
-// two alone 0xe5a644224be0f3bb, all three 0x2e6578acbd2bf5a, the digest before.
+// two alone 0xe5a644224be0f3bb, all three 0x2e6578acbd2bf5a, the digest before. Changed again where
+// a calibration row whose T= is off the axis meets a row placed by its own T= (the placed row is
+// kept, and the report names it): without that rule the readers give 0x2ae14afeceed07.
 TEST(CardDigest, RandomCardsGiveTheTablesAndReportsOfTheReadersBeforeTheirRestructuring) {
-    EXPECT_EQ(digest_of_cards(600), 0x2ae14afeceed07ull);
+    EXPECT_EQ(digest_of_cards(600), 0xa1231b306fd494fbull);
 }
 
 }  // namespace

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "core/errors.h"
+#include "core/modeldata.h"
 #include "error_record.h"
 #include "core/units.h"
 #include "input/cards.h"
@@ -190,6 +191,38 @@ TEST(CardIO, UnitsByNameAndFreeNumbers) {
     const int closed = 119, lkey = 1, lim = 1;
     EXPECT_EQ(get2nextkey(&closed, &lkey, "x", &lkey, &lim, nullptr, 1), 0);
     EXPECT_EQ(errstring(), padded("Error: Error in Get2NextKeyRead operation exited with an error."));
+}
+
+TEST(CardIO, PathFieldWithAZeroByteInsideIsRefusedNotCut) {
+    // A fixed-length field may be blank-padded or filled with a C string (zero bytes after it);
+    // a zero byte with text after it would name the folder cut there, which holds a card.
+    const fs::path dir = fs::temp_directory_path() / ("tvk_cardio_nul_" + std::to_string(::getpid()));
+    fs::create_directories(dir);
+    std::ofstream(dir / "StepCard.tvk") << "++Begin Step\n+Update, TYPE=INC\n4\n++End Step\n";
+    const std::string folder = dir.string();
+    const auto read = [](const std::string& deck, const std::string& ws) {
+        debugdata.nupdate = 1;
+        tvktest::clear_errors();
+        const int nsteps = 1;
+        getstepdatafromfile(deck.data(), ws.data(), &nsteps, deck.size(), ws.size());
+        return debugdata.nupdate;
+    };
+    std::string padded_zero = folder, padded_blank = folder;
+    padded_zero.resize(256, '\0');
+    padded_blank.resize(256, ' ');
+    for (const std::string& ws : {folder, padded_zero, padded_blank}) {
+        EXPECT_EQ(read("", ws), 4);
+        EXPECT_EQ(errorhandling.errstat, 0);
+    }
+    std::string inner_folder = folder + std::string("\0/x", 3), inner_deck = (dir / "StepCard.tvk").string();
+    inner_deck.insert(inner_deck.size() - 4, 1, '\0');  // ".../StepCard\0.tvk"
+    for (const auto& [deck, ws] : {std::pair{std::string(), inner_folder}, std::pair{inner_deck, std::string()},
+                                   std::pair{inner_deck, folder}}) {
+        EXPECT_EQ(read(deck, ws), 1);
+        EXPECT_EQ(errorhandling.errstat, -3);
+        EXPECT_EQ(tvktest::errtext(), "Error: path with an embedded zero byte in getstepdatafromfile.");
+    }
+    fs::remove_all(dir);
 }
 
 TEST(CardIO, DamageRowsTakeTheirMiddleValues) {

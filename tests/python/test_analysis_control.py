@@ -372,6 +372,26 @@ def test_cycle_record_that_ends_the_message_file_gives_its_number(tmp_path, msg,
     assert t.shokriehdata.cycles[0, 2] == 1800.0
 
 
+@pytest.mark.parametrize("msg, old, number, level", [
+    (" CYCLE -5\n", 40.0, 40.0, -2),                     # not a cycle number: reported, kept
+    (" CYCLE 0\n", 40.0, 40.0, -2),
+    (" CYCLE -0.0 X\n", 0.0, 1.0, -2),                    # ... and at least 1, as without a record
+    (" CYCLE 1300\n CYCLE 0\n", 40.0, 40.0, -2),         # the last record counts
+    (" CYCLE 0.5\n", 40.0, 0.5, 0),                      # a positive number stands
+    ("\ufeffCYCLE 1300\n", 40.0, 1300.0, 0),             # a byte-order mark before the first record
+    ("\ufeff  CYCLE 1300\n", 40.0, 1300.0, 0),
+    ("\tCYCLE 1300\n", 40.0, 1300.0, 0),                 # leading blanks: tabs as spaces
+    (" \t CYCLE\t1250\t X\n", 40.0, 1250.0, 0),
+    (" X\tCYCLE 1250\n", 40.0, 40.0, 0),                 # not the first word: no CYCLE record
+])
+def test_cycle_record_nonpositive_or_behind_a_mark_or_tab(tmp_path, msg, old, number, level):
+    job_folder(tmp_path, msg=msg)
+    uext(0)
+    t.shokriehdata.cycles[0, 2] = old
+    uext(1, kstep=3, kinc=1)
+    assert t.shokriehdata.cycles[0, 2] == number and errstat() == level
+
+
 def load_shell_model(tmp_path, deck=DECK):
     job_folder(tmp_path, deck=deck, listing=(DATA / "shell_model.dat").read_text())
     vext(0)

@@ -300,6 +300,64 @@ def test_gauss_point_report(tmp_path):
     assert sorted(p.name for p in tmp_path.iterdir()) == ["job.rst"]
 
 
+def test_gauss_point_report_that_cannot_be_written_is_reported_not_lost_silently(tmp_path):
+    def message():
+        return err.errstring.tobytes().decode().rstrip()
+    # the longest path the report takes is 256 bytes, written; one byte more is reported
+    edge = tmp_path / ("e" * (256 - len(str(tmp_path)) - 1))
+    io.getgausspointreport(str(edge) + "   ", [0, 0, 0], 5, 6)
+    assert len(os.fsencode(str(edge))) == 256 and edge.exists() and err.errstat == 0
+    for path, why in ((str(edge) + "x", "path longer than 256 bytes."),
+                      (str(tmp_path / "no" / "such" / "dir.rst"), "file cannot be opened."),
+                      (str(tmp_path), "file cannot be opened.")):  # a folder is no report file
+        err.rsxerr(1)
+        io.getgausspointreport(path, [0, 0, 0], 5, 6)
+        assert err.errstat == -2 and message() == "Warning: Gauss-point report not written, " + why
+        assert err.errintv.tolist() == [5, 6]
+    assert sorted(p.name for p in tmp_path.iterdir()) == [edge.name]
+    assert len(edge.read_text().split("\n")) == 3  # header, the one record, the end
+
+
+NUL_CARDS = {"StepCard.tvk": ["++Begin Step", "+Update, TYPE=INC", "4", "++End Step"],
+             "SectionCard.tvk": ["++Begin Section, SECID=7", "+Material", "3", "+Orientation", "0 45",
+                                 "+Thickness", "0.125", "++End Section"],
+             "MaterialCard.tvk": ["++Begin Material, MATID=3", "+Elastic", "70000 0.3", "++End Material"],
+             "DamageCard.tvk": ["++Begin Damage, DMGID=1", "+Position", "1 2 3 4", "++End Damage"]}
+NUL_READERS = {"StepCard.tvk": lambda deck, ws: io.getstepdatafromfile(deck, ws, 1),
+               "SectionCard.tvk": lambda deck, ws: io.getsectiondatafromfile(deck, ws),
+               "MaterialCard.tvk": lambda deck, ws: io.getmaterialdatafromfile(deck, ws, 1, 1),
+               "DamageCard.tvk": lambda deck, ws: io.getdamagedatafromfile(deck, ws, 1, 1)}
+
+
+def test_a_path_with_an_embedded_null_byte_is_refused_as_pythons_open_refuses_it(tmp_path):
+    # every folder holds every card, so a path cut at the zero byte would read one
+    job = tmp_path / "my job"  # a blank inside a path is a character like any other
+    job.mkdir()
+    for folder in (tmp_path, job):
+        for name, lines in NUL_CARDS.items():
+            card(folder, name, *lines)
+    for name, reader in NUL_READERS.items():
+        for bad_folder, bad_file in ((str(tmp_path) + "\x00/x", ""), ("", str(tmp_path / name) + "\x00.bak"),
+                                     (str(job) + "\x00", str(job / name))):
+            for convert in (str, os.fsencode):
+                with pytest.raises(ValueError) as ref:
+                    open(convert(bad_folder or bad_file))
+                with pytest.raises(ValueError) as got:
+                    reader(convert(bad_file), convert(bad_folder))
+                assert str(got.value) == str(ref.value) == "embedded null byte"
+        with pytest.raises(ValueError, match="embedded null byte"):  # inside a text array's used part
+            reader("", np.array([os.fsencode(str(job)) + b"\x00/x"], dtype="S300"))
+    assert sec.nsec == 0 and sec.plyorientation is None and dbg.nupdate == 99 and err.errstat == 0
+    # the paths as given without the zero byte read, as str, bytes or a zero-padded text array
+    for ws in (str(job), os.fsencode(str(job)), np.array([os.fsencode(str(job))], dtype="S300")):
+        sec.nsec = 0
+        sec.secidlist = sec.plyorientation = sec.plythickness = sec.plyzcoord = None
+        io.getsectiondatafromfile("", ws)
+        assert (int(sec.nsec), sec.plyorientation.tolist(), int(err.errstat)) == (1, [[0.0], [45.0]], 0)
+    io.getstepdatafromfile(str(job / "StepCard.tvk"), "", 1)
+    assert dbg.nupdate == 4 and err.errstat == 0
+
+
 def test_tables_left_from_an_earlier_analysis(tmp_path):
     # Stale block tables of other extents are created anew, never written out of bounds.
     dmg.userdds = np.full((3, 9, 9), 5.0)

@@ -2,6 +2,8 @@
 tables, the temperature axis, the factor table, the resin calibration tables and the cure
 tables, read from cards written into temporary job folders."""
 
+import itertools
+
 import numpy as np
 import pytest
 
@@ -278,6 +280,22 @@ def test_calibration_row_off_the_axis_or_missing_is_reported_with_material_and_t
                                    "+Calibration, TYPE=Plasticity, T=20", "1 2 3"))
     assert message() == "Warning: +Calibration Normal of material 3: no row at one of its T."
     assert err.errintv.tolist() == [3, 2] and err.errrealv[0] == 80.0
+
+
+def test_off_axis_calibration_row_never_overwrites_a_row_placed_by_its_own_t(tmp_path):
+    # T=55 is off the axis (20, 80): its row by order is 1, 2, 1 as it stands first, second or
+    # third; both rows are placed by their own T=, so in every order the placed rows stand and the
+    # report names the temperature of the row kept
+    lines = {80.0: ["+Calibration, TYPE=Secant, T=80", "1 1 1 1"], 55.0: ["+Calibration, TYPE=Secant, T=55", "9 9 9 9"],
+             20.0: ["+Calibration, TYPE=Secant, T=20", "2 2 2 2"]}
+    for case, order in enumerate(itertools.permutations(lines)):
+        err.rsxerr(1)
+        release()
+        job(tmp_path / str(case), [[4]], *material(4, "+Temperature", "20, 80", *sum((lines[t] for t in order), [])))
+        assert md.secantprops.reshape(2, -1).tolist() == [[2] * 4, [1] * 4], order
+        row = (order.index(55.0) % 2) + 1
+        assert message() == "Warning: +Calibration Secant of material 4: T= off the axis; row at T kept."
+        assert err.errintv.tolist() == [4, row] and err.errrealv.tolist() == [55.0, [20.0, 80.0][row - 1]], order
 
 
 def test_thermal_mode_scales_elastic_and_strength_per_temperature(tmp_path):
