@@ -73,6 +73,23 @@ double refuse_misalignment(const char* routine) {
     return std::numeric_limits<double>::quiet_NaN();
 }
 
+bool refused_kink_strengths(double& r, std::initializer_list<KinkStrength> strengths, const char* routine) {
+    for (const KinkStrength& x : strengths) {
+        if (x.divides && !std::isnan(x.value) && !(x.value > 0.0)) {
+            tvk::report(-3, std::string("Error: strength ") + x.name + " of " + routine + " is zero or negative.");
+            r = std::numeric_limits<double>::quiet_NaN();
+            return true;
+        }
+    }
+    for (const KinkStrength& x : strengths) {
+        if (std::isnan(x.value)) {
+            r = std::numeric_limits<double>::quiet_NaN();
+            return true;
+        }
+    }
+    return false;
+}
+
 }  // namespace tvk::failure
 
 namespace {
@@ -173,8 +190,10 @@ struct Larc05Band {
                                           quarter + tvk::pi, k.eta_t, k.st, needle_width, on_action_plane);
             for (int i = 0; i < f.n; ++i) c.add(f.at[i].angle - quarter, f.at[i].value);
         };
-        return tvk::failure::maximise_over_angle(value, 0.0, tvk::pi, sainc_r, gsflag, tvk::pi, default_sainc_r, 0.0,
-                                                 candidates)
+        // The range is one period of the measure: a closing vertex of the golden section beyond an
+        // end is read on its plane a period away.
+        return tvk::failure::maximise_over_angle(value, 0.0, tvk::pi, sainc_r, gsflag, tvk::pi, default_sainc_r,
+                                                 tvk::pi, candidates)
             .value;
     }
     // The stress in the frame of the kink plane psi.
@@ -227,7 +246,8 @@ struct Larc05Band {
             tvk::failure::into_misalignment_frame(sm, sp, std::copysign(1.0, sp[3]) * magnitude);
             const double tn = sm[1], tl = sm[3], tt = sm[5], dl = k.sl - k.eta_l * tn, dt = k.st - k.eta_t * tn;
             if ((std::abs(tl) > zero && !(dl > 0.0)) || (std::abs(tt) > zero && !(dt > 0.0))) pole = true;
-            const double v = tvk::failure::friction_term(tl, dl) + tvk::failure::friction_term(tt, dt) + tension_term(tn, xt22);
+            const double v = tvk::failure::kink_friction_term(tl, k.sl, k.eta_l * tn) +
+                             tvk::failure::kink_friction_term(tt, k.st, k.eta_t * tn) + tension_term(tn, xt22);
             return std::isfinite(v) ? v : overflow;
         });
     }
@@ -267,7 +287,7 @@ double angle_r(const double* deg, double fallback_r) { return deg ? *deg * tvk::
 template <class MakeKinking>
 double larc05_fibre(const double* s, double xt11, double xt22, const double* a0, const double* sainc,
                     const int* gsflag, const int* fcl, MakeKinking make_kinking, const char* refusal,
-                    const char* name) {
+                    const char* name, std::initializer_list<tvk::failure::KinkStrength> strengths) {
     if (s[0] >= 0.0) return s[0] / xt11;
     const bool kink_band_only = fcl && *fcl != 0;
     const bool finite = std::all_of(s, s + 6, [](double v) { return std::isfinite(v); });
@@ -276,7 +296,9 @@ double larc05_fibre(const double* s, double xt11, double xt22, const double* a0,
         return std::numeric_limits<double>::quiet_NaN();
     }
     if (kink_band_only) return 0.0;  // kink-band stresses only: nothing to report in compression
-    if (double r = 0.0; tvk::failure::refused_fracture_angle(r, a0, name)) return r;
+    if (double r = 0.0; tvk::failure::refused_fracture_angle(r, a0, name) ||
+                        tvk::failure::refused_kink_strengths(r, strengths, name))
+        return r;
     const Kinking k = make_kinking();
     if (!k.has_misalignment) return tvk::failure::refuse_misalignment(name);
     return larc05_kinking(s, k, xt22, angle_r(sainc, default_sainc_r), gsflag ? *gsflag : 0, name);
@@ -295,7 +317,9 @@ void FBLaRC05(double* rfb, const double* s11, const double* s22, const double* s
         return kinking(a0_r, transverse_shear_strength(*xc22, a0_r), *x12, *xc11, *g12);
     };
     *rfb = larc05_fibre(s, *xt11, *xt22, a0, sainc, gsflag, fcl, make_kinking,
-                        "Error: stress of FBLaRC05 is not finite.", "FBLaRC05");
+                        "Error: stress of FBLaRC05 is not finite.", "FBLaRC05",
+                        {{"xc11", *xc11, true}, {"xc22", *xc22, true}, {"x12", *x12, true}, {"xt22", *xt22, false},
+                         {"g12", *g12, false}});
 }
 
 // As FBLaRC05 with in-situ strengths: a nonzero entry of x_is (xt11, xt22, xt33, xc11, xc22,
@@ -313,7 +337,9 @@ void FBLaRC05_is(double* rfb, const double* s11, const double* s22, const double
     const double s[6] = {*s11, *s22, *s33, *s12, *s13, *s23};
     auto make_kinking = [&] { return kinking(angle_r(a0, default_a0_r), x23, x12, xc11, *g12); };
     *rfb = larc05_fibre(s, xt11, xt22, a0, sainc, gsflag, fcl, make_kinking,
-                        "Error: stress of FBLaRC05_is is not finite.", "FBLaRC05_is");
+                        "Error: stress of FBLaRC05_is is not finite.", "FBLaRC05_is",
+                        {{"xc11", xc11, true}, {"x23", x23, true}, {"x12", x12, true}, {"xt22", xt22, false},
+                         {"g12", *g12, false}});
 }
 
 // LaRC04 kinking in closed form: the kink plane is the principal plane of the transverse
@@ -336,7 +362,13 @@ void FBLaRC04(double* rfb, const double* s11, const double* s22, const double* s
     double sp[6], sm[6];
     GetRotatedStresses(sp, &psi, axis1, s11, s22, s33, s12, s13, s23, nullptr);
     if (fcl && *fcl != 0) return;
-    if (tvk::failure::refused_fracture_angle(*rfb, a0, "FBLaRC04")) return;
+    if (tvk::failure::refused_fracture_angle(*rfb, a0, "FBLaRC04") ||
+        tvk::failure::refused_kink_strengths(*rfb,
+                                             {{"xc11", *xc11, true}, {"xc22", *xc22, true}, {"x12", *x12, true},
+                                              {"xt22", *xt22, false}, {"g12", *g12, false}, {"e11", *e11, false},
+                                              {"e22", *e22, false}, {"nu12", *nu12, false}},
+                                             "FBLaRC04"))
+        return;
     const Kinking k = kinking(a0_r, transverse_shear_strength(*xc22, a0_r), *x12, *xc11, *g12);
     if (!k.has_misalignment) {
         *rfb = tvk::failure::refuse_misalignment("FBLaRC04");

@@ -24,6 +24,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <initializer_list>
 #include <limits>
 
 #include "criteria.h"
@@ -98,6 +99,39 @@ struct Range {
     Range operator*(double w) const { return of(lo * w, hi * w); }
 };
 
+// A friction term (a/(s - eta n))^2 of a kink measure: friction_term, where an infinite strength s
+// is its limit, 0 (its divisor grows without bound), unless eta n overflows (the stresses'
+// overflow, +inf where a is not 0).
+inline double kink_friction_term(double a, double s, double eta_n) {
+    if (std::isinf(s) && std::isfinite(eta_n)) return 0.0;
+    return friction_term(a, s - eta_n);
+}
+
+// The strengths a kink band reads, by name: its misalignment and friction divisors (`divides`),
+// or only its terms. One that is zero or negative leaves the band without a misalignment or
+// divides by it: the routine is refused at level -3 naming it ("Error: strength <name> of
+// <routine> is zero or negative."), r NaN. A NaN strength gives no exposure (r NaN, level 0),
+// even where no term reads it. True where r is set.
+struct KinkStrength {
+    const char* name;
+    double value;
+    bool divides;
+};
+bool refused_kink_strengths(double& r, std::initializer_list<KinkStrength> strengths, const char* routine);
+
+// The range of k dmu/dk over the loads [ka, kb]: k/(g12 + k dss)^2 grows up to k = g12/dss and
+// falls beyond, so its range is that of its ends and, between them, of that load (the ends'
+// rates times the ends' loads overstate it, by as much as the rate changes over the stretch).
+inline Range turn_rate(const KinkRay& ray, double ka, double kb) {
+    const auto at = [&](double k) { return k * ray.rate(k); };
+    if (!(ray.g12 > 0.0 && ray.g12 + ka * ray.dss > 0.0 && ray.g12 + kb * ray.dss > 0.0))
+        return Range{ka, kb} * Range::of(ray.rate(ka), ray.rate(kb));
+    Range r = Range::of(at(ka), at(kb));
+    const double kp = ray.dss > 0.0 ? ray.g12 / ray.dss : -1.0;
+    if (kp > ka && kp < kb) r = {std::min(r.lo, at(kp)), std::max(r.hi, at(kp))};
+    return r;
+}
+
 // The terms of a kink-band measure on one plane, at the load k in the frame mu: friction terms
 // (k a/(s - eta k n))^2, a tension term (k n+/yt)^2 where yt > 0 (LaRC05), or, with `larc04`,
 // the LaRC04 fibre measure: the first friction term where n < 0, else (1 - g) r + g r^2 +
@@ -155,7 +189,7 @@ inline double kink_node_measure(const KinkTerms& t, const KinkNode& q) {
     auto friction = [&](int i) {
         const double a = q.k * q.a[i], d = t.f[i].s - t.f[i].eta * n;
         if (!(d > 0.0)) return std::abs(a) <= q.k * t.zero ? 0.0 : inf;
-        return friction_term(a, d);
+        return kink_friction_term(a, t.f[i].s, t.f[i].eta * n);
     };
     if (t.larc04 && !(n < 0.0)) {
         const double r = n / t.yt, l = q.k * q.a[0] / t.x12, l3 = q.k * q.a13 / t.x12;
@@ -196,20 +230,54 @@ inline Range over(double fa, double fb, double curvature, double dmu) {
     return {std::min(fa, fb) - e, std::max(fa, fb) + e};
 }
 
+// A bound of a friction term's root k |f(mu)|/(s - eta k n(mu)) over the loads [ka, kb] (mu the
+// frame's angle, at most mu_max in magnitude there; n the range of n(mu) there) that keeps the
+// large stresses the frame turns with the misalignment they turn by: +inf where it does not apply
+// (the band or the divisor not positive). The numerator is at most k A + min(k C, G): A the
+// cosine coefficients of f, C its sine coefficients times the largest |sin 2mu|, |sin mu|, and
+// G = (2 |s2| + |s1|) K, K the largest k |mu| = k |g12 phi0 + k s12|/(g12 + k dss), which grows
+// with k and stays below |g12 phi0| + k s12 however large dss is; the divisor is at least
+// s + k E, E the least -eta n. k A/(s + k E) is largest at kb, min(k C, G)/(s + k E) at
+// k = G/C where E > 0, else at kb.
+inline double turned_friction_bound(const FrameTrig& f, double s, double eta, const KinkRay& ray, double ka,
+                                    double kb, double mu_max, const Range& n) {
+    constexpr double inf = std::numeric_limits<double>::infinity();
+    const double g = ray.g12;
+    if (!(g > 0.0 && g + ka * ray.dss > 0.0 && g + kb * ray.dss > 0.0)) return inf;
+    const double e = std::min(-eta * n.lo, -eta * n.hi), da = s + ka * e, db = s + kb * e;
+    if (!(da > 0.0 && db > 0.0)) return inf;
+    const double a = std::abs(f.c0) + std::abs(f.c2) + std::abs(f.c1);
+    const double c = std::abs(f.s2) * std::min(1.0, 2.0 * mu_max) + std::abs(f.s1) * std::min(1.0, mu_max);
+    const double big_k = (std::abs(g * ray.phi0) + kb * ray.s12) * (kb / (g + kb * ray.dss));
+    const double big_g = (2.0 * std::abs(f.s2) + std::abs(f.s1)) * big_k;
+    double r = kb * a / db;
+    if (c > 0.0 && big_g > 0.0) {
+        double kc = kb;
+        if (e > 0.0) {
+            const double q = big_g / c;
+            kc = q < ka ? ka : q > kb ? kb : q;
+        }
+        r += std::min(kc * c, big_g) / (s + kc * e);
+    }
+    return std::isnan(r) ? inf : r * r;
+}
+
 // An upper bound of the plane's measure over the loads [a.k, b.k].
 inline double stretch_bound(const KinkTerms& t, const KinkRay& ray, const KinkNode& a, const KinkNode& b) {
     constexpr double inf = std::numeric_limits<double>::infinity();
     const double dmu = std::abs(b.at.mu - a.at.mu);
     const Range k{a.k, b.k};
-    const Range kr = k * Range::of(ray.rate(a.k), ray.rate(b.k));  // k dmu/dk
+    const Range kr = turn_rate(ray, a.k, b.k);  // k dmu/dk
     const Range n = over(a.n, b.n, t.n.curvature(), dmu), dn = over(a.dn, b.dn, t.n.curvature3(), dmu);
     const Range kn = k * n;
+    const double mu_max = std::max(std::abs(a.at.mu), std::abs(b.at.mu));
     double total = 0.0, tension = 0.0;
     auto friction = [&](int i) {
         const KinkTerms::Friction& f = t.f[i];
         const Range u = over(a.a[i], b.a[i], f.a.curvature(), dmu);
         const double umax = std::max(std::abs(u.lo), std::abs(u.hi));
         if (umax == 0.0) return 0.0;
+        if (std::isinf(f.s)) return std::isfinite(f.eta * kn.lo) && std::isfinite(f.eta * kn.hi) ? 0.0 : inf;
         const Range d = Range{f.s, f.s} + kn * (-f.eta);
         if (!(d.lo > 0.0)) return umax <= t.zero ? 0.0 : inf;
         if (u.lo > 0.0 || u.hi < 0.0) {
@@ -224,11 +292,13 @@ inline double stretch_bound(const KinkTerms& t, const KinkRay& ray, const KinkNo
             if (end) return friction_term(end->k * end->a[i], f.s - f.eta * end->k * end->n);
         }
         const double v = b.k * umax / d.lo;
-        return v * v;
+        return std::min(v * v, turned_friction_bound(f.a, f.s, f.eta, ray, a.k, b.k, mu_max, n));
     };
     if (!(t.larc04 && kn.lo >= 0.0)) total = friction(0);
     if (!t.larc04 && t.nf > 1) total += friction(1);
-    if (t.larc04 ? kn.hi >= 0.0 : t.tension && kn.hi > 0.0) {
+    // LaRC04's tension form where k n >= 0: where n < 0 over the stretch, only at the load 0, where
+    // it is 0.
+    if (t.larc04 ? n.hi >= 0.0 : t.tension && kn.hi > 0.0) {
         // (k n+)' = n + k mu' n' where n > 0.
         const Range slope = n + kr * dn;
         if (!t.larc04 && n.lo > 0.0 && (slope.lo >= 0.0 || slope.hi <= 0.0)) {

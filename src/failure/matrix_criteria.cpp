@@ -356,6 +356,11 @@ void MCrckLaRC04(double* rmc, const double* s11, const double* s22, const double
     if (tvk::failure::refused_fracture_angle(*rmc, a0, "MCrckLaRC04") ||
         refused_friction(*rmc, p, std::isfinite(*xc22), "MCrckLaRC04"))
         return;
+    if (tvk::failure::refused_kink_strengths(*rmc,
+                                             {{"xc11", *xc11, true}, {"xc22", *xc22, true}, {"x12", *x12, true},
+                                              {"g12", *g12, false}},
+                                             "MCrckLaRC04"))
+        return;
     const double xc = *xc11;
     double phic = 0.0;
     if (!tvk::failure::initial_misalignment(phic, p.eta_l, p.sl, xc))

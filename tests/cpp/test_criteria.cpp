@@ -7,7 +7,10 @@
 
 #include <cmath>
 #include <cstdio>
+#include <algorithm>
 #include <functional>
+#include <limits>
+#include <random>
 #include <string>
 #include <vector>
 
@@ -236,3 +239,72 @@ TEST(Criteria, KinkReadingNearOneTakesAtMostThreePlaneSearches) {
 }
 
 }  // namespace
+
+// stretch_bound's contract, on random planes and rays: at least the measure at every load of its
+// stretch (probed at 33 loads within it), and +inf from a node whose friction divisor is not
+// positive under a numerator beyond the rounding of 0 (a passed pole). Some rays carry a large
+// transverse stress against a small g12, where the turned stress nearly cancels its shear.
+TEST(Criteria, KinkStretchBoundHoldsAtEveryLoadOfItsStretchAndAPassedPoleReadsInf) {
+    using namespace tvk::failure;
+    std::mt19937_64 rng(73);
+    std::uniform_real_distribution<double> u(-1.0, 1.0), w(0.0, 1.0);
+    int checked = 0;
+    for (int draw = 0; draw < 3000; ++draw) {
+        const double scale = std::pow(10.0, 1.0 + 3.0 * w(rng)), big = draw % 3 == 0 ? std::pow(10.0, 2.0 + 4.0 * w(rng)) : 1.0;
+        double s[6];
+        for (double& v : s) v = scale * u(rng);
+        s[0] = -std::abs(s[0]);
+        s[1] -= big * scale * w(rng);
+        const double g12 = std::pow(10.0, 2.0 + 2.0 * w(rng)), phi0 = 0.1 * u(rng);
+        const KinkRay ray(s, g12, phi0);
+        // The ray decision runs on rays whose band is stable up to the load 1.
+        const double quarter = 0.7853981633974483;
+        if (!(g12 + ray.dss > 0.0) || std::abs(ray.magnitude(0.0)) >= quarter || std::abs(ray.magnitude(1.0)) >= quarter)
+            continue;
+        const MisalignedStress m(s, std::copysign(1.0, s[3]));
+        KinkTerms t;
+        const bool larc04 = draw % 2 == 1;
+        t.n = m.s22;
+        t.f[0] = {m.s12, std::pow(10.0, 1.0 + 2.0 * w(rng)), 2.0 * w(rng)};
+        t.f[1] = {m.s23, std::pow(10.0, 1.0 + 2.0 * w(rng)), 2.0 * w(rng)};
+        t.nf = larc04 ? 1 : 2;
+        t.tension = true;
+        t.yt = std::pow(10.0, 1.0 + 2.0 * w(rng));
+        t.larc04 = larc04;
+        t.a13 = m.s13;
+        t.g = w(rng);
+        t.c13 = 1e-4 * w(rng);
+        t.x12 = t.f[0].s;
+        t.zero = rounding_of_zero(s);
+        KinkRayFrames frames(ray, 0.0);
+        double ka = w(rng), kb = w(rng);
+        if (ka > kb) std::swap(ka, kb);
+        if (draw % 4 == 0) ka = 0.0;
+        const KinkNode a = kink_detail::node(t, frames, -1, ka), b = kink_detail::node(t, frames, -1, kb);
+        const double bound = kink_detail::stretch_bound(t, ray, a, b);
+        for (int i = 0; i <= 32; ++i) {
+            const double k = ka + (kb - ka) * (i / 32.0);
+            const KinkNode q = kink_detail::node(t, frames, -1, k);
+            const double v = kink_node_measure(t, q);
+            if (!std::isfinite(v)) continue;
+            ++checked;
+            ASSERT_LE(v, bound * (1.0 + 1e-9) + 1e-300) << "draw " << draw << " k " << k << " in [" << ka << ", " << kb << "]";
+        }
+    }
+    EXPECT_GT(checked, 30000);
+    // Nodes past their pole: a divisor driven negative by a large normal traction.
+    for (int draw = 0; draw < 200; ++draw) {
+        const double s[6] = {-100.0, 500.0 + 1000.0 * w(rng), 0.0, 50.0 * (1.0 + w(rng)), 0.0, 20.0 * u(rng)};
+        const KinkRay ray(s, 5000.0, 0.01);
+        const MisalignedStress m(s, 1.0);
+        KinkTerms t;
+        t.n = m.s22;
+        t.f[0] = {m.s12, 50.0, 0.5};
+        t.nf = 1;
+        t.zero = rounding_of_zero(s);
+        KinkRayFrames frames(ray, 0.0);
+        const KinkNode q = kink_detail::node(t, frames, -1, 1.0);
+        ASSERT_LE(t.f[0].s - t.f[0].eta * q.n, 0.0);
+        EXPECT_EQ(kink_node_measure(t, q), std::numeric_limits<double>::infinity()) << "draw " << draw;
+    }
+}

@@ -611,3 +611,104 @@ def test_christensen_fibre_criterion_keeps_its_linear_part_where_the_quadratic_p
     assert abs(quad) < 1e-18 and ref == pytest.approx(0.025, rel=1e-15)
     assert fb.fbchristensen(s11, s22, 0, xt, xc) == pytest.approx(ref, rel=1e-14, abs=0)
     assert record()[0] == 0
+
+
+KINK_S = (-900, -60, 20, 35, 10, -15)
+
+
+def test_infinite_xc22_reads_the_kink_limit(record):
+    """An infinite xc22 (x23 for fblarc05_is) is its limit: the value at 1e300 and at the largest
+    double, also through damage.fiberbreakage fbflag 13 (it read inf, refused at -3)."""
+    for routine in (fb.fblarc05, fb.fblarc05_is):
+        ref = routine(*KINK_S, 1500, 1000, 50, 1e300, 80, 5000)
+        assert ref == routine(*KINK_S, 1500, 1000, 50, np.finfo(float).max, 80, 5000)
+        assert routine(*KINK_S, 1500, 1000, 50, math.inf, 80, 5000) == ref and taken(record) == (0, "")
+    n = 1
+    s = np.array(KINK_S, float).reshape(6, 1)
+    pe = np.array((140e3, 9e3, 9e3, 0.3, 0.3, 0.4, 5290, 5290, 3e3)).reshape(9, 1, 1)
+    read = {}
+    for xc22 in (1e300, math.inf):
+        ps = np.array((2560, 73, 73, 1590, xc22, xc22, 90, 90, 57, 50)).reshape(10, 1, 1)
+        read[xc22] = t.damage.fiberbreakage(s, pe, ps, np.zeros((1, 1)), n, 1, 13)
+        assert taken(record) == (0, "")
+    assert np.array_equal(np.asarray(read[math.inf], float), np.asarray(read[1e300], float))
+    assert np.asarray(read[math.inf], float)[1] == pytest.approx(0.8343034, rel=1e-6)
+
+
+def test_zero_negative_or_nan_kink_strength_is_refused_by_name_never_read_intact(record):
+    """A fibre crushed beyond xc11 read 0.0 (intact) at level 0 with x12 or xc22 of 0 or -0.0, and a
+    NaN strength read inf; a positive strength, however small, keeps its reading."""
+    s = (-1605.9, 0, 0, 0, 0, 0)
+    x = dict(xt11=2560, xc11=1590, xt22=73, xc22=185, x12=90, g12=5290)
+    routines = {
+        "FBLaRC05": lambda x: fb.fblarc05(*s, *x.values()),
+        "FBLaRC05_is": lambda x: fb.fblarc05_is(*s, x["xt11"], x["xc11"], x["xt22"], x["xc22"], x["x12"], x["g12"]),
+        "FBLaRC04": lambda x: fb.fblarc04(*s, *list(x.values())[:5], 171420, 9080, x["g12"], 0.32),
+        # its band frame (s22 < 0: no closed form)
+        "MCrckLaRC04": lambda x: t.mccollection.mcrcklarc04(s[0], -1.0, *s[2:], *list(x.values())[:5], 171420, 9080,
+                                                            x["g12"], 0.32)[0],
+    }
+    for name, routine in routines.items():
+        for key, values in (("x12", (0.0, -0.0, -5.0)), ("xc22", (0.0, -0.0, -1e-300)), ("xc11", (0.0, -1.0))):
+            for v in values:
+                assert math.isnan(routine({**x, key: v}))
+                named = "x23" if key == "xc22" and name == "FBLaRC05_is" else key
+                if name == "MCrckLaRC04" and key == "xc22":  # its friction parameters' own refusal
+                    assert taken(record)[0] == -3
+                    continue
+                assert taken(record) == (-3, f"Error: strength {named} of {name} is zero or negative.")
+        for key in ("x12", "xc22", "xc11", "g12"):
+            assert math.isnan(routine({**x, key: math.nan})) and taken(record) == (0, "")
+        if name != "MCrckLaRC04":
+            small = routine({**x, "x12": 1e-300})
+            assert small == pytest.approx(routine({**x, "x12": 1e-12}), rel=1e-12) and small > 1
+            assert taken(record) == (0, "")
+    # through the dispatcher: refused at -3, not served as (0.0, 0.0)
+    ps = np.array((2560, 73, 60, 1590, 185, 200, 0.0, 95, 57, 80)).reshape(10, 1, 1)
+    pe = np.array((171420, 9080, 9080, 0.32, 0.32, 0.45, 5290, 5290, 3130)).reshape(9, 1, 1)
+    for fbflag in (12, 13):
+        t.damage.fiberbreakage(np.array(s, float).reshape(6, 1), pe, ps, np.zeros((1, 1)), 1, 1, fbflag)
+        assert taken(record)[0] == -3
+
+
+def test_vast_transverse_compression_decides_the_kink_ray_at_level_0(record):
+    """The ray's bound charged the whole turn of the frame at the full load: from 1e22 the readings
+    were 1.0 with the -1 note. LaRC04's measure falls as 1/big^2 (the misaligned shear stays finite,
+    the friction divisor grows with big): each reading times big^2 is the one at 1e21 times 1e42;
+    LaRC05's kink plane reads below 1e-30 at every scale."""
+    x = (2560, 1590, 73, 90, 90)
+    ref = fb.fblarc04(-1.0, -1e21, -1e21, 1.0, 0, 0, *x, 171420, 9080, 5290, 0.32, a0=60.0) * 1e42
+    for big in (1e22, 1e30, 1e50, 1e100):
+        r = fb.fblarc04(-1.0, -big, -big, 1.0, 0, 0, *x, 171420, 9080, 5290, 0.32, a0=60.0)
+        assert r * big**2 == pytest.approx(ref, rel=1e-6) and taken(record) == (0, "")
+        assert fb.fblarc05(-1.0, -big, -big, 1.0, 0, 0, *x, 5290, a0=60.0, gsflag=1) < 1e-30
+        assert taken(record) == (0, "")
+    # a fblarc04 ray with a small g12 whose readings peak at 0.9845
+    d = np.array((-0.0023056369876080754, -11930.790334826537, 171.74193261329435, 563.0226053512771, 0,
+                  38.75003189981621))
+    p = (1.0237835501966854, 4100.966074404957, 21.441087607621768, 5849.677015022078, 31.007012779078305,
+         26849.50108089269, 3294.1324440343274, 380.91891286443814, 0.13241427309222226)
+    r = [fb.fblarc04(*(k * d), *p) for k in np.linspace(0.02, 1.0, 50)]
+    assert taken(record) == (0, "") and 0.95 < max(r) < 0.99
+
+
+def test_kink_plane_reads_its_closing_vertex_a_period_away(record):
+    """The golden section's closing vertex beyond the kink plane's range was not read: 3.165529e-5
+    where a 0.0019-degree scan reads 3.166096e-5."""
+    a = (-0.002658625972213305, -0.00021706825496881505, -4.731582705527761e-05, 0.022571868083584502,
+         -4.000227347776948e-06, -0.0011172917807012823, 22.421255317737323, 37.812200664731286,
+         5170.676630452265, 6.1916520620941755, 3.9673260166076556, 5407.704391910643)
+    scan = fb.fblarc05_is(*a, sainc=0.0019)
+    assert fb.fblarc05_is(*a, sainc=8.76772424360136, gsflag=1) == pytest.approx(scan, rel=1e-6)
+
+
+def test_larc04_band_below_one_reads_the_ray_peak(record):
+    """A band-frame reading below 1 on a ray that never reached 1 is its measure, as a fine scan of
+    the band's planes reads it (a wrong sign of s12 in the band's tractions, or of eta_T in its pole
+    test, read 1.0)."""
+    s = (-279.6615166062924, -60.46636544392798, -89.19250297535554, 79.57759232521445, 65.25845512209509,
+         3.505306670670202)
+    x = (2560, 1590, 63.98507805137718, 165.1993313615343, 69.02949605904912, 140e3, 9e3, 5e3, 0.3)
+    golden = t.mccollection.mcrcklarc04(*s, *x, a0=57.16695292459043, gsflag=1)[0]
+    scan = t.mccollection.mcrcklarc04(*s, *x, a0=57.16695292459043, sainc=0.005)[0]
+    assert taken(record) == (0, "") and golden == pytest.approx(scan, rel=1e-6) and golden < 0.99
