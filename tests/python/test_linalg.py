@@ -650,6 +650,24 @@ def test_determinant_of_order_2_and_3_neither_overflows_nor_underflows():
             assert got == plain, a
 
 
+def test_determinant_adds_terms_hundreds_of_binades_apart_at_the_larger_one():
+    """The scaled expansion adds two terms at the larger one's exponent: [[1e200, 1e-200], [1e-200,
+    1e100]] is 1e300 (aligned to the smaller exponent, the larger term overflowed to inf). Against
+    the exact determinant in rationals, correctly rounded: the small terms lie far below half an
+    ulp of the large ones, so the rounded product is the rounded determinant."""
+    cases = [[[1e200, 1e-200], [1e-200, 1e100]], [[1e-200, 1e200], [1e100, 1e-200]],
+             [[-1e250, 3e-250], [7e-260, 2e50]],
+             [[0.0, 1e200, 1e-200], [1e-200, 1e100, 0.0], [1.0, 0.0, 1e-150]],
+             [[1e150, 1e-300, 0.0], [1e-300, 1e150, 1e-300], [0.0, 1e-300, 1e-10]]]
+    for a in cases:
+        fr = [[Fraction(v) for v in row] for row in a]
+        n = len(a)
+        exact = sum((-1) ** sum(p[i] > p[j] for i in range(n) for j in range(i + 1, n))
+                    * math.prod(fr[i][p[i]] for i in range(n)) for p in itertools.permutations(range(n)))
+        assert m.determinant(np.asfortranarray(a)) == float(exact), a
+    assert m.determinant(np.array([[1e200, 1e-200], [1e-200, 1e100]])) == 1e300
+
+
 def test_euclidean_lp_norm_neither_overflows_nor_underflows():
     # Regression: the p = 2 norm squared its entries unscaled: [1e200, 1e200] gave inf.
     g = rng(65)
