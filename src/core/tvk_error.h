@@ -28,7 +28,8 @@
  * with a degenerate algorithm 2 (a jump of 0 or 1), a fatigue cycle period below 0.0005 (no cycle
  * end), the fatigue life without its critical-ratio table (life unchanged), vumat_cartesian with
  * fewer than 39 properties and vumat_bogenfeld's damage without 47 state variables or usable
- * strengths (the undamaged elastic response).
+ * strengths, an xc22 whose friction parameter overflows among them (the undamaged elastic
+ * response).
  *
  * Threads: like errno, the record is one per thread (this departs from a record shared by the
  * whole process). A report lands in the record of the thread whose call made it, and these three

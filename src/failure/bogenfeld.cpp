@@ -29,15 +29,33 @@ constexpr double unset = -1.0;
 
 double norm3(const double* v) { return std::sqrt(v[0] * v[0] + v[1] * v[1] + v[2] * v[2]); }
 
-// Onset stress of the crack-plane law from the stress traction ts and the strain traction te of
-// norm eps: t . e / |e| where that is positive beyond the rounding of the product (a few ulp of
-// |t|, below which its sign is not known), else |t|. The strain is scaled to its direction first,
-// so that a traction along the strain (a pure mode) gives |t| itself.
-double onset_stress(const double* ts, const double* te, double eps) {
+// The norm of v, and its direction in u (0 for a zero or non-finite v). Both are taken from v
+// scaled by a power of two to its largest component, so that squares that under- or overflow
+// (a strain below about 1e-154 or above 1e154) move neither; elsewhere they are the plain
+// sqrt(v . v) and v/|v| to the last bit, since the scaling is exact.
+double norm_and_direction(const double* v, double* u) {
+    const double amax = std::fmax(std::fabs(v[0]), std::fmax(std::fabs(v[1]), std::fabs(v[2])));
+    if (!(amax > 0.0) || !std::isfinite(amax)) {
+        u[0] = u[1] = u[2] = 0.0;
+        return norm3(v);
+    }
+    const int k = std::ilogb(amax);
+    double w[3];
+    for (int i = 0; i < 3; ++i) w[i] = std::ldexp(v[i], -k);
+    const double r = norm3(w);
+    for (int i = 0; i < 3; ++i) u[i] = w[i] / r;
+    return std::ldexp(r, k);
+}
+
+// Onset stress of the crack-plane law from the stress traction ts and the direction u of the
+// strain traction (0 where there is no strain): t . u, the component of t along e, where that is
+// positive beyond the rounding of the product (a few ulp of |t|, below which its sign is not
+// known), else |t|. With the strain taken as its direction, a traction along the strain (a pure
+// mode) gives |t| itself at every size of the strain.
+double onset_stress(const double* ts, const double* u) {
     const double tnorm = norm3(ts);
-    if (!(eps > 0.0)) return tnorm;
     double w = 0.0;
-    for (int i = 0; i < 3; ++i) w += ts[i] * (te[i] / eps);
+    for (int i = 0; i < 3; ++i) w += ts[i] * u[i];
     return w > 8.0 * DBL_EPSILON * tnorm ? w : tnorm;
 }
 
@@ -73,12 +91,13 @@ void BogenfeldDegradation(double* d, double* sdv, const double* svoigt, const do
     te[0] = std::max(te[0], 0.0);
     te[1] *= 2.0;
     te[2] *= 2.0;
-    const double eps = norm3(te);
+    double dir[3];
+    const double eps = norm_and_direction(te, dir);
     const double lm = tvk::damage::crack_plane_length(phi, charelemlength);
 
     if (sdv[0] == unset && sdv[1] == unset && sdv[2] == unset && sdv[3] == unset) {
         sdv[0] = eps;
-        sdv[1] = onset_stress(ts, te, eps);
+        sdv[1] = onset_stress(ts, dir);
         sdv[2] = tvk::damage::mixed_mode_err(ts, props + 1, true);
     }
     const double eps0 = sdv[0], sig = sdv[1], gc = sdv[2];

@@ -5,8 +5,9 @@ the elements, analysis control and the material routines) is made as recorded an
 real value at a time replaced by NaN, +-inf, 0, +-1e308, a small negative real, +-1e154 (whose
 square overflows), 1e200, 1e300, the largest double, the least subnormal 5e-324, the negative
 subnormal -1e-310, or the plausible-looking 0.5 and 2 (a ratio or a fraction at its edge): a real scalar, every entry of a small array
-(each value in turn), a whole array, the first entry of a larger one, and likewise the real model
-tables the entry writes. After each call:
+(each value in turn), a whole array, the first entry of a larger one (every entry of the material
+properties `props`, whatever their size), and likewise the real model tables the entry writes.
+After each call:
 
 - above level -3, no output, no array the call wrote into and no model table the entry writes holds
   a non-finite value, unless the table below exempts it;
@@ -35,6 +36,9 @@ VALUES = (("NaN", math.nan), ("inf", math.inf), ("-inf", -math.inf), ("0", 0.0),
 # Arrays up to this size have each entry changed on its own; larger ones as a whole and at their
 # first entry.
 ENTRYWISE = 12
+# Arguments changed entry by entry whatever their size, in every entry: the material properties,
+# each of which sets up its own path (a strength, a toughness, an elastic constant).
+EACH = ("props",)
 
 SOLVER_ENTRY = re.compile(r"^(toplevel\.\w+|sldcollection\.(dsload|deload|cload|camplitude|chysteresis))$")
 
@@ -131,7 +135,8 @@ ENTRIES = {
     "toplevel.vumat_lamina": Entry(fresh=("statenew",)),
     "toplevel.vumat_cartesian": Entry(own_result=(r"fewer than 39 properties; elastic response",)),
     "toplevel.vumat_bogenfeld": Entry(own_result=(r"damage needs 47 state variables; elastic response",
-                                                  r"strengths xt11, xt22, xc11, xc22 and x12 must be nonzero")),
+                                                  r"strengths xt11, xt22, xc11, xc22 and x12 must be nonzero",
+                                                  r"xc22 so small that eta_L overflows; elastic response")),
 }
 
 
@@ -205,14 +210,14 @@ def real_mutations(args, kwargs, names, state, spec, blocks=()):
         name = names[i] if i < len(names) else "arg%d" % (i + 1)
         if name in spec.unread:
             continue
-        for label, x, row in changes(v, name in spec.each):
+        for label, x, row in changes(v, name in spec.each or name in EACH):
             a = list(args)
             a[i] = x
             out.append(("%s %s" % (name, label), a, kwargs, state, _points(name in blocks, row)))
     for key, v in kwargs.items():
         if key in spec.unread or key.startswith("overwrite_"):
             continue
-        for label, x, row in changes(v):
+        for label, x, row in changes(v, key in EACH):
             out.append(("%s %s" % (key, label), args, dict(kwargs, **{key: x}), state, _points(key in blocks, row)))
     for key in spec.tables:
         v = state.get(key) if state else None

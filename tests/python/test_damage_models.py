@@ -205,6 +205,33 @@ def test_bogenfeld_first_damage_fills_its_state_also_for_elements_under_1_mm():
     eh.rsxerr(1)
 
 
+def test_bogenfeld_onset_stress_keeps_its_value_where_the_strain_norm_underflows():
+    """Regression: the strain traction's norm was the plain root of its squares, which underflow
+    below about 1e-154 and overflow above 1e154: a pure opening under 1e-160 took an onset stress
+    of 40.0002 for |t| = 40 (above |t|, which t . e / |e| never is), one under 1e-162 an onset
+    strain of 0. The norm and the direction are now taken at the largest component's scale: a
+    strain scaled by a power of two, from near the subnormal range up to 1e240, keeps its onset
+    stress to the last bit and scales its onset strain exactly, on a turned plane and in a mixed
+    mode, and a traction along the strain keeps |t| down to the least subnormal strain."""
+    props = np.array([0.4, 0.3, 1.0, 0.8, 0.8])
+    for stress, strain in [([0.0, 40.0, 0.0, 10.0, 0.0, 25.0], [0.0, 4e-3, 1e-3, 1e-3, 0.0, 2e-3]),
+                           ([0.0, 30.0, -5.0, 0.0, 4.0, 20.0], [1e-3, 1e-3, -2e-4, 3e-4, 1e-4, 3e-3])]:
+        stress, strain = np.array(stress), np.array(strain)
+        _, ref = dg.bogenfelddegradation(-np.ones(4), stress, strain, CHAR, props, 3)
+        for k in (-664, -520, -530, -540, -560, -600, -900, -1000, 500, 600, 800):
+            _, sdv = dg.bogenfelddegradation(-np.ones(4), stress, np.ldexp(strain, k), CHAR, props, 3)
+            assert sdv[1] == ref[1] and sdv[0] == np.ldexp(ref[0], k), (k, sdv, ref)
+    # On the plane at 0 a strain along the traction (normal, shear 12 / 2, shear 23 / 2): |t|.
+    props[0] = 0.0
+    for stress, direction in [([0.0, 40.0, 0.0, 0.0, 0.0, 0.0], [0, 1, 0, 0, 0, 0]),
+                              ([0.0, 30.0, 0.0, 0.0, 0.0, 20.0], [0, 3, 0, 0, 0, 1]),
+                              ([0.0, 0.0, 0.0, 12.0, 0.0, 0.0], [0, 0, 0, 1, 0, 0])]:
+        stress = np.array(stress)
+        for scale in (1e-3, 1e-155, 1e-160, 1e-162, 1e-170, 1e-300, 1e-320, 5e-324):
+            _, sdv = dg.bogenfelddegradation(-np.ones(4), stress, np.array(direction, float) * scale, CHAR, props, 3)
+            assert sdv[1] == pytest.approx(np.linalg.norm(stress), rel=4 * 2.0**-52, abs=0) and sdv[0] > 0, (scale, sdv)
+
+
 def falzon(stress, strain, state, phi=0.3):
     dsix = np.ones(6)
     dg.falzondegradationparameters(stress, strain, phi, dsix, *state, np.array([0.3, 1.0, 0.8, 0.8]), CHAR)

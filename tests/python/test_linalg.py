@@ -539,6 +539,63 @@ def test_nearest_spd_is_positive_definite_with_a_margin_not_just_factorable():
         assert np.linalg.norm(pd - nearest) <= 32 * n * 2.0**-52 * np.linalg.norm(s), (d, a)
 
 
+def test_nearest_spd_leaves_a_positive_definite_input_unmoved_by_the_margin():
+    """Regression: the margin (n + 1) eps ||A||_F of the repair moved every input whose smallest
+    eigenvalue lay below it, positive definite ones too: diag(1e12, 1, 1e-6) came back as
+    (1e12 + 0.0011, 1.0011, 0.00111). A symmetric positive definite input is its own nearest SPD
+    matrix and comes back to the last bit: diagonals whatever the spread of their entries, and
+    D M D (M well conditioned, D spread over 1e-8 to 1e8), whose condition reaches 1e32. The
+    polar step alone moved such inputs by its rounding: diag(1e300, 1e-300) to (1e300, 5e-301),
+    and the smallest eigenvalue of a D M D by a factor of up to 800."""
+    g = rng(74)
+    cases = [np.diag([1e8, 1.0, 1e-8]), np.diag([1e12, 1.0, 1e-6]), np.diag([1.0, 5e-324]), np.diag([1e300, 1e-300])]
+    for k in range(60):
+        n = 2 + k % 5
+        cases.append(np.diag(g.permutation(10.0 ** g.uniform(-150, 150, n) * g.uniform(1, 10, n))))
+    for a in cases:
+        pd = m.getnearestspd(np.asfortranarray(a))
+        assert errstat() == 0 and np.array_equal(pd, a), (np.diag(a), np.diag(pd))
+        assert m.getnearestpdnorm(np.asfortranarray(a)) == 0.0
+    for k in range(60):
+        n = 2 + k % 5
+        x = g.normal(size=(n, n))
+        d = 10.0 ** g.uniform(-8, 8, n)
+        a = ((x @ x.T + n * np.eye(n)) * d).T * d
+        a = (a + a.T) / 2
+        assert exactly_positive_definite(a)
+        pd = m.getnearestspd(np.asfortranarray(a))
+        assert errstat() == 0 and np.array_equal(pd, a), (a, pd - a)
+
+
+def test_nearest_spd_of_a_singular_or_non_symmetric_input_keeps_the_whole_margin():
+    """The repair of a singular input accepts a result whose smallest eigenvalue the computed one
+    places above the margin (n + 1) eps ||A||_F, and shifts by eps ||A||_F k^2 more on pass k:
+    the exact smallest eigenvalue (50 digits) of the result of a rank-1 v v^T, orders 2 to 5,
+    scaled by 1e-100 to 1e100, is at least the margin. With a margin of eps ||A||_F the results
+    sit at 0.16 to 1.1 of it. A non-symmetric input is a repair too, also where its symmetric part
+    is positive definite: D M D + K (K antisymmetric, D spread over 1e-8 to 1e8), whose symmetric
+    part has its smallest eigenvalue some 1e-32 of the margin, is lifted to the margin (half of
+    it asserted: the first pass may accept a result whose computed eigenvalue, a few eps ||A||
+    off the exact one, lies just above the margin)."""
+    g = rng(75)
+    with mpmath.workdps(50):
+        for k in range(160):
+            n = 2 + k % 4
+            if k < 120:
+                v = g.normal(size=n) * 10.0 ** g.uniform(-50, 50)
+                a = np.outer(v, v)
+            else:
+                x, y = g.normal(size=(n, n)), g.normal(size=(n, n))
+                d = g.permutation(10.0 ** np.linspace(-8, 8, n)) * g.uniform(1, 2, n)
+                a = ((x @ x.T + n * np.eye(n)) * d).T * d + (y - y.T)
+            pd = m.getnearestspd(np.asfortranarray(a))
+            assert errstat() == 0 and np.array_equal(pd, pd.T), a
+            lmin = min(mpmath.eigsy(mpmath.matrix(pd.tolist()))[0])
+            s = mpmath.matrix(((a + a.T) / 2).tolist())
+            margin = (n + 1) * mpmath.mpf(2) ** -52 * mpmath.mnorm(s, "f")
+            assert lmin >= (margin if k < 120 else margin / 2), (a, lmin / margin)
+
+
 def test_determinant_of_order_2_and_3_neither_overflows_nor_underflows():
     """Regression: diag(-5.979842365664142e273, 2.5371359616706867e-233, 2.2e-308) gave 0 (exact
     -3.3377680844306495e-267) and diag(1.1623934093798777e-204, -9.39298624078908e254,
@@ -591,6 +648,24 @@ def test_determinant_of_order_2_and_3_neither_overflows_nor_underflows():
             plain = add(add(add(0.0, mul(a[0, 0], minor(1, 2))), mul(-a[0, 1], minor(0, 2))), mul(a[0, 2], minor(0, 1)))
         if ok[0]:
             assert got == plain, a
+
+
+def test_determinant_adds_terms_hundreds_of_binades_apart_at_the_larger_one():
+    """The scaled expansion adds two terms at the larger one's exponent: [[1e200, 1e-200], [1e-200,
+    1e100]] is 1e300 (aligned to the smaller exponent, the larger term overflowed to inf). Against
+    the exact determinant in rationals, correctly rounded: the small terms lie far below half an
+    ulp of the large ones, so the rounded product is the rounded determinant."""
+    cases = [[[1e200, 1e-200], [1e-200, 1e100]], [[1e-200, 1e200], [1e100, 1e-200]],
+             [[-1e250, 3e-250], [7e-260, 2e50]],
+             [[0.0, 1e200, 1e-200], [1e-200, 1e100, 0.0], [1.0, 0.0, 1e-150]],
+             [[1e150, 1e-300, 0.0], [1e-300, 1e150, 1e-300], [0.0, 1e-300, 1e-10]]]
+    for a in cases:
+        fr = [[Fraction(v) for v in row] for row in a]
+        n = len(a)
+        exact = sum((-1) ** sum(p[i] > p[j] for i in range(n) for j in range(i + 1, n))
+                    * math.prod(fr[i][p[i]] for i in range(n)) for p in itertools.permutations(range(n)))
+        assert m.determinant(np.asfortranarray(a)) == float(exact), a
+    assert m.determinant(np.array([[1e200, 1e-200], [1e-200, 1e100]])) == 1e300
 
 
 def test_euclidean_lp_norm_neither_overflows_nor_underflows():

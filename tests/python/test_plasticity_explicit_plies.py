@@ -1,6 +1,7 @@
 """Plasticity, porosity, hyperelastic and explicit ply material routines and the ply material's
 entries for other solvers, called from Python with their call forms: results against numpy
 references and closed forms."""
+import math
 import subprocess
 import sys
 import textwrap
@@ -193,6 +194,14 @@ class TestPlyForOtherSolvers:
         assert error_code == 0 and d.size == g.size == s.size == 0
 
 
+def _float_bits(x):
+    return int(np.float64(x).view(np.int64))
+
+
+def _bits_float(b):
+    return float(np.int64(b).view(np.float64))
+
+
 def vumat_args(props, straininc, stressold, nstatev=3, density=None, totaltime=1.0, stateold=None):
     nb, n = straininc.shape
     ndir = 3 if n != 3 else 2
@@ -255,6 +264,61 @@ class TestVumatBogenfeld:
         assert 0 < statenew[0, 0] < 0.999
         assert statenew[0, 20] == pytest.approx(0.0201, rel=1e-14)
         assert stressnew[0, 0] < 140e3 * 0.0201
+
+    @staticmethod
+    def fibre_tension_call(xc22):
+        """The fibre tension point of the test above, with x12 = 1e5 and xc22 as given: (level,
+        message, stateold, results)."""
+        p = np.zeros(29)
+        p[:9] = [140e3, 10e3, 10e3, 5e3, 5e3, 3.5e3, 0.3, 0.3, 0.45]
+        p[[9, 10, 12, 13, 15, 16, 24, 25, 26, 27, 28]] = [2000, 1e5, 1500, xc22, 1e5, 1e5, 100, 80, 0.5, 1, 1.5]
+        stateold = np.asfortranarray(np.zeros((1, 47)))
+        stateold[0, 18], stateold[0, 20] = 1.0, 0.02
+        a = vumat_args(p, np.asfortranarray([[1e-4, 0, 0, 0, 0, 0.0]]), np.asfortranarray([[2500.0, 0, 0, 0, 0, 0]]),
+                       nstatev=47, stateold=stateold.copy(order="F"))
+        _tolvek.errorhandling.rsxerr(1)
+        out = t.vumat_bogenfeld(*a)
+        level, text = errstat(), _tolvek.errorhandling.errstring[()].decode().strip()
+        _tolvek.errorhandling.rsxerr(1)
+        return level, text, stateold, out
+
+    @pytest.mark.parametrize("xc22", [5e-324, -5e-324, -1e-310, 2.2250738585072014e-308, 1e-306, 1e-305])
+    def test_an_xc22_whose_friction_overflows_gives_the_elastic_response_of_a_zero_strength(self, xc22):
+        # The matrix criterion refuses an xc22 whose friction parameter eta_L = eta_T x12 / ST
+        # overflows. The point declines its damage at entry, as for a zero strength: the elastic
+        # trial, the state as it came (no fibre or crack state), the inelastic energy as it came.
+        # A refusal met part way through the point let it write its damage state and energies.
+        level, text, stateold, out = self.fibre_tension_call(xc22)
+        assert level == -3 and "xc22" in text and text.endswith("elastic response"), text
+        zero = self.fibre_tension_call(0.0)
+        assert zero[0] == -3
+        for got, want in zip(out, zero[3]):
+            np.testing.assert_array_equal(got, want)
+        np.testing.assert_array_equal(out[1], stateold)
+        c = np.linalg.inv(nye_compliance(NYE))
+        np.testing.assert_array_equal(out[2], [2.0 + 0.5 * 1e-4 * (2 * 2500.0 + c[0, 0] * 1e-4)])
+        assert out[3][0] == 5.0
+
+    def test_the_entry_declines_the_damage_exactly_where_the_matrix_criterion_refuses(self):
+        # The entry's check and the criterion it runs (Wiegand's at its default angle, xt22, xc22,
+        # x12) draw the line at the same xc22, to the last bit, around the overflow of eta_L; above
+        # it the damage path runs at level 0 (the fibre tension point initiates).
+        # the least xc22 whose eta_L is finite, located by bisection on the bit patterns
+        finite = lambda b: math.isfinite(0.1433726928794039 * 1e5 / (_bits_float(b) / 2.6540896432408196))  # noqa: E731
+        lo, hi = 1, _float_bits(1e-3)
+        while hi - lo > 1:
+            mid = (lo + hi) // 2
+            lo, hi = (lo, mid) if finite(mid) else (mid, hi)
+        xs = [_bits_float(b) for b in range(hi - 4, hi + 4)]
+        refused = []
+        for x in xs + [1e-303, 1e-300, 1e-3]:
+            mc_level = (_tolvek.mccollection.mcrckwiegand(0.0, 0.0, 0.0, 0.0, 0.0, 1e5, x, 1e5), errstat())[1]
+            _tolvek.errorhandling.rsxerr(1)
+            level, text, _, out = self.fibre_tension_call(x)
+            assert level == mc_level, (x, text)
+            assert (out[1][0, 0] > 0.0) == (level == 0), x
+            refused.append(level == -3)
+        assert refused[:4] == [True] * 4 and not any(refused[4:])
 
     # Crack-plane toughnesses (opening, closing, shear) and element lengths chosen so that the
     # final strain is about three times the onset strain in each mode: the part of the softening
