@@ -134,6 +134,15 @@ struct NoCandidates {
 // A scan longer than this many steps is not run (a step of 1e-300 degrees would take forever).
 inline constexpr double max_scan_steps = 1e5;
 
+// The search step (radians) from sainc in degrees; absent gives `default_r`. The search itself
+// replaces a step that cannot serve a scan (see maximise_over_angle); a positive sainc so small
+// that its radians underflow to 0 stays a positive step, too fine for a scan, not a step of 0.
+inline double search_step(const double* sainc, double default_r) {
+    if (!sainc) return default_r;
+    const double h = *sainc * tvk::deg2rad;
+    return h == 0.0 && *sainc > 0.0 ? std::numeric_limits<double>::denorm_min() : h;
+}
+
 namespace angle_search {
 
 struct Point {
@@ -370,8 +379,9 @@ AngleMaximum largest_maximum(F& f, double lo, double hi, double step, double per
 // with a value within its two neighbours, so that a band of planes with values narrower than the
 // golden section's gaps is not missed. Where no value evaluated is a number the result has
 // `defined` false and the value 0 (scan) or NaN (golden). A value +inf (a measure that overflows)
-// is the largest. A scan step that is not positive, not finite, or would take more than
-// max_scan_steps steps over [lo, hi] is replaced by `default_step` with a level -2 warning. In
+// is the largest. A scan step that is not positive or not finite is replaced by `default_step`,
+// and one that would take more than max_scan_steps steps over [lo, hi] by the finest step that
+// takes at most that many, each with a level -2 warning. In
 // either mode a range too wide even for the default step, one that is not finite, and one that
 // is reversed (hi < lo) is refused (level -3, the fallback abscissa with a NaN value). `fallback`
 // is the abscissa the search hands back when it cannot produce one; a golden search ends when its
@@ -395,8 +405,18 @@ AngleMaximum maximise_over_angle(F&& f, double lo, double hi, double step, int g
         return {fallback, std::numeric_limits<double>::quiet_NaN()};
     }
     if (gsflag != 1 && scan_step != step) {
-        tvk::report(-2, "Warning: angle step of the fracture-plane search replaced by its default.");
-        step = default_step;
+        // A positive step too fine for the limit scans at the finest step the limit allows, the
+        // nearest to the one asked for; a step that is no step (not positive, not finite) at the
+        // default.
+        double finest = (hi - lo) / max_scan_steps;
+        if (!fits(finest)) finest = std::nextafter(finest, std::numeric_limits<double>::infinity());
+        if (step > 0.0 && std::isfinite(step) && finest > step && fits(finest)) {
+            tvk::report(-2, "Warning: angle step of the fracture-plane search raised to the finest allowed.");
+            step = finest;
+        } else {
+            tvk::report(-2, "Warning: angle step of the fracture-plane search replaced by its default.");
+            step = default_step;
+        }
     }
     // Every value evaluated passes here: a NaN goes on as the lowest double, and the largest value
     // evaluated is kept.

@@ -301,7 +301,8 @@ double larc05_fibre(const double* s, double xt11, double xt22, const double* a0,
         return r;
     const Kinking k = make_kinking();
     if (!k.has_misalignment) return tvk::failure::refuse_misalignment(name);
-    return larc05_kinking(s, k, xt22, angle_r(sainc, default_sainc_r), gsflag ? *gsflag : 0, name);
+    return larc05_kinking(s, k, xt22, tvk::failure::search_step(sainc, default_sainc_r), gsflag ? *gsflag : 0,
+                         name);
 }
 
 }  // namespace

@@ -97,9 +97,7 @@ struct PlyStress {
     }
 };
 
-// The search step (radians) from sainc in degrees; absent gives the default. The search itself
-// replaces a step that cannot serve a scan (see maximise_over_angle).
-double search_step(const double* sainc, double default_r) { return sainc ? *sainc * tvk::deg2rad : default_r; }
+using tvk::failure::search_step;
 
 // Searches the fracture plane of criterion `name` for stress s and applies the angle rule:
 // outtheta receives the angle only when it was asked for (negative on input) and the point fails.
@@ -149,22 +147,19 @@ ActionPlane larc_parameters(const double* a0, double xc22, double x12) {
 
 // The friction terms (tT/(ST - eta_T tn))^2 + (tL/(SL - eta_L tn))^2 where ST or SL is infinite:
 // an infinite strength is its limit, a divisor that grows without bound with it, so its term is 0.
-// SL - eta_L tn is (SL/ST)(ST - eta_T tn): with SL alone infinite it grows without bound except at
-// the pole ST = eta_T tn, where a nonzero tL reads the pole's inf as at any large finite SL; with
-// ST alone infinite, eta_L is 0 and the divisor SL. An eta_T tn that overflows is the stresses'
-// overflow.
+// With ST infinite, eta_L = eta_T SL/ST is 0 and the longitudinal divisor SL, whatever eta_T tn (an
+// eta_T tn that overflows is still finite against an ST that grows without bound). SL - eta_L tn is
+// (SL/ST)(ST - eta_T tn): with SL alone infinite it grows without bound except at the pole
+// ST = eta_T tn, where a nonzero tL reads the pole's inf as at any large finite SL; there an
+// eta_T tn that overflows is the stresses' overflow of the finite ST's divisor.
 double friction_limit(const Traction& t, const ActionPlane& p) {
     using tvk::failure::friction_term;
+    if (std::isinf(p.st)) return std::isinf(p.sl) ? 0.0 : finite_or_overflow(friction_term(t.l, p.sl));
     const double et = p.eta_t * t.n;
-    if (!std::isfinite(et)) return t.t == 0.0 && t.l == 0.0 ? 0.0 : overflow;
+    if (!std::isfinite(et)) return t.t == 0.0 ? 0.0 : overflow;
     const double dt = p.st - et;
-    double v = std::isinf(p.st) ? 0.0 : friction_term(t.t, dt);
-    if (std::isinf(p.sl)) {
-        if (dt == 0.0 && t.l != 0.0) return overflow;
-    } else {
-        v += friction_term(t.l, p.sl - p.eta_l * t.n);
-    }
-    return finite_or_overflow(v);
+    if (dt == 0.0 && t.l != 0.0) return overflow;
+    return finite_or_overflow(friction_term(t.t, dt));
 }
 
 // The friction terms of the plane: the friction term (criteria.h) of each shear over its divisor,
@@ -184,16 +179,20 @@ double half_friction(const double* a0) {
     return a0 ? -1.0 / (2.0 * std::tan(2.0 * *a0 * tvk::deg2rad)) : 0.1433726928794039;
 }
 
-// A fracture angle a0 so near 0 that the friction parameters p carry finite strengths past the
-// largest double (ST about xc22/(2 a0), eta_L = eta_T SL/ST), as eta_T itself does nearer still,
-// refuses criterion `name` as an a0 without friction does (true, NaN in r, the refusal recorded):
-// the limit is not what the overflowed values read (an infinite ST made eta_L 0, not -SL/xc22).
-// `finite_st` tells whether the strength ST comes from is finite (an infinite one is ST's limit).
-bool refused_friction(double& r, const ActionPlane& p, bool finite_st, const char* name) {
+// Where the friction parameters p carry finite strengths past the largest double (ST about
+// xc22/(2 a0) at an a0 so near 0; eta_L = eta_T SL/ST at a strength ST so small, down to 0), as
+// eta_T itself does nearer still to a0 = 0, criterion `name` is refused at level -3 (true, NaN in
+// r), the message naming `strength`, the strength ST comes from: the limit is not what the
+// overflowed values read (an infinite ST made eta_L 0, not -SL/xc22). `finite_st` tells whether
+// that strength is finite (an infinite one is ST's limit).
+bool refused_friction(double& r, const ActionPlane& p, bool finite_st, const char* name,
+                      const char* strength = "xc22") {
     const bool st_over = finite_st && !std::isfinite(p.st);
     const bool eta_l_over = std::isfinite(p.st) && std::isfinite(p.sl) && !std::isfinite(p.eta_l);
     if (!(st_over || eta_l_over)) return false;
-    r = tvk::failure::refuse_fracture_angle(name);
+    tvk::report(-3, std::string("Error: friction parameters of ") + name + " overflow at this " + strength +
+                        " and a0.");
+    r = std::numeric_limits<double>::quiet_NaN();
     return true;
 }
 
@@ -505,21 +504,33 @@ void MCrckSPC3D(double* rmc, const double* s22, const double* s33, const double*
     const double default_step = 0.03490658503988659;  // 2 degrees
     const double step = search_step(sainc, default_step);
     const PlyStress s{*s22, *s33, *s12, *s13, *s23};
+    // A tn within the rounding of 0 in the turned stresses (64 eps of the largest component) is a
+    // tn = 0 plane, valued on the larger branch as below: its sign is rounding (a shell's in-plane
+    // shear has tn = 0 on every plane, or a residual of 1e-12 MPa of either sign).
+    const double zero = 64.0 * std::numeric_limits<double>::epsilon() *
+                        std::max({std::abs(*s22), std::abs(*s33), std::abs(*s12), std::abs(*s13), std::abs(*s23)});
     // The measure; on a plane where tn vanishes (branch not 0) the tension (branch 1) or the
-    // compression branch (-1) at tn = 0.
+    // compression branch (-1) at tn = 0, and the larger of them where branch 0 finds tn within
+    // the rounding of 0.
     auto measure = [&](double theta, int branch) {
         Traction t = s.on(theta);
-        if (branch != 0) t.n = 0.0;
         const double c = std::cos(theta), sn = std::sin(theta), s2 = std::abs(std::sin(2.0 * theta));
-        if (branch > 0 || (branch == 0 && t.n >= 0.0)) {
+        const auto tension = [&] {
             const double a = t.n / (c * c * *xt33 + sn * sn * *xt22 + *xt23 * s2);
             return finite_or_overflow(g[0] * a + std::sqrt(sq(1.0 - g[0]) * a * a +
                                                            sq(t.t / ((*xt22 + *xt33) * s2 + *xt23)) +
                                                            sq(t.l / (std::abs(sn) * *xt12 + std::abs(c) * *xt13))));
+        };
+        const auto compression = [&] {
+            const double a = g[1] * t.n / (c * c * *xc33 + sn * sn * *xc22 + xc23 * s2);
+            return finite_or_overflow(a + std::sqrt(a * a + sq(t.t / ((*xc22 + *xc33) * s2 + xc23)) +
+                                                    sq(t.l / (std::abs(sn) * xc12 + std::abs(c) * xc13))));
+        };
+        if (branch != 0 || std::abs(t.n) <= zero) {
+            t.n = 0.0;
+            if (branch == 0) return std::max(tension(), compression());
         }
-        const double a = g[1] * t.n / (c * c * *xc33 + sn * sn * *xc22 + xc23 * s2);
-        return finite_or_overflow(a + std::sqrt(a * a + sq(t.t / ((*xc22 + *xc33) * s2 + xc23)) +
-                                                sq(t.l / (std::abs(sn) * xc12 + std::abs(c) * xc13))));
+        return branch > 0 || (branch == 0 && t.n >= 0.0) ? tension() : compression();
     };
     auto value = [&](double theta) { return measure(theta, 0); };
     // The denominators have a V-shaped minimum at every multiple of 90 degrees, so the measure has
@@ -547,7 +558,7 @@ void MCrckCamanho(double* rmc, const double* s22, const double* s33, const doubl
     if (tvk::failure::refused_fracture_angle(*rmc, a0, "MCrckCamanho")) return;
     const double default_step = default_sainc_r, step = search_step(sainc, default_step);
     const double eta = half_friction(a0), st = *x23, sl = *x12, yt = *xt22, eta_l = eta * sl / st;
-    if (refused_friction(*rmc, {eta, st, sl, eta_l}, std::isfinite(st), "MCrckCamanho")) return;
+    if (refused_friction(*rmc, {eta, st, sl, eta_l}, std::isfinite(st), "MCrckCamanho", "x23")) return;
     const double g1 = (st * st - yt * yt) / (yt * st), g2 = 2.0 * eta - g1;
     const PlyStress s{*s22, *s33, *s12, *s13, *s23};
     auto value = [&](double theta) {
@@ -563,7 +574,10 @@ void MCrckCamanho(double* rmc, const double* s22, const double* s33, const doubl
     // The formula changes where tn changes sign, and the slope of the measure jumps there; in
     // compression it divides by the friction divisor x23 - eta tn, as LaRC05's measure.
     auto kinks = s.friction_and_tn_zero_planes(value, eta, st, step);
-    *rmc = fracture_plane<100>("Camanho", s, {yt, *xc22, sl, st}, value, 0.0, tvk::pi, step, default_step, gsflag,
+    // The measure does not read xc22: it gives no exposure where it is NaN, and otherwise does not
+    // decide whether a measure that is not finite is the overflow of finite strengths.
+    const double xc22_read = std::isnan(*xc22) ? *xc22 : st;
+    *rmc = fracture_plane<100>("Camanho", s, {yt, xc22_read, sl, st}, value, 0.0, tvk::pi, step, default_step, gsflag,
                                tvk::pi, outtheta, tvk::pi, kinks)
                .value;
 }
@@ -679,6 +693,22 @@ void MCrckHashin1989(double* rmc, const double* s22, const double* s33, const do
     if (std::isnan(*xt22) || std::isnan(*xc22) || std::isnan(*xt33) || std::isnan(*xc33) || std::isnan(*x12) ||
         std::isnan(*x13) || std::isnan(*x23))
         return void(*rmc = std::numeric_limits<double>::quiet_NaN());
+    // The criterion is homogeneous of degree 0 in the stresses and strengths together, but its
+    // products of two of them (s22 s33, x23^2, xt22 xt33) underflow or overflow where all of them
+    // are tiny or huge (a failed ply read 0 with the "Negative root" note at a scale of 1e-200):
+    // there every one is scaled by the power of two that brings the largest finite magnitude to
+    // [1, 2), which is exact and leaves the reading as it is at ordinary magnitudes.
+    const double* all[12] = {s22, s33, s12, s13, s23, xt22, xc22, xt33, xc33, x12, x13, x23};
+    double largest = 0.0;
+    for (const double* v : all)
+        if (std::isfinite(*v)) largest = std::max(largest, std::abs(*v));
+    if (largest > 0.0 && std::abs(std::ilogb(largest)) > 100) {
+        const int e = -std::ilogb(largest);
+        double v[12];
+        for (int k = 0; k < 12; ++k) v[k] = std::ldexp(*all[k], e);
+        return MCrckHashin1989(rmc, v, v + 1, v + 2, v + 3, v + 4, v + 5, v + 6, v + 7, v + 8, v + 9, v + 10,
+                               v + 11);
+    }
     const double i = *s22 + *s33, a = quot(sq(*s23) - *s22 * *s33, sq(*x23));
     const double t = sq(quot(*s12, *x12)) + sq(quot(*s13, *x13));
     if (!std::isfinite(i * i) || !std::isfinite(a) || !std::isfinite(t))

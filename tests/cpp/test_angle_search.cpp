@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <limits>
 
 #include "failure/anglesearch.h"
 
@@ -41,6 +42,31 @@ TEST(AngleSearch, NarrowBandAGoldenPointLandsInIsRefinedToItsPeak) {
         EXPECT_NEAR(m.value, 1.0, 1e-6) << band.c;
         EXPECT_EQ(m.value, band(m.angle)) << band.c;
     }
+}
+
+}  // namespace
+
+namespace {
+
+TEST(AngleSearch, ScanStepTooFineForTheLimitScansAtTheFinestStepAllowed) {
+    // A positive step too fine for the scan's limit of max_scan_steps steps scans every plane at the
+    // finest step the limit allows, whatever the step asked for (it was the 5-degree default: 37
+    // planes); a step that is no step keeps the default. Sub-normal degrees stay a positive step.
+    for (const double step : {1e-3 * pi / 180.0, 1e-300, 4.9e-324}) {
+        int planes = 0;
+        auto count = [&planes](double) { return double(++planes); };
+        tvk::failure::maximise_over_angle(count, 0.0, pi, step, 0, pi, five_degrees);
+        EXPECT_GE(planes, tvk::failure::max_scan_steps) << step;
+        EXPECT_LE(planes, tvk::failure::max_scan_steps + 2) << step;
+    }
+    for (const double step : {0.0, -1.0, std::numeric_limits<double>::infinity()}) {
+        int planes = 0;
+        auto count = [&planes](double) { return double(++planes); };
+        tvk::failure::maximise_over_angle(count, 0.0, pi, step, 0, pi, five_degrees);
+        EXPECT_EQ(planes, 37) << step;
+    }
+    const double tiny = 5e-324;
+    EXPECT_GT(tvk::failure::search_step(&tiny, five_degrees), 0.0);
 }
 
 }  // namespace

@@ -2,7 +2,6 @@
 scan, the angle and tension-flag rules, and the mended faults (Cuntze short-cuts and E1,
 non-advancing search steps)."""
 import math
-import os
 
 import mpmath
 import numpy as np
@@ -81,7 +80,8 @@ def test_non_advancing_search_step_is_replaced_not_looped(record):
 def test_tiny_scan_step_is_replaced_not_run_for_ever(record):
     """Regression: a scan makes (range)/step evaluations, so a step of 1e-300 degrees never
     ended and 1e-7 took minutes, in every criterion that searches through the shared angle
-    maximiser. A scan of more than 1e5 steps now runs with the default step and a warning."""
+    maximiser. A scan of more than 1e5 steps now runs at the finest step the limit allows (the
+    same for every step finer than it) with a warning; a step that is no step at the default."""
     s = (-60.0, 20.0, 35.0, 10.0, -15.0)
     fibre = lambda **k: t.fbcollection.fblarc05(-900.0, *s, 1500, 1000, YT, YC, SL, 5000, **k)
     criteria = dict(ACTION_PLANE, fblarc05=lambda s, **k: (fibre(**k),))
@@ -89,7 +89,12 @@ def test_tiny_scan_step_is_replaced_not_run_for_ever(record):
         reference = crit(s)[0]  # the default step (5 degrees; 2 for SPC3D)
         default = 2.0 if name == "spc3d" else 5.0
         assert crit(s, sainc=default)[0] == reference and record()[0] == 0
+        finest = crit(s, sainc=1e-3)[0]
         for step in (1e-300, 1e-7, 1e-3, 5e-324):
+            eh.rsxerr(1)
+            assert crit(s, sainc=step)[0] == finest >= reference * (1 - 1e-8), (name, step)
+            assert record() == (-2, "Warning: angle step of the fracture-plane search raised to the finest allowed.")
+        for step in (0.0, -1.0, math.inf):
             eh.rsxerr(1)
             assert crit(s, sainc=step)[0] == reference, (name, step)
             assert record() == (-2, "Warning: angle step of the fracture-plane search replaced by its default.")
@@ -384,7 +389,7 @@ def test_cuntze2012_through_matrix_cracking_never_reads_intact_after_failing(rec
     md.psprops = np.array([2560.0, 73.0, 60.0, 1590.0, 185.0, 200.0, 90.0, 95.0, 57.0, 80.0])[:, None, None]
     md.peprops = np.array([171420.0, 9080.0, 9080.0, 0.32, 0.32, 0.45, 5290.0, 5290.0, 3130.0])[:, None, None]
     md.pdprops = np.full((8, 1, 1), np.finfo(float).max)
-    rng = np.random.default_rng([int(os.environ.get("TVK_SEARCH_SEED", "67")), 2012])
+    rng = np.random.default_rng([rng_seed(67), 2012])
     rays = [np.array([0, -1, -0.8903395038978937, 0, 0.45009407758542014, 0])]
     for _ in range(20):
         d = np.r_[0, -rng.uniform(0, 1, 2), rng.uniform(-1, 1, 3)]
@@ -409,3 +414,79 @@ def test_cuntze2012_through_matrix_cracking_never_reads_intact_after_failing(rec
                 last = (f, r)
     finally:
         md.psprops = md.peprops = md.pdprops = None
+
+
+def test_overflowing_eta_tn_reads_an_infinite_strength_s_limit_and_a_finite_one_s_overflow(record):
+    """Regression: with s22 = s33 = s and s12 = 10 at a0 = 89, eta tn passes the largest double from
+    s of about -1e307 (-1e308 for Wiegand's and Camanho's eta), and LaRC05, Wiegand and Camanho
+    with an infinite xc22 (Camanho: x23) read NaN at level 0. An infinite strength is its limit:
+    every plane carries tn = s and only the longitudinal shear 10 sin(theta), whose divisor is SL
+    once ST is infinite, so the exposure is (10/90)^2 = 1/81 (LaRC05) and 10/90 = 1/9 at every
+    compression, as at s = -100 and as at a large finite strength where nothing overflows. With the
+    strengths finite the divisor's overflow reads +inf, also with Camanho's unread xc22 infinite."""
+    inf = math.inf
+    limit = {"larc05": (lambda s, x, g: mc.mcrcklarc05(s, s, 10, 0, 0, 50, x, 90, a0=89, gsflag=g)[0], 1 / 81),
+             "wiegand": (lambda s, x, g: mc.mcrckwiegand(s, s, 10, 0, 0, 50, x, 90, a0=89, gsflag=g)[0], 1 / 9),
+             "camanho": (lambda s, x, g: mc.mcrckcamanho(s, s, 10, 0, 0, 50, 200, 90, x, a0=89, gsflag=g)[0], 1 / 9)}
+    for name, (call, exact) in limit.items():
+        for gsflag in (0, 1):
+            assert call(-100.0, 1e300, gsflag) == pytest.approx(exact, rel=1e-15), name
+            for s in (-100.0, -1e306, -1e307, -1.5e307, -1e308, -1.7976931348623157e308):
+                r = call(s, inf, gsflag)
+                assert record()[0] == 0 and r == pytest.approx(exact, rel=1e-15), (name, gsflag, s, r)
+            assert call(-1e308, 200.0, gsflag) == inf and record()[0] == 0, name
+    assert mc.mcrckcamanho(-1e307, -1e307, 10, 0, 0, 50, inf, 90, 60, a0=89)[0] == inf and record()[0] == 0
+    # An infinite x12 with a finite ST: the longitudinal term's limit is 0 whatever eta_T tn, and
+    # no transverse shear acts on these planes.
+    assert mc.mcrcklarc05(-1e308, -1e308, 10, 0, 0, 50, 200, inf, a0=89)[0] == 0.0 and record()[0] == 0
+
+
+def test_hashin1989_reads_its_unscaled_value_at_every_scale(record):
+    """Regression: the criterion is homogeneous of degree 0 in the stresses and strengths, but with
+    all of them scaled by 1e-200 or 1e-300 its products underflowed: a ply reading 1.0 read 0.0
+    with the "Negative root" note, and an intact one (0.93628) NaN at level 0. Each reads its
+    unscaled value at every scale: bit for bit under powers of two, to the inputs' rounding under
+    powers of ten; the unscaled values against the formula in 50 digits."""
+    import mpmath
+    mpmath.mp.dps = 50
+    x = (50.0, 200.0, 50.0, 200.0, 80.0, 80.0, 60.0)
+
+    def reference(s):
+        s22, s33, s12, s13, s23 = (mpmath.mpf(v) for v in s)
+        xt22, xc22, xt33, xc33, x12, x13, x23 = (mpmath.mpf(v) for v in x)
+        shear = (s23 ** 2 - s22 * s33) / x23 ** 2 + (s12 / x12) ** 2 + (s13 / x13) ** 2
+        i = s22 + s33
+        if i >= 0:
+            return mpmath.sqrt(i ** 2 / (xt22 * xt33) + shear)
+        lin = (xc22 * xc33 / (4 * x23 ** 2) - 1) * (s22 / xc22 + s33 / xc33)
+        quad = i ** 2 / (4 * x23 ** 2) + shear
+        return (lin + mpmath.sqrt(lin ** 2 + 4 * quad)) / 2
+
+    for s in ((50.0, 0, 0, 0, 0), (-150.0, 0, 60, 0, 0), (-80.0, -30, 20, -15, 25), (30.0, -10, 5, 40, -20)):
+        base = mc.mcrckhashin1989(*s, *x)
+        assert base == pytest.approx(float(reference(s)), rel=1e-14) and record()[0] == 0, s
+        for k in (2.0 ** -1000, 2.0 ** -700, 2.0 ** 600, 2.0 ** 900):
+            assert mc.mcrckhashin1989(*(v * k for v in s), *(v * k for v in x)) == base and record()[0] == 0, (s, k)
+        for k in (1e-200, 1e-300, 1e200, 1e300):
+            r = mc.mcrckhashin1989(*(v * k for v in s), *(v * k for v in x))
+            assert r == pytest.approx(base, rel=1e-14) and record()[0] == 0, (s, k, r)
+    assert mc.mcrckhashin1989(50, 0, 0, 0, 0, *x) == 1.0
+
+
+def test_refusal_of_an_overflowing_friction_parameter_names_the_strength(record):
+    """An xc22 (Camanho: x23) so small that eta_L = eta_T SL/ST passes the largest double is refused
+    at -3, but the message said the fracture angle was not finite or at a multiple of 90 degrees,
+    at a0 = 53. It names the strength; an a0 at a multiple of 90 keeps its own message."""
+    s = (-60, 20, 35, 10, -15)
+    calls = {"MCrckLaRC05": ("xc22", lambda x, a0: mc.mcrcklarc05(*s, 73, x, 90, a0=a0)[0]),
+             "MCrckWiegand": ("xc22", lambda x, a0: mc.mcrckwiegand(*s, 73, x, 90, a0=a0)[0]),
+             "MCrckCamanho": ("x23", lambda x, a0: mc.mcrckcamanho(*s, 73, 185, 90, x, a0=a0)[0])}
+    for name, (strength, call) in calls.items():
+        for x in (0.0, 5e-324, 1e-310, 2.2250738585072014e-308):
+            assert math.isnan(call(x, 53.0)) and record() == (
+                -3, f"Error: friction parameters of {name} overflow at this {strength} and a0."), (name, x)
+            eh.rsxerr(1)
+        assert call(1e-300, 53.0) > 0 and record()[0] == 0, name  # eta_L about 1e300: still a value
+        assert math.isnan(call(185.0, 90.0)) and record() == (
+            -3, f"Error: fracture angle of {name} not finite or at a multiple of 90 degrees."), name
+        eh.rsxerr(1)
