@@ -471,7 +471,7 @@ TEST_F(PlyField, RefusedPointKeepsItsStateFieldsAndTheSharedTables) {
     *dp.at(4, 1) = 0.5;
     const V records(dp.data(), dp.data() + 12);
     const std::vector<V> sets = damage_sets();
-    const double crack[16] = {20, 0, 80, 0, 0, 0, 0, 0, 1e308, 0, 0, 0, 0, 0.5, 0.5, 0.5};  // strain 22 of 1e308
+    const double crack[16] = {20, 0, 80, 0, 0, 0, 0, 0, 1.6e308, 0, 0, 0, 0, 0.5, 0.5, 0.5};  // strain 22 of 1.6e308
     double lengths[16] = {20, 1, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, nan, 0.5, 0.5};
     for (int c = 0; c < 5; ++c) {
         FieldPoint p;
