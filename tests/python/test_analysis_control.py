@@ -352,6 +352,16 @@ def test_cycle_word_that_is_not_a_number_is_reported(tmp_path):
     assert t.shokriehdata.cycles[0, 2] == 1.0 and errstat() == -2
 
 
+def first_cycle_read(tmp_path, msg, old):
+    """The cycle number and error level after the first increment of a job whose message file
+    holds `msg`, the number being `old` before it."""
+    job_folder(tmp_path, msg=msg)
+    uext(0)
+    t.shokriehdata.cycles[0, 2] = old
+    uext(1, kstep=3, kinc=1)
+    return t.shokriehdata.cycles[0, 2], errstat()
+
+
 @pytest.mark.parametrize("msg, old, number, level", [
     (" CYCLE 1200\n CYCLE 1300\n", 40.0, 1300.0, 0),          # the last record ends the file
     ("CYCLE 1500", 40.0, 1500.0, 0),                          # ... without a line end
@@ -360,11 +370,7 @@ def test_cycle_word_that_is_not_a_number_is_reported(tmp_path):
     (" CYCLE / 1300\n", 0.0, 1.0, -2),
 ])
 def test_cycle_record_that_ends_the_message_file_gives_its_number(tmp_path, msg, old, number, level):
-    job_folder(tmp_path, msg=msg)
-    uext(0)
-    t.shokriehdata.cycles[0, 2] = old
-    uext(1, kstep=3, kinc=1)
-    assert t.shokriehdata.cycles[0, 2] == number and errstat() == level
+    assert first_cycle_read(tmp_path, msg, old) == (number, level)
     # the file grows while the analysis runs: the next increment reads its new last record
     with open(tmp_path / "job" / "job.msg", "a") as f:
         f.write("\n  CYCLE 1800")
@@ -385,11 +391,7 @@ def test_cycle_record_that_ends_the_message_file_gives_its_number(tmp_path, msg,
     (" X\tCYCLE 1250\n", 40.0, 40.0, 0),                 # not the first word: no CYCLE record
 ])
 def test_cycle_record_nonpositive_or_behind_a_mark_or_tab(tmp_path, msg, old, number, level):
-    job_folder(tmp_path, msg=msg)
-    uext(0)
-    t.shokriehdata.cycles[0, 2] = old
-    uext(1, kstep=3, kinc=1)
-    assert t.shokriehdata.cycles[0, 2] == number and errstat() == level
+    assert first_cycle_read(tmp_path, msg, old) == (number, level)
 
 
 def load_shell_model(tmp_path, deck=DECK):
