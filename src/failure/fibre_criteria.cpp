@@ -361,7 +361,7 @@ void FBLaRC05(double* rfb, const double* s11, const double* s22, const double* s
     };
     *rfb = larc05_fibre(s, *xt11, *xt22, a0, sainc, gsflag, fcl, make_kinking,
                         "Error: stress of FBLaRC05 is not finite.", "FBLaRC05",
-                        {{"xc11", *xc11, true}, {"xc22", *xc22, true}, {"x12", *x12, true}, {"xt22", *xt22, false},
+                        {{"xc11", *xc11, true}, {"xc22", *xc22, true}, {"x12", *x12, true}, {"xt22", *xt22, true},
                          {"g12", *g12, false}});
 }
 
@@ -381,7 +381,7 @@ void FBLaRC05_is(double* rfb, const double* s11, const double* s22, const double
     auto make_kinking = [&] { return kinking(angle_r(a0, default_a0_r), x23, x12, xc11, *g12); };
     *rfb = larc05_fibre(s, xt11, xt22, a0, sainc, gsflag, fcl, make_kinking,
                         "Error: stress of FBLaRC05_is is not finite.", "FBLaRC05_is",
-                        {{"xc11", xc11, true}, {"x23", x23, true}, {"x12", x12, true}, {"xt22", xt22, false},
+                        {{"xc11", xc11, true}, {"x23", x23, true}, {"x12", x12, true}, {"xt22", xt22, true},
                          {"g12", *g12, false}});
 }
 
@@ -408,7 +408,7 @@ void FBLaRC04(double* rfb, const double* s11, const double* s22, const double* s
     if (tvk::failure::refused_fracture_angle(*rfb, a0, "FBLaRC04") ||
         tvk::failure::refused_kink_strengths(*rfb,
                                              {{"xc11", *xc11, true}, {"xc22", *xc22, true}, {"x12", *x12, true},
-                                              {"xt22", *xt22, false}, {"g12", *g12, false}, {"e11", *e11, false},
+                                              {"xt22", *xt22, true}, {"g12", *g12, false}, {"e11", *e11, false},
                                               {"e22", *e22, false}, {"nu12", *nu12, false}},
                                              "FBLaRC04"))
         return;

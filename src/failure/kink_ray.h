@@ -107,8 +107,9 @@ inline double kink_friction_term(double a, double s, double eta_n) {
     return friction_term(a, s - eta_n);
 }
 
-// The strengths a kink band reads, by name: its misalignment and friction divisors (`divides`),
-// or only its terms. One that is zero or negative leaves the band without a misalignment or
+// The strengths a kink band reads, by name: its misalignment and the divisors of its terms
+// (`divides`: also xt22 of the tension term, which the band's ray reads at lower loads whatever
+// the reading's planes), or only its terms. One that is zero or negative leaves the band without a misalignment or
 // divides by it: the routine is refused at level -3 naming it ("Error: strength <name> of
 // <routine> is zero or negative."), r NaN. A NaN strength gives no exposure (r NaN, level 0),
 // even where no term reads it. True where r is set.
