@@ -143,6 +143,15 @@ void into_misalignment_frame(double* sm, const double* s, double phi);
 // untouched, where 1 - 4ab < 0: no misalignment balances these strengths and this friction.
 bool initial_misalignment(double& phic, double eta_l, double sl, double xc);
 
+// The initial misalignment phi_0 = phi_c - XC phi_c/g12 of the kink band, eta_L = eta_T SL/ST: as
+// initial_misalignment gives it where 4ab is finite, else in a form without overflow,
+// atan(2/(u + sqrt(u^2 - 4q))), u = XC/SL, q = a/b = (eta_T/ST) XC + 1, which reads an infinite
+// SL as its limit (u = 0). An infinite XC is its limit too: phi_c -> 0 and XC phi_c -> SL, so
+// phi_0 = -SL/g12. False, phi0 untouched, where no misalignment balances these strengths and this
+// friction, or where SL and XC are both infinite (the limit depends on how they grow).
+bool initial_misalignment_angle(double& phi0, double eta_t, double st, double eta_l, double sl, double xc,
+                                double g12);
+
 // The misalignment of the kink band phi = sign(t12) (g12 phi_0 + |s12|)/(g12 + s11 - s22), its
 // sign from the rotated shear t12. The band is unstable where the denominator is not positive or
 // |phi| >= pi/4: phi grows without bound towards the pole and changes sign past it. There the

@@ -33,6 +33,26 @@ bool initial_misalignment(double& phic, double eta_l, double sl, double xc) {
     return true;
 }
 
+bool initial_misalignment_angle(double& phi0, double eta_t, double st, double eta_l, double sl, double xc,
+                                double g12) {
+    double phic = 0.0;
+    if (std::isinf(xc)) {
+        if (std::isinf(sl)) return false;
+        phi0 = -sl / g12;
+        return true;
+    }
+    const double b = sl / xc;
+    if (std::isfinite(4.0 * (eta_l + b) * b)) {
+        if (!initial_misalignment(phic, eta_l, sl, xc)) return false;
+    } else {
+        const double u = xc / sl, q = (eta_t / st) * xc + 1.0, d = u * u - 4.0 * q;
+        if (!(d >= 0.0)) return false;
+        phic = std::atan(2.0 / (u + std::sqrt(d)));
+    }
+    phi0 = phic - xc * phic / g12;
+    return true;
+}
+
 KinkMisalignment kink_misalignment(double g12, double phi0, double s11, double s22, double s12) {
     constexpr double quarter = 0.25 * tvk::pi;
     const double num = g12 * phi0 + std::abs(s12), den = g12 + s11 - s22, phi = num / den;
@@ -114,6 +134,14 @@ struct Kinking {
     tvk::failure::KinkMisalignment misalignment(double s11, double s22, double s12) const {
         return tvk::failure::kink_misalignment(g12, phi0, s11, s22, s12);
     }
+    // The divisor SL - eta_L tn of the longitudinal term, or, where SL is infinite (eta_L then 0:
+    // its term is 0, the limit), ST - eta_T tn, which has its sign.
+    double dl(double tn) const { return std::isinf(sl) ? st - eta_t * tn : sl - eta_l * tn; }
+    // The longitudinal friction term of the kink measures, tractions a.
+    tvk::failure::KinkTerms::Friction longitudinal(const tvk::failure::FrameTrig& a) const {
+        if (std::isinf(sl)) return {a, st, eta_t, true};
+        return {a, sl, eta_l};
+    }
 };
 
 Kinking kinking(double a0_r, double st, double sl, double xc, double g12) {
@@ -123,9 +151,10 @@ Kinking kinking(double a0_r, double st, double sl, double xc, double g12) {
     k.sl = sl;
     k.eta_l = k.eta_t * sl / st;
     k.g12 = g12;
-    double phic = 0.0;
-    k.has_misalignment = tvk::failure::initial_misalignment(phic, k.eta_l, sl, xc);
-    k.phi0 = phic - xc * phic / g12;
+    k.has_misalignment = tvk::failure::initial_misalignment_angle(k.phi0, k.eta_t, st, k.eta_l, sl, xc, g12);
+    // An infinite SL: the divisor SL - eta_L tn = (SL/ST)(ST - eta_T tn) grows without bound (but
+    // at the pole of ST, whose own term reads it), so its term is 0, the limit.
+    if (std::isinf(sl)) k.eta_l = 0.0;
     return k;
 }
 
@@ -214,7 +243,7 @@ struct Larc05Band {
         const tvk::failure::MisalignedStress m(sp, std::copysign(1.0, sp[3]));
         tvk::failure::KinkTerms t;
         t.n = m.s22;
-        t.f[0] = {m.s12, k.sl, k.eta_l};
+        t.f[0] = k.longitudinal(m.s12);
         t.f[1] = {m.s23, k.st, k.eta_t};
         t.nf = 2;
         t.tension = true;
@@ -231,7 +260,9 @@ struct Larc05Band {
         const double c = 0.5 * (s[1] + s[2]), rad = std::hypot(0.5 * (s[1] - s[2]), s[5]), lo = c - rad, hi = c + rad;
         const double h = 0.5 * std::max(std::abs(s[0] - lo), std::abs(s[0] - hi));
         const double nlo = std::min(std::min(lo, s[0]) - tau * w, 0.0), nhi = std::max(std::max(hi, s[0]) + tau * w, 0.0);
-        return tvk::failure::friction_bound(tau + h * w, k.sl, k.eta_l, nlo, nhi) +
+        const double tl = tau + h * w;
+        return (std::isinf(k.sl) ? tvk::failure::unbounded_friction_bound(tl, k.st, k.eta_t, nlo, nhi)
+                                 : tvk::failure::friction_bound(tl, k.sl, k.eta_l, nlo, nhi)) +
                tvk::failure::friction_bound(std::hypot(tau, rad), k.st, k.eta_t, nlo, nhi) + tension_term(nhi, xt22);
     }
     // The reading: the exposure, and whether a plane read passed a pole (a friction divisor that
@@ -244,7 +275,7 @@ struct Larc05Band {
             double sp[6], sm[6];
             plane(sp, psi);
             tvk::failure::into_misalignment_frame(sm, sp, std::copysign(1.0, sp[3]) * magnitude);
-            const double tn = sm[1], tl = sm[3], tt = sm[5], dl = k.sl - k.eta_l * tn, dt = k.st - k.eta_t * tn;
+            const double tn = sm[1], tl = sm[3], tt = sm[5], dl = k.dl(tn), dt = k.st - k.eta_t * tn;
             if ((std::abs(tl) > zero && !(dl > 0.0)) || (std::abs(tt) > zero && !(dt > 0.0))) pole = true;
             const double v = tvk::failure::kink_friction_term(tl, k.sl, k.eta_l * tn) +
                              tvk::failure::kink_friction_term(tt, k.st, k.eta_t * tn) + tension_term(tn, xt22);
@@ -301,8 +332,19 @@ double larc05_fibre(const double* s, double xt11, double xt22, const double* a0,
         return r;
     const Kinking k = make_kinking();
     if (!k.has_misalignment) return tvk::failure::refuse_misalignment(name);
-    return larc05_kinking(s, k, xt22, tvk::failure::search_step(sainc, default_sainc_r), gsflag ? *gsflag : 0,
-                         name);
+    const double sainc_r = tvk::failure::search_step(sainc, default_sainc_r);
+    const int mode = gsflag ? *gsflag : 0;
+    const double eta = std::max(std::abs(k.eta_t), std::abs(k.eta_l));
+    if (const int n = tvk::failure::kink_scale(s, 6, eta, {k.st, k.sl, k.g12, xt22}); n > 0) {
+        double ss[6];
+        for (int i = 0; i < 6; ++i) ss[i] = std::ldexp(s[i], -n);
+        Kinking ks = k;
+        ks.st = std::ldexp(k.st, -n);
+        ks.sl = std::ldexp(k.sl, -n);
+        ks.g12 = std::ldexp(k.g12, -n);
+        return larc05_kinking(ss, ks, std::ldexp(xt22, -n), sainc_r, mode, name);
+    }
+    return larc05_kinking(s, k, xt22, sainc_r, mode, name);
 }
 
 }  // namespace
@@ -319,7 +361,7 @@ void FBLaRC05(double* rfb, const double* s11, const double* s22, const double* s
     };
     *rfb = larc05_fibre(s, *xt11, *xt22, a0, sainc, gsflag, fcl, make_kinking,
                         "Error: stress of FBLaRC05 is not finite.", "FBLaRC05",
-                        {{"xc11", *xc11, true}, {"xc22", *xc22, true}, {"x12", *x12, true}, {"xt22", *xt22, false},
+                        {{"xc11", *xc11, true}, {"xc22", *xc22, true}, {"x12", *x12, true}, {"xt22", *xt22, true},
                          {"g12", *g12, false}});
 }
 
@@ -339,7 +381,7 @@ void FBLaRC05_is(double* rfb, const double* s11, const double* s22, const double
     auto make_kinking = [&] { return kinking(angle_r(a0, default_a0_r), x23, x12, xc11, *g12); };
     *rfb = larc05_fibre(s, xt11, xt22, a0, sainc, gsflag, fcl, make_kinking,
                         "Error: stress of FBLaRC05_is is not finite.", "FBLaRC05_is",
-                        {{"xc11", xc11, true}, {"x23", x23, true}, {"x12", x12, true}, {"xt22", xt22, false},
+                        {{"xc11", xc11, true}, {"x23", x23, true}, {"x12", x12, true}, {"xt22", xt22, true},
                          {"g12", *g12, false}});
 }
 
@@ -366,7 +408,7 @@ void FBLaRC04(double* rfb, const double* s11, const double* s22, const double* s
     if (tvk::failure::refused_fracture_angle(*rfb, a0, "FBLaRC04") ||
         tvk::failure::refused_kink_strengths(*rfb,
                                              {{"xc11", *xc11, true}, {"xc22", *xc22, true}, {"x12", *x12, true},
-                                              {"xt22", *xt22, false}, {"g12", *g12, false}, {"e11", *e11, false},
+                                              {"xt22", *xt22, true}, {"g12", *g12, false}, {"e11", *e11, false},
                                               {"e22", *e22, false}, {"nu12", *nu12, false}},
                                              "FBLaRC04"))
         return;
@@ -375,12 +417,23 @@ void FBLaRC04(double* rfb, const double* s11, const double* s22, const double* s
         *rfb = tvk::failure::refuse_misalignment("FBLaRC04");
         return;
     }
+    // Stresses or strengths near the largest double: the same measure, scaled (kink_scale). The
+    // moduli e11, e22 are not scaled: c13 (s13/x12)^2 reads them with the stress ratio.
+    const double ply_s[6] = {*s11, *s22, *s33, *s12, *s13, *s23};
+    if (const int n = tvk::failure::kink_scale(ply_s, 6, k.eta_l, {*xc11, *xc22, *x12, *xt22, *g12}); n > 0) {
+        double v[12];
+        const double* in[12] = {s11, s22, s33, s12, s13, s23, xt11, xc11, xt22, xc22, x12, g12};
+        for (int i = 0; i < 12; ++i) v[i] = std::ldexp(*in[i], -n);
+        FBLaRC04(rfb, v, v + 1, v + 2, v + 3, v + 4, v + 5, v + 6, v + 7, v + 8, v + 9, v + 10, e11, e22, v + 11, nu12,
+                 gc, a0, fcl);
+        return;
+    }
     // The measure in the frame of the band's misalignment (sp): where the normal traction is
     // compressive the friction term, else the tension form.
     const double c13 = 1.0 / *e22 - sq(*nu12) / *e11;
     auto measure = [&](const double* sm) {
         const double s22m = sm[1], s12m = sm[3], s13m = sm[4];
-        if (s22m < 0.0) return tvk::failure::friction_term(s12m, *x12 - k.eta_l * s22m);
+        if (s22m < 0.0) return tvk::failure::kink_friction_term(s12m, *x12, k.eta_l * s22m);
         const double r = s22m / *xt22;
         return (1.0 - g) * r + g * r * r + sq(s12m / *x12) + c13 * sq(s13m / *x12);
     };
@@ -388,11 +441,11 @@ void FBLaRC04(double* rfb, const double* s11, const double* s22, const double* s
     tvk::failure::into_misalignment_frame(sm, sp, band.angle(sp[3]));
     const double ply[6] = {*s11, *s22, *s33, *s12, *s13, *s23};  // sp has its invariants
     const double zero = tvk::failure::rounding_of_zero(ply);
-    const bool pole = sm[1] < 0.0 && std::abs(sm[3]) > zero && !(*x12 - k.eta_l * sm[1] > 0.0);
+    const bool pole = sm[1] < 0.0 && std::abs(sm[3]) > zero && !(k.dl(sm[1]) > 0.0);
     Larc04Band b{tvk::failure::KinkRay(ply, k.g12, k.phi0), {}};
     const tvk::failure::MisalignedStress m(sp, std::copysign(1.0, sp[3]));
     b.t.n = m.s22;
-    b.t.f[0] = {m.s12, *x12, k.eta_l};
+    b.t.f[0] = k.longitudinal(m.s12);
     b.t.nf = 1;
     b.t.larc04 = b.t.tension = true;
     b.t.yt = *xt22;

@@ -107,8 +107,9 @@ inline double kink_friction_term(double a, double s, double eta_n) {
     return friction_term(a, s - eta_n);
 }
 
-// The strengths a kink band reads, by name: its misalignment and friction divisors (`divides`),
-// or only its terms. One that is zero or negative leaves the band without a misalignment or
+// The strengths a kink band reads, by name: its misalignment and the divisors of its terms
+// (`divides`: also xt22 of the tension term, which the band's ray reads at lower loads whatever
+// the reading's planes), or only its terms. One that is zero or negative leaves the band without a misalignment or
 // divides by it: the routine is refused at level -3 naming it ("Error: strength <name> of
 // <routine> is zero or negative."), r NaN. A NaN strength gives no exposure (r NaN, level 0),
 // even where no term reads it. True where r is set.
@@ -118,6 +119,30 @@ struct KinkStrength {
     bool divides;
 };
 bool refused_kink_strengths(double& r, std::initializer_list<KinkStrength> strengths, const char* routine);
+
+// The kink-band measures are homogeneous of degree 0 in the stresses, strengths and moduli
+// together (the misalignment and every term are ratios of them, eta and phi_0 are pure numbers):
+// scaled by a power of two, exactly, they read the same. Where the stresses times the friction
+// coefficient eta (the larger in magnitude), or a strength, come so near the largest double that
+// the sums and products of the band (turned stresses, eta tn, the ray's bounds, which multiply two
+// stresses) could overflow, kink_scale gives n > 0 such that their scale by 2^-n stays below 2^480;
+// 0 where no scale is needed, or where one of `sizes` (the strengths and moduli the band reads)
+// would lose bits to underflow, so that scaling would change the reading.
+inline int kink_scale(const double* s, int ns, double eta, std::initializer_list<double> sizes) {
+    constexpr int top = 480, limit = 500;
+    double m = 0.0;
+    for (int i = 0; i < ns; ++i)
+        if (std::isfinite(s[i])) m = std::max(m, std::abs(s[i]));
+    int e = m > 0.0 ? std::ilogb(m) : -2000;
+    if (std::isfinite(eta) && std::abs(eta) >= 1.0) e += std::ilogb(eta) + 1;
+    for (double x : sizes)
+        if (std::isfinite(x) && x > 0.0) e = std::max(e, std::ilogb(x));
+    if (e <= limit) return 0;
+    const int n = e - top;
+    for (double x : sizes)
+        if (std::isfinite(x) && x != 0.0 && std::ldexp(std::ldexp(x, -n), n) != x) return 0;
+    return n;
+}
 
 // The range of k dmu/dk over the loads [ka, kb]: k/(g12 + k dss)^2 grows up to k = g12/dss and
 // falls beyond, so its range is that of its ends and, between them, of that load (the ends'
@@ -137,9 +162,14 @@ inline Range turn_rate(const KinkRay& ray, double ka, double kb) {
 // the LaRC04 fibre measure: the first friction term where n < 0, else (1 - g) r + g r^2 +
 // (k a1/x12)^2 + c13 (k a13/x12)^2, r = k n/yt.
 struct KinkTerms {
+    // A friction term (k a/(s - eta k n))^2; `unbounded` where its strength is infinite and its
+    // divisor an unbounded multiple of s - eta k n (SL - eta_L tn = (SL/ST)(ST - eta_T tn), s and
+    // eta then ST and eta_T): the term is 0, its limit, where s - eta k n > 0, a passed pole where
+    // it is not.
     struct Friction {
         FrameTrig a;
         double s, eta;
+        bool unbounded = false;
     };
     FrameTrig n;
     // A numerator at most `zero` at the load 1 is the rounding of 0 (a stress without shear
@@ -189,6 +219,7 @@ inline double kink_node_measure(const KinkTerms& t, const KinkNode& q) {
     auto friction = [&](int i) {
         const double a = q.k * q.a[i], d = t.f[i].s - t.f[i].eta * n;
         if (!(d > 0.0)) return std::abs(a) <= q.k * t.zero ? 0.0 : inf;
+        if (t.f[i].unbounded) return 0.0;
         return kink_friction_term(a, t.f[i].s, t.f[i].eta * n);
     };
     if (t.larc04 && !(n < 0.0)) {
@@ -280,6 +311,7 @@ inline double stretch_bound(const KinkTerms& t, const KinkRay& ray, const KinkNo
         if (std::isinf(f.s)) return std::isfinite(f.eta * kn.lo) && std::isfinite(f.eta * kn.hi) ? 0.0 : inf;
         const Range d = Range{f.s, f.s} + kn * (-f.eta);
         if (!(d.lo > 0.0)) return umax <= t.zero ? 0.0 : inf;
+        if (f.unbounded) return 0.0;
         if (u.lo > 0.0 || u.hi < 0.0) {
             // The path derivative of k|a|/(s - eta k n) has the sign of
             // |a| s + k mu'(sgn(a) a' (s - eta k n) + eta k |a| n'): where it keeps its sign over
@@ -373,6 +405,12 @@ inline double friction_bound(double a, double s, double eta, double nlo, double 
     const double d = std::min(s - eta * nlo, s - eta * nhi);
     if (!(d > 0.0)) return std::numeric_limits<double>::infinity();
     return (a / d) * (a / d);
+}
+
+// friction_bound of a friction term whose strength is infinite (KinkTerms::Friction::unbounded):
+// 0 where the divisor s - eta n stays positive, else +inf.
+inline double unbounded_friction_bound(double a, double s, double eta, double nlo, double nhi) {
+    return std::isinf(friction_bound(a, s, eta, nlo, nhi)) ? std::numeric_limits<double>::infinity() : 0.0;
 }
 
 // sin 2mu of the largest frame angle of the ray's loads [k_lo, 1] (mu is monotone in k).

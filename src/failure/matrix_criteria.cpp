@@ -236,7 +236,9 @@ struct Larc04Band {
         const double lo = std::min(sp[0], sp[1]) - p12 * w, hi = std::max(sp[0], sp[1]) + p12 * w;
         const double tl = std::hypot(p12 + h * w, q), tt = std::hypot(q, 0.5 * std::max(std::abs(sp[2] - lo), std::abs(sp[2] - hi)));
         const double nlo = std::min(std::min(lo, sp[2]) - q, 0.0), nhi = std::max(std::max(hi, sp[2]) + q, 0.0);
-        return tvk::failure::friction_bound(tt, p.st, p.eta_t, nlo, nhi) + tvk::failure::friction_bound(tl, p.sl, p.eta_l, nlo, nhi);
+        return tvk::failure::friction_bound(tt, p.st, p.eta_t, nlo, nhi) +
+               (std::isinf(p.sl) ? tvk::failure::unbounded_friction_bound(tl, p.st, p.eta_t, nlo, nhi)
+                                 : tvk::failure::friction_bound(tl, p.sl, p.eta_l, nlo, nhi));
     }
     // The tractions of the plane theta through the band's fibre direction.
     tvk::failure::KinkTerms terms(double theta) const {
@@ -245,7 +247,9 @@ struct Larc04Band {
         tvk::failure::KinkTerms t;
         t.n = m.s33 * (c * c) + m.s22 * (s * s) + m.s23 * (-2.0 * s * c);
         t.f[0] = {m.s23 * (c * c - s * s) + (m.s33 + m.s22 * -1.0) * (s * c), p.st, p.eta_t};
-        t.f[1] = {m.s13 * c + m.s12 * -s, p.sl, p.eta_l};
+        const tvk::failure::FrameTrig tl = m.s13 * c + m.s12 * -s;
+        t.f[1] = std::isinf(p.sl) ? tvk::failure::KinkTerms::Friction{tl, p.st, p.eta_t, true}
+                                  : tvk::failure::KinkTerms::Friction{tl, p.sl, p.eta_l};
         t.nf = 2;
         t.zero = zero;
         return t;
@@ -315,9 +319,10 @@ void MCrckLaRC04(double* rmc, const double* s11, const double* s22, const double
     // the rounding of 0 in the turned stress).
     const double ply[6] = {*s11, *s22, *s33, *s12, *s13, *s23};
     const double zero = tvk::failure::rounding_of_zero(ply);
+    // An infinite SL: SL - eta_L tn = (SL/ST)(ST - eta_T tn) has the sign of ST - eta_T tn.
     auto passed_pole = [&](const Traction& t) {
-        return (std::abs(t.t) > zero && !(p.st - p.eta_t * t.n > 0.0)) ||
-               (std::abs(t.l) > zero && !(p.sl - p.eta_l * t.n > 0.0));
+        const double dl = std::isinf(p.sl) ? p.st - p.eta_t * t.n : p.sl - p.eta_l * t.n;
+        return (std::abs(t.t) > zero && !(p.st - p.eta_t * t.n > 0.0)) || (std::abs(t.l) > zero && !(dl > 0.0));
     };
     // The search over [lo, lo + 2 pi) of the planes of s, with the planes the friction divisor
     // shapes as candidates; `pole` (where given) is set where a plane read passed its pole. The
@@ -360,16 +365,28 @@ void MCrckLaRC04(double* rmc, const double* s11, const double* s22, const double
                                               {"g12", *g12, false}},
                                              "MCrckLaRC04"))
         return;
-    const double xc = *xc11;
-    double phic = 0.0;
-    if (!tvk::failure::initial_misalignment(phic, p.eta_l, p.sl, xc))
+    double phi0 = 0.0;
+    if (!tvk::failure::initial_misalignment_angle(phi0, p.eta_t, p.st, p.eta_l, p.sl, *xc11, *g12))
         return void(*rmc = tvk::failure::refuse_misalignment("MCrckLaRC04"));
-    const double phi0 = phic - xc * phic / *g12;
     // The search in the frame of the band's misalignment (sp); `pole` as in the kink plane of
     // FBLaRC05: a plane read whose friction divisor is not positive under a numerator that is not
     // 0 passed its pole at a lower load.
     const int mode = gsflag ? *gsflag : 0;
-    const Larc04Band b{tvk::failure::KinkRay(ply, *g12, phi0), sp, p, step, default_step, mode, zero};
+    // An infinite SL: the term of tL over (SL/ST)(ST - eta_T tn) is 0, its limit, as in the reading.
+    ActionPlane pb = p;
+    if (std::isinf(pb.sl)) pb.eta_l = 0.0;
+    // Stresses or strengths near the largest double: the same measure, scaled (kink_scale); the band
+    // reads neither xt11, xt22 nor the moduli e11, e22.
+    const double eta = std::max(std::abs(pb.eta_t), std::abs(pb.eta_l));
+    if (const int n = tvk::failure::kink_scale(ply, 6, eta, {*xc11, *xc22, *x12, *g12}); n > 0) {
+        double v[12];
+        const double* in[12] = {s11, s22, s33, s12, s13, s23, xt11, xc11, xt22, xc22, x12, g12};
+        for (int i = 0; i < 12; ++i) v[i] = std::ldexp(*in[i], -n);
+        MCrckLaRC04(rmc, v, v + 1, v + 2, v + 3, v + 4, v + 5, v + 6, v + 7, v + 8, v + 9, v + 10, e11, e22, v + 11,
+                    nu12, gc, a0, outtheta, sainc, fcl, gsflag);
+        return;
+    }
+    const Larc04Band b{tvk::failure::KinkRay(ply, *g12, phi0), sp, pb, step, default_step, mode, zero};
     // Past the kink band's instability the fibre has failed, and the matrix in the band with it.
     const tvk::failure::KinkMisalignment band = tvk::failure::kink_misalignment(*g12, phi0, *s11, *s22, *s12);
     bool pole = false;
