@@ -182,7 +182,7 @@ double half_friction(const double* a0) {
 // Where the friction parameters p carry finite strengths past the largest double (ST about
 // xc22/(2 a0) at an a0 so near 0; eta_L = eta_T SL/ST at a strength ST so small, down to 0), as
 // eta_T itself does nearer still to a0 = 0, criterion `name` is refused at level -3 (true, NaN in
-// r), the message naming `strength`, the strength ST comes from: the limit is not what the
+// r), the message naming `strength`, the strength ST comes from (and x12 where eta_L overflows): the limit is not what the
 // overflowed values read (an infinite ST made eta_L 0, not -SL/xc22). `finite_st` tells whether
 // that strength is finite (an infinite one is ST's limit).
 bool refused_friction(double& r, const ActionPlane& p, bool finite_st, const char* name,
@@ -190,8 +190,9 @@ bool refused_friction(double& r, const ActionPlane& p, bool finite_st, const cha
     const bool st_over = finite_st && !std::isfinite(p.st);
     const bool eta_l_over = std::isfinite(p.st) && std::isfinite(p.sl) && !std::isfinite(p.eta_l);
     if (!(st_over || eta_l_over)) return false;
-    tvk::report(-3, std::string("Error: friction parameters of ") + name + " overflow at this " + strength +
-                        " and a0.");
+    // eta_L overflows from a small ST or a vast SL (x12): both strengths are named.
+    tvk::report(-3, std::string("Error: friction parameters of ") + name + " overflow at this " +
+                        (st_over ? "" : "x12, ") + strength + " and a0.");
     r = std::numeric_limits<double>::quiet_NaN();
     return true;
 }

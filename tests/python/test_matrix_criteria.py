@@ -2,6 +2,7 @@
 scan, the angle and tension-flag rules, and the mended faults (Cuntze short-cuts and E1,
 non-advancing search steps)."""
 import math
+import sys
 
 import mpmath
 import numpy as np
@@ -484,9 +485,17 @@ def test_refusal_of_an_overflowing_friction_parameter_names_the_strength(record)
     for name, (strength, call) in calls.items():
         for x in (0.0, 5e-324, 1e-310, 2.2250738585072014e-308):
             assert math.isnan(call(x, 53.0)) and record() == (
-                -3, f"Error: friction parameters of {name} overflow at this {strength} and a0."), (name, x)
+                -3, f"Error: friction parameters of {name} overflow at this x12, {strength} and a0."), (name, x)
             eh.rsxerr(1)
         assert call(1e-300, 53.0) > 0 and record()[0] == 0, name  # eta_L about 1e300: still a value
         assert math.isnan(call(185.0, 90.0)) and record() == (
             -3, f"Error: fracture angle of {name} not finite or at a multiple of 90 degrees."), name
         eh.rsxerr(1)
+    # a vast x12 overflows eta_L = eta_T SL/ST as well
+    big = sys.float_info.max
+    assert math.isnan(mc.mcrcklarc04(-60, -20, 35, 10, -15, 0, 2560, 1590, 73, 185, big, 140e3, 9e3, 5e3, 0.3,
+                                     a0=75.0)[0]) and record() == (
+        -3, "Error: friction parameters of MCrckLaRC04 overflow at this x12, xc22 and a0.")
+    eh.rsxerr(1)
+    assert mc.mcrcklarc04(-60, -20, 35, 10, -15, 0, 2560, 1590, 73, 185, 1e300, 140e3, 9e3, 5e3, 0.3,
+                          a0=75.0)[0] >= 0 and record()[0] == 0
