@@ -32,7 +32,7 @@ struct AngleMaximum {
 // maxima among them (see largest_maximum): beside a cusp, kink or jump, and where the measure
 // changes form, a sharp maximum can sit between the points the golden section has.
 struct CandidatePlanes {
-    static constexpr int capacity = 6;
+    static constexpr int capacity = 8;
     std::array<AngleMaximum, capacity> at{};
     int n = 0;
     void add(double angle, double value) {
