@@ -100,7 +100,7 @@ struct PlyStress {
         if (!(m + r > 0.0 && std::isfinite(m + r)) || (s12 == 0.0 && s13 == 0.0)) return;
         const double tl_zero = std::atan2(s13, s12);  // tl = s13 cos theta - s12 sin theta
         auto peak = [&](double a, double b) {
-            const auto at = tvk::failure::golden_peak(value, a, b, 24);
+            const auto at = tvk::failure::golden_peak(value, a, b, 20);
             const double theta = at.angle + std::ceil((lo - at.angle) / tvk::pi) * tvk::pi;
             if (theta >= lo && theta <= hi) c.add(theta, at.value);
         };
