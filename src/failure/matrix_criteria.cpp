@@ -92,7 +92,7 @@ struct PlyStress {
     // zero. A point of the search's last bracket (up to about half the step from the peak) can read
     // a percent below it, and the closing parabola does not reach it. Each stretch of planes with
     // tn > 0 between those zeros (the whole half turn between two zeros of tl where tn > 0 on every
-    // plane) has its peak found by a golden section, to c.add(theta, value) with theta in
+    // plane) has its peak found by a golden section, to c.add_peak(theta, value) with theta in
     // [lo, lo + pi] (and <= hi).
     template <class V>
     void tension_shear_peaks(tvk::failure::CandidatePlanes& c, double lo, double hi, V&& value) const {
@@ -102,7 +102,7 @@ struct PlyStress {
         auto peak = [&](double a, double b) {
             const auto at = tvk::failure::golden_peak(value, a, b, 20);
             const double theta = at.angle + std::ceil((lo - at.angle) / tvk::pi) * tvk::pi;
-            if (theta >= lo && theta <= hi) c.add(theta, at.value);
+            if (theta >= lo && theta <= hi) c.add_peak(theta, at.value);
         };
         if (!(m < r)) {  // tn >= m - r >= 0 on every plane
             peak(tl_zero, tl_zero + tvk::pi);
