@@ -608,9 +608,10 @@ void MCrckCamanho(double* rmc, const double* s22, const double* s33, const doubl
     auto friction_and_tn_zero = s.friction_and_tn_zero_planes(value, eta, st, step);
     // In tension the term l2 g2 n, that is tl^2 tn g2/(sl^2 st), dominates where g2 times the
     // largest n reaches 1 (a steep fracture angle, eta large): the peaks it makes are named.
-    const double tn_max = 0.5 * (s.s22 + s.s33) + std::hypot(0.5 * (s.s33 - s.s22), s.s23);
     auto kinks = [&](tvk::failure::CandidatePlanes& c) {
         friction_and_tn_zero(c);
+        if (!(g2 > 0.0)) return;
+        const double tn_max = 0.5 * (s.s22 + s.s33) + std::hypot(0.5 * (s.s33 - s.s22), s.s23);
         if (g2 * (tn_max / st) >= 1.0) s.tension_shear_peaks(c, 0.0, tvk::pi, value);
     };
     // The measure does not read xc22: it gives no exposure where it is NaN, and otherwise does not
