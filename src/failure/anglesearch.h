@@ -38,6 +38,13 @@ struct CandidatePlanes {
     void add(double angle, double value) {
         if (n < capacity) at[n++] = {angle, value};
     }
+    // Peaks a criterion has already found (at most two): they compete as values only, after the
+    // rest of the search, whose evaluations they leave as they were.
+    std::array<AngleMaximum, 2> peak{};
+    int npeaks = 0;
+    void add_peak(double angle, double value) {
+        if (npeaks < 2) peak[npeaks++] = {angle, value};
+    }
 };
 
 // The largest value of f over [a, b] that a golden section of `iterations` steps finds (for a
@@ -538,6 +545,8 @@ AngleMaximum maximise_over_angle(F&& f, double lo, double hi, double step, int g
         refine_around(m, std::max(lo, m.angle - scan_step), std::min(hi, m.angle + scan_step));
         if (best.value > m.value) m = best;
     }
+    for (int i = 0; i < c.npeaks; ++i)
+        if (c.peak[i].value > m.value) m = c.peak[i];
     return m;
 }
 

@@ -86,6 +86,38 @@ struct PlyStress {
                          V&& value) const {
         tvk::failure::friction_planes(c, s22, s33, s23, lo, hi, eta, st, width, value);
     }
+    // The peaks of a tension measure dominated by a term in tl^2 tn: between a plane where tn
+    // vanishes and the next where tl does, such a measure behaves as |tl| sqrt(tn), a maximum whose
+    // relative curvature is about 7/L^2 for zeros L apart and whose slope steepens towards tn's
+    // zero. A point of the search's last bracket (up to about half the step from the peak) can read
+    // a percent below it, and the closing parabola does not reach it. Each stretch of planes with
+    // tn > 0 between those zeros (the whole half turn between two zeros of tl where tn > 0 on every
+    // plane) has its peak found by a golden section, to c.add_peak(theta, value) with theta in
+    // [lo, lo + pi] (and <= hi).
+    template <class V>
+    void tension_shear_peaks(tvk::failure::CandidatePlanes& c, double lo, double hi, V&& value) const {
+        const double m = 0.5 * (s22 + s33), p = 0.5 * (s33 - s22), r = std::hypot(p, s23);
+        if (!(m + r > 0.0 && std::isfinite(m + r)) || (s12 == 0.0 && s13 == 0.0)) return;
+        const double tl_zero = std::atan2(s13, s12);  // tl = s13 cos theta - s12 sin theta
+        auto peak = [&](double a, double b) {
+            const auto at = tvk::failure::golden_peak(value, a, b, 20);
+            const double theta = at.angle + std::ceil((lo - at.angle) / tvk::pi) * tvk::pi;
+            if (theta >= lo && theta <= hi) c.add_peak(theta, at.value);
+        };
+        if (!(m < r)) {  // tn >= m - r >= 0 on every plane
+            peak(tl_zero, tl_zero + tvk::pi);
+            return;
+        }
+        // tn > 0 where |2 theta + phi| < acos(-m/r), a stretch shorter than a half turn.
+        const double a = std::acos(-m / r), phi = std::atan2(s23, p), z1 = 0.5 * (-a - phi), z2 = 0.5 * (a - phi);
+        const double l = tl_zero + std::ceil((z1 - tl_zero) / tvk::pi) * tvk::pi;
+        if (l > z1 && l < z2) {
+            peak(z1, l);
+            peak(l, z2);
+        } else {
+            peak(z1, z2);
+        }
+    }
     // The candidates over [0, pi] of a measure whose form changes where tn changes sign and that
     // divides by the friction divisor st - eta tn.
     template <class V>
@@ -591,7 +623,15 @@ void MCrckCamanho(double* rmc, const double* s22, const double* s33, const doubl
     };
     // The formula changes where tn changes sign, and the slope of the measure jumps there; in
     // compression it divides by the friction divisor x23 - eta tn, as LaRC05's measure.
-    auto kinks = s.friction_and_tn_zero_planes(value, eta, st, step);
+    auto friction_and_tn_zero = s.friction_and_tn_zero_planes(value, eta, st, step);
+    // In tension the term l2 g2 n, that is tl^2 tn g2/(sl^2 st), dominates where g2 times the
+    // largest n reaches 1 (a steep fracture angle, eta large): the peaks it makes are named.
+    auto kinks = [&](tvk::failure::CandidatePlanes& c) {
+        friction_and_tn_zero(c);
+        if (!(g2 > 0.0)) return;
+        const double tn_max = 0.5 * (s.s22 + s.s33) + std::hypot(0.5 * (s.s33 - s.s22), s.s23);
+        if (g2 * (tn_max / st) >= 1.0) s.tension_shear_peaks(c, 0.0, tvk::pi, value);
+    };
     // The measure does not read xc22: it gives no exposure where it is NaN, and otherwise does not
     // decide whether a measure that is not finite is the overflow of finite strengths.
     const double xc22_read = std::isnan(*xc22) ? *xc22 : st;

@@ -1079,6 +1079,25 @@ def test_needles_beside_the_least_friction_divisor_read_their_peak():
     assert mc.mcrckcamanho(*s, xt22, xc22, x12, x23, a0=a0, gsflag=1)[0] == pytest.approx(top, rel=1e-7)
 
 
+
+def test_camanho_tension_peak_between_the_zeros_of_tn_and_tl_is_read_at_steep_fracture_angles():
+    """At a steep fracture angle Camanho's tension measure is dominated by l2 (2 eta - g1) n, that
+    is tl^2 tn: between a plane where tn vanishes and one where tl does it behaves as
+    |tl| sqrt(tn), a peak sharper than the search's last bracket resolves. Golden mode read 2.04327
+    where a fine scan reads 2.06059 (0.9916 of it) and 0.77690 for 0.77884; it now reads the
+    scan's peak to 1e-7 (the scan, refined to 1e-6 degree, reads this smooth peak to about 1e-12)."""
+    for s, (xt22, xc22, x12, x23), a0, near in (
+            ((-138.50950411132024, 1.3819219361599986, -84.75267035154447, -24.803226257827145,
+              -43.94957345427339), (45.187980417128195, 279.0423350486678, 77.77680892489411, 82.61253692757879),
+             89.96456258235946, 2.06059374),
+            ((-108.79433242586728, -2.4533916081343996, -28.15524815373325, 1.147621255842697, 17.03288558413052),
+             (47.575506191583976, 263.0681918239532, 92.46224902400625, 69.35496638727818), 89.9998057960389,
+             0.77884215)):
+        measure = lambda th: camanho(s, th, xt22, x12, x23, a0)
+        top = largest_in_range(measure, 0, math.pi)
+        assert top == pytest.approx(near, rel=1e-8)
+        assert mc.mcrckcamanho(*s, xt22, xc22, x12, x23, a0=a0, gsflag=1)[0] == pytest.approx(top, rel=1e-7)
+
 def test_scan_step_too_fine_for_the_step_limit_scans_at_the_finest_step_allowed():
     """A scan step that would take more than 1e5 steps over the range was replaced by the 5-degree
     default: LaRC05 at sainc = 0.001 read 17.40094 where 0.002 reads 17.404135, the kink plane of
