@@ -39,6 +39,13 @@ double norm_and_direction(const double* v, double* u) {
         u[0] = u[1] = u[2] = 0.0;
         return norm3(v);
     }
+    if (amax > 0x1p-200 && amax < 0x1p200) {
+        // No square that counts under- or overflows here: the plain forms, which the scaled ones
+        // equal to the last bit at these sizes.
+        const double r = norm3(v);
+        for (int i = 0; i < 3; ++i) u[i] = v[i] / r;
+        return r;
+    }
     const int k = std::ilogb(amax);
     double w[3];
     for (int i = 0; i < 3; ++i) w[i] = std::ldexp(v[i], -k);
