@@ -119,6 +119,30 @@ double sq(double v) { return v * v; }
 // The tension term (tn+/yt)^2: 0 where tn is not positive, whatever yt.
 double tension_term(double tn, double yt) { return tn > 0.0 ? sq(tn / yt) : 0.0; }
 
+// The tension term of a plane the measure reads, noted where tn > 0 (kink_tension_read).
+double read_tension_term(double tn, double yt) {
+    if (tn > 0.0) tvk::failure::kink_tension_read = true;
+    return tension_term(tn, yt);
+}
+
+// A kink reading `read` for the tension strength yt. A zero or negative yt is refused only where
+// a plane the reading reads has tn > 0 (a term with a zero numerator is 0 whatever its divisor):
+// the reading is taken with the term's strength infinite, then refused at level -3 where it read
+// the term ("Error: strength xt22 of <routine> is zero or negative."), r NaN.
+template <class Read>
+double with_tension_strength(double yt, const char* routine, Read&& read) {
+    if (yt > 0.0 || std::isnan(yt)) return read(yt);
+    const bool outer = tvk::failure::kink_tension_read;
+    tvk::failure::kink_tension_read = false;
+    double r = read(std::numeric_limits<double>::infinity());
+    if (tvk::failure::kink_tension_read) {
+        tvk::report(-3, std::string("Error: strength xt22 of ") + routine + " is zero or negative.");
+        r = std::numeric_limits<double>::quiet_NaN();
+    }
+    tvk::failure::kink_tension_read = outer;
+    return r;
+}
+
 constexpr double default_a0_r = 0.9250245035569946;     // 53 degrees
 constexpr double default_sainc_r = 0.08726646259971647;  // 5 degrees
 
@@ -278,7 +302,7 @@ struct Larc05Band {
             const double tn = sm[1], tl = sm[3], tt = sm[5], dl = k.dl(tn), dt = k.st - k.eta_t * tn;
             if ((std::abs(tl) > zero && !(dl > 0.0)) || (std::abs(tt) > zero && !(dt > 0.0))) pole = true;
             const double v = tvk::failure::kink_friction_term(tl, k.sl, k.eta_l * tn) +
-                             tvk::failure::kink_friction_term(tt, k.st, k.eta_t * tn) + tension_term(tn, xt22);
+                             tvk::failure::kink_friction_term(tt, k.st, k.eta_t * tn) + read_tension_term(tn, xt22);
             return std::isfinite(v) ? v : overflow;
         });
     }
@@ -335,16 +359,18 @@ double larc05_fibre(const double* s, double xt11, double xt22, const double* a0,
     const double sainc_r = tvk::failure::search_step(sainc, default_sainc_r);
     const int mode = gsflag ? *gsflag : 0;
     const double eta = std::max(std::abs(k.eta_t), std::abs(k.eta_l));
-    if (const int n = tvk::failure::kink_scale(s, 6, eta, {k.st, k.sl, k.g12, xt22}); n > 0) {
-        double ss[6];
-        for (int i = 0; i < 6; ++i) ss[i] = std::ldexp(s[i], -n);
-        Kinking ks = k;
-        ks.st = std::ldexp(k.st, -n);
-        ks.sl = std::ldexp(k.sl, -n);
-        ks.g12 = std::ldexp(k.g12, -n);
-        return larc05_kinking(ss, ks, std::ldexp(xt22, -n), sainc_r, mode, name);
-    }
-    return larc05_kinking(s, k, xt22, sainc_r, mode, name);
+    return with_tension_strength(xt22, name, [&](double yt) {
+        if (const int n = tvk::failure::kink_scale(s, 6, eta, {k.st, k.sl, k.g12, yt}); n > 0) {
+            double ss[6];
+            for (int i = 0; i < 6; ++i) ss[i] = std::ldexp(s[i], -n);
+            Kinking ks = k;
+            ks.st = std::ldexp(k.st, -n);
+            ks.sl = std::ldexp(k.sl, -n);
+            ks.g12 = std::ldexp(k.g12, -n);
+            return larc05_kinking(ss, ks, std::ldexp(yt, -n), sainc_r, mode, name);
+        }
+        return larc05_kinking(s, k, yt, sainc_r, mode, name);
+    });
 }
 
 }  // namespace
@@ -361,7 +387,7 @@ void FBLaRC05(double* rfb, const double* s11, const double* s22, const double* s
     };
     *rfb = larc05_fibre(s, *xt11, *xt22, a0, sainc, gsflag, fcl, make_kinking,
                         "Error: stress of FBLaRC05 is not finite.", "FBLaRC05",
-                        {{"xc11", *xc11, true}, {"xc22", *xc22, true}, {"x12", *x12, true}, {"xt22", *xt22, true},
+                        {{"xc11", *xc11, true}, {"xc22", *xc22, true}, {"x12", *x12, true}, {"xt22", *xt22, false},
                          {"g12", *g12, false}});
 }
 
@@ -381,7 +407,7 @@ void FBLaRC05_is(double* rfb, const double* s11, const double* s22, const double
     auto make_kinking = [&] { return kinking(angle_r(a0, default_a0_r), x23, x12, xc11, *g12); };
     *rfb = larc05_fibre(s, xt11, xt22, a0, sainc, gsflag, fcl, make_kinking,
                         "Error: stress of FBLaRC05_is is not finite.", "FBLaRC05_is",
-                        {{"xc11", xc11, true}, {"x23", x23, true}, {"x12", x12, true}, {"xt22", xt22, true},
+                        {{"xc11", xc11, true}, {"x23", x23, true}, {"x12", x12, true}, {"xt22", xt22, false},
                          {"g12", *g12, false}});
 }
 
@@ -408,13 +434,21 @@ void FBLaRC04(double* rfb, const double* s11, const double* s22, const double* s
     if (tvk::failure::refused_fracture_angle(*rfb, a0, "FBLaRC04") ||
         tvk::failure::refused_kink_strengths(*rfb,
                                              {{"xc11", *xc11, true}, {"xc22", *xc22, true}, {"x12", *x12, true},
-                                              {"xt22", *xt22, true}, {"g12", *g12, false}, {"e11", *e11, false},
+                                              {"xt22", *xt22, false}, {"g12", *g12, false}, {"e11", *e11, false},
                                               {"e22", *e22, false}, {"nu12", *nu12, false}},
                                              "FBLaRC04"))
         return;
     const Kinking k = kinking(a0_r, transverse_shear_strength(*xc22, a0_r), *x12, *xc11, *g12);
     if (!k.has_misalignment) {
         *rfb = tvk::failure::refuse_misalignment("FBLaRC04");
+        return;
+    }
+    if (!(*xt22 > 0.0)) {  // read only where the tension form is (with_tension_strength)
+        *rfb = with_tension_strength(*xt22, "FBLaRC04", [&](double yt) {
+            double r = 0.0;
+            FBLaRC04(&r, s11, s22, s33, s12, s13, s23, xt11, xc11, &yt, xc22, x12, e11, e22, g12, nu12, gc, a0, fcl);
+            return r;
+        });
         return;
     }
     // Stresses or strengths near the largest double: the same measure, scaled (kink_scale). The
@@ -434,6 +468,7 @@ void FBLaRC04(double* rfb, const double* s11, const double* s22, const double* s
     auto measure = [&](const double* sm) {
         const double s22m = sm[1], s12m = sm[3], s13m = sm[4];
         if (s22m < 0.0) return tvk::failure::kink_friction_term(s12m, *x12, k.eta_l * s22m);
+        if (s22m > 0.0) tvk::failure::kink_tension_read = true;
         const double r = s22m / *xt22;
         return (1.0 - g) * r + g * r * r + sq(s12m / *x12) + c13 * sq(s13m / *x12);
     };

@@ -35,6 +35,11 @@ namespace tvk::failure {
 // count for tests of the cost of a reading.
 inline thread_local long kink_plane_searches = 0;
 
+// Set where a kink measure read its tension term on a plane whose normal traction is positive:
+// a zero or negative tension strength is refused only where it is read so (the routine runs
+// with the term's strength taken as infinite, and refuses afterwards where this was set).
+inline thread_local bool kink_tension_read = false;
+
 // A reading the ray may have reached without its exposure being 1: far below the accuracy of the
 // plane searches that give the readings.
 inline constexpr double kink_ray_tolerance = 1e-6;
@@ -107,12 +112,13 @@ inline double kink_friction_term(double a, double s, double eta_n) {
     return friction_term(a, s - eta_n);
 }
 
-// The strengths a kink band reads, by name: its misalignment and the divisors of its terms
-// (`divides`: also xt22 of the tension term, which the band's ray reads at lower loads whatever
-// the reading's planes), or only its terms. One that is zero or negative leaves the band without a misalignment or
-// divides by it: the routine is refused at level -3 naming it ("Error: strength <name> of
-// <routine> is zero or negative."), r NaN. A NaN strength gives no exposure (r NaN, level 0),
-// even where no term reads it. True where r is set.
+// The strengths a kink band reads, by name: those of its misalignment and of the divisors of its
+// friction terms (`divides`), or those read only where a term's numerator is not 0 (the tension
+// strength xt22, whose term is 0 where tn is not positive; see kink_tension_read). One that
+// `divides` and is zero or negative leaves the band without a misalignment or divides by it: the
+// routine is refused at level -3 naming it ("Error: strength <name> of <routine> is zero or
+// negative."), r NaN. A NaN strength gives no exposure (r NaN, level 0), even where no term reads
+// it. True where r is set.
 struct KinkStrength {
     const char* name;
     double value;
@@ -223,12 +229,16 @@ inline double kink_node_measure(const KinkTerms& t, const KinkNode& q) {
         return kink_friction_term(a, t.f[i].s, t.f[i].eta * n);
     };
     if (t.larc04 && !(n < 0.0)) {
+        if (n > 0.0) kink_tension_read = true;
         const double r = n / t.yt, l = q.k * q.a[0] / t.x12, l3 = q.k * q.a13 / t.x12;
         return (1.0 - t.g) * r + t.g * r * r + l * l + t.c13 * l3 * l3;
     }
     double v = 0.0;
     for (int i = 0; i < (t.larc04 ? 1 : t.nf); ++i) v += friction(i);
-    if (t.tension && n > 0.0) v += (n / t.yt) * (n / t.yt);
+    if (t.tension && n > 0.0) {
+        kink_tension_read = true;
+        v += (n / t.yt) * (n / t.yt);
+    }
     return v;
 }
 

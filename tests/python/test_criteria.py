@@ -808,13 +808,18 @@ def test_vast_stress_reads_the_vanishing_kink_measure_not_inf(record):
 
 def test_zero_or_negative_xt22_of_the_kink_band_is_refused_by_name(record):
     """xt22, the tension term's divisor, acted as |xt22| where negative and read inf where zero.
-    It is refused where the band is read (s11 < 0), as the band's ray reads the tension term at
-    lower loads whatever the reading's planes; tension along the fibres does not read it."""
+    It is refused where the band reads its term, on a plane (or a load of the ray) with tn > 0;
+    where tn is not positive on any plane the term is 0 whatever its divisor, and the reading is
+    the one a positive xt22 gives, bit for bit; tension along the fibres does not read it."""
     s = (-900, 30, 20, 35, 10, -15)
+    closed = (-900, -60, -40, 5, 3, -2)  # tn < 0 on every plane of the band, at every load
     for v in (0.0, -0.0, -73.0):
         for name, routine in list(KINK_ROUTINES.items())[:3]:
             assert math.isnan(routine(s, [1500, 1000, v, 80, 90, 5000], 53.0))
             assert taken(record) == (-3, f"Error: strength xt22 of {name} is zero or negative.")
+            expected = routine(closed, [1500, 1000, 50, 80, 90, 5000], 53.0)
+            assert taken(record) == (0, "") and 0 < expected < 1
+            assert routine(closed, [1500, 1000, v, 80, 90, 5000], 53.0) == expected and taken(record) == (0, "")
         assert fb.fblarc05(900, *s[1:], 1500, 1000, v, 80, 90, 5000) == 0.6 and taken(record) == (0, "")
     ps = np.array((2560, -73, -73, 1590, 185, 185, 90, 90, 57, 50)).reshape(10, 1, 1)
     pe = np.array((140e3, 9e3, 9e3, 0.3, 0.3, 0.4, 5290, 5290, 3e3)).reshape(9, 1, 1)
