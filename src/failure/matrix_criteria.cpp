@@ -217,11 +217,14 @@ double half_friction(const double* a0) {
 // r), the message naming `strength`, the strength ST comes from (and x12 where eta_L overflows): the limit is not what the
 // overflowed values read (an infinite ST made eta_L 0, not -SL/xc22). `finite_st` tells whether
 // that strength is finite (an infinite one is ST's limit).
+bool st_overflows(const ActionPlane& p, bool finite_st) { return finite_st && !std::isfinite(p.st); }
+bool eta_l_overflows(const ActionPlane& p) {
+    return std::isfinite(p.st) && std::isfinite(p.sl) && !std::isfinite(p.eta_l);
+}
 bool refused_friction(double& r, const ActionPlane& p, bool finite_st, const char* name,
                       const char* strength = "xc22") {
-    const bool st_over = finite_st && !std::isfinite(p.st);
-    const bool eta_l_over = std::isfinite(p.st) && std::isfinite(p.sl) && !std::isfinite(p.eta_l);
-    if (!(st_over || eta_l_over)) return false;
+    const bool st_over = st_overflows(p, finite_st);
+    if (!(st_over || eta_l_overflows(p))) return false;
     // eta_L overflows from a small ST or a vast SL (x12): both strengths are named.
     tvk::report(-3, std::string("Error: friction parameters of ") + name + " overflow at this " +
                         (st_over ? "" : "x12, ") + strength + " and a0.");
@@ -640,15 +643,31 @@ void MCrckCamanho(double* rmc, const double* s22, const double* s33, const doubl
                .value;
 }
 
+namespace {
+
+// Wiegand's friction parameters: eta = -1/(2 tan 2 a0), ST = xc22/(2 tan a0), eta_L = eta SL/ST.
+ActionPlane wiegand_parameters(const double* a0, double xc22, double x12) {
+    const double eta = half_friction(a0);
+    const double two_tan = a0 ? 2.0 * std::tan(*a0 * tvk::deg2rad) : 2.6540896432408196;
+    const double st = xc22 / two_tan;
+    return {eta, st, x12, eta * x12 / st};
+}
+
+}  // namespace
+
+bool tvk::failure::wiegand_friction_overflows(double xc22, double x12) {
+    const ActionPlane p = wiegand_parameters(nullptr, xc22, x12);
+    return st_overflows(p, std::isfinite(xc22)) || eta_l_overflows(p);
+}
+
 void MCrckWiegand(double* rmc, const double* s22, const double* s33, const double* s12, const double* s13,
                   const double* s23, const double* xt22, const double* xc22, const double* x12, double* outtheta,
                   const double* a0, const double* sainc, const int* gsflag) {
     if (tvk::failure::refused_fracture_angle(*rmc, a0, "MCrckWiegand")) return;
     const double default_step = default_sainc_r, step = search_step(sainc, default_step);
-    const double eta = half_friction(a0);
-    const double two_tan = a0 ? 2.0 * std::tan(*a0 * tvk::deg2rad) : 2.6540896432408196;
-    const double st = *xc22 / two_tan, sl = *x12, yt = *xt22, eta_l = eta * sl / st;
-    if (refused_friction(*rmc, {eta, st, sl, eta_l}, std::isfinite(*xc22), "MCrckWiegand")) return;
+    const ActionPlane p = wiegand_parameters(a0, *xc22, *x12);
+    const double eta = p.eta_t, st = p.st, sl = p.sl, eta_l = p.eta_l, yt = *xt22;
+    if (refused_friction(*rmc, p, std::isfinite(*xc22), "MCrckWiegand")) return;
     const PlyStress s{*s22, *s33, *s12, *s13, *s23};
     auto value = [&](double theta) {
         const Traction t = s.on(theta);

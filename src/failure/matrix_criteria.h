@@ -14,6 +14,12 @@
 
 #include "core/tvk.h"
 
+namespace tvk::failure {
+// Whether Wiegand's criterion at its default fracture angle refuses these strengths: ST =
+// xc22/(2 tan a0) or eta_L = eta x12/ST overflows (a tiny xc22, a vast x12).
+bool wiegand_friction_overflows(double xc22, double x12);
+}  // namespace tvk::failure
+
 TVK_API void MCrckLaRC05(double* rmc, const double* s22, const double* s33, const double* s12, const double* s13,
                          const double* s23, const double* xt22, const double* xc22, const double* x12,
                          const double* a0, double* outtheta, const double* sainc, const int* gsflag);

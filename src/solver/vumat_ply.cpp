@@ -160,16 +160,6 @@ constexpr int count = 47;
 
 constexpr double cap[4] = {0.999, 0.97, 0.99, 0.0};
 
-// Whether the matrix criterion of the damage path (Wiegand's, at its default fracture angle)
-// refuses these strengths: eta_L = eta_T x12 / ST with ST = xc22 / (2 tan a0) overflows where
-// xc22 is tiny against x12 (a subnormal xc22 makes ST 0). Evaluated as the criterion does, so
-// that the point declines its damage at entry, with the undamaged elastic response, rather than
-// meet the refusal part way through a point that goes on to write its records.
-bool friction_overflows(double xc22, double x12) {
-    constexpr double eta = 0.1433726928794039, two_tan = 2.6540896432408196;
-    const double st = xc22 / two_tan;
-    return !std::isfinite(st) || !std::isfinite(eta * x12 / st);
-}
 constexpr int full_count = 29;
 
 struct Ply {
@@ -410,7 +400,10 @@ bool bogenfeld_material(Ply& m, const tvk::solver::VumatPlaneStrain& a) {
                    !finite(m.p, full_count)) {
             tvk::report(-3, "vumat_bogenfeld: strengths xt11, xt22, xc11, xc22 and x12 must be nonzero; elastic response");
             m.damage = false;
-        } else if (friction_overflows(std::fabs(m.p[13]), m.p[15])) {
+        } else if (tvk::failure::wiegand_friction_overflows(std::fabs(m.p[13]), m.p[15])) {
+            // The matrix criterion of the damage path would refuse these strengths part way
+            // through a point that goes on to write its records: the point declines its damage
+            // at entry, with the undamaged elastic response.
             tvk::report(-3, "vumat_bogenfeld: xc22 so small that eta_L overflows; elastic response");
             m.damage = false;
         }
