@@ -99,8 +99,9 @@ def check_error_record(what):
     eh = tvk.errorhandling
     if int(eh.errstat) != 0:
         message = eh.errstring[()].decode().strip()
+        level = int(eh.errstat)  # read before the record is cleared
         eh.rsxerr(1)
-        raise SystemExit(f"{what}: {message} (level {int(eh.errstat)})")
+        raise SystemExit(f"{what}: {message} (level {level})")
 
 
 def read_cards(angles, thickness, matid, material_file):

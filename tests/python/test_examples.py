@@ -205,6 +205,24 @@ def test_laminate_failure_example_refuses_a_material_it_cannot_find(tmp_path):
     assert proc.returncode != 0 and "material 1 has no elastic constants" in proc.stderr
 
 
+def test_error_stop_of_each_example_prints_the_level_the_record_held():
+    import importlib.util
+    import _tolvek
+    eh = _tolvek.errorhandling
+    names = np.full((8, 1), 32, dtype=np.int32)
+    for path in (EXAMPLE, os.path.join(ROOT, "examples", "progressive_damage.py")):
+        spec = importlib.util.spec_from_file_location("example_error_stop", path)
+        example = importlib.util.module_from_spec(spec)
+        spec.loader.exec_module(example)
+        for level in (-1, -2, -3):
+            eh.rsxerr(1)
+            eh.xerr(level, b"Warning: a recorded problem.", [1], [0.5], names, pyerr=1)
+            with pytest.raises(SystemExit) as stop:
+                example.check_error_record("reading the cards")
+            assert str(stop.value) == f"reading the cards: Warning: a recorded problem. (level {level})"
+            assert int(eh.errstat) == 0  # the record is cleared for the next call
+
+
 PROGRESSIVE = os.path.join(ROOT, "examples", "progressive_damage.py")
 
 
