@@ -564,11 +564,13 @@ bool convert_text(const Routine& r, const Step& sp, ArgState& s, PyObject* o, co
         n = PyBytes_GET_SIZE(holder);
     }
     if (a.path) {
-        // A file name never holds a zero byte (the system would read the name cut there); the
-        // zero bytes that pad a text array's buffer are not part of it.
+        // A file name never holds a zero byte (the system would read the name cut there). The
+        // blanks and zero bytes that end a text array's buffer, in any mix, pad it and are not
+        // part of the name (a C field filled with blanks and then given a string holds the name,
+        // its zero byte and blanks), as the routines read a path field.
         Py_ssize_t used = n;
         if (o && PyArray_Check(o))
-            while (used > 0 && src[used - 1] == 0) --used;
+            while (used > 0 && (src[used - 1] == 0 || src[used - 1] == ' ')) --used;
         if (used > 0 && std::memchr(src, 0, static_cast<std::size_t>(used))) {
             Py_XDECREF(holder);
             PyErr_SetString(PyExc_ValueError, "embedded null byte");

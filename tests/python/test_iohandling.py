@@ -358,6 +358,25 @@ def test_a_path_with_an_embedded_null_byte_is_refused_as_pythons_open_refuses_it
     assert dbg.nupdate == 4 and err.errstat == 0
 
 
+def test_a_text_array_padded_with_blanks_and_zero_bytes_in_any_mix_reads_as_its_path(tmp_path):
+    # memset(' ') then strcpy leaves the name, its zero byte and blanks: all of it after the name
+    # pads the field, as a path field from C is read
+    job = tmp_path / "my job"
+    job.mkdir()
+    card(job, "SectionCard.tvk", *NUL_CARDS["SectionCard.tvk"])
+    folder = os.fsencode(str(job))
+    for pad in (b"\0   ", b"\0 \0  ", b" \0", b"   ", b" \0 \0\0 "):
+        sec.nsec = 0
+        sec.secidlist = sec.plyorientation = sec.plythickness = sec.plyzcoord = None
+        io.getsectiondatafromfile("", np.array([folder + pad], dtype="S300"))
+        assert (int(sec.nsec), sec.plyorientation.tolist(), int(err.errstat)) == (1, [[0.0], [45.0]], 0), pad
+    # a zero byte followed by anything but padding stays refused: the name would be read cut there
+    for tail in (b"\0x", b"\0 x", b"\0\0/x  "):
+        with pytest.raises(ValueError, match="embedded null byte"):
+            io.getsectiondatafromfile("", np.array([folder + tail], dtype="S300"))
+    assert err.errstat == 0
+
+
 def test_tables_left_from_an_earlier_analysis(tmp_path):
     # Stale block tables of other extents are created anew, never written out of bounds.
     dmg.userdds = np.full((3, 9, 9), 5.0)
