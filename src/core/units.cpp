@@ -16,6 +16,7 @@
 #include <memory>
 #include <new>
 #include <system_error>
+#include <utility>
 #include <vector>
 
 #include <fcntl.h>
@@ -308,9 +309,17 @@ int open_append(int unit, std::string_view path, bool create) {
 
 int close_unit(int unit) {
     if (!in_table(unit) || preconnected(unit)) return err_unit;
+    // A writing unit's records may still sit in stdio's buffer: a full disk or a file-size limit
+    // refuses them only when the buffer is written out, so the flush and close are checked.
+    int status = ok;
+    if (Unit* u = find(unit); u && u->out) {
+        std::FILE* const f = std::exchange(u->out, nullptr);
+        const bool failed = std::ferror(f) != 0;
+        if (std::fclose(f) != 0 || failed) status = err_write;
+    }
     if (unit <= max_unit) table.low[static_cast<std::size_t>(unit)].reset();
     else table.high.erase(unit);
-    return ok;
+    return status;
 }
 
 int read_record(int unit, std::string_view& record) {

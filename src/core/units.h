@@ -58,7 +58,8 @@ int open_read(int unit, std::string_view path);
 // Connects `unit` to `path` for appending records (POSITION='APPEND'): with `create` false the
 // file must exist (STATUS='OLD'); with `create` true it is created when missing.
 int open_append(int unit, std::string_view path, bool create);
-// Disconnects the unit (nothing for a unit that is not open); a writing unit is flushed.
+// Disconnects the unit (nothing for a unit that is not open); a writing unit is flushed and
+// closed, err_write when the system refuses the flush or the close, or refused a write before.
 int close_unit(int unit);
 
 // Reads the record at the position and advances. `record` stays valid until the next operation

@@ -37,6 +37,8 @@ TVK_API void getgausspointreport(const char* filepath, const double* coord, cons
         }
     }
     const int st = io::write_formatted(unit, point, {*noel, *npt, coord[0], coord[1], coord[2]});
-    io::close_unit(unit);
-    if (st != io::ok) not_written("write failed.", *noel, *npt);
+    // The record is written through a buffer: a full disk or a file-size limit refuses it only
+    // at the close, whose status counts as the write's.
+    const int closed = io::close_unit(unit);
+    if (st != io::ok || closed != io::ok) not_written("write failed.", *noel, *npt);
 }

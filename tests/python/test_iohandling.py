@@ -1,6 +1,8 @@
 """Model input through the `iohandling` namespace: step, section and damage cards written into a
 temporary job folder, name tags and the Gauss-point report."""
 import os
+import subprocess
+import sys
 from pathlib import Path
 
 import numpy as np
@@ -316,6 +318,31 @@ def test_gauss_point_report_that_cannot_be_written_is_reported_not_lost_silently
         assert err.errintv.tolist() == [5, 6]
     assert sorted(p.name for p in tmp_path.iterdir()) == [edge.name]
     assert len(edge.read_text().split("\n")) == 3  # header, the one record, the end
+
+
+def test_gauss_point_report_refused_by_a_file_size_limit_is_reported_not_lost_silently(tmp_path):
+    # The records go through a buffer, so the limit refuses them only when it is written out at
+    # the close. A child process sets the limit at the size of the report's first call (header and
+    # one record, 2 * 92 bytes), so the next record, and a new file's header, are refused.
+    code = """
+import resource, signal, sys, _tolvek
+io, err = _tolvek.iohandling, _tolvek.errorhandling
+signal.signal(signal.SIGXFSZ, signal.SIG_IGN)  # the write fails with EFBIG instead
+resource.setrlimit(resource.RLIMIT_FSIZE, (184, resource.getrlimit(resource.RLIMIT_FSIZE)[1]))
+for name, noel in (("job.rst", 11), ("job.rst", 12), ("tiny.rst", 13)):
+    if name == "tiny.rst":
+        resource.setrlimit(resource.RLIMIT_FSIZE, (50, resource.getrlimit(resource.RLIMIT_FSIZE)[1]))
+    err.rsxerr(1)
+    io.getgausspointreport(sys.argv[1] + "/" + name, [0.125, -2.5, 10.0], noel, 3)
+    ints = None if err.errintv is None else err.errintv.tolist()
+    print(int(err.errstat), err.errstring.tobytes().decode().rstrip("\\0 "), ints)
+"""
+    proc = subprocess.run([sys.executable, "-c", code, str(tmp_path)], capture_output=True, text=True, timeout=60)
+    assert proc.returncode == 0, proc.stderr
+    failed = "-2 Warning: Gauss-point report not written, write failed. "
+    assert proc.stdout.splitlines() == ["0  None", failed + "[12, 3]", failed + "[13, 3]"]
+    lines = (tmp_path / "job.rst").read_text().split("\n")
+    assert len(lines) == 3 and lines[1].split() == ["11", "3", "0.12500000", "-2.50000000", "10.00000000"]
 
 
 NUL_CARDS = {"StepCard.tvk": ["++Begin Step", "+Update, TYPE=INC", "4", "++End Step"],
