@@ -32,9 +32,16 @@ bool all_finite(const double* x, size_t n) {
     return true;
 }
 
+// s = (a + a^T)/2. Where the sum of two finite entries overflows, each is halved first: the mean of
+// two finite numbers is finite (diag(1e308, 1) is its own symmetric part). Elsewhere the sum is
+// halved, as written.
 void symmetrize(const double* a, double* s, size_t n) {
     for (size_t j = 0; j < n; ++j)
-        for (size_t i = 0; i < n; ++i) s[i + j * n] = (a[i + j * n] + a[j + i * n]) / 2.0;
+        for (size_t i = 0; i < n; ++i) {
+            const double x = a[i + j * n], y = a[j + i * n];
+            const double m = (x + y) / 2.0;
+            s[i + j * n] = std::isinf(m) && std::isfinite(x) && std::isfinite(y) ? x / 2.0 + y / 2.0 : m;
+        }
 }
 
 // True when the Cholesky factor of a exists and, for a positive margin, every pivot U(k,k)^2
@@ -259,6 +266,11 @@ bool nearest_spd(double* pd, const double* a, int nn, bool scaled_floor) {
     Buf t(N * N);
     for (size_t i = 0; i < N * N; ++i) t[i] = (b[i] + h[i]) / 2.0;
     symmetrize(t.get(), pd, N);
+    // The polar step of a vast repaired input can overflow where its symmetric part did not.
+    if (!all_finite(pd, N * N)) {
+        tvk::report(-2, "Nearest SPD matrix not found: non-finite entries", nn);
+        return false;
+    }
     const double bnorm = scaled_floor ? tvk::la::norm2(b.get(), static_cast<long>(N * N)) : 0.0;
     const double floor = bnorm > 0.0 ? tvk::eps * bnorm : tvk::eps;
     const double margin = scaled_floor ? static_cast<double>(nn + 1) * floor : 0.0;

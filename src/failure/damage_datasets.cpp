@@ -44,22 +44,41 @@ void widen(double* half, const double* xy) {
         if (std::fabs(xy[i]) > half[i]) half[i] = std::fabs(xy[i]);
 }
 
-// Whether the plane point (x, y) lies inside or on the ellipse of half-extents a, b. With b = 0
-// (damage recorded from points on the set's x axis only) the points of the x axis with |x| <= a
-// are inside, a y within the rounding of x (64 eps of |x|, as for a turned stress) counting as 0:
-// the zero-numerator rule of y/b. a = 0 likewise along the y axis. Two zero extents are a set with
-// no damage recorded: nothing is inside. Non-zero extents: the ellipse test of
+// The rounding that a plane coordinate of `point`, measured from `origin`, carries: 64 eps of the
+// magnitudes it is computed from, the point's and the origin's coordinates (the offset, its
+// projection and the turns each round relative to them, and a point placed on a set's axis by
+// the caller carries the rounding of its own coordinates). Summed term by term so that it
+// cannot overflow; not finite only for a point or origin that is not finite.
+double coordinate_rounding(const double* point, const double* origin) {
+    constexpr double c = 64.0 * std::numeric_limits<double>::epsilon();
+    double r = 0.0;
+    for (int i = 0; i < 3; ++i) r += c * std::fabs(point[i]) + c * std::fabs(origin[i]);
+    return r;
+}
+
+// Whether the plane point (x, y) lies inside or on the ellipse of half-extents a, b. `rounding` is
+// the rounding of the point's plane coordinates (coordinate_rounding). An extent within the
+// rounding of the recorded coordinates, which lie within the extents of the origin (that rounding
+// plus 64 eps of a + b), is a zero extent: the damage was recorded from points on the set's other
+// axis only (one point on an axis sets its cross extent to the rounding of its turned
+// coordinates, 3 cos 90 deg = 1.8e-16 for (3, 0, 0) in a 90-degree ply). The points of that axis
+// within the other extent are inside, each coordinate compared to its extent to that rounding
+// (the zero-numerator rule of y/b). Two extents that are both exactly 0 are a set with no damage
+// recorded: nothing is inside. Extents that are neither: the ellipse test of
 // ProjectedPointInShape, bit for bit.
-bool within_extent(const double* xy, double a, double b) {
-    constexpr double rounding = 64.0 * std::numeric_limits<double>::epsilon();
-    if (a != 0.0 && b != 0.0) {
+bool within_extent(const double* xy, double a, double b, double rounding) {
+    constexpr double c = 64.0 * std::numeric_limits<double>::epsilon();
+    if (a == 0.0 && b == 0.0) return false;
+    const double ha = std::fabs(a), hb = std::fabs(b);
+    const double tol = rounding + (c * ha + c * hb);
+    if (!(ha <= tol) && !(hb <= tol)) {
         const double e = Ellipse(&xy[0], &xy[1], &a, &b, nullptr);
         return e >= 0.0 && e <= 1.0;
     }
-    if (a == 0.0 && b == 0.0) return false;
-    const double along = a != 0.0 ? xy[0] : xy[1], across = a != 0.0 ? xy[1] : xy[0];
-    const double u = along / (a != 0.0 ? a : b);
-    return std::fabs(across) <= rounding * std::fabs(along) && u * u <= 1.0;
+    if (!std::isfinite(tol)) return false;
+    // Within the extent to the rounding: the degenerate extent counts as 0, the other one keeps its
+    // length (the recording point lies at its end, up to the rounding of the turns).
+    return std::fabs(xy[0]) <= (ha <= tol ? tol : ha + tol) && std::fabs(xy[1]) <= (hb <= tol ? tol : hb + tol);
 }
 
 // The frame of damage set d in the plane: its origin, dmgplane(1:3, d), an entry that is not set
@@ -220,7 +239,7 @@ int PointInDamage(const double* point, const double* dmgcos, const double* dmgor
     }
     double xy[2];
     GetPointOnXYPlane(xy, point, dmgorigin, dmgcos, &theta);
-    return within_extent(xy, *a, *b) ? 1 : 0;
+    return within_extent(xy, *a, *b, coordinate_rounding(point, dmgorigin)) ? 1 : 0;
 }
 
 void GetDamageFromDDS(double* sdv, const double* gpcoords, const double* refcos, const int* ilay, const int* isec) {
@@ -279,9 +298,10 @@ void GetDamageFromDDS(double* sdv, const double* gpcoords, const double* refcos,
         const bool outlines = d.dmgpoints.present();
         double xy[2] = {0.0, 0.0};
         if (!outlines) GetPointOnXYPlane(xy, gpcoords, f.origin, axes, &f.angle);
+        const double rounding = coordinate_rounding(gpcoords, f.origin);
         auto inside = [&](const Table<double, 3>& t, int col, int mode) {
             const double* ab = t.at(1, col, j);
-            if (!outlines) return within_extent(xy, ab[0], ab[1]);
+            if (!outlines) return within_extent(xy, ab[0], ab[1], rounding);
             return PointInDamage(gpcoords, axes, f.origin, &f.angle, &unturned, ab, ab + 1, &mode, &j, &col, &no) != 0;
         };
         for (int m = 0; m < 3; ++m)

@@ -39,9 +39,11 @@ TVK_API void GetDamageFromDDS(double* sdv, const double* gpcoords, const double*
 // Whether point lies inside the damage of mode modeid, set dmgid, ply (or interface) layid: the
 // outline polygon of dmgpoints when it has two or more points, else the ellipse of half-axes a, b,
 // both in the plane of dmgcos through dmgorigin, turned by dmgangle + plyangle (GetDamageFromDDS
-// hands it the ply axes and plyangle 0). One zero half-axis holds the points on the other axis
-// within the other half-axis (a coordinate within 64 eps of the other one counts as 0); two zero
-// half-axes hold nothing. skip nonzero: false.
+// hands it the ply axes and plyangle 0). A half-axis within the rounding of the coordinates (64 eps
+// of the point's and the origin's coordinates and of the half-axes) is a zero half-axis: it holds
+// the points on the other axis within the other half-axis, each coordinate compared with its
+// half-axis to that rounding, as GetDamageFromDDS does; two half-axes that are both exactly 0 hold
+// nothing. skip nonzero: false.
 TVK_API int PointInDamage(const double* point, const double* dmgcos, const double* dmgorigin,
                           const double* dmgangle, const double* plyangle, const double* a, const double* b,
                           const int* modeid, const int* dmgid, const int* layid, const int* skip);

@@ -206,6 +206,54 @@ def test_a_zero_extent_holds_the_points_on_the_other_axis(ply, set_angle, outlin
         assert fibre_set_reads(ply, set_angle, o, points, outlines, [0.0, 0.0]) == [0.0] * len(points)
 
 
+def test_one_point_on_an_axis_is_found_again_with_its_segment_in_any_frame():
+    """Regression: a point recorded alone on an axis of its set sets the cross extent to the
+    rounding of its turned coordinates, and that extent was read as an ellipse axis: (3, 0, 0) in a
+    90-degree ply set (1.8e-16, 3) and held no (r, 0, 0) at r = 2.2 to 3; the 66.645-degree ply in
+    a set at (20.630, 55.507, 43.215) turned by -76.746 set (4.6192, 1.33e-15) and did not hold its
+    own point; a cross coordinate compared with 64 eps of the along one missed points near a far
+    origin (extents exactly (3, 0), r = 0.001). Reference: exact geometry, the segment of the set's
+    axis through the origin. Random plies, sets, origins within 100 and reference axes: the
+    recorded point, points of its segment and, with extents set to exactly (3, 0) or (0, 3), points
+    0.001 to 0.1 from the origin are found; points 1000 eps of their coordinates beside the
+    segment or beyond its ends are not."""
+    cases = [(90.0, 0.0, np.zeros(3), -3.0, 1, np.eye(3)),  # (3, 0, 0) on the ply's second axis
+             (66.645, -76.746, np.array([20.630, 55.507, 43.215]), 4.6192, 0, np.eye(3))]
+    g = np.random.default_rng(rng_seed(76))
+    for k in range(150):
+        cases.append((g.uniform(-90, 90), g.uniform(-180, 180), g.uniform(-100, 100, 3) * (k % 3 > 0),
+                      10.0 ** g.uniform(-3, 2), k % 2, np.eye(3) if k % 4 < 2 else random_axes(g)))
+    for ply, set_angle, o, r, axis, refcos in cases:
+        fibre_set_reads(ply, set_angle, o, [], False, (0.0, 0.0))
+        refcos = np.asfortranarray(refcos)
+        on, beside = (refcos @ rot(ply + set_angle))[:, [axis, 1 - axis]].T
+        on[np.abs(on) < 1e-15] = 0.0  # cos 90 degrees is 0 in exact geometry
+        on, r = np.sign(r) * on, abs(r)
+        p = o + r * on
+        assert dmg.updatedds([0, 1, 0, 0, 0], p, np.zeros(3), refcos, 1, 1, 1) == 0
+        d = 1000 * np.finfo(float).eps * (np.abs(o).sum() + np.abs(p).sum())
+        assert dd.fiberdds[axis, 0, 0] == pytest.approx(r, rel=1e-13) and dd.fiberdds[1 - axis, 0, 0] < d
+        points = [p, o - r * on, o] + [o + u * r * on for u in g.uniform(-1, 1, 3)]
+        points += [o + u * r * on + v * d * beside for u, v in [(g.uniform(-1, 1), 1), (0.5, -1)]]
+        points += [o + (r + d) * on, o - (r + d) * on]
+        expected = [1.0] * 6 + [0.0] * 4
+        if ply == 90.0 and r == 3.0:
+            points += [np.array([x, 0.0, 0.0]) for x in np.arange(2.2, 3.05, 0.1)]
+            expected += [1.0] * 9
+        got = []
+        for q in points:
+            sdv = np.zeros(12)
+            dmg.getdamagefromdds(sdv, q, refcos, 1, 1)
+            got.append(sdv[1])
+        assert got == expected, (ply, set_angle, o, r, axis)
+        dd.fiberdds[:2, 0, 0] = [3.0, 0.0][::1 - 2 * axis]
+        for rr in (0.001, 0.01, 0.1, 2.9, -3.0):
+            sdv = np.zeros(12)
+            dmg.getdamagefromdds(sdv, o + rr * on, refcos, 1, 1)
+            assert sdv[1] == 1.0, (ply, set_angle, o, rr)
+    reset_tables()
+
+
 @pytest.mark.parametrize("positioned", [False, True])
 def test_a_set_without_a_position_reads_its_origin_as_0(tmp_path, positioned):
     """A damage card block with "+Abstraction" and no "+Position": its set is read at the origin 0

@@ -567,6 +567,24 @@ def test_nearest_spd_leaves_a_positive_definite_input_unmoved_by_the_margin():
         assert errstat() == 0 and np.array_equal(pd, a), (a, pd - a)
 
 
+def test_nearest_spd_of_a_vast_positive_definite_input_does_not_overflow():
+    """Regression: the symmetric part (a + a^T)/2 overflowed where an entry and its mirror sum
+    beyond the largest double: diag(1e308, 1) came back as inf with the -2 "non-finite entries"
+    report. Such inputs that are positive definite come back to the last bit (exact rationals
+    confirm they are), with a distance of 0; a vast repair whose polar step overflows keeps that
+    report."""
+    big = HUGE
+    cases = [np.diag([1e308, 1.0]), np.diag([big, 5e-324, big]), np.array([[1.7e308, 1e308], [1e308, 1.7e308]]),
+             np.array([[big, -0.9 * big, 0], [-0.9 * big, big, 1.0], [0, 1.0, 2.0]])]
+    for a in cases:
+        assert exactly_positive_definite(a)
+        pd = m.getnearestspd(np.asfortranarray(a))
+        assert errstat() == 0 and np.array_equal(pd, a), (a, pd)
+        assert m.getnearestpdnorm(np.asfortranarray(a)) == 0.0 and errstat() == 0
+    m.getnearestspd(np.full((2, 2), 1e308))
+    assert errstat() == -2 and "non-finite entries" in errtext()
+
+
 def test_nearest_spd_of_a_singular_or_non_symmetric_input_keeps_the_whole_margin():
     """The repair of a singular input accepts a result whose smallest eigenvalue the computed one
     places above the margin (n + 1) eps ||A||_F, and shifts by eps ||A||_F k^2 more on pass k:
