@@ -190,6 +190,7 @@ struct Writes {
     double* stress_at = nullptr;   // the section-point stress of the explicit path
     double stress[6] = {};
     const char* no_plane = nullptr;  // the matrix criterion of a failed ply without a crack plane
+    bool crack_waits = false;        // a crack whose plane carries no traction yet
 
     void check(double v, double was) { usable = usable && writable(v, was); }
     void put_back() {
@@ -365,14 +366,34 @@ void solid_lengths(const SectionPoint& sp, Slots& s, const Point& pt, Writes& w)
     }
 }
 
+// Magnitudes of the traction (normal, shear, shear) of the Voigt tensor v on face 2 of the frame
+// turned by phi about the fibres, which bound the rounding of its computed value: each component's
+// sum of the magnitudes of the terms it is made of, and its rate of change with the angle times
+// |phi|, since phi itself is rounded (the user's plane 0 is stored as the double nearest pi/2). The
+// fibre component v11 is no term of it (the turn about the fibres leaves it out exactly), and a
+// component enters with the weight it has on the plane: a vast stress or strain that the plane
+// does not carry does not make its traction a rounding error.
+void traction_magnitudes(double* b, const double* v, double phi) {
+    const double c = std::abs(std::cos(phi)), sn = std::abs(std::sin(phi)), turn = std::abs(phi);
+    const double a22 = std::abs(v[1]), a33 = std::abs(v[2]), a23 = std::abs(v[3]), a13 = std::abs(v[4]),
+                 a12 = std::abs(v[5]);
+    // The traction's rates with the angle: d/dphi of the normal and of the 23 shear are bounded by
+    // |v22 - v33| + 2 |v23|, that of the 12 shear by |v12| + |v13|.
+    const double in_plane = std::abs(v[1] - v[2]) + 2.0 * a23, across = a12 + a13;
+    b[0] = c * c * a22 + 2.0 * c * sn * a23 + sn * sn * a33 + turn * in_plane;
+    b[1] = c * a12 + sn * a13 + turn * across;
+    b[2] = c * sn * (a22 + a33) + (c * c + sn * sn) * a23 + turn * in_plane;
+}
+
 // The crack-plane law on the stress and strain sv, ev (Voigt, tensor shears) over the lengths len.
 // The law freezes its onset (strain, stress, toughness, final strain) at its first reading. A plane
-// that carries no traction there, its stress or strain traction within the rounding of 0 of the
-// components it is made of (a plane the user gave, normal to a load that lies in it), would freeze
-// an onset of 0: no strength and a final strain of the toughness over a rounding error, or a law
-// that drops to full damage at once. The crack waits instead, unset and undamaged, until its plane
+// that carries no traction there, its stress or strain traction within the rounding of the terms
+// it is made of (a plane the user gave, normal to a load that lies in it), would freeze an onset of
+// 0: no strength and a final strain of the toughness over a rounding error, or a law that drops to
+// full damage at once. The crack waits instead (waits is set), unset and undamaged, until its plane
 // carries traction; an onset that is not finite is stored, and refuses the point.
-double crack_law(double* sdv, const double* sv, const double* ev, const double* len, const double* props) {
+double crack_law(double* sdv, const double* sv, const double* ev, const double* len, const double* props,
+                 bool& waits) {
     static constexpr int mode = crack_plane_mode, nsdv = ps::crack_state.count, nprops = crack_plane_props;
     double d = 0.0;
     if (!std::all_of(sdv, sdv + nsdv, [](double v) { return v == ps::unset; })) {
@@ -382,17 +403,24 @@ double crack_law(double* sdv, const double* sv, const double* ev, const double* 
     double onset[nsdv];
     std::fill_n(onset, nsdv, ps::unset);
     BogenfeldDegradation(&d, onset, sv, ev, len, props, &mode, &nsdv, &nprops);
-    double smax = 0.0, emax = 0.0;
-    for (int i = 0; i < 6; ++i) {
-        smax = std::max(smax, std::abs(sv[i]));
-        emax = std::max(emax, std::abs(ev[i]));
-    }
-    // The strain traction's shears are the tensor shears doubled.
     static constexpr double rounding = 64.0 * std::numeric_limits<double>::epsilon();
+    const double phi = props[0];
+    double bs[3], be[3], te[3];
+    traction_magnitudes(bs, sv, phi);
+    traction_magnitudes(be, ev, phi);
+    // The law cuts off a closing normal strain: one that closes beyond its rounding is exactly 0
+    // and adds no rounding; the strain traction's shears are the tensor shears doubled.
+    static constexpr double xaxis[3] = {1.0, 0.0, 0.0};
+    static constexpr int face = 2;
+    GetTVectorFromArbitraryRotation(te, &phi, xaxis, &ev[0], &ev[1], &ev[2], &ev[5], &ev[4], &ev[3], &face);
+    const double en = te[0] < -rounding * be[0] ? 0.0 : be[0];
+    const double smag = std::max({bs[0], bs[1], bs[2]}), emag = std::max({en, 2.0 * be[1], 2.0 * be[2]});
     const bool finite = std::isfinite(d) && std::all_of(onset, onset + nsdv, [](double v) { return std::isfinite(v); });
-    if (finite && std::isfinite(smax) && std::isfinite(emax) &&
-        !(onset[0] > rounding * 2.0 * emax && onset[1] > rounding * smax))
+    if (finite && std::isfinite(smag) && std::isfinite(emag) &&
+        !(onset[0] > rounding * emag && onset[1] > rounding * smag)) {
+        waits = true;
         return 0.0;
+    }
     std::copy_n(onset, nsdv, sdv);
     return d;
 }
@@ -401,7 +429,7 @@ double crack_law(double* sdv, const double* sv, const double* ev, const double* 
 // tables with the element's lengths (those this evaluation computed, when it did), else from the
 // explicit-path record; 0 when neither exists.
 double crack_plane_damage(Slots& s, const SectionPoint& sp, const Point& pt, const double* table,
-                          const double* fracture, const Writes& w) {
+                          const double* fracture, Writes& w) {
     const auto& sd = tvk::sectiondata;
     const auto& el = tvk::elementdata.elemlength;
     double props[crack_plane_props];
@@ -415,12 +443,12 @@ double crack_plane_damage(Slots& s, const SectionPoint& sp, const Point& pt, con
             read_six(enye, sd.sestrain, sp.isp, pt.npt, sp.e)) {
             swap_voigt_nye(sv, snye);
             swap_voigt_nye(ev, enye);
-            return crack_law(s.at(ps::crack_state.first), sv, ev, len, props);
+            return crack_law(s.at(ps::crack_state.first), sv, ev, len, props, w.crack_waits);
         }
     }
     if (table)
         return crack_law(s.at(ps::crack_state.first), table + pt::stress.first - 1, table + pt::strain.first - 1,
-                         table + pt::lengths.first - 1, props);
+                         table + pt::lengths.first - 1, props, w.crack_waits);
     return 0.0;
 }
 
@@ -661,6 +689,10 @@ void evaluate(const Point& pt) {
     if (w.no_plane)
         tvk::report(-2, tvk::compose(pt.routine, std::string(": no crack plane from ") + w.no_plane + ", crack damage skipped"),
                     pt.noel, pt.npt);
+    // A crack on a plane that carries no traction waits, and says so at each reading that leaves it
+    // waiting: its onset will be the traction of the first reading that loads the plane.
+    if (w.crack_waits)
+        tvk::report(-2, tvk::compose(pt.routine, ": crack plane carries no traction, crack waits"), pt.noel, pt.npt);
 }
 
 }  // namespace tvk::solver::field

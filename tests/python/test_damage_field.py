@@ -408,11 +408,76 @@ def test_user_plane_without_traction_froze_a_degenerate_crack(model):
             state[26:30] = -1.0
             field, state = evaluate(state, table=crack_table(stress)[0])
             assert np.array_equal(state[26:30], [-1.0] * 4) and field[5] == 0.5 and field[6] == 0.0
-            assert state[19] == 1.0 and record()[0] == 0  # the matrix factor (slot 20) stays whole
+            assert state[19] == 1.0  # the matrix factor (slot 20) stays whole
+            assert record() == (-2, "gen_damage: crack plane carries no traction, crack waits")
+            eh.rsxerr(1)
         loaded = [0.0, 60.0, 40.0, 10.0, 0.0, 15.0]
         table, s, e = crack_table(loaded)
         field, state = evaluate(state, table=table)
         np.testing.assert_allclose(state[26:30], crack_reference(np.pi / 2, s, e, [0.5, 0.6, 0.7]), rtol=1e-12)
         assert record()[0] == 0
+    finally:
+        md.pdprops = None
+
+
+def test_loaded_crack_waited_for_ever_beside_a_vast_fibre_stress(model):
+    """The zero-traction wait measured rounding against all six components: from s11 = 1e15 the
+    fibre stress (which no plane through the fibres carries) made the crack on LaRC05's plane wait,
+    unset, at level 0. It forms as at s11 = 1e6, checked against the crack law written out in numpy."""
+    matrix_criterion(15)
+    field, failed = evaluate(np.zeros(40), stress=[0.0, 60.0, 0.0, 10.0, 0.0, 0.0])
+    assert failed[8] == 1.0 and failed[24] == np.pi
+    for s11 in (1e6, 1e15, 1e16, 1e18):
+        state = failed.copy()
+        state[26:30] = -1.0
+        table, s, e = crack_table([s11, 60.0, 0.0, 10.0, 0.0, 0.0])
+        field, state = evaluate(state, table=table)
+        np.testing.assert_allclose(state[26:30], crack_reference(np.pi, s, e, [0.5, 0.6, 0.7]), rtol=1e-12)
+        assert state[26:30] == pytest.approx([0.002, 10.0, 0.316, 0.1054], rel=1e-3)
+        assert eh.errstat == 0
+
+
+def test_waiting_crack_was_silent(model):
+    """A crack whose plane carries no traction waited silently, and froze its onset at the first
+    reading that loaded the plane, so that its strength follows the load steps. It is reported at
+    -2 with its element and point at each reading that leaves it waiting, and no longer once its
+    plane is loaded. Case: the user's plane 0 under (0, 60, 0, 10, 0, 0), then s33 and s23 grown
+    to (40, 15) in n steps; a criterion's plane on the same path never waits."""
+    def path(n, noel=5):
+        field, state = evaluate(np.zeros(40), table=crack_table([0.0, 60.0, 0.0, 10.0, 0.0, 0.0])[0], noel=noel)
+        reports = [(int(eh.errstat), None if eh.errstat == 0 else list(eh.errintv))]
+        eh.rsxerr(1)
+        loads = [crack_table([0.0, 60.0, 40.0 * k / n, 10.0, 0.0, 15.0 * k / n]) for k in range(1, n + 1)]
+        for table, s, e in loads:
+            field, state = evaluate(state, table=table, noel=noel)
+            reports.append((int(eh.errstat), None))
+            eh.rsxerr(1)
+        return field, state, reports, loads
+
+    waits = (-2, "gen_damage: crack plane carries no traction, crack waits")
+    try:
+        matrix_criterion(15, plane=0.0)
+        for n in (1, 10):
+            field, state, reports, loads = path(n, noel=7)
+            assert reports == [(-2, [7, 1])] + [(0, None)] * n
+            # The onset is the traction of the first loaded reading: the law on (0, 60, 40/n, 10, 0, 15/n).
+            eps0, sig, g, eps1 = crack_reference(np.pi / 2, *loads[0][1:], [0.5, 0.6, 0.7])
+            np.testing.assert_allclose(state[26:30], [eps0, sig, g, eps1], rtol=1e-12)
+            # The damage at the full load: the bilinear law at its strain traction, capped at 0.995.
+            _, s, e = loads[-1]
+            eps = crack_reference(np.pi / 2, s, e, [0.5, 0.6, 0.7])[0]
+            d = min(max(eps1 / (eps1 - eps0) * (1 - eps0 / eps), 0.0), 0.995)
+            assert field[6] == pytest.approx(d, rel=1e-12, abs=1e-15)
+        assert state[27] == pytest.approx(1.5, rel=1e-12) and field[6] == pytest.approx(0.905, abs=5e-4)
+        # Each reading that leaves it waiting reports again.
+        field, state = evaluate(np.zeros(40), table=crack_table([0.0, 60.0, 0.0, 10.0, 0.0, 0.0])[0])
+        eh.rsxerr(1)
+        field, state = evaluate(state, table=crack_table([0.0, 80.0, 0.0, 20.0, 0.0, 0.0])[0])
+        assert record() == waits and np.array_equal(state[26:30], [-1.0] * 4)
+        eh.rsxerr(1)
+        # The criterion's plane carries the failure's traction: no report on the same path.
+        matrix_criterion(15)
+        field, state, reports, loads = path(10)
+        assert state[24] == np.pi and reports == [(0, None)] * 11 and state[27] > 50.0
     finally:
         md.pdprops = None
