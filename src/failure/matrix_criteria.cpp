@@ -761,6 +761,52 @@ void MCrckChristensen(double* rmc, const double* s22, const double* s33, const d
     *rmc = tvk::failure::polynomial_exposure(lin, quad, "Note: Negative root during Christensen failure");
 }
 
+namespace {
+
+// A double with an exponent of its own, m 2^e: m is 0, not finite, or 0.5 <= |m| < 1. Its
+// products, quotients, sums and roots round m once, as double arithmetic rounds wherever that
+// neither overflows nor underflows (to the bit), and never leave the range of the exponent, so that
+// one vast value cannot push the others out of the range of a double. A value that is not finite
+// (the pole of a zero divisor) follows double arithmetic.
+struct Wide {
+    double m = 0.0;
+    int e = 0;
+    static Wide of(double v, int e = 0) {
+        if (v == 0.0 || !std::isfinite(v)) return {v, 0};
+        int k = 0;
+        const double m = std::frexp(v, &k);
+        return {m, e + k};
+    }
+    bool finite() const { return std::isfinite(m); }
+    // The double nearest m 2^e: 0 or +-inf beyond the range of a double (rounded once).
+    double value() const { return finite() && m != 0.0 ? std::ldexp(m, std::clamp(e, -4000, 4000)) : m; }
+};
+Wide operator*(Wide a, Wide b) { return Wide::of(a.m * b.m, a.e + b.e); }
+Wide operator/(Wide a, Wide b) { return Wide::of(a.m / b.m, a.e - b.e); }
+Wide operator-(Wide a) { return {-a.m, a.e}; }
+// Aligned to the larger exponent: a term more than 60 binades below the other is less than half
+// its last place, which double addition drops too.
+Wide operator+(Wide a, Wide b) {
+    if (!a.finite() || !b.finite()) return {a.m + b.m, 0};
+    if (a.m == 0.0) return b;
+    if (b.m == 0.0) return a;
+    if (a.e < b.e) std::swap(a, b);
+    return a.e - b.e > 60 ? a : Wide::of(a.m + std::ldexp(b.m, b.e - a.e), a.e);
+}
+Wide operator-(Wide a, Wide b) { return a + -b; }
+Wide sqrt(Wide a) {
+    if (!a.finite() || !(a.m > 0.0)) return {std::sqrt(a.m), 0};
+    const int odd = a.e & 1;
+    return Wide::of(std::sqrt(std::ldexp(a.m, odd)), (a.e - odd) / 2);
+}
+bool operator<(Wide a, Wide b) {  // finite values
+    if ((a.m < 0.0) != (b.m < 0.0) || a.m == 0.0 || b.m == 0.0) return a.m < b.m;
+    if (a.e != b.e) return (a.e < b.e) != (a.m < 0.0);
+    return a.m < b.m;
+}
+
+}  // namespace
+
 void MCrckHashin1989(double* rmc, const double* s22, const double* s33, const double* s12, const double* s13,
                      const double* s23, const double* xt22, const double* xc22, const double* xt33,
                      const double* xc33, const double* x12, const double* x13, const double* x23) {
@@ -770,45 +816,53 @@ void MCrckHashin1989(double* rmc, const double* s22, const double* s33, const do
     if (std::isnan(*xt22) || std::isnan(*xc22) || std::isnan(*xt33) || std::isnan(*xc33) || std::isnan(*x12) ||
         std::isnan(*x13) || std::isnan(*x23))
         return void(*rmc = std::numeric_limits<double>::quiet_NaN());
-    // The criterion is homogeneous of degree 0 in the stresses and strengths together, but its
-    // products of two of them (s22 s33, x23^2, xt22 xt33) underflow or overflow where all of them
-    // are tiny or huge (a failed ply read 0 with the "Negative root" note at a scale of 1e-200):
-    // there every one is scaled by the power of two that brings the largest finite magnitude to
-    // [1, 2), which is exact and leaves the reading as it is at ordinary magnitudes.
-    const double* all[12] = {s22, s33, s12, s13, s23, xt22, xc22, xt33, xc33, x12, x13, x23};
-    double largest = 0.0;
-    for (const double* v : all)
-        if (std::isfinite(*v)) largest = std::max(largest, std::abs(*v));
-    if (largest > 0.0 && std::abs(std::ilogb(largest)) > 100) {
-        const int e = -std::ilogb(largest);
-        double v[12];
-        for (int k = 0; k < 12; ++k) v[k] = std::ldexp(*all[k], e);
-        return MCrckHashin1989(rmc, v, v + 1, v + 2, v + 3, v + 4, v + 5, v + 6, v + 7, v + 8, v + 9, v + 10,
-                               v + 11);
-    }
-    const double i = *s22 + *s33, a = quot(sq(*s23) - *s22 * *s33, sq(*x23));
-    const double t = sq(quot(*s12, *x12)) + sq(quot(*s13, *x13));
-    if (!std::isfinite(i * i) || !std::isfinite(a) || !std::isfinite(t))
+    // A stress that is not finite: +inf, the overflow of the terms it enters (NaN for a NaN one).
+    if (!PlyStress{*s22, *s33, *s12, *s13, *s23}.finite())
         return void(*rmc = overflow_exposure({*s22, *s33, *s12, *s13, *s23}));
+    // The criterion is homogeneous of degree 0 in the stresses and strengths together, but its
+    // products of two or more of them (s22 s33, x23^2, xc22 xc33/x23^2, L^2) pass the range of a
+    // double where all of them are tiny or vast, and where one strength is vast beside the others
+    // (a mode switched off with 1e200 or the largest double): a failed ply read 0 or NaN, an
+    // intact one +inf. The formula is evaluated as written in Wide, which rounds as double
+    // arithmetic does wherever that stays in range and does not leave its own range. An infinite
+    // strength is a power of two beyond every finite double (its terms' limits: an infinite
+    // xc22 with s33 = 0 reads the limit, where inf/inf and 0 inf had none).
+    auto stress = [](double v) { return Wide::of(v); };
+    auto strength = [](double v) { return std::isinf(v) ? Wide{std::copysign(0.5, v), 1 << 20} : Wide::of(v); };
+    auto wquot = [](Wide n, Wide d) { return n.m == 0.0 ? Wide{} : n / d; };
+    const Wide w22 = stress(*s22), w33 = stress(*s33), w12 = stress(*s12), w13 = stress(*s13), w23 = stress(*s23);
+    const Wide yt22 = strength(*xt22), yc22 = strength(*xc22), yt33 = strength(*xt33), yc33 = strength(*xc33);
+    const Wide y12 = strength(*x12), y13 = strength(*x13), y23 = strength(*x23);
+    const Wide i = w22 + w33, a = wquot(w23 * w23 - w22 * w33, y23 * y23);
+    const Wide t = wquot(w12, y12) * wquot(w12, y12) + wquot(w13, y13) * wquot(w13, y13);
+    if (!a.finite() || !t.finite()) return void(*rmc = overflow);  // the pole of a zero strength
     auto note = [] { tvk::report(-1, tvk::compose("Note: Negative root during Hashin failure", note_tail)); };
-    if (i >= 0.0) {
-        const double v = a + i * i / (*xt22 * *xt33) + t;
-        if (v > 0.0)
-            *rmc = std::sqrt(v);
+    if (!(i.m < 0.0)) {
+        const Wide v = a + i * i / (yt22 * yt33) + t;
+        if (v.m > 0.0)
+            *rmc = sqrt(v).value();
         else
             note();
         return;
     }
-    const double lin = (*xc22 * *xc33 / (4.0 * sq(*x23)) - 1.0) * (*s22 / *xc22 + *s33 / *xc33);
-    const double quad = a + i * i / (4.0 * sq(*x23)) + t;
-    const double disc = 4.0 * quad + lin * lin;
-    if (disc < 0.0) {
+    const Wide four = Wide::of(4.0), one = Wide::of(1.0), two = Wide::of(2.0);
+    const Wide lin = (yc22 * yc33 / (four * (y23 * y23)) - one) * (w22 / yc22 + w33 / yc33);
+    const Wide quad = a + i * i / (four * (y23 * y23)) + t;
+    const Wide disc = four * quad + lin * lin;
+    if (disc.m < 0.0) {
         note();
         return;
     }
-    if (std::isinf(disc) || std::isinf(quad)) return void(*rmc = overflow);
-    const double den = std::sqrt(disc) - lin;
-    if (den != 0.0) *rmc = 2.0 * quad / den;
+    if (std::isinf(disc.m) || std::isinf(quad.m)) return void(*rmc = overflow);
+    // Q >= 0 (it is ((s22 - s33)^2/4 + s23^2)/x23^2 + T), so that where L > 0 the root is
+    // (sqrt(D) + L)/2 as well; that form is taken where sqrt(D) - L cancels more than 10 bits
+    // (4Q < 2^-9 L^2: an x23 far above the compressive strengths), as under a vast x23, where
+    // 4Q is below L^2's last place and the written form read 0 for a failed ply. A Q that is
+    // exactly 0 keeps the written reading, 0.
+    if (lin.m > 0.0 && quad.m != 0.0 && four * quad < Wide::of(0x1p-9) * (lin * lin))
+        return void(*rmc = ((sqrt(disc) + lin) / two).value());
+    const Wide den = sqrt(disc) - lin;
+    if (den.m != 0.0) *rmc = (two * quad / den).value();
 }
 
 void MCrckHashinComplete(double* rmc, const double* s22, const double* s33, const double* s12, const double* s13,
