@@ -206,6 +206,31 @@ double larc_value(const Traction& t, const ActionPlane& p) {
     return finite_or_overflow(friction_sum(t, p));
 }
 
+// The friction terms of LaRC05, Camanho and Wiegand: friction_sum, and where SL is infinite and
+// eta_T tn passes the largest double (ST finite), their limit as well. There ST - eta_T tn is
+// finite but beyond the range of a double: the transverse term is read over |tn|,
+// (tT/|tn|)/(ST/|tn| - eta_T sign tn), so that it is its value (0 where it underflows, as under
+// a compression that grows without bound at a0 near 90), not the +inf of an overflow; the
+// longitudinal divisor (SL/ST)(ST - eta_T tn) grows without bound with SL, its term is 0.
+double friction_sum_to_limit(const Traction& t, const ActionPlane& p) {
+    if (std::isinf(p.sl) && std::isfinite(p.st) && std::isfinite(t.n) && !std::isfinite(p.eta_t * t.n)) {
+        const double n = std::abs(t.n);
+        return tvk::failure::friction_term(t.t / n, p.st / n - p.eta_t * std::copysign(1.0, t.n));
+    }
+    return friction_sum(t, p);
+}
+
+// A zero or negative xc22, which LaRC05's and Wiegand's measures read through ST and eta_L on
+// every plane that carries a shear traction: refused at level -3 (true, NaN in r), the message
+// naming it, before the friction parameters' overflow that a zero xc22 also makes (a NaN xc22
+// gives no exposure, without a message).
+bool refused_compressive_strength(double& r, double xc22, const char* name) {
+    if (std::isnan(xc22) || xc22 > 0.0) return false;
+    tvk::report(-3, std::string("Error: strength xc22 of ") + name + " is zero or negative.");
+    r = std::numeric_limits<double>::quiet_NaN();
+    return true;
+}
+
 // eta = -1/(2 tan 2 a0) of the Camanho and Wiegand criteria.
 double half_friction(const double* a0) {
     return a0 ? -1.0 / (2.0 * std::tan(2.0 * *a0 * tvk::deg2rad)) : 0.1433726928794039;
@@ -297,7 +322,9 @@ struct Larc04Band {
 void MCrckLaRC05(double* rmc, const double* s22, const double* s33, const double* s12, const double* s13,
                  const double* s23, const double* xt22, const double* xc22, const double* x12, const double* a0,
                  double* outtheta, const double* sainc, const int* gsflag) {
-    if (tvk::failure::refused_fracture_angle(*rmc, a0, "MCrckLaRC05")) return;
+    if (tvk::failure::refused_fracture_angle(*rmc, a0, "MCrckLaRC05") ||
+        refused_compressive_strength(*rmc, *xc22, "MCrckLaRC05"))
+        return;
     const double default_step = default_sainc_r, step = search_step(sainc, default_step);
     const ActionPlane p = larc_parameters(a0, *xc22, *x12);
     if (refused_friction(*rmc, p, std::isfinite(*xc22), "MCrckLaRC05")) return;
@@ -305,7 +332,8 @@ void MCrckLaRC05(double* rmc, const double* s22, const double* s33, const double
     const double yt = *xt22;
     auto value = [&](double theta) {
         const Traction t = s.on(theta);
-        return finite_or_overflow(larc_value(t, p) + sq(quot(std::max(t.n, 0.0), yt)));
+        const double friction = finite_or_overflow(friction_sum_to_limit(t, p));
+        return finite_or_overflow(friction + sq(quot(std::max(t.n, 0.0), yt)));
     };
     // The measure's form changes where tn changes sign (the tension term, the friction of the
     // denominators), and a sharp maximum tends to sit near those planes, and near the planes where
@@ -617,7 +645,7 @@ void MCrckCamanho(double* rmc, const double* s22, const double* s33, const doubl
     auto value = [&](double theta) {
         const Traction t = s.on(theta);
         if (t.n <= 0.0) {
-            return finite_or_overflow(std::sqrt(friction_sum(t, {eta, st, sl, eta_l})));
+            return finite_or_overflow(std::sqrt(friction_sum_to_limit(t, {eta, st, sl, eta_l})));
         }
         const double n = t.n / st, l2 = sq(quot(t.l, sl));
         const double r = n * n + sq(quot(t.t, st)) + l2 + l2 * g2 * n + g1 * n;
@@ -663,7 +691,9 @@ bool tvk::failure::wiegand_friction_overflows(double xc22, double x12) {
 void MCrckWiegand(double* rmc, const double* s22, const double* s33, const double* s12, const double* s13,
                   const double* s23, const double* xt22, const double* xc22, const double* x12, double* outtheta,
                   const double* a0, const double* sainc, const int* gsflag) {
-    if (tvk::failure::refused_fracture_angle(*rmc, a0, "MCrckWiegand")) return;
+    if (tvk::failure::refused_fracture_angle(*rmc, a0, "MCrckWiegand") ||
+        refused_compressive_strength(*rmc, *xc22, "MCrckWiegand"))
+        return;
     const double default_step = default_sainc_r, step = search_step(sainc, default_step);
     const ActionPlane p = wiegand_parameters(a0, *xc22, *x12);
     const double eta = p.eta_t, st = p.st, sl = p.sl, eta_l = p.eta_l, yt = *xt22;
@@ -671,7 +701,7 @@ void MCrckWiegand(double* rmc, const double* s22, const double* s33, const doubl
     const PlyStress s{*s22, *s33, *s12, *s13, *s23};
     auto value = [&](double theta) {
         const Traction t = s.on(theta);
-        const double v = friction_sum(t, {eta, st, sl, eta_l});
+        const double v = friction_sum_to_limit(t, {eta, st, sl, eta_l});
         return finite_or_overflow(std::sqrt(t.n < 0.0 ? v : v + sq(quot(t.n, yt))));
     };
     auto near = s.friction_and_tn_zero_planes(value, eta, st, step);  // as in LaRC05's

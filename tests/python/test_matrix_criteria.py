@@ -486,8 +486,10 @@ def test_refusal_of_an_overflowing_friction_parameter_names_the_strength(record)
              "MCrckCamanho": ("x23", lambda x, a0: mc.mcrckcamanho(*s, 73, 185, 90, x, a0=a0)[0])}
     for name, (strength, call) in calls.items():
         for x in (0.0, 5e-324, 1e-310, 2.2250738585072014e-308):
-            assert math.isnan(call(x, 53.0)) and record() == (
-                -3, f"Error: friction parameters of {name} overflow at this x12, {strength} and a0."), (name, x)
+            # a zero xc22 is refused as such before its friction parameters are formed
+            message = (f"Error: strength xc22 of {name} is zero or negative." if x == 0 and strength == "xc22" else
+                       f"Error: friction parameters of {name} overflow at this x12, {strength} and a0.")
+            assert math.isnan(call(x, 53.0)) and record() == (-3, message), (name, x)
             eh.rsxerr(1)
         assert call(1e-300, 53.0) > 0 and record()[0] == 0, name  # eta_L about 1e300: still a value
         assert math.isnan(call(185.0, 90.0)) and record() == (
@@ -603,3 +605,54 @@ def test_hashin1989_infinite_strength_or_stress(record):
         for x23 in (60.0, inf):
             assert mc.mcrckhashin1989(*s, *x, x23) == inf and record()[0] == 0, s
     assert math.isnan(mc.mcrckhashin1989(inf, math.nan, 0, 0, 0, *x, 60)) and record()[0] == 0
+
+
+def test_larc05_and_wiegand_refuse_a_zero_or_negative_xc22(record):
+    """Regression: their measures read xc22 through ST and eta_L on every plane with a shear
+    traction, and a negative xc22 was read silently (LaRC05 10669.6 at xc22 = -5, 1.2e30 at
+    -1e-300); a zero one was refused as an overflow of the friction parameters. Both are refused
+    at -3 naming the strength, the angle untouched. Still read: a positive xc22 (1e-300 included),
+    an infinite one (its limit, which 1e300 reads), and a NaN one (no exposure, no message)."""
+    s = (-120, -20, 80, 10, 70)
+    calls = {"MCrckLaRC05": lambda x, **k: mc.mcrcklarc05(*s, 50, x, 80, **k),
+             "MCrckWiegand": lambda x, **k: mc.mcrckwiegand(*s, 50, x, 80, **k)}
+    for name, call in calls.items():
+        for xc22 in (0.0, -0.0, -5.0, -1e-300, -math.inf):
+            for hydrostatic in (False, True):
+                r, theta = call(xc22) if not hydrostatic else mc.__dict__[name.lower()](-50, -50, 0, 0, 0, 50, xc22, 80)
+                assert math.isnan(r) and theta == -1.0, (name, xc22)
+                assert record() == (-3, f"Error: strength xc22 of {name} is zero or negative."), (name, xc22)
+                eh.rsxerr(1)
+        for gsflag in (0, 1):
+            assert call(math.inf, gsflag=gsflag)[0] == pytest.approx(call(1e300, gsflag=gsflag)[0], rel=1e-15)
+            assert call(200.0, gsflag=gsflag)[0] > 1 and call(1e-300, gsflag=gsflag)[0] > 1 and record()[0] == 0
+        assert math.isnan(call(math.nan)[0]) and record()[0] == 0
+
+
+def test_infinite_x12_under_an_overflowing_friction_reads_its_limit(record):
+    """Regression: with x12 infinite, an eta_T tn that passes the largest double (compression at
+    a0 = 89) read NaN at level 0; both friction divisors grow without bound there, and the
+    exposure is 0, its limit. Where the transverse shear is of the friction's order (s23 near the
+    largest double, every plane closed) the reading is the measure's value: it equals the reading of the same
+    state scaled by 2^-40, where nothing overflows (the measures are homogeneous of degree 0)."""
+    inf = math.inf
+    for s in (-1e306, -1e307, -1e308):
+        assert mc.mcrcklarc05(s, s, 10, 0, 5, 50, 200, inf, a0=89.0) == (0.0, -1.0) and record()[0] == 0, s
+    for g in (0, 1):
+        assert mc.mcrckwiegand(-1e308, -1e308, 10, 0, 5, 50, 200, inf, a0=89.0, gsflag=g) == (0.0, -1.0)
+        assert mc.mcrckcamanho(-1e308, -1e308, 10, 0, 5, 50, 200, inf, 90, a0=89.0, gsflag=g) == (0.0, -1.0)
+    assert record()[0] == 0
+    calls = (lambda s, k, a0: mc.mcrcklarc05(*s, 50 * k, 200 * k, inf, a0=a0)[0],
+             lambda s, k, a0: mc.mcrckwiegand(*s, 50 * k, 200 * k, inf, a0=a0)[0],
+             lambda s, k, a0: mc.mcrckcamanho(*s, 50 * k, 200 * k, inf, 90 * k, a0=a0)[0])
+    rng = np.random.default_rng(rng_seed(7604))
+    k = 2.0 ** -40
+    for _ in range(20):
+        # closed on every plane (no tension term to overflow), s23 up to 0.9 of its largest value so
+        s22, s33 = -1e308 * rng.uniform(0.2, 1, 2)
+        s = np.array([s22, s33, *rng.uniform(-1, 1, 2) * 1e308, rng.uniform(-0.9, 0.9) * math.sqrt(-s22) * math.sqrt(-s33)])
+        a0 = rng.choice([75.0, 89.0])
+        for call in calls:
+            r = call(s, 1.0, a0)
+            assert record()[0] == 0 and r == pytest.approx(call(s * k, k, a0), rel=1e-13), (list(s), a0)
+
