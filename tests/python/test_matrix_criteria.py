@@ -656,3 +656,57 @@ def test_infinite_x12_under_an_overflowing_friction_reads_its_limit(record):
             r = call(s, 1.0, a0)
             assert record()[0] == 0 and r == pytest.approx(call(s * k, k, a0), rel=1e-13), (list(s), a0)
 
+
+def camanho_reference(s, x, a0):
+    """Camanho et al.'s (2015) inter-fibre measure as written, maximised over the planes through
+    the fibres: a scan of 100,001 planes, then six zooms of 401 planes around each of the six
+    largest local maxima (a peak |tl| sqrt(tn) steepens towards tn's zero, where the measure's
+    form changes)."""
+    s22, s33, s12, s13, s23 = s
+    yt, _, sl, st = x
+    eta = -1 / (2 * math.tan(2 * math.radians(a0)))
+    eta_l, g1 = eta * sl / st, (st ** 2 - yt ** 2) / (yt * st)
+    g2 = 2 * eta - g1
+
+    def measure(th):
+        c, sn = np.cos(th), np.sin(th)
+        tn = s33 * c * c + s22 * sn * sn - 2 * s23 * sn * c
+        tl, tt = s13 * c - s12 * sn, s23 * (c * c - sn * sn) + (s33 - s22) * sn * c
+        closed = np.sqrt((tt / (st - eta * tn)) ** 2 + (tl / (sl - eta_l * tn)) ** 2)
+        n = tn / st
+        opened = np.sqrt(np.maximum(n * n + (tt / st) ** 2 + (tl / sl) ** 2 + (tl / sl) ** 2 * g2 * n + g1 * n, 0))
+        return np.where(tn <= 0, closed, opened)
+
+    th = np.linspace(0, math.pi, 100001)
+    v = measure(th)
+    inner = np.flatnonzero((v[1:-1] >= v[:-2]) & (v[1:-1] >= v[2:])) + 1
+    best = max(v[0], v[-1])
+    for i in inner[np.argsort(-v[inner])][:6]:
+        lo, hi = th[i - 1], th[i + 1]
+        for _ in range(6):
+            g = np.linspace(lo, hi, 401)
+            w = measure(g)
+            j = int(np.argmax(w))
+            lo, hi = g[max(j - 1, 0)], g[min(j + 1, 400)]
+        best = max(best, w[j])
+    return float(best)
+
+
+def test_camanho_steep_angle_peaks_against_a_fine_scan():
+    """At fracture angles near 90 degrees the tension term tl^2 tn g2 dominates and makes narrow
+    peaks near the planes where tn or tl vanish, which the golden section reaches only through
+    the planes it is given (a trigger set too high, a zero of tl taken with swapped operands, or
+    the peaks skipped where s12 = 0 lowered these readings by up to 0.19 %)."""
+    cases = [((-16.675229441875338, -164.29552822175143, -34.523228429438795, -133.89905578470916, -65.63459642337247),
+              (69.23984833872376, 186.73965133898923, 106.3347307919368, 70.6129254357702), 88.81871569487821,
+              0.69479116),
+             ((-53.86903872969764, -15.146613835840395, 73.9399052128621, -48.620879888606595, 52.56713151394941),
+              (38.978699485191974, 172.39383898044855, 62.77287641480577, 50.07764013885982), 89.41628897465242,
+              1.7756358),
+             ((-4.382074497694631, -138.74081235378134, 0.0, -16.878014356050507, -24.83010339337436),
+              (73.62023212636336, 173.2862141173232, 75.10748847502549, 63.94062052204109), 89.99980139177674,
+              0.46402339)]
+    for s, x, a0, quoted in cases:
+        reference = camanho_reference(s, x, a0)
+        assert reference == pytest.approx(quoted, rel=1e-7)
+        assert mc.mcrckcamanho(*s, *x, a0=a0, gsflag=1)[0] == pytest.approx(reference, rel=1e-7), (s, a0)
