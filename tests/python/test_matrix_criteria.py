@@ -650,7 +650,8 @@ def test_infinite_x12_under_an_overflowing_friction_reads_its_limit(record):
     for _ in range(20):
         # closed on every plane (no tension term to overflow), s23 up to 0.9 of its largest value so
         s22, s33 = -1e308 * rng.uniform(0.2, 1, 2)
-        s = np.array([s22, s33, *rng.uniform(-1, 1, 2) * 1e308, rng.uniform(-0.9, 0.9) * math.sqrt(-s22) * math.sqrt(-s33)])
+        s23 = rng.uniform(-0.9, 0.9) * math.sqrt(-s22) * math.sqrt(-s33)
+        s = np.array([s22, s33, *rng.uniform(-1, 1, 2) * 1e308, s23])
         a0 = rng.choice([75.0, 89.0])
         for call in calls:
             r = call(s, 1.0, a0)
