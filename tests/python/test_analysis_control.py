@@ -233,12 +233,13 @@ def test_job_folder_driven_through_a_whole_analysis(tmp_path):
     uext(1, kstep=3, kinc=1)
     assert t.shokriehdata.cycles.tolist() == [[1, 1, 1300]]
 
-    # release: every table gone, the scalars kept
+    # release: every table gone, the counts that sized them back to 0, the settings kept
     uext(3)
     for table in (t.jobdata.stepid, t.impactdata.cprops, t.loaddata.dprops, t.materialdata.peprops,
                   t.sectiondata.plyorientation, t.sectiondata.sefmatrix, t.shokriehdata.cycles):
         assert table is None
-    assert t.jobdata.nsteps == 3
+    assert (t.jobdata.nsteps, t.loaddata.nimp, t.sectiondata.nsec, t.sectiondata.nplies) == (0, 0, 0, 0)
+    assert t.debugdata.nupdate == 3
 
     # a second analysis in the same process starts clean
     uext(0)
