@@ -775,8 +775,18 @@ def test_vdisp_records_node_motions_every_nupdate_increments(tmp_path):
 
 
 def test_section_without_material_constants_is_reported(tmp_path):
+    # Without a material card the material reader names the section's material first; a material
+    # block without "+Elastic" leaves the section matrices' own report.
     cards = dict(CARDS)
     del cards["MaterialCard.tvk"]
+    job_folder(tmp_path, cards=cards)
+    uext(0)
+    assert (errstat(), errtext()) == (-2, "Warning: material 1 of section 1 given by no material block.")
+    assert list(t.errorhandling.errintv) == [1, 1]
+    assert not t.sectiondata.sehmatrix.any() and np.isfinite(t.sectiondata.sefmatrix).all()
+    release_all()
+    t.errorhandling.rsxerr(1)
+    cards["MaterialCard.tvk"] = "++Begin Material, MATID=1\n+Strength\n2000 50\n++End Material\n"
     job_folder(tmp_path, cards=cards)
     uext(0)
     assert errstat() == -2 and "elastic constants" in errtext()
