@@ -19,6 +19,22 @@ TVK_API void deallocall(int* istat) {
     // table's reference to its storage: a Python view taken earlier keeps the storage alive.
     for (const VarDesc& v : modeldata_variables())
         if (v.freed) v.table()->release();
+    // The counts that give the extents of the released tables go back to their load value, so
+    // that the next card read sizes its tables from its own input alone: the section reader only
+    // ever raises nplies and nsec, and a thinner lay-up read after a thicker one would otherwise
+    // get the plies it does not have (thickness 0, every property 0).
+    sectiondata.nsec = sectiondata.nplies = 0;
+    damagedata.ndmg = 0;
+    loaddata.nimp = 0;
+    jobdata.nsteps = 0;
+    elementdata.nelem = 0;
+    nodaldata.nnodes = nodaldata.ndof = 0;
+    auto& md = materialdata;
+    md.ntempdata = 0;
+    for (int MaterialData::*rows : {&MaterialData::nsecantdata, &MaterialData::nflowdata, &MaterialData::nnormaldata,
+                                    &MaterialData::nsheardata, &MaterialData::nalpha1data,
+                                    &MaterialData::nalpha2data, &MaterialData::nalpha3data})
+        md.*rows = 0;
 }
 
 TVK_API void allocatedamagedata(int* istat, const int* kplies, const int* ksec, const int* kdmg) {

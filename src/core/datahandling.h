@@ -11,8 +11,11 @@
 
 #include "tvk.h"
 
-// Releases every model-data table that exists. Leaves alone: jobdata.processid, the error record,
-// the growable lists and every scalar (counts, settings and text fields keep their values).
+// Releases every model-data table that exists and sets the counts that size them back to 0
+// (sectiondata nsec and nplies, damagedata ndmg, loaddata nimp, jobdata nsteps, elementdata
+// nelem, nodaldata nnodes and ndof, materialdata ntempdata and the calibration row counts).
+// Leaves alone: jobdata.processid, the error record, the growable lists and every other scalar
+// (settings and text fields keep their values).
 TVK_API void deallocall(int* istat);
 
 // Creates the damage data sets and the buckling records for kplies plies, ksec sections and at

@@ -206,6 +206,31 @@ double larc_value(const Traction& t, const ActionPlane& p) {
     return finite_or_overflow(friction_sum(t, p));
 }
 
+// The friction terms of LaRC05, Camanho and Wiegand: friction_sum, and where SL is infinite and
+// eta_T tn passes the largest double (ST finite), their limit as well. There ST - eta_T tn is
+// finite but beyond the range of a double: the transverse term is read over |tn|,
+// (tT/|tn|)/(ST/|tn| - eta_T sign tn), so that it is its value (0 where it underflows, as under
+// a compression that grows without bound at a0 near 90), not the +inf of an overflow; the
+// longitudinal divisor (SL/ST)(ST - eta_T tn) grows without bound with SL, its term is 0.
+double friction_sum_to_limit(const Traction& t, const ActionPlane& p) {
+    if (std::isinf(p.sl) && std::isfinite(p.st) && std::isfinite(t.n) && !std::isfinite(p.eta_t * t.n)) {
+        const double n = std::abs(t.n);
+        return tvk::failure::friction_term(t.t / n, p.st / n - p.eta_t * std::copysign(1.0, t.n));
+    }
+    return friction_sum(t, p);
+}
+
+// A zero or negative xc22, which LaRC05's and Wiegand's measures read through ST and eta_L on
+// every plane that carries a shear traction: refused at level -3 (true, NaN in r), the message
+// naming it, before the friction parameters' overflow that a zero xc22 also makes (a NaN xc22
+// gives no exposure, without a message).
+bool refused_compressive_strength(double& r, double xc22, const char* name) {
+    if (std::isnan(xc22) || xc22 > 0.0) return false;
+    tvk::report(-3, std::string("Error: strength xc22 of ") + name + " is zero or negative.");
+    r = std::numeric_limits<double>::quiet_NaN();
+    return true;
+}
+
 // eta = -1/(2 tan 2 a0) of the Camanho and Wiegand criteria.
 double half_friction(const double* a0) {
     return a0 ? -1.0 / (2.0 * std::tan(2.0 * *a0 * tvk::deg2rad)) : 0.1433726928794039;
@@ -297,7 +322,9 @@ struct Larc04Band {
 void MCrckLaRC05(double* rmc, const double* s22, const double* s33, const double* s12, const double* s13,
                  const double* s23, const double* xt22, const double* xc22, const double* x12, const double* a0,
                  double* outtheta, const double* sainc, const int* gsflag) {
-    if (tvk::failure::refused_fracture_angle(*rmc, a0, "MCrckLaRC05")) return;
+    if (tvk::failure::refused_fracture_angle(*rmc, a0, "MCrckLaRC05") ||
+        refused_compressive_strength(*rmc, *xc22, "MCrckLaRC05"))
+        return;
     const double default_step = default_sainc_r, step = search_step(sainc, default_step);
     const ActionPlane p = larc_parameters(a0, *xc22, *x12);
     if (refused_friction(*rmc, p, std::isfinite(*xc22), "MCrckLaRC05")) return;
@@ -305,7 +332,8 @@ void MCrckLaRC05(double* rmc, const double* s22, const double* s33, const double
     const double yt = *xt22;
     auto value = [&](double theta) {
         const Traction t = s.on(theta);
-        return finite_or_overflow(larc_value(t, p) + sq(quot(std::max(t.n, 0.0), yt)));
+        const double friction = finite_or_overflow(friction_sum_to_limit(t, p));
+        return finite_or_overflow(friction + sq(quot(std::max(t.n, 0.0), yt)));
     };
     // The measure's form changes where tn changes sign (the tension term, the friction of the
     // denominators), and a sharp maximum tends to sit near those planes, and near the planes where
@@ -617,7 +645,7 @@ void MCrckCamanho(double* rmc, const double* s22, const double* s33, const doubl
     auto value = [&](double theta) {
         const Traction t = s.on(theta);
         if (t.n <= 0.0) {
-            return finite_or_overflow(std::sqrt(friction_sum(t, {eta, st, sl, eta_l})));
+            return finite_or_overflow(std::sqrt(friction_sum_to_limit(t, {eta, st, sl, eta_l})));
         }
         const double n = t.n / st, l2 = sq(quot(t.l, sl));
         const double r = n * n + sq(quot(t.t, st)) + l2 + l2 * g2 * n + g1 * n;
@@ -663,7 +691,9 @@ bool tvk::failure::wiegand_friction_overflows(double xc22, double x12) {
 void MCrckWiegand(double* rmc, const double* s22, const double* s33, const double* s12, const double* s13,
                   const double* s23, const double* xt22, const double* xc22, const double* x12, double* outtheta,
                   const double* a0, const double* sainc, const int* gsflag) {
-    if (tvk::failure::refused_fracture_angle(*rmc, a0, "MCrckWiegand")) return;
+    if (tvk::failure::refused_fracture_angle(*rmc, a0, "MCrckWiegand") ||
+        refused_compressive_strength(*rmc, *xc22, "MCrckWiegand"))
+        return;
     const double default_step = default_sainc_r, step = search_step(sainc, default_step);
     const ActionPlane p = wiegand_parameters(a0, *xc22, *x12);
     const double eta = p.eta_t, st = p.st, sl = p.sl, eta_l = p.eta_l, yt = *xt22;
@@ -671,7 +701,7 @@ void MCrckWiegand(double* rmc, const double* s22, const double* s33, const doubl
     const PlyStress s{*s22, *s33, *s12, *s13, *s23};
     auto value = [&](double theta) {
         const Traction t = s.on(theta);
-        const double v = friction_sum(t, {eta, st, sl, eta_l});
+        const double v = friction_sum_to_limit(t, {eta, st, sl, eta_l});
         return finite_or_overflow(std::sqrt(t.n < 0.0 ? v : v + sq(quot(t.n, yt))));
     };
     auto near = s.friction_and_tn_zero_planes(value, eta, st, step);  // as in LaRC05's
@@ -761,6 +791,112 @@ void MCrckChristensen(double* rmc, const double* s22, const double* s33, const d
     *rmc = tvk::failure::polynomial_exposure(lin, quad, "Note: Negative root during Christensen failure");
 }
 
+namespace {
+
+// A double with an exponent of its own, m 2^e: m is 0, not finite, or 0.5 <= |m| < 1. Its
+// products, quotients, sums and roots round m once, as double arithmetic rounds wherever that
+// neither overflows nor underflows (to the bit), and never leave the range of the exponent, so that
+// one vast value cannot push the others out of the range of a double. A value that is not finite
+// (the pole of a zero divisor) follows double arithmetic.
+struct Wide {
+    double m = 0.0;
+    int e = 0;
+    static Wide of(double v, int e = 0) {
+        if (v == 0.0 || !std::isfinite(v)) return {v, 0};
+        int k = 0;
+        const double m = std::frexp(v, &k);
+        return {m, e + k};
+    }
+    bool finite() const { return std::isfinite(m); }
+    // The double nearest m 2^e: 0 or +-inf beyond the range of a double (rounded once).
+    double value() const { return finite() && m != 0.0 ? std::ldexp(m, std::clamp(e, -4000, 4000)) : m; }
+};
+Wide operator*(Wide a, Wide b) { return Wide::of(a.m * b.m, a.e + b.e); }
+Wide operator/(Wide a, Wide b) { return Wide::of(a.m / b.m, a.e - b.e); }
+Wide operator-(Wide a) { return {-a.m, a.e}; }
+// Aligned to the larger exponent: a term more than 60 binades below the other is less than half
+// its last place, which double addition drops too.
+Wide operator+(Wide a, Wide b) {
+    if (!a.finite() || !b.finite()) return {a.m + b.m, 0};
+    if (a.m == 0.0) return b;
+    if (b.m == 0.0) return a;
+    if (a.e < b.e) std::swap(a, b);
+    return a.e - b.e > 60 ? a : Wide::of(a.m + std::ldexp(b.m, b.e - a.e), a.e);
+}
+Wide operator-(Wide a, Wide b) { return a + -b; }
+Wide sqrt(Wide a) {
+    if (!a.finite() || !(a.m > 0.0)) return {std::sqrt(a.m), 0};
+    const int odd = a.e & 1;
+    return Wide::of(std::sqrt(std::ldexp(a.m, odd)), (a.e - odd) / 2);
+}
+bool operator<(Wide a, Wide b) {  // finite values
+    if ((a.m < 0.0) != (b.m < 0.0) || a.m == 0.0 || b.m == 0.0) return a.m < b.m;
+    if (a.e != b.e) return (a.e < b.e) != (a.m < 0.0);
+    return a.m < b.m;
+}
+
+// The double and Wide faces the criterion's template reads: the significand (the value itself for
+// a double), the value, and the conversion of a stress and of a strength (an infinite strength is
+// a power of two beyond every finite double, so that its terms read their limits).
+double mant(double x) { return x; }
+double mant(Wide w) { return w.m; }
+double value(double x) { return x; }
+double value(Wide w) { return w.value(); }
+template <class R> R stress(double v) {
+    if constexpr (std::is_same_v<R, double>) return v;
+    else return Wide::of(v);
+}
+template <class R> R strength(double v) {
+    if constexpr (std::is_same_v<R, double>) return v;
+    else return std::isinf(v) ? Wide{std::copysign(0.5, v), 1 << 20} : Wide::of(v);
+}
+
+}  // namespace
+
+// The ply's value of Hashin's 1989 criterion from its stresses st (s22, s33, s12, s13, s23, finite)
+// and strengths sg (xt22, xc22, xt33, xc33, x12, x13, x23, not NaN), evaluated as written in the
+// number type R: double where no intermediate can leave its range, Wide elsewhere.
+template <class R>
+void hashin1989_value(double* rmc, const double* st, const double* sg) {
+    using std::sqrt;
+    auto wquot = [](R n, R d) { return mant(n) == 0.0 ? R{} : n / d; };
+    const R w22 = stress<R>(st[0]), w33 = stress<R>(st[1]), w12 = stress<R>(st[2]), w13 = stress<R>(st[3]),
+            w23 = stress<R>(st[4]);
+    const R yt22 = strength<R>(sg[0]), yc22 = strength<R>(sg[1]), yt33 = strength<R>(sg[2]),
+            yc33 = strength<R>(sg[3]);
+    const R y12 = strength<R>(sg[4]), y13 = strength<R>(sg[5]), y23 = strength<R>(sg[6]);
+    const R i = w22 + w33, a = wquot(w23 * w23 - w22 * w33, y23 * y23);
+    const R t = wquot(w12, y12) * wquot(w12, y12) + wquot(w13, y13) * wquot(w13, y13);
+    if (!std::isfinite(mant(a)) || !std::isfinite(mant(t))) return void(*rmc = overflow);  // the pole of a zero strength
+    auto note = [] { tvk::report(-1, tvk::compose("Note: Negative root during Hashin failure", note_tail)); };
+    if (!(mant(i) < 0.0)) {
+        const R v = a + i * i / (yt22 * yt33) + t;
+        if (mant(v) > 0.0)
+            *rmc = value(sqrt(v));
+        else
+            note();
+        return;
+    }
+    const R four = stress<R>(4.0), one = stress<R>(1.0), two = stress<R>(2.0);
+    const R lin = (yc22 * yc33 / (four * (y23 * y23)) - one) * (w22 / yc22 + w33 / yc33);
+    const R quad = a + i * i / (four * (y23 * y23)) + t;
+    const R disc = four * quad + lin * lin;
+    if (mant(disc) < 0.0) {
+        note();
+        return;
+    }
+    if (std::isinf(mant(disc)) || std::isinf(mant(quad))) return void(*rmc = overflow);
+    // Q >= 0 (it is ((s22 - s33)^2/4 + s23^2)/x23^2 + T), so that where L > 0 the root is
+    // (sqrt(D) + L)/2 as well; that form is taken where sqrt(D) - L cancels more than 10 bits
+    // (4Q < 2^-9 L^2: an x23 far above the compressive strengths), as under a vast x23, where
+    // 4Q is below L^2's last place and the written form read 0 for a failed ply. A Q that is
+    // exactly 0 keeps the written reading, 0.
+    if (mant(lin) > 0.0 && mant(quad) != 0.0 && four * quad < stress<R>(0x1p-9) * (lin * lin))
+        return void(*rmc = value((sqrt(disc) + lin) / two));
+    const R den = sqrt(disc) - lin;
+    if (mant(den) != 0.0) *rmc = value(two * quad / den);
+}
+
 void MCrckHashin1989(double* rmc, const double* s22, const double* s33, const double* s12, const double* s13,
                      const double* s23, const double* xt22, const double* xc22, const double* xt33,
                      const double* xc33, const double* x12, const double* x13, const double* x23) {
@@ -770,45 +906,30 @@ void MCrckHashin1989(double* rmc, const double* s22, const double* s33, const do
     if (std::isnan(*xt22) || std::isnan(*xc22) || std::isnan(*xt33) || std::isnan(*xc33) || std::isnan(*x12) ||
         std::isnan(*x13) || std::isnan(*x23))
         return void(*rmc = std::numeric_limits<double>::quiet_NaN());
-    // The criterion is homogeneous of degree 0 in the stresses and strengths together, but its
-    // products of two of them (s22 s33, x23^2, xt22 xt33) underflow or overflow where all of them
-    // are tiny or huge (a failed ply read 0 with the "Negative root" note at a scale of 1e-200):
-    // there every one is scaled by the power of two that brings the largest finite magnitude to
-    // [1, 2), which is exact and leaves the reading as it is at ordinary magnitudes.
-    const double* all[12] = {s22, s33, s12, s13, s23, xt22, xc22, xt33, xc33, x12, x13, x23};
-    double largest = 0.0;
-    for (const double* v : all)
-        if (std::isfinite(*v)) largest = std::max(largest, std::abs(*v));
-    if (largest > 0.0 && std::abs(std::ilogb(largest)) > 100) {
-        const int e = -std::ilogb(largest);
-        double v[12];
-        for (int k = 0; k < 12; ++k) v[k] = std::ldexp(*all[k], e);
-        return MCrckHashin1989(rmc, v, v + 1, v + 2, v + 3, v + 4, v + 5, v + 6, v + 7, v + 8, v + 9, v + 10,
-                               v + 11);
-    }
-    const double i = *s22 + *s33, a = quot(sq(*s23) - *s22 * *s33, sq(*x23));
-    const double t = sq(quot(*s12, *x12)) + sq(quot(*s13, *x13));
-    if (!std::isfinite(i * i) || !std::isfinite(a) || !std::isfinite(t))
+    // A stress that is not finite: +inf, the overflow of the terms it enters (NaN for a NaN one).
+    if (!PlyStress{*s22, *s33, *s12, *s13, *s23}.finite())
         return void(*rmc = overflow_exposure({*s22, *s33, *s12, *s13, *s23}));
-    auto note = [] { tvk::report(-1, tvk::compose("Note: Negative root during Hashin failure", note_tail)); };
-    if (i >= 0.0) {
-        const double v = a + i * i / (*xt22 * *xt33) + t;
-        if (v > 0.0)
-            *rmc = std::sqrt(v);
-        else
-            note();
-        return;
-    }
-    const double lin = (*xc22 * *xc33 / (4.0 * sq(*x23)) - 1.0) * (*s22 / *xc22 + *s33 / *xc33);
-    const double quad = a + i * i / (4.0 * sq(*x23)) + t;
-    const double disc = 4.0 * quad + lin * lin;
-    if (disc < 0.0) {
-        note();
-        return;
-    }
-    if (std::isinf(disc) || std::isinf(quad)) return void(*rmc = overflow);
-    const double den = std::sqrt(disc) - lin;
-    if (den != 0.0) *rmc = 2.0 * quad / den;
+    // The criterion is homogeneous of degree 0 in the stresses and strengths together, but its
+    // products of two or more of them (s22 s33, x23^2, xc22 xc33/x23^2, L^2) pass the range of a
+    // double where all of them are tiny or vast, and where one strength is vast beside the others
+    // (a mode switched off with 1e200 or the largest double): a failed ply read 0 or NaN, an
+    // intact one +inf. The formula is evaluated as written in Wide, which rounds as double
+    // arithmetic does wherever that stays in range and does not leave its own range. An infinite
+    // strength is a power of two beyond every finite double (its terms' limits: an infinite
+    // xc22 with s33 = 0 reads the limit, where inf/inf and 0 inf had none).
+    const double st[5] = {*s22, *s33, *s12, *s13, *s23};
+    const double sg[7] = {*xt22, *xc22, *xt33, *xc33, *x12, *x13, *x23};
+    // Every stress 0 or of a magnitude in [2^-60, 2^60] and every strength in it: no intermediate
+    // of the formula (at most a product of four quotients) leaves the normal range of a double, and
+    // plain double arithmetic, which Wide rounds like there, gives the same bits at a tenth of
+    // the cost.
+    auto ordinary = [](double v) { return std::abs(v) >= 0x1p-60 && std::abs(v) <= 0x1p60; };
+    const bool plain = std::all_of(st, st + 5, [&](double v) { return v == 0.0 || ordinary(v); }) &&
+                       std::all_of(sg, sg + 7, ordinary);
+    if (plain)
+        hashin1989_value<double>(rmc, st, sg);
+    else
+        hashin1989_value<Wide>(rmc, st, sg);
 }
 
 void MCrckHashinComplete(double* rmc, const double* s22, const double* s33, const double* s12, const double* s13,

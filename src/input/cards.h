@@ -172,8 +172,13 @@ inline bool same_text(std::string_view a, std::string_view b) {
 // Case-insensitive substring test.
 bool contains_text(std::string_view s, std::string_view word);
 bool blank_text(std::string_view s);
-// The block id: the first item after `skip` characters of the option text read as an integer;
-// `fallback` when it holds none.
+// The option text with the blanks on either side of every "=" removed, as blanks around items
+// are read elsewhere: "TYPE = EVOLUTION" is compared as "TYPE=EVOLUTION". The text itself when it
+// has no such blank, else its copy in `buf`.
+std::string_view tight_option(std::string_view option, std::string& buf);
+// The block id: the first item after `skip` characters of the option text read as an integer,
+// or, where that is none, the same of the option with the blanks around "=" removed (a label
+// written "MatID = 1"); `fallback` when neither holds one.
 int block_id(std::string_view option, std::size_t skip, int fallback);
 // True when the record, leading blanks removed and blank-padded, begins with key in any case.
 bool begins_with_key(std::string_view rec, std::string_view key);

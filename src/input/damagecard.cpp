@@ -139,6 +139,7 @@ TVK_API void getdamagedatafromfile(const char* filepath, const char* workspace, 
         int id = 0;
         std::vector<double> reals;  // block buffer, reused from block to block
         std::vector<int> ids;       // the ids of the blocks read
+        std::string tight;          // an option part with its blanks around "=" removed
         for (;;) {
             std::string_view rec;
             if (cards::read_keyword(cur, rec) != io::ok) break;
@@ -165,7 +166,13 @@ TVK_API void getdamagedatafromfile(const char* filepath, const char* workspace, 
                         mode = m;
                         break;
                     }
-                if (mode == 0) continue;
+                if (mode == 0) {
+                    // The mode words are read as written ("Fiber", not "FIBER"): a block without
+                    // one is passed over, and said so.
+                    report(-2, "Warning: +Abstraction of DmgID " + std::to_string(id) + " not read: " +
+                                   std::string(option), id);
+                    continue;
+                }
                 if (mode == 4) {
                     const int nifc = npl - 1;
                     if (nifc < 1) continue;
@@ -197,7 +204,7 @@ TVK_API void getdamagedatafromfile(const char* filepath, const char* workspace, 
                 const std::string_view layer_part = first_is_layer ? part1 : part2;
                 const std::string_view mode_part = first_is_layer ? part2 : part1;
                 const int layer = cards::block_id(layer_part, 6, 0);
-                const int mode = mode_at_6(mode_part);
+                const int mode = mode_at_6(cards::tight_option(mode_part, tight));
                 store(cur, dd.dmgpoints.at(1, layer, mode, id), static_cast<std::size_t>(dd.dmgpoints.extent(1)),
                       reals);
             } else if (same_text(head, "++End Damage")) {

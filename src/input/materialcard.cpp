@@ -63,7 +63,8 @@ void sizing_pass(State& s) {
         // A cut keyword record is reported by this pass and again by the temperature merge.
         if (rec.size() > cards::keyword_width && cards::cut_record(c, rec, cards::keyword_width, true))
             held.add(cards::cut_message);
-        const auto [head, option] = cards::split_keyword(rec);
+        const auto [head, written] = cards::split_keyword(rec);
+        const std::string_view option = cards::tight_option(written, s.option_buf);
         temperatures.keyword(c, head, held);
         if (same_text(head, "++Begin Material")) inside = true;
         else if (same_text(head, "++End Material")) inside = false;
@@ -268,6 +269,7 @@ void close_block(State& s, Block& b, std::optional<int> id) {
         put(s, md.pelimits, slots, 1, caps, count);
     }
     copy_temperature_tables(s, b, slots, id);
+    if (b.unread) report(-2, material_warning("+Calibration", id) + " not read: " + *b.unread, id.value_or(0));
 }
 
 // ---- value pass --------------------------------------------------------------------------------
@@ -323,6 +325,35 @@ void calibration(State& s, Block& b, std::string_view option, std::optional<int>
     }
     for (Calibration k : {alpha1, alpha2, alpha3})
         if (contains_text(option, calibration_tables[k].word) && row) return as_row(k);
+    // A row type whose line lacks the one "T=" (read in capitals only) is passed over, and said so
+    // at the block's closer.
+    for (const CalibrationTable& ct : calibration_tables)
+        if (contains_text(option, ct.word)) {
+            if (!b.unread) b.unread = std::string(option);
+            return;
+        }
+}
+
+// A section whose plies name a material that no block of the card gives keeps every property of
+// those plies at its fill value (moduli 0, so its stiffness reads NaN): reported once per call,
+// naming the smallest such material and the first section (by its card id) that names it. A slot
+// that the section tables hold without thickness is no ply of the lay-up (the one slot that
+// analysis start sizes for a deck without sections) and is passed over.
+void missing_materials(State& s) {
+    if (!s.indexed) slots_of(s, std::nullopt);
+    std::sort(s.given.begin(), s.given.end());
+    const auto& thickness = sectiondata.plythickness;
+    for (const auto& [material, sec, ply] : s.slot_index) {
+        if (std::binary_search(s.given.begin(), s.given.end(), material)) continue;
+        if (const double* t = thickness.at(ply, sec); t && *t == 0.0) continue;
+        const int* secid = sectiondata.secidlist.at(sec);
+        const int section = secid ? *secid : sec;
+        report(-2,
+               "Warning: material " + std::to_string(material) + " of section " + std::to_string(section) +
+                   " given by no material block.",
+               material, section);
+        return;
+    }
 }
 
 void cure_block(State& s, Block& b, int column) { b.cure[static_cast<std::size_t>(column - 1)].read(*s.cur); }
@@ -334,11 +365,12 @@ void value_pass(State& s) {
     std::string_view rec;
     while (cards::read_keyword(*s.cur, rec) == io::ok) {
         if (rec.empty() || rec[0] != '+') continue;  // every head begins with "+"
-        const auto [head, option] = cards::split_keyword(rec);
+        const auto [head, written] = cards::split_keyword(rec);
+        const std::string_view option = cards::tight_option(written, s.option_buf);
         if (same_text(head, "++Begin Material")) {
             if (inside) b.clear();  // the block before was never closed: it is not copied
             // An opener without an integer id gives a block that no slot carries.
-            const int v = cards::block_id(option, 6, defint);
+            const int v = cards::block_id(written, 6, defint);
             id = v == defint ? std::nullopt : std::optional<int>(v);
             b.counter = 1;
             inside = true;
@@ -347,6 +379,7 @@ void value_pass(State& s) {
         if (same_text(head, "++End Material")) {
             if (!inside) continue;
             close_block(s, b, id);
+            if (id) s.given.push_back(*id);
             b.clear();
             inside = false;
             continue;
@@ -421,4 +454,5 @@ TVK_API void getmaterialdatafromfile(const char* filepath, const char* workspace
     create_tables(s, !tvk::materialdata.peprops.present());
     if (!tvk::materialdata.matidlist.present()) return;
     value_pass(s);
+    missing_materials(s);
 }

@@ -102,6 +102,7 @@ struct Block {
         double t;
     };
     std::vector<OffAxis> off_axis;
+    std::optional<std::string> unread;  // the first option of a "+Calibration" line passed over
 
     // As a new block, keeping the memory of the values.
     void clear() {
@@ -115,6 +116,7 @@ struct Block {
         counter = 1;
         temperatures.reset();
         off_axis.clear();
+        unread.reset();
     }
 };
 
@@ -134,6 +136,8 @@ struct State {
     bool thermal_flag = false;    // a material gave its own temperature list
     int last_elastic = 0, last_strength = 0;     // counts of the last such blocks read
     bool warned = false;
+    std::vector<int> given;       // ids of the material blocks closed, sorted after the value pass
+    std::string option_buf;       // an option text with its blanks around "=" removed
 
     // Records the out-of-table warning once per reader call.
     void outside();

@@ -142,13 +142,44 @@ bool contains_text(std::string_view s, std::string_view word) {
 
 bool blank_text(std::string_view s) { return s.find_first_not_of(' ') == std::string_view::npos; }
 
-int block_id(std::string_view option, std::size_t skip, int fallback) {
-    if (option.size() <= skip) return fallback;
-    int id = fallback;
+std::string_view tight_option(std::string_view option, std::string& buf) {
+    bool loose = false;
+    for (std::size_t i = option.find('='); i != std::string_view::npos && !loose; i = option.find('=', i + 1))
+        loose = (i > 0 && option[i - 1] == ' ') || (i + 1 < option.size() && option[i + 1] == ' ');
+    if (!loose) return option;
+    buf.clear();
+    for (std::size_t i = 0; i < option.size(); ++i) {
+        const char ch = option[i];
+        if (ch == '=') {
+            while (!buf.empty() && buf.back() == ' ') buf.pop_back();
+            buf += ch;
+            while (i + 1 < option.size() && option[i + 1] == ' ') ++i;
+        } else {
+            buf += ch;
+        }
+    }
+    return buf;
+}
+
+namespace {
+
+// The first item after `skip` characters read as an integer into id; false when there is none.
+bool id_after(std::string_view option, std::size_t skip, int& id) {
+    if (option.size() <= skip) return false;
     io::ListScanner sc(option.substr(skip));
     io::ListItem it;
-    if (!sc.next(it) || it.null || io::parse_int(it.text, id) != io::ok) return fallback;
-    return id;
+    return sc.next(it) && !it.null && io::parse_int(it.text, id) == io::ok;
+}
+
+}  // namespace
+
+int block_id(std::string_view option, std::size_t skip, int fallback) {
+    int id = fallback;
+    if (id_after(option, skip, id)) return id;
+    std::string buf;
+    const std::string_view tight = tight_option(option, buf);
+    if (tight.size() != option.size() && id_after(tight, skip, id)) return id;
+    return fallback;
 }
 
 bool begins_with_key(std::string_view rec, std::string_view key) {

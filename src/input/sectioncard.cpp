@@ -7,6 +7,7 @@
 // pass reads the values.
 #include <algorithm>
 #include <new>
+#include <string>
 #include <vector>
 
 #include "cards.h"
@@ -124,6 +125,7 @@ TVK_API void getsectiondatafromfile(const char* filepath, const char* workspace,
         bool inblock = false;
         std::vector<int> ints;  // block buffers, reused from block to block
         std::vector<double> reals;
+        std::string tight;  // an option text with its blanks around "=" removed
         for (;;) {
             std::string_view rec;
             if (cards::read_keyword(cur, rec) != io::ok) break;
@@ -152,7 +154,8 @@ TVK_API void getsectiondatafromfile(const char* filepath, const char* workspace,
                 std::vector<int>& v = ints;
                 cards::read_data(cur, v);
                 store_column(sd.seflags, sec, v);
-            } else if (same_text(head, "+Strength") && inblock && !same_text(option, "TYPE=INSITU")) {
+            } else if (same_text(head, "+Strength") && inblock &&
+                       !same_text(cards::tight_option(option, tight), "TYPE=INSITU")) {
                 // One real: the first item of the next record, when that record is a data line.
                 std::string_view data;
                 const int st = cards::read_cut(cur, cards::data_width, data);

@@ -89,6 +89,27 @@ bool same_values(const double* stored, const double* given, int count) {
     return std::memcmp(stored, given, sizeof(double) * static_cast<std::size_t>(count)) == 0;
 }
 
+bool all_finite(const double (&x)[9]) {
+    bool ok = true;
+    for (double v : x) ok = ok && std::isfinite(v);
+    return ok;
+}
+
+// A stack whose sums are not finite: the first ply whose off-axis stiffness or thickness is not
+// finite (zero or missing moduli give 0/0 in the reduced stiffness) is reported, with its number
+// and the ply count, so that a NaN stiffness never passes as a result at level 0. Sums that only
+// overflow from finite plies are not reported here.
+void report_unusable_ply(const Stack& s) {
+    double q[9];
+    for (int k = 0; k < s.n; ++k) {
+        qbar_ply(q, s.elastic + 9 * static_cast<std::ptrdiff_t>(k), s.angle[k]);
+        if (!all_finite(q) || !std::isfinite(s.thick[k])) {
+            tvk::report(-3, "Ply stiffness not finite in the laminate stiffness", k + 1, s.n);
+            return;
+        }
+    }
+}
+
 }  // namespace
 
 void qbar(double* q, const Stack& s, int k) {
@@ -125,6 +146,7 @@ void abd(const Stack& s, double* a, double* b, double* d) {
     if (a) std::memcpy(a, ra, sizeof ra);
     if (b) std::memcpy(b, rb, sizeof rb);
     if (d) std::memcpy(d, rd, sizeof rd);
+    if (!all_finite(ra) || !all_finite(rb) || !all_finite(rd)) report_unusable_ply(s);
 }
 
 // dstar = (D - B A^-1 B)^-1 (or D - B A^-1 B itself when invert is false); binv = A^-1 B.

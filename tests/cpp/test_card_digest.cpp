@@ -256,8 +256,12 @@ TEST(CardDigest, TemperatureListReportsComeAfterThoseOfTheSizingPass) {
 // two alone 0xe5a644224be0f3bb, all three 0x2e6578acbd2bf5a, the digest before. Changed again where
 // a calibration row whose T= is off the axis meets a row placed by its own T= (the placed row is
 // kept, and the report names it): without that rule the readers give 0x2ae14afeceed07.
+// Changed again where the damage card reports an "+Abstraction" without a mode word: without
+// that report the readers give 0xa1231b306fd494fb, the digest before. (The material card's report
+// of a material that a section of some thickness names and no block gives is never the first
+// report of these cards.)
 TEST(CardDigest, RandomCardsGiveTheTablesAndReportsOfTheReadersBeforeTheirRestructuring) {
-    EXPECT_EQ(digest_of_cards(600), 0xa1231b306fd494fbull);
+    EXPECT_EQ(digest_of_cards(600), 0xb977396756cb1523ull);
 }
 
 }  // namespace

@@ -233,12 +233,13 @@ def test_job_folder_driven_through_a_whole_analysis(tmp_path):
     uext(1, kstep=3, kinc=1)
     assert t.shokriehdata.cycles.tolist() == [[1, 1, 1300]]
 
-    # release: every table gone, the scalars kept
+    # release: every table gone, the counts that sized them back to 0, the settings kept
     uext(3)
     for table in (t.jobdata.stepid, t.impactdata.cprops, t.loaddata.dprops, t.materialdata.peprops,
                   t.sectiondata.plyorientation, t.sectiondata.sefmatrix, t.shokriehdata.cycles):
         assert table is None
-    assert t.jobdata.nsteps == 3
+    assert (t.jobdata.nsteps, t.loaddata.nimp, t.sectiondata.nsec, t.sectiondata.nplies) == (0, 0, 0, 0)
+    assert t.debugdata.nupdate == 3
 
     # a second analysis in the same process starts clean
     uext(0)
@@ -774,8 +775,18 @@ def test_vdisp_records_node_motions_every_nupdate_increments(tmp_path):
 
 
 def test_section_without_material_constants_is_reported(tmp_path):
+    # Without a material card the material reader names the section's material first; a material
+    # block without "+Elastic" leaves the section matrices' own report.
     cards = dict(CARDS)
     del cards["MaterialCard.tvk"]
+    job_folder(tmp_path, cards=cards)
+    uext(0)
+    assert (errstat(), errtext()) == (-2, "Warning: material 1 of section 1 given by no material block.")
+    assert list(t.errorhandling.errintv) == [1, 1]
+    assert not t.sectiondata.sehmatrix.any() and np.isfinite(t.sectiondata.sefmatrix).all()
+    release_all()
+    t.errorhandling.rsxerr(1)
+    cards["MaterialCard.tvk"] = "++Begin Material, MATID=1\n+Strength\n2000 50\n++End Material\n"
     job_folder(tmp_path, cards=cards)
     uext(0)
     assert errstat() == -2 and "elastic constants" in errtext()

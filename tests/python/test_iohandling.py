@@ -213,7 +213,10 @@ def test_damage_sets_by_opener_id(tmp_path):
     assert dmg.dmgpoints.shape == (6, 3, 6, 2)
     np.testing.assert_array_equal(dmg.dmgpoints[:, 1, 2, 1], [1, 2, 3, 4, 5, 6])
     np.testing.assert_array_equal(dmg.dmgpoints[:, 1, 2, 0], [7, 8, 9, HUGE, HUGE, HUGE])
-    assert dmg.matrixdds is None and dmg.delamdds is None and err.errstat == 0
+    assert dmg.matrixdds is None and dmg.delamdds is None
+    # The mode words are read as written: the block is passed over, and said so.
+    assert err.errstat == -2 and err.errintv[0] == 1
+    assert err.errstring.tobytes().rstrip() == b"Warning: +Abstraction of DmgID 1 not read: TYPE=FIBER"
 
 
 def test_damage_set_given_twice_keeps_its_first_block(tmp_path):
@@ -492,3 +495,88 @@ def test_a_card_saved_with_a_byte_order_mark_reads_as_without(tmp_path):
     assert _tolvek.materialdata.peprops[0, 0, 0] == 70000.0
     assert dmg.dmgplane[:4, 0].tolist() == [1, 2, 3, 4]
     _tolvek.datahandling.deallocall()
+
+
+# The guide's material (E1, E2, nu12, nu23, G12, and the strengths) for the lay-ups below.
+GUIDE_MATERIAL = ("++Begin Material, MatID=1", "+Elastic", "138000.0, 11000.0, 0.28, 0.4, 5500.0", "+Strength",
+                  "1500.0, 27.0, 27.0, 900.0, 200.0, 200.0, 80.0, 80.0, 75.3, 80.0", "++End Material")
+
+
+def read_layup(folder, angles, material=GUIDE_MATERIAL):
+    card(folder, "SectionCard.tvk", "++Begin Section, SecID=1", "+Material", "1", "+Orientation",
+         ", ".join(map(str, angles)), "+Thickness", "0.125", "++End Section")
+    card(folder, "MaterialCard.tvk", *material)
+    io.getsectiondatafromfile("", str(folder))
+    io.getmaterialdatafromfile("", str(folder), int(sec.nplies), int(sec.nsec))
+
+
+def clt_a(angles, t, e1=138000.0, e2=11000.0, nu12=0.28, g12=5500.0):
+    """A of lamination theory written out: Qbar = T^-1 Q T^-T with the stress rotation T."""
+    d = 1.0 - nu12 * nu12 * e2 / e1
+    q = np.array([[e1 / d, nu12 * e2 / d, 0.0], [nu12 * e2 / d, e2 / d, 0.0], [0.0, 0.0, g12]])
+    a = np.zeros((3, 3))
+    for deg in angles:
+        c, s = np.cos(np.radians(deg)), np.sin(np.radians(deg))
+        tinv = np.linalg.inv([[c * c, s * s, 2 * c * s], [s * s, c * c, -2 * c * s], [-c * s, c * s, c * c - s * s]])
+        a += tinv @ q @ tinv.T * t
+    return a
+
+
+def test_a_thinner_layup_read_after_deallocall_gets_its_own_plies(tmp_path):
+    """A second lay-up in one session: deallocall leaves no count behind, so [0/90] read after
+    [0/90/0] has two plies (not a third of thickness 0 and no properties) and a finite A."""
+    md = _tolvek.materialdata
+    try:
+        read_layup(tmp_path, [0, 90, 0])
+        assert (int(sec.nplies), sec.plythickness.shape) == (3, (3, 1))
+        _tolvek.datahandling.deallocall()
+        assert (int(sec.nplies), int(sec.nsec), int(dmg.ndmg)) == (0, 0, 0)
+        read_layup(tmp_path, [0, 90])
+        assert (int(sec.nplies), int(sec.nsec), int(err.errstat)) == (2, 1, 0)
+        assert sec.plythickness.tolist() == [[0.125], [0.125]] and md.peprops.shape == (9, 2, 1)
+        a = _tolvek.laminate.getamatrix(np.asfortranarray(md.peprops[:9, :, 0]), sec.plyorientation[:, 0],
+                                        sec.plythickness[:, 0])
+        ref = clt_a([0, 90], 0.125)
+        np.testing.assert_allclose(a, ref, rtol=1e-13, atol=1e-13 * ref[0, 0])
+        assert abs(a[0, 0] - 18742.1) < 0.05 and err.errstat == 0
+    finally:
+        _tolvek.datahandling.deallocall()
+
+
+def test_blanks_around_the_equals_sign_read_as_without(tmp_path):
+    """Block ids and options written with blanks on either side of "=" read as the canonical
+    spelling; the damage card's mode words, which are read as written, leave a report where
+    their case differs."""
+    def section_read(opener, strength_option):
+        card(tmp_path, "SectionCard.tvk", opener, "+Material", "1", "+Orientation", "0 90", "+Thickness", "0.1",
+             "+Strength" + strength_option, "450.0", "++End Section")
+        sec.secidlist = sec.plyorientation = sec.plythickness = sec.plyzcoord = sec.xcstrength = None
+        sec.seflags = sec.sehmatrix = sec.sefmatrix = _tolvek.materialdata.matidlist = None
+        sec.nsec = sec.nplies = 0
+        io.getsectiondatafromfile("", str(tmp_path))
+        return sec.secidlist.tolist(), sec.xcstrength.tolist()
+
+    assert section_read("++Begin Section, SecID=7", ", TYPE=INSITU") == ([7], [0.0])
+    for opener in ("++Begin Section, SecID = 7", "++Begin Section, SecID =7", "++Begin Section, SecID= 7"):
+        assert section_read(opener, ", TYPE = INSITU") == ([7], [0.0])
+    assert section_read("++Begin Section, SecID=7", "") == ([7], [450.0])
+
+    def damage_read(*lines):
+        for name in TABLES[dmg]:
+            setattr(dmg, name, None)
+        err.rsxerr(1)
+        io.getdamagedatafromfile("", card(tmp_path, "DamageCard.tvk", *lines, "++End Damage"), 2, 1)
+        return dmg.fiberdds, dmg.dmgpoints
+
+    fiber, points = damage_read("++Begin Damage, DmgID=1", "+Abstraction, TYPE=Fiber", "1 2.5 1.5 0",
+                                "+Table, LayID=2, TYPE=Matrix", "1 2 3")
+    assert err.errstat == 0
+    for opener, table in (("++Begin Damage, DmgID = 1", "+Table, LayID = 2, TYPE = Matrix"),
+                          ("++Begin Damage, DmgID =1", "+Table, TYPE= Matrix, Layer =2")):
+        f, p = damage_read(opener, "+Abstraction, TYPE = Fiber", "1 2.5 1.5 0", table, "1 2 3")
+        assert np.array_equal(f, fiber) and np.array_equal(p, points) and err.errstat == 0
+    for option in ("TYPE=FIBER", "TYPE=fiber", "TYPE = fibre"):
+        f, _ = damage_read("++Begin Damage, DmgID=1", "+Abstraction, " + option, "1 2.5 1.5 0")
+        assert f is None and err.errstat == -2 and err.errintv[0] == 1
+        assert err.errstring.tobytes().rstrip().decode() == (
+            f"Warning: +Abstraction of DmgID 1 not read: {option}")

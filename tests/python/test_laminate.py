@@ -246,6 +246,31 @@ def test_laminate_integral_refuses_a_table_that_does_not_fit():
     assert errstat() == 0 and close(x[:, :, 2], qbar(CFRP, 0) * t[0])
 
 
+def test_a_ply_whose_stiffness_is_not_finite_is_reported_not_read_as_a_nan_laminate():
+    """A ply left without moduli (every property 0: 0/0 in its reduced stiffness), or with an
+    angle or a thickness that is not a number, makes the A, B, D sums NaN: each routine that sums
+    them records it at -3 with the ply and the ply count; a stored result of the same stack does
+    too. Plies that are all finite leave no report."""
+    e, ang, t = plies(0, 90, 0, 45)
+    bad = [(e.copy(), ang, t, 2), (e, ang.copy(), t, 4), (e, ang, t.copy(), 3)]
+    bad[0][0][:, 1] = 0.0
+    bad[1][1][3] = np.nan
+    bad[2][2][2] = np.nan
+    for e_k, a_k, t_k, ply in bad:
+        for routine in (L.getamatrix, L.getbmatrix, L.getdmatrix, L.getamatrix):
+            err.rsxerr(1)
+            x = routine(e_k, a_k, t_k)
+            assert not np.isfinite(x).all()
+            assert (errstat(), errtext()) == (-3, "Ply stiffness not finite in the laminate stiffness")
+            assert err.errintv.tolist() == [ply, 4]
+        err.rsxerr(1)
+        assert np.isnan(L.geteffectiveplatestiffness(e_k, a_k, t_k)) and errstat() == -3
+    err.rsxerr(1)
+    for got, ref in zip(abd_of(e, ang, t), ref_abd(e, ang, t)):
+        assert close(got, ref)
+    assert errstat() == 0
+
+
 def test_effective_plate_stiffness():
     iso = np.array([70e9, 70e9, 70e9, 0.3, 0.3, 0.3, 70e9 / 2.6, 70e9 / 2.6, 70e9 / 2.6])
     e, ang, t = plies(0, props=iso, t=2e-3)

@@ -79,7 +79,10 @@ def test_isotropic_material_goes_to_every_slot_of_its_id(tmp_path):
     assert (md.pelimits == -1.0).all() and (md.pdprops == HUGE).all() and (md.cuprops == HUGE).all()
     assert not md.pfflags.any() and not md.peflags.any() and not md.psprops.any()
     assert md.temperatures.tolist() == [HUGE] and md.ntempdata == 1
-    assert err.errstat == 0
+    # Material 2, which both sections name, has no block: its plies keep the fill values, and the
+    # record says so (both sections carry the card's id 1).
+    assert (int(err.errstat), message()) == (-2, "Warning: material 2 of section 1 given by no material block.")
+    assert err.errintv.tolist() == [2, 1]
 
 
 def test_two_materials_by_ply_and_the_last_single_settings(tmp_path):
@@ -487,3 +490,67 @@ def test_unreadable_values_are_reported_and_not_copied(tmp_path):
     job(tmp_path, [[1]], *material(1, "+Elastic", "1 abc", "+Failure", "1.5 2", "+Strength", "3"))
     assert not md.peprops.any() and not md.pfflags.any() and md.psprops[0, 0, 0] == 3.0
     assert message() == "Error: Error in GetDataPointsRead operation exited with an error."
+
+
+def test_failure_options_and_ids_written_with_blanks_or_in_any_case_read_as_the_canonical_ones(tmp_path):
+    """"+Failure, TYPE = INITIATION" (blanks around "="), the other types so written or in lower
+    case, and an opener "MatID = 1" give the tables of the canonical card, without a report."""
+    blocks = ["+Elastic", "70000 0.3", "+Failure, TYPE=INITIATION", "8 13 15 0 0", "+Failure, TYPE=EVOLUTION",
+              "1 1 2 0 1", "+Failure, TYPE=PROPERTIES", "0.3 0.2", "+Failure, TYPE=DEGRADATION",
+              "0.9 0.9 0.9 0.5 0.9 0.9"]
+
+    def tables(opener, lines):
+        release()
+        err.rsxerr(1)
+        job(tmp_path / "job", [[1, 1]], opener, *lines, "++End Material")
+        assert err.errstat == 0, message()
+        return [getattr(md, n).copy() for n in ("peprops", "pfflags", "peflags", "pdprops", "pelimits")]
+
+    canonical = tables("++Begin Material, MatID=1", blocks)
+    assert canonical[1][:, 0, 0].tolist() == [8, 13, 15, 0, 0] and canonical[2][:, 1, 0].tolist() == [1, 1, 2, 0, 1]
+    assert canonical[3].shape == (2, 2, 1) and canonical[4][3, 0, 0] == 0.5
+    for form in ("TYPE = {}", "TYPE ={}", "TYPE= {}", "type={}", "Type = {}"):
+        lines = [("+Failure, " + form.format(line[15:].lower())) if line.startswith("+Failure") else line
+                 for line in blocks]
+        for opener in ("++Begin Material, MatID=1", "++Begin Material, MatID = 1", "++Begin Material, MATID =1"):
+            got = tables(opener, lines)
+            for g, c in zip(got, canonical):
+                assert g.shape == c.shape and np.array_equal(g, c), (form, opener)
+
+
+def test_a_material_no_block_gives_is_reported_with_its_section(tmp_path):
+    """A section whose material the card does not give keeps no property: the reader names the
+    material and the section (by its card id), once, with both as the record's integers."""
+    (tmp_path / "SectionCard.tvk").write_text(
+        "++Begin Section, SecID=4\n+Material\n1\n+Orientation\n0 90\n+Thickness\n0.1\n++End Section\n"
+        "++Begin Section, SecID=9\n+Material\n2 1\n+Orientation\n0 90\n+Thickness\n0.1\n++End Section\n")
+    io.getsectiondatafromfile("", str(tmp_path))
+    for lines, want in (((*material(1, "+Elastic", "70000 0.3"), *material(2, "+Elastic", "3000 0.35")), None),
+                        (material(2, "+Elastic", "3000 0.35"), (1, 4)),
+                        # A block that is never closed gives nothing.
+                        (("++Begin Material, MatID=2", "+Elastic", "1 0.3", *material(1, "+Elastic", "7 0.3")),
+                         (2, 9))):
+        md.peprops = md.pfflags = md.peflags = md.pelimits = md.psprops = md.phprops = md.pfprops = None
+        md.pdprops = md.cuprops = None
+        err.rsxerr(1)
+        (tmp_path / "MaterialCard.tvk").write_text("\n".join(lines) + "\n")
+        io.getmaterialdatafromfile("", str(tmp_path), int(sd.nplies), int(sd.nsec))
+        if want is None:
+            assert err.errstat == 0 and md.peprops[0].tolist() == [[70000, 3000], [70000, 70000]]
+            continue
+        assert (int(err.errstat), message()) == (
+            -2, f"Warning: material {want[0]} of section {want[1]} given by no material block.")
+        assert err.errintv.tolist() == list(want)
+
+
+def test_a_calibration_line_passed_over_for_its_temperature_mark_is_reported(tmp_path):
+    """"T=" is read in capitals only, and once: a row line without it is passed over, and the
+    block's closer says so (after the block's own reports)."""
+    for option in ("TYPE=Secant, t=20", "TYPE=Secant", "TYPE=Normal, T=20, T=80"):
+        release()
+        err.rsxerr(1)
+        job(tmp_path, [[1]], *material(1, "+Temperature", "20", "+Calibration, " + option, "0 0 0.01 30"))
+        assert not md.secantprops.any() and not md.normalprops.any()
+        assert (int(err.errstat), message()) == (
+            -2, f"Warning: +Calibration of material 1 not read: {option}")
+        assert err.errintv[0] == 1
