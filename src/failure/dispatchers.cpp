@@ -316,11 +316,17 @@ void matrix_cracking(double& fmc, double& rmc, const double* plystress, const Pl
             MCrckVDI2014(r, &s[0], &s[1], &s[2], &s[3], &s[4], &s[5], &x.xt11, &x.xc11, &x.xt22, &x.xc22, &x.x12,
                          &phi_r, pvdi, pvdi + 4, &sainc, &gsflag);
             break;
-        case 14:
-            MCrckLaRC04(r, &s[0], &s[1], &s[2], &s[3], &s[4], &s[5], &x.xt11, &x.xc11, &x.xt22, &x.xc22, &x.x12,
-                        &e[Entry::e1 - 1], &e[Entry::e2 - 1], &e[Entry::g12 - 1], &e[Entry::nu12 - 1], nullptr,
-                        nullptr, &phi_r, &sainc, nullptr, &gsflag);
+        case 14: {
+            // The plane goes out in the ply frame, in which gen_damage reads it about the ply's
+            // 1-axis, also where LaRC04 searched it in its kink band's frame.
+            const bool search = phi_r < 0.0;
+            tvk::failure::Larc04BandTurn turn;
+            tvk::failure::larc04_matrix(r, &s[0], &s[1], &s[2], &s[3], &s[4], &s[5], &x.xt11, &x.xc11, &x.xt22,
+                                        &x.xc22, &x.x12, &e[Entry::e1 - 1], &e[Entry::e2 - 1], &e[Entry::g12 - 1],
+                                        &e[Entry::nu12 - 1], nullptr, &phi_r, &sainc, &gsflag, &turn);
+            if (search && phi_r >= 0.0) phi_r = tvk::failure::larc04_ply_plane(phi_r, turn);
             break;
+        }
         case 15:
             MCrckLaRC05(r, &s[1], &s[2], &s[3], &s[4], &s[5], &x.xt22, &x.xc22, &x.x12, nullptr, &phi_r, &sainc,
                         &gsflag);

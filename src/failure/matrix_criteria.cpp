@@ -279,6 +279,7 @@ double overflow_exposure(std::initializer_list<double> stress) {
 struct Larc04Band {
     tvk::failure::KinkRay ray;
     const double* sp;
+    double sign;  // the sign of the misalignment, decided on the unscaled stress
     const ActionPlane& p;
     double step, default_step;
     int mode;
@@ -303,7 +304,7 @@ struct Larc04Band {
     }
     // The tractions of the plane theta through the band's fibre direction.
     tvk::failure::KinkTerms terms(double theta) const {
-        const tvk::failure::MisalignedStress m(sp, std::copysign(1.0, sp[3]));
+        const tvk::failure::MisalignedStress m(sp, sign);
         const double c = std::cos(theta), s = std::sin(theta);
         tvk::failure::KinkTerms t;
         t.n = m.s33 * (c * c) + m.s22 * (s * s) + m.s23 * (-2.0 * s * c);
@@ -344,21 +345,60 @@ void MCrckLaRC05(double* rmc, const double* s22, const double* s33, const double
                .value;
 }
 
-// LaRC04 matrix cracking: closed form in tension (a failed ply's plane is pi/2); in compression the plane search, in the ply
-// frame while s11 >= -xc22 (the fibres carry little compression) and in the kink band's
-// misalignment frame beyond.
-void MCrckLaRC04(double* rmc, const double* s11, const double* s22, const double* s33, const double* s12,
-                 const double* s13, const double* s23, const double* xt11, const double* xc11, const double* xt22,
-                 const double* xc22, const double* x12, const double* e11, const double* e22, const double* g12,
-                 const double* nu12, const double* gc, const double* a0, double* outtheta, const double* sainc,
-                 const int* fcl, const int* gsflag) {
+namespace {
+
+// The angle of a plane folded into [0, pi): the planes theta and theta + pi are one plane.
+double fold_half_turn(double angle) {
+    const double a = angle - tvk::pi * std::floor(angle / tvk::pi);
+    return a >= 0.0 && a < tvk::pi ? a : 0.0;
+}
+
+// The turn psi = atan(2 s23/(s22 - s33))/2 about the fibres into LaRC04's band frame: 0 where
+// numerator and denominator are both 0; where either overflows, the same ratio taken of the
+// halved stresses (s23/((s22 - s33)/2)), which do not.
+double larc04_psi(double s22, double s33, double s23) {
+    double num = 2.0 * s23, den = s22 - s33;
+    if (!std::isfinite(num) || !std::isfinite(den)) {
+        num = s23;
+        den = 0.5 * s22 - 0.5 * s33;
+    }
+    return (num == 0.0 && den == 0.0) ? 0.0 : std::atan(num / den) / 2.0;
+}
+
+// Whether the misalignment (g12 phi_0 + |s12|)/(g12 + s11 - s22) carried finite values past the
+// largest double.
+bool misalignment_overflows(double g12, double phi0, double s11, double s22, double s12) {
+    return !(std::isfinite(g12 * phi0 + std::abs(s12)) && std::isfinite(g12 + s11 - s22));
+}
+
+// The decisions of LaRC04's band frame, taken once on the unscaled stress and handed to the
+// scaled evaluation: the frame's turn psi, the sign of the psi-turned shear t12, which the
+// misalignment takes, and the band's misalignment. Where the unscaled t12 or misalignment
+// overflowed (`sign_set`, `band_set` false), the scaled evaluation takes its own: a stress that
+// vast leaves nothing the scaling underflows that could change them.
+struct Larc04Decided {
+    double psi = 0.0, sign = 1.0;
+    tvk::failure::KinkMisalignment band{};
+    bool sign_set = false, band_set = false;
+};
+
+void larc04_reading(double* rmc, const double* s11, const double* s22, const double* s33, const double* s12,
+                    const double* s13, const double* s23, const double* xt11, const double* xc11, const double* xt22,
+                    const double* xc22, const double* x12, const double* e11, const double* e22, const double* g12,
+                    const double* nu12, const double* gc, const double* a0, double* outtheta, const double* sainc,
+                    const int* fcl, const int* gsflag, const Larc04Decided* decided,
+                    tvk::failure::Larc04BandTurn* turn) {
+    constexpr char name[] = "MCrckLaRC04";
     *rmc = 0.0;
     const double default_step = default_sainc_r, step = search_step(sainc, default_step);
     const double g = (gc && gc[0] != 0.0 && gc[1] != 0.0) ? gc[0] / gc[1] : 0.3499999940395355;
     const bool kink_only = fcl && *fcl != 0;
-    if (*s22 >= 0.0) {
+    // A scaled evaluation (decided) is the band frame's, whatever its scaled s22 and s11 read.
+    if (!decided && *s22 >= 0.0) {
         if (kink_only) return;
-        const double r = *s22 / *xt22;
+        // The tension terms read xt22 where s22 > 0; at s22 = 0 they are 0 whatever xt22 (with a value).
+        if (*s22 > 0.0 && tvk::failure::refused_kink_strengths(*rmc, {{"xt22", *xt22, true}}, name)) return;
+        const double r = *s22 == 0.0 && !std::isnan(*xt22) ? 0.0 : *s22 / *xt22;
         *rmc = (1.0 - g) * r + g * r * r + sq(*s12 / *x12) + (1.0 / *e22 - sq(*nu12) / *e11) * sq(*s23 / *x12);
         // A ply that fails here cracks on the plane normal to the 2-axis, where LaRC05's search
         // puts the same crack, so that a crack-plane damage has a plane to work on.
@@ -374,9 +414,7 @@ void MCrckLaRC04(double* rmc, const double* s11, const double* s22, const double
         double angle = -std::numeric_limits<double>::infinity();
         double* theta() { return out && *out < 0.0 ? &angle : nullptr; }
         ~HalfTurn() {
-            if (!std::isfinite(angle)) return;
-            const double a = angle - tvk::pi * std::floor(angle / tvk::pi);
-            *out = a >= 0.0 && a < tvk::pi ? a : 0.0;
+            if (std::isfinite(angle)) *out = fold_half_turn(angle);
         }
     } written{outtheta};
     // Whether a plane's friction divisor is not positive under a numerator that is not 0 (beyond
@@ -408,30 +446,37 @@ void MCrckLaRC04(double* rmc, const double* s11, const double* s22, const double
     auto ply_frame = [&](double f, double* theta, bool* pole = nullptr) {
         return search(PlyStress{f * *s22, f * *s33, f * *s12, f * *s13, f * *s23}, -tvk::pi, tvk::pi, theta, pole);
     };
-    if (*s11 >= -*xc22) {
-        if (tvk::failure::refused_fracture_angle(*rmc, a0, "MCrckLaRC04") ||
-            refused_friction(*rmc, p, std::isfinite(*xc22), "MCrckLaRC04"))
+    // A zero or negative xc22 leaves ST (and eta_L = eta_T SL/ST) without a meaning: refused,
+    // naming it, wherever the measure reads it. The band always reads it (its misalignment); the
+    // ply frame on every plane where a shear divides by its friction divisor, on all planes but
+    // where the transverse stress is hydrostatic and no longitudinal shear acts.
+    auto refused_xc22 = [&](bool read) {
+        return read && tvk::failure::refused_kink_strengths(*rmc, {{"xc22", *xc22, true}}, name);
+    };
+    if (!decided && *s11 >= -*xc22) {
+        const bool shear = !(*s22 == *s33 && *s23 == 0.0 && *s12 == 0.0 && *s13 == 0.0);
+        if (tvk::failure::refused_fracture_angle(*rmc, a0, name) || refused_xc22(shear) ||
+            refused_friction(*rmc, p, std::isfinite(*xc22), name))
             return;
         *rmc = ply_frame(1.0, written.theta());
         return;
     }
-    const double num = 2.0 * *s23, den = *s22 - *s33;
-    const double psi = (num == 0.0 && den == 0.0) ? 0.0 : std::atan(num / den) / 2.0;
+    const double psi = decided ? decided->psi : larc04_psi(*s22, *s33, *s23);
     static constexpr double axis1[3] = {1.0, 0.0, 0.0};
     double sp[6];
     GetRotatedStresses(sp, &psi, axis1, s11, s22, s33, s12, s13, s23, nullptr);
     if (kink_only) return;
-    if (tvk::failure::refused_fracture_angle(*rmc, a0, "MCrckLaRC04") ||
-        refused_friction(*rmc, p, std::isfinite(*xc22), "MCrckLaRC04"))
+    if (tvk::failure::refused_fracture_angle(*rmc, a0, name) || refused_xc22(true) ||
+        refused_friction(*rmc, p, std::isfinite(*xc22), name))
         return;
     if (tvk::failure::refused_kink_strengths(*rmc,
                                              {{"xc11", *xc11, true}, {"xc22", *xc22, true}, {"x12", *x12, true},
                                               {"g12", *g12, false}},
-                                             "MCrckLaRC04"))
+                                             name))
         return;
     double phi0 = 0.0;
     if (!tvk::failure::initial_misalignment_angle(phi0, p.eta_t, p.st, p.eta_l, p.sl, *xc11, *g12))
-        return void(*rmc = tvk::failure::refuse_misalignment("MCrckLaRC04"));
+        return void(*rmc = tvk::failure::refuse_misalignment(name));
     // The search in the frame of the band's misalignment (sp); `pole` as in the kink plane of
     // FBLaRC05: a plane read whose friction divisor is not positive under a numerator that is not
     // 0 passed its pole at a lower load.
@@ -439,23 +484,35 @@ void MCrckLaRC04(double* rmc, const double* s11, const double* s22, const double
     // An infinite SL: the term of tL over (SL/ST)(ST - eta_T tn) is 0, its limit, as in the reading.
     ActionPlane pb = p;
     if (std::isinf(pb.sl)) pb.eta_l = 0.0;
+    // The misalignment, of the sign of the psi-turned shear t12. Past the kink band's instability
+    // the fibre has failed, and the matrix in the band with it.
+    const double sign = decided && decided->sign_set ? decided->sign : std::copysign(1.0, sp[3]);
+    const tvk::failure::KinkMisalignment band = decided && decided->band_set
+                                                    ? decided->band
+                                                    : tvk::failure::kink_misalignment(*g12, phi0, *s11, *s22, *s12);
     // Stresses or strengths near the largest double: the same measure, scaled (kink_scale); the band
-    // reads neither xt11, xt22 nor the moduli e11, e22.
+    // reads neither xt11, xt22 nor the moduli e11, e22. Its frame and misalignment are the ones
+    // decided here, on the unscaled stress, whose small components the scaling may underflow.
     const double eta = std::max(std::abs(pb.eta_t), std::abs(pb.eta_l));
-    if (const int n = tvk::failure::kink_scale(ply, 6, eta, {*xc11, *xc22, *x12, *g12}); n > 0) {
+    if (const int n = decided ? 0 : tvk::failure::kink_scale(ply, 6, eta, {*xc11, *xc22, *x12, *g12}); n > 0) {
         double v[12];
         const double* in[12] = {s11, s22, s33, s12, s13, s23, xt11, xc11, xt22, xc22, x12, g12};
         for (int i = 0; i < 12; ++i) v[i] = std::ldexp(*in[i], -n);
-        MCrckLaRC04(rmc, v, v + 1, v + 2, v + 3, v + 4, v + 5, v + 6, v + 7, v + 8, v + 9, v + 10, e11, e22, v + 11,
-                    nu12, gc, a0, outtheta, sainc, fcl, gsflag);
+        Larc04Decided d;
+        d.psi = psi;
+        d.sign = sign;
+        d.sign_set = std::isfinite(sp[3]);
+        d.band = band;
+        d.band_set = !misalignment_overflows(*g12, phi0, *s11, *s22, *s12);
+        larc04_reading(rmc, v, v + 1, v + 2, v + 3, v + 4, v + 5, v + 6, v + 7, v + 8, v + 9, v + 10, e11, e22, v + 11,
+                       nu12, gc, a0, outtheta, sainc, fcl, gsflag, &d, turn);
         return;
     }
-    const Larc04Band b{tvk::failure::KinkRay(ply, *g12, phi0), sp, pb, step, default_step, mode, zero};
-    // Past the kink band's instability the fibre has failed, and the matrix in the band with it.
-    const tvk::failure::KinkMisalignment band = tvk::failure::kink_misalignment(*g12, phi0, *s11, *s22, *s12);
+    const Larc04Band b{tvk::failure::KinkRay(ply, *g12, phi0), sp, sign, pb, step, default_step, mode, zero};
     bool pole = false;
     double sm[6];
-    tvk::failure::into_misalignment_frame(sm, sp, std::copysign(1.0, sp[3]) * band.magnitude);
+    tvk::failure::into_misalignment_frame(sm, sp, sign * band.magnitude);
+    if (turn) *turn = {true, psi, sign * band.magnitude};
     ++tvk::failure::kink_plane_searches;
     double r = search(PlyStress{sm[1], sm[2], sm[3], sm[4], sm[5]}, 0.0, tvk::pi, written.theta(), &pole);
     // Below s11 = -xc22, at the loads f <= fs, the ply frame is read, whose measure on each plane
@@ -475,8 +532,41 @@ void MCrckLaRC04(double* rmc, const double* s11, const double* s22, const double
         return ply_frame(fs, nullptr, &passed) >= 1.0 || passed;
     };
     if (!band.unstable && r < 1.0 && !pole && ply_failed()) r = 1.0;
-    *rmc = tvk::failure::kink_band_exposure(b, r, pole, band.unstable, fs, "MCrckLaRC04");
+    *rmc = tvk::failure::kink_band_exposure(b, r, pole, band.unstable, fs, name);
 }
+
+}  // namespace
+
+// LaRC04 matrix cracking: closed form in tension (a failed ply's plane is pi/2); in compression the plane search, in the ply
+// frame while s11 >= -xc22 (the fibres carry little compression) and in the kink band's
+// misalignment frame beyond, whose angle `outtheta` receives.
+void MCrckLaRC04(double* rmc, const double* s11, const double* s22, const double* s33, const double* s12,
+                 const double* s13, const double* s23, const double* xt11, const double* xc11, const double* xt22,
+                 const double* xc22, const double* x12, const double* e11, const double* e22, const double* g12,
+                 const double* nu12, const double* gc, const double* a0, double* outtheta, const double* sainc,
+                 const int* fcl, const int* gsflag) {
+    larc04_reading(rmc, s11, s22, s33, s12, s13, s23, xt11, xc11, xt22, xc22, x12, e11, e22, g12, nu12, gc, a0,
+                   outtheta, sainc, fcl, gsflag, nullptr, nullptr);
+}
+
+namespace tvk::failure {
+
+void larc04_matrix(double* rmc, const double* s11, const double* s22, const double* s33, const double* s12,
+                   const double* s13, const double* s23, const double* xt11, const double* xc11, const double* xt22,
+                   const double* xc22, const double* x12, const double* e11, const double* e22, const double* g12,
+                   const double* nu12, const double* a0, double* outtheta, const double* sainc, const int* gsflag,
+                   Larc04BandTurn* turn) {
+    *turn = Larc04BandTurn{};
+    larc04_reading(rmc, s11, s22, s33, s12, s13, s23, xt11, xc11, xt22, xc22, x12, e11, e22, g12, nu12, nullptr, a0,
+                   outtheta, sainc, nullptr, gsflag, nullptr, turn);
+}
+
+double larc04_ply_plane(double theta, const Larc04BandTurn& turn) {
+    if (!turn.band) return theta;
+    return fold_half_turn(turn.psi + std::atan2(std::sin(theta) * std::cos(turn.phi), std::cos(theta)));
+}
+
+}  // namespace tvk::failure
 
 namespace {
 

@@ -29,6 +29,28 @@ TVK_API void MCrckLaRC04(double* rmc, const double* s11, const double* s22, cons
                          const double* e22, const double* g12, const double* nu12, const double* gc,
                          const double* a0, double* outtheta, const double* sainc, const int* fcl,
                          const int* gsflag);
+
+namespace tvk::failure {
+// The turn of LaRC04's kink band where MCrckLaRC04 searched its plane in the band's frame (s22 < 0,
+// s11 < -xc22): the ply axes turned by psi about the fibres, then by the misalignment phi about
+// the turned 3-axis, both as the search used them (from the unscaled stress). `band` is false
+// where the search ran in the ply frame or not at all.
+struct Larc04BandTurn {
+    bool band = false;
+    double psi = 0.0, phi = 0.0;
+};
+// MCrckLaRC04 without gc and fcl, which also gives the turn of its search's frame.
+void larc04_matrix(double* rmc, const double* s11, const double* s22, const double* s33, const double* s12,
+                   const double* s13, const double* s23, const double* xt11, const double* xc11, const double* xt22,
+                   const double* xc22, const double* x12, const double* e11, const double* e22, const double* g12,
+                   const double* nu12, const double* a0, double* outtheta, const double* sainc, const int* gsflag,
+                   Larc04BandTurn* turn);
+// The plane theta of the search's frame, in the ply frame (about the ply's own 1-axis), folded
+// into [0, pi): theta itself where the search ran in the ply frame; in the band's frame the plane
+// through the ply's 1-axis nearest the band's plane, whose normal is the band plane's normal
+// projected onto the ply's 2-3 plane: psi + atan2(sin theta cos phi, cos theta).
+double larc04_ply_plane(double theta, const Larc04BandTurn& turn);
+}  // namespace tvk::failure
 TVK_API void MCrckVDI2014(double* rmc, const double* s11, const double* s22, const double* s33, const double* s12,
                           const double* s13, const double* s23, const double* xt11, const double* xc11,
                           const double* xt22, const double* xc22, const double* x12, double* outtheta,

@@ -25,3 +25,25 @@ def refined_max(ref, th):
         g = np.nan_to_num(ref(fine), nan=-np.inf)
         top, at = max(top, g.max()), fine[np.argsort(g)[-3:]]
     return top
+
+
+def larc04_band_plane_in_ply_frame(theta, s, xc11, xc22, x12, g12, a0=53.0):
+    """The plane theta of LaRC04's kink-band frame (the ply axes turned by psi about the fibres, then
+    by phi about 3) in the ply frame, from the written law: the band plane's normal projected onto the
+    ply's 2-3 plane, psi + atan2(sin theta cos phi, cos theta) mod pi; and psi, |phi| (pi/4 where
+    the band is unstable)."""
+    s11, s22, s33, s12, s13, s23 = s
+    psi = 0.0 if s23 == 0 and s22 == s33 else np.arctan(2 * s23 / (s22 - s33)) / 2
+    a = np.radians(a0)
+    eta_t = -1 / np.tan(2 * a)
+    st = xc22 * np.cos(a) * (np.sin(a) + np.cos(a) / np.tan(2 * a))
+    eta_l = eta_t * x12 / st
+    b = x12 / xc11
+    phic = np.arctan((1 - np.sqrt(1 - 4 * (eta_l + b) * b)) / (2 * (eta_l + b)))
+    phi0 = phic - xc11 * phic / g12
+    den = g12 + s11 - s22
+    phi = (g12 * phi0 + abs(s12)) / den
+    if den <= 0 or abs(phi) >= np.pi / 4:
+        phi = np.pi / 4
+    plane = (psi + np.arctan2(np.sin(theta) * np.cos(phi), np.cos(theta))) % np.pi
+    return plane, psi, phi

@@ -6,7 +6,7 @@ import numpy as np
 import pytest
 
 import _tolvek as t
-from ply_reference import nye_compliance
+from ply_reference import larc04_band_plane_in_ply_frame, nye_compliance
 from seeding import rng_seed
 
 tl, md, sd, jd, eh, dg = t.toplevel, t.materialdata, t.sectiondata, t.jobdata, t.errorhandling, t.degradation
@@ -362,6 +362,42 @@ def test_larc04_matrix_crack_never_softened_for_want_of_a_plane(model):
         eh.rsxerr(1)
         field, stale = evaluate(stale, table=table)
         assert np.array_equal(stale[23:30], states[14][23:30]) and field[5] == 1.0 and record()[0] == 0
+    finally:
+        md.pdprops = None
+
+
+def test_larc04_plane_from_the_kink_band_frame_cracked_the_ply_on_another_plane(model):
+    """Beyond s11 = -xc22 LaRC04 searches its plane in the kink band's frame (the ply axes turned by
+    psi about the fibres, then by phi about the 3-axis), and mcflag 14 handed that angle on, which
+    gen_damage reads about the ply's own 1-axis. In a solid under (-400, -120, -20, 70, 10, 80),
+    psi = -29 degrees: the crack formed on a plane the stress opens, with about half the onset of
+    the plane the criterion found, at level 0. The angle is now that plane's in the ply frame, the
+    band plane's normal projected onto the ply's 2-3 plane (psi and phi from the written law), and
+    the crack state is the crack law's on it, on a plane the stress closes. LaRC04's own angle
+    stays in the band's frame."""
+    stress = [-400.0, -120.0, -20.0, 70.0, 10.0, 80.0]
+    band = t.mccollection.mcrcklarc04(*stress, 2000, 1500, 50, 200, 80, 140e3, 9e3, 5e3, 0.3, sainc=5.0, gsflag=1)
+    assert band == (pytest.approx(1.76727, rel=1e-5), pytest.approx(2.537470516, abs=1e-9))
+    plane, psi, phi = larc04_band_plane_in_ply_frame(band[1], stress, 1500, 200, 80, 5000)
+    assert np.degrees([psi, phi]) == pytest.approx([-28.9973, 3.1584], abs=1e-4)
+    table, s, e = crack_table(stress)
+    try:
+        matrix_criterion(14)
+        field, state = evaluate(np.zeros(40), stress=stress)
+        # The angle to its rounding: psi and phi in numpy against the criterion's own, a few ulps.
+        assert state[8] == 1.0 and state[23] == pytest.approx(plane, abs=1e-14) and record()[0] == 0
+        state[26:30] = -1.0
+        field, state = evaluate(state, table=table)
+        reference = crack_reference(plane + np.pi / 2, s, e, [0.5, 0.6, 0.7])
+        np.testing.assert_allclose(state[26:30], reference, rtol=1e-12)
+        assert state[27] == pytest.approx(105.855, rel=1e-5) and record()[0] == 0
+        assert field[5] == pytest.approx((plane + np.pi / 2) % np.pi / np.pi, abs=1e-14)  # the crack's angle
+        # The plane's normal traction, n = (0, -sin, cos) in the ply axes: closed; on the band's
+        # angle read about the ply's axis it was open.
+        tensor = np.array([[-400.0, 70, 10], [70, -120, 80], [10, 80, -20]])
+        for angle, sign in ((plane, -1.0), (band[1], 1.0)):
+            n = np.array([0.0, -np.sin(angle), np.cos(angle)])
+            assert sign * (n @ tensor @ n) > 20.0, angle
     finally:
         md.pdprops = None
 

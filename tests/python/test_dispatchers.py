@@ -7,6 +7,8 @@ import numpy as np
 import pytest
 
 import _tolvek as t
+from ply_reference import larc04_band_plane_in_ply_frame
+from seeding import rng_seed
 
 dmg, md, eh = t.damage, t.materialdata, t.errorhandling
 HUGE = np.finfo(float).max
@@ -191,10 +193,12 @@ def test_larc04_plane_was_dropped_by_mcflag_14(tables):
     # The golden search's resolution at its default 5-degree brackets: 1.3e-7 of the value, so
     # within 1e-6 of it and, by the measure's curvature (about 7 y per rad^2), 6e-4 rad of the plane.
     assert r == pytest.approx(y[k], rel=1e-6) and abs(theta - th[k]) < 6e-4
-    # Beyond s11 = -xc22, the kink band's frame: the plane LaRC04 writes itself.
+    # Beyond s11 = -xc22, the kink band's frame: the plane LaRC04 writes there, in the ply frame.
     s = [-1800.0, -100, 0, 60, 0, 20]
     direct = t.mccollection.mcrcklarc04(*s, 2000, 1500, 50, 200, 80, 140e3, 9e3, 5e3, 0.3, gsflag=1)
-    assert call(s) == (1.0, direct[0], direct[1]) and 0.0 <= direct[1] < np.pi
+    f, r, theta = call(s)
+    assert (f, r) == (1.0, direct[0]) and 0.0 <= direct[1] < np.pi
+    assert theta == pytest.approx(larc04_band_plane_in_ply_frame(direct[1], s, 1500, 200, 80, 5e3)[0], abs=1e-14)
     # Transverse tension: the closed form's failed ply cracks on the plane LaRC05 finds.
     f, r, theta = call([0, 60, 0, 10, 0, 0])
     f5, r5, theta5 = call([0, 60, 0, 10, 0, 0], 15)
@@ -205,4 +209,40 @@ def test_larc04_plane_was_dropped_by_mcflag_14(tables):
     for mcflag in (14, 15):
         assert call([0, 60, 0, 10, 0, 0], mcflag)[2] == pytest.approx(math.radians(30), rel=1e-15)
         assert call([0, -200, 0, 60, 0, 20], mcflag)[2] == pytest.approx(math.radians(30), rel=1e-15)
+    assert record()[0] == 0
+
+
+def test_larc04_plane_of_the_band_frame_came_out_unturned(tables):
+    """mcflag 14 returned the plane LaRC04 searched in its kink band's frame (the ply axes turned by
+    psi about the fibres, then by phi about the 3-axis) as it was, which gen_damage reads about the
+    ply's own 1-axis. Over random solid plies, a failed ply beyond s11 = -xc22 now gets the band
+    plane's normal projected onto the ply's 2-3 plane (psi and phi from the written law); in the
+    ply frame and in transverse tension the plane LaRC04 writes. The exposure is LaRC04's own.
+    The projection turns by +psi: the ply stress on theta + psi is the psi-turned stress on theta."""
+    orient, _ = tables
+    md.psprops = np.repeat(np.array([2000.0, 50, 50, 1500, 200, 200, 80, 80, 60, 90])[:, None, None], 3, axis=1)
+    md.peprops = np.repeat(np.array([140e3, 9e3, 9e3, 0.3, 0.3, 0.45, 5e3, 5e3, 3100])[:, None, None], 3, axis=1)
+    rng = np.random.default_rng(rng_seed(1476))
+    lam, counts = t.lamina, {"band": 0, "ply": 0}
+    for s in rng.normal(size=(150, 6)) * [700, 150, 150, 90, 90, 90]:
+        s[0] = -abs(s[0]) - 150 if rng.random() < 0.7 else s[0]
+        f, r, theta = dmg.matrixcracking(s, md.peprops, md.psprops, md.pdprops, orient, 1, 1, 14)
+        own = t.mccollection.mcrcklarc04(*s, 2000, 1500, 50, 200, 80, 140e3, 9e3, 5e3, 0.3, outtheta=-1.0,
+                                         sainc=5.0, gsflag=1)
+        assert r == own[0] and f == (1.0 if r >= 1 else 0.0), s
+        if f == 0.0:
+            assert theta == -1.0
+        elif s[1] < 0 and s[0] < -200:
+            counts["band"] += 1
+            plane, psi, _ = larc04_band_plane_in_ply_frame(own[1], s, 1500, 200, 80, 5e3)
+            # To rounding, the fold at 0 and pi being one plane.
+            assert abs((theta - plane + np.pi / 2) % np.pi - np.pi / 2) < 1e-12 and 0 <= theta < np.pi, s
+            turned = lam.getrotatedstresses(psi, np.array([1.0, 0, 0]), *s)
+            on_ply = lam.gettvectoronrotatedxyplane(own[1] + psi, *s[1:])
+            on_turned = lam.gettvectoronrotatedxyplane(own[1], *turned[1:])
+            np.testing.assert_allclose(on_ply, on_turned, rtol=0, atol=64 * np.finfo(float).eps * abs(s).max())
+        else:
+            counts["ply"] += 1
+            assert theta == own[1], s
+    assert counts["band"] >= 40 and counts["ply"] >= 10, counts
     assert record()[0] == 0

@@ -711,3 +711,76 @@ def test_camanho_steep_angle_peaks_against_a_fine_scan():
         reference = camanho_reference(s, x, a0)
         assert reference == pytest.approx(quoted, rel=1e-7)
         assert mc.mcrckcamanho(*s, *x, a0=a0, gsflag=1)[0] == pytest.approx(reference, rel=1e-7), (s, a0)
+
+
+LARC04_PLY = (140e3, 9e3, 5e3, 0.3)  # e11, e22, g12, nu12
+
+
+def test_larc04_scaled_band_frame_decided_on_stresses_the_scale_underflowed(record):
+    """Near the largest double the kink band's frame is read on the stresses scaled down, and the
+    scaled call chose its branch and its turn psi again: a small s22 scaled to -0 read the
+    closed form of transverse tension, (inf, pi/2) where s22 = -1e-150 reads (1.09e33, 0), and a
+    small s23 scaled to 0 turned the frame by 0 instead of pi/4. Both are decided on the stress
+    as given: every size of these small stresses reads what one the scale leaves alone reads."""
+    x = (2000, 1500, 50, 200, 80)
+    for k in (1e-150, 1e-170, 1e-300):
+        r = mc.mcrcklarc04(-1e300, -k, 0, 3e299, 0, 0, *x, *LARC04_PLY, outtheta=-1.0, gsflag=1)
+        assert r == (pytest.approx(1.0919907636e+33, rel=1e-10), 0.0) and record()[0] == 0, k
+    # s22 = s33 and s23 > 0 turn the band by psi = pi/4 whatever their size. A vast g12 scales the
+    # reading; the reference is g12 = 1e100, which needs no scale and reads the same limit of phi
+    # (g12 phi0 + |s12|)/(g12 + s11 - s22) -> phi0, to 1e-96.
+    def read(k, g12):
+        return mc.mcrcklarc04(-600, -k, -k, 30, 20, k, *x, 140e3, 9e3, g12, 0.3, gsflag=1)[0]
+    reference = read(1e-300, 1e100)
+    assert reference == pytest.approx(0.69362895, rel=1e-7)
+    for k in (1e-150, 1e-170, 1e-300):
+        assert read(k, 1e300) == pytest.approx(reference, rel=1e-13) and record()[0] == 0, k
+
+
+def test_larc04_zero_or_negative_matrix_strength_is_refused_where_the_measure_reads_it(record):
+    """xc22 = 0 in the band's frame was refused as an overflow of the friction parameters; a negative
+    xc22 in the ply frame was read silently (6.7e5 at -5); xt22 = 0 read NaN at level 0 at s22 = 0
+    (0/0), and a value under tension. Each is refused at -3 naming the strength where the measure
+    reads it. Allowed still: an infinite strength reads the reading at 1e300; ply-frame planes
+    without shear read 0 whatever xc22; at s22 = 0 the tension terms are 0 whatever xt22."""
+    def larc04(s, xt22=50.0, xc22=200.0):
+        return mc.mcrcklarc04(*s, 2000, 1500, xt22, xc22, 80, *LARC04_PLY, outtheta=-1.0)
+
+    def refused(r, strength):
+        ok = math.isnan(r[0]) and r[1] == -1.0 and record() == (
+            -3, f"Error: strength {strength} of MCrckLaRC04 is zero or negative.")
+        eh.rsxerr(1)
+        return ok
+    # The band's frame, the ply frame, and the ply frame with only a longitudinal or a transverse shear.
+    states = ((-400, -120, -20, 70, 10, 80), (100, -120, -20, 70, 10, 80), (100, -50, -50, 10, 0, 0),
+              (100, -50, -50, 0, 0, 10))
+    for xc22 in (0.0, -0.0, -1e-300, -5.0):
+        assert all(refused(larc04(s, xc22=xc22), "xc22") for s in states), xc22
+    for xt22 in (0.0, -0.0, -5.0):
+        assert refused(larc04((0, 25, 0, 30, 0, 10), xt22=xt22), "xt22"), xt22
+    for s, where in ((states[1], "xc22"), ((0, 25, 0, 30, 0, 10), "xt22")):
+        assert larc04(s, **{where: np.inf})[0] == pytest.approx(larc04(s, **{where: 1e300})[0], rel=1e-14)
+    assert larc04((100, -50, -50, 0, 0, 0), xc22=-5.0) == (0.0, -1.0) and record()[0] == 0
+    # s22 = 0: the closed form's shear terms (s12/x12)^2 + (1/E2 - nu12^2/E1)(s23/x12)^2 alone.
+    shear = (30 / 80) ** 2 + (1 / 9e3 - 0.3 ** 2 / 140e3) * (10 / 80) ** 2
+    for xt22 in (0.0, -5.0, 1e-300):
+        assert larc04((0, 0, 0, 30, 0, 10), xt22=xt22) == (pytest.approx(shear, rel=1e-15), -1.0)
+    assert mc.mcrcklarc04(
+        -31.426772908186887, 0.0, -0.4224041945620312, 0.0, -0.35518817194737395, 0.0, 3261.472753024068,
+        1571.3386454093443, 0.0, 99.53082587240469, 52.895960194214624, 179503.35992265717, 10270.893559830429,
+        4779.106503392743, 0.26635590095469, a0=53.0, sainc=2.242184259465392, gsflag=1) == (0.0, -1.0)
+    assert record()[0] == 0
+
+
+def test_larc04_band_with_both_xc11_and_x12_infinite_has_no_misalignment(record):
+    """The band's initial misalignment phi_0 = phi_c - XC phi_c/g12 has the limit -SL/g12 as XC
+    grows, which depends on how both grow when SL grows too: xc11 and x12 both infinite are refused
+    as having none. xc11 alone infinite reads its limit, the reading at xc11 = 1e300."""
+    s = (-400, -120, -20, 70, 10, 80)
+    r = mc.mcrcklarc04(*s, 2000, np.inf, 50, 200, np.inf, *LARC04_PLY, outtheta=-1.0, gsflag=1)
+    assert math.isnan(r[0]) and r[1] == -1.0 and record() == (
+        -3, "Error: no initial misalignment in MCrckLaRC04 for these strengths and a0.")
+    eh.rsxerr(1)
+    limit = mc.mcrcklarc04(*s, 2000, np.inf, 50, 200, 80, *LARC04_PLY, gsflag=1)[0]
+    assert limit == pytest.approx(mc.mcrcklarc04(*s, 2000, 1e300, 50, 200, 80, *LARC04_PLY, gsflag=1)[0],
+                                  rel=1e-12) and record()[0] == 0
