@@ -119,28 +119,110 @@ double sq(double v) { return v * v; }
 // The tension term (tn+/yt)^2: 0 where tn is not positive, whatever yt.
 double tension_term(double tn, double yt) { return tn > 0.0 ? sq(tn / yt) : 0.0; }
 
-// The tension term of a plane the measure reads, noted where tn > 0 (kink_tension_read).
-double read_tension_term(double tn, double yt) {
-    if (tn > 0.0) tvk::failure::kink_tension_read = true;
-    return tension_term(tn, yt);
-}
-
-// A kink reading `read` for the tension strength yt. A zero or negative yt is refused only where
-// a plane the reading reads has tn > 0 (a term with a zero numerator is 0 whatever its divisor):
-// the reading is taken with the term's strength infinite, then refused at level -3 where it read
-// the term ("Error: strength xt22 of <routine> is zero or negative."), r NaN.
-template <class Read>
-double with_tension_strength(double yt, const char* routine, Read&& read) {
-    if (yt > 0.0 || std::isnan(yt)) return read(yt);
-    const bool outer = tvk::failure::kink_tension_read;
-    tvk::failure::kink_tension_read = false;
-    double r = read(std::numeric_limits<double>::infinity());
-    if (tvk::failure::kink_tension_read) {
+// The tension strength a kink band reads: xt22 where it is positive. A zero or negative xt22
+// divides the tension term (tn+/xt22)^2, which is 0 only where tn is not positive; as xt22 falls
+// to 0 the term of a plane with tn > 0 at any load of the ray grows without bound, and the ray
+// reaches 1. So a zero or negative xt22 is refused at level -3 ("Error: strength xt22 of
+// <routine> is zero or negative.", r NaN) unless the band stays closed (`closed`: no plane has
+// tn > 0 at any load of the ray, from a bound over all of them), where its term is 0 and the
+// band reads what every positive xt22 gives: the reading with the strength infinite. False where
+// refused.
+bool kink_tension_strength(double& yt, double& r, double xt22, bool closed, const char* routine) {
+    yt = xt22;
+    if (yt > 0.0 || std::isnan(yt)) return true;
+    if (!closed) {
         tvk::report(-3, std::string("Error: strength xt22 of ") + routine + " is zero or negative.");
         r = std::numeric_limits<double>::quiet_NaN();
+        return false;
     }
-    tvk::failure::kink_tension_read = outer;
-    return r;
+    yt = std::numeric_limits<double>::infinity();
+    return true;
+}
+
+// The band's normal traction on a plane whose transverse normal stress is p and whose shear along
+// the fibres is t, in the frame turned by mu on the side of t: s11 sin^2 mu + p cos^2 mu -
+// |t| sin 2mu (at the load 1; at the load k, k times this at mu(k)).
+double band_normal(double s11, double p, double t, double mu) {
+    const double c = std::cos(mu), n = std::sin(mu);
+    return s11 * (n * n) + p * (c * c) - std::abs(t) * std::sin(2.0 * mu);
+}
+
+// The largest of m - h cos 2mu - q sin 2mu over mu in [lo, hi] within [-pi/4, pi/4]: at an end, or
+// m + |(h, q)| at 2mu = the angle of (-h, -q), where that lies within; `at` the angle it takes.
+double largest_over_turn(double m, double h, double q, double lo, double hi, double& at) {
+    const auto f = [&](double mu) { return m - h * std::cos(2.0 * mu) - q * std::sin(2.0 * mu); };
+    const double flo = f(lo), fhi = f(hi), top = 0.5 * std::atan2(-q, -h);
+    at = flo >= fhi ? lo : hi;
+    if (top > lo && top < hi) {
+        at = top;
+        return m + std::hypot(h, q);
+    }
+    return std::max(flo, fhi);
+}
+
+// The largest band normal traction (band_normal) over the frame angles [lo, hi] on planes whose
+// transverse normal stress is at most p and whose |t| lies within [qlo, qhi]: turned on the side
+// of t (mu >= 0) the shear lowers it by at least qlo sin 2mu, turned against it raises it by at
+// most qhi sin 2|mu|. `at` the angle where the bound is largest.
+double band_normal_bound(double s11, double p, double qlo, double qhi, const tvk::failure::Range& mu, double& at) {
+    const double m = 0.5 * s11 + 0.5 * p, h = 0.5 * s11 - 0.5 * p;
+    double v = -std::numeric_limits<double>::infinity(), a = 0.0;
+    at = mu.hi;
+    if (mu.hi >= 0.0) {
+        v = largest_over_turn(m, h, qlo, std::max(mu.lo, 0.0), mu.hi, a);
+        at = a;
+    }
+    if (mu.lo < 0.0) {
+        const double w = largest_over_turn(m, h, qhi, mu.lo, std::min(mu.hi, 0.0), a);
+        if (!(w <= v)) {
+            v = w;
+            at = a;
+        }
+    }
+    return v;
+}
+
+// Whether no plane of LaRC05's kink band has tn > 0 at any load of the ray of the ply stress s
+// (s11 < 0; the ray's frame angles mu). On the plane psi the transverse normal stress is
+// c + A cos 2psi + s23 sin 2psi and the shear t12 = T cos(psi - beta): over a stretch of planes
+// their ranges bound the normal traction at every angle of the ray (band_normal_bound). The planes
+// [0, pi] are halved where that bound is positive, until it is not positive on every stretch
+// (closed), a plane and angle with tn > 0 are found (open), or the stretches are too many: open,
+// the side of the refusal.
+bool larc05_band_closed(const double* s, const tvk::failure::Range& mu) {
+    constexpr double pi = 3.141592653589793;
+    const double c = 0.5 * s[1] + 0.5 * s[2], a = 0.5 * s[1] - 0.5 * s[2], r = std::hypot(a, s[5]);
+    const double t = std::hypot(s[3], s[4]), beta = std::atan2(s[4], s[3]), theta = std::atan2(s[5], a);
+    if (!std::isfinite(c + r + t)) return false;
+    const auto sp22 = [&](double psi) { return c + a * std::cos(2.0 * psi) + s[5] * std::sin(2.0 * psi); };
+    const auto sp12 = [&](double psi) { return s[3] * std::cos(psi) + s[4] * std::sin(psi); };
+    // Whether x + j period lies within [lo, hi] for some integer j.
+    const auto within = [](double x, double period, double lo, double hi) {
+        return x + period * std::ceil((lo - x) / period) <= hi;
+    };
+    struct Stretch {
+        double lo, hi;
+    };
+    Stretch stack[64];
+    int n = 0;
+    for (int i = 7; i >= 0; --i) stack[n++] = {pi * i / 8.0, pi * (i + 1) / 8.0};
+    for (int stretches = 0; n > 0; ++stretches) {
+        const Stretch p = stack[--n];
+        const double pmax = within(0.5 * theta, pi, p.lo, p.hi) ? c + r : std::max(sp22(p.lo), sp22(p.hi));
+        const double ta = std::abs(sp12(p.lo)), tb = std::abs(sp12(p.hi));
+        const double qlo = within(beta + 0.5 * pi, pi, p.lo, p.hi) ? 0.0 : std::min(ta, tb);
+        const double qhi = within(beta, pi, p.lo, p.hi) ? t : std::max(ta, tb);
+        double at = 0.0;
+        const double bound = band_normal_bound(s[0], pmax, qlo, qhi, mu, at);
+        if (bound <= 0.0) continue;
+        const double mid = 0.5 * (p.lo + p.hi);
+        if (!(bound < std::numeric_limits<double>::infinity()) || band_normal(s[0], sp22(mid), sp12(mid), at) > 0.0 ||
+            stretches >= 4096 || n + 2 > 64 || !(mid > p.lo && mid < p.hi))
+            return false;
+        stack[n++] = {mid, p.hi};
+        stack[n++] = {p.lo, mid};
+    }
+    return true;
 }
 
 constexpr double default_a0_r = 0.9250245035569946;     // 53 degrees
@@ -177,8 +259,14 @@ Kinking kinking(double a0_r, double st, double sl, double xc, double g12) {
     k.g12 = g12;
     k.has_misalignment = tvk::failure::initial_misalignment_angle(k.phi0, k.eta_t, st, k.eta_l, sl, xc, g12);
     // An infinite SL: the divisor SL - eta_L tn = (SL/ST)(ST - eta_T tn) grows without bound (but
-    // at the pole of ST, whose own term reads it), so its term is 0, the limit.
-    if (std::isinf(sl)) k.eta_l = 0.0;
+    // at the pole of ST, whose own term reads it), so its term is 0, the limit. So it is where a
+    // vast finite SL makes eta_T SL/ST overflow (|eta_T| > 1 below a0 = 22.5 degrees, or a small
+    // ST): the divisor is then an unbounded multiple of ST - eta_T tn too, whose sign it has,
+    // and a finite traction over it vanishes.
+    if (std::isinf(sl) || !std::isfinite(k.eta_l)) {
+        k.eta_l = 0.0;
+        k.sl = std::numeric_limits<double>::infinity();
+    }
     return k;
 }
 
@@ -302,7 +390,7 @@ struct Larc05Band {
             const double tn = sm[1], tl = sm[3], tt = sm[5], dl = k.dl(tn), dt = k.st - k.eta_t * tn;
             if ((std::abs(tl) > zero && !(dl > 0.0)) || (std::abs(tt) > zero && !(dt > 0.0))) pole = true;
             const double v = tvk::failure::kink_friction_term(tl, k.sl, k.eta_l * tn) +
-                             tvk::failure::kink_friction_term(tt, k.st, k.eta_t * tn) + read_tension_term(tn, xt22);
+                             tvk::failure::kink_friction_term(tt, k.st, k.eta_t * tn) + tension_term(tn, xt22);
             return std::isfinite(v) ? v : overflow;
         });
     }
@@ -359,18 +447,22 @@ double larc05_fibre(const double* s, double xt11, double xt22, const double* a0,
     const double sainc_r = tvk::failure::search_step(sainc, default_sainc_r);
     const int mode = gsflag ? *gsflag : 0;
     const double eta = std::max(std::abs(k.eta_t), std::abs(k.eta_l));
-    return with_tension_strength(xt22, name, [&](double yt) {
-        if (const int n = tvk::failure::kink_scale(s, 6, eta, {k.st, k.sl, k.g12, yt}); n > 0) {
-            double ss[6];
-            for (int i = 0; i < 6; ++i) ss[i] = std::ldexp(s[i], -n);
-            Kinking ks = k;
-            ks.st = std::ldexp(k.st, -n);
-            ks.sl = std::ldexp(k.sl, -n);
-            ks.g12 = std::ldexp(k.g12, -n);
-            return larc05_kinking(ss, ks, std::ldexp(yt, -n), sainc_r, mode, name);
-        }
-        return larc05_kinking(s, k, yt, sainc_r, mode, name);
-    });
+    double yt = 0.0, r = 0.0;
+    if (!kink_tension_strength(yt, r, xt22,
+                               xt22 > 0.0 || larc05_band_closed(s, tvk::failure::turn_range(
+                                                                       tvk::failure::KinkRay(s, k.g12, k.phi0))),
+                               name))
+        return r;
+    if (const int n = tvk::failure::kink_scale(s, 6, eta, {k.st, k.sl, k.g12, yt}); n > 0) {
+        double ss[6];
+        for (int i = 0; i < 6; ++i) ss[i] = std::ldexp(s[i], -n);
+        Kinking ks = k;
+        ks.st = std::ldexp(k.st, -n);
+        ks.sl = std::ldexp(k.sl, -n);
+        ks.g12 = std::ldexp(k.g12, -n);
+        return larc05_kinking(ss, ks, std::ldexp(yt, -n), sainc_r, mode, name);
+    }
+    return larc05_kinking(s, k, yt, sainc_r, mode, name);
 }
 
 }  // namespace
@@ -411,9 +503,48 @@ void FBLaRC05_is(double* rfb, const double* s11, const double* s22, const double
                          {"g12", *g12, false}});
 }
 
+namespace {
+
+// FBLaRC04's exposure at the ply stress s (Nye), whose kink plane carries sp (the stress turned by
+// psi) and whose band's frame sm (sp turned by `sign` times the band's misalignment), with the
+// decisions taken on the stress as given: the band, the side of its turn and whether its normal
+// traction is compressive (the friction term) or not (the tension form).
+double larc04_kinking(const double* s, const double* sp, const double* sm, const Kinking& k,
+                      const tvk::failure::KinkMisalignment& band, double sign, bool compressive, double yt,
+                      double x12, double g, double c13) {
+    double measure = 0.0;
+    if (compressive) {
+        measure = tvk::failure::kink_friction_term(sm[3], x12, k.eta_l * sm[1]);
+    } else {
+        const double r = sm[1] / yt;
+        measure = (1.0 - g) * r + g * r * r + sq(sm[3] / x12) + c13 * sq(sm[4] / x12);
+    }
+    const double zero = tvk::failure::rounding_of_zero(s);  // sp has the invariants of s
+    const bool pole = compressive && std::abs(sm[3]) > zero && !(k.dl(sm[1]) > 0.0);
+    Larc04Band b{tvk::failure::KinkRay(s, k.g12, k.phi0), {}};
+    const tvk::failure::MisalignedStress m(sp, sign);
+    b.t.n = m.s22;
+    b.t.f[0] = k.longitudinal(m.s12);
+    b.t.nf = 1;
+    b.t.larc04 = b.t.tension = true;
+    b.t.yt = yt;
+    b.t.a13 = m.s13;
+    b.t.g = g;
+    b.t.c13 = c13;
+    b.t.x12 = x12;
+    b.t.zero = zero;
+    return tvk::failure::kink_band_exposure(b, measure, pole, band.unstable, 0.0, "FBLaRC04");
+}
+
+}  // namespace
+
 // LaRC04 kinking in closed form: the kink plane is the principal plane of the transverse
 // stresses, psi = atan(2 s23/(s22 - s33))/2; for s22 = s33 with s23 = 0 (pure fibre compression
 // among others) every plane is principal and psi = 0 is taken instead of the 0/0.
+// Every decision is taken once, on the stress as given (psi, the side and size of the band's
+// misalignment, whether its normal traction is compressive, whether xt22 is read); where stresses
+// or strengths come near the largest double only the evaluation is scaled (kink_scale), so that
+// stresses that underflow in the scaled copy, beside vast ones, still decide psi.
 void FBLaRC04(double* rfb, const double* s11, const double* s22, const double* s33, const double* s12,
               const double* s13, const double* s23, const double* xt11, const double* xc11, const double* xt22,
               const double* xc22, const double* x12, const double* e11, const double* e22, const double* g12,
@@ -425,11 +556,18 @@ void FBLaRC04(double* rfb, const double* s11, const double* s22, const double* s
         *rfb = *s11 / *xt11;
         return;
     }
-    const double num = 2.0 * *s23, den = *s22 - *s33;
+    const double ply[6] = {*s11, *s22, *s33, *s12, *s13, *s23};
+    // The stress the decisions read: as given, or, where a component comes so near the largest
+    // double that 2 s23, s22 - s33 or a turned stress could overflow, scaled by 2^-4 (exact but
+    // for subnormal components, which decide nothing beside such a stress).
+    const bool vast = std::any_of(ply, ply + 6, [](double v) { return std::abs(v) >= 0x1p1019; });
+    double sd[6];
+    for (int i = 0; i < 6; ++i) sd[i] = vast ? std::ldexp(ply[i], -4) : ply[i];
+    const double num = 2.0 * sd[5], den = sd[1] - sd[2];
     const double psi = (num == 0.0 && den == 0.0) ? 0.0 : std::atan(num / den) / 2.0;
     static constexpr double axis1[3] = {1.0, 0.0, 0.0};
     double sp[6], sm[6];
-    GetRotatedStresses(sp, &psi, axis1, s11, s22, s33, s12, s13, s23, nullptr);
+    GetRotatedStresses(sp, &psi, axis1, sd, sd + 1, sd + 2, sd + 3, sd + 4, sd + 5, nullptr);
     if (fcl && *fcl != 0) return;
     if (tvk::failure::refused_fracture_angle(*rfb, a0, "FBLaRC04") ||
         tvk::failure::refused_kink_strengths(*rfb,
@@ -443,53 +581,43 @@ void FBLaRC04(double* rfb, const double* s11, const double* s22, const double* s
         *rfb = tvk::failure::refuse_misalignment("FBLaRC04");
         return;
     }
-    if (!(*xt22 > 0.0)) {  // read only where the tension form is (with_tension_strength)
-        *rfb = with_tension_strength(*xt22, "FBLaRC04", [&](double yt) {
-            double r = 0.0;
-            FBLaRC04(&r, s11, s22, s33, s12, s13, s23, xt11, xc11, &yt, xc22, x12, e11, e22, g12, nu12, gc, a0, fcl);
-            return r;
-        });
-        return;
+    const double gd = vast ? std::ldexp(k.g12, -4) : k.g12;
+    const tvk::failure::KinkMisalignment band = tvk::failure::kink_misalignment(gd, k.phi0, sd[0], sd[1], sd[3]);
+    const double sign = std::copysign(1.0, sp[3]);
+    // The kink plane's normal traction in the band's frame at the load k is k times that of the
+    // stress turned by mu(k): its largest over the ray's frame angles, in closed form.
+    double yt = 0.0;
+    if (*xt22 <= 0.0) {
+        double at = 0.0;
+        const double q = std::abs(sp[3]);
+        const tvk::failure::Range mu = tvk::failure::turn_range(tvk::failure::KinkRay(sd, gd, k.phi0));
+        const double top = band_normal_bound(sp[0], sp[1], q, q, mu, at);
+        if (!kink_tension_strength(yt, *rfb, *xt22, top <= 0.0, "FBLaRC04")) return;
+    } else {
+        yt = *xt22;
     }
-    // Stresses or strengths near the largest double: the same measure, scaled (kink_scale). The
-    // moduli e11, e22 are not scaled: c13 (s13/x12)^2 reads them with the stress ratio.
-    const double ply_s[6] = {*s11, *s22, *s33, *s12, *s13, *s23};
-    if (const int n = tvk::failure::kink_scale(ply_s, 6, k.eta_l, {*xc11, *xc22, *x12, *xt22, *g12}); n > 0) {
-        double v[12];
-        const double* in[12] = {s11, s22, s33, s12, s13, s23, xt11, xc11, xt22, xc22, x12, g12};
-        for (int i = 0; i < 12; ++i) v[i] = std::ldexp(*in[i], -n);
-        FBLaRC04(rfb, v, v + 1, v + 2, v + 3, v + 4, v + 5, v + 6, v + 7, v + 8, v + 9, v + 10, e11, e22, v + 11, nu12,
-                 gc, a0, fcl);
-        return;
-    }
-    // The measure in the frame of the band's misalignment (sp): where the normal traction is
-    // compressive the friction term, else the tension form.
+    tvk::failure::into_misalignment_frame(sm, sp, sign * band.magnitude);
+    const bool compressive = sm[1] < 0.0;
     const double c13 = 1.0 / *e22 - sq(*nu12) / *e11;
-    auto measure = [&](const double* sm) {
-        const double s22m = sm[1], s12m = sm[3], s13m = sm[4];
-        if (s22m < 0.0) return tvk::failure::kink_friction_term(s12m, *x12, k.eta_l * s22m);
-        if (s22m > 0.0) tvk::failure::kink_tension_read = true;
-        const double r = s22m / *xt22;
-        return (1.0 - g) * r + g * r * r + sq(s12m / *x12) + c13 * sq(s13m / *x12);
-    };
-    const tvk::failure::KinkMisalignment band = k.misalignment(*s11, *s22, *s12);
-    tvk::failure::into_misalignment_frame(sm, sp, band.angle(sp[3]));
-    const double ply[6] = {*s11, *s22, *s33, *s12, *s13, *s23};  // sp has its invariants
-    const double zero = tvk::failure::rounding_of_zero(ply);
-    const bool pole = sm[1] < 0.0 && std::abs(sm[3]) > zero && !(k.dl(sm[1]) > 0.0);
-    Larc04Band b{tvk::failure::KinkRay(ply, k.g12, k.phi0), {}};
-    const tvk::failure::MisalignedStress m(sp, std::copysign(1.0, sp[3]));
-    b.t.n = m.s22;
-    b.t.f[0] = k.longitudinal(m.s12);
-    b.t.nf = 1;
-    b.t.larc04 = b.t.tension = true;
-    b.t.yt = *xt22;
-    b.t.a13 = m.s13;
-    b.t.g = g;
-    b.t.c13 = c13;
-    b.t.x12 = *x12;
-    b.t.zero = zero;
-    *rfb = tvk::failure::kink_band_exposure(b, measure(sm), pole, band.unstable, 0.0, "FBLaRC04");
+    // Stresses or strengths near the largest double: the same measure, scaled by 2^-n (kink_scale;
+    // n = 0 where none is needed). The moduli e11, e22 are not scaled: c13 (s13/x12)^2 reads them
+    // with the stress ratio. The scaled stress is turned into the kink plane and the band's frame
+    // by the angles decided above.
+    const int n = tvk::failure::kink_scale(ply, 6, k.eta_l, {*xc11, *xc22, *x12, yt, *g12});
+    double ss[6], sps[6], sms[6];
+    for (int i = 0; i < 6; ++i) ss[i] = std::ldexp(ply[i], -n);
+    if (n > 0 || vast) {
+        GetRotatedStresses(sps, &psi, axis1, ss, ss + 1, ss + 2, ss + 3, ss + 4, ss + 5, nullptr);
+        tvk::failure::into_misalignment_frame(sms, sps, sign * band.magnitude);
+    } else {
+        std::copy(sp, sp + 6, sps);
+        std::copy(sm, sm + 6, sms);
+    }
+    Kinking ks = k;
+    ks.st = std::ldexp(k.st, -n);
+    ks.sl = std::ldexp(k.sl, -n);
+    ks.g12 = std::ldexp(k.g12, -n);
+    *rfb = larc04_kinking(ss, sps, sms, ks, band, sign, compressive, std::ldexp(yt, -n), std::ldexp(*x12, -n), g, c13);
 }
 
 void FBChangChang(double* rfb, const double* s11, const double* s12, const double* xt11, const double* xc11,

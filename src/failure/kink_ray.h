@@ -35,11 +35,6 @@ namespace tvk::failure {
 // count for tests of the cost of a reading.
 inline thread_local long kink_plane_searches = 0;
 
-// Set where a kink measure read its tension term on a plane whose normal traction is positive:
-// a zero or negative tension strength is refused only where it is read so (the routine runs
-// with the term's strength taken as infinite, and refuses afterwards where this was set).
-inline thread_local bool kink_tension_read = false;
-
 // A reading the ray may have reached without its exposure being 1: far below the accuracy of the
 // plane searches that give the readings.
 inline constexpr double kink_ray_tolerance = 1e-6;
@@ -114,11 +109,11 @@ inline double kink_friction_term(double a, double s, double eta_n) {
 
 // The strengths a kink band reads, by name: those of its misalignment and of the divisors of its
 // friction terms (`divides`), or those read only where a term's numerator is not 0 (the tension
-// strength xt22, whose term is 0 where tn is not positive; see kink_tension_read). One that
-// `divides` and is zero or negative leaves the band without a misalignment or divides by it: the
-// routine is refused at level -3 naming it ("Error: strength <name> of <routine> is zero or
-// negative."), r NaN. A NaN strength gives no exposure (r NaN, level 0), even where no term reads
-// it. True where r is set.
+// strength xt22, whose term is 0 where tn is not positive, which the routines decide for the whole
+// ray from the stress, over turn_range). One that `divides` and is zero or negative leaves the band
+// without a misalignment or divides by it: the routine is refused at level -3 naming it ("Error:
+// strength <name> of <routine> is zero or negative."), r NaN. A NaN strength gives no exposure
+// (r NaN, level 0), even where no term reads it. True where r is set.
 struct KinkStrength {
     const char* name;
     double value;
@@ -229,16 +224,12 @@ inline double kink_node_measure(const KinkTerms& t, const KinkNode& q) {
         return kink_friction_term(a, t.f[i].s, t.f[i].eta * n);
     };
     if (t.larc04 && !(n < 0.0)) {
-        if (n > 0.0) kink_tension_read = true;
         const double r = n / t.yt, l = q.k * q.a[0] / t.x12, l3 = q.k * q.a13 / t.x12;
         return (1.0 - t.g) * r + t.g * r * r + l * l + t.c13 * l3 * l3;
     }
     double v = 0.0;
     for (int i = 0; i < (t.larc04 ? 1 : t.nf); ++i) v += friction(i);
-    if (t.tension && n > 0.0) {
-        kink_tension_read = true;
-        v += (n / t.yt) * (n / t.yt);
-    }
+    if (t.tension && n > 0.0) v += (n / t.yt) * (n / t.yt);
     return v;
 }
 
@@ -427,6 +418,22 @@ inline double unbounded_friction_bound(double a, double s, double eta, double nl
 inline double largest_turn(const KinkRay& ray, double k_lo) {
     const double mu = std::max(std::abs(ray.magnitude(k_lo)), std::abs(ray.magnitude(1.0)));
     return std::sin(2.0 * std::min(mu, 0.7853981633974483));
+}
+
+// The range of the band's frame angle mu (signed: the frame is turned by mu on the side of each
+// plane's t12) over the loads (0, 1] of the ray, within [-pi/4, pi/4]. mu(k) has the sign of
+// g12 phi0 + k |s12|, past the band's instability too (where it is +-pi/4), which grows with k: it
+// is not negative anywhere where g12 phi0 is not. Where g12 + k dss stays positive, mu is monotone
+// in k, and its range is that of its ends (at the load 0 its limit phi0); elsewhere the frame may
+// turn up to pi/4 on either side (on the side of the shear only, where g12 phi0 >= 0).
+inline Range turn_range(const KinkRay& ray) {
+    constexpr double quarter = 0.7853981633974483;
+    if (ray.g12 > 0.0 && ray.g12 + ray.dss > 0.0) {
+        const double a = ray.magnitude(0.0), b = ray.magnitude(1.0);
+        const auto clamp = [&](double mu) { return mu < -quarter ? -quarter : mu > quarter ? quarter : mu; };
+        if (!std::isnan(a) && !std::isnan(b)) return Range::of(clamp(a), clamp(b));
+    }
+    return {ray.g12 * ray.phi0 >= 0.0 ? 0.0 : -quarter, quarter};
 }
 
 // The rounding of 0 in a traction of the stress s (Nye) turned into a plane's frame: a shear of a

@@ -308,3 +308,130 @@ TEST(Criteria, KinkStretchBoundHoldsAtEveryLoadOfItsStretchAndAPassedPoleReadsIn
         EXPECT_EQ(kink_node_measure(t, q), std::numeric_limits<double>::infinity()) << "draw " << draw;
     }
 }
+
+// The kink ray's bounds where the contract above does not reach: friction coefficients of either
+// sign (LaRC04's eta_L below a0 = 45 degrees), an infinite strength under an eta k n that
+// overflows (the measure's pole, +inf), LaRC04's band with n = 0 on every plane (its tension form
+// at tn = 0, shear terms only), and unbounded_friction_bound against its definition: 0 for a zero
+// numerator, else +inf exactly where s - eta n is not positive somewhere on [nlo, nhi] (it is
+// linear in n: at an end).
+TEST(Criteria, KinkBoundsHoldForEitherFrictionSignOverflowAndAClosedLarc04Band) {
+    using namespace tvk::failure;
+    constexpr double inf = std::numeric_limits<double>::infinity(), quarter = 0.7853981633974483;
+    std::mt19937_64 rng(7604);
+    std::uniform_real_distribution<double> u(-1.0, 1.0), w(0.0, 1.0);
+    int checked = 0, poles = 0, overflowed = 0, closed = 0;
+    for (int draw = 0; draw < 2400; ++draw) {
+        const int kind = draw % 3;  // 0: eta of either sign, 1: infinite strengths, vast stress, 2: n = 0
+        const double scale = kind == 1 ? std::pow(10.0, 290.0 + 15.0 * w(rng)) : std::pow(10.0, 1.0 + 3.0 * w(rng));
+        double s[6];
+        for (double& v : s) v = scale * u(rng);
+        s[0] = -std::abs(s[0]);
+        if (kind == 0 && draw % 2 == 0) s[1] -= std::pow(10.0, 2.0 + 4.0 * w(rng)) * scale * w(rng);  // vs a small g12
+        const double g12 = kind == 1 ? scale * std::pow(10.0, 1.0 + w(rng)) : std::pow(10.0, 2.0 + 2.0 * w(rng));
+        const double phi0 = 0.1 * u(rng);
+        const KinkRay ray(s, g12, phi0);
+        if (!(g12 + ray.dss > 0.0) || std::abs(ray.magnitude(0.0)) >= quarter || std::abs(ray.magnitude(1.0)) >= quarter)
+            continue;
+        const MisalignedStress m(s, std::copysign(1.0, s[3]));
+        KinkTerms t;
+        const bool larc04 = kind == 2 || draw % 2 == 1;
+        t.n = kind == 2 ? FrameTrig{} : m.s22;
+        const double eta = kind == 1 ? std::pow(10.0, 10.0 + 5.0 * w(rng)) * u(rng) : 2.0 * u(rng);
+        t.f[0] = {m.s12, kind == 1 ? inf : std::pow(10.0, 1.0 + 2.0 * w(rng)), eta};
+        t.f[1] = {m.s23, kind == 1 && draw % 2 ? inf : std::pow(10.0, 1.0 + 2.0 * w(rng)), 2.0 * u(rng)};
+        t.nf = larc04 ? 1 : 2;
+        t.tension = true;
+        t.yt = std::pow(10.0, 1.0 + 2.0 * w(rng));
+        t.larc04 = larc04;
+        t.a13 = m.s13;
+        t.g = w(rng);
+        t.c13 = 1e-4 * w(rng);
+        t.x12 = kind == 1 ? std::pow(10.0, 1.0 + 2.0 * w(rng)) : t.f[0].s;
+        t.zero = rounding_of_zero(s);
+        KinkRayFrames frames(ray, 0.0);
+        double ka = w(rng), kb = w(rng);
+        if (ka > kb) std::swap(ka, kb);
+        if (draw % 4 == 0) ka = 0.0;
+        const KinkNode a = kink_detail::node(t, frames, -1, ka), b = kink_detail::node(t, frames, -1, kb);
+        const double bound = kink_detail::stretch_bound(t, ray, a, b);
+        // The bound of a friction term that keeps the turned stress with its turn, from the range
+        // of n over the stretch.
+        const Range n = kink_detail::over(a.n, b.n, t.n.curvature(), std::abs(b.at.mu - a.at.mu));
+        const double mu_max = std::max(std::abs(a.at.mu), std::abs(b.at.mu));
+        double turned[2];
+        for (int f = 0; f < t.nf; ++f)
+            turned[f] = kink_detail::turned_friction_bound(t.f[f].a, t.f[f].s, t.f[f].eta, ray, ka, kb, mu_max, n);
+        for (int i = 0; i <= 32; ++i) {
+            const double k = ka + (kb - ka) * (i / 32.0);
+            const KinkNode q = kink_detail::node(t, frames, -1, k);
+            for (int f = 0; kind == 0 && f < t.nf; ++f) {
+                const double d = t.f[f].s - t.f[f].eta * k * q.n;
+                if (d > 0.0) {
+                    ASSERT_LE(friction_term(k * q.a[f], d), turned[f] * (1.0 + 1e-9) + 1e-300)
+                        << "draw " << draw << " term " << f << " k " << k << " in [" << ka << ", " << kb << "]";
+                }
+            }
+            const double v = kink_node_measure(t, q);
+            if (std::isnan(v)) continue;
+            ++checked;
+            poles += std::isinf(v);
+            overflowed += kind == 1 && !std::isfinite(eta * k * t.n.at(FrameAngle(ray.magnitude(k))));
+            closed += kind == 2 && v > 0.0;
+            ASSERT_LE(v, bound * (1.0 + 1e-9) + 1e-300)
+                << "draw " << draw << " kind " << kind << " k " << k << " in [" << ka << ", " << kb << "]";
+        }
+    }
+    EXPECT_GT(checked, 20000);
+    EXPECT_GT(poles, 100);
+    EXPECT_GT(overflowed, 100);
+    EXPECT_GT(closed, 5000);
+    for (int draw = 0; draw < 4000; ++draw) {
+        const double a = draw % 7 == 0 ? 0.0 : 100.0 * u(rng), s = 100.0 * w(rng), eta = 2.0 * u(rng);
+        double nlo = 300.0 * u(rng), nhi = draw % 5 == 0 ? nlo : 300.0 * u(rng);
+        if (nlo > nhi) std::swap(nlo, nhi);
+        if (draw % 3 == 0 && eta != 0.0) (draw % 2 ? nlo : nhi) = s / eta;  // a divisor of exactly 0 at an end
+        const double least = std::min(s - eta * nlo, s - eta * nhi);
+        const double expected = a == 0.0 ? 0.0 : least > 0.0 ? 0.0 : inf;
+        ASSERT_EQ(unbounded_friction_bound(a, s, eta, nlo, nhi), expected)
+            << a << " " << s << " " << eta << " [" << nlo << ", " << nhi << "]";
+        // and friction_bound, of the finite strength, at least the term on [nlo, nhi]
+        for (const double n : {nlo, nhi, 0.5 * (nlo + nhi)}) {
+            const double d = s - eta * n;
+            ASSERT_LE(d > 0.0 ? (a / d) * (a / d) : a == 0.0 ? 0.0 : inf, friction_bound(a, s, eta, nlo, nhi) * (1.0 + 1e-12))
+                << a << " " << s << " " << eta << " n " << n;
+        }
+    }
+}
+
+// turn_range holds the band's frame angle (signed, on the side of the plane's shear) at every load
+// of the ray, through its instability and the pole of g12 + k dss too (kink_misalignment at 400
+// loads of (0, 1]), and is not negative where phi0 is not.
+TEST(Criteria, KinkTurnRangeHoldsEveryLoadOfTheRay) {
+    using namespace tvk::failure;
+    std::mt19937_64 rng(7605);
+    std::uniform_real_distribution<double> u(-1.0, 1.0), w(0.0, 1.0);
+    int opposed = 0, unstable = 0;
+    for (int draw = 0; draw < 600; ++draw) {
+        const double scale = std::pow(10.0, 1.0 + 3.5 * w(rng));
+        const double s[6] = {-scale * w(rng), scale * u(rng), 0.0, scale * u(rng), 0.0, 0.0};
+        const double g12 = std::pow(10.0, 2.0 + 2.0 * w(rng)), phi0 = 0.2 * u(rng);
+        const Range range = turn_range(KinkRay(s, g12, phi0));
+        bool against = false, past = false;
+        for (int i = 1; i <= 400; ++i) {
+            const double k = i / 400.0;
+            const KinkMisalignment m = kink_misalignment(g12, phi0, k * s[0], k * s[1], k * s[3]);
+            ASSERT_GE(m.magnitude, range.lo - 1e-15) << "draw " << draw << " k " << k;
+            ASSERT_LE(m.magnitude, range.hi + 1e-15) << "draw " << draw << " k " << k;
+            against = against || m.magnitude < 0.0;
+            past = past || m.unstable;
+        }
+        opposed += against;
+        unstable += past;
+        if (phi0 >= 0.0) {
+            EXPECT_GE(range.lo, 0.0);
+        }
+    }
+    EXPECT_GT(opposed, 100);
+    EXPECT_GT(unstable, 50);
+}

@@ -828,6 +828,180 @@ def test_zero_or_negative_xt22_of_the_kink_band_is_refused_by_name(record):
         assert taken(record)[0] == -3
 
 
+def band_normal_traction(s, loads, which, xc11, xc22, x12, g12, a0):
+    """numpy: the largest normal traction of the kink band's planes (every 0.5 degrees for LaRC05,
+    LaRC04's principal plane) in the band's frame at each load k of the ray k s."""
+    from test_plane_search_contract import friction, kink
+    eta, st = friction(a0, xc22)
+    if which == "FBLaRC04":
+        psi = np.array([0.0 if s[5] == 0 and s[1] == s[2] else math.atan(2 * s[5] / (s[1] - s[2])) / 2])
+    else:
+        psi = np.radians(np.arange(0.0, 180.0, 0.5))
+    with np.errstate(invalid="ignore"):
+        return np.array([np.max(kink(k * np.asarray(s), psi, 1.0, xc11, x12, g12, st, eta, normal=True))
+                         for k in loads])
+
+
+def test_zero_or_negative_xt22_is_refused_where_the_band_opens_at_a_lower_load(record):
+    """Regression: a zero or negative xt22 was refused only where a plane the reading or its ray
+    decision happened to read had tn > 0: fblarc04 read 0.641724 at xt22 = 0 and -5 where 1e-9
+    reads 1.0. Here tn > 0 only at lower loads of the ray (numpy: the band's normal traction on its
+    planes, closed at the full load), and xt22 -> 0+ reads failed: both refuse."""
+    s = (-730.6337752236418, 5.49844145589471, 16.52663887992638, 32.06503810217575, -8.759451429002333,
+         4.374053710799494)
+    larc04 = lambda s, xt22, x, a0: fb.fblarc04(*s, x[0], x[1], xt22, *x[2:4], 171420, 9080, x[4], 0.32, a0=a0)
+    larc05 = lambda s, xt22, x, a0: fb.fblarc05(*s, x[0], x[1], xt22, *x[2:], a0=a0, gsflag=1)
+    x, a0 = (2560, 1590, 185, 90, 5290), 51.53214683606824
+    for xt22 in (0.0, -5.0):
+        assert math.isnan(larc04(s, xt22, x, a0))
+        assert taken(record) == (-3, "Error: strength xt22 of FBLaRC04 is zero or negative.")
+    assert larc04(s, 1e-9, x, a0) == 1.0 and larc04(s, 1e-3, x, a0) == 1.0 and taken(record) == (0, "")
+    s = (-2712.5542884471893, -16.110849456150955, -38.90890667207477, 86.85935893933038, 101.79613678613092,
+         151.59835318677688)
+    x, a0 = (2000, 951.2768163168291, 272.4633108161486, 93.74064576071443, 3175.270902585932), 64.83989337165366
+    for name, routine in (("FBLaRC04", larc04), ("FBLaRC05", larc05)):
+        tn = band_normal_traction(s, (0.2, 1.0), name, x[1], x[2], x[3], x[4], a0)
+        assert tn[0] > 10 and tn[1] < -1000, (name, tn)
+        for xt22 in (0.0, -5.0):
+            assert math.isnan(routine(s, xt22, x, a0))
+            assert taken(record) == (-3, f"Error: strength xt22 of {name} is zero or negative.")
+        assert routine(s, 1e-9, x, a0) >= 1.0 and taken(record) == (0, "")
+
+
+def test_zero_xt22_reads_what_a_positive_one_reads_or_is_refused(record):
+    """Over random compressive states a zero xt22 is either refused by name, or the band stays
+    closed along its ray and reads, bit for bit, what xt22 = 1e-3 and 50 read. It is refused
+    wherever, and only where, the band's normal traction is positive on a plane at some load
+    (numpy, on a grid of planes and loads): g12 below xc11 (phi_0 < 0, the frame turning against
+    the shear at low loads) opens it with every transverse stress compressive, and a positive
+    transverse stress whose planes the shear closes along the whole ray reads (a bound from the
+    larger principal stress alone refused it)."""
+    rng = np.random.default_rng(rng_seed(7602))
+    loads = np.linspace(0.0, 1.0, 41)[1:]
+    seen = {"read": 0, "refused": 0, "open": 0}
+    for i in range(70):
+        x = rng.uniform([1200, 600, 120, 40, 800], [3000, 1800, 300, 120, 7000])  # xt11 xc11 xc22 x12 g12
+        scale = rng.uniform(5, 80)
+        s = rng.normal(size=6) * scale
+        s[0] = -rng.uniform(0.05, 0.6) * x[1]
+        if i % 3:
+            s[1], s[2] = -abs(s[1]) - scale, -abs(s[2]) - scale
+        a0 = rng.uniform(45, 70)
+        routines = {"FBLaRC05": lambda xt22: fb.fblarc05(*s, x[0], x[1], xt22, *x[2:], a0=a0, gsflag=1),
+                    "FBLaRC04": lambda xt22: fb.fblarc04(*s, x[0], x[1], xt22, *x[2:4], 140e3, 9e3, x[4], 0.3,
+                                                         a0=a0)}
+        for name, routine in routines.items():
+            read = {xt22: (routine(xt22), taken(record)) for xt22 in (0.0, 1e-3, 50.0)}
+            if read[50.0][1] != (0, ""):
+                continue  # refused for another reason (no initial misalignment)
+            tn = band_normal_traction(s, loads, name, *x[1:], a0)
+            if np.max(tn) > 1e-9 * scale:
+                seen["open"] += 1
+                assert math.isnan(read[0.0][0]) and read[0.0][1] == (
+                    -3, f"Error: strength xt22 of {name} is zero or negative."), (name, s, x, a0)
+            if read[0.0][1][0] == -3:
+                seen["refused"] += 1  # only where some plane opens on the ray (to the grid's reach)
+                assert np.max(tn) > -1e-6 * scale, (name, s, x, a0)
+            else:
+                seen["read"] += 1
+                assert read[0.0] == read[1e-3] == read[50.0], (name, s, x, a0, read)
+    assert seen["read"] >= 40 and seen["refused"] >= 20 and seen["open"] >= 20, seen
+
+
+def test_fblarc04_takes_its_kink_plane_from_the_stress_as_given(record):
+    """Regression: the scaled evaluation of a stress near the largest double decided the kink plane
+    psi = atan(2 s23/(s22 - s33))/2 again on the scaled stress, where s22, s23 of 1e-170 had
+    underflowed: 7.011873 where 1e-150 reads 7.126611. Reference (50 digits): the band is past its
+    instability (g12 + s11 - s22 < 0), so the frame is turned by pi/4 on the side of the kink
+    plane's shear, and the reading is max(1, (t12m/(x12 - eta_L t22m))^2)."""
+    with mpmath.workdps(50):
+        a = mpmath.radians(53)
+        eta_t = -1 / mpmath.tan(2 * a)
+        eta_l = eta_t * 90 / (185 * mpmath.cos(a) * (mpmath.cos(a) / mpmath.tan(2 * a) + mpmath.sin(a)))
+        psi = mpmath.atan(-2) / 2  # 2 s23/(s22 - s33) = -2 whatever the size of s22 = -s23
+        sp12 = mpmath.cos(psi) * mpmath.mpf(1e298) + mpmath.sin(psi) * mpmath.mpf(5e297)
+        s11 = mpmath.mpf(-1e300)
+        t22m, t12m = s11 / 2 - abs(sp12), -mpmath.sign(sp12) * s11 / 2  # sp22 of the order of tiny
+        ref = float(max(1, (t12m / (90 - eta_l * t22m)) ** 2))
+    for tiny in (1e-150, 1e-170, 1e-300, 5e-324):
+        r = fb.fblarc04(-1e300, -tiny, 0, 1e298, 5e297, tiny, 2560, 1590, 73, 185, 90, 171420, 9080, 5290, 0.32)
+        assert r == pytest.approx(ref, rel=1e-12) and taken(record) == (0, ""), tiny
+    assert ref == pytest.approx(7.126611155, rel=1e-9)
+
+
+def test_vast_finite_x12_reads_the_kink_limit_below_a0_of_22_5(record):
+    """Regression: below a0 = 22.5 degrees |eta_T| > 1, and eta_T x12 overflowed before its division
+    by ST: from x12 of about 5e307 fblarc05 and fblarc05_is read +inf at level 0, an intact ply
+    (0.6143) included. Every x12 up to the largest double reads the limit, the reading at 1e300 and
+    at inf; with an ST so small that even eta_T x12/ST overflows, too."""
+    big = np.finfo(float).max
+    R = {"FBLaRC05": lambda s, x, a0: fb.fblarc05(*s, *x, a0=a0, gsflag=1),
+         "FBLaRC05_is": lambda s, x, a0: fb.fblarc05_is(*s, *x, a0=a0, gsflag=1),
+         "FBLaRC04": lambda s, x, a0: fb.fblarc04(*s, *x[:5], 140e3, 9e3, x[5], 0.3, a0=a0)}
+    rng = np.random.default_rng(rng_seed(7603))
+    cases = [((-142.74, -25.22, 24.18, 3.71, 0.0, -105.27), 200, 3.95, 5.623436507),
+             ((-397.86, -46.83, -82.32, -57.96, -11.19, 48.67), 200, 17.315, 0.6143038946),
+             ((-142.74, -25.22, 24.18, 3.71, 0.0, -105.27), 0.5, 3.95, None)]
+    cases += [(np.r_[-rng.uniform(100, 800), rng.normal(0, 80, 5)], rng.uniform(120, 300), rng.uniform(1, 22.4), None)
+              for _ in range(6)]
+    for s, xc22, a0, value in cases:
+        for name, routine in R.items():
+            x = lambda x12: [1500, 900, 27, xc22, x12, 5500]
+            ref = routine(s, x(1e300), a0)
+            assert taken(record) == (0, "") and math.isfinite(ref), (name, s, a0)
+            if value is not None and name == "FBLaRC05":
+                assert ref == pytest.approx(value, rel=1e-9)
+            for x12 in (5e307, 1e308, big, math.inf):
+                assert routine(s, x(x12), a0) == pytest.approx(ref, rel=1e-12, abs=0), (name, s, a0, x12)
+                assert taken(record) == (0, "")
+
+
+def test_infinite_x12_reads_the_limit_where_the_ray_decides(record):
+    """An infinite x12 leaves the longitudinal friction term over (SL/ST)(ST - eta_T tn), an unbounded
+    multiple of ST - eta_T tn: 0 where that is positive. Its bound on the ray must know this: taken
+    as (tL/(ST - eta_T tn))^2 it turned intact readings into 1.0 wherever the ray decision read its
+    nodes. Reference: the reading at x12 = 1e300, on random compressive states below a0 = 45 (above
+    it an unbounded x12 has no initial misalignment)."""
+    s = (-213.27971877465922, -3.1835190625934695, 91.38247392491111, -54.73631129210589, -22.85428331352724,
+         36.35721430082256)
+    x = lambda x12: (2000, 1390.0142433322494, 75.6628932062226, 291.1501462863903, x12, 5975.03015097059)
+    for x12 in (1e300, math.inf):
+        assert fb.fblarc05(*s, *x(x12), a0=39.02376853216618, gsflag=1) == pytest.approx(0.2623538022, rel=1e-9)
+        assert taken(record) == (0, "")
+    rng = np.random.default_rng(rng_seed(7601))
+    below = 0
+    for _ in range(60):
+        xs = list(rng.uniform([1200, 600, 30, 120, 40, 3000], [3000, 1800, 90, 300, 120, 7000]))
+        st = rng.normal(size=6) * 120
+        st[0] = -rng.uniform(0.1, 0.9) * xs[1]
+        a0 = rng.uniform(25, 44.5)
+        for name, routine in KINK_ROUTINES.items():
+            ref = routine(st, xs[:4] + [1e300] + xs[5:], a0)
+            note = taken(record)
+            v = routine(st, xs[:4] + [math.inf] + xs[5:], a0)
+            assert taken(record) == note
+            assert v == pytest.approx(ref, rel=1e-9, abs=0) or (math.isnan(v) and math.isnan(ref)), (name, st, xs, a0)
+            below += ref < 1
+    assert below >= 40
+
+
+def test_infinite_xc11_and_x12_together_leave_no_initial_misalignment(record):
+    """With x12 = xc11 = M the misalignment's b = SL/XC is 1 and a = eta_L + b grows with M: phi_c
+    has no value (1 - 4ab < 0) above a0 = 45 degrees, and below it phi_0 = phi_c (1 - XC/g12) falls
+    without bound (phi_c of the order of M^-1/2): no initial misalignment either way. Both infinite
+    are refused as such, at level -3, never served as a reading; either alone reads its limit."""
+    s = (-900, -60, 20, 35, 10, -15)
+    R = {"FBLaRC05": lambda xc11, x12, a0: fb.fblarc05(*s, 1500, xc11, 50, 80, x12, 5000, a0=a0),
+         "FBLaRC05_is": lambda xc11, x12, a0: fb.fblarc05_is(*s, 1500, xc11, 50, 80, x12, 5000, a0=a0),
+         "FBLaRC04": lambda xc11, x12, a0: fb.fblarc04(*s, 1500, xc11, 50, 80, x12, 140e3, 9e3, 5000, 0.3, a0=a0)}
+    for name, routine in R.items():
+        for a0 in (30.0, 53.0, 60.0):
+            assert math.isnan(routine(math.inf, math.inf, a0))
+            assert taken(record) == (-3, f"Error: no initial misalignment in {name} for these strengths and a0.")
+        assert math.isfinite(routine(math.inf, 90.0, 30.0)) and math.isfinite(routine(1000.0, math.inf, 30.0))
+        assert taken(record) == (0, "")
+
+
 def test_larc04_band_pole_test_keeps_the_sign_of_eta_t(record):
     """With eta_T > 0 (a0 > 45) compression moves the friction divisor ST - eta_T tn away from its
     pole; with the sign of eta_T flipped in the band's pole test, a compressed plane read as a passed
