@@ -238,6 +238,42 @@ TEST(Criteria, KinkReadingNearOneTakesAtMostThreePlaneSearches) {
     }
 }
 
+// The terms of a band with its tension term on random planes: LaRC04's one friction term or
+// LaRC05's two, a random tension strength, LaRC04's coupling g and 13 shear coefficient.
+void tension_band_terms(tvk::failure::KinkTerms& t, const tvk::failure::MisalignedStress& m, bool larc04,
+                        const double* s, std::mt19937_64& rng) {
+    std::uniform_real_distribution<double> w(0.0, 1.0);
+    t.nf = larc04 ? 1 : 2;
+    t.tension = true;
+    t.yt = std::pow(10.0, 1.0 + 2.0 * w(rng));
+    t.larc04 = larc04;
+    t.a13 = m.s13;
+    t.g = w(rng);
+    t.c13 = 1e-4 * w(rng);
+    t.zero = tvk::failure::rounding_of_zero(s);
+}
+
+// A random stretch [ka, kb] of the ray (from its start in one draw of four), its end nodes and its
+// stretch bound.
+struct RandomStretch {
+    tvk::failure::KinkRayFrames frames;
+    double ka, kb;
+    tvk::failure::KinkNode a, b;
+    double bound;
+    RandomStretch(const tvk::failure::KinkTerms& t, const tvk::failure::KinkRay& ray, int draw, std::mt19937_64& rng)
+        : frames(ray, 0.0) {
+        namespace kd = tvk::failure::kink_detail;
+        std::uniform_real_distribution<double> w(0.0, 1.0);
+        ka = w(rng);
+        kb = w(rng);
+        if (ka > kb) std::swap(ka, kb);
+        if (draw % 4 == 0) ka = 0.0;
+        a = kd::node(t, frames, -1, ka);
+        b = kd::node(t, frames, -1, kb);
+        bound = kd::stretch_bound(t, ray, a, b);
+    }
+};
+
 }  // namespace
 
 // stretch_bound's contract, on random planes and rays: at least the measure at every load of its
@@ -267,21 +303,11 @@ TEST(Criteria, KinkStretchBoundHoldsAtEveryLoadOfItsStretchAndAPassedPoleReadsIn
         t.n = m.s22;
         t.f[0] = {m.s12, std::pow(10.0, 1.0 + 2.0 * w(rng)), 2.0 * w(rng)};
         t.f[1] = {m.s23, std::pow(10.0, 1.0 + 2.0 * w(rng)), 2.0 * w(rng)};
-        t.nf = larc04 ? 1 : 2;
-        t.tension = true;
-        t.yt = std::pow(10.0, 1.0 + 2.0 * w(rng));
-        t.larc04 = larc04;
-        t.a13 = m.s13;
-        t.g = w(rng);
-        t.c13 = 1e-4 * w(rng);
+        tension_band_terms(t, m, larc04, s, rng);
         t.x12 = t.f[0].s;
-        t.zero = rounding_of_zero(s);
-        KinkRayFrames frames(ray, 0.0);
-        double ka = w(rng), kb = w(rng);
-        if (ka > kb) std::swap(ka, kb);
-        if (draw % 4 == 0) ka = 0.0;
-        const KinkNode a = kink_detail::node(t, frames, -1, ka), b = kink_detail::node(t, frames, -1, kb);
-        const double bound = kink_detail::stretch_bound(t, ray, a, b);
+        RandomStretch st(t, ray, draw, rng);
+        KinkRayFrames& frames = st.frames;
+        const double ka = st.ka, kb = st.kb, bound = st.bound;
         for (int i = 0; i <= 32; ++i) {
             const double k = ka + (kb - ka) * (i / 32.0);
             const KinkNode q = kink_detail::node(t, frames, -1, k);
@@ -340,21 +366,12 @@ TEST(Criteria, KinkBoundsHoldForEitherFrictionSignOverflowAndAClosedLarc04Band) 
         const double eta = kind == 1 ? std::pow(10.0, 10.0 + 5.0 * w(rng)) * u(rng) : 2.0 * u(rng);
         t.f[0] = {m.s12, kind == 1 ? inf : std::pow(10.0, 1.0 + 2.0 * w(rng)), eta};
         t.f[1] = {m.s23, kind == 1 && draw % 2 ? inf : std::pow(10.0, 1.0 + 2.0 * w(rng)), 2.0 * u(rng)};
-        t.nf = larc04 ? 1 : 2;
-        t.tension = true;
-        t.yt = std::pow(10.0, 1.0 + 2.0 * w(rng));
-        t.larc04 = larc04;
-        t.a13 = m.s13;
-        t.g = w(rng);
-        t.c13 = 1e-4 * w(rng);
+        tension_band_terms(t, m, larc04, s, rng);
         t.x12 = kind == 1 ? std::pow(10.0, 1.0 + 2.0 * w(rng)) : t.f[0].s;
-        t.zero = rounding_of_zero(s);
-        KinkRayFrames frames(ray, 0.0);
-        double ka = w(rng), kb = w(rng);
-        if (ka > kb) std::swap(ka, kb);
-        if (draw % 4 == 0) ka = 0.0;
-        const KinkNode a = kink_detail::node(t, frames, -1, ka), b = kink_detail::node(t, frames, -1, kb);
-        const double bound = kink_detail::stretch_bound(t, ray, a, b);
+        RandomStretch st(t, ray, draw, rng);
+        KinkRayFrames& frames = st.frames;
+        const double ka = st.ka, kb = st.kb, bound = st.bound;
+        const KinkNode &a = st.a, &b = st.b;
         // The bound of a friction term that keeps the turned stress with its turn, from the range
         // of n over the stretch.
         const Range n = kink_detail::over(a.n, b.n, t.n.curvature(), std::abs(b.at.mu - a.at.mu));
