@@ -70,7 +70,10 @@ bool within_extent(const double* xy, double a, double b, double rounding) {
     constexpr double c = 64.0 * std::numeric_limits<double>::epsilon();
     if (a == 0.0 && b == 0.0) return false;
     const double ha = std::fabs(a), hb = std::fabs(b);
-    const double tol = rounding + (c * ha + c * hb);
+    // An infinite extent (damage along the whole axis) adds no rounding: the other extent is
+    // judged on its own, and two that are not within it take the ellipse test.
+    auto part = [&](double h) { return std::isinf(h) ? 0.0 : c * h; };
+    const double tol = rounding + (part(ha) + part(hb));
     if (!(ha <= tol) && !(hb <= tol)) {
         const double e = Ellipse(&xy[0], &xy[1], &a, &b, nullptr);
         return e >= 0.0 && e <= 1.0;

@@ -1,6 +1,7 @@
 """Damage data sets: extents grown by failed points, read back onto material points, buckled
 sublaminates, outlines, and indices that do not fit the tables."""
 
+import math
 import numpy as np
 import pytest
 
@@ -424,3 +425,18 @@ def test_read_back_uses_outlines_where_given(layup):
     sdv[:] = 0
     dmg.getdamagefromdds(sdv, [1.5, 0.2, 0], np.eye(3), 1, 1)
     assert list(sdv[:2]) == [1.0, 1.0]
+
+
+def test_infinite_extent_holds_its_axis_as_the_ellipse_does(layup):
+    """Regression: the rounding an extent is compared with counted an infinite extent in, so that
+    it became infinite and a set with a half-axis of inf (damage along the whole axis) held no
+    point at all. Each extent is judged as the ellipse x^2/a^2 + y^2/b^2 <= 1 judges it, in the
+    set's own frame and turned by 90 degrees."""
+    inf = math.inf
+    eye, o = np.eye(3), np.zeros(3)
+    cases = (((inf, 1.0), (1e6, 0.5), 1), ((inf, 1.0), (3.0, 1.5), 0), ((2.0, inf), (1.0, 1e9), 1),
+             ((2.0, inf), (2.5, 1e9), 0), ((inf, 0.0), (5.0, 0.0), 1), ((inf, 0.0), (5.0, 1e-3), 0),
+             ((inf, inf), (1e300, -1e300), 1), ((0.0, inf), (0.0, -7.0), 1))
+    for (a, b), (x, y), inside in cases:
+        assert dmg.pointindamage([x, y, 0.0], eye, o, 0.0, 0.0, a, b, 1, 1, 1, 0) == inside, (a, b, x, y)
+        assert dmg.pointindamage([-y, x, 0.0], eye, o, 30.0, 60.0, a, b, 1, 1, 1, 0) == inside, (a, b, x, y)
