@@ -453,7 +453,7 @@ double larc05_fibre(const double* s, double xt11, double xt22, const double* a0,
                                                                        tvk::failure::KinkRay(s, k.g12, k.phi0))),
                                name))
         return r;
-    if (const int n = tvk::failure::kink_scale(s, 6, eta, {k.st, k.sl, k.g12, yt}); n > 0) {
+    if (const int n = tvk::failure::kink_scale(s, 6, eta, {k.st, k.sl, k.g12, yt}); n != 0) {
         double ss[6];
         for (int i = 0; i < 6; ++i) ss[i] = std::ldexp(s[i], -n);
         Kinking ks = k;
@@ -606,7 +606,7 @@ void FBLaRC04(double* rfb, const double* s11, const double* s22, const double* s
     const int n = tvk::failure::kink_scale(ply, 6, k.eta_l, {*xc11, *xc22, *x12, yt, *g12});
     double ss[6], sps[6], sms[6];
     for (int i = 0; i < 6; ++i) ss[i] = std::ldexp(ply[i], -n);
-    if (n > 0 || vast) {
+    if (n != 0 || vast) {
         GetRotatedStresses(sps, &psi, axis1, ss, ss + 1, ss + 2, ss + 3, ss + 4, ss + 5, nullptr);
         tvk::failure::into_misalignment_frame(sms, sps, sign * band.magnitude);
     } else {

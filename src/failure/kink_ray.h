@@ -128,16 +128,23 @@ bool refused_kink_strengths(double& r, std::initializer_list<KinkStrength> stren
 // the sums and products of the band (turned stresses, eta tn, the ray's bounds, which multiply two
 // stresses) could overflow, kink_scale gives n > 0 such that their scale by 2^-n stays below 2^480;
 // 0 where no scale is needed, or where one of `sizes` (the strengths and moduli the band reads)
-// would lose bits to underflow, so that scaling would change the reading.
+// would lose bits to underflow, so that scaling would change the reading. Where every stress and
+// size lies below 2^-200, so that the band's products of two or three of them underflow (a failed
+// reading of 1.0 with the unresolved-path note at 2^-600), n < 0 scales them up, exactly, to a
+// largest magnitude in [1, 2).
 inline int kink_scale(const double* s, int ns, double eta, std::initializer_list<double> sizes) {
-    constexpr int top = 480, limit = 500;
+    constexpr int top = 480, limit = 500, bottom = -200;
     double m = 0.0;
     for (int i = 0; i < ns; ++i)
         if (std::isfinite(s[i])) m = std::max(m, std::abs(s[i]));
-    int e = m > 0.0 ? std::ilogb(m) : -2000;
+    int e = m > 0.0 ? std::ilogb(m) : -2000, all = e;
     if (std::isfinite(eta) && std::abs(eta) >= 1.0) e += std::ilogb(eta) + 1;
     for (double x : sizes)
-        if (std::isfinite(x) && x > 0.0) e = std::max(e, std::ilogb(x));
+        if (std::isfinite(x) && x > 0.0) {
+            e = std::max(e, std::ilogb(x));
+            all = std::max(all, std::ilogb(x));
+        }
+    if (all < bottom && all > -2000 && e - all <= limit) return all;
     if (e <= limit) return 0;
     const int n = e - top;
     for (double x : sizes)

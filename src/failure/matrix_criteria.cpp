@@ -494,7 +494,7 @@ void larc04_reading(double* rmc, const double* s11, const double* s22, const dou
     // reads neither xt11, xt22 nor the moduli e11, e22. Its frame and misalignment are the ones
     // decided here, on the unscaled stress, whose small components the scaling may underflow.
     const double eta = std::max(std::abs(pb.eta_t), std::abs(pb.eta_l));
-    if (const int n = decided ? 0 : tvk::failure::kink_scale(ply, 6, eta, {*xc11, *xc22, *x12, *g12}); n > 0) {
+    if (const int n = decided ? 0 : tvk::failure::kink_scale(ply, 6, eta, {*xc11, *xc22, *x12, *g12}); n != 0) {
         double v[12];
         const double* in[12] = {s11, s22, s33, s12, s13, s23, xt11, xc11, xt22, xc22, x12, g12};
         for (int i = 0; i < 12; ++i) v[i] = std::ldexp(*in[i], -n);

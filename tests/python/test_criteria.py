@@ -806,6 +806,28 @@ def test_vast_stress_reads_the_vanishing_kink_measure_not_inf(record):
                 assert routine(s * w, [v * w for v in xs], 57.0) == ref or math.isnan(ref), name
 
 
+def test_tiny_kink_band_underflowed_to_a_failed_reading(record):
+    """Regression: with every stress, strength and g12 scaled down by 2^-600 or more, the band's
+    products of two or three of them underflowed, and the ray's path was not resolved: 1.0 with the
+    -1 note for plies reading 0.977 (FBLaRC05) and 0.991 (FBLaRC04) at their own scale. The measure
+    is homogeneous of degree 0 in them: at every power of two down to 2^-1000 it reads the same,
+    bit for bit, at level 0."""
+    states = (((-810.12617013, -613.32917677, -717.88436652, -640.45073069, 0.0, 0.0), 57.0),
+              ((-326.6466113756945, -443.6421179509591, -151.63240900469043, 522.924733893122, 0.0, 0.0),
+               57.20929996197654))
+    xs = [2560, 1590, 73, 185, 90, 5290]
+    rng = np.random.default_rng(rng_seed(7605))
+    draws = [(np.r_[-abs(rng.normal(0, 300)) - 200, -abs(rng.normal(0, 300)), rng.normal(0, 300, 2),
+                    rng.normal(0, 50, 2)], rng.uniform(40, 70)) for _ in range(12)]
+    for s, a0 in [(np.array(s), a0) for s, a0 in states] + draws:
+        for name, routine in KINK_ROUTINES.items():
+            ref = routine(s, xs, a0)
+            assert record()[0] == 0 and 0 <= ref, (name, s, a0)
+            for e in (-1000, -900, -600, -300):
+                w = 2.0**e
+                assert routine(s * w, [v * w for v in xs], a0) == ref and record()[0] == 0, (name, s, a0, e)
+
+
 def test_zero_or_negative_xt22_of_the_kink_band_is_refused_by_name(record):
     """xt22, the tension term's divisor, acted as |xt22| where negative and read inf where zero.
     It is refused where the band reads its term, on a plane (or a load of the ray) with tn > 0;
