@@ -604,15 +604,14 @@ void FBLaRC04(double* rfb, const double* s11, const double* s22, const double* s
     // with the stress ratio. The scaled stress is turned into the kink plane and the band's frame
     // by the angles decided above.
     const int n = tvk::failure::kink_scale(ply, 6, k.eta_l, {*xc11, *xc22, *x12, yt, *g12});
+    if (n == 0 && !vast) {
+        *rfb = larc04_kinking(ply, sp, sm, k, band, sign, compressive, yt, *x12, g, c13);
+        return;
+    }
     double ss[6], sps[6], sms[6];
     for (int i = 0; i < 6; ++i) ss[i] = std::ldexp(ply[i], -n);
-    if (n != 0 || vast) {
-        GetRotatedStresses(sps, &psi, axis1, ss, ss + 1, ss + 2, ss + 3, ss + 4, ss + 5, nullptr);
-        tvk::failure::into_misalignment_frame(sms, sps, sign * band.magnitude);
-    } else {
-        std::copy(sp, sp + 6, sps);
-        std::copy(sm, sm + 6, sms);
-    }
+    GetRotatedStresses(sps, &psi, axis1, ss, ss + 1, ss + 2, ss + 3, ss + 4, ss + 5, nullptr);
+    tvk::failure::into_misalignment_frame(sms, sps, sign * band.magnitude);
     Kinking ks = k;
     ks.st = std::ldexp(k.st, -n);
     ks.sl = std::ldexp(k.sl, -n);
