@@ -5,6 +5,7 @@
 // "++End Step"; the cycle plan is one table of `rows` values per step, filled column by column.
 #include <cmath>
 #include <new>
+#include <string>
 #include <vector>
 
 #include "cards.h"
@@ -122,12 +123,14 @@ TVK_API void getstepdatafromfile(const char* filepath, const char* workspace, co
 
     Pending pend;
     bool inblock = false;
+    std::string tight;  // an option text with its blanks around "=" removed
     try {
         for (;;) {
             std::string_view rec;
             if (cards::read_keyword(cur, rec) != io::ok) break;
             if (rec.empty() || rec[0] != '+') continue;  // every head begins with "+"
-            const auto [head, option] = cards::split_keyword(rec);
+            const auto [head, written] = cards::split_keyword(rec);
+            const std::string_view option = cards::tight_option(written, tight);
             const bool no_option = cards::blank_text(option);
             if (same_text(head, "++Begin Step")) {
                 inblock = true;

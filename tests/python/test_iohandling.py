@@ -71,6 +71,17 @@ def test_step_settings_apply_at_the_block_end(tmp_path):
     assert err.errstat == 0
 
 
+def test_step_options_with_blanks_around_the_equals_sign_were_passed_over(tmp_path):
+    """Regression: "+Debug, TYPE = ELEMENT" (a blank on either side of "=") was passed over
+    silently, while the section, material and damage cards read it. Each spelling reads as the
+    canonical one."""
+    for eq in ("=", " = ", "= ", " ="):
+        ws = card(tmp_path, "StepCard.tvk", "++Begin Step", f"+Debug, TYPE{eq}ELEMENT", "12", f"+Debug, type{eq}Nodal",
+                  "4", f"+Update, TYPE{eq}INC", "25", "++End Step")
+        io.getstepdatafromfile("", ws, 1)
+        assert settings() == (12, 4, 0, 25, 0, -3) and err.errstat == 0, eq
+
+
 def test_empty_setting_blocks_set_nothing(tmp_path):
     ws = card(tmp_path, "StepCard.tvk", "++Begin Step", "+Verbose", "+Update, TYPE=INC", "+Debug, TYPE=ELEMENT",
               "++End Step")
