@@ -563,8 +563,7 @@ void FBLaRC04(double* rfb, const double* s11, const double* s22, const double* s
     const bool vast = std::any_of(ply, ply + 6, [](double v) { return std::abs(v) >= 0x1p1019; });
     double sd[6];
     for (int i = 0; i < 6; ++i) sd[i] = vast ? std::ldexp(ply[i], -4) : ply[i];
-    const double num = 2.0 * sd[5], den = sd[1] - sd[2];
-    const double psi = (num == 0.0 && den == 0.0) ? 0.0 : std::atan(num / den) / 2.0;
+    const double psi = tvk::failure::larc04_psi(sd[1], sd[2], sd[5]);
     static constexpr double axis1[3] = {1.0, 0.0, 0.0};
     double sp[6], sm[6];
     GetRotatedStresses(sp, &psi, axis1, sd, sd + 1, sd + 2, sd + 3, sd + 4, sd + 5, nullptr);

@@ -427,6 +427,18 @@ inline double largest_turn(const KinkRay& ray, double k_lo) {
     return std::sin(2.0 * std::min(mu, 0.7853981633974483));
 }
 
+// The turn psi = atan(2 s23/(s22 - s33))/2 about the fibres into LaRC04's band frame: 0 where
+// numerator and denominator are both 0; where either overflows, the same ratio taken of the
+// halved stresses (s23/((s22 - s33)/2)), which do not.
+inline double larc04_psi(double s22, double s33, double s23) {
+    double num = 2.0 * s23, den = s22 - s33;
+    if (!std::isfinite(num) || !std::isfinite(den)) {
+        num = s23;
+        den = 0.5 * s22 - 0.5 * s33;
+    }
+    return (num == 0.0 && den == 0.0) ? 0.0 : std::atan(num / den) / 2.0;
+}
+
 // The range of the band's frame angle mu (signed: the frame is turned by mu on the side of each
 // plane's t12) over the loads (0, 1] of the ray, within [-pi/4, pi/4]. mu(k) has the sign of
 // g12 phi0 + k |s12|, past the band's instability too (where it is +-pi/4), which grows with k: it

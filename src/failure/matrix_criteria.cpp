@@ -353,18 +353,6 @@ double fold_half_turn(double angle) {
     return a >= 0.0 && a < tvk::pi ? a : 0.0;
 }
 
-// The turn psi = atan(2 s23/(s22 - s33))/2 about the fibres into LaRC04's band frame: 0 where
-// numerator and denominator are both 0; where either overflows, the same ratio taken of the
-// halved stresses (s23/((s22 - s33)/2)), which do not.
-double larc04_psi(double s22, double s33, double s23) {
-    double num = 2.0 * s23, den = s22 - s33;
-    if (!std::isfinite(num) || !std::isfinite(den)) {
-        num = s23;
-        den = 0.5 * s22 - 0.5 * s33;
-    }
-    return (num == 0.0 && den == 0.0) ? 0.0 : std::atan(num / den) / 2.0;
-}
-
 // Whether the misalignment (g12 phi_0 + |s12|)/(g12 + s11 - s22) carried finite values past the
 // largest double.
 bool misalignment_overflows(double g12, double phi0, double s11, double s22, double s12) {
@@ -461,7 +449,7 @@ void larc04_reading(double* rmc, const double* s11, const double* s22, const dou
         *rmc = ply_frame(1.0, written.theta());
         return;
     }
-    const double psi = decided ? decided->psi : larc04_psi(*s22, *s33, *s23);
+    const double psi = decided ? decided->psi : tvk::failure::larc04_psi(*s22, *s33, *s23);
     static constexpr double axis1[3] = {1.0, 0.0, 0.0};
     double sp[6];
     GetRotatedStresses(sp, &psi, axis1, s11, s22, s33, s12, s13, s23, nullptr);

@@ -14,12 +14,6 @@
 
 #include "core/tvk.h"
 
-namespace tvk::failure {
-// Whether Wiegand's criterion at its default fracture angle refuses these strengths: ST =
-// xc22/(2 tan a0) or eta_L = eta x12/ST overflows (a tiny xc22, a vast x12).
-bool wiegand_friction_overflows(double xc22, double x12);
-}  // namespace tvk::failure
-
 TVK_API void MCrckLaRC05(double* rmc, const double* s22, const double* s33, const double* s12, const double* s13,
                          const double* s23, const double* xt22, const double* xc22, const double* x12,
                          const double* a0, double* outtheta, const double* sainc, const int* gsflag);
@@ -31,6 +25,9 @@ TVK_API void MCrckLaRC04(double* rmc, const double* s11, const double* s22, cons
                          const int* gsflag);
 
 namespace tvk::failure {
+// Whether Wiegand's criterion at its default fracture angle refuses these strengths: ST =
+// xc22/(2 tan a0) or eta_L = eta x12/ST overflows (a tiny xc22, a vast x12).
+bool wiegand_friction_overflows(double xc22, double x12);
 // The turn of LaRC04's kink band where MCrckLaRC04 searched its plane in the band's frame (s22 < 0,
 // s11 < -xc22): the ply axes turned by psi about the fibres, then by the misalignment phi about
 // the turned 3-axis, both as the search used them (from the unscaled stress). `band` is false
@@ -51,6 +48,7 @@ void larc04_matrix(double* rmc, const double* s11, const double* s22, const doub
 // projected onto the ply's 2-3 plane: psi + atan2(sin theta cos phi, cos theta).
 double larc04_ply_plane(double theta, const Larc04BandTurn& turn);
 }  // namespace tvk::failure
+
 TVK_API void MCrckVDI2014(double* rmc, const double* s11, const double* s22, const double* s33, const double* s12,
                           const double* s13, const double* s23, const double* xt11, const double* xc11,
                           const double* xt22, const double* xc22, const double* x12, double* outtheta,
